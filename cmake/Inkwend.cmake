@@ -1,0 +1,83 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# Warnings are errors in project code only (not in Qt's moc output or third-party headers).
+set(INKWEND_WARNINGS -Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-declarations)
+
+# inkwend_engine(name SOURCES ... [DEPS ...]): a static library of engine code, free of Qt.
+function(inkwend_engine name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF)
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${INKWEND_WARNINGS})
+  if(A_DEPS)
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  endif()
+endfunction()
+
+# inkwend_qt_library(name SOURCES ... [DEPS ...]): a static library that may use Qt.
+function(inkwend_qt_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${INKWEND_WARNINGS})
+  target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport ${A_DEPS})
+endfunction()
+
+# inkwend_gtest(name SOURCES ... DEPS ...): an engine test run by ctest.
+function(inkwend_gtest name)
+  if(NOT INKWEND_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF)
+  target_compile_options(${name} PRIVATE ${INKWEND_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE INKWEND_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "TMPDIR=${CMAKE_BINARY_DIR}/testtmp")
+endfunction()
+
+# inkwend_qtest(name SOURCES ... DEPS ...): a widget test driven like a user, without a display.
+function(inkwend_qtest name)
+  if(NOT INKWEND_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${INKWEND_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} Qt6::Test Qt6::Widgets)
+  target_compile_definitions(${name} PRIVATE INKWEND_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;TMPDIR=${CMAKE_BINARY_DIR}/testtmp;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/testtmp;HOME=${CMAKE_BINARY_DIR}/testtmp/home")
+endfunction()
+
+# inkwend_fuzz(name SOURCE file.cpp DEPS ... CORPUS dir): name starts with fuzz_, corpus is fuzz/corpus/<name>: a libFuzzer target. The seed corpus is
+# always replayed by a ctest test (built with the normal compiler); the real fuzzer is built
+# only with INKWEND_FUZZ=ON under clang.
+function(inkwend_fuzz name)
+  cmake_parse_arguments(A "" "SOURCE;CORPUS" "DEPS" ${ARGN})
+  if(INKWEND_TESTS)
+    add_executable(${name}_replay ${A_SOURCE} ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
+    target_compile_options(${name}_replay PRIVATE ${INKWEND_WARNINGS})
+    target_link_libraries(${name}_replay PRIVATE ${A_DEPS})
+    add_test(NAME ${name}_corpus COMMAND ${name}_replay ${A_CORPUS})
+  endif()
+  if(INKWEND_FUZZ)
+    add_executable(${name} ${A_SOURCE})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${A_DEPS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzzers)
+  endif()
+endfunction()
+
+# inkwend_bench(name SOURCES ... DEPS ...): a Google Benchmark program under bench/.
+function(inkwend_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark benchmark::benchmark_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/benchmarks)
+endfunction()

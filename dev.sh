@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Set-up, build and run helper for Inkwend on Debian 12.
+#   ./dev.sh run     install what is missing, build, start the diary
+#   ./dev.sh test    install what is missing, build with ASan+UBSan, run every test
+#   ./dev.sh bench   install what is missing, build in Release, run the benchmarks
+#   ./dev.sh fuzz T [SECONDS]  build the libFuzzer target T with clang and fuzz it (default 60 s)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libgl-dev
+          libgtest-dev libgmock-dev libbenchmark-dev
+          fonts-liberation2 fonts-opensymbol fonts-urw-base35)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+jobs() { nproc 2>/dev/null || echo 2; }
+
+case "${1:-}" in
+  run)
+    install_missing
+    cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DINKWEND_TESTS=OFF
+    cmake --build build/run --target inkwend -j "$(jobs)"
+    shift
+    exec build/run/app/inkwend "$@"
+    ;;
+  test)
+    install_missing
+    cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DINKWEND_SANITIZE=ON
+    cmake --build build/test -j "$(jobs)"
+    mkdir -p build/test/testtmp/home
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ctest --test-dir build/test --output-on-failure -j "$(jobs)" --timeout 600
+    ;;
+  bench)
+    install_missing
+    cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DINKWEND_TESTS=OFF -DINKWEND_BENCH=ON
+    cmake --build build/bench -j "$(jobs)"
+    for b in build/bench/benchmarks/*; do
+      [ -x "$b" ] && "$b"
+    done
+    ;;
+  fuzz)
+    install_missing clang libclang-rt-14-dev
+    CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DINKWEND_TESTS=OFF -DINKWEND_FUZZ=ON
+    cmake --build build/fuzz --target "$2" -j "$(jobs)"
+    mkdir -p "build/fuzz/found/$2"
+    build/fuzz/fuzzers/"$2" -max_total_time="${3:-60}" "build/fuzz/found/$2" "fuzz/corpus/$2"
+    ;;
+  *)
+    sed -n '2,6p' "$0"
+    exit 2
+    ;;
+esac

@@ -1,0 +1,141 @@
+#include "store/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace inkwend {
+namespace {
+
+std::string ErrorText(const std::string& what, const std::string& path, int err) {
+  return what + " \"" + path + "\": " + std::strerror(err);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+
+void AtomicFileWriter::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_path_.empty()) ::unlink(temp_path_.c_str());
+  temp_path_.clear();
+}
+
+Status AtomicFileWriter::Open(const std::string& path) {
+  Discard();
+  path_ = path;
+  std::vector<char> name(path.begin(), path.end());
+  const char suffix[] = ".tmp-XXXXXX";
+  name.insert(name.end(), suffix, suffix + sizeof suffix);  // keeps the terminating NUL
+  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd_ < 0) return Status::Error(ErrorText("Cannot create", path, errno));
+  temp_path_ = name.data();
+  // Keep the permissions of the file being replaced; new files stay private (0600).
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd_, old.st_mode & 07777);
+  return Status::Ok();
+}
+
+Status AtomicFileWriter::Write(std::string_view bytes) {
+  if (fd_ < 0) return Status::Error("Cannot write \"" + path_ + "\": the file is not open");
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      Discard();
+      return Status::Error(ErrorText("Cannot write", path_, err));
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return Status::Ok();
+}
+
+Status AtomicFileWriter::Commit() {
+  if (fd_ < 0) return Status::Error("Cannot write \"" + path_ + "\": the file is not open");
+  if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
+    const int err = errno;
+    fd_ = -1;
+    Discard();
+    return Status::Error(ErrorText("Cannot write", path_, err));
+  }
+  fd_ = -1;
+  if (::rename(temp_path_.c_str(), path_.c_str()) != 0) {
+    const int err = errno;
+    Discard();
+    return Status::Error(ErrorText("Cannot replace", path_, err));
+  }
+  temp_path_.clear();
+  // Make the rename itself durable.
+  const int dir = ::open(DirectoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return Status::Ok();
+}
+
+Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  AtomicFileWriter writer;
+  Status s = writer.Open(path);
+  if (s.ok()) s = writer.Write(bytes);
+  if (s.ok()) s = writer.Commit();
+  return s;
+}
+
+Status ReadWholeFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::Error(ErrorText("Cannot open", path, errno));
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return Status::Error(ErrorText("Cannot read", path, EISDIR));
+  }
+  if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      bytes.clear();
+      return Status::Error(ErrorText("Cannot read", path, err));
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return Status::Ok();
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+Status RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return Status::Ok();
+  return Status::Error(ErrorText("Cannot delete", path, errno));
+}
+
+}  // namespace inkwend

@@ -1,0 +1,43 @@
+#pragma once
+// Files holding user data are never overwritten in place: the new content goes to a temporary
+// file in the same directory, is flushed to disk, and then renamed over the old file. A crash
+// or a full disk leaves either the old file or the new one, never half of either.
+#include <string>
+#include <string_view>
+
+#include "store/status.h"
+
+namespace inkwend {
+
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  ~AtomicFileWriter();  // discards the temporary file unless Commit() succeeded
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  Status Open(const std::string& path);
+  Status Write(std::string_view bytes);
+  Status Commit();
+
+ private:
+  void Discard();
+
+  std::string path_;
+  std::string temp_path_;
+  int fd_ = -1;
+};
+
+// Writes the whole file at once, atomically.
+Status WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Reads a whole file; a missing or unreadable file is an error naming the file.
+Status ReadWholeFile(const std::string& path, std::string& bytes);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Removes a file; a missing file is no error.
+Status RemoveFile(const std::string& path);
+
+}  // namespace inkwend
