@@ -54,7 +54,7 @@ TEST(Cipher, EmptyPasswordUsesSeedZero) {
 
 TEST(Cipher, FastTransformMatchesSerialDefinitionAtEverySize) {
   const std::string data = RandomBytes(9000, 1);
-  for (size_t n : {0, 1, 31, 32, 33, 63, 64, 4095, 4096, 4097, 8192, 9000}) {
+  for (size_t n : {0, 1, 31, 32, 33, 63, 64, 65, 127, 128, 129, 4095, 4096, 4097, 8192, 9000}) {
     const std::string plain = data.substr(0, n);
     for (std::string_view password : {"", "x", "Diary 2024!"}) {
       const std::string cipher = EncryptBytes(plain, password);

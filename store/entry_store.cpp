@@ -1,0 +1,131 @@
+#include "store/entry_store.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "store/atomic_file.h"
+#include "store/cipher.h"
+
+namespace inkwend {
+namespace {
+
+bool AllDigits(std::string_view s) {
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return !s.empty();
+}
+
+int Number(std::string_view digits) {
+  int n = 0;
+  for (char c : digits) n = n * 10 + (c - '0');
+  return n;
+}
+
+Status MakeDirectories(const std::string& path) {
+  std::string partial;
+  size_t pos = 0;
+  while (pos <= path.size()) {
+    const size_t slash = path.find('/', pos);
+    const size_t end = slash == std::string::npos ? path.size() : slash;
+    partial = path.substr(0, end);
+    if (!partial.empty() && ::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+      return Status::Error("Cannot create the folder \"" + partial + "\": " + std::strerror(errno));
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  return DirectoryExists(path) ? Status::Ok() : Status::Error("Cannot create the folder \"" + path + "\".");
+}
+
+}  // namespace
+
+std::string DateKey(Date date) {
+  char key[16];
+  std::snprintf(key, sizeof key, "%04d%02u%02u", static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                static_cast<unsigned>(date.day()));
+  return key;
+}
+
+Date STOD(std::string_view key, Date today) {
+  if (key.size() != 8 || !AllDigits(key)) return today;
+  const Date d{std::chrono::year(Number(key.substr(0, 4))), std::chrono::month(static_cast<unsigned>(Number(key.substr(4, 2)))),
+               std::chrono::day(static_cast<unsigned>(Number(key.substr(6, 2))))};
+  return d.ok() ? d : today;
+}
+
+EntryStore::EntryStore(std::string programDirectory) : programDirectory_(std::move(programDirectory)) {
+  if (programDirectory_.empty() || programDirectory_.back() != '/') programDirectory_ += '/';
+}
+
+std::string EntryStore::EntryPath(Date date) const { return EntriesDirectory() + DateKey(date) + ".KWE"; }
+
+Status EntryStore::EnsureEntriesDirectory() const {
+  std::string dir = EntriesDirectory();
+  dir.pop_back();
+  return MakeDirectories(dir);
+}
+
+bool EntryStore::HasEntry(Date date) const { return FileExists(EntryPath(date)); }
+
+Status EntryStore::ReadEntry(Date date, std::string_view password, std::string& rtf) const {
+  Status s = ReadWholeFile(EntryPath(date), rtf);
+  if (s.ok() && !password.empty()) rtf = DecryptBytes(rtf, password);
+  return s;
+}
+
+Status EntryStore::WriteEntry(Date date, std::string_view rtf, std::string_view password) const {
+  Status s = EnsureEntriesDirectory();
+  if (!s.ok()) return s;
+  if (password.empty()) return WriteFileAtomically(EntryPath(date), rtf);
+  return WriteFileAtomically(EntryPath(date), EncryptBytes(rtf, password));
+}
+
+Status EntryStore::RemoveEntry(Date date) const { return RemoveFile(EntryPath(date)); }
+
+std::vector<Date> EntryStore::AllEntryDays(Date today) const {
+  std::vector<Date> days;
+  DIR* dir = ::opendir(EntriesDirectory().c_str());
+  if (!dir) return days;
+  while (const dirent* e = ::readdir(dir)) {
+    std::string name = e->d_name;
+    for (char& c : name)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".KWE") != 0) continue;
+    const std::string stem = name.substr(0, name.find('.'));
+    // A name that is no key converts to today, which leaves both bounds as they are.
+    days.push_back(STOD(stem, today));
+  }
+  ::closedir(dir);
+  return days;
+}
+
+Date EntryStore::FirstDiaryRecord(Date today) const {
+  Date result = today;
+  for (Date d : AllEntryDays(today))
+    if (std::chrono::sys_days(d) < std::chrono::sys_days(result)) result = d;
+  return result;
+}
+
+Date EntryStore::LastDiaryRecord(Date today) const {
+  Date result = today;
+  for (Date d : AllEntryDays(today))
+    if (std::chrono::sys_days(d) > std::chrono::sys_days(result)) result = d;
+  return result;
+}
+
+std::vector<int> EntryStore::EntryDays(int year, unsigned month) const {
+  std::vector<int> days;
+  const std::chrono::year_month_day_last last{std::chrono::year(year) / std::chrono::month(month) / std::chrono::last};
+  if (!last.ok()) return days;
+  const unsigned length = static_cast<unsigned>(last.day());
+  for (unsigned day = 1; day <= length; ++day) {
+    const Date d{std::chrono::year(year), std::chrono::month(month), std::chrono::day(day)};
+    if (HasEntry(d)) days.push_back(static_cast<int>(day));
+  }
+  return days;
+}
+
+}  // namespace inkwend

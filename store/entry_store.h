@@ -1,0 +1,57 @@
+#pragma once
+// The diary's entries on disk: one file per day, Entries/YYYYMMDD.KWE below the program
+// directory, holding the day's RTF as it is when the diary has no password and enciphered
+// (same length) when it has one. Nothing in a file says which; the caller's password decides.
+// Entries are enciphered and deciphered in memory: no plaintext of a protected diary is ever
+// written to disk, and a save replaces the file atomically.
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/status.h"
+
+namespace inkwend {
+
+using Date = std::chrono::year_month_day;
+
+// "yyyymmdd": four-digit year, two-digit month and day.
+std::string DateKey(Date date);
+// The day named by an eight-digit key; `today` when the key names no valid date.
+Date STOD(std::string_view key, Date today);
+
+class EntryStore {
+ public:
+  // `programDirectory` ends with "/".
+  explicit EntryStore(std::string programDirectory);
+
+  const std::string& programDirectory() const { return programDirectory_; }
+  std::string EntriesDirectory() const { return programDirectory_ + "Entries/"; }
+  std::string EntryPath(Date date) const;
+
+  // Creates Entries/ and any missing parent.
+  Status EnsureEntriesDirectory() const;
+
+  bool HasEntry(Date date) const;
+  // The day's plain RTF (deciphered with `password` when it is not empty).
+  Status ReadEntry(Date date, std::string_view password, std::string& rtf) const;
+  // Writes the day's RTF, enciphered when `password` is not empty.
+  Status WriteEntry(Date date, std::string_view rtf, std::string_view password) const;
+  // Removes the day's entry; a day without one is no error.
+  Status RemoveEntry(Date date) const;
+
+  // The earlier of today and the earliest entry day / the later of today and the latest.
+  // Names that are not date keys, and any failure on one name, change nothing.
+  Date FirstDiaryRecord(Date today) const;
+  Date LastDiaryRecord(Date today) const;
+
+  // The days (1-31) of a month that have an entry, ascending.
+  std::vector<int> EntryDays(int year, unsigned month) const;
+
+ private:
+  std::vector<Date> AllEntryDays(Date today) const;
+
+  std::string programDirectory_;
+};
+
+}  // namespace inkwend

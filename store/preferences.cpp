@@ -1,0 +1,105 @@
+#include "store/preferences.h"
+
+#include "store/cipher.h"
+
+namespace inkwend {
+namespace {
+
+constexpr char kSecurity[] = "Security";
+constexpr char kDefaultFont[] = "Default Font";
+constexpr char kOpeningScreen[] = "Opening Screen";
+constexpr char kIcons[] = "Icons";
+
+}  // namespace
+
+std::string ReadStoredPassword(const IniFile& ini) {
+  const std::string stored = ini.ReadString(kSecurity, "Password", "");
+  return stored.empty() ? stored : Decryptstring(stored);
+}
+
+Preferences LoadPreferences(const IniFile& ini, const std::string& programDirectory, const WindowRect& mainWindow) {
+  Preferences p;
+  p.password = ReadStoredPassword(ini);
+  p.defaultFontName = ini.ReadString(kDefaultFont, "Name", "Arial");
+  p.defaultFontSize = ini.ReadInteger(kDefaultFont, "Size", 10);
+  p.defaultFontBold = ini.ReadBool(kDefaultFont, "Bold", false);
+  p.defaultFontItalic = ini.ReadBool(kDefaultFont, "Italic", false);
+  p.defaultFontUnderline = ini.ReadBool(kDefaultFont, "Underline", false);
+  p.defaultFontColor = ini.ReadInteger(kDefaultFont, "Color", 0);
+  p.showOpeningMessage = ini.ReadBool(kOpeningScreen, "show", true);
+  p.iconFile = ini.ReadString(kIcons, "File", programDirectory + "icons/misc1.icl");
+  p.paletteVisible = ini.ReadBool(kIcons, "Visible", false);
+  p.paletteTop = ini.ReadInteger(kIcons, "Top", mainWindow.top + 100);
+  p.paletteLeft = ini.ReadInteger(kIcons, "Left", mainWindow.left + mainWindow.width() - 200);
+  return p;
+}
+
+Status SavePreferences(IniFile& ini, const Preferences& p) {
+  // Checked first so that a password that cannot be stored leaves the file as it was.
+  Status s = ini.WriteString(kSecurity, "Password", p.password.empty() ? std::string() : EncryptString(p.password));
+  if (!s.ok()) return Status::Error("The password cannot be stored in the settings file. Please choose another password.");
+  for (Status step : {ini.WriteString(kDefaultFont, "Name", p.defaultFontName),
+                      ini.WriteInteger(kDefaultFont, "Size", p.defaultFontSize),
+                      ini.WriteBool(kDefaultFont, "Bold", p.defaultFontBold),
+                      ini.WriteBool(kDefaultFont, "Italic", p.defaultFontItalic),
+                      ini.WriteBool(kDefaultFont, "Underline", p.defaultFontUnderline),
+                      ini.WriteInteger(kDefaultFont, "Color", p.defaultFontColor),
+                      ini.WriteBool(kOpeningScreen, "show", p.showOpeningMessage),
+                      ini.WriteBool(kIcons, "Visible", p.paletteVisible),
+                      ini.WriteString(kIcons, "File", p.iconFile),
+                      ini.WriteInteger(kIcons, "Top", p.paletteTop),
+                      ini.WriteInteger(kIcons, "Left", p.paletteLeft)}) {
+    if (!step.ok()) return step;
+  }
+  return Status::Ok();
+}
+
+std::string PlacementSection(const std::string& className, int dpi) {
+  std::string section = className + "_Placement";
+  if (dpi > 96) section += std::to_string(dpi);
+  return section;
+}
+
+WindowPlacement ReadWindowPlacement(const IniFile& ini, const std::string& section, bool designedMaximized) {
+  WindowPlacement p;
+  p.normal.left = ini.ReadInteger(section, "Left", 0);
+  p.normal.top = ini.ReadInteger(section, "Top", 0);
+  p.normal.right = ini.ReadInteger(section, "Right", 0);
+  p.normal.bottom = ini.ReadInteger(section, "Bottom", 0);
+  p.maximized = ini.ReadBool(section, "Maximized", designedMaximized);
+  return p;
+}
+
+Status WriteWindowPlacement(IniFile& ini, const std::string& section, const WindowPlacement& p) {
+  for (Status step : {ini.WriteInteger(section, "Left", p.normal.left), ini.WriteInteger(section, "Top", p.normal.top),
+                      ini.WriteInteger(section, "Right", p.normal.right),
+                      ini.WriteInteger(section, "Bottom", p.normal.bottom),
+                      ini.WriteBool(section, "Maximized", p.maximized)}) {
+    if (!step.ok()) return step;
+  }
+  return Status::Ok();
+}
+
+WindowRect FitOntoScreen(WindowRect r, int screenWidth, int screenHeight) {
+  if (r.right > screenWidth) {
+    r.left -= r.right - screenWidth;
+    r.right = screenWidth;
+  }
+  if (r.left < 0) {
+    const int shift = -r.left + 1;
+    r.left += shift;
+    r.right += shift;
+  }
+  if (r.bottom > screenHeight) {
+    r.top -= r.bottom - screenHeight;
+    r.bottom = screenHeight;
+  }
+  if (r.top < 0) {
+    const int shift = -r.top + 1;
+    r.top += shift;
+    r.bottom += shift;
+  }
+  return r;
+}
+
+}  // namespace inkwend

@@ -1,0 +1,133 @@
+#include "store/entry_store.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "store/cipher.h"
+#include "store/tests/temp_dir.h"
+
+namespace inkwend {
+namespace {
+
+using namespace std::chrono;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+constexpr Date kToday{year(2026), month(12), day(10)};
+const std::string kRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 Dear diary\\par }";
+
+TEST(DateKey, KeysAndStod) {
+  EXPECT_EQ(DateKey(Date{year(2024), month(3), day(5)}), "20240305");
+  EXPECT_EQ(DateKey(Date{year(999), month(1), day(1)}), "09990101");
+  struct Case {
+    const char* key;
+    Date expected;
+  } cases[] = {
+      {"20240229", Date{year(2024), month(2), day(29)}},
+      {"20240230", kToday},  {"20231329", kToday}, {"2024022", kToday}, {"2024022x", kToday},
+      {"NOTES", kToday},     {"", kToday},         {"00000000", kToday},
+      {"20991231", Date{year(2099), month(12), day(31)}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(STOD(c.key, kToday), c.expected) << c.key;
+}
+
+TEST(EntryStore, PlainEntryIsExactlyTheRtf) {
+  TempDir dir;
+  EntryStore store(dir.path() + "nested/program");
+  const Date d{year(2024), month(3), day(5)};
+  EXPECT_FALSE(store.HasEntry(d));
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").ok());  // creates Entries/ with missing parents
+  EXPECT_EQ(store.EntryPath(d), dir.path() + "nested/program/Entries/20240305.KWE");
+  EXPECT_EQ(ReadFile(store.EntryPath(d)), kRtf);
+  std::string back;
+  ASSERT_TRUE(store.ReadEntry(d, "", back).ok());
+  EXPECT_EQ(back, kRtf);
+}
+
+TEST(EntryStore, EncipheredEntryHasSameLengthAndNoPlaintextOnDisk) {
+  TempDir dir;
+  EntryStore store(dir.path());
+  const Date d{year(2024), month(3), day(5)};
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "Secret").ok());
+  const std::string onDisk = ReadFile(store.EntryPath(d));
+  EXPECT_EQ(onDisk.size(), kRtf.size());
+  EXPECT_EQ(onDisk, EncryptBytes(kRtf, "Secret"));
+  std::string back;
+  ASSERT_TRUE(store.ReadEntry(d, "SECRET", back).ok());  // the seed ignores letter case
+  EXPECT_EQ(back, kRtf);
+  // Nothing but the entry file was written anywhere below the program directory.
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path())) {
+    if (e.is_regular_file()) {
+      EXPECT_EQ(e.path().string(), store.EntryPath(d));
+      EXPECT_EQ(ReadFile(e.path().string()).find("Dear diary"), std::string::npos);
+    }
+  }
+}
+
+TEST(EntryStore, RemoveAndMissingEntries) {
+  TempDir dir;
+  EntryStore store(dir.path());
+  const Date d{year(2024), month(3), day(5)};
+  std::string rtf;
+  EXPECT_FALSE(store.ReadEntry(d, "", rtf).ok());
+  EXPECT_TRUE(store.RemoveEntry(d).ok());
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").ok());
+  ASSERT_TRUE(store.RemoveEntry(d).ok());
+  EXPECT_FALSE(store.HasEntry(d));
+}
+
+TEST(EntryStore, FailedSaveKeepsTheOldEntry) {
+  TempDir dir;
+  EntryStore store(dir.path());
+  const Date d{year(2024), month(3), day(5)};
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").ok());
+  // Entries/ turned read-only: the save fails and the old text is untouched.
+  std::filesystem::permissions(store.EntriesDirectory(), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_exec);
+  const Status s = store.WriteEntry(d, "{\\rtf1 new}", "");
+  std::filesystem::permissions(store.EntriesDirectory(), std::filesystem::perms::owner_all);
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(s.ok());
+  }
+  if (!s.ok()) {
+    EXPECT_EQ(ReadFile(store.EntryPath(d)), kRtf);
+  }
+}
+
+TEST(EntryStore, FirstAndLastDiaryRecord) {
+  TempDir dir;
+  EntryStore store(dir.path());
+  EXPECT_EQ(store.FirstDiaryRecord(kToday), kToday);  // no Entries/ at all
+  ASSERT_TRUE(store.EnsureEntriesDirectory().ok());
+  EXPECT_EQ(store.LastDiaryRecord(kToday), kToday);
+
+  WriteFile(store.EntriesDirectory() + "20991231.KWE", "x");
+  EXPECT_EQ(store.FirstDiaryRecord(kToday), kToday);
+  EXPECT_EQ(store.LastDiaryRecord(kToday), (Date{year(2099), month(12), day(31)}));
+
+  // Names that are not keys change nothing; a directory counts like a file; case is ignored.
+  WriteFile(store.EntriesDirectory() + "notes.KWE", "x");
+  WriteFile(store.EntriesDirectory() + "20240230.KWE", "x");
+  WriteFile(store.EntriesDirectory() + "19990101.txt", "x");
+  std::filesystem::create_directory(store.EntriesDirectory() + "20010203.kwe");
+  EXPECT_EQ(store.FirstDiaryRecord(kToday), (Date{year(2001), month(2), day(3)}));
+  EXPECT_EQ(store.LastDiaryRecord(kToday), (Date{year(2099), month(12), day(31)}));
+}
+
+TEST(EntryStore, EntryDaysOfMonth) {
+  TempDir dir;
+  EntryStore store(dir.path());
+  for (int dd : {1, 7, 21, 29})
+    ASSERT_TRUE(store.WriteEntry(Date{year(2024), month(2), day(static_cast<unsigned>(dd))}, kRtf, "").ok());
+  WriteFile(store.EntriesDirectory() + "20240230.KWE", "x");  // no such day
+  EXPECT_EQ(store.EntryDays(2024, 2), (std::vector<int>{1, 7, 21, 29}));
+  EXPECT_TRUE(store.EntryDays(2024, 3).empty());
+  EXPECT_TRUE(store.EntryDays(2024, 13).empty());
+}
+
+}  // namespace
+}  // namespace inkwend

@@ -1,0 +1,89 @@
+#include "store/file_cipher.h"
+
+#include <gtest/gtest.h>
+
+#include "store/cipher.h"
+#include "store/tests/temp_dir.h"
+
+namespace inkwend {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+struct CryptRun {
+  TPGCrypt crypt;
+  std::vector<std::string> messages;
+  std::vector<bool> busy;
+  CryptRun() {
+    crypt.OnMessage = [this](const std::string& m) { messages.push_back(m); };
+    crypt.OnBusy = [this](bool b) { busy.push_back(b); };
+  }
+};
+
+TEST(TPGCrypt, EncryptsAndDecryptsFilesOfEverySize) {
+  TempDir dir;
+  for (size_t size : {0, 1, 4095, 4096, 8192, 10000}) {
+    std::string plain(size, '\0');
+    for (size_t i = 0; i < size; ++i) plain[i] = static_cast<char>(i * 7);
+    WriteFile(dir / "plain", plain);
+    CryptRun enc;
+    enc.crypt.SetInputFile(dir / "plain");
+    enc.crypt.SetOutputFile(dir / "cipher");
+    enc.crypt.SetPassword("Pass");
+    ASSERT_TRUE(enc.crypt.Encrypt().ok());
+    EXPECT_EQ(ReadFile(dir / "cipher"), EncryptBytes(plain, "Pass")) << size;
+    EXPECT_EQ(enc.busy, (std::vector<bool>{true, false}));
+    CryptRun dec;
+    dec.crypt.SetInputFile(dir / "cipher");
+    dec.crypt.SetOutputFile(dir / "back");
+    dec.crypt.SetPassword("pASS");
+    ASSERT_TRUE(dec.crypt.Decrypt().ok());
+    EXPECT_EQ(ReadFile(dir / "back"), plain);
+    EXPECT_TRUE(enc.messages.empty() && dec.messages.empty());
+  }
+}
+
+TEST(TPGCrypt, ValidationMessages) {
+  TempDir dir;
+  WriteFile(dir / "a", "abc");
+  CryptRun r;
+  r.crypt.SetInputFile(dir / "missing");
+  EXPECT_EQ(r.crypt.InputFile(), "");
+  r.crypt.SetInputFile("");
+  r.crypt.SetInputFile(dir / "a");
+  r.crypt.SetOutputFile(dir / "a");
+  EXPECT_EQ(r.crypt.OutputFile(), "");
+  EXPECT_EQ(r.messages, (std::vector<std::string>{"Input file does not exist.",
+                                                  "InputFile and OutputFile must be different files."}));
+  // After a rejection the run does nothing and the file is untouched.
+  ASSERT_TRUE(r.crypt.Encrypt().ok());
+  EXPECT_TRUE(r.busy.empty());
+  EXPECT_EQ(ReadFile(dir / "a"), "abc");
+}
+
+TEST(TPGCrypt, SameFileUnderAnotherSpellingIsNotDestroyed) {
+  TempDir dir;
+  WriteFile(dir / "a", std::string(9000, 'x'));
+  CryptRun r;
+  r.crypt.SetInputFile(dir / "a");
+  r.crypt.SetOutputFile(dir.path() + "./a");  // passes the text comparison
+  ASSERT_TRUE(r.crypt.Encrypt().ok());
+  EXPECT_EQ(ReadFile(dir / "a"), EncryptBytes(std::string(9000, 'x'), ""));
+}
+
+TEST(TPGCrypt, UnwritableOutputReportsAndRestoresArrow) {
+  TempDir dir;
+  WriteFile(dir / "a", "abc");
+  CryptRun r;
+  r.crypt.SetInputFile(dir / "a");
+  r.crypt.SetOutputFile(dir.path() + "no/such/dir/out");
+  const Status s = r.crypt.Encrypt();
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message().find("out"), std::string::npos);
+  EXPECT_EQ(r.busy, (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace inkwend
