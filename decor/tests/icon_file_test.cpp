@@ -229,6 +229,32 @@ TEST(PeFile, Pe32AndPe32PlusGroups) {
   }
 }
 
+TEST(PeFile, ResourceDllsLinkedByWindowsTools) {
+  for (const char* name : {"windres_pe32.dll", "windres_pe32plus.dll"}) {
+    SCOPED_TRACE(name);
+    const auto f = IconFile::Open(std::string(INKWEND_SOURCE_DIR) + "/decor/tests/fixtures/" + name);
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(f->Count(), 3);
+    // ZEBRA (24 x 24 yellow, enlarged), 5 (32 x 32 8-bit blue beside a 16 x 16), 20 (32 x 16 cyan).
+    const struct {
+      int w, h, bpp;
+      uint32_t colour;
+    } expected[] = {{24, 24, 24, 0xFFFFFF00}, {32, 32, 8, 0xFF0000FF}, {32, 16, 32, 0xFF00FFFF}};
+    for (int i = 0; i < 3; ++i) {
+      ImageInfo info;
+      ASSERT_TRUE(f->ChosenImage(i, &info));
+      EXPECT_EQ(info.width, expected[i].w);
+      EXPECT_EQ(info.height, expected[i].h);
+      EXPECT_EQ(info.bits_per_pixel, expected[i].bpp);
+      IconImage img;
+      ASSERT_TRUE(f->Extract(i, nullptr, &img).ok());
+      EXPECT_EQ(img.width, 32);
+      EXPECT_EQ(img.height, expected[i].h == 16 ? 16 : 32);
+      EXPECT_EQ(img.At(10, 10), expected[i].colour);
+    }
+  }
+}
+
 TEST(IconFile, FilesWithoutIconsCountNone) {
   const std::string text = "Not an icon file at all.\n";
   struct Case {
