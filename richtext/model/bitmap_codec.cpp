@@ -1,0 +1,377 @@
+#include "richtext/model/bitmap_codec.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace inkwend {
+
+namespace {
+
+constexpr int64_t kMaxPixels = int64_t{1} << 26;  // bounds what a run-length bitmap may allocate
+
+uint16_t Get16(std::span<const uint8_t> d, size_t at) { return static_cast<uint16_t>(d[at] | (d[at + 1] << 8)); }
+uint32_t Get32(std::span<const uint8_t> d, size_t at) {
+  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
+         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+}
+void Put16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+bool SupportedDepth(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
+
+bool SizeOk(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && width <= kMaxBitmapDimension && height <= kMaxBitmapDimension;
+}
+
+std::vector<TPaletteEntry> StandardPalette(int bpp) {
+  std::vector<TPaletteEntry> p;
+  auto add = [&](uint8_t r, uint8_t g, uint8_t b) { p.push_back(TPaletteEntry{b, g, r, 0}); };
+  if (bpp == 1) {
+    add(0, 0, 0);
+    add(255, 255, 255);
+    return p;
+  }
+  static constexpr std::array<uint32_t, 16> kVga = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                                    0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                                                    0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+  for (uint32_t c : kVga) add(static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c));
+  if (bpp == 8) {
+    for (int r = 0; r < 6; ++r)
+      for (int g = 0; g < 6; ++g)
+        for (int b = 0; b < 6; ++b) add(static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51), static_cast<uint8_t>(b * 51));
+    for (int i = 0; i < 24; ++i) {
+      const auto v = static_cast<uint8_t>(8 + i * 10);
+      add(v, v, v);
+    }
+  }
+  return p;
+}
+
+TBitmap To24Bit(const TBitmap& in) {
+  TBitmap out;
+  out.Width = in.Width;
+  out.Height = in.Height;
+  out.BitsPerPixel = 24;
+  out.Bits.assign(static_cast<size_t>(out.Stride()) * static_cast<size_t>(out.Height), 0);
+  for (int y = 0; y < in.Height; ++y) {
+    uint8_t* row = out.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(out.Stride());
+    for (int x = 0; x < in.Width; ++x) {
+      const uint32_t c = in.PixelRgb(x, y);
+      row[3 * x] = static_cast<uint8_t>(c);
+      row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
+      row[3 * x + 2] = static_cast<uint8_t>(c >> 16);
+    }
+  }
+  return out;
+}
+
+bool BlackAndWhite(const TBitmap& b) {
+  if (b.BitsPerPixel != 1) return false;
+  if (b.Palette.empty()) return true;
+  return b.Palette.size() == 2 && b.Palette[0] == TPaletteEntry{0, 0, 0, 0} &&
+         b.Palette[1] == TPaletteEntry{255, 255, 255, 0};
+}
+
+// Run-length decoding of 8- and 4-bit bitmaps into top-down rows of `out`.
+bool DecodeRle(std::span<const uint8_t> src, int bpp, bool top_down, TBitmap& out) {
+  const int stride = out.Stride();
+  int x = 0, y = 0;  // y counts rows in file order (bottom-up unless top_down)
+  size_t i = 0;
+  auto put = [&](unsigned index) {
+    if (x >= out.Width || y >= out.Height) return;
+    const int row = top_down ? y : out.Height - 1 - y;
+    uint8_t* r = out.Bits.data() + static_cast<size_t>(row) * static_cast<size_t>(stride);
+    if (bpp == 8) {
+      r[x] = static_cast<uint8_t>(index);
+    } else {
+      uint8_t& byte = r[x / 2];
+      byte = static_cast<uint8_t>(x % 2 ? (byte & 0xF0) | (index & 0x0F) : (byte & 0x0F) | ((index & 0x0F) << 4));
+    }
+    ++x;
+  };
+  while (i + 1 < src.size()) {
+    const uint8_t count = src[i], value = src[i + 1];
+    i += 2;
+    if (count > 0) {
+      for (int k = 0; k < count; ++k) put(bpp == 8 ? value : (k % 2 ? value & 0x0F : value >> 4));
+      continue;
+    }
+    if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap
+      return true;
+    } else if (value == 2) {  // delta
+      if (i + 1 >= src.size()) return false;
+      x += src[i];
+      y += src[i + 1];
+      i += 2;
+    } else {  // literal run of `value` pixels, padded to 16 bits
+      const size_t bytes = bpp == 8 ? value : (value + 1u) / 2;
+      if (i + bytes > src.size()) return false;
+      for (int k = 0; k < value; ++k) {
+        put(bpp == 8 ? src[i + static_cast<size_t>(k)] : (k % 2 ? src[i + static_cast<size_t>(k / 2)] & 0x0F : src[i + static_cast<size_t>(k / 2)] >> 4));
+      }
+      i += (bytes + 1) & ~size_t{1};
+    }
+  }
+  return true;
+}
+
+int MaskShift(uint32_t mask) {
+  int s = 0;
+  while (mask && !(mask & 1)) {
+    mask >>= 1;
+    ++s;
+  }
+  return s;
+}
+
+uint8_t MaskValue(uint32_t v, uint32_t mask) {
+  if (!mask) return 0;
+  const int shift = MaskShift(mask);
+  const uint32_t max = mask >> shift;
+  return static_cast<uint8_t>(((v & mask) >> shift) * 255 / max);
+}
+
+}  // namespace
+
+TDdbImage EncodeDdb(const TBitmap& bitmap) {
+  TDdbImage ddb;
+  if (!bitmap.Valid()) return ddb;
+  const bool keep = BlackAndWhite(bitmap) || bitmap.BitsPerPixel >= 16;
+  const TBitmap converted = keep ? TBitmap{} : To24Bit(bitmap);
+  const TBitmap& src = keep ? bitmap : converted;
+  ddb.BitsPerPixel = src.BitsPerPixel;
+  ddb.Planes = 1;
+  ddb.WidthBytes = static_cast<int>((static_cast<int64_t>(src.Width) * src.BitsPerPixel + 15) / 16 * 2);
+  ddb.Bits.assign(static_cast<size_t>(ddb.WidthBytes) * static_cast<size_t>(src.Height), 0);
+  const size_t used = static_cast<size_t>((static_cast<int64_t>(src.Width) * src.BitsPerPixel + 7) / 8);
+  for (int y = 0; y < src.Height; ++y) {
+    std::memcpy(ddb.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(ddb.WidthBytes),
+                src.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(src.Stride()), used);
+  }
+  return ddb;
+}
+
+bool DecodeDdb(int width, int height, int planes, int bits_per_pixel, int width_bytes,
+               std::span<const uint8_t> bits, TBitmap& out, std::string& error) {
+  if (!SizeOk(width, height)) {
+    error = "bitmap size out of range";
+    return false;
+  }
+  if (planes != 1 || !SupportedDepth(bits_per_pixel)) {
+    error = "unsupported bitmap depth";
+    return false;
+  }
+  const int64_t used = (static_cast<int64_t>(width) * bits_per_pixel + 7) / 8;
+  if (width_bytes < used) width_bytes = static_cast<int>((static_cast<int64_t>(width) * bits_per_pixel + 15) / 16 * 2);
+  if (static_cast<int64_t>(bits.size()) < static_cast<int64_t>(width_bytes) * height) {
+    error = "bitmap data is shorter than its size";
+    return false;
+  }
+  TBitmap b;
+  b.Width = width;
+  b.Height = height;
+  b.BitsPerPixel = static_cast<uint16_t>(bits_per_pixel);
+  if (bits_per_pixel <= 8) b.Palette = StandardPalette(bits_per_pixel);
+  b.Bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(height), 0);
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(b.Stride()),
+                bits.data() + static_cast<size_t>(y) * static_cast<size_t>(width_bytes), static_cast<size_t>(used));
+  }
+  out = std::move(b);
+  return true;
+}
+
+std::vector<uint8_t> EncodeDib(const TBitmap& bitmap) {
+  std::vector<uint8_t> out;
+  if (!bitmap.Valid()) return out;
+  const int stride = bitmap.Stride();
+  const size_t image = static_cast<size_t>(stride) * static_cast<size_t>(bitmap.Height);
+  const size_t colors = bitmap.BitsPerPixel <= 8 ? size_t{1} << bitmap.BitsPerPixel : 0;
+  out.reserve(40 + colors * 4 + image);
+  Put32(out, 40);
+  Put32(out, static_cast<uint32_t>(bitmap.Width));
+  Put32(out, static_cast<uint32_t>(bitmap.Height));
+  Put16(out, 1);
+  Put16(out, bitmap.BitsPerPixel);
+  Put32(out, 0);  // uncompressed
+  Put32(out, static_cast<uint32_t>(image));
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, 0);
+  const std::vector<TPaletteEntry> standard =
+      bitmap.Palette.empty() && colors ? StandardPalette(bitmap.BitsPerPixel) : std::vector<TPaletteEntry>{};
+  const std::vector<TPaletteEntry>& palette = bitmap.Palette.empty() ? standard : bitmap.Palette;
+  for (size_t i = 0; i < colors; ++i) {
+    const TPaletteEntry e = i < palette.size() ? palette[i] : TPaletteEntry{};
+    out.insert(out.end(), {e.Blue, e.Green, e.Red, 0});
+  }
+  for (int y = bitmap.Height - 1; y >= 0; --y) {
+    const uint8_t* row = bitmap.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    out.insert(out.end(), row, row + stride);
+  }
+  return out;
+}
+
+namespace {
+
+bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& out, std::string& error) {
+  if (data.size() < 12) {
+    error = "bitmap header is truncated";
+    return false;
+  }
+  const uint32_t header = Get32(data, 0);
+  int64_t width, height;
+  int bpp;
+  uint32_t compression = 0, colors_used = 0;
+  size_t entry_size = 4;
+  if (header == 12) {
+    width = Get16(data, 4);
+    height = static_cast<int16_t>(Get16(data, 6));
+    bpp = Get16(data, 10);
+    entry_size = 3;
+  } else if (header >= 40 && header <= data.size()) {
+    width = static_cast<int32_t>(Get32(data, 4));
+    height = static_cast<int32_t>(Get32(data, 8));
+    bpp = Get16(data, 14);
+    compression = Get32(data, 16);
+    colors_used = Get32(data, 32);
+  } else {
+    error = "unknown bitmap header";
+    return false;
+  }
+  const bool top_down = height < 0;
+  if (top_down) height = -height;
+  if (!SizeOk(width, height) || !SupportedDepth(bpp)) {
+    error = "unsupported bitmap size or depth";
+    return false;
+  }
+  size_t palette_count = 0;
+  if (bpp <= 8) {
+    palette_count = size_t{1} << bpp;
+    if (colors_used > 0 && colors_used < palette_count) palette_count = colors_used;
+  }
+  size_t pos = header;
+  uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+  if (compression == 3) {  // bit fields: three masks after a 40-byte header
+    if (bpp != 16 && bpp != 32) {
+      error = "unsupported bitmap compression";
+      return false;
+    }
+    if (header == 40) {
+      if (data.size() < 52) {
+        error = "bitmap header is truncated";
+        return false;
+      }
+      pos = 52;
+    }
+    for (int k = 0; k < 3; ++k) masks[k] = Get32(data, 40 + static_cast<size_t>(k) * 4);
+  } else if (compression != 0 && !(compression == 1 && bpp == 8) && !(compression == 2 && bpp == 4)) {
+    error = "unsupported bitmap compression";
+    return false;
+  }
+  if (pos + palette_count * entry_size > data.size()) {
+    error = "bitmap palette is truncated";
+    return false;
+  }
+  TBitmap b;
+  b.Width = static_cast<int32_t>(width);
+  b.Height = static_cast<int32_t>(height);
+  b.BitsPerPixel = static_cast<uint16_t>(bpp);
+  for (size_t i = 0; i < palette_count; ++i) {
+    const size_t at = pos + i * entry_size;
+    b.Palette.push_back(TPaletteEntry{data[at], data[at + 1], data[at + 2], 0});
+  }
+  pos += palette_count * entry_size;
+  if (bits_offset >= 0 && static_cast<size_t>(bits_offset) >= pos && static_cast<size_t>(bits_offset) <= data.size()) {
+    pos = static_cast<size_t>(bits_offset);
+  }
+  const std::span<const uint8_t> bits = data.subspan(pos);
+  const int stride = b.Stride();
+  if (compression == 1 || compression == 2) {
+    if (width * height > kMaxPixels) {
+      error = "bitmap is too large";
+      return false;
+    }
+    b.Bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
+    if (!DecodeRle(bits, bpp, top_down, b)) {
+      error = "run-length bitmap data is damaged";
+      return false;
+    }
+    out = std::move(b);
+    return true;
+  }
+  if (static_cast<int64_t>(bits.size()) < static_cast<int64_t>(stride) * height) {
+    error = "bitmap data is shorter than its size";
+    return false;
+  }
+  b.Bits.resize(static_cast<size_t>(stride) * static_cast<size_t>(height));
+  for (int64_t y = 0; y < height; ++y) {
+    const int64_t src_row = top_down ? y : height - 1 - y;
+    std::memcpy(b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride),
+                bits.data() + static_cast<size_t>(src_row) * static_cast<size_t>(stride), static_cast<size_t>(stride));
+  }
+  if (compression == 3) {  // turn bit fields into plain 24-bit pixels
+    TBitmap plain;
+    plain.Width = b.Width;
+    plain.Height = b.Height;
+    plain.BitsPerPixel = 24;
+    plain.Bits.assign(static_cast<size_t>(plain.Stride()) * static_cast<size_t>(plain.Height), 0);
+    for (int y = 0; y < b.Height; ++y) {
+      const uint8_t* s = b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+      uint8_t* d = plain.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(plain.Stride());
+      for (int x = 0; x < b.Width; ++x) {
+        const uint32_t v = bpp == 16 ? static_cast<uint32_t>(s[2 * x] | (s[2 * x + 1] << 8))
+                                     : Get32(std::span<const uint8_t>(s, static_cast<size_t>(stride)), static_cast<size_t>(4 * x));
+        d[3 * x] = MaskValue(v, masks[2]);
+        d[3 * x + 1] = MaskValue(v, masks[1]);
+        d[3 * x + 2] = MaskValue(v, masks[0]);
+      }
+    }
+    b = std::move(plain);
+  }
+  out = std::move(b);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeDib(std::span<const uint8_t> data, TBitmap& out, std::string& error) {
+  return DecodeDibAt(data, -1, out, error);
+}
+
+std::vector<uint8_t> EncodeBmpFile(const TBitmap& bitmap) {
+  const std::vector<uint8_t> dib = EncodeDib(bitmap);
+  if (dib.empty()) return {};
+  std::vector<uint8_t> out;
+  const size_t colors = bitmap.BitsPerPixel <= 8 ? size_t{1} << bitmap.BitsPerPixel : 0;
+  out.reserve(14 + dib.size());
+  out.push_back('B');
+  out.push_back('M');
+  Put32(out, static_cast<uint32_t>(14 + dib.size()));
+  Put32(out, 0);
+  Put32(out, static_cast<uint32_t>(14 + 40 + colors * 4));
+  out.insert(out.end(), dib.begin(), dib.end());
+  return out;
+}
+
+bool DecodeBmpFile(std::span<const uint8_t> data, TBitmap& out, std::string& error) {
+  if (data.size() < 14 + 12 || data[0] != 'B' || data[1] != 'M') {
+    error = "not a bitmap file";
+    return false;
+  }
+  const int64_t offset = static_cast<int64_t>(Get32(data, 10)) - 14;
+  return DecodeDibAt(data.subspan(14), offset, out, error);
+}
+
+}  // namespace inkwend

@@ -1,0 +1,224 @@
+#pragma once
+// The rich-text document: a chain of paragraphs, each holding its lines' characters (Unicode
+// code points) with one 16-byte attribute record per character, plus the header tables, the
+// embedded objects and the footnotes.
+//
+// Building a document in code:
+//
+//   TWPRTFText doc;                                  // one empty paragraph, one empty line
+//   TCharAttr a = doc.DefaultAttr;                   // font 0, 10 pt
+//   a.FontIndex = doc.Header.FontIndexOf(U"Arial");  // fonts, colours, tabs live in the header
+//   a.PointSize = 12;
+//   a.StyleBits = kStyleBold;
+//   TParagraph* p = doc.FirstParagraph();
+//   doc.AppendText(p, U"Hi", a);                     // appends to the paragraph's last line
+//   TParagraph* q = doc.NewParagraph(p);             // copies p's paragraph properties
+//   q->Alignment = kAlignCenter;
+//   doc.AppendText(q, U"centred", a);
+//   q->TabMask |= doc.Header.AddTab(1440, kTabRight);
+//   doc.ReplaceRange(q, 0, 0, 0, U"a ", 2, &a);      // the general edit: insert at line 0, index 0
+//
+// Paragraphs are walked with FirstParagraph() and TParagraph::Next; lines by index
+// (TParagraph::LineCount/LineText/LineAttrs). Characters 9 (tab), 10 (line break) and the object
+// anchors 1 and 2 (with kCharObject in their attribute) have meanings of their own; the paragraph
+// mark is not stored. Structural errors raise TWPError with the fixed messages below.
+//
+// Subclass layers: TWPRTFTextIo (richtext/rtf/text_io.h) adds loading and saving, the layout
+// layer adds painting, the editing layer adds input. They override the virtual operations here.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "richtext/model/char_attr.h"
+#include "richtext/model/character_attr.h"
+#include "richtext/model/objects.h"
+#include "richtext/model/paragraph.h"
+#include "richtext/model/text_header.h"
+
+namespace inkwend {
+
+// Structural errors of the model, with their fixed texts.
+class TWPError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+inline constexpr const char* kErrOutOfMemoryNewParagraph = "Out of Memory in\tNewParagraph";
+inline constexpr const char* kErrLineTooLong = "Line longer then\t10000 character!";
+inline constexpr const char* kErrAttribPtr = "Error AttribPtr()";
+
+enum class TWPLoadFormat : uint8_t { AutomaticFormat, LastFormat, FormatRTF, FormatANSI, FormatHTML };
+
+// Result codes of loads and saves, kept in the document.
+inline constexpr int kResultOk = 0;
+inline constexpr int kResultOutOfMemory = 2;
+inline constexpr int kResultStreamError = 7;
+inline constexpr int kResultNothingToWrite = 8;
+
+// Default capacity of the line of a new paragraph.
+inline constexpr int kNewParagraphCapacity = 40;
+
+class TWPRTFText {
+ public:
+  TWPRTFText();
+  virtual ~TWPRTFText();
+  TWPRTFText(const TWPRTFText&) = delete;
+  TWPRTFText& operator=(const TWPRTFText&) = delete;
+
+  TTextHeader Header;
+
+  // The template attribute for new text. Change it through SetDefaultAttr.
+  TCharAttr DefaultAttr;
+
+  // Highlight attributes; their changes reach HighlightChanged.
+  TCharacterAttr InsertPointAttr{kInsertPointAttrId};
+  TCharacterAttr AutomaticTextAttr{kAutomaticTextAttrId};
+  TCharacterAttr HyperlinkTextAttr{kHyperlinkTextAttrId};
+  TCharacterAttr ProtectedTextAttr{kProtectedTextAttrId};
+
+  // Pixel defaults used where no font has been measured.
+  uint16_t TabWidth = 16;
+  uint16_t DefaultCharWidth = 16;
+  uint16_t DefaultLineHeight = 16;
+  uint16_t DefaultAscent = 14;
+
+  // --- load/save state kept for the caller ---
+  TWPLoadFormat SaveFormat = TWPLoadFormat::AutomaticFormat;
+  TWPLoadFormat LoadFormat = TWPLoadFormat::AutomaticFormat;
+  TWPLoadFormat LastFormat = TWPLoadFormat::AutomaticFormat;  // format of the last load
+  int IoResult = kResultOk;     // 0, 2, 7 or 8 from the last load or save
+  bool OmitInsertPoints = false;
+  bool OmitAutomaticText = false;
+  bool WriteBitmapAsDib = false;
+  bool WriteLinkedPicturesShort = false;  // "\{bmc name\}" instead of a \picfile group
+  bool DropProtectedAttribute = false;    // no \shad (clipboard copies)
+  std::u32string HTMLFilePath;             // directory tried for linked pictures
+
+  // --- events ---
+  // Asked to supply the graphic or control of an object record read without one.
+  std::function<void(int tag, TDocObject& object)> ProvideObjectEvent;
+  // Receives the text of a clicked special run and its tag (see ReportSpecialRun).
+  std::function<void(const std::u32string& text, uint16_t tag)> OnSpecialRunClick;
+
+  // --- paragraphs ---
+  TParagraph* FirstParagraph() const { return first_; }
+  TParagraph* LastParagraph() const { return last_; }
+  TParagraph* ParagraphAt(int number) const;  // 0-based; nullptr past the end
+  int ParagraphCount() const;
+  // One paragraph, one line, no characters.
+  bool IsEmpty() const;
+  int64_t CharCount() const;  // characters of all paragraphs
+
+  // --- virtual operations (overridden by the layers above) ---
+  // Copies `attr` into one position and refreshes its cached width, height and ascent.
+  virtual void SetCharAttr(TParagraph* par, int line, int pos, const TCharAttr& attr);
+  // Sends the run of equal flags around a position (at most 254 characters), or the name of
+  // `object` when given, to OnSpecialRunClick with the run's TagNumber.
+  virtual void ReportSpecialRun(TParagraph* par, int line, int pos, const TDocObject* object);
+  virtual void SetDefaultAttr(const TCharAttr& attr);
+  // Sent after changes that need new layout and painting; empty here.
+  virtual void ChangeNotification() {}
+  // Frees all paragraphs; slot 0 takes the font DefaultAttr uses (or "Arial"), DefaultAttr uses
+  // slot 0, other font and tab slots are emptied; one empty paragraph remains.
+  virtual void Clear();
+  // Replaces the text of paragraph `number` (0-based; the last one when too large) by the given
+  // characters and attributes (attrs may be empty: DefaultAttr), in one line.
+  virtual void ReplaceParagraphText(int number, std::span<const char32_t> text,
+                                    std::span<const TCharAttr> attrs);
+  // Fills the cached metrics of one record; the paint layer measures fonts, this layer uses
+  // the defaults (a tab takes TabWidth).
+  virtual void MeasureChar(char32_t c, TCharAttr& attr);
+  // A highlight attribute changed; `layout` says whether re-wrapping is needed.
+  virtual void HighlightChanged(int id, bool layout);
+
+  // --- attribute mode ---
+  bool AttributeMode() const { return Header.AttributesOn; }
+  // On: every paragraph gets attribute records filled with DefaultAttr (and the cached width);
+  // off: records are freed and lines get the default height and ascent. Returns the mode in force.
+  bool SetAttributeMode(bool on);
+
+  // --- primitives ---
+  // A new paragraph after `after` (nullptr: at the front) with one empty line of `capacity`.
+  // It copies indents, spacing, alignment, shading, ParFlags, cell bytes, the tab mask (unless
+  // `after` is a table cell) and the border bytes (unless `after` ends its bordered block).
+  TParagraph* NewParagraph(TParagraph* after, int capacity = kNewParagraphCapacity);
+  // A new empty line after line `after` (-1: before the first); returns its index.
+  int NewLine(TParagraph* par, int after, int capacity);
+  // Removes a line with its characters. A paragraph left without lines is unlinked (its
+  // neighbours joined) and freed, except the only paragraph, which keeps one empty line.
+  // Returns the paragraph that holds the position after the deleted line (or nullptr at the end).
+  TParagraph* DeleteLine(TParagraph* par, int line);
+  // Sets a line's capacity (rounded up to even; at most 10000, else TWPError and no change).
+  // A capacity below the length cuts the line to capacity - 1 characters.
+  void ResizeLine(TParagraph* par, int line, int capacity);
+  // The edit primitive: removes `remove` characters at `start` and inserts `count` characters
+  // there, each with *attr, or with the record that was at `start` when attr is null. Returns
+  // the change of the line's length. TWPError when the line would exceed its limit (no change).
+  int ReplaceRange(TParagraph* par, int line, int start, int remove, const char32_t* chars, int count,
+                   const TCharAttr* attr);
+  // Appends text (with one attribute) at the end of the paragraph's last line.
+  void AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr);
+  // Appends characters with their own attributes (attrs.size() == text.size(), or empty for plain mode).
+  void AppendText(TParagraph* par, std::span<const char32_t> text, std::span<const TCharAttr> attrs);
+  // The attribute record of a position; TWPError kErrAttribPtr in plain mode or out of range.
+  TCharAttr* AttribPtr(TParagraph* par, int line, int pos);
+  // The record a character typed at (line, pos) would start from: the record there, or the
+  // paragraph's EndAttr at its end.
+  TCharAttr AttrAt(const TParagraph* par, int line, int pos) const;
+  int LastLine(const TParagraph* par) const { return par->LineCount() - 1; }
+  // Re-divides the paragraph's characters into lines of the given lengths (they must add up to
+  // the paragraph's character count); existing line records are reused in order.
+  void SetLineLengths(TParagraph* par, std::span<const int> lengths);
+  // Removes paragraph storage slack (after loading).
+  void TrimParagraph(TParagraph* par);
+
+  // --- objects ---
+  // Adds a record for a graphic. Tag -1 picks the next free tag from 2000 up (an internal tag).
+  // The sequence number is one more than the largest in use.
+  TDocObject* AddObject(TDocGraphic graphic, int tag);
+  TDocObject* FindObjectByTag(int tag) const;
+  TDocObject* FindObjectByNumber(int number) const;
+  TDocObject* FindObjectByFileName(std::u32string_view name) const;  // case-insensitive
+  // A record created for a tag read from a file; asks ProvideObjectEvent for the graphic.
+  TDocObject* ObjectForTag(int tag);
+  // Fills a missing width or height from the graphic's pixels (x 1440 / ppi), else 32 twips.
+  void ComputeObjectSize(TDocObject& object) const;
+  void ResetObjectReferences();
+  // Sets the reference flag of every record an anchor character points to.
+  void MarkObjectReferences();
+  // Frees every record whose reference flag is not set.
+  void FreeUnreferencedObjects();
+  // All three: reset, mark, free.
+  void CollectObjects();
+  const std::vector<std::unique_ptr<TDocObject>>& Objects() const { return objects_; }
+
+  // --- footnotes ---
+  // Adds a footnote; its id is one more than the largest in use (starting at 1).
+  TFootnoteRec* AddFootnote(char32_t mark, int32_t number, std::u32string text);
+  TFootnoteRec* FindFootnote(int id) const;
+  void FreeFootnotes();
+  const std::vector<std::unique_ptr<TFootnoteRec>>& Footnotes() const { return footnotes_; }
+
+  // Memory held by paragraphs, lines, characters and records, in bytes (for measurements).
+  size_t ModelBytes() const;
+
+ protected:
+  // Unlinks and frees a paragraph (the caller keeps at least one).
+  void FreeParagraph(TParagraph* par);
+  void FreeAllParagraphs();
+
+ private:
+  void EnsureOneParagraph();
+  void RenumberLines(TParagraph* par, int from);
+
+  TParagraph* first_ = nullptr;
+  TParagraph* last_ = nullptr;
+  std::vector<std::unique_ptr<TDocObject>> objects_;
+  std::vector<std::unique_ptr<TFootnoteRec>> footnotes_;
+};
+
+}  // namespace inkwend

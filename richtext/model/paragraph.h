@@ -1,0 +1,135 @@
+#pragma once
+// Paragraphs and lines. A paragraph keeps the characters of all its lines in one buffer, with a
+// parallel buffer of attribute records (absent in plain mode); a line is a range of that buffer
+// plus the pixel values that layout caches for it. Re-wrapping therefore only moves line
+// boundaries. Lines are addressed by their index in the paragraph, characters by their index in
+// the line. Structural changes go through TWPRTFText, which keeps the ranges consistent.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "richtext/model/char_attr.h"
+
+namespace inkwend {
+
+// ParFlags
+inline constexpr uint8_t kParPageBreak = 0x01;     // page break before this paragraph
+inline constexpr uint8_t kParContinuesRow = 0x02;  // cell continues a row begun by an earlier cell
+inline constexpr uint8_t kParMoreCells = 0x04;     // further cells of the same row follow
+inline constexpr uint8_t kParTableCell = 0x08;
+inline constexpr uint8_t kParJustifyLastLine = 0x40;
+inline constexpr uint8_t kParKeep = 0x80;  // keep paragraph on one page
+
+// LayoutDirty
+inline constexpr uint8_t kDirtyWrap = 0x01;
+inline constexpr uint8_t kDirtyPaint = 0x02;
+inline constexpr uint8_t kDirtyAll = kDirtyWrap | kDirtyPaint;
+
+// BorderFlags[0]
+inline constexpr uint8_t kBorderOn = 0x01;
+inline constexpr uint8_t kBorderEndsBlock = 0x02;  // the bordered block ends after this paragraph
+inline constexpr uint8_t kBorderTop = 0x04;
+inline constexpr uint8_t kBorderBottom = 0x08;
+inline constexpr uint8_t kBorderLeft = 0x10;
+inline constexpr uint8_t kBorderRight = 0x20;
+inline constexpr uint8_t kBorderBox = 0x40;
+inline constexpr uint8_t kBorderDouble = 0x80;
+// BorderFlags[1]
+inline constexpr uint8_t kBorderDotted = 0x01;
+inline constexpr uint8_t kBorderHairline = 0x02;
+inline constexpr uint8_t kBorderBar = 0x04;
+inline constexpr uint8_t kBorderTableLine = 0x40;
+
+// Alignment
+inline constexpr uint8_t kAlignLeft = 0;
+inline constexpr uint8_t kAlignRight = 1;
+inline constexpr uint8_t kAlignCenter = 2;
+inline constexpr uint8_t kAlignJustify = 3;
+
+// The longest a line may be (its capacity, terminator included).
+inline constexpr int kMaxLineCapacity = 10000;
+
+struct TTextLine {
+  uint16_t Height = 0;  // pixels
+  uint16_t Ascent = 0;  // pixels, the baseline
+  int32_t Top = 0;      // y in document pixels (layout)
+  uint8_t LineFlags = 0;
+  uint8_t SelectionState = 0;  // 3 whole line selected, 2 part of it, 0 none (painting)
+  uint16_t Capacity = 0;  // characters this line may hold, terminator included (at most 10000)
+  uint16_t Length = 0;    // characters in use
+  uint16_t LayoutValues[5] = {};
+  uint32_t Start = 0;  // offset of the first character in the paragraph's buffer
+};
+
+class TWPRTFText;
+
+class TParagraph {
+ public:
+  int32_t FirstIndent = 0;  // absolute, from the same origin as LeftIndent
+  int32_t LeftIndent = 0;
+  int32_t RightIndent = 0;
+  int32_t SpaceBefore = 0;
+  int32_t SpaceAfter = 0;
+  int32_t LineSpacing = 0;  // RTF \sl; 0 = automatic
+  uint8_t Alignment = kAlignLeft;
+  uint8_t ParFlags = 0;
+  uint8_t LayoutDirty = 0;
+  uint8_t BorderFlags[2] = {0, 0};
+  uint8_t BorderWidth = 0;  // points
+  uint8_t BorderColor = 0;  // low nibble colour index, high nibble border-to-text distance in mm
+  uint8_t Reserved[2] = {0, 0};  // copied to new paragraphs
+  uint8_t ShadingColors = 0;     // low nibble pattern colour, high nibble background colour
+  uint8_t ShadingPercent = 0;    // 0..100
+  uint8_t Spare = 0;
+  uint64_t TabMask = 0;  // bit n set: header tab slot n applies to this paragraph
+  uint8_t CellStart = 0;  // table cell: left edge in 1/255 of the row's usable width
+  uint8_t CellWidth = 0;  // table cell: width in 1/255 of the row's usable width
+  uint8_t TableLayout[2] = {0, 0};
+
+  // The chain. The document owns every paragraph; these only link them.
+  TParagraph* Next = nullptr;
+  TParagraph* Prev = nullptr;
+
+  // The attribute an empty paragraph (or the end of one) offers to the next typed character:
+  // a new paragraph's copy of DefaultAttr, or the record of the last character removed there.
+  TCharAttr EndAttr;
+
+  int LineCount() const { return static_cast<int>(lines_.size()); }
+  TTextLine& Line(int line) { return lines_[static_cast<size_t>(line)]; }
+  const TTextLine& Line(int line) const { return lines_[static_cast<size_t>(line)]; }
+
+  // The characters of one line, and their attribute records (empty in plain mode).
+  std::span<char32_t> LineText(int line);
+  std::span<const char32_t> LineText(int line) const;
+  std::span<TCharAttr> LineAttrs(int line);
+  std::span<const TCharAttr> LineAttrs(int line) const;
+
+  // All characters of the paragraph, in line order.
+  std::span<const char32_t> Text() const { return text_; }
+  std::span<TCharAttr> Attrs() { return attrs_; }
+  std::span<const TCharAttr> Attrs() const { return attrs_; }
+  int CharCount() const { return static_cast<int>(text_.size()); }
+  bool HasAttributes() const { return has_attrs_; }
+
+  bool IsTableCell() const { return (ParFlags & kParTableCell) != 0; }
+  bool HasBorder() const { return (BorderFlags[0] & kBorderOn) != 0; }
+  bool EndsBorderBlock() const { return (BorderFlags[0] & kBorderEndsBlock) != 0; }
+  bool HasShading() const { return ShadingPercent != 0 || ShadingColors != 0; }
+  bool HasTab(int slot) const { return slot >= 0 && slot < 64 && ((TabMask >> slot) & 1) != 0; }
+  void MarkDirty() { LayoutDirty |= kDirtyAll; }
+
+  // Copies the paragraph properties (everything but text, lines and links) from another one.
+  void CopyPropertiesFrom(const TParagraph& other);
+
+  // Memory held by the paragraph's buffers and line table, in bytes (for measurements).
+  size_t AllocatedBytes() const;
+
+ private:
+  friend class TWPRTFText;
+  std::vector<TTextLine> lines_;
+  std::vector<char32_t> text_;
+  std::vector<TCharAttr> attrs_;
+  bool has_attrs_ = true;
+};
+
+}  // namespace inkwend

@@ -1,0 +1,36 @@
+#pragma once
+// Progress of long loads and saves: one process-wide hook fed from a stack of frames, so that
+// a save nested in a larger operation reports within its parent's share of the range.
+#include <cstdint>
+#include <functional>
+
+namespace inkwend {
+
+// Receives the percentage (0..100) whenever it changes; 0 once the last frame closes.
+inline std::function<void(int percent)> ProgressEvent;
+// Switches all progress reporting off.
+inline bool ProgressDisabled = false;
+
+class TWPProgress {
+ public:
+  // Opens a frame for `total` units: 0..100 for the first frame, otherwise from the parent's
+  // current percentage to the parent's end.
+  static void Open(int64_t total);
+  // Reports position `position` (0..total) of the innermost frame.
+  static void Advance(int64_t position);
+  // Sends the frame's end percentage and drops it.
+  static void Close();
+  static int Depth();
+};
+
+// Opens a frame for a scope and closes it on every way out.
+class TProgressFrame {
+ public:
+  explicit TProgressFrame(int64_t total) { TWPProgress::Open(total); }
+  ~TProgressFrame() { TWPProgress::Close(); }
+  TProgressFrame(const TProgressFrame&) = delete;
+  TProgressFrame& operator=(const TProgressFrame&) = delete;
+  void Advance(int64_t position) { TWPProgress::Advance(position); }
+};
+
+}  // namespace inkwend

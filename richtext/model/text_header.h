@@ -1,0 +1,149 @@
+#pragma once
+// The document header: the shared tables that characters and paragraphs refer to by index
+// (colours, fonts, tab stops), the page layout, the screen metrics used to turn twips into
+// pixels, and the document information texts. Each document owns exactly one header.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace inkwend {
+
+enum class TUnits : uint8_t { Inch, Centimetre };
+
+// Tab kinds; kTabAnyKind matches any kind when looking up and stores the default kind when adding.
+inline constexpr uint8_t kTabLeft = 0;
+inline constexpr uint8_t kTabRight = 1;
+inline constexpr uint8_t kTabCenter = 2;
+inline constexpr uint8_t kTabDecimal = 3;
+inline constexpr uint8_t kTabAnyKind = 4;
+
+inline constexpr int kFontSlots = 99;      // slots 0..98
+inline constexpr int kNoFont = 99;         // result of a lookup-or-add on a full table
+inline constexpr int kMaxFontNameLength = 31;
+inline constexpr int kTabSlots = 64;
+inline constexpr int32_t kFreeTabPosition = 0xFFFFFF;  // what a free slot reads as by rank
+
+// Pitch-and-family byte: the upper nibble is the family.
+inline constexpr uint8_t kFamilyRoman = 0x10;
+inline constexpr uint8_t kFamilySwiss = 0x20;
+inline constexpr uint8_t kFamilyModern = 0x30;
+inline constexpr uint8_t kFamilyScript = 0x40;
+inline constexpr uint8_t kFamilyDecorative = 0x50;
+inline constexpr uint8_t kSymbolCharSet = 2;
+
+// 32-bit colour: red in the low byte, then green, then blue.
+using TColorRef = uint32_t;
+inline constexpr TColorRef RGBColor(uint8_t r, uint8_t g, uint8_t b) {
+  return static_cast<TColorRef>(r) | (static_cast<TColorRef>(g) << 8) | (static_cast<TColorRef>(b) << 16);
+}
+inline constexpr uint8_t RedOf(TColorRef c) { return c & 0xFF; }
+inline constexpr uint8_t GreenOf(TColorRef c) { return (c >> 8) & 0xFF; }
+inline constexpr uint8_t BlueOf(TColorRef c) { return (c >> 16) & 0xFF; }
+
+// black, red, green, blue, yellow, magenta, purple, maroon, lime, aqua, teal, navy, white,
+// silver, grey, black (index 15 is a second black).
+inline constexpr std::array<TColorRef, 16> kDefaultColors = {
+    0x000000, 0x0000FF, 0x008000, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x800080, 0x000080,
+    0x00FF00, 0xFFFF00, 0x808000, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000};
+
+struct TFontSlot {
+  std::u32string Name;  // at most 31 characters; an empty name ends the table
+  uint8_t PitchFamily = 0;
+  uint8_t CharSet = 0;
+};
+
+struct TTabSlot {
+  int32_t Position = 0;  // twips; 0 = free slot
+  int32_t PixelPosition = 0;
+  uint8_t Kind = kTabLeft;
+};
+
+class TTextHeader {
+ public:
+  TTextHeader();
+
+  // Colour table.
+  std::array<TColorRef, 16> Colors = kDefaultColors;
+
+  // Screen metrics. The text area (in pixels) follows page size, margins and resolution; call
+  // UpdateTextArea() after changing any of them directly, or use the setters below.
+  int XPixelsPerInch = 96;
+  int YPixelsPerInch = 96;
+  int TextAreaWidth = 0;   // pixels
+  int TextAreaHeight = 0;  // pixels
+
+  TUnits Units = TUnits::Inch;  // chooses the tab grid and the ruler scale
+  bool AttributesOn = true;     // every line carries attribute records (see TWPRTFText::SetAttributeMode)
+
+  std::array<TFontSlot, kFontSlots> Fonts;
+
+  std::array<TTabSlot, kTabSlots> Tabs;
+  std::array<uint8_t, kTabSlots> TabOrder;  // slot numbers sorted by position, free slots last
+  uint64_t TabScratchMask = 0;              // the mask the last AddTab returned
+  uint8_t DefaultTabKind = kTabLeft;        // what kTabAnyKind stores
+  // Called once when AddTab finds no free slot; it may free slots (ClearTab) to make room.
+  std::function<void()> OnTabTableFull;
+
+  // Page layout in twips.
+  int32_t PageWidth = 12240;   // 8.5 inch
+  int32_t PageHeight = 15840;  // 11 inch
+  int32_t PageExtra = 1;       // kept and copied; its role is not settled
+  int32_t MarginLeft = 1880;
+  int32_t MarginRight = 1880;
+  int32_t MarginTop = 1440;
+  int32_t MarginBottom = 1440;
+  uint8_t FacingPages = 0;
+  uint8_t Landscape = 0;
+
+  // Document information (empty until set).
+  std::u32string Title;
+  std::u32string Subject;
+  std::u32string Comment;
+
+  // --- fonts ---
+  // Index of the font (case-insensitive, name cut to 31 characters); adds it in the first
+  // empty slot when missing. kNoFont (99) when all 99 slots are used.
+  int FontIndexOf(std::u32string_view name);
+  // Index of the font or -1, without adding.
+  int FindFont(std::u32string_view name) const;
+  int FontCount() const;  // used slots before the first empty name
+  void ClearFonts();
+
+  // --- tabs ---
+  // Adds a tab stop (twips, kind 0..3 or kTabAnyKind) and returns the mask with its slot's bit:
+  // an exact match first, then the position snapped to the tab grid; a miss takes the first
+  // free slot. An empty mask means the tab was dropped (table full, or nothing left after snapping).
+  uint64_t AddTab(int32_t position, uint8_t kind);
+  // Slot of an exact tab among the slots of `mask` (kind kTabAnyKind matches any kind), or -1.
+  int FindTab(int32_t position, uint8_t kind, uint64_t mask) const;
+  // Position of the tab with the given rank in position order; a free slot or a rank above 63
+  // reads as 0xFFFFFF, a negative rank as 0.
+  int32_t TabPositionByRank(int rank) const;
+  void ClearTab(int slot);
+  void ClearTabs();
+  void SortTabs();
+  int TabGrid() const { return Units == TUnits::Inch ? 144 : 141; }
+  int32_t SnapToTabGrid(int32_t twips) const;
+
+  // Ruler scale factor: ppi x 100 / 300 (inch) or ppi x 100 / 254 (centimetre).
+  int RulerScale() const;
+
+  // --- page and metrics ---
+  void SetPageSize(int32_t width, int32_t height);
+  void SetMargins(int32_t left, int32_t right, int32_t top, int32_t bottom);
+  void SetResolution(int x_ppi, int y_ppi);  // also refreshes the tab pixel positions
+  void UpdateTextArea();
+  int32_t TextWidthTwips() const { return PageWidth - MarginLeft - MarginRight; }
+  int TwipsToPixelsX(int64_t twips) const;
+  int TwipsToPixelsY(int64_t twips) const;
+};
+
+// Case-insensitive comparison of font names (ASCII and Latin-1 letters).
+bool FontNamesEqual(std::u32string_view a, std::u32string_view b);
+
+// twips x ppi / 1440, 64-bit, rounded to nearest (halves away from zero).
+int TwipsToPixels(int64_t twips, int ppi);
+
+}  // namespace inkwend
