@@ -1,0 +1,792 @@
+#include "richtext/rtf/writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <new>
+
+#include "richtext/model/bitmap_codec.h"
+#include "richtext/model/charset.h"
+#include "richtext/model/progress.h"
+
+namespace inkwend {
+
+// ---------------------------------------------------------------------------------------------
+// Ranges
+
+TTextRange WholeDocument(const TWPRTFText& doc) {
+  TTextRange r;
+  r.FirstPar = doc.FirstParagraph();
+  r.LastPar = doc.LastParagraph();
+  if (r.LastPar) {
+    r.LastLine = r.LastPar->LineCount() - 1;
+    r.LastPos = r.LastPar->Line(r.LastLine).Length;
+  }
+  return r;
+}
+
+TTextRange NormalizeRange(const TWPRTFText& doc, TTextRange r) {
+  if (!r.FirstPar || !r.LastPar) return r;
+  bool swap = false;
+  if (r.FirstPar == r.LastPar) {
+    swap = r.FirstLine > r.LastLine || (r.FirstLine == r.LastLine && r.FirstPos > r.LastPos);
+  } else {
+    // The end that is met first walking from the start of the document comes first.
+    for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+      if (p == r.FirstPar) break;
+      if (p == r.LastPar) {
+        swap = true;
+        break;
+      }
+    }
+  }
+  if (swap) {
+    std::swap(r.FirstPar, r.LastPar);
+    std::swap(r.FirstLine, r.LastLine);
+    std::swap(r.FirstPos, r.LastPos);
+  }
+  return r;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWPTextWriter
+
+TWPTextWriter::TWPTextWriter(TWPRTFText& doc, TWPStream& stream)
+    : doc_(doc), stream_(stream), range_(WholeDocument(doc)) {}
+
+void TWPTextWriter::SetRange(const TTextRange& range) { range_ = NormalizeRange(doc_, range); }
+
+void TWPTextWriter::Put(std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (pending_len_ == kPendingSize) Flush();
+    const size_t take = std::min(bytes.size(), kPendingSize - pending_len_);
+    std::memcpy(pending_ + pending_len_, bytes.data(), take);
+    pending_len_ += take;
+    bytes.remove_prefix(take);
+    MaybeFlush();
+  }
+}
+
+void TWPTextWriter::PutInt(int64_t value) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  Put(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+}
+
+void TWPTextWriter::Flush() {
+  if (pending_len_ == 0) return;
+  if (result_ == kResultOk) {
+    const size_t n = stream_.Write(pending_, pending_len_);
+    if (n != pending_len_) Fail(kResultStreamError);
+  }
+  pending_len_ = 0;
+}
+
+int TWPTextWriter::WriteAll() {
+  omit_insert_points_ = doc_.OmitInsertPoints;
+  omit_automatic_text_ = doc_.OmitAutomaticText;
+  write_bitmap_as_dib_ = doc_.WriteBitmapAsDib;
+  try {
+    const int body = WriteBody();
+    if (body != kResultOk) {
+      Flush();
+      return result_ = body;
+    }
+    if (!Failed()) WriteDocumentEnd();
+    Flush();
+  } catch (const std::bad_alloc&) {
+    Fail(kResultOutOfMemory);
+  } catch (const std::exception&) {
+    Fail(kResultStreamError);
+  }
+  return result_;
+}
+
+int TWPTextWriter::WriteBody() {
+  if (!doc_.FirstParagraph() || !range_.FirstPar || !range_.LastPar) return kResultNothingToWrite;
+
+  int64_t total = 0;
+  for (TParagraph* p = range_.FirstPar; p; p = p->Next) {
+    total += p->CharCount();
+    if (p == range_.LastPar) break;
+  }
+  TProgressFrame progress(total);
+
+  WriteHeader();
+  for (TParagraph* par = range_.FirstPar; par && !Failed(); par = par->Next) {
+    cur_par_ = par;
+    StartParagraph(par);
+    const bool first = par == range_.FirstPar;
+    const bool last = par == range_.LastPar;
+    const int first_line = first ? std::clamp(range_.FirstLine, 0, par->LineCount() - 1) : 0;
+    const int last_line = last ? std::clamp(range_.LastLine, 0, par->LineCount() - 1) : par->LineCount() - 1;
+    for (int line = first_line; line <= last_line && !Failed(); ++line) {
+      const int len = par->Line(line).Length;
+      const int from = first && line == first_line ? std::clamp(range_.FirstPos, 0, len) : 0;
+      const int to = last && line == last_line ? std::clamp(range_.LastPos, from, len) : len;
+      WriteLine(par, line, from, to);
+      chars_written_ += to - from;
+      if (line < last_line) BetweenLines();
+    }
+    if ((!last && par->Next) || par->IsTableCell()) EndParagraph(par);
+    progress.Advance(chars_written_);
+    prev_par_ = par;
+    if (last) break;
+  }
+  return kResultOk;
+}
+
+void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
+  const auto text = par->LineText(line);
+  const auto attrs = par->LineAttrs(line);
+  if (attrs.empty()) {  // plain mode
+    if (to > from) WriteRun(text.data() + from, static_cast<size_t>(to - from), nullptr);
+    return;
+  }
+  int pos = from;
+  while (pos < to && !Failed()) {
+    const TCharAttr& a = attrs[static_cast<size_t>(pos)];
+    WriteCharAttr(a);
+    const char32_t c = text[static_cast<size_t>(pos)];
+    const bool object = (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.CharFlags & kCharObject);
+    if (object) WriteObject(c, a.TagNumber);
+    if (a.CharFlags & kCharFootnote) {
+      WriteFootnote(a.TagNumber);
+      ++pos;
+      continue;
+    }
+    int end = pos + 1;
+    if (!object && !(a.CharFlags & kCharInsertPoint)) {
+      while (end < to) {
+        const TCharAttr& b = attrs[static_cast<size_t>(end)];
+        if (!b.SameRun(a)) break;
+        const char32_t d = text[static_cast<size_t>(end)];
+        if ((d == kCharObjectByTag || d == kCharObjectByNumber) && (b.CharFlags & kCharObject)) break;
+        ++end;
+      }
+    }
+    const bool omit = ((a.CharFlags & kCharInsertPoint) && omit_insert_points_) ||
+                      ((a.CharFlags & kCharAutomatic) && omit_automatic_text_);
+    if (!omit) WriteRun(text.data() + pos, static_cast<size_t>(end - pos), &a);
+    pos = end;
+  }
+}
+
+void TWPTextWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* /*attr*/) {
+  for (size_t i = 0; i < count; ++i) {
+    const char32_t c = text[i];
+    if (Utf8Output) {
+      Put(ToUtf8(std::u32string_view(&c, 1)));
+      continue;
+    }
+    const int b = UnicodeToCp1252(c);
+    Put(b >= 0 ? static_cast<char>(b) : '?');
+    MaybeFlush();
+  }
+}
+
+void TWPTextWriter::EndParagraph(TParagraph* /*par*/) { Put("\r\n"); }
+
+void TWPTextWriter::WriteDocumentEnd() {
+  if (!OmitClosingZero) Put('\0');
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWPRTFWriter
+
+TWPRTFWriter::TWPRTFWriter(TWPRTFText& doc, TWPStream& stream) : TWPTextWriter(doc, stream) {
+  linked_pictures_short_ = doc.WriteLinkedPicturesShort;
+  drop_protected_ = doc.DropProtectedAttribute;
+}
+
+void TWPRTFWriter::WriteInfoText(std::u32string_view text) {
+  // Document information is written as it stands, but braces and backslashes are escaped: an
+  // unbalanced brace in a title would otherwise swallow the rest of the file when read back.
+  for (char32_t c : text) {
+    if (c == U'\\' || c == U'{' || c == U'}') {
+      Put('\\');
+      Put(static_cast<char>(c));
+      continue;
+    }
+    const int b = UnicodeToCp1252(c);
+    if (b >= 4) {
+      Put(static_cast<char>(b));
+    } else if (b < 0) {
+      WriteChar(c, false);
+    }
+  }
+}
+
+void TWPRTFWriter::WriteHeader() {
+  Put("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl");
+  auto font_entry = [&](int number, const TFontSlot& f) {
+    Put("{\\f");
+    PutInt(number);
+    switch (f.PitchFamily & 0xF0) {
+      case kFamilySwiss: Put("\\fswiss"); break;
+      case kFamilyModern: Put("\\fmodern"); break;
+      case kFamilyScript: Put("\\fscript"); break;
+      case kFamilyDecorative: Put("\\fdecor"); break;
+      default: Put("\\fnil"); break;
+    }
+    Put("\\charset");
+    PutInt(f.CharSet);
+    Put(' ');
+    WriteInfoText(f.Name);
+    Put(";}");
+  };
+  const TTextHeader& h = doc_.Header;
+  if (doc_.AttributeMode()) {
+    for (int i = 0; i < kFontSlots && !h.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
+      font_entry(i, h.Fonts[static_cast<size_t>(i)]);
+    }
+  } else {
+    const int slot = doc_.DefaultAttr.FontIndex < kFontSlots ? doc_.DefaultAttr.FontIndex : 0;
+    font_entry(0, h.Fonts[static_cast<size_t>(slot)]);
+  }
+  Put("}{\\colortbl");
+  for (int i = 0; i < 15; ++i) {
+    const TColorRef c = h.Colors[static_cast<size_t>(i)];
+    Put("\\red");
+    PutInt(RedOf(c));
+    Put("\\green");
+    PutInt(GreenOf(c));
+    Put("\\blue");
+    PutInt(BlueOf(c));
+    Put(';');
+  }
+  Put("}\\paperw");
+  PutInt(h.PageWidth);
+  Put("\\paperh");
+  PutInt(h.PageHeight);
+  Put("\\margl");
+  PutInt(h.MarginLeft);
+  Put("\\margr");
+  PutInt(h.MarginRight);
+  Put("\\margt");
+  PutInt(h.MarginTop);
+  Put("\\margb");
+  PutInt(h.MarginBottom);
+  if (!h.Title.empty()) {
+    Put("{\\title ");
+    WriteInfoText(h.Title);
+    Put('}');
+  }
+  if (!h.Subject.empty()) {
+    Put("{\\subject\t");
+    WriteInfoText(h.Subject);
+    Put('}');
+  }
+  if (!h.Comment.empty()) {
+    Put("{\\comment\t");
+    WriteInfoText(h.Comment);
+    Put('}');
+  }
+}
+
+// --- groups ---
+
+void TWPRTFWriter::OpenGroup(GroupKind kind) {
+  Group g{kind, groups_.empty() ? Props{} : groups_.back().P};
+  try {
+    groups_.push_back(g);
+  } catch (const std::bad_alloc&) {
+    Fail(kResultOutOfMemory);
+    return;
+  }
+  Put('{');
+}
+
+bool TWPRTFWriter::HasGroup(GroupKind kind) const {
+  for (size_t i = 1; i < groups_.size(); ++i) {
+    if (groups_[i].Kind == kind) return true;
+  }
+  return false;
+}
+
+void TWPRTFWriter::CloseDownTo(GroupKind kind, bool including) {
+  if (!HasGroup(kind)) return;
+  while (groups_.size() > 1) {
+    if (groups_.back().Kind == kind) {
+      if (including) {
+        groups_.pop_back();
+        Put('}');
+      }
+      return;
+    }
+    groups_.pop_back();
+    Put('}');
+  }
+}
+
+void TWPRTFWriter::EndCode() {
+  if (in_code_) {
+    Put("\\wprtf0");
+    in_code_ = false;
+  }
+}
+
+std::vector<TWPRTFWriter::CellKey> TWPRTFWriter::RowCells(TParagraph* first) const {
+  std::vector<CellKey> cells;
+  for (TParagraph* c = first; c && c->IsTableCell() && static_cast<int>(cells.size()) < kMaxRowCells; c = c->Next) {
+    cells.push_back(CellKey{{c->BorderFlags[0], c->BorderFlags[1], c->BorderWidth, c->BorderColor},
+                            c->CellStart + c->CellWidth,
+                            c->ShadingColors,
+                            c->ShadingPercent});
+    // A row ends with the cell after which no further cells follow.
+    if (!(c->ParFlags & kParMoreCells)) break;
+  }
+  return cells;
+}
+
+void TWPRTFWriter::WriteTabStops(uint64_t mask) {
+  const TTextHeader& h = doc_.Header;
+  for (int slot = 0; slot < kTabSlots; ++slot) {
+    if (!((mask >> slot) & 1)) continue;
+    const TTabSlot& t = h.Tabs[static_cast<size_t>(slot)];
+    if (t.Position == 0) continue;  // a freed slot still named by a mask
+    switch (t.Kind) {
+      case kTabRight: Put("\\tqr"); break;
+      case kTabCenter: Put("\\tqc"); break;
+      case kTabDecimal: Put("\\tqdec"); break;
+      default: break;
+    }
+    Put("\\tx");
+    PutInt(t.Position);
+  }
+}
+
+void TWPRTFWriter::WriteBorderStyle(const TParagraph* par) {
+  Put(par->BorderFlags[0] & kBorderDouble ? "\\brdrdb" : "\\brdrs");
+}
+
+void TWPRTFWriter::StartParagraph(TParagraph* par) {
+  EndCode();
+  // 1. The body group.
+  if (groups_.empty()) OpenGroup(kBodyGroup);
+
+  // 2. Close groups whose properties no longer hold.
+  if (HasGroup(kBorderGroup) && (!par->HasBorder() || (prev_par_ && prev_par_->EndsBorderBlock()))) {
+    CloseDownTo(kBorderGroup, true);
+  }
+  if (par->IsTableCell() && !HasGroup(kTableGroup)) {
+    if (HasGroup(kBorderGroup)) CloseDownTo(kBorderGroup, false);
+    else CloseDownTo(kBodyGroup, false);
+  }
+  if (HasGroup(kTableGroup)) {
+    bool close = !par->IsTableCell();
+    if (!close && !(par->ParFlags & kParContinuesRow)) {
+      const std::vector<CellKey> row = RowCells(par);
+      close = row.size() > row_cache_.size() || !std::equal(row.begin(), row.end(), row_cache_.begin());
+    }
+    if (close) CloseDownTo(kTableGroup, true);
+  }
+  if (HasGroup(kTabGroup)) {
+    for (size_t i = groups_.size(); i-- > 1;) {
+      if (groups_[i].Kind != kTabGroup) continue;
+      if (groups_[i].P.TabMask != 0 && groups_[i].P.TabMask != par->TabMask) CloseDownTo(kTabGroup, true);
+      break;
+    }
+  }
+
+  // 3. Page break.
+  Flush();
+  if (par->ParFlags & kParPageBreak) Put("\\page");
+
+  if (par->IsTableCell()) {
+    // 4. Table cell.
+    if (HasGroup(kTableGroup)) {
+      Put("\\intbl");
+    } else {
+      OpenGroup(kTableGroup);
+      Put("\\pard\\trowd\\trgaph");
+      PutInt((par->BorderColor >> 4) * 567 / 160);
+      Put("\\trleft");
+      PutInt(par->LeftIndent);
+      const int64_t text_width = doc_.Header.TextWidthTwips();
+      int cells = 0;
+      for (TParagraph* c = par; c && c->IsTableCell() && cells < kMaxRowCells; c = c->Next, ++cells) {
+        if (c->HasBorder()) {
+          const uint8_t b = c->BorderFlags[0];
+          const bool box = b & kBorderBox;
+          if (box || (b & kBorderTop)) { Put("\\clbrdrt"); WriteBorderStyle(c); }
+          if (box || (b & kBorderBottom)) { Put("\\clbrdrb"); WriteBorderStyle(c); }
+          if (box || (b & kBorderLeft)) { Put("\\clbrdrl"); WriteBorderStyle(c); }
+          if (box || (b & kBorderRight)) { Put("\\clbrdrr"); WriteBorderStyle(c); }
+          Put("\\brdrw");
+          PutInt(c->BorderWidth * 20);
+          if (c->BorderColor != 0) {
+            Put("\\brdrcf");
+            PutInt(c->BorderColor & 0x0F);
+          }
+          if (c->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
+          if (c->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
+        }
+        if (c->HasShading()) {
+          Put("\\clshdng");
+          PutInt(c->ShadingPercent * 100);
+          Put("\\clcfpat");
+          PutInt(c->ShadingColors & 0x0F);
+          if (c->ShadingPercent != 100) {
+            Put("\\clcbpat");
+            PutInt(c->ShadingColors >> 4);
+          }
+        }
+        Put("\\cellx");
+        PutInt((text_width - c->RightIndent) * (c->CellStart + c->CellWidth) / 255 + c->LeftIndent);
+        if (!(c->ParFlags & kParMoreCells)) break;
+      }
+      row_cache_ = RowCells(par);
+      // \pard resets alignment, indents, borders and tabs for whoever reads this back.
+      Props& p = Top();
+      p.Alignment = 0;
+      p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
+      p.BorderFlags[0] = p.BorderFlags[1] = 0;
+      p.BorderWidth = p.BorderColor = 0;
+      Put("\\intbl");
+      WriteTabStops(par->TabMask);
+      p.TabMask = par->TabMask;
+    }
+  } else {
+    // 5. Border group, shading group, keep, tab group.
+    if (par->HasBorder() && (!prev_par_ || !prev_par_->HasBorder() || prev_par_->EndsBorderBlock())) {
+      OpenGroup(kBorderGroup);
+      const uint8_t b = par->BorderFlags[0];
+      if (b & kBorderBox) { Put("\\box"); WriteBorderStyle(par); }
+      if (b & kBorderTop) { Put("\\brdrt"); WriteBorderStyle(par); }
+      if (b & kBorderBottom) { Put("\\brdrb"); WriteBorderStyle(par); }
+      if (b & kBorderLeft) { Put("\\brdrl"); WriteBorderStyle(par); }
+      if (b & kBorderRight) { Put("\\brdrr"); WriteBorderStyle(par); }
+      if (par->BorderFlags[1] & kBorderBar) Put("\\brdrbar");
+      if (par->BorderFlags[1] & kBorderTableLine) Put("\\brdrtablin");
+      Put("\\brdrw");
+      PutInt(par->BorderWidth * 20);
+      if (par->BorderColor != 0) {
+        Put("\\brsp");
+        PutInt((par->BorderColor >> 4) * 567 / 160);
+        Put("\\brdrcf");
+        PutInt(par->BorderColor & 0x0F);
+      }
+      if (par->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
+      if (par->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
+      Props& p = Top();
+      p.BorderFlags[0] = par->BorderFlags[0];
+      p.BorderFlags[1] = par->BorderFlags[1];
+      p.BorderWidth = par->BorderWidth;
+      p.BorderColor = par->BorderColor;
+    }
+    if (par->HasShading()) {
+      // Kept on the group stack so that the properties written inside it are forgotten again
+      // when it closes after the paragraph, as they are for the reader.
+      OpenGroup(kShadingGroup);
+      Put("\\shading");
+      if (par->ShadingPercent != 0) PutInt(par->ShadingPercent * 100);
+      else Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
+      Put("\\cfpat");
+      PutInt(par->ShadingColors & 0x0F);
+      if (par->ShadingPercent != 100) {
+        Put("\\cbpat");
+        PutInt(par->ShadingColors >> 4);
+      }
+    }
+    if (par->ParFlags & kParKeep) Put("\\keep");
+    if (par->TabMask != Top().TabMask) {
+      OpenGroup(kTabGroup);
+      WriteTabStops(par->TabMask);
+      Top().TabMask = par->TabMask;
+    }
+  }
+  if (Failed()) return;
+
+  Props& p = Top();
+  // 6. Alignment.
+  if (par->Alignment != p.Alignment) {
+    static constexpr const char* kWords[] = {"\\ql", "\\qr", "\\qc", "\\qj"};
+    Put(kWords[par->Alignment & 3]);
+    p.Alignment = par->Alignment;
+  }
+  // 7. Indents.
+  if (!par->IsTableCell() &&
+      (par->FirstIndent != p.FirstIndent || par->LeftIndent != p.LeftIndent || par->RightIndent != p.RightIndent)) {
+    Put("\\li");
+    PutInt(par->LeftIndent);
+    Put("\\fi");
+    PutInt(static_cast<int64_t>(par->FirstIndent) - par->LeftIndent);
+    Put("\\ri");
+    PutInt(par->RightIndent);
+    p.FirstIndent = par->FirstIndent;
+    p.LeftIndent = par->LeftIndent;
+    p.RightIndent = par->RightIndent;
+  }
+  // 8. Spacing (always for cells, whose space before the reader otherwise takes from the row gap).
+  if (par->IsTableCell() || par->SpaceBefore != p.SpaceBefore || par->LineSpacing != p.LineSpacing ||
+      par->SpaceAfter != p.SpaceAfter) {
+    Put("\\sb");
+    PutInt(par->SpaceBefore);
+    Put("\\sl");
+    if (par->LineSpacing != 0) PutInt(par->LineSpacing);
+    Put("\\sa");
+    PutInt(par->SpaceAfter);
+    p.SpaceBefore = par->SpaceBefore;
+    p.LineSpacing = par->LineSpacing;
+    p.SpaceAfter = par->SpaceAfter;
+  }
+}
+
+void TWPRTFWriter::WriteCharAttr(const TCharAttr& a) {
+  const bool code = a.CharFlags & kCharRtfCode;
+  if (code && in_code_) return;  // RTF code text that follows RTF code text writes no block
+  if (in_code_ && !code) {
+    Put("\\wprtf0");
+    in_code_ = false;
+  }
+  Put("\\plain\\f");
+  PutInt(a.FontIndex);
+  Put("\\fs");
+  PutInt(a.PointSize == 0 ? 20 : 2 * a.PointSize);
+  Put("\\cf");
+  PutInt(a.TextColor());
+  if (a.BackgroundColor() != 0) {
+    Put("\\cb");
+    PutInt(a.BackgroundColor());
+  }
+  const uint8_t s = a.StyleBits;
+  if (s & kStyleBold) Put("\\b");
+  if (s & kStyleUnderline) Put("\\ul");
+  if (s & kStyleDoubleUnderline) Put("\\uldb");
+  if (s & kStyleSuperscript) Put("\\super");
+  if (s & kStyleSubscript) Put("\\sub");
+  if (s & kStyleItalic) Put("\\i");
+  if (s & kStyleStrikeOut) Put("\\strike");
+  const uint8_t f = a.CharFlags;
+  if ((f & kCharProtected) && !drop_protected_) Put("\\shad");
+  last_hidden_ = f & kCharHidden;
+  if (last_hidden_) Put("\\v");
+  if (code) {
+    Put("\\wprtf1");
+    in_code_ = true;
+  }
+  if ((f & kCharInsertPoint) && !omit_insert_points_) {
+    Put("\\inspnt");
+    PutInt(a.TagNumber);
+  }
+  if ((f & kCharAutomatic) && !omit_automatic_text_) Put("\\inaut");
+  Put(' ');
+  const int slot = a.FontIndex;
+  symbol_run_ = slot < kFontSlots && doc_.Header.Fonts[static_cast<size_t>(slot)].CharSet == kSymbolCharSet;
+}
+
+void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  if (symbol_font && IsSymbolChar(c)) {
+    const unsigned b = c & 0xFF;
+    const char esc[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
+    Put(std::string_view(esc, 4));
+    return;
+  }
+  const int b = UnicodeToCp1252(c);
+  if (b >= 0) {
+    const char esc[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
+    Put(std::string_view(esc, 4));
+    return;
+  }
+  // Outside Windows-1252: \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
+  auto unit = [&](unsigned u) {
+    Put("\\u");
+    PutInt(static_cast<int16_t>(static_cast<uint16_t>(u)));
+    Put('?');
+  };
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+  if (c > 0xFFFF) {
+    const unsigned v = static_cast<unsigned>(c) - 0x10000;
+    unit(0xD800 + (v >> 10));
+    unit(0xDC00 + (v & 0x3FF));
+  } else {
+    unit(static_cast<unsigned>(c));
+  }
+}
+
+void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* attr) {
+  const bool code = attr && (attr->CharFlags & kCharRtfCode);
+  const bool symbol = attr && symbol_run_;
+  for (size_t i = 0; i < count; ++i) {
+    const char32_t c = text[i];
+    if (c >= 32 && c <= 126) {
+      if ((c == U'\\' || c == U'{' || c == U'}') && !code) Put('\\');
+      Put(static_cast<char>(c));
+    } else if (c == kCharTab) {
+      Put("\\tab ");
+    } else if (c == kCharLineBreak) {
+      Put("\\line ");
+    } else if (c <= 3) {
+      // object anchors and never-text codes are not written as text
+    } else {
+      WriteChar(c, symbol);
+    }
+    MaybeFlush();
+  }
+}
+
+void TWPRTFWriter::EndParagraph(TParagraph* par) {
+  EndCode();
+  if (par->IsTableCell()) {
+    Put("\\cell");
+    // The row ends with the cell after which no further cells follow (a row of one cell too).
+    if (!(par->ParFlags & kParMoreCells)) Put("\\row");
+    Put("\n\r");
+  } else if (par->Next) {
+    Put(last_hidden_ ? "\\plain\\par" : "\\par");
+    Put("\n\r");
+  }
+  if (HasGroup(kShadingGroup)) CloseDownTo(kShadingGroup, true);
+}
+
+void TWPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (size_t i = 0; i < size && !Failed(); ++i) {
+    Put(kHex[data[i] >> 4]);
+    Put(kHex[data[i] & 15]);
+    MaybeFlush();
+  }
+}
+
+void TWPRTFWriter::WriteObject(char32_t anchor, int key) {
+  EndCode();
+  TDocObject* obj = anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
+  if (!obj) return;
+  doc_.ComputeObjectSize(*obj);
+  const TDocGraphic& g = obj->Graphic;
+  auto goal = [&] {
+    Put("\\picwgoal");
+    PutInt(obj->Width);
+    Put("\\pichgoal");
+    PutInt(obj->Height);
+  };
+  if (!obj->FileName.empty()) {
+    if (linked_pictures_short_) {
+      Put("\\{bmc ");
+      WriteInfoText(obj->FileName);
+      Put("\\}");
+      return;
+    }
+    Put("{\\*\\picfile");
+    if (g.Bitmap() || g.Metafile()) {
+      Put("\\picw");
+      PutInt(g.PixelWidth());
+      Put("\\pich");
+      PutInt(g.PixelHeight());
+    }
+    goal();
+    Put(" \"");
+    WriteInfoText(obj->FileName);
+    Put("\"}");
+    return;
+  }
+  if (obj->Tagged && obj->Tag != 0) {
+    Put("\\wpobjtag");
+    PutInt(obj->Tag);
+    Put("\\wpobjw");
+    PutInt(obj->Width);
+    Put("\\wpobjh");
+    PutInt(obj->Height);
+    Put(" \\'01");
+    return;
+  }
+  if (const TMetafile* mf = g.Metafile()) {
+    Put("{\\pict\\wmetafile8\\picw");
+    PutInt(mf->Width);
+    Put("\\pich");
+    PutInt(mf->Height);
+    goal();
+    Put("\r\n");
+    WriteHex(mf->Bytes.data(), mf->Bytes.size());
+    Put('}');
+    return;
+  }
+  const TBitmap* bmp = g.Bitmap();
+  if (!bmp || !bmp->Valid()) return;
+  if (!write_bitmap_as_dib_ && !g.InPictureHolder) {
+    const TDdbImage ddb = EncodeDdb(*bmp);
+    Put("{\\pict\\wbitmap0\\wbmbitspixel");
+    PutInt(ddb.BitsPerPixel);
+    Put("\\wbmplanes");
+    PutInt(ddb.Planes);
+    Put("\\wbmwidthbytes");
+    PutInt(ddb.WidthBytes);
+    Put("\\picw");
+    PutInt(bmp->Width);
+    Put("\\pich");
+    PutInt(bmp->Height);
+    goal();
+    Put("\r\n");
+    WriteHex(ddb.Bits.data(), ddb.Bits.size());
+    Put('}');
+    return;
+  }
+  const std::vector<uint8_t> dib = EncodeDib(*bmp);
+  Put("{\\pict\\dibitmap0\\wbmbitspixel");
+  PutInt(bmp->BitsPerPixel);
+  Put("\\wbmplanes");
+  PutInt(bmp->Planes);
+  Put("\\wbmwidthbytes");
+  PutInt((static_cast<int64_t>(bmp->Width) * bmp->BitsPerPixel + 7) / 8);
+  Put("\\picw");
+  PutInt(bmp->Width);
+  Put("\\pich");
+  PutInt(bmp->Height);
+  goal();
+  Put("\r\n");
+  WriteHex(dib.data(), dib.size());
+  Put('}');
+}
+
+void TWPRTFWriter::WriteFootnote(int id) {
+  EndCode();
+  const TFootnoteRec* fn = doc_.FindFootnote(id);
+  if (!fn) return;
+  const std::u32string_view mark(&fn->Mark, 1);
+  Put("{\\cs16\\super ");
+  WriteInfoText(mark);
+  if (fn->Number == 0 || fn->MarkOnly) {
+    Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
+  } else {
+    Put("{\\*\\footnote \\wpfnnr");
+    PutInt(fn->Number);
+    Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
+  }
+  WriteInfoText(mark);
+  Put("} ");
+  WriteInfoText(fn->Text);
+  Put("}}");
+}
+
+void TWPRTFWriter::WriteDocumentEnd() {
+  EndCode();
+  for (size_t i = 0; i < groups_.size(); ++i) Put('}');
+  groups_.clear();
+  Put("\r\n}");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int WriteDocument(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TTextRange* range,
+                  bool omit_closing_zero) {
+  if (format == TWPLoadFormat::FormatHTML) return kResultNothingToWrite;
+  try {
+    if (format == TWPLoadFormat::FormatRTF) {
+      TWPRTFWriter writer(doc, stream);
+      if (range) writer.SetRange(*range);
+      return writer.WriteAll();
+    }
+    TWPTextWriter writer(doc, stream);
+    writer.OmitClosingZero = omit_closing_zero;
+    if (range) writer.SetRange(*range);
+    return writer.WriteAll();
+  } catch (const std::bad_alloc&) {
+    return kResultOutOfMemory;
+  } catch (const std::exception&) {
+    return kResultStreamError;
+  }
+}
+
+}  // namespace inkwend
