@@ -2,15 +2,690 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "richtext/model/charset.h"
+#include "richtext/model/dump.h"
+#include "richtext/model/progress.h"
+
 namespace inkwend {
 namespace {
 
-TEST(Document, NewDocumentHasOneEmptyParagraph) {
+std::u32string LineString(const TParagraph* p, int line) {
+  auto t = p->LineText(line);
+  return std::u32string(t.begin(), t.end());
+}
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const TWPError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// A paragraph with the given line texts, every character with `a`.
+TParagraph* MakeLines(TWPRTFText& doc, TParagraph* p, const std::vector<std::u32string>& lines, const TCharAttr& a) {
+  std::u32string all;
+  std::vector<int> lengths;
+  for (const auto& l : lines) {
+    all += l;
+    lengths.push_back(static_cast<int>(l.size()));
+  }
+  doc.AppendText(p, all, a);
+  doc.SetLineLengths(p, lengths);
+  return p;
+}
+
+class CountingDoc : public TWPRTFText {
+ public:
+  void ChangeNotification() override { ++changes; }
+  int changes = 0;
+};
+
+TEST(Document, NewDocumentDefaults) {
   TWPRTFText doc;
-  ASSERT_NE(doc.FirstParagraph(), nullptr);
-  EXPECT_EQ(doc.FirstParagraph()->Next, nullptr);
-  EXPECT_EQ(doc.FirstParagraph()->LineCount(), 1);
+  const TParagraph* p = doc.FirstParagraph();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->Next, nullptr);
+  EXPECT_EQ(p->LineCount(), 1);
+  EXPECT_EQ(p->Line(0).Capacity, 40);
   EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_TRUE(doc.AttributeMode());
+  EXPECT_EQ(doc.DefaultAttr.FontIndex, 0);
+  EXPECT_EQ(doc.DefaultAttr.PointSize, 10);
+  EXPECT_EQ(p->EndAttr, doc.DefaultAttr);
+
+  const TTextHeader& h = doc.Header;
+  EXPECT_EQ(h.Fonts[0].Name, U"Arial");
+  EXPECT_EQ(h.PageWidth, 12240);
+  EXPECT_EQ(h.PageHeight, 15840);
+  EXPECT_EQ(h.MarginLeft, 1880);
+  EXPECT_EQ(h.MarginRight, 1880);
+  EXPECT_EQ(h.MarginTop, 1440);
+  EXPECT_EQ(h.MarginBottom, 1440);
+  EXPECT_EQ(h.PageExtra, 1);
+  EXPECT_EQ(h.Units, TUnits::Inch);
+  EXPECT_EQ(h.Colors[1], 0x0000FFu);   // red
+  EXPECT_EQ(h.Colors[3], 0xFF0000u);   // blue
+  EXPECT_EQ(h.Colors[15], 0x000000u);  // a second black
+  EXPECT_EQ(h.TextAreaWidth, (12240 - 3760) * 96 / 1440);
+  EXPECT_EQ(doc.TabWidth, 16);
+  EXPECT_EQ(doc.DefaultLineHeight, 16);
+  EXPECT_EQ(doc.DefaultAscent, 14);
+}
+
+TEST(Document, HighlightAttributesHaveTheirIdsAndDefaults) {
+  TWPRTFText doc;
+  EXPECT_EQ(doc.InsertPointAttr.Id(), 4096);
+  EXPECT_EQ(doc.AutomaticTextAttr.Id(), 8192);
+  EXPECT_EQ(doc.HyperlinkTextAttr.Id(), 16);
+  EXPECT_EQ(doc.ProtectedTextAttr.Id(), 0);
+  EXPECT_TRUE(doc.InsertPointAttr.UseTextColor());
+  EXPECT_EQ(doc.InsertPointAttr.TextColor(), 0x0000FFu);
+  EXPECT_TRUE(doc.HyperlinkTextAttr.UseUnderlineColor());
+  EXPECT_EQ(doc.HyperlinkTextAttr.UnderlineColor(), 0xFF0000u);
+  EXPECT_EQ(doc.HyperlinkTextAttr.Underline(), TThreeState::tsTRUE);
+  EXPECT_EQ(doc.AutomaticTextAttr.Bold(), TThreeState::tsIgnore);
+  EXPECT_FALSE(doc.ProtectedTextAttr.UseTextColor());
+
+  // Flag-word ids match the attribute bits they stand for.
+  TCharAttr a;
+  a.CharFlags = kCharInsertPoint;
+  EXPECT_EQ(a.FlagWord(), 4096);
+  a.CharFlags = kCharAutomatic;
+  EXPECT_EQ(a.FlagWord(), 8192);
+  a.CharFlags = 0;
+  a.StyleBits = kStyleDoubleUnderline;
+  EXPECT_EQ(a.FlagWord(), 16);
+}
+
+TEST(CharacterAttr, NotifiesChangesWithLayoutFlag) {
+  TCharacterAttr attr(7);
+  std::vector<std::pair<int, bool>> calls;
+  attr.OnChange = [&](int id, bool layout) { calls.emplace_back(id, layout); };
+
+  attr.SetBold(TThreeState::tsTRUE);
+  attr.SetBold(TThreeState::tsTRUE);  // unchanged: silent
+  attr.SetUnderline(TThreeState::tsFALSE);
+  attr.SetHidden(true);
+  attr.SetStrikeOut(TThreeState::tsTRUE);
+  attr.SetSubScript(TThreeState::tsTRUE);
+  EXPECT_EQ(calls, (std::vector<std::pair<int, bool>>{{7, true}, {7, false}, {7, true}, {7, false}, {7, true}}));
+
+  calls.clear();
+  attr.SetTextColor(0x123456);
+  EXPECT_TRUE(attr.UseTextColor());
+  attr.SetBackgroundColor(0x10);
+  EXPECT_TRUE(attr.UseBackgroundColor());
+  EXPECT_EQ(calls.size(), 2u);
+
+  // The underline colour switch notifies only while underline is on.
+  calls.clear();
+  attr.SetUseUnderlineColor(true);
+  EXPECT_TRUE(calls.empty());
+  attr.SetUnderline(TThreeState::tsTRUE);
+  attr.SetUseUnderlineColor(false);
+  EXPECT_EQ(calls.size(), 2u);
+}
+
+TEST(Document, HighlightChangeReachesTheDocument) {
+  CountingDoc doc;
+  doc.FirstParagraph()->LayoutDirty = 0;
+  doc.AutomaticTextAttr.SetItalic(TThreeState::tsTRUE);
+  EXPECT_EQ(doc.changes, 1);
+  EXPECT_EQ(doc.FirstParagraph()->LayoutDirty, kDirtyAll);
+}
+
+TEST(Document, ClearKeepsTheDefaultFontInSlotZero) {
+  CountingDoc doc;
+  const int courier = doc.Header.FontIndexOf(U"Courier New");
+  doc.Header.FontIndexOf(U"Times New Roman");
+  doc.Header.AddTab(1440, kTabLeft);
+  TCharAttr a = doc.DefaultAttr;
+  a.FontIndex = static_cast<uint8_t>(courier);
+  a.PointSize = 0;
+  doc.SetDefaultAttr(a);
+  doc.AppendText(doc.FirstParagraph(), U"text", a);
+  doc.NewParagraph(doc.FirstParagraph());
+  doc.Header.Title = U"t";
+
+  doc.Clear();
+  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_EQ(doc.ParagraphCount(), 1);
+  EXPECT_EQ(doc.Header.Fonts[0].Name, U"Courier New");
+  EXPECT_EQ(doc.Header.FontCount(), 1);
+  EXPECT_EQ(doc.DefaultAttr.FontIndex, 0);
+  EXPECT_EQ(doc.DefaultAttr.PointSize, 10);
+  EXPECT_EQ(doc.Header.TabPositionByRank(0), kFreeTabPosition);
+  EXPECT_TRUE(doc.Header.Title.empty());
+  EXPECT_EQ(doc.changes, 1);
+
+  doc.Header.Fonts[0].Name.clear();
+  doc.Clear();
+  EXPECT_EQ(doc.Header.Fonts[0].Name, U"Arial");
+}
+
+// --- replace range ---
+
+struct ReplaceCase {
+  const char* name;
+  std::u32string before;
+  int start, remove;
+  std::u32string insert;
+  std::u32string after;
+  int delta;
+};
+
+TEST(ReplaceRange, AllCases) {
+  const ReplaceCase cases[] = {
+      {"insert into empty", U"", 0, 0, U"abc", U"abc", 3},
+      {"insert in the middle", U"abef", 2, 0, U"cd", U"abcdef", 2},
+      {"overwrite equal counts", U"abcdef", 1, 2, U"XY", U"aXYdef", 0},
+      {"replace by more", U"abcdef", 1, 1, U"XYZ", U"aXYZcdef", 2},
+      {"replace by fewer", U"abcdef", 1, 3, U"X", U"aXef", -2},
+      {"delete in the middle", U"abcdef", 2, 2, U"", U"abef", -2},
+      {"delete to the end", U"abcdef", 3, 3, U"", U"abc", -3},
+      {"removal cut at the end", U"abcdef", 4, 100, U"", U"abcd", -2},
+      {"nothing to do", U"abc", 1, 0, U"", U"abc", 0},
+  };
+  for (const ReplaceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TWPRTFText doc;
+    TParagraph* p = doc.FirstParagraph();
+    doc.AppendText(p, c.before, doc.DefaultAttr);
+    p->LayoutDirty = 0;
+    const int delta = doc.ReplaceRange(p, 0, c.start, c.remove, c.insert.data(), static_cast<int>(c.insert.size()), nullptr);
+    EXPECT_EQ(delta, c.delta);
+    EXPECT_EQ(LineString(p, 0), c.after);
+    EXPECT_EQ(p->Line(0).Length, c.after.size());
+    EXPECT_EQ(p->Attrs().size(), c.after.size());
+    EXPECT_EQ(p->LayoutDirty, c.delta == 0 && c.insert.empty() && c.remove == 0 ? 0 : kDirtyAll);
+  }
+}
+
+TEST(ReplaceRange, NegativeInsertCountInsertsNothing) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"abc", doc.DefaultAttr);
+  EXPECT_EQ(doc.ReplaceRange(p, 0, 0, 1, U"xyz", -3, nullptr), -1);
+  EXPECT_EQ(LineString(p, 0), U"bc");
+}
+
+TEST(ReplaceRange, AttributesFollowTheirCharacters) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr bold = doc.DefaultAttr, italic = doc.DefaultAttr, red = doc.DefaultAttr;
+  bold.StyleBits = kStyleBold;
+  italic.StyleBits = kStyleItalic;
+  red.SetTextColor(1);
+  doc.AppendText(p, U"ab", bold);
+  doc.AppendText(p, U"cd", italic);
+
+  // Without an attribute the inserted characters take the record at the start position.
+  doc.ReplaceRange(p, 0, 2, 0, U"XY", 2, nullptr);
+  std::vector<uint8_t> styles;
+  for (const TCharAttr& a : p->Attrs()) styles.push_back(a.StyleBits);
+  EXPECT_EQ(styles, (std::vector<uint8_t>{1, 1, 2, 2, 2, 2}));
+  // With one, every overwritten or inserted position gets it; the tail keeps its own.
+  doc.ReplaceRange(p, 0, 0, 1, U"123", 3, &red);
+  EXPECT_EQ(LineString(p, 0), U"123bXYcd");
+  EXPECT_EQ(p->Attrs()[2].TextColor(), 1);
+  EXPECT_EQ(p->Attrs()[3].StyleBits, kStyleBold);
+  EXPECT_EQ(p->Attrs()[7].StyleBits, kStyleItalic);
+
+  // Removing the paragraph's last characters leaves their format for typing there.
+  doc.ReplaceRange(p, 0, 6, 2, nullptr, 0, nullptr);
+  EXPECT_EQ(p->EndAttr.StyleBits, kStyleItalic);
+}
+
+TEST(ReplaceRange, LaterLinesMoveWithTheEdit) {
+  TWPRTFText doc;
+  TParagraph* p = MakeLines(doc, doc.FirstParagraph(), {U"one ", U"two ", U"three"}, doc.DefaultAttr);
+  doc.ReplaceRange(p, 1, 0, 0, U"and ", 4, nullptr);
+  EXPECT_EQ(LineString(p, 0), U"one ");
+  EXPECT_EQ(LineString(p, 1), U"and two ");
+  EXPECT_EQ(LineString(p, 2), U"three");
+  doc.ReplaceRange(p, 0, 0, 4, nullptr, 0, nullptr);
+  EXPECT_EQ(LineString(p, 0), U"");
+  EXPECT_EQ(LineString(p, 1), U"and two ");
+  EXPECT_EQ(LineString(p, 2), U"three");
+}
+
+TEST(ReplaceRange, LineLongerThanTenThousandFailsUnchanged) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  const std::u32string long_text(9994, U'x');
+  doc.ReplaceRange(p, 0, 0, 0, long_text.data(), 9994, nullptr);  // 9994 + 6 = 10000 still fits
+  EXPECT_EQ(p->Line(0).Length, 9994);
+  EXPECT_EQ(p->Line(0).Capacity, 10000);
+  EXPECT_EQ(ErrorOf([&] { doc.ReplaceRange(p, 0, 5, 0, U"y", 1, nullptr); }), "Line longer then\t10000 character!");
+  EXPECT_EQ(p->Line(0).Length, 9994);
+  EXPECT_EQ(LineString(p, 0), long_text);
+  // Overwriting needs no room.
+  EXPECT_EQ(doc.ReplaceRange(p, 0, 0, 1, U"y", 1, nullptr), 0);
+}
+
+TEST(ResizeLine, EvenCapacityLimitAndCut) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"abcdefghij", doc.DefaultAttr);
+  doc.ResizeLine(p, 0, 51);
+  EXPECT_EQ(p->Line(0).Capacity, 52);
+  EXPECT_EQ(ErrorOf([&] { doc.ResizeLine(p, 0, 10001); }), "Line longer then\t10000 character!");
+  EXPECT_EQ(p->Line(0).Capacity, 52);
+  doc.ResizeLine(p, 0, 10000);
+  EXPECT_EQ(p->Line(0).Capacity, 10000);
+  doc.ResizeLine(p, 0, 5);  // rounds to 6, below the length: 5 characters remain
+  EXPECT_EQ(p->Line(0).Capacity, 6);
+  EXPECT_EQ(LineString(p, 0), U"abcde");
+  EXPECT_EQ(p->Attrs().size(), 5u);
+}
+
+// --- paragraphs and lines ---
+
+TEST(NewParagraph, CopiesPropertiesWithTheTwoExceptions) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  p->FirstIndent = 100;
+  p->LeftIndent = 200;
+  p->RightIndent = 300;
+  p->SpaceBefore = 1;
+  p->SpaceAfter = 2;
+  p->LineSpacing = 3;
+  p->Alignment = kAlignCenter;
+  p->ShadingColors = 0x21;
+  p->ShadingPercent = 50;
+  p->ParFlags = kParKeep | kParPageBreak;
+  p->TabMask = 0x5;
+  p->BorderFlags[0] = kBorderOn | kBorderBox;
+  p->BorderWidth = 2;
+  p->CellStart = 10;
+  p->CellWidth = 20;
+  doc.AppendText(p, U"text", doc.DefaultAttr);
+
+  TParagraph* q = doc.NewParagraph(p, 3);
+  EXPECT_EQ(p->Next, q);
+  EXPECT_EQ(q->Prev, p);
+  EXPECT_EQ(doc.LastParagraph(), q);
+  EXPECT_EQ(q->FirstIndent, 100);
+  EXPECT_EQ(q->RightIndent, 300);
+  EXPECT_EQ(q->LineSpacing, 3);
+  EXPECT_EQ(q->Alignment, kAlignCenter);
+  EXPECT_EQ(q->ShadingPercent, 50);
+  EXPECT_EQ(q->ParFlags, kParKeep | kParPageBreak);
+  EXPECT_EQ(q->TabMask, 0x5u);
+  EXPECT_EQ(q->BorderFlags[0], kBorderOn | kBorderBox);
+  EXPECT_EQ(q->CellWidth, 20);
+  EXPECT_EQ(q->CharCount(), 0);
+  EXPECT_EQ(q->Line(0).Capacity, 8);  // at least 8
+  EXPECT_EQ(q->EndAttr, doc.DefaultAttr);
+  EXPECT_EQ(q->LayoutDirty, kDirtyAll);
+
+  p->ParFlags = kParTableCell;
+  p->BorderFlags[0] |= kBorderEndsBlock;
+  TParagraph* r = doc.NewParagraph(p);
+  EXPECT_EQ(r->TabMask, 0u);
+  EXPECT_EQ(r->BorderFlags[0], 0);
+  EXPECT_EQ(r->BorderWidth, 0);
+  EXPECT_EQ(r->Next, q);
+  EXPECT_EQ(q->Prev, r);
+
+  TParagraph* front = doc.NewParagraph(nullptr);
+  EXPECT_EQ(doc.FirstParagraph(), front);
+  EXPECT_EQ(front->Next, p);
+  EXPECT_EQ(doc.ParagraphCount(), 4);
+}
+
+TEST(DeleteLine, RemovesLinesAndEmptiedParagraphs) {
+  TWPRTFText doc;
+  TParagraph* a = MakeLines(doc, doc.FirstParagraph(), {U"a1 ", U"a2"}, doc.DefaultAttr);
+  TParagraph* b = doc.NewParagraph(a);
+  doc.AppendText(b, U"b", doc.DefaultAttr);
+  TParagraph* c = doc.NewParagraph(b);
+  doc.AppendText(c, U"c", doc.DefaultAttr);
+
+  EXPECT_EQ(doc.DeleteLine(a, 0), a);
+  EXPECT_EQ(a->LineCount(), 1);
+  EXPECT_EQ(LineString(a, 0), U"a2");
+  EXPECT_EQ(a->Line(0).Start, 0u);
+
+  // The only line of a middle paragraph: the paragraph goes and its neighbours are joined.
+  EXPECT_EQ(doc.DeleteLine(b, 0), c);
+  EXPECT_EQ(a->Next, c);
+  EXPECT_EQ(c->Prev, a);
+  EXPECT_EQ(doc.DeleteLine(c, 0), nullptr);
+  EXPECT_EQ(doc.LastParagraph(), a);
+  // The only paragraph keeps one empty line.
+  doc.DeleteLine(a, 0);
+  EXPECT_EQ(doc.ParagraphCount(), 1);
+  EXPECT_TRUE(doc.IsEmpty());
+}
+
+TEST(Lines, NewLineAndLineLengths) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"abcdef", doc.DefaultAttr);
+  EXPECT_EQ(doc.NewLine(p, 0, 3), 1);
+  EXPECT_EQ(p->Line(1).Capacity, 8);
+  EXPECT_EQ(p->Line(1).Start, 6u);
+  doc.ReplaceRange(p, 1, 0, 0, U"gh", 2, nullptr);
+  EXPECT_EQ(LineString(p, 1), U"gh");
+  doc.SetLineLengths(p, std::vector<int>{3, 3, 2});
+  EXPECT_EQ(LineString(p, 0), U"abc");
+  EXPECT_EQ(LineString(p, 1), U"def");
+  EXPECT_EQ(LineString(p, 2), U"gh");
+  EXPECT_THROW(doc.SetLineLengths(p, std::vector<int>{3, 3}), std::invalid_argument);
+}
+
+TEST(Document, AppendTextStartsNewLinesBeforeTheLimit) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, std::u32string(25000, U'z'), doc.DefaultAttr);
+  EXPECT_EQ(p->CharCount(), 25000);
+  EXPECT_EQ(p->LineCount(), 3);
+  for (int i = 0; i < p->LineCount(); ++i) EXPECT_LE(p->Line(i).Capacity, kMaxLineCapacity);
+}
+
+TEST(AttributeMode, SwitchingOffAndOn) {
+  CountingDoc doc;
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr bold = doc.DefaultAttr;
+  bold.StyleBits = kStyleBold;
+  doc.AppendText(p, U"a\tb", bold);
+  p->Line(0).Height = 40;
+
+  EXPECT_FALSE(doc.SetAttributeMode(false));
+  EXPECT_FALSE(p->HasAttributes());
+  EXPECT_TRUE(p->LineAttrs(0).empty());
+  EXPECT_EQ(p->Line(0).Height, 16);
+  EXPECT_EQ(ErrorOf([&] { doc.AttribPtr(p, 0, 0); }), "Error AttribPtr()");
+  // Plain paragraphs take text without records.
+  doc.AppendText(p, U"c", bold);
+  EXPECT_EQ(LineString(p, 0), U"a\tbc");
+
+  doc.changes = 0;
+  EXPECT_TRUE(doc.SetAttributeMode(true));
+  ASSERT_EQ(p->LineAttrs(0).size(), 4u);
+  EXPECT_EQ(p->LineAttrs(0)[0].StyleBits, 0);  // DefaultAttr, not the old record
+  EXPECT_EQ(p->LineAttrs(0)[0].Width, 16);
+  EXPECT_EQ(doc.changes, 1);
+  EXPECT_EQ(doc.AttribPtr(p, 0, 1)->Width, doc.TabWidth);
+  EXPECT_EQ(doc.AttribPtr(p, 0, 4), &p->EndAttr);
+  EXPECT_EQ(ErrorOf([&] { doc.AttribPtr(p, 0, 5); }), "Error AttribPtr()");
+}
+
+TEST(Document, SetCharAttrAndReplaceParagraphText) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"ab", doc.DefaultAttr);
+  TCharAttr a = doc.DefaultAttr;
+  a.StyleBits = kStyleItalic;
+  a.Width = 99;
+  doc.SetCharAttr(p, 0, 1, a);
+  EXPECT_EQ(p->Attrs()[1].StyleBits, kStyleItalic);
+  EXPECT_EQ(p->Attrs()[1].Width, doc.DefaultCharWidth);  // refreshed
+
+  TParagraph* q = MakeLines(doc, doc.NewParagraph(p), {U"x", U"y"}, doc.DefaultAttr);
+  doc.ReplaceParagraphText(7, std::u32string_view(U"new"), {});  // too large: the last one
+  EXPECT_EQ(q->LineCount(), 1);
+  EXPECT_EQ(LineString(q, 0), U"new");
+  EXPECT_EQ(LineString(p, 0), U"ab");
+}
+
+TEST(Document, ReportSpecialRunSendsTheRunOfEqualFlags) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr ip = doc.DefaultAttr;
+  ip.CharFlags = kCharInsertPoint;
+  ip.TagNumber = 5;
+  doc.AppendText(p, U"see ", doc.DefaultAttr);
+  doc.AppendText(p, U"[name]", ip);
+  doc.AppendText(p, U" here", doc.DefaultAttr);
+  std::u32string text;
+  int tag = -1;
+  doc.OnSpecialRunClick = [&](const std::u32string& t, uint16_t n) {
+    text = t;
+    tag = n;
+  };
+  doc.ReportSpecialRun(p, 0, 6, nullptr);
+  EXPECT_EQ(text, U"[name]");
+  EXPECT_EQ(tag, 5);
+}
+
+// --- fonts ---
+
+TEST(Fonts, LookupOrAdd) {
+  TTextHeader h;
+  h.Fonts[0].Name = U"Arial";
+  EXPECT_EQ(h.FontIndexOf(U"ARIAL"), 0);
+  EXPECT_EQ(h.FontIndexOf(U"Courier New"), 1);
+  EXPECT_EQ(h.FontIndexOf(U"courier new"), 1);
+  EXPECT_EQ(h.FindFont(U"Symbol"), -1);
+  // Names are cut to 31 characters, before adding and before comparing.
+  const std::u32string long_name = U"A Font Name That Is Far Too Long For The Table";
+  EXPECT_EQ(h.FontIndexOf(long_name), 2);
+  EXPECT_EQ(h.Fonts[2].Name.size(), 31u);
+  EXPECT_EQ(h.FontIndexOf(long_name.substr(0, 31) + U" other"), 2);
+
+  for (int i = 3; i < 99; ++i) EXPECT_EQ(h.FontIndexOf(U"Font " + std::u32string(1, char32_t(U'A' + i % 26)) + std::u32string(1, char32_t(U'a' + i / 26))), i);
+  EXPECT_EQ(h.FontIndexOf(U"The hundredth"), kNoFont);
+  EXPECT_EQ(h.FontCount(), 99);
+  EXPECT_EQ(h.FontIndexOf(U"arial"), 0);
+}
+
+// --- tabs ---
+
+TEST(Tabs, SnapToGridAndMatchExactly) {
+  TTextHeader h;
+  const uint64_t m1 = h.AddTab(1000, kTabLeft);
+  EXPECT_EQ(m1, 1u);
+  EXPECT_EQ(h.Tabs[0].Position, 1008);
+  EXPECT_EQ(h.Tabs[0].PixelPosition, 67);  // 1008 * 96 / 1440 = 67.2
+  EXPECT_EQ(h.AddTab(1440, kTabLeft), 2u);
+  EXPECT_EQ(h.Tabs[1].Position, 1440);
+  EXPECT_EQ(h.AddTab(1008, kTabLeft), 1u);    // exact match
+  EXPECT_EQ(h.AddTab(1050, kTabLeft), 1u);    // snaps onto the same stop
+  EXPECT_EQ(h.AddTab(1008, kTabRight), 4u);   // another kind is another stop
+  EXPECT_EQ(h.AddTab(1008, kTabAnyKind), 1u); // any kind matches the first
+  EXPECT_EQ(h.TabScratchMask, 1u);
+
+  EXPECT_EQ(h.FindTab(1440, kTabLeft, ~0ull), 1);
+  EXPECT_EQ(h.FindTab(1440, kTabRight, ~0ull), -1);
+  EXPECT_EQ(h.FindTab(1440, kTabAnyKind, 1u), -1);  // slot 1 is not in the mask
+
+  h.DefaultTabKind = kTabCenter;
+  EXPECT_EQ(h.AddTab(2880, kTabAnyKind), 8u);
+  EXPECT_EQ(h.Tabs[3].Kind, kTabCenter);
+
+  // Centimetre grid: 141 twips, half plus one is 71.
+  TTextHeader cm;
+  cm.Units = TUnits::Centimetre;
+  cm.AddTab(1000, kTabLeft);
+  EXPECT_EQ(cm.Tabs[0].Position, 987);
+  // A position that snaps to 0 cannot be stored (0 marks a free slot).
+  EXPECT_EQ(cm.AddTab(50, kTabLeft), 0u);
+}
+
+TEST(Tabs, RankOrderAndFullTable) {
+  TTextHeader h;
+  h.AddTab(2880, kTabLeft);
+  h.AddTab(1440, kTabLeft);
+  h.AddTab(4320, kTabLeft);
+  EXPECT_EQ(h.TabPositionByRank(0), 1440);
+  EXPECT_EQ(h.TabPositionByRank(1), 2880);
+  EXPECT_EQ(h.TabPositionByRank(2), 4320);
+  EXPECT_EQ(h.TabPositionByRank(3), 0xFFFFFF);
+  EXPECT_EQ(h.TabPositionByRank(64), 0xFFFFFF);
+  EXPECT_EQ(h.TabPositionByRank(-1), 0);
+
+  for (int i = 3; i < 64; ++i) EXPECT_NE(h.AddTab(144 * (100 + i), kTabLeft), 0u);
+  EXPECT_EQ(h.AddTab(144 * 500, kTabLeft), 0u);  // a 65th position without a callback is dropped
+
+  int calls = 0;
+  h.OnTabTableFull = [&] {
+    ++calls;
+    h.ClearTab(1);
+  };
+  EXPECT_EQ(h.AddTab(144 * 501, kTabLeft), 2u);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(h.TabPositionByRank(0), 2880);
+  h.OnTabTableFull = [&] { ++calls; };
+  EXPECT_EQ(h.AddTab(144 * 502, kTabLeft), 0u);
+  EXPECT_EQ(calls, 2);
+}
+
+// --- objects and footnotes ---
+
+TEST(Objects, TagsNumbersLookupAndCollection) {
+  TWPRTFText doc;
+  TDocObject* a = doc.AddObject(TDocGraphic{}, -1);
+  TDocObject* b = doc.AddObject(TDocGraphic{}, -1);
+  TDocObject* c = doc.AddObject(TDocGraphic{}, 77);
+  EXPECT_EQ(a->Tag, 2000);
+  EXPECT_TRUE(a->Internal);
+  EXPECT_EQ(b->Tag, 2001);
+  EXPECT_EQ(c->Tag, 77);
+  EXPECT_FALSE(c->Internal);
+  EXPECT_EQ(a->Number, 1);
+  EXPECT_EQ(c->Number, 3);
+  EXPECT_EQ(doc.FindObjectByTag(2001), b);
+  EXPECT_EQ(doc.FindObjectByNumber(3), c);
+  b->FileName = U"Pics/Cat.BMP";
+  EXPECT_EQ(doc.FindObjectByFileName(U"pics/cat.bmp"), b);
+  EXPECT_EQ(doc.FindObjectByFileName(U"dog.bmp"), nullptr);
+
+  // Anchors: a by tag (code 1), c by number (code 2); b has none and is collected.
+  TCharAttr anchor = doc.DefaultAttr;
+  anchor.CharFlags = kCharObject;
+  anchor.TagNumber = 2000;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, std::u32string(1, kCharObjectByTag), anchor);
+  anchor.TagNumber = 3;
+  doc.AppendText(p, std::u32string(1, kCharObjectByNumber), anchor);
+  anchor.CharFlags = 0;  // a 1 without the object flag is no anchor
+  anchor.TagNumber = 2001;
+  doc.AppendText(p, std::u32string(1, kCharObjectByTag), anchor);
+  doc.CollectObjects();
+  ASSERT_EQ(doc.Objects().size(), 2u);
+  EXPECT_EQ(doc.FindObjectByTag(2001), nullptr);
+  EXPECT_NE(doc.FindObjectByNumber(3), nullptr);
+}
+
+TEST(Objects, SizeFromTheGraphicOrDefault) {
+  TWPRTFText doc;
+  TDocGraphic g;
+  TBitmap bmp;
+  bmp.Width = 96;
+  bmp.Height = 48;
+  bmp.Bits.assign(static_cast<size_t>(bmp.Stride()) * 48, 0);
+  g.Image = bmp;
+  TDocObject* o = doc.AddObject(std::move(g), -1);
+  doc.ComputeObjectSize(*o);
+  EXPECT_EQ(o->Width, 1440);
+  EXPECT_EQ(o->Height, 720);
+
+  TDocObject* empty = doc.AddObject(TDocGraphic{}, 5);
+  empty->Height = 100;
+  doc.ComputeObjectSize(*empty);
+  EXPECT_EQ(empty->Width, 32);
+  EXPECT_EQ(empty->Height, 100);
+}
+
+TEST(Objects, ProvideObjectEventSuppliesTheGraphic) {
+  TWPRTFText doc;
+  int asked = -1;
+  doc.ProvideObjectEvent = [&](int tag, TDocObject& obj) {
+    asked = tag;
+    obj.Graphic.Image = TMetafile{{1, 2, 3}, 10, 20};
+  };
+  TDocObject* o = doc.ObjectForTag(42);
+  EXPECT_EQ(asked, 42);
+  EXPECT_EQ(o->Tag, 42);
+  ASSERT_NE(o->Graphic.Metafile(), nullptr);
+}
+
+TEST(Footnotes, IdsCountUpFromOne) {
+  TWPRTFText doc;
+  TFootnoteRec* a = doc.AddFootnote(U'*', 0, U"first");
+  TFootnoteRec* b = doc.AddFootnote(U'1', 1, U"second");
+  EXPECT_EQ(a->Id, 1);
+  EXPECT_EQ(b->Id, 2);
+  EXPECT_EQ(doc.FindFootnote(2), b);
+  EXPECT_EQ(doc.FindFootnote(3), nullptr);
+  doc.FreeFootnotes();
+  EXPECT_EQ(doc.AddFootnote(U'#', 0, U"")->Id, 1);
+}
+
+// --- progress ---
+
+TEST(Progress, FramesReportPercentagesAndCloseWithZero) {
+  std::vector<int> seen;
+  ProgressEvent = [&](int p) { seen.push_back(p); };
+  {
+    TProgressFrame frame(200);  // 0.5 % per unit, a report every 2 units
+    frame.Advance(1);           // less than a step: nothing
+    frame.Advance(2);
+    frame.Advance(3);
+    frame.Advance(100);
+  }
+  EXPECT_EQ(seen, (std::vector<int>{1, 50, 100, 0}));
+
+  seen.clear();
+  {
+    TProgressFrame outer(4);
+    outer.Advance(2);  // 50
+    {
+      TProgressFrame inner(0);  // no step: never reports until it closes
+      inner.Advance(10);
+      EXPECT_EQ(TWPProgress::Depth(), 2);
+    }
+  }
+  EXPECT_EQ(seen, (std::vector<int>{50, 100, 100, 0}));
+
+  ProgressDisabled = true;
+  seen.clear();
+  {
+    TProgressFrame frame(10);
+    frame.Advance(10);
+  }
+  EXPECT_TRUE(seen.empty());
+  ProgressDisabled = false;
+  ProgressEvent = nullptr;
+}
+
+// --- text helpers ---
+
+TEST(Charset, Windows1252RoundTripsEveryByte) {
+  for (int b = 0; b < 256; ++b) EXPECT_EQ(UnicodeToCp1252(Cp1252ToUnicode(static_cast<uint8_t>(b))), b);
+  EXPECT_EQ(Cp1252ToUnicode(0x80), U'€');
+  EXPECT_EQ(UnicodeToCp1252(U'é'), 0xE9);
+  EXPECT_EQ(UnicodeToCp1252(U'€'), 0x80);
+  EXPECT_EQ(UnicodeToCp1252(U'Ω'), -1);
+  EXPECT_EQ(UnicodeToCp1252(0x85), -1);  // a C1 control that 1252 puts elsewhere
+}
+
+TEST(Charset, Utf8BothWaysAndDamage) {
+  const std::u32string text = U"aé€😀";
+  EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+  EXPECT_EQ(FromUtf8("a\xC3"), U"a\uFFFD");         // cut sequence
+  EXPECT_EQ(FromUtf8("\xC0\xAF"), U"\uFFFD\uFFFD");  // overlong
+  EXPECT_EQ(FromUtf8("\xFF"), U"\uFFFD");
+}
+
+TEST(Dump, ShowsParagraphsLinesAndRuns) {
+  TWPRTFText doc;
+  TCharAttr b = doc.DefaultAttr;
+  b.StyleBits = kStyleBold;
+  doc.AppendText(doc.FirstParagraph(), U"a\t", doc.DefaultAttr);
+  doc.AppendText(doc.FirstParagraph(), U"b", b);
+  EXPECT_EQ(DumpDocument(doc),
+            "P0 al=0 fi=0 li=0 ri=0 sb=0 sa=0 sl=0 pf=00 bd=00.00 bw=0 bc=00 sh=00/0 tabs=0 cell=0/0\n"
+            " L0 \"a\\tb\"\n"
+            "  [0,2) f0 s10 c00 st00 cf00 lf00 mf00 t0\n"
+            "  [2,3) f0 s10 c00 st01 cf00 lf00 mf00 t0\n");
 }
 
 }  // namespace
