@@ -123,6 +123,25 @@ Status ReadWholeFile(const std::string& path, std::string& bytes) {
   return Status::Ok();
 }
 
+bool CopyFileContents(const std::string& src, const std::string& dst) {
+  if (src == dst) return false;
+  const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  AtomicFileWriter writer;
+  Status s = writer.Open(dst);
+  char block[2048];
+  while (s.ok()) {
+    const ssize_t n = ::read(in, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) s = Status::Error("read failed");
+    if (n <= 0) break;
+    s = writer.Write(std::string_view(block, static_cast<size_t>(n)));
+  }
+  ::close(in);
+  if (s.ok()) s = writer.Commit();
+  return s.ok();
+}
+
 bool FileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);

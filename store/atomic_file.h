@@ -37,6 +37,10 @@ Status ReadWholeFile(const std::string& path, std::string& bytes);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
+// Copies src to dst byte for byte (dst replaced atomically). false when the two names are the
+// same text, src cannot be read or dst cannot be written; a failed copy leaves dst as it was.
+bool CopyFileContents(const std::string& src, const std::string& dst);
+
 // Removes a file; a missing file is no error.
 Status RemoveFile(const std::string& path);
 

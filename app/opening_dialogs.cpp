@@ -1,0 +1,120 @@
+#include "app/opening_dialogs.h"
+
+#include <QCheckBox>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "app/prompter.h"
+#include "platform/program_directory.h"
+#include "store/ini_file.h"
+#include "store/preferences.h"
+#include "store/windows1252.h"
+
+namespace inkwend {
+namespace {
+
+void CenterOnScreen(QWidget& w) {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect r = screen->geometry();
+    w.move(r.left() + (r.width() - w.width()) / 2, r.top() + (r.height() - w.height()) / 2);
+  }
+}
+
+// Fixed dialogs without the title bar's buttons (no close box: only the dialog's own buttons).
+constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+}  // namespace
+
+TGetOpeningPassword::TGetOpeningPassword(std::string expected, QWidget* parent)
+    : QDialog(parent, kFixedDialog | Qt::WindowStaysOnTopHint), expected_(std::move(expected)) {
+  setObjectName(QStringLiteral("GetOpeningPassword"));
+  setWindowTitle(QStringLiteral("Inkwend! - Password Required"));
+  setFixedSize(332, 178);
+  auto* label = new QLabel(QStringLiteral("Please enter your password and press OK"), this);
+  label->setFont(QFont(QStringLiteral("Arial"), 10));
+  label->setGeometry(24, 20, 290, 20);
+  Pass = new QLineEdit(this);
+  Pass->setObjectName(QStringLiteral("Pass"));
+  QFont passFont(QStringLiteral("Arial"), 12);
+  passFont.setBold(true);
+  Pass->setFont(passFont);
+  Pass->setEchoMode(QLineEdit::Password);
+  Pass->setText(QStringLiteral("Pass"));  // four mask characters until the user types
+  Pass->selectAll();
+  Pass->setGeometry(24, 50, 284, 30);
+  BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1->setDefault(true);
+  BitBtn1->setGeometry(64, 120, 90, 30);
+  BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
+  BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+  BitBtn2->setGeometry(178, 120, 90, 30);
+  connect(BitBtn1, &QPushButton::clicked, this, &TGetOpeningPassword::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  CenterOnScreen(*this);
+}
+
+void TGetOpeningPassword::BitBtn1Click() {
+  if (PasswordBytesOf(Pass->text()) == expected_) {
+    accept();
+    return;
+  }
+  // The wrong text stays in the edit; tries are unlimited.
+  ShowInformation(QStringLiteral("Sorry, that is the wrong password"));
+}
+
+TShowOpeningMessage::TShowOpeningMessage(QWidget* parent) : QDialog(parent, kFixedDialog) {
+  setObjectName(QStringLiteral("ShowOpeningMessage"));
+  setWindowTitle(QStringLiteral("Inkwend!"));
+  setFixedSize(427, 230);
+  auto* layout = new QVBoxLayout(this);
+  for (const char* text :
+       {"Inkwend! is intended solely for your personal recreational use. Please do not rely on it for critical "
+        "data storage.",
+        "While Inkwend! makes every attempt to keep the data safe, we cannot prevent data damage from such things "
+        "as power failures, hard drive crashes, etc.",
+        "Therefore, it is up to you to ensure that you make frequent backups of all files in the \\ENTRIES "
+        "subdirectory, as well as the KW.INI file."}) {
+    auto* label = new QLabel(QString::fromUtf8(text), this);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+  }
+  DontShow = new QCheckBox(QStringLiteral("Do not show this message again"), this);
+  DontShow->setObjectName(QStringLiteral("DontShow"));
+  layout->addWidget(DontShow);
+  OKButton = new QPushButton(QStringLiteral("Ok"), this);
+  OKButton->setObjectName(QStringLiteral("OKButton"));
+  OKButton->setDefault(true);
+  layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+  CenterOnScreen(*this);
+}
+
+std::string PasswordBytesOf(const QString& typed) {
+  const QList<uint> codePoints = typed.toUcs4();
+  return PasswordBytes(std::u32string(codePoints.begin(), codePoints.end()));
+}
+
+bool CheckOpeningPassword() {
+  IniFile ini;
+  // An unreadable settings file is reported when the main window reads it; here it means
+  // no stored password.
+  (void)IniFile::Load(SettingsFilePath().toStdString(), ini);
+  const std::string stored = ReadStoredPassword(ini);
+  if (stored.empty()) return true;
+  TGetOpeningPassword dialog(stored);
+  return CurrentPrompter().Exec(dialog) == QDialog::Accepted;
+}
+
+bool ShowOpeningMessage(QWidget* parent) {
+  TShowOpeningMessage dialog(parent);
+  CurrentPrompter().Exec(dialog);
+  return !dialog.DontShow->isChecked();
+}
+
+}  // namespace inkwend

@@ -1,0 +1,46 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/opening_dialogs.h"
+#include "app/plain_main_window.h"
+#include "app/printer_probe.h"
+#include "app/prompter.h"
+#include "app/single_instance.h"
+#include "platform/program_directory.h"
+
+namespace inkwend {
+
+StartResult PrepareStart(const QStringList& arguments) {
+  InitProgramDirectory(arguments);
+  ProbePrinters();
+  if (IsAlreadyRunning(ProgramDirectory())) {
+    ShowInformation(QStringLiteral("Inkwend! is already running"));
+    return StartResult::AlreadyRunning;
+  }
+  QCoreApplication::processEvents();
+  if (!CheckOpeningPassword()) {
+    ReleaseInstanceLock();
+    return StartResult::PasswordRefused;
+  }
+  return StartResult::Run;
+}
+
+int RunInkwend(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Inkwend"));
+  QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
+  if (PrepareStart(QApplication::arguments()) != StartResult::Run) return 0;
+  PlainMainWindow window;
+  if (!window.startedOk()) {
+    ShowInformation(QStringLiteral("Terminating Inkwend!"));
+    return 1;
+  }
+  window.show();
+  const int code = QApplication::exec();
+  ReleaseInstanceLock();
+  return code;
+}
+
+}  // namespace inkwend

@@ -1,0 +1,16 @@
+#pragma once
+// The program's entry sequence, from the command line to the message loop.
+#include <QStringList>
+
+namespace inkwend {
+
+enum class StartResult { Run, AlreadyRunning, PasswordRefused };
+
+// Everything before the main window: program directory, printer probe, single instance,
+// opening password. Shows the messages itself.
+StartResult PrepareStart(const QStringList& arguments);
+
+// The whole sequence; returns the process exit code.
+int RunInkwend(int argc, char** argv);
+
+}  // namespace inkwend

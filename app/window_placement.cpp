@@ -1,0 +1,77 @@
+#include "app/window_placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include "platform/program_directory.h"
+#include "store/ini_file.h"
+#include "store/preferences.h"
+
+namespace inkwend {
+namespace {
+
+QRect ScreenRect(const QWidget& w) {
+  const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
+  return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+int Dpi(const QWidget& w) {
+  const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
+  return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+}  // namespace
+
+QString PlacementSectionFor(const QString& className, const QWidget& window) {
+  return QString::fromStdString(PlacementSection(className.toStdString(), Dpi(window)));
+}
+
+QString SaveWindowPlacement(const QWidget& window, const QString& className) {
+  const std::string path = SettingsFilePath().toStdString();
+  IniFile ini;
+  Status s = IniFile::Load(path, ini);
+  if (!s.ok()) return QString::fromStdString(s.message());
+  const QRect normal = window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
+  WindowPlacement p;
+  // Outer edges, right and bottom exclusive.
+  p.normal = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
+  p.maximized = window.isMaximized();
+  s = WriteWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), p);
+  if (s.ok()) s = ini.Save(path);
+  return s.ok() ? QString() : QString::fromStdString(s.message());
+}
+
+QString RestoreWindowPlacement(QWidget& window, const QString& className) {
+  IniFile ini;
+  const Status s = IniFile::Load(SettingsFilePath().toStdString(), ini);
+  if (!s.ok()) return QString::fromStdString(s.message());
+  const WindowPlacement p = ReadWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), false);
+  if (p.normal.bottom == 0) {
+    CenterForm(window, nullptr, true);
+  } else {
+    const QRect screen = ScreenRect(window);
+    const WindowRect r = FitOntoScreen(p.normal, screen.width(), screen.height());
+    window.setGeometry(r.left, r.top, r.width(), r.height());
+  }
+  if (p.maximized) window.setWindowState(window.windowState() | Qt::WindowMaximized);
+  return SaveWindowPlacement(window, className);
+}
+
+void CenterForm(QWidget& window, const QWidget* mainWindow, bool isMainWindow) {
+  const QSize size = window.frameGeometry().size().isEmpty() ? window.size() : window.frameGeometry().size();
+  int left, top;
+  if (isMainWindow || !mainWindow || mainWindow->isMaximized()) {
+    const QRect screen = ScreenRect(window);
+    left = screen.left() + (screen.width() - size.width()) / 2;
+    top = screen.top() + (screen.height() - size.height()) / 2;
+  } else {
+    const QRect main = mainWindow->frameGeometry();
+    left = main.left() + (main.width() - size.width()) / 2;
+    top = main.top() + (main.height() - size.height()) / 2;
+  }
+  window.move(left, top);
+}
+
+}  // namespace inkwend

@@ -1,0 +1,44 @@
+#include "store/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "store/tests/temp_dir.h"
+
+namespace inkwend {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+TEST(AtomicFile, UncommittedWriteLeavesOldFileAndNoLitter) {
+  TempDir dir;
+  WriteFile(dir / "f", "old");
+  {
+    AtomicFileWriter w;
+    ASSERT_TRUE(w.Open(dir / "f").ok());
+    ASSERT_TRUE(w.Write("new content").ok());
+  }  // dropped without Commit, as after a failure
+  EXPECT_EQ(ReadFile(dir / "f"), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  ASSERT_TRUE(WriteFileAtomically(dir / "f", "new").ok());
+  EXPECT_EQ(ReadFile(dir / "f"), "new");
+}
+
+TEST(AtomicFile, CopyFileContents) {
+  TempDir dir;
+  std::string big(5000, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i);
+  WriteFile(dir / "src", big);
+  EXPECT_TRUE(CopyFileContents(dir / "src", dir / "dst"));
+  EXPECT_EQ(ReadFile(dir / "dst"), big);
+  EXPECT_FALSE(CopyFileContents(dir / "src", dir / "src"));
+  EXPECT_FALSE(CopyFileContents(dir / "missing", dir / "dst"));
+  EXPECT_EQ(ReadFile(dir / "dst"), big);
+  EXPECT_FALSE(CopyFileContents(dir / "src", dir.path() + "no/dir/dst"));
+}
+
+}  // namespace
+}  // namespace inkwend
