@@ -1,0 +1,98 @@
+#pragma once
+// Byte layout of .dct dictionary files, shared by the engine, the builder and the tests.
+// A file starts with free text ended by byte 26; each dictionary is a 17-byte header followed
+// by its nodes, 3 bytes each, node n at (end of header) + 3 × (n − 1).
+#include <cstdint>
+#include <string>
+
+namespace inkwend::spell {
+
+inline constexpr uint8_t kTextHeaderEnd = 26;
+inline constexpr int kHeaderSize = 17;
+inline constexpr int kNodeSize = 3;
+
+inline constexpr uint16_t kNoChild = 0;
+inline constexpr uint16_t kFreeSlot = 65000;  // an unused node; as a child it also means none
+inline constexpr uint8_t kCodeMask = 0x3F;
+inline constexpr uint8_t kLastInRun = 0x40;
+inline constexpr uint8_t kEndsWord = 0x80;
+
+inline constexpr uint8_t kKindUser = 0;
+inline constexpr uint8_t kKindMain = 1;  // any non-zero kind is a main dictionary
+
+// Limits of what is added to a user dictionary.
+inline constexpr int kMaxWordLength = 25;
+inline constexpr int kMaxUserNodes = 63999;
+
+struct DictionaryHeader {
+  int32_t nodes_used = 0;  // highest node index in use
+  int32_t capacity = 0;    // node slots reserved after the header
+  int32_t word_count = 0;
+  uint8_t kind = kKindUser;
+  int32_t offset = 0;  // file offset of this header
+};
+
+struct Node {
+  uint16_t child = kNoChild;
+  uint8_t flags = 0;
+
+  uint8_t code() const { return flags & kCodeMask; }
+  bool last_in_run() const { return flags & kLastInRun; }
+  bool ends_word() const { return flags & kEndsWord; }
+  bool has_child() const { return child != kNoChild && child != kFreeSlot; }
+};
+
+inline int32_t GetInt32(const uint8_t* p) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+
+inline void PutInt32(uint8_t* p, int32_t value) {
+  const uint32_t v = static_cast<uint32_t>(value);
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+inline DictionaryHeader ParseHeader(const uint8_t* p) {
+  DictionaryHeader h;
+  h.nodes_used = GetInt32(p);
+  h.capacity = GetInt32(p + 4);
+  h.word_count = GetInt32(p + 8);
+  h.kind = p[12];
+  h.offset = GetInt32(p + 13);
+  return h;
+}
+
+inline void SerializeHeader(const DictionaryHeader& h, uint8_t* p) {
+  PutInt32(p, h.nodes_used);
+  PutInt32(p + 4, h.capacity);
+  PutInt32(p + 8, h.word_count);
+  p[12] = h.kind;
+  PutInt32(p + 13, h.offset);
+}
+
+inline Node ParseNode(const uint8_t* p) {
+  return Node{static_cast<uint16_t>(p[0] | p[1] << 8), p[2]};
+}
+
+inline void SerializeNode(const Node& n, uint8_t* p) {
+  p[0] = static_cast<uint8_t>(n.child);
+  p[1] = static_cast<uint8_t>(n.child >> 8);
+  p[2] = n.flags;
+}
+
+inline void AppendHeader(std::string& out, const DictionaryHeader& h) {
+  uint8_t b[kHeaderSize];
+  SerializeHeader(h, b);
+  out.append(reinterpret_cast<const char*>(b), kHeaderSize);
+}
+
+inline void AppendNode(std::string& out, const Node& n) {
+  uint8_t b[kNodeSize];
+  SerializeNode(n, b);
+  out.append(reinterpret_cast<const char*>(b), kNodeSize);
+}
+
+}  // namespace inkwend::spell

@@ -1,0 +1,583 @@
+#include "spell/engine/lexiv_spell.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "spell/engine/dictionary_format.h"
+#include "spell/engine/suggest_rules.h"
+#include "spell/engine/windows1252.h"
+
+namespace inkwend {
+
+using namespace spell;
+
+namespace {
+
+// Child links are 16-bit, so no sound run reaches far beyond node 65535; reads past this index
+// come from damaged files and end the run.
+constexpr uint32_t kMaxNodeIndex = 65535 + 64;
+// A file of tiny dictionaries must not make the engine allocate a cache for each of thousands.
+constexpr int kMaxDictionariesPerFile = 256;
+constexpr int kCacheSlots = 1024;
+constexpr int kBlockNodes = 8;
+constexpr int kBlockBytes = kBlockNodes * kNodeSize;
+constexpr uint32_t kMoveBlockNodes = 2048;
+constexpr size_t kMaxPrefix = 40;
+
+bool ReadAt(int fd, void* buf, size_t size, int64_t offset) {
+  if (offset < 0) return false;
+  auto* p = static_cast<uint8_t*>(buf);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = pread(fd, p + done, size - done, offset + static_cast<int64_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool WriteAt(int fd, const void* buf, size_t size, int64_t offset) {
+  if (offset < 0) return false;
+  const auto* p = static_cast<const uint8_t*>(buf);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = pwrite(fd, p + done, size - done, offset + static_cast<int64_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+int64_t FileSize(int fd) {
+  struct stat st {};
+  return fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+// Offset just past the first byte 26 of the file, or -1 when there is none.
+int64_t SkipTextHeader(int fd) {
+  uint8_t buf[4096];
+  int64_t offset = 0;
+  for (;;) {
+    const ssize_t n = pread(fd, buf, sizeof buf, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    const void* end = std::memchr(buf, kTextHeaderEnd, static_cast<size_t>(n));
+    if (end) return offset + (static_cast<const uint8_t*>(end) - buf) + 1;
+    offset += n;
+  }
+}
+
+bool ReadHeader(int fd, int64_t offset, DictionaryHeader& header) {
+  uint8_t b[kHeaderSize];
+  if (!ReadAt(fd, b, kHeaderSize, offset)) return false;
+  header = ParseHeader(b);
+  return true;
+}
+
+// A file with its open handle. Main dictionaries also keep an image of the whole file taken at
+// open, from which their node cache fills: a read system call for every cache miss made a
+// suggestion search several times slower. Main dictionary files are never written.
+constexpr int64_t kMaxImageBytes = 32 << 20;
+
+struct SharedFile {
+  explicit SharedFile(int f) : fd(f) {}
+  ~SharedFile() {
+    if (fd >= 0) close(fd);
+  }
+  SharedFile(const SharedFile&) = delete;
+  SharedFile& operator=(const SharedFile&) = delete;
+  int fd;
+  std::vector<uint8_t> image;  // empty: read from fd
+};
+
+struct CacheSlot {
+  int64_t tag = -1;
+  uint8_t bytes[kBlockBytes] = {};
+};
+
+// Holds an exclusive lock on a user dictionary while a word goes in, so that two running copies
+// adding words at once cannot interleave their node moves.
+class FileLock {
+ public:
+  explicit FileLock(int fd) : fd_(fd) {
+    while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~FileLock() { flock(fd_, LOCK_UN); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+struct TLexivSpell::Dictionary {
+  enum class Kind { kFirstMain, kFurtherMain, kUser };
+
+  DictionaryHeader header;
+  int64_t header_offset = 0;  // where the header was read; the stored offset field is not trusted
+  int64_t base = 0;           // file offset of the phantom node 0
+  std::shared_ptr<SharedFile> file;  // further main dictionaries share the first one's file
+  std::string path;
+  Kind kind = Kind::kUser;
+  int number = -1;
+  // Main dictionaries: the node cache and the highest node that lies inside the node area.
+  std::unique_ptr<CacheSlot[]> cache;
+  uint32_t last_node = 0;
+
+  bool is_user() const { return kind == Kind::kUser; }
+
+  bool ReadNode(uint32_t n, Node& node) {
+    if (n == 0 || n > kMaxNodeIndex) return false;
+    if (!is_user()) return ReadCachedNode(n, node);
+    uint8_t b[kNodeSize];
+    if (!ReadAt(file->fd, b, kNodeSize, base + int64_t{kNodeSize} * n)) return false;
+    node = ParseNode(b);
+    return true;
+  }
+
+  bool ReadCachedNode(uint32_t n, Node& node) {
+    if (n > last_node) return false;
+    const int64_t block = base + int64_t{kNodeSize} * (n & ~uint32_t{kBlockNodes - 1});
+    CacheSlot& slot = cache[static_cast<size_t>((block >> 3) & (kCacheSlots - 1))];
+    if (slot.tag != block) {
+      // The last block of a file may be short; its missing bytes lie past last_node.
+      std::memset(slot.bytes, 0, kBlockBytes);
+      const std::vector<uint8_t>& image = file->image;
+      if (!image.empty()) {
+        const auto size = static_cast<int64_t>(image.size());
+        if (block < size) std::memcpy(slot.bytes, image.data() + block, static_cast<size_t>(std::min<int64_t>(kBlockBytes, size - block)));
+      } else {
+        ssize_t got;
+        do {
+          got = pread(file->fd, slot.bytes, kBlockBytes, block);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+          slot.tag = -1;
+          return false;
+        }
+      }
+      slot.tag = block;
+    }
+    node = ParseNode(slot.bytes + kNodeSize * (n & (kBlockNodes - 1)));
+    return true;
+  }
+
+  bool WriteNode(uint32_t n, const Node& node) {
+    uint8_t b[kNodeSize];
+    SerializeNode(node, b);
+    return WriteAt(file->fd, b, kNodeSize, base + int64_t{kNodeSize} * n);
+  }
+
+  bool ReadNodes(uint32_t first, uint32_t count, std::vector<uint8_t>& bytes) {
+    bytes.resize(size_t{count} * kNodeSize);
+    return ReadAt(file->fd, bytes.data(), bytes.size(), base + int64_t{kNodeSize} * first);
+  }
+
+  bool WriteNodes(uint32_t first, const std::vector<uint8_t>& bytes) {
+    return WriteAt(file->fd, bytes.data(), bytes.size(), base + int64_t{kNodeSize} * first);
+  }
+
+  void WriteHeader() {
+    uint8_t b[kHeaderSize];
+    SerializeHeader(header, b);
+    WriteAt(file->fd, b, kHeaderSize, header_offset);
+  }
+};
+
+TLexivSpell::TLexivSpell() = default;
+
+TLexivSpell::~TLexivSpell() { CloseDictionaries(); }
+
+bool TLexivSpell::OpenDictionary(const std::string& path) {
+  if (main_open_) return false;
+  if (!chain_.empty() && !chain_.front()->is_user()) return false;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  auto file = std::make_shared<SharedFile>(fd);
+  const int64_t size = FileSize(fd);
+  int64_t position = SkipTextHeader(fd);
+  DictionaryHeader header;
+  if (size < 0 || position < 0 || !ReadHeader(fd, position, header) || header.kind == kKindUser)
+    return false;
+  if (size <= kMaxImageBytes) {
+    file->image.resize(static_cast<size_t>(size));
+    if (!ReadAt(fd, file->image.data(), file->image.size(), 0)) file->image.clear();
+  }
+
+  for (int count = 0; count < kMaxDictionariesPerFile; ++count) {
+    auto dict = std::make_unique<Dictionary>();
+    dict->header = header;
+    dict->header_offset = position;
+    dict->base = position + kHeaderSize - kNodeSize;
+    dict->file = file;
+    dict->path = path;
+    dict->kind = count == 0 ? Dictionary::Kind::kFirstMain : Dictionary::Kind::kFurtherMain;
+    dict->cache = std::make_unique<CacheSlot[]>(kCacheSlots);
+    const int64_t capacity = std::max<int32_t>(header.capacity, 0);
+    const int64_t in_file = std::max<int64_t>((size - dict->base) / kNodeSize - 1, 0);
+    dict->last_node = static_cast<uint32_t>(std::min<int64_t>({capacity, in_file, kMaxNodeIndex}));
+    const int64_t next = dict->base + kNodeSize * (capacity + 1);
+    if (count == 0)
+      chain_.insert(chain_.begin(), std::move(dict));
+    else
+      chain_.push_back(std::move(dict));
+    // A negative capacity gives no trustworthy place for a following dictionary.
+    if (header.capacity < 0 || next + 20 >= size || !ReadHeader(fd, next, header)) break;
+    position = next;
+  }
+  main_open_ = true;
+  dictionary_name_ = path;
+  return true;
+}
+
+int16_t TLexivSpell::AppendUserDictionary(int fd, const std::string& path, int64_t header_offset) {
+  auto dict = std::make_unique<Dictionary>();
+  if (!ReadHeader(fd, header_offset, dict->header)) {
+    close(fd);
+    return -1;
+  }
+  dict->header_offset = header_offset;
+  dict->base = header_offset + kHeaderSize - kNodeSize;
+  dict->file = std::make_shared<SharedFile>(fd);
+  dict->path = path;
+  dict->kind = Dictionary::Kind::kUser;
+  dict->number = next_user_number_;
+  next_user_number_ = next_user_number_ == 65534 ? 0 : next_user_number_ + 1;
+  const auto number = static_cast<int16_t>(dict->number);
+  chain_.push_back(std::move(dict));
+  return number;
+}
+
+int16_t TLexivSpell::OpenUserDictionary(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const int64_t position = SkipTextHeader(fd);
+  DictionaryHeader header;
+  if (position < 0 || !ReadHeader(fd, position, header)) {
+    close(fd);
+    return -1;
+  }
+  if (header.kind != kKindUser) {
+    close(fd);
+    return 0;
+  }
+  return AppendUserDictionary(fd, path, position);
+}
+
+int16_t TLexivSpell::CreateUserDictionary(const std::string& path, std::vector<std::string>& words) {
+  // O_EXCL: a user dictionary that another copy of the program has just created is never
+  // truncated, so no added word is lost.
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return -1;
+  std::string bytes = "USER DICTIONARY\r\n";
+  bytes += "Dictionary format 1996 Lexivane Software, written by Inkwend\r\n";
+  bytes += static_cast<char>(kTextHeaderEnd);
+  const auto header_offset = static_cast<int32_t>(bytes.size());
+  DictionaryHeader header;
+  header.nodes_used = 1;
+  header.capacity = 500;
+  header.word_count = 1;
+  header.kind = kKindUser;
+  header.offset = header_offset;
+  AppendHeader(bytes, header);
+  AppendNode(bytes, Node{kNoChild, kLastInRun | kEndsWord});  // the word A
+  for (int n = 2; n <= header.capacity; ++n) AppendNode(bytes, Node{kFreeSlot, kLastInRun | kEndsWord});
+  if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
+    close(fd);
+    unlink(path.c_str());
+    return -1;
+  }
+  const int16_t number = AppendUserDictionary(fd, path, header_offset);
+  if (number < 0) return number;
+  std::sort(words.begin(), words.end());
+  for (const std::string& word : words) AddWord(word, number);
+  return number;
+}
+
+void TLexivSpell::CloseDictionaries() {
+  // Every dictionary closes, also user dictionaries opened while no main dictionary could be.
+  chain_.clear();
+  main_open_ = false;
+}
+
+void TLexivSpell::OpenMainIfNeeded() {
+  if (!main_open_) OpenDictionary(dictionary_name_);
+}
+
+void TLexivSpell::RefreshUserHeaders() {
+  for (auto& dict : chain_)
+    if (dict->is_user()) ReadHeader(dict->file->fd, dict->header_offset, dict->header);
+}
+
+bool TLexivSpell::CheckInDictionary(Dictionary& dict, const std::string& upper) {
+  uint32_t run = 1;
+  const size_t last = upper.size() - 1;
+  Node node;
+  for (size_t d = 0;; ++d) {
+    const uint8_t code = LetterCode(static_cast<uint8_t>(upper[d]));
+    uint32_t next = 0;
+    for (uint32_t n = run; dict.ReadNode(n, node); ++n) {
+      if (node.code() == code) {
+        if (d == last) {
+          if (node.ends_word()) return true;
+        } else if (node.has_child()) {
+          next = node.child;  // the first match with a child decides; no backtracking
+          break;
+        }
+      }
+      if (node.last_in_run()) break;
+    }
+    if (d == last || next == 0) return false;
+    run = next;
+  }
+}
+
+bool TLexivSpell::CheckInChain(const std::string& upper) {
+  std::string_view word = upper;
+  for (;;) {
+    if (word.size() <= 1) return true;
+    const std::string candidate(word);
+    for (auto& dict : chain_)
+      if (CheckInDictionary(*dict, candidate)) return true;
+    if (word.size() < 2 || word.substr(word.size() - 2) != "'S") return false;
+    word.remove_suffix(2);
+  }
+}
+
+bool TLexivSpell::CheckWord(const std::string& word) {
+  OpenMainIfNeeded();
+  RefreshUserHeaders();
+  return CheckInChain(UpperCase(word));
+}
+
+bool TLexivSpell::AddWord(const std::string& word, int16_t number) {
+  OpenMainIfNeeded();
+  if (number < 0) return false;
+  Dictionary* dict = nullptr;
+  for (auto& d : chain_)
+    if (d->is_user() && d->number == number) dict = d.get();
+  if (!dict) return false;
+  FileLock lock(dict->file->fd);
+  RefreshUserHeaders();
+  const DictionaryHeader& h = dict->header;
+  if (word.empty() || word.size() > kMaxWordLength || h.nodes_used < 0 ||
+      static_cast<int64_t>(word.size()) + h.nodes_used > kMaxUserNodes)
+    return true;
+  InsertWord(*dict, UpperCase(word));
+  ++dict->header.word_count;
+  dict->WriteHeader();
+  return true;
+}
+
+void TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
+  DictionaryHeader& h = dict.header;
+  const auto length = static_cast<uint32_t>(upper.size());
+
+  // Grow the file first to hold every node this word may need, so that a full disk stops the
+  // insertion before any node has moved rather than half-way through.
+  {
+    const uint32_t needed = static_cast<uint32_t>(h.nodes_used) + length;
+    const int64_t end = dict.base + int64_t{kNodeSize} * (needed + 1);
+    const int64_t size = FileSize(dict.file->fd);
+    if (size < 0) return;
+    if (size < end) {
+      std::string tail;
+      const int64_t first = std::max<int64_t>((size - dict.base) / kNodeSize, 1);
+      for (int64_t n = first; n <= needed; ++n) AppendNode(tail, Node{kFreeSlot, kLastInRun | kEndsWord});
+      if (!WriteAt(dict.file->fd, tail.data(), tail.size(), dict.base + kNodeSize * first)) return;
+    }
+  }
+
+  // Puts the characters upper[from..] as a new chain at index p (see docs/formats/dictionary.md).
+  auto place_chain = [&](uint32_t p, size_t from) {
+    auto used = static_cast<uint32_t>(h.nodes_used);
+    auto shift = [p](std::vector<uint8_t>& bytes) {
+      bool changed = false;
+      for (size_t off = 0; off < bytes.size(); off += kNodeSize) {
+        Node node = ParseNode(&bytes[off]);
+        if (node.child > p && node.child != kFreeSlot && node.child != 0xFFFF) {
+          ++node.child;
+          SerializeNode(node, &bytes[off]);
+          changed = true;
+        }
+      }
+      return changed;
+    };
+    std::vector<uint8_t> block;
+    if (p <= used) {
+      // Move nodes p..used up by one, from the end backwards, a block at a time.
+      for (uint32_t hi = used; hi >= p;) {
+        const uint32_t lo = hi - p + 1 > kMoveBlockNodes ? hi - kMoveBlockNodes + 1 : p;
+        if (!dict.ReadNodes(lo, hi - lo + 1, block)) return;
+        shift(block);
+        if (!dict.WriteNodes(lo + 1, block)) return;
+        if (lo == p) break;
+        hi = lo - 1;
+      }
+      for (uint32_t lo = 1; lo < p; lo += kMoveBlockNodes) {
+        const uint32_t count = std::min(kMoveBlockNodes, p - lo);
+        if (!dict.ReadNodes(lo, count, block)) return;
+        if (shift(block)) dict.WriteNodes(lo, block);
+      }
+    }
+    ++used;
+    const size_t k = upper.size() - from;
+    uint32_t last = p;
+    dict.WriteNode(p, Node{static_cast<uint16_t>(used + 1), LetterCode(static_cast<uint8_t>(upper[from]))});
+    for (size_t i = from + 1; i < upper.size(); ++i) {
+      ++used;
+      last = used;
+      dict.WriteNode(used, Node{static_cast<uint16_t>(used + 1),
+                                static_cast<uint8_t>(LetterCode(static_cast<uint8_t>(upper[i])) | kLastInRun)});
+    }
+    Node tail;
+    if (dict.ReadNode(last, tail)) {
+      tail.child = kNoChild;
+      tail.flags |= kEndsWord;
+      if (k > 1) tail.flags |= kLastInRun;
+      dict.WriteNode(last, tail);
+    }
+    h.nodes_used = static_cast<int32_t>(used);
+  };
+
+  uint32_t run = 1;
+  Node node;
+  for (size_t pos = 0; pos < upper.size();) {
+    // Letters are compared by code, as CheckWord compares them, so that a character outside the
+    // alphabet finds the A it counts as instead of adding a duplicate A to the run.
+    const uint8_t code = LetterCode(static_cast<uint8_t>(upper[pos]));
+    uint32_t found = 0;
+    for (uint32_t n = run; dict.ReadNode(n, node); ++n) {
+      if (node.code() == code) {
+        found = n;
+        break;
+      }
+      if (node.last_in_run()) break;
+    }
+    if (found == 0) {
+      place_chain(run, pos);  // the new node becomes the head of this run
+      return;
+    }
+    ++pos;
+    if (pos == upper.size()) {
+      node.flags |= kEndsWord;
+      dict.WriteNode(found, node);
+      return;
+    }
+    if (node.has_child()) {
+      run = node.child;
+      continue;
+    }
+    const uint32_t p = static_cast<uint32_t>(h.nodes_used) + 1;
+    place_chain(p, pos);
+    if (dict.ReadNode(found, node)) {
+      node.child = static_cast<uint16_t>(p);
+      dict.WriteNode(found, node);
+    }
+    if (dict.ReadNode(p, node)) {
+      node.flags |= kLastInRun;  // the only child of its parent
+      dict.WriteNode(p, node);
+    }
+    return;
+  }
+}
+
+namespace {
+
+// State of one suggestion search.
+struct SuggestSearch {
+  explicit SuggestSearch(size_t capacity) : ranked(capacity) {}
+  RankedList ranked;
+  std::string word;  // the typed word in upper case
+  PhoneticKey key{};
+  std::string prefix;
+  PhoneticKeyBuilder prefix_key;  // the key of `prefix`
+  uint64_t budget = 0;  // node reads left; bounds the walk in a damaged dictionary
+};
+
+// Scores every word ending in this run and descends into the children whose prefix still
+// agrees with the phonetic key of the typed word.
+void Walk(TLexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search);
+
+}  // namespace
+
+const std::vector<std::string>& TLexivSpell::Suggest(const std::string& word) {
+  OpenMainIfNeeded();
+  RefreshUserHeaders();
+  suggestions_.clear();
+  const std::string typed = word.substr(0, kMaxWordLength);
+  const std::string upper = UpperCase(typed);
+  if (upper.empty()) {
+    last_suggest_reads_ = 0;
+    return suggestions_;
+  }
+  SuggestSearch search(max_suggestions_);
+  search.word = upper;
+  search.budget = kSuggestNodeBudget;
+  search.key = MakePhoneticKey(upper);
+  RankedList& ranked = search.ranked;
+  for (const char first : FirstLettersFor(static_cast<uint8_t>(upper[0]))) {
+    search.key[0] = static_cast<uint8_t>(first);
+    for (auto& dict : chain_) {
+      search.prefix.clear();
+      search.prefix_key = PhoneticKeyBuilder();
+      Walk(*dict, 1, search);
+    }
+  }
+
+  // Two words run together: both parts must be words. A one-letter part is only tried for A
+  // and I, since every one-letter word checks as correct.
+  const size_t len = upper.size();
+  const size_t a = (upper[0] == 'A' || upper[0] == 'I') ? 1 : 2;
+  const size_t b = (upper[len - 1] == 'A' || upper[len - 1] == 'I') ? len - 1 : len - 2;
+  for (size_t d = a; len >= 2 && d <= b; ++d) {
+    const std::string left = upper.substr(0, d), right = upper.substr(d);
+    if (CheckInChain(left) && CheckInChain(right)) {
+      const std::string candidate = left + " " + right;
+      ranked.Add(candidate, ScoreCandidate(candidate, upper));
+    }
+  }
+
+  for (const auto& entry : ranked.entries()) suggestions_.push_back(CopyLetterCase(typed, entry.text));
+  last_suggest_reads_ = kSuggestNodeBudget - search.budget;
+  return suggestions_;
+}
+
+namespace {
+
+void Walk(TLexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search) {
+  std::string& prefix = search.prefix;
+  const PhoneticKeyBuilder parent_key = search.prefix_key;
+  Node node;
+  for (uint32_t n = run; search.budget > 0 && dict.ReadNode(n, node); ++n) {
+    --search.budget;
+    const auto letter = DecodeLetter(node.flags);
+    prefix.push_back(static_cast<char>(letter));
+    if (node.ends_word()) search.ranked.Add(prefix, ScoreCandidate(prefix, search.word));
+    if (node.has_child() && prefix.size() <= kMaxPrefix) {
+      // The prefix was walked into only while its key agreed with the typed word's key, so
+      // only the position this letter fills needs comparing.
+      search.prefix_key = parent_key;
+      const int filled = search.prefix_key.Add(letter);
+      if (filled < 0 || search.prefix_key.key()[filled] == search.key[filled]) Walk(dict, node.child, search);
+    }
+    prefix.pop_back();
+    if (node.last_in_run()) break;
+  }
+  search.prefix_key = parent_key;
+}
+
+}  // namespace
+
+}  // namespace inkwend

@@ -1,0 +1,67 @@
+#pragma once
+// The rules behind suggestions, kept apart from the dictionary walk so that each can be tested
+// on its own: the first letters tried for an initial, the four-character phonetic key, the
+// similarity score and the ranked list of candidates. All text is upper-case Windows-1252.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inkwend::spell {
+
+// The first letters a suggestion search tries for a word starting with `initial`, in order; an
+// initial in no row of the table is tried alone.
+std::string_view FirstLettersFor(uint8_t initial);
+
+using PhoneticKey = std::array<uint8_t, 4>;
+
+// Builds a phonetic key one character at a time, so that a trie walk extends the key of a
+// prefix instead of computing it again for every node.
+class PhoneticKeyBuilder {
+ public:
+  // Adds the next character; returns the position it filled in the key, or -1 when it added
+  // nothing (a dropped character, a repeated code, or a key already 4 long).
+  int Add(uint8_t c);
+  const PhoneticKey& key() const { return key_; }
+  int length() const { return length_; }
+
+ private:
+  PhoneticKey key_{0, 0, 0, 0};
+  int length_ = 0;
+  bool started_ = false;
+};
+
+// The key of `text`: the first character as it is, then the group codes of the consonants that
+// follow, each code once. Short keys are filled with byte 0, or, given `fill`, with the
+// characters of `fill` at the missing positions.
+PhoneticKey MakePhoneticKey(std::string_view text, const PhoneticKey* fill = nullptr);
+
+// Similarity of a candidate to the typed word, 0..100: twice the characters the two share in
+// longest common pieces, over their combined length. Apostrophes of the candidate are ignored.
+int ScoreCandidate(std::string_view candidate, std::string_view word);
+
+// The best candidates so far, best first. Equal scores keep the order they came in. The first
+// candidate always gets in, even when the capacity is 0.
+class RankedList {
+ public:
+  struct Entry {
+    std::string text;
+    uint16_t score;
+  };
+
+  explicit RankedList(size_t capacity) : capacity_(capacity) {}
+  void Add(std::string_view text, int score);
+  const std::vector<Entry>& entries() const { return entries_; }
+
+ private:
+  size_t capacity_;
+  std::vector<Entry> entries_;
+};
+
+// The suggestion `suggestion` (upper case) written in the letter case of the typed word `typed`:
+// all upper case when `typed` has no lower-case letter, otherwise lower case with capitals where
+// the letters of `typed` have them.
+std::string CopyLetterCase(std::string_view typed, std::string_view suggestion);
+
+}  // namespace inkwend::spell

@@ -1,0 +1,171 @@
+#include "spell/engine/windows1252.h"
+
+#include <array>
+
+namespace inkwend::spell {
+
+const uint8_t kAlphabet[kAlphabetSize] = {
+    'A',  'B',  'C',  'D',  'E',  'F',  'G',  'H',  'I',  'J',  'K',  'L',  'M',
+    'N',  'O',  'P',  'Q',  'R',  'S',  'T',  'U',  'V',  'W',  'X',  'Y',  'Z',
+    0x27, 0x2D, 0x8A, 0x8C, 0x9F,                                                  // ' - Š Œ Ÿ
+    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC,  // À..Ì
+    0xCD, 0xCE, 0xCF,                                                              // Í Î Ï
+    0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6,                                      // Ð..Ö
+    0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,                                // Ø..ß
+    0xF0, 0x60,                                                                    // ð `
+};
+
+namespace {
+
+struct Tables {
+  std::array<uint8_t, 256> code{};
+  std::array<uint8_t, 256> upper{};
+  std::array<uint8_t, 256> lower{};
+};
+
+Tables MakeTables() {
+  Tables t;
+  for (int b = 0; b < 256; ++b) {
+    uint8_t up = static_cast<uint8_t>(b);
+    if (b >= 'a' && b <= 'z') up = static_cast<uint8_t>(b - 0x20);
+    if (b == 0x9A) up = 0x8A;  // š
+    if (b == 0x9C) up = 0x8C;  // œ
+    if (b == 0xFF) up = 0x9F;  // ÿ
+    if (b >= 0xE0 && b <= 0xFE && b != 0xF0 && b != 0xF7) up = static_cast<uint8_t>(b - 0x20);
+    t.upper[b] = up;
+
+    uint8_t low = static_cast<uint8_t>(b);
+    if (b >= 'A' && b <= 'Z') low = static_cast<uint8_t>(b + 0x20);
+    if (b == 0x8A) low = 0x9A;
+    if (b == 0x8C) low = 0x9C;
+    if (b == 0x9F) low = 0xFF;
+    if (b >= 0xC0 && b <= 0xDE && b != 0xD0 && b != 0xD7) low = static_cast<uint8_t>(b + 0x20);
+    t.lower[b] = low;
+  }
+  for (int c = kAlphabetSize - 1; c >= 0; --c) t.code[kAlphabet[c]] = static_cast<uint8_t>(c);
+  // Lower-case partners: a-z, š œ ÿ, 0xE0-0xEF, 0xF1-0xF6 and 0xF8-0xFE.
+  auto partner = [&t](int lower, int upper) { t.code[lower] = t.code[upper]; };
+  for (int b = 'a'; b <= 'z'; ++b) partner(b, b - 0x20);
+  partner(0x9A, 0x8A);
+  partner(0x9C, 0x8C);
+  partner(0xFF, 0x9F);
+  for (int b = 0xE0; b <= 0xEF; ++b) partner(b, b - 0x20);
+  for (int b = 0xF1; b <= 0xF6; ++b) partner(b, b - 0x20);
+  for (int b = 0xF8; b <= 0xFE; ++b) partner(b, b - 0x20);
+  return t;
+}
+
+const Tables& T() {
+  static const Tables tables = MakeTables();
+  return tables;
+}
+
+// Unicode code points of 0x80..0x9F; the five bytes Windows-1252 leaves undefined map to the
+// C1 control of the same number, so every byte survives a round trip.
+constexpr uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+int FromCodePoint(uint32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+  for (int i = 0; i < 32; ++i)
+    if (kHigh[i] == cp) return 0x80 + i;
+  return -1;
+}
+
+}  // namespace
+
+uint8_t LetterCode(uint8_t byte) { return T().code[byte]; }
+uint8_t UpperCase(uint8_t byte) { return T().upper[byte]; }
+uint8_t LowerCase(uint8_t byte) { return T().lower[byte]; }
+
+std::string UpperCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(UpperCase(static_cast<uint8_t>(c)));
+  return out;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(LowerCase(static_cast<uint8_t>(c)));
+  return out;
+}
+
+std::string Utf8ToWindows1252(std::string_view utf8, bool* all_mapped) {
+  std::string out;
+  out.reserve(utf8.size());
+  bool ok = true;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const uint8_t lead = static_cast<uint8_t>(utf8[i]);
+    int extra = 0;
+    uint32_t cp = 0;
+    if (lead < 0x80) {
+      cp = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      extra = 1;
+      cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+      extra = 2;
+      cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+      extra = 3;
+      cp = lead & 0x07;
+    } else {
+      extra = -1;
+    }
+    bool valid = extra >= 0 && i + static_cast<size_t>(extra) < utf8.size();
+    if (valid) {
+      for (int k = 1; k <= extra; ++k) {
+        const uint8_t c = static_cast<uint8_t>(utf8[i + k]);
+        if ((c & 0xC0) != 0x80) {
+          valid = false;
+          break;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+      }
+    }
+    if (!valid) {  // a stray byte stands for one unmappable character
+      out += kUnmappable;
+      ok = false;
+      ++i;
+      continue;
+    }
+    i += static_cast<size_t>(extra) + 1;
+    const int byte = FromCodePoint(cp);
+    if (byte < 0) {
+      out += kUnmappable;
+      ok = false;
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  if (all_mapped) *all_mapped = ok;
+  return out;
+}
+
+std::string Windows1252ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  for (char ch : text) {
+    const uint8_t b = static_cast<uint8_t>(ch);
+    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b);
+  }
+  return out;
+}
+
+}  // namespace inkwend::spell

@@ -1,0 +1,195 @@
+// Checking words and suggesting replacements against main dictionaries.
+#include <gtest/gtest.h>
+
+#include "spell/engine/lexiv_spell.h"
+#include "spell/tests/test_files.h"
+
+namespace inkwend {
+namespace {
+
+using spell::testing::ScratchDir;
+using spell::testing::WriteBytes;
+using spell::testing::WriteMainDictionary;
+
+TEST(CheckWord, EmptyAndOneCharacterWordsNeedNoDictionary) {
+  TLexivSpell spell;
+  spell.SetDictionaryName("/nonexistent/inkwend.dct");
+  EXPECT_TRUE(spell.CheckWord(""));
+  EXPECT_TRUE(spell.CheckWord("q"));
+  EXPECT_TRUE(spell.CheckWord("\xe9"));
+  EXPECT_FALSE(spell.CheckWord("cat"));
+}
+
+TEST(CheckWord, CaseAccentsAndCharactersOutsideTheAlphabet) {
+  ScratchDir dir;
+  TLexivSpell spell;
+  ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"cat", "Caf\xe9", "rock-and-roll", "ma\xf1" "ana"})));
+  struct Case {
+    const char* word;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"cat", true},      {"CAT", true},        {"cAt", true},
+      {"ca", false},      {"cats", false},      {"cot", false},
+      {"C5T", true},      {"C T", true},        {"C\xd7T", true},  // a digit, a space or × counts as A
+      {"caf\xe9", true},  {"CAF\xc9", true},    {"cafe", false},
+      {"Rock-and-Roll", true}, {"rock and roll", false},
+      {"MA\xd1" "ANA", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(spell.CheckWord(c.word), c.ok) << c.word;
+}
+
+TEST(CheckWord, PossessiveSIsStrippedAgainAndAgain) {
+  ScratchDir dir;
+  TLexivSpell spell;
+  ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"dog", "James"})));
+  EXPECT_TRUE(spell.CheckWord("dog's"));
+  EXPECT_TRUE(spell.CheckWord("DOG'S"));
+  EXPECT_TRUE(spell.CheckWord("dog's's"));
+  EXPECT_TRUE(spell.CheckWord("James's"));
+  EXPECT_FALSE(spell.CheckWord("dogs'"));
+  EXPECT_FALSE(spell.CheckWord("cat's"));
+  EXPECT_TRUE(spell.CheckWord("x's"));  // the stem is one letter
+}
+
+TEST(CheckWord, SeveralDictionariesInOneFileAreAllConsulted) {
+  ScratchDir dir;
+  // A node limit of 12 forces the builder to split these words over several dictionaries.
+  const std::vector<std::string> words = {"apple", "apply", "banana", "band", "cherry", "zebra", "zero"};
+  const std::string path = dir.File("split.dct");
+  WriteBytes(path, spell::testing::MainDictionaryBytes(words, 12));
+  TLexivSpell spell;
+  ASSERT_TRUE(spell.OpenDictionary(path));
+  for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w)) << w;
+  EXPECT_FALSE(spell.CheckWord("ban"));
+  EXPECT_FALSE(spell.CheckWord("zebras"));
+}
+
+TEST(CheckWord, NoBacktrackingWithinADictionary) {
+  // A hand-made run holding A twice: the first A with a child decides, so AT, which only the
+  // second A leads to, is not found; a sound file never holds a letter twice in a run.
+  std::string bytes = "HAND MADE\x1a";
+  spell::DictionaryHeader h;
+  h.nodes_used = h.capacity = 4;
+  h.kind = spell::kKindMain;
+  h.offset = static_cast<int32_t>(bytes.size());
+  spell::AppendHeader(bytes, h);
+  using spell::testing::MakeNode;
+  spell::AppendNode(bytes, MakeNode(3, 'A', 0));                                         // A -> 3
+  spell::AppendNode(bytes, MakeNode(4, 'A', spell::kLastInRun));                         // A -> 4
+  spell::AppendNode(bytes, MakeNode(0, 'N', spell::kLastInRun | spell::kEndsWord));      // AN
+  spell::AppendNode(bytes, MakeNode(0, 'T', spell::kLastInRun | spell::kEndsWord));      // AT
+  ScratchDir dir;
+  WriteBytes(dir.File("dup.dct"), bytes);
+  TLexivSpell spell;
+  ASSERT_TRUE(spell.OpenDictionary(dir.File("dup.dct")));
+  EXPECT_TRUE(spell.CheckWord("an"));
+  EXPECT_FALSE(spell.CheckWord("at"));
+}
+
+TEST(OpenDictionary, RefusesASecondMainAndUserFilesAndRetriesTheNameLater) {
+  ScratchDir dir;
+  const std::string main_path = WriteMainDictionary(dir, {"alpha"});
+  TLexivSpell spell;
+  EXPECT_EQ(spell.DictionaryName(), "lexiv.dct");
+  EXPECT_EQ(spell.DictionaryUser(), "custom.dct");
+  spell.SetDictionaryName(main_path + ".missing");
+  EXPECT_FALSE(spell.CheckWord("alpha"));  // nothing open yet: only one-letter words pass
+  spell.SetDictionaryName(main_path);
+  EXPECT_TRUE(spell.CheckWord("alpha"));  // the failed open is tried again
+  EXPECT_FALSE(spell.OpenDictionary(main_path));
+  spell.CloseDictionaries();
+  EXPECT_TRUE(spell.OpenDictionary(main_path));
+  EXPECT_EQ(spell.DictionaryName(), main_path);
+
+  std::vector<std::string> none;
+  TLexivSpell other;
+  ASSERT_GT(other.CreateUserDictionary(dir.File("user.dct"), none), 0);
+  EXPECT_FALSE(other.OpenDictionary(dir.File("user.dct")));
+  WriteBytes(dir.File("text.dct"), "no end mark in this file");
+  EXPECT_FALSE(other.OpenDictionary(dir.File("text.dct")));
+}
+
+TEST(MaxSuggestions, StoresAtMost220) {
+  TLexivSpell spell;
+  EXPECT_EQ(spell.MaxSuggestions(), 10);
+  spell.SetMaxSuggestions(250);
+  EXPECT_EQ(spell.MaxSuggestions(), 220);
+  spell.SetMaxSuggestions(220);
+  EXPECT_EQ(spell.MaxSuggestions(), 220);
+}
+
+class SuggestTest : public ::testing::Test {
+ protected:
+  void Open(const std::vector<std::string>& words) { ASSERT_TRUE(spell_.OpenDictionary(WriteMainDictionary(dir_, words))); }
+  std::vector<std::string> Suggest(const std::string& word) { return spell_.Suggest(word); }
+  ScratchDir dir_;
+  TLexivSpell spell_;
+};
+
+TEST_F(SuggestTest, BestFirstInTheTypedLetterCase) {
+  Open({"the", "then", "hat", "zoo"});
+  const auto lower = Suggest("teh");
+  ASSERT_FALSE(lower.empty());
+  EXPECT_EQ(lower[0], "the");
+  EXPECT_EQ(Suggest("Teh")[0], "The");
+  EXPECT_EQ(Suggest("TEH")[0], "THE");
+  for (const auto& s : lower) EXPECT_NE(s, "zoo");  // another first letter and key
+}
+
+TEST_F(SuggestTest, TriesTheFirstLettersOfTheTableRow) {
+  Open({"bat", "cat", "vat", "fat"});
+  // V's row tries B, C and V; F is not in it.
+  const auto from_v = Suggest("vatt");
+  EXPECT_NE(std::find(from_v.begin(), from_v.end(), "bat"), from_v.end());
+  EXPECT_NE(std::find(from_v.begin(), from_v.end(), "cat"), from_v.end());
+  EXPECT_NE(std::find(from_v.begin(), from_v.end(), "vat"), from_v.end());
+  EXPECT_EQ(std::find(from_v.begin(), from_v.end(), "fat"), from_v.end());
+  // A digit is in no row: only the digit itself is tried, and no word starts with it.
+  EXPECT_TRUE(Suggest("5at").empty());
+}
+
+TEST_F(SuggestTest, MaxSuggestionsZeroStillGivesOne) {
+  Open({"cart", "card", "care", "cars"});
+  spell_.SetMaxSuggestions(0);
+  EXPECT_EQ(Suggest("carx").size(), 1u);
+  spell_.SetMaxSuggestions(2);
+  EXPECT_EQ(Suggest("carx").size(), 2u);
+}
+
+TEST_F(SuggestTest, SplitsWordsRunTogether) {
+  Open({"spell", "check", "in", "into"});
+  const auto s = Suggest("spellcheck");
+  EXPECT_NE(std::find(s.begin(), s.end(), "spell check"), s.end());
+}
+
+TEST_F(SuggestTest, EmptyWordAndLongWords) {
+  Open({"internationalization"});
+  EXPECT_TRUE(Suggest("").empty());
+  // Cut to 25 characters before the search; still finds the word.
+  const auto s = Suggest("internationalizationxxxxxxxxxx");
+  ASSERT_FALSE(s.empty());
+  EXPECT_EQ(s[0], "internationalization");
+}
+
+TEST_F(SuggestTest, OneLetterWordsComeOnceForEveryPassAndDictionary) {
+  // One-letter words are never stored by the builder, so this trie is made by hand: the word I
+  // at the first level and IN below it.
+  std::string bytes = "HAND MADE\x1a";
+  spell::DictionaryHeader h;
+  h.nodes_used = h.capacity = 2;
+  h.kind = spell::kKindMain;
+  h.offset = static_cast<int32_t>(bytes.size());
+  spell::AppendHeader(bytes, h);
+  spell::AppendNode(bytes, spell::testing::MakeNode(2, 'I', spell::kLastInRun | spell::kEndsWord));
+  spell::AppendNode(bytes, spell::testing::MakeNode(0, 'N', spell::kLastInRun | spell::kEndsWord));
+  WriteBytes(dir_.File("i.dct"), bytes);
+  ASSERT_TRUE(spell_.OpenDictionary(dir_.File("i.dct")));
+  spell_.SetMaxSuggestions(50);
+  const auto s = Suggest("ib");  // I's row tries 12 first letters
+  EXPECT_EQ(std::count(s.begin(), s.end(), "i"), 12);
+  EXPECT_EQ(s[0], "in");
+}
+
+}  // namespace
+}  // namespace inkwend

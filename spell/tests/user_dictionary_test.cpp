@@ -1,0 +1,235 @@
+// User dictionaries: creation, insertion into the trie on disk, and sharing between engines.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "spell/engine/lexiv_spell.h"
+#include "spell/tests/test_files.h"
+
+namespace inkwend {
+namespace {
+
+using spell::Node;
+using spell::testing::RawDictionary;
+using spell::testing::ReadBytes;
+using spell::testing::ScratchDir;
+using spell::testing::WriteBytes;
+
+constexpr uint8_t kLast = spell::kLastInRun;
+constexpr uint8_t kEnd = spell::kEndsWord;
+
+uint8_t Flags(char letter, uint8_t bits) { return static_cast<uint8_t>((letter - 'A') | bits); }
+
+class UserDictionaryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    spell_.SetDictionaryName(dir_.File("no-main.dct"));
+    path_ = dir_.File("inkwendu.dct");
+    std::vector<std::string> none;
+    number_ = spell_.CreateUserDictionary(path_, none);
+    ASSERT_GE(number_, 2);
+  }
+  RawDictionary Raw() const { return RawDictionary::Parse(ReadBytes(path_)); }
+
+  ScratchDir dir_;
+  TLexivSpell spell_;
+  std::string path_;
+  int16_t number_ = -1;
+};
+
+TEST_F(UserDictionaryTest, NewFileHoldsTheWordAAnd499FreeSlots) {
+  const std::string bytes = ReadBytes(path_);
+  EXPECT_EQ(bytes.rfind("USER DICTIONARY\r\n", 0), 0u);
+  const RawDictionary raw = Raw();
+  EXPECT_EQ(raw.header.nodes_used, 1);
+  EXPECT_EQ(raw.header.capacity, 500);
+  EXPECT_EQ(raw.header.word_count, 1);
+  EXPECT_EQ(raw.header.kind, 0);
+  EXPECT_EQ(raw.header.offset, static_cast<int32_t>(raw.header_offset));
+  EXPECT_EQ(bytes.size(), raw.header_offset + 17 + 3 * 500);
+  ASSERT_EQ(raw.nodes.size(), 501u);
+  EXPECT_EQ(raw.nodes[1].child, 0);
+  EXPECT_EQ(raw.nodes[1].flags, 0xC0);
+  for (size_t n = 2; n <= 500; ++n) {
+    EXPECT_EQ(raw.nodes[n].child, 65000);
+    EXPECT_EQ(raw.nodes[n].flags, 0xC0);
+  }
+}
+
+TEST_F(UserDictionaryTest, CatThenCarShareOnePathWithRBeforeT) {
+  EXPECT_TRUE(spell_.AddWord("cat", number_));
+  EXPECT_TRUE(spell_.AddWord("CAR", number_));
+  const RawDictionary raw = Raw();
+  EXPECT_EQ(raw.header.nodes_used, 5);
+  EXPECT_EQ(raw.header.word_count, 3);
+  struct Expected {
+    uint16_t child;
+    uint8_t flags;
+  };
+  const Expected nodes[] = {
+      {3, Flags('C', 0)},               // 1: C, then the old head A
+      {0, Flags('A', kLast | kEnd)},    // 2: the word A
+      {4, Flags('A', kLast)},           // 3: CA
+      {0, Flags('R', kEnd)},            // 4: CAR, head of the run
+      {0, Flags('T', kLast | kEnd)},    // 5: CAT
+  };
+  for (size_t n = 1; n <= 5; ++n) {
+    EXPECT_EQ(raw.nodes[n].child, nodes[n - 1].child) << "node " << n;
+    EXPECT_EQ(raw.nodes[n].flags, nodes[n - 1].flags) << "node " << n;
+  }
+  for (const char* w : {"cat", "car", "Cat's"}) EXPECT_TRUE(spell_.CheckWord(w)) << w;
+  for (const char* w : {"ca", "cart", "ct"}) EXPECT_FALSE(spell_.CheckWord(w)) << w;
+}
+
+TEST_F(UserDictionaryTest, AddingAPresentWordOnlyMarksItButCounts) {
+  spell_.AddWord("cat", number_);
+  const RawDictionary before = Raw();
+  spell_.AddWord("cat", number_);
+  const RawDictionary after = Raw();
+  EXPECT_EQ(after.header.word_count, before.header.word_count + 1);
+  EXPECT_EQ(after.header.nodes_used, before.header.nodes_used);
+  for (size_t n = 1; n < before.nodes.size(); ++n) EXPECT_EQ(after.nodes[n].flags, before.nodes[n].flags);
+  EXPECT_FALSE(spell_.CheckWord("ca"));
+  spell_.AddWord("ca", number_);  // a prefix of a present word: only its end mark is set
+  EXPECT_TRUE(spell_.CheckWord("ca"));
+  EXPECT_EQ(Raw().header.nodes_used, before.header.nodes_used);
+}
+
+TEST_F(UserDictionaryTest, RefusedWordsStillReportTrueForAKnownNumber) {
+  EXPECT_FALSE(spell_.AddWord("word", -1));
+  EXPECT_FALSE(spell_.AddWord("word", static_cast<int16_t>(number_ + 1)));
+  EXPECT_FALSE(spell_.AddWord("word", 0));
+
+  const std::string before = ReadBytes(path_);
+  EXPECT_TRUE(spell_.AddWord(std::string(26, 'x'), number_));  // longer than 25
+  EXPECT_TRUE(spell_.AddWord("", number_));
+  EXPECT_TRUE(ReadBytes(path_) == before);  // unchanged
+  EXPECT_TRUE(spell_.AddWord(std::string(25, 'x'), number_));
+  EXPECT_TRUE(spell_.CheckWord(std::string(25, 'x')));
+}
+
+TEST_F(UserDictionaryTest, AFullDictionaryRefusesMoreNodes) {
+  spell_.AddWord("cat", number_);
+  // Claim 63996 nodes in use: four more letters pass the 63999 limit, three do not.
+  std::string bytes = ReadBytes(path_);
+  const RawDictionary raw = Raw();
+  uint8_t* h = reinterpret_cast<uint8_t*>(bytes.data()) + raw.header_offset;
+  spell::PutInt32(h, 63996);
+  WriteBytes(path_, bytes);
+  EXPECT_TRUE(spell_.AddWord("dogs", number_));
+  EXPECT_TRUE(ReadBytes(path_) == bytes);  // unchanged
+  EXPECT_FALSE(spell_.CheckWord("dogs"));
+  EXPECT_TRUE(spell_.AddWord("dog", number_));
+  EXPECT_EQ(Raw().header.nodes_used, 63996 + 3);
+}
+
+TEST_F(UserDictionaryTest, DigitsGoInAsTheATheyCountAs) {
+  spell_.AddWord("b2b", number_);
+  spell_.AddWord("bab", number_);
+  // One path B-A-B, not a second A node in the run after B.
+  EXPECT_EQ(Raw().header.nodes_used, 1 + 3);
+  EXPECT_TRUE(spell_.CheckWord("B2B"));
+  EXPECT_TRUE(spell_.CheckWord("bab"));
+}
+
+TEST_F(UserDictionaryTest, ManyWordsSurviveNodeMovesAndReopening) {
+  // Enough words that inserting near the front moves more than one 2048-node block.
+  std::mt19937 gen(7);
+  std::set<std::string> words;
+  while (words.size() < 2500) {
+    std::string w;
+    const int len = 2 + static_cast<int>(gen() % 9);
+    for (int i = 0; i < len; ++i) w += static_cast<char>('a' + gen() % 6);
+    words.insert(w);
+  }
+  std::vector<std::string> order(words.begin(), words.end());
+  std::shuffle(order.begin(), order.end(), gen);
+  for (const auto& w : order) ASSERT_TRUE(spell_.AddWord(w, number_));
+  EXPECT_GT(Raw().header.nodes_used, 2 * 2048);
+
+  TLexivSpell fresh;
+  fresh.SetDictionaryName(dir_.File("no-main.dct"));
+  const int16_t n = fresh.OpenUserDictionary(path_);
+  ASSERT_GE(n, 2);
+  for (const auto& w : words) ASSERT_TRUE(fresh.CheckWord(w)) << w;
+  int rejected = 0;
+  for (int i = 0; i < 2000; ++i) {
+    std::string w;
+    const int len = 2 + static_cast<int>(gen() % 9);
+    for (int k = 0; k < len; ++k) w += static_cast<char>('a' + gen() % 6);
+    if (words.count(w)) continue;
+    EXPECT_FALSE(fresh.CheckWord(w)) << w;
+    ++rejected;
+  }
+  EXPECT_GT(rejected, 1000);
+}
+
+TEST_F(UserDictionaryTest, TwoEnginesShareOneFile) {
+  TLexivSpell other;
+  other.SetDictionaryName(dir_.File("no-main.dct"));
+  const int16_t other_number = other.OpenUserDictionary(path_);
+  ASSERT_GE(other_number, 2);
+  EXPECT_FALSE(other.CheckWord("zebra"));
+  spell_.AddWord("zebra", number_);
+  EXPECT_TRUE(other.CheckWord("zebra"));  // headers are read again before every check
+  other.AddWord("zebu", other_number);
+  EXPECT_TRUE(spell_.CheckWord("zebu"));
+  EXPECT_TRUE(spell_.CheckWord("zebra"));
+  EXPECT_EQ(Raw().header.word_count, 3);
+}
+
+TEST(UserDictionary, OpenAndCreateResults) {
+  ScratchDir dir;
+  TLexivSpell spell;
+  EXPECT_EQ(spell.OpenUserDictionary(dir.File("missing.dct")), -1);
+  EXPECT_EQ(spell.OpenUserDictionary(spell::testing::WriteMainDictionary(dir, {"main"})), 0);
+  WriteBytes(dir.File("garbage.dct"), "no end mark");
+  EXPECT_EQ(spell.OpenUserDictionary(dir.File("garbage.dct")), -1);
+
+  std::vector<std::string> words = {"zulu", "alpha", "mike"};
+  const int16_t first = spell.CreateUserDictionary(dir.File("u1.dct"), words);
+  EXPECT_EQ(first, 2);
+  EXPECT_EQ(words, (std::vector<std::string>{"alpha", "mike", "zulu"}));  // the list gets sorted
+  spell.SetDictionaryName(dir.File("no-main.dct"));
+  for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w));
+  EXPECT_EQ(RawDictionary::Parse(ReadBytes(dir.File("u1.dct"))).header.word_count, 4);
+
+  // An existing file is never overwritten.
+  const std::string before = ReadBytes(dir.File("u1.dct"));
+  std::vector<std::string> none;
+  EXPECT_EQ(spell.CreateUserDictionary(dir.File("u1.dct"), none), -1);
+  EXPECT_TRUE(ReadBytes(dir.File("u1.dct")) == before);  // unchanged
+  EXPECT_EQ(spell.CreateUserDictionary(dir.File("no/such/dir.dct"), none), -1);
+  EXPECT_EQ(spell.OpenUserDictionary(dir.File("u1.dct")), 3);  // numbers keep counting
+}
+
+TEST(UserDictionary, CloseDictionariesClosesUserDictionariesToo) {
+  ScratchDir dir;
+  TLexivSpell spell;
+  spell.SetDictionaryName(dir.File("no-main.dct"));
+  std::vector<std::string> words = {"kayak"};
+  const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words);
+  ASSERT_GE(number, 2);
+  EXPECT_TRUE(spell.CheckWord("kayak"));
+  spell.CloseDictionaries();
+  EXPECT_FALSE(spell.CheckWord("kayak"));
+  EXPECT_FALSE(spell.AddWord("canoe", number));
+}
+
+TEST(UserDictionary, MainAndUserWordsBothCheckAndSuggest) {
+  ScratchDir dir;
+  TLexivSpell spell;
+  ASSERT_TRUE(spell.OpenDictionary(spell::testing::WriteMainDictionary(dir, {"house", "mouse"})));
+  std::vector<std::string> words = {"Inkwend"};
+  const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words);
+  ASSERT_GE(number, 2);
+  EXPECT_TRUE(spell.CheckWord("house"));
+  EXPECT_TRUE(spell.CheckWord("inkwend"));
+  const auto s = spell.Suggest("Inkwnd");
+  ASSERT_FALSE(s.empty());
+  EXPECT_EQ(s[0], "Inkwend");
+}
+
+}  // namespace
+}  // namespace inkwend
