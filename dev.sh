@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev
+          libgtest-dev libgmock-dev libbenchmark-dev wamerican
           fonts-liberation2 fonts-opensymbol fonts-urw-base35)
 
 install_missing() {
@@ -44,7 +44,7 @@ case "${1:-}" in
     ctest --test-dir build/test --output-on-failure -j "$(jobs)" --timeout 600
     ;;
   bench)
-    install_missing
+    install_missing libhunspell-dev hunspell-en-us
     cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DINKWEND_TESTS=OFF -DINKWEND_BENCH=ON
     cmake --build build/bench -j "$(jobs)"
     for b in build/bench/benchmarks/*; do
