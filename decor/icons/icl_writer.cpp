@@ -78,25 +78,38 @@ Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& modul
   if (pictures.size() > static_cast<size_t>(kMaxIclIcons))
     return Status::Error("an icon library holds at most " + std::to_string(kMaxIclIcons) + " icons");
 
-  // The resources: images first (ids 1, 2, ...), then one group per picture (ids 1, 2, ...).
-  std::vector<std::vector<uint8_t>> images, groups;
+  // The images of every picture, in order (ids 1, 2, ...).
+  std::vector<std::vector<uint8_t>> images;
   for (size_t p = 0; p < pictures.size(); ++p) {
     if (pictures[p].empty()) return Status::Error("picture " + std::to_string(p + 1) + " is empty");
     const IconImage square = Squared(pictures[p]);
+    for (int side : kSides) images.push_back(Dib(ScaleToFit(square, side)));
+  }
+  // Alignment: the smallest shift that lets 16-bit offsets reach the end of the file.
+  uint64_t total = 1024 + 64 * pictures.size();
+  for (const auto& r : images) total += r.size() + 64;
+  unsigned shift = 4;
+  while ((total >> shift) > 0xFFFF) ++shift;
+  const size_t align = size_t{1} << shift;
+  // Images are padded to the alignment, so that the byte count in the group equals the resource's
+  // length in the table (readers compare the two).
+  for (auto& image : images) image.resize((image.size() + align - 1) / align * align, 0);
+  std::vector<std::vector<uint8_t>> groups;  // one per picture (ids 1, 2, ...)
+  for (size_t p = 0; p < pictures.size(); ++p) {
     std::vector<uint8_t> group;
     Put16(&group, 0);
     Put16(&group, 1);
     Put16(&group, std::size(kSides));
-    for (int side : kSides) {
-      images.push_back(Dib(ScaleToFit(square, side)));
-      group.push_back(static_cast<uint8_t>(side));
-      group.push_back(static_cast<uint8_t>(side));
+    for (size_t k = 0; k < std::size(kSides); ++k) {
+      const size_t id = p * std::size(kSides) + k + 1;
+      group.push_back(static_cast<uint8_t>(kSides[k]));
+      group.push_back(static_cast<uint8_t>(kSides[k]));
       group.push_back(0);
       group.push_back(0);
       Put16(&group, 1);
       Put16(&group, 32);
-      Put32(&group, static_cast<uint32_t>(images.back().size()));
-      Put16(&group, static_cast<uint32_t>(images.size()));
+      Put32(&group, static_cast<uint32_t>(images[id - 1].size()));
+      Put16(&group, static_cast<uint32_t>(id));
     }
     groups.push_back(std::move(group));
   }
@@ -119,14 +132,6 @@ Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& modul
   Set16(&b, ne + 0x0C, 0x8000);  // a library module
   b[ne + 0x36] = 2;            // Windows
   Set16(&b, ne + 0x3E, 0x030A);  // Windows 3.10
-
-  // Alignment: the smallest shift that lets 16-bit offsets reach the end of the file.
-  uint64_t total = 1024;
-  for (const auto& r : images) total += r.size() + 16;
-  for (const auto& r : groups) total += r.size() + 16;
-  unsigned shift = 4;
-  while ((total >> shift) > 0xFFFF) ++shift;
-  const size_t align = size_t{1} << shift;
 
   const size_t table = b.size();
   Set16(&b, ne + 0x22, static_cast<uint32_t>(table - ne));  // no segments

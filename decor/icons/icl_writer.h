@@ -11,8 +11,9 @@
 
 namespace inkwend::icons {
 
-// Icon images a library can hold: ids are 15-bit, two images per icon.
-inline constexpr int kMaxIclIcons = 0x7FFF / 2;
+// Icons a library can hold. Its resource table (36 bytes an icon: a group and two images) must
+// end within 16-bit reach of the NE header, where the next table's offset is stored.
+inline constexpr int kMaxIclIcons = 1800;
 
 // Builds the library in memory. `module_name` names the library inside the file (letters and digits
 // up to 8 characters are kept). A picture that is not square is centred on a transparent square.

@@ -1,0 +1,72 @@
+// inkwend-tool icl pack OUT.icl IMAGE...
+// Makes an icon library with one icon per image. An image is any picture Qt reads (PNG, BMP, ...)
+// or an icon-bearing file, whose first icon is taken.
+#include <QFileInfo>
+#include <QImageReader>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "decor/icons/icl_writer.h"
+#include "decor/icons/icon_file.h"
+#include "platform/qt_icon_image.h"
+#include "store/atomic_file.h"
+#include "tools/command_registry.h"
+
+namespace {
+
+constexpr const char* kUsage = "icl pack OUT.icl IMAGE...";
+// Pictures larger than this are refused rather than decoded: icons are small.
+constexpr int kMaxPictureSide = 4096;
+
+bool LoadPicture(const std::string& path, inkwend::icons::IconImage* out, std::string* error) {
+  if (const auto file = inkwend::icons::IconFile::Open(path); file && file->Count() > 0) {
+    const inkwend::Status status = file->Extract(0, &inkwend::PngDecoderInstance(), out, 256);
+    if (!status.ok()) *error = status.message();
+    return status.ok();
+  }
+  QImageReader reader(QString::fromStdString(path));
+  const QSize size = reader.size();
+  if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)) {
+    *error = "picture larger than " + std::to_string(kMaxPictureSide) + " pixels a side";
+    return false;
+  }
+  QImage image;
+  if (!reader.read(&image)) {
+    *error = reader.errorString().toStdString();
+    return false;
+  }
+  *out = inkwend::FromQImage(image);
+  return true;
+}
+
+int RunIcl(const std::vector<std::string>& args) {
+  if (args.size() < 3 || args[0] != "pack") {
+    std::fprintf(stderr, "usage: inkwend-tool %s\n", kUsage);
+    return 2;
+  }
+  std::vector<inkwend::icons::IconImage> pictures;
+  for (size_t i = 2; i < args.size(); ++i) {
+    inkwend::icons::IconImage picture;
+    std::string error;
+    if (!LoadPicture(args[i], &picture, &error)) {
+      std::fprintf(stderr, "inkwend-tool: %s: %s\n", args[i].c_str(), error.c_str());
+      return 1;
+    }
+    pictures.push_back(std::move(picture));
+  }
+  std::vector<uint8_t> bytes;
+  const std::string module = QFileInfo(QString::fromStdString(args[1])).completeBaseName().toStdString();
+  inkwend::Status status = inkwend::icons::BuildIcl(pictures, module, &bytes);
+  if (status.ok())
+    status = inkwend::WriteFileAtomically(args[1], std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (!status.ok()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
+    return 1;
+  }
+  return 0;
+}
+
+const inkwend::tool::ToolCommand kIcl("icl", kUsage, RunIcl);
+
+}  // namespace
