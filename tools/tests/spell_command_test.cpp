@@ -16,9 +16,9 @@ struct Result {
   std::string out;
 };
 
-Result Run(const std::string& args, const std::string& input = "") {
+Result Tool(const std::string& args, const std::string& input = "") {
   std::string command = std::string(INKWEND_TOOL) + " " + args + " 2>/dev/null";
-  if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;
+  if (!input.empty()) command = "printf '" + input + "' | " + command;  // input: a printf format
   FILE* pipe = popen(command.c_str(), "r");
   std::string out;
   char buf[4096];
@@ -36,7 +36,7 @@ class SpellCommand : public ::testing::Test {
     fs::create_directories(fs::path(templ).parent_path());
     dir_ = mkdtemp(templ.data());
     std::ofstream(dir_ / "words.txt") << "apple\napply\nbanana\nbandana\ncaf\xc3\xa9\nzebra\n";
-    ASSERT_EQ(Run("dct build --max-nodes 12 " + File("words.txt") + " " + File("small.dct")).code, 0);
+    ASSERT_EQ(Tool("dct build --max-nodes 12 " + File("words.txt") + " " + File("small.dct")).code, 0);
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string File(const std::string& name) const { return (dir_ / name).string(); }
@@ -44,39 +44,39 @@ class SpellCommand : public ::testing::Test {
 };
 
 TEST_F(SpellCommand, CheckPrintsOneLinePerWordInUtf8) {
-  const Result r = Run("spell check --dict " + File("small.dct") + " apple Caf\xc3\xa9 aple x");
+  const Result r = Tool("spell check --dict " + File("small.dct") + " apple Caf\xc3\xa9 aple x");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "apple\tok\nCaf\xc3\xa9\tok\naple\twrong\nx\tok\n");
-  EXPECT_EQ(Run("spell check --dict " + File("small.dct"), "zebra\\nzebu banana\\n").out,
+  EXPECT_EQ(Tool("spell check --dict " + File("small.dct"), "zebra\\nzebu banana\\n").out,
             "zebra\tok\nzebu\twrong\nbanana\tok\n");
 }
 
 TEST_F(SpellCommand, SuggestPrintsTheWordThenItsSuggestionsBestFirst) {
-  const Result r = Run("spell suggest --dict " + File("small.dct") + " Aple");
+  const Result r = Tool("spell suggest --dict " + File("small.dct") + " Aple");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out.rfind("Aple\tApple\t", 0), 0u) << r.out;
   EXPECT_EQ(r.out.back(), '\n');
 }
 
 TEST_F(SpellCommand, AddCreatesTheUserDictionaryAndCheckConsultsIt) {
-  EXPECT_EQ(Run("spell check --dict " + File("small.dct") + " inkwend").out, "inkwend\twrong\n");
-  EXPECT_EQ(Run("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").code, 1);
-  EXPECT_EQ(Run("spell add --dict " + File("small.dct") + " --user " + File("u.dct") + " Inkwend").out, "Inkwend\tadded\n");
-  EXPECT_EQ(Run("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").out, "inkwend\tok\n");
+  EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " inkwend").out, "inkwend\twrong\n");
+  EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").code, 1);
+  EXPECT_EQ(Tool("spell add --dict " + File("small.dct") + " --user " + File("u.dct") + " Inkwend").out, "Inkwend\tadded\n");
+  EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").out, "inkwend\tok\n");
 }
 
 TEST_F(SpellCommand, DictionaryInfoAndErrors) {
-  const Result info = Run("dct info " + File("small.dct"));
+  const Result info = Tool("dct info " + File("small.dct"));
   EXPECT_EQ(info.code, 0);
   EXPECT_NE(info.out.find("dictionary 2 at"), std::string::npos) << info.out;  // split by the node limit
-  EXPECT_EQ(Run("spell check --dict " + File("missing.dct") + " word").code, 1);
-  EXPECT_EQ(Run("spell spellcheck word").code, 2);
-  EXPECT_EQ(Run("dct build " + File("missing.txt") + " " + File("x.dct")).code, 1);
-  EXPECT_EQ(Run("dct info " + File("words.txt")).code, 1);
+  EXPECT_EQ(Tool("spell check --dict " + File("missing.dct") + " word").code, 1);
+  EXPECT_EQ(Tool("spell spellcheck word").code, 2);
+  EXPECT_EQ(Tool("dct build " + File("missing.txt") + " " + File("x.dct")).code, 1);
+  EXPECT_EQ(Tool("dct info " + File("words.txt")).code, 1);
 }
 
 TEST(ShippedDictionaryCommand, UsedByDefault) {
-  const Result r = Run("spell check receive recieve");
+  const Result r = Tool("spell check receive recieve");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "receive\tok\nrecieve\twrong\n");
 }
