@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "richtext/rtf/text_io.h"
 
 namespace inkwend {
@@ -12,8 +16,10 @@ const std::string kColorTable =
     "\\red255\\green255\\blue0;\\red255\\green0\\blue255;\\red128\\green0\\blue128;\\red128\\green0\\blue0;"
     "\\red0\\green255\\blue0;\\red0\\green255\\blue255;\\red0\\green128\\blue128;\\red0\\green0\\blue128;"
     "\\red255\\green255\\blue255;\\red192\\green192\\blue192;\\red128\\green128\\blue128;}";
-const std::string kHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}}" + kColorTable +
-                            "\\paperw12240\\paperh15840\\margl1880\\margr1880\\margt1440\\margb1440";
+const std::string kPage = "\\paperw12240\\paperh15840\\margl1880\\margr1880\\margt1440\\margb1440";
+const std::string kHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}}" + kColorTable + kPage;
+const std::string kEnd = "\r\n}";
+const std::string kPlain = "\\plain\\f0\\fs20\\cf0 ";  // the attribute block of DefaultAttr
 
 std::string SaveRtf(TWPRTFTextIo& doc) {
   TMemoryStream out;
@@ -22,6 +28,42 @@ std::string SaveRtf(TWPRTFTextIo& doc) {
   return out.Bytes();
 }
 
+// The part between the header and the end.
+std::string Body(TWPRTFTextIo& doc) {
+  const std::string all = SaveRtf(doc);
+  const size_t start = all.find(kPage);
+  EXPECT_NE(start, std::string::npos);
+  EXPECT_EQ(all.substr(all.size() - kEnd.size()), kEnd);
+  return all.substr(start + kPage.size(), all.size() - kEnd.size() - start - kPage.size());
+}
+
+TParagraph* Para(TWPRTFTextIo& doc, std::u32string_view text, TParagraph* after = nullptr) {
+  TParagraph* p = after ? doc.NewParagraph(after) : doc.FirstParagraph();
+  doc.AppendText(p, text, doc.DefaultAttr);
+  return p;
+}
+
+// A stream that takes at most `limit` bytes in all and records the size of every write.
+class TestStream : public TWPStream {
+ public:
+  explicit TestStream(size_t limit = SIZE_MAX) : limit_(limit) {}
+  size_t Write(const void* data, size_t size) override {
+    writes.push_back(size);
+    const size_t n = std::min(size, limit_ - bytes.size());
+    bytes.append(static_cast<const char*>(data), n);
+    return n;
+  }
+  size_t Read(void*, size_t) override { return 0; }
+  int64_t Position() const override { return static_cast<int64_t>(bytes.size()); }
+  bool Seek(int64_t) override { return false; }
+  int64_t Size() const override { return static_cast<int64_t>(bytes.size()); }
+  std::string bytes;
+  std::vector<size_t> writes;
+
+ private:
+  size_t limit_;
+};
+
 TEST(RtfWriter, HiInArialTwelvePointBold) {
   TWPRTFTextIo doc;
   TCharAttr a = doc.DefaultAttr;
@@ -29,6 +71,400 @@ TEST(RtfWriter, HiInArialTwelvePointBold) {
   a.StyleBits = kStyleBold;
   doc.AppendText(doc.FirstParagraph(), U"Hi", a);
   EXPECT_EQ(SaveRtf(doc), kHeader + "{\\plain\\f0\\fs24\\cf0\\b Hi}\r\n}");
+}
+
+TEST(RtfWriter, EmptyDocumentToStreamIsOneZeroByte) {
+  TWPRTFTextIo doc;
+  TMemoryStream out;
+  EXPECT_EQ(doc.SaveToStream(out), kResultOk);
+  EXPECT_EQ(out.Bytes(), std::string(1, '\0'));
+}
+
+TEST(RtfWriter, EmptyDocumentToFileHasAnEmptyBody) {
+  TWPRTFTextIo doc;
+  const auto path = std::filesystem::temp_directory_path() / "richtext_empty_test.rtf";
+  doc.SaveFormat = TWPLoadFormat::FormatANSI;  // the name's ".rtf" wins
+  ASSERT_EQ(doc.SaveToFile(path.string()), kResultOk);
+  EXPECT_EQ(doc.SaveFormat, TWPLoadFormat::FormatANSI);  // restored
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str(), kHeader + "{}" + kEnd);
+  std::filesystem::remove(path);
+}
+
+TEST(RtfWriter, SaveToFileFailsWithResultSevenWhenTheFileCannotBeWritten) {
+  TWPRTFTextIo doc;
+  Para(doc, U"x");
+  EXPECT_EQ(doc.SaveToFile("/nonexistent-dir/x.rtf"), kResultStreamError);
+  EXPECT_EQ(doc.IoResult, kResultStreamError);
+}
+
+TEST(RtfWriter, TextEscapes) {
+  struct Case {
+    std::u32string text;
+    std::string written;
+  } cases[] = {
+      {U"a{b}c\\d", "a\\{b\\}c\\\\d"},
+      {U"caf\u00e9 \u00c9", "caf\\'e9 \\'c9"},          // lower-case hex digits
+      {U"\u20ac\u2019", "\\'80\\'92"},                   // Windows-1252 above 127
+      {U"x\ty\nz", "x\\tab y\\line z"},
+      {U"\x05\x7f", "\\'05\\'7f"},
+      {U"a\x01\x02\x03" U"b", "ab"},                     // never text
+      {U"\u03a9", "\\u937?"},                             // outside Windows-1252
+      {U"\U0001F600", "\\u-10179?\\u-8704?"},            // a surrogate pair
+      {U"\uf061", "\\u-3999?"},                           // a symbol character outside a symbol font
+  };
+  for (const Case& c : cases) {
+    TWPRTFTextIo doc;
+    Para(doc, c.text);
+    EXPECT_EQ(Body(doc), "{" + kPlain + c.written + "}") << c.written;
+  }
+}
+
+TEST(RtfWriter, SymbolFontKeepsItsBytes) {
+  TWPRTFTextIo doc;
+  const int slot = doc.Header.FontIndexOf(U"Symbol");
+  doc.Header.Fonts[static_cast<size_t>(slot)].CharSet = kSymbolCharSet;
+  doc.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = kFamilyDecorative;
+  TCharAttr a = doc.DefaultAttr;
+  a.FontIndex = static_cast<uint8_t>(slot);
+  doc.AppendText(doc.FirstParagraph(), U"\uf061\uf0e9a", a);
+  const std::string all = SaveRtf(doc);
+  EXPECT_NE(all.find("{\\f1\\fdecor\\charset2 Symbol;}"), std::string::npos);
+  EXPECT_NE(all.find("{\\plain\\f1\\fs20\\cf0 \\'61\\'e9a}"), std::string::npos);
+}
+
+TEST(RtfWriter, AttributeBlocks) {
+  struct Case {
+    TCharAttr attr;
+    std::string block;
+  };
+  auto make = [](uint8_t font, uint8_t size, uint8_t colors, uint8_t style, uint8_t flags, uint16_t tag = 0) {
+    TCharAttr a;
+    a.FontIndex = font;
+    a.PointSize = size;
+    a.ColorIndexes = colors;
+    a.StyleBits = style;
+    a.CharFlags = flags;
+    a.TagNumber = tag;
+    return a;
+  };
+  const Case cases[] = {
+      {make(0, 0, 0x0F, 0, 0), "\\plain\\f0\\fs20\\cf15 "},  // size 0 is 10 pt; colour 15 exists
+      {make(0, 10, 0x31, 0, 0), "\\plain\\f0\\fs20\\cf1\\cb3 "},
+      {make(0, 10, 0, 0xFF, 0), "\\plain\\f0\\fs20\\cf0\\b\\ul\\uldb\\super\\sub\\i\\strike "},
+      {make(0, 10, 0, 0, kCharProtected | kCharAutomatic), "\\plain\\f0\\fs20\\cf0\\shad\\inaut "},
+      {make(0, 72, 0, 0, kCharInsertPoint, 12), "\\plain\\f0\\fs144\\cf0\\inspnt12 "},
+  };
+  for (const Case& c : cases) {
+    TWPRTFTextIo doc;
+    doc.Header.FontIndexOf(U"Courier New");
+    doc.AppendText(doc.FirstParagraph(), U"x", c.attr);
+    EXPECT_EQ(Body(doc), "{" + c.block + "x}");
+  }
+}
+
+TEST(RtfWriter, OneBlockPerRun) {
+  TWPRTFTextIo doc;
+  TCharAttr bold = doc.DefaultAttr;
+  bold.StyleBits = kStyleBold;
+  TCharAttr wide = doc.DefaultAttr;
+  wide.Width = 40;  // cached metrics and the tag do not split a run
+  wide.TagNumber = 3;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"ab", doc.DefaultAttr);
+  doc.AppendText(p, U"cd", wide);
+  doc.AppendText(p, U"ef", bold);
+  doc.NewLine(p, 0, 10);  // a second line starts a new block
+  doc.AppendText(p, U"gh", bold);
+  EXPECT_EQ(Body(doc), "{" + kPlain + "abcd\\plain\\f0\\fs20\\cf0\\b ef\\plain\\f0\\fs20\\cf0\\b gh}");
+}
+
+TEST(RtfWriter, InsertPointsFormRunsOfOneAndCanBeOmitted) {
+  TWPRTFTextIo doc;
+  TCharAttr ip = doc.DefaultAttr;
+  ip.CharFlags = kCharInsertPoint;
+  ip.TagNumber = 4;
+  doc.AppendText(doc.FirstParagraph(), U"ab", ip);
+  EXPECT_EQ(Body(doc), "{\\plain\\f0\\fs20\\cf0\\inspnt4 a\\plain\\f0\\fs20\\cf0\\inspnt4 b}");
+  doc.OmitInsertPoints = true;
+  EXPECT_EQ(Body(doc), "{" + kPlain + kPlain + "}");
+}
+
+TEST(RtfWriter, ParagraphProperties) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"a");
+  a->Alignment = kAlignCenter;
+  a->LeftIndent = 720;
+  a->FirstIndent = 1080;
+  a->RightIndent = -144;
+  a->SpaceBefore = 120;
+  TParagraph* b = Para(doc, U"b", a);  // equal properties: no paragraph words
+  TParagraph* c = Para(doc, U"c", b);
+  c->Alignment = kAlignJustify;
+  c->LineSpacing = 240;
+  c->ParFlags = kParPageBreak | kParKeep;
+  EXPECT_EQ(Body(doc), "{\\qc\\li720\\fi360\\ri-144\\sb120\\sl\\sa0" + kPlain + "a\\par\n\r" + kPlain +
+                           "b\\par\n\r\\page\\keep\\qj\\sb120\\sl240\\sa0" + kPlain + "c}");
+}
+
+TEST(RtfWriter, HiddenTextBeforeTheParagraphEnd) {
+  TWPRTFTextIo doc;
+  TCharAttr hidden = doc.DefaultAttr;
+  hidden.CharFlags = kCharHidden;
+  TParagraph* a = Para(doc, U"x");
+  doc.AppendText(a, U"h", hidden);
+  Para(doc, U"y", a);
+  EXPECT_EQ(Body(doc), "{" + kPlain + "x\\plain\\f0\\fs20\\cf0\\v h\\plain\\par\n\r" + kPlain + "y}");
+}
+
+TEST(RtfWriter, LongLineInChunksWithoutLineBreaks) {
+  TWPRTFTextIo doc;
+  std::u32string text;
+  for (int i = 0; i < 10000; ++i) text += static_cast<char32_t>(i % 7 == 0 ? U'{' : U'a' + i % 26);
+  Para(doc, text);
+  doc.SaveFormat = TWPLoadFormat::FormatRTF;
+  TestStream out;
+  ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+  const size_t body = out.bytes.find("{\\plain");
+  ASSERT_NE(body, std::string::npos);
+  const std::string written = out.bytes.substr(body, out.bytes.size() - body - kEnd.size());
+  EXPECT_EQ(written.find('\n'), std::string::npos);
+  EXPECT_EQ(written.find('\r'), std::string::npos);
+  // The paragraph holds two lines (9994 + 6 characters); each line starts with its block.
+  EXPECT_EQ(written.size(), 1 + 2 * kPlain.size() + 10000 + 1429 + 1);  // 1429 escaped braces
+  for (size_t n : out.writes) EXPECT_LE(n, 96u);
+  EXPECT_GT(out.writes.size(), 100u);
+}
+
+TEST(RtfWriter, ShortWriteGivesSevenAndKeepsWhatWasWritten) {
+  TWPRTFTextIo full_doc;
+  Para(full_doc, std::u32string(500, U'x'));
+  const std::string full = SaveRtf(full_doc);
+
+  for (size_t limit : {size_t{0}, size_t{10}, size_t{700}, full.size() - 1}) {
+    TWPRTFTextIo doc;
+    Para(doc, std::u32string(500, U'x'));
+    doc.SaveFormat = TWPLoadFormat::FormatRTF;
+    TestStream out(limit);
+    EXPECT_EQ(doc.SaveToStream(out), kResultStreamError);
+    EXPECT_EQ(doc.IoResult, kResultStreamError);
+    EXPECT_EQ(out.bytes, full.substr(0, limit));
+  }
+}
+
+TEST(RtfWriter, HeaderFontsFamiliesAndInformation) {
+  TWPRTFTextIo doc;
+  const char32_t* names[] = {U"Times New Roman", U"Courier New", U"Script", U"Wingdings", U"Other"};
+  const uint8_t families[] = {kFamilyRoman, kFamilyModern, kFamilyScript, kFamilyDecorative, 0};
+  for (int i = 0; i < 5; ++i) {
+    const int slot = doc.Header.FontIndexOf(names[i]);
+    doc.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = families[i];
+  }
+  doc.Header.Fonts[5].CharSet = 2;
+  doc.Header.Title = U"My {day}";
+  doc.Header.Subject = U"S\u00e9";
+  doc.Header.Comment = U"C";
+  doc.Header.PageWidth = 11906;
+  doc.Header.MarginTop = 720;
+  Para(doc, U"x");
+  const std::string all = SaveRtf(doc);
+  EXPECT_EQ(all.substr(0, all.find("{\\colortbl")),
+            "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}{\\f1\\fnil\\charset0 Times New "
+            "Roman;}{\\f2\\fmodern\\charset0 Courier New;}{\\f3\\fscript\\charset0 Script;}{\\f4\\fdecor\\charset0 "
+            "Wingdings;}{\\f5\\fnil\\charset2 Other;}}");
+  EXPECT_NE(all.find(kColorTable + "\\paperw11906\\paperh15840\\margl1880\\margr1880\\margt720\\margb1440"
+                                   "{\\title My \\{day\\}}{\\subject\tS\xe9}{\\comment\tC}{"),
+            std::string::npos);
+}
+
+TEST(RtfWriter, PlainModeWritesOnlyTheDefaultFont) {
+  TWPRTFTextIo doc;
+  doc.Header.FontIndexOf(U"Courier New");
+  TCharAttr a = doc.DefaultAttr;
+  a.FontIndex = 1;
+  doc.SetDefaultAttr(a);
+  Para(doc, U"a{");
+  doc.SetAttributeMode(false);
+  const std::string all = SaveRtf(doc);
+  EXPECT_EQ(all, "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil\\charset0 Courier New;}}" + kColorTable + kPage +
+                     "{a\\{}" + kEnd);
+}
+
+TEST(RtfWriter, TabGroups) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"a\tb");
+  a->TabMask = doc.Header.AddTab(1440, kTabRight) | doc.Header.AddTab(720, kTabLeft) |
+               doc.Header.AddTab(2880, kTabDecimal) | doc.Header.AddTab(4320, kTabCenter);
+  TParagraph* b = Para(doc, U"b", a);  // same tabs: stays in the group
+  TParagraph* c = Para(doc, U"c", b);
+  c->TabMask = 0;  // leaves it
+  EXPECT_EQ(Body(doc), "{{\\tqr\\tx1440\\tx720\\tqdec\\tx2880\\tqc\\tx4320" + kPlain + "a\\tab b\\par\n\r" + kPlain +
+                           "b\\par\n\r}" + kPlain + "c}");
+}
+
+TEST(RtfWriter, BorderedBlock) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"a");
+  a->BorderFlags[0] = kBorderOn | kBorderBox;
+  a->BorderWidth = 1;
+  a->BorderColor = 0x21;  // colour 1, 2 mm from the text
+  TParagraph* b = Para(doc, U"b", a);
+  b->BorderFlags[0] |= kBorderEndsBlock;
+  TParagraph* c = Para(doc, U"c", b);  // a new block of its own
+  c->BorderFlags[0] = kBorderOn | kBorderTop | kBorderBottom | kBorderDouble;
+  c->BorderFlags[1] = kBorderDotted | kBorderHairline | kBorderBar | kBorderTableLine;
+  c->BorderWidth = 3;
+  c->BorderColor = 0;
+  TParagraph* d = Para(doc, U"d", c);
+  d->BorderFlags[0] = 0;
+  EXPECT_EQ(Body(doc), "{{\\box\\brdrs\\brdrw20\\brsp7\\brdrcf1" + kPlain + "a\\par\n\r" + kPlain + "b\\par\n\r}" +
+                           "{\\brdrt\\brdrdb\\brdrb\\brdrdb\\brdrbar\\brdrtablin\\brdrw60\\brdrdot\\brdrhair" + kPlain +
+                           "c\\par\n\r}" + kPlain + "d}");
+}
+
+TEST(RtfWriter, ShadedParagraphForgetsItsPropertiesAfterwards) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"a");
+  a->ShadingPercent = 30;
+  a->ShadingColors = 0x21;
+  a->Alignment = kAlignCenter;
+  TParagraph* b = Para(doc, U"b", a);
+  b->ShadingPercent = 0;
+  b->ShadingColors = 0;
+  TParagraph* c = Para(doc, U"c", b);
+  c->ShadingPercent = 100;
+  c->ShadingColors = 0x03;
+  TParagraph* d = Para(doc, U"d", c);
+  d->ShadingPercent = 0;
+  d->ShadingColors = 0x20;  // background only, no pattern colour
+  // The shading group closes after its paragraph, so the next one states its alignment again.
+  EXPECT_EQ(Body(doc), "{{\\shading3000\\cfpat1\\cbpat2\\qc" + kPlain + "a\\par\n\r}\\qc" + kPlain + "b\\par\n\r" +
+                           "{\\shading10000\\cfpat3" + kPlain + "c\\par\n\r}" + "{\\shading1\\cfpat0\\cbpat2" + kPlain +
+                           "d}}");
+}
+
+TEST(RtfWriter, TableRow) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"x");
+  a->ParFlags = kParTableCell | kParMoreCells;
+  a->BorderFlags[0] = kBorderOn | kBorderBox;
+  a->BorderWidth = 1;
+  a->CellStart = 0;
+  a->CellWidth = 127;
+  a->ShadingPercent = 20;
+  a->ShadingColors = 0x12;
+  TParagraph* b = Para(doc, U"y", a);
+  b->ParFlags = kParTableCell | kParContinuesRow;
+  b->BorderFlags[0] = 0;
+  b->BorderWidth = 0;
+  b->ShadingPercent = 0;
+  b->ShadingColors = 0;
+  b->CellStart = 127;
+  b->CellWidth = 128;
+  b->SpaceBefore = 100;
+  b->SpaceAfter = 200;
+  TParagraph* c = Para(doc, U"after", b);
+  c->ParFlags = 0;
+  c->SpaceBefore = c->SpaceAfter = 0;
+  EXPECT_EQ(Body(doc),
+            "{{\\pard\\trowd\\trgaph0\\trleft0\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\clbrdrl\\brdrs\\clbrdrr\\brdrs\\brdrw20"
+            "\\clshdng2000\\clcfpat2\\clcbpat1\\cellx4223\\cellx8480\\intbl\\sb0\\sl\\sa0" +
+                kPlain + "x\\cell\n\r\\intbl\\sb100\\sl\\sa200" + kPlain + "y\\cell\\row\n\r}" + kPlain +
+                "after}");
+}
+
+TEST(RtfWriter, RowOfOneCellEndsWithRow) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"only");
+  a->ParFlags = kParTableCell;
+  a->CellWidth = 255;
+  EXPECT_EQ(Body(doc), "{{\\pard\\trowd\\trgaph0\\trleft0\\cellx8480\\intbl\\sb0\\sl\\sa0" + kPlain +
+                           "only\\cell\\row\n\r}}");
+}
+
+TEST(RtfWriter, RtfCodeTextIsWrittenAsItIsAndClosedBeforeTheParagraphEnd) {
+  TWPRTFTextIo doc;
+  TCharAttr code = doc.DefaultAttr;
+  code.CharFlags = kCharRtfCode;
+  TParagraph* a = doc.FirstParagraph();
+  doc.AppendText(a, U"{\\b x}", code);
+  doc.AppendText(a, U"y", doc.DefaultAttr);
+  doc.AppendText(a, U"{z}", code);
+  Para(doc, U"w", a);
+  EXPECT_EQ(Body(doc), "{\\plain\\f0\\fs20\\cf0\\wprtf1 {\\b x}\\wprtf0\\plain\\f0\\fs20\\cf0 y"
+                       "\\plain\\f0\\fs20\\cf0\\wprtf1 {z}\\wprtf0\\par\n\r" +
+                           kPlain + "w}");
+}
+
+TEST(RtfWriter, Footnotes) {
+  TWPRTFTextIo doc;
+  TFootnoteRec* plain = doc.AddFootnote(U'*', 0, U"first {note}");
+  TFootnoteRec* numbered = doc.AddFootnote(U'1', 1, U"second");
+  TCharAttr anchor = doc.DefaultAttr;
+  anchor.CharFlags = kCharFootnote;
+  TParagraph* p = Para(doc, U"A");
+  anchor.TagNumber = plain->Id;
+  doc.AppendText(p, U"*", anchor);
+  anchor.TagNumber = numbered->Id;
+  doc.AppendText(p, U"1", anchor);
+  EXPECT_EQ(Body(doc),
+            "{" + kPlain + "A" + kPlain +
+                "{\\cs16\\super *{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super *} "
+                "first \\{note\\}}}" +
+                kPlain +
+                "{\\cs16\\super 1{\\*\\footnote \\wpfnnr1 \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 "
+                "{\\cs16\\super\t1} second}}}");
+}
+
+TEST(RtfWriter, SelectionInEitherDirection) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"abc");
+  TParagraph* b = Para(doc, U"def", a);
+  Para(doc, U"ghi", b);
+  doc.SaveFormat = TWPLoadFormat::FormatRTF;
+  const std::string expected = kHeader + "{" + kPlain + "bc\\par\n\r" + kPlain + "d}" + kEnd;
+  for (bool backwards : {false, true}) {
+    TTextRange r{a, 0, 1, b, 0, 1};
+    if (backwards) r = TTextRange{b, 0, 1, a, 0, 1};
+    TMemoryStream out;
+    EXPECT_EQ(doc.SaveSelectionToStream(out, r), kResultOk);
+    EXPECT_EQ(out.Bytes(), expected);
+  }
+}
+
+TEST(TextWriter, PlainTextWithClosingZero) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"a{\u00e9");
+  Para(doc, U"\u03a9b", a);
+  doc.SaveFormat = TWPLoadFormat::FormatANSI;
+  TMemoryStream out;
+  ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+  EXPECT_EQ(out.Bytes(), std::string("a{\xe9\r\n?b\0", 8));
+}
+
+TEST(SaveFormat, AutomaticAndLastFormatChoice) {
+  TWPRTFTextIo doc;
+  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatRTF);
+  doc.LastFormat = TWPLoadFormat::FormatANSI;
+  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatANSI);
+  doc.SaveFormat = TWPLoadFormat::LastFormat;
+  doc.LastFormat = TWPLoadFormat::FormatHTML;
+  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatRTF);
+  doc.SetAttributeMode(false);
+  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatANSI);
+  doc.SaveFormat = TWPLoadFormat::FormatRTF;
+  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatRTF);
+}
+
+TEST(SaveFormat, HtmlIsRefused) {
+  TWPRTFTextIo doc;
+  Para(doc, U"x");
+  doc.SaveFormat = TWPLoadFormat::FormatHTML;
+  TMemoryStream out;
+  EXPECT_EQ(doc.SaveToStream(out), kResultNothingToWrite);
+  EXPECT_TRUE(out.Bytes().empty());
 }
 
 }  // namespace
