@@ -156,9 +156,13 @@ void TIconListBox::DrawCell(QPainter* painter, int index, const QRect& rect, boo
 void TIconListBox::ResizeToGrid() {
   const int grid_width = FCellWidth * FXIcons + 2;
   const int rows_height = FItemHeight * FYIcons;
+  // The frame and one spare pixel, as in "rows + 3" for a one-pixel frame. With the scroll bar the
+  // frame is still there: leaving it out would cut the last row by a pixel and the list would wrap
+  // it into the next column.
+  const int chrome = 2 * frameWidth() + 1;
   const int height = width() < grid_width
-                         ? rows_height + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + 1
-                         : rows_height + 3;
+                         ? rows_height + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + chrome
+                         : rows_height + chrome;
   FColumns = FXIcons;
   resize(grid_width, height);
   UpdateGrid();

@@ -129,7 +129,14 @@ class IconListBoxTest : public QObject {
     // Growing wider than the control is now: the height leaves room for the horizontal scroll bar.
     list.SetXIcons(5);
     QCOMPARE(list.width(), 38 * 5 + 2);
-    QCOMPARE(list.height(), 38 * 3 + list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list) + 1);
+    const int scroll_bar = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+    QCOMPARE(list.height(), 38 * 3 + scroll_bar + 3);
+    // And all three rows of cells still fit above the scroll bar.
+    list.SetFileName(Library("rows.icl", 20));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QCOMPARE(list.visualItemRect(list.item(2)).left(), list.visualItemRect(list.item(0)).left());
+    QCOMPARE(list.visualItemRect(list.item(3)).top(), list.visualItemRect(list.item(0)).top());
   }
 
   void cachingExtractsOnFirstPaintOnly() {
