@@ -2,6 +2,7 @@
 #include "decor/icon_list_box.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QMimeData>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 #include <fstream>
 
 #include "decor/tests/icon_builders.h"
+#include "platform/qt_icon_image.h"
 
 using inkwend::TIconListBox;
 namespace b = inkwend::icons::testing;
@@ -205,6 +207,30 @@ class IconListBoxTest : public QObject {
     }
     QCOMPARE(cell.pixel(19, 19), list.palette().color(QPalette::Highlight).rgb());
     QVERIFY(!list.GetIcon(2).has_value());
+  }
+
+  void pngImagesDecodeThroughQt() {
+    QImage picture(64, 64, QImage::Format_ARGB32);
+    picture.fill(qRgba(0, 128, 255, 200));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(picture.save(&buffer, "PNG"));
+    const b::Bytes png_bytes(png.begin(), png.end());
+    TIconListBox list;
+    list.SetFileName(Write("png.ico", b::MakeIco({{16, 16, 8, b::SolidDib(16, 16, 8, 0x00FF00)}, {64, 64, 32, png_bytes}})));
+    const std::optional<QImage> icon = list.GetIcon(0);
+    QVERIFY(icon && !icon->isNull());
+    QCOMPARE(icon->size(), QSize(32, 32));
+    QCOMPARE(icon->pixel(16, 16), qRgba(0, 128, 255, 200));
+
+    // The decoder refuses a picture larger than it is allowed to allocate, before decoding it.
+    inkwend::icons::IconImage out;
+    QVERIFY(!inkwend::QtPngDecoder().Decode(png_bytes.data(), png_bytes.size(), 32, &out));
+    QVERIFY(inkwend::QtPngDecoder().Decode(png_bytes.data(), png_bytes.size(), 64, &out));
+    b::Bytes damaged = png_bytes;
+    damaged.resize(damaged.size() / 2);
+    QVERIFY(!inkwend::QtPngDecoder().Decode(damaged.data(), damaged.size(), 64, &out));
   }
 
   void clickedIconIsWhatADragCarries() {

@@ -1,0 +1,28 @@
+# inkwend-tool icons list / extract on a resource DLL linked by windres, and its error exits.
+# Variables: TOOL, FIXTURE (the DLL), OUT (a scratch PNG path).
+execute_process(COMMAND ${TOOL} icons list ${FIXTURE} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+set(expected "0\t24x24\t24\n1\t32x32\t8\n2\t32x16\t32\n")
+if(NOT rc EQUAL 0 OR NOT listing STREQUAL expected)
+  message(FATAL_ERROR "icons list gave (${rc}):\n${listing}")
+endif()
+file(REMOVE ${OUT})
+execute_process(COMMAND ${TOOL} icons extract ${FIXTURE} 2 ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${OUT})
+  message(FATAL_ERROR "icons extract failed (${rc})")
+endif()
+# A PNG whose IHDR gives width 32 and height 16 (icon 2 keeps its shape).
+file(READ ${OUT} signature LIMIT 8 HEX)
+file(READ ${OUT} size OFFSET 16 LIMIT 8 HEX)
+if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT size STREQUAL "0000002000000010")
+  message(FATAL_ERROR "extracted file is not a 32 x 16 PNG: ${signature} ${size}")
+endif()
+foreach(case "icons;extract;${FIXTURE};3;${OUT}|1" "icons;extract;${FIXTURE};x;${OUT}|1"
+             "icons;list;${FIXTURE}.missing|1" "icons;list|2")
+  string(REPLACE "|" ";" parts "${case}")
+  list(GET parts -1 want)
+  list(REMOVE_AT parts -1)
+  execute_process(COMMAND ${TOOL} ${parts} RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+  if(NOT rc EQUAL want)
+    message(FATAL_ERROR "inkwend-tool ${parts} exited ${rc}, expected ${want}")
+  endif()
+endforeach()
