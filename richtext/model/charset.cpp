@@ -1,6 +1,8 @@
 #include "richtext/model/charset.h"
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 namespace inkwend {
 
@@ -21,10 +23,16 @@ char32_t Cp1252ToUnicode(uint8_t byte) {
 
 int UnicodeToCp1252(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
-  for (int i = 0; i < 32; ++i) {
-    if (kHigh[static_cast<size_t>(i)] == c) return 0x80 + i;
-  }
-  return -1;
+  if (c > 0x2122) return -1;
+  // The 32 characters of 0x80..0x9F sorted by code point, for a binary search.
+  static const std::array<std::pair<char32_t, uint8_t>, 32> kSorted = [] {
+    std::array<std::pair<char32_t, uint8_t>, 32> t{};
+    for (size_t i = 0; i < 32; ++i) t[i] = {kHigh[i], static_cast<uint8_t>(0x80 + i)};
+    std::sort(t.begin(), t.end());
+    return t;
+  }();
+  const auto it = std::lower_bound(kSorted.begin(), kSorted.end(), std::pair<char32_t, uint8_t>{c, 0});
+  return it != kSorted.end() && it->first == c ? it->second : -1;
 }
 
 std::string ToUtf8(std::u32string_view text) {

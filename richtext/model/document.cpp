@@ -590,6 +590,7 @@ void TWPRTFText::ResetObjectReferences() {
 }
 
 void TWPRTFText::MarkObjectReferences() {
+  if (objects_.empty()) return;
   for (TParagraph* p = first_; p; p = p->Next) {
     if (!p->has_attrs_) continue;
     for (size_t i = 0; i < p->text_.size(); ++i) {

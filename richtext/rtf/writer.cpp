@@ -1,6 +1,7 @@
 #include "richtext/rtf/writer.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -157,13 +158,13 @@ void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
     }
     int end = pos + 1;
     if (!object && !(a.CharFlags & kCharInsertPoint)) {
-      while (end < to) {
-        const TCharAttr& b = attrs[static_cast<size_t>(end)];
-        if (!b.SameRun(a)) break;
-        const char32_t d = text[static_cast<size_t>(end)];
-        if ((d == kCharObjectByTag || d == kCharObjectByNumber) && (b.CharFlags & kCharObject)) break;
-        ++end;
+      // Equal flags mean no object anchor and no insert point can join the run.
+      const TCharAttr* rec = attrs.data();
+      while (end + 4 <= to && rec[end].SameRun(a) && rec[end + 1].SameRun(a) && rec[end + 2].SameRun(a) &&
+             rec[end + 3].SameRun(a)) {
+        end += 4;
       }
+      while (end < to && rec[end].SameRun(a)) ++end;
     }
     const bool omit = ((a.CharFlags & kCharInsertPoint) && omit_insert_points_) ||
                       ((a.CharFlags & kCharAutomatic) && omit_automatic_text_);
@@ -533,6 +534,60 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
   }
 }
 
+namespace {
+
+char* Append(char* out, std::string_view word) {
+  std::memcpy(out, word.data(), word.size());
+  return out + word.size();
+}
+
+char* AppendInt(char* out, int32_t value) {  // at most 11 bytes
+  return std::to_chars(out, out + 11, value).ptr;
+}
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// Characters written as they are: 32..126 except the backslash and the braces.
+constexpr std::array<bool, 128> kPlainChar = [] {
+  std::array<bool, 128> t{};
+  for (int c = 32; c <= 126; ++c) t[static_cast<size_t>(c)] = c != '\\' && c != '{' && c != '}';
+  return t;
+}();
+
+}  // namespace
+
+char* TWPRTFWriter::BuildCharAttr(char* out, const TCharAttr& a) const {
+  out = Append(out, "\\plain\\f");
+  out = AppendInt(out, a.FontIndex);
+  out = Append(out, "\\fs");
+  out = AppendInt(out, a.PointSize == 0 ? 20 : 2 * a.PointSize);
+  out = Append(out, "\\cf");
+  out = AppendInt(out, a.TextColor());
+  if (a.BackgroundColor() != 0) {
+    out = Append(out, "\\cb");
+    out = AppendInt(out, a.BackgroundColor());
+  }
+  const uint8_t s = a.StyleBits;
+  if (s & kStyleBold) out = Append(out, "\\b");
+  if (s & kStyleUnderline) out = Append(out, "\\ul");
+  if (s & kStyleDoubleUnderline) out = Append(out, "\\uldb");
+  if (s & kStyleSuperscript) out = Append(out, "\\super");
+  if (s & kStyleSubscript) out = Append(out, "\\sub");
+  if (s & kStyleItalic) out = Append(out, "\\i");
+  if (s & kStyleStrikeOut) out = Append(out, "\\strike");
+  const uint8_t f = a.CharFlags;
+  if ((f & kCharProtected) && !drop_protected_) out = Append(out, "\\shad");
+  if (f & kCharHidden) out = Append(out, "\\v");
+  if (f & kCharRtfCode) out = Append(out, "\\wprtf1");
+  if ((f & kCharInsertPoint) && !omit_insert_points_) {
+    out = Append(out, "\\inspnt");
+    out = AppendInt(out, a.TagNumber);
+  }
+  if ((f & kCharAutomatic) && !omit_automatic_text_) out = Append(out, "\\inaut");
+  *out++ = ' ';
+  return out;
+}
+
 void TWPRTFWriter::WriteCharAttr(const TCharAttr& a) {
   const bool code = a.CharFlags & kCharRtfCode;
   if (code && in_code_) return;  // RTF code text that follows RTF code text writes no block
@@ -540,61 +595,51 @@ void TWPRTFWriter::WriteCharAttr(const TCharAttr& a) {
     Put("\\wprtf0");
     in_code_ = false;
   }
-  Put("\\plain\\f");
-  PutInt(a.FontIndex);
-  Put("\\fs");
-  PutInt(a.PointSize == 0 ? 20 : 2 * a.PointSize);
-  Put("\\cf");
-  PutInt(a.TextColor());
-  if (a.BackgroundColor() != 0) {
-    Put("\\cb");
-    PutInt(a.BackgroundColor());
-  }
-  const uint8_t s = a.StyleBits;
-  if (s & kStyleBold) Put("\\b");
-  if (s & kStyleUnderline) Put("\\ul");
-  if (s & kStyleDoubleUnderline) Put("\\uldb");
-  if (s & kStyleSuperscript) Put("\\super");
-  if (s & kStyleSubscript) Put("\\sub");
-  if (s & kStyleItalic) Put("\\i");
-  if (s & kStyleStrikeOut) Put("\\strike");
-  const uint8_t f = a.CharFlags;
-  if ((f & kCharProtected) && !drop_protected_) Put("\\shad");
-  last_hidden_ = f & kCharHidden;
-  if (last_hidden_) Put("\\v");
-  if (code) {
-    Put("\\wprtf1");
-    in_code_ = true;
-  }
-  if ((f & kCharInsertPoint) && !omit_insert_points_) {
-    Put("\\inspnt");
-    PutInt(a.TagNumber);
-  }
-  if ((f & kCharAutomatic) && !omit_automatic_text_) Put("\\inaut");
-  Put(' ');
+  last_hidden_ = a.CharFlags & kCharHidden;
+  in_code_ = code;
   const int slot = a.FontIndex;
   symbol_run_ = slot < kFontSlots && doc_.Header.Fonts[static_cast<size_t>(slot)].CharSet == kSymbolCharSet;
-}
 
-void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  if (symbol_font && IsSymbolChar(c)) {
-    const unsigned b = c & 0xFF;
-    const char esc[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
-    Put(std::string_view(esc, 4));
+  if (code || (a.CharFlags & kCharInsertPoint)) {  // not cached: state or tag in the block
+    char block[128];
+    Put(std::string_view(block, static_cast<size_t>(BuildCharAttr(block, a) - block)));
     return;
   }
-  const int b = UnicodeToCp1252(c);
+  uint64_t key;
+  std::memcpy(&key, &a.FontIndex, 8);
+  key &= 0x00FFFFFFFFFFFFFFull;
+  if (!block_cache_) block_cache_ = std::make_unique<BlockCacheEntry[]>(kBlockCacheSize);
+  BlockCacheEntry& e = block_cache_[(key * 0x9E3779B97F4A7C15ull) >> 56];
+  if (!e.Valid || e.Key != key) {
+    e.Key = key;
+    e.Valid = true;
+    e.Length = static_cast<uint8_t>(BuildCharAttr(e.Text, a) - e.Text);
+  }
+  Put(std::string_view(e.Text, e.Length));
+}
+
+char* TWPRTFWriter::EscapeChar(char* out, char32_t c, bool symbol_font) {
+  if (symbol_font && IsSymbolChar(c)) {
+    const unsigned b = c & 0xFF;
+    *out++ = '\\';
+    *out++ = '\'';
+    *out++ = kHexDigits[b >> 4];
+    *out++ = kHexDigits[b & 15];
+    return out;
+  }
+  const int b = c >= 0xA0 && c <= 0xFF ? static_cast<int>(c) : UnicodeToCp1252(c);
   if (b >= 0) {
-    const char esc[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
-    Put(std::string_view(esc, 4));
-    return;
+    *out++ = '\\';
+    *out++ = '\'';
+    *out++ = kHexDigits[b >> 4];
+    *out++ = kHexDigits[b & 15];
+    return out;
   }
   // Outside Windows-1252: \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
   auto unit = [&](unsigned u) {
-    Put("\\u");
-    PutInt(static_cast<int16_t>(static_cast<uint16_t>(u)));
-    Put('?');
+    out = Append(out, "\\u");
+    out = AppendInt(out, static_cast<int16_t>(static_cast<uint16_t>(u)));
+    *out++ = '?';
   };
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
   if (c > 0xFFFF) {
@@ -604,26 +649,46 @@ void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
   } else {
     unit(static_cast<unsigned>(c));
   }
+  return out;
+}
+
+void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
+  char buf[32];
+  Put(std::string_view(buf, static_cast<size_t>(EscapeChar(buf, c, symbol_font) - buf)));
 }
 
 void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* attr) {
   const bool code = attr && (attr->CharFlags & kCharRtfCode);
   const bool symbol = attr && symbol_run_;
-  for (size_t i = 0; i < count; ++i) {
-    const char32_t c = text[i];
-    if (c >= 32 && c <= 126) {
-      if ((c == U'\\' || c == U'{' || c == U'}') && !code) Put('\\');
-      Put(static_cast<char>(c));
-    } else if (c == kCharTab) {
-      Put("\\tab ");
-    } else if (c == kCharLineBreak) {
-      Put("\\line ");
-    } else if (c <= 3) {
-      // object anchors and never-text codes are not written as text
-    } else {
-      WriteChar(c, symbol);
+  // Written straight into the pending buffer: every character adds at most 16 bytes, and the
+  // buffer is handed on once more than 90 bytes wait.
+  char* out = PendingEnd();
+  size_t i = 0;
+  while (i < count) {
+    // Plain characters one byte each, up to the point where the buffer would be handed on.
+    const size_t fits = kFlushAt + 1 - PendingLength();  // at least 1: never more than 90 wait
+    const size_t stop = std::min(count, i + fits);
+    while (i < stop) {
+      const char32_t c = text[i];
+      if (c >= 128 || !kPlainChar[c]) break;
+      *out++ = static_cast<char>(c);
+      ++i;
     }
-    MaybeFlush();
+    if (i < stop) {
+      const char32_t c = text[i++];
+      if (c >= 32 && c <= 126) {
+        if (!code) *out++ = '\\';
+        *out++ = static_cast<char>(c);
+      } else if (c == kCharTab) {
+        out = Append(out, "\\tab ");
+      } else if (c == kCharLineBreak) {
+        out = Append(out, "\\line ");
+      } else if (c > 3) {  // 0..3 are object anchors and never-text codes: not written
+        out = EscapeChar(out, c, symbol);
+      }
+    }
+    out = Commit(out);
+    if (Failed()) return;
   }
 }
 
@@ -642,11 +707,12 @@ void TWPRTFWriter::EndParagraph(TParagraph* par) {
 }
 
 void TWPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  for (size_t i = 0; i < size && !Failed(); ++i) {
-    Put(kHex[data[i] >> 4]);
-    Put(kHex[data[i] & 15]);
-    MaybeFlush();
+  char* out = PendingEnd();
+  for (size_t i = 0; i < size; ++i) {
+    *out++ = kHexDigits[data[i] >> 4];
+    *out++ = kHexDigits[data[i] & 15];
+    out = Commit(out);
+    if (Failed()) return;
   }
 }
 

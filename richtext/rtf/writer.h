@@ -5,6 +5,7 @@
 // in. Output is collected in a small buffer and handed to the stream whenever more than 90 bytes
 // are pending; a stream that takes fewer bytes than offered ends the write with result 7.
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -66,8 +67,8 @@ class TWPTextWriter {
   // Output.
   void Put(std::string_view bytes);
   void Put(char c) {
-    if (pending_len_ >= kPendingSize) Flush();
     pending_[pending_len_++] = c;
+    MaybeFlush();
   }
   void PutInt(int64_t value);
   // Hands pending bytes to the stream once more than 90 are waiting.
@@ -91,12 +92,32 @@ class TWPTextWriter {
   bool omit_automatic_text_ = false;
   bool write_bitmap_as_dib_ = false;
 
- private:
   static constexpr size_t kFlushAt = 90;
   static constexpr size_t kPendingSize = 256;
+
+ private:
+  int result_ = kResultOk;
+
+ protected:
+  // Direct access for writers that fill the buffer themselves: at least kRoom bytes are free
+  // after PendingEnd() as long as the pending bytes are flushed whenever more than 90 wait.
+  static constexpr size_t kRoom = kPendingSize - kFlushAt - 1;
+  char* PendingEnd() { return pending_ + pending_len_; }
+  size_t PendingLength() const { return pending_len_; }
+  // Takes the bytes written up to `end` and flushes once more than 90 are pending; returns
+  // where to continue writing.
+  char* Commit(char* end) {
+    pending_len_ = static_cast<size_t>(end - pending_);
+    if (pending_len_ > kFlushAt) {
+      Flush();
+      return pending_;
+    }
+    return end;
+  }
+
+ private:
   char pending_[kPendingSize];
   size_t pending_len_ = 0;
-  int result_ = kResultOk;
 };
 
 class TWPRTFWriter : public TWPTextWriter {
@@ -148,6 +169,20 @@ class TWPRTFWriter : public TWPTextWriter {
   void WriteInfoText(std::u32string_view text);
   void WriteHex(const uint8_t* data, size_t size);
   void WriteChar(char32_t c, bool symbol_font);
+  // Writes the escaped form of a character that is not plain ASCII text to `out`, at most 16 bytes.
+  static char* EscapeChar(char* out, char32_t c, bool symbol_font);
+  // Builds the attribute block of a run into `out`; returns its end.
+  char* BuildCharAttr(char* out, const TCharAttr& a) const;
+
+  // Attribute blocks of ordinary runs (no RTF code) are remembered by their run key.
+  struct BlockCacheEntry {
+    uint64_t Key = 0;
+    bool Valid = false;
+    uint8_t Length = 0;
+    char Text[110];
+  };
+  static constexpr size_t kBlockCacheSize = 256;
+  std::unique_ptr<BlockCacheEntry[]> block_cache_;
 
   std::vector<Group> groups_;
   std::vector<CellKey> row_cache_;
