@@ -1,6 +1,7 @@
 #include "spell/engine/dictionary_builder.h"
 
 #include <algorithm>
+#include <deque>
 #include <string_view>
 #include <unordered_set>
 
@@ -28,39 +29,62 @@ bool AllInAlphabet(std::string_view upper) {
   });
 }
 
-// Lays out the trie of words[lo, hi) (sorted, distinct, all sharing their first `depth` codes and
-// longer than `depth`) as one run at `start`, followed depth-first by the runs below it.
-// `next_free` is the first unused node index; nodes go into `nodes` (index 0 unused).
-void LayOutRun(const std::vector<CodeWord>& words, size_t lo, size_t hi, size_t depth, uint32_t start,
-               uint32_t& next_free, std::vector<Node>& nodes) {
+// Lays out the trie of sorted, distinct words level by level: the run of first letters at node
+// 1, then every run of second letters, and so on. The top levels, which nearly every lookup
+// passes through, thus lie together at the front, in few cache blocks. Returns the node count;
+// nodes go into `nodes` (index 0 unused).
+uint32_t LayOutTrie(const std::vector<CodeWord>& words, std::vector<Node>& nodes) {
   struct Group {
     size_t lo, hi;
   };
-  std::vector<Group> groups;
-  for (size_t i = lo; i < hi;) {
-    size_t j = i + 1;
-    while (j < hi && words[j][depth] == words[i][depth]) ++j;
-    groups.push_back({i, j});
-    i = j;
-  }
-  next_free = std::max<uint32_t>(next_free, start + static_cast<uint32_t>(groups.size()));
-  if (nodes.size() < next_free) nodes.resize(next_free);
-  for (size_t g = 0; g < groups.size(); ++g) {
-    Node& node = nodes[start + g];
-    size_t first_longer = groups[g].lo;
-    node.flags = static_cast<uint8_t>(words[groups[g].lo][depth]);
-    if (words[groups[g].lo].size() == depth + 1) {  // sorted: the word ending here comes first
-      node.flags |= kEndsWord;
-      ++first_longer;
+  // The letter groups of words[lo, hi) at `depth`, the letters with most words below them
+  // first: a lookup scans a run up to its letter, so this shortens typical scans.
+  auto groups_of = [&words](size_t lo, size_t hi, size_t depth) {
+    std::vector<Group> groups;
+    for (size_t i = lo; i < hi;) {
+      size_t j = i + 1;
+      while (j < hi && words[j][depth] == words[i][depth]) ++j;
+      groups.push_back({i, j});
+      i = j;
     }
-    if (g + 1 == groups.size()) node.flags |= kLastInRun;
-    node.child = kNoChild;
-    if (first_longer < groups[g].hi) {
-      const uint32_t child = next_free;
-      nodes[start + g].child = static_cast<uint16_t>(child);
-      LayOutRun(words, first_longer, groups[g].hi, depth + 1, child, next_free, nodes);
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const Group& a, const Group& b) { return a.hi - a.lo > b.hi - b.lo; });
+    return groups;
+  };
+  struct Pending {
+    size_t lo, hi, depth;  // words sharing `depth` codes, all longer than that
+    uint32_t start;        // where their run goes
+    std::vector<Group> groups;
+  };
+  std::deque<Pending> queue;
+  std::vector<Group> top = groups_of(0, words.size(), 0);
+  uint32_t next_free = 1 + static_cast<uint32_t>(top.size());
+  queue.push_back({0, words.size(), 0, 1, std::move(top)});
+  nodes.assign(next_free, Node{});
+  while (!queue.empty()) {
+    Pending run = std::move(queue.front());
+    queue.pop_front();
+    for (size_t g = 0; g < run.groups.size(); ++g) {
+      const Group& group = run.groups[g];
+      Node node;
+      size_t first_longer = group.lo;
+      node.flags = static_cast<uint8_t>(words[group.lo][run.depth]);
+      if (words[group.lo].size() == run.depth + 1) {  // sorted: the word ending here comes first
+        node.flags |= kEndsWord;
+        ++first_longer;
+      }
+      if (g + 1 == run.groups.size()) node.flags |= kLastInRun;
+      if (first_longer < group.hi) {
+        std::vector<Group> below = groups_of(first_longer, group.hi, run.depth + 1);
+        node.child = static_cast<uint16_t>(next_free);
+        queue.push_back({first_longer, group.hi, run.depth + 1, next_free, std::move(below)});
+        next_free += static_cast<uint32_t>(queue.back().groups.size());
+        nodes.resize(next_free);
+      }
+      nodes[run.start + g] = node;
     }
   }
+  return next_free - 1;
 }
 
 size_t CommonPrefix(const CodeWord& a, const CodeWord& b) {
@@ -105,44 +129,64 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
   if (codes.empty()) return Status::Error("The word list holds no word of two or more letters.");
   r.words_stored = codes.size();
 
-  // Split the sorted words wherever the next word's new nodes would pass the limit. A word of
-  // more letters than the limit cannot be stored at all.
-  std::vector<std::pair<size_t, size_t>> parts;
-  size_t part_start = 0, part_nodes = 0;
+  // Cut the sorted words into chunks: one per initial letter, and more where an initial has
+  // more nodes than a dictionary holds. A word of more letters than the limit cannot be stored.
+  struct Chunk {
+    size_t lo, hi, nodes;
+  };
+  std::vector<Chunk> chunks;
   for (size_t i = 0; i < codes.size(); ++i) {
     if (codes[i].size() > static_cast<size_t>(options.max_nodes))
       return Status::Error("A word is longer than the node limit of a dictionary.");
-    const size_t added = i == part_start ? codes[i].size() : codes[i].size() - CommonPrefix(codes[i - 1], codes[i]);
-    if (part_nodes + added > static_cast<size_t>(options.max_nodes)) {
-      parts.emplace_back(part_start, i);
-      part_start = i;
-      part_nodes = codes[i].size();
-    } else {
-      part_nodes += added;
-    }
+    const bool new_initial = i == 0 || codes[i][0] != codes[i - 1][0];
+    const size_t added = new_initial ? codes[i].size() : codes[i].size() - CommonPrefix(codes[i - 1], codes[i]);
+    if (new_initial || chunks.back().nodes + added > static_cast<size_t>(options.max_nodes))
+      chunks.push_back({i, i + 1, codes[i].size()});
+    else
+      chunks.back() = {chunks.back().lo, i + 1, chunks.back().nodes + added};
   }
-  parts.emplace_back(part_start, codes.size());
+  // Lookups try the dictionaries of a file in turn, so the initials that begin the most words
+  // of running English text go into the first dictionary; the rest follow in alphabet order.
+  const std::string kInitialOrder = "TAOISWCBPHFMDRELNGUVYJKQZX";
+  auto rank = [&](const Chunk& c) {
+    const size_t at = kInitialOrder.find(static_cast<char>(kAlphabet[static_cast<uint8_t>(codes[c.lo][0])]));
+    return at == std::string::npos ? kInitialOrder.size() + static_cast<size_t>(codes[c.lo][0]) : at;
+  };
+  std::stable_sort(chunks.begin(), chunks.end(), [&](const Chunk& a, const Chunk& b) { return rank(a) < rank(b); });
+  // First fit: each chunk goes into the first dictionary with room for it.
+  std::vector<std::vector<CodeWord>> dictionaries;
+  std::vector<size_t> dictionary_nodes;
+  for (const Chunk& c : chunks) {
+    size_t d = 0;
+    while (d < dictionaries.size() && dictionary_nodes[d] + c.nodes > static_cast<size_t>(options.max_nodes)) ++d;
+    if (d == dictionaries.size()) {
+      dictionaries.emplace_back();
+      dictionary_nodes.push_back(0);
+    }
+    dictionaries[d].insert(dictionaries[d].end(), codes.begin() + static_cast<std::ptrdiff_t>(c.lo),
+                           codes.begin() + static_cast<std::ptrdiff_t>(c.hi));
+    dictionary_nodes[d] += c.nodes;
+  }
 
   std::string out = "INKWEND MAIN DICTIONARY\r\n";
   out += options.description.empty() ? std::string("Word list dictionary") : options.description;
   out += "\r\n";
   out += static_cast<char>(kTextHeaderEnd);
-  for (const auto& [lo, hi] : parts) {
-    std::vector<Node> nodes(1);
-    uint32_t next_free = 1;
-    LayOutRun(codes, lo, hi, 0, 1, next_free, nodes);
-    const auto count = static_cast<int32_t>(next_free - 1);
+  for (std::vector<CodeWord>& words : dictionaries) {
+    std::sort(words.begin(), words.end());
+    std::vector<Node> nodes;
+    const auto count = static_cast<int32_t>(LayOutTrie(words, nodes));
     DictionaryHeader header;
     header.nodes_used = count;
     header.capacity = count;
-    header.word_count = static_cast<int32_t>(hi - lo);
+    header.word_count = static_cast<int32_t>(words.size());
     header.kind = kKindMain;
     header.offset = static_cast<int32_t>(out.size());
     AppendHeader(out, header);
     for (int32_t n = 1; n <= count; ++n) AppendNode(out, nodes[static_cast<size_t>(n)]);
     r.nodes += static_cast<size_t>(count);
   }
-  r.dictionaries = parts.size();
+  r.dictionaries = dictionaries.size();
   file_bytes = std::move(out);
   if (report) *report = r;
   return Status::Ok();

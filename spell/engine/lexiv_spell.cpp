@@ -134,6 +134,9 @@ struct TLexivSpell::Dictionary {
   // Main dictionaries: the node cache and the highest node that lies inside the node area.
   std::unique_ptr<CacheSlot[]> cache;
   uint32_t last_node = 0;
+  // Letter codes of the first run, so that a word whose first letter a main dictionary lacks
+  // is turned away without scanning that run; main files never change while open.
+  uint64_t first_letters = ~uint64_t{0};
 
   bool is_user() const { return kind == Kind::kUser; }
 
@@ -152,12 +155,14 @@ struct TLexivSpell::Dictionary {
     CacheSlot& slot = cache[static_cast<size_t>((block >> 3) & (kCacheSlots - 1))];
     if (slot.tag != block) {
       // The last block of a file may be short; its missing bytes lie past last_node.
-      std::memset(slot.bytes, 0, kBlockBytes);
       const std::vector<uint8_t>& image = file->image;
       if (!image.empty()) {
         const auto size = static_cast<int64_t>(image.size());
-        if (block < size) std::memcpy(slot.bytes, image.data() + block, static_cast<size_t>(std::min<int64_t>(kBlockBytes, size - block)));
+        const auto got = static_cast<size_t>(std::clamp<int64_t>(size - block, 0, kBlockBytes));
+        if (got > 0) std::memcpy(slot.bytes, image.data() + block, got);
+        if (got < kBlockBytes) std::memset(slot.bytes + got, 0, kBlockBytes - got);
       } else {
+        std::memset(slot.bytes, 0, kBlockBytes);
         ssize_t got;
         do {
           got = pread(file->fd, slot.bytes, kBlockBytes, block);
@@ -228,6 +233,13 @@ bool TLexivSpell::OpenDictionary(const std::string& path) {
     const int64_t in_file = std::max<int64_t>((size - dict->base) / kNodeSize - 1, 0);
     dict->last_node = static_cast<uint32_t>(std::min<int64_t>({capacity, in_file, kMaxNodeIndex}));
     const int64_t next = dict->base + kNodeSize * (capacity + 1);
+    uint64_t mask = 0;
+    Node node;
+    for (uint32_t n = 1; dict->ReadNode(n, node); ++n) {
+      mask |= uint64_t{1} << node.code();
+      if (node.last_in_run()) break;
+    }
+    dict->first_letters = mask;
     if (count == 0)
       chain_.insert(chain_.begin(), std::move(dict));
     else
@@ -320,12 +332,13 @@ void TLexivSpell::RefreshUserHeaders() {
     if (dict->is_user()) ReadHeader(dict->file->fd, dict->header_offset, dict->header);
 }
 
-bool TLexivSpell::CheckInDictionary(Dictionary& dict, const std::string& upper) {
+bool TLexivSpell::CheckInDictionary(Dictionary& dict, const uint8_t* codes, size_t length) {
+  if (!(dict.first_letters >> codes[0] & 1)) return false;
   uint32_t run = 1;
-  const size_t last = upper.size() - 1;
+  const size_t last = length - 1;
   Node node;
   for (size_t d = 0;; ++d) {
-    const uint8_t code = LetterCode(static_cast<uint8_t>(upper[d]));
+    const uint8_t code = codes[d];
     uint32_t next = 0;
     for (uint32_t n = run; dict.ReadNode(n, node); ++n) {
       if (node.code() == code) {
@@ -343,22 +356,29 @@ bool TLexivSpell::CheckInDictionary(Dictionary& dict, const std::string& upper) 
   }
 }
 
-bool TLexivSpell::CheckInChain(const std::string& upper) {
-  std::string_view word = upper;
-  for (;;) {
-    if (word.size() <= 1) return true;
-    const std::string candidate(word);
+bool TLexivSpell::CheckInChain(std::string_view word) {
+  // Letter codes once for all dictionaries; a shorter word of the 's rule uses a prefix of them.
+  uint8_t stack_codes[64];
+  std::vector<uint8_t> heap_codes;
+  uint8_t* codes = stack_codes;
+  if (word.size() > sizeof stack_codes) {
+    heap_codes.resize(word.size());
+    codes = heap_codes.data();
+  }
+  // Codes are the same for both letter cases, so the word needs no upper-casing here.
+  for (size_t i = 0; i < word.size(); ++i) codes[i] = LetterCode(static_cast<uint8_t>(word[i]));
+  for (size_t length = word.size();; length -= 2) {
+    if (length <= 1) return true;
     for (auto& dict : chain_)
-      if (CheckInDictionary(*dict, candidate)) return true;
-    if (word.size() < 2 || word.substr(word.size() - 2) != "'S") return false;
-    word.remove_suffix(2);
+      if (CheckInDictionary(*dict, codes, length)) return true;
+    if (word[length - 2] != '\'' || UpperCase(static_cast<uint8_t>(word[length - 1])) != 'S') return false;
   }
 }
 
 bool TLexivSpell::CheckWord(const std::string& word) {
   OpenMainIfNeeded();
   RefreshUserHeaders();
-  return CheckInChain(UpperCase(word));
+  return CheckInChain(word);
 }
 
 bool TLexivSpell::AddWord(const std::string& word, int16_t number) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace inkwend {
@@ -59,8 +60,8 @@ class TLexivSpell {
  private:
   void OpenMainIfNeeded();
   void RefreshUserHeaders();
-  bool CheckInChain(const std::string& upper);
-  bool CheckInDictionary(Dictionary& dict, const std::string& upper);
+  bool CheckInChain(std::string_view word);  // either letter case
+  bool CheckInDictionary(Dictionary& dict, const uint8_t* codes, size_t length);
   void InsertWord(Dictionary& dict, const std::string& upper);
   int16_t AppendUserDictionary(int fd, const std::string& path, int64_t header_offset);
 

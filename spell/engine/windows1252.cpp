@@ -4,27 +4,10 @@
 
 namespace inkwend::spell {
 
-const uint8_t kAlphabet[kAlphabetSize] = {
-    'A',  'B',  'C',  'D',  'E',  'F',  'G',  'H',  'I',  'J',  'K',  'L',  'M',
-    'N',  'O',  'P',  'Q',  'R',  'S',  'T',  'U',  'V',  'W',  'X',  'Y',  'Z',
-    0x27, 0x2D, 0x8A, 0x8C, 0x9F,                                                  // ' - Š Œ Ÿ
-    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC,  // À..Ì
-    0xCD, 0xCE, 0xCF,                                                              // Í Î Ï
-    0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6,                                      // Ð..Ö
-    0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,                                // Ø..ß
-    0xF0, 0x60,                                                                    // ð `
-};
-
 namespace {
 
-struct Tables {
-  std::array<uint8_t, 256> code{};
-  std::array<uint8_t, 256> upper{};
-  std::array<uint8_t, 256> lower{};
-};
-
-Tables MakeTables() {
-  Tables t;
+constexpr detail::CaseTables MakeTables() {
+  detail::CaseTables t{};
   for (int b = 0; b < 256; ++b) {
     uint8_t up = static_cast<uint8_t>(b);
     if (b >= 'a' && b <= 'z') up = static_cast<uint8_t>(b - 0x20);
@@ -55,10 +38,6 @@ Tables MakeTables() {
   return t;
 }
 
-const Tables& T() {
-  static const Tables tables = MakeTables();
-  return tables;
-}
 
 // Unicode code points of 0x80..0x9F; the five bytes Windows-1252 leaves undefined map to the
 // C1 control of the same number, so every byte survives a round trip.
@@ -89,9 +68,9 @@ int FromCodePoint(uint32_t cp) {
 
 }  // namespace
 
-uint8_t LetterCode(uint8_t byte) { return T().code[byte]; }
-uint8_t UpperCase(uint8_t byte) { return T().upper[byte]; }
-uint8_t LowerCase(uint8_t byte) { return T().lower[byte]; }
+namespace detail {
+constinit const CaseTables kTables = MakeTables();
+}  // namespace detail
 
 std::string UpperCase(std::string_view text) {
   std::string out(text);

@@ -26,7 +26,7 @@ std::vector<DictionaryHeader> Headers(const std::string& bytes) {
   return headers;
 }
 
-TEST(Builder, SortedTrieWithRunsInCodeOrder) {
+TEST(Builder, TrieRunsPutTheLettersWithMostWordsFirst) {
   BuildReport report;
   std::string bytes;
   ASSERT_TRUE(BuildMainDictionary({"cat", "car", "Cat", "at", "a", "ox", "ox's", "cat's", "\xe9t\xe9"},
@@ -42,8 +42,8 @@ TEST(Builder, SortedTrieWithRunsInCodeOrder) {
   EXPECT_EQ(raw.header.word_count, 5);
   EXPECT_EQ(static_cast<size_t>(raw.header.nodes_used), report.nodes);
   EXPECT_EQ(raw.nodes.size(), report.nodes + 1);
-  // The first run: A C O É, the last marked.
-  const std::string first_run = {char(LetterCode('A')), char(LetterCode('C')), char(LetterCode('O')),
+  // The first run: C (two words below it), then A O É in alphabet order, the last marked.
+  const std::string first_run = {char(LetterCode('C')), char(LetterCode('A')), char(LetterCode('O')),
                                  char(LetterCode(0xC9))};
   for (size_t i = 0; i < first_run.size(); ++i) {
     EXPECT_EQ(raw.nodes[1 + i].code(), first_run[i]);
