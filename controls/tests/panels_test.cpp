@@ -1,0 +1,98 @@
+#include <QPainter>
+#include <QtTest>
+
+#include "controls/graphic_panel.h"
+#include "controls/ring_panel.h"
+
+using namespace inkwend;
+
+namespace {
+
+QImage Render(TRingPanel& panel, QSize size) {
+  QImage image(size, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  panel.PaintPanel(p, size);
+  return image;
+}
+
+// Rows at which a ring picture starts: the ring strip's left column is grey except where a
+// ring's first opaque pixel (row 5 of the picture) lies.
+QList<int> RingRows(const QImage& image) {
+  QList<int> rows;
+  for (int y = 0; y < image.height(); ++y)
+    if (image.pixelColor(0, y) != QColor(128, 128, 128)) rows << y - 5;
+  return rows;
+}
+
+}  // namespace
+
+class PanelsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void ringPositions() {
+    TRingPanel panel;
+    QCOMPARE(RingRows(Render(panel, {200, 59})), QList<int>{});
+    QCOMPARE(RingRows(Render(panel, {200, 160})), (QList<int>{20, 70, 120}));
+    panel.SetDoubleRing(true);
+    QCOMPARE(RingRows(Render(panel, {200, 160})), (QList<int>{20, 35, 70, 85, 120, 135}));
+  }
+
+  void edgesFollowRingSize() {
+    TRingPanel panel;
+    panel.SetSmallRing(true);
+    const QImage small = Render(panel, {300, 200});
+    QCOMPARE(panel.LeftEdge, 31);
+    QCOMPARE(panel.RightEdge, 15);
+    // Grey outside the page, white inside, the page's frame at x = 15.
+    QCOMPARE(small.pixelColor(5, 2), QColor(128, 128, 128));
+    QCOMPARE(small.pixelColor(150, 100), QColor(Qt::white));
+    QCOMPARE(small.pixelColor(15, 100), QColor(Qt::black));
+    QCOMPARE(small.pixelColor(300 - 15 - 1, 100), QColor(Qt::black));
+    QCOMPARE(small.pixelColor(300 - 15 + 1, 100), QColor(128, 128, 128));
+    panel.SetSmallRing(false);
+    Render(panel, {300, 200});
+    QCOMPARE(panel.LeftEdge, 43);
+    QCOMPARE(panel.RightEdge, 22);
+  }
+
+  void spacerPaintsFlat() {
+    TGraphicPanel spacer;
+    spacer.resize(3, 20);
+    spacer.SetBevelOuter(TGraphicPanel::Bevel::None);
+    QImage image(spacer.size(), QImage::Format_ARGB32);
+    QPainter p(&image);
+    spacer.PaintPanel(p, spacer.size());
+    p.end();
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 3; ++x) QCOMPARE(image.pixel(x, y), spacer.Color().rgb());
+  }
+
+  void raisedBevelAndCaption() {
+    TGraphicPanel panel;
+    QCOMPARE(panel.size(), QSize(185, 41));
+    panel.SetBorderSingle(true);
+    panel.SetCaption("Sunday, March 2, 1997");
+    QImage image(panel.size(), QImage::Format_ARGB32);
+    QPainter p(&image);
+    panel.PaintPanel(p, panel.size());
+    p.end();
+    QCOMPARE(image.pixelColor(0, 0), QColor(Qt::black));
+    QCOMPARE(image.pixel(1, 1), panel.palette().color(QPalette::Light).rgb());
+    QCOMPARE(image.pixel(183, 39), panel.palette().color(QPalette::Dark).rgb());
+    // Some caption pixels differ from the face colour in the middle row band.
+    bool text = false;
+    for (int x = 2; x < 183; ++x) text = text || image.pixel(x, 20) != panel.Color().rgb();
+    QVERIFY(text);
+  }
+
+  void clickFires() {
+    TGraphicPanel panel;
+    QSignalSpy clicks(&panel, &TGraphicPanel::OnClick);
+    QTest::mouseClick(&panel, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1);
+  }
+};
+
+QTEST_MAIN(PanelsTest)
+#include "panels_test.moc"
