@@ -227,7 +227,9 @@ Status Table::Open(const std::string& dbf_path, const TableOptions& options, std
   } else {
     const Status memo_status = OpenFileSource(found, &memo);
     if (!memo_status.ok()) {
-      memo_problem = memo_status.message();
+      std::string reason = memo_status.message();
+      if (!reason.empty() && reason.back() == '.') reason.pop_back();
+      memo_problem = "its memo file cannot be opened (" + reason + ")";
       layout = MemoLayout::kNone;
     }
   }
