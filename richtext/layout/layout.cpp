@@ -1,0 +1,693 @@
+// Geometry, wrapping, tab stops and line heights of the layout layer.
+#include <algorithm>
+#include <unordered_map>
+
+#include "richtext/layout/layout.h"
+
+namespace inkwend {
+
+namespace {
+
+// twips x ppi / 1440 with the 64-bit product divided toward zero.
+int MulDiv1440(int64_t twips, int ppi) { return static_cast<int>(twips * ppi / 1440); }
+
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+bool IsSpace(char32_t c) { return c == U' '; }
+
+// The longest line the model holds (capacity includes the terminator and some slack).
+constexpr int kMaxWrappedLine = kMaxLineCapacity - 8;
+
+}  // namespace
+
+TWPRTFTextPaint::TWPRTFTextPaint() {
+  default_widths_.fill(DefaultCharWidth);
+  ApplyResolution();
+}
+
+// --------------------------------------------------------------------------------------------
+// Device, zoom, width
+
+void TWPRTFTextPaint::ApplyResolution() {
+  const int64_t scale = static_cast<int64_t>(zooming_) * resizing_;
+  const int x = static_cast<int>(std::max<int64_t>(1, device_x_ppi_ * scale / 10000));
+  const int y = static_cast<int>(std::max<int64_t>(1, device_y_ppi_ * scale / 10000));
+  Header.SetResolution(x, y);
+  if (cache_.Metrics()) {
+    TCharAttr a = DefaultAttr;
+    a.StyleBits = 0;
+    a.CharFlags = 0;
+    TFontEntry* e = cache_.Entry(StyleFor(a).Font);
+    for (int i = 0; i < 256; ++i) default_widths_[static_cast<size_t>(i)] = e->Low[static_cast<size_t>(i)];
+    default_widths_[kCharTab] = TabWidth;
+  } else {
+    default_widths_.fill(DefaultCharWidth);
+    default_widths_[kCharTab] = TabWidth;
+  }
+}
+
+void TWPRTFTextPaint::SetDevice(TTextMetrics* metrics, int x_ppi, int y_ppi) {
+  x_ppi = std::max(x_ppi, 1);
+  y_ppi = std::max(y_ppi, 1);
+  if (metrics == cache_.Metrics() && x_ppi == device_x_ppi_ && y_ppi == device_y_ppi_) return;
+  if (metrics != cache_.Metrics()) cache_.SetMetrics(metrics);
+  device_x_ppi_ = x_ppi;
+  device_y_ppi_ = y_ppi;
+  ApplyResolution();
+  ReformatAll();
+}
+
+void TWPRTFTextPaint::SetZooming(int percent) {
+  if (percent <= 0 || percent == zooming_) return;
+  zooming_ = percent;
+  ApplyResolution();
+  ReformatAll();
+}
+
+void TWPRTFTextPaint::SetResizing(int percent) {
+  if (percent <= 0 || percent == resizing_) return;
+  resizing_ = percent;
+  ApplyResolution();
+  ReformatAll();
+}
+
+void TWPRTFTextPaint::SetWordWrap(bool on) {
+  if (on == word_wrap_) return;
+  word_wrap_ = on;
+  if (on) ScrollX = 0;
+  ReformatAll();
+}
+
+void TWPRTFTextPaint::SetWindowWidth(int pixels) {
+  pixels = std::max(pixels, 0);
+  if (pixels == window_width_) return;
+  window_width_ = pixels;
+  if (word_wrap_) ReformatAll();
+}
+
+void TWPRTFTextPaint::PageLayoutChanged() {
+  Header.UpdateTextArea();
+  ReformatAll();
+}
+
+int TWPRTFTextPaint::EffectiveLayoutWidth() const { return forced_width_ > 0 ? forced_width_ : LayoutWidth(); }
+
+int TWPRTFTextPaint::DefaultTabInterval() const {
+  const int ppi = Header.XPixelsPerInch;
+  return std::max(1, Header.Units == TUnits::Inch ? ppi * 100 / 300 : ppi * 100 / 254);
+}
+
+int TWPRTFTextPaint::PxX(int64_t twips) const { return MulDiv1440(twips, Header.XPixelsPerInch); }
+int TWPRTFTextPaint::PxY(int64_t twips) const { return MulDiv1440(twips, Header.YPixelsPerInch); }
+
+void TWPRTFTextPaint::ChangeNotification() {
+  if (in_reformat_) return;
+  Reformat();
+}
+
+// --------------------------------------------------------------------------------------------
+// Indents
+
+int TWPRTFTextPaint::BorderDistanceTwips(const TParagraph* par) const {
+  const int mm = par->BorderColor >> 4;
+  if (!par->HasBorder() || mm < 1) return 0;
+  return mm * 567 / 10;
+}
+
+int TWPRTFTextPaint::CellLeftTwips(const TParagraph* par) const {
+  const int64_t usable = static_cast<int64_t>(Header.TextWidthTwips()) - par->RightIndent - par->LeftIndent;
+  return static_cast<int>(par->LeftIndent + usable * par->CellStart / 255);
+}
+
+int TWPRTFTextPaint::LeftIndentPixels(const TParagraph* par, int line) const {
+  if (par->IsTableCell()) return PxX(CellLeftTwips(par) + BorderDistanceTwips(par)) + 1;
+  const int64_t twips = static_cast<int64_t>(line == 0 ? par->FirstIndent : par->LeftIndent) + BorderDistanceTwips(par);
+  return PxX(twips) + ((par->ParFlags & kParContinuesRow) ? 0 : 1);
+}
+
+int TWPRTFTextPaint::RightIndentPixels(const TParagraph* par) const {
+  if (par->IsTableCell()) {
+    const int64_t usable = static_cast<int64_t>(Header.TextWidthTwips()) - par->RightIndent - par->LeftIndent;
+    const int64_t right_edge = par->LeftIndent + usable * (par->CellStart + par->CellWidth) / 255;
+    return std::max(0, PxX(Header.TextWidthTwips() - right_edge + BorderDistanceTwips(par)));
+  }
+  int right = PxX(static_cast<int64_t>(par->RightIndent) + BorderDistanceTwips(par));
+  const int d = Header.TextAreaWidth - EffectiveLayoutWidth();
+  if (d != 0) right = right - d > 0 ? right - d : 0;
+  return right;
+}
+
+int TWPRTFTextPaint::AvailableWidth(const TParagraph* par, int line) const {
+  const int w = EffectiveLayoutWidth() - RightIndentPixels(par) - LeftIndentPixels(par, line);
+  return w <= 0 ? 16 : w;
+}
+
+// --------------------------------------------------------------------------------------------
+// Character widths
+
+int TWPRTFTextPaint::CharWidth(const TParagraph* par, int offset) const {
+  const char32_t c = par->Text()[static_cast<size_t>(offset)];
+  if (c == kCharLineBreak) return 0;
+  if (par->HasAttributes()) {
+    const TCharAttr& a = par->Attrs()[static_cast<size_t>(offset)];
+    if ((a.CharFlags & kCharHidden) && !ShowHiddenText) return 0;
+    return a.Width;
+  }
+  if (c == kCharTab) return TabWidth;
+  return c < 256 ? default_widths_[c] : DefaultCharWidth;
+}
+
+TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const {
+  TRunStyle s;
+  const TCharacterAttr* hl = nullptr;
+  if (attr.CharFlags & kCharInsertPoint) hl = &InsertPointAttr;
+  else if (attr.StyleBits & kStyleDoubleUnderline) hl = &HyperlinkTextAttr;
+  else if (attr.CharFlags & kCharAutomatic) hl = &AutomaticTextAttr;
+  else if (attr.CharFlags & kCharProtected) hl = &ProtectedTextAttr;
+
+  s.Text = Header.Colors[attr.TextColor()];
+  if (hl && hl->UseTextColor()) s.Text = hl->TextColor();
+  if (attr.BackgroundColor() != 0) {
+    s.Background = Header.Colors[attr.BackgroundColor()];
+    s.HasBackground = true;
+  } else {
+    s.Background = printing ? 0xFFFFFF : BackgroundColor;
+  }
+  if (hl && hl->UseBackgroundColor()) {
+    s.Background = hl->BackgroundColor();
+    s.HasBackground = true;
+  }
+
+  // A slot out of range or without a name falls back to the default font rather than failing
+  // in the middle of painting.
+  const size_t slot = attr.FontIndex < kFontSlots && !Header.Fonts[attr.FontIndex].Name.empty() ? attr.FontIndex : 0;
+  s.Font.Name = Header.Fonts[slot].Name.empty() ? U"Arial" : Header.Fonts[slot].Name;
+  s.Font.CharSet = Header.Fonts[slot].CharSet;
+
+  bool bold = attr.StyleBits & kStyleBold;
+  bool italic = attr.StyleBits & kStyleItalic;
+  bool strike = attr.StyleBits & kStyleStrikeOut;
+  bool underline = attr.StyleBits & kStyleUnderline;
+  bool dbl = attr.StyleBits & kStyleDoubleUnderline;
+  bool super = (attr.StyleBits & kStyleSuperscript) || (attr.CharFlags & kCharFootnote);
+  bool sub = attr.StyleBits & kStyleSubscript;
+  if (super && sub) sub = false;
+  auto apply = [](TThreeState v, bool& field) {
+    if (v == TThreeState::tsTRUE) field = true;
+    else if (v == TThreeState::tsFALSE) field = false;
+  };
+  s.UnderlineColor = s.Text;
+  if (hl) {
+    apply(hl->Bold(), bold);
+    apply(hl->Italic(), italic);
+    apply(hl->StrikeOut(), strike);
+    if (hl == &HyperlinkTextAttr) {
+      // Double underline marks link text; the link highlight decides how it is underlined.
+      dbl = false;
+      underline = hl->Underline() != TThreeState::tsFALSE;
+    } else {
+      apply(hl->Underline(), underline);
+    }
+    apply(hl->SuperScript(), super);
+    apply(hl->SubScript(), sub);
+    if (super && sub) sub = false;
+    if (hl->UseUnderlineColor()) s.UnderlineColor = hl->UnderlineColor();
+  }
+  s.Font.Bold = bold;
+  s.Font.Italic = italic;
+  s.Font.StrikeOut = strike;
+  s.Underline = underline;
+  s.DoubleUnderline = dbl;
+  s.Superscript = super;
+  s.Subscript = sub;
+  s.Mark = attr.LayoutFlags & kLayoutFlaggedWord;
+
+  int size = attr.EffectivePointSize();
+  if ((super || sub) && size > 1) size = size * 2 / 3;
+  size = static_cast<int>(static_cast<int64_t>(size) * zooming_ * resizing_ / 10000);
+  size = std::max(size, 1);
+  s.Font.PointSize = size;
+  s.Font.PixelSize = std::max(1, (size * device_y_ppi_ + 36) / 72);
+  return s;
+}
+
+void TWPRTFTextPaint::MeasureChar(char32_t c, TCharAttr& attr) {
+  if (!cache_.Metrics()) {
+    TWPRTFTextIo::MeasureChar(c, attr);
+    if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.CharFlags & kCharObject)) {
+      // fall through to the object size below
+    } else {
+      return;
+    }
+  }
+  TFontEntry* e = cache_.Entry(StyleFor(attr).Font);
+  attr.Height = static_cast<uint16_t>(std::clamp(e->Metrics.Height, 0, 0xFFFF));
+  attr.Ascent = static_cast<uint16_t>(std::clamp(e->Metrics.Ascent, 0, 0xFFFF));
+  if (c == kCharTab) {
+    attr.Width = TabWidth;
+  } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.CharFlags & kCharObject)) {
+    const TDocObject* o = c == kCharObjectByTag ? FindObjectByTag(attr.TagNumber) : FindObjectByNumber(attr.TagNumber);
+    int w = 32, h = 32;
+    if (o) {
+      TDocObject copy_size;
+      copy_size.Width = o->Width;
+      copy_size.Height = o->Height;
+      int64_t tw = o->Width, th = o->Height;
+      if (tw <= 0 || th <= 0) {
+        const int pw = o->Graphic.PixelWidth(), ph = o->Graphic.PixelHeight();
+        if (tw <= 0) tw = pw > 0 ? int64_t{pw} * 1440 / 96 : 32 * 15;
+        if (th <= 0) th = ph > 0 ? int64_t{ph} * 1440 / 96 : 32 * 15;
+      }
+      w = TwipsToPixels(tw, Header.XPixelsPerInch);
+      h = TwipsToPixels(th, Header.YPixelsPerInch);
+    }
+    w = std::clamp(w, 1, 0x7FFF);
+    h = std::clamp(h, 1, 0x7FFF);
+    const int descent = std::max(0, e->Metrics.Height - e->Metrics.Ascent);
+    attr.Width = static_cast<uint16_t>(w);
+    attr.Ascent = static_cast<uint16_t>(h);
+    attr.Height = static_cast<uint16_t>(std::min(0xFFFF, h + descent));
+  } else {
+    attr.Width = cache_.Width(e, c);
+  }
+}
+
+void TWPRTFTextPaint::MeasureParagraph(TParagraph* par) {
+  if (!par->HasAttributes()) return;
+  auto text = par->Text();
+  auto attrs = par->Attrs();
+  const size_t n = text.size();
+  if (!cache_.Metrics()) {
+    for (size_t i = 0; i < n; ++i) MeasureChar(text[i], attrs[i]);
+    return;
+  }
+  size_t i = 0;
+  while (i < n) {
+    TCharAttr& first = attrs[i];
+    TFontEntry* e = cache_.Entry(StyleFor(first).Font);
+    const uint16_t h = static_cast<uint16_t>(std::clamp(e->Metrics.Height, 0, 0xFFFF));
+    const uint16_t asc = static_cast<uint16_t>(std::clamp(e->Metrics.Ascent, 0, 0xFFFF));
+    size_t j = i;
+    while (j < n && (j == i || attrs[j].SameRun(first))) {
+      const char32_t c = text[j];
+      TCharAttr& a = attrs[j];
+      if (c == kCharTab) {
+        a.Width = TabWidth;
+        a.Height = h;
+        a.Ascent = asc;
+      } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (a.CharFlags & kCharObject)) {
+        MeasureChar(c, a);
+      } else {
+        a.Width = c < 256 ? e->Low[c] : cache_.Width(e, c);
+        a.Height = h;
+        a.Ascent = asc;
+      }
+      ++j;
+    }
+    i = j;
+  }
+}
+
+// --------------------------------------------------------------------------------------------
+// Tabs
+
+int TWPRTFTextPaint::TabOrigin(const TParagraph* par, int line) const {
+  if (par->IsTableCell()) return 0;
+  // Tab stops are measured from the left margin; x from the line's left indent.
+  return LeftIndentPixels(par, line) - ((par->ParFlags & kParContinuesRow) ? 0 : 1);
+}
+
+int TWPRTFTextPaint::NextTabPosition(const TParagraph* par, int line, int x, int index) const {
+  return NextTabIn(par, x, index, TabOrigin(par, line));
+}
+
+int TWPRTFTextPaint::NextTabIn(const TParagraph* par, int x, int index, int origin) const {
+  if (par->TabMask != 0) {
+    auto text = par->Text();
+    const int n = static_cast<int>(text.size());
+    // Right, centred and decimal stops must lie within the text area to be used.
+    const int limit = par->IsTableCell() ? EffectiveLayoutWidth() - RightIndentPixels(par) - LeftIndentPixels(par, 0)
+                                         : Header.TextAreaWidth - RightIndentPixels(par) - origin;
+    for (int rank = 0; rank < kTabSlots; ++rank) {
+      const int slot = Header.TabOrder[static_cast<size_t>(rank)];
+      const TTabSlot& t = Header.Tabs[static_cast<size_t>(slot)];
+      if (t.Position == 0) break;  // free slots sort last
+      if (!par->HasTab(slot)) continue;
+      const int stop = t.PixelPosition - origin;
+      if (stop <= x) continue;
+      if (t.Kind == kTabLeft || t.Kind > kTabDecimal) return stop;
+      if (stop > limit) return x;
+      const int room = stop - x;
+      int sum = 0;
+      for (int j = index + 1; j < n; ++j) {
+        const char32_t c = text[static_cast<size_t>(j)];
+        if (c == kCharTab || c == kCharLineBreak) break;
+        if (t.Kind == kTabDecimal && c == DecimalSeparator) break;
+        if (t.Kind == kTabCenter && sum >= 2 * room) break;
+        sum += CharWidth(par, j);
+      }
+      if (t.Kind == kTabCenter) return std::max(x, stop - sum / 2);
+      return sum > room ? x : stop - sum;
+    }
+  }
+  const int interval = DefaultTabInterval();
+  const int abs = x + origin;
+  return (FloorDiv(abs, interval) + 1) * interval - origin;
+}
+
+// --------------------------------------------------------------------------------------------
+// Visible width and line height
+
+int TWPRTFTextPaint::VisibleWidth(const TParagraph* par, int line) const {
+  const TTextLine& l = par->Line(line);
+  auto text = par->Text();
+  int width = 0, pending = 0;
+  for (int i = 0; i < l.Length; ++i) {
+    const int off = static_cast<int>(l.Start) + i;
+    const char32_t c = text[static_cast<size_t>(off)];
+    const int w = CharWidth(par, off);
+    if (c == U' ' || c == kCharTab) {
+      pending += w;
+    } else if (c == kCharLineBreak) {
+      pending = 0;
+    } else {
+      width += pending + w;
+      pending = 0;
+    }
+  }
+  return width;
+}
+
+bool TWPRTFTextPaint::LineHeight(TParagraph* par, int line) {
+  TTextLine& l = par->Line(line);
+  const int old = l.Height;
+  int h = 0, asc = 0;
+  if (!par->HasAttributes()) {
+    h = DefaultLineHeight;
+    asc = DefaultAscent;
+  } else if (l.Length == 0) {
+    if (par->IsTableCell()) {
+      h = CellHeight < 0 ? 16 : CellHeight;
+      asc = h * 7 / 8;
+    }
+  } else {
+    auto text = par->LineText(line);
+    auto attrs = par->LineAttrs(line);
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == U' ') continue;
+      if ((attrs[i].CharFlags & kCharHidden) && !ShowHiddenText) continue;
+      if (attrs[i].Height > h) {
+        h = attrs[i].Height;
+        asc = attrs[i].Ascent;
+      }
+    }
+  }
+  if (h < 1) {
+    h = DefaultLineHeight;
+    asc = DefaultAscent;
+  }
+  if (par->LineSpacing != 0) {
+    const int ls = PxY(par->LineSpacing);
+    if (ls > 0) {
+      if (ls > h) {
+        asc += (ls - h) / 2;
+        h = ls;
+      }
+    } else if (ls < 0) {
+      const int v = -ls;
+      asc = std::max(0, asc - (h - v) / 2);
+      h = v;
+    }
+  }
+  if (line == 0) {
+    const int before = PxY(par->SpaceBefore);
+    h += before;
+    asc += before;
+  }
+  if (line == par->LineCount() - 1) h += PxY(par->SpaceAfter);
+  l.Height = static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF));
+  l.Ascent = static_cast<uint16_t>(std::clamp(asc, 0, 0xFFFF));
+  return l.Height != old;
+}
+
+// --------------------------------------------------------------------------------------------
+// Wrapping
+
+void TWPRTFTextPaint::RunWordEvent(TParagraph* par) {
+  if (!OnWord || !par->HasAttributes()) return;
+  auto text = par->Text();
+  auto attrs = par->Attrs();
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    if (text[i] < 65) {
+      ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j < n && text[j] >= 65) ++j;
+    const size_t len = std::min<size_t>(j - i, 99);
+    std::array<int, 8> offsets{};
+    uint8_t flags = 1;
+    OnWord(*this, std::u32string_view(text.data() + i, len), offsets, flags);
+    if (!(flags & 1)) {
+      size_t next = 0;
+      for (size_t k = i; k < j; ++k) {
+        TCharAttr& a = attrs[k];
+        a.LayoutFlags = static_cast<uint8_t>((a.LayoutFlags | kLayoutWordSeen) & ~kLayoutHyphenation);
+        if (flags & 2) a.LayoutFlags |= kLayoutFlaggedWord;
+        else a.LayoutFlags &= static_cast<uint8_t>(~kLayoutFlaggedWord);
+        if (flags & 4) {
+          const int rel = static_cast<int>(k - i);
+          while (next < offsets.size() && offsets[next] < rel && (next == 0 || offsets[next] > offsets[next - 1])) ++next;
+          if (next < offsets.size() && offsets[next] == rel && rel > 0) {
+            a.LayoutFlags |= kLayoutHyphenation;
+            ++next;
+          }
+        }
+      }
+    }
+    i = j;
+  }
+}
+
+bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
+  int old_sum = 0;
+  for (int l = 0; l < par->LineCount(); ++l) old_sum += par->Line(l).Height;
+
+  // Caret and selection ends as offsets in the paragraph.
+  auto offset_of = [par](const TTextCursor& c) {
+    if (c.Par != par) return -1;
+    const int line = std::clamp(c.Line, 0, par->LineCount() - 1);
+    const TTextLine& l = par->Line(line);
+    return static_cast<int>(l.Start) + std::clamp(c.Pos, 0, static_cast<int>(l.Length));
+  };
+  const int caret_off = offset_of(Caret);
+  const int sel_start_off = offset_of(SelStart);
+  const int sel_end_off = offset_of(SelEnd);
+
+  MeasureParagraph(par);
+  RunWordEvent(par);
+
+  auto text = par->Text();
+  const int n = static_cast<int>(text.size());
+  const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
+  const bool justify = par->Alignment == kAlignJustify;
+  breaks_.clear();
+  int pos = 0, line = 0;
+  do {
+    const int avail = AvailableWidth(par, line);
+    const int origin = TabOrigin(par, line);
+    int x = 0, spaces = 0, space_width = 0, last_tab = -1;
+    int bp = -1, bp_x = 0, bp_spaces = 0, bp_space_width = 0, bp_last_tab = -1;
+    bool bp_is_space = false;
+    enum { kEnd, kFull, kLineFeed } reason = kEnd;
+    int i = pos;
+    while (i < n) {
+      const int idx = i - pos;
+      if ((CharsPerLineLimit > 0 && idx >= CharsPerLineLimit) || idx >= kMaxWrappedLine) {
+        reason = kFull;
+        break;
+      }
+      const char32_t c = text[static_cast<size_t>(i)];
+      const int w = CharWidth(par, i);
+      if (c == kCharLineBreak) {
+        ++i;
+        reason = kLineFeed;
+        break;
+      }
+      if (c == kCharTab && !tabs_as_spaces) {
+        bp = idx;
+        bp_x = x;
+        bp_spaces = 0;
+        bp_space_width = 0;
+        bp_last_tab = idx;
+        bp_is_space = false;
+        x = NextTabIn(par, x, i, origin);
+        spaces = 0;
+        space_width = 0;
+        last_tab = idx;
+      } else if (IsSpace(c) || c == kCharTab) {
+        ++spaces;
+        space_width += w;
+        bp = idx;
+        bp_x = x;
+        bp_spaces = spaces;
+        bp_space_width = space_width;
+        bp_last_tab = last_tab;
+        bp_is_space = true;
+        x += w;
+      } else {
+        if (x + w >= avail && idx > 0) {
+          reason = kFull;
+          break;
+        }
+        x += w;
+      }
+      ++i;
+    }
+
+    TLineBreak b;
+    bool trailing_space = false;
+    if (reason == kFull) {
+      if (bp >= 2) {
+        b.Length = bp + 1;
+        b.Width = bp_x;
+        spaces = bp_spaces;
+        space_width = bp_space_width;
+        last_tab = bp_last_tab;
+        trailing_space = bp_is_space;
+      } else {
+        b.Length = std::max(i - pos, 1);
+        b.Width = x;
+      }
+    } else {
+      b.Length = i - pos;
+      b.Width = x;
+    }
+    const bool last_line = pos + b.Length >= n;
+    if (justify && (!last_line || (par->ParFlags & kParJustifyLastLine)) && spaces >= 2) {
+      const int stretched = trailing_space ? spaces - 1 : spaces;
+      const int slack = std::max(0, space_width + avail - b.Width - 6);
+      b.Justified = true;
+      b.LastTab = std::max(last_tab, 0);
+      b.SpaceWidth = slack / stretched;
+      b.Remainder = slack % stretched;
+    }
+    breaks_.push_back(b);
+    pos += b.Length;
+    ++line;
+  } while (pos < n);
+
+  std::vector<int> lengths(breaks_.size());
+  for (size_t k = 0; k < breaks_.size(); ++k) lengths[k] = breaks_[k].Length;
+  SetLineLengths(par, lengths);
+  for (size_t k = 0; k < breaks_.size(); ++k) {
+    TTextLine& l = par->Line(static_cast<int>(k));
+    const TLineBreak& b = breaks_[k];
+    l.LineFlags = static_cast<uint8_t>(b.Justified ? kLineJustified : 0);
+    const uint16_t width = static_cast<uint16_t>(std::clamp(b.Width, 0, 0xFFFF));
+    l.LayoutValues[kLvWidthOrLastTab] = b.Justified ? static_cast<uint16_t>(b.LastTab) : width;
+    l.LayoutValues[kLvSpaceWidth] = static_cast<uint16_t>(std::clamp(b.SpaceWidth, 0, 0xFFFF));
+    l.LayoutValues[kLvRemainder] = static_cast<uint16_t>(b.Remainder);
+    l.LayoutValues[kLvWidth] = width;
+  }
+
+  // Back to (line, index): a position between two lines stays at the end of the earlier one,
+  // except the caret, which moves to the start of the following line.
+  auto place = [par](TTextCursor& c, int off, bool caret) {
+    if (off < 0) return;
+    const int count = par->LineCount();
+    int lo = 0, hi = count - 1;
+    while (lo < hi) {  // first line whose end reaches the offset
+      const int mid = (lo + hi) / 2;
+      const TTextLine& l = par->Line(mid);
+      if (static_cast<int>(l.Start + l.Length) >= off) hi = mid;
+      else lo = mid + 1;
+    }
+    int line = lo;
+    const TTextLine& l = par->Line(line);
+    if (caret && off == static_cast<int>(l.Start + l.Length) && line + 1 < count && l.Length > 0) {
+      c = TTextCursor{par, line + 1, 0};
+      return;
+    }
+    c = TTextCursor{par, line, std::clamp(off - static_cast<int>(l.Start), 0, static_cast<int>(l.Length))};
+  };
+  place(Caret, caret_off, true);
+  place(SelStart, sel_start_off, false);
+  place(SelEnd, sel_end_off, false);
+
+  int sum = 0;
+  for (int l = 0; l < par->LineCount(); ++l) {
+    LineHeight(par, l);
+    sum += par->Line(l).Height;
+  }
+  par->LayoutDirty = static_cast<uint8_t>((par->LayoutDirty & ~kDirtyWrap) | kDirtyPaint);
+
+  // Tops: from the previous paragraph's end; everything below moves when the height changed.
+  int y = 0;
+  if (par->Prev) {
+    const TTextLine& pl = par->Prev->Line(par->Prev->LineCount() - 1);
+    y = pl.Top + pl.Height;
+  }
+  for (int l = 0; l < par->LineCount(); ++l) {
+    par->Line(l).Top = y;
+    y += par->Line(l).Height;
+  }
+  const bool changed = sum != old_sum;
+  if (changed && !in_reformat_) UpdateTops(par->Next);
+  return compare ? changed : true;
+}
+
+void TWPRTFTextPaint::UpdateTops(TParagraph* from) {
+  int y = 0;
+  TParagraph* p = from;
+  if (p && p->Prev) {
+    const TTextLine& pl = p->Prev->Line(p->Prev->LineCount() - 1);
+    y = pl.Top + pl.Height;
+  } else if (!p) {
+    const TParagraph* last = LastParagraph();
+    if (last) {
+      const TTextLine& ll = last->Line(last->LineCount() - 1);
+      document_height_ = ll.Top + ll.Height;
+    }
+    return;
+  }
+  for (; p; p = p->Next) {
+    for (int l = 0; l < p->LineCount(); ++l) {
+      p->Line(l).Top = y;
+      y += p->Line(l).Height;
+    }
+  }
+  document_height_ = y;
+}
+
+bool TWPRTFTextPaint::Reformat() {
+  if (in_reformat_) return false;
+  in_reformat_ = true;
+  bool changed = false;
+  try {
+    int y = 0;
+    for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+      if (p->LayoutDirty & kDirtyWrap) changed |= ReformatParagraph(p, true);
+      for (int l = 0; l < p->LineCount(); ++l) {
+        TTextLine& tl = p->Line(l);
+        tl.Top = y;
+        y += tl.Height;
+      }
+    }
+    document_height_ = y;
+  } catch (...) {
+    in_reformat_ = false;
+    throw;
+  }
+  in_reformat_ = false;
+  return changed;
+}
+
+void TWPRTFTextPaint::ReformatAll() {
+  for (TParagraph* p = FirstParagraph(); p; p = p->Next) p->MarkDirty();
+  Reformat();
+}
+
+}  // namespace inkwend

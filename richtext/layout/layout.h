@@ -1,0 +1,256 @@
+#pragma once
+// The layout and painting layer of the document: wraps paragraphs into lines of pixel width and
+// height, paints them onto a TCanvas, splits the document into pages and prints it.
+//
+//   TWPRTFTextPaint doc;
+//   doc.SetDevice(&metrics, 96, 96);   // the screen: metrics and pixels per inch
+//   doc.SetWordWrap(true);
+//   doc.SetWindowWidth(600);
+//   ... fill the document ...
+//   doc.Reformat();                     // re-wraps the dirty paragraphs only
+//   doc.Paint(canvas, {0, 0, 600, 400});
+//
+// Layout is incremental: a paragraph whose LayoutDirty bit 0x01 is set is wrapped again, every
+// other paragraph keeps its lines. Character widths are cached in the attribute records and per
+// font in the font cache, so re-wrapping does not ask the platform again.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "richtext/layout/canvas.h"
+#include "richtext/layout/metrics.h"
+#include "richtext/rtf/text_io.h"
+
+namespace inkwend {
+
+// TTextLine::LineFlags bits set by layout.
+inline constexpr uint8_t kLinePageStart = 0x01;  // the line begins a page
+inline constexpr uint8_t kLineJustified = 0x02;  // LayoutValues hold last tab, space width, remainder
+
+// TTextLine::LayoutValues slots.
+inline constexpr int kLvWidthOrLastTab = 0;  // laid-out width, or for a justified line its last tab index
+inline constexpr int kLvSpaceWidth = 1;      // justified: pixels per stretched space
+inline constexpr int kLvRemainder = 2;       // justified: pixels left over, one each to the first spaces
+inline constexpr int kLvWidth = 3;           // laid-out width of every line
+
+// A place in the document: paragraph, line and index in the line.
+struct TTextCursor {
+  TParagraph* Par = nullptr;
+  int Line = 0;
+  int Pos = 0;
+  bool operator==(const TTextCursor&) const = default;
+};
+
+class TWPRTFTextPaint;
+
+// Per-word callback of the wrap (spelling marks, hyphenation): the word (at most 99 characters),
+// eight offsets (all 0 on entry) and flags preset to 1. On return: bit 0 leave the word alone;
+// bit 1 mark it as flagged; bit 2 the offsets hold ascending hyphenation points.
+using TWPWordEvent = std::function<void(TWPRTFTextPaint& sender, std::u32string_view word,
+                                        std::array<int, 8>& offsets, uint8_t& flags)>;
+
+// Page header and footer events of printing: the canvas, the band (x, y, w, h) in device pixels,
+// the page number and the running 1-based number of the next line to print.
+using TWPPrintEvent = std::function<void(TWPRTFTextPaint& sender, TCanvas& canvas, int x, int y, int w, int h,
+                                         int page, int line)>;
+
+// A printer as printing needs it. Coordinates of its canvas start at the top left of the
+// printable area.
+class TWPPrintDevice {
+ public:
+  virtual ~TWPPrintDevice() = default;
+  virtual bool BeginJob() = 0;
+  virtual bool NewPage() = 0;
+  virtual bool EndJob() = 0;
+  virtual void AbortJob() = 0;
+  virtual TCanvas& Canvas() = 0;
+  virtual TTextMetrics& Metrics() = 0;
+  virtual int XPixelsPerInch() const = 0;
+  virtual int YPixelsPerInch() const = 0;
+  // Distance of the printable area from the paper's left and top edge (0 when unknown).
+  virtual int OffsetX() const = 0;
+  virtual int OffsetY() const = 0;
+  virtual int PrintableWidth() const = 0;
+  virtual int PrintableHeight() const = 0;
+};
+
+// Colours and font of one attribute run, as painting applies them.
+struct TRunStyle {
+  TFontSpec Font;
+  TColorRef Text = 0;
+  TColorRef Background = 0xFFFFFF;
+  bool HasBackground = false;  // the attribute (or highlight) gives a background of its own
+  bool Underline = false;
+  bool DoubleUnderline = false;
+  TColorRef UnderlineColor = 0;
+  bool Superscript = false;
+  bool Subscript = false;
+  bool Mark = false;  // flagged word: red mark
+};
+
+class TWPRTFTextPaint : public TWPRTFTextIo {
+ public:
+  TWPRTFTextPaint();
+
+  // --- device and geometry ---
+  // Metrics of the device painted on and its resolution; lays everything out again when they change.
+  void SetDevice(TTextMetrics* metrics, int x_ppi, int y_ppi);
+  TTextMetrics* DeviceMetrics() const { return cache_.Metrics(); }
+  int DeviceXPixelsPerInch() const { return device_x_ppi_; }
+  int DeviceYPixelsPerInch() const { return device_y_ppi_; }
+  int Zooming() const { return zooming_; }
+  void SetZooming(int percent);
+  int Resizing() const { return resizing_; }
+  void SetResizing(int percent);
+  bool WordWrap() const { return word_wrap_; }
+  void SetWordWrap(bool on);
+  // The editor's client width; re-wraps only while WordWrap is on.
+  void SetWindowWidth(int pixels);
+  int WindowWidth() const { return window_width_; }
+  // Width available for text between the margins.
+  int LayoutWidth() const { return word_wrap_ ? window_width_ : Header.TextAreaWidth; }
+  // Page size or margins changed (twips in the header): re-wrap to the page unless wrapping to the window.
+  void PageLayoutChanged();
+  int DefaultTabInterval() const;
+  int CharsPerLineLimit = 0;  // 0 = none
+  bool ShowHiddenText = false;
+  char32_t DecimalSeparator = U'.';
+  int CellHeight = -1;  // height of an empty table-cell line; 16 when negative
+  TWPWordEvent OnWord;
+
+  // --- layout ---
+  // Re-wraps every dirty paragraph and refreshes the line tops. Returns whether any height changed.
+  bool Reformat();
+  // Marks every paragraph dirty and re-wraps them all (resolution, fonts or widths changed).
+  void ReformatAll();
+  // Re-wraps one paragraph; with `compare`, returns whether the sum of its line heights changed.
+  bool ReformatParagraph(TParagraph* par, bool compare = true);
+  // Updates the line's height and ascent; returns whether the height changed.
+  bool LineHeight(TParagraph* par, int line);
+  int LeftIndentPixels(const TParagraph* par, int line) const;
+  int RightIndentPixels(const TParagraph* par) const;
+  int AvailableWidth(const TParagraph* par, int line) const;
+  // Next tab stop after x (pixels from the line's left indent) for the tab at paragraph offset `index`.
+  int NextTabPosition(const TParagraph* par, int line, int x, int index) const;
+  // Sum of character widths of a line without trailing spaces and tabs.
+  int VisibleWidth(const TParagraph* par, int line) const;
+  // Width a character counts in layout (0 for hidden text unless shown).
+  int CharWidth(const TParagraph* par, int offset) const;
+  // Total height of the document in pixels and the y of its lines (after Reformat).
+  int DocumentHeight() const { return document_height_; }
+  // Re-measures the cached metrics of every character of a paragraph.
+  void MeasureParagraph(TParagraph* par);
+  void MeasureChar(char32_t c, TCharAttr& attr) override;
+  // The font and colours of a record (highlight attributes applied).
+  TRunStyle StyleFor(const TCharAttr& attr, bool printing = false) const;
+  TFontCache& FontCache() { return cache_; }
+
+  // Caret and selection ends, kept on the same character across re-wraps.
+  TTextCursor Caret;
+  TTextCursor SelStart;
+  TTextCursor SelEnd;
+  bool HasSelection() const { return SelStart.Par && SelEnd.Par && !(SelStart == SelEnd); }
+
+  // --- painting ---
+  TColorRef BackgroundColor = 0xFFFFFF;
+  TColorRef HighlightColor = 0xD77800;
+  TColorRef HighlightTextColor = 0xFFFFFF;
+  int ScrollX = 0;
+  int ScrollY = 0;
+  // Paints the lines that meet `clip` (view pixels) at the current scroll position.
+  void Paint(TCanvas& canvas, const TRect& clip);
+  // Paints one line with its top-left corner of the layout area at (origin_x, top).
+  void PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing = false);
+  // Paints an object into a rectangle (bitmap, metafile, crossed box) and enters it into the
+  // hit-test table.
+  void PaintObject(TCanvas& canvas, TDocObject* object, const TRect& rect, bool selected = false);
+  struct THitObject {
+    TRect Rect;
+    TDocObject* Object = nullptr;
+  };
+  static constexpr int kMaxHitObjects = 30;
+  const std::vector<THitObject>& HitObjects() const { return hit_objects_; }
+  TDocObject* ObjectAt(int x, int y) const;
+  // Paints the borders of a paragraph's lines (part of PaintLine).
+  void PaintBorders(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top);
+
+  // --- pages and printing ---
+  // Sets the page-start marks for pages of `page_height` pixels (the header's text height when
+  // 0 or less); returns the number of pages.
+  int Paginate(int page_height = 0);
+  int PageCount() const { return page_count_; }
+  // Running 0-based index of a line, and the line at a running index.
+  int LineIndexOf(const TParagraph* par, int line) const;
+  bool LineAt(int index, TParagraph*& par, int& line) const;
+  int TotalLines() const;
+  TWPPrintEvent OnPrintHeader;
+  TWPPrintEvent OnPrintFooter;
+  bool Printing() const { return printing_; }
+  // Prints pages first..last (1-based; the diary asks 0..0xFFFFFF) as one job. The screen state
+  // is restored afterwards whatever happens. Returns false when the device failed.
+  bool Print(TWPPrintDevice& device, int first_page = 0, int last_page = 0xFFFFFF);
+  // Lays the document out `width` pixels wide for a device and takes lines from `first_line`
+  // (running index) while the next one fits into `height`; draws them at (x, y) unless only
+  // measuring. Returns the index of the first line not taken, or 0 when the last line was taken.
+  // `taken` (optional) receives the number of lines taken. A line taller than a box of a whole
+  // page is taken alone so that printing moves on.
+  int PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y, int width,
+                         int height, int first_line, bool print, int* taken = nullptr);
+  // Why the last Print failed.
+  std::string LastPrintError;
+
+  // Layout width used while printing (and by line printing); 0 when the window or page decides.
+  int ForcedLayoutWidth() const { return forced_width_; }
+
+ protected:
+  void ChangeNotification() override;
+
+ private:
+  struct TLineBreak {
+    int Length = 0;
+    int Width = 0;
+    bool Justified = false;
+    int LastTab = 0;
+    int SpaceWidth = 0;
+    int Remainder = 0;
+  };
+  void ApplyResolution();
+  int PxX(int64_t twips) const;
+  int PxY(int64_t twips) const;
+  int BorderDistanceTwips(const TParagraph* par) const;
+  int CellLeftTwips(const TParagraph* par) const;
+  int TabOrigin(const TParagraph* par, int line) const;
+  int NextTabIn(const TParagraph* par, int x, int index, int origin) const;
+  void RunWordEvent(TParagraph* par);
+  void UpdateTops(TParagraph* from);
+  int EffectiveLayoutWidth() const;
+
+  // Selected character offsets [from, to) of the paragraph PaintLine is painting.
+  void SelectionFor(const TParagraph* par, int& from, int& to) const;
+
+  TFontCache cache_;
+  const TParagraph* sel_begin_par_ = nullptr;  // normalized selection while painting
+  int sel_begin_off_ = 0;
+  const TParagraph* sel_end_par_ = nullptr;
+  int sel_end_off_ = 0;
+  bool sel_inside_ = false;  // the paragraph being painted lies between the two ends
+  int device_x_ppi_ = 96;
+  int device_y_ppi_ = 96;
+  int zooming_ = 100;
+  int resizing_ = 100;
+  bool word_wrap_ = false;
+  int window_width_ = 0;
+  int forced_width_ = 0;
+  int document_height_ = 0;
+  int page_count_ = 1;
+  bool printing_ = false;
+  bool in_reformat_ = false;
+  std::array<uint16_t, 256> default_widths_{};
+  std::vector<THitObject> hit_objects_;
+  std::vector<TLineBreak> breaks_;  // scratch of ReformatParagraph
+};
+
+}  // namespace inkwend

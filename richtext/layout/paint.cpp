@@ -1,0 +1,331 @@
+// Painting of lines, objects and borders onto a TCanvas.
+#include <algorithm>
+
+#include "richtext/layout/layout.h"
+#include "richtext/layout/metafile.h"
+
+namespace inkwend {
+
+namespace {
+
+constexpr int kMaxRun = 100;
+
+TColorRef Blend(TColorRef a, TColorRef b, int percent_b) {
+  auto mix = [&](int shift) {
+    const int ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
+    return static_cast<TColorRef>((ca * (100 - percent_b) + cb * percent_b) / 100) << shift;
+  };
+  return mix(0) | mix(8) | mix(16);
+}
+
+}  // namespace
+
+void TWPRTFTextPaint::SelectionFor(const TParagraph* par, int& from, int& to) const {
+  from = to = 0;
+  if (!sel_begin_par_ || printing_) return;
+  const bool begins = par == sel_begin_par_, ends = par == sel_end_par_;
+  if (begins && ends) {
+    from = sel_begin_off_;
+    to = sel_end_off_;
+  } else if (begins) {
+    from = sel_begin_off_;
+    to = par->CharCount() + 1;
+  } else if (ends) {
+    from = 0;
+    to = sel_end_off_;
+  } else if (sel_inside_) {
+    from = 0;
+    to = par->CharCount() + 1;
+  }
+}
+
+TDocObject* TWPRTFTextPaint::ObjectAt(int x, int y) const {
+  for (const THitObject& h : hit_objects_) {
+    if (h.Rect.Contains(x, y)) return h.Object;
+  }
+  return nullptr;
+}
+
+void TWPRTFTextPaint::Paint(TCanvas& canvas, const TRect& clip) {
+  Reformat();
+  hit_objects_.clear();
+  canvas.FillRect(clip, BackgroundColor);
+
+  // Put the selection ends into document order.
+  sel_begin_par_ = sel_end_par_ = nullptr;
+  if (HasSelection()) {
+    auto off = [](const TTextCursor& c) {
+      const int line = std::clamp(c.Line, 0, c.Par->LineCount() - 1);
+      return static_cast<int>(c.Par->Line(line).Start) + std::clamp(c.Pos, 0, static_cast<int>(c.Par->Line(line).Length));
+    };
+    const TParagraph* a = SelStart.Par;
+    const TParagraph* b = SelEnd.Par;
+    int oa = off(SelStart), ob = off(SelEnd);
+    bool a_first = true;
+    if (a == b) {
+      a_first = oa <= ob;
+    } else {
+      for (const TParagraph* p = FirstParagraph(); p; p = p->Next) {
+        if (p == a) break;
+        if (p == b) {
+          a_first = false;
+          break;
+        }
+      }
+    }
+    if (!a_first) {
+      std::swap(a, b);
+      std::swap(oa, ob);
+    }
+    sel_begin_par_ = a;
+    sel_begin_off_ = oa;
+    sel_end_par_ = b;
+    sel_end_off_ = ob;
+  }
+  sel_inside_ = false;
+  const int origin_x = -ScrollX;
+  for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+    if (p == sel_begin_par_) sel_inside_ = true;
+    const TTextLine& last = p->Line(p->LineCount() - 1);
+    if (last.Top + last.Height - ScrollY > clip.Top) {
+      if (p->Line(0).Top - ScrollY >= clip.Bottom) break;
+      for (int l = 0; l < p->LineCount(); ++l) {
+        const TTextLine& tl = p->Line(l);
+        const int y = tl.Top - ScrollY;
+        if (y + tl.Height <= clip.Top) continue;
+        if (y >= clip.Bottom) break;
+        PaintLine(canvas, p, l, origin_x, y, false);
+      }
+    }
+    if (p == sel_end_par_) sel_inside_ = false;
+    p->LayoutDirty &= static_cast<uint8_t>(~kDirtyPaint);
+  }
+}
+
+void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing) {
+  const bool was_printing = printing_;
+  printing_ = printing || was_printing;
+  const TTextLine& l = par->Line(line);
+  auto text = par->Text();
+  const bool has_attrs = par->HasAttributes();
+  const int layout_w = EffectiveLayoutWidth();
+  const int left = LeftIndentPixels(par, line);
+  const int right = RightIndentPixels(par);
+  const int h = l.Height;
+  const TColorRef page_bg = printing_ ? 0xFFFFFF : BackgroundColor;
+
+  int x = origin_x + left;
+  if (par->Alignment == kAlignRight || par->Alignment == kAlignCenter) {
+    const int d = layout_w - left - right - VisibleWidth(par, line);
+    if (par->Alignment == kAlignRight) x += std::max(d, 0);
+    else if (d > 1) x += d / 2;
+  }
+
+  // Paragraph shading fills the whole line, also an empty one.
+  bool shaded = false;
+  TColorRef shade = page_bg;
+  if (par->HasShading()) {
+    const TColorRef back = (par->ShadingColors >> 4) ? Header.Colors[par->ShadingColors >> 4] : 0xFFFFFF;
+    const TColorRef pattern = Header.Colors[par->ShadingColors & 0x0F];
+    shade = Blend(back, pattern, std::min<int>(par->ShadingPercent, 100));
+    shaded = true;
+    if (!(par->IsTableCell() && l.Length == 0)) {
+      canvas.FillRect({origin_x + left, top, origin_x + layout_w - right, top + h}, shade);
+    }
+  }
+  if (par->HasBorder()) PaintBorders(canvas, par, line, origin_x, top);
+
+  int sel_from = 0, sel_to = 0;
+  SelectionFor(par, sel_from, sel_to);
+  const int space_before = line == 0 ? PxY(par->SpaceBefore) : 0;
+  const int space_after = line == par->LineCount() - 1 ? PxY(par->SpaceAfter) : 0;
+  const int text_h = std::max(1, h - space_before - space_after);
+  const int baseline = top + l.Ascent;
+
+  // Justified spaces: those after the last tab, except one that ends the line.
+  const bool justified = (l.LineFlags & kLineJustified) != 0;
+  int stretch_from = 0;
+  if (justified) {
+    const int lt = l.LayoutValues[kLvWidthOrLastTab];
+    stretch_from = lt < l.Length && text[l.Start + static_cast<size_t>(lt)] == kCharTab ? lt + 1 : 0;
+  }
+  const int stretch_width = l.LayoutValues[kLvSpaceWidth];
+  const int remainder = l.LayoutValues[kLvRemainder];
+  int stretched = 0;
+  const int stretch_end = l.Length > 0 && text[l.Start + l.Length - 1] == U' ' ? l.Length - 1 : l.Length;
+  const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
+  const int tab_origin = TabOrigin(par, line);
+
+  std::vector<char32_t> run_text;
+  std::vector<int> run_adv;
+  run_text.reserve(kMaxRun);
+  run_adv.reserve(kMaxRun);
+  int rel_x = 0;  // x from the line's start, as the wrap computed it
+  int i = 0;
+  const TCharAttr default_attr = DefaultAttr;
+  while (i < l.Length) {
+    const int off0 = static_cast<int>(l.Start) + i;
+    const TCharAttr& a0 = has_attrs ? par->Attrs()[static_cast<size_t>(off0)] : default_attr;
+    const bool sel0 = off0 >= sel_from && off0 < sel_to;
+    const char32_t c0 = text[static_cast<size_t>(off0)];
+    const bool single = c0 == kCharTab || ((c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject)) ||
+                        (a0.CharFlags & kCharInsertPoint);
+    run_text.clear();
+    run_adv.clear();
+    int run_w = 0;
+    int j = i;
+    while (j < l.Length) {
+      const int off = static_cast<int>(l.Start) + j;
+      const char32_t c = text[static_cast<size_t>(off)];
+      if (j > i) {
+        if (single || run_text.size() >= kMaxRun || c == kCharTab) break;
+        const TCharAttr& a = has_attrs ? par->Attrs()[static_cast<size_t>(off)] : default_attr;
+        if (!a.SameRun(a0) || (a.CharFlags & (kCharInsertPoint | kCharObject))) break;
+        if ((off >= sel_from && off < sel_to) != sel0) break;
+      }
+      int adv;
+      if (c == kCharTab && !tabs_as_spaces) {
+        adv = NextTabIn(par, rel_x, off, tab_origin) - rel_x;
+      } else if (justified && c == U' ' && j >= stretch_from && j < stretch_end) {
+        adv = stretch_width + (stretched < remainder ? 1 : 0);
+        ++stretched;
+      } else {
+        adv = CharWidth(par, off);
+      }
+      const bool hidden = has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText;
+      run_text.push_back(hidden || c < 32 ? U' ' : c);
+      run_adv.push_back(hidden ? 0 : adv);
+      run_w += hidden ? 0 : adv;
+      rel_x += hidden ? 0 : adv;
+      ++j;
+    }
+    const bool ends_line = j >= l.Length;
+
+    TRunStyle st = StyleFor(a0, printing_);
+    TColorRef fg = st.Text, bg = st.Background;
+    bool opaque = st.HasBackground && bg != BackgroundColor && bg != 0xFFFFFF;
+    if (sel0) {
+      fg = HighlightTextColor;
+      bg = HighlightColor;
+      opaque = true;
+    } else if (shaded && !st.HasBackground) {
+      bg = shade;
+    }
+    const bool is_object = (c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject);
+    const int extra = (st.Font.Italic && ends_line) ? 8 : 0;
+    if (opaque && run_w + extra > 0) canvas.FillRect({x, top + space_before, x + run_w + extra, top + h - space_after}, bg);
+
+    if (is_object) {
+      TDocObject* obj = c0 == kCharObjectByTag ? FindObjectByTag(a0.TagNumber) : FindObjectByNumber(a0.TagNumber);
+      const int ow = a0.Width, oh = a0.Ascent;
+      if (obj) PaintObject(canvas, obj, {x, baseline - oh, x + ow, baseline}, sel0);
+    } else if (run_w > 0 || !run_text.empty()) {
+      int shift = 0;
+      if (st.Superscript) shift = -text_h / 3;
+      else if (st.Subscript) shift = text_h / 5;
+      const int base = baseline + shift;
+      bool any_visible = false;
+      for (char32_t c : run_text) any_visible |= c != U' ';
+      if (any_visible) {
+        canvas.SetFont(st.Font);
+        canvas.DrawText(x, base, run_text, run_adv, fg);
+      }
+      const int pen_w = h / 20 + 1;
+      // Lines under a run stop before trailing spaces of the line.
+      int deco_w = run_w;
+      if (ends_line) {
+        for (size_t k = run_text.size(); k > 0 && run_text[k - 1] == U' '; --k) deco_w -= run_adv[k - 1];
+      }
+      if (deco_w > 0) {
+        const TColorRef ucolor = sel0 ? fg : st.UnderlineColor;
+        if (st.Underline || st.DoubleUnderline) {
+          const int uy = base + pen_w + 1;
+          canvas.DrawLine({x, uy}, {x + deco_w, uy}, TPen{ucolor, pen_w});
+          if (st.DoubleUnderline) canvas.DrawLine({x, uy + 2 * pen_w}, {x + deco_w, uy + 2 * pen_w}, TPen{ucolor, pen_w});
+        }
+        if (st.Mark) {
+          std::vector<TPoint> zig;
+          const int my = base + pen_w + 1;
+          for (int k = 0; k <= deco_w; k += 2) zig.push_back({x + k, my + ((k / 2) % 2 ? 2 : 0)});
+          if (zig.size() >= 2) canvas.DrawPolyline(zig, TPen{0x0000FF, pen_w});
+        }
+      }
+    }
+    x += run_w;
+    i = j;
+  }
+  printing_ = was_printing;
+}
+
+void TWPRTFTextPaint::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top) {
+  const uint8_t f = par->BorderFlags[0];
+  const uint8_t style = par->BorderFlags[1];
+  const bool box = f & kBorderBox;
+  TPen pen;
+  pen.Color = Header.Colors[par->BorderColor & 0x0F];
+  pen.Width = std::max(1, par->BorderWidth * Header.XPixelsPerInch / 72);
+  if (style & kBorderHairline) pen.Width = 1;
+  if (style & kBorderDotted) pen.Style = TPenStyle::Dot;
+  const int dist = PxX(BorderDistanceTwips(par));
+  const TTextLine& l = par->Line(line);
+  // The box runs around the text column of the paragraph (or the cell), the distance outside it.
+  int left_x, right_x;
+  if (par->IsTableCell()) {
+    left_x = origin_x + LeftIndentPixels(par, 0) - dist - 1;
+    right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
+  } else {
+    left_x = origin_x + PxX(par->LeftIndent) - ((f & kBorderBox) || (f & kBorderLeft) ? 0 : 0);
+    right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
+  }
+  const int y0 = top, y1 = top + l.Height;
+  // Top and bottom belong to the first and last paragraph of a bordered block.
+  const bool block_start = line == 0 && (!par->Prev || !par->Prev->HasBorder() || par->Prev->EndsBorderBlock() ||
+                                         par->IsTableCell());
+  const bool block_end = line == par->LineCount() - 1 &&
+                         (!par->Next || !par->Next->HasBorder() || par->EndsBorderBlock() || par->IsTableCell());
+  auto hline = [&](int y) {
+    canvas.DrawLine({left_x, y}, {right_x, y}, pen);
+    if (f & kBorderDouble) canvas.DrawLine({left_x, y + pen.Width + 1}, {right_x, y + pen.Width + 1}, pen);
+  };
+  auto vline = [&](int xx, int dir) {
+    canvas.DrawLine({xx, y0}, {xx, y1}, pen);
+    if (f & kBorderDouble) canvas.DrawLine({xx + dir * (pen.Width + 1), y0}, {xx + dir * (pen.Width + 1), y1}, pen);
+  };
+  if (box || (f & kBorderLeft) || (style & kBorderBar)) vline(left_x, 1);
+  if (box || (f & kBorderRight)) vline(right_x, -1);
+  if ((box || (f & kBorderTop)) && block_start) hline(y0);
+  if ((box || (f & kBorderBottom)) && block_end) hline(y1 - 1 - ((f & kBorderDouble) ? pen.Width + 1 : 0));
+}
+
+void TWPRTFTextPaint::PaintObject(TCanvas& canvas, TDocObject* object, const TRect& rect, bool selected) {
+  if (!object) return;
+  bool drawn = false;
+  try {
+    if (const TMetafile* mf = object->Graphic.Metafile()) {
+      drawn = PlayMetafile(canvas, *mf, rect, nullptr);
+    } else if (const TBitmap* bm = object->Graphic.Bitmap()) {
+      if (bm->Valid()) {
+        canvas.DrawBitmap(*bm, rect);
+        drawn = true;
+      }
+    } else if (object->Graphic.Control) {
+      drawn = true;  // the editor places controls itself
+    }
+  } catch (const std::exception&) {
+    // A graphic that cannot be drawn is dropped, so it fails only once.
+    object->Graphic = TDocGraphic{};
+    object->Tag = 0;
+    object->Number = 0;
+    drawn = false;
+  }
+  if (!drawn) {
+    const TPen pen{0x000000, 1};
+    canvas.DrawRectangle(rect, pen, TBrush{0xFFFFFF, true});
+    canvas.DrawLine({rect.Left, rect.Top}, {rect.Right - 1, rect.Bottom - 1}, pen);
+    canvas.DrawLine({rect.Left, rect.Bottom - 1}, {rect.Right - 1, rect.Top}, pen);
+  }
+  if (selected) canvas.DrawRectangle(rect, TPen{0x000000, 1}, TBrush{0xFFFFFF, true});
+  if (static_cast<int>(hit_objects_.size()) < kMaxHitObjects) hit_objects_.push_back({rect, object});
+}
+
+}  // namespace inkwend

@@ -1,0 +1,206 @@
+// Pages: page-start marks, printing through a device, and printing lines into a box.
+#include <algorithm>
+
+#include "richtext/layout/layout.h"
+
+namespace inkwend {
+
+int TWPRTFTextPaint::Paginate(int page_height) {
+  Reformat();
+  if (page_height <= 0) page_height = Header.TextAreaHeight;
+  page_height = std::max(page_height, 1);
+  int pages = 1;
+  int page_top = 0;
+  bool first = true;
+  for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+    // Height of the whole paragraph, for the keep flag.
+    const TTextLine& pl = p->Line(p->LineCount() - 1);
+    const int par_height = pl.Top + pl.Height - p->Line(0).Top;
+    for (int l = 0; l < p->LineCount(); ++l) {
+      TTextLine& tl = p->Line(l);
+      tl.LineFlags &= static_cast<uint8_t>(~kLinePageStart);
+      bool start = false;
+      if (!first) {
+        if (l == 0 && (p->ParFlags & kParPageBreak)) {
+          start = true;
+        } else if (l == 0 && (p->ParFlags & kParKeep) && par_height <= page_height &&
+                   tl.Top + par_height - page_top > page_height && tl.Top > page_top) {
+          start = true;  // the paragraph fits on one page, just not on this one
+        } else if (tl.Top + tl.Height - page_top > page_height && tl.Top > page_top) {
+          start = true;
+        }
+      }
+      if (start) {
+        tl.LineFlags |= kLinePageStart;
+        page_top = tl.Top;
+        ++pages;
+      }
+      first = false;
+    }
+  }
+  page_count_ = pages;
+  return pages;
+}
+
+int TWPRTFTextPaint::TotalLines() const {
+  int n = 0;
+  for (const TParagraph* p = FirstParagraph(); p; p = p->Next) n += p->LineCount();
+  return n;
+}
+
+int TWPRTFTextPaint::LineIndexOf(const TParagraph* par, int line) const {
+  int n = 0;
+  for (const TParagraph* p = FirstParagraph(); p; p = p->Next) {
+    if (p == par) return n + std::clamp(line, 0, p->LineCount() - 1);
+    n += p->LineCount();
+  }
+  return -1;
+}
+
+bool TWPRTFTextPaint::LineAt(int index, TParagraph*& par, int& line) const {
+  if (index < 0) return false;
+  for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+    if (index < p->LineCount()) {
+      par = p;
+      line = index;
+      return true;
+    }
+    index -= p->LineCount();
+  }
+  return false;
+}
+
+bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_page) {
+  if (!device.BeginJob()) return false;
+  // The screen state, put back whatever happens.
+  struct TSaved {
+    TTextMetrics* metrics;
+    int x_ppi, y_ppi, zoom, resize, forced, scroll_x, scroll_y;
+    bool wrap;
+  } saved{cache_.Metrics(), device_x_ppi_, device_y_ppi_, zooming_, resizing_, forced_width_, ScrollX, ScrollY, word_wrap_};
+  auto restore = [this, &saved]() {
+    printing_ = false;
+    zooming_ = saved.zoom;
+    resizing_ = saved.resize;
+    forced_width_ = saved.forced;
+    word_wrap_ = saved.wrap;
+    cache_.SetMetrics(saved.metrics);
+    device_x_ppi_ = saved.x_ppi;
+    device_y_ppi_ = saved.y_ppi;
+    ApplyResolution();
+    ReformatAll();
+    Paginate();
+    ScrollX = saved.scroll_x;
+    ScrollY = saved.scroll_y;
+  };
+  bool ok = true;
+  try {
+    printing_ = true;
+    zooming_ = 100;
+    resizing_ = 100;
+    forced_width_ = 0;
+    word_wrap_ = false;  // wrap to the page's text width
+    cache_.SetMetrics(&device.Metrics());
+    device_x_ppi_ = std::max(1, device.XPixelsPerInch());
+    device_y_ppi_ = std::max(1, device.YPixelsPerInch());
+    ApplyResolution();
+    ReformatAll();
+    Paginate(Header.TextAreaHeight);
+
+    TCanvas& canvas = device.Canvas();
+    const int left = PxX(Header.MarginLeft) - device.OffsetX();
+    const int top = PxY(Header.MarginTop) - device.OffsetY();
+    const int width = Header.TextAreaWidth;
+    const int height = Header.TextAreaHeight;
+    const int footer_top = top + height;
+    const int footer_height = std::max(0, device.PrintableHeight() - footer_top);
+    if (first_page < 1) first_page = 1;
+    auto in_range = [&](int page) { return page >= first_page && page <= last_page; };
+
+    int page = 1;
+    int line_number = 1;
+    bool sheet_used = false;  // BeginJob provides the first sheet
+    auto start_sheet = [&]() {
+      if (sheet_used && !device.NewPage()) throw std::runtime_error("the printer refused a new page");
+      sheet_used = true;
+    };
+    if (in_range(page)) {
+      start_sheet();
+      if (OnPrintHeader) OnPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
+    }
+    int page_top = 0;
+    bool first_line = true;
+    for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+      for (int l = 0; l < p->LineCount(); ++l) {
+        TTextLine& tl = p->Line(l);
+        const bool breaks = (tl.LineFlags & kLinePageStart) || (l == 0 && (p->ParFlags & kParPageBreak));
+        if (breaks && !first_line) {
+          if (in_range(page) && OnPrintFooter) OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
+          ++page;
+          if (page > last_page) goto done;
+          if (in_range(page)) {
+            start_sheet();
+            if (OnPrintHeader) OnPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
+          }
+          page_top = tl.Top;
+        }
+        first_line = false;
+        if (in_range(page)) PaintLine(canvas, p, l, left, top + tl.Top - page_top, true);
+        ++line_number;
+      }
+    }
+    if (in_range(page) && OnPrintFooter) OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
+  done:
+    page_count_ = page;
+    ok = device.EndJob();
+  } catch (const std::exception& e) {
+    LastPrintError = e.what();
+    device.EndJob();
+    ok = false;
+  }
+  restore();
+  return ok;
+}
+
+int TWPRTFTextPaint::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y,
+                                        int width, int height, int first_line, bool print, int* taken) {
+  if (taken) *taken = 0;
+  if (metrics && (metrics != cache_.Metrics() || x_ppi != device_x_ppi_ || y_ppi != device_y_ppi_)) {
+    zooming_ = 100;
+    resizing_ = 100;
+    cache_.SetMetrics(metrics);
+    device_x_ppi_ = std::max(1, x_ppi);
+    device_y_ppi_ = std::max(1, y_ppi);
+    ApplyResolution();
+    for (TParagraph* p = FirstParagraph(); p; p = p->Next) p->MarkDirty();
+  }
+  width = std::max(width, 1);
+  if (width != forced_width_) {
+    forced_width_ = width;
+    for (TParagraph* p = FirstParagraph(); p; p = p->Next) p->MarkDirty();
+  }
+  Reformat();
+  TParagraph* par = nullptr;
+  int line = 0;
+  if (!LineAt(first_line, par, line)) return 0;
+  const int y0 = par->Line(line).Top;
+  int index = first_line;
+  int count = 0;
+  // A line taller than a whole page is taken alone, so that printing always moves on.
+  const bool force_one = height >= Header.TextAreaHeight;
+  while (par) {
+    const TTextLine& tl = par->Line(line);
+    if (tl.Top + tl.Height - y0 > height && !(count == 0 && force_one)) break;
+    if (print && canvas) PaintLine(*canvas, par, line, x, y + tl.Top - y0, true);
+    ++count;
+    ++index;
+    if (++line >= par->LineCount()) {
+      par = par->Next;
+      line = 0;
+    }
+  }
+  if (taken) *taken = count;
+  return par ? index : 0;
+}
+
+}  // namespace inkwend

@@ -1,0 +1,389 @@
+#include "richtext/layout/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "richtext/layout/tests/test_devices.h"
+
+namespace inkwend {
+namespace {
+
+using testing::TFixedMetrics;
+
+std::vector<std::u32string> Lines(const TParagraph* p) {
+  std::vector<std::u32string> out;
+  for (int l = 0; l < p->LineCount(); ++l) {
+    auto t = p->LineText(l);
+    out.emplace_back(t.begin(), t.end());
+  }
+  return out;
+}
+
+class LayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    doc.SetDevice(&metrics, 96, 96);
+    doc.SetWordWrap(true);
+  }
+  // One paragraph with `text` in 10-point Arial, wrapped in a window `width` pixels wide. With
+  // no indents, the line starts 1 pixel in, so the available width is width - 1.
+  TParagraph* Para(std::u32string_view text, int width, uint8_t alignment = kAlignLeft) {
+    doc.SetWindowWidth(width);
+    TParagraph* p = doc.FirstParagraph();
+    p->Alignment = alignment;
+    doc.AppendText(p, text, doc.DefaultAttr);
+    doc.Reformat();
+    return p;
+  }
+  TFixedMetrics metrics;
+  TWPRTFTextPaint doc;
+};
+
+TEST_F(LayoutTest, WrapsAtTheLastSpaceAndSplitsLongWords) {
+  struct Case {
+    std::u32string text;
+    int width;
+    std::vector<std::u32string> lines;
+  };
+  const std::vector<Case> cases = {
+      // 8-pixel letters, 4-pixel spaces; a line ends before a letter that reaches the width.
+      {U"aaaa bbbb cccc", 50, {U"aaaa ", U"bbbb ", U"cccc"}},
+      // Spaces hang past the edge instead of starting the next line.
+      {U"aaaaa     bb", 42, {U"aaaaa     ", U"bb"}},
+      // A word longer than the line is split where the width runs out.
+      {U"abcdefghij", 41, {U"abcd", U"efgh", U"ij"}},
+      // A space at index 1 is no break point: the line is cut where the width ran out.
+      {U"a bcdefgh", 41, {U"a bcd", U"efgh"}},
+      // Narrower than one character: one character per line.
+      {U"abc", 5, {U"a", U"b", U"c"}},
+      // A line feed ends the line after it.
+      {U"ab\ncd", 200, {U"ab\n", U"cd"}},
+      {U"", 200, {U""}},
+  };
+  for (const Case& c : cases) {
+    TWPRTFTextPaint d;
+    d.SetDevice(&metrics, 96, 96);
+    d.SetWordWrap(true);
+    d.SetWindowWidth(c.width);
+    d.AppendText(d.FirstParagraph(), c.text, d.DefaultAttr);
+    d.Reformat();
+    EXPECT_EQ(Lines(d.FirstParagraph()), c.lines) << "width " << c.width;
+  }
+}
+
+TEST_F(LayoutTest, CharacterLimitEndsLines) {
+  doc.CharsPerLineLimit = 3;
+  TParagraph* p = Para(U"abcdefg", 500);
+  EXPECT_EQ(Lines(p), (std::vector<std::u32string>{U"abc", U"def", U"g"}));
+}
+
+TEST_F(LayoutTest, DefaultTabGridInInchesAndCentimetres) {
+  TParagraph* p = Para(U"\tX", 500);
+  EXPECT_EQ(doc.DefaultTabInterval(), 32);
+  EXPECT_EQ(doc.NextTabPosition(p, 0, 0, 0), 32);
+  EXPECT_EQ(doc.NextTabPosition(p, 0, 32, 0), 64);  // strictly after x
+  EXPECT_EQ(p->Line(0).LayoutValues[kLvWidth], 40);
+  doc.Header.Units = TUnits::Centimetre;
+  EXPECT_EQ(doc.DefaultTabInterval(), 37);
+  EXPECT_EQ(doc.NextTabPosition(p, 0, 0, 0), 37);
+  EXPECT_EQ(doc.NextTabPosition(p, 0, 40, 0), 74);
+}
+
+TEST_F(LayoutTest, TabsCountAsSpacesInCentredAndRightParagraphs) {
+  // Left: the tab moves x from 8 to 32; centred: it counts its cached width 16 like a space.
+  TParagraph* left = Para(U"a\tb", 500, kAlignLeft);
+  EXPECT_EQ(left->Line(0).LayoutValues[kLvWidth], 40);
+  TWPRTFTextPaint centred;
+  centred.SetDevice(&metrics, 96, 96);
+  centred.FirstParagraph()->Alignment = kAlignCenter;
+  centred.AppendText(centred.FirstParagraph(), U"a\tb", centred.DefaultAttr);
+  centred.Reformat();
+  EXPECT_EQ(centred.FirstParagraph()->Line(0).LayoutValues[kLvWidth], 32);
+}
+
+TEST_F(LayoutTest, TabStopKinds) {
+  // A stop at 1440 twips is 96 pixels; the text after the tab is 8 pixels a character.
+  struct Case {
+    uint8_t kind;
+    std::u32string text;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {kTabLeft, U"\t1234", 96},
+      {kTabRight, U"\t1234", 96 - 32},
+      {kTabDecimal, U"\t12.50", 96 - 16},  // stops at the decimal separator
+      {kTabCenter, U"\tabcd", 96 - 16},
+      {kTabRight, U"\t" + std::u32string(20, U'x'), 0},  // more text than room: the tab takes none
+  };
+  for (const Case& c : cases) {
+    TWPRTFTextPaint d;
+    d.SetDevice(&metrics, 96, 96);
+    TParagraph* p = d.FirstParagraph();
+    p->TabMask = d.Header.AddTab(1440, c.kind);
+    d.AppendText(p, c.text, d.DefaultAttr);
+    d.Reformat();
+    EXPECT_EQ(d.NextTabPosition(p, 0, 0, 0), c.expected) << int(c.kind);
+  }
+  // A right stop beyond the text area is not used: the tab takes no room.
+  TWPRTFTextPaint d;
+  d.SetDevice(&metrics, 96, 96);
+  TParagraph* p = d.FirstParagraph();
+  p->TabMask = d.Header.AddTab(20000, kTabRight);
+  d.AppendText(p, U"\tab", d.DefaultAttr);
+  d.Reformat();
+  EXPECT_EQ(d.NextTabPosition(p, 0, 10, 0), 10);
+  // A stop not in the paragraph's mask is ignored: the default grid applies.
+  p->TabMask = 0;
+  d.Header.AddTab(1440, kTabLeft);
+  EXPECT_EQ(d.NextTabPosition(p, 0, 0, 0), 32);
+}
+
+TEST_F(LayoutTest, TabStopsCountFromTheMargin) {
+  // A hanging indent: the first line starts at 360 twips, the tab stop at 720 twips lines the
+  // text up with the following lines at 720 twips (48 pixels + 1).
+  TParagraph* p = doc.FirstParagraph();
+  p->FirstIndent = 360;
+  p->LeftIndent = 720;
+  p->TabMask = doc.Header.AddTab(720, kTabLeft);
+  doc.SetWindowWidth(500);
+  doc.AppendText(p, U"1\ttext", doc.DefaultAttr);
+  doc.Reformat();
+  EXPECT_EQ(doc.LeftIndentPixels(p, 0), 25);
+  EXPECT_EQ(doc.LeftIndentPixels(p, 0) + doc.NextTabPosition(p, 0, 8, 1), doc.LeftIndentPixels(p, 1));
+}
+
+TEST_F(LayoutTest, JustifiedLinesStoreSpaceWidthAndRemainder) {
+  // "aa bb " breaks before "cc": width 36 (x before the ending space), spaces 8 pixels,
+  // available 49: slack = 8 + 49 - 36 - 6 = 15 over one stretched space.
+  TParagraph* p = Para(U"aa bb cccccc", 50, kAlignJustify);
+  ASSERT_EQ(Lines(p), (std::vector<std::u32string>{U"aa bb ", U"cccccc"}));
+  const TTextLine& l = p->Line(0);
+  EXPECT_TRUE(l.LineFlags & kLineJustified);
+  EXPECT_EQ(l.LayoutValues[kLvWidthOrLastTab], 0);
+  EXPECT_EQ(l.LayoutValues[kLvSpaceWidth], 15);
+  EXPECT_EQ(l.LayoutValues[kLvRemainder], 0);
+  EXPECT_FALSE(p->Line(1).LineFlags & kLineJustified);  // last line
+
+  // Three spaces: slack = 12 + 65 - 64 - 6 = 7 over two spaces: 3 each, remainder 1.
+  TWPRTFTextPaint d;
+  d.SetDevice(&metrics, 96, 96);
+  d.SetWordWrap(true);
+  d.SetWindowWidth(66);
+  d.FirstParagraph()->Alignment = kAlignJustify;
+  d.AppendText(d.FirstParagraph(), U"aa bb ccc dddddd", d.DefaultAttr);
+  d.Reformat();
+  const TTextLine& l3 = d.FirstParagraph()->Line(0);
+  ASSERT_EQ(Lines(d.FirstParagraph())[0], U"aa bb ccc ");
+  EXPECT_EQ(l3.LayoutValues[kLvSpaceWidth], 3);
+  EXPECT_EQ(l3.LayoutValues[kLvRemainder], 1);
+}
+
+TEST_F(LayoutTest, JustificationNeedsTwoSpacesAndSparesTheLastLine) {
+  // One space: not widened.
+  TParagraph* p = Para(U"aaa bbbbbb", 50, kAlignJustify);
+  ASSERT_EQ(p->LineCount(), 2);
+  EXPECT_FALSE(p->Line(0).LineFlags & kLineJustified);
+  // The last line is justified only with ParFlags 0x40.
+  TWPRTFTextPaint d;
+  d.SetDevice(&metrics, 96, 96);
+  d.SetWordWrap(true);
+  d.SetWindowWidth(200);
+  TParagraph* q = d.FirstParagraph();
+  q->Alignment = kAlignJustify;
+  d.AppendText(q, U"a b c", d.DefaultAttr);
+  d.Reformat();
+  EXPECT_FALSE(q->Line(0).LineFlags & kLineJustified);
+  q->ParFlags |= kParJustifyLastLine;
+  q->MarkDirty();
+  d.Reformat();
+  EXPECT_TRUE(q->Line(0).LineFlags & kLineJustified);
+}
+
+TEST_F(LayoutTest, LineHeights) {
+  // Natural height of 10-point text is 18 with ascent 14.
+  TParagraph* p = Para(U"abc", 200);
+  EXPECT_EQ(p->Line(0).Height, 18);
+  EXPECT_EQ(p->Line(0).Ascent, 14);
+
+  struct Case {
+    std::u32string text;
+    int line_spacing, before, after;
+    int height, ascent;
+  };
+  const std::vector<Case> cases = {
+      {U"    ", 0, 0, 0, 16, 14},         // only spaces: the default height
+      {U"", 0, 0, 0, 16, 14},             // empty line
+      {U"abc", -300, 0, 0, 20, 15},       // exactly 20, ascent up by (18 - 20) / 2 = -1
+      {U"abc", -150, 0, 0, 10, 10},       // 10 high, ascent up by 4
+      {U"abc", 600, 0, 0, 40, 25},        // 40 high, ascent down by 11
+      {U"abc", 150, 0, 0, 18, 14},        // smaller than natural: unchanged
+      {U"abc", 0, 150, 300, 18 + 10 + 20, 14 + 10},
+  };
+  for (const Case& c : cases) {
+    TWPRTFTextPaint d;
+    d.SetDevice(&metrics, 96, 96);
+    TParagraph* q = d.FirstParagraph();
+    q->LineSpacing = c.line_spacing;
+    q->SpaceBefore = c.before;
+    q->SpaceAfter = c.after;
+    d.AppendText(q, c.text, d.DefaultAttr);
+    d.Reformat();
+    EXPECT_EQ(q->Line(0).Height, c.height) << c.line_spacing;
+    EXPECT_EQ(q->Line(0).Ascent, c.ascent) << c.line_spacing;
+  }
+}
+
+TEST_F(LayoutTest, TallestVisibleCharacterGivesTheHeight) {
+  doc.SetWindowWidth(500);
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr big = doc.DefaultAttr;
+  big.PointSize = 20;  // 27 pixels: height 32, ascent 28
+  TCharAttr hidden = big;
+  hidden.PointSize = 40;
+  hidden.CharFlags = kCharHidden;
+  doc.AppendText(p, U"ab", doc.DefaultAttr);
+  doc.AppendText(p, U"c", big);
+  doc.AppendText(p, U"d", hidden);
+  doc.Reformat();
+  EXPECT_EQ(p->Line(0).Height, 32);
+  EXPECT_EQ(p->Line(0).Ascent, 28);
+  EXPECT_EQ(doc.CharWidth(p, 3), 0);  // hidden text takes no room
+  doc.ShowHiddenText = true;
+  EXPECT_EQ(doc.CharWidth(p, 3), 28);
+}
+
+TEST_F(LayoutTest, SuperscriptIsTwoThirdsOfTheSize) {
+  TCharAttr a = doc.DefaultAttr;
+  a.PointSize = 12;
+  a.StyleBits = kStyleSuperscript;
+  EXPECT_EQ(doc.StyleFor(a).Font.PointSize, 8);
+  a.StyleBits = kStyleSuperscript | kStyleSubscript;  // both: subscript is dropped
+  EXPECT_TRUE(doc.StyleFor(a).Superscript);
+  EXPECT_FALSE(doc.StyleFor(a).Subscript);
+  a.StyleBits = 0;
+  doc.SetZooming(150);
+  EXPECT_EQ(doc.StyleFor(a).Font.PointSize, 18);
+  EXPECT_EQ(doc.Header.XPixelsPerInch, 144);
+}
+
+TEST_F(LayoutTest, IndentsInPixels) {
+  TParagraph* p = doc.FirstParagraph();
+  doc.SetWindowWidth(565);  // the page's text width at 96 ppi
+  p->FirstIndent = 720;
+  p->LeftIndent = 1440;
+  p->RightIndent = 720;
+  EXPECT_EQ(doc.LeftIndentPixels(p, 0), 49);
+  EXPECT_EQ(doc.LeftIndentPixels(p, 1), 97);
+  EXPECT_EQ(doc.RightIndentPixels(p), 48);
+  // A border 2 mm from the text adds 113 twips (7 pixels) on both sides.
+  p->BorderFlags[0] = kBorderOn | kBorderBox;
+  p->BorderColor = 0x20;
+  EXPECT_EQ(doc.LeftIndentPixels(p, 1), 104);
+  EXPECT_EQ(doc.RightIndentPixels(p), 55);
+  p->BorderFlags[0] = 0;
+  // Window 100 pixels narrower than the page: the right indent shrinks by 100 (not below 0).
+  doc.SetWindowWidth(465);
+  EXPECT_EQ(doc.RightIndentPixels(p), 0);
+  // Wider: the right indent grows, so lines still end at the page's text width.
+  doc.SetWindowWidth(765);
+  EXPECT_EQ(doc.RightIndentPixels(p), 248);
+  EXPECT_EQ(doc.AvailableWidth(p, 1), 765 - 248 - 97);
+  // A table cell from 1/5 to 3/5 of the row.
+  p->ParFlags = kParTableCell;
+  p->LeftIndent = 0;
+  p->RightIndent = 0;
+  p->CellStart = 51;
+  p->CellWidth = 102;
+  EXPECT_EQ(doc.LeftIndentPixels(p, 0), 8480 / 5 * 96 / 1440 + 1);
+  EXPECT_EQ(doc.RightIndentPixels(p), (8480 - 8480 * 153 / 255) * 96 / 1440);
+}
+
+TEST_F(LayoutTest, WordWrapOffWrapsAtThePageAndIgnoresTheWindow) {
+  doc.SetWordWrap(false);
+  std::u32string words;
+  for (int i = 0; i < 40; ++i) words += U"word ";
+  doc.AppendText(doc.FirstParagraph(), words, doc.DefaultAttr);
+  doc.Reformat();
+  const int lines = doc.FirstParagraph()->LineCount();
+  EXPECT_EQ(doc.LayoutWidth(), 565);
+  doc.SetWindowWidth(100);
+  EXPECT_EQ(doc.FirstParagraph()->LineCount(), lines);
+  doc.SetWordWrap(true);
+  EXPECT_GT(doc.FirstParagraph()->LineCount(), lines);
+}
+
+TEST_F(LayoutTest, CaretAndSelectionStayOnTheirCharacters) {
+  TParagraph* p = Para(U"aaaa bbbb cccc", 50);
+  ASSERT_EQ(p->LineCount(), 3);
+  doc.Caret = {p, 1, 2};     // the third b
+  doc.SelStart = {p, 0, 5};  // end of line 0 = start of line 1
+  doc.SelEnd = {p, 2, 1};
+  doc.SetWindowWidth(500);  // one line now
+  ASSERT_EQ(p->LineCount(), 1);
+  EXPECT_EQ(doc.Caret, (TTextCursor{p, 0, 7}));
+  EXPECT_EQ(doc.SelStart, (TTextCursor{p, 0, 5}));
+  EXPECT_EQ(doc.SelEnd, (TTextCursor{p, 0, 11}));
+  // Back to three lines: the position between two lines stays at the end of the earlier line
+  // for a selection end, and moves to the start of the next line for the caret.
+  doc.Caret = {p, 0, 5};
+  doc.SetWindowWidth(50);
+  EXPECT_EQ(doc.Caret, (TTextCursor{p, 1, 0}));
+  EXPECT_EQ(doc.SelStart, (TTextCursor{p, 0, 5}));
+  EXPECT_EQ(doc.SelEnd, (TTextCursor{p, 2, 1}));
+}
+
+TEST_F(LayoutTest, OnlyDirtyParagraphsAreWrappedAndMetricsAreAskedOnce) {
+  TParagraph* a = doc.FirstParagraph();
+  doc.AppendText(a, U"first paragraph", doc.DefaultAttr);
+  TParagraph* b = doc.NewParagraph(a);
+  doc.AppendText(b, U"second paragraph", doc.DefaultAttr);
+  doc.SetWindowWidth(300);
+  doc.Reformat();
+  std::vector<std::u32string> seen;
+  doc.OnWord = [&](TWPRTFTextPaint&, std::u32string_view w, std::array<int, 8>&, uint8_t&) { seen.emplace_back(w); };
+  const int64_t queries = doc.FontCache().PlatformQueries();
+  const TCharAttr a0 = *doc.AttribPtr(b, 0, 0);
+  doc.ReplaceRange(b, 0, 0, 0, U"x", 1, &a0);
+  EXPECT_FALSE(a->LayoutDirty & kDirtyWrap);
+  doc.Reformat();
+  EXPECT_EQ(seen, (std::vector<std::u32string>{U"xsecond", U"paragraph"}));
+  EXPECT_EQ(doc.FontCache().PlatformQueries(), queries);
+  EXPECT_EQ(b->Line(0).Top, a->Line(0).Height);
+  EXPECT_EQ(doc.DocumentHeight(), 36);
+}
+
+TEST_F(LayoutTest, WordCallbackSetsMarksAndHyphenationPoints) {
+  doc.OnWord = [](TWPRTFTextPaint&, std::u32string_view w, std::array<int, 8>& offsets, uint8_t& flags) {
+    if (w == U"badd") {
+      flags = 2;  // act, flag it
+    } else if (w == U"hyphen") {
+      flags = 4;
+      offsets[0] = 2;
+      offsets[1] = 4;
+    }
+  };
+  TParagraph* p = Para(U"badd hyphen ok1", 500);
+  auto attrs = p->Attrs();
+  EXPECT_EQ(attrs[0].LayoutFlags, kLayoutWordSeen | kLayoutFlaggedWord);
+  EXPECT_EQ(attrs[5].LayoutFlags, kLayoutWordSeen);
+  EXPECT_EQ(attrs[7].LayoutFlags, kLayoutWordSeen | kLayoutHyphenation);
+  EXPECT_EQ(attrs[9].LayoutFlags, kLayoutWordSeen | kLayoutHyphenation);
+  EXPECT_EQ(attrs[12].LayoutFlags, 0);  // "ok": preset flag 1 left alone
+  EXPECT_TRUE(doc.StyleFor(attrs[0]).Mark);
+}
+
+TEST_F(LayoutTest, PlainModeUsesTheDefaultWidthTable) {
+  doc.SetWindowWidth(50);
+  doc.AppendText(doc.FirstParagraph(), U"aaaa bbbb", doc.DefaultAttr);
+  doc.SetAttributeMode(false);
+  doc.ReformatAll();
+  TParagraph* p = doc.FirstParagraph();
+  EXPECT_EQ(doc.CharWidth(p, 0), 8);
+  EXPECT_EQ(Lines(p), (std::vector<std::u32string>{U"aaaa ", U"bbbb"}));
+  EXPECT_EQ(p->Line(0).Height, 16);
+}
+
+}  // namespace
+}  // namespace inkwend
