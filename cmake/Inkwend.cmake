@@ -2,7 +2,10 @@
 
 # Warnings are errors in project code only (not in Qt's moc output or third-party headers).
 # -Wrestrict misfires on std::string concatenation in GCC 12 at -O3 (GCC bug 105651).
-set(INKWEND_WARNINGS -Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-declarations -Wno-restrict)
+set(INKWEND_WARNINGS -Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-declarations)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND INKWEND_WARNINGS -Wno-restrict)
+endif()
 
 # inkwend_engine(name SOURCES ... [DEPS ...]): a static library of engine code, free of Qt.
 function(inkwend_engine name)

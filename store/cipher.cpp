@@ -41,9 +41,10 @@ uint32_t Advance(uint32_t x, size_t n) {
   return x;
 }
 
-// Vector multiplies of 32-bit lanes need SSE4.1 or AVX2; the default clone runs everywhere.
+// Portable form (machines without AVX2, and the tail of a buffer): independent lanes that the
+// compiler can vectorise.
 template <bool kEncrypt>
-__attribute__((target_clones("avx2", "sse4.1", "default"))) void TransformLanes(uint32_t& state, const uint8_t* in, uint8_t* out, size_t size) {
+void TransformLanes(uint32_t& state, const uint8_t* in, uint8_t* out, size_t size) {
   size_t pos = 0;
   if (size >= kLanes) {
     // lane[i] holds the state whose draw enciphers byte pos + i.
