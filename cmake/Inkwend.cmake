@@ -40,7 +40,9 @@ function(inkwend_gtest name)
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE INKWEND_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "TMPDIR=${CMAKE_BINARY_DIR}/testtmp")
+  # Tests never touch the user's home or the system's temporary folder.
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT
+    "TMPDIR=${CMAKE_BINARY_DIR}/testtmp;HOME=${CMAKE_BINARY_DIR}/testtmp/home")
 endfunction()
 
 # inkwend_qtest(name SOURCES ... DEPS ...): a widget test driven like a user, without a display.
