@@ -33,7 +33,7 @@ namespace inkwend::xbase {
 
 // The family a table's version byte belongs to.
 enum class TableKind {
-  kDBase3,        // 0x03, 0x83 and other level-3 bytes
+  kDBase3,        // 0x03, 0x83; also Visual Objects (0x07, 0x87) and unknown bytes
   kDBase4,        // 0x05, 0x7B, 0x8B, 0xCB, 0x43, 0x63, 0x8E
   kFoxBase,       // 0x02, 0xFB
   kFoxPro,        // 0xF5 (FoxPro 2 with memo); 0x03 tables written by FoxPro look like dBase III
