@@ -293,6 +293,9 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
     b.Palette.push_back(TPaletteEntry{data[at], data[at + 1], data[at + 2], 0});
   }
   pos += palette_count * entry_size;
+  // A short palette is filled up with black, so that every index reads the same colour as in
+  // the full palette the encoder writes.
+  if (bpp <= 8) b.Palette.resize(size_t{1} << bpp);
   if (bits_offset >= 0 && static_cast<size_t>(bits_offset) >= pos && static_cast<size_t>(bits_offset) <= data.size()) {
     pos = static_cast<size_t>(bits_offset);
   }

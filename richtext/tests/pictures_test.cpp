@@ -107,7 +107,8 @@ TEST(BitmapCodec, TopDownAndRunLengthBitmaps) {
   TBitmap out;
   std::string error;
   ASSERT_TRUE(DecodeDib(rle, out, error)) << error;
-  EXPECT_EQ(out.Palette.size(), 4u);
+  EXPECT_EQ(out.Palette.size(), 256u);  // filled up behind the four given colours
+  EXPECT_EQ(out.Palette[3].Blue, 30);
   EXPECT_EQ(out.Bits[0], 2);  // top row first
   EXPECT_EQ(out.Bits[1], 3);
   EXPECT_EQ(out.Bits[4], 1);
