@@ -3,6 +3,7 @@
 // or an icon-bearing file, whose first icon is taken.
 #include <QFileInfo>
 #include <QImageReader>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,7 +22,10 @@ constexpr int kMaxPictureSide = 4096;
 
 bool LoadPicture(const std::string& path, inkwend::icons::IconImage* out, std::string* error) {
   if (const auto file = inkwend::icons::IconFile::Open(path); file && file->Count() > 0) {
-    const inkwend::Status status = file->Extract(0, &inkwend::PngDecoderInstance(), out, 256);
+    // At the chosen image's own size, so that the writer scales it only once.
+    inkwend::icons::ImageInfo info;
+    const int side = file->ChosenImage(0, &info) ? std::max(info.width, info.height) : inkwend::icons::kLargeIconSize;
+    const inkwend::Status status = file->Extract(0, &inkwend::PngDecoderInstance(), out, side);
     if (!status.ok()) *error = status.message();
     return status.ok();
   }
