@@ -424,9 +424,7 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
           if (c->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
         }
         if (c->HasShading()) {
-          Put("\\clshdng");
-          PutInt(c->ShadingPercent * 100);
-          Put("\\clcfpat");
+          Put("\\clshdng\\clcfpat");
           PutInt(c->ShadingColors & 0x0F);
           if (c->ShadingPercent != 100) {
             Put("\\clcbpat");

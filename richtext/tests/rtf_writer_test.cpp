@@ -370,7 +370,7 @@ TEST(RtfWriter, TableRow) {
   c->SpaceBefore = c->SpaceAfter = 0;
   EXPECT_EQ(Body(doc),
             "{{\\pard\\trowd\\trgaph0\\trleft0\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\clbrdrl\\brdrs\\clbrdrr\\brdrs\\brdrw20"
-            "\\clshdng2000\\clcfpat2\\clcbpat1\\cellx4223\\cellx8480\\intbl\\sb0\\sl\\sa0" +
+            "\\clshdng\\clcfpat2\\clcbpat1\\cellx4223\\cellx8480\\intbl\\sb0\\sl\\sa0" +
                 kPlain + "x\\cell\n\r\\intbl\\sb100\\sl\\sa200" + kPlain + "y\\cell\\row\n\r}" + kPlain +
                 "after}");
 }
