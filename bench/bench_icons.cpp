@@ -36,14 +36,16 @@ const QString& Library() {
       for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 48; ++x)
           p.argb[static_cast<size_t>(y) * 48 + x] =
-              x + y < 12 ? 0u : 0xFF000000u | static_cast<uint32_t>((i * 37 + x * 5) & 0xFF) << 16 | (y * 5) << 8 | (i & 0xFF);
+              x + y < 12 ? 0u
+                         : 0xFF000000u | static_cast<uint32_t>((i * 37 + x * 5) & 0xFF) << 16 | (y * 5) << 8 |
+                               (i & 0xFF);
       pictures.push_back(std::move(p));
     }
     std::vector<uint8_t> bytes;
     if (!inkwend::icons::BuildIcl(pictures, "bench", &bytes).ok()) return QString();
     const QString file = dir.filePath("bench.icl");
-    std::ofstream(file.toStdString(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file.toStdString(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return file;
   }();
   return path;
@@ -70,7 +72,8 @@ void OpenAndPaintFirstScreen(benchmark::State& state, bool caching) {
     benchmark::DoNotOptimize(shot.cacheKey());
     state.PauseTiming();
     attached = 0;
-    for (int i = 0; i < list.count(); ++i) attached += list.item(i)->data(inkwend::TIconListBox::kIconRole).isValid();
+    for (int i = 0; i < list.count(); ++i)
+      attached += list.item(i)->data(inkwend::TIconListBox::kIconRole).isValid();
     state.ResumeTiming();
   }
   if (caching && attached != 9) state.SkipWithError("the first screen did not paint its cells alone");

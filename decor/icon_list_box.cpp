@@ -160,9 +160,10 @@ void TIconListBox::ResizeToGrid() {
   // frame is still there: leaving it out would cut the last row by a pixel and the list would wrap
   // it into the next column.
   const int chrome = 2 * frameWidth() + 1;
-  const int height = width() < grid_width
-                         ? rows_height + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + chrome
-                         : rows_height + chrome;
+  const int height =
+      width() < grid_width
+          ? rows_height + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + chrome
+          : rows_height + chrome;
   FColumns = FXIcons;
   resize(grid_width, height);
   UpdateGrid();

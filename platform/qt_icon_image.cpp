@@ -10,7 +10,8 @@ namespace inkwend {
 
 bool QtPngDecoder::Decode(const uint8_t* data, size_t size, int max_side, icons::IconImage* out) const {
   if (size > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
-  QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  QByteArray bytes =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, "png");

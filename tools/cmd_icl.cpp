@@ -24,7 +24,8 @@ bool LoadPicture(const std::string& path, inkwend::icons::IconImage* out, std::s
   if (const auto file = inkwend::icons::IconFile::Open(path); file && file->Count() > 0) {
     // At the chosen image's own size, so that the writer scales it only once.
     inkwend::icons::ImageInfo info;
-    const int side = file->ChosenImage(0, &info) ? std::max(info.width, info.height) : inkwend::icons::kLargeIconSize;
+    const int side =
+        file->ChosenImage(0, &info) ? std::max(info.width, info.height) : inkwend::icons::kLargeIconSize;
     const inkwend::Status status = file->Extract(0, &inkwend::PngDecoderInstance(), out, side);
     if (!status.ok()) *error = status.message();
     return status.ok();
@@ -63,7 +64,8 @@ int RunIcl(const std::vector<std::string>& args) {
   const std::string module = QFileInfo(QString::fromStdString(args[1])).completeBaseName().toStdString();
   inkwend::Status status = inkwend::icons::BuildIcl(pictures, module, &bytes);
   if (status.ok())
-    status = inkwend::WriteFileAtomically(args[1], std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    status = inkwend::WriteFileAtomically(
+        args[1], std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   if (!status.ok()) {
     std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
     return 1;

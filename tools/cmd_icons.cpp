@@ -40,8 +40,8 @@ int RunIcons(const std::vector<std::string>& args) {
   char* end = nullptr;
   const long n = std::strtol(args[2].c_str(), &end, 10);
   if (end == args[2].c_str() || *end != '\0' || n < 0 || n >= file->Count()) {
-    std::fprintf(stderr, "inkwend-tool: %s holds %d icons; there is no icon %s\n", args[1].c_str(), file->Count(),
-                 args[2].c_str());
+    std::fprintf(stderr, "inkwend-tool: %s holds %d icons; there is no icon %s\n", args[1].c_str(),
+                 file->Count(), args[2].c_str());
     return 1;
   }
   inkwend::icons::IconImage image;

@@ -72,7 +72,8 @@ std::string ModuleName(const std::string& name) {
 
 }  // namespace
 
-Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& module_name, std::vector<uint8_t>* out) {
+Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& module_name,
+                std::vector<uint8_t>* out) {
   out->clear();
   if (pictures.empty()) return Status::Error("an icon library needs at least one picture");
   if (pictures.size() > static_cast<size_t>(kMaxIclIcons))
@@ -128,9 +129,9 @@ Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& modul
   b.resize(ne + 64, 0);
   b[ne] = 'N';
   b[ne + 1] = 'E';
-  b[ne + 2] = 5;               // linker version
+  b[ne + 2] = 5;                 // linker version
   Set16(&b, ne + 0x0C, 0x8000);  // a library module
-  b[ne + 0x36] = 2;            // Windows
+  b[ne + 0x36] = 2;              // Windows
   Set16(&b, ne + 0x3E, 0x030A);  // Windows 3.10
 
   const size_t table = b.size();

@@ -17,6 +17,7 @@ inline constexpr int kMaxIclIcons = 1800;
 
 // Builds the library in memory. `module_name` names the library inside the file (letters and digits
 // up to 8 characters are kept). A picture that is not square is centred on a transparent square.
-Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& module_name, std::vector<uint8_t>* out);
+Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& module_name,
+                std::vector<uint8_t>* out);
 
 }  // namespace inkwend::icons

@@ -93,7 +93,8 @@ void IconFile::ParseIco() {
   if (!source_->Read(0, 6, head) || Le16(head + 4) == 0) return;
   // One .ICO file is one icon, however many images it holds.
   kind_ = IconFileKind::kIco;
-  groups_.push_back(Group{Location{0, std::min<uint64_t>(source_->size(), 6 + 16ull * Le16(head + 4))}, true});
+  groups_.push_back(
+      Group{Location{0, std::min<uint64_t>(source_->size(), 6 + 16ull * Le16(head + 4))}, true});
 }
 
 void IconFile::ParseExecutable() {
@@ -122,7 +123,8 @@ void IconFile::ParseNe(uint64_t header) {
   const uint64_t table_at = header + table_rel;
   if (table_at >= source_->size()) return;
   std::vector<uint8_t> t;
-  source_->ReadVector(table_at, static_cast<size_t>(std::min<uint64_t>(kMaxNeTable, source_->size() - table_at)), &t);
+  source_->ReadVector(table_at,
+                      static_cast<size_t>(std::min<uint64_t>(kMaxNeTable, source_->size() - table_at)), &t);
   if (t.size() < 2) return;
   const unsigned shift = Le16(t.data());
   if (shift > 31) return;
@@ -143,7 +145,8 @@ void IconFile::ParseNe(uint64_t header) {
     // Each block moves forward through a table of bounded length, so a damaged count cannot loop.
     for (size_t i = 0; i < count && pos + 12 <= t.size(); ++i, pos += 12) {
       const uint8_t* e = t.data() + pos;
-      const Location where{static_cast<uint64_t>(Le16(e)) << shift, static_cast<uint64_t>(Le16(e + 2)) << shift};
+      const Location where{static_cast<uint64_t>(Le16(e)) << shift, static_cast<uint64_t>(Le16(e + 2))
+                                                                        << shift};
       const uint16_t id = Le16(e + 6);
       if (type == (0x8000 | kRtIcon) && (id & 0x8000)) {
         icon_resources_.emplace_back(id & 0x7FFF, where);
@@ -180,9 +183,16 @@ void IconFile::ParsePe(uint64_t header) {
   if (!source_->ReadVector(optional_at, optional_size, &opt) || opt.size() < 2) return;
   size_t dirs_at = 0, count_at = 0;
   switch (Le16(opt.data())) {
-    case 0x10B: count_at = 92; dirs_at = 96; break;   // PE32
-    case 0x20B: count_at = 108; dirs_at = 112; break;  // PE32+
-    default: return;
+    case 0x10B:
+      count_at = 92;
+      dirs_at = 96;
+      break;  // PE32
+    case 0x20B:
+      count_at = 108;
+      dirs_at = 112;
+      break;  // PE32+
+    default:
+      return;
   }
   constexpr size_t kResourceDir = 2;
   if (opt.size() < dirs_at + (kResourceDir + 1) * 8 || Le32(opt.data() + count_at) <= kResourceDir) return;
@@ -219,7 +229,8 @@ void IconFile::ParsePe(uint64_t header) {
     if (!to_offset(static_cast<uint64_t>(root_rva) + rel + 16, 8ull * n, &entries) ||
         !source_->ReadVector(entries.offset, 8 * n, &raw))
       return;
-    for (size_t i = 0; i < n; ++i) out->push_back(Entry{Le32(raw.data() + 8 * i), Le32(raw.data() + 8 * i + 4)});
+    for (size_t i = 0; i < n; ++i)
+      out->push_back(Entry{Le32(raw.data() + 8 * i), Le32(raw.data() + 8 * i + 4)});
   };
   // Follows an entry of the second level to its first language's data.
   auto data_of = [&](const Entry& e, Location* out) {
@@ -272,7 +283,9 @@ std::vector<IconFile::Candidate> IconFile::Candidates(int index) const {
   const Group& group = groups_[static_cast<size_t>(index)];
   std::vector<uint8_t> dir;
   if (group.directory.size == 0 ||
-      !source_->ReadVector(group.directory.offset, static_cast<size_t>(std::min<uint64_t>(group.directory.size, 6 + 16 * 0xFFFFull)), &dir))
+      !source_->ReadVector(group.directory.offset,
+                           static_cast<size_t>(std::min<uint64_t>(group.directory.size, 6 + 16 * 0xFFFFull)),
+                           &dir))
     return out;
   for (const DirEntry& e : ParseDirectory(dir, group.ico)) {
     Candidate c;
@@ -292,7 +305,8 @@ std::vector<IconFile::Candidate> IconFile::Candidates(int index) const {
     c.info = ImageInfo{h.width, h.height, h.bits_per_pixel, h.png};
     out.push_back(c);
   }
-  std::stable_sort(out.begin(), out.end(), [](const Candidate& a, const Candidate& b) { return BetterFit(a.info, b.info); });
+  std::stable_sort(out.begin(), out.end(),
+                   [](const Candidate& a, const Candidate& b) { return BetterFit(a.info, b.info); });
   return out;
 }
 
@@ -311,7 +325,8 @@ std::vector<ImageInfo> IconFile::Images(int index) const {
 
 Status IconFile::Extract(int index, const PngDecoder* png, IconImage* out, int side) const {
   *out = IconImage{};
-  if (index < 0 || index >= Count()) return Status::Error("no icon " + std::to_string(index) + " in this file");
+  if (index < 0 || index >= Count())
+    return Status::Error("no icon " + std::to_string(index) + " in this file");
   Status last = Status::Error("icon " + std::to_string(index) + " holds no readable image");
   std::vector<uint8_t> bytes;
   for (const Candidate& c : Candidates(index)) {

@@ -44,12 +44,16 @@ bool ParseDib(const uint8_t* data, size_t size, DibInfo* d) {
   d->width = w;
   d->height = h2 / 2;
   switch (d->bpp) {
-    case 1: case 4: case 8:
+    case 1:
+    case 4:
+    case 8:
       if (d->compression != kBiRgb) return false;
       d->colours_in_file = clr_used != 0 ? clr_used : (1u << d->bpp);
       if (d->colours_in_file > 256) return false;
       break;
-    case 16: case 24: case 32:
+    case 16:
+    case 24:
+    case 32:
       if (d->compression != kBiRgb && !(d->compression == kBiBitfields && d->bpp != 24)) return false;
       d->colours_in_file = 0;
       break;
@@ -90,7 +94,8 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
     if (pos + 4ull * d.colours_in_file > size) return Status::Error("icon image cut short in its palette");
     for (uint32_t i = 0; i < d.colours_in_file; ++i) {
       const uint8_t* q = data + pos + 4 * i;
-      palette[i] = 0xFF000000u | (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[1]) << 8) | q[0];
+      palette[i] =
+          0xFF000000u | (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[1]) << 8) | q[0];
     }
     pos += 4ull * d.colours_in_file;
   }
@@ -111,12 +116,19 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
     for (int x = 0; x < d.width; ++x) {
       uint32_t px = 0;
       switch (d.bpp) {
-        case 1: px = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
-        case 4: px = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
-        case 8: px = palette[row[x]]; break;
+        case 1:
+          px = palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+          break;
+        case 4:
+          px = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+          break;
+        case 8:
+          px = palette[row[x]];
+          break;
         case 16: {
           const uint32_t v = Le16(row + 2 * x);
-          px = 0xFF000000u | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
+          px =
+              0xFF000000u | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
           break;
         }
         case 24: {
@@ -126,7 +138,8 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
         }
         case 32: {
           const uint32_t v = Le32(row + 4 * x);
-          px = (v & 0xFF000000u) | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
+          px = (v & 0xFF000000u) | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) |
+               Channel(v, masks[2]);
           if ((v >> 24) != 0) any_alpha = true;
           break;
         }
@@ -137,7 +150,8 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
   // The AND mask decides transparency unless a 32-bit image carries real alpha.
   const bool use_mask = !(d.bpp == 32 && any_alpha);
   for (int y = 0; y < d.height; ++y) {
-    const uint8_t* mrow = has_mask ? data + mask_pos + static_cast<uint64_t>(d.height - 1 - y) * mask_stride : nullptr;
+    const uint8_t* mrow =
+        has_mask ? data + mask_pos + static_cast<uint64_t>(d.height - 1 - y) * mask_stride : nullptr;
     for (int x = 0; x < d.width; ++x) {
       uint32_t& px = out->argb[static_cast<size_t>(y) * d.width + x];
       if (!use_mask) continue;
@@ -156,7 +170,8 @@ bool ReadImageHeader(const uint8_t* data, size_t size, ImageHeader* out) {
     // The IHDR chunk must come first: length, "IHDR", width, height, depth, colour type.
     if (size < 26 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
     const uint32_t w = Be32(data + 16), h = Be32(data + 20);
-    if (w == 0 || h == 0 || w > static_cast<uint32_t>(kMaxImageSide) || h > static_cast<uint32_t>(kMaxImageSide))
+    if (w == 0 || h == 0 || w > static_cast<uint32_t>(kMaxImageSide) ||
+        h > static_cast<uint32_t>(kMaxImageSide))
       return false;
     static constexpr int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
     const int type = data[25];

@@ -41,11 +41,23 @@ Bytes MakeDib(const DibSpec& s) {
     for (int x = 0; x < s.width; ++x) {
       const uint32_t v = s.pixel ? s.pixel(x, y) : 0;
       switch (s.bpp) {
-        case 1: row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8)); break;
-        case 4: row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
-        case 8: row[x] = static_cast<uint8_t>(v); break;
-        case 24: row[3 * x] = v & 0xFF; row[3 * x + 1] = (v >> 8) & 0xFF; row[3 * x + 2] = (v >> 16) & 0xFF; break;
-        case 32: for (int k = 0; k < 4; ++k) row[4 * x + k] = (v >> (8 * k)) & 0xFF; break;
+        case 1:
+          row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
+          break;
+        case 4:
+          row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+          break;
+        case 8:
+          row[x] = static_cast<uint8_t>(v);
+          break;
+        case 24:
+          row[3 * x] = v & 0xFF;
+          row[3 * x + 1] = (v >> 8) & 0xFF;
+          row[3 * x + 2] = (v >> 16) & 0xFF;
+          break;
+        case 32:
+          for (int k = 0; k < 4; ++k) row[4 * x + k] = (v >> (8 * k)) & 0xFF;
+          break;
       }
     }
     b.insert(b.end(), row.begin(), row.end());
@@ -231,7 +243,11 @@ Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
     Put32(&r, t);
     Put32(&r, 0);
   }
-  struct Pending { size_t name_slot; const Resource* res; size_t data_slot; };
+  struct Pending {
+    size_t name_slot;
+    const Resource* res;
+    size_t data_slot;
+  };
   std::vector<Pending> pending;
   size_t ti = 0;
   for (auto& [t, list] : by_type) {

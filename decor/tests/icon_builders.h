@@ -19,9 +19,9 @@ struct DibSpec {
   int width = 32;
   int height = 32;
   int bpp = 32;
-  std::vector<uint32_t> palette;             // RGB entries, for bpp <= 8
-  std::function<uint32_t(int, int)> pixel;   // palette index (bpp <= 8) or ARGB value
-  std::function<bool(int, int)> masked;      // AND-mask bit; null: nothing masked
+  std::vector<uint32_t> palette;            // RGB entries, for bpp <= 8
+  std::function<uint32_t(int, int)> pixel;  // palette index (bpp <= 8) or ARGB value
+  std::function<bool(int, int)> masked;     // AND-mask bit; null: nothing masked
 };
 Bytes MakeDib(const DibSpec& spec);
 // A solid opaque image in the given depth (palette of one colour for paletted depths).
@@ -46,9 +46,9 @@ struct GroupEntry {
 Bytes MakeGroup(const std::vector<GroupEntry>& entries);
 
 struct Resource {
-  uint16_t type;       // 3 RT_ICON, 14 RT_GROUP_ICON, anything else
-  uint16_t id = 0;     // used when name is empty
-  std::string name;    // a named resource
+  uint16_t type;     // 3 RT_ICON, 14 RT_GROUP_ICON, anything else
+  uint16_t id = 0;   // used when name is empty
+  std::string name;  // a named resource
   Bytes data;
 };
 // A 16-bit NE file whose resource table holds `resources` (in that order) with alignment `shift`.

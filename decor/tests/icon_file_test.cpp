@@ -26,7 +26,8 @@ class FakePngDecoder : public PngDecoder {
     if (!ReadImageHeader(data, size, &h) || h.width > max_side || size < 37) return false;
     out->width = h.width;
     out->height = h.height;
-    const uint32_t fill = (static_cast<uint32_t>(data[33]) << 24) | (data[34] << 16) | (data[35] << 8) | data[36];
+    const uint32_t fill =
+        (static_cast<uint32_t>(data[33]) << 24) | (data[34] << 16) | (data[35] << 8) | data[36];
     out->argb.assign(static_cast<size_t>(h.width) * h.height, fill);
     return true;
   }
@@ -61,7 +62,11 @@ TEST(ImageDecoder, PalettedAndDirectDepthsWithTheirMasks) {
 }
 
 TEST(ImageDecoder, RealAlphaWinsOverTheMask) {
-  DibSpec s{2, 1, 32, {}, [](int x, int) { return x == 0 ? 0x80102030u : 0x00000000u; },
+  DibSpec s{2,
+            1,
+            32,
+            {},
+            [](int x, int) { return x == 0 ? 0x80102030u : 0x00000000u; },
             [](int, int) { return true; }};
   const Bytes dib = MakeDib(s);
   IconImage img;
@@ -108,14 +113,18 @@ TEST(IcoFile, OneIconWhoseBestFittingImageIsChosen) {
     ImageInfo chosen;
   } cases[] = {
       {"exact size and most colours first",
-       {{16, 16, 32, SolidDib(16, 16, 32, 1)}, {32, 32, 4, SolidDib(32, 32, 4, 2)},
-        {32, 32, 32, SolidDib(32, 32, 32, 3)}, {48, 48, 32, SolidDib(48, 48, 32, 4)}},
+       {{16, 16, 32, SolidDib(16, 16, 32, 1)},
+        {32, 32, 4, SolidDib(32, 32, 4, 2)},
+        {32, 32, 32, SolidDib(32, 32, 32, 3)},
+        {48, 48, 32, SolidDib(48, 48, 32, 4)}},
        {32, 32, 32, false}},
       {"shrinking before enlarging",
        {{16, 16, 32, SolidDib(16, 16, 32, 1)}, {48, 48, 8, SolidDib(48, 48, 8, 2)}},
        {48, 48, 8, false}},
       {"the smallest of the larger ones",
-       {{64, 64, 32, SolidDib(64, 64, 32, 1)}, {48, 48, 8, SolidDib(48, 48, 8, 2)}, {24, 24, 32, SolidDib(24, 24, 32, 3)}},
+       {{64, 64, 32, SolidDib(64, 64, 32, 1)},
+        {48, 48, 8, SolidDib(48, 48, 8, 2)},
+        {24, 24, 32, SolidDib(24, 24, 32, 3)}},
        {48, 48, 8, false}},
       {"the largest of the smaller ones",
        {{16, 16, 32, SolidDib(16, 16, 32, 1)}, {24, 24, 4, SolidDib(24, 24, 4, 2)}},
@@ -169,7 +178,8 @@ TEST(IcoFile, ExtractsAtTheLargeIconSizeKeepingTheAspect) {
 TEST(IcoFile, ADamagedBestImageFallsBackToTheNextOne) {
   Bytes broken = SolidDib(32, 32, 32, 1);
   broken.resize(100);  // header intact, pixels cut
-  IconFile f = FromBytes(testing::MakeIco({{32, 32, 32, broken}, {16, 16, 8, SolidDib(16, 16, 8, 0x00FF00)}}));
+  IconFile f =
+      FromBytes(testing::MakeIco({{32, 32, 32, broken}, {16, 16, 8, SolidDib(16, 16, 8, 0x00FF00)}}));
   IconImage img;
   ASSERT_TRUE(f.Extract(0, nullptr, &img).ok());
   EXPECT_EQ(img.At(0, 0), 0xFF00FF00u);
@@ -315,7 +325,8 @@ TEST(IconFile, HugeSizesAndOffsetsAreRefused) {
       {"NE shift of 65535", ne, [](Bytes* b) { testing::Set16(b, 0x80, 0xFFFF); }, 0},
       {"NE type with 65535 resources", ne, [](Bytes* b) { testing::Set16(b, 0x84, 0xFFFF); }, -1},
       {"PE with 65535 sections", pe, [](Bytes* b) { testing::Set16(b, 0x46, 0xFFFF); }, 0},
-      {"PE resource directory of 2^31", pe, [](Bytes* b) { testing::Set32(b, 0x40 + 24 + 96 + 16, 0x80000000u); }, 0},
+      {"PE resource directory of 2^31", pe,
+       [](Bytes* b) { testing::Set32(b, 0x40 + 24 + 96 + 16, 0x80000000u); }, 0},
   };
   for (const auto& c : cases) {
     Bytes b = c.bytes;

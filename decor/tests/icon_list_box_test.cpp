@@ -23,20 +23,24 @@ class IconListBoxTest : public QObject {
 
   QString Write(const QString& name, const b::Bytes& bytes) {
     const QString path = dir_.filePath(name);
-    std::ofstream(path.toStdString(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path.toStdString(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
   }
   // A library of `n` icons, icon i a solid 32 x 32 image of colour 0x0000i0 + 0x10.
   QString Library(const QString& name, int n) {
     std::vector<b::Resource> res;
     for (int i = 0; i < n; ++i) {
-      res.push_back({14, static_cast<uint16_t>(i + 1), "", b::MakeGroup({{32, 32, 32, static_cast<uint16_t>(i + 1)}})});
-      res.push_back({3, static_cast<uint16_t>(i + 1), "", b::SolidDib(32, 32, 32, static_cast<uint32_t>(0x10 + i))});
+      res.push_back(
+          {14, static_cast<uint16_t>(i + 1), "", b::MakeGroup({{32, 32, 32, static_cast<uint16_t>(i + 1)}})});
+      res.push_back(
+          {3, static_cast<uint16_t>(i + 1), "", b::SolidDib(32, 32, 32, static_cast<uint32_t>(0x10 + i))});
     }
     return Write(name, b::MakeNe(res));
   }
-  static bool Attached(TIconListBox& list, int i) { return list.item(i)->data(TIconListBox::kIconRole).isValid(); }
+  static bool Attached(TIconListBox& list, int i) {
+    return list.item(i)->data(TIconListBox::kIconRole).isValid();
+  }
 
  private slots:
   void initTestCase() { QVERIFY(dir_.isValid()); }
@@ -218,7 +222,8 @@ class IconListBoxTest : public QObject {
     QVERIFY(picture.save(&buffer, "PNG"));
     const b::Bytes png_bytes(png.begin(), png.end());
     TIconListBox list;
-    list.SetFileName(Write("png.ico", b::MakeIco({{16, 16, 8, b::SolidDib(16, 16, 8, 0x00FF00)}, {64, 64, 32, png_bytes}})));
+    list.SetFileName(Write(
+        "png.ico", b::MakeIco({{16, 16, 8, b::SolidDib(16, 16, 8, 0x00FF00)}, {64, 64, 32, png_bytes}})));
     const std::optional<QImage> icon = list.GetIcon(0);
     QVERIFY(icon && !icon->isNull());
     QCOMPARE(icon->size(), QSize(32, 32));
