@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "richtext/model/progress.h"
 #include "richtext/rtf/text_io.h"
 
 namespace inkwend {
@@ -442,6 +444,33 @@ TEST(TextWriter, PlainTextWithClosingZero) {
   TMemoryStream out;
   ASSERT_EQ(doc.SaveToStream(out), kResultOk);
   EXPECT_EQ(out.Bytes(), std::string("a{\xe9\r\n?b\0", 8));
+}
+
+TEST(TextWriter, Utf8OutputKeepsEveryCharacter) {
+  TWPRTFTextIo doc;
+  Para(doc, U"\u03a9\u00e9");
+  TMemoryStream out;
+  TWPTextWriter writer(doc, out);
+  writer.Utf8Output = true;
+  writer.OmitClosingZero = true;
+  ASSERT_EQ(writer.WriteAll(), kResultOk);
+  EXPECT_EQ(out.Bytes(), "\xce\xa9\xc3\xa9");
+}
+
+TEST(RtfWriter, SaveReportsProgressAndClosesItsFrame) {
+  TWPRTFTextIo doc;
+  TParagraph* p = Para(doc, std::u32string(300, U'a'));
+  for (int i = 0; i < 9; ++i) p = Para(doc, std::u32string(300, U'b'), p);
+  std::vector<int> seen;
+  ProgressEvent = [&](int percent) { seen.push_back(percent); };
+  SaveRtf(doc);
+  ProgressEvent = nullptr;
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(seen[0], 10);  // after the first of ten equal paragraphs
+  EXPECT_EQ(seen[seen.size() - 2], 100);
+  EXPECT_EQ(seen.back(), 0);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end() - 1));
+  EXPECT_EQ(TWPProgress::Depth(), 0);
 }
 
 TEST(SaveFormat, AutomaticAndLastFormatChoice) {
