@@ -201,10 +201,10 @@ TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const 
     apply(hl->Bold(), bold);
     apply(hl->Italic(), italic);
     apply(hl->StrikeOut(), strike);
-    if (hl == &HyperlinkTextAttr) {
+    if (hl == &HyperlinkTextAttr && hl->Underline() != TThreeState::tsIgnore) {
       // Double underline marks link text; the link highlight decides how it is underlined.
       dbl = false;
-      underline = hl->Underline() != TThreeState::tsFALSE;
+      underline = hl->Underline() == TThreeState::tsTRUE;
     } else {
       apply(hl->Underline(), underline);
     }
@@ -578,6 +578,8 @@ bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
     pos += b.Length;
     ++line;
   } while (pos < n);
+  // A line break at the very end leaves an empty line after it for the caret.
+  if (n > 0 && text[static_cast<size_t>(n - 1)] == kCharLineBreak) breaks_.push_back(TLineBreak{});
 
   std::vector<int> lengths(breaks_.size());
   for (size_t k = 0; k < breaks_.size(); ++k) lengths[k] = breaks_[k].Length;

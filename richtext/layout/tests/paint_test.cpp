@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "richtext/layout/layout.h"
+#include "richtext/layout/tests/test_devices.h"
+
+namespace inkwend {
+namespace {
+
+using testing::TFixedMetrics;
+using testing::TOp;
+using testing::TRecordingCanvas;
+
+class PaintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    doc.SetDevice(&metrics, 96, 96);
+    doc.SetWordWrap(true);
+    doc.SetWindowWidth(200);
+  }
+  TParagraph* Para(std::u32string_view text, uint8_t alignment = kAlignLeft) {
+    TParagraph* p = doc.FirstParagraph();
+    p->Alignment = alignment;
+    doc.AppendText(p, text, doc.DefaultAttr);
+    doc.Reformat();
+    return p;
+  }
+  std::vector<TOp> PaintText() {
+    canvas.ops.clear();
+    doc.Paint(canvas, {0, 0, 200, 400});
+    return canvas.Of("text");
+  }
+  TFixedMetrics metrics;
+  TWPRTFTextPaint doc;
+  TRecordingCanvas canvas;
+};
+
+TEST_F(PaintTest, AlignmentOffsetsAndBaseline) {
+  // Content 24 pixels in 200 with the line starting at 1: 175 pixels to spare.
+  struct Case {
+    uint8_t alignment;
+    int x;
+  };
+  for (const Case& c : {Case{kAlignLeft, 1}, Case{kAlignCenter, 1 + 87}, Case{kAlignRight, 1 + 175}}) {
+    TWPRTFTextPaint d;
+    d.SetDevice(&metrics, 96, 96);
+    d.SetWordWrap(true);
+    d.SetWindowWidth(200);
+    d.FirstParagraph()->Alignment = c.alignment;
+    d.AppendText(d.FirstParagraph(), U"abc  ", d.DefaultAttr);  // trailing spaces do not count
+    TRecordingCanvas rc;
+    d.Paint(rc, {0, 0, 200, 100});
+    const auto texts = rc.Of("text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].X, c.x);
+    EXPECT_EQ(texts[0].Y, 14);
+  }
+}
+
+TEST_F(PaintTest, JustifiedSpacesAndTabsAdvanceAsLaidOut) {
+  doc.SetWindowWidth(50);
+  Para(U"aa bb cccccc", kAlignJustify);
+  auto texts = PaintText();
+  ASSERT_GE(texts.size(), 1u);
+  EXPECT_EQ(texts[0].Text, U"aa bb ");
+  EXPECT_EQ(texts[0].Advances, (std::vector<int>{8, 8, 15, 8, 8, 4}));
+
+  TWPRTFTextPaint d;
+  d.SetDevice(&metrics, 96, 96);
+  d.AppendText(d.FirstParagraph(), U"a\tb", d.DefaultAttr);
+  TRecordingCanvas rc;
+  d.Paint(rc, {0, 0, 600, 100});
+  texts = rc.Of("text");
+  ASSERT_EQ(texts.size(), 2u);  // the tab is its own run and draws nothing
+  EXPECT_EQ(texts[1].Text, U"b");
+  EXPECT_EQ(texts[1].X, 1 + 32);
+}
+
+TEST_F(PaintTest, RunsHoldAtMostOneHundredCharactersAndControlCodesDrawAsSpaces) {
+  doc.Header.SetPageSize(40000, 15840);  // wide enough for one line of 2000 pixels
+  doc.SetWindowWidth(2500);
+  Para(std::u32string(250, U'x') + U"\n");
+  const auto texts = PaintText();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].Text.size(), 100u);
+  EXPECT_EQ(texts[1].X, 1 + 800);
+  EXPECT_EQ(texts[2].Text.size(), 51u);
+  EXPECT_EQ(texts[2].Text.back(), U' ');
+}
+
+TEST_F(PaintTest, SelectionUsesHighlightColours) {
+  TParagraph* p = Para(U"abc");
+  doc.SelStart = {p, 0, 2};
+  doc.SelEnd = {p, 0, 1};  // either direction
+  const auto texts = PaintText();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].Color, 0x000000u);
+  EXPECT_EQ(texts[1].Text, U"b");
+  EXPECT_EQ(texts[1].Color, doc.HighlightTextColor);
+  bool filled = false;
+  for (const TOp& f : canvas.Of("fill")) filled |= f.Color == doc.HighlightColor && f.Rect == TRect{9, 0, 17, 18};
+  EXPECT_TRUE(filled);
+}
+
+TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr super = doc.DefaultAttr;
+  super.PointSize = 12;
+  super.StyleBits = kStyleSuperscript;
+  TCharAttr big = doc.DefaultAttr;
+  big.PointSize = 40;  // 53 pixels: line height 58, pen 58 / 20 + 1 = 3
+  big.StyleBits = kStyleDoubleUnderline | kStyleBold;
+  big.SetTextColor(2);
+  big.SetBackgroundColor(4);
+  doc.AppendText(p, U"x", super);
+  doc.AppendText(p, U"Y", big);
+  doc.Reformat();
+  ASSERT_EQ(p->Line(0).Height, 58);
+  const auto texts = PaintText();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].Font.PointSize, 8);
+  EXPECT_EQ(texts[0].Y, p->Line(0).Ascent - 58 / 3);
+  // Double underline is link text: the link highlight draws it with a single blue underline.
+  EXPECT_EQ(texts[1].Color, 0x008000u);
+  const auto lines = canvas.Of("line");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].Pen.Width, 3);
+  EXPECT_EQ(lines[0].Pen.Color, 0xFF0000u);
+  // A background other than white is painted opaque.
+  bool yellow = false;
+  for (const TOp& f : canvas.Of("fill")) yellow |= f.Color == 0x00FFFFu;
+  EXPECT_TRUE(yellow);
+  // When the link highlight leaves underlining alone, the double underline shows as two lines;
+  // a single underline as one.
+  doc.HyperlinkTextAttr.SetUnderline(TThreeState::tsIgnore);
+  TCharAttr single = doc.DefaultAttr;
+  single.StyleBits = kStyleUnderline | kStyleItalic;
+  doc.AppendText(p, U"z", single);
+  doc.Reformat();
+  PaintText();
+  EXPECT_EQ(canvas.Of("line").size(), 3u);
+}
+
+TEST_F(PaintTest, ShadedParagraphFillsEvenItsEmptyLine) {
+  TParagraph* p = doc.FirstParagraph();
+  p->ShadingPercent = 100;
+  p->ShadingColors = 0x04;  // yellow pattern at 100 %
+  doc.Reformat();
+  PaintText();
+  bool found = false;
+  for (const TOp& f : canvas.Of("fill")) found |= f.Color == 0x00FFFFu && f.Rect == TRect{1, 0, 200, 16};
+  EXPECT_TRUE(found);
+}
+
+TEST_F(PaintTest, ObjectsPaintIntoTheirRectanglesAndEnterTheHitTable) {
+  TParagraph* p = doc.FirstParagraph();
+  TDocGraphic g;
+  TBitmap bmp;
+  bmp.Width = 2;
+  bmp.Height = 2;
+  bmp.BitsPerPixel = 24;
+  bmp.Bits.assign(static_cast<size_t>(bmp.Stride()) * 2, 0x80);
+  g.Image = bmp;
+  TDocObject* pic = doc.AddObject(std::move(g), 7);
+  pic->Width = 720;  // 48 x 24 pixels
+  pic->Height = 360;
+  TDocObject* empty = doc.AddObject(TDocGraphic{}, 8);
+  empty->Width = 300;
+  empty->Height = 300;
+  TCharAttr anchor = doc.DefaultAttr;
+  anchor.CharFlags = kCharObject;
+  anchor.TagNumber = 7;
+  doc.AppendText(p, U"\x01", anchor);
+  anchor.TagNumber = 8;
+  doc.AppendText(p, U"\x01", anchor);
+  doc.SetWindowWidth(400);
+  doc.Reformat();
+  PaintText();
+  const auto bitmaps = canvas.Of("bitmap");
+  ASSERT_EQ(bitmaps.size(), 1u);
+  const int baseline = p->Line(0).Ascent;
+  EXPECT_EQ(bitmaps[0].Rect, (TRect{1, baseline - 24, 49, baseline}));
+  // No graphic: a crossed box.
+  EXPECT_EQ(canvas.Of("rect").size(), 1u);
+  EXPECT_EQ(canvas.Of("line").size(), 2u);
+  ASSERT_EQ(doc.HitObjects().size(), 2u);
+  EXPECT_EQ(doc.ObjectAt(10, baseline - 5), pic);
+  EXPECT_EQ(doc.ObjectAt(60, baseline - 5), empty);
+
+  // At most 30 objects enter the table; the rest are still painted.
+  anchor.TagNumber = 8;
+  doc.AppendText(p, std::u32string(40, U'\x01'), anchor);
+  doc.SetWindowWidth(5000);
+  PaintText();
+  EXPECT_EQ(doc.HitObjects().size(), 30u);
+  EXPECT_EQ(canvas.Of("rect").size(), 41u);
+}
+
+}  // namespace
+}  // namespace inkwend

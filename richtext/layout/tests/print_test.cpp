@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "richtext/layout/layout.h"
+#include "richtext/layout/tests/test_devices.h"
+
+namespace inkwend {
+namespace {
+
+using testing::TFixedMetrics;
+using testing::TRecordingCanvas;
+
+// A printer at 192 ppi with a printing offset, recording what it was asked.
+class TFakePrinter : public TWPPrintDevice {
+ public:
+  bool BeginJob() override {
+    log += "begin ";
+    return true;
+  }
+  bool NewPage() override {
+    log += "page ";
+    return true;
+  }
+  bool EndJob() override {
+    log += "end";
+    return true;
+  }
+  void AbortJob() override { log += "abort"; }
+  TCanvas& Canvas() override { return canvas; }
+  TTextMetrics& Metrics() override { return metrics; }
+  int XPixelsPerInch() const override { return 192; }
+  int YPixelsPerInch() const override { return 192; }
+  int OffsetX() const override { return 10; }
+  int OffsetY() const override { return 20; }
+  int PrintableWidth() const override { return 1632 - 20; }
+  int PrintableHeight() const override { return 2112 - 40; }
+  std::string log;
+  TRecordingCanvas canvas;
+  TFixedMetrics metrics;
+};
+
+class PrintTest : public ::testing::Test {
+ protected:
+  void SetUp() override { doc.SetDevice(&metrics, 96, 96); }
+  // `count` paragraphs of one 18-pixel line each ("p0", "p1", ...).
+  void Fill(int count) {
+    TParagraph* p = doc.FirstParagraph();
+    for (int i = 0; i < count; ++i) {
+      if (i > 0) p = doc.NewParagraph(p);
+      doc.AppendText(p, U"p" + std::u32string(1, U'0' + static_cast<char32_t>(i)), doc.DefaultAttr);
+    }
+    doc.Reformat();
+  }
+  std::vector<int> PageStarts() {
+    std::vector<int> out;
+    int i = 0;
+    for (TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+      for (int l = 0; l < p->LineCount(); ++l, ++i) {
+        if (p->Line(l).LineFlags & kLinePageStart) out.push_back(i);
+      }
+    }
+    return out;
+  }
+  TFixedMetrics metrics;
+  TWPRTFTextPaint doc;
+};
+
+TEST_F(PrintTest, PagesFillUpToTheTextHeightAndBreakWhereAsked) {
+  Fill(7);
+  EXPECT_EQ(doc.Paginate(40), 4);  // two 18-pixel lines a page
+  EXPECT_EQ(PageStarts(), (std::vector<int>{2, 4, 6}));
+  doc.ParagraphAt(1)->ParFlags |= kParPageBreak;
+  EXPECT_EQ(doc.Paginate(40), 4);
+  EXPECT_EQ(PageStarts(), (std::vector<int>{1, 3, 5}));
+  doc.ParagraphAt(0)->ParFlags |= kParPageBreak;  // nothing before the first line
+  EXPECT_EQ(doc.Paginate(40), 4);
+}
+
+TEST_F(PrintTest, KeptParagraphMovesToTheNextPageWhenItFitsThere) {
+  Fill(2);
+  TParagraph* second = doc.ParagraphAt(1);
+  doc.AppendText(second, U"\nline\nline", doc.DefaultAttr);  // three lines, 54 pixels
+  doc.Reformat();
+  EXPECT_EQ(doc.Paginate(60), 2);  // line 3 does not fit: the page breaks inside the paragraph
+  EXPECT_EQ(PageStarts(), (std::vector<int>{3}));
+  second->ParFlags |= kParKeep;
+  EXPECT_EQ(doc.Paginate(60), 2);
+  EXPECT_EQ(PageStarts(), (std::vector<int>{1}));
+  EXPECT_EQ(doc.Paginate(50), 2);  // too tall for any page: the flag cannot be kept
+  EXPECT_EQ(PageStarts(), (std::vector<int>{2}));
+}
+
+TEST_F(PrintTest, PrintCallsHeaderAndFooterForEveryPageAndRestoresTheScreen) {
+  Fill(3);
+  doc.ParagraphAt(2)->ParFlags |= kParPageBreak;
+  doc.SetWordWrap(true);
+  doc.SetWindowWidth(300);
+  doc.ScrollY = 5;
+  struct Band {
+    int x, y, w, h, page, line;
+  };
+  std::vector<Band> headers, footers;
+  doc.OnPrintHeader = [&](TWPRTFTextPaint&, TCanvas&, int x, int y, int w, int h, int page, int line) {
+    headers.push_back({x, y, w, h, page, line});
+  };
+  doc.OnPrintFooter = [&](TWPRTFTextPaint&, TCanvas&, int x, int y, int w, int h, int page, int line) {
+    footers.push_back({x, y, w, h, page, line});
+  };
+  TFakePrinter printer;
+  ASSERT_TRUE(doc.Print(printer));
+  EXPECT_EQ(printer.log, "begin page end");
+  // Margins 1880 and 1440 twips at 192 ppi are 250 and 192 pixels, less the printing offset.
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_EQ(headers[0].x, 240);
+  EXPECT_EQ(headers[0].y, 0);
+  EXPECT_EQ(headers[0].h, 172);
+  EXPECT_EQ(headers[0].w, 1131);  // 1130.67 rounded
+  EXPECT_EQ(headers[1].page, 2);
+  EXPECT_EQ(headers[1].line, 3);
+  ASSERT_EQ(footers.size(), 2u);
+  EXPECT_EQ(footers[0].y, 172 + 12960 * 192 / 1440);
+  EXPECT_EQ(footers[0].h, 2072 - footers[0].y);
+  // Lines at the printer's resolution (10 points = 27 pixels: line height 32), each page from
+  // the top of the text area.
+  const auto texts = printer.canvas.Of("text");
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].X, 241);
+  EXPECT_EQ(texts[0].Y, 172 + 28);
+  EXPECT_EQ(texts[1].Y, 172 + 32 + 28);
+  EXPECT_EQ(texts[2].Y, 172 + 28);
+  EXPECT_EQ(texts[0].Font.PixelSize, 27);
+  // The screen state is back.
+  EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
+  EXPECT_EQ(doc.FirstParagraph()->Line(0).Height, 18);
+  EXPECT_TRUE(doc.WordWrap());
+  EXPECT_EQ(doc.LayoutWidth(), 300);
+  EXPECT_EQ(doc.ScrollY, 5);
+  EXPECT_FALSE(doc.Printing());
+}
+
+TEST_F(PrintTest, PageRangeAndFailingEvents) {
+  Fill(3);
+  doc.ParagraphAt(1)->ParFlags |= kParPageBreak;
+  doc.ParagraphAt(2)->ParFlags |= kParPageBreak;
+  TFakePrinter printer;
+  ASSERT_TRUE(doc.Print(printer, 2, 2));
+  EXPECT_EQ(printer.log, "begin end");
+  ASSERT_EQ(printer.canvas.Of("text").size(), 1u);
+  EXPECT_EQ(printer.canvas.Of("text")[0].Text, U"p1");
+
+  doc.OnPrintHeader = [](TWPRTFTextPaint&, TCanvas&, int, int, int, int, int page, int) {
+    if (page == 2) throw std::runtime_error("no paper");
+  };
+  TFakePrinter failing;
+  EXPECT_FALSE(doc.Print(failing));
+  EXPECT_EQ(doc.LastPrintError, "no paper");
+  EXPECT_EQ(failing.log, "begin page end");
+  EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
+}
+
+TEST_F(PrintTest, CanvasLinePrintingTakesWhatFits) {
+  Fill(5);
+  TRecordingCanvas canvas;
+  TFixedMetrics printer_metrics;
+  // At 96 ppi every line is 18 high: a box of 40 holds two.
+  int taken = 0;
+  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 0, false, &taken), 2);
+  EXPECT_EQ(taken, 2);
+  EXPECT_TRUE(canvas.ops.empty());  // measuring draws nothing
+  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 2, true), 4);
+  const auto texts = canvas.Of("text");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].Text, U"p2");
+  EXPECT_EQ(texts[0].X, 51);
+  EXPECT_EQ(texts[0].Y, 100 + 14);
+  EXPECT_EQ(texts[1].Y, 100 + 18 + 14);
+  // The last line taken: 0.
+  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 1000, 4, true), 0);
+  // Nothing fits: the first line is returned.
+  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 10, 3, false, &taken), 3);
+  EXPECT_EQ(taken, 0);
+}
+
+}  // namespace
+}  // namespace inkwend
