@@ -268,13 +268,12 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
       error = "unsupported bitmap compression";
       return false;
     }
-    if (header == 40) {
-      if (data.size() < 52) {
-        error = "bitmap header is truncated";
-        return false;
-      }
-      pos = 52;
+    // The masks follow a 40-byte header, or sit inside a longer one.
+    if (data.size() < 52) {
+      error = "bitmap header is truncated";
+      return false;
     }
+    pos = std::max<size_t>(header, 52);
     for (int k = 0; k < 3; ++k) masks[k] = Get32(data, 40 + static_cast<size_t>(k) * 4);
   } else if (compression != 0 && !(compression == 1 && bpp == 8) && !(compression == 2 && bpp == 4)) {
     error = "unsupported bitmap compression";

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
@@ -552,6 +556,35 @@ constexpr std::array<bool, 128> kPlainChar = [] {
   return t;
 }();
 
+// Copies characters that are written as they are (32..126 but \\ { }) as bytes to `dst`,
+// stopping before the first other one; returns how many were copied.
+size_t CopyPlain(const char32_t* src, size_t n, char* dst) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i below = _mm_set1_epi32(31), above = _mm_set1_epi32(127);
+  const __m128i backslash = _mm_set1_epi32('\\'), open = _mm_set1_epi32('{'), close = _mm_set1_epi32('}');
+  auto plain = [&](__m128i v) {
+    const __m128i in_range = _mm_and_si128(_mm_cmpgt_epi32(v, below), _mm_cmplt_epi32(v, above));
+    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, backslash), _mm_cmpeq_epi32(v, open)),
+                                         _mm_cmpeq_epi32(v, close));
+    return _mm_andnot_si128(special, in_range);
+  };
+  for (; i + 8 <= n; i += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 4));
+    if (_mm_movemask_epi8(_mm_and_si128(plain(a), plain(b))) != 0xFFFF) break;
+    const __m128i words = _mm_packs_epi32(a, b);  // every value is below 127
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(words, words));
+  }
+#endif
+  for (; i < n; ++i) {
+    const char32_t c = src[i];
+    if (c >= 128 || !kPlainChar[c]) break;
+    dst[i] = static_cast<char>(c);
+  }
+  return i;
+}
+
 }  // namespace
 
 char* TWPRTFWriter::BuildCharAttr(char* out, const TCharAttr& a) const {
@@ -666,12 +699,9 @@ void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr*
     // Plain characters one byte each, up to the point where the buffer would be handed on.
     const size_t fits = kFlushAt + 1 - PendingLength();  // at least 1: never more than 90 wait
     const size_t stop = std::min(count, i + fits);
-    while (i < stop) {
-      const char32_t c = text[i];
-      if (c >= 128 || !kPlainChar[c]) break;
-      *out++ = static_cast<char>(c);
-      ++i;
-    }
+    const size_t plain = CopyPlain(text + i, stop - i, out);
+    out += plain;
+    i += plain;
     if (i < stop) {
       const char32_t c = text[i++];
       if (c >= 32 && c <= 126) {
