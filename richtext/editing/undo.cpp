@@ -1,0 +1,177 @@
+// Undo and redo, and the bookkeeping every edit goes through: which paragraphs changed (for
+// undo and for repainting only what changed).
+#include <algorithm>
+
+#include "richtext/editing/text_input.h"
+#include "richtext/editing/undo_step.h"
+
+namespace inkwend {
+
+namespace {
+constexpr int kBelowEverything = 1 << 30;
+}
+
+std::vector<TWPRTFTextInput::TParSnapshot> TWPRTFTextInput::Snapshot(int first_index, int count) const {
+  std::vector<TParSnapshot> out;
+  out.reserve(static_cast<size_t>(std::max(count, 0)));
+  TParagraph* p = ParagraphAt(first_index);
+  for (int i = 0; i < count && p; ++i, p = p->Next) {
+    TParSnapshot s;
+    s.Props.CopyPropertiesFrom(*p);
+    s.Text.assign(p->Text().begin(), p->Text().end());
+    if (p->HasAttributes()) s.Attrs.assign(p->Attrs().begin(), p->Attrs().end());
+    s.EndAttr = p->EndAttr;
+    out.push_back(std::move(s));
+  }
+  return out;
+}
+
+void TWPRTFTextInput::Restore(int first_index, int count, const std::vector<TParSnapshot>& pars) {
+  Caret = SelStart = SelEnd = TTextCursor{};
+  TParagraph* old = ParagraphAt(first_index);
+  TParagraph* after = old ? old->Prev : LastParagraph();
+  std::vector<TCharAttr> filled;
+  for (const TParSnapshot& s : pars) {
+    TParagraph* np = NewParagraph(after, std::max<int>(kNewParagraphCapacity, static_cast<int>(s.Text.size()) + 8));
+    np->CopyPropertiesFrom(s.Props);
+    np->EndAttr = s.EndAttr;
+    std::span<const TCharAttr> attrs = s.Attrs;
+    if (np->HasAttributes() && attrs.size() != s.Text.size()) {
+      filled.assign(s.Text.size(), DefaultAttr);
+      attrs = filled;
+    } else if (!np->HasAttributes()) {
+      attrs = {};
+    }
+    AppendText(np, std::span<const char32_t>(s.Text), attrs);
+    np->MarkDirty();
+    after = np;
+  }
+  TParagraph* p = after ? after->Next : FirstParagraph();
+  for (int i = 0; i < count && p; ++i) {
+    TParagraph* next = p->Next;
+    if (FirstParagraph() != LastParagraph()) FreeParagraph(p);
+    p = next;
+  }
+  Caret = TTextCursor{FirstParagraph(), 0, 0};
+}
+
+void TWPRTFTextInput::BeginEdit(TEditKind kind, int first_index, int last_index) {
+  if (last_index < first_index) std::swap(first_index, last_index);
+  pending_count_before_ = ParagraphCount();
+  if (dirty_first_index_ < 0) {
+    height_before_ = DocumentHeight();
+    dirty_first_index_ = first_index;
+    dirty_last_index_ = last_index;
+  } else {
+    dirty_first_index_ = std::min(dirty_first_index_, first_index);
+    dirty_last_index_ = std::max(dirty_last_index_, last_index);
+  }
+  if (kind == TEditKind::Typing && group_open_ && !undo_.empty() && undo_.back()->Kind == TEditKind::Typing &&
+      first_index >= undo_.back()->First && last_index < undo_.back()->First + undo_.back()->Count) {
+    merging_ = true;
+    return;
+  }
+  merging_ = false;
+  pending_ = std::make_unique<TUndoStep>();
+  pending_->Kind = kind;
+  pending_->First = first_index;
+  pending_->Pars = Snapshot(first_index, last_index - first_index + 1);
+  pending_->CaretBefore = GetCaretPosition();
+}
+
+void TWPRTFTextInput::EndEdit() {
+  const int delta = ParagraphCount() - pending_count_before_;
+  if (delta != 0) structure_changed_ = true;
+  if (merging_) {
+    merging_ = false;
+    undo_.back()->Count += delta;
+    undo_.back()->CaretAfter = GetCaretPosition();
+    dirty_last_index_ = std::max(dirty_last_index_, dirty_last_index_ + delta);
+  } else if (pending_) {
+    pending_->Count = static_cast<int>(pending_->Pars.size()) + delta;
+    pending_->CaretAfter = GetCaretPosition();
+    group_open_ = pending_->Kind == TEditKind::Typing;
+    dirty_last_index_ = std::max(dirty_last_index_, pending_->First + pending_->Count - 1);
+    undo_.push_back(std::move(pending_));
+    if (undo_.size() > std::max<size_t>(UndoLimit, 1)) undo_.erase(undo_.begin());
+  }
+  redo_.clear();
+}
+
+void TWPRTFTextInput::Finished(bool changed) {
+  Reformat();
+  if (dirty_first_index_ >= 0) {
+    TParagraph* first = ParagraphAt(dirty_first_index_);
+    if (!first) first = LastParagraph();
+    const int top = first->Line(0).Top;
+    int bottom;
+    if (structure_changed_ || DocumentHeight() != height_before_) {
+      bottom = kBelowEverything;
+    } else {
+      TParagraph* last = ParagraphAt(dirty_last_index_);
+      if (!last) last = LastParagraph();
+      const TTextLine& l = last->Line(last->LineCount() - 1);
+      bottom = l.Top + l.Height;
+    }
+    dirty_top_ = std::min(dirty_top_ <= dirty_bottom_ ? dirty_top_ : top, top);
+    dirty_bottom_ = std::max(dirty_bottom_, bottom);
+  }
+  dirty_first_index_ = -1;
+  structure_changed_ = false;
+  if (changed) Changed();
+}
+
+void TWPRTFTextInput::ResetDirty() {
+  dirty_top_ = 1;
+  dirty_bottom_ = 0;
+}
+
+void TWPRTFTextInput::MarkAllDirty() {
+  dirty_top_ = 0;
+  dirty_bottom_ = kBelowEverything;
+}
+
+void TWPRTFTextInput::ClearUndo() {
+  undo_.clear();
+  redo_.clear();
+  pending_.reset();
+  group_open_ = false;
+  merging_ = false;
+}
+
+bool TWPRTFTextInput::ApplyStep(TUndoStep& step) {
+  if (ReadOnly || !Ready) return false;
+  group_open_ = false;
+  const int count_now = static_cast<int>(step.Pars.size());
+  std::vector<TParSnapshot> current = Snapshot(step.First, step.Count);
+  Restore(step.First, step.Count, step.Pars);
+  step.Pars = std::move(current);
+  step.Count = count_now;
+  std::swap(step.CaretBefore, step.CaretAfter);
+  Modified = true;
+  Reformat();
+  MoveCaretTo(PosAt(step.CaretAfter), false);
+  MarkAllDirty();
+  Changed();
+  return true;
+}
+
+bool TWPRTFTextInput::Undo() {
+  if (undo_.empty() || ReadOnly || !Ready) return false;
+  std::unique_ptr<TUndoStep> step = std::move(undo_.back());
+  undo_.pop_back();
+  ApplyStep(*step);
+  redo_.push_back(std::move(step));
+  return true;
+}
+
+bool TWPRTFTextInput::Redo() {
+  if (redo_.empty() || ReadOnly || !Ready) return false;
+  std::unique_ptr<TUndoStep> step = std::move(redo_.back());
+  redo_.pop_back();
+  ApplyStep(*step);
+  undo_.push_back(std::move(step));
+  return true;
+}
+
+}  // namespace inkwend
