@@ -32,7 +32,9 @@ bool TMemoryStream::Seek(int64_t position) {
 
 std::string TMemoryStream::TakeBytes() {
   pos_ = 0;
-  return std::move(bytes_);
+  std::string out = std::move(bytes_);
+  bytes_.clear();
+  return out;
 }
 
 }  // namespace inkwend

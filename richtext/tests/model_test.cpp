@@ -8,6 +8,7 @@
 #include "richtext/model/charset.h"
 #include "richtext/model/dump.h"
 #include "richtext/model/progress.h"
+#include "richtext/model/stream.h"
 
 namespace inkwend {
 namespace {
@@ -654,6 +655,49 @@ TEST(Progress, FramesReportPercentagesAndCloseWithZero) {
   EXPECT_TRUE(seen.empty());
   ProgressDisabled = false;
   ProgressEvent = nullptr;
+}
+
+// --- header metrics ---
+
+TEST(Header, TextAreaFollowsPageMarginsAndResolution) {
+  TTextHeader h;
+  h.SetMargins(1440, 1440, 720, 720);
+  EXPECT_EQ(h.TextAreaWidth, 9360 * 96 / 1440);
+  EXPECT_EQ(h.TextAreaHeight, (15840 - 1440) * 96 / 1440);
+  h.AddTab(1440, kTabLeft);
+  h.SetResolution(120, 144);
+  EXPECT_EQ(h.TextAreaWidth, 780);
+  EXPECT_EQ(h.TextAreaHeight, 1440);
+  EXPECT_EQ(h.Tabs[0].PixelPosition, 120);
+  h.SetPageSize(11906, 16838);
+  EXPECT_EQ(h.TextAreaWidth, TwipsToPixels(11906 - 2880, 120));
+  EXPECT_EQ(h.RulerScale(), 40);
+  h.Units = TUnits::Centimetre;
+  EXPECT_EQ(h.RulerScale(), 47);
+  EXPECT_EQ(TwipsToPixels(15, 96), 1);  // 1.0 exactly
+  EXPECT_EQ(TwipsToPixels(7, 96), 0);   // 0.47 rounds down
+  EXPECT_EQ(TwipsToPixels(-8, 96), -1); // -0.53 rounds away from zero
+}
+
+// --- streams ---
+
+TEST(MemoryStream, WriteReadSeek) {
+  TMemoryStream s;
+  EXPECT_EQ(s.Write("hello", 5), 5u);
+  EXPECT_TRUE(s.Seek(1));
+  EXPECT_EQ(s.Write("EY", 2), 2u);  // overwrites in the middle
+  EXPECT_EQ(s.Bytes(), "hEYlo");
+  EXPECT_FALSE(s.Seek(6));
+  EXPECT_TRUE(s.Seek(3));
+  char buf[8] = {};
+  EXPECT_EQ(s.Read(buf, sizeof buf), 2u);
+  EXPECT_EQ(std::string(buf, 2), "lo");
+  EXPECT_EQ(s.Read(buf, sizeof buf), 0u);
+  EXPECT_EQ(s.Position(), 5);
+  EXPECT_TRUE(s.Seek(5));
+  EXPECT_EQ(s.Write("!", 1), 1u);
+  EXPECT_EQ(s.TakeBytes(), "hEYlo!");
+  EXPECT_EQ(s.Size(), 0);
 }
 
 // --- text helpers ---
