@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,12 @@ int RunIcl(const std::vector<std::string>& args) {
     std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
     return 1;
   }
+  // The atomic writer keeps files private, as diary entries must be; icon sets are shared artwork.
+  std::error_code ec;
+  std::filesystem::permissions(args[1],
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+                               ec);
   return 0;
 }
 
