@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes to the spell engine as a main dictionary and as a user dictionary:
 // checking, suggesting and adding words must neither crash nor hang on any file.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,25 +13,33 @@
 
 namespace {
 
-std::string ScratchPath(const char* name) {
-  const char* tmp = getenv("TMPDIR");
-  return std::string(tmp && *tmp ? tmp : "/tmp") + "/fuzz_dictionary_" + std::to_string(getpid()) + "_" + name;
-}
+// An anonymous in-memory file holding the input, so that the engine can open it by path
+// (/proc/self/fd/N) without depending on a writable temporary directory.
+class MemoryFile {
+ public:
+  MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz_dictionary", 0)) {
+    if (fd_ >= 0 && (size == 0 || write(fd_, data, size) == static_cast<ssize_t>(size))) path_ = "/proc/self/fd/" + std::to_string(fd_);
+  }
+  ~MemoryFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  const std::string& path() const { return path_; }
 
-bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
-}
+ private:
+  int fd_;
+  std::string path_;
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* const kWords[] = {"cat", "CAR", "cart's", "Zebra", "a5b", "\xe9t\xe9", "mississippi"};
-  const std::string main_path = ScratchPath("main.dct");
-  const std::string user_path = ScratchPath("user.dct");
-  if (!WriteFile(main_path, data, size) || !WriteFile(user_path, data, size)) return 0;
+  const MemoryFile main_file(data, size), user_file(data, size);
+  if (main_file.path().empty() || user_file.path().empty()) std::abort();  // nothing would be tested
+  const std::string& main_path = main_file.path();
+  const std::string& user_path = user_file.path();
   {
     inkwend::TLexivSpell spell;
     spell.SetDictionaryName(main_path);
@@ -40,13 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   {
     inkwend::TLexivSpell spell;
-    spell.SetDictionaryName(ScratchPath("missing.dct"));
+    spell.SetDictionaryName("/nonexistent/inkwend.dct");
     const int16_t number = spell.OpenUserDictionary(user_path);
     for (const char* w : kWords) spell.AddWord(w, number);
     for (const char* w : kWords) spell.CheckWord(w);
     spell.Suggest("zebre");
   }
-  unlink(main_path.c_str());
-  unlink(user_path.c_str());
   return 0;
 }
