@@ -182,6 +182,8 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   // 0 or less); returns the number of pages.
   int Paginate(int page_height = 0);
   int PageCount() const { return page_count_; }
+  // Pages of the last Print job (the screen pagination is restored afterwards).
+  int PrintedPages() const { return printed_pages_; }
   // Running 0-based index of a line, and the line at a running index.
   int LineIndexOf(const TParagraph* par, int line) const;
   bool LineAt(int index, TParagraph*& par, int& line) const;
@@ -246,6 +248,7 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int forced_width_ = 0;
   int document_height_ = 0;
   int page_count_ = 1;
+  int printed_pages_ = 0;
   bool printing_ = false;
   bool in_reformat_ = false;
   std::array<uint16_t, 256> default_widths_{};

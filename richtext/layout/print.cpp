@@ -94,6 +94,7 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
     ScrollY = saved.scroll_y;
   };
   bool ok = true;
+  printed_pages_ = 0;
   try {
     printing_ = true;
     zooming_ = 100;
@@ -151,7 +152,7 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
     }
     if (in_range(page) && OnPrintFooter) OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
   done:
-    page_count_ = page;
+    printed_pages_ = page;
     ok = device.EndJob();
   } catch (const std::exception& e) {
     LastPrintError = e.what();

@@ -1,0 +1,99 @@
+#include "platform/qt_printing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QTemporaryFile>
+#include <cstdio>
+
+namespace inkwend {
+
+TQtPrintDevice::TQtPrintDevice(QPrinter& printer, TQtTextMetrics& metrics) : printer_(printer), metrics_(metrics) {
+  canvas_ = std::make_unique<TQtCanvas>(painter_, metrics_);
+}
+
+bool TQtPrintDevice::BeginJob() {
+  if (!painter_.begin(&printer_)) return false;
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  return true;
+}
+
+bool TQtPrintDevice::NewPage() { return printer_.newPage(); }
+
+bool TQtPrintDevice::EndJob() {
+  if (!painter_.isActive()) return false;
+  return painter_.end() && printer_.printerState() != QPrinter::Error;
+}
+
+void TQtPrintDevice::AbortJob() {
+  printer_.abort();
+  if (painter_.isActive()) painter_.end();
+}
+
+int TQtPrintDevice::XPixelsPerInch() const { return printer_.logicalDpiX(); }
+int TQtPrintDevice::YPixelsPerInch() const { return printer_.logicalDpiY(); }
+
+int TQtPrintDevice::OffsetX() const {
+  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).left() - printer_.paperRect(QPrinter::DevicePixel).left());
+}
+
+int TQtPrintDevice::OffsetY() const {
+  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).top() - printer_.paperRect(QPrinter::DevicePixel).top());
+}
+
+int TQtPrintDevice::PrintableWidth() const { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).width()); }
+int TQtPrintDevice::PrintableHeight() const { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height()); }
+
+void SetPrinterPage(QPrinter& printer, const TTextHeader& header) {
+  const double w = std::max(header.PageWidth, 720) / 1440.0;
+  const double h = std::max(header.PageHeight, 720) / 1440.0;
+  const bool landscape = w > h;
+  const QPageSize size(landscape ? QSizeF(h, w) : QSizeF(w, h), QPageSize::Inch, QString(), QPageSize::ExactMatch);
+  printer.setPageLayout(QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                    QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
+  printer.setFullPage(false);
+}
+
+bool PrintDocument(TWPRTFTextPaint& doc, QPrinter& printer, std::string* error, int first_page, int last_page) {
+  TQtPrintDevice device(printer);
+  if (!doc.Print(device, first_page, last_page)) {
+    if (error) *error = doc.LastPrintError.empty() ? "The printer could not be started." : doc.LastPrintError;
+    return false;
+  }
+  return true;
+}
+
+bool PrintDocumentToPdf(TWPRTFTextPaint& doc, const std::string& path, std::string* error, int resolution) {
+  const QString target = QString::fromStdString(path);
+  const QFileInfo info(target);
+  QTemporaryFile temp(info.absoluteDir().filePath(info.fileName() + ".XXXXXX"));
+  if (!temp.open()) {
+    if (error) *error = "Cannot write into the folder of " + path + ".";
+    return false;
+  }
+  temp.close();
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(temp.fileName());
+  printer.setResolution(resolution);
+  printer.setCreator(QStringLiteral("Inkwend"));
+  SetPrinterPage(printer, doc.Header);
+  doc.LastPrintError.clear();
+  if (!PrintDocument(doc, printer, error)) return false;
+  QFile written(temp.fileName());
+  if (written.size() == 0) {
+    if (error) *error = "Nothing was written to " + path + ".";
+    return false;
+  }
+  // rename() replaces the target in one step.
+  if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
+    if (error) *error = "Cannot replace " + path + ".";
+    return false;
+  }
+  temp.setAutoRemove(false);
+  return true;
+}
+
+}  // namespace inkwend

@@ -1,0 +1,55 @@
+#pragma once
+// Printing a laid-out document through Qt PrintSupport: to any QPrinter (a system printer or
+// "Save as PDF"), or straight to a PDF file. Pages, header and footer events and the restoring
+// of the screen state are the document's own (TWPRTFTextPaint::Print); this side supplies the
+// printer as a TWPPrintDevice.
+#include <QPainter>
+#include <QPrinter>
+#include <memory>
+#include <string>
+
+#include "platform/qt_canvas.h"
+#include "richtext/layout/layout.h"
+
+namespace inkwend {
+
+class TQtPrintDevice : public TWPPrintDevice {
+ public:
+  // The printer stays owned by the caller.
+  explicit TQtPrintDevice(QPrinter& printer, TQtTextMetrics& metrics = SharedTextMetrics());
+  bool BeginJob() override;
+  bool NewPage() override;
+  bool EndJob() override;
+  void AbortJob() override;
+  TCanvas& Canvas() override { return *canvas_; }
+  TTextMetrics& Metrics() override { return metrics_; }
+  int XPixelsPerInch() const override;
+  int YPixelsPerInch() const override;
+  int OffsetX() const override;
+  int OffsetY() const override;
+  int PrintableWidth() const override;
+  int PrintableHeight() const override;
+  QPainter& Painter() { return painter_; }
+
+ private:
+  QPrinter& printer_;
+  TQtTextMetrics& metrics_;
+  QPainter painter_;
+  std::unique_ptr<TQtCanvas> canvas_;
+};
+
+// Sets the printer's paper to the document's page size (twips), with no margins of its own
+// (the document's margins place the text).
+void SetPrinterPage(QPrinter& printer, const TTextHeader& header);
+
+// Prints pages first..last of the document on the printer. False with a message on failure.
+bool PrintDocument(TWPRTFTextPaint& doc, QPrinter& printer, std::string* error = nullptr, int first_page = 0,
+                   int last_page = 0xFFFFFF);
+
+// Prints the whole document into a PDF file on the document's page. The file is written beside
+// the target and renamed over it only when printing succeeded, so a failure leaves an existing
+// file as it was.
+bool PrintDocumentToPdf(TWPRTFTextPaint& doc, const std::string& path, std::string* error = nullptr,
+                        int resolution = 600);
+
+}  // namespace inkwend

@@ -1,0 +1,104 @@
+#include "platform/qt_text_metrics.h"
+
+#include <QFont>
+#include <QString>
+#include <cmath>
+
+namespace inkwend {
+
+namespace {
+
+QString ToQString(std::u32string_view s) {
+  return QString::fromUcs4(reinterpret_cast<const char32_t*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+const QRawFont& TQtTextMetrics::RawFont(const TFontSpec& spec) { return EntryFor(spec).Raw; }
+
+quint32 TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
+  if (c < 32) c = U' ';
+  if (c < 256) {
+    if (!e.LowReady) {
+      char32_t codes[256];
+      for (int i = 0; i < 256; ++i) codes[i] = i < 32 ? U' ' : static_cast<char32_t>(i);
+      // Latin-1 is one UTF-16 unit per character, so the glyphs map one to one.
+      const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(codes, 256));
+      for (int i = 0; i < 256; ++i) e.Low[static_cast<size_t>(i)] = i < g.size() ? g[i] : 0;
+      e.LowReady = true;
+    }
+    return e.Low[c];
+  }
+  auto it = e.High.find(c);
+  if (it != e.High.end()) return it->second;
+  const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+  const quint32 glyph = g.isEmpty() ? 0 : g.front();
+  e.High.emplace(c, glyph);
+  return glyph;
+}
+
+void TQtTextMetrics::Glyphs(const TFontSpec& font, std::span<const char32_t> chars, QList<quint32>& out) {
+  TEntry& e = EntryFor(font);
+  out.clear();
+  out.reserve(static_cast<qsizetype>(chars.size()));
+  for (char32_t c : chars) out.push_back(e.Raw.isValid() ? GlyphOf(e, c) : 0);
+}
+
+TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& spec) {
+  if (last_ && last_->Spec == spec) return *last_;
+  for (auto& e : fonts_) {
+    if (e->Spec == spec) {
+      last_ = e.get();
+      return *last_;
+    }
+  }
+  QFont font(ToQString(spec.Name));
+  font.setPixelSize(std::max(1, spec.PixelSize));
+  font.setBold(spec.Bold);
+  font.setItalic(spec.Italic);
+  font.setStrikeOut(spec.StrikeOut);
+  font.setKerning(false);
+  auto entry = std::make_unique<TEntry>();
+  entry->Spec = spec;
+  entry->Raw = QRawFont::fromFont(font);
+  if (!entry->Raw.isValid()) {
+    QFont fallback;
+    fallback.setPixelSize(std::max(1, spec.PixelSize));
+    fallback.setBold(spec.Bold);
+    fallback.setItalic(spec.Italic);
+    entry->Raw = QRawFont::fromFont(fallback);
+  }
+  fonts_.push_back(std::move(entry));
+  last_ = fonts_.back().get();
+  return *last_;
+}
+
+TFontMetrics TQtTextMetrics::Metrics(const TFontSpec& font) {
+  const QRawFont& raw = RawFont(font);
+  if (!raw.isValid()) return {std::max(1, font.PixelSize * 23 / 20), std::max(1, font.PixelSize * 9 / 10)};
+  const int ascent = static_cast<int>(std::ceil(raw.ascent()));
+  const int descent = static_cast<int>(std::ceil(raw.descent()));
+  const int leading = std::max(0, static_cast<int>(std::lround(raw.leading())));
+  return {ascent + descent + leading, ascent};
+}
+
+void TQtTextMetrics::Advances(const TFontSpec& font, std::span<const char32_t> chars, std::span<int> out) {
+  const QRawFont& raw = RawFont(font);
+  if (!raw.isValid()) {
+    for (size_t i = 0; i < chars.size(); ++i) out[i] = std::max(1, font.PixelSize / 2);
+    return;
+  }
+  QList<quint32> glyphs;
+  Glyphs(font, chars, glyphs);
+  const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances);
+  for (size_t i = 0; i < chars.size(); ++i) {
+    out[i] = i < static_cast<size_t>(advances.size()) ? static_cast<int>(std::lround(advances[static_cast<qsizetype>(i)].x())) : 0;
+  }
+}
+
+TQtTextMetrics& SharedTextMetrics() {
+  static TQtTextMetrics metrics;
+  return metrics;
+}
+
+}  // namespace inkwend

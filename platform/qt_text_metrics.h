@@ -1,0 +1,42 @@
+#pragma once
+// Character metrics of real fonts for the layout engine: fonts are opened once per TFontSpec
+// as QRawFont at the spec's pixel size (fontconfig maps "Arial" and friends to the
+// metric-compatible Liberation fonts), and the canvas draws with the same raw fonts, so that
+// measured and painted advances are the same numbers.
+#include <QRawFont>
+#include <array>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "richtext/layout/metrics.h"
+
+namespace inkwend {
+
+class TQtTextMetrics : public TTextMetrics {
+ public:
+  TFontMetrics Metrics(const TFontSpec& font) override;
+  void Advances(const TFontSpec& font, std::span<const char32_t> chars, std::span<int> out) override;
+  // The raw font of a spec (opened on first use and kept).
+  const QRawFont& RawFont(const TFontSpec& font);
+  // Glyph indexes of characters in a font (kept per font; control codes show as spaces).
+  void Glyphs(const TFontSpec& font, std::span<const char32_t> chars, QList<quint32>& out);
+
+ private:
+  struct TEntry {
+    TFontSpec Spec;
+    QRawFont Raw;
+    bool LowReady = false;
+    std::array<quint32, 256> Low{};
+    std::unordered_map<char32_t, quint32> High;
+  };
+  TEntry& EntryFor(const TFontSpec& font);
+  quint32 GlyphOf(TEntry& e, char32_t c);
+  std::vector<std::unique_ptr<TEntry>> fonts_;
+  TEntry* last_ = nullptr;
+};
+
+// One metrics object for the whole program (fonts are shared by every editor and printout).
+TQtTextMetrics& SharedTextMetrics();
+
+}  // namespace inkwend

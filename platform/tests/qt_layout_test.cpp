@@ -1,0 +1,186 @@
+// The layout engine on real fonts: Qt metrics and canvas, and printing into PDF files that are
+// read back with poppler-utils.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/qt_canvas.h"
+#include "platform/qt_printing.h"
+#include "platform/qt_text_metrics.h"
+#include "richtext/layout/layout.h"
+
+namespace inkwend {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Shell(const std::string& command) {
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  pclose(pipe);
+  return out;
+}
+
+class QtLayoutTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!QCoreApplication::instance()) {
+      static int argc = 1;
+      static char name[] = "platform_layout_test";
+      static char* argv[] = {name, nullptr};
+      app_ = new QGuiApplication(argc, argv);
+    }
+  }
+  void SetUp() override {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/qtlayout-XXXXXX";
+    fs::create_directories(fs::path(templ).parent_path());
+    dir_ = mkdtemp(templ.data());
+    doc.SetDevice(&SharedTextMetrics(), 96, 96);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string File(const std::string& name) const { return (dir_ / name).string(); }
+  static QGuiApplication* app_;
+  fs::path dir_;
+  TWPRTFTextPaint doc;
+};
+QGuiApplication* QtLayoutTest::app_ = nullptr;
+
+TEST_F(QtLayoutTest, RealFontsGiveSensibleMetrics) {
+  TFontSpec arial;
+  arial.Name = U"Arial";
+  arial.PixelSize = 13;
+  const TFontMetrics m = SharedTextMetrics().Metrics(arial);
+  EXPECT_GE(m.Height, 13);
+  EXPECT_LE(m.Height, 18);
+  EXPECT_GT(m.Ascent, 8);
+  int w[3] = {};
+  const char32_t chars[3] = {U'W', U'i', U'\u20AC'};
+  SharedTextMetrics().Advances(arial, chars, w);
+  EXPECT_GT(w[0], w[1]);
+  EXPECT_GT(w[1], 0);
+  EXPECT_GT(w[2], 0);
+  // The engine's cache asks the platform once per font.
+  doc.AppendText(doc.FirstParagraph(), U"Hello world", doc.DefaultAttr);
+  doc.ReformatAll();
+  const int64_t queries = doc.FontCache().PlatformQueries();
+  doc.ReformatAll();
+  EXPECT_EQ(doc.FontCache().PlatformQueries(), queries);
+}
+
+TEST_F(QtLayoutTest, GlyphsLandWhereLayoutPutThem) {
+  doc.SetWordWrap(true);
+  doc.SetWindowWidth(400);
+  TParagraph* p = doc.FirstParagraph();
+  p->Alignment = kAlignRight;
+  doc.AppendText(p, U"MMMMMMMM", doc.DefaultAttr);
+  doc.Reformat();
+  QImage image(400, 40, QImage::Format_RGB32);
+  {
+    QPainter painter(&image);
+    TQtCanvas canvas(painter, SharedTextMetrics());
+    doc.Paint(canvas, {0, 0, 400, 40});
+  }
+  const int width = doc.VisibleWidth(p, 0);
+  const int right = 400;  // right-aligned: the text ends at the layout width
+  int min_x = 400, max_x = -1;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 400; ++x) {
+      if (qGray(image.pixel(x, y)) < 128) {
+        min_x = std::min(min_x, x);
+        max_x = std::max(max_x, x);
+      }
+    }
+  }
+  ASSERT_GE(max_x, 0) << "nothing was drawn";
+  EXPECT_NEAR(min_x, right - width, 3);
+  EXPECT_NEAR(max_x, right - 1, 3);
+}
+
+TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
+  TParagraph* p = doc.FirstParagraph();
+  for (int i = 1; i <= 120; ++i) {
+    if (i > 1) p = doc.NewParagraph(p);
+    doc.AppendText(p, U"Paragraph " + std::u32string(1, U'A' + static_cast<char32_t>((i - 1) % 26)) + U" number " +
+                          [](int v) { std::u32string s; for (char c : std::to_string(v)) s.push_back(static_cast<char32_t>(c)); return s; }(i),
+                   doc.DefaultAttr);
+  }
+  int headers = 0, footers = 0;
+  doc.OnPrintHeader = [&](TWPRTFTextPaint&, TCanvas& canvas, int x, int y, int, int h, int page, int) {
+    ++headers;
+    TFontSpec f;
+    f.Name = U"Arial";
+    f.PixelSize = 12 * 600 / 72;
+    f.Bold = true;
+    canvas.SetFont(f);
+    std::u32string text = U"Header of page ";
+    text.push_back(static_cast<char32_t>(U'0' + page));
+    canvas.DrawText(x, y + h / 2, text, {}, 0);
+  };
+  doc.OnPrintFooter = [&](TWPRTFTextPaint&, TCanvas& canvas, int x, int y, int w, int, int, int) {
+    ++footers;
+    canvas.DrawLine({x, y + 150}, {x + w, y + 150}, TPen{0, 1});
+  };
+  std::string error;
+  ASSERT_TRUE(PrintDocumentToPdf(doc, File("out.pdf"), &error)) << error;
+  const int pages = doc.PrintedPages();
+  EXPECT_GE(pages, 2);
+  EXPECT_EQ(headers, pages);
+  EXPECT_EQ(footers, pages);
+  const std::string info = Shell("pdfinfo " + File("out.pdf"));
+  const size_t at = info.find("Pages:");
+  ASSERT_NE(at, std::string::npos) << info;
+  EXPECT_EQ(std::atoi(info.c_str() + at + 6), pages);
+  EXPECT_NE(info.find("612 x 792 pts"), std::string::npos) << info;
+  const std::string text = Shell("pdftotext -layout " + File("out.pdf") + " -");
+  EXPECT_NE(text.find("Header of page 1"), std::string::npos);
+  EXPECT_NE(text.find("Header of page 2"), std::string::npos);
+  EXPECT_LT(text.find("number 1\n"), text.find("number 120"));
+  // The screen layout is back.
+  EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
+}
+
+TEST_F(QtLayoutTest, PicturesPrintWhereTheyStand) {
+  TBitmap red;
+  red.Width = 4;
+  red.Height = 4;
+  red.BitsPerPixel = 24;
+  red.Bits.assign(static_cast<size_t>(red.Stride()) * 4, 0);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) red.Bits[static_cast<size_t>(y * red.Stride() + x * 3 + 2)] = 0xFF;
+  }
+  TDocGraphic g;
+  g.Image = red;
+  TDocObject* o = doc.AddObject(std::move(g), 3);
+  o->Width = 1440;  // one inch square
+  o->Height = 1440;
+  TCharAttr anchor = doc.DefaultAttr;
+  anchor.CharFlags = kCharObject;
+  anchor.TagNumber = 3;
+  doc.AppendText(doc.FirstParagraph(), U"\x01", anchor);
+  doc.Header.SetMargins(1440, 1440, 1440, 1440);
+  std::string error;
+  ASSERT_TRUE(PrintDocumentToPdf(doc, File("pic.pdf"), &error)) << error;
+  Shell("pdftoppm -r 36 -png -f 1 -l 1 -singlefile " + File("pic.pdf") + " " + File("pic"));
+  QImage page(QString::fromStdString(File("pic.png")));
+  ASSERT_FALSE(page.isNull());
+  // At 36 ppi the inch square starts one inch (36 pixels) from the top left.
+  const QColor inside = page.pixelColor(36 + 18, 36 + 18);
+  EXPECT_GT(inside.red(), 200);
+  EXPECT_LT(inside.green(), 60);
+  const QColor outside = page.pixelColor(36 + 60, 36 + 18);
+  EXPECT_GT(outside.green(), 200);
+}
+
+}  // namespace
+}  // namespace inkwend

@@ -1,0 +1,81 @@
+// inkwend-tool pdf IN.rtf OUT.pdf [--margins INCHES]
+// Lays an RTF document out on its page and prints it into a PDF file, through the same printing
+// code as the editor's Print. Needs no display.
+#include <QGuiApplication>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/qt_printing.h"
+#include "richtext/layout/layout.h"
+#include "richtext/rtf/loader.h"
+#include "tools/command_registry.h"
+
+namespace {
+
+bool ParseInches(const std::string& text, double& out) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  out = std::strtod(text.c_str(), &end);
+  return errno == 0 && end && *end == '\0' && out >= 0 && out < 100;
+}
+
+int RunPdf(const std::vector<std::string>& args) {
+  std::vector<std::string> positional;
+  double margins = -1;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--margins") {
+      if (i + 1 >= args.size() || !ParseInches(args[i + 1], margins)) {
+        std::fprintf(stderr, "inkwend-tool: --margins needs a number of inches, such as 1 or 0.75\n");
+        return 2;
+      }
+      ++i;
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 2) {
+    std::fprintf(stderr, "usage: inkwend-tool pdf IN.rtf OUT.pdf [--margins INCHES]\n");
+    return 2;
+  }
+  // Fonts and PDF output need a GUI application object, not a display.
+  std::unique_ptr<QGuiApplication> app;
+  if (!QCoreApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "inkwend-tool";
+    static char* argv[] = {name, nullptr};
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
+
+  inkwend::TWPRTFTextPaint doc;
+  const int result = inkwend::LoadFromFile(doc, positional[0]);
+  if (result != inkwend::kResultOk && result != inkwend::kResultNothingToWrite) {
+    std::fprintf(stderr, "inkwend-tool: cannot read %s (%s)\n", positional[0].c_str(),
+                 result == inkwend::kResultOutOfMemory ? "out of memory" : "missing or damaged file");
+    return 1;
+  }
+  if (margins >= 0) {
+    const int twips = static_cast<int>(margins * 1440);
+    if (2 * static_cast<int64_t>(twips) >= doc.Header.PageWidth || 2 * static_cast<int64_t>(twips) >= doc.Header.PageHeight) {
+      std::fprintf(stderr, "inkwend-tool: margins of %g inches leave no room on the page\n", margins);
+      return 2;
+    }
+    doc.Header.SetMargins(twips, twips, twips, twips);
+  }
+  std::string error;
+  if (!inkwend::PrintDocumentToPdf(doc, positional[1], &error)) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%d %s\n", doc.PrintedPages(), doc.PrintedPages() == 1 ? "page" : "pages");
+  return 0;
+}
+
+const inkwend::tool::ToolCommand kPdf("pdf", "pdf IN.rtf OUT.pdf [--margins INCHES]", RunPdf);
+
+}  // namespace

@@ -1,0 +1,105 @@
+// inkwend-tool pdf, run as a user would run it; the PDF files are read back with poppler-utils.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int code;
+  std::string out;
+};
+
+Result Shell(const std::string& command) {
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class PdfCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/pdfcmd-XXXXXX";
+    fs::create_directories(fs::path(templ).parent_path());
+    dir_ = mkdtemp(templ.data());
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string File(const std::string& name) const { return (dir_ / name).string(); }
+  void Write(const std::string& name, const std::string& rtf) { std::ofstream(dir_ / name, std::ios::binary) << rtf; }
+  Result Tool(const std::string& args) { return Shell(std::string(INKWEND_TOOL) + " pdf " + args); }
+  int Pages(const std::string& pdf) {
+    const Result r = Shell("pdfinfo " + pdf);
+    const size_t at = r.out.find("Pages:");
+    return at == std::string::npos ? -1 : std::atoi(r.out.c_str() + at + 6);
+  }
+  std::string Text(const std::string& pdf, int page = 0) {
+    std::string pages = page > 0 ? " -f " + std::to_string(page) + " -l " + std::to_string(page) : "";
+    return Shell("pdftotext -layout" + pages + " " + pdf + " -").out;
+  }
+  fs::path dir_;
+};
+
+const char* kHeader = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}";
+
+TEST_F(PdfCommand, PrintsTextInOrderAndBreaksPages) {
+  Write("in.rtf", std::string(kHeader) +
+                      "\\pard\\fs24 First paragraph of the entry.\\par"
+                      "\\pard\\qc\\b Centred bold heading\\b0\\par"
+                      "\\pard\\page After the page break.\\par}");
+  const Result r = Tool(File("in.rtf") + " " + File("out.pdf"));
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "2 pages\n");
+  EXPECT_EQ(Pages(File("out.pdf")), 2);
+  const std::string first = Text(File("out.pdf"), 1);
+  EXPECT_NE(first.find("First paragraph of the entry."), std::string::npos) << first;
+  EXPECT_LT(first.find("First paragraph"), first.find("Centred bold heading"));
+  EXPECT_EQ(first.find("After the page break."), std::string::npos);
+  EXPECT_NE(Text(File("out.pdf"), 2).find("After the page break."), std::string::npos);
+}
+
+TEST_F(PdfCommand, LongDocumentFillsPagesAndMarginsChangeTheCount) {
+  std::string rtf = kHeader;
+  for (int i = 1; i <= 150; ++i) rtf += "\\pard Line number " + std::to_string(i) + " of the long entry.\\par";
+  rtf += "}";
+  Write("long.rtf", rtf);
+  ASSERT_EQ(Tool(File("long.rtf") + " " + File("narrow.pdf") + " --margins 0.5").code, 0);
+  ASSERT_EQ(Tool(File("long.rtf") + " " + File("wide.pdf") + " --margins 2").code, 0);
+  const int narrow = Pages(File("narrow.pdf")), wide = Pages(File("wide.pdf"));
+  EXPECT_GE(narrow, 2);
+  EXPECT_GT(wide, narrow);
+  // Every line once, in order, over all pages.
+  const std::string all = Text(File("narrow.pdf"));
+  size_t at = 0;
+  for (int i = 1; i <= 150; ++i) {
+    const size_t next = all.find("Line number " + std::to_string(i) + " of", at);
+    ASSERT_NE(next, std::string::npos) << i;
+    at = next;
+  }
+  EXPECT_NE(Text(File("narrow.pdf"), narrow).find("Line number 150 "), std::string::npos);
+}
+
+TEST_F(PdfCommand, BadInputIsReportedAndKeepsAnExistingFile) {
+  std::ofstream(dir_ / "old.pdf") << "old";
+  EXPECT_EQ(Tool(File("missing.rtf") + " " + File("old.pdf")).code, 1);
+  Write("in.rtf", std::string(kHeader) + "text\\par}");
+  EXPECT_EQ(Tool(File("in.rtf") + " " + File("old.pdf") + " --margins abc").code, 2);
+  EXPECT_EQ(Tool(File("in.rtf") + " " + File("old.pdf") + " --margins 5").code, 2);  // no room left
+  EXPECT_EQ(Tool(File("in.rtf")).code, 2);
+  std::ifstream in(dir_ / "old.pdf");
+  std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(kept, "old");
+  EXPECT_EQ(Tool(File("in.rtf") + " " + dir_.string() + "/no/such/dir/out.pdf").code, 1);
+}
+
+}  // namespace
