@@ -53,7 +53,7 @@ class TLexivSpell {
 
   // Node reads the last Suggest made; a damaged dictionary is cut short at kSuggestNodeBudget.
   uint64_t LastSuggestNodeReads() const { return last_suggest_reads_; }
-  static constexpr uint64_t kSuggestNodeBudget = 200'000;  // sound dictionaries need < 10'000
+  static constexpr uint64_t kSuggestNodeBudget = 50'000;  // the shipped dictionary needs at most ~6'000
 
   struct Dictionary;  // one dictionary of the chain (defined in the .cpp)
 

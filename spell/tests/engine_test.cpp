@@ -193,3 +193,47 @@ TEST_F(SuggestTest, OneLetterWordsComeOnceForEveryPassAndDictionary) {
 
 }  // namespace
 }  // namespace inkwend
+
+namespace inkwend {
+namespace {
+
+TEST(DamagedDictionary, LoopsWildLinksAndHugeCapacitiesEndQuickly) {
+  using spell::testing::MakeNode;
+  ScratchDir dir;
+  // A run that never ends and links back to itself: every prefix of vowels keeps the phonetic
+  // key, so only the read budget stops the suggestion walk.
+  std::string loops = "X\x1a";
+  spell::DictionaryHeader h;
+  h.nodes_used = 4;
+  h.capacity = 0x7fffffff;
+  h.kind = spell::kKindMain;
+  h.offset = static_cast<int32_t>(loops.size());
+  spell::AppendHeader(loops, h);
+  spell::AppendNode(loops, MakeNode(1, 'A', spell::kEndsWord));
+  spell::AppendNode(loops, MakeNode(1, 'E', spell::kEndsWord));
+  spell::AppendNode(loops, MakeNode(60000, 'I', 0));  // a child far past the end of the file
+  spell::AppendNode(loops, MakeNode(2, 'O', spell::kEndsWord));
+  WriteBytes(dir.File("loops.dct"), loops);
+  TLexivSpell spell;
+  ASSERT_TRUE(spell.OpenDictionary(dir.File("loops.dct")));
+  EXPECT_TRUE(spell.CheckWord("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"));
+  EXPECT_FALSE(spell.CheckWord("ix"));
+  spell.SetMaxSuggestions(5);
+  EXPECT_EQ(spell.Suggest("aeo").size(), 5u);
+  EXPECT_EQ(spell.LastSuggestNodeReads(), TLexivSpell::kSuggestNodeBudget);
+
+  // The same nodes as a user dictionary: additions stay within the file's reach.
+  std::string user = loops;
+  user[loops.find('\x1a') + 1 + 12] = 0;  // kind byte: user
+  WriteBytes(dir.File("user.dct"), user);
+  TLexivSpell other;
+  other.SetDictionaryName(dir.File("none.dct"));
+  const int16_t number = other.OpenUserDictionary(dir.File("user.dct"));
+  ASSERT_GE(number, 2);
+  EXPECT_TRUE(other.AddWord("zebra", number));
+  EXPECT_TRUE(other.CheckWord("zebra"));
+  EXPECT_LT(spell::testing::ReadBytes(dir.File("user.dct")).size(), 1000u);
+}
+
+}  // namespace
+}  // namespace inkwend
