@@ -321,8 +321,24 @@ void TWPRTFTextPaint::PaintObject(TCanvas& canvas, TDocObject* object, const TRe
   if (!drawn) {
     const TPen pen{0x000000, 1};
     canvas.DrawRectangle(rect, pen, TBrush{0xFFFFFF, true});
-    canvas.DrawLine({rect.Left, rect.Top}, {rect.Right - 1, rect.Bottom - 1}, pen);
-    canvas.DrawLine({rect.Left, rect.Bottom - 1}, {rect.Right - 1, rect.Top}, pen);
+    if (!object->FileName.empty()) {
+      // A linked picture that is missing: its name, at the left and vertically centred.
+      TCharAttr a = DefaultAttr;
+      a.StyleBits = 0;
+      a.CharFlags = 0;
+      const TFontSpec font = StyleFor(a).Font;
+      TFontEntry* e = cache_.Entry(font);
+      std::vector<int> adv;
+      for (char32_t c : object->FileName) adv.push_back(cache_.Width(e, c));
+      canvas.SetClip(&rect);
+      canvas.SetFont(font);
+      canvas.DrawText(rect.Left + 2, (rect.Top + rect.Bottom) / 2 + e->Metrics.Ascent - e->Metrics.Height / 2,
+                      object->FileName, adv, 0x000000);
+      canvas.SetClip(nullptr);
+    } else {
+      canvas.DrawLine({rect.Left, rect.Top}, {rect.Right - 1, rect.Bottom - 1}, pen);
+      canvas.DrawLine({rect.Left, rect.Bottom - 1}, {rect.Right - 1, rect.Top}, pen);
+    }
   }
   if (selected) canvas.DrawRectangle(rect, TPen{0x000000, 1}, TBrush{0xFFFFFF, true});
   if (static_cast<int>(hit_objects_.size()) < kMaxHitObjects) hit_objects_.push_back({rect, object});

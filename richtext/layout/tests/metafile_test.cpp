@@ -103,3 +103,22 @@ TEST(MetafileTest, ObjectWithABrokenMetafileIsDrawnAsACrossedBox) {
 
 }  // namespace
 }  // namespace inkwend
+
+namespace inkwend {
+namespace {
+
+TEST(MetafileTest, MissingLinkedPictureShowsItsName) {
+  TWPRTFTextPaint doc;
+  TDocObject* o = doc.AddObject(TDocGraphic{}, 6);
+  o->FileName = U"holiday.bmp";
+  testing::TRecordingCanvas canvas;
+  doc.PaintObject(canvas, o, {10, 10, 110, 50});
+  ASSERT_EQ(canvas.Of("text").size(), 1u);
+  EXPECT_EQ(canvas.Of("text")[0].Text, U"holiday.bmp");
+  EXPECT_EQ(canvas.Of("text")[0].X, 12);
+  EXPECT_EQ(canvas.Of("line").size(), 0u);  // framed, not crossed
+  EXPECT_EQ(canvas.Of("rect").size(), 1u);
+}
+
+}  // namespace
+}  // namespace inkwend
