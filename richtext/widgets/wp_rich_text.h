@@ -1,0 +1,218 @@
+#pragma once
+// TWPRichText: the editor widget in which the user writes an entry. It owns one document with
+// its editing controller (TWPRTFTextInput) and turns keys, mouse, input-method text, scrolling,
+// the clipboard and drag and drop into calls of the controller; it paints through the layout
+// layer with the Qt canvas. The operations carry the names the rest of the program uses
+// (Clear, LoadFromFile, SaveToFile, IsEmpty, SetCaretPosition, FindText, Print, ...).
+//
+//   TWPRichText editor;
+//   editor.OnChange = [&](TWPRichText&) { saveButton->show(); };
+//   editor.Clear();
+//   editor.LoadFromFile("Eraseme.rtf");
+//   editor.SetCaretPosition(0);
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "richtext/editing/text_input.h"
+
+class QMimeData;
+class QPrinter;
+#include <QDialog>
+class QImage;
+
+namespace inkwend {
+
+class TWPRichText : public QAbstractScrollArea {
+ public:
+  explicit TWPRichText(QWidget* parent = nullptr);
+  ~TWPRichText() override;
+
+  // The document with its editing controller.
+  TWPRTFTextInput& Memo() { return *doc_; }
+  const TWPRTFTextInput& Memo() const { return *doc_; }
+
+  // --- properties ---
+  bool ReadOnly() const { return doc_->ReadOnly; }
+  void SetReadOnly(bool on);
+  bool WordWrap() const { return doc_->WordWrap(); }
+  void SetWordWrap(bool on);
+  int Zooming() const { return doc_->Zooming(); }
+  void SetZooming(int percent);  // 0 or less: 100
+  int Resizing() const { return doc_->Resizing(); }
+  void SetResizing(int percent);
+  bool Inserting() const { return doc_->Inserting; }
+  void SetInserting(bool on) { doc_->Inserting = on; }
+  TWPLanguage Language() const { return doc_->Language(); }
+  void SetLanguage(TWPLanguage language) { doc_->SetLanguage(language); }
+  TProtectProps ProtectedProp() const { return doc_->ProtectedProp; }
+  void SetProtectedProp(TProtectProps props) { doc_->ProtectedProp = props; }
+  TCharacterAttr& InsertPointAttr() { return doc_->InsertPointAttr; }
+  TCharacterAttr& AutomaticTextAttr() { return doc_->AutomaticTextAttr; }
+  TCharacterAttr& HyperlinkTextAttr() { return doc_->HyperlinkTextAttr; }
+  TCharacterAttr& ProtectedTextAttr() { return doc_->ProtectedTextAttr; }
+  TWPLoadFormat SaveFormat() const { return doc_->SaveFormat; }
+  void SetSaveFormat(TWPLoadFormat f) { doc_->SaveFormat = f; }
+  TWPLoadFormat LoadFormat() const { return doc_->LoadFormat; }
+  void SetLoadFormat(TWPLoadFormat f) { doc_->LoadFormat = f; }
+  bool WriteBitmapAsDib() const { return doc_->WriteBitmapAsDib; }
+  void SetWriteBitmapAsDib(bool on) { doc_->WriteBitmapAsDib = on; }
+  QString HTMLFilePath() const;
+  void SetHTMLFilePath(const QString& path);
+  // The font and colour new documents start with (Clear takes them).
+  QFont Font() const { return font_; }
+  void SetFont(const QFont& font) { font_ = font; }
+  QColor FontColor() const { return font_color_; }
+  void SetFontColor(const QColor& color) { font_color_ = color; }
+  QColor Color() const { return color_; }
+  void SetColor(const QColor& color);
+  bool DragAndDropSupport = false;
+  bool Modified() const { return doc_->Modified; }
+  void SetModified(bool on) { doc_->Modified = on; }
+  QString FileName() const;
+
+  // --- events ---
+  std::function<void(TWPRichText&)> OnChange;
+  // Veto by returning false.
+  std::function<bool(TWPRichText&)> OnBeforePasteEvent;
+  std::function<bool(TWPRichText&)> OnBeforeCopyEvent;
+  // Selection present, clipboard not empty.
+  std::function<void(TWPRichText&, bool has_selection, bool clipboard_not_empty)> EditStateEvent;
+  std::function<void(TWPRichText&)> CtrlTabPressed;
+  std::function<void(TWPRichText&)> ShiftTabPressed;
+  // A key before the editor handles it; true when it was handled.
+  std::function<bool(TWPRichText&, QKeyEvent*)> OnKeyDown;
+  // Dragging something over the editor: true accepts it. Dropping: the drop.
+  std::function<bool(TWPRichText&, QDragMoveEvent*)> OnDragOver;
+  std::function<void(TWPRichText&, QDropEvent*)> OnDragDrop;
+  // Messages for the user ("no text selected"); a message box when unassigned.
+  std::function<void(TWPRichText&, const QString&)> OnMessage;
+
+  // --- operations ---
+  void Clear();
+  int LoadFromFile(const QString& path);
+  int LoadFromStream(TWPStream& stream);
+  int SaveToFile(const QString& path);
+  int SaveToStream(TWPStream& stream);
+  int SaveSelectionToStream(TWPStream& stream);
+  bool IsEmpty() const { return doc_->IsEmpty(); }
+  void SetCaretPosition(int64_t position);
+  int64_t GetCaretPosition() const { return doc_->GetCaretPosition(); }
+  bool HasSelection() const { return doc_->HasSelection(); }
+  void SelectAll();
+  void DeleteSelection();
+  void HideSelection();
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  void InsertText(const QString& text);
+  // Inserts a picture (0 width or height: from the picture); returns its tag. TWPError
+  // "No object was defined" for an empty graphic.
+  int InsertGraphic(TDocGraphic graphic, int width = 0, int height = 0);
+  int InsertGraphic(const QImage& image, int width = 0, int height = 0);
+  TCharAttr GetCurrentAttr() const { return doc_->GetCurrentAttr(); }
+  void SetCurrentAttr(const TCharAttr& attr);
+  int FontIndexOf(const QString& name);
+  TColorRef PaletteColor(int index) const { return doc_->PaletteColor(index); }
+  void AppendParagraph(const TParagraphDescription& description);
+  void SetPageLayout(int left, int right, int page_height, int page_width, int bottom, int top);
+  void SetParSpacing(int before, int line_spacing, int after);
+  void SetParIndents(int first, int left, int right);
+  void SetParShading(int percent, uint8_t colors);
+  void Reformat();
+  void Changed();
+  void Refresh();
+  void FindDialog();
+  void ReplaceDialog();
+  bool FindText(const QString& text, bool backwards = false);
+  void ReplaceSelection(const QString& text);
+  void AssignHeaderFrom(const TWPRichText& other) { AssignHeaderFrom(other.Memo()); }
+  void AssignHeaderFrom(const TWPRTFText& document);
+  // TWPError "Cannot perform FastAppendText(self)" for itself.
+  void FastAppendText(TWPRichText& other);
+  // Prints every page on the default printer (or the given one). False with LastPrintError.
+  bool Print();
+  bool Print(QPrinter& printer);
+  QString LastPrintError;
+  void Undo();
+  void Redo();
+  // Painting is held back while locked (Refresh does nothing).
+  void LockPaint(bool on) { paint_locked_ = on; }
+
+  // The spell checker's word walk.
+  void SpellRestart(bool from_caret = false) { doc_->WordWalkRestart(from_caret); }
+  QString NextWord();
+  void SelectWord();
+  void ReplaceWord(const QString& text);
+
+  // The clipboard formats offered and taken for rich text.
+  static QStringList RtfMimeTypes();
+
+  // The find dialog while it is open (tests drive it).
+  QDialog* ActiveFindDialog() const { return find_dialog_.data(); }
+
+ protected:
+  bool event(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+  bool focusNextPrevChild(bool next) override;
+
+ private:
+  // After every operation: scroll bars, caret in view, repaint of what changed, edit state.
+  void AfterEdit(bool keep_caret_visible = true);
+  void UpdateScrollBars();
+  void RepaintDirty();
+  void RepaintCaret();
+  void BlinkCaret();
+  void ReportEditState();
+  void TypeText(const QString& text);
+  QMimeData* SelectionMimeData();
+  bool PasteMimeData(const QMimeData* mime);
+  void ShowMessage(const QString& text);
+  void StartDrag();
+  void SelectObjectAt(const TWPRTFTextPaint::THitObject& hit);
+  const TWPRTFTextPaint::THitObject* SelectedObjectHit() const;
+  void OpenFindDialog(bool replace);
+
+  std::unique_ptr<TWPRTFTextInput> doc_;
+  QFont font_;
+  QColor font_color_{Qt::black};
+  QColor color_{Qt::white};
+  QTimer blink_;
+  bool caret_on_ = true;
+  QRect caret_rect_;  // where the caret was last drawn (viewport pixels)
+  bool paint_locked_ = false;
+  bool last_has_selection_ = false;
+
+  // mouse
+  enum class TMouseMode : uint8_t { None, Selecting, PendingDrag, Resizing };
+  TMouseMode mouse_mode_ = TMouseMode::None;
+  QPoint press_point_;
+  bool resize_armed_ = false;  // the pointer is on the corner of the selected object
+  TDocObject* resize_object_ = nullptr;
+  QPoint resize_origin_;
+  bool dragging_out_ = false;
+
+  QPointer<QDialog> find_dialog_;  // deleted when closed
+};
+
+}  // namespace inkwend
