@@ -26,7 +26,7 @@ static void PadTo(Bytes* b, size_t align) {
   while (b->size() % align) b->push_back(0);
 }
 
-Bytes MakeDib(const DibSpec& s) {
+Bytes MakeDib(const DibPlan& s) {
   Bytes b;
   Put32(&b, 40);
   Put32(&b, static_cast<uint32_t>(s.width));
@@ -73,7 +73,7 @@ Bytes MakeDib(const DibSpec& s) {
 }
 
 Bytes SolidDib(int width, int height, int bpp, uint32_t rgb) {
-  DibSpec s{width, height, bpp, {}, nullptr, nullptr};
+  DibPlan s{width, height, bpp, {}, nullptr, nullptr};
   if (bpp <= 8) {
     s.palette = {rgb};
     s.pixel = [](int, int) { return 0u; };

@@ -15,7 +15,7 @@ void Put32(Bytes* b, uint32_t v);
 void Set16(Bytes* b, size_t at, uint16_t v);
 void Set32(Bytes* b, size_t at, uint32_t v);
 
-struct DibSpec {
+struct DibPlan {
   int width = 32;
   int height = 32;
   int bpp = 32;
@@ -23,7 +23,7 @@ struct DibSpec {
   std::function<uint32_t(int, int)> pixel;  // palette index (bpp <= 8) or ARGB value
   std::function<bool(int, int)> masked;     // AND-mask bit; null: nothing masked
 };
-Bytes MakeDib(const DibSpec& spec);
+Bytes MakeDib(const DibPlan& plan);
 // A solid opaque image in the given depth (palette of one colour for paletted depths).
 Bytes SolidDib(int width, int height, int bpp, uint32_t rgb);
 

@@ -12,7 +12,7 @@ namespace inkwend::icons {
 namespace {
 
 using testing::Bytes;
-using testing::DibSpec;
+using testing::DibPlan;
 using testing::GroupEntry;
 using testing::MakeDib;
 using testing::Resource;
@@ -40,7 +40,7 @@ TEST(ImageDecoder, PalettedAndDirectDepthsWithTheirMasks) {
   const uint32_t red = 0xFF0000, blue = 0x0000FF;
   for (int bpp : {1, 4, 8, 24, 32}) {
     SCOPED_TRACE(bpp);
-    DibSpec s{5, 3, bpp, {}, nullptr, [](int x, int y) { return x == 0 && y == 0; }};
+    DibPlan s{5, 3, bpp, {}, nullptr, [](int x, int y) { return x == 0 && y == 0; }};
     if (bpp <= 8) {
       s.palette = {red, blue};
       s.pixel = [](int x, int y) { return static_cast<uint32_t>((x + y) % 2); };
@@ -62,7 +62,7 @@ TEST(ImageDecoder, PalettedAndDirectDepthsWithTheirMasks) {
 }
 
 TEST(ImageDecoder, RealAlphaWinsOverTheMask) {
-  DibSpec s{2,
+  DibPlan s{2,
             1,
             32,
             {},
