@@ -6,9 +6,6 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
@@ -549,41 +546,53 @@ char* AppendInt(char* out, int32_t value) {  // at most 11 bytes
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
-// Characters written as they are: 32..126 except the backslash and the braces.
-constexpr std::array<bool, 128> kPlainChar = [] {
-  std::array<bool, 128> t{};
-  for (int c = 32; c <= 126; ++c) t[static_cast<size_t>(c)] = c != '\\' && c != '{' && c != '}';
-  return t;
-}();
+// How each character below 256 is written: up to 6 bytes, or kSlow for the characters that
+// need more thought (those without a Windows-1252 byte). One table for ordinary text, one for
+// RTF code text, where backslashes and braces stay as they are.
+struct EscapeEntry {
+  char Bytes[7];
+  uint8_t Length;
+};
+static_assert(sizeof(EscapeEntry) == 8, "one 8-byte store per character");
+constexpr uint8_t kSlow = 0xFF;
 
-// Copies characters that are written as they are (32..126 but \\ { }) as bytes to `dst`,
-// stopping before the first other one; returns how many were copied.
-size_t CopyPlain(const char32_t* src, size_t n, char* dst) {
-  size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i below = _mm_set1_epi32(31), above = _mm_set1_epi32(127);
-  const __m128i backslash = _mm_set1_epi32('\\'), open = _mm_set1_epi32('{'), close = _mm_set1_epi32('}');
-  auto plain = [&](__m128i v) {
-    const __m128i in_range = _mm_and_si128(_mm_cmpgt_epi32(v, below), _mm_cmplt_epi32(v, above));
-    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, backslash), _mm_cmpeq_epi32(v, open)),
-                                         _mm_cmpeq_epi32(v, close));
-    return _mm_andnot_si128(special, in_range);
-  };
-  for (; i + 8 <= n; i += 8) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 4));
-    if (_mm_movemask_epi8(_mm_and_si128(plain(a), plain(b))) != 0xFFFF) break;
-    const __m128i words = _mm_packs_epi32(a, b);  // every value is below 127
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(words, words));
+std::array<EscapeEntry, 256> MakeEscapes(bool code) {
+  std::array<EscapeEntry, 256> t{};
+  for (int c = 0; c < 256; ++c) {
+    EscapeEntry& e = t[static_cast<size_t>(c)];
+    auto set = [&](std::string_view text) {
+      std::memcpy(e.Bytes, text.data(), text.size());
+      e.Length = static_cast<uint8_t>(text.size());
+    };
+    if (c >= 32 && c <= 126) {
+      if ((c == '\\' || c == '{' || c == '}') && !code) {
+        const char esc[2] = {'\\', static_cast<char>(c)};
+        set(std::string_view(esc, 2));
+      } else {
+        const char plain = static_cast<char>(c);
+        set(std::string_view(&plain, 1));
+      }
+    } else if (c == '\t') {
+      set("\\tab ");
+    } else if (c == '\n') {
+      set("\\line ");
+    } else if (c <= 3) {
+      e.Length = 0;  // object anchors and never-text codes are not written as text
+    } else {
+      const int b = UnicodeToCp1252(static_cast<char32_t>(c));
+      if (b < 0) {
+        e.Length = kSlow;
+      } else {
+        const char esc[4] = {'\\', '\'', kHexDigits[b >> 4], kHexDigits[b & 15]};
+        set(std::string_view(esc, 4));
+      }
+    }
   }
-#endif
-  for (; i < n; ++i) {
-    const char32_t c = src[i];
-    if (c >= 128 || !kPlainChar[c]) break;
-    dst[i] = static_cast<char>(c);
-  }
-  return i;
+  return t;
 }
+
+const std::array<EscapeEntry, 256> kTextEscapes = MakeEscapes(false);
+const std::array<EscapeEntry, 256> kCodeEscapes = MakeEscapes(true);
 
 }  // namespace
 
@@ -689,35 +698,26 @@ void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
 }
 
 void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* attr) {
-  const bool code = attr && (attr->CharFlags & kCharRtfCode);
   const bool symbol = attr && symbol_run_;
-  // Written straight into the pending buffer: every character adds at most 16 bytes, and the
-  // buffer is handed on once more than 90 bytes wait.
+  const EscapeEntry* table = (attr && (attr->CharFlags & kCharRtfCode) ? kCodeEscapes : kTextEscapes).data();
+  // Written straight into the pending buffer: a character adds at most 16 bytes (8 are stored
+  // for a table entry), and the buffer is handed on once more than 90 bytes wait.
   char* out = PendingEnd();
-  size_t i = 0;
-  while (i < count) {
-    // Plain characters one byte each, up to the point where the buffer would be handed on.
-    const size_t fits = kFlushAt + 1 - PendingLength();  // at least 1: never more than 90 wait
-    const size_t stop = std::min(count, i + fits);
-    const size_t plain = CopyPlain(text + i, stop - i, out);
-    out += plain;
-    i += plain;
-    if (i < stop) {
-      const char32_t c = text[i++];
-      if (c >= 32 && c <= 126) {
-        if (!code) *out++ = '\\';
-        *out++ = static_cast<char>(c);
-      } else if (c == kCharTab) {
-        out = Append(out, "\\tab ");
-      } else if (c == kCharLineBreak) {
-        out = Append(out, "\\line ");
-      } else if (c > 3) {  // 0..3 are object anchors and never-text codes: not written
-        out = EscapeChar(out, c, symbol);
-      }
+  const char* limit = out - PendingLength() + kFlushAt;
+  for (size_t i = 0; i < count; ++i) {
+    const char32_t c = text[i];
+    if (c < 256 && table[c].Length != kSlow) {
+      std::memcpy(out, &table[c], sizeof(EscapeEntry));
+      out += table[c].Length;
+    } else {
+      out = EscapeChar(out, c, symbol);
     }
-    out = Commit(out);
-    if (Failed()) return;
+    if (out > limit) {
+      out = Commit(out);
+      if (Failed()) return;
+    }
   }
+  Commit(out);
 }
 
 void TWPRTFWriter::EndParagraph(TParagraph* par) {
