@@ -1,0 +1,412 @@
+#include "richtext/toolbar/wp_ruler.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace inkwend {
+
+TWPRuler::TWPRuler(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+  QFont f(QStringLiteral("Arial"));
+  f.setPixelSize(9);
+  setFont(f);
+  setMinimumHeight(16);
+}
+
+void TWPRuler::SetUnits(TRulerUnits units) {
+  units_ = units;
+  update();
+}
+void TWPRuler::SetShowNumbers(bool on) {
+  show_numbers_ = on;
+  update();
+}
+void TWPRuler::SetXOffset(int pixels) {
+  if (pixels == x_offset_) return;
+  x_offset_ = pixels;
+  update();
+}
+void TWPRuler::SetBevelInner(TBevel bevel) {
+  bevel_inner_ = bevel;
+  update();
+}
+void TWPRuler::SetBevelOuter(TBevel bevel) {
+  bevel_outer_ = bevel;
+  update();
+}
+void TWPRuler::SetLeftOffset(int pixels) {
+  left_offset_ = pixels;
+  update();
+}
+
+void TWPRuler::SetFormat(const TWPRulerFormat& format) {
+  format_ = format;
+  update();
+}
+
+int TWPRuler::TextWidthTwips() const {
+  return PixelsPerInch() > 0
+             ? static_cast<int>(static_cast<int64_t>(format_.TextWidth) * 1440 / PixelsPerInch())
+             : 0;
+}
+
+bool TWPRuler::Acceptable(int first, int left, int right) const {
+  int right_pos = TextWidthTwips() - right;
+  return left <= right_pos && first <= right_pos;
+}
+
+bool TWPRuler::SetIndents(int first, int left, int right) {
+  int f = first < 0 ? format_.FirstIndent : first;
+  int l = left < 0 ? format_.LeftIndent : left;
+  int r = right < 0 ? format_.RightIndent : right;
+  if (!Acceptable(f, l, r)) return false;
+  format_.FirstIndent = f;
+  format_.LeftIndent = l;
+  format_.RightIndent = r;
+  update();
+  return true;
+}
+
+int TWPRuler::BevelSize() const {
+  return (bevel_outer_ != TBevel::bvNone ? 1 : 0) + (bevel_inner_ != TBevel::bvNone ? 1 : 0);
+}
+
+int TWPRuler::MarkerSize() const {
+  int m = height() / 3;
+  if (m % 2 == 0) ++m;
+  return m < 2 ? 4 : m;
+}
+
+int TWPRuler::UnitStep() const {
+  int ppi = PixelsPerInch();
+  return units_ == TRulerUnits::Inch ? ppi : static_cast<int>(std::lround(ppi * 0.3937007874));
+}
+
+int TWPRuler::MarkerX(int marker) const {
+  auto px = [&](int twips) {
+    return static_cast<int>(static_cast<int64_t>(twips) * std::max(PixelsPerInch(), 0) / 1440);
+  };
+  switch (marker) {
+    case kMarkerFirst:
+      return Origin() + px(format_.FirstIndent);
+    case kMarkerLeft:
+      return Origin() + px(format_.LeftIndent);
+    case kMarkerRight:
+      return Origin() + format_.TextWidth - px(format_.RightIndent);
+    default:
+      return 0;
+  }
+}
+
+// First line: a triangle pointing down at the top. Left: a triangle pointing up at the bottom
+// with a small raised rectangle below it. Right: a triangle pointing up at the bottom, kept on
+// the page when the indent would put it beyond.
+QRect TWPRuler::MarkerRect(int marker) const {
+  int m = MarkerSize(), half = m / 2, b = BevelSize();
+  int tri = half + 1, box = half;
+  int bottom_top = height() - b - 1 - tri - box;
+  int x = MarkerX(marker);
+  switch (marker) {
+    case kMarkerFirst:
+      return QRect(x - half, b, m, tri);
+    case kMarkerLeft:
+      return QRect(x - half, bottom_top, m, tri + box);
+    case kMarkerRight: {
+      int page_end = Origin() + format_.TextWidth;
+      x = std::min(x, page_end);
+      return QRect(x - half, bottom_top, m, tri);
+    }
+    default:
+      return {};
+  }
+}
+
+int TWPRuler::MarkerAt(const QPoint& p) const {
+  for (int marker : {kMarkerRight, kMarkerLeft, kMarkerFirst})
+    if (MarkerRect(marker).adjusted(0, 0, 1, 1).contains(p)) return marker;
+  return 0;
+}
+
+void TWPRuler::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QPalette& pal = palette();
+  const QColor face = pal.color(QPalette::Button), shadow = pal.color(QPalette::Dark), white(Qt::white);
+  const QColor grey =
+      pal.color(QPalette::Disabled, QPalette::WindowText).isValid() ? QColor(128, 128, 128) : shadow;
+  p.fillRect(rect(), face);
+
+  // Bevels.
+  QRect r = rect().adjusted(0, 0, -1, -1);
+  auto bevel = [&](TBevel kind) {
+    if (kind == TBevel::bvNone) return;
+    p.setPen(kind == TBevel::bvRaised ? white : shadow);
+    p.drawLine(r.topLeft(), r.topRight());
+    p.drawLine(r.topLeft(), r.bottomLeft());
+    p.setPen(kind == TBevel::bvRaised ? shadow : white);
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.drawLine(r.topRight(), r.bottomRight());
+    r.adjust(1, 1, -1, -1);
+  };
+  bevel(bevel_outer_);
+  bevel(bevel_inner_);
+
+  const int origin = Origin();
+  const int page_end = origin + format_.TextWidth + 1;
+  const int mid = height() / 2;
+  p.setPen(shadow);
+  p.drawLine(page_end, 2, page_end, height() - 3);
+  p.setPen(white);
+  p.drawLine(page_end + 1, 2, page_end + 1, height() - 3);
+
+  // The text area (a page with margins): inside black, outside grey, ends marked.
+  auto inside = [&](int x) {
+    if (!format_.HasTextArea) return true;
+    return x >= origin + format_.TextAreaLeft && x <= origin + format_.TextAreaRight;
+  };
+  if (format_.HasTextArea) {
+    for (int x : {origin + format_.TextAreaLeft, origin + format_.TextAreaRight}) {
+      p.setPen(white);
+      p.drawLine(x, 2, x, height() - 3);
+      p.setPen(shadow);
+      p.drawLine(x + 1, 2, x + 1, height() - 3);
+    }
+  }
+
+  // The scale.
+  int step = UnitStep();
+  int end = std::min(page_end, width() - 2);
+  QFontMetrics fm(font());
+  if (step > 0) {
+    for (int k = 0;; ++k) {
+      int pos = origin + k * step;
+      if (pos >= end) break;
+      if (pos + step < 0) continue;  // scrolled out on the left
+      if (k > 0) {
+        p.setPen(inside(pos) ? Qt::black : grey);
+        if (show_numbers_) {
+          QString n = QString::number(k);
+          int w = fm.horizontalAdvance(n);
+          p.drawText(pos - w / 2, mid - 6 + fm.ascent() - fm.height() / 2, n);
+        } else {
+          p.drawLine(pos, mid - 3, pos, mid + 3);
+        }
+      }
+      for (int t = 1; t < 10; ++t) {
+        int x = pos + t * step / 10;
+        if (x >= end) break;
+        int len = t == 5 ? 2 : 1;
+        p.setPen(inside(x) ? Qt::black : grey);
+        p.drawLine(x, mid - len, x, mid + len);
+      }
+    }
+  }
+
+  // Tab stops.
+  int s = height() > 15 ? height() / 4 : 4;
+  int ty = height() / 2 - 3;
+  for (int slot = 0; slot < 64; ++slot) {
+    const TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(slot)];
+    uint64_t bit = uint64_t{1} << slot;
+    if (tab.Twips <= 0) continue;
+    if (!format_.ShowAllTabs && !(format_.TabsOfAny & bit)) continue;
+    int tx = format_.TabPixels(slot);
+    if (tx > format_.TextWidth) continue;
+    int x = origin + tx;
+    p.setPen(QPen((format_.TabsOfEvery & bit) ? QColor(Qt::black) : grey, 2));
+    switch (tab.Kind) {
+      case kRulerTabLeft:
+        p.drawLine(x, ty, x, ty + s);
+        p.drawLine(x, ty + s, x + s, ty + s);
+        break;
+      case kRulerTabRight:
+        p.drawLine(x, ty, x, ty + s);
+        p.drawLine(x - s, ty + s, x, ty + s);
+        break;
+      default:  // center and decimal
+        p.drawLine(x, ty, x, ty + s);
+        p.drawLine(x - s, ty + s, x + s, ty + s);
+        if (tab.Kind == kRulerTabDecimal) p.drawPoint(x + 2, ty + 1);
+        break;
+    }
+  }
+
+  // Markers.
+  p.setRenderHint(QPainter::Antialiasing, false);
+  auto triangle = [&](const QRect& box, bool down) {
+    QPolygon poly;
+    if (down)
+      poly << box.topLeft() << box.topRight() << QPoint(box.center().x(), box.bottom());
+    else
+      poly << box.bottomLeft() << box.bottomRight() << QPoint(box.center().x(), box.top());
+    p.setPen(Qt::black);
+    p.setBrush(face);
+    p.drawPolygon(poly);
+  };
+  int m = MarkerSize(), half = m / 2;
+  triangle(MarkerRect(kMarkerFirst), true);
+  QRect left = MarkerRect(kMarkerLeft);
+  triangle(QRect(left.left(), left.top(), m, half + 1), false);
+  QRect box(left.left(), left.top() + half + 1, m - 1, left.height() - half - 2);
+  p.fillRect(box, face);
+  p.setPen(white);
+  p.drawLine(box.topLeft(), box.topRight());
+  p.drawLine(box.topLeft(), box.bottomLeft());
+  p.setPen(Qt::black);
+  p.drawLine(box.bottomLeft(), box.bottomRight());
+  p.drawLine(box.topRight(), box.bottomRight());
+  triangle(MarkerRect(kMarkerRight), false);
+}
+
+int TWPRuler::ToTwips(int pixels) const {
+  return PixelsPerInch() > 0 ? static_cast<int>(static_cast<int64_t>(pixels) * 1440 / PixelsPerInch()) : 0;
+}
+
+int TWPRuler::Snap(int twips) const {
+  if (PixelsPerInch() <= 0) return twips;
+  int g = units_ == TRulerUnits::Inch ? 144 : 141;
+  int t = twips + g / 2 + 1;
+  // Rounded down to a multiple of the grid (towards minus infinity for negative values).
+  int q = t >= 0 ? t / g : -((-t + g - 1) / g);
+  return q * g;
+}
+
+void TWPRuler::Notify(bool changing, int marker) {
+  TWpSelNr kind = kSelRuler;
+  int group = kGroupRuler, number = marker;
+  TWPRulerSelectEvent& event = changing ? WhileSelection : OnSelection;
+  if (event) event(*this, kind, group, number, changing);
+  if (kind != 0 && editor_)
+    editor_->RulerIndents(marker, changing, format_.FirstIndent, format_.LeftIndent, format_.RightIndent);
+}
+
+void TWPRuler::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  if (OnMouseDown) OnMouseDown(*this);
+  QPoint pos = e->position().toPoint();
+  int marker = MarkerAt(pos);
+  if (marker == 0) {
+    ClickTab(pos.x());
+    return;
+  }
+  drag_marker_ = marker;
+  drag_both_ = false;
+  if (marker == kMarkerLeft) {
+    int m = MarkerSize();
+    QRect r = MarkerRect(kMarkerLeft);
+    drag_both_ = pos.y() > r.top() + m / 2 || (e->modifiers() & Qt::ShiftModifier);
+    drag_distance_ = format_.FirstIndent - format_.LeftIndent;
+  }
+  last_x_ = pos.x();
+}
+
+void TWPRuler::mouseMoveEvent(QMouseEvent* e) {
+  QPoint pos = e->position().toPoint();
+  if (drag_marker_ == 0) {
+    // Over a marker the cursor shows that it can be moved sideways.
+    bool over = MarkerAt(pos) != 0;
+    if (over && !cursor_set_) {
+      setCursor(Qt::SizeHorCursor);
+      cursor_set_ = true;
+    } else if (!over && cursor_set_) {
+      unsetCursor();
+      cursor_set_ = false;
+    }
+    return;
+  }
+  last_x_ = pos.x();
+  int t = drag_marker_ == kMarkerRight ? ToTwips(format_.TextWidth + Origin() - pos.x())
+                                       : ToTwips(pos.x() - Origin());
+  t = std::max(0, Snap(t));
+  int first = format_.FirstIndent, left = format_.LeftIndent, right = format_.RightIndent;
+  switch (drag_marker_) {
+    case kMarkerRight:
+      right = t;
+      break;
+    case kMarkerFirst:
+      first = t;
+      break;
+    case kMarkerLeft:
+      left = t;
+      if (drag_both_) first = std::max(0, t + drag_distance_);
+      break;
+  }
+  if (first == format_.FirstIndent && left == format_.LeftIndent && right == format_.RightIndent) return;
+  if (!Acceptable(first, left, right)) return;  // markers may not cross
+  format_.FirstIndent = first;
+  format_.LeftIndent = left;
+  format_.RightIndent = right;
+  update();
+  try {
+    Notify(true, drag_marker_);
+  } catch (...) {
+    EndDrag();
+  }
+}
+
+void TWPRuler::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton || drag_marker_ == 0) return;
+  int marker = drag_marker_;
+  try {
+    Notify(false, marker);
+  } catch (...) {
+  }
+  EndDrag();
+}
+
+void TWPRuler::EndDrag() {
+  drag_marker_ = 0;
+  update(QRect(last_x_ - 20, 0, 40, height()));
+  update();
+}
+
+void TWPRuler::leaveEvent(QEvent* e) {
+  if (cursor_set_ && drag_marker_ == 0) {
+    unsetCursor();
+    cursor_set_ = false;
+  }
+  QWidget::leaveEvent(e);
+}
+
+void TWPRuler::ClickTab(int x) {
+  if (PixelsPerInch() <= 0) return;
+  int origin = Origin();
+  if (format_.HasTextArea && (x < origin + format_.TextAreaLeft || x > origin + format_.TextAreaRight))
+    return;
+  int t = ToTwips(x - origin);
+  if (t <= 0 || t >= TextWidthTwips()) return;
+  int found = -1;
+  for (int slot = 0; slot < 64; ++slot) {
+    uint64_t bit = uint64_t{1} << slot;
+    const TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(slot)];
+    if (tab.Twips <= 0 || !(format_.TabsOfAny & bit)) continue;
+    if (std::abs(origin + format_.TabPixels(slot) - x) <= 4) {
+      found = slot;
+      break;
+    }
+  }
+  uint64_t changed = 0;
+  if (found < 0) {
+    int slot = -1;
+    for (int i = 0; i < 64 && slot < 0; ++i)
+      if (format_.Tabs[static_cast<size_t>(i)].Twips <= 0) slot = i;
+    if (slot < 0) return;  // all 64 stops in use
+    uint8_t kind = new_tab_kind_ == TTabKind::tkAll ? kRulerTabLeft : static_cast<uint8_t>(new_tab_kind_);
+    format_.Tabs[static_cast<size_t>(slot)] = {t, kind};
+    changed = uint64_t{1} << slot;
+  } else if (new_tab_kind_ == TTabKind::tkAll) {
+    TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(found)];
+    if (tab.Kind >= kRulerTabDecimal) return;  // a decimal tab stays decimal
+    ++tab.Kind;
+    changed = uint64_t{1} << found;
+  } else {
+    return;
+  }
+  format_.TabsOfAny |= changed;
+  format_.TabsOfEvery |= changed;
+  if (OnTabChange) OnTabChange(*this, changed);
+  if (editor_) editor_->RulerTabs(changed, format_);
+  update();
+}
+
+}  // namespace inkwend
