@@ -1,8 +1,6 @@
 #include "richtext/model/charset.h"
 
-#include <algorithm>
 #include <array>
-#include <utility>
 
 namespace inkwend {
 
@@ -23,16 +21,15 @@ char32_t Cp1252ToUnicode(uint8_t byte) {
 
 int UnicodeToCp1252(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
-  if (c > 0x2122) return -1;
-  // The 32 characters of 0x80..0x9F sorted by code point, for a binary search.
-  static const std::array<std::pair<char32_t, uint8_t>, 32> kSorted = [] {
-    std::array<std::pair<char32_t, uint8_t>, 32> t{};
-    for (size_t i = 0; i < 32; ++i) t[i] = {kHigh[i], static_cast<uint8_t>(0x80 + i)};
-    std::sort(t.begin(), t.end());
+  // The characters of 0x80..0x9F all lie below U+2123: one table lookup for them.
+  static const std::array<uint8_t, 0x2123> kReverse = [] {
+    std::array<uint8_t, 0x2123> t{};
+    for (size_t i = 0; i < 32; ++i) t[kHigh[i]] = static_cast<uint8_t>(0x80 + i);
     return t;
   }();
-  const auto it = std::lower_bound(kSorted.begin(), kSorted.end(), std::pair<char32_t, uint8_t>{c, 0});
-  return it != kSorted.end() && it->first == c ? it->second : -1;
+  if (c >= kReverse.size()) return -1;
+  const uint8_t b = kReverse[c];
+  return b != 0 ? b : -1;
 }
 
 std::string ToUtf8(std::u32string_view text) {
