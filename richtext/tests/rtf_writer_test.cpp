@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
+#include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
 #include "richtext/rtf/text_io.h"
 
@@ -494,6 +497,130 @@ TEST(SaveFormat, HtmlIsRefused) {
   TMemoryStream out;
   EXPECT_EQ(doc.SaveToStream(out), kResultNothingToWrite);
   EXPECT_TRUE(out.Bytes().empty());
+}
+
+}  // namespace
+}  // namespace inkwend
+
+namespace inkwend {
+namespace {
+
+// An independent reading of the writer's output for the properties every entry file must have:
+// groups balance and never close the document early, no raw control bytes appear inside text,
+// and the characters come back in order (escapes, \tab, \line, \uN? and paragraph ends decoded).
+struct Decoded {
+  bool balanced = true;
+  std::u32string text;  // paragraphs separated by U'\r'
+};
+
+Decoded DecodeWriterOutput(const std::string& rtf) {
+  Decoded d;
+  int depth = 0;
+  size_t i = 0;
+  while (i < rtf.size()) {
+    const char c = rtf[i];
+    if (c == '{') {
+      ++depth;
+      ++i;
+    } else if (c == '}') {
+      if (--depth < 0 || (depth == 0 && i + 1 != rtf.size())) d.balanced = false;
+      ++i;
+    } else if (c == '\r' || c == '\n') {
+      ++i;
+    } else if (c == '\\') {
+      const char n = rtf[i + 1];
+      if (n == '\\' || n == '{' || n == '}') {
+        d.text += static_cast<char32_t>(n);
+        i += 2;
+      } else if (n == '\'') {
+        d.text += Cp1252ToUnicode(static_cast<uint8_t>(std::stoi(rtf.substr(i + 2, 2), nullptr, 16)));
+        i += 4;
+      } else {
+        size_t j = i + 1;
+        while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j]))) ++j;
+        const std::string word = rtf.substr(i + 1, j - i - 1);
+        size_t k = j;
+        if (k < rtf.size() && (rtf[k] == '-' || std::isdigit(static_cast<unsigned char>(rtf[k])))) ++k;
+        while (k < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[k]))) ++k;
+        const std::string number = rtf.substr(j, k - j);
+        if (k < rtf.size() && rtf[k] == ' ') ++k;
+        if (word == "tab") d.text += U'\t';
+        if (word == "line") d.text += U'\n';
+        if (word == "par") d.text += U'\r';
+        if (word == "u") {
+          d.text += static_cast<char32_t>(static_cast<uint16_t>(std::stoi(number)));
+          if (k < rtf.size() && rtf[k] == '?') ++k;
+        }
+        // Only the body carries text: skip the font and colour tables.
+        if (word == "fonttbl" || word == "colortbl") {
+          for (int inner = 1; k < rtf.size() && inner > 0; ++k) inner += rtf[k] == '{' ? 1 : rtf[k] == '}' ? -1 : 0;
+          --depth;
+        }
+        i = k;
+      }
+    } else {
+      if (static_cast<unsigned char>(c) < 32) d.balanced = false;
+      d.text += static_cast<unsigned char>(c);
+      ++i;
+    }
+  }
+  if (depth != 0) d.balanced = false;
+  return d;
+}
+
+std::u32string JoinSurrogates(const std::u32string& s) {
+  std::u32string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] >= 0xD800 && s[i] < 0xDC00 && i + 1 < s.size()) {
+      out += 0x10000 + ((s[i] - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+TEST(RtfWriter, RandomDocumentsKeepTheirTextAndBalance) {
+  std::mt19937 gen(7);
+  const char32_t alphabet[] = {U'a', U'Z', U' ', U'{', U'}', U'\\', U'\t', U'\n', U'\u00e9', U'\u20ac',
+                               U'\u03a9', U'\U0001F600', U'\x05', U'\x7f', U';', U'?'};
+  for (int round = 0; round < 20; ++round) {
+    TWPRTFTextIo doc;
+    std::u32string expected;
+    TParagraph* p = doc.FirstParagraph();
+    const int paragraphs = 1 + static_cast<int>(gen() % 6);
+    for (int n = 0; n < paragraphs; ++n) {
+      if (n > 0) {
+        p = doc.NewParagraph(p);
+        expected += U'\r';
+      }
+      p->Alignment = static_cast<uint8_t>(gen() % 4);
+      p->LeftIndent = static_cast<int32_t>(gen() % 3) * 360;
+      if (gen() % 4 == 0) p->ShadingPercent = 20;
+      if (gen() % 4 == 0) p->BorderFlags[0] = kBorderOn | kBorderBox;
+      if (gen() % 5 == 0) p->BorderFlags[0] |= kBorderEndsBlock;
+      if (gen() % 4 == 0) p->TabMask = doc.Header.AddTab(720 * (1 + static_cast<int>(gen() % 4)), kTabLeft);
+      const int runs = static_cast<int>(gen() % 5);
+      for (int r = 0; r < runs; ++r) {
+        TCharAttr a = doc.DefaultAttr;
+        a.StyleBits = static_cast<uint8_t>(gen() % 256);
+        a.CharFlags = static_cast<uint8_t>(gen() % 2 ? kCharHidden : 0);
+        a.ColorIndexes = static_cast<uint8_t>(gen() % 256);
+        std::u32string run;
+        for (int k = static_cast<int>(gen() % 12); k > 0; --k) run += alphabet[gen() % std::size(alphabet)];
+        doc.AppendText(p, run, a);
+        expected += run;
+      }
+    }
+    doc.SaveFormat = TWPLoadFormat::FormatRTF;
+    TMemoryStream out;
+    ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+    if (doc.IsEmpty()) continue;
+    const Decoded d = DecodeWriterOutput(out.Bytes());
+    EXPECT_TRUE(d.balanced) << out.Bytes();
+    EXPECT_EQ(JoinSurrogates(d.text), expected) << out.Bytes();
+  }
 }
 
 }  // namespace
