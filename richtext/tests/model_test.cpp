@@ -78,6 +78,28 @@ TEST(Document, NewDocumentDefaults) {
   EXPECT_EQ(doc.DefaultAscent, 14);
 }
 
+TEST(Document, TheHeaderExampleBuildsWhatItSays) {
+  TWPRTFText doc;
+  TCharAttr a = doc.DefaultAttr;
+  a.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Arial"));
+  a.PointSize = 12;
+  a.StyleBits = kStyleBold;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"Hi", a);
+  TParagraph* q = doc.NewParagraph(p);
+  q->Alignment = kAlignCenter;
+  doc.AppendText(q, U"centred", a);
+  q->TabMask |= doc.Header.AddTab(1440, kTabRight);
+  doc.ReplaceRange(q, 0, 0, 0, U"a ", 2, &a);
+  EXPECT_EQ(DumpDocument(doc),
+            "P0 al=0 fi=0 li=0 ri=0 sb=0 sa=0 sl=0 pf=00 bd=00.00 bw=0 bc=00 sh=00/0 tabs=0 cell=0/0\n"
+            " L0 \"Hi\"\n"
+            "  [0,2) f0 s12 c00 st01 cf00 lf00 mf00 t0\n"
+            "P1 al=2 fi=0 li=0 ri=0 sb=0 sa=0 sl=0 pf=00 bd=00.00 bw=0 bc=00 sh=00/0 tabs=1 cell=0/0\n"
+            " L0 \"a centred\"\n"
+            "  [0,9) f0 s12 c00 st01 cf00 lf00 mf00 t0\n");
+}
+
 TEST(Document, HighlightAttributesHaveTheirIdsAndDefaults) {
   TWPRTFText doc;
   EXPECT_EQ(doc.InsertPointAttr.Id(), 4096);
