@@ -110,8 +110,9 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   // The editor's client width; re-wraps only while WordWrap is on.
   void SetWindowWidth(int pixels);
   int WindowWidth() const { return window_width_; }
-  // Width available for text between the margins.
-  int LayoutWidth() const { return word_wrap_ ? window_width_ : Header.TextAreaWidth; }
+  // Width available for text between the margins: the window's while wrapping to it (the page's
+  // until the window has a size, so that nothing is wrapped one character per line meanwhile).
+  int LayoutWidth() const { return word_wrap_ && window_width_ > 0 ? window_width_ : Header.TextAreaWidth; }
   // Page size or margins changed (twips in the header): re-wrap to the page unless wrapping to the window.
   void PageLayoutChanged();
   int DefaultTabInterval() const;
