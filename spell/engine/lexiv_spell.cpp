@@ -394,13 +394,15 @@ bool TLexivSpell::AddWord(const std::string& word, int16_t number) {
   if (word.empty() || word.size() > kMaxWordLength || h.nodes_used < 0 ||
       static_cast<int64_t>(word.size()) + h.nodes_used > kMaxUserNodes)
     return true;
-  InsertWord(*dict, UpperCase(word));
-  ++dict->header.word_count;
-  dict->WriteHeader();
+  // A word that found no room on the disk leaves the file, counter included, as it was.
+  if (InsertWord(*dict, UpperCase(word))) {
+    ++dict->header.word_count;
+    dict->WriteHeader();
+  }
   return true;
 }
 
-void TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
+bool TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
   DictionaryHeader& h = dict.header;
   const auto length = static_cast<uint32_t>(upper.size());
 
@@ -410,12 +412,13 @@ void TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
     const uint32_t needed = static_cast<uint32_t>(h.nodes_used) + length;
     const int64_t end = dict.base + int64_t{kNodeSize} * (needed + 1);
     const int64_t size = FileSize(dict.file->fd);
-    if (size < 0) return;
+    if (size < 0) return false;
     if (size < end) {
       std::string tail;
       const int64_t first = std::max<int64_t>((size - dict.base) / kNodeSize, 1);
       for (int64_t n = first; n <= needed; ++n) AppendNode(tail, Node{kFreeSlot, kLastInRun | kEndsWord});
-      if (!WriteAt(dict.file->fd, tail.data(), tail.size(), dict.base + kNodeSize * first)) return;
+      // Free slots that a partial write leaves past the used nodes do no harm.
+      if (!WriteAt(dict.file->fd, tail.data(), tail.size(), dict.base + kNodeSize * first)) return false;
     }
   }
 
@@ -487,13 +490,13 @@ void TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
     }
     if (found == 0) {
       place_chain(run, pos);  // the new node becomes the head of this run
-      return;
+      return true;
     }
     ++pos;
     if (pos == upper.size()) {
       node.flags |= kEndsWord;
       dict.WriteNode(found, node);
-      return;
+      return true;
     }
     if (node.has_child()) {
       run = node.child;
@@ -509,8 +512,9 @@ void TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
       node.flags |= kLastInRun;  // the only child of its parent
       dict.WriteNode(p, node);
     }
-    return;
+    return true;
   }
+  return true;
 }
 
 namespace {

@@ -62,7 +62,7 @@ class TLexivSpell {
   void RefreshUserHeaders();
   bool CheckInChain(std::string_view word);  // either letter case
   bool CheckInDictionary(Dictionary& dict, const uint8_t* codes, size_t length);
-  void InsertWord(Dictionary& dict, const std::string& upper);
+  bool InsertWord(Dictionary& dict, const std::string& upper);  // false: no room on the disk
   int16_t AppendUserDictionary(int fd, const std::string& path, int64_t header_offset);
 
   std::string dictionary_name_ = "lexiv.dct";

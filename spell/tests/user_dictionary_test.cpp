@@ -1,6 +1,9 @@
 // User dictionaries: creation, insertion into the trie on disk, and sharing between engines.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <random>
 #include <set>
 
@@ -122,6 +125,32 @@ TEST_F(UserDictionaryTest, AFullDictionaryRefusesMoreNodes) {
   EXPECT_FALSE(spell_.CheckWord("dogs"));
   EXPECT_TRUE(spell_.AddWord("dog", number_));
   EXPECT_EQ(Raw().header.nodes_used, 63996 + 3);
+}
+
+TEST_F(UserDictionaryTest, AFullDiskLeavesTheDictionaryAsItWas) {
+  // Fill the 500 reserved slots, then forbid the file to grow: the next word that needs more
+  // nodes is not added, and no node has moved.
+  for (char a = 'b'; a <= 'z' && Raw().header.nodes_used < 490; ++a)
+    for (char b = 'b'; b <= 'z' && Raw().header.nodes_used < 490; ++b) spell_.AddWord(std::string{'w', a, b, 'q'}, number_);
+  ASSERT_GE(Raw().header.nodes_used, 490);
+  const std::string before = ReadBytes(path_);
+  struct rlimit old_limit {};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  struct rlimit limit = old_limit;
+  limit.rlim_cur = before.size();
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const bool result = spell_.AddWord("aardvarkzzzz", number_);  // 11 new nodes at the head of run 1
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_TRUE(result);
+  const std::string after = ReadBytes(path_);
+  EXPECT_TRUE(after == before);  // unchanged
+  EXPECT_FALSE(spell_.CheckWord("aardvarkzzzz"));
+  EXPECT_TRUE(spell_.CheckWord("wbcq"));
+  EXPECT_TRUE(spell_.AddWord("aardvarkzzzz", number_));  // room again
+  EXPECT_TRUE(spell_.CheckWord("aardvarkzzzz"));
+  EXPECT_TRUE(spell_.CheckWord("wbcq"));
 }
 
 TEST_F(UserDictionaryTest, DigitsGoInAsTheATheyCountAs) {
