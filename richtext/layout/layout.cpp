@@ -626,42 +626,66 @@ bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
   }
   par->LayoutDirty = static_cast<uint8_t>((par->LayoutDirty & ~kDirtyWrap) | kDirtyPaint);
 
-  // Tops: from the previous paragraph's end; everything below moves when the height changed.
-  int y = 0;
-  if (par->Prev) {
-    const TTextLine& pl = par->Prev->Line(par->Prev->LineCount() - 1);
-    y = pl.Top + pl.Height;
-  }
-  for (int l = 0; l < par->LineCount(); ++l) {
-    par->Line(l).Top = y;
-    y += par->Line(l).Height;
-  }
+  // Tops: everything below moves when the height changed, else only this paragraph.
   const bool changed = sum != old_sum;
-  if (changed && !in_reformat_) UpdateTops(par->Next);
+  if (!in_reformat_) UpdateTops(par, !changed);
   return compare ? changed : true;
 }
 
-void TWPRTFTextPaint::UpdateTops(TParagraph* from) {
-  int y = 0;
-  TParagraph* p = from;
-  if (p && p->Prev) {
-    const TTextLine& pl = p->Prev->Line(p->Prev->LineCount() - 1);
-    y = pl.Top + pl.Height;
-  } else if (!p) {
-    const TParagraph* last = LastParagraph();
-    if (last) {
-      const TTextLine& ll = last->Line(last->LineCount() - 1);
-      document_height_ = ll.Top + ll.Height;
+namespace {
+
+int BottomOf(const TParagraph* p) {
+  const TTextLine& l = p->Line(p->LineCount() - 1);
+  return l.Top + l.Height;
+}
+
+bool ContinuesRow(const TParagraph* p) {
+  return p->IsTableCell() && (p->ParFlags & kParContinuesRow) && p->Prev && p->Prev->IsTableCell();
+}
+
+// Places paragraphs one below the other; the cells of a table row side by side, all from the
+// row's top, with the row as tall as its tallest cell.
+struct TTopPlacer {
+  int y = 0;  // bottom of everything placed so far
+  int row_top = 0;
+  bool in_row = false;
+  void Place(TParagraph* p) {
+    int top = y;
+    if (p->IsTableCell()) {
+      if ((p->ParFlags & kParContinuesRow) && in_row) top = row_top;
+      else row_top = y;
+      in_row = (p->ParFlags & kParMoreCells) != 0;
+    } else {
+      in_row = false;
     }
-    return;
-  }
-  for (; p; p = p->Next) {
     for (int l = 0; l < p->LineCount(); ++l) {
-      p->Line(l).Top = y;
-      y += p->Line(l).Height;
+      TTextLine& tl = p->Line(l);
+      tl.Top = top;
+      top += tl.Height;
+    }
+    y = std::max(y, top);
+  }
+};
+
+}  // namespace
+
+void TWPRTFTextPaint::UpdateTops(TParagraph* from, bool only_row) {
+  if (!from) return;
+  // Start at the first cell of the row `from` belongs to, below everything before it.
+  while (ContinuesRow(from)) from = from->Prev;
+  TTopPlacer placer;
+  if (from->Prev) {
+    const TParagraph* q = from->Prev;
+    placer.y = BottomOf(q);
+    while (ContinuesRow(q)) {
+      q = q->Prev;
+      placer.y = std::max(placer.y, BottomOf(q));
     }
   }
-  document_height_ = y;
+  TParagraph* p = from;
+  placer.Place(p);
+  for (p = p->Next; p && (!only_row || ContinuesRow(p)); p = p->Next) placer.Place(p);
+  if (!p) document_height_ = placer.y;
 }
 
 bool TWPRTFTextPaint::Reformat() {
@@ -669,16 +693,12 @@ bool TWPRTFTextPaint::Reformat() {
   in_reformat_ = true;
   bool changed = false;
   try {
-    int y = 0;
+    TTopPlacer placer;
     for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
       if (p->LayoutDirty & kDirtyWrap) changed |= ReformatParagraph(p, true);
-      for (int l = 0; l < p->LineCount(); ++l) {
-        TTextLine& tl = p->Line(l);
-        tl.Top = y;
-        y += tl.Height;
-      }
+      placer.Place(p);
     }
-    document_height_ = y;
+    document_height_ = placer.y;
   } catch (...) {
     in_reformat_ = false;
     throw;

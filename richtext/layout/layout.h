@@ -228,7 +228,8 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int TabOrigin(const TParagraph* par, int line) const;
   int NextTabIn(const TParagraph* par, int x, int index, int origin) const;
   void RunWordEvent(TParagraph* par);
-  void UpdateTops(TParagraph* from);
+  // Line tops from `from` to the end (or only through the table row of `from`).
+  void UpdateTops(TParagraph* from, bool only_row = false);
   int EffectiveLayoutWidth() const;
 
   // Selected character offsets [from, to) of the paragraph PaintLine is painting.

@@ -387,3 +387,45 @@ TEST_F(LayoutTest, PlainModeUsesTheDefaultWidthTable) {
 
 }  // namespace
 }  // namespace inkwend
+
+namespace inkwend {
+namespace {
+
+TEST(TableLayoutTest, CellsOfARowStandSideBySide) {
+  testing::TFixedMetrics metrics;
+  TWPRTFTextPaint doc;
+  doc.SetDevice(&metrics, 96, 96);
+  TParagraph* before = doc.FirstParagraph();
+  doc.AppendText(before, U"above", doc.DefaultAttr);
+  const uint8_t flags[3] = {kParTableCell | kParMoreCells, kParTableCell | kParContinuesRow | kParMoreCells,
+                            kParTableCell | kParContinuesRow};
+  const char32_t* texts[3] = {U"one", U"two\nlines", U"three"};
+  TParagraph* p = before;
+  std::vector<TParagraph*> cells;
+  for (int i = 0; i < 3; ++i) {
+    p = doc.NewParagraph(p);
+    p->ParFlags = flags[i];
+    p->CellStart = static_cast<uint8_t>(85 * i);
+    p->CellWidth = 85;
+    doc.AppendText(p, texts[i], doc.DefaultAttr);
+    cells.push_back(p);
+  }
+  TParagraph* after = doc.NewParagraph(p);
+  after->ParFlags = 0;
+  doc.AppendText(after, U"below", doc.DefaultAttr);
+  doc.Reformat();
+  for (TParagraph* c : cells) EXPECT_EQ(c->Line(0).Top, 18);
+  EXPECT_LT(doc.LeftIndentPixels(cells[0], 0), doc.LeftIndentPixels(cells[1], 0));
+  EXPECT_EQ(after->Line(0).Top, 18 + 36);  // below the two-line cell
+  EXPECT_EQ(doc.DocumentHeight(), 18 + 36 + 18);
+  // Editing a cell keeps the row together.
+  const TCharAttr a = doc.DefaultAttr;
+  doc.ReplaceRange(cells[2], 0, 0, 0, U"x\n", 2, &a);
+  doc.ReplaceRange(cells[2], 0, 0, 0, U"y\n", 2, &a);  // three lines now
+  doc.Reformat();
+  EXPECT_EQ(cells[2]->Line(0).Top, 18);
+  EXPECT_EQ(after->Line(0).Top, 18 + 54);
+}
+
+}  // namespace
+}  // namespace inkwend
