@@ -59,7 +59,6 @@ Built BuildDocument(int64_t chars_wanted) {
     std::vector<int> lines;
     for (int left = par->CharCount(); left > 0; left -= 80) lines.push_back(std::min(left, 80));
     if (!lines.empty()) doc->SetLineLengths(par, lines);
-    doc->TrimParagraph(par);
     total += par->CharCount();
     if (total < chars_wanted) {
       par = doc->NewParagraph(par);

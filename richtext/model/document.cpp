@@ -255,6 +255,9 @@ TParagraph* TWPRTFText::NewParagraph(TParagraph* after, int capacity) {
   par->LayoutDirty = kDirtyAll;
 
   if (after) {
+    // The paragraph before is usually complete now (a reader or an Enter moves on from it):
+    // give back large growth slack so that built documents stay near 20 bytes per character.
+    TrimSlack(after);
     par->Prev = after;
     par->Next = after->Next;
     if (after->Next) after->Next->Prev = par;
@@ -469,6 +472,11 @@ void TWPRTFText::SetLineLengths(TParagraph* par, std::span<const int> lengths) {
     start += static_cast<uint32_t>(lengths[i]);
   }
   par->MarkDirty();
+}
+
+void TWPRTFText::TrimSlack(TParagraph* par) {
+  const size_t size = par->text_.size();
+  if (par->text_.capacity() > size + size / 8 + 16) TrimParagraph(par);
 }
 
 void TWPRTFText::TrimParagraph(TParagraph* par) {

@@ -173,7 +173,8 @@ class TWPRTFText {
   // Re-divides the paragraph's characters into lines of the given lengths (they must add up to
   // the paragraph's character count); existing line records are reused in order.
   void SetLineLengths(TParagraph* par, std::span<const int> lengths);
-  // Removes paragraph storage slack (after loading).
+  // Removes paragraph storage slack (NewParagraph does it for the paragraph before once the
+  // slack is large).
   void TrimParagraph(TParagraph* par);
 
   // --- objects ---
@@ -213,6 +214,8 @@ class TWPRTFText {
 
  private:
   void EnsureOneParagraph();
+  // TrimParagraph when the buffers hold more than an eighth of spare room.
+  void TrimSlack(TParagraph* par);
   void RenumberLines(TParagraph* par, int from);
 
   TParagraph* first_ = nullptr;

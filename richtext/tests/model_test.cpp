@@ -387,6 +387,16 @@ TEST(DeleteLine, RemovesLinesAndEmptiedParagraphs) {
   EXPECT_TRUE(doc.IsEmpty());
 }
 
+TEST(NewParagraph, GivesBackTheSlackOfTheParagraphBefore) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  for (int i = 0; i < 5000; ++i) doc.AppendText(p, U"x", doc.DefaultAttr);  // as a reader appends
+  doc.NewParagraph(p);
+  const size_t chars = 5000 * (sizeof(char32_t) + sizeof(TCharAttr));
+  EXPECT_LE(p->AllocatedBytes(), chars + chars / 8 + 1024);
+  EXPECT_EQ(p->CharCount(), 5000);
+}
+
 TEST(Lines, NewLineAndLineLengths) {
   TWPRTFText doc;
   TParagraph* p = doc.FirstParagraph();
