@@ -699,6 +699,7 @@ bool TWPRTFTextPaint::Reformat() {
       placer.Place(p);
     }
     document_height_ = placer.y;
+    heights_changed_ |= changed;
   } catch (...) {
     in_reformat_ = false;
     throw;

@@ -161,6 +161,10 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   TColorRef HighlightTextColor = 0xFFFFFF;
   int ScrollX = 0;
   int ScrollY = 0;
+  // The part of a view (view pixels) that needs painting after the last changes: the lines of
+  // paragraphs marked for repainting, down to the bottom of the view when heights changed.
+  // Empty when nothing needs painting.
+  TRect InvalidRect(int view_width, int view_height);
   // Paints the lines that meet `clip` (view pixels) at the current scroll position.
   void Paint(TCanvas& canvas, const TRect& clip);
   // Paints one line with its top-left corner of the layout area at (origin_x, top).
@@ -253,6 +257,7 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int printed_pages_ = 0;
   bool printing_ = false;
   bool in_reformat_ = false;
+  bool heights_changed_ = false;  // since the last Paint
   std::array<uint16_t, 256> default_widths_{};
   std::vector<THitObject> hit_objects_;
   std::vector<TLineBreak> breaks_;  // scratch of ReformatParagraph

@@ -1,5 +1,6 @@
 // Painting of lines, objects and borders onto a TCanvas.
 #include <algorithm>
+#include <cstdint>
 
 #include "richtext/layout/layout.h"
 #include "richtext/layout/metafile.h"
@@ -46,8 +47,25 @@ TDocObject* TWPRTFTextPaint::ObjectAt(int x, int y) const {
   return nullptr;
 }
 
+TRect TWPRTFTextPaint::InvalidRect(int view_width, int view_height) {
+  Reformat();
+  int top = INT32_MAX, bottom = INT32_MIN;
+  for (const TParagraph* p = FirstParagraph(); p; p = p->Next) {
+    if (!(p->LayoutDirty & kDirtyPaint)) continue;
+    top = std::min(top, p->Line(0).Top);
+    const TTextLine& l = p->Line(p->LineCount() - 1);
+    bottom = std::max(bottom, l.Top + l.Height);
+  }
+  if (top == INT32_MAX) return {};
+  TRect r{0, top - ScrollY, view_width, heights_changed_ ? view_height : bottom - ScrollY};
+  r.Top = std::clamp(r.Top, 0, view_height);
+  r.Bottom = std::clamp(r.Bottom, 0, view_height);
+  return r.Empty() ? TRect{} : r;
+}
+
 void TWPRTFTextPaint::Paint(TCanvas& canvas, const TRect& clip) {
   Reformat();
+  heights_changed_ = false;
   hit_objects_.clear();
   canvas.FillRect(clip, BackgroundColor);
 

@@ -200,3 +200,34 @@ TEST_F(PaintTest, ObjectsPaintIntoTheirRectanglesAndEnterTheHitTable) {
 
 }  // namespace
 }  // namespace inkwend
+
+namespace inkwend {
+namespace {
+
+TEST(InvalidRectTest, ChangedParagraphOnlyUnlessHeightsChanged) {
+  testing::TFixedMetrics metrics;
+  TWPRTFTextPaint doc;
+  doc.SetDevice(&metrics, 96, 96);
+  doc.SetWordWrap(true);
+  doc.SetWindowWidth(300);
+  TParagraph* p = doc.FirstParagraph();
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) p = doc.NewParagraph(p);
+    doc.AppendText(p, U"text", doc.DefaultAttr);
+  }
+  testing::TRecordingCanvas canvas;
+  doc.Paint(canvas, {0, 0, 300, 200});
+  EXPECT_TRUE(doc.InvalidRect(300, 200).Empty());
+  TParagraph* second = doc.ParagraphAt(1);
+  const TCharAttr a = doc.DefaultAttr;
+  doc.ReplaceRange(second, 0, 0, 0, U"x", 1, &a);
+  EXPECT_EQ(doc.InvalidRect(300, 200), (TRect{0, 18, 300, 36}));
+  doc.Paint(canvas, {0, 0, 300, 200});
+  TCharAttr big = a;
+  big.PointSize = 20;
+  doc.ReplaceRange(second, 0, 0, 0, U"X", 1, &big);
+  EXPECT_EQ(doc.InvalidRect(300, 200), (TRect{0, 18, 300, 200}));
+}
+
+}  // namespace
+}  // namespace inkwend
