@@ -155,6 +155,14 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
 
   int sel_from = 0, sel_to = 0;
   SelectionFor(par, sel_from, sel_to);
+  {
+    // 3: the whole line lies in the selection, 2: part of it, 0: none.
+    const int a = static_cast<int>(l.Start), b = a + l.Length;
+    uint8_t state = 0;
+    if (sel_from < sel_to && sel_from <= b && sel_to > a) state = (sel_from <= a && sel_to >= b) ? 3 : 2;
+    if (sel_from < sel_to && l.Length == 0 && sel_from <= a && sel_to > a) state = 3;
+    par->Line(line).SelectionState = state;
+  }
   const int space_before = line == 0 ? PxY(par->SpaceBefore) : 0;
   const int space_after = line == par->LineCount() - 1 ? PxY(par->SpaceAfter) : 0;
   const int text_h = std::max(1, h - space_before - space_after);

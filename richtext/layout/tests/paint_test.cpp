@@ -102,6 +102,11 @@ TEST_F(PaintTest, SelectionUsesHighlightColours) {
   bool filled = false;
   for (const TOp& f : canvas.Of("fill")) filled |= f.Color == doc.HighlightColor && f.Rect == TRect{9, 0, 17, 18};
   EXPECT_TRUE(filled);
+  EXPECT_EQ(p->Line(0).SelectionState, 2);
+  doc.SelEnd = {p, 0, 3};
+  doc.SelStart = {p, 0, 0};
+  PaintText();
+  EXPECT_EQ(p->Line(0).SelectionState, 3);
 }
 
 TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
