@@ -1,0 +1,58 @@
+#include "platform/qt_picture_decoder.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+#include <cstring>
+#include <limits>
+
+namespace inkwend {
+
+bool QtPictureDecoder::Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
+                              TBitmap& out) const {
+  if (data.empty() || data.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
+  QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
+                                             static_cast<qsizetype>(data.size()));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, format == TPictureFormat::Png ? "png" : "jpeg");
+  // Oversized pictures are refused from their header, before pixel memory is taken.
+  const QSize declared = reader.size();
+  if (!declared.isValid() || declared.width() > max_side || declared.height() > max_side ||
+      static_cast<int64_t>(declared.width()) * declared.height() > (int64_t{1} << 26)) {
+    return false;
+  }
+  QImage image;
+  if (!reader.read(&image) || image.isNull()) return false;
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  const QImage& flat = argb;
+  TBitmap bmp;
+  bmp.Width = flat.width();
+  bmp.Height = flat.height();
+  bmp.BitsPerPixel = 24;
+  const int stride = bmp.Stride();
+  bmp.Bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(bmp.Height), 0);
+  for (int y = 0; y < bmp.Height; ++y) {
+    const auto* src = reinterpret_cast<const QRgb*>(flat.constScanLine(y));
+    uint8_t* dst = bmp.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    for (int x = 0; x < bmp.Width; ++x) {
+      // Transparent parts are shown over white, as on the page.
+      const QRgb p = src[x];
+      const int a = qAlpha(p);
+      auto over_white = [a](int c) { return static_cast<uint8_t>((c * a + 255 * (255 - a) + 127) / 255); };
+      dst[3 * x] = over_white(qBlue(p));
+      dst[3 * x + 1] = over_white(qGreen(p));
+      dst[3 * x + 2] = over_white(qRed(p));
+    }
+  }
+  out = std::move(bmp);
+  return true;
+}
+
+const QtPictureDecoder& QtPictureDecoderInstance() {
+  static const QtPictureDecoder decoder;
+  return decoder;
+}
+
+}  // namespace inkwend

@@ -1,0 +1,37 @@
+#pragma once
+// Decoding the bytes of RTF text ("\'xx" escapes and 8-bit text) in the code page in force:
+// the document's \ansicpg, or the one a font's \fcharset implies. Windows-1252 is built in;
+// other code pages, double-byte ones included, are converted through the C library's iconv
+// into tables that are built once per code page and kept.
+#include <cstdint>
+#include <memory>
+
+namespace inkwend {
+
+inline constexpr int kCodePageSymbol = 2;  // symbol fonts: byte xx becomes U+F0xx
+
+// The code page a font character set stands for; 0 when the set names none (ANSI, default).
+int CodePageOfCharSet(int charset);
+
+class TCodePageDecoder {
+ public:
+  // 1252 (or 0, or an unknown code page) decodes as Windows-1252; kCodePageSymbol as symbol.
+  explicit TCodePageDecoder(int codepage = 1252);
+
+  int CodePage() const { return codepage_; }
+  // Feeds one byte. Returns the character, or 0 when the byte opens a double-byte character
+  // whose second byte is still to come. A pair that does not decode gives U+FFFD.
+  char32_t Feed(uint8_t byte);
+  // Forgets a pending first byte (a group or control word came between the two bytes).
+  void Reset() { lead_ = 0; }
+  bool Pending() const { return lead_ != 0; }
+
+  struct Table;  // conversion tables of one code page, shared by all decoders
+
+ private:
+  int codepage_;
+  const Table* table_ = nullptr;  // null: Windows-1252 or symbol
+  uint8_t lead_ = 0;
+};
+
+}  // namespace inkwend

@@ -1,0 +1,117 @@
+#pragma once
+// The control words the RTF reader knows: one table row per word with its kind, its default
+// parameter (used when the word carries no number, or always when forced) and the action the
+// reader performs. Words not in the table are skipped.
+#include <cstdint>
+#include <string_view>
+
+namespace inkwend {
+
+enum class TRtfKind : uint8_t { Character, Destination, Property, Special };
+
+enum class TRtfAction : uint8_t {
+  // characters
+  Par,          // end of paragraph
+  Line,         // line break inside the paragraph
+  Tab,
+  Char,         // add the character in `Arg`
+  Ignore,       // accepted, no effect
+  // character attributes
+  Plain,
+  Font,
+  FontSize,
+  Style,        // StyleBits bit `Arg` on (n != 0) or off
+  CharFlag,     // CharFlags bit `Arg` on or off
+  Super,
+  Sub,
+  NoSuperSub,
+  Up,           // \up: superscript when n > 0
+  Down,         // \dn: subscript when n > 0
+  UnderlineOff, // \ulnone: both underline bits off
+  InsPnt,
+  InAut,
+  WpRtf,
+  Cf,
+  Cb,
+  // paragraph properties
+  Pard,
+  Li,
+  Ri,
+  Fi,
+  Sb,
+  Sa,
+  Sl,
+  Align,        // `Arg` = alignment
+  PageBreak,
+  Keep,
+  Tx,
+  TabKind,      // `Arg` = pending tab kind
+  Border,       // `Arg` = bits of the first border byte, high byte = bits of the second
+  BrdrW,
+  Brsp,
+  BrdrCf,
+  Shading,
+  Cbpat,
+  Cfpat,
+  // document
+  Page,         // `Arg`: 0 width, 1 height, 2..5 margins left, right, top, bottom
+  Facing,
+  Landscape,
+  AnsiCpg,
+  Deff,
+  Uc,
+  U,
+  // tables
+  Trowd,
+  Cellx,
+  Row,
+  Cell,
+  Intbl,
+  Clmrg,
+  Trgaph,
+  Trleft,
+  // colour table
+  Red,
+  Green,
+  Blue,
+  // font table
+  FCharset,
+  Family,       // `Arg` = family nibble
+  Cpg,
+  // pictures and objects
+  Pict,
+  PictKind,     // `Arg`: see TWPRtfReader::PictureKind
+  PicValue,     // `Arg`: see TWPRtfReader::PicValue
+  PicFile,
+  ObjTag,
+  ObjW,
+  ObjH,
+  // destinations
+  FontTbl,
+  ColorTbl,
+  InfoText,     // `Arg`: 6 title, 7 comment, 8 subject
+  Footnote,
+  FnNr,
+  Chftn,
+  Transparent,  // a destination whose text is read as document text
+  SkipGroup,    // a destination whose contents are dropped
+  // specials
+  Hex,          // \'xx
+  Star,         // \*
+  Bin,
+  ParBreak,     // backslash + CR or LF
+};
+
+struct TRtfKeyword {
+  std::string_view Word;
+  int32_t Default;
+  bool ForceDefault;
+  TRtfKind Kind;
+  TRtfAction Action;
+  int32_t Arg;
+};
+
+// The table entry of a control word (or control symbol), or nullptr for an unknown word.
+const TRtfKeyword* FindRtfKeyword(std::string_view word);
+
+}  // namespace inkwend

@@ -1,0 +1,47 @@
+#pragma once
+// Loading a document: the format is detected (or given), the right reader fills an empty
+// document, or the read text is inserted into a non-empty one at the caret.
+#include <functional>
+#include <string>
+
+#include "richtext/model/document.h"
+#include "richtext/model/stream.h"
+
+namespace inkwend {
+
+// A position in the document: paragraph, line and character index in the line.
+struct TDocPosition {
+  TParagraph* Par = nullptr;
+  int Line = 0;
+  int Pos = 0;
+};
+
+struct TLoadOptions {
+  // Where a load into a non-empty document inserts (the end of the document when unset).
+  TDocPosition Caret;
+  // Asked before read text is inserted into a non-empty document; false discards it.
+  std::function<bool()> OnLoad;
+  // Flags all read text as automatic text.
+  bool AutomaticText = false;
+  // Keeps the document's colour table and page layout.
+  bool KeepLayout = false;
+  // Receives the position after the inserted text.
+  TDocPosition* InsertEnd = nullptr;
+};
+
+// Streams above this size are switched to plain mode when they load as plain text.
+inline constexpr int64_t kPlainModeThreshold = 500000;
+
+// RTF when "{\rtf" follows leading white space (and backspace), HTML when one of a few tags is
+// found in the first 2000 bytes, plain text otherwise. The stream position is kept.
+TWPLoadFormat DetectFormat(TWPStream& stream);
+
+// Loads the stream in doc.LoadFormat (detected for AutomaticFormat and LastFormat; HTML loads
+// as plain text) and remembers the format in doc.LastFormat. The result (0 ok, 2 out of memory,
+// 7 damaged input, 8 nothing read) is returned and kept in doc.IoResult. A load that fails
+// with an error into an empty document leaves it cleared; an insertion that fails, or that
+// OnLoad refuses, leaves the document as it was.
+int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& options = {});
+int LoadFromFile(TWPRTFText& doc, const std::string& path, const TLoadOptions& options = {});
+
+}  // namespace inkwend

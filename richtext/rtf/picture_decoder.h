@@ -1,0 +1,26 @@
+#pragma once
+// Compressed pictures that other programs embed in RTF (\pngblip, \jpegblip) are decoded by the
+// platform layer; the reader asks this interface and keeps the picture as a bitmap. Without a
+// decoder (tests of the engine alone, the fuzzer) such pictures load as empty objects.
+#include <cstdint>
+#include <span>
+
+#include "richtext/model/objects.h"
+
+namespace inkwend {
+
+enum class TPictureFormat : uint8_t { Png, Jpeg };
+
+class TWPPictureDecoder {
+ public:
+  virtual ~TWPPictureDecoder() = default;
+  // Decodes the bytes into a 24-bit bitmap (transparent pixels over white). False when the bytes
+  // are not a picture of that format or it is larger than `max_side` pixels in either direction.
+  virtual bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side, TBitmap& out) const = 0;
+};
+
+// The process-wide decoder; the caller keeps it alive while it is set. nullptr removes it.
+void SetPictureDecoder(const TWPPictureDecoder* decoder);
+const TWPPictureDecoder* PictureDecoder();
+
+}  // namespace inkwend

@@ -1,0 +1,136 @@
+// inkwend-tool rtf FILE --text|--rtf|--dump
+//   --text  the document's text as UTF-8, one line per paragraph
+//   --rtf   the document read and written again as the diary stores it
+//   --dump  paragraphs, lines, runs and their attributes, objects, footnotes and the header
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/qt_picture_decoder.h"
+#include "richtext/model/charset.h"
+#include "richtext/model/dump.h"
+#include "richtext/rtf/loader.h"
+#include "richtext/rtf/writer.h"
+#include "tools/command_registry.h"
+
+namespace {
+
+using namespace inkwend;
+
+const char* ResultText(int result) {
+  switch (result) {
+    case kResultOk: return "ok";
+    case kResultOutOfMemory: return "out of memory";
+    case kResultStreamError: return "the file is damaged or cut short; what could be read was kept";
+    case kResultNothingToWrite: return "the file is empty";
+    default: return "unknown result";
+  }
+}
+
+// The text a reader sees: paragraphs on lines of their own, line breaks as new lines, tabs
+// kept; object anchors are left out.
+std::string PlainText(const TWPRTFText& doc) {
+  std::u32string out;
+  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+    const auto text = p->Text();
+    const auto attrs = p->Attrs();
+    for (size_t i = 0; i < text.size(); ++i) {
+      const char32_t c = text[i];
+      if (!attrs.empty() && (attrs[i].CharFlags & kCharObject)) continue;
+      if (c < 4) continue;
+      out.push_back(c);
+    }
+    out.push_back(U'\n');
+  }
+  return ToUtf8(out);
+}
+
+std::string Dump(const TWPRTFText& doc) {
+  const TTextHeader& h = doc.Header;
+  std::string out = "page " + std::to_string(h.PageWidth) + "x" + std::to_string(h.PageHeight) + " margins " +
+                    std::to_string(h.MarginLeft) + "/" + std::to_string(h.MarginRight) + "/" +
+                    std::to_string(h.MarginTop) + "/" + std::to_string(h.MarginBottom) + "\n";
+  if (!h.Title.empty()) out += "title " + ToUtf8(h.Title) + "\n";
+  if (!h.Subject.empty()) out += "subject " + ToUtf8(h.Subject) + "\n";
+  if (!h.Comment.empty()) out += "comment " + ToUtf8(h.Comment) + "\n";
+  for (int i = 0; i < kFontSlots && !h.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
+    const TFontSlot& f = h.Fonts[static_cast<size_t>(i)];
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "font %d family %02x charset %d ", i, f.PitchFamily, f.CharSet);
+    out += buf + ToUtf8(f.Name) + "\n";
+  }
+  for (int i = 0; i < 16; ++i) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "color %d #%02x%02x%02x\n", i, RedOf(h.Colors[static_cast<size_t>(i)]),
+                  GreenOf(h.Colors[static_cast<size_t>(i)]), BlueOf(h.Colors[static_cast<size_t>(i)]));
+    out += buf;
+  }
+  for (int i = 0; i < kTabSlots; ++i) {
+    const TTabSlot& t = h.Tabs[static_cast<size_t>(i)];
+    if (t.Position != 0) out += "tab " + std::to_string(i) + " at " + std::to_string(t.Position) + " kind " +
+                                std::to_string(t.Kind) + "\n";
+  }
+  out += DumpDocument(doc);
+  for (const auto& o : doc.Objects()) {
+    const TDocGraphic& g = o->Graphic;
+    std::string kind = g.Bitmap() ? "bitmap " + std::to_string(g.Bitmap()->Width) + "x" +
+                                        std::to_string(g.Bitmap()->Height) + "x" +
+                                        std::to_string(g.Bitmap()->BitsPerPixel)
+                       : g.Metafile() ? "metafile " + std::to_string(g.Metafile()->Bytes.size()) + " bytes"
+                                      : "empty";
+    out += "object number " + std::to_string(o->Number) + " tag " + std::to_string(o->Tag) + " " +
+           std::to_string(o->Width) + "x" + std::to_string(o->Height) + " twips " + kind +
+           (o->Tagged ? " tagged" : "") + (o->FileName.empty() ? "" : " file " + ToUtf8(o->FileName)) + "\n";
+  }
+  for (const auto& f : doc.Footnotes()) {
+    out += "footnote " + std::to_string(f->Id) + " mark " + ToUtf8(std::u32string(1, f->Mark)) + " number " +
+           std::to_string(f->Number) + ": " + ToUtf8(f->Text) + "\n";
+  }
+  return out;
+}
+
+int RunRtf(const std::vector<std::string>& args) {
+  std::string file, mode;
+  for (const std::string& a : args) {
+    if (a == "--text" || a == "--rtf" || a == "--dump") mode = a;
+    else if (file.empty()) file = a;
+    else mode = "?";
+  }
+  if (file.empty() || mode.empty() || mode == "?") {
+    std::fprintf(stderr, "usage: inkwend-tool rtf FILE --text|--rtf|--dump\n");
+    return 2;
+  }
+  SetPictureDecoder(&QtPictureDecoderInstance());
+  TWPRTFText doc;
+  const int result = LoadFromFile(doc, file);
+  SetPictureDecoder(nullptr);
+  if (result == kResultStreamError && doc.IsEmpty()) {
+    std::fprintf(stderr, "inkwend-tool: cannot read %s\n", file.c_str());
+    return 1;
+  }
+  std::string out;
+  if (mode == "--text") {
+    out = PlainText(doc);
+  } else if (mode == "--dump") {
+    out = Dump(doc);
+  } else {
+    TMemoryStream stream;
+    doc.CollectObjects();
+    const int written = WriteDocument(doc, stream, TWPLoadFormat::FormatRTF, nullptr, true);
+    if (written != kResultOk) {
+      std::fprintf(stderr, "inkwend-tool: writing failed (%d)\n", written);
+      return 1;
+    }
+    out = stream.Bytes();
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (result != kResultOk) {
+    std::fprintf(stderr, "inkwend-tool: %s: %s\n", file.c_str(), ResultText(result));
+    return 1;
+  }
+  return 0;
+}
+
+const inkwend::tool::ToolCommand kRtf("rtf", "rtf FILE --text|--rtf|--dump", RunRtf);
+
+}  // namespace
