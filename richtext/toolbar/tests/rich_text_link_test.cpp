@@ -1,0 +1,152 @@
+// The toolbar, the ruler and the paragraph dialog working on the real editor.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "richtext/toolbar/paragraph_dlg.h"
+#include "richtext/toolbar/wp_rich_text_link.h"
+#include "richtext/toolbar/wp_ruler.h"
+#include "richtext/toolbar/wp_toolbar.h"
+#include "richtext/widgets/wp_rich_text.h"
+
+using namespace inkwend;
+
+class RichTextLinkTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QWidget> window_;
+  TWPToolBar* bar_ = nullptr;
+  TWPRuler* ruler_ = nullptr;
+  TWPRichText* editor_ = nullptr;
+  TWPRichTextLink* link_ = nullptr;
+
+  QToolButton* Button(const char* name) { return bar_->IconButton(QString::fromLatin1(name)); }
+  TParagraph* First() { return editor_->Memo().FirstParagraph(); }
+  const TCharAttr& AttrAt(int i) { return First()->Attrs()[size_t(i)]; }
+
+ private slots:
+  void init() {
+    window_ = std::make_unique<QWidget>();
+    auto* layout = new QVBoxLayout(window_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    bar_ = new TWPToolBar;
+    bar_->SetSelListBoxes(SelFontName | SelFontSize | SelFontColor | SelBackgroundColor);
+    bar_->SetSelStatusIcons(SelNormal | SelBold | SelItalic | SelUnder | SelStrikeOut | SelLeft | SelRight |
+                            SelBlock | SelCenter);
+    bar_->SetSelEditIcons(SelCopy | SelCut | SelPaste | SelSelAll | SelFind | SelReplace | SelSpellCheck);
+    bar_->SetAlign(TToolAlign::alTop);
+    ruler_ = new TWPRuler;
+    ruler_->setFixedHeight(22);
+    editor_ = new TWPRichText;
+    editor_->OnMessage = [](TWPRichText&, const QString&) {};
+    layout->addWidget(bar_);
+    layout->addWidget(ruler_);
+    layout->addWidget(editor_);
+    window_->resize(900, 500);
+    editor_->Clear();
+    link_ = new TWPRichTextLink(*editor_, bar_, ruler_);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    editor_->setFocus();
+    QTest::keyClicks(editor_, "Dear diary");
+    QTest::qWait(1);
+  }
+  void cleanup() { window_.reset(); }
+
+  void boldOnTheSelectionAndShownAtTheCaret() {
+    QTest::keyClick(editor_, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::mouseClick(Button("WPI_BOLD"), Qt::LeftButton);
+    for (int i = 0; i < 10; ++i) QVERIFY(AttrAt(i).StyleBits & kStyleBold);
+    QVERIFY(editor_->hasFocus());  // the keyboard is back in the editor
+    // The caret in the bold text: the button is down; a new plain paragraph: up.
+    QTest::keyClick(editor_, Qt::Key_End);
+    QTest::qWait(1);
+    QVERIFY(Button("WPI_BOLD")->isChecked());
+    QTest::keyClick(editor_, Qt::Key_Return);
+    QTest::mouseClick(Button("WPI_BOLD"), Qt::LeftButton);  // bold off for what is typed now
+    QTest::keyClicks(editor_, "x");
+    QTest::qWait(1);
+    QVERIFY(!Button("WPI_BOLD")->isChecked());
+    QVERIFY(!(First()->Next->Attrs()[0].StyleBits & kStyleBold));
+    QTest::keyClick(editor_, Qt::Key_Up);
+    QTest::qWait(1);
+    QVERIFY(Button("WPI_BOLD")->isChecked());
+  }
+
+  void listsChangeTheSelection() {
+    QTest::keyClick(editor_, Qt::Key_Home, Qt::ShiftModifier);
+    bar_->FontSizeList()->setCurrentIndex(bar_->FontSizeList()->findText(" 12"));
+    QTest::keyClick(bar_->FontSizeList(), Qt::Key_Down);
+    QCOMPARE(int(AttrAt(0).PointSize), 13);
+    QTest::keyClick(bar_->FontColorList(), Qt::Key_Down);  // red
+    QCOMPARE(int(AttrAt(3).TextColor()), 1);
+    QCOMPARE(editor_->PaletteColor(1), TColorRef(0x0000FF));
+  }
+
+  void copyAndAlignment() {
+    QApplication::clipboard()->clear();
+    QTest::keyClick(editor_, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::mouseClick(Button("WPI_COPY"), Qt::LeftButton);
+    QCOMPARE(QApplication::clipboard()->text(), QString("Dear diary"));
+    QVERIFY(!Button("WPI_COPY")->isChecked());
+    QTest::mouseClick(Button("WPI_CENTER"), Qt::LeftButton);
+    QCOMPARE(int(First()->Alignment), int(kAlignCenter));
+    QTest::mouseClick(Button("WPI_JUSTIFIED"), Qt::LeftButton);
+    QCOMPARE(int(First()->Alignment), int(kAlignJustify));
+  }
+
+  void rulerIndentsAndTabs() {
+    QTest::qWait(1);
+    int ppi = ruler_->Format().PixelsPerInch;
+    QVERIFY(ppi > 0);
+    QCOMPARE(ruler_->Format().TextWidth, editor_->Memo().LayoutWidth());
+    // Drag the left marker (with the first line, by its rectangle) about a tenth of an inch.
+    QRect left = ruler_->MarkerRect(kMarkerLeft);
+    QPoint from(ruler_->MarkerX(kMarkerLeft), left.bottom() - 1);
+    int to = from.x() + (ppi + 9) / 10;
+    QTest::mousePress(ruler_, Qt::LeftButton, {}, from);
+    QTest::mouseMove(ruler_, QPoint(to, from.y()));
+    QTest::mouseRelease(ruler_, Qt::LeftButton, {}, QPoint(to, from.y()));
+    QCOMPARE(First()->LeftIndent, 144);
+    QCOMPARE(First()->FirstIndent, 144);
+    // A click on the scale adds a left tab stop to the paragraph.
+    int x = ruler_->Origin() + 2 * ppi;
+    QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(x, 8));
+    int slot = -1;
+    for (int i = 0; i < 64; ++i)
+      if (First()->HasTab(i)) slot = i;
+    QVERIFY(slot >= 0);
+    QVERIFY(std::abs(editor_->Memo().Header.Tabs[size_t(slot)].Position - 2880) <= 1440 / ppi + 1);
+    // A second click on it makes it a right tab.
+    QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(x, 8));
+    QCOMPARE(int(editor_->Memo().Header.Tabs[size_t(slot)].Kind), int(kTabRight));
+  }
+
+  void paragraphDialogAppliesToTheCaretsParagraph() {
+    TParagraphPropDlg dlg;
+    dlg.SetEditor(link_);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QLineEdit* left = dlg.findChild<QLineEdit*>("LeftIndent");
+    left->setFocus();
+    left->selectAll();
+    QTest::keyClicks(left, "0.5");
+    QLineEdit* before = dlg.findChild<QLineEdit*>("SpaceBeforePts");
+    before->selectAll();
+    QTest::keyClicks(before, "6");
+    QTest::mouseClick(dlg.findChild<QPushButton*>("Okbutton"), Qt::LeftButton);
+    QCOMPARE(First()->LeftIndent, 720);
+    QCOMPARE(First()->FirstIndent, 720);  // "Same as Left Indent"
+    QCOMPARE(First()->SpaceBefore, 120);
+    QCOMPARE(ruler_->Format().LeftIndent, 720);
+  }
+};
+
+QTEST_MAIN(RichTextLinkTest)
+#include "rich_text_link_test.moc"
