@@ -51,6 +51,9 @@ constexpr uint16_t kCreateRegion = 0x06FF;
 
 constexpr size_t kMaxObjects = 4096;
 
+// Logical coordinates stay within a range where mapping them cannot overflow.
+int Bounded(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 24), int64_t{1} << 24)); }
+
 struct TMfFont {
   int Height = 12;
   bool Bold = false;
@@ -135,10 +138,13 @@ class TPlayer {
 
  private:
   int X(int lx) const {
-    return dest_.Left + static_cast<int>(static_cast<int64_t>(lx - st_.WinOrgX) * dest_.Width() / st_.WinExtX);
+    return Device(dest_.Left + (int64_t{lx} - st_.WinOrgX) * dest_.Width() / st_.WinExtX);
   }
   int Y(int ly) const {
-    return dest_.Top + static_cast<int>(static_cast<int64_t>(ly - st_.WinOrgY) * dest_.Height() / st_.WinExtY);
+    return Device(dest_.Top + (int64_t{ly} - st_.WinOrgY) * dest_.Height() / st_.WinExtY);
+  }
+  static int Device(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 28), int64_t{1} << 28));
   }
   TRect Rect(int l, int t, int r, int b) const {
     TRect rc{X(l), Y(t), X(r), Y(b)};
@@ -148,7 +154,9 @@ class TPlayer {
   }
   TPen ScaledPen() const {
     TPen p = st_.Pen;
-    if (p.Width > 1) p.Width = std::max(1, static_cast<int>(static_cast<int64_t>(p.Width) * dest_.Width() / std::abs(st_.WinExtX)));
+    if (p.Width > 1) {
+      p.Width = static_cast<int>(std::clamp<int64_t>(int64_t{p.Width} * dest_.Width() / std::abs(st_.WinExtX), 1, 1000));
+    }
     return p;
   }
   void AddObject(TMfObject o) {
@@ -212,8 +220,9 @@ class TPlayer {
     f.Bold = st_.Font.Bold;
     f.Italic = st_.Font.Italic;
     f.StrikeOut = st_.Font.StrikeOut;
-    const int px = std::abs(static_cast<int>(static_cast<int64_t>(st_.Font.Height) * dest_.Height() / st_.WinExtY));
-    f.PixelSize = std::clamp(px, 1, 2000);
+    int64_t px = int64_t{st_.Font.Height} * dest_.Height() / st_.WinExtY;
+    if (px < 0) px = -px;
+    f.PixelSize = static_cast<int>(std::clamp<int64_t>(px, 1, 2000));
     f.PointSize = std::max(1, f.PixelSize * 72 / 96);
     std::vector<int> adv(text.size(), f.PixelSize / 2);
     int ascent = f.PixelSize * 4 / 5, height = f.PixelSize * 23 / 20;
@@ -266,13 +275,13 @@ class TPlayer {
         }
         return;
       case kOffsetWindowOrg:
-        st_.WinOrgY += r.S16(0);
-        st_.WinOrgX += r.S16(2);
+        st_.WinOrgY = Bounded(int64_t{st_.WinOrgY} + r.S16(0));
+        st_.WinOrgX = Bounded(int64_t{st_.WinOrgX} + r.S16(2));
         return;
       case kScaleWindowExt: {
         const int yd = r.S16(0), yn = r.S16(2), xd = r.S16(4), xn = r.S16(6);
         if (xd != 0 && yd != 0) {
-          const int ex = st_.WinExtX * xn / xd, ey = st_.WinExtY * yn / yd;
+          const int ex = Bounded(int64_t{st_.WinExtX} * xn / xd), ey = Bounded(int64_t{st_.WinExtY} * yn / yd);
           if (ex != 0 && ey != 0) {
             st_.WinExtX = ex;
             st_.WinExtY = ey;
