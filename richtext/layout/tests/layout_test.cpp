@@ -73,6 +73,24 @@ TEST_F(LayoutTest, WrapsAtTheLastSpaceAndSplitsLongWords) {
   }
 }
 
+TEST_F(LayoutTest, VisibleWidthLeavesOutTrailingSpaces) {
+  struct Case {
+    std::u32string text;
+    int width;
+  };
+  // Letters 8, spaces 4, tabs their cached 16.
+  for (const Case& c : {Case{U"ab  ", 16}, Case{U"a b", 20}, Case{U"a \t", 8}, Case{U"a \tb", 36}, Case{U"  ", 0}}) {
+    TWPRTFTextPaint d;
+    d.SetDevice(&metrics, 96, 96);
+    d.AppendText(d.FirstParagraph(), c.text, d.DefaultAttr);
+    d.Reformat();
+    EXPECT_EQ(d.VisibleWidth(d.FirstParagraph(), 0), c.width);
+  }
+  // A line feed drops the spaces before it.
+  TParagraph* p = Para(U"ab  \ncd", 500);
+  EXPECT_EQ(doc.VisibleWidth(p, 0), 16);
+}
+
 TEST_F(LayoutTest, CharacterLimitEndsLines) {
   doc.CharsPerLineLimit = 3;
   TParagraph* p = Para(U"abcdefg", 500);
