@@ -46,6 +46,7 @@ case "${1:-}" in
     ;;
   bench)
     install_missing libhunspell-dev hunspell-en-us
+    install_missing unrtf
     cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DINKWEND_TESTS=OFF -DINKWEND_BENCH=ON
     cmake --build build/bench -j "$(jobs)"
     for b in build/bench/benchmarks/*; do
