@@ -57,6 +57,12 @@ void TWPRTFTextPaint::SetDevice(TTextMetrics* metrics, int x_ppi, int y_ppi) {
   ReformatAll();
 }
 
+void TWPRTFTextPaint::SetReferenceScale(double x, double y) {
+  cache_.SetScale(x, y);
+  ApplyResolution();
+  ReformatAll();
+}
+
 void TWPRTFTextPaint::SetZooming(int percent) {
   if (percent <= 0 || percent == zooming_) return;
   zooming_ = percent;

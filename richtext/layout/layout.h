@@ -101,6 +101,9 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   TTextMetrics* DeviceMetrics() const { return cache_.Metrics(); }
   int DeviceXPixelsPerInch() const { return device_x_ppi_; }
   int DeviceYPixelsPerInch() const { return device_y_ppi_; }
+  // Scale factors of a reference device (1.0 when unset): measured widths and heights are
+  // multiplied by them, so that text laid out on one device keeps the proportions of another.
+  void SetReferenceScale(double x, double y);
   int Zooming() const { return zooming_; }
   void SetZooming(int percent);
   int Resizing() const { return resizing_; }

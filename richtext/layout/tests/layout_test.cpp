@@ -286,6 +286,15 @@ TEST_F(LayoutTest, SuperscriptIsTwoThirdsOfTheSize) {
   EXPECT_EQ(doc.Header.XPixelsPerInch, 144);
 }
 
+TEST_F(LayoutTest, ReferenceScaleMultipliesMeasuredMetrics) {
+  TParagraph* p = Para(U"ab", 500);
+  doc.SetReferenceScale(2.0, 1.5);
+  EXPECT_EQ(doc.CharWidth(p, 0), 16);
+  EXPECT_EQ(p->Line(0).Height, 27);
+  doc.SetReferenceScale(1.0, 1.0);
+  EXPECT_EQ(doc.CharWidth(p, 0), 8);
+}
+
 TEST_F(LayoutTest, IndentsInPixels) {
   TParagraph* p = doc.FirstParagraph();
   doc.SetWindowWidth(565);  // the page's text width at 96 ppi

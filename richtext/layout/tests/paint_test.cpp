@@ -148,6 +148,36 @@ TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
   EXPECT_EQ(canvas.Of("line").size(), 3u);
 }
 
+TEST_F(PaintTest, FlaggedWordsGetARedMarkAndBordersFollowTheBorderBytes) {
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr flagged = doc.DefaultAttr;
+  flagged.LayoutFlags = kLayoutFlaggedWord;
+  doc.AppendText(p, U"teh", flagged);
+  doc.Reformat();
+  PaintText();
+  const auto marks = canvas.Of("polyline");
+  ASSERT_EQ(marks.size(), 1u);
+  EXPECT_EQ(marks[0].Pen.Color, 0x0000FFu);
+  EXPECT_EQ(marks[0].Pen.Width, 18 / 20 + 1);
+  EXPECT_EQ(marks[0].Points.front().X, 1);
+  EXPECT_EQ(marks[0].Points.back().X, 1 + 24);
+
+  // A boxed paragraph of one line: left, right, top and bottom, in the border colour.
+  p->BorderFlags[0] = kBorderOn | kBorderBox;
+  p->BorderWidth = 1;
+  p->BorderColor = 0x03;  // blue, no distance
+  p->MarkDirty();
+  PaintText();
+  const auto lines = canvas.Of("line");
+  ASSERT_EQ(lines.size(), 4u);
+  for (const TOp& l : lines) EXPECT_EQ(l.Pen.Color, 0xFF0000u);
+  // Only the top: one line, at the line's top.
+  p->BorderFlags[0] = kBorderOn | kBorderTop;
+  PaintText();
+  ASSERT_EQ(canvas.Of("line").size(), 1u);
+  EXPECT_EQ(canvas.Of("line")[0].From.Y, 0);
+}
+
 TEST_F(PaintTest, ShadedParagraphFillsEvenItsEmptyLine) {
   TParagraph* p = doc.FirstParagraph();
   p->ShadingPercent = 100;
