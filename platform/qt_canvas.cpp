@@ -3,6 +3,8 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QPolygon>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace inkwend {
@@ -121,9 +123,45 @@ void TQtCanvas::DrawEllipse(const TRect& rect, const TPen& pen, const TBrush& br
   painter_.setBrush(Qt::NoBrush);
 }
 
+namespace {
+
+// Pictures are painted again on every repaint; their converted images are kept for the few
+// pictures seen last. A key holds the bitmap's buffer, size and a sample of its bytes.
+struct TImageKey {
+  const void* Bits = nullptr;
+  size_t Size = 0;
+  int Width = 0, Height = 0, Depth = 0;
+  uint64_t Sample = 0;
+  bool operator==(const TImageKey&) const = default;
+};
+
+TImageKey KeyOf(const TBitmap& b) {
+  TImageKey k{b.Bits.data(), b.Bits.size(), b.Width, b.Height, b.BitsPerPixel, 1469598103934665603ull};
+  const size_t n = b.Bits.size();
+  for (size_t i = 0; i < std::min<size_t>(n, 64); ++i) k.Sample = (k.Sample ^ b.Bits[i]) * 1099511628211ull;
+  for (size_t i = n > 64 ? n - 64 : 0; i < n; ++i) k.Sample = (k.Sample ^ b.Bits[i]) * 1099511628211ull;
+  return k;
+}
+
+const QImage& CachedImage(const TBitmap& bitmap) {
+  static std::vector<std::pair<TImageKey, QImage>> cache;
+  const TImageKey key = KeyOf(bitmap);
+  for (size_t i = 0; i < cache.size(); ++i) {
+    if (cache[i].first == key) {
+      if (i > 0) std::rotate(cache.begin(), cache.begin() + static_cast<ptrdiff_t>(i), cache.begin() + static_cast<ptrdiff_t>(i) + 1);
+      return cache.front().second;
+    }
+  }
+  if (cache.size() >= 8) cache.pop_back();
+  cache.insert(cache.begin(), {key, ToQImage(bitmap)});
+  return cache.front().second;
+}
+
+}  // namespace
+
 void TQtCanvas::DrawBitmap(const TBitmap& bitmap, const TRect& dest) {
   if (dest.Empty()) return;
-  const QImage image = ToQImage(bitmap);
+  const QImage& image = CachedImage(bitmap);
   if (image.isNull()) return;
   painter_.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), image);
 }
