@@ -132,8 +132,7 @@ void TWPRuler::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QPalette& pal = palette();
   const QColor face = pal.color(QPalette::Button), shadow = pal.color(QPalette::Dark), white(Qt::white);
-  const QColor grey =
-      pal.color(QPalette::Disabled, QPalette::WindowText).isValid() ? QColor(128, 128, 128) : shadow;
+  const QColor grey(128, 128, 128);
   p.fillRect(rect(), face);
 
   // Bevels.
@@ -297,7 +296,6 @@ void TWPRuler::mousePressEvent(QMouseEvent* e) {
     drag_both_ = pos.y() > r.top() + m / 2 || (e->modifiers() & Qt::ShiftModifier);
     drag_distance_ = format_.FirstIndent - format_.LeftIndent;
   }
-  last_x_ = pos.x();
 }
 
 void TWPRuler::mouseMoveEvent(QMouseEvent* e) {
@@ -314,7 +312,6 @@ void TWPRuler::mouseMoveEvent(QMouseEvent* e) {
     }
     return;
   }
-  last_x_ = pos.x();
   int t = drag_marker_ == kMarkerRight ? ToTwips(format_.TextWidth + Origin() - pos.x())
                                        : ToTwips(pos.x() - Origin());
   t = std::max(0, Snap(t));
@@ -356,8 +353,7 @@ void TWPRuler::mouseReleaseEvent(QMouseEvent* e) {
 
 void TWPRuler::EndDrag() {
   drag_marker_ = 0;
-  update(QRect(last_x_ - 20, 0, 40, height()));
-  update();
+  update();  // the marker's old place as well as the strip around the pointer
 }
 
 void TWPRuler::leaveEvent(QEvent* e) {

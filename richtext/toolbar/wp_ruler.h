@@ -105,7 +105,6 @@ class TWPRuler : public QWidget {
   int drag_marker_ = 0;  // 0: no drag
   bool drag_both_ = false;
   int drag_distance_ = 0;  // first minus left indent when both move
-  int last_x_ = 0;
   bool cursor_set_ = false;
 };
 

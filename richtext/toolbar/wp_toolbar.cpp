@@ -286,7 +286,7 @@ TWPTBCombo::TWPTBCombo(TKind kind, TWPCustomToolPanel* panel) : QComboBox(panel)
     setInsertPolicy(QComboBox::NoInsert);
     lineEdit()->setMaxLength(31);
   }
-  setMaxVisibleItems(kind == TKind::FontName || kind == TKind::FontSize ? 16 : 16);
+  setMaxVisibleItems(16);
 }
 
 void TWPTBCombo::paintEvent(QPaintEvent* e) {
