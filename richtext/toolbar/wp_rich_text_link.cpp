@@ -307,8 +307,10 @@ void TWPRichTextLink::ToolbarCommand(const TWPToolCommand& c) {
   EditorStateChanged();
 }
 
-void TWPRichTextLink::RulerIndents(int, bool, int first, int left, int right) {
+void TWPRichTextLink::RulerIndents(int, bool changing, int first, int left, int right) {
   editor_.SetParIndents(first, left, right);
+  // At the end of a drag the ruler shows what the paragraph took (nothing when read-only).
+  if (!changing) EditorStateChanged();
 }
 
 void TWPRichTextLink::RulerTabs(uint64_t changed, const TWPRulerFormat& format) {

@@ -128,6 +128,21 @@ class RichTextLinkTest : public QObject {
     QCOMPARE(int(editor_->Memo().Header.Tabs[size_t(slot)].Kind), int(kTabRight));
   }
 
+  void readOnlyEditorRefusesTheRuler() {
+    editor_->SetReadOnly(true);
+    QTest::qWait(1);
+    int ppi = ruler_->Format().PixelsPerInch;
+    QPoint from(ruler_->MarkerX(kMarkerFirst), ruler_->MarkerRect(kMarkerFirst).top() + 1);
+    QTest::mousePress(ruler_, Qt::LeftButton, {}, from);
+    QTest::mouseMove(ruler_, QPoint(from.x() + ppi, from.y()));
+    QTest::mouseRelease(ruler_, Qt::LeftButton, {}, QPoint(from.x() + ppi, from.y()));
+    QCOMPARE(First()->FirstIndent, 0);
+    QCOMPARE(ruler_->Format().FirstIndent, 0);  // the marker went back
+    QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(ruler_->Origin() + 2 * ppi, 8));
+    for (int i = 0; i < 64; ++i) QVERIFY(!First()->HasTab(i));
+    QCOMPARE(ruler_->Format().Tabs[0].Twips, 0);
+  }
+
   void paragraphDialogAppliesToTheCaretsParagraph() {
     TParagraphPropDlg dlg;
     dlg.SetEditor(link_);

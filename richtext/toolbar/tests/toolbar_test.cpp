@@ -142,6 +142,15 @@ class ToolBarTest : public QObject {
     // The size list offers 8..72 with a leading space.
     QCOMPARE(bar_->FontSizeList()->itemText(0), QString(" 8"));
     QCOMPARE(bar_->FontSizeList()->itemText(bar_->FontSizeList()->count() - 1), QString(" 72"));
+    // Font names sorted; outline fonts known as such; list widths from the toolbar's font.
+    QStringList fonts;
+    for (int i = 0; i < bar_->FontNameList()->count(); ++i) fonts << bar_->FontNameList()->itemText(i);
+    QVERIFY(fonts.contains("Liberation Sans"));
+    for (int i = 1; i < fonts.size(); ++i) QVERIFY(fonts[i - 1].compare(fonts[i], Qt::CaseInsensitive) <= 0);
+    QVERIFY(TWPToolBar::IsOutlineFont("Liberation Sans"));
+    QFontMetrics fm(bar_->font());
+    QCOMPARE(bar_->FontSizeList()->width(), fm.horizontalAdvance('8') * 3 + 24);
+    QCOMPARE(bar_->FontColorList()->width(), fm.horizontalAdvance('A') + 32);
     // Left starts down.
     QVERIFY(Button("WPI_LEFT")->isChecked());
   }
