@@ -69,6 +69,7 @@ void TWPRTFTextInput::Changed() {
 void TWPRTFTextInput::ChangeNotification() {
   // Cursors must not point at paragraphs that a structural change freed; callers reset them
   // before such changes, so here only the layout runs.
+  last_fast_par_ = nullptr;
   TWPRTFTextPaint::ChangeNotification();
 }
 
@@ -77,6 +78,8 @@ void TWPRTFTextInput::ChangeNotification() {
 
 void TWPRTFTextInput::Clear() {
   Caret = SelStart = SelEnd = TTextCursor{};
+  last_fast_par_ = nullptr;
+  typing_par_ = nullptr;
   TWPRTFTextPaint::Clear();
   Caret = TTextCursor{FirstParagraph(), 0, 0};
   file_name_.clear();
@@ -106,6 +109,8 @@ int TWPRTFTextInput::LoadWith(const std::function<int(const TLoadOptions&)>& loa
   options.Caret = TDocPosition{Caret.Par, Caret.Line, Caret.Pos};
   options.InsertEnd = &end;
   Caret = SelStart = SelEnd = TTextCursor{};
+  last_fast_par_ = nullptr;
+  typing_par_ = nullptr;
   Ready = false;
   int result;
   try {
@@ -407,6 +412,8 @@ TParagraph* TWPRTFTextInput::RawSplit(TParPos at) {
 }
 
 void TWPRTFTextInput::RawJoinNext(TParagraph* par) {
+  last_fast_par_ = nullptr;
+  typing_par_ = nullptr;
   TParagraph* next = par->Next;
   if (!next) return;
   std::u32string text(next->Text().begin(), next->Text().end());
@@ -422,6 +429,8 @@ void TWPRTFTextInput::RawJoinNext(TParagraph* par) {
 }
 
 TParPos TWPRTFTextInput::RawDeleteRange(TParPos a, TParPos b) {
+  last_fast_par_ = nullptr;
+  typing_par_ = nullptr;
   if (a.Par == b.Par) {
     RawDelete(a.Par, a.Offset, b.Offset);
     return a;
@@ -520,11 +529,10 @@ bool TWPRTFTextInput::Backspace() {
   if (at.Offset == 0 && (!at.Par->Prev || at.Par->IsTableCell() || at.Par->Prev->IsTableCell())) return false;
   if (at.Offset > 0) {
     if (ProtectedAt(at.Par, at.Offset - 1)) return false;
-    const int index = ParagraphIndex(at.Par);
-    BeginEdit(TEditKind::Typing, index, index);
+    BeginTyping(at.Par);
     RawDelete(at.Par, at.Offset - 1, at.Offset);
     Caret = ToCursor(TParPos{at.Par, at.Offset - 1});
-    EndEdit();
+    EndTyping();
   } else {
     TParagraph* prev = at.Par->Prev;
     if ((ProtectedProp & ppParProtected) && (!InsertAllowed(TParPos{prev, 0}) || !InsertAllowed(at))) return false;
@@ -542,14 +550,17 @@ bool TWPRTFTextInput::Backspace() {
 
 bool TWPRTFTextInput::DeleteForward() {
   const TParPos at = CaretPos();
-  const int index = ParagraphIndex(at.Par);
   if (at.Offset < at.Par->CharCount()) {
     if (ProtectedAt(at.Par, at.Offset)) return false;
-    BeginEdit(TEditKind::Typing, index, index);
+    BeginTyping(at.Par);
     RawDelete(at.Par, at.Offset, at.Offset + 1);
     Caret = ToCursor(at);
-    EndEdit();
-  } else if (at.Par->Next) {
+    EndTyping();
+    UpdateCurrentAttr();
+    return true;
+  }
+  const int index = ParagraphIndex(at.Par);
+  if (at.Par->Next) {
     if (at.Par->IsTableCell() || at.Par->Next->IsTableCell()) return false;
     if ((ProtectedProp & ppParProtected) && (!InsertAllowed(at) || !InsertAllowed(TParPos{at.Par->Next, 0}))) return false;
     BeginEdit(TEditKind::Other, index, index + 1);
@@ -620,13 +631,12 @@ bool TWPRTFTextInput::TypeChar(char32_t c, bool programmatic) {
   const bool overwrite = !Inserting && at.Offset < at.Par->CharCount();
   if (overwrite && ProtectedAt(at.Par, at.Offset)) return false;
   if (at.Par->CharCount() >= std::numeric_limits<int>::max() / 2) return false;
-  const int index = ParagraphIndex(at.Par);
-  BeginEdit(TEditKind::Typing, index, index);
+  BeginTyping(at.Par);
   const char32_t ch[1] = {c};
   if (overwrite) RawDelete(at.Par, at.Offset, at.Offset + 1);
   RawInsert(at, std::u32string_view(ch, 1), DefaultAttr);
   Caret = ToCursor(TParPos{at.Par, at.Offset + 1});
-  EndEdit();
+  EndTyping();
   return true;
 }
 
@@ -732,6 +742,8 @@ bool TWPRTFTextInput::PasteBytes(const std::string& bytes_in, TWPLoadFormat form
   if (!stand_in && OnBeforePasteEvent) options.OnLoad = [this] { return OnBeforePasteEvent(); };
   const TParPos caret = CaretPos();
   Caret = SelStart = SelEnd = TTextCursor{};
+  last_fast_par_ = nullptr;
+  typing_par_ = nullptr;
   TMemoryStream stream(std::move(bytes));
   Ready = false;
   try {

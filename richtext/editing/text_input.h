@@ -256,6 +256,10 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   int DirtyTop() const { return dirty_top_; }
   int DirtyBottom() const { return dirty_bottom_; }
   void ResetDirty();
+  // The paragraph the last edit changed, when that edit was a key typed into an open typing
+  // group and nothing else changed the layout (only that paragraph was wrapped again); else
+  // null. Painting may then start at this paragraph without laying out the document first.
+  TParagraph* LastTypedParagraph() const { return last_fast_par_; }
 
   // --- find and replace ---
   // Searches with FindOptions from the start (backwards: from the end). On success selects the
@@ -313,8 +317,12 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void RawJoinNext(TParagraph* par);
 
   // Undo bookkeeping around an edit of the paragraphs [first, last] (by index).
-  void BeginEdit(TEditKind kind, int first_index, int last_index);
+  void BeginEdit(TEditKind kind, int first_index, int last_index, bool structural = true);
   void EndEdit();
+  // Typing inside one paragraph: consecutive keys in the same paragraph join one undo step
+  // without walking the document (the paragraph count cannot change).
+  void BeginTyping(TParagraph* par);
+  void EndTyping();
   std::vector<TParSnapshot> Snapshot(int first_index, int count) const;
   void Restore(int first_index, int count, const std::vector<TParSnapshot>& pars);
   void Finished(bool changed);  // re-wrap, dirty range, OnChange
@@ -357,6 +365,14 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   int dirty_last_index_ = -1;
   int height_before_ = 0;
   bool structure_changed_ = false;
+  bool pending_structural_ = true;
+  // The open typing group: its paragraph and that paragraph's absolute start.
+  TParagraph* typing_par_ = nullptr;
+  int64_t typing_par_start_ = 0;
+  bool typing_fast_ = false;
+  // The one paragraph a typing edit changed (re-wrapped alone), or null.
+  TParagraph* typed_par_ = nullptr;
+  TParagraph* last_fast_par_ = nullptr;
 
   int dirty_top_ = 1;
   int dirty_bottom_ = 0;

@@ -28,6 +28,8 @@ std::vector<TWPRTFTextInput::TParSnapshot> TWPRTFTextInput::Snapshot(int first_i
 
 void TWPRTFTextInput::Restore(int first_index, int count, const std::vector<TParSnapshot>& pars) {
   Caret = SelStart = SelEnd = TTextCursor{};
+  last_fast_par_ = nullptr;
+  typing_par_ = nullptr;
   TParagraph* old = ParagraphAt(first_index);
   TParagraph* after = old ? old->Prev : LastParagraph();
   std::vector<TCharAttr> filled;
@@ -55,9 +57,37 @@ void TWPRTFTextInput::Restore(int first_index, int count, const std::vector<TPar
   Caret = TTextCursor{FirstParagraph(), 0, 0};
 }
 
-void TWPRTFTextInput::BeginEdit(TEditKind kind, int first_index, int last_index) {
+void TWPRTFTextInput::BeginTyping(TParagraph* par) {
+  if (group_open_ && typing_par_ == par && dirty_first_index_ < 0 && !undo_.empty() &&
+      undo_.back()->Kind == TEditKind::Typing) {
+    typing_fast_ = true;
+    typed_par_ = par;
+    height_before_ = DocumentHeight();
+    return;
+  }
+  typing_fast_ = false;
+  typed_par_ = nullptr;
+  const int index = ParagraphIndex(par);
+  BeginEdit(TEditKind::Typing, index, index, /*structural=*/false);
+  typing_par_ = par;
+  typing_par_start_ = PositionOf(TParPos{par, 0});
+}
+
+void TWPRTFTextInput::EndTyping() {
+  if (!typing_fast_) {
+    EndEdit();
+    return;
+  }
+  typing_fast_ = false;
+  undo_.back()->CaretAfter = typing_par_start_ + CaretPos().Offset;
+  redo_.clear();
+}
+
+void TWPRTFTextInput::BeginEdit(TEditKind kind, int first_index, int last_index, bool structural) {
   if (last_index < first_index) std::swap(first_index, last_index);
-  pending_count_before_ = ParagraphCount();
+  pending_structural_ = structural;
+  pending_count_before_ = structural ? ParagraphCount() : 0;
+  typed_par_ = nullptr;
   if (dirty_first_index_ < 0) {
     height_before_ = DocumentHeight();
     dirty_first_index_ = first_index;
@@ -80,7 +110,7 @@ void TWPRTFTextInput::BeginEdit(TEditKind kind, int first_index, int last_index)
 }
 
 void TWPRTFTextInput::EndEdit() {
-  const int delta = ParagraphCount() - pending_count_before_;
+  const int delta = pending_structural_ ? ParagraphCount() - pending_count_before_ : 0;
   if (delta != 0) structure_changed_ = true;
   if (merging_) {
     merging_ = false;
@@ -91,6 +121,7 @@ void TWPRTFTextInput::EndEdit() {
     pending_->Count = static_cast<int>(pending_->Pars.size()) + delta;
     pending_->CaretAfter = GetCaretPosition();
     group_open_ = pending_->Kind == TEditKind::Typing;
+    if (!group_open_) typing_par_ = nullptr;
     dirty_last_index_ = std::max(dirty_last_index_, pending_->First + pending_->Count - 1);
     undo_.push_back(std::move(pending_));
     if (undo_.size() > std::max<size_t>(UndoLimit, 1)) undo_.erase(undo_.begin());
@@ -99,6 +130,23 @@ void TWPRTFTextInput::EndEdit() {
 }
 
 void TWPRTFTextInput::Finished(bool changed) {
+  if (typed_par_ && dirty_first_index_ < 0) {
+    // Keys typed into a paragraph of an open group: only that paragraph is wrapped again; the
+    // lines below move only when its height changed.
+    TParagraph* par = typed_par_;
+    typed_par_ = nullptr;
+    last_fast_par_ = par;
+    const bool height_changed = ReformatParagraph(par, true);
+    const TTextLine& l = par->Line(par->LineCount() - 1);
+    const int top = par->Line(0).Top;
+    const int bottom = height_changed || DocumentHeight() != height_before_ ? kBelowEverything : l.Top + l.Height;
+    dirty_top_ = dirty_top_ <= dirty_bottom_ ? std::min(dirty_top_, top) : top;
+    dirty_bottom_ = std::max(dirty_bottom_, bottom);
+    if (changed) Changed();
+    return;
+  }
+  typed_par_ = nullptr;
+  last_fast_par_ = nullptr;
   Reformat();
   if (dirty_first_index_ >= 0) {
     TParagraph* first = ParagraphAt(dirty_first_index_);
@@ -127,6 +175,7 @@ void TWPRTFTextInput::ResetDirty() {
 }
 
 void TWPRTFTextInput::MarkAllDirty() {
+  last_fast_par_ = nullptr;
   dirty_top_ = 0;
   dirty_bottom_ = kBelowEverything;
 }
@@ -137,6 +186,7 @@ void TWPRTFTextInput::ClearUndo() {
   pending_.reset();
   group_open_ = false;
   merging_ = false;
+  typing_par_ = nullptr;
 }
 
 bool TWPRTFTextInput::ApplyStep(TUndoStep& step) {

@@ -116,19 +116,19 @@ void TWPRichText::SetReadOnly(bool on) {
 void TWPRichText::SetWordWrap(bool on) {
   doc_->SetWordWrap(on);
   doc_->SetWindowWidth(viewport()->width());
-  viewport()->update();
+  UpdateAll();
   AfterEdit();
 }
 
 void TWPRichText::SetZooming(int percent) {
   doc_->SetZooming(percent <= 0 ? 100 : percent);
-  viewport()->update();
+  UpdateAll();
   AfterEdit();
 }
 
 void TWPRichText::SetResizing(int percent) {
   doc_->SetResizing(percent <= 0 ? 100 : percent);
-  viewport()->update();
+  UpdateAll();
   AfterEdit();
 }
 
@@ -138,7 +138,7 @@ void TWPRichText::SetHTMLFilePath(const QString& path) { doc_->HTMLFilePath = To
 void TWPRichText::SetColor(const QColor& color) {
   color_ = color;
   doc_->BackgroundColor = ToColorRef(color);
-  viewport()->update();
+  UpdateAll();
 }
 
 QString TWPRichText::FileName() const { return QFile::decodeName(QByteArray::fromStdString(doc_->FileName())); }
@@ -173,20 +173,20 @@ void TWPRichText::Clear() {
   doc_->Reformat();
   horizontalScrollBar()->setValue(0);
   verticalScrollBar()->setValue(0);
-  viewport()->update();
+  UpdateAll();
   AfterEdit();
 }
 
 int TWPRichText::LoadFromFile(const QString& path) {
   const int result = doc_->LoadFromFile(QFile::encodeName(path).toStdString());
-  viewport()->update();
+  UpdateAll();
   AfterEdit(false);
   return result;
 }
 
 int TWPRichText::LoadFromStream(TWPStream& stream) {
   const int result = doc_->LoadFromStream(stream);
-  viewport()->update();
+  UpdateAll();
   AfterEdit(false);
   return result;
 }
@@ -264,7 +264,7 @@ bool TWPRichText::PasteMimeData(const QMimeData* mime) {
 
 void TWPRichText::PasteFromClipboard() {
   if (!doc_->ReadOnly) PasteMimeData(QApplication::clipboard()->mimeData());
-  viewport()->update();
+  UpdateAll();
   AfterEdit();
 }
 
@@ -320,7 +320,7 @@ void TWPRichText::SetParShading(int percent, uint8_t colors) {
 
 void TWPRichText::Reformat() {
   doc_->ReformatAll();
-  viewport()->update();
+  UpdateAll();
   AfterEdit();
 }
 
@@ -328,7 +328,7 @@ void TWPRichText::Changed() { doc_->Changed(); }
 
 void TWPRichText::Refresh() {
   if (paint_locked_) return;
-  viewport()->update();
+  UpdateAll();
 }
 
 bool TWPRichText::FindText(const QString& text, bool backwards) {
@@ -344,13 +344,13 @@ void TWPRichText::ReplaceSelection(const QString& text) {
 
 void TWPRichText::AssignHeaderFrom(const TWPRTFText& document) {
   doc_->AssignHeaderFrom(document);
-  viewport()->update();
+  UpdateAll();
   AfterEdit(false);
 }
 
 void TWPRichText::FastAppendText(TWPRichText& other) {
   doc_->FastAppendText(other.Memo());
-  viewport()->update();
+  UpdateAll();
   AfterEdit(false);
 }
 
@@ -364,7 +364,7 @@ bool TWPRichText::Print(QPrinter& printer) {
   const bool ok = PrintDocument(*doc_, printer, &error, 0, 0xFFFFFF);
   LastPrintError = QString::fromStdString(error);
   doc_->SetWindowWidth(viewport()->width());
-  viewport()->update();
+  UpdateAll();
   AfterEdit(false);
   return ok;
 }
@@ -403,8 +403,19 @@ void TWPRichText::ShowMessage(const QString& text) {
 // --------------------------------------------------------------------------------------------
 // Repainting, scrolling, caret
 
+void TWPRichText::UpdateAll() {
+  full_update_pending_ = true;
+  viewport()->update();
+}
+
 void TWPRichText::AfterEdit(bool keep_caret_visible) {
-  doc_->Reformat();
+  // The controller has laid out what its operations changed. A key typed into a paragraph
+  // repaints from that paragraph only, without a layout pass over the document.
+  TParagraph* typed = doc_->LastTypedParagraph();
+  if (doc_->DirtyTop() <= doc_->DirtyBottom()) {
+    if (typed && (!fast_par_ || fast_par_ == typed)) fast_par_ = typed;
+    else full_update_pending_ = true;
+  }
   if (keep_caret_visible) doc_->EnsureCaretVisible(viewport()->width(), viewport()->height());
   UpdateScrollBars();
   RepaintDirty();
@@ -438,13 +449,14 @@ void TWPRichText::scrollContentsBy(int, int) {
   if (x == doc_->ScrollX && y == doc_->ScrollY) return;
   doc_->ScrollX = x;
   doc_->ScrollY = y;
-  viewport()->update();
+  UpdateAll();
 }
 
 void TWPRichText::RepaintDirty() {
   if (doc_->DirtyTop() > doc_->DirtyBottom()) return;
   const int top = std::max(0, doc_->DirtyTop() - doc_->ScrollY);
   const int bottom = std::min(viewport()->height(), doc_->DirtyBottom() - doc_->ScrollY);
+  if (!fast_par_) full_update_pending_ = true;
   if (bottom > top && !paint_locked_) viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
   doc_->ResetDirty();
 }
@@ -462,7 +474,7 @@ void TWPRichText::BlinkCaret() {
 
 void TWPRichText::ReportEditState() {
   const bool has = doc_->HasSelection();
-  if (has != last_has_selection_) viewport()->update();
+  if (has != last_has_selection_) UpdateAll();
   last_has_selection_ = has;
   if (EditStateEvent) {
     const QMimeData* mime = QApplication::clipboard()->mimeData();
@@ -474,7 +486,32 @@ void TWPRichText::paintEvent(QPaintEvent* e) {
   QPainter painter(viewport());
   TQtCanvas canvas(painter, SharedTextMetrics());
   const QRect r = e->rect();
-  doc_->Paint(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+  const TRect clip{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+  TParagraph* from = fast_par_;
+  const bool fast = from && !full_update_pending_ && from == doc_->LastTypedParagraph() && !last_paint_selection_ &&
+                    !doc_->HasSelection() && clip.Top >= from->Line(0).Top - doc_->ScrollY;
+  fast_par_ = nullptr;
+  full_update_pending_ = false;
+  if (fast) {
+    // Only the typed paragraph (and what moved below it) is in the clip, and it is laid out.
+    canvas.FillRect(clip, doc_->BackgroundColor);
+    bool done = false;
+    for (TParagraph* p = from; p && !done; p = p->Next) {
+      for (int l = 0; l < p->LineCount(); ++l) {
+        const TTextLine& tl = p->Line(l);
+        const int y = tl.Top - doc_->ScrollY;
+        if (y + tl.Height <= clip.Top) continue;
+        if (y >= clip.Bottom) {
+          done = true;
+          break;
+        }
+        doc_->PaintLine(canvas, p, l, -doc_->ScrollX, y, false);
+      }
+    }
+  } else {
+    doc_->Paint(canvas, clip);
+    last_paint_selection_ = doc_->HasSelection();
+  }
   caret_rect_ = QRect();
   if (hasFocus() && caret_on_ && !doc_->HasSelection()) {
     const QRect c = ToQRect(doc_->CaretRect());
@@ -489,7 +526,7 @@ void TWPRichText::resizeEvent(QResizeEvent* e) {
   doc_->SetWindowWidth(viewport()->width());
   doc_->Reformat();
   UpdateScrollBars();
-  viewport()->update();
+  UpdateAll();
 }
 
 void TWPRichText::focusInEvent(QFocusEvent* e) {
@@ -807,8 +844,9 @@ void TWPRichText::mouseMoveEvent(QMouseEvent* e) {
         resize_object_->Width = static_cast<int32_t>(int64_t{w} * 1440 / std::max(1, doc_->Header.XPixelsPerInch));
         resize_object_->Height = static_cast<int32_t>(int64_t{h} * 1440 / std::max(1, doc_->Header.YPixelsPerInch));
         doc_->SelectionBegin().Par->MarkDirty();
+        doc_->Reformat();
         doc_->Modified = true;
-        viewport()->update();
+        UpdateAll();
         AfterEdit(false);
       }
       return;

@@ -180,6 +180,7 @@ class TWPRichText : public QAbstractScrollArea {
   // After every operation: scroll bars, caret in view, repaint of what changed, edit state.
   void AfterEdit(bool keep_caret_visible = true);
   void UpdateScrollBars();
+  void UpdateAll();
   void RepaintDirty();
   void RepaintCaret();
   void BlinkCaret();
@@ -202,6 +203,10 @@ class TWPRichText : public QAbstractScrollArea {
   QRect caret_rect_;  // where the caret was last drawn (viewport pixels)
   bool paint_locked_ = false;
   bool last_has_selection_ = false;
+  // Painting after typing: the typed paragraph, unless something else waits to be repainted.
+  TParagraph* fast_par_ = nullptr;
+  bool full_update_pending_ = true;
+  bool last_paint_selection_ = true;
 
   // mouse
   enum class TMouseMode : uint8_t { None, Selecting, PendingDrag, Resizing };

@@ -392,6 +392,20 @@ TEST_F(Editor, UndoGroupsTypingAndRedoes) {
   EXPECT_FALSE(doc.CanRedo());
 }
 
+TEST_F(Editor, KeysTypedOneByOneInALaterParagraphUndoAsOneStep) {
+  Type(U"first\nsecond");
+  doc.SetCaretPosition(9);  // "sec|ond"
+  for (char32_t c : std::u32string(U"XYZ")) doc.InputChar(c);
+  doc.InputChar(kKeyBackspace);
+  EXPECT_EQ(Dump(doc), "first|secXYond");
+  doc.Undo();
+  EXPECT_EQ(Dump(doc), "first|second");
+  EXPECT_EQ(doc.GetCaretPosition(), 9);
+  doc.Redo();
+  EXPECT_EQ(Dump(doc), "first|secXYond");
+  EXPECT_EQ(doc.GetCaretPosition(), 11);
+}
+
 TEST_F(Editor, UndoParagraphChanges) {
   Type(U"one\ntwo");
   doc.SelectAll();

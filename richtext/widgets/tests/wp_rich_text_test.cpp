@@ -9,7 +9,9 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QWindow>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -421,6 +423,38 @@ class WPRichTextTest : public QObject {
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5) == "%PDF-");
     QCOMPARE(Dump(*w), QStringLiteral("saved entry"));
+  }
+
+  void typingRepaintsOnlyWhatChangedAndPaintsItRight() {
+    for (int i = 0; i < 12; ++i) {
+      QTest::keyClicks(w.get(), QStringLiteral("paragraph %1 with some words to wrap around the line end").arg(i));
+      QTest::keyClick(w.get(), Qt::Key_Return);
+    }
+    w->SetCaretPosition(70);
+    QTest::qWait(20);
+    w->OnChange = nullptr;
+    // Type until the paragraph grows a line, so the lines below move too.
+    for (int i = 0; i < 40; ++i) {
+      QTest::keyClick(w.get(), Qt::Key_Z);
+      QCoreApplication::processEvents();
+    }
+    QTest::keyClick(w.get(), Qt::Key_Backspace);
+    QCoreApplication::processEvents();
+    // What the screen shows (the backing store after the partial repaints) equals a full paint.
+    QScreen* screen = w->window()->windowHandle()->screen();
+    const QPoint at = w->viewport()->mapTo(w->window(), QPoint(0, 0));
+    const QImage shown = screen->grabWindow(w->window()->winId(), at.x(), at.y(), w->viewport()->width(),
+                                            w->viewport()->height()).toImage().convertToFormat(QImage::Format_RGB32);
+    w->SetReadOnly(true);  // no caret in either picture
+    w->clearFocus();
+    QCoreApplication::processEvents();
+    const QImage full = w->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), full.size());
+    int differing = 0;
+    for (int y = 0; y < full.height(); ++y) {
+      for (int x = 0; x < full.width(); ++x) differing += shown.pixel(x, y) != full.pixel(x, y);
+    }
+    QVERIFY2(differing <= 2 * full.height(), qPrintable(QString::number(differing)));  // the caret at most
   }
 
   void wordWalkForTheSpellChecker() {
