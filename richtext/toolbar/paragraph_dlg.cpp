@@ -88,9 +88,9 @@ TParagraphPropDlg::TParagraphPropDlg(QWidget* parent) : QDialog(parent) {
   units_ = new QComboBox(this);
   units_->setObjectName(QStringLiteral("ComboBox1"));
   units_->addItems({QStringLiteral("Inch"), QStringLiteral("Cm")});
-  units_->setGeometry(320, 76, 70, 22);
+  units_->setGeometry(330, 76, 66, 22);
   units_->setToolTip(QStringLiteral("Change unit of measurement to inches or centimeters"));
-  Label(this, QStringLiteral("Units"), 320, 60, units_);
+  Label(this, QStringLiteral("Units"), 330, 60, units_);
   connect(units_, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
 
   ok_ = new QPushButton(QStringLiteral("OK"), this);
