@@ -132,6 +132,8 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   TFindOptions FindOptions;
   // Undo steps kept (older ones are dropped).
   size_t UndoLimit = 200;
+  // Bytes of paragraph copies the undo history may hold.
+  size_t UndoMemoryLimit = size_t{64} << 20;
 
   // --- events ---
   std::function<void()> OnChange;
@@ -296,9 +298,11 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
  protected:
   void ChangeNotification() override;
 
- private:
-  struct TParSnapshot;
+ public:
+  struct TParSnapshot;  // undo records (undo_step.h)
   struct TUndoStep;
+
+ private:
   int LoadWith(const std::function<int(const TLoadOptions&)>& load);
   enum class TEditKind : uint8_t { Typing, Other };
 
@@ -328,6 +332,7 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void Finished(bool changed);  // re-wrap, dirty range, OnChange
   void MarkAllDirty();
   bool ApplyStep(TUndoStep& step);
+  void TrimUndo();
 
   bool IsProtectedChar(const TCharAttr& a) const;
   bool ProtectedAt(TParagraph* par, int offset) const;

@@ -9,6 +9,26 @@ namespace inkwend {
 
 namespace {
 constexpr int kBelowEverything = 1 << 30;
+
+size_t StepBytes(const std::vector<TWPRTFTextInput::TParSnapshot>& pars) {
+  size_t n = 0;
+  for (const auto& s : pars) n += sizeof(s) + s.Text.capacity() * sizeof(char32_t) + s.Attrs.capacity() * sizeof(TCharAttr);
+  return n;
+}
+}  // namespace
+
+void TWPRTFTextInput::TrimUndo() {
+  // Steps hold copies of whole paragraphs: keep the history within a memory budget, dropping the
+  // oldest steps first (a single step above the budget is not kept at all).
+  size_t total = 0;
+  for (const auto& s : redo_) total += StepBytes(s->Pars);
+  for (const auto& s : undo_) total += StepBytes(s->Pars);
+  while (!undo_.empty() && (total > UndoMemoryLimit || undo_.size() > std::max<size_t>(UndoLimit, 1))) {
+    total -= StepBytes(undo_.front()->Pars);
+    undo_.erase(undo_.begin());
+    group_open_ = false;
+    typing_par_ = nullptr;
+  }
 }
 
 std::vector<TWPRTFTextInput::TParSnapshot> TWPRTFTextInput::Snapshot(int first_index, int count) const {
@@ -124,7 +144,8 @@ void TWPRTFTextInput::EndEdit() {
     if (!group_open_) typing_par_ = nullptr;
     dirty_last_index_ = std::max(dirty_last_index_, pending_->First + pending_->Count - 1);
     undo_.push_back(std::move(pending_));
-    if (undo_.size() > std::max<size_t>(UndoLimit, 1)) undo_.erase(undo_.begin());
+    redo_.clear();
+    TrimUndo();
   }
   redo_.clear();
 }

@@ -406,6 +406,21 @@ TEST_F(Editor, KeysTypedOneByOneInALaterParagraphUndoAsOneStep) {
   EXPECT_EQ(doc.GetCaretPosition(), 11);
 }
 
+TEST_F(Editor, UndoHistoryStaysWithinItsMemoryBudget) {
+  doc.UndoMemoryLimit = 100000;
+  Type(std::u32string(3000, U'a'));  // one typing step holding an empty paragraph
+  doc.InputChar(kKeyEnter);          // a step holding the 3000-character paragraph (about 60 KB)
+  Type(U"b");
+  doc.SelectRange(0, 1);
+  doc.DeleteSelection();  // another copy of the big paragraph: the oldest steps go
+  EXPECT_TRUE(doc.Undo());
+  EXPECT_EQ(doc.FirstParagraph()->CharCount(), 3000);
+  int steps = 1;
+  while (doc.Undo()) ++steps;
+  EXPECT_LT(steps, 4);
+  EXPECT_FALSE(doc.IsEmpty());  // the first typing could no longer be undone
+}
+
 TEST_F(Editor, UndoParagraphChanges) {
   Type(U"one\ntwo");
   doc.SelectAll();
