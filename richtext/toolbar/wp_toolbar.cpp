@@ -322,6 +322,14 @@ TWPToolBar::TWPToolBar(QWidget* parent) : TWPCustomToolPanel(parent) {
   setMinimumHeight(30);
   alignment_group_ = new QButtonGroup(this);
   alignment_group_->setExclusive(true);
+  // The lists exist from the start (hidden until wanted), so that their hints can be set early.
+  using K = TWPTBCombo::TKind;
+  font_names_ = CreateList(K::FontName);
+  font_sizes_ = CreateList(K::FontSize);
+  text_colors_ = CreateList(K::TextColor);
+  back_colors_ = CreateList(K::BackgroundColor);
+  par_colors_ = CreateList(K::ParColor);
+  styles_ = CreateList(K::Style);
 }
 
 TWPToolBar::~TWPToolBar() = default;
@@ -513,16 +521,19 @@ void TWPToolBar::FillIconTable() {
   for (const auto& a : added_icons_) append(a.Name, a.Group, a.Number, a.Id);
 }
 
+TWPTBCombo* TWPToolBar::CreateList(TWPTBCombo::TKind kind) {
+  auto* list = new TWPTBCombo(kind, this);
+  list->hide();
+  connect(list, &QComboBox::activated, this, [this, list](int item) { ListChosen(list, item); });
+  return list;
+}
+
 TWPTBCombo* TWPToolBar::MakeList(TWPTBCombo*& list, TWPTBCombo::TKind kind, bool wanted) {
   if (!wanted) {
     if (list) list->hide();
     return nullptr;
   }
-  if (!list) {
-    list = new TWPTBCombo(kind, this);
-    TWPTBCombo* l = list;
-    connect(list, &QComboBox::activated, this, [this, l](int item) { ListChosen(l, item); });
-  }
+  if (!list) list = CreateList(kind);
   list->show();
   return list;
 }

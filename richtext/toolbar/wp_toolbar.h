@@ -198,6 +198,7 @@ class TWPToolBar : public TWPCustomToolPanel {
   void Flow();
   // The controls in flow order.
   const std::vector<QPointer<QWidget>>& Controls() const { return controls_; }
+  // The lists exist from construction, hidden unless their set member is on.
   TWPTBCombo* FontNameList() const { return font_names_; }
   TWPTBCombo* FontSizeList() const { return font_sizes_; }
   TWPTBCombo* FontColorList() const { return text_colors_; }
@@ -222,6 +223,7 @@ class TWPToolBar : public TWPCustomToolPanel {
  private:
   void RebuildIfBuilt();
   void FillIconTable();
+  TWPTBCombo* CreateList(TWPTBCombo::TKind kind);
   TWPTBCombo* MakeList(TWPTBCombo*& list, TWPTBCombo::TKind kind, bool wanted);
   void FillFontNames();
   void FillSizes();

@@ -282,6 +282,18 @@ class ToolBarTest : public QObject {
     QVERIFY(editor_.Commands.empty());
   }
 
+  void listsExistBeforeTheFirstShow() {
+    TWPToolBar fresh;
+    fresh.FontSizeList()->setToolTip("Font Size");  // as the main window does while creating itself
+    fresh.SetSelListBoxes(SelFontName | SelFontSize);
+    fresh.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+    QCOMPARE(fresh.FontSizeList()->toolTip(), QString("Font Size"));
+    QVERIFY(fresh.FontSizeList()->isVisible());
+    QVERIFY(!fresh.FontColorList()->isVisible());
+    QCOMPARE(int(fresh.Controls().size()), 2 + 7 + 2 + 5);  // lists, status, print, edit icons
+  }
+
   void hintsFromTheList() {
     QCOMPARE(Button("WPI_UNDER")->toolTip(), QString("Underline"));
     QCOMPARE(Button("WPI_SPELL")->toolTip(), QString("Spell Check"));
