@@ -94,6 +94,7 @@ const TCodePageDecoder::Table* TableFor(int codepage);
 
 int CodePageOfCharSet(int charset) {
   switch (charset) {
+    case 0: return 1252;  // ANSI: Windows-1252 whatever \ansicpg says (Word's own fonts)
     case 2: return kCodePageSymbol;
     case 77: return 10000;
     case 128: return 932;

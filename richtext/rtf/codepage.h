@@ -10,7 +10,8 @@ namespace inkwend {
 
 inline constexpr int kCodePageSymbol = 2;  // symbol fonts: byte xx becomes U+F0xx
 
-// The code page a font character set stands for; 0 when the set names none (ANSI, default).
+// The code page a font character set stands for; 0 when the set names none (the default set 1
+// and unknown ones: the document's \ansicpg applies).
 int CodePageOfCharSet(int charset);
 
 class TCodePageDecoder {

@@ -247,7 +247,12 @@ constexpr TRtfKeyword kKeywords[] = {
     {"falt", 0, false, K::Destination, A::SkipGroup, 0},
     {"panose", 0, false, K::Destination, A::SkipGroup, 0},
     {"blipuid", 0, false, K::Destination, A::SkipGroup, 0},
-    // accepted and ignored
+    // accepted and ignored; style numbers are known so that "\*\cs" inside text does not
+    // drop the text as an unknown destination would be
+    {"s", 0, false, K::Property, A::Ignore, 0},
+    {"cs", 0, false, K::Property, A::Ignore, 0},
+    {"ds", 0, false, K::Property, A::Ignore, 0},
+    {"ts", 0, false, K::Property, A::Ignore, 0},
     {"cols", 1, false, K::Property, A::Ignore, 0},
     {"sbknone", 0, false, K::Property, A::Ignore, 0},
     {"sbkcol", 0, false, K::Property, A::Ignore, 0},

@@ -75,6 +75,7 @@ TEST(RtfReaderText, ControlWordsAndSymbols) {
       {"{\\*\\unknown skipped {\\b deeper}}kept", "kept"},  // unknown \* group dropped whole
       {"{\\*\\footnotesep x}{\\unknownword y}", "y"},     // unknown word alone is only skipped
       {"{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt shown}}", "shown"},
+      {"{\\field{\\*\\fldinst x}{\\fldrslt \\*\\cs13\\ul shown}}", "shown"},  // a stray \\* before a known word
       {"{\\info{\\title T}{\\author A}}body", "body"},
       {"{\\stylesheet{\\s0 Normal;}}{\\*\\listtable{\\list x}}t", "t"},
       {"a\\tab b\\line c", "a\tb\nc"},
@@ -149,6 +150,9 @@ TEST(RtfReaderText, CodePages) {
   EXPECT_EQ(Utf8Text(*c), "\xE4\xB8\xAD\xE6\x96\x87");  // 中文
   Loaded d = ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0\\'82\\'a0{}\\'82}");
   EXPECT_EQ(Utf8Text(*d), "\xE3\x81\x82");  // あ; a lead byte cut off by a group is dropped
+  // A font that declares the ANSI set reads Windows-1252 whatever the document's code page.
+  Loaded e = ReadRtf("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Times;}{\\f1 Mincho;}}\\f0\\'85\\f1\\'82\\'a0}");
+  EXPECT_EQ(Utf8Text(*e), "\xE2\x80\xA6\xE3\x81\x82");  // …あ
 }
 
 TEST(RtfReaderText, ColourTableAndInfo) {
