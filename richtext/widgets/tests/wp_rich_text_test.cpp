@@ -166,6 +166,37 @@ class WPRichTextTest : public QObject {
     QCOMPARE(o->Graphic.Bitmap()->PixelRgb(0, 0), 0xFF0000u);
   }
 
+  void selectAndResizeAPictureByItsCorner() {
+    QTest::keyClicks(w.get(), "pic ");
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    w->InsertGraphic(image);
+    w->viewport()->repaint();
+    QCOMPARE(w->Memo().HitObjects().size(), size_t{1});
+    const TRect r = w->Memo().HitObjects()[0].Rect;
+    QCOMPARE(r.Width(), 40);
+    QTest::mouseDClick(w->viewport(), Qt::LeftButton, {}, QPoint(r.Left + 20, r.Top + 15));
+    // QTest keeps the button down after a double click; a user lets it go.
+    QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, QPoint(r.Left + 20, r.Top + 15));
+    QCOMPARE(w->Memo().PositionOf(w->Memo().SelectionBegin()), 4);
+    QCOMPARE(w->Memo().PositionOf(w->Memo().SelectionEnd()), 5);
+    w->viewport()->repaint();
+
+    const QPoint corner(r.Right - 3, r.Bottom - 3);
+    QTest::mouseMove(w->viewport(), corner);
+    QCOMPARE(w->viewport()->cursor().shape(), Qt::SizeFDiagCursor);
+    QTest::mousePress(w->viewport(), Qt::LeftButton, {}, corner);
+    QTest::mouseMove(w->viewport(), QPoint(r.Left + 80, r.Top + 50));
+    QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, QPoint(r.Left + 80, r.Top + 50));
+    const TDocObject* o = w->Memo().Objects().front().get();
+    const int ppi = w->Memo().Header.XPixelsPerInch;
+    QCOMPARE(o->Width, 80 * 1440 / ppi);
+    QCOMPARE(o->Height, 50 * 1440 / w->Memo().Header.YPixelsPerInch);
+    w->viewport()->repaint();
+    QCOMPARE(w->Memo().HitObjects()[0].Rect.Width(), 80);
+    QCOMPARE(Dump(*w).size(), qsizetype{5});  // the text is unchanged
+  }
+
   void copyOffersRtfAndTextAndCanBeVetoed() {
     QTest::keyClicks(w.get(), "copy me");
     QTest::keyClick(w.get(), Qt::Key_Left, Qt::ShiftModifier | Qt::ControlModifier);
