@@ -334,6 +334,11 @@ TWPToolBar::TWPToolBar(QWidget* parent) : TWPCustomToolPanel(parent) {
 
 TWPToolBar::~TWPToolBar() = default;
 
+void TWPToolBar::SetEditor(TWPEditorLink* editor) {
+  TWPCustomToolPanel::SetEditor(editor);
+  if (built_ && (list_boxes_ & SelStyle)) FillStyles();
+}
+
 void TWPToolBar::RebuildIfBuilt() {
   if (built_ && isEnabled() && !building_) Rebuild();
 }

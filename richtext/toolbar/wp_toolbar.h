@@ -69,7 +69,7 @@ class TWPCustomToolPanel : public QFrame {
 
   // The attached editor (not owned; the caller keeps it alive longer than the panel, or clears it).
   TWPEditorLink* Editor() const { return editor_; }
-  void SetEditor(TWPEditorLink* editor) { editor_ = editor; }
+  virtual void SetEditor(TWPEditorLink* editor) { editor_ = editor; }
 
   // The colour palette, shared down the chain.
   const TWPPalette& Palette() const { return palette_; }
@@ -170,6 +170,9 @@ class TWPToolBar : public TWPCustomToolPanel {
   TBevel BevelInner() const { return bevel_inner_; }
   void SetBevelInner(TBevel bevel);
   int BevelWidth() const { return bevel_width_; }
+
+  // Also takes the editor's styles into the style list.
+  void SetEditor(TWPEditorLink* editor) override;
 
   // --- application events ---
   // Every icon click, before the editor acts.

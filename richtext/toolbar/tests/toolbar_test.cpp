@@ -294,6 +294,21 @@ class ToolBarTest : public QObject {
     QCOMPARE(int(fresh.Controls().size()), 2 + 7 + 2 + 5);  // lists, status, print, edit icons
   }
 
+  void styleListFromTheEditor() {
+    bar_->SetSelListBoxes(bar_->sel_ListBoxes() | SelStyle);
+    TFakeEditor styled;
+    styled.Styles = {"Normal", "Heading"};
+    bar_->SetEditor(&styled);
+    QCOMPARE(bar_->StyleList()->count(), 2);
+    bar_->StyleList()->setFocus();
+    QTest::keyClick(bar_->StyleList(), Qt::Key_Down);
+    QCOMPARE(int(styled.Commands.size()), 1);
+    QCOMPARE(int(styled.Commands[0].Kind), 5);
+    QCOMPARE(styled.Commands[0].Number, 1);  // the item's index
+    QCOMPARE(styled.Commands[0].Text, QString("Heading"));
+    bar_->SetEditor(&editor_);
+  }
+
   void hintsFromTheList() {
     QCOMPARE(Button("WPI_UNDER")->toolTip(), QString("Underline"));
     QCOMPARE(Button("WPI_SPELL")->toolTip(), QString("Spell Check"));
