@@ -1,5 +1,5 @@
 // RTF read throughput on two 5 MB documents: one written by our writer, one written by
-// LibreOffice Writer (the committed sample bench/data/libreoffice_writer.rtf, its body repeated
+// LibreOffice Writer (the committed test file richtext/tests/data/libreoffice_writer.rtf, its body repeated
 // to 5 MB). Beside each: `unrtf --text` on the same file in the same run, and the peak memory
 // of a read against the file size.
 #include <benchmark/benchmark.h>
@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -59,7 +61,7 @@ std::string OurDocument() {
 
 // LibreOffice's file, its body (between the first \pard and the last "}") repeated.
 std::string LibreOfficeDocument() {
-  std::ifstream in(std::string(INKWEND_SOURCE_DIR) + "/bench/data/libreoffice_writer.rtf", std::ios::binary);
+  std::ifstream in(std::string(INKWEND_SOURCE_DIR) + "/richtext/tests/data/libreoffice_writer.rtf", std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   const std::string src = ss.str();
@@ -87,7 +89,7 @@ std::string FileOf(int which) {
 void BM_ReadRtf(benchmark::State& state) {
   const std::string& bytes = Document(static_cast<int>(state.range(0)));
   if (bytes.empty()) {
-    state.SkipWithError("bench/data/libreoffice_writer.rtf not found");
+    state.SkipWithError("richtext/tests/data/libreoffice_writer.rtf not found");
     return;
   }
   size_t model = 0;
@@ -103,9 +105,18 @@ void BM_ReadRtf(benchmark::State& state) {
   state.counters["file_MB"] = static_cast<double>(bytes.size()) / (1 << 20);
   state.counters["model_x_file"] = static_cast<double>(model) / static_cast<double>(bytes.size());
 }
-BENCHMARK(BM_ReadRtf)->Arg(0)->Arg(1)->ArgNames({"libreoffice"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRtf)->Arg(0)->Arg(1)->ArgNames({"libreoffice"})->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// Peak memory of one read in a child process (maximum resident set, less the process before).
+long StatusKb(const char* key) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
+  }
+  return 0;
+}
+
+// Peak memory of one read, in a child process whose high-water mark is reset first.
 void BM_ReadRtfPeakMemory(benchmark::State& state) {
   const int which = static_cast<int>(state.range(0));
   const std::string& bytes = Document(which);
@@ -113,28 +124,21 @@ void BM_ReadRtfPeakMemory(benchmark::State& state) {
   for (auto _ : state) {
     const pid_t pid = fork();
     if (pid == 0) {
-      struct rusage before;
-      getrusage(RUSAGE_SELF, &before);
-      TWPRTFText doc;
-      TMemoryStream s(bytes);
-      TWPRtfReader(&doc).Read(s);
-      struct rusage after;
-      getrusage(RUSAGE_SELF, &after);
-      const long grown_kb = after.ru_maxrss - before.ru_maxrss;
-      std::FILE* f = std::fopen("/tmp/inkwend_bench_rtf_rss", "w");
-      if (f) {
-        std::fprintf(f, "%ld\n", grown_kb);
-        std::fclose(f);
+      std::ofstream("/proc/self/clear_refs") << "5";
+      const long before = StatusKb("VmRSS:");
+      {
+        TWPRTFText doc;
+        TMemoryStream s(bytes);
+        TWPRtfReader(&doc).Read(s);
       }
+      const long peak = StatusKb("VmHWM:");
+      std::ofstream("/tmp/inkwend_bench_rtf_rss") << (peak - before);
       _exit(0);
     }
     int status = 0;
     waitpid(pid, &status, 0);
     long kb = 0;
-    if (std::FILE* f = std::fopen("/tmp/inkwend_bench_rtf_rss", "r")) {
-      if (std::fscanf(f, "%ld", &kb) != 1) kb = 0;
-      std::fclose(f);
-    }
+    std::ifstream("/tmp/inkwend_bench_rtf_rss") >> kb;
     ratio = static_cast<double>(kb) * 1024 / static_cast<double>(bytes.size());
   }
   state.counters["peak_x_file"] = ratio;
@@ -155,6 +159,6 @@ void BM_UnrtfText(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Document(which).size()));
 }
-BENCHMARK(BM_UnrtfText)->Arg(0)->Arg(1)->ArgNames({"libreoffice"})->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnrtfText)->Arg(0)->Arg(1)->ArgNames({"libreoffice"})->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

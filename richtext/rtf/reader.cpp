@@ -26,6 +26,9 @@ constexpr size_t kMaxFontName = 255;
 constexpr size_t kMaxFileName = 255;
 constexpr int kMaxLinkedPictures = 256;
 constexpr int kMaxTableCells = 50;
+// Lengths beyond 1,000,000 twips (about 17 metres) are clamped: nothing on a page is that long,
+// and snapping such values to the tab grid would overflow.
+constexpr int32_t kMaxLength = 1000000;
 
 // Bytes of plain text: everything from space to tilde except the three RTF specials.
 constexpr std::array<bool, 256> kPlainAscii = [] {
@@ -868,22 +871,22 @@ void TWPRtfReader::Dispatch(const Control& c) {
       Pard();
       break;
     case A::Li:
-      Prop([&](ParProps& p) { p.Left = std::max(n, 0); });
+      Prop([&](ParProps& p) { p.Left = std::clamp(n, 0, kMaxLength); });
       break;
     case A::Ri:
-      Prop([&](ParProps& p) { p.Right = std::max(n, 0); });
+      Prop([&](ParProps& p) { p.Right = std::clamp(n, 0, kMaxLength); });
       break;
     case A::Fi:
-      Prop([&](ParProps& p) { p.First = n; });
+      Prop([&](ParProps& p) { p.First = std::clamp(n, -kMaxLength, kMaxLength); });
       break;
     case A::Sb:
-      Prop([&](ParProps& p) { p.Before = std::max(n, 0); });
+      Prop([&](ParProps& p) { p.Before = std::clamp(n, 0, kMaxLength); });
       break;
     case A::Sa:
-      Prop([&](ParProps& p) { p.After = std::max(n, 0); });
+      Prop([&](ParProps& p) { p.After = std::clamp(n, 0, kMaxLength); });
       break;
     case A::Sl:
-      Prop([&](ParProps& p) { p.LineSpacing = n; });
+      Prop([&](ParProps& p) { p.LineSpacing = std::clamp(n, -kMaxLength, kMaxLength); });
       break;
     case A::Align:
       Prop([&](ParProps& p) { p.Alignment = static_cast<uint8_t>(k->Arg); });
@@ -980,7 +983,7 @@ void TWPRtfReader::Dispatch(const Control& c) {
     case A::Cellx:
       if (cells_.size() < static_cast<size_t>(kMaxTableCells)) {
         CellDef def = cell_def_;
-        def.Edge = std::max(0, n - f_.Props.Left);
+        def.Edge = ClampInt(static_cast<int64_t>(n) - f_.Props.Left, 0, kMaxLength);
         cells_.push_back(def);
       }
       cell_def_ = CellDef{};
@@ -989,10 +992,10 @@ void TWPRtfReader::Dispatch(const Control& c) {
       cell_def_.Merged = true;
       break;
     case A::Trgaph:
-      cell_gap_ = std::max(n, 0);
+      cell_gap_ = std::clamp(n, 0, kMaxLength);
       break;
     case A::Trleft:
-      Prop([&](ParProps& p) { p.Left = std::max(n, 0); });
+      Prop([&](ParProps& p) { p.Left = std::clamp(n, 0, kMaxLength); });
       break;
     case A::Intbl:
       row_definition_ = false;
@@ -1236,7 +1239,7 @@ void TWPRtfReader::Pard() {
 void TWPRtfReader::AddTab(int32_t position) {
   const uint8_t kind = pending_tab_kind_;
   pending_tab_kind_ = kTabLeft;
-  if (f_.Dest != kText || position <= 0) return;
+  if (f_.Dest != kText || position <= 0 || position > kMaxLength) return;
   const uint64_t bit = doc_.Header.AddTab(position, kind);
   Prop([&](ParProps& p) {
     if (p.TabRestart) {

@@ -439,6 +439,8 @@ TEST(RtfReaderDamage, BoundedOnHostileInput) {
       {kHead + "{\\pict\\dibitmap0 28000000ffffff7f}}", kResultOk, "\x02"},
       {kHead + "\\bin99999999 abc}", kResultOk, ""},
       {kHead + "\\trowd\\cellx-5\\cellx-9\\intbl\\cell\\cell\\row x}", kResultOk, "||x"},
+      // Lengths near the 32-bit limit (found by fuzzing: snapping them overflowed).
+      {kHead + "\\tx2147483647\\li2147483647\\fi2147483647\\cellx2147483647 a\\par b}", kResultOk, "a|b"},
   };
   for (const Case& c : cases) {
     Loaded l = ReadRtf(c.rtf);
@@ -574,6 +576,51 @@ TEST(RtfLoader, InsertsIntoANonEmptyDocumentAtTheCaret) {
   EXPECT_EQ(end.Par, doc.ParagraphAt(1));
   EXPECT_EQ(end.Pos, 4);
   EXPECT_EQ(AttrOf(doc, 1, 4).FontIndex, 0);  // the tail keeps its own attributes
+}
+
+// --- RTF from other programs ------------------------------------------------------------------
+
+TEST(RtfFromOtherPrograms, LibreOfficeWriter) {
+  // Sixty paragraphs written by LibreOffice Writer 7.4 from an HTML page: alignments, indents,
+  // bold, italic, underline, two colours, two fonts and sizes 10 to 12 points.
+  const auto path = std::filesystem::path(__FILE__).parent_path() / "data" / "libreoffice_writer.rtf";
+  TWPRTFText doc;
+  ASSERT_EQ(LoadFromFile(doc, path.string()), kResultOk);
+  EXPECT_EQ(doc.LastFormat, TWPLoadFormat::FormatRTF);
+  int paragraphs = 0, centred = 0, justified = 0, indented = 0;
+  uint8_t styles = 0;
+  bool red = false, blue = false, arial = false, times = false;
+  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+    if (p->CharCount() == 0) continue;
+    ++paragraphs;
+    centred += p->Alignment == kAlignCenter;
+    justified += p->Alignment == kAlignJustify;
+    indented += p->LeftIndent > 0;
+    for (size_t i = 0; i < p->Attrs().size(); ++i) {
+      const TCharAttr& a = p->Attrs()[i];
+      styles |= a.StyleBits;
+      const TColorRef c = doc.Header.Colors[a.TextColor()];
+      red |= RedOf(c) > 150 && GreenOf(c) < 50 && BlueOf(c) < 50;
+      blue |= BlueOf(c) > 120 && RedOf(c) < 50;
+      const std::u32string& font = doc.Header.Fonts[a.FontIndex].Name;
+      arial |= font == U"Arial";
+      times |= font == U"Times New Roman";
+      EXPECT_GE(a.PointSize, 10);
+      EXPECT_LE(a.PointSize, 12);
+    }
+  }
+  EXPECT_EQ(paragraphs, 60);
+  EXPECT_GT(centred, 0);
+  EXPECT_GT(justified, 0);
+  EXPECT_GT(indented, 0);
+  EXPECT_EQ(styles & (kStyleBold | kStyleItalic | kStyleUnderline), kStyleBold | kStyleItalic | kStyleUnderline);
+  EXPECT_TRUE(red);
+  EXPECT_TRUE(blue);
+  EXPECT_TRUE(arial);
+  EXPECT_TRUE(times);
+  const std::string first = Utf8Text(doc).substr(0, 42);
+  EXPECT_EQ(first, "quiet walk rain garden today rain letters ");
+  EXPECT_NE(Utf8Text(doc).find("caf\xC3\xA9"), std::string::npos);
 }
 
 // --- round trip through the writer --------------------------------------------------------
