@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -371,7 +372,8 @@ TEST(RtfReaderPictures, CompressedPicturesGoThroughTheDecoder) {
 }
 
 TEST(RtfReaderPictures, TaggedAndLinkedObjects) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "inkwend_reader_test";
+  const char* tmp = std::getenv("TMPDIR");
+  const std::filesystem::path dir = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") / "inkwend_reader_test";
   std::filesystem::create_directories(dir);
   const std::vector<uint8_t> bmp = EncodeBmpFile(TestBitmap(3, 3));
   std::ofstream(dir / "pic.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()),
