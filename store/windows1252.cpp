@@ -1,5 +1,8 @@
 #include "store/windows1252.h"
 
+#include <array>
+#include <cstdint>
+
 namespace inkwend {
 namespace {
 
@@ -36,9 +39,15 @@ char32_t Windows1252ToUnicode(unsigned char byte) {
 
 std::optional<unsigned char> UnicodeToWindows1252(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
-  for (unsigned i = 0; i < 32; ++i)
-    if (kHigh[i] == c) return static_cast<unsigned char>(0x80 + i);
-  return std::nullopt;
+  // The characters of 0x80..0x9F all lie below U+2123: one table lookup for them (the RTF
+  // writer asks for every character it writes).
+  static const std::array<uint8_t, 0x2123> kReverse = [] {
+    std::array<uint8_t, 0x2123> t{};
+    for (unsigned i = 0; i < 32; ++i) t[kHigh[i]] = static_cast<uint8_t>(0x80 + i);
+    return t;
+  }();
+  if (c >= kReverse.size() || kReverse[c] == 0) return std::nullopt;
+  return kReverse[c];
 }
 
 std::string PasswordBytes(std::u32string_view password) {

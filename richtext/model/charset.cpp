@@ -1,35 +1,16 @@
 #include "richtext/model/charset.h"
 
+#include "store/windows1252.h"
+
 #include <array>
 
 namespace inkwend {
 
-namespace {
-
-// 0x80..0x9F of Windows-1252; the undefined bytes map to the control character of equal value.
-constexpr std::array<char32_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-}  // namespace
-
-char32_t Cp1252ToUnicode(uint8_t byte) {
-  if (byte >= 0x80 && byte <= 0x9F) return kHigh[byte - 0x80];
-  return byte;
-}
+char32_t Cp1252ToUnicode(uint8_t byte) { return Windows1252ToUnicode(byte); }
 
 int UnicodeToCp1252(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
-  // The characters of 0x80..0x9F all lie below U+2123: one table lookup for them.
-  static const std::array<uint8_t, 0x2123> kReverse = [] {
-    std::array<uint8_t, 0x2123> t{};
-    for (size_t i = 0; i < 32; ++i) t[kHigh[i]] = static_cast<uint8_t>(0x80 + i);
-    return t;
-  }();
-  if (c >= kReverse.size()) return -1;
-  const uint8_t b = kReverse[c];
-  return b != 0 ? b : -1;
+  const auto b = UnicodeToWindows1252(c);
+  return b ? static_cast<int>(*b) : -1;
 }
 
 std::string ToUtf8(std::u32string_view text) {
