@@ -76,7 +76,7 @@ TEST(RtfReaderText, ControlWordsAndSymbols) {
       {"{\\*\\unknown skipped {\\b deeper}}kept", "kept"},  // unknown \* group dropped whole
       {"{\\*\\footnotesep x}{\\unknownword y}", "y"},     // unknown word alone is only skipped
       {"{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt shown}}", "shown"},
-      {"{\\field{\\*\\fldinst x}{\\fldrslt \\*\\cs13\\ul shown}}", "shown"},  // a stray \\* before a known word
+      {"{\\field{\\*\\fldinst x}{\\fldrslt \\*\\cs13\\ul shown}}", "shown"},  // a stray \* before a known word
       {"{\\info{\\title T}{\\author A}}body", "body"},
       {"{\\stylesheet{\\s0 Normal;}}{\\*\\listtable{\\list x}}t", "t"},
       {"a\\tab b\\line c", "a\tb\nc"},
