@@ -14,7 +14,7 @@ QString ToQString(std::u32string_view s) {
 
 }  // namespace
 
-const QRawFont& TQtTextMetrics::RawFont(const TFontSpec& spec) { return EntryFor(spec).Raw; }
+const QRawFont& TQtTextMetrics::RawFont(const TFontSpec& wanted) { return EntryFor(wanted).Raw; }
 
 quint32 TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
   if (c < 32) c = U' ';
@@ -44,28 +44,28 @@ void TQtTextMetrics::Glyphs(const TFontSpec& font, std::span<const char32_t> cha
   for (char32_t c : chars) out.push_back(e.Raw.isValid() ? GlyphOf(e, c) : 0);
 }
 
-TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& spec) {
-  if (last_ && last_->Spec == spec) return *last_;
+TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& wanted) {
+  if (last_ && last_->Spec == wanted) return *last_;
   for (auto& e : fonts_) {
-    if (e->Spec == spec) {
+    if (e->Spec == wanted) {
       last_ = e.get();
       return *last_;
     }
   }
-  QFont font(ToQString(spec.Name));
-  font.setPixelSize(std::max(1, spec.PixelSize));
-  font.setBold(spec.Bold);
-  font.setItalic(spec.Italic);
-  font.setStrikeOut(spec.StrikeOut);
+  QFont font(ToQString(wanted.Name));
+  font.setPixelSize(std::max(1, wanted.PixelSize));
+  font.setBold(wanted.Bold);
+  font.setItalic(wanted.Italic);
+  font.setStrikeOut(wanted.StrikeOut);
   font.setKerning(false);
   auto entry = std::make_unique<TEntry>();
-  entry->Spec = spec;
+  entry->Spec = wanted;
   entry->Raw = QRawFont::fromFont(font);
   if (!entry->Raw.isValid()) {
     QFont fallback;
-    fallback.setPixelSize(std::max(1, spec.PixelSize));
-    fallback.setBold(spec.Bold);
-    fallback.setItalic(spec.Italic);
+    fallback.setPixelSize(std::max(1, wanted.PixelSize));
+    fallback.setBold(wanted.Bold);
+    fallback.setItalic(wanted.Italic);
     entry->Raw = QRawFont::fromFont(fallback);
   }
   fonts_.push_back(std::move(entry));

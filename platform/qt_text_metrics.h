@@ -1,6 +1,6 @@
 #pragma once
 // Character metrics of real fonts for the layout engine: fonts are opened once per TFontSpec
-// as QRawFont at the spec's pixel size (fontconfig maps "Arial" and friends to the
+// as QRawFont at the wanted's pixel size (fontconfig maps "Arial" and friends to the
 // metric-compatible Liberation fonts), and the canvas draws with the same raw fonts, so that
 // measured and painted advances are the same numbers.
 #include <QRawFont>
@@ -17,7 +17,7 @@ class TQtTextMetrics : public TTextMetrics {
  public:
   TFontMetrics Metrics(const TFontSpec& font) override;
   void Advances(const TFontSpec& font, std::span<const char32_t> chars, std::span<int> out) override;
-  // The raw font of a spec (opened on first use and kept).
+  // The raw font of a wanted (opened on first use and kept).
   const QRawFont& RawFont(const TFontSpec& font);
   // Glyph indexes of characters in a font (kept per font; control codes show as spaces).
   void Glyphs(const TFontSpec& font, std::span<const char32_t> chars, QList<quint32>& out);

@@ -12,6 +12,9 @@ char32_t Windows1252ToUnicode(unsigned char byte);
 // The byte for a code point, or nothing when Windows-1252 cannot hold it.
 std::optional<unsigned char> UnicodeToWindows1252(char32_t c);
 
+// Appends a code point as UTF-8 (surrogates and values beyond U+10FFFF as U+FFFD).
+void AppendUtf8(std::string& out, char32_t c);
+
 // A password as bytes: Windows-1252 when every character fits (so diaries made on Windows
 // open with the same password), UTF-8 otherwise.
 std::string PasswordBytes(std::u32string_view password);

@@ -47,12 +47,12 @@ TEST(CodePage, DecodesUpperHalfOfEachPage) {
 
 TEST(CodePage, TableTextAndMemosUseTheHeadersCodePage) {
   using namespace testing;
-  TableSpec spec;
-  spec.version = 0xF5;
-  spec.fields = {{"NAME", 'C', 6}, {"NOTE", 'M', 10}};
+  TableSpec plan;
+  plan.version = 0xF5;
+  plan.fields = {{"NAME", 'C', 6}, {"NOTE", 'M', 10}};
   FptWriter memo;
   const uint32_t block = memo.Add("\x8F\xA0");  // cp866: "Па"
-  spec.records = {Row(spec.fields, false, {"\x8F\xE0\xA8\xA2\xA5\xE2", MemoPointer(block)})};
+  plan.records = {Row(plan.fields, false, {"\x8F\xE0\xA8\xA2\xA5\xE2", MemoPointer(block)})};
 
   struct Case {
     uint8_t driver;
@@ -67,9 +67,9 @@ TEST(CodePage, TableTextAndMemosUseTheHeadersCodePage) {
       {0xEE, 1252, "\u008F\u00E0\u00A8\u00A2\u00A5\u00E2", "\u008F\u00A0", true},  // names nothing known
   };
   for (const Case& c : cases) {
-    spec.language_driver = c.driver;
+    plan.language_driver = c.driver;
     std::unique_ptr<Table> table;
-    ASSERT_TRUE(Table::Open(MemorySource(WriteTable(spec)), MemorySource(memo.Bytes()), MemoLayout::kFoxPro,
+    ASSERT_TRUE(Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo.Bytes()), MemoLayout::kFoxPro,
                             {}, &table)
                     .ok());
     EXPECT_EQ(table->code_page(), c.code_page);

@@ -15,10 +15,10 @@ namespace {
 using namespace testing;
 
 TableSpec DiaryTable(uint8_t version = 0xF5) {
-  TableSpec spec;
-  spec.version = version;
-  spec.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 10}};
-  return spec;
+  TableSpec plan;
+  plan.version = version;
+  plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 10}};
+  return plan;
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -26,9 +26,9 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 TEST(DamagedTable, UnreadableTablesFailToOpenWithAMessage) {
-  TableSpec spec = DiaryTable();
-  spec.records = {Row(spec.fields, false, {"20240101", ""}), Row(spec.fields, false, {"20240102", ""})};
-  const std::string good = WriteTable(spec);
+  TableSpec plan = DiaryTable();
+  plan.records = {Row(plan.fields, false, {"20240101", ""}), Row(plan.fields, false, {"20240102", ""})};
+  const std::string good = WriteTable(plan);
 
   struct Case {
     const char* name;
@@ -95,10 +95,10 @@ TEST(DamagedTable, UnreadableTablesFailToOpenWithAMessage) {
 }
 
 TEST(DamagedTable, CutTableYieldsTheWholeRecordsItHolds) {
-  TableSpec spec = DiaryTable();
+  TableSpec plan = DiaryTable();
   for (int i = 1; i <= 5; ++i)
-    spec.records.push_back(Row(spec.fields, false, {"2024010" + std::to_string(i), ""}));
-  const std::string whole = WriteTable(spec);
+    plan.records.push_back(Row(plan.fields, false, {"2024010" + std::to_string(i), ""}));
+  const std::string whole = WriteTable(plan);
   const size_t header = whole.size() - 1 - 5 * 19;
   // Cut in the middle of the fourth record: three whole records remain.
   std::unique_ptr<Table> table;
@@ -115,9 +115,9 @@ TEST(DamagedTable, CutTableYieldsTheWholeRecordsItHolds) {
 }
 
 TEST(DamagedTable, OddButReadableHeadersOpenWithWarnings) {
-  TableSpec spec = DiaryTable();
-  spec.records = {Row(spec.fields, false, {"20240101", ""})};
-  const std::string good = WriteTable(spec);
+  TableSpec plan = DiaryTable();
+  plan.records = {Row(plan.fields, false, {"20240101", ""})};
+  const std::string good = WriteTable(plan);
 
   struct Case {
     const char* name;
@@ -129,7 +129,7 @@ TEST(DamagedTable, OddButReadableHeadersOpenWithWarnings) {
        [&] {
          std::string s = good.substr(0, good.size() - 1 - 19);
          PutLe(&s, 10, 21, 2);
-         return s + spec.records[0] + "xx\x1A";
+         return s + plan.records[0] + "xx\x1A";
        }(),
        "longer than its fields need"},
       {"unknown version byte", std::string(1, '\x1F') + good.substr(1), "version byte 0x1F"},
@@ -251,14 +251,14 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
     SCOPED_TRACE(c.name);
     uint32_t block = 0;
     const std::string memo = c.memo(&block);
-    TableSpec spec = DiaryTable(c.layout == MemoLayout::kFoxPro ? 0xF5 : 0x8B);
-    spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(block)}),
-                    Row(spec.fields, false, {"20240102", ""})};
+    TableSpec plan = DiaryTable(c.layout == MemoLayout::kFoxPro ? 0xF5 : 0x8B);
+    plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)}),
+                    Row(plan.fields, false, {"20240102", ""})};
     TableOptions options;
     options.max_memo_bytes = c.max_memo_bytes;
     std::unique_ptr<Table> table;
     ASSERT_TRUE(
-        Table::Open(MemorySource(WriteTable(spec)), MemorySource(memo), c.layout, options, &table).ok());
+        Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), c.layout, options, &table).ok());
     Record r;
     ASSERT_TRUE(table->ReadRecord(0, &r).ok());
     Memo m;
@@ -274,10 +274,10 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
 }
 
 TEST(DamagedTable, MemoPointerThatIsNotANumber) {
-  TableSpec spec = DiaryTable();
-  spec.records = {Row(spec.fields, false, {"20240101", "12ab"})};
+  TableSpec plan = DiaryTable();
+  plan.records = {Row(plan.fields, false, {"20240101", "12ab"})};
   std::unique_ptr<Table> table;
-  ASSERT_TRUE(Table::Open(MemorySource(WriteTable(spec)), MemorySource(FptWriter().Bytes()),
+  ASSERT_TRUE(Table::Open(MemorySource(WriteTable(plan)), MemorySource(FptWriter().Bytes()),
                           MemoLayout::kFoxPro, {}, &table)
                   .ok());
   Record r;
@@ -296,11 +296,11 @@ TEST(DamagedTable, DBase3MemoWithoutEndMarkStopsAtTheEndOfTheFile) {
   const uint32_t block = w.Add("");
   std::string memo = w.Bytes().substr(0, block * 512);
   memo += std::string(1500, 'z');
-  TableSpec spec = DiaryTable(0x83);
-  spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(block)})};
+  TableSpec plan = DiaryTable(0x83);
+  plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)})};
   std::unique_ptr<Table> table;
   ASSERT_TRUE(
-      Table::Open(MemorySource(WriteTable(spec)), MemorySource(memo), MemoLayout::kDBase, {}, &table).ok());
+      Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), MemoLayout::kDBase, {}, &table).ok());
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).ok());
   Memo m;
@@ -314,12 +314,12 @@ TEST(DamagedTable, DBase3MemoWithoutEndMarkStopsAtTheEndOfTheFile) {
 TEST(DamagedTable, RecordsSharingAMemoBlock) {
   FptWriter w;
   const uint32_t block = w.Add("shared");
-  TableSpec spec = DiaryTable();
-  spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(block)}),
-                  Row(spec.fields, false, {"20240102", MemoPointer(block)})};
+  TableSpec plan = DiaryTable();
+  plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)}),
+                  Row(plan.fields, false, {"20240102", MemoPointer(block)})};
   std::unique_ptr<Table> table;
   ASSERT_TRUE(
-      Table::Open(MemorySource(WriteTable(spec)), MemorySource(w.Bytes()), MemoLayout::kFoxPro, {}, &table)
+      Table::Open(MemorySource(WriteTable(plan)), MemorySource(w.Bytes()), MemoLayout::kFoxPro, {}, &table)
           .ok());
   for (uint32_t i = 0; i < 2; ++i) {
     Record r;

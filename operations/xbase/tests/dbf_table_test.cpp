@@ -54,20 +54,20 @@ TEST(DbfTable, ReadsEveryTableFamilyWithItsMemoFile) {
   const std::string entry = "{\\rtf1\\ansi Hello\\par\r\n}\r\n";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TableSpec spec;
-    spec.version = c.version;
-    spec.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', c.pointer_width}, {"MOOD", 'C', 6}};
+    TableSpec plan;
+    plan.version = c.version;
+    plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', c.pointer_width}, {"MOOD", 'C', 6}};
     FptWriter fpt;
     DbtWriter dbt(c.dbt == 4);
     auto add = [&](const std::string& text) { return c.dbt == 0 ? fpt.Add(text) : dbt.Add(text); };
     const uint32_t first = add(entry);
     const uint32_t second = add("gone");
-    spec.records = {
-        Row(spec.fields, false, {"20240101", MemoPointer(first, c.pointer_width), "calm"}),
-        Row(spec.fields, true, {"20240102", MemoPointer(second, c.pointer_width), "sad"}),
-        Row(spec.fields, false, {"20240103", MemoPointer(0, c.pointer_width), ""}),
+    plan.records = {
+        Row(plan.fields, false, {"20240101", MemoPointer(first, c.pointer_width), "calm"}),
+        Row(plan.fields, true, {"20240102", MemoPointer(second, c.pointer_width), "sad"}),
+        Row(plan.fields, false, {"20240103", MemoPointer(0, c.pointer_width), ""}),
     };
-    auto table = OpenOrFail(WriteTable(spec), c.dbt == 0 ? fpt.Bytes() : dbt.Bytes(), c.layout);
+    auto table = OpenOrFail(WriteTable(plan), c.dbt == 0 ? fpt.Bytes() : dbt.Bytes(), c.layout);
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->warnings().empty()) << table->warnings().front();
     EXPECT_EQ(table->kind(), c.kind);
@@ -109,17 +109,17 @@ TEST(DbfTable, LongMemosComeBackWhole) {
 
   for (int layout = 0; layout < 4; ++layout) {
     SCOPED_TRACE(layout);
-    TableSpec spec;
-    spec.version = layout < 2 ? 0xF5 : 0x83;
-    if (layout == 3) spec.version = 0x8B;
-    spec.fields = {{"ENTRY", 'M', 10}};
+    TableSpec plan;
+    plan.version = layout < 2 ? 0xF5 : 0x83;
+    if (layout == 3) plan.version = 0x8B;
+    plan.fields = {{"ENTRY", 'M', 10}};
     FptWriter fpt(layout == 0 ? 64 : 512);
     DbtWriter dbt(layout == 3);
     auto add = [&](const std::string& text) { return layout < 2 ? fpt.Add(text) : dbt.Add(text); };
     const uint32_t a = add(over_a_block);
     const uint32_t b = add(over_64k);
-    spec.records = {Row(spec.fields, false, {MemoPointer(a)}), Row(spec.fields, false, {MemoPointer(b)})};
-    auto table = OpenOrFail(WriteTable(spec), layout < 2 ? fpt.Bytes() : dbt.Bytes(),
+    plan.records = {Row(plan.fields, false, {MemoPointer(a)}), Row(plan.fields, false, {MemoPointer(b)})};
+    auto table = OpenOrFail(WriteTable(plan), layout < 2 ? fpt.Bytes() : dbt.Bytes(),
                             layout < 2 ? MemoLayout::kFoxPro : MemoLayout::kDBase);
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(MemoOf(*table, 0, "ENTRY"), over_a_block);
@@ -129,13 +129,13 @@ TEST(DbfTable, LongMemosComeBackWhole) {
 
 // FoxPro memos carry a type: text (1), picture (0) or object (2); the bytes are binary-safe.
 TEST(DbfTable, FoxProPictureMemosKeepTheirBytes) {
-  TableSpec spec;
-  spec.version = 0x30;
-  spec.fields = {{"PIC", 'G', 4}};
+  TableSpec plan;
+  plan.version = 0x30;
+  plan.fields = {{"PIC", 'G', 4}};
   FptWriter fpt(32);
   const std::string binary("\x00\x1A\x1A\xFF\x00", 5);
-  spec.records = {Row(spec.fields, false, {MemoPointer(fpt.Add(binary, 0), 4)})};
-  auto table = OpenOrFail(WriteTable(spec), fpt.Bytes(), MemoLayout::kFoxPro);
+  plan.records = {Row(plan.fields, false, {MemoPointer(fpt.Add(binary, 0), 4)})};
+  auto table = OpenOrFail(WriteTable(plan), fpt.Bytes(), MemoLayout::kFoxPro);
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->memo_block_size(), 32u);
   Record r;
@@ -147,12 +147,12 @@ TEST(DbfTable, FoxProPictureMemosKeepTheirBytes) {
 }
 
 TEST(DbfTable, ValuesOfTheOtherFieldTypes) {
-  TableSpec spec;
-  spec.version = 0x03;
-  spec.fields = {{"DAY", 'D', 8}, {"AMOUNT", 'N', 8, 2}, {"RATE", 'F', 10, 3}, {"DONE", 'L', 1}};
-  spec.records = {Row(spec.fields, false, {"20240229", "12.50", "-0.125", "T"}),
-                  Row(spec.fields, false, {"", "", "", "?"})};
-  auto table = OpenOrFail(WriteTable(spec), "", MemoLayout::kNone);
+  TableSpec plan;
+  plan.version = 0x03;
+  plan.fields = {{"DAY", 'D', 8}, {"AMOUNT", 'N', 8, 2}, {"RATE", 'F', 10, 3}, {"DONE", 'L', 1}};
+  plan.records = {Row(plan.fields, false, {"20240229", "12.50", "-0.125", "T"}),
+                  Row(plan.fields, false, {"", "", "", "?"})};
+  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone);
   ASSERT_NE(table, nullptr);
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).ok());
@@ -172,9 +172,9 @@ TEST(DbfTable, ValuesOfTheOtherFieldTypes) {
 // Visual FoxPro's binary types and its hidden _NullFlags field, which marks null values and
 // variable-length values shorter than their field.
 TEST(DbfTable, VisualFoxProBinaryFieldsAndNulls) {
-  TableSpec spec;
-  spec.version = 0x32;
-  spec.fields = {
+  TableSpec plan;
+  plan.version = 0x32;
+  plan.fields = {
       {"COUNT", 'I', 4},         {"PRICE", 'Y', 8},
       {"RATIO", 'B', 8, 2},      {"WHEN", 'T', 8},
       {"NICK", 'C', 6, 0, 0x02}, {"NOTE", 'V', 10},
@@ -183,17 +183,17 @@ TEST(DbfTable, VisualFoxProBinaryFieldsAndNulls) {
   // Bits in field order: NICK null = 0, NOTE shorter = 1, MEMO null = 2.
   const std::string julian_2024_02_29 = Le(2460370, 4);
   const std::string half_past_one = Le((13 * 3600 + 30 * 60 + 5) * 1000, 4);
-  spec.records = {
-      Row(spec.fields, false,
+  plan.records = {
+      Row(plan.fields, false,
           {Le(static_cast<uint32_t>(-42), 4), Le(123456789, 8), Le(0x3FF8000000000000ull, 8),
            julian_2024_02_29 + half_past_one, "Ann   ", std::string("hi\0\0\0\0\0\0\0\x02", 10), Le(0, 4),
            std::string(1, '\x06')}),
-      Row(spec.fields, false,
+      Row(plan.fields, false,
           {Le(7, 4), Le(static_cast<uint64_t>(-5), 8), Le(0, 8), Le(0, 8), "      ", "full text!", Le(0, 4),
            std::string(1, '\x01')}),
   };
   FptWriter fpt;
-  auto table = OpenOrFail(WriteTable(spec), fpt.Bytes(), MemoLayout::kFoxPro);
+  auto table = OpenOrFail(WriteTable(plan), fpt.Bytes(), MemoLayout::kFoxPro);
   ASSERT_NE(table, nullptr);
   EXPECT_TRUE(table->fields()[7].IsSystem());
   Record r;
@@ -218,12 +218,12 @@ TEST(DbfTable, VisualFoxProBinaryFieldsAndNulls) {
 // Clipper and FoxPro keep character fields longer than 255 bytes with the high byte of the
 // length where other types keep their decimals.
 TEST(DbfTable, CharacterFieldsOver255Bytes) {
-  TableSpec spec;
-  spec.version = 0x03;
-  spec.fields = {{"LONG", 'C', 300}, {"N", 'N', 3}};
+  TableSpec plan;
+  plan.version = 0x03;
+  plan.fields = {{"LONG", 'C', 300}, {"N", 'N', 3}};
   const std::string text(299, 'x');
-  spec.records = {Row(spec.fields, false, {text + "y", "7"})};
-  auto table = OpenOrFail(WriteTable(spec), "", MemoLayout::kNone);
+  plan.records = {Row(plan.fields, false, {text + "y", "7"})};
+  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone);
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->fields()[0].length, 300u);
   Record r;
@@ -233,12 +233,12 @@ TEST(DbfTable, CharacterFieldsOver255Bytes) {
 }
 
 TEST(DbfTable, PasswordIsIgnoredForUnencryptedTables) {
-  TableSpec spec;
-  spec.fields = {{"DATE", 'C', 8}};
-  spec.records = {Row(spec.fields, false, {"20240101"})};
+  TableSpec plan;
+  plan.fields = {{"DATE", 'C', 8}};
+  plan.records = {Row(plan.fields, false, {"20240101"})};
   TableOptions options;
   options.password = "secret";
-  auto table = OpenOrFail(WriteTable(spec), "", MemoLayout::kNone, options);
+  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone, options);
   ASSERT_NE(table, nullptr);
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).ok());
@@ -272,12 +272,12 @@ class DbfTableOnDisk : public ::testing::Test {
 };
 
 TEST_F(DbfTableOnDisk, FindsTheMemoFileInAnyLetterCase) {
-  TableSpec spec;
-  spec.version = 0xF5;
-  spec.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 10}};
+  TableSpec plan;
+  plan.version = 0xF5;
+  plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 10}};
   FptWriter fpt;
-  spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(fpt.Add("{\\rtf1 x}"))})};
-  const std::string dbf = Write("INKWEND.DBF", WriteTable(spec));
+  plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(fpt.Add("{\\rtf1 x}"))})};
+  const std::string dbf = Write("INKWEND.DBF", WriteTable(plan));
   const std::string memo = Write("inkwend.fpt", fpt.Bytes());
   const std::string before = ReadFile(dbf) + ReadFile(memo);
 
@@ -291,12 +291,12 @@ TEST_F(DbfTableOnDisk, FindsTheMemoFileInAnyLetterCase) {
 }
 
 TEST_F(DbfTableOnDisk, MissingMemoFileIsAWarningAndEachMemoAnError) {
-  TableSpec spec;
-  spec.version = 0xF5;
-  spec.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 10}};
-  spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(8)}),
-                  Row(spec.fields, false, {"20240102", MemoPointer(0)})};
-  const std::string dbf = Write("INKWEND.DBF", WriteTable(spec));
+  TableSpec plan;
+  plan.version = 0xF5;
+  plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 10}};
+  plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(8)}),
+                  Row(plan.fields, false, {"20240102", MemoPointer(0)})};
+  const std::string dbf = Write("INKWEND.DBF", WriteTable(plan));
   std::unique_ptr<Table> table;
   ASSERT_TRUE(Table::Open(dbf, {}, &table).ok());
   ASSERT_EQ(table->warnings().size(), 1u);

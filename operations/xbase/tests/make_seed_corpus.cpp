@@ -17,10 +17,10 @@ std::string Input(int layout, const std::string& table, const std::string& memo)
 }
 
 TableSpec Diary(uint8_t version, int pointer_width = 10) {
-  TableSpec spec;
-  spec.version = version;
-  spec.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', pointer_width}};
-  return spec;
+  TableSpec plan;
+  plan.version = version;
+  plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', pointer_width}};
+  return plan;
 }
 
 }  // namespace
@@ -36,72 +36,72 @@ int main(int argc, char** argv) {
   };
 
   {  // FoxPro 2 diary table, one deleted record, one record without a memo.
-    TableSpec spec = Diary(0xF5);
+    TableSpec plan = Diary(0xF5);
     FptWriter fpt;
-    spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(fpt.Add("{\\rtf1 day one}\r\n"))}),
-                    Row(spec.fields, true, {"20240102", MemoPointer(fpt.Add("gone"))}),
-                    Row(spec.fields, false, {"20240103", ""})};
-    write("foxpro_diary", Input(1, WriteTable(spec), fpt.Bytes()));
+    plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(fpt.Add("{\\rtf1 day one}\r\n"))}),
+                    Row(plan.fields, true, {"20240102", MemoPointer(fpt.Add("gone"))}),
+                    Row(plan.fields, false, {"20240103", ""})};
+    write("foxpro_diary", Input(1, WriteTable(plan), fpt.Bytes()));
   }
   {  // Visual FoxPro: binary pointers, binary number types, nulls and a varchar.
-    TableSpec spec;
-    spec.version = 0x30;
-    spec.language_driver = 0x03;
-    spec.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 4, 0, 0x02},
+    TableSpec plan;
+    plan.version = 0x30;
+    plan.language_driver = 0x03;
+    plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 4, 0, 0x02},
                    {"N", 'I', 4},    {"Y", 'Y', 8},
                    {"T", 'T', 8},    {"V", 'V', 6},
                    {"B", 'B', 8},    {"_NullFlags", '0', 1, 0, 0x05}};
     FptWriter fpt(32);
-    spec.records = {Row(spec.fields, false,
+    plan.records = {Row(plan.fields, false,
                         {"20240101", MemoPointer(fpt.Add("text memo"), 4), Le(5, 4), Le(12345, 8),
                          Le(2460370, 4) + Le(1000, 4), std::string("ab\0\0\0\x02", 6),
                          Le(0x4000000000000000ull, 8), std::string(1, '\x02')}),
-                    Row(spec.fields, false,
+                    Row(plan.fields, false,
                         {"20240102", MemoPointer(fpt.Add(std::string("\0\1\2", 3), 0), 4), Le(0, 4), Le(0, 8),
                          Le(0, 8), "abcdef", Le(0, 8), std::string(1, '\x01')})};
-    write("visual_foxpro_types", Input(1, WriteTable(spec), fpt.Bytes()));
+    write("visual_foxpro_types", Input(1, WriteTable(plan), fpt.Bytes()));
   }
   {  // dBase III with a memo over one block; cp866 text.
-    TableSpec spec = Diary(0x83);
-    spec.language_driver = 0x65;
+    TableSpec plan = Diary(0x83);
+    plan.language_driver = 0x65;
     DbtWriter dbt;
-    spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(dbt.Add(std::string(700, 'x')))}),
-                    Row(spec.fields, false, {"\x8F\xA0", MemoPointer(dbt.Add("\x8F\xA0"))})};
-    write("dbase3_diary", Input(2, WriteTable(spec), dbt.Bytes()));
+    plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(dbt.Add(std::string(700, 'x')))}),
+                    Row(plan.fields, false, {"\x8F\xA0", MemoPointer(dbt.Add("\x8F\xA0"))})};
+    write("dbase3_diary", Input(2, WriteTable(plan), dbt.Bytes()));
   }
   {  // dBase IV memo blocks.
-    TableSpec spec = Diary(0x8B);
+    TableSpec plan = Diary(0x8B);
     DbtWriter dbt(true, 1024);
-    spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(dbt.Add("First memo\r\n"))}),
-                    Row(spec.fields, false, {"20240102", MemoPointer(dbt.Add(std::string(1500, 'y')))})};
-    write("dbase4_diary", Input(2, WriteTable(spec), dbt.Bytes()));
+    plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(dbt.Add("First memo\r\n"))}),
+                    Row(plan.fields, false, {"20240102", MemoPointer(dbt.Add(std::string(1500, 'y')))})};
+    write("dbase4_diary", Input(2, WriteTable(plan), dbt.Bytes()));
   }
   {  // No memo file; dates, numbers, logicals, a long character field.
-    TableSpec spec;
-    spec.version = 0x03;
-    spec.fields = {{"DAY", 'D', 8}, {"AMOUNT", 'N', 8, 2}, {"OK", 'L', 1}, {"LONG", 'C', 300}};
-    spec.records = {Row(spec.fields, false, {"20240229", "1.50", "T", "long"}),
-                    Row(spec.fields, true, {"", "", "?", ""})};
-    write("plain_types", Input(0, WriteTable(spec), ""));
+    TableSpec plan;
+    plan.version = 0x03;
+    plan.fields = {{"DAY", 'D', 8}, {"AMOUNT", 'N', 8, 2}, {"OK", 'L', 1}, {"LONG", 'C', 300}};
+    plan.records = {Row(plan.fields, false, {"20240229", "1.50", "T", "long"}),
+                    Row(plan.fields, true, {"", "", "?", ""})};
+    write("plain_types", Input(0, WriteTable(plan), ""));
   }
   {  // Damaged memos: a length of 2^31, a block past the end, a block inside the header.
-    TableSpec spec = Diary(0xF5);
+    TableSpec plan = Diary(0xF5);
     FptWriter fpt;
     const uint32_t block = fpt.Add("short");
     std::string memo = fpt.Bytes();
     PutBe(&memo, block * 64 + 4, 0x80000000u, 4);
-    spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(block)}),
-                    Row(spec.fields, false, {"20240102", MemoPointer(70000)}),
-                    Row(spec.fields, false, {"20240103", MemoPointer(2)})};
-    write("damaged_memos", Input(1, WriteTable(spec), memo));
+    plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)}),
+                    Row(plan.fields, false, {"20240102", MemoPointer(70000)}),
+                    Row(plan.fields, false, {"20240103", MemoPointer(2)})};
+    write("damaged_memos", Input(1, WriteTable(plan), memo));
   }
   {  // A dBase III memo without its end mark, and a dBase IV length of 2^31.
-    TableSpec spec = Diary(0x83);
+    TableSpec plan = Diary(0x83);
     DbtWriter dbt;
     const uint32_t block = dbt.Add("");
     std::string memo = dbt.Bytes().substr(0, block * 512) + std::string(600, 'z');
-    spec.records = {Row(spec.fields, false, {"20240101", MemoPointer(block)})};
-    write("dbase3_no_end_mark", Input(2, WriteTable(spec), memo));
+    plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)})};
+    write("dbase3_no_end_mark", Input(2, WriteTable(plan), memo));
 
     TableSpec spec4 = Diary(0x8B);
     DbtWriter dbt4(true);
@@ -112,10 +112,10 @@ int main(int argc, char** argv) {
     write("dbase4_huge_length", Input(2, WriteTable(spec4), memo4));
   }
   {  // A cut table and a record length that disagrees with the fields.
-    TableSpec spec = Diary(0xF5);
+    TableSpec plan = Diary(0xF5);
     for (int i = 0; i < 4; ++i)
-      spec.records.push_back(Row(spec.fields, false, {"2024010" + std::to_string(i), ""}));
-    const std::string table = WriteTable(spec);
+      plan.records.push_back(Row(plan.fields, false, {"2024010" + std::to_string(i), ""}));
+    const std::string table = WriteTable(plan);
     write("cut_table", Input(1, table.substr(0, table.size() - 30), ""));
     std::string odd = table;
     PutLe(&odd, 10, 12, 2);

@@ -66,23 +66,23 @@ inline std::string MemoPointer(uint32_t block, int width = 10) {
   return block == 0 ? std::string(width, ' ') : std::to_string(block);
 }
 
-inline std::string WriteTable(const TableSpec& spec) {
-  const bool visual_foxpro = spec.version == 0x30 || spec.version == 0x31 || spec.version == 0x32;
-  const size_t header_length = 32 + 32 * spec.fields.size() + 1 + (visual_foxpro ? 263 : 0);
-  const int record_length = RecordLength(spec.fields);
+inline std::string WriteTable(const TableSpec& plan) {
+  const bool visual_foxpro = plan.version == 0x30 || plan.version == 0x31 || plan.version == 0x32;
+  const size_t header_length = 32 + 32 * plan.fields.size() + 1 + (visual_foxpro ? 263 : 0);
+  const int record_length = RecordLength(plan.fields);
   std::string out(header_length, '\0');
-  out[0] = static_cast<char>(spec.version);
+  out[0] = static_cast<char>(plan.version);
   out[1] = 124;  // last update 2024-01-01
   out[2] = 1;
   out[3] = 1;
-  PutLe(&out, 4, spec.records.size(), 4);
+  PutLe(&out, 4, plan.records.size(), 4);
   PutLe(&out, 8, header_length, 2);
   PutLe(&out, 10, record_length, 2);
-  out[15] = spec.encrypted ? 1 : 0;
-  out[29] = static_cast<char>(spec.language_driver);
+  out[15] = plan.encrypted ? 1 : 0;
+  out[29] = static_cast<char>(plan.language_driver);
   size_t pos = 32;
   int offset = 1;
-  for (const FieldSpec& f : spec.fields) {
+  for (const FieldSpec& f : plan.fields) {
     out.replace(pos, std::min<size_t>(f.name.size(), 10), f.name.substr(0, 10));
     out[pos + 11] = f.type;
     if (visual_foxpro) PutLe(&out, pos + 12, offset, 4);
@@ -93,7 +93,7 @@ inline std::string WriteTable(const TableSpec& spec) {
     pos += 32;
   }
   out[pos] = 0x0D;
-  for (const std::string& r : spec.records) out += r;
+  for (const std::string& r : plan.records) out += r;
   out += '\x1A';
   return out;
 }
