@@ -45,9 +45,9 @@ void TQtTextMetrics::Glyphs(const TFontSpec& font, std::span<const char32_t> cha
 }
 
 TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& wanted) {
-  if (last_ && last_->Spec == wanted) return *last_;
+  if (last_ && last_->Font == wanted) return *last_;
   for (auto& e : fonts_) {
-    if (e->Spec == wanted) {
+    if (e->Font == wanted) {
       last_ = e.get();
       return *last_;
     }
@@ -59,7 +59,7 @@ TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& wanted) {
   font.setStrikeOut(wanted.StrikeOut);
   font.setKerning(false);
   auto entry = std::make_unique<TEntry>();
-  entry->Spec = wanted;
+  entry->Font = wanted;
   entry->Raw = QRawFont::fromFont(font);
   if (!entry->Raw.isValid()) {
     QFont fallback;

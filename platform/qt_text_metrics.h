@@ -24,7 +24,7 @@ class TQtTextMetrics : public TTextMetrics {
 
  private:
   struct TEntry {
-    TFontSpec Spec;
+    TFontSpec Font;
     QRawFont Raw;
     bool LowReady = false;
     std::array<quint32, 256> Low{};

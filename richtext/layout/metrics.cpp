@@ -32,12 +32,12 @@ void TFontCache::Clear() {
 }
 
 TFontEntry* TFontCache::Entry(const TFontSpec& font) {
-  if (last_ && last_->Spec == font) return last_;
+  if (last_ && last_->Font == font) return last_;
   for (auto& e : entries_) {
-    if (e->Spec == font) return last_ = e.get();
+    if (e->Font == font) return last_ = e.get();
   }
   auto entry = std::make_unique<TFontEntry>();
-  entry->Spec = font;
+  entry->Font = font;
   if (metrics_) {
     ++queries_;
     TFontMetrics m = metrics_->Metrics(font);
@@ -63,7 +63,7 @@ uint16_t TFontCache::Width(TFontEntry* entry, char32_t c) {
   if (metrics_) {
     ++queries_;
     int out = 0;
-    metrics_->Advances(entry->Spec, std::span<const char32_t>(&c, 1), std::span<int>(&out, 1));
+    metrics_->Advances(entry->Font, std::span<const char32_t>(&c, 1), std::span<int>(&out, 1));
     w = ClampWidth(out * scale_x_);
   }
   entry->High.emplace(c, w);

@@ -43,7 +43,7 @@ class TTextMetrics {
 // The answers of one font: metrics, the advances of codes 0..255 (asked at once, as a width
 // table), and any other code asked so far.
 struct TFontEntry {
-  TFontSpec Spec;
+  TFontSpec Font;
   TFontMetrics Metrics;
   std::array<uint16_t, 256> Low{};
   std::unordered_map<char32_t, uint16_t> High;
