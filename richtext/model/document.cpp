@@ -381,7 +381,9 @@ int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, c
   return growth;
 }
 
-void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr) {
+// Appends text to the paragraph's last line, starting new lines where one is full.
+template <typename AppendAttrs>
+void TWPRTFText::AppendToLastLines(TParagraph* par, std::u32string_view text, AppendAttrs append_attrs) {
   size_t done = 0;
   while (done < text.size()) {
     TTextLine* l = &par->lines_.back();
@@ -393,7 +395,7 @@ void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCh
     const size_t take = std::min(static_cast<size_t>(room), text.size() - done);
     par->text_.insert(par->text_.end(), text.begin() + static_cast<ptrdiff_t>(done),
                       text.begin() + static_cast<ptrdiff_t>(done + take));
-    if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), take, attr);
+    if (par->has_attrs_) append_attrs(done, take);
     l = &par->lines_.back();
     l->Length = static_cast<uint16_t>(l->Length + take);
     l->Capacity = static_cast<uint16_t>(std::max<int>(l->Capacity, EvenCapacity(l->Length + 6)));
@@ -402,31 +404,18 @@ void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCh
   par->MarkDirty();
 }
 
+void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr) {
+  AppendToLastLines(par, text, [&](size_t, size_t take) { par->attrs_.insert(par->attrs_.end(), take, attr); });
+}
+
 void TWPRTFText::AppendText(TParagraph* par, std::span<const char32_t> text, std::span<const TCharAttr> attrs) {
   if (par->has_attrs_ && attrs.size() != text.size()) {
     throw std::invalid_argument("AppendText: one attribute record per character");
   }
-  size_t done = 0;
-  while (done < text.size()) {
-    TTextLine* l = &par->lines_.back();
-    int room = kMaxLineCapacity - 6 - l->Length;
-    if (room <= 0) {
-      NewLine(par, par->LineCount() - 1, 60);
-      continue;
-    }
-    const size_t take = std::min(static_cast<size_t>(room), text.size() - done);
-    par->text_.insert(par->text_.end(), text.begin() + static_cast<ptrdiff_t>(done),
-                      text.begin() + static_cast<ptrdiff_t>(done + take));
-    if (par->has_attrs_) {
-      par->attrs_.insert(par->attrs_.end(), attrs.begin() + static_cast<ptrdiff_t>(done),
-                         attrs.begin() + static_cast<ptrdiff_t>(done + take));
-    }
-    l = &par->lines_.back();
-    l->Length = static_cast<uint16_t>(l->Length + take);
-    l->Capacity = static_cast<uint16_t>(std::max<int>(l->Capacity, EvenCapacity(l->Length + 6)));
-    done += take;
-  }
-  par->MarkDirty();
+  AppendToLastLines(par, std::u32string_view(text.data(), text.size()), [&](size_t done, size_t take) {
+    par->attrs_.insert(par->attrs_.end(), attrs.begin() + static_cast<ptrdiff_t>(done),
+                       attrs.begin() + static_cast<ptrdiff_t>(done + take));
+  });
 }
 
 TCharAttr* TWPRTFText::AttribPtr(TParagraph* par, int line, int pos) {

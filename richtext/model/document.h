@@ -213,6 +213,10 @@ class TWPRTFText {
   void FreeAllParagraphs();
 
  private:
+  // The loop both AppendText forms share; `append_attrs(done, take)` adds the records of those
+  // characters (defined and used in document.cpp only).
+  template <typename AppendAttrs>
+  void AppendToLastLines(TParagraph* par, std::u32string_view text, AppendAttrs append_attrs);
   void EnsureOneParagraph();
   // TrimParagraph when the buffers hold more than an eighth of spare room.
   void TrimSlack(TParagraph* par);

@@ -7,24 +7,14 @@
 #include <fstream>
 #include <string>
 
+#include "shell.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code;
-  std::string out;
-};
-
-Result Shell(const std::string& command) {
-  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using Result = inkwend::testing::ShellResult;
+using inkwend::testing::Shell;
 
 class PdfCommand : public ::testing::Test {
  protected:

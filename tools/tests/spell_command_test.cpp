@@ -7,25 +7,18 @@
 #include <fstream>
 #include <string>
 
+#include "shell.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code;
-  std::string out;
-};
+using Result = inkwend::testing::ShellResult;
 
 Result Tool(const std::string& args, const std::string& input = "") {
-  std::string command = std::string(INKWEND_TOOL) + " " + args + " 2>/dev/null";
+  std::string command = std::string(INKWEND_TOOL) + " " + args;
   if (!input.empty()) command = "printf '" + input + "' | " + command;  // input: a printf format
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  return inkwend::testing::Shell(command);
 }
 
 class SpellCommand : public ::testing::Test {
