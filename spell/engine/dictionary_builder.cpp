@@ -29,11 +29,15 @@ bool AllInAlphabet(std::string_view upper) {
   });
 }
 
-// Lays out the trie of sorted, distinct words level by level: the run of first letters at node
-// 1, then every run of second letters, and so on. The top levels, which nearly every lookup
-// passes through, thus lie together at the front, in few cache blocks. Returns the node count;
-// nodes go into `nodes` (index 0 unused).
+// Lays out the trie of sorted, distinct words. The top levels, which nearly every lookup passes
+// through, go level by level: the run of first letters at node 1, then every run of second
+// letters, and so on, so that they lie together at the front in few cache blocks. Below them
+// each subtree is laid out depth first, a run followed at once by the subtree of its first
+// node, then of its second, and so on: the runs a lookup visits below the top levels thus lie
+// close together, mostly within a few memory lines. Returns the node count; nodes go into
+// `nodes` (index 0 unused).
 uint32_t LayOutTrie(const std::vector<CodeWord>& words, std::vector<Node>& nodes) {
+  const size_t level_order_depth = 2;
   struct Group {
     size_t lo, hi;
   };
@@ -52,37 +56,53 @@ uint32_t LayOutTrie(const std::vector<CodeWord>& words, std::vector<Node>& nodes
     return groups;
   };
   struct Pending {
-    size_t lo, hi, depth;  // words sharing `depth` codes, all longer than that
-    uint32_t start;        // where their run goes
+    size_t depth;                // words of the run's groups share `depth` codes
+    uint32_t start;              // where the run goes
     std::vector<Group> groups;
   };
-  std::deque<Pending> queue;
-  std::vector<Group> top = groups_of(0, words.size(), 0);
-  uint32_t next_free = 1 + static_cast<uint32_t>(top.size());
-  queue.push_back({0, words.size(), 0, 1, std::move(top)});
-  nodes.assign(next_free, Node{});
-  while (!queue.empty()) {
-    Pending run = std::move(queue.front());
-    queue.pop_front();
+  uint32_t next_free = 1;
+  // Reserves the run for the words of `group` longer than depth + 1 (none: 0).
+  auto reserve_child_run = [&](const Group& group, size_t depth, std::vector<Pending>& out) -> uint32_t {
+    size_t first_longer = group.lo;
+    if (words[group.lo].size() == depth + 1) ++first_longer;  // sorted: the word ending here comes first
+    if (first_longer == group.hi) return 0;
+    out.push_back({depth + 1, next_free, groups_of(first_longer, group.hi, depth + 1)});
+    next_free += static_cast<uint32_t>(out.back().groups.size());
+    nodes.resize(next_free);
+    return out.back().start;
+  };
+  // Fills a run's nodes; the child runs it reserves are appended to `children`.
+  auto fill_run = [&](const Pending& run, std::vector<Pending>& children, bool one_by_one,
+                      auto&& descend) -> void {
     for (size_t g = 0; g < run.groups.size(); ++g) {
       const Group& group = run.groups[g];
       Node node;
-      size_t first_longer = group.lo;
       node.flags = static_cast<uint8_t>(words[group.lo][run.depth]);
-      if (words[group.lo].size() == run.depth + 1) {  // sorted: the word ending here comes first
-        node.flags |= kEndsWord;
-        ++first_longer;
-      }
+      if (words[group.lo].size() == run.depth + 1) node.flags |= kEndsWord;
       if (g + 1 == run.groups.size()) node.flags |= kLastInRun;
-      if (first_longer < group.hi) {
-        std::vector<Group> below = groups_of(first_longer, group.hi, run.depth + 1);
-        node.child = static_cast<uint16_t>(next_free);
-        queue.push_back({first_longer, group.hi, run.depth + 1, next_free, std::move(below)});
-        next_free += static_cast<uint32_t>(queue.back().groups.size());
-        nodes.resize(next_free);
-      }
+      std::vector<Pending> mine;
+      node.child = static_cast<uint16_t>(reserve_child_run(group, run.depth, one_by_one ? mine : children));
       nodes[run.start + g] = node;
+      if (one_by_one && !mine.empty()) descend(mine.front(), descend);
     }
+  };
+  auto depth_first = [&](const Pending& run, auto&& self) -> void {
+    std::vector<Pending> unused;
+    fill_run(run, unused, true, self);
+  };
+
+  std::vector<Pending> level{{0, next_free, groups_of(0, words.size(), 0)}};
+  next_free += static_cast<uint32_t>(level.front().groups.size());
+  nodes.assign(next_free, Node{});
+  while (!level.empty()) {
+    std::vector<Pending> below;
+    for (const Pending& run : level) {
+      if (run.depth + 1 < level_order_depth)
+        fill_run(run, below, false, depth_first);
+      else
+        depth_first(run, depth_first);
+    }
+    level = std::move(below);
   }
   return next_free - 1;
 }

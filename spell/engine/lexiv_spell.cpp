@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -28,6 +29,10 @@ constexpr int kCacheSlots = 1024;
 constexpr int kBlockNodes = 8;
 constexpr int kBlockBytes = kBlockNodes * kNodeSize;
 constexpr uint32_t kMoveBlockNodes = 2048;
+// Flags of an entry of TLexivSpell::main_starts_, beside the run (bits 0-15) and the index of
+// the main dictionary it lies in (bits 16-23).
+constexpr uint32_t kTwoLetterWord = 1u << 24;  // the two letters are a word
+constexpr uint32_t kSeveralMains = 1u << 25;   // words going on from them lie in several dictionaries
 constexpr size_t kMaxPrefix = 40;
 
 bool ReadAt(int fd, void* buf, size_t size, int64_t offset) {
@@ -56,6 +61,18 @@ bool WriteAt(int fd, const void* buf, size_t size, int64_t offset) {
   return true;
 }
 
+// Reads what the file holds of `size` bytes at `offset`; the rest of `buf` is left as it was.
+void ReadUpTo(int fd, void* buf, size_t size, int64_t offset) {
+  auto* p = static_cast<uint8_t*>(buf);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = pread(fd, p + done, size - done, offset + static_cast<int64_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
 int64_t FileSize(int fd) {
   struct stat st {};
   return fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
@@ -82,11 +99,7 @@ bool ReadHeader(int fd, int64_t offset, DictionaryHeader& header) {
   return true;
 }
 
-// A file with its open handle. Main dictionaries also keep an image of the whole file taken at
-// open, from which their node cache fills: a read system call for every cache miss made a
-// suggestion search several times slower. Main dictionary files are never written.
-constexpr int64_t kMaxImageBytes = 32 << 20;
-
+// A file with its open handle; further main dictionaries of a file share it with the first.
 struct SharedFile {
   explicit SharedFile(int f) : fd(f) {}
   ~SharedFile() {
@@ -95,12 +108,6 @@ struct SharedFile {
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
   int fd;
-  std::vector<uint8_t> image;  // empty: read from fd
-};
-
-struct CacheSlot {
-  int64_t tag = -1;
-  uint8_t bytes[kBlockBytes] = {};
 };
 
 // Holds an exclusive lock on a user dictionary while a word goes in, so that two running copies
@@ -131,50 +138,84 @@ struct TLexivSpell::Dictionary {
   std::string path;
   Kind kind = Kind::kUser;
   int number = -1;
-  // Main dictionaries: the node cache and the highest node that lies inside the node area.
-  std::unique_ptr<CacheSlot[]> cache;
+  // Main dictionaries: the node area as read at open (nodes 0 … last_node, then a node that
+  // ends any run, padded with zero bytes to whole blocks), the highest node that lies inside
+  // it, and the tags of the node cache.
+  //
+  // Main dictionaries are read through a direct-mapped cache of 1024 slots, each holding one
+  // block of 8 nodes; a slot's tag is the file offset of the block it holds. Main files never
+  // change while open and their node areas are small (at most 65599 nodes, under 200 KB), so
+  // the whole area is read at open and a slot refers to the block in place: a hit or a miss
+  // only keeps the tags, and no node bytes are copied on the way to a lookup.
+  std::vector<uint8_t> nodes;
   uint32_t last_node = 0;
-  // Letter codes of the first run, so that a word whose first letter a main dictionary lacks
-  // is turned away without scanning that run; main files never change while open.
-  uint64_t first_letters = ~uint64_t{0};
+  std::unique_ptr<int64_t[]> cache_tags;
+  // The outcome of the first two levels of the search, which every lookup of a word of two or
+  // more letters goes through: for letter codes c1 c2, two_letter_words[c1] has bit c2 set when
+  // the word c1 c2 is present, and second_children[c1 * 64 + c2] is the run where a longer word
+  // starting with c1 c2 goes on (0: nowhere). Main files never change while open, so these runs
+  // are scanned once at open instead of in every lookup.
+  std::array<uint64_t, kAlphabetSize> two_letter_words{};
+  std::vector<uint16_t> second_children;
 
   bool is_user() const { return kind == Kind::kUser; }
 
+  // The 8-node block holding node n (1 <= n <= last_node) of a main dictionary, through the
+  // cache.
+  const uint8_t* CachedBlock(uint32_t n) {
+    const uint32_t first = n & ~uint32_t{kBlockNodes - 1};
+    const int64_t block = base + int64_t{kNodeSize} * first;
+    int64_t& tag = cache_tags[static_cast<size_t>((block >> 3) & (kCacheSlots - 1))];
+    tag = block;  // on a miss the slot now holds this block; on a hit it already did
+    return nodes.data() + size_t{kNodeSize} * first;
+  }
+
+  // Keeps the cache's account of a scan of the main dictionary nodes first … last, in order.
+  void NoteScan(uint32_t first, uint32_t last) {
+    last = std::min(last, last_node);
+    // Written so that the usual scan, within one block or across two, takes no branch.
+    CachedBlock(first);
+    const uint32_t last_block = last & ~uint32_t{kBlockNodes - 1};
+    for (uint32_t n = (first & ~uint32_t{kBlockNodes - 1}) + kBlockNodes; n < last_block; n += kBlockNodes)
+      CachedBlock(n);
+    CachedBlock(last);
+  }
+
+  // The first matching node with a child of each letter code in the run starting at `run`,
+  // and the codes of its nodes that end a word.
+  void ScanRun(uint32_t run, std::array<uint16_t, kAlphabetSize>& children, uint64_t& word_ends) {
+    children.fill(kNoChild);
+    word_ends = 0;
+    Node node;
+    for (uint32_t n = run; ReadNode(n, node); ++n) {
+      if (node.has_child() && children[node.code()] == kNoChild) children[node.code()] = node.child;
+      if (node.ends_word()) word_ends |= uint64_t{1} << node.code();
+      if (node.last_in_run()) break;
+    }
+  }
+
+  void ScanFirstLevels() {
+    std::array<uint16_t, kAlphabetSize> first, second;
+    uint64_t unused;
+    ScanRun(1, first, unused);
+    second_children.assign(kAlphabetSize * kAlphabetSize, kNoChild);
+    for (int c = 0; c < kAlphabetSize; ++c) {
+      if (first[c] == kNoChild) continue;
+      ScanRun(first[c], second, two_letter_words[c]);
+      std::copy(second.begin(), second.end(), second_children.begin() + c * kAlphabetSize);
+    }
+  }
+
   bool ReadNode(uint32_t n, Node& node) {
     if (n == 0 || n > kMaxNodeIndex) return false;
-    if (!is_user()) return ReadCachedNode(n, node);
+    if (!is_user()) {
+      if (n > last_node) return false;
+      node = ParseNode(CachedBlock(n) + kNodeSize * (n & (kBlockNodes - 1)));
+      return true;
+    }
     uint8_t b[kNodeSize];
     if (!ReadAt(file->fd, b, kNodeSize, base + int64_t{kNodeSize} * n)) return false;
     node = ParseNode(b);
-    return true;
-  }
-
-  bool ReadCachedNode(uint32_t n, Node& node) {
-    if (n > last_node) return false;
-    const int64_t block = base + int64_t{kNodeSize} * (n & ~uint32_t{kBlockNodes - 1});
-    CacheSlot& slot = cache[static_cast<size_t>((block >> 3) & (kCacheSlots - 1))];
-    if (slot.tag != block) {
-      // The last block of a file may be short; its missing bytes lie past last_node.
-      const std::vector<uint8_t>& image = file->image;
-      if (!image.empty()) {
-        const auto size = static_cast<int64_t>(image.size());
-        const auto got = static_cast<size_t>(std::clamp<int64_t>(size - block, 0, kBlockBytes));
-        if (got > 0) std::memcpy(slot.bytes, image.data() + block, got);
-        if (got < kBlockBytes) std::memset(slot.bytes + got, 0, kBlockBytes - got);
-      } else {
-        std::memset(slot.bytes, 0, kBlockBytes);
-        ssize_t got;
-        do {
-          got = pread(file->fd, slot.bytes, kBlockBytes, block);
-        } while (got < 0 && errno == EINTR);
-        if (got < 0) {
-          slot.tag = -1;
-          return false;
-        }
-      }
-      slot.tag = block;
-    }
-    node = ParseNode(slot.bytes + kNodeSize * (n & (kBlockNodes - 1)));
     return true;
   }
 
@@ -215,10 +256,6 @@ bool TLexivSpell::OpenDictionary(const std::string& path) {
   DictionaryHeader header;
   if (size < 0 || position < 0 || !ReadHeader(fd, position, header) || header.kind == kKindUser)
     return false;
-  if (size <= kMaxImageBytes) {
-    file->image.resize(static_cast<size_t>(size));
-    if (!ReadAt(fd, file->image.data(), file->image.size(), 0)) file->image.clear();
-  }
 
   for (int count = 0; count < kMaxDictionariesPerFile; ++count) {
     auto dict = std::make_unique<Dictionary>();
@@ -228,18 +265,20 @@ bool TLexivSpell::OpenDictionary(const std::string& path) {
     dict->file = file;
     dict->path = path;
     dict->kind = count == 0 ? Dictionary::Kind::kFirstMain : Dictionary::Kind::kFurtherMain;
-    dict->cache = std::make_unique<CacheSlot[]>(kCacheSlots);
+    dict->cache_tags = std::make_unique<int64_t[]>(kCacheSlots);
+    std::fill_n(dict->cache_tags.get(), kCacheSlots, int64_t{-1});
     const int64_t capacity = std::max<int32_t>(header.capacity, 0);
     const int64_t in_file = std::max<int64_t>((size - dict->base) / kNodeSize - 1, 0);
     dict->last_node = static_cast<uint32_t>(std::min<int64_t>({capacity, in_file, kMaxNodeIndex}));
+    // Bytes a file shrunk since fstat no longer holds stay zero: nodes without letters or links.
+    const uint32_t blocks = dict->last_node / kBlockNodes + 2;  // whole blocks, and one more
+    dict->nodes.assign(size_t{blocks} * kBlockBytes, 0);
+    ReadUpTo(fd, dict->nodes.data(), size_t{kNodeSize} * (dict->last_node + 1), dict->base);
+    // A node that ends every run after the last real one: a scan reaching it stops there as it
+    // would at the end of the node area, whatever letter it looks for (no child, no word end).
+    SerializeNode(Node{kNoChild, kLastInRun}, dict->nodes.data() + size_t{kNodeSize} * (dict->last_node + 1));
     const int64_t next = dict->base + kNodeSize * (capacity + 1);
-    uint64_t mask = 0;
-    Node node;
-    for (uint32_t n = 1; dict->ReadNode(n, node); ++n) {
-      mask |= uint64_t{1} << node.code();
-      if (node.last_in_run()) break;
-    }
-    dict->first_letters = mask;
+    dict->ScanFirstLevels();
     if (count == 0)
       chain_.insert(chain_.begin(), std::move(dict));
     else
@@ -247,6 +286,22 @@ bool TLexivSpell::OpenDictionary(const std::string& path) {
     // A negative capacity gives no trustworthy place for a following dictionary.
     if (header.capacity < 0 || next + 20 >= size || !ReadHeader(fd, next, header)) break;
     position = next;
+  }
+  // Where a lookup goes after the first two letters, over all main dictionaries of the chain.
+  main_starts_.assign(kAlphabetSize * kAlphabetSize, 0);
+  for (auto& dict : chain_) {
+    if (dict->is_user()) continue;
+    const auto index = static_cast<uint32_t>(mains_.size());
+    mains_.push_back(dict.get());
+    for (size_t cell = 0; cell < main_starts_.size(); ++cell) {
+      uint32_t& start = main_starts_[cell];
+      if (dict->two_letter_words[cell / kAlphabetSize] >> (cell % kAlphabetSize) & 1) start |= kTwoLetterWord;
+      if (dict->second_children[cell] == kNoChild) continue;
+      if (start & 0xFFFF)
+        start |= kSeveralMains;
+      else
+        start |= index << 16 | dict->second_children[cell];
+    }
   }
   main_open_ = true;
   dictionary_name_ = path;
@@ -268,6 +323,7 @@ int16_t TLexivSpell::AppendUserDictionary(int fd, const std::string& path, int64
   next_user_number_ = next_user_number_ == 65534 ? 0 : next_user_number_ + 1;
   const auto number = static_cast<int16_t>(dict->number);
   chain_.push_back(std::move(dict));
+  ++user_dictionaries_;
   return number;
 }
 
@@ -320,6 +376,9 @@ int16_t TLexivSpell::CreateUserDictionary(const std::string& path, std::vector<s
 void TLexivSpell::CloseDictionaries() {
   // Every dictionary closes, also user dictionaries opened while no main dictionary could be.
   chain_.clear();
+  mains_.clear();
+  main_starts_.clear();
+  user_dictionaries_ = 0;
   main_open_ = false;
 }
 
@@ -328,17 +387,17 @@ void TLexivSpell::OpenMainIfNeeded() {
 }
 
 void TLexivSpell::RefreshUserHeaders() {
+  if (user_dictionaries_ == 0) return;
   for (auto& dict : chain_)
     if (dict->is_user()) ReadHeader(dict->file->fd, dict->header_offset, dict->header);
 }
 
-bool TLexivSpell::CheckInDictionary(Dictionary& dict, const uint8_t* codes, size_t length) {
-  if (!(dict.first_letters >> codes[0] & 1)) return false;
+bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length) {
   uint32_t run = 1;
   const size_t last = length - 1;
   Node node;
   for (size_t d = 0;; ++d) {
-    const uint8_t code = codes[d];
+    const uint8_t code = LetterCode(word[d]);
     uint32_t next = 0;
     for (uint32_t n = run; dict.ReadNode(n, node); ++n) {
       if (node.code() == code) {
@@ -356,21 +415,77 @@ bool TLexivSpell::CheckInDictionary(Dictionary& dict, const uint8_t* codes, size
   }
 }
 
-bool TLexivSpell::CheckInChain(std::string_view word) {
-  // Letter codes once for all dictionaries; a shorter word of the 's rule uses a prefix of them.
-  uint8_t stack_codes[64];
-  std::vector<uint8_t> heap_codes;
-  uint8_t* codes = stack_codes;
-  if (word.size() > sizeof stack_codes) {
-    heap_codes.resize(word.size());
-    codes = heap_codes.data();
+// The same search over a main dictionary from the third letter on, starting at `run`, written
+// for speed: nodes are looked at in place, and the cache keeps account of the blocks a run scan
+// reached once the scan is over.
+bool TLexivSpell::CheckInMainDictionary(Dictionary& dict, uint32_t run, const uint8_t* word, size_t length) {
+  const uint8_t* const nodes = dict.nodes.data();
+  const uint32_t last_node = dict.last_node;
+  const size_t last = length - 1;
+  for (size_t d = 2;; ++d) {
+    if (run == 0 || run > last_node) return false;
+    const uint8_t code = LetterCode(word[d]);
+    uint32_t n = run;
+    const uint8_t* node = nodes + size_t{kNodeSize} * n;
+    // The node after last_node ends every run (see OpenDictionary), so a scan needs no bounds
+    // check of its own.
+    if (d < last) {
+      uint32_t child;
+      for (;; ++n, node += kNodeSize) {
+        const uint8_t flags = node[2];
+        if ((flags & kCodeMask) == code) {
+          child = node[0] | uint32_t{node[1]} << 8;
+          if (child != kNoChild && child != kFreeSlot) break;  // the first such match decides
+        }
+        if (flags & kLastInRun) {
+          dict.NoteScan(run, n);
+          return false;
+        }
+      }
+      dict.NoteScan(run, n);
+      run = child;
+    } else {
+      for (;; ++n, node += kNodeSize) {
+        const uint8_t flags = node[2];
+        if ((flags & (kCodeMask | kEndsWord)) == (code | kEndsWord)) {
+          dict.NoteScan(run, n);
+          return true;
+        }
+        if (flags & kLastInRun) {
+          dict.NoteScan(run, n);
+          return false;
+        }
+      }
+    }
   }
-  // Codes are the same for both letter cases, so the word needs no upper-casing here.
-  for (size_t i = 0; i < word.size(); ++i) codes[i] = LetterCode(static_cast<uint8_t>(word[i]));
+}
+
+// The main dictionaries in one go: the first two levels are looked up in main_starts_, and only
+// where several dictionaries go on from the same two letters is each of them searched.
+bool TLexivSpell::CheckInMainDictionaries(const uint8_t* word, size_t length) {
+  if (main_starts_.empty()) return false;
+  const size_t cell = size_t{LetterCode(word[0])} * kAlphabetSize + LetterCode(word[1]);
+  const uint32_t start = main_starts_[cell];
+  if (length == 2) return start & kTwoLetterWord;
+  if (start & kSeveralMains) {
+    for (Dictionary* dict : mains_)
+      if (CheckInMainDictionary(*dict, dict->second_children[cell], word, length)) return true;
+    return false;
+  }
+  const uint32_t run = start & 0xFFFF;
+  return run != kNoChild && CheckInMainDictionary(*mains_[start >> 16 & 0xFF], run, word, length);
+}
+
+bool TLexivSpell::CheckInChain(std::string_view word) {
+  // Letter codes are the same for both letter cases, so the word needs no upper-casing here.
+  const auto* bytes = reinterpret_cast<const uint8_t*>(word.data());
   for (size_t length = word.size();; length -= 2) {
     if (length <= 1) return true;
-    for (auto& dict : chain_)
-      if (CheckInDictionary(*dict, codes, length)) return true;
+    // Every dictionary is consulted until one accepts the word, so their order does not matter.
+    if (CheckInMainDictionaries(bytes, length)) return true;
+    if (user_dictionaries_ > 0)
+      for (auto& dict : chain_)
+        if (dict->is_user() && CheckInUserDictionary(*dict, bytes, length)) return true;
     if (word[length - 2] != '\'' || UpperCase(static_cast<uint8_t>(word[length - 1])) != 'S') return false;
   }
 }

@@ -61,7 +61,9 @@ class TLexivSpell {
   void OpenMainIfNeeded();
   void RefreshUserHeaders();
   bool CheckInChain(std::string_view word);  // either letter case
-  bool CheckInDictionary(Dictionary& dict, const uint8_t* codes, size_t length);
+  bool CheckInMainDictionaries(const uint8_t* word, size_t length);  // length >= 2
+  static bool CheckInMainDictionary(Dictionary& dict, uint32_t run, const uint8_t* word, size_t length);
+  static bool CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length);
   bool InsertWord(Dictionary& dict, const std::string& upper);  // false: no room on the disk
   int16_t AppendUserDictionary(int fd, const std::string& path, int64_t header_offset);
 
@@ -70,6 +72,11 @@ class TLexivSpell {
   uint8_t max_suggestions_ = 10;
   bool main_open_ = false;
   std::vector<std::unique_ptr<Dictionary>> chain_;
+  int user_dictionaries_ = 0;  // in the chain
+  // The main dictionaries of the chain, in chain order, and for each two letter codes c1 c2
+  // (entry c1 * 64 + c2) where lookups of words starting with them go on (see the .cpp).
+  std::vector<Dictionary*> mains_;
+  std::vector<uint32_t> main_starts_;
   uint16_t next_user_number_ = 2;
   std::vector<std::string> suggestions_;
   uint64_t last_suggest_reads_ = 0;

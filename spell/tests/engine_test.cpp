@@ -87,6 +87,73 @@ TEST(CheckWord, NoBacktrackingWithinADictionary) {
   EXPECT_FALSE(spell.CheckWord("at"));
 }
 
+TEST(CheckWord, OneInitialSpreadOverSeveralDictionaries) {
+  // A node limit of 8 puts the C-A words into two dictionaries that share their first two
+  // letters, so a lookup must try both.
+  const std::vector<std::string> words = {"cab", "cad", "cam", "can", "cap", "car", "cat", "caw", "cow"};
+  ScratchDir dir;
+  const std::string path = dir.File("split.dct");
+  WriteBytes(path, spell::testing::MainDictionaryBytes(words, 8));
+  TLexivSpell spell;
+  ASSERT_TRUE(spell.OpenDictionary(path));
+  for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w)) << w;
+  for (const char* w : {"ca", "cax", "caws", "co", "cowl"}) EXPECT_FALSE(spell.CheckWord(w)) << w;
+}
+
+TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
+  // One hand-made trie with what sound files never hold: letters twice in a run, a child past
+  // the end of the file, a free-slot child, a run that runs off the end of the file. Opened as
+  // a main dictionary (read through the cache) and as a user dictionary (read node by node),
+  // both must give the answers the search rules give.
+  using spell::testing::MakeNode;
+  using spell::kEndsWord;
+  using spell::kLastInRun;
+  std::string bytes = "HAND MADE\x1a";
+  spell::DictionaryHeader h;
+  h.nodes_used = h.capacity = 11;
+  h.kind = spell::kKindMain;
+  h.offset = static_cast<int32_t>(bytes.size());
+  spell::AppendHeader(bytes, h);
+  const spell::Node nodes[] = {
+      MakeNode(3, 'C', 0),                         // 1: the first C with a child decides
+      MakeNode(7, 'C', kLastInRun),                // 2: never reached
+      MakeNode(0, 'A', kEndsWord),                 // 3: CA, no child: CA... goes on scanning
+      MakeNode(8, 'A', 0),                         // 4: CA... goes to 8
+      MakeNode(65000, 'O', kEndsWord),             // 5: CO; a free slot is no child
+      MakeNode(60000, 'B', kLastInRun),            // 6: a child far past the end
+      MakeNode(0, 'U', kEndsWord | kLastInRun),    // 7: CU under the second C
+      MakeNode(10, 'T', kEndsWord),                // 8: CAT
+      MakeNode(11, 'T', kLastInRun),               // 9: a second T
+      MakeNode(0, 'S', kEndsWord),                 // 10: CATS
+      MakeNode(0, 'E', kEndsWord),                 // 11: CATE; the run never ends
+  };
+  for (const spell::Node& n : nodes) spell::AppendNode(bytes, n);
+  ScratchDir dir;
+  WriteBytes(dir.File("main.dct"), bytes);
+  std::string user = bytes;
+  user[static_cast<size_t>(h.offset) + 12] = spell::kKindUser;
+  WriteBytes(dir.File("user.dct"), user);
+
+  TLexivSpell as_main;
+  ASSERT_TRUE(as_main.OpenDictionary(dir.File("main.dct")));
+  TLexivSpell as_user;
+  as_user.SetDictionaryName(dir.File("none.dct"));
+  ASSERT_GE(as_user.OpenUserDictionary(dir.File("user.dct")), 2);
+  struct Case {
+    const char* word;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"ca", true},    {"cat", true},  {"cats", true}, {"cate", true}, {"catx", false},
+      {"caa", false},  {"co", true},   {"cox", false}, {"cb", false},  {"cbx", false},
+      {"cu", false},   {"ca's", true}, {"cats's", true}, {"c", true},  {"xa", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(as_main.CheckWord(c.word), c.ok) << c.word << " as a main dictionary";
+    EXPECT_EQ(as_user.CheckWord(c.word), c.ok) << c.word << " as a user dictionary";
+  }
+}
+
 TEST(OpenDictionary, RefusesASecondMainAndUserFilesAndRetriesTheNameLater) {
   ScratchDir dir;
   const std::string main_path = WriteMainDictionary(dir, {"alpha"});
