@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "app/opening_dialogs.h"
-#include "app/plain_main_window.h"
+#include "app/main_screen.h"
 #include "app/printer_probe.h"
 #include "app/prompter.h"
 #include "app/single_instance.h"
@@ -32,7 +32,7 @@ int RunInkwend(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Inkwend"));
   QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
   if (PrepareStart(QApplication::arguments()) != StartResult::Run) return 0;
-  PlainMainWindow window;
+  TMainScreen window;
   if (!window.startedOk()) {
     ShowInformation(QStringLiteral("Terminating Inkwend!"));
     return 1;

@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "app/opening_dialogs.h"
-#include "app/plain_main_window.h"
+#include "app/main_screen.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/tests/scripted_prompter.h"
@@ -49,7 +49,7 @@ class StartupTest : public QObject {
     QCOMPARE(ProgramDirectory(), dir.path() + "/");
     QVERIFY(prompter.dialogs.isEmpty());  // no password stored: nothing asked
 
-    PlainMainWindow window;
+    TMainScreen window;
     QVERIFY(window.startedOk());
     QVERIFY(QFileInfo(dir.path() + "/Entries").isDir());
     // The opening caution came up once, with its box clear.
@@ -82,12 +82,12 @@ class StartupTest : public QObject {
     };
     QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
     {
-      PlainMainWindow window;
+      TMainScreen window;
       window.close();
     }
     QCOMPARE(IniFile(ReadSettings(dir.path()).toStdString()).ReadString("Opening Screen", "show", ""), std::string("0"));
     prompter.dialogs.clear();
-    PlainMainWindow again;
+    TMainScreen again;
     QVERIFY(prompter.dialogs.isEmpty());
   }
 
@@ -158,7 +158,7 @@ class StartupTest : public QObject {
                               "Right=450\r\nBottom=310\r\nMaximized=0\r\n");
     ScriptedPrompter prompter;
     QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
-    PlainMainWindow window;
+    TMainScreen window;
     QCOMPARE(window.geometry(), QRect(1, 10, 500, 300));
     const IniFile ini(ReadSettings(dir.path()).toStdString());
     QCOMPARE(ini.ReadInteger("TMainScreen_Placement", "Left", 0), 1);

@@ -1,0 +1,49 @@
+#pragma once
+// The dialog in which the user picks the default font of new entries: name, size, bold,
+// italic, underline and colour, with a sample. It is the working copy of the default font
+// between reading and writing the preferences.
+#include <QDialog>
+#include <QFont>
+
+class QCheckBox;
+class QComboBox;
+class QFontComboBox;
+class QLabel;
+class QPushButton;
+
+namespace inkwend {
+
+class TDefaultFontDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TDefaultFontDialog(QWidget* parent = nullptr);
+
+  // Name, point size and the bold, italic and underline styles.
+  QFont Font() const;
+  void SetFont(const QFont& font);
+  // Colour value with red in the low byte; a negative (system) colour is kept as it is until
+  // the user picks another.
+  int ColorValue() const { return color_; }
+  void SetColorValue(int value);
+
+  QFontComboBox* FontName = nullptr;
+  QComboBox* FontSize = nullptr;
+  QCheckBox* Bold = nullptr;
+  QCheckBox* Italic = nullptr;
+  QCheckBox* Underline = nullptr;
+  QComboBox* FontColor = nullptr;
+  QLabel* Sample = nullptr;
+  QPushButton* OKButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+
+ private:
+  void ShowSample();
+  void FillColors();
+
+  int color_ = 0;
+  // The font name as given, also when no installed font carries exactly that name (the list then
+  // shows the closest one); a choice in the list replaces it.
+  QString name_ = QStringLiteral("Arial");
+};
+
+}  // namespace inkwend

@@ -1,0 +1,106 @@
+// The main window's menu bar.
+#include <QAction>
+#include <QMenuBar>
+
+#include "app/about_box.h"
+#include "app/help.h"
+#include "app/main_screen.h"
+#include "richtext/widgets/wp_rich_text.h"
+
+namespace inkwend {
+
+void TMainScreen::CreateMenu() {
+  QMenuBar* bar = menuBar();
+  auto item = [this](QMenu* menu, const QString& caption, const QKeySequence& shortcut, auto handler) {
+    QAction* a = menu->addAction(caption);
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    // Window-wide, so that shortcuts work wherever the keyboard is in the window.
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  // After a command of the Edit menu the editor reports a change, as typing does.
+  auto changed = [this] { WPRichText1->Changed(); };
+
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("FileMenu"));
+  // The password, print set-up, print and export items join with their features.
+  item(file, QStringLiteral("E&xit"), {}, [this] { ExitClick(); });
+
+  QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+  edit->setObjectName(QStringLiteral("EditMenu"));
+  item(edit, QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), [this, changed] {
+    if (!WPRichText1->HasSelection()) return;
+    WPRichText1->CutToClipboard();
+    changed();
+  });
+  // Copying changes nothing, so it does not mark the entry as modified.
+  item(edit, QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] {
+    if (WPRichText1->HasSelection()) WPRichText1->CopyToClipboard();
+  });
+  item(edit, QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), [this, changed] {
+    WPRichText1->PasteFromClipboard();
+    changed();
+  });
+  item(edit, QStringLiteral("Delete Selection"), {}, [this, changed] {
+    if (!WPRichText1->HasSelection()) return;
+    WPRichText1->DeleteSelection();
+    changed();
+  });
+  edit->addSeparator();
+  item(edit, QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A),
+       [this] { WPRichText1->SelectAll(); });
+  SaveChangesItem = item(edit, QStringLiteral("Save Changes"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                         [this] { SaveButtonClick(); });
+  item(edit, QStringLiteral("Delete Entry"), QKeySequence(Qt::ALT | Qt::Key_D),
+       [this] { DeleteButtonClick(); });
+  edit->addSeparator();
+  // "&Spell Check" joins with the spelling dialog.
+  item(edit, QStringLiteral("Insert Today's &Date "), QKeySequence(Qt::CTRL | Qt::Key_D),
+       [this] { InsertTodaysDate(); });
+  item(edit, QStringLiteral("Insert Current Time"), QKeySequence(Qt::CTRL | Qt::Key_T),
+       [this] { InsertCurrentTime(); });
+  edit->addSeparator();
+  WrapTextItem = edit->addAction(QStringLiteral("&Wrap Text to fit Screen"));
+  WrapTextItem->setCheckable(true);
+  WrapTextItem->setChecked(true);
+  // The item's check mark is flipped by the toggle itself, not by Qt.
+  connect(WrapTextItem, &QAction::triggered, this, [this] {
+    WrapTextItem->setChecked(!WrapTextItem->isChecked());
+    WordWrapClick();
+  });
+  edit->addSeparator();
+  item(edit, QStringLiteral("Change Default Font"), {}, [this] { ChangeDefaultFont(); });
+
+  QMenu* find = bar->addMenu(QStringLiteral("F&ind"));
+  find->setObjectName(QStringLiteral("FindMenu"));
+  item(find, QStringLiteral("&Find in Current Entry"), QKeySequence(Qt::CTRL | Qt::Key_F),
+       [this] { WPRichText1->FindDialog(); });
+  item(find, QStringLiteral("&Replace in Current Entry"), QKeySequence(Qt::CTRL | Qt::Key_R),
+       [this, changed] {
+         WPRichText1->ReplaceDialog();
+         changed();
+       });
+  // The diary-wide search items ("Find Any Entry Containing...", Ctrl+F4, and "Find Next Entry
+  // Containing...", Ctrl+F5) join with that search, after a separator here.
+
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("HelpMenu"));
+  item(help, QStringLiteral("Contents"), {}, [this] { OpenHelpContents(this); });
+  item(help, QStringLiteral("About"), {}, [this] { ShowAboutBox(this); });
+  // "Configuration Information" joins with the configuration report, after a separator.
+
+  // Day to day from anywhere in the window, with Ctrl as the only modifier.
+  auto* nextDay = new QAction(this);
+  nextDay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+  nextDay->setShortcutContext(Qt::WindowShortcut);
+  connect(nextDay, &QAction::triggered, this, [this] { NextbuttonClick(); });
+  auto* priorDay = new QAction(this);
+  priorDay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+  priorDay->setShortcutContext(Qt::WindowShortcut);
+  connect(priorDay, &QAction::triggered, this, [this] { PriorButtonClick(); });
+  addAction(nextDay);
+  addAction(priorDay);
+}
+
+}  // namespace inkwend

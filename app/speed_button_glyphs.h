@@ -1,0 +1,12 @@
+#pragma once
+// Pictures of the main window's own toolbar buttons, drawn in code so that they are sharp at
+// every screen scale.
+#include <QIcon>
+
+namespace inkwend {
+
+enum class TSpeedGlyph { DeleteEntry, PageBreak, Paragraph, WordWrap };
+
+QIcon SpeedButtonGlyph(TSpeedGlyph glyph);
+
+}  // namespace inkwend

@@ -1,0 +1,501 @@
+// The main window used as a person would: typing, the keyboard, the buttons, with each test on
+// a diary of its own in a temporary directory.
+#include "app/main_screen.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "app/single_instance.h"
+#include "app/startup.h"
+#include "app/tests/scripted_prompter.h"
+#include "controls/graphic_panel.h"
+#include "controls/ring_panel.h"
+#include "richtext/model/stream.h"
+#include "richtext/toolbar/wp_toolbar.h"
+#include "richtext/widgets/wp_rich_text.h"
+#include "store/cipher.h"
+#include "store/ini_file.h"
+
+using namespace inkwend;
+using inkwend::testing::ScriptedPrompter;
+
+namespace {
+
+// A started diary on its own directory, its window shown and active.
+struct Diary {
+  QTemporaryDir dir;
+  ScriptedPrompter prompter;
+  std::unique_ptr<TMainScreen> window;
+
+  explicit Diary(const QByteArray& settings = "[Opening Screen]\r\nshow=0\r\n") {
+    QFile ini(dir.path() + "/KW.INI");
+    if (ini.open(QIODevice::WriteOnly)) ini.write(settings);
+    ini.close();
+    if (PrepareStart({"inkwend", "--data-dir", dir.path()}) != StartResult::Run) return;
+    Open();
+  }
+  ~Diary() {
+    window.reset();
+    ReleaseInstanceLock();
+  }
+  void Open() {
+    window = std::make_unique<TMainScreen>();
+    window->show();
+    if (!QTest::qWaitForWindowActive(window.get())) qWarning("the main window did not become active");
+  }
+  TWPRichText& editor() const { return *window->WPRichText1; }
+  QString entryPath(QDate d) const { return dir.path() + "/Entries/" + d.toString("yyyyMMdd") + ".KWE"; }
+  bool hasFile(QDate d) const { return QFileInfo(entryPath(d)).isFile(); }
+  QByteArray fileBytes(QDate d) const {
+    QFile f(entryPath(d));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  void writeFile(QDate d, const QByteArray& bytes) const {
+    QFile f(entryPath(d));
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+  }
+  // Shows a day as the navigation does.
+  void show(QDate d) const {
+    window->FCurrentDate = d;
+    window->FindDateRecord();
+    window->LoadRichText();
+  }
+  // Each character as a key carrying its text (also those no key of the test keyboard has).
+  void type(const QString& text) const {
+    for (QChar c : text)
+      QTest::sendKeyEvent(QTest::Click, &editor(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+  void click(QAbstractButton* b) const { QTest::mouseClick(b, Qt::LeftButton); }
+  // The text of the shown entry, paragraphs separated by '\n'.
+  QString text() const {
+    QString out;
+    for (TParagraph* p = editor().Memo().FirstParagraph(); p; p = p->Next) {
+      if (!out.isEmpty() || p != editor().Memo().FirstParagraph()) out += '\n';
+      for (char32_t c : p->Text()) out += QString::fromUcs4(&c, 1);
+    }
+    return out;
+  }
+  std::string editorRtf() const {
+    TMemoryStream stream;
+    editor().SaveToStream(stream);
+    return stream.Bytes();
+  }
+  bool modified() const { return window->Modified(); }
+};
+
+}  // namespace
+
+class MainScreenTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void typeAndSaveWithCtrlS_data() {
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<bool>("focusInEditor");
+    QTest::newRow("plain, key hook in the editor") << QByteArray() << true;
+    QTest::newRow("enciphered, key hook in the editor") << QByteArray("Secret") << true;
+    QTest::newRow("plain, menu shortcut elsewhere") << QByteArray() << false;
+  }
+  void typeAndSaveWithCtrlS() {
+    QFETCH(QByteArray, password);
+    QFETCH(bool, focusInEditor);
+    Diary d;
+    const QDate today = QDate::currentDate();
+    d.window->FPassword = password.toStdString();
+    QVERIFY(d.editor().hasFocus());
+    QVERIFY(!d.modified());
+    d.type("Dear diary, caf\u00e9 \u65e5\u8a18");
+    QVERIFY(d.modified());
+    QVERIFY(!d.window->CancelButton->isHidden());
+    QVERIFY(!d.hasFile(today));  // nothing is written before the save
+    QWidget* target = &d.editor();
+    if (!focusInEditor) {
+      d.window->BitBtn1->setFocus();
+      QVERIFY(!d.editor().hasFocus());
+      target = d.window->BitBtn1;
+    }
+    QTest::keyClick(target, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!d.modified());
+    QVERIFY(d.window->CancelButton->isHidden());
+    QVERIFY(d.window->FHasEntry);
+
+    const std::string rtf = d.editorRtf();
+    QVERIFY(QByteArray::fromStdString(rtf).startsWith("{\\rtf1"));
+    QVERIFY(QByteArray::fromStdString(rtf).contains("Dear diary, caf\\'e9"));
+    const QByteArray file = d.fileBytes(today);
+    QCOMPARE(file.size(), qsizetype(rtf.size()));
+    if (password.isEmpty()) {
+      QCOMPARE(file, QByteArray::fromStdString(rtf));
+    } else {
+      QVERIFY(file != QByteArray::fromStdString(rtf));
+      QCOMPARE(DecryptBytes(file.toStdString(), password.toStdString()), rtf);
+    }
+    QVERIFY(!QFile::exists(d.dir.path() + "/Eraseme.rtf"));
+    QVERIFY(d.prompter.messages.isEmpty());
+
+    // Away and back: the entry reads back, through the cipher when there is one.
+    d.click(d.window->Nextbutton);
+    QCOMPARE(d.text(), QString());
+    d.click(d.window->PriorButton);
+    QCOMPARE(d.text(), QString("Dear diary, caf\u00e9 \u65e5\u8a18"));
+    QVERIFY(!d.modified());
+  }
+
+  void saveWritesOnlyWhatChanged() {
+    Diary d;
+    const QDate today = QDate::currentDate();
+    // Typing and then removing every character leaves a new day without a file.
+    d.type("x");
+    QTest::keyClick(&d.editor(), Qt::Key_Backspace);
+    QVERIFY(d.modified());
+    QVERIFY(d.window->SaveButtonClick());
+    QVERIFY(!d.hasFile(today));
+    QVERIFY(!d.window->FHasEntry);
+    // An unchanged entry is not written again: a file removed behind the window stays away.
+    d.type("kept");
+    d.window->SaveButtonClick();
+    QVERIFY(d.hasFile(today));
+    QFile::remove(d.entryPath(today));
+    d.click(d.window->BitBtn1);
+    QVERIFY(!d.hasFile(today));
+    // Emptying an entry removes its file at the save, and the day gets the default font again.
+    d.type("again");
+    d.window->SaveButtonClick();
+    QVERIFY(d.hasFile(today));
+    d.editor().SelectAll();
+    QTest::keyClick(&d.editor(), Qt::Key_Delete);
+    QVERIFY(d.modified());
+    QTest::keyClick(&d.editor(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!d.hasFile(today));
+    QVERIFY(!d.window->FHasEntry);
+  }
+
+  void nextAndPrevAcrossYearEndAndLeapDay_data() {
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Next on 31 December")
+        << QDate(2023, 12, 31) << "Next" << QDate(2024, 1, 1) << "Monday, January 1, 2024";
+    QTest::newRow("Prev on 1 January")
+        << QDate(2024, 1, 1) << "Prev" << QDate(2023, 12, 31) << "Sunday, December 31, 2023";
+    QTest::newRow("Prev on 1 March of a leap year")
+        << QDate(2024, 3, 1) << "Ctrl+PgUp" << QDate(2024, 2, 29) << "Thursday, February 29, 2024";
+    QTest::newRow("Next on the leap day")
+        << QDate(2024, 2, 29) << "Ctrl+PgDn" << QDate(2024, 3, 1) << "Friday, March 1, 2024";
+    QTest::newRow("Next on 28 February of a common year")
+        << QDate(2023, 2, 28) << "Next" << QDate(2023, 3, 1) << "Wednesday, March 1, 2023";
+  }
+  void nextAndPrevAcrossYearEndAndLeapDay() {
+    QFETCH(QDate, from);
+    QFETCH(QString, how);
+    QFETCH(QDate, to);
+    QFETCH(QString, caption);
+    Diary d;
+    d.show(from);
+    d.editor().setFocus();
+    // The modified day is saved on the way, without a question.
+    d.type("written on " + from.toString(Qt::ISODate));
+    if (how == "Next") d.click(d.window->Nextbutton);
+    if (how == "Prev") d.click(d.window->PriorButton);
+    if (how == "Ctrl+PgDn") QTest::keyClick(&d.editor(), Qt::Key_PageDown, Qt::ControlModifier);
+    if (how == "Ctrl+PgUp") QTest::keyClick(&d.editor(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(d.window->FCurrentDate, to);
+    QCOMPARE(d.window->DateLabel->text(), caption);
+    QVERIFY(d.hasFile(from));
+    QVERIFY(!d.modified());
+    QVERIFY(d.prompter.messages.isEmpty());
+    QCOMPARE(d.text(), QString());
+    QVERIFY(!d.window->FHasEntry);
+  }
+
+  void firstAndLastIncludeToday() {
+    Diary d;
+    const QDate today = QDate::currentDate();
+    QDir().mkpath(d.dir.path() + "/Entries");
+    d.writeFile(QDate(2001, 5, 6), "{\\rtf1 old}");
+    d.writeFile(today.addYears(2), "{\\rtf1 future}");
+    QFile notes(d.dir.path() + "/Entries/notes.KWE");
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.close();
+    d.click(d.window->FirstButton);
+    QCOMPARE(d.window->FCurrentDate, QDate(2001, 5, 6));
+    QCOMPARE(d.text(), QString("old"));
+    d.click(d.window->LastButton);
+    QCOMPARE(d.window->FCurrentDate, today.addYears(2));
+    QCOMPARE(d.text(), QString("future"));
+    QFile::remove(d.entryPath(today.addYears(2)));
+    d.click(d.window->LastButton);
+    QCOMPARE(d.window->FCurrentDate, today);
+  }
+
+  void cancelRestoresSavedText() {
+    Diary d;
+    const QDate day(2024, 6, 10);
+    d.show(day);
+    d.editor().setFocus();
+    d.type("first");
+    d.window->SaveButtonClick();
+    const QByteArray saved = d.fileBytes(day);
+    QTest::keyClick(&d.editor(), Qt::Key_Return);
+    d.type("second");
+    QCOMPARE(d.text(), QString("first\nsecond"));
+    d.click(d.window->CancelButton);
+    QCOMPARE(d.text(), QString("first"));
+    QVERIFY(!d.modified());
+    QCOMPARE(d.fileBytes(day), saved);
+    // A day without entry is emptied by Cancel.
+    d.show(day.addDays(1));
+    d.type("scratch");
+    d.click(d.window->CancelButton);
+    QCOMPARE(d.text(), QString());
+    QVERIFY(!d.hasFile(day.addDays(1)));
+  }
+
+  void deleteEntry_data() {
+    QTest::addColumn<bool>("answerYes");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<bool>("fileKept");
+    QTest::newRow("Yes, then Cancel keeps the file") << true << "Cancel" << true;
+    QTest::newRow("Yes, then Next removes it") << true << "Next" << false;
+    QTest::newRow("No, then Next keeps it") << false << "Next" << true;
+  }
+  void deleteEntry() {
+    QFETCH(bool, answerYes);
+    QFETCH(QString, then);
+    QFETCH(bool, fileKept);
+    Diary d;
+    const QDate day(2024, 2, 29);
+    d.show(day);
+    d.editor().setFocus();
+    d.type("leap day");
+    d.window->SaveButtonClick();
+    const QByteArray saved = d.fileBytes(day);
+    d.prompter.answerYes = answerYes;
+    d.click(d.window->Deletebutton);
+    QCOMPARE(d.prompter.messages, QStringList{"Confirm: Delete this entry?"});
+    QCOMPARE(d.modified(), answerYes);
+    QCOMPARE(d.text(), answerYes ? QString() : QString("leap day"));
+    d.click(then == "Cancel" ? d.window->CancelButton : d.window->Nextbutton);
+    QCOMPARE(d.hasFile(day), fileKept);
+    if (fileKept) QCOMPARE(d.fileBytes(day), saved);
+    // Back on the day: the entry, or an empty day in the default font.
+    d.show(day);
+    QCOMPARE(d.text(), fileKept ? QString("leap day") : QString());
+    QCOMPARE(d.window->FHasEntry, fileKept);
+  }
+
+  void todayOnModifiedTodaySavesAndReloads() {
+    Diary d;
+    const QDate today = QDate::currentDate();
+    d.type("morning");
+    QVERIFY(d.editor().GetCaretPosition() > 0);
+    d.click(d.window->BitBtn1);
+    QVERIFY(d.hasFile(today));
+    QVERIFY(!d.modified());
+    QCOMPARE(d.window->FCurrentDate, today);
+    QCOMPARE(d.text(), QString("morning"));
+    QCOMPARE(d.editor().GetCaretPosition(), 0);
+  }
+
+  void resizeMovesCaretToStartAndLaysOutThePage() {
+    Diary d;
+    d.type("a line of text");
+    QVERIFY(d.editor().GetCaretPosition() > 0);
+    d.window->resize(d.window->width() + 80, d.window->height() + 40);
+    QTRY_COMPARE(d.editor().GetCaretPosition(), 0);
+    // Label, rules and editor share the page's inner column.
+    const int left = d.window->RingPanel1->LeftEdge + 15;
+    const int width =
+        d.window->RingPanel1->width() - d.window->RingPanel1->LeftEdge - d.window->RingPanel1->RightEdge - 20;
+    for (QWidget* w : std::initializer_list<QWidget*>{d.window->DateLabel, d.window->TopLine,
+                                                      d.window->Bottomline, &d.editor()}) {
+      QCOMPARE(w->x(), left);
+      QCOMPARE(w->width(), width);
+    }
+    QCOMPARE(d.editor().y(), 35);
+    QCOMPARE(d.editor().y() + d.editor().height(), d.window->RingPanel1->height() - 22);
+    QCOMPARE(d.window->Bottomline->y(), d.window->RingPanel1->height() - 20);
+  }
+
+  void closeSavesEntryPreferencesAndPlacement() {
+    Diary d;
+    const QDate today = QDate::currentDate();
+    d.type("evening");
+    QVERIFY(d.window->close());
+    QVERIFY(d.hasFile(today));
+    QFile f(d.dir.path() + "/KW.INI");
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const IniFile ini(f.readAll().toStdString());
+    QVERIFY(ini.ReadInteger("TMainScreen_Placement", "Bottom", 0) > 0);
+    QCOMPARE(ini.ReadString("Default Font", "Name", ""), std::string("Arial"));
+    // The next start shows the entry.
+    d.window.reset();
+    d.Open();
+    QCOMPARE(d.text(), QString("evening"));
+  }
+
+  void savingFailureKeepsTheText() {
+    Diary d;
+    const QDate day(2024, 7, 1);
+    // A folder where the entry file would go: the save cannot replace it.
+    QVERIFY(QDir().mkpath(d.entryPath(day) + "/blocker"));
+    d.show(day);
+    d.editor().setFocus();
+    d.type("precious");
+    QTest::keyClick(&d.editor(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(d.prompter.messages.size(), 1);
+    QVERIFY(d.prompter.messages[0].contains("could not be saved"));
+    QVERIFY(d.modified());
+    // Navigation does not leave the unsaved day behind.
+    d.click(d.window->Nextbutton);
+    QCOMPARE(d.window->FCurrentDate, day);
+    QCOMPARE(d.text(), QString("precious"));
+    // Closing asks before the changes are lost; No keeps the window open.
+    d.prompter.answerYes = false;
+    QVERIFY(!d.window->close());
+    QCOMPARE(d.text(), QString("precious"));
+    // Once the obstacle is gone the same day saves.
+    QDir(d.entryPath(day)).removeRecursively();
+    QVERIFY(d.window->SaveButtonClick());
+    QVERIFY(d.hasFile(day));
+  }
+
+  void unreadableEntriesAreLeftAlone_data() {
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("enciphered with another password")
+        << QByteArray("right") << QByteArray::fromStdString(EncryptBytes("{\\rtf1 secret}", "wrong"))
+        << "cannot be deciphered";
+    QTest::newRow("not an entry") << QByteArray() << QByteArray("\x01\x02garbage\xff", 10) << "does not hold";
+    QTest::newRow("empty file") << QByteArray() << QByteArray() << "does not hold";
+  }
+  void unreadableEntriesAreLeftAlone() {
+    QFETCH(QByteArray, password);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    Diary d;
+    const QDate day(2024, 8, 15);
+    QDir().mkpath(d.dir.path() + "/Entries");
+    d.writeFile(day, file);
+    d.window->FPassword = password.toStdString();
+    d.show(day);
+    QCOMPARE(d.prompter.messages.size(), 1);
+    QVERIFY2(d.prompter.messages[0].contains(message), qPrintable(d.prompter.messages[0]));
+    QVERIFY(!d.window->FLoading);
+    // Typing cannot replace the file; moving on leaves it as it was.
+    d.editor().setFocus();
+    d.type("overwrite");
+    QVERIFY(!d.modified());
+    d.click(d.window->Nextbutton);
+    QCOMPARE(d.fileBytes(day), file);
+    // Delete Entry still removes it.
+    d.show(day);
+    d.click(d.window->Deletebutton);
+    d.window->SaveButtonClick();
+    QVERIFY(!d.hasFile(day));
+  }
+
+  void defaultFontForDaysWithoutEntry() {
+    Diary d(
+        "[Opening Screen]\r\nshow=0\r\n[Default Font]\r\nName=Courier "
+        "New\r\nSize=14\r\nBold=1\r\nColor=255\r\n");
+    d.show(QDate(2024, 1, 2));
+    const TCharAttr a = d.editor().GetCurrentAttr();
+    QCOMPARE(a.PointSize, uint8_t(14));
+    QVERIFY(a.StyleBits & kStyleBold);
+    QVERIFY(!(a.StyleBits & kStyleItalic));
+    QCOMPARE(d.editor().PaletteColor(a.ColorIndexes & 0x0F), TColorRef(255));
+    QCOMPARE(a.FontIndex, uint8_t(d.editor().FontIndexOf("Courier New")));
+
+    // Changing the default font stores it; the text on screen stays as it is.
+    d.prompter.script = [](QDialog& dialog) {
+      auto* size = dialog.findChild<QComboBox*>("FontSize");
+      size->setCurrentText("20");
+      dialog.findChild<QCheckBox*>("Bold")->setChecked(false);
+      dialog.accept();
+    };
+    d.window->ChangeDefaultFont();
+    QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(14));
+    QFile f(d.dir.path() + "/KW.INI");
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const IniFile ini(f.readAll().toStdString());
+    QCOMPARE(ini.ReadInteger("Default Font", "Size", 0), 20);
+    QCOMPARE(ini.ReadString("Default Font", "Bold", ""), std::string("0"));
+    QCOMPARE(ini.ReadInteger("Default Font", "Color", 0), 255);
+    d.show(QDate(2024, 1, 3));
+    QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(20));
+  }
+
+  void insertDateTimeAndPageBreak() {
+    Diary d;
+    QTest::keyClick(&d.editor(), Qt::Key_D, Qt::ControlModifier);
+    const QString date = d.text();
+    QVERIFY(date.endsWith(' '));
+    QVERIFY2(date.contains(QString::number(QDate::currentDate().year())), qPrintable(date));
+    QVERIFY(d.modified());
+    d.window->SaveButtonClick();
+    QTest::keyClick(&d.editor(), Qt::Key_T, Qt::ControlModifier);
+    QVERIFY(d.modified());
+    QVERIFY(d.text().size() > date.size());
+    d.click(d.window->DocPageBreakButton);
+    TParagraph* second = d.editor().Memo().FirstParagraph()->Next;
+    QVERIFY(second);
+    QVERIFY(second->ParFlags & kParPageBreak);
+  }
+
+  void wordWrapToggle() {
+    Diary d;
+    QVERIFY(d.window->WrapTextItem->isChecked());
+    QVERIFY(d.editor().WordWrap());
+    QCOMPARE(d.window->DocWordWrapButton->toolTip(), QString("Toggle word wrap off"));
+    d.click(d.window->DocWordWrapButton);
+    QVERIFY(!d.window->WrapTextItem->isChecked());
+    QVERIFY(!d.editor().WordWrap());
+    QCOMPARE(d.window->DocWordWrapButton->toolTip(), QString("Toggle word wrap on"));
+    d.window->WrapTextItem->trigger();
+    QVERIFY(d.window->WrapTextItem->isChecked());
+    QVERIFY(d.editor().WordWrap());
+    QCOMPARE(d.window->DocWordWrapButton->toolTip(), QString("Toggle word wrap off"));
+  }
+
+  void toolbarHoldsTheWindowButtonsWithTheTwiceListedSpacerSlot() {
+    Diary d;
+    TWPToolBar* bar = d.window->WPToolBar2;
+    QTRY_VERIFY(d.window->spacer3->parentWidget() == bar);
+    bar->Flow();
+    TMainScreen& w = *d.window;
+    // In order along the row: delete, gap, page break, gap, paragraph, EMPTY SLOT, word wrap,
+    // then the spacer itself.
+    QCOMPARE(w.Deletebutton->size(), QSize(20, 20));
+    QCOMPARE(w.spacer3->size(), QSize(3, 20));
+    QVERIFY(w.spacer1->x() > w.Deletebutton->x());
+    QVERIFY(w.DocPageBreakButton->x() > w.spacer1->x());
+    const int gapAfterParagraph = w.DocWordWrapButton->x() - (w.ParagraphSetupButton->x() + 20);
+    const int gapAfterPageBreak = w.ParagraphSetupButton->x() - (w.DocPageBreakButton->x() + 20);
+    QCOMPARE(gapAfterParagraph, gapAfterPageBreak);  // the empty slot is as wide as a spacer
+    QVERIFY(w.spacer3->x() > w.DocWordWrapButton->x());
+    QCOMPARE(w.spacer3->y(), w.DocWordWrapButton->y() + 1);
+    QCOMPARE(w.Deletebutton->toolTip(), QString("Delete current entry"));
+    QCOMPARE(bar->FontSizeList()->toolTip(), QString("Font Size"));
+    QCOMPARE(bar->FontNameList()->toolTip(), QString("Font"));
+  }
+};
+
+int main(int argc, char** argv) {
+  // Day and month names as the captions are compared below.
+  qputenv("LC_ALL", "C");
+  qputenv("LANG", "C");
+  QApplication app(argc, argv);
+  MainScreenTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_screen_test.moc"
