@@ -636,7 +636,7 @@ namespace {
 
 // State of one suggestion search.
 struct SuggestSearch {
-  explicit SuggestSearch(size_t capacity) : ranked(capacity) {}
+  SuggestSearch(size_t capacity, std::string_view typed_upper) : ranked(capacity, typed_upper), word(typed_upper) {}
   RankedList ranked;
   std::string word;  // the typed word in upper case
   PhoneticKey key{};
@@ -661,8 +661,7 @@ const std::vector<std::string>& TLexivSpell::Suggest(const std::string& word) {
     last_suggest_reads_ = 0;
     return suggestions_;
   }
-  SuggestSearch search(max_suggestions_);
-  search.word = upper;
+  SuggestSearch search(max_suggestions_, upper);
   search.budget = kSuggestNodeBudget;
   search.key = MakePhoneticKey(upper);
   RankedList& ranked = search.ranked;
@@ -684,7 +683,7 @@ const std::vector<std::string>& TLexivSpell::Suggest(const std::string& word) {
     const std::string left = upper.substr(0, d), right = upper.substr(d);
     if (CheckInChain(left) && CheckInChain(right)) {
       const std::string candidate = left + " " + right;
-      ranked.Add(candidate, ScoreCandidate(candidate, upper));
+      ranked.Add(candidate, ScoreSplit(candidate, upper));
     }
   }
 

@@ -99,31 +99,25 @@ uint8_t GroupCode(uint8_t b) {
 
 // The longest-common-piece match: adds twice the length of the longest common piece of
 // c[a1..b1] and w[a2..b2] (1-based, inclusive) to `total`, then does the same for what lies to
-// the right of that piece and what lies to its left.
+// the right of that piece and what lies to its left. Of several longest pieces the one found
+// first, scanning c from the left and w from the left for each position of c, counts.
+//
+// Every pair of starting positions is tried. (Narrowing the scan after each find, as a shortcut,
+// would skip the longest piece whenever a shorter one was found first: CARNAGIE against
+// CARNEGIE then found CARN and E but not GIE, and scored below CARRIE.)
 void Match(const char* c, const char* w, int a1, int b1, int a2, int b2, int& total) {
-  if (a1 == b1 || a2 == b2) return;  // a one-character range is not searched
+  if (a1 >= b1 || a2 >= b2) return;  // a one-character (or empty) range is not searched
   int best = 0, bi = 0, bj = 0;
-  int limit1 = b1, limit2 = b2;
-  int i = a1 - 1;
-  while (i < limit1) {
-    ++i;
-    int j = a2 - 1;
-    while (j < limit2) {
-      ++j;
-      // After a find, i may already stand past the shortened limit; nothing matches there.
-      if (i > limit1) continue;
+  for (int i = a1; i + best <= b1; ++i) {
+    for (int j = a2; j + best <= b2; ++j) {
       if (c[i - 1] != w[j - 1]) continue;
-      int len = 0;
-      while (i + len <= limit1 && j + len <= limit2 && c[i + len - 1] == w[j + len - 1]) ++len;
+      int len = 1;
+      while (i + len <= b1 && j + len <= b2 && c[i + len - 1] == w[j + len - 1]) ++len;
       if (len > best) {
         best = len;
         bi = i;
         bj = j;
-        limit1 = b1 - best - 1;
-        limit2 = b2 - best - 1;
-        i += len;
       }
-      j += len;
     }
   }
   if (best > 0) {
@@ -198,14 +192,47 @@ int ScoreCandidate(std::string_view candidate, std::string_view word) {
   return total * 100 / (c_len + w_len);
 }
 
+int ScoreSplit(std::string_view candidate, std::string_view word) {
+  return std::max(0, ScoreCandidate(candidate, word) - kSplitPenalty);
+}
+
+int EditCount(std::string_view candidate, std::string_view word) {
+  // Optimal string alignment distance over at most 30 x 30 characters.
+  constexpr int kMax = 30;
+  char c[kMax];
+  int n = 0;
+  for (char ch : candidate.substr(0, kMax))
+    if (ch != '\'') c[n++] = ch;
+  word = word.substr(0, kMax);
+  const int m = static_cast<int>(word.size());
+  int d[kMax + 1][kMax + 1];
+  for (int i = 0; i <= n; ++i) d[i][0] = i;
+  for (int j = 0; j <= m; ++j) d[0][j] = j;
+  for (int i = 1; i <= n; ++i) {
+    for (int j = 1; j <= m; ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (c[i - 1] == word[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && c[i - 1] == word[j - 2] && c[i - 2] == word[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[n][m];
+}
+
+int RankedList::Edits(Entry& entry) const {
+  if (entry.edits < 0) entry.edits = EditCount(entry.text, word_);
+  return entry.edits;
+}
+
 void RankedList::Add(std::string_view text, int score) {
   Entry entry{std::string(text.substr(0, 30)), static_cast<uint16_t>(score)};
   if (entries_.empty()) {
     entries_.push_back(std::move(entry));
     return;
   }
-  auto pos = std::find_if(entries_.begin(), entries_.end(),
-                          [&](const Entry& e) { return e.score < entry.score; });
+  auto pos = std::find_if(entries_.begin(), entries_.end(), [&](Entry& e) {
+    if (e.score != entry.score) return e.score < entry.score;
+    return !word_.empty() && Edits(e) > Edits(entry);
+  });
   const bool full = entries_.size() >= capacity_;
   if (pos == entries_.end()) {
     if (!full) entries_.push_back(std::move(entry));

@@ -41,21 +41,40 @@ PhoneticKey MakePhoneticKey(std::string_view text, const PhoneticKey* fill = nul
 // longest common pieces, over their combined length. Apostrophes of the candidate are ignored.
 int ScoreCandidate(std::string_view candidate, std::string_view word);
 
-// The best candidates so far, best first. Equal scores keep the order they came in. The first
-// candidate always gets in, even when the capacity is 0.
+// The score of two words run together, `candidate` being the two parts with a space between.
+// The missing space costs a fixed number of points: scored as a plain candidate, a split of
+// the typed word keeps every letter in place and so outscored nearly every real correction,
+// offering "BRIT IAN" (93) before "BRITAIN" (71) for BRITIAN. With the cost a split ranks
+// below a one-letter slip in a word of seven letters, and still high where nothing is closer.
+inline constexpr int kSplitPenalty = 25;
+int ScoreSplit(std::string_view candidate, std::string_view word);
+
+// Edits (letters inserted, deleted, replaced, or two neighbours swapped) that turn the candidate,
+// without its apostrophes, into the typed word; both are clipped to 30 characters as for scoring.
+int EditCount(std::string_view candidate, std::string_view word);
+
+// The best candidates so far, best first. The first candidate always gets in, even when the
+// capacity is 0. Equal scores keep the order they came in, unless the typed word is given:
+// then, among equal scores, candidates fewer edits away from it come first (arrival order still
+// settles equal edit counts). Arrival order alone favours whatever the walk meets first, and
+// the walk tries other first letters before the typed one.
 class RankedList {
  public:
   struct Entry {
     std::string text;
     uint16_t score;
+    int edits = -1;  // from the typed word; -1 while not needed yet
   };
 
-  explicit RankedList(size_t capacity) : capacity_(capacity) {}
+  explicit RankedList(size_t capacity, std::string_view word = {}) : capacity_(capacity), word_(word) {}
   void Add(std::string_view text, int score);
   const std::vector<Entry>& entries() const { return entries_; }
 
  private:
+  int Edits(Entry& entry) const;
+
   size_t capacity_;
+  std::string word_;
   std::vector<Entry> entries_;
 };
 

@@ -230,6 +230,15 @@ TEST_F(SuggestTest, SplitsWordsRunTogether) {
   EXPECT_NE(std::find(s.begin(), s.end(), "spell check"), s.end());
 }
 
+TEST_F(SuggestTest, RealCorrectionsBeforeSplitsIntoShortWords) {
+  Open({"adopt", "add", "opt", "spell", "check"});
+  const auto addopt = Suggest("addopt");
+  ASSERT_FALSE(addopt.empty());
+  EXPECT_EQ(addopt[0], "adopt");
+  EXPECT_NE(std::find(addopt.begin(), addopt.end(), "add opt"), addopt.end());  // still offered, later
+  EXPECT_EQ(Suggest("spellcheck")[0], "spell check");  // where no word is closer, a split still leads
+}
+
 TEST_F(SuggestTest, EmptyWordAndLongWords) {
   Open({"internationalization"});
   EXPECT_TRUE(Suggest("").empty());

@@ -54,6 +54,7 @@ TEST(Score, SharedPiecesOverCombinedLength) {
       {"A", "AB", 0},           // a one-letter candidate never scores
       {"XYZ", "ABC", 0},
       {"THE", "TEH", 66},       // T, then H or E: one letter each side
+      {"CARNEGIE", "CARNAGIE", 87},  // CARN, then GIE although the lone E is met first
   };
   for (const Case& c : cases) EXPECT_EQ(ScoreCandidate(c.candidate, c.word), c.score) << c.candidate << " " << c.word;
 }
@@ -73,6 +74,39 @@ TEST(RankedList, BestFirstEqualScoresInArrivalOrderAndCapacity) {
   std::vector<std::string> texts;
   for (const auto& e : list.entries()) texts.push_back(e.text);
   EXPECT_EQ(texts, (std::vector<std::string>{"A", "E", "B"}));
+}
+
+TEST(Score, SplitsPayForTheMissingSpace) {
+  EXPECT_EQ(ScoreCandidate("BRIT IAN", "BRITIAN"), 93);
+  EXPECT_EQ(ScoreSplit("BRIT IAN", "BRITIAN"), 93 - kSplitPenalty);
+  EXPECT_LT(ScoreSplit("BRIT IAN", "BRITIAN"), ScoreCandidate("BRITAIN", "BRITIAN"));
+  EXPECT_EQ(ScoreSplit("A B", "XYZ"), 0);  // never below zero
+}
+
+TEST(EditCount, InsertionsDeletionsReplacementsAndSwaps) {
+  struct Case {
+    const char* candidate;
+    const char* word;
+    int edits;
+  };
+  const Case cases[] = {
+      {"THE", "THE", 0},          {"THE", "TEH", 1},    {"THE", "TH", 1},
+      {"THE", "THEE", 1},         {"THE", "TXE", 1},    {"DON'T", "DONT", 0},  // apostrophes ignored
+      {"SPELL CHECK", "SPELLCHECK", 1}, {"", "ABC", 3}, {"CA", "ABC", 3},       // no swap-then-edit
+  };
+  for (const Case& c : cases) EXPECT_EQ(EditCount(c.candidate, c.word), c.edits) << c.candidate << " " << c.word;
+  EXPECT_EQ(EditCount(std::string(40, 'A'), std::string(30, 'A')), 0);  // clipped to 30
+}
+
+TEST(RankedList, EqualScoresFewerEditsFirstWhenTheWordIsKnown) {
+  RankedList list(3, "DORT");
+  list.Add("FORTH", 75);  // two edits away
+  list.Add("DIRT", 75);   // one edit: goes before FORTH
+  list.Add("FORT", 75);   // one edit, came later: after DIRT
+  list.Add("DOT", 75);    // one edit, came last: the list is full and FORTH falls out
+  std::vector<std::string> texts;
+  for (const auto& e : list.entries()) texts.push_back(e.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"DIRT", "FORT", "DOT"}));
 }
 
 TEST(RankedList, CapacityZeroStillTakesTheFirstCandidate) {
