@@ -210,6 +210,18 @@ QDate TMainScreen::LastDiaryRecord() const {
 }
 
 void TMainScreen::SetDefaultFontNow() {
+  // The empty document itself starts in the default font, so that the caret keeps it when it
+  // moves (an empty paragraph gives the caret the attributes of its end).
+  QFont defaultFont(FDefaultFontName);
+  defaultFont.setPointSize(std::clamp(FDefaultFontSize, 1, 255));
+  defaultFont.setBold(FDefaultFontBold);
+  defaultFont.setItalic(FDefaultFontItalic);
+  defaultFont.setUnderline(FDefaultFontUnderline);
+  WPRichText1->SetFont(defaultFont);
+  const int rgb = FDefaultFontColor < 0 ? 0 : FDefaultFontColor;
+  WPRichText1->SetFontColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+  if (WPRichText1->IsEmpty()) WPRichText1->Clear();
+
   TCharAttr a = WPRichText1->GetCurrentAttr();
   const int font = WPRichText1->FontIndexOf(FDefaultFontName);
   if (font >= 0) a.FontIndex = static_cast<uint8_t>(font);

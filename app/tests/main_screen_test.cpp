@@ -414,6 +414,13 @@ class MainScreenTest : public QObject {
     QVERIFY(!(a.StyleBits & kStyleItalic));
     QCOMPARE(d.editor().PaletteColor(a.ColorIndexes & 0x0F), TColorRef(255));
     QCOMPARE(a.FontIndex, uint8_t(d.editor().FontIndexOf("Courier New")));
+    // Typed text keeps it, also after the caret was moved to the start by a resize.
+    d.window->resize(d.window->width() + 30, d.window->height());
+    QTRY_COMPARE(d.editor().GetCaretPosition(), 0);
+    d.type("x");
+    QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(14));
+    const QByteArray rtf = QByteArray::fromStdString(d.editorRtf());
+    QVERIFY(rtf.contains("\\fs28") && rtf.contains("\\b x"));
 
     // Changing the default font stores it; the text on screen stays as it is.
     d.prompter.script = [](QDialog& dialog) {
