@@ -206,6 +206,18 @@ struct TLexivSpell::Dictionary {
     }
   }
 
+  // Reads up to `count` nodes of a user dictionary, from node `first` on, into `bytes`; the
+  // number of whole nodes the file held.
+  uint32_t ReadUserNodes(uint32_t first, uint32_t count, uint8_t* bytes) {
+    if (first == 0 || first > kMaxNodeIndex) return 0;
+    count = std::min(count, kMaxNodeIndex - first + 1);
+    ssize_t got;
+    do {
+      got = pread(file->fd, bytes, size_t{count} * kNodeSize, base + int64_t{kNodeSize} * first);
+    } while (got < 0 && errno == EINTR);
+    return got > 0 ? static_cast<uint32_t>(got) / kNodeSize : 0;
+  }
+
   bool ReadNode(uint32_t n, Node& node) {
     if (n == 0 || n > kMaxNodeIndex) return false;
     if (!is_user()) {
@@ -393,22 +405,36 @@ void TLexivSpell::RefreshUserHeaders() {
 }
 
 bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length) {
+  // Nodes are read from the file afresh for every lookup, a piece of a run at a time: one read
+  // call per piece instead of one per node.
+  constexpr uint32_t kPiece = 32;
+  uint8_t piece[kPiece * kNodeSize];
   uint32_t run = 1;
   const size_t last = length - 1;
-  Node node;
   for (size_t d = 0;; ++d) {
     const uint8_t code = LetterCode(word[d]);
     uint32_t next = 0;
-    for (uint32_t n = run; dict.ReadNode(n, node); ++n) {
-      if (node.code() == code) {
-        if (d == last) {
-          if (node.ends_word()) return true;
-        } else if (node.has_child()) {
-          next = node.child;  // the first match with a child decides; no backtracking
+    bool run_over = false;
+    for (uint32_t n = run; !run_over && next == 0;) {
+      const uint32_t got = dict.ReadUserNodes(n, kPiece, piece);
+      if (got == 0) break;  // past the end of the file
+      for (uint32_t k = 0; k < got; ++k) {
+        const Node node = ParseNode(piece + kNodeSize * k);
+        if (node.code() == code) {
+          if (d == last) {
+            if (node.ends_word()) return true;
+          } else if (node.has_child()) {
+            next = node.child;  // the first match with a child decides; no backtracking
+            break;
+          }
+        }
+        if (node.last_in_run()) {
+          run_over = true;
           break;
         }
       }
-      if (node.last_in_run()) break;
+      if (got < kPiece) break;  // the file ends within this piece
+      n += got;
     }
     if (d == last || next == 0) return false;
     run = next;
