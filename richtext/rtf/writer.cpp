@@ -2,16 +2,90 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <cstddef>
 #include <cstring>
 #include <new>
-
+#include <optional>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
+#include "store/windows1252.h"
 
 namespace inkwend {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+char* Append(char* out, std::string_view word) {
+  std::memcpy(out, word.data(), word.size());
+  return out + word.size();
+}
+
+// Decimal, with a leading '-' when negative: at most 20 bytes.
+char* AppendInt(char* out, int64_t value) {
+  uint64_t u = static_cast<uint64_t>(value);
+  if (value < 0) {
+    *out++ = '-';
+    u = 0 - u;
+  }
+  char digits[20];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  while (n > 0) *out++ = digits[--n];
+  return out;
+}
+
+char* AppendByteEscape(char* out, unsigned b) {  // \'xx with lower-case digits
+  *out++ = '\\';
+  *out++ = '\'';
+  *out++ = kHexDigits[(b >> 4) & 15];
+  *out++ = kHexDigits[b & 15];
+  return out;
+}
+
+// Where the run that starts at rec[pos] ends (at most `to`). Plain 8-byte compares with an
+// early exit: comparing four records at once with vector instructions measured slower on
+// runs of a few dozen characters.
+int RunEnd(const TCharAttr* rec, int pos, int to) {
+  const TCharAttr& first = rec[pos];
+  int end = pos + 1;
+  while (end + 4 <= to && rec[end].SameRun(first) && rec[end + 1].SameRun(first) && rec[end + 2].SameRun(first) &&
+         rec[end + 3].SameRun(first)) {
+    end += 4;
+  }
+  while (end < to && rec[end].SameRun(first)) ++end;
+  return end;
+}
+
+#if defined(__SSE2__)
+// Eight characters as bytes: 0..127 stay as they are (larger ones saturate to 127 or -128).
+inline __m128i EightAsBytes(const char32_t* p) {
+  const __m128i words = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4)));
+  return _mm_packs_epi16(words, words);
+}
+
+// Bit i set when character i of the eight is outside ASCII (0..127).
+inline unsigned NonAsciiLanes(const char32_t* p) {
+  const __m128i high = _mm_set1_epi32(0x7F);
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4));
+  // Unsigned a > 127 as signed compares: true for 128..0x7FFFFFFF and for the "negative" rest.
+  const __m128i over = _mm_packs_epi32(_mm_or_si128(_mm_cmpgt_epi32(a, high), _mm_cmplt_epi32(a, _mm_setzero_si128())),
+                                       _mm_or_si128(_mm_cmpgt_epi32(b, high), _mm_cmplt_epi32(b, _mm_setzero_si128())));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(over, over))) & 0xFF;
+}
+#endif
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Ranges
@@ -58,10 +132,9 @@ TWPTextWriter::TWPTextWriter(TWPRTFText& doc, TWPStream& stream)
 
 void TWPTextWriter::SetRange(const TTextRange& range) { range_ = NormalizeRange(doc_, range); }
 
-void TWPTextWriter::Put(std::string_view bytes) {
+void TWPTextWriter::PutLong(std::string_view bytes) {
   while (!bytes.empty()) {
-    if (pending_len_ == kPendingSize) Flush();
-    const size_t take = std::min(bytes.size(), kPendingSize - pending_len_);
+    const size_t take = std::min(bytes.size(), kRoom);
     std::memcpy(pending_ + pending_len_, bytes.data(), take);
     pending_len_ += take;
     bytes.remove_prefix(take);
@@ -70,9 +143,8 @@ void TWPTextWriter::Put(std::string_view bytes) {
 }
 
 void TWPTextWriter::PutInt(int64_t value) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);
-  Put(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+  pending_len_ = static_cast<size_t>(AppendInt(pending_ + pending_len_, value) - pending_);
+  MaybeFlush();
 }
 
 void TWPTextWriter::Flush() {
@@ -104,6 +176,22 @@ int TWPTextWriter::WriteAll() {
   return result_;
 }
 
+namespace {
+
+void PrefetchBytes(const void* data, size_t size) {
+  const auto* p = static_cast<const char*>(data);
+  for (size_t offset = 0; offset < size; offset += 64) __builtin_prefetch(p + offset);
+}
+
+void PrefetchLine(const TParagraph& par, int line) {
+  const auto text = par.LineText(line);
+  PrefetchBytes(text.data(), text.size_bytes());
+  const auto attrs = par.LineAttrs(line);
+  PrefetchBytes(attrs.data(), attrs.size_bytes());
+}
+
+}  // namespace
+
 int TWPTextWriter::WriteBody() {
   if (!doc_.FirstParagraph() || !range_.FirstPar || !range_.LastPar) return kResultNothingToWrite;
 
@@ -123,6 +211,11 @@ int TWPTextWriter::WriteBody() {
     const int first_line = first ? std::clamp(range_.FirstLine, 0, par->LineCount() - 1) : 0;
     const int last_line = last ? std::clamp(range_.LastLine, 0, par->LineCount() - 1) : par->LineCount() - 1;
     for (int line = first_line; line <= last_line && !Failed(); ++line) {
+      // The characters and records of the next line are asked for while this one is written:
+      // a large document is read from memory, not from the cache, and each paragraph's
+      // buffers are too short for the processor to notice the pattern by itself.
+      if (line + 1 < par->LineCount()) PrefetchLine(*par, line + 1);
+      else if (par->Next) PrefetchLine(*par->Next, 0);
       const int len = par->Line(line).Length;
       const int from = first && line == first_line ? std::clamp(range_.FirstPos, 0, len) : 0;
       const int to = last && line == last_line ? std::clamp(range_.LastPos, from, len) : len;
@@ -142,12 +235,16 @@ void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
   const auto text = par->LineText(line);
   const auto attrs = par->LineAttrs(line);
   if (attrs.empty()) {  // plain mode
-    if (to > from) WriteRun(text.data() + from, static_cast<size_t>(to - from), nullptr);
+    if (to > from) {
+      readable_ = text.size() - static_cast<size_t>(from);
+      WriteRun(text.data() + from, static_cast<size_t>(to - from), nullptr);
+    }
     return;
   }
+  const TCharAttr* rec = attrs.data();
   int pos = from;
   while (pos < to && !Failed()) {
-    const TCharAttr& a = attrs[static_cast<size_t>(pos)];
+    const TCharAttr& a = rec[pos];
     WriteCharAttr(a);
     const char32_t c = text[static_cast<size_t>(pos)];
     const bool object = (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.CharFlags & kCharObject);
@@ -157,35 +254,90 @@ void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
       ++pos;
       continue;
     }
-    int end = pos + 1;
-    if (!object && !(a.CharFlags & kCharInsertPoint)) {
-      // Equal flags mean no object anchor and no insert point can join the run.
-      const TCharAttr* rec = attrs.data();
-      while (end + 4 <= to && rec[end].SameRun(a) && rec[end + 1].SameRun(a) && rec[end + 2].SameRun(a) &&
-             rec[end + 3].SameRun(a)) {
-        end += 4;
-      }
-      while (end < to && rec[end].SameRun(a)) ++end;
-    }
+    // Equal flags mean no object anchor and no insert point can join a run of other text.
+    const int end = object || (a.CharFlags & kCharInsertPoint) ? pos + 1 : RunEnd(rec, pos, to);
     const bool omit = ((a.CharFlags & kCharInsertPoint) && omit_insert_points_) ||
                       ((a.CharFlags & kCharAutomatic) && omit_automatic_text_);
-    if (!omit) WriteRun(text.data() + pos, static_cast<size_t>(end - pos), &a);
+    if (!omit) {
+      readable_ = text.size() - static_cast<size_t>(pos);
+      WriteRun(text.data() + pos, static_cast<size_t>(end - pos), &a);
+    }
     pos = end;
   }
 }
 
+namespace {
+
+// The plain-text byte of each character below 256: its Windows-1252 byte, or '?'.
+std::array<char, 256> MakePlainBytes() {
+  std::array<char, 256> t{};
+  for (int c = 0; c < 256; ++c) {
+    const auto b = UnicodeToWindows1252(static_cast<char32_t>(c));
+    t[static_cast<size_t>(c)] = static_cast<char>(b ? *b : '?');
+  }
+  return t;
+}
+const std::array<char, 256> kPlainBytes = MakePlainBytes();
+
+}  // namespace
+
+size_t TWPTextWriter::TakeReadable(size_t count) {
+  const size_t readable = std::max(readable_, count);
+  readable_ = 0;
+  return readable;
+}
+
 void TWPTextWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* /*attr*/) {
-  for (size_t i = 0; i < count; ++i) {
-    const char32_t c = text[i];
-    if (Utf8Output) {
-      Put(ToUtf8(std::u32string_view(&c, 1)));
+  const size_t readable = TakeReadable(count);
+  if (Utf8Output) {
+    for (size_t i = 0; i < count && !Failed(); ++i) Put(ToUtf8(std::u32string_view(text + i, 1)));
+    return;
+  }
+  // Straight into the pending buffer, handed on after exactly 91 bytes as a byte-by-byte
+  // writer would.
+  char* out = PendingEnd();
+  char* const flush_at = out - PendingLength() + kFlushAt;
+  size_t i = 0;
+  while (i < count) {
+    const size_t block = std::min<size_t>(8, count - i);
+#if defined(__SSE2__)
+    if (readable - i >= 8 && (NonAsciiLanes(text + i) & ((1u << block) - 1)) == 0) {
+      // ASCII is written as it is, eight characters at a time.
+      out = PutPlainBlock(out, flush_at, EightAsBytes(text + i), block);
+      if (Failed()) return;
+      i += block;
       continue;
     }
-    const int b = UnicodeToCp1252(c);
-    Put(b >= 0 ? static_cast<char>(b) : '?');
-    MaybeFlush();
+#endif
+    for (const size_t stop = i + block; i < stop; ++i) {
+      const char32_t c = text[i];
+      if (c < 256) {
+        *out++ = kPlainBytes[c];
+      } else {
+        const auto b = UnicodeToWindows1252(c);
+        *out++ = static_cast<char>(b ? *b : '?');
+      }
+      if (out > flush_at) {
+        out = Commit(out);
+        if (Failed()) return;
+      }
+    }
   }
+  Commit(out);
 }
+
+#if defined(__SSE2__)
+char* TWPTextWriter::PutPlainBlock(char* out, char* flush_at, __m128i bytes, size_t count) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
+  const size_t room = static_cast<size_t>(flush_at + 1 - out);
+  if (count < room) return out + count;
+  // The 91st pending byte lies in this block: the buffer is handed on there and the rest of
+  // the block starts the next one.
+  out = Commit(out + room);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_srl_epi64(bytes, _mm_cvtsi32_si128(static_cast<int>(8 * room))));
+  return out + (count - room);
+}
+#endif
 
 void TWPTextWriter::EndParagraph(TParagraph* /*par*/) { Put("\r\n"); }
 
@@ -398,7 +550,29 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
   if (par->IsTableCell()) {
     // 4. Table cell.
     if (HasGroup(kTableGroup)) {
-      Put("\\intbl");
+      // Every cell states its own tab stops. A list of stops replaces the previous cell's for
+      // the reader; only \pard takes them away, and it also clears what \intbl and the
+      // indents below restate.
+      Props& p = Top();
+      if (par->TabMask == 0 && p.TabMask != 0) {
+        Put("\\pard");
+        p.Alignment = 0;
+        p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
+        p.BorderFlags[0] = p.BorderFlags[1] = 0;
+        p.BorderWidth = p.BorderColor = 0;
+        p.TabMask = 0;
+        Put("\\intbl");
+        if (par->LeftIndent != 0) {
+          Put("\\li");
+          PutInt(par->LeftIndent);
+        }
+      } else {
+        Put("\\intbl");
+        if (par->TabMask != p.TabMask) {
+          WriteTabStops(par->TabMask);
+          p.TabMask = par->TabMask;
+        }
+      }
     } else {
       OpenGroup(kTableGroup);
       Put("\\pard\\trowd\\trgaph");
@@ -427,7 +601,8 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
         if (c->HasShading()) {
           Put("\\clshdng\\clcfpat");
           PutInt(c->ShadingColors & 0x0F);
-          if (c->ShadingPercent != 100) {
+          // Full shading hides the background, but the colour is kept for when it is lowered.
+          if (c->ShadingPercent != 100 || (c->ShadingColors >> 4) != 0) {
             Put("\\clcbpat");
             PutInt(c->ShadingColors >> 4);
           }
@@ -484,7 +659,7 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
       else Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
       Put("\\cfpat");
       PutInt(par->ShadingColors & 0x0F);
-      if (par->ShadingPercent != 100) {
+      if (par->ShadingPercent != 100 || (par->ShadingColors >> 4) != 0) {
         Put("\\cbpat");
         PutInt(par->ShadingColors >> 4);
       }
@@ -535,64 +710,90 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
 
 namespace {
 
-char* Append(char* out, std::string_view word) {
-  std::memcpy(out, word.data(), word.size());
-  return out + word.size();
+// How each character is written, as one 64-bit word: up to 7 bytes in order from the low
+// byte, and their count in the top byte. Entries 0..255 are the characters below 256; entry 256
+// stands for all others, and a count of kSlow sends a character to EscapeChar. One table for
+// ordinary text, one for RTF code text (where backslashes and braces stay as they are), and one
+// for symbol fonts.
+using EscapeTable = std::array<uint64_t, 257>;
+constexpr uint64_t kSlow = 0xFF;
+
+uint64_t EscapeWord(std::string_view bytes) {
+  uint64_t word = static_cast<uint64_t>(bytes.size()) << 56;
+  for (size_t i = 0; i < bytes.size(); ++i) word |= static_cast<uint64_t>(static_cast<uint8_t>(bytes[i])) << (8 * i);
+  return word;
 }
 
-char* AppendInt(char* out, int32_t value) {  // at most 11 bytes
-  return std::to_chars(out, out + 11, value).ptr;
-}
+enum class EscapeKind { Text, Code, Symbol };
 
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-// How each character below 256 is written: up to 6 bytes, or kSlow for the characters that
-// need more thought (those without a Windows-1252 byte). One table for ordinary text, one for
-// RTF code text, where backslashes and braces stay as they are.
-struct EscapeEntry {
-  char Bytes[7];
-  uint8_t Length;
-};
-static_assert(sizeof(EscapeEntry) == 8, "one 8-byte store per character");
-constexpr uint8_t kSlow = 0xFF;
-
-std::array<EscapeEntry, 256> MakeEscapes(bool code) {
-  std::array<EscapeEntry, 256> t{};
+EscapeTable MakeEscapes(EscapeKind kind) {
+  EscapeTable t{};
   for (int c = 0; c < 256; ++c) {
-    EscapeEntry& e = t[static_cast<size_t>(c)];
-    auto set = [&](std::string_view text) {
-      std::memcpy(e.Bytes, text.data(), text.size());
-      e.Length = static_cast<uint8_t>(text.size());
-    };
+    const char ch = static_cast<char>(c);
+    uint64_t& e = t[static_cast<size_t>(c)];
     if (c >= 32 && c <= 126) {
-      if ((c == '\\' || c == '{' || c == '}') && !code) {
-        const char esc[2] = {'\\', static_cast<char>(c)};
-        set(std::string_view(esc, 2));
-      } else {
-        const char plain = static_cast<char>(c);
-        set(std::string_view(&plain, 1));
-      }
+      const bool escaped = (c == '\\' || c == '{' || c == '}') && kind != EscapeKind::Code;
+      const char esc[2] = {'\\', ch};
+      e = escaped ? EscapeWord(std::string_view(esc, 2)) : EscapeWord(std::string_view(&ch, 1));
     } else if (c == '\t') {
-      set("\\tab ");
+      e = EscapeWord("\\tab ");
     } else if (c == '\n') {
-      set("\\line ");
+      e = EscapeWord("\\line ");
     } else if (c <= 3) {
-      e.Length = 0;  // object anchors and never-text codes are not written as text
+      e = 0;  // object anchors and never-text codes are not written as text
     } else {
-      const int b = UnicodeToCp1252(static_cast<char32_t>(c));
-      if (b < 0) {
-        e.Length = kSlow;
-      } else {
-        const char esc[4] = {'\\', '\'', kHexDigits[b >> 4], kHexDigits[b & 15]};
-        set(std::string_view(esc, 4));
-      }
+      // In a symbol font a byte escape would read back as a symbol: those go the slow way.
+      const auto b = kind == EscapeKind::Symbol ? std::nullopt : UnicodeToWindows1252(static_cast<char32_t>(c));
+      const char esc[4] = {'\\', '\'', kHexDigits[(b.value_or(0) >> 4) & 15], kHexDigits[b.value_or(0) & 15]};
+      e = b ? EscapeWord(std::string_view(esc, 4)) : kSlow << 56;
     }
   }
+  t[256] = kSlow << 56;
   return t;
 }
 
-const std::array<EscapeEntry, 256> kTextEscapes = MakeEscapes(false);
-const std::array<EscapeEntry, 256> kCodeEscapes = MakeEscapes(true);
+const EscapeTable kTextEscapes = MakeEscapes(EscapeKind::Text);
+const EscapeTable kCodeEscapes = MakeEscapes(EscapeKind::Code);
+const EscapeTable kSymbolEscapes = MakeEscapes(EscapeKind::Symbol);
+
+constexpr size_t kMaxEscape = 18;  // "\\u-10179?\\u-8704?"
+
+// The escaped form of a character that is not written through a table entry: at most
+// kMaxEscape bytes.
+char* EscapeChar(char* out, char32_t c, bool symbol_font) {
+  // In a symbol font a byte escape reads back as the symbol of that byte, so only the font's
+  // own symbols are written as bytes there; every other character that is not plain ASCII
+  // takes the \uN? form.
+  if (symbol_font) {
+    if (IsSymbolChar(c)) return AppendByteEscape(out, c & 0xFF);
+  } else if (const auto b = UnicodeToWindows1252(c)) {
+    return AppendByteEscape(out, *b);
+  }
+  // \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
+  auto unit = [&](unsigned u) {
+    *out++ = '\\';
+    *out++ = 'u';
+    out = AppendInt(out, static_cast<int16_t>(static_cast<uint16_t>(u)));
+    *out++ = '?';
+  };
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+  if (c > 0xFFFF) {
+    const unsigned v = static_cast<unsigned>(c) - 0x10000;
+    unit(0xD800 + (v >> 10));
+    unit(0xDC00 + (v & 0x3FF));
+  } else {
+    unit(static_cast<unsigned>(c));
+  }
+  return out;
+}
+
+// One character through the table, or the slow way.
+inline char* PutEscaped(char* out, char32_t c, const uint64_t* table, bool symbol_font) {
+  const uint64_t e = table[c < 256 ? c : 256];
+  if ((e >> 56) == kSlow) [[unlikely]] return EscapeChar(out, c, symbol_font);
+  std::memcpy(out, &e, sizeof e);
+  return out + (e >> 56);
+}
 
 }  // namespace
 
@@ -640,56 +841,29 @@ void TWPRTFWriter::WriteCharAttr(const TCharAttr& a) {
   const int slot = a.FontIndex;
   symbol_run_ = slot < kFontSlots && doc_.Header.Fonts[static_cast<size_t>(slot)].CharSet == kSymbolCharSet;
 
+  char* out = PendingEnd();
   if (code || (a.CharFlags & kCharInsertPoint)) {  // not cached: state or tag in the block
-    char block[128];
-    Put(std::string_view(block, static_cast<size_t>(BuildCharAttr(block, a) - block)));
+    Commit(BuildCharAttr(out, a));
     return;
   }
+  // Ordinary blocks are remembered by the record's run bytes, which are all they depend on.
   uint64_t key;
-  std::memcpy(&key, &a.FontIndex, 8);
-  key &= 0x00FFFFFFFFFFFFFFull;
-  if (!block_cache_) block_cache_ = std::make_unique<BlockCacheEntry[]>(kBlockCacheSize);
-  BlockCacheEntry& e = block_cache_[(key * 0x9E3779B97F4A7C15ull) >> 56];
-  if (!e.Valid || e.Key != key) {
-    e.Key = key;
-    e.Valid = true;
-    e.Length = static_cast<uint8_t>(BuildCharAttr(e.Text, a) - e.Text);
+  std::memcpy(&key, &a.FontIndex, sizeof key);
+  key &= (uint64_t{1} << 56) - 1;
+  if (!block_keys_) {
+    block_keys_ = std::make_unique<uint64_t[]>(kBlockCacheSize);
+    std::fill_n(block_keys_.get(), kBlockCacheSize, kNoBlockKey);
+    block_texts_ = std::make_unique_for_overwrite<CachedBlock[]>(kBlockCacheSize);
   }
-  Put(std::string_view(e.Text, e.Length));
-}
-
-char* TWPRTFWriter::EscapeChar(char* out, char32_t c, bool symbol_font) {
-  if (symbol_font && IsSymbolChar(c)) {
-    const unsigned b = c & 0xFF;
-    *out++ = '\\';
-    *out++ = '\'';
-    *out++ = kHexDigits[b >> 4];
-    *out++ = kHexDigits[b & 15];
-    return out;
+  const size_t index = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBlockCacheBits);
+  CachedBlock& block = block_texts_[index];
+  if (block_keys_[index] != key) {
+    block_keys_[index] = key;
+    block.Length = static_cast<uint8_t>(BuildCharAttr(block.Text, a) - block.Text);
   }
-  const int b = c >= 0xA0 && c <= 0xFF ? static_cast<int>(c) : UnicodeToCp1252(c);
-  if (b >= 0) {
-    *out++ = '\\';
-    *out++ = '\'';
-    *out++ = kHexDigits[b >> 4];
-    *out++ = kHexDigits[b & 15];
-    return out;
-  }
-  // Outside Windows-1252: \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
-  auto unit = [&](unsigned u) {
-    out = Append(out, "\\u");
-    out = AppendInt(out, static_cast<int16_t>(static_cast<uint16_t>(u)));
-    *out++ = '?';
-  };
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c > 0xFFFF) {
-    const unsigned v = static_cast<unsigned>(c) - 0x10000;
-    unit(0xD800 + (v >> 10));
-    unit(0xDC00 + (v & 0x3FF));
-  } else {
-    unit(static_cast<unsigned>(c));
-  }
-  return out;
+  // The whole entry is copied (the pending buffer has room for it); only its length counts.
+  std::memcpy(out, block.Text, sizeof block.Text);
+  Commit(out + block.Length);
 }
 
 void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
@@ -698,21 +872,18 @@ void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
 }
 
 void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* attr) {
+  const bool code = attr && (attr->CharFlags & kCharRtfCode);
   const bool symbol = attr && symbol_run_;
-  const EscapeEntry* table = (attr && (attr->CharFlags & kCharRtfCode) ? kCodeEscapes : kTextEscapes).data();
-  // Written straight into the pending buffer: a character adds at most 16 bytes (8 are stored
-  // for a table entry), and the buffer is handed on once more than 90 bytes wait.
+  const uint64_t* table = (code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes).data();
+  // Written straight into the pending buffer, which is handed on as soon as more than 90 bytes
+  // wait. A character adds at most kMaxEscape bytes (8 are stored for a table entry). One
+  // character at a time: on text with escapes every few characters, this loop (whose only
+  // branches are rare ones) outruns copying blocks of plain characters.
   char* out = PendingEnd();
-  const char* limit = out - PendingLength() + kFlushAt;
+  char* const flush_at = out - PendingLength() + kFlushAt;
   for (size_t i = 0; i < count; ++i) {
-    const char32_t c = text[i];
-    if (c < 256 && table[c].Length != kSlow) {
-      std::memcpy(out, &table[c], sizeof(EscapeEntry));
-      out += table[c].Length;
-    } else {
-      out = EscapeChar(out, c, symbol);
-    }
-    if (out > limit) {
+    out = PutEscaped(out, text[i], table, symbol);
+    if (out > flush_at) [[unlikely]] {
       out = Commit(out);
       if (Failed()) return;
     }

@@ -5,9 +5,13 @@
 // in. Output is collected in a small buffer and handed to the stream whenever more than 90 bytes
 // are pending; a stream that takes fewer bytes than offered ends the write with result 7.
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "richtext/model/document.h"
 #include "richtext/model/stream.h"
@@ -65,7 +69,12 @@ class TWPTextWriter {
   virtual void WriteDocumentEnd();                                                    // 12
 
   // Output.
-  void Put(std::string_view bytes);
+  void Put(std::string_view bytes) {
+    if (bytes.size() > kRoom) return PutLong(bytes);
+    std::memcpy(pending_ + pending_len_, bytes.data(), bytes.size());
+    pending_len_ += bytes.size();
+    MaybeFlush();
+  }
   void Put(char c) {
     pending_[pending_len_++] = c;
     MaybeFlush();
@@ -92,6 +101,12 @@ class TWPTextWriter {
   bool omit_automatic_text_ = false;
   bool write_bitmap_as_dib_ = false;
 
+  // How many characters WriteRun may read from its `text` (at least its count): the rest of
+  // the line, so that it can read a few characters at a time. Set by WriteLine before each run
+  // and taken (reset) by the run.
+  size_t readable_ = 0;
+  size_t TakeReadable(size_t count);
+
   static constexpr size_t kFlushAt = 90;
   static constexpr size_t kPendingSize = 256;
 
@@ -104,6 +119,11 @@ class TWPTextWriter {
   static constexpr size_t kRoom = kPendingSize - kFlushAt - 1;
   char* PendingEnd() { return pending_ + pending_len_; }
   size_t PendingLength() const { return pending_len_; }
+#if defined(__SSE2__)
+  // Writes the first `count` (1..8) bytes of `bytes` at `out`, handing the buffer on where it
+  // passes `flush_at`; returns where to continue.
+  char* PutPlainBlock(char* out, char* flush_at, __m128i bytes, size_t count);
+#endif
   // Takes the bytes written up to `end` and flushes once more than 90 are pending; returns
   // where to continue writing.
   char* Commit(char* end) {
@@ -116,6 +136,8 @@ class TWPTextWriter {
   }
 
  private:
+  void PutLong(std::string_view bytes);
+
   char pending_[kPendingSize];
   size_t pending_len_ = 0;
 };
@@ -169,20 +191,20 @@ class TWPRTFWriter : public TWPTextWriter {
   void WriteInfoText(std::u32string_view text);
   void WriteHex(const uint8_t* data, size_t size);
   void WriteChar(char32_t c, bool symbol_font);
-  // Writes the escaped form of a character that is not plain ASCII text to `out`, at most 16 bytes.
-  static char* EscapeChar(char* out, char32_t c, bool symbol_font);
   // Builds the attribute block of a run into `out`; returns its end.
   char* BuildCharAttr(char* out, const TCharAttr& a) const;
 
-  // Attribute blocks of ordinary runs (no RTF code) are remembered by their run key.
-  struct BlockCacheEntry {
-    uint64_t Key = 0;
-    bool Valid = false;
-    uint8_t Length = 0;
-    char Text[110];
+  // Attribute blocks of ordinary runs (no RTF code, no insert point) are remembered by the run
+  // bytes of their record: keys and texts in two arrays, made on first use.
+  struct CachedBlock {
+    char Text[79];  // the longest such block is 69 bytes
+    uint8_t Length;
   };
-  static constexpr size_t kBlockCacheSize = 256;
-  std::unique_ptr<BlockCacheEntry[]> block_cache_;
+  static constexpr int kBlockCacheBits = 10;
+  static constexpr size_t kBlockCacheSize = size_t{1} << kBlockCacheBits;
+  static constexpr uint64_t kNoBlockKey = ~uint64_t{0};  // run keys have 56 bits
+  std::unique_ptr<uint64_t[]> block_keys_;
+  std::unique_ptr<CachedBlock[]> block_texts_;
 
   std::vector<Group> groups_;
   std::vector<CellKey> row_cache_;

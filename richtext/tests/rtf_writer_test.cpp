@@ -11,6 +11,7 @@
 
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
+#include "richtext/rtf/reader.h"
 #include "richtext/rtf/text_io.h"
 
 namespace inkwend {
@@ -436,6 +437,103 @@ TEST(RtfWriter, SelectionInEitherDirection) {
     TMemoryStream out;
     EXPECT_EQ(doc.SaveSelectionToStream(out, r), kResultOk);
     EXPECT_EQ(out.Bytes(), expected);
+  }
+}
+
+// --- what the reader must get back -----------------------------------------------------------
+
+std::unique_ptr<TWPRTFText> ReadBack(const std::string& rtf) {
+  auto doc = std::make_unique<TWPRTFText>();
+  TMemoryStream in(rtf);
+  TWPRtfReader reader(doc.get());
+  EXPECT_EQ(reader.Read(in), kResultOk);
+  return doc;
+}
+
+std::u32string TextOf(const TParagraph* p) { return std::u32string(p->Text().begin(), p->Text().end()); }
+
+TEST(RtfWriter, SymbolFontTextReadsBackUnchanged) {
+  struct Case {
+    std::u32string text;
+    std::string written;
+  } cases[] = {
+      {U"\uf061\uf080\uf0e9\uf009", "\\'61\\'80\\'e9\\'09"},  // the font's own symbols as bytes
+      {U"a;{\\}", "a;\\{\\\\\\}"},                            // ASCII as in any font
+      // A byte escape would read back as the symbol of that byte.
+      {U"\u20ac\u00e9\u0005\u007f\u0081", "\\u8364?\\u233?\\u5?\\u127?\\u129?"},
+      {U"\u03a9\t\n", "\\u937?\\tab \\line "},
+      {U"longer plain text\u20acand then \uf0e9 more", "longer plain text\\u8364?and then \\'e9 more"},
+  };
+  for (const Case& c : cases) {
+    TWPRTFTextIo doc;
+    const int slot = doc.Header.FontIndexOf(U"Symbol");
+    doc.Header.Fonts[static_cast<size_t>(slot)].CharSet = kSymbolCharSet;
+    TCharAttr a = doc.DefaultAttr;
+    a.FontIndex = static_cast<uint8_t>(slot);
+    doc.AppendText(doc.FirstParagraph(), c.text, a);
+    const std::string rtf = SaveRtf(doc);
+    EXPECT_EQ(Body(doc), "{\\plain\\f1\\fs20\\cf0 " + c.written + "}");
+    EXPECT_EQ(TextOf(ReadBack(rtf)->FirstParagraph()), c.text) << c.written;
+  }
+}
+
+TEST(RtfWriter, FullShadingKeepsItsBackgroundColour) {
+  TWPRTFTextIo doc;
+  TParagraph* a = Para(doc, U"a");
+  a->ShadingPercent = 100;
+  a->ShadingColors = 0x23;
+  TParagraph* cell = Para(doc, U"c", a);
+  cell->ShadingPercent = 100;
+  cell->ShadingColors = 0x45;
+  cell->ParFlags = kParTableCell;
+  cell->CellWidth = 255;
+  EXPECT_EQ(Body(doc), "{{\\shading10000\\cfpat3\\cbpat2" + kPlain + "a\\par\n\r}" +
+                           "{\\pard\\trowd\\trgaph0\\trleft0\\clshdng\\clcfpat5\\clcbpat4\\cellx8480\\intbl\\sb0\\sl\\sa0" +
+                           kPlain + "c\\cell\\row\n\r}}");
+  const auto back = ReadBack(SaveRtf(doc));
+  EXPECT_EQ(back->FirstParagraph()->ShadingPercent, 100);
+  EXPECT_EQ(back->FirstParagraph()->ShadingColors, 0x23);
+  EXPECT_EQ(back->FirstParagraph()->Next->ShadingColors, 0x45);
+}
+
+// The tab stops of a paragraph as (position, kind) pairs, whatever slots hold them.
+std::vector<std::pair<int32_t, uint8_t>> TabStops(const TWPRTFText& doc, const TParagraph* p) {
+  std::vector<std::pair<int32_t, uint8_t>> stops;
+  for (int slot = 0; slot < kTabSlots; ++slot) {
+    if (p->HasTab(slot)) stops.emplace_back(doc.Header.Tabs[static_cast<size_t>(slot)].Position, doc.Header.Tabs[static_cast<size_t>(slot)].Kind);
+  }
+  std::sort(stops.begin(), stops.end());
+  return stops;
+}
+
+TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
+  TWPRTFTextIo doc;
+  const uint64_t right = doc.Header.AddTab(1440, kTabRight);
+  const uint64_t two = doc.Header.AddTab(720, kTabLeft) | doc.Header.AddTab(2880, kTabCenter);
+  // Two rows of the same three cells: stops, other stops, none; then stops, the same, none.
+  const uint64_t masks[] = {right, two, 0, right, right, 0};
+  TParagraph* p = nullptr;
+  for (int i = 0; i < 6; ++i) {
+    p = Para(doc, std::u32string(1, static_cast<char32_t>(U'a' + i)), p);
+    const int col = i % 3;
+    p->ParFlags = static_cast<uint8_t>(kParTableCell | (col > 0 ? kParContinuesRow : 0) | (col < 2 ? kParMoreCells : 0));
+    p->CellStart = static_cast<uint8_t>(85 * col);
+    p->CellWidth = 85;
+    p->TabMask = masks[i];
+  }
+  const std::string row = "\\sb0\\sl\\sa0" + kPlain;
+  EXPECT_EQ(Body(doc), "{{\\pard\\trowd\\trgaph0\\trleft0\\cellx2826\\cellx5653\\cellx8480\\intbl\\tqr\\tx1440" + row +
+                           "a\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + row + "b\\cell\n\r\\pard\\intbl" + row +
+                           "c\\cell\\row\n\r\\intbl\\tqr\\tx1440" + row + "d\\cell\n\r\\intbl" + row +
+                           "e\\cell\n\r\\pard\\intbl" + row + "f\\cell\\row\n\r}}");
+  const auto back = ReadBack(SaveRtf(doc));
+  const TParagraph* q = back->FirstParagraph();
+  const TParagraph* o = doc.FirstParagraph();
+  for (int i = 0; i < 6; ++i, q = q->Next, o = o->Next) {
+    ASSERT_TRUE(q);
+    EXPECT_TRUE(q->IsTableCell());
+    EXPECT_EQ(TabStops(*back, q), TabStops(doc, o)) << "cell " << i;
+    EXPECT_EQ(q->ParFlags, o->ParFlags) << "cell " << i;
   }
 }
 
