@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "richtext/model/charset.h"
+#include "richtext/model/dump.h"
 #include "richtext/model/progress.h"
 #include "richtext/rtf/reader.h"
 #include "richtext/rtf/text_io.h"
@@ -537,6 +538,38 @@ TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
   }
 }
 
+TEST(RtfWriter, ManyDistinctAttributesEachGetTheirOwnBlock) {
+  // More distinct attributes than the writer remembers blocks for, each used several times in
+  // random order, so that remembered blocks are both reused and displaced.
+  TWPRTFTextIo doc;
+  for (const char32_t* name : {U"Times New Roman", U"Courier New", U"Georgia", U"Verdana", U"Tahoma"}) {
+    doc.Header.FontIndexOf(name);
+  }
+  std::mt19937 gen(11);
+  std::vector<TCharAttr> pool(1500, doc.DefaultAttr);
+  for (TCharAttr& a : pool) {
+    a.FontIndex = static_cast<uint8_t>(gen() % 6);
+    a.PointSize = static_cast<uint8_t>(6 + gen() % 60);
+    a.SetTextColor(static_cast<uint8_t>(gen() % 15));  // 15 is not in the colour table
+    a.SetBackgroundColor(static_cast<uint8_t>(gen() % 15));
+    a.StyleBits = static_cast<uint8_t>(gen() % 32 | (gen() % 3 == 0 ? kStyleSuperscript : 0));
+    a.CharFlags = static_cast<uint8_t>(gen() % 4 & (kCharHidden | kCharProtected));
+  }
+  TParagraph* p = doc.FirstParagraph();
+  for (int i = 0; i < 5000; ++i) {
+    doc.AppendText(p, U"ab", pool[gen() % pool.size()]);
+    if (i % 30 == 29) p = doc.NewParagraph(p);
+  }
+  const auto back = ReadBack(SaveRtf(doc));
+  // Compared paragraph by paragraph to keep a failure readable.
+  const TParagraph* q = back->FirstParagraph();
+  int n = 0;
+  for (const TParagraph* o = doc.FirstParagraph(); o; o = o->Next, q = q ? q->Next : nullptr, ++n) {
+    ASSERT_TRUE(q);
+    ASSERT_EQ(DumpParagraph(*q, n), DumpParagraph(*o, n));
+  }
+}
+
 TEST(TextWriter, PlainTextWithClosingZero) {
   TWPRTFTextIo doc;
   TParagraph* a = Para(doc, U"a{\u00e9");
@@ -545,6 +578,29 @@ TEST(TextWriter, PlainTextWithClosingZero) {
   TMemoryStream out;
   ASSERT_EQ(doc.SaveToStream(out), kResultOk);
   EXPECT_EQ(out.Bytes(), std::string("a{\xe9\r\n?b\0", 8));
+}
+
+TEST(TextWriter, LongLineHandedOnInChunksOfNinetyOneBytes) {
+  // ASCII stretches of every length between characters that need a conversion.
+  std::u32string text;
+  std::string expected;
+  for (int stretch = 0; text.size() < 3000; stretch = (stretch + 1) % 20) {
+    for (int k = 0; k < stretch; ++k) {
+      text += static_cast<char32_t>(U'a' + k);
+      expected += static_cast<char>('a' + k);
+    }
+    text += stretch % 2 ? U'\u00e9' : U'\u03a9';
+    expected += stretch % 2 ? '\xe9' : '?';
+  }
+  TWPRTFTextIo doc;
+  Para(doc, text);
+  doc.SaveFormat = TWPLoadFormat::FormatANSI;
+  TestStream out;
+  ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+  EXPECT_EQ(out.bytes, expected + std::string(1, '\0'));
+  // Handed on as soon as more than 90 bytes wait: 91 at a time, the rest (and the 0) at the end.
+  ASSERT_GT(out.writes.size(), 2u);
+  for (size_t i = 0; i + 1 < out.writes.size(); ++i) EXPECT_EQ(out.writes[i], 91u) << i;
 }
 
 TEST(TextWriter, Utf8OutputKeepsEveryCharacter) {
