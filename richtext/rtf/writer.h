@@ -9,9 +9,6 @@
 #include <memory>
 #include <string_view>
 #include <vector>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "richtext/model/document.h"
 #include "richtext/model/stream.h"
@@ -101,12 +98,6 @@ class TWPTextWriter {
   bool omit_automatic_text_ = false;
   bool write_bitmap_as_dib_ = false;
 
-  // How many characters WriteRun may read from its `text` (at least its count): the rest of
-  // the line, so that it can read a few characters at a time. Set by WriteLine before each run
-  // and taken (reset) by the run.
-  size_t readable_ = 0;
-  size_t TakeReadable(size_t count);
-
   static constexpr size_t kFlushAt = 90;
   static constexpr size_t kPendingSize = 256;
 
@@ -119,11 +110,6 @@ class TWPTextWriter {
   static constexpr size_t kRoom = kPendingSize - kFlushAt - 1;
   char* PendingEnd() { return pending_ + pending_len_; }
   size_t PendingLength() const { return pending_len_; }
-#if defined(__SSE2__)
-  // Writes the first `count` (1..8) bytes of `bytes` at `out`, handing the buffer on where it
-  // passes `flush_at`; returns where to continue.
-  char* PutPlainBlock(char* out, char* flush_at, __m128i bytes, size_t count);
-#endif
   // Takes the bytes written up to `end` and flushes once more than 90 are pending; returns
   // where to continue writing.
   char* Commit(char* end) {
