@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "richtext/toolbar/wp_toolbar.h"
@@ -42,6 +41,15 @@ QIcon Swatch(const QColor& c) {
 TDefaultFontDialog::TDefaultFontDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("DefaultFontdialog"));
   setWindowTitle(QStringLiteral("Default Font"));
+}
+
+void TDefaultFontDialog::setVisible(bool visible) {
+  if (visible) Build();
+  QDialog::setVisible(visible);
+}
+
+void TDefaultFontDialog::Build() {
+  if (FontName) return;
   FontName = new QFontComboBox(this);
   FontName->setObjectName(QStringLiteral("FontName"));
   FontSize = new QComboBox(this);
@@ -92,18 +100,38 @@ TDefaultFontDialog::TDefaultFontDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(Sample);
   layout->addWidget(buttons);
 
+  ShowValues();
   connect(FontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
+    if (showing_) return;
     name_ = font.family();
     ShowSample();
   });
-  connect(FontSize, &QComboBox::currentTextChanged, this, [this] { ShowSample(); });
-  for (QCheckBox* box : {Bold, Italic, Underline})
-    connect(box, &QCheckBox::toggled, this, [this] { ShowSample(); });
+  connect(FontSize, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+    bool ok = false;
+    const int size = text.toInt(&ok);
+    if (showing_ || !ok || size <= 0) return;
+    size_ = size;
+    ShowSample();
+  });
+  connect(Bold, &QCheckBox::toggled, this, [this](bool on) {
+    if (showing_) return;
+    bold_ = on;
+    ShowSample();
+  });
+  connect(Italic, &QCheckBox::toggled, this, [this](bool on) {
+    if (showing_) return;
+    italic_ = on;
+    ShowSample();
+  });
+  connect(Underline, &QCheckBox::toggled, this, [this](bool on) {
+    if (showing_) return;
+    underline_ = on;
+    ShowSample();
+  });
   connect(FontColor, &QComboBox::activated, this, [this](int index) {
     color_ = FontColor->itemData(index).toInt();
     ShowSample();
   });
-  ShowSample();
 }
 
 void TDefaultFontDialog::FillColors() {
@@ -117,51 +145,61 @@ void TDefaultFontDialog::FillColors() {
 
 QFont TDefaultFontDialog::Font() const {
   QFont font(name_);
-  bool ok = false;
-  const int size = FontSize->currentText().toInt(&ok);
-  font.setPointSize(ok && size > 0 ? size : 10);
-  font.setBold(Bold->isChecked());
-  font.setItalic(Italic->isChecked());
-  font.setUnderline(Underline->isChecked());
+  font.setPointSize(size_ > 0 ? size_ : 10);
+  font.setBold(bold_);
+  font.setItalic(italic_);
+  font.setUnderline(underline_);
   return font;
 }
 
 void TDefaultFontDialog::SetFont(const QFont& font) {
-  {
-    const QSignalBlocker quiet(FontName);
-    FontName->setCurrentFont(QFont(font.family()));
-  }
   name_ = font.family();
-  FontSize->setCurrentText(QString::number(font.pointSize() > 0 ? font.pointSize() : 10));
-  Bold->setChecked(font.bold());
-  Italic->setChecked(font.italic());
-  Underline->setChecked(font.underline());
-  ShowSample();
+  size_ = font.pointSize() > 0 ? font.pointSize() : 10;
+  bold_ = font.bold();
+  italic_ = font.italic();
+  underline_ = font.underline();
+  ShowValues();
 }
 
 void TDefaultFontDialog::SetColorValue(int value) {
   color_ = value;
-  const int index = FontColor->findData(value);
-  if (index >= 0) {
-    FontColor->setCurrentIndex(index);
-  } else {
-    // A system colour or one outside the table: shown as its own entry so that OK keeps it.
-    const int own = FontColor->count() > 15 ? 15 : -1;
-    const QString name = value < 0 ? QStringLiteral("System colour") : QStringLiteral("Custom");
-    const QColor c = value < 0 ? palette().color(QPalette::WindowText) : ColorOfValue(value);
-    if (own >= 0) {
-      FontColor->setItemText(own, name);
-      FontColor->setItemIcon(own, Swatch(c));
-      FontColor->setItemData(own, value);
-    } else {
-      FontColor->addItem(Swatch(c), name, value);
-    }
-    FontColor->setCurrentIndex(15);
-  }
+  ShowValues();
+}
+
+void TDefaultFontDialog::ShowValues() {
+  if (!FontName) return;
+  showing_ = true;
+  FontName->setCurrentFont(QFont(name_));
+  FontSize->setCurrentText(QString::number(size_));
+  Bold->setChecked(bold_);
+  Italic->setChecked(italic_);
+  Underline->setChecked(underline_);
+  ShowColor();
+  showing_ = false;
   ShowSample();
 }
 
+void TDefaultFontDialog::ShowColor() {
+  const int index = FontColor->findData(color_);
+  if (index >= 0) {
+    FontColor->setCurrentIndex(index);
+    return;
+  }
+  // A system colour or one outside the table: shown as its own entry so that OK keeps it.
+  const QString name = color_ < 0 ? QStringLiteral("System colour") : QStringLiteral("Custom");
+  const QColor c = color_ < 0 ? palette().color(QPalette::WindowText) : ColorOfValue(color_);
+  if (FontColor->count() > 15) {
+    FontColor->setItemText(15, name);
+    FontColor->setItemIcon(15, Swatch(c));
+    FontColor->setItemData(15, color_);
+  } else {
+    FontColor->addItem(Swatch(c), name, color_);
+  }
+  FontColor->setCurrentIndex(15);
+}
+
 void TDefaultFontDialog::ShowSample() {
+  if (!Sample) return;
   Sample->setFont(Font());
   QPalette p = Sample->palette();
   p.setColor(QPalette::WindowText, color_ < 0 ? palette().color(QPalette::WindowText) : ColorOfValue(color_));

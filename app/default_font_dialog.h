@@ -1,7 +1,8 @@
 #pragma once
 // The dialog in which the user picks the default font of new entries: name, size, bold,
 // italic, underline and colour, with a sample. It is the working copy of the default font
-// between reading and writing the preferences.
+// between reading and writing the preferences. Its controls (and the font list, which needs
+// the system's fonts) are made when it is first shown, so that holding it costs nothing.
 #include <QDialog>
 #include <QFont>
 
@@ -26,6 +27,10 @@ class TDefaultFontDialog : public QDialog {
   int ColorValue() const { return color_; }
   void SetColorValue(int value);
 
+  // Makes the controls (once); showing the dialog does it too.
+  void Build();
+  void setVisible(bool visible) override;
+
   QFontComboBox* FontName = nullptr;
   QComboBox* FontSize = nullptr;
   QCheckBox* Bold = nullptr;
@@ -37,13 +42,18 @@ class TDefaultFontDialog : public QDialog {
   QPushButton* CancelButton = nullptr;
 
  private:
+  void ShowValues();
+  void ShowColor();
   void ShowSample();
   void FillColors();
 
-  int color_ = 0;
   // The font name as given, also when no installed font carries exactly that name (the list then
   // shows the closest one); a choice in the list replaces it.
   QString name_ = QStringLiteral("Arial");
+  int size_ = 10;
+  bool bold_ = false, italic_ = false, underline_ = false;
+  int color_ = 0;
+  bool showing_ = false;  // controls being set from the values: their signals change nothing
 };
 
 }  // namespace inkwend

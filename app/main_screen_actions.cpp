@@ -132,7 +132,11 @@ void TMainScreen::ParagraphSetupClick() {
 
 void TMainScreen::ChangeDefaultFont() {
   LoadPreferences();
-  if (ExecDialog(*DefaultFontdialog) == QDialog::Accepted) SavePreferences();
+  DefaultFontdialog->Build();
+  if (ExecDialog(*DefaultFontdialog) == QDialog::Accepted)
+    SavePreferences();
+  else
+    LoadPreferences();  // the dialog is the working copy: a cancelled choice must not be saved later
 }
 
 void TMainScreen::SetButtons() {

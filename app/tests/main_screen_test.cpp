@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -88,6 +90,10 @@ struct Diary {
     return stream.Bytes();
   }
   bool modified() const { return window->Modified(); }
+  IniFile settings() const {
+    QFile f(dir.path() + "/KW.INI");
+    return IniFile(f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string());
+  }
 };
 
 }  // namespace
@@ -330,9 +336,7 @@ class MainScreenTest : public QObject {
     d.type("evening");
     QVERIFY(d.window->close());
     QVERIFY(d.hasFile(today));
-    QFile f(d.dir.path() + "/KW.INI");
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const IniFile ini(f.readAll().toStdString());
+    const IniFile ini = d.settings();
     QVERIFY(ini.ReadInteger("TMainScreen_Placement", "Bottom", 0) > 0);
     QCOMPARE(ini.ReadString("Default Font", "Name", ""), std::string("Arial"));
     // The next start shows the entry.
@@ -431,14 +435,22 @@ class MainScreenTest : public QObject {
     };
     d.window->ChangeDefaultFont();
     QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(14));
-    QFile f(d.dir.path() + "/KW.INI");
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const IniFile ini(f.readAll().toStdString());
+    const IniFile ini = d.settings();
     QCOMPARE(ini.ReadInteger("Default Font", "Size", 0), 20);
     QCOMPARE(ini.ReadString("Default Font", "Bold", ""), std::string("0"));
     QCOMPARE(ini.ReadInteger("Default Font", "Color", 0), 255);
     d.show(QDate(2024, 1, 3));
     QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(20));
+
+    // A cancelled choice is not stored, neither now nor when the window closes.
+    d.prompter.script = [](QDialog& dialog) {
+      QCOMPARE(dialog.findChild<QComboBox*>("FontSize")->currentText(), QString("20"));
+      dialog.findChild<QComboBox*>("FontSize")->setCurrentText("30");
+      dialog.reject();
+    };
+    d.window->ChangeDefaultFont();
+    QVERIFY(d.window->close());
+    QCOMPARE(d.settings().ReadInteger("Default Font", "Size", 0), 20);
   }
 
   void insertDateTimeAndPageBreak() {
@@ -456,6 +468,72 @@ class MainScreenTest : public QObject {
     TParagraph* second = d.editor().Memo().FirstParagraph()->Next;
     QVERIFY(second);
     QVERIFY(second->ParFlags & kParPageBreak);
+  }
+
+  void menuBarItems() {
+    Diary d;
+    // Caption, shortcut and separators ("-") of each menu, as far as their features exist.
+    auto listing = [&](const char* menuName) {
+      QStringList out;
+      for (QAction* a : d.window->findChild<QMenu*>(menuName)->actions()) {
+        if (a->isSeparator())
+          out << "-";
+        else
+          out << (a->shortcut().isEmpty() ? a->text() : a->text() + " | " + a->shortcut().toString());
+      }
+      return out;
+    };
+    QCOMPARE(listing("FileMenu"), QStringList({"E&xit"}));
+    QCOMPARE(listing("EditMenu"),
+             QStringList({"Cut | Ctrl+X", "Copy | Ctrl+C", "Paste | Ctrl+V", "Delete Selection", "-",
+                          "Select All | Ctrl+A", "Save Changes | Ctrl+S", "Delete Entry | Alt+D", "-",
+                          "Insert Today's &Date  | Ctrl+D", "Insert Current Time | Ctrl+T", "-",
+                          "&Wrap Text to fit Screen", "-", "Change Default Font"}));
+    QCOMPARE(listing("FindMenu"),
+             QStringList({"&Find in Current Entry | Ctrl+F", "&Replace in Current Entry | Ctrl+R"}));
+    QCOMPARE(listing("HelpMenu"), QStringList({"Contents", "About"}));
+  }
+
+  void editCommandsAndDialogs() {
+    Diary d;
+    auto action = [&](const QString& text) {
+      for (QAction* a : d.window->findChildren<QAction*>())
+        if (a->text() == text) return a;
+      return static_cast<QAction*>(nullptr);
+    };
+    d.type("one two");
+    d.window->SaveButtonClick();
+    // Ctrl+A in the editor selects everything; copying leaves the entry unmodified, cutting
+    // and pasting modify it.
+    QTest::keyClick(&d.editor(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(d.editor().HasSelection());
+    action("Copy")->trigger();
+    QVERIFY(!d.modified());
+    QCOMPARE(QApplication::clipboard()->text(), QString("one two"));
+    action("Cut")->trigger();
+    QVERIFY(d.modified());
+    QCOMPARE(d.text(), QString());
+    d.click(d.window->CancelButton);
+    QCOMPARE(d.text(), QString("one two"));
+    action("Paste")->trigger();
+    QVERIFY(d.modified());
+    QCOMPARE(d.text(), QString("one twoone two"));
+    // Without a selection Cut does nothing.
+    d.click(d.window->CancelButton);
+    action("Cut")->trigger();
+    QVERIFY(!d.modified());
+
+    // Dialogs run through the prompter, centred over the window.
+    d.prompter.script = [&](QDialog& dialog) {
+      const QPoint centre = dialog.frameGeometry().center();
+      const QPoint main = d.window->frameGeometry().center();
+      QVERIFY((centre - main).manhattanLength() <= 6);
+      dialog.accept();
+    };
+    d.click(d.window->ParagraphSetupButton);
+    action("About")->trigger();
+    QCOMPARE(d.prompter.dialogs.size(), 2);
+    QCOMPARE(d.prompter.dialogs.last(), QString("About Inkwend!"));
   }
 
   void wordWrapToggle() {
