@@ -799,8 +799,15 @@ void TWPRTFWriter::WriteCharAttr(const TCharAttr& a) {
   const size_t index = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBlockCacheBits);
   CachedBlock& block = block_texts_[index];
   if (block_keys_[index] != key) {
-    block_keys_[index] = key;
-    block.Length = static_cast<uint8_t>(BuildCharAttr(block.Text, a) - block.Text);
+    char* end = BuildCharAttr(out, a);
+    const auto length = static_cast<size_t>(end - out);
+    if (length <= sizeof block.Text) {  // longer blocks (many styles at once) are built each time
+      block_keys_[index] = key;
+      block.Length = static_cast<uint8_t>(length);
+      std::memcpy(block.Text, out, length);
+    }
+    Commit(end);
+    return;
   }
   // The whole entry is copied (the pending buffer has room for it); only its length counts.
   std::memcpy(out, block.Text, sizeof block.Text);

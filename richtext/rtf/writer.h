@@ -180,10 +180,11 @@ class TWPRTFWriter : public TWPTextWriter {
   // Builds the attribute block of a run into `out`; returns its end.
   char* BuildCharAttr(char* out, const TCharAttr& a) const;
 
-  // Attribute blocks of ordinary runs (no RTF code, no insert point) are remembered by the run
-  // bytes of their record: keys and texts in two arrays, made on first use.
+  // Attribute blocks of ordinary runs (no RTF code, no insert point) of up to 31 bytes are
+  // remembered by the run bytes of their record: keys and texts in two arrays, made on first
+  // use, small enough to stay in the processor's first cache.
   struct CachedBlock {
-    char Text[79];  // the longest such block is 69 bytes
+    char Text[31];
     uint8_t Length;
   };
   static constexpr int kBlockCacheBits = 10;
