@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/about_box.h"
 #include "app/date_text.h"
 #include "app/default_font_dialog.h"
 #include "app/opening_dialogs.h"
@@ -74,6 +75,7 @@ QFrame* Rule(QWidget* parent, const char* name) {
 TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent), store_(ProgramDirectory().toStdString()) {
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
+  setWindowIcon(NotebookIcon());
   CreateControls();
   CreateMenu();
   // Designed position and client size.

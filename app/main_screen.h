@@ -78,7 +78,6 @@ class TMainScreen : public QMainWindow {
   // Menu items other code and tests reach.
   QAction* SaveChangesItem = nullptr;
   QAction* WrapTextItem = nullptr;
-  QAction* FindNextItem = nullptr;
 
   // --- state ---
   QString FDefaultFontName = QStringLiteral("Arial");

@@ -407,6 +407,37 @@ class MainScreenTest : public QObject {
     QVERIFY(!d.hasFile(day));
   }
 
+  void scratchEditorLoadsAnyDay() {
+    Diary d;
+    d.window->FPassword = "pw";
+    const QDate shown = QDate::currentDate(), other(2020, 2, 29);
+    QDir().mkpath(d.dir.path() + "/Entries");
+    d.writeFile(other, QByteArray::fromStdString(EncryptBytes("{\\rtf1 scratch}", "pw")));
+    d.type("shown day");
+    // A diary-wide walk sets the day, loads it into the scratch editor and restores the day.
+    d.window->FCurrentDate = other;
+    QString error;
+    QVERIFY(d.window->LoadRichTextAllPurp(&error));
+    QVERIFY(error.isEmpty());
+    QCOMPARE(d.window->WPRichTextAllPurpose->Memo().FirstParagraph()->CharCount(), 7);
+    QVERIFY(!d.window->WPRichTextAllPurpose->isVisible());
+    // The shown day, its flag, caption and modified state are untouched.
+    QCOMPARE(d.text(), QString("shown day"));
+    QVERIFY(d.modified());
+    QVERIFY(!d.window->FHasEntry);
+    QVERIFY(!d.window->DateLabel->text().contains("2020"));
+    // A day without entry leaves it empty; one enciphered with another password is refused.
+    d.window->FCurrentDate = other.addDays(1);
+    QVERIFY(d.window->LoadRichTextAllPurp());
+    QVERIFY(d.window->WPRichTextAllPurpose->IsEmpty());
+    d.window->FCurrentDate = other;
+    d.window->FPassword = "other";
+    QVERIFY(!d.window->LoadRichTextAllPurp(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(d.window->WPRichTextAllPurpose->IsEmpty());
+    d.window->FCurrentDate = shown;
+  }
+
   void defaultFontForDaysWithoutEntry() {
     Diary d(
         "[Opening Screen]\r\nshow=0\r\n[Default Font]\r\nName=Courier "
