@@ -540,7 +540,10 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
           if (c->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
         }
         if (c->HasShading()) {
-          Put("\\clshdng\\clcfpat");
+          // The percentage goes with the word (a cell read back would otherwise have none).
+          Put("\\clshdng");
+          if (c->ShadingPercent != 0) PutInt(c->ShadingPercent * 100);
+          Put("\\clcfpat");
           PutInt(c->ShadingColors & 0x0F);
           // Full shading hides the background, but the colour is kept for when it is lowered.
           if (c->ShadingPercent != 100 || (c->ShadingColors >> 4) != 0) {

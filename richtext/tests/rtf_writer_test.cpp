@@ -377,7 +377,7 @@ TEST(RtfWriter, TableRow) {
   c->SpaceBefore = c->SpaceAfter = 0;
   EXPECT_EQ(Body(doc),
             "{{\\pard\\trowd\\trgaph0\\trleft0\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\clbrdrl\\brdrs\\clbrdrr\\brdrs\\brdrw20"
-            "\\clshdng\\clcfpat2\\clcbpat1\\cellx4223\\cellx8480\\intbl\\sb0\\sl\\sa0" +
+            "\\clshdng2000\\clcfpat2\\clcbpat1\\cellx4223\\cellx8480\\intbl\\sb0\\sl\\sa0" +
                 kPlain + "x\\cell\n\r\\intbl\\sb100\\sl\\sa200" + kPlain + "y\\cell\\row\n\r}" + kPlain +
                 "after}");
 }
@@ -489,12 +489,13 @@ TEST(RtfWriter, FullShadingKeepsItsBackgroundColour) {
   cell->ParFlags = kParTableCell;
   cell->CellWidth = 255;
   EXPECT_EQ(Body(doc), "{{\\shading10000\\cfpat3\\cbpat2" + kPlain + "a\\par\n\r}" +
-                           "{\\pard\\trowd\\trgaph0\\trleft0\\clshdng\\clcfpat5\\clcbpat4\\cellx8480\\intbl\\sb0\\sl\\sa0" +
+                           "{\\pard\\trowd\\trgaph0\\trleft0\\clshdng10000\\clcfpat5\\clcbpat4\\cellx8480\\intbl\\sb0\\sl\\sa0" +
                            kPlain + "c\\cell\\row\n\r}}");
   const auto back = ReadBack(SaveRtf(doc));
   EXPECT_EQ(back->FirstParagraph()->ShadingPercent, 100);
   EXPECT_EQ(back->FirstParagraph()->ShadingColors, 0x23);
   EXPECT_EQ(back->FirstParagraph()->Next->ShadingColors, 0x45);
+  EXPECT_EQ(back->FirstParagraph()->Next->ShadingPercent, 100);
 }
 
 // The tab stops of a paragraph as (position, kind) pairs, whatever slots hold them.
