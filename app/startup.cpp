@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "app/first_paint_probe.h"
 #include "app/opening_dialogs.h"
 #include "app/main_screen.h"
 #include "app/printer_probe.h"
@@ -32,6 +33,7 @@ int RunInkwend(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Inkwend"));
   QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
   if (PrepareStart(QApplication::arguments()) != StartResult::Run) return 0;
+  InstallFirstPaintProbe();
   TMainScreen window;
   if (!window.startedOk()) {
     ShowInformation(QStringLiteral("Terminating Inkwend!"));
