@@ -158,6 +158,12 @@ struct TLexivSpell::Dictionary {
   std::array<uint64_t, kAlphabetSize> two_letter_words{};
   std::vector<uint16_t> second_children;
 
+  // User dictionaries: nodes 1, 2, ... (first_nodes of them) as read with the header at the
+  // start of the current check or suggestion; 0 outside of one.
+  static constexpr uint32_t kFirstPieceNodes = 32;
+  uint8_t first_piece[kFirstPieceNodes * kNodeSize];
+  uint32_t first_nodes = 0;
+
   bool is_user() const { return kind == Kind::kUser; }
 
   // The 8-node block holding node n (1 <= n <= last_node) of a main dictionary, through the
@@ -398,16 +404,33 @@ void TLexivSpell::OpenMainIfNeeded() {
   if (!main_open_) OpenDictionary(dictionary_name_);
 }
 
-void TLexivSpell::RefreshUserHeaders() {
+void TLexivSpell::RefreshUserHeaders(bool with_first_nodes) {
   if (user_dictionaries_ == 0) return;
-  for (auto& dict : chain_)
-    if (dict->is_user()) ReadHeader(dict->file->fd, dict->header_offset, dict->header);
+  for (auto& dict : chain_) {
+    if (!dict->is_user()) continue;
+    dict->first_nodes = 0;
+    if (!with_first_nodes) {
+      ReadHeader(dict->file->fd, dict->header_offset, dict->header);
+      continue;
+    }
+    // Node 1 follows the header directly: one read brings both.
+    uint8_t bytes[kHeaderSize + sizeof dict->first_piece];
+    ssize_t got;
+    do {
+      got = pread(dict->file->fd, bytes, sizeof bytes, dict->header_offset);
+    } while (got < 0 && errno == EINTR);
+    if (got < kHeaderSize) continue;
+    dict->header = ParseHeader(bytes);
+    dict->first_nodes = static_cast<uint32_t>(got - kHeaderSize) / kNodeSize;
+    std::memcpy(dict->first_piece, bytes + kHeaderSize, size_t{dict->first_nodes} * kNodeSize);
+  }
 }
 
 bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length) {
-  // Nodes are read from the file afresh for every lookup, a piece of a run at a time: one read
-  // call per piece instead of one per node.
-  constexpr uint32_t kPiece = 32;
+  // Nodes are read from the file afresh for every operation, a piece of a run at a time: one
+  // read call per piece instead of one per node. The first piece of the first run came with the
+  // header, read at the start of this operation.
+  constexpr uint32_t kPiece = Dictionary::kFirstPieceNodes;
   uint8_t piece[kPiece * kNodeSize];
   uint32_t run = 1;
   const size_t last = length - 1;
@@ -416,7 +439,9 @@ bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, s
     uint32_t next = 0;
     bool run_over = false;
     for (uint32_t n = run; !run_over && next == 0;) {
-      const uint32_t got = dict.ReadUserNodes(n, kPiece, piece);
+      const bool first_piece = n == 1 && dict.first_nodes > 0;
+      if (first_piece) std::memcpy(piece, dict.first_piece, size_t{dict.first_nodes} * kNodeSize);
+      const uint32_t got = first_piece ? dict.first_nodes : dict.ReadUserNodes(n, kPiece, piece);
       if (got == 0) break;  // past the end of the file
       for (uint32_t k = 0; k < got; ++k) {
         const Node node = ParseNode(piece + kNodeSize * k);
@@ -518,7 +543,7 @@ bool TLexivSpell::CheckInChain(std::string_view word) {
 
 bool TLexivSpell::CheckWord(const std::string& word) {
   OpenMainIfNeeded();
-  RefreshUserHeaders();
+  RefreshUserHeaders(true);
   return CheckInChain(word);
 }
 
@@ -530,7 +555,7 @@ bool TLexivSpell::AddWord(const std::string& word, int16_t number) {
     if (d->is_user() && d->number == number) dict = d.get();
   if (!dict) return false;
   FileLock lock(dict->file->fd);
-  RefreshUserHeaders();
+  RefreshUserHeaders(false);
   const DictionaryHeader& h = dict->header;
   if (word.empty() || word.size() > kMaxWordLength || h.nodes_used < 0 ||
       static_cast<int64_t>(word.size()) + h.nodes_used > kMaxUserNodes)
@@ -679,7 +704,7 @@ void Walk(TLexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search);
 
 const std::vector<std::string>& TLexivSpell::Suggest(const std::string& word) {
   OpenMainIfNeeded();
-  RefreshUserHeaders();
+  RefreshUserHeaders(true);
   suggestions_.clear();
   const std::string typed = word.substr(0, kMaxWordLength);
   const std::string upper = UpperCase(typed);

@@ -41,6 +41,19 @@ class UserDictionaryTest : public ::testing::Test {
   int16_t number_ = -1;
 };
 
+TEST_F(UserDictionaryTest, RunsLongerThanOneReadAreFollowedToTheirEnd) {
+  // 45 initials: each added word goes to the head of the first run, so the first ones added end
+  // up past the first pieces a lookup reads.
+  std::vector<std::string> words;
+  for (int code = 0; code < 45; ++code) words.push_back(std::string{static_cast<char>(spell::kAlphabet[code]), 'Q'});
+  for (const auto& w : words) ASSERT_TRUE(spell_.AddWord(w, number_));
+  for (const auto& w : words) EXPECT_TRUE(spell_.CheckWord(w)) << w;
+  const std::string absent{static_cast<char>(spell::kAlphabet[50]), 'Q'};
+  EXPECT_FALSE(spell_.CheckWord(absent));
+  EXPECT_FALSE(spell_.CheckWord("AQX"));
+  EXPECT_TRUE(spell_.CheckWord("aq"));
+}
+
 TEST_F(UserDictionaryTest, NewFileHoldsTheWordAAnd499FreeSlots) {
   const std::string bytes = ReadBytes(path_);
   EXPECT_EQ(bytes.rfind("USER DICTIONARY\r\n", 0), 0u);
