@@ -88,39 +88,33 @@ bool TMainScreen::LoadRichText() {
     return true;
   }
 
+  // Message boxes keep 255 characters: what the user must know comes first, the path last.
   const QString day = DateLabel->text();
   QString problem;  // why nothing of the entry can be shown
   std::string bytes;
   const Status read = store_.ReadEntry(StoreDate(), FPassword, bytes);
   if (!read.ok()) {
-    problem =
-        QStringLiteral("The entry of %1 cannot be read: %2").arg(day, QString::fromStdString(read.message()));
+    problem = QString::fromStdString(read.message());
   } else if (!LooksLikeRtf(bytes)) {
     problem = FPassword.empty()
                   ? QStringLiteral(
-                        "The file of the entry of %1 does not hold a diary entry (or it is enciphered "
-                        "and the diary has no password).")
-                        .arg(day)
+                        "Its file does not hold a diary entry (or it is enciphered and the diary has "
+                        "no password).")
                   : QStringLiteral(
-                        "The entry of %1 cannot be deciphered with the diary's password: it was "
-                        "enciphered with another one, or the file is damaged.")
-                        .arg(day);
+                        "It cannot be deciphered with the diary's password: it was enciphered with "
+                        "another one, or the file is damaged.");
   } else {
     QString error;
     const int result = LoadInto(*WPRichText1, std::move(bytes), error);
     if (result == 7) {
       entryDamaged_ = true;
-      ReportError(
-          QStringLiteral("The entry of %1 is damaged; the part that could be read is shown. If you change "
-                         "and save it, the damaged file is kept beside it as %2.damaged.")
-              .arg(day, QFileInfo(GetCurrentDateFileName()).fileName()));
+      ReportError(QStringLiteral("The entry of %1 is damaged; what could be read is shown. If you change and "
+                                 "save it, the damaged file is kept beside it as %2.damaged.")
+                      .arg(day, QFileInfo(GetCurrentDateFileName()).fileName()));
     } else if (result == 2) {
-      problem =
-          QStringLiteral("The entry of %1 is too large to be shown with the memory available.").arg(day);
+      problem = QStringLiteral("It is too large for the memory available.");
     } else if (result != 0) {
-      problem = error.isEmpty()
-                    ? QStringLiteral("The entry of %1 is damaged: nothing of it could be read.").arg(day)
-                    : QStringLiteral("The entry of %1 cannot be shown: %2").arg(day, error);
+      problem = error.isEmpty() ? QStringLiteral("It is damaged: nothing of it could be read.") : error;
     }
   }
   if (!problem.isEmpty()) {
@@ -129,7 +123,8 @@ bool TMainScreen::LoadRichText() {
     WPRichText1->Clear();
     entryLocked_ = true;
     WPRichText1->SetReadOnly(true);
-    ReportError(problem + QStringLiteral("\n\nThe file is left as it is: %1").arg(GetCurrentDateFileName()));
+    ReportError(QStringLiteral("The entry of %1 cannot be shown; its file is left as it is. %2\n%3")
+                    .arg(day, problem, GetCurrentDateFileName()));
   }
   WPRichText1->SetCaretPosition(0);
   WPRichText1->viewport()->update();
@@ -153,8 +148,8 @@ bool TMainScreen::SaveRichText() {
     TMemoryStream stream;
     const int result = WPRichText1->SaveToStream(stream);
     if (result != 0) {
-      ReportError(QStringLiteral("The entry of %1 could not be written (error %2). Your text is still in the "
-                                 "editor.")
+      ReportError(QStringLiteral("The entry of %1 was not saved; your text is still in the editor. (The "
+                                 "editor could not write it: error %2.)")
                       .arg(day)
                       .arg(result));
       return false;
@@ -167,9 +162,8 @@ bool TMainScreen::SaveRichText() {
     const Status written = store_.WriteEntry(StoreDate(), stream.Bytes(), FPassword);
     if (!written.ok()) {
       ReportError(
-          QStringLiteral("The entry of %1 could not be saved: %2\n\nYour text is still in the editor and "
-                         "nothing has been lost. Make room on the disk or check the diary folder, then "
-                         "save again.")
+          QStringLiteral("The entry of %1 was not saved; your text is still in the editor. Save again "
+                         "once the cause is mended: %2")
               .arg(day, QString::fromStdString(written.message())));
       return false;
     }

@@ -355,7 +355,7 @@ class MainScreenTest : public QObject {
     d.type("precious");
     QTest::keyClick(&d.editor(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(d.prompter.messages.size(), 1);
-    QVERIFY(d.prompter.messages[0].contains("could not be saved"));
+    QVERIFY(d.prompter.messages[0].contains("was not saved; your text is still in the editor"));
     QVERIFY(d.modified());
     // Navigation does not leave the unsaved day behind.
     d.click(d.window->Nextbutton);
