@@ -170,6 +170,7 @@ void TDefaultFontDialog::ShowValues() {
   if (!FontName) return;
   showing_ = true;
   FontName->setCurrentFont(QFont(name_));
+  FontName->setEditText(name_);  // the stored name, also when the list shows its stand-in
   FontSize->setCurrentText(QString::number(size_));
   Bold->setChecked(bold_);
   Italic->setChecked(italic_);
