@@ -8,6 +8,9 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "richtext/model/charset.h"
 #include "richtext/model/dump.h"
@@ -89,7 +92,9 @@ TEST(RtfWriter, EmptyDocumentToStreamIsOneZeroByte) {
 
 TEST(RtfWriter, EmptyDocumentToFileHasAnEmptyBody) {
   TWPRTFTextIo doc;
-  const auto path = std::filesystem::temp_directory_path() / "richtext_empty_test.rtf";
+  // A name of this process's own: other builds may run this test at the same time.
+  const auto path =
+      std::filesystem::temp_directory_path() / ("richtext_empty_test_" + std::to_string(getpid()) + ".rtf");
   doc.SaveFormat = TWPLoadFormat::FormatANSI;  // the name's ".rtf" wins
   ASSERT_EQ(doc.SaveToFile(path.string()), kResultOk);
   EXPECT_EQ(doc.SaveFormat, TWPLoadFormat::FormatANSI);  // restored
