@@ -407,6 +407,32 @@ class MainScreenTest : public QObject {
     QVERIFY(!d.hasFile(day));
   }
 
+  void damagedEntryShowsWhatCanBeReadAndKeepsTheOriginal() {
+    Diary d;
+    const QDate day(2024, 9, 1);
+    const QByteArray damaged("{\\rtf1 kept text\\");  // cut off inside a control word
+    QDir().mkpath(d.dir.path() + "/Entries");
+    d.writeFile(day, damaged);
+    d.show(day);
+    QCOMPARE(d.prompter.messages.size(), 1);
+    QVERIFY2(d.prompter.messages[0].contains("is damaged; what could be read is shown"),
+             qPrintable(d.prompter.messages[0]));
+    QCOMPARE(d.text(), QString("kept text"));
+    // Moving on without a change leaves the file alone; a changed entry keeps the original.
+    d.click(d.window->Nextbutton);
+    QCOMPARE(d.fileBytes(day), damaged);
+    QVERIFY(!QFile::exists(d.entryPath(day) + ".damaged"));
+    d.show(day);
+    d.editor().setFocus();
+    d.type("!");
+    d.click(d.window->SaveButton);
+    QVERIFY(d.fileBytes(day).startsWith("{\\rtf1"));
+    QVERIFY(d.fileBytes(day) != damaged);
+    QFile original(d.entryPath(day) + ".damaged");
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), damaged);
+  }
+
   void scratchEditorLoadsAnyDay() {
     Diary d;
     d.window->FPassword = "pw";
