@@ -381,41 +381,83 @@ int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, c
   return growth;
 }
 
-// Appends text to the paragraph's last line, starting new lines where one is full.
-template <typename AppendAttrs>
-void TWPRTFText::AppendToLastLines(TParagraph* par, std::u32string_view text, AppendAttrs append_attrs) {
-  size_t done = 0;
-  while (done < text.size()) {
+// Appends text to the paragraph's last line, starting new lines where one is full. The caller
+// has reserved the room (ReserveAppend), so that a failed allocation changes nothing.
+void TWPRTFText::AppendToLastLines(TParagraph* par, std::u32string_view text) {
+  par->text_.insert(par->text_.end(), text.begin(), text.end());
+  size_t left = text.size();
+  while (left > 0) {
     TTextLine* l = &par->lines_.back();
-    int room = kMaxLineCapacity - 6 - l->Length;
+    const int room = kMaxLineCapacity - 6 - l->Length;
     if (room <= 0) {
       NewLine(par, par->LineCount() - 1, 60);
       continue;
     }
-    const size_t take = std::min(static_cast<size_t>(room), text.size() - done);
-    par->text_.insert(par->text_.end(), text.begin() + static_cast<ptrdiff_t>(done),
-                      text.begin() + static_cast<ptrdiff_t>(done + take));
-    if (par->has_attrs_) append_attrs(done, take);
-    l = &par->lines_.back();
+    const size_t take = std::min(static_cast<size_t>(room), left);
     l->Length = static_cast<uint16_t>(l->Length + take);
     l->Capacity = static_cast<uint16_t>(std::max<int>(l->Capacity, EvenCapacity(l->Length + 6)));
-    done += take;
+    left -= take;
   }
   par->MarkDirty();
 }
 
+namespace {
+
+// Room for `extra` more elements: exactly that much for a buffer's first fill (a paragraph
+// read or pasted in one piece keeps no slack), at least half again otherwise (so that many
+// small appends stay linear).
+template <typename T>
+void ReserveFor(std::vector<T>& v, size_t extra) {
+  const size_t need = v.size() + extra;
+  if (need <= v.capacity()) return;
+  v.reserve(v.empty() ? need : std::max(need, v.size() + v.size() / 2));
+}
+
+void ReserveAppend(TParagraph& par, std::vector<char32_t>& text, std::vector<TCharAttr>& attrs, size_t n) {
+  ReserveFor(text, n);
+  if (par.HasAttributes()) ReserveFor(attrs, n);
+}
+
+}  // namespace
+
 void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr) {
-  AppendToLastLines(par, text, [&](size_t, size_t take) { par->attrs_.insert(par->attrs_.end(), take, attr); });
+  if (text.empty()) {
+    par->MarkDirty();
+    return;
+  }
+  ReserveAppend(*par, par->text_, par->attrs_, text.size());
+  AppendToLastLines(par, text);
+  if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), text.size(), attr);
 }
 
 void TWPRTFText::AppendText(TParagraph* par, std::span<const char32_t> text, std::span<const TCharAttr> attrs) {
   if (par->has_attrs_ && attrs.size() != text.size()) {
     throw std::invalid_argument("AppendText: one attribute record per character");
   }
-  AppendToLastLines(par, std::u32string_view(text.data(), text.size()), [&](size_t done, size_t take) {
-    par->attrs_.insert(par->attrs_.end(), attrs.begin() + static_cast<ptrdiff_t>(done),
-                       attrs.begin() + static_cast<ptrdiff_t>(done + take));
-  });
+  if (text.empty()) {
+    par->MarkDirty();
+    return;
+  }
+  ReserveAppend(*par, par->text_, par->attrs_, text.size());
+  AppendToLastLines(par, std::u32string_view(text.data(), text.size()));
+  if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), attrs.begin(), attrs.end());
+}
+
+void TWPRTFText::AppendRuns(TParagraph* par, std::u32string_view text, std::span<const TAttrRun> runs) {
+  if (par->has_attrs_) {
+    size_t sum = 0;
+    for (const TAttrRun& r : runs) sum += r.Count;
+    if (sum != text.size()) throw std::invalid_argument("AppendRuns: the runs must cover the text");
+  }
+  if (text.empty()) {
+    par->MarkDirty();
+    return;
+  }
+  ReserveAppend(*par, par->text_, par->attrs_, text.size());
+  AppendToLastLines(par, text);
+  if (par->has_attrs_) {
+    for (const TAttrRun& r : runs) par->attrs_.insert(par->attrs_.end(), r.Count, r.Attr);
+  }
 }
 
 TCharAttr* TWPRTFText::AttribPtr(TParagraph* par, int line, int pos) {

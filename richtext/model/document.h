@@ -162,6 +162,10 @@ class TWPRTFText {
                    const TCharAttr* attr);
   // Appends text (with one attribute) at the end of the paragraph's last line.
   void AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr);
+  // Appends text whose attribute records come as runs (the counts add up to text.size(); runs
+  // are ignored in plain mode). Each buffer grows at most once, so a reader that collects a
+  // whole paragraph hands it over in one call and leaves no slack behind.
+  void AppendRuns(TParagraph* par, std::u32string_view text, std::span<const TAttrRun> runs);
   // Appends characters with their own attributes (attrs.size() == text.size(), or empty for plain mode).
   void AppendText(TParagraph* par, std::span<const char32_t> text, std::span<const TCharAttr> attrs);
   // The attribute record of a position; TWPError kErrAttribPtr in plain mode or out of range.
@@ -213,10 +217,9 @@ class TWPRTFText {
   void FreeAllParagraphs();
 
  private:
-  // The loop both AppendText forms share; `append_attrs(done, take)` adds the records of those
-  // characters (defined and used in document.cpp only).
-  template <typename AppendAttrs>
-  void AppendToLastLines(TParagraph* par, std::u32string_view text, AppendAttrs append_attrs);
+  // Appends `text` to the paragraph's character buffer and spreads it over its last line and
+  // as many new lines as the line limit needs; the caller appends the records.
+  void AppendToLastLines(TParagraph* par, std::u32string_view text);
   void EnsureOneParagraph();
   // TrimParagraph when the buffers hold more than an eighth of spare room.
   void TrimSlack(TParagraph* par);

@@ -63,6 +63,12 @@ struct TTextLine {
 
 class TWPRTFText;
 
+// Characters that share one attribute record, as appended in one call.
+struct TAttrRun {
+  TCharAttr Attr;
+  uint32_t Count = 0;
+};
+
 class TParagraph {
  public:
   int32_t FirstIndent = 0;  // absolute, from the same origin as LeftIndent
@@ -126,6 +132,12 @@ class TParagraph {
 
  private:
   friend class TWPRTFText;
+
+// Characters that share one attribute record, as appended in one call.
+struct TAttrRun {
+  TCharAttr Attr;
+  uint32_t Count = 0;
+};
   std::vector<TTextLine> lines_;
   std::vector<char32_t> text_;
   std::vector<TCharAttr> attrs_;

@@ -142,6 +142,13 @@ char32_t TCodePageDecoder::Feed(uint8_t byte) {
   return c;
 }
 
+char32_t TCodePageDecoder::Single(uint8_t byte) const {
+  if (codepage_ == kCodePageSymbol) return kSymbolBase + byte;
+  if (!table_) return Cp1252ToUnicode(byte);
+  const char32_t c = table_->single[byte];
+  return c == kLead ? 0 : c;
+}
+
 namespace {
 
 const TCodePageDecoder::Table* TableFor(int codepage) {

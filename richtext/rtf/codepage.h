@@ -23,6 +23,9 @@ class TCodePageDecoder {
   // Feeds one byte. Returns the character, or 0 when the byte opens a double-byte character
   // whose second byte is still to come. A pair that does not decode gives U+FFFD.
   char32_t Feed(uint8_t byte);
+  // The character one byte stands for on its own, without changing any state; 0 for the first
+  // byte of a double-byte character.
+  char32_t Single(uint8_t byte) const;
   // Forgets a pending first byte (a group or control word came between the two bytes).
   void Reset() { lead_ = 0; }
   bool Pending() const { return lead_ != 0; }

@@ -274,8 +274,8 @@ constexpr size_t kTableSize = 1024;  // a power of two, well above twice the ent
 static_assert(std::size(kKeywords) * 2 < kTableSize);
 
 constexpr uint32_t Hash(std::string_view w) {
-  uint32_t h = 2166136261u;
-  for (char c : w) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+  uint32_t h = kRtfKeywordHashSeed;
+  for (char c : w) h = RtfKeywordHashStep(h, static_cast<uint8_t>(c));
   return h;
 }
 
@@ -300,11 +300,18 @@ constexpr Index kIndex{};
 
 }  // namespace
 
-const TRtfKeyword* FindRtfKeyword(std::string_view word) {
-  size_t s = Hash(word) & (kTableSize - 1);
+const TRtfKeyword* FindRtfKeyword(std::string_view word) { return FindRtfKeyword(word, Hash(word)); }
+
+const TRtfKeyword* FindRtfKeyword(std::string_view word, uint32_t hash) {
+  size_t s = hash & (kTableSize - 1);
   while (kIndex.slots[s] != 0) {
     const TRtfKeyword& k = kKeywords[kIndex.slots[s] - 1];
-    if (k.Word == word) return &k;
+    if (k.Word.size() == word.size()) {
+      // Words are short: a byte loop beats a call to memcmp.
+      size_t i = 0;
+      while (i < word.size() && k.Word[i] == word[i]) ++i;
+      if (i == word.size()) return &k;
+    }
     s = (s + 1) & (kTableSize - 1);
   }
   return nullptr;

@@ -114,4 +114,10 @@ struct TRtfKeyword {
 // The table entry of a control word (or control symbol), or nullptr for an unknown word.
 const TRtfKeyword* FindRtfKeyword(std::string_view word);
 
+// The hash the look-up uses, so that a reader can compute it a byte at a time while it reads
+// the word, and the look-up with that hash.
+inline constexpr uint32_t kRtfKeywordHashSeed = 2166136261u;
+constexpr uint32_t RtfKeywordHashStep(uint32_t h, uint8_t c) { return (h ^ c) * 16777619u; }
+const TRtfKeyword* FindRtfKeyword(std::string_view word, uint32_t hash);
+
 }  // namespace inkwend

@@ -30,12 +30,9 @@ constexpr int kMaxTableCells = 50;
 // and snapping such values to the tab grid would overflow.
 constexpr int32_t kMaxLength = 1000000;
 
-// Bytes of plain text: everything from space to tilde except the three RTF specials.
-constexpr std::array<bool, 256> kPlainAscii = [] {
-  std::array<bool, 256> t{};
-  for (int c = 0x20; c < 0x7F; ++c) t[static_cast<size_t>(c)] = c != '\\' && c != '{' && c != '}';
-  return t;
-}();
+// Values of the fast text table (TWPRtfReader::fast_) that are not characters.
+constexpr char32_t kFastStop = 0;               // the byte needs the byte loop
+constexpr char32_t kFastIgnore = 0xFFFFFFFFu;  // CR, LF and TAB between text: dropped
 
 constexpr std::array<int8_t, 256> kHexValue = [] {
   std::array<int8_t, 256> t{};
@@ -152,19 +149,58 @@ TCharAttr TWPTextReader::StoredAttr() const {
 }
 
 void TWPTextReader::FlushRun() {
-  if (run_.empty()) return;
-  if (chars_read_ + static_cast<int64_t>(run_.size()) > kMaxReadChars) {
-    run_.resize(static_cast<size_t>(std::max<int64_t>(kMaxReadChars - chars_read_, 0)));
+  const size_t n = run_.size() - run_start_;
+  if (n == 0) return;
+  size_t take = n;
+  if (chars_read_ + static_cast<int64_t>(n) > kMaxReadChars) {
+    take = static_cast<size_t>(std::max<int64_t>(kMaxReadChars - chars_read_, 0));
+    run_.resize(run_start_ + take);
     full_ = true;
     result_ = kResultStreamError;
   }
-  chars_read_ += static_cast<int64_t>(run_.size());
-  doc_.AppendText(par_, run_, StoredAttr());
+  chars_read_ += static_cast<int64_t>(take);
+  if (take > 0) {
+    const TCharAttr a = StoredAttr();
+    // Two runs with the same record (a group that changed nothing, say) are one.
+    if (!runs_.empty() && runs_.back().Attr == a) {
+      runs_.back().Count += static_cast<uint32_t>(take);
+    } else {
+      runs_.push_back(TAttrRun{a, static_cast<uint32_t>(take)});
+    }
+  }
+  run_start_ = run_.size();
+}
+
+void TWPTextReader::AddCharWithAttr(char32_t c, const TCharAttr& attr) {
+  FlushRun();
+  if (full_ || chars_read_ + 1 > kMaxReadChars) {
+    full_ = true;
+    result_ = kResultStreamError;
+    return;
+  }
+  ++chars_read_;
+  run_.push_back(c);
+  runs_.push_back(TAttrRun{attr, 1});
+  run_start_ = run_.size();
+}
+
+void TWPTextReader::FlushParagraph() {
+  FlushRun();
+  if (run_.empty()) return;
+  doc_.AppendRuns(par_, run_, runs_);
   run_.clear();
+  runs_.clear();
+  run_start_ = 0;
+}
+
+void TWPTextReader::DropCollected() {
+  run_.clear();
+  runs_.clear();
+  run_start_ = 0;
 }
 
 TParagraph* TWPTextReader::StartNewParagraph() {
-  FlushRun();
+  FlushParagraph();
   // A paragraph costs about as much as a few characters; empty ones count against the bound.
   chars_read_ += 8;
   if (chars_read_ > kMaxReadChars) {
@@ -192,12 +228,17 @@ int TWPTextReader::Read(TWPStream& stream) {
     } else {
       ReadBody();
     }
-    FlushRun();
+    FlushParagraph();
   } catch (const std::bad_alloc&) {
-    run_.clear();
+    DropCollected();
     result_ = kResultOutOfMemory;
   } catch (const std::exception&) {
-    run_.clear();
+    // What was collected of the paragraph is kept where that is still possible.
+    try {
+      FlushParagraph();
+    } catch (const std::exception&) {
+    }
+    DropCollected();
     result_ = kResultStreamError;
   }
   try {
@@ -294,6 +335,24 @@ void TWPRtfReader::SetDecoder(int codepage) {
     return;
   }
   decoder_ = TCodePageDecoder(codepage);
+  BuildFastTable();
+}
+
+void TWPRtfReader::BuildFastTable() {
+  // Text bytes the fast path may take: ASCII from space to tilde except the RTF specials, as
+  // themselves, and 8-bit bytes that decode on their own in the code page in force.
+  for (int b = 0; b < 256; ++b) {
+    char32_t c = kFastStop;
+    if (b == '\r' || b == '\n' || b == '\t') {
+      c = kFastIgnore;
+    } else if (b >= 0x20 && b < 0x7F) {
+      if (b != '\\' && b != '{' && b != '}') c = static_cast<char32_t>(b);
+    } else if (b >= 0x80) {
+      c = decoder_.Single(static_cast<uint8_t>(b));
+      if (c <= 3) c = kFastStop;
+    }
+    fast_[static_cast<size_t>(b)] = c;
+  }
 }
 
 int TWPRtfReader::FontCodePage(int32_t number) const {
@@ -331,6 +390,7 @@ void TWPRtfReader::ApplyProps(TParagraph* par, const ParProps& p) const {
 void TWPRtfReader::ReadBody() {
   text_width_ = doc_.Header.TextWidthTwips();
   SetDecoder(0);
+  BuildFastTable();
   Control c{};
   while (!done_ && !full_) {
     if (f_.Dest == kPicture) {
@@ -384,25 +444,37 @@ void TWPRtfReader::ReadBody() {
 }
 
 void TWPRtfReader::TextFastPath() {
-  // Plain ASCII text straight into the run; anything else goes through the byte loop.
+  // A stretch of text bytes straight into the collected paragraph; control words, groups and
+  // bytes that need more than one table look-up go through the byte loop.
   if (!started_) return;
   if (restore_pending_) {
-    if (Available() == 0 || !kPlainAscii[*Cursor()]) return;
+    if (Available() == 0) return;
+    const char32_t first = fast_[*Cursor()];
+    if (first == kFastStop || first == kFastIgnore) return;
     ApplyRestoredProps();
   }
   while (true) {
     const uint8_t* p = Cursor();
     const size_t n = Available();
     if (n == 0) return;
-    size_t i = 0;
-    while (i < n && kPlainAscii[p[i]]) ++i;
-    if (i > 0) {
-      run_.append(p, p + i);
-      Advance(i);
-      if (run_.size() > 65536) FlushRun();
+    // One pass: characters go to a chunk on the stack, then to the paragraph in one append.
+    constexpr size_t kChunk = 1024;
+    char32_t chunk[kChunk];
+    const size_t limit = std::min(n, kChunk);
+    size_t i = 0, count = 0;
+    for (; i < limit; ++i) {
+      const char32_t c = fast_[p[i]];
+      if (c == kFastStop) break;
+      chunk[count] = c;
+      count += c != kFastIgnore;
     }
-    if (i < n || full_) return;
-    if (!Refill()) return;
+    if (i > 0) {
+      run_.append(chunk, count);
+      Advance(i);
+      if (run_.size() >= kCollectLimit) FlushParagraph();
+    }
+    if (i < limit || full_) return;
+    if (i == n && !Refill()) return;
   }
 }
 
@@ -461,23 +533,90 @@ void TWPRtfReader::VerbatimByte(uint8_t b) {
   AddChar(Cp1252ToUnicode(b));
 }
 
+namespace {
+
+constexpr bool IsLetter(int x) { return (x >= 'a' && x <= 'z') || (x >= 'A' && x <= 'Z'); }
+constexpr bool IsDigit(int x) { return x >= '0' && x <= '9'; }
+constexpr size_t kMaxWordLetters = 32;  // no keyword is longer; longer words are unknown
+constexpr int kMaxDigits = 19;
+
+}  // namespace
+
+bool TWPRtfReader::ReadControlInBuffer(Control& c) {
+  // The common case: the whole word, its number and delimiter lie in the buffer.
+  constexpr size_t kNeed = 1 + kMaxWordLetters + 1 + 24 + 1;
+  if (Available() < kNeed) return false;
+  const uint8_t* p = Cursor();
+  size_t i = 0;
+  uint8_t b = p[i++];
+  c.has_param = false;
+  c.param = 0;
+  c.hash = RtfKeywordHashStep(kRtfKeywordHashSeed, b);
+  c.word[0] = static_cast<char>(b);
+  if (!IsLetter(b)) {
+    c.length = 1;
+    c.word[1] = 0;
+    Advance(1);
+    return true;
+  }
+  size_t len = 1;
+  b = p[i++];
+  while (IsLetter(b)) {
+    if (len == kMaxWordLetters) return false;
+    c.word[len++] = static_cast<char>(b);
+    c.hash = RtfKeywordHashStep(c.hash, b);
+    b = p[i++];
+  }
+  c.length = len;
+  c.word[len] = 0;
+  const bool negative = b == '-';
+  if (negative) {
+    if (!IsDigit(p[i])) {
+      // "-" without digits is not part of the word.
+      Advance(i - 1);
+      return true;
+    }
+    b = p[i++];
+  }
+  if (IsDigit(b)) {
+    int64_t v = 0;
+    int digits = 0;
+    while (IsDigit(b)) {
+      if (++digits > 20) return false;
+      if (digits <= kMaxDigits && v < (int64_t{1} << 40)) v = v * 10 + (b - '0');
+      b = p[i++];
+    }
+    c.has_param = true;
+    c.param = ClampInt(negative ? -v : v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+  }
+  // `b` is the delimiter: a space belongs to the word, anything else is read again.
+  Advance(b == ' ' ? i : i - 1);
+  return true;
+}
+
 bool TWPRtfReader::ReadControl(Control& c) {
+  if (ReadControlInBuffer(c)) return true;
   c.length = 0;
   c.has_param = false;
   c.param = 0;
   int b = Get();
   if (b < 0) return false;
-  auto letter = [](int x) { return (x >= 'a' && x <= 'z') || (x >= 'A' && x <= 'Z'); };
-  if (!letter(b)) {
+  c.hash = RtfKeywordHashStep(kRtfKeywordHashSeed, static_cast<uint8_t>(b));
+  if (!IsLetter(b)) {
     c.word[0] = static_cast<char>(b);
     c.length = 1;
     c.word[1] = 0;
     return true;
   }
+  c.hash = kRtfKeywordHashSeed;
   bool too_long = false;
-  while (letter(b)) {
-    if (c.length < 32) c.word[c.length++] = static_cast<char>(b);
-    else too_long = true;
+  while (IsLetter(b)) {
+    if (c.length < kMaxWordLetters) {
+      c.word[c.length++] = static_cast<char>(b);
+      c.hash = RtfKeywordHashStep(c.hash, static_cast<uint8_t>(b));
+    } else {
+      too_long = true;
+    }
     b = Get();
     if (b < 0) return false;
   }
@@ -489,12 +628,12 @@ bool TWPRtfReader::ReadControl(Control& c) {
     b = Get();
     if (b < 0) return false;
   }
-  if (b >= '0' && b <= '9') {
+  if (IsDigit(b)) {
     c.has_param = true;
     int64_t v = 0;
     int digits = 0;
-    while (b >= '0' && b <= '9') {
-      if (digits < 19 && v < (int64_t{1} << 40)) v = v * 10 + (b - '0');
+    while (IsDigit(b)) {
+      if (digits < kMaxDigits && v < (int64_t{1} << 40)) v = v * 10 + (b - '0');
       ++digits;
       b = Get();
       if (b < 0) break;
@@ -503,7 +642,9 @@ bool TWPRtfReader::ReadControl(Control& c) {
     c.param = ClampInt(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     if (b < 0) return true;  // the number ended with the input: the word is complete
   } else if (negative) {
-    // "-" without digits belongs to the text after the word.
+    // "-" without digits is not part of the word: both it and the byte after it are read
+    // again (the buffer always holds the two bytes just read).
+    Unget();
     Unget();
     return true;
   }
@@ -655,8 +796,7 @@ void TWPRtfReader::SkipBinary(int64_t count) {
 // Control words
 
 void TWPRtfReader::Dispatch(const Control& c) {
-  const std::string_view word(c.word, c.length);
-  const TRtfKeyword* k = c.length ? FindRtfKeyword(word) : nullptr;
+  const TRtfKeyword* k = c.length ? FindRtfKeyword(std::string_view(c.word, c.length), c.hash) : nullptr;
   if (!k) {
     if (star_ && f_.Dest != kSkip) {
       FlushRun();
@@ -1338,9 +1478,7 @@ void TWPRtfReader::AddObjectAnchor(char32_t code, TDocObject* object) {
   TCharAttr a = StoredAttr();
   a.CharFlags |= kCharObject;
   a.TagNumber = code == kCharObjectByTag ? object->Tag : object->Number;
-  FlushRun();
-  const char32_t ch = code;
-  doc_.AppendText(par_, std::u32string_view(&ch, 1), a);
+  AddCharWithAttr(code, a);
 }
 
 void TWPRtfReader::FinishPicture() {
@@ -1508,7 +1646,7 @@ void TWPRtfReader::StartFootnote() {
       stack_.back().Dest != kText) {
     return;
   }
-  FlushRun();
+  FlushParagraph();
   ++footnote_count_;
   TFootnoteRec* fn = doc_.AddFootnote(U'?', 0, U"");
   // The character before the footnote is its mark and anchor.
@@ -1531,7 +1669,7 @@ void TWPRtfReader::StartFootnote() {
 }
 
 void TWPRtfReader::FinishRead() {
-  FlushRun();
+  FlushParagraph();
   if (!row_cells_.empty()) EndRow();
   // Every cell ends with \cell, the last one of a document too: the empty paragraph that
   // follows it is not part of the document.

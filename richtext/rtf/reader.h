@@ -17,6 +17,7 @@
 //   RTF colours are taken; more are ignored;
 // - "\bin N" skips at most the bytes that are there;
 // - one read adds at most kMaxReadChars characters.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -84,10 +85,22 @@ class TWPTextReader {
   void Advance(size_t n) { pos_ += n; }
 
   // --- output ---
-  // Adds characters to the paragraph being filled with the current attribute.
-  void AddChar(char32_t c) { run_.push_back(c); }
-  // Hands the collected characters to the document.
+  // The text of the paragraph being filled is collected here and handed to the document in one
+  // call when the paragraph ends (or its collected part grows large), so that the document's
+  // buffers are allocated once, at their final size.
+  //
+  // Adds a character with the current attribute.
+  void AddChar(char32_t c) {
+    run_.push_back(c);
+    if (run_.size() >= kCollectLimit) FlushParagraph();
+  }
+  // Adds one character with its own attribute record (an object anchor).
+  void AddCharWithAttr(char32_t c, const TCharAttr& attr);
+  // Ends the run of characters that share the current attribute (before the attribute changes).
   void FlushRun();
+  // Hands the collected text of the paragraph to the document.
+  void FlushParagraph();
+  void DropCollected();
   // Ends the paragraph being filled and starts a new one after it.
   TParagraph* StartNewParagraph();
   // The attribute text gets (the current one, with the automatic-text flags when asked).
@@ -98,7 +111,12 @@ class TWPTextReader {
   TParagraph* par_ = nullptr;        // the paragraph being filled
   TParagraph* first_par_ = nullptr;  // the first paragraph of this read
   TCharAttr attr_;                   // the current character attribute
-  std::u32string run_;               // characters not yet handed to the document (all with attr_)
+  std::u32string run_;               // collected characters of the paragraph, not yet in the document
+  std::vector<TAttrRun> runs_;       // their records; characters from run_start_ on take attr_
+  size_t run_start_ = 0;
+  // Characters collected at most before they go to the document (a very long paragraph is
+  // handed over in pieces).
+  static constexpr size_t kCollectLimit = 65536;
   int result_ = kResultOk;
   int64_t bytes_read_ = 0;
   int64_t chars_read_ = 0;
@@ -169,18 +187,21 @@ class TWPRtfReader : public TWPTextReader {
   struct Control {
     char word[33];
     size_t length;
+    uint32_t hash;  // of the word, as the keyword look-up computes it
     bool has_param;
     int32_t param;
   };
 
   void Dispatch(const Control& c);
   bool ReadControl(Control& c);  // false at the end of the input
+  bool ReadControlInBuffer(Control& c);  // false when the word may reach past the buffer
   void PushGroup();
   void PopGroup();
   void ApplyRestoredProps();
   void ByteOut(uint8_t b);      // a byte of text (8-bit or from \'xx) in the current code page
   void CharOut(char32_t c);     // a character for the current destination
   void TextFastPath();
+  void BuildFastTable();
   void PictureHex();
   void VerbatimByte(uint8_t b);
   void SkipBinary(int64_t count);
@@ -224,6 +245,9 @@ class TWPRtfReader : public TWPTextReader {
   // code pages
   int ansi_codepage_ = 1252;
   TCodePageDecoder decoder_;
+  // Per byte: the character it adds to document text on the fast path, or one of the markers
+  // kFastStop and kFastIgnore (reader.cpp).
+  std::array<char32_t, 256> fast_{};
   std::vector<std::unique_ptr<TCodePageDecoder>> decoders_;
 
   // font table

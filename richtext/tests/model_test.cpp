@@ -422,6 +422,42 @@ TEST(Document, AppendTextStartsNewLinesBeforeTheLimit) {
   for (int i = 0; i < p->LineCount(); ++i) EXPECT_LE(p->Line(i).Capacity, kMaxLineCapacity);
 }
 
+TEST(Document, AppendRunsSpreadsRecordsAndLinesWithoutSlack) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr bold = doc.DefaultAttr, italic = doc.DefaultAttr;
+  bold.StyleBits = kStyleBold;
+  italic.StyleBits = kStyleItalic;
+  // Runs that cross the line limit: the second line begins inside the bold run.
+  const int first = kMaxLineCapacity - 8, second = 20;
+  const std::u32string text(static_cast<size_t>(first + second + 1), U'x');
+  const std::vector<TAttrRun> runs = {{doc.DefaultAttr, static_cast<uint32_t>(first)},
+                                      {bold, static_cast<uint32_t>(second)},
+                                      {italic, 1}};
+  doc.AppendRuns(p, text, runs);
+  ASSERT_EQ(p->CharCount(), first + second + 1);
+  ASSERT_EQ(p->LineCount(), 2);
+  EXPECT_EQ(p->Line(0).Length, kMaxLineCapacity - 6);
+  EXPECT_EQ(p->Line(1).Start, static_cast<uint32_t>(kMaxLineCapacity - 6));
+  EXPECT_EQ(p->Attrs()[static_cast<size_t>(first - 1)].StyleBits, 0);
+  EXPECT_EQ(p->Attrs()[static_cast<size_t>(first)].StyleBits, kStyleBold);
+  EXPECT_EQ(p->LineAttrs(1).front().StyleBits, kStyleBold);
+  EXPECT_EQ(p->LineAttrs(1).back().StyleBits, kStyleItalic);
+  // One append into an empty paragraph allocates exactly what it holds.
+  const size_t exact = text.size() * (sizeof(char32_t) + sizeof(TCharAttr)) + 2 * sizeof(TTextLine);
+  EXPECT_LE(p->AllocatedBytes(), exact);
+
+  // Runs that do not cover the text are refused before anything changes.
+  const std::vector<TAttrRun> short_runs = {{bold, 2}};
+  EXPECT_THROW(doc.AppendRuns(p, U"abc", short_runs), std::invalid_argument);
+  EXPECT_EQ(p->CharCount(), first + second + 1);
+  // Plain paragraphs take the text and ignore the runs.
+  doc.SetAttributeMode(false);
+  TParagraph* q = doc.NewParagraph(p);
+  doc.AppendRuns(q, U"abc", short_runs);
+  EXPECT_EQ(LineString(q, 0), U"abc");
+}
+
 TEST(AttributeMode, SwitchingOffAndOn) {
   CountingDoc doc;
   TParagraph* p = doc.FirstParagraph();

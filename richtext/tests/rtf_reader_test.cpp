@@ -89,11 +89,17 @@ TEST(RtfReaderText, ControlWordsAndSymbols) {
       {"a\\bin3 {}\\b", "ab"},                            // \bin skips its bytes
       {"\\mmathPr\\mbrkBin0 x", "x"},                     // camel-case words of newer writers
       {"a\\'01\\'02\\'03b", "ab"},                        // control codes 1..3 are never text
+      {"a\\b-c\\b0 -1", "a-c-1"},                          // "-" without digits is text
+      {"\\fs-x\\i-", "-x-"},
   };
+  // Each case once where the input ends soon after the word, once with bytes after the
+  // document (the reader scans words straight from its buffer when enough bytes are there).
   for (const Case& c : cases) {
-    Loaded l = ReadRtf(kHead + c.body + "}");
-    EXPECT_EQ(l.result, kResultOk) << c.body;
-    EXPECT_EQ(Utf8Text(*l), c.text) << c.body;
+    for (const std::string& after : {std::string(), std::string(80, ' ')}) {
+      Loaded l = ReadRtf(kHead + c.body + "}" + after);
+      EXPECT_EQ(l.result, kResultOk) << c.body;
+      EXPECT_EQ(Utf8Text(*l), c.text) << c.body << " followed by " << after.size() << " bytes";
+    }
   }
 }
 
@@ -154,6 +160,22 @@ TEST(RtfReaderText, CodePages) {
   // A font that declares the ANSI set reads Windows-1252 whatever the document's code page.
   Loaded e = ReadRtf("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Times;}{\\f1 Mincho;}}\\f0\\'85\\f1\\'82\\'a0}");
   EXPECT_EQ(Utf8Text(*e), "\xE2\x80\xA6\xE3\x81\x82");  // …あ
+  // 8-bit bytes written as they are decode the same way as their \'xx escapes.
+  struct Raw {
+    std::string rtf;
+    std::u32string text;
+  } raw[] = {
+      {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}caf\xE9 \x80 1}", U"caf\u00E9 \u20AC 1"},
+      {"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\xCF\xF0\xE8 x}", U"\u041F\u0440\u0438 x"},
+      {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0 a\xB7" "b}", U"a\uF0B7" U"b"},
+      {"{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0 Mincho;}}x\x82\xA0y\x82{}\xA1z}", U"x\u3042y\uFF61z"},
+  };
+  for (const Raw& r : raw) {
+    for (const std::string& after : {std::string(), std::string(80, ' ')}) {
+      Loaded l = ReadRtf(r.rtf + after);
+      EXPECT_EQ(Text(*l), r.text) << r.rtf;
+    }
+  }
 }
 
 TEST(RtfReaderText, ColourTableAndInfo) {
@@ -225,6 +247,43 @@ TEST(RtfReaderParagraphs, PropertiesInGroupsEndWithTheGroup) {
   EXPECT_EQ(d.ParagraphAt(2)->BorderFlags[0], kBorderOn | kBorderBox);
   EXPECT_EQ(d.ParagraphAt(3)->BorderFlags[0], kBorderOn | kBorderBox | kBorderEndsBlock);
   EXPECT_EQ(d.ParagraphAt(4)->BorderFlags[0], 0);
+}
+
+TEST(RtfReaderParagraphs, LongParagraphKeepsItsTextAndRecords) {
+  // Longer than the reader collects before handing text over, with the attribute changing
+  // inside, escapes and plain text mixed, and far beyond the length of one line.
+  const int n = 40000;
+  std::string body = "\\pard\\qc ";
+  body.append(static_cast<size_t>(n), 'a');
+  body += "{\\b ";
+  for (int i = 0; i < n; ++i) body += "\\'e9";
+  body += "}\\u8364?";
+  body.append(static_cast<size_t>(n), 'c');
+  body += "\\par z";
+  Loaded l = ReadRtf(kHead + body + "}");
+  ASSERT_EQ(l.result, kResultOk);
+  const TWPRTFText& d = *l;
+  ASSERT_EQ(d.ParagraphCount(), 2);
+  const TParagraph* p = d.FirstParagraph();
+  ASSERT_EQ(p->CharCount(), 3 * n + 1);
+  EXPECT_EQ(p->Alignment, kAlignCenter);
+  for (int i = 0; i < p->LineCount(); ++i) {
+    EXPECT_LE(p->Line(i).Capacity, kMaxLineCapacity);
+    EXPECT_LE(p->Line(i).Length + 1, p->Line(i).Capacity);
+  }
+  const auto text = p->Text();
+  const auto attrs = p->Attrs();
+  const struct {
+    int at;
+    char32_t c;
+    uint8_t style;
+  } probes[] = {{0, U'a', 0}, {n - 1, U'a', 0}, {n, U'\u00E9', kStyleBold}, {2 * n - 1, U'\u00E9', kStyleBold},
+                {2 * n, U'\u20AC', 0}, {2 * n + 1, U'c', 0}, {3 * n, U'c', 0}};
+  for (const auto& probe : probes) {
+    EXPECT_EQ(text[static_cast<size_t>(probe.at)], probe.c) << probe.at;
+    EXPECT_EQ(attrs[static_cast<size_t>(probe.at)].StyleBits, probe.style) << probe.at;
+  }
+  EXPECT_EQ(Utf8Text(d).substr(Utf8Text(d).size() - 2), "|z");
 }
 
 TEST(RtfReaderParagraphs, TabStops) {
