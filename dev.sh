@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev wamerican
           fonts-liberation2 fonts-opensymbol fonts-urw-base35 poppler-utils
-          icoutils fonts-noto-color-emoji)
+          icoutils fonts-noto-color-emoji xvfb xdotool x11-apps imagemagick)
 
 install_missing() {
   local missing=()

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# End to end: the real `inkwend` on a virtual X display (Xvfb), driven with real key presses
+# (xdotool). A first start on a fresh diary writes an entry, saves it with Ctrl+S and leaves
+# with E&xit; a second start shows it again (text typed after Ctrl+End lands after it, so it
+# was in the editor), opens the about box from the Help menu and saves; a third start at 200%
+# scale changes nothing. Screenshots of each look go to OUTDIR.
+#
+#   write_entry.sh INKWEND INKWEND_TOOL OUTDIR
+set -euo pipefail
+
+inkwend=$1
+tool=$2
+out=$3
+here=$(cd "$(dirname "$0")" && pwd)
+
+for t in Xvfb xdotool xwd convert; do
+  command -v "$t" > /dev/null || { echo "FAIL: $t is missing (./dev.sh test installs it)"; exit 1; }
+done
+
+rm -rf "$out"
+mkdir -p "$out/data"
+data=$out/data
+xvfb_pid=
+ink_pid=
+
+cleanup() {
+  [ -n "$ink_pid" ] && kill "$ink_pid" 2> /dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2> /dev/null || true
+}
+trap cleanup EXIT
+
+fail() {  # to stderr: it may be called inside $(...)
+  {
+    echo "FAIL: $*"
+    [ -f "$out/inkwend.log" ] && tail -n 30 "$out/inkwend.log"
+  } >&2
+  exit 1
+}
+
+# A display of its own, large enough for the window at 200%.
+Xvfb -displayfd 9 -screen 0 1920x1440x24 -nolisten tcp 9> "$out/display" 2> "$out/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$out/display" ] && break
+  sleep 0.1
+done
+[ -s "$out/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$out/display")"
+export QT_QPA_PLATFORM=xcb  # whatever the tests around it use, this one runs on the display
+
+# Leaks inside system libraries (D-Bus, fontconfig) are not ours; everything else still counts.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
+unset INKWEND_STARTUP_PROBE
+
+start() {  # start [ENV=VALUE...]
+  env "$@" "$inkwend" --data-dir "$data" >> "$out/inkwend.log" 2>&1 &
+  ink_pid=$!
+}
+
+window() {  # window TITLE: the id of the visible window with exactly that title, once it shows
+  local id
+  id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1) || true
+  [ -n "$id" ] || fail "no window \"$1\" within 20 s"
+  timeout 5 xdotool windowfocus --sync "$id" || fail "could not focus \"$1\""
+  sleep 0.3  # let the window take the focus and finish painting
+  echo "$id"
+}
+
+finish() {  # waits for the program to end by itself and checks it ended well
+  for _ in $(seq 300); do
+    kill -0 "$ink_pid" 2> /dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$ink_pid" 2> /dev/null && fail "the program did not end within 30 s"
+  local code=0
+  wait "$ink_pid" || code=$?
+  ink_pid=
+  [ "$code" -eq 0 ] || fail "the program ended with code $code"
+}
+
+shot() {  # shot WINDOW FILE
+  xwd -id "$1" -silent | convert xwd:- "$out/$2" || fail "screenshot $2"
+}
+
+day=$(date +%Y%m%d)
+entry=$data/Entries/$day.KWE
+
+text_of_entry() {
+  [ -f "$entry" ] || fail "no entry file $entry"
+  "$tool" rtf "$entry" --text
+}
+
+expect_text() {  # expect_text WANTED WHEN
+  local got
+  got=$(text_of_entry)
+  [ "$got" = "$1" ] || fail "$2: entry reads '$got', expected '$1'"
+}
+
+first='Dear diary, the river was high today.'
+second=' We walked to the old mill & back.'
+third=' In the evening: tea {with} friends.'
+
+# --- First start: the opening caution, then write, save, add more and leave with E&xit.
+start
+window 'Inkwend!' > /dev/null
+xdotool key Return
+main=$(window 'Inkwend')
+[ -e "$entry" ] && fail "an entry exists before anything was typed"
+xdotool type --delay 20 "$first"
+xdotool key ctrl+s
+for _ in $(seq 50); do [ -f "$entry" ] && break; sleep 0.1; done
+expect_text "$first" "after Ctrl+S"
+xdotool type --delay 20 "$second"
+xdotool key alt+x
+finish
+expect_text "$first$second" "after E&xit"
+
+# --- Second start at 100%: the entry is shown; add to its end, look at the about box, save.
+start QT_SCALE_FACTOR=1
+window 'Inkwend!' > /dev/null
+xdotool key Return
+main=$(window 'Inkwend')
+shot "$main" main-window-100.png
+xdotool key ctrl+End
+xdotool type --delay 20 "$third"
+xdotool key ctrl+s
+sleep 0.5
+expect_text "$first$second$third" "after the second start"
+shot "$main" main-window-100-modified.png
+xdotool key alt+h
+sleep 0.3
+xdotool key Down Return
+about=$(window 'About Inkwend!')
+shot "$about" about-100.png
+xdotool key Return
+main=$(window 'Inkwend')
+xdotool key alt+x
+finish
+
+# --- Third start at 200%: look, and leave; an unchanged day is not rewritten.
+before=$(cksum < "$entry")
+start QT_SCALE_FACTOR=2
+window 'Inkwend!' > /dev/null
+xdotool key Return
+main=$(window 'Inkwend')
+shot "$main" main-window-200.png
+xdotool key alt+h
+sleep 0.3
+xdotool key Down Return
+about=$(window 'About Inkwend!')
+shot "$about" about-200.png
+xdotool key Return
+window 'Inkwend' > /dev/null
+xdotool key alt+x
+finish
+[ "$(cksum < "$entry")" = "$before" ] || fail "closing an unchanged day changed its file"
+[ "$(ls "$data/Entries")" = "$day.KWE" ] || fail "unexpected files in Entries: $(ls "$data/Entries")"
+
+echo "PASS: entry written, saved, shown again; screenshots in $out"
