@@ -20,6 +20,7 @@
 #include "controls/graphic_panel.h"
 #include "controls/ring_panel.h"
 #include "richtext/model/stream.h"
+#include "richtext/toolbar/wp_ruler.h"
 #include "richtext/toolbar/wp_toolbar.h"
 #include "richtext/widgets/wp_rich_text.h"
 #include "store/cipher.h"
@@ -591,6 +592,15 @@ class MainScreenTest : public QObject {
     action("About")->trigger();
     QCOMPARE(d.prompter.dialogs.size(), 2);
     QCOMPARE(d.prompter.dialogs.last(), QString("About Inkwend!"));
+
+    QVERIFY(d.modified());  // the paragraph dialog's OK
+    d.click(d.window->CancelButton);
+    // A press on the ruler counts as a change of the text; Hide minimises the window.
+    QVERIFY(!d.modified());
+    QTest::mouseClick(d.window->WPRuler1, Qt::LeftButton, {}, QPoint(d.window->WPRuler1->width() / 2, 5));
+    QVERIFY(d.modified());
+    d.click(d.window->Hidebutton);
+    QTRY_VERIFY(d.window->isMinimized());
   }
 
   void wordWrapToggle() {
