@@ -98,7 +98,9 @@ Built& Document() {
 class WallClock {
  public:
   void Start() { start_ = std::chrono::steady_clock::now(); }
-  void Stop() { seconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+  void Stop() {
+    seconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  }
   double Seconds() const { return seconds_; }
 
  private:
@@ -108,7 +110,8 @@ class WallClock {
 
 void ReportRates(benchmark::State& state, size_t output, const WallClock& wall) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * output));
-  state.counters["wall_MB/s"] = static_cast<double>(state.iterations() * output) / std::max(wall.Seconds(), 1e-9) / 1e6;
+  const double bytes = static_cast<double>(state.iterations() * output);
+  state.counters["wall_MB/s"] = bytes / std::max(wall.Seconds(), 1e-9) / 1e6;
   state.counters["output_MB"] = static_cast<double>(output) / 1e6;
   state.counters["target_MB/s"] = 300;
 }

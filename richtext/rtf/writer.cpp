@@ -54,14 +54,13 @@ char* AppendByteEscape(char* out, unsigned b) {  // \'xx with lower-case digits
 int RunEnd(const TCharAttr* rec, int pos, int to) {
   const TCharAttr& first = rec[pos];
   int end = pos + 1;
-  while (end + 4 <= to && rec[end].SameRun(first) && rec[end + 1].SameRun(first) && rec[end + 2].SameRun(first) &&
-         rec[end + 3].SameRun(first)) {
+  while (end + 4 <= to && rec[end].SameRun(first) && rec[end + 1].SameRun(first) &&
+         rec[end + 2].SameRun(first) && rec[end + 3].SameRun(first)) {
     end += 4;
   }
   while (end < to && rec[end].SameRun(first)) ++end;
   return end;
 }
-
 
 }  // namespace
 
@@ -192,8 +191,11 @@ int TWPTextWriter::WriteBody() {
       // The characters and records of the next line are asked for while this one is written:
       // a large document is read from memory, not from the cache, and each paragraph's
       // buffers are too short for the processor to notice the pattern by itself.
-      if (line + 1 < par->LineCount()) PrefetchLine(*par, line + 1);
-      else if (par->Next) PrefetchLine(*par->Next, 0);
+      if (line + 1 < par->LineCount()) {
+        PrefetchLine(*par, line + 1);
+      } else if (par->Next) {
+        PrefetchLine(*par->Next, 0);
+      }
       const int len = par->Line(line).Length;
       const int from = first && line == first_line ? std::clamp(range_.FirstPos, 0, len) : 0;
       const int to = last && line == last_line ? std::clamp(range_.LastPos, from, len) : len;
