@@ -517,10 +517,11 @@ TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
   TWPRTFTextIo doc;
   const uint64_t right = doc.Header.AddTab(1440, kTabRight);
   const uint64_t two = doc.Header.AddTab(720, kTabLeft) | doc.Header.AddTab(2880, kTabCenter);
-  // Two rows of the same three cells: stops, other stops, none; then stops, the same, none.
-  const uint64_t masks[] = {right, two, 0, right, right, 0};
+  // Three rows of the same three cells: stops that differ from the previous cell's, stops equal
+  // to them, and none after some (also across the end of a row).
+  const uint64_t masks[] = {right, two, 0, right, right, two, 0, 0, right};
   TParagraph* p = nullptr;
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 9; ++i) {
     p = Para(doc, std::u32string(1, static_cast<char32_t>(U'a' + i)), p);
     const int col = i % 3;
     p->ParFlags = static_cast<uint8_t>(kParTableCell | (col > 0 ? kParContinuesRow : 0) | (col < 2 ? kParMoreCells : 0));
@@ -528,15 +529,16 @@ TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
     p->CellWidth = 85;
     p->TabMask = masks[i];
   }
-  const std::string row = "\\sb0\\sl\\sa0" + kPlain;
-  EXPECT_EQ(Body(doc), "{{\\pard\\trowd\\trgaph0\\trleft0\\cellx2826\\cellx5653\\cellx8480\\intbl\\tqr\\tx1440" + row +
-                           "a\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + row + "b\\cell\n\r\\pard\\intbl" + row +
-                           "c\\cell\\row\n\r\\intbl\\tqr\\tx1440" + row + "d\\cell\n\r\\intbl" + row +
-                           "e\\cell\n\r\\pard\\intbl" + row + "f\\cell\\row\n\r}}");
+  const std::string cell = "\\sb0\\sl\\sa0" + kPlain;
+  EXPECT_EQ(Body(doc), "{{\\pard\\trowd\\trgaph0\\trleft0\\cellx2826\\cellx5653\\cellx8480\\intbl\\tqr\\tx1440" + cell +
+                           "a\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + cell + "b\\cell\n\r\\pard\\intbl" + cell +
+                           "c\\cell\\row\n\r\\intbl\\tqr\\tx1440" + cell + "d\\cell\n\r\\intbl" + cell +
+                           "e\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + cell + "f\\cell\\row\n\r\\pard\\intbl" + cell +
+                           "g\\cell\n\r\\intbl" + cell + "h\\cell\n\r\\intbl\\tqr\\tx1440" + cell + "i\\cell\\row\n\r}}");
   const auto back = ReadBack(SaveRtf(doc));
   const TParagraph* q = back->FirstParagraph();
   const TParagraph* o = doc.FirstParagraph();
-  for (int i = 0; i < 6; ++i, q = q->Next, o = o->Next) {
+  for (int i = 0; i < 9; ++i, q = q->Next, o = o->Next) {
     ASSERT_TRUE(q);
     EXPECT_TRUE(q->IsTableCell());
     EXPECT_EQ(TabStops(*back, q), TabStops(doc, o)) << "cell " << i;
