@@ -541,7 +541,7 @@ bool TLexivSpell::CheckInChain(std::string_view word) {
   }
 }
 
-bool TLexivSpell::CheckWord(const std::string& word) {
+bool TLexivSpell::CheckWord(std::string_view word) {
   OpenMainIfNeeded();
   RefreshUserHeaders(true);
   return CheckInChain(word);

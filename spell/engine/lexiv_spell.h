@@ -41,7 +41,8 @@ class TLexivSpell {
   // or -1 when the file cannot be created. An existing file is never overwritten.
   int16_t CreateUserDictionary(const std::string& path, std::vector<std::string>& words);
 
-  bool CheckWord(const std::string& word);
+  // Takes the word as it stands (no copy is made), so callers can pass a piece of a longer text.
+  bool CheckWord(std::string_view word);
   // True for any open user dictionary number, also when the word was refused for its length
   // (more than 25 characters) or because the dictionary is full.
   bool AddWord(const std::string& word, int16_t number);
