@@ -23,6 +23,44 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// What a path names when it is not a plain file, for messages.
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "not a plain file";
+}
+
+Status NotPlainFile(const std::string& path, mode_t mode) {
+  return Status::Error("Cannot read \"" + path + "\": it is " + KindOf(mode) + ", not a file");
+}
+
+// Opens a plain file for reading. Pipes, devices and sockets are refused before they are
+// opened, as reading (or even opening) one can wait forever or have side effects; the check
+// is repeated on the open descriptor, opened without blocking, in case the name was replaced
+// in between. `size` receives the file's size.
+Status OpenPlainFileForReading(const std::string& path, int& fd, off_t& size) {
+  fd = -1;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return Status::Error(ErrorText("Cannot open", path, errno));
+  if (!S_ISREG(st.st_mode)) return NotPlainFile(path, st.st_mode);
+  const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (opened < 0) return Status::Error(ErrorText("Cannot open", path, errno));
+  if (::fstat(opened, &st) != 0) {
+    const int err = errno;
+    ::close(opened);
+    return Status::Error(ErrorText("Cannot read", path, err));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(opened);
+    return NotPlainFile(path, st.st_mode);
+  }
+  fd = opened;
+  size = st.st_size;
+  return Status::Ok();
+}
+
 }  // namespace
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
@@ -98,14 +136,11 @@ Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
 
 Status ReadWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Status::Error(ErrorText("Cannot open", path, errno));
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return Status::Error(ErrorText("Cannot read", path, EISDIR));
-  }
-  if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+  int fd = -1;
+  off_t size = 0;
+  const Status opened = OpenPlainFileForReading(path, fd, size);
+  if (!opened.ok()) return opened;
+  if (size > 0) bytes.reserve(static_cast<size_t>(size));
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -125,8 +160,9 @@ Status ReadWholeFile(const std::string& path, std::string& bytes) {
 
 bool CopyFileContents(const std::string& src, const std::string& dst) {
   if (src == dst) return false;
-  const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
+  int in = -1;
+  off_t size = 0;
+  if (!OpenPlainFileForReading(src, in, size).ok()) return false;
   AtomicFileWriter writer;
   Status s = writer.Open(dst);
   char block[2048];

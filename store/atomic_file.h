@@ -31,14 +31,16 @@ class AtomicFileWriter {
 // Writes the whole file at once, atomically.
 Status WriteFileAtomically(const std::string& path, std::string_view bytes);
 
-// Reads a whole file; a missing or unreadable file is an error naming the file.
+// Reads a whole file; a missing or unreadable file is an error naming the file. Only plain
+// files are read: a named pipe, device, socket or folder is refused at once (never waited on).
 Status ReadWholeFile(const std::string& path, std::string& bytes);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
 // Copies src to dst byte for byte (dst replaced atomically). false when the two names are the
-// same text, src cannot be read or dst cannot be written; a failed copy leaves dst as it was.
+// same text, src is no plain file or cannot be read, or dst cannot be written; a failed copy
+// leaves dst as it was.
 bool CopyFileContents(const std::string& src, const std::string& dst);
 
 // Removes a file; a missing file is no error.

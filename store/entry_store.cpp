@@ -68,7 +68,13 @@ Status EntryStore::EnsureEntriesDirectory() const {
   return MakeDirectories(dir);
 }
 
-bool EntryStore::HasEntry(Date date) const { return FileExists(EntryPath(date)); }
+// Only a plain file (or a link to one) is an entry. Anything else under a day's name (a
+// pipe, a device, a folder) holds no diary text: the day shows as empty, a diary-wide walk
+// passes it by, and a save of new text for that day replaces the name with a real entry.
+bool EntryStore::HasEntry(Date date) const {
+  struct stat st {};
+  return ::stat(EntryPath(date).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 Status EntryStore::ReadEntry(Date date, std::string_view password, std::string& rtf) const {
   Status s = ReadWholeFile(EntryPath(date), rtf);

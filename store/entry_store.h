@@ -32,8 +32,10 @@ class EntryStore {
   // Creates Entries/ and any missing parent.
   Status EnsureEntriesDirectory() const;
 
+  // True when the day's name is a plain file (see the .cpp for other kinds of names).
   bool HasEntry(Date date) const;
-  // The day's plain RTF (deciphered with `password` when it is not empty).
+  // The day's plain RTF (deciphered with `password` when it is not empty). A name that is not
+  // a plain file is refused at once with an error, never waited on.
   Status ReadEntry(Date date, std::string_view password, std::string& rtf) const;
   // Writes the day's RTF, enciphered when `password` is not empty.
   Status WriteEntry(Date date, std::string_view rtf, std::string_view password) const;
@@ -45,7 +47,7 @@ class EntryStore {
   Date FirstDiaryRecord(Date today) const;
   Date LastDiaryRecord(Date today) const;
 
-  // The days (1-31) of a month that have an entry, ascending.
+  // The days (1-31) of a month that have an entry (as HasEntry tells), ascending.
   std::vector<int> EntryDays(int year, unsigned month) const;
 
  private:

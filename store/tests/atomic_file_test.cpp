@@ -1,6 +1,7 @@
 #include "store/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -9,6 +10,7 @@
 namespace inkwend {
 namespace {
 
+using testing::FinishesPromptly;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
@@ -38,6 +40,22 @@ TEST(AtomicFile, CopyFileContents) {
   EXPECT_FALSE(CopyFileContents(dir / "missing", dir / "dst"));
   EXPECT_EQ(ReadFile(dir / "dst"), big);
   EXPECT_FALSE(CopyFileContents(dir / "src", dir.path() + "no/dir/dst"));
+}
+
+TEST(AtomicFile, NamedPipeIsRefusedWithoutWaiting) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  WriteFile(dir / "dst", "kept");
+  bool copied = true;
+  Status read = Status::Ok();
+  std::string bytes = "old";
+  EXPECT_TRUE(FinishesPromptly([&] { copied = CopyFileContents(dir / "pipe", dir / "dst"); }, dir / "pipe"));
+  EXPECT_TRUE(FinishesPromptly([&] { read = ReadWholeFile(dir / "pipe", bytes); }, dir / "pipe"));
+  EXPECT_FALSE(copied);
+  EXPECT_EQ(ReadFile(dir / "dst"), "kept");
+  EXPECT_FALSE(read.ok());
+  EXPECT_NE(read.message().find("named pipe"), std::string::npos) << read.message();
+  EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace

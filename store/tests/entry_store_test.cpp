@@ -1,10 +1,14 @@
 #include "store/entry_store.h"
 
 #include <gtest/gtest.h>
-
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "store/cipher.h"
 #include "store/tests/temp_dir.h"
@@ -13,6 +17,7 @@ namespace inkwend {
 namespace {
 
 using namespace std::chrono;
+using testing::FinishesPromptly;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
@@ -127,6 +132,67 @@ TEST(EntryStore, EntryDaysOfMonth) {
   EXPECT_EQ(store.EntryDays(2024, 2), (std::vector<int>{1, 7, 21, 29}));
   EXPECT_TRUE(store.EntryDays(2024, 3).empty());
   EXPECT_TRUE(store.EntryDays(2024, 13).empty());
+}
+
+// Binds a listening-less unix socket at `path`; the descriptor is closed, the name stays.
+bool MakeSocket(const std::string& path) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) return false;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+  ::close(fd);
+  return bound;
+}
+
+TEST(EntryStore, NamesThatAreNoPlainFileAreNoEntries) {
+  const Date d{year(2024), month(3), day(5)};
+  const Date next{year(2024), month(3), day(6)};
+  struct Case {
+    const char* kind;  // as the message names it
+    std::function<bool(const std::string& entry, const std::string& spare)> make;
+    bool savable;  // a save of new text can take the name over
+  } cases[] = {
+      {"named pipe", [](const std::string& e, const std::string&) { return ::mkfifo(e.c_str(), 0600) == 0; }, true},
+      {"named pipe",  // a link to a pipe elsewhere
+       [](const std::string& e, const std::string& spare) {
+         return ::mkfifo(spare.c_str(), 0600) == 0 && ::symlink(spare.c_str(), e.c_str()) == 0;
+       },
+       true},
+      {"device", [](const std::string& e, const std::string&) { return ::symlink("/dev/null", e.c_str()) == 0; }, true},
+      {"socket", [](const std::string& e, const std::string&) { return MakeSocket(e); }, true},
+      {"folder", [](const std::string& e, const std::string&) { return ::mkdir(e.c_str(), 0700) == 0; }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    TempDir dir;
+    EntryStore store(dir.path());
+    ASSERT_TRUE(store.WriteEntry(next, kRtf, "").ok());
+    const std::string entry = store.EntryPath(d);
+    ASSERT_TRUE(c.make(entry, dir / "spare")) << std::strerror(errno);
+
+    EXPECT_FALSE(store.HasEntry(d));
+    EXPECT_EQ(store.EntryDays(2024, 3), std::vector<int>{6});
+    std::string rtf = "stale";
+    Status read = Status::Ok();
+    // A pipe at the far end of a link is freed through the link as well.
+    EXPECT_TRUE(FinishesPromptly([&] { read = store.ReadEntry(d, "Secret", rtf); }, entry));
+    EXPECT_FALSE(read.ok());
+    EXPECT_NE(read.message().find(c.kind), std::string::npos) << read.message();
+    EXPECT_NE(read.message().find(entry), std::string::npos) << read.message();
+    EXPECT_TRUE(rtf.empty());
+
+    const Status saved = store.WriteEntry(d, kRtf, "");
+    EXPECT_EQ(saved.ok(), c.savable) << saved.message();
+    if (saved.ok()) {
+      EXPECT_TRUE(store.HasEntry(d));
+      ASSERT_TRUE(store.ReadEntry(d, "", rtf).ok());
+      EXPECT_EQ(rtf, kRtf);
+      EXPECT_EQ(store.EntryDays(2024, 3), (std::vector<int>{5, 6}));
+    }
+  }
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
 #pragma once
 // A fresh directory under $TMPDIR for one test, removed afterwards.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 
@@ -38,6 +43,20 @@ inline std::string ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
+}
+
+// Runs `work` on a thread of its own and tells whether it ended within five seconds. Work
+// that waits on the named pipe `fifo` is then freed by opening the pipe's writing end, so a
+// fault shows as a failed expectation instead of a test that never ends.
+template <class Work>
+bool FinishesPromptly(Work work, const std::string& fifo) {
+  std::future<void> done = std::async(std::launch::async, work);
+  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return true;
+  while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+  }
+  return false;
 }
 
 }  // namespace inkwend::testing
