@@ -78,7 +78,10 @@ void InstallFirstPaintProbe() {
   if (!qEnvironmentVariableIsSet("INKWEND_STARTUP_PROBE") || !qApp) return;
   bool ok = false;
   const qint64 launch = qEnvironmentVariable("INKWEND_STARTUP_PROBE").toLongLong(&ok);
-  qApp->installEventFilter(new FirstPaintProbe(ok && launch > 0 ? std::optional<int64_t>(launch) : std::nullopt));
+  // Only a time from the last minute is a launch time; anything else ("1", "yes") is a switch.
+  const int64_t now = NowNs(CLOCK_MONOTONIC);
+  const bool isLaunchTime = ok && launch > 0 && launch <= now && now - launch < int64_t{60} * 1000000000;
+  qApp->installEventFilter(new FirstPaintProbe(isLaunchTime ? std::optional<int64_t>(launch) : std::nullopt));
 }
 
 }  // namespace inkwend

@@ -2,9 +2,9 @@
 // Start-up measurement: with INKWEND_STARTUP_PROBE set, the program prints how long it took
 // from process start until its main window was first painted, and ends right there.
 //
-// The printed line is "first-paint-ms <milliseconds>". When the variable holds a number, it is
-// taken as the CLOCK_MONOTONIC time in nanoseconds at which the launcher started the process
-// (exact); otherwise the kernel's process start time is used (10 ms steps).
+// The printed line is "first-paint-ms <milliseconds>". When the variable holds the
+// CLOCK_MONOTONIC time in nanoseconds at which the launcher started the process (within the last
+// minute), that is the start (exact); otherwise the kernel's process start time is (10 ms steps).
 #include <cstdint>
 #include <optional>
 

@@ -3,7 +3,8 @@
 # (xdotool). A first start on a fresh diary writes an entry, saves it with Ctrl+S and leaves
 # with E&xit; a second start shows it again (text typed after Ctrl+End lands after it, so it
 # was in the editor), opens the about box from the Help menu and saves; a third start at 200%
-# scale changes nothing. Screenshots of each look go to OUTDIR.
+# scale changes nothing; a start with the start-up probe quits by itself after the first paint.
+# Screenshots of each look go to OUTDIR.
 #
 #   write_entry.sh INKWEND INKWEND_TOOL OUTDIR
 set -euo pipefail
@@ -156,5 +157,14 @@ xdotool key alt+x
 finish
 [ "$(cksum < "$entry")" = "$before" ] || fail "closing an unchanged day changed its file"
 [ "$(ls "$data/Entries")" = "$day.KWE" ] || fail "unexpected files in Entries: $(ls "$data/Entries")"
+
+# --- The start-up probe: prints the time to the first painted window and quits on its own,
+# leaving the diary as it was.
+printf '[Opening Screen]\r\nshow=0\r\n' > "$data/KW.INI"
+INKWEND_STARTUP_PROBE=yes "$inkwend" --data-dir "$data" > "$out/probe.txt" 2>> "$out/inkwend.log" &
+ink_pid=$!
+finish
+grep -Eq '^first-paint-ms [0-9]+(\.[0-9]+)?$' "$out/probe.txt" || fail "probe printed '$(cat "$out/probe.txt")'"
+[ "$(cksum < "$entry")" = "$before" ] || fail "the probe's run changed the entry"
 
 echo "PASS: entry written, saved, shown again; screenshots in $out"
