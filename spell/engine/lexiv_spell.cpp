@@ -187,28 +187,50 @@ struct TLexivSpell::Dictionary {
     CachedBlock(last);
   }
 
-  // The first matching node with a child of each letter code in the run starting at `run`,
-  // and the codes of its nodes that end a word.
-  void ScanRun(uint32_t run, std::array<uint16_t, kAlphabetSize>& children, uint64_t& word_ends) {
-    children.fill(kNoChild);
-    word_ends = 0;
+  // What the run starting at node `run` holds: for each letter code the child of its first node
+  // with that code and a child, and the codes of its nodes that end a word.
+  struct RunSummary {
+    uint32_t start = 0;
+    std::array<uint16_t, kAlphabetSize> children{};
+    uint64_t word_ends = 0;
+  };
+
+  // Summarises the run starting at `run`. When `later` (a summary of a run starting after
+  // `run`) is given and the scan reaches its start, the rest is taken from it instead of read
+  // again: in a damaged file many runs may share one long tail.
+  RunSummary SummariseRun(uint32_t run, const RunSummary* later) {
+    RunSummary summary;
+    summary.start = run;
     Node node;
     for (uint32_t n = run; ReadNode(n, node); ++n) {
-      if (node.has_child() && children[node.code()] == kNoChild) children[node.code()] = node.child;
-      if (node.ends_word()) word_ends |= uint64_t{1} << node.code();
+      if (later && n == later->start) {
+        for (int c = 0; c < kAlphabetSize; ++c)
+          if (summary.children[c] == kNoChild) summary.children[c] = later->children[c];
+        summary.word_ends |= later->word_ends;
+        break;
+      }
+      if (node.has_child() && summary.children[node.code()] == kNoChild) summary.children[node.code()] = node.child;
+      if (node.ends_word()) summary.word_ends |= uint64_t{1} << node.code();
       if (node.last_in_run()) break;
     }
+    return summary;
   }
 
   void ScanFirstLevels() {
-    std::array<uint16_t, kAlphabetSize> first, second;
-    uint64_t unused;
-    ScanRun(1, first, unused);
+    const RunSummary first = SummariseRun(1, nullptr);
     second_children.assign(kAlphabetSize * kAlphabetSize, kNoChild);
-    for (int c = 0; c < kAlphabetSize; ++c) {
-      if (first[c] == kNoChild) continue;
-      ScanRun(first[c], second, two_letter_words[c]);
-      std::copy(second.begin(), second.end(), second_children.begin() + c * kAlphabetSize);
+    // The runs of second letters from the last one in the file to the first, so that each
+    // scan can stop where the one before it began.
+    std::array<int, kAlphabetSize> codes;
+    for (int c = 0; c < kAlphabetSize; ++c) codes[c] = c;
+    std::sort(codes.begin(), codes.end(), [&](int x, int y) { return first.children[x] > first.children[y]; });
+    RunSummary later;
+    for (const int c : codes) {
+      const uint32_t run = first.children[c];
+      if (run == kNoChild) break;
+      if (run != later.start) later = SummariseRun(run, later.start ? &later : nullptr);
+      two_letter_words[c] = later.word_ends;
+      std::copy(later.children.begin(), later.children.end(), second_children.begin() + c * kAlphabetSize);
     }
   }
 
