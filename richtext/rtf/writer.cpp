@@ -702,10 +702,8 @@ const EscapeTable kTextEscapes = MakeEscapes(EscapeKind::Text);
 const EscapeTable kCodeEscapes = MakeEscapes(EscapeKind::Code);
 const EscapeTable kSymbolEscapes = MakeEscapes(EscapeKind::Symbol);
 
-constexpr size_t kMaxEscape = 18;  // "\\u-10179?\\u-8704?"
-
-// The escaped form of a character that is not written through a table entry: at most
-// kMaxEscape bytes.
+// The escaped form of a character that is not written through a table entry: at most 18 bytes
+// ("\\u-10179?\\u-8704?").
 char* EscapeChar(char* out, char32_t c, bool symbol_font) {
   // In a symbol font a byte escape reads back as the symbol of that byte, so only the font's
   // own symbols are written as bytes there; every other character that is not plain ASCII
@@ -829,7 +827,7 @@ void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr*
   const bool symbol = attr && symbol_run_;
   const uint64_t* table = (code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes).data();
   // Written straight into the pending buffer, which is handed on as soon as more than 90 bytes
-  // wait. A character adds at most kMaxEscape bytes (8 are stored for a table entry). One
+  // wait. A character adds at most 18 bytes (8 are stored for a table entry). One
   // character at a time, unrolled: on text with an escape every few words this loop, whose
   // only branches are rare ones, outran copying blocks of plain characters with vector
   // instructions, and unrolling made it a fifth faster.
