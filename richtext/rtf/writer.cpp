@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <typeinfo>
 
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
@@ -105,7 +106,9 @@ TTextRange NormalizeRange(const TWPRTFText& doc, TTextRange r) {
 // TWPTextWriter
 
 TWPTextWriter::TWPTextWriter(TWPRTFText& doc, TWPStream& stream)
-    : doc_(doc), stream_(stream), range_(WholeDocument(doc)) {}
+    : doc_(doc), stream_(stream), range_(WholeDocument(doc)) {
+  if (typeid(stream) == typeid(TMemoryStream)) flush_at_ = kBulkFlushAt;
+}
 
 void TWPTextWriter::SetRange(const TTextRange& range) { range_ = NormalizeRange(doc_, range); }
 
@@ -260,11 +263,11 @@ void TWPTextWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr
     for (size_t i = 0; i < count && !Failed(); ++i) Put(ToUtf8(std::u32string_view(text + i, 1)));
     return;
   }
-  // Straight into the pending buffer, handed on as soon as more than 90 bytes wait. One
+  // Straight into the pending buffer, handed on as soon as it passes flush_at. One
   // character at a time, unrolled: this outran copying blocks of ASCII with vector
   // instructions on text with a non-ASCII character every few words.
   char* out = PendingEnd();
-  char* const flush_at = out - PendingLength() + kFlushAt;
+  char* const flush_at = out - PendingLength() + flush_at_;
 #pragma GCC unroll 4
   for (size_t i = 0; i < count; ++i) {
     const char32_t c = text[i];
@@ -486,8 +489,9 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
     }
   }
 
-  // 3. Page break.
-  Flush();
+  // 3. Page break. Pending text goes to the stream first (a memory stream takes it with the
+  // rest).
+  if (!BulkStream()) Flush();
   if (par->ParFlags & kParPageBreak) Put("\\page");
 
   if (par->IsTableCell()) {
@@ -826,13 +830,13 @@ void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr*
   const bool code = attr && (attr->CharFlags & kCharRtfCode);
   const bool symbol = attr && symbol_run_;
   const uint64_t* table = (code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes).data();
-  // Written straight into the pending buffer, which is handed on as soon as more than 90 bytes
-  // wait. A character adds at most 18 bytes (8 are stored for a table entry). One
+  // Written straight into the pending buffer, which is handed on as soon as it passes
+  // flush_at. A character adds at most 18 bytes (8 are stored for a table entry). One
   // character at a time, unrolled: on text with an escape every few words this loop, whose
   // only branches are rare ones, outran copying blocks of plain characters with vector
   // instructions, and unrolling made it a fifth faster.
   char* out = PendingEnd();
-  char* const flush_at = out - PendingLength() + kFlushAt;
+  char* const flush_at = out - PendingLength() + flush_at_;
 #pragma GCC unroll 4
   for (size_t i = 0; i < count; ++i) {
     out = PutEscaped(out, text[i], table, symbol);

@@ -578,6 +578,27 @@ TEST(RtfWriter, ManyDistinctAttributesEachGetTheirOwnBlock) {
   }
 }
 
+TEST(RtfWriter, MemoryStreamTakesTheSameBytesInLargerBlocks) {
+  TWPRTFTextIo doc;
+  std::mt19937 gen(5);
+  const std::u32string words[] = {U"plain ", U"{b}", U"caf\u00e9 ", U"\u03a9 ", U"\t", U"\\"};
+  TParagraph* p = doc.FirstParagraph();
+  for (int i = 0; i < 3000; ++i) {
+    TCharAttr a = doc.DefaultAttr;
+    a.StyleBits = static_cast<uint8_t>(gen() % 3);
+    doc.AppendText(p, words[gen() % std::size(words)], a);
+    if (i % 100 == 99) p = doc.NewParagraph(p);
+  }
+  doc.SaveFormat = TWPLoadFormat::FormatRTF;
+  TestStream small;  // handed a block whenever more than 90 bytes wait
+  ASSERT_EQ(doc.SaveToStream(small), kResultOk);
+  EXPECT_GT(small.writes.size(), small.bytes.size() / 128);
+  TMemoryStream memory;
+  ASSERT_EQ(doc.SaveToStream(memory), kResultOk);
+  EXPECT_EQ(memory.Bytes(), small.bytes);
+  EXPECT_GT(memory.Bytes().size(), 30000u);
+}
+
 TEST(TextWriter, PlainTextWithClosingZero) {
   TWPRTFTextIo doc;
   TParagraph* a = Para(doc, U"a{\u00e9");
