@@ -155,15 +155,18 @@ TEST(EntryStore, NamesThatAreNoPlainFileAreNoEntries) {
     std::function<bool(const std::string& entry, const std::string& spare)> make;
     bool savable;  // a save of new text can take the name over
   } cases[] = {
-      {"named pipe", [](const std::string& e, const std::string&) { return ::mkfifo(e.c_str(), 0600) == 0; }, true},
+      {"named pipe", [](const std::string& e, const std::string&) { return ::mkfifo(e.c_str(), 0600) == 0; },
+       true},
       {"named pipe",  // a link to a pipe elsewhere
        [](const std::string& e, const std::string& spare) {
          return ::mkfifo(spare.c_str(), 0600) == 0 && ::symlink(spare.c_str(), e.c_str()) == 0;
        },
        true},
-      {"device", [](const std::string& e, const std::string&) { return ::symlink("/dev/null", e.c_str()) == 0; }, true},
+      {"device",
+       [](const std::string& e, const std::string&) { return ::symlink("/dev/null", e.c_str()) == 0; }, true},
       {"socket", [](const std::string& e, const std::string&) { return MakeSocket(e); }, true},
-      {"folder", [](const std::string& e, const std::string&) { return ::mkdir(e.c_str(), 0700) == 0; }, false},
+      {"folder", [](const std::string& e, const std::string&) { return ::mkdir(e.c_str(), 0700) == 0; },
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kind);
