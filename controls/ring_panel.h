@@ -21,8 +21,13 @@ class TRingPanel : public QWidget {
   int LeftEdge = 43;
   int RightEdge = 22;
 
-  // Paints the panel at the given size (what paintEvent does; also used by tests).
+  // Paints the panel at the given size (what paintEvent does; also used by tests). The rings
+  // are drawn for the pixel density of the painter's device.
   void PaintPanel(QPainter& painter, QSize size);
+
+  // The ring picture (logical size 43 x 11, or 31 x 11 when `small`) for a device with
+  // `ratio` device pixels per logical pixel; its devicePixelRatio is that ratio.
+  static QImage RingPicture(bool small, qreal ratio);
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -30,7 +35,9 @@ class TRingPanel : public QWidget {
  private:
   bool doubleRing_ = false;
   bool smallRing_ = false;
-  QImage ring_;
+  QImage ring_;  // the current ring picture, made for ringSmall_ and ringRatio_
+  bool ringSmall_ = false;
+  qreal ringRatio_ = 1.0;
 };
 
 }  // namespace inkwend

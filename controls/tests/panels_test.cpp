@@ -25,6 +25,15 @@ QList<int> RingRows(const QImage& image) {
   return rows;
 }
 
+QImage RenderAt(TRingPanel& panel, QSize size, qreal ratio) {
+  QImage image(size * ratio, QImage::Format_ARGB32);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  panel.PaintPanel(p, size);
+  return image;
+}
+
 }  // namespace
 
 class PanelsTest : public QObject {
@@ -54,6 +63,60 @@ class PanelsTest : public QObject {
     Render(panel, {300, 200});
     QCOMPARE(panel.LeftEdge, 43);
     QCOMPARE(panel.RightEdge, 22);
+  }
+
+  void ringPictureForEveryDensity() {
+    for (bool small : {false, true}) {
+      const QSizeF logical(small ? 31 : 43, 11);
+      for (qreal ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        const QImage ring = TRingPanel::RingPicture(small, ratio);
+        QVERIFY2(!ring.isNull(), qPrintable(QString("small %1 ratio %2").arg(small).arg(ratio)));
+        QCOMPARE(ring.devicePixelRatio(), ratio);
+        // Whole device pixels: the picture may round up by less than one logical pixel.
+        const QSizeF size = ring.deviceIndependentSize();
+        QVERIFY(size.width() >= logical.width() && size.width() < logical.width() + 1);
+        QVERIFY(size.height() >= logical.height() && size.height() < logical.height() + 1);
+      }
+    }
+  }
+
+  // On a screen of twice the density the rings are drawn at that density. The plain picture
+  // merely enlarged would consist of uniform 2 x 2 blocks only.
+  void ringsSharpAtDoubleDensity() {
+    for (bool small : {false, true}) {
+      TRingPanel panel;
+      panel.SetSmallRing(small);
+      const QImage image = RenderAt(panel, {200, 100}, 2.0);
+      QCOMPARE(panel.LeftEdge, small ? 31 : 43);
+      QCOMPARE(panel.RightEdge, small ? 15 : 22);
+      // The first ring, left of the page and its frame line (where only grey lies beneath it):
+      // logical rows 20-30.
+      const QColor grey(128, 128, 128);
+      int ringBlocks = 0, detailedBlocks = 0;
+      int top = image.height(), bottom = -1, leftmost = image.width();
+      for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < 2 * (panel.RightEdge - 1); x += 2) {
+          const QRgb block[] = {image.pixel(x, y), image.pixel(x + 1, y), image.pixel(x, y + 1),
+                                image.pixel(x + 1, y + 1)};
+          bool plain = true;
+          for (QRgb c : block) plain = plain && c == grey.rgb();
+          if (plain) continue;
+          ++ringBlocks;
+          top = std::min(top, y);
+          bottom = std::max(bottom, y + 1);
+          leftmost = std::min(leftmost, x);
+          if (block[0] != block[1] || block[0] != block[2] || block[0] != block[3]) ++detailedBlocks;
+        }
+      }
+      QVERIFY(ringBlocks > 0);
+      QVERIFY2(detailedBlocks * 4 >= ringBlocks,
+               qPrintable(QString("%1 of %2 blocks with detail").arg(detailedBlocks).arg(ringBlocks)));
+      // The ring keeps its place and size: it spans the picture's rows 20..30 and reaches the
+      // strip's left edge.
+      QVERIFY2(top >= 40 && top <= 42 && bottom >= 58 && bottom <= 61,
+               qPrintable(QString("ring rows %1..%2").arg(top).arg(bottom)));
+      QCOMPARE(leftmost, 0);
+    }
   }
 
   void spacerPaintsFlat() {
