@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace inkwend {
@@ -140,19 +141,38 @@ Status ReadWholeFile(const std::string& path, std::string& bytes) {
   off_t size = 0;
   const Status opened = OpenPlainFileForReading(path, fd, size);
   if (!opened.ok()) return opened;
-  if (size > 0) bytes.reserve(static_cast<size_t>(size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      bytes.clear();
-      return Status::Error(ErrorText("Cannot read", path, err));
+  const Status tooLarge = Status::Error("Cannot read \"" + path + "\": it is larger than " +
+                                        std::to_string(kMaxReadBytes >> 20) + " MB");
+  if (static_cast<unsigned long long>(size) > kMaxReadBytes) {
+    ::close(fd);
+    return tooLarge;
+  }
+  try {
+    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        const int err = errno;
+        ::close(fd);
+        bytes.clear();
+        return Status::Error(ErrorText("Cannot read", path, err));
+      }
+      if (n == 0) break;
+      // The file may grow while it is read.
+      if (bytes.size() + static_cast<size_t>(n) > kMaxReadBytes) {
+        ::close(fd);
+        bytes.clear();
+        return tooLarge;
+      }
+      bytes.append(buffer, static_cast<size_t>(n));
     }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<size_t>(n));
+  } catch (const std::bad_alloc&) {
+    ::close(fd);
+    bytes.clear();
+    bytes.shrink_to_fit();
+    return Status::Error("Cannot read \"" + path + "\": it is too large for the memory available");
   }
   ::close(fd);
   return Status::Ok();

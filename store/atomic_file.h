@@ -33,6 +33,8 @@ Status WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // Reads a whole file; a missing or unreadable file is an error naming the file. Only plain
 // files are read: a named pipe, device, socket or folder is refused at once (never waited on).
+// So is a file larger than kMaxReadBytes, which no file of the diary comes near.
+inline constexpr unsigned long long kMaxReadBytes = 1ull << 30;
 Status ReadWholeFile(const std::string& path, std::string& bytes);
 
 bool FileExists(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -40,6 +41,27 @@ TEST(AtomicFile, CopyFileContents) {
   EXPECT_FALSE(CopyFileContents(dir / "missing", dir / "dst"));
   EXPECT_EQ(ReadFile(dir / "dst"), big);
   EXPECT_FALSE(CopyFileContents(dir / "src", dir.path() + "no/dir/dst"));
+}
+
+TEST(AtomicFile, ReadWholeFileRefusesOversizedFiles) {
+  TempDir dir;
+  struct Case {
+    unsigned long long size;
+    bool readable;
+  } cases[] = {{0, true}, {70000, true}, {kMaxReadBytes + 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    // Sparse: a huge file costs no disk space.
+    WriteFile(dir / "f", "");
+    ASSERT_EQ(::truncate((dir / "f").c_str(), static_cast<off_t>(c.size)), 0);
+    std::string bytes = "old";
+    const Status s = ReadWholeFile(dir / "f", bytes);
+    EXPECT_EQ(s.ok(), c.readable) << s.message();
+    EXPECT_EQ(bytes.size(), c.readable ? c.size : 0);
+    if (!c.readable) {
+      EXPECT_NE(s.message().find("larger than 1024 MB"), std::string::npos) << s.message();
+    }
+  }
 }
 
 TEST(AtomicFile, NamedPipeIsRefusedWithoutWaiting) {
