@@ -1,5 +1,6 @@
 #include <QPainter>
 #include <QtTest>
+#include <algorithm>
 
 #include "controls/graphic_panel.h"
 #include "controls/ring_panel.h"
