@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 #include <typeinfo>
+#include <vector>
 
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
@@ -661,11 +662,15 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
 namespace {
 
 // How each character is written, as one 64-bit word: up to 7 bytes in order from the low
-// byte, and their count in the top byte. Entries 0..255 are the characters below 256; entry 256
-// stands for all others, and a count of kSlow sends a character to EscapeChar. One table for
-// ordinary text, one for RTF code text (where backslashes and braces stay as they are), and one
-// for symbol fonts.
-using EscapeTable = std::array<uint64_t, 257>;
+// byte, and their count in the top byte. A table has an entry for every character below its
+// limit and one more for all others; a count of kSlow sends a character to EscapeChar. One
+// table for ordinary text, which also holds the forms of the characters up to U+21FF
+// (typographic quotes and dashes, the euro sign, Greek, Cyrillic, ...), one for RTF code text
+// (where backslashes and braces stay as they are), and one for symbol fonts.
+struct EscapeTable {
+  std::vector<uint64_t> Words;
+  char32_t Limit;
+};
 constexpr uint64_t kSlow = 0xFF;
 
 uint64_t EscapeWord(std::string_view bytes) {
@@ -677,10 +682,11 @@ uint64_t EscapeWord(std::string_view bytes) {
 enum class EscapeKind { Text, Code, Symbol };
 
 EscapeTable MakeEscapes(EscapeKind kind) {
-  EscapeTable t{};
-  for (int c = 0; c < 256; ++c) {
+  EscapeTable t{std::vector<uint64_t>(), kind == EscapeKind::Text ? char32_t{0x2200} : char32_t{256}};
+  t.Words.resize(t.Limit + 1);
+  for (char32_t c = 0; c < t.Limit; ++c) {
     const char ch = static_cast<char>(c);
-    uint64_t& e = t[static_cast<size_t>(c)];
+    uint64_t& e = t.Words[c];
     if (c >= 32 && c <= 126) {
       const bool escaped = (c == '\\' || c == '{' || c == '}') && kind != EscapeKind::Code;
       const char esc[2] = {'\\', ch};
@@ -691,14 +697,22 @@ EscapeTable MakeEscapes(EscapeKind kind) {
       e = EscapeWord("\\line ");
     } else if (c <= 3) {
       e = 0;  // object anchors and never-text codes are not written as text
+    } else if (kind == EscapeKind::Symbol) {
+      e = kSlow << 56;  // a byte escape would read back as a symbol: the slow way decides
+    } else if (const auto b = UnicodeToWindows1252(c)) {
+      const char esc[4] = {'\\', '\'', kHexDigits[*b >> 4], kHexDigits[*b & 15]};
+      e = EscapeWord(std::string_view(esc, 4));
+    } else if (kind == EscapeKind::Text) {
+      // \uN? with N below 8704: at most 7 bytes.
+      char esc[8] = {'\\', 'u'};
+      char* end = AppendInt(esc + 2, static_cast<int64_t>(c));
+      *end++ = '?';
+      e = EscapeWord(std::string_view(esc, static_cast<size_t>(end - esc)));
     } else {
-      // In a symbol font a byte escape would read back as a symbol: those go the slow way.
-      const auto b = kind == EscapeKind::Symbol ? std::nullopt : UnicodeToWindows1252(static_cast<char32_t>(c));
-      const char esc[4] = {'\\', '\'', kHexDigits[(b.value_or(0) >> 4) & 15], kHexDigits[b.value_or(0) & 15]};
-      e = b ? EscapeWord(std::string_view(esc, 4)) : kSlow << 56;
+      e = kSlow << 56;
     }
   }
-  t[256] = kSlow << 56;
+  t.Words[t.Limit] = kSlow << 56;
   return t;
 }
 
@@ -736,8 +750,8 @@ char* EscapeChar(char* out, char32_t c, bool symbol_font) {
 }
 
 // One character through the table, or the slow way.
-inline char* PutEscaped(char* out, char32_t c, const uint64_t* table, bool symbol_font) {
-  const uint64_t e = table[c < 256 ? c : 256];
+inline char* PutEscaped(char* out, char32_t c, const uint64_t* words, char32_t limit, bool symbol_font) {
+  const uint64_t e = words[c < limit ? c : limit];
   if ((e >> 56) == kSlow) [[unlikely]] return EscapeChar(out, c, symbol_font);
   std::memcpy(out, &e, sizeof e);
   return out + (e >> 56);
@@ -829,7 +843,9 @@ void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
 void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* attr) {
   const bool code = attr && (attr->CharFlags & kCharRtfCode);
   const bool symbol = attr && symbol_run_;
-  const uint64_t* table = (code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes).data();
+  const EscapeTable& escapes = code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes;
+  const uint64_t* words = escapes.Words.data();
+  const char32_t limit = escapes.Limit;
   // Written straight into the pending buffer, which is handed on as soon as it passes
   // flush_at. A character adds at most 18 bytes (8 are stored for a table entry). One
   // character at a time, unrolled: on text with an escape every few words this loop, whose
@@ -839,7 +855,7 @@ void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr*
   char* const flush_at = out - PendingLength() + flush_at_;
 #pragma GCC unroll 4
   for (size_t i = 0; i < count; ++i) {
-    out = PutEscaped(out, text[i], table, symbol);
+    out = PutEscaped(out, text[i], words, limit, symbol);
     if (out > flush_at) [[unlikely]] {
       out = Commit(out);
       if (Failed()) return;

@@ -483,6 +483,27 @@ TEST(RtfWriter, SymbolFontTextReadsBackUnchanged) {
   }
 }
 
+TEST(RtfWriter, EveryCharacterBelowU2400ReadsBackInAnyFont) {
+  // The characters the writer has ready-made forms for, and their neighbours beyond, in an
+  // ordinary font and in a symbol font.
+  std::u32string text;
+  for (char32_t c = 4; c < 0x2400; ++c) {
+    if (c != U'\n') text += c;
+  }
+  for (uint8_t charset : {uint8_t{0}, kSymbolCharSet}) {
+    TWPRTFTextIo doc;
+    TCharAttr a = doc.DefaultAttr;
+    a.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Other"));
+    doc.Header.Fonts[a.FontIndex].CharSet = charset;
+    TParagraph* p = doc.FirstParagraph();
+    for (size_t at = 0; at < text.size(); at += 5000) doc.AppendText(p, std::u32string_view(text).substr(at, 5000), a);
+    const auto back = ReadBack(SaveRtf(doc));
+    const std::u32string read = TextOf(back->FirstParagraph());
+    ASSERT_EQ(read.size(), text.size()) << int(charset);
+    for (size_t i = 0; i < text.size(); ++i) ASSERT_EQ(read[i], text[i]) << "U+" << std::hex << uint32_t(text[i]);
+  }
+}
+
 TEST(RtfWriter, FullShadingKeepsItsBackgroundColour) {
   TWPRTFTextIo doc;
   TParagraph* a = Para(doc, U"a");
