@@ -2,7 +2,8 @@
 # End to end: the real `inkwend` on a virtual X display (Xvfb), driven with real key presses
 # (xdotool). A first start on a fresh diary writes an entry, saves it with Ctrl+S and leaves
 # with E&xit; a second start shows it again (text typed after Ctrl+End lands after it, so it
-# was in the editor), opens the about box from the Help menu and saves; a third start at 200%
+# was in the editor), opens the about box from the Help menu, saves, and writes on the next day
+# (Ctrl+Page Down, Ctrl+Page Up saves it on the way back); a third start at 200%
 # scale changes nothing; a start with the start-up probe quits by itself after the first paint.
 # Screenshots of each look go to OUTDIR.
 #
@@ -86,6 +87,8 @@ shot() {  # shot WINDOW FILE
 
 day=$(date +%Y%m%d)
 entry=$data/Entries/$day.KWE
+tomorrow=$(date -d "$(date +%F) +1 day" +%Y%m%d)
+tomorrow_entry=$data/Entries/$tomorrow.KWE
 
 text_of_entry() {
   [ -f "$entry" ] || fail "no entry file $entry"
@@ -94,13 +97,14 @@ text_of_entry() {
 
 expect_text() {  # expect_text WANTED WHEN
   local got
-  got=$(text_of_entry)
+  got=$(text_of_entry) || fail "$2: $tool could not read $entry"
   [ "$got" = "$1" ] || fail "$2: entry reads '$got', expected '$1'"
 }
 
 first='Dear diary, the river was high today.'
 second=' We walked to the old mill & back.'
 third=' In the evening: tea {with} friends.'
+tomorrow_text='Plans: market at 9, then the library.'
 
 # --- First start: the opening caution, then write, save, add more and leave with E&xit.
 start
@@ -136,6 +140,15 @@ about=$(window 'About Inkwend!')
 shot "$about" about-100.png
 xdotool key Return
 main=$(window 'Inkwend')
+# Next day with Ctrl+Page Down, write there, come back with Ctrl+Page Up: the move saves it.
+xdotool key ctrl+Next
+xdotool type --delay 20 "$tomorrow_text"
+xdotool key ctrl+Prior
+for _ in $(seq 50); do [ -f "$tomorrow_entry" ] && break; sleep 0.1; done
+[ -f "$tomorrow_entry" ] || fail "moving back from the next day did not save it"
+got=$("$tool" rtf "$tomorrow_entry" --text) || fail "$tool could not read $tomorrow_entry"
+[ "$got" = "$tomorrow_text" ] || fail "the next day reads '$got', expected '$tomorrow_text'"
+expect_text "$first$second$third" "after a visit to the next day"
 xdotool key alt+x
 finish
 
@@ -156,7 +169,7 @@ window 'Inkwend' > /dev/null
 xdotool key alt+x
 finish
 [ "$(cksum < "$entry")" = "$before" ] || fail "closing an unchanged day changed its file"
-[ "$(ls "$data/Entries")" = "$day.KWE" ] || fail "unexpected files in Entries: $(ls "$data/Entries")"
+[ "$(ls "$data/Entries" | tr '\n' ' ')" = "$day.KWE $tomorrow.KWE " ] || fail "unexpected files in Entries: $(ls "$data/Entries")"
 
 # --- The start-up probe: prints the time to the first painted window and quits on its own,
 # leaving the diary as it was.
