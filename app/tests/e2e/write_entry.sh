@@ -2,7 +2,7 @@
 # End to end: the real `inkwend` on a virtual X display (Xvfb), driven with real key presses
 # (xdotool). A first start on a fresh diary writes an entry, saves it with Ctrl+S and leaves
 # with E&xit; a second start shows it again (text typed after Ctrl+End lands after it, so it
-# was in the editor), opens the about box from the Help menu, saves, and writes on the next day
+# was in the editor), opens the about box and the help from the Help menu, saves, and writes on the next day
 # (Ctrl+Page Down, Ctrl+Page Up saves it on the way back); a third start at 200%
 # scale changes nothing; a start with the start-up probe quits by itself after the first paint.
 # Screenshots of each look go to OUTDIR.
@@ -54,6 +54,12 @@ export QT_QPA_PLATFORM=xcb  # whatever the tests around it use, this one runs on
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 unset INKWEND_STARTUP_PROBE
+
+# The desktop's opener of documents, replaced by one that writes down what it was asked to open.
+mkdir -p "$out/bin"
+printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened-url"\n' "$out" > "$out/bin/xdg-open"
+chmod +x "$out/bin/xdg-open"
+export PATH="$out/bin:$PATH"
 
 start() {  # start [ENV=VALUE...]
   env "$@" "$inkwend" --data-dir "$data" >> "$out/inkwend.log" 2>&1 &
@@ -139,6 +145,17 @@ xdotool key Down Return
 about=$(window 'About Inkwend!')
 shot "$about" about-100.png
 xdotool key Return
+main=$(window 'Inkwend')
+# Help > Contents hands the help page beside the program, at its contents, to the desktop's
+# opener (here a stand-in that notes what it was given).
+xdotool key alt+h
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do [ -s "$out/opened-url" ] && break; sleep 0.1; done
+url=$(cat "$out/opened-url" 2> /dev/null) || true
+[[ "$url" == file://*/help/index.html#contents ]] || fail "Help > Contents opened '$url'"
+page=${url#file://}
+[ -f "${page%#contents}" ] || fail "the help page $page is missing"
 main=$(window 'Inkwend')
 # Next day with Ctrl+Page Down, write there, come back with Ctrl+Page Up: the move saves it.
 xdotool key ctrl+Next
