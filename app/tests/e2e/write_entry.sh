@@ -2,10 +2,10 @@
 # End to end: the real `inkwend` on a virtual X display (Xvfb), driven with real key presses
 # (xdotool). A first start on a fresh diary writes an entry, saves it with Ctrl+S and leaves
 # with E&xit; a second start shows it again (text typed after Ctrl+End lands after it, so it
-# was in the editor), opens the about box and the help from the Help menu, saves, and writes on the next day
-# (Ctrl+Page Down, Ctrl+Page Up saves it on the way back); a third start at 200%
-# scale changes nothing; a start with the start-up probe quits by itself after the first paint.
-# Screenshots of each look go to OUTDIR.
+# was in the editor), opens the about box and the help from the Help menu, saves, and writes
+# on the next day (Ctrl+Page Down; Ctrl+Page Up saves it on the way back); a third start at
+# 200% scale changes nothing; a start with the start-up probe quits by itself after the first
+# paint. Screenshots of each look go to OUTDIR.
 #
 #   write_entry.sh INKWEND INKWEND_TOOL OUTDIR
 set -euo pipefail
