@@ -1513,11 +1513,15 @@ void TWPRtfReader::FinishPicture() {
           std::memcpy(&w, data.data() + 4, 4);
           std::memcpy(&h, data.data() + 8, 4);
           std::memcpy(&bits, data.data() + 14, 2);
-          const int64_t size = (static_cast<int64_t>(std::abs(static_cast<int64_t>(w))) * bits + 31) / 32 * 4 *
-                               std::abs(static_cast<int64_t>(h));
+          // A row fits 64 bits (31 bits of width times 16 of depth); the product with the
+          // height is checked before it is formed.
+          const int64_t row = (std::abs(static_cast<int64_t>(w)) * bits + 31) / 32 * 4;
+          const int64_t rows = std::abs(static_cast<int64_t>(h));
+          constexpr int64_t kMaxSize = std::numeric_limits<uint32_t>::max();
+          const int64_t size = row == 0 ? 0 : rows > kMaxSize / row ? -1 : row * rows;
           uint32_t compression = 0;
           std::memcpy(&compression, data.data() + 16, 4);
-          if (compression == 0 && size >= 0 && size <= std::numeric_limits<uint32_t>::max()) {
+          if (compression == 0 && size >= 0) {
             const auto s = static_cast<uint32_t>(size);
             std::memcpy(data.data() + 20, &s, 4);
           }

@@ -498,6 +498,9 @@ TEST(RtfReaderDamage, BoundedOnHostileInput) {
       {kHead + "a\0b}", kResultOk, "a"},
       {kHead + "{\\pict\\wbitmap0\\picw99999\\pich99999\\wbmbitspixel24 00}x}", kResultOk, "\x02x"},
       {kHead + "{\\pict\\dibitmap0 28000000ffffff7f}}", kResultOk, "\x02"},
+      // A DIB header whose image size overflows 64 bits (found by fuzzing).
+      {kHead + "{\\pict\\dibitmap0 28000000ffffff7fffffff7f0100ffff00000000" + std::string(40, '0') + "}}",
+       kResultOk, "\x02"},
       {kHead + "\\bin99999999 abc}", kResultOk, ""},
       {kHead + "\\trowd\\cellx-5\\cellx-9\\intbl\\cell\\cell\\row x}", kResultOk, "||x"},
       // Lengths near the 32-bit limit (found by fuzzing: snapping them overflowed).
