@@ -197,7 +197,7 @@ int TWPTextWriter::WriteBody() {
       // buffers are too short for the processor to notice the pattern by itself.
       if (line + 1 < par->LineCount()) {
         PrefetchLine(*par, line + 1);
-      } else if (par->Next) {
+      } else if (par->Next && par->Next->LineCount() > 0) {
         PrefetchLine(*par->Next, 0);
       }
       const int len = par->Line(line).Length;
