@@ -1360,7 +1360,11 @@ void TWPRtfReader::EndParagraph() {
 }
 
 void TWPRtfReader::Pard() {
-  if (f_.Dest == kText && ParagraphEmpty() && par_->Prev && par_->Prev->HasBorder() && f_.Props.Border[0] != 0) {
+  // A \pard between bordered paragraphs ends their block. Inside a table row it only clears
+  // a cell's tab stops (or Word's restated properties); cells keep their own borders.
+  const bool in_row = f_.Props.InTable || !row_cells_.empty();
+  if (f_.Dest == kText && !in_row && ParagraphEmpty() && par_->Prev && par_->Prev->HasBorder() &&
+      f_.Props.Border[0] != 0) {
     par_->Prev->BorderFlags[0] |= kBorderEndsBlock;
   }
   Prop([&](ParProps& p) {

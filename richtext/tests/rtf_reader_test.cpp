@@ -325,6 +325,36 @@ TEST(RtfReaderTables, CellsOfARow) {
   }
 }
 
+TEST(RtfReaderTables, PardBetweenBorderedCellsDoesNotEndABorderedBlock) {
+  // The writer clears a cell's tab stops with \pard\intbl; inside a row that \pard must not
+  // read as the end of the previous cell's bordered block.
+  TWPRTFText doc;
+  const uint64_t tabs = doc.Header.AddTab(720, kTabLeft) | doc.Header.AddTab(1440, kTabRight);
+  const uint64_t masks[] = {tabs, 0, tabs, 0};
+  TParagraph* p = nullptr;
+  for (int c = 0; c < 4; ++c) {
+    p = p ? doc.NewParagraph(p) : doc.FirstParagraph();
+    p->ParFlags = static_cast<uint8_t>(kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c < 3 ? kParMoreCells : 0));
+    p->CellStart = static_cast<uint8_t>(60 * c);
+    p->CellWidth = static_cast<uint8_t>(c < 3 ? 60 : 75);
+    p->RightIndent = 500;
+    // A cell has no box of its own: its four sides are written and read one by one.
+    const int sides = c % 2 ? kBorderTop | kBorderBottom | kBorderLeft | kBorderRight : kBorderTop | kBorderLeft;
+    p->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | sides);
+    p->BorderWidth = 2;
+    p->BorderColor = 0x03;
+    p->TabMask = masks[c];
+    TCharAttr a;
+    a.PointSize = 10;
+    doc.AppendText(p, U"cell", a);
+  }
+  const std::string rtf = Write(doc);
+  ASSERT_NE(rtf.find("\\pard\\intbl"), std::string::npos) << rtf;
+  Loaded back = ReadRtf(rtf);
+  ASSERT_EQ(back.result, kResultOk);
+  EXPECT_EQ(DumpDocument(*back), DumpDocument(doc)) << rtf;
+}
+
 // --- pictures, objects, footnotes ---------------------------------------------------------
 
 TBitmap TestBitmap(int w, int h) {
