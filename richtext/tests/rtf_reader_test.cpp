@@ -720,7 +720,9 @@ TEST(RtfFromOtherPrograms, LibreOfficeWriter) {
 // --- round trip through the writer --------------------------------------------------------
 
 // A random document that the writer can store exactly: indents on the tab grid, tab stops on
-// it, rows whose cells fill the row, bordered blocks closed where the border ends.
+// it, rows whose cells fill the row, bordered blocks closed where the border ends. Text in the
+// symbol font mixes its symbols with any other character, shading is often full (with a
+// background colour all the same), and any cell may have tab stops, a border or shading.
 void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
   TTextHeader& h = doc.Header;
@@ -731,7 +733,7 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
   for (const char32_t* f : fonts) h.FontIndexOf(f);
   h.Fonts[3].CharSet = kSymbolCharSet;
   h.Fonts[1].PitchFamily = kFamilyRoman;
-  const std::u32string alphabet = U"abc XYZ 012{}\\;\"\t\n\xE9\xFC\x20AC\x4E2D\x1F600";
+  const std::u32string alphabet = U"abc XYZ 012{}\\;\"\t\n\xE9\xFC\x20AC\x2014\x3B1\x4E2D\x1F600";
   TParagraph* p = doc.FirstParagraph();
   const int paragraphs = 1 + pick(12);
   for (int n = 0; n < paragraphs; ++n) {
@@ -760,10 +762,9 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
       p->BorderColor = static_cast<uint8_t>(pick(15) | pick(8) << 4);
     }
     if (pick(8) == 0) {
-      // Stored as \shading with the percentage and the two colours; full shading has no
-      // background colour, and no shading at all is written without the percentage.
-      p->ShadingPercent = static_cast<uint8_t>(1 + pick(100));
-      p->ShadingColors = static_cast<uint8_t>(pick(15) | (p->ShadingPercent < 100 ? pick(15) << 4 : 0));
+      // Stored as \shading with the percentage and the two colours.
+      p->ShadingPercent = static_cast<uint8_t>(pick(3) == 0 ? 100 : 1 + pick(100));
+      p->ShadingColors = static_cast<uint8_t>(pick(15) | pick(15) << 4);
     }
     const int runs = pick(5);
     for (int r = 0; r < runs; ++r) {
@@ -785,29 +786,42 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
       std::u32string run;
       for (int c = 1 + pick(12); c > 0; --c) {
         char32_t ch = alphabet[static_cast<size_t>(pick(static_cast<int>(alphabet.size())))];
-        // A symbol font holds symbol characters and ASCII; other Windows-1252 characters
-        // would be written as bytes that read back as symbols.
-        if (a.FontIndex == 3 && (ch >= 0x80 || pick(2))) ch = kSymbolBase + 0x20 + static_cast<char32_t>(pick(0xDF));
+        if (a.FontIndex == 3 && pick(2)) ch = kSymbolBase + 0x20 + static_cast<char32_t>(pick(0xDF));
         run.push_back(ch);
       }
       doc.AppendText(p, run, a);
     }
   }
-  // A table row at the end: cells fill the row, cells carry no tabs of their own.
+  // A table row at the end: cells fill the row, indented alike. A cell's border is written side
+  // by side (a box reads back as its four sides), and the row's cell gap is the same in every
+  // cell.
   if (pick(2)) {
     TParagraph* last = doc.LastParagraph();
     const int cells = 1 + pick(4);
+    const int indent = pick(2) ? 0 : 144 * pick(10);
     int start = 0;
     for (int c = 0; c < cells; ++c) {
       TParagraph* cell = doc.NewParagraph(last);
       cell->ParFlags = kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c + 1 < cells ? kParMoreCells : 0);
       cell->TabMask = 0;
+      if (pick(2)) {
+        for (int t = 1 + pick(3); t > 0; --t) cell->TabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
+      }
       cell->Alignment = 0;
-      cell->LeftIndent = cell->FirstIndent = 0;
+      cell->LeftIndent = cell->FirstIndent = indent;
       cell->RightIndent = 500;
       cell->BorderFlags[0] = cell->BorderFlags[1] = 0;
       cell->BorderWidth = cell->BorderColor = 0;
       cell->ShadingColors = cell->ShadingPercent = 0;
+      if (pick(2)) {
+        cell->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | kBorderTop | kBorderLeft | (pick(2) ? kBorderBottom | kBorderRight : 0));
+        cell->BorderWidth = static_cast<uint8_t>(1 + pick(3));
+        cell->BorderColor = static_cast<uint8_t>(pick(15));
+      }
+      if (pick(3) == 0) {
+        cell->ShadingPercent = static_cast<uint8_t>(pick(3) == 0 ? 100 : 1 + pick(100));
+        cell->ShadingColors = static_cast<uint8_t>(pick(15) | pick(15) << 4);
+      }
       const int end = c + 1 == cells ? 255 : start + (255 - start) / (cells - c) ;
       cell->CellStart = static_cast<uint8_t>(start);
       cell->CellWidth = static_cast<uint8_t>(end - start);
@@ -819,11 +833,11 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
     }
   }
   // A bordered block shares one border; a bordered paragraph whose follower has none, or
-  // another border, ends its block.
+  // another border, or is a table cell, ends its block. Cells keep no block ends.
   for (TParagraph* q = doc.FirstParagraph(); q; q = q->Next) {
     const TParagraph* n = q->Next;
-    if (!q->HasBorder() || !n) continue;
-    const bool same = n->HasBorder() && n->BorderFlags[0] == q->BorderFlags[0] &&
+    if (!q->HasBorder() || !n || q->IsTableCell()) continue;
+    const bool same = !n->IsTableCell() && n->HasBorder() && n->BorderFlags[0] == q->BorderFlags[0] &&
                       n->BorderFlags[1] == q->BorderFlags[1] && n->BorderWidth == q->BorderWidth &&
                       n->BorderColor == q->BorderColor;
     if (!same) q->BorderFlags[0] |= kBorderEndsBlock;
