@@ -87,6 +87,19 @@ finish() {  # waits for the program to end by itself and checks it ended well
   [ "$code" -eq 0 ] || fail "the program ended with code $code"
 }
 
+visible_windows() { xdotool search --onlyvisible --classname inkwend 2> /dev/null | wc -l; }
+
+open_help_menu() {  # opens the Help menu and waits until its popup shows
+  local before
+  before=$(visible_windows)
+  xdotool key alt+h
+  for _ in $(seq 100); do
+    [ "$(visible_windows)" -gt "$before" ] && return 0
+    sleep 0.05
+  done
+  fail "the Help menu did not open"
+}
+
 shot() {  # shot WINDOW FILE
   xwd -id "$1" -silent | convert xwd:- "$out/$2" || fail "screenshot $2"
 }
@@ -101,9 +114,13 @@ text_of_entry() {
   "$tool" rtf "$entry" --text
 }
 
-expect_text() {  # expect_text WANTED WHEN
+expect_text() {  # expect_text WANTED WHEN: the entry reads WANTED (within 5 s, for a save under way)
   local got
-  got=$(text_of_entry) || fail "$2: $tool could not read $entry"
+  for _ in $(seq 50); do
+    got=$(text_of_entry) || fail "$2: $tool could not read $entry"
+    [ "$got" = "$1" ] && return 0
+    sleep 0.1
+  done
   [ "$got" = "$1" ] || fail "$2: entry reads '$got', expected '$1'"
 }
 
@@ -136,11 +153,9 @@ shot "$main" main-window-100.png
 xdotool key ctrl+End
 xdotool type --delay 20 "$third"
 xdotool key ctrl+s
-sleep 0.5
 expect_text "$first$second$third" "after the second start"
 shot "$main" main-window-100-modified.png
-xdotool key alt+h
-sleep 0.3
+open_help_menu
 xdotool key Down Return
 about=$(window 'About Inkwend!')
 shot "$about" about-100.png
@@ -148,8 +163,7 @@ xdotool key Return
 main=$(window 'Inkwend')
 # Help > Contents hands the help page beside the program, at its contents, to the desktop's
 # opener (here a stand-in that notes what it was given).
-xdotool key alt+h
-sleep 0.3
+open_help_menu
 xdotool key Return
 for _ in $(seq 50); do [ -s "$out/opened-url" ] && break; sleep 0.1; done
 url=$(cat "$out/opened-url" 2> /dev/null) || true
@@ -176,8 +190,7 @@ window 'Inkwend!' > /dev/null
 xdotool key Return
 main=$(window 'Inkwend')
 shot "$main" main-window-200.png
-xdotool key alt+h
-sleep 0.3
+open_help_menu
 xdotool key Down Return
 about=$(window 'About Inkwend!')
 shot "$about" about-200.png
