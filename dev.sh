@@ -29,7 +29,8 @@ jobs() { nproc 2>/dev/null || echo 2; }
 
 case "${1:-}" in
   run)
-    install_missing
+    # xdg-utils lets Help > Contents hand the help page to the desktop's browser.
+    install_missing xdg-utils
     cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DINKWEND_TESTS=OFF
     cmake --build build/run --target inkwend -j "$(jobs)"
     shift
