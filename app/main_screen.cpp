@@ -189,8 +189,14 @@ void TMainScreen::CreateControls() {
   LastButton->setToolTip(QStringLiteral("Go to the last entry of the diary"));
   Hidebutton->setToolTip(QStringLiteral("Minimise Inkwend"));
   ExplorerButton1->setToolTip(QStringLiteral("Save and close Inkwend"));
-  SaveButton->hide();
-  CancelButton->hide();
+  // Hidden Save and Cancel keep their slots: showing them at the first key press must not
+  // slide the other buttons away from under the mouse.
+  for (QPushButton* b : {SaveButton, CancelButton}) {
+    QSizePolicy policy = b->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    b->setSizePolicy(policy);
+    b->hide();
+  }
   for (QPushButton* b : {SaveButton, CancelButton, FirstButton, PriorButton, BitBtn1, Nextbutton, LastButton})
     row->addWidget(b);
   row->addStretch(1);

@@ -311,6 +311,30 @@ class MainScreenTest : public QObject {
     QCOMPARE(d.editor().GetCaretPosition(), 0);
   }
 
+  void actionButtonsKeepTheirPlacesWhenSaveAndCancelShow() {
+    Diary d;
+    const std::initializer_list<QWidget*> steady{d.window->FirstButton, d.window->PriorButton, d.window->BitBtn1,
+                                                 d.window->Nextbutton,  d.window->LastButton,  d.window->Hidebutton,
+                                                 d.window->ExplorerButton1};
+    auto places = [&] {
+      QCoreApplication::processEvents();  // let the panel's layout react to shown and hidden buttons
+      QList<QRect> out;
+      for (QWidget* w : steady) out << w->geometry();
+      return out;
+    };
+    const QList<QRect> before = places();
+    QVERIFY(d.window->SaveButton->isHidden());
+    d.type("x");
+    QVERIFY(d.window->SaveButton->isVisible());
+    QCOMPARE(places(), before);
+    // Save and Cancel sit in their own slots, left of First, not over it.
+    QVERIFY(d.window->SaveButton->geometry().right() < d.window->CancelButton->x());
+    QVERIFY(d.window->CancelButton->geometry().right() < d.window->FirstButton->x());
+    QVERIFY(d.window->SaveButtonClick());
+    QVERIFY(d.window->SaveButton->isHidden());
+    QCOMPARE(places(), before);
+  }
+
   void resizeMovesCaretToStartAndLaysOutThePage() {
     Diary d;
     d.type("a line of text");
