@@ -5,14 +5,21 @@
 
 namespace inkwend {
 namespace {
-bool hidden = false;
+
+bool ProbePrinters() {
+  try {
+    const QStringList names = QPrinterInfo::availablePrinterNames();
+    return names.size() == 1 && names.front().contains(QStringLiteral("Rendering"), Qt::CaseSensitive);
+  } catch (...) {
+    return false;
+  }
 }
 
-void ProbePrinters() {
-  const QStringList names = QPrinterInfo::availablePrinterNames();
-  hidden = names.size() == 1 && names.front().contains(QStringLiteral("Rendering"), Qt::CaseSensitive);
-}
+}  // namespace
 
-bool PrintersHidden() { return hidden; }
+bool PrintersHidden() {
+  static const bool hidden = ProbePrinters();
+  return hidden;
+}
 
 }  // namespace inkwend

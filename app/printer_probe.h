@@ -3,9 +3,9 @@
 // such a system as having no printer at all.
 namespace inkwend {
 
-// Looks at the installed printers once; failures count as "nothing to hide".
-void ProbePrinters();
-// true when the printers found by ProbePrinters() are to be treated as absent.
+// true when the installed printers are to be treated as absent. The printers are looked at
+// the first time this is asked (asking loads the system's printing back end, which start-up
+// does not need); a failing query counts as "nothing to hide".
 bool PrintersHidden();
 
 }  // namespace inkwend

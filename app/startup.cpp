@@ -6,7 +6,6 @@
 #include "app/first_paint_probe.h"
 #include "app/opening_dialogs.h"
 #include "app/main_screen.h"
-#include "app/printer_probe.h"
 #include "app/prompter.h"
 #include "app/single_instance.h"
 #include "platform/program_directory.h"
@@ -15,7 +14,6 @@ namespace inkwend {
 
 StartResult PrepareStart(const QStringList& arguments) {
   InitProgramDirectory(arguments);
-  ProbePrinters();
   if (IsAlreadyRunning(ProgramDirectory())) {
     ShowInformation(QStringLiteral("Inkwend! is already running"));
     return StartResult::AlreadyRunning;
