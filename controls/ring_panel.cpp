@@ -5,11 +5,13 @@
 #include <QRadialGradient>
 #include <cmath>
 
-// Resources of a static library must be registered by name from the global namespace.
-static void InitControlsResources() { Q_INIT_RESOURCE(controls); }
-
 namespace inkwend {
 namespace {
+
+// The hand-drawn pixel pictures RINGIMAGE and RINGIMAGES, compiled in: building them needs only
+// the XPM reader inside QtGui, not the image-format plugins a resource lookup would load.
+#include "controls/resources/ringimage.xpm"
+#include "controls/resources/ringimages.xpm"
 
 constexpr int kRingHeight = 11;
 
@@ -91,12 +93,11 @@ void DrawRing(QPainter& p, const RingShape& s) {
 }  // namespace
 
 // The picture for a screen of `ratio` device pixels per logical pixel. Plain screens get the
-// hand-drawn pixel picture from the resources; denser ones get the ring drawn at their own
+// hand-drawn pixel picture; denser ones get the ring drawn at their own
 // resolution, so that it stays sharp at any scale instead of showing enlarged pixels.
 QImage TRingPanel::RingPicture(bool small, qreal ratio) {
   if (ratio <= 1.0) {
-    InitControlsResources();
-    return QImage(small ? QStringLiteral(":/controls/RINGIMAGES") : QStringLiteral(":/controls/RINGIMAGE"));
+    return QImage(small ? ringimages : ringimage);
   }
   const RingShape shape = ShapeOf(small);
   QImage image(static_cast<int>(std::ceil(shape.width * ratio)),
