@@ -546,13 +546,15 @@ TWPTBCombo* TWPToolBar::MakeList(TWPTBCombo*& list, TWPTBCombo::TKind kind, bool
 void TWPToolBar::FillFontNames() {
   if (font_names_->count() > 0) return;
   QStringList families = QFontDatabase::families();
-  bool screen = font_choice_ == TFontChoice::fsScreenFonts || QPrinterInfo::availablePrinterNames().isEmpty();
-  if (!screen) {
-    // A printer prints outline fonts; bitmap faces of the screen are left out.
+  if (font_choice_ == TFontChoice::fsPrinterFonts) {
+    // A printer prints outline fonts; bitmap faces of the screen are left out. The printers are
+    // only asked for when there is a bitmap face to leave out: asking loads the system's printing
+    // back end, a noticeable part of the start-up time.
     QStringList outline;
     for (const QString& f : families)
       if (IsOutlineFont(f)) outline << f;
-    if (!outline.isEmpty()) families = outline;
+    if (!outline.isEmpty() && outline.size() != families.size() && !QPrinterInfo::availablePrinterNames().isEmpty())
+      families = outline;
   }
   families.removeDuplicates();
   std::sort(families.begin(), families.end(),
