@@ -143,14 +143,16 @@ void TDefaultFontDialog::FillColors() {
   }
 }
 
-QFont TDefaultFontDialog::Font() const {
-  QFont font(name_);
-  font.setPointSize(size_ > 0 ? size_ : 10);
-  font.setBold(bold_);
-  font.setItalic(italic_);
-  font.setUnderline(underline_);
+QFont DefaultFontOf(const QString& name, int size, bool bold, bool italic, bool underline) {
+  QFont font(name);
+  font.setPointSize(size > 0 ? size : 10);
+  font.setBold(bold);
+  font.setItalic(italic);
+  font.setUnderline(underline);
   return font;
 }
+
+QFont TDefaultFontDialog::Font() const { return DefaultFontOf(name_, size_, bold_, italic_, underline_); }
 
 void TDefaultFontDialog::SetFont(const QFont& font) {
   name_ = font.family();

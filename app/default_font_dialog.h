@@ -14,6 +14,9 @@ class QPushButton;
 
 namespace inkwend {
 
+// A default font as the preferences hold it; a size of 0 or less means 10 points.
+QFont DefaultFontOf(const QString& name, int size, bool bold, bool italic, bool underline);
+
 class TDefaultFontDialog : public QDialog {
   Q_OBJECT
  public:

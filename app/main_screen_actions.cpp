@@ -147,19 +147,6 @@ void TMainScreen::SetButtons() {
   // The icon palette's button caption follows the palette once it exists.
 }
 
-namespace {
-
-QFont FontOf(const QString& name, int size, bool bold, bool italic, bool underline) {
-  QFont font(name);
-  font.setPointSize(size > 0 ? size : 10);
-  font.setBold(bold);
-  font.setItalic(italic);
-  font.setUnderline(underline);
-  return font;
-}
-
-}  // namespace
-
 void TMainScreen::LoadPreferences() {
   IniFile ini;
   const Status loaded = IniFile::Load(SettingsFilePath().toStdString(), ini);
@@ -175,8 +162,8 @@ void TMainScreen::LoadPreferences() {
   FDefaultFontUnderline = p.defaultFontUnderline;
   FDefaultFontColor = p.defaultFontColor;
   FShowOpeningMessage = p.showOpeningMessage;
-  DefaultFontdialog->SetFont(FontOf(FDefaultFontName, FDefaultFontSize, FDefaultFontBold, FDefaultFontItalic,
-                                    FDefaultFontUnderline));
+  DefaultFontdialog->SetFont(DefaultFontOf(FDefaultFontName, FDefaultFontSize, FDefaultFontBold, FDefaultFontItalic,
+                                           FDefaultFontUnderline));
   DefaultFontdialog->SetColorValue(FDefaultFontColor);
   FIconFile = QString::fromStdString(p.iconFile);
   FPaletteVisible = p.paletteVisible;
