@@ -28,14 +28,46 @@ std::span<const char32_t> TParagraph::LineText(int line) const {
 
 std::span<TCharAttr> TParagraph::LineAttrs(int line) {
   if (!has_attrs_) return {};
+  Expand();
   const TTextLine& l = Line(line);
   return std::span<TCharAttr>(attrs_.data() + l.Start, l.Length);
 }
 
 std::span<const TCharAttr> TParagraph::LineAttrs(int line) const {
   if (!has_attrs_) return {};
+  Expand();
   const TTextLine& l = Line(line);
   return std::span<const TCharAttr>(attrs_.data() + l.Start, l.Length);
+}
+
+void TParagraph::Expand() const {
+  if (!compact_) return;
+  std::vector<TCharAttr> records;
+  records.reserve(text_.size());
+  for (const TAttrRun& r : runs_) records.insert(records.end(), r.Count, r.Attr);
+  attrs_.swap(records);
+  std::vector<TAttrRun>().swap(runs_);
+  compact_ = false;
+}
+
+void TParagraph::CopyAttrs(size_t from, std::span<TCharAttr> out) const {
+  if (!has_attrs_ || out.empty()) return;
+  if (!compact_) {
+    std::copy_n(attrs_.begin() + static_cast<ptrdiff_t>(from), out.size(), out.begin());
+    return;
+  }
+  size_t start = 0;  // offset of the current run's first character
+  size_t filled = 0;
+  for (const TAttrRun& r : runs_) {
+    const size_t end = start + r.Count;
+    if (end > from + filled) {
+      const size_t take = std::min(end - (from + filled), out.size() - filled);
+      std::fill_n(out.begin() + static_cast<ptrdiff_t>(filled), take, r.Attr);
+      filled += take;
+      if (filled == out.size()) return;
+    }
+    start = end;
+  }
 }
 
 void TParagraph::CopyPropertiesFrom(const TParagraph& o) {
@@ -65,7 +97,7 @@ void TParagraph::CopyPropertiesFrom(const TParagraph& o) {
 
 size_t TParagraph::AllocatedBytes() const {
   return lines_.capacity() * sizeof(TTextLine) + text_.capacity() * sizeof(char32_t) +
-         attrs_.capacity() * sizeof(TCharAttr);
+         attrs_.capacity() * sizeof(TCharAttr) + runs_.capacity() * sizeof(TAttrRun);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -164,6 +196,8 @@ bool TWPRTFText::SetAttributeMode(bool on) {
       for (TParagraph* p = first_; p; p = p->Next) {
         p->attrs_.assign(p->text_.size(), DefaultAttr);
         for (size_t i = 0; i < p->text_.size(); ++i) MeasureChar(p->text_[i], p->attrs_[i]);
+        std::vector<TAttrRun>().swap(p->runs_);
+        p->compact_ = false;
         p->has_attrs_ = true;
         p->EndAttr = DefaultAttr;
       }
@@ -181,6 +215,8 @@ bool TWPRTFText::SetAttributeMode(bool on) {
   }
   for (TParagraph* p = first_; p; p = p->Next) {
     std::vector<TCharAttr>().swap(p->attrs_);
+    std::vector<TAttrRun>().swap(p->runs_);
+    p->compact_ = false;
     p->has_attrs_ = false;
     for (TTextLine& l : p->lines_) {
       l.Height = DefaultLineHeight;
@@ -298,6 +334,7 @@ int TWPRTFText::NewLine(TParagraph* par, int after, int capacity) {
 TParagraph* TWPRTFText::DeleteLine(TParagraph* par, int line) {
   if (line < 0 || line >= par->LineCount()) return par;
   const TTextLine l = par->Line(line);
+  par->Expand();
   par->text_.erase(par->text_.begin() + l.Start, par->text_.begin() + l.Start + l.Length);
   if (par->has_attrs_) {
     par->attrs_.erase(par->attrs_.begin() + l.Start, par->attrs_.begin() + l.Start + l.Length);
@@ -324,6 +361,7 @@ void TWPRTFText::ResizeLine(TParagraph* par, int line, int capacity) {
   if (cap > kMaxLineCapacity) throw TWPError(kErrLineTooLong);
   TTextLine& l = par->Line(line);
   if (cap < l.Length) {
+    par->Expand();
     const int keep = cap - 1;
     const uint32_t cut = l.Start + static_cast<uint32_t>(keep);
     const uint32_t end = l.Start + l.Length;
@@ -347,6 +385,7 @@ int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, c
   count = std::max(count, 0);
   if (!chars) count = 0;
   if (remove == 0 && count == 0) return 0;
+  par->Expand();
 
   const int growth = count - remove;
   if (growth > 0) {
@@ -415,7 +454,7 @@ void ReserveFor(std::vector<T>& v, size_t extra) {
 
 void ReserveAppend(TParagraph& par, std::vector<char32_t>& text, std::vector<TCharAttr>& attrs, size_t n) {
   ReserveFor(text, n);
-  if (par.HasAttributes()) ReserveFor(attrs, n);
+  if (par.HasAttributes() && !par.IsCompact()) ReserveFor(attrs, n);
 }
 
 }  // namespace
@@ -425,6 +464,7 @@ void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCh
     par->MarkDirty();
     return;
   }
+  par->Expand();
   ReserveAppend(*par, par->text_, par->attrs_, text.size());
   AppendToLastLines(par, text);
   if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), text.size(), attr);
@@ -438,6 +478,7 @@ void TWPRTFText::AppendText(TParagraph* par, std::span<const char32_t> text, std
     par->MarkDirty();
     return;
   }
+  par->Expand();
   ReserveAppend(*par, par->text_, par->attrs_, text.size());
   AppendToLastLines(par, std::u32string_view(text.data(), text.size()));
   if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), attrs.begin(), attrs.end());
@@ -453,15 +494,35 @@ void TWPRTFText::AppendRuns(TParagraph* par, std::u32string_view text, std::span
     par->MarkDirty();
     return;
   }
+  if (!par->has_attrs_) {
+    ReserveFor(par->text_, text.size());
+    AppendToLastLines(par, text);
+    return;
+  }
+  // Runs stay runs in a paragraph that is empty or still compact; a paragraph that already
+  // holds one record per character takes them as records.
+  if (par->compact_ || par->text_.empty()) {
+    const bool joins = par->compact_ && !par->runs_.empty() && !runs.empty() && par->runs_.back().Attr == runs.front().Attr;
+    ReserveFor(par->text_, text.size());
+    ReserveFor(par->runs_, runs.size() - (joins ? 1 : 0));
+    AppendToLastLines(par, text);
+    auto from = runs.begin();
+    if (joins) par->runs_.back().Count += (from++)->Count;
+    for (; from != runs.end(); ++from) {
+      if (from->Count > 0) par->runs_.push_back(*from);
+    }
+    std::vector<TCharAttr>().swap(par->attrs_);
+    par->compact_ = true;
+    return;
+  }
   ReserveAppend(*par, par->text_, par->attrs_, text.size());
   AppendToLastLines(par, text);
-  if (par->has_attrs_) {
-    for (const TAttrRun& r : runs) par->attrs_.insert(par->attrs_.end(), r.Count, r.Attr);
-  }
+  for (const TAttrRun& r : runs) par->attrs_.insert(par->attrs_.end(), r.Count, r.Attr);
 }
 
 TCharAttr* TWPRTFText::AttribPtr(TParagraph* par, int line, int pos) {
   if (!par || !par->has_attrs_ || line < 0 || line >= par->LineCount()) throw TWPError(kErrAttribPtr);
+  par->Expand();
   const TTextLine& l = par->Line(line);
   if (pos >= 0 && pos < l.Length) return &par->attrs_[l.Start + static_cast<size_t>(pos)];
   if (pos == l.Length && line == par->LineCount() - 1) return &par->EndAttr;
@@ -472,7 +533,10 @@ TCharAttr TWPRTFText::AttrAt(const TParagraph* par, int line, int pos) const {
   if (!par->has_attrs_) return DefaultAttr;
   if (line < 0 || line >= par->LineCount()) return par->EndAttr;
   const size_t off = par->Line(line).Start + static_cast<size_t>(std::max(pos, 0));
-  return off < par->attrs_.size() ? par->attrs_[off] : par->EndAttr;
+  if (off >= par->text_.size()) return par->EndAttr;
+  TCharAttr a;
+  par->CopyAttrs(off, std::span<TCharAttr>(&a, 1));
+  return a;
 }
 
 void TWPRTFText::SetCharAttr(TParagraph* par, int line, int pos, const TCharAttr& attr) {
@@ -513,6 +577,7 @@ void TWPRTFText::TrimSlack(TParagraph* par) {
 void TWPRTFText::TrimParagraph(TParagraph* par) {
   par->text_.shrink_to_fit();
   par->attrs_.shrink_to_fit();
+  par->runs_.shrink_to_fit();
   par->lines_.shrink_to_fit();
 }
 
@@ -530,6 +595,8 @@ void TWPRTFText::ReplaceParagraphText(int number, std::span<const char32_t> text
   }
   par->text_.swap(new_text);
   par->attrs_.swap(new_attrs);
+  std::vector<TAttrRun>().swap(par->runs_);
+  par->compact_ = false;
   TTextLine line;
   line.Length = static_cast<uint16_t>(text.size());
   line.Capacity = static_cast<uint16_t>(std::max(8, EvenCapacity(static_cast<int>(text.size()) + 6)));
@@ -634,8 +701,11 @@ void TWPRTFText::MarkObjectReferences() {
     if (!p->has_attrs_) continue;
     for (size_t i = 0; i < p->text_.size(); ++i) {
       const char32_t c = p->text_[i];
-      if ((c != kCharObjectByTag && c != kCharObjectByNumber) || !(p->attrs_[i].CharFlags & kCharObject)) continue;
-      const int key = p->attrs_[i].TagNumber;
+      if (c != kCharObjectByTag && c != kCharObjectByNumber) continue;
+      TCharAttr a;
+      p->CopyAttrs(i, std::span<TCharAttr>(&a, 1));
+      if (!(a.CharFlags & kCharObject)) continue;
+      const int key = a.TagNumber;
       TDocObject* o = c == kCharObjectByTag ? FindObjectByTag(key) : FindObjectByNumber(key);
       if (o) o->Referenced = true;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The rich-text document: a chain of paragraphs, each holding its lines' characters (Unicode
-// code points) with one 16-byte attribute record per character, plus the header tables, the
-// embedded objects and the footnotes.
+// code points) with one 16-byte attribute record per character (kept as runs while nobody has
+// asked for them: see paragraph.h), plus the header tables, the embedded objects and the
+// footnotes.
 //
 // Building a document in code:
 //
@@ -164,7 +165,8 @@ class TWPRTFText {
   void AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr);
   // Appends text whose attribute records come as runs (the counts add up to text.size(); runs
   // are ignored in plain mode). Each buffer grows at most once, so a reader that collects a
-  // whole paragraph hands it over in one call and leaves no slack behind.
+  // whole paragraph hands it over in one call and leaves no slack behind. An empty or still
+  // compact paragraph keeps the runs as runs.
   void AppendRuns(TParagraph* par, std::u32string_view text, std::span<const TAttrRun> runs);
   // Appends characters with their own attributes (attrs.size() == text.size(), or empty for plain mode).
   void AppendText(TParagraph* par, std::span<const char32_t> text, std::span<const TCharAttr> attrs);

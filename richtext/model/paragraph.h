@@ -4,6 +4,11 @@
 // plus the pixel values that layout caches for it. Re-wrapping therefore only moves line
 // boundaries. Lines are addressed by their index in the paragraph, characters by their index in
 // the line. Structural changes go through TWPRTFText, which keeps the ranges consistent.
+//
+// A paragraph that arrives whole with runs of equal records (the RTF reader delivers every
+// paragraph so) keeps those runs instead of one record per character until something asks for
+// the records themselves: layout caching widths, editing, the listing. A document that is read
+// to be searched, converted or written again therefore never pays 16 bytes per character.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -112,8 +117,19 @@ class TParagraph {
 
   // All characters of the paragraph, in line order.
   std::span<const char32_t> Text() const { return text_; }
-  std::span<TCharAttr> Attrs() { return attrs_; }
-  std::span<const TCharAttr> Attrs() const { return attrs_; }
+  std::span<TCharAttr> Attrs() {
+    Expand();
+    return attrs_;
+  }
+  std::span<const TCharAttr> Attrs() const {
+    Expand();
+    return attrs_;
+  }
+  // Copies the records of characters [from, from + out.size()) without expanding compact runs
+  // (for readers of a line at a time, such as the writer). Plain mode: nothing to copy.
+  void CopyAttrs(size_t from, std::span<TCharAttr> out) const;
+  // True while the records are held as runs (see the top of this file).
+  bool IsCompact() const { return compact_; }
   int CharCount() const { return static_cast<int>(text_.size()); }
   bool HasAttributes() const { return has_attrs_; }
 
@@ -133,14 +149,17 @@ class TParagraph {
  private:
   friend class TWPRTFText;
 
-// Characters that share one attribute record, as appended in one call.
-struct TAttrRun {
-  TCharAttr Attr;
-  uint32_t Count = 0;
-};
+  // Turns compact runs into one record per character. Keeps the paragraph as it was when the
+  // allocation fails (std::bad_alloc).
+  void Expand() const;
+
   std::vector<TTextLine> lines_;
   std::vector<char32_t> text_;
-  std::vector<TCharAttr> attrs_;
+  // One record per character, unless compact_: then runs_ covers text_ in order instead and
+  // attrs_ is empty. Mutable because the first reader of the records expands the runs.
+  mutable std::vector<TCharAttr> attrs_;
+  mutable std::vector<TAttrRun> runs_;
+  mutable bool compact_ = false;
   bool has_attrs_ = true;
 };
 

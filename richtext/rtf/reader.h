@@ -33,7 +33,7 @@ inline constexpr int kMaxGroupDepth = 1024;
 inline constexpr size_t kMaxPictureBytes = 64u << 20;
 inline constexpr int kMaxObjects = 4096;
 inline constexpr int kMaxFootnotes = 4096;
-// Characters one read adds at most (the model takes 20 bytes per character); the rest of a
+// Characters one read adds at most (laid out, the model takes 20 bytes per character); the rest of a
 // larger input is not read and the result is 7.
 inline constexpr int64_t kMaxReadChars = 16 * 1024 * 1024;
 

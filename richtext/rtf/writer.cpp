@@ -167,6 +167,7 @@ void PrefetchBytes(const void* data, size_t size) {
 void PrefetchLine(const TParagraph& par, int line) {
   const auto text = par.LineText(line);
   PrefetchBytes(text.data(), text.size_bytes());
+  if (par.IsCompact()) return;
   const auto attrs = par.LineAttrs(line);
   PrefetchBytes(attrs.data(), attrs.size_bytes());
 }
@@ -217,7 +218,14 @@ int TWPTextWriter::WriteBody() {
 
 void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
   const auto text = par->LineText(line);
-  const auto attrs = par->LineAttrs(line);
+  std::span<const TCharAttr> attrs;
+  if (par->IsCompact()) {
+    line_attrs_.resize(text.size());
+    par->CopyAttrs(par->Line(line).Start, line_attrs_);
+    attrs = line_attrs_;
+  } else {
+    attrs = par->LineAttrs(line);
+  }
   if (attrs.empty()) {  // plain mode
     if (to > from) WriteRun(text.data() + from, static_cast<size_t>(to - from), nullptr);
     return;

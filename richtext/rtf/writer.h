@@ -98,6 +98,9 @@ class TWPTextWriter {
   bool omit_insert_points_ = false;
   bool omit_automatic_text_ = false;
   bool write_bitmap_as_dib_ = false;
+  // The records of the line being written when its paragraph still holds compact runs: a
+  // written document is not expanded to one record per character for the writer's sake.
+  std::vector<TCharAttr> line_attrs_;
 
   // Pending bytes are handed to the stream as soon as more than kFlushAt wait. A memory stream
   // (where nobody sees how the bytes arrive) takes them in blocks of kBulkFlushAt instead, which

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -456,6 +458,79 @@ TEST(Document, AppendRunsSpreadsRecordsAndLinesWithoutSlack) {
   TParagraph* q = doc.NewParagraph(p);
   doc.AppendRuns(q, U"abc", short_runs);
   EXPECT_EQ(LineString(q, 0), U"abc");
+}
+
+TEST(Document, ReadRunsStayCompactUntilRecordsAreAskedFor) {
+  TWPRTFText doc;
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr bold = doc.DefaultAttr, italic = doc.DefaultAttr;
+  bold.StyleBits = kStyleBold;
+  italic.StyleBits = kStyleItalic;
+  // The bold run crosses into the second line; the second append continues it.
+  const size_t first = kMaxLineCapacity - 8;
+  const std::vector<TAttrRun> runs1 = {{doc.DefaultAttr, static_cast<uint32_t>(first)}, {bold, 10}};
+  const std::vector<TAttrRun> runs2 = {{bold, 1}, {italic, 1}};
+  doc.AppendRuns(p, std::u32string(first + 10, U'x'), runs1);
+  doc.AppendRuns(p, U"yz", runs2);
+  std::vector<TCharAttr> expected(first, doc.DefaultAttr);
+  expected.insert(expected.end(), 11, bold);
+  expected.push_back(italic);
+  ASSERT_EQ(p->CharCount(), static_cast<int>(expected.size()));
+  ASSERT_EQ(p->LineCount(), 2);
+  ASSERT_TRUE(p->IsCompact());
+
+  // Single records and stretches across runs and lines are read from the runs.
+  const size_t line1 = p->Line(1).Start;
+  for (size_t from : {size_t{0}, first - 2, line1 - 1, line1, expected.size() - 3}) {
+    std::vector<TCharAttr> got(std::min<size_t>(5, expected.size() - from));
+    p->CopyAttrs(from, got);
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), expected.begin() + static_cast<ptrdiff_t>(from))) << from;
+  }
+  EXPECT_EQ(doc.AttrAt(p, 1, 0), expected[line1]);
+  EXPECT_EQ(doc.AttrAt(p, 1, p->Line(1).Length - 1), italic);
+  EXPECT_TRUE(p->IsCompact());
+  doc.TrimParagraph(p);  // as a reader does when it is done
+  EXPECT_LT(p->AllocatedBytes(), expected.size() * sizeof(char32_t) + 4 * sizeof(TAttrRun) + 2 * sizeof(TTextLine) + 1);
+
+  // The first ask for the records themselves gives one per character.
+  const auto records = p->Attrs();
+  EXPECT_FALSE(p->IsCompact());
+  EXPECT_TRUE(std::equal(records.begin(), records.end(), expected.begin(), expected.end()));
+}
+
+TEST(Document, EditingACompactParagraphMatchesEditingRecords) {
+  TCharAttr bold;
+  bold.StyleBits = kStyleBold;
+  bold.PointSize = 10;
+  auto build = [&](TWPRTFText& doc, bool compact) {
+    TParagraph* p = doc.FirstParagraph();
+    if (compact) {
+      const std::vector<TAttrRun> runs = {{doc.DefaultAttr, 4}, {bold, 4}};
+      doc.AppendRuns(p, U"abcdefgh", runs);
+    } else {
+      doc.AppendText(p, U"abcd", doc.DefaultAttr);
+      doc.AppendText(p, U"efgh", bold);
+    }
+    return p;
+  };
+  using Edit = std::function<void(TWPRTFText&, TParagraph*)>;
+  const std::vector<std::pair<const char*, Edit>> edits = {
+      {"insert taking the record before", [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 5, 0, U"QR", 2, nullptr); }},
+      {"replace across the runs", [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 2, 4, U"Z", 1, nullptr); }},
+      {"remove the end", [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 6, 2, nullptr, 0, nullptr); }},
+      {"append a record", [&](TWPRTFText& d, TParagraph* p) { d.AppendText(p, U"!", bold); }},
+      {"set one record", [&](TWPRTFText& d, TParagraph* p) { d.SetCharAttr(p, 0, 1, bold); }},
+  };
+  for (const auto& [name, edit] : edits) {
+    TWPRTFText a, b;
+    TParagraph* pa = build(a, true);
+    TParagraph* pb = build(b, false);
+    edit(a, pa);
+    edit(b, pb);
+    EXPECT_EQ(LineString(pa, 0), LineString(pb, 0)) << name;
+    EXPECT_TRUE(std::ranges::equal(pa->Attrs(), pb->Attrs())) << name;
+    EXPECT_EQ(pa->EndAttr, pb->EndAttr) << name;
+  }
 }
 
 TEST(AttributeMode, SwitchingOffAndOn) {
