@@ -9,6 +9,7 @@
 #include "platform/qt_picture_decoder.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/dump.h"
+#include "richtext/model/symbol_font.h"
 #include "richtext/rtf/loader.h"
 #include "richtext/rtf/writer.h"
 #include "tools/command_registry.h"
@@ -28,7 +29,7 @@ const char* ResultText(int result) {
 }
 
 // The text a reader sees: paragraphs on lines of their own, line breaks as new lines, tabs
-// kept; object anchors are left out.
+// kept; object anchors are left out; Symbol-font characters as the Unicode they draw.
 std::string PlainText(const TWPRTFText& doc) {
   std::u32string out;
   for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
@@ -38,7 +39,7 @@ std::string PlainText(const TWPRTFText& doc) {
       const char32_t c = text[i];
       if (!attrs.empty() && (attrs[i].CharFlags & kCharObject)) continue;
       if (c < 4) continue;
-      out.push_back(c);
+      out.push_back(attrs.empty() ? c : PlainTextChar(doc.Header, c, attrs[i]));
     }
     out.push_back(U'\n');
   }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "richtext/editing/undo_step.h"
+#include "richtext/model/symbol_font.h"
 #include "richtext/rtf/loader.h"
 
 namespace inkwend {
@@ -304,7 +305,8 @@ std::u32string TWPRTFTextInput::SelectedText() const {
       const char32_t c = text[static_cast<size_t>(i)];
       if (p->HasAttributes() && IsObjectAnchor(c, attrs[static_cast<size_t>(i)])) continue;
       if (c < 32 && c != kCharTab && c != kCharLineBreak) continue;
-      out.push_back(c);
+      // Other programs get the bullet a Symbol-font byte draws, not its private-use code.
+      out.push_back(p->HasAttributes() ? PlainTextChar(Header, c, attrs[static_cast<size_t>(i)]) : c);
     }
     if (p == b.Par) break;
     out.push_back(U'\n');

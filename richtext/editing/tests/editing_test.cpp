@@ -272,6 +272,25 @@ TEST_F(Editor, SelectionDeleteAndText) {
   EXPECT_EQ(Dump(doc), "fXrd");
 }
 
+TEST_F(Editor, SelectedTextGivesSymbolFontCharactersAsUnicode) {
+  // Word's list bullet is byte B7 of the Symbol font, and LibreOffice writes it as U+F0B7 in the
+  // ordinary font of the list text; the same byte in a picture font, and a Symbol byte with no
+  // Unicode character, stay as they are.
+  TCharAttr symbol = doc.DefaultAttr, dingbats = doc.DefaultAttr, other_symbol_set = doc.DefaultAttr;
+  symbol.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"SYMBOL"));
+  dingbats.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Wingdings 2"));
+  other_symbol_set.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Pictures"));
+  doc.Header.Fonts[other_symbol_set.FontIndex].CharSet = kSymbolCharSet;
+  TParagraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"\uF0B7", symbol);
+  doc.AppendText(p, U"\titem \uF0B7 ", doc.DefaultAttr);
+  doc.AppendText(p, U"\uF0B7\uF0E6", dingbats);
+  doc.AppendText(p, U"\uF0B7", other_symbol_set);
+  doc.AppendText(p, U"\uF061\uF0E6", symbol);
+  doc.SelectAll();
+  EXPECT_EQ(doc.SelectedText(), U"\u2022\titem \u2022 \uF0B7\uF0E6\uF0B7\u03B1\uF0E6");
+}
+
 TEST_F(Editor, LongTextBeyondOneLineCapacity) {
   std::u32string big(25000, U'w');
   Type(big.substr(0, 10));
