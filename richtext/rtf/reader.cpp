@@ -391,6 +391,12 @@ void TWPRtfReader::ReadBody() {
   text_width_ = doc_.Header.TextWidthTwips();
   SetDecoder(0);
   BuildFastTable();
+  if (Get() >= 0) {
+    Unget();
+    static constexpr std::string_view kOwnHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl";
+    keep_spacing_at_pard_ =
+        Available() >= kOwnHeader.size() && std::memcmp(Cursor(), kOwnHeader.data(), kOwnHeader.size()) == 0;
+  }
   Control c{};
   while (!done_ && !full_) {
     if (f_.Dest == kPicture) {
@@ -1376,6 +1382,7 @@ void TWPRtfReader::Pard() {
     p.TabMask = 0;
     p.InTable = false;
     p.TabRestart = true;
+    if (!keep_spacing_at_pard_) p.Before = p.After = p.LineSpacing = 0;
   });
   pending_tab_kind_ = kTabLeft;
 }

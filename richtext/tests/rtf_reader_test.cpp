@@ -231,11 +231,36 @@ TEST(RtfReaderParagraphs, PropertiesApplyToTheirParagraph) {
   EXPECT_EQ(d.ParagraphAt(1)->Alignment, kAlignRight);  // a word after the text still applies
   EXPECT_EQ(d.ParagraphAt(1)->LeftIndent, 1008);        // carried over from the paragraph before
   const TParagraph* q = d.ParagraphAt(2);
-  EXPECT_EQ(q->Alignment, kAlignLeft);  // \pard resets alignment and indents ...
+  EXPECT_EQ(q->Alignment, kAlignLeft);  // \pard resets alignment, indents and spacing
   EXPECT_EQ(q->LeftIndent, 0);
-  EXPECT_EQ(q->SpaceAfter, 200);        // ... but keeps the spacing
+  EXPECT_EQ(q->SpaceAfter, 0);
   EXPECT_EQ(q->ParFlags & kParKeep, kParKeep);
   EXPECT_EQ(d.ParagraphAt(3)->ParFlags & (kParPageBreak | kParKeep), kParPageBreak);
+}
+
+TEST(RtfReaderParagraphs, PardKeepsSpacingOnlyInTheDiarysOwnFiles) {
+  // The diary's writer states spacing only where it changes and relies on \pard keeping it;
+  // other programs restate it after every \pard (LibreOffice's heading spacing must not run on
+  // into the paragraphs after it).
+  const std::string body = "\\pard\\qc\\sb240\\sa120\\sl-300 one\\par\\pard two}";
+  const struct {
+    std::string head;
+    int before, after, line;
+  } cases[] = {
+      {"{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}}", 240, 120, -300},
+      {"{\\rtf1\\ansi\\deff1\\adeflang1025{\\fonttbl{\\f0\\froman Times;}}", 0, 0, 0},
+      {"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Helvetica;}}", 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    Loaded l = ReadRtf(c.head + body);
+    ASSERT_EQ(l->ParagraphCount(), 2) << c.head;
+    const TParagraph* two = l->ParagraphAt(1);
+    EXPECT_EQ(two->Alignment, kAlignLeft) << c.head;
+    EXPECT_EQ(two->SpaceBefore, c.before) << c.head;
+    EXPECT_EQ(two->SpaceAfter, c.after) << c.head;
+    EXPECT_EQ(two->LineSpacing, c.line) << c.head;
+    EXPECT_EQ(l->ParagraphAt(0)->SpaceBefore, 240) << c.head;
+  }
 }
 
 TEST(RtfReaderParagraphs, PropertiesInGroupsEndWithTheGroup) {
