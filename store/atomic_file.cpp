@@ -37,10 +37,8 @@ Status NotPlainFile(const std::string& path, mode_t mode) {
   return Status::Error("Cannot read \"" + path + "\": it is " + KindOf(mode) + ", not a file");
 }
 
-// Opens a plain file for reading. Pipes, devices and sockets are refused before they are
-// opened, as reading (or even opening) one can wait forever or have side effects; the check
-// is repeated on the open descriptor, opened without blocking, in case the name was replaced
-// in between. `size` receives the file's size.
+}  // namespace
+
 Status OpenPlainFileForReading(const std::string& path, int& fd, off_t& size) {
   fd = -1;
   struct stat st {};
@@ -61,8 +59,6 @@ Status OpenPlainFileForReading(const std::string& path, int& fd, off_t& size) {
   size = st.st_size;
   return Status::Ok();
 }
-
-}  // namespace
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 

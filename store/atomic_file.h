@@ -2,6 +2,8 @@
 // Files holding user data are never overwritten in place: the new content goes to a temporary
 // file in the same directory, is flushed to disk, and then renamed over the old file. A crash
 // or a full disk leaves either the old file or the new one, never half of either.
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -36,6 +38,12 @@ Status WriteFileAtomically(const std::string& path, std::string_view bytes);
 // So is a file larger than kMaxReadBytes, which no file of the diary comes near.
 inline constexpr unsigned long long kMaxReadBytes = 1ull << 30;
 Status ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Opens a plain file for reading. Pipes, devices and sockets are refused before they are
+// opened, as reading (or even opening) one can wait forever or have side effects; the check
+// is repeated on the open descriptor, opened without blocking, in case the name was replaced
+// in between. `size` receives the file's size; the caller closes `fd`.
+Status OpenPlainFileForReading(const std::string& path, int& fd, off_t& size);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -46,8 +46,9 @@ Status TPGCrypt::Run(bool encrypt) {
     }
   } arrow{this};
 
-  const int in = ::open(input_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return Status::Error("Cannot open \"" + input_ + "\": " + std::strerror(errno));
+  int in = -1;
+  off_t size = 0;
+  if (Status opened = OpenPlainFileForReading(input_, in, size); !opened.ok()) return opened;
   AtomicFileWriter writer;
   Status status = writer.Open(output_);
   uint32_t state = PasswordSeed(password_);

@@ -1,6 +1,9 @@
 #include "store/file_cipher.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "store/cipher.h"
 #include "store/tests/temp_dir.h"
@@ -83,6 +86,18 @@ TEST(TPGCrypt, UnwritableOutputReportsAndRestoresArrow) {
   EXPECT_FALSE(s.ok());
   EXPECT_NE(s.message().find("out"), std::string::npos);
   EXPECT_EQ(r.busy, (std::vector<bool>{true, false}));
+}
+
+TEST(TPGCrypt, NamedPipeAsInputIsRefusedWithoutWaiting) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  CryptRun r;
+  r.crypt.SetInputFile(dir / "pipe");
+  r.crypt.SetOutputFile(dir / "out");
+  const Status s = r.crypt.Encrypt();  // opening a pipe nobody writes to would wait forever
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message().find("named pipe"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "out"));
 }
 
 }  // namespace
