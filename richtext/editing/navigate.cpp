@@ -18,18 +18,8 @@ void TWPRTFTextInput::LineXs(const TParagraph* par, int line, std::vector<int>& 
     if (par->Alignment == kAlignRight) x += std::max(d, 0);
     else if (d > 1) x += d / 2;
   }
-  // Justified lines stretch their spaces after the last tab, as painting does.
-  const bool justified = (l.LineFlags & kLineJustified) != 0;
-  int stretch_from = 0;
-  if (justified) {
-    const int lt = l.LayoutValues[kLvWidthOrLastTab];
-    stretch_from = lt < l.Length && text[l.Start + static_cast<size_t>(lt)] == kCharTab ? lt + 1 : 0;
-  }
-  const int stretch_width = l.LayoutValues[kLvSpaceWidth];
-  const int remainder = l.LayoutValues[kLvRemainder];
-  const int stretch_end = l.Length > 0 && text[l.Start + l.Length - 1] == U' ' ? l.Length - 1 : l.Length;
+  TLineStretch stretch(l, text);  // justified spaces, as painting widens them
   const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
-  int stretched = 0;
   int rel_x = 0;
   xs.resize(static_cast<size_t>(l.Length) + 1);
   xs[0] = x;
@@ -39,10 +29,7 @@ void TWPRTFTextInput::LineXs(const TParagraph* par, int line, std::vector<int>& 
     int adv;
     if (c == kCharTab && !tabs_as_spaces) {
       adv = NextTabPosition(par, line, rel_x, off) - rel_x;
-    } else if (justified && c == U' ' && j >= stretch_from && j < stretch_end) {
-      adv = stretch_width + (stretched < remainder ? 1 : 0);
-      ++stretched;
-    } else {
+    } else if (!stretch.Widens(j, c, adv)) {
       adv = CharWidth(par, off);
     }
     if (has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText) adv = 0;

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,34 @@ inline constexpr uint8_t kLineJustified = 0x02;  // LayoutValues hold last tab, 
 inline constexpr int kLvWidthOrLastTab = 0;  // laid-out width, or for a justified line its last tab index
 inline constexpr int kLvSpaceWidth = 1;      // justified: pixels per stretched space
 inline constexpr int kLvRemainder = 2;       // justified: pixels left over, one each to the first spaces
+
+// The spaces a justified line widens: those after its last tab, except one that ends the line.
+// Each takes the line's space width, the first `remainder` of them a pixel more. Painting and
+// caret placement walk a line with one of these, so both put every character at the same x.
+class TLineStretch {
+ public:
+  TLineStretch(const TTextLine& line, std::span<const char32_t> paragraph_text) {
+    if (!(line.LineFlags & kLineJustified)) return;
+    const auto at = [&](int j) { return paragraph_text[line.Start + static_cast<size_t>(j)]; };
+    const int last_tab = line.LayoutValues[kLvWidthOrLastTab];
+    from_ = last_tab < line.Length && at(last_tab) == U'\t' ? last_tab + 1 : 0;
+    end_ = line.Length > 0 && at(line.Length - 1) == U' ' ? line.Length - 1 : line.Length;
+    width_ = line.LayoutValues[kLvSpaceWidth];
+    remainder_ = line.LayoutValues[kLvRemainder];
+  }
+  // Character j of the line, c: true when it is a widened space, its advance in `advance`.
+  // Asked once per character, in line order.
+  bool Widens(int j, char32_t c, int& advance) {
+    if (c != U' ' || j < from_ || j >= end_) return false;
+    advance = width_ + (widened_ < remainder_ ? 1 : 0);
+    ++widened_;
+    return true;
+  }
+
+ private:
+  int from_ = 0, end_ = 0;  // end_ 0: nothing widens (a line that is not justified)
+  int width_ = 0, remainder_ = 0, widened_ = 0;
+};
 inline constexpr int kLvWidth = 3;           // laid-out width of every line
 
 // A place in the document: paragraph, line and index in the line.

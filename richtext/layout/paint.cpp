@@ -168,17 +168,7 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
   const int text_h = std::max(1, h - space_before - space_after);
   const int baseline = top + l.Ascent;
 
-  // Justified spaces: those after the last tab, except one that ends the line.
-  const bool justified = (l.LineFlags & kLineJustified) != 0;
-  int stretch_from = 0;
-  if (justified) {
-    const int lt = l.LayoutValues[kLvWidthOrLastTab];
-    stretch_from = lt < l.Length && text[l.Start + static_cast<size_t>(lt)] == kCharTab ? lt + 1 : 0;
-  }
-  const int stretch_width = l.LayoutValues[kLvSpaceWidth];
-  const int remainder = l.LayoutValues[kLvRemainder];
-  int stretched = 0;
-  const int stretch_end = l.Length > 0 && text[l.Start + l.Length - 1] == U' ' ? l.Length - 1 : l.Length;
+  TLineStretch stretch(l, text);
   const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
   const int tab_origin = TabOrigin(par, line);
 
@@ -212,10 +202,7 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
       int adv;
       if (c == kCharTab && !tabs_as_spaces) {
         adv = NextTabIn(par, rel_x, off, tab_origin) - rel_x;
-      } else if (justified && c == U' ' && j >= stretch_from && j < stretch_end) {
-        adv = stretch_width + (stretched < remainder ? 1 : 0);
-        ++stretched;
-      } else {
+      } else if (!stretch.Widens(j, c, adv)) {
         adv = CharWidth(par, off);
       }
       const bool hidden = has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText;

@@ -40,8 +40,7 @@ std::span<const TCharAttr> TParagraph::LineAttrs(int line) const {
   return std::span<const TCharAttr>(attrs_.data() + l.Start, l.Length);
 }
 
-void TParagraph::Expand() const {
-  if (!compact_) return;
+void TParagraph::ExpandRuns() const {
   std::vector<TCharAttr> records;
   records.reserve(text_.size());
   for (const TAttrRun& r : runs_) records.insert(records.end(), r.Count, r.Attr);

@@ -150,8 +150,11 @@ class TParagraph {
   friend class TWPRTFText;
 
   // Turns compact runs into one record per character. Keeps the paragraph as it was when the
-  // allocation fails (std::bad_alloc).
-  void Expand() const;
+  // allocation fails (std::bad_alloc). Inline: painting asks once per character.
+  void Expand() const {
+    if (compact_) ExpandRuns();
+  }
+  void ExpandRuns() const;
 
   std::vector<TTextLine> lines_;
   std::vector<char32_t> text_;

@@ -291,6 +291,30 @@ TEST_F(Editor, SelectedTextGivesSymbolFontCharactersAsUnicode) {
   EXPECT_EQ(doc.SelectedText(), U"\u2022\titem \u2022 \uF0B7\uF0E6\uF0B7\u03B1\uF0E6");
 }
 
+TEST_F(Editor, CaretPlacesInAJustifiedLineFollowItsWidenedSpaces) {
+  // Characters are 16 pixels wide: "aa bb cc " fills the first line, whose two inner spaces
+  // share the slack; the space that ends the line keeps its width.
+  doc.SetWindowWidth(260);
+  Type(U"aa bb cc dddddddddddddddddddd");
+  doc.SetParAlignment(kAlignJustify);
+  doc.ReformatAll();
+  const TParagraph* p = doc.FirstParagraph();
+  ASSERT_GE(p->LineCount(), 2);
+  const TTextLine& l = p->Line(0);
+  ASSERT_TRUE(l.LineFlags & kLineJustified);
+  ASSERT_EQ(l.Length, 9);
+  const int widened = l.LayoutValues[kLvSpaceWidth];
+  const int remainder = l.LayoutValues[kLvRemainder];
+  ASSERT_GT(widened, 16);
+  std::vector<int> xs;
+  doc.LineXs(p, 0, xs);
+  ASSERT_EQ(xs.size(), 10u);
+  std::vector<int> advances;
+  for (size_t i = 1; i < xs.size(); ++i) advances.push_back(xs[i] - xs[i - 1]);
+  EXPECT_EQ(advances, (std::vector<int>{16, 16, widened + (remainder > 0 ? 1 : 0), 16, 16,
+                                        widened + (remainder > 1 ? 1 : 0), 16, 16, 16}));
+}
+
 TEST_F(Editor, LongTextBeyondOneLineCapacity) {
   std::u32string big(25000, U'w');
   Type(big.substr(0, 10));
