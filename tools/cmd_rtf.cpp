@@ -33,6 +33,8 @@ const char* ResultText(int result) {
 std::string PlainText(const TWPRTFText& doc) {
   std::u32string out;
   for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+    // The empty paragraph after a document's last paragraph end is not a line of its text.
+    if (!p->Next && p->Prev && p->CharCount() == 0) break;
     const auto text = p->Text();
     const auto attrs = p->Attrs();
     for (size_t i = 0; i < text.size(); ++i) {
