@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/qt_picture_decoder.h"
@@ -16,6 +14,7 @@
 #include "richtext/model/symbol_font.h"
 #include "richtext/rtf/loader.h"
 #include "richtext/rtf/picture_decoder.h"
+#include "store/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {
@@ -24,12 +23,7 @@ std::filesystem::path DataDir() {
   return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" / "data";
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using testing::ReadFile;
 
 class RtfFromPrograms : public ::testing::Test {
  protected:

@@ -3,27 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "shell.h"
+#include "store/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {
 
+using testing::ReadFile;
 using testing::Shell;
 
 const std::string kFixture =
     (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" / "data" /
      "pandoc_diary")
         .string();
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 std::string Tool(const std::string& args) { return std::string(INKWEND_TOOL) + " rtf " + args; }
 
