@@ -21,6 +21,8 @@
 #include "controls/graphic_panel.h"
 #include "controls/ring_panel.h"
 #include "platform/program_directory.h"
+#include "platform/qt_picture_decoder.h"
+#include "richtext/rtf/picture_decoder.h"
 #include "richtext/toolbar/wp_rich_text_link.h"
 #include "richtext/toolbar/wp_ruler.h"
 #include "richtext/toolbar/wp_toolbar.h"
@@ -76,6 +78,8 @@ TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent), store_(ProgramD
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
   setWindowIcon(NotebookIcon());
+  // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
+  SetPictureDecoder(&QtPictureDecoderInstance());
   CreateControls();
   CreateMenu();
   // Designed position and client size.

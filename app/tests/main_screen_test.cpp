@@ -3,9 +3,11 @@
 #include "app/main_screen.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -456,6 +458,33 @@ class MainScreenTest : public QObject {
     QFile original(d.entryPath(day) + ".damaged");
     QVERIFY(original.open(QIODevice::ReadOnly));
     QCOMPARE(original.readAll(), damaged);
+  }
+
+  void entryPicturesFromOtherProgramsShowAsBitmaps() {
+    // Word and LibreOffice embed pictures as PNG or JPEG data; an entry pasted from them shows
+    // the pictures themselves, not empty frames.
+    Diary d;
+    const QDate day(2024, 9, 2);
+    auto hex = [](const char* format, int w, int h) {
+      QImage image(w, h, QImage::Format_RGB32);
+      image.fill(Qt::red);
+      QByteArray bytes;
+      QBuffer buffer(&bytes);
+      buffer.open(QIODevice::WriteOnly);
+      image.save(&buffer, format);
+      return bytes.toHex();
+    };
+    QDir().mkpath(d.dir.path() + "/Entries");
+    d.writeFile(day, "{\\rtf1\\ansi a{\\pict\\pngblip\\picw4\\pich3 " + hex("PNG", 4, 3) + "}b{\\pict\\jpegblip " +
+                         hex("JPG", 8, 6) + "}c}");
+    d.show(day);
+    QCOMPARE(d.prompter.messages.size(), 0);
+    const auto& objects = d.editor().Memo().Objects();
+    QCOMPARE(objects.size(), size_t{2});
+    QVERIFY(objects[0]->Graphic.Bitmap() != nullptr);
+    QCOMPARE(objects[0]->Graphic.Bitmap()->Width, 4);
+    QVERIFY(objects[1]->Graphic.Bitmap() != nullptr);
+    QCOMPARE(objects[1]->Graphic.Bitmap()->Height, 6);
   }
 
   void scratchEditorLoadsAnyDay() {
