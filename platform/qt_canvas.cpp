@@ -82,7 +82,6 @@ void TQtCanvas::DrawText(int x, int baseline, std::span<const char32_t> text, st
   run.setRawFont(raw);
   run.setGlyphIndexes(glyphs);
   run.setPositions(positions);
-  run.setStrikeOut(font_.StrikeOut);
   painter_.setPen(ToQColor(color));
   painter_.drawGlyphRun(QPointF(0, 0), run);
 }

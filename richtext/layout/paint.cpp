@@ -256,6 +256,12 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
           canvas.DrawLine({x, uy}, {x + deco_w, uy}, TPen{ucolor, pen_w});
           if (st.DoubleUnderline) canvas.DrawLine({x, uy + 2 * pen_w}, {x + deco_w, uy + 2 * pen_w}, TPen{ucolor, pen_w});
         }
+        // Struck-out text is crossed here too, as underlines are: a glyph run's own strike-out
+        // lands wherever the painter's origin is, not on the run.
+        if (st.Font.StrikeOut) {
+          const int sy = base - std::max(1, a0.Ascent * 3 / 10);
+          canvas.DrawLine({x, sy}, {x + deco_w, sy}, TPen{fg, pen_w});
+        }
         if (st.Mark) {
           std::vector<TPoint> zig;
           const int my = base + pen_w + 1;

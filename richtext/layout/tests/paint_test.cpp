@@ -148,6 +148,28 @@ TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
   EXPECT_EQ(canvas.Of("line").size(), 3u);
 }
 
+TEST_F(PaintTest, StruckOutRunsAreCrossedAboveTheirBaseline) {
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr struck = doc.DefaultAttr;
+  struck.StyleBits = kStyleStrikeOut;
+  struck.SetTextColor(2);
+  doc.AppendText(p, U"ab ", doc.DefaultAttr);
+  doc.AppendText(p, U"cd", struck);
+  doc.AppendText(p, U" e", doc.DefaultAttr);
+  doc.Reformat();
+  const auto texts = PaintText();
+  ASSERT_EQ(texts.size(), 3u);
+  ASSERT_EQ(texts[1].Text, U"cd");
+  const auto lines = canvas.Of("line");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].From.X, texts[1].X);
+  EXPECT_EQ(lines[0].To.X, texts[1].X + texts[1].Advances[0] + texts[1].Advances[1]);
+  EXPECT_EQ(lines[0].From.Y, lines[0].To.Y);
+  EXPECT_LT(lines[0].From.Y, texts[1].Y);                       // above the baseline ...
+  EXPECT_GT(lines[0].From.Y, texts[1].Y - p->Line(0).Ascent / 2);  // ... through the lower letters
+  EXPECT_EQ(lines[0].Pen.Color, texts[1].Color);
+}
+
 TEST_F(PaintTest, FlaggedWordsGetARedMarkAndBordersFollowTheBorderBytes) {
   TParagraph* p = doc.FirstParagraph();
   TCharAttr flagged = doc.DefaultAttr;
