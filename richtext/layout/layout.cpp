@@ -331,9 +331,12 @@ int TWPRTFTextPaint::NextTabIn(const TParagraph* par, int x, int index, int orig
   if (par->TabMask != 0) {
     auto text = par->Text();
     const int n = static_cast<int>(text.size());
-    // Right, centred and decimal stops must lie within the text area to be used.
+    // Right, centred and decimal stops must lie within the width the line wraps at. The right
+    // indent is measured against the layout width (a window wider than the page adds the
+    // difference to it), so the limit is too: against the text area, a wide window left no
+    // room for any such stop.
     const int limit = par->IsTableCell() ? EffectiveLayoutWidth() - RightIndentPixels(par) - LeftIndentPixels(par, 0)
-                                         : Header.TextAreaWidth - RightIndentPixels(par) - origin;
+                                         : EffectiveLayoutWidth() - RightIndentPixels(par) - origin;
     for (int rank = 0; rank < kTabSlots; ++rank) {
       const int slot = Header.TabOrder[static_cast<size_t>(rank)];
       const TTabSlot& t = Header.Tabs[static_cast<size_t>(slot)];

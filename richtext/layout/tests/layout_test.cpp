@@ -152,6 +152,20 @@ TEST_F(LayoutTest, TabStopKinds) {
   d.AppendText(p, U"\tab", d.DefaultAttr);
   d.Reformat();
   EXPECT_EQ(d.NextTabPosition(p, 0, 10, 0), 10);
+  // With word wrap in a window wider than the page, lines still wrap at the page's text width,
+  // and right and centred stops inside it still apply.
+  for (const int window : {400, d.Header.TextAreaWidth, 2000}) {
+    TWPRTFTextPaint w;
+    w.SetDevice(&metrics, 96, 96);
+    w.SetWordWrap(true);
+    w.SetWindowWidth(window);
+    TParagraph* q = w.FirstParagraph();
+    q->TabMask = w.Header.AddTab(2880, kTabRight) | w.Header.AddTab(1440, kTabCenter);
+    w.AppendText(q, U"\tab\tcd", w.DefaultAttr);
+    w.Reformat();
+    EXPECT_EQ(w.NextTabPosition(q, 0, 0, 0), 96 - 8) << window;
+    EXPECT_EQ(w.NextTabPosition(q, 0, 100, 3), 192 - 16) << window;
+  }
   // A stop not in the paragraph's mask is ignored: the default grid applies.
   p->TabMask = 0;
   d.Header.AddTab(1440, kTabLeft);
