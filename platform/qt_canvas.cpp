@@ -64,7 +64,8 @@ void TQtCanvas::DrawText(int x, int baseline, std::span<const char32_t> text, st
   const QRawFont& raw = metrics_.RawFont(font_);
   if (!raw.isValid()) return;
   QList<quint32> glyphs;
-  metrics_.Glyphs(font_, text, glyphs);
+  std::vector<const QRawFont*> fonts;
+  metrics_.Glyphs(font_, text, glyphs, fonts);
   QList<QPointF> positions;
   positions.reserve(static_cast<qsizetype>(text.size()));
   std::vector<int> own;
@@ -78,12 +79,19 @@ void TQtCanvas::DrawText(int x, int baseline, std::span<const char32_t> text, st
     positions.push_back(QPointF(pen_x, baseline));
     pen_x += advances[i];
   }
-  QGlyphRun run;
-  run.setRawFont(raw);
-  run.setGlyphIndexes(glyphs);
-  run.setPositions(positions);
   painter_.setPen(ToQColor(color));
-  painter_.drawGlyphRun(QPointF(0, 0), run);
+  // One glyph run per stretch of characters from one font: characters the font lacks come from
+  // the font Qt falls back to.
+  for (size_t from = 0; from < text.size();) {
+    size_t to = from + 1;
+    while (to < text.size() && fonts[to] == fonts[from]) ++to;
+    QGlyphRun run;
+    run.setRawFont(*fonts[from]);
+    run.setGlyphIndexes(glyphs.mid(static_cast<qsizetype>(from), static_cast<qsizetype>(to - from)));
+    run.setPositions(positions.mid(static_cast<qsizetype>(from), static_cast<qsizetype>(to - from)));
+    painter_.drawGlyphRun(QPointF(0, 0), run);
+    from = to;
+  }
 }
 
 void TQtCanvas::FillRect(const TRect& rect, TColorRef color) {

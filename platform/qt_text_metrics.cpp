@@ -1,7 +1,9 @@
 #include "platform/qt_text_metrics.h"
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QString>
+#include <QTextLayout>
 #include <cmath>
 
 namespace inkwend {
@@ -16,7 +18,7 @@ QString ToQString(std::u32string_view s) {
 
 const QRawFont& TQtTextMetrics::RawFont(const TFontSpec& wanted) { return EntryFor(wanted).Raw; }
 
-quint32 TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
+TQtTextMetrics::TGlyph TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
   if (c < 32) c = U' ';
   if (c < 256) {
     if (!e.LowReady) {
@@ -27,21 +29,54 @@ quint32 TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
       for (int i = 0; i < 256; ++i) e.Low[static_cast<size_t>(i)] = i < g.size() ? g[i] : 0;
       e.LowReady = true;
     }
-    return e.Low[c];
+    if (e.Low[c] != 0) return {e.Low[c], nullptr};
   }
   auto it = e.High.find(c);
   if (it != e.High.end()) return it->second;
-  const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
-  const quint32 glyph = g.isEmpty() ? 0 : g.front();
+  TGlyph glyph;
+  if (e.Raw.supportsCharacter(static_cast<uint>(c))) {
+    const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+    glyph.Index = g.isEmpty() ? 0 : g.front();
+  }
+  if (glyph.Index == 0) glyph = Fallback(e, c);
   e.High.emplace(c, glyph);
   return glyph;
 }
 
-void TQtTextMetrics::Glyphs(const TFontSpec& font, std::span<const char32_t> chars, QList<quint32>& out) {
+TQtTextMetrics::TGlyph TQtTextMetrics::Fallback(const TEntry& e, char32_t c) {
+  // Qt's own text layout picks the font that has the character (fontconfig's choice).
+  QTextLayout layout(QString::fromUcs4(&c, 1), e.Wanted);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  for (const QGlyphRun& run : layout.glyphRuns()) {
+    const QList<quint32> indexes = run.glyphIndexes();
+    if (indexes.isEmpty() || indexes.front() == 0) continue;
+    const QRawFont raw = run.rawFont();
+    for (const auto& known : fallbacks_) {
+      if (known->familyName() == raw.familyName() && known->styleName() == raw.styleName() &&
+          known->pixelSize() == raw.pixelSize()) {
+        return {indexes.front(), known.get()};
+      }
+    }
+    fallbacks_.push_back(std::make_unique<QRawFont>(raw));
+    return {indexes.front(), fallbacks_.back().get()};
+  }
+  return {};  // no font has it: the font's own missing-glyph box
+}
+
+void TQtTextMetrics::Glyphs(const TFontSpec& font, std::span<const char32_t> chars, QList<quint32>& out,
+                            std::vector<const QRawFont*>& fonts) {
   TEntry& e = EntryFor(font);
   out.clear();
   out.reserve(static_cast<qsizetype>(chars.size()));
-  for (char32_t c : chars) out.push_back(e.Raw.isValid() ? GlyphOf(e, c) : 0);
+  fonts.clear();
+  fonts.reserve(chars.size());
+  for (char32_t c : chars) {
+    const TGlyph g = e.Raw.isValid() ? GlyphOf(e, c) : TGlyph{};
+    out.push_back(g.Index);
+    fonts.push_back(g.Raw ? g.Raw : &e.Raw);
+  }
 }
 
 TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& wanted) {
@@ -60,6 +95,7 @@ TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& wanted) {
   font.setKerning(false);
   auto entry = std::make_unique<TEntry>();
   entry->Font = wanted;
+  entry->Wanted = font;
   entry->Raw = QRawFont::fromFont(font);
   if (!entry->Raw.isValid()) {
     QFont fallback;
@@ -89,10 +125,17 @@ void TQtTextMetrics::Advances(const TFontSpec& font, std::span<const char32_t> c
     return;
   }
   QList<quint32> glyphs;
-  Glyphs(font, chars, glyphs);
+  std::vector<const QRawFont*> fonts;
+  Glyphs(font, chars, glyphs, fonts);
   const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances);
   for (size_t i = 0; i < chars.size(); ++i) {
-    out[i] = i < static_cast<size_t>(advances.size()) ? static_cast<int>(std::lround(advances[static_cast<qsizetype>(i)].x())) : 0;
+    const auto at = static_cast<qsizetype>(i);
+    double x = at < advances.size() ? advances[at].x() : 0;
+    if (fonts[i] != &raw) {
+      const QList<QPointF> own = fonts[i]->advancesForGlyphIndexes(QList<quint32>{glyphs[at]}, QRawFont::SeparateAdvances);
+      x = own.isEmpty() ? 0 : own.front().x();
+    }
+    out[i] = static_cast<int>(std::lround(x));
   }
 }
 

@@ -107,6 +107,48 @@ TEST_F(QtLayoutTest, GlyphsLandWhereLayoutPutThem) {
   EXPECT_NEAR(max_x, right - 1, 3);
 }
 
+TEST_F(QtLayoutTest, CharactersTheFontLacksComeFromAFallbackFont) {
+  // Arial (Liberation Sans) has no emoji; fontconfig names a font that has (the program
+  // installs one). Measured and painted, the emoji is that font's glyph, not an empty box.
+  TFontSpec arial;
+  arial.Name = U"Arial";
+  arial.PixelSize = 20;
+  const char32_t chars[2] = {U'\U0001F600', U'x'};
+  QList<quint32> glyphs;
+  std::vector<const QRawFont*> fonts;
+  SharedTextMetrics().Glyphs(arial, chars, glyphs, fonts);
+  ASSERT_EQ(fonts.size(), 2u);
+  EXPECT_NE(fonts[0], &SharedTextMetrics().RawFont(arial));
+  EXPECT_NE(glyphs[0], 0u);
+  EXPECT_TRUE(fonts[0]->supportsCharacter(0x1F600u));
+  EXPECT_EQ(fonts[1], &SharedTextMetrics().RawFont(arial));
+  int w[2] = {};
+  SharedTextMetrics().Advances(arial, chars, w);
+  EXPECT_GT(w[0], w[1]);
+  TParagraph* p = doc.FirstParagraph();
+  TCharAttr big = doc.DefaultAttr;
+  big.PointSize = 20;
+  doc.AppendText(p, U"\U0001F600", big);
+  doc.Reformat();
+  QImage image(120, 60, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    TQtCanvas canvas(painter, SharedTextMetrics());
+    doc.Paint(canvas, {0, 0, 120, 60});
+  }
+  const int width = doc.VisibleWidth(p, 0);
+  int ink = 0, outside = 0;
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 120; ++x) {
+      if (qGray(image.pixel(x, y)) > 160) continue;
+      (x <= width + 2 ? ink : outside) += 1;
+    }
+  }
+  EXPECT_GT(ink, 40);  // an empty box or a missing glyph leaves far fewer
+  EXPECT_EQ(outside, 0);
+}
+
 TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
   TParagraph* p = doc.FirstParagraph();
   for (int i = 1; i <= 120; ++i) {
