@@ -132,12 +132,18 @@ int TWPRTFTextPaint::LeftIndentPixels(const TParagraph* par, int line) const {
 }
 
 int TWPRTFTextPaint::RightIndentPixels(const TParagraph* par) const {
+  int right;
   if (par->IsTableCell()) {
     const int64_t usable = static_cast<int64_t>(Header.TextWidthTwips()) - par->RightIndent - par->LeftIndent;
     const int64_t right_edge = par->LeftIndent + usable * (par->CellStart + par->CellWidth) / 255;
-    return std::max(0, PxX(Header.TextWidthTwips() - right_edge + BorderDistanceTwips(par)));
+    right = std::max(0, PxX(Header.TextWidthTwips() - right_edge + BorderDistanceTwips(par)));
+  } else {
+    right = PxX(static_cast<int64_t>(par->RightIndent) + BorderDistanceTwips(par));
   }
-  int right = PxX(static_cast<int64_t>(par->RightIndent) + BorderDistanceTwips(par));
+  // Measured against the page's text width, corrected to the layout width: a window wider
+  // than the page still wraps at the page, a narrower one at the window. Cells too: their
+  // left edges stand on the page, and a right edge measured from the window put every cell's
+  // right border (and its wrap) off by the difference, drawing a three-column row as five.
   const int d = Header.TextAreaWidth - EffectiveLayoutWidth();
   if (d != 0) right = right - d > 0 ? right - d : 0;
   return right;

@@ -338,7 +338,15 @@ TEST_F(LayoutTest, IndentsInPixels) {
   p->CellStart = 51;
   p->CellWidth = 102;
   EXPECT_EQ(doc.LeftIndentPixels(p, 0), 8480 / 5 * 96 / 1440 + 1);
-  EXPECT_EQ(doc.RightIndentPixels(p), (8480 - 8480 * 153 / 255) * 96 / 1440);
+  // Its right edge stands on the page too, whatever the window's width: 3/5 of the row.
+  const int right_edge = 8480 * 153 / 255 * 96 / 1440;
+  for (const int window : {565, 765}) {
+    doc.SetWindowWidth(window);
+    EXPECT_NEAR(window - doc.RightIndentPixels(p), right_edge, 1) << window;
+  }
+  // In a window narrower than the cell's right edge the cell ends at the window.
+  doc.SetWindowWidth(300);
+  EXPECT_EQ(doc.RightIndentPixels(p), 0);
 }
 
 TEST_F(LayoutTest, WordWrapOffWrapsAtThePageAndIgnoresTheWindow) {
