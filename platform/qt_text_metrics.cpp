@@ -6,6 +6,9 @@
 #include <QTextLayout>
 #include <cmath>
 
+#include "richtext/model/charset.h"
+#include "richtext/model/symbol_font.h"
+
 namespace inkwend {
 
 namespace {
@@ -38,29 +41,42 @@ TQtTextMetrics::TGlyph TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
     const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
     glyph.Index = g.isEmpty() ? 0 : g.front();
   }
+  // A Symbol-font byte (kept as U+F0xx) in a font without such codes, as "Symbol" is on
+  // most Linux systems: the character it stands for, such as Word's list bullet.
+  if (glyph.Index == 0 && IsSymbolChar(c) && !IsDingbatFontName(e.Font.Name)) {
+    const char32_t meant = SymbolCharToUnicode(c);
+    if (meant != c) glyph = GlyphOf(e, meant);
+  }
   if (glyph.Index == 0) glyph = Fallback(e, c);
   e.High.emplace(c, glyph);
   return glyph;
 }
 
 TQtTextMetrics::TGlyph TQtTextMetrics::Fallback(const TEntry& e, char32_t c) {
-  // Qt's own text layout picks the font that has the character (fontconfig's choice).
-  QTextLayout layout(QString::fromUcs4(&c, 1), e.Wanted);
-  layout.beginLayout();
-  layout.createLine();
-  layout.endLayout();
-  for (const QGlyphRun& run : layout.glyphRuns()) {
-    const QList<quint32> indexes = run.glyphIndexes();
-    if (indexes.isEmpty() || indexes.front() == 0) continue;
-    const QRawFont raw = run.rawFont();
-    for (const auto& known : fallbacks_) {
-      if (known->familyName() == raw.familyName() && known->styleName() == raw.styleName() &&
-          known->pixelSize() == raw.pixelSize()) {
-        return {indexes.front(), known.get()};
+  // Qt's own text layout picks the font that has the character (fontconfig's choice). Qt does
+  // not fall back from a symbol font, so the plain sans-serif font of the same size is asked next.
+  QFont plain(QStringLiteral("sans-serif"));
+  plain.setPixelSize(std::max(1, e.Font.PixelSize));
+  plain.setBold(e.Font.Bold);
+  plain.setItalic(e.Font.Italic);
+  for (const QFont& font : {e.Wanted, plain}) {
+    QTextLayout layout(QString::fromUcs4(&c, 1), font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+      const QList<quint32> indexes = run.glyphIndexes();
+      if (indexes.isEmpty() || indexes.front() == 0) continue;
+      const QRawFont raw = run.rawFont();
+      for (const auto& known : fallbacks_) {
+        if (known->familyName() == raw.familyName() && known->styleName() == raw.styleName() &&
+            known->pixelSize() == raw.pixelSize()) {
+          return {indexes.front(), known.get()};
+        }
       }
+      fallbacks_.push_back(std::make_unique<QRawFont>(raw));
+      return {indexes.front(), fallbacks_.back().get()};
     }
-    fallbacks_.push_back(std::make_unique<QRawFont>(raw));
-    return {indexes.front(), fallbacks_.back().get()};
   }
   return {};  // no font has it: the font's own missing-glyph box
 }

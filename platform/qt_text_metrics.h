@@ -3,7 +3,8 @@
 // as QRawFont at the wanted's pixel size (fontconfig maps "Arial" and friends to the
 // metric-compatible Liberation fonts), and the canvas draws with the same raw fonts, so that
 // measured and painted advances are the same numbers. A character the font lacks (Chinese in
-// Arial, an emoji) is measured and drawn in the font Qt falls back to for it, as any Qt text is.
+// Arial, an emoji) is measured and drawn in the font Qt falls back to for it, as any Qt text is;
+// a Symbol-font byte the font lacks, as the character it stands for.
 #include <QFont>
 #include <QRawFont>
 #include <array>

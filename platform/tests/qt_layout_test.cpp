@@ -149,6 +149,28 @@ TEST_F(QtLayoutTest, CharactersTheFontLacksComeFromAFallbackFont) {
   EXPECT_EQ(outside, 0);
 }
 
+TEST_F(QtLayoutTest, SymbolBytesTheFontLacksShowAsTheCharactersTheyStandFor) {
+  // Word's list bullet is Symbol byte B7, kept as U+F0B7; a font without private-use codes
+  // shows U+2022 for it. A picture font's byte is not taken for a Symbol one.
+  TFontSpec symbol;
+  symbol.Name = U"Symbol";
+  symbol.PixelSize = 20;
+  TFontSpec wingdings = symbol;
+  wingdings.Name = U"Wingdings";
+  const char32_t bullet[1] = {U'\uF0B7'};
+  const char32_t meant[1] = {U'\u2022'};
+  QList<quint32> got, expected;
+  std::vector<const QRawFont*> got_fonts, expected_fonts;
+  SharedTextMetrics().Glyphs(symbol, bullet, got, got_fonts);
+  SharedTextMetrics().Glyphs(symbol, meant, expected, expected_fonts);
+  ASSERT_NE(expected[0], 0u);
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(got_fonts, expected_fonts);
+  SharedTextMetrics().Glyphs(wingdings, bullet, got, got_fonts);
+  SharedTextMetrics().Glyphs(wingdings, meant, expected, expected_fonts);
+  EXPECT_FALSE(got == expected && got_fonts == expected_fonts);
+}
+
 TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
   TParagraph* p = doc.FirstParagraph();
   for (int i = 1; i <= 120; ++i) {

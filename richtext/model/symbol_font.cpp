@@ -50,17 +50,12 @@ char32_t SymbolCharToUnicode(char32_t c) {
   return u != 0 ? u : c;
 }
 
-namespace {
-
-// Picture fonts whose files declare a character set other than the symbol one often enough.
 bool IsDingbatFontName(std::u32string_view name) {
   for (std::u32string_view prefix : {U"Wingdings", U"Webdings", U"Zapf", U"Marlett", U"MT Extra", U"Monotype Sorts"}) {
     if (name.size() >= prefix.size() && FontNamesEqual(name.substr(0, prefix.size()), prefix)) return true;
   }
   return false;
 }
-
-}  // namespace
 
 char32_t PlainTextChar(const TTextHeader& header, char32_t c, const TCharAttr& attr) {
   if (!IsSymbolChar(c)) return c;

@@ -17,6 +17,10 @@ bool IsSymbolFontName(std::u32string_view name);
 // Symbol byte with no Unicode equivalent (the pieces of large brackets, say), comes back as is.
 char32_t SymbolCharToUnicode(char32_t c);
 
+// True for picture fonts (Wingdings, Webdings, Zapf Dingbats and the like), whose bytes mean
+// other pictures than the Symbol font's.
+bool IsDingbatFontName(std::u32string_view name);
+
 // The character plain text shows for c in the font of attr: U+F0xx as the Symbol font draws it,
 // unless the font is another symbol font (Wingdings and the like, or any other font of the
 // symbol character set), whose bytes mean other pictures. Word and LibreOffice also write
