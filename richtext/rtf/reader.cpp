@@ -59,6 +59,14 @@ uint8_t SpacingNibble(int32_t twips) {
   return static_cast<uint8_t>(std::min<int64_t>(n, 15));
 }
 
+// Other programs' \trgaph: the space between a cell's border and its text, to the nearest
+// millimetre (the unit of the border-spacing nibble).
+uint8_t CellPaddingNibble(int32_t twips) {
+  if (twips <= 0) return 0;
+  const int64_t mm = (static_cast<int64_t>(twips) * 10 + 283) / 567;
+  return static_cast<uint8_t>(std::min<int64_t>(mm, 15));
+}
+
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -394,7 +402,7 @@ void TWPRtfReader::ReadBody() {
   if (Get() >= 0) {
     Unget();
     static constexpr std::string_view kOwnHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl";
-    keep_spacing_at_pard_ =
+    own_file_ =
         Available() >= kOwnHeader.size() && std::memcmp(Cursor(), kOwnHeader.data(), kOwnHeader.size()) == 0;
   }
   Control c{};
@@ -1153,7 +1161,8 @@ void TWPRtfReader::Dispatch(const Control& c) {
           p.Border[0] = cell.Border[0];
           p.Border[1] = cell.Border[1];
           p.BorderWidth = cell.BorderWidth;
-          p.BorderColor = static_cast<uint8_t>((cell.BorderColor & 0x0F) | SpacingNibble(cell_gap_) << 4);
+          const uint8_t spacing = own_file_ ? SpacingNibble(cell_gap_) : CellPaddingNibble(cell_gap_);
+          p.BorderColor = static_cast<uint8_t>((cell.BorderColor & 0x0F) | spacing << 4);
           p.ShadingColors = cell.ShadingColors;
           p.ShadingPercent = cell.ShadingPercent;
         }
@@ -1382,7 +1391,7 @@ void TWPRtfReader::Pard() {
     p.TabMask = 0;
     p.InTable = false;
     p.TabRestart = true;
-    if (!keep_spacing_at_pard_) p.Before = p.After = p.LineSpacing = 0;
+    if (!own_file_) p.Before = p.After = p.LineSpacing = 0;
   });
   pending_tab_kind_ = kTabLeft;
 }

@@ -295,10 +295,12 @@ class TWPRtfReader : public TWPTextReader {
   int footnote_count_ = 0;
   bool page_break_pending_ = false;
   uint8_t pending_tab_kind_ = 0;
-  // The diary's own writer states space before, space after and line spacing only where they
-  // change, relying on \pard to keep them; every other program restates them after \pard,
-  // which resets them as RTF defines. Set when the file begins as the diary's writer begins.
-  bool keep_spacing_at_pard_ = true;
+  // Set when the file begins as the diary's own writer begins. That writer states space
+  // before, space after and line spacing only where they change, relying on \pard to keep
+  // them (every other program restates them after \pard, which resets them as RTF defines);
+  // and it stores a cell's border spacing in \trgaph, which other programs use for the half
+  // gap between cells (Word's 108 twips would read as the widest spacing, 15 mm).
+  bool own_file_ = true;
 };
 
 }  // namespace inkwend
