@@ -138,7 +138,11 @@ constexpr TRtfKeyword kKeywords[] = {
     {"cellx", 0, false, K::Property, A::Cellx, 0},
     {"row", 0, false, K::Property, A::Row, 0},
     {"cell", 0, false, K::Property, A::Cell, 0},
-    {"nestcell", 0, false, K::Property, A::Cell, 0},
+    // A nested table, which the model cannot hold, stays in its outer cell: its cells separated
+    // by tabs, its rows (whose definitions end with \nestrow) by line breaks.
+    {"nestcell", 0, false, K::Character, A::Tab, 0},
+    {"nesttableprops", 0, false, K::Destination, A::NestRow, 0},
+    {"nonesttables", 0, false, K::Destination, A::SkipGroup, 0},
     {"intbl", 0, false, K::Property, A::Intbl, 0},
     {"clmrg", 0, false, K::Property, A::Clmrg, 0},
     {"trgaph", 0, false, K::Property, A::Trgaph, 0},

@@ -95,6 +95,7 @@ enum class TRtfAction : uint8_t {
   Chftn,
   Transparent,  // a destination whose text is read as document text
   SkipGroup,    // a destination whose contents are dropped
+  NestRow,      // a nested row's definition: a line break, the definition skipped
   // specials
   Hex,          // \'xx
   Star,         // \*

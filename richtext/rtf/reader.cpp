@@ -1265,6 +1265,10 @@ void TWPRtfReader::Dispatch(const Control& c) {
     case A::SkipGroup:
       f_.Dest = kSkip;
       break;
+    case A::NestRow:
+      if (text) AddChar(kCharLineBreak);
+      f_.Dest = kSkip;
+      break;
     default:
       break;
   }

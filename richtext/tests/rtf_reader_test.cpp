@@ -356,6 +356,24 @@ TEST(RtfReaderTables, CellsOfARow) {
   }
 }
 
+TEST(RtfReaderTables, NestedTablesStayInTheirOuterCellAsTabbedLines) {
+  // Word's nested table: inner cells end with \nestcell, each inner row with its definition in
+  // {\*\nesttableprops ... \nestrow}, and {\nonesttables \par} groups serve readers without
+  // nesting. The outer row keeps its two cells; the inner table becomes lines of the first.
+  const std::string nested =
+      "\\pard\\intbl\\itap2 RCA\\nestcell{\\nonesttables\\par}0\\nestcell{\\nonesttables\\par}"
+      "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}{\\nonesttables\\par}"
+      "\\pard\\intbl\\itap2 LM\\nestcell{\\nonesttables\\par}1\\nestcell{\\nonesttables\\par}"
+      "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}{\\nonesttables\\par}";
+  Loaded l = ReadRtf(kHead + "\\trowd\\cellx5000\\cellx8000\\pard\\intbl " + nested +
+                     "\\pard\\intbl\\cell outer\\cell\\row\\pard after}");
+  const TWPRTFText& d = *l;
+  EXPECT_EQ(Utf8Text(d), "RCA\t0\t\nLM\t1\t\n|outer|after");
+  ASSERT_EQ(d.ParagraphCount(), 3);
+  EXPECT_EQ(d.ParagraphAt(0)->CellWidth, 159);  // 5000 / 8000 of 255
+  EXPECT_EQ(d.ParagraphAt(1)->CellStart, 159);
+}
+
 TEST(RtfReaderTables, PardBetweenBorderedCellsDoesNotEndABorderedBlock) {
   // The writer clears a cell's tab stops with \pard\intbl; inside a row that \pard must not
   // read as the end of the previous cell's bordered block.
