@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt_picture_decoder.h"
 #include "platform/qt_printing.h"
 #include "richtext/layout/layout.h"
 #include "richtext/rtf/loader.h"
+#include "richtext/rtf/picture_decoder.h"
 #include "tools/command_registry.h"
 
 namespace {
@@ -53,7 +55,10 @@ int RunPdf(const std::vector<std::string>& args) {
   }
 
   inkwend::TWPRTFTextPaint doc;
+  // PNG and JPEG pictures (from Word or LibreOffice) are decoded by Qt, as in the program.
+  inkwend::SetPictureDecoder(&inkwend::QtPictureDecoderInstance());
   const int result = inkwend::LoadFromFile(doc, positional[0]);
+  inkwend::SetPictureDecoder(nullptr);
   if (result != inkwend::kResultOk && result != inkwend::kResultNothingToWrite) {
     std::fprintf(stderr, "inkwend-tool: cannot read %s (%s)\n", positional[0].c_str(),
                  result == inkwend::kResultOutOfMemory ? "out of memory" : "missing or damaged file");

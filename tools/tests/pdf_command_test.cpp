@@ -79,6 +79,17 @@ TEST_F(PdfCommand, LongDocumentFillsPagesAndMarginsChangeTheCount) {
   EXPECT_NE(Text(File("narrow.pdf"), narrow).find("Line number 150 "), std::string::npos);
 }
 
+TEST_F(PdfCommand, PrintsPicturesOtherProgramsEmbedded) {
+  // LibreOffice's file holds a 4 x 3 PNG and an 8 x 8 JPEG.
+  const std::string in = (fs::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" /
+                          "data" / "libreoffice_diary.rtf")
+                             .string();
+  ASSERT_EQ(Tool(in + " " + File("pictures.pdf")).code, 0);
+  const std::string images = Shell("pdfimages -list " + File("pictures.pdf")).out;
+  EXPECT_NE(images.find("     4     3 "), std::string::npos) << images;
+  EXPECT_NE(images.find("     8     8 "), std::string::npos) << images;
+}
+
 TEST_F(PdfCommand, BadInputIsReportedAndKeepsAnExistingFile) {
   std::ofstream(dir_ / "old.pdf") << "old";
   EXPECT_EQ(Tool(File("missing.rtf") + " " + File("old.pdf")).code, 1);
