@@ -53,6 +53,17 @@ TQtTextMetrics::TGlyph TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
 }
 
 TQtTextMetrics::TGlyph TQtTextMetrics::Fallback(const TEntry& e, char32_t c) {
+  // A fallback font already open at this size and style usually has the neighbours of a
+  // character it was opened for (the rest of a Chinese sentence): asking it first saves a
+  // text layout per character.
+  for (const auto& known : fallbacks_) {
+    if (known->pixelSize() != std::max(1, e.Font.PixelSize) || (known->weight() >= QFont::Bold) != e.Font.Bold ||
+        (known->style() != QFont::StyleNormal) != e.Font.Italic || !known->supportsCharacter(static_cast<uint>(c))) {
+      continue;
+    }
+    const QList<quint32> g = known->glyphIndexesForString(QString::fromUcs4(&c, 1));
+    if (!g.isEmpty() && g.front() != 0) return {g.front(), known.get()};
+  }
   // Qt's own text layout picks the font that has the character (fontconfig's choice). Qt does
   // not fall back from a symbol font, so the plain sans-serif font of the same size is asked next.
   QFont plain(QStringLiteral("sans-serif"));
