@@ -276,6 +276,24 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
   printing_ = was_printing;
 }
 
+namespace {
+
+// The bottom of the table row a cell belongs to, in document pixels: the lowest end of its
+// cells, where the next row begins.
+int RowBottom(const TParagraph* cell) {
+  const TParagraph* first = cell;
+  while ((first->ParFlags & kParContinuesRow) && first->Prev && first->Prev->IsTableCell()) first = first->Prev;
+  int bottom = 0;
+  for (const TParagraph* c = first; c && c->IsTableCell(); c = c->Next) {
+    const TTextLine& last = c->Line(c->LineCount() - 1);
+    bottom = std::max(bottom, last.Top + last.Height);
+    if (!(c->ParFlags & kParMoreCells)) break;
+  }
+  return bottom;
+}
+
+}  // namespace
+
 void TWPRTFTextPaint::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top) {
   const uint8_t f = par->BorderFlags[0];
   const uint8_t style = par->BorderFlags[1];
@@ -296,7 +314,10 @@ void TWPRTFTextPaint::PaintBorders(TCanvas& canvas, TParagraph* par, int line, i
     left_x = origin_x + PxX(par->LeftIndent) - ((f & kBorderBox) || (f & kBorderLeft) ? 0 : 0);
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   }
-  const int y0 = top, y1 = top + l.Height;
+  const int y0 = top;
+  int y1 = top + l.Height;
+  // A cell's box reaches down to the end of its row, so that the cells of a row share one height.
+  if (par->IsTableCell() && line == par->LineCount() - 1) y1 = std::max(y1, top + RowBottom(par) - l.Top);
   // Top and bottom belong to the first and last paragraph of a bordered block.
   const bool block_start = line == 0 && (!par->Prev || !par->Prev->HasBorder() || par->Prev->EndsBorderBlock() ||
                                          par->IsTableCell());

@@ -200,6 +200,36 @@ TEST_F(PaintTest, FlaggedWordsGetARedMarkAndBordersFollowTheBorderBytes) {
   EXPECT_EQ(canvas.Of("line")[0].From.Y, 0);
 }
 
+TEST_F(PaintTest, BoxedCellsOfARowShareTheRowsHeight) {
+  // Two boxed cells side by side, the second two lines high: the first cell's box reaches down
+  // to the row's end too.
+  TParagraph* p = doc.FirstParagraph();
+  const uint8_t flags[2] = {kParTableCell | kParMoreCells, kParTableCell | kParContinuesRow};
+  const char32_t* texts[2] = {U"a", U"b\nc"};
+  for (int i = 0; i < 2; ++i) {
+    TParagraph* cell = i == 0 ? p : doc.NewParagraph(p);
+    cell->ParFlags = flags[i];
+    cell->CellStart = static_cast<uint8_t>(127 * i);
+    cell->CellWidth = 127;
+    cell->BorderFlags[0] = kBorderOn | kBorderBox;
+    cell->BorderWidth = 1;
+    doc.AppendText(cell, texts[i], doc.DefaultAttr);
+  }
+  doc.Reformat();
+  PaintText();
+  // Each cell: its bottom is one horizontal line, and both lie at the same height.
+  std::vector<int> bottoms;
+  int lowest_vertical_end = 0;
+  for (const TOp& l : canvas.Of("line")) {
+    if (l.From.Y == l.To.Y && l.From.Y > 0) bottoms.push_back(l.From.Y);
+    if (l.From.X == l.To.X) lowest_vertical_end = std::max(lowest_vertical_end, l.To.Y);
+  }
+  ASSERT_EQ(bottoms.size(), 2u);
+  EXPECT_EQ(bottoms[0], bottoms[1]);
+  EXPECT_GE(bottoms[0], 2 * 16 - 1);  // below the two-line cell's second line
+  EXPECT_EQ(lowest_vertical_end, bottoms[0] + 1);
+}
+
 TEST_F(PaintTest, ShadedParagraphFillsEvenItsEmptyLine) {
   TParagraph* p = doc.FirstParagraph();
   p->ShadingPercent = 100;
