@@ -32,11 +32,15 @@ const char* ResultText(int result) {
 // kept; object anchors are left out; Symbol-font characters as the Unicode they draw.
 std::string PlainText(const TWPRTFText& doc) {
   std::u32string out;
+  // One paragraph's records at a time, copied from the runs a read paragraph keeps: asking
+  // for Attrs() would turn every paragraph into 16 bytes per character for nothing.
+  std::vector<TCharAttr> attrs;
   for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
     // The empty paragraph after a document's last paragraph end is not a line of its text.
     if (!p->Next && p->Prev && p->CharCount() == 0) break;
     const auto text = p->Text();
-    const auto attrs = p->Attrs();
+    attrs.resize(p->HasAttributes() ? text.size() : 0);
+    p->CopyAttrs(0, attrs);
     for (size_t i = 0; i < text.size(); ++i) {
       const char32_t c = text[i];
       if (!attrs.empty() && (attrs[i].CharFlags & kCharObject)) continue;
