@@ -111,7 +111,8 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when, const Date
                       : QStringLiteral("%1").arg(date.year(), 4, 10, QChar('0'));
       lastWasHour = false;
     } else if (lower == 'm' && lastWasHour && run <= 2) {
-      out += run == 1 ? QString::number(time.minute()) : QStringLiteral("%1").arg(time.minute(), 2, 10, QChar('0'));
+      out += run == 1 ? QString::number(time.minute())
+                      : QStringLiteral("%1").arg(time.minute(), 2, 10, QChar('0'));
       lastWasHour = false;
     } else if (lower == 'm') {
       run = std::min(run, 4);
@@ -130,7 +131,8 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when, const Date
       lastWasHour = false;
     } else if (lower == 'h') {
       run = std::min(run, 2);
-      out += run == 1 ? QString::number(time.hour()) : QStringLiteral("%1").arg(time.hour(), 2, 10, QChar('0'));
+      out +=
+          run == 1 ? QString::number(time.hour()) : QStringLiteral("%1").arg(time.hour(), 2, 10, QChar('0'));
       lastWasHour = true;
     } else if (lower == 'n' || lower == 's') {
       run = std::min(run, 2);
@@ -207,6 +209,8 @@ bool ParseDateText(const QString& text, const DateSettings& s, QDateTime* result
   return true;
 }
 
-bool IsValidDate(const QString& text, const DateSettings& settings) { return ParseDateText(text, settings, nullptr); }
+bool IsValidDate(const QString& text, const DateSettings& settings) {
+  return ParseDateText(text, settings, nullptr);
+}
 
 }  // namespace inkwend

@@ -1,16 +1,15 @@
 #include "app/first_paint_probe.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMainWindow>
 #include <QTimer>
-
 #include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace inkwend {
 namespace {

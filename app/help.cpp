@@ -45,10 +45,11 @@ QUrl HelpContentsUrl(const QString& path) {
 bool OpenHelpContents(QWidget*) {
   const QString path = FindHelpFile();
   if (path.isEmpty()) {
-    ShowMessageBox(QStringLiteral("The help file could not be found. It belongs in the folder \"%1\" beside the "
-                                  "program (%2).")
-                       .arg(QLatin1String(kHelpFolder), QDir::toNativeSeparators(HelpFileCandidates().value(0))),
-                   QStringLiteral("Help"), QMessageBox::Ok, QMessageBox::Warning);
+    ShowMessageBox(
+        QStringLiteral("The help file could not be found. It belongs in the folder \"%1\" beside the "
+                       "program (%2).")
+            .arg(QLatin1String(kHelpFolder), QDir::toNativeSeparators(HelpFileCandidates().value(0))),
+        QStringLiteral("Help"), QMessageBox::Ok, QMessageBox::Warning);
     return false;
   }
   if (!QDesktopServices::openUrl(HelpContentsUrl(path))) {

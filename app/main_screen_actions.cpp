@@ -162,8 +162,8 @@ void TMainScreen::LoadPreferences() {
   FDefaultFontUnderline = p.defaultFontUnderline;
   FDefaultFontColor = p.defaultFontColor;
   FShowOpeningMessage = p.showOpeningMessage;
-  DefaultFontdialog->SetFont(DefaultFontOf(FDefaultFontName, FDefaultFontSize, FDefaultFontBold, FDefaultFontItalic,
-                                           FDefaultFontUnderline));
+  DefaultFontdialog->SetFont(DefaultFontOf(FDefaultFontName, FDefaultFontSize, FDefaultFontBold,
+                                           FDefaultFontItalic, FDefaultFontUnderline));
   DefaultFontdialog->SetColorValue(FDefaultFontColor);
   FIconFile = QString::fromStdString(p.iconFile);
   FPaletteVisible = p.paletteVisible;

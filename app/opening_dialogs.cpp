@@ -74,9 +74,11 @@ TShowOpeningMessage::TShowOpeningMessage(QWidget* parent) : QDialog(parent, kFix
   setFixedSize(427, 230);
   auto* layout = new QVBoxLayout(this);
   for (const char* text :
-       {"Inkwend! is intended solely for your personal recreational use. Please do not rely on it for critical "
+       {"Inkwend! is intended solely for your personal recreational use. Please do not rely on it for "
+        "critical "
         "data storage.",
-        "While Inkwend! makes every attempt to keep the data safe, we cannot prevent data damage from such things "
+        "While Inkwend! makes every attempt to keep the data safe, we cannot prevent data damage from such "
+        "things "
         "as power failures, hard drive crashes, etc.",
         "Therefore, it is up to you to ensure that you make frequent backups of all files in the \\ENTRIES "
         "subdirectory, as well as the KW.INI file."}) {

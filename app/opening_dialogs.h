@@ -2,7 +2,6 @@
 // The two dialogs of start-up: the password prompt and the opening caution.
 #include <QDialog>
 #include <QString>
-
 #include <string>
 
 class QCheckBox;

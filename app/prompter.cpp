@@ -9,7 +9,8 @@ namespace {
 class QtPrompter final : public Prompter {
  public:
   QMessageBox::StandardButton MessageBox(const QString& text, const QString& caption,
-                                         QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override {
+                                         QMessageBox::StandardButtons buttons,
+                                         QMessageBox::Icon icon) override {
     QMessageBox box(icon, caption, text, buttons, QApplication::activeWindow());
     return static_cast<QMessageBox::StandardButton>(box.exec());
   }

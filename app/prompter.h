@@ -12,7 +12,8 @@ class Prompter {
  public:
   virtual ~Prompter() = default;
   virtual QMessageBox::StandardButton MessageBox(const QString& text, const QString& caption,
-                                                 QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) = 0;
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::Icon icon) = 0;
   // Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).
   virtual int Exec(QDialog& dialog) = 0;
 };

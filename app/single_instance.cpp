@@ -1,7 +1,6 @@
 #include "app/single_instance.h"
 
 #include <QLockFile>
-
 #include <memory>
 
 namespace inkwend {

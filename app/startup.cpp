@@ -4,8 +4,8 @@
 #include <QTimer>
 
 #include "app/first_paint_probe.h"
-#include "app/opening_dialogs.h"
 #include "app/main_screen.h"
+#include "app/opening_dialogs.h"
 #include "app/prompter.h"
 #include "app/single_instance.h"
 #include "platform/program_directory.h"

@@ -33,7 +33,8 @@ QString SaveWindowPlacement(const QWidget& window, const QString& className) {
   IniFile ini;
   Status s = IniFile::Load(path, ini);
   if (!s.ok()) return QString::fromStdString(s.message());
-  const QRect normal = window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
+  const QRect normal =
+      window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
   WindowPlacement p;
   // Outer edges, right and bottom exclusive.
   p.normal = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
@@ -47,7 +48,8 @@ QString RestoreWindowPlacement(QWidget& window, const QString& className) {
   IniFile ini;
   const Status s = IniFile::Load(SettingsFilePath().toStdString(), ini);
   if (!s.ok()) return QString::fromStdString(s.message());
-  const WindowPlacement p = ReadWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), false);
+  const WindowPlacement p =
+      ReadWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), false);
   if (p.normal.bottom == 0) {
     CenterForm(window, nullptr, true);
   } else {

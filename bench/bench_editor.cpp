@@ -7,10 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QKeyEvent>
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -38,8 +38,9 @@ QApplication& App() {
 // Paragraphs of 200..800 characters of words, as a diary entry grows.
 std::vector<std::u32string> Paragraphs(size_t bytes) {
   std::mt19937 gen(20261210);
-  const std::u32string words[] = {U"diary", U"today", U"we", U"walked", U"to", U"the", U"caf\u00e9",
-                                  U"and", U"river", U"sunny", U"morning", U"wrote", U"letters", U"home"};
+  const std::u32string words[] = {U"diary",   U"today",     U"we",      U"walked", U"to",
+                                  U"the",     U"caf\u00e9", U"and",     U"river",  U"sunny",
+                                  U"morning", U"wrote",     U"letters", U"home"};
   std::vector<std::u32string> out;
   size_t total = 0;
   while (total < bytes) {

@@ -51,9 +51,10 @@ const char32_t* const kFonts[] = {U"Arial", U"Times New Roman", U"Courier New"};
 const std::vector<TParagraphRuns>& Corpus() {
   static const std::vector<TParagraphRuns> corpus = [] {
     std::mt19937 rng(7);
-    const std::vector<std::u32string> words = {U"the", U"diary", U"morning", U"walked", U"river", U"quietly",
-                                               U"garden", U"letters", U"afterwards", U"we", U"remembered",
-                                               U"a", U"long", U"conversation", U"about", U"everything", U"rain"};
+    const std::vector<std::u32string> words = {
+        U"the",    U"diary",        U"morning",    U"walked",     U"river",      U"quietly",
+        U"garden", U"letters",      U"afterwards", U"we",         U"remembered", U"a",
+        U"long",   U"conversation", U"about",      U"everything", U"rain"};
     std::vector<TParagraphRuns> out;
     size_t chars = 0;
     int total_words = 0;
@@ -172,8 +173,10 @@ void BM_RewrapAfterTyping_Inkwend(benchmark::State& state) {
   bool insert = true;
   for (auto _ : state) {
     // Typing and deleting a character in turn keeps the document the same size.
-    if (insert) doc->ReplaceRange(p, 0, 10, 0, &typed, 1, &a);
-    else doc->ReplaceRange(p, 0, 10, 1, nullptr, 0, nullptr);
+    if (insert)
+      doc->ReplaceRange(p, 0, 10, 0, &typed, 1, &a);
+    else
+      doc->ReplaceRange(p, 0, 10, 1, nullptr, 0, nullptr);
     insert = !insert;
     doc->Reformat();
   }
@@ -188,8 +191,10 @@ void BM_RewrapAfterTyping_QTextDocument(benchmark::State& state) {
   cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 10);
   bool insert = true;
   for (auto _ : state) {
-    if (insert) cursor.insertText(QStringLiteral("x"));
-    else cursor.deletePreviousChar();
+    if (insert)
+      cursor.insertText(QStringLiteral("x"));
+    else
+      cursor.deletePreviousChar();
     insert = !insert;
     benchmark::DoNotOptimize(doc->size());
   }

@@ -81,8 +81,23 @@ constexpr size_t kTarget = 5u << 20;
 std::string OurDocument() {
   TWPRTFText doc;
   std::mt19937 rng(1);
-  const char32_t* words[] = {U"today", U"the", U"garden", U"was", U"quiet", U"and", U"I", U"wrote", U"letters",
-                             U"caf\xE9", U"morning", U"walk", U"river", U"friends", U"dinner", U"\x20AC" U"12"};
+  const char32_t* words[] = {U"today",
+                             U"the",
+                             U"garden",
+                             U"was",
+                             U"quiet",
+                             U"and",
+                             U"I",
+                             U"wrote",
+                             U"letters",
+                             U"caf\xE9",
+                             U"morning",
+                             U"walk",
+                             U"river",
+                             U"friends",
+                             U"dinner",
+                             U"\x20AC"
+                             U"12"};
   TParagraph* p = doc.FirstParagraph();
   std::string out;
   for (int n = 0;; ++n) {
@@ -109,7 +124,8 @@ std::string OurDocument() {
 
 // LibreOffice's file, its body (between the first \pard and the last "}") repeated.
 std::string LibreOfficeDocument() {
-  std::ifstream in(std::string(INKWEND_SOURCE_DIR) + "/richtext/tests/data/libreoffice_writer.rtf", std::ios::binary);
+  std::ifstream in(std::string(INKWEND_SOURCE_DIR) + "/richtext/tests/data/libreoffice_writer.rtf",
+                   std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   const std::string src = ss.str();
@@ -143,7 +159,9 @@ double ProcessCpuSeconds() {
 double ChildrenCpuSeconds() {
   rusage u{};
   getrusage(RUSAGE_CHILDREN, &u);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+  auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+  };
   return seconds(u.ru_utime) + seconds(u.ru_stime);
 }
 
@@ -191,16 +209,27 @@ void ReadBench(benchmark::State& state, bool attributes) {
   const auto size = static_cast<double>(bytes.size());
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
   state.counters["file_MB"] = size / (1 << 20);
-  state.counters["cpu_MB_per_s"] = cpu > 0 ? size * static_cast<double>(state.iterations()) / cpu / (1 << 20) : 0;
+  state.counters["cpu_MB_per_s"] =
+      cpu > 0 ? size * static_cast<double>(state.iterations()) / cpu / (1 << 20) : 0;
   state.counters["peak_x_file"] = static_cast<double>(peak) / size;
   state.counters["model_x_file"] = static_cast<double>(model) / size;
 }
 
 void BM_ReadRtf(benchmark::State& state) { ReadBench(state, true); }
-BENCHMARK(BM_ReadRtf)->Arg(0)->Arg(1)->ArgNames({"libreoffice"})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRtf)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"libreoffice"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ReadRtfTextOnly(benchmark::State& state) { ReadBench(state, false); }
-BENCHMARK(BM_ReadRtfTextOnly)->Arg(0)->Arg(1)->ArgNames({"libreoffice"})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRtfTextOnly)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"libreoffice"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The peer: unrtf --text on the same file.
 void BM_UnrtfText(benchmark::State& state) {
@@ -219,8 +248,15 @@ void BM_UnrtfText(benchmark::State& state) {
   const auto size = static_cast<double>(Document(which).size());
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Document(which).size()));
   // The CPU time of the shell and unrtf, for comparison with cpu_MB_per_s of the reader.
-  state.counters["cpu_MB_per_s"] = cpu > 0 ? size * static_cast<double>(state.iterations()) / cpu / (1 << 20) : 0;
+  state.counters["cpu_MB_per_s"] =
+      cpu > 0 ? size * static_cast<double>(state.iterations()) / cpu / (1 << 20) : 0;
 }
-BENCHMARK(BM_UnrtfText)->Arg(0)->Arg(1)->ArgNames({"libreoffice"})->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnrtfText)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"libreoffice"})
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -38,9 +38,11 @@ Built BuildDocument(int64_t chars_wanted) {
   const size_t before = mallinfo2().uordblks;
   auto doc = std::make_unique<TWPRTFTextIo>();
   std::mt19937 gen(20261210);
-  const int fonts[] = {0, doc->Header.FontIndexOf(U"Times New Roman"), doc->Header.FontIndexOf(U"Courier New")};
-  const std::u32string words[] = {U"diary", U"today", U"we", U"walked", U"to", U"the", U"caf\u00e9", U"and",
-                                  U"{braces}", U"na\u00efve", U"\u20ac12", U"back\\slash", U"\u03a9mega", U"river"};
+  const int fonts[] = {0, doc->Header.FontIndexOf(U"Times New Roman"),
+                       doc->Header.FontIndexOf(U"Courier New")};
+  const std::u32string words[] = {U"diary",    U"today",       U"we",         U"walked",   U"to",
+                                  U"the",      U"caf\u00e9",   U"and",        U"{braces}", U"na\u00efve",
+                                  U"\u20ac12", U"back\\slash", U"\u03a9mega", U"river"};
   TParagraph* par = doc->FirstParagraph();
   int64_t total = 0;
   std::u32string run;
@@ -52,7 +54,8 @@ Built BuildDocument(int64_t chars_wanted) {
       a.FontIndex = static_cast<uint8_t>(fonts[gen() % 3]);
       a.PointSize = static_cast<uint8_t>(std::array{10, 10, 12, 14}[gen() % 4]);
       a.ColorIndexes = static_cast<uint8_t>(gen() % 5 == 0 ? gen() % 15 : 0);
-      a.StyleBits = static_cast<uint8_t>(std::array<int, 5>{0, 0, kStyleBold, kStyleItalic, kStyleUnderline}[gen() % 5]);
+      a.StyleBits = static_cast<uint8_t>(
+          std::array<int, 5>{0, 0, kStyleBold, kStyleItalic, kStyleUnderline}[gen() % 5]);
       const int run_len = 3 + static_cast<int>(gen() % 58);
       run.clear();
       while (static_cast<int>(run.size()) < run_len) {

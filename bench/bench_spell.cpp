@@ -8,15 +8,15 @@
 //    else from Debian's codespell list when that package is installed.
 // Words reach the engine already converted to Windows-1252, as the spell-check dialog passes them.
 #include <benchmark/benchmark.h>
-#include <hunspell/hunspell.hxx>
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <hunspell/hunspell.hxx>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -46,7 +46,8 @@ std::vector<std::string> LoadText() {
     std::string word;
     char ch;
     while (in.get(ch)) {
-      const bool letter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch == '\'' && !word.empty());
+      const bool letter =
+          (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch == '\'' && !word.empty());
       if (letter) {
         word += ch;
       } else if (!word.empty()) {
@@ -121,8 +122,8 @@ struct Fixture {
     hunspell = std::make_unique<Hunspell>(kHunspellAff, kHunspellDic);
     if (!engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY))
       std::fprintf(stderr, "bench_spell: cannot open %s\n", INKWEND_SHIPPED_DICTIONARY);
-    std::fprintf(stderr, "bench_spell: %zu words of text, %zu pairs from %s\n", text_utf8.size(), pairs.size(),
-                 pairs_source.empty() ? "nowhere" : pairs_source.c_str());
+    std::fprintf(stderr, "bench_spell: %zu words of text, %zu pairs from %s\n", text_utf8.size(),
+                 pairs.size(), pairs_source.empty() ? "nowhere" : pairs_source.c_str());
   }
 };
 
@@ -139,9 +140,11 @@ void CheckText(benchmark::State& state, const std::vector<std::string>& text, Ch
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * text.size()));
   // Printed in seconds with an SI prefix: "95n" is 95 ns a word.
-  state.counters["time_per_word"] = benchmark::Counter(static_cast<double>(state.iterations() * text.size()),
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["rejected_pct"] = 100.0 * static_cast<double>(wrong) / static_cast<double>(state.iterations() * text.size());
+  state.counters["time_per_word"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * text.size()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["rejected_pct"] =
+      100.0 * static_cast<double>(wrong) / static_cast<double>(state.iterations() * text.size());
 }
 
 void BM_CheckWord_Inkwend(benchmark::State& state) {
@@ -203,7 +206,8 @@ void SuggestPairs(benchmark::State& state, SuggestFn suggest) {
       const double cpu_start = ThreadCpuMs();
       const std::vector<std::string> s = suggest(p.wrong);
       cpu_ms.push_back(ThreadCpuMs() - cpu_start);
-      ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+      ms.push_back(
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
       const auto at = std::find(s.begin(), s.end(), p.right);
       if (at == s.begin() && !s.empty()) ++first;
       if (at != s.end() && at - s.begin() < 5) ++top5;

@@ -80,8 +80,8 @@ class Display {
     int fds[2];
     if (pipe(fds) != 0) return false;
     const std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                          nullptr};
+    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+                          "1280x1024x24", "-nolisten",  "tcp",      nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
@@ -124,7 +124,8 @@ struct Launch {
 };
 
 double CpuMs(const rusage& r) {
-  return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
+  return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 +
+         double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
 }
 
 Launch LaunchOnce(const std::vector<std::string>& args) {
@@ -215,9 +216,10 @@ std::string MakeDiary(const std::string& name) {
 // One day's entry as the editor would save it: a few paragraphs of varied length with some
 // bold and italic words, in a couple of fonts and sizes.
 std::string EntryRtf(int day) {
-  static const std::u32string words[] = {U"today", U"we", U"walked", U"along", U"the", U"river", U"and",
-                                         U"talked", U"about", U"caf\u00e9", U"plans", U"for", U"summer",
-                                         U"garden", U"letters", U"rain", U"quiet", U"evening", U"read"};
+  static const std::u32string words[] = {U"today", U"we",    U"walked",  U"along",  U"the",
+                                         U"river", U"and",   U"talked",  U"about",  U"caf\u00e9",
+                                         U"plans", U"for",   U"summer",  U"garden", U"letters",
+                                         U"rain",  U"quiet", U"evening", U"read"};
   TWPRTFTextIo doc;
   const int fonts[] = {doc.Header.FontIndexOf(U"Arial"), doc.Header.FontIndexOf(U"Times New Roman")};
   unsigned seed = static_cast<unsigned>(day) * 2654435761u + 12345u;
@@ -313,9 +315,9 @@ const Measurements& Measure() {
     }
     PrepareDiaries();
     const std::vector<std::string> args[kCases] = {{STARTUP_PEER_BINARY},
-                                                    {INKWEND_BINARY, "--data-dir", EmptyDiary()},
-                                                    {INKWEND_BINARY, "--data-dir", OneEntryDiary()},
-                                                    {INKWEND_BINARY, "--data-dir", TenYearDiary()}};
+                                                   {INKWEND_BINARY, "--data-dir", EmptyDiary()},
+                                                   {INKWEND_BINARY, "--data-dir", OneEntryDiary()},
+                                                   {INKWEND_BINARY, "--data-dir", TenYearDiary()}};
     for (const auto& a : args) {
       if (!fs::exists(a[0])) {
         r.error = a[0] + " is not built";

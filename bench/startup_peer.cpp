@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QTextEdit>
 #include <QTimer>
-
 #include <cstdio>
 #include <ctime>
 

@@ -23,18 +23,39 @@ TGraphicPanel::TGraphicPanel(QWidget* parent) : QWidget(parent), color_(palette(
   resize(185, 41);
 }
 
-void TGraphicPanel::SetAlignment(Qt::Alignment a) { alignment_ = a; update(); }
-void TGraphicPanel::SetBevelInner(Bevel b) { bevelInner_ = b; update(); }
-void TGraphicPanel::SetBevelOuter(Bevel b) { bevelOuter_ = b; update(); }
-void TGraphicPanel::SetBevelWidth(int w) { bevelWidth_ = w; update(); }
-void TGraphicPanel::SetBorderWidth(int w) { borderWidth_ = w; update(); }
+void TGraphicPanel::SetAlignment(Qt::Alignment a) {
+  alignment_ = a;
+  update();
+}
+void TGraphicPanel::SetBevelInner(Bevel b) {
+  bevelInner_ = b;
+  update();
+}
+void TGraphicPanel::SetBevelOuter(Bevel b) {
+  bevelOuter_ = b;
+  update();
+}
+void TGraphicPanel::SetBevelWidth(int w) {
+  bevelWidth_ = w;
+  update();
+}
+void TGraphicPanel::SetBorderWidth(int w) {
+  borderWidth_ = w;
+  update();
+}
 void TGraphicPanel::SetBorderSingle(bool single) {
   if (single == borderSingle_) return;
   borderSingle_ = single;
   update();
 }
-void TGraphicPanel::SetColor(const QColor& c) { color_ = c; update(); }
-void TGraphicPanel::SetCaption(const QString& caption) { caption_ = caption; update(); }
+void TGraphicPanel::SetColor(const QColor& c) {
+  color_ = c;
+  update();
+}
+void TGraphicPanel::SetCaption(const QString& caption) {
+  caption_ = caption;
+  update();
+}
 
 void TGraphicPanel::PaintPanel(QPainter& p, QSize size) {
   QRect r(QPoint(0, 0), size);
@@ -42,20 +63,20 @@ void TGraphicPanel::PaintPanel(QPainter& p, QSize size) {
   const QColor shadow = palette().color(QPalette::Dark);
   if (borderSingle_) Frame3D(p, r, Qt::black, Qt::black, 1);
   if (bevelOuter_ != Bevel::None)
-    Frame3D(p, r, bevelOuter_ == Bevel::Raised ? highlight : shadow, bevelOuter_ == Bevel::Raised ? shadow : highlight,
-            bevelWidth_);
+    Frame3D(p, r, bevelOuter_ == Bevel::Raised ? highlight : shadow,
+            bevelOuter_ == Bevel::Raised ? shadow : highlight, bevelWidth_);
   Frame3D(p, r, color_, color_, borderWidth_);
   if (bevelInner_ != Bevel::None)
-    Frame3D(p, r, bevelInner_ == Bevel::Raised ? highlight : shadow, bevelInner_ == Bevel::Raised ? shadow : highlight,
-            bevelWidth_);
+    Frame3D(p, r, bevelInner_ == Bevel::Raised ? highlight : shadow,
+            bevelInner_ == Bevel::Raised ? shadow : highlight, bevelWidth_);
   p.fillRect(r, color_);
   if (caption_.isEmpty()) return;
   p.setFont(font());
   p.setPen(palette().color(QPalette::WindowText));
   const int h = p.fontMetrics().height();
   const int top = (r.top() + r.bottom() + 1 - h) / 2;
-  p.drawText(QRect(r.left(), top, r.width(), h), static_cast<int>(alignment_ | Qt::AlignVCenter | Qt::TextExpandTabs),
-             caption_);
+  p.drawText(QRect(r.left(), top, r.width(), h),
+             static_cast<int>(alignment_ | Qt::AlignVCenter | Qt::TextExpandTabs), caption_);
 }
 
 void TGraphicPanel::paintEvent(QPaintEvent*) {

@@ -17,8 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   bool ok = false;
   switch (data[0] % 3) {
-    case 0: ok = DecodeDib(rest, bitmap, error); break;
-    case 1: ok = DecodeBmpFile(rest, bitmap, error); break;
+    case 0:
+      ok = DecodeDib(rest, bitmap, error);
+      break;
+    case 1:
+      ok = DecodeBmpFile(rest, bitmap, error);
+      break;
     case 2:
       if (rest.size() < 6) return 0;
       ok = DecodeDdb(rest[0] | (rest[1] << 8), rest[2], 1, rest[3], rest[4] | (rest[5] << 8), rest.subspan(6),

@@ -18,7 +18,8 @@ namespace {
 class MemoryFile {
  public:
   MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz_dictionary", 0)) {
-    if (fd_ >= 0 && (size == 0 || write(fd_, data, size) == static_cast<ssize_t>(size))) path_ = "/proc/self/fd/" + std::to_string(fd_);
+    if (fd_ >= 0 && (size == 0 || write(fd_, data, size) == static_cast<ssize_t>(size)))
+      path_ = "/proc/self/fd/" + std::to_string(fd_);
   }
   ~MemoryFile() {
     if (fd_ >= 0) close(fd_);
@@ -42,10 +43,12 @@ std::vector<std::string> TrieWords(const uint8_t* data, size_t size) {
   while (header < size && data[header] != 26) ++header;
   ++header;
   if (header + 17 > size) return words;
-  const auto capacity = static_cast<int32_t>(data[header + 4] | data[header + 5] << 8 | data[header + 6] << 16 |
-                                             static_cast<uint32_t>(data[header + 7]) << 24);
+  const auto capacity =
+      static_cast<int32_t>(data[header + 4] | data[header + 5] << 8 | data[header + 6] << 16 |
+                           static_cast<uint32_t>(data[header + 7]) << 24);
   const auto nodes = static_cast<int64_t>(size - header - 17) / 3;
-  if (capacity < nodes || static_cast<int64_t>(header) + 17 + 3 * int64_t{capacity} + 20 < static_cast<int64_t>(size))
+  if (capacity < nodes ||
+      static_cast<int64_t>(header) + 17 + 3 * int64_t{capacity} + 20 < static_cast<int64_t>(size))
     return words;
   static const char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZ'-\x8a\x8c\x9f\xc0\xc1\xc2\xc3\xc4\xc5\xc6\xc7\xc8\xc9\xca\xcb"
@@ -106,7 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const MemoryFile as_user(bytes.data(), bytes.size());
     inkwend::TLexivSpell main_spell, user_spell;
     user_spell.SetDictionaryName("/nonexistent/inkwend.dct");
-    if (!main_spell.OpenDictionary(as_main.path()) || user_spell.OpenUserDictionary(as_user.path()) < 2) std::abort();
+    if (!main_spell.OpenDictionary(as_main.path()) || user_spell.OpenUserDictionary(as_user.path()) < 2)
+      std::abort();
     for (const std::string& w : words)
       if (main_spell.CheckWord(w) != user_spell.CheckWord(w)) std::abort();
   }

@@ -13,7 +13,8 @@ class TNullCanvas : public inkwend::TCanvas {
   void SetFont(const inkwend::TFontSpec& font) override {
     if (font.PixelSize <= 0) std::abort();
   }
-  void DrawText(int, int, std::span<const char32_t> text, std::span<const int> advances, inkwend::TColorRef) override {
+  void DrawText(int, int, std::span<const char32_t> text, std::span<const int> advances,
+                inkwend::TColorRef) override {
     if (!advances.empty() && advances.size() != text.size()) std::abort();
   }
   void FillRect(const inkwend::TRect&, inkwend::TColorRef) override {}

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   inkwend::TMemoryStream in(bytes);
   inkwend::TWPRtfReader(&doc).Read(in);
   inkwend::TMemoryStream out;
-  if (inkwend::WriteDocument(doc, out, inkwend::TWPLoadFormat::FormatRTF, nullptr, true) == inkwend::kResultOk) {
+  if (inkwend::WriteDocument(doc, out, inkwend::TWPLoadFormat::FormatRTF, nullptr, true) ==
+      inkwend::kResultOk) {
     inkwend::TWPRTFText again;
     inkwend::TMemoryStream back(out.Bytes());
     // The writer's own output is complete RTF: it never ends inside a control word.

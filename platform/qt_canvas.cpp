@@ -38,16 +38,27 @@ QPen ToQPen(const TPen& pen) {
   p.setWidth(std::max(1, pen.Width));
   p.setCapStyle(Qt::FlatCap);
   switch (pen.Style) {
-    case TPenStyle::Dash: p.setStyle(Qt::DashLine); break;
-    case TPenStyle::Dot: p.setStyle(Qt::DotLine); break;
-    case TPenStyle::DashDot: p.setStyle(Qt::DashDotLine); break;
-    case TPenStyle::DashDotDot: p.setStyle(Qt::DashDotDotLine); break;
-    default: break;
+    case TPenStyle::Dash:
+      p.setStyle(Qt::DashLine);
+      break;
+    case TPenStyle::Dot:
+      p.setStyle(Qt::DotLine);
+      break;
+    case TPenStyle::DashDot:
+      p.setStyle(Qt::DashDotLine);
+      break;
+    case TPenStyle::DashDotDot:
+      p.setStyle(Qt::DashDotDotLine);
+      break;
+    default:
+      break;
   }
   return p;
 }
 
-QBrush ToQBrush(const TBrush& brush) { return brush.Null ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.Color)); }
+QBrush ToQBrush(const TBrush& brush) {
+  return brush.Null ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.Color));
+}
 
 QPolygon ToQPolygon(std::span<const TPoint> points) {
   QPolygon poly;
@@ -119,14 +130,16 @@ void TQtCanvas::DrawPolygon(std::span<const TPoint> points, const TPen& pen, con
 void TQtCanvas::DrawRectangle(const TRect& rect, const TPen& pen, const TBrush& brush) {
   painter_.setPen(ToQPen(pen));
   painter_.setBrush(ToQBrush(brush));
-  painter_.drawRect(QRect(rect.Left, rect.Top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
+  painter_.drawRect(
+      QRect(rect.Left, rect.Top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
   painter_.setBrush(Qt::NoBrush);
 }
 
 void TQtCanvas::DrawEllipse(const TRect& rect, const TPen& pen, const TBrush& brush) {
   painter_.setPen(ToQPen(pen));
   painter_.setBrush(ToQBrush(brush));
-  painter_.drawEllipse(QRect(rect.Left, rect.Top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
+  painter_.drawEllipse(
+      QRect(rect.Left, rect.Top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
   painter_.setBrush(Qt::NoBrush);
 }
 
@@ -155,7 +168,9 @@ const QImage& CachedImage(const TBitmap& bitmap) {
   const TImageKey key = KeyOf(bitmap);
   for (size_t i = 0; i < cache.size(); ++i) {
     if (cache[i].first == key) {
-      if (i > 0) std::rotate(cache.begin(), cache.begin() + static_cast<ptrdiff_t>(i), cache.begin() + static_cast<ptrdiff_t>(i) + 1);
+      if (i > 0)
+        std::rotate(cache.begin(), cache.begin() + static_cast<ptrdiff_t>(i),
+                    cache.begin() + static_cast<ptrdiff_t>(i) + 1);
       return cache.front().second;
     }
   }

@@ -6,7 +6,8 @@ namespace inkwend {
 
 class QtPictureDecoder : public TWPPictureDecoder {
  public:
-  bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side, TBitmap& out) const override;
+  bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
+              TBitmap& out) const override;
 };
 
 // The process-wide instance; hand it to SetPictureDecoder at start-up.

@@ -10,7 +10,8 @@
 
 namespace inkwend {
 
-TQtPrintDevice::TQtPrintDevice(QPrinter& printer, TQtTextMetrics& metrics) : printer_(printer), metrics_(metrics) {
+TQtPrintDevice::TQtPrintDevice(QPrinter& printer, TQtTextMetrics& metrics)
+    : printer_(printer), metrics_(metrics) {
   canvas_ = std::make_unique<TQtCanvas>(painter_, metrics_);
 }
 
@@ -36,27 +37,35 @@ int TQtPrintDevice::XPixelsPerInch() const { return printer_.logicalDpiX(); }
 int TQtPrintDevice::YPixelsPerInch() const { return printer_.logicalDpiY(); }
 
 int TQtPrintDevice::OffsetX() const {
-  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).left() - printer_.paperRect(QPrinter::DevicePixel).left());
+  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).left() -
+                          printer_.paperRect(QPrinter::DevicePixel).left());
 }
 
 int TQtPrintDevice::OffsetY() const {
-  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).top() - printer_.paperRect(QPrinter::DevicePixel).top());
+  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).top() -
+                          printer_.paperRect(QPrinter::DevicePixel).top());
 }
 
-int TQtPrintDevice::PrintableWidth() const { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).width()); }
-int TQtPrintDevice::PrintableHeight() const { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height()); }
+int TQtPrintDevice::PrintableWidth() const {
+  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).width());
+}
+int TQtPrintDevice::PrintableHeight() const {
+  return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height());
+}
 
 void SetPrinterPage(QPrinter& printer, const TTextHeader& header) {
   const double w = std::max(header.PageWidth, 720) / 1440.0;
   const double h = std::max(header.PageHeight, 720) / 1440.0;
   const bool landscape = w > h;
-  const QPageSize size(landscape ? QSizeF(h, w) : QSizeF(w, h), QPageSize::Inch, QString(), QPageSize::ExactMatch);
+  const QPageSize size(landscape ? QSizeF(h, w) : QSizeF(w, h), QPageSize::Inch, QString(),
+                       QPageSize::ExactMatch);
   printer.setPageLayout(QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                                     QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
   printer.setFullPage(false);
 }
 
-bool PrintDocument(TWPRTFTextPaint& doc, QPrinter& printer, std::string* error, int first_page, int last_page) {
+bool PrintDocument(TWPRTFTextPaint& doc, QPrinter& printer, std::string* error, int first_page,
+                   int last_page) {
   TQtPrintDevice device(printer);
   if (!doc.Print(device, first_page, last_page)) {
     if (error) *error = doc.LastPrintError.empty() ? "The printer could not be started." : doc.LastPrintError;
@@ -88,7 +97,8 @@ bool PrintDocumentToPdf(TWPRTFTextPaint& doc, const std::string& path, std::stri
     return false;
   }
   // rename() replaces the target in one step.
-  if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
+  if (std::rename(QFile::encodeName(temp.fileName()).constData(),
+                  QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
     if (error) *error = "Cannot replace " + path + ".";
     return false;
   }

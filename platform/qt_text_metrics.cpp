@@ -57,8 +57,10 @@ TQtTextMetrics::TGlyph TQtTextMetrics::Fallback(const TEntry& e, char32_t c) {
   // character it was opened for (the rest of a Chinese sentence): asking it first saves a
   // text layout per character.
   for (const auto& known : fallbacks_) {
-    if (known->pixelSize() != std::max(1, e.Font.PixelSize) || (known->weight() >= QFont::Bold) != e.Font.Bold ||
-        (known->style() != QFont::StyleNormal) != e.Font.Italic || !known->supportsCharacter(static_cast<uint>(c))) {
+    if (known->pixelSize() != std::max(1, e.Font.PixelSize) ||
+        (known->weight() >= QFont::Bold) != e.Font.Bold ||
+        (known->style() != QFont::StyleNormal) != e.Font.Italic ||
+        !known->supportsCharacter(static_cast<uint>(c))) {
       continue;
     }
     const QList<quint32> g = known->glyphIndexesForString(QString::fromUcs4(&c, 1));
@@ -159,7 +161,8 @@ void TQtTextMetrics::Advances(const TFontSpec& font, std::span<const char32_t> c
     const auto at = static_cast<qsizetype>(i);
     double x = at < advances.size() ? advances[at].x() : 0;
     if (fonts[i] != &raw) {
-      const QList<QPointF> own = fonts[i]->advancesForGlyphIndexes(QList<quint32>{glyphs[at]}, QRawFont::SeparateAdvances);
+      const QList<QPointF> own =
+          fonts[i]->advancesForGlyphIndexes(QList<quint32>{glyphs[at]}, QRawFont::SeparateAdvances);
       x = own.isEmpty() ? 0 : own.front().x();
     }
     out[i] = static_cast<int>(std::lround(x));

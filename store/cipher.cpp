@@ -54,7 +54,8 @@ void TransformLanes(uint32_t& state, const uint8_t* in, uint8_t* out, size_t siz
     for (; pos + kLanes <= size; pos += kLanes) {
       for (size_t i = 0; i < kLanes; ++i) {
         const uint8_t r = static_cast<uint8_t>(DrawOf(lane[i]));
-        out[pos + i] = kEncrypt ? static_cast<uint8_t>(in[pos + i] + r) : static_cast<uint8_t>(in[pos + i] - r);
+        out[pos + i] =
+            kEncrypt ? static_cast<uint8_t>(in[pos + i] + r) : static_cast<uint8_t>(in[pos + i] - r);
         lane[i] = lane[i] * kLaneJump.a + kLaneJump.c;
       }
     }
@@ -74,7 +75,7 @@ void TransformLanes(uint32_t& state, const uint8_t* in, uint8_t* out, size_t siz
 // vector k, lane j of a block draws for its byte 16 * (j / 4) + 4 * k + j % 4.
 template <bool kEncrypt>
 __attribute__((target("avx2"))) size_t TransformAvx2(uint32_t& state, const uint8_t* in, uint8_t* out,
-                                                      size_t size) {
+                                                     size_t size) {
   constexpr size_t kBlock = 32, kStep = 2 * kBlock;
   if (size < kStep) return 0;
   alignas(32) uint32_t first[kStep];

@@ -44,14 +44,15 @@ Status MakeDirectories(const std::string& path) {
 
 std::string DateKey(Date date) {
   char key[16];
-  std::snprintf(key, sizeof key, "%04d%02u%02u", static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                static_cast<unsigned>(date.day()));
+  std::snprintf(key, sizeof key, "%04d%02u%02u", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
   return key;
 }
 
 Date STOD(std::string_view key, Date today) {
   if (key.size() != 8 || !AllDigits(key)) return today;
-  const Date d{std::chrono::year(Number(key.substr(0, 4))), std::chrono::month(static_cast<unsigned>(Number(key.substr(4, 2)))),
+  const Date d{std::chrono::year(Number(key.substr(0, 4))),
+               std::chrono::month(static_cast<unsigned>(Number(key.substr(4, 2)))),
                std::chrono::day(static_cast<unsigned>(Number(key.substr(6, 2))))};
   return d.ok() ? d : today;
 }
@@ -124,7 +125,8 @@ Date EntryStore::LastDiaryRecord(Date today) const {
 
 std::vector<int> EntryStore::EntryDays(int year, unsigned month) const {
   std::vector<int> days;
-  const std::chrono::year_month_day_last last{std::chrono::year(year) / std::chrono::month(month) / std::chrono::last};
+  const std::chrono::year_month_day_last last{std::chrono::year(year) / std::chrono::month(month) /
+                                              std::chrono::last};
   if (!last.ok()) return days;
   const unsigned length = static_cast<unsigned>(last.day());
   for (unsigned day = 1; day <= length; ++day) {

@@ -95,7 +95,8 @@ void IniFile::Parse(std::string_view bytes) {
     while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
     Line line{std::string(bytes.substr(start, end - start)), ""};
     if (end < bytes.size()) {
-      const size_t eolLength = (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
+      const size_t eolLength =
+          (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
       line.eol = std::string(bytes.substr(end, eolLength));
       end += eolLength;
     }
@@ -106,7 +107,8 @@ void IniFile::Parse(std::string_view bytes) {
 
 Status IniFile::Load(const std::string& path, IniFile& ini) {
   ini = IniFile();
-  if (!FileExists(path)) return DirectoryExists(path) ? Status::Error("\"" + path + "\" is a directory") : Status::Ok();
+  if (!FileExists(path))
+    return DirectoryExists(path) ? Status::Error("\"" + path + "\" is a directory") : Status::Ok();
   std::string bytes;
   Status s = ReadWholeFile(path, bytes);
   if (s.ok()) ini.Parse(bytes);
@@ -173,8 +175,10 @@ std::string IniFile::NewLineEnding() const {
 
 Status IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
-    return Status::Error("The value of \"" + std::string(key) + "\" cannot be stored in a settings file line.");
-  if (key.empty() || key.find_first_of("=\r\n[") != std::string_view::npos || section.find_first_of("]\r\n") != std::string_view::npos)
+    return Status::Error("The value of \"" + std::string(key) +
+                         "\" cannot be stored in a settings file line.");
+  if (key.empty() || key.find_first_of("=\r\n[") != std::string_view::npos ||
+      section.find_first_of("]\r\n") != std::string_view::npos)
     return Status::Error("Invalid settings key \"" + std::string(section) + "/" + std::string(key) + "\".");
   const std::string stored = NeedsQuotes(value) ? "\"" + std::string(value) + "\"" : std::string(value);
   const std::string eol = NewLineEnding();
@@ -199,7 +203,8 @@ Status IniFile::WriteString(std::string_view section, std::string_view key, std:
   for (size_t i = header + 1; i < lines_.size() && !SectionName(lines_[i].text); ++i)
     if (!Trim(lines_[i].text).empty()) insert = i + 1;
   if (lines_[insert - 1].eol.empty()) lines_[insert - 1].eol = eol;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), Line{std::string(key) + "=" + stored, eol});
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert),
+                Line{std::string(key) + "=" + stored, eol});
   return Status::Ok();
 }
 

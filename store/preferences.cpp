@@ -17,7 +17,8 @@ std::string ReadStoredPassword(const IniFile& ini) {
   return stored.empty() ? stored : Decryptstring(stored);
 }
 
-Preferences LoadPreferences(const IniFile& ini, const std::string& programDirectory, const WindowRect& mainWindow) {
+Preferences LoadPreferences(const IniFile& ini, const std::string& programDirectory,
+                            const WindowRect& mainWindow) {
   Preferences p;
   p.password = ReadStoredPassword(ini);
   p.defaultFontName = ini.ReadString(kDefaultFont, "Name", "Arial");
@@ -36,19 +37,21 @@ Preferences LoadPreferences(const IniFile& ini, const std::string& programDirect
 
 Status SavePreferences(IniFile& ini, const Preferences& p) {
   // Checked first so that a password that cannot be stored leaves the file as it was.
-  Status s = ini.WriteString(kSecurity, "Password", p.password.empty() ? std::string() : EncryptString(p.password));
-  if (!s.ok()) return Status::Error("The password cannot be stored in the settings file. Please choose another password.");
-  for (Status step : {ini.WriteString(kDefaultFont, "Name", p.defaultFontName),
-                      ini.WriteInteger(kDefaultFont, "Size", p.defaultFontSize),
-                      ini.WriteBool(kDefaultFont, "Bold", p.defaultFontBold),
-                      ini.WriteBool(kDefaultFont, "Italic", p.defaultFontItalic),
-                      ini.WriteBool(kDefaultFont, "Underline", p.defaultFontUnderline),
-                      ini.WriteInteger(kDefaultFont, "Color", p.defaultFontColor),
-                      ini.WriteBool(kOpeningScreen, "show", p.showOpeningMessage),
-                      ini.WriteBool(kIcons, "Visible", p.paletteVisible),
-                      ini.WriteString(kIcons, "File", p.iconFile),
-                      ini.WriteInteger(kIcons, "Top", p.paletteTop),
-                      ini.WriteInteger(kIcons, "Left", p.paletteLeft)}) {
+  Status s =
+      ini.WriteString(kSecurity, "Password", p.password.empty() ? std::string() : EncryptString(p.password));
+  if (!s.ok())
+    return Status::Error(
+        "The password cannot be stored in the settings file. Please choose another password.");
+  for (Status step :
+       {ini.WriteString(kDefaultFont, "Name", p.defaultFontName),
+        ini.WriteInteger(kDefaultFont, "Size", p.defaultFontSize),
+        ini.WriteBool(kDefaultFont, "Bold", p.defaultFontBold),
+        ini.WriteBool(kDefaultFont, "Italic", p.defaultFontItalic),
+        ini.WriteBool(kDefaultFont, "Underline", p.defaultFontUnderline),
+        ini.WriteInteger(kDefaultFont, "Color", p.defaultFontColor),
+        ini.WriteBool(kOpeningScreen, "show", p.showOpeningMessage),
+        ini.WriteBool(kIcons, "Visible", p.paletteVisible), ini.WriteString(kIcons, "File", p.iconFile),
+        ini.WriteInteger(kIcons, "Top", p.paletteTop), ini.WriteInteger(kIcons, "Left", p.paletteLeft)}) {
     if (!step.ok()) return step;
   }
   return Status::Ok();
@@ -71,10 +74,11 @@ WindowPlacement ReadWindowPlacement(const IniFile& ini, const std::string& secti
 }
 
 Status WriteWindowPlacement(IniFile& ini, const std::string& section, const WindowPlacement& p) {
-  for (Status step : {ini.WriteInteger(section, "Left", p.normal.left), ini.WriteInteger(section, "Top", p.normal.top),
-                      ini.WriteInteger(section, "Right", p.normal.right),
-                      ini.WriteInteger(section, "Bottom", p.normal.bottom),
-                      ini.WriteBool(section, "Maximized", p.maximized)}) {
+  for (Status step :
+       {ini.WriteInteger(section, "Left", p.normal.left), ini.WriteInteger(section, "Top", p.normal.top),
+        ini.WriteInteger(section, "Right", p.normal.right),
+        ini.WriteInteger(section, "Bottom", p.normal.bottom),
+        ini.WriteBool(section, "Maximized", p.maximized)}) {
     if (!step.ok()) return step;
   }
   return Status::Ok();

@@ -30,7 +30,8 @@ struct WindowRect {
 
 // Reads every preference; `programDirectory` ends in "/" and `mainWindow` is the main window's
 // rectangle at the moment of reading (the palette position defaults derive from it).
-Preferences LoadPreferences(const IniFile& ini, const std::string& programDirectory, const WindowRect& mainWindow);
+Preferences LoadPreferences(const IniFile& ini, const std::string& programDirectory,
+                            const WindowRect& mainWindow);
 // Writes every preference into `ini` (in the order of the settings file's sections).
 Status SavePreferences(IniFile& ini, const Preferences& prefs);
 

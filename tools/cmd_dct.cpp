@@ -77,6 +77,7 @@ int RunDct(const std::vector<std::string>& args) {
   return 2;
 }
 
-const inkwend::tool::ToolCommand kDct("dct", "dct build [--max-nodes N] WORDLIST OUT | dct info FILE", RunDct);
+const inkwend::tool::ToolCommand kDct("dct", "dct build [--max-nodes N] WORDLIST OUT | dct info FILE",
+                                      RunDct);
 
 }  // namespace

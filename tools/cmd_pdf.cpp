@@ -66,7 +66,8 @@ int RunPdf(const std::vector<std::string>& args) {
   }
   if (margins >= 0) {
     const int twips = static_cast<int>(margins * 1440);
-    if (2 * static_cast<int64_t>(twips) >= doc.Header.PageWidth || 2 * static_cast<int64_t>(twips) >= doc.Header.PageHeight) {
+    if (2 * static_cast<int64_t>(twips) >= doc.Header.PageWidth ||
+        2 * static_cast<int64_t>(twips) >= doc.Header.PageHeight) {
       std::fprintf(stderr, "inkwend-tool: margins of %g inches leave no room on the page\n", margins);
       return 2;
     }

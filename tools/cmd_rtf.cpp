@@ -20,11 +20,16 @@ using namespace inkwend;
 
 const char* ResultText(int result) {
   switch (result) {
-    case kResultOk: return "ok";
-    case kResultOutOfMemory: return "out of memory";
-    case kResultStreamError: return "the file is damaged or cut short; what could be read was kept";
-    case kResultNothingToWrite: return "the file is empty";
-    default: return "unknown result";
+    case kResultOk:
+      return "ok";
+    case kResultOutOfMemory:
+      return "out of memory";
+    case kResultStreamError:
+      return "the file is damaged or cut short; what could be read was kept";
+    case kResultNothingToWrite:
+      return "the file is empty";
+    default:
+      return "unknown result";
   }
 }
 
@@ -74,8 +79,9 @@ std::string Dump(const TWPRTFText& doc) {
   }
   for (int i = 0; i < kTabSlots; ++i) {
     const TTabSlot& t = h.Tabs[static_cast<size_t>(i)];
-    if (t.Position != 0) out += "tab " + std::to_string(i) + " at " + std::to_string(t.Position) + " kind " +
-                                std::to_string(t.Kind) + "\n";
+    if (t.Position != 0)
+      out += "tab " + std::to_string(i) + " at " + std::to_string(t.Position) + " kind " +
+             std::to_string(t.Kind) + "\n";
   }
   out += DumpDocument(doc);
   for (const auto& o : doc.Objects()) {
@@ -99,9 +105,12 @@ std::string Dump(const TWPRTFText& doc) {
 int RunRtf(const std::vector<std::string>& args) {
   std::string file, mode;
   for (const std::string& a : args) {
-    if (a == "--text" || a == "--rtf" || a == "--dump") mode = a;
-    else if (file.empty()) file = a;
-    else mode = "?";
+    if (a == "--text" || a == "--rtf" || a == "--dump")
+      mode = a;
+    else if (file.empty())
+      file = a;
+    else
+      mode = "?";
   }
   if (file.empty() || mode.empty() || mode == "?") {
     std::fprintf(stderr, "usage: inkwend-tool rtf FILE --text|--rtf|--dump\n");

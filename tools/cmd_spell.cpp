@@ -24,14 +24,17 @@ std::string ShippedDictionary() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) {
-    for (const fs::path& candidate : {exe.parent_path() / "inkwend.dct", exe.parent_path().parent_path() / "app" / "inkwend.dct"})
+    for (const fs::path& candidate :
+         {exe.parent_path() / "inkwend.dct", exe.parent_path().parent_path() / "app" / "inkwend.dct"})
       if (fs::exists(candidate, ec)) return candidate.string();
   }
   return "inkwend.dct";
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: inkwend-tool spell check|suggest|add [--dict FILE] [--user FILE] [--max N] [WORD...]\n");
+  std::fprintf(
+      stderr,
+      "usage: inkwend-tool spell check|suggest|add [--dict FILE] [--user FILE] [--max N] [WORD...]\n");
   return 2;
 }
 
@@ -73,7 +76,7 @@ int RunSpell(const std::vector<std::string>& args) {
   if (!user.empty()) {
     std::vector<std::string> none;
     number = access(user.c_str(), F_OK) == 0 ? spell.OpenUserDictionary(user)
-                                              : (mode == "add" ? spell.CreateUserDictionary(user, none) : -1);
+                                             : (mode == "add" ? spell.CreateUserDictionary(user, none) : -1);
     if (number <= 0) {
       std::fprintf(stderr, "inkwend-tool: cannot open the user dictionary %s\n", user.c_str());
       return 1;
@@ -96,7 +99,7 @@ int RunSpell(const std::vector<std::string>& args) {
   return 0;
 }
 
-const inkwend::tool::ToolCommand kSpell("spell", "spell check|suggest|add [--dict FILE] [--user FILE] [--max N] [WORD...]",
-                                        RunSpell);
+const inkwend::tool::ToolCommand kSpell(
+    "spell", "spell check|suggest|add [--dict FILE] [--user FILE] [--max N] [WORD...]", RunSpell);
 
 }  // namespace

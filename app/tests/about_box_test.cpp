@@ -1,3 +1,5 @@
+#include "app/about_box.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/about_box.h"
 #include "app/help.h"
 #include "app/tests/scripted_prompter.h"
 #include "platform/program_directory.h"
@@ -47,7 +48,8 @@ class AboutBoxTest : public QObject {
       QVERIFY(!flags.testFlag(Qt::WindowMinMaxButtonsHint));
       // Centred over the main window (up to the window frame, which is only known once shown).
       const QPoint offset = d.frameGeometry().center() - main.frameGeometry().center();
-      QVERIFY2(offset.manhattanLength() <= 8, qPrintable(QStringLiteral("off by %1,%2").arg(offset.x()).arg(offset.y())));
+      QVERIFY2(offset.manhattanLength() <= 8,
+               qPrintable(QStringLiteral("off by %1,%2").arg(offset.x()).arg(offset.y())));
 
       // The build label tells the truth about this build, independently of how it is worded.
       QCOMPARE(d.findChild<QLabel*>("BuildLabel")->text(),
@@ -118,7 +120,8 @@ class AboutBoxTest : public QObject {
     const QString html = QString::fromUtf8(page.readAll());
     QVERIFY(html.contains(QStringLiteral("id=\"contents\"")));
     QSet<QString> anchors;
-    for (const auto& m : QRegularExpression(QStringLiteral("id=\"([^\"]+)\"")).globalMatch(html)) anchors.insert(m.captured(1));
+    for (const auto& m : QRegularExpression(QStringLiteral("id=\"([^\"]+)\"")).globalMatch(html))
+      anchors.insert(m.captured(1));
     const QRegularExpression ref(QStringLiteral("(?:src|href)=\"([^\"]+)\""));
     for (const auto& m : ref.globalMatch(html)) {
       const QString target = m.captured(1);
@@ -126,7 +129,8 @@ class AboutBoxTest : public QObject {
       if (target.startsWith('#')) {
         QVERIFY2(anchors.contains(target.mid(1)), qPrintable("no anchor for " + target));
       } else {
-        QVERIFY2(QFileInfo::exists(folder + '/' + target.section('#', 0, 0)), qPrintable("missing " + target));
+        QVERIFY2(QFileInfo::exists(folder + '/' + target.section('#', 0, 0)),
+                 qPrintable("missing " + target));
       }
     }
   }

@@ -1,6 +1,6 @@
-#include <QtTest>
-
 #include "app/date_text.h"
+
+#include <QtTest>
 
 using namespace inkwend;
 
@@ -10,14 +10,22 @@ class DateTextTest : public QObject {
   void ensureFourDigitYear_data() {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("two") << "M/d/yy" << "M/d/yyyy";
-    QTest::newRow("four") << "dd.MM.yyyy" << "dd.MM.yyyy";
-    QTest::newRow("none") << "d/M" << "d/M/YYYY";
-    QTest::newRow("three") << "yyy-MM-dd" << "yyyy-MM-dd";
-    QTest::newRow("one") << "d.M.y" << "d.M.yyyy";
-    QTest::newRow("upper") << "YY/MM/DD" << "YYYY/MM/DD";
-    QTest::newRow("first run") << "yy 'x' y" << "yyyy 'x' y";
-    QTest::newRow("five") << "yyyyy" << "yyyyy";
+    QTest::newRow("two") << "M/d/yy"
+                         << "M/d/yyyy";
+    QTest::newRow("four") << "dd.MM.yyyy"
+                          << "dd.MM.yyyy";
+    QTest::newRow("none") << "d/M"
+                          << "d/M/YYYY";
+    QTest::newRow("three") << "yyy-MM-dd"
+                           << "yyyy-MM-dd";
+    QTest::newRow("one") << "d.M.y"
+                         << "d.M.yyyy";
+    QTest::newRow("upper") << "YY/MM/DD"
+                           << "YYYY/MM/DD";
+    QTest::newRow("first run") << "yy 'x' y"
+                               << "yyyy 'x' y";
+    QTest::newRow("five") << "yyyyy"
+                          << "yyyyy";
   }
   void ensureFourDigitYear() {
     QFETCH(QString, format);
@@ -31,7 +39,8 @@ class DateTextTest : public QObject {
     QCOMPARE(FormatDate("dddd, mmmm d, yyyy", date, us), QString("Sunday, March 2, 1997"));
     QCOMPARE(FormatDate("yyyymmdd", date, us), QString("19970302"));
     QCOMPARE(FormatDate("ddddd", date, us), QString("3/2/1997"));
-    QCOMPARE(FormatDateTime("t", QDateTime(date, QTime(14, 5)), us), us.locale.toString(QTime(14, 5), us.shortTimeFormat));
+    QCOMPARE(FormatDateTime("t", QDateTime(date, QTime(14, 5)), us),
+             us.locale.toString(QTime(14, 5), us.shortTimeFormat));
 
     const DateSettings de = DateSettings::FromLocale(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(FormatDate("dddd, mmmm d, yyyy", date, de), QString("Sonntag, März 2, 1997"));
@@ -50,20 +59,34 @@ class DateTextTest : public QObject {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
-    QTest::newRow("us") << "en_US" << "3/2/1997" << true;
-    QTest::newRow("us time") << "en_US" << "3/2/1997 2:05 PM" << true;
-    QTest::newRow("us 24h") << "en_US" << "3/2/1997 14:05:09" << true;
-    QTest::newRow("us no year") << "en_US" << "12/31" << true;
-    QTest::newRow("us 29 feb") << "en_US" << "2/29/2024" << true;
-    QTest::newRow("us 30 feb") << "en_US" << "2/30/2024" << false;
-    QTest::newRow("us dmy order") << "en_US" << "31/12/2024" << false;
-    QTest::newRow("us bad time") << "en_US" << "3/2/1997 25:00" << false;
-    QTest::newRow("empty") << "en_US" << "" << false;
-    QTest::newRow("words") << "en_US" << "tomorrow" << false;
-    QTest::newRow("de") << "de_DE" << "31.12.2024" << true;
-    QTest::newRow("de two digit") << "de_DE" << "31.12.24" << true;
-    QTest::newRow("de wrong sep") << "de_DE" << "31/12/2024" << false;
-    QTest::newRow("de month 13") << "de_DE" << "1.13.2024" << false;
+    QTest::newRow("us") << "en_US"
+                        << "3/2/1997" << true;
+    QTest::newRow("us time") << "en_US"
+                             << "3/2/1997 2:05 PM" << true;
+    QTest::newRow("us 24h") << "en_US"
+                            << "3/2/1997 14:05:09" << true;
+    QTest::newRow("us no year") << "en_US"
+                                << "12/31" << true;
+    QTest::newRow("us 29 feb") << "en_US"
+                               << "2/29/2024" << true;
+    QTest::newRow("us 30 feb") << "en_US"
+                               << "2/30/2024" << false;
+    QTest::newRow("us dmy order") << "en_US"
+                                  << "31/12/2024" << false;
+    QTest::newRow("us bad time") << "en_US"
+                                 << "3/2/1997 25:00" << false;
+    QTest::newRow("empty") << "en_US"
+                           << "" << false;
+    QTest::newRow("words") << "en_US"
+                           << "tomorrow" << false;
+    QTest::newRow("de") << "de_DE"
+                        << "31.12.2024" << true;
+    QTest::newRow("de two digit") << "de_DE"
+                                  << "31.12.24" << true;
+    QTest::newRow("de wrong sep") << "de_DE"
+                                  << "31/12/2024" << false;
+    QTest::newRow("de month 13") << "de_DE"
+                                 << "1.13.2024" << false;
   }
   void isValidDate() {
     QFETCH(QString, locale);

@@ -315,9 +315,9 @@ class MainScreenTest : public QObject {
 
   void actionButtonsKeepTheirPlacesWhenSaveAndCancelShow() {
     Diary d;
-    const std::initializer_list<QWidget*> steady{d.window->FirstButton, d.window->PriorButton, d.window->BitBtn1,
-                                                 d.window->Nextbutton,  d.window->LastButton,  d.window->Hidebutton,
-                                                 d.window->ExplorerButton1};
+    const std::initializer_list<QWidget*> steady{
+        d.window->FirstButton, d.window->PriorButton, d.window->BitBtn1,        d.window->Nextbutton,
+        d.window->LastButton,  d.window->Hidebutton,  d.window->ExplorerButton1};
     auto places = [&] {
       QCoreApplication::processEvents();  // let the panel's layout react to shown and hidden buttons
       QList<QRect> out;
@@ -475,8 +475,8 @@ class MainScreenTest : public QObject {
       return bytes.toHex();
     };
     QDir().mkpath(d.dir.path() + "/Entries");
-    d.writeFile(day, "{\\rtf1\\ansi a{\\pict\\pngblip\\picw4\\pich3 " + hex("PNG", 4, 3) + "}b{\\pict\\jpegblip " +
-                         hex("JPG", 8, 6) + "}c}");
+    d.writeFile(day, "{\\rtf1\\ansi a{\\pict\\pngblip\\picw4\\pich3 " + hex("PNG", 4, 3) +
+                         "}b{\\pict\\jpegblip " + hex("JPG", 8, 6) + "}c}");
     d.show(day);
     QCOMPARE(d.prompter.messages.size(), 0);
     const auto& objects = d.editor().Memo().Objects();

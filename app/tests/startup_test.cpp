@@ -1,3 +1,5 @@
+#include "app/startup.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QLockFile>
@@ -6,10 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/opening_dialogs.h"
 #include "app/main_screen.h"
+#include "app/opening_dialogs.h"
 #include "app/single_instance.h"
-#include "app/startup.h"
 #include "app/tests/scripted_prompter.h"
 #include "platform/program_directory.h"
 #include "store/cipher.h"
@@ -58,7 +59,8 @@ class StartupTest : public QObject {
     const QRect screen = window.screen()->geometry();
     QCOMPARE(window.frameGeometry().left(), (screen.width() - window.frameGeometry().width()) / 2);
     const IniFile ini(ReadSettings(dir.path()).toStdString());
-    QCOMPARE(ini.ReadInteger("TMainScreen_Placement", "Right", 0) - ini.ReadInteger("TMainScreen_Placement", "Left", 0),
+    QCOMPARE(ini.ReadInteger("TMainScreen_Placement", "Right", 0) -
+                 ini.ReadInteger("TMainScreen_Placement", "Left", 0),
              window.geometry().width());
     QCOMPARE(ini.ReadString("TMainScreen_Placement", "Maximized", ""), std::string("0"));
 
@@ -85,7 +87,8 @@ class StartupTest : public QObject {
       TMainScreen window;
       window.close();
     }
-    QCOMPARE(IniFile(ReadSettings(dir.path()).toStdString()).ReadString("Opening Screen", "show", ""), std::string("0"));
+    QCOMPARE(IniFile(ReadSettings(dir.path()).toStdString()).ReadString("Opening Screen", "show", ""),
+             std::string("0"));
     prompter.dialogs.clear();
     TMainScreen again;
     QVERIFY(prompter.dialogs.isEmpty());
@@ -115,7 +118,8 @@ class StartupTest : public QObject {
   void passwordPrompt() {
     QTemporaryDir dir;
     ReleaseAtEnd release;
-    WriteSettings(dir.path(), "[Security]\r\nPassword=" + QByteArray::fromStdString(EncryptString("Secret")) + "\r\n");
+    WriteSettings(dir.path(),
+                  "[Security]\r\nPassword=" + QByteArray::fromStdString(EncryptString("Secret")) + "\r\n");
     ScriptedPrompter prompter;
     int tries = 0;
     prompter.script = [&](QDialog& d) {
@@ -139,7 +143,9 @@ class StartupTest : public QObject {
 
     // Close ends the program quietly, and the lock is given back.
     prompter.messages.clear();
-    prompter.script = [](QDialog& d) { QTest::mouseClick(d.findChild<QPushButton*>("BitBtn2"), Qt::LeftButton); };
+    prompter.script = [](QDialog& d) {
+      QTest::mouseClick(d.findChild<QPushButton*>("BitBtn2"), Qt::LeftButton);
+    };
     QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::PasswordRefused);
     QVERIFY(prompter.messages.isEmpty());
     QVERIFY(!IsAlreadyRunning(dir.path() + "/"));
@@ -154,8 +160,9 @@ class StartupTest : public QObject {
   void storedPlacementIsFittedOntoScreen() {
     QTemporaryDir dir;
     ReleaseAtEnd release;
-    WriteSettings(dir.path(), "[Opening Screen]\r\nshow=0\r\n[TMainScreen_Placement]\r\nLeft=-50\r\nTop=10\r\n"
-                              "Right=450\r\nBottom=310\r\nMaximized=0\r\n");
+    WriteSettings(dir.path(),
+                  "[Opening Screen]\r\nshow=0\r\n[TMainScreen_Placement]\r\nLeft=-50\r\nTop=10\r\n"
+                  "Right=450\r\nBottom=310\r\nMaximized=0\r\n");
     ScriptedPrompter prompter;
     QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
     TMainScreen window;

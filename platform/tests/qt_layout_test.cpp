@@ -175,9 +175,15 @@ TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
   TParagraph* p = doc.FirstParagraph();
   for (int i = 1; i <= 120; ++i) {
     if (i > 1) p = doc.NewParagraph(p);
-    doc.AppendText(p, U"Paragraph " + std::u32string(1, U'A' + static_cast<char32_t>((i - 1) % 26)) + U" number " +
-                          [](int v) { std::u32string s; for (char c : std::to_string(v)) s.push_back(static_cast<char32_t>(c)); return s; }(i),
-                   doc.DefaultAttr);
+    doc.AppendText(
+        p,
+        U"Paragraph " + std::u32string(1, U'A' + static_cast<char32_t>((i - 1) % 26)) + U" number " +
+            [](int v) {
+              std::u32string s;
+              for (char c : std::to_string(v)) s.push_back(static_cast<char32_t>(c));
+              return s;
+            }(i),
+        doc.DefaultAttr);
   }
   int headers = 0, footers = 0;
   doc.OnPrintHeader = [&](TWPRTFTextPaint&, TCanvas& canvas, int x, int y, int, int h, int page, int) {

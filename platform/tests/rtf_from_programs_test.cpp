@@ -20,7 +20,8 @@ namespace inkwend {
 namespace {
 
 std::filesystem::path DataDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" / "data";
+  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" /
+         "data";
 }
 
 using testing::ReadFile;
@@ -103,7 +104,8 @@ TEST_F(RtfFromPrograms, LibreOfficeWriter) {
   for (int slot = 0; slot < kTabSlots; ++slot) {
     if (tabs->HasTab(slot)) stops.emplace_back(doc.Header.Tabs[slot].Position, doc.Header.Tabs[slot].Kind);
   }
-  EXPECT_EQ(stops, (std::vector<std::pair<int, int>>{{1440, kTabLeft}, {4320, kTabCenter}, {7200, kTabRight}}));
+  EXPECT_EQ(stops,
+            (std::vector<std::pair<int, int>>{{1440, kTabLeft}, {4320, kTabCenter}, {7200, kTabRight}}));
 
   EXPECT_TRUE(doc.ParagraphAt(9)->ParFlags & kParPageBreak);
 

@@ -9,9 +9,17 @@ bool IsWordChar(char32_t c) {
   if ((c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z')) return true;
   if (c >= 0xC0 && c <= 0xFF) return true;
   switch (c) {
-    case 0x160: case 0x152: case 0x161: case 0x153: case 0x178:  // bytes 138, 140, 154, 156, 159
+    case 0x160:
+    case 0x152:
+    case 0x161:
+    case 0x153:
+    case 0x178:  // bytes 138, 140, 154, 156, 159
       return true;
-    case 0x17D: case 0x17E: case 0x192: case 0x2C6: case 0x2DC:  // the other Windows-1252 extras
+    case 0x17D:
+    case 0x17E:
+    case 0x192:
+    case 0x2C6:
+    case 0x2DC:  // the other Windows-1252 extras
       return false;
     default:
       break;
@@ -61,7 +69,8 @@ bool TWPRTFTextInput::MatchAt(const TParagraph* par, int offset, std::u32string_
   return true;
 }
 
-bool TWPRTFTextInput::Search(std::u32string_view text, TParPos from, const TFindOptions& o, TParPos& hit) const {
+bool TWPRTFTextInput::Search(std::u32string_view text, TParPos from, const TFindOptions& o,
+                             TParPos& hit) const {
   if (text.empty() || !from.Par) return false;
   const int len = static_cast<int>(text.size());
   if (o.Down) {
@@ -98,7 +107,8 @@ void TWPRTFTextInput::SelectHit(TParPos hit, int length, bool backwards) {
 bool TWPRTFTextInput::FindText(std::u32string_view text, bool backwards) {
   TFindOptions o = FindOptions;
   o.Down = !backwards;
-  const TParPos from = backwards ? TParPos{LastParagraph(), LastParagraph()->CharCount()} : TParPos{FirstParagraph(), 0};
+  const TParPos from =
+      backwards ? TParPos{LastParagraph(), LastParagraph()->CharCount()} : TParPos{FirstParagraph(), 0};
   TParPos hit;
   if (!Search(text, from, o, hit)) return false;
   SelectHit(hit, static_cast<int>(text.size()), backwards);
@@ -116,7 +126,8 @@ bool TWPRTFTextInput::ReplaceNext(std::u32string_view find, std::u32string_view 
   if (ReadOnly) return false;
   if (HasSelection()) {
     const TParPos a = SelectionBegin(), b = SelectionEnd();
-    if (a.Par == b.Par && b.Offset - a.Offset == static_cast<int>(find.size()) && MatchAt(a.Par, a.Offset, find, FindOptions)) {
+    if (a.Par == b.Par && b.Offset - a.Offset == static_cast<int>(find.size()) &&
+        MatchAt(a.Par, a.Offset, find, FindOptions)) {
       ReplaceSelection(replacement);
       if (!FindOptions.Down) MoveCaretTo(a, false);
     }

@@ -15,8 +15,10 @@ void TWPRTFTextInput::LineXs(const TParagraph* par, int line, std::vector<int>& 
   int x = left;
   if (par->Alignment == kAlignRight || par->Alignment == kAlignCenter) {
     const int d = LayoutWidth() - left - right - VisibleWidth(par, line);
-    if (par->Alignment == kAlignRight) x += std::max(d, 0);
-    else if (d > 1) x += d / 2;
+    if (par->Alignment == kAlignRight)
+      x += std::max(d, 0);
+    else if (d > 1)
+      x += d / 2;
   }
   TLineStretch stretch(l, text);  // justified spaces, as painting widens them
   const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
@@ -32,7 +34,8 @@ void TWPRTFTextInput::LineXs(const TParagraph* par, int line, std::vector<int>& 
     } else if (!stretch.Widens(j, c, adv)) {
       adv = CharWidth(par, off);
     }
-    if (has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText) adv = 0;
+    if (has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText)
+      adv = 0;
     rel_x += adv;
     x += adv;
     xs[static_cast<size_t>(j) + 1] = x;
@@ -69,7 +72,8 @@ TParPos TWPRTFTextInput::PosAtPoint(int x, int y) const {
   LineXs(par, line, xs);
   const int max_index = LastCaretIndex(par, line);
   int index = 0;
-  while (index < max_index && doc_x >= (xs[static_cast<size_t>(index)] + xs[static_cast<size_t>(index) + 1] + 1) / 2) {
+  while (index < max_index &&
+         doc_x >= (xs[static_cast<size_t>(index)] + xs[static_cast<size_t>(index) + 1] + 1) / 2) {
     ++index;
   }
   return TParPos{par, static_cast<int>(par->Line(line).Start) + index};
@@ -89,7 +93,8 @@ TRect TWPRTFTextInput::CaretRect() const {
     top += std::clamp(before, 0, height);
     height -= std::clamp(before, 0, height);
   }
-  if (line == c.Par->LineCount() - 1) height -= std::clamp(Header.TwipsToPixelsY(c.Par->SpaceAfter), 0, height);
+  if (line == c.Par->LineCount() - 1)
+    height -= std::clamp(Header.TwipsToPixelsY(c.Par->SpaceAfter), 0, height);
   if (height <= 0) height = DefaultLineHeight;
   return TRect{x, top - ScrollY, x + 2, top - ScrollY + height};
 }
@@ -153,8 +158,10 @@ void TWPRTFTextInput::MoveRight(bool word, bool extend) {
   if (!extend) HideSelection();
   TParPos p = CaretPos();
   if (!word) {
-    if (p.Offset < p.Par->CharCount()) ++p.Offset;
-    else if (p.Par->Next) p = TParPos{p.Par->Next, 0};
+    if (p.Offset < p.Par->CharCount())
+      ++p.Offset;
+    else if (p.Par->Next)
+      p = TParPos{p.Par->Next, 0};
   } else {
     // To the start of the next word.
     if (p.Offset >= p.Par->CharCount()) {
@@ -226,7 +233,8 @@ void TWPRTFTextInput::MoveEnd(bool document, bool extend) {
     return;
   }
   const TTextCursor c = Caret.Par ? Caret : TTextCursor{FirstParagraph(), 0, 0};
-  MoveCaretTo(TParPos{c.Par, static_cast<int>(c.Par->Line(c.Line).Start) + LastCaretIndex(c.Par, c.Line)}, extend);
+  MoveCaretTo(TParPos{c.Par, static_cast<int>(c.Par->Line(c.Line).Start) + LastCaretIndex(c.Par, c.Line)},
+              extend);
 }
 
 void TWPRTFTextInput::PageMove(bool down, bool extend, bool keep_caret, int view_height) {
@@ -246,8 +254,10 @@ void TWPRTFTextInput::PageMove(bool down, bool extend, bool keep_caret, int view
   if (ScrollY != old) MarkAllDirty();
   if (ScrollY == old) {
     // Nothing left to scroll: to the start or the end of the text.
-    if (down) MoveCaretTo(TParPos{LastParagraph(), LastParagraph()->CharCount()}, extend);
-    else MoveCaretTo(TParPos{FirstParagraph(), 0}, extend);
+    if (down)
+      MoveCaretTo(TParPos{LastParagraph(), LastParagraph()->CharCount()}, extend);
+    else
+      MoveCaretTo(TParPos{FirstParagraph(), 0}, extend);
     return;
   }
   MoveCaretTo(PosAtPoint(goal - ScrollX, r.Top + 1), extend);

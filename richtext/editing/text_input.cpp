@@ -29,17 +29,28 @@ const char* WPMessageText(TWPMessage message, TWPLanguage language) {
     case TWPMessage::FileFilter:
       return de ? "Formatierte Texte|*.RTF|HTML Dateien|*.HTM|Textdateien|*.TXT|alle Dateien (*.*)|*.*"
                 : "RTF files|*.RTF|HTML files|*.HTM|TXT files|*.TXT|all files (*.*)|*.*";
-    case TWPMessage::AbortOperation: return de ? "Soll Operation abgebrochen werden?" : "Do you want to abort operation?";
-    case TWPMessage::Ready: return de ? "Bereit" : "Ready";
-    case TWPMessage::Reading: return de ? "beim lesen..." : "reading ...";
-    case TWPMessage::Writing: return de ? "beim schreiben" : "writing ...";
-    case TWPMessage::Formatting: return de ? "beim formatieren" : "formatting ...";
-    case TWPMessage::InitializeMemory: return de ? "initialisiere speicher..." : "initialize memory";
-    case TWPMessage::NoTextSelected: return de ? "keine Auswahl markiert" : "no text selected";
-    case TWPMessage::Rich: return de ? "FMT" : "RICH";
-    case TWPMessage::Plain: return de ? "NORM" : "PLAIN";
-    case TWPMessage::InternalError: return de ? "Interner Fehler" : "Internal Error";
-    case TWPMessage::DeleteAllTabstops: return de ? "Tabulatoren l\xC3\xB6schen" : "Delete all tabstops?";
+    case TWPMessage::AbortOperation:
+      return de ? "Soll Operation abgebrochen werden?" : "Do you want to abort operation?";
+    case TWPMessage::Ready:
+      return de ? "Bereit" : "Ready";
+    case TWPMessage::Reading:
+      return de ? "beim lesen..." : "reading ...";
+    case TWPMessage::Writing:
+      return de ? "beim schreiben" : "writing ...";
+    case TWPMessage::Formatting:
+      return de ? "beim formatieren" : "formatting ...";
+    case TWPMessage::InitializeMemory:
+      return de ? "initialisiere speicher..." : "initialize memory";
+    case TWPMessage::NoTextSelected:
+      return de ? "keine Auswahl markiert" : "no text selected";
+    case TWPMessage::Rich:
+      return de ? "FMT" : "RICH";
+    case TWPMessage::Plain:
+      return de ? "NORM" : "PLAIN";
+    case TWPMessage::InternalError:
+      return de ? "Interner Fehler" : "Internal Error";
+    case TWPMessage::DeleteAllTabstops:
+      return de ? "Tabulatoren l\xC3\xB6schen" : "Delete all tabstops?";
   }
   return "";
 }
@@ -95,7 +106,9 @@ void TWPRTFTextInput::Clear() {
 }
 
 int TWPRTFTextInput::LoadFromStream(TWPStream& stream) {
-  return LoadWith([this, &stream](const TLoadOptions& options) { return inkwend::LoadFromStream(*this, stream, options); });
+  return LoadWith([this, &stream](const TLoadOptions& options) {
+    return inkwend::LoadFromStream(*this, stream, options);
+  });
 }
 
 int TWPRTFTextInput::LoadWith(const std::function<int(const TLoadOptions&)>& load) {
@@ -139,8 +152,8 @@ int TWPRTFTextInput::LoadWith(const std::function<int(const TLoadOptions&)>& loa
 }
 
 int TWPRTFTextInput::LoadFromFile(const std::string& path) {
-  const int result =
-      LoadWith([this, &path](const TLoadOptions& options) { return inkwend::LoadFromFile(*this, path, options); });
+  const int result = LoadWith(
+      [this, &path](const TLoadOptions& options) { return inkwend::LoadFromFile(*this, path, options); });
   if (result == kResultOk) file_name_ = path;
   return result;
 }
@@ -162,14 +175,17 @@ int TWPRTFTextInput::SaveSelectionToStream(TWPStream& stream) {
 // --------------------------------------------------------------------------------------------
 // Positions
 
-void TWPRTFTextInput::LineOf(const TParagraph* par, int offset, bool prefer_next, int& line, int& index) const {
+void TWPRTFTextInput::LineOf(const TParagraph* par, int offset, bool prefer_next, int& line,
+                             int& index) const {
   const int count = par->LineCount();
   int lo = 0, hi = count - 1;
   while (lo < hi) {  // the first line whose end reaches the offset
     const int mid = (lo + hi) / 2;
     const TTextLine& l = par->Line(mid);
-    if (static_cast<int>(l.Start + l.Length) >= offset) hi = mid;
-    else lo = mid + 1;
+    if (static_cast<int>(l.Start + l.Length) >= offset)
+      hi = mid;
+    else
+      lo = mid + 1;
   }
   line = lo;
   const TTextLine& l = par->Line(line);
@@ -335,7 +351,8 @@ void TWPRTFTextInput::DeleteSelectionRaw() {
 // --------------------------------------------------------------------------------------------
 // Raw edits
 
-void TWPRTFTextInput::RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr, const TCharAttr* attrs) {
+void TWPRTFTextInput::RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr,
+                                const TCharAttr* attrs) {
   TParagraph* par = at.Par;
   int off = std::clamp(at.Offset, 0, par->CharCount());
   size_t done = 0;
@@ -383,8 +400,10 @@ void TWPRTFTextInput::RawDelete(TParagraph* par, int from, int to) {
     const int n = std::min(to - from, len - index);
     if (n <= 0) {
       if (line + 1 >= par->LineCount()) break;
-      if (len == 0) DeleteLine(par, line);
-      else SetLineLengths(par, std::vector<int>{par->CharCount()});
+      if (len == 0)
+        DeleteLine(par, line);
+      else
+        SetLineLengths(par, std::vector<int>{par->CharCount()});
       continue;
     }
     ReplaceRange(par, line, index, n, nullptr, 0, nullptr);
@@ -405,8 +424,10 @@ TParagraph* TWPRTFTextInput::RawSplit(TParPos at) {
   np->ParFlags &= static_cast<uint8_t>(~kParPageBreak);
   np->EndAttr = end_attr;
   if (!tail.empty()) {
-    if (par->HasAttributes()) AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), tail_attrs);
-    else AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), std::span<const TCharAttr>());
+    if (par->HasAttributes())
+      AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), tail_attrs);
+    else
+      AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), std::span<const TCharAttr>());
     RawDelete(par, off, n);
     if (par->HasAttributes() && off > 0) par->EndAttr = par->Attrs()[static_cast<size_t>(off - 1)];
   }
@@ -449,9 +470,11 @@ TParPos TWPRTFTextInput::RawDeleteRange(TParPos a, TParPos b) {
 
 bool TWPRTFTextInput::IsProtectedChar(const TCharAttr& a) const {
   const TProtectProps pp = ProtectedProp;
-  return ((pp & ppProtected) && (a.CharFlags & kCharProtected)) || ((pp & ppHidden) && (a.CharFlags & kCharHidden)) ||
+  return ((pp & ppProtected) && (a.CharFlags & kCharProtected)) ||
+         ((pp & ppHidden) && (a.CharFlags & kCharHidden)) ||
          ((pp & ppIsInsertpoint) && (a.CharFlags & kCharInsertPoint)) ||
-         ((pp & ppAutomatic) && (a.CharFlags & kCharAutomatic)) || ((pp & ppIsInvisible) && a.Width == 0 && a.Height != 0);
+         ((pp & ppAutomatic) && (a.CharFlags & kCharAutomatic)) ||
+         ((pp & ppIsInvisible) && a.Width == 0 && a.Height != 0);
 }
 
 bool TWPRTFTextInput::ProtectedAt(TParagraph* par, int offset) const {
@@ -511,18 +534,24 @@ void TWPRTFTextInput::InsertText(std::u32string_view text) {
 
 bool TWPRTFTextInput::InputCharRaw(char32_t c, bool programmatic) {
   if (HasSelection()) {
-    if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd())) return false;
+    if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd()))
+      return false;
     BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
     DeleteSelectionRaw();
     EndEdit();
     if (c == kKeyBackspace || c == kKeyDelete) return true;
   }
   switch (c) {
-    case kKeyBackspace: return Backspace();
-    case kKeyDelete: return DeleteForward();
-    case kKeyEnter: return Enter();
-    case kKeyPageBreak: return PageBreak();
-    default: return TypeChar(c, programmatic);
+    case kKeyBackspace:
+      return Backspace();
+    case kKeyDelete:
+      return DeleteForward();
+    case kKeyEnter:
+      return Enter();
+    case kKeyPageBreak:
+      return PageBreak();
+    default:
+      return TypeChar(c, programmatic);
   }
 }
 
@@ -537,7 +566,8 @@ bool TWPRTFTextInput::Backspace() {
     EndTyping();
   } else {
     TParagraph* prev = at.Par->Prev;
-    if ((ProtectedProp & ppParProtected) && (!InsertAllowed(TParPos{prev, 0}) || !InsertAllowed(at))) return false;
+    if ((ProtectedProp & ppParProtected) && (!InsertAllowed(TParPos{prev, 0}) || !InsertAllowed(at)))
+      return false;
     const int index = ParagraphIndex(prev);
     BeginEdit(TEditKind::Other, index, index + 1);
     const int join = prev->CharCount();
@@ -564,7 +594,8 @@ bool TWPRTFTextInput::DeleteForward() {
   const int index = ParagraphIndex(at.Par);
   if (at.Par->Next) {
     if (at.Par->IsTableCell() || at.Par->Next->IsTableCell()) return false;
-    if ((ProtectedProp & ppParProtected) && (!InsertAllowed(at) || !InsertAllowed(TParPos{at.Par->Next, 0}))) return false;
+    if ((ProtectedProp & ppParProtected) && (!InsertAllowed(at) || !InsertAllowed(TParPos{at.Par->Next, 0})))
+      return false;
     BeginEdit(TEditKind::Other, index, index + 1);
     RawJoinNext(at.Par);
     Caret = ToCursor(at);
@@ -758,7 +789,10 @@ bool TWPRTFTextInput::PasteBytes(const std::string& bytes_in, TWPLoadFormat form
   LastFormat = last_format;
   IoResult = io_result;
   TParPos after = caret;
-  if (end.Par) after = TParPos{end.Par, static_cast<int>(end.Par->Line(std::min(end.Line, end.Par->LineCount() - 1)).Start) + end.Pos};
+  if (end.Par)
+    after =
+        TParPos{end.Par, static_cast<int>(end.Par->Line(std::min(end.Line, end.Par->LineCount() - 1)).Start) +
+                             end.Pos};
   if (stand_in) {
     TParagraph* lastp = LastParagraph();
     RawDelete(lastp, lastp->CharCount() - 1, lastp->CharCount());
@@ -824,7 +858,8 @@ void TWPRTFTextInput::SetCurrentAttr(const TCharAttr& attr) {
       const uint8_t special = a.CharFlags & (kCharObject | kCharFootnote | kCharInsertPoint | kCharAutomatic);
       const uint16_t tag = a.TagNumber;
       a = attr;
-      a.CharFlags = static_cast<uint8_t>((a.CharFlags & ~(kCharObject | kCharFootnote | kCharInsertPoint)) | special);
+      a.CharFlags =
+          static_cast<uint8_t>((a.CharFlags & ~(kCharObject | kCharFootnote | kCharInsertPoint)) | special);
       a.TagNumber = special ? tag : attr.TagNumber;
     });
     return;
@@ -918,7 +953,8 @@ void TWPRTFTextInput::AppendParagraph(const TParagraphDescription& d) {
   Reformat();
 }
 
-void TWPRTFTextInput::SetPageLayout(int left, int right, int page_height, int page_width, int bottom, int top) {
+void TWPRTFTextInput::SetPageLayout(int left, int right, int page_height, int page_width, int bottom,
+                                    int top) {
   if (!CanEdit()) return;
   auto keep = [](int value, int32_t current) { return value == kKeep ? current : std::max(value, 0); };
   Header.MarginLeft = keep(left, Header.MarginLeft);
@@ -1060,7 +1096,7 @@ void TWPRTFTextInput::FastAppendText(TWPRTFTextInput& other) {
         a.FontIndex = a.FontIndex < kFontSlots ? fonts[a.FontIndex] : 0;
         if (IsObjectAnchor(text[i], a)) {
           a.TagNumber = static_cast<uint16_t>(text[i] == kCharObjectByNumber ? lookup(numbers, a.TagNumber)
-                                                                              : lookup(tags, a.TagNumber));
+                                                                             : lookup(tags, a.TagNumber));
         }
         mapped.push_back(a);
       }

@@ -313,7 +313,8 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void SetCaretKeepAnchor(TParPos pos);
 
   // Raw edits on paragraph offsets (no undo, no checks).
-  void RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr, const TCharAttr* attrs = nullptr);
+  void RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr,
+                 const TCharAttr* attrs = nullptr);
   void RawDelete(TParagraph* par, int from, int to);
   // Deletes [a, b) across paragraphs; returns a.
   TParPos RawDeleteRange(TParPos a, TParPos b);

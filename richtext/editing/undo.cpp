@@ -12,7 +12,8 @@ constexpr int kBelowEverything = 1 << 30;
 
 size_t StepBytes(const std::vector<TWPRTFTextInput::TParSnapshot>& pars) {
   size_t n = 0;
-  for (const auto& s : pars) n += sizeof(s) + s.Text.capacity() * sizeof(char32_t) + s.Attrs.capacity() * sizeof(TCharAttr);
+  for (const auto& s : pars)
+    n += sizeof(s) + s.Text.capacity() * sizeof(char32_t) + s.Attrs.capacity() * sizeof(TCharAttr);
   return n;
 }
 }  // namespace
@@ -54,7 +55,8 @@ void TWPRTFTextInput::Restore(int first_index, int count, const std::vector<TPar
   TParagraph* after = old ? old->Prev : LastParagraph();
   std::vector<TCharAttr> filled;
   for (const TParSnapshot& s : pars) {
-    TParagraph* np = NewParagraph(after, std::max<int>(kNewParagraphCapacity, static_cast<int>(s.Text.size()) + 8));
+    TParagraph* np =
+        NewParagraph(after, std::max<int>(kNewParagraphCapacity, static_cast<int>(s.Text.size()) + 8));
     np->CopyPropertiesFrom(s.Props);
     np->EndAttr = s.EndAttr;
     std::span<const TCharAttr> attrs = s.Attrs;
@@ -160,7 +162,8 @@ void TWPRTFTextInput::Finished(bool changed) {
     const bool height_changed = ReformatParagraph(par, true);
     const TTextLine& l = par->Line(par->LineCount() - 1);
     const int top = par->Line(0).Top;
-    const int bottom = height_changed || DocumentHeight() != height_before_ ? kBelowEverything : l.Top + l.Height;
+    const int bottom =
+        height_changed || DocumentHeight() != height_before_ ? kBelowEverything : l.Top + l.Height;
     dirty_top_ = dirty_top_ <= dirty_bottom_ ? std::min(dirty_top_, top) : top;
     dirty_bottom_ = std::max(dirty_bottom_, bottom);
     if (changed) Changed();

@@ -17,11 +17,11 @@ struct TWPRTFTextInput::TParSnapshot {
 
 struct TWPRTFTextInput::TUndoStep {
   TEditKind Kind = TEditKind::Other;
-  int First = 0;                      // index of the first paragraph concerned
-  std::vector<TParSnapshot> Pars;     // what undoing (or redoing) puts back
-  int Count = 0;                      // paragraphs now in the document that Pars replaces
-  int64_t CaretBefore = 0;            // caret after putting Pars back
-  int64_t CaretAfter = 0;             // caret of the state being replaced
+  int First = 0;                   // index of the first paragraph concerned
+  std::vector<TParSnapshot> Pars;  // what undoing (or redoing) puts back
+  int Count = 0;                   // paragraphs now in the document that Pars replaces
+  int64_t CaretBefore = 0;         // caret after putting Pars back
+  int64_t CaretAfter = 0;          // caret of the state being replaced
 };
 
 }  // namespace inkwend

@@ -1,8 +1,8 @@
 // Geometry, wrapping, tab stops and line heights of the layout layer.
+#include "richtext/layout/layout.h"
+
 #include <algorithm>
 #include <unordered_map>
-
-#include "richtext/layout/layout.h"
 
 namespace inkwend {
 
@@ -96,7 +96,9 @@ void TWPRTFTextPaint::PageLayoutChanged() {
   ReformatAll();
 }
 
-int TWPRTFTextPaint::EffectiveLayoutWidth() const { return forced_width_ > 0 ? forced_width_ : LayoutWidth(); }
+int TWPRTFTextPaint::EffectiveLayoutWidth() const {
+  return forced_width_ > 0 ? forced_width_ : LayoutWidth();
+}
 
 int TWPRTFTextPaint::DefaultTabInterval() const {
   const int ppi = Header.XPixelsPerInch;
@@ -127,7 +129,8 @@ int TWPRTFTextPaint::CellLeftTwips(const TParagraph* par) const {
 
 int TWPRTFTextPaint::LeftIndentPixels(const TParagraph* par, int line) const {
   if (par->IsTableCell()) return PxX(CellLeftTwips(par) + BorderDistanceTwips(par)) + 1;
-  const int64_t twips = static_cast<int64_t>(line == 0 ? par->FirstIndent : par->LeftIndent) + BorderDistanceTwips(par);
+  const int64_t twips =
+      static_cast<int64_t>(line == 0 ? par->FirstIndent : par->LeftIndent) + BorderDistanceTwips(par);
   return PxX(twips) + ((par->ParFlags & kParContinuesRow) ? 0 : 1);
 }
 
@@ -172,10 +175,14 @@ int TWPRTFTextPaint::CharWidth(const TParagraph* par, int offset) const {
 TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const {
   TRunStyle s;
   const TCharacterAttr* hl = nullptr;
-  if (attr.CharFlags & kCharInsertPoint) hl = &InsertPointAttr;
-  else if (attr.StyleBits & kStyleDoubleUnderline) hl = &HyperlinkTextAttr;
-  else if (attr.CharFlags & kCharAutomatic) hl = &AutomaticTextAttr;
-  else if (attr.CharFlags & kCharProtected) hl = &ProtectedTextAttr;
+  if (attr.CharFlags & kCharInsertPoint)
+    hl = &InsertPointAttr;
+  else if (attr.StyleBits & kStyleDoubleUnderline)
+    hl = &HyperlinkTextAttr;
+  else if (attr.CharFlags & kCharAutomatic)
+    hl = &AutomaticTextAttr;
+  else if (attr.CharFlags & kCharProtected)
+    hl = &ProtectedTextAttr;
 
   s.Text = Header.Colors[attr.TextColor()];
   if (hl && hl->UseTextColor()) s.Text = hl->TextColor();
@@ -192,7 +199,8 @@ TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const 
 
   // A slot out of range or without a name falls back to the default font rather than failing
   // in the middle of painting.
-  const size_t slot = attr.FontIndex < kFontSlots && !Header.Fonts[attr.FontIndex].Name.empty() ? attr.FontIndex : 0;
+  const size_t slot =
+      attr.FontIndex < kFontSlots && !Header.Fonts[attr.FontIndex].Name.empty() ? attr.FontIndex : 0;
   s.Font.Name = Header.Fonts[slot].Name.empty() ? U"Arial" : Header.Fonts[slot].Name;
   s.Font.CharSet = Header.Fonts[slot].CharSet;
 
@@ -205,8 +213,10 @@ TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const 
   bool sub = attr.StyleBits & kStyleSubscript;
   if (super && sub) sub = false;
   auto apply = [](TThreeState v, bool& field) {
-    if (v == TThreeState::tsTRUE) field = true;
-    else if (v == TThreeState::tsFALSE) field = false;
+    if (v == TThreeState::tsTRUE)
+      field = true;
+    else if (v == TThreeState::tsFALSE)
+      field = false;
   };
   s.UnderlineColor = s.Text;
   if (hl) {
@@ -258,7 +268,8 @@ void TWPRTFTextPaint::MeasureChar(char32_t c, TCharAttr& attr) {
   if (c == kCharTab) {
     attr.Width = TabWidth;
   } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.CharFlags & kCharObject)) {
-    const TDocObject* o = c == kCharObjectByTag ? FindObjectByTag(attr.TagNumber) : FindObjectByNumber(attr.TagNumber);
+    const TDocObject* o =
+        c == kCharObjectByTag ? FindObjectByTag(attr.TagNumber) : FindObjectByNumber(attr.TagNumber);
     int w = 32, h = 32;
     if (o) {
       TDocObject copy_size;
@@ -341,8 +352,9 @@ int TWPRTFTextPaint::NextTabIn(const TParagraph* par, int x, int index, int orig
     // indent is measured against the layout width (a window wider than the page adds the
     // difference to it), so the limit is too: against the text area, a wide window left no
     // room for any such stop.
-    const int limit = par->IsTableCell() ? EffectiveLayoutWidth() - RightIndentPixels(par) - LeftIndentPixels(par, 0)
-                                         : EffectiveLayoutWidth() - RightIndentPixels(par) - origin;
+    const int limit = par->IsTableCell()
+                          ? EffectiveLayoutWidth() - RightIndentPixels(par) - LeftIndentPixels(par, 0)
+                          : EffectiveLayoutWidth() - RightIndentPixels(par) - origin;
     for (int rank = 0; rank < kTabSlots; ++rank) {
       const int slot = Header.TabOrder[static_cast<size_t>(rank)];
       const TTabSlot& t = Header.Tabs[static_cast<size_t>(slot)];
@@ -470,11 +482,15 @@ void TWPRTFTextPaint::RunWordEvent(TParagraph* par) {
       for (size_t k = i; k < j; ++k) {
         TCharAttr& a = attrs[k];
         a.LayoutFlags = static_cast<uint8_t>((a.LayoutFlags | kLayoutWordSeen) & ~kLayoutHyphenation);
-        if (flags & 2) a.LayoutFlags |= kLayoutFlaggedWord;
-        else a.LayoutFlags &= static_cast<uint8_t>(~kLayoutFlaggedWord);
+        if (flags & 2)
+          a.LayoutFlags |= kLayoutFlaggedWord;
+        else
+          a.LayoutFlags &= static_cast<uint8_t>(~kLayoutFlaggedWord);
         if (flags & 4) {
           const int rel = static_cast<int>(k - i);
-          while (next < offsets.size() && offsets[next] < rel && (next == 0 || offsets[next] > offsets[next - 1])) ++next;
+          while (next < offsets.size() && offsets[next] < rel &&
+                 (next == 0 || offsets[next] > offsets[next - 1]))
+            ++next;
           if (next < offsets.size() && offsets[next] == rel && rel > 0) {
             a.LayoutFlags |= kLayoutHyphenation;
             ++next;
@@ -619,8 +635,10 @@ bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
     while (lo < hi) {  // first line whose end reaches the offset
       const int mid = (lo + hi) / 2;
       const TTextLine& l = par->Line(mid);
-      if (static_cast<int>(l.Start + l.Length) >= off) hi = mid;
-      else lo = mid + 1;
+      if (static_cast<int>(l.Start + l.Length) >= off)
+        hi = mid;
+      else
+        lo = mid + 1;
     }
     int line = lo;
     const TTextLine& l = par->Line(line);
@@ -667,8 +685,10 @@ struct TTopPlacer {
   void Place(TParagraph* p) {
     int top = y;
     if (p->IsTableCell()) {
-      if ((p->ParFlags & kParContinuesRow) && in_row) top = row_top;
-      else row_top = y;
+      if ((p->ParFlags & kParContinuesRow) && in_row)
+        top = row_top;
+      else
+        row_top = y;
       in_row = (p->ParFlags & kParMoreCells) != 0;
     } else {
       in_row = false;

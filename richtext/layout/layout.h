@@ -63,7 +63,7 @@ class TLineStretch {
   int from_ = 0, end_ = 0;  // end_ 0: nothing widens (a line that is not justified)
   int width_ = 0, remainder_ = 0, widened_ = 0;
 };
-inline constexpr int kLvWidth = 3;           // laid-out width of every line
+inline constexpr int kLvWidth = 3;  // laid-out width of every line
 
 // A place in the document: paragraph, line and index in the line.
 struct TTextCursor {
@@ -236,8 +236,8 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   // measuring. Returns the index of the first line not taken, or 0 when the last line was taken.
   // `taken` (optional) receives the number of lines taken. A line taller than a box of a whole
   // page is taken alone so that printing moves on.
-  int PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y, int width,
-                         int height, int first_line, bool print, int* taken = nullptr);
+  int PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y,
+                         int width, int height, int first_line, bool print, int* taken = nullptr);
   // Why the last Print failed.
   std::string LastPrintError;
 

@@ -52,7 +52,9 @@ constexpr uint16_t kCreateRegion = 0x06FF;
 constexpr size_t kMaxObjects = 4096;
 
 // Logical coordinates stay within a range where mapping them cannot overflow.
-int Bounded(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 24), int64_t{1} << 24)); }
+int Bounded(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 24), int64_t{1} << 24));
+}
 
 struct TMfFont {
   int Height = 12;
@@ -81,10 +83,14 @@ class TReader {
  public:
   TReader(std::span<const uint8_t> data) : d_(data) {}
   bool Has(size_t off, size_t n) const { return off <= d_.size() && n <= d_.size() - off; }
-  uint16_t U16(size_t off) const { return Has(off, 2) ? static_cast<uint16_t>(d_[off] | (d_[off + 1] << 8)) : 0; }
+  uint16_t U16(size_t off) const {
+    return Has(off, 2) ? static_cast<uint16_t>(d_[off] | (d_[off + 1] << 8)) : 0;
+  }
   int16_t S16(size_t off) const { return static_cast<int16_t>(U16(off)); }
   uint32_t U32(size_t off) const { return U16(off) | (static_cast<uint32_t>(U16(off + 2)) << 16); }
-  std::span<const uint8_t> Bytes(size_t off, size_t n) const { return Has(off, n) ? d_.subspan(off, n) : std::span<const uint8_t>(); }
+  std::span<const uint8_t> Bytes(size_t off, size_t n) const {
+    return Has(off, n) ? d_.subspan(off, n) : std::span<const uint8_t>();
+  }
   size_t Size() const { return d_.size(); }
 
  private:
@@ -106,7 +112,8 @@ class TPlayer {
     size_t pos = 0;
     if (r.Size() >= 22 && r.U32(0) == 0x9AC6CDD7u) pos = 22;  // placeable header left in front
     // The standard 18-byte header: type 1 or 2, header size 9 words.
-    if (r.Has(pos, 18) && (r.U16(pos) == 1 || r.U16(pos) == 2) && r.U16(pos + 2) == 9) pos += 18;
+    if (r.Has(pos, 18) && (r.U16(pos) == 1 || r.U16(pos) == 2) && r.U16(pos + 2) == 9)
+      pos += 18;
     else {
       if (error) *error = "not a metafile";
       return false;
@@ -155,7 +162,8 @@ class TPlayer {
   TPen ScaledPen() const {
     TPen p = st_.Pen;
     if (p.Width > 1) {
-      p.Width = static_cast<int>(std::clamp<int64_t>(int64_t{p.Width} * dest_.Width() / std::abs(st_.WinExtX), 1, 1000));
+      p.Width = static_cast<int>(
+          std::clamp<int64_t>(int64_t{p.Width} * dest_.Width() / std::abs(st_.WinExtX), 1, 1000));
     }
     return p;
   }
@@ -173,7 +181,8 @@ class TPlayer {
     if (count <= 0 || !r.Has(off, static_cast<size_t>(count) * 4)) return pts;
     pts.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-      pts.push_back({X(r.S16(off + static_cast<size_t>(i) * 4)), Y(r.S16(off + static_cast<size_t>(i) * 4 + 2))});
+      pts.push_back(
+          {X(r.S16(off + static_cast<size_t>(i) * 4)), Y(r.S16(off + static_cast<size_t>(i) * 4 + 2))});
     }
     return pts;
   }
@@ -198,7 +207,8 @@ class TPlayer {
         for (int x = 0; x < sw; ++x) {
           // DIB source coordinates count from the bottom row.
           const uint32_t rgb = bmp.PixelRgb(sx + x, bmp.Height - (sy + sh) + y);
-          uint8_t* px = part.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(part.Stride()) + static_cast<size_t>(x) * 3;
+          uint8_t* px = part.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(part.Stride()) +
+                        static_cast<size_t>(x) * 3;
           px[0] = rgb & 0xFF;
           px[1] = (rgb >> 8) & 0xFF;
           px[2] = (rgb >> 16) & 0xFF;
@@ -237,14 +247,19 @@ class TPlayer {
     int x = (st_.TextAlign & 1) ? st_.CurX : X(lx);
     const int y = (st_.TextAlign & 1) ? st_.CurY : Y(ly);
     const int h_align = st_.TextAlign & 6;
-    if (h_align == 6) x -= width / 2;  // centre
-    else if (h_align == 2) x -= width;  // right
-    int baseline = y + ascent;          // top
-    if ((st_.TextAlign & 24) == 24) baseline = y;
-    else if (st_.TextAlign & 8) baseline = y - (height - ascent);  // bottom
+    if (h_align == 6)
+      x -= width / 2;  // centre
+    else if (h_align == 2)
+      x -= width;               // right
+    int baseline = y + ascent;  // top
+    if ((st_.TextAlign & 24) == 24)
+      baseline = y;
+    else if (st_.TextAlign & 8)
+      baseline = y - (height - ascent);  // bottom
     canvas_.SetFont(f);
     canvas_.DrawText(x, baseline, text, {}, st_.TextColor);
-    if (st_.Font.Underline) canvas_.DrawLine({x, baseline + 2}, {x + width, baseline + 2}, TPen{st_.TextColor, 1});
+    if (st_.Font.Underline)
+      canvas_.DrawLine({x, baseline + 2}, {x + width, baseline + 2}, TPen{st_.TextColor, 1});
     if (st_.TextAlign & 1) st_.CurX = x + width;
     ++stats_.Drawn;
   }
@@ -260,10 +275,18 @@ class TPlayer {
           saved_.pop_back();
         }
         return;
-      case kSetBkColor: st_.BkColor = ColorAt(r, 0); return;
-      case kSetBkMode: st_.Opaque = r.U16(0) == 2; return;
-      case kSetTextColor: st_.TextColor = ColorAt(r, 0); return;
-      case kSetTextAlign: st_.TextAlign = r.U16(0); return;
+      case kSetBkColor:
+        st_.BkColor = ColorAt(r, 0);
+        return;
+      case kSetBkMode:
+        st_.Opaque = r.U16(0) == 2;
+        return;
+      case kSetTextColor:
+        st_.TextColor = ColorAt(r, 0);
+        return;
+      case kSetTextAlign:
+        st_.TextAlign = r.U16(0);
+        return;
       case kSetWindowOrg:
         st_.WinOrgY = r.S16(0);
         st_.WinOrgX = r.S16(2);
@@ -281,7 +304,8 @@ class TPlayer {
       case kScaleWindowExt: {
         const int yd = r.S16(0), yn = r.S16(2), xd = r.S16(4), xn = r.S16(6);
         if (xd != 0 && yd != 0) {
-          const int ex = Bounded(int64_t{st_.WinExtX} * xn / xd), ey = Bounded(int64_t{st_.WinExtY} * yn / yd);
+          const int ex = Bounded(int64_t{st_.WinExtX} * xn / xd),
+                    ey = Bounded(int64_t{st_.WinExtY} * yn / yd);
           if (ex != 0 && ey != 0) {
             st_.WinExtX = ex;
             st_.WinExtY = ey;
@@ -305,8 +329,10 @@ class TPlayer {
       case kPolygon: {
         const auto pts = Points(r, 2, r.S16(0));
         if (pts.size() < 2) return;
-        if (fn == kPolyline) canvas_.DrawPolyline(pts, ScaledPen());
-        else canvas_.DrawPolygon(pts, ScaledPen(), st_.Brush);
+        if (fn == kPolyline)
+          canvas_.DrawPolyline(pts, ScaledPen());
+        else
+          canvas_.DrawPolygon(pts, ScaledPen(), st_.Brush);
         ++stats_.Drawn;
         return;
       }
@@ -328,8 +354,10 @@ class TPlayer {
       case kEllipse: {
         const size_t o = fn == kRoundRect ? 4 : 0;  // rounded corners are drawn square
         const TRect rc = Rect(r.S16(o + 6), r.S16(o + 4), r.S16(o + 2), r.S16(o + 0));
-        if (fn == kEllipse) canvas_.DrawEllipse(rc, ScaledPen(), st_.Brush);
-        else canvas_.DrawRectangle(rc, ScaledPen(), st_.Brush);
+        if (fn == kEllipse)
+          canvas_.DrawEllipse(rc, ScaledPen(), st_.Brush);
+        else
+          canvas_.DrawRectangle(rc, ScaledPen(), st_.Brush);
         ++stats_.Drawn;
         return;
       }
@@ -413,15 +441,19 @@ class TPlayer {
       case kCreatePatternBrush:
       case kDibCreatePatternBrush:
       case kCreateRegion:
-        AddObject(fn == kDibCreatePatternBrush || fn == kCreatePatternBrush ? TMfObject(TBrush{0x808080, false})
-                                                                           : TMfObject(std::monostate{}));
+        AddObject(fn == kDibCreatePatternBrush || fn == kCreatePatternBrush
+                      ? TMfObject(TBrush{0x808080, false})
+                      : TMfObject(std::monostate{}));
         return;
       case kSelectObject: {
         const size_t i = r.U16(0);
         if (i >= objects_.size() || !objects_[i]) return;
-        if (auto* p = std::get_if<TPen>(&*objects_[i])) st_.Pen = *p;
-        else if (auto* b = std::get_if<TBrush>(&*objects_[i])) st_.Brush = *b;
-        else if (auto* f = std::get_if<TMfFont>(&*objects_[i])) st_.Font = *f;
+        if (auto* p = std::get_if<TPen>(&*objects_[i]))
+          st_.Pen = *p;
+        else if (auto* b = std::get_if<TBrush>(&*objects_[i]))
+          st_.Brush = *b;
+        else if (auto* f = std::get_if<TMfFont>(&*objects_[i]))
+          st_.Font = *f;
         return;
       }
       case kDeleteObject: {

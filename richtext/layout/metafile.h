@@ -14,9 +14,9 @@
 namespace inkwend {
 
 struct TMetafileStats {
-  int Records = 0;   // records read
-  int Drawn = 0;     // records that drew something
-  int Skipped = 0;   // records not understood
+  int Records = 0;  // records read
+  int Drawn = 0;    // records that drew something
+  int Skipped = 0;  // records not understood
 };
 
 // Plays the metafile stretched into `dest`. `metrics` (optional) places text exactly; without it

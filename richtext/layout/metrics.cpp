@@ -47,7 +47,8 @@ TFontEntry* TFontCache::Entry(const TFontSpec& font) {
     std::array<int, 256> widths{};
     for (int i = 0; i < 256; ++i) codes[static_cast<size_t>(i)] = static_cast<char32_t>(i);
     metrics_->Advances(font, codes, widths);
-    for (int i = 0; i < 256; ++i) entry->Low[static_cast<size_t>(i)] = ClampWidth(widths[static_cast<size_t>(i)] * scale_x_);
+    for (int i = 0; i < 256; ++i)
+      entry->Low[static_cast<size_t>(i)] = ClampWidth(widths[static_cast<size_t>(i)] * scale_x_);
   } else {
     entry->Low.fill(16);
   }

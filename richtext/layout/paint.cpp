@@ -74,7 +74,8 @@ void TWPRTFTextPaint::Paint(TCanvas& canvas, const TRect& clip) {
   if (HasSelection()) {
     auto off = [](const TTextCursor& c) {
       const int line = std::clamp(c.Line, 0, c.Par->LineCount() - 1);
-      return static_cast<int>(c.Par->Line(line).Start) + std::clamp(c.Pos, 0, static_cast<int>(c.Par->Line(line).Length));
+      return static_cast<int>(c.Par->Line(line).Start) +
+             std::clamp(c.Pos, 0, static_cast<int>(c.Par->Line(line).Length));
     };
     const TParagraph* a = SelStart.Par;
     const TParagraph* b = SelEnd.Par;
@@ -120,7 +121,8 @@ void TWPRTFTextPaint::Paint(TCanvas& canvas, const TRect& clip) {
   }
 }
 
-void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing) {
+void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top,
+                                bool printing) {
   const bool was_printing = printing_;
   printing_ = printing || was_printing;
   const TTextLine& l = par->Line(line);
@@ -135,8 +137,10 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
   int x = origin_x + left;
   if (par->Alignment == kAlignRight || par->Alignment == kAlignCenter) {
     const int d = layout_w - left - right - VisibleWidth(par, line);
-    if (par->Alignment == kAlignRight) x += std::max(d, 0);
-    else if (d > 1) x += d / 2;
+    if (par->Alignment == kAlignRight)
+      x += std::max(d, 0);
+    else if (d > 1)
+      x += d / 2;
   }
 
   // Paragraph shading fills the whole line, also an empty one.
@@ -184,8 +188,10 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
     const TCharAttr& a0 = has_attrs ? par->Attrs()[static_cast<size_t>(off0)] : default_attr;
     const bool sel0 = off0 >= sel_from && off0 < sel_to;
     const char32_t c0 = text[static_cast<size_t>(off0)];
-    const bool single = c0 == kCharTab || ((c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject)) ||
-                        (a0.CharFlags & kCharInsertPoint);
+    const bool single =
+        c0 == kCharTab ||
+        ((c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject)) ||
+        (a0.CharFlags & kCharInsertPoint);
     run_text.clear();
     run_adv.clear();
     int run_w = 0;
@@ -205,7 +211,8 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
       } else if (!stretch.Widens(j, c, adv)) {
         adv = CharWidth(par, off);
       }
-      const bool hidden = has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText;
+      const bool hidden =
+          has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText;
       run_text.push_back(hidden || c < 32 ? U' ' : c);
       run_adv.push_back(hidden ? 0 : adv);
       run_w += hidden ? 0 : adv;
@@ -224,18 +231,23 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
     } else if (shaded && !st.HasBackground) {
       bg = shade;
     }
-    const bool is_object = (c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject);
+    const bool is_object =
+        (c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject);
     const int extra = (st.Font.Italic && ends_line) ? 8 : 0;
-    if (opaque && run_w + extra > 0) canvas.FillRect({x, top + space_before, x + run_w + extra, top + h - space_after}, bg);
+    if (opaque && run_w + extra > 0)
+      canvas.FillRect({x, top + space_before, x + run_w + extra, top + h - space_after}, bg);
 
     if (is_object) {
-      TDocObject* obj = c0 == kCharObjectByTag ? FindObjectByTag(a0.TagNumber) : FindObjectByNumber(a0.TagNumber);
+      TDocObject* obj =
+          c0 == kCharObjectByTag ? FindObjectByTag(a0.TagNumber) : FindObjectByNumber(a0.TagNumber);
       const int ow = a0.Width, oh = a0.Ascent;
       if (obj) PaintObject(canvas, obj, {x, baseline - oh, x + ow, baseline}, sel0);
     } else if (run_w > 0 || !run_text.empty()) {
       int shift = 0;
-      if (st.Superscript) shift = -text_h / 3;
-      else if (st.Subscript) shift = text_h / 5;
+      if (st.Superscript)
+        shift = -text_h / 3;
+      else if (st.Subscript)
+        shift = text_h / 5;
       const int base = baseline + shift;
       bool any_visible = false;
       for (char32_t c : run_text) any_visible |= c != U' ';
@@ -254,7 +266,8 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
         if (st.Underline || st.DoubleUnderline) {
           const int uy = base + pen_w + 1;
           canvas.DrawLine({x, uy}, {x + deco_w, uy}, TPen{ucolor, pen_w});
-          if (st.DoubleUnderline) canvas.DrawLine({x, uy + 2 * pen_w}, {x + deco_w, uy + 2 * pen_w}, TPen{ucolor, pen_w});
+          if (st.DoubleUnderline)
+            canvas.DrawLine({x, uy + 2 * pen_w}, {x + deco_w, uy + 2 * pen_w}, TPen{ucolor, pen_w});
         }
         // Struck-out text is crossed here too, as underlines are: a glyph run's own strike-out
         // lands wherever the painter's origin is, not on the run.
@@ -282,7 +295,8 @@ namespace {
 // cells, where the next row begins.
 int RowBottom(const TParagraph* cell) {
   const TParagraph* first = cell;
-  while ((first->ParFlags & kParContinuesRow) && first->Prev && first->Prev->IsTableCell()) first = first->Prev;
+  while ((first->ParFlags & kParContinuesRow) && first->Prev && first->Prev->IsTableCell())
+    first = first->Prev;
   int bottom = 0;
   for (const TParagraph* c = first; c && c->IsTableCell(); c = c->Next) {
     const TTextLine& last = c->Line(c->LineCount() - 1);
@@ -319,17 +333,18 @@ void TWPRTFTextPaint::PaintBorders(TCanvas& canvas, TParagraph* par, int line, i
   // A cell's box reaches down to the end of its row, so that the cells of a row share one height.
   if (par->IsTableCell() && line == par->LineCount() - 1) y1 = std::max(y1, top + RowBottom(par) - l.Top);
   // Top and bottom belong to the first and last paragraph of a bordered block.
-  const bool block_start = line == 0 && (!par->Prev || !par->Prev->HasBorder() || par->Prev->EndsBorderBlock() ||
-                                         par->IsTableCell());
-  const bool block_end = line == par->LineCount() - 1 &&
-                         (!par->Next || !par->Next->HasBorder() || par->EndsBorderBlock() || par->IsTableCell());
+  const bool block_start = line == 0 && (!par->Prev || !par->Prev->HasBorder() ||
+                                         par->Prev->EndsBorderBlock() || par->IsTableCell());
+  const bool block_end = line == par->LineCount() - 1 && (!par->Next || !par->Next->HasBorder() ||
+                                                          par->EndsBorderBlock() || par->IsTableCell());
   auto hline = [&](int y) {
     canvas.DrawLine({left_x, y}, {right_x, y}, pen);
     if (f & kBorderDouble) canvas.DrawLine({left_x, y + pen.Width + 1}, {right_x, y + pen.Width + 1}, pen);
   };
   auto vline = [&](int xx, int dir) {
     canvas.DrawLine({xx, y0}, {xx, y1}, pen);
-    if (f & kBorderDouble) canvas.DrawLine({xx + dir * (pen.Width + 1), y0}, {xx + dir * (pen.Width + 1), y1}, pen);
+    if (f & kBorderDouble)
+      canvas.DrawLine({xx + dir * (pen.Width + 1), y0}, {xx + dir * (pen.Width + 1), y1}, pen);
   };
   if (box || (f & kBorderLeft) || (style & kBorderBar)) vline(left_x, 1);
   if (box || (f & kBorderRight)) vline(right_x, -1);

@@ -77,7 +77,8 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
     TTextMetrics* metrics;
     int x_ppi, y_ppi, zoom, resize, forced, scroll_x, scroll_y;
     bool wrap;
-  } saved{cache_.Metrics(), device_x_ppi_, device_y_ppi_, zooming_, resizing_, forced_width_, ScrollX, ScrollY, word_wrap_};
+  } saved{cache_.Metrics(), device_x_ppi_, device_y_ppi_, zooming_,  resizing_,
+          forced_width_,    ScrollX,       ScrollY,       word_wrap_};
   auto restore = [this, &saved]() {
     printing_ = false;
     zooming_ = saved.zoom;
@@ -136,7 +137,8 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
         TTextLine& tl = p->Line(l);
         const bool breaks = (tl.LineFlags & kLinePageStart) || (l == 0 && (p->ParFlags & kParPageBreak));
         if (breaks && !first_line) {
-          if (in_range(page) && OnPrintFooter) OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
+          if (in_range(page) && OnPrintFooter)
+            OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
           ++page;
           if (page > last_page) goto done;
           if (in_range(page)) {
@@ -150,7 +152,8 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
         ++line_number;
       }
     }
-    if (in_range(page) && OnPrintFooter) OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
+    if (in_range(page) && OnPrintFooter)
+      OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
   done:
     printed_pages_ = page;
     ok = device.EndJob();
@@ -163,8 +166,9 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
   return ok;
 }
 
-int TWPRTFTextPaint::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y,
-                                        int width, int height, int first_line, bool print, int* taken) {
+int TWPRTFTextPaint::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x,
+                                        int y, int width, int height, int first_line, bool print,
+                                        int* taken) {
   if (taken) *taken = 0;
   if (metrics && (metrics != cache_.Metrics() || x_ppi != device_x_ppi_ || y_ppi != device_y_ppi_)) {
     zooming_ = 100;

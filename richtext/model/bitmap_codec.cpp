@@ -10,7 +10,9 @@ namespace {
 
 constexpr int64_t kMaxPixels = int64_t{1} << 26;  // bounds what a run-length bitmap may allocate
 
-uint16_t Get16(std::span<const uint8_t> d, size_t at) { return static_cast<uint16_t>(d[at] | (d[at + 1] << 8)); }
+uint16_t Get16(std::span<const uint8_t> d, size_t at) {
+  return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
+}
 uint32_t Get32(std::span<const uint8_t> d, size_t at) {
   return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
          (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
@@ -24,7 +26,9 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, v >> 16);
 }
 
-bool SupportedDepth(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
+bool SupportedDepth(int bpp) {
+  return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+}
 
 bool SizeOk(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxBitmapDimension && height <= kMaxBitmapDimension;
@@ -38,14 +42,16 @@ std::vector<TPaletteEntry> StandardPalette(int bpp) {
     add(255, 255, 255);
     return p;
   }
-  static constexpr std::array<uint32_t, 16> kVga = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
-                                                    0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
-                                                    0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-  for (uint32_t c : kVga) add(static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c));
+  static constexpr std::array<uint32_t, 16> kVga = {
+      0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+      0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+  for (uint32_t c : kVga)
+    add(static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c));
   if (bpp == 8) {
     for (int r = 0; r < 6; ++r)
       for (int g = 0; g < 6; ++g)
-        for (int b = 0; b < 6; ++b) add(static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51), static_cast<uint8_t>(b * 51));
+        for (int b = 0; b < 6; ++b)
+          add(static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51), static_cast<uint8_t>(b * 51));
     for (int i = 0; i < 24; ++i) {
       const auto v = static_cast<uint8_t>(8 + i * 10);
       add(v, v, v);
@@ -92,7 +98,8 @@ bool DecodeRle(std::span<const uint8_t> src, int bpp, bool top_down, TBitmap& ou
       r[x] = static_cast<uint8_t>(index);
     } else {
       uint8_t& byte = r[x / 2];
-      byte = static_cast<uint8_t>(x % 2 ? (byte & 0xF0) | (index & 0x0F) : (byte & 0x0F) | ((index & 0x0F) << 4));
+      byte = static_cast<uint8_t>(x % 2 ? (byte & 0xF0) | (index & 0x0F)
+                                        : (byte & 0x0F) | ((index & 0x0F) << 4));
     }
     ++x;
   };
@@ -117,7 +124,9 @@ bool DecodeRle(std::span<const uint8_t> src, int bpp, bool top_down, TBitmap& ou
       const size_t bytes = bpp == 8 ? value : (value + 1u) / 2;
       if (i + bytes > src.size()) return false;
       for (int k = 0; k < value; ++k) {
-        put(bpp == 8 ? src[i + static_cast<size_t>(k)] : (k % 2 ? src[i + static_cast<size_t>(k / 2)] & 0x0F : src[i + static_cast<size_t>(k / 2)] >> 4));
+        put(bpp == 8 ? src[i + static_cast<size_t>(k)]
+                     : (k % 2 ? src[i + static_cast<size_t>(k / 2)] & 0x0F
+                              : src[i + static_cast<size_t>(k / 2)] >> 4));
       }
       i += (bytes + 1) & ~size_t{1};
     }
@@ -172,7 +181,8 @@ bool DecodeDdb(int width, int height, int planes, int bits_per_pixel, int width_
     return false;
   }
   const int64_t used = (static_cast<int64_t>(width) * bits_per_pixel + 7) / 8;
-  if (width_bytes < used) width_bytes = static_cast<int>((static_cast<int64_t>(width) * bits_per_pixel + 15) / 16 * 2);
+  if (width_bytes < used)
+    width_bytes = static_cast<int>((static_cast<int64_t>(width) * bits_per_pixel + 15) / 16 * 2);
   if (static_cast<int64_t>(bits.size()) < static_cast<int64_t>(width_bytes) * height) {
     error = "bitmap data is shorter than its size";
     return false;
@@ -185,7 +195,8 @@ bool DecodeDdb(int width, int height, int planes, int bits_per_pixel, int width_
   b.Bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(height), 0);
   for (int y = 0; y < height; ++y) {
     std::memcpy(b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(b.Stride()),
-                bits.data() + static_cast<size_t>(y) * static_cast<size_t>(width_bytes), static_cast<size_t>(used));
+                bits.data() + static_cast<size_t>(y) * static_cast<size_t>(width_bytes),
+                static_cast<size_t>(used));
   }
   out = std::move(b);
   return true;
@@ -295,7 +306,8 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
   // A short palette is filled up with black, so that every index reads the same colour as in
   // the full palette the encoder writes.
   if (bpp <= 8) b.Palette.resize(size_t{1} << bpp);
-  if (bits_offset >= 0 && static_cast<size_t>(bits_offset) >= pos && static_cast<size_t>(bits_offset) <= data.size()) {
+  if (bits_offset >= 0 && static_cast<size_t>(bits_offset) >= pos &&
+      static_cast<size_t>(bits_offset) <= data.size()) {
     pos = static_cast<size_t>(bits_offset);
   }
   const std::span<const uint8_t> bits = data.subspan(pos);
@@ -321,7 +333,8 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
   for (int64_t y = 0; y < height; ++y) {
     const int64_t src_row = top_down ? y : height - 1 - y;
     std::memcpy(b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride),
-                bits.data() + static_cast<size_t>(src_row) * static_cast<size_t>(stride), static_cast<size_t>(stride));
+                bits.data() + static_cast<size_t>(src_row) * static_cast<size_t>(stride),
+                static_cast<size_t>(stride));
   }
   if (compression == 3) {  // turn bit fields into plain 24-bit pixels
     TBitmap plain;
@@ -334,7 +347,8 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
       uint8_t* d = plain.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(plain.Stride());
       for (int x = 0; x < b.Width; ++x) {
         const uint32_t v = bpp == 16 ? static_cast<uint32_t>(s[2 * x] | (s[2 * x + 1] << 8))
-                                     : Get32(std::span<const uint8_t>(s, static_cast<size_t>(stride)), static_cast<size_t>(4 * x));
+                                     : Get32(std::span<const uint8_t>(s, static_cast<size_t>(stride)),
+                                             static_cast<size_t>(4 * x));
         d[3 * x] = MaskValue(v, masks[2]);
         d[3 * x + 1] = MaskValue(v, masks[1]);
         d[3 * x + 2] = MaskValue(v, masks[0]);

@@ -36,13 +36,13 @@ inline constexpr uint8_t kCharObject = 0x40;  // object anchor (with character 1
 // LayoutFlags (byte 10), set by layout and the spelling walk
 inline constexpr uint8_t kLayoutHyphenation = 0x01;
 inline constexpr uint8_t kLayoutWordSeen = 0x02;
-inline constexpr uint8_t kLayoutFlaggedWord = 0x04;  // drawn with a red mark
+inline constexpr uint8_t kLayoutFlaggedWord = 0x04;      // drawn with a red mark
 inline constexpr uint8_t kLayoutReaderAutomatic = 0x20;  // automatic text inserted by the reader
 
 struct TCharAttr {
-  uint16_t Width = 0;   // cached width in pixels (layout fills it; a tab takes the tab width)
-  uint16_t Height = 0;  // cached line height in pixels for this font
-  uint16_t Ascent = 0;  // cached ascent in pixels
+  uint16_t Width = 0;        // cached width in pixels (layout fills it; a tab takes the tab width)
+  uint16_t Height = 0;       // cached line height in pixels for this font
+  uint16_t Ascent = 0;       // cached ascent in pixels
   uint8_t FontIndex = 0;     // header font table slot 0..98
   uint8_t ColorIndexes = 0;  // low nibble text colour, high nibble background colour (0 = none)
   uint8_t StyleBits = 0;
@@ -55,7 +55,9 @@ struct TCharAttr {
 
   uint8_t TextColor() const { return ColorIndexes & 0x0F; }
   uint8_t BackgroundColor() const { return ColorIndexes >> 4; }
-  void SetTextColor(uint8_t index) { ColorIndexes = static_cast<uint8_t>((ColorIndexes & 0xF0) | (index & 0x0F)); }
+  void SetTextColor(uint8_t index) {
+    ColorIndexes = static_cast<uint8_t>((ColorIndexes & 0xF0) | (index & 0x0F));
+  }
   void SetBackgroundColor(uint8_t index) {
     ColorIndexes = static_cast<uint8_t>((ColorIndexes & 0x0F) | ((index & 0x0F) << 4));
   }

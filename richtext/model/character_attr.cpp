@@ -17,6 +17,8 @@ void TCharacterAttr::SetColor(TColorRef& color, bool& use, TColorRef value) {
 
 void TCharacterAttr::SetUnderlineColor(TColorRef c) { SetColor(underline_color_, use_underline_color_, c); }
 void TCharacterAttr::SetTextColor(TColorRef c) { SetColor(text_color_, use_text_color_, c); }
-void TCharacterAttr::SetBackgroundColor(TColorRef c) { SetColor(background_color_, use_background_color_, c); }
+void TCharacterAttr::SetBackgroundColor(TColorRef c) {
+  SetColor(background_color_, use_background_color_, c);
+}
 
 }  // namespace inkwend

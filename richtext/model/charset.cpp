@@ -1,8 +1,8 @@
 #include "richtext/model/charset.h"
 
-#include "store/windows1252.h"
-
 #include <array>
+
+#include "store/windows1252.h"
 
 namespace inkwend {
 

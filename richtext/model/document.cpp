@@ -106,7 +106,7 @@ TWPRTFText::TWPRTFText() {
   DefaultAttr.FontIndex = 0;
   DefaultAttr.PointSize = 10;
 
-  InsertPointAttr.SetTextColor(kDefaultColors[1]);  // red; also switches UseTextColor on
+  InsertPointAttr.SetTextColor(kDefaultColors[1]);         // red; also switches UseTextColor on
   HyperlinkTextAttr.SetUnderlineColor(kDefaultColors[3]);  // blue
   HyperlinkTextAttr.SetUnderline(TThreeState::tsTRUE);
   for (TCharacterAttr* a : {&InsertPointAttr, &AutomaticTextAttr, &HyperlinkTextAttr, &ProtectedTextAttr}) {
@@ -122,10 +122,14 @@ TWPRTFText::TWPRTFText() {
 TWPRTFText::~TWPRTFText() { FreeAllParagraphs(); }
 
 void TWPRTFText::FreeParagraph(TParagraph* par) {
-  if (par->Prev) par->Prev->Next = par->Next;
-  else first_ = par->Next;
-  if (par->Next) par->Next->Prev = par->Prev;
-  else last_ = par->Prev;
+  if (par->Prev)
+    par->Prev->Next = par->Next;
+  else
+    first_ = par->Next;
+  if (par->Next)
+    par->Next->Prev = par->Prev;
+  else
+    last_ = par->Prev;
   delete par;
 }
 
@@ -295,13 +299,17 @@ TParagraph* TWPRTFText::NewParagraph(TParagraph* after, int capacity) {
     TrimSlack(after);
     par->Prev = after;
     par->Next = after->Next;
-    if (after->Next) after->Next->Prev = par;
-    else last_ = par;
+    if (after->Next)
+      after->Next->Prev = par;
+    else
+      last_ = par;
     after->Next = par;
   } else {
     par->Next = first_;
-    if (first_) first_->Prev = par;
-    else last_ = par;
+    if (first_)
+      first_->Prev = par;
+    else
+      last_ = par;
     first_ = par;
   }
   return par;
@@ -373,8 +381,8 @@ void TWPRTFText::ResizeLine(TParagraph* par, int line, int capacity) {
   l.Capacity = static_cast<uint16_t>(cap);
 }
 
-int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, const char32_t* chars, int count,
-                             const TCharAttr* attr) {
+int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, const char32_t* chars,
+                             int count, const TCharAttr* attr) {
   if (remove <= 0 && count <= 0) return 0;
   if (line < 0 || line >= par->LineCount()) return 0;
   TTextLine* l = &par->Line(line);
@@ -469,7 +477,8 @@ void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCh
   if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), text.size(), attr);
 }
 
-void TWPRTFText::AppendText(TParagraph* par, std::span<const char32_t> text, std::span<const TCharAttr> attrs) {
+void TWPRTFText::AppendText(TParagraph* par, std::span<const char32_t> text,
+                            std::span<const TCharAttr> attrs) {
   if (par->has_attrs_ && attrs.size() != text.size()) {
     throw std::invalid_argument("AppendText: one attribute record per character");
   }
@@ -501,7 +510,8 @@ void TWPRTFText::AppendRuns(TParagraph* par, std::u32string_view text, std::span
   // Runs stay runs in a paragraph that is empty or still compact; a paragraph that already
   // holds one record per character takes them as records.
   if (par->compact_ || par->text_.empty()) {
-    const bool joins = par->compact_ && !par->runs_.empty() && !runs.empty() && par->runs_.back().Attr == runs.front().Attr;
+    const bool joins =
+        par->compact_ && !par->runs_.empty() && !runs.empty() && par->runs_.back().Attr == runs.front().Attr;
     ReserveFor(par->text_, text.size());
     ReserveFor(par->runs_, runs.size() - (joins ? 1 : 0));
     AppendToLastLines(par, text);
@@ -589,8 +599,10 @@ void TWPRTFText::ReplaceParagraphText(int number, std::span<const char32_t> text
   std::vector<char32_t> new_text(text.begin(), text.end());
   std::vector<TCharAttr> new_attrs;
   if (par->has_attrs_) {
-    if (attrs.size() == text.size()) new_attrs.assign(attrs.begin(), attrs.end());
-    else new_attrs.assign(text.size(), DefaultAttr);
+    if (attrs.size() == text.size())
+      new_attrs.assign(attrs.begin(), attrs.end());
+    else
+      new_attrs.assign(text.size(), DefaultAttr);
   }
   par->text_.swap(new_text);
   par->attrs_.swap(new_attrs);
@@ -623,7 +635,8 @@ void TWPRTFText::ReportSpecialRun(TParagraph* par, int line, int pos, const TDoc
          to - from < kMaxRun) {
     ++to;
   }
-  OnSpecialRunClick(std::u32string(text.begin() + from, text.begin() + to), attrs[static_cast<size_t>(pos)].TagNumber);
+  OnSpecialRunClick(std::u32string(text.begin() + from, text.begin() + to),
+                    attrs[static_cast<size_t>(pos)].TagNumber);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -682,11 +695,15 @@ TDocObject* TWPRTFText::ObjectForTag(int tag) {
 void TWPRTFText::ComputeObjectSize(TDocObject& object) const {
   if (object.Width == 0) {
     const int px = object.Graphic.PixelWidth();
-    object.Width = px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(Header.XPixelsPerInch, 1)) : 32;
+    object.Width =
+        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(Header.XPixelsPerInch, 1))
+               : 32;
   }
   if (object.Height == 0) {
     const int px = object.Graphic.PixelHeight();
-    object.Height = px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(Header.YPixelsPerInch, 1)) : 32;
+    object.Height =
+        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(Header.YPixelsPerInch, 1))
+               : 32;
   }
 }
 

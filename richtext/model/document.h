@@ -91,13 +91,13 @@ class TWPRTFText {
   TWPLoadFormat SaveFormat = TWPLoadFormat::AutomaticFormat;
   TWPLoadFormat LoadFormat = TWPLoadFormat::AutomaticFormat;
   TWPLoadFormat LastFormat = TWPLoadFormat::AutomaticFormat;  // format of the last load
-  int IoResult = kResultOk;     // 0, 2, 7 or 8 from the last load or save
+  int IoResult = kResultOk;                                   // 0, 2, 7 or 8 from the last load or save
   bool OmitInsertPoints = false;
   bool OmitAutomaticText = false;
   bool WriteBitmapAsDib = false;
   bool WriteLinkedPicturesShort = false;  // "\{bmc name\}" instead of a \picfile group
   bool DropProtectedAttribute = false;    // no \shad (clipboard copies)
-  std::u32string HTMLFilePath;             // directory tried for linked pictures
+  std::u32string HTMLFilePath;            // directory tried for linked pictures
 
   // --- events ---
   // Asked to supply the graphic or control of an object record read without one.

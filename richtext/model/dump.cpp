@@ -17,20 +17,26 @@ std::string Hex2(unsigned v) {
 std::string Quote(std::span<const char32_t> text) {
   std::string out = "\"";
   for (char32_t c : text) {
-    if (c == U'\t') out += "\\t";
-    else if (c == U'\n') out += "\\n";
-    else if (c == U'"') out += "\\\"";
-    else if (c == U'\\') out += "\\\\";
-    else if (c < 32) out += "\\x" + Hex2(static_cast<unsigned>(c));
-    else out += ToUtf8(std::u32string_view(&c, 1));
+    if (c == U'\t')
+      out += "\\t";
+    else if (c == U'\n')
+      out += "\\n";
+    else if (c == U'"')
+      out += "\\\"";
+    else if (c == U'\\')
+      out += "\\\\";
+    else if (c < 32)
+      out += "\\x" + Hex2(static_cast<unsigned>(c));
+    else
+      out += ToUtf8(std::u32string_view(&c, 1));
   }
   return out + "\"";
 }
 
 std::string Attr(const TCharAttr& a) {
-  return "f" + std::to_string(a.FontIndex) + " s" + std::to_string(a.PointSize) + " c" + Hex2(a.ColorIndexes) +
-         " st" + Hex2(a.StyleBits) + " cf" + Hex2(a.CharFlags) + " lf" + Hex2(a.LayoutFlags) + " mf" +
-         Hex2(a.MoreFlags) + " t" + std::to_string(a.TagNumber);
+  return "f" + std::to_string(a.FontIndex) + " s" + std::to_string(a.PointSize) + " c" +
+         Hex2(a.ColorIndexes) + " st" + Hex2(a.StyleBits) + " cf" + Hex2(a.CharFlags) + " lf" +
+         Hex2(a.LayoutFlags) + " mf" + Hex2(a.MoreFlags) + " t" + std::to_string(a.TagNumber);
 }
 
 }  // namespace
@@ -42,9 +48,10 @@ std::string DumpParagraph(const TParagraph& p, int number) {
                     " fi=" + std::to_string(p.FirstIndent) + " li=" + std::to_string(p.LeftIndent) +
                     " ri=" + std::to_string(p.RightIndent) + " sb=" + std::to_string(p.SpaceBefore) +
                     " sa=" + std::to_string(p.SpaceAfter) + " sl=" + std::to_string(p.LineSpacing) +
-                    " pf=" + Hex2(p.ParFlags) + " bd=" + Hex2(p.BorderFlags[0]) + "." + Hex2(p.BorderFlags[1]) +
-                    " bw=" + std::to_string(p.BorderWidth) + " bc=" + Hex2(p.BorderColor) +
-                    " sh=" + Hex2(p.ShadingColors) + "/" + std::to_string(p.ShadingPercent) + " tabs=" + tabs +
+                    " pf=" + Hex2(p.ParFlags) + " bd=" + Hex2(p.BorderFlags[0]) + "." +
+                    Hex2(p.BorderFlags[1]) + " bw=" + std::to_string(p.BorderWidth) +
+                    " bc=" + Hex2(p.BorderColor) + " sh=" + Hex2(p.ShadingColors) + "/" +
+                    std::to_string(p.ShadingPercent) + " tabs=" + tabs +
                     " cell=" + std::to_string(p.CellStart) + "/" + std::to_string(p.CellWidth) + "\n";
   for (int i = 0; i < p.LineCount(); ++i) {
     const auto text = p.LineText(i);
@@ -53,7 +60,9 @@ std::string DumpParagraph(const TParagraph& p, int number) {
     size_t run = 0;
     while (run < attrs.size()) {
       size_t end = run + 1;
-      while (end < attrs.size() && attrs[end].SameRun(attrs[run]) && attrs[end].TagNumber == attrs[run].TagNumber) ++end;
+      while (end < attrs.size() && attrs[end].SameRun(attrs[run]) &&
+             attrs[end].TagNumber == attrs[run].TagNumber)
+        ++end;
       out += "  [" + std::to_string(run) + "," + std::to_string(end) + ") " + Attr(attrs[run]) + "\n";
       run = end;
     }

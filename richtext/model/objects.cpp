@@ -4,8 +4,15 @@ namespace inkwend {
 
 bool TBitmap::Valid() const {
   switch (BitsPerPixel) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return false;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return false;
   }
   if (Width <= 0 || Height <= 0 || Planes != 1) return false;
   if (BitsPerPixel <= 8 && Palette.size() > (size_t{1} << BitsPerPixel)) return false;
@@ -22,16 +29,21 @@ uint32_t TBitmap::PixelRgb(int x, int y) const {
     return 0;
   };
   switch (BitsPerPixel) {
-    case 1: return from_palette((row[x / 8] >> (7 - x % 8)) & 1);
-    case 4: return from_palette((row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
-    case 8: return from_palette(row[x]);
+    case 1:
+      return from_palette((row[x / 8] >> (7 - x % 8)) & 1);
+    case 4:
+      return from_palette((row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
+    case 8:
+      return from_palette(row[x]);
     case 16: {
       const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
       auto expand = [](unsigned five) { return static_cast<uint8_t>((five << 3) | (five >> 2)); };
       return rgb(expand((v >> 10) & 31), expand((v >> 5) & 31), expand(v & 31));
     }
-    case 24: return rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-    case 32: return rgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+    case 24:
+      return rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    case 32:
+      return rgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
   }
   return 0;
 }

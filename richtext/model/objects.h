@@ -71,9 +71,9 @@ struct TDocGraphic {
 };
 
 struct TDocObject {
-  TDocGraphic Graphic;  // owned by the record
-  uint16_t Tag = 0;     // anchor code 1 refers to this
-  uint16_t Number = 0;  // sequence number; anchor code 2 refers to this
+  TDocGraphic Graphic;      // owned by the record
+  uint16_t Tag = 0;         // anchor code 1 refers to this
+  uint16_t Number = 0;      // sequence number; anchor code 2 refers to this
   bool Referenced = false;  // set by the garbage collection walk
   bool Tagged = false;      // a tagged object (RTF \wpobjtag)
   bool Internal = false;    // the tag was chosen by the document (tag -1 on add)

@@ -60,8 +60,8 @@ struct TTextLine {
   int32_t Top = 0;      // y in document pixels (layout)
   uint8_t LineFlags = 0;
   uint8_t SelectionState = 0;  // 3 whole line selected, 2 part of it, 0 none (painting)
-  uint16_t Capacity = 0;  // characters this line may hold, terminator included (at most 10000)
-  uint16_t Length = 0;    // characters in use
+  uint16_t Capacity = 0;       // characters this line may hold, terminator included (at most 10000)
+  uint16_t Length = 0;         // characters in use
   uint16_t LayoutValues[5] = {};
   uint32_t Start = 0;  // offset of the first character in the paragraph's buffer
 };
@@ -86,13 +86,13 @@ class TParagraph {
   uint8_t ParFlags = 0;
   uint8_t LayoutDirty = 0;
   uint8_t BorderFlags[2] = {0, 0};
-  uint8_t BorderWidth = 0;  // points
-  uint8_t BorderColor = 0;  // low nibble colour index, high nibble border-to-text distance in mm
+  uint8_t BorderWidth = 0;       // points
+  uint8_t BorderColor = 0;       // low nibble colour index, high nibble border-to-text distance in mm
   uint8_t Reserved[2] = {0, 0};  // copied to new paragraphs
   uint8_t ShadingColors = 0;     // low nibble pattern colour, high nibble background colour
   uint8_t ShadingPercent = 0;    // 0..100
   uint8_t Spare = 0;
-  uint64_t TabMask = 0;  // bit n set: header tab slot n applies to this paragraph
+  uint64_t TabMask = 0;   // bit n set: header tab slot n applies to this paragraph
   uint8_t CellStart = 0;  // table cell: left edge in 1/255 of the row's usable width
   uint8_t CellWidth = 0;  // table cell: width in 1/255 of the row's usable width
   uint8_t TableLayout[2] = {0, 0};

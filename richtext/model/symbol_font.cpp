@@ -51,7 +51,8 @@ char32_t SymbolCharToUnicode(char32_t c) {
 }
 
 bool IsDingbatFontName(std::u32string_view name) {
-  for (std::u32string_view prefix : {U"Wingdings", U"Webdings", U"Zapf", U"Marlett", U"MT Extra", U"Monotype Sorts"}) {
+  for (std::u32string_view prefix :
+       {U"Wingdings", U"Webdings", U"Zapf", U"Marlett", U"MT Extra", U"Monotype Sorts"}) {
     if (name.size() >= prefix.size() && FontNamesEqual(name.substr(0, prefix.size()), prefix)) return true;
   }
   return false;
@@ -61,7 +62,8 @@ char32_t PlainTextChar(const TTextHeader& header, char32_t c, const TCharAttr& a
   if (!IsSymbolChar(c)) return c;
   if (attr.FontIndex < kFontSlots) {
     const TFontSlot& font = header.Fonts[attr.FontIndex];
-    if (!IsSymbolFontName(font.Name) && (font.CharSet == kSymbolCharSet || IsDingbatFontName(font.Name))) return c;
+    if (!IsSymbolFontName(font.Name) && (font.CharSet == kSymbolCharSet || IsDingbatFontName(font.Name)))
+      return c;
   }
   return SymbolCharToUnicode(c);
 }

@@ -19,8 +19,8 @@ inline constexpr uint8_t kTabCenter = 2;
 inline constexpr uint8_t kTabDecimal = 3;
 inline constexpr uint8_t kTabAnyKind = 4;
 
-inline constexpr int kFontSlots = 99;      // slots 0..98
-inline constexpr int kNoFont = 99;         // result of a lookup-or-add on a full table
+inline constexpr int kFontSlots = 99;  // slots 0..98
+inline constexpr int kNoFont = 99;     // result of a lookup-or-add on a full table
 inline constexpr int kMaxFontNameLength = 31;
 inline constexpr int kTabSlots = 64;
 inline constexpr int32_t kFreeTabPosition = 0xFFFFFF;  // what a free slot reads as by rank

@@ -2,9 +2,8 @@
 
 #include <iconv.h>
 
-#include <cerrno>
-
 #include <array>
+#include <cerrno>
 #include <map>
 #include <mutex>
 #include <string>
@@ -18,24 +17,42 @@ namespace {
 
 const char* IconvName(int codepage) {
   switch (codepage) {
-    case 437: return "CP437";
-    case 850: return "CP850";
-    case 874: return "CP874";
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1253: return "CP1253";
-    case 1254: return "CP1254";
-    case 1255: return "CP1255";
-    case 1256: return "CP1256";
-    case 1257: return "CP1257";
-    case 1258: return "CP1258";
-    case 1361: return "JOHAB";
-    case 10000: return "MACINTOSH";
-    default: return nullptr;
+    case 437:
+      return "CP437";
+    case 850:
+      return "CP850";
+    case 874:
+      return "CP874";
+    case 932:
+      return "CP932";
+    case 936:
+      return "CP936";
+    case 949:
+      return "CP949";
+    case 950:
+      return "CP950";
+    case 1250:
+      return "CP1250";
+    case 1251:
+      return "CP1251";
+    case 1253:
+      return "CP1253";
+    case 1254:
+      return "CP1254";
+    case 1255:
+      return "CP1255";
+    case 1256:
+      return "CP1256";
+    case 1257:
+      return "CP1257";
+    case 1258:
+      return "CP1258";
+    case 1361:
+      return "JOHAB";
+    case 10000:
+      return "MACINTOSH";
+    default:
+      return nullptr;
   }
 }
 
@@ -94,26 +111,46 @@ const TCodePageDecoder::Table* TableFor(int codepage);
 
 int CodePageOfCharSet(int charset) {
   switch (charset) {
-    case 0: return 1252;  // ANSI: Windows-1252 whatever \ansicpg says (Word's own fonts)
-    case 2: return kCodePageSymbol;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 254: return 437;
-    case 255: return 850;
-    default: return 0;
+    case 0:
+      return 1252;  // ANSI: Windows-1252 whatever \ansicpg says (Word's own fonts)
+    case 2:
+      return kCodePageSymbol;
+    case 77:
+      return 10000;
+    case 128:
+      return 932;
+    case 129:
+      return 949;
+    case 130:
+      return 1361;
+    case 134:
+      return 936;
+    case 136:
+      return 950;
+    case 161:
+      return 1253;
+    case 162:
+      return 1254;
+    case 163:
+      return 1258;
+    case 177:
+      return 1255;
+    case 178:
+      return 1256;
+    case 186:
+      return 1257;
+    case 204:
+      return 1251;
+    case 222:
+      return 874;
+    case 238:
+      return 1250;
+    case 254:
+      return 437;
+    case 255:
+      return 850;
+    default:
+      return 0;
   }
 }
 

@@ -11,23 +11,23 @@ enum class TRtfKind : uint8_t { Character, Destination, Property, Special };
 
 enum class TRtfAction : uint8_t {
   // characters
-  Par,          // end of paragraph
-  Line,         // line break inside the paragraph
+  Par,   // end of paragraph
+  Line,  // line break inside the paragraph
   Tab,
-  Char,         // add the character in `Arg`
-  Ignore,       // accepted, no effect
+  Char,    // add the character in `Arg`
+  Ignore,  // accepted, no effect
   // character attributes
   Plain,
   Font,
   FontSize,
-  Style,        // StyleBits bit `Arg` on (n != 0) or off
-  CharFlag,     // CharFlags bit `Arg` on or off
+  Style,     // StyleBits bit `Arg` on (n != 0) or off
+  CharFlag,  // CharFlags bit `Arg` on or off
   Super,
   Sub,
   NoSuperSub,
-  Up,           // \up: superscript when n > 0
-  Down,         // \dn: subscript when n > 0
-  UnderlineOff, // \ulnone: both underline bits off
+  Up,            // \up: superscript when n > 0
+  Down,          // \dn: subscript when n > 0
+  UnderlineOff,  // \ulnone: both underline bits off
   InsPnt,
   InAut,
   WpRtf,
@@ -41,12 +41,12 @@ enum class TRtfAction : uint8_t {
   Sb,
   Sa,
   Sl,
-  Align,        // `Arg` = alignment
+  Align,  // `Arg` = alignment
   PageBreak,
   Keep,
   Tx,
-  TabKind,      // `Arg` = pending tab kind
-  Border,       // `Arg` = bits of the first border byte, high byte = bits of the second
+  TabKind,  // `Arg` = pending tab kind
+  Border,   // `Arg` = bits of the first border byte, high byte = bits of the second
   BrdrW,
   Brsp,
   BrdrCf,
@@ -54,7 +54,7 @@ enum class TRtfAction : uint8_t {
   Cbpat,
   Cfpat,
   // document
-  Page,         // `Arg`: 0 width, 1 height, 2..5 margins left, right, top, bottom
+  Page,  // `Arg`: 0 width, 1 height, 2..5 margins left, right, top, bottom
   Facing,
   Landscape,
   AnsiCpg,
@@ -76,12 +76,12 @@ enum class TRtfAction : uint8_t {
   Blue,
   // font table
   FCharset,
-  Family,       // `Arg` = family nibble
+  Family,  // `Arg` = family nibble
   Cpg,
   // pictures and objects
   Pict,
-  PictKind,     // `Arg`: see TWPRtfReader::PictureKind
-  PicValue,     // `Arg`: see TWPRtfReader::PicValue
+  PictKind,  // `Arg`: see TWPRtfReader::PictureKind
+  PicValue,  // `Arg`: see TWPRtfReader::PicValue
   PicFile,
   ObjTag,
   ObjW,
@@ -89,7 +89,7 @@ enum class TRtfAction : uint8_t {
   // destinations
   FontTbl,
   ColorTbl,
-  InfoText,     // `Arg`: 6 title, 7 comment, 8 subject
+  InfoText,  // `Arg`: 6 title, 7 comment, 8 subject
   Footnote,
   FnNr,
   Chftn,
@@ -97,10 +97,10 @@ enum class TRtfAction : uint8_t {
   SkipGroup,    // a destination whose contents are dropped
   NestRow,      // a nested row's definition: a line break, the definition skipped
   // specials
-  Hex,          // \'xx
-  Star,         // \*
+  Hex,   // \'xx
+  Star,  // \*
   Bin,
-  ParBreak,     // backslash + CR or LF
+  ParBreak,  // backslash + CR or LF
 };
 
 struct TRtfKeyword {

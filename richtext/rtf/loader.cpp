@@ -33,7 +33,9 @@ class TFileReadStream : public TWPStream {
   size_t Write(const void*, size_t) override { return 0; }
   size_t Read(void* data, size_t size) override { return file_ ? std::fread(data, 1, size, file_) : 0; }
   int64_t Position() const override { return file_ ? std::ftell(file_) : 0; }
-  bool Seek(int64_t position) override { return file_ && std::fseek(file_, static_cast<long>(position), SEEK_SET) == 0; }
+  bool Seek(int64_t position) override {
+    return file_ && std::fseek(file_, static_cast<long>(position), SEEK_SET) == 0;
+  }
   int64_t Size() const override { return size_; }
 
  private:
@@ -89,7 +91,8 @@ void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret_in, TDoc
   const bool attrs = doc.AttributeMode();
   // Colour, font and tab indexes of src refer to src's header.
   uint8_t colors[16];
-  for (int i = 0; i < 16; ++i) colors[i] = NearestColor(doc.Header, src.Header.Colors[static_cast<size_t>(i)]);
+  for (int i = 0; i < 16; ++i)
+    colors[i] = NearestColor(doc.Header, src.Header.Colors[static_cast<size_t>(i)]);
   uint8_t fonts[kFontSlots + 1];
   for (int i = 0; i <= kFontSlots; ++i) fonts[i] = 0;
   for (int i = 0; i < kFontSlots && !src.Header.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
@@ -136,8 +139,10 @@ void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret_in, TDoc
     a.FontIndex = a.FontIndex < kFontSlots ? fonts[a.FontIndex] : 0;
     a.ColorIndexes = static_cast<uint8_t>(colors[a.ColorIndexes & 15] | colors[a.ColorIndexes >> 4] << 4);
     if (a.ColorIndexes >> 4 == 0 && (a.ColorIndexes & 0xF0) == 0) a.SetBackgroundColor(0);
-    if ((a.CharFlags & kCharObject) && c == kCharObjectByNumber) a.TagNumber = static_cast<uint16_t>(numbers[a.TagNumber]);
-    if ((a.CharFlags & kCharObject) && c == kCharObjectByTag) a.TagNumber = static_cast<uint16_t>(tags[a.TagNumber]);
+    if ((a.CharFlags & kCharObject) && c == kCharObjectByNumber)
+      a.TagNumber = static_cast<uint16_t>(numbers[a.TagNumber]);
+    if ((a.CharFlags & kCharObject) && c == kCharObjectByTag)
+      a.TagNumber = static_cast<uint16_t>(tags[a.TagNumber]);
     if (a.CharFlags & kCharFootnote) a.TagNumber = static_cast<uint16_t>(footnotes[a.TagNumber]);
     return a;
   };
@@ -159,7 +164,8 @@ void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret_in, TDoc
   const size_t offset = par->Line(caret.Line).Start + static_cast<size_t>(caret.Pos);
   std::vector<char32_t> tail_text(par->Text().begin() + static_cast<ptrdiff_t>(offset), par->Text().end());
   std::vector<TCharAttr> tail_attrs;
-  if (par->HasAttributes()) tail_attrs.assign(par->Attrs().begin() + static_cast<ptrdiff_t>(offset), par->Attrs().end());
+  if (par->HasAttributes())
+    tail_attrs.assign(par->Attrs().begin() + static_cast<ptrdiff_t>(offset), par->Attrs().end());
   for (int l = par->LineCount() - 1; l > caret.Line; --l) doc.DeleteLine(par, l);
   const int len = par->Line(caret.Line).Length;
   if (len > caret.Pos) doc.ReplaceRange(par, caret.Line, caret.Pos, len - caret.Pos, nullptr, 0, nullptr);
@@ -173,7 +179,8 @@ void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret_in, TDoc
       target->CopyPropertiesFrom(*s);
       target->TabMask = map_tabs(s->TabMask);
       target->BorderColor = static_cast<uint8_t>((s->BorderColor & 0xF0) | colors[s->BorderColor & 15]);
-      target->ShadingColors = static_cast<uint8_t>(colors[s->ShadingColors & 15] | colors[s->ShadingColors >> 4] << 4);
+      target->ShadingColors =
+          static_cast<uint8_t>(colors[s->ShadingColors & 15] | colors[s->ShadingColors >> 4] << 4);
     }
     first = false;
     mapped.clear();
@@ -209,7 +216,8 @@ TWPLoadFormat DetectFormat(TWPStream& stream) {
     if (buf[k] != '<') continue;
     size_t e = k + 1;
     while (e < n && e - k <= 10 && buf[e] != '>') ++e;
-    if (e < n && buf[e] == '>' && e - k - 1 >= 1 && e - k - 1 <= 9 && IsHtmlTag(std::string_view(buf + k + 1, e - k - 1))) {
+    if (e < n && buf[e] == '>' && e - k - 1 >= 1 && e - k - 1 <= 9 &&
+        IsHtmlTag(std::string_view(buf + k + 1, e - k - 1))) {
       return TWPLoadFormat::FormatHTML;
     }
   }
@@ -218,7 +226,8 @@ TWPLoadFormat DetectFormat(TWPStream& stream) {
 
 int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& options) {
   TWPLoadFormat format = doc.LoadFormat;
-  if (format == TWPLoadFormat::AutomaticFormat || format == TWPLoadFormat::LastFormat) format = DetectFormat(stream);
+  if (format == TWPLoadFormat::AutomaticFormat || format == TWPLoadFormat::LastFormat)
+    format = DetectFormat(stream);
   doc.LastFormat = format;
   // HTML is read as the plain text it is.
   const TWPLoadFormat reader_format = format == TWPLoadFormat::FormatRTF ? format : TWPLoadFormat::FormatANSI;
@@ -226,7 +235,8 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
   int result = kResultOk;
 
   if (doc.IsEmpty()) {
-    if (reader_format == TWPLoadFormat::FormatANSI && stream.Size() - stream.Position() > kPlainModeThreshold) {
+    if (reader_format == TWPLoadFormat::FormatANSI &&
+        stream.Size() - stream.Position() > kPlainModeThreshold) {
       doc.SetAttributeMode(false);
     }
     doc.Header.Title.clear();

@@ -16,7 +16,8 @@ class TWPPictureDecoder {
   virtual ~TWPPictureDecoder() = default;
   // Decodes the bytes into a 24-bit bitmap (transparent pixels over white). False when the bytes
   // are not a picture of that format or it is larger than `max_side` pixels in either direction.
-  virtual bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side, TBitmap& out) const = 0;
+  virtual bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
+                      TBitmap& out) const = 0;
 };
 
 // The process-wide decoder; the caller keeps it alive while it is set. nullptr removes it.

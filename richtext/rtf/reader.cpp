@@ -31,7 +31,7 @@ constexpr int kMaxTableCells = 50;
 constexpr int32_t kMaxLength = 1000000;
 
 // Values of the fast text table (TWPRtfReader::fast_) that are not characters.
-constexpr char32_t kFastStop = 0;               // the byte needs the byte loop
+constexpr char32_t kFastStop = 0;              // the byte needs the byte loop
 constexpr char32_t kFastIgnore = 0xFFFFFFFFu;  // CR, LF and TAB between text: dropped
 
 constexpr std::array<int8_t, 256> kHexValue = [] {
@@ -91,13 +91,13 @@ std::vector<uint8_t> PlaceableMetafileBytes(const TMetafile& mf) {
   uint16_t w[11] = {};
   w[0] = 0xCDD7;  // key 0x9AC6CDD7, low word first
   w[1] = 0x9AC6;
-  w[2] = 0;       // handle
-  w[3] = 0;       // left
-  w[4] = 0;       // top
+  w[2] = 0;  // handle
+  w[3] = 0;  // left
+  w[4] = 0;  // top
   w[5] = static_cast<uint16_t>(std::clamp(mf.Width, 0, 0x7FFF));
   w[6] = static_cast<uint16_t>(std::clamp(mf.Height, 0, 0x7FFF));
-  w[7] = 2540;    // units per inch
-  w[8] = 0;       // reserved (32 bits)
+  w[7] = 2540;  // units per inch
+  w[8] = 0;     // reserved (32 bits)
   w[9] = 0;
   uint16_t sum = 0;
   for (int i = 0; i < 10; ++i) sum ^= w[i];
@@ -330,16 +330,14 @@ void TWPTextReader::ReadBody() {
 // ---------------------------------------------------------------------------------------------
 // TWPRtfReader
 
-TWPRtfReader::TWPRtfReader(TWPRTFText* doc) : TWPTextReader(doc, kErrWrongArgumentsRtf) {
-  f_.Attr = attr_;
-}
+TWPRtfReader::TWPRtfReader(TWPRTFText* doc) : TWPTextReader(doc, kErrWrongArgumentsRtf) { f_.Attr = attr_; }
 
 TWPRtfReader::~TWPRtfReader() = default;
 
 void TWPRtfReader::SetDecoder(int codepage) {
   if (codepage == 0) codepage = ansi_codepage_;
-  if (decoder_.CodePage() == codepage || (codepage != kCodePageSymbol && decoder_.CodePage() == 1252 &&
-                                          (codepage == 1252 || codepage == 0))) {
+  if (decoder_.CodePage() == codepage ||
+      (codepage != kCodePageSymbol && decoder_.CodePage() == 1252 && (codepage == 1252 || codepage == 0))) {
     return;
   }
   decoder_ = TCodePageDecoder(codepage);
@@ -601,7 +599,8 @@ bool TWPRtfReader::ReadControlInBuffer(Control& c) {
       b = p[i++];
     }
     c.has_param = true;
-    c.param = ClampInt(negative ? -v : v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    c.param =
+        ClampInt(negative ? -v : v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
   }
   // `b` is the delimiter: a space belongs to the word, anything else is read again.
   Advance(b == ' ' ? i : i - 1);
@@ -774,7 +773,7 @@ void TWPRtfReader::CharOut(char32_t c) {
     case kTitle:
     case kComment:
     case kSubject: {
-      std::u32string& t = f_.Dest == kTitle ? doc_.Header.Title
+      std::u32string& t = f_.Dest == kTitle     ? doc_.Header.Title
                           : f_.Dest == kComment ? doc_.Header.Comment
                                                 : doc_.Header.Subject;
       if (t.size() < kMaxInfoText && c >= 32) t.push_back(c);
@@ -845,14 +844,17 @@ void TWPRtfReader::Dispatch(const Control& c) {
       Unget();
       return;
     }
-    const auto byte = static_cast<uint8_t>(kHexValue[static_cast<size_t>(hi)] << 4 | kHexValue[static_cast<size_t>(lo)]);
+    const auto byte =
+        static_cast<uint8_t>(kHexValue[static_cast<size_t>(hi)] << 4 | kHexValue[static_cast<size_t>(lo)]);
     if (skip_fallback_ > 0) {
       --skip_fallback_;
       return;
     }
     if (f_.Dest == kText && byte < 0x80 && !decoder_.Pending() && decoder_.CodePage() != kCodePageSymbol) {
-      if (byte == 1) TaggedObjectAnchor();
-      else if (byte > 3) AddChar(byte);
+      if (byte == 1)
+        TaggedObjectAnchor();
+      else if (byte > 3)
+        AddChar(byte);
       return;
     }
     const char32_t ch = decoder_.Feed(byte);
@@ -869,8 +871,9 @@ void TWPRtfReader::Dispatch(const Control& c) {
       high_surrogate_ = static_cast<char16_t>(ch);
       ch = 0;
     } else if (ch >= 0xDC00 && ch <= 0xDFFF) {
-      ch = high_surrogate_ ? 0x10000 + ((static_cast<char32_t>(high_surrogate_) - 0xD800) << 10) + (ch - 0xDC00)
-                           : 0xFFFD;
+      ch = high_surrogate_
+               ? 0x10000 + ((static_cast<char32_t>(high_surrogate_) - 0xD800) << 10) + (ch - 0xDC00)
+               : 0xFFFD;
       high_surrogate_ = 0;
     } else {
       high_surrogate_ = 0;
@@ -907,8 +910,10 @@ void TWPRtfReader::Dispatch(const Control& c) {
       if (text) AddChar(kCharLineBreak);
       break;
     case A::Tab:
-      if (text) AddChar(kCharTab);
-      else if (f_.Dest == kFootnoteText) CharOut(U'\t');
+      if (text)
+        AddChar(kCharTab);
+      else if (f_.Dest == kFootnoteText)
+        CharOut(U'\t');
       break;
     case A::Char:
       CharOut(static_cast<char32_t>(k->Arg));
@@ -950,25 +955,33 @@ void TWPRtfReader::Dispatch(const Control& c) {
       break;
     case A::Style:
       attr_change([&](TCharAttr& a) {
-        if (n != 0) a.StyleBits |= static_cast<uint8_t>(k->Arg);
-        else a.StyleBits &= static_cast<uint8_t>(~k->Arg);
+        if (n != 0)
+          a.StyleBits |= static_cast<uint8_t>(k->Arg);
+        else
+          a.StyleBits &= static_cast<uint8_t>(~k->Arg);
       });
       break;
     case A::UnderlineOff:
-      attr_change([&](TCharAttr& a) { a.StyleBits &= static_cast<uint8_t>(~(kStyleUnderline | kStyleDoubleUnderline)); });
+      attr_change([&](TCharAttr& a) {
+        a.StyleBits &= static_cast<uint8_t>(~(kStyleUnderline | kStyleDoubleUnderline));
+      });
       break;
     case A::CharFlag:
       attr_change([&](TCharAttr& a) {
-        if (n != 0) a.CharFlags |= static_cast<uint8_t>(k->Arg);
-        else a.CharFlags &= static_cast<uint8_t>(~k->Arg);
+        if (n != 0)
+          a.CharFlags |= static_cast<uint8_t>(k->Arg);
+        else
+          a.CharFlags &= static_cast<uint8_t>(~k->Arg);
       });
       break;
     case A::Super:
       if (text) {
         attr_change([&](TCharAttr& a) {
           a.StyleBits &= static_cast<uint8_t>(~kStyleSubscript);
-          if (n != 0) a.StyleBits |= kStyleSuperscript;
-          else a.StyleBits &= static_cast<uint8_t>(~kStyleSuperscript);
+          if (n != 0)
+            a.StyleBits |= kStyleSuperscript;
+          else
+            a.StyleBits &= static_cast<uint8_t>(~kStyleSuperscript);
         });
       }
       break;
@@ -986,7 +999,8 @@ void TWPRtfReader::Dispatch(const Control& c) {
       });
       break;
     case A::NoSuperSub:
-      attr_change([&](TCharAttr& a) { a.StyleBits &= static_cast<uint8_t>(~(kStyleSubscript | kStyleSuperscript)); });
+      attr_change(
+          [&](TCharAttr& a) { a.StyleBits &= static_cast<uint8_t>(~(kStyleSubscript | kStyleSuperscript)); });
       break;
     case A::InsPnt:
       attr_change([&](TCharAttr& a) {
@@ -1001,15 +1015,19 @@ void TWPRtfReader::Dispatch(const Control& c) {
       break;
     case A::InAut:
       attr_change([&](TCharAttr& a) {
-        if (n != 0) a.CharFlags = static_cast<uint8_t>((a.CharFlags | kCharAutomatic) & ~kCharInsertPoint);
-        else a.CharFlags &= static_cast<uint8_t>(~kCharAutomatic);
+        if (n != 0)
+          a.CharFlags = static_cast<uint8_t>((a.CharFlags | kCharAutomatic) & ~kCharInsertPoint);
+        else
+          a.CharFlags &= static_cast<uint8_t>(~kCharAutomatic);
       });
       break;
     case A::WpRtf:
       if (!text) break;
       attr_change([&](TCharAttr& a) {
-        if (n != 0) a.CharFlags |= kCharRtfCode;
-        else a.CharFlags &= static_cast<uint8_t>(~kCharRtfCode);
+        if (n != 0)
+          a.CharFlags |= kCharRtfCode;
+        else
+          a.CharFlags &= static_cast<uint8_t>(~kCharRtfCode);
       });
       verbatim_ = n != 0;
       verbatim_match_ = 0;
@@ -1049,8 +1067,10 @@ void TWPRtfReader::Dispatch(const Control& c) {
       if (!text || n == 0) break;
       // A break before any text of the paragraph breaks before it; one inside the text
       // breaks before the next paragraph.
-      if (ParagraphEmpty()) par_->ParFlags |= kParPageBreak;
-      else page_break_pending_ = true;
+      if (ParagraphEmpty())
+        par_->ParFlags |= kParPageBreak;
+      else
+        page_break_pending_ = true;
       break;
     case A::Keep:
       if (text) par_->ParFlags |= kParKeep;
@@ -1066,8 +1086,10 @@ void TWPRtfReader::Dispatch(const Control& c) {
       break;
     case A::BrdrW: {
       const auto w = static_cast<uint8_t>(std::clamp(n / 20, 0, 255));
-      if (CellDef* cell = CurrentCellDef()) cell->BorderWidth = w;
-      else Prop([&](ParProps& p) { p.BorderWidth = w; });
+      if (CellDef* cell = CurrentCellDef())
+        cell->BorderWidth = w;
+      else
+        Prop([&](ParProps& p) { p.BorderWidth = w; });
       break;
     }
     case A::Brsp: {
@@ -1077,8 +1099,10 @@ void TWPRtfReader::Dispatch(const Control& c) {
     }
     case A::BrdrCf: {
       const uint8_t col = MapColor(n);
-      if (CellDef* cell = CurrentCellDef()) cell->BorderColor = static_cast<uint8_t>((cell->BorderColor & 0xF0) | col);
-      else Prop([&](ParProps& p) { p.BorderColor = static_cast<uint8_t>((p.BorderColor & 0xF0) | col); });
+      if (CellDef* cell = CurrentCellDef())
+        cell->BorderColor = static_cast<uint8_t>((cell->BorderColor & 0xF0) | col);
+      else
+        Prop([&](ParProps& p) { p.BorderColor = static_cast<uint8_t>((p.BorderColor & 0xF0) | col); });
       break;
     }
     case A::Shading: {
@@ -1096,14 +1120,20 @@ void TWPRtfReader::Dispatch(const Control& c) {
     }
     case A::Cbpat: {
       const uint8_t col = MapColor(n);
-      if (CellDef* cell = CurrentCellDef()) cell->ShadingColors = static_cast<uint8_t>((cell->ShadingColors & 0x0F) | col << 4);
-      else Prop([&](ParProps& p) { p.ShadingColors = static_cast<uint8_t>((p.ShadingColors & 0x0F) | col << 4); });
+      if (CellDef* cell = CurrentCellDef())
+        cell->ShadingColors = static_cast<uint8_t>((cell->ShadingColors & 0x0F) | col << 4);
+      else
+        Prop([&](ParProps& p) {
+          p.ShadingColors = static_cast<uint8_t>((p.ShadingColors & 0x0F) | col << 4);
+        });
       break;
     }
     case A::Cfpat: {
       const uint8_t col = MapColor(n);
-      if (CellDef* cell = CurrentCellDef()) cell->ShadingColors = static_cast<uint8_t>((cell->ShadingColors & 0xF0) | col);
-      else Prop([&](ParProps& p) { p.ShadingColors = static_cast<uint8_t>((p.ShadingColors & 0xF0) | col); });
+      if (CellDef* cell = CurrentCellDef())
+        cell->ShadingColors = static_cast<uint8_t>((cell->ShadingColors & 0xF0) | col);
+      else
+        Prop([&](ParProps& p) { p.ShadingColors = static_cast<uint8_t>((p.ShadingColors & 0xF0) | col); });
       break;
     }
     // --- document ---
@@ -1248,7 +1278,7 @@ void TWPRtfReader::Dispatch(const Control& c) {
       break;
     case A::InfoText: {
       const auto dest = static_cast<Destination>(k->Arg);
-      const std::u32string& t = dest == kTitle ? doc_.Header.Title
+      const std::u32string& t = dest == kTitle     ? doc_.Header.Title
                                 : dest == kComment ? doc_.Header.Comment
                                                    : doc_.Header.Subject;
       f_.Dest = t.empty() ? dest : kSkip;
@@ -1347,13 +1377,26 @@ void TWPRtfReader::SetPage(int which, int32_t value) {
   if (KeepLayout || f_.Dest == kSkip) return;
   TTextHeader& h = doc_.Header;
   switch (which) {
-    case 0: h.PageWidth = std::clamp(value, 720, 200000); break;
-    case 1: h.PageHeight = std::clamp(value, 720, 200000); break;
-    case 2: h.MarginLeft = std::clamp(value, 0, 100000); break;
-    case 3: h.MarginRight = std::clamp(value, 0, 100000); break;
-    case 4: h.MarginTop = std::clamp(value, 0, 100000); break;
-    case 5: h.MarginBottom = std::clamp(value, 0, 100000); break;
-    default: break;
+    case 0:
+      h.PageWidth = std::clamp(value, 720, 200000);
+      break;
+    case 1:
+      h.PageHeight = std::clamp(value, 720, 200000);
+      break;
+    case 2:
+      h.MarginLeft = std::clamp(value, 0, 100000);
+      break;
+    case 3:
+      h.MarginRight = std::clamp(value, 0, 100000);
+      break;
+    case 4:
+      h.MarginTop = std::clamp(value, 0, 100000);
+      break;
+    case 5:
+      h.MarginBottom = std::clamp(value, 0, 100000);
+      break;
+    default:
+      break;
   }
   text_width_ = std::max(h.TextWidthTwips(), 1);
 }
@@ -1368,7 +1411,8 @@ void TWPRtfReader::EndParagraph() {
   }
   ApplyProps(par_, f_.Props);
   TParagraph* next = StartNewParagraph();
-  next->ParFlags &= static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells | kParContinuesRow));
+  next->ParFlags &=
+      static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells | kParContinuesRow));
   if (page_break_pending_) {
     next->ParFlags |= kParPageBreak;
     page_break_pending_ = false;
@@ -1434,13 +1478,16 @@ void TWPRtfReader::EndCell() {
   if (!f_.Props.InTable) Prop([&](ParProps& p) { p.InTable = true; });
   ApplyProps(par_, f_.Props);
   par_->ParFlags |= kParTableCell | kParMoreCells;
-  if (!row_cells_.empty()) par_->ParFlags |= kParContinuesRow;
-  else par_->ParFlags &= static_cast<uint8_t>(~kParContinuesRow);
+  if (!row_cells_.empty())
+    par_->ParFlags |= kParContinuesRow;
+  else
+    par_->ParFlags &= static_cast<uint8_t>(~kParContinuesRow);
   par_->TabMask = f_.Props.TabMask;
   if (row_cells_.size() < 4096) row_cells_.push_back(par_);
   ++cell_index_;
   TParagraph* next = StartNewParagraph();
-  next->ParFlags &= static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells | kParContinuesRow));
+  next->ParFlags &=
+      static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells | kParContinuesRow));
   next->TabMask = 0;
   next->CellStart = next->CellWidth = 0;
   f_.Props.TabRestart = true;
@@ -1510,7 +1557,8 @@ void TWPRtfReader::FinishPicture() {
   pict_data_.clear();
   // Pictures belong to document text; outside it (or past the bounds) they are dropped.
   const bool in_text = !stack_.empty() && stack_.back().Dest == kText;
-  if (!in_text || pict_overflow_ || static_cast<int>(doc_.Objects().size()) >= kMaxObjects || !doc_.AttributeMode()) {
+  if (!in_text || pict_overflow_ || static_cast<int>(doc_.Objects().size()) >= kMaxObjects ||
+      !doc_.AttributeMode()) {
     return;
   }
   TDocGraphic graphic;
@@ -1566,8 +1614,8 @@ void TWPRtfReader::FinishPicture() {
     case 4:
       if (const TWPPictureDecoder* decoder = PictureDecoder()) {
         TBitmap bmp;
-        if (decoder->Decode(pict_kind_ == 3 ? TPictureFormat::Png : TPictureFormat::Jpeg, data, kMaxBitmapDimension,
-                            bmp)) {
+        if (decoder->Decode(pict_kind_ == 3 ? TPictureFormat::Png : TPictureFormat::Jpeg, data,
+                            kMaxBitmapDimension, bmp)) {
           graphic.Image = std::move(bmp);
           graphic.InPictureHolder = true;  // written back as a device-independent bitmap
         }
@@ -1578,8 +1626,10 @@ void TWPRtfReader::FinishPicture() {
   }
   TDocObject* obj = doc_.AddObject(std::move(graphic), 0);
   const int32_t sx = pic_values_[4], sy = pic_values_[5];
-  obj->Width = ClampInt(sx > 0 ? static_cast<int64_t>(pic_values_[2]) * sx / 100 : pic_values_[2], 0, 1 << 24);
-  obj->Height = ClampInt(sy > 0 ? static_cast<int64_t>(pic_values_[3]) * sy / 100 : pic_values_[3], 0, 1 << 24);
+  obj->Width =
+      ClampInt(sx > 0 ? static_cast<int64_t>(pic_values_[2]) * sx / 100 : pic_values_[2], 0, 1 << 24);
+  obj->Height =
+      ClampInt(sy > 0 ? static_cast<int64_t>(pic_values_[3]) * sy / 100 : pic_values_[3], 0, 1 << 24);
   // Saved with f_ still the \pict group's frame: the anchor takes the attribute around it.
   const TCharAttr saved = attr_;
   attr_ = stack_.back().Attr;
@@ -1600,8 +1650,10 @@ void TWPRtfReader::FinishPictureFile() {
     obj->FileName = name;
   }
   const int32_t sx = pic_values_[4], sy = pic_values_[5];
-  obj->Width = ClampInt(sx > 0 ? static_cast<int64_t>(pic_values_[2]) * sx / 100 : pic_values_[2], 0, 1 << 24);
-  obj->Height = ClampInt(sy > 0 ? static_cast<int64_t>(pic_values_[3]) * sy / 100 : pic_values_[3], 0, 1 << 24);
+  obj->Width =
+      ClampInt(sx > 0 ? static_cast<int64_t>(pic_values_[2]) * sx / 100 : pic_values_[2], 0, 1 << 24);
+  obj->Height =
+      ClampInt(sy > 0 ? static_cast<int64_t>(pic_values_[3]) * sy / 100 : pic_values_[3], 0, 1 << 24);
   if (obj->Graphic.Empty()) {
     if (doc_.ProvideObjectEvent) {
       doc_.ProvideObjectEvent(obj->Tag, *obj);
@@ -1635,7 +1687,8 @@ void TWPRtfReader::FinishPictureFile() {
         }
         return false;
       };
-      if (!try_load(name, true) && !doc_.HTMLFilePath.empty() && lower.find(U".bmp") != std::u32string::npos) {
+      if (!try_load(name, true) && !doc_.HTMLFilePath.empty() &&
+          lower.find(U".bmp") != std::u32string::npos) {
         std::u32string dir = doc_.HTMLFilePath;
         if (dir.back() != U'/') dir.push_back(U'/');
         try_load(dir + name, false);

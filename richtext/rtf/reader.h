@@ -193,13 +193,13 @@ class TWPRtfReader : public TWPTextReader {
   };
 
   void Dispatch(const Control& c);
-  bool ReadControl(Control& c);  // false at the end of the input
+  bool ReadControl(Control& c);          // false at the end of the input
   bool ReadControlInBuffer(Control& c);  // false when the word may reach past the buffer
   void PushGroup();
   void PopGroup();
   void ApplyRestoredProps();
-  void ByteOut(uint8_t b);      // a byte of text (8-bit or from \'xx) in the current code page
-  void CharOut(char32_t c);     // a character for the current destination
+  void ByteOut(uint8_t b);   // a byte of text (8-bit or from \'xx) in the current code page
+  void CharOut(char32_t c);  // a character for the current destination
   void TextFastPath();
   void BuildFastTable();
   void PictureHex();
@@ -238,8 +238,8 @@ class TWPRtfReader : public TWPTextReader {
   bool started_ = false;        // the first "{" was read
   bool done_ = false;
   bool restore_pending_ = false;  // a group closed before the paragraph began
-  bool star_ = false;           // "\*" was read: drop the group if the next word is unknown
-  int skip_fallback_ = 0;       // characters still to skip after \uN
+  bool star_ = false;             // "\*" was read: drop the group if the next word is unknown
+  int skip_fallback_ = 0;         // characters still to skip after \uN
   char16_t high_surrogate_ = 0;
 
   // code pages

@@ -8,7 +8,8 @@
 namespace inkwend {
 
 TWPLoadFormat TWPRTFTextIo::EffectiveSaveFormat() const {
-  if (SaveFormat != TWPLoadFormat::AutomaticFormat && SaveFormat != TWPLoadFormat::LastFormat) return SaveFormat;
+  if (SaveFormat != TWPLoadFormat::AutomaticFormat && SaveFormat != TWPLoadFormat::LastFormat)
+    return SaveFormat;
   if (LastFormat == TWPLoadFormat::FormatRTF || LastFormat == TWPLoadFormat::FormatANSI) return LastFormat;
   return AttributeMode() ? TWPLoadFormat::FormatRTF : TWPLoadFormat::FormatANSI;
 }
@@ -31,8 +32,10 @@ int TWPRTFTextIo::SaveToFile(const std::string& path) {
   std::string upper = path;
   std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
   TWPLoadFormat format = SaveFormat;
-  if (upper.find(".RTF") != std::string::npos) format = TWPLoadFormat::FormatRTF;
-  else if (upper.find(".HTM") != std::string::npos) format = TWPLoadFormat::FormatHTML;
+  if (upper.find(".RTF") != std::string::npos)
+    format = TWPLoadFormat::FormatRTF;
+  else if (upper.find(".HTM") != std::string::npos)
+    format = TWPLoadFormat::FormatHTML;
   const TWPLoadFormat saved = SaveFormat;
   SaveFormat = format;
   format = EffectiveSaveFormat();

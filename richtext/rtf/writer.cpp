@@ -332,11 +332,21 @@ void TWPRTFWriter::WriteHeader() {
     Put("{\\f");
     PutInt(number);
     switch (f.PitchFamily & 0xF0) {
-      case kFamilySwiss: Put("\\fswiss"); break;
-      case kFamilyModern: Put("\\fmodern"); break;
-      case kFamilyScript: Put("\\fscript"); break;
-      case kFamilyDecorative: Put("\\fdecor"); break;
-      default: Put("\\fnil"); break;
+      case kFamilySwiss:
+        Put("\\fswiss");
+        break;
+      case kFamilyModern:
+        Put("\\fmodern");
+        break;
+      case kFamilyScript:
+        Put("\\fscript");
+        break;
+      case kFamilyDecorative:
+        Put("\\fdecor");
+        break;
+      default:
+        Put("\\fnil");
+        break;
     }
     Put("\\charset");
     PutInt(f.CharSet);
@@ -437,7 +447,8 @@ void TWPRTFWriter::EndCode() {
 
 std::vector<TWPRTFWriter::CellKey> TWPRTFWriter::RowCells(TParagraph* first) const {
   std::vector<CellKey> cells;
-  for (TParagraph* c = first; c && c->IsTableCell() && static_cast<int>(cells.size()) < kMaxRowCells; c = c->Next) {
+  for (TParagraph* c = first; c && c->IsTableCell() && static_cast<int>(cells.size()) < kMaxRowCells;
+       c = c->Next) {
     cells.push_back(CellKey{{c->BorderFlags[0], c->BorderFlags[1], c->BorderWidth, c->BorderColor},
                             c->CellStart + c->CellWidth,
                             c->ShadingColors,
@@ -455,10 +466,17 @@ void TWPRTFWriter::WriteTabStops(uint64_t mask) {
     const TTabSlot& t = h.Tabs[static_cast<size_t>(slot)];
     if (t.Position == 0) continue;  // a freed slot still named by a mask
     switch (t.Kind) {
-      case kTabRight: Put("\\tqr"); break;
-      case kTabCenter: Put("\\tqc"); break;
-      case kTabDecimal: Put("\\tqdec"); break;
-      default: break;
+      case kTabRight:
+        Put("\\tqr");
+        break;
+      case kTabCenter:
+        Put("\\tqc");
+        break;
+      case kTabDecimal:
+        Put("\\tqdec");
+        break;
+      default:
+        break;
     }
     Put("\\tx");
     PutInt(t.Position);
@@ -479,8 +497,10 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
     CloseDownTo(kBorderGroup, true);
   }
   if (par->IsTableCell() && !HasGroup(kTableGroup)) {
-    if (HasGroup(kBorderGroup)) CloseDownTo(kBorderGroup, false);
-    else CloseDownTo(kBodyGroup, false);
+    if (HasGroup(kBorderGroup))
+      CloseDownTo(kBorderGroup, false);
+    else
+      CloseDownTo(kBodyGroup, false);
   }
   if (HasGroup(kTableGroup)) {
     bool close = !par->IsTableCell();
@@ -541,10 +561,22 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
         if (c->HasBorder()) {
           const uint8_t b = c->BorderFlags[0];
           const bool box = b & kBorderBox;
-          if (box || (b & kBorderTop)) { Put("\\clbrdrt"); WriteBorderStyle(c); }
-          if (box || (b & kBorderBottom)) { Put("\\clbrdrb"); WriteBorderStyle(c); }
-          if (box || (b & kBorderLeft)) { Put("\\clbrdrl"); WriteBorderStyle(c); }
-          if (box || (b & kBorderRight)) { Put("\\clbrdrr"); WriteBorderStyle(c); }
+          if (box || (b & kBorderTop)) {
+            Put("\\clbrdrt");
+            WriteBorderStyle(c);
+          }
+          if (box || (b & kBorderBottom)) {
+            Put("\\clbrdrb");
+            WriteBorderStyle(c);
+          }
+          if (box || (b & kBorderLeft)) {
+            Put("\\clbrdrl");
+            WriteBorderStyle(c);
+          }
+          if (box || (b & kBorderRight)) {
+            Put("\\clbrdrr");
+            WriteBorderStyle(c);
+          }
           Put("\\brdrw");
           PutInt(c->BorderWidth * 20);
           if (c->BorderColor != 0) {
@@ -586,11 +618,26 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
     if (par->HasBorder() && (!prev_par_ || !prev_par_->HasBorder() || prev_par_->EndsBorderBlock())) {
       OpenGroup(kBorderGroup);
       const uint8_t b = par->BorderFlags[0];
-      if (b & kBorderBox) { Put("\\box"); WriteBorderStyle(par); }
-      if (b & kBorderTop) { Put("\\brdrt"); WriteBorderStyle(par); }
-      if (b & kBorderBottom) { Put("\\brdrb"); WriteBorderStyle(par); }
-      if (b & kBorderLeft) { Put("\\brdrl"); WriteBorderStyle(par); }
-      if (b & kBorderRight) { Put("\\brdrr"); WriteBorderStyle(par); }
+      if (b & kBorderBox) {
+        Put("\\box");
+        WriteBorderStyle(par);
+      }
+      if (b & kBorderTop) {
+        Put("\\brdrt");
+        WriteBorderStyle(par);
+      }
+      if (b & kBorderBottom) {
+        Put("\\brdrb");
+        WriteBorderStyle(par);
+      }
+      if (b & kBorderLeft) {
+        Put("\\brdrl");
+        WriteBorderStyle(par);
+      }
+      if (b & kBorderRight) {
+        Put("\\brdrr");
+        WriteBorderStyle(par);
+      }
       if (par->BorderFlags[1] & kBorderBar) Put("\\brdrbar");
       if (par->BorderFlags[1] & kBorderTableLine) Put("\\brdrtablin");
       Put("\\brdrw");
@@ -614,8 +661,10 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
       // when it closes after the paragraph, as they are for the reader.
       OpenGroup(kShadingGroup);
       Put("\\shading");
-      if (par->ShadingPercent != 0) PutInt(par->ShadingPercent * 100);
-      else Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
+      if (par->ShadingPercent != 0)
+        PutInt(par->ShadingPercent * 100);
+      else
+        Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
       Put("\\cfpat");
       PutInt(par->ShadingColors & 0x0F);
       if (par->ShadingPercent != 100 || (par->ShadingColors >> 4) != 0) {
@@ -640,8 +689,8 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
     p.Alignment = par->Alignment;
   }
   // 7. Indents.
-  if (!par->IsTableCell() &&
-      (par->FirstIndent != p.FirstIndent || par->LeftIndent != p.LeftIndent || par->RightIndent != p.RightIndent)) {
+  if (!par->IsTableCell() && (par->FirstIndent != p.FirstIndent || par->LeftIndent != p.LeftIndent ||
+                              par->RightIndent != p.RightIndent)) {
     Put("\\li");
     PutInt(par->LeftIndent);
     Put("\\fi");
@@ -683,7 +732,8 @@ constexpr uint64_t kSlow = 0xFF;
 
 uint64_t EscapeWord(std::string_view bytes) {
   uint64_t word = static_cast<uint64_t>(bytes.size()) << 56;
-  for (size_t i = 0; i < bytes.size(); ++i) word |= static_cast<uint64_t>(static_cast<uint8_t>(bytes[i])) << (8 * i);
+  for (size_t i = 0; i < bytes.size(); ++i)
+    word |= static_cast<uint64_t>(static_cast<uint8_t>(bytes[i])) << (8 * i);
   return word;
 }
 
@@ -760,7 +810,8 @@ char* EscapeChar(char* out, char32_t c, bool symbol_font) {
 // One character through the table, or the slow way.
 inline char* PutEscaped(char* out, char32_t c, const uint64_t* words, char32_t limit, bool symbol_font) {
   const uint64_t e = words[c < limit ? c : limit];
-  if ((e >> 56) == kSlow) [[unlikely]] return EscapeChar(out, c, symbol_font);
+  if ((e >> 56) == kSlow) [[unlikely]]
+    return EscapeChar(out, c, symbol_font);
   std::memcpy(out, &e, sizeof e);
   return out + (e >> 56);
 }

@@ -55,16 +55,16 @@ class TWPTextWriter {
  protected:
   // The driver (slot 11) and the slots it calls.
   virtual int WriteBody();
-  virtual void WriteCharAttr(const TCharAttr& attr) { (void)attr; }                   // 0
+  virtual void WriteCharAttr(const TCharAttr& attr) { (void)attr; }                  // 0
   virtual void WriteRun(const char32_t* text, size_t count, const TCharAttr* attr);  // 2
   virtual void WriteLine(TParagraph* par, int line, int from, int to);               // 3
-  virtual void BetweenLines() {}                                                      // 4
-  virtual void EndParagraph(TParagraph* par);                                         // 5
+  virtual void BetweenLines() {}                                                     // 4
+  virtual void EndParagraph(TParagraph* par);                                        // 5
   virtual void StartParagraph(TParagraph* par) { (void)par; }                        // 7
   virtual void WriteObject(char32_t anchor, int key) { (void)anchor, (void)key; }    // 8
   virtual void WriteFootnote(int id) { (void)id; }                                   // 9
-  virtual void WriteHeader() {}                                                       // 10
-  virtual void WriteDocumentEnd();                                                    // 12
+  virtual void WriteHeader() {}                                                      // 10
+  virtual void WriteDocumentEnd();                                                   // 12
 
   // Output.
   void Put(std::string_view bytes) {
@@ -153,7 +153,13 @@ class TWPRTFWriter : public TWPTextWriter {
   void WriteDocumentEnd() override;
 
  private:
-  enum GroupKind : uint8_t { kBodyGroup = 0, kTabGroup = 1, kTableGroup = 2, kBorderGroup = 3, kShadingGroup = 4 };
+  enum GroupKind : uint8_t {
+    kBodyGroup = 0,
+    kTabGroup = 1,
+    kTableGroup = 2,
+    kBorderGroup = 3,
+    kShadingGroup = 4
+  };
   struct Props {  // paragraph properties in force inside a group
     uint8_t Alignment = 0;
     int32_t FirstIndent = 0, LeftIndent = 0, RightIndent = 0;

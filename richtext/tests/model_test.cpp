@@ -1,5 +1,3 @@
-#include "richtext/model/document.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "richtext/model/charset.h"
+#include "richtext/model/document.h"
 #include "richtext/model/dump.h"
 #include "richtext/model/progress.h"
 #include "richtext/model/stream.h"
@@ -30,7 +29,8 @@ std::string ErrorOf(const std::function<void()>& f) {
 }
 
 // A paragraph with the given line texts, every character with `a`.
-TParagraph* MakeLines(TWPRTFText& doc, TParagraph* p, const std::vector<std::u32string>& lines, const TCharAttr& a) {
+TParagraph* MakeLines(TWPRTFText& doc, TParagraph* p, const std::vector<std::u32string>& lines,
+                      const TCharAttr& a) {
   std::u32string all;
   std::vector<int> lengths;
   for (const auto& l : lines) {
@@ -138,7 +138,8 @@ TEST(CharacterAttr, NotifiesChangesWithLayoutFlag) {
   attr.SetHidden(true);
   attr.SetStrikeOut(TThreeState::tsTRUE);
   attr.SetSubScript(TThreeState::tsTRUE);
-  EXPECT_EQ(calls, (std::vector<std::pair<int, bool>>{{7, true}, {7, false}, {7, true}, {7, false}, {7, true}}));
+  EXPECT_EQ(calls,
+            (std::vector<std::pair<int, bool>>{{7, true}, {7, false}, {7, true}, {7, false}, {7, true}}));
 
   calls.clear();
   attr.SetTextColor(0x123456);
@@ -222,7 +223,8 @@ TEST(ReplaceRange, AllCases) {
     TParagraph* p = doc.FirstParagraph();
     doc.AppendText(p, c.before, doc.DefaultAttr);
     p->LayoutDirty = 0;
-    const int delta = doc.ReplaceRange(p, 0, c.start, c.remove, c.insert.data(), static_cast<int>(c.insert.size()), nullptr);
+    const int delta = doc.ReplaceRange(p, 0, c.start, c.remove, c.insert.data(),
+                                       static_cast<int>(c.insert.size()), nullptr);
     EXPECT_EQ(delta, c.delta);
     EXPECT_EQ(LineString(p, 0), c.after);
     EXPECT_EQ(p->Line(0).Length, c.after.size());
@@ -286,7 +288,8 @@ TEST(ReplaceRange, LineLongerThanTenThousandFailsUnchanged) {
   doc.ReplaceRange(p, 0, 0, 0, long_text.data(), 9994, nullptr);  // 9994 + 6 = 10000 still fits
   EXPECT_EQ(p->Line(0).Length, 9994);
   EXPECT_EQ(p->Line(0).Capacity, 10000);
-  EXPECT_EQ(ErrorOf([&] { doc.ReplaceRange(p, 0, 5, 0, U"y", 1, nullptr); }), "Line longer then\t10000 character!");
+  EXPECT_EQ(ErrorOf([&] { doc.ReplaceRange(p, 0, 5, 0, U"y", 1, nullptr); }),
+            "Line longer then\t10000 character!");
   EXPECT_EQ(p->Line(0).Length, 9994);
   EXPECT_EQ(LineString(p, 0), long_text);
   // Overwriting needs no room.
@@ -433,9 +436,8 @@ TEST(Document, AppendRunsSpreadsRecordsAndLinesWithoutSlack) {
   // Runs that cross the line limit: the second line begins inside the bold run.
   const int first = kMaxLineCapacity - 8, second = 20;
   const std::u32string text(static_cast<size_t>(first + second + 1), U'x');
-  const std::vector<TAttrRun> runs = {{doc.DefaultAttr, static_cast<uint32_t>(first)},
-                                      {bold, static_cast<uint32_t>(second)},
-                                      {italic, 1}};
+  const std::vector<TAttrRun> runs = {
+      {doc.DefaultAttr, static_cast<uint32_t>(first)}, {bold, static_cast<uint32_t>(second)}, {italic, 1}};
   doc.AppendRuns(p, text, runs);
   ASSERT_EQ(p->CharCount(), first + second + 1);
   ASSERT_EQ(p->LineCount(), 2);
@@ -490,7 +492,8 @@ TEST(Document, ReadRunsStayCompactUntilRecordsAreAskedFor) {
   EXPECT_EQ(doc.AttrAt(p, 1, p->Line(1).Length - 1), italic);
   EXPECT_TRUE(p->IsCompact());
   doc.TrimParagraph(p);  // as a reader does when it is done
-  EXPECT_LT(p->AllocatedBytes(), expected.size() * sizeof(char32_t) + 4 * sizeof(TAttrRun) + 2 * sizeof(TTextLine) + 1);
+  EXPECT_LT(p->AllocatedBytes(),
+            expected.size() * sizeof(char32_t) + 4 * sizeof(TAttrRun) + 2 * sizeof(TTextLine) + 1);
 
   // The first ask for the records themselves gives one per character.
   const auto records = p->Attrs();
@@ -515,9 +518,12 @@ TEST(Document, EditingACompactParagraphMatchesEditingRecords) {
   };
   using Edit = std::function<void(TWPRTFText&, TParagraph*)>;
   const std::vector<std::pair<const char*, Edit>> edits = {
-      {"insert taking the record before", [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 5, 0, U"QR", 2, nullptr); }},
-      {"replace across the runs", [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 2, 4, U"Z", 1, nullptr); }},
-      {"remove the end", [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 6, 2, nullptr, 0, nullptr); }},
+      {"insert taking the record before",
+       [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 5, 0, U"QR", 2, nullptr); }},
+      {"replace across the runs",
+       [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 2, 4, U"Z", 1, nullptr); }},
+      {"remove the end",
+       [](TWPRTFText& d, TParagraph* p) { d.ReplaceRange(p, 0, 6, 2, nullptr, 0, nullptr); }},
       {"append a record", [&](TWPRTFText& d, TParagraph* p) { d.AppendText(p, U"!", bold); }},
       {"set one record", [&](TWPRTFText& d, TParagraph* p) { d.SetCharAttr(p, 0, 1, bold); }},
   };
@@ -614,7 +620,10 @@ TEST(Fonts, LookupOrAdd) {
   EXPECT_EQ(h.Fonts[2].Name.size(), 31u);
   EXPECT_EQ(h.FontIndexOf(long_name.substr(0, 31) + U" other"), 2);
 
-  for (int i = 3; i < 99; ++i) EXPECT_EQ(h.FontIndexOf(U"Font " + std::u32string(1, char32_t(U'A' + i % 26)) + std::u32string(1, char32_t(U'a' + i / 26))), i);
+  for (int i = 3; i < 99; ++i)
+    EXPECT_EQ(h.FontIndexOf(U"Font " + std::u32string(1, char32_t(U'A' + i % 26)) +
+                            std::u32string(1, char32_t(U'a' + i / 26))),
+              i);
   EXPECT_EQ(h.FontIndexOf(U"The hundredth"), kNoFont);
   EXPECT_EQ(h.FontCount(), 99);
   EXPECT_EQ(h.FontIndexOf(U"arial"), 0);
@@ -630,10 +639,10 @@ TEST(Tabs, SnapToGridAndMatchExactly) {
   EXPECT_EQ(h.Tabs[0].PixelPosition, 67);  // 1008 * 96 / 1440 = 67.2
   EXPECT_EQ(h.AddTab(1440, kTabLeft), 2u);
   EXPECT_EQ(h.Tabs[1].Position, 1440);
-  EXPECT_EQ(h.AddTab(1008, kTabLeft), 1u);    // exact match
-  EXPECT_EQ(h.AddTab(1050, kTabLeft), 1u);    // snaps onto the same stop
-  EXPECT_EQ(h.AddTab(1008, kTabRight), 4u);   // another kind is another stop
-  EXPECT_EQ(h.AddTab(1008, kTabAnyKind), 1u); // any kind matches the first
+  EXPECT_EQ(h.AddTab(1008, kTabLeft), 1u);     // exact match
+  EXPECT_EQ(h.AddTab(1050, kTabLeft), 1u);     // snaps onto the same stop
+  EXPECT_EQ(h.AddTab(1008, kTabRight), 4u);    // another kind is another stop
+  EXPECT_EQ(h.AddTab(1008, kTabAnyKind), 1u);  // any kind matches the first
   EXPECT_EQ(h.TabScratchMask, 1u);
 
   EXPECT_EQ(h.FindTab(1440, kTabLeft, ~0ull), 1);
@@ -817,9 +826,9 @@ TEST(Header, TextAreaFollowsPageMarginsAndResolution) {
   EXPECT_EQ(h.RulerScale(), 40);
   h.Units = TUnits::Centimetre;
   EXPECT_EQ(h.RulerScale(), 47);
-  EXPECT_EQ(TwipsToPixels(15, 96), 1);  // 1.0 exactly
-  EXPECT_EQ(TwipsToPixels(7, 96), 0);   // 0.47 rounds down
-  EXPECT_EQ(TwipsToPixels(-8, 96), -1); // -0.53 rounds away from zero
+  EXPECT_EQ(TwipsToPixels(15, 96), 1);   // 1.0 exactly
+  EXPECT_EQ(TwipsToPixels(7, 96), 0);    // 0.47 rounds down
+  EXPECT_EQ(TwipsToPixels(-8, 96), -1);  // -0.53 rounds away from zero
 }
 
 // --- streams ---
@@ -857,7 +866,7 @@ TEST(Charset, Windows1252RoundTripsEveryByte) {
 TEST(Charset, Utf8BothWaysAndDamage) {
   const std::u32string text = U"aé€😀";
   EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
-  EXPECT_EQ(FromUtf8("a\xC3"), U"a\uFFFD");         // cut sequence
+  EXPECT_EQ(FromUtf8("a\xC3"), U"a\uFFFD");          // cut sequence
   EXPECT_EQ(FromUtf8("\xC0\xAF"), U"\uFFFD\uFFFD");  // overlong
   EXPECT_EQ(FromUtf8("\xFF"), U"\uFFFD");
 }

@@ -24,9 +24,12 @@ TBitmap MakeBitmap(int w, int h, int bpp, unsigned seed) {
   b.Bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(h), 0);
   const size_t used = static_cast<size_t>((w * bpp + 7) / 8);
   for (int y = 0; y < h; ++y) {
-    for (size_t x = 0; x < used; ++x) b.Bits[static_cast<size_t>(y * b.Stride()) + x] = static_cast<uint8_t>(gen());
+    for (size_t x = 0; x < used; ++x)
+      b.Bits[static_cast<size_t>(y * b.Stride()) + x] = static_cast<uint8_t>(gen());
     // Bits past the last pixel of a row are not part of the picture.
-    if ((w * bpp) % 8) b.Bits[static_cast<size_t>(y * b.Stride()) + used - 1] &= static_cast<uint8_t>(0xFF << (8 - (w * bpp) % 8));
+    if ((w * bpp) % 8)
+      b.Bits[static_cast<size_t>(y * b.Stride()) + used - 1] &=
+          static_cast<uint8_t>(0xFF << (8 - (w * bpp) % 8));
   }
   return b;
 }
@@ -99,8 +102,8 @@ TEST(BitmapCodec, DamagedInputIsRefused) {
 
 TEST(BitmapCodec, TopDownAndRunLengthBitmaps) {
   // 2x2, 8 bits, run-length: row 0 (bottom) = 1,1; row 1 = 2,3.
-  std::vector<uint8_t> rle = {40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
+  std::vector<uint8_t> rle = {40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0,
+                              0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
   for (int i = 0; i < 4; ++i) rle.insert(rle.end(), {static_cast<uint8_t>(i * 10), 0, 0, 0});
   // colours used 4: only four palette entries precede the bits
   rle.insert(rle.end(), {2, 1, 0, 0, 1, 2, 1, 3, 0, 1});
@@ -151,16 +154,28 @@ TEST(RtfPictures, DeviceDependentBitmap) {
   TDocObject* o = doc.AddObject(std::move(g), -1);
   EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
             "{" + kPlain +
-                "{\\pict\\wbitmap0\\wbmbitspixel24\\wbmplanes1\\wbmwidthbytes6\\picw2\\pich2\\picwgoal30\\pichgoal30\r\n"
+                "{\\pict\\wbitmap0\\wbmbitspixel24\\wbmplanes1\\wbmwidthbytes6\\picw2\\pich2\\picwgoal30\\pic"
+                "hgoal30\r\n"
                 "0102030405060708090a0b0c}}");
 }
 
 const std::string kMonoDib =
     "\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes1\\picw3\\pich1\\picwgoal45\\pichgoal15\r\n"
     // info header: size 40, width 3, height 1, 1 plane, 1 bit, uncompressed, 4 bytes of bits, four zeros
-    "28000000" "03000000" "01000000" "0100" "0100" "00000000" "04000000" "00000000" "00000000" "00000000" "00000000"
-    "00000000" "ffffff00"  // palette: black, white
-    "a0000000}";           // pixels 1, 0, 1
+    "28000000"
+    "03000000"
+    "01000000"
+    "0100"
+    "0100"
+    "00000000"
+    "04000000"
+    "00000000"
+    "00000000"
+    "00000000"
+    "00000000"
+    "00000000"
+    "ffffff00"    // palette: black, white
+    "a0000000}";  // pixels 1, 0, 1
 
 TDocGraphic MonoGraphic() {
   TBitmap b;
@@ -179,14 +194,16 @@ TEST(RtfPictures, DibWhenAskedOrForPictureHolders) {
     TWPRTFTextIo doc;
     doc.WriteBitmapAsDib = true;
     TDocObject* o = doc.AddObject(MonoGraphic(), -1);
-    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number), "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
+    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
+              "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
   }
   {
     TWPRTFTextIo doc;
     TDocGraphic g = MonoGraphic();
     g.InPictureHolder = true;
     TDocObject* o = doc.AddObject(std::move(g), -1);
-    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number), "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
+    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
+              "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
   }
 }
 

@@ -59,7 +59,8 @@ std::string Write(TWPRTFText& doc) {
   return s.Bytes();
 }
 
-const std::string kHead = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}";
+const std::string kHead =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}";
 
 // --- text, control words and destinations ---------------------------------------------------
 
@@ -68,28 +69,37 @@ TEST(RtfReaderText, ControlWordsAndSymbols) {
     const char* body;
     const char* text;
   } cases[] = {
-      {"a\\'e9b", "a\xC3\xA9" "b"},                       // \'xx in Windows-1252
-      {"a\\'E9b", "a\xC3\xA9" "b"},                       // upper-case hex digits
-      {"x\\{y\\}z\\\\", "x{y}z\\"},                       // escaped specials
-      {"a\\~b\\-c", "a\xC2\xA0" "bc"},                   // non-breaking space; optional hyphen dropped
+      {"a\\'e9b",
+       "a\xC3\xA9"
+       "b"},  // \'xx in Windows-1252
+      {"a\\'E9b",
+       "a\xC3\xA9"
+       "b"},                         // upper-case hex digits
+      {"x\\{y\\}z\\\\", "x{y}z\\"},  // escaped specials
+      {"a\\~b\\-c",
+       "a\xC2\xA0"
+       "bc"},  // non-breaking space; optional hyphen dropped
       {"\\ldblquote q\\rdblquote  \\emdash", "\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x94"},
       {"{\\*\\unknown skipped {\\b deeper}}kept", "kept"},  // unknown \* group dropped whole
-      {"{\\*\\footnotesep x}{\\unknownword y}", "y"},     // unknown word alone is only skipped
+      {"{\\*\\footnotesep x}{\\unknownword y}", "y"},       // unknown word alone is only skipped
       {"{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt shown}}", "shown"},
-      {"{\\field{\\*\\fldinst x}{\\fldrslt \\*\\cs13\\ul shown}}", "shown"},  // a stray \* before a known word
+      {"{\\field{\\*\\fldinst x}{\\fldrslt \\*\\cs13\\ul shown}}",
+       "shown"},  // a stray \* before a known word
       {"{\\info{\\title T}{\\author A}}body", "body"},
       {"{\\stylesheet{\\s0 Normal;}}{\\*\\listtable{\\list x}}t", "t"},
       {"a\\tab b\\line c", "a\tb\nc"},
-      {"one\\par two\\\ntwo", "one|two|two"},           // a backslash before a line break ends the paragraph
-      {"a\r\nb\tc", "abc"},                             // raw CR, LF and TAB are not text
+      {"one\\par two\\\ntwo", "one|two|two"},  // a backslash before a line break ends the paragraph
+      {"a\r\nb\tc", "abc"},                    // raw CR, LF and TAB are not text
       {"\\u8364?\\u-4064?x", "\xE2\x82\xAC\xEF\x80\xA0x"},  // \uN, negative N
-      {"{\\uc2\\u8364\\'80\\'80}z", "\xE2\x82\xAC" "z"},    // \uc2 skips two \'xx fallbacks
-      {"\\uc0\\u8364\\'80", "\xE2\x82\xAC\xE2\x82\xAC"},    // \uc0 skips nothing
-      {"\\u-10179?\\u-8704?", "\xF0\x9F\x98\x80"},         // surrogate pair
+      {"{\\uc2\\u8364\\'80\\'80}z",
+       "\xE2\x82\xAC"
+       "z"},                                              // \uc2 skips two \'xx fallbacks
+      {"\\uc0\\u8364\\'80", "\xE2\x82\xAC\xE2\x82\xAC"},  // \uc0 skips nothing
+      {"\\u-10179?\\u-8704?", "\xF0\x9F\x98\x80"},        // surrogate pair
       {"a\\bin3 {}\\b", "ab"},                            // \bin skips its bytes
       {"\\mmathPr\\mbrkBin0 x", "x"},                     // camel-case words of newer writers
       {"a\\'01\\'02\\'03b", "ab"},                        // control codes 1..3 are never text
-      {"a\\b-c\\b0 -1", "a-c-1"},                          // "-" without digits is text
+      {"a\\b-c\\b0 -1", "a-c-1"},                         // "-" without digits is text
       {"\\fs-x\\i-", "-x-"},
   };
   // Each case once where the input ends soon after the word, once with bytes after the
@@ -104,8 +114,9 @@ TEST(RtfReaderText, ControlWordsAndSymbols) {
 }
 
 TEST(RtfReaderText, CharacterAttributes) {
-  Loaded l = ReadRtf(kHead + "\\plain\\f1\\fs24 a\\b b\\b0\\i c{\\ul d}\\strike e\\uldb f\\super g\\nosupersub\\sub h"
-                              "\\plain\\shad\\v i\\plain\\fs j\\cf2\\cb3 k\\cf99 l\\inspnt5 m\\inspnt0 n\\inaut o}");
+  Loaded l = ReadRtf(kHead +
+                     "\\plain\\f1\\fs24 a\\b b\\b0\\i c{\\ul d}\\strike e\\uldb f\\super g\\nosupersub\\sub h"
+                     "\\plain\\shad\\v i\\plain\\fs j\\cf2\\cb3 k\\cf99 l\\inspnt5 m\\inspnt0 n\\inaut o}");
   ASSERT_EQ(Utf8Text(*l), "abcdefghijklmno");
   const TWPRTFText& d = *l;
   EXPECT_EQ(AttrOf(d, 0, 0).FontIndex, d.Header.FindFont(U"Times New Roman"));
@@ -118,7 +129,7 @@ TEST(RtfReaderText, CharacterAttributes) {
   EXPECT_TRUE(AttrOf(d, 0, 6).StyleBits & kStyleSuperscript);
   EXPECT_EQ(AttrOf(d, 0, 7).StyleBits & (kStyleSuperscript | kStyleSubscript), kStyleSubscript);
   EXPECT_EQ(AttrOf(d, 0, 8).CharFlags, kCharProtected | kCharHidden);
-  EXPECT_EQ(AttrOf(d, 0, 8).PointSize, 0);  // \plain: all zero
+  EXPECT_EQ(AttrOf(d, 0, 8).PointSize, 0);   // \plain: all zero
   EXPECT_EQ(AttrOf(d, 0, 9).PointSize, 50);  // \fs without a number
   EXPECT_EQ(AttrOf(d, 0, 10).TextColor(), 2);
   EXPECT_EQ(AttrOf(d, 0, 10).BackgroundColor(), 3);
@@ -131,9 +142,10 @@ TEST(RtfReaderText, CharacterAttributes) {
 
 TEST(RtfReaderText, FontTableMapsNumbersToSlots) {
   // Font numbers need not be small or in order; the default font is in force until \f says otherwise.
-  Loaded l = ReadRtf("{\\rtf1\\ansi\\deff31500{\\fonttbl{\\f31500\\froman\\fcharset0 Cambria{\\*\\falt C};}"
-                     "{\\f7\\fswiss\\fcharset0 Arial;}{\\f9\\fnil\\fcharset2 Symbol;}}"
-                     "a\\f7 b\\f9 \\'61c\\plain d}");
+  Loaded l = ReadRtf(
+      "{\\rtf1\\ansi\\deff31500{\\fonttbl{\\f31500\\froman\\fcharset0 Cambria{\\*\\falt C};}"
+      "{\\f7\\fswiss\\fcharset0 Arial;}{\\f9\\fnil\\fcharset2 Symbol;}}"
+      "a\\f7 b\\f9 \\'61c\\plain d}");
   const TWPRTFText& d = *l;
   const int cambria = d.Header.FindFont(U"Cambria");
   ASSERT_GT(cambria, 0);
@@ -143,7 +155,8 @@ TEST(RtfReaderText, FontTableMapsNumbersToSlots) {
   const int symbol = d.Header.FindFont(U"Symbol");
   EXPECT_EQ(d.Header.Fonts[static_cast<size_t>(symbol)].CharSet, kSymbolCharSet);
   // In a symbol font \'61 is the symbol character U+F061; plain letters stay letters.
-  EXPECT_EQ(Text(d), std::u32string(U"ab\xF061" U"cd"));
+  EXPECT_EQ(Text(d), std::u32string(U"ab\xF061"
+                                    U"cd"));
   EXPECT_EQ(AttrOf(d, 0, 4).FontIndex, cambria);
 }
 
@@ -158,7 +171,8 @@ TEST(RtfReaderText, CodePages) {
   Loaded d = ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0\\'82\\'a0{}\\'82}");
   EXPECT_EQ(Utf8Text(*d), "\xE3\x81\x82");  // あ; a lead byte cut off by a group is dropped
   // A font that declares the ANSI set reads Windows-1252 whatever the document's code page.
-  Loaded e = ReadRtf("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Times;}{\\f1 Mincho;}}\\f0\\'85\\f1\\'82\\'a0}");
+  Loaded e = ReadRtf(
+      "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Times;}{\\f1 Mincho;}}\\f0\\'85\\f1\\'82\\'a0}");
   EXPECT_EQ(Utf8Text(*e), "\xE2\x80\xA6\xE3\x81\x82");  // …あ
   // 8-bit bytes written as they are decode the same way as their \'xx escapes.
   struct Raw {
@@ -167,7 +181,10 @@ TEST(RtfReaderText, CodePages) {
   } raw[] = {
       {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}caf\xE9 \x80 1}", U"caf\u00E9 \u20AC 1"},
       {"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\xCF\xF0\xE8 x}", U"\u041F\u0440\u0438 x"},
-      {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0 a\xB7" "b}", U"a\uF0B7" U"b"},
+      {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0 a\xB7"
+       "b}",
+       U"a\uF0B7"
+       U"b"},
       {"{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0 Mincho;}}x\x82\xA0y\x82{}\xA1z}", U"x\u3042y\uFF61z"},
   };
   for (const Raw& r : raw) {
@@ -180,8 +197,9 @@ TEST(RtfReaderText, CodePages) {
 
 TEST(RtfReaderText, ColourTableAndInfo) {
   // The usual empty first entry shifts: the first real colour lands in index 1.
-  Loaded l = ReadRtf(kHead + "{\\colortbl;\\red10\\green20\\blue30;\\red1\\green2\\blue3;}"
-                             "{\\title First}{\\title Second}{\\subject S}{\\comment C}text}");
+  Loaded l = ReadRtf(kHead +
+                     "{\\colortbl;\\red10\\green20\\blue30;\\red1\\green2\\blue3;}"
+                     "{\\title First}{\\title Second}{\\subject S}{\\comment C}text}");
   EXPECT_EQ(l->Header.Colors[0], kDefaultColors[0]);
   EXPECT_EQ(l->Header.Colors[1], RGBColor(10, 20, 30));
   EXPECT_EQ(l->Header.Colors[2], RGBColor(1, 2, 3));
@@ -216,15 +234,16 @@ TEST(RtfReaderText, VerbatimRtfCode) {
 // --- paragraphs -------------------------------------------------------------------------------
 
 TEST(RtfReaderParagraphs, PropertiesApplyToTheirParagraph) {
-  Loaded l = ReadRtf(kHead + "\\pard\\qc\\li1000\\fi-500\\ri300\\sb100\\sa200\\sl-240 one\\par "
-                             "two\\qr\\par\\pard three\\keep\\par\\page four}");
+  Loaded l = ReadRtf(kHead +
+                     "\\pard\\qc\\li1000\\fi-500\\ri300\\sb100\\sa200\\sl-240 one\\par "
+                     "two\\qr\\par\\pard three\\keep\\par\\page four}");
   const TWPRTFText& d = *l;
   ASSERT_EQ(d.ParagraphCount(), 4);
   const TParagraph* p = d.ParagraphAt(0);
   EXPECT_EQ(p->Alignment, kAlignCenter);
-  EXPECT_EQ(p->LeftIndent, 1008);   // snapped to the 144-twip grid
-  EXPECT_EQ(p->FirstIndent, 432);   // absolute: 1000 - 500 = 500, snapped
-  EXPECT_EQ(p->RightIndent, 300);   // the right indent is not snapped
+  EXPECT_EQ(p->LeftIndent, 1008);  // snapped to the 144-twip grid
+  EXPECT_EQ(p->FirstIndent, 432);  // absolute: 1000 - 500 = 500, snapped
+  EXPECT_EQ(p->RightIndent, 300);  // the right indent is not snapped
   EXPECT_EQ(p->SpaceBefore, 100);
   EXPECT_EQ(p->SpaceAfter, 200);
   EXPECT_EQ(p->LineSpacing, -240);
@@ -302,8 +321,13 @@ TEST(RtfReaderParagraphs, LongParagraphKeepsItsTextAndRecords) {
     int at;
     char32_t c;
     uint8_t style;
-  } probes[] = {{0, U'a', 0}, {n - 1, U'a', 0}, {n, U'\u00E9', kStyleBold}, {2 * n - 1, U'\u00E9', kStyleBold},
-                {2 * n, U'\u20AC', 0}, {2 * n + 1, U'c', 0}, {3 * n, U'c', 0}};
+  } probes[] = {{0, U'a', 0},
+                {n - 1, U'a', 0},
+                {n, U'\u00E9', kStyleBold},
+                {2 * n - 1, U'\u00E9', kStyleBold},
+                {2 * n, U'\u20AC', 0},
+                {2 * n + 1, U'c', 0},
+                {3 * n, U'c', 0}};
   for (const auto& probe : probes) {
     EXPECT_EQ(text[static_cast<size_t>(probe.at)], probe.c) << probe.at;
     EXPECT_EQ(attrs[static_cast<size_t>(probe.at)].StyleBits, probe.style) << probe.at;
@@ -331,8 +355,10 @@ TEST(RtfReaderParagraphs, TabStops) {
 
 TEST(RtfReaderTables, CellsOfARow) {
   // Row definitions before the cells (older writers) and after them (newer Word).
-  const std::string before = "\\pard\\trowd\\trgaph108\\cellx2000\\cellx6000\\intbl a\\cell b\\par c\\cell\\row\\pard after}";
-  const std::string after = "\\pard\\intbl a\\cell b\\par c\\cell{\\trowd\\trgaph108\\cellx2000\\cellx6000\\row}\\pard after}";
+  const std::string before =
+      "\\pard\\trowd\\trgaph108\\cellx2000\\cellx6000\\intbl a\\cell b\\par c\\cell\\row\\pard after}";
+  const std::string after =
+      "\\pard\\intbl a\\cell b\\par c\\cell{\\trowd\\trgaph108\\cellx2000\\cellx6000\\row}\\pard after}";
   for (const std::string& body : {before, after}) {
     Loaded l = ReadRtf(kHead + "\\paperw12240\\margl1880\\margr1880 " + body);
     const TWPRTFText& d = *l;
@@ -383,12 +409,14 @@ TEST(RtfReaderTables, PardBetweenBorderedCellsDoesNotEndABorderedBlock) {
   TParagraph* p = nullptr;
   for (int c = 0; c < 4; ++c) {
     p = p ? doc.NewParagraph(p) : doc.FirstParagraph();
-    p->ParFlags = static_cast<uint8_t>(kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c < 3 ? kParMoreCells : 0));
+    p->ParFlags =
+        static_cast<uint8_t>(kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c < 3 ? kParMoreCells : 0));
     p->CellStart = static_cast<uint8_t>(60 * c);
     p->CellWidth = static_cast<uint8_t>(c < 3 ? 60 : 75);
     p->RightIndent = 500;
     // A cell has no box of its own: its four sides are written and read one by one.
-    const int sides = c % 2 ? kBorderTop | kBorderBottom | kBorderLeft | kBorderRight : kBorderTop | kBorderLeft;
+    const int sides =
+        c % 2 ? kBorderTop | kBorderBottom | kBorderLeft | kBorderRight : kBorderTop | kBorderLeft;
     p->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | sides);
     p->BorderWidth = 2;
     p->BorderColor = 0x03;
@@ -413,7 +441,8 @@ TBitmap TestBitmap(int w, int h) {
   b.BitsPerPixel = 24;
   b.Bits.assign(static_cast<size_t>(b.Stride() * h), 0);  // row padding stays 0
   for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < 3 * w; ++x) b.Bits[static_cast<size_t>(y * b.Stride() + x)] = static_cast<uint8_t>(x * 7 + y * 31 + 3);
+    for (int x = 0; x < 3 * w; ++x)
+      b.Bits[static_cast<size_t>(y * b.Stride() + x)] = static_cast<uint8_t>(x * 7 + y * 31 + 3);
   }
   return b;
 }
@@ -456,8 +485,10 @@ TEST(RtfReaderPictures, PictureKindsReadBack) {
 }
 
 TEST(RtfReaderPictures, ScalingUpperCaseHexAndPlaceableHeader) {
-  Loaded l = ReadRtf(kHead + "{\\pict\\wmetafile8\\picw100\\pich50\\picwgoal1000\\pichgoal500\\picscalex50\\picscaley200\n"
-                             "0A0b\r\nFF}}");
+  Loaded l =
+      ReadRtf(kHead +
+              "{\\pict\\wmetafile8\\picw100\\pich50\\picwgoal1000\\pichgoal500\\picscalex50\\picscaley200\n"
+              "0A0b\r\nFF}}");
   ASSERT_EQ(l->Objects().size(), 1u);
   const TDocObject& o = *l->Objects()[0];
   EXPECT_EQ(o.Width, 500);
@@ -494,15 +525,17 @@ TEST(RtfReaderPictures, CompressedPicturesGoThroughTheDecoder) {
   FakeDecoder decoder;
   SetPictureDecoder(&decoder);
   // Word: the PNG in \shppict, a metafile copy in \nonshppict for old readers (not read).
-  Loaded l = ReadRtf(kHead + "a{\\*\\shppict{\\pict{\\*\\blipuid 0123}\\jpegblip\\picwgoal300\\pichgoal200 ffd8ff}}"
-                             "{\\nonshppict{\\pict\\wmetafile8 0102}}{\\pict\\pngblip\\bin2 \x89P}b}");
+  Loaded l = ReadRtf(kHead +
+                     "a{\\*\\shppict{\\pict{\\*\\blipuid 0123}\\jpegblip\\picwgoal300\\pichgoal200 ffd8ff}}"
+                     "{\\nonshppict{\\pict\\wmetafile8 0102}}{\\pict\\pngblip\\bin2 \x89P}b}");
   SetPictureDecoder(nullptr);
   ASSERT_EQ(l->Objects().size(), 2u);
   EXPECT_EQ(decoder.seen_format, TPictureFormat::Png);
   EXPECT_EQ(decoder.seen_bytes, (std::vector<uint8_t>{0x89, 'P'}));  // binary picture data
   EXPECT_EQ(*l->Objects()[0]->Graphic.Bitmap(), TestBitmap(2, 2));
   EXPECT_EQ(l->Objects()[0]->Width, 300);
-  EXPECT_EQ(Text(*l), std::u32string(U"a\x02\x02" U"b"));
+  EXPECT_EQ(Text(*l), std::u32string(U"a\x02\x02"
+                                     U"b"));
   // Without a decoder the picture keeps its place as an empty object.
   Loaded none = ReadRtf(kHead + "{\\pict\\pngblip 89504e47}}");
   ASSERT_EQ(none->Objects().size(), 1u);
@@ -514,8 +547,8 @@ TEST(RtfReaderPictures, TaggedAndLinkedObjects) {
   const std::filesystem::path dir = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") / "inkwend_reader_test";
   std::filesystem::create_directories(dir);
   const std::vector<uint8_t> bmp = EncodeBmpFile(TestBitmap(3, 3));
-  std::ofstream(dir / "pic.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()),
-                                                          static_cast<std::streamsize>(bmp.size()));
+  std::ofstream(dir / "pic.bmp", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
   TWPRTFText doc;
   std::vector<int> asked;
   doc.ProvideObjectEvent = [&](int tag, TDocObject&) { asked.push_back(tag); };
@@ -537,8 +570,9 @@ TEST(RtfReaderPictures, TaggedAndLinkedObjects) {
 }
 
 TEST(RtfReaderFootnotes, WordAndOwnFootnotes) {
-  Loaded own = ReadRtf(kHead + "text{\\cs16\\super *{\\*\\footnote \\wpfnnr3 \\pard\\plain \\s15\\f4\\fs20 "
-                               "{\\cs16\\super\t*} The note.}} more}");
+  Loaded own = ReadRtf(kHead +
+                       "text{\\cs16\\super *{\\*\\footnote \\wpfnnr3 \\pard\\plain \\s15\\f4\\fs20 "
+                       "{\\cs16\\super\t*} The note.}} more}");
   ASSERT_EQ(own->Footnotes().size(), 1u);
   const TFootnoteRec& f = *own->Footnotes()[0];
   EXPECT_EQ(f.Mark, U'*');
@@ -551,7 +585,8 @@ TEST(RtfReaderFootnotes, WordAndOwnFootnotes) {
   EXPECT_EQ(anchor.StyleBits & kStyleSuperscript, 0);
   EXPECT_EQ(own->ParagraphAt(0)->Alignment, kAlignLeft);  // \pard in the note leaves the text alone
 
-  Loaded word = ReadRtf(kHead + "\\qc Word{\\cs15\\super \\chftn}{\\footnote \\pard\\plain{\\cs15\\super \\chftn} Note.}}");
+  Loaded word = ReadRtf(
+      kHead + "\\qc Word{\\cs15\\super \\chftn}{\\footnote \\pard\\plain{\\cs15\\super \\chftn} Note.}}");
   ASSERT_EQ(word->Footnotes().size(), 1u);
   EXPECT_EQ(word->Footnotes()[0]->Mark, U'1');
   EXPECT_EQ(word->Footnotes()[0]->Text, U"Note.");
@@ -567,13 +602,13 @@ TEST(RtfReaderDamage, BoundedOnHostileInput) {
     int result;
     const char* text;
   } cases[] = {
-      {kHead + "ab\\b", kResultStreamError, "ab"},                   // cut inside a control word
-      {kHead + "ab\\b1", kResultOk, "ab"},                           // cut after a complete one
-      {kHead + "ab{\\i cd", kResultOk, "abcd"},                      // groups left open
-      {kHead + "ab}}}cd", kResultOk, "ab"},                           // reading ends with the outer group
+      {kHead + "ab\\b", kResultStreamError, "ab"},  // cut inside a control word
+      {kHead + "ab\\b1", kResultOk, "ab"},          // cut after a complete one
+      {kHead + "ab{\\i cd", kResultOk, "abcd"},     // groups left open
+      {kHead + "ab}}}cd", kResultOk, "ab"},         // reading ends with the outer group
       {kHead + "\\fs99999999999999999999999999999999999999999999999999 x}", kResultOk, "x"},
       {kHead + "\\li-99999999999999999999999999999999999999999999999999 x\\par}", kResultOk, "x|"},
-      {std::string("\0{\\rtf1 x}", 10), kResultOk, ""},               // a NUL ends the text
+      {std::string("\0{\\rtf1 x}", 10), kResultOk, ""},  // a NUL ends the text
       {kHead + "a\0b}", kResultOk, "a"},
       {kHead + "{\\pict\\wbitmap0\\picw99999\\pich99999\\wbmbitspixel24 00}x}", kResultOk, "\x02x"},
       {kHead + "{\\pict\\dibitmap0 28000000ffffff7f}}", kResultOk, "\x02"},
@@ -645,9 +680,9 @@ TEST(RtfLoader, PlainText) {
     std::string bytes;
     const char* text;
   } cases[] = {
-      {"a\r\nb\rc\nd", "a|b|c|d"},                   // CR LF, CR and LF each end a paragraph
+      {"a\r\nb\rc\nd", "a|b|c|d"},                               // CR LF, CR and LF each end a paragraph
       {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},  // UTF-8
-      {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},                // otherwise Windows-1252
+      {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},              // otherwise Windows-1252
       {"back\\slash{}\0rest", "back\\slash{}"},
   };
   for (const Case& c : cases) {
@@ -689,8 +724,9 @@ TEST(RtfLoader, InsertsIntoANonEmptyDocumentAtTheCaret) {
   TCharAttr a = doc.DefaultAttr;
   doc.AppendText(doc.FirstParagraph(), U"HeadTail", a);
   const int colors_before = static_cast<int>(doc.Header.Colors[1]);
-  const std::string rtf = "{\\rtf1{\\fonttbl{\\f0 Courier New;}}{\\colortbl;\\red250\\green0\\blue0;}"
-                          "\\paperw5000 \\f0\\cf1 one\\par two{\\pict\\wmetafile8 0102}}";
+  const std::string rtf =
+      "{\\rtf1{\\fonttbl{\\f0 Courier New;}}{\\colortbl;\\red250\\green0\\blue0;}"
+      "\\paperw5000 \\f0\\cf1 one\\par two{\\pict\\wmetafile8 0102}}";
   TLoadOptions options;
   options.Caret = {doc.FirstParagraph(), 0, 4};
   bool asked = false;
@@ -756,7 +792,8 @@ TEST(RtfFromOtherPrograms, LibreOfficeWriter) {
   EXPECT_GT(centred, 0);
   EXPECT_GT(justified, 0);
   EXPECT_GT(indented, 0);
-  EXPECT_EQ(styles & (kStyleBold | kStyleItalic | kStyleUnderline), kStyleBold | kStyleItalic | kStyleUnderline);
+  EXPECT_EQ(styles & (kStyleBold | kStyleItalic | kStyleUnderline),
+            kStyleBold | kStyleItalic | kStyleUnderline);
   EXPECT_TRUE(red);
   EXPECT_TRUE(blue);
   EXPECT_TRUE(arial);
@@ -801,7 +838,8 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
     p->SpaceAfter = pick(300);
     p->LineSpacing = pick(3) == 0 ? 0 : pick(500) - 250;
     p->TabMask = 0;
-    for (int t = pick(4); t > 0; --t) p->TabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
+    for (int t = pick(4); t > 0; --t)
+      p->TabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
     if (pick(6) == 0) p->ParFlags |= kParPageBreak;
     if (pick(6) == 0) p->ParFlags |= kParKeep;
     if (pick(5) == 0) {
@@ -823,7 +861,8 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
       a.SetTextColor(static_cast<uint8_t>(pick(15)));
       a.SetBackgroundColor(static_cast<uint8_t>(pick(15)));
       a.StyleBits = static_cast<uint8_t>(pick(256) & ~(pick(2) ? kStyleSubscript : kStyleSuperscript));
-      if ((a.StyleBits & kStyleSuperscript) && (a.StyleBits & kStyleSubscript)) a.StyleBits &= ~kStyleSubscript;
+      if ((a.StyleBits & kStyleSuperscript) && (a.StyleBits & kStyleSubscript))
+        a.StyleBits &= ~kStyleSubscript;
       a.StyleBits &= static_cast<uint8_t>(~0x20);
       a.CharFlags = static_cast<uint8_t>(pick(4) & (kCharHidden | kCharProtected));
       if (pick(10) == 0) {
@@ -854,7 +893,8 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
       cell->ParFlags = kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c + 1 < cells ? kParMoreCells : 0);
       cell->TabMask = 0;
       if (pick(2)) {
-        for (int t = 1 + pick(3); t > 0; --t) cell->TabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
+        for (int t = 1 + pick(3); t > 0; --t)
+          cell->TabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
       }
       cell->Alignment = 0;
       cell->LeftIndent = cell->FirstIndent = indent;
@@ -863,7 +903,8 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
       cell->BorderWidth = cell->BorderColor = 0;
       cell->ShadingColors = cell->ShadingPercent = 0;
       if (pick(2)) {
-        cell->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | kBorderTop | kBorderLeft | (pick(2) ? kBorderBottom | kBorderRight : 0));
+        cell->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | kBorderTop | kBorderLeft |
+                                                    (pick(2) ? kBorderBottom | kBorderRight : 0));
         cell->BorderWidth = static_cast<uint8_t>(1 + pick(3));
         cell->BorderColor = static_cast<uint8_t>(pick(15));
       }
@@ -871,7 +912,7 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
         cell->ShadingPercent = static_cast<uint8_t>(pick(3) == 0 ? 100 : 1 + pick(100));
         cell->ShadingColors = static_cast<uint8_t>(pick(15) | pick(15) << 4);
       }
-      const int end = c + 1 == cells ? 255 : start + (255 - start) / (cells - c) ;
+      const int end = c + 1 == cells ? 255 : start + (255 - start) / (cells - c);
       cell->CellStart = static_cast<uint8_t>(start);
       cell->CellWidth = static_cast<uint8_t>(end - start);
       start = end;
@@ -918,7 +959,8 @@ TEST(RtfRoundTrip, GeneratedDocumentsReadBackTheSame) {
     EXPECT_EQ(back->Header.MarginTop, doc.Header.MarginTop);
     EXPECT_EQ(back->Header.MarginBottom, doc.Header.MarginBottom);
     for (int i = 0; i < kTabSlots; ++i) {
-      EXPECT_EQ(back->Header.Tabs[static_cast<size_t>(i)].Position, doc.Header.Tabs[static_cast<size_t>(i)].Position);
+      EXPECT_EQ(back->Header.Tabs[static_cast<size_t>(i)].Position,
+                doc.Header.Tabs[static_cast<size_t>(i)].Position);
       EXPECT_EQ(back->Header.Tabs[static_cast<size_t>(i)].Kind, doc.Header.Tabs[static_cast<size_t>(i)].Kind);
     }
     // And so it does from the records the listing expanded.

@@ -1,6 +1,5 @@
-#include "richtext/rtf/writer.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -10,24 +9,25 @@
 #include <sstream>
 #include <string>
 
-#include <unistd.h>
-
 #include "richtext/model/charset.h"
 #include "richtext/model/dump.h"
 #include "richtext/model/progress.h"
 #include "richtext/rtf/reader.h"
 #include "richtext/rtf/text_io.h"
+#include "richtext/rtf/writer.h"
 
 namespace inkwend {
 namespace {
 
 const std::string kColorTable =
-    "{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;\\red0\\green128\\blue0;\\red0\\green0\\blue255;"
+    "{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;\\red0\\green128\\blue0;"
+    "\\red0\\green0\\blue255;"
     "\\red255\\green255\\blue0;\\red255\\green0\\blue255;\\red128\\green0\\blue128;\\red128\\green0\\blue0;"
     "\\red0\\green255\\blue0;\\red0\\green255\\blue255;\\red0\\green128\\blue128;\\red0\\green0\\blue128;"
     "\\red255\\green255\\blue255;\\red192\\green192\\blue192;\\red128\\green128\\blue128;}";
 const std::string kPage = "\\paperw12240\\paperh15840\\margl1880\\margr1880\\margt1440\\margb1440";
-const std::string kHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}}" + kColorTable + kPage;
+const std::string kHeader =
+    "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}}" + kColorTable + kPage;
 const std::string kEnd = "\r\n}";
 const std::string kPlain = "\\plain\\f0\\fs20\\cf0 ";  // the attribute block of DefaultAttr
 
@@ -118,14 +118,16 @@ TEST(RtfWriter, TextEscapes) {
     std::string written;
   } cases[] = {
       {U"a{b}c\\d", "a\\{b\\}c\\\\d"},
-      {U"caf\u00e9 \u00c9", "caf\\'e9 \\'c9"},          // lower-case hex digits
-      {U"\u20ac\u2019", "\\'80\\'92"},                   // Windows-1252 above 127
+      {U"caf\u00e9 \u00c9", "caf\\'e9 \\'c9"},  // lower-case hex digits
+      {U"\u20ac\u2019", "\\'80\\'92"},          // Windows-1252 above 127
       {U"x\ty\nz", "x\\tab y\\line z"},
       {U"\x05\x7f", "\\'05\\'7f"},
-      {U"a\x01\x02\x03" U"b", "ab"},                     // never text
-      {U"\u03a9", "\\u937?"},                             // outside Windows-1252
-      {U"\U0001F600", "\\u-10179?\\u-8704?"},            // a surrogate pair
-      {U"\uf061", "\\u-3999?"},                           // a symbol character outside a symbol font
+      {U"a\x01\x02\x03"
+       U"b",
+       "ab"},                                  // never text
+      {U"\u03a9", "\\u937?"},                  // outside Windows-1252
+      {U"\U0001F600", "\\u-10179?\\u-8704?"},  // a surrogate pair
+      {U"\uf061", "\\u-3999?"},                // a symbol character outside a symbol font
   };
   for (const Case& c : cases) {
     TWPRTFTextIo doc;
@@ -282,10 +284,12 @@ TEST(RtfWriter, HeaderFontsFamiliesAndInformation) {
   doc.Header.MarginTop = 720;
   Para(doc, U"x");
   const std::string all = SaveRtf(doc);
-  EXPECT_EQ(all.substr(0, all.find("{\\colortbl")),
-            "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}{\\f1\\fnil\\charset0 Times New "
-            "Roman;}{\\f2\\fmodern\\charset0 Courier New;}{\\f3\\fscript\\charset0 Script;}{\\f4\\fdecor\\charset0 "
-            "Wingdings;}{\\f5\\fnil\\charset2 Other;}}");
+  EXPECT_EQ(
+      all.substr(0, all.find("{\\colortbl")),
+      "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}{\\f1\\fnil\\charset0 Times "
+      "New "
+      "Roman;}{\\f2\\fmodern\\charset0 Courier New;}{\\f3\\fscript\\charset0 Script;}{\\f4\\fdecor\\charset0 "
+      "Wingdings;}{\\f5\\fnil\\charset2 Other;}}");
   EXPECT_NE(all.find(kColorTable + "\\paperw11906\\paperh15840\\margl1880\\margr1880\\margt720\\margb1440"
                                    "{\\title My \\{day\\}}{\\subject\tS\xe9}{\\comment\tC}{"),
             std::string::npos);
@@ -300,8 +304,8 @@ TEST(RtfWriter, PlainModeWritesOnlyTheDefaultFont) {
   Para(doc, U"a{");
   doc.SetAttributeMode(false);
   const std::string all = SaveRtf(doc);
-  EXPECT_EQ(all, "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil\\charset0 Courier New;}}" + kColorTable + kPage +
-                     "{a\\{}" + kEnd);
+  EXPECT_EQ(all, "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil\\charset0 Courier New;}}" +
+                     kColorTable + kPage + "{a\\{}" + kEnd);
 }
 
 TEST(RtfWriter, TabGroups) {
@@ -312,8 +316,8 @@ TEST(RtfWriter, TabGroups) {
   TParagraph* b = Para(doc, U"b", a);  // same tabs: stays in the group
   TParagraph* c = Para(doc, U"c", b);
   c->TabMask = 0;  // leaves it
-  EXPECT_EQ(Body(doc), "{{\\tqr\\tx1440\\tx720\\tqdec\\tx2880\\tqc\\tx4320" + kPlain + "a\\tab b\\par\n\r" + kPlain +
-                           "b\\par\n\r}" + kPlain + "c}");
+  EXPECT_EQ(Body(doc), "{{\\tqr\\tx1440\\tx720\\tqdec\\tx2880\\tqc\\tx4320" + kPlain + "a\\tab b\\par\n\r" +
+                           kPlain + "b\\par\n\r}" + kPlain + "c}");
 }
 
 TEST(RtfWriter, BorderedBlock) {
@@ -331,9 +335,10 @@ TEST(RtfWriter, BorderedBlock) {
   c->BorderColor = 0;
   TParagraph* d = Para(doc, U"d", c);
   d->BorderFlags[0] = 0;
-  EXPECT_EQ(Body(doc), "{{\\box\\brdrs\\brdrw20\\brsp7\\brdrcf1" + kPlain + "a\\par\n\r" + kPlain + "b\\par\n\r}" +
-                           "{\\brdrt\\brdrdb\\brdrb\\brdrdb\\brdrbar\\brdrtablin\\brdrw60\\brdrdot\\brdrhair" + kPlain +
-                           "c\\par\n\r}" + kPlain + "d}");
+  EXPECT_EQ(Body(doc),
+            "{{\\box\\brdrs\\brdrw20\\brsp7\\brdrcf1" + kPlain + "a\\par\n\r" + kPlain + "b\\par\n\r}" +
+                "{\\brdrt\\brdrdb\\brdrb\\brdrdb\\brdrbar\\brdrtablin\\brdrw60\\brdrdot\\brdrhair" + kPlain +
+                "c\\par\n\r}" + kPlain + "d}");
 }
 
 TEST(RtfWriter, ShadedParagraphForgetsItsPropertiesAfterwards) {
@@ -352,9 +357,9 @@ TEST(RtfWriter, ShadedParagraphForgetsItsPropertiesAfterwards) {
   d->ShadingPercent = 0;
   d->ShadingColors = 0x20;  // background only, no pattern colour
   // The shading group closes after its paragraph, so the next one states its alignment again.
-  EXPECT_EQ(Body(doc), "{{\\shading3000\\cfpat1\\cbpat2\\qc" + kPlain + "a\\par\n\r}\\qc" + kPlain + "b\\par\n\r" +
-                           "{\\shading10000\\cfpat3" + kPlain + "c\\par\n\r}" + "{\\shading1\\cfpat0\\cbpat2" + kPlain +
-                           "d}}");
+  EXPECT_EQ(Body(doc), "{{\\shading3000\\cfpat1\\cbpat2\\qc" + kPlain + "a\\par\n\r}\\qc" + kPlain +
+                           "b\\par\n\r" + "{\\shading10000\\cfpat3" + kPlain + "c\\par\n\r}" +
+                           "{\\shading1\\cfpat0\\cbpat2" + kPlain + "d}}");
 }
 
 TEST(RtfWriter, TableRow) {
@@ -381,7 +386,9 @@ TEST(RtfWriter, TableRow) {
   c->ParFlags = 0;
   c->SpaceBefore = c->SpaceAfter = 0;
   EXPECT_EQ(Body(doc),
-            "{{\\pard\\trowd\\trgaph0\\trleft0\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\clbrdrl\\brdrs\\clbrdrr\\brdrs\\brdrw20"
+            "{{"
+            "\\pard\\trowd\\trgaph0\\trleft0\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\clbrdrl\\brdrs\\clbrdrr\\brdrs"
+            "\\brdrw20"
             "\\clshdng2000\\clcfpat2\\clcbpat1\\cellx4223\\cellx8480\\intbl\\sb0\\sl\\sa0" +
                 kPlain + "x\\cell\n\r\\intbl\\sb100\\sl\\sa200" + kPlain + "y\\cell\\row\n\r}" + kPlain +
                 "after}");
@@ -405,9 +412,10 @@ TEST(RtfWriter, RtfCodeTextIsWrittenAsItIsAndClosedBeforeTheParagraphEnd) {
   doc.AppendText(a, U"y", doc.DefaultAttr);
   doc.AppendText(a, U"{z}", code);
   Para(doc, U"w", a);
-  EXPECT_EQ(Body(doc), "{\\plain\\f0\\fs20\\cf0\\wprtf1 {\\b x}\\wprtf0\\plain\\f0\\fs20\\cf0 y"
-                       "\\plain\\f0\\fs20\\cf0\\wprtf1 {z}\\wprtf0\\par\n\r" +
-                           kPlain + "w}");
+  EXPECT_EQ(Body(doc),
+            "{\\plain\\f0\\fs20\\cf0\\wprtf1 {\\b x}\\wprtf0\\plain\\f0\\fs20\\cf0 y"
+            "\\plain\\f0\\fs20\\cf0\\wprtf1 {z}\\wprtf0\\par\n\r" +
+                kPlain + "w}");
 }
 
 TEST(RtfWriter, Footnotes) {
@@ -421,13 +429,15 @@ TEST(RtfWriter, Footnotes) {
   doc.AppendText(p, U"*", anchor);
   anchor.TagNumber = numbered->Id;
   doc.AppendText(p, U"1", anchor);
-  EXPECT_EQ(Body(doc),
-            "{" + kPlain + "A" + kPlain +
-                "{\\cs16\\super *{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super *} "
-                "first \\{note\\}}}" +
-                kPlain +
-                "{\\cs16\\super 1{\\*\\footnote \\wpfnnr1 \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 "
-                "{\\cs16\\super\t1} second}}}");
+  EXPECT_EQ(
+      Body(doc),
+      "{" + kPlain + "A" + kPlain +
+          "{\\cs16\\super *{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super "
+          "*} "
+          "first \\{note\\}}}" +
+          kPlain +
+          "{\\cs16\\super 1{\\*\\footnote \\wpfnnr1 \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 "
+          "{\\cs16\\super\t1} second}}}");
 }
 
 TEST(RtfWriter, SelectionInEitherDirection) {
@@ -496,11 +506,13 @@ TEST(RtfWriter, EveryCharacterBelowU2400ReadsBackInAnyFont) {
     a.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Other"));
     doc.Header.Fonts[a.FontIndex].CharSet = charset;
     TParagraph* p = doc.FirstParagraph();
-    for (size_t at = 0; at < text.size(); at += 5000) doc.AppendText(p, std::u32string_view(text).substr(at, 5000), a);
+    for (size_t at = 0; at < text.size(); at += 5000)
+      doc.AppendText(p, std::u32string_view(text).substr(at, 5000), a);
     const auto back = ReadBack(SaveRtf(doc));
     const std::u32string read = TextOf(back->FirstParagraph());
     ASSERT_EQ(read.size(), text.size()) << int(charset);
-    for (size_t i = 0; i < text.size(); ++i) ASSERT_EQ(read[i], text[i]) << "U+" << std::hex << uint32_t(text[i]);
+    for (size_t i = 0; i < text.size(); ++i)
+      ASSERT_EQ(read[i], text[i]) << "U+" << std::hex << uint32_t(text[i]);
   }
 }
 
@@ -515,7 +527,8 @@ TEST(RtfWriter, FullShadingKeepsItsBackgroundColour) {
   cell->ParFlags = kParTableCell;
   cell->CellWidth = 255;
   EXPECT_EQ(Body(doc), "{{\\shading10000\\cfpat3\\cbpat2" + kPlain + "a\\par\n\r}" +
-                           "{\\pard\\trowd\\trgaph0\\trleft0\\clshdng10000\\clcfpat5\\clcbpat4\\cellx8480\\intbl\\sb0\\sl\\sa0" +
+                           "{\\pard\\trowd\\trgaph0\\trleft0\\clshdng10000\\clcfpat5\\clcbpat4\\cellx8480\\in"
+                           "tbl\\sb0\\sl\\sa0" +
                            kPlain + "c\\cell\\row\n\r}}");
   const auto back = ReadBack(SaveRtf(doc));
   EXPECT_EQ(back->FirstParagraph()->ShadingPercent, 100);
@@ -528,7 +541,9 @@ TEST(RtfWriter, FullShadingKeepsItsBackgroundColour) {
 std::vector<std::pair<int32_t, uint8_t>> TabStops(const TWPRTFText& doc, const TParagraph* p) {
   std::vector<std::pair<int32_t, uint8_t>> stops;
   for (int slot = 0; slot < kTabSlots; ++slot) {
-    if (p->HasTab(slot)) stops.emplace_back(doc.Header.Tabs[static_cast<size_t>(slot)].Position, doc.Header.Tabs[static_cast<size_t>(slot)].Kind);
+    if (p->HasTab(slot))
+      stops.emplace_back(doc.Header.Tabs[static_cast<size_t>(slot)].Position,
+                         doc.Header.Tabs[static_cast<size_t>(slot)].Kind);
   }
   std::sort(stops.begin(), stops.end());
   return stops;
@@ -545,17 +560,20 @@ TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
   for (int i = 0; i < 9; ++i) {
     p = Para(doc, std::u32string(1, static_cast<char32_t>(U'a' + i)), p);
     const int col = i % 3;
-    p->ParFlags = static_cast<uint8_t>(kParTableCell | (col > 0 ? kParContinuesRow : 0) | (col < 2 ? kParMoreCells : 0));
+    p->ParFlags = static_cast<uint8_t>(kParTableCell | (col > 0 ? kParContinuesRow : 0) |
+                                       (col < 2 ? kParMoreCells : 0));
     p->CellStart = static_cast<uint8_t>(85 * col);
     p->CellWidth = 85;
     p->TabMask = masks[i];
   }
   const std::string cell = "\\sb0\\sl\\sa0" + kPlain;
-  EXPECT_EQ(Body(doc), "{{\\pard\\trowd\\trgaph0\\trleft0\\cellx2826\\cellx5653\\cellx8480\\intbl\\tqr\\tx1440" + cell +
-                           "a\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + cell + "b\\cell\n\r\\pard\\intbl" + cell +
-                           "c\\cell\\row\n\r\\intbl\\tqr\\tx1440" + cell + "d\\cell\n\r\\intbl" + cell +
-                           "e\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + cell + "f\\cell\\row\n\r\\pard\\intbl" + cell +
-                           "g\\cell\n\r\\intbl" + cell + "h\\cell\n\r\\intbl\\tqr\\tx1440" + cell + "i\\cell\\row\n\r}}");
+  EXPECT_EQ(Body(doc),
+            "{{\\pard\\trowd\\trgaph0\\trleft0\\cellx2826\\cellx5653\\cellx8480\\intbl\\tqr\\tx1440" + cell +
+                "a\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + cell + "b\\cell\n\r\\pard\\intbl" + cell +
+                "c\\cell\\row\n\r\\intbl\\tqr\\tx1440" + cell + "d\\cell\n\r\\intbl" + cell +
+                "e\\cell\n\r\\intbl\\tx720\\tqc\\tx2880" + cell + "f\\cell\\row\n\r\\pard\\intbl" + cell +
+                "g\\cell\n\r\\intbl" + cell + "h\\cell\n\r\\intbl\\tqr\\tx1440" + cell +
+                "i\\cell\\row\n\r}}");
   const auto back = ReadBack(SaveRtf(doc));
   const TParagraph* q = back->FirstParagraph();
   const TParagraph* o = doc.FirstParagraph();
@@ -757,7 +775,8 @@ Decoded DecodeWriterOutput(const std::string& rtf) {
         }
         // Only the body carries text: skip the font and colour tables.
         if (word == "fonttbl" || word == "colortbl") {
-          for (int inner = 1; k < rtf.size() && inner > 0; ++k) inner += rtf[k] == '{' ? 1 : rtf[k] == '}' ? -1 : 0;
+          for (int inner = 1; k < rtf.size() && inner > 0; ++k)
+            inner += rtf[k] == '{' ? 1 : rtf[k] == '}' ? -1 : 0;
           --depth;
         }
         i = k;
@@ -787,8 +806,8 @@ std::u32string JoinSurrogates(const std::u32string& s) {
 
 TEST(RtfWriter, RandomDocumentsKeepTheirTextAndBalance) {
   std::mt19937 gen(7);
-  const char32_t alphabet[] = {U'a', U'Z', U' ', U'{', U'}', U'\\', U'\t', U'\n', U'\u00e9', U'\u20ac',
-                               U'\u03a9', U'\U0001F600', U'\x05', U'\x7f', U';', U'?'};
+  const char32_t alphabet[] = {U'a',      U'Z',      U' ',      U'{',          U'}',    U'\\',   U'\t', U'\n',
+                               U'\u00e9', U'\u20ac', U'\u03a9', U'\U0001F600', U'\x05', U'\x7f', U';',  U'?'};
   for (int round = 0; round < 20; ++round) {
     TWPRTFTextIo doc;
     std::u32string expected;

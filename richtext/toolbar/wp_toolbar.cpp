@@ -553,7 +553,8 @@ void TWPToolBar::FillFontNames() {
     QStringList outline;
     for (const QString& f : families)
       if (IsOutlineFont(f)) outline << f;
-    if (!outline.isEmpty() && outline.size() != families.size() && !QPrinterInfo::availablePrinterNames().isEmpty())
+    if (!outline.isEmpty() && outline.size() != families.size() &&
+        !QPrinterInfo::availablePrinterNames().isEmpty())
       families = outline;
   }
   families.removeDuplicates();

@@ -34,16 +34,19 @@ namespace inkwend {
 
 namespace {
 
-constexpr int kDragDistance = 6;      // pixels (horizontal plus vertical) before a drag begins
-constexpr int kCornerGrip = 10;       // pixels above and left of an object's corner that resize it
+constexpr int kDragDistance = 6;  // pixels (horizontal plus vertical) before a drag begins
+constexpr int kCornerGrip = 10;   // pixels above and left of an object's corner that resize it
 constexpr int kCaretBlinkMs = 500;
 constexpr int kMinObjectPixels = 2;
 
 std::u32string ToU32(const QString& s) { return s.toStdU32String(); }
-QString FromU32(std::u32string_view s) { return QString::fromUcs4(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromU32(std::u32string_view s) {
+  return QString::fromUcs4(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 TColorRef ToColorRef(const QColor& c) {
-  return RGBColor(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue()));
+  return RGBColor(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+                  static_cast<uint8_t>(c.blue()));
 }
 
 // A picture from the clipboard as a 24-bit bitmap of the model (rows top-down, BGR).
@@ -76,7 +79,8 @@ QStringList TWPRichText::RtfMimeTypes() {
   return {QStringLiteral("text/rtf"), QStringLiteral("application/rtf"), QStringLiteral("text/richtext")};
 }
 
-TWPRichText::TWPRichText(QWidget* parent) : QAbstractScrollArea(parent), doc_(std::make_unique<TWPRTFTextInput>()) {
+TWPRichText::TWPRichText(QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(std::make_unique<TWPRTFTextInput>()) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
   setAcceptDrops(true);
@@ -99,7 +103,8 @@ TWPRichText::TWPRichText(QWidget* parent) : QAbstractScrollArea(parent), doc_(st
 
   blink_.setInterval(kCaretBlinkMs);
   QObject::connect(&blink_, &QTimer::timeout, viewport(), [this] { BlinkCaret(); });
-  QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, viewport(), [this] { ReportEditState(); });
+  QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, viewport(),
+                   [this] { ReportEditState(); });
   UpdateScrollBars();
 }
 
@@ -141,7 +146,9 @@ void TWPRichText::SetColor(const QColor& color) {
   UpdateAll();
 }
 
-QString TWPRichText::FileName() const { return QFile::decodeName(QByteArray::fromStdString(doc_->FileName())); }
+QString TWPRichText::FileName() const {
+  return QFile::decodeName(QByteArray::fromStdString(doc_->FileName()));
+}
 
 // --------------------------------------------------------------------------------------------
 // Operations
@@ -191,7 +198,9 @@ int TWPRichText::LoadFromStream(TWPStream& stream) {
   return result;
 }
 
-int TWPRichText::SaveToFile(const QString& path) { return doc_->SaveToFile(QFile::encodeName(path).toStdString()); }
+int TWPRichText::SaveToFile(const QString& path) {
+  return doc_->SaveToFile(QFile::encodeName(path).toStdString());
+}
 
 int TWPRichText::SaveToStream(TWPStream& stream) { return doc_->SaveToStream(stream); }
 
@@ -396,8 +405,10 @@ void TWPRichText::ReplaceWord(const QString& text) {
 }
 
 void TWPRichText::ShowMessage(const QString& text) {
-  if (OnMessage) OnMessage(*this, text);
-  else QMessageBox::information(this, QString(), text);
+  if (OnMessage)
+    OnMessage(*this, text);
+  else
+    QMessageBox::information(this, QString(), text);
 }
 
 // --------------------------------------------------------------------------------------------
@@ -413,8 +424,10 @@ void TWPRichText::AfterEdit(bool keep_caret_visible) {
   // repaints from that paragraph only, without a layout pass over the document.
   TParagraph* typed = doc_->LastTypedParagraph();
   if (doc_->DirtyTop() <= doc_->DirtyBottom()) {
-    if (typed && (!fast_par_ || fast_par_ == typed)) fast_par_ = typed;
-    else full_update_pending_ = true;
+    if (typed && (!fast_par_ || fast_par_ == typed))
+      fast_par_ = typed;
+    else
+      full_update_pending_ = true;
   }
   if (keep_caret_visible) doc_->EnsureCaretVisible(viewport()->width(), viewport()->height());
   UpdateScrollBars();
@@ -488,8 +501,9 @@ void TWPRichText::paintEvent(QPaintEvent* e) {
   const QRect r = e->rect();
   const TRect clip{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
   TParagraph* from = fast_par_;
-  const bool fast = from && !full_update_pending_ && from == doc_->LastTypedParagraph() && !last_paint_selection_ &&
-                    !doc_->HasSelection() && clip.Top >= from->Line(0).Top - doc_->ScrollY;
+  const bool fast = from && !full_update_pending_ && from == doc_->LastTypedParagraph() &&
+                    !last_paint_selection_ && !doc_->HasSelection() &&
+                    clip.Top >= from->Line(0).Top - doc_->ScrollY;
   fast_par_ = nullptr;
   full_update_pending_ = false;
   if (fast) {
@@ -554,14 +568,26 @@ bool TWPRichText::event(QEvent* e) {
     auto* k = static_cast<QKeyEvent*>(e);
     const bool ctrl = k->modifiers() & Qt::ControlModifier;
     switch (k->key()) {
-      case Qt::Key_C: case Qt::Key_V: case Qt::Key_X: case Qt::Key_Z: case Qt::Key_Y: case Qt::Key_A:
+      case Qt::Key_C:
+      case Qt::Key_V:
+      case Qt::Key_X:
+      case Qt::Key_Z:
+      case Qt::Key_Y:
+      case Qt::Key_A:
         if (ctrl) {
           e->accept();
           return true;
         }
         break;
-      case Qt::Key_Delete: case Qt::Key_Backspace: case Qt::Key_Insert: case Qt::Key_Home: case Qt::Key_End:
-      case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+      case Qt::Key_Delete:
+      case Qt::Key_Backspace:
+      case Qt::Key_Insert:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down:
         e->accept();
         return true;
       default:
@@ -639,9 +665,12 @@ void TWPRichText::keyPressEvent(QKeyEvent* e) {
       AfterEdit();
       return;
     case Qt::Key_Insert:
-      if (shift) PasteFromClipboard();
-      else if (ctrl) CopyToClipboard();
-      else doc_->Inserting = !doc_->Inserting;
+      if (shift)
+        PasteFromClipboard();
+      else if (ctrl)
+        CopyToClipboard();
+      else
+        doc_->Inserting = !doc_->Inserting;
       return;
     case Qt::Key_Delete:
       if (shift || ctrl) {
@@ -663,14 +692,26 @@ void TWPRichText::keyPressEvent(QKeyEvent* e) {
   }
   if (ctrl && !alt) {
     switch (e->key()) {
-      case Qt::Key_C: CopyToClipboard(); return;
-      case Qt::Key_V: PasteFromClipboard(); return;
-      case Qt::Key_X: CutToClipboard(); return;
-      case Qt::Key_A: SelectAll(); return;
-      case Qt::Key_Y: Redo(); return;
+      case Qt::Key_C:
+        CopyToClipboard();
+        return;
+      case Qt::Key_V:
+        PasteFromClipboard();
+        return;
+      case Qt::Key_X:
+        CutToClipboard();
+        return;
+      case Qt::Key_A:
+        SelectAll();
+        return;
+      case Qt::Key_Y:
+        Redo();
+        return;
       case Qt::Key_Z:
-        if (shift) Redo();
-        else Undo();
+        if (shift)
+          Redo();
+        else
+          Undo();
         return;
       default:
         return;  // other Ctrl combinations type nothing
@@ -691,13 +732,16 @@ void TWPRichText::inputMethodEvent(QInputMethodEvent* e) {
 
 QVariant TWPRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
   switch (query) {
-    case Qt::ImEnabled: return !doc_->ReadOnly;
+    case Qt::ImEnabled:
+      return !doc_->ReadOnly;
     case Qt::ImCursorRectangle: {
       const QRect r = ToQRect(doc_->CaretRect());
       return QRect(viewport()->mapToParent(r.topLeft()), r.size());
     }
-    case Qt::ImFont: return font_;
-    default: return QAbstractScrollArea::inputMethodQuery(query);
+    case Qt::ImFont:
+      return font_;
+    default:
+      return QAbstractScrollArea::inputMethodQuery(query);
   }
 }
 
@@ -711,7 +755,8 @@ const TWPRTFTextPaint::THitObject* TWPRichText::SelectedObjectHit() const {
   const char32_t c = a.Par->Text()[static_cast<size_t>(a.Offset)];
   const TCharAttr& attr = a.Par->Attrs()[static_cast<size_t>(a.Offset)];
   if (!(attr.CharFlags & kCharObject)) return nullptr;
-  const TDocObject* o = c == kCharObjectByTag ? doc_->FindObjectByTag(attr.TagNumber) : doc_->FindObjectByNumber(attr.TagNumber);
+  const TDocObject* o = c == kCharObjectByTag ? doc_->FindObjectByTag(attr.TagNumber)
+                                              : doc_->FindObjectByNumber(attr.TagNumber);
   for (const auto& h : doc_->HitObjects()) {
     if (h.Object == o) return &h;
   }
@@ -780,7 +825,8 @@ void TWPRichText::mouseDoubleClickEvent(QMouseEvent* e) {
   if (to > from) {
     doc_->MoveCaretTo(TParPos{pos.Par, from}, false);
     doc_->MoveCaretTo(TParPos{pos.Par, to}, true);
-    if (pos.Par->HasAttributes() && (pos.Par->Attrs()[static_cast<size_t>(from)].StyleBits & kStyleDoubleUnderline)) {
+    if (pos.Par->HasAttributes() &&
+        (pos.Par->Attrs()[static_cast<size_t>(from)].StyleBits & kStyleDoubleUnderline)) {
       const TTextCursor c = doc_->Caret;
       doc_->ReportSpecialRun(c.Par, c.Line, std::max(0, c.Pos - 1), nullptr);
     }
@@ -841,8 +887,10 @@ void TWPRichText::mouseMoveEvent(QMouseEvent* e) {
       if (resize_object_) {
         const int w = std::max(kMinObjectPixels, p.x() - resize_origin_.x());
         const int h = std::max(kMinObjectPixels, p.y() - resize_origin_.y());
-        resize_object_->Width = static_cast<int32_t>(int64_t{w} * 1440 / std::max(1, doc_->Header.XPixelsPerInch));
-        resize_object_->Height = static_cast<int32_t>(int64_t{h} * 1440 / std::max(1, doc_->Header.YPixelsPerInch));
+        resize_object_->Width =
+            static_cast<int32_t>(int64_t{w} * 1440 / std::max(1, doc_->Header.XPixelsPerInch));
+        resize_object_->Height =
+            static_cast<int32_t>(int64_t{h} * 1440 / std::max(1, doc_->Header.YPixelsPerInch));
         doc_->SelectionBegin().Par->MarkDirty();
         doc_->Reformat();
         doc_->Modified = true;
@@ -902,8 +950,10 @@ void TWPRichText::dragEnterEvent(QDragEnterEvent* e) {
 
 void TWPRichText::dragMoveEvent(QDragMoveEvent* e) {
   if (OnDragOver) {
-    if (OnDragOver(*this, e)) e->acceptProposedAction();
-    else e->ignore();
+    if (OnDragOver(*this, e))
+      e->acceptProposedAction();
+    else
+      e->ignore();
     return;
   }
   if (doc_->ReadOnly) {
@@ -967,12 +1017,15 @@ void TWPRichText::OpenFindDialog(bool replace) {
   if (replace) {
     replace_edit = new QLineEdit(dlg);
     replace_edit->setObjectName(QStringLiteral("ReplaceEdit"));
-    grid->addWidget(new QLabel(de ? QStringLiteral("Ersetzen durch:") : QStringLiteral("Replace with:"), dlg), 1, 0);
+    grid->addWidget(new QLabel(de ? QStringLiteral("Ersetzen durch:") : QStringLiteral("Replace with:"), dlg),
+                    1, 0);
     grid->addWidget(replace_edit, 1, 1);
   }
-  auto* whole = new QCheckBox(de ? QStringLiteral("Nur ganzes Wort") : QStringLiteral("Match &whole word only"), dlg);
+  auto* whole =
+      new QCheckBox(de ? QStringLiteral("Nur ganzes Wort") : QStringLiteral("Match &whole word only"), dlg);
   whole->setObjectName(QStringLiteral("WholeWord"));
-  auto* match_case = new QCheckBox(de ? QStringLiteral("Gro\u00DF-/Kleinschreibung") : QStringLiteral("Match &case"), dlg);
+  auto* match_case =
+      new QCheckBox(de ? QStringLiteral("Gro\u00DF-/Kleinschreibung") : QStringLiteral("Match &case"), dlg);
   match_case->setObjectName(QStringLiteral("MatchCase"));
   auto* up = new QRadioButton(de ? QStringLiteral("Aufw\u00E4rts") : QStringLiteral("&Up"), dlg);
   up->setObjectName(QStringLiteral("Up"));

@@ -18,7 +18,8 @@ using CodeWord = std::string;
 
 CodeWord ToCodes(std::string_view upper) {
   CodeWord codes(upper.size(), '\0');
-  for (size_t i = 0; i < upper.size(); ++i) codes[i] = static_cast<char>(LetterCode(static_cast<uint8_t>(upper[i])));
+  for (size_t i = 0; i < upper.size(); ++i)
+    codes[i] = static_cast<char>(LetterCode(static_cast<uint8_t>(upper[i])));
   return codes;
 }
 
@@ -56,8 +57,8 @@ uint32_t LayOutTrie(const std::vector<CodeWord>& words, std::vector<Node>& nodes
     return groups;
   };
   struct Pending {
-    size_t depth;                // words of the run's groups share `depth` codes
-    uint32_t start;              // where the run goes
+    size_t depth;    // words of the run's groups share `depth` codes
+    uint32_t start;  // where the run goes
     std::vector<Group> groups;
   };
   uint32_t next_free = 1;
@@ -159,7 +160,8 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
     if (codes[i].size() > static_cast<size_t>(options.max_nodes))
       return Status::Error("A word is longer than the node limit of a dictionary.");
     const bool new_initial = i == 0 || codes[i][0] != codes[i - 1][0];
-    const size_t added = new_initial ? codes[i].size() : codes[i].size() - CommonPrefix(codes[i - 1], codes[i]);
+    const size_t added =
+        new_initial ? codes[i].size() : codes[i].size() - CommonPrefix(codes[i - 1], codes[i]);
     if (new_initial || chunks.back().nodes + added > static_cast<size_t>(options.max_nodes))
       chunks.push_back({i, i + 1, codes[i].size()});
     else
@@ -172,13 +174,15 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
     const size_t at = kInitialOrder.find(static_cast<char>(kAlphabet[static_cast<uint8_t>(codes[c.lo][0])]));
     return at == std::string::npos ? kInitialOrder.size() + static_cast<size_t>(codes[c.lo][0]) : at;
   };
-  std::stable_sort(chunks.begin(), chunks.end(), [&](const Chunk& a, const Chunk& b) { return rank(a) < rank(b); });
+  std::stable_sort(chunks.begin(), chunks.end(),
+                   [&](const Chunk& a, const Chunk& b) { return rank(a) < rank(b); });
   // First fit: each chunk goes into the first dictionary with room for it.
   std::vector<std::vector<CodeWord>> dictionaries;
   std::vector<size_t> dictionary_nodes;
   for (const Chunk& c : chunks) {
     size_t d = 0;
-    while (d < dictionaries.size() && dictionary_nodes[d] + c.nodes > static_cast<size_t>(options.max_nodes)) ++d;
+    while (d < dictionaries.size() && dictionary_nodes[d] + c.nodes > static_cast<size_t>(options.max_nodes))
+      ++d;
     if (d == dictionaries.size()) {
       dictionaries.emplace_back();
       dictionary_nodes.push_back(0);
@@ -225,7 +229,8 @@ Status BuildDictionaryFile(const std::string& word_list_path, const std::string&
     if (end == std::string::npos) end = text.size();
     std::string_view line(text.data() + pos, end - pos);
     pos = end + 1;
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+      line.remove_suffix(1);
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
     if (line.empty()) continue;
     bool mapped = true;

@@ -73,9 +73,7 @@ inline void SerializeHeader(const DictionaryHeader& h, uint8_t* p) {
   PutInt32(p + 13, h.offset);
 }
 
-inline Node ParseNode(const uint8_t* p) {
-  return Node{static_cast<uint16_t>(p[0] | p[1] << 8), p[2]};
-}
+inline Node ParseNode(const uint8_t* p) { return Node{static_cast<uint16_t>(p[0] | p[1] << 8), p[2]}; }
 
 inline void SerializeNode(const Node& n, uint8_t* p) {
   p[0] = static_cast<uint8_t>(n.child);

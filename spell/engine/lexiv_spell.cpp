@@ -132,8 +132,8 @@ struct TLexivSpell::Dictionary {
   enum class Kind { kFirstMain, kFurtherMain, kUser };
 
   DictionaryHeader header;
-  int64_t header_offset = 0;  // where the header was read; the stored offset field is not trusted
-  int64_t base = 0;           // file offset of the phantom node 0
+  int64_t header_offset = 0;         // where the header was read; the stored offset field is not trusted
+  int64_t base = 0;                  // file offset of the phantom node 0
   std::shared_ptr<SharedFile> file;  // further main dictionaries share the first one's file
   std::string path;
   Kind kind = Kind::kUser;
@@ -209,7 +209,8 @@ struct TLexivSpell::Dictionary {
         summary.word_ends |= later->word_ends;
         break;
       }
-      if (node.has_child() && summary.children[node.code()] == kNoChild) summary.children[node.code()] = node.child;
+      if (node.has_child() && summary.children[node.code()] == kNoChild)
+        summary.children[node.code()] = node.child;
       if (node.ends_word()) summary.word_ends |= uint64_t{1} << node.code();
       if (node.last_in_run()) break;
     }
@@ -223,7 +224,8 @@ struct TLexivSpell::Dictionary {
     // scan can stop where the one before it began.
     std::array<int, kAlphabetSize> codes;
     for (int c = 0; c < kAlphabetSize; ++c) codes[c] = c;
-    std::sort(codes.begin(), codes.end(), [&](int x, int y) { return first.children[x] > first.children[y]; });
+    std::sort(codes.begin(), codes.end(),
+              [&](int x, int y) { return first.children[x] > first.children[y]; });
     RunSummary later;
     for (const int c : codes) {
       const uint32_t run = first.children[c];
@@ -294,8 +296,7 @@ bool TLexivSpell::OpenDictionary(const std::string& path) {
   const int64_t size = FileSize(fd);
   int64_t position = SkipTextHeader(fd);
   DictionaryHeader header;
-  if (size < 0 || position < 0 || !ReadHeader(fd, position, header) || header.kind == kKindUser)
-    return false;
+  if (size < 0 || position < 0 || !ReadHeader(fd, position, header) || header.kind == kKindUser) return false;
 
   for (int count = 0; count < kMaxDictionariesPerFile; ++count) {
     auto dict = std::make_unique<Dictionary>();
@@ -649,8 +650,9 @@ bool TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
     for (size_t i = from + 1; i < upper.size(); ++i) {
       ++used;
       last = used;
-      dict.WriteNode(used, Node{static_cast<uint16_t>(used + 1),
-                                static_cast<uint8_t>(LetterCode(static_cast<uint8_t>(upper[i])) | kLastInRun)});
+      dict.WriteNode(used,
+                     Node{static_cast<uint16_t>(used + 1),
+                          static_cast<uint8_t>(LetterCode(static_cast<uint8_t>(upper[i])) | kLastInRun)});
     }
     Node tail;
     if (dict.ReadNode(last, tail)) {
@@ -709,13 +711,14 @@ namespace {
 
 // State of one suggestion search.
 struct SuggestSearch {
-  SuggestSearch(size_t capacity, std::string_view typed_upper) : ranked(capacity, typed_upper), word(typed_upper) {}
+  SuggestSearch(size_t capacity, std::string_view typed_upper)
+      : ranked(capacity, typed_upper), word(typed_upper) {}
   RankedList ranked;
   std::string word;  // the typed word in upper case
   PhoneticKey key{};
   std::string prefix;
   PhoneticKeyBuilder prefix_key;  // the key of `prefix`
-  uint64_t budget = 0;  // node reads left; bounds the walk in a damaged dictionary
+  uint64_t budget = 0;            // node reads left; bounds the walk in a damaged dictionary
 };
 
 // Scores every word ending in this run and descends into the children whose prefix still

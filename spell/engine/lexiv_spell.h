@@ -63,7 +63,7 @@ class TLexivSpell {
   // Reads every user dictionary's header again; for a check or a suggestion also the first
   // nodes that follow it, in the same read.
   void RefreshUserHeaders(bool with_first_nodes);
-  bool CheckInChain(std::string_view word);  // either letter case
+  bool CheckInChain(std::string_view word);                          // either letter case
   bool CheckInMainDictionaries(const uint8_t* word, size_t length);  // length >= 2
   static bool CheckInMainDictionary(Dictionary& dict, uint32_t run, const uint8_t* word, size_t length);
   static bool CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length);

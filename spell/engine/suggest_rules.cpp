@@ -57,7 +57,16 @@ bool InRange(uint8_t b, uint8_t lo, uint8_t hi) { return b >= lo && b <= hi; }
 // Characters dropped from the key after the first: vowels, H, W, Y and their accented forms.
 bool DroppedFromKey(uint8_t b) {
   switch (b) {
-    case 'A': case 'E': case 'H': case 'I': case 'O': case 'U': case 'W': case 'Y': case 0x9F: case 0xF0:
+    case 'A':
+    case 'E':
+    case 'H':
+    case 'I':
+    case 'O':
+    case 'U':
+    case 'W':
+    case 'Y':
+    case 0x9F:
+    case 0xF0:
       return true;
     default:
       return InRange(b, 0xC0, 0xC6) || InRange(b, 0xC8, 0xCF) || InRange(b, 0xD2, 0xD6) ||
@@ -67,24 +76,53 @@ bool DroppedFromKey(uint8_t b) {
 
 uint8_t GroupCode(uint8_t b) {
   switch (b) {
-    case 'B': case 'F': case 'P': case 'V': case 0xDE: case 0xDF: case '6': case '8':
+    case 'B':
+    case 'F':
+    case 'P':
+    case 'V':
+    case 0xDE:
+    case 0xDF:
+    case '6':
+    case '8':
       return 1;
-    case 'C': case 'G': case 'J': case 'K': case 'Q': case 'S': case 'X': case 'Z':
-    case 0x8A: case 0x8C: case 0xC7: case '3': case '4': case '5': case '9':
+    case 'C':
+    case 'G':
+    case 'J':
+    case 'K':
+    case 'Q':
+    case 'S':
+    case 'X':
+    case 'Z':
+    case 0x8A:
+    case 0x8C:
+    case 0xC7:
+    case '3':
+    case '4':
+    case '5':
+    case '9':
       return 2;
-    case 'D': case 'T': case 0xD0:
+    case 'D':
+    case 'T':
+    case 0xD0:
       return 3;
-    case 'L': case '2':
+    case 'L':
+    case '2':
       return 4;
-    case 'M': case 'N': case 0xD1:
+    case 'M':
+    case 'N':
+    case 0xD1:
       return 5;
     case 'R':
       return 6;
-    case '\'': case '-': case '`':
+    case '\'':
+    case '-':
+    case '`':
       return 7;
-    case '0': case 0xD8:
+    case '0':
+    case 0xD8:
       return 'O';
-    case '1': case '7':
+    case '1':
+    case '7':
       return 'I';
     default:
       break;
@@ -139,8 +177,8 @@ bool IsUpperLetter(uint8_t b) {
 // Letters when lining up the typed word with a suggestion. The same set serves both texts, so
 // that an accented letter such as ö keeps the two in step.
 bool IsLetter(uint8_t b) {
-  return InRange(b, 'A', 'Z') || InRange(b, 'a', 'z') || b == '\'' || b == 0x8A || b == 0x8C ||
-         b == 0x9A || b == 0x9C || b == 0x9F || (b >= 0xC0 && b != 0xD7 && b != 0xF7);
+  return InRange(b, 'A', 'Z') || InRange(b, 'a', 'z') || b == '\'' || b == 0x8A || b == 0x8C || b == 0x9A ||
+         b == 0x9C || b == 0x9F || (b >= 0xC0 && b != 0xD7 && b != 0xF7);
 }
 
 }  // namespace
@@ -210,7 +248,8 @@ int EditCount(std::string_view candidate, std::string_view word) {
   for (int j = 0; j <= m; ++j) d[0][j] = j;
   for (int i = 1; i <= n; ++i) {
     for (int j = 1; j <= m; ++j) {
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (c[i - 1] == word[j - 1] ? 0 : 1)});
+      d[i][j] =
+          std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (c[i - 1] == word[j - 1] ? 0 : 1)});
       if (i > 1 && j > 1 && c[i - 1] == word[j - 2] && c[i - 2] == word[j - 1])
         d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
     }
@@ -244,7 +283,8 @@ void RankedList::Add(std::string_view text, int score) {
 
 std::string CopyLetterCase(std::string_view typed, std::string_view suggestion) {
   std::string s = UpperCase(suggestion);
-  if (std::none_of(typed.begin(), typed.end(), [](char ch) { return IsLowerLetter(static_cast<uint8_t>(ch)); }))
+  if (std::none_of(typed.begin(), typed.end(),
+                   [](char ch) { return IsLowerLetter(static_cast<uint8_t>(ch)); }))
     return s;
   s = LowerCase(s);
   if (s.empty()) return s;
@@ -253,7 +293,8 @@ std::string CopyLetterCase(std::string_view typed, std::string_view suggestion) 
   for (;;) {
     while (k < last_o && !IsLetter(static_cast<uint8_t>(typed[k]))) ++k;
     while (l < last_s && !IsLetter(static_cast<uint8_t>(s[l]))) ++l;
-    if (IsUpperLetter(static_cast<uint8_t>(typed[k]))) s[l] = static_cast<char>(UpperCase(static_cast<uint8_t>(s[l])));
+    if (IsUpperLetter(static_cast<uint8_t>(typed[k])))
+      s[l] = static_cast<char>(UpperCase(static_cast<uint8_t>(s[l])));
     if (k >= last_o || l >= last_s) break;
     ++k;
     ++l;

@@ -38,7 +38,6 @@ constexpr detail::CaseTables MakeTables() {
   return t;
 }
 
-
 // Unicode code points of 0x80..0x9F; the five bytes Windows-1252 leaves undefined map to the
 // C1 control of the same number, so every byte survives a round trip.
 constexpr uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,

@@ -11,14 +11,13 @@ namespace inkwend::spell {
 // The engine's alphabet; a letter's code is its position.
 inline constexpr int kAlphabetSize = 64;
 inline constexpr uint8_t kAlphabet[kAlphabetSize] = {
-    'A',  'B',  'C',  'D',  'E',  'F',  'G',  'H',  'I',  'J',  'K',  'L',  'M',
-    'N',  'O',  'P',  'Q',  'R',  'S',  'T',  'U',  'V',  'W',  'X',  'Y',  'Z',
-    0x27, 0x2D, 0x8A, 0x8C, 0x9F,                                                  // ' - Š Œ Ÿ
-    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC,  // À..Ì
-    0xCD, 0xCE, 0xCF,                                                              // Í Î Ï
-    0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6,                                      // Ð..Ö
-    0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,                                // Ø..ß
-    0xF0, 0x60,                                                                    // ð `
+    'A',  'B',  'C',  'D',  'E',  'F',  'G',  'H',  'I',  'J',  'K',  'L',  'M',  'N',  'O',  'P',
+    'Q',  'R',  'S',  'T',  'U',  'V',  'W',  'X',  'Y',  'Z',  0x27, 0x2D, 0x8A, 0x8C, 0x9F,  // ' - Š Œ Ÿ
+    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC,              // À..Ì
+    0xCD, 0xCE, 0xCF,                                                                          // Í Î Ï
+    0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6,                                                  // Ð..Ö
+    0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,                                            // Ø..ß
+    0xF0, 0x60,                                                                                // ð `
 };
 
 namespace detail {

@@ -1,10 +1,9 @@
 // The dictionary builder and the shipped main dictionary.
-#include "spell/engine/dictionary_builder.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "spell/engine/dictionary_builder.h"
 #include "spell/engine/lexiv_spell.h"
 #include "spell/engine/windows1252.h"
 #include "spell/tests/test_files.h"
@@ -29,8 +28,8 @@ std::vector<DictionaryHeader> Headers(const std::string& bytes) {
 TEST(Builder, TrieRunsPutTheLettersWithMostWordsFirst) {
   BuildReport report;
   std::string bytes;
-  ASSERT_TRUE(BuildMainDictionary({"cat", "car", "Cat", "at", "a", "ox", "ox's", "cat's", "\xe9t\xe9"},
-                                  {}, BuildOptions{}, bytes, &report)
+  ASSERT_TRUE(BuildMainDictionary({"cat", "car", "Cat", "at", "a", "ox", "ox's", "cat's", "\xe9t\xe9"}, {},
+                                  BuildOptions{}, bytes, &report)
                   .ok());
   EXPECT_EQ(report.words_read, 9u);
   EXPECT_EQ(report.skipped_short, 1u);       // a
@@ -82,7 +81,9 @@ TEST(Builder, RejectsUselessInput) {
   options.max_nodes = 65000;
   EXPECT_FALSE(BuildMainDictionary({"word"}, {}, options, bytes, nullptr).ok());
   BuildReport report;
-  ASSERT_TRUE(BuildMainDictionary({"naive", "na?ve", "r2d2"}, {false, true, false}, BuildOptions{}, bytes, &report).ok());
+  ASSERT_TRUE(
+      BuildMainDictionary({"naive", "na?ve", "r2d2"}, {false, true, false}, BuildOptions{}, bytes, &report)
+          .ok());
   EXPECT_EQ(report.skipped_foreign, 2u);
   EXPECT_EQ(report.words_stored, 1u);
 }
@@ -129,7 +130,9 @@ TEST(ShippedDictionary, SuggestsTheIntendedWordForCommonTypos) {
     const char* typed;
     const char* wanted;
   };
-  const Case cases[] = {{"recieve", "receive"}, {"Definately", "Definitely"}, {"seperate", "separate"},
+  const Case cases[] = {{"recieve", "receive"},
+                        {"Definately", "Definitely"},
+                        {"seperate", "separate"},
                         {"acommodate", "accommodate"}};
   for (const Case& c : cases) {
     const auto& s = spell.Suggest(c.typed);

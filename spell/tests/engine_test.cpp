@@ -23,18 +23,31 @@ TEST(CheckWord, EmptyAndOneCharacterWordsNeedNoDictionary) {
 TEST(CheckWord, CaseAccentsAndCharactersOutsideTheAlphabet) {
   ScratchDir dir;
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"cat", "Caf\xe9", "rock-and-roll", "ma\xf1" "ana"})));
+  ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"cat", "Caf\xe9", "rock-and-roll",
+                                                             "ma\xf1"
+                                                             "ana"})));
   struct Case {
     const char* word;
     bool ok;
   };
   const Case cases[] = {
-      {"cat", true},      {"CAT", true},        {"cAt", true},
-      {"ca", false},      {"cats", false},      {"cot", false},
-      {"C5T", true},      {"C T", true},        {"C\xd7T", true},  // a digit, a space or × counts as A
-      {"caf\xe9", true},  {"CAF\xc9", true},    {"cafe", false},
-      {"Rock-and-Roll", true}, {"rock and roll", false},
-      {"MA\xd1" "ANA", true},
+      {"cat", true},
+      {"CAT", true},
+      {"cAt", true},
+      {"ca", false},
+      {"cats", false},
+      {"cot", false},
+      {"C5T", true},
+      {"C T", true},
+      {"C\xd7T", true},  // a digit, a space or × counts as A
+      {"caf\xe9", true},
+      {"CAF\xc9", true},
+      {"cafe", false},
+      {"Rock-and-Roll", true},
+      {"rock and roll", false},
+      {"MA\xd1"
+       "ANA",
+       true},
   };
   for (const Case& c : cases) EXPECT_EQ(spell.CheckWord(c.word), c.ok) << c.word;
 }
@@ -75,10 +88,10 @@ TEST(CheckWord, NoBacktrackingWithinADictionary) {
   h.offset = static_cast<int32_t>(bytes.size());
   spell::AppendHeader(bytes, h);
   using spell::testing::MakeNode;
-  spell::AppendNode(bytes, MakeNode(3, 'A', 0));                                         // A -> 3
-  spell::AppendNode(bytes, MakeNode(4, 'A', spell::kLastInRun));                         // A -> 4
-  spell::AppendNode(bytes, MakeNode(0, 'N', spell::kLastInRun | spell::kEndsWord));      // AN
-  spell::AppendNode(bytes, MakeNode(0, 'T', spell::kLastInRun | spell::kEndsWord));      // AT
+  spell::AppendNode(bytes, MakeNode(3, 'A', 0));                                     // A -> 3
+  spell::AppendNode(bytes, MakeNode(4, 'A', spell::kLastInRun));                     // A -> 4
+  spell::AppendNode(bytes, MakeNode(0, 'N', spell::kLastInRun | spell::kEndsWord));  // AN
+  spell::AppendNode(bytes, MakeNode(0, 'T', spell::kLastInRun | spell::kEndsWord));  // AT
   ScratchDir dir;
   WriteBytes(dir.File("dup.dct"), bytes);
   TLexivSpell spell;
@@ -105,9 +118,9 @@ TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
   // the end of the file, a free-slot child, a run that runs off the end of the file. Opened as
   // a main dictionary (read through the cache) and as a user dictionary (read node by node),
   // both must give the answers the search rules give.
-  using spell::testing::MakeNode;
   using spell::kEndsWord;
   using spell::kLastInRun;
+  using spell::testing::MakeNode;
   std::string bytes = "HAND MADE\x1a";
   spell::DictionaryHeader h;
   h.nodes_used = h.capacity = 11;
@@ -115,17 +128,17 @@ TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
   h.offset = static_cast<int32_t>(bytes.size());
   spell::AppendHeader(bytes, h);
   const spell::Node nodes[] = {
-      MakeNode(3, 'C', 0),                         // 1: the first C with a child decides
-      MakeNode(7, 'C', kLastInRun),                // 2: never reached
-      MakeNode(0, 'A', kEndsWord),                 // 3: CA, no child: CA... goes on scanning
-      MakeNode(8, 'A', 0),                         // 4: CA... goes to 8
-      MakeNode(65000, 'O', kEndsWord),             // 5: CO; a free slot is no child
-      MakeNode(60000, 'B', kLastInRun),            // 6: a child far past the end
-      MakeNode(0, 'U', kEndsWord | kLastInRun),    // 7: CU under the second C
-      MakeNode(10, 'T', kEndsWord),                // 8: CAT
-      MakeNode(11, 'T', kLastInRun),               // 9: a second T
-      MakeNode(0, 'S', kEndsWord),                 // 10: CATS
-      MakeNode(0, 'E', kEndsWord),                 // 11: CATE; the run never ends
+      MakeNode(3, 'C', 0),                       // 1: the first C with a child decides
+      MakeNode(7, 'C', kLastInRun),              // 2: never reached
+      MakeNode(0, 'A', kEndsWord),               // 3: CA, no child: CA... goes on scanning
+      MakeNode(8, 'A', 0),                       // 4: CA... goes to 8
+      MakeNode(65000, 'O', kEndsWord),           // 5: CO; a free slot is no child
+      MakeNode(60000, 'B', kLastInRun),          // 6: a child far past the end
+      MakeNode(0, 'U', kEndsWord | kLastInRun),  // 7: CU under the second C
+      MakeNode(10, 'T', kEndsWord),              // 8: CAT
+      MakeNode(11, 'T', kLastInRun),             // 9: a second T
+      MakeNode(0, 'S', kEndsWord),               // 10: CATS
+      MakeNode(0, 'E', kEndsWord),               // 11: CATE; the run never ends
   };
   for (const spell::Node& n : nodes) spell::AppendNode(bytes, n);
   ScratchDir dir;
@@ -144,9 +157,9 @@ TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
     bool ok;
   };
   const Case cases[] = {
-      {"ca", true},    {"cat", true},  {"cats", true}, {"cate", true}, {"catx", false},
-      {"caa", false},  {"co", true},   {"cox", false}, {"cb", false},  {"cbx", false},
-      {"cu", false},   {"ca's", true}, {"cats's", true}, {"c", true},  {"xa", false},
+      {"ca", true},   {"cat", true},  {"cats", true},   {"cate", true}, {"catx", false},
+      {"caa", false}, {"co", true},   {"cox", false},   {"cb", false},  {"cbx", false},
+      {"cu", false},  {"ca's", true}, {"cats's", true}, {"c", true},    {"xa", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(as_main.CheckWord(c.word), c.ok) << c.word << " as a main dictionary";
@@ -188,7 +201,9 @@ TEST(MaxSuggestions, StoresAtMost220) {
 
 class SuggestTest : public ::testing::Test {
  protected:
-  void Open(const std::vector<std::string>& words) { ASSERT_TRUE(spell_.OpenDictionary(WriteMainDictionary(dir_, words))); }
+  void Open(const std::vector<std::string>& words) {
+    ASSERT_TRUE(spell_.OpenDictionary(WriteMainDictionary(dir_, words)));
+  }
   std::vector<std::string> Suggest(const std::string& word) { return spell_.Suggest(word); }
   ScratchDir dir_;
   TLexivSpell spell_;

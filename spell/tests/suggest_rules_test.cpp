@@ -14,13 +14,13 @@ TEST(PhoneticKey, KeepsTheFirstCharacterAndCodesEachConsonantGroupOnce) {
   };
   const Case cases[] = {
       {"SMITH", std::string("S\x05\x03\x00", 4)},
-      {"CASK", std::string("C\x02\x00\x00", 4)},   // S and K share a group
-      {"ABBA", std::string("A\x01\x00\x00", 4)},   // vowels after the first go
+      {"CASK", std::string("C\x02\x00\x00", 4)},       // S and K share a group
+      {"ABBA", std::string("A\x01\x00\x00", 4)},       // vowels after the first go
       {"SCRAPBOOK", std::string("S\x02\x06\x01", 4)},  // cut to four
-      {"DKDK", std::string("D\x02\x03\x00", 4)},   // a repeat anywhere later is dropped
+      {"DKDK", std::string("D\x02\x03\x00", 4)},       // a repeat anywhere later is dropped
       {"A", std::string("A\x00\x00\x00", 4)},
       {"X-RAY", std::string("X\x07\x06\x00", 4)},
-      {"N0L", std::string("NO\x04\x00", 4)},        // digit 0 reads as O
+      {"N0L", std::string("NO\x04\x00", 4)},  // digit 0 reads as O
   };
   for (const Case& c : cases) EXPECT_EQ(KeyText(MakePhoneticKey(c.text)), c.key) << c.text;
 }
@@ -35,9 +35,9 @@ TEST(FirstLetters, TableRowsAndInitialsOutsideTheTable) {
   EXPECT_EQ(FirstLettersFor('A'), "EDA\xC0\xC1\xC2\xC3\xC4\xC5\xC6");
   EXPECT_EQ(FirstLettersFor(0xC4), FirstLettersFor('A'));  // Ä shares A's row
   EXPECT_EQ(FirstLettersFor('K'), "CLJK");
-  EXPECT_EQ(FirstLettersFor(0xDF), "PVNB\xDF");            // ß is in B's row
+  EXPECT_EQ(FirstLettersFor(0xDF), "PVNB\xDF");  // ß is in B's row
   EXPECT_EQ(FirstLettersFor('5'), "5");
-  EXPECT_EQ(FirstLettersFor(0xD8), "\xD8");                // Ø is in no row
+  EXPECT_EQ(FirstLettersFor(0xD8), "\xD8");  // Ø is in no row
 }
 
 TEST(Score, SharedPiecesOverCombinedLength) {
@@ -48,15 +48,16 @@ TEST(Score, SharedPiecesOverCombinedLength) {
   };
   const Case cases[] = {
       {"HELLO", "HELLO", 100},
-      {"CAT", "CAR", 66},       // CA shared; the single letters left are not searched
+      {"CAT", "CAR", 66},          // CA shared; the single letters left are not searched
       {"ABCXDEF", "ABCYDEF", 85},  // ABC, then DEF to its right
-      {"DON'T", "DONT", 100},   // apostrophes of the candidate do not count
-      {"A", "AB", 0},           // a one-letter candidate never scores
+      {"DON'T", "DONT", 100},      // apostrophes of the candidate do not count
+      {"A", "AB", 0},              // a one-letter candidate never scores
       {"XYZ", "ABC", 0},
-      {"THE", "TEH", 66},       // T, then H or E: one letter each side
+      {"THE", "TEH", 66},            // T, then H or E: one letter each side
       {"CARNEGIE", "CARNAGIE", 87},  // CARN, then GIE although the lone E is met first
   };
-  for (const Case& c : cases) EXPECT_EQ(ScoreCandidate(c.candidate, c.word), c.score) << c.candidate << " " << c.word;
+  for (const Case& c : cases)
+    EXPECT_EQ(ScoreCandidate(c.candidate, c.word), c.score) << c.candidate << " " << c.word;
 }
 
 TEST(Score, LongWordsAreClippedToThirtyCharacters) {
@@ -90,11 +91,18 @@ TEST(EditCount, InsertionsDeletionsReplacementsAndSwaps) {
     int edits;
   };
   const Case cases[] = {
-      {"THE", "THE", 0},          {"THE", "TEH", 1},    {"THE", "TH", 1},
-      {"THE", "THEE", 1},         {"THE", "TXE", 1},    {"DON'T", "DONT", 0},  // apostrophes ignored
-      {"SPELL CHECK", "SPELLCHECK", 1}, {"", "ABC", 3}, {"CA", "ABC", 3},       // no swap-then-edit
+      {"THE", "THE", 0},
+      {"THE", "TEH", 1},
+      {"THE", "TH", 1},
+      {"THE", "THEE", 1},
+      {"THE", "TXE", 1},
+      {"DON'T", "DONT", 0},  // apostrophes ignored
+      {"SPELL CHECK", "SPELLCHECK", 1},
+      {"", "ABC", 3},
+      {"CA", "ABC", 3},  // no swap-then-edit
   };
-  for (const Case& c : cases) EXPECT_EQ(EditCount(c.candidate, c.word), c.edits) << c.candidate << " " << c.word;
+  for (const Case& c : cases)
+    EXPECT_EQ(EditCount(c.candidate, c.word), c.edits) << c.candidate << " " << c.word;
   EXPECT_EQ(EditCount(std::string(40, 'A'), std::string(30, 'A')), 0);  // clipped to 30
 }
 
@@ -134,8 +142,8 @@ TEST(LetterCase, CopiedFromTheTypedWord) {
       {"o'brein", "O'BRIEN", "o'brien"},
       {"O'brein", "O'BRIEN", "O'brien"},
       {"Spellcheck", "SPELL CHECK", "Spell check"},
-      {"\xe9t\xe9", "\xc9T\xc9S", "\xe9t\xe9s"},          // été: lower-case accented letters
-      {"Sch\xf6nE", "SCH\xd6NE", "Sch\xf6nE"},              // ö keeps the two texts in step
+      {"\xe9t\xe9", "\xc9T\xc9S", "\xe9t\xe9s"},  // été: lower-case accented letters
+      {"Sch\xf6nE", "SCH\xd6NE", "Sch\xf6nE"},    // ö keeps the two texts in step
       {"1st", "FIRST", "first"},
   };
   for (const Case& c : cases) EXPECT_EQ(CopyLetterCase(c.typed, c.suggestion), c.result) << c.typed;

@@ -1,6 +1,5 @@
 // User dictionaries: creation, insertion into the trie on disk, and sharing between engines.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -45,7 +44,8 @@ TEST_F(UserDictionaryTest, RunsLongerThanOneReadAreFollowedToTheirEnd) {
   // 45 initials: each added word goes to the head of the first run, so the first ones added end
   // up past the first pieces a lookup reads.
   std::vector<std::string> words;
-  for (int code = 0; code < 45; ++code) words.push_back(std::string{static_cast<char>(spell::kAlphabet[code]), 'Q'});
+  for (int code = 0; code < 45; ++code)
+    words.push_back(std::string{static_cast<char>(spell::kAlphabet[code]), 'Q'});
   for (const auto& w : words) ASSERT_TRUE(spell_.AddWord(w, number_));
   for (const auto& w : words) EXPECT_TRUE(spell_.CheckWord(w)) << w;
   const std::string absent{static_cast<char>(spell::kAlphabet[50]), 'Q'};
@@ -84,11 +84,11 @@ TEST_F(UserDictionaryTest, CatThenCarShareOnePathWithRBeforeT) {
     uint8_t flags;
   };
   const Expected nodes[] = {
-      {3, Flags('C', 0)},               // 1: C, then the old head A
-      {0, Flags('A', kLast | kEnd)},    // 2: the word A
-      {4, Flags('A', kLast)},           // 3: CA
-      {0, Flags('R', kEnd)},            // 4: CAR, head of the run
-      {0, Flags('T', kLast | kEnd)},    // 5: CAT
+      {3, Flags('C', 0)},             // 1: C, then the old head A
+      {0, Flags('A', kLast | kEnd)},  // 2: the word A
+      {4, Flags('A', kLast)},         // 3: CA
+      {0, Flags('R', kEnd)},          // 4: CAR, head of the run
+      {0, Flags('T', kLast | kEnd)},  // 5: CAT
   };
   for (size_t n = 1; n <= 5; ++n) {
     EXPECT_EQ(raw.nodes[n].child, nodes[n - 1].child) << "node " << n;
@@ -144,7 +144,8 @@ TEST_F(UserDictionaryTest, AFullDiskLeavesTheDictionaryAsItWas) {
   // Fill the 500 reserved slots, then forbid the file to grow: the next word that needs more
   // nodes is not added, and no node has moved.
   for (char a = 'b'; a <= 'z' && Raw().header.nodes_used < 490; ++a)
-    for (char b = 'b'; b <= 'z' && Raw().header.nodes_used < 490; ++b) spell_.AddWord(std::string{'w', a, b, 'q'}, number_);
+    for (char b = 'b'; b <= 'z' && Raw().header.nodes_used < 490; ++b)
+      spell_.AddWord(std::string{'w', a, b, 'q'}, number_);
   ASSERT_GE(Raw().header.nodes_used, 490);
   const std::string before = ReadBytes(path_);
   struct rlimit old_limit {};

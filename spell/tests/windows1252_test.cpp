@@ -11,12 +11,41 @@ TEST(LetterCode, AlphabetPositionsAndLowerCasePartners) {
     int code;
   };
   const Case cases[] = {
-      {'A', 0},   {'Z', 25},  {'a', 0},   {'z', 25},  {'\'', 26}, {'-', 27},  {0x8A, 28}, {0x9A, 28},
-      {0x8C, 29}, {0x9C, 29}, {0x9F, 30}, {0xFF, 30}, {0xC0, 31}, {0xE0, 31}, {0xCF, 46}, {0xEF, 46},
-      {0xD0, 47}, {0xD1, 48}, {0xF1, 48}, {0xD6, 53}, {0xF6, 53}, {0xD8, 54}, {0xF8, 54}, {0xDE, 60},
-      {0xFE, 60}, {0xDF, 61}, {0xF0, 62}, {'`', 63},
+      {'A', 0},
+      {'Z', 25},
+      {'a', 0},
+      {'z', 25},
+      {'\'', 26},
+      {'-', 27},
+      {0x8A, 28},
+      {0x9A, 28},
+      {0x8C, 29},
+      {0x9C, 29},
+      {0x9F, 30},
+      {0xFF, 30},
+      {0xC0, 31},
+      {0xE0, 31},
+      {0xCF, 46},
+      {0xEF, 46},
+      {0xD0, 47},
+      {0xD1, 48},
+      {0xF1, 48},
+      {0xD6, 53},
+      {0xF6, 53},
+      {0xD8, 54},
+      {0xF8, 54},
+      {0xDE, 60},
+      {0xFE, 60},
+      {0xDF, 61},
+      {0xF0, 62},
+      {'`', 63},
       // Outside the alphabet: the code of A.
-      {'5', 0},   {' ', 0},   {0xD7, 0},  {0xF7, 0},  {0x80, 0},  {0x00, 0},
+      {'5', 0},
+      {' ', 0},
+      {0xD7, 0},
+      {0xF7, 0},
+      {0x80, 0},
+      {0x00, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(LetterCode(c.byte), c.code) << "byte " << int(c.byte);
 }
@@ -25,7 +54,8 @@ TEST(LetterCode, DecodingIgnoresTheFlagBits) {
   for (int code = 0; code < kAlphabetSize; ++code) {
     const uint8_t letter = kAlphabet[code];
     EXPECT_EQ(LetterCode(letter), code);
-    for (int flags : {0x00, 0x40, 0x80, 0xC0}) EXPECT_EQ(DecodeLetter(static_cast<uint8_t>(code | flags)), letter);
+    for (int flags : {0x00, 0x40, 0x80, 0xC0})
+      EXPECT_EQ(DecodeLetter(static_cast<uint8_t>(code | flags)), letter);
   }
 }
 
@@ -39,7 +69,8 @@ TEST(CaseTables, Windows1252Partners) {
 
 TEST(Utf8, ConvertsBothWays) {
   bool mapped = false;
-  EXPECT_EQ(Utf8ToWindows1252("\xc3\x85ngstr\xc3\xb6m \xe2\x82\xac \xc5\x93", &mapped), "\xc5ngstr\xf6m \x80 \x9c");
+  EXPECT_EQ(Utf8ToWindows1252("\xc3\x85ngstr\xc3\xb6m \xe2\x82\xac \xc5\x93", &mapped),
+            "\xc5ngstr\xf6m \x80 \x9c");
   EXPECT_TRUE(mapped);
   EXPECT_EQ(Windows1252ToUtf8("\xc5ngstr\xf6m \x80 \x9c"), "\xc3\x85ngstr\xc3\xb6m \xe2\x82\xac \xc5\x93");
 }
@@ -47,7 +78,12 @@ TEST(Utf8, ConvertsBothWays) {
 TEST(Utf8, CharactersOutsideWindows1252BecomeOneUnmappableByte) {
   bool mapped = true;
   // Greek omega, an emoji, a stray continuation byte and a cut sequence.
-  EXPECT_EQ(Utf8ToWindows1252("a\xce\xa9" "b\xf0\x9f\x98\x80" "c\x80" "d\xc3", &mapped), "a?b?c?d?");
+  EXPECT_EQ(Utf8ToWindows1252("a\xce\xa9"
+                              "b\xf0\x9f\x98\x80"
+                              "c\x80"
+                              "d\xc3",
+                              &mapped),
+            "a?b?c?d?");
   EXPECT_FALSE(mapped);
   EXPECT_EQ(LetterCode(static_cast<uint8_t>(kUnmappable)), 0);
 }

@@ -33,8 +33,13 @@ TEST(DateKey, KeysAndStod) {
     Date expected;
   } cases[] = {
       {"20240229", Date{year(2024), month(2), day(29)}},
-      {"20240230", kToday},  {"20231329", kToday}, {"2024022", kToday}, {"2024022x", kToday},
-      {"NOTES", kToday},     {"", kToday},         {"00000000", kToday},
+      {"20240230", kToday},
+      {"20231329", kToday},
+      {"2024022", kToday},
+      {"2024022x", kToday},
+      {"NOTES", kToday},
+      {"", kToday},
+      {"00000000", kToday},
       {"20991231", Date{year(2099), month(12), day(31)}},
   };
   for (const Case& c : cases) EXPECT_EQ(STOD(c.key, kToday), c.expected) << c.key;
@@ -91,8 +96,8 @@ TEST(EntryStore, FailedSaveKeepsTheOldEntry) {
   const Date d{year(2024), month(3), day(5)};
   ASSERT_TRUE(store.WriteEntry(d, kRtf, "").ok());
   // Entries/ turned read-only: the save fails and the old text is untouched.
-  std::filesystem::permissions(store.EntriesDirectory(), std::filesystem::perms::owner_read |
-                                                             std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(store.EntriesDirectory(),
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const Status s = store.WriteEntry(d, "{\\rtf1 new}", "");
   std::filesystem::permissions(store.EntriesDirectory(), std::filesystem::perms::owner_all);
   if (::geteuid() != 0) {

@@ -29,9 +29,20 @@ TEST(IniFile, IntegerValues) {
     const char* value;
     int expected;
   } cases[] = {
-      {"12", 12},        {"0x0C", 12},      {"0X1f", 31},   {"twelve", 10},    {"", 10},
-      {"0x", 10},        {"12abc", 10},     {"-2147483648", -2147483647 - 1}, {"-16777201", -16777201},
-      {"2147483648", 10}, {"0xFFFFFFFF", -1}, {"+7", 7},     {"  42  ", 42},   {"0x1FFFFFFFF", 10},
+      {"12", 12},
+      {"0x0C", 12},
+      {"0X1f", 31},
+      {"twelve", 10},
+      {"", 10},
+      {"0x", 10},
+      {"12abc", 10},
+      {"-2147483648", -2147483647 - 1},
+      {"-16777201", -16777201},
+      {"2147483648", 10},
+      {"0xFFFFFFFF", -1},
+      {"+7", 7},
+      {"  42  ", 42},
+      {"0x1FFFFFFFF", 10},
   };
   for (const Case& c : cases) {
     IniFile ini(std::string("[S]\nK=") + c.value + "\n");
@@ -47,14 +58,17 @@ TEST(IniFile, WriteChangesOneKeyAndKeepsEverythingElse) {
       "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=10\r\n\r\n[Unknown]\r\nkeep=me\r\n";
   IniFile ini(original);
   ASSERT_TRUE(ini.WriteInteger("DEFAULT FONT", "SIZE", 12).ok());
-  EXPECT_EQ(ini.Bytes(), "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\n\r\n[Unknown]\r\nkeep=me\r\n");
+  EXPECT_EQ(ini.Bytes(),
+            "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\n\r\n[Unknown]\r\nkeep=me\r\n");
   ASSERT_TRUE(ini.WriteBool("Default Font", "Bold", true).ok());
-  EXPECT_EQ(ini.Bytes(),
-            "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\nBold=1\r\n\r\n[Unknown]\r\nkeep=me\r\n");
+  EXPECT_EQ(
+      ini.Bytes(),
+      "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\nBold=1\r\n\r\n[Unknown]\r\nkeep=me\r\n");
   ASSERT_TRUE(ini.WriteString("Icons", "File", "a.icl").ok());
-  EXPECT_EQ(ini.Bytes(),
-            "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\nBold=1\r\n\r\n[Unknown]\r\nkeep=me\r\n"
-            "\r\n[Icons]\r\nFile=a.icl\r\n");
+  EXPECT_EQ(
+      ini.Bytes(),
+      "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\nBold=1\r\n\r\n[Unknown]\r\nkeep=me\r\n"
+      "\r\n[Icons]\r\nFile=a.icl\r\n");
 }
 
 TEST(IniFile, NewFileUsesWindowsLineEndingsAndUnixFilesKeepTheirs) {

@@ -54,7 +54,9 @@ TEST(Preferences, PasswordThatCannotBeStoredLeavesSettingsAlone) {
   // 0xA6 + 4 at an odd position scrambles to a line feed (0xAA - 4 + 100 = 0x10A).
   IniFile ini("[Security]\r\nPassword=\r\n");
   Preferences p;
-  p.password = "\xAA" "bcd";
+  p.password =
+      "\xAA"
+      "bcd";
   ASSERT_NE(EncryptString(p.password).find('\n'), std::string::npos);
   EXPECT_FALSE(SavePreferences(ini, p).ok());
   EXPECT_EQ(ini.Bytes(), "[Security]\r\nPassword=\r\n");
@@ -69,8 +71,7 @@ TEST(WindowPlacement, SectionNameAndFitting) {
       {{-50, 10, 750, 500}, {1, 10, 801, 500}},      // left of the screen
       {{0, 10, 1200, 500}, {1, 10, 1201, 500}},      // wider than the screen: right, then left
       {{100, 700, 600, 900}, {100, 568, 600, 768}},  // below the screen
-      {{100, -20, 600, 300}, {100, 1, 600, 321}},
-      {{10, 10, 500, 400}, {10, 10, 500, 400}},
+      {{100, -20, 600, 300}, {100, 1, 600, 321}},   {{10, 10, 500, 400}, {10, 10, 500, 400}},
   };
   for (const Case& c : cases) {
     const WindowRect r = FitOntoScreen(c.stored, 1024, 768);
@@ -82,7 +83,8 @@ TEST(WindowPlacement, SectionNameAndFitting) {
 TEST(WindowPlacement, RoundTrip) {
   IniFile ini;
   ASSERT_TRUE(WriteWindowPlacement(ini, "TMainScreen_Placement", {{1, 2, 3, 4}, true}).ok());
-  EXPECT_EQ(ini.Bytes(), "[TMainScreen_Placement]\r\nLeft=1\r\nTop=2\r\nRight=3\r\nBottom=4\r\nMaximized=1\r\n");
+  EXPECT_EQ(ini.Bytes(),
+            "[TMainScreen_Placement]\r\nLeft=1\r\nTop=2\r\nRight=3\r\nBottom=4\r\nMaximized=1\r\n");
   const WindowPlacement p = ReadWindowPlacement(ini, "tmainscreen_placement", false);
   EXPECT_EQ(p.normal.bottom, 4);
   EXPECT_TRUE(p.maximized);

@@ -26,7 +26,9 @@ class PdfCommand : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string File(const std::string& name) const { return (dir_ / name).string(); }
-  void Write(const std::string& name, const std::string& rtf) { std::ofstream(dir_ / name, std::ios::binary) << rtf; }
+  void Write(const std::string& name, const std::string& rtf) {
+    std::ofstream(dir_ / name, std::ios::binary) << rtf;
+  }
   Result Tool(const std::string& args) { return Shell(std::string(INKWEND_TOOL) + " pdf " + args); }
   int Pages(const std::string& pdf) {
     const Result r = Shell("pdfinfo " + pdf);
@@ -60,7 +62,8 @@ TEST_F(PdfCommand, PrintsTextInOrderAndBreaksPages) {
 
 TEST_F(PdfCommand, LongDocumentFillsPagesAndMarginsChangeTheCount) {
   std::string rtf = kHeader;
-  for (int i = 1; i <= 150; ++i) rtf += "\\pard Line number " + std::to_string(i) + " of the long entry.\\par";
+  for (int i = 1; i <= 150; ++i)
+    rtf += "\\pard Line number " + std::to_string(i) + " of the long entry.\\par";
   rtf += "}";
   Write("long.rtf", rtf);
   ASSERT_EQ(Tool(File("long.rtf") + " " + File("narrow.pdf") + " --margins 0.5").code, 0);
@@ -81,8 +84,8 @@ TEST_F(PdfCommand, LongDocumentFillsPagesAndMarginsChangeTheCount) {
 
 TEST_F(PdfCommand, PrintsPicturesOtherProgramsEmbedded) {
   // LibreOffice's file holds a 4 x 3 PNG and an 8 x 8 JPEG.
-  const std::string in = (fs::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" /
-                          "data" / "libreoffice_diary.rtf")
+  const std::string in = (fs::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" /
+                          "tests" / "data" / "libreoffice_diary.rtf")
                              .string();
   ASSERT_EQ(Tool(in + " " + File("pictures.pdf")).code, 0);
   const std::string images = Shell("pdfimages -list " + File("pictures.pdf")).out;

@@ -53,9 +53,12 @@ TEST_F(SpellCommand, SuggestPrintsTheWordThenItsSuggestionsBestFirst) {
 
 TEST_F(SpellCommand, AddCreatesTheUserDictionaryAndCheckConsultsIt) {
   EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " inkwend").out, "inkwend\twrong\n");
-  EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").code, 1);
-  EXPECT_EQ(Tool("spell add --dict " + File("small.dct") + " --user " + File("u.dct") + " Inkwend").out, "Inkwend\tadded\n");
-  EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").out, "inkwend\tok\n");
+  EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").code,
+            1);
+  EXPECT_EQ(Tool("spell add --dict " + File("small.dct") + " --user " + File("u.dct") + " Inkwend").out,
+            "Inkwend\tadded\n");
+  EXPECT_EQ(Tool("spell check --dict " + File("small.dct") + " --user " + File("u.dct") + " inkwend").out,
+            "inkwend\tok\n");
 }
 
 TEST_F(SpellCommand, DictionaryInfoAndErrors) {

@@ -13,8 +13,10 @@ namespace {
 std::string Utf8(std::u32string_view s) {
   std::string out;
   for (char32_t c : s) {
-    if (c < 0x80) out.push_back(static_cast<char>(c));
-    else out += "?";
+    if (c < 0x80)
+      out.push_back(static_cast<char>(c));
+    else
+      out += "?";
   }
   return out;
 }
@@ -237,15 +239,26 @@ TEST_F(Editor, ReadOnlyRefusesEveryModification) {
   const std::function<void()> ops[] = {
       [&] { doc.InputChar(U'x'); },
       [&] { doc.InsertText(U"x"); },
-      [&] { doc.SelectAll(); doc.DeleteSelection(); },
-      [&] { doc.SelectAll(); doc.ReplaceSelection(U"x"); },
+      [&] {
+        doc.SelectAll();
+        doc.DeleteSelection();
+      },
+      [&] {
+        doc.SelectAll();
+        doc.ReplaceSelection(U"x");
+      },
       [&] { doc.AppendParagraph(d); },
       [&] { doc.SetParIndents(100, 100, 100); },
       [&] { doc.SetParSpacing(100, 100, 100); },
       [&] { doc.SetParShading(50, 0x12); },
       [&] { doc.SetPageLayout(1, 1, 1000, 1000, 1, 1); },
       [&] { doc.PasteBytes("pasted", TWPLoadFormat::FormatANSI); },
-      [&] { TCharAttr a = doc.DefaultAttr; a.StyleBits = kStyleBold; doc.SelectAll(); doc.SetCurrentAttr(a); },
+      [&] {
+        TCharAttr a = doc.DefaultAttr;
+        a.StyleBits = kStyleBold;
+        doc.SelectAll();
+        doc.SetCurrentAttr(a);
+      },
       [&] { doc.Undo(); },
   };
   for (const auto& op : ops) op();
@@ -334,9 +347,9 @@ TEST_F(Editor, FindOptions) {
     bool match_case, whole_word, backwards;
     int64_t hit;  // selection begin, -1 none
   } cases[] = {
-      {"cat", false, false, false, 4},   {"CAT", true, false, false, 18}, {"cat", false, true, false, 4},
-      {"cat", false, true, true, 24},    {"c*t", false, false, false, 4}, {"s*at", false, false, false, 8},
-      {"cats", false, true, false, 18},  {"dog", false, false, false, -1}, {"cat.", false, false, true, 24},
+      {"cat", false, false, false, 4},  {"CAT", true, false, false, 18},  {"cat", false, true, false, 4},
+      {"cat", false, true, true, 24},   {"c*t", false, false, false, 4},  {"s*at", false, false, false, 8},
+      {"cats", false, true, false, 18}, {"dog", false, false, false, -1}, {"cat.", false, false, true, 24},
   };
   for (const Case& c : cases) {
     doc.FindOptions = TFindOptions{c.match_case, c.whole_word, true};
@@ -345,7 +358,8 @@ TEST_F(Editor, FindOptions) {
     EXPECT_EQ(found, c.hit >= 0) << c.text;
     if (!found) continue;
     EXPECT_EQ(doc.PositionOf(doc.SelectionBegin()), c.hit) << c.text;
-    EXPECT_EQ(doc.GetCaretPosition(), c.backwards ? c.hit : c.hit + static_cast<int64_t>(text.size())) << c.text;
+    EXPECT_EQ(doc.GetCaretPosition(), c.backwards ? c.hit : c.hit + static_cast<int64_t>(text.size()))
+        << c.text;
   }
 }
 
@@ -598,7 +612,8 @@ TEST_F(Editor, PastePlainTextAndRtf) {
   EXPECT_EQ(Dump(doc), "a12xb");
   EXPECT_EQ(doc.LastFormat, TWPLoadFormat::AutomaticFormat);  // pasting text does not change the save format
 
-  EXPECT_TRUE(doc.PasteBytes("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 \\b bold\\b0\\par next}", TWPLoadFormat::FormatRTF));
+  EXPECT_TRUE(doc.PasteBytes("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 \\b bold\\b0\\par next}",
+                             TWPLoadFormat::FormatRTF));
   EXPECT_EQ(Dump(doc), "a12xbold|nextb");
   EXPECT_EQ(doc.FirstParagraph()->Attrs()[4].StyleBits & kStyleBold, kStyleBold);
   EXPECT_EQ(doc.GetCaretPosition(), 13);  // after "next"

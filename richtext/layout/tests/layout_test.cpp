@@ -79,7 +79,8 @@ TEST_F(LayoutTest, VisibleWidthLeavesOutTrailingSpaces) {
     int width;
   };
   // Letters 8, spaces 4, tabs their cached 16.
-  for (const Case& c : {Case{U"ab  ", 16}, Case{U"a b", 20}, Case{U"a \t", 8}, Case{U"a \tb", 36}, Case{U"  ", 0}}) {
+  for (const Case& c :
+       {Case{U"ab  ", 16}, Case{U"a b", 20}, Case{U"a \t", 8}, Case{U"a \tb", 36}, Case{U"  ", 0}}) {
     TWPRTFTextPaint d;
     d.SetDevice(&metrics, 96, 96);
     d.AppendText(d.FirstParagraph(), c.text, d.DefaultAttr);
@@ -245,12 +246,12 @@ TEST_F(LayoutTest, LineHeights) {
     int height, ascent;
   };
   const std::vector<Case> cases = {
-      {U"    ", 0, 0, 0, 16, 14},         // only spaces: the default height
-      {U"", 0, 0, 0, 16, 14},             // empty line
-      {U"abc", -300, 0, 0, 20, 15},       // exactly 20, ascent up by (18 - 20) / 2 = -1
-      {U"abc", -150, 0, 0, 10, 10},       // 10 high, ascent up by 4
-      {U"abc", 600, 0, 0, 40, 25},        // 40 high, ascent down by 11
-      {U"abc", 150, 0, 0, 18, 14},        // smaller than natural: unchanged
+      {U"    ", 0, 0, 0, 16, 14},    // only spaces: the default height
+      {U"", 0, 0, 0, 16, 14},        // empty line
+      {U"abc", -300, 0, 0, 20, 15},  // exactly 20, ascent up by (18 - 20) / 2 = -1
+      {U"abc", -150, 0, 0, 10, 10},  // 10 high, ascent up by 4
+      {U"abc", 600, 0, 0, 40, 25},   // 40 high, ascent down by 11
+      {U"abc", 150, 0, 0, 18, 14},   // smaller than natural: unchanged
       {U"abc", 0, 150, 300, 18 + 10 + 20, 14 + 10},
   };
   for (const Case& c : cases) {
@@ -391,7 +392,9 @@ TEST_F(LayoutTest, OnlyDirtyParagraphsAreWrappedAndMetricsAreAskedOnce) {
   doc.SetWindowWidth(300);
   doc.Reformat();
   std::vector<std::u32string> seen;
-  doc.OnWord = [&](TWPRTFTextPaint&, std::u32string_view w, std::array<int, 8>&, uint8_t&) { seen.emplace_back(w); };
+  doc.OnWord = [&](TWPRTFTextPaint&, std::u32string_view w, std::array<int, 8>&, uint8_t&) {
+    seen.emplace_back(w);
+  };
   const int64_t queries = doc.FontCache().PlatformQueries();
   const TCharAttr a0 = *doc.AttribPtr(b, 0, 0);
   doc.ReplaceRange(b, 0, 0, 0, U"x", 1, &a0);

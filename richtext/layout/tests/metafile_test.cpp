@@ -17,16 +17,16 @@ using testing::TWmfBuilder;
 
 TEST(MetafileTest, MapsTheWindowOntoTheRectangle) {
   TWmfBuilder w;
-  w.Record(0x020B, {10, 20});     // window origin (y 10, x 20)
-  w.Record(0x020C, {100, 200});   // window extent (y 100, x 200)
+  w.Record(0x020B, {10, 20});                   // window origin (y 10, x 20)
+  w.Record(0x020C, {100, 200});                 // window extent (y 100, x 200)
   w.Record(0x02FA, {0, 3, 0, 0x00FF, 0x0000});  // red pen, 3 wide
   w.Record(0x012D, {0});
   w.Record(0x02FC, {1, 0, 0, 0});  // null brush
   w.Record(0x012D, {1});
-  w.Record(0x041B, {60, 120, 10, 20});  // rectangle (bottom, right, top, left)
-  w.Record(0x0418, {110, 220, 10, 20});  // ellipse
-  w.Record(0x0214, {10, 20});            // move to (20, 10)
-  w.Record(0x0213, {110, 220});          // line to (220, 110)
+  w.Record(0x041B, {60, 120, 10, 20});              // rectangle (bottom, right, top, left)
+  w.Record(0x0418, {110, 220, 10, 20});             // ellipse
+  w.Record(0x0214, {10, 20});                       // move to (20, 10)
+  w.Record(0x0213, {110, 220});                     // line to (220, 110)
   w.Record(0x0325, {3, 20, 10, 120, 10, 120, 60});  // polyline of three points
   TRecordingCanvas canvas;
   TMetafileStats stats;

@@ -100,7 +100,8 @@ TEST_F(PaintTest, SelectionUsesHighlightColours) {
   EXPECT_EQ(texts[1].Text, U"b");
   EXPECT_EQ(texts[1].Color, doc.HighlightTextColor);
   bool filled = false;
-  for (const TOp& f : canvas.Of("fill")) filled |= f.Color == doc.HighlightColor && f.Rect == TRect{9, 0, 17, 18};
+  for (const TOp& f : canvas.Of("fill"))
+    filled |= f.Color == doc.HighlightColor && f.Rect == TRect{9, 0, 17, 18};
   EXPECT_TRUE(filled);
   EXPECT_EQ(p->Line(0).SelectionState, 2);
   doc.SelEnd = {p, 0, 3};
@@ -165,7 +166,7 @@ TEST_F(PaintTest, StruckOutRunsAreCrossedAboveTheirBaseline) {
   EXPECT_EQ(lines[0].From.X, texts[1].X);
   EXPECT_EQ(lines[0].To.X, texts[1].X + texts[1].Advances[0] + texts[1].Advances[1]);
   EXPECT_EQ(lines[0].From.Y, lines[0].To.Y);
-  EXPECT_LT(lines[0].From.Y, texts[1].Y);                       // above the baseline ...
+  EXPECT_LT(lines[0].From.Y, texts[1].Y);                          // above the baseline ...
   EXPECT_GT(lines[0].From.Y, texts[1].Y - p->Line(0).Ascent / 2);  // ... through the lower letters
   EXPECT_EQ(lines[0].Pen.Color, texts[1].Color);
 }

@@ -20,7 +20,8 @@ class TFixedMetrics : public TTextMetrics {
   }
   void Advances(const TFontSpec& font, std::span<const char32_t> chars, std::span<int> out) override {
     ++advance_queries;
-    for (size_t i = 0; i < chars.size(); ++i) out[i] = chars[i] == U' ' ? (font.PixelSize + 3) / 4 : (font.PixelSize + 3) / 2;
+    for (size_t i = 0; i < chars.size(); ++i)
+      out[i] = chars[i] == U' ' ? (font.PixelSize + 3) / 4 : (font.PixelSize + 3) / 2;
   }
   int font_queries = 0;
   int advance_queries = 0;

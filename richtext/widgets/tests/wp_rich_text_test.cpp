@@ -1,4 +1,6 @@
 // TWPRichText driven as a user drives it: keys, clicks, the clipboard, the find dialog.
+#include "richtext/widgets/wp_rich_text.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -11,11 +13,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QWindow>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
-
-#include "richtext/widgets/wp_rich_text.h"
 
 using namespace inkwend;
 
@@ -292,7 +292,8 @@ class WPRichTextTest : public QObject {
       std::vector<int> xs;
       w->Memo().LineXs(p.Par, 0, xs);
       const TTextLine& l = p.Par->Line(c.Line);
-      return QPoint(xs[static_cast<size_t>(c.Pos)] - w->Memo().ScrollX, l.Top + l.Height / 2 - w->Memo().ScrollY);
+      return QPoint(xs[static_cast<size_t>(c.Pos)] - w->Memo().ScrollX,
+                    l.Top + l.Height / 2 - w->Memo().ScrollY);
     };
     QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, point_of(6) + QPoint(1, 0));
     QCOMPARE(w->GetCaretPosition(), 6);
@@ -422,7 +423,7 @@ class WPRichTextTest : public QObject {
     QCOMPARE(a.FontIndex, uint8_t{0});
     QCOMPARE(QString::fromStdU32String(w->Memo().Header.Fonts[0].Name), QStringLiteral("Courier New"));
     QCOMPARE(a.PointSize, uint8_t{14});
-    QCOMPARE(a.TextColor(), uint8_t{1});  // red
+    QCOMPARE(a.TextColor(), uint8_t{1});         // red
     QCOMPARE(a.BackgroundColor(), uint8_t{12});  // the control's white
     QVERIFY(a.StyleBits & kStyleBold);
     QTest::keyClicks(w.get(), "x");
@@ -458,7 +459,8 @@ class WPRichTextTest : public QObject {
 
   void typingRepaintsOnlyWhatChangedAndPaintsItRight() {
     for (int i = 0; i < 12; ++i) {
-      QTest::keyClicks(w.get(), QStringLiteral("paragraph %1 with some words to wrap around the line end").arg(i));
+      QTest::keyClicks(w.get(),
+                       QStringLiteral("paragraph %1 with some words to wrap around the line end").arg(i));
       QTest::keyClick(w.get(), Qt::Key_Return);
     }
     w->SetCaretPosition(70);
@@ -474,8 +476,11 @@ class WPRichTextTest : public QObject {
     // What the screen shows (the backing store after the partial repaints) equals a full paint.
     QScreen* screen = w->window()->windowHandle()->screen();
     const QPoint at = w->viewport()->mapTo(w->window(), QPoint(0, 0));
-    const QImage shown = screen->grabWindow(w->window()->winId(), at.x(), at.y(), w->viewport()->width(),
-                                            w->viewport()->height()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = screen
+                             ->grabWindow(w->window()->winId(), at.x(), at.y(), w->viewport()->width(),
+                                          w->viewport()->height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
     w->SetReadOnly(true);  // no caret in either picture
     w->clearFocus();
     QCoreApplication::processEvents();
