@@ -1,0 +1,50 @@
+#pragma once
+// The file system as the engines see it. Every engine that reads or writes files takes a
+// FileSystem&, so that tests inject the faults a user meets (a full disk, a rename that fails,
+// a read cut short) through FaultyFileSystem (base/faulty_file_system.h) instead of relying on
+// file modes, which do not stop root.
+//
+// Files that hold user data are never overwritten in place: WriteFileAtomically writes a
+// temporary file in the same directory, flushes it and renames it over the old one, so a crash
+// or a full disk leaves either the old file or the new one, never half of either.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/status.h"
+
+namespace inkwend {
+
+// Nothing the diary reads comes near this; a larger file is refused rather than read.
+inline constexpr uint64_t kMaxReadBytes = uint64_t{1} << 30;
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The whole content of a plain file. Pipes, devices, sockets and folders are refused at once
+  // (never waited on), as is a file larger than kMaxReadBytes. NotFound for a missing file.
+  virtual Result<std::string> ReadFile(const std::string& path) = 0;
+  // Replaces the file atomically (see above); on failure the old file is untouched.
+  virtual Status WriteFileAtomically(const std::string& path, std::string_view bytes) = 0;
+  // Writes in place (for files the design updates in place, such as the user dictionary).
+  virtual Status WriteFileInPlace(const std::string& path, std::string_view bytes) = 0;
+  // Appends to a file, creating it when missing.
+  virtual Status AppendToFile(const std::string& path, std::string_view bytes) = 0;
+  // Copies a plain file byte for byte; dst is replaced atomically and stays as it was on failure.
+  virtual Status CopyFile(const std::string& src, const std::string& dst) = 0;
+  virtual Status Rename(const std::string& from, const std::string& to) = 0;
+  // A missing file is no error.
+  virtual Status RemoveFile(const std::string& path) = 0;
+  virtual Status CreateDirectory(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  // Names (not paths) of the entries of a folder, sorted; NotFound for a missing folder.
+  virtual Result<std::vector<std::string>> ListDirectory(const std::string& path) = 0;
+};
+
+// The real file system of the machine (POSIX calls).
+FileSystem& RealFileSystem();
+
+}  // namespace inkwend
