@@ -120,7 +120,7 @@ struct Fixture {
       if (at < all.size()) pairs.push_back(all[at]);
     }
     hunspell = std::make_unique<Hunspell>(kHunspellAff, kHunspellDic);
-    if (!engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY))
+    if (!engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY).IsOk())
       std::fprintf(stderr, "bench_spell: cannot open %s\n", INKWEND_SHIPPED_DICTIONARY);
     std::fprintf(stderr, "bench_spell: %zu words of text, %zu pairs from %s\n", text_utf8.size(),
                  pairs.size(), pairs_source.empty() ? "nowhere" : pairs_source.c_str());

@@ -68,21 +68,30 @@ int RunSpell(const std::vector<std::string>& args) {
   inkwend::TLexivSpell spell;
   spell.SetMaxSuggestions(static_cast<uint8_t>(std::clamp(max, 0, 255)));
   if (dict.empty()) dict = ShippedDictionary();
-  if (!spell.OpenDictionary(dict)) {
+  const inkwend::Status opened = spell.OpenDictionary(dict);
+  if (opened.Code() == inkwend::StatusCode::Damaged) {
+    // What could be read of a damaged dictionary is open; say what is missing and go on.
+    std::fprintf(stderr, "inkwend-tool: %s\n", opened.Message().c_str());
+  } else if (!opened.IsOk()) {
     std::fprintf(stderr, "inkwend-tool: cannot open the main dictionary %s\n", dict.c_str());
     return 1;
   }
   int16_t number = -1;
   if (!user.empty()) {
     std::vector<std::string> none;
-    number = access(user.c_str(), F_OK) == 0 ? spell.OpenUserDictionary(user)
-                                             : (mode == "add" ? spell.CreateUserDictionary(user, none) : -1);
-    if (number <= 0) {
+    inkwend::Result<int16_t> user_number = inkwend::Status::Error(inkwend::StatusCode::NotFound, "");
+    if (access(user.c_str(), F_OK) == 0)
+      user_number = spell.OpenUserDictionary(user);
+    else if (mode == "add")
+      user_number = spell.CreateUserDictionary(user, none);
+    if (!user_number.IsOk()) {
       std::fprintf(stderr, "inkwend-tool: cannot open the user dictionary %s\n", user.c_str());
       return 1;
     }
+    number = user_number.Value();
   }
 
+  int exit_code = 0;
   for (const std::string& utf8 : words) {
     const std::string word = inkwend::spell::Utf8ToWindows1252(utf8);
     if (mode == "check") {
@@ -92,11 +101,16 @@ int RunSpell(const std::vector<std::string>& args) {
       for (const std::string& s : spell.Suggest(word)) line += "\t" + inkwend::spell::Windows1252ToUtf8(s);
       std::printf("%s\n", line.c_str());
     } else {
-      spell.AddWord(word, number);
-      std::printf("%s\t%s\n", utf8.c_str(), spell.CheckWord(word) ? "added" : "refused");
+      const inkwend::Status added = spell.AddWord(word, number);
+      if (!added.IsOk()) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "inkwend-tool: %s: %s\n", utf8.c_str(), added.Message().c_str());
+        exit_code = 1;
+      }
+      std::printf("%s\t%s\n", utf8.c_str(), added.IsOk() ? "added" : "refused");
     }
   }
-  return 0;
+  return exit_code;
 }
 
 const inkwend::tool::ToolCommand kSpell(

@@ -20,6 +20,10 @@ inline constexpr uint8_t kEndsWord = 0x80;
 inline constexpr uint8_t kKindUser = 0;
 inline constexpr uint8_t kKindMain = 1;  // any non-zero kind is a main dictionary
 
+// Child links are 16-bit, so no sound run reaches far beyond node 65535; reads past this index
+// come from damaged files and end the run.
+inline constexpr uint32_t kMaxNodeIndex = 65535 + 64;
+
 // Limits of what is added to a user dictionary.
 inline constexpr int kMaxWordLength = 25;
 inline constexpr int kMaxUserNodes = 63999;

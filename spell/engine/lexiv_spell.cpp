@@ -9,9 +9,13 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "spell/engine/dictionary_format.h"
 #include "spell/engine/suggest_rules.h"
+#include "spell/engine/user_dictionary_edit.h"
+#include "spell/engine/user_dictionary_writer.h"
 #include "spell/engine/windows1252.h"
 
 namespace inkwend {
@@ -20,15 +24,11 @@ using namespace spell;
 
 namespace {
 
-// Child links are 16-bit, so no sound run reaches far beyond node 65535; reads past this index
-// come from damaged files and end the run.
-constexpr uint32_t kMaxNodeIndex = 65535 + 64;
 // A file of tiny dictionaries must not make the engine allocate a cache for each of thousands.
-constexpr int kMaxDictionariesPerFile = 256;
+constexpr size_t kMaxDictionariesPerFile = 256;
 constexpr int kCacheSlots = 1024;
 constexpr int kBlockNodes = 8;
 constexpr int kBlockBytes = kBlockNodes * kNodeSize;
-constexpr uint32_t kMoveBlockNodes = 2048;
 // Flags of an entry of TLexivSpell::main_starts_, beside the run (bits 0-15) and the index of
 // the main dictionary it lies in (bits 16-23).
 constexpr uint32_t kTwoLetterWord = 1u << 24;  // the two letters are a word
@@ -41,19 +41,6 @@ bool ReadAt(int fd, void* buf, size_t size, int64_t offset) {
   size_t done = 0;
   while (done < size) {
     const ssize_t n = pread(fd, p + done, size - done, offset + static_cast<int64_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-bool WriteAt(int fd, const void* buf, size_t size, int64_t offset) {
-  if (offset < 0) return false;
-  const auto* p = static_cast<const uint8_t*>(buf);
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = pwrite(fd, p + done, size - done, offset + static_cast<int64_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
@@ -97,6 +84,19 @@ bool ReadHeader(int fd, int64_t offset, DictionaryHeader& header) {
   if (!ReadAt(fd, b, kHeaderSize, offset)) return false;
   header = ParseHeader(b);
   return true;
+}
+
+std::string HeaderBytes(const DictionaryHeader& header) {
+  std::string bytes;
+  AppendHeader(bytes, header);
+  return bytes;
+}
+
+Status WordNotAdded(const Status& failure, bool undone) {
+  return Status::Error(failure.Code(),
+                       failure.Message() + (undone ? ". The word was not added; the dictionary is as it was."
+                                                   : ". The word was not added, and the dictionary "
+                                                     "could not be put back as it was."));
 }
 
 // A file with its open handle; further main dictionaries of a file share it with the first.
@@ -260,74 +260,130 @@ struct TLexivSpell::Dictionary {
     node = ParseNode(b);
     return true;
   }
-
-  bool WriteNode(uint32_t n, const Node& node) {
-    uint8_t b[kNodeSize];
-    SerializeNode(node, b);
-    return WriteAt(file->fd, b, kNodeSize, base + int64_t{kNodeSize} * n);
-  }
-
-  bool ReadNodes(uint32_t first, uint32_t count, std::vector<uint8_t>& bytes) {
-    bytes.resize(size_t{count} * kNodeSize);
-    return ReadAt(file->fd, bytes.data(), bytes.size(), base + int64_t{kNodeSize} * first);
-  }
-
-  bool WriteNodes(uint32_t first, const std::vector<uint8_t>& bytes) {
-    return WriteAt(file->fd, bytes.data(), bytes.size(), base + int64_t{kNodeSize} * first);
-  }
-
-  void WriteHeader() {
-    uint8_t b[kHeaderSize];
-    SerializeHeader(header, b);
-    WriteAt(file->fd, b, kHeaderSize, header_offset);
-  }
 };
 
-TLexivSpell::TLexivSpell() = default;
+TLexivSpell::TLexivSpell() : writer_(&PosixUserDictionaryWriter()) {}
 
 TLexivSpell::~TLexivSpell() { CloseDictionaries(); }
 
-bool TLexivSpell::OpenDictionary(const std::string& path) {
-  if (main_open_) return false;
-  if (!chain_.empty() && !chain_.front()->is_user()) return false;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  auto file = std::make_shared<SharedFile>(fd);
-  const int64_t size = FileSize(fd);
-  int64_t position = SkipTextHeader(fd);
-  DictionaryHeader header;
-  if (size < 0 || position < 0 || !ReadHeader(fd, position, header) || header.kind == kKindUser) return false;
+namespace {
 
-  for (int count = 0; count < kMaxDictionariesPerFile; ++count) {
-    auto dict = std::make_unique<Dictionary>();
-    dict->header = header;
-    dict->header_offset = position;
-    dict->base = position + kHeaderSize - kNodeSize;
-    dict->file = file;
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+Status OpenFailure(const std::string& path, int err) {
+  return Status::Error(err == ENOENT ? StatusCode::NotFound : StatusCode::IoError,
+                       "Cannot open " + Quoted(path) + ": " + std::strerror(err));
+}
+
+Status NotADictionary(const std::string& path) {
+  return Status::Error(StatusCode::Refused, Quoted(path) + " is not a dictionary file.");
+}
+
+// The dictionaries of a main file, first to last, and the first damage met reading them.
+struct MainFile {
+  std::vector<std::unique_ptr<TLexivSpell::Dictionary>> dictionaries;
+  std::optional<Damage> damage;
+
+  void NoteDamage(int64_t offset, std::string dropped) {
+    if (!damage) damage = Damage{offset, std::move(dropped)};
+  }
+};
+
+// Reads the node area of a main dictionary whose header lies at `position` and notes what a
+// damaged file lacks of it.
+std::unique_ptr<TLexivSpell::Dictionary> ReadMainDictionary(const std::shared_ptr<SharedFile>& file,
+                                                            int64_t size, int64_t position,
+                                                            const DictionaryHeader& header,
+                                                            MainFile& main_file) {
+  auto dict = std::make_unique<TLexivSpell::Dictionary>();
+  const std::string which = "dictionary " + std::to_string(main_file.dictionaries.size() + 1);
+  dict->header = header;
+  dict->header_offset = position;
+  dict->base = position + kHeaderSize - kNodeSize;
+  dict->file = file;
+  dict->cache_tags = std::make_unique<int64_t[]>(kCacheSlots);
+  std::fill_n(dict->cache_tags.get(), kCacheSlots, int64_t{-1});
+  const int64_t capacity = std::max<int32_t>(header.capacity, 0);
+  const int64_t in_file = std::max<int64_t>((size - dict->base) / kNodeSize - 1, 0);
+  if (header.capacity < 0)
+    main_file.NoteDamage(position + 4, "whatever follows " + which + ", whose node count is negative");
+  else if (capacity > in_file)
+    main_file.NoteDamage(size, "the last " + std::to_string(capacity - in_file) + " nodes of " + which +
+                                   ", which the file ends before");
+  else if (capacity > kMaxNodeIndex)
+    main_file.NoteDamage(dict->base + int64_t{kNodeSize} * (kMaxNodeIndex + 1),
+                         "the nodes of " + which + " past node " + std::to_string(kMaxNodeIndex));
+  dict->last_node = static_cast<uint32_t>(std::min<int64_t>({capacity, in_file, kMaxNodeIndex}));
+  // Bytes a file shrunk since fstat no longer holds stay zero: nodes without letters or links.
+  const uint32_t blocks = dict->last_node / kBlockNodes + 2;  // whole blocks, and one more
+  dict->nodes.assign(size_t{blocks} * kBlockBytes, 0);
+  ReadUpTo(file->fd, dict->nodes.data(), size_t{kNodeSize} * (dict->last_node + 1), dict->base);
+  // A node that ends every run after the last real one: a scan reaching it stops there as it
+  // would at the end of the node area, whatever letter it looks for (no child, no word end).
+  SerializeNode(Node{kNoChild, kLastInRun}, dict->nodes.data() + size_t{kNodeSize} * (dict->last_node + 1));
+  dict->ScanFirstLevels();
+  return dict;
+}
+
+// Every dictionary of a main file, from the first header (at `position`) on: each node area is
+// followed by the next header as long as more than 20 bytes of the file remain.
+MainFile ReadMainFile(const std::shared_ptr<SharedFile>& file, const std::string& path, int64_t size,
+                      int64_t position, DictionaryHeader header) {
+  MainFile main_file;
+  for (;;) {
+    if (main_file.dictionaries.size() == kMaxDictionariesPerFile) {
+      main_file.NoteDamage(position, "the dictionaries after the " + std::to_string(kMaxDictionariesPerFile) +
+                                         "th, more than a dictionary file holds");
+      break;
+    }
+    auto dict = ReadMainDictionary(file, size, position, header, main_file);
     dict->path = path;
-    dict->kind = count == 0 ? Dictionary::Kind::kFirstMain : Dictionary::Kind::kFurtherMain;
-    dict->cache_tags = std::make_unique<int64_t[]>(kCacheSlots);
-    std::fill_n(dict->cache_tags.get(), kCacheSlots, int64_t{-1});
-    const int64_t capacity = std::max<int32_t>(header.capacity, 0);
-    const int64_t in_file = std::max<int64_t>((size - dict->base) / kNodeSize - 1, 0);
-    dict->last_node = static_cast<uint32_t>(std::min<int64_t>({capacity, in_file, kMaxNodeIndex}));
-    // Bytes a file shrunk since fstat no longer holds stay zero: nodes without letters or links.
-    const uint32_t blocks = dict->last_node / kBlockNodes + 2;  // whole blocks, and one more
-    dict->nodes.assign(size_t{blocks} * kBlockBytes, 0);
-    ReadUpTo(fd, dict->nodes.data(), size_t{kNodeSize} * (dict->last_node + 1), dict->base);
-    // A node that ends every run after the last real one: a scan reaching it stops there as it
-    // would at the end of the node area, whatever letter it looks for (no child, no word end).
-    SerializeNode(Node{kNoChild, kLastInRun}, dict->nodes.data() + size_t{kNodeSize} * (dict->last_node + 1));
-    const int64_t next = dict->base + kNodeSize * (capacity + 1);
-    dict->ScanFirstLevels();
-    if (count == 0)
-      chain_.insert(chain_.begin(), std::move(dict));
-    else
-      chain_.push_back(std::move(dict));
+    dict->kind = main_file.dictionaries.empty() ? TLexivSpell::Dictionary::Kind::kFirstMain
+                                                : TLexivSpell::Dictionary::Kind::kFurtherMain;
+    main_file.dictionaries.push_back(std::move(dict));
+    const int64_t next = position + kHeaderSize + int64_t{kNodeSize} * std::max<int32_t>(header.capacity, 0);
     // A negative capacity gives no trustworthy place for a following dictionary.
-    if (header.capacity < 0 || next + 20 >= size || !ReadHeader(fd, next, header)) break;
+    if (header.capacity < 0 || next + 20 >= size || !ReadHeader(file->fd, next, header)) break;
     position = next;
   }
+  return main_file;
+}
+
+}  // namespace
+
+Status TLexivSpell::OpenDictionary(const std::string& path) {
+  if (main_open_ || (!chain_.empty() && !chain_.front()->is_user()))
+    return Status::Error(StatusCode::Refused, "A main dictionary is already open.");
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return OpenFailure(path, errno);
+  auto file = std::make_shared<SharedFile>(fd);
+  const int64_t size = FileSize(fd);
+  const int64_t position = SkipTextHeader(fd);
+  DictionaryHeader header;
+  if (size < 0 || position < 0 || !ReadHeader(fd, position, header)) return NotADictionary(path);
+  if (header.kind == kKindUser)
+    return Status::Error(StatusCode::Refused,
+                         Quoted(path) + " holds a user dictionary, not a main dictionary.");
+
+  MainFile main_file = ReadMainFile(file, path, size, position, header);
+  // The first main dictionary goes in front of any user dictionary, the others after them all.
+  for (size_t i = 0; i < main_file.dictionaries.size(); ++i) {
+    if (i == 0)
+      chain_.insert(chain_.begin(), std::move(main_file.dictionaries[i]));
+    else
+      chain_.push_back(std::move(main_file.dictionaries[i]));
+  }
+  IndexMainDictionaries();
+  main_open_ = true;
+  dictionary_name_ = path;
+  if (!main_file.damage) return Status::Ok();
+  const Damage& damage = *main_file.damage;
+  return Status::Damaged("The dictionary " + Quoted(path) + " is damaged at byte " +
+                             std::to_string(damage.offset) + "; left out: " + damage.dropped + ".",
+                         damage);
+}
+
+void TLexivSpell::IndexMainDictionaries() {
   // Where a lookup goes after the first two letters, over all main dictionaries of the chain.
   main_starts_.assign(kAlphabetSize * kAlphabetSize, 0);
   for (auto& dict : chain_) {
@@ -344,16 +400,13 @@ bool TLexivSpell::OpenDictionary(const std::string& path) {
         start |= index << 16 | dict->second_children[cell];
     }
   }
-  main_open_ = true;
-  dictionary_name_ = path;
-  return true;
 }
 
-int16_t TLexivSpell::AppendUserDictionary(int fd, const std::string& path, int64_t header_offset) {
+Result<int16_t> TLexivSpell::AppendUserDictionary(int fd, const std::string& path, int64_t header_offset) {
   auto dict = std::make_unique<Dictionary>();
   if (!ReadHeader(fd, header_offset, dict->header)) {
     close(fd);
-    return -1;
+    return NotADictionary(path);
   }
   dict->header_offset = header_offset;
   dict->base = header_offset + kHeaderSize - kNodeSize;
@@ -368,27 +421,32 @@ int16_t TLexivSpell::AppendUserDictionary(int fd, const std::string& path, int64
   return number;
 }
 
-int16_t TLexivSpell::OpenUserDictionary(const std::string& path) {
+Result<int16_t> TLexivSpell::OpenUserDictionary(const std::string& path) {
   const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return -1;
+  if (fd < 0) return OpenFailure(path, errno);
   const int64_t position = SkipTextHeader(fd);
   DictionaryHeader header;
   if (position < 0 || !ReadHeader(fd, position, header)) {
     close(fd);
-    return -1;
+    return NotADictionary(path);
   }
   if (header.kind != kKindUser) {
     close(fd);
-    return 0;
+    return Status::Error(StatusCode::Refused,
+                         Quoted(path) + " holds a main dictionary, not a user dictionary.");
   }
   return AppendUserDictionary(fd, path, position);
 }
 
-int16_t TLexivSpell::CreateUserDictionary(const std::string& path, std::vector<std::string>& words) {
+Result<int16_t> TLexivSpell::CreateUserDictionary(const std::string& path, std::vector<std::string>& words) {
   // O_EXCL: a user dictionary that another copy of the program has just created is never
   // truncated, so no added word is lost.
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    const int err = errno;
+    return Status::Error(err == EEXIST ? StatusCode::Refused : StatusCode::IoError,
+                         "Cannot create " + Quoted(path) + ": " + std::strerror(err));
+  }
   std::string bytes = "USER DICTIONARY\r\n";
   bytes += "Dictionary format 1996 Lexivane Software, written by Inkwend\r\n";
   bytes += static_cast<char>(kTextHeaderEnd);
@@ -402,15 +460,33 @@ int16_t TLexivSpell::CreateUserDictionary(const std::string& path, std::vector<s
   AppendHeader(bytes, header);
   AppendNode(bytes, Node{kNoChild, kLastInRun | kEndsWord});  // the word A
   for (int n = 2; n <= header.capacity; ++n) AppendNode(bytes, Node{kFreeSlot, kLastInRun | kEndsWord});
-  if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
+  const Status written = writer_->WriteAt(fd, path, 0, bytes);
+  if (!written.IsOk()) {
     close(fd);
     unlink(path.c_str());
-    return -1;
+    return written;
   }
-  const int16_t number = AppendUserDictionary(fd, path, header_offset);
-  if (number < 0) return number;
+  const Result<int16_t> number = AppendUserDictionary(fd, path, header_offset);
+  if (!number.IsOk()) {
+    unlink(path.c_str());
+    return number;
+  }
   std::sort(words.begin(), words.end());
-  for (const std::string& word : words) AddWord(word, number);
+  for (const std::string& word : words) {
+    const Status added = AddWord(word, number.Value());
+    // A word too long for a user dictionary is left out; a file that cannot take the others
+    // is not kept half made.
+    if (added.IsOk() || added.Code() == StatusCode::Refused) continue;
+    const auto it = std::find_if(chain_.begin(), chain_.end(), [&](const auto& dict) {
+      return dict->is_user() && dict->number == number.Value();
+    });
+    if (it != chain_.end()) {
+      chain_.erase(it);
+      --user_dictionaries_;
+    }
+    unlink(path.c_str());
+    return added;
+  }
   return number;
 }
 
@@ -570,141 +646,91 @@ bool TLexivSpell::CheckWord(std::string_view word) {
   return CheckInChain(word);
 }
 
-bool TLexivSpell::AddWord(const std::string& word, int16_t number) {
+TLexivSpell::Dictionary* TLexivSpell::FindUserDictionary(int16_t number) const {
+  Dictionary* found = nullptr;
+  if (number < 0) return found;
+  for (const auto& dict : chain_)
+    if (dict->is_user() && dict->number == number) found = dict.get();
+  return found;
+}
+
+Status TLexivSpell::AddWord(const std::string& word, int16_t number) {
   OpenMainIfNeeded();
-  if (number < 0) return false;
-  Dictionary* dict = nullptr;
-  for (auto& d : chain_)
-    if (d->is_user() && d->number == number) dict = d.get();
-  if (!dict) return false;
+  Dictionary* dict = FindUserDictionary(number);
+  if (!dict)
+    return Status::Error(StatusCode::NotFound,
+                         "No user dictionary is open with the number " + std::to_string(number) + ".");
   FileLock lock(dict->file->fd);
   RefreshUserHeaders(false);
   const DictionaryHeader& h = dict->header;
-  if (word.empty() || word.size() > kMaxWordLength || h.nodes_used < 0 ||
-      static_cast<int64_t>(word.size()) + h.nodes_used > kMaxUserNodes)
-    return true;
-  // A word that found no room on the disk leaves the file, counter included, as it was.
-  if (InsertWord(*dict, UpperCase(word))) {
-    ++dict->header.word_count;
-    dict->WriteHeader();
-  }
-  return true;
+  if (word.empty()) return Status::Error(StatusCode::Refused, "There is no word to add.");
+  if (word.size() > kMaxWordLength)
+    return Status::Error(StatusCode::Refused, "The word is longer than " + std::to_string(kMaxWordLength) +
+                                                  " characters, the most a user dictionary takes.");
+  if (h.nodes_used < 0)
+    return Status::Damaged("The user dictionary " + Quoted(dict->path) +
+                               " is damaged: its header counts a negative number of letters.",
+                           Damage{dict->header_offset, "the word to add"});
+  if (static_cast<int64_t>(word.size()) + h.nodes_used > kMaxUserNodes)
+    return Status::Error(StatusCode::Refused, "The user dictionary " + Quoted(dict->path) +
+                                                  " is full: it takes no further words.");
+  return AddToUserDictionary(*dict, UpperCase(word));
 }
 
-bool TLexivSpell::InsertWord(Dictionary& dict, const std::string& upper) {
-  DictionaryHeader& h = dict.header;
-  const auto length = static_cast<uint32_t>(upper.size());
+// The word goes in on a copy of the nodes in memory; then the file is grown, the nodes that
+// changed are written in one piece and the header after them. A write that fails is undone
+// with the copy, so the file and the engine stay as they were.
+Status TLexivSpell::AddToUserDictionary(Dictionary& dict, const std::string& upper) {
+  const int fd = dict.file->fd;
+  const int64_t size = FileSize(fd);
+  const int64_t in_file = std::clamp<int64_t>((size - dict.base) / kNodeSize - 1, 0, kMaxNodeIndex);
+  std::string bytes(size_t{kNodeSize} * static_cast<size_t>(in_file), '\0');
+  if (size < 0 || !ReadAt(fd, bytes.data(), bytes.size(), dict.base + kNodeSize))
+    return Status::Error("Cannot read " + Quoted(dict.path) + ". The word was not added.");
+  UserNodes nodes(std::move(bytes));
 
   // Grow the file first to hold every node this word may need, so that a full disk stops the
-  // insertion before any node has moved rather than half-way through.
-  {
-    const uint32_t needed = static_cast<uint32_t>(h.nodes_used) + length;
-    const int64_t end = dict.base + int64_t{kNodeSize} * (needed + 1);
-    const int64_t size = FileSize(dict.file->fd);
-    if (size < 0) return false;
-    if (size < end) {
-      std::string tail;
-      const int64_t first = std::max<int64_t>((size - dict.base) / kNodeSize, 1);
-      for (int64_t n = first; n <= needed; ++n) AppendNode(tail, Node{kFreeSlot, kLastInRun | kEndsWord});
-      // Free slots that a partial write leaves past the used nodes do no harm.
-      if (!WriteAt(dict.file->fd, tail.data(), tail.size(), dict.base + kNodeSize * first)) return false;
+  // addition before any node has moved.
+  DictionaryHeader header = dict.header;
+  const auto needed = static_cast<uint32_t>(header.nodes_used + static_cast<int32_t>(upper.size()));
+  const bool grows = nodes.Count() < needed;
+  if (grows) {
+    const uint32_t first = nodes.Count() + 1;
+    nodes.GrowTo(needed);
+    const Status grown =
+        writer_->WriteAt(fd, dict.path, dict.base + int64_t{kNodeSize} * first, nodes.Bytes(first, needed));
+    if (!grown.IsOk()) {
+      const bool undone = writer_->Truncate(fd, dict.path, size).IsOk();
+      return WordNotAdded(grown, undone);
     }
   }
 
-  // Puts the characters upper[from..] as a new chain at index p (see docs/formats/dictionary.md).
-  auto place_chain = [&](uint32_t p, size_t from) {
-    auto used = static_cast<uint32_t>(h.nodes_used);
-    auto shift = [p](std::vector<uint8_t>& bytes) {
-      bool changed = false;
-      for (size_t off = 0; off < bytes.size(); off += kNodeSize) {
-        Node node = ParseNode(&bytes[off]);
-        if (node.child > p && node.child != kFreeSlot && node.child != 0xFFFF) {
-          ++node.child;
-          SerializeNode(node, &bytes[off]);
-          changed = true;
-        }
-      }
-      return changed;
-    };
-    std::vector<uint8_t> block;
-    if (p <= used) {
-      // Move nodes p..used up by one, from the end backwards, a block at a time.
-      for (uint32_t hi = used; hi >= p;) {
-        const uint32_t lo = hi - p + 1 > kMoveBlockNodes ? hi - kMoveBlockNodes + 1 : p;
-        if (!dict.ReadNodes(lo, hi - lo + 1, block)) return;
-        shift(block);
-        if (!dict.WriteNodes(lo + 1, block)) return;
-        if (lo == p) break;
-        hi = lo - 1;
-      }
-      for (uint32_t lo = 1; lo < p; lo += kMoveBlockNodes) {
-        const uint32_t count = std::min(kMoveBlockNodes, p - lo);
-        if (!dict.ReadNodes(lo, count, block)) return;
-        if (shift(block)) dict.WriteNodes(lo, block);
-      }
-    }
-    ++used;
-    const size_t k = upper.size() - from;
-    uint32_t last = p;
-    dict.WriteNode(p, Node{static_cast<uint16_t>(used + 1), LetterCode(static_cast<uint8_t>(upper[from]))});
-    for (size_t i = from + 1; i < upper.size(); ++i) {
-      ++used;
-      last = used;
-      dict.WriteNode(used,
-                     Node{static_cast<uint16_t>(used + 1),
-                          static_cast<uint8_t>(LetterCode(static_cast<uint8_t>(upper[i])) | kLastInRun)});
-    }
-    Node tail;
-    if (dict.ReadNode(last, tail)) {
-      tail.child = kNoChild;
-      tail.flags |= kEndsWord;
-      if (k > 1) tail.flags |= kLastInRun;
-      dict.WriteNode(last, tail);
-    }
-    h.nodes_used = static_cast<int32_t>(used);
-  };
-
-  uint32_t run = 1;
-  Node node;
-  for (size_t pos = 0; pos < upper.size();) {
-    // Letters are compared by code, as CheckWord compares them, so that a character outside the
-    // alphabet finds the A it counts as instead of adding a duplicate A to the run.
-    const uint8_t code = LetterCode(static_cast<uint8_t>(upper[pos]));
-    uint32_t found = 0;
-    for (uint32_t n = run; dict.ReadNode(n, node); ++n) {
-      if (node.code() == code) {
-        found = n;
-        break;
-      }
-      if (node.last_in_run()) break;
-    }
-    if (found == 0) {
-      place_chain(run, pos);  // the new node becomes the head of this run
-      return true;
-    }
-    ++pos;
-    if (pos == upper.size()) {
-      node.flags |= kEndsWord;
-      dict.WriteNode(found, node);
-      return true;
-    }
-    if (node.has_child()) {
-      run = node.child;
-      continue;
-    }
-    const uint32_t p = static_cast<uint32_t>(h.nodes_used) + 1;
-    place_chain(p, pos);
-    if (dict.ReadNode(found, node)) {
-      node.child = static_cast<uint16_t>(p);
-      dict.WriteNode(found, node);
-    }
-    if (dict.ReadNode(p, node)) {
-      node.flags |= kLastInRun;  // the only child of its parent
-      dict.WriteNode(p, node);
-    }
-    return true;
+  const UserNodes before = nodes;
+  InsertWord(nodes, header, upper);
+  ++header.word_count;
+  const uint32_t first = nodes.FirstChanged(), last = nodes.LastChanged();
+  Status written = Status::Ok();
+  if (first != 0)
+    written =
+        writer_->WriteAt(fd, dict.path, dict.base + int64_t{kNodeSize} * first, nodes.Bytes(first, last));
+  bool header_tried = false;
+  if (written.IsOk()) {
+    header_tried = true;
+    written = writer_->WriteAt(fd, dict.path, dict.header_offset, HeaderBytes(header));
   }
-  return true;
+  if (written.IsOk()) {
+    dict.header = header;
+    return Status::Ok();
+  }
+  bool undone = true;
+  if (first != 0)
+    undone &=
+        writer_->WriteAt(fd, dict.path, dict.base + int64_t{kNodeSize} * first, before.Bytes(first, last))
+            .IsOk();
+  if (header_tried)
+    undone &= writer_->WriteAt(fd, dict.path, dict.header_offset, HeaderBytes(dict.header)).IsOk();
+  if (grows) undone &= writer_->Truncate(fd, dict.path, size).IsOk();
+  return WordNotAdded(written, undone);
 }
 
 namespace {

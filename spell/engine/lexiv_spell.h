@@ -12,7 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
+
 namespace inkwend {
+
+namespace spell {
+class UserDictionaryWriter;
+}
 
 class TLexivSpell {
  public:
@@ -27,25 +33,32 @@ class TLexivSpell {
   // Kept with the component for its users; no operation reads it.
   const std::string& DictionaryUser() const { return dictionary_user_; }
   void SetDictionaryUser(std::string path) { dictionary_user_ = std::move(path); }
+  // Where additions to user dictionaries are written; the file system's unless a test puts a
+  // failing one in.
+  void SetUserDictionaryWriter(spell::UserDictionaryWriter& writer) { writer_ = &writer; }
   // Most suggestions returned; values above 220 store 220.
   uint8_t MaxSuggestions() const { return max_suggestions_; }
   void SetMaxSuggestions(uint8_t count) { max_suggestions_ = count > 220 ? 220 : count; }
 
-  // Opens the main dictionaries of a file; false when one is already open or the file is not a
-  // readable main dictionary file.
-  bool OpenDictionary(const std::string& path);
-  // Opens an existing user dictionary: its number, -1 when the file cannot be opened, 0 when
-  // the file holds a main dictionary.
-  int16_t OpenUserDictionary(const std::string& path);
-  // Creates a new user dictionary holding the word A and `words` (which get sorted): its number,
-  // or -1 when the file cannot be created. An existing file is never overwritten.
-  int16_t CreateUserDictionary(const std::string& path, std::vector<std::string>& words);
+  // Opens the main dictionaries of a file. Refused while one is open or when the file holds no
+  // main dictionary. A damaged file gives Damaged: the dictionaries are open with what could be
+  // read, and the status says where the damage lies and what was left out.
+  Status OpenDictionary(const std::string& path);
+  // Opens an existing user dictionary and gives its number; Refused when the file holds a main
+  // dictionary (nothing is added to the chain).
+  Result<int16_t> OpenUserDictionary(const std::string& path);
+  // Creates a new user dictionary holding the word A and `words` (which get sorted; a word too
+  // long for a user dictionary is left out) and gives its number. An existing file is never
+  // overwritten; a file that could not be written whole is removed again.
+  Result<int16_t> CreateUserDictionary(const std::string& path, std::vector<std::string>& words);
 
   // Takes the word as it stands (no copy is made), so callers can pass a piece of a longer text.
   bool CheckWord(std::string_view word);
-  // True for any open user dictionary number, also when the word was refused for its length
-  // (more than 25 characters) or because the dictionary is full.
-  bool AddWord(const std::string& word, int16_t number);
+  // Adds the word to the open user dictionary with that number. NotFound for a number that
+  // names none; Refused for a word that is empty, longer than 25 characters or would take the
+  // dictionary past 63999 nodes; IoError when the file could not be written, in which case the
+  // file and the engine are left as they were before the call.
+  Status AddWord(const std::string& word, int16_t number);
   // Replacements best first, in the letter case of `word`; owned by the engine and overwritten
   // by the next call.
   const std::vector<std::string>& Suggest(const std::string& word);
@@ -60,6 +73,8 @@ class TLexivSpell {
 
  private:
   void OpenMainIfNeeded();
+  // Where lookups go after their first two letters, over every main dictionary of the chain.
+  void IndexMainDictionaries();
   // Reads every user dictionary's header again; for a check or a suggestion also the first
   // nodes that follow it, in the same read.
   void RefreshUserHeaders(bool with_first_nodes);
@@ -67,9 +82,9 @@ class TLexivSpell {
   bool CheckInMainDictionaries(const uint8_t* word, size_t length);  // length >= 2
   static bool CheckInMainDictionary(Dictionary& dict, uint32_t run, const uint8_t* word, size_t length);
   static bool CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length);
-  bool InsertWord(Dictionary& dict, const std::string& upper);  // false: no room on the disk
-  int16_t AppendUserDictionary(int fd, const std::string& path, int64_t header_offset);
-
+  Dictionary* FindUserDictionary(int16_t number) const;
+  Status AddToUserDictionary(Dictionary& dict, const std::string& upper);
+  Result<int16_t> AppendUserDictionary(int fd, const std::string& path, int64_t header_offset);
   std::string dictionary_name_ = "lexiv.dct";
   std::string dictionary_user_ = "custom.dct";
   uint8_t max_suggestions_ = 10;
@@ -81,6 +96,7 @@ class TLexivSpell {
   std::vector<Dictionary*> mains_;
   std::vector<uint32_t> main_starts_;
   uint16_t next_user_number_ = 2;
+  spell::UserDictionaryWriter* writer_;
   std::vector<std::string> suggestions_;
   uint64_t last_suggest_reads_ = 0;
 };

@@ -68,7 +68,7 @@ TEST(Builder, SplitsLargeListsAndEveryWordStillChecks) {
   ScratchDir dir;
   testing::WriteBytes(dir.File("split.dct"), bytes);
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(dir.File("split.dct")));
+  ASSERT_TRUE(spell.OpenDictionary(dir.File("split.dct")).IsOk());
   for (const auto& w : words) ASSERT_TRUE(spell.CheckWord(w)) << w;
   EXPECT_FALSE(spell.CheckWord("abfx"));
   EXPECT_FALSE(spell.CheckWord("abc"));
@@ -96,7 +96,7 @@ TEST(Builder, ReadsUtf8WordListsAndReportsMissingFiles) {
   EXPECT_EQ(report.words_stored, 3u);
   EXPECT_EQ(report.skipped_foreign, 1u);
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(dir.File("out.dct")));
+  ASSERT_TRUE(spell.OpenDictionary(dir.File("out.dct")).IsOk());
   EXPECT_TRUE(spell.CheckWord(Utf8ToWindows1252("Caf\xc3\xa9")));
   EXPECT_TRUE(spell.CheckWord("naive") == false);
   EXPECT_TRUE(spell.CheckWord("zebra"));
@@ -105,7 +105,7 @@ TEST(Builder, ReadsUtf8WordListsAndReportsMissingFiles) {
 
 TEST(ShippedDictionary, AcceptsItsWordListAndRejectsCommonMisspellings) {
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(INKWEND_SHIPPED_DICTIONARY));
+  ASSERT_TRUE(spell.OpenDictionary(INKWEND_SHIPPED_DICTIONARY).IsOk());
   EXPECT_GT(Headers(testing::ReadBytes(INKWEND_SHIPPED_DICTIONARY)).size(), 1u);
   std::ifstream list(INKWEND_WORD_LIST);
   std::string line;
@@ -125,7 +125,7 @@ TEST(ShippedDictionary, AcceptsItsWordListAndRejectsCommonMisspellings) {
 
 TEST(ShippedDictionary, SuggestsTheIntendedWordForCommonTypos) {
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(INKWEND_SHIPPED_DICTIONARY));
+  ASSERT_TRUE(spell.OpenDictionary(INKWEND_SHIPPED_DICTIONARY).IsOk());
   struct Case {
     const char* typed;
     const char* wanted;

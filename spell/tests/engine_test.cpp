@@ -23,9 +23,11 @@ TEST(CheckWord, EmptyAndOneCharacterWordsNeedNoDictionary) {
 TEST(CheckWord, CaseAccentsAndCharactersOutsideTheAlphabet) {
   ScratchDir dir;
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"cat", "Caf\xe9", "rock-and-roll",
-                                                             "ma\xf1"
-                                                             "ana"})));
+  ASSERT_TRUE(spell
+                  .OpenDictionary(WriteMainDictionary(dir, {"cat", "Caf\xe9", "rock-and-roll",
+                                                            "ma\xf1"
+                                                            "ana"}))
+                  .IsOk());
   struct Case {
     const char* word;
     bool ok;
@@ -55,7 +57,7 @@ TEST(CheckWord, CaseAccentsAndCharactersOutsideTheAlphabet) {
 TEST(CheckWord, PossessiveSIsStrippedAgainAndAgain) {
   ScratchDir dir;
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"dog", "James"})));
+  ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"dog", "James"})).IsOk());
   EXPECT_TRUE(spell.CheckWord("dog's"));
   EXPECT_TRUE(spell.CheckWord("DOG'S"));
   EXPECT_TRUE(spell.CheckWord("dog's's"));
@@ -72,7 +74,7 @@ TEST(CheckWord, SeveralDictionariesInOneFileAreAllConsulted) {
   const std::string path = dir.File("split.dct");
   WriteBytes(path, spell::testing::MainDictionaryBytes(words, 12));
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(path));
+  ASSERT_TRUE(spell.OpenDictionary(path).IsOk());
   for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w)) << w;
   EXPECT_FALSE(spell.CheckWord("ban"));
   EXPECT_FALSE(spell.CheckWord("zebras"));
@@ -95,7 +97,7 @@ TEST(CheckWord, NoBacktrackingWithinADictionary) {
   ScratchDir dir;
   WriteBytes(dir.File("dup.dct"), bytes);
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(dir.File("dup.dct")));
+  ASSERT_TRUE(spell.OpenDictionary(dir.File("dup.dct")).IsOk());
   EXPECT_TRUE(spell.CheckWord("an"));
   EXPECT_FALSE(spell.CheckWord("at"));
 }
@@ -108,7 +110,7 @@ TEST(CheckWord, OneInitialSpreadOverSeveralDictionaries) {
   const std::string path = dir.File("split.dct");
   WriteBytes(path, spell::testing::MainDictionaryBytes(words, 8));
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(path));
+  ASSERT_TRUE(spell.OpenDictionary(path).IsOk());
   for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w)) << w;
   for (const char* w : {"ca", "cax", "caws", "co", "cowl"}) EXPECT_FALSE(spell.CheckWord(w)) << w;
 }
@@ -148,10 +150,10 @@ TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
   WriteBytes(dir.File("user.dct"), user);
 
   TLexivSpell as_main;
-  ASSERT_TRUE(as_main.OpenDictionary(dir.File("main.dct")));
+  ASSERT_TRUE(as_main.OpenDictionary(dir.File("main.dct")).IsOk());
   TLexivSpell as_user;
   as_user.SetDictionaryName(dir.File("none.dct"));
-  ASSERT_GE(as_user.OpenUserDictionary(dir.File("user.dct")), 2);
+  ASSERT_GE(as_user.OpenUserDictionary(dir.File("user.dct")).Value(), 2);
   struct Case {
     const char* word;
     bool ok;
@@ -177,17 +179,17 @@ TEST(OpenDictionary, RefusesASecondMainAndUserFilesAndRetriesTheNameLater) {
   EXPECT_FALSE(spell.CheckWord("alpha"));  // nothing open yet: only one-letter words pass
   spell.SetDictionaryName(main_path);
   EXPECT_TRUE(spell.CheckWord("alpha"));  // the failed open is tried again
-  EXPECT_FALSE(spell.OpenDictionary(main_path));
+  EXPECT_EQ(spell.OpenDictionary(main_path).Code(), StatusCode::Refused);
   spell.CloseDictionaries();
-  EXPECT_TRUE(spell.OpenDictionary(main_path));
+  EXPECT_TRUE(spell.OpenDictionary(main_path).IsOk());
   EXPECT_EQ(spell.DictionaryName(), main_path);
 
   std::vector<std::string> none;
   TLexivSpell other;
-  ASSERT_GT(other.CreateUserDictionary(dir.File("user.dct"), none), 0);
-  EXPECT_FALSE(other.OpenDictionary(dir.File("user.dct")));
+  ASSERT_GT(other.CreateUserDictionary(dir.File("user.dct"), none).Value(), 0);
+  EXPECT_EQ(other.OpenDictionary(dir.File("user.dct")).Code(), StatusCode::Refused);
   WriteBytes(dir.File("text.dct"), "no end mark in this file");
-  EXPECT_FALSE(other.OpenDictionary(dir.File("text.dct")));
+  EXPECT_EQ(other.OpenDictionary(dir.File("text.dct")).Code(), StatusCode::Refused);
 }
 
 TEST(MaxSuggestions, StoresAtMost220) {
@@ -202,7 +204,7 @@ TEST(MaxSuggestions, StoresAtMost220) {
 class SuggestTest : public ::testing::Test {
  protected:
   void Open(const std::vector<std::string>& words) {
-    ASSERT_TRUE(spell_.OpenDictionary(WriteMainDictionary(dir_, words)));
+    ASSERT_TRUE(spell_.OpenDictionary(WriteMainDictionary(dir_, words)).IsOk());
   }
   std::vector<std::string> Suggest(const std::string& word) { return spell_.Suggest(word); }
   ScratchDir dir_;
@@ -275,7 +277,7 @@ TEST_F(SuggestTest, OneLetterWordsComeOnceForEveryPassAndDictionary) {
   spell::AppendNode(bytes, spell::testing::MakeNode(2, 'I', spell::kLastInRun | spell::kEndsWord));
   spell::AppendNode(bytes, spell::testing::MakeNode(0, 'N', spell::kLastInRun | spell::kEndsWord));
   WriteBytes(dir_.File("i.dct"), bytes);
-  ASSERT_TRUE(spell_.OpenDictionary(dir_.File("i.dct")));
+  ASSERT_TRUE(spell_.OpenDictionary(dir_.File("i.dct")).IsOk());
   spell_.SetMaxSuggestions(50);
   const auto s = Suggest("ib");  // I's row tries 12 first letters
   EXPECT_EQ(std::count(s.begin(), s.end(), "i"), 12);
@@ -306,7 +308,14 @@ TEST(DamagedDictionary, LoopsWildLinksAndHugeCapacitiesEndQuickly) {
   spell::AppendNode(loops, MakeNode(2, 'O', spell::kEndsWord));
   WriteBytes(dir.File("loops.dct"), loops);
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(dir.File("loops.dct")));
+  // The header claims far more nodes than the file holds: what is there is read, and the
+  // status says where the file ends and what it lacks.
+  const Status opened = spell.OpenDictionary(dir.File("loops.dct"));
+  ASSERT_EQ(opened.Code(), StatusCode::Damaged);
+  ASSERT_TRUE(opened.DamageFound().has_value());
+  EXPECT_EQ(opened.DamageFound()->offset, static_cast<int64_t>(loops.size()));
+  EXPECT_NE(opened.DamageFound()->dropped.find("2147483643 nodes of dictionary 1"), std::string::npos)
+      << opened.DamageFound()->dropped;
   EXPECT_TRUE(spell.CheckWord("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"));
   EXPECT_FALSE(spell.CheckWord("ix"));
   spell.SetMaxSuggestions(5);
@@ -319,9 +328,9 @@ TEST(DamagedDictionary, LoopsWildLinksAndHugeCapacitiesEndQuickly) {
   WriteBytes(dir.File("user.dct"), user);
   TLexivSpell other;
   other.SetDictionaryName(dir.File("none.dct"));
-  const int16_t number = other.OpenUserDictionary(dir.File("user.dct"));
+  const int16_t number = other.OpenUserDictionary(dir.File("user.dct")).Value();
   ASSERT_GE(number, 2);
-  EXPECT_TRUE(other.AddWord("zebra", number));
+  EXPECT_TRUE(other.AddWord("zebra", number).IsOk());
   EXPECT_TRUE(other.CheckWord("zebra"));
   EXPECT_LT(spell::testing::ReadBytes(dir.File("user.dct")).size(), 1000u);
 }

@@ -29,7 +29,7 @@ class UserDictionaryTest : public ::testing::Test {
     spell_.SetDictionaryName(dir_.File("no-main.dct"));
     path_ = dir_.File("inkwendu.dct");
     std::vector<std::string> none;
-    number_ = spell_.CreateUserDictionary(path_, none);
+    number_ = spell_.CreateUserDictionary(path_, none).Value();
     ASSERT_GE(number_, 2);
   }
   RawDictionary Raw() const { return RawDictionary::Parse(ReadBytes(path_)); }
@@ -46,7 +46,7 @@ TEST_F(UserDictionaryTest, RunsLongerThanOneReadAreFollowedToTheirEnd) {
   std::vector<std::string> words;
   for (int code = 0; code < 45; ++code)
     words.push_back(std::string{static_cast<char>(spell::kAlphabet[code]), 'Q'});
-  for (const auto& w : words) ASSERT_TRUE(spell_.AddWord(w, number_));
+  for (const auto& w : words) ASSERT_TRUE(spell_.AddWord(w, number_).IsOk());
   for (const auto& w : words) EXPECT_TRUE(spell_.CheckWord(w)) << w;
   const std::string absent{static_cast<char>(spell::kAlphabet[50]), 'Q'};
   EXPECT_FALSE(spell_.CheckWord(absent));
@@ -74,8 +74,8 @@ TEST_F(UserDictionaryTest, NewFileHoldsTheWordAAnd499FreeSlots) {
 }
 
 TEST_F(UserDictionaryTest, CatThenCarShareOnePathWithRBeforeT) {
-  EXPECT_TRUE(spell_.AddWord("cat", number_));
-  EXPECT_TRUE(spell_.AddWord("CAR", number_));
+  EXPECT_TRUE(spell_.AddWord("cat", number_).IsOk());
+  EXPECT_TRUE(spell_.AddWord("CAR", number_).IsOk());
   const RawDictionary raw = Raw();
   EXPECT_EQ(raw.header.nodes_used, 5);
   EXPECT_EQ(raw.header.word_count, 3);
@@ -99,44 +99,48 @@ TEST_F(UserDictionaryTest, CatThenCarShareOnePathWithRBeforeT) {
 }
 
 TEST_F(UserDictionaryTest, AddingAPresentWordOnlyMarksItButCounts) {
-  spell_.AddWord("cat", number_);
+  spell_.AddWord("cat", number_).IsOk();
   const RawDictionary before = Raw();
-  spell_.AddWord("cat", number_);
+  spell_.AddWord("cat", number_).IsOk();
   const RawDictionary after = Raw();
   EXPECT_EQ(after.header.word_count, before.header.word_count + 1);
   EXPECT_EQ(after.header.nodes_used, before.header.nodes_used);
   for (size_t n = 1; n < before.nodes.size(); ++n) EXPECT_EQ(after.nodes[n].flags, before.nodes[n].flags);
   EXPECT_FALSE(spell_.CheckWord("ca"));
-  spell_.AddWord("ca", number_);  // a prefix of a present word: only its end mark is set
+  spell_.AddWord("ca", number_).IsOk();  // a prefix of a present word: only its end mark is set
   EXPECT_TRUE(spell_.CheckWord("ca"));
   EXPECT_EQ(Raw().header.nodes_used, before.header.nodes_used);
 }
 
-TEST_F(UserDictionaryTest, RefusedWordsStillReportTrueForAKnownNumber) {
-  EXPECT_FALSE(spell_.AddWord("word", -1));
-  EXPECT_FALSE(spell_.AddWord("word", static_cast<int16_t>(number_ + 1)));
-  EXPECT_FALSE(spell_.AddWord("word", 0));
+TEST_F(UserDictionaryTest, RefusedWordsAndUnknownNumbersSaySoAndChangeNothing) {
+  for (const int16_t number : {int16_t{-1}, static_cast<int16_t>(number_ + 1), int16_t{0}})
+    EXPECT_EQ(spell_.AddWord("word", number).Code(), StatusCode::NotFound) << number;
 
   const std::string before = ReadBytes(path_);
-  EXPECT_TRUE(spell_.AddWord(std::string(26, 'x'), number_));  // longer than 25
-  EXPECT_TRUE(spell_.AddWord("", number_));
+  for (const std::string& word : {std::string(26, 'x'), std::string()}) {
+    const Status added = spell_.AddWord(word, number_);
+    EXPECT_EQ(added.Code(), StatusCode::Refused) << word;
+    EXPECT_FALSE(added.Message().empty());
+  }
   EXPECT_TRUE(ReadBytes(path_) == before);  // unchanged
-  EXPECT_TRUE(spell_.AddWord(std::string(25, 'x'), number_));
+  EXPECT_TRUE(spell_.AddWord(std::string(25, 'x'), number_).IsOk());
   EXPECT_TRUE(spell_.CheckWord(std::string(25, 'x')));
 }
 
 TEST_F(UserDictionaryTest, AFullDictionaryRefusesMoreNodes) {
-  spell_.AddWord("cat", number_);
+  spell_.AddWord("cat", number_).IsOk();
   // Claim 63996 nodes in use: four more letters pass the 63999 limit, three do not.
   std::string bytes = ReadBytes(path_);
   const RawDictionary raw = Raw();
   uint8_t* h = reinterpret_cast<uint8_t*>(bytes.data()) + raw.header_offset;
   spell::PutInt32(h, 63996);
   WriteBytes(path_, bytes);
-  EXPECT_TRUE(spell_.AddWord("dogs", number_));
+  const Status refused = spell_.AddWord("dogs", number_);
+  EXPECT_EQ(refused.Code(), StatusCode::Refused);
+  EXPECT_NE(refused.Message().find("is full"), std::string::npos) << refused.Message();
   EXPECT_TRUE(ReadBytes(path_) == bytes);  // unchanged
   EXPECT_FALSE(spell_.CheckWord("dogs"));
-  EXPECT_TRUE(spell_.AddWord("dog", number_));
+  EXPECT_TRUE(spell_.AddWord("dog", number_).IsOk());
   EXPECT_EQ(Raw().header.nodes_used, 63996 + 3);
 }
 
@@ -145,7 +149,7 @@ TEST_F(UserDictionaryTest, AFullDiskLeavesTheDictionaryAsItWas) {
   // nodes is not added, and no node has moved.
   for (char a = 'b'; a <= 'z' && Raw().header.nodes_used < 490; ++a)
     for (char b = 'b'; b <= 'z' && Raw().header.nodes_used < 490; ++b)
-      spell_.AddWord(std::string{'w', a, b, 'q'}, number_);
+      spell_.AddWord(std::string{'w', a, b, 'q'}, number_).IsOk();
   ASSERT_GE(Raw().header.nodes_used, 490);
   const std::string before = ReadBytes(path_);
   struct rlimit old_limit {};
@@ -154,22 +158,22 @@ TEST_F(UserDictionaryTest, AFullDiskLeavesTheDictionaryAsItWas) {
   limit.rlim_cur = before.size();
   auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const bool result = spell_.AddWord("aardvarkzzzz", number_);  // 11 new nodes at the head of run 1
+  const Status result = spell_.AddWord("aardvarkzzzz", number_);  // 11 new nodes at the head of run 1
   setrlimit(RLIMIT_FSIZE, &old_limit);
   std::signal(SIGXFSZ, old_handler);
-  EXPECT_TRUE(result);
+  EXPECT_EQ(result.Code(), StatusCode::IoError);
   const std::string after = ReadBytes(path_);
   EXPECT_TRUE(after == before);  // unchanged
   EXPECT_FALSE(spell_.CheckWord("aardvarkzzzz"));
   EXPECT_TRUE(spell_.CheckWord("wbcq"));
-  EXPECT_TRUE(spell_.AddWord("aardvarkzzzz", number_));  // room again
+  EXPECT_TRUE(spell_.AddWord("aardvarkzzzz", number_).IsOk());  // room again
   EXPECT_TRUE(spell_.CheckWord("aardvarkzzzz"));
   EXPECT_TRUE(spell_.CheckWord("wbcq"));
 }
 
 TEST_F(UserDictionaryTest, DigitsGoInAsTheATheyCountAs) {
-  spell_.AddWord("b2b", number_);
-  spell_.AddWord("bab", number_);
+  spell_.AddWord("b2b", number_).IsOk();
+  spell_.AddWord("bab", number_).IsOk();
   // One path B-A-B, not a second A node in the run after B.
   EXPECT_EQ(Raw().header.nodes_used, 1 + 3);
   EXPECT_TRUE(spell_.CheckWord("B2B"));
@@ -188,12 +192,12 @@ TEST_F(UserDictionaryTest, ManyWordsSurviveNodeMovesAndReopening) {
   }
   std::vector<std::string> order(words.begin(), words.end());
   std::shuffle(order.begin(), order.end(), gen);
-  for (const auto& w : order) ASSERT_TRUE(spell_.AddWord(w, number_));
+  for (const auto& w : order) ASSERT_TRUE(spell_.AddWord(w, number_).IsOk());
   EXPECT_GT(Raw().header.nodes_used, 2 * 2048);
 
   TLexivSpell fresh;
   fresh.SetDictionaryName(dir_.File("no-main.dct"));
-  const int16_t n = fresh.OpenUserDictionary(path_);
+  const int16_t n = fresh.OpenUserDictionary(path_).Value();
   ASSERT_GE(n, 2);
   for (const auto& w : words) ASSERT_TRUE(fresh.CheckWord(w)) << w;
   int rejected = 0;
@@ -211,12 +215,12 @@ TEST_F(UserDictionaryTest, ManyWordsSurviveNodeMovesAndReopening) {
 TEST_F(UserDictionaryTest, TwoEnginesShareOneFile) {
   TLexivSpell other;
   other.SetDictionaryName(dir_.File("no-main.dct"));
-  const int16_t other_number = other.OpenUserDictionary(path_);
+  const int16_t other_number = other.OpenUserDictionary(path_).Value();
   ASSERT_GE(other_number, 2);
   EXPECT_FALSE(other.CheckWord("zebra"));
-  spell_.AddWord("zebra", number_);
+  spell_.AddWord("zebra", number_).IsOk();
   EXPECT_TRUE(other.CheckWord("zebra"));  // headers are read again before every check
-  other.AddWord("zebu", other_number);
+  other.AddWord("zebu", other_number).IsOk();
   EXPECT_TRUE(spell_.CheckWord("zebu"));
   EXPECT_TRUE(spell_.CheckWord("zebra"));
   EXPECT_EQ(Raw().header.word_count, 3);
@@ -225,26 +229,30 @@ TEST_F(UserDictionaryTest, TwoEnginesShareOneFile) {
 TEST(UserDictionary, OpenAndCreateResults) {
   ScratchDir dir;
   TLexivSpell spell;
-  EXPECT_EQ(spell.OpenUserDictionary(dir.File("missing.dct")), -1);
-  EXPECT_EQ(spell.OpenUserDictionary(spell::testing::WriteMainDictionary(dir, {"main"})), 0);
+  EXPECT_EQ(spell.OpenUserDictionary(dir.File("missing.dct")).GetStatus().Code(), StatusCode::NotFound);
+  EXPECT_EQ(spell.OpenUserDictionary(spell::testing::WriteMainDictionary(dir, {"main"})).GetStatus().Code(),
+            StatusCode::Refused);
   WriteBytes(dir.File("garbage.dct"), "no end mark");
-  EXPECT_EQ(spell.OpenUserDictionary(dir.File("garbage.dct")), -1);
+  EXPECT_EQ(spell.OpenUserDictionary(dir.File("garbage.dct")).GetStatus().Code(), StatusCode::Refused);
 
-  std::vector<std::string> words = {"zulu", "alpha", "mike"};
-  const int16_t first = spell.CreateUserDictionary(dir.File("u1.dct"), words);
-  EXPECT_EQ(first, 2);
-  EXPECT_EQ(words, (std::vector<std::string>{"alpha", "mike", "zulu"}));  // the list gets sorted
+  std::vector<std::string> words = {"zulu", "alpha", "mike", std::string(30, 'z')};
+  const Result<int16_t> first = spell.CreateUserDictionary(dir.File("u1.dct"), words);
+  ASSERT_TRUE(first.IsOk()) << first.GetStatus().Message();
+  EXPECT_EQ(first.Value(), 2);
+  EXPECT_EQ(words, (std::vector<std::string>{"alpha", "mike", "zulu", std::string(30, 'z')}));  // sorted
   spell.SetDictionaryName(dir.File("no-main.dct"));
-  for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w));
+  for (const auto& w : {"alpha", "mike", "zulu"}) EXPECT_TRUE(spell.CheckWord(w));
+  // The word too long for a user dictionary is left out.
   EXPECT_EQ(RawDictionary::Parse(ReadBytes(dir.File("u1.dct"))).header.word_count, 4);
 
   // An existing file is never overwritten.
   const std::string before = ReadBytes(dir.File("u1.dct"));
   std::vector<std::string> none;
-  EXPECT_EQ(spell.CreateUserDictionary(dir.File("u1.dct"), none), -1);
+  EXPECT_EQ(spell.CreateUserDictionary(dir.File("u1.dct"), none).GetStatus().Code(), StatusCode::Refused);
   EXPECT_TRUE(ReadBytes(dir.File("u1.dct")) == before);  // unchanged
-  EXPECT_EQ(spell.CreateUserDictionary(dir.File("no/such/dir.dct"), none), -1);
-  EXPECT_EQ(spell.OpenUserDictionary(dir.File("u1.dct")), 3);  // numbers keep counting
+  EXPECT_EQ(spell.CreateUserDictionary(dir.File("no/such/dir.dct"), none).GetStatus().Code(),
+            StatusCode::IoError);
+  EXPECT_EQ(spell.OpenUserDictionary(dir.File("u1.dct")).Value(), 3);  // numbers keep counting
 }
 
 TEST(UserDictionary, CloseDictionariesClosesUserDictionariesToo) {
@@ -252,20 +260,20 @@ TEST(UserDictionary, CloseDictionariesClosesUserDictionariesToo) {
   TLexivSpell spell;
   spell.SetDictionaryName(dir.File("no-main.dct"));
   std::vector<std::string> words = {"kayak"};
-  const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words);
+  const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words).Value();
   ASSERT_GE(number, 2);
   EXPECT_TRUE(spell.CheckWord("kayak"));
   spell.CloseDictionaries();
   EXPECT_FALSE(spell.CheckWord("kayak"));
-  EXPECT_FALSE(spell.AddWord("canoe", number));
+  EXPECT_EQ(spell.AddWord("canoe", number).Code(), StatusCode::NotFound);
 }
 
 TEST(UserDictionary, MainAndUserWordsBothCheckAndSuggest) {
   ScratchDir dir;
   TLexivSpell spell;
-  ASSERT_TRUE(spell.OpenDictionary(spell::testing::WriteMainDictionary(dir, {"house", "mouse"})));
+  ASSERT_TRUE(spell.OpenDictionary(spell::testing::WriteMainDictionary(dir, {"house", "mouse"})).IsOk());
   std::vector<std::string> words = {"Inkwend"};
-  const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words);
+  const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words).Value();
   ASSERT_GE(number, 2);
   EXPECT_TRUE(spell.CheckWord("house"));
   EXPECT_TRUE(spell.CheckWord("inkwend"));
