@@ -308,8 +308,10 @@ std::unique_ptr<TLexivSpell::Dictionary> ReadMainDictionary(const std::shared_pt
   if (header.capacity < 0)
     main_file.NoteDamage(position + 4, "whatever follows " + which + ", whose node count is negative");
   else if (capacity > in_file)
-    main_file.NoteDamage(size, "the last " + std::to_string(capacity - in_file) + " nodes of " + which +
-                                   ", which the file ends before");
+    main_file.NoteDamage(
+        size, (capacity - in_file == 1 ? "the last node of "
+                                       : "the last " + std::to_string(capacity - in_file) + " nodes of ") +
+                  which + ", which the file ends before");
   else if (capacity > kMaxNodeIndex)
     main_file.NoteDamage(dict->base + int64_t{kNodeSize} * (kMaxNodeIndex + 1),
                          "the nodes of " + which + " past node " + std::to_string(kMaxNodeIndex));

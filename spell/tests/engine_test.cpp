@@ -80,6 +80,31 @@ TEST(CheckWord, SeveralDictionariesInOneFileAreAllConsulted) {
   EXPECT_FALSE(spell.CheckWord("zebras"));
 }
 
+TEST(OpenDictionary, AFileCutShortKeepsWhatItHoldsAndSaysWhatIsMissing) {
+  ScratchDir dir;
+  // Three dictionaries in one file (see above); the last one holds ZEBRA and ZERO.
+  const std::vector<std::string> words = {"apple", "apply", "banana", "band", "cherry", "zebra", "zero"};
+  const std::string bytes = spell::testing::MainDictionaryBytes(words, 12);
+  struct Case {
+    size_t cut;  // bytes cut off the end
+    const char* dropped;
+  };
+  for (const Case& c :
+       {Case{3, "the last node of dictionary 3"}, Case{7, "the last 3 nodes of dictionary 3"}}) {
+    const std::string path = dir.File("cut.dct");
+    WriteBytes(path, bytes.substr(0, bytes.size() - c.cut));
+    TLexivSpell spell;
+    const Status opened = spell.OpenDictionary(path);
+    ASSERT_EQ(opened.Code(), StatusCode::Damaged) << c.cut;
+    EXPECT_EQ(opened.DamageFound()->offset, static_cast<int64_t>(bytes.size() - c.cut));
+    EXPECT_NE(opened.DamageFound()->dropped.find(c.dropped), std::string::npos)
+        << opened.DamageFound()->dropped;
+    EXPECT_NE(opened.Message().find(c.dropped), std::string::npos) << opened.Message();
+    for (const char* w : {"apple", "apply", "banana", "band", "cherry"}) EXPECT_TRUE(spell.CheckWord(w)) << w;
+    EXPECT_EQ(spell.OpenDictionary(path).Code(), StatusCode::Refused);  // it is open
+  }
+}
+
 TEST(CheckWord, NoBacktrackingWithinADictionary) {
   // A hand-made run holding A twice: the first A with a child decides, so AT, which only the
   // second A leads to, is not found; a sound file never holds a letter twice in a run.

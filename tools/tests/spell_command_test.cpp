@@ -61,6 +61,20 @@ TEST_F(SpellCommand, AddCreatesTheUserDictionaryAndCheckConsultsIt) {
             "inkwend\tok\n");
 }
 
+TEST_F(SpellCommand, AddSaysWhyAWordWasRefused) {
+  const std::string word(26, 'x');  // longer than a user dictionary takes
+  const std::string add = std::string(INKWEND_TOOL) + " spell add --dict " + File("small.dct") + " --user " +
+                          File("u.dct") + " Inkwend " + word;
+  const Result out = inkwend::testing::Shell(add);
+  EXPECT_EQ(out.code, 1);
+  EXPECT_EQ(out.out, "Inkwend\tadded\n" + word + "\trefused\n");
+  // The message goes to standard error.
+  const Result both = inkwend::testing::Shell("{ " + add + " 2>&1; }");
+  EXPECT_NE(both.out.find("inkwend-tool: " + word + ": The word is longer than 25 characters"),
+            std::string::npos)
+      << both.out;
+}
+
 TEST_F(SpellCommand, DictionaryInfoAndErrors) {
   const Result info = Tool("dct info " + File("small.dct"));
   EXPECT_EQ(info.code, 0);
