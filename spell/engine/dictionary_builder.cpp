@@ -120,7 +120,7 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
                            const BuildOptions& options, std::string& file_bytes, BuildReport* report) {
   BuildReport r;
   if (options.max_nodes < 2 || options.max_nodes >= kFreeSlot)
-    return Status::Error("The node limit of a dictionary must lie between 2 and 64999.");
+    return Status::Error(StatusCode::Refused, "The node limit of a dictionary must lie between 2 and 64999.");
   std::vector<std::string> upper;
   upper.reserve(words.size());
   for (size_t i = 0; i < words.size(); ++i) {
@@ -147,7 +147,8 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
   }
   std::sort(codes.begin(), codes.end());
   codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-  if (codes.empty()) return Status::Error("The word list holds no word of two or more letters.");
+  if (codes.empty())
+    return Status::Error(StatusCode::Refused, "The word list holds no word of two or more letters.");
   r.words_stored = codes.size();
 
   // Cut the sorted words into chunks: one per initial letter, and more where an initial has
@@ -158,7 +159,7 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
   std::vector<Chunk> chunks;
   for (size_t i = 0; i < codes.size(); ++i) {
     if (codes[i].size() > static_cast<size_t>(options.max_nodes))
-      return Status::Error("A word is longer than the node limit of a dictionary.");
+      return Status::Error(StatusCode::Refused, "A word is longer than the node limit of a dictionary.");
     const bool new_initial = i == 0 || codes[i][0] != codes[i - 1][0];
     const size_t added =
         new_initial ? codes[i].size() : codes[i].size() - CommonPrefix(codes[i - 1], codes[i]);

@@ -3,9 +3,11 @@
 // dictionaries and proposes replacements for misspelt words. Words cross this interface as
 // single-byte Windows-1252 text; spell/engine/windows1252.h converts from and to UTF-8.
 //
-// A main dictionary file is read-only and read through a small cache; a user dictionary is read
-// and written node by node, and its header is read again before every operation, so that
-// several running copies of the program may share one user dictionary file.
+// A main dictionary file is read-only and read through a small cache. A user dictionary is read
+// from its file afresh for every operation, header first, so that several running copies of the
+// program may share one user dictionary file; an addition changes it in place under a lock.
+//
+// Failures come back as a Status (base/status.h) with a message for the user.
 #include <cstdint>
 #include <memory>
 #include <string>

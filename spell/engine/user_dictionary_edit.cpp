@@ -108,8 +108,9 @@ void UserNodes::WriteBlock(uint32_t first, const std::vector<uint8_t>& block) {
 }
 
 std::string_view UserNodes::Bytes(uint32_t first, uint32_t last) const {
-  return std::string_view(bytes_).substr(size_t{kNodeSize} * (first - 1),
-                                         size_t{kNodeSize} * (last - first + 1));
+  if (first == 0 || last < first) return {};
+  const size_t from = std::min(bytes_.size(), size_t{kNodeSize} * (first - 1));
+  return std::string_view(bytes_).substr(from, size_t{kNodeSize} * (last - first + 1));
 }
 
 void UserNodes::NoteChange(uint32_t first, uint32_t last) {

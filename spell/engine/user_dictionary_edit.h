@@ -34,7 +34,7 @@ class UserNodes {
   uint32_t FirstChanged() const { return firstChanged_; }
   uint32_t LastChanged() const { return lastChanged_; }
   void ForgetChanges() { firstChanged_ = lastChanged_ = 0; }
-  // The bytes of nodes first .. last in file layout.
+  // The bytes of nodes first .. last in file layout, as far as the area reaches.
   std::string_view Bytes(uint32_t first, uint32_t last) const;
 
  private:

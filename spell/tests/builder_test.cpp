@@ -76,10 +76,11 @@ TEST(Builder, SplitsLargeListsAndEveryWordStillChecks) {
 
 TEST(Builder, RejectsUselessInput) {
   std::string bytes;
-  EXPECT_FALSE(BuildMainDictionary({"a", "b", "1"}, {}, BuildOptions{}, bytes, nullptr).ok());
+  EXPECT_EQ(BuildMainDictionary({"a", "b", "1"}, {}, BuildOptions{}, bytes, nullptr).Code(),
+            StatusCode::Refused);
   BuildOptions options;
   options.max_nodes = 65000;
-  EXPECT_FALSE(BuildMainDictionary({"word"}, {}, options, bytes, nullptr).ok());
+  EXPECT_EQ(BuildMainDictionary({"word"}, {}, options, bytes, nullptr).Code(), StatusCode::Refused);
   BuildReport report;
   ASSERT_TRUE(
       BuildMainDictionary({"naive", "na?ve", "r2d2"}, {false, true, false}, BuildOptions{}, bytes, &report)
