@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "shell.h"
@@ -72,6 +73,22 @@ TEST_F(SpellCommand, AddSaysWhyAWordWasRefused) {
   const Result both = inkwend::testing::Shell("{ " + add + " 2>&1; }");
   EXPECT_NE(both.out.find("inkwend-tool: " + word + ": The word is longer than 25 characters"),
             std::string::npos)
+      << both.out;
+}
+
+TEST_F(SpellCommand, ADamagedDictionaryIsUsedForWhatItHoldsAndReported) {
+  std::string bytes;
+  {
+    std::ifstream in(File("small.dct"), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::ofstream(File("cut.dct"), std::ios::binary) << bytes.substr(0, bytes.size() - 3);
+  const std::string check = std::string(INKWEND_TOOL) + " spell check --dict " + File("cut.dct") + " apple";
+  const Result r = inkwend::testing::Shell(check);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "apple\tok\n");
+  const Result both = inkwend::testing::Shell("{ " + check + " 2>&1; }");
+  EXPECT_NE(both.out.find("is damaged at byte " + std::to_string(bytes.size() - 3)), std::string::npos)
       << both.out;
 }
 
