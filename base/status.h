@@ -52,6 +52,9 @@ class Status {
   const std::string& Message() const { return message_; }
   // Set for Damaged.
   const std::optional<Damage>& DamageFound() const { return damage_; }
+  // The spellings of the store's former Status, until its callers use IsOk() and Message().
+  bool ok() const { return IsOk(); }
+  const std::string& message() const { return message_; }
 
  private:
   Status(StatusCode code, std::string message) : code_(code), message_(std::move(message)) {}
