@@ -52,7 +52,7 @@ class Status {
   const std::string& Message() const { return message_; }
   // Set for Damaged.
   const std::optional<Damage>& DamageFound() const { return damage_; }
-  // The spellings of the store's former Status, until its callers use IsOk() and Message().
+  // The names of the former store/status.h, kept until its callers move to IsOk() and Message().
   bool ok() const { return IsOk(); }
   const std::string& message() const { return message_; }
 

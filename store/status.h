@@ -1,4 +1,4 @@
 #pragma once
-// The store's Status is the engines' one Status (base/status.h); this header stays until every
-// caller includes that one directly.
+// The status type now lives in base/status.h; this header remains for the callers that have not
+// moved to it yet.
 #include "base/status.h"
