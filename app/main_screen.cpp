@@ -171,7 +171,17 @@ void TMainScreen::CreateControls() {
   link_ = new TWPRichTextLink(*entryEditor_, toolBar_, ruler_);
   ruler_->OnMouseDown = [this](TWPRuler&) { entryEditor_->Changed(); };
 
-  actionPanel_ = new QWidget(central);
+  CreateActionPanel(central);
+  column->addWidget(actionPanel_);
+
+  setCentralWidget(central);
+
+  defaultFontDialog_ = new TDefaultFontDialog(this);
+  CreateToolbarButtons();
+}
+
+void TMainScreen::CreateActionPanel(QWidget* parent) {
+  actionPanel_ = new QWidget(parent);
   actionPanel_->setObjectName(QStringLiteral("ActionPanel"));
   actionPanel_->setFixedHeight(39);
   auto* row = new QHBoxLayout(actionPanel_);
@@ -209,7 +219,6 @@ void TMainScreen::CreateControls() {
   row->addStretch(1);
   row->addWidget(hideButton_);
   row->addWidget(exitButton_);
-  column->addWidget(actionPanel_);
   connect(saveButton_, &QPushButton::clicked, this, [this] { SaveButtonClick(); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
   connect(firstButton_, &QPushButton::clicked, this, [this] { FirstButtonClick(); });
@@ -219,11 +228,6 @@ void TMainScreen::CreateControls() {
   connect(lastButton_, &QPushButton::clicked, this, [this] { LastButtonClick(); });
   connect(hideButton_, &QPushButton::clicked, this, [this] { HidebuttonClick(); });
   connect(exitButton_, &QPushButton::clicked, this, [this] { ExitClick(); });
-
-  setCentralWidget(central);
-
-  defaultFontDialog_ = new TDefaultFontDialog(this);
-  CreateToolbarButtons();
 }
 
 void TMainScreen::CreateToolbarButtons() {

@@ -110,6 +110,8 @@ class TMainScreen : public QMainWindow {
 
  private:
   void CreateControls();
+  // The row of action and navigation buttons at the bottom.
+  void CreateActionPanel(QWidget* parent);
   void CreateToolbarButtons();
   // Date label, rules and editor placed from the page's edges.
   void LayoutPage();
