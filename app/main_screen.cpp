@@ -75,8 +75,8 @@ QFrame* Rule(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TMainScreen::TMainScreen(QWidget* parent)
-    : QMainWindow(parent), session_(ProgramDirectory().toStdString(), RealFileSystem()) {
+TMainScreen::TMainScreen(QWidget* parent, FileSystem& file_system)
+    : QMainWindow(parent), session_(ProgramDirectory().toStdString(), file_system) {
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
   setWindowIcon(NotebookIcon());

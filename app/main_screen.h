@@ -41,7 +41,9 @@ class TMainScreen : public QMainWindow {
   // The settings file knows the main window by this class name.
   static constexpr char kClassName[] = "TMainScreen";
 
-  explicit TMainScreen(QWidget* parent = nullptr);
+  // The diary's files are reached through `file_system`, which outlives the window (tests give
+  // one that fails on purpose).
+  explicit TMainScreen(QWidget* parent = nullptr, FileSystem& file_system = RealFileSystem());
   ~TMainScreen() override;
 
   // false when creation found a reason to end (the message has been shown).

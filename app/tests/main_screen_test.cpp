@@ -33,10 +33,43 @@ using inkwend::testing::ScriptedPrompter;
 
 namespace {
 
+// The machine's file system, with copies that fail on request (a disk that is full when the
+// damaged copy of an entry is made).
+class CopyFailingFileSystem final : public FileSystem {
+ public:
+  bool failCopies = false;
+
+  Result<std::string> ReadFile(const std::string& path) override { return real_.ReadFile(path); }
+  Status WriteFileAtomically(const std::string& path, std::string_view bytes) override {
+    return real_.WriteFileAtomically(path, bytes);
+  }
+  Status WriteFileInPlace(const std::string& path, std::string_view bytes) override {
+    return real_.WriteFileInPlace(path, bytes);
+  }
+  Status AppendToFile(const std::string& path, std::string_view bytes) override {
+    return real_.AppendToFile(path, bytes);
+  }
+  Status CopyFile(const std::string& src, const std::string& dst) override {
+    return failCopies ? Status::Error("No space left on device") : real_.CopyFile(src, dst);
+  }
+  Status Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
+  Status RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
+  bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
+  Result<std::vector<std::string>> ListDirectory(const std::string& path) override {
+    return real_.ListDirectory(path);
+  }
+
+ private:
+  FileSystem& real_ = RealFileSystem();
+};
+
 // A started diary on its own directory, its window shown and active.
 struct Diary {
   QTemporaryDir dir;
   ScriptedPrompter prompter;
+  CopyFailingFileSystem fileSystem;
   std::unique_ptr<TMainScreen> window;
 
   explicit Diary(const QByteArray& settings = "[Opening Screen]\r\nshow=0\r\n") {
@@ -51,7 +84,7 @@ struct Diary {
     ReleaseInstanceLock();
   }
   void Open() {
-    window = std::make_unique<TMainScreen>();
+    window = std::make_unique<TMainScreen>(nullptr, fileSystem);
     window->show();
     if (!QTest::qWaitForWindowActive(window.get())) qWarning("the main window did not become active");
   }
@@ -489,6 +522,38 @@ class MainScreenTest : public QObject {
     QVERIFY(second.open(QIODevice::ReadOnly));
     QCOMPARE(second.readAll(), again);
     QVERIFY(original.seek(0));
+    QCOMPARE(original.readAll(), damaged);
+  }
+
+  void damagedEntryWhoseCopyFailsIsLeftAsItIs() {
+    Diary d;
+    const QDate day(2024, 9, 3);
+    const QByteArray damaged("{\\rtf1 kept text\\");
+    QDir().mkpath(d.dir.path() + "/Entries");
+    d.writeFile(day, damaged);
+    d.show(day);
+    QCOMPARE(d.text(), QString("kept text"));
+    d.fileSystem.failCopies = true;
+    d.prompter.messages.clear();
+    d.editor().setFocus();
+    d.type("!");
+    d.click(d.button("SaveButton"));
+    // The user is told, the entry file is as it was, and the text waits in the editor.
+    QCOMPARE(d.prompter.messages.size(), 1);
+    QVERIFY2(d.prompter.messages[0].contains("was not saved; your text is still in the editor") &&
+                 d.prompter.messages[0].contains("No space left on device"),
+             qPrintable(d.prompter.messages[0]));
+    QCOMPARE(d.fileBytes(day), damaged);
+    QVERIFY(!QFile::exists(d.entryPath(day) + ".damaged"));
+    QVERIFY(d.modified());
+    d.click(d.button("Nextbutton"));
+    QCOMPARE(d.window->CurrentDate(), day);
+    // With room again the same text saves, and the original is kept.
+    d.fileSystem.failCopies = false;
+    QVERIFY(d.window->SaveButtonClick());
+    QVERIFY(d.fileBytes(day) != damaged);
+    QFile original(d.entryPath(day) + ".damaged");
+    QVERIFY(original.open(QIODevice::ReadOnly));
     QCOMPARE(original.readAll(), damaged);
   }
 
