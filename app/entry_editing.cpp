@@ -1,11 +1,12 @@
-// The shown day in the entry editor: finding, loading and saving its entry file, the default
-// font of a day without entry, and the scratch editor of diary-wide work.
+// The shown day in the entry editor: finding, loading and saving its entry through the diary
+// session, the default font of a day without entry, and the scratch editor of diary-wide work.
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <exception>
+#include <new>
 
 #include "app/date_text.h"
 #include "app/main_screen.h"
@@ -26,46 +27,59 @@ QDate FromStoreDate(Date d) {
                static_cast<int>(static_cast<unsigned>(d.day())));
 }
 
-// Entries are RTF. Anything else (the bytes of an entry enciphered with another password, or
-// of a file that is not an entry) would only show as noise.
-bool LooksLikeRtf(const std::string& bytes) {
-  size_t i = 0;
-  while (i < bytes.size() &&
-         (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n' || bytes[i] == '\b'))
-    ++i;
-  return bytes.compare(i, 5, "{\\rtf") == 0;
+// The editor's load result as a Status: Damaged keeps what could be read in the editor; every
+// other failure leaves it empty.
+Status LoadResultStatus(int result) {
+  switch (result) {
+    case kResultOk:
+      return Status::Ok();
+    case kResultOutOfMemory:
+      return Status::Error(StatusCode::OutOfMemory, "It is too large for the memory available.");
+    case kResultStreamError:
+      return Status::Damaged("It is damaged; what could be read is kept.", Damage{});
+    default:  // kResultNothingToWrite: not even the start of a document was read
+      return Status::Error(StatusCode::Refused, "It is damaged: nothing of it could be read.");
+  }
 }
 
-// Loads RTF bytes into an editor; returns the editor's result code, or -1 with `error` set
-// when the editor refused the document.
-int LoadInto(TWPRichText& editor, std::string bytes, QString& error) {
-  try {
-    TMemoryStream stream(std::move(bytes));
-    return editor.LoadFromStream(stream);
-  } catch (const std::exception& e) {
-    error = QString::fromUtf8(e.what());
-  } catch (...) {
-    error = QStringLiteral("unknown error");
-  }
-  editor.Clear();
-  return -1;
+// The one way an entry's RTF gets into an editor (the entry editor or the scratch editor).
+RtfReader ReaderFor(TWPRichText& editor) {
+  return [&editor](std::string rtf) {
+    Status status;
+    try {
+      TMemoryStream stream(std::move(rtf));
+      status = LoadResultStatus(editor.LoadFromStream(stream));
+    } catch (const std::bad_alloc&) {
+      status = LoadResultStatus(kResultOutOfMemory);
+    } catch (const std::exception& e) {
+      status = Status::Error(StatusCode::IoError, e.what());
+    } catch (...) {
+      status = Status::Error(StatusCode::IoError, "unknown error");
+    }
+    if (!status.IsOk() && status.Code() != StatusCode::Damaged) editor.Clear();
+    return status;
+  };
 }
 
 }  // namespace
 
-Date TMainScreen::StoreDate() const { return ToStoreDate(FCurrentDate); }
+QDate TMainScreen::CurrentDate() const { return FromStoreDate(session_.CurrentDate()); }
 
-QString TMainScreen::GetCurrentDateFileName() const {
-  return QString::fromStdString(store_.EntryPath(StoreDate()));
+void TMainScreen::SetCurrentDate(QDate date) { session_.SetCurrentDate(ToStoreDate(date)); }
+
+void TMainScreen::GoToDay(const Result<Date>& day) {
+  if (day.IsOk()) GoToDate(FromStoreDate(day.Value()));
 }
 
+QString TMainScreen::GetCurrentDateFileName() const { return QString::fromStdString(session_.EntryPath()); }
+
 void TMainScreen::FindDateRecord() {
-  FHasEntry = store_.HasEntry(StoreDate());
+  session_.FindEntry();
   SetDateCaption();
 }
 
 void TMainScreen::SetDateCaption() {
-  DateLabel->setText(FormatDate(QStringLiteral("dddd, mmmm d, yyyy"), FCurrentDate, SystemDateSettings()));
+  dateLabel_->setText(FormatDate(QStringLiteral("dddd, mmmm d, yyyy"), CurrentDate(), SystemDateSettings()));
 }
 
 bool TMainScreen::LoadRichText() {
@@ -75,160 +89,106 @@ bool TMainScreen::LoadRichText() {
     ~ClearLoading() { flag = false; }
   } clearLoading{FLoading};
 
-  entryLocked_ = false;
-  entryDamaged_ = false;
-  WPRichText1->SetReadOnly(false);
-  WPRichText1->Clear();
+  entryEditor_->SetReadOnly(false);
+  entryEditor_->Clear();
   const bool giveFocus = !FFirstActivation;
-  if (!FHasEntry) {
+  const Status shown = session_.Load(ReaderFor(*entryEditor_));
+  if (!session_.HasEntry()) {
     SetDefaultFontNow();
-    SaveButton->hide();
-    CancelButton->hide();
-    if (giveFocus) WPRichText1->setFocus();
+    ShowModified(false);
+    if (giveFocus) entryEditor_->setFocus();
     return true;
   }
 
   // Message boxes keep 255 characters: what the user must know comes first, the path last.
-  const QString day = DateLabel->text();
-  QString problem;  // why nothing of the entry can be shown
-  std::string bytes;
-  const Status read = store_.ReadEntry(StoreDate(), FPassword, bytes);
-  if (!read.ok()) {
-    problem = QString::fromStdString(read.message());
-  } else if (!LooksLikeRtf(bytes)) {
-    problem = FPassword.empty()
-                  ? QStringLiteral(
-                        "Its file does not hold a diary entry (or it is enciphered and the diary has "
-                        "no password).")
-                  : QStringLiteral(
-                        "It cannot be deciphered with the diary's password: it was enciphered with "
-                        "another one, or the file is damaged.");
-  } else {
-    QString error;
-    const int result = LoadInto(*WPRichText1, std::move(bytes), error);
-    if (result == 7) {
-      entryDamaged_ = true;
-      ReportError(QStringLiteral("The entry of %1 is damaged; what could be read is shown. If you change and "
-                                 "save it, the damaged file is kept beside it as %2.damaged.")
-                      .arg(day, QFileInfo(GetCurrentDateFileName()).fileName()));
-    } else if (result == 2) {
-      problem = QStringLiteral("It is too large for the memory available.");
-    } else if (result != 0) {
-      problem = error.isEmpty() ? QStringLiteral("It is damaged: nothing of it could be read.") : error;
-    }
-  }
-  if (!problem.isEmpty()) {
+  const QString day = dateLabel_->text();
+  if (shown.Code() == StatusCode::Damaged) {
+    ReportError(QStringLiteral("The entry of %1 is damaged; what could be read is shown. If you change and "
+                               "save it, the damaged file is kept beside it as %2.")
+                    .arg(day, QFileInfo(QString::fromStdString(session_.DamagedCopyPath())).fileName()));
+  } else if (!shown.IsOk()) {
     // Nothing is shown, and the editor stays read-only so that the file is not saved over;
     // "Delete Entry" can still remove it.
-    WPRichText1->Clear();
-    entryLocked_ = true;
-    WPRichText1->SetReadOnly(true);
+    entryEditor_->Clear();
+    entryEditor_->SetReadOnly(true);
     ReportError(QStringLiteral("The entry of %1 cannot be shown; its file is left as it is. %2\n%3")
-                    .arg(day, problem, GetCurrentDateFileName()));
+                    .arg(day, QString::fromStdString(shown.Message()), GetCurrentDateFileName()));
   }
-  WPRichText1->SetCaretPosition(0);
-  WPRichText1->viewport()->update();
-  if (giveFocus) WPRichText1->setFocus();
-  return problem.isEmpty();
+  entryEditor_->SetCaretPosition(0);
+  entryEditor_->viewport()->update();
+  if (giveFocus) entryEditor_->setFocus();
+  return !session_.EntryLocked();
 }
 
 bool TMainScreen::SaveRichText() {
-  const QString day = DateLabel->text();
-  const bool empty = WPRichText1->IsEmpty();
-  if (empty && FHasEntry) {
-    const Status removed = store_.RemoveEntry(StoreDate());
-    if (!removed.ok()) {
-      ReportError(QStringLiteral("The entry of %1 could not be deleted: %2")
-                      .arg(day, QString::fromStdString(removed.message())));
-      return false;
-    }
-    FHasEntry = false;
-    entryDamaged_ = false;
-  } else if (FHasEntry || !empty) {
+  TWPRichText& editor = *entryEditor_;
+  const RtfWriter write = [&editor]() -> Result<std::string> {
     TMemoryStream stream;
-    const int result = WPRichText1->SaveToStream(stream);
-    if (result != 0) {
-      ReportError(QStringLiteral("The entry of %1 was not saved; your text is still in the editor. (The "
-                                 "editor could not write it: error %2.)")
-                      .arg(day)
-                      .arg(result));
-      return false;
-    }
-    if (entryDamaged_) {
-      // The damaged original stays beside the new entry, once.
-      const QString path = GetCurrentDateFileName();
-      if (!QFile::exists(path + ".damaged")) QFile::copy(path, path + ".damaged");
-    }
-    const Status written = store_.WriteEntry(StoreDate(), stream.Bytes(), FPassword);
-    if (!written.ok()) {
-      ReportError(
-          QStringLiteral("The entry of %1 was not saved; your text is still in the editor. Save again "
-                         "once the cause is mended: %2")
-              .arg(day, QString::fromStdString(written.message())));
-      return false;
-    }
-    FHasEntry = true;
-    entryDamaged_ = false;
+    const int result = editor.SaveToStream(stream);
+    if (result != kResultOk) return Status::Error("error " + std::to_string(result));
+    return stream.Bytes();
+  };
+  const Status saved = session_.Save(write, editor.IsEmpty());
+  if (!saved.IsOk()) {
+    ReportError(QStringLiteral("The entry of %1 %2")
+                    .arg(dateLabel_->text(), QString::fromStdString(saved.Message())));
+    return false;
   }
   return true;
 }
 
 bool TMainScreen::LoadRichTextAllPurp(QString* error) {
-  WPRichTextAllPurpose->Clear();
-  if (!store_.HasEntry(StoreDate())) return true;
-  std::string bytes;
-  const Status read = store_.ReadEntry(StoreDate(), FPassword, bytes);
-  QString problem;
-  if (!read.ok()) {
-    problem = QString::fromStdString(read.message());
-  } else if (!LooksLikeRtf(bytes)) {
-    problem = QStringLiteral("the entry of %1 is not readable with the diary's password")
-                  .arg(FormatDate(QStringLiteral("ddddd"), FCurrentDate, SystemDateSettings()));
-  } else {
-    QString loadError;
-    const int result = LoadInto(*WPRichTextAllPurpose, std::move(bytes), loadError);
-    if (result == 2 || result < 0)
-      problem = loadError.isEmpty() ? QStringLiteral("out of memory") : loadError;
+  scratchEditor_->Clear();
+  const Status read = session_.LoadDay(session_.CurrentDate(), ReaderFor(*scratchEditor_));
+  // What could be read of a damaged entry is there to be searched or printed.
+  const bool usable = read.IsOk() || read.Code() == StatusCode::Damaged;
+  scratchEditor_->SetCaretPosition(0);
+  if (error) {
+    *error = usable ? QString()
+                    : QStringLiteral("The entry of %1 cannot be read. %2")
+                          .arg(FormatDate(QStringLiteral("ddddd"), CurrentDate(), SystemDateSettings()),
+                               QString::fromStdString(read.Message()));
   }
-  WPRichTextAllPurpose->SetCaretPosition(0);
-  if (error) *error = problem;
-  return problem.isEmpty();
+  return usable;
 }
 
 QDate TMainScreen::FirstDiaryRecord() const {
-  return FromStoreDate(store_.FirstDiaryRecord(ToStoreDate(QDate::currentDate())));
+  return FromStoreDate(session_.FirstEntryDay(ToStoreDate(QDate::currentDate())).Value());
 }
 
 QDate TMainScreen::LastDiaryRecord() const {
-  return FromStoreDate(store_.LastDiaryRecord(ToStoreDate(QDate::currentDate())));
+  return FromStoreDate(session_.LastEntryDay(ToStoreDate(QDate::currentDate())).Value());
 }
 
 void TMainScreen::SetDefaultFontNow() {
+  const Preferences& p = session_.GetPreferences();
+  const QString fontName = QString::fromStdString(p.defaultFontName);
   // The empty document itself starts in the default font, so that the caret keeps it when it
   // moves (an empty paragraph gives the caret the attributes of its end).
-  QFont defaultFont(FDefaultFontName);
-  defaultFont.setPointSize(std::clamp(FDefaultFontSize, 1, 255));
-  defaultFont.setBold(FDefaultFontBold);
-  defaultFont.setItalic(FDefaultFontItalic);
-  defaultFont.setUnderline(FDefaultFontUnderline);
-  WPRichText1->SetFont(defaultFont);
-  const int rgb = FDefaultFontColor < 0 ? 0 : FDefaultFontColor;
-  WPRichText1->SetFontColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
-  if (WPRichText1->IsEmpty()) WPRichText1->Clear();
+  QFont defaultFont(fontName);
+  defaultFont.setPointSize(std::clamp(p.defaultFontSize, 1, 255));
+  defaultFont.setBold(p.defaultFontBold);
+  defaultFont.setItalic(p.defaultFontItalic);
+  defaultFont.setUnderline(p.defaultFontUnderline);
+  entryEditor_->SetFont(defaultFont);
+  const int rgb = p.defaultFontColor < 0 ? 0 : p.defaultFontColor;
+  entryEditor_->SetFontColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+  if (entryEditor_->IsEmpty()) entryEditor_->Clear();
 
-  TCharAttr a = WPRichText1->GetCurrentAttr();
-  const int font = WPRichText1->FontIndexOf(FDefaultFontName);
+  TCharAttr a = entryEditor_->GetCurrentAttr();
+  const int font = entryEditor_->FontIndexOf(fontName);
   if (font >= 0) a.FontIndex = static_cast<uint8_t>(font);
-  a.PointSize = static_cast<uint8_t>(std::clamp(FDefaultFontSize, 1, 255));
-  if (FDefaultFontBold) a.StyleBits |= kStyleBold;
-  if (FDefaultFontItalic) a.StyleBits |= kStyleItalic;
-  if (FDefaultFontUnderline) a.StyleBits |= kStyleUnderline;
+  a.PointSize = static_cast<uint8_t>(std::clamp(p.defaultFontSize, 1, 255));
+  if (p.defaultFontBold) a.StyleBits |= kStyleBold;
+  if (p.defaultFontItalic) a.StyleBits |= kStyleItalic;
+  if (p.defaultFontUnderline) a.StyleBits |= kStyleUnderline;
   int color = 0;
   for (int i = 0; i < 16; ++i)
-    if (FDefaultFontColor >= 0 && WPRichText1->PaletteColor(i) == static_cast<TColorRef>(FDefaultFontColor))
+    if (p.defaultFontColor >= 0 &&
+        entryEditor_->PaletteColor(i) == static_cast<TColorRef>(p.defaultFontColor))
       color = i;
   a.SetTextColor(static_cast<uint8_t>(color));
-  WPRichText1->SetCurrentAttr(a);
+  entryEditor_->SetCurrentAttr(a);
 }
 
 }  // namespace inkwend

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <string>
 
 #include "app/about_box.h"
 #include "app/date_text.h"
@@ -74,7 +75,8 @@ QFrame* Rule(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent), store_(ProgramDirectory().toStdString()) {
+TMainScreen::TMainScreen(QWidget* parent, FileSystem& file_system)
+    : QMainWindow(parent), session_(ProgramDirectory().toStdString(), file_system) {
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
   setWindowIcon(NotebookIcon());
@@ -97,64 +99,64 @@ void TMainScreen::CreateControls() {
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
 
-  WPToolBar2 = new TWPToolBar(central);
-  WPToolBar2->setObjectName(QStringLiteral("WPToolBar2"));
-  WPToolBar2->SetSelListBoxes(SelFontName | SelFontSize | SelFontColor | SelBackgroundColor);
-  WPToolBar2->SetSelStatusIcons(SelNormal | SelBold | SelItalic | SelUnder | SelStrikeOut | SelLeft |
-                                SelRight | SelBlock | SelCenter);
-  WPToolBar2->SetSelActionIcons(0);
-  WPToolBar2->SetSelDatabaseIcons(0);
+  toolBar_ = new TWPToolBar(central);
+  toolBar_->setObjectName(QStringLiteral("WPToolBar2"));
+  toolBar_->SetSelListBoxes(SelFontName | SelFontSize | SelFontColor | SelBackgroundColor);
+  toolBar_->SetSelStatusIcons(SelNormal | SelBold | SelItalic | SelUnder | SelStrikeOut | SelLeft | SelRight |
+                              SelBlock | SelCenter);
+  toolBar_->SetSelActionIcons(0);
+  toolBar_->SetSelDatabaseIcons(0);
   // The spell-check icon joins with the spelling dialog.
-  WPToolBar2->SetSelEditIcons(SelCopy | SelCut | SelPaste | SelSelAll | SelFind | SelReplace);
-  WPToolBar2->SetFontChoice(TFontChoice::fsPrinterFonts);
-  WPToolBar2->SetFontSizeFrom(8);
-  WPToolBar2->SetWidthBetweenGroups(5);
-  WPToolBar2->SetAlign(TToolAlign::alTop);
-  WPToolBar2->setMinimumHeight(26);
-  column->addWidget(WPToolBar2);
+  toolBar_->SetSelEditIcons(SelCopy | SelCut | SelPaste | SelSelAll | SelFind | SelReplace);
+  toolBar_->SetFontChoice(TFontChoice::fsPrinterFonts);
+  toolBar_->SetFontSizeFrom(8);
+  toolBar_->SetWidthBetweenGroups(5);
+  toolBar_->SetAlign(TToolAlign::alTop);
+  toolBar_->setMinimumHeight(26);
+  column->addWidget(toolBar_);
 
-  WPRuler1 = new TWPRuler(central);
-  WPRuler1->setObjectName(QStringLiteral("WPRuler1"));
-  WPRuler1->SetUnits(TRulerUnits::Inch);
-  WPRuler1->SetShowNumbers(true);
-  WPRuler1->setFixedHeight(22);
-  column->addWidget(WPRuler1);
+  ruler_ = new TWPRuler(central);
+  ruler_->setObjectName(QStringLiteral("WPRuler1"));
+  ruler_->SetUnits(TRulerUnits::Inch);
+  ruler_->SetShowNumbers(true);
+  ruler_->setFixedHeight(22);
+  column->addWidget(ruler_);
 
-  RingPanel1 = new TRingPanel(central);
-  RingPanel1->setObjectName(QStringLiteral("RingPanel1"));
-  RingPanel1->SetDoubleRing(true);
-  RingPanel1->SetSmallRing(true);
-  RingPanel1->LeftEdge = 31;
-  RingPanel1->RightEdge = 15;
-  RingPanel1->installEventFilter(this);
-  column->addWidget(RingPanel1, 1);
+  pagePanel_ = new TRingPanel(central);
+  pagePanel_->setObjectName(QStringLiteral("RingPanel1"));
+  pagePanel_->SetDoubleRing(true);
+  pagePanel_->SetSmallRing(true);
+  pagePanel_->LeftEdge = 31;
+  pagePanel_->RightEdge = 15;
+  pagePanel_->installEventFilter(this);
+  column->addWidget(pagePanel_, 1);
 
-  DateLabel = new QLabel(RingPanel1);
-  DateLabel->setObjectName(QStringLiteral("DateLabel"));
+  dateLabel_ = new QLabel(pagePanel_);
+  dateLabel_->setObjectName(QStringLiteral("DateLabel"));
   QFont dateFont(QStringLiteral("Arial"), 12);
   dateFont.setBold(true);
   dateFont.setItalic(true);
-  DateLabel->setFont(dateFont);
-  DateLabel->setAttribute(Qt::WA_TranslucentBackground);
-  QPalette datePalette = DateLabel->palette();
+  dateLabel_->setFont(dateFont);
+  dateLabel_->setAttribute(Qt::WA_TranslucentBackground);
+  QPalette datePalette = dateLabel_->palette();
   datePalette.setColor(QPalette::WindowText, QColor(128, 0, 128));
-  DateLabel->setPalette(datePalette);
-  TopLine = Rule(RingPanel1, "TopLine");
-  Bottomline = Rule(RingPanel1, "Bottomline");
+  dateLabel_->setPalette(datePalette);
+  topRule_ = Rule(pagePanel_, "TopLine");
+  bottomRule_ = Rule(pagePanel_, "Bottomline");
 
-  WPRichText1 = new TWPRichText(RingPanel1);
-  WPRichText1->setObjectName(QStringLiteral("WPRichText1"));
-  WPRichText1->SetColor(Qt::white);
-  WPRichText1->setFrameShape(QFrame::NoFrame);
-  WPRichText1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  WPRichText1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  WPRichText1->SetWordWrap(true);
-  WPRichText1->OnChange = [this](TWPRichText&) { WPRichText1Change(); };
-  WPRichText1->OnBeforePasteEvent = [this](TWPRichText& editor) {
+  entryEditor_ = new TWPRichText(pagePanel_);
+  entryEditor_->setObjectName(QStringLiteral("WPRichText1"));
+  entryEditor_->SetColor(Qt::white);
+  entryEditor_->setFrameShape(QFrame::NoFrame);
+  entryEditor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  entryEditor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  entryEditor_->SetWordWrap(true);
+  entryEditor_->OnChange = [this](TWPRichText&) { WPRichText1Change(); };
+  entryEditor_->OnBeforePasteEvent = [this](TWPRichText& editor) {
     editor.Changed();
     return true;
   };
-  WPRichText1->OnKeyDown = [](TWPRichText& editor, QKeyEvent* k) {
+  entryEditor_->OnKeyDown = [](TWPRichText& editor, QKeyEvent* k) {
     // Keys whose effect the editor may not report as a change of its own.
     const bool ctrlOnly = k->modifiers() == Qt::ControlModifier;
     if ((k->key() == Qt::Key_V && ctrlOnly) || k->key() == Qt::Key_Delete || k->key() == Qt::Key_Tab ||
@@ -162,90 +164,91 @@ void TMainScreen::CreateControls() {
       editor.Changed();
     return false;
   };
-  WPRichTextAllPurpose = new TWPRichText(RingPanel1);
-  WPRichTextAllPurpose->setObjectName(QStringLiteral("WPRichTextAllPurpose"));
-  WPRichTextAllPurpose->hide();
+  scratchEditor_ = new TWPRichText(pagePanel_);
+  scratchEditor_->setObjectName(QStringLiteral("WPRichTextAllPurpose"));
+  scratchEditor_->hide();
 
-  link_ = new TWPRichTextLink(*WPRichText1, WPToolBar2, WPRuler1);
-  WPRuler1->OnMouseDown = [this](TWPRuler&) { WPRichText1->Changed(); };
+  link_ = new TWPRichTextLink(*entryEditor_, toolBar_, ruler_);
+  ruler_->OnMouseDown = [this](TWPRuler&) { entryEditor_->Changed(); };
 
-  ActionPanel = new QWidget(central);
-  ActionPanel->setObjectName(QStringLiteral("ActionPanel"));
-  ActionPanel->setFixedHeight(39);
-  auto* row = new QHBoxLayout(ActionPanel);
+  CreateActionPanel(central);
+  column->addWidget(actionPanel_);
+
+  setCentralWidget(central);
+
+  defaultFontDialog_ = new TDefaultFontDialog(this);
+  CreateToolbarButtons();
+}
+
+void TMainScreen::CreateActionPanel(QWidget* parent) {
+  actionPanel_ = new QWidget(parent);
+  actionPanel_->setObjectName(QStringLiteral("ActionPanel"));
+  actionPanel_->setFixedHeight(39);
+  auto* row = new QHBoxLayout(actionPanel_);
   row->setContentsMargins(8, 4, 8, 5);
   row->setSpacing(6);
-  SaveButton = ActionButton(ActionPanel, "SaveButton", QStringLiteral("&Save"));
-  CancelButton = ActionButton(ActionPanel, "CancelButton", QStringLiteral("&Cancel"));
-  FirstButton = ActionButton(ActionPanel, "FirstButton", QStringLiteral("Fi&rst"));
-  PriorButton = ActionButton(ActionPanel, "PriorButton", QStringLiteral("&Prev"));
-  BitBtn1 = ActionButton(ActionPanel, "BitBtn1", QStringLiteral("Today"));
-  Nextbutton = ActionButton(ActionPanel, "Nextbutton", QStringLiteral("&Next"));
-  LastButton = ActionButton(ActionPanel, "LastButton", QStringLiteral("&Last"));
-  Hidebutton = ActionButton(ActionPanel, "Hidebutton", QStringLiteral("H&ide"));
-  ExplorerButton1 = ActionButton(ActionPanel, "ExplorerButton1", QStringLiteral("E&xit"));
-  SaveButton->setToolTip(QStringLiteral("Save the changes to this entry"));
-  CancelButton->setToolTip(QStringLiteral("Undo the changes since the last save"));
-  FirstButton->setToolTip(QStringLiteral("Go to the first entry of the diary"));
-  PriorButton->setToolTip(QStringLiteral("Go to the previous day (Ctrl+Page Up)"));
-  BitBtn1->setToolTip(QStringLiteral("Go to today"));
-  Nextbutton->setToolTip(QStringLiteral("Go to the next day (Ctrl+Page Down)"));
-  LastButton->setToolTip(QStringLiteral("Go to the last entry of the diary"));
-  Hidebutton->setToolTip(QStringLiteral("Minimise Inkwend"));
-  ExplorerButton1->setToolTip(QStringLiteral("Save and close Inkwend"));
+  saveButton_ = ActionButton(actionPanel_, "SaveButton", QStringLiteral("&Save"));
+  cancelButton_ = ActionButton(actionPanel_, "CancelButton", QStringLiteral("&Cancel"));
+  firstButton_ = ActionButton(actionPanel_, "FirstButton", QStringLiteral("Fi&rst"));
+  previousButton_ = ActionButton(actionPanel_, "PriorButton", QStringLiteral("&Prev"));
+  todayButton_ = ActionButton(actionPanel_, "BitBtn1", QStringLiteral("Today"));
+  nextButton_ = ActionButton(actionPanel_, "Nextbutton", QStringLiteral("&Next"));
+  lastButton_ = ActionButton(actionPanel_, "LastButton", QStringLiteral("&Last"));
+  hideButton_ = ActionButton(actionPanel_, "Hidebutton", QStringLiteral("H&ide"));
+  exitButton_ = ActionButton(actionPanel_, "ExplorerButton1", QStringLiteral("E&xit"));
+  saveButton_->setToolTip(QStringLiteral("Save the changes to this entry"));
+  cancelButton_->setToolTip(QStringLiteral("Undo the changes since the last save"));
+  firstButton_->setToolTip(QStringLiteral("Go to the first entry of the diary"));
+  previousButton_->setToolTip(QStringLiteral("Go to the previous day (Ctrl+Page Up)"));
+  todayButton_->setToolTip(QStringLiteral("Go to today"));
+  nextButton_->setToolTip(QStringLiteral("Go to the next day (Ctrl+Page Down)"));
+  lastButton_->setToolTip(QStringLiteral("Go to the last entry of the diary"));
+  hideButton_->setToolTip(QStringLiteral("Minimise Inkwend"));
+  exitButton_->setToolTip(QStringLiteral("Save and close Inkwend"));
   // Hidden Save and Cancel keep their slots: showing them at the first key press must not
   // slide the other buttons away from under the mouse.
-  for (QPushButton* b : {SaveButton, CancelButton}) {
+  for (QPushButton* b : {saveButton_, cancelButton_}) {
     QSizePolicy policy = b->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     b->setSizePolicy(policy);
     b->hide();
   }
-  for (QPushButton* b : {SaveButton, CancelButton, FirstButton, PriorButton, BitBtn1, Nextbutton, LastButton})
+  for (QPushButton* b :
+       {saveButton_, cancelButton_, firstButton_, previousButton_, todayButton_, nextButton_, lastButton_})
     row->addWidget(b);
   row->addStretch(1);
-  row->addWidget(Hidebutton);
-  row->addWidget(ExplorerButton1);
-  column->addWidget(ActionPanel);
-  connect(SaveButton, &QPushButton::clicked, this, [this] { SaveButtonClick(); });
-  connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
-  connect(FirstButton, &QPushButton::clicked, this, [this] { FirstButtonClick(); });
-  connect(PriorButton, &QPushButton::clicked, this, [this] { PriorButtonClick(); });
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-  connect(Nextbutton, &QPushButton::clicked, this, [this] { NextbuttonClick(); });
-  connect(LastButton, &QPushButton::clicked, this, [this] { LastButtonClick(); });
-  connect(Hidebutton, &QPushButton::clicked, this, [this] { HidebuttonClick(); });
-  connect(ExplorerButton1, &QPushButton::clicked, this, [this] { ExitClick(); });
-
-  setCentralWidget(central);
-
-  DefaultFontdialog = new TDefaultFontDialog(this);
-  CreateToolbarButtons();
+  row->addWidget(hideButton_);
+  row->addWidget(exitButton_);
+  connect(saveButton_, &QPushButton::clicked, this, [this] { SaveButtonClick(); });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
+  connect(firstButton_, &QPushButton::clicked, this, [this] { FirstButtonClick(); });
+  connect(previousButton_, &QPushButton::clicked, this, [this] { PriorButtonClick(); });
+  connect(todayButton_, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(nextButton_, &QPushButton::clicked, this, [this] { NextbuttonClick(); });
+  connect(lastButton_, &QPushButton::clicked, this, [this] { LastButtonClick(); });
+  connect(hideButton_, &QPushButton::clicked, this, [this] { HidebuttonClick(); });
+  connect(exitButton_, &QPushButton::clicked, this, [this] { ExitClick(); });
 }
 
 void TMainScreen::CreateToolbarButtons() {
   // Created on the window; FormCreate moves them onto the toolbar.
-  Deletebutton =
+  deleteButton_ =
       SpeedButton(this, "Deletebutton", TSpeedGlyph::DeleteEntry, QStringLiteral("Delete current entry"));
-  DocPageBreakButton =
+  pageBreakButton_ =
       SpeedButton(this, "DocPageBreakButton", TSpeedGlyph::PageBreak, QStringLiteral("Insert Page Break"));
-  ParagraphSetupButton = SpeedButton(this, "ParagraphSetupButton", TSpeedGlyph::Paragraph,
-                                     QStringLiteral("Paragraph properties"));
-  DocWordWrapButton = SpeedButton(this, "DocWordWrapButton", TSpeedGlyph::WordWrap, QString());
-  spacer1 = Spacer(this, "spacer1");
-  spacer2 = Spacer(this, "spacer2");
-  spacer3 = Spacer(this, "spacer3");
-  spacer4 = Spacer(this, "spacer4");
-  spacer5 = Spacer(this, "spacer5");
-  spacer6 = Spacer(this, "spacer6");
-  for (QWidget* w : std::initializer_list<QWidget*>{Deletebutton, DocPageBreakButton, ParagraphSetupButton,
-                                                    DocWordWrapButton, spacer1, spacer2, spacer3, spacer4,
-                                                    spacer5, spacer6})
+  paragraphButton_ = SpeedButton(this, "ParagraphSetupButton", TSpeedGlyph::Paragraph,
+                                 QStringLiteral("Paragraph properties"));
+  wordWrapButton_ = SpeedButton(this, "DocWordWrapButton", TSpeedGlyph::WordWrap, QString());
+  for (size_t i = 0; i < spacers_.size(); ++i)
+    spacers_[i] = Spacer(this, ("spacer" + std::to_string(i + 1)).c_str());
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{deleteButton_, pageBreakButton_, paragraphButton_, wordWrapButton_})
     w->hide();
-  connect(Deletebutton, &QToolButton::clicked, this, [this] { DeleteButtonClick(); });
-  connect(DocPageBreakButton, &QToolButton::clicked, this, [this] { InsertPageBreak(); });
-  connect(ParagraphSetupButton, &QToolButton::clicked, this, [this] { ParagraphSetupClick(); });
-  connect(DocWordWrapButton, &QToolButton::clicked, this, [this] { WordWrapClick(); });
+  for (TGraphicPanel* s : spacers_) s->hide();
+  connect(deleteButton_, &QToolButton::clicked, this, [this] { DeleteButtonClick(); });
+  connect(pageBreakButton_, &QToolButton::clicked, this, [this] { InsertPageBreak(); });
+  connect(paragraphButton_, &QToolButton::clicked, this, [this] { ParagraphSetupClick(); });
+  connect(wordWrapButton_, &QToolButton::clicked, this, [this] { WordWrapClick(); });
 }
 
 void TMainScreen::ReportError(const QString& text) {
@@ -265,36 +268,36 @@ void TMainScreen::FormCreate() {
   const QString placementError = RestoreWindowPlacement(*this, QString::fromLatin1(kClassName));
   if (!placementError.isEmpty()) ReportError(placementError);
   // The short date format with four-digit years is fixed once in SystemDateSettings.
-  const Status entries = store_.EnsureEntriesDirectory();
-  if (!entries.ok()) {
-    ReportError(QString::fromStdString(entries.message()));
+  const Status entries = session_.EnsureEntriesDirectory();
+  if (!entries.IsOk()) {
+    ReportError(QString::fromStdString(entries.Message()));
     startedOk_ = false;
   }
 
   // The window's own buttons join the toolbar; spacer3 is listed twice, so its first slot
   // stays as an empty gap of its width.
   const int side = 20;
-  for (QToolButton* b : {Deletebutton, DocPageBreakButton, ParagraphSetupButton, DocWordWrapButton})
+  for (QToolButton* b : {deleteButton_, pageBreakButton_, paragraphButton_, wordWrapButton_})
     b->setFixedSize(side, side);
-  for (TGraphicPanel* s : {spacer1, spacer2, spacer3, spacer4, spacer5, spacer6}) s->setFixedSize(3, side);
+  for (TGraphicPanel* s : spacers_) s->setFixedSize(3, side);
   for (QWidget* w :
-       std::initializer_list<QWidget*>{Deletebutton, spacer1, DocPageBreakButton, spacer2,
-                                       ParagraphSetupButton, spacer3, DocWordWrapButton, spacer3})
-    WPToolBar2->AddControl(w);
+       std::initializer_list<QWidget*>{deleteButton_, spacers_[0], pageBreakButton_, spacers_[1],
+                                       paragraphButton_, spacers_[2], wordWrapButton_, spacers_[2]})
+    toolBar_->AddControl(w);
   // Print, picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them)
   // join with their features.
 
   SetWordWrapHint();
-  WPToolBar2->FontSizeList()->setToolTip(QStringLiteral("Font Size"));
-  WPToolBar2->FontNameList()->setToolTip(QStringLiteral("Font"));
-  WPRichText1->setFrameShape(QFrame::NoFrame);
+  toolBar_->FontSizeList()->setToolTip(QStringLiteral("Font Size"));
+  toolBar_->FontNameList()->setToolTip(QStringLiteral("Font"));
+  entryEditor_->setFrameShape(QFrame::NoFrame);
 
-  FCurrentDate = QDate::currentDate();
-  FHasEntry = false;
+  SetCurrentDate(QDate::currentDate());
   FindDateRecord();
   LoadRichText();
 
-  if (FShowOpeningMessage) FShowOpeningMessage = ShowOpeningMessage(this);
+  bool& showOpening = session_.MutablePreferences().showOpeningMessage;
+  if (showOpening) showOpening = ShowOpeningMessage(this);
   FLoading = false;
 }
 
@@ -317,7 +320,7 @@ void TMainScreen::FormActivate() {
     qApp->installEventFilter(this);
     keyHookInstalled_ = true;
   }
-  WPRichText1->setFocus();
+  entryEditor_->setFocus();
 }
 
 void TMainScreen::resizeEvent(QResizeEvent* e) {
@@ -327,27 +330,27 @@ void TMainScreen::resizeEvent(QResizeEvent* e) {
 
 void TMainScreen::FormResize() {
   LayoutPage();
-  WPRichText1->SetCaretPosition(0);
-  WPRichText1->viewport()->update();
+  entryEditor_->SetCaretPosition(0);
+  entryEditor_->viewport()->update();
 }
 
 void TMainScreen::LayoutPage() {
-  if (!RingPanel1) return;
-  const int panelWidth = RingPanel1->width(), panelHeight = RingPanel1->height();
-  const int left = RingPanel1->LeftEdge + 15;
-  const int width = std::max(0, panelWidth - RingPanel1->LeftEdge - RingPanel1->RightEdge - 20);
-  const int labelHeight = std::max(QFontMetrics(DateLabel->font()).height() + 2, 20);
-  DateLabel->setGeometry(left, 8, width, labelHeight);
-  TopLine->setGeometry(left, 28, width, 1);
-  Bottomline->setGeometry(left, panelHeight - 20, width, 1);
+  if (!pagePanel_) return;
+  const int panelWidth = pagePanel_->width(), panelHeight = pagePanel_->height();
+  const int left = pagePanel_->LeftEdge + 15;
+  const int width = std::max(0, panelWidth - pagePanel_->LeftEdge - pagePanel_->RightEdge - 20);
+  const int labelHeight = std::max(QFontMetrics(dateLabel_->font()).height() + 2, 20);
+  dateLabel_->setGeometry(left, 8, width, labelHeight);
+  topRule_->setGeometry(left, 28, width, 1);
+  bottomRule_->setGeometry(left, panelHeight - 20, width, 1);
   const int editorTop = 35;
-  WPRichText1->setGeometry(left, editorTop, width, std::max(0, panelHeight - editorTop - 22));
-  WPRuler1->SetLeftOffset(left);
+  entryEditor_->setGeometry(left, editorTop, width, std::max(0, panelHeight - editorTop - 22));
+  ruler_->SetLeftOffset(left);
 }
 
 bool TMainScreen::EditorHasFocus() const {
   QWidget* focus = QApplication::focusWidget();
-  return focus && (focus == WPRichText1 || focus == WPRichText1->viewport());
+  return focus && (focus == entryEditor_ || focus == entryEditor_->viewport());
 }
 
 bool TMainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
@@ -355,7 +358,7 @@ bool TMainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
   auto* k = static_cast<QKeyEvent*>(e);
   if (!(k->modifiers() & Qt::ControlModifier) || (k->key() != Qt::Key_S && k->key() != Qt::Key_A))
     return false;
-  if (QApplication::activeWindow() != this || !WPRichText1->isVisible() || !EditorHasFocus()) return false;
+  if (QApplication::activeWindow() != this || !entryEditor_->isVisible() || !EditorHasFocus()) return false;
   if (e->type() == QEvent::ShortcutOverride) {
     // Claim the key so that the menu's shortcut does not take it first.
     e->accept();
@@ -364,12 +367,12 @@ bool TMainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
   if (k->key() == Qt::Key_S)
     SaveButtonClick();
   else
-    WPRichText1->SelectAll();
+    entryEditor_->SelectAll();
   return true;
 }
 
 bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == RingPanel1 && e->type() == QEvent::Resize) {
+  if (watched == pagePanel_ && e->type() == QEvent::Resize) {
     // The page also changes size when the toolbar wraps into more rows; the caret stays.
     LayoutPage();
     return false;

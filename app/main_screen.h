@@ -1,21 +1,24 @@
 #pragma once
 // TMainScreen: the diary's main window. A notebook page shows the entry of one day in the
 // editor, with the date above it, the formatting toolbar and ruler on top and the navigation
-// and action buttons at the bottom. The window owns the editing state of the shown day (the
-// Save button is visible exactly while the text holds unsaved changes), moves between days,
-// and keeps the state the rest of the program reads: the current date, whether it has an
-// entry, the password, the default font and the icon palette's position.
+// and action buttons at the bottom. The window drives a DiarySession, which keeps the state the
+// rest of the program reads (the current date, whether it has an entry, whether its text holds
+// unsaved changes, the password and the preferences) and does the diary's file work; the
+// window puts the session's RTF into its editors and shows what happened. The Save and Cancel
+// buttons are visible exactly while the session says the text is modified.
 //
 // Split by concern: main_screen.cpp (controls, creation, activation, layout, closing),
 // main_screen_menu.cpp (the menu bar), main_screen_actions.cpp (commands),
 // entry_editing.cpp (loading and saving the shown day).
 #include <QDate>
 #include <QMainWindow>
+#include <array>
 #include <string>
 
-#include "store/entry_store.h"
+#include "store/diary_session.h"
 
 class QAction;
+class QDialog;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -38,66 +41,25 @@ class TMainScreen : public QMainWindow {
   // The settings file knows the main window by this class name.
   static constexpr char kClassName[] = "TMainScreen";
 
-  explicit TMainScreen(QWidget* parent = nullptr);
+  // The diary's files are reached through `file_system`, which outlives the window (tests give
+  // one that fails on purpose).
+  explicit TMainScreen(QWidget* parent = nullptr, FileSystem& file_system = RealFileSystem());
   ~TMainScreen() override;
 
   // false when creation found a reason to end (the message has been shown).
   bool startedOk() const { return startedOk_; }
 
-  // --- controls (owned by the window) ---
-  TWPToolBar* WPToolBar2 = nullptr;
-  TWPRuler* WPRuler1 = nullptr;
-  TRingPanel* RingPanel1 = nullptr;
-  QLabel* DateLabel = nullptr;
-  QFrame* TopLine = nullptr;
-  QFrame* Bottomline = nullptr;
-  TWPRichText* WPRichText1 = nullptr;
-  TWPRichText* WPRichTextAllPurpose = nullptr;  // hidden scratch editor of diary-wide work
-  QWidget* ActionPanel = nullptr;
-  QPushButton* SaveButton = nullptr;
-  QPushButton* CancelButton = nullptr;
-  QPushButton* FirstButton = nullptr;
-  QPushButton* PriorButton = nullptr;
-  QPushButton* BitBtn1 = nullptr;  // Today
-  QPushButton* Nextbutton = nullptr;
-  QPushButton* LastButton = nullptr;
-  QPushButton* Hidebutton = nullptr;
-  QPushButton* ExplorerButton1 = nullptr;  // Exit
-  // Speed buttons and spacers appended to the toolbar.
-  QToolButton* Deletebutton = nullptr;
-  QToolButton* DocPageBreakButton = nullptr;
-  QToolButton* ParagraphSetupButton = nullptr;
-  QToolButton* DocWordWrapButton = nullptr;
-  TGraphicPanel* spacer1 = nullptr;
-  TGraphicPanel* spacer2 = nullptr;
-  TGraphicPanel* spacer3 = nullptr;
-  TGraphicPanel* spacer4 = nullptr;
-  TGraphicPanel* spacer5 = nullptr;
-  TGraphicPanel* spacer6 = nullptr;
-  TDefaultFontDialog* DefaultFontdialog = nullptr;
-  // Menu items other code and tests reach.
-  QAction* SaveChangesItem = nullptr;
-  QAction* WrapTextItem = nullptr;
-
-  // --- state ---
-  QString FDefaultFontName = QStringLiteral("Arial");
-  int FDefaultFontSize = 10;
-  bool FDefaultFontBold = false;
-  bool FDefaultFontItalic = false;
-  bool FDefaultFontUnderline = false;
-  int FDefaultFontColor = 0;  // red in the low byte; negative for a system colour
-  bool FShowOpeningMessage = true;
+  // --- state the rest of the program reads ---
+  // The diary: the day shown, its entry and modified state, the password and the preferences.
+  DiarySession& Session() { return session_; }
+  const DiarySession& Session() const { return session_; }
+  QDate CurrentDate() const;
+  // Moves to another day without loading it (FindDateRecord and LoadRichText do that).
+  void SetCurrentDate(QDate date);
   bool FLoading = false;  // a document is being put into the entry editor
-  QDate FCurrentDate;
-  bool FHasEntry = false;
-  std::string FPassword;  // plain password bytes; empty = none
   bool FSearchFound = false;
   QString FSearchText;
-  bool FPaletteVisible = false;
   bool FFirstActivation = true;
-  int FPaletteTop = 0;
-  int FPaletteLeft = 0;
-  QString FIconFile;  // the palette's icon library file
 
   // --- the shown day (entry_editing.cpp) ---
   QString GetCurrentDateFileName() const;
@@ -115,7 +77,6 @@ class TMainScreen : public QMainWindow {
   QDate FirstDiaryRecord() const;
   QDate LastDiaryRecord() const;
   void SetDefaultFontNow();
-  const EntryStore& Store() const { return store_; }
 
   // --- commands (main_screen_actions.cpp) ---
   // The Save action; false when a modified entry could not be saved (callers stop then).
@@ -138,7 +99,7 @@ class TMainScreen : public QMainWindow {
   void SetButtons();
   void LoadPreferences();
   void SavePreferences();
-  // The shown text holds unsaved changes (the Save button is shown).
+  // The shown text holds unsaved changes (the session says so; the Save button shows it).
   bool Modified() const;
   // On every size change of the window: the page laid out, the caret at the start.
   void FormResize();
@@ -151,6 +112,8 @@ class TMainScreen : public QMainWindow {
 
  private:
   void CreateControls();
+  // The row of action and navigation buttons at the bottom.
+  void CreateActionPanel(QWidget* parent);
   void CreateToolbarButtons();
   // Date label, rules and editor placed from the page's edges.
   void LayoutPage();
@@ -159,22 +122,52 @@ class TMainScreen : public QMainWindow {
   void FormActivate();
   void WPRichText1Change();
   void GoToDate(QDate date);
+  // Goes to the day the session named; a refused day (beyond the diary's years) changes nothing.
+  void GoToDay(const Result<Date>& day);
   void SetWordWrapHint();
   bool ApplicationKeyHook(QObject* watched, QEvent* e);
   bool EditorHasFocus() const;
   void ReportError(const QString& text);
-  int ExecDialog(class QDialog& dialog);
-  Date StoreDate() const;
+  int ExecDialog(QDialog& dialog);
 
-  EntryStore store_;
-  TWPRichTextLink* link_ = nullptr;  // owned by WPRichText1
+  // Shows the entry as modified or not: the session's flag and the Save and Cancel buttons.
+  void ShowModified(bool modified);
+
+  DiarySession session_;
   bool startedOk_ = true;
   bool keyHookInstalled_ = false;
-  // The entry shown could not be read: the editor is read-only until another day is shown.
-  bool entryLocked_ = false;
-  // The entry shown was damaged; before it is overwritten its file is kept beside it.
-  bool entryDamaged_ = false;
   bool closing_ = false;
+
+  // --- controls (children of the window; object names as the design has them) ---
+  TWPToolBar* toolBar_ = nullptr;       // WPToolBar2
+  TWPRuler* ruler_ = nullptr;           // WPRuler1
+  TRingPanel* pagePanel_ = nullptr;     // RingPanel1
+  QLabel* dateLabel_ = nullptr;         // DateLabel
+  QFrame* topRule_ = nullptr;           // TopLine
+  QFrame* bottomRule_ = nullptr;        // Bottomline
+  TWPRichText* entryEditor_ = nullptr;  // WPRichText1
+  // Hidden scratch editor of diary-wide work.
+  TWPRichText* scratchEditor_ = nullptr;   // WPRichTextAllPurpose
+  TWPRichTextLink* link_ = nullptr;        // owned by entryEditor_
+  QWidget* actionPanel_ = nullptr;         // ActionPanel
+  QPushButton* saveButton_ = nullptr;      // SaveButton
+  QPushButton* cancelButton_ = nullptr;    // CancelButton
+  QPushButton* firstButton_ = nullptr;     // FirstButton
+  QPushButton* previousButton_ = nullptr;  // PriorButton
+  QPushButton* todayButton_ = nullptr;     // BitBtn1
+  QPushButton* nextButton_ = nullptr;      // Nextbutton
+  QPushButton* lastButton_ = nullptr;      // LastButton
+  QPushButton* hideButton_ = nullptr;      // Hidebutton
+  QPushButton* exitButton_ = nullptr;      // ExplorerButton1
+  // Speed buttons and spacers appended to the toolbar.
+  QToolButton* deleteButton_ = nullptr;              // Deletebutton
+  QToolButton* pageBreakButton_ = nullptr;           // DocPageBreakButton
+  QToolButton* paragraphButton_ = nullptr;           // ParagraphSetupButton
+  QToolButton* wordWrapButton_ = nullptr;            // DocWordWrapButton
+  std::array<TGraphicPanel*, 6> spacers_{};          // spacer1 ... spacer6
+  TDefaultFontDialog* defaultFontDialog_ = nullptr;  // DefaultFontdialog
+  QAction* saveChangesItem_ = nullptr;               // SaveChangesItem
+  QAction* wrapTextItem_ = nullptr;                  // WrapTextItem
 };
 
 }  // namespace inkwend

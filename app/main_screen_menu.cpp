@@ -20,7 +20,7 @@ void TMainScreen::CreateMenu() {
     return a;
   };
   // After a command of the Edit menu the editor reports a change, as typing does.
-  auto changed = [this] { WPRichText1->Changed(); };
+  auto changed = [this] { entryEditor_->Changed(); };
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("FileMenu"));
@@ -30,28 +30,29 @@ void TMainScreen::CreateMenu() {
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   edit->setObjectName(QStringLiteral("EditMenu"));
   item(edit, QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), [this, changed] {
-    if (!WPRichText1->HasSelection()) return;
-    WPRichText1->CutToClipboard();
+    if (!entryEditor_->HasSelection()) return;
+    entryEditor_->CutToClipboard();
     changed();
   });
   // Copying changes nothing, so it does not mark the entry as modified.
   item(edit, QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] {
-    if (WPRichText1->HasSelection()) WPRichText1->CopyToClipboard();
+    if (entryEditor_->HasSelection()) entryEditor_->CopyToClipboard();
   });
   item(edit, QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), [this, changed] {
-    WPRichText1->PasteFromClipboard();
+    entryEditor_->PasteFromClipboard();
     changed();
   });
   item(edit, QStringLiteral("Delete Selection"), {}, [this, changed] {
-    if (!WPRichText1->HasSelection()) return;
-    WPRichText1->DeleteSelection();
+    if (!entryEditor_->HasSelection()) return;
+    entryEditor_->DeleteSelection();
     changed();
   });
   edit->addSeparator();
   item(edit, QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A),
-       [this] { WPRichText1->SelectAll(); });
-  SaveChangesItem = item(edit, QStringLiteral("Save Changes"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                         [this] { SaveButtonClick(); });
+       [this] { entryEditor_->SelectAll(); });
+  saveChangesItem_ = item(edit, QStringLiteral("Save Changes"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                          [this] { SaveButtonClick(); });
+  saveChangesItem_->setObjectName(QStringLiteral("SaveChangesItem"));
   item(edit, QStringLiteral("Delete Entry"), QKeySequence(Qt::ALT | Qt::Key_D),
        [this] { DeleteButtonClick(); });
   edit->addSeparator();
@@ -61,12 +62,13 @@ void TMainScreen::CreateMenu() {
   item(edit, QStringLiteral("Insert Current Time"), QKeySequence(Qt::CTRL | Qt::Key_T),
        [this] { InsertCurrentTime(); });
   edit->addSeparator();
-  WrapTextItem = edit->addAction(QStringLiteral("&Wrap Text to fit Screen"));
-  WrapTextItem->setCheckable(true);
-  WrapTextItem->setChecked(true);
+  wrapTextItem_ = edit->addAction(QStringLiteral("&Wrap Text to fit Screen"));
+  wrapTextItem_->setObjectName(QStringLiteral("WrapTextItem"));
+  wrapTextItem_->setCheckable(true);
+  wrapTextItem_->setChecked(true);
   // The item's check mark is flipped by the toggle itself, not by Qt.
-  connect(WrapTextItem, &QAction::triggered, this, [this] {
-    WrapTextItem->setChecked(!WrapTextItem->isChecked());
+  connect(wrapTextItem_, &QAction::triggered, this, [this] {
+    wrapTextItem_->setChecked(!wrapTextItem_->isChecked());
     WordWrapClick();
   });
   edit->addSeparator();
@@ -75,10 +77,10 @@ void TMainScreen::CreateMenu() {
   QMenu* find = bar->addMenu(QStringLiteral("F&ind"));
   find->setObjectName(QStringLiteral("FindMenu"));
   item(find, QStringLiteral("&Find in Current Entry"), QKeySequence(Qt::CTRL | Qt::Key_F),
-       [this] { WPRichText1->FindDialog(); });
+       [this] { entryEditor_->FindDialog(); });
   item(find, QStringLiteral("&Replace in Current Entry"), QKeySequence(Qt::CTRL | Qt::Key_R),
        [this, changed] {
-         WPRichText1->ReplaceDialog();
+         entryEditor_->ReplaceDialog();
          changed();
        });
   // The diary-wide search items ("Find Any Entry Containing...", Ctrl+F4, and "Find Next Entry

@@ -33,10 +33,43 @@ using inkwend::testing::ScriptedPrompter;
 
 namespace {
 
+// The machine's file system, with copies that fail on request (a disk that is full when the
+// damaged copy of an entry is made).
+class CopyFailingFileSystem final : public FileSystem {
+ public:
+  bool failCopies = false;
+
+  Result<std::string> ReadFile(const std::string& path) override { return real_.ReadFile(path); }
+  Status WriteFileAtomically(const std::string& path, std::string_view bytes) override {
+    return real_.WriteFileAtomically(path, bytes);
+  }
+  Status WriteFileInPlace(const std::string& path, std::string_view bytes) override {
+    return real_.WriteFileInPlace(path, bytes);
+  }
+  Status AppendToFile(const std::string& path, std::string_view bytes) override {
+    return real_.AppendToFile(path, bytes);
+  }
+  Status CopyFile(const std::string& src, const std::string& dst) override {
+    return failCopies ? Status::Error("No space left on device") : real_.CopyFile(src, dst);
+  }
+  Status Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
+  Status RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
+  bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
+  Result<std::vector<std::string>> ListDirectory(const std::string& path) override {
+    return real_.ListDirectory(path);
+  }
+
+ private:
+  FileSystem& real_ = RealFileSystem();
+};
+
 // A started diary on its own directory, its window shown and active.
 struct Diary {
   QTemporaryDir dir;
   ScriptedPrompter prompter;
+  CopyFailingFileSystem fileSystem;
   std::unique_ptr<TMainScreen> window;
 
   explicit Diary(const QByteArray& settings = "[Opening Screen]\r\nshow=0\r\n") {
@@ -51,11 +84,24 @@ struct Diary {
     ReleaseInstanceLock();
   }
   void Open() {
-    window = std::make_unique<TMainScreen>();
+    window = std::make_unique<TMainScreen>(nullptr, fileSystem);
     window->show();
     if (!QTest::qWaitForWindowActive(window.get())) qWarning("the main window did not become active");
   }
-  TWPRichText& editor() const { return *window->WPRichText1; }
+  // A control of the window by its object name (the design's name).
+  template <class T>
+  T* child(const char* name) const {
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("the window has no control %s", name);
+    return found;
+  }
+  QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+  QToolButton* speedButton(const char* name) const { return child<QToolButton>(name); }
+  TWPRichText& editor() const { return *child<TWPRichText>("WPRichText1"); }
+  TWPRichText& scratchEditor() const { return *child<TWPRichText>("WPRichTextAllPurpose"); }
+  QLabel* dateLabel() const { return child<QLabel>("DateLabel"); }
+  TRingPanel* page() const { return child<TRingPanel>("RingPanel1"); }
+  QAction* wrapTextItem() const { return child<QAction>("WrapTextItem"); }
   QString entryPath(QDate d) const { return dir.path() + "/Entries/" + d.toString("yyyyMMdd") + ".KWE"; }
   bool hasFile(QDate d) const { return QFileInfo(entryPath(d)).isFile(); }
   QByteArray fileBytes(QDate d) const {
@@ -68,7 +114,7 @@ struct Diary {
   }
   // Shows a day as the navigation does.
   void show(QDate d) const {
-    window->FCurrentDate = d;
+    window->SetCurrentDate(d);
     window->FindDateRecord();
     window->LoadRichText();
   }
@@ -116,23 +162,23 @@ class MainScreenTest : public QObject {
     QFETCH(bool, focusInEditor);
     Diary d;
     const QDate today = QDate::currentDate();
-    d.window->FPassword = password.toStdString();
+    d.window->Session().SetPassword(password.toStdString());
     QVERIFY(d.editor().hasFocus());
     QVERIFY(!d.modified());
     d.type("Dear diary, caf\u00e9 \u65e5\u8a18");
     QVERIFY(d.modified());
-    QVERIFY(!d.window->CancelButton->isHidden());
+    QVERIFY(!d.button("CancelButton")->isHidden());
     QVERIFY(!d.hasFile(today));  // nothing is written before the save
     QWidget* target = &d.editor();
     if (!focusInEditor) {
-      d.window->BitBtn1->setFocus();
+      d.button("BitBtn1")->setFocus();
       QVERIFY(!d.editor().hasFocus());
-      target = d.window->BitBtn1;
+      target = d.button("BitBtn1");
     }
     QTest::keyClick(target, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!d.modified());
-    QVERIFY(d.window->CancelButton->isHidden());
-    QVERIFY(d.window->FHasEntry);
+    QVERIFY(d.button("CancelButton")->isHidden());
+    QVERIFY(d.window->Session().HasEntry());
 
     const std::string rtf = d.editorRtf();
     QVERIFY(QByteArray::fromStdString(rtf).startsWith("{\\rtf1"));
@@ -149,9 +195,9 @@ class MainScreenTest : public QObject {
     QVERIFY(d.prompter.messages.isEmpty());
 
     // Away and back: the entry reads back, through the cipher when there is one.
-    d.click(d.window->Nextbutton);
+    d.click(d.button("Nextbutton"));
     QCOMPARE(d.text(), QString());
-    d.click(d.window->PriorButton);
+    d.click(d.button("PriorButton"));
     QCOMPARE(d.text(), QString("Dear diary, caf\u00e9 \u65e5\u8a18"));
     QVERIFY(!d.modified());
   }
@@ -165,13 +211,13 @@ class MainScreenTest : public QObject {
     QVERIFY(d.modified());
     QVERIFY(d.window->SaveButtonClick());
     QVERIFY(!d.hasFile(today));
-    QVERIFY(!d.window->FHasEntry);
+    QVERIFY(!d.window->Session().HasEntry());
     // An unchanged entry is not written again: a file removed behind the window stays away.
     d.type("kept");
     d.window->SaveButtonClick();
     QVERIFY(d.hasFile(today));
     QFile::remove(d.entryPath(today));
-    d.click(d.window->BitBtn1);
+    d.click(d.button("BitBtn1"));
     QVERIFY(!d.hasFile(today));
     // Emptying an entry removes its file at the save, and the day gets the default font again.
     d.type("again");
@@ -182,7 +228,7 @@ class MainScreenTest : public QObject {
     QVERIFY(d.modified());
     QTest::keyClick(&d.editor(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!d.hasFile(today));
-    QVERIFY(!d.window->FHasEntry);
+    QVERIFY(!d.window->Session().HasEntry());
   }
 
   void nextAndPrevAcrossYearEndAndLeapDay_data() {
@@ -211,17 +257,17 @@ class MainScreenTest : public QObject {
     d.editor().setFocus();
     // The modified day is saved on the way, without a question.
     d.type("written on " + from.toString(Qt::ISODate));
-    if (how == "Next") d.click(d.window->Nextbutton);
-    if (how == "Prev") d.click(d.window->PriorButton);
+    if (how == "Next") d.click(d.button("Nextbutton"));
+    if (how == "Prev") d.click(d.button("PriorButton"));
     if (how == "Ctrl+PgDn") QTest::keyClick(&d.editor(), Qt::Key_PageDown, Qt::ControlModifier);
     if (how == "Ctrl+PgUp") QTest::keyClick(&d.editor(), Qt::Key_PageUp, Qt::ControlModifier);
-    QCOMPARE(d.window->FCurrentDate, to);
-    QCOMPARE(d.window->DateLabel->text(), caption);
+    QCOMPARE(d.window->CurrentDate(), to);
+    QCOMPARE(d.dateLabel()->text(), caption);
     QVERIFY(d.hasFile(from));
     QVERIFY(!d.modified());
     QVERIFY(d.prompter.messages.isEmpty());
     QCOMPARE(d.text(), QString());
-    QVERIFY(!d.window->FHasEntry);
+    QVERIFY(!d.window->Session().HasEntry());
   }
 
   void firstAndLastIncludeToday() {
@@ -233,15 +279,15 @@ class MainScreenTest : public QObject {
     QFile notes(d.dir.path() + "/Entries/notes.KWE");
     QVERIFY(notes.open(QIODevice::WriteOnly));
     notes.close();
-    d.click(d.window->FirstButton);
-    QCOMPARE(d.window->FCurrentDate, QDate(2001, 5, 6));
+    d.click(d.button("FirstButton"));
+    QCOMPARE(d.window->CurrentDate(), QDate(2001, 5, 6));
     QCOMPARE(d.text(), QString("old"));
-    d.click(d.window->LastButton);
-    QCOMPARE(d.window->FCurrentDate, today.addYears(2));
+    d.click(d.button("LastButton"));
+    QCOMPARE(d.window->CurrentDate(), today.addYears(2));
     QCOMPARE(d.text(), QString("future"));
     QFile::remove(d.entryPath(today.addYears(2)));
-    d.click(d.window->LastButton);
-    QCOMPARE(d.window->FCurrentDate, today);
+    d.click(d.button("LastButton"));
+    QCOMPARE(d.window->CurrentDate(), today);
   }
 
   void cancelRestoresSavedText() {
@@ -255,14 +301,14 @@ class MainScreenTest : public QObject {
     QTest::keyClick(&d.editor(), Qt::Key_Return);
     d.type("second");
     QCOMPARE(d.text(), QString("first\nsecond"));
-    d.click(d.window->CancelButton);
+    d.click(d.button("CancelButton"));
     QCOMPARE(d.text(), QString("first"));
     QVERIFY(!d.modified());
     QCOMPARE(d.fileBytes(day), saved);
     // A day without entry is emptied by Cancel.
     d.show(day.addDays(1));
     d.type("scratch");
-    d.click(d.window->CancelButton);
+    d.click(d.button("CancelButton"));
     QCOMPARE(d.text(), QString());
     QVERIFY(!d.hasFile(day.addDays(1)));
   }
@@ -287,17 +333,17 @@ class MainScreenTest : public QObject {
     d.window->SaveButtonClick();
     const QByteArray saved = d.fileBytes(day);
     d.prompter.answerYes = answerYes;
-    d.click(d.window->Deletebutton);
+    d.click(d.speedButton("Deletebutton"));
     QCOMPARE(d.prompter.messages, QStringList{"Confirm: Delete this entry?"});
     QCOMPARE(d.modified(), answerYes);
     QCOMPARE(d.text(), answerYes ? QString() : QString("leap day"));
-    d.click(then == "Cancel" ? d.window->CancelButton : d.window->Nextbutton);
+    d.click(then == "Cancel" ? d.button("CancelButton") : d.button("Nextbutton"));
     QCOMPARE(d.hasFile(day), fileKept);
     if (fileKept) QCOMPARE(d.fileBytes(day), saved);
     // Back on the day: the entry, or an empty day in the default font.
     d.show(day);
     QCOMPARE(d.text(), fileKept ? QString("leap day") : QString());
-    QCOMPARE(d.window->FHasEntry, fileKept);
+    QCOMPARE(d.window->Session().HasEntry(), fileKept);
   }
 
   void todayOnModifiedTodaySavesAndReloads() {
@@ -305,10 +351,10 @@ class MainScreenTest : public QObject {
     const QDate today = QDate::currentDate();
     d.type("morning");
     QVERIFY(d.editor().GetCaretPosition() > 0);
-    d.click(d.window->BitBtn1);
+    d.click(d.button("BitBtn1"));
     QVERIFY(d.hasFile(today));
     QVERIFY(!d.modified());
-    QCOMPARE(d.window->FCurrentDate, today);
+    QCOMPARE(d.window->CurrentDate(), today);
     QCOMPARE(d.text(), QString("morning"));
     QCOMPARE(d.editor().GetCaretPosition(), 0);
   }
@@ -316,8 +362,8 @@ class MainScreenTest : public QObject {
   void actionButtonsKeepTheirPlacesWhenSaveAndCancelShow() {
     Diary d;
     const std::initializer_list<QWidget*> steady{
-        d.window->FirstButton, d.window->PriorButton, d.window->BitBtn1,        d.window->Nextbutton,
-        d.window->LastButton,  d.window->Hidebutton,  d.window->ExplorerButton1};
+        d.button("FirstButton"), d.button("PriorButton"), d.button("BitBtn1"),        d.button("Nextbutton"),
+        d.button("LastButton"),  d.button("Hidebutton"),  d.button("ExplorerButton1")};
     auto places = [&] {
       QCoreApplication::processEvents();  // let the panel's layout react to shown and hidden buttons
       QList<QRect> out;
@@ -325,15 +371,15 @@ class MainScreenTest : public QObject {
       return out;
     };
     const QList<QRect> before = places();
-    QVERIFY(d.window->SaveButton->isHidden());
+    QVERIFY(d.button("SaveButton")->isHidden());
     d.type("x");
-    QVERIFY(d.window->SaveButton->isVisible());
+    QVERIFY(d.button("SaveButton")->isVisible());
     QCOMPARE(places(), before);
     // Save and Cancel sit in their own slots, left of First, not over it.
-    QVERIFY(d.window->SaveButton->geometry().right() < d.window->CancelButton->x());
-    QVERIFY(d.window->CancelButton->geometry().right() < d.window->FirstButton->x());
+    QVERIFY(d.button("SaveButton")->geometry().right() < d.button("CancelButton")->x());
+    QVERIFY(d.button("CancelButton")->geometry().right() < d.button("FirstButton")->x());
     QVERIFY(d.window->SaveButtonClick());
-    QVERIFY(d.window->SaveButton->isHidden());
+    QVERIFY(d.button("SaveButton")->isHidden());
     QCOMPARE(places(), before);
   }
 
@@ -344,17 +390,16 @@ class MainScreenTest : public QObject {
     d.window->resize(d.window->width() + 80, d.window->height() + 40);
     QTRY_COMPARE(d.editor().GetCaretPosition(), 0);
     // Label, rules and editor share the page's inner column.
-    const int left = d.window->RingPanel1->LeftEdge + 15;
-    const int width =
-        d.window->RingPanel1->width() - d.window->RingPanel1->LeftEdge - d.window->RingPanel1->RightEdge - 20;
-    for (QWidget* w : std::initializer_list<QWidget*>{d.window->DateLabel, d.window->TopLine,
-                                                      d.window->Bottomline, &d.editor()}) {
+    const int left = d.page()->LeftEdge + 15;
+    const int width = d.page()->width() - d.page()->LeftEdge - d.page()->RightEdge - 20;
+    for (QWidget* w : std::initializer_list<QWidget*>{d.dateLabel(), d.child<QFrame>("TopLine"),
+                                                      d.child<QFrame>("Bottomline"), &d.editor()}) {
       QCOMPARE(w->x(), left);
       QCOMPARE(w->width(), width);
     }
     QCOMPARE(d.editor().y(), 35);
-    QCOMPARE(d.editor().y() + d.editor().height(), d.window->RingPanel1->height() - 22);
-    QCOMPARE(d.window->Bottomline->y(), d.window->RingPanel1->height() - 20);
+    QCOMPARE(d.editor().y() + d.editor().height(), d.page()->height() - 22);
+    QCOMPARE(d.child<QFrame>("Bottomline")->y(), d.page()->height() - 20);
   }
 
   void closeSavesEntryPreferencesAndPlacement() {
@@ -385,8 +430,8 @@ class MainScreenTest : public QObject {
     QVERIFY(d.prompter.messages[0].contains("was not saved; your text is still in the editor"));
     QVERIFY(d.modified());
     // Navigation does not leave the unsaved day behind.
-    d.click(d.window->Nextbutton);
-    QCOMPARE(d.window->FCurrentDate, day);
+    d.click(d.button("Nextbutton"));
+    QCOMPARE(d.window->CurrentDate(), day);
     QCOMPARE(d.text(), QString("precious"));
     // Closing asks before the changes are lost; No keeps the window open.
     d.prompter.answerYes = false;
@@ -416,7 +461,7 @@ class MainScreenTest : public QObject {
     const QDate day(2024, 8, 15);
     QDir().mkpath(d.dir.path() + "/Entries");
     d.writeFile(day, file);
-    d.window->FPassword = password.toStdString();
+    d.window->Session().SetPassword(password.toStdString());
     d.show(day);
     QCOMPARE(d.prompter.messages.size(), 1);
     QVERIFY2(d.prompter.messages[0].contains(message), qPrintable(d.prompter.messages[0]));
@@ -425,11 +470,11 @@ class MainScreenTest : public QObject {
     d.editor().setFocus();
     d.type("overwrite");
     QVERIFY(!d.modified());
-    d.click(d.window->Nextbutton);
+    d.click(d.button("Nextbutton"));
     QCOMPARE(d.fileBytes(day), file);
     // Delete Entry still removes it.
     d.show(day);
-    d.click(d.window->Deletebutton);
+    d.click(d.speedButton("Deletebutton"));
     d.window->SaveButtonClick();
     QVERIFY(!d.hasFile(day));
   }
@@ -446,14 +491,66 @@ class MainScreenTest : public QObject {
              qPrintable(d.prompter.messages[0]));
     QCOMPARE(d.text(), QString("kept text"));
     // Moving on without a change leaves the file alone; a changed entry keeps the original.
-    d.click(d.window->Nextbutton);
+    d.click(d.button("Nextbutton"));
     QCOMPARE(d.fileBytes(day), damaged);
     QVERIFY(!QFile::exists(d.entryPath(day) + ".damaged"));
     d.show(day);
     d.editor().setFocus();
     d.type("!");
-    d.click(d.window->SaveButton);
+    d.click(d.button("SaveButton"));
     QVERIFY(d.fileBytes(day).startsWith("{\\rtf1"));
+    QVERIFY(d.fileBytes(day) != damaged);
+    QFile original(d.entryPath(day) + ".damaged");
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), damaged);
+
+    // Damaged again: the earlier copy stays, and the new one gets a name of its own.
+    const QByteArray again("{\\rtf1 second\\");
+    d.writeFile(day, again);
+    d.prompter.messages.clear();
+    d.show(day);
+    QCOMPARE(d.prompter.messages.size(), 1);
+    QVERIFY2(d.prompter.messages[0].contains(QFileInfo(d.entryPath(day)).fileName() + ".damaged-2."),
+             qPrintable(d.prompter.messages[0]));
+    QCOMPARE(d.text(), QString("second"));
+    d.editor().setFocus();
+    d.type("!");
+    d.click(d.button("SaveButton"));
+    QCOMPARE(d.prompter.messages.size(), 1);
+    QVERIFY(!d.modified());
+    QFile second(d.entryPath(day) + ".damaged-2");
+    QVERIFY(second.open(QIODevice::ReadOnly));
+    QCOMPARE(second.readAll(), again);
+    QVERIFY(original.seek(0));
+    QCOMPARE(original.readAll(), damaged);
+  }
+
+  void damagedEntryWhoseCopyFailsIsLeftAsItIs() {
+    Diary d;
+    const QDate day(2024, 9, 3);
+    const QByteArray damaged("{\\rtf1 kept text\\");
+    QDir().mkpath(d.dir.path() + "/Entries");
+    d.writeFile(day, damaged);
+    d.show(day);
+    QCOMPARE(d.text(), QString("kept text"));
+    d.fileSystem.failCopies = true;
+    d.prompter.messages.clear();
+    d.editor().setFocus();
+    d.type("!");
+    d.click(d.button("SaveButton"));
+    // The user is told, the entry file is as it was, and the text waits in the editor.
+    QCOMPARE(d.prompter.messages.size(), 1);
+    QVERIFY2(d.prompter.messages[0].contains("was not saved; your text is still in the editor") &&
+                 d.prompter.messages[0].contains("No space left on device"),
+             qPrintable(d.prompter.messages[0]));
+    QCOMPARE(d.fileBytes(day), damaged);
+    QVERIFY(!QFile::exists(d.entryPath(day) + ".damaged"));
+    QVERIFY(d.modified());
+    d.click(d.button("Nextbutton"));
+    QCOMPARE(d.window->CurrentDate(), day);
+    // With room again the same text saves, and the original is kept.
+    d.fileSystem.failCopies = false;
+    QVERIFY(d.window->SaveButtonClick());
     QVERIFY(d.fileBytes(day) != damaged);
     QFile original(d.entryPath(day) + ".damaged");
     QVERIFY(original.open(QIODevice::ReadOnly));
@@ -489,33 +586,33 @@ class MainScreenTest : public QObject {
 
   void scratchEditorLoadsAnyDay() {
     Diary d;
-    d.window->FPassword = "pw";
+    d.window->Session().SetPassword("pw");
     const QDate shown = QDate::currentDate(), other(2020, 2, 29);
     QDir().mkpath(d.dir.path() + "/Entries");
     d.writeFile(other, QByteArray::fromStdString(EncryptBytes("{\\rtf1 scratch}", "pw")));
     d.type("shown day");
     // A diary-wide walk sets the day, loads it into the scratch editor and restores the day.
-    d.window->FCurrentDate = other;
+    d.window->SetCurrentDate(other);
     QString error;
     QVERIFY(d.window->LoadRichTextAllPurp(&error));
     QVERIFY(error.isEmpty());
-    QCOMPARE(d.window->WPRichTextAllPurpose->Memo().FirstParagraph()->CharCount(), 7);
-    QVERIFY(!d.window->WPRichTextAllPurpose->isVisible());
+    QCOMPARE(d.scratchEditor().Memo().FirstParagraph()->CharCount(), 7);
+    QVERIFY(!d.scratchEditor().isVisible());
     // The shown day, its flag, caption and modified state are untouched.
     QCOMPARE(d.text(), QString("shown day"));
     QVERIFY(d.modified());
-    QVERIFY(!d.window->FHasEntry);
-    QVERIFY(!d.window->DateLabel->text().contains("2020"));
+    QVERIFY(!d.window->Session().HasEntry());
+    QVERIFY(!d.dateLabel()->text().contains("2020"));
     // A day without entry leaves it empty; one enciphered with another password is refused.
-    d.window->FCurrentDate = other.addDays(1);
+    d.window->SetCurrentDate(other.addDays(1));
     QVERIFY(d.window->LoadRichTextAllPurp());
-    QVERIFY(d.window->WPRichTextAllPurpose->IsEmpty());
-    d.window->FCurrentDate = other;
-    d.window->FPassword = "other";
+    QVERIFY(d.scratchEditor().IsEmpty());
+    d.window->SetCurrentDate(other);
+    d.window->Session().SetPassword("other");
     QVERIFY(!d.window->LoadRichTextAllPurp(&error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(d.window->WPRichTextAllPurpose->IsEmpty());
-    d.window->FCurrentDate = shown;
+    QVERIFY(d.scratchEditor().IsEmpty());
+    d.window->SetCurrentDate(shown);
   }
 
   void defaultFontForDaysWithoutEntry() {
@@ -575,7 +672,7 @@ class MainScreenTest : public QObject {
     QTest::keyClick(&d.editor(), Qt::Key_T, Qt::ControlModifier);
     QVERIFY(d.modified());
     QVERIFY(d.text().size() > date.size());
-    d.click(d.window->DocPageBreakButton);
+    d.click(d.speedButton("DocPageBreakButton"));
     TParagraph* second = d.editor().Memo().FirstParagraph()->Next;
     QVERIFY(second);
     QVERIFY(second->ParFlags & kParPageBreak);
@@ -624,13 +721,13 @@ class MainScreenTest : public QObject {
     action("Cut")->trigger();
     QVERIFY(d.modified());
     QCOMPARE(d.text(), QString());
-    d.click(d.window->CancelButton);
+    d.click(d.button("CancelButton"));
     QCOMPARE(d.text(), QString("one two"));
     action("Paste")->trigger();
     QVERIFY(d.modified());
     QCOMPARE(d.text(), QString("one twoone two"));
     // Without a selection Cut does nothing.
-    d.click(d.window->CancelButton);
+    d.click(d.button("CancelButton"));
     action("Cut")->trigger();
     QVERIFY(!d.modified());
 
@@ -641,54 +738,56 @@ class MainScreenTest : public QObject {
       QVERIFY((centre - main).manhattanLength() <= 6);
       dialog.accept();
     };
-    d.click(d.window->ParagraphSetupButton);
+    d.click(d.speedButton("ParagraphSetupButton"));
     action("About")->trigger();
     QCOMPARE(d.prompter.dialogs.size(), 2);
     QCOMPARE(d.prompter.dialogs.last(), QString("About Inkwend!"));
 
     QVERIFY(d.modified());  // the paragraph dialog's OK
-    d.click(d.window->CancelButton);
+    d.click(d.button("CancelButton"));
     // A press on the ruler counts as a change of the text; Hide minimises the window.
     QVERIFY(!d.modified());
-    QTest::mouseClick(d.window->WPRuler1, Qt::LeftButton, {}, QPoint(d.window->WPRuler1->width() / 2, 5));
+    QTest::mouseClick(d.child<TWPRuler>("WPRuler1"), Qt::LeftButton, {},
+                      QPoint(d.child<TWPRuler>("WPRuler1")->width() / 2, 5));
     QVERIFY(d.modified());
-    d.click(d.window->Hidebutton);
+    d.click(d.button("Hidebutton"));
     QTRY_VERIFY(d.window->isMinimized());
   }
 
   void wordWrapToggle() {
     Diary d;
-    QVERIFY(d.window->WrapTextItem->isChecked());
+    QVERIFY(d.wrapTextItem()->isChecked());
     QVERIFY(d.editor().WordWrap());
-    QCOMPARE(d.window->DocWordWrapButton->toolTip(), QString("Toggle word wrap off"));
-    d.click(d.window->DocWordWrapButton);
-    QVERIFY(!d.window->WrapTextItem->isChecked());
+    QCOMPARE(d.speedButton("DocWordWrapButton")->toolTip(), QString("Toggle word wrap off"));
+    d.click(d.speedButton("DocWordWrapButton"));
+    QVERIFY(!d.wrapTextItem()->isChecked());
     QVERIFY(!d.editor().WordWrap());
-    QCOMPARE(d.window->DocWordWrapButton->toolTip(), QString("Toggle word wrap on"));
-    d.window->WrapTextItem->trigger();
-    QVERIFY(d.window->WrapTextItem->isChecked());
+    QCOMPARE(d.speedButton("DocWordWrapButton")->toolTip(), QString("Toggle word wrap on"));
+    d.wrapTextItem()->trigger();
+    QVERIFY(d.wrapTextItem()->isChecked());
     QVERIFY(d.editor().WordWrap());
-    QCOMPARE(d.window->DocWordWrapButton->toolTip(), QString("Toggle word wrap off"));
+    QCOMPARE(d.speedButton("DocWordWrapButton")->toolTip(), QString("Toggle word wrap off"));
   }
 
   void toolbarHoldsTheWindowButtonsWithTheTwiceListedSpacerSlot() {
     Diary d;
-    TWPToolBar* bar = d.window->WPToolBar2;
-    QTRY_VERIFY(d.window->spacer3->parentWidget() == bar);
+    TWPToolBar* bar = d.child<TWPToolBar>("WPToolBar2");
+    QTRY_VERIFY(d.child<TGraphicPanel>("spacer3")->parentWidget() == bar);
     bar->Flow();
-    TMainScreen& w = *d.window;
     // In order along the row: delete, gap, page break, gap, paragraph, EMPTY SLOT, word wrap,
     // then the spacer itself.
-    QCOMPARE(w.Deletebutton->size(), QSize(20, 20));
-    QCOMPARE(w.spacer3->size(), QSize(3, 20));
-    QVERIFY(w.spacer1->x() > w.Deletebutton->x());
-    QVERIFY(w.DocPageBreakButton->x() > w.spacer1->x());
-    const int gapAfterParagraph = w.DocWordWrapButton->x() - (w.ParagraphSetupButton->x() + 20);
-    const int gapAfterPageBreak = w.ParagraphSetupButton->x() - (w.DocPageBreakButton->x() + 20);
+    QCOMPARE(d.speedButton("Deletebutton")->size(), QSize(20, 20));
+    QCOMPARE(d.child<TGraphicPanel>("spacer3")->size(), QSize(3, 20));
+    QVERIFY(d.child<TGraphicPanel>("spacer1")->x() > d.speedButton("Deletebutton")->x());
+    QVERIFY(d.speedButton("DocPageBreakButton")->x() > d.child<TGraphicPanel>("spacer1")->x());
+    const int gapAfterParagraph =
+        d.speedButton("DocWordWrapButton")->x() - (d.speedButton("ParagraphSetupButton")->x() + 20);
+    const int gapAfterPageBreak =
+        d.speedButton("ParagraphSetupButton")->x() - (d.speedButton("DocPageBreakButton")->x() + 20);
     QCOMPARE(gapAfterParagraph, gapAfterPageBreak);  // the empty slot is as wide as a spacer
-    QVERIFY(w.spacer3->x() > w.DocWordWrapButton->x());
-    QCOMPARE(w.spacer3->y(), w.DocWordWrapButton->y() + 1);
-    QCOMPARE(w.Deletebutton->toolTip(), QString("Delete current entry"));
+    QVERIFY(d.child<TGraphicPanel>("spacer3")->x() > d.speedButton("DocWordWrapButton")->x());
+    QCOMPARE(d.child<TGraphicPanel>("spacer3")->y(), d.speedButton("DocWordWrapButton")->y() + 1);
+    QCOMPARE(d.speedButton("Deletebutton")->toolTip(), QString("Delete current entry"));
     QCOMPARE(bar->FontSizeList()->toolTip(), QString("Font Size"));
     QCOMPARE(bar->FontNameList()->toolTip(), QString("Font"));
   }

@@ -1,0 +1,169 @@
+#include "store/diary_session.h"
+
+#include <chrono>
+#include <utility>
+
+#include "store/ini_file.h"
+
+namespace inkwend {
+namespace {
+
+// Entries are RTF. Anything else (the bytes of an entry enciphered with another password, or
+// of a file that is not an entry) would only show as noise.
+bool LooksLikeRtf(const std::string& bytes) {
+  size_t i = 0;
+  while (i < bytes.size() &&
+         (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n' || bytes[i] == '\b'))
+    ++i;
+  return bytes.compare(i, 5, "{\\rtf") == 0;
+}
+
+// Entry keys have four-digit years.
+Result<Date> DayInKeyRange(Date day, const char* refusal) {
+  if (day.year() < std::chrono::year(1) || day.year() > std::chrono::year(9999))
+    return Status::Error(StatusCode::Refused, refusal);
+  return day;
+}
+
+}  // namespace
+
+DiarySession::DiarySession(std::string program_directory, FileSystem& file_system)
+    : store_(std::move(program_directory)), fileSystem_(file_system) {}
+
+std::string DiarySession::DamagedCopyPath() const {
+  const std::string first = EntryPath() + ".damaged";
+  for (int n = 1; n <= kMaxDamagedCopies; ++n) {
+    const std::string path = n == 1 ? first : first + "-" + std::to_string(n);
+    if (!fileSystem_.FileExists(path) && !fileSystem_.DirectoryExists(path)) return path;
+  }
+  return std::string();
+}
+
+Status DiarySession::LoadPreferences(const WindowRect& main_window) {
+  IniFile ini;
+  const Status loaded = IniFile::Load(SettingsPath(), ini);
+  // A settings file that cannot be read leaves an empty one: every preference its default.
+  preferences_ = inkwend::LoadPreferences(ini, store_.programDirectory(), main_window);
+  return loaded;
+}
+
+Status DiarySession::SavePreferences() const {
+  IniFile ini;
+  Status s = IniFile::Load(SettingsPath(), ini);
+  if (s.IsOk()) s = inkwend::SavePreferences(ini, preferences_);
+  if (s.IsOk()) s = ini.Save(SettingsPath());
+  return s;
+}
+
+Result<std::string> DiarySession::ReadEntryRtf(Date day) const {
+  std::string bytes;
+  const Status read = store_.ReadEntry(day, Password(), bytes);
+  if (!read.IsOk()) return read;
+  if (!LooksLikeRtf(bytes)) {
+    return Status::Error(
+        StatusCode::Refused,
+        Password().empty()
+            ? "Its file does not hold a diary entry (or it is enciphered and the diary has no password)."
+            : "It cannot be deciphered with the diary's password: it was enciphered with another one, or "
+              "the file is damaged.");
+  }
+  return bytes;
+}
+
+Status DiarySession::Load(const RtfReader& read) {
+  entryLocked_ = false;
+  entryDamaged_ = false;
+  if (!hasEntry_) return Status::Ok();
+  // No second look at the file: one that vanished since FindEntry is reported, not passed over.
+  Result<std::string> rtf = ReadEntryRtf(currentDate_);
+  Status shown = rtf.IsOk() ? read(rtf.TakeValue()) : rtf.GetStatus();
+  if (shown.Code() == StatusCode::Damaged)
+    entryDamaged_ = true;
+  else if (!shown.IsOk())
+    entryLocked_ = true;
+  return shown;
+}
+
+Status DiarySession::LoadDay(Date day, const RtfReader& read) const {
+  if (!store_.HasEntry(day)) return Status::Ok();
+  Result<std::string> rtf = ReadEntryRtf(day);
+  if (!rtf.IsOk()) return rtf.GetStatus();
+  return read(rtf.TakeValue());
+}
+
+Status DiarySession::KeepDamagedCopy() {
+  const std::string copy = DamagedCopyPath();
+  Status kept = copy.empty() ? Status::Error(StatusCode::Refused, "every name for a copy is taken")
+                             : fileSystem_.CopyFile(EntryPath(), copy);
+  if (!kept.IsOk()) {
+    return Status::Error(kept.Code(),
+                         "was not saved; your text is still in the editor. Its damaged file is left as it "
+                         "is, as no copy of it could be kept beside it: " +
+                             kept.Message());
+  }
+  // One copy per damaged load: a save that fails after it does not make another.
+  entryDamaged_ = false;
+  return Status::Ok();
+}
+
+Status DiarySession::Save(const RtfWriter& write, bool document_empty) {
+  if (document_empty && hasEntry_) {
+    const Status removed = Remove();
+    if (!removed.IsOk()) return Status::Error(removed.Code(), "could not be deleted: " + removed.Message());
+    modified_ = false;
+    return removed;
+  }
+  if (document_empty) {  // a day without entry and without text: nothing to keep
+    modified_ = false;
+    return Status::Ok();
+  }
+  if (entryLocked_) {
+    return Status::Error(StatusCode::Refused,
+                         "was not saved: its file could not be read, and it is not written over. Delete "
+                         "the entry first to replace it.");
+  }
+  Result<std::string> rtf = write();
+  if (!rtf.IsOk()) {
+    return Status::Error(rtf.GetStatus().Code(),
+                         "was not saved; your text is still in the editor. (The editor could not write it: " +
+                             rtf.GetStatus().Message() + ".)");
+  }
+  if (entryDamaged_) {
+    const Status kept = KeepDamagedCopy();
+    if (!kept.IsOk()) return kept;
+  }
+  const Status written = store_.WriteEntry(currentDate_, rtf.Value(), Password());
+  if (!written.IsOk()) {
+    return Status::Error(written.Code(),
+                         "was not saved; your text is still in the editor. Save again once the cause is "
+                         "mended: " +
+                             written.Message());
+  }
+  hasEntry_ = true;
+  modified_ = false;
+  return Status::Ok();
+}
+
+Status DiarySession::Remove() {
+  const Status removed = store_.RemoveEntry(currentDate_);
+  if (!removed.IsOk()) return removed;
+  hasEntry_ = false;
+  entryDamaged_ = false;
+  entryLocked_ = false;
+  return removed;
+}
+
+Result<Date> DiarySession::FirstEntryDay(Date today) const { return store_.FirstDiaryRecord(today); }
+Result<Date> DiarySession::LastEntryDay(Date today) const { return store_.LastDiaryRecord(today); }
+
+Result<Date> DiarySession::NextDay() const {
+  return DayInKeyRange(Date(std::chrono::sys_days(currentDate_) + std::chrono::days(1)),
+                       "There is no day after 31 December 9999 in the diary.");
+}
+
+Result<Date> DiarySession::PreviousDay() const {
+  return DayInKeyRange(Date(std::chrono::sys_days(currentDate_) - std::chrono::days(1)),
+                       "There is no day before 1 January of the year 1 in the diary.");
+}
+
+}  // namespace inkwend

@@ -1,0 +1,120 @@
+#pragma once
+// DiarySession: the diary as the main window works on it, with no widget in sight. It keeps the
+// day shown, whether that day has an entry and whether its text holds unsaved changes, the
+// diary's password and the rest of its preferences, and it loads, saves and removes entries.
+// The documents themselves stay in the editors: the session deals in RTF bytes and leaves
+// putting them into a document (and taking them out) to the RtfReader and RtfWriter it is given.
+//
+//   session.SetCurrentDate(day);
+//   session.FindEntry();
+//   Status shown = session.Load([&](std::string rtf) { return PutIntoEditor(rtf); });
+//   if (shown.Code() == StatusCode::Damaged) TellUser(...);
+//
+// The diary-wide operations (search, print, export) walk the days with LoadDay, which leaves
+// the day shown as it is.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/file_system.h"
+#include "base/status.h"
+#include "store/entry_store.h"
+#include "store/preferences.h"
+
+namespace inkwend {
+
+// Puts an entry's RTF into a document. Ok: all of it was read. Damaged: the document holds
+// what could be read of damaged RTF. Any other code: nothing could be read (the message says
+// why).
+using RtfReader = std::function<Status(std::string rtf)>;
+// The document as RTF, or why it could not be written.
+using RtfWriter = std::function<Result<std::string>()>;
+
+class DiarySession {
+ public:
+  // `program_directory` ends in "/" (one is added when it does not); `file_system` outlives
+  // the session.
+  DiarySession(std::string program_directory, FileSystem& file_system);
+
+  const EntryStore& Store() const { return store_; }
+  Status EnsureEntriesDirectory() const { return store_.EnsureEntriesDirectory(); }
+
+  // --- the day shown ---
+  Date CurrentDate() const { return currentDate_; }
+  // Moves to another day; FindEntry then tells whether it has an entry.
+  void SetCurrentDate(Date day) { currentDate_ = day; }
+  // Looks up whether the current day has an entry file.
+  void FindEntry() { hasEntry_ = store_.HasEntry(currentDate_); }
+  bool HasEntry() const { return hasEntry_; }
+  std::string EntryPath() const { return store_.EntryPath(currentDate_); }
+  // The shown text holds changes that are not saved.
+  bool Modified() const { return modified_; }
+  void SetModified(bool modified) { modified_ = modified; }
+  // The shown entry could not be read: nothing of it is shown, and a save of new text is refused
+  // so that its file is not overwritten, until another day is loaded or AllowRemoval is called.
+  bool EntryLocked() const { return entryLocked_; }
+  // The user chose to delete the entry: the next save of the emptied text removes its file.
+  void AllowRemoval() { entryLocked_ = false; }
+  // The shown entry is damaged (what could be read is shown); the next save keeps its file as
+  // DamagedCopyPath() first.
+  bool EntryDamaged() const { return entryDamaged_; }
+  // Where a copy of the damaged entry file goes: "YYYYMMDD.KWE.damaged", or with "-2", "-3", ...
+  // appended when earlier copies exist; an earlier copy is never overwritten. Empty when every
+  // name up to kMaxDamagedCopies is taken.
+  std::string DamagedCopyPath() const;
+  static constexpr int kMaxDamagedCopies = 1000;
+
+  // --- preferences (KW.INI) ---
+  const std::string& Password() const { return preferences_.password; }
+  void SetPassword(std::string password) { preferences_.password = std::move(password); }
+  const Preferences& GetPreferences() const { return preferences_; }
+  Preferences& MutablePreferences() { return preferences_; }
+  std::string SettingsPath() const { return store_.programDirectory() + "KW.INI"; }
+  // Reads every preference; when KW.INI cannot be read the defaults apply and the failure is
+  // returned. `main_window` is the main window's rectangle (palette defaults derive from it).
+  Status LoadPreferences(const WindowRect& main_window);
+  // Writes every preference into KW.INI, keeping its other sections.
+  Status SavePreferences() const;
+
+  // --- entries ---
+  // Shows the current day's entry through `read`. A day without entry reads nothing and is Ok.
+  // Damaged: the document holds what could be read (EntryDamaged is set). Any other failure:
+  // nothing is shown and the entry is locked (EntryLocked), its file left as it is.
+  Status Load(const RtfReader& read);
+  // Reads any day's entry through `read` for a diary-wide operation, touching nothing of the
+  // day shown. A day without entry reads nothing and is Ok.
+  Status LoadDay(Date day, const RtfReader& read) const;
+  // Saves the shown text: an empty document removes the day's entry, other text is written by
+  // `write` (called only then) and stored, enciphered when the diary has a password. A damaged
+  // entry's file is copied aside first (see DamagedCopyPath); when the copy fails, nothing is
+  // written. On failure the message completes "The entry of <day> ..." and the text stays
+  // modified.
+  Status Save(const RtfWriter& write, bool document_empty);
+  // Removes the current day's entry file; a day without one is no error.
+  Status Remove();
+
+  // --- days to go to ---
+  // The earlier of `today` and the earliest entry day; the later of `today` and the latest.
+  Result<Date> FirstEntryDay(Date today) const;
+  Result<Date> LastEntryDay(Date today) const;
+  // The calendar day after / before the current one (entry or not). Refused outside the years
+  // 1 to 9999, which no entry key can name.
+  Result<Date> NextDay() const;
+  Result<Date> PreviousDay() const;
+
+ private:
+  // The day's RTF (deciphered), or why there is none that a document could show.
+  Result<std::string> ReadEntryRtf(Date day) const;
+  Status KeepDamagedCopy();
+
+  EntryStore store_;
+  FileSystem& fileSystem_;  // outlives the session (see the constructor)
+  Preferences preferences_;
+  Date currentDate_{};
+  bool hasEntry_ = false;
+  bool modified_ = false;
+  bool entryLocked_ = false;
+  bool entryDamaged_ = false;
+};
+
+}  // namespace inkwend

@@ -1,0 +1,336 @@
+#include "store/diary_session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "store/cipher.h"
+#include "store/tests/temp_dir.h"
+
+namespace inkwend {
+namespace {
+
+using namespace std::chrono;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+constexpr Date kToday{year(2026), month(12), day(10)};
+constexpr Date kDay{year(2024), month(9), day(1)};
+const std::string kRtf = "{\\rtf1\\ansi Dear diary\\par }";
+
+// The machine's file system, with copies that fail on request (a full disk when the damaged
+// copy is made).
+class CopyFailingFileSystem final : public FileSystem {
+ public:
+  bool failCopies = false;
+  int copies = 0;
+
+  Result<std::string> ReadFile(const std::string& path) override { return real_.ReadFile(path); }
+  Status WriteFileAtomically(const std::string& path, std::string_view bytes) override {
+    return real_.WriteFileAtomically(path, bytes);
+  }
+  Status WriteFileInPlace(const std::string& path, std::string_view bytes) override {
+    return real_.WriteFileInPlace(path, bytes);
+  }
+  Status AppendToFile(const std::string& path, std::string_view bytes) override {
+    return real_.AppendToFile(path, bytes);
+  }
+  Status CopyFile(const std::string& src, const std::string& dst) override {
+    ++copies;
+    if (failCopies) return Status::Error("No space left on device");
+    return real_.CopyFile(src, dst);
+  }
+  Status Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
+  Status RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
+  bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
+  Result<std::vector<std::string>> ListDirectory(const std::string& path) override {
+    return real_.ListDirectory(path);
+  }
+
+ private:
+  FileSystem& real_ = RealFileSystem();
+};
+
+// A reader standing in for an editor: keeps what it was given and answers `answer`.
+struct FakeEditor {
+  std::string document;
+  int reads = 0;
+  Status answer;
+  RtfReader Reader() {
+    return [this](std::string rtf) {
+      ++reads;
+      document = std::move(rtf);
+      return answer;
+    };
+  }
+  RtfWriter Writer() const {
+    return [this]() -> Result<std::string> { return document; };
+  }
+};
+
+class DiarySessionTest : public ::testing::Test {
+ protected:
+  DiarySessionTest() : session(dir.path(), fs) {
+    EXPECT_TRUE(session.EnsureEntriesDirectory().IsOk());
+    Show(kDay);
+  }
+  void Show(Date day) {
+    session.SetCurrentDate(day);
+    session.FindEntry();
+  }
+  std::string EntryFile(Date day) const { return dir.path() + "Entries/" + DateKey(day) + ".KWE"; }
+
+  TempDir dir;
+  CopyFailingFileSystem fs;
+  DiarySession session;
+  FakeEditor editor;
+};
+
+TEST_F(DiarySessionTest, SaveAndLoadPlainAndEnciphered) {
+  for (const std::string password : {"", "Secret"}) {
+    SCOPED_TRACE(password);
+    session.SetPassword(password);
+    editor.document = kRtf;
+    session.SetModified(true);
+    ASSERT_TRUE(session.Save(editor.Writer(), false).IsOk());
+    EXPECT_TRUE(session.HasEntry());
+    EXPECT_FALSE(session.Modified());
+    const std::string file = ReadFile(EntryFile(kDay));
+    if (password.empty())
+      EXPECT_EQ(file, kRtf);
+    else
+      EXPECT_EQ(DecryptBytes(file, password), kRtf);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Eraseme.rtf"));
+
+    editor.document.clear();
+    Show(kDay);
+    ASSERT_TRUE(session.Load(editor.Reader()).IsOk());
+    EXPECT_EQ(editor.document, kRtf);
+    EXPECT_FALSE(session.EntryLocked());
+    EXPECT_FALSE(session.EntryDamaged());
+  }
+}
+
+TEST_F(DiarySessionTest, EmptyTextRemovesTheEntryOrWritesNothing) {
+  // A day without entry and without text: nothing is written, and the writer is not asked.
+  bool asked = false;
+  const RtfWriter writer = [&]() -> Result<std::string> {
+    asked = true;
+    return kRtf;
+  };
+  ASSERT_TRUE(session.Save(writer, true).IsOk());
+  EXPECT_FALSE(asked);
+  EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
+  // With an entry, empty text removes its file.
+  ASSERT_TRUE(session.Save(writer, false).IsOk());
+  ASSERT_TRUE(std::filesystem::exists(EntryFile(kDay)));
+  ASSERT_TRUE(session.Save(writer, true).IsOk());
+  EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
+  EXPECT_FALSE(session.HasEntry());
+  // A day without entry loads nothing.
+  Show(kDay);
+  EXPECT_TRUE(session.Load(editor.Reader()).IsOk());
+  EXPECT_EQ(editor.reads, 0);
+}
+
+TEST_F(DiarySessionTest, FailedWriteKeepsTheTextModifiedAndTheFileUntouched) {
+  WriteFile(EntryFile(kDay), kRtf);
+  Show(kDay);
+  session.SetModified(true);
+  const RtfWriter refusing = []() -> Result<std::string> { return Status::Error("error 7"); };
+  const Status saved = session.Save(refusing, false);
+  EXPECT_EQ(saved.Code(), StatusCode::IoError);
+  EXPECT_NE(saved.Message().find("The editor could not write it: error 7."), std::string::npos);
+  EXPECT_TRUE(session.Modified());
+  EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
+}
+
+TEST_F(DiarySessionTest, UnreadableEntryIsLockedUntilTheUserDeletesIt) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string password;
+    const char* message;
+  } cases[] = {
+      {"not an entry", std::string("\x01\x02garbage\xff", 10), "", "does not hold a diary entry"},
+      {"empty file", "", "", "does not hold a diary entry"},
+      {"other password", EncryptBytes(kRtf, "wrong"), "right", "cannot be deciphered"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(EntryFile(kDay), c.file);
+    session.SetPassword(c.password);
+    Show(kDay);
+    const Status shown = session.Load(editor.Reader());
+    EXPECT_EQ(shown.Code(), StatusCode::Refused);
+    EXPECT_NE(shown.Message().find(c.message), std::string::npos) << shown.Message();
+    EXPECT_EQ(editor.reads, 0);
+    EXPECT_TRUE(session.EntryLocked());
+    // New text is not written over the file ...
+    editor.document = kRtf;
+    EXPECT_EQ(session.Save(editor.Writer(), false).Code(), StatusCode::Refused);
+    EXPECT_EQ(ReadFile(EntryFile(kDay)), c.file);
+    // ... but the user may delete it.
+    session.AllowRemoval();
+    EXPECT_TRUE(session.Save(editor.Writer(), true).IsOk());
+    EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
+  }
+}
+
+TEST_F(DiarySessionTest, EditorThatReadsNothingLocksTheEntry) {
+  WriteFile(EntryFile(kDay), kRtf);
+  Show(kDay);
+  editor.answer = Status::Error(StatusCode::OutOfMemory, "It is too large for the memory available.");
+  EXPECT_EQ(session.Load(editor.Reader()).Code(), StatusCode::OutOfMemory);
+  EXPECT_TRUE(session.EntryLocked());
+  // Another day unlocks.
+  Show(kToday);
+  EXPECT_TRUE(session.Load(editor.Reader()).IsOk());
+  EXPECT_FALSE(session.EntryLocked());
+}
+
+class DamagedEntryTest : public DiarySessionTest {
+ protected:
+  const std::string damaged_ = "{\\rtf1 kept text";
+  // Writes the damaged file and loads it as an editor that read part of it would.
+  void LoadDamaged(const std::string& bytes) {
+    WriteFile(EntryFile(kDay), bytes);
+    Show(kDay);
+    editor.answer = Status::Damaged("cut off", Damage{16, "1 open group"});
+    ASSERT_EQ(session.Load(editor.Reader()).Code(), StatusCode::Damaged);
+    ASSERT_TRUE(session.EntryDamaged());
+    ASSERT_FALSE(session.EntryLocked());
+    editor.answer = Status::Ok();
+    editor.document = kRtf;  // the user's changes
+  }
+  std::string Copy(const char* suffix) const { return EntryFile(kDay) + suffix; }
+};
+
+TEST_F(DamagedEntryTest, EverySaveOfADamagedLoadKeepsItsOwnCopy) {
+  // The first copy is "….damaged"; later ones are numbered and never replace an earlier one.
+  const char* suffixes[] = {".damaged", ".damaged-2", ".damaged-3"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string original = damaged_ + std::to_string(i);
+    LoadDamaged(original);
+    EXPECT_EQ(session.DamagedCopyPath(), Copy(suffixes[i]));
+    ASSERT_TRUE(session.Save(editor.Writer(), false).IsOk());
+    EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
+    EXPECT_EQ(ReadFile(Copy(suffixes[i])), original);
+    EXPECT_FALSE(session.EntryDamaged());
+  }
+  EXPECT_EQ(ReadFile(Copy(".damaged")), damaged_ + "0");
+  // The next save of the mended entry makes no further copy.
+  const int copies = fs.copies;
+  EXPECT_TRUE(session.Save(editor.Writer(), false).IsOk());
+  EXPECT_EQ(fs.copies, copies);
+  // A folder under the next name is passed by as well.
+  std::filesystem::create_directory(Copy(".damaged-4"));
+  LoadDamaged(damaged_);
+  EXPECT_EQ(session.DamagedCopyPath(), Copy(".damaged-5"));
+}
+
+TEST_F(DamagedEntryTest, FailedCopyLeavesTheEntryFileAsItIs) {
+  LoadDamaged(damaged_);
+  fs.failCopies = true;
+  session.SetModified(true);
+  const Status saved = session.Save(editor.Writer(), false);
+  EXPECT_FALSE(saved.IsOk());
+  EXPECT_NE(saved.Message().find("No space left on device"), std::string::npos) << saved.Message();
+  EXPECT_NE(saved.Message().find("your text is still in the editor"), std::string::npos);
+  EXPECT_EQ(ReadFile(EntryFile(kDay)), damaged_);
+  EXPECT_FALSE(std::filesystem::exists(Copy(".damaged")));
+  EXPECT_TRUE(session.Modified());
+  EXPECT_TRUE(session.EntryDamaged());
+  // Once copies work again the same save goes through, keeping the original.
+  fs.failCopies = false;
+  ASSERT_TRUE(session.Save(editor.Writer(), false).IsOk());
+  EXPECT_EQ(ReadFile(Copy(".damaged")), damaged_);
+  EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
+}
+
+TEST_F(DamagedEntryTest, RemovingADamagedEntryMakesNoCopy) {
+  LoadDamaged(damaged_);
+  ASSERT_TRUE(session.Save(editor.Writer(), true).IsOk());
+  EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
+  EXPECT_EQ(fs.copies, 0);
+}
+
+TEST_F(DiarySessionTest, LoadDayLeavesTheDayShownAlone) {
+  const Date other{year(2020), month(2), day(29)};
+  session.SetPassword("pw");
+  WriteFile(EntryFile(other), EncryptBytes(kRtf, "pw"));
+  session.SetModified(true);
+  ASSERT_TRUE(session.LoadDay(other, editor.Reader()).IsOk());
+  EXPECT_EQ(editor.document, kRtf);
+  EXPECT_EQ(session.CurrentDate(), kDay);
+  EXPECT_FALSE(session.HasEntry());
+  EXPECT_TRUE(session.Modified());
+  // A day without entry reads nothing; a damaged read is no lock of the day shown.
+  EXPECT_TRUE(session.LoadDay(Date{year(2020), month(3), day(1)}, editor.Reader()).IsOk());
+  EXPECT_EQ(editor.reads, 1);
+  editor.answer = Status::Damaged("cut off", Damage{});
+  EXPECT_EQ(session.LoadDay(other, editor.Reader()).Code(), StatusCode::Damaged);
+  EXPECT_FALSE(session.EntryDamaged());
+  EXPECT_FALSE(session.EntryLocked());
+}
+
+TEST_F(DiarySessionTest, FirstLastNextAndPreviousDays) {
+  EXPECT_EQ(session.FirstEntryDay(kToday).Value(), kToday);
+  EXPECT_EQ(session.LastEntryDay(kToday).Value(), kToday);
+  WriteFile(EntryFile(Date{year(2001), month(5), day(6)}), kRtf);
+  WriteFile(EntryFile(Date{year(2099), month(12), day(31)}), kRtf);
+  WriteFile(dir.path() + "Entries/notes.KWE", kRtf);
+  WriteFile(dir.path() + "Entries/20000101.KWE.damaged", kRtf);
+  EXPECT_EQ(session.FirstEntryDay(kToday).Value(), (Date{year(2001), month(5), day(6)}));
+  EXPECT_EQ(session.LastEntryDay(kToday).Value(), (Date{year(2099), month(12), day(31)}));
+
+  struct Case {
+    Date from;
+    Date next;
+    Date previous;
+  } cases[] = {
+      {Date{year(2023), month(12), day(31)}, Date{year(2024), month(1), day(1)},
+       Date{year(2023), month(12), day(30)}},
+      {Date{year(2024), month(3), day(1)}, Date{year(2024), month(3), day(2)},
+       Date{year(2024), month(2), day(29)}},
+      {Date{year(2023), month(3), day(1)}, Date{year(2023), month(3), day(2)},
+       Date{year(2023), month(2), day(28)}},
+  };
+  for (const Case& c : cases) {
+    session.SetCurrentDate(c.from);
+    EXPECT_EQ(session.NextDay().Value(), c.next);
+    EXPECT_EQ(session.PreviousDay().Value(), c.previous);
+  }
+  // Entry keys have four-digit years: the diary ends there.
+  session.SetCurrentDate(Date{year(9999), month(12), day(31)});
+  EXPECT_EQ(session.NextDay().GetStatus().Code(), StatusCode::Refused);
+  session.SetCurrentDate(Date{year(1), month(1), day(1)});
+  EXPECT_EQ(session.PreviousDay().GetStatus().Code(), StatusCode::Refused);
+}
+
+TEST_F(DiarySessionTest, PreferencesRoundTripThroughTheSettingsFile) {
+  WriteFile(dir / "KW.INI", "[Opening Screen]\r\nshow=0\r\n[Mine]\r\nKept=1\r\n");
+  ASSERT_TRUE(session.LoadPreferences({0, 0, 600, 400}).IsOk());
+  EXPECT_FALSE(session.GetPreferences().showOpeningMessage);
+  session.SetPassword("Secret");
+  session.MutablePreferences().defaultFontSize = 14;
+  ASSERT_TRUE(session.SavePreferences().IsOk());
+  EXPECT_NE(ReadFile(dir / "KW.INI").find("[Mine]\r\nKept=1\r\n"), std::string::npos);
+
+  DiarySession again(dir.path(), fs);
+  ASSERT_TRUE(again.LoadPreferences({0, 0, 600, 400}).IsOk());
+  EXPECT_EQ(again.Password(), "Secret");
+  EXPECT_EQ(again.GetPreferences().defaultFontSize, 14);
+  // A settings file that cannot be read is reported, and the defaults apply.
+  std::filesystem::remove(dir / "KW.INI");
+  std::filesystem::create_directory(dir / "KW.INI");
+  EXPECT_FALSE(again.LoadPreferences({0, 0, 600, 400}).IsOk());
+  EXPECT_EQ(again.Password(), "");
+  EXPECT_EQ(again.GetPreferences().defaultFontSize, 10);
+}
+
+}  // namespace
+}  // namespace inkwend
