@@ -93,8 +93,8 @@ bool TMainScreen::LoadRichText() {
   QString problem;  // why nothing of the entry can be shown
   std::string bytes;
   const Status read = store_.ReadEntry(StoreDate(), FPassword, bytes);
-  if (!read.ok()) {
-    problem = QString::fromStdString(read.message());
+  if (!read.IsOk()) {
+    problem = QString::fromStdString(read.Message());
   } else if (!LooksLikeRtf(bytes)) {
     problem = FPassword.empty()
                   ? QStringLiteral(
@@ -137,9 +137,9 @@ bool TMainScreen::SaveRichText() {
   const bool empty = WPRichText1->IsEmpty();
   if (empty && FHasEntry) {
     const Status removed = store_.RemoveEntry(StoreDate());
-    if (!removed.ok()) {
+    if (!removed.IsOk()) {
       ReportError(QStringLiteral("The entry of %1 could not be deleted: %2")
-                      .arg(day, QString::fromStdString(removed.message())));
+                      .arg(day, QString::fromStdString(removed.Message())));
       return false;
     }
     FHasEntry = false;
@@ -160,11 +160,11 @@ bool TMainScreen::SaveRichText() {
       if (!QFile::exists(path + ".damaged")) QFile::copy(path, path + ".damaged");
     }
     const Status written = store_.WriteEntry(StoreDate(), stream.Bytes(), FPassword);
-    if (!written.ok()) {
+    if (!written.IsOk()) {
       ReportError(
           QStringLiteral("The entry of %1 was not saved; your text is still in the editor. Save again "
                          "once the cause is mended: %2")
-              .arg(day, QString::fromStdString(written.message())));
+              .arg(day, QString::fromStdString(written.Message())));
       return false;
     }
     FHasEntry = true;
@@ -179,8 +179,8 @@ bool TMainScreen::LoadRichTextAllPurp(QString* error) {
   std::string bytes;
   const Status read = store_.ReadEntry(StoreDate(), FPassword, bytes);
   QString problem;
-  if (!read.ok()) {
-    problem = QString::fromStdString(read.message());
+  if (!read.IsOk()) {
+    problem = QString::fromStdString(read.Message());
   } else if (!LooksLikeRtf(bytes)) {
     problem = QStringLiteral("the entry of %1 is not readable with the diary's password")
                   .arg(FormatDate(QStringLiteral("ddddd"), FCurrentDate, SystemDateSettings()));

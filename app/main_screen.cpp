@@ -266,8 +266,8 @@ void TMainScreen::FormCreate() {
   if (!placementError.isEmpty()) ReportError(placementError);
   // The short date format with four-digit years is fixed once in SystemDateSettings.
   const Status entries = store_.EnsureEntriesDirectory();
-  if (!entries.ok()) {
-    ReportError(QString::fromStdString(entries.message()));
+  if (!entries.IsOk()) {
+    ReportError(QString::fromStdString(entries.Message()));
     startedOk_ = false;
   }
 

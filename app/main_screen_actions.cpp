@@ -150,7 +150,7 @@ void TMainScreen::SetButtons() {
 void TMainScreen::LoadPreferences() {
   IniFile ini;
   const Status loaded = IniFile::Load(SettingsFilePath().toStdString(), ini);
-  if (!loaded.ok()) ReportError(QString::fromStdString(loaded.message()));
+  if (!loaded.IsOk()) ReportError(QString::fromStdString(loaded.Message()));
   const QRect g = geometry();
   const Preferences p = inkwend::LoadPreferences(ini, ProgramDirectory().toStdString(),
                                                  {g.left(), g.top(), g.right() + 1, g.bottom() + 1});
@@ -197,9 +197,9 @@ void TMainScreen::SavePreferences() {
 
   IniFile ini;
   Status s = IniFile::Load(SettingsFilePath().toStdString(), ini);
-  if (s.ok()) s = inkwend::SavePreferences(ini, p);
-  if (s.ok()) s = ini.Save(SettingsFilePath().toStdString());
-  if (!s.ok()) ReportError(QString::fromStdString(s.message()));
+  if (s.IsOk()) s = inkwend::SavePreferences(ini, p);
+  if (s.IsOk()) s = ini.Save(SettingsFilePath().toStdString());
+  if (!s.IsOk()) ReportError(QString::fromStdString(s.Message()));
 }
 
 }  // namespace inkwend

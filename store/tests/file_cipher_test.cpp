@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
+#include "base/tests/temp_dir.h"
 #include "store/cipher.h"
-#include "store/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {
@@ -35,14 +35,14 @@ TEST(TPGCrypt, EncryptsAndDecryptsFilesOfEverySize) {
     enc.crypt.SetInputFile(dir / "plain");
     enc.crypt.SetOutputFile(dir / "cipher");
     enc.crypt.SetPassword("Pass");
-    ASSERT_TRUE(enc.crypt.Encrypt().ok());
+    ASSERT_TRUE(enc.crypt.Encrypt().IsOk());
     EXPECT_EQ(ReadFile(dir / "cipher"), EncryptBytes(plain, "Pass")) << size;
     EXPECT_EQ(enc.busy, (std::vector<bool>{true, false}));
     CryptRun dec;
     dec.crypt.SetInputFile(dir / "cipher");
     dec.crypt.SetOutputFile(dir / "back");
     dec.crypt.SetPassword("pASS");
-    ASSERT_TRUE(dec.crypt.Decrypt().ok());
+    ASSERT_TRUE(dec.crypt.Decrypt().IsOk());
     EXPECT_EQ(ReadFile(dir / "back"), plain);
     EXPECT_TRUE(enc.messages.empty() && dec.messages.empty());
   }
@@ -61,7 +61,7 @@ TEST(TPGCrypt, ValidationMessages) {
   EXPECT_EQ(r.messages, (std::vector<std::string>{"Input file does not exist.",
                                                   "InputFile and OutputFile must be different files."}));
   // After a rejection the run does nothing and the file is untouched.
-  ASSERT_TRUE(r.crypt.Encrypt().ok());
+  ASSERT_TRUE(r.crypt.Encrypt().IsOk());
   EXPECT_TRUE(r.busy.empty());
   EXPECT_EQ(ReadFile(dir / "a"), "abc");
 }
@@ -72,7 +72,7 @@ TEST(TPGCrypt, SameFileUnderAnotherSpellingIsNotDestroyed) {
   CryptRun r;
   r.crypt.SetInputFile(dir / "a");
   r.crypt.SetOutputFile(dir.path() + "./a");  // passes the text comparison
-  ASSERT_TRUE(r.crypt.Encrypt().ok());
+  ASSERT_TRUE(r.crypt.Encrypt().IsOk());
   EXPECT_EQ(ReadFile(dir / "a"), EncryptBytes(std::string(9000, 'x'), ""));
 }
 
@@ -83,8 +83,8 @@ TEST(TPGCrypt, UnwritableOutputReportsAndRestoresArrow) {
   r.crypt.SetInputFile(dir / "a");
   r.crypt.SetOutputFile(dir.path() + "no/such/dir/out");
   const Status s = r.crypt.Encrypt();
-  EXPECT_FALSE(s.ok());
-  EXPECT_NE(s.message().find("out"), std::string::npos);
+  EXPECT_FALSE(s.IsOk());
+  EXPECT_NE(s.Message().find("out"), std::string::npos);
   EXPECT_EQ(r.busy, (std::vector<bool>{true, false}));
 }
 
@@ -95,8 +95,8 @@ TEST(TPGCrypt, NamedPipeAsInputIsRefusedWithoutWaiting) {
   r.crypt.SetInputFile(dir / "pipe");
   r.crypt.SetOutputFile(dir / "out");
   const Status s = r.crypt.Encrypt();  // opening a pipe nobody writes to would wait forever
-  EXPECT_FALSE(s.ok());
-  EXPECT_NE(s.message().find("named pipe"), std::string::npos);
+  EXPECT_FALSE(s.IsOk());
+  EXPECT_NE(s.Message().find("named pipe"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "out"));
 }
 
