@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "base/faulty_file_system.h"
 #include "base/tests/temp_dir.h"
 #include "store/cipher.h"
 
@@ -19,7 +20,7 @@ struct CryptRun {
   TPGCrypt crypt;
   std::vector<std::string> messages;
   std::vector<bool> busy;
-  CryptRun() {
+  explicit CryptRun(FileSystem& fs = RealFileSystem()) : crypt(fs) {
     crypt.OnMessage = [this](const std::string& m) { messages.push_back(m); };
     crypt.OnBusy = [this](bool b) { busy.push_back(b); };
   }
@@ -86,6 +87,33 @@ TEST(TPGCrypt, UnwritableOutputReportsAndRestoresArrow) {
   EXPECT_FALSE(s.IsOk());
   EXPECT_NE(s.Message().find("out"), std::string::npos);
   EXPECT_EQ(r.busy, (std::vector<bool>{true, false}));
+}
+
+// A disk that fills up while the output is written, or an input whose read fails partway,
+// leaves an existing output file as it was.
+TEST(TPGCrypt, FailedRunKeepsTheOldOutput) {
+  const std::string kInput(10000, 'i');
+  for (const bool read_fails : {false, true}) {
+    SCOPED_TRACE(read_fails ? "read fails" : "disk full");
+    TempDir dir;
+    WriteFile(dir / "in", kInput);
+    WriteFile(dir / "out", "old output");
+    FaultyFileSystem fs;
+    if (read_fails) {
+      fs.FailReads(dir / "in");
+    } else {
+      fs.FailWrites(dir / "out", 4096);
+    }
+    CryptRun r(fs);
+    r.crypt.SetInputFile(dir / "in");
+    r.crypt.SetOutputFile(dir / "out");
+    const Status s = r.crypt.Encrypt();
+    EXPECT_FALSE(s.IsOk());
+    EXPECT_NE(s.Message().find(read_fails ? dir / "in" : dir / "out"), std::string::npos) << s.Message();
+    EXPECT_EQ(fs.FaultsInjected(), 1);
+    EXPECT_EQ(ReadFile(dir / "out"), "old output");
+    EXPECT_EQ(r.busy, (std::vector<bool>{true, false}));
+  }
 }
 
 TEST(TPGCrypt, NamedPipeAsInputIsRefusedWithoutWaiting) {
