@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "base/text_encoding.h"
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 
@@ -223,7 +224,7 @@ class TPlayer {
 
   void DrawString(int lx, int ly, std::span<const uint8_t> bytes) {
     std::u32string text;
-    for (uint8_t b : bytes) text.push_back(Cp1252ToUnicode(b));
+    for (uint8_t b : bytes) text.push_back(Windows1252ToUnicode(b));
     while (!text.empty() && text.back() == 0) text.pop_back();
     if (text.empty()) return;
     TFontSpec f;
@@ -432,7 +433,7 @@ class TPlayer {
         for (size_t k = 18; k < 18 + 32 && r.Has(k, 1); ++k) {
           const uint8_t b = r.Bytes(k, 1)[0];
           if (b == 0) break;
-          face.push_back(Cp1252ToUnicode(b));
+          face.push_back(Windows1252ToUnicode(b));
         }
         if (!face.empty()) f.Face = face;
         AddObject(f);
