@@ -11,9 +11,9 @@
 
 #include "app/prompter.h"
 #include "platform/program_directory.h"
+#include "store/cipher.h"
 #include "store/ini_file.h"
 #include "store/preferences.h"
-#include "store/windows1252.h"
 
 namespace inkwend {
 namespace {

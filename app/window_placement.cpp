@@ -32,7 +32,7 @@ QString SaveWindowPlacement(const QWidget& window, const QString& className) {
   const std::string path = SettingsFilePath().toStdString();
   IniFile ini;
   Status s = IniFile::Load(path, ini);
-  if (!s.ok()) return QString::fromStdString(s.message());
+  if (!s.IsOk()) return QString::fromStdString(s.Message());
   const QRect normal =
       window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
   WindowPlacement p;
@@ -40,14 +40,14 @@ QString SaveWindowPlacement(const QWidget& window, const QString& className) {
   p.normal = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
   p.maximized = window.isMaximized();
   s = WriteWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), p);
-  if (s.ok()) s = ini.Save(path);
-  return s.ok() ? QString() : QString::fromStdString(s.message());
+  if (s.IsOk()) s = ini.Save(path);
+  return s.IsOk() ? QString() : QString::fromStdString(s.Message());
 }
 
 QString RestoreWindowPlacement(QWidget& window, const QString& className) {
   IniFile ini;
   const Status s = IniFile::Load(SettingsFilePath().toStdString(), ini);
-  if (!s.ok()) return QString::fromStdString(s.message());
+  if (!s.IsOk()) return QString::fromStdString(s.Message());
   const WindowPlacement p =
       ReadWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), false);
   if (p.normal.bottom == 0) {

@@ -37,8 +37,14 @@ class FileSystem {
   virtual Status Rename(const std::string& from, const std::string& to) = 0;
   // A missing file is no error.
   virtual Status RemoveFile(const std::string& path) = 0;
+  // Creates the folder and any missing parent (private to the user); an existing folder is no error.
   virtual Status CreateDirectory(const std::string& path) = 0;
+  // Something other than a folder is there (a plain file, but also a pipe or a device).
   virtual bool FileExists(const std::string& path) = 0;
+  // A plain file (or a link to one) is there: a name ReadFile would read. The real file system
+  // tells pipes and devices apart; a wrapper that does not override this takes anything that
+  // FileExists for one.
+  virtual bool IsPlainFile(const std::string& path) { return FileExists(path); }
   virtual bool DirectoryExists(const std::string& path) = 0;
   // Names (not paths) of the entries of a folder, sorted; NotFound for a missing folder.
   virtual Result<std::vector<std::string>> ListDirectory(const std::string& path) = 0;

@@ -52,9 +52,6 @@ class Status {
   const std::string& Message() const { return message_; }
   // Set for Damaged.
   const std::optional<Damage>& DamageFound() const { return damage_; }
-  // The names of the former store/status.h, kept until its callers move to IsOk() and Message().
-  bool ok() const { return IsOk(); }
-  const std::string& message() const { return message_; }
 
  private:
   Status(StatusCode code, std::string message) : code_(code), message_(std::move(message)) {}

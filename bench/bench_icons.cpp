@@ -42,7 +42,7 @@ const QString& Library() {
       pictures.push_back(std::move(p));
     }
     std::vector<uint8_t> bytes;
-    if (!inkwend::icons::BuildIcl(pictures, "bench", &bytes).ok()) return QString();
+    if (!inkwend::icons::BuildIcl(pictures, "bench", &bytes).IsOk()) return QString();
     const QString file = dir.filePath("bench.icl");
     std::ofstream(file.toStdString(), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -260,7 +260,7 @@ const std::string& TenYearDiary() {
     const sys_days today = floor<days>(system_clock::now());
     for (int i = 0; i < 3650; ++i) {
       const Date date{today - days(i)};
-      if (!store.WriteEntry(date, EntryRtf(i), "").ok()) std::fprintf(stderr, "could not write an entry\n");
+      if (!store.WriteEntry(date, EntryRtf(i), "").IsOk()) std::fprintf(stderr, "could not write an entry\n");
     }
     return d;
   }();
@@ -275,7 +275,7 @@ const std::string& OneEntryDiary() {
     EntryStore store(d + "/");
     store.EnsureEntriesDirectory();
     const Date today{std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
-    if (!store.WriteEntry(today, EntryRtf(0), "").ok()) std::fprintf(stderr, "could not write an entry\n");
+    if (!store.WriteEntry(today, EntryRtf(0), "").IsOk()) std::fprintf(stderr, "could not write an entry\n");
     return d;
   }();
   return dir;

@@ -120,7 +120,7 @@ void TIconListBox::Reload() {
 QImage TIconListBox::ExtractIcon(int index) const {
   if (!FIconFile) return {};
   icons::IconImage image;
-  if (!FIconFile->Extract(index, &PngDecoderInstance(), &image).ok()) return {};
+  if (!FIconFile->Extract(index, &PngDecoderInstance(), &image).IsOk()) return {};
   return ToQImage(image);
 }
 

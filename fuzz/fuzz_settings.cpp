@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const inkwend::Preferences prefs = inkwend::LoadPreferences(ini, "/d/", {0, 0, 640, 480});
   (void)inkwend::ReadWindowPlacement(ini, "TMainScreen_Placement", false);
   if (ini.Bytes() != bytes) std::abort();
-  if (inkwend::SavePreferences(ini, prefs).ok()) {
+  if (inkwend::SavePreferences(ini, prefs).IsOk()) {
     // Everything written reads back.
     const inkwend::IniFile again(ini.Bytes());
     const inkwend::Preferences back = inkwend::LoadPreferences(again, "/d/", {0, 0, 640, 480});

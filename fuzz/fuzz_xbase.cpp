@@ -23,14 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<Table> table;
   TableOptions options;
   options.max_memo_bytes = 1 << 20;
-  if (!Table::Open(MemoryView(rest.substr(0, table_size)), MemoryView(rest.substr(table_size)), layout,
-                   options, &table)
-           .ok()) {
+  if (!Table::Open(inkwend::MemoryView(rest.substr(0, table_size)),
+                   inkwend::MemoryView(rest.substr(table_size)), layout, options, &table)
+           .IsOk()) {
     return 0;
   }
   Record record;
   for (uint32_t i = 0; i < table->record_count(); ++i) {
-    if (!table->ReadRecord(i, &record).ok()) break;
+    if (!table->ReadRecord(i, &record).IsOk()) break;
     for (size_t f = 0; f < table->fields().size(); ++f) {
       const int field = static_cast<int>(f);
       (void)record.Text(field);

@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
   options.description = "Built by Inkwend from Debian's American English word list (wamerican).";
   inkwend::spell::BuildReport report;
   const inkwend::Status status = inkwend::spell::BuildDictionaryFile(argv[1], argv[2], options, &report);
-  if (!status.ok()) {
-    std::fprintf(stderr, "inkwend-dct-build: %s\n", status.message().c_str());
+  if (!status.IsOk()) {
+    std::fprintf(stderr, "inkwend-dct-build: %s\n", status.Message().c_str());
     return 1;
   }
   std::printf("inkwend-dct-build: %zu words in %zu dictionaries, %zu nodes\n", report.words_stored,

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/text_encoding.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define INKWEND_CIPHER_AVX2 1
@@ -187,6 +189,20 @@ std::string Decryptstring(std::string_view text) {
     out[i] = static_cast<char>((i % 2 == 0) ? c + len - 100 : c - len - 100);
   }
   return out;
+}
+
+std::string PasswordBytes(std::u32string_view password) {
+  std::string bytes;
+  for (char32_t c : password) {
+    const auto b = UnicodeToWindows1252(c);
+    if (!b) {
+      bytes.clear();
+      for (char32_t u : password) AppendUtf8(bytes, u);
+      return bytes;
+    }
+    bytes += static_cast<char>(*b);
+  }
+  return bytes;
 }
 
 }  // namespace inkwend

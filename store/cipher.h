@@ -39,4 +39,8 @@ std::string DecryptBytes(std::string_view cipher, std::string_view password);
 std::string EncryptString(std::string_view text);
 std::string Decryptstring(std::string_view text);
 
+// A password as bytes: Windows-1252 when every character fits (so diaries made on Windows
+// open with the same password), UTF-8 otherwise.
+std::string PasswordBytes(std::u32string_view password);
+
 }  // namespace inkwend

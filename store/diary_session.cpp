@@ -28,7 +28,7 @@ Result<Date> DayInKeyRange(Date day, const char* refusal) {
 }  // namespace
 
 DiarySession::DiarySession(std::string program_directory, FileSystem& file_system)
-    : store_(std::move(program_directory)), fileSystem_(file_system) {}
+    : store_(std::move(program_directory), file_system), fileSystem_(file_system) {}
 
 std::string DiarySession::DamagedCopyPath() const {
   const std::string first = EntryPath() + ".damaged";

@@ -1,13 +1,7 @@
 #include "store/entry_store.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
-#include "store/atomic_file.h"
 #include "store/cipher.h"
 
 namespace inkwend {
@@ -23,21 +17,6 @@ int Number(std::string_view digits) {
   int n = 0;
   for (char c : digits) n = n * 10 + (c - '0');
   return n;
-}
-
-Status MakeDirectories(const std::string& path) {
-  std::string partial;
-  size_t pos = 0;
-  while (pos <= path.size()) {
-    const size_t slash = path.find('/', pos);
-    const size_t end = slash == std::string::npos ? path.size() : slash;
-    partial = path.substr(0, end);
-    if (!partial.empty() && ::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-      return Status::Error("Cannot create the folder \"" + partial + "\": " + std::strerror(errno));
-    if (slash == std::string::npos) break;
-    pos = slash + 1;
-  }
-  return DirectoryExists(path) ? Status::Ok() : Status::Error("Cannot create the folder \"" + path + "\".");
 }
 
 }  // namespace
@@ -57,7 +36,8 @@ Date STOD(std::string_view key, Date today) {
   return d.ok() ? d : today;
 }
 
-EntryStore::EntryStore(std::string programDirectory) : programDirectory_(std::move(programDirectory)) {
+EntryStore::EntryStore(std::string programDirectory, FileSystem& fs)
+    : programDirectory_(std::move(programDirectory)), fs_(&fs) {
   if (programDirectory_.empty() || programDirectory_.back() != '/') programDirectory_ += '/';
 }
 
@@ -66,38 +46,38 @@ std::string EntryStore::EntryPath(Date date) const { return EntriesDirectory() +
 Status EntryStore::EnsureEntriesDirectory() const {
   std::string dir = EntriesDirectory();
   dir.pop_back();
-  return MakeDirectories(dir);
+  return fs_->CreateDirectory(dir);
 }
 
 // Only a plain file (or a link to one) is an entry. Anything else under a day's name (a
 // pipe, a device, a folder) holds no diary text: the day shows as empty, a diary-wide walk
 // passes it by, and a save of new text for that day replaces the name with a real entry.
-bool EntryStore::HasEntry(Date date) const {
-  struct stat st {};
-  return ::stat(EntryPath(date).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool EntryStore::HasEntry(Date date) const { return fs_->IsPlainFile(EntryPath(date)); }
 
 Status EntryStore::ReadEntry(Date date, std::string_view password, std::string& rtf) const {
-  Status s = ReadWholeFile(EntryPath(date), rtf);
-  if (s.ok() && !password.empty()) rtf = DecryptBytes(rtf, password);
-  return s;
+  Result<std::string> bytes = fs_->ReadFile(EntryPath(date));
+  if (!bytes.IsOk()) {
+    rtf.clear();
+    return bytes.GetStatus();
+  }
+  rtf = password.empty() ? bytes.TakeValue() : DecryptBytes(bytes.Value(), password);
+  return Status::Ok();
 }
 
 Status EntryStore::WriteEntry(Date date, std::string_view rtf, std::string_view password) const {
   Status s = EnsureEntriesDirectory();
-  if (!s.ok()) return s;
-  if (password.empty()) return WriteFileAtomically(EntryPath(date), rtf);
-  return WriteFileAtomically(EntryPath(date), EncryptBytes(rtf, password));
+  if (!s.IsOk()) return s;
+  if (password.empty()) return fs_->WriteFileAtomically(EntryPath(date), rtf);
+  return fs_->WriteFileAtomically(EntryPath(date), EncryptBytes(rtf, password));
 }
 
-Status EntryStore::RemoveEntry(Date date) const { return RemoveFile(EntryPath(date)); }
+Status EntryStore::RemoveEntry(Date date) const { return fs_->RemoveFile(EntryPath(date)); }
 
 std::vector<Date> EntryStore::AllEntryDays(Date today) const {
   std::vector<Date> days;
-  DIR* dir = ::opendir(EntriesDirectory().c_str());
-  if (!dir) return days;
-  while (const dirent* e = ::readdir(dir)) {
-    std::string name = e->d_name;
+  Result<std::vector<std::string>> names = fs_->ListDirectory(EntriesDirectory());
+  if (!names.IsOk()) return days;
+  for (std::string& name : names.Value()) {
     for (char& c : name)
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     if (name.size() < 4 || name.compare(name.size() - 4, 4, ".KWE") != 0) continue;
@@ -105,7 +85,6 @@ std::vector<Date> EntryStore::AllEntryDays(Date today) const {
     // A name that is no key converts to today, which leaves both bounds as they are.
     days.push_back(STOD(stem, today));
   }
-  ::closedir(dir);
   return days;
 }
 

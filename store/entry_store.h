@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "store/status.h"
+#include "base/file_system.h"
+#include "base/status.h"
 
 namespace inkwend {
 
@@ -22,8 +23,8 @@ Date STOD(std::string_view key, Date today);
 
 class EntryStore {
  public:
-  // `programDirectory` ends with "/".
-  explicit EntryStore(std::string programDirectory);
+  // `programDirectory` ends with "/". `fs` outlives the store.
+  explicit EntryStore(std::string programDirectory, FileSystem& fs = RealFileSystem());
 
   const std::string& programDirectory() const { return programDirectory_; }
   std::string EntriesDirectory() const { return programDirectory_ + "Entries/"; }
@@ -54,6 +55,7 @@ class EntryStore {
   std::vector<Date> AllEntryDays(Date today) const;
 
   std::string programDirectory_;
+  FileSystem* fs_;  // not owned
 };
 
 }  // namespace inkwend

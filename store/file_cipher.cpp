@@ -1,22 +1,22 @@
 #include "store/file_cipher.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <algorithm>
 
-#include <cerrno>
-#include <cstring>
-
-#include "store/atomic_file.h"
 #include "store/cipher.h"
 
 namespace inkwend {
+namespace {
+
+constexpr size_t kChunkBytes = 4096;
+
+}  // namespace
 
 void TPGCrypt::Message(const std::string& text) const {
   if (OnMessage) OnMessage(text);
 }
 
 void TPGCrypt::SetInputFile(const std::string& path) {
-  if (!path.empty() && !FileExists(path)) {
+  if (!path.empty() && !fs_->FileExists(path)) {
     Message("Input file does not exist.");
     input_.clear();
     return;
@@ -25,7 +25,7 @@ void TPGCrypt::SetInputFile(const std::string& path) {
 }
 
 void TPGCrypt::SetOutputFile(const std::string& path) {
-  if (FileExists(path) && path == input_) {
+  if (fs_->FileExists(path) && path == input_) {
     Message("InputFile and OutputFile must be different files.");
     output_.clear();
     return;
@@ -46,35 +46,18 @@ Status TPGCrypt::Run(bool encrypt) {
     }
   } arrow{this};
 
-  int in = -1;
-  off_t size = 0;
-  if (Status opened = OpenPlainFileForReading(input_, in, size); !opened.ok()) return opened;
-  AtomicFileWriter writer;
-  Status status = writer.Open(output_);
+  Result<std::string> bytes = fs_->ReadFile(input_);
+  if (!bytes.IsOk()) return bytes.GetStatus();
+  std::string& data = bytes.Value();
   uint32_t state = PasswordSeed(password_);
   const auto direction = encrypt ? CipherDirection::Encrypt : CipherDirection::Decrypt;
-  uint8_t chunk[4096];
-  while (status.ok()) {
-    // Fill a whole chunk unless the file ends, so the stream runs on across chunks.
-    size_t have = 0;
-    while (have < sizeof chunk) {
-      const ssize_t n = ::read(in, chunk + have, sizeof chunk - have);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        status = Status::Error("Cannot read \"" + input_ + "\": " + std::strerror(errno));
-        break;
-      }
-      if (n == 0) break;
-      have += static_cast<size_t>(n);
-    }
-    if (!status.ok()) break;
-    CipherTransform(direction, state, chunk, chunk, have);
-    status = writer.Write(std::string_view(reinterpret_cast<const char*>(chunk), have));
-    if (have < sizeof chunk) break;
+  // 4096 bytes at a time, the stream running on across chunks, as the file was always done.
+  auto* chunk = reinterpret_cast<uint8_t*>(data.data());
+  for (size_t at = 0; at < data.size(); at += kChunkBytes) {
+    const size_t length = std::min(kChunkBytes, data.size() - at);
+    CipherTransform(direction, state, chunk + at, chunk + at, length);
   }
-  ::close(in);
-  if (status.ok()) status = writer.Commit();
-  return status;
+  return fs_->WriteFileAtomically(output_, data);
 }
 
 }  // namespace inkwend

@@ -5,12 +5,16 @@
 #include <functional>
 #include <string>
 
-#include "store/status.h"
+#include "base/file_system.h"
+#include "base/status.h"
 
 namespace inkwend {
 
 class TPGCrypt {
  public:
+  // `fs` outlives the object.
+  explicit TPGCrypt(FileSystem& fs = RealFileSystem()) : fs_(&fs) {}
+
   // Shows a message to the user (the validation messages).
   std::function<void(const std::string&)> OnMessage;
   // true when a run starts (hourglass), false when it ends (arrow again).
@@ -36,6 +40,7 @@ class TPGCrypt {
   void Message(const std::string& text) const;
 
   std::string input_, output_, password_;
+  FileSystem* fs_;  // not owned
 };
 
 }  // namespace inkwend

@@ -3,8 +3,6 @@
 #include <charconv>
 #include <cstdint>
 
-#include "store/atomic_file.h"
-
 namespace inkwend {
 namespace {
 
@@ -105,17 +103,19 @@ void IniFile::Parse(std::string_view bytes) {
   }
 }
 
-Status IniFile::Load(const std::string& path, IniFile& ini) {
+Status IniFile::Load(const std::string& path, IniFile& ini, FileSystem& fs) {
   ini = IniFile();
-  if (!FileExists(path))
-    return DirectoryExists(path) ? Status::Error("\"" + path + "\" is a directory") : Status::Ok();
-  std::string bytes;
-  Status s = ReadWholeFile(path, bytes);
-  if (s.ok()) ini.Parse(bytes);
-  return s;
+  if (!fs.FileExists(path))
+    return fs.DirectoryExists(path) ? Status::Error("\"" + path + "\" is a directory") : Status::Ok();
+  Result<std::string> bytes = fs.ReadFile(path);
+  if (!bytes.IsOk()) return bytes.GetStatus();
+  ini.Parse(bytes.Value());
+  return Status::Ok();
 }
 
-Status IniFile::Save(const std::string& path) const { return WriteFileAtomically(path, Bytes()); }
+Status IniFile::Save(const std::string& path, FileSystem& fs) const {
+  return fs.WriteFileAtomically(path, Bytes());
+}
 
 std::string IniFile::Bytes() const {
   std::string out;

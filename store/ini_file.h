@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "store/status.h"
+#include "base/file_system.h"
+#include "base/status.h"
 
 namespace inkwend {
 
@@ -21,9 +22,9 @@ class IniFile {
   explicit IniFile(std::string_view bytes) { Parse(bytes); }
 
   // Loads the file; a missing file is an empty settings file, not an error.
-  static Status Load(const std::string& path, IniFile& ini);
+  static Status Load(const std::string& path, IniFile& ini, FileSystem& fs = RealFileSystem());
   // Replaces the file atomically with the current content.
-  Status Save(const std::string& path) const;
+  Status Save(const std::string& path, FileSystem& fs = RealFileSystem()) const;
 
   std::string Bytes() const;
 

@@ -39,7 +39,7 @@ Status SavePreferences(IniFile& ini, const Preferences& p) {
   // Checked first so that a password that cannot be stored leaves the file as it was.
   Status s =
       ini.WriteString(kSecurity, "Password", p.password.empty() ? std::string() : EncryptString(p.password));
-  if (!s.ok())
+  if (!s.IsOk())
     return Status::Error(
         "The password cannot be stored in the settings file. Please choose another password.");
   for (Status step :
@@ -52,7 +52,7 @@ Status SavePreferences(IniFile& ini, const Preferences& p) {
         ini.WriteBool(kOpeningScreen, "show", p.showOpeningMessage),
         ini.WriteBool(kIcons, "Visible", p.paletteVisible), ini.WriteString(kIcons, "File", p.iconFile),
         ini.WriteInteger(kIcons, "Top", p.paletteTop), ini.WriteInteger(kIcons, "Left", p.paletteLeft)}) {
-    if (!step.ok()) return step;
+    if (!step.IsOk()) return step;
   }
   return Status::Ok();
 }
@@ -79,7 +79,7 @@ Status WriteWindowPlacement(IniFile& ini, const std::string& section, const Wind
         ini.WriteInteger(section, "Right", p.normal.right),
         ini.WriteInteger(section, "Bottom", p.normal.bottom),
         ini.WriteBool(section, "Maximized", p.maximized)}) {
-    if (!step.ok()) return step;
+    if (!step.IsOk()) return step;
   }
   return Status::Ok();
 }

@@ -2,8 +2,8 @@
 // The diary's preferences as kept in KW.INI, and the main window placement section.
 #include <string>
 
+#include "base/status.h"
 #include "store/ini_file.h"
-#include "store/status.h"
 
 namespace inkwend {
 

@@ -33,8 +33,8 @@ int RunCipher(const std::vector<std::string>& args) {
     return 1;
   }
   const inkwend::Status status = positional[0] == "encrypt" ? crypt.Encrypt() : crypt.Decrypt();
-  if (!status.ok()) {
-    std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
+  if (!status.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", status.Message().c_str());
     return 1;
   }
   return 0;

@@ -47,8 +47,8 @@ std::string Printable(const std::string& text) {
 
 bool OpenTable(const std::string& path, std::unique_ptr<Table>* table) {
   const Status status = Table::Open(path, {}, table);
-  if (!status.ok()) {
-    Fail(status.message());
+  if (!status.IsOk()) {
+    Fail(status.Message());
     return false;
   }
   for (const std::string& warning : (*table)->warnings())
@@ -64,7 +64,7 @@ int Dump(const std::string& path) {
   std::string line;
   for (uint32_t i = 0; i < table->record_count(); ++i) {
     const Status status = table->ReadRecord(i, &record);
-    if (!status.ok()) return Fail(status.message());
+    if (!status.IsOk()) return Fail(status.Message());
     line = std::to_string(record.number()) + (record.deleted() ? "\t*" : "\t-");
     for (size_t f = 0; f < fields.size(); ++f) {
       if (fields[f].IsSystem()) continue;
@@ -75,8 +75,8 @@ int Dump(const std::string& path) {
       } else if (fields[f].IsMemo()) {
         Memo memo;
         const Status memo_status = record.ReadMemo(field, &memo);
-        if (!memo_status.ok()) {
-          std::fprintf(stderr, "warning: %s\n", memo_status.message().c_str());
+        if (!memo_status.IsOk()) {
+          std::fprintf(stderr, "warning: %s\n", memo_status.Message().c_str());
           line += "<unreadable>";
         } else {
           if (!memo.warning.empty()) {
@@ -119,10 +119,10 @@ int WriteMemo(const std::string& path, const std::string& record_text, const std
     return Fail("field " + table->fields()[field].name + " is not a memo field");
   Record record;
   Status status = table->ReadRecord(static_cast<uint32_t>(number - 1), &record);
-  if (!status.ok()) return Fail(status.message());
+  if (!status.IsOk()) return Fail(status.Message());
   Memo memo;
   status = record.ReadMemo(field, &memo);
-  if (!status.ok()) return Fail(status.message());
+  if (!status.IsOk()) return Fail(status.Message());
   if (!memo.warning.empty()) std::fprintf(stderr, "warning: %s\n", memo.warning.c_str());
   if (std::fwrite(memo.bytes.data(), 1, memo.bytes.size(), stdout) != memo.bytes.size() ||
       std::fflush(stdout) != 0) {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "spell/engine/dictionary_builder.h"
 #include "spell/engine/dictionary_format.h"
-#include "store/atomic_file.h"
 #include "tools/command_registry.h"
 
 namespace {
@@ -30,8 +30,8 @@ int Build(const std::vector<std::string>& args) {
   options.description = "Built by inkwend-tool from " + files[0];
   BuildReport r;
   const inkwend::Status status = BuildDictionaryFile(files[0], files[1], options, &r);
-  if (!status.ok()) {
-    std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
+  if (!status.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", status.Message().c_str());
     return 1;
   }
   std::printf("%zu words read, %zu stored in %zu dictionaries of %zu nodes in all\n", r.words_read,
@@ -42,12 +42,12 @@ int Build(const std::vector<std::string>& args) {
 }
 
 int Info(const std::string& path) {
-  std::string bytes;
-  const inkwend::Status status = inkwend::ReadWholeFile(path, bytes);
-  if (!status.ok()) {
-    std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
+  inkwend::Result<std::string> read = inkwend::RealFileSystem().ReadFile(path);
+  if (!read.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", read.GetStatus().Message().c_str());
     return 1;
   }
+  const std::string& bytes = read.Value();
   const size_t end = bytes.find(static_cast<char>(kTextHeaderEnd));
   if (end == std::string::npos || end + 1 + kHeaderSize > bytes.size()) {
     std::fprintf(stderr, "inkwend-tool: %s is not a dictionary file (no header)\n", path.c_str());

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "decor/icons/icl_writer.h"
 #include "decor/icons/icon_file.h"
 #include "platform/qt_icon_image.h"
-#include "store/atomic_file.h"
 #include "tools/command_registry.h"
 
 namespace {
@@ -28,8 +28,8 @@ bool LoadPicture(const std::string& path, inkwend::icons::IconImage* out, std::s
     const int side =
         file->ChosenImage(0, &info) ? std::max(info.width, info.height) : inkwend::icons::kLargeIconSize;
     const inkwend::Status status = file->Extract(0, &inkwend::PngDecoderInstance(), out, side);
-    if (!status.ok()) *error = status.message();
-    return status.ok();
+    if (!status.IsOk()) *error = status.Message();
+    return status.IsOk();
   }
   QImageReader reader(QString::fromStdString(path));
   const QSize size = reader.size();
@@ -64,11 +64,11 @@ int RunIcl(const std::vector<std::string>& args) {
   std::vector<uint8_t> bytes;
   const std::string module = QFileInfo(QString::fromStdString(args[1])).completeBaseName().toStdString();
   inkwend::Status status = inkwend::icons::BuildIcl(pictures, module, &bytes);
-  if (status.ok())
-    status = inkwend::WriteFileAtomically(
+  if (status.IsOk())
+    status = inkwend::RealFileSystem().WriteFileAtomically(
         args[1], std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  if (!status.ok()) {
-    std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
+  if (!status.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", status.Message().c_str());
     return 1;
   }
   // The atomic writer keeps files private, as diary entries must be; icon sets are shared artwork.

@@ -46,8 +46,8 @@ int RunIcons(const std::vector<std::string>& args) {
   }
   inkwend::icons::IconImage image;
   const inkwend::Status status = file->Extract(static_cast<int>(n), &inkwend::PngDecoderInstance(), &image);
-  if (!status.ok()) {
-    std::fprintf(stderr, "inkwend-tool: %s\n", status.message().c_str());
+  if (!status.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", status.Message().c_str());
     return 1;
   }
   if (!inkwend::ToQImage(image).save(QString::fromStdString(args[3]), "PNG")) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "decor/icons/icon_image.h"
-#include "store/status.h"
 
 namespace inkwend::icons {
 

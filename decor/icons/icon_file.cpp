@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/byte_reader.h"
 #include "decor/icons/image_decoder.h"
 
 namespace inkwend::icons {
@@ -30,17 +31,18 @@ struct DirEntry {
 // the end of the data, so a cut directory yields the entries it still holds.
 std::vector<DirEntry> ParseDirectory(const std::vector<uint8_t>& d, bool ico) {
   std::vector<DirEntry> out;
-  if (d.size() < 6 || Le16(d.data()) != 0 || Le16(d.data() + 2) != 1) return out;
-  const size_t count = Le16(d.data() + 4);
+  const ByteReader r(d.data(), d.size());
+  if (d.size() < 6 || r.U16At(0) != 0 || r.U16At(2) != 1) return out;
+  const size_t count = r.U16At(4);
   const size_t entry = ico ? 16 : 14;
   for (size_t i = 0; i < count && 6 + (i + 1) * entry <= d.size(); ++i) {
-    const uint8_t* e = d.data() + 6 + i * entry;
+    const ByteReader e = r.Slice(6 + i * entry, entry);
     DirEntry de;
-    de.width = e[0] == 0 ? 256 : e[0];
-    de.height = e[1] == 0 ? 256 : e[1];
-    de.bpp = Le16(e + 6);
-    de.size = Le32(e + 8);
-    de.id_or_offset = ico ? Le32(e + 12) : Le16(e + 12);
+    de.width = e.U8At(0) == 0 ? 256 : e.U8At(0);
+    de.height = e.U8At(1) == 0 ? 256 : e.U8At(1);
+    de.bpp = e.U16At(6);
+    de.size = e.U32At(8);
+    de.id_or_offset = ico ? e.U32At(12) : e.U16At(12);
     out.push_back(de);
   }
   return out;
@@ -72,7 +74,7 @@ std::string UpperAscii(std::string s) {
 
 IconFile::IconFile(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {
   uint8_t magic[4];
-  if (!source_ || !source_->Read(0, 4, magic)) return;
+  if (!source_ || !source_->ReadAt(0, 4, magic)) return;
   if (magic[0] == 0 && magic[1] == 0 && magic[2] == 1 && magic[3] == 0) {
     ParseIco();
   } else if (magic[0] == 'M' && magic[1] == 'Z') {
@@ -83,26 +85,27 @@ IconFile::IconFile(std::unique_ptr<ByteSource> source) : source_(std::move(sourc
 }
 
 std::unique_ptr<IconFile> IconFile::Open(const std::string& path) {
-  auto source = FileSource::Open(path);
-  if (!source) return nullptr;
-  return std::make_unique<IconFile>(std::move(source));
+  Result<std::unique_ptr<ByteSource>> source = OpenFileSource(path);
+  if (!source.IsOk()) return nullptr;
+  return std::make_unique<IconFile>(source.TakeValue());
 }
 
 void IconFile::ParseIco() {
   uint8_t head[6];
-  if (!source_->Read(0, 6, head) || Le16(head + 4) == 0) return;
+  if (!source_->ReadAt(0, 6, head)) return;
+  const uint16_t count = ByteReader(head, sizeof head).U16At(4);
+  if (count == 0) return;
   // One .ICO file is one icon, however many images it holds.
   kind_ = IconFileKind::kIco;
-  groups_.push_back(
-      Group{Location{0, std::min<uint64_t>(source_->size(), 6 + 16ull * Le16(head + 4))}, true});
+  groups_.push_back(Group{Location{0, std::min<uint64_t>(source_->Size(), 6 + 16ull * count)}, true});
 }
 
 void IconFile::ParseExecutable() {
   uint8_t mz[64];
-  if (!source_->Read(0, sizeof(mz), mz)) return;
-  const uint64_t header = Le32(mz + 0x3C);
+  if (!source_->ReadAt(0, sizeof(mz), mz)) return;
+  const uint64_t header = ByteReader(mz, sizeof mz).U32At(0x3C);
   uint8_t sig[4];
-  if (!source_->Read(header, 4, sig)) return;
+  if (!source_->ReadAt(header, 4, sig)) return;
   if (sig[0] == 'N' && sig[1] == 'E') {
     ParseNe(header);
   } else if (sig[0] == 'P' && sig[1] == 'E' && sig[2] == 0 && sig[3] == 0) {
@@ -115,18 +118,20 @@ void IconFile::ParseExecutable() {
 // resources are stored in units of 1 << shift bytes.
 void IconFile::ParseNe(uint64_t header) {
   uint8_t ne[64];
-  if (!source_->Read(header, sizeof(ne), ne)) return;
+  if (!source_->ReadAt(header, sizeof(ne), ne)) return;
   kind_ = IconFileKind::kNe;
-  const uint16_t table_rel = Le16(ne + 0x24);
-  const uint16_t resident_names_rel = Le16(ne + 0x26);
+  const ByteReader ne_header(ne, sizeof ne);
+  const uint16_t table_rel = ne_header.U16At(0x24);
+  const uint16_t resident_names_rel = ne_header.U16At(0x26);
   if (table_rel == resident_names_rel) return;  // no resource table
   const uint64_t table_at = header + table_rel;
-  if (table_at >= source_->size()) return;
+  if (table_at >= source_->Size()) return;
   std::vector<uint8_t> t;
   source_->ReadVector(table_at,
-                      static_cast<size_t>(std::min<uint64_t>(kMaxNeTable, source_->size() - table_at)), &t);
+                      static_cast<size_t>(std::min<uint64_t>(kMaxNeTable, source_->Size() - table_at)), &t);
   if (t.size() < 2) return;
-  const unsigned shift = Le16(t.data());
+  const ByteReader table(t.data(), t.size());
+  const unsigned shift = table.U16At(0);
   if (shift > 31) return;
 
   struct NamedGroup {
@@ -138,16 +143,16 @@ void IconFile::ParseNe(uint64_t header) {
   std::vector<NamedGroup> groups;
   size_t pos = 2;
   while (pos + 8 <= t.size()) {
-    const uint16_t type = Le16(t.data() + pos);
+    const uint16_t type = table.U16At(pos);
     if (type == 0) break;
-    const size_t count = Le16(t.data() + pos + 2);
+    const size_t count = table.U16At(pos + 2);
     pos += 8;
     // Each block moves forward through a table of bounded length, so a damaged count cannot loop.
     for (size_t i = 0; i < count && pos + 12 <= t.size(); ++i, pos += 12) {
-      const uint8_t* e = t.data() + pos;
-      const Location where{static_cast<uint64_t>(Le16(e)) << shift, static_cast<uint64_t>(Le16(e + 2))
-                                                                        << shift};
-      const uint16_t id = Le16(e + 6);
+      const ByteReader e = table.Slice(pos, 12);
+      const Location where{static_cast<uint64_t>(e.U16At(0)) << shift, static_cast<uint64_t>(e.U16At(2))
+                                                                           << shift};
+      const uint16_t id = e.U16At(6);
       if (type == (0x8000 | kRtIcon) && (id & 0x8000)) {
         icon_resources_.emplace_back(id & 0x7FFF, where);
       } else if (type == (0x8000 | kRtGroupIcon)) {
@@ -174,15 +179,17 @@ void IconFile::ParseNe(uint64_t header) {
 // loop.
 void IconFile::ParsePe(uint64_t header) {
   uint8_t coff[24];
-  if (!source_->Read(header, sizeof(coff), coff)) return;
+  if (!source_->ReadAt(header, sizeof(coff), coff)) return;
   kind_ = IconFileKind::kPe;
-  const uint16_t sections = Le16(coff + 6);
-  const uint16_t optional_size = Le16(coff + 20);
+  const ByteReader coff_header(coff, sizeof coff);
+  const uint16_t sections = coff_header.U16At(6);
+  const uint16_t optional_size = coff_header.U16At(20);
   const uint64_t optional_at = header + 24;
   std::vector<uint8_t> opt;
   if (!source_->ReadVector(optional_at, optional_size, &opt) || opt.size() < 2) return;
+  const ByteReader optional(opt.data(), opt.size());
   size_t dirs_at = 0, count_at = 0;
-  switch (Le16(opt.data())) {
+  switch (optional.U16At(0)) {
     case 0x10B:
       count_at = 92;
       dirs_at = 96;
@@ -195,20 +202,21 @@ void IconFile::ParsePe(uint64_t header) {
       return;
   }
   constexpr size_t kResourceDir = 2;
-  if (opt.size() < dirs_at + (kResourceDir + 1) * 8 || Le32(opt.data() + count_at) <= kResourceDir) return;
-  const uint32_t root_rva = Le32(opt.data() + dirs_at + kResourceDir * 8);
+  if (opt.size() < dirs_at + (kResourceDir + 1) * 8 || optional.U32At(count_at) <= kResourceDir) return;
+  const uint32_t root_rva = optional.U32At(dirs_at + kResourceDir * 8);
   if (root_rva == 0) return;
 
   std::vector<uint8_t> table;
   if (!source_->ReadVector(optional_at + optional_size, 40ull * sections, &table)) return;
+  const ByteReader section_table(table.data(), table.size());
   auto to_offset = [&](uint64_t rva, uint64_t size, Location* out) {
     for (size_t i = 0; i < sections; ++i) {
-      const uint8_t* s = table.data() + 40 * i;
-      const uint64_t va = Le32(s + 12), raw_size = Le32(s + 16), raw_at = Le32(s + 20);
+      const ByteReader s = section_table.Slice(40 * i, 40);
+      const uint64_t va = s.U32At(12), raw_size = s.U32At(16), raw_at = s.U32At(20);
       if (rva >= va && rva - va < raw_size) {
         if (size > raw_size - (rva - va)) return false;
         *out = Location{raw_at + (rva - va), size};
-        return source_->Contains(out->offset, out->size);
+        return source_->Holds(out->offset, out->size);
       }
     }
     return false;
@@ -222,15 +230,17 @@ void IconFile::ParsePe(uint64_t header) {
     Location at;
     if (!to_offset(static_cast<uint64_t>(root_rva) + rel, 16, &at)) return;
     uint8_t head[16];
-    if (!source_->Read(at.offset, 16, head)) return;
-    const size_t n = static_cast<size_t>(Le16(head + 12)) + Le16(head + 14);
+    if (!source_->ReadAt(at.offset, 16, head)) return;
+    const ByteReader dir(head, sizeof head);
+    const size_t n = static_cast<size_t>(dir.U16At(12)) + dir.U16At(14);
     Location entries;
     std::vector<uint8_t> raw;
     if (!to_offset(static_cast<uint64_t>(root_rva) + rel + 16, 8ull * n, &entries) ||
         !source_->ReadVector(entries.offset, 8 * n, &raw))
       return;
+    const ByteReader entries_read(raw.data(), raw.size());
     for (size_t i = 0; i < n; ++i)
-      out->push_back(Entry{Le32(raw.data() + 8 * i), Le32(raw.data() + 8 * i + 4)});
+      out->push_back(Entry{entries_read.U32At(8 * i), entries_read.U32At(8 * i + 4)});
   };
   // Follows an entry of the second level to its first language's data.
   auto data_of = [&](const Entry& e, Location* out) {
@@ -246,9 +256,10 @@ void IconFile::ParsePe(uint64_t header) {
     Location data_entry;
     uint8_t d[8];
     if (!to_offset(static_cast<uint64_t>(root_rva) + target, 8, &data_entry) ||
-        !source_->Read(data_entry.offset, 8, d))
+        !source_->ReadAt(data_entry.offset, 8, d))
       return false;
-    return to_offset(Le32(d), Le32(d + 4), out);
+    const ByteReader data(d, sizeof d);
+    return to_offset(data.U32At(0), data.U32At(4), out);
   };
 
   std::vector<Entry> types, items;
@@ -297,11 +308,11 @@ std::vector<IconFile::Candidate> IconFile::Candidates(int index) const {
       c.where = *res;  // the resource's own length; the directory's byte count is only advice
     }
     c.where.size = std::min(c.where.size, kMaxImageBytes);
-    if (c.where.size == 0 || !source_->Contains(c.where.offset, c.where.size)) continue;
+    if (c.where.size == 0 || !source_->Holds(c.where.offset, c.where.size)) continue;
     uint8_t head[kHeaderPeek];
     const size_t peek = static_cast<size_t>(std::min<uint64_t>(kHeaderPeek, c.where.size));
     ImageHeader h;
-    if (!source_->Read(c.where.offset, peek, head) || !ReadImageHeader(head, peek, &h)) continue;
+    if (!source_->ReadAt(c.where.offset, peek, head) || !ReadImageHeader(head, peek, &h)) continue;
     c.info = ImageInfo{h.width, h.height, h.bits_per_pixel, h.png};
     out.push_back(c);
   }
@@ -334,7 +345,7 @@ Status IconFile::Extract(int index, const PngDecoder* png, IconImage* out, int s
     if (!source_->ReadVector(c.where.offset, static_cast<size_t>(c.where.size), &bytes)) continue;
     IconImage image;
     last = DecodeImage(bytes.data(), bytes.size(), png, &image);
-    if (!last.ok()) continue;
+    if (!last.IsOk()) continue;
     *out = ScaleToFit(image, side);
     return Status::Ok();
   }

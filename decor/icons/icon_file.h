@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "decor/icons/byte_source.h"
+#include "base/byte_source.h"
+#include "base/status.h"
 #include "decor/icons/icon_image.h"
-#include "store/status.h"
 
 namespace inkwend::icons {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "decor/icons/byte_source.h"
+#include "base/byte_reader.h"
 
 namespace inkwend::icons {
 namespace {
@@ -14,11 +14,6 @@ constexpr uint32_t kBiBitfields = 3;
 
 bool IsPng(const uint8_t* data, size_t size) {
   return size >= sizeof(kPngSignature) && std::memcmp(data, kPngSignature, sizeof(kPngSignature)) == 0;
-}
-
-uint32_t Be32(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-         (static_cast<uint32_t>(p[2]) << 8) | p[3];
 }
 
 struct DibInfo {
@@ -32,14 +27,15 @@ struct DibInfo {
 
 bool ParseDib(const uint8_t* data, size_t size, DibInfo* d) {
   if (size < 40) return false;
-  d->header_size = Le32(data);
+  const ByteReader r(data, size);
+  d->header_size = r.U32At(0);
   // BITMAPINFOHEADER and its later, longer forms; the 12-byte OS/2 header never held icons.
   if (d->header_size < 40 || d->header_size > size) return false;
-  const int32_t w = Le32s(data + 4);
-  const int32_t h2 = Le32s(data + 8);
-  d->bpp = Le16(data + 14);
-  d->compression = Le32(data + 16);
-  const uint32_t clr_used = Le32(data + 32);
+  const int32_t w = r.I32At(4);
+  const int32_t h2 = r.I32At(8);
+  d->bpp = r.U16At(14);
+  d->compression = r.U32At(16);
+  const uint32_t clr_used = r.U32At(32);
   if (w <= 0 || h2 <= 1 || w > kMaxImageSide || h2 / 2 > kMaxImageSide) return false;
   d->width = w;
   d->height = h2 / 2;
@@ -79,6 +75,7 @@ uint32_t Channel(uint32_t value, uint32_t mask) {
 Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
   DibInfo d;
   if (!ParseDib(data, size, &d)) return Status::Error("unsupported or damaged icon image header");
+  const ByteReader image(data, size);
   uint64_t pos = d.header_size;
   std::array<uint32_t, 3> masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
   if (d.bpp == 16) masks = {0x7C00, 0x03E0, 0x001F};
@@ -86,7 +83,7 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
     // The masks follow a 40-byte header and are part of a longer one.
     const uint64_t at = d.header_size == 40 ? pos : 40;
     if (at + 12 > size) return Status::Error("icon image cut short in its colour masks");
-    masks = {Le32(data + at), Le32(data + at + 4), Le32(data + at + 8)};
+    masks = {image.U32At(at), image.U32At(at + 4), image.U32At(at + 8)};
     if (d.header_size == 40) pos += 12;
   }
   std::array<uint32_t, 256> palette{};
@@ -112,7 +109,8 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
   out->argb.assign(static_cast<size_t>(d.width) * d.height, 0);
   bool any_alpha = false;
   for (int y = 0; y < d.height; ++y) {
-    const uint8_t* row = data + pos + static_cast<uint64_t>(d.height - 1 - y) * stride;  // bottom-up
+    const uint64_t row_at = pos + static_cast<uint64_t>(d.height - 1 - y) * stride;  // bottom-up
+    const uint8_t* row = data + row_at;
     for (int x = 0; x < d.width; ++x) {
       uint32_t px = 0;
       switch (d.bpp) {
@@ -126,7 +124,7 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
           px = palette[row[x]];
           break;
         case 16: {
-          const uint32_t v = Le16(row + 2 * x);
+          const uint32_t v = image.U16At(row_at + 2 * static_cast<uint64_t>(x));
           px =
               0xFF000000u | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
           break;
@@ -137,7 +135,7 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
           break;
         }
         case 32: {
-          const uint32_t v = Le32(row + 4 * x);
+          const uint32_t v = image.U32At(row_at + 4 * static_cast<uint64_t>(x));
           px = (v & 0xFF000000u) | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) |
                Channel(v, masks[2]);
           if ((v >> 24) != 0) any_alpha = true;
@@ -169,7 +167,8 @@ bool ReadImageHeader(const uint8_t* data, size_t size, ImageHeader* out) {
   if (IsPng(data, size)) {
     // The IHDR chunk must come first: length, "IHDR", width, height, depth, colour type.
     if (size < 26 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
-    const uint32_t w = Be32(data + 16), h = Be32(data + 20);
+    const ByteReader png(data, size);
+    const uint32_t w = png.U32BigEndianAt(16), h = png.U32BigEndianAt(20);
     if (w == 0 || h == 0 || w > static_cast<uint32_t>(kMaxImageSide) ||
         h > static_cast<uint32_t>(kMaxImageSide))
       return false;

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/status.h"
 #include "decor/icons/icon_image.h"
-#include "store/status.h"
 
 namespace inkwend::icons {
 

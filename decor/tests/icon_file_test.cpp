@@ -33,7 +33,7 @@ class FakePngDecoder : public PngDecoder {
   }
 };
 
-IconFile FromBytes(const Bytes& b) { return IconFile(std::make_unique<MemorySource>(b)); }
+IconFile FromBytes(const Bytes& b) { return IconFile(MemorySource(b)); }
 
 TEST(ImageDecoder, PalettedAndDirectDepthsWithTheirMasks) {
   // A 2-colour checker in every depth, with the top-left pixel masked out.
@@ -50,7 +50,7 @@ TEST(ImageDecoder, PalettedAndDirectDepthsWithTheirMasks) {
     }
     const Bytes dib = MakeDib(s);
     IconImage img;
-    ASSERT_TRUE(DecodeImage(dib.data(), dib.size(), nullptr, &img).ok());
+    ASSERT_TRUE(DecodeImage(dib.data(), dib.size(), nullptr, &img).IsOk());
     ASSERT_EQ(img.width, 5);
     ASSERT_EQ(img.height, 3);
     EXPECT_EQ(img.At(0, 0), 0u);
@@ -70,7 +70,7 @@ TEST(ImageDecoder, RealAlphaWinsOverTheMask) {
             [](int, int) { return true; }};
   const Bytes dib = MakeDib(s);
   IconImage img;
-  ASSERT_TRUE(DecodeImage(dib.data(), dib.size(), nullptr, &img).ok());
+  ASSERT_TRUE(DecodeImage(dib.data(), dib.size(), nullptr, &img).IsOk());
   EXPECT_EQ(img.At(0, 0), 0x80102030u);
   EXPECT_EQ(img.At(1, 0), 0u);
 }
@@ -95,14 +95,14 @@ TEST(ImageDecoder, RefusesDamagedImages) {
     Bytes b = ok;
     c.damage(&b);
     IconImage img;
-    EXPECT_FALSE(DecodeImage(b.data(), b.size(), nullptr, &img).ok()) << c.what;
+    EXPECT_FALSE(DecodeImage(b.data(), b.size(), nullptr, &img).IsOk()) << c.what;
     EXPECT_TRUE(img.empty()) << c.what;
   }
   // A missing AND mask is tolerated: the image is opaque.
   Bytes no_mask = ok;
   no_mask.resize(no_mask.size() - 4 * 16);
   IconImage img;
-  ASSERT_TRUE(DecodeImage(no_mask.data(), no_mask.size(), nullptr, &img).ok());
+  ASSERT_TRUE(DecodeImage(no_mask.data(), no_mask.size(), nullptr, &img).IsOk());
   EXPECT_EQ(img.At(0, 0), 0xFF123456u);
 }
 
@@ -168,7 +168,7 @@ TEST(IcoFile, ExtractsAtTheLargeIconSizeKeepingTheAspect) {
     ASSERT_TRUE(ReadImageHeader(c.image.data(), c.image.size(), &h));
     IconFile f = FromBytes(testing::MakeIco({{h.width, h.height, h.bits_per_pixel, c.image}}));
     IconImage img;
-    ASSERT_TRUE(f.Extract(0, &png, &img).ok());
+    ASSERT_TRUE(f.Extract(0, &png, &img).IsOk());
     EXPECT_EQ(img.width, c.w);
     EXPECT_EQ(img.height, c.h);
     EXPECT_EQ(img.At(c.w / 2, c.h / 2), c.centre);
@@ -181,11 +181,11 @@ TEST(IcoFile, ADamagedBestImageFallsBackToTheNextOne) {
   IconFile f =
       FromBytes(testing::MakeIco({{32, 32, 32, broken}, {16, 16, 8, SolidDib(16, 16, 8, 0x00FF00)}}));
   IconImage img;
-  ASSERT_TRUE(f.Extract(0, nullptr, &img).ok());
+  ASSERT_TRUE(f.Extract(0, nullptr, &img).IsOk());
   EXPECT_EQ(img.At(0, 0), 0xFF00FF00u);
   // PNG without a decoder is another image that cannot be drawn.
   IconFile only_png = FromBytes(testing::MakeIco({{0, 0, 32, testing::FakePng(256, 256, 1)}}));
-  EXPECT_FALSE(only_png.Extract(0, nullptr, &img).ok());
+  EXPECT_FALSE(only_png.Extract(0, nullptr, &img).IsOk());
   EXPECT_TRUE(img.empty());
 }
 
@@ -208,7 +208,7 @@ void ExpectThreeGroups(const IconFile& f) {
   const uint32_t expected[] = {0xFF222222, 0xFF111111, 0xFF333333};
   for (int i = 0; i < 3; ++i) {
     IconImage img;
-    ASSERT_TRUE(f.Extract(i, nullptr, &img).ok()) << i;
+    ASSERT_TRUE(f.Extract(i, nullptr, &img).IsOk()) << i;
     EXPECT_EQ(img.width, 32);
     EXPECT_EQ(img.At(5, 5), expected[i]) << i;
   }
@@ -217,8 +217,8 @@ void ExpectThreeGroups(const IconFile& f) {
   EXPECT_EQ(info.width, 16);
   EXPECT_FALSE(f.ChosenImage(3, &info));
   IconImage img;
-  EXPECT_FALSE(f.Extract(3, nullptr, &img).ok());
-  EXPECT_FALSE(f.Extract(-1, nullptr, &img).ok());
+  EXPECT_FALSE(f.Extract(3, nullptr, &img).IsOk());
+  EXPECT_FALSE(f.Extract(-1, nullptr, &img).IsOk());
 }
 
 TEST(NeFile, GroupsInResourceDirectoryOrderForEveryAlignment) {
@@ -257,7 +257,7 @@ TEST(PeFile, ResourceDllsLinkedByWindowsTools) {
       EXPECT_EQ(info.height, expected[i].h);
       EXPECT_EQ(info.bits_per_pixel, expected[i].bpp);
       IconImage img;
-      ASSERT_TRUE(f->Extract(i, nullptr, &img).ok());
+      ASSERT_TRUE(f->Extract(i, nullptr, &img).IsOk());
       EXPECT_EQ(img.width, 32);
       EXPECT_EQ(img.height, expected[i].h == 16 ? 16 : 32);
       EXPECT_EQ(img.At(10, 10), expected[i].colour);
@@ -299,7 +299,7 @@ TEST(IconFile, CutFilesNeverCrashAndNeverGainIcons) {
       ASSERT_LE(f.Count(), full_count);
       for (int i = 0; i < f.Count(); ++i) {
         IconImage img;
-        if (f.Extract(i, nullptr, &img).ok()) {
+        if (f.Extract(i, nullptr, &img).IsOk()) {
           ASSERT_FALSE(img.empty());
         }
       }
@@ -333,7 +333,7 @@ TEST(IconFile, HugeSizesAndOffsetsAreRefused) {
     c.damage(&b);
     IconFile f = FromBytes(b);
     IconImage img;
-    const bool extracted = f.Extract(0, nullptr, &img).ok();
+    const bool extracted = f.Extract(0, nullptr, &img).IsOk();
     if (c.first_extracts >= 0) {
       EXPECT_EQ(extracted, c.first_extracts == 1) << c.what;
     }
@@ -353,7 +353,7 @@ TEST(PeFile, AResourceDirectoryThatPointsAtItselfEnds) {
   EXPECT_LE(f.Count(), 3);
   for (int i = 0; i < f.Count(); ++i) {
     IconImage img;
-    EXPECT_FALSE(f.Extract(i, nullptr, &img).ok());
+    EXPECT_FALSE(f.Extract(i, nullptr, &img).IsOk());
   }
 }
 

@@ -1,5 +1,7 @@
 #include "operations/xbase/code_page.h"
 
+#include "base/text_encoding.h"
+
 namespace inkwend::xbase {
 namespace {
 
@@ -42,30 +44,11 @@ int CodePageOfLanguageDriver(uint8_t driver) {
   return -1;
 }
 
-bool CanDecode(int code_page) { return UpperHalfOf(code_page) != nullptr; }
-
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
+bool CanDecode(int code_page) { return code_page == 1252 || UpperHalfOf(code_page) != nullptr; }
 
 std::string DecodeText(std::string_view bytes, int code_page) {
+  // Windows-1252 (also for a code page without a table) comes from the program's one table of it.
   const char16_t* upper = UpperHalfOf(code_page);
-  if (upper == nullptr) upper = UpperHalfOf(kDefaultCodePage);
   std::string out;
   out.reserve(bytes.size());
   for (char ch : bytes) {
@@ -73,7 +56,7 @@ std::string DecodeText(std::string_view bytes, int code_page) {
     if (b < 0x80) {
       out.push_back(ch);
     } else {
-      AppendUtf8(upper[b - 0x80], &out);
+      AppendUtf8(out, upper ? upper[b - 0x80] : Windows1252ToUnicode(b));
     }
   }
   return out;

@@ -22,7 +22,4 @@ bool CanDecode(int code_page);
 // page. A code page without a table is read as Windows-1252, so every byte still stays visible.
 std::string DecodeText(std::string_view bytes, int code_page);
 
-// Appends the UTF-8 form of a Unicode code point.
-void AppendUtf8(char32_t code_point, std::string* out);
-
 }  // namespace inkwend::xbase

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "base/byte_reader.h"
 #include "operations/xbase/code_page.h"
 
 namespace inkwend::xbase {
@@ -21,18 +22,6 @@ constexpr uint32_t kDBase3BlockSize = 512;
 constexpr uint32_t kFoxProDefaultBlockSize = 64;
 constexpr char kDBase3MemoEnd = 0x1A;
 constexpr char kDBase4BlockMark[4] = {'\xFF', '\xFF', '\x08', '\x00'};
-
-uint32_t Le16(const char* p) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(p[0])) | static_cast<uint32_t>(static_cast<uint8_t>(p[1]))
-                                                                 << 8;
-}
-uint32_t Le32(const char* p) { return Le16(p) | Le16(p + 2) << 16; }
-uint64_t Le64(const char* p) { return uint64_t{Le32(p)} | uint64_t{Le32(p + 4)} << 32; }
-uint32_t Be16(const char* p) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(p[0])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(p[1]));
-}
-uint32_t Be32(const char* p) { return Be16(p) << 16 | Be16(p + 2); }
 
 std::string Format(const char* format, auto... args) {
   char buffer[512];
@@ -113,9 +102,10 @@ void CivilFromDays(int64_t z, int64_t* y, unsigned* m, unsigned* d) {
   *y = static_cast<int64_t>(yoe) + era * 400 + (*m <= 2 ? 1 : 0);
 }
 
-std::string FormatDateTime(const char* p) {
-  const uint32_t julian_day = Le32(p);
-  const uint32_t millis = Le32(p + 4);
+std::string FormatDateTime(std::string_view raw) {
+  const ByteReader r(raw);
+  const uint32_t julian_day = r.U32At(0);
+  const uint32_t millis = r.U32At(4);
   if (julian_day == 0 && millis == 0) return std::string();
   int64_t year = 0;
   unsigned month = 0, day = 0;
@@ -125,16 +115,16 @@ std::string FormatDateTime(const char* p) {
                 seconds / 60 % 60, seconds % 60);
 }
 
-std::string FormatCurrency(const char* p) {
-  const auto value = static_cast<int64_t>(Le64(p));
+std::string FormatCurrency(std::string_view raw) {
+  const auto value = static_cast<int64_t>(ByteReader(raw).U64At(0));
   // Work on the magnitude as unsigned so that the most negative value does not overflow.
   const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   return Format("%s%llu.%04llu", value < 0 ? "-" : "", static_cast<unsigned long long>(magnitude / 10000),
                 static_cast<unsigned long long>(magnitude % 10000));
 }
 
-std::string FormatDouble(const char* p) {
-  const uint64_t bits = Le64(p);
+std::string FormatDouble(std::string_view raw) {
+  const uint64_t bits = ByteReader(raw).U64At(0);
   double value = 0;
   std::memcpy(&value, &bits, sizeof value);
   char buffer[64];
@@ -183,9 +173,9 @@ Status Table::Open(std::unique_ptr<ByteSource> dbf, std::unique_ptr<ByteSource> 
 }
 
 Status Table::Open(const std::string& dbf_path, const TableOptions& options, std::unique_ptr<Table>* out) {
-  std::unique_ptr<ByteSource> dbf;
-  Status status = OpenFileSource(dbf_path, &dbf);
-  if (!status.ok()) return status;
+  Result<std::unique_ptr<ByteSource>> opened = OpenFileSource(dbf_path);
+  if (!opened.IsOk()) return opened.GetStatus();
+  std::unique_ptr<ByteSource> dbf = opened.TakeValue();
 
   char version = 0;
   const bool foxpro = dbf->ReadAt(0, 1, &version) &&
@@ -225,9 +215,10 @@ Status Table::Open(const std::string& dbf_path, const TableOptions& options, std
   if (found.empty()) {
     memo_problem = "no memo file (" + stem + ".FPT or " + stem + ".DBT) was found beside the table";
   } else {
-    const Status memo_status = OpenFileSource(found, &memo);
-    if (!memo_status.ok()) {
-      std::string reason = memo_status.message();
+    Result<std::unique_ptr<ByteSource>> memo_opened = OpenFileSource(found);
+    if (memo_opened.IsOk()) memo = memo_opened.TakeValue();
+    if (!memo_opened.IsOk()) {
+      std::string reason = memo_opened.GetStatus().Message();
       if (!reason.empty() && reason.back() == '.') reason.pop_back();
       memo_problem = "its memo file cannot be opened (" + reason + ")";
       layout = MemoLayout::kNone;
@@ -247,7 +238,7 @@ Status Table::Build(std::unique_ptr<ByteSource> dbf, std::unique_ptr<ByteSource>
   table->memo_problem_ = std::move(memo_problem);
   table->max_memo_bytes_ = options.max_memo_bytes;
   Status status = table->Parse(options);
-  if (!status.ok()) return status;
+  if (!status.IsOk()) return status;
   table->OpenMemo();
   *out = std::move(table);
   return Status::Ok();
@@ -270,9 +261,10 @@ Status Table::Parse(const TableOptions& options) {
         Format("The table's version byte 0x%02X is not a known one; it is read as a dBase table.", version_));
   }
   kind_ = KindOf(version_);
-  header_length_ = Le16(header + 8);
-  record_length_ = Le16(header + 10);
-  const uint32_t header_count = Le32(header + 4);
+  const ByteReader header_reader(header, sizeof header);
+  header_length_ = header_reader.U16At(8);
+  record_length_ = header_reader.U16At(10);
+  const uint32_t header_count = header_reader.U32At(4);
 
   if (header[15] == 0x01) {
     return Status::Error(
@@ -311,7 +303,7 @@ Status Table::Parse(const TableOptions& options) {
   }
 
   Status status = ParseFields();
-  if (!status.ok()) return status;
+  if (!status.IsOk()) return status;
 
   const uint64_t whole_records = (size - header_length_) / record_length_;
   record_count_ = header_count;
@@ -417,7 +409,7 @@ void Table::OpenMemo() {
     return;
   }
   if (memo_layout_ == MemoLayout::kFoxPro) {
-    memo_block_size_ = Be16(header + 6);
+    memo_block_size_ = ByteReader(header, sizeof header).U16BigEndianAt(6);
     if (memo_block_size_ == 0) {
       memo_block_size_ = kFoxProDefaultBlockSize;
       if (has_memo_fields) {
@@ -429,7 +421,7 @@ void Table::OpenMemo() {
     // dBase III memo files have fixed 512-byte blocks and leave the size field empty; dBase IV
     // keeps its block size at byte 20.
     memo_block_size_ = kDBase3BlockSize;
-    const uint32_t stored = Le16(header + 20);
+    const uint32_t stored = ByteReader(header, sizeof header).U16At(20);
     if (kind_ == TableKind::kDBase4 && stored >= 64) memo_block_size_ = stored;
   }
 }
@@ -493,25 +485,26 @@ Status Table::ReadMemoData(uint64_t offset, uint64_t length, uint64_t block, Mem
 Status Table::ReadFoxProMemo(uint64_t block, Memo* out) const {
   const uint64_t offset = block * memo_block_size_;  // block < 2^40 and size < 2^16: no overflow
   Status status = CheckBlock(block, offset, memo_->Size());
-  if (!status.ok()) return status;
+  if (!status.IsOk()) return status;
   char head[8];
   if (!memo_->ReadAt(offset, sizeof head, head)) {
     return Status::Error(Format("The memo at block %llu is cut off by the end of the memo file.",
                                 static_cast<unsigned long long>(block)));
   }
-  out->is_text = Be32(head) == 1;
-  return ReadMemoData(offset + sizeof head, Be32(head + 4), block, out);
+  const ByteReader r(head, sizeof head);
+  out->is_text = r.U32BigEndianAt(0) == 1;
+  return ReadMemoData(offset + sizeof head, r.U32BigEndianAt(4), block, out);
 }
 
 Status Table::ReadDBaseMemo(uint64_t block, Memo* out) const {
   const uint64_t offset = block * memo_block_size_;
   Status status = CheckBlock(block, offset, memo_->Size());
-  if (!status.ok()) return status;
+  if (!status.IsOk()) return status;
 
   char head[8];
   if (memo_->ReadAt(offset, sizeof head, head) && std::memcmp(head, kDBase4BlockMark, 4) == 0) {
     // dBase IV: the length counts the 8-byte block header too.
-    const uint32_t length = Le32(head + 4);
+    const uint32_t length = ByteReader(head, sizeof head).U32At(4);
     if (length < sizeof head) {
       return Status::Error(Format("The memo at block %llu gives a length of %u, less than its own header.",
                                   static_cast<unsigned long long>(block), length));
@@ -581,16 +574,16 @@ std::string Record::Text(int field) const {
     case '0':
       return Hex(raw);
     case 'I':
-      if (raw.size() == 4) return std::to_string(static_cast<int32_t>(Le32(raw.data())));
+      if (raw.size() == 4) return std::to_string(ByteReader(raw).I32At(0));
       break;
     case 'Y':
-      if (raw.size() == 8) return FormatCurrency(raw.data());
+      if (raw.size() == 8) return FormatCurrency(raw);
       break;
     case 'B':
-      if (raw.size() == 8) return FormatDouble(raw.data());
+      if (raw.size() == 8) return FormatDouble(raw);
       break;
     case 'T':
-      if (raw.size() == 8) return FormatDateTime(raw.data());
+      if (raw.size() == 8) return FormatDateTime(raw);
       break;
     default:
       break;
@@ -608,7 +601,7 @@ Status Record::MemoBlock(int field, uint64_t* block) const {
   if (IsNull(field)) return Status::Ok();
   const std::string_view raw = Raw(field);
   if (raw.size() == 4) {
-    *block = Le32(raw.data());
+    *block = ByteReader(raw).U32At(0);
     return Status::Ok();
   }
   const std::string_view digits = TrimBlanks(raw);
@@ -628,11 +621,11 @@ Status Record::ReadMemo(int field, Memo* out) const {
   *out = Memo();
   uint64_t block = 0;
   Status status = MemoBlock(field, &block);
-  if (!status.ok()) return status;
+  if (!status.IsOk()) return status;
   status = table_->ReadMemoBlock(block, out);
-  if (!status.ok()) {
+  if (!status.IsOk()) {
     return Status::Error(Format("Record %u, memo field %s: ", number_, table_->fields_[field].name.c_str()) +
-                         status.message());
+                         status.Message());
   }
   return Status::Ok();
 }

@@ -14,11 +14,11 @@
 //   Status s = Table::Open("/path/INKWEND.DBF", {}, &table);
 //   Record r;
 //   for (uint32_t i = 0; i < table->record_count(); ++i) {
-//     if (!table->ReadRecord(i, &r).ok()) break;
+//     if (!table->ReadRecord(i, &r).IsOk()) break;
 //     if (r.deleted()) continue;
 //     std::string date = r.Text(table->FindField("date"));
 //     Memo memo;
-//     if (r.ReadMemo(table->FindField("ENTRY"), &memo).ok()) ... memo.bytes ...
+//     if (r.ReadMemo(table->FindField("ENTRY"), &memo).IsOk()) ... memo.bytes ...
 //   }
 #include <cstdint>
 #include <memory>
@@ -26,8 +26,8 @@
 #include <string_view>
 #include <vector>
 
-#include "operations/xbase/byte_source.h"
-#include "store/status.h"
+#include "base/byte_source.h"
+#include "base/status.h"
 
 namespace inkwend::xbase {
 

@@ -3,14 +3,14 @@
 pages that xBase language-driver bytes name, as Unicode code points.
 
 Run from this folder: python3 make_code_pages.py > code_page_tables.inc
-Bytes a code page leaves undefined become U+FFFD, except the five holes of Windows-1252, which
-Windows itself passes through as the C1 controls of the same value.
+Bytes a code page leaves undefined become U+FFFD. Windows-1252 is not among them: the one
+Windows-1252 table of the program is in base/text_encoding.
 """
 
 PAGES = [
     (437, "cp437"), (737, "cp737"), (850, "cp850"), (852, "cp852"), (857, "cp857"),
     (860, "cp860"), (861, "cp861"), (863, "cp863"), (865, "cp865"), (866, "cp866"),
-    (874, "cp874"), (1250, "cp1250"), (1251, "cp1251"), (1252, "cp1252"), (1253, "cp1253"),
+    (874, "cp874"), (1250, "cp1250"), (1251, "cp1251"), (1253, "cp1253"),
     (1254, "cp1254"), (1255, "cp1255"), (1256, "cp1256"), (1257, "cp1257"),
     (10000, "mac_roman"), (10006, "mac_greek"), (10007, "mac_cyrillic"), (10029, "mac_latin2"),
 ]
@@ -23,7 +23,7 @@ for number, codec in PAGES:
         try:
             values.append(ord(bytes([b]).decode(codec)))
         except UnicodeDecodeError:
-            values.append(b if number == 1252 else 0xFFFD)
+            values.append(0xFFFD)
     print(f"constexpr char16_t kCp{number}[128] = {{")
     for row in range(0, 128, 8):
         print("    " + ", ".join(f"0x{v:04X}" for v in values[row:row + 8]) + ",")

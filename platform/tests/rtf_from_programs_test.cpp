@@ -9,19 +9,18 @@
 #include <filesystem>
 #include <string>
 
+#include "base/tests/temp_dir.h"
 #include "platform/qt_picture_decoder.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/symbol_font.h"
 #include "richtext/rtf/loader.h"
 #include "richtext/rtf/picture_decoder.h"
-#include "store/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {
 
 std::filesystem::path DataDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" /
-         "data";
+  return std::filesystem::path(INKWEND_SOURCE_DIR) / "richtext" / "tests" / "data";
 }
 
 using testing::ReadFile;

@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/byte_reader.h"
+#include "base/text_encoding.h"
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 
@@ -79,22 +81,22 @@ struct TDcState {
   int CurX = 0, CurY = 0;
 };
 
+// A record's parameters; what lies past the end of the record reads as zero.
 class TReader {
  public:
-  TReader(std::span<const uint8_t> data) : d_(data) {}
-  bool Has(size_t off, size_t n) const { return off <= d_.size() && n <= d_.size() - off; }
-  uint16_t U16(size_t off) const {
-    return Has(off, 2) ? static_cast<uint16_t>(d_[off] | (d_[off + 1] << 8)) : 0;
-  }
-  int16_t S16(size_t off) const { return static_cast<int16_t>(U16(off)); }
+  TReader(std::span<const uint8_t> data) : d_(data.data(), data.size()) {}
+  bool Has(size_t off, size_t n) const { return d_.Holds(off, n); }
+  uint16_t U16(size_t off) const { return d_.U16At(off); }
+  int16_t S16(size_t off) const { return d_.I16At(off); }
+  // Read a half at a time: a 32-bit value cut off by the end of its record keeps its low half.
   uint32_t U32(size_t off) const { return U16(off) | (static_cast<uint32_t>(U16(off + 2)) << 16); }
   std::span<const uint8_t> Bytes(size_t off, size_t n) const {
-    return Has(off, n) ? d_.subspan(off, n) : std::span<const uint8_t>();
+    return Has(off, n) ? std::span<const uint8_t>(d_.Data() + off, n) : std::span<const uint8_t>();
   }
-  size_t Size() const { return d_.size(); }
+  size_t Size() const { return d_.Size(); }
 
  private:
-  std::span<const uint8_t> d_;
+  ByteReader d_;
 };
 
 TColorRef ColorAt(const TReader& r, size_t off) { return r.U32(off) & 0xFFFFFF; }
@@ -222,7 +224,7 @@ class TPlayer {
 
   void DrawString(int lx, int ly, std::span<const uint8_t> bytes) {
     std::u32string text;
-    for (uint8_t b : bytes) text.push_back(Cp1252ToUnicode(b));
+    for (uint8_t b : bytes) text.push_back(Windows1252ToUnicode(b));
     while (!text.empty() && text.back() == 0) text.pop_back();
     if (text.empty()) return;
     TFontSpec f;
@@ -431,7 +433,7 @@ class TPlayer {
         for (size_t k = 18; k < 18 + 32 && r.Has(k, 1); ++k) {
           const uint8_t b = r.Bytes(k, 1)[0];
           if (b == 0) break;
-          face.push_back(Cp1252ToUnicode(b));
+          face.push_back(Windows1252ToUnicode(b));
         }
         if (!face.empty()) f.Face = face;
         AddObject(f);

@@ -4,19 +4,14 @@
 #include <array>
 #include <cstring>
 
+#include "base/byte_reader.h"
+
 namespace inkwend {
 
 namespace {
 
 constexpr int64_t kMaxPixels = int64_t{1} << 26;  // bounds what a run-length bitmap may allocate
 
-uint16_t Get16(std::span<const uint8_t> d, size_t at) {
-  return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
-}
-uint32_t Get32(std::span<const uint8_t> d, size_t at) {
-  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
-}
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(static_cast<uint8_t>(v));
   out.push_back(static_cast<uint8_t>(v >> 8));
@@ -241,22 +236,23 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
     error = "bitmap header is truncated";
     return false;
   }
-  const uint32_t header = Get32(data, 0);
+  const ByteReader r(data.data(), data.size());
+  const uint32_t header = r.U32At(0);
   int64_t width, height;
   int bpp;
   uint32_t compression = 0, colors_used = 0;
   size_t entry_size = 4;
   if (header == 12) {
-    width = Get16(data, 4);
-    height = static_cast<int16_t>(Get16(data, 6));
-    bpp = Get16(data, 10);
+    width = r.U16At(4);
+    height = static_cast<int16_t>(r.U16At(6));
+    bpp = r.U16At(10);
     entry_size = 3;
   } else if (header >= 40 && header <= data.size()) {
-    width = static_cast<int32_t>(Get32(data, 4));
-    height = static_cast<int32_t>(Get32(data, 8));
-    bpp = Get16(data, 14);
-    compression = Get32(data, 16);
-    colors_used = Get32(data, 32);
+    width = static_cast<int32_t>(r.U32At(4));
+    height = static_cast<int32_t>(r.U32At(8));
+    bpp = r.U16At(14);
+    compression = r.U32At(16);
+    colors_used = r.U32At(32);
   } else {
     error = "unknown bitmap header";
     return false;
@@ -285,7 +281,7 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
       return false;
     }
     pos = std::max<size_t>(header, 52);
-    for (int k = 0; k < 3; ++k) masks[k] = Get32(data, 40 + static_cast<size_t>(k) * 4);
+    for (int k = 0; k < 3; ++k) masks[k] = r.U32At(40 + static_cast<size_t>(k) * 4);
   } else if (compression != 0 && !(compression == 1 && bpp == 8) && !(compression == 2 && bpp == 4)) {
     error = "unsupported bitmap compression";
     return false;
@@ -345,10 +341,10 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
     for (int y = 0; y < b.Height; ++y) {
       const uint8_t* s = b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
       uint8_t* d = plain.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(plain.Stride());
+      const ByteReader row(s, static_cast<size_t>(stride));
       for (int x = 0; x < b.Width; ++x) {
-        const uint32_t v = bpp == 16 ? static_cast<uint32_t>(s[2 * x] | (s[2 * x + 1] << 8))
-                                     : Get32(std::span<const uint8_t>(s, static_cast<size_t>(stride)),
-                                             static_cast<size_t>(4 * x));
+        const uint32_t v =
+            bpp == 16 ? row.U16At(2 * static_cast<uint64_t>(x)) : row.U32At(4 * static_cast<uint64_t>(x));
         d[3 * x] = MaskValue(v, masks[2]);
         d[3 * x + 1] = MaskValue(v, masks[1]);
         d[3 * x + 2] = MaskValue(v, masks[0]);
@@ -386,7 +382,7 @@ bool DecodeBmpFile(std::span<const uint8_t> data, TBitmap& out, std::string& err
     error = "not a bitmap file";
     return false;
   }
-  const int64_t offset = static_cast<int64_t>(Get32(data, 10)) - 14;
+  const int64_t offset = static_cast<int64_t>(ByteReader(data.data(), data.size()).U32At(10)) - 14;
   return DecodeDibAt(data.subspan(14), offset, out, error);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// Windows-1252, the byte encoding of the stored RTF, and UTF-8 helpers.
+// Windows-1252, the byte encoding of the stored RTF, and UTF-8 helpers (base/text_encoding.h).
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "base/text_encoding.h"
 
 namespace inkwend {
 
@@ -15,9 +17,5 @@ int UnicodeToCp1252(char32_t c);
 // Symbol fonts (character set 2) keep their byte xx as the private-use character U+F0xx.
 inline constexpr char32_t kSymbolBase = 0xF000;
 inline bool IsSymbolChar(char32_t c) { return c >= 0xF000 && c <= 0xF0FF; }
-
-std::string ToUtf8(std::u32string_view text);
-// Invalid sequences become U+FFFD.
-std::u32string FromUtf8(std::string_view text);
 
 }  // namespace inkwend

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "richtext/model/charset.h"
 
 namespace inkwend {
@@ -170,7 +171,7 @@ char32_t TCodePageDecoder::Feed(uint8_t byte) {
     return table_->Pair(lead, byte);
   }
   if (codepage_ == kCodePageSymbol) return kSymbolBase + byte;
-  if (!table_) return Cp1252ToUnicode(byte);
+  if (!table_) return Windows1252ToUnicode(byte);
   const char32_t c = table_->single[byte];
   if (c == kLead) {
     lead_ = byte;
@@ -181,7 +182,7 @@ char32_t TCodePageDecoder::Feed(uint8_t byte) {
 
 char32_t TCodePageDecoder::Single(uint8_t byte) const {
   if (codepage_ == kCodePageSymbol) return kSymbolBase + byte;
-  if (!table_) return Cp1252ToUnicode(byte);
+  if (!table_) return Windows1252ToUnicode(byte);
   const char32_t c = table_->single[byte];
   return c == kLead ? 0 : c;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Decoding the bytes of RTF text ("\'xx" escapes and 8-bit text) in the code page in force:
-// the document's \ansicpg, or the one a font's \fcharset implies. Windows-1252 is built in;
-// other code pages, double-byte ones included, are converted through the C library's iconv
-// into tables that are built once per code page and kept.
+// the document's \ansicpg, or the one a font's \fcharset implies. Windows-1252 comes from
+// base/text_encoding; other code pages, double-byte ones included, are converted through the C
+// library's iconv into tables that are built once per code page and kept.
 #include <cstdint>
 #include <memory>
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <new>
 
+#include "base/file_system.h"
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
@@ -67,15 +67,12 @@ uint8_t CellPaddingNibble(int32_t twips) {
   return static_cast<uint8_t>(std::min<int64_t>(mm, 15));
 }
 
+// A picture file named by a document; a pipe or device under that name is refused, not waited on.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size <= 0 || size > static_cast<std::streamoff>(kMaxPictureBytes)) return false;
-  in.seekg(0);
-  out.resize(static_cast<size_t>(size));
-  return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), size));
+  Result<std::string> bytes = RealFileSystem().ReadFile(path);
+  if (!bytes.IsOk() || bytes.Value().empty() || bytes.Value().size() > kMaxPictureBytes) return false;
+  out.assign(bytes.Value().begin(), bytes.Value().end());
+  return true;
 }
 
 std::u32string LowerAscii(std::u32string s) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "store/atomic_file.h"
+#include "base/file_system.h"
 
 namespace inkwend {
 
@@ -44,7 +44,8 @@ int TWPRTFTextIo::SaveToFile(const std::string& path) {
   CollectObjects();
   TMemoryStream memory;
   int result = WriteDocument(*this, memory, format, nullptr, /*omit_closing_zero=*/true);
-  if (result == kResultOk && !WriteFileAtomically(path, memory.Bytes()).ok()) result = kResultStreamError;
+  if (result == kResultOk && !RealFileSystem().WriteFileAtomically(path, memory.Bytes()).IsOk())
+    result = kResultStreamError;
   return IoResult = result;
 }
 

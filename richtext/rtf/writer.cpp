@@ -9,10 +9,10 @@
 #include <typeinfo>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
-#include "store/windows1252.h"
 
 namespace inkwend {
 

@@ -762,7 +762,8 @@ TEST(RtfLoader, InsertsIntoANonEmptyDocumentAtTheCaret) {
 TEST(RtfFromOtherPrograms, LibreOfficeWriter) {
   // Sixty paragraphs written by LibreOffice Writer 7.4 from an HTML page: alignments, indents,
   // bold, italic, underline, two colours, two fonts and sizes 10 to 12 points.
-  const auto path = std::filesystem::path(__FILE__).parent_path() / "data" / "libreoffice_writer.rtf";
+  const auto path =
+      std::filesystem::path(INKWEND_SOURCE_DIR) / "richtext" / "tests" / "data" / "libreoffice_writer.rtf";
   TWPRTFText doc;
   ASSERT_EQ(LoadFromFile(doc, path.string()), kResultOk);
   EXPECT_EQ(doc.LastFormat, TWPLoadFormat::FormatRTF);

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "base/file_system.h"
 #include "spell/engine/dictionary_format.h"
 #include "spell/engine/windows1252.h"
-#include "store/atomic_file.h"
 
 namespace inkwend::spell {
 
@@ -219,9 +219,9 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
 
 Status BuildDictionaryFile(const std::string& word_list_path, const std::string& out_path,
                            const BuildOptions& options, BuildReport* report) {
-  std::string text;
-  Status status = ReadWholeFile(word_list_path, text);
-  if (!status.ok()) return status;
+  Result<std::string> read = RealFileSystem().ReadFile(word_list_path);
+  if (!read.IsOk()) return read.GetStatus();
+  const std::string& text = read.Value();
   std::vector<std::string> words;
   std::vector<bool> unmappable;
   size_t pos = 0;
@@ -239,9 +239,9 @@ Status BuildDictionaryFile(const std::string& word_list_path, const std::string&
     unmappable.push_back(!mapped);
   }
   std::string bytes;
-  status = BuildMainDictionary(words, unmappable, options, bytes, report);
-  if (!status.ok()) return status;
-  return WriteFileAtomically(out_path, bytes);
+  const Status status = BuildMainDictionary(words, unmappable, options, bytes, report);
+  if (!status.IsOk()) return status;
+  return RealFileSystem().WriteFileAtomically(out_path, bytes);
 }
 
 }  // namespace inkwend::spell

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/status.h"
+#include "base/status.h"
 
 namespace inkwend::spell {
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/byte_reader.h"
+
 namespace inkwend::spell {
 
 inline constexpr uint8_t kTextHeaderEnd = 26;
@@ -46,11 +48,6 @@ struct Node {
   bool has_child() const { return child != kNoChild && child != kFreeSlot; }
 };
 
-inline int32_t GetInt32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
 inline void PutInt32(uint8_t* p, int32_t value) {
   const uint32_t v = static_cast<uint32_t>(value);
   p[0] = static_cast<uint8_t>(v);
@@ -59,13 +56,15 @@ inline void PutInt32(uint8_t* p, int32_t value) {
   p[3] = static_cast<uint8_t>(v >> 24);
 }
 
+// `p` holds kHeaderSize bytes.
 inline DictionaryHeader ParseHeader(const uint8_t* p) {
+  const ByteReader r(p, kHeaderSize);
   DictionaryHeader h;
-  h.nodes_used = GetInt32(p);
-  h.capacity = GetInt32(p + 4);
-  h.word_count = GetInt32(p + 8);
-  h.kind = p[12];
-  h.offset = GetInt32(p + 13);
+  h.nodes_used = r.I32At(0);
+  h.capacity = r.I32At(4);
+  h.word_count = r.I32At(8);
+  h.kind = r.U8At(12);
+  h.offset = r.I32At(13);
   return h;
 }
 
@@ -77,7 +76,11 @@ inline void SerializeHeader(const DictionaryHeader& h, uint8_t* p) {
   PutInt32(p + 13, h.offset);
 }
 
-inline Node ParseNode(const uint8_t* p) { return Node{static_cast<uint16_t>(p[0] | p[1] << 8), p[2]}; }
+// `p` holds kNodeSize bytes.
+inline Node ParseNode(const uint8_t* p) {
+  const ByteReader r(p, kNodeSize);
+  return Node{r.U16At(0), r.U8At(2)};
+}
 
 inline void SerializeNode(const Node& n, uint8_t* p) {
   p[0] = static_cast<uint8_t>(n.child);

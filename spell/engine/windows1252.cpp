@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/text_encoding.h"
+
 namespace inkwend::spell {
 
 namespace {
@@ -38,31 +40,10 @@ constexpr detail::CaseTables MakeTables() {
   return t;
 }
 
-// Unicode code points of 0x80..0x9F; the five bytes Windows-1252 leaves undefined map to the
-// C1 control of the same number, so every byte survives a round trip.
-constexpr uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
+// The byte of a code point, or -1 when Windows-1252 has none.
 int FromCodePoint(uint32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-  for (int i = 0; i < 32; ++i)
-    if (kHigh[i] == cp) return 0x80 + i;
-  return -1;
+  const auto byte = UnicodeToWindows1252(static_cast<char32_t>(cp));
+  return byte ? static_cast<int>(*byte) : -1;
 }
 
 }  // namespace
@@ -140,8 +121,7 @@ std::string Windows1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (char ch : text) {
-    const uint8_t b = static_cast<uint8_t>(ch);
-    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b);
+    AppendUtf8(out, Windows1252ToUnicode(static_cast<uint8_t>(ch)));
   }
   return out;
 }

@@ -30,7 +30,7 @@ TEST(Builder, TrieRunsPutTheLettersWithMostWordsFirst) {
   std::string bytes;
   ASSERT_TRUE(BuildMainDictionary({"cat", "car", "Cat", "at", "a", "ox", "ox's", "cat's", "\xe9t\xe9"}, {},
                                   BuildOptions{}, bytes, &report)
-                  .ok());
+                  .IsOk());
   EXPECT_EQ(report.words_read, 9u);
   EXPECT_EQ(report.skipped_short, 1u);       // a
   EXPECT_EQ(report.skipped_possessive, 2u);  // ox's, cat's
@@ -59,7 +59,7 @@ TEST(Builder, SplitsLargeListsAndEveryWordStillChecks) {
   options.max_nodes = 500;
   std::string bytes;
   BuildReport report;
-  ASSERT_TRUE(BuildMainDictionary(words, {}, options, bytes, &report).ok());
+  ASSERT_TRUE(BuildMainDictionary(words, {}, options, bytes, &report).IsOk());
   EXPECT_GT(report.dictionaries, 5u);
   const auto headers = Headers(bytes);
   ASSERT_EQ(headers.size(), report.dictionaries);
@@ -84,7 +84,7 @@ TEST(Builder, RejectsUselessInput) {
   BuildReport report;
   ASSERT_TRUE(
       BuildMainDictionary({"naive", "na?ve", "r2d2"}, {false, true, false}, BuildOptions{}, bytes, &report)
-          .ok());
+          .IsOk());
   EXPECT_EQ(report.skipped_foreign, 2u);
   EXPECT_EQ(report.words_stored, 1u);
 }
@@ -93,7 +93,8 @@ TEST(Builder, ReadsUtf8WordListsAndReportsMissingFiles) {
   ScratchDir dir;
   testing::WriteBytes(dir.File("words.txt"), "  caf\xc3\xa9\r\n\nna\xc3\xafve\n\xce\xa9mega\nzebra");
   BuildReport report;
-  ASSERT_TRUE(BuildDictionaryFile(dir.File("words.txt"), dir.File("out.dct"), BuildOptions{}, &report).ok());
+  ASSERT_TRUE(
+      BuildDictionaryFile(dir.File("words.txt"), dir.File("out.dct"), BuildOptions{}, &report).IsOk());
   EXPECT_EQ(report.words_stored, 3u);
   EXPECT_EQ(report.skipped_foreign, 1u);
   TLexivSpell spell;
@@ -101,7 +102,8 @@ TEST(Builder, ReadsUtf8WordListsAndReportsMissingFiles) {
   EXPECT_TRUE(spell.CheckWord(Utf8ToWindows1252("Caf\xc3\xa9")));
   EXPECT_TRUE(spell.CheckWord("naive") == false);
   EXPECT_TRUE(spell.CheckWord("zebra"));
-  EXPECT_FALSE(BuildDictionaryFile(dir.File("none.txt"), dir.File("out2.dct"), BuildOptions{}, nullptr).ok());
+  EXPECT_FALSE(
+      BuildDictionaryFile(dir.File("none.txt"), dir.File("out2.dct"), BuildOptions{}, nullptr).IsOk());
 }
 
 TEST(ShippedDictionary, AcceptsItsWordListAndRejectsCommonMisspellings) {

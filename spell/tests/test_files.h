@@ -47,7 +47,7 @@ inline std::string MainDictionaryBytes(const std::vector<std::string>& words, in
   options.max_nodes = max_nodes;
   std::string bytes;
   const Status status = BuildMainDictionary(words, {}, options, bytes, nullptr);
-  EXPECT_TRUE(status.ok()) << status.message();
+  EXPECT_TRUE(status.IsOk()) << status.Message();
   return bytes;
 }
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "store/cipher.h"
-#include "store/tests/temp_dir.h"
+#include "base/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {

@@ -10,8 +10,9 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/faulty_file_system.h"
+#include "base/tests/temp_dir.h"
 #include "store/cipher.h"
-#include "store/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {
@@ -50,11 +51,11 @@ TEST(EntryStore, PlainEntryIsExactlyTheRtf) {
   EntryStore store(dir.path() + "nested/program");
   const Date d{year(2024), month(3), day(5)};
   EXPECT_FALSE(store.HasEntry(d));
-  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").ok());  // creates Entries/ with missing parents
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").IsOk());  // creates Entries/ with missing parents
   EXPECT_EQ(store.EntryPath(d), dir.path() + "nested/program/Entries/20240305.KWE");
   EXPECT_EQ(ReadFile(store.EntryPath(d)), kRtf);
   std::string back;
-  ASSERT_TRUE(store.ReadEntry(d, "", back).ok());
+  ASSERT_TRUE(store.ReadEntry(d, "", back).IsOk());
   EXPECT_EQ(back, kRtf);
 }
 
@@ -62,12 +63,12 @@ TEST(EntryStore, EncipheredEntryHasSameLengthAndNoPlaintextOnDisk) {
   TempDir dir;
   EntryStore store(dir.path());
   const Date d{year(2024), month(3), day(5)};
-  ASSERT_TRUE(store.WriteEntry(d, kRtf, "Secret").ok());
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "Secret").IsOk());
   const std::string onDisk = ReadFile(store.EntryPath(d));
   EXPECT_EQ(onDisk.size(), kRtf.size());
   EXPECT_EQ(onDisk, EncryptBytes(kRtf, "Secret"));
   std::string back;
-  ASSERT_TRUE(store.ReadEntry(d, "SECRET", back).ok());  // the seed ignores letter case
+  ASSERT_TRUE(store.ReadEntry(d, "SECRET", back).IsOk());  // the seed ignores letter case
   EXPECT_EQ(back, kRtf);
   // Nothing but the entry file was written anywhere below the program directory.
   for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path())) {
@@ -83,36 +84,67 @@ TEST(EntryStore, RemoveAndMissingEntries) {
   EntryStore store(dir.path());
   const Date d{year(2024), month(3), day(5)};
   std::string rtf;
-  EXPECT_FALSE(store.ReadEntry(d, "", rtf).ok());
-  EXPECT_TRUE(store.RemoveEntry(d).ok());
-  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").ok());
-  ASSERT_TRUE(store.RemoveEntry(d).ok());
+  EXPECT_FALSE(store.ReadEntry(d, "", rtf).IsOk());
+  EXPECT_TRUE(store.RemoveEntry(d).IsOk());
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").IsOk());
+  ASSERT_TRUE(store.RemoveEntry(d).IsOk());
   EXPECT_FALSE(store.HasEntry(d));
 }
 
+// A save that fails (a full disk, midway or at once; a rename the system refuses), with or
+// without a password, reports the entry's file and leaves the old text as it was.
 TEST(EntryStore, FailedSaveKeepsTheOldEntry) {
+  const std::string kNew = "{\\rtf1 " + std::string(10000, 'n') + "}";
+  struct Case {
+    const char* name;
+    uint64_t room;  // bytes the disk takes; UINT64_MAX: the rename fails instead
+    const char* password;
+  } cases[] = {
+      {"disk full", 0, ""}, {"disk full midway", 4096, "secret"}, {"rename refused", UINT64_MAX, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    FaultyFileSystem fs;
+    EntryStore store(dir.path(), fs);
+    const Date d{year(2024), month(3), day(5)};
+    ASSERT_TRUE(store.WriteEntry(d, kRtf, c.password).IsOk());
+    const std::string old_bytes = ReadFile(store.EntryPath(d));
+    if (c.room == UINT64_MAX) {
+      fs.FailRenames(store.EntriesDirectory());
+    } else {
+      fs.FailWrites(store.EntriesDirectory(), c.room);
+    }
+    const Status s = store.WriteEntry(d, kNew, c.password);
+    EXPECT_FALSE(s.IsOk());
+    EXPECT_NE(s.Message().find(store.EntryPath(d)), std::string::npos) << s.Message();
+    EXPECT_GE(fs.FaultsInjected(), 1);
+    EXPECT_EQ(ReadFile(store.EntryPath(d)), old_bytes);
+    std::string rtf;
+    ASSERT_TRUE(store.ReadEntry(d, c.password, rtf).IsOk());
+    EXPECT_EQ(rtf, kRtf);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(store.EntriesDirectory()), {}), 1);
+  }
+}
+
+TEST(EntryStore, FailedReadGivesNoText) {
   TempDir dir;
-  EntryStore store(dir.path());
+  FaultyFileSystem fs;
+  EntryStore store(dir.path(), fs);
   const Date d{year(2024), month(3), day(5)};
-  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").ok());
-  // Entries/ turned read-only: the save fails and the old text is untouched.
-  std::filesystem::permissions(store.EntriesDirectory(),
-                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  const Status s = store.WriteEntry(d, "{\\rtf1 new}", "");
-  std::filesystem::permissions(store.EntriesDirectory(), std::filesystem::perms::owner_all);
-  if (::geteuid() != 0) {
-    EXPECT_FALSE(s.ok());
-  }
-  if (!s.ok()) {
-    EXPECT_EQ(ReadFile(store.EntryPath(d)), kRtf);
-  }
+  ASSERT_TRUE(store.WriteEntry(d, kRtf, "").IsOk());
+  fs.FailReads(store.EntryPath(d));
+  std::string rtf = "stale";
+  const Status s = store.ReadEntry(d, "", rtf);
+  EXPECT_FALSE(s.IsOk());
+  EXPECT_NE(s.Message().find(store.EntryPath(d)), std::string::npos) << s.Message();
+  EXPECT_TRUE(rtf.empty());
 }
 
 TEST(EntryStore, FirstAndLastDiaryRecord) {
   TempDir dir;
   EntryStore store(dir.path());
   EXPECT_EQ(store.FirstDiaryRecord(kToday), kToday);  // no Entries/ at all
-  ASSERT_TRUE(store.EnsureEntriesDirectory().ok());
+  ASSERT_TRUE(store.EnsureEntriesDirectory().IsOk());
   EXPECT_EQ(store.LastDiaryRecord(kToday), kToday);
 
   WriteFile(store.EntriesDirectory() + "20991231.KWE", "x");
@@ -132,7 +164,8 @@ TEST(EntryStore, EntryDaysOfMonth) {
   TempDir dir;
   EntryStore store(dir.path());
   for (int dd : {1, 7, 21, 29})
-    ASSERT_TRUE(store.WriteEntry(Date{year(2024), month(2), day(static_cast<unsigned>(dd))}, kRtf, "").ok());
+    ASSERT_TRUE(
+        store.WriteEntry(Date{year(2024), month(2), day(static_cast<unsigned>(dd))}, kRtf, "").IsOk());
   WriteFile(store.EntriesDirectory() + "20240230.KWE", "x");  // no such day
   EXPECT_EQ(store.EntryDays(2024, 2), (std::vector<int>{1, 7, 21, 29}));
   EXPECT_TRUE(store.EntryDays(2024, 3).empty());
@@ -177,7 +210,7 @@ TEST(EntryStore, NamesThatAreNoPlainFileAreNoEntries) {
     SCOPED_TRACE(c.kind);
     TempDir dir;
     EntryStore store(dir.path());
-    ASSERT_TRUE(store.WriteEntry(next, kRtf, "").ok());
+    ASSERT_TRUE(store.WriteEntry(next, kRtf, "").IsOk());
     const std::string entry = store.EntryPath(d);
     ASSERT_TRUE(c.make(entry, dir / "spare")) << std::strerror(errno);
 
@@ -187,16 +220,16 @@ TEST(EntryStore, NamesThatAreNoPlainFileAreNoEntries) {
     Status read = Status::Ok();
     // A pipe at the far end of a link is freed through the link as well.
     EXPECT_TRUE(FinishesPromptly([&] { read = store.ReadEntry(d, "Secret", rtf); }, entry));
-    EXPECT_FALSE(read.ok());
-    EXPECT_NE(read.message().find(c.kind), std::string::npos) << read.message();
-    EXPECT_NE(read.message().find(entry), std::string::npos) << read.message();
+    EXPECT_FALSE(read.IsOk());
+    EXPECT_NE(read.Message().find(c.kind), std::string::npos) << read.Message();
+    EXPECT_NE(read.Message().find(entry), std::string::npos) << read.Message();
     EXPECT_TRUE(rtf.empty());
 
     const Status saved = store.WriteEntry(d, kRtf, "");
-    EXPECT_EQ(saved.ok(), c.savable) << saved.message();
-    if (saved.ok()) {
+    EXPECT_EQ(saved.IsOk(), c.savable) << saved.Message();
+    if (saved.IsOk()) {
       EXPECT_TRUE(store.HasEntry(d));
-      ASSERT_TRUE(store.ReadEntry(d, "", rtf).ok());
+      ASSERT_TRUE(store.ReadEntry(d, "", rtf).IsOk());
       EXPECT_EQ(rtf, kRtf);
       EXPECT_EQ(store.EntryDays(2024, 3), (std::vector<int>{5, 6}));
     }

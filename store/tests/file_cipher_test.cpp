@@ -5,8 +5,9 @@
 
 #include <filesystem>
 
+#include "base/faulty_file_system.h"
+#include "base/tests/temp_dir.h"
 #include "store/cipher.h"
-#include "store/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {
@@ -19,7 +20,7 @@ struct CryptRun {
   TPGCrypt crypt;
   std::vector<std::string> messages;
   std::vector<bool> busy;
-  CryptRun() {
+  explicit CryptRun(FileSystem& fs = RealFileSystem()) : crypt(fs) {
     crypt.OnMessage = [this](const std::string& m) { messages.push_back(m); };
     crypt.OnBusy = [this](bool b) { busy.push_back(b); };
   }
@@ -35,14 +36,14 @@ TEST(TPGCrypt, EncryptsAndDecryptsFilesOfEverySize) {
     enc.crypt.SetInputFile(dir / "plain");
     enc.crypt.SetOutputFile(dir / "cipher");
     enc.crypt.SetPassword("Pass");
-    ASSERT_TRUE(enc.crypt.Encrypt().ok());
+    ASSERT_TRUE(enc.crypt.Encrypt().IsOk());
     EXPECT_EQ(ReadFile(dir / "cipher"), EncryptBytes(plain, "Pass")) << size;
     EXPECT_EQ(enc.busy, (std::vector<bool>{true, false}));
     CryptRun dec;
     dec.crypt.SetInputFile(dir / "cipher");
     dec.crypt.SetOutputFile(dir / "back");
     dec.crypt.SetPassword("pASS");
-    ASSERT_TRUE(dec.crypt.Decrypt().ok());
+    ASSERT_TRUE(dec.crypt.Decrypt().IsOk());
     EXPECT_EQ(ReadFile(dir / "back"), plain);
     EXPECT_TRUE(enc.messages.empty() && dec.messages.empty());
   }
@@ -61,7 +62,7 @@ TEST(TPGCrypt, ValidationMessages) {
   EXPECT_EQ(r.messages, (std::vector<std::string>{"Input file does not exist.",
                                                   "InputFile and OutputFile must be different files."}));
   // After a rejection the run does nothing and the file is untouched.
-  ASSERT_TRUE(r.crypt.Encrypt().ok());
+  ASSERT_TRUE(r.crypt.Encrypt().IsOk());
   EXPECT_TRUE(r.busy.empty());
   EXPECT_EQ(ReadFile(dir / "a"), "abc");
 }
@@ -72,7 +73,7 @@ TEST(TPGCrypt, SameFileUnderAnotherSpellingIsNotDestroyed) {
   CryptRun r;
   r.crypt.SetInputFile(dir / "a");
   r.crypt.SetOutputFile(dir.path() + "./a");  // passes the text comparison
-  ASSERT_TRUE(r.crypt.Encrypt().ok());
+  ASSERT_TRUE(r.crypt.Encrypt().IsOk());
   EXPECT_EQ(ReadFile(dir / "a"), EncryptBytes(std::string(9000, 'x'), ""));
 }
 
@@ -83,9 +84,36 @@ TEST(TPGCrypt, UnwritableOutputReportsAndRestoresArrow) {
   r.crypt.SetInputFile(dir / "a");
   r.crypt.SetOutputFile(dir.path() + "no/such/dir/out");
   const Status s = r.crypt.Encrypt();
-  EXPECT_FALSE(s.ok());
-  EXPECT_NE(s.message().find("out"), std::string::npos);
+  EXPECT_FALSE(s.IsOk());
+  EXPECT_NE(s.Message().find("out"), std::string::npos);
   EXPECT_EQ(r.busy, (std::vector<bool>{true, false}));
+}
+
+// A disk that fills up while the output is written, or an input whose read fails partway,
+// leaves an existing output file as it was.
+TEST(TPGCrypt, FailedRunKeepsTheOldOutput) {
+  const std::string kInput(10000, 'i');
+  for (const bool read_fails : {false, true}) {
+    SCOPED_TRACE(read_fails ? "read fails" : "disk full");
+    TempDir dir;
+    WriteFile(dir / "in", kInput);
+    WriteFile(dir / "out", "old output");
+    FaultyFileSystem fs;
+    if (read_fails) {
+      fs.FailReads(dir / "in");
+    } else {
+      fs.FailWrites(dir / "out", 4096);
+    }
+    CryptRun r(fs);
+    r.crypt.SetInputFile(dir / "in");
+    r.crypt.SetOutputFile(dir / "out");
+    const Status s = r.crypt.Encrypt();
+    EXPECT_FALSE(s.IsOk());
+    EXPECT_NE(s.Message().find(read_fails ? dir / "in" : dir / "out"), std::string::npos) << s.Message();
+    EXPECT_EQ(fs.FaultsInjected(), 1);
+    EXPECT_EQ(ReadFile(dir / "out"), "old output");
+    EXPECT_EQ(r.busy, (std::vector<bool>{true, false}));
+  }
 }
 
 TEST(TPGCrypt, NamedPipeAsInputIsRefusedWithoutWaiting) {
@@ -95,8 +123,8 @@ TEST(TPGCrypt, NamedPipeAsInputIsRefusedWithoutWaiting) {
   r.crypt.SetInputFile(dir / "pipe");
   r.crypt.SetOutputFile(dir / "out");
   const Status s = r.crypt.Encrypt();  // opening a pipe nobody writes to would wait forever
-  EXPECT_FALSE(s.ok());
-  EXPECT_NE(s.message().find("named pipe"), std::string::npos);
+  EXPECT_FALSE(s.IsOk());
+  EXPECT_NE(s.Message().find("named pipe"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "out"));
 }
 

@@ -4,7 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "store/tests/temp_dir.h"
+#include "base/faulty_file_system.h"
+#include "base/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {
@@ -57,14 +58,14 @@ TEST(IniFile, WriteChangesOneKeyAndKeepsEverythingElse) {
   const std::string original =
       "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=10\r\n\r\n[Unknown]\r\nkeep=me\r\n";
   IniFile ini(original);
-  ASSERT_TRUE(ini.WriteInteger("DEFAULT FONT", "SIZE", 12).ok());
+  ASSERT_TRUE(ini.WriteInteger("DEFAULT FONT", "SIZE", 12).IsOk());
   EXPECT_EQ(ini.Bytes(),
             "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\n\r\n[Unknown]\r\nkeep=me\r\n");
-  ASSERT_TRUE(ini.WriteBool("Default Font", "Bold", true).ok());
+  ASSERT_TRUE(ini.WriteBool("Default Font", "Bold", true).IsOk());
   EXPECT_EQ(
       ini.Bytes(),
       "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\nBold=1\r\n\r\n[Unknown]\r\nkeep=me\r\n");
-  ASSERT_TRUE(ini.WriteString("Icons", "File", "a.icl").ok());
+  ASSERT_TRUE(ini.WriteString("Icons", "File", "a.icl").IsOk());
   EXPECT_EQ(
       ini.Bytes(),
       "; my settings\r\n[Default Font]\r\nname=Arial\r\nSize=12\r\nBold=1\r\n\r\n[Unknown]\r\nkeep=me\r\n"
@@ -73,10 +74,10 @@ TEST(IniFile, WriteChangesOneKeyAndKeepsEverythingElse) {
 
 TEST(IniFile, NewFileUsesWindowsLineEndingsAndUnixFilesKeepTheirs) {
   IniFile fresh;
-  ASSERT_TRUE(fresh.WriteString("Security", "Password", "").ok());
+  ASSERT_TRUE(fresh.WriteString("Security", "Password", "").IsOk());
   EXPECT_EQ(fresh.Bytes(), "[Security]\r\nPassword=\r\n");
   IniFile unix("[A]\nx=1");
-  ASSERT_TRUE(unix.WriteString("A", "y", "2").ok());
+  ASSERT_TRUE(unix.WriteString("A", "y", "2").IsOk());
   EXPECT_EQ(unix.Bytes(), "[A]\nx=1\ny=2\n");
 }
 
@@ -85,12 +86,12 @@ TEST(IniFile, ValuesReadBackAsWritten) {
   for (std::string value : {std::string(" lead"), std::string("trail\t"), std::string("\"q\""),
                             std::string("'x'"), std::string("a=b;c[d]"), std::string("\xFF\x80\x01")}) {
     IniFile ini;
-    ASSERT_TRUE(ini.WriteString("S", "K", value).ok());
+    ASSERT_TRUE(ini.WriteString("S", "K", value).IsOk());
     EXPECT_EQ(IniFile(ini.Bytes()).ReadString("S", "K", "?"), value);
   }
   IniFile ini("[S]\nK=old\n");
-  EXPECT_FALSE(ini.WriteString("S", "K", "line\nbreak").ok());
-  EXPECT_FALSE(ini.WriteString("S", "K", std::string("nul\0byte", 8)).ok());
+  EXPECT_FALSE(ini.WriteString("S", "K", "line\nbreak").IsOk());
+  EXPECT_FALSE(ini.WriteString("S", "K", std::string("nul\0byte", 8)).IsOk());
   EXPECT_EQ(ini.Bytes(), "[S]\nK=old\n");
 }
 
@@ -104,7 +105,7 @@ TEST(IniFile, DamagedInputNeverCrashesAndLaterWritesKeepIt) {
   for (const std::string& input : inputs) {
     IniFile ini(input);
     (void)ini.ReadString("S", "K", "");
-    ASSERT_TRUE(ini.WriteString("New", "Key", "v").ok());
+    ASSERT_TRUE(ini.WriteString("New", "Key", "v").IsOk());
     const std::string out = ini.Bytes();
     EXPECT_EQ(out.substr(0, input.size()), input);
   }
@@ -118,24 +119,36 @@ TEST(IniFile, SaveIsAtomicAndReportsRefusal) {
   TempDir dir;
   const std::string path = dir / "KW.INI";
   IniFile ini;
-  ASSERT_TRUE(IniFile::Load(path, ini).ok());  // missing file: empty settings
-  ASSERT_TRUE(ini.WriteString("Security", "Password", "").ok());
-  ASSERT_TRUE(ini.Save(path).ok());
+  ASSERT_TRUE(IniFile::Load(path, ini).IsOk());  // missing file: empty settings
+  ASSERT_TRUE(ini.WriteString("Security", "Password", "").IsOk());
+  ASSERT_TRUE(ini.Save(path).IsOk());
   EXPECT_EQ(ReadFile(path), "[Security]\r\nPassword=\r\n");
 
-  if (::geteuid() != 0) {  // root ignores permissions
-    ::chmod(dir.path().c_str(), 0500);
-    ASSERT_TRUE(ini.WriteString("Security", "Password", "x").ok());
-    const Status s = ini.Save(path);
-    EXPECT_FALSE(s.ok());
-    EXPECT_NE(s.message().find("KW.INI"), std::string::npos);
-    ::chmod(dir.path().c_str(), 0700);
+  // A full disk or a refused rename: the save says so and the old settings stay.
+  for (const bool rename_fails : {false, true}) {
+    FaultyFileSystem fs;
+    if (rename_fails) {
+      fs.FailRenames("KW.INI");
+    } else {
+      fs.FailWrites("KW.INI");
+    }
+    ASSERT_TRUE(ini.WriteString("Security", "Password", "x").IsOk());
+    const Status s = ini.Save(path, fs);
+    EXPECT_FALSE(s.IsOk());
+    EXPECT_NE(s.Message().find("KW.INI"), std::string::npos);
+    EXPECT_EQ(fs.FaultsInjected(), 1);
     EXPECT_EQ(ReadFile(path), "[Security]\r\nPassword=\r\n");
+    // A read that fails is reported, and leaves no half-read settings behind.
+    fs.FailReads("KW.INI");
+    IniFile loaded;
+    loaded.WriteString("Stale", "Key", "1");
+    EXPECT_FALSE(IniFile::Load(path, loaded, fs).IsOk());
+    EXPECT_EQ(loaded.Bytes(), "");
   }
   // A directory where the file should be is reported, not read.
   TempDir other;
   std::filesystem::create_directory(other / "KW.INI");
-  EXPECT_FALSE(IniFile::Load(other / "KW.INI", ini).ok());
+  EXPECT_FALSE(IniFile::Load(other / "KW.INI", ini).IsOk());
 }
 
 }  // namespace

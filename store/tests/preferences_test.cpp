@@ -25,7 +25,7 @@ TEST(Preferences, DefaultsWithoutSettingsFile) {
 
 TEST(Preferences, FirstSaveWritesEverySectionInOrder) {
   IniFile ini;
-  ASSERT_TRUE(SavePreferences(ini, LoadPreferences(ini, "/d/", kMain)).ok());
+  ASSERT_TRUE(SavePreferences(ini, LoadPreferences(ini, "/d/", kMain)).IsOk());
   EXPECT_EQ(ini.Bytes(),
             "[Security]\r\nPassword=\r\n\r\n"
             "[Default Font]\r\nName=Arial\r\nSize=10\r\nBold=0\r\nItalic=0\r\nUnderline=0\r\nColor=0\r\n\r\n"
@@ -41,7 +41,7 @@ TEST(Preferences, ValuesRoundTripAndOddValuesRead) {
   EXPECT_EQ(p.defaultFontColor, -16777201);
   EXPECT_FALSE(p.showOpeningMessage);
   p.password = "Secret";
-  ASSERT_TRUE(SavePreferences(ini, p).ok());
+  ASSERT_TRUE(SavePreferences(ini, p).IsOk());
   EXPECT_EQ(ini.ReadString("Default Font", "Bold", ""), "1");
   EXPECT_EQ(ini.ReadString("Security", "Password", ""), EncryptString("Secret"));
   EXPECT_EQ(ReadStoredPassword(ini), "Secret");
@@ -58,7 +58,7 @@ TEST(Preferences, PasswordThatCannotBeStoredLeavesSettingsAlone) {
       "\xAA"
       "bcd";
   ASSERT_NE(EncryptString(p.password).find('\n'), std::string::npos);
-  EXPECT_FALSE(SavePreferences(ini, p).ok());
+  EXPECT_FALSE(SavePreferences(ini, p).IsOk());
   EXPECT_EQ(ini.Bytes(), "[Security]\r\nPassword=\r\n");
 }
 
@@ -82,7 +82,7 @@ TEST(WindowPlacement, SectionNameAndFitting) {
 
 TEST(WindowPlacement, RoundTrip) {
   IniFile ini;
-  ASSERT_TRUE(WriteWindowPlacement(ini, "TMainScreen_Placement", {{1, 2, 3, 4}, true}).ok());
+  ASSERT_TRUE(WriteWindowPlacement(ini, "TMainScreen_Placement", {{1, 2, 3, 4}, true}).IsOk());
   EXPECT_EQ(ini.Bytes(),
             "[TMainScreen_Placement]\r\nLeft=1\r\nTop=2\r\nRight=3\r\nBottom=4\r\nMaximized=1\r\n");
   const WindowPlacement p = ReadWindowPlacement(ini, "tmainscreen_placement", false);

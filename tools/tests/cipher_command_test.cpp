@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/tests/temp_dir.h"
 #include "store/cipher.h"
-#include "store/tests/temp_dir.h"
 
 namespace inkwend {
 namespace {

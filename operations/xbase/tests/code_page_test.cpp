@@ -71,14 +71,14 @@ TEST(CodePage, TableTextAndMemosUseTheHeadersCodePage) {
     std::unique_ptr<Table> table;
     ASSERT_TRUE(Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo.Bytes()), MemoLayout::kFoxPro,
                             {}, &table)
-                    .ok());
+                    .IsOk());
     EXPECT_EQ(table->code_page(), c.code_page);
     EXPECT_EQ(!table->warnings().empty(), c.warned) << int{c.driver};
     Record r;
-    ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
     EXPECT_EQ(r.Text(0), c.name);
     Memo m;
-    ASSERT_TRUE(r.ReadMemo(1, &m).ok());
+    ASSERT_TRUE(r.ReadMemo(1, &m).IsOk());
     EXPECT_EQ(m.bytes, "\x8F\xA0");  // the bytes stay as stored
     EXPECT_EQ(table->Decode(m.bytes), c.note);
   }

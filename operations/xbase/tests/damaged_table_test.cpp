@@ -88,8 +88,8 @@ TEST(DamagedTable, UnreadableTablesFailToOpenWithAMessage) {
     TableOptions options;
     options.password = "secret";
     const Status status = Table::Open(MemorySource(c.bytes()), nullptr, MemoLayout::kNone, options, &table);
-    ASSERT_FALSE(status.ok());
-    EXPECT_TRUE(Contains(status.message(), c.message)) << status.message();
+    ASSERT_FALSE(status.IsOk());
+    EXPECT_TRUE(Contains(status.Message(), c.message)) << status.Message();
     EXPECT_EQ(table, nullptr);
   }
 }
@@ -104,14 +104,14 @@ TEST(DamagedTable, CutTableYieldsTheWholeRecordsItHolds) {
   std::unique_ptr<Table> table;
   ASSERT_TRUE(
       Table::Open(MemorySource(whole.substr(0, header + 3 * 19 + 7)), nullptr, MemoLayout::kNone, {}, &table)
-          .ok());
+          .IsOk());
   EXPECT_EQ(table->record_count(), 3u);
   ASSERT_FALSE(table->warnings().empty());
   EXPECT_TRUE(Contains(table->warnings()[0], "counts 5 records")) << table->warnings()[0];
   Record r;
-  ASSERT_TRUE(table->ReadRecord(2, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(2, &r).IsOk());
   EXPECT_EQ(r.Text(0), "20240103");
-  EXPECT_FALSE(table->ReadRecord(3, &r).ok());
+  EXPECT_FALSE(table->ReadRecord(3, &r).IsOk());
 }
 
 TEST(DamagedTable, OddButReadableHeadersOpenWithWarnings) {
@@ -145,11 +145,11 @@ TEST(DamagedTable, OddButReadableHeadersOpenWithWarnings) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<Table> table;
     const Status status = Table::Open(MemorySource(c.bytes), nullptr, MemoLayout::kNone, {}, &table);
-    ASSERT_TRUE(status.ok()) << status.message();
+    ASSERT_TRUE(status.IsOk()) << status.Message();
     ASSERT_FALSE(table->warnings().empty());
     EXPECT_TRUE(Contains(table->warnings()[0], c.warning)) << table->warnings()[0];
     Record r;
-    ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
     EXPECT_EQ(r.Text(0), "20240101");
   }
 }
@@ -258,18 +258,18 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
     options.max_memo_bytes = c.max_memo_bytes;
     std::unique_ptr<Table> table;
     ASSERT_TRUE(
-        Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), c.layout, options, &table).ok());
+        Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), c.layout, options, &table).IsOk());
     Record r;
-    ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
     Memo m;
     const Status status = r.ReadMemo(1, &m);
-    ASSERT_FALSE(status.ok());
-    EXPECT_TRUE(Contains(status.message(), c.message)) << status.message();
-    EXPECT_TRUE(Contains(status.message(), "Record 1, memo field ENTRY")) << status.message();
+    ASSERT_FALSE(status.IsOk());
+    EXPECT_TRUE(Contains(status.Message(), c.message)) << status.Message();
+    EXPECT_TRUE(Contains(status.Message(), "Record 1, memo field ENTRY")) << status.Message();
     EXPECT_TRUE(m.bytes.empty());
-    ASSERT_TRUE(table->ReadRecord(1, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(1, &r).IsOk());
     EXPECT_EQ(r.Text(0), "20240102");
-    EXPECT_TRUE(r.ReadMemo(1, &m).ok());
+    EXPECT_TRUE(r.ReadMemo(1, &m).IsOk());
   }
 }
 
@@ -279,14 +279,14 @@ TEST(DamagedTable, MemoPointerThatIsNotANumber) {
   std::unique_ptr<Table> table;
   ASSERT_TRUE(Table::Open(MemorySource(WriteTable(plan)), MemorySource(FptWriter().Bytes()),
                           MemoLayout::kFoxPro, {}, &table)
-                  .ok());
+                  .IsOk());
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   Memo m;
   const Status status = r.ReadMemo(1, &m);
-  ASSERT_FALSE(status.ok());
-  EXPECT_TRUE(Contains(status.message(), "\"12ab\", which is not a block number")) << status.message();
-  EXPECT_FALSE(r.ReadMemo(0, &m).ok());  // DATE is no memo field
+  ASSERT_FALSE(status.IsOk());
+  EXPECT_TRUE(Contains(status.Message(), "\"12ab\", which is not a block number")) << status.Message();
+  EXPECT_FALSE(r.ReadMemo(0, &m).IsOk());  // DATE is no memo field
 }
 
 // A dBase III memo runs to its end mark; one that never meets it stops at the end of the memo
@@ -300,11 +300,11 @@ TEST(DamagedTable, DBase3MemoWithoutEndMarkStopsAtTheEndOfTheFile) {
   plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)})};
   std::unique_ptr<Table> table;
   ASSERT_TRUE(
-      Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), MemoLayout::kDBase, {}, &table).ok());
+      Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), MemoLayout::kDBase, {}, &table).IsOk());
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   Memo m;
-  ASSERT_TRUE(r.ReadMemo(1, &m).ok());
+  ASSERT_TRUE(r.ReadMemo(1, &m).IsOk());
   EXPECT_EQ(m.bytes, std::string(1500, 'z'));
   EXPECT_TRUE(Contains(m.warning, "no end mark")) << m.warning;
 }
@@ -320,12 +320,12 @@ TEST(DamagedTable, RecordsSharingAMemoBlock) {
   std::unique_ptr<Table> table;
   ASSERT_TRUE(
       Table::Open(MemorySource(WriteTable(plan)), MemorySource(w.Bytes()), MemoLayout::kFoxPro, {}, &table)
-          .ok());
+          .IsOk());
   for (uint32_t i = 0; i < 2; ++i) {
     Record r;
-    ASSERT_TRUE(table->ReadRecord(i, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(i, &r).IsOk());
     Memo m;
-    ASSERT_TRUE(r.ReadMemo(1, &m).ok());
+    ASSERT_TRUE(r.ReadMemo(1, &m).IsOk());
     EXPECT_EQ(m.bytes, "shared");
   }
 }

@@ -21,16 +21,16 @@ std::unique_ptr<Table> OpenOrFail(const std::string& dbf, const std::string& mem
   std::unique_ptr<Table> table;
   const Status status =
       Table::Open(MemorySource(dbf), memo.empty() ? nullptr : MemorySource(memo), layout, options, &table);
-  EXPECT_TRUE(status.ok()) << status.message();
+  EXPECT_TRUE(status.IsOk()) << status.Message();
   return table;
 }
 
 std::string MemoOf(const Table& table, uint32_t index, std::string_view field) {
   Record r;
-  EXPECT_TRUE(table.ReadRecord(index, &r).ok());
+  EXPECT_TRUE(table.ReadRecord(index, &r).IsOk());
   Memo memo;
   const Status status = r.ReadMemo(table.FindField(field), &memo);
-  EXPECT_TRUE(status.ok()) << status.message();
+  EXPECT_TRUE(status.IsOk()) << status.Message();
   return memo.bytes;
 }
 
@@ -78,23 +78,23 @@ TEST(DbfTable, ReadsEveryTableFamilyWithItsMemoFile) {
     EXPECT_EQ(table->FindField("ENTRIES"), -1);
 
     Record r;
-    ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
     EXPECT_EQ(r.number(), 1u);
     EXPECT_FALSE(r.deleted());
     EXPECT_EQ(r.Text(table->FindField("date")), "20240101");
     EXPECT_EQ(r.Text(table->FindField("mood")), "calm  ");  // trailing blanks as stored
     EXPECT_EQ(MemoOf(*table, 0, "ENTRY"), entry);
 
-    ASSERT_TRUE(table->ReadRecord(1, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(1, &r).IsOk());
     EXPECT_TRUE(r.deleted());
     EXPECT_EQ(MemoOf(*table, 1, "ENTRY"), "gone");
 
-    ASSERT_TRUE(table->ReadRecord(2, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(2, &r).IsOk());
     Memo memo;
-    ASSERT_TRUE(r.ReadMemo(1, &memo).ok());
+    ASSERT_TRUE(r.ReadMemo(1, &memo).IsOk());
     EXPECT_EQ(memo.block, 0u);
     EXPECT_EQ(memo.bytes, "");
-    EXPECT_FALSE(table->ReadRecord(3, &r).ok());
+    EXPECT_FALSE(table->ReadRecord(3, &r).IsOk());
   }
 }
 
@@ -139,9 +139,9 @@ TEST(DbfTable, FoxProPictureMemosKeepTheirBytes) {
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->memo_block_size(), 32u);
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   Memo memo;
-  ASSERT_TRUE(r.ReadMemo(0, &memo).ok());
+  ASSERT_TRUE(r.ReadMemo(0, &memo).IsOk());
   EXPECT_FALSE(memo.is_text);
   EXPECT_EQ(memo.bytes, binary);
 }
@@ -155,13 +155,13 @@ TEST(DbfTable, ValuesOfTheOtherFieldTypes) {
   auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone);
   ASSERT_NE(table, nullptr);
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   EXPECT_EQ(r.Text(0), "20240229");
   EXPECT_EQ(r.Text(1), "12.50");
   EXPECT_EQ(r.Text(2), "-0.125");
   EXPECT_EQ(r.Text(3), "T");
   EXPECT_EQ(r.Raw(1), "   12.50");
-  ASSERT_TRUE(table->ReadRecord(1, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(1, &r).IsOk());
   EXPECT_EQ(r.Text(0), "");  // an empty date
   EXPECT_EQ(r.Text(1), "");
   EXPECT_EQ(r.Text(3), "?");
@@ -197,7 +197,7 @@ TEST(DbfTable, VisualFoxProBinaryFieldsAndNulls) {
   ASSERT_NE(table, nullptr);
   EXPECT_TRUE(table->fields()[7].IsSystem());
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   EXPECT_EQ(r.Text(0), "-42");
   EXPECT_EQ(r.Text(1), "12345.6789");
   EXPECT_EQ(r.Text(2), "1.5");
@@ -206,7 +206,7 @@ TEST(DbfTable, VisualFoxProBinaryFieldsAndNulls) {
   EXPECT_EQ(r.Text(4), "Ann   ");
   EXPECT_EQ(r.Text(5), "hi");
   EXPECT_TRUE(r.IsNull(6));
-  ASSERT_TRUE(table->ReadRecord(1, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(1, &r).IsOk());
   EXPECT_EQ(r.Text(1), "-0.0005");
   EXPECT_EQ(r.Text(3), "");
   EXPECT_TRUE(r.IsNull(4));
@@ -227,7 +227,7 @@ TEST(DbfTable, CharacterFieldsOver255Bytes) {
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->fields()[0].length, 300u);
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   EXPECT_EQ(r.Text(0), text + "y");
   EXPECT_EQ(r.Text(1), "7");
 }
@@ -241,7 +241,7 @@ TEST(DbfTable, PasswordIsIgnoredForUnencryptedTables) {
   auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone, options);
   ASSERT_NE(table, nullptr);
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   EXPECT_EQ(r.Text(0), "20240101");
 }
 
@@ -282,7 +282,7 @@ TEST_F(DbfTableOnDisk, FindsTheMemoFileInAnyLetterCase) {
   const std::string before = ReadFile(dbf) + ReadFile(memo);
 
   std::unique_ptr<Table> table;
-  ASSERT_TRUE(Table::Open(dbf, {}, &table).ok());
+  ASSERT_TRUE(Table::Open(dbf, {}, &table).IsOk());
   EXPECT_EQ(table->memo_path(), memo);
   EXPECT_EQ(table->memo_layout(), MemoLayout::kFoxPro);
   EXPECT_EQ(MemoOf(*table, 0, "ENTRY"), "{\\rtf1 x}");
@@ -298,25 +298,25 @@ TEST_F(DbfTableOnDisk, MissingMemoFileIsAWarningAndEachMemoAnError) {
                   Row(plan.fields, false, {"20240102", MemoPointer(0)})};
   const std::string dbf = Write("INKWEND.DBF", WriteTable(plan));
   std::unique_ptr<Table> table;
-  ASSERT_TRUE(Table::Open(dbf, {}, &table).ok());
+  ASSERT_TRUE(Table::Open(dbf, {}, &table).IsOk());
   ASSERT_EQ(table->warnings().size(), 1u);
   EXPECT_NE(table->warnings()[0].find("INKWEND.FPT"), std::string::npos) << table->warnings()[0];
   Record r;
-  ASSERT_TRUE(table->ReadRecord(0, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   EXPECT_EQ(r.Text(0), "20240101");
   Memo memo;
   const Status status = r.ReadMemo(1, &memo);
-  EXPECT_FALSE(status.ok());
-  EXPECT_NE(status.message().find("Record 1, memo field ENTRY"), std::string::npos) << status.message();
-  ASSERT_TRUE(table->ReadRecord(1, &r).ok());
-  EXPECT_TRUE(r.ReadMemo(1, &memo).ok());  // no memo to read
+  EXPECT_FALSE(status.IsOk());
+  EXPECT_NE(status.Message().find("Record 1, memo field ENTRY"), std::string::npos) << status.Message();
+  ASSERT_TRUE(table->ReadRecord(1, &r).IsOk());
+  EXPECT_TRUE(r.ReadMemo(1, &memo).IsOk());  // no memo to read
 }
 
 TEST_F(DbfTableOnDisk, MissingTableIsAnError) {
   std::unique_ptr<Table> table;
   const Status status = Table::Open((dir_ / "INKWEND.DBF").string(), {}, &table);
-  EXPECT_FALSE(status.ok());
-  EXPECT_NE(status.message().find("INKWEND.DBF"), std::string::npos) << status.message();
+  EXPECT_FALSE(status.IsOk());
+  EXPECT_NE(status.Message().find("INKWEND.DBF"), std::string::npos) << status.Message();
   EXPECT_EQ(table, nullptr);
 }
 

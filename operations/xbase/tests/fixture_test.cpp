@@ -26,7 +26,7 @@ std::string LongEntry() {
 TEST(LibreOfficeTables, DiaryTableRecordByRecord) {
   std::unique_ptr<Table> table;
   const Status status = Table::Open(kDir + "INKWEND.dbf", {}, &table);
-  ASSERT_TRUE(status.ok()) << status.message();
+  ASSERT_TRUE(status.IsOk()) << status.Message();
   EXPECT_TRUE(table->warnings().empty());
   EXPECT_EQ(table->version(), 0x83);
   EXPECT_EQ(table->kind(), TableKind::kDBase3);
@@ -62,24 +62,24 @@ TEST(LibreOfficeTables, DiaryTableRecordByRecord) {
   Record r;
   for (uint32_t i = 0; i < table->record_count(); ++i) {
     SCOPED_TRACE(i + 1);
-    ASSERT_TRUE(table->ReadRecord(i, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(i, &r).IsOk());
     EXPECT_EQ(r.deleted(), expected[i].deleted);
     EXPECT_EQ(r.Text(date), expected[i].date);
     Memo memo;
     const Status memo_status = r.ReadMemo(entry, &memo);
-    ASSERT_TRUE(memo_status.ok()) << memo_status.message();
+    ASSERT_TRUE(memo_status.IsOk()) << memo_status.Message();
     EXPECT_TRUE(memo.warning.empty()) << memo.warning;
     EXPECT_EQ(memo.bytes, expected[i].entry);
   }
-  ASSERT_TRUE(table->ReadRecord(4, &r).ok());
+  ASSERT_TRUE(table->ReadRecord(4, &r).IsOk());
   Memo memo;
-  ASSERT_TRUE(r.ReadMemo(entry, &memo).ok());
+  ASSERT_TRUE(r.ReadMemo(entry, &memo).IsOk());
   EXPECT_EQ(table->Decode(memo.bytes), "second entry of 2 January, caf\u00E9");
 }
 
 TEST(LibreOfficeTables, OtherFieldTypes) {
   std::unique_ptr<Table> table;
-  ASSERT_TRUE(Table::Open(kDir + "TYPES.dbf", {}, &table).ok());
+  ASSERT_TRUE(Table::Open(kDir + "TYPES.dbf", {}, &table).IsOk());
   ASSERT_EQ(table->record_count(), 4u);
   struct Expected {
     bool deleted;
@@ -97,14 +97,14 @@ TEST(LibreOfficeTables, OtherFieldTypes) {
   Record r;
   for (uint32_t i = 0; i < table->record_count(); ++i) {
     SCOPED_TRACE(i + 1);
-    ASSERT_TRUE(table->ReadRecord(i, &r).ok());
+    ASSERT_TRUE(table->ReadRecord(i, &r).IsOk());
     EXPECT_EQ(r.deleted(), expected[i].deleted);
     EXPECT_EQ(r.Text(table->FindField("name")), expected[i].name);
     EXPECT_EQ(r.Text(table->FindField("amount")), expected[i].amount);
     EXPECT_EQ(r.Text(table->FindField("day")), expected[i].day);
     EXPECT_EQ(r.Text(table->FindField("done")), expected[i].done);
     Memo memo;
-    ASSERT_TRUE(r.ReadMemo(table->FindField("note"), &memo).ok());
+    ASSERT_TRUE(r.ReadMemo(table->FindField("note"), &memo).IsOk());
     EXPECT_EQ(table->Decode(memo.bytes), expected[i].note);
   }
 }

@@ -1,0 +1,261 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "base/posix_file_system.h"
+
+namespace inkwend {
+namespace {
+
+std::string ErrorText(const std::string& what, const std::string& path, int err) {
+  return what + " \"" + path + "\": " + std::strerror(err);
+}
+
+Status ErrorStatus(const std::string& what, const std::string& path, int err) {
+  return Status::Error(err == ENOENT ? StatusCode::NotFound : StatusCode::IoError,
+                       ErrorText(what, path, err));
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// What a path names when it is not a plain file, for messages.
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "not a plain file";
+}
+
+Status NotPlainFile(const std::string& path, mode_t mode) {
+  return Status::Error(StatusCode::Refused,
+                       "Cannot read \"" + path + "\": it is " + KindOf(mode) + ", not a file");
+}
+
+Status TooLarge(const std::string& path) {
+  return Status::Error(StatusCode::Refused, "Cannot read \"" + path + "\": it is larger than " +
+                                                std::to_string(kMaxReadBytes >> 20) + " MB");
+}
+
+// Closes a descriptor when it goes out of scope.
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// Makes a finished rename durable.
+void SyncDirectoryOf(const std::string& path) {
+  const int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static PosixFileSystem real;
+  return real;
+}
+
+ssize_t PosixFileSystem::WriteSome(const std::string&, int fd, const char* data, size_t size) {
+  return ::write(fd, data, size);
+}
+
+ssize_t PosixFileSystem::ReadSome(const std::string&, int fd, char* buffer, size_t size) {
+  return ::read(fd, buffer, size);
+}
+
+int PosixFileSystem::RenameNow(const std::string&, const char* from, const char* to) {
+  return ::rename(from, to);
+}
+
+// Pipes, devices and sockets are refused before they are opened, as reading (or even opening)
+// one can wait forever or have side effects; the check is repeated on the open descriptor,
+// opened without blocking, in case the name was replaced in between.
+Status PosixFileSystem::OpenPlainFileForReading(const std::string& path, int& fd, off_t& size) {
+  fd = -1;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return ErrorStatus("Cannot open", path, errno);
+  if (!S_ISREG(st.st_mode)) return NotPlainFile(path, st.st_mode);
+  const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (opened < 0) return ErrorStatus("Cannot open", path, errno);
+  if (::fstat(opened, &st) != 0) {
+    const int err = errno;
+    ::close(opened);
+    return ErrorStatus("Cannot read", path, err);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(opened);
+    return NotPlainFile(path, st.st_mode);
+  }
+  fd = opened;
+  size = st.st_size;
+  return Status::Ok();
+}
+
+Status PosixFileSystem::ReadAll(const std::string& path, int fd, off_t size, std::string& bytes) {
+  if (static_cast<uint64_t>(size) > kMaxReadBytes) return TooLarge(path);
+  try {
+    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ReadSome(path, fd, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return ErrorStatus("Cannot read", path, errno);
+      }
+      if (n == 0) break;
+      // The file may grow while it is read.
+      if (bytes.size() + static_cast<size_t>(n) > kMaxReadBytes) return TooLarge(path);
+      bytes.append(buffer, static_cast<size_t>(n));
+    }
+  } catch (const std::bad_alloc&) {
+    return Status::Error(StatusCode::OutOfMemory,
+                         "Cannot read \"" + path + "\": it is too large for the memory available");
+  }
+  return Status::Ok();
+}
+
+Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+  int fd = -1;
+  off_t size = 0;
+  if (Status opened = OpenPlainFileForReading(path, fd, size); !opened.IsOk()) return opened;
+  FdCloser closer{fd};
+  std::string bytes;
+  if (Status read = ReadAll(path, fd, size, bytes); !read.IsOk()) return read;
+  return bytes;
+}
+
+Status PosixFileSystem::WriteAll(const std::string& path, int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = WriteSome(path, fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return ErrorStatus("Cannot write", path, errno);
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return Status::Ok();
+}
+
+Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
+  std::vector<char> name(path.begin(), path.end());
+  const char suffix[] = ".tmp-XXXXXX";
+  name.insert(name.end(), suffix, suffix + sizeof suffix);  // keeps the terminating NUL
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return ErrorStatus("Cannot create", path, errno);
+  const std::string temp_path = name.data();
+  // Keep the permissions of the file being replaced; new files stay private (0600).
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+
+  Status status = WriteAll(path, fd, bytes);
+  if (status.IsOk() && ::fsync(fd) != 0) status = ErrorStatus("Cannot write", path, errno);
+  if (::close(fd) != 0 && status.IsOk()) status = ErrorStatus("Cannot write", path, errno);
+  if (status.IsOk() && RenameNow(path, temp_path.c_str(), path.c_str()) != 0)
+    status = ErrorStatus("Cannot replace", path, errno);
+  if (!status.IsOk()) {
+    ::unlink(temp_path.c_str());
+    return status;
+  }
+  SyncDirectoryOf(path);
+  return Status::Ok();
+}
+
+Status PosixFileSystem::WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  return ReplaceFile(path, bytes);
+}
+
+Status PosixFileSystem::WriteFileInPlace(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600);
+  if (fd < 0) return ErrorStatus("Cannot write", path, errno);
+  Status status = WriteAll(path, fd, bytes);
+  if (status.IsOk() && ::fsync(fd) != 0) status = ErrorStatus("Cannot write", path, errno);
+  if (::close(fd) != 0 && status.IsOk()) status = ErrorStatus("Cannot write", path, errno);
+  return status;
+}
+
+Status PosixFileSystem::AppendToFile(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600);
+  if (fd < 0) return ErrorStatus("Cannot write", path, errno);
+  Status status = WriteAll(path, fd, bytes);
+  if (::close(fd) != 0 && status.IsOk()) status = ErrorStatus("Cannot write", path, errno);
+  return status;
+}
+
+Status PosixFileSystem::CopyFile(const std::string& src, const std::string& dst) {
+  if (src == dst) return Status::Error(StatusCode::Refused, "Cannot copy \"" + src + "\" onto itself");
+  Result<std::string> bytes = ReadFile(src);
+  if (!bytes.IsOk()) return bytes.GetStatus();
+  return ReplaceFile(dst, bytes.Value());
+}
+
+Status PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (RenameNow(to, from.c_str(), to.c_str()) != 0) return ErrorStatus("Cannot rename", from, errno);
+  SyncDirectoryOf(to);
+  return Status::Ok();
+}
+
+Status PosixFileSystem::RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return Status::Ok();
+  return ErrorStatus("Cannot delete", path, errno);
+}
+
+Status PosixFileSystem::CreateDirectory(const std::string& path) {
+  size_t pos = 0;
+  while (pos <= path.size()) {
+    const size_t slash = path.find('/', pos);
+    const size_t end = slash == std::string::npos ? path.size() : slash;
+    const std::string partial = path.substr(0, end);
+    if (!partial.empty() && ::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+      return Status::Error("Cannot create the folder \"" + partial + "\": " + std::strerror(errno));
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  return DirectoryExists(path) ? Status::Ok() : Status::Error("Cannot create the folder \"" + path + "\".");
+}
+
+bool PosixFileSystem::FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool PosixFileSystem::IsPlainFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PosixFileSystem::DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+Result<std::vector<std::string>> PosixFileSystem::ListDirectory(const std::string& path) {
+  DIR* dir = ::opendir(path.c_str());
+  if (!dir) return ErrorStatus("Cannot read the folder", path, errno);
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace inkwend
