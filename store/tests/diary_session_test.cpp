@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "store/cipher.h"
 #include "base/tests/temp_dir.h"
+#include "store/cipher.h"
 
 namespace inkwend {
 namespace {
