@@ -22,7 +22,6 @@
 #include "controls/ring_panel.h"
 #include "platform/program_directory.h"
 #include "platform/qt_picture_decoder.h"
-#include "richtext/rtf/picture_decoder.h"
 #include "richtext/toolbar/wp_rich_text_link.h"
 #include "richtext/toolbar/wp_ruler.h"
 #include "richtext/toolbar/wp_toolbar.h"
@@ -78,9 +77,10 @@ TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent), store_(ProgramD
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
   setWindowIcon(NotebookIcon());
-  // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
-  SetPictureDecoder(&QtPictureDecoderInstance());
   CreateControls();
+  // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
+  WPRichText1->SetPictureDecoder(&QtPictureDecoderInstance());
+  WPRichTextAllPurpose->SetPictureDecoder(&QtPictureDecoderInstance());
   CreateMenu();
   // Designed position and client size.
   setGeometry(156, 106, 622, 402);

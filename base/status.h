@@ -52,6 +52,10 @@ class Status {
   const std::string& Message() const { return message_; }
   // Set for Damaged.
   const std::optional<Damage>& DamageFound() const { return damage_; }
+  // The spellings of store/status.h, which now forwards here; until its callers use the ones
+  // above. (Two classes named Status in one program break the one-definition rule.)
+  bool ok() const { return IsOk(); }
+  const std::string& message() const { return Message(); }
 
  private:
   Status(StatusCode code, std::string message) : code_(code), message_(std::move(message)) {}

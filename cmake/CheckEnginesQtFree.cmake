@@ -1,5 +1,5 @@
 # Fails when an engine source includes a Qt header. Engine folders are listed here.
-set(engine_dirs store richtext/model richtext/rtf richtext/layout richtext/editing spell/engine decor/icons operations/xbase)
+set(engine_dirs store richtext/model richtext/picture richtext/rtf richtext/layout richtext/editing spell/engine decor/icons operations/xbase)
 set(bad "")
 foreach(dir ${engine_dirs})
   file(GLOB_RECURSE files ${ROOT}/${dir}/*.h ${ROOT}/${dir}/*.cpp)

@@ -6,8 +6,8 @@
 #include <variant>
 #include <vector>
 
-#include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
+#include "richtext/picture/bitmap_codec.h"
 
 namespace inkwend {
 

@@ -73,16 +73,38 @@ void FinishLoad(TWPRTFText& doc) {
   doc.ChangeNotification();
 }
 
-int RunReader(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TLoadOptions& options) {
+int RunReader(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TLoadOptions& options,
+              Status& status) {
   if (format == TWPLoadFormat::FormatRTF) {
     TWPRtfReader reader(&doc);
     reader.AutomaticText = options.AutomaticText;
     reader.KeepLayout = options.KeepLayout;
-    return reader.Read(stream);
+    reader.pictureDecoder = options.pictureDecoder;
+    const int result = reader.Read(stream);
+    status = reader.GetStatus();
+    return result;
   }
   TWPTextReader reader(&doc);
   reader.AutomaticText = options.AutomaticText;
-  return reader.Read(stream);
+  const int result = reader.Read(stream);
+  status = reader.GetStatus();
+  return result;
+}
+
+// The load's result kept in the document and, with its details, in options.status. `status`
+// is the reader's, when the result is the reader's.
+int Report(TWPRTFText& doc, const TLoadOptions& options, int result, Status status) {
+  if (options.status) {
+    if (result == kResultOk) {
+      status = Status::Ok();
+    } else if (result == kResultOutOfMemory && status.Code() != StatusCode::OutOfMemory) {
+      status = Status::Error(StatusCode::OutOfMemory, "There was not enough memory to read the text.");
+    } else if (result == kResultStreamError && status.Code() != StatusCode::Damaged) {
+      status = Status::Damaged("The text could not be read to its end.", Damage{-1, "the rest of the text"});
+    }
+    *options.status = std::move(status);
+  }
+  return doc.IoResult = result;
 }
 
 // Moves what `src` read into `doc` at the caret: objects and footnotes get numbers of `doc`,
@@ -233,6 +255,7 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
   const TWPLoadFormat reader_format = format == TWPLoadFormat::FormatRTF ? format : TWPLoadFormat::FormatANSI;
   TProgressFrame progress(100);
   int result = kResultOk;
+  Status status;
 
   if (doc.IsEmpty()) {
     if (reader_format == TWPLoadFormat::FormatANSI &&
@@ -245,14 +268,14 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
     doc.CollectObjects();
     doc.FreeFootnotes();
     try {
-      result = RunReader(doc, stream, reader_format, options);
+      result = RunReader(doc, stream, reader_format, options, status);
     } catch (const std::exception&) {
       result = kResultStreamError;
     }
     progress.Advance(50);
     if (result == kResultOutOfMemory) doc.Clear();
     FinishLoad(doc);
-    return doc.IoResult = result;
+    return Report(doc, options, result, std::move(status));
   }
 
   // Into a non-empty document: read into a document of its own, then insert.
@@ -265,25 +288,30 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
     scratch.ProvideObjectEvent = doc.ProvideObjectEvent;
     scratch.SetAttributeMode(doc.AttributeMode());
     TLoadOptions scratch_options = options;
-    result = RunReader(scratch, stream, reader_format, scratch_options);
+    result = RunReader(scratch, stream, reader_format, scratch_options, status);
     progress.Advance(50);
-    if (result == kResultOutOfMemory) return doc.IoResult = result;
-    if (scratch.IsEmpty() && scratch.Objects().empty()) return doc.IoResult = result;
-    if (options.OnLoad && !options.OnLoad()) return doc.IoResult = result;
+    if (result == kResultOutOfMemory) return Report(doc, options, result, std::move(status));
+    if (scratch.IsEmpty() && scratch.Objects().empty())
+      return Report(doc, options, result, std::move(status));
+    if (options.OnLoad && !options.OnLoad()) return Report(doc, options, result, std::move(status));
     // The inserted text does not change the document's page.
     Insert(doc, scratch, options.Caret, options.InsertEnd);
   } catch (const std::bad_alloc&) {
-    return doc.IoResult = kResultOutOfMemory;
+    return Report(doc, options, kResultOutOfMemory, Status());
   } catch (const std::exception&) {
-    return doc.IoResult = kResultStreamError;
+    return Report(doc, options, kResultStreamError, Status());
   }
   FinishLoad(doc);
-  return doc.IoResult = result;
+  return Report(doc, options, result, std::move(status));
 }
 
 int LoadFromFile(TWPRTFText& doc, const std::string& path, const TLoadOptions& options) {
   TFileReadStream stream(path);
-  if (!stream.IsOpen()) return doc.IoResult = kResultStreamError;
+  if (!stream.IsOpen()) {
+    if (options.status)
+      *options.status = Status::Error(StatusCode::NotFound, "The file " + path + " cannot be opened.");
+    return doc.IoResult = kResultStreamError;
+  }
   return LoadFromStream(doc, stream, options);
 }
 

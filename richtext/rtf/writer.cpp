@@ -9,9 +9,9 @@
 #include <typeinfo>
 #include <vector>
 
-#include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
+#include "richtext/picture/bitmap_codec.h"
 #include "store/windows1252.h"
 
 namespace inkwend {
