@@ -7,6 +7,44 @@
 
 namespace inkwend {
 
+namespace {
+
+// The part of the reader that performs an action. The actions are declared in keywords.h
+// grouped by part, so ranges of them tell the part (checked below).
+enum class Part : uint8_t {
+  Character,
+  CharacterAttr,
+  Paragraph,
+  Section,
+  Table,
+  FontColorTable,
+  Picture,
+  Footnote,
+  Destination,
+  None,
+};
+
+using A = TRtfAction;
+static_assert(A::Par < A::Ignore && A::Ignore < A::Plain && A::Plain < A::Cb && A::Cb < A::Pard &&
+              A::Pard < A::Cfpat && A::Cfpat < A::Page && A::Page < A::U && A::U < A::Trowd &&
+              A::Trowd < A::Trleft && A::Trleft < A::Red && A::Red < A::Cpg && A::Cpg < A::Pict &&
+              A::Pict < A::ObjH && A::ObjH < A::FontTbl && A::FontTbl < A::NestRow && A::NestRow < A::Hex);
+
+constexpr Part PartOf(TRtfAction a) {
+  if (a <= A::Ignore || a == A::ParBreak) return Part::Character;
+  if (a <= A::Cb) return Part::CharacterAttr;
+  if (a <= A::Cfpat) return Part::Paragraph;
+  if (a <= A::U) return Part::Section;
+  if (a <= A::Trleft) return Part::Table;
+  if (a <= A::Cpg) return Part::FontColorTable;
+  if (a <= A::ObjH) return Part::Picture;
+  if (a == A::Footnote || a == A::FnNr || a == A::Chftn) return Part::Footnote;
+  if (a <= A::NestRow) return Part::Destination;
+  return Part::None;
+}
+
+}  // namespace
+
 void TWPRtfReader::Dispatch(const ControlWord& c) {
   const TRtfKeyword* k = c.length ? FindRtfKeyword(std::string_view(c.word, c.length), c.hash) : nullptr;
   if (!k) {
@@ -45,10 +83,37 @@ void TWPRtfReader::Dispatch(const ControlWord& c) {
       k->Action == TRtfAction::Pard || k->Action == TRtfAction::Plain) {
     FlushRun();
   }
-  // Each action belongs to exactly one part; the most frequent come first.
-  (void)(DoCharacter(*k, n) || DoCharacterAttr(*k, n) || DoParagraph(*k, n) || DoBorderShading(*k, n) ||
-         DoTable(*k, n) || DoFontColorTable(*k, n) || DoSection(*k, n) || DoPicture(*k, n) ||
-         DoFootnote(*k, n) || DoDestination(*k));
+  switch (PartOf(k->Action)) {
+    case Part::Character:
+      DoCharacter(*k, n);
+      break;
+    case Part::CharacterAttr:
+      DoCharacterAttr(*k, n);
+      break;
+    case Part::Paragraph:
+      if (!DoParagraph(*k, n)) DoBorderShading(*k, n);
+      break;
+    case Part::Section:
+      DoSection(*k, n);
+      break;
+    case Part::Table:
+      DoTable(*k, n);
+      break;
+    case Part::FontColorTable:
+      DoFontColorTable(*k, n);
+      break;
+    case Part::Picture:
+      DoPicture(*k, n);
+      break;
+    case Part::Footnote:
+      DoFootnote(*k, n);
+      break;
+    case Part::Destination:
+      DoDestination(*k);
+      break;
+    case Part::None:
+      break;
+  }
 }
 
 }  // namespace inkwend

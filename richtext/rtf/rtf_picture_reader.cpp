@@ -10,6 +10,10 @@ namespace inkwend {
 namespace {
 
 constexpr size_t kMaxFileName = 255;
+// The keyword table gives the picture kinds by these numbers (keywords.cpp).
+static_assert(static_cast<int>(EmbeddedPictureKind::Metafile) == 0 &&
+              static_cast<int>(EmbeddedPictureKind::Png) == 3 &&
+              static_cast<int>(EmbeddedPictureKind::Unsupported) == 5);
 
 int32_t Scaled(int32_t goal, int32_t scale) {
   const int64_t v = scale > 0 ? static_cast<int64_t>(goal) * scale / 100 : goal;

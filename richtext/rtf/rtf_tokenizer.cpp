@@ -1,76 +1,12 @@
 #include "richtext/rtf/rtf_tokenizer.h"
 
-#include <algorithm>
-#include <limits>
-
 #include "richtext/rtf/keywords.h"
 
 namespace inkwend {
 
 namespace {
 
-constexpr bool IsLetter(int x) { return (x >= 'a' && x <= 'z') || (x >= 'A' && x <= 'Z'); }
-constexpr bool IsDigit(int x) { return x >= '0' && x <= '9'; }
-constexpr size_t kMaxWordLetters = 32;  // no keyword is longer; longer words are unknown
-constexpr int kMaxDigits = 19;
-
-int32_t ClampToInt32(int64_t v) {
-  return static_cast<int32_t>(
-      std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-// The common case: the whole word, its number and delimiter lie in the buffer. False when
-// they may not (the careful byte-at-a-time reading then takes over from the same place).
-bool ReadControlWordInBuffer(ReaderInput& input, ControlWord& c) {
-  constexpr size_t kNeed = 1 + kMaxWordLetters + 1 + 24 + 1;
-  if (input.Available() < kNeed) return false;
-  const uint8_t* p = input.Cursor();
-  size_t i = 0;
-  uint8_t b = p[i++];
-  c.hasParam = false;
-  c.param = 0;
-  c.hash = RtfKeywordHashStep(kRtfKeywordHashSeed, b);
-  c.word[0] = static_cast<char>(b);
-  if (!IsLetter(b)) {
-    c.length = 1;
-    c.word[1] = 0;
-    input.Advance(1);
-    return true;
-  }
-  size_t len = 1;
-  b = p[i++];
-  while (IsLetter(b)) {
-    if (len == kMaxWordLetters) return false;
-    c.word[len++] = static_cast<char>(b);
-    c.hash = RtfKeywordHashStep(c.hash, b);
-    b = p[i++];
-  }
-  c.length = len;
-  c.word[len] = 0;
-  const bool negative = b == '-';
-  if (negative) {
-    if (!IsDigit(p[i])) {
-      // "-" without digits is not part of the word.
-      input.Advance(i - 1);
-      return true;
-    }
-    b = p[i++];
-  }
-  if (IsDigit(b)) {
-    int64_t v = 0;
-    int digits = 0;
-    while (IsDigit(b)) {
-      if (++digits > 20) return false;
-      if (digits <= kMaxDigits && v < (int64_t{1} << 40)) v = v * 10 + (b - '0');
-      b = p[i++];
-    }
-    c.hasParam = true;
-    c.param = ClampToInt32(negative ? -v : v);
-  }
-  // `b` is the delimiter: a space belongs to the word, anything else is read again.
-  input.Advance(b == ' ' ? i : i - 1);
-  return true;
-}
+using namespace rtf_tokenizer;
 
 // The number after the letters, from its first byte `b`; false at the end of the input.
 // Leaves the delimiter to be read again (or consumed when it is a space).
@@ -106,8 +42,7 @@ bool ReadParameter(ReaderInput& input, ControlWord& c, int b) {
 
 }  // namespace
 
-bool ReadControlWord(ReaderInput& input, ControlWord& c) {
-  if (ReadControlWordInBuffer(input, c)) return true;
+bool ReadControlWordByBytes(ReaderInput& input, ControlWord& c) {
   c.length = 0;
   c.hasParam = false;
   c.param = 0;
