@@ -23,7 +23,6 @@
 #include "controls/ring_panel.h"
 #include "platform/program_directory.h"
 #include "platform/qt_picture_decoder.h"
-#include "richtext/rtf/picture_decoder.h"
 #include "richtext/toolbar/wp_rich_text_link.h"
 #include "richtext/toolbar/wp_ruler.h"
 #include "richtext/toolbar/wp_toolbar.h"
@@ -80,9 +79,10 @@ TMainScreen::TMainScreen(QWidget* parent, FileSystem& file_system)
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
   setWindowIcon(NotebookIcon());
-  // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
-  SetPictureDecoder(&QtPictureDecoderInstance());
   CreateControls();
+  // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
+  entryEditor_->SetPictureDecoder(&QtPictureDecoderInstance());
+  scratchEditor_->SetPictureDecoder(&QtPictureDecoderInstance());
   CreateMenu();
   // Designed position and client size.
   setGeometry(156, 106, 622, 402);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "richtext/model/bitmap_codec.h"
+#include "richtext/picture/bitmap_codec.h"
 #include "richtext/rtf/writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       inkwend::kResultOk) {
     inkwend::TWPRTFText again;
     inkwend::TMemoryStream back(out.Bytes());
-    // The writer's own output is complete RTF: it never ends inside a control word.
+    // The writer's own output is complete RTF: it never ends inside a control word or with a
+    // group open.
     if (inkwend::TWPRtfReader(&again).Read(back) == inkwend::kResultStreamError) std::abort();
     // A read paragraph keeps its runs until its records are asked for; written from the records,
     // the bytes are the same.

@@ -9,6 +9,30 @@
 
 namespace inkwend {
 
+TBitmap BitmapFromImage(const QImage& image) {
+  TBitmap bmp;
+  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return bmp;
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  bmp.Width = argb.width();
+  bmp.Height = argb.height();
+  bmp.BitsPerPixel = 24;
+  const int stride = bmp.Stride();
+  bmp.Bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(bmp.Height), 0);
+  for (int y = 0; y < bmp.Height; ++y) {
+    const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    uint8_t* dst = bmp.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    for (int x = 0; x < bmp.Width; ++x) {
+      const QRgb p = src[x];
+      const int a = qAlpha(p);
+      auto over_white = [a](int c) { return static_cast<uint8_t>((c * a + 255 * (255 - a) + 127) / 255); };
+      dst[3 * x] = over_white(qBlue(p));
+      dst[3 * x + 1] = over_white(qGreen(p));
+      dst[3 * x + 2] = over_white(qRed(p));
+    }
+  }
+  return bmp;
+}
+
 bool QtPictureDecoder::Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
                               TBitmap& out) const {
   if (data.empty() || data.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
@@ -25,28 +49,7 @@ bool QtPictureDecoder::Decode(TPictureFormat format, std::span<const uint8_t> da
   }
   QImage image;
   if (!reader.read(&image) || image.isNull()) return false;
-  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-  const QImage& flat = argb;
-  TBitmap bmp;
-  bmp.Width = flat.width();
-  bmp.Height = flat.height();
-  bmp.BitsPerPixel = 24;
-  const int stride = bmp.Stride();
-  bmp.Bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(bmp.Height), 0);
-  for (int y = 0; y < bmp.Height; ++y) {
-    const auto* src = reinterpret_cast<const QRgb*>(flat.constScanLine(y));
-    uint8_t* dst = bmp.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    for (int x = 0; x < bmp.Width; ++x) {
-      // Transparent parts are shown over white, as on the page.
-      const QRgb p = src[x];
-      const int a = qAlpha(p);
-      auto over_white = [a](int c) { return static_cast<uint8_t>((c * a + 255 * (255 - a) + 127) / 255); };
-      dst[3 * x] = over_white(qBlue(p));
-      dst[3 * x + 1] = over_white(qGreen(p));
-      dst[3 * x + 2] = over_white(qRed(p));
-    }
-  }
-  out = std::move(bmp);
+  out = BitmapFromImage(image);
   return true;
 }
 

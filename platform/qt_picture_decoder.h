@@ -1,8 +1,15 @@
 #pragma once
-// Qt's side of the RTF reader's pictures: PNG and JPEG bytes to a 24-bit bitmap.
-#include "richtext/rtf/picture_decoder.h"
+// Qt's side of pictures: decoded images (from PNG and JPEG bytes in RTF, or from the clipboard
+// and drops into the editor) become the model's 24-bit bitmaps through one conversion.
+#include "richtext/picture/picture_decoder.h"
+
+class QImage;
 
 namespace inkwend {
+
+// The image as a 24-bit bitmap of the model (rows top-down, B, G, R); transparent parts are
+// blended over white, as they show on the page. An empty bitmap for a null image.
+TBitmap BitmapFromImage(const QImage& image);
 
 class QtPictureDecoder : public TWPPictureDecoder {
  public:
@@ -10,7 +17,7 @@ class QtPictureDecoder : public TWPPictureDecoder {
               TBitmap& out) const override;
 };
 
-// The process-wide instance; hand it to SetPictureDecoder at start-up.
+// One instance for the whole program; pass it in the load options or to the editors.
 const QtPictureDecoder& QtPictureDecoderInstance();
 
 }  // namespace inkwend

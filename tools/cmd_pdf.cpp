@@ -13,7 +13,6 @@
 #include "platform/qt_printing.h"
 #include "richtext/layout/layout.h"
 #include "richtext/rtf/loader.h"
-#include "richtext/rtf/picture_decoder.h"
 #include "tools/command_registry.h"
 
 namespace {
@@ -56,10 +55,16 @@ int RunPdf(const std::vector<std::string>& args) {
 
   inkwend::TWPRTFTextPaint doc;
   // PNG and JPEG pictures (from Word or LibreOffice) are decoded by Qt, as in the program.
-  inkwend::SetPictureDecoder(&inkwend::QtPictureDecoderInstance());
-  const int result = inkwend::LoadFromFile(doc, positional[0]);
-  inkwend::SetPictureDecoder(nullptr);
-  if (result != inkwend::kResultOk && result != inkwend::kResultNothingToWrite) {
+  inkwend::TLoadOptions options;
+  options.pictureDecoder = &inkwend::QtPictureDecoderInstance();
+  inkwend::Status status;
+  options.status = &status;
+  const int result = inkwend::LoadFromFile(doc, positional[0], options);
+  // A damaged file is printed with what could be read of it, and the damage told.
+  const bool damaged = status.Code() == inkwend::StatusCode::Damaged && !doc.IsEmpty();
+  if (damaged)
+    std::fprintf(stderr, "inkwend-tool: %s: %s\n", positional[0].c_str(), status.Message().c_str());
+  if (result != inkwend::kResultOk && result != inkwend::kResultNothingToWrite && !damaged) {
     std::fprintf(stderr, "inkwend-tool: cannot read %s (%s)\n", positional[0].c_str(),
                  result == inkwend::kResultOutOfMemory ? "out of memory" : "missing or damaged file");
     return 1;

@@ -116,14 +116,19 @@ int RunRtf(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: inkwend-tool rtf FILE --text|--rtf|--dump\n");
     return 2;
   }
-  SetPictureDecoder(&QtPictureDecoderInstance());
   TWPRTFText doc;
-  const int result = LoadFromFile(doc, file);
-  SetPictureDecoder(nullptr);
+  TLoadOptions options;
+  options.pictureDecoder = &QtPictureDecoderInstance();
+  Status status;
+  options.status = &status;
+  const int result = LoadFromFile(doc, file, options);
   if (result == kResultStreamError && doc.IsEmpty()) {
     std::fprintf(stderr, "inkwend-tool: cannot read %s\n", file.c_str());
     return 1;
   }
+  // What could be read of a damaged file is still given, and the damage told.
+  if (status.Code() == StatusCode::Damaged)
+    std::fprintf(stderr, "inkwend-tool: %s: %s\n", file.c_str(), status.Message().c_str());
   std::string out;
   if (mode == "--text") {
     out = PlainText(doc);

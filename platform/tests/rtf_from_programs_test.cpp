@@ -14,7 +14,6 @@
 #include "richtext/model/charset.h"
 #include "richtext/model/symbol_font.h"
 #include "richtext/rtf/loader.h"
-#include "richtext/rtf/picture_decoder.h"
 
 namespace inkwend {
 namespace {
@@ -27,13 +26,12 @@ using testing::ReadFile;
 
 class RtfFromPrograms : public ::testing::Test {
  protected:
-  void SetUp() override { SetPictureDecoder(&QtPictureDecoderInstance()); }
-  void TearDown() override { SetPictureDecoder(nullptr); }
-
   // Loads a fixture; its text as LibreOffice's conversion writes it: paragraphs on lines of
   // their own, object anchors left out, the document's closing empty paragraph not shown.
   std::string Load(const char* name) {
-    EXPECT_EQ(LoadFromFile(doc, (DataDir() / name).string()), kResultOk) << name;
+    TLoadOptions options;
+    options.pictureDecoder = &QtPictureDecoderInstance();
+    EXPECT_EQ(LoadFromFile(doc, (DataDir() / name).string(), options), kResultOk) << name;
     std::u32string text;
     for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
       if (!p->Next && p->CharCount() == 0) break;

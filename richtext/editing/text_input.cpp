@@ -122,6 +122,8 @@ int TWPRTFTextInput::LoadWith(const std::function<int(const TLoadOptions&)>& loa
   TDocPosition end;
   options.Caret = TDocPosition{Caret.Par, Caret.Line, Caret.Pos};
   options.InsertEnd = &end;
+  options.pictureDecoder = pictureDecoder;
+  options.status = &lastLoadStatus_;
   Caret = SelStart = SelEnd = TTextCursor{};
   last_fast_par_ = nullptr;
   typing_par_ = nullptr;
@@ -772,6 +774,7 @@ bool TWPRTFTextInput::PasteBytes(const std::string& bytes_in, TWPLoadFormat form
   options.Caret = TDocPosition{Caret.Par, Caret.Line, Caret.Pos};
   options.InsertEnd = &end;
   options.KeepLayout = true;
+  options.pictureDecoder = pictureDecoder;
   if (!stand_in && OnBeforePasteEvent) options.OnLoad = [this] { return OnBeforePasteEvent(); };
   const TParPos caret = CaretPos();
   Caret = SelStart = SelEnd = TTextCursor{};

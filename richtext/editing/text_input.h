@@ -24,12 +24,14 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
 #include "richtext/layout/layout.h"
 #include "richtext/rtf/writer.h"
 
 namespace inkwend {
 
 struct TLoadOptions;
+class TWPPictureDecoder;
 
 // Which kinds of text are protected from editing and how copying treats them.
 using TProtectProps = uint16_t;
@@ -142,6 +144,10 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   // Shows a message to the user (a message box in the widget).
   std::function<void(const std::string& text)> OnMessage;
 
+  // Decodes PNG and JPEG pictures in loads and pastes; without one they load as empty objects.
+  // Not owned: the application keeps it alive.
+  const TWPPictureDecoder* pictureDecoder = nullptr;
+
   // Fails when read-only or not ready; otherwise sets the modified flag.
   bool CanEdit();
   // Calls OnChange.
@@ -153,6 +159,8 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   // the caret. Returns the result code (also in IoResult).
   int LoadFromFile(const std::string& path);
   int LoadFromStream(TWPStream& stream);
+  // The outcome of the last load with its details (for Damaged: where, and what was missing).
+  const Status& LastLoadStatus() const { return lastLoadStatus_; }
   int SaveToFile(const std::string& path);
   // The selection only; without one the "no text selected" message and result 8.
   int SaveSelectionToStream(TWPStream& stream);
@@ -357,6 +365,7 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   int CaretX() const;
 
   TWPLanguage language_ = TWPLanguage::twpEnglish;
+  Status lastLoadStatus_;
   std::string file_name_;
   int goal_x_ = -1;  // x that Up and Down keep
 

@@ -8,8 +8,8 @@
 
 #include "base/byte_reader.h"
 #include "base/text_encoding.h"
-#include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
+#include "richtext/picture/bitmap_codec.h"
 
 namespace inkwend {
 

@@ -80,8 +80,8 @@ enum class TRtfAction : uint8_t {
   Cpg,
   // pictures and objects
   Pict,
-  PictKind,  // `Arg`: see TWPRtfReader::PictureKind
-  PicValue,  // `Arg`: see TWPRtfReader::PicValue
+  PictKind,  // `Arg`: an EmbeddedPictureKind (richtext/picture/embedded_picture.h)
+  PicValue,  // `Arg`: the index RtfPictureReader::SetValue takes
   PicFile,
   ObjTag,
   ObjW,

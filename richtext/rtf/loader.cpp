@@ -73,84 +73,142 @@ void FinishLoad(TWPRTFText& doc) {
   doc.ChangeNotification();
 }
 
-int RunReader(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TLoadOptions& options) {
+int RunReader(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TLoadOptions& options,
+              Status& status) {
   if (format == TWPLoadFormat::FormatRTF) {
     TWPRtfReader reader(&doc);
     reader.AutomaticText = options.AutomaticText;
     reader.KeepLayout = options.KeepLayout;
-    return reader.Read(stream);
+    reader.pictureDecoder = options.pictureDecoder;
+    const int result = reader.Read(stream);
+    status = reader.GetStatus();
+    return result;
   }
   TWPTextReader reader(&doc);
   reader.AutomaticText = options.AutomaticText;
-  return reader.Read(stream);
+  const int result = reader.Read(stream);
+  status = reader.GetStatus();
+  return result;
 }
 
-// Moves what `src` read into `doc` at the caret: objects and footnotes get numbers of `doc`,
-// colours the nearest colour of `doc`'s table, fonts and tabs slots of `doc`'s tables.
-void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret_in, TDocPosition* end) {
-  const bool attrs = doc.AttributeMode();
-  // Colour, font and tab indexes of src refer to src's header.
-  uint8_t colors[16];
-  for (int i = 0; i < 16; ++i)
-    colors[i] = NearestColor(doc.Header, src.Header.Colors[static_cast<size_t>(i)]);
-  uint8_t fonts[kFontSlots + 1];
-  for (int i = 0; i <= kFontSlots; ++i) fonts[i] = 0;
-  for (int i = 0; i < kFontSlots && !src.Header.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
-    const TFontSlot& f = src.Header.Fonts[static_cast<size_t>(i)];
-    const bool is_new = doc.Header.FindFont(f.Name) < 0;
-    int slot = doc.Header.FontIndexOf(f.Name);
-    if (slot >= kFontSlots) slot = 0;
-    if (is_new && slot > 0) {
-      doc.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = f.PitchFamily;
-      doc.Header.Fonts[static_cast<size_t>(slot)].CharSet = f.CharSet;
+// The load's result kept in the document and, with its details, in options.status. `status`
+// is the reader's, when the result is the reader's.
+int Report(TWPRTFText& doc, const TLoadOptions& options, int result, Status status) {
+  if (options.status) {
+    if (result == kResultOk) {
+      status = Status::Ok();
+    } else if (result == kResultOutOfMemory && status.Code() != StatusCode::OutOfMemory) {
+      status = Status::Error(StatusCode::OutOfMemory, "There was not enough memory to read the text.");
+    } else if (result == kResultStreamError && status.Code() != StatusCode::Damaged) {
+      status = Status::Damaged("The text could not be read to its end.", Damage{-1, "the rest of the text"});
     }
-    fonts[i] = static_cast<uint8_t>(slot);
+    *options.status = std::move(status);
   }
-  auto map_tabs = [&](uint64_t mask) {
+  return doc.IoResult = result;
+}
+
+// What the indexes of `src` (read into a document of its own) become in `doc`: colours take the
+// nearest colour of doc's table, fonts and tab stops slots of doc's tables, objects and
+// footnotes doc's numbers. Building it adds src's fonts, objects and footnotes to doc (the
+// objects' graphics are moved).
+class IndexMap {
+ public:
+  IndexMap(TWPRTFText& doc, TWPRTFText& src) : doc_(doc), src_(src) {
+    for (int i = 0; i < 16; ++i)
+      colors_[i] = NearestColor(doc.Header, src.Header.Colors[static_cast<size_t>(i)]);
+    MapFonts();
+    MoveObjects();
+    CopyFootnotes();
+  }
+
+  uint8_t Color(int index) const { return colors_[index & 15]; }
+  uint8_t Colors(uint8_t pair) const {
+    return static_cast<uint8_t>(colors_[pair & 15] | colors_[pair >> 4] << 4);
+  }
+
+  uint64_t Tabs(uint64_t mask) {
     uint64_t out = 0;
     for (int s = 0; s < kTabSlots; ++s) {
       if (!((mask >> s) & 1)) continue;
-      const TTabSlot& t = src.Header.Tabs[static_cast<size_t>(s)];
-      if (t.Position > 0) out |= doc.Header.AddTab(t.Position, t.Kind);
+      const TTabSlot& t = src_.Header.Tabs[static_cast<size_t>(s)];
+      if (t.Position > 0) out |= doc_.Header.AddTab(t.Position, t.Kind);
     }
     return out;
-  };
-  std::map<int, int> numbers, tags, footnotes;
-  for (const auto& o : src.Objects()) {
-    TDocObject* n = nullptr;
-    if (!o->FileName.empty()) n = doc.FindObjectByFileName(o->FileName);
-    if (!n) {
-      n = doc.AddObject(std::move(o->Graphic), o->Tagged ? o->Tag : (o->FileName.empty() ? 0 : -1));
-      n->Tagged = o->Tagged;
-      n->Width = o->Width;
-      n->Height = o->Height;
-      n->FileName = o->FileName;
-    }
-    numbers[o->Number] = n->Number;
-    tags[o->Tag] = n->Tag;
   }
-  for (const auto& f : src.Footnotes()) {
-    TFootnoteRec* n = doc.AddFootnote(f->Mark, f->Number, f->Text);
-    n->MarkOnly = f->MarkOnly;
-    n->Text2 = f->Text2;
-    footnotes[f->Id] = n->Id;
-  }
-  auto map_attr = [&](TCharAttr a, char32_t c) {
-    a.FontIndex = a.FontIndex < kFontSlots ? fonts[a.FontIndex] : 0;
-    a.ColorIndexes = static_cast<uint8_t>(colors[a.ColorIndexes & 15] | colors[a.ColorIndexes >> 4] << 4);
+
+  // The record of character `c` in doc.
+  TCharAttr Attr(const TCharAttr& original, char32_t c) {
+    TCharAttr a = original;
+    a.FontIndex = a.FontIndex < kFontSlots ? fonts_[a.FontIndex] : 0;
+    a.ColorIndexes = Colors(a.ColorIndexes);
     if (a.ColorIndexes >> 4 == 0 && (a.ColorIndexes & 0xF0) == 0) a.SetBackgroundColor(0);
     if ((a.CharFlags & kCharObject) && c == kCharObjectByNumber)
-      a.TagNumber = static_cast<uint16_t>(numbers[a.TagNumber]);
+      a.TagNumber = static_cast<uint16_t>(numbers_[a.TagNumber]);
     if ((a.CharFlags & kCharObject) && c == kCharObjectByTag)
-      a.TagNumber = static_cast<uint16_t>(tags[a.TagNumber]);
-    if (a.CharFlags & kCharFootnote) a.TagNumber = static_cast<uint16_t>(footnotes[a.TagNumber]);
-    return a;
-  };
-  // A background colour of 0 means none and stays 0.
-  auto map_background = [&](TCharAttr& a, const TCharAttr& original) {
+      a.TagNumber = static_cast<uint16_t>(tags_[a.TagNumber]);
+    if (a.CharFlags & kCharFootnote) a.TagNumber = static_cast<uint16_t>(footnotes_[a.TagNumber]);
+    // A background colour of 0 means none and stays 0.
     if (original.BackgroundColor() == 0) a.SetBackgroundColor(0);
-  };
+    return a;
+  }
 
+ private:
+  void MapFonts() {
+    for (int i = 0; i <= kFontSlots; ++i) fonts_[i] = 0;
+    for (int i = 0; i < kFontSlots && !src_.Header.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
+      const TFontSlot& f = src_.Header.Fonts[static_cast<size_t>(i)];
+      const bool is_new = doc_.Header.FindFont(f.Name) < 0;
+      int slot = doc_.Header.FontIndexOf(f.Name);
+      if (slot >= kFontSlots) slot = 0;
+      if (is_new && slot > 0) {
+        doc_.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = f.PitchFamily;
+        doc_.Header.Fonts[static_cast<size_t>(slot)].CharSet = f.CharSet;
+      }
+      fonts_[i] = static_cast<uint8_t>(slot);
+    }
+  }
+
+  void MoveObjects() {
+    for (const auto& o : src_.Objects()) {
+      TDocObject* n = nullptr;
+      if (!o->FileName.empty()) n = doc_.FindObjectByFileName(o->FileName);
+      if (!n) {
+        n = doc_.AddObject(std::move(o->Graphic), o->Tagged ? o->Tag : (o->FileName.empty() ? 0 : -1));
+        n->Tagged = o->Tagged;
+        n->Width = o->Width;
+        n->Height = o->Height;
+        n->FileName = o->FileName;
+      }
+      numbers_[o->Number] = n->Number;
+      tags_[o->Tag] = n->Tag;
+    }
+  }
+
+  void CopyFootnotes() {
+    for (const auto& f : src_.Footnotes()) {
+      TFootnoteRec* n = doc_.AddFootnote(f->Mark, f->Number, f->Text);
+      n->MarkOnly = f->MarkOnly;
+      n->Text2 = f->Text2;
+      footnotes_[f->Id] = n->Id;
+    }
+  }
+
+  TWPRTFText& doc_;
+  TWPRTFText& src_;
+  uint8_t colors_[16];
+  uint8_t fonts_[kFontSlots + 1];
+  std::map<int, int> numbers_, tags_, footnotes_;
+};
+
+// The text after the caret, which moves to the end of the inserted text.
+struct TextAfterCaret {
+  std::vector<char32_t> text;
+  std::vector<TCharAttr> attrs;
+};
+
+// Cuts the caret's paragraph at the caret (the end of the document when unset); returns the
+// paragraph, which now ends at the caret.
+TParagraph* CutAtCaret(TWPRTFText& doc, const TDocPosition& caret_in, TextAfterCaret& after) {
   TDocPosition caret = caret_in;
   if (!caret.Par) {
     caret.Par = doc.LastParagraph();
@@ -160,37 +218,38 @@ void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret_in, TDoc
   TParagraph* par = caret.Par;
   caret.Line = std::clamp(caret.Line, 0, par->LineCount() - 1);
   caret.Pos = std::clamp(caret.Pos, 0, static_cast<int>(par->Line(caret.Line).Length));
-  // The text after the caret moves to the end of the inserted text.
   const size_t offset = par->Line(caret.Line).Start + static_cast<size_t>(caret.Pos);
-  std::vector<char32_t> tail_text(par->Text().begin() + static_cast<ptrdiff_t>(offset), par->Text().end());
-  std::vector<TCharAttr> tail_attrs;
+  after.text.assign(par->Text().begin() + static_cast<ptrdiff_t>(offset), par->Text().end());
   if (par->HasAttributes())
-    tail_attrs.assign(par->Attrs().begin() + static_cast<ptrdiff_t>(offset), par->Attrs().end());
+    after.attrs.assign(par->Attrs().begin() + static_cast<ptrdiff_t>(offset), par->Attrs().end());
   for (int l = par->LineCount() - 1; l > caret.Line; --l) doc.DeleteLine(par, l);
   const int len = par->Line(caret.Line).Length;
   if (len > caret.Pos) doc.ReplaceRange(par, caret.Line, caret.Pos, len - caret.Pos, nullptr, 0, nullptr);
+  return par;
+}
 
-  TParagraph* target = par;
+// Moves what `src` read into `doc` at the caret; `end` receives the position after it.
+void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret, TDocPosition* end) {
+  const bool attrs = doc.AttributeMode();
+  IndexMap map(doc, src);
+  TextAfterCaret after;
+  TParagraph* target = CutAtCaret(doc, caret, after);
   bool first = true;
   std::vector<TCharAttr> mapped;
   for (TParagraph* s = src.FirstParagraph(); s; s = s->Next) {
     if (!first) {
       target = doc.NewParagraph(target, 60);
       target->CopyPropertiesFrom(*s);
-      target->TabMask = map_tabs(s->TabMask);
-      target->BorderColor = static_cast<uint8_t>((s->BorderColor & 0xF0) | colors[s->BorderColor & 15]);
-      target->ShadingColors =
-          static_cast<uint8_t>(colors[s->ShadingColors & 15] | colors[s->ShadingColors >> 4] << 4);
+      target->TabMask = map.Tabs(s->TabMask);
+      target->BorderColor = static_cast<uint8_t>((s->BorderColor & 0xF0) | map.Color(s->BorderColor));
+      target->ShadingColors = map.Colors(s->ShadingColors);
     }
     first = false;
     mapped.clear();
     if (attrs) {
       const auto text = s->Text();
       const auto a = s->Attrs();
-      for (size_t i = 0; i < text.size(); ++i) {
-        mapped.push_back(map_attr(a[i], text[i]));
-        map_background(mapped.back(), a[i]);
-      }
+      for (size_t i = 0; i < text.size(); ++i) mapped.push_back(map.Attr(a[i], text[i]));
     }
     doc.AppendText(target, s->Text(), mapped);
   }
@@ -199,7 +258,7 @@ void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret_in, TDoc
     end->Line = target->LineCount() - 1;
     end->Pos = target->Line(end->Line).Length;
   }
-  doc.AppendText(target, tail_text, tail_attrs);
+  doc.AppendText(target, after.text, after.attrs);
 }
 
 }  // namespace
@@ -233,6 +292,7 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
   const TWPLoadFormat reader_format = format == TWPLoadFormat::FormatRTF ? format : TWPLoadFormat::FormatANSI;
   TProgressFrame progress(100);
   int result = kResultOk;
+  Status status;
 
   if (doc.IsEmpty()) {
     if (reader_format == TWPLoadFormat::FormatANSI &&
@@ -245,14 +305,14 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
     doc.CollectObjects();
     doc.FreeFootnotes();
     try {
-      result = RunReader(doc, stream, reader_format, options);
+      result = RunReader(doc, stream, reader_format, options, status);
     } catch (const std::exception&) {
       result = kResultStreamError;
     }
     progress.Advance(50);
     if (result == kResultOutOfMemory) doc.Clear();
     FinishLoad(doc);
-    return doc.IoResult = result;
+    return Report(doc, options, result, std::move(status));
   }
 
   // Into a non-empty document: read into a document of its own, then insert.
@@ -265,25 +325,30 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
     scratch.ProvideObjectEvent = doc.ProvideObjectEvent;
     scratch.SetAttributeMode(doc.AttributeMode());
     TLoadOptions scratch_options = options;
-    result = RunReader(scratch, stream, reader_format, scratch_options);
+    result = RunReader(scratch, stream, reader_format, scratch_options, status);
     progress.Advance(50);
-    if (result == kResultOutOfMemory) return doc.IoResult = result;
-    if (scratch.IsEmpty() && scratch.Objects().empty()) return doc.IoResult = result;
-    if (options.OnLoad && !options.OnLoad()) return doc.IoResult = result;
+    if (result == kResultOutOfMemory) return Report(doc, options, result, std::move(status));
+    if (scratch.IsEmpty() && scratch.Objects().empty())
+      return Report(doc, options, result, std::move(status));
+    if (options.OnLoad && !options.OnLoad()) return Report(doc, options, result, std::move(status));
     // The inserted text does not change the document's page.
     Insert(doc, scratch, options.Caret, options.InsertEnd);
   } catch (const std::bad_alloc&) {
-    return doc.IoResult = kResultOutOfMemory;
+    return Report(doc, options, kResultOutOfMemory, Status());
   } catch (const std::exception&) {
-    return doc.IoResult = kResultStreamError;
+    return Report(doc, options, kResultStreamError, Status());
   }
   FinishLoad(doc);
-  return doc.IoResult = result;
+  return Report(doc, options, result, std::move(status));
 }
 
 int LoadFromFile(TWPRTFText& doc, const std::string& path, const TLoadOptions& options) {
   TFileReadStream stream(path);
-  if (!stream.IsOpen()) return doc.IoResult = kResultStreamError;
+  if (!stream.IsOpen()) {
+    if (options.status)
+      *options.status = Status::Error(StatusCode::NotFound, "The file " + path + " cannot be opened.");
+    return doc.IoResult = kResultStreamError;
+  }
   return LoadFromStream(doc, stream, options);
 }
 

@@ -4,8 +4,10 @@
 #include <functional>
 #include <string>
 
+#include "base/status.h"
 #include "richtext/model/document.h"
 #include "richtext/model/stream.h"
+#include "richtext/picture/picture_decoder.h"
 
 namespace inkwend {
 
@@ -27,6 +29,16 @@ struct TLoadOptions {
   bool KeepLayout = false;
   // Receives the position after the inserted text.
   TDocPosition* InsertEnd = nullptr;
+  // Decodes the PNG and JPEG pictures other programs embed; without one they load as empty
+  // objects. Not owned: the caller keeps it alive during the load.
+  const TWPPictureDecoder* pictureDecoder = nullptr;
+  // Receives the outcome of the load as a Status beside the numeric result: Ok (0);
+  // OutOfMemory (2); Damaged (7) with Damage::offset, the byte offset in the stream where the
+  // input turned out damaged or cut off (the stream's length for a file cut off with groups
+  // still open), and Damage::dropped, what was missing or left out in words ("3 groups not
+  // closed"); NotFound for nothing to read (8) or a file that cannot be opened. The text
+  // read before the damage stays in the document.
+  Status* status = nullptr;
 };
 
 // Streams above this size are switched to plain mode when they load as plain text.
@@ -38,7 +50,8 @@ TWPLoadFormat DetectFormat(TWPStream& stream);
 
 // Loads the stream in doc.LoadFormat (detected for AutomaticFormat and LastFormat; HTML loads
 // as plain text) and remembers the format in doc.LastFormat. The result (0 ok, 2 out of memory,
-// 7 damaged input, 8 nothing read) is returned and kept in doc.IoResult. A load that fails
+// 7 damaged input, 8 nothing read) is returned and kept in doc.IoResult; options.status
+// receives it with the details. A load that fails
 // with an error into an empty document leaves it cleared; an insertion that fails, or that
 // OnLoad refuses, leaves the document as it was.
 int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& options = {});

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/text_encoding.h"
-#include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
+#include "richtext/picture/bitmap_codec.h"
 
 namespace inkwend {
 
@@ -491,8 +491,27 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
   EndCode();
   // 1. The body group.
   if (groups_.empty()) OpenGroup(kBodyGroup);
-
   // 2. Close groups whose properties no longer hold.
+  CloseEndedGroups(par);
+  // 3. Page break. Pending text goes to the stream first (a memory stream takes it with the
+  // rest).
+  if (!BulkStream()) Flush();
+  if (par->ParFlags & kParPageBreak) Put("\\page");
+  if (par->IsTableCell()) {
+    // 4. Table cell.
+    if (HasGroup(kTableGroup))
+      ContinueRow(par);
+    else
+      StartRow(par);
+  } else {
+    // 5. Border group, shading group, keep, tab group.
+    OpenParagraphGroups(par);
+  }
+  if (Failed()) return;
+  WriteParagraphProps(par);
+}
+
+void TWPRTFWriter::CloseEndedGroups(TParagraph* par) {
   if (HasGroup(kBorderGroup) && (!par->HasBorder() || (prev_par_ && prev_par_->EndsBorderBlock()))) {
     CloseDownTo(kBorderGroup, true);
   }
@@ -517,170 +536,178 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
       break;
     }
   }
+}
 
-  // 3. Page break. Pending text goes to the stream first (a memory stream takes it with the
-  // rest).
-  if (!BulkStream()) Flush();
-  if (par->ParFlags & kParPageBreak) Put("\\page");
-
-  if (par->IsTableCell()) {
-    // 4. Table cell.
-    if (HasGroup(kTableGroup)) {
-      // Every cell states its own tab stops. A list of stops replaces the previous cell's for
-      // the reader; only \pard takes them away, and it also clears what \intbl and the
-      // indents below restate.
-      Props& p = Top();
-      if (par->TabMask == 0 && p.TabMask != 0) {
-        Put("\\pard");
-        p.Alignment = 0;
-        p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
-        p.BorderFlags[0] = p.BorderFlags[1] = 0;
-        p.BorderWidth = p.BorderColor = 0;
-        p.TabMask = 0;
-        Put("\\intbl");
-        if (par->LeftIndent != 0) {
-          Put("\\li");
-          PutInt(par->LeftIndent);
-        }
-      } else {
-        Put("\\intbl");
-        if (par->TabMask != p.TabMask) {
-          WriteTabStops(par->TabMask);
-          p.TabMask = par->TabMask;
-        }
-      }
-    } else {
-      OpenGroup(kTableGroup);
-      Put("\\pard\\trowd\\trgaph");
-      PutInt((par->BorderColor >> 4) * 567 / 160);
-      Put("\\trleft");
+// A further cell of the row whose definition is written.
+void TWPRTFWriter::ContinueRow(TParagraph* par) {
+  // Every cell states its own tab stops. A list of stops replaces the previous cell's for
+  // the reader; only \pard takes them away, and it also clears what \intbl and the
+  // indents below restate.
+  Props& p = Top();
+  if (par->TabMask == 0 && p.TabMask != 0) {
+    Put("\\pard");
+    p.Alignment = 0;
+    p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
+    p.BorderFlags[0] = p.BorderFlags[1] = 0;
+    p.BorderWidth = p.BorderColor = 0;
+    p.TabMask = 0;
+    Put("\\intbl");
+    if (par->LeftIndent != 0) {
+      Put("\\li");
       PutInt(par->LeftIndent);
-      const int64_t text_width = doc_.Header.TextWidthTwips();
-      int cells = 0;
-      for (TParagraph* c = par; c && c->IsTableCell() && cells < kMaxRowCells; c = c->Next, ++cells) {
-        if (c->HasBorder()) {
-          const uint8_t b = c->BorderFlags[0];
-          const bool box = b & kBorderBox;
-          if (box || (b & kBorderTop)) {
-            Put("\\clbrdrt");
-            WriteBorderStyle(c);
-          }
-          if (box || (b & kBorderBottom)) {
-            Put("\\clbrdrb");
-            WriteBorderStyle(c);
-          }
-          if (box || (b & kBorderLeft)) {
-            Put("\\clbrdrl");
-            WriteBorderStyle(c);
-          }
-          if (box || (b & kBorderRight)) {
-            Put("\\clbrdrr");
-            WriteBorderStyle(c);
-          }
-          Put("\\brdrw");
-          PutInt(c->BorderWidth * 20);
-          if (c->BorderColor != 0) {
-            Put("\\brdrcf");
-            PutInt(c->BorderColor & 0x0F);
-          }
-          if (c->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
-          if (c->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
-        }
-        if (c->HasShading()) {
-          // The percentage goes with the word (a cell read back would otherwise have none).
-          Put("\\clshdng");
-          if (c->ShadingPercent != 0) PutInt(c->ShadingPercent * 100);
-          Put("\\clcfpat");
-          PutInt(c->ShadingColors & 0x0F);
-          // Full shading hides the background, but the colour is kept for when it is lowered.
-          if (c->ShadingPercent != 100 || (c->ShadingColors >> 4) != 0) {
-            Put("\\clcbpat");
-            PutInt(c->ShadingColors >> 4);
-          }
-        }
-        Put("\\cellx");
-        PutInt((text_width - c->RightIndent) * (c->CellStart + c->CellWidth) / 255 + c->LeftIndent);
-        if (!(c->ParFlags & kParMoreCells)) break;
-      }
-      row_cache_ = RowCells(par);
-      // \pard resets alignment, indents, borders and tabs for whoever reads this back.
-      Props& p = Top();
-      p.Alignment = 0;
-      p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
-      p.BorderFlags[0] = p.BorderFlags[1] = 0;
-      p.BorderWidth = p.BorderColor = 0;
-      Put("\\intbl");
+    }
+  } else {
+    Put("\\intbl");
+    if (par->TabMask != p.TabMask) {
       WriteTabStops(par->TabMask);
       p.TabMask = par->TabMask;
     }
-  } else {
-    // 5. Border group, shading group, keep, tab group.
-    if (par->HasBorder() && (!prev_par_ || !prev_par_->HasBorder() || prev_par_->EndsBorderBlock())) {
-      OpenGroup(kBorderGroup);
-      const uint8_t b = par->BorderFlags[0];
-      if (b & kBorderBox) {
-        Put("\\box");
-        WriteBorderStyle(par);
-      }
-      if (b & kBorderTop) {
-        Put("\\brdrt");
-        WriteBorderStyle(par);
-      }
-      if (b & kBorderBottom) {
-        Put("\\brdrb");
-        WriteBorderStyle(par);
-      }
-      if (b & kBorderLeft) {
-        Put("\\brdrl");
-        WriteBorderStyle(par);
-      }
-      if (b & kBorderRight) {
-        Put("\\brdrr");
-        WriteBorderStyle(par);
-      }
-      if (par->BorderFlags[1] & kBorderBar) Put("\\brdrbar");
-      if (par->BorderFlags[1] & kBorderTableLine) Put("\\brdrtablin");
-      Put("\\brdrw");
-      PutInt(par->BorderWidth * 20);
-      if (par->BorderColor != 0) {
-        Put("\\brsp");
-        PutInt((par->BorderColor >> 4) * 567 / 160);
-        Put("\\brdrcf");
-        PutInt(par->BorderColor & 0x0F);
-      }
-      if (par->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
-      if (par->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
-      Props& p = Top();
-      p.BorderFlags[0] = par->BorderFlags[0];
-      p.BorderFlags[1] = par->BorderFlags[1];
-      p.BorderWidth = par->BorderWidth;
-      p.BorderColor = par->BorderColor;
+  }
+}
+
+// The first cell of a row: the row's definition (\trowd, each cell's borders, shading and edge).
+void TWPRTFWriter::StartRow(TParagraph* par) {
+  OpenGroup(kTableGroup);
+  Put("\\pard\\trowd\\trgaph");
+  PutInt((par->BorderColor >> 4) * 567 / 160);
+  Put("\\trleft");
+  PutInt(par->LeftIndent);
+  const int64_t text_width = doc_.Header.TextWidthTwips();
+  int cells = 0;
+  for (TParagraph* c = par; c && c->IsTableCell() && cells < kMaxRowCells; c = c->Next, ++cells) {
+    WriteCellDefinition(c);
+    Put("\\cellx");
+    PutInt((text_width - c->RightIndent) * (c->CellStart + c->CellWidth) / 255 + c->LeftIndent);
+    if (!(c->ParFlags & kParMoreCells)) break;
+  }
+  row_cache_ = RowCells(par);
+  // \pard resets alignment, indents, borders and tabs for whoever reads this back.
+  Props& p = Top();
+  p.Alignment = 0;
+  p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
+  p.BorderFlags[0] = p.BorderFlags[1] = 0;
+  p.BorderWidth = p.BorderColor = 0;
+  Put("\\intbl");
+  WriteTabStops(par->TabMask);
+  p.TabMask = par->TabMask;
+}
+
+void TWPRTFWriter::WriteCellDefinition(const TParagraph* c) {
+  if (c->HasBorder()) {
+    const uint8_t b = c->BorderFlags[0];
+    const bool box = b & kBorderBox;
+    if (box || (b & kBorderTop)) {
+      Put("\\clbrdrt");
+      WriteBorderStyle(c);
     }
-    if (par->HasShading()) {
-      // Kept on the group stack so that the properties written inside it are forgotten again
-      // when it closes after the paragraph, as they are for the reader.
-      OpenGroup(kShadingGroup);
-      Put("\\shading");
-      if (par->ShadingPercent != 0)
-        PutInt(par->ShadingPercent * 100);
-      else
-        Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
-      Put("\\cfpat");
-      PutInt(par->ShadingColors & 0x0F);
-      if (par->ShadingPercent != 100 || (par->ShadingColors >> 4) != 0) {
-        Put("\\cbpat");
-        PutInt(par->ShadingColors >> 4);
-      }
+    if (box || (b & kBorderBottom)) {
+      Put("\\clbrdrb");
+      WriteBorderStyle(c);
     }
-    if (par->ParFlags & kParKeep) Put("\\keep");
-    if (par->TabMask != Top().TabMask) {
-      OpenGroup(kTabGroup);
-      WriteTabStops(par->TabMask);
-      Top().TabMask = par->TabMask;
+    if (box || (b & kBorderLeft)) {
+      Put("\\clbrdrl");
+      WriteBorderStyle(c);
+    }
+    if (box || (b & kBorderRight)) {
+      Put("\\clbrdrr");
+      WriteBorderStyle(c);
+    }
+    Put("\\brdrw");
+    PutInt(c->BorderWidth * 20);
+    if (c->BorderColor != 0) {
+      Put("\\brdrcf");
+      PutInt(c->BorderColor & 0x0F);
+    }
+    if (c->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
+    if (c->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
+  }
+  if (c->HasShading()) {
+    // The percentage goes with the word (a cell read back would otherwise have none).
+    Put("\\clshdng");
+    if (c->ShadingPercent != 0) PutInt(c->ShadingPercent * 100);
+    Put("\\clcfpat");
+    PutInt(c->ShadingColors & 0x0F);
+    // Full shading hides the background, but the colour is kept for when it is lowered.
+    if (c->ShadingPercent != 100 || (c->ShadingColors >> 4) != 0) {
+      Put("\\clcbpat");
+      PutInt(c->ShadingColors >> 4);
     }
   }
-  if (Failed()) return;
+}
 
+void TWPRTFWriter::OpenParagraphGroups(TParagraph* par) {
+  if (par->HasBorder() && (!prev_par_ || !prev_par_->HasBorder() || prev_par_->EndsBorderBlock())) {
+    WriteParagraphBorder(par);
+  }
+  if (par->HasShading()) {
+    // Kept on the group stack so that the properties written inside it are forgotten again
+    // when it closes after the paragraph, as they are for the reader.
+    OpenGroup(kShadingGroup);
+    Put("\\shading");
+    if (par->ShadingPercent != 0)
+      PutInt(par->ShadingPercent * 100);
+    else
+      Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
+    Put("\\cfpat");
+    PutInt(par->ShadingColors & 0x0F);
+    if (par->ShadingPercent != 100 || (par->ShadingColors >> 4) != 0) {
+      Put("\\cbpat");
+      PutInt(par->ShadingColors >> 4);
+    }
+  }
+  if (par->ParFlags & kParKeep) Put("\\keep");
+  if (par->TabMask != Top().TabMask) {
+    OpenGroup(kTabGroup);
+    WriteTabStops(par->TabMask);
+    Top().TabMask = par->TabMask;
+  }
+}
+
+// Opens the border group of a bordered block.
+void TWPRTFWriter::WriteParagraphBorder(TParagraph* par) {
+  OpenGroup(kBorderGroup);
+  const uint8_t b = par->BorderFlags[0];
+  if (b & kBorderBox) {
+    Put("\\box");
+    WriteBorderStyle(par);
+  }
+  if (b & kBorderTop) {
+    Put("\\brdrt");
+    WriteBorderStyle(par);
+  }
+  if (b & kBorderBottom) {
+    Put("\\brdrb");
+    WriteBorderStyle(par);
+  }
+  if (b & kBorderLeft) {
+    Put("\\brdrl");
+    WriteBorderStyle(par);
+  }
+  if (b & kBorderRight) {
+    Put("\\brdrr");
+    WriteBorderStyle(par);
+  }
+  if (par->BorderFlags[1] & kBorderBar) Put("\\brdrbar");
+  if (par->BorderFlags[1] & kBorderTableLine) Put("\\brdrtablin");
+  Put("\\brdrw");
+  PutInt(par->BorderWidth * 20);
+  if (par->BorderColor != 0) {
+    Put("\\brsp");
+    PutInt((par->BorderColor >> 4) * 567 / 160);
+    Put("\\brdrcf");
+    PutInt(par->BorderColor & 0x0F);
+  }
+  if (par->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
+  if (par->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
+  Props& p = Top();
+  p.BorderFlags[0] = par->BorderFlags[0];
+  p.BorderFlags[1] = par->BorderFlags[1];
+  p.BorderWidth = par->BorderWidth;
+  p.BorderColor = par->BorderColor;
+}
+
+// Alignment, indents and spacing, where they differ from what is in force.
+void TWPRTFWriter::WriteParagraphProps(TParagraph* par) {
   Props& p = Top();
   // 6. Alignment.
   if (par->Alignment != p.Alignment) {

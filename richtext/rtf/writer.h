@@ -189,6 +189,14 @@ class TWPRTFWriter : public TWPTextWriter {
   std::vector<CellKey> RowCells(TParagraph* first) const;
   void WriteTabStops(uint64_t mask);
   void WriteBorderStyle(const TParagraph* par);
+  // The steps of StartParagraph.
+  void CloseEndedGroups(TParagraph* par);
+  void ContinueRow(TParagraph* par);
+  void StartRow(TParagraph* par);
+  void WriteCellDefinition(const TParagraph* c);
+  void OpenParagraphGroups(TParagraph* par);
+  void WriteParagraphBorder(TParagraph* par);
+  void WriteParagraphProps(TParagraph* par);
   void EndCode();  // leaves RTF code text before anything that is not text
   void WriteInfoText(std::u32string_view text);
   void WriteHex(const uint8_t* data, size_t size);

@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "richtext/model/bitmap_codec.h"
+#include "richtext/picture/bitmap_codec.h"
 #include "richtext/rtf/text_io.h"
 
 namespace inkwend {

@@ -11,11 +11,12 @@
 #include <random>
 #include <string>
 
-#include "richtext/model/bitmap_codec.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/dump.h"
+#include "richtext/picture/bitmap_codec.h"
+#include "richtext/picture/embedded_picture.h"
+#include "richtext/picture/picture_decoder.h"
 #include "richtext/rtf/loader.h"
-#include "richtext/rtf/picture_decoder.h"
 #include "richtext/rtf/reader.h"
 #include "richtext/rtf/writer.h"
 
@@ -29,10 +30,11 @@ struct Loaded {
   TWPRTFText* operator->() { return doc.get(); }
 };
 
-Loaded ReadRtf(const std::string& rtf) {
+Loaded ReadRtf(const std::string& rtf, const TWPPictureDecoder* decoder = nullptr) {
   Loaded l;
   TMemoryStream s(rtf);
   TWPRtfReader reader(l.doc.get());
+  reader.pictureDecoder = decoder;
   l.result = reader.Read(s);
   return l;
 }
@@ -523,12 +525,12 @@ class FakeDecoder : public TWPPictureDecoder {
 
 TEST(RtfReaderPictures, CompressedPicturesGoThroughTheDecoder) {
   FakeDecoder decoder;
-  SetPictureDecoder(&decoder);
   // Word: the PNG in \shppict, a metafile copy in \nonshppict for old readers (not read).
-  Loaded l = ReadRtf(kHead +
-                     "a{\\*\\shppict{\\pict{\\*\\blipuid 0123}\\jpegblip\\picwgoal300\\pichgoal200 ffd8ff}}"
-                     "{\\nonshppict{\\pict\\wmetafile8 0102}}{\\pict\\pngblip\\bin2 \x89P}b}");
-  SetPictureDecoder(nullptr);
+  Loaded l =
+      ReadRtf(kHead +
+                  "a{\\*\\shppict{\\pict{\\*\\blipuid 0123}\\jpegblip\\picwgoal300\\pichgoal200 ffd8ff}}"
+                  "{\\nonshppict{\\pict\\wmetafile8 0102}}{\\pict\\pngblip\\bin2 \x89P}b}",
+              &decoder);
   ASSERT_EQ(l->Objects().size(), 2u);
   EXPECT_EQ(decoder.seen_format, TPictureFormat::Png);
   EXPECT_EQ(decoder.seen_bytes, (std::vector<uint8_t>{0x89, 'P'}));  // binary picture data
@@ -602,20 +604,20 @@ TEST(RtfReaderDamage, BoundedOnHostileInput) {
     int result;
     const char* text;
   } cases[] = {
-      {kHead + "ab\\b", kResultStreamError, "ab"},  // cut inside a control word
-      {kHead + "ab\\b1", kResultOk, "ab"},          // cut after a complete one
-      {kHead + "ab{\\i cd", kResultOk, "abcd"},     // groups left open
-      {kHead + "ab}}}cd", kResultOk, "ab"},         // reading ends with the outer group
+      {kHead + "ab\\b", kResultStreamError, "ab"},        // cut inside a control word
+      {kHead + "ab\\b1", kResultStreamError, "ab"},       // cut after a complete one, the group open
+      {kHead + "ab{\\i cd", kResultStreamError, "abcd"},  // groups left open
+      {kHead + "ab}}}cd", kResultOk, "ab"},               // reading ends with the outer group
       {kHead + "\\fs99999999999999999999999999999999999999999999999999 x}", kResultOk, "x"},
       {kHead + "\\li-99999999999999999999999999999999999999999999999999 x\\par}", kResultOk, "x|"},
-      {std::string("\0{\\rtf1 x}", 10), kResultOk, ""},  // a NUL ends the text
-      {kHead + "a\0b}", kResultOk, "a"},
+      {std::string("\0{\\rtf1 x}", 10), kResultOk, ""},   // a NUL ends the text
+      {kHead + std::string("a\0b}", 4), kResultOk, "a"},  // a NUL ends the text: complete
       {kHead + "{\\pict\\wbitmap0\\picw99999\\pich99999\\wbmbitspixel24 00}x}", kResultOk, "\x02x"},
       {kHead + "{\\pict\\dibitmap0 28000000ffffff7f}}", kResultOk, "\x02"},
       // A DIB header whose image size overflows 64 bits (found by fuzzing).
       {kHead + "{\\pict\\dibitmap0 28000000ffffff7fffffff7f0100ffff00000000" + std::string(40, '0') + "}}",
        kResultOk, "\x02"},
-      {kHead + "\\bin99999999 abc}", kResultOk, ""},
+      {kHead + "\\bin99999999 abc}", kResultStreamError, ""},  // the "}" is taken as binary data
       {kHead + "\\trowd\\cellx-5\\cellx-9\\intbl\\cell\\cell\\row x}", kResultOk, "||x"},
       // Lengths near the 32-bit limit (found by fuzzing: snapping them overflowed).
       {kHead + "\\tx2147483647\\li2147483647\\fi2147483647\\cellx2147483647 a\\par b}", kResultOk, "a|b"},
@@ -624,6 +626,63 @@ TEST(RtfReaderDamage, BoundedOnHostileInput) {
     Loaded l = ReadRtf(c.rtf);
     EXPECT_EQ(l.result, c.result) << c.rtf;
     EXPECT_EQ(Utf8Text(*l), c.text) << c.rtf;
+  }
+}
+
+TEST(RtfReaderDamage, CutOffInputKeepsItsTextAndSaysWhatIsMissing) {
+  // A file cut off (a full disk, a copy broken off) keeps every word read; the load reads as
+  // damaged, at the end of the file, so that the diary keeps the file and tells the user.
+  struct Case {
+    std::string rtf;
+    const char* text;
+    const char* missing;
+  } cases[] = {
+      {kHead + "one\\par {\\b two {\\i three", "one|two three", "3 groups not closed"},
+      {kHead + "one", "one", "1 group not closed"},
+      {kHead + "one\\pa", "one", "an unfinished control word and 1 group not closed"},
+      {kHead + "{\\pict\\wmetafile8 0102", "", "2 groups not closed"},
+      {kHead + "a" + std::string(2000, '{') + "b", "ab", "2001 groups not closed"},  // beyond the kept depth
+  };
+  for (const Case& c : cases) {
+    TWPRTFText doc;
+    TMemoryStream stream(c.rtf);
+    Status status;
+    TLoadOptions options;
+    options.status = &status;
+    EXPECT_EQ(LoadFromStream(doc, stream, options), kResultStreamError) << c.rtf;
+    EXPECT_EQ(doc.IoResult, kResultStreamError);
+    EXPECT_EQ(Utf8Text(doc), c.text) << c.rtf;
+    ASSERT_EQ(status.Code(), StatusCode::Damaged) << c.rtf;
+    ASSERT_TRUE(status.DamageFound().has_value());
+    EXPECT_EQ(status.DamageFound()->offset, static_cast<int64_t>(c.rtf.size())) << c.rtf;
+    EXPECT_EQ(status.DamageFound()->dropped, c.missing) << c.rtf;
+    EXPECT_NE(status.Message().find(c.missing), std::string::npos) << status.Message();
+  }
+  // Inserted into a document, a cut-off text is inserted and reported the same way.
+  TWPRTFText doc;
+  TMemoryStream first(kHead + "kept}");
+  LoadFromStream(doc, first);
+  TMemoryStream cut(kHead + "{\\b added");
+  Status status;
+  TLoadOptions options;
+  options.status = &status;
+  EXPECT_EQ(LoadFromStream(doc, cut, options), kResultStreamError);
+  EXPECT_EQ(Utf8Text(doc), "keptadded");
+  EXPECT_EQ(status.Code(), StatusCode::Damaged);
+}
+
+TEST(RtfReaderDamage, CompleteInputReadsAsOk) {
+  // Reading ends where the outer group closes, at a NUL byte or at an unbalanced "}": nothing is
+  // missing there, whatever follows.
+  for (const std::string& rtf :
+       {kHead + "a}", kHead + "a}{\\b", kHead + "a" + std::string("\0{", 2), std::string("{\\rtf1 a}}}")}) {
+    TWPRTFText doc;
+    TMemoryStream stream(rtf);
+    Status status = Status::Error("not set");
+    TLoadOptions options;
+    options.status = &status;
+    EXPECT_EQ(LoadFromStream(doc, stream, options), kResultOk) << rtf;
+    EXPECT_TRUE(status.IsOk()) << rtf;
   }
 }
 

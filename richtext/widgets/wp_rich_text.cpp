@@ -27,6 +27,7 @@
 #include <algorithm>
 
 #include "platform/qt_canvas.h"
+#include "platform/qt_picture_decoder.h"
 #include "platform/qt_printing.h"
 #include "platform/qt_text_metrics.h"
 
@@ -47,28 +48,6 @@ QString FromU32(std::u32string_view s) {
 TColorRef ToColorRef(const QColor& c) {
   return RGBColor(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
                   static_cast<uint8_t>(c.blue()));
-}
-
-// A picture from the clipboard as a 24-bit bitmap of the model (rows top-down, BGR).
-TBitmap BitmapFromImage(const QImage& source) {
-  TBitmap bmp;
-  const QImage image = source.convertToFormat(QImage::Format_RGB32);
-  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return bmp;
-  bmp.Width = image.width();
-  bmp.Height = image.height();
-  bmp.BitsPerPixel = 24;
-  const int stride = bmp.Stride();
-  bmp.Bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(bmp.Height), 0);
-  for (int y = 0; y < bmp.Height; ++y) {
-    const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    uint8_t* row = bmp.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    for (int x = 0; x < bmp.Width; ++x) {
-      row[x * 3] = static_cast<uint8_t>(qBlue(in[x]));
-      row[x * 3 + 1] = static_cast<uint8_t>(qGreen(in[x]));
-      row[x * 3 + 2] = static_cast<uint8_t>(qRed(in[x]));
-    }
-  }
-  return bmp;
 }
 
 QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }

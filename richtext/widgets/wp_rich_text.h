@@ -98,6 +98,11 @@ class TWPRichText : public QAbstractScrollArea {
   void Clear();
   int LoadFromFile(const QString& path);
   int LoadFromStream(TWPStream& stream);
+  // The outcome of the last load with its details (for Damaged: where, and what was missing).
+  const Status& LastLoadStatus() const { return doc_->LastLoadStatus(); }
+  // Decodes PNG and JPEG pictures in this editor's loads and pastes; without one they load as
+  // empty objects. Not owned: the caller keeps it alive while the editor lives.
+  void SetPictureDecoder(const TWPPictureDecoder* decoder) { doc_->pictureDecoder = decoder; }
   int SaveToFile(const QString& path);
   int SaveToStream(TWPStream& stream);
   int SaveSelectionToStream(TWPStream& stream);

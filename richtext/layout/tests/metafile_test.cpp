@@ -7,7 +7,7 @@
 #include "richtext/layout/layout.h"
 #include "richtext/layout/tests/test_devices.h"
 #include "richtext/layout/tests/wmf_builder.h"
-#include "richtext/model/bitmap_codec.h"
+#include "richtext/picture/bitmap_codec.h"
 
 namespace inkwend {
 namespace {

@@ -2,6 +2,7 @@
 #include "richtext/widgets/wp_rich_text.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
+
+#include "platform/qt_picture_decoder.h"
 
 using namespace inkwend;
 
@@ -164,6 +167,51 @@ class WPRichTextTest : public QObject {
     QVERIFY(o);
     QCOMPARE(o->Graphic.Bitmap()->Width, 4);
     QCOMPARE(o->Graphic.Bitmap()->PixelRgb(0, 0), 0xFF0000u);
+  }
+
+  void transparentPartsOfAnInsertedPictureShowWhite() {
+    // As on the page, and as pictures read from RTF: blended over white, not black.
+    QImage image(2, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    image.setPixel(1, 0, qRgba(255, 0, 0, 128));
+    w->InsertGraphic(image);
+    const TBitmap* bitmap = w->Memo().Objects().front()->Graphic.Bitmap();
+    QVERIFY(bitmap);
+    QCOMPARE(bitmap->PixelRgb(0, 0), 0xFFFFFFu);
+    QCOMPARE(bitmap->PixelRgb(1, 0), 0xFF7F7Fu);
+  }
+
+  void loadsAndPastesDecodePicturesWithTheEditorsDecoder() {
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    QVERIFY(image.save(&png, "PNG"));
+    const std::string rtf = "{\\rtf1 a{\\pict\\pngblip " + png.data().toHex().toStdString() + "}}";
+    auto load = [&] {
+      w->Clear();
+      TMemoryStream stream(rtf);
+      QCOMPARE(w->LoadFromStream(stream), kResultOk);
+    };
+    load();
+    QVERIFY(w->Memo().Objects().front()->Graphic.Empty());  // no decoder: an empty object
+    w->SetPictureDecoder(&QtPictureDecoderInstance());
+    load();
+    QCOMPARE(w->Memo().Objects().front()->Graphic.Bitmap()->PixelRgb(0, 0), 0x00FF00u);
+    auto* mime = new QMimeData;
+    mime->setData("text/rtf", QByteArray::fromStdString(rtf));
+    QApplication::clipboard()->setMimeData(mime);
+    QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w->Memo().Objects().size(), size_t{2});
+    QVERIFY(w->Memo().Objects().back()->Graphic.Bitmap());
+  }
+
+  void aCutOffEntryLoadsAsDamagedWithItsText() {
+    TMemoryStream stream(std::string("{\\rtf1 kept {\\b words"));
+    QCOMPARE(w->LoadFromStream(stream), kResultStreamError);
+    QCOMPARE(Dump(*w), QStringLiteral("kept words"));
+    QCOMPARE(w->LastLoadStatus().Code(), StatusCode::Damaged);
+    QCOMPARE(w->LastLoadStatus().DamageFound()->dropped, std::string("2 groups not closed"));
   }
 
   void selectAndResizeAPictureByItsCorner() {

@@ -1,7 +1,8 @@
 #pragma once
 // Compressed pictures that other programs embed in RTF (\pngblip, \jpegblip) are decoded by the
-// platform layer; the reader asks this interface and keeps the picture as a bitmap. Without a
-// decoder (tests of the engine alone, the fuzzer) such pictures load as empty objects.
+// platform layer; the reader asks this interface, given to it in the load options, and keeps
+// the picture as a bitmap. Without a decoder (tests of the engine alone, the fuzzer) such
+// pictures load as empty objects.
 #include <cstdint>
 #include <span>
 
@@ -19,9 +20,5 @@ class TWPPictureDecoder {
   virtual bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
                       TBitmap& out) const = 0;
 };
-
-// The process-wide decoder; the caller keeps it alive while it is set. nullptr removes it.
-void SetPictureDecoder(const TWPPictureDecoder* decoder);
-const TWPPictureDecoder* PictureDecoder();
 
 }  // namespace inkwend

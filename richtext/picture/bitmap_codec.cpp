@@ -1,4 +1,4 @@
-#include "richtext/model/bitmap_codec.h"
+#include "richtext/picture/bitmap_codec.h"
 
 #include <algorithm>
 #include <array>

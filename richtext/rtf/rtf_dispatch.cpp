@@ -1,0 +1,119 @@
+// Control words: the keyword look-up, the words that act before any other ("\*", "\bin",
+// "\'xx", "\uN"), and the hand-over to the part of the reader for the word's kind.
+#include <string_view>
+
+#include "richtext/rtf/keywords.h"
+#include "richtext/rtf/reader.h"
+
+namespace inkwend {
+
+namespace {
+
+// The part of the reader that performs an action. The actions are declared in keywords.h
+// grouped by part, so ranges of them tell the part (checked below).
+enum class Part : uint8_t {
+  Character,
+  CharacterAttr,
+  Paragraph,
+  Section,
+  Table,
+  FontColorTable,
+  Picture,
+  Footnote,
+  Destination,
+  None,
+};
+
+using A = TRtfAction;
+static_assert(A::Par < A::Ignore && A::Ignore < A::Plain && A::Plain < A::Cb && A::Cb < A::Pard &&
+              A::Pard < A::Cfpat && A::Cfpat < A::Page && A::Page < A::U && A::U < A::Trowd &&
+              A::Trowd < A::Trleft && A::Trleft < A::Red && A::Red < A::Cpg && A::Cpg < A::Pict &&
+              A::Pict < A::ObjH && A::ObjH < A::FontTbl && A::FontTbl < A::NestRow && A::NestRow < A::Hex);
+
+constexpr Part PartOf(TRtfAction a) {
+  if (a <= A::Ignore || a == A::ParBreak) return Part::Character;
+  if (a <= A::Cb) return Part::CharacterAttr;
+  if (a <= A::Cfpat) return Part::Paragraph;
+  if (a <= A::U) return Part::Section;
+  if (a <= A::Trleft) return Part::Table;
+  if (a <= A::Cpg) return Part::FontColorTable;
+  if (a <= A::ObjH) return Part::Picture;
+  if (a == A::Footnote || a == A::FnNr || a == A::Chftn) return Part::Footnote;
+  if (a <= A::NestRow) return Part::Destination;
+  return Part::None;
+}
+
+}  // namespace
+
+void TWPRtfReader::Dispatch(const ControlWord& c) {
+  const TRtfKeyword* k = c.length ? FindRtfKeyword(std::string_view(c.word, c.length), c.hash) : nullptr;
+  if (!k) {
+    if (star_ && f_.Dest != kSkip) {
+      FlushRun();
+      f_.Dest = kSkip;
+    }
+    star_ = false;
+    return;
+  }
+  if (k->Action == TRtfAction::Star) {
+    star_ = true;
+    return;
+  }
+  star_ = false;
+  const int32_t n = (!c.hasParam || k->ForceDefault) ? k->Default : c.param;
+
+  // Words that matter even where the text is dropped.
+  if (k->Action == TRtfAction::Bin) {
+    if (c.hasParam && c.param > 0) SkipBinary(c.param);
+    return;
+  }
+  if (f_.Dest == kSkip) return;
+  if (k->Action == TRtfAction::Hex) {
+    HexByte();
+    return;
+  }
+  if (k->Action == TRtfAction::U) {
+    UnicodeChar(n);
+    return;
+  }
+  skip_fallback_ = 0;  // any other word ends the fallback of \uN
+  if (decoder_.Pending()) decoder_.Reset();
+
+  if (k->Kind == TRtfKind::Destination || k->Action == TRtfAction::Par || k->Action == TRtfAction::Cell ||
+      k->Action == TRtfAction::Pard || k->Action == TRtfAction::Plain) {
+    FlushRun();
+  }
+  switch (PartOf(k->Action)) {
+    case Part::Character:
+      DoCharacter(*k, n);
+      break;
+    case Part::CharacterAttr:
+      DoCharacterAttr(*k, n);
+      break;
+    case Part::Paragraph:
+      if (!DoParagraph(*k, n)) DoBorderShading(*k, n);
+      break;
+    case Part::Section:
+      DoSection(*k, n);
+      break;
+    case Part::Table:
+      DoTable(*k, n);
+      break;
+    case Part::FontColorTable:
+      DoFontColorTable(*k, n);
+      break;
+    case Part::Picture:
+      DoPicture(*k, n);
+      break;
+    case Part::Footnote:
+      DoFootnote(*k, n);
+      break;
+    case Part::Destination:
+      DoDestination(*k);
+      break;
+    case Part::None:
+      break;
+  }
+}
+
+}  // namespace inkwend

@@ -1,0 +1,53 @@
+#pragma once
+// Tables of RTF as the model keeps them: a row is a run of paragraphs, one per cell, each
+// flagged as a cell and given its start and width in 1/255 of the row's usable width. The
+// builder keeps the row's cell definitions (\trowd ... \cellx) and the cells read so far, and
+// computes the widths when the row ends.
+#include <cstdint>
+#include <vector>
+
+#include "richtext/model/paragraph.h"
+
+namespace inkwend {
+
+struct RtfCellDef {
+  int32_t Edge = -1;  // right edge relative to the row's left indent; -1 = none
+  uint8_t Border[2] = {0, 0};
+  uint8_t BorderWidth = 0, BorderColor = 0;
+  uint8_t ShadingColors = 0, ShadingPercent = 0;
+  bool Merged = false;
+};
+
+class RtfTableBuilder {
+ public:
+  // \trowd: a new row definition begins.
+  void StartRowDefinition();
+  // \cellx: the cell being defined ends at `edge` (relative to the row's left indent).
+  void EndCellDefinition(int32_t edge);
+  // The cell being defined while a row definition is open (borders and shading go there), or
+  // nullptr.
+  RtfCellDef* CellBeingDefined() { return rowDefinition_ ? &cellDef_ : nullptr; }
+  void MergeCellBeingDefined() { cellDef_.Merged = true; }
+  // \intbl, \row: the definition is over, cells follow.
+  void EndRowDefinition() { rowDefinition_ = false; }
+  void SetGap(int32_t gap) { cellGap_ = gap; }
+  int32_t Gap() const { return cellGap_; }
+
+  // The definition of the cell being read, or nullptr when the row defines fewer cells.
+  const RtfCellDef* CurrentCell() const;
+  // A cell of the row has been read into `par`.
+  void AddCell(TParagraph* par);
+  bool RowHasCells() const { return !rowCells_.empty(); }
+  // The row ends: the widths of its cells, out of `text_width` twips of usable width.
+  void EndRow(int32_t text_width);
+
+ private:
+  std::vector<RtfCellDef> cells_;
+  RtfCellDef cellDef_;  // the cell being defined (before its \cellx)
+  bool rowDefinition_ = false;
+  int cellIndex_ = 0;
+  int32_t cellGap_ = 0;
+  std::vector<TParagraph*> rowCells_;  // the row's cell paragraphs, owned by the document
+};
+
+}  // namespace inkwend
