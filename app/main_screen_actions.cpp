@@ -108,7 +108,7 @@ void TMainScreen::WordWrapClick() {
 
 void TMainScreen::InsertPageBreak() {
   if (WPRichText1->ReadOnly()) return;
-  TWPRTFTextInput& doc = WPRichText1->Memo();
+  EditController& doc = WPRichText1->Memo();
   // At the start of a paragraph the page-break key toggles that paragraph's break; one that
   // already breaks keeps it.
   const TParPos at = doc.CaretPos();

@@ -110,7 +110,7 @@ TWPRTFText::TWPRTFText() {
   HyperlinkTextAttr.SetUnderlineColor(kDefaultColors[3]);  // blue
   HyperlinkTextAttr.SetUnderline(TThreeState::tsTRUE);
   for (TCharacterAttr* a : {&InsertPointAttr, &AutomaticTextAttr, &HyperlinkTextAttr, &ProtectedTextAttr}) {
-    a->OnChange = [this](int id, bool layout) { HighlightChanged(id, layout); };
+    a->OnChange = [this](int /*id*/, bool layout) { HighlightChanged(layout); };
   }
 
   Header.AttributesOn = true;
@@ -172,21 +172,20 @@ void TWPRTFText::Clear() {
   Header.Subject.clear();
   Header.Comment.clear();
   EnsureOneParagraph();
-  ChangeNotification();
 }
 
 void TWPRTFText::SetDefaultAttr(const TCharAttr& attr) { DefaultAttr = attr; }
 
-void TWPRTFText::HighlightChanged(int /*id*/, bool layout) {
+void TWPRTFText::HighlightChanged(bool layout) {
   if (layout) {
     for (TParagraph* p = first_; p; p = p->Next) p->MarkDirty();
   } else {
     for (TParagraph* p = first_; p; p = p->Next) p->LayoutDirty |= kDirtyPaint;
   }
-  ChangeNotification();
+  if (onHighlightChange) onHighlightChange();
 }
 
-void TWPRTFText::MeasureChar(char32_t c, TCharAttr& attr) {
+void TWPRTFText::MeasureChar(char32_t c, TCharAttr& attr) const {
   attr.Width = c == kCharTab ? TabWidth : DefaultCharWidth;
   attr.Height = DefaultLineHeight;
   attr.Ascent = DefaultAscent;
@@ -213,7 +212,6 @@ bool TWPRTFText::SetAttributeMode(bool on) {
     }
     Header.AttributesOn = true;
     for (TParagraph* p = first_; p; p = p->Next) p->MarkDirty();
-    ChangeNotification();
     return true;
   }
   for (TParagraph* p = first_; p; p = p->Next) {
@@ -614,7 +612,6 @@ void TWPRTFText::ReplaceParagraphText(int number, std::span<const char32_t> text
   line.Capacity = static_cast<uint16_t>(std::min<int>(line.Capacity, kMaxLineCapacity));
   par->lines_.assign(1, line);
   par->MarkDirty();
-  ChangeNotification();
 }
 
 void TWPRTFText::ReportSpecialRun(TParagraph* par, int line, int pos, const TDocObject* object) {
