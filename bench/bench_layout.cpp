@@ -222,8 +222,8 @@ void BM_PaintScreen_Inkwend(benchmark::State& state) {
   }
   for (TParagraph* p = doc->doc.FirstParagraph(); p; p = p->Next) {
     for (int l = 0; l < p->LineCount(); ++l) {
-      const int y = p->Line(l).Top - scroll_y;
-      if (y + p->Line(l).Height > 0 && y < 900) ++lines;
+      const int y = doc->layout.Box(p, l).top - scroll_y;
+      if (y + doc->layout.Box(p, l).height > 0 && y < 900) ++lines;
     }
   }
   state.counters["lines"] = lines;

@@ -109,8 +109,7 @@ void EditController::MoveUp(bool extend) {
     par = par->Prev;
     line = par->LineCount() - 1;
   }
-  const TTextLine& l = par->Line(line);
-  const TParPos p = PosAtPoint(goal - ScrollX, l.Top - ScrollY);
+  const TParPos p = PosAtPoint(goal - ScrollX, layout_.Box(par, line).top - ScrollY);
   MoveCaretTo(p, extend);
   goal_x_ = goal;
 }
@@ -130,8 +129,7 @@ void EditController::MoveDown(bool extend) {
     par = par->Next;
     line = 0;
   }
-  const TTextLine& l = par->Line(line);
-  const TParPos p = PosAtPoint(goal - ScrollX, l.Top - ScrollY);
+  const TParPos p = PosAtPoint(goal - ScrollX, layout_.Box(par, line).top - ScrollY);
   MoveCaretTo(p, extend);
   goal_x_ = goal;
 }

@@ -160,10 +160,9 @@ void EditController::Finished(bool changed) {
     typed_par_ = nullptr;
     last_fast_par_ = par;
     const bool height_changed = layout_.ReformatParagraph(par, true);
-    const TTextLine& l = par->Line(par->LineCount() - 1);
-    const int top = par->Line(0).Top;
-    const int bottom =
-        height_changed || layout_.DocumentHeight() != height_before_ ? kBelowEverything : l.Top + l.Height;
+    const int top = layout_.Box(par, 0).top;
+    const int bottom = height_changed || layout_.DocumentHeight() != height_before_ ? kBelowEverything
+                                                                                    : layout_.BottomOf(par);
     dirty_top_ = dirty_top_ <= dirty_bottom_ ? std::min(dirty_top_, top) : top;
     dirty_bottom_ = std::max(dirty_bottom_, bottom);
     if (changed) Changed();
@@ -175,15 +174,14 @@ void EditController::Finished(bool changed) {
   if (dirty_first_index_ >= 0) {
     TParagraph* first = doc_.ParagraphAt(dirty_first_index_);
     if (!first) first = doc_.LastParagraph();
-    const int top = first->Line(0).Top;
+    const int top = layout_.Box(first, 0).top;
     int bottom;
     if (structure_changed_ || layout_.DocumentHeight() != height_before_) {
       bottom = kBelowEverything;
     } else {
       TParagraph* last = doc_.ParagraphAt(dirty_last_index_);
       if (!last) last = doc_.LastParagraph();
-      const TTextLine& l = last->Line(last->LineCount() - 1);
-      bottom = l.Top + l.Height;
+      bottom = layout_.BottomOf(last);
     }
     dirty_top_ = std::min(dirty_top_ <= dirty_bottom_ ? dirty_top_ : top, top);
     dirty_bottom_ = std::max(dirty_bottom_, bottom);

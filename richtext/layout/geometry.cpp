@@ -20,7 +20,7 @@ void TextLayout::LineXs(const TParagraph* par, int line, std::vector<int>& xs) c
     else if (d > 1)
       x += d / 2;
   }
-  TLineStretch stretch(l, text);  // justified spaces, as painting widens them
+  TLineStretch stretch(l, Box(par, line), text);  // justified spaces, as painting widens them
   const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
   int rel_x = 0;
   xs.resize(static_cast<size_t>(l.Length) + 1);
@@ -55,10 +55,9 @@ TTextCursor TextLayout::HitTest(int x, int y) const {
   for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     par = p;
     line = p->LineCount() - 1;
-    const TTextLine& last = p->Line(line);
-    if (y < last.Top + last.Height) {
+    if (y < BottomOf(p)) {
       line = 0;
-      while (line + 1 < p->LineCount() && y >= p->Line(line).Top + p->Line(line).Height) ++line;
+      while (line + 1 < p->LineCount() && y >= Box(p, line).top + Box(p, line).height) ++line;
       break;
     }
   }
@@ -79,8 +78,8 @@ TRect TextLayout::CaretRect(const TTextCursor& c) const {
   std::vector<int> xs;
   LineXs(c.Par, line, xs);
   const int x = xs[static_cast<size_t>(std::clamp(c.Pos, 0, static_cast<int>(l.Length)))];
-  int top = l.Top;
-  int height = l.Height;
+  int top = Box(c.Par, line).top;
+  int height = Box(c.Par, line).height;
   if (line == 0) {
     const int before = doc_.Header.TwipsToPixelsY(c.Par->SpaceBefore);
     top += std::clamp(before, 0, height);

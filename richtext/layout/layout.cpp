@@ -402,8 +402,9 @@ int TextLayout::VisibleWidth(const TParagraph* par, int line) const {
 }
 
 bool TextLayout::LineHeight(TParagraph* par, int line) {
-  TTextLine& l = par->Line(line);
-  const int old = l.Height;
+  const TTextLine& l = par->Line(line);
+  LineBox& box = BoxesOf(par)[static_cast<size_t>(line)];
+  const int old = box.height;
   int h = 0, asc = 0;
   if (!par->HasAttributes()) {
     h = doc_.DefaultLineHeight;
@@ -448,9 +449,9 @@ bool TextLayout::LineHeight(TParagraph* par, int line) {
     asc += before;
   }
   if (line == par->LineCount() - 1) h += PxY(par->SpaceAfter);
-  l.Height = static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF));
-  l.Ascent = static_cast<uint16_t>(std::clamp(asc, 0, 0xFFFF));
-  return l.Height != old;
+  box.height = static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF));
+  box.ascent = static_cast<uint16_t>(std::clamp(asc, 0, 0xFFFF));
+  return box.height != old;
 }
 
 // --------------------------------------------------------------------------------------------
@@ -500,7 +501,7 @@ void TextLayout::RunWordEvent(TParagraph* par) {
 
 bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
   int old_sum = 0;
-  for (int l = 0; l < par->LineCount(); ++l) old_sum += par->Line(l).Height;
+  for (const LineBox& box : BoxesOf(par)) old_sum += box.height;
 
   // Tracked cursors (caret and selection ends) as offsets in the paragraph.
   auto offset_of = [par](const TTextCursor& c) {
@@ -610,15 +611,16 @@ bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
   std::vector<int> lengths(breaks_.size());
   for (size_t k = 0; k < breaks_.size(); ++k) lengths[k] = breaks_[k].Length;
   doc_.SetLineLengths(par, lengths);
+  std::vector<LineBox>& boxes = BoxesOf(par);
   for (size_t k = 0; k < breaks_.size(); ++k) {
-    TTextLine& l = par->Line(static_cast<int>(k));
+    LineBox& l = boxes[k];
     const TLineBreak& b = breaks_[k];
-    l.LineFlags = static_cast<uint8_t>(b.Justified ? kLineJustified : 0);
+    l.flags = static_cast<uint8_t>(b.Justified ? kLineJustified : 0);
     const uint16_t width = static_cast<uint16_t>(std::clamp(b.Width, 0, 0xFFFF));
-    l.LayoutValues[kLvWidthOrLastTab] = b.Justified ? static_cast<uint16_t>(b.LastTab) : width;
-    l.LayoutValues[kLvSpaceWidth] = static_cast<uint16_t>(std::clamp(b.SpaceWidth, 0, 0xFFFF));
-    l.LayoutValues[kLvRemainder] = static_cast<uint16_t>(b.Remainder);
-    l.LayoutValues[kLvWidth] = width;
+    l.values[kLvWidthOrLastTab] = b.Justified ? static_cast<uint16_t>(b.LastTab) : width;
+    l.values[kLvSpaceWidth] = static_cast<uint16_t>(std::clamp(b.SpaceWidth, 0, 0xFFFF));
+    l.values[kLvRemainder] = static_cast<uint16_t>(b.Remainder);
+    l.values[kLvWidth] = width;
   }
 
   // Back to (line, index): a position between two lines stays at the end of the earlier one,
@@ -649,7 +651,7 @@ bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
   int sum = 0;
   for (int l = 0; l < par->LineCount(); ++l) {
     LineHeight(par, l);
-    sum += par->Line(l).Height;
+    sum += boxes[static_cast<size_t>(l)].height;
   }
   par->LayoutDirty = static_cast<uint8_t>((par->LayoutDirty & ~kDirtyWrap) | kDirtyPaint);
 
@@ -659,20 +661,52 @@ bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
   return compare ? changed : true;
 }
 
-namespace {
-
-int BottomOf(const TParagraph* p) {
-  const TTextLine& l = p->Line(p->LineCount() - 1);
-  return l.Top + l.Height;
+const LineBox& TextLayout::Box(const TParagraph* par, int line) const {
+  static const LineBox kNotLaidOut;
+  const auto it = boxes_.find(par);
+  if (it == boxes_.end() || it->second.paragraphId != par->Id() || line < 0 ||
+      static_cast<size_t>(line) >= it->second.lines.size())
+    return kNotLaidOut;
+  return it->second.lines[static_cast<size_t>(line)];
 }
+
+int TextLayout::BottomOf(const TParagraph* par) const {
+  const LineBox& l = Box(par, par->LineCount() - 1);
+  return l.top + l.height;
+}
+
+std::vector<LineBox>& TextLayout::BoxesOf(const TParagraph* par) {
+  ParagraphBoxes& entry = boxes_[par];
+  if (entry.paragraphId != par->Id()) {
+    entry.paragraphId = par->Id();
+    entry.lines.clear();
+  }
+  entry.lines.resize(static_cast<size_t>(par->LineCount()));
+  return entry.lines;
+}
+
+void TextLayout::PruneBoxes() {
+  std::unordered_map<const TParagraph*, ParagraphBoxes> live;
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+    const auto it = boxes_.find(p);
+    if (it != boxes_.end() && it->second.paragraphId == p->Id()) live.emplace(p, std::move(it->second));
+  }
+  boxes_.swap(live);
+}
+
+namespace {
 
 bool ContinuesRow(const TParagraph* p) {
   return p->IsTableCell() && (p->ParFlags & kParContinuesRow) && p->Prev && p->Prev->IsTableCell();
 }
 
+}  // namespace
+
 // Places paragraphs one below the other; the cells of a table row side by side, all from the
 // row's top, with the row as tall as its tallest cell.
-struct TTopPlacer {
+struct TopPlacer {
+  explicit TopPlacer(TextLayout& layout) : layout_(layout) {}
+  TextLayout& layout_;
   int y = 0;  // bottom of everything placed so far
   int row_top = 0;
   bool in_row = false;
@@ -687,22 +721,19 @@ struct TTopPlacer {
     } else {
       in_row = false;
     }
-    for (int l = 0; l < p->LineCount(); ++l) {
-      TTextLine& tl = p->Line(l);
-      tl.Top = top;
-      top += tl.Height;
+    for (LineBox& box : layout_.BoxesOf(p)) {
+      box.top = top;
+      top += box.height;
     }
     y = std::max(y, top);
   }
 };
 
-}  // namespace
-
 void TextLayout::UpdateTops(TParagraph* from, bool only_row) {
   if (!from) return;
   // Start at the first cell of the row `from` belongs to, below everything before it.
   while (ContinuesRow(from)) from = from->Prev;
-  TTopPlacer placer;
+  TopPlacer placer(*this);
   if (from->Prev) {
     const TParagraph* q = from->Prev;
     placer.y = BottomOf(q);
@@ -722,12 +753,16 @@ bool TextLayout::Reformat() {
   in_reformat_ = true;
   bool changed = false;
   try {
-    TTopPlacer placer;
+    TopPlacer placer(*this);
+    size_t paragraphs = 0;
     for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
       if (p->LayoutDirty & kDirtyWrap) changed |= ReformatParagraph(p, true);
       placer.Place(p);
+      ++paragraphs;
     }
     document_height_ = placer.y;
+    // Boxes of freed paragraphs are dropped once they outnumber the live ones.
+    if (boxes_.size() > 2 * paragraphs + 64) PruneBoxes();
     heights_changed_ |= changed;
   } catch (...) {
     in_reformat_ = false;

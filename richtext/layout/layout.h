@@ -22,6 +22,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "richtext/layout/canvas.h"
@@ -30,28 +31,38 @@
 
 namespace inkwend {
 
-// TTextLine::LineFlags bits set by layout.
+// LineBox::flags bits.
 inline constexpr uint8_t kLinePageStart = 0x01;  // the line begins a page
-inline constexpr uint8_t kLineJustified = 0x02;  // LayoutValues hold last tab, space width, remainder
+inline constexpr uint8_t kLineJustified = 0x02;  // values hold last tab, space width, remainder
 
-// TTextLine::LayoutValues slots.
+// LineBox::values slots.
 inline constexpr int kLvWidthOrLastTab = 0;  // laid-out width, or for a justified line its last tab index
 inline constexpr int kLvSpaceWidth = 1;      // justified: pixels per stretched space
 inline constexpr int kLvRemainder = 2;       // justified: pixels left over, one each to the first spaces
+inline constexpr int kLvWidth = 3;           // laid-out width of every line
+
+// The pixels of one laid-out line; the line's characters are the model's TTextLine.
+struct LineBox {
+  int32_t top = 0;  // y in document pixels
+  uint16_t height = 0;
+  uint16_t ascent = 0;  // the baseline, from the top
+  uint8_t flags = 0;
+  uint16_t values[4] = {};
+};
 
 // The spaces a justified line widens: those after its last tab, except one that ends the line.
 // Each takes the line's space width, the first `remainder` of them a pixel more. Painting and
 // caret placement walk a line with one of these, so both put every character at the same x.
 class TLineStretch {
  public:
-  TLineStretch(const TTextLine& line, std::span<const char32_t> paragraph_text) {
-    if (!(line.LineFlags & kLineJustified)) return;
+  TLineStretch(const TTextLine& line, const LineBox& box, std::span<const char32_t> paragraph_text) {
+    if (!(box.flags & kLineJustified)) return;
     const auto at = [&](int j) { return paragraph_text[line.Start + static_cast<size_t>(j)]; };
-    const int last_tab = line.LayoutValues[kLvWidthOrLastTab];
+    const int last_tab = box.values[kLvWidthOrLastTab];
     from_ = last_tab < line.Length && at(last_tab) == U'\t' ? last_tab + 1 : 0;
     end_ = line.Length > 0 && at(line.Length - 1) == U' ' ? line.Length - 1 : line.Length;
-    width_ = line.LayoutValues[kLvSpaceWidth];
-    remainder_ = line.LayoutValues[kLvRemainder];
+    width_ = box.values[kLvSpaceWidth];
+    remainder_ = box.values[kLvRemainder];
   }
   // Character j of the line, c: true when it is a widened space, its advance in `advance`.
   // Asked once per character, in line order.
@@ -66,7 +77,6 @@ class TLineStretch {
   int from_ = 0, end_ = 0;  // end_ 0: nothing widens (a line that is not justified)
   int width_ = 0, remainder_ = 0, widened_ = 0;
 };
-inline constexpr int kLvWidth = 3;  // laid-out width of every line
 
 // A place in the document: paragraph, line and index in the line.
 struct TTextCursor {
@@ -215,6 +225,10 @@ class TextLayout {
   void TrackCursor(TTextCursor* cursor, bool is_caret);
 
   // --- geometry (document pixels) ---
+  // The box of a laid-out line; zeros for a line that was not laid out yet.
+  const LineBox& Box(const TParagraph* par, int line) const;
+  // The bottom of a paragraph's last line.
+  int BottomOf(const TParagraph* par) const;
   // x of every character boundary of a line (Length + 1 values).
   void LineXs(const TParagraph* par, int line, std::vector<int>& xs) const;
   // The place under a point: its paragraph, line and the index the caret takes there.
@@ -318,7 +332,19 @@ class TextLayout {
     bool isCaret = false;
   };
 
+  // The boxes of a paragraph's lines, as many as it has lines. Boxes left by a freed paragraph at
+  // the same address are dropped first.
+  std::vector<LineBox>& BoxesOf(const TParagraph* par);
+  // Drops the boxes of paragraphs no longer in the document.
+  void PruneBoxes();
+  struct ParagraphBoxes {
+    uint64_t paragraphId = 0;
+    std::vector<LineBox> lines;
+  };
+  friend struct TopPlacer;
+
   TWPRTFText& doc_;
+  std::unordered_map<const TParagraph*, ParagraphBoxes> boxes_;
   std::vector<TrackedCursor> tracked_;
   TFontCache cache_;
   const TParagraph* sel_begin_par_ = nullptr;  // normalized selection while painting

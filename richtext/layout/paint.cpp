@@ -52,9 +52,8 @@ TRect TextLayout::InvalidRect(int view_width, int view_height, int scroll_y) {
   int top = INT32_MAX, bottom = INT32_MIN;
   for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     if (!(p->LayoutDirty & kDirtyPaint)) continue;
-    top = std::min(top, p->Line(0).Top);
-    const TTextLine& l = p->Line(p->LineCount() - 1);
-    bottom = std::max(bottom, l.Top + l.Height);
+    top = std::min(top, Box(p, 0).top);
+    bottom = std::max(bottom, BottomOf(p));
   }
   if (top == INT32_MAX) return {};
   TRect r{0, top - scroll_y, view_width, heights_changed_ ? view_height : bottom - scroll_y};
@@ -111,13 +110,14 @@ void TextLayout::Paint(const PaintContext& context) {
   const int scroll_y = context.scrollY;
   for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     if (p == sel_begin_par_) sel_inside_ = true;
-    const TTextLine& last = p->Line(p->LineCount() - 1);
-    if (last.Top + last.Height - scroll_y > clip.Top) {
-      if (p->Line(0).Top - scroll_y >= clip.Bottom) break;
+    const std::vector<LineBox>& boxes = BoxesOf(p);
+    const LineBox& last = boxes.back();
+    if (last.top + last.height - scroll_y > clip.Top) {
+      if (boxes.front().top - scroll_y >= clip.Bottom) break;
       for (int l = 0; l < p->LineCount(); ++l) {
-        const TTextLine& tl = p->Line(l);
-        const int y = tl.Top - scroll_y;
-        if (y + tl.Height <= clip.Top) continue;
+        const LineBox& tl = boxes[static_cast<size_t>(l)];
+        const int y = tl.top - scroll_y;
+        if (y + tl.height <= clip.Top) continue;
         if (y >= clip.Bottom) break;
         PaintLine(canvas, p, l, origin_x, y, false);
       }
@@ -144,9 +144,9 @@ void TextLayout::PaintFromParagraph(const PaintContext& context, TParagraph* fro
   bool done = false;
   for (TParagraph* p = from; p && !done; p = p->Next) {
     for (int l = 0; l < p->LineCount(); ++l) {
-      const TTextLine& tl = p->Line(l);
-      const int y = tl.Top - context.scrollY;
-      if (y + tl.Height <= clip.Top) continue;
+      const LineBox& tl = Box(p, l);
+      const int y = tl.top - context.scrollY;
+      if (y + tl.height <= clip.Top) continue;
       if (y >= clip.Bottom) {
         done = true;
         break;
@@ -161,12 +161,13 @@ void TextLayout::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origi
   const bool was_printing = printing_;
   printing_ = printing || was_printing;
   const TTextLine& l = par->Line(line);
+  const LineBox& box = Box(par, line);
   auto text = par->Text();
   const bool has_attrs = par->HasAttributes();
   const int layout_w = EffectiveLayoutWidth();
   const int left = LeftIndentPixels(par, line);
   const int right = RightIndentPixels(par);
-  const int h = l.Height;
+  const int h = box.height;
   const TColorRef page_bg = printing_ ? 0xFFFFFF : BackgroundColor;
 
   int x = origin_x + left;
@@ -197,9 +198,9 @@ void TextLayout::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origi
   const int space_before = line == 0 ? PxY(par->SpaceBefore) : 0;
   const int space_after = line == par->LineCount() - 1 ? PxY(par->SpaceAfter) : 0;
   const int text_h = std::max(1, h - space_before - space_after);
-  const int baseline = top + l.Ascent;
+  const int baseline = top + box.ascent;
 
-  TLineStretch stretch(l, text);
+  TLineStretch stretch(l, box, text);
   const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
   const int tab_origin = TabOrigin(par, line);
 
@@ -320,14 +321,13 @@ namespace {
 
 // The bottom of the table row a cell belongs to, in document pixels: the lowest end of its
 // cells, where the next row begins.
-int RowBottom(const TParagraph* cell) {
+int RowBottom(const TextLayout& layout, const TParagraph* cell) {
   const TParagraph* first = cell;
   while ((first->ParFlags & kParContinuesRow) && first->Prev && first->Prev->IsTableCell())
     first = first->Prev;
   int bottom = 0;
   for (const TParagraph* c = first; c && c->IsTableCell(); c = c->Next) {
-    const TTextLine& last = c->Line(c->LineCount() - 1);
-    bottom = std::max(bottom, last.Top + last.Height);
+    bottom = std::max(bottom, layout.BottomOf(c));
     if (!(c->ParFlags & kParMoreCells)) break;
   }
   return bottom;
@@ -345,7 +345,7 @@ void TextLayout::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int or
   if (style & kBorderHairline) pen.Width = 1;
   if (style & kBorderDotted) pen.Style = TPenStyle::Dot;
   const int dist = PxX(BorderDistanceTwips(par));
-  const TTextLine& l = par->Line(line);
+  const LineBox& l = Box(par, line);
   // The box runs around the text column of the paragraph (or the cell), the distance outside it.
   int left_x, right_x;
   if (par->IsTableCell()) {
@@ -356,9 +356,10 @@ void TextLayout::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int or
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   }
   const int y0 = top;
-  int y1 = top + l.Height;
+  int y1 = top + l.height;
   // A cell's box reaches down to the end of its row, so that the cells of a row share one height.
-  if (par->IsTableCell() && line == par->LineCount() - 1) y1 = std::max(y1, top + RowBottom(par) - l.Top);
+  if (par->IsTableCell() && line == par->LineCount() - 1)
+    y1 = std::max(y1, top + RowBottom(*this, par) - l.top);
   // Top and bottom belong to the first and last paragraph of a bordered block.
   const bool block_start = line == 0 && (!par->Prev || !par->Prev->HasBorder() ||
                                          par->Prev->EndsBorderBlock() || par->IsTableCell());

@@ -14,25 +14,25 @@ int TextLayout::Paginate(int page_height) {
   bool first = true;
   for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     // Height of the whole paragraph, for the keep flag.
-    const TTextLine& pl = p->Line(p->LineCount() - 1);
-    const int par_height = pl.Top + pl.Height - p->Line(0).Top;
-    for (int l = 0; l < p->LineCount(); ++l) {
-      TTextLine& tl = p->Line(l);
-      tl.LineFlags &= static_cast<uint8_t>(~kLinePageStart);
+    std::vector<LineBox>& boxes = BoxesOf(p);
+    const int par_height = boxes.back().top + boxes.back().height - boxes.front().top;
+    for (LineBox& tl : boxes) {
+      const int l = static_cast<int>(&tl - boxes.data());
+      tl.flags &= static_cast<uint8_t>(~kLinePageStart);
       bool start = false;
       if (!first) {
         if (l == 0 && (p->ParFlags & kParPageBreak)) {
           start = true;
         } else if (l == 0 && (p->ParFlags & kParKeep) && par_height <= page_height &&
-                   tl.Top + par_height - page_top > page_height && tl.Top > page_top) {
+                   tl.top + par_height - page_top > page_height && tl.top > page_top) {
           start = true;  // the paragraph fits on one page, just not on this one
-        } else if (tl.Top + tl.Height - page_top > page_height && tl.Top > page_top) {
+        } else if (tl.top + tl.height - page_top > page_height && tl.top > page_top) {
           start = true;
         }
       }
       if (start) {
-        tl.LineFlags |= kLinePageStart;
-        page_top = tl.Top;
+        tl.flags |= kLinePageStart;
+        page_top = tl.top;
         ++pages;
       }
       first = false;
@@ -131,8 +131,8 @@ bool TextLayout::Print(TWPPrintDevice& device, int first_page, int last_page) {
     bool first_line = true;
     for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
       for (int l = 0; l < p->LineCount(); ++l) {
-        TTextLine& tl = p->Line(l);
-        const bool breaks = (tl.LineFlags & kLinePageStart) || (l == 0 && (p->ParFlags & kParPageBreak));
+        const LineBox& tl = Box(p, l);
+        const bool breaks = (tl.flags & kLinePageStart) || (l == 0 && (p->ParFlags & kParPageBreak));
         if (breaks && !first_line) {
           if (in_range(page) && OnPrintFooter)
             OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
@@ -142,10 +142,10 @@ bool TextLayout::Print(TWPPrintDevice& device, int first_page, int last_page) {
             start_sheet();
             if (OnPrintHeader) OnPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
           }
-          page_top = tl.Top;
+          page_top = tl.top;
         }
         first_line = false;
-        if (in_range(page)) PaintLine(canvas, p, l, left, top + tl.Top - page_top, true);
+        if (in_range(page)) PaintLine(canvas, p, l, left, top + tl.top - page_top, true);
         ++line_number;
       }
     }
@@ -184,15 +184,15 @@ int TextLayout::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x
   TParagraph* par = nullptr;
   int line = 0;
   if (!LineAt(first_line, par, line)) return 0;
-  const int y0 = par->Line(line).Top;
+  const int y0 = Box(par, line).top;
   int index = first_line;
   int count = 0;
   // A line taller than a whole page is taken alone, so that printing always moves on.
   const bool force_one = height >= doc_.Header.TextAreaHeight;
   while (par) {
-    const TTextLine& tl = par->Line(line);
-    if (tl.Top + tl.Height - y0 > height && !(count == 0 && force_one)) break;
-    if (print && canvas) PaintLine(*canvas, par, line, x, y + tl.Top - y0, true);
+    const LineBox& tl = Box(par, line);
+    if (tl.top + tl.height - y0 > height && !(count == 0 && force_one)) break;
+    if (print && canvas) PaintLine(*canvas, par, line, x, y + tl.top - y0, true);
     ++count;
     ++index;
     if (++line >= par->LineCount()) {

@@ -1,6 +1,7 @@
 #include "richtext/model/document.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 namespace inkwend {
@@ -92,6 +93,11 @@ void TParagraph::CopyPropertiesFrom(const TParagraph& o) {
   CellWidth = o.CellWidth;
   TableLayout[0] = o.TableLayout[0];
   TableLayout[1] = o.TableLayout[1];
+}
+
+uint64_t TParagraph::NextId() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
 }
 
 size_t TParagraph::AllocatedBytes() const {
@@ -219,10 +225,7 @@ bool TWPRTFText::SetAttributeMode(bool on) {
     std::vector<TAttrRun>().swap(p->runs_);
     p->compact_ = false;
     p->has_attrs_ = false;
-    for (TTextLine& l : p->lines_) {
-      l.Height = DefaultLineHeight;
-      l.Ascent = DefaultAscent;
-    }
+    p->MarkDirty();  // lines take the default height when laid out again
   }
   Header.AttributesOn = false;
   return false;

@@ -140,7 +140,7 @@ class TWPRTFText {
   // --- attribute mode ---
   bool AttributeMode() const { return Header.AttributesOn; }
   // On: every paragraph gets attribute records filled with DefaultAttr (and the cached width);
-  // off: records are freed and lines get the default height and ascent. Returns the mode in force.
+  // off: records are freed (lines take the default height when laid out). Returns the mode in force.
   bool SetAttributeMode(bool on);
 
   // --- primitives ---

@@ -541,12 +541,12 @@ TEST(AttributeMode, SwitchingOffAndOn) {
   TCharAttr bold = doc.DefaultAttr;
   bold.StyleBits = kStyleBold;
   doc.AppendText(p, U"a\tb", bold);
-  p->Line(0).Height = 40;
+  p->LayoutDirty = 0;
 
   EXPECT_FALSE(doc.SetAttributeMode(false));
   EXPECT_FALSE(p->HasAttributes());
   EXPECT_TRUE(p->LineAttrs(0).empty());
-  EXPECT_EQ(p->Line(0).Height, 16);
+  EXPECT_EQ(p->LayoutDirty, kDirtyAll);  // laid out again, with the default height
   EXPECT_EQ(ErrorOf([&] { doc.AttribPtr(p, 0, 0); }), "Error AttribPtr()");
   // Plain paragraphs take text without records.
   doc.AppendText(p, U"c", bold);

@@ -510,7 +510,7 @@ void TWPRichText::paintEvent(QPaintEvent* e) {
   TParagraph* from = fast_par_;
   const bool fast = from && !full_update_pending_ && from == doc_->LastTypedParagraph() &&
                     !last_paint_selection_ && !doc_->HasSelection() &&
-                    context.clip.Top >= from->Line(0).Top - doc_->ScrollY;
+                    context.clip.Top >= doc_->Layout().Box(from, 0).top - doc_->ScrollY;
   fast_par_ = nullptr;
   full_update_pending_ = false;
   if (fast) {

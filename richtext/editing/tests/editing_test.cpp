@@ -315,10 +315,11 @@ TEST_F(Editor, CaretPlacesInAJustifiedLineFollowItsWidenedSpaces) {
   const TParagraph* p = doc.Document().FirstParagraph();
   ASSERT_GE(p->LineCount(), 2);
   const TTextLine& l = p->Line(0);
-  ASSERT_TRUE(l.LineFlags & kLineJustified);
+  const LineBox& box = doc.Layout().Box(p, 0);
+  ASSERT_TRUE(box.flags & kLineJustified);
   ASSERT_EQ(l.Length, 9);
-  const int widened = l.LayoutValues[kLvSpaceWidth];
-  const int remainder = l.LayoutValues[kLvRemainder];
+  const int widened = box.values[kLvSpaceWidth];
+  const int remainder = box.values[kLvRemainder];
   ASSERT_GT(widened, 16);
   std::vector<int> xs;
   doc.Layout().LineXs(p, 0, xs);
@@ -699,8 +700,8 @@ TEST_F(Editor, DirtyRangeCoversOnlyTheEditedParagraph) {
   doc.SetCaretPosition(5);
   Type(U"x");
   const TParagraph* second = doc.Document().ParagraphAt(1);
-  EXPECT_EQ(doc.DirtyTop(), second->Line(0).Top);
-  EXPECT_EQ(doc.DirtyBottom(), second->Line(0).Top + second->Line(0).Height);
+  EXPECT_EQ(doc.DirtyTop(), doc.Layout().Box(second, 0).top);
+  EXPECT_EQ(doc.DirtyBottom(), doc.Layout().Box(second, 0).top + doc.Layout().Box(second, 0).height);
   doc.ResetDirty();
   doc.InputChar(kKeyEnter);  // heights below change
   EXPECT_GT(doc.DirtyBottom(), doc.Layout().DocumentHeight());

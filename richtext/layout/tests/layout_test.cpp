@@ -106,7 +106,7 @@ TEST_F(LayoutTest, DefaultTabGridInInchesAndCentimetres) {
   EXPECT_EQ(layout.DefaultTabInterval(), 32);
   EXPECT_EQ(layout.NextTabPosition(p, 0, 0, 0), 32);
   EXPECT_EQ(layout.NextTabPosition(p, 0, 32, 0), 64);  // strictly after x
-  EXPECT_EQ(p->Line(0).LayoutValues[kLvWidth], 40);
+  EXPECT_EQ(layout.Box(p, 0).values[kLvWidth], 40);
   doc.Header.Units = TUnits::Centimetre;
   EXPECT_EQ(layout.DefaultTabInterval(), 37);
   EXPECT_EQ(layout.NextTabPosition(p, 0, 0, 0), 37);
@@ -116,14 +116,14 @@ TEST_F(LayoutTest, DefaultTabGridInInchesAndCentimetres) {
 TEST_F(LayoutTest, TabsCountAsSpacesInCentredAndRightParagraphs) {
   // Left: the tab moves x from 8 to 32; centred: it counts its cached width 16 like a space.
   TParagraph* left = Para(U"a\tb", 500, kAlignLeft);
-  EXPECT_EQ(left->Line(0).LayoutValues[kLvWidth], 40);
+  EXPECT_EQ(layout.Box(left, 0).values[kLvWidth], 40);
   TWPRTFText centred;
   TextLayout centred_layout{centred};
   centred_layout.SetDevice(&metrics, 96, 96);
   centred.FirstParagraph()->Alignment = kAlignCenter;
   centred.AppendText(centred.FirstParagraph(), U"a\tb", centred.DefaultAttr);
   centred_layout.Reformat();
-  EXPECT_EQ(centred.FirstParagraph()->Line(0).LayoutValues[kLvWidth], 32);
+  EXPECT_EQ(centred_layout.Box(centred.FirstParagraph(), 0).values[kLvWidth], 32);
 }
 
 TEST_F(LayoutTest, TabStopKinds) {
@@ -200,12 +200,12 @@ TEST_F(LayoutTest, JustifiedLinesStoreSpaceWidthAndRemainder) {
   // available 49: slack = 8 + 49 - 36 - 6 = 15 over one stretched space.
   TParagraph* p = Para(U"aa bb cccccc", 50, kAlignJustify);
   ASSERT_EQ(Lines(p), (std::vector<std::u32string>{U"aa bb ", U"cccccc"}));
-  const TTextLine& l = p->Line(0);
-  EXPECT_TRUE(l.LineFlags & kLineJustified);
-  EXPECT_EQ(l.LayoutValues[kLvWidthOrLastTab], 0);
-  EXPECT_EQ(l.LayoutValues[kLvSpaceWidth], 15);
-  EXPECT_EQ(l.LayoutValues[kLvRemainder], 0);
-  EXPECT_FALSE(p->Line(1).LineFlags & kLineJustified);  // last line
+  const LineBox& l = layout.Box(p, 0);
+  EXPECT_TRUE(l.flags & kLineJustified);
+  EXPECT_EQ(l.values[kLvWidthOrLastTab], 0);
+  EXPECT_EQ(l.values[kLvSpaceWidth], 15);
+  EXPECT_EQ(l.values[kLvRemainder], 0);
+  EXPECT_FALSE(layout.Box(p, 1).flags & kLineJustified);  // last line
 
   // Three spaces: slack = 12 + 65 - 64 - 6 = 7 over two spaces: 3 each, remainder 1.
   TWPRTFText d;
@@ -216,17 +216,17 @@ TEST_F(LayoutTest, JustifiedLinesStoreSpaceWidthAndRemainder) {
   d.FirstParagraph()->Alignment = kAlignJustify;
   d.AppendText(d.FirstParagraph(), U"aa bb ccc dddddd", d.DefaultAttr);
   d_layout.Reformat();
-  const TTextLine& l3 = d.FirstParagraph()->Line(0);
+  const LineBox& l3 = d_layout.Box(d.FirstParagraph(), 0);
   ASSERT_EQ(Lines(d.FirstParagraph())[0], U"aa bb ccc ");
-  EXPECT_EQ(l3.LayoutValues[kLvSpaceWidth], 3);
-  EXPECT_EQ(l3.LayoutValues[kLvRemainder], 1);
+  EXPECT_EQ(l3.values[kLvSpaceWidth], 3);
+  EXPECT_EQ(l3.values[kLvRemainder], 1);
 }
 
 TEST_F(LayoutTest, JustificationNeedsTwoSpacesAndSparesTheLastLine) {
   // One space: not widened.
   TParagraph* p = Para(U"aaa bbbbbb", 50, kAlignJustify);
   ASSERT_EQ(p->LineCount(), 2);
-  EXPECT_FALSE(p->Line(0).LineFlags & kLineJustified);
+  EXPECT_FALSE(layout.Box(p, 0).flags & kLineJustified);
   // The last line is justified only with ParFlags 0x40.
   TWPRTFText d;
   TextLayout d_layout{d};
@@ -237,18 +237,18 @@ TEST_F(LayoutTest, JustificationNeedsTwoSpacesAndSparesTheLastLine) {
   q->Alignment = kAlignJustify;
   d.AppendText(q, U"a b c", d.DefaultAttr);
   d_layout.Reformat();
-  EXPECT_FALSE(q->Line(0).LineFlags & kLineJustified);
+  EXPECT_FALSE(d_layout.Box(q, 0).flags & kLineJustified);
   q->ParFlags |= kParJustifyLastLine;
   q->MarkDirty();
   d_layout.Reformat();
-  EXPECT_TRUE(q->Line(0).LineFlags & kLineJustified);
+  EXPECT_TRUE(d_layout.Box(q, 0).flags & kLineJustified);
 }
 
 TEST_F(LayoutTest, LineHeights) {
   // Natural height of 10-point text is 18 with ascent 14.
   TParagraph* p = Para(U"abc", 200);
-  EXPECT_EQ(p->Line(0).Height, 18);
-  EXPECT_EQ(p->Line(0).Ascent, 14);
+  EXPECT_EQ(layout.Box(p, 0).height, 18);
+  EXPECT_EQ(layout.Box(p, 0).ascent, 14);
 
   struct Case {
     std::u32string text;
@@ -274,8 +274,8 @@ TEST_F(LayoutTest, LineHeights) {
     q->SpaceAfter = c.after;
     d.AppendText(q, c.text, d.DefaultAttr);
     d_layout.Reformat();
-    EXPECT_EQ(q->Line(0).Height, c.height) << c.line_spacing;
-    EXPECT_EQ(q->Line(0).Ascent, c.ascent) << c.line_spacing;
+    EXPECT_EQ(d_layout.Box(q, 0).height, c.height) << c.line_spacing;
+    EXPECT_EQ(d_layout.Box(q, 0).ascent, c.ascent) << c.line_spacing;
   }
 }
 
@@ -291,8 +291,8 @@ TEST_F(LayoutTest, TallestVisibleCharacterGivesTheHeight) {
   doc.AppendText(p, U"c", big);
   doc.AppendText(p, U"d", hidden);
   layout.Reformat();
-  EXPECT_EQ(p->Line(0).Height, 32);
-  EXPECT_EQ(p->Line(0).Ascent, 28);
+  EXPECT_EQ(layout.Box(p, 0).height, 32);
+  EXPECT_EQ(layout.Box(p, 0).ascent, 28);
   EXPECT_EQ(layout.CharWidth(p, 3), 0);  // hidden text takes no room
   layout.ShowHiddenText = true;
   EXPECT_EQ(layout.CharWidth(p, 3), 28);
@@ -316,7 +316,7 @@ TEST_F(LayoutTest, ReferenceScaleMultipliesMeasuredMetrics) {
   TParagraph* p = Para(U"ab", 500);
   layout.SetReferenceScale(2.0, 1.5);
   EXPECT_EQ(layout.CharWidth(p, 0), 16);
-  EXPECT_EQ(p->Line(0).Height, 27);
+  EXPECT_EQ(layout.Box(p, 0).height, 27);
   layout.SetReferenceScale(1.0, 1.0);
   EXPECT_EQ(layout.CharWidth(p, 0), 8);
 }
@@ -417,7 +417,7 @@ TEST_F(LayoutTest, OnlyDirtyParagraphsAreWrappedAndMetricsAreAskedOnce) {
   layout.Reformat();
   EXPECT_EQ(seen, (std::vector<std::u32string>{U"xsecond", U"paragraph"}));
   EXPECT_EQ(layout.FontCache().PlatformQueries(), queries);
-  EXPECT_EQ(b->Line(0).Top, a->Line(0).Height);
+  EXPECT_EQ(layout.Box(b, 0).top, layout.Box(a, 0).height);
   EXPECT_EQ(layout.DocumentHeight(), 36);
 }
 
@@ -449,7 +449,7 @@ TEST_F(LayoutTest, PlainModeUsesTheDefaultWidthTable) {
   TParagraph* p = doc.FirstParagraph();
   EXPECT_EQ(layout.CharWidth(p, 0), 8);
   EXPECT_EQ(Lines(p), (std::vector<std::u32string>{U"aaaa ", U"bbbb"}));
-  EXPECT_EQ(p->Line(0).Height, 16);
+  EXPECT_EQ(layout.Box(p, 0).height, 16);
 }
 
 }  // namespace
@@ -482,17 +482,17 @@ TEST(TableLayoutTest, CellsOfARowStandSideBySide) {
   after->ParFlags = 0;
   doc.AppendText(after, U"below", doc.DefaultAttr);
   layout.Reformat();
-  for (TParagraph* c : cells) EXPECT_EQ(c->Line(0).Top, 18);
+  for (TParagraph* c : cells) EXPECT_EQ(layout.Box(c, 0).top, 18);
   EXPECT_LT(layout.LeftIndentPixels(cells[0], 0), layout.LeftIndentPixels(cells[1], 0));
-  EXPECT_EQ(after->Line(0).Top, 18 + 36);  // below the two-line cell
+  EXPECT_EQ(layout.Box(after, 0).top, 18 + 36);  // below the two-line cell
   EXPECT_EQ(layout.DocumentHeight(), 18 + 36 + 18);
   // Editing a cell keeps the row together.
   const TCharAttr a = doc.DefaultAttr;
   doc.ReplaceRange(cells[2], 0, 0, 0, U"x\n", 2, &a);
   doc.ReplaceRange(cells[2], 0, 0, 0, U"y\n", 2, &a);  // three lines now
   layout.Reformat();
-  EXPECT_EQ(cells[2]->Line(0).Top, 18);
-  EXPECT_EQ(after->Line(0).Top, 18 + 54);
+  EXPECT_EQ(layout.Box(cells[2], 0).top, 18);
+  EXPECT_EQ(layout.Box(after, 0).top, 18 + 54);
 }
 
 }  // namespace

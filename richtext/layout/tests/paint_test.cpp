@@ -133,11 +133,11 @@ TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
   doc.AppendText(p, U"x", super);
   doc.AppendText(p, U"Y", big);
   layout.Reformat();
-  ASSERT_EQ(p->Line(0).Height, 58);
+  ASSERT_EQ(layout.Box(p, 0).height, 58);
   const auto texts = PaintText();
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].Font.PointSize, 8);
-  EXPECT_EQ(texts[0].Y, p->Line(0).Ascent - 58 / 3);
+  EXPECT_EQ(texts[0].Y, layout.Box(p, 0).ascent - 58 / 3);
   // Double underline is link text: the link highlight draws it with a single blue underline.
   EXPECT_EQ(texts[1].Color, 0x008000u);
   const auto lines = canvas.Of("line");
@@ -176,8 +176,8 @@ TEST_F(PaintTest, StruckOutRunsAreCrossedAboveTheirBaseline) {
   EXPECT_EQ(lines[0].From.X, texts[1].X);
   EXPECT_EQ(lines[0].To.X, texts[1].X + texts[1].Advances[0] + texts[1].Advances[1]);
   EXPECT_EQ(lines[0].From.Y, lines[0].To.Y);
-  EXPECT_LT(lines[0].From.Y, texts[1].Y);                          // above the baseline ...
-  EXPECT_GT(lines[0].From.Y, texts[1].Y - p->Line(0).Ascent / 2);  // ... through the lower letters
+  EXPECT_LT(lines[0].From.Y, texts[1].Y);                                // above the baseline ...
+  EXPECT_GT(lines[0].From.Y, texts[1].Y - layout.Box(p, 0).ascent / 2);  // ... through the lower letters
   EXPECT_EQ(lines[0].Pen.Color, texts[1].Color);
 }
 
@@ -278,7 +278,7 @@ TEST_F(PaintTest, ObjectsPaintIntoTheirRectanglesAndEnterTheHitTable) {
   PaintText();
   const auto bitmaps = canvas.Of("bitmap");
   ASSERT_EQ(bitmaps.size(), 1u);
-  const int baseline = p->Line(0).Ascent;
+  const int baseline = layout.Box(p, 0).ascent;
   EXPECT_EQ(bitmaps[0].Rect, (TRect{1, baseline - 24, 49, baseline}));
   // No graphic: a crossed box.
   EXPECT_EQ(canvas.Of("rect").size(), 1u);

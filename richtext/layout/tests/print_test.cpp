@@ -58,7 +58,7 @@ class PrintTest : public ::testing::Test {
     int i = 0;
     for (TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
       for (int l = 0; l < p->LineCount(); ++l, ++i) {
-        if (p->Line(l).LineFlags & kLinePageStart) out.push_back(i);
+        if (layout.Box(p, l).flags & kLinePageStart) out.push_back(i);
       }
     }
     return out;
@@ -133,7 +133,7 @@ TEST_F(PrintTest, PrintCallsHeaderAndFooterForEveryPageAndRestoresTheScreen) {
   EXPECT_EQ(texts[0].Font.PixelSize, 27);
   // The screen state is back.
   EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
-  EXPECT_EQ(doc.FirstParagraph()->Line(0).Height, 18);
+  EXPECT_EQ(layout.Box(doc.FirstParagraph(), 0).height, 18);
   EXPECT_TRUE(layout.WordWrap());
   EXPECT_EQ(layout.LayoutWidth(), 300);
   EXPECT_FALSE(layout.Printing());

@@ -291,9 +291,9 @@ class WPRichTextTest : public QObject {
       const TTextCursor c{p.Par, 0, p.Offset};
       std::vector<int> xs;
       w->Memo().Layout().LineXs(p.Par, 0, xs);
-      const TTextLine& l = p.Par->Line(c.Line);
+      const LineBox& l = w->Memo().Layout().Box(p.Par, c.Line);
       return QPoint(xs[static_cast<size_t>(c.Pos)] - w->Memo().ScrollX,
-                    l.Top + l.Height / 2 - w->Memo().ScrollY);
+                    l.top + l.height / 2 - w->Memo().ScrollY);
     };
     QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, point_of(6) + QPoint(1, 0));
     QCOMPARE(w->GetCaretPosition(), 6);
