@@ -402,8 +402,11 @@ int TextLayout::VisibleWidth(const TParagraph* par, int line) const {
 }
 
 bool TextLayout::LineHeight(TParagraph* par, int line) {
+  return LineHeightOf(par, line, BoxesOf(par)[static_cast<size_t>(line)]);
+}
+
+bool TextLayout::LineHeightOf(const TParagraph* par, int line, LineBox& box) const {
   const TTextLine& l = par->Line(line);
-  LineBox& box = BoxesOf(par)[static_cast<size_t>(line)];
   const int old = box.height;
   int h = 0, asc = 0;
   if (!par->HasAttributes()) {
@@ -500,8 +503,12 @@ void TextLayout::RunWordEvent(TParagraph* par) {
 }
 
 bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
+  return ReformatParagraphInto(par, BoxesOf(par), compare);
+}
+
+bool TextLayout::ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& boxes, bool compare) {
   int old_sum = 0;
-  for (const LineBox& box : BoxesOf(par)) old_sum += box.height;
+  for (const LineBox& box : boxes) old_sum += box.height;
 
   // Tracked cursors (caret and selection ends) as offsets in the paragraph.
   auto offset_of = [par](const TTextCursor& c) {
@@ -611,7 +618,7 @@ bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
   std::vector<int> lengths(breaks_.size());
   for (size_t k = 0; k < breaks_.size(); ++k) lengths[k] = breaks_[k].Length;
   doc_.SetLineLengths(par, lengths);
-  std::vector<LineBox>& boxes = BoxesOf(par);
+  boxes.resize(static_cast<size_t>(par->LineCount()));
   for (size_t k = 0; k < breaks_.size(); ++k) {
     LineBox& l = boxes[k];
     const TLineBreak& b = breaks_[k];
@@ -650,7 +657,7 @@ bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
 
   int sum = 0;
   for (int l = 0; l < par->LineCount(); ++l) {
-    LineHeight(par, l);
+    LineHeightOf(par, l, boxes[static_cast<size_t>(l)]);
     sum += boxes[static_cast<size_t>(l)].height;
   }
   par->LayoutDirty = static_cast<uint8_t>((par->LayoutDirty & ~kDirtyWrap) | kDirtyPaint);
@@ -661,13 +668,21 @@ bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
   return compare ? changed : true;
 }
 
+const TextLayout::ParagraphBoxes* TextLayout::FindBoxes(const TParagraph* par) const {
+  if (const auto it = index_.find(par); it != index_.end()) {
+    const ParagraphBoxes& e = order_[it->second];
+    if (e.par == par && e.paragraphId == par->Id()) return &e;
+  }
+  if (const auto it = extra_.find(par); it != extra_.end() && it->second.paragraphId == par->Id())
+    return &it->second;
+  return nullptr;
+}
+
 const LineBox& TextLayout::Box(const TParagraph* par, int line) const {
   static const LineBox kNotLaidOut;
-  const auto it = boxes_.find(par);
-  if (it == boxes_.end() || it->second.paragraphId != par->Id() || line < 0 ||
-      static_cast<size_t>(line) >= it->second.lines.size())
-    return kNotLaidOut;
-  return it->second.lines[static_cast<size_t>(line)];
+  const ParagraphBoxes* e = FindBoxes(par);
+  if (!e || line < 0 || static_cast<size_t>(line) >= e->lines.size()) return kNotLaidOut;
+  return e->lines[static_cast<size_t>(line)];
 }
 
 int TextLayout::BottomOf(const TParagraph* par) const {
@@ -676,22 +691,38 @@ int TextLayout::BottomOf(const TParagraph* par) const {
 }
 
 std::vector<LineBox>& TextLayout::BoxesOf(const TParagraph* par) {
-  ParagraphBoxes& entry = boxes_[par];
-  if (entry.paragraphId != par->Id()) {
-    entry.paragraphId = par->Id();
-    entry.lines.clear();
+  ParagraphBoxes* e = const_cast<ParagraphBoxes*>(FindBoxes(par));
+  if (!e) {
+    e = &extra_[par];
+    *e = ParagraphBoxes{par, par->Id(), {}};
   }
-  entry.lines.resize(static_cast<size_t>(par->LineCount()));
-  return entry.lines;
+  e->lines.resize(static_cast<size_t>(par->LineCount()));
+  return e->lines;
 }
 
-void TextLayout::PruneBoxes() {
-  std::unordered_map<const TParagraph*, ParagraphBoxes> live;
-  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
-    const auto it = boxes_.find(p);
-    if (it != boxes_.end() && it->second.paragraphId == p->Id()) live.emplace(p, std::move(it->second));
+std::vector<LineBox>& TextLayout::WalkBoxes(size_t index, const TParagraph* par) {
+  if (index >= order_.size() || order_[index].par != par || order_[index].paragraphId != par->Id() ||
+      !extra_.empty()) {
+    RebuildOrder();
   }
-  boxes_.swap(live);
+  std::vector<LineBox>& lines = order_[index].lines;
+  if (lines.size() != static_cast<size_t>(par->LineCount()))
+    lines.resize(static_cast<size_t>(par->LineCount()));
+  return lines;
+}
+
+void TextLayout::RebuildOrder() {
+  std::vector<ParagraphBoxes> order;
+  std::unordered_map<const TParagraph*, size_t> index;
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+    ParagraphBoxes e{p, p->Id(), {}};
+    if (ParagraphBoxes* old = const_cast<ParagraphBoxes*>(FindBoxes(p))) e.lines = std::move(old->lines);
+    index.emplace(p, order.size());
+    order.push_back(std::move(e));
+  }
+  order_.swap(order);
+  index_.swap(index);
+  extra_.clear();
 }
 
 namespace {
@@ -710,7 +741,8 @@ struct TopPlacer {
   int y = 0;  // bottom of everything placed so far
   int row_top = 0;
   bool in_row = false;
-  void Place(TParagraph* p) {
+  void Place(TParagraph* p) { Place(p, layout_.BoxesOf(p)); }
+  void Place(const TParagraph* p, std::vector<LineBox>& boxes) {
     int top = y;
     if (p->IsTableCell()) {
       if ((p->ParFlags & kParContinuesRow) && in_row)
@@ -721,7 +753,7 @@ struct TopPlacer {
     } else {
       in_row = false;
     }
-    for (LineBox& box : layout_.BoxesOf(p)) {
+    for (LineBox& box : boxes) {
       box.top = top;
       top += box.height;
     }
@@ -756,13 +788,14 @@ bool TextLayout::Reformat() {
     TopPlacer placer(*this);
     size_t paragraphs = 0;
     for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
-      if (p->LayoutDirty & kDirtyWrap) changed |= ReformatParagraph(p, true);
-      placer.Place(p);
+      std::vector<LineBox>& boxes = WalkBoxes(paragraphs, p);
+      if (p->LayoutDirty & kDirtyWrap) changed |= ReformatParagraphInto(p, boxes, true);
+      placer.Place(p, boxes);
       ++paragraphs;
     }
+    // Boxes of paragraphs freed since the last walk are dropped.
+    if (order_.size() != paragraphs) RebuildOrder();
     document_height_ = placer.y;
-    // Boxes of freed paragraphs are dropped once they outnumber the live ones.
-    if (boxes_.size() > 2 * paragraphs + 64) PruneBoxes();
     heights_changed_ |= changed;
   } catch (...) {
     in_reformat_ = false;

@@ -332,19 +332,31 @@ class TextLayout {
     bool isCaret = false;
   };
 
-  // The boxes of a paragraph's lines, as many as it has lines. Boxes left by a freed paragraph at
-  // the same address are dropped first.
-  std::vector<LineBox>& BoxesOf(const TParagraph* par);
-  // Drops the boxes of paragraphs no longer in the document.
-  void PruneBoxes();
+  // Line boxes are kept in the order of the paragraph chain as the last walk from the first
+  // paragraph found it, so that the walks of Reformat and Paint cost no lookups; a paragraph
+  // added since lives in extra_ until the next walk puts it in order. An entry belongs to the
+  // paragraph with its Id, never to a new paragraph at a freed one's address.
   struct ParagraphBoxes {
+    const TParagraph* par = nullptr;
     uint64_t paragraphId = 0;
     std::vector<LineBox> lines;
   };
+  // The boxes of a paragraph's lines, as many as it has lines.
+  std::vector<LineBox>& BoxesOf(const TParagraph* par);
+  const ParagraphBoxes* FindBoxes(const TParagraph* par) const;
+  // The boxes of the paragraph at `index` of a walk from the first paragraph; puts the whole
+  // chain in order again when the paragraphs changed since the last walk.
+  std::vector<LineBox>& WalkBoxes(size_t index, const TParagraph* par);
+  void RebuildOrder();
+  bool LineHeightOf(const TParagraph* par, int line, LineBox& box) const;
+  // ReformatParagraph with the paragraph's boxes at hand (the walk of Reformat has them).
+  bool ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& boxes, bool compare);
   friend struct TopPlacer;
 
   TWPRTFText& doc_;
-  std::unordered_map<const TParagraph*, ParagraphBoxes> boxes_;
+  std::vector<ParagraphBoxes> order_;
+  std::unordered_map<const TParagraph*, size_t> index_;  // into order_
+  std::unordered_map<const TParagraph*, ParagraphBoxes> extra_;
   std::vector<TrackedCursor> tracked_;
   TFontCache cache_;
   const TParagraph* sel_begin_par_ = nullptr;  // normalized selection while painting

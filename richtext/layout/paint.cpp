@@ -108,9 +108,10 @@ void TextLayout::Paint(const PaintContext& context) {
   BeginSelection(context);
   const int origin_x = -context.scrollX;
   const int scroll_y = context.scrollY;
-  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+  size_t index = 0;
+  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next, ++index) {
     if (p == sel_begin_par_) sel_inside_ = true;
-    const std::vector<LineBox>& boxes = BoxesOf(p);
+    const std::vector<LineBox>& boxes = WalkBoxes(index, p);
     const LineBox& last = boxes.back();
     if (last.top + last.height - scroll_y > clip.Top) {
       if (boxes.front().top - scroll_y >= clip.Bottom) break;

@@ -1,9 +1,9 @@
 #pragma once
-// TWPRichText: the editor widget in which the user writes an entry. It owns one document with
-// its editing controller (EditController) and turns keys, mouse, input-method text, scrolling,
-// the clipboard and drag and drop into calls of the controller; it paints through the layout
-// layer with the Qt canvas. The operations carry the names the rest of the program uses
-// (Clear, LoadFromFile, SaveToFile, IsEmpty, SetCaretPosition, FindText, Print, ...).
+// TWPRichText: the editor widget in which the user writes an entry. It owns an edit controller
+// (EditController: the document, its layout, caret, selection and undo) and turns keys, mouse,
+// input-method text, scrolling, the clipboard and drag and drop into calls of it; it paints with
+// the controller's layout through a paint context on the Qt canvas. The operations carry the names the rest
+// of the program uses (Clear, LoadFromFile, SaveToFile, IsEmpty, SetCaretPosition, FindText, Print, ...).
 //
 //   TWPRichText editor;
 //   editor.OnChange = [&](TWPRichText&) { saveButton->show(); };
@@ -34,7 +34,7 @@ class TWPRichText : public QAbstractScrollArea {
   explicit TWPRichText(QWidget* parent = nullptr);
   ~TWPRichText() override;
 
-  // The document with its editing controller.
+  // The edit controller; Memo().Document() and Memo().Layout() reach the document and its layout.
   EditController& Memo() { return *doc_; }
   const EditController& Memo() const { return *doc_; }
 
