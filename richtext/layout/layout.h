@@ -247,14 +247,15 @@ class TextLayout {
   // last changes: the lines of paragraphs marked for repainting, down to the bottom of the view
   // when heights changed. Empty when nothing needs painting.
   TRect InvalidRect(int view_width, int view_height, int scroll_y = 0);
-  // Lays out what is dirty and paints the lines that meet the context's clip.
-  void Paint(const PaintContext& context);
+  // Lays out what is dirty and paints the lines that meet the context's clip. Returns where the
+  // caret was painted (view pixels; empty when it was not).
+  TRect Paint(const PaintContext& context);
   // No scroll, selection or caret.
   void Paint(TCanvas& canvas, const TRect& clip) { Paint(PaintContext{canvas, clip}); }
   // Paints the lines from paragraph `from` down that meet the clip, without laying out first
   // and without touching the paragraphs above: the repaint after a key typed into a laid-out
   // paragraph. The context's selection is ignored (there is none while typing).
-  void PaintFromParagraph(const PaintContext& context, TParagraph* from);
+  TRect PaintFromParagraph(const PaintContext& context, TParagraph* from);
   // Paints one line with its top-left corner of the layout area at (origin_x, top).
   void PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing = false);
   // Paints an object into a rectangle (bitmap, metafile, crossed box) and enters it into the
@@ -323,7 +324,7 @@ class TextLayout {
 
   // Selected character offsets [from, to) of the paragraph PaintLine is painting.
   void SelectionFor(const TParagraph* par, int& from, int& to) const;
-  void PaintCaret(const PaintContext& context);
+  TRect PaintCaret(const PaintContext& context);
   // Puts the context's selection into document order for SelectionFor.
   void BeginSelection(const PaintContext& context);
 

@@ -98,7 +98,7 @@ void TextLayout::BeginSelection(const PaintContext& context) {
   sel_end_off_ = ob;
 }
 
-void TextLayout::Paint(const PaintContext& context) {
+TRect TextLayout::Paint(const PaintContext& context) {
   Reformat();
   heights_changed_ = false;
   hit_objects_.clear();
@@ -126,17 +126,19 @@ void TextLayout::Paint(const PaintContext& context) {
     if (p == sel_end_par_) sel_inside_ = false;
     p->LayoutDirty &= static_cast<uint8_t>(~kDirtyPaint);
   }
-  PaintCaret(context);
+  return PaintCaret(context);
 }
 
-void TextLayout::PaintCaret(const PaintContext& context) {
-  if (!context.showCaret || !context.caret.Par) return;
+TRect TextLayout::PaintCaret(const PaintContext& context) {
+  if (!context.showCaret || !context.caret.Par) return {};
   const TRect r = CaretRect(context.caret);
   const int dx = context.scrollX, dy = context.scrollY;
-  context.canvas.FillRect(TRect{r.Left - dx, r.Top - dy, r.Right - dx, r.Bottom - dy}, context.caretColor);
+  const TRect view{r.Left - dx, r.Top - dy, r.Right - dx, r.Bottom - dy};
+  context.canvas.FillRect(view, context.caretColor);
+  return view;
 }
 
-void TextLayout::PaintFromParagraph(const PaintContext& context, TParagraph* from) {
+TRect TextLayout::PaintFromParagraph(const PaintContext& context, TParagraph* from) {
   TCanvas& canvas = context.canvas;
   const TRect& clip = context.clip;
   canvas.FillRect(clip, BackgroundColor);
@@ -155,7 +157,7 @@ void TextLayout::PaintFromParagraph(const PaintContext& context, TParagraph* fro
       PaintLine(canvas, p, l, -context.scrollX, y, false);
     }
   }
-  PaintCaret(context);
+  return PaintCaret(context);
 }
 
 void TextLayout::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing) {

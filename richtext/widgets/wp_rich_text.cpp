@@ -513,14 +513,15 @@ void TWPRichText::paintEvent(QPaintEvent* e) {
                     context.clip.Top >= doc_->Layout().Box(from, 0).top - doc_->ScrollY;
   fast_par_ = nullptr;
   full_update_pending_ = false;
+  TRect caret;
   if (fast) {
     // Only the typed paragraph (and what moved below it) is in the clip, and it is laid out.
-    doc_->Layout().PaintFromParagraph(context, from);
+    caret = doc_->Layout().PaintFromParagraph(context, from);
   } else {
-    doc_->Layout().Paint(context);
+    caret = doc_->Layout().Paint(context);
     last_paint_selection_ = doc_->HasSelection();
   }
-  caret_rect_ = context.showCaret ? ToQRect(doc_->CaretRect()) : QRect();
+  caret_rect_ = caret.Empty() ? QRect() : ToQRect(caret);
 }
 
 void TWPRichText::resizeEvent(QResizeEvent* e) {
