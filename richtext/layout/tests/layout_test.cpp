@@ -375,6 +375,37 @@ TEST_F(LayoutTest, WordWrapOffWrapsAtThePageAndIgnoresTheWindow) {
   EXPECT_GT(doc.FirstParagraph()->LineCount(), lines);
 }
 
+TEST_F(LayoutTest, LineBoxesFollowTheirParagraphsWhenTheChainChanges) {
+  // Four paragraphs of one, two, three and one lines (18 pixels each), then the chain changes
+  // in the middle and at the end between two layouts.
+  TParagraph* a = Para(U"aaaa", 50);
+  TParagraph* b = doc.NewParagraph(a);
+  doc.AppendText(b, U"bbbb bbbb", doc.DefaultAttr);
+  TParagraph* c = doc.NewParagraph(b);
+  doc.AppendText(c, U"cccc cccc cccc", doc.DefaultAttr);
+  TParagraph* d = doc.NewParagraph(c);
+  doc.AppendText(d, U"dddd", doc.DefaultAttr);
+  layout.Reformat();
+  EXPECT_EQ(layout.Box(c, 0).top, 3 * 18);
+  EXPECT_EQ(layout.DocumentHeight(), 7 * 18);
+
+  // A paragraph that was never laid out has no boxes, also where a freed one stood.
+  doc.DeleteLine(b, 1);
+  doc.DeleteLine(b, 0);  // b is freed
+  TParagraph* e = doc.NewParagraph(a);
+  doc.AppendText(e, U"eeee eeee eeee eeee", doc.DefaultAttr);
+  EXPECT_EQ(layout.Box(e, 0).height, 0);
+  EXPECT_EQ(layout.Box(e, 0).top, 0);
+  doc.DeleteLine(d, 0);  // the last paragraph goes too
+  layout.Reformat();
+  ASSERT_EQ(e->LineCount(), 4);
+  EXPECT_EQ(layout.Box(e, 0).top, 18);
+  EXPECT_EQ(layout.Box(e, 3).top, 4 * 18);
+  EXPECT_EQ(layout.Box(c, 0).top, 5 * 18);
+  EXPECT_EQ(layout.Box(c, 2).top, 7 * 18);
+  EXPECT_EQ(layout.DocumentHeight(), 8 * 18);
+}
+
 TEST_F(LayoutTest, CaretAndSelectionStayOnTheirCharacters) {
   TParagraph* p = Para(U"aaaa bbbb cccc", 50);
   ASSERT_EQ(p->LineCount(), 3);
