@@ -109,7 +109,7 @@ void TMainScreen::WordWrapClick() {
 
 void TMainScreen::InsertPageBreak() {
   if (entryEditor_->ReadOnly()) return;
-  TWPRTFTextInput& doc = entryEditor_->Memo();
+  EditController& doc = entryEditor_->Memo();
   // At the start of a paragraph the page-break key toggles that paragraph's break; one that
   // already breaks keeps it.
   const TParPos at = doc.CaretPos();

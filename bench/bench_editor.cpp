@@ -101,7 +101,8 @@ void BM_TWPRichText_TypeMiddle(benchmark::State& state) {
   TWPRichText w;
   w.resize(800, 600);
   w.Clear();
-  TWPRTFTextInput& doc = w.Memo();
+  EditController& edit = w.Memo();
+  TWPRTFText& doc = edit.Document();
   TParagraph* p = doc.FirstParagraph();
   for (size_t i = 0; i < pars.size(); ++i) {
     if (i > 0) p = doc.NewParagraph(p);
@@ -110,7 +111,7 @@ void BM_TWPRichText_TypeMiddle(benchmark::State& state) {
   w.Reformat();
   Shown(w);
   w.setFocus();
-  w.SetCaretPosition(doc.EndPosition() / 2);
+  w.SetCaretPosition(edit.EndPosition() / 2);
   QApplication::processEvents();
   TypeKeys(state, w);
 }

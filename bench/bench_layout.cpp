@@ -85,27 +85,33 @@ const std::vector<TParagraphRuns>& Corpus() {
   return corpus;
 }
 
-std::unique_ptr<TWPRTFTextPaint> BuildDocument() {
-  auto doc = std::make_unique<TWPRTFTextPaint>();
-  doc->SetDevice(&SharedTextMetrics(), 96, 96);
-  doc->SetWordWrap(true);
-  doc->SetWindowWidth(kWidth);
+// A document with its layout.
+struct LaidOutDocument {
+  TWPRTFText doc;
+  TextLayout layout{doc};
+};
+
+std::unique_ptr<LaidOutDocument> BuildDocument() {
+  auto doc = std::make_unique<LaidOutDocument>();
+  doc->layout.SetDevice(&SharedTextMetrics(), 96, 96);
+  doc->layout.SetWordWrap(true);
+  doc->layout.SetWindowWidth(kWidth);
   int font_index[3];
-  for (int f = 0; f < 3; ++f) font_index[f] = doc->Header.FontIndexOf(kFonts[f]);
-  TParagraph* p = doc->FirstParagraph();
+  for (int f = 0; f < 3; ++f) font_index[f] = doc->doc.Header.FontIndexOf(kFonts[f]);
+  TParagraph* p = doc->doc.FirstParagraph();
   bool first = true;
   for (const TParagraphRuns& par : Corpus()) {
-    if (!first) p = doc->NewParagraph(p);
+    if (!first) p = doc->doc.NewParagraph(p);
     first = false;
     for (const TRun& run : par) {
-      TCharAttr a = doc->DefaultAttr;
+      TCharAttr a = doc->doc.DefaultAttr;
       a.FontIndex = static_cast<uint8_t>(font_index[run.Font]);
       a.PointSize = static_cast<uint8_t>(run.Size);
       a.StyleBits = run.Bold ? kStyleBold : 0;
-      doc->AppendText(p, run.Text, a);
+      doc->doc.AppendText(p, run.Text, a);
     }
   }
-  doc->Reformat();
+  doc->layout.Reformat();
   return doc;
 }
 
@@ -143,11 +149,11 @@ void BM_FullLayout_Inkwend(benchmark::State& state) {
   EnsureApp();
   auto doc = BuildDocument();
   for (auto _ : state) {
-    doc->ReformatAll();
-    benchmark::DoNotOptimize(doc->DocumentHeight());
+    doc->layout.ReformatAll();
+    benchmark::DoNotOptimize(doc->layout.DocumentHeight());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * CorpusBytes()));
-  state.counters["lines"] = doc->TotalLines();
+  state.counters["lines"] = doc->layout.TotalLines();
 }
 BENCHMARK(BM_FullLayout_Inkwend)->Unit(benchmark::kMillisecond);
 
@@ -167,18 +173,18 @@ BENCHMARK(BM_FullLayout_QTextDocument)->Unit(benchmark::kMillisecond);
 void BM_RewrapAfterTyping_Inkwend(benchmark::State& state) {
   EnsureApp();
   auto doc = BuildDocument();
-  TParagraph* p = doc->ParagraphAt(doc->ParagraphCount() / 2);
-  const TCharAttr a = *doc->AttribPtr(p, 0, 10);
+  TParagraph* p = doc->doc.ParagraphAt(doc->doc.ParagraphCount() / 2);
+  const TCharAttr a = *doc->doc.AttribPtr(p, 0, 10);
   const char32_t typed = U'x';
   bool insert = true;
   for (auto _ : state) {
     // Typing and deleting a character in turn keeps the document the same size.
     if (insert)
-      doc->ReplaceRange(p, 0, 10, 0, &typed, 1, &a);
+      doc->doc.ReplaceRange(p, 0, 10, 0, &typed, 1, &a);
     else
-      doc->ReplaceRange(p, 0, 10, 1, nullptr, 0, nullptr);
+      doc->doc.ReplaceRange(p, 0, 10, 1, nullptr, 0, nullptr);
     insert = !insert;
-    doc->Reformat();
+    doc->layout.Reformat();
   }
 }
 BENCHMARK(BM_RewrapAfterTyping_Inkwend)->Unit(benchmark::kMicrosecond);
@@ -205,17 +211,19 @@ void BM_PaintScreen_Inkwend(benchmark::State& state) {
   EnsureApp();
   auto doc = BuildDocument();
   QImage image(kWidth, 900, QImage::Format_RGB32);
-  doc->ScrollY = doc->DocumentHeight() / 2;
+  const int scroll_y = doc->layout.DocumentHeight() / 2;
   int lines = 0;
   for (auto _ : state) {
     QPainter painter(&image);
     TQtCanvas canvas(painter, SharedTextMetrics());
-    doc->Paint(canvas, {0, 0, kWidth, 900});
+    PaintContext context(canvas, {0, 0, kWidth, 900});
+    context.scrollY = scroll_y;
+    doc->layout.Paint(context);
   }
-  for (TParagraph* p = doc->FirstParagraph(); p; p = p->Next) {
+  for (TParagraph* p = doc->doc.FirstParagraph(); p; p = p->Next) {
     for (int l = 0; l < p->LineCount(); ++l) {
-      const int y = p->Line(l).Top - doc->ScrollY;
-      if (y + p->Line(l).Height > 0 && y < 900) ++lines;
+      const int y = doc->layout.Box(p, l).top - scroll_y;
+      if (y + doc->layout.Box(p, l).height > 0 && y < 900) ++lines;
     }
   }
   state.counters["lines"] = lines;

@@ -25,7 +25,7 @@ using namespace inkwend;
 constexpr size_t kTargetOutput = 5u << 20;
 
 struct Built {
-  std::unique_ptr<TWPRTFTextIo> doc;
+  std::unique_ptr<TWPRTFText> doc;
   size_t heap_bytes = 0;  // what building it took from the allocator, overhead included
   int64_t chars = 0;
 };
@@ -36,7 +36,7 @@ struct Built {
 Built BuildDocument(int64_t chars_wanted) {
   Built b;
   const size_t before = mallinfo2().uordblks;
-  auto doc = std::make_unique<TWPRTFTextIo>();
+  auto doc = std::make_unique<TWPRTFText>();
   std::mt19937 gen(20261210);
   const int fonts[] = {0, doc->Header.FontIndexOf(U"Times New Roman"),
                        doc->Header.FontIndexOf(U"Courier New")};
@@ -89,7 +89,7 @@ Built& Document() {
     Built probe = BuildDocument(200000);
     TMemoryStream out;
     probe.doc->SaveFormat = TWPLoadFormat::FormatRTF;
-    probe.doc->SaveToStream(out);
+    SaveToStream(*probe.doc, out, probe.doc->SaveFormat);
     const double bytes_per_char = static_cast<double>(out.Bytes().size()) / static_cast<double>(probe.chars);
     probe.doc.reset();
     return BuildDocument(static_cast<int64_t>(kTargetOutput / bytes_per_char));
@@ -138,7 +138,7 @@ void BM_RtfWrite(benchmark::State& state) {
     TMemoryStream out;
     out.Reserve(kTargetOutput + (kTargetOutput >> 2));
     wall.Start();
-    if (b.doc->SaveToStream(out) != kResultOk) state.SkipWithError("save failed");
+    if (SaveToStream(*b.doc, out, b.doc->SaveFormat) != kResultOk) state.SkipWithError("save failed");
     wall.Stop();
     output = out.Bytes().size();
     benchmark::DoNotOptimize(out.Bytes().data());
@@ -157,7 +157,7 @@ void BM_RtfWriteEntrySize(benchmark::State& state) {
     TMemoryStream out;
     out.Reserve(1 << 17);
     wall.Start();
-    if (entry.doc->SaveToStream(out) != kResultOk) state.SkipWithError("save failed");
+    if (SaveToStream(*entry.doc, out, entry.doc->SaveFormat) != kResultOk) state.SkipWithError("save failed");
     wall.Stop();
     output = out.Bytes().size();
     benchmark::DoNotOptimize(out.Bytes().data());
@@ -176,7 +176,7 @@ void BM_PlainTextWrite(benchmark::State& state) {
     TMemoryStream out;
     out.Reserve(kTargetOutput);
     wall.Start();
-    b.doc->SaveToStream(out);
+    SaveToStream(*b.doc, out, b.doc->SaveFormat);
     wall.Stop();
     output = out.Bytes().size();
     benchmark::DoNotOptimize(out.Bytes().data());

@@ -220,7 +220,7 @@ std::string EntryRtf(int day) {
                                          U"river", U"and",   U"talked",  U"about",  U"caf\u00e9",
                                          U"plans", U"for",   U"summer",  U"garden", U"letters",
                                          U"rain",  U"quiet", U"evening", U"read"};
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   const int fonts[] = {doc.Header.FontIndexOf(U"Arial"), doc.Header.FontIndexOf(U"Times New Roman")};
   unsigned seed = static_cast<unsigned>(day) * 2654435761u + 12345u;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
@@ -240,7 +240,7 @@ std::string EntryRtf(int day) {
   }
   doc.SaveFormat = TWPLoadFormat::FormatRTF;
   TMemoryStream out;
-  doc.SaveToStream(out);
+  SaveToStream(doc, out, doc.SaveFormat);
   return out.TakeBytes();
 }
 

@@ -64,17 +64,17 @@ void SetPrinterPage(QPrinter& printer, const TTextHeader& header) {
   printer.setFullPage(false);
 }
 
-bool PrintDocument(TWPRTFTextPaint& doc, QPrinter& printer, std::string* error, int first_page,
-                   int last_page) {
+bool PrintDocument(TextLayout& layout, QPrinter& printer, std::string* error, int first_page, int last_page) {
   TQtPrintDevice device(printer);
-  if (!doc.Print(device, first_page, last_page)) {
-    if (error) *error = doc.LastPrintError.empty() ? "The printer could not be started." : doc.LastPrintError;
+  if (!layout.Print(device, first_page, last_page)) {
+    if (error)
+      *error = layout.LastPrintError.empty() ? "The printer could not be started." : layout.LastPrintError;
     return false;
   }
   return true;
 }
 
-bool PrintDocumentToPdf(TWPRTFTextPaint& doc, const std::string& path, std::string* error, int resolution) {
+bool PrintDocumentToPdf(TextLayout& layout, const std::string& path, std::string* error, int resolution) {
   const QString target = QString::fromStdString(path);
   const QFileInfo info(target);
   QTemporaryFile temp(info.absoluteDir().filePath(info.fileName() + ".XXXXXX"));
@@ -88,9 +88,9 @@ bool PrintDocumentToPdf(TWPRTFTextPaint& doc, const std::string& path, std::stri
   printer.setOutputFileName(temp.fileName());
   printer.setResolution(resolution);
   printer.setCreator(QStringLiteral("Inkwend"));
-  SetPrinterPage(printer, doc.Header);
-  doc.LastPrintError.clear();
-  if (!PrintDocument(doc, printer, error)) return false;
+  SetPrinterPage(printer, layout.Document().Header);
+  layout.LastPrintError.clear();
+  if (!PrintDocument(layout, printer, error)) return false;
   QFile written(temp.fileName());
   if (written.size() == 0) {
     if (error) *error = "Nothing was written to " + path + ".";

@@ -1,7 +1,7 @@
 #pragma once
 // Printing a laid-out document through Qt PrintSupport: to any QPrinter (a system printer or
 // "Save as PDF"), or straight to a PDF file. Pages, header and footer events and the restoring
-// of the screen state are the document's own (TWPRTFTextPaint::Print); this side supplies the
+// of the screen state are the layout's own (TextLayout::Print); this side supplies the
 // printer as a TWPPrintDevice.
 #include <QPainter>
 #include <QPrinter>
@@ -43,13 +43,13 @@ class TQtPrintDevice : public TWPPrintDevice {
 void SetPrinterPage(QPrinter& printer, const TTextHeader& header);
 
 // Prints pages first..last of the document on the printer. False with a message on failure.
-bool PrintDocument(TWPRTFTextPaint& doc, QPrinter& printer, std::string* error = nullptr, int first_page = 0,
+bool PrintDocument(TextLayout& layout, QPrinter& printer, std::string* error = nullptr, int first_page = 0,
                    int last_page = 0xFFFFFF);
 
 // Prints the whole document into a PDF file on the document's page. The file is written beside
 // the target and renamed over it only when printing succeeded, so a failure leaves an existing
 // file as it was.
-bool PrintDocumentToPdf(TWPRTFTextPaint& doc, const std::string& path, std::string* error = nullptr,
+bool PrintDocumentToPdf(TextLayout& layout, const std::string& path, std::string* error = nullptr,
                         int resolution = 600);
 
 }  // namespace inkwend

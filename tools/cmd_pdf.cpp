@@ -53,7 +53,8 @@ int RunPdf(const std::vector<std::string>& args) {
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
 
-  inkwend::TWPRTFTextPaint doc;
+  inkwend::TWPRTFText doc;
+  inkwend::TextLayout layout(doc);
   // PNG and JPEG pictures (from Word or LibreOffice) are decoded by Qt, as in the program.
   inkwend::TLoadOptions options;
   options.pictureDecoder = &inkwend::QtPictureDecoderInstance();
@@ -79,11 +80,11 @@ int RunPdf(const std::vector<std::string>& args) {
     doc.Header.SetMargins(twips, twips, twips, twips);
   }
   std::string error;
-  if (!inkwend::PrintDocumentToPdf(doc, positional[1], &error)) {
+  if (!inkwend::PrintDocumentToPdf(layout, positional[1], &error)) {
     std::fprintf(stderr, "inkwend-tool: %s\n", error.c_str());
     return 1;
   }
-  std::printf("%d %s\n", doc.PrintedPages(), doc.PrintedPages() == 1 ? "page" : "pages");
+  std::printf("%d %s\n", layout.PrintedPages(), layout.PrintedPages() == 1 ? "page" : "pages");
   return 0;
 }
 

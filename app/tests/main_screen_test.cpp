@@ -127,8 +127,8 @@ struct Diary {
   // The text of the shown entry, paragraphs separated by '\n'.
   QString text() const {
     QString out;
-    for (TParagraph* p = editor().Memo().FirstParagraph(); p; p = p->Next) {
-      if (!out.isEmpty() || p != editor().Memo().FirstParagraph()) out += '\n';
+    for (TParagraph* p = editor().Memo().Document().FirstParagraph(); p; p = p->Next) {
+      if (!out.isEmpty() || p != editor().Memo().Document().FirstParagraph()) out += '\n';
       for (char32_t c : p->Text()) out += QString::fromUcs4(&c, 1);
     }
     return out;
@@ -576,7 +576,7 @@ class MainScreenTest : public QObject {
                          "}b{\\pict\\jpegblip " + hex("JPG", 8, 6) + "}c}");
     d.show(day);
     QCOMPARE(d.prompter.messages.size(), 0);
-    const auto& objects = d.editor().Memo().Objects();
+    const auto& objects = d.editor().Memo().Document().Objects();
     QCOMPARE(objects.size(), size_t{2});
     QVERIFY(objects[0]->Graphic.Bitmap() != nullptr);
     QCOMPARE(objects[0]->Graphic.Bitmap()->Width, 4);
@@ -596,7 +596,7 @@ class MainScreenTest : public QObject {
     QString error;
     QVERIFY(d.window->LoadRichTextAllPurp(&error));
     QVERIFY(error.isEmpty());
-    QCOMPARE(d.scratchEditor().Memo().FirstParagraph()->CharCount(), 7);
+    QCOMPARE(d.scratchEditor().Memo().Document().FirstParagraph()->CharCount(), 7);
     QVERIFY(!d.scratchEditor().isVisible());
     // The shown day, its flag, caption and modified state are untouched.
     QCOMPARE(d.text(), QString("shown day"));
@@ -673,7 +673,7 @@ class MainScreenTest : public QObject {
     QVERIFY(d.modified());
     QVERIFY(d.text().size() > date.size());
     d.click(d.speedButton("DocPageBreakButton"));
-    TParagraph* second = d.editor().Memo().FirstParagraph()->Next;
+    TParagraph* second = d.editor().Memo().Document().FirstParagraph()->Next;
     QVERIFY(second);
     QVERIFY(second->ParFlags & kParPageBreak);
   }

@@ -46,13 +46,14 @@ class QtLayoutTest : public ::testing::Test {
     std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/qtlayout-XXXXXX";
     fs::create_directories(fs::path(templ).parent_path());
     dir_ = mkdtemp(templ.data());
-    doc.SetDevice(&SharedTextMetrics(), 96, 96);
+    layout.SetDevice(&SharedTextMetrics(), 96, 96);
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string File(const std::string& name) const { return (dir_ / name).string(); }
   static QGuiApplication* app_;
   fs::path dir_;
-  TWPRTFTextPaint doc;
+  TWPRTFText doc;
+  TextLayout layout{doc};
 };
 QGuiApplication* QtLayoutTest::app_ = nullptr;
 
@@ -72,26 +73,26 @@ TEST_F(QtLayoutTest, RealFontsGiveSensibleMetrics) {
   EXPECT_GT(w[2], 0);
   // The engine's cache asks the platform once per font.
   doc.AppendText(doc.FirstParagraph(), U"Hello world", doc.DefaultAttr);
-  doc.ReformatAll();
-  const int64_t queries = doc.FontCache().PlatformQueries();
-  doc.ReformatAll();
-  EXPECT_EQ(doc.FontCache().PlatformQueries(), queries);
+  layout.ReformatAll();
+  const int64_t queries = layout.FontCache().PlatformQueries();
+  layout.ReformatAll();
+  EXPECT_EQ(layout.FontCache().PlatformQueries(), queries);
 }
 
 TEST_F(QtLayoutTest, GlyphsLandWhereLayoutPutThem) {
-  doc.SetWordWrap(true);
-  doc.SetWindowWidth(400);
+  layout.SetWordWrap(true);
+  layout.SetWindowWidth(400);
   TParagraph* p = doc.FirstParagraph();
   p->Alignment = kAlignRight;
   doc.AppendText(p, U"MMMMMMMM", doc.DefaultAttr);
-  doc.Reformat();
+  layout.Reformat();
   QImage image(400, 40, QImage::Format_RGB32);
   {
     QPainter painter(&image);
     TQtCanvas canvas(painter, SharedTextMetrics());
-    doc.Paint(canvas, {0, 0, 400, 40});
+    layout.Paint(canvas, {0, 0, 400, 40});
   }
-  const int width = doc.VisibleWidth(p, 0);
+  const int width = layout.VisibleWidth(p, 0);
   const int right = 400;  // right-aligned: the text ends at the layout width
   int min_x = 400, max_x = -1;
   for (int y = 0; y < 40; ++y) {
@@ -129,15 +130,15 @@ TEST_F(QtLayoutTest, CharactersTheFontLacksComeFromAFallbackFont) {
   TCharAttr big = doc.DefaultAttr;
   big.PointSize = 20;
   doc.AppendText(p, U"\U0001F600", big);
-  doc.Reformat();
+  layout.Reformat();
   QImage image(120, 60, QImage::Format_RGB32);
   image.fill(Qt::white);
   {
     QPainter painter(&image);
     TQtCanvas canvas(painter, SharedTextMetrics());
-    doc.Paint(canvas, {0, 0, 120, 60});
+    layout.Paint(canvas, {0, 0, 120, 60});
   }
-  const int width = doc.VisibleWidth(p, 0);
+  const int width = layout.VisibleWidth(p, 0);
   int ink = 0, outside = 0;
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 120; ++x) {
@@ -186,7 +187,7 @@ TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
         doc.DefaultAttr);
   }
   int headers = 0, footers = 0;
-  doc.OnPrintHeader = [&](TWPRTFTextPaint&, TCanvas& canvas, int x, int y, int, int h, int page, int) {
+  layout.OnPrintHeader = [&](TextLayout&, TCanvas& canvas, int x, int y, int, int h, int page, int) {
     ++headers;
     TFontSpec f;
     f.Name = U"Arial";
@@ -197,13 +198,13 @@ TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
     text.push_back(static_cast<char32_t>(U'0' + page));
     canvas.DrawText(x, y + h / 2, text, {}, 0);
   };
-  doc.OnPrintFooter = [&](TWPRTFTextPaint&, TCanvas& canvas, int x, int y, int w, int, int, int) {
+  layout.OnPrintFooter = [&](TextLayout&, TCanvas& canvas, int x, int y, int w, int, int, int) {
     ++footers;
     canvas.DrawLine({x, y + 150}, {x + w, y + 150}, TPen{0, 1});
   };
   std::string error;
-  ASSERT_TRUE(PrintDocumentToPdf(doc, File("out.pdf"), &error)) << error;
-  const int pages = doc.PrintedPages();
+  ASSERT_TRUE(PrintDocumentToPdf(layout, File("out.pdf"), &error)) << error;
+  const int pages = layout.PrintedPages();
   EXPECT_GE(pages, 2);
   EXPECT_EQ(headers, pages);
   EXPECT_EQ(footers, pages);
@@ -240,7 +241,7 @@ TEST_F(QtLayoutTest, PicturesPrintWhereTheyStand) {
   doc.AppendText(doc.FirstParagraph(), U"\x01", anchor);
   doc.Header.SetMargins(1440, 1440, 1440, 1440);
   std::string error;
-  ASSERT_TRUE(PrintDocumentToPdf(doc, File("pic.pdf"), &error)) << error;
+  ASSERT_TRUE(PrintDocumentToPdf(layout, File("pic.pdf"), &error)) << error;
   Shell("pdftoppm -r 36 -png -f 1 -l 1 -singlefile " + File("pic.pdf") + " " + File("pic"));
   QImage page(QString::fromStdString(File("pic.png")));
   ASSERT_FALSE(page.isNull());

@@ -50,8 +50,8 @@ char32_t LowerChar(char32_t c) {
   return c;
 }
 
-bool TWPRTFTextInput::MatchAt(const TParagraph* par, int offset, std::u32string_view text,
-                              const TFindOptions& o) const {
+bool EditController::MatchAt(const TParagraph* par, int offset, std::u32string_view text,
+                             const TFindOptions& o) const {
   const int n = par->CharCount();
   const int len = static_cast<int>(text.size());
   if (offset < 0 || offset + len > n) return false;
@@ -69,8 +69,8 @@ bool TWPRTFTextInput::MatchAt(const TParagraph* par, int offset, std::u32string_
   return true;
 }
 
-bool TWPRTFTextInput::Search(std::u32string_view text, TParPos from, const TFindOptions& o,
-                             TParPos& hit) const {
+bool EditController::Search(std::u32string_view text, TParPos from, const TFindOptions& o,
+                            TParPos& hit) const {
   if (text.empty() || !from.Par) return false;
   const int len = static_cast<int>(text.size());
   if (o.Down) {
@@ -98,31 +98,31 @@ bool TWPRTFTextInput::Search(std::u32string_view text, TParPos from, const TFind
   return false;
 }
 
-void TWPRTFTextInput::SelectHit(TParPos hit, int length, bool backwards) {
+void EditController::SelectHit(TParPos hit, int length, bool backwards) {
   const TParPos end{hit.Par, hit.Offset + length};
   MoveCaretTo(backwards ? end : hit, false);
   MoveCaretTo(backwards ? hit : end, true);
 }
 
-bool TWPRTFTextInput::FindText(std::u32string_view text, bool backwards) {
+bool EditController::FindText(std::u32string_view text, bool backwards) {
   TFindOptions o = FindOptions;
   o.Down = !backwards;
-  const TParPos from =
-      backwards ? TParPos{LastParagraph(), LastParagraph()->CharCount()} : TParPos{FirstParagraph(), 0};
+  const TParPos from = backwards ? TParPos{doc_.LastParagraph(), doc_.LastParagraph()->CharCount()}
+                                 : TParPos{doc_.FirstParagraph(), 0};
   TParPos hit;
   if (!Search(text, from, o, hit)) return false;
   SelectHit(hit, static_cast<int>(text.size()), backwards);
   return true;
 }
 
-bool TWPRTFTextInput::FindNext(std::u32string_view text) {
+bool EditController::FindNext(std::u32string_view text) {
   TParPos hit;
   if (!Search(text, CaretPos(), FindOptions, hit)) return false;
   SelectHit(hit, static_cast<int>(text.size()), !FindOptions.Down);
   return true;
 }
 
-bool TWPRTFTextInput::ReplaceNext(std::u32string_view find, std::u32string_view replacement) {
+bool EditController::ReplaceNext(std::u32string_view find, std::u32string_view replacement) {
   if (ReadOnly) return false;
   if (HasSelection()) {
     const TParPos a = SelectionBegin(), b = SelectionEnd();
@@ -135,11 +135,11 @@ bool TWPRTFTextInput::ReplaceNext(std::u32string_view find, std::u32string_view 
   return FindNext(find);
 }
 
-int TWPRTFTextInput::ReplaceAll(std::u32string_view find, std::u32string_view replacement) {
+int EditController::ReplaceAll(std::u32string_view find, std::u32string_view replacement) {
   if (find.empty() || !CanEdit()) return 0;
   TFindOptions o = FindOptions;
   o.Down = true;
-  TParPos from{FirstParagraph(), 0};
+  TParPos from{doc_.FirstParagraph(), 0};
   int count = 0;
   TParPos hit;
   while (Search(find, from, o, hit)) {
@@ -154,13 +154,13 @@ int TWPRTFTextInput::ReplaceAll(std::u32string_view find, std::u32string_view re
 // --------------------------------------------------------------------------------------------
 // Word walk
 
-void TWPRTFTextInput::WordWalkRestart(bool from_caret) {
+void EditController::WordWalkRestart(bool from_caret) {
   walk_pos_ = from_caret ? GetCaretPosition() : 0;
   walk_word_.clear();
   walk_word_pos_ = -1;
 }
 
-std::u32string TWPRTFTextInput::NextWord() {
+std::u32string EditController::NextWord() {
   walk_word_.clear();
   walk_word_pos_ = -1;
   TParPos p = PosAt(walk_pos_);
@@ -189,12 +189,12 @@ std::u32string TWPRTFTextInput::NextWord() {
   return {};
 }
 
-void TWPRTFTextInput::SelectCurrentWord() {
+void EditController::SelectCurrentWord() {
   if (walk_word_pos_ < 0) return;
   SelectRange(walk_word_pos_, walk_word_pos_ + static_cast<int64_t>(walk_word_.size()));
 }
 
-void TWPRTFTextInput::ReplaceCurrentWord(std::u32string_view text) {
+void EditController::ReplaceCurrentWord(std::u32string_view text) {
   if (walk_word_pos_ < 0 || !CanEdit()) return;
   SelectCurrentWord();
   ReplaceSelection(text);

@@ -7,6 +7,7 @@
 #include "richtext/editing/undo_step.h"
 #include "richtext/model/symbol_font.h"
 #include "richtext/rtf/loader.h"
+#include "richtext/rtf/text_io.h"
 
 namespace inkwend {
 
@@ -55,45 +56,57 @@ const char* WPMessageText(TWPMessage message, TWPLanguage language) {
   return "";
 }
 
-TWPRTFTextInput::TWPRTFTextInput() { Caret = TTextCursor{FirstParagraph(), 0, 0}; }
-
-TWPRTFTextInput::~TWPRTFTextInput() = default;
-
-void TWPRTFTextInput::SetLanguage(TWPLanguage language) {
-  language_ = language;
-  DecimalSeparator = language == TWPLanguage::twpGerman ? U',' : U'.';
-  for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
-    if (p->TabMask) p->MarkDirty();
-  }
-  Reformat();
+EditController::EditController() {
+  layout_.TrackCursor(&Caret, true);
+  layout_.TrackCursor(&SelStart, false);
+  layout_.TrackCursor(&SelEnd, false);
+  doc_.onHighlightChange = [this] { DocumentChanged(); };
+  Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
 }
 
-bool TWPRTFTextInput::CanEdit() {
+EditController::~EditController() = default;
+
+void EditController::SetLanguage(TWPLanguage language) {
+  language_ = language;
+  layout_.DecimalSeparator = language == TWPLanguage::twpGerman ? U',' : U'.';
+  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+    if (p->TabMask) p->MarkDirty();
+  }
+  layout_.Reformat();
+}
+
+bool EditController::CanEdit() {
   if (ReadOnly || !Ready) return false;
   Modified = true;
   return true;
 }
 
-void TWPRTFTextInput::Changed() {
+void EditController::Changed() {
   if (OnChange) OnChange();
 }
 
-void TWPRTFTextInput::ChangeNotification() {
+void EditController::DocumentChanged() {
   // Cursors must not point at paragraphs that a structural change freed; callers reset them
   // before such changes, so here only the layout runs.
   last_fast_par_ = nullptr;
-  TWPRTFTextPaint::ChangeNotification();
+  layout_.Reformat();
+}
+
+void EditController::SetWordWrap(bool on) {
+  if (on && !layout_.WordWrap()) ScrollX = 0;
+  layout_.SetWordWrap(on);
 }
 
 // --------------------------------------------------------------------------------------------
 // Document
 
-void TWPRTFTextInput::Clear() {
+void EditController::Clear() {
   Caret = SelStart = SelEnd = TTextCursor{};
   last_fast_par_ = nullptr;
   typing_par_ = nullptr;
-  TWPRTFTextPaint::Clear();
-  Caret = TTextCursor{FirstParagraph(), 0, 0};
+  doc_.Clear();
+  DocumentChanged();
+  Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
   file_name_.clear();
   ScrollX = ScrollY = 0;
   Modified = false;
@@ -105,16 +118,16 @@ void TWPRTFTextInput::Clear() {
   MarkAllDirty();
 }
 
-int TWPRTFTextInput::LoadFromStream(TWPStream& stream) {
+int EditController::LoadFromStream(TWPStream& stream) {
   return LoadWith([this, &stream](const TLoadOptions& options) {
-    return inkwend::LoadFromStream(*this, stream, options);
+    return inkwend::LoadFromStream(doc_, stream, options);
   });
 }
 
-int TWPRTFTextInput::LoadWith(const std::function<int(const TLoadOptions&)>& load) {
-  const bool was_empty = IsEmpty();
-  if (!was_empty && !CanEdit()) return IoResult;
-  if (!Ready) return IoResult;
+int EditController::LoadWith(const std::function<int(const TLoadOptions&)>& load) {
+  const bool was_empty = doc_.IsEmpty();
+  if (!was_empty && !CanEdit()) return doc_.IoResult;
+  if (!Ready) return doc_.IoResult;
   const int64_t caret = GetCaretPosition();
   const int first = ParagraphIndex(Caret.Par);
   if (!was_empty) BeginEdit(TEditKind::Other, first, first);
@@ -133,12 +146,12 @@ int TWPRTFTextInput::LoadWith(const std::function<int(const TLoadOptions&)>& loa
     result = load(options);
   } catch (...) {
     Ready = true;
-    Caret = TTextCursor{FirstParagraph(), 0, 0};
+    Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
     throw;
   }
   Ready = true;
   if (was_empty) {
-    Caret = TTextCursor{FirstParagraph(), 0, 0};
+    Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
     ClearUndo();
     Modified = false;
   } else if (end.Par) {
@@ -147,38 +160,45 @@ int TWPRTFTextInput::LoadWith(const std::function<int(const TLoadOptions&)>& loa
     SetCaretPosition(caret);
   }
   if (!was_empty) EndEdit();
-  Reformat();
+  DocumentChanged();
   MarkAllDirty();
   UpdateCurrentAttr();
   return result;
 }
 
-int TWPRTFTextInput::LoadFromFile(const std::string& path) {
+int EditController::LoadFromFile(const std::string& path) {
   const int result = LoadWith(
-      [this, &path](const TLoadOptions& options) { return inkwend::LoadFromFile(*this, path, options); });
+      [this, &path](const TLoadOptions& options) { return inkwend::LoadFromFile(doc_, path, options); });
   if (result == kResultOk) file_name_ = path;
   return result;
 }
 
-int TWPRTFTextInput::SaveToFile(const std::string& path) {
-  const int result = TWPRTFTextIo::SaveToFile(path);
+int EditController::SaveToStream(TWPStream& stream) {
+  doc_.CollectObjects();
+  return doc_.IoResult = inkwend::SaveToStream(doc_, stream, doc_.SaveFormat);
+}
+
+int EditController::SaveToFile(const std::string& path) {
+  doc_.CollectObjects();
+  const int result = doc_.IoResult = inkwend::SaveToFile(doc_, path, doc_.SaveFormat);
   if (result == kResultOk) file_name_ = path;
   return result;
 }
 
-int TWPRTFTextInput::SaveSelectionToStream(TWPStream& stream) {
+int EditController::SaveSelectionToStream(TWPStream& stream) {
   if (!HasSelection()) {
     if (OnMessage) OnMessage(Message(TWPMessage::NoTextSelected));
-    return IoResult = kResultNothingToWrite;
+    return doc_.IoResult = kResultNothingToWrite;
   }
-  return TWPRTFTextIo::SaveSelectionToStream(stream, SelectionRange());
+  doc_.CollectObjects();
+  return doc_.IoResult = inkwend::SaveSelectionToStream(doc_, stream, SelectionRange(), doc_.SaveFormat);
 }
 
 // --------------------------------------------------------------------------------------------
 // Positions
 
-void TWPRTFTextInput::LineOf(const TParagraph* par, int offset, bool prefer_next, int& line,
-                             int& index) const {
+void EditController::LineOf(const TParagraph* par, int offset, bool prefer_next, int& line,
+                            int& index) const {
   const int count = par->LineCount();
   int lo = 0, hi = count - 1;
   while (lo < hi) {  // the first line whose end reaches the offset
@@ -199,61 +219,61 @@ void TWPRTFTextInput::LineOf(const TParagraph* par, int offset, bool prefer_next
   index = std::clamp(offset - static_cast<int>(l.Start), 0, static_cast<int>(l.Length));
 }
 
-TParPos TWPRTFTextInput::ToPos(const TTextCursor& c) const {
-  if (!c.Par) return TParPos{FirstParagraph(), 0};
+TParPos EditController::ToPos(const TTextCursor& c) const {
+  if (!c.Par) return TParPos{doc_.FirstParagraph(), 0};
   const int line = std::clamp(c.Line, 0, c.Par->LineCount() - 1);
   const TTextLine& l = c.Par->Line(line);
   return TParPos{c.Par, static_cast<int>(l.Start) + std::clamp(c.Pos, 0, static_cast<int>(l.Length))};
 }
 
-TTextCursor TWPRTFTextInput::ToCursor(TParPos p, bool caret) const {
-  if (!p.Par) p = TParPos{FirstParagraph(), 0};
+TTextCursor EditController::ToCursor(TParPos p, bool caret) const {
+  if (!p.Par) p = TParPos{doc_.FirstParagraph(), 0};
   p.Offset = std::clamp(p.Offset, 0, p.Par->CharCount());
   int line = 0, index = 0;
   LineOf(p.Par, p.Offset, caret, line, index);
   return TTextCursor{p.Par, line, index};
 }
 
-int TWPRTFTextInput::ParagraphIndex(const TParagraph* par) const {
+int EditController::ParagraphIndex(const TParagraph* par) const {
   int i = 0;
-  for (const TParagraph* p = FirstParagraph(); p; p = p->Next, ++i) {
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next, ++i) {
     if (p == par) return i;
   }
   return 0;
 }
 
-int64_t TWPRTFTextInput::PositionOf(TParPos pos) const {
+int64_t EditController::PositionOf(TParPos pos) const {
   int64_t n = 0;
-  for (const TParagraph* p = FirstParagraph(); p && p != pos.Par; p = p->Next) n += p->CharCount() + 1;
+  for (const TParagraph* p = doc_.FirstParagraph(); p && p != pos.Par; p = p->Next) n += p->CharCount() + 1;
   return n + pos.Offset;
 }
 
-TParPos TWPRTFTextInput::PosAt(int64_t position) const {
+TParPos EditController::PosAt(int64_t position) const {
   if (position < 0) position = 0;
-  TParagraph* p = FirstParagraph();
+  TParagraph* p = doc_.FirstParagraph();
   while (p) {
     if (position <= p->CharCount()) return TParPos{p, static_cast<int>(position)};
     if (!p->Next) return TParPos{p, p->CharCount()};
     position -= p->CharCount() + 1;
     p = p->Next;
   }
-  return TParPos{FirstParagraph(), 0};
+  return TParPos{doc_.FirstParagraph(), 0};
 }
 
-int64_t TWPRTFTextInput::EndPosition() const {
+int64_t EditController::EndPosition() const {
   int64_t n = 0;
-  for (const TParagraph* p = FirstParagraph(); p; p = p->Next) n += p->CharCount() + 1;
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) n += p->CharCount() + 1;
   return n - 1;
 }
 
-int64_t TWPRTFTextInput::GetCaretPosition() const { return PositionOf(CaretPos()); }
+int64_t EditController::GetCaretPosition() const { return PositionOf(CaretPos()); }
 
-void TWPRTFTextInput::SetCaretPosition(int64_t position) { MoveCaretTo(PosAt(position), false); }
+void EditController::SetCaretPosition(int64_t position) { MoveCaretTo(PosAt(position), false); }
 
-void TWPRTFTextInput::SetCaretKeepAnchor(TParPos pos) { Caret = ToCursor(pos); }
+void EditController::SetCaretKeepAnchor(TParPos pos) { Caret = ToCursor(pos); }
 
-void TWPRTFTextInput::MoveCaretTo(TParPos pos, bool extend) {
-  if (!pos.Par) pos = TParPos{FirstParagraph(), 0};
+void EditController::MoveCaretTo(TParPos pos, bool extend) {
+  if (!pos.Par) pos = TParPos{doc_.FirstParagraph(), 0};
   const bool had_selection = HasSelection();
   if (extend) {
     if (!SelStart.Par) SelStart = ToCursor(CaretPos(), false);
@@ -273,44 +293,44 @@ void TWPRTFTextInput::MoveCaretTo(TParPos pos, bool extend) {
 // --------------------------------------------------------------------------------------------
 // Selection
 
-bool TWPRTFTextInput::HasSelection() const {
+bool EditController::HasSelection() const {
   if (!SelStart.Par || !SelEnd.Par) return false;
   return !(ToPos(SelStart) == ToPos(SelEnd));
 }
 
-TParPos TWPRTFTextInput::SelectionBegin() const {
+TParPos EditController::SelectionBegin() const {
   if (!HasSelection()) return CaretPos();
   const TParPos a = ToPos(SelStart), b = ToPos(SelEnd);
   if (a.Par == b.Par) return a.Offset <= b.Offset ? a : b;
   return ParagraphIndex(a.Par) < ParagraphIndex(b.Par) ? a : b;
 }
 
-TParPos TWPRTFTextInput::SelectionEnd() const {
+TParPos EditController::SelectionEnd() const {
   if (!HasSelection()) return CaretPos();
   const TParPos a = ToPos(SelStart), b = ToPos(SelEnd);
   if (a.Par == b.Par) return a.Offset <= b.Offset ? b : a;
   return ParagraphIndex(a.Par) < ParagraphIndex(b.Par) ? b : a;
 }
 
-TTextRange TWPRTFTextInput::SelectionRange() const {
+TTextRange EditController::SelectionRange() const {
   const TTextCursor a = ToCursor(SelectionBegin(), false), b = ToCursor(SelectionEnd(), false);
   return TTextRange{a.Par, a.Line, a.Pos, b.Par, b.Line, b.Pos};
 }
 
-void TWPRTFTextInput::SelectRange(int64_t anchor, int64_t caret) {
+void EditController::SelectRange(int64_t anchor, int64_t caret) {
   MoveCaretTo(PosAt(anchor), false);
   MoveCaretTo(PosAt(caret), true);
 }
 
-void TWPRTFTextInput::SelectAll() { SelectRange(0, 0xFFFFFFF); }
+void EditController::SelectAll() { SelectRange(0, 0xFFFFFFF); }
 
-void TWPRTFTextInput::HideSelection() {
+void EditController::HideSelection() {
   if (!HasSelection() && !SelStart.Par) return;
   SelStart = SelEnd = TTextCursor{};
   MarkAllDirty();
 }
 
-std::u32string TWPRTFTextInput::SelectedText() const {
+std::u32string EditController::SelectedText() const {
   std::u32string out;
   if (!HasSelection()) return out;
   const TParPos a = SelectionBegin(), b = SelectionEnd();
@@ -324,7 +344,7 @@ std::u32string TWPRTFTextInput::SelectedText() const {
       if (p->HasAttributes() && IsObjectAnchor(c, attrs[static_cast<size_t>(i)])) continue;
       if (c < 32 && c != kCharTab && c != kCharLineBreak) continue;
       // Other programs get the bullet a Symbol-font byte draws, not its private-use code.
-      out.push_back(p->HasAttributes() ? PlainTextChar(Header, c, attrs[static_cast<size_t>(i)]) : c);
+      out.push_back(p->HasAttributes() ? PlainTextChar(doc_.Header, c, attrs[static_cast<size_t>(i)]) : c);
     }
     if (p == b.Par) break;
     out.push_back(U'\n');
@@ -332,7 +352,7 @@ std::u32string TWPRTFTextInput::SelectedText() const {
   return out;
 }
 
-void TWPRTFTextInput::DeleteSelection() {
+void EditController::DeleteSelection() {
   if (!HasSelection() || !CanEdit()) return;
   if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd())) return;
   BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
@@ -342,7 +362,7 @@ void TWPRTFTextInput::DeleteSelection() {
   Finished(true);
 }
 
-void TWPRTFTextInput::DeleteSelectionRaw() {
+void EditController::DeleteSelectionRaw() {
   const TParPos a = SelectionBegin(), b = SelectionEnd();
   SelStart = SelEnd = TTextCursor{};
   Caret = ToCursor(a);
@@ -353,8 +373,8 @@ void TWPRTFTextInput::DeleteSelectionRaw() {
 // --------------------------------------------------------------------------------------------
 // Raw edits
 
-void TWPRTFTextInput::RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr,
-                                const TCharAttr* attrs) {
+void EditController::RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr,
+                               const TCharAttr* attrs) {
   TParagraph* par = at.Par;
   int off = std::clamp(at.Offset, 0, par->CharCount());
   size_t done = 0;
@@ -375,14 +395,14 @@ void TWPRTFTextInput::RawInsert(TParPos at, std::u32string_view text, const TCha
             lengths.push_back(par->Line(l).Length);
           }
         }
-        SetLineLengths(par, lengths);
+        doc_.SetLineLengths(par, lengths);
       }
-      line = NewLine(par, line, 64);
+      line = doc_.NewLine(par, line, 64);
       index = 0;
       room = kMaxLineCapacity - 8;
     }
     const int take = static_cast<int>(std::min<size_t>(static_cast<size_t>(room), text.size() - done));
-    ReplaceRange(par, line, index, 0, text.data() + done, take, &attr);
+    doc_.ReplaceRange(par, line, index, 0, text.data() + done, take, &attr);
     if (attrs && par->HasAttributes()) {
       std::copy(attrs + done, attrs + done + static_cast<size_t>(take), par->Attrs().begin() + off);
     }
@@ -392,7 +412,7 @@ void TWPRTFTextInput::RawInsert(TParPos at, std::u32string_view text, const TCha
   par->MarkDirty();
 }
 
-void TWPRTFTextInput::RawDelete(TParagraph* par, int from, int to) {
+void EditController::RawDelete(TParagraph* par, int from, int to) {
   from = std::clamp(from, 0, par->CharCount());
   to = std::clamp(to, from, par->CharCount());
   while (to > from) {
@@ -403,18 +423,18 @@ void TWPRTFTextInput::RawDelete(TParagraph* par, int from, int to) {
     if (n <= 0) {
       if (line + 1 >= par->LineCount()) break;
       if (len == 0)
-        DeleteLine(par, line);
+        doc_.DeleteLine(par, line);
       else
-        SetLineLengths(par, std::vector<int>{par->CharCount()});
+        doc_.SetLineLengths(par, std::vector<int>{par->CharCount()});
       continue;
     }
-    ReplaceRange(par, line, index, n, nullptr, 0, nullptr);
+    doc_.ReplaceRange(par, line, index, n, nullptr, 0, nullptr);
     to -= n;
   }
   par->MarkDirty();
 }
 
-TParagraph* TWPRTFTextInput::RawSplit(TParPos at) {
+TParagraph* EditController::RawSplit(TParPos at) {
   TParagraph* par = at.Par;
   const int n = par->CharCount();
   const int off = std::clamp(at.Offset, 0, n);
@@ -422,21 +442,22 @@ TParagraph* TWPRTFTextInput::RawSplit(TParPos at) {
   std::vector<TCharAttr> tail_attrs;
   if (par->HasAttributes()) tail_attrs.assign(par->Attrs().begin() + off, par->Attrs().end());
   const TCharAttr end_attr = par->EndAttr;
-  TParagraph* np = NewParagraph(par, std::max<int>(kNewParagraphCapacity, static_cast<int>(tail.size()) + 8));
+  TParagraph* np =
+      doc_.NewParagraph(par, std::max<int>(kNewParagraphCapacity, static_cast<int>(tail.size()) + 8));
   np->ParFlags &= static_cast<uint8_t>(~kParPageBreak);
   np->EndAttr = end_attr;
   if (!tail.empty()) {
     if (par->HasAttributes())
-      AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), tail_attrs);
+      doc_.AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), tail_attrs);
     else
-      AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), std::span<const TCharAttr>());
+      doc_.AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), std::span<const TCharAttr>());
     RawDelete(par, off, n);
     if (par->HasAttributes() && off > 0) par->EndAttr = par->Attrs()[static_cast<size_t>(off - 1)];
   }
   return np;
 }
 
-void TWPRTFTextInput::RawJoinNext(TParagraph* par) {
+void EditController::RawJoinNext(TParagraph* par) {
   last_fast_par_ = nullptr;
   typing_par_ = nullptr;
   TParagraph* next = par->Next;
@@ -446,14 +467,14 @@ void TWPRTFTextInput::RawJoinNext(TParagraph* par) {
   if (next->HasAttributes()) attrs.assign(next->Attrs().begin(), next->Attrs().end());
   const TParPos end{par, par->CharCount()};
   if (!text.empty()) {
-    RawInsert(end, text, DefaultAttr, attrs.empty() ? nullptr : attrs.data());
+    RawInsert(end, text, doc_.DefaultAttr, attrs.empty() ? nullptr : attrs.data());
     par->EndAttr = next->EndAttr;
   }
-  FreeParagraph(next);
+  doc_.FreeParagraph(next);
   par->MarkDirty();
 }
 
-TParPos TWPRTFTextInput::RawDeleteRange(TParPos a, TParPos b) {
+TParPos EditController::RawDeleteRange(TParPos a, TParPos b) {
   last_fast_par_ = nullptr;
   typing_par_ = nullptr;
   if (a.Par == b.Par) {
@@ -461,7 +482,7 @@ TParPos TWPRTFTextInput::RawDeleteRange(TParPos a, TParPos b) {
     return a;
   }
   RawDelete(a.Par, a.Offset, a.Par->CharCount());
-  while (a.Par->Next && a.Par->Next != b.Par) FreeParagraph(a.Par->Next);
+  while (a.Par->Next && a.Par->Next != b.Par) doc_.FreeParagraph(a.Par->Next);
   RawDelete(b.Par, 0, b.Offset);
   RawJoinNext(a.Par);
   return a;
@@ -470,7 +491,7 @@ TParPos TWPRTFTextInput::RawDeleteRange(TParPos a, TParPos b) {
 // --------------------------------------------------------------------------------------------
 // Protection
 
-bool TWPRTFTextInput::IsProtectedChar(const TCharAttr& a) const {
+bool EditController::IsProtectedChar(const TCharAttr& a) const {
   const TProtectProps pp = ProtectedProp;
   return ((pp & ppProtected) && (a.CharFlags & kCharProtected)) ||
          ((pp & ppHidden) && (a.CharFlags & kCharHidden)) ||
@@ -479,12 +500,12 @@ bool TWPRTFTextInput::IsProtectedChar(const TCharAttr& a) const {
          ((pp & ppIsInvisible) && a.Width == 0 && a.Height != 0);
 }
 
-bool TWPRTFTextInput::ProtectedAt(TParagraph* par, int offset) const {
+bool EditController::ProtectedAt(TParagraph* par, int offset) const {
   if (ProtectedProp == 0 || !par->HasAttributes() || offset < 0 || offset >= par->CharCount()) return false;
   return IsProtectedChar(par->Attrs()[static_cast<size_t>(offset)]);
 }
 
-bool TWPRTFTextInput::InsertAllowed(TParPos at) const {
+bool EditController::InsertAllowed(TParPos at) const {
   if (ProtectedProp == 0) return true;
   if ((ProtectedProp & ppParProtected) && at.Par->HasAttributes()) {
     for (const TCharAttr& a : at.Par->Attrs()) {
@@ -495,7 +516,7 @@ bool TWPRTFTextInput::InsertAllowed(TParPos at) const {
   return !(ProtectedAt(at.Par, at.Offset - 1) && ProtectedAt(at.Par, at.Offset));
 }
 
-bool TWPRTFTextInput::RangeEditable(TParPos a, TParPos b) const {
+bool EditController::RangeEditable(TParPos a, TParPos b) const {
   if (ProtectedProp == 0) return true;
   for (TParagraph* p = a.Par; p; p = p->Next) {
     const int from = p == a.Par ? a.Offset : 0;
@@ -511,14 +532,14 @@ bool TWPRTFTextInput::RangeEditable(TParPos a, TParPos b) const {
 // --------------------------------------------------------------------------------------------
 // Typing
 
-bool TWPRTFTextInput::InputChar(char32_t c, bool programmatic) {
+bool EditController::InputChar(char32_t c, bool programmatic) {
   if (!CanEdit()) return false;
   const bool changed = InputCharRaw(c, programmatic);
   Finished(changed);
   return changed;
 }
 
-void TWPRTFTextInput::InsertText(std::u32string_view text) {
+void EditController::InsertText(std::u32string_view text) {
   if (!CanEdit()) return;
   bool changed = false;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -534,7 +555,7 @@ void TWPRTFTextInput::InsertText(std::u32string_view text) {
   Finished(changed);
 }
 
-bool TWPRTFTextInput::InputCharRaw(char32_t c, bool programmatic) {
+bool EditController::InputCharRaw(char32_t c, bool programmatic) {
   if (HasSelection()) {
     if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd()))
       return false;
@@ -557,7 +578,7 @@ bool TWPRTFTextInput::InputCharRaw(char32_t c, bool programmatic) {
   }
 }
 
-bool TWPRTFTextInput::Backspace() {
+bool EditController::Backspace() {
   const TParPos at = CaretPos();
   if (at.Offset == 0 && (!at.Par->Prev || at.Par->IsTableCell() || at.Par->Prev->IsTableCell())) return false;
   if (at.Offset > 0) {
@@ -582,7 +603,7 @@ bool TWPRTFTextInput::Backspace() {
   return true;
 }
 
-bool TWPRTFTextInput::DeleteForward() {
+bool EditController::DeleteForward() {
   const TParPos at = CaretPos();
   if (at.Offset < at.Par->CharCount()) {
     if (ProtectedAt(at.Par, at.Offset)) return false;
@@ -618,7 +639,7 @@ bool TWPRTFTextInput::DeleteForward() {
   return true;
 }
 
-bool TWPRTFTextInput::Enter() {
+bool EditController::Enter() {
   const TParPos at = CaretPos();
   if (at.Par->IsTableCell()) return TypeChar(kCharLineBreak, true);
   if ((ProtectedProp & ppParProtected) && !InsertAllowed(at)) return false;
@@ -629,10 +650,10 @@ bool TWPRTFTextInput::Enter() {
     // At the very start: an empty paragraph before the first; the caret stays with the text.
     TParagraph* first = at.Par;
     Caret = TTextCursor{};
-    TParagraph* np = NewParagraph(nullptr);
+    TParagraph* np = doc_.NewParagraph(nullptr);
     np->CopyPropertiesFrom(*first);
     np->ParFlags &= static_cast<uint8_t>(~kParPageBreak);
-    np->EndAttr = DefaultAttr;
+    np->EndAttr = doc_.DefaultAttr;
     Caret = ToCursor(TParPos{first, 0});
   } else {
     TParagraph* np = RawSplit(at);
@@ -642,7 +663,7 @@ bool TWPRTFTextInput::Enter() {
   return true;
 }
 
-bool TWPRTFTextInput::PageBreak() {
+bool EditController::PageBreak() {
   const TParPos at = CaretPos();
   const int index = ParagraphIndex(at.Par);
   BeginEdit(TEditKind::Other, index, index);
@@ -658,9 +679,9 @@ bool TWPRTFTextInput::PageBreak() {
   return true;
 }
 
-bool TWPRTFTextInput::TypeChar(char32_t c, bool programmatic) {
+bool EditController::TypeChar(char32_t c, bool programmatic) {
   if (c == 0 || c == kCharObjectByTag || c == kCharObjectByNumber || c == 3) return false;
-  if ((DefaultAttr.CharFlags & kCharHidden) && !programmatic) return false;
+  if ((doc_.DefaultAttr.CharFlags & kCharHidden) && !programmatic) return false;
   const TParPos at = CaretPos();
   if (!InsertAllowed(at)) return false;
   const bool overwrite = !Inserting && at.Offset < at.Par->CharCount();
@@ -669,18 +690,18 @@ bool TWPRTFTextInput::TypeChar(char32_t c, bool programmatic) {
   BeginTyping(at.Par);
   const char32_t ch[1] = {c};
   if (overwrite) RawDelete(at.Par, at.Offset, at.Offset + 1);
-  RawInsert(at, std::u32string_view(ch, 1), DefaultAttr);
+  RawInsert(at, std::u32string_view(ch, 1), doc_.DefaultAttr);
   Caret = ToCursor(TParPos{at.Par, at.Offset + 1});
   EndTyping();
   return true;
 }
 
-void TWPRTFTextInput::ReplaceSelection(std::u32string_view text) {
+void EditController::ReplaceSelection(std::u32string_view text) {
   if (!CanEdit()) return;
   TParPos a = SelectionBegin();
   const TParPos b = SelectionEnd();
   if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(a, b)) return;
-  TCharAttr attr = AttrAt(a.Par, ToCursor(a, false).Line, ToCursor(a, false).Pos);
+  TCharAttr attr = doc_.AttrAt(a.Par, ToCursor(a, false).Line, ToCursor(a, false).Pos);
   if (a.Offset >= a.Par->CharCount() && a.Offset > 0 && a.Par->HasAttributes()) {
     attr = a.Par->Attrs()[static_cast<size_t>(a.Offset - 1)];
   }
@@ -700,7 +721,7 @@ void TWPRTFTextInput::ReplaceSelection(std::u32string_view text) {
   Finished(true);
 }
 
-int TWPRTFTextInput::InsertGraphic(TDocGraphic graphic, int width, int height) {
+int EditController::InsertGraphic(TDocGraphic graphic, int width, int height) {
   if (!CanEdit()) return 0;
   if (graphic.Empty()) throw TWPError(kErrNoObject);
   if (HasSelection()) {
@@ -712,14 +733,14 @@ int TWPRTFTextInput::InsertGraphic(TDocGraphic graphic, int width, int height) {
   if (!InsertAllowed(at)) return 0;
   const int index = ParagraphIndex(at.Par);
   BeginEdit(TEditKind::Other, index, index);
-  TDocObject* object = AddObject(std::move(graphic), -1);
+  TDocObject* object = doc_.AddObject(std::move(graphic), -1);
   object->Width = std::max(width, 0);
   object->Height = std::max(height, 0);
-  ComputeObjectSize(*object);
-  TCharAttr attr = DefaultAttr;
+  doc_.ComputeObjectSize(*object);
+  TCharAttr attr = doc_.DefaultAttr;
   attr.CharFlags |= kCharObject;
   attr.TagNumber = object->Number;
-  MeasureChar(kCharObjectByNumber, attr);
+  layout_.MeasureChar(kCharObjectByNumber, attr);
   const char32_t anchor[1] = {kCharObjectByNumber};
   RawInsert(at, std::u32string_view(anchor, 1), attr);
   Caret = ToCursor(TParPos{at.Par, at.Offset + 1});
@@ -728,20 +749,20 @@ int TWPRTFTextInput::InsertGraphic(TDocGraphic graphic, int width, int height) {
   return object->Tag;
 }
 
-std::string TWPRTFTextInput::SelectionAsRtf() {
+std::string EditController::SelectionAsRtf() {
   if (!HasSelection()) return {};
   TMemoryStream memory;
-  const bool drop = DropProtectedAttribute;
-  DropProtectedAttribute = (ProtectedProp & ppDontCopyProtectedAttribute) != 0;
+  const bool drop = doc_.DropProtectedAttribute;
+  doc_.DropProtectedAttribute = (ProtectedProp & ppDontCopyProtectedAttribute) != 0;
   const TTextRange range = SelectionRange();
-  WriteDocument(*this, memory, TWPLoadFormat::FormatRTF, &range);
-  DropProtectedAttribute = drop;
+  WriteDocument(doc_, memory, TWPLoadFormat::FormatRTF, &range);
+  doc_.DropProtectedAttribute = drop;
   std::string bytes = memory.TakeBytes();
   while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
   return bytes;
 }
 
-bool TWPRTFTextInput::PasteBytes(const std::string& bytes_in, TWPLoadFormat format) {
+bool EditController::PasteBytes(const std::string& bytes_in, TWPLoadFormat format) {
   if (!CanEdit()) return false;
   // Clipboard data ends at its first 0 byte; data without one is taken whole.
   std::string bytes = bytes_in.substr(0, bytes_in.find('\0'));
@@ -756,19 +777,19 @@ bool TWPRTFTextInput::PasteBytes(const std::string& bytes_in, TWPLoadFormat form
   // Pasting never replaces the whole document: an empty one gets a stand-in character that
   // the pasted text goes before and that is removed afterwards. So the veto, the kept page
   // layout and attribute mode hold for every paste.
-  const bool stand_in = IsEmpty();
+  const bool stand_in = doc_.IsEmpty();
   if (stand_in) {
     if (OnBeforePasteEvent && !OnBeforePasteEvent()) {
       EndEdit();
       return false;
     }
     const char32_t x[1] = {U'x'};
-    RawInsert(TParPos{FirstParagraph(), 0}, std::u32string_view(x, 1), DefaultAttr);
-    Caret = TTextCursor{FirstParagraph(), 0, 0};
+    RawInsert(TParPos{doc_.FirstParagraph(), 0}, std::u32string_view(x, 1), doc_.DefaultAttr);
+    Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
   }
-  const TWPLoadFormat load_format = LoadFormat, last_format = LastFormat;
-  const int io_result = IoResult;
-  LoadFormat = format;
+  const TWPLoadFormat load_format = doc_.LoadFormat, last_format = doc_.LastFormat;
+  const int io_result = doc_.IoResult;
+  doc_.LoadFormat = format;
   TLoadOptions options;
   TDocPosition end;
   options.Caret = TDocPosition{Caret.Par, Caret.Line, Caret.Pos};
@@ -783,21 +804,21 @@ bool TWPRTFTextInput::PasteBytes(const std::string& bytes_in, TWPLoadFormat form
   TMemoryStream stream(std::move(bytes));
   Ready = false;
   try {
-    inkwend::LoadFromStream(*this, stream, options);
+    inkwend::LoadFromStream(doc_, stream, options);
   } catch (...) {
     // The loader reports failures as results; anything else leaves the text as it was.
   }
   Ready = true;
-  LoadFormat = load_format;
-  LastFormat = last_format;
-  IoResult = io_result;
+  doc_.LoadFormat = load_format;
+  doc_.LastFormat = last_format;
+  doc_.IoResult = io_result;
   TParPos after = caret;
   if (end.Par)
     after =
         TParPos{end.Par, static_cast<int>(end.Par->Line(std::min(end.Line, end.Par->LineCount() - 1)).Start) +
                              end.Pos};
   if (stand_in) {
-    TParagraph* lastp = LastParagraph();
+    TParagraph* lastp = doc_.LastParagraph();
     RawDelete(lastp, lastp->CharCount() - 1, lastp->CharCount());
   }
   Caret = ToCursor(after);
@@ -811,10 +832,10 @@ bool TWPRTFTextInput::PasteBytes(const std::string& bytes_in, TWPLoadFormat form
 // --------------------------------------------------------------------------------------------
 // Current attribute
 
-void TWPRTFTextInput::UpdateCurrentAttr() {
+void EditController::UpdateCurrentAttr() {
   const TParPos at = CaretPos();
   TParagraph* par = at.Par;
-  TCharAttr source = DefaultAttr;
+  TCharAttr source = doc_.DefaultAttr;
   bool found = true;
   if (!par->HasAttributes()) {
     found = false;
@@ -830,7 +851,7 @@ void TWPRTFTextInput::UpdateCurrentAttr() {
   } else {
     source = par->Attrs()[static_cast<size_t>(at.Offset - 1)];
   }
-  TCharAttr attr = DefaultAttr;
+  TCharAttr attr = doc_.DefaultAttr;
   if (found) {
     const TProtectProps pp = ProtectedProp;
     const bool keep = (pp & ppDontUseAttrOfProtected) &&
@@ -849,12 +870,12 @@ void TWPRTFTextInput::UpdateCurrentAttr() {
     attr.MoreFlags = 0;
     attr.TagNumber = 0;
   }
-  SetDefaultAttr(attr);
+  doc_.SetDefaultAttr(attr);
 }
 
-void TWPRTFTextInput::SetCurrentAttr(const TCharAttr& attr) {
+void EditController::SetCurrentAttr(const TCharAttr& attr) {
   if (!CanEdit()) return;
-  SetDefaultAttr(attr);
+  doc_.SetDefaultAttr(attr);
   if (HasSelection()) {
     ChangeSelectionAttr([&attr](TCharAttr& a) {
       // Anchors keep what makes them anchors; everything else takes the new record.
@@ -870,11 +891,11 @@ void TWPRTFTextInput::SetCurrentAttr(const TCharAttr& attr) {
   Changed();
 }
 
-void TWPRTFTextInput::ChangeSelectionAttr(const std::function<void(TCharAttr&)>& change) {
+void EditController::ChangeSelectionAttr(const std::function<void(TCharAttr&)>& change) {
   if (!CanEdit()) return;
-  TCharAttr current = DefaultAttr;
+  TCharAttr current = doc_.DefaultAttr;
   change(current);
-  SetDefaultAttr(current);
+  doc_.SetDefaultAttr(current);
   if (!HasSelection()) {
     Changed();
     return;
@@ -893,19 +914,19 @@ void TWPRTFTextInput::ChangeSelectionAttr(const std::function<void(TCharAttr&)>&
     if (p == b.Par) break;
   }
   EndEdit();
-  SetDefaultAttr(current);
+  doc_.SetDefaultAttr(current);
   Finished(true);
 }
 
-TColorRef TWPRTFTextInput::PaletteColor(int index) const {
-  return Header.Colors[static_cast<size_t>(std::clamp(index, 0, 127) & 15)];
+TColorRef EditController::PaletteColor(int index) const {
+  return doc_.Header.Colors[static_cast<size_t>(std::clamp(index, 0, 127) & 15)];
 }
 
 // --------------------------------------------------------------------------------------------
 // Paragraphs
 
 template <typename F>
-void TWPRTFTextInput::ForEachSelectedParagraph(F&& f) {
+void EditController::ForEachSelectedParagraph(F&& f) {
   const TParPos a = SelectionBegin(), b = SelectionEnd();
   for (TParagraph* p = a.Par; p; p = p->Next) {
     f(p);
@@ -914,7 +935,7 @@ void TWPRTFTextInput::ForEachSelectedParagraph(F&& f) {
   }
 }
 
-void TWPRTFTextInput::AppendParagraph(const TParagraphDescription& d) {
+void EditController::AppendParagraph(const TParagraphDescription& d) {
   if (!CanEdit()) return;
   TParagraph* at = CaretPos().Par;
   const bool reuse = at->CharCount() == 0 && at->LineCount() == 1 && !at->Prev && !at->Next;
@@ -923,7 +944,7 @@ void TWPRTFTextInput::AppendParagraph(const TParagraphDescription& d) {
   }
   const int index = ParagraphIndex(at);
   BeginEdit(TEditKind::Other, index, index);
-  TParagraph* par = reuse ? at : NewParagraph(at);
+  TParagraph* par = reuse ? at : doc_.NewParagraph(at);
   par->Alignment = d.Alignment <= kAlignJustify ? d.Alignment : kAlignLeft;
   par->FirstIndent = d.FirstIndent;
   par->LeftIndent = d.LeftIndent;
@@ -948,30 +969,30 @@ void TWPRTFTextInput::AppendParagraph(const TParagraphDescription& d) {
     if (c >= 4 && c != U'\r' && c != U'\n') clean.push_back(c);
   }
   if (reuse && par->CharCount() > 0) RawDelete(par, 0, par->CharCount());
-  if (!clean.empty()) AppendText(par, clean, d.CharAttr);
+  if (!clean.empty()) doc_.AppendText(par, clean, d.CharAttr);
   par->MarkDirty();
   SelStart = SelEnd = TTextCursor{};
   Caret = ToCursor(TParPos{par, par->CharCount()});
   EndEdit();
-  Reformat();
+  layout_.Reformat();
 }
 
-void TWPRTFTextInput::SetPageLayout(int left, int right, int page_height, int page_width, int bottom,
-                                    int top) {
+void EditController::SetPageLayout(int left, int right, int page_height, int page_width, int bottom,
+                                   int top) {
   if (!CanEdit()) return;
   auto keep = [](int value, int32_t current) { return value == kKeep ? current : std::max(value, 0); };
-  Header.MarginLeft = keep(left, Header.MarginLeft);
-  Header.MarginRight = keep(right, Header.MarginRight);
-  Header.PageHeight = keep(page_height, Header.PageHeight);
-  Header.PageWidth = keep(page_width, Header.PageWidth);
-  Header.MarginBottom = keep(bottom, Header.MarginBottom);
-  Header.MarginTop = keep(top, Header.MarginTop);
-  Header.UpdateTextArea();
-  if (!WordWrap()) PageLayoutChanged();
+  doc_.Header.MarginLeft = keep(left, doc_.Header.MarginLeft);
+  doc_.Header.MarginRight = keep(right, doc_.Header.MarginRight);
+  doc_.Header.PageHeight = keep(page_height, doc_.Header.PageHeight);
+  doc_.Header.PageWidth = keep(page_width, doc_.Header.PageWidth);
+  doc_.Header.MarginBottom = keep(bottom, doc_.Header.MarginBottom);
+  doc_.Header.MarginTop = keep(top, doc_.Header.MarginTop);
+  doc_.Header.UpdateTextArea();
+  if (!layout_.WordWrap()) layout_.PageLayoutChanged();
   MarkAllDirty();
 }
 
-void TWPRTFTextInput::SetParSpacing(int before, int line_spacing, int after) {
+void EditController::SetParSpacing(int before, int line_spacing, int after) {
   if (!CanEdit()) return;
   BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
   ForEachSelectedParagraph([&](TParagraph* p) {
@@ -983,7 +1004,7 @@ void TWPRTFTextInput::SetParSpacing(int before, int line_spacing, int after) {
   Finished(true);
 }
 
-void TWPRTFTextInput::SetParIndents(int first, int left, int right) {
+void EditController::SetParIndents(int first, int left, int right) {
   if (!CanEdit()) return;
   auto apply = [&](TParagraph* p) {
     if (first != kKeep && first < kIndentIgnoreFrom) p->FirstIndent = first;
@@ -1006,7 +1027,7 @@ void TWPRTFTextInput::SetParIndents(int first, int left, int right) {
   Finished(true);
 }
 
-void TWPRTFTextInput::SetParShading(int percent, uint8_t colors) {
+void EditController::SetParShading(int percent, uint8_t colors) {
   if (!CanEdit()) return;
   BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
   ForEachSelectedParagraph([&](TParagraph* p) {
@@ -1017,7 +1038,7 @@ void TWPRTFTextInput::SetParShading(int percent, uint8_t colors) {
   Finished(true);
 }
 
-void TWPRTFTextInput::SetParAlignment(uint8_t alignment) {
+void EditController::SetParAlignment(uint8_t alignment) {
   if (!CanEdit() || alignment > kAlignJustify) return;
   BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
   ForEachSelectedParagraph([&](TParagraph* p) { p->Alignment = alignment; });
@@ -1025,45 +1046,46 @@ void TWPRTFTextInput::SetParAlignment(uint8_t alignment) {
   Finished(true);
 }
 
-void TWPRTFTextInput::AssignHeaderFrom(const TWPRTFText& other) {
-  if (&other == this) return;
-  const int x = Header.XPixelsPerInch, y = Header.YPixelsPerInch;
-  const bool attributes = Header.AttributesOn;
-  auto on_full = Header.OnTabTableFull;
-  Header = other.Header;
-  Header.AttributesOn = attributes;
-  Header.OnTabTableFull = on_full;
-  Header.SetResolution(x, y);
-  Header.UpdateTextArea();
-  ReformatAll();
+void EditController::AssignHeaderFrom(const TWPRTFText& other) {
+  if (&other == &doc_) return;
+  const int x = doc_.Header.XPixelsPerInch, y = doc_.Header.YPixelsPerInch;
+  const bool attributes = doc_.Header.AttributesOn;
+  auto on_full = doc_.Header.OnTabTableFull;
+  doc_.Header = other.Header;
+  doc_.Header.AttributesOn = attributes;
+  doc_.Header.OnTabTableFull = on_full;
+  doc_.Header.SetResolution(x, y);
+  doc_.Header.UpdateTextArea();
+  layout_.ReformatAll();
   MarkAllDirty();
 }
 
-void TWPRTFTextInput::FastAppendText(TWPRTFTextInput& other) {
+void EditController::FastAppendText(EditController& other) {
   if (&other == this) throw TWPError(kErrFastAppendSelf);
   if (!CanEdit()) return;
+  const TWPRTFText& src = other.doc_;
   // Fonts, tabs and objects of the other document get slots and numbers of this one.
   uint8_t fonts[kFontSlots];
   for (int i = 0; i < kFontSlots; ++i) {
-    const std::u32string& name = other.Header.Fonts[static_cast<size_t>(i)].Name;
-    int slot = name.empty() ? 0 : Header.FontIndexOf(name);
+    const std::u32string& name = src.Header.Fonts[static_cast<size_t>(i)].Name;
+    int slot = name.empty() ? 0 : doc_.Header.FontIndexOf(name);
     if (slot < 0 || slot >= kFontSlots) slot = 0;
     fonts[i] = static_cast<uint8_t>(slot);
   }
   auto map_tabs = [&](uint64_t mask) {
     uint64_t out = 0;
     for (int s = 0; s < kTabSlots; ++s) {
-      const TTabSlot& t = other.Header.Tabs[static_cast<size_t>(s)];
-      if (((mask >> s) & 1) && t.Position > 0) out |= Header.AddTab(t.Position, t.Kind);
+      const TTabSlot& t = src.Header.Tabs[static_cast<size_t>(s)];
+      if (((mask >> s) & 1) && t.Position > 0) out |= doc_.Header.AddTab(t.Position, t.Kind);
     }
     return out;
   };
   std::vector<std::pair<int, int>> numbers, tags;  // other's -> ours
-  for (const auto& o : other.Objects()) {
+  for (const auto& o : src.Objects()) {
     TDocGraphic copy;
     copy.Image = o->Graphic.Image;
     copy.InPictureHolder = o->Graphic.InPictureHolder;
-    TDocObject* n = AddObject(std::move(copy), o->Tagged ? o->Tag : -1);
+    TDocObject* n = doc_.AddObject(std::move(copy), o->Tagged ? o->Tag : -1);
     n->Tagged = o->Tagged;
     n->Width = o->Width;
     n->Height = o->Height;
@@ -1078,24 +1100,24 @@ void TWPRTFTextInput::FastAppendText(TWPRTFTextInput& other) {
     return 0;
   };
 
-  TParagraph* last = LastParagraph();
+  TParagraph* last = doc_.LastParagraph();
   const int index = ParagraphIndex(last);
   BeginEdit(TEditKind::Other, index, index);
-  const bool reuse = IsEmpty();
+  const bool reuse = doc_.IsEmpty();
   bool first = true;
   std::vector<TCharAttr> mapped;
-  for (TParagraph* s = other.FirstParagraph(); s; s = s->Next) {
-    TParagraph* par = (first && reuse) ? last : NewParagraph(LastParagraph());
+  for (TParagraph* s = src.FirstParagraph(); s; s = s->Next) {
+    TParagraph* par = (first && reuse) ? last : doc_.NewParagraph(doc_.LastParagraph());
     first = false;
     par->CopyPropertiesFrom(*s);
     par->TabMask = map_tabs(s->TabMask);
     par->EndAttr = s->EndAttr;
     par->EndAttr.FontIndex = s->EndAttr.FontIndex < kFontSlots ? fonts[s->EndAttr.FontIndex] : 0;
     mapped.clear();
-    if (AttributeMode()) {
+    if (doc_.AttributeMode()) {
       const auto text = s->Text();
       for (size_t i = 0; i < text.size(); ++i) {
-        TCharAttr a = s->HasAttributes() ? s->Attrs()[i] : other.DefaultAttr;
+        TCharAttr a = s->HasAttributes() ? s->Attrs()[i] : src.DefaultAttr;
         a.FontIndex = a.FontIndex < kFontSlots ? fonts[a.FontIndex] : 0;
         if (IsObjectAnchor(text[i], a)) {
           a.TagNumber = static_cast<uint16_t>(text[i] == kCharObjectByNumber ? lookup(numbers, a.TagNumber)
@@ -1104,7 +1126,7 @@ void TWPRTFTextInput::FastAppendText(TWPRTFTextInput& other) {
         mapped.push_back(a);
       }
     }
-    AppendText(par, s->Text(), mapped);
+    doc_.AppendText(par, s->Text(), mapped);
     par->MarkDirty();
   }
   EndEdit();

@@ -1,16 +1,20 @@
 #pragma once
-// The editing layer of the document: caret and selection, typing, deletion, paragraphs, the
-// current attribute, find and replace, the spell checker's word walk, paragraph formatting,
-// undo and redo. It knows nothing of windows or keys; the editor widget turns events into calls
-// of this class and paints through the layout layer below it.
+// The edit controller: holds a document and its layout side by side, with the caret and
+// selection, the scroll position of the view and the undo stack, and is where typing, deletion,
+// paragraphs, the current attribute, find and replace, the spell checker's word walk, paragraph
+// formatting, loading and saving live. Every edit marks what it changed in the document and then
+// has the layout re-wrap it. It knows nothing of windows or keys; the editor widget turns events
+// into calls of this class and paints with its layout.
 //
-//   TWPRTFTextInput doc;
-//   doc.InsertText(U"Dear diary");         // typed at the caret with the current attribute
-//   doc.InputChar(kKeyEnter);              // new paragraph
-//   doc.SetCaretPosition(5);               // absolute: characters plus one per paragraph end
-//   doc.SelectRange(0, 4);
-//   doc.DeleteSelection();
-//   doc.Undo();
+//   EditController edit;
+//   edit.InsertText(U"Dear diary");        // typed at the caret with the current attribute
+//   edit.InputChar(kKeyEnter);             // new paragraph
+//   edit.SetCaretPosition(5);              // absolute: characters plus one per paragraph end
+//   edit.SelectRange(0, 4);
+//   edit.DeleteSelection();
+//   edit.Undo();
+//   edit.Document().FirstParagraph();      // the document itself
+//   edit.Layout().DocumentHeight();        // and its layout
 //
 // Positions are absolute: every character of every paragraph counts one, and every paragraph
 // end counts one more. Inside the class a place is a paragraph and an offset into its
@@ -115,10 +119,25 @@ bool IsWordChar(char32_t c);
 // Lower case for comparisons (Latin, Greek and Cyrillic letters; others unchanged).
 char32_t LowerChar(char32_t c);
 
-class TWPRTFTextInput : public TWPRTFTextPaint {
+class EditController {
  public:
-  TWPRTFTextInput();
-  ~TWPRTFTextInput() override;
+  EditController();
+  ~EditController();
+  EditController(const EditController&) = delete;
+  EditController& operator=(const EditController&) = delete;
+
+  TWPRTFText& Document() { return doc_; }
+  const TWPRTFText& Document() const { return doc_; }
+  TextLayout& Layout() { return layout_; }
+  const TextLayout& Layout() const { return layout_; }
+
+  // Caret and selection ends; the layout keeps them on their character when it re-wraps.
+  TTextCursor Caret;
+  TTextCursor SelStart;
+  TTextCursor SelEnd;
+  // The view's scroll offsets: document pixels at the view's top left corner.
+  int ScrollX = 0;
+  int ScrollY = 0;
 
   // --- properties ---
   bool ReadOnly = false;
@@ -147,6 +166,10 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   // Decodes PNG and JPEG pictures in loads and pastes; without one they load as empty objects.
   // Not owned: the application keeps it alive.
   const TWPPictureDecoder* pictureDecoder = nullptr;
+  // Lays out what the edits left dirty; returns whether a height changed.
+  bool Reformat() { return layout_.Reformat(); }
+  // Word wrap to the view's width; switching it on scrolls back to the left edge.
+  void SetWordWrap(bool on);
 
   // Fails when read-only or not ready; otherwise sets the modified flag.
   bool CanEdit();
@@ -154,13 +177,16 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void Changed();
 
   // --- document ---
-  void Clear() override;
+  // Empties the document (see TWPRTFText::Clear) and resets caret, undo and scrolling.
+  void Clear();
   // Loads a file or stream into the empty document (Clear first) or, into a non-empty one, at
   // the caret. Returns the result code (also in IoResult).
   int LoadFromFile(const std::string& path);
   int LoadFromStream(TWPStream& stream);
   // The outcome of the last load with its details (for Damaged: where, and what was missing).
   const Status& LastLoadStatus() const { return lastLoadStatus_; }
+  // Saves in the document's SaveFormat; the result is kept in its IoResult too.
+  int SaveToStream(TWPStream& stream);
   int SaveToFile(const std::string& path);
   // The selection only; without one the "no text selected" message and result 8.
   int SaveSelectionToStream(TWPStream& stream);
@@ -212,7 +238,7 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   std::string SelectionAsRtf();
 
   // --- current attribute ---
-  TCharAttr GetCurrentAttr() const { return DefaultAttr; }
+  TCharAttr GetCurrentAttr() const { return doc_.DefaultAttr; }
   // Sets the current attribute and applies it to the selection.
   void SetCurrentAttr(const TCharAttr& attr);
   // Applies a change to the attribute of every selected character (and to the current
@@ -220,7 +246,7 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void ChangeSelectionAttr(const std::function<void(TCharAttr&)>& change);
   // Re-takes the current attribute from the character before the caret.
   void UpdateCurrentAttr();
-  int FontIndexOf(std::u32string_view name) { return Header.FontIndexOf(name); }
+  int FontIndexOf(std::u32string_view name) { return doc_.Header.FontIndexOf(name); }
   // Colour of a palette index: 0..15 from the colour table, above a grey scale.
   TColorRef PaletteColor(int index) const;
   // Whether the next insertion is an object or automatic text (keeps their flags).
@@ -239,7 +265,7 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   // Copies page layout, fonts, colours and tabs.
   void AssignHeaderFrom(const TWPRTFText& other);
   // Appends copies of the other document's paragraphs; TWPError for itself.
-  void FastAppendText(TWPRTFTextInput& other);
+  void FastAppendText(EditController& other);
 
   // --- navigation (the widget's keys) ---
   void MoveLeft(bool word, bool extend);
@@ -253,8 +279,6 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void PageMove(bool down, bool extend, bool keep_caret, int view_height);
 
   // --- geometry (view pixels: document pixels minus the scroll offsets) ---
-  // x of every character boundary of a line (Length + 1 values), at scroll offset 0.
-  void LineXs(const TParagraph* par, int line, std::vector<int>& xs) const;
   // The place under a view point.
   TParPos PosAtPoint(int x, int y) const;
   // The caret's rectangle in view pixels.
@@ -302,9 +326,6 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void ClearUndo();
   // Ends the current typing group (the caret moved, the window lost focus).
   void BreakUndoGroup() { group_open_ = false; }
-
- protected:
-  void ChangeNotification() override;
 
  public:
   struct TParSnapshot;  // undo records (undo_step.h)
@@ -364,6 +385,12 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
 
   int CaretX() const;
 
+  // After a change the document made without the controller (a load, a highlight attribute):
+  // drops the typing fast path and lays the document out.
+  void DocumentChanged();
+
+  TWPRTFText doc_;
+  TextLayout layout_{doc_};
   TWPLanguage language_ = TWPLanguage::twpEnglish;
   Status lastLoadStatus_;
   std::string file_name_;

@@ -10,7 +10,7 @@ namespace inkwend {
 namespace {
 constexpr int kBelowEverything = 1 << 30;
 
-size_t StepBytes(const std::vector<TWPRTFTextInput::TParSnapshot>& pars) {
+size_t StepBytes(const std::vector<EditController::TParSnapshot>& pars) {
   size_t n = 0;
   for (const auto& s : pars)
     n += sizeof(s) + s.Text.capacity() * sizeof(char32_t) + s.Attrs.capacity() * sizeof(TCharAttr);
@@ -18,7 +18,7 @@ size_t StepBytes(const std::vector<TWPRTFTextInput::TParSnapshot>& pars) {
 }
 }  // namespace
 
-void TWPRTFTextInput::TrimUndo() {
+void EditController::TrimUndo() {
   // Steps hold copies of whole paragraphs: keep the history within a memory budget, dropping the
   // oldest steps first (a single step above the budget is not kept at all).
   size_t total = 0;
@@ -32,10 +32,10 @@ void TWPRTFTextInput::TrimUndo() {
   }
 }
 
-std::vector<TWPRTFTextInput::TParSnapshot> TWPRTFTextInput::Snapshot(int first_index, int count) const {
+std::vector<EditController::TParSnapshot> EditController::Snapshot(int first_index, int count) const {
   std::vector<TParSnapshot> out;
   out.reserve(static_cast<size_t>(std::max(count, 0)));
-  TParagraph* p = ParagraphAt(first_index);
+  TParagraph* p = doc_.ParagraphAt(first_index);
   for (int i = 0; i < count && p; ++i, p = p->Next) {
     TParSnapshot s;
     s.Props.CopyPropertiesFrom(*p);
@@ -47,44 +47,44 @@ std::vector<TWPRTFTextInput::TParSnapshot> TWPRTFTextInput::Snapshot(int first_i
   return out;
 }
 
-void TWPRTFTextInput::Restore(int first_index, int count, const std::vector<TParSnapshot>& pars) {
+void EditController::Restore(int first_index, int count, const std::vector<TParSnapshot>& pars) {
   Caret = SelStart = SelEnd = TTextCursor{};
   last_fast_par_ = nullptr;
   typing_par_ = nullptr;
-  TParagraph* old = ParagraphAt(first_index);
-  TParagraph* after = old ? old->Prev : LastParagraph();
+  TParagraph* old = doc_.ParagraphAt(first_index);
+  TParagraph* after = old ? old->Prev : doc_.LastParagraph();
   std::vector<TCharAttr> filled;
   for (const TParSnapshot& s : pars) {
     TParagraph* np =
-        NewParagraph(after, std::max<int>(kNewParagraphCapacity, static_cast<int>(s.Text.size()) + 8));
+        doc_.NewParagraph(after, std::max<int>(kNewParagraphCapacity, static_cast<int>(s.Text.size()) + 8));
     np->CopyPropertiesFrom(s.Props);
     np->EndAttr = s.EndAttr;
     std::span<const TCharAttr> attrs = s.Attrs;
     if (np->HasAttributes() && attrs.size() != s.Text.size()) {
-      filled.assign(s.Text.size(), DefaultAttr);
+      filled.assign(s.Text.size(), doc_.DefaultAttr);
       attrs = filled;
     } else if (!np->HasAttributes()) {
       attrs = {};
     }
-    AppendText(np, std::span<const char32_t>(s.Text), attrs);
+    doc_.AppendText(np, std::span<const char32_t>(s.Text), attrs);
     np->MarkDirty();
     after = np;
   }
-  TParagraph* p = after ? after->Next : FirstParagraph();
+  TParagraph* p = after ? after->Next : doc_.FirstParagraph();
   for (int i = 0; i < count && p; ++i) {
     TParagraph* next = p->Next;
-    if (FirstParagraph() != LastParagraph()) FreeParagraph(p);
+    if (doc_.FirstParagraph() != doc_.LastParagraph()) doc_.FreeParagraph(p);
     p = next;
   }
-  Caret = TTextCursor{FirstParagraph(), 0, 0};
+  Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
 }
 
-void TWPRTFTextInput::BeginTyping(TParagraph* par) {
+void EditController::BeginTyping(TParagraph* par) {
   if (group_open_ && typing_par_ == par && dirty_first_index_ < 0 && !undo_.empty() &&
       undo_.back()->Kind == TEditKind::Typing) {
     typing_fast_ = true;
     typed_par_ = par;
-    height_before_ = DocumentHeight();
+    height_before_ = layout_.DocumentHeight();
     return;
   }
   typing_fast_ = false;
@@ -95,7 +95,7 @@ void TWPRTFTextInput::BeginTyping(TParagraph* par) {
   typing_par_start_ = PositionOf(TParPos{par, 0});
 }
 
-void TWPRTFTextInput::EndTyping() {
+void EditController::EndTyping() {
   if (!typing_fast_) {
     EndEdit();
     return;
@@ -105,13 +105,13 @@ void TWPRTFTextInput::EndTyping() {
   redo_.clear();
 }
 
-void TWPRTFTextInput::BeginEdit(TEditKind kind, int first_index, int last_index, bool structural) {
+void EditController::BeginEdit(TEditKind kind, int first_index, int last_index, bool structural) {
   if (last_index < first_index) std::swap(first_index, last_index);
   pending_structural_ = structural;
-  pending_count_before_ = structural ? ParagraphCount() : 0;
+  pending_count_before_ = structural ? doc_.ParagraphCount() : 0;
   typed_par_ = nullptr;
   if (dirty_first_index_ < 0) {
-    height_before_ = DocumentHeight();
+    height_before_ = layout_.DocumentHeight();
     dirty_first_index_ = first_index;
     dirty_last_index_ = last_index;
   } else {
@@ -131,8 +131,8 @@ void TWPRTFTextInput::BeginEdit(TEditKind kind, int first_index, int last_index,
   pending_->CaretBefore = GetCaretPosition();
 }
 
-void TWPRTFTextInput::EndEdit() {
-  const int delta = pending_structural_ ? ParagraphCount() - pending_count_before_ : 0;
+void EditController::EndEdit() {
+  const int delta = pending_structural_ ? doc_.ParagraphCount() - pending_count_before_ : 0;
   if (delta != 0) structure_changed_ = true;
   if (merging_) {
     merging_ = false;
@@ -152,18 +152,17 @@ void TWPRTFTextInput::EndEdit() {
   redo_.clear();
 }
 
-void TWPRTFTextInput::Finished(bool changed) {
+void EditController::Finished(bool changed) {
   if (typed_par_ && dirty_first_index_ < 0) {
     // Keys typed into a paragraph of an open group: only that paragraph is wrapped again; the
     // lines below move only when its height changed.
     TParagraph* par = typed_par_;
     typed_par_ = nullptr;
     last_fast_par_ = par;
-    const bool height_changed = ReformatParagraph(par, true);
-    const TTextLine& l = par->Line(par->LineCount() - 1);
-    const int top = par->Line(0).Top;
-    const int bottom =
-        height_changed || DocumentHeight() != height_before_ ? kBelowEverything : l.Top + l.Height;
+    const bool height_changed = layout_.ReformatParagraph(par, true);
+    const int top = layout_.Box(par, 0).top;
+    const int bottom = height_changed || layout_.DocumentHeight() != height_before_ ? kBelowEverything
+                                                                                    : layout_.BottomOf(par);
     dirty_top_ = dirty_top_ <= dirty_bottom_ ? std::min(dirty_top_, top) : top;
     dirty_bottom_ = std::max(dirty_bottom_, bottom);
     if (changed) Changed();
@@ -171,19 +170,18 @@ void TWPRTFTextInput::Finished(bool changed) {
   }
   typed_par_ = nullptr;
   last_fast_par_ = nullptr;
-  Reformat();
+  layout_.Reformat();
   if (dirty_first_index_ >= 0) {
-    TParagraph* first = ParagraphAt(dirty_first_index_);
-    if (!first) first = LastParagraph();
-    const int top = first->Line(0).Top;
+    TParagraph* first = doc_.ParagraphAt(dirty_first_index_);
+    if (!first) first = doc_.LastParagraph();
+    const int top = layout_.Box(first, 0).top;
     int bottom;
-    if (structure_changed_ || DocumentHeight() != height_before_) {
+    if (structure_changed_ || layout_.DocumentHeight() != height_before_) {
       bottom = kBelowEverything;
     } else {
-      TParagraph* last = ParagraphAt(dirty_last_index_);
-      if (!last) last = LastParagraph();
-      const TTextLine& l = last->Line(last->LineCount() - 1);
-      bottom = l.Top + l.Height;
+      TParagraph* last = doc_.ParagraphAt(dirty_last_index_);
+      if (!last) last = doc_.LastParagraph();
+      bottom = layout_.BottomOf(last);
     }
     dirty_top_ = std::min(dirty_top_ <= dirty_bottom_ ? dirty_top_ : top, top);
     dirty_bottom_ = std::max(dirty_bottom_, bottom);
@@ -193,18 +191,18 @@ void TWPRTFTextInput::Finished(bool changed) {
   if (changed) Changed();
 }
 
-void TWPRTFTextInput::ResetDirty() {
+void EditController::ResetDirty() {
   dirty_top_ = 1;
   dirty_bottom_ = 0;
 }
 
-void TWPRTFTextInput::MarkAllDirty() {
+void EditController::MarkAllDirty() {
   last_fast_par_ = nullptr;
   dirty_top_ = 0;
   dirty_bottom_ = kBelowEverything;
 }
 
-void TWPRTFTextInput::ClearUndo() {
+void EditController::ClearUndo() {
   undo_.clear();
   redo_.clear();
   pending_.reset();
@@ -213,7 +211,7 @@ void TWPRTFTextInput::ClearUndo() {
   typing_par_ = nullptr;
 }
 
-bool TWPRTFTextInput::ApplyStep(TUndoStep& step) {
+bool EditController::ApplyStep(TUndoStep& step) {
   if (ReadOnly || !Ready) return false;
   group_open_ = false;
   const int count_now = static_cast<int>(step.Pars.size());
@@ -223,14 +221,14 @@ bool TWPRTFTextInput::ApplyStep(TUndoStep& step) {
   step.Count = count_now;
   std::swap(step.CaretBefore, step.CaretAfter);
   Modified = true;
-  Reformat();
+  layout_.Reformat();
   MoveCaretTo(PosAt(step.CaretAfter), false);
   MarkAllDirty();
   Changed();
   return true;
 }
 
-bool TWPRTFTextInput::Undo() {
+bool EditController::Undo() {
   if (undo_.empty() || ReadOnly || !Ready) return false;
   std::unique_ptr<TUndoStep> step = std::move(undo_.back());
   undo_.pop_back();
@@ -239,7 +237,7 @@ bool TWPRTFTextInput::Undo() {
   return true;
 }
 
-bool TWPRTFTextInput::Redo() {
+bool EditController::Redo() {
   if (redo_.empty() || ReadOnly || !Ready) return false;
   std::unique_ptr<TUndoStep> step = std::move(redo_.back());
   redo_.pop_back();

@@ -8,14 +8,14 @@
 
 namespace inkwend {
 
-struct TWPRTFTextInput::TParSnapshot {
+struct EditController::TParSnapshot {
   TParagraph Props;  // paragraph properties only (no text, lines or links)
   std::vector<char32_t> Text;
   std::vector<TCharAttr> Attrs;  // empty in plain mode
   TCharAttr EndAttr;
 };
 
-struct TWPRTFTextInput::TUndoStep {
+struct EditController::TUndoStep {
   TEditKind Kind = TEditKind::Other;
   int First = 0;                   // index of the first paragraph concerned
   std::vector<TParSnapshot> Pars;  // what undoing (or redoing) puts back

@@ -20,33 +20,33 @@ constexpr int kMaxWrappedLine = kMaxLineCapacity - 8;
 
 }  // namespace
 
-TWPRTFTextPaint::TWPRTFTextPaint() {
-  default_widths_.fill(DefaultCharWidth);
+TextLayout::TextLayout(TWPRTFText& document) : doc_(document) {
+  default_widths_.fill(doc_.DefaultCharWidth);
   ApplyResolution();
 }
 
 // --------------------------------------------------------------------------------------------
 // Device, zoom, width
 
-void TWPRTFTextPaint::ApplyResolution() {
+void TextLayout::ApplyResolution() {
   const int64_t scale = static_cast<int64_t>(zooming_) * resizing_;
   const int x = static_cast<int>(std::max<int64_t>(1, device_x_ppi_ * scale / 10000));
   const int y = static_cast<int>(std::max<int64_t>(1, device_y_ppi_ * scale / 10000));
-  Header.SetResolution(x, y);
+  doc_.Header.SetResolution(x, y);
   if (cache_.Metrics()) {
-    TCharAttr a = DefaultAttr;
+    TCharAttr a = doc_.DefaultAttr;
     a.StyleBits = 0;
     a.CharFlags = 0;
     TFontEntry* e = cache_.Entry(StyleFor(a).Font);
     for (int i = 0; i < 256; ++i) default_widths_[static_cast<size_t>(i)] = e->Low[static_cast<size_t>(i)];
-    default_widths_[kCharTab] = TabWidth;
+    default_widths_[kCharTab] = doc_.TabWidth;
   } else {
-    default_widths_.fill(DefaultCharWidth);
-    default_widths_[kCharTab] = TabWidth;
+    default_widths_.fill(doc_.DefaultCharWidth);
+    default_widths_[kCharTab] = doc_.TabWidth;
   }
 }
 
-void TWPRTFTextPaint::SetDevice(TTextMetrics* metrics, int x_ppi, int y_ppi) {
+void TextLayout::SetDevice(TTextMetrics* metrics, int x_ppi, int y_ppi) {
   x_ppi = std::max(x_ppi, 1);
   y_ppi = std::max(y_ppi, 1);
   if (metrics == cache_.Metrics() && x_ppi == device_x_ppi_ && y_ppi == device_y_ppi_) return;
@@ -57,89 +57,85 @@ void TWPRTFTextPaint::SetDevice(TTextMetrics* metrics, int x_ppi, int y_ppi) {
   ReformatAll();
 }
 
-void TWPRTFTextPaint::SetReferenceScale(double x, double y) {
+void TextLayout::SetReferenceScale(double x, double y) {
   cache_.SetScale(x, y);
   ApplyResolution();
   ReformatAll();
 }
 
-void TWPRTFTextPaint::SetZooming(int percent) {
+void TextLayout::SetZooming(int percent) {
   if (percent <= 0 || percent == zooming_) return;
   zooming_ = percent;
   ApplyResolution();
   ReformatAll();
 }
 
-void TWPRTFTextPaint::SetResizing(int percent) {
+void TextLayout::SetResizing(int percent) {
   if (percent <= 0 || percent == resizing_) return;
   resizing_ = percent;
   ApplyResolution();
   ReformatAll();
 }
 
-void TWPRTFTextPaint::SetWordWrap(bool on) {
+void TextLayout::SetWordWrap(bool on) {
   if (on == word_wrap_) return;
   word_wrap_ = on;
-  if (on) ScrollX = 0;
   ReformatAll();
 }
 
-void TWPRTFTextPaint::SetWindowWidth(int pixels) {
+void TextLayout::SetWindowWidth(int pixels) {
   pixels = std::max(pixels, 0);
   if (pixels == window_width_) return;
   window_width_ = pixels;
   if (word_wrap_) ReformatAll();
 }
 
-void TWPRTFTextPaint::PageLayoutChanged() {
-  Header.UpdateTextArea();
+void TextLayout::PageLayoutChanged() {
+  doc_.Header.UpdateTextArea();
   ReformatAll();
 }
 
-int TWPRTFTextPaint::EffectiveLayoutWidth() const {
-  return forced_width_ > 0 ? forced_width_ : LayoutWidth();
+int TextLayout::EffectiveLayoutWidth() const { return forced_width_ > 0 ? forced_width_ : LayoutWidth(); }
+
+int TextLayout::DefaultTabInterval() const {
+  const int ppi = doc_.Header.XPixelsPerInch;
+  return std::max(1, doc_.Header.Units == TUnits::Inch ? ppi * 100 / 300 : ppi * 100 / 254);
 }
 
-int TWPRTFTextPaint::DefaultTabInterval() const {
-  const int ppi = Header.XPixelsPerInch;
-  return std::max(1, Header.Units == TUnits::Inch ? ppi * 100 / 300 : ppi * 100 / 254);
-}
+int TextLayout::PxX(int64_t twips) const { return MulDiv1440(twips, doc_.Header.XPixelsPerInch); }
+int TextLayout::PxY(int64_t twips) const { return MulDiv1440(twips, doc_.Header.YPixelsPerInch); }
 
-int TWPRTFTextPaint::PxX(int64_t twips) const { return MulDiv1440(twips, Header.XPixelsPerInch); }
-int TWPRTFTextPaint::PxY(int64_t twips) const { return MulDiv1440(twips, Header.YPixelsPerInch); }
-
-void TWPRTFTextPaint::ChangeNotification() {
-  if (in_reformat_) return;
-  Reformat();
-}
+void TextLayout::TrackCursor(TTextCursor* cursor, bool is_caret) { tracked_.push_back({cursor, is_caret}); }
 
 // --------------------------------------------------------------------------------------------
 // Indents
 
-int TWPRTFTextPaint::BorderDistanceTwips(const TParagraph* par) const {
+int TextLayout::BorderDistanceTwips(const TParagraph* par) const {
   const int mm = par->BorderColor >> 4;
   if (!par->HasBorder() || mm < 1) return 0;
   return mm * 567 / 10;
 }
 
-int TWPRTFTextPaint::CellLeftTwips(const TParagraph* par) const {
-  const int64_t usable = static_cast<int64_t>(Header.TextWidthTwips()) - par->RightIndent - par->LeftIndent;
+int TextLayout::CellLeftTwips(const TParagraph* par) const {
+  const int64_t usable =
+      static_cast<int64_t>(doc_.Header.TextWidthTwips()) - par->RightIndent - par->LeftIndent;
   return static_cast<int>(par->LeftIndent + usable * par->CellStart / 255);
 }
 
-int TWPRTFTextPaint::LeftIndentPixels(const TParagraph* par, int line) const {
+int TextLayout::LeftIndentPixels(const TParagraph* par, int line) const {
   if (par->IsTableCell()) return PxX(CellLeftTwips(par) + BorderDistanceTwips(par)) + 1;
   const int64_t twips =
       static_cast<int64_t>(line == 0 ? par->FirstIndent : par->LeftIndent) + BorderDistanceTwips(par);
   return PxX(twips) + ((par->ParFlags & kParContinuesRow) ? 0 : 1);
 }
 
-int TWPRTFTextPaint::RightIndentPixels(const TParagraph* par) const {
+int TextLayout::RightIndentPixels(const TParagraph* par) const {
   int right;
   if (par->IsTableCell()) {
-    const int64_t usable = static_cast<int64_t>(Header.TextWidthTwips()) - par->RightIndent - par->LeftIndent;
+    const int64_t usable =
+        static_cast<int64_t>(doc_.Header.TextWidthTwips()) - par->RightIndent - par->LeftIndent;
     const int64_t right_edge = par->LeftIndent + usable * (par->CellStart + par->CellWidth) / 255;
-    right = std::max(0, PxX(Header.TextWidthTwips() - right_edge + BorderDistanceTwips(par)));
+    right = std::max(0, PxX(doc_.Header.TextWidthTwips() - right_edge + BorderDistanceTwips(par)));
   } else {
     right = PxX(static_cast<int64_t>(par->RightIndent) + BorderDistanceTwips(par));
   }
@@ -147,12 +143,12 @@ int TWPRTFTextPaint::RightIndentPixels(const TParagraph* par) const {
   // than the page still wraps at the page, a narrower one at the window. Cells too: their
   // left edges stand on the page, and a right edge measured from the window put every cell's
   // right border (and its wrap) off by the difference, drawing a three-column row as five.
-  const int d = Header.TextAreaWidth - EffectiveLayoutWidth();
+  const int d = doc_.Header.TextAreaWidth - EffectiveLayoutWidth();
   if (d != 0) right = right - d > 0 ? right - d : 0;
   return right;
 }
 
-int TWPRTFTextPaint::AvailableWidth(const TParagraph* par, int line) const {
+int TextLayout::AvailableWidth(const TParagraph* par, int line) const {
   const int w = EffectiveLayoutWidth() - RightIndentPixels(par) - LeftIndentPixels(par, line);
   return w <= 0 ? 16 : w;
 }
@@ -160,7 +156,7 @@ int TWPRTFTextPaint::AvailableWidth(const TParagraph* par, int line) const {
 // --------------------------------------------------------------------------------------------
 // Character widths
 
-int TWPRTFTextPaint::CharWidth(const TParagraph* par, int offset) const {
+int TextLayout::CharWidth(const TParagraph* par, int offset) const {
   const char32_t c = par->Text()[static_cast<size_t>(offset)];
   if (c == kCharLineBreak) return 0;
   if (par->HasAttributes()) {
@@ -168,26 +164,26 @@ int TWPRTFTextPaint::CharWidth(const TParagraph* par, int offset) const {
     if ((a.CharFlags & kCharHidden) && !ShowHiddenText) return 0;
     return a.Width;
   }
-  if (c == kCharTab) return TabWidth;
-  return c < 256 ? default_widths_[c] : DefaultCharWidth;
+  if (c == kCharTab) return doc_.TabWidth;
+  return c < 256 ? default_widths_[c] : doc_.DefaultCharWidth;
 }
 
-TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const {
+TRunStyle TextLayout::StyleFor(const TCharAttr& attr, bool printing) const {
   TRunStyle s;
   const TCharacterAttr* hl = nullptr;
   if (attr.CharFlags & kCharInsertPoint)
-    hl = &InsertPointAttr;
+    hl = &doc_.InsertPointAttr;
   else if (attr.StyleBits & kStyleDoubleUnderline)
-    hl = &HyperlinkTextAttr;
+    hl = &doc_.HyperlinkTextAttr;
   else if (attr.CharFlags & kCharAutomatic)
-    hl = &AutomaticTextAttr;
+    hl = &doc_.AutomaticTextAttr;
   else if (attr.CharFlags & kCharProtected)
-    hl = &ProtectedTextAttr;
+    hl = &doc_.ProtectedTextAttr;
 
-  s.Text = Header.Colors[attr.TextColor()];
+  s.Text = doc_.Header.Colors[attr.TextColor()];
   if (hl && hl->UseTextColor()) s.Text = hl->TextColor();
   if (attr.BackgroundColor() != 0) {
-    s.Background = Header.Colors[attr.BackgroundColor()];
+    s.Background = doc_.Header.Colors[attr.BackgroundColor()];
     s.HasBackground = true;
   } else {
     s.Background = printing ? 0xFFFFFF : BackgroundColor;
@@ -200,9 +196,9 @@ TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const 
   // A slot out of range or without a name falls back to the default font rather than failing
   // in the middle of painting.
   const size_t slot =
-      attr.FontIndex < kFontSlots && !Header.Fonts[attr.FontIndex].Name.empty() ? attr.FontIndex : 0;
-  s.Font.Name = Header.Fonts[slot].Name.empty() ? U"Arial" : Header.Fonts[slot].Name;
-  s.Font.CharSet = Header.Fonts[slot].CharSet;
+      attr.FontIndex < kFontSlots && !doc_.Header.Fonts[attr.FontIndex].Name.empty() ? attr.FontIndex : 0;
+  s.Font.Name = doc_.Header.Fonts[slot].Name.empty() ? U"Arial" : doc_.Header.Fonts[slot].Name;
+  s.Font.CharSet = doc_.Header.Fonts[slot].CharSet;
 
   bool bold = attr.StyleBits & kStyleBold;
   bool italic = attr.StyleBits & kStyleItalic;
@@ -223,7 +219,7 @@ TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const 
     apply(hl->Bold(), bold);
     apply(hl->Italic(), italic);
     apply(hl->StrikeOut(), strike);
-    if (hl == &HyperlinkTextAttr && hl->Underline() != TThreeState::tsIgnore) {
+    if (hl == &doc_.HyperlinkTextAttr && hl->Underline() != TThreeState::tsIgnore) {
       // Double underline marks link text; the link highlight decides how it is underlined.
       dbl = false;
       underline = hl->Underline() == TThreeState::tsTRUE;
@@ -253,9 +249,9 @@ TRunStyle TWPRTFTextPaint::StyleFor(const TCharAttr& attr, bool printing) const 
   return s;
 }
 
-void TWPRTFTextPaint::MeasureChar(char32_t c, TCharAttr& attr) {
+void TextLayout::MeasureChar(char32_t c, TCharAttr& attr) {
   if (!cache_.Metrics()) {
-    TWPRTFTextIo::MeasureChar(c, attr);
+    doc_.MeasureChar(c, attr);
     if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.CharFlags & kCharObject)) {
       // fall through to the object size below
     } else {
@@ -266,10 +262,10 @@ void TWPRTFTextPaint::MeasureChar(char32_t c, TCharAttr& attr) {
   attr.Height = static_cast<uint16_t>(std::clamp(e->Metrics.Height, 0, 0xFFFF));
   attr.Ascent = static_cast<uint16_t>(std::clamp(e->Metrics.Ascent, 0, 0xFFFF));
   if (c == kCharTab) {
-    attr.Width = TabWidth;
+    attr.Width = doc_.TabWidth;
   } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.CharFlags & kCharObject)) {
-    const TDocObject* o =
-        c == kCharObjectByTag ? FindObjectByTag(attr.TagNumber) : FindObjectByNumber(attr.TagNumber);
+    const TDocObject* o = c == kCharObjectByTag ? doc_.FindObjectByTag(attr.TagNumber)
+                                                : doc_.FindObjectByNumber(attr.TagNumber);
     int w = 32, h = 32;
     if (o) {
       TDocObject copy_size;
@@ -281,8 +277,8 @@ void TWPRTFTextPaint::MeasureChar(char32_t c, TCharAttr& attr) {
         if (tw <= 0) tw = pw > 0 ? int64_t{pw} * 1440 / 96 : 32 * 15;
         if (th <= 0) th = ph > 0 ? int64_t{ph} * 1440 / 96 : 32 * 15;
       }
-      w = TwipsToPixels(tw, Header.XPixelsPerInch);
-      h = TwipsToPixels(th, Header.YPixelsPerInch);
+      w = TwipsToPixels(tw, doc_.Header.XPixelsPerInch);
+      h = TwipsToPixels(th, doc_.Header.YPixelsPerInch);
     }
     w = std::clamp(w, 1, 0x7FFF);
     h = std::clamp(h, 1, 0x7FFF);
@@ -295,7 +291,7 @@ void TWPRTFTextPaint::MeasureChar(char32_t c, TCharAttr& attr) {
   }
 }
 
-void TWPRTFTextPaint::MeasureParagraph(TParagraph* par) {
+void TextLayout::MeasureParagraph(TParagraph* par) {
   if (!par->HasAttributes()) return;
   auto text = par->Text();
   auto attrs = par->Attrs();
@@ -315,7 +311,7 @@ void TWPRTFTextPaint::MeasureParagraph(TParagraph* par) {
       const char32_t c = text[j];
       TCharAttr& a = attrs[j];
       if (c == kCharTab) {
-        a.Width = TabWidth;
+        a.Width = doc_.TabWidth;
         a.Height = h;
         a.Ascent = asc;
       } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (a.CharFlags & kCharObject)) {
@@ -334,17 +330,17 @@ void TWPRTFTextPaint::MeasureParagraph(TParagraph* par) {
 // --------------------------------------------------------------------------------------------
 // Tabs
 
-int TWPRTFTextPaint::TabOrigin(const TParagraph* par, int line) const {
+int TextLayout::TabOrigin(const TParagraph* par, int line) const {
   if (par->IsTableCell()) return 0;
   // Tab stops are measured from the left margin; x from the line's left indent.
   return LeftIndentPixels(par, line) - ((par->ParFlags & kParContinuesRow) ? 0 : 1);
 }
 
-int TWPRTFTextPaint::NextTabPosition(const TParagraph* par, int line, int x, int index) const {
+int TextLayout::NextTabPosition(const TParagraph* par, int line, int x, int index) const {
   return NextTabIn(par, x, index, TabOrigin(par, line));
 }
 
-int TWPRTFTextPaint::NextTabIn(const TParagraph* par, int x, int index, int origin) const {
+int TextLayout::NextTabIn(const TParagraph* par, int x, int index, int origin) const {
   if (par->TabMask != 0) {
     auto text = par->Text();
     const int n = static_cast<int>(text.size());
@@ -356,8 +352,8 @@ int TWPRTFTextPaint::NextTabIn(const TParagraph* par, int x, int index, int orig
                           ? EffectiveLayoutWidth() - RightIndentPixels(par) - LeftIndentPixels(par, 0)
                           : EffectiveLayoutWidth() - RightIndentPixels(par) - origin;
     for (int rank = 0; rank < kTabSlots; ++rank) {
-      const int slot = Header.TabOrder[static_cast<size_t>(rank)];
-      const TTabSlot& t = Header.Tabs[static_cast<size_t>(slot)];
+      const int slot = doc_.Header.TabOrder[static_cast<size_t>(rank)];
+      const TTabSlot& t = doc_.Header.Tabs[static_cast<size_t>(slot)];
       if (t.Position == 0) break;  // free slots sort last
       if (!par->HasTab(slot)) continue;
       const int stop = t.PixelPosition - origin;
@@ -385,7 +381,7 @@ int TWPRTFTextPaint::NextTabIn(const TParagraph* par, int x, int index, int orig
 // --------------------------------------------------------------------------------------------
 // Visible width and line height
 
-int TWPRTFTextPaint::VisibleWidth(const TParagraph* par, int line) const {
+int TextLayout::VisibleWidth(const TParagraph* par, int line) const {
   const TTextLine& l = par->Line(line);
   auto text = par->Text();
   int width = 0, pending = 0;
@@ -405,13 +401,17 @@ int TWPRTFTextPaint::VisibleWidth(const TParagraph* par, int line) const {
   return width;
 }
 
-bool TWPRTFTextPaint::LineHeight(TParagraph* par, int line) {
-  TTextLine& l = par->Line(line);
-  const int old = l.Height;
+bool TextLayout::LineHeight(TParagraph* par, int line) {
+  return LineHeightOf(par, line, BoxesOf(par)[static_cast<size_t>(line)]);
+}
+
+bool TextLayout::LineHeightOf(const TParagraph* par, int line, LineBox& box) const {
+  const TTextLine& l = par->Line(line);
+  const int old = box.height;
   int h = 0, asc = 0;
   if (!par->HasAttributes()) {
-    h = DefaultLineHeight;
-    asc = DefaultAscent;
+    h = doc_.DefaultLineHeight;
+    asc = doc_.DefaultAscent;
   } else if (l.Length == 0) {
     if (par->IsTableCell()) {
       h = CellHeight < 0 ? 16 : CellHeight;
@@ -430,8 +430,8 @@ bool TWPRTFTextPaint::LineHeight(TParagraph* par, int line) {
     }
   }
   if (h < 1) {
-    h = DefaultLineHeight;
-    asc = DefaultAscent;
+    h = doc_.DefaultLineHeight;
+    asc = doc_.DefaultAscent;
   }
   if (par->LineSpacing != 0) {
     const int ls = PxY(par->LineSpacing);
@@ -452,15 +452,15 @@ bool TWPRTFTextPaint::LineHeight(TParagraph* par, int line) {
     asc += before;
   }
   if (line == par->LineCount() - 1) h += PxY(par->SpaceAfter);
-  l.Height = static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF));
-  l.Ascent = static_cast<uint16_t>(std::clamp(asc, 0, 0xFFFF));
-  return l.Height != old;
+  box.height = static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF));
+  box.ascent = static_cast<uint16_t>(std::clamp(asc, 0, 0xFFFF));
+  return box.height != old;
 }
 
 // --------------------------------------------------------------------------------------------
 // Wrapping
 
-void TWPRTFTextPaint::RunWordEvent(TParagraph* par) {
+void TextLayout::RunWordEvent(TParagraph* par) {
   if (!OnWord || !par->HasAttributes()) return;
   auto text = par->Text();
   auto attrs = par->Attrs();
@@ -502,20 +502,23 @@ void TWPRTFTextPaint::RunWordEvent(TParagraph* par) {
   }
 }
 
-bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
-  int old_sum = 0;
-  for (int l = 0; l < par->LineCount(); ++l) old_sum += par->Line(l).Height;
+bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
+  return ReformatParagraphInto(par, BoxesOf(par), compare);
+}
 
-  // Caret and selection ends as offsets in the paragraph.
+bool TextLayout::ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& boxes, bool compare) {
+  int old_sum = 0;
+  for (const LineBox& box : boxes) old_sum += box.height;
+
+  // Tracked cursors (caret and selection ends) as offsets in the paragraph.
   auto offset_of = [par](const TTextCursor& c) {
     if (c.Par != par) return -1;
     const int line = std::clamp(c.Line, 0, par->LineCount() - 1);
     const TTextLine& l = par->Line(line);
     return static_cast<int>(l.Start) + std::clamp(c.Pos, 0, static_cast<int>(l.Length));
   };
-  const int caret_off = offset_of(Caret);
-  const int sel_start_off = offset_of(SelStart);
-  const int sel_end_off = offset_of(SelEnd);
+  cursor_offsets_.resize(tracked_.size());
+  for (size_t k = 0; k < tracked_.size(); ++k) cursor_offsets_[k] = offset_of(*tracked_[k].cursor);
 
   MeasureParagraph(par);
   RunWordEvent(par);
@@ -614,16 +617,17 @@ bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
 
   std::vector<int> lengths(breaks_.size());
   for (size_t k = 0; k < breaks_.size(); ++k) lengths[k] = breaks_[k].Length;
-  SetLineLengths(par, lengths);
+  doc_.SetLineLengths(par, lengths);
+  boxes.resize(static_cast<size_t>(par->LineCount()));
   for (size_t k = 0; k < breaks_.size(); ++k) {
-    TTextLine& l = par->Line(static_cast<int>(k));
+    LineBox& l = boxes[k];
     const TLineBreak& b = breaks_[k];
-    l.LineFlags = static_cast<uint8_t>(b.Justified ? kLineJustified : 0);
+    l.flags = static_cast<uint8_t>(b.Justified ? kLineJustified : 0);
     const uint16_t width = static_cast<uint16_t>(std::clamp(b.Width, 0, 0xFFFF));
-    l.LayoutValues[kLvWidthOrLastTab] = b.Justified ? static_cast<uint16_t>(b.LastTab) : width;
-    l.LayoutValues[kLvSpaceWidth] = static_cast<uint16_t>(std::clamp(b.SpaceWidth, 0, 0xFFFF));
-    l.LayoutValues[kLvRemainder] = static_cast<uint16_t>(b.Remainder);
-    l.LayoutValues[kLvWidth] = width;
+    l.values[kLvWidthOrLastTab] = b.Justified ? static_cast<uint16_t>(b.LastTab) : width;
+    l.values[kLvSpaceWidth] = static_cast<uint16_t>(std::clamp(b.SpaceWidth, 0, 0xFFFF));
+    l.values[kLvRemainder] = static_cast<uint16_t>(b.Remainder);
+    l.values[kLvWidth] = width;
   }
 
   // Back to (line, index): a position between two lines stays at the end of the earlier one,
@@ -648,14 +652,13 @@ bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
     }
     c = TTextCursor{par, line, std::clamp(off - static_cast<int>(l.Start), 0, static_cast<int>(l.Length))};
   };
-  place(Caret, caret_off, true);
-  place(SelStart, sel_start_off, false);
-  place(SelEnd, sel_end_off, false);
+  for (size_t k = 0; k < tracked_.size(); ++k)
+    place(*tracked_[k].cursor, cursor_offsets_[k], tracked_[k].isCaret);
 
   int sum = 0;
   for (int l = 0; l < par->LineCount(); ++l) {
-    LineHeight(par, l);
-    sum += par->Line(l).Height;
+    LineHeightOf(par, l, boxes[static_cast<size_t>(l)]);
+    sum += boxes[static_cast<size_t>(l)].height;
   }
   par->LayoutDirty = static_cast<uint8_t>((par->LayoutDirty & ~kDirtyWrap) | kDirtyPaint);
 
@@ -665,24 +668,81 @@ bool TWPRTFTextPaint::ReformatParagraph(TParagraph* par, bool compare) {
   return compare ? changed : true;
 }
 
-namespace {
-
-int BottomOf(const TParagraph* p) {
-  const TTextLine& l = p->Line(p->LineCount() - 1);
-  return l.Top + l.Height;
+const TextLayout::ParagraphBoxes* TextLayout::FindBoxes(const TParagraph* par) const {
+  if (const auto it = index_.find(par); it != index_.end()) {
+    const ParagraphBoxes& e = order_[it->second];
+    if (e.par == par && e.paragraphId == par->Id()) return &e;
+  }
+  if (const auto it = extra_.find(par); it != extra_.end() && it->second.paragraphId == par->Id())
+    return &it->second;
+  return nullptr;
 }
+
+const LineBox& TextLayout::Box(const TParagraph* par, int line) const {
+  static const LineBox kNotLaidOut;
+  const ParagraphBoxes* e = FindBoxes(par);
+  if (!e || line < 0 || static_cast<size_t>(line) >= e->lines.size()) return kNotLaidOut;
+  return e->lines[static_cast<size_t>(line)];
+}
+
+int TextLayout::BottomOf(const TParagraph* par) const {
+  const LineBox& l = Box(par, par->LineCount() - 1);
+  return l.top + l.height;
+}
+
+std::vector<LineBox>& TextLayout::BoxesOf(const TParagraph* par) {
+  ParagraphBoxes* e = const_cast<ParagraphBoxes*>(FindBoxes(par));
+  if (!e) {
+    e = &extra_[par];
+    *e = ParagraphBoxes{par, par->Id(), {}};
+  }
+  e->lines.resize(static_cast<size_t>(par->LineCount()));
+  return e->lines;
+}
+
+std::vector<LineBox>& TextLayout::WalkBoxes(size_t index, const TParagraph* par) {
+  if (index >= order_.size() || order_[index].par != par || order_[index].paragraphId != par->Id() ||
+      !extra_.empty()) {
+    RebuildOrder();
+  }
+  std::vector<LineBox>& lines = order_[index].lines;
+  if (lines.size() != static_cast<size_t>(par->LineCount()))
+    lines.resize(static_cast<size_t>(par->LineCount()));
+  return lines;
+}
+
+void TextLayout::RebuildOrder() {
+  std::vector<ParagraphBoxes> order;
+  std::unordered_map<const TParagraph*, size_t> index;
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+    ParagraphBoxes e{p, p->Id(), {}};
+    if (ParagraphBoxes* old = const_cast<ParagraphBoxes*>(FindBoxes(p))) e.lines = std::move(old->lines);
+    index.emplace(p, order.size());
+    order.push_back(std::move(e));
+  }
+  order_.swap(order);
+  index_.swap(index);
+  extra_.clear();
+}
+
+namespace {
 
 bool ContinuesRow(const TParagraph* p) {
   return p->IsTableCell() && (p->ParFlags & kParContinuesRow) && p->Prev && p->Prev->IsTableCell();
 }
 
+}  // namespace
+
 // Places paragraphs one below the other; the cells of a table row side by side, all from the
 // row's top, with the row as tall as its tallest cell.
-struct TTopPlacer {
+struct TopPlacer {
+  explicit TopPlacer(TextLayout& layout) : layout_(layout) {}
+  TextLayout& layout_;
   int y = 0;  // bottom of everything placed so far
   int row_top = 0;
   bool in_row = false;
-  void Place(TParagraph* p) {
+  void Place(TParagraph* p) { Place(p, layout_.BoxesOf(p)); }
+  void Place(const TParagraph* p, std::vector<LineBox>& boxes) {
     int top = y;
     if (p->IsTableCell()) {
       if ((p->ParFlags & kParContinuesRow) && in_row)
@@ -693,22 +753,19 @@ struct TTopPlacer {
     } else {
       in_row = false;
     }
-    for (int l = 0; l < p->LineCount(); ++l) {
-      TTextLine& tl = p->Line(l);
-      tl.Top = top;
-      top += tl.Height;
+    for (LineBox& box : boxes) {
+      box.top = top;
+      top += box.height;
     }
     y = std::max(y, top);
   }
 };
 
-}  // namespace
-
-void TWPRTFTextPaint::UpdateTops(TParagraph* from, bool only_row) {
+void TextLayout::UpdateTops(TParagraph* from, bool only_row) {
   if (!from) return;
   // Start at the first cell of the row `from` belongs to, below everything before it.
   while (ContinuesRow(from)) from = from->Prev;
-  TTopPlacer placer;
+  TopPlacer placer(*this);
   if (from->Prev) {
     const TParagraph* q = from->Prev;
     placer.y = BottomOf(q);
@@ -723,16 +780,21 @@ void TWPRTFTextPaint::UpdateTops(TParagraph* from, bool only_row) {
   if (!p) document_height_ = placer.y;
 }
 
-bool TWPRTFTextPaint::Reformat() {
+bool TextLayout::Reformat() {
   if (in_reformat_) return false;
   in_reformat_ = true;
   bool changed = false;
   try {
-    TTopPlacer placer;
-    for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
-      if (p->LayoutDirty & kDirtyWrap) changed |= ReformatParagraph(p, true);
-      placer.Place(p);
+    TopPlacer placer(*this);
+    size_t paragraphs = 0;
+    for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+      std::vector<LineBox>& boxes = WalkBoxes(paragraphs, p);
+      if (p->LayoutDirty & kDirtyWrap) changed |= ReformatParagraphInto(p, boxes, true);
+      placer.Place(p, boxes);
+      ++paragraphs;
     }
+    // Boxes of paragraphs freed since the last walk are dropped.
+    if (order_.size() != paragraphs) RebuildOrder();
     document_height_ = placer.y;
     heights_changed_ |= changed;
   } catch (...) {
@@ -743,8 +805,8 @@ bool TWPRTFTextPaint::Reformat() {
   return changed;
 }
 
-void TWPRTFTextPaint::ReformatAll() {
-  for (TParagraph* p = FirstParagraph(); p; p = p->Next) p->MarkDirty();
+void TextLayout::ReformatAll() {
+  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) p->MarkDirty();
   Reformat();
 }
 

@@ -1,14 +1,17 @@
 #pragma once
-// The layout and painting layer of the document: wraps paragraphs into lines of pixel width and
-// height, paints them onto a TCanvas, splits the document into pages and prints it.
+// The layout of one document: wraps its paragraphs into lines of pixel width and height, answers
+// hit tests, paints them onto a TCanvas through a paint context, splits the document into pages
+// and prints it. It sits beside the document (it reads and wraps it) and knows nothing of files
+// or editing; the edit controller or whoever changes the document asks it to re-wrap.
 //
-//   TWPRTFTextPaint doc;
-//   doc.SetDevice(&metrics, 96, 96);   // the screen: metrics and pixels per inch
-//   doc.SetWordWrap(true);
-//   doc.SetWindowWidth(600);
+//   TWPRTFText doc;
+//   TextLayout layout(doc);
+//   layout.SetDevice(&metrics, 96, 96);  // the screen: metrics and pixels per inch
+//   layout.SetWordWrap(true);
+//   layout.SetWindowWidth(600);
 //   ... fill the document ...
-//   doc.Reformat();                     // re-wraps the dirty paragraphs only
-//   doc.Paint(canvas, {0, 0, 600, 400});
+//   layout.Reformat();                   // re-wraps the dirty paragraphs only
+//   layout.Paint(canvas, {0, 0, 600, 400});
 //
 // Layout is incremental: a paragraph whose LayoutDirty bit 0x01 is set is wrapped again, every
 // other paragraph keeps its lines. Character widths are cached in the attribute records and per
@@ -19,36 +22,47 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "richtext/layout/canvas.h"
 #include "richtext/layout/metrics.h"
-#include "richtext/rtf/text_io.h"
+#include "richtext/model/document.h"
 
 namespace inkwend {
 
-// TTextLine::LineFlags bits set by layout.
+// LineBox::flags bits.
 inline constexpr uint8_t kLinePageStart = 0x01;  // the line begins a page
-inline constexpr uint8_t kLineJustified = 0x02;  // LayoutValues hold last tab, space width, remainder
+inline constexpr uint8_t kLineJustified = 0x02;  // values hold last tab, space width, remainder
 
-// TTextLine::LayoutValues slots.
+// LineBox::values slots.
 inline constexpr int kLvWidthOrLastTab = 0;  // laid-out width, or for a justified line its last tab index
 inline constexpr int kLvSpaceWidth = 1;      // justified: pixels per stretched space
 inline constexpr int kLvRemainder = 2;       // justified: pixels left over, one each to the first spaces
+inline constexpr int kLvWidth = 3;           // laid-out width of every line
+
+// The pixels of one laid-out line; the line's characters are the model's TTextLine.
+struct LineBox {
+  int32_t top = 0;  // y in document pixels
+  uint16_t height = 0;
+  uint16_t ascent = 0;  // the baseline, from the top
+  uint8_t flags = 0;
+  uint16_t values[4] = {};
+};
 
 // The spaces a justified line widens: those after its last tab, except one that ends the line.
 // Each takes the line's space width, the first `remainder` of them a pixel more. Painting and
 // caret placement walk a line with one of these, so both put every character at the same x.
 class TLineStretch {
  public:
-  TLineStretch(const TTextLine& line, std::span<const char32_t> paragraph_text) {
-    if (!(line.LineFlags & kLineJustified)) return;
+  TLineStretch(const TTextLine& line, const LineBox& box, std::span<const char32_t> paragraph_text) {
+    if (!(box.flags & kLineJustified)) return;
     const auto at = [&](int j) { return paragraph_text[line.Start + static_cast<size_t>(j)]; };
-    const int last_tab = line.LayoutValues[kLvWidthOrLastTab];
+    const int last_tab = box.values[kLvWidthOrLastTab];
     from_ = last_tab < line.Length && at(last_tab) == U'\t' ? last_tab + 1 : 0;
     end_ = line.Length > 0 && at(line.Length - 1) == U' ' ? line.Length - 1 : line.Length;
-    width_ = line.LayoutValues[kLvSpaceWidth];
-    remainder_ = line.LayoutValues[kLvRemainder];
+    width_ = box.values[kLvSpaceWidth];
+    remainder_ = box.values[kLvRemainder];
   }
   // Character j of the line, c: true when it is a widened space, its advance in `advance`.
   // Asked once per character, in line order.
@@ -63,7 +77,6 @@ class TLineStretch {
   int from_ = 0, end_ = 0;  // end_ 0: nothing widens (a line that is not justified)
   int width_ = 0, remainder_ = 0, widened_ = 0;
 };
-inline constexpr int kLvWidth = 3;  // laid-out width of every line
 
 // A place in the document: paragraph, line and index in the line.
 struct TTextCursor {
@@ -73,18 +86,18 @@ struct TTextCursor {
   bool operator==(const TTextCursor&) const = default;
 };
 
-class TWPRTFTextPaint;
+class TextLayout;
 
 // Per-word callback of the wrap (spelling marks, hyphenation): the word (at most 99 characters),
 // eight offsets (all 0 on entry) and flags preset to 1. On return: bit 0 leave the word alone;
 // bit 1 mark it as flagged; bit 2 the offsets hold ascending hyphenation points.
-using TWPWordEvent = std::function<void(TWPRTFTextPaint& sender, std::u32string_view word,
+using TWPWordEvent = std::function<void(TextLayout& sender, std::u32string_view word,
                                         std::array<int, 8>& offsets, uint8_t& flags)>;
 
 // Page header and footer events of printing: the canvas, the band (x, y, w, h) in device pixels,
 // the page number and the running 1-based number of the next line to print.
-using TWPPrintEvent = std::function<void(TWPRTFTextPaint& sender, TCanvas& canvas, int x, int y, int w, int h,
-                                         int page, int line)>;
+using TWPPrintEvent =
+    std::function<void(TextLayout& sender, TCanvas& canvas, int x, int y, int w, int h, int page, int line)>;
 
 // A printer as printing needs it. Coordinates of its canvas start at the top left of the
 // printable area.
@@ -120,9 +133,30 @@ struct TRunStyle {
   bool Mark = false;  // flagged word: red mark
 };
 
-class TWPRTFTextPaint : public TWPRTFTextIo {
+// What one paint shows besides the text: where (canvas, clip in view pixels), from which scroll
+// offset, the selection and the caret. The view that paints fills it in; layout keeps none of it.
+struct PaintContext {
+  PaintContext(TCanvas& on, const TRect& area) : canvas(on), clip(area) {}
+  TCanvas& canvas;
+  TRect clip;
+  int scrollX = 0;
+  int scrollY = 0;
+  // The selection ends in either order; no selection when they are equal or unset.
+  TTextCursor selStart;
+  TTextCursor selEnd;
+  // The caret, painted last in caretColor when showCaret (after layout, so at its place).
+  TTextCursor caret;
+  bool showCaret = false;
+  TColorRef caretColor = 0;
+};
+
+class TextLayout {
  public:
-  TWPRTFTextPaint();
+  explicit TextLayout(TWPRTFText& document);
+  TextLayout(const TextLayout&) = delete;
+  TextLayout& operator=(const TextLayout&) = delete;
+
+  TWPRTFText& Document() const { return doc_; }
 
   // --- device and geometry ---
   // Metrics of the device painted on and its resolution; lays everything out again when they change.
@@ -144,7 +178,9 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int WindowWidth() const { return window_width_; }
   // Width available for text between the margins: the window's while wrapping to it (the page's
   // until the window has a size, so that nothing is wrapped one character per line meanwhile).
-  int LayoutWidth() const { return word_wrap_ && window_width_ > 0 ? window_width_ : Header.TextAreaWidth; }
+  int LayoutWidth() const {
+    return word_wrap_ && window_width_ > 0 ? window_width_ : doc_.Header.TextAreaWidth;
+  }
   // Page size or margins changed (twips in the header): re-wrap to the page unless wrapping to the window.
   void PageLayoutChanged();
   int DefaultTabInterval() const;
@@ -176,29 +212,50 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int DocumentHeight() const { return document_height_; }
   // Re-measures the cached metrics of every character of a paragraph.
   void MeasureParagraph(TParagraph* par);
-  void MeasureChar(char32_t c, TCharAttr& attr) override;
+  // Fills the cached metrics of one record from the device's fonts (the document's defaults
+  // without a device).
+  void MeasureChar(char32_t c, TCharAttr& attr);
   // The font and colours of a record (highlight attributes applied).
   TRunStyle StyleFor(const TCharAttr& attr, bool printing = false) const;
   TFontCache& FontCache() { return cache_; }
 
-  // Caret and selection ends, kept on the same character across re-wraps.
-  TTextCursor Caret;
-  TTextCursor SelStart;
-  TTextCursor SelEnd;
-  bool HasSelection() const { return SelStart.Par && SelEnd.Par && !(SelStart == SelEnd); }
+  // Registers a cursor that re-wrapping keeps on its character (the edit controller's caret and
+  // selection ends). A caret at the boundary of two lines moves to the start of the later one,
+  // other cursors stay at the end of the earlier one. The cursor must outlive the layout.
+  void TrackCursor(TTextCursor* cursor, bool is_caret);
+
+  // --- geometry (document pixels) ---
+  // The box of a laid-out line; zeros for a line that was not laid out yet.
+  const LineBox& Box(const TParagraph* par, int line) const;
+  // The bottom of a paragraph's last line.
+  int BottomOf(const TParagraph* par) const;
+  // x of every character boundary of a line (Length + 1 values).
+  void LineXs(const TParagraph* par, int line, std::vector<int>& xs) const;
+  // The place under a point: its paragraph, line and the index the caret takes there.
+  TTextCursor HitTest(int x, int y) const;
+  // The caret's rectangle at a place (2 pixels wide, the line's text height).
+  TRect CaretRect(const TTextCursor& cursor) const;
+  // The last index the caret may take in a line: before the character that ends a wrapped line
+  // (its space or line break), so that the caret stays on the line it was put on.
+  static int LastCaretIndex(const TParagraph* par, int line);
 
   // --- painting ---
   TColorRef BackgroundColor = 0xFFFFFF;
   TColorRef HighlightColor = 0xD77800;
   TColorRef HighlightTextColor = 0xFFFFFF;
-  int ScrollX = 0;
-  int ScrollY = 0;
-  // The part of a view (view pixels) that needs painting after the last changes: the lines of
-  // paragraphs marked for repainting, down to the bottom of the view when heights changed.
-  // Empty when nothing needs painting.
-  TRect InvalidRect(int view_width, int view_height);
-  // Paints the lines that meet `clip` (view pixels) at the current scroll position.
-  void Paint(TCanvas& canvas, const TRect& clip);
+  // The part of a view scrolled down by `scroll_y` (view pixels) that needs painting after the
+  // last changes: the lines of paragraphs marked for repainting, down to the bottom of the view
+  // when heights changed. Empty when nothing needs painting.
+  TRect InvalidRect(int view_width, int view_height, int scroll_y = 0);
+  // Lays out what is dirty and paints the lines that meet the context's clip. Returns where the
+  // caret was painted (view pixels; empty when it was not).
+  TRect Paint(const PaintContext& context);
+  // No scroll, selection or caret.
+  void Paint(TCanvas& canvas, const TRect& clip) { Paint(PaintContext{canvas, clip}); }
+  // Paints the lines from paragraph `from` down that meet the clip, without laying out first
+  // and without touching the paragraphs above: the repaint after a key typed into a laid-out
+  // paragraph. The context's selection is ignored (there is none while typing).
+  TRect PaintFromParagraph(const PaintContext& context, TParagraph* from);
   // Paints one line with its top-left corner of the layout area at (origin_x, top).
   void PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing = false);
   // Paints an object into a rectangle (bitmap, metafile, crossed box) and enters it into the
@@ -244,9 +301,6 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   // Layout width used while printing (and by line printing); 0 when the window or page decides.
   int ForcedLayoutWidth() const { return forced_width_; }
 
- protected:
-  void ChangeNotification() override;
-
  private:
   struct TLineBreak {
     int Length = 0;
@@ -270,7 +324,41 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
 
   // Selected character offsets [from, to) of the paragraph PaintLine is painting.
   void SelectionFor(const TParagraph* par, int& from, int& to) const;
+  TRect PaintCaret(const PaintContext& context);
+  // Puts the context's selection into document order for SelectionFor.
+  void BeginSelection(const PaintContext& context);
 
+  struct TrackedCursor {
+    TTextCursor* cursor = nullptr;
+    bool isCaret = false;
+  };
+
+  // Line boxes are kept in the order of the paragraph chain as the last walk from the first
+  // paragraph found it, so that the walks of Reformat and Paint cost no lookups; a paragraph
+  // added since lives in extra_ until the next walk puts it in order. An entry belongs to the
+  // paragraph with its Id, never to a new paragraph at a freed one's address.
+  struct ParagraphBoxes {
+    const TParagraph* par = nullptr;
+    uint64_t paragraphId = 0;
+    std::vector<LineBox> lines;
+  };
+  // The boxes of a paragraph's lines, as many as it has lines.
+  std::vector<LineBox>& BoxesOf(const TParagraph* par);
+  const ParagraphBoxes* FindBoxes(const TParagraph* par) const;
+  // The boxes of the paragraph at `index` of a walk from the first paragraph; puts the whole
+  // chain in order again when the paragraphs changed since the last walk.
+  std::vector<LineBox>& WalkBoxes(size_t index, const TParagraph* par);
+  void RebuildOrder();
+  bool LineHeightOf(const TParagraph* par, int line, LineBox& box) const;
+  // ReformatParagraph with the paragraph's boxes at hand (the walk of Reformat has them).
+  bool ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& boxes, bool compare);
+  friend struct TopPlacer;
+
+  TWPRTFText& doc_;
+  std::vector<ParagraphBoxes> order_;
+  std::unordered_map<const TParagraph*, size_t> index_;  // into order_
+  std::unordered_map<const TParagraph*, ParagraphBoxes> extra_;
+  std::vector<TrackedCursor> tracked_;
   TFontCache cache_;
   const TParagraph* sel_begin_par_ = nullptr;  // normalized selection while painting
   int sel_begin_off_ = 0;
@@ -292,7 +380,8 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   bool heights_changed_ = false;  // since the last Paint
   std::array<uint16_t, 256> default_widths_{};
   std::vector<THitObject> hit_objects_;
-  std::vector<TLineBreak> breaks_;  // scratch of ReformatParagraph
+  std::vector<TLineBreak> breaks_;   // scratch of ReformatParagraph
+  std::vector<int> cursor_offsets_;  // scratch of ReformatParagraph
 };
 
 }  // namespace inkwend

@@ -21,7 +21,7 @@ TColorRef Blend(TColorRef a, TColorRef b, int percent_b) {
 
 }  // namespace
 
-void TWPRTFTextPaint::SelectionFor(const TParagraph* par, int& from, int& to) const {
+void TextLayout::SelectionFor(const TParagraph* par, int& from, int& to) const {
   from = to = 0;
   if (!sel_begin_par_ || printing_) return;
   const bool begins = par == sel_begin_par_, ends = par == sel_end_par_;
@@ -40,78 +40,85 @@ void TWPRTFTextPaint::SelectionFor(const TParagraph* par, int& from, int& to) co
   }
 }
 
-TDocObject* TWPRTFTextPaint::ObjectAt(int x, int y) const {
+TDocObject* TextLayout::ObjectAt(int x, int y) const {
   for (const THitObject& h : hit_objects_) {
     if (h.Rect.Contains(x, y)) return h.Object;
   }
   return nullptr;
 }
 
-TRect TWPRTFTextPaint::InvalidRect(int view_width, int view_height) {
+TRect TextLayout::InvalidRect(int view_width, int view_height, int scroll_y) {
   Reformat();
   int top = INT32_MAX, bottom = INT32_MIN;
-  for (const TParagraph* p = FirstParagraph(); p; p = p->Next) {
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     if (!(p->LayoutDirty & kDirtyPaint)) continue;
-    top = std::min(top, p->Line(0).Top);
-    const TTextLine& l = p->Line(p->LineCount() - 1);
-    bottom = std::max(bottom, l.Top + l.Height);
+    top = std::min(top, Box(p, 0).top);
+    bottom = std::max(bottom, BottomOf(p));
   }
   if (top == INT32_MAX) return {};
-  TRect r{0, top - ScrollY, view_width, heights_changed_ ? view_height : bottom - ScrollY};
+  TRect r{0, top - scroll_y, view_width, heights_changed_ ? view_height : bottom - scroll_y};
   r.Top = std::clamp(r.Top, 0, view_height);
   r.Bottom = std::clamp(r.Bottom, 0, view_height);
   return r.Empty() ? TRect{} : r;
 }
 
-void TWPRTFTextPaint::Paint(TCanvas& canvas, const TRect& clip) {
+void TextLayout::BeginSelection(const PaintContext& context) {
+  sel_begin_par_ = sel_end_par_ = nullptr;
+  sel_inside_ = false;
+  const TTextCursor& start = context.selStart;
+  const TTextCursor& end = context.selEnd;
+  if (!start.Par || !end.Par || start == end) return;
+  auto off = [](const TTextCursor& c) {
+    const int line = std::clamp(c.Line, 0, c.Par->LineCount() - 1);
+    return static_cast<int>(c.Par->Line(line).Start) +
+           std::clamp(c.Pos, 0, static_cast<int>(c.Par->Line(line).Length));
+  };
+  const TParagraph* a = start.Par;
+  const TParagraph* b = end.Par;
+  int oa = off(start), ob = off(end);
+  bool a_first = true;
+  if (a == b) {
+    a_first = oa <= ob;
+  } else {
+    for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+      if (p == a) break;
+      if (p == b) {
+        a_first = false;
+        break;
+      }
+    }
+  }
+  if (!a_first) {
+    std::swap(a, b);
+    std::swap(oa, ob);
+  }
+  sel_begin_par_ = a;
+  sel_begin_off_ = oa;
+  sel_end_par_ = b;
+  sel_end_off_ = ob;
+}
+
+TRect TextLayout::Paint(const PaintContext& context) {
   Reformat();
   heights_changed_ = false;
   hit_objects_.clear();
+  TCanvas& canvas = context.canvas;
+  const TRect& clip = context.clip;
   canvas.FillRect(clip, BackgroundColor);
-
-  // Put the selection ends into document order.
-  sel_begin_par_ = sel_end_par_ = nullptr;
-  if (HasSelection()) {
-    auto off = [](const TTextCursor& c) {
-      const int line = std::clamp(c.Line, 0, c.Par->LineCount() - 1);
-      return static_cast<int>(c.Par->Line(line).Start) +
-             std::clamp(c.Pos, 0, static_cast<int>(c.Par->Line(line).Length));
-    };
-    const TParagraph* a = SelStart.Par;
-    const TParagraph* b = SelEnd.Par;
-    int oa = off(SelStart), ob = off(SelEnd);
-    bool a_first = true;
-    if (a == b) {
-      a_first = oa <= ob;
-    } else {
-      for (const TParagraph* p = FirstParagraph(); p; p = p->Next) {
-        if (p == a) break;
-        if (p == b) {
-          a_first = false;
-          break;
-        }
-      }
-    }
-    if (!a_first) {
-      std::swap(a, b);
-      std::swap(oa, ob);
-    }
-    sel_begin_par_ = a;
-    sel_begin_off_ = oa;
-    sel_end_par_ = b;
-    sel_end_off_ = ob;
-  }
-  sel_inside_ = false;
-  const int origin_x = -ScrollX;
-  for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+  BeginSelection(context);
+  const int origin_x = -context.scrollX;
+  const int scroll_y = context.scrollY;
+  size_t index = 0;
+  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next, ++index) {
     if (p == sel_begin_par_) sel_inside_ = true;
-    const TTextLine& last = p->Line(p->LineCount() - 1);
-    if (last.Top + last.Height - ScrollY > clip.Top) {
-      if (p->Line(0).Top - ScrollY >= clip.Bottom) break;
+    const std::vector<LineBox>& boxes = WalkBoxes(index, p);
+    const LineBox& last = boxes.back();
+    if (last.top + last.height - scroll_y > clip.Top) {
+      if (boxes.front().top - scroll_y >= clip.Bottom) break;
       for (int l = 0; l < p->LineCount(); ++l) {
-        const TTextLine& tl = p->Line(l);
-        const int y = tl.Top - ScrollY;
-        if (y + tl.Height <= clip.Top) continue;
+        const LineBox& tl = boxes[static_cast<size_t>(l)];
+        const int y = tl.top - scroll_y;
+        if (y + tl.height <= clip.Top) continue;
         if (y >= clip.Bottom) break;
         PaintLine(canvas, p, l, origin_x, y, false);
       }
@@ -119,19 +126,51 @@ void TWPRTFTextPaint::Paint(TCanvas& canvas, const TRect& clip) {
     if (p == sel_end_par_) sel_inside_ = false;
     p->LayoutDirty &= static_cast<uint8_t>(~kDirtyPaint);
   }
+  return PaintCaret(context);
 }
 
-void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top,
-                                bool printing) {
+TRect TextLayout::PaintCaret(const PaintContext& context) {
+  if (!context.showCaret || !context.caret.Par) return {};
+  const TRect r = CaretRect(context.caret);
+  const int dx = context.scrollX, dy = context.scrollY;
+  const TRect view{r.Left - dx, r.Top - dy, r.Right - dx, r.Bottom - dy};
+  context.canvas.FillRect(view, context.caretColor);
+  return view;
+}
+
+TRect TextLayout::PaintFromParagraph(const PaintContext& context, TParagraph* from) {
+  TCanvas& canvas = context.canvas;
+  const TRect& clip = context.clip;
+  canvas.FillRect(clip, BackgroundColor);
+  sel_begin_par_ = sel_end_par_ = nullptr;
+  sel_inside_ = false;
+  bool done = false;
+  for (TParagraph* p = from; p && !done; p = p->Next) {
+    for (int l = 0; l < p->LineCount(); ++l) {
+      const LineBox& tl = Box(p, l);
+      const int y = tl.top - context.scrollY;
+      if (y + tl.height <= clip.Top) continue;
+      if (y >= clip.Bottom) {
+        done = true;
+        break;
+      }
+      PaintLine(canvas, p, l, -context.scrollX, y, false);
+    }
+  }
+  return PaintCaret(context);
+}
+
+void TextLayout::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing) {
   const bool was_printing = printing_;
   printing_ = printing || was_printing;
   const TTextLine& l = par->Line(line);
+  const LineBox& box = Box(par, line);
   auto text = par->Text();
   const bool has_attrs = par->HasAttributes();
   const int layout_w = EffectiveLayoutWidth();
   const int left = LeftIndentPixels(par, line);
   const int right = RightIndentPixels(par);
-  const int h = l.Height;
+  const int h = box.height;
   const TColorRef page_bg = printing_ ? 0xFFFFFF : BackgroundColor;
 
   int x = origin_x + left;
@@ -147,8 +186,8 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
   bool shaded = false;
   TColorRef shade = page_bg;
   if (par->HasShading()) {
-    const TColorRef back = (par->ShadingColors >> 4) ? Header.Colors[par->ShadingColors >> 4] : 0xFFFFFF;
-    const TColorRef pattern = Header.Colors[par->ShadingColors & 0x0F];
+    const TColorRef back = (par->ShadingColors >> 4) ? doc_.Header.Colors[par->ShadingColors >> 4] : 0xFFFFFF;
+    const TColorRef pattern = doc_.Header.Colors[par->ShadingColors & 0x0F];
     shade = Blend(back, pattern, std::min<int>(par->ShadingPercent, 100));
     shaded = true;
     if (!(par->IsTableCell() && l.Length == 0)) {
@@ -159,20 +198,12 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
 
   int sel_from = 0, sel_to = 0;
   SelectionFor(par, sel_from, sel_to);
-  {
-    // 3: the whole line lies in the selection, 2: part of it, 0: none.
-    const int a = static_cast<int>(l.Start), b = a + l.Length;
-    uint8_t state = 0;
-    if (sel_from < sel_to && sel_from <= b && sel_to > a) state = (sel_from <= a && sel_to >= b) ? 3 : 2;
-    if (sel_from < sel_to && l.Length == 0 && sel_from <= a && sel_to > a) state = 3;
-    par->Line(line).SelectionState = state;
-  }
   const int space_before = line == 0 ? PxY(par->SpaceBefore) : 0;
   const int space_after = line == par->LineCount() - 1 ? PxY(par->SpaceAfter) : 0;
   const int text_h = std::max(1, h - space_before - space_after);
-  const int baseline = top + l.Ascent;
+  const int baseline = top + box.ascent;
 
-  TLineStretch stretch(l, text);
+  TLineStretch stretch(l, box, text);
   const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
   const int tab_origin = TabOrigin(par, line);
 
@@ -182,7 +213,7 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
   run_adv.reserve(kMaxRun);
   int rel_x = 0;  // x from the line's start, as the wrap computed it
   int i = 0;
-  const TCharAttr default_attr = DefaultAttr;
+  const TCharAttr default_attr = doc_.DefaultAttr;
   while (i < l.Length) {
     const int off0 = static_cast<int>(l.Start) + i;
     const TCharAttr& a0 = has_attrs ? par->Attrs()[static_cast<size_t>(off0)] : default_attr;
@@ -239,7 +270,7 @@ void TWPRTFTextPaint::PaintLine(TCanvas& canvas, TParagraph* par, int line, int 
 
     if (is_object) {
       TDocObject* obj =
-          c0 == kCharObjectByTag ? FindObjectByTag(a0.TagNumber) : FindObjectByNumber(a0.TagNumber);
+          c0 == kCharObjectByTag ? doc_.FindObjectByTag(a0.TagNumber) : doc_.FindObjectByNumber(a0.TagNumber);
       const int ow = a0.Width, oh = a0.Ascent;
       if (obj) PaintObject(canvas, obj, {x, baseline - oh, x + ow, baseline}, sel0);
     } else if (run_w > 0 || !run_text.empty()) {
@@ -293,14 +324,13 @@ namespace {
 
 // The bottom of the table row a cell belongs to, in document pixels: the lowest end of its
 // cells, where the next row begins.
-int RowBottom(const TParagraph* cell) {
+int RowBottom(const TextLayout& layout, const TParagraph* cell) {
   const TParagraph* first = cell;
   while ((first->ParFlags & kParContinuesRow) && first->Prev && first->Prev->IsTableCell())
     first = first->Prev;
   int bottom = 0;
   for (const TParagraph* c = first; c && c->IsTableCell(); c = c->Next) {
-    const TTextLine& last = c->Line(c->LineCount() - 1);
-    bottom = std::max(bottom, last.Top + last.Height);
+    bottom = std::max(bottom, layout.BottomOf(c));
     if (!(c->ParFlags & kParMoreCells)) break;
   }
   return bottom;
@@ -308,17 +338,17 @@ int RowBottom(const TParagraph* cell) {
 
 }  // namespace
 
-void TWPRTFTextPaint::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top) {
+void TextLayout::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top) {
   const uint8_t f = par->BorderFlags[0];
   const uint8_t style = par->BorderFlags[1];
   const bool box = f & kBorderBox;
   TPen pen;
-  pen.Color = Header.Colors[par->BorderColor & 0x0F];
-  pen.Width = std::max(1, par->BorderWidth * Header.XPixelsPerInch / 72);
+  pen.Color = doc_.Header.Colors[par->BorderColor & 0x0F];
+  pen.Width = std::max(1, par->BorderWidth * doc_.Header.XPixelsPerInch / 72);
   if (style & kBorderHairline) pen.Width = 1;
   if (style & kBorderDotted) pen.Style = TPenStyle::Dot;
   const int dist = PxX(BorderDistanceTwips(par));
-  const TTextLine& l = par->Line(line);
+  const LineBox& l = Box(par, line);
   // The box runs around the text column of the paragraph (or the cell), the distance outside it.
   int left_x, right_x;
   if (par->IsTableCell()) {
@@ -329,9 +359,10 @@ void TWPRTFTextPaint::PaintBorders(TCanvas& canvas, TParagraph* par, int line, i
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   }
   const int y0 = top;
-  int y1 = top + l.Height;
+  int y1 = top + l.height;
   // A cell's box reaches down to the end of its row, so that the cells of a row share one height.
-  if (par->IsTableCell() && line == par->LineCount() - 1) y1 = std::max(y1, top + RowBottom(par) - l.Top);
+  if (par->IsTableCell() && line == par->LineCount() - 1)
+    y1 = std::max(y1, top + RowBottom(*this, par) - l.top);
   // Top and bottom belong to the first and last paragraph of a bordered block.
   const bool block_start = line == 0 && (!par->Prev || !par->Prev->HasBorder() ||
                                          par->Prev->EndsBorderBlock() || par->IsTableCell());
@@ -352,7 +383,7 @@ void TWPRTFTextPaint::PaintBorders(TCanvas& canvas, TParagraph* par, int line, i
   if ((box || (f & kBorderBottom)) && block_end) hline(y1 - 1 - ((f & kBorderDouble) ? pen.Width + 1 : 0));
 }
 
-void TWPRTFTextPaint::PaintObject(TCanvas& canvas, TDocObject* object, const TRect& rect, bool selected) {
+void TextLayout::PaintObject(TCanvas& canvas, TDocObject* object, const TRect& rect, bool selected) {
   if (!object) return;
   bool drawn = false;
   try {
@@ -378,7 +409,7 @@ void TWPRTFTextPaint::PaintObject(TCanvas& canvas, TDocObject* object, const TRe
     canvas.DrawRectangle(rect, pen, TBrush{0xFFFFFF, true});
     if (!object->FileName.empty()) {
       // A linked picture that is missing: its name, at the left and vertically centred.
-      TCharAttr a = DefaultAttr;
+      TCharAttr a = doc_.DefaultAttr;
       a.StyleBits = 0;
       a.CharFlags = 0;
       const TFontSpec font = StyleFor(a).Font;

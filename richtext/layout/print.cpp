@@ -5,34 +5,34 @@
 
 namespace inkwend {
 
-int TWPRTFTextPaint::Paginate(int page_height) {
+int TextLayout::Paginate(int page_height) {
   Reformat();
-  if (page_height <= 0) page_height = Header.TextAreaHeight;
+  if (page_height <= 0) page_height = doc_.Header.TextAreaHeight;
   page_height = std::max(page_height, 1);
   int pages = 1;
   int page_top = 0;
   bool first = true;
-  for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     // Height of the whole paragraph, for the keep flag.
-    const TTextLine& pl = p->Line(p->LineCount() - 1);
-    const int par_height = pl.Top + pl.Height - p->Line(0).Top;
-    for (int l = 0; l < p->LineCount(); ++l) {
-      TTextLine& tl = p->Line(l);
-      tl.LineFlags &= static_cast<uint8_t>(~kLinePageStart);
+    std::vector<LineBox>& boxes = BoxesOf(p);
+    const int par_height = boxes.back().top + boxes.back().height - boxes.front().top;
+    for (LineBox& tl : boxes) {
+      const int l = static_cast<int>(&tl - boxes.data());
+      tl.flags &= static_cast<uint8_t>(~kLinePageStart);
       bool start = false;
       if (!first) {
         if (l == 0 && (p->ParFlags & kParPageBreak)) {
           start = true;
         } else if (l == 0 && (p->ParFlags & kParKeep) && par_height <= page_height &&
-                   tl.Top + par_height - page_top > page_height && tl.Top > page_top) {
+                   tl.top + par_height - page_top > page_height && tl.top > page_top) {
           start = true;  // the paragraph fits on one page, just not on this one
-        } else if (tl.Top + tl.Height - page_top > page_height && tl.Top > page_top) {
+        } else if (tl.top + tl.height - page_top > page_height && tl.top > page_top) {
           start = true;
         }
       }
       if (start) {
-        tl.LineFlags |= kLinePageStart;
-        page_top = tl.Top;
+        tl.flags |= kLinePageStart;
+        page_top = tl.top;
         ++pages;
       }
       first = false;
@@ -42,24 +42,24 @@ int TWPRTFTextPaint::Paginate(int page_height) {
   return pages;
 }
 
-int TWPRTFTextPaint::TotalLines() const {
+int TextLayout::TotalLines() const {
   int n = 0;
-  for (const TParagraph* p = FirstParagraph(); p; p = p->Next) n += p->LineCount();
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) n += p->LineCount();
   return n;
 }
 
-int TWPRTFTextPaint::LineIndexOf(const TParagraph* par, int line) const {
+int TextLayout::LineIndexOf(const TParagraph* par, int line) const {
   int n = 0;
-  for (const TParagraph* p = FirstParagraph(); p; p = p->Next) {
+  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     if (p == par) return n + std::clamp(line, 0, p->LineCount() - 1);
     n += p->LineCount();
   }
   return -1;
 }
 
-bool TWPRTFTextPaint::LineAt(int index, TParagraph*& par, int& line) const {
+bool TextLayout::LineAt(int index, TParagraph*& par, int& line) const {
   if (index < 0) return false;
-  for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
     if (index < p->LineCount()) {
       par = p;
       line = index;
@@ -70,15 +70,14 @@ bool TWPRTFTextPaint::LineAt(int index, TParagraph*& par, int& line) const {
   return false;
 }
 
-bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_page) {
+bool TextLayout::Print(TWPPrintDevice& device, int first_page, int last_page) {
   if (!device.BeginJob()) return false;
   // The screen state, put back whatever happens.
   struct TSaved {
     TTextMetrics* metrics;
-    int x_ppi, y_ppi, zoom, resize, forced, scroll_x, scroll_y;
+    int x_ppi, y_ppi, zoom, resize, forced;
     bool wrap;
-  } saved{cache_.Metrics(), device_x_ppi_, device_y_ppi_, zooming_,  resizing_,
-          forced_width_,    ScrollX,       ScrollY,       word_wrap_};
+  } saved{cache_.Metrics(), device_x_ppi_, device_y_ppi_, zooming_, resizing_, forced_width_, word_wrap_};
   auto restore = [this, &saved]() {
     printing_ = false;
     zooming_ = saved.zoom;
@@ -91,8 +90,6 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
     ApplyResolution();
     ReformatAll();
     Paginate();
-    ScrollX = saved.scroll_x;
-    ScrollY = saved.scroll_y;
   };
   bool ok = true;
   printed_pages_ = 0;
@@ -107,13 +104,13 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
     device_y_ppi_ = std::max(1, device.YPixelsPerInch());
     ApplyResolution();
     ReformatAll();
-    Paginate(Header.TextAreaHeight);
+    Paginate(doc_.Header.TextAreaHeight);
 
     TCanvas& canvas = device.Canvas();
-    const int left = PxX(Header.MarginLeft) - device.OffsetX();
-    const int top = PxY(Header.MarginTop) - device.OffsetY();
-    const int width = Header.TextAreaWidth;
-    const int height = Header.TextAreaHeight;
+    const int left = PxX(doc_.Header.MarginLeft) - device.OffsetX();
+    const int top = PxY(doc_.Header.MarginTop) - device.OffsetY();
+    const int width = doc_.Header.TextAreaWidth;
+    const int height = doc_.Header.TextAreaHeight;
     const int footer_top = top + height;
     const int footer_height = std::max(0, device.PrintableHeight() - footer_top);
     if (first_page < 1) first_page = 1;
@@ -132,10 +129,10 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
     }
     int page_top = 0;
     bool first_line = true;
-    for (TParagraph* p = FirstParagraph(); p; p = p->Next) {
+    for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
       for (int l = 0; l < p->LineCount(); ++l) {
-        TTextLine& tl = p->Line(l);
-        const bool breaks = (tl.LineFlags & kLinePageStart) || (l == 0 && (p->ParFlags & kParPageBreak));
+        const LineBox& tl = Box(p, l);
+        const bool breaks = (tl.flags & kLinePageStart) || (l == 0 && (p->ParFlags & kParPageBreak));
         if (breaks && !first_line) {
           if (in_range(page) && OnPrintFooter)
             OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
@@ -145,10 +142,10 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
             start_sheet();
             if (OnPrintHeader) OnPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
           }
-          page_top = tl.Top;
+          page_top = tl.top;
         }
         first_line = false;
-        if (in_range(page)) PaintLine(canvas, p, l, left, top + tl.Top - page_top, true);
+        if (in_range(page)) PaintLine(canvas, p, l, left, top + tl.top - page_top, true);
         ++line_number;
       }
     }
@@ -166,9 +163,8 @@ bool TWPRTFTextPaint::Print(TWPPrintDevice& device, int first_page, int last_pag
   return ok;
 }
 
-int TWPRTFTextPaint::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x,
-                                        int y, int width, int height, int first_line, bool print,
-                                        int* taken) {
+int TextLayout::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y,
+                                   int width, int height, int first_line, bool print, int* taken) {
   if (taken) *taken = 0;
   if (metrics && (metrics != cache_.Metrics() || x_ppi != device_x_ppi_ || y_ppi != device_y_ppi_)) {
     zooming_ = 100;
@@ -177,26 +173,26 @@ int TWPRTFTextPaint::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, 
     device_x_ppi_ = std::max(1, x_ppi);
     device_y_ppi_ = std::max(1, y_ppi);
     ApplyResolution();
-    for (TParagraph* p = FirstParagraph(); p; p = p->Next) p->MarkDirty();
+    for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) p->MarkDirty();
   }
   width = std::max(width, 1);
   if (width != forced_width_) {
     forced_width_ = width;
-    for (TParagraph* p = FirstParagraph(); p; p = p->Next) p->MarkDirty();
+    for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) p->MarkDirty();
   }
   Reformat();
   TParagraph* par = nullptr;
   int line = 0;
   if (!LineAt(first_line, par, line)) return 0;
-  const int y0 = par->Line(line).Top;
+  const int y0 = Box(par, line).top;
   int index = first_line;
   int count = 0;
   // A line taller than a whole page is taken alone, so that printing always moves on.
-  const bool force_one = height >= Header.TextAreaHeight;
+  const bool force_one = height >= doc_.Header.TextAreaHeight;
   while (par) {
-    const TTextLine& tl = par->Line(line);
-    if (tl.Top + tl.Height - y0 > height && !(count == 0 && force_one)) break;
-    if (print && canvas) PaintLine(*canvas, par, line, x, y + tl.Top - y0, true);
+    const LineBox& tl = Box(par, line);
+    if (tl.top + tl.height - y0 > height && !(count == 0 && force_one)) break;
+    if (print && canvas) PaintLine(*canvas, par, line, x, y + tl.top - y0, true);
     ++count;
     ++index;
     if (++line >= par->LineCount()) {

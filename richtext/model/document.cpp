@@ -1,6 +1,7 @@
 #include "richtext/model/document.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 namespace inkwend {
@@ -94,6 +95,11 @@ void TParagraph::CopyPropertiesFrom(const TParagraph& o) {
   TableLayout[1] = o.TableLayout[1];
 }
 
+uint64_t TParagraph::NextId() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 size_t TParagraph::AllocatedBytes() const {
   return lines_.capacity() * sizeof(TTextLine) + text_.capacity() * sizeof(char32_t) +
          attrs_.capacity() * sizeof(TCharAttr) + runs_.capacity() * sizeof(TAttrRun);
@@ -110,7 +116,7 @@ TWPRTFText::TWPRTFText() {
   HyperlinkTextAttr.SetUnderlineColor(kDefaultColors[3]);  // blue
   HyperlinkTextAttr.SetUnderline(TThreeState::tsTRUE);
   for (TCharacterAttr* a : {&InsertPointAttr, &AutomaticTextAttr, &HyperlinkTextAttr, &ProtectedTextAttr}) {
-    a->OnChange = [this](int id, bool layout) { HighlightChanged(id, layout); };
+    a->OnChange = [this](int /*id*/, bool layout) { HighlightChanged(layout); };
   }
 
   Header.AttributesOn = true;
@@ -172,21 +178,20 @@ void TWPRTFText::Clear() {
   Header.Subject.clear();
   Header.Comment.clear();
   EnsureOneParagraph();
-  ChangeNotification();
 }
 
 void TWPRTFText::SetDefaultAttr(const TCharAttr& attr) { DefaultAttr = attr; }
 
-void TWPRTFText::HighlightChanged(int /*id*/, bool layout) {
+void TWPRTFText::HighlightChanged(bool layout) {
   if (layout) {
     for (TParagraph* p = first_; p; p = p->Next) p->MarkDirty();
   } else {
     for (TParagraph* p = first_; p; p = p->Next) p->LayoutDirty |= kDirtyPaint;
   }
-  ChangeNotification();
+  if (onHighlightChange) onHighlightChange();
 }
 
-void TWPRTFText::MeasureChar(char32_t c, TCharAttr& attr) {
+void TWPRTFText::MeasureChar(char32_t c, TCharAttr& attr) const {
   attr.Width = c == kCharTab ? TabWidth : DefaultCharWidth;
   attr.Height = DefaultLineHeight;
   attr.Ascent = DefaultAscent;
@@ -213,7 +218,6 @@ bool TWPRTFText::SetAttributeMode(bool on) {
     }
     Header.AttributesOn = true;
     for (TParagraph* p = first_; p; p = p->Next) p->MarkDirty();
-    ChangeNotification();
     return true;
   }
   for (TParagraph* p = first_; p; p = p->Next) {
@@ -221,10 +225,7 @@ bool TWPRTFText::SetAttributeMode(bool on) {
     std::vector<TAttrRun>().swap(p->runs_);
     p->compact_ = false;
     p->has_attrs_ = false;
-    for (TTextLine& l : p->lines_) {
-      l.Height = DefaultLineHeight;
-      l.Ascent = DefaultAscent;
-    }
+    p->MarkDirty();  // lines take the default height when laid out again
   }
   Header.AttributesOn = false;
   return false;
@@ -614,7 +615,6 @@ void TWPRTFText::ReplaceParagraphText(int number, std::span<const char32_t> text
   line.Capacity = static_cast<uint16_t>(std::min<int>(line.Capacity, kMaxLineCapacity));
   par->lines_.assign(1, line);
   par->MarkDirty();
-  ChangeNotification();
 }
 
 void TWPRTFText::ReportSpecialRun(TParagraph* par, int line, int pos, const TDocObject* object) {

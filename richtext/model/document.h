@@ -24,8 +24,10 @@
 // anchors 1 and 2 (with kCharObject in their attribute) have meanings of their own; the paragraph
 // mark is not stored. Structural errors raise TWPError with the fixed messages below.
 //
-// Subclass layers: TWPRTFTextIo (richtext/rtf/text_io.h) adds loading and saving, the layout
-// layer adds painting, the editing layer adds input. They override the virtual operations here.
+// The document knows nothing of layout: an operation that changes what layout shows marks the
+// paragraphs it touched dirty (TParagraph::LayoutDirty), and whoever drove the change asks the
+// layout (richtext/layout/layout.h) to re-wrap them. Loading and saving live in richtext/rtf,
+// editing with caret and undo in richtext/editing.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -66,7 +68,7 @@ inline constexpr int kNewParagraphCapacity = 40;
 class TWPRTFText {
  public:
   TWPRTFText();
-  virtual ~TWPRTFText();
+  ~TWPRTFText();
   TWPRTFText(const TWPRTFText&) = delete;
   TWPRTFText& operator=(const TWPRTFText&) = delete;
 
@@ -75,7 +77,8 @@ class TWPRTFText {
   // The template attribute for new text. Change it through SetDefaultAttr.
   TCharAttr DefaultAttr;
 
-  // Highlight attributes; their changes reach HighlightChanged.
+  // Highlight attributes; a change marks every paragraph for re-wrapping or repainting and is
+  // then announced through onHighlightChange (the edit controller re-lays the document out).
   TCharacterAttr InsertPointAttr{kInsertPointAttrId};
   TCharacterAttr AutomaticTextAttr{kAutomaticTextAttrId};
   TCharacterAttr HyperlinkTextAttr{kHyperlinkTextAttrId};
@@ -104,6 +107,8 @@ class TWPRTFText {
   std::function<void(int tag, TDocObject& object)> ProvideObjectEvent;
   // Receives the text of a clicked special run and its tag (see ReportSpecialRun).
   std::function<void(const std::u32string& text, uint16_t tag)> OnSpecialRunClick;
+  // A highlight attribute changed after the paragraphs were marked.
+  std::function<void()> onHighlightChange;
 
   // --- paragraphs ---
   TParagraph* FirstParagraph() const { return first_; }
@@ -114,32 +119,28 @@ class TWPRTFText {
   bool IsEmpty() const;
   int64_t CharCount() const;  // characters of all paragraphs
 
-  // --- virtual operations (overridden by the layers above) ---
-  // Copies `attr` into one position and refreshes its cached width, height and ascent.
-  virtual void SetCharAttr(TParagraph* par, int line, int pos, const TCharAttr& attr);
+  // --- attribute records and whole-document edits (they mark what layout must redo) ---
+  // Copies `attr` into one position and fills its cached width, height and ascent with the
+  // default metrics; layout measures it properly when it re-wraps the paragraph (marked dirty).
+  void SetCharAttr(TParagraph* par, int line, int pos, const TCharAttr& attr);
   // Sends the run of equal flags around a position (at most 254 characters), or the name of
   // `object` when given, to OnSpecialRunClick with the run's TagNumber.
-  virtual void ReportSpecialRun(TParagraph* par, int line, int pos, const TDocObject* object);
-  virtual void SetDefaultAttr(const TCharAttr& attr);
-  // Sent after changes that need new layout and painting; empty here.
-  virtual void ChangeNotification() {}
+  void ReportSpecialRun(TParagraph* par, int line, int pos, const TDocObject* object);
+  void SetDefaultAttr(const TCharAttr& attr);
   // Frees all paragraphs; slot 0 takes the font DefaultAttr uses (or "Arial"), DefaultAttr uses
-  // slot 0, other font and tab slots are emptied; one empty paragraph remains.
-  virtual void Clear();
+  // slot 0, other font and tab slots are emptied; one empty (dirty) paragraph remains.
+  void Clear();
   // Replaces the text of paragraph `number` (0-based; the last one when too large) by the given
   // characters and attributes (attrs may be empty: DefaultAttr), in one line.
-  virtual void ReplaceParagraphText(int number, std::span<const char32_t> text,
-                                    std::span<const TCharAttr> attrs);
-  // Fills the cached metrics of one record; the paint layer measures fonts, this layer uses
-  // the defaults (a tab takes TabWidth).
-  virtual void MeasureChar(char32_t c, TCharAttr& attr);
-  // A highlight attribute changed; `layout` says whether re-wrapping is needed.
-  virtual void HighlightChanged(int id, bool layout);
+  void ReplaceParagraphText(int number, std::span<const char32_t> text, std::span<const TCharAttr> attrs);
+  // Fills the cached metrics of one record with the defaults (a tab takes TabWidth); layout
+  // replaces them with measured ones.
+  void MeasureChar(char32_t c, TCharAttr& attr) const;
 
   // --- attribute mode ---
   bool AttributeMode() const { return Header.AttributesOn; }
   // On: every paragraph gets attribute records filled with DefaultAttr (and the cached width);
-  // off: records are freed and lines get the default height and ascent. Returns the mode in force.
+  // off: records are freed (lines take the default height when laid out). Returns the mode in force.
   bool SetAttributeMode(bool on);
 
   // --- primitives ---
@@ -213,12 +214,13 @@ class TWPRTFText {
   // Memory held by paragraphs, lines, characters and records, in bytes (for measurements).
   size_t ModelBytes() const;
 
- protected:
   // Unlinks and frees a paragraph (the caller keeps at least one).
   void FreeParagraph(TParagraph* par);
-  void FreeAllParagraphs();
 
  private:
+  void FreeAllParagraphs();
+  // Marks every paragraph (for re-wrapping when `layout`, else for repainting) and announces it.
+  void HighlightChanged(bool layout);
   // Appends `text` to the paragraph's character buffer and spreads it over its last line and
   // as many new lines as the line limit needs; the caller appends the records.
   void AppendToLastLines(TParagraph* par, std::u32string_view text);

@@ -1,9 +1,10 @@
 #pragma once
 // Paragraphs and lines. A paragraph keeps the characters of all its lines in one buffer, with a
-// parallel buffer of attribute records (absent in plain mode); a line is a range of that buffer
-// plus the pixel values that layout caches for it. Re-wrapping therefore only moves line
-// boundaries. Lines are addressed by their index in the paragraph, characters by their index in
-// the line. Structural changes go through TWPRTFText, which keeps the ranges consistent.
+// parallel buffer of attribute records (absent in plain mode); a line is a range of that buffer.
+// Re-wrapping therefore only moves line boundaries; the pixels of a line (its top, height,
+// baseline) are the layout's own (richtext/layout/layout.h). Lines are addressed by their index in the
+// paragraph, characters by their index in the line. Structural changes go through TWPRTFText, which keeps the
+// ranges consistent.
 //
 // A paragraph that arrives whole with runs of equal records (the RTF reader delivers every
 // paragraph so) keeps those runs instead of one record per character until something asks for
@@ -55,15 +56,9 @@ inline constexpr uint8_t kAlignJustify = 3;
 inline constexpr int kMaxLineCapacity = 10000;
 
 struct TTextLine {
-  uint16_t Height = 0;  // pixels
-  uint16_t Ascent = 0;  // pixels, the baseline
-  int32_t Top = 0;      // y in document pixels (layout)
-  uint8_t LineFlags = 0;
-  uint8_t SelectionState = 0;  // 3 whole line selected, 2 part of it, 0 none (painting)
-  uint16_t Capacity = 0;       // characters this line may hold, terminator included (at most 10000)
-  uint16_t Length = 0;         // characters in use
-  uint16_t LayoutValues[5] = {};
-  uint32_t Start = 0;  // offset of the first character in the paragraph's buffer
+  uint16_t Capacity = 0;  // characters this line may hold, terminator included (at most 10000)
+  uint16_t Length = 0;    // characters in use
+  uint32_t Start = 0;     // offset of the first character in the paragraph's buffer
 };
 
 class TWPRTFText;
@@ -104,6 +99,10 @@ class TParagraph {
   // The attribute an empty paragraph (or the end of one) offers to the next typed character:
   // a new paragraph's copy of DefaultAttr, or the record of the last character removed there.
   TCharAttr EndAttr;
+
+  // Unique for the life of the program: a layout keeps its lines by paragraph and must not take
+  // a new paragraph at a freed one's address for the old one.
+  uint64_t Id() const { return id_; }
 
   int LineCount() const { return static_cast<int>(lines_.size()); }
   TTextLine& Line(int line) { return lines_[static_cast<size_t>(line)]; }
@@ -156,6 +155,9 @@ class TParagraph {
   }
   void ExpandRuns() const;
 
+  static uint64_t NextId();
+
+  uint64_t id_ = NextId();
   std::vector<TTextLine> lines_;
   std::vector<char32_t> text_;
   // One record per character, unless compact_: then runs_ covers text_ in order instead and

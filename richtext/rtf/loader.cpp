@@ -67,10 +67,10 @@ uint8_t NearestColor(const TTextHeader& to, TColorRef c) {
   return static_cast<uint8_t>(best);
 }
 
+// Every paragraph is left marked for layout; the caller lays the document out again.
 void FinishLoad(TWPRTFText& doc) {
   doc.Header.UpdateTextArea();
   for (TParagraph* p = doc.FirstParagraph(); p; p = p->Next) p->MarkDirty();
-  doc.ChangeNotification();
 }
 
 int RunReader(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TLoadOptions& options,

@@ -53,7 +53,8 @@ TWPLoadFormat DetectFormat(TWPStream& stream);
 // 7 damaged input, 8 nothing read) is returned and kept in doc.IoResult; options.status
 // receives it with the details. A load that fails
 // with an error into an empty document leaves it cleared; an insertion that fails, or that
-// OnLoad refuses, leaves the document as it was.
+// OnLoad refuses, leaves the document as it was. Loaded paragraphs are marked dirty; the caller
+// lays the document out again.
 int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& options = {});
 int LoadFromFile(TWPRTFText& doc, const std::string& path, const TLoadOptions& options = {});
 

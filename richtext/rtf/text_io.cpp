@@ -7,46 +7,40 @@
 
 namespace inkwend {
 
-TWPLoadFormat TWPRTFTextIo::EffectiveSaveFormat() const {
-  if (SaveFormat != TWPLoadFormat::AutomaticFormat && SaveFormat != TWPLoadFormat::LastFormat)
-    return SaveFormat;
-  if (LastFormat == TWPLoadFormat::FormatRTF || LastFormat == TWPLoadFormat::FormatANSI) return LastFormat;
-  return AttributeMode() ? TWPLoadFormat::FormatRTF : TWPLoadFormat::FormatANSI;
+TWPLoadFormat EffectiveSaveFormat(const TWPRTFText& doc, TWPLoadFormat save_format) {
+  if (save_format != TWPLoadFormat::AutomaticFormat && save_format != TWPLoadFormat::LastFormat)
+    return save_format;
+  if (doc.LastFormat == TWPLoadFormat::FormatRTF || doc.LastFormat == TWPLoadFormat::FormatANSI)
+    return doc.LastFormat;
+  return doc.AttributeMode() ? TWPLoadFormat::FormatRTF : TWPLoadFormat::FormatANSI;
 }
 
-int TWPRTFTextIo::SaveToStream(TWPStream& stream) {
-  TWPLoadFormat format = EffectiveSaveFormat();
+int SaveToStream(const TWPRTFText& doc, TWPStream& stream, TWPLoadFormat save_format) {
+  TWPLoadFormat format = EffectiveSaveFormat(doc, save_format);
   // An empty document saved as RTF to a stream is written as plain text: only the 0 byte.
-  if (format == TWPLoadFormat::FormatRTF && IsEmpty()) format = TWPLoadFormat::FormatANSI;
-  CollectObjects();
-  return IoResult = WriteDocument(*this, stream, format);
+  if (format == TWPLoadFormat::FormatRTF && doc.IsEmpty()) format = TWPLoadFormat::FormatANSI;
+  return WriteDocument(doc, stream, format);
 }
 
-int TWPRTFTextIo::SaveSelectionToStream(TWPStream& stream, const TTextRange& selection) {
-  const TWPLoadFormat format = EffectiveSaveFormat();
-  CollectObjects();
-  return IoResult = WriteDocument(*this, stream, format, &selection);
+int SaveSelectionToStream(const TWPRTFText& doc, TWPStream& stream, const TTextRange& selection,
+                          TWPLoadFormat save_format) {
+  return WriteDocument(doc, stream, EffectiveSaveFormat(doc, save_format), &selection);
 }
 
-int TWPRTFTextIo::SaveToFile(const std::string& path) {
+int SaveToFile(const TWPRTFText& doc, const std::string& path, TWPLoadFormat save_format) {
   std::string upper = path;
   std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-  TWPLoadFormat format = SaveFormat;
   if (upper.find(".RTF") != std::string::npos)
-    format = TWPLoadFormat::FormatRTF;
+    save_format = TWPLoadFormat::FormatRTF;
   else if (upper.find(".HTM") != std::string::npos)
-    format = TWPLoadFormat::FormatHTML;
-  const TWPLoadFormat saved = SaveFormat;
-  SaveFormat = format;
-  format = EffectiveSaveFormat();
-  SaveFormat = saved;
+    save_format = TWPLoadFormat::FormatHTML;
+  const TWPLoadFormat format = EffectiveSaveFormat(doc, save_format);
 
-  CollectObjects();
   TMemoryStream memory;
-  int result = WriteDocument(*this, memory, format, nullptr, /*omit_closing_zero=*/true);
+  int result = WriteDocument(doc, memory, format, nullptr, /*omit_closing_zero=*/true);
   if (result == kResultOk && !RealFileSystem().WriteFileAtomically(path, memory.Bytes()).IsOk())
     result = kResultStreamError;
-  return IoResult = result;
+  return result;
 }
 
 }  // namespace inkwend

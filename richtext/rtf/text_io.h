@@ -1,6 +1,8 @@
 #pragma once
-// The loading and saving layer of the document. Saving picks the writer by SaveFormat; every
-// call keeps its result code in IoResult (0 ok, 2 out of memory, 7 stream error, 8 nothing to write).
+// Saving a document: picks the writer by the save format and writes the whole document, a range
+// of it, or a file. The functions only read the document; they return the result code (0 ok,
+// 2 out of memory, 7 stream error, 8 nothing to write) and leave keeping it to the caller.
+// Loading lives in loader.h.
 #include <string>
 
 #include "richtext/model/document.h"
@@ -9,21 +11,19 @@
 
 namespace inkwend {
 
-class TWPRTFTextIo : public TWPRTFText {
- public:
-  // The format a save uses: SaveFormat, or for AutomaticFormat/LastFormat the format of the last
-  // load when that was RTF or ANSI, else RTF in attribute mode and ANSI in plain mode.
-  TWPLoadFormat EffectiveSaveFormat() const;
+// The format a save uses: `save_format`, or for AutomaticFormat/LastFormat the format of the
+// document's last load when that was RTF or ANSI, else RTF in attribute mode and ANSI in plain mode.
+TWPLoadFormat EffectiveSaveFormat(const TWPRTFText& doc, TWPLoadFormat save_format);
 
-  // Writes the document. An empty document saved as RTF to a stream is written by the plain
-  // writer instead: a single 0 byte.
-  int SaveToStream(TWPStream& stream);
-  // The selection (in either direction) only.
-  int SaveSelectionToStream(TWPStream& stream, const TTextRange& selection);
-  // Saves to a file, replaced atomically. A name containing ".RTF" (any case) forces RTF, ".HTM"
-  // HTML (refused); otherwise SaveFormat decides. No empty-document rule; plain text files get
-  // no closing 0 byte.
-  int SaveToFile(const std::string& path);
-};
+// Writes the document. An empty document saved as RTF to a stream is written by the plain
+// writer instead: a single 0 byte.
+int SaveToStream(const TWPRTFText& doc, TWPStream& stream, TWPLoadFormat save_format);
+// The selection (in either direction) only.
+int SaveSelectionToStream(const TWPRTFText& doc, TWPStream& stream, const TTextRange& selection,
+                          TWPLoadFormat save_format);
+// Saves to a file, replaced atomically. A name containing ".RTF" (any case) forces RTF, ".HTM"
+// HTML (refused); otherwise `save_format` decides. No empty-document rule; plain text files get
+// no closing 0 byte.
+int SaveToFile(const TWPRTFText& doc, const std::string& path, TWPLoadFormat save_format);
 
 }  // namespace inkwend

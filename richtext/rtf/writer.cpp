@@ -106,7 +106,7 @@ TTextRange NormalizeRange(const TWPRTFText& doc, TTextRange r) {
 // ---------------------------------------------------------------------------------------------
 // TWPTextWriter
 
-TWPTextWriter::TWPTextWriter(TWPRTFText& doc, TWPStream& stream)
+TWPTextWriter::TWPTextWriter(const TWPRTFText& doc, TWPStream& stream)
     : doc_(doc), stream_(stream), range_(WholeDocument(doc)) {
   if (typeid(stream) == typeid(TMemoryStream)) flush_at_ = kBulkFlushAt;
 }
@@ -303,7 +303,7 @@ void TWPTextWriter::WriteDocumentEnd() {
 // ---------------------------------------------------------------------------------------------
 // TWPRTFWriter
 
-TWPRTFWriter::TWPRTFWriter(TWPRTFText& doc, TWPStream& stream) : TWPTextWriter(doc, stream) {
+TWPRTFWriter::TWPRTFWriter(const TWPRTFText& doc, TWPStream& stream) : TWPTextWriter(doc, stream) {
   linked_pictures_short_ = doc.WriteLinkedPicturesShort;
   drop_protected_ = doc.DropProtectedAttribute;
 }
@@ -1093,7 +1093,7 @@ void TWPRTFWriter::WriteDocumentEnd() {
 
 // ---------------------------------------------------------------------------------------------
 
-int WriteDocument(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TTextRange* range,
+int WriteDocument(const TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TTextRange* range,
                   bool omit_closing_zero) {
   if (format == TWPLoadFormat::FormatHTML) return kResultNothingToWrite;
   try {

@@ -34,7 +34,7 @@ TTextRange NormalizeRange(const TWPRTFText& doc, TTextRange range);
 
 class TWPTextWriter {
  public:
-  TWPTextWriter(TWPRTFText& doc, TWPStream& stream);
+  TWPTextWriter(const TWPRTFText& doc, TWPStream& stream);
   virtual ~TWPTextWriter() = default;
   TWPTextWriter(const TWPTextWriter&) = delete;
   TWPTextWriter& operator=(const TWPTextWriter&) = delete;
@@ -88,7 +88,7 @@ class TWPTextWriter {
     if (result_ == kResultOk) result_ = code;
   }
 
-  TWPRTFText& doc_;
+  const TWPRTFText& doc_;
   TWPStream& stream_;
   TTextRange range_;
   TParagraph* prev_par_ = nullptr;  // the paragraph written before the current one
@@ -140,7 +140,7 @@ class TWPTextWriter {
 
 class TWPRTFWriter : public TWPTextWriter {
  public:
-  TWPRTFWriter(TWPRTFText& doc, TWPStream& stream);
+  TWPRTFWriter(const TWPRTFText& doc, TWPStream& stream);
 
  protected:
   void WriteCharAttr(const TCharAttr& attr) override;
@@ -229,7 +229,7 @@ class TWPRTFWriter : public TWPTextWriter {
 
 // Writes the document (or a range of it) in the given format: FormatRTF or FormatANSI.
 // FormatHTML is refused with result 8. Returns the result code.
-int WriteDocument(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TTextRange* range = nullptr,
-                  bool omit_closing_zero = false);
+int WriteDocument(const TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format,
+                  const TTextRange* range = nullptr, bool omit_closing_zero = false);
 
 }  // namespace inkwend

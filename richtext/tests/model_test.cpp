@@ -42,12 +42,6 @@ TParagraph* MakeLines(TWPRTFText& doc, TParagraph* p, const std::vector<std::u32
   return p;
 }
 
-class CountingDoc : public TWPRTFText {
- public:
-  void ChangeNotification() override { ++changes; }
-  int changes = 0;
-};
-
 TEST(Document, NewDocumentDefaults) {
   TWPRTFText doc;
   const TParagraph* p = doc.FirstParagraph();
@@ -158,15 +152,17 @@ TEST(CharacterAttr, NotifiesChangesWithLayoutFlag) {
 }
 
 TEST(Document, HighlightChangeReachesTheDocument) {
-  CountingDoc doc;
+  TWPRTFText doc;
+  int changes = 0;
+  doc.onHighlightChange = [&] { ++changes; };
   doc.FirstParagraph()->LayoutDirty = 0;
   doc.AutomaticTextAttr.SetItalic(TThreeState::tsTRUE);
-  EXPECT_EQ(doc.changes, 1);
+  EXPECT_EQ(changes, 1);
   EXPECT_EQ(doc.FirstParagraph()->LayoutDirty, kDirtyAll);
 }
 
 TEST(Document, ClearKeepsTheDefaultFontInSlotZero) {
-  CountingDoc doc;
+  TWPRTFText doc;
   const int courier = doc.Header.FontIndexOf(U"Courier New");
   doc.Header.FontIndexOf(U"Times New Roman");
   doc.Header.AddTab(1440, kTabLeft);
@@ -187,7 +183,7 @@ TEST(Document, ClearKeepsTheDefaultFontInSlotZero) {
   EXPECT_EQ(doc.DefaultAttr.PointSize, 10);
   EXPECT_EQ(doc.Header.TabPositionByRank(0), kFreeTabPosition);
   EXPECT_TRUE(doc.Header.Title.empty());
-  EXPECT_EQ(doc.changes, 1);
+  EXPECT_EQ(doc.FirstParagraph()->LayoutDirty, kDirtyAll);  // for the layout to wrap
 
   doc.Header.Fonts[0].Name.clear();
   doc.Clear();
@@ -540,28 +536,28 @@ TEST(Document, EditingACompactParagraphMatchesEditingRecords) {
 }
 
 TEST(AttributeMode, SwitchingOffAndOn) {
-  CountingDoc doc;
+  TWPRTFText doc;
   TParagraph* p = doc.FirstParagraph();
   TCharAttr bold = doc.DefaultAttr;
   bold.StyleBits = kStyleBold;
   doc.AppendText(p, U"a\tb", bold);
-  p->Line(0).Height = 40;
+  p->LayoutDirty = 0;
 
   EXPECT_FALSE(doc.SetAttributeMode(false));
   EXPECT_FALSE(p->HasAttributes());
   EXPECT_TRUE(p->LineAttrs(0).empty());
-  EXPECT_EQ(p->Line(0).Height, 16);
+  EXPECT_EQ(p->LayoutDirty, kDirtyAll);  // laid out again, with the default height
   EXPECT_EQ(ErrorOf([&] { doc.AttribPtr(p, 0, 0); }), "Error AttribPtr()");
   // Plain paragraphs take text without records.
   doc.AppendText(p, U"c", bold);
   EXPECT_EQ(LineString(p, 0), U"a\tbc");
 
-  doc.changes = 0;
+  p->LayoutDirty = 0;
   EXPECT_TRUE(doc.SetAttributeMode(true));
   ASSERT_EQ(p->LineAttrs(0).size(), 4u);
   EXPECT_EQ(p->LineAttrs(0)[0].StyleBits, 0);  // DefaultAttr, not the old record
   EXPECT_EQ(p->LineAttrs(0)[0].Width, 16);
-  EXPECT_EQ(doc.changes, 1);
+  EXPECT_EQ(p->LayoutDirty, kDirtyAll);  // for the layout to measure and wrap
   EXPECT_EQ(doc.AttribPtr(p, 0, 1)->Width, doc.TabWidth);
   EXPECT_EQ(doc.AttribPtr(p, 0, 4), &p->EndAttr);
   EXPECT_EQ(ErrorOf([&] { doc.AttribPtr(p, 0, 5); }), "Error AttribPtr()");

@@ -130,21 +130,21 @@ TEST(BitmapCodec, TopDownAndRunLengthBitmaps) {
 
 const std::string kPlain = "\\plain\\f0\\fs20\\cf0 ";
 
-std::string BodyWith(TWPRTFTextIo& doc, char32_t anchor, int key) {
+std::string BodyWith(TWPRTFText& doc, char32_t anchor, int key) {
   TCharAttr a = doc.DefaultAttr;
   a.CharFlags = kCharObject;
   a.TagNumber = static_cast<uint16_t>(key);
   doc.AppendText(doc.FirstParagraph(), std::u32string(1, anchor), a);
   doc.SaveFormat = TWPLoadFormat::FormatRTF;
   TMemoryStream out;
-  EXPECT_EQ(doc.SaveToStream(out), kResultOk);
+  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
   const std::string& all = out.Bytes();
   const size_t start = all.find("\\margb1440") + 10;
   return all.substr(start, all.size() - start - 3);
 }
 
 TEST(RtfPictures, DeviceDependentBitmap) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TBitmap b;
   b.Width = 2;
   b.Height = 2;
@@ -191,14 +191,14 @@ TDocGraphic MonoGraphic() {
 
 TEST(RtfPictures, DibWhenAskedOrForPictureHolders) {
   {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     doc.WriteBitmapAsDib = true;
     TDocObject* o = doc.AddObject(MonoGraphic(), -1);
     EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
               "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
   }
   {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     TDocGraphic g = MonoGraphic();
     g.InPictureHolder = true;
     TDocObject* o = doc.AddObject(std::move(g), -1);
@@ -208,7 +208,7 @@ TEST(RtfPictures, DibWhenAskedOrForPictureHolders) {
 }
 
 TEST(RtfPictures, Metafile) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TDocGraphic g;
   g.Image = TMetafile{{0x01, 0x00, 0x09, 0xAB}, 10, 20};
   TDocObject* o = doc.AddObject(std::move(g), -1);
@@ -220,7 +220,7 @@ TEST(RtfPictures, Metafile) {
 
 TEST(RtfPictures, LinkedPictureInBothForms) {
   {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     TDocObject* o = doc.AddObject(TDocGraphic{}, -1);
     o->FileName = U"pics/cat.bmp";
     o->Width = 1440;
@@ -229,14 +229,14 @@ TEST(RtfPictures, LinkedPictureInBothForms) {
               "{" + kPlain + "{\\*\\picfile\\picwgoal1440\\pichgoal720 \"pics/cat.bmp\"}}");
   }
   {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     TDocObject* o = doc.AddObject(MonoGraphic(), -1);
     o->FileName = U"cat.bmp";
     EXPECT_EQ(BodyWith(doc, kCharObjectByTag, o->Tag),
               "{" + kPlain + "{\\*\\picfile\\picw3\\pich1\\picwgoal45\\pichgoal15 \"cat.bmp\"}}");
   }
   {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     doc.WriteLinkedPicturesShort = true;
     TDocObject* o = doc.AddObject(TDocGraphic{}, -1);
     o->FileName = U"cat.bmp";
@@ -245,14 +245,14 @@ TEST(RtfPictures, LinkedPictureInBothForms) {
 }
 
 TEST(RtfPictures, TaggedObjectAndMissingRecord) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TDocObject* o = doc.AddObject(TDocGraphic{}, 5);
   o->Tagged = true;
   o->Width = 100;
   o->Height = 200;
   EXPECT_EQ(BodyWith(doc, kCharObjectByTag, 5), "{" + kPlain + "\\wpobjtag5\\wpobjw100\\wpobjh200 \\'01}");
 
-  TWPRTFTextIo none;  // an anchor whose record is gone writes only its block
+  TWPRTFText none;  // an anchor whose record is gone writes only its block
   EXPECT_EQ(BodyWith(none, kCharObjectByTag, 9), "{" + kPlain + "}");
 }
 

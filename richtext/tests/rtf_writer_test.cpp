@@ -31,15 +31,15 @@ const std::string kHeader =
 const std::string kEnd = "\r\n}";
 const std::string kPlain = "\\plain\\f0\\fs20\\cf0 ";  // the attribute block of DefaultAttr
 
-std::string SaveRtf(TWPRTFTextIo& doc) {
+std::string SaveRtf(TWPRTFText& doc) {
   TMemoryStream out;
   doc.SaveFormat = TWPLoadFormat::FormatRTF;
-  EXPECT_EQ(doc.SaveToStream(out), kResultOk);
+  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
   return out.Bytes();
 }
 
 // The part between the header and the end.
-std::string Body(TWPRTFTextIo& doc) {
+std::string Body(TWPRTFText& doc) {
   const std::string all = SaveRtf(doc);
   const size_t start = all.find(kPage);
   EXPECT_NE(start, std::string::npos);
@@ -47,7 +47,7 @@ std::string Body(TWPRTFTextIo& doc) {
   return all.substr(start + kPage.size(), all.size() - kEnd.size() - start - kPage.size());
 }
 
-TParagraph* Para(TWPRTFTextIo& doc, std::u32string_view text, TParagraph* after = nullptr) {
+TParagraph* Para(TWPRTFText& doc, std::u32string_view text, TParagraph* after = nullptr) {
   TParagraph* p = after ? doc.NewParagraph(after) : doc.FirstParagraph();
   doc.AppendText(p, text, doc.DefaultAttr);
   return p;
@@ -75,7 +75,7 @@ class TestStream : public TWPStream {
 };
 
 TEST(RtfWriter, HiInArialTwelvePointBold) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TCharAttr a = doc.DefaultAttr;
   a.PointSize = 12;
   a.StyleBits = kStyleBold;
@@ -84,19 +84,19 @@ TEST(RtfWriter, HiInArialTwelvePointBold) {
 }
 
 TEST(RtfWriter, EmptyDocumentToStreamIsOneZeroByte) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TMemoryStream out;
-  EXPECT_EQ(doc.SaveToStream(out), kResultOk);
+  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
   EXPECT_EQ(out.Bytes(), std::string(1, '\0'));
 }
 
 TEST(RtfWriter, EmptyDocumentToFileHasAnEmptyBody) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   // A name of this process's own: other builds may run this test at the same time.
   const auto path =
       std::filesystem::temp_directory_path() / ("richtext_empty_test_" + std::to_string(getpid()) + ".rtf");
   doc.SaveFormat = TWPLoadFormat::FormatANSI;  // the name's ".rtf" wins
-  ASSERT_EQ(doc.SaveToFile(path.string()), kResultOk);
+  ASSERT_EQ(SaveToFile(doc, path.string(), doc.SaveFormat), kResultOk);
   EXPECT_EQ(doc.SaveFormat, TWPLoadFormat::FormatANSI);  // restored
   std::ifstream in(path, std::ios::binary);
   std::stringstream content;
@@ -106,10 +106,9 @@ TEST(RtfWriter, EmptyDocumentToFileHasAnEmptyBody) {
 }
 
 TEST(RtfWriter, SaveToFileFailsWithResultSevenWhenTheFileCannotBeWritten) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   Para(doc, U"x");
-  EXPECT_EQ(doc.SaveToFile("/nonexistent-dir/x.rtf"), kResultStreamError);
-  EXPECT_EQ(doc.IoResult, kResultStreamError);
+  EXPECT_EQ(SaveToFile(doc, "/nonexistent-dir/x.rtf", doc.SaveFormat), kResultStreamError);
 }
 
 TEST(RtfWriter, TextEscapes) {
@@ -130,14 +129,14 @@ TEST(RtfWriter, TextEscapes) {
       {U"\uf061", "\\u-3999?"},                // a symbol character outside a symbol font
   };
   for (const Case& c : cases) {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     Para(doc, c.text);
     EXPECT_EQ(Body(doc), "{" + kPlain + c.written + "}") << c.written;
   }
 }
 
 TEST(RtfWriter, SymbolFontKeepsItsBytes) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   const int slot = doc.Header.FontIndexOf(U"Symbol");
   doc.Header.Fonts[static_cast<size_t>(slot)].CharSet = kSymbolCharSet;
   doc.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = kFamilyDecorative;
@@ -172,7 +171,7 @@ TEST(RtfWriter, AttributeBlocks) {
       {make(0, 72, 0, 0, kCharInsertPoint, 12), "\\plain\\f0\\fs144\\cf0\\inspnt12 "},
   };
   for (const Case& c : cases) {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     doc.Header.FontIndexOf(U"Courier New");
     doc.AppendText(doc.FirstParagraph(), U"x", c.attr);
     EXPECT_EQ(Body(doc), "{" + c.block + "x}");
@@ -180,7 +179,7 @@ TEST(RtfWriter, AttributeBlocks) {
 }
 
 TEST(RtfWriter, OneBlockPerRun) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TCharAttr bold = doc.DefaultAttr;
   bold.StyleBits = kStyleBold;
   TCharAttr wide = doc.DefaultAttr;
@@ -196,7 +195,7 @@ TEST(RtfWriter, OneBlockPerRun) {
 }
 
 TEST(RtfWriter, InsertPointsFormRunsOfOneAndCanBeOmitted) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TCharAttr ip = doc.DefaultAttr;
   ip.CharFlags = kCharInsertPoint;
   ip.TagNumber = 4;
@@ -207,7 +206,7 @@ TEST(RtfWriter, InsertPointsFormRunsOfOneAndCanBeOmitted) {
 }
 
 TEST(RtfWriter, ParagraphProperties) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"a");
   a->Alignment = kAlignCenter;
   a->LeftIndent = 720;
@@ -224,7 +223,7 @@ TEST(RtfWriter, ParagraphProperties) {
 }
 
 TEST(RtfWriter, HiddenTextBeforeTheParagraphEnd) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TCharAttr hidden = doc.DefaultAttr;
   hidden.CharFlags = kCharHidden;
   TParagraph* a = Para(doc, U"x");
@@ -234,13 +233,13 @@ TEST(RtfWriter, HiddenTextBeforeTheParagraphEnd) {
 }
 
 TEST(RtfWriter, LongLineInChunksWithoutLineBreaks) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   std::u32string text;
   for (int i = 0; i < 10000; ++i) text += static_cast<char32_t>(i % 7 == 0 ? U'{' : U'a' + i % 26);
   Para(doc, text);
   doc.SaveFormat = TWPLoadFormat::FormatRTF;
   TestStream out;
-  ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
   const size_t body = out.bytes.find("{\\plain");
   ASSERT_NE(body, std::string::npos);
   const std::string written = out.bytes.substr(body, out.bytes.size() - body - kEnd.size());
@@ -253,23 +252,22 @@ TEST(RtfWriter, LongLineInChunksWithoutLineBreaks) {
 }
 
 TEST(RtfWriter, ShortWriteGivesSevenAndKeepsWhatWasWritten) {
-  TWPRTFTextIo full_doc;
+  TWPRTFText full_doc;
   Para(full_doc, std::u32string(500, U'x'));
   const std::string full = SaveRtf(full_doc);
 
   for (size_t limit : {size_t{0}, size_t{10}, size_t{700}, full.size() - 1}) {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     Para(doc, std::u32string(500, U'x'));
     doc.SaveFormat = TWPLoadFormat::FormatRTF;
     TestStream out(limit);
-    EXPECT_EQ(doc.SaveToStream(out), kResultStreamError);
-    EXPECT_EQ(doc.IoResult, kResultStreamError);
+    EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultStreamError);
     EXPECT_EQ(out.bytes, full.substr(0, limit));
   }
 }
 
 TEST(RtfWriter, HeaderFontsFamiliesAndInformation) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   const char32_t* names[] = {U"Times New Roman", U"Courier New", U"Script", U"Wingdings", U"Other"};
   const uint8_t families[] = {kFamilyRoman, kFamilyModern, kFamilyScript, kFamilyDecorative, 0};
   for (int i = 0; i < 5; ++i) {
@@ -296,7 +294,7 @@ TEST(RtfWriter, HeaderFontsFamiliesAndInformation) {
 }
 
 TEST(RtfWriter, PlainModeWritesOnlyTheDefaultFont) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   doc.Header.FontIndexOf(U"Courier New");
   TCharAttr a = doc.DefaultAttr;
   a.FontIndex = 1;
@@ -309,7 +307,7 @@ TEST(RtfWriter, PlainModeWritesOnlyTheDefaultFont) {
 }
 
 TEST(RtfWriter, TabGroups) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"a\tb");
   a->TabMask = doc.Header.AddTab(1440, kTabRight) | doc.Header.AddTab(720, kTabLeft) |
                doc.Header.AddTab(2880, kTabDecimal) | doc.Header.AddTab(4320, kTabCenter);
@@ -321,7 +319,7 @@ TEST(RtfWriter, TabGroups) {
 }
 
 TEST(RtfWriter, BorderedBlock) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"a");
   a->BorderFlags[0] = kBorderOn | kBorderBox;
   a->BorderWidth = 1;
@@ -342,7 +340,7 @@ TEST(RtfWriter, BorderedBlock) {
 }
 
 TEST(RtfWriter, ShadedParagraphForgetsItsPropertiesAfterwards) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"a");
   a->ShadingPercent = 30;
   a->ShadingColors = 0x21;
@@ -363,7 +361,7 @@ TEST(RtfWriter, ShadedParagraphForgetsItsPropertiesAfterwards) {
 }
 
 TEST(RtfWriter, TableRow) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"x");
   a->ParFlags = kParTableCell | kParMoreCells;
   a->BorderFlags[0] = kBorderOn | kBorderBox;
@@ -395,7 +393,7 @@ TEST(RtfWriter, TableRow) {
 }
 
 TEST(RtfWriter, RowOfOneCellEndsWithRow) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"only");
   a->ParFlags = kParTableCell;
   a->CellWidth = 255;
@@ -404,7 +402,7 @@ TEST(RtfWriter, RowOfOneCellEndsWithRow) {
 }
 
 TEST(RtfWriter, RtfCodeTextIsWrittenAsItIsAndClosedBeforeTheParagraphEnd) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TCharAttr code = doc.DefaultAttr;
   code.CharFlags = kCharRtfCode;
   TParagraph* a = doc.FirstParagraph();
@@ -419,7 +417,7 @@ TEST(RtfWriter, RtfCodeTextIsWrittenAsItIsAndClosedBeforeTheParagraphEnd) {
 }
 
 TEST(RtfWriter, Footnotes) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TFootnoteRec* plain = doc.AddFootnote(U'*', 0, U"first {note}");
   TFootnoteRec* numbered = doc.AddFootnote(U'1', 1, U"second");
   TCharAttr anchor = doc.DefaultAttr;
@@ -441,7 +439,7 @@ TEST(RtfWriter, Footnotes) {
 }
 
 TEST(RtfWriter, SelectionInEitherDirection) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"abc");
   TParagraph* b = Para(doc, U"def", a);
   Para(doc, U"ghi", b);
@@ -451,7 +449,7 @@ TEST(RtfWriter, SelectionInEitherDirection) {
     TTextRange r{a, 0, 1, b, 0, 1};
     if (backwards) r = TTextRange{b, 0, 1, a, 0, 1};
     TMemoryStream out;
-    EXPECT_EQ(doc.SaveSelectionToStream(out, r), kResultOk);
+    EXPECT_EQ(SaveSelectionToStream(doc, out, r, doc.SaveFormat), kResultOk);
     EXPECT_EQ(out.Bytes(), expected);
   }
 }
@@ -481,7 +479,7 @@ TEST(RtfWriter, SymbolFontTextReadsBackUnchanged) {
       {U"longer plain text\u20acand then \uf0e9 more", "longer plain text\\u8364?and then \\'e9 more"},
   };
   for (const Case& c : cases) {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     const int slot = doc.Header.FontIndexOf(U"Symbol");
     doc.Header.Fonts[static_cast<size_t>(slot)].CharSet = kSymbolCharSet;
     TCharAttr a = doc.DefaultAttr;
@@ -501,7 +499,7 @@ TEST(RtfWriter, EveryCharacterBelowU2400ReadsBackInAnyFont) {
     if (c != U'\n') text += c;
   }
   for (uint8_t charset : {uint8_t{0}, kSymbolCharSet}) {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     TCharAttr a = doc.DefaultAttr;
     a.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Other"));
     doc.Header.Fonts[a.FontIndex].CharSet = charset;
@@ -517,7 +515,7 @@ TEST(RtfWriter, EveryCharacterBelowU2400ReadsBackInAnyFont) {
 }
 
 TEST(RtfWriter, FullShadingKeepsItsBackgroundColour) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"a");
   a->ShadingPercent = 100;
   a->ShadingColors = 0x23;
@@ -550,7 +548,7 @@ std::vector<std::pair<int32_t, uint8_t>> TabStops(const TWPRTFText& doc, const T
 }
 
 TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   const uint64_t right = doc.Header.AddTab(1440, kTabRight);
   const uint64_t two = doc.Header.AddTab(720, kTabLeft) | doc.Header.AddTab(2880, kTabCenter);
   // Three rows of the same three cells: stops that differ from the previous cell's, stops equal
@@ -588,7 +586,7 @@ TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
 TEST(RtfWriter, ManyDistinctAttributesEachGetTheirOwnBlock) {
   // More distinct attributes than the writer remembers blocks for, each used several times in
   // random order, so that remembered blocks are both reused and displaced.
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   for (const char32_t* name : {U"Times New Roman", U"Courier New", U"Georgia", U"Verdana", U"Tahoma"}) {
     doc.Header.FontIndexOf(name);
   }
@@ -618,7 +616,7 @@ TEST(RtfWriter, ManyDistinctAttributesEachGetTheirOwnBlock) {
 }
 
 TEST(RtfWriter, MemoryStreamTakesTheSameBytesInLargerBlocks) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   std::mt19937 gen(5);
   const std::u32string words[] = {U"plain ", U"{b}", U"caf\u00e9 ", U"\u03a9 ", U"\t", U"\\"};
   TParagraph* p = doc.FirstParagraph();
@@ -630,21 +628,21 @@ TEST(RtfWriter, MemoryStreamTakesTheSameBytesInLargerBlocks) {
   }
   doc.SaveFormat = TWPLoadFormat::FormatRTF;
   TestStream small;  // handed a block whenever more than 90 bytes wait
-  ASSERT_EQ(doc.SaveToStream(small), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, small, doc.SaveFormat), kResultOk);
   EXPECT_GT(small.writes.size(), small.bytes.size() / 128);
   TMemoryStream memory;
-  ASSERT_EQ(doc.SaveToStream(memory), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, memory, doc.SaveFormat), kResultOk);
   EXPECT_EQ(memory.Bytes(), small.bytes);
   EXPECT_GT(memory.Bytes().size(), 30000u);
 }
 
 TEST(TextWriter, PlainTextWithClosingZero) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* a = Para(doc, U"a{\u00e9");
   Para(doc, U"\u03a9b", a);
   doc.SaveFormat = TWPLoadFormat::FormatANSI;
   TMemoryStream out;
-  ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
   EXPECT_EQ(out.Bytes(), std::string("a{\xe9\r\n?b\0", 8));
 }
 
@@ -660,11 +658,11 @@ TEST(TextWriter, LongLineHandedOnInChunksOfNinetyOneBytes) {
     text += stretch % 2 ? U'\u00e9' : U'\u03a9';
     expected += stretch % 2 ? '\xe9' : '?';
   }
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   Para(doc, text);
   doc.SaveFormat = TWPLoadFormat::FormatANSI;
   TestStream out;
-  ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
   EXPECT_EQ(out.bytes, expected + std::string(1, '\0'));
   // Handed on as soon as more than 90 bytes wait: 91 at a time, the rest (and the 0) at the end.
   ASSERT_GT(out.writes.size(), 2u);
@@ -672,7 +670,7 @@ TEST(TextWriter, LongLineHandedOnInChunksOfNinetyOneBytes) {
 }
 
 TEST(TextWriter, Utf8OutputKeepsEveryCharacter) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   Para(doc, U"\u03a9\u00e9");
   TMemoryStream out;
   TWPTextWriter writer(doc, out);
@@ -683,7 +681,7 @@ TEST(TextWriter, Utf8OutputKeepsEveryCharacter) {
 }
 
 TEST(RtfWriter, SaveReportsProgressAndClosesItsFrame) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   TParagraph* p = Para(doc, std::u32string(300, U'a'));
   for (int i = 0; i < 9; ++i) p = Para(doc, std::u32string(300, U'b'), p);
   std::vector<int> seen;
@@ -699,25 +697,25 @@ TEST(RtfWriter, SaveReportsProgressAndClosesItsFrame) {
 }
 
 TEST(SaveFormat, AutomaticAndLastFormatChoice) {
-  TWPRTFTextIo doc;
-  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatRTF);
+  TWPRTFText doc;
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatRTF);
   doc.LastFormat = TWPLoadFormat::FormatANSI;
-  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatANSI);
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatANSI);
   doc.SaveFormat = TWPLoadFormat::LastFormat;
   doc.LastFormat = TWPLoadFormat::FormatHTML;
-  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatRTF);
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatRTF);
   doc.SetAttributeMode(false);
-  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatANSI);
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatANSI);
   doc.SaveFormat = TWPLoadFormat::FormatRTF;
-  EXPECT_EQ(doc.EffectiveSaveFormat(), TWPLoadFormat::FormatRTF);
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatRTF);
 }
 
 TEST(SaveFormat, HtmlIsRefused) {
-  TWPRTFTextIo doc;
+  TWPRTFText doc;
   Para(doc, U"x");
   doc.SaveFormat = TWPLoadFormat::FormatHTML;
   TMemoryStream out;
-  EXPECT_EQ(doc.SaveToStream(out), kResultNothingToWrite);
+  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultNothingToWrite);
   EXPECT_TRUE(out.Bytes().empty());
 }
 
@@ -809,7 +807,7 @@ TEST(RtfWriter, RandomDocumentsKeepTheirTextAndBalance) {
   const char32_t alphabet[] = {U'a',      U'Z',      U' ',      U'{',          U'}',    U'\\',   U'\t', U'\n',
                                U'\u00e9', U'\u20ac', U'\u03a9', U'\U0001F600', U'\x05', U'\x7f', U';',  U'?'};
   for (int round = 0; round < 20; ++round) {
-    TWPRTFTextIo doc;
+    TWPRTFText doc;
     std::u32string expected;
     TParagraph* p = doc.FirstParagraph();
     const int paragraphs = 1 + static_cast<int>(gen() % 6);
@@ -838,7 +836,7 @@ TEST(RtfWriter, RandomDocumentsKeepTheirTextAndBalance) {
     }
     doc.SaveFormat = TWPLoadFormat::FormatRTF;
     TMemoryStream out;
-    ASSERT_EQ(doc.SaveToStream(out), kResultOk);
+    ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
     if (doc.IsEmpty()) continue;
     const Decoded d = DecodeWriterOutput(out.Bytes());
     EXPECT_TRUE(d.balanced) << out.Bytes();

@@ -43,7 +43,7 @@ int AlignmentNumber(uint8_t alignment) {
 
 // The paragraphs of the selection, or the caret's paragraph.
 template <typename F>
-void ForSelectedParagraphs(TWPRTFTextInput& doc, F&& f) {
+void ForSelectedParagraphs(EditController& doc, F&& f) {
   TParPos a = doc.SelectionBegin(), b = doc.SelectionEnd();
   for (TParagraph* p = a.Par; p; p = p->Next) {
     f(p);
@@ -103,11 +103,11 @@ void TWPRichTextLink::ScheduleUpdate() {
 }
 
 TWPCaretAttributes TWPRichTextLink::CaretAttributes() const {
-  const TWPRTFTextInput& doc = editor_.Memo();
+  const EditController& doc = editor_.Memo();
   TCharAttr attr = doc.GetCurrentAttr();
   TWPCaretAttributes a;
   if (attr.FontIndex < kFontSlots) {
-    const std::u32string& name = doc.Header.Fonts[attr.FontIndex].Name;
+    const std::u32string& name = doc.Document().Header.Fonts[attr.FontIndex].Name;
     a.FontName = QString::fromUcs4(name.data(), static_cast<qsizetype>(name.size()));
   }
   a.PointSize = attr.EffectivePointSize();
@@ -128,17 +128,17 @@ TWPCaretAttributes TWPRichTextLink::CaretAttributes() const {
 }
 
 TWPRulerFormat TWPRichTextLink::RulerFormat() const {
-  TWPRTFTextInput& doc = const_cast<TWPRichText&>(editor_).Memo();
+  EditController& doc = const_cast<TWPRichText&>(editor_).Memo();
   TWPRulerFormat f;
-  f.TextWidth = doc.LayoutWidth();
-  f.PixelsPerInch = doc.Header.XPixelsPerInch;
+  f.TextWidth = doc.Layout().LayoutWidth();
+  f.PixelsPerInch = doc.Document().Header.XPixelsPerInch;
   if (const TParagraph* par = doc.CaretPos().Par) {
     f.FirstIndent = par->FirstIndent;
     f.LeftIndent = par->LeftIndent;
     f.RightIndent = par->RightIndent;
   }
   for (int slot = 0; slot < 64; ++slot) {
-    const TTabSlot& tab = doc.Header.Tabs[static_cast<size_t>(slot)];
+    const TTabSlot& tab = doc.Document().Header.Tabs[static_cast<size_t>(slot)];
     f.Tabs[static_cast<size_t>(slot)] = {tab.Position,
                                          static_cast<uint8_t>(std::min<int>(tab.Kind, kTabDecimal))};
   }
@@ -217,7 +217,7 @@ void TWPRichTextLink::CharacterCommand(bool down, int number) {
 }
 
 void TWPRichTextLink::ToolbarCommand(const TWPToolCommand& c) {
-  TWPRTFTextInput& doc = editor_.Memo();
+  EditController& doc = editor_.Memo();
   bool relayout = false;  // line heights may change
   switch (c.Kind) {
     case kSelFontName: {
@@ -314,7 +314,7 @@ void TWPRichTextLink::RulerIndents(int, bool changing, int first, int left, int 
 }
 
 void TWPRichTextLink::RulerTabs(uint64_t changed, const TWPRulerFormat& format) {
-  TWPRTFTextInput& doc = editor_.Memo();
+  EditController& doc = editor_.Memo();
   if (!doc.CanEdit()) {
     EditorStateChanged();  // refused: the ruler shows the editor's stops again
     return;
@@ -323,12 +323,12 @@ void TWPRichTextLink::RulerTabs(uint64_t changed, const TWPRulerFormat& format) 
   for (int slot = 0; slot < 64; ++slot) {
     if (!(changed & (uint64_t{1} << slot))) continue;
     const TWPRulerTab& tab = format.Tabs[static_cast<size_t>(slot)];
-    TTabSlot& existing = doc.Header.Tabs[static_cast<size_t>(slot)];
+    TTabSlot& existing = doc.Document().Header.Tabs[static_cast<size_t>(slot)];
     if (existing.Position != 0 && existing.Position == tab.Twips) {
       existing.Kind = tab.Kind;  // a stop of the paragraphs changed its kind
       mask |= uint64_t{1} << slot;
     } else {
-      mask |= doc.Header.AddTab(tab.Twips, tab.Kind);
+      mask |= doc.Document().Header.AddTab(tab.Twips, tab.Kind);
     }
   }
   ForSelectedParagraphs(doc, [&](TParagraph* p) {

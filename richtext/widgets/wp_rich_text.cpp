@@ -59,7 +59,7 @@ QStringList TWPRichText::RtfMimeTypes() {
 }
 
 TWPRichText::TWPRichText(QWidget* parent)
-    : QAbstractScrollArea(parent), doc_(std::make_unique<TWPRTFTextInput>()) {
+    : QAbstractScrollArea(parent), doc_(std::make_unique<EditController>()) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
   setAcceptDrops(true);
@@ -70,10 +70,10 @@ TWPRichText::TWPRichText(QWidget* parent)
   font_ = QFont(QStringLiteral("Arial"));
   font_.setPixelSize(11);
 
-  doc_->SetDevice(&SharedTextMetrics(), std::max(1, logicalDpiX()), std::max(1, logicalDpiY()));
+  doc_->Layout().SetDevice(&SharedTextMetrics(), std::max(1, logicalDpiX()), std::max(1, logicalDpiY()));
   doc_->SetWordWrap(true);
-  doc_->SetWindowWidth(viewport()->width());
-  doc_->BackgroundColor = ToColorRef(color_);
+  doc_->Layout().SetWindowWidth(viewport()->width());
+  doc_->Layout().BackgroundColor = ToColorRef(color_);
   doc_->OnChange = [this] {
     if (OnChange) OnChange(*this);
   };
@@ -99,29 +99,29 @@ void TWPRichText::SetReadOnly(bool on) {
 
 void TWPRichText::SetWordWrap(bool on) {
   doc_->SetWordWrap(on);
-  doc_->SetWindowWidth(viewport()->width());
+  doc_->Layout().SetWindowWidth(viewport()->width());
   UpdateAll();
   AfterEdit();
 }
 
 void TWPRichText::SetZooming(int percent) {
-  doc_->SetZooming(percent <= 0 ? 100 : percent);
+  doc_->Layout().SetZooming(percent <= 0 ? 100 : percent);
   UpdateAll();
   AfterEdit();
 }
 
 void TWPRichText::SetResizing(int percent) {
-  doc_->SetResizing(percent <= 0 ? 100 : percent);
+  doc_->Layout().SetResizing(percent <= 0 ? 100 : percent);
   UpdateAll();
   AfterEdit();
 }
 
-QString TWPRichText::HTMLFilePath() const { return FromU32(doc_->HTMLFilePath); }
-void TWPRichText::SetHTMLFilePath(const QString& path) { doc_->HTMLFilePath = ToU32(path); }
+QString TWPRichText::HTMLFilePath() const { return FromU32(doc_->Document().HTMLFilePath); }
+void TWPRichText::SetHTMLFilePath(const QString& path) { doc_->Document().HTMLFilePath = ToU32(path); }
 
 void TWPRichText::SetColor(const QColor& color) {
   color_ = color;
-  doc_->BackgroundColor = ToColorRef(color);
+  doc_->Layout().BackgroundColor = ToColorRef(color);
   UpdateAll();
 }
 
@@ -135,9 +135,9 @@ QString TWPRichText::FileName() const {
 void TWPRichText::Clear() {
   doc_->Clear();
   // New text takes the control's font and colours.
-  TCharAttr a = doc_->DefaultAttr;
+  TCharAttr a = doc_->Document().DefaultAttr;
   const QString family = font_.family().left(31);
-  if (!family.isEmpty()) doc_->Header.Fonts[0].Name = ToU32(family);
+  if (!family.isEmpty()) doc_->Document().Header.Fonts[0].Name = ToU32(family);
   a.FontIndex = 0;
   int points = font_.pointSize();
   if (points <= 0 && font_.pixelSize() > 0) points = (font_.pixelSize() * 72 + 48) / 96;
@@ -145,17 +145,17 @@ void TWPRichText::Clear() {
   const TColorRef text = ToColorRef(font_color_), back = ToColorRef(color_);
   int text_index = 0, back_index = 0;
   for (int i = 14; i >= 0; --i) {
-    if (doc_->Header.Colors[static_cast<size_t>(i)] == text) text_index = i;
-    if (doc_->Header.Colors[static_cast<size_t>(i)] == back) back_index = i;
+    if (doc_->Document().Header.Colors[static_cast<size_t>(i)] == text) text_index = i;
+    if (doc_->Document().Header.Colors[static_cast<size_t>(i)] == back) back_index = i;
   }
   a.SetTextColor(static_cast<uint8_t>(text_index));
   a.SetBackgroundColor(static_cast<uint8_t>(back_index));
   a.StyleBits = static_cast<uint8_t>((font_.bold() ? kStyleBold : 0) | (font_.italic() ? kStyleItalic : 0) |
                                      (font_.underline() ? kStyleUnderline : 0));
   a.CharFlags = 0;
-  doc_->SetDefaultAttr(a);
-  doc_->FirstParagraph()->EndAttr = a;
-  doc_->FirstParagraph()->MarkDirty();
+  doc_->Document().SetDefaultAttr(a);
+  doc_->Document().FirstParagraph()->EndAttr = a;
+  doc_->Document().FirstParagraph()->MarkDirty();
   doc_->Reformat();
   horizontalScrollBar()->setValue(0);
   verticalScrollBar()->setValue(0);
@@ -307,7 +307,7 @@ void TWPRichText::SetParShading(int percent, uint8_t colors) {
 }
 
 void TWPRichText::Reformat() {
-  doc_->ReformatAll();
+  doc_->Layout().ReformatAll();
   UpdateAll();
   AfterEdit();
 }
@@ -349,9 +349,9 @@ bool TWPRichText::Print() {
 
 bool TWPRichText::Print(QPrinter& printer) {
   std::string error;
-  const bool ok = PrintDocument(*doc_, printer, &error, 0, 0xFFFFFF);
+  const bool ok = PrintDocument(doc_->Layout(), printer, &error, 0, 0xFFFFFF);
   LastPrintError = QString::fromStdString(error);
-  doc_->SetWindowWidth(viewport()->width());
+  doc_->Layout().SetWindowWidth(viewport()->width());
   UpdateAll();
   AfterEdit(false);
   return ok;
@@ -421,11 +421,11 @@ void TWPRichText::UpdateScrollBars() {
   const int vh = viewport()->height(), vw = viewport()->width();
   QScrollBar* v = verticalScrollBar();
   QScrollBar* h = horizontalScrollBar();
-  const int vmax = std::max(0, doc_->DocumentHeight() - vh);
+  const int vmax = std::max(0, doc_->Layout().DocumentHeight() - vh);
   if (v->maximum() != vmax) v->setRange(0, vmax);
   v->setPageStep(std::max(1, vh));
   v->setSingleStep(16);
-  const int content_w = doc_->WordWrap() ? 0 : doc_->LayoutWidth() + 16;
+  const int content_w = doc_->Layout().WordWrap() ? 0 : doc_->Layout().LayoutWidth() + 16;
   const int hmax = std::max(0, content_w - vw);
   if (h->maximum() != hmax) h->setRange(0, hmax);
   h->setPageStep(std::max(1, vw));
@@ -478,45 +478,34 @@ void TWPRichText::paintEvent(QPaintEvent* e) {
   QPainter painter(viewport());
   TQtCanvas canvas(painter, SharedTextMetrics());
   const QRect r = e->rect();
-  const TRect clip{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+  PaintContext context(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+  context.scrollX = doc_->ScrollX;
+  context.scrollY = doc_->ScrollY;
+  context.selStart = doc_->SelStart;
+  context.selEnd = doc_->SelEnd;
+  context.showCaret = hasFocus() && caret_on_ && !doc_->HasSelection();
+  context.caret = doc_->Caret.Par ? doc_->Caret : TTextCursor{doc_->Document().FirstParagraph(), 0, 0};
+  context.caretColor = QColor(color_).lightness() < 128 ? 0xFFFFFF : 0x000000;
   TParagraph* from = fast_par_;
   const bool fast = from && !full_update_pending_ && from == doc_->LastTypedParagraph() &&
                     !last_paint_selection_ && !doc_->HasSelection() &&
-                    clip.Top >= from->Line(0).Top - doc_->ScrollY;
+                    context.clip.Top >= doc_->Layout().Box(from, 0).top - doc_->ScrollY;
   fast_par_ = nullptr;
   full_update_pending_ = false;
+  TRect caret;
   if (fast) {
     // Only the typed paragraph (and what moved below it) is in the clip, and it is laid out.
-    canvas.FillRect(clip, doc_->BackgroundColor);
-    bool done = false;
-    for (TParagraph* p = from; p && !done; p = p->Next) {
-      for (int l = 0; l < p->LineCount(); ++l) {
-        const TTextLine& tl = p->Line(l);
-        const int y = tl.Top - doc_->ScrollY;
-        if (y + tl.Height <= clip.Top) continue;
-        if (y >= clip.Bottom) {
-          done = true;
-          break;
-        }
-        doc_->PaintLine(canvas, p, l, -doc_->ScrollX, y, false);
-      }
-    }
+    caret = doc_->Layout().PaintFromParagraph(context, from);
   } else {
-    doc_->Paint(canvas, clip);
+    caret = doc_->Layout().Paint(context);
     last_paint_selection_ = doc_->HasSelection();
   }
-  caret_rect_ = QRect();
-  if (hasFocus() && caret_on_ && !doc_->HasSelection()) {
-    const QRect c = ToQRect(doc_->CaretRect());
-    const QColor back(color_);
-    painter.fillRect(c, back.lightness() < 128 ? Qt::white : Qt::black);
-    caret_rect_ = c;
-  }
+  caret_rect_ = caret.Empty() ? QRect() : ToQRect(caret);
 }
 
 void TWPRichText::resizeEvent(QResizeEvent* e) {
   QAbstractScrollArea::resizeEvent(e);
-  doc_->SetWindowWidth(viewport()->width());
+  doc_->Layout().SetWindowWidth(viewport()->width());
   doc_->Reformat();
   UpdateScrollBars();
   UpdateAll();
@@ -583,7 +572,7 @@ void TWPRichText::TypeText(const QString& text) {
     TCharAttr a = doc_->GetCurrentAttr();
     if (a.CharFlags & kCharHidden) {
       a.CharFlags &= static_cast<uint8_t>(~kCharHidden);
-      doc_->SetDefaultAttr(a);
+      doc_->Document().SetDefaultAttr(a);
     }
     any |= doc_->InputChar(c);
   }
@@ -727,22 +716,22 @@ QVariant TWPRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
 // --------------------------------------------------------------------------------------------
 // Mouse
 
-const TWPRTFTextPaint::THitObject* TWPRichText::SelectedObjectHit() const {
+const TextLayout::THitObject* TWPRichText::SelectedObjectHit() const {
   if (!doc_->HasSelection()) return nullptr;
   const TParPos a = doc_->SelectionBegin(), b = doc_->SelectionEnd();
   if (a.Par != b.Par || b.Offset != a.Offset + 1 || !a.Par->HasAttributes()) return nullptr;
   const char32_t c = a.Par->Text()[static_cast<size_t>(a.Offset)];
   const TCharAttr& attr = a.Par->Attrs()[static_cast<size_t>(a.Offset)];
   if (!(attr.CharFlags & kCharObject)) return nullptr;
-  const TDocObject* o = c == kCharObjectByTag ? doc_->FindObjectByTag(attr.TagNumber)
-                                              : doc_->FindObjectByNumber(attr.TagNumber);
-  for (const auto& h : doc_->HitObjects()) {
+  const TDocObject* o = c == kCharObjectByTag ? doc_->Document().FindObjectByTag(attr.TagNumber)
+                                              : doc_->Document().FindObjectByNumber(attr.TagNumber);
+  for (const auto& h : doc_->Layout().HitObjects()) {
     if (h.Object == o) return &h;
   }
   return nullptr;
 }
 
-void TWPRichText::SelectObjectAt(const TWPRTFTextPaint::THitObject& hit) {
+void TWPRichText::SelectObjectAt(const TextLayout::THitObject& hit) {
   // The anchor is the character painted at the object's left edge.
   const TParPos p = doc_->PosAtPoint(hit.Rect.Left + 1, hit.Rect.Top + hit.Rect.Height() / 2);
   for (int off : {p.Offset, p.Offset - 1}) {
@@ -788,7 +777,7 @@ void TWPRichText::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint p = e->position().toPoint();
   mouse_mode_ = TMouseMode::None;
-  for (const auto& hit : doc_->HitObjects()) {
+  for (const auto& hit : doc_->Layout().HitObjects()) {
     if (hit.Rect.Contains(p.x(), p.y())) {
       SelectObjectAt(hit);
       AfterEdit(false);
@@ -807,7 +796,7 @@ void TWPRichText::mouseDoubleClickEvent(QMouseEvent* e) {
     if (pos.Par->HasAttributes() &&
         (pos.Par->Attrs()[static_cast<size_t>(from)].StyleBits & kStyleDoubleUnderline)) {
       const TTextCursor c = doc_->Caret;
-      doc_->ReportSpecialRun(c.Par, c.Line, std::max(0, c.Pos - 1), nullptr);
+      doc_->Document().ReportSpecialRun(c.Par, c.Line, std::max(0, c.Pos - 1), nullptr);
     }
   }
   AfterEdit(false);
@@ -843,7 +832,7 @@ void TWPRichText::mouseMoveEvent(QMouseEvent* e) {
     if (!resize_armed_) {
       const TParPos pos = doc_->PosAtPoint(p.x(), p.y());
       const int off = std::min(pos.Offset, pos.Par->CharCount() - 1);
-      const TDocObject* object = doc_->ObjectAt(p.x(), p.y());
+      const TDocObject* object = doc_->Layout().ObjectAt(p.x(), p.y());
       if ((object && !object->FileName.empty()) ||
           (off >= 0 && pos.Par->HasAttributes() &&
            (pos.Par->Attrs()[static_cast<size_t>(off)].StyleBits & kStyleDoubleUnderline))) {
@@ -867,9 +856,9 @@ void TWPRichText::mouseMoveEvent(QMouseEvent* e) {
         const int w = std::max(kMinObjectPixels, p.x() - resize_origin_.x());
         const int h = std::max(kMinObjectPixels, p.y() - resize_origin_.y());
         resize_object_->Width =
-            static_cast<int32_t>(int64_t{w} * 1440 / std::max(1, doc_->Header.XPixelsPerInch));
+            static_cast<int32_t>(int64_t{w} * 1440 / std::max(1, doc_->Document().Header.XPixelsPerInch));
         resize_object_->Height =
-            static_cast<int32_t>(int64_t{h} * 1440 / std::max(1, doc_->Header.YPixelsPerInch));
+            static_cast<int32_t>(int64_t{h} * 1440 / std::max(1, doc_->Document().Header.YPixelsPerInch));
         doc_->SelectionBegin().Par->MarkDirty();
         doc_->Reformat();
         doc_->Modified = true;

@@ -1,9 +1,9 @@
 #pragma once
-// TWPRichText: the editor widget in which the user writes an entry. It owns one document with
-// its editing controller (TWPRTFTextInput) and turns keys, mouse, input-method text, scrolling,
-// the clipboard and drag and drop into calls of the controller; it paints through the layout
-// layer with the Qt canvas. The operations carry the names the rest of the program uses
-// (Clear, LoadFromFile, SaveToFile, IsEmpty, SetCaretPosition, FindText, Print, ...).
+// TWPRichText: the editor widget in which the user writes an entry. It owns an edit controller
+// (EditController: the document, its layout, caret, selection and undo) and turns keys, mouse,
+// input-method text, scrolling, the clipboard and drag and drop into calls of it; it paints with
+// the controller's layout through a paint context on the Qt canvas. The operations carry the names the rest
+// of the program uses (Clear, LoadFromFile, SaveToFile, IsEmpty, SetCaretPosition, FindText, Print, ...).
 //
 //   TWPRichText editor;
 //   editor.OnChange = [&](TWPRichText&) { saveButton->show(); };
@@ -34,18 +34,18 @@ class TWPRichText : public QAbstractScrollArea {
   explicit TWPRichText(QWidget* parent = nullptr);
   ~TWPRichText() override;
 
-  // The document with its editing controller.
-  TWPRTFTextInput& Memo() { return *doc_; }
-  const TWPRTFTextInput& Memo() const { return *doc_; }
+  // The edit controller; Memo().Document() and Memo().Layout() reach the document and its layout.
+  EditController& Memo() { return *doc_; }
+  const EditController& Memo() const { return *doc_; }
 
   // --- properties ---
   bool ReadOnly() const { return doc_->ReadOnly; }
   void SetReadOnly(bool on);
-  bool WordWrap() const { return doc_->WordWrap(); }
+  bool WordWrap() const { return doc_->Layout().WordWrap(); }
   void SetWordWrap(bool on);
-  int Zooming() const { return doc_->Zooming(); }
+  int Zooming() const { return doc_->Layout().Zooming(); }
   void SetZooming(int percent);  // 0 or less: 100
-  int Resizing() const { return doc_->Resizing(); }
+  int Resizing() const { return doc_->Layout().Resizing(); }
   void SetResizing(int percent);
   bool Inserting() const { return doc_->Inserting; }
   void SetInserting(bool on) { doc_->Inserting = on; }
@@ -53,16 +53,16 @@ class TWPRichText : public QAbstractScrollArea {
   void SetLanguage(TWPLanguage language) { doc_->SetLanguage(language); }
   TProtectProps ProtectedProp() const { return doc_->ProtectedProp; }
   void SetProtectedProp(TProtectProps props) { doc_->ProtectedProp = props; }
-  TCharacterAttr& InsertPointAttr() { return doc_->InsertPointAttr; }
-  TCharacterAttr& AutomaticTextAttr() { return doc_->AutomaticTextAttr; }
-  TCharacterAttr& HyperlinkTextAttr() { return doc_->HyperlinkTextAttr; }
-  TCharacterAttr& ProtectedTextAttr() { return doc_->ProtectedTextAttr; }
-  TWPLoadFormat SaveFormat() const { return doc_->SaveFormat; }
-  void SetSaveFormat(TWPLoadFormat f) { doc_->SaveFormat = f; }
-  TWPLoadFormat LoadFormat() const { return doc_->LoadFormat; }
-  void SetLoadFormat(TWPLoadFormat f) { doc_->LoadFormat = f; }
-  bool WriteBitmapAsDib() const { return doc_->WriteBitmapAsDib; }
-  void SetWriteBitmapAsDib(bool on) { doc_->WriteBitmapAsDib = on; }
+  TCharacterAttr& InsertPointAttr() { return doc_->Document().InsertPointAttr; }
+  TCharacterAttr& AutomaticTextAttr() { return doc_->Document().AutomaticTextAttr; }
+  TCharacterAttr& HyperlinkTextAttr() { return doc_->Document().HyperlinkTextAttr; }
+  TCharacterAttr& ProtectedTextAttr() { return doc_->Document().ProtectedTextAttr; }
+  TWPLoadFormat SaveFormat() const { return doc_->Document().SaveFormat; }
+  void SetSaveFormat(TWPLoadFormat f) { doc_->Document().SaveFormat = f; }
+  TWPLoadFormat LoadFormat() const { return doc_->Document().LoadFormat; }
+  void SetLoadFormat(TWPLoadFormat f) { doc_->Document().LoadFormat = f; }
+  bool WriteBitmapAsDib() const { return doc_->Document().WriteBitmapAsDib; }
+  void SetWriteBitmapAsDib(bool on) { doc_->Document().WriteBitmapAsDib = on; }
   QString HTMLFilePath() const;
   void SetHTMLFilePath(const QString& path);
   // The font and colour new documents start with (Clear takes them).
@@ -106,7 +106,7 @@ class TWPRichText : public QAbstractScrollArea {
   int SaveToFile(const QString& path);
   int SaveToStream(TWPStream& stream);
   int SaveSelectionToStream(TWPStream& stream);
-  bool IsEmpty() const { return doc_->IsEmpty(); }
+  bool IsEmpty() const { return doc_->Document().IsEmpty(); }
   void SetCaretPosition(int64_t position);
   int64_t GetCaretPosition() const { return doc_->GetCaretPosition(); }
   bool HasSelection() const { return doc_->HasSelection(); }
@@ -137,7 +137,7 @@ class TWPRichText : public QAbstractScrollArea {
   void ReplaceDialog();
   bool FindText(const QString& text, bool backwards = false);
   void ReplaceSelection(const QString& text);
-  void AssignHeaderFrom(const TWPRichText& other) { AssignHeaderFrom(other.Memo()); }
+  void AssignHeaderFrom(const TWPRichText& other) { AssignHeaderFrom(other.Memo().Document()); }
   void AssignHeaderFrom(const TWPRTFText& document);
   // TWPError "Cannot perform FastAppendText(self)" for itself.
   void FastAppendText(TWPRichText& other);
@@ -195,11 +195,11 @@ class TWPRichText : public QAbstractScrollArea {
   bool PasteMimeData(const QMimeData* mime);
   void ShowMessage(const QString& text);
   void StartDrag();
-  void SelectObjectAt(const TWPRTFTextPaint::THitObject& hit);
-  const TWPRTFTextPaint::THitObject* SelectedObjectHit() const;
+  void SelectObjectAt(const TextLayout::THitObject& hit);
+  const TextLayout::THitObject* SelectedObjectHit() const;
   void OpenFindDialog(bool replace);
 
-  std::unique_ptr<TWPRTFTextInput> doc_;
+  std::unique_ptr<EditController> doc_;
   QFont font_;
   QColor font_color_{Qt::black};
   QColor color_{Qt::white};

@@ -22,10 +22,10 @@ std::string Utf8(std::u32string_view s) {
 }
 
 // Paragraphs joined with '|'.
-std::string Dump(const TWPRTFText& doc) {
+std::string Dump(const EditController& doc) {
   std::string out;
-  for (TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
-    if (p != doc.FirstParagraph()) out += '|';
+  for (TParagraph* p = doc.Document().FirstParagraph(); p; p = p->Next) {
+    if (p != doc.Document().FirstParagraph()) out += '|';
     out += Utf8(std::u32string(p->Text().begin(), p->Text().end()));
   }
   return out;
@@ -35,12 +35,12 @@ class Editor : public ::testing::Test {
  protected:
   void SetUp() override {
     doc.SetWordWrap(true);
-    doc.SetWindowWidth(800);
+    doc.Layout().SetWindowWidth(800);
     doc.OnChange = [this] { ++changes; };
   }
   void Type(std::u32string_view s) { doc.InsertText(s); }
 
-  TWPRTFTextInput doc;
+  EditController doc;
   int changes = 0;
 };
 
@@ -57,10 +57,10 @@ TEST_F(Editor, TypingParagraphsAndAbsolutePositions) {
     EXPECT_EQ(doc.GetCaretPosition(), c.expect) << c.set;
   }
   doc.SetCaretPosition(2);
-  EXPECT_EQ(doc.CaretPos().Par, doc.FirstParagraph());
+  EXPECT_EQ(doc.CaretPos().Par, doc.Document().FirstParagraph());
   doc.SetCaretPosition(3);
-  EXPECT_EQ(doc.CaretPos().Par, doc.LastParagraph());
-  EXPECT_FALSE(doc.IsEmpty());
+  EXPECT_EQ(doc.CaretPos().Par, doc.Document().LastParagraph());
+  EXPECT_FALSE(doc.Document().IsEmpty());
   EXPECT_EQ(changes, 1);  // InsertText reports once
 }
 
@@ -83,7 +83,7 @@ TEST_F(Editor, BackspaceAndDeleteAtTheEdges) {
   EXPECT_EQ(Dump(doc), "abcd");
 
   // At the very end Delete clears the last paragraph's borders, shading and flags.
-  TParagraph* last = doc.LastParagraph();
+  TParagraph* last = doc.Document().LastParagraph();
   last->BorderFlags[0] = kBorderOn | kBorderBox;
   last->BorderWidth = 2;
   last->ShadingPercent = 20;
@@ -101,20 +101,20 @@ TEST_F(Editor, BackspaceAndDeleteAtTheEdges) {
 
 TEST_F(Editor, EnterAtTheStartKeepsTheCaretWithTheText) {
   Type(U"text");
-  doc.FirstParagraph()->LeftIndent = 720;
+  doc.Document().FirstParagraph()->LeftIndent = 720;
   doc.SetCaretPosition(0);
   doc.InputChar(kKeyEnter);
   EXPECT_EQ(Dump(doc), "|text");
   EXPECT_EQ(doc.GetCaretPosition(), 1);
-  EXPECT_EQ(doc.FirstParagraph()->LeftIndent, 720);
+  EXPECT_EQ(doc.Document().FirstParagraph()->LeftIndent, 720);
 
   // Split in the middle: the new paragraph has the same properties, no page break.
-  doc.LastParagraph()->ParFlags |= kParPageBreak;
+  doc.Document().LastParagraph()->ParFlags |= kParPageBreak;
   doc.SetCaretPosition(3);
   doc.InputChar(kKeyEnter);
   EXPECT_EQ(Dump(doc), "|te|xt");
-  EXPECT_EQ(doc.LastParagraph()->LeftIndent, 720);
-  EXPECT_EQ(doc.LastParagraph()->ParFlags & kParPageBreak, 0);
+  EXPECT_EQ(doc.Document().LastParagraph()->LeftIndent, 720);
+  EXPECT_EQ(doc.Document().LastParagraph()->ParFlags & kParPageBreak, 0);
   EXPECT_EQ(doc.GetCaretPosition(), 4);
 }
 
@@ -122,15 +122,15 @@ TEST_F(Editor, PageBreakTogglesAtParagraphStartAndSplitsElsewhere) {
   Type(U"one\ntwo");
   doc.SetCaretPosition(4);
   doc.InputChar(kKeyPageBreak);
-  EXPECT_TRUE(doc.LastParagraph()->ParFlags & kParPageBreak);
+  EXPECT_TRUE(doc.Document().LastParagraph()->ParFlags & kParPageBreak);
   doc.InputChar(kKeyPageBreak);
-  EXPECT_FALSE(doc.LastParagraph()->ParFlags & kParPageBreak);
+  EXPECT_FALSE(doc.Document().LastParagraph()->ParFlags & kParPageBreak);
   EXPECT_EQ(Dump(doc), "one|two");
 
   doc.SetCaretPosition(1);
   doc.InputChar(kKeyPageBreak);
   EXPECT_EQ(Dump(doc), "o|ne|two");
-  EXPECT_TRUE(doc.ParagraphAt(1)->ParFlags & kParPageBreak);
+  EXPECT_TRUE(doc.Document().ParagraphAt(1)->ParFlags & kParPageBreak);
   EXPECT_EQ(doc.GetCaretPosition(), 2);
 }
 
@@ -144,14 +144,14 @@ TEST_F(Editor, TypingDoesNotInheritSpecialFlags) {
                {"footnote", kCharFootnote}};
   for (const Case& c : cases) {
     doc.Clear();
-    TCharAttr special = doc.DefaultAttr;
+    TCharAttr special = doc.Document().DefaultAttr;
     special.CharFlags = c.flags;
     special.TagNumber = 7;
     special.StyleBits = kStyleBold;
-    doc.AppendText(doc.FirstParagraph(), U"ab", special);
+    doc.Document().AppendText(doc.Document().FirstParagraph(), U"ab", special);
     doc.SetCaretPosition(2);
     Type(U"x");
-    const TCharAttr typed = doc.FirstParagraph()->Attrs()[2];
+    const TCharAttr typed = doc.Document().FirstParagraph()->Attrs()[2];
     EXPECT_EQ(typed.CharFlags, 0) << c.name;
     EXPECT_EQ(typed.TagNumber, 0) << c.name;
     EXPECT_EQ(typed.StyleBits, kStyleBold) << c.name;  // the ordinary formatting follows
@@ -160,14 +160,14 @@ TEST_F(Editor, TypingDoesNotInheritSpecialFlags) {
 }
 
 TEST_F(Editor, CurrentAttributeFollowsTheCaret) {
-  TCharAttr bold = doc.DefaultAttr;
+  TCharAttr bold = doc.Document().DefaultAttr;
   bold.StyleBits = kStyleBold;
-  TCharAttr italic = doc.DefaultAttr;
+  TCharAttr italic = doc.Document().DefaultAttr;
   italic.StyleBits = kStyleItalic;
-  doc.AppendText(doc.FirstParagraph(), U"bb", bold);
-  doc.AppendText(doc.FirstParagraph(), U"ii", italic);
-  TParagraph* second = doc.NewParagraph(doc.FirstParagraph());
-  doc.AppendText(second, U"zz", doc.DefaultAttr);
+  doc.Document().AppendText(doc.Document().FirstParagraph(), U"bb", bold);
+  doc.Document().AppendText(doc.Document().FirstParagraph(), U"ii", italic);
+  TParagraph* second = doc.Document().NewParagraph(doc.Document().FirstParagraph());
+  doc.Document().AppendText(second, U"zz", doc.Document().DefaultAttr);
   doc.Reformat();
 
   doc.SetCaretPosition(1);
@@ -181,20 +181,20 @@ TEST_F(Editor, CurrentAttributeFollowsTheCaret) {
 
   // With ppDontUseAttrOfProtected the attribute of protected text is not taken.
   doc.ProtectedProp = ppProtected | ppDontUseAttrOfProtected;
-  doc.FirstParagraph()->Attrs()[3].CharFlags = kCharProtected;
+  doc.Document().FirstParagraph()->Attrs()[3].CharFlags = kCharProtected;
   doc.SetCaretPosition(1);
   doc.SetCaretPosition(4);
   EXPECT_EQ(doc.GetCurrentAttr().StyleBits, kStyleBold);
 }
 
 TEST_F(Editor, HiddenCurrentAttributeRefusesTypingButNotProgrammaticText) {
-  TCharAttr hidden = doc.DefaultAttr;
+  TCharAttr hidden = doc.Document().DefaultAttr;
   hidden.CharFlags = kCharHidden;
   doc.SetCurrentAttr(hidden);
   EXPECT_FALSE(doc.InputChar(U'a'));
-  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_TRUE(doc.Document().IsEmpty());
   EXPECT_TRUE(doc.InputChar(U'a', /*programmatic=*/true));
-  EXPECT_EQ(doc.FirstParagraph()->Attrs()[0].CharFlags, kCharHidden);
+  EXPECT_EQ(doc.Document().FirstParagraph()->Attrs()[0].CharFlags, kCharHidden);
 }
 
 TEST_F(Editor, OverwriteMode) {
@@ -206,11 +206,11 @@ TEST_F(Editor, OverwriteMode) {
 }
 
 TEST_F(Editor, ProtectedTextRefusesEdits) {
-  TCharAttr prot = doc.DefaultAttr;
+  TCharAttr prot = doc.Document().DefaultAttr;
   prot.CharFlags = kCharProtected;
-  doc.AppendText(doc.FirstParagraph(), U"a", doc.DefaultAttr);
-  doc.AppendText(doc.FirstParagraph(), U"PPP", prot);
-  doc.AppendText(doc.FirstParagraph(), U"b", doc.DefaultAttr);
+  doc.Document().AppendText(doc.Document().FirstParagraph(), U"a", doc.Document().DefaultAttr);
+  doc.Document().AppendText(doc.Document().FirstParagraph(), U"PPP", prot);
+  doc.Document().AppendText(doc.Document().FirstParagraph(), U"b", doc.Document().DefaultAttr);
   doc.Reformat();
   doc.ProtectedProp = ppProtected;
 
@@ -254,7 +254,7 @@ TEST_F(Editor, ReadOnlyRefusesEveryModification) {
       [&] { doc.SetPageLayout(1, 1, 1000, 1000, 1, 1); },
       [&] { doc.PasteBytes("pasted", TWPLoadFormat::FormatANSI); },
       [&] {
-        TCharAttr a = doc.DefaultAttr;
+        TCharAttr a = doc.Document().DefaultAttr;
         a.StyleBits = kStyleBold;
         doc.SelectAll();
         doc.SetCurrentAttr(a);
@@ -263,9 +263,9 @@ TEST_F(Editor, ReadOnlyRefusesEveryModification) {
   };
   for (const auto& op : ops) op();
   EXPECT_EQ(Dump(doc), "keep|me");
-  EXPECT_EQ(doc.FirstParagraph()->LeftIndent, 0);
-  EXPECT_EQ(doc.Header.PageWidth, 12240);
-  EXPECT_EQ(doc.FirstParagraph()->Attrs()[0].StyleBits, 0);
+  EXPECT_EQ(doc.Document().FirstParagraph()->LeftIndent, 0);
+  EXPECT_EQ(doc.Document().Header.PageWidth, 12240);
+  EXPECT_EQ(doc.Document().FirstParagraph()->Attrs()[0].StyleBits, 0);
   EXPECT_FALSE(doc.Modified);
   EXPECT_EQ(changes, 0);
 }
@@ -289,17 +289,18 @@ TEST_F(Editor, SelectedTextGivesSymbolFontCharactersAsUnicode) {
   // Word's list bullet is byte B7 of the Symbol font, and LibreOffice writes it as U+F0B7 in the
   // ordinary font of the list text; the same byte in a picture font, and a Symbol byte with no
   // Unicode character, stay as they are.
-  TCharAttr symbol = doc.DefaultAttr, dingbats = doc.DefaultAttr, other_symbol_set = doc.DefaultAttr;
-  symbol.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"SYMBOL"));
-  dingbats.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Wingdings 2"));
-  other_symbol_set.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Pictures"));
-  doc.Header.Fonts[other_symbol_set.FontIndex].CharSet = kSymbolCharSet;
-  TParagraph* p = doc.FirstParagraph();
-  doc.AppendText(p, U"\uF0B7", symbol);
-  doc.AppendText(p, U"\titem \uF0B7 ", doc.DefaultAttr);
-  doc.AppendText(p, U"\uF0B7\uF0E6", dingbats);
-  doc.AppendText(p, U"\uF0B7", other_symbol_set);
-  doc.AppendText(p, U"\uF061\uF0E6", symbol);
+  TCharAttr symbol = doc.Document().DefaultAttr, dingbats = doc.Document().DefaultAttr,
+            other_symbol_set = doc.Document().DefaultAttr;
+  symbol.FontIndex = static_cast<uint8_t>(doc.Document().Header.FontIndexOf(U"SYMBOL"));
+  dingbats.FontIndex = static_cast<uint8_t>(doc.Document().Header.FontIndexOf(U"Wingdings 2"));
+  other_symbol_set.FontIndex = static_cast<uint8_t>(doc.Document().Header.FontIndexOf(U"Pictures"));
+  doc.Document().Header.Fonts[other_symbol_set.FontIndex].CharSet = kSymbolCharSet;
+  TParagraph* p = doc.Document().FirstParagraph();
+  doc.Document().AppendText(p, U"\uF0B7", symbol);
+  doc.Document().AppendText(p, U"\titem \uF0B7 ", doc.Document().DefaultAttr);
+  doc.Document().AppendText(p, U"\uF0B7\uF0E6", dingbats);
+  doc.Document().AppendText(p, U"\uF0B7", other_symbol_set);
+  doc.Document().AppendText(p, U"\uF061\uF0E6", symbol);
   doc.SelectAll();
   EXPECT_EQ(doc.SelectedText(), U"\u2022\titem \u2022 \uF0B7\uF0E6\uF0B7\u03B1\uF0E6");
 }
@@ -307,20 +308,21 @@ TEST_F(Editor, SelectedTextGivesSymbolFontCharactersAsUnicode) {
 TEST_F(Editor, CaretPlacesInAJustifiedLineFollowItsWidenedSpaces) {
   // Characters are 16 pixels wide: "aa bb cc " fills the first line, whose two inner spaces
   // share the slack; the space that ends the line keeps its width.
-  doc.SetWindowWidth(260);
+  doc.Layout().SetWindowWidth(260);
   Type(U"aa bb cc dddddddddddddddddddd");
   doc.SetParAlignment(kAlignJustify);
-  doc.ReformatAll();
-  const TParagraph* p = doc.FirstParagraph();
+  doc.Layout().ReformatAll();
+  const TParagraph* p = doc.Document().FirstParagraph();
   ASSERT_GE(p->LineCount(), 2);
   const TTextLine& l = p->Line(0);
-  ASSERT_TRUE(l.LineFlags & kLineJustified);
+  const LineBox& box = doc.Layout().Box(p, 0);
+  ASSERT_TRUE(box.flags & kLineJustified);
   ASSERT_EQ(l.Length, 9);
-  const int widened = l.LayoutValues[kLvSpaceWidth];
-  const int remainder = l.LayoutValues[kLvRemainder];
+  const int widened = box.values[kLvSpaceWidth];
+  const int remainder = box.values[kLvRemainder];
   ASSERT_GT(widened, 16);
   std::vector<int> xs;
-  doc.LineXs(p, 0, xs);
+  doc.Layout().LineXs(p, 0, xs);
   ASSERT_EQ(xs.size(), 10u);
   std::vector<int> advances;
   for (size_t i = 1; i < xs.size(); ++i) advances.push_back(xs[i] - xs[i - 1]);
@@ -333,11 +335,11 @@ TEST_F(Editor, LongTextBeyondOneLineCapacity) {
   Type(big.substr(0, 10));
   doc.SetCaretPosition(5);
   doc.InsertText(big);
-  EXPECT_EQ(doc.FirstParagraph()->CharCount(), 25010);
+  EXPECT_EQ(doc.Document().FirstParagraph()->CharCount(), 25010);
   EXPECT_EQ(doc.GetCaretPosition(), 25005);
   doc.SelectRange(3, 25008);
   doc.DeleteSelection();
-  EXPECT_EQ(doc.FirstParagraph()->CharCount(), 5);
+  EXPECT_EQ(doc.Document().FirstParagraph()->CharCount(), 5);
 }
 
 TEST_F(Editor, FindOptions) {
@@ -418,7 +420,7 @@ TEST_F(Editor, UndoGroupsTypingAndRedoes) {
   EXPECT_EQ(Dump(doc), "hello world");
   EXPECT_EQ(doc.GetCaretPosition(), 11);
   ASSERT_TRUE(doc.Undo());  // both InsertText calls were one typing run
-  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_TRUE(doc.Document().IsEmpty());
   EXPECT_FALSE(doc.Undo());
   doc.Redo();
   doc.Redo();
@@ -431,7 +433,7 @@ TEST_F(Editor, UndoGroupsTypingAndRedoes) {
   doc.SetCaretPosition(5);
   Type(U"!");
   doc.SelectRange(0, 5);
-  TCharAttr bold = doc.DefaultAttr;
+  TCharAttr bold = doc.Document().DefaultAttr;
   bold.StyleBits = kStyleBold;
   doc.SetCurrentAttr(bold);
   doc.SelectRange(6, 7);
@@ -440,7 +442,7 @@ TEST_F(Editor, UndoGroupsTypingAndRedoes) {
   doc.Undo();
   EXPECT_EQ(Dump(doc), "hello! world|x");
   doc.Undo();
-  EXPECT_EQ(doc.FirstParagraph()->Attrs()[0].StyleBits, 0);
+  EXPECT_EQ(doc.Document().FirstParagraph()->Attrs()[0].StyleBits, 0);
   doc.Undo();
   EXPECT_EQ(Dump(doc), "hello world|x");
   doc.Redo();
@@ -471,11 +473,11 @@ TEST_F(Editor, UndoHistoryStaysWithinItsMemoryBudget) {
   doc.SelectRange(0, 1);
   doc.DeleteSelection();  // another copy of the big paragraph: the oldest steps go
   EXPECT_TRUE(doc.Undo());
-  EXPECT_EQ(doc.FirstParagraph()->CharCount(), 3000);
+  EXPECT_EQ(doc.Document().FirstParagraph()->CharCount(), 3000);
   int steps = 1;
   while (doc.Undo()) ++steps;
   EXPECT_LT(steps, 4);
-  EXPECT_FALSE(doc.IsEmpty());  // the first typing could no longer be undone
+  EXPECT_FALSE(doc.Document().IsEmpty());  // the first typing could no longer be undone
 }
 
 TEST_F(Editor, UndoParagraphChanges) {
@@ -483,12 +485,12 @@ TEST_F(Editor, UndoParagraphChanges) {
   doc.SelectAll();
   doc.SetParIndents(360, 720, -1000);
   doc.SetParSpacing(-1000, 240, -1000);
-  EXPECT_EQ(doc.LastParagraph()->FirstIndent, 360);
-  EXPECT_EQ(doc.LastParagraph()->LineSpacing, 240);
+  EXPECT_EQ(doc.Document().LastParagraph()->FirstIndent, 360);
+  EXPECT_EQ(doc.Document().LastParagraph()->LineSpacing, 240);
   doc.Undo();
-  EXPECT_EQ(doc.LastParagraph()->LineSpacing, 0);
+  EXPECT_EQ(doc.Document().LastParagraph()->LineSpacing, 0);
   doc.Undo();
-  EXPECT_EQ(doc.FirstParagraph()->LeftIndent, 0);
+  EXPECT_EQ(doc.Document().FirstParagraph()->LeftIndent, 0);
   EXPECT_EQ(Dump(doc), "one|two");
 }
 
@@ -496,55 +498,55 @@ TEST_F(Editor, AppendParagraph) {
   TParagraphDescription d;
   d.Alignment = kAlignCenter;
   d.LeftIndent = 500;
-  d.CharAttr = doc.DefaultAttr;
+  d.CharAttr = doc.Document().DefaultAttr;
   d.CharAttr.StyleBits = kStyleItalic;
   d.Text = U"first";
   d.PageBreak = true;
   doc.AppendParagraph(d);  // the empty document's paragraph is reused; no page break on it
   EXPECT_EQ(Dump(doc), "first");
-  EXPECT_EQ(doc.FirstParagraph()->Alignment, kAlignCenter);
-  EXPECT_EQ(doc.FirstParagraph()->ParFlags, 0);
-  EXPECT_EQ(doc.FirstParagraph()->Attrs()[0].StyleBits, kStyleItalic);
+  EXPECT_EQ(doc.Document().FirstParagraph()->Alignment, kAlignCenter);
+  EXPECT_EQ(doc.Document().FirstParagraph()->ParFlags, 0);
+  EXPECT_EQ(doc.Document().FirstParagraph()->Attrs()[0].StyleBits, kStyleItalic);
 
   const std::u32string ptr_text = U"pointer wins";
   d.TextPtr = ptr_text.c_str();
   doc.AppendParagraph(d);
   EXPECT_EQ(Dump(doc), "first|pointer wins");
-  EXPECT_TRUE(doc.LastParagraph()->ParFlags & kParPageBreak);
+  EXPECT_TRUE(doc.Document().LastParagraph()->ParFlags & kParPageBreak);
   EXPECT_EQ(doc.GetCaretPosition(), doc.EndPosition());
 
   d.TextPtr = nullptr;
   d.Text = std::u32string(20000, U'y');
   doc.AppendParagraph(d);
-  EXPECT_LT(doc.LastParagraph()->CharCount(), 10000);
+  EXPECT_LT(doc.Document().LastParagraph()->CharCount(), 10000);
 }
 
 TEST_F(Editor, PageLayoutKeepsValuesAndRecomputesTheTextArea) {
-  const TTextHeader before = doc.Header;
-  doc.Header.TextAreaWidth = 1;  // stale
+  const TTextHeader before = doc.Document().Header;
+  doc.Document().Header.TextAreaWidth = 1;  // stale
   doc.SetPageLayout(-1000, -1000, -1000, -1000, -1000, -1000);
-  EXPECT_EQ(doc.Header.PageWidth, before.PageWidth);
-  EXPECT_EQ(doc.Header.PageHeight, before.PageHeight);
-  EXPECT_EQ(doc.Header.MarginLeft, before.MarginLeft);
-  EXPECT_EQ(doc.Header.MarginRight, before.MarginRight);
-  EXPECT_EQ(doc.Header.MarginTop, before.MarginTop);
-  EXPECT_EQ(doc.Header.MarginBottom, before.MarginBottom);
-  EXPECT_EQ(doc.Header.TextAreaWidth, before.TextAreaWidth);
+  EXPECT_EQ(doc.Document().Header.PageWidth, before.PageWidth);
+  EXPECT_EQ(doc.Document().Header.PageHeight, before.PageHeight);
+  EXPECT_EQ(doc.Document().Header.MarginLeft, before.MarginLeft);
+  EXPECT_EQ(doc.Document().Header.MarginRight, before.MarginRight);
+  EXPECT_EQ(doc.Document().Header.MarginTop, before.MarginTop);
+  EXPECT_EQ(doc.Document().Header.MarginBottom, before.MarginBottom);
+  EXPECT_EQ(doc.Document().Header.TextAreaWidth, before.TextAreaWidth);
 
   doc.SetPageLayout(1440, -1000, -1000, 14400, -1000, 720);
-  EXPECT_EQ(doc.Header.MarginLeft, 1440);
-  EXPECT_EQ(doc.Header.MarginRight, before.MarginRight);
-  EXPECT_EQ(doc.Header.MarginTop, 720);
-  EXPECT_EQ(doc.Header.TextAreaWidth, TwipsToPixels(14400 - 1440 - before.MarginRight, 96));
+  EXPECT_EQ(doc.Document().Header.MarginLeft, 1440);
+  EXPECT_EQ(doc.Document().Header.MarginRight, before.MarginRight);
+  EXPECT_EQ(doc.Document().Header.MarginTop, 720);
+  EXPECT_EQ(doc.Document().Header.TextAreaWidth, TwipsToPixels(14400 - 1440 - before.MarginRight, 96));
 }
 
 TEST_F(Editor, ParIndentsIgnoreHugeValues) {
   Type(U"x");
   doc.SetParIndents(100, 200, 300);
   doc.SetParIndents(65000, -1000, 70000);
-  EXPECT_EQ(doc.FirstParagraph()->FirstIndent, 100);
-  EXPECT_EQ(doc.FirstParagraph()->LeftIndent, 200);
-  EXPECT_EQ(doc.FirstParagraph()->RightIndent, 300);
+  EXPECT_EQ(doc.Document().FirstParagraph()->FirstIndent, 100);
+  EXPECT_EQ(doc.Document().FirstParagraph()->LeftIndent, 200);
+  EXPECT_EQ(doc.Document().FirstParagraph()->RightIndent, 300);
 }
 
 TEST_F(Editor, FastAppendText) {
@@ -559,16 +561,16 @@ TEST_F(Editor, FastAppendText) {
       },
       TWPError);
 
-  TWPRTFTextInput other;
-  TCharAttr a = other.DefaultAttr;
-  a.FontIndex = static_cast<uint8_t>(other.Header.FontIndexOf(U"Courier New"));
-  other.AppendText(other.FirstParagraph(), U"from", a);
-  other.AppendText(other.NewParagraph(other.FirstParagraph()), U"other", a);
+  EditController other;
+  TCharAttr a = other.Document().DefaultAttr;
+  a.FontIndex = static_cast<uint8_t>(other.Document().Header.FontIndexOf(U"Courier New"));
+  other.Document().AppendText(other.Document().FirstParagraph(), U"from", a);
+  other.Document().AppendText(other.Document().NewParagraph(other.Document().FirstParagraph()), U"other", a);
   Type(U"mine");
   doc.FastAppendText(other);
   EXPECT_EQ(Dump(doc), "mine|from|other");
-  const TCharAttr got = doc.LastParagraph()->Attrs()[0];
-  EXPECT_EQ(doc.Header.Fonts[got.FontIndex].Name, U"Courier New");
+  const TCharAttr got = doc.Document().LastParagraph()->Attrs()[0];
+  EXPECT_EQ(doc.Document().Header.Fonts[got.FontIndex].Name, U"Courier New");
   EXPECT_EQ(Dump(other), "from|other");
 }
 
@@ -589,11 +591,11 @@ TEST_F(Editor, InsertGraphic) {
   g.Image = bmp;
   const int tag = doc.InsertGraphic(std::move(g));
   EXPECT_GE(tag, 2000);
-  const TParagraph* p = doc.FirstParagraph();
+  const TParagraph* p = doc.Document().FirstParagraph();
   ASSERT_EQ(p->CharCount(), 3);
   EXPECT_EQ(p->Text()[1], kCharObjectByNumber);
   EXPECT_TRUE(p->Attrs()[1].CharFlags & kCharObject);
-  EXPECT_NE(doc.FindObjectByNumber(p->Attrs()[1].TagNumber), nullptr);
+  EXPECT_NE(doc.Document().FindObjectByNumber(p->Attrs()[1].TagNumber), nullptr);
   EXPECT_EQ(doc.GetCaretPosition(), 2);
   // Typing after the object does not make objects.
   Type(U"c");
@@ -610,12 +612,13 @@ TEST_F(Editor, PastePlainTextAndRtf) {
   // Up to the first 0 byte only.
   EXPECT_TRUE(doc.PasteBytes(std::string("x\0yz", 4), TWPLoadFormat::FormatANSI));
   EXPECT_EQ(Dump(doc), "a12xb");
-  EXPECT_EQ(doc.LastFormat, TWPLoadFormat::AutomaticFormat);  // pasting text does not change the save format
+  EXPECT_EQ(doc.Document().LastFormat,
+            TWPLoadFormat::AutomaticFormat);  // pasting text does not change the save format
 
   EXPECT_TRUE(doc.PasteBytes("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 \\b bold\\b0\\par next}",
                              TWPLoadFormat::FormatRTF));
   EXPECT_EQ(Dump(doc), "a12xbold|nextb");
-  EXPECT_EQ(doc.FirstParagraph()->Attrs()[4].StyleBits & kStyleBold, kStyleBold);
+  EXPECT_EQ(doc.Document().FirstParagraph()->Attrs()[4].StyleBits & kStyleBold, kStyleBold);
   EXPECT_EQ(doc.GetCaretPosition(), 13);  // after "next"
 
   doc.Undo();
@@ -627,15 +630,15 @@ TEST_F(Editor, PastePlainTextAndRtf) {
 }
 
 TEST_F(Editor, PasteIntoAnEmptyDocument) {
-  doc.Header.PageWidth = 10000;
+  doc.Document().Header.PageWidth = 10000;
   EXPECT_TRUE(doc.PasteBytes("{\\rtf1\\paperw5000 one\\par two}", TWPLoadFormat::FormatRTF));
   EXPECT_EQ(Dump(doc), "one|two");
-  EXPECT_EQ(doc.Header.PageWidth, 10000);
+  EXPECT_EQ(doc.Document().Header.PageWidth, 10000);
   EXPECT_EQ(doc.GetCaretPosition(), 7);
   doc.Clear();
   doc.OnBeforePasteEvent = [] { return false; };
   EXPECT_FALSE(doc.PasteBytes("no", TWPLoadFormat::FormatANSI));
-  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_TRUE(doc.Document().IsEmpty());
 }
 
 TEST_F(Editor, SaveSelectionWithoutSelectionSaysSo) {
@@ -647,7 +650,7 @@ TEST_F(Editor, SaveSelectionWithoutSelectionSaysSo) {
   doc.SetLanguage(TWPLanguage::twpGerman);
   doc.SaveSelectionToStream(out);
   EXPECT_EQ(shown, "keine Auswahl markiert");
-  EXPECT_EQ(doc.DecimalSeparator, U',');
+  EXPECT_EQ(doc.Layout().DecimalSeparator, U',');
   Type(U"abc");
   doc.SelectRange(1, 2);
   EXPECT_EQ(doc.SaveSelectionToStream(out), kResultOk);
@@ -659,7 +662,7 @@ TEST_F(Editor, GeometryAndVerticalMoves) {
   std::u32string text;
   for (int i = 0; i < 30; ++i) text += U"word ";
   Type(text);
-  ASSERT_GT(doc.FirstParagraph()->LineCount(), 2);
+  ASSERT_GT(doc.Document().FirstParagraph()->LineCount(), 2);
   doc.SetCaretPosition(7);
   const TRect r = doc.CaretRect();
   const TParPos hit = doc.PosAtPoint(r.Left + 1, r.Top + 1);
@@ -696,12 +699,12 @@ TEST_F(Editor, DirtyRangeCoversOnlyTheEditedParagraph) {
   doc.ResetDirty();
   doc.SetCaretPosition(5);
   Type(U"x");
-  const TParagraph* second = doc.ParagraphAt(1);
-  EXPECT_EQ(doc.DirtyTop(), second->Line(0).Top);
-  EXPECT_EQ(doc.DirtyBottom(), second->Line(0).Top + second->Line(0).Height);
+  const TParagraph* second = doc.Document().ParagraphAt(1);
+  EXPECT_EQ(doc.DirtyTop(), doc.Layout().Box(second, 0).top);
+  EXPECT_EQ(doc.DirtyBottom(), doc.Layout().Box(second, 0).top + doc.Layout().Box(second, 0).height);
   doc.ResetDirty();
   doc.InputChar(kKeyEnter);  // heights below change
-  EXPECT_GT(doc.DirtyBottom(), doc.DocumentHeight());
+  EXPECT_GT(doc.DirtyBottom(), doc.Layout().DocumentHeight());
 }
 
 }  // namespace

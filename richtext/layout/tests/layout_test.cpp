@@ -24,21 +24,22 @@ std::vector<std::u32string> Lines(const TParagraph* p) {
 class LayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    doc.SetDevice(&metrics, 96, 96);
-    doc.SetWordWrap(true);
+    layout.SetDevice(&metrics, 96, 96);
+    layout.SetWordWrap(true);
   }
   // One paragraph with `text` in 10-point Arial, wrapped in a window `width` pixels wide. With
   // no indents, the line starts 1 pixel in, so the available width is width - 1.
   TParagraph* Para(std::u32string_view text, int width, uint8_t alignment = kAlignLeft) {
-    doc.SetWindowWidth(width);
+    layout.SetWindowWidth(width);
     TParagraph* p = doc.FirstParagraph();
     p->Alignment = alignment;
     doc.AppendText(p, text, doc.DefaultAttr);
-    doc.Reformat();
+    layout.Reformat();
     return p;
   }
   TFixedMetrics metrics;
-  TWPRTFTextPaint doc;
+  TWPRTFText doc;
+  TextLayout layout{doc};
 };
 
 TEST_F(LayoutTest, WrapsAtTheLastSpaceAndSplitsLongWords) {
@@ -63,12 +64,13 @@ TEST_F(LayoutTest, WrapsAtTheLastSpaceAndSplitsLongWords) {
       {U"", 200, {U""}},
   };
   for (const Case& c : cases) {
-    TWPRTFTextPaint d;
-    d.SetDevice(&metrics, 96, 96);
-    d.SetWordWrap(true);
-    d.SetWindowWidth(c.width);
+    TWPRTFText d;
+    TextLayout d_layout{d};
+    d_layout.SetDevice(&metrics, 96, 96);
+    d_layout.SetWordWrap(true);
+    d_layout.SetWindowWidth(c.width);
     d.AppendText(d.FirstParagraph(), c.text, d.DefaultAttr);
-    d.Reformat();
+    d_layout.Reformat();
     EXPECT_EQ(Lines(d.FirstParagraph()), c.lines) << "width " << c.width;
   }
 }
@@ -81,45 +83,47 @@ TEST_F(LayoutTest, VisibleWidthLeavesOutTrailingSpaces) {
   // Letters 8, spaces 4, tabs their cached 16.
   for (const Case& c :
        {Case{U"ab  ", 16}, Case{U"a b", 20}, Case{U"a \t", 8}, Case{U"a \tb", 36}, Case{U"  ", 0}}) {
-    TWPRTFTextPaint d;
-    d.SetDevice(&metrics, 96, 96);
+    TWPRTFText d;
+    TextLayout d_layout{d};
+    d_layout.SetDevice(&metrics, 96, 96);
     d.AppendText(d.FirstParagraph(), c.text, d.DefaultAttr);
-    d.Reformat();
-    EXPECT_EQ(d.VisibleWidth(d.FirstParagraph(), 0), c.width);
+    d_layout.Reformat();
+    EXPECT_EQ(d_layout.VisibleWidth(d.FirstParagraph(), 0), c.width);
   }
   // A line feed drops the spaces before it.
   TParagraph* p = Para(U"ab  \ncd", 500);
-  EXPECT_EQ(doc.VisibleWidth(p, 0), 16);
+  EXPECT_EQ(layout.VisibleWidth(p, 0), 16);
 }
 
 TEST_F(LayoutTest, CharacterLimitEndsLines) {
-  doc.CharsPerLineLimit = 3;
+  layout.CharsPerLineLimit = 3;
   TParagraph* p = Para(U"abcdefg", 500);
   EXPECT_EQ(Lines(p), (std::vector<std::u32string>{U"abc", U"def", U"g"}));
 }
 
 TEST_F(LayoutTest, DefaultTabGridInInchesAndCentimetres) {
   TParagraph* p = Para(U"\tX", 500);
-  EXPECT_EQ(doc.DefaultTabInterval(), 32);
-  EXPECT_EQ(doc.NextTabPosition(p, 0, 0, 0), 32);
-  EXPECT_EQ(doc.NextTabPosition(p, 0, 32, 0), 64);  // strictly after x
-  EXPECT_EQ(p->Line(0).LayoutValues[kLvWidth], 40);
+  EXPECT_EQ(layout.DefaultTabInterval(), 32);
+  EXPECT_EQ(layout.NextTabPosition(p, 0, 0, 0), 32);
+  EXPECT_EQ(layout.NextTabPosition(p, 0, 32, 0), 64);  // strictly after x
+  EXPECT_EQ(layout.Box(p, 0).values[kLvWidth], 40);
   doc.Header.Units = TUnits::Centimetre;
-  EXPECT_EQ(doc.DefaultTabInterval(), 37);
-  EXPECT_EQ(doc.NextTabPosition(p, 0, 0, 0), 37);
-  EXPECT_EQ(doc.NextTabPosition(p, 0, 40, 0), 74);
+  EXPECT_EQ(layout.DefaultTabInterval(), 37);
+  EXPECT_EQ(layout.NextTabPosition(p, 0, 0, 0), 37);
+  EXPECT_EQ(layout.NextTabPosition(p, 0, 40, 0), 74);
 }
 
 TEST_F(LayoutTest, TabsCountAsSpacesInCentredAndRightParagraphs) {
   // Left: the tab moves x from 8 to 32; centred: it counts its cached width 16 like a space.
   TParagraph* left = Para(U"a\tb", 500, kAlignLeft);
-  EXPECT_EQ(left->Line(0).LayoutValues[kLvWidth], 40);
-  TWPRTFTextPaint centred;
-  centred.SetDevice(&metrics, 96, 96);
+  EXPECT_EQ(layout.Box(left, 0).values[kLvWidth], 40);
+  TWPRTFText centred;
+  TextLayout centred_layout{centred};
+  centred_layout.SetDevice(&metrics, 96, 96);
   centred.FirstParagraph()->Alignment = kAlignCenter;
   centred.AppendText(centred.FirstParagraph(), U"a\tb", centred.DefaultAttr);
-  centred.Reformat();
-  EXPECT_EQ(centred.FirstParagraph()->Line(0).LayoutValues[kLvWidth], 32);
+  centred_layout.Reformat();
+  EXPECT_EQ(centred_layout.Box(centred.FirstParagraph(), 0).values[kLvWidth], 32);
 }
 
 TEST_F(LayoutTest, TabStopKinds) {
@@ -137,40 +141,43 @@ TEST_F(LayoutTest, TabStopKinds) {
       {kTabRight, U"\t" + std::u32string(20, U'x'), 0},  // more text than room: the tab takes none
   };
   for (const Case& c : cases) {
-    TWPRTFTextPaint d;
-    d.SetDevice(&metrics, 96, 96);
+    TWPRTFText d;
+    TextLayout d_layout{d};
+    d_layout.SetDevice(&metrics, 96, 96);
     TParagraph* p = d.FirstParagraph();
     p->TabMask = d.Header.AddTab(1440, c.kind);
     d.AppendText(p, c.text, d.DefaultAttr);
-    d.Reformat();
-    EXPECT_EQ(d.NextTabPosition(p, 0, 0, 0), c.expected) << int(c.kind);
+    d_layout.Reformat();
+    EXPECT_EQ(d_layout.NextTabPosition(p, 0, 0, 0), c.expected) << int(c.kind);
   }
   // A right stop beyond the text area is not used: the tab takes no room.
-  TWPRTFTextPaint d;
-  d.SetDevice(&metrics, 96, 96);
+  TWPRTFText d;
+  TextLayout d_layout{d};
+  d_layout.SetDevice(&metrics, 96, 96);
   TParagraph* p = d.FirstParagraph();
   p->TabMask = d.Header.AddTab(20000, kTabRight);
   d.AppendText(p, U"\tab", d.DefaultAttr);
-  d.Reformat();
-  EXPECT_EQ(d.NextTabPosition(p, 0, 10, 0), 10);
+  d_layout.Reformat();
+  EXPECT_EQ(d_layout.NextTabPosition(p, 0, 10, 0), 10);
   // With word wrap in a window wider than the page, lines still wrap at the page's text width,
   // and right and centred stops inside it still apply.
   for (const int window : {400, d.Header.TextAreaWidth, 2000}) {
-    TWPRTFTextPaint w;
-    w.SetDevice(&metrics, 96, 96);
-    w.SetWordWrap(true);
-    w.SetWindowWidth(window);
+    TWPRTFText w;
+    TextLayout w_layout{w};
+    w_layout.SetDevice(&metrics, 96, 96);
+    w_layout.SetWordWrap(true);
+    w_layout.SetWindowWidth(window);
     TParagraph* q = w.FirstParagraph();
     q->TabMask = w.Header.AddTab(2880, kTabRight) | w.Header.AddTab(1440, kTabCenter);
     w.AppendText(q, U"\tab\tcd", w.DefaultAttr);
-    w.Reformat();
-    EXPECT_EQ(w.NextTabPosition(q, 0, 0, 0), 96 - 8) << window;
-    EXPECT_EQ(w.NextTabPosition(q, 0, 100, 3), 192 - 16) << window;
+    w_layout.Reformat();
+    EXPECT_EQ(w_layout.NextTabPosition(q, 0, 0, 0), 96 - 8) << window;
+    EXPECT_EQ(w_layout.NextTabPosition(q, 0, 100, 3), 192 - 16) << window;
   }
   // A stop not in the paragraph's mask is ignored: the default grid applies.
   p->TabMask = 0;
   d.Header.AddTab(1440, kTabLeft);
-  EXPECT_EQ(d.NextTabPosition(p, 0, 0, 0), 32);
+  EXPECT_EQ(d_layout.NextTabPosition(p, 0, 0, 0), 32);
 }
 
 TEST_F(LayoutTest, TabStopsCountFromTheMargin) {
@@ -180,11 +187,12 @@ TEST_F(LayoutTest, TabStopsCountFromTheMargin) {
   p->FirstIndent = 360;
   p->LeftIndent = 720;
   p->TabMask = doc.Header.AddTab(720, kTabLeft);
-  doc.SetWindowWidth(500);
+  layout.SetWindowWidth(500);
   doc.AppendText(p, U"1\ttext", doc.DefaultAttr);
-  doc.Reformat();
-  EXPECT_EQ(doc.LeftIndentPixels(p, 0), 25);
-  EXPECT_EQ(doc.LeftIndentPixels(p, 0) + doc.NextTabPosition(p, 0, 8, 1), doc.LeftIndentPixels(p, 1));
+  layout.Reformat();
+  EXPECT_EQ(layout.LeftIndentPixels(p, 0), 25);
+  EXPECT_EQ(layout.LeftIndentPixels(p, 0) + layout.NextTabPosition(p, 0, 8, 1),
+            layout.LeftIndentPixels(p, 1));
 }
 
 TEST_F(LayoutTest, JustifiedLinesStoreSpaceWidthAndRemainder) {
@@ -192,53 +200,55 @@ TEST_F(LayoutTest, JustifiedLinesStoreSpaceWidthAndRemainder) {
   // available 49: slack = 8 + 49 - 36 - 6 = 15 over one stretched space.
   TParagraph* p = Para(U"aa bb cccccc", 50, kAlignJustify);
   ASSERT_EQ(Lines(p), (std::vector<std::u32string>{U"aa bb ", U"cccccc"}));
-  const TTextLine& l = p->Line(0);
-  EXPECT_TRUE(l.LineFlags & kLineJustified);
-  EXPECT_EQ(l.LayoutValues[kLvWidthOrLastTab], 0);
-  EXPECT_EQ(l.LayoutValues[kLvSpaceWidth], 15);
-  EXPECT_EQ(l.LayoutValues[kLvRemainder], 0);
-  EXPECT_FALSE(p->Line(1).LineFlags & kLineJustified);  // last line
+  const LineBox& l = layout.Box(p, 0);
+  EXPECT_TRUE(l.flags & kLineJustified);
+  EXPECT_EQ(l.values[kLvWidthOrLastTab], 0);
+  EXPECT_EQ(l.values[kLvSpaceWidth], 15);
+  EXPECT_EQ(l.values[kLvRemainder], 0);
+  EXPECT_FALSE(layout.Box(p, 1).flags & kLineJustified);  // last line
 
   // Three spaces: slack = 12 + 65 - 64 - 6 = 7 over two spaces: 3 each, remainder 1.
-  TWPRTFTextPaint d;
-  d.SetDevice(&metrics, 96, 96);
-  d.SetWordWrap(true);
-  d.SetWindowWidth(66);
+  TWPRTFText d;
+  TextLayout d_layout{d};
+  d_layout.SetDevice(&metrics, 96, 96);
+  d_layout.SetWordWrap(true);
+  d_layout.SetWindowWidth(66);
   d.FirstParagraph()->Alignment = kAlignJustify;
   d.AppendText(d.FirstParagraph(), U"aa bb ccc dddddd", d.DefaultAttr);
-  d.Reformat();
-  const TTextLine& l3 = d.FirstParagraph()->Line(0);
+  d_layout.Reformat();
+  const LineBox& l3 = d_layout.Box(d.FirstParagraph(), 0);
   ASSERT_EQ(Lines(d.FirstParagraph())[0], U"aa bb ccc ");
-  EXPECT_EQ(l3.LayoutValues[kLvSpaceWidth], 3);
-  EXPECT_EQ(l3.LayoutValues[kLvRemainder], 1);
+  EXPECT_EQ(l3.values[kLvSpaceWidth], 3);
+  EXPECT_EQ(l3.values[kLvRemainder], 1);
 }
 
 TEST_F(LayoutTest, JustificationNeedsTwoSpacesAndSparesTheLastLine) {
   // One space: not widened.
   TParagraph* p = Para(U"aaa bbbbbb", 50, kAlignJustify);
   ASSERT_EQ(p->LineCount(), 2);
-  EXPECT_FALSE(p->Line(0).LineFlags & kLineJustified);
+  EXPECT_FALSE(layout.Box(p, 0).flags & kLineJustified);
   // The last line is justified only with ParFlags 0x40.
-  TWPRTFTextPaint d;
-  d.SetDevice(&metrics, 96, 96);
-  d.SetWordWrap(true);
-  d.SetWindowWidth(200);
+  TWPRTFText d;
+  TextLayout d_layout{d};
+  d_layout.SetDevice(&metrics, 96, 96);
+  d_layout.SetWordWrap(true);
+  d_layout.SetWindowWidth(200);
   TParagraph* q = d.FirstParagraph();
   q->Alignment = kAlignJustify;
   d.AppendText(q, U"a b c", d.DefaultAttr);
-  d.Reformat();
-  EXPECT_FALSE(q->Line(0).LineFlags & kLineJustified);
+  d_layout.Reformat();
+  EXPECT_FALSE(d_layout.Box(q, 0).flags & kLineJustified);
   q->ParFlags |= kParJustifyLastLine;
   q->MarkDirty();
-  d.Reformat();
-  EXPECT_TRUE(q->Line(0).LineFlags & kLineJustified);
+  d_layout.Reformat();
+  EXPECT_TRUE(d_layout.Box(q, 0).flags & kLineJustified);
 }
 
 TEST_F(LayoutTest, LineHeights) {
   // Natural height of 10-point text is 18 with ascent 14.
   TParagraph* p = Para(U"abc", 200);
-  EXPECT_EQ(p->Line(0).Height, 18);
-  EXPECT_EQ(p->Line(0).Ascent, 14);
+  EXPECT_EQ(layout.Box(p, 0).height, 18);
+  EXPECT_EQ(layout.Box(p, 0).ascent, 14);
 
   struct Case {
     std::u32string text;
@@ -255,21 +265,22 @@ TEST_F(LayoutTest, LineHeights) {
       {U"abc", 0, 150, 300, 18 + 10 + 20, 14 + 10},
   };
   for (const Case& c : cases) {
-    TWPRTFTextPaint d;
-    d.SetDevice(&metrics, 96, 96);
+    TWPRTFText d;
+    TextLayout d_layout{d};
+    d_layout.SetDevice(&metrics, 96, 96);
     TParagraph* q = d.FirstParagraph();
     q->LineSpacing = c.line_spacing;
     q->SpaceBefore = c.before;
     q->SpaceAfter = c.after;
     d.AppendText(q, c.text, d.DefaultAttr);
-    d.Reformat();
-    EXPECT_EQ(q->Line(0).Height, c.height) << c.line_spacing;
-    EXPECT_EQ(q->Line(0).Ascent, c.ascent) << c.line_spacing;
+    d_layout.Reformat();
+    EXPECT_EQ(d_layout.Box(q, 0).height, c.height) << c.line_spacing;
+    EXPECT_EQ(d_layout.Box(q, 0).ascent, c.ascent) << c.line_spacing;
   }
 }
 
 TEST_F(LayoutTest, TallestVisibleCharacterGivesTheHeight) {
-  doc.SetWindowWidth(500);
+  layout.SetWindowWidth(500);
   TParagraph* p = doc.FirstParagraph();
   TCharAttr big = doc.DefaultAttr;
   big.PointSize = 20;  // 27 pixels: height 32, ascent 28
@@ -279,109 +290,144 @@ TEST_F(LayoutTest, TallestVisibleCharacterGivesTheHeight) {
   doc.AppendText(p, U"ab", doc.DefaultAttr);
   doc.AppendText(p, U"c", big);
   doc.AppendText(p, U"d", hidden);
-  doc.Reformat();
-  EXPECT_EQ(p->Line(0).Height, 32);
-  EXPECT_EQ(p->Line(0).Ascent, 28);
-  EXPECT_EQ(doc.CharWidth(p, 3), 0);  // hidden text takes no room
-  doc.ShowHiddenText = true;
-  EXPECT_EQ(doc.CharWidth(p, 3), 28);
+  layout.Reformat();
+  EXPECT_EQ(layout.Box(p, 0).height, 32);
+  EXPECT_EQ(layout.Box(p, 0).ascent, 28);
+  EXPECT_EQ(layout.CharWidth(p, 3), 0);  // hidden text takes no room
+  layout.ShowHiddenText = true;
+  EXPECT_EQ(layout.CharWidth(p, 3), 28);
 }
 
 TEST_F(LayoutTest, SuperscriptIsTwoThirdsOfTheSize) {
   TCharAttr a = doc.DefaultAttr;
   a.PointSize = 12;
   a.StyleBits = kStyleSuperscript;
-  EXPECT_EQ(doc.StyleFor(a).Font.PointSize, 8);
+  EXPECT_EQ(layout.StyleFor(a).Font.PointSize, 8);
   a.StyleBits = kStyleSuperscript | kStyleSubscript;  // both: subscript is dropped
-  EXPECT_TRUE(doc.StyleFor(a).Superscript);
-  EXPECT_FALSE(doc.StyleFor(a).Subscript);
+  EXPECT_TRUE(layout.StyleFor(a).Superscript);
+  EXPECT_FALSE(layout.StyleFor(a).Subscript);
   a.StyleBits = 0;
-  doc.SetZooming(150);
-  EXPECT_EQ(doc.StyleFor(a).Font.PointSize, 18);
+  layout.SetZooming(150);
+  EXPECT_EQ(layout.StyleFor(a).Font.PointSize, 18);
   EXPECT_EQ(doc.Header.XPixelsPerInch, 144);
 }
 
 TEST_F(LayoutTest, ReferenceScaleMultipliesMeasuredMetrics) {
   TParagraph* p = Para(U"ab", 500);
-  doc.SetReferenceScale(2.0, 1.5);
-  EXPECT_EQ(doc.CharWidth(p, 0), 16);
-  EXPECT_EQ(p->Line(0).Height, 27);
-  doc.SetReferenceScale(1.0, 1.0);
-  EXPECT_EQ(doc.CharWidth(p, 0), 8);
+  layout.SetReferenceScale(2.0, 1.5);
+  EXPECT_EQ(layout.CharWidth(p, 0), 16);
+  EXPECT_EQ(layout.Box(p, 0).height, 27);
+  layout.SetReferenceScale(1.0, 1.0);
+  EXPECT_EQ(layout.CharWidth(p, 0), 8);
 }
 
 TEST_F(LayoutTest, IndentsInPixels) {
   TParagraph* p = doc.FirstParagraph();
-  doc.SetWindowWidth(565);  // the page's text width at 96 ppi
+  layout.SetWindowWidth(565);  // the page's text width at 96 ppi
   p->FirstIndent = 720;
   p->LeftIndent = 1440;
   p->RightIndent = 720;
-  EXPECT_EQ(doc.LeftIndentPixels(p, 0), 49);
-  EXPECT_EQ(doc.LeftIndentPixels(p, 1), 97);
-  EXPECT_EQ(doc.RightIndentPixels(p), 48);
+  EXPECT_EQ(layout.LeftIndentPixels(p, 0), 49);
+  EXPECT_EQ(layout.LeftIndentPixels(p, 1), 97);
+  EXPECT_EQ(layout.RightIndentPixels(p), 48);
   // A border 2 mm from the text adds 113 twips (7 pixels) on both sides.
   p->BorderFlags[0] = kBorderOn | kBorderBox;
   p->BorderColor = 0x20;
-  EXPECT_EQ(doc.LeftIndentPixels(p, 1), 104);
-  EXPECT_EQ(doc.RightIndentPixels(p), 55);
+  EXPECT_EQ(layout.LeftIndentPixels(p, 1), 104);
+  EXPECT_EQ(layout.RightIndentPixels(p), 55);
   p->BorderFlags[0] = 0;
   // Window 100 pixels narrower than the page: the right indent shrinks by 100 (not below 0).
-  doc.SetWindowWidth(465);
-  EXPECT_EQ(doc.RightIndentPixels(p), 0);
+  layout.SetWindowWidth(465);
+  EXPECT_EQ(layout.RightIndentPixels(p), 0);
   // Wider: the right indent grows, so lines still end at the page's text width.
-  doc.SetWindowWidth(765);
-  EXPECT_EQ(doc.RightIndentPixels(p), 248);
-  EXPECT_EQ(doc.AvailableWidth(p, 1), 765 - 248 - 97);
+  layout.SetWindowWidth(765);
+  EXPECT_EQ(layout.RightIndentPixels(p), 248);
+  EXPECT_EQ(layout.AvailableWidth(p, 1), 765 - 248 - 97);
   // A table cell from 1/5 to 3/5 of the row.
   p->ParFlags = kParTableCell;
   p->LeftIndent = 0;
   p->RightIndent = 0;
   p->CellStart = 51;
   p->CellWidth = 102;
-  EXPECT_EQ(doc.LeftIndentPixels(p, 0), 8480 / 5 * 96 / 1440 + 1);
+  EXPECT_EQ(layout.LeftIndentPixels(p, 0), 8480 / 5 * 96 / 1440 + 1);
   // Its right edge stands on the page too, whatever the window's width: 3/5 of the row.
   const int right_edge = 8480 * 153 / 255 * 96 / 1440;
   for (const int window : {565, 765}) {
-    doc.SetWindowWidth(window);
-    EXPECT_NEAR(window - doc.RightIndentPixels(p), right_edge, 1) << window;
+    layout.SetWindowWidth(window);
+    EXPECT_NEAR(window - layout.RightIndentPixels(p), right_edge, 1) << window;
   }
   // In a window narrower than the cell's right edge the cell ends at the window.
-  doc.SetWindowWidth(300);
-  EXPECT_EQ(doc.RightIndentPixels(p), 0);
+  layout.SetWindowWidth(300);
+  EXPECT_EQ(layout.RightIndentPixels(p), 0);
 }
 
 TEST_F(LayoutTest, WordWrapOffWrapsAtThePageAndIgnoresTheWindow) {
-  doc.SetWordWrap(false);
+  layout.SetWordWrap(false);
   std::u32string words;
   for (int i = 0; i < 40; ++i) words += U"word ";
   doc.AppendText(doc.FirstParagraph(), words, doc.DefaultAttr);
-  doc.Reformat();
+  layout.Reformat();
   const int lines = doc.FirstParagraph()->LineCount();
-  EXPECT_EQ(doc.LayoutWidth(), 565);
-  doc.SetWindowWidth(100);
+  EXPECT_EQ(layout.LayoutWidth(), 565);
+  layout.SetWindowWidth(100);
   EXPECT_EQ(doc.FirstParagraph()->LineCount(), lines);
-  doc.SetWordWrap(true);
+  layout.SetWordWrap(true);
   EXPECT_GT(doc.FirstParagraph()->LineCount(), lines);
+}
+
+TEST_F(LayoutTest, LineBoxesFollowTheirParagraphsWhenTheChainChanges) {
+  // Four paragraphs of one, two, three and one lines (18 pixels each), then the chain changes
+  // in the middle and at the end between two layouts.
+  TParagraph* a = Para(U"aaaa", 50);
+  TParagraph* b = doc.NewParagraph(a);
+  doc.AppendText(b, U"bbbb bbbb", doc.DefaultAttr);
+  TParagraph* c = doc.NewParagraph(b);
+  doc.AppendText(c, U"cccc cccc cccc", doc.DefaultAttr);
+  TParagraph* d = doc.NewParagraph(c);
+  doc.AppendText(d, U"dddd", doc.DefaultAttr);
+  layout.Reformat();
+  EXPECT_EQ(layout.Box(c, 0).top, 3 * 18);
+  EXPECT_EQ(layout.DocumentHeight(), 7 * 18);
+
+  // A paragraph that was never laid out has no boxes, also where a freed one stood.
+  doc.DeleteLine(b, 1);
+  doc.DeleteLine(b, 0);  // b is freed
+  TParagraph* e = doc.NewParagraph(a);
+  doc.AppendText(e, U"eeee eeee eeee eeee", doc.DefaultAttr);
+  EXPECT_EQ(layout.Box(e, 0).height, 0);
+  EXPECT_EQ(layout.Box(e, 0).top, 0);
+  doc.DeleteLine(d, 0);  // the last paragraph goes too
+  layout.Reformat();
+  ASSERT_EQ(e->LineCount(), 4);
+  EXPECT_EQ(layout.Box(e, 0).top, 18);
+  EXPECT_EQ(layout.Box(e, 3).top, 4 * 18);
+  EXPECT_EQ(layout.Box(c, 0).top, 5 * 18);
+  EXPECT_EQ(layout.Box(c, 2).top, 7 * 18);
+  EXPECT_EQ(layout.DocumentHeight(), 8 * 18);
 }
 
 TEST_F(LayoutTest, CaretAndSelectionStayOnTheirCharacters) {
   TParagraph* p = Para(U"aaaa bbbb cccc", 50);
   ASSERT_EQ(p->LineCount(), 3);
-  doc.Caret = {p, 1, 2};     // the third b
-  doc.SelStart = {p, 0, 5};  // end of line 0 = start of line 1
-  doc.SelEnd = {p, 2, 1};
-  doc.SetWindowWidth(500);  // one line now
+  TTextCursor caret, sel_start, sel_end;
+  layout.TrackCursor(&caret, true);
+  layout.TrackCursor(&sel_start, false);
+  layout.TrackCursor(&sel_end, false);
+  caret = {p, 1, 2};      // the third b
+  sel_start = {p, 0, 5};  // end of line 0 = start of line 1
+  sel_end = {p, 2, 1};
+  layout.SetWindowWidth(500);  // one line now
   ASSERT_EQ(p->LineCount(), 1);
-  EXPECT_EQ(doc.Caret, (TTextCursor{p, 0, 7}));
-  EXPECT_EQ(doc.SelStart, (TTextCursor{p, 0, 5}));
-  EXPECT_EQ(doc.SelEnd, (TTextCursor{p, 0, 11}));
+  EXPECT_EQ(caret, (TTextCursor{p, 0, 7}));
+  EXPECT_EQ(sel_start, (TTextCursor{p, 0, 5}));
+  EXPECT_EQ(sel_end, (TTextCursor{p, 0, 11}));
   // Back to three lines: the position between two lines stays at the end of the earlier line
   // for a selection end, and moves to the start of the next line for the caret.
-  doc.Caret = {p, 0, 5};
-  doc.SetWindowWidth(50);
-  EXPECT_EQ(doc.Caret, (TTextCursor{p, 1, 0}));
-  EXPECT_EQ(doc.SelStart, (TTextCursor{p, 0, 5}));
-  EXPECT_EQ(doc.SelEnd, (TTextCursor{p, 2, 1}));
+  caret = {p, 0, 5};
+  layout.SetWindowWidth(50);
+  EXPECT_EQ(caret, (TTextCursor{p, 1, 0}));
+  EXPECT_EQ(sel_start, (TTextCursor{p, 0, 5}));
+  EXPECT_EQ(sel_end, (TTextCursor{p, 2, 1}));
 }
 
 TEST_F(LayoutTest, OnlyDirtyParagraphsAreWrappedAndMetricsAreAskedOnce) {
@@ -389,25 +435,25 @@ TEST_F(LayoutTest, OnlyDirtyParagraphsAreWrappedAndMetricsAreAskedOnce) {
   doc.AppendText(a, U"first paragraph", doc.DefaultAttr);
   TParagraph* b = doc.NewParagraph(a);
   doc.AppendText(b, U"second paragraph", doc.DefaultAttr);
-  doc.SetWindowWidth(300);
-  doc.Reformat();
+  layout.SetWindowWidth(300);
+  layout.Reformat();
   std::vector<std::u32string> seen;
-  doc.OnWord = [&](TWPRTFTextPaint&, std::u32string_view w, std::array<int, 8>&, uint8_t&) {
+  layout.OnWord = [&](TextLayout&, std::u32string_view w, std::array<int, 8>&, uint8_t&) {
     seen.emplace_back(w);
   };
-  const int64_t queries = doc.FontCache().PlatformQueries();
+  const int64_t queries = layout.FontCache().PlatformQueries();
   const TCharAttr a0 = *doc.AttribPtr(b, 0, 0);
   doc.ReplaceRange(b, 0, 0, 0, U"x", 1, &a0);
   EXPECT_FALSE(a->LayoutDirty & kDirtyWrap);
-  doc.Reformat();
+  layout.Reformat();
   EXPECT_EQ(seen, (std::vector<std::u32string>{U"xsecond", U"paragraph"}));
-  EXPECT_EQ(doc.FontCache().PlatformQueries(), queries);
-  EXPECT_EQ(b->Line(0).Top, a->Line(0).Height);
-  EXPECT_EQ(doc.DocumentHeight(), 36);
+  EXPECT_EQ(layout.FontCache().PlatformQueries(), queries);
+  EXPECT_EQ(layout.Box(b, 0).top, layout.Box(a, 0).height);
+  EXPECT_EQ(layout.DocumentHeight(), 36);
 }
 
 TEST_F(LayoutTest, WordCallbackSetsMarksAndHyphenationPoints) {
-  doc.OnWord = [](TWPRTFTextPaint&, std::u32string_view w, std::array<int, 8>& offsets, uint8_t& flags) {
+  layout.OnWord = [](TextLayout&, std::u32string_view w, std::array<int, 8>& offsets, uint8_t& flags) {
     if (w == U"badd") {
       flags = 2;  // act, flag it
     } else if (w == U"hyphen") {
@@ -423,18 +469,18 @@ TEST_F(LayoutTest, WordCallbackSetsMarksAndHyphenationPoints) {
   EXPECT_EQ(attrs[7].LayoutFlags, kLayoutWordSeen | kLayoutHyphenation);
   EXPECT_EQ(attrs[9].LayoutFlags, kLayoutWordSeen | kLayoutHyphenation);
   EXPECT_EQ(attrs[12].LayoutFlags, 0);  // "ok": preset flag 1 left alone
-  EXPECT_TRUE(doc.StyleFor(attrs[0]).Mark);
+  EXPECT_TRUE(layout.StyleFor(attrs[0]).Mark);
 }
 
 TEST_F(LayoutTest, PlainModeUsesTheDefaultWidthTable) {
-  doc.SetWindowWidth(50);
+  layout.SetWindowWidth(50);
   doc.AppendText(doc.FirstParagraph(), U"aaaa bbbb", doc.DefaultAttr);
   doc.SetAttributeMode(false);
-  doc.ReformatAll();
+  layout.ReformatAll();
   TParagraph* p = doc.FirstParagraph();
-  EXPECT_EQ(doc.CharWidth(p, 0), 8);
+  EXPECT_EQ(layout.CharWidth(p, 0), 8);
   EXPECT_EQ(Lines(p), (std::vector<std::u32string>{U"aaaa ", U"bbbb"}));
-  EXPECT_EQ(p->Line(0).Height, 16);
+  EXPECT_EQ(layout.Box(p, 0).height, 16);
 }
 
 }  // namespace
@@ -445,8 +491,9 @@ namespace {
 
 TEST(TableLayoutTest, CellsOfARowStandSideBySide) {
   testing::TFixedMetrics metrics;
-  TWPRTFTextPaint doc;
-  doc.SetDevice(&metrics, 96, 96);
+  TWPRTFText doc;
+  TextLayout layout{doc};
+  layout.SetDevice(&metrics, 96, 96);
   TParagraph* before = doc.FirstParagraph();
   doc.AppendText(before, U"above", doc.DefaultAttr);
   const uint8_t flags[3] = {kParTableCell | kParMoreCells, kParTableCell | kParContinuesRow | kParMoreCells,
@@ -465,18 +512,18 @@ TEST(TableLayoutTest, CellsOfARowStandSideBySide) {
   TParagraph* after = doc.NewParagraph(p);
   after->ParFlags = 0;
   doc.AppendText(after, U"below", doc.DefaultAttr);
-  doc.Reformat();
-  for (TParagraph* c : cells) EXPECT_EQ(c->Line(0).Top, 18);
-  EXPECT_LT(doc.LeftIndentPixels(cells[0], 0), doc.LeftIndentPixels(cells[1], 0));
-  EXPECT_EQ(after->Line(0).Top, 18 + 36);  // below the two-line cell
-  EXPECT_EQ(doc.DocumentHeight(), 18 + 36 + 18);
+  layout.Reformat();
+  for (TParagraph* c : cells) EXPECT_EQ(layout.Box(c, 0).top, 18);
+  EXPECT_LT(layout.LeftIndentPixels(cells[0], 0), layout.LeftIndentPixels(cells[1], 0));
+  EXPECT_EQ(layout.Box(after, 0).top, 18 + 36);  // below the two-line cell
+  EXPECT_EQ(layout.DocumentHeight(), 18 + 36 + 18);
   // Editing a cell keeps the row together.
   const TCharAttr a = doc.DefaultAttr;
   doc.ReplaceRange(cells[2], 0, 0, 0, U"x\n", 2, &a);
   doc.ReplaceRange(cells[2], 0, 0, 0, U"y\n", 2, &a);  // three lines now
-  doc.Reformat();
-  EXPECT_EQ(cells[2]->Line(0).Top, 18);
-  EXPECT_EQ(after->Line(0).Top, 18 + 54);
+  layout.Reformat();
+  EXPECT_EQ(layout.Box(cells[2], 0).top, 18);
+  EXPECT_EQ(layout.Box(after, 0).top, 18 + 54);
 }
 
 }  // namespace

@@ -89,14 +89,15 @@ TEST(MetafileTest, DamagedInputIsRefusedOrCutShort) {
 }
 
 TEST(MetafileTest, ObjectWithABrokenMetafileIsDrawnAsACrossedBox) {
-  TWPRTFTextPaint doc;
+  TWPRTFText doc;
+  TextLayout layout{doc};
   TDocGraphic g;
   TMetafile mf;
   mf.Bytes = {9, 9, 9};
   g.Image = mf;
   TDocObject* o = doc.AddObject(std::move(g), 5);
   TRecordingCanvas canvas;
-  doc.PaintObject(canvas, o, {0, 0, 30, 20});
+  layout.PaintObject(canvas, o, {0, 0, 30, 20});
   EXPECT_EQ(canvas.Of("rect").size(), 1u);
   EXPECT_EQ(canvas.Of("line").size(), 2u);
 }
@@ -108,11 +109,12 @@ namespace inkwend {
 namespace {
 
 TEST(MetafileTest, MissingLinkedPictureShowsItsName) {
-  TWPRTFTextPaint doc;
+  TWPRTFText doc;
+  TextLayout layout{doc};
   TDocObject* o = doc.AddObject(TDocGraphic{}, 6);
   o->FileName = U"holiday.bmp";
   testing::TRecordingCanvas canvas;
-  doc.PaintObject(canvas, o, {10, 10, 110, 50});
+  layout.PaintObject(canvas, o, {10, 10, 110, 50});
   ASSERT_EQ(canvas.Of("text").size(), 1u);
   EXPECT_EQ(canvas.Of("text")[0].Text, U"holiday.bmp");
   EXPECT_EQ(canvas.Of("text")[0].X, 12);

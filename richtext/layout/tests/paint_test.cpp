@@ -16,25 +16,30 @@ using testing::TRecordingCanvas;
 class PaintTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    doc.SetDevice(&metrics, 96, 96);
-    doc.SetWordWrap(true);
-    doc.SetWindowWidth(200);
+    layout.SetDevice(&metrics, 96, 96);
+    layout.SetWordWrap(true);
+    layout.SetWindowWidth(200);
   }
   TParagraph* Para(std::u32string_view text, uint8_t alignment = kAlignLeft) {
     TParagraph* p = doc.FirstParagraph();
     p->Alignment = alignment;
     doc.AppendText(p, text, doc.DefaultAttr);
-    doc.Reformat();
+    layout.Reformat();
     return p;
   }
   std::vector<TOp> PaintText() {
     canvas.ops.clear();
-    doc.Paint(canvas, {0, 0, 200, 400});
+    PaintContext context(canvas, {0, 0, 200, 400});
+    context.selStart = sel_start;
+    context.selEnd = sel_end;
+    layout.Paint(context);
     return canvas.Of("text");
   }
   TFixedMetrics metrics;
-  TWPRTFTextPaint doc;
+  TWPRTFText doc;
+  TextLayout layout{doc};
   TRecordingCanvas canvas;
+  TTextCursor sel_start, sel_end;  // the selection painted
 };
 
 TEST_F(PaintTest, AlignmentOffsetsAndBaseline) {
@@ -44,14 +49,15 @@ TEST_F(PaintTest, AlignmentOffsetsAndBaseline) {
     int x;
   };
   for (const Case& c : {Case{kAlignLeft, 1}, Case{kAlignCenter, 1 + 87}, Case{kAlignRight, 1 + 175}}) {
-    TWPRTFTextPaint d;
-    d.SetDevice(&metrics, 96, 96);
-    d.SetWordWrap(true);
-    d.SetWindowWidth(200);
+    TWPRTFText d;
+    TextLayout d_layout{d};
+    d_layout.SetDevice(&metrics, 96, 96);
+    d_layout.SetWordWrap(true);
+    d_layout.SetWindowWidth(200);
     d.FirstParagraph()->Alignment = c.alignment;
     d.AppendText(d.FirstParagraph(), U"abc  ", d.DefaultAttr);  // trailing spaces do not count
     TRecordingCanvas rc;
-    d.Paint(rc, {0, 0, 200, 100});
+    d_layout.Paint(rc, {0, 0, 200, 100});
     const auto texts = rc.Of("text");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].X, c.x);
@@ -60,18 +66,20 @@ TEST_F(PaintTest, AlignmentOffsetsAndBaseline) {
 }
 
 TEST_F(PaintTest, JustifiedSpacesAndTabsAdvanceAsLaidOut) {
-  doc.SetWindowWidth(50);
+  layout.SetWindowWidth(50);
   Para(U"aa bb cccccc", kAlignJustify);
   auto texts = PaintText();
   ASSERT_GE(texts.size(), 1u);
   EXPECT_EQ(texts[0].Text, U"aa bb ");
   EXPECT_EQ(texts[0].Advances, (std::vector<int>{8, 8, 15, 8, 8, 4}));
 
-  TWPRTFTextPaint d;
-  d.SetDevice(&metrics, 96, 96);
+  TWPRTFText d;
+
+  TextLayout d_layout{d};
+  d_layout.SetDevice(&metrics, 96, 96);
   d.AppendText(d.FirstParagraph(), U"a\tb", d.DefaultAttr);
   TRecordingCanvas rc;
-  d.Paint(rc, {0, 0, 600, 100});
+  d_layout.Paint(rc, {0, 0, 600, 100});
   texts = rc.Of("text");
   ASSERT_EQ(texts.size(), 2u);  // the tab is its own run and draws nothing
   EXPECT_EQ(texts[1].Text, U"b");
@@ -80,7 +88,7 @@ TEST_F(PaintTest, JustifiedSpacesAndTabsAdvanceAsLaidOut) {
 
 TEST_F(PaintTest, RunsHoldAtMostOneHundredCharactersAndControlCodesDrawAsSpaces) {
   doc.Header.SetPageSize(40000, 15840);  // wide enough for one line of 2000 pixels
-  doc.SetWindowWidth(2500);
+  layout.SetWindowWidth(2500);
   Para(std::u32string(250, U'x') + U"\n");
   const auto texts = PaintText();
   ASSERT_EQ(texts.size(), 3u);
@@ -92,22 +100,24 @@ TEST_F(PaintTest, RunsHoldAtMostOneHundredCharactersAndControlCodesDrawAsSpaces)
 
 TEST_F(PaintTest, SelectionUsesHighlightColours) {
   TParagraph* p = Para(U"abc");
-  doc.SelStart = {p, 0, 2};
-  doc.SelEnd = {p, 0, 1};  // either direction
+  sel_start = {p, 0, 2};
+  sel_end = {p, 0, 1};  // either direction
   const auto texts = PaintText();
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[0].Color, 0x000000u);
   EXPECT_EQ(texts[1].Text, U"b");
-  EXPECT_EQ(texts[1].Color, doc.HighlightTextColor);
+  EXPECT_EQ(texts[1].Color, layout.HighlightTextColor);
   bool filled = false;
   for (const TOp& f : canvas.Of("fill"))
-    filled |= f.Color == doc.HighlightColor && f.Rect == TRect{9, 0, 17, 18};
+    filled |= f.Color == layout.HighlightColor && f.Rect == TRect{9, 0, 17, 18};
   EXPECT_TRUE(filled);
-  EXPECT_EQ(p->Line(0).SelectionState, 2);
-  doc.SelEnd = {p, 0, 3};
-  doc.SelStart = {p, 0, 0};
-  PaintText();
-  EXPECT_EQ(p->Line(0).SelectionState, 3);
+  // The whole line selected: one run in the highlight colour, and the document is not touched.
+  sel_end = {p, 0, 3};
+  sel_start = {p, 0, 0};
+  const auto whole = PaintText();
+  ASSERT_EQ(whole.size(), 1u);
+  EXPECT_EQ(whole[0].Text, U"abc");
+  EXPECT_EQ(whole[0].Color, layout.HighlightTextColor);
 }
 
 TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
@@ -122,12 +132,12 @@ TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
   big.SetBackgroundColor(4);
   doc.AppendText(p, U"x", super);
   doc.AppendText(p, U"Y", big);
-  doc.Reformat();
-  ASSERT_EQ(p->Line(0).Height, 58);
+  layout.Reformat();
+  ASSERT_EQ(layout.Box(p, 0).height, 58);
   const auto texts = PaintText();
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].Font.PointSize, 8);
-  EXPECT_EQ(texts[0].Y, p->Line(0).Ascent - 58 / 3);
+  EXPECT_EQ(texts[0].Y, layout.Box(p, 0).ascent - 58 / 3);
   // Double underline is link text: the link highlight draws it with a single blue underline.
   EXPECT_EQ(texts[1].Color, 0x008000u);
   const auto lines = canvas.Of("line");
@@ -144,7 +154,7 @@ TEST_F(PaintTest, AttributesDecideFontColourShiftAndLines) {
   TCharAttr single = doc.DefaultAttr;
   single.StyleBits = kStyleUnderline | kStyleItalic;
   doc.AppendText(p, U"z", single);
-  doc.Reformat();
+  layout.Reformat();
   PaintText();
   EXPECT_EQ(canvas.Of("line").size(), 3u);
 }
@@ -157,7 +167,7 @@ TEST_F(PaintTest, StruckOutRunsAreCrossedAboveTheirBaseline) {
   doc.AppendText(p, U"ab ", doc.DefaultAttr);
   doc.AppendText(p, U"cd", struck);
   doc.AppendText(p, U" e", doc.DefaultAttr);
-  doc.Reformat();
+  layout.Reformat();
   const auto texts = PaintText();
   ASSERT_EQ(texts.size(), 3u);
   ASSERT_EQ(texts[1].Text, U"cd");
@@ -166,8 +176,8 @@ TEST_F(PaintTest, StruckOutRunsAreCrossedAboveTheirBaseline) {
   EXPECT_EQ(lines[0].From.X, texts[1].X);
   EXPECT_EQ(lines[0].To.X, texts[1].X + texts[1].Advances[0] + texts[1].Advances[1]);
   EXPECT_EQ(lines[0].From.Y, lines[0].To.Y);
-  EXPECT_LT(lines[0].From.Y, texts[1].Y);                          // above the baseline ...
-  EXPECT_GT(lines[0].From.Y, texts[1].Y - p->Line(0).Ascent / 2);  // ... through the lower letters
+  EXPECT_LT(lines[0].From.Y, texts[1].Y);                                // above the baseline ...
+  EXPECT_GT(lines[0].From.Y, texts[1].Y - layout.Box(p, 0).ascent / 2);  // ... through the lower letters
   EXPECT_EQ(lines[0].Pen.Color, texts[1].Color);
 }
 
@@ -176,7 +186,7 @@ TEST_F(PaintTest, FlaggedWordsGetARedMarkAndBordersFollowTheBorderBytes) {
   TCharAttr flagged = doc.DefaultAttr;
   flagged.LayoutFlags = kLayoutFlaggedWord;
   doc.AppendText(p, U"teh", flagged);
-  doc.Reformat();
+  layout.Reformat();
   PaintText();
   const auto marks = canvas.Of("polyline");
   ASSERT_EQ(marks.size(), 1u);
@@ -216,7 +226,7 @@ TEST_F(PaintTest, BoxedCellsOfARowShareTheRowsHeight) {
     cell->BorderWidth = 1;
     doc.AppendText(cell, texts[i], doc.DefaultAttr);
   }
-  doc.Reformat();
+  layout.Reformat();
   PaintText();
   // Each cell: its bottom is one horizontal line, and both lie at the same height.
   std::vector<int> bottoms;
@@ -235,7 +245,7 @@ TEST_F(PaintTest, ShadedParagraphFillsEvenItsEmptyLine) {
   TParagraph* p = doc.FirstParagraph();
   p->ShadingPercent = 100;
   p->ShadingColors = 0x04;  // yellow pattern at 100 %
-  doc.Reformat();
+  layout.Reformat();
   PaintText();
   bool found = false;
   for (const TOp& f : canvas.Of("fill")) found |= f.Color == 0x00FFFFu && f.Rect == TRect{1, 0, 200, 16};
@@ -263,26 +273,26 @@ TEST_F(PaintTest, ObjectsPaintIntoTheirRectanglesAndEnterTheHitTable) {
   doc.AppendText(p, U"\x01", anchor);
   anchor.TagNumber = 8;
   doc.AppendText(p, U"\x01", anchor);
-  doc.SetWindowWidth(400);
-  doc.Reformat();
+  layout.SetWindowWidth(400);
+  layout.Reformat();
   PaintText();
   const auto bitmaps = canvas.Of("bitmap");
   ASSERT_EQ(bitmaps.size(), 1u);
-  const int baseline = p->Line(0).Ascent;
+  const int baseline = layout.Box(p, 0).ascent;
   EXPECT_EQ(bitmaps[0].Rect, (TRect{1, baseline - 24, 49, baseline}));
   // No graphic: a crossed box.
   EXPECT_EQ(canvas.Of("rect").size(), 1u);
   EXPECT_EQ(canvas.Of("line").size(), 2u);
-  ASSERT_EQ(doc.HitObjects().size(), 2u);
-  EXPECT_EQ(doc.ObjectAt(10, baseline - 5), pic);
-  EXPECT_EQ(doc.ObjectAt(60, baseline - 5), empty);
+  ASSERT_EQ(layout.HitObjects().size(), 2u);
+  EXPECT_EQ(layout.ObjectAt(10, baseline - 5), pic);
+  EXPECT_EQ(layout.ObjectAt(60, baseline - 5), empty);
 
   // At most 30 objects enter the table; the rest are still painted.
   anchor.TagNumber = 8;
   doc.AppendText(p, std::u32string(40, U'\x01'), anchor);
-  doc.SetWindowWidth(5000);
+  layout.SetWindowWidth(5000);
   PaintText();
-  EXPECT_EQ(doc.HitObjects().size(), 30u);
+  EXPECT_EQ(layout.HitObjects().size(), 30u);
   EXPECT_EQ(canvas.Of("rect").size(), 41u);
 }
 
@@ -294,27 +304,28 @@ namespace {
 
 TEST(InvalidRectTest, ChangedParagraphOnlyUnlessHeightsChanged) {
   testing::TFixedMetrics metrics;
-  TWPRTFTextPaint doc;
-  doc.SetDevice(&metrics, 96, 96);
-  doc.SetWordWrap(true);
-  doc.SetWindowWidth(300);
+  TWPRTFText doc;
+  TextLayout layout{doc};
+  layout.SetDevice(&metrics, 96, 96);
+  layout.SetWordWrap(true);
+  layout.SetWindowWidth(300);
   TParagraph* p = doc.FirstParagraph();
   for (int i = 0; i < 4; ++i) {
     if (i > 0) p = doc.NewParagraph(p);
     doc.AppendText(p, U"text", doc.DefaultAttr);
   }
   testing::TRecordingCanvas canvas;
-  doc.Paint(canvas, {0, 0, 300, 200});
-  EXPECT_TRUE(doc.InvalidRect(300, 200).Empty());
+  layout.Paint(canvas, {0, 0, 300, 200});
+  EXPECT_TRUE(layout.InvalidRect(300, 200).Empty());
   TParagraph* second = doc.ParagraphAt(1);
   const TCharAttr a = doc.DefaultAttr;
   doc.ReplaceRange(second, 0, 0, 0, U"x", 1, &a);
-  EXPECT_EQ(doc.InvalidRect(300, 200), (TRect{0, 18, 300, 36}));
-  doc.Paint(canvas, {0, 0, 300, 200});
+  EXPECT_EQ(layout.InvalidRect(300, 200), (TRect{0, 18, 300, 36}));
+  layout.Paint(canvas, {0, 0, 300, 200});
   TCharAttr big = a;
   big.PointSize = 20;
   doc.ReplaceRange(second, 0, 0, 0, U"X", 1, &big);
-  EXPECT_EQ(doc.InvalidRect(300, 200), (TRect{0, 18, 300, 200}));
+  EXPECT_EQ(layout.InvalidRect(300, 200), (TRect{0, 18, 300, 200}));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ class TFakePrinter : public TWPPrintDevice {
 
 class PrintTest : public ::testing::Test {
  protected:
-  void SetUp() override { doc.SetDevice(&metrics, 96, 96); }
+  void SetUp() override { layout.SetDevice(&metrics, 96, 96); }
   // `count` paragraphs of one 18-pixel line each ("p0", "p1", ...).
   void Fill(int count) {
     TParagraph* p = doc.FirstParagraph();
@@ -51,65 +51,65 @@ class PrintTest : public ::testing::Test {
       if (i > 0) p = doc.NewParagraph(p);
       doc.AppendText(p, U"p" + std::u32string(1, U'0' + static_cast<char32_t>(i)), doc.DefaultAttr);
     }
-    doc.Reformat();
+    layout.Reformat();
   }
   std::vector<int> PageStarts() {
     std::vector<int> out;
     int i = 0;
     for (TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
       for (int l = 0; l < p->LineCount(); ++l, ++i) {
-        if (p->Line(l).LineFlags & kLinePageStart) out.push_back(i);
+        if (layout.Box(p, l).flags & kLinePageStart) out.push_back(i);
       }
     }
     return out;
   }
   TFixedMetrics metrics;
-  TWPRTFTextPaint doc;
+  TWPRTFText doc;
+  TextLayout layout{doc};
 };
 
 TEST_F(PrintTest, PagesFillUpToTheTextHeightAndBreakWhereAsked) {
   Fill(7);
-  EXPECT_EQ(doc.Paginate(40), 4);  // two 18-pixel lines a page
+  EXPECT_EQ(layout.Paginate(40), 4);  // two 18-pixel lines a page
   EXPECT_EQ(PageStarts(), (std::vector<int>{2, 4, 6}));
   doc.ParagraphAt(1)->ParFlags |= kParPageBreak;
-  EXPECT_EQ(doc.Paginate(40), 4);
+  EXPECT_EQ(layout.Paginate(40), 4);
   EXPECT_EQ(PageStarts(), (std::vector<int>{1, 3, 5}));
   doc.ParagraphAt(0)->ParFlags |= kParPageBreak;  // nothing before the first line
-  EXPECT_EQ(doc.Paginate(40), 4);
+  EXPECT_EQ(layout.Paginate(40), 4);
 }
 
 TEST_F(PrintTest, KeptParagraphMovesToTheNextPageWhenItFitsThere) {
   Fill(2);
   TParagraph* second = doc.ParagraphAt(1);
   doc.AppendText(second, U"\nline\nline", doc.DefaultAttr);  // three lines, 54 pixels
-  doc.Reformat();
-  EXPECT_EQ(doc.Paginate(60), 2);  // line 3 does not fit: the page breaks inside the paragraph
+  layout.Reformat();
+  EXPECT_EQ(layout.Paginate(60), 2);  // line 3 does not fit: the page breaks inside the paragraph
   EXPECT_EQ(PageStarts(), (std::vector<int>{3}));
   second->ParFlags |= kParKeep;
-  EXPECT_EQ(doc.Paginate(60), 2);
+  EXPECT_EQ(layout.Paginate(60), 2);
   EXPECT_EQ(PageStarts(), (std::vector<int>{1}));
-  EXPECT_EQ(doc.Paginate(50), 2);  // too tall for any page: the flag cannot be kept
+  EXPECT_EQ(layout.Paginate(50), 2);  // too tall for any page: the flag cannot be kept
   EXPECT_EQ(PageStarts(), (std::vector<int>{2}));
 }
 
 TEST_F(PrintTest, PrintCallsHeaderAndFooterForEveryPageAndRestoresTheScreen) {
   Fill(3);
   doc.ParagraphAt(2)->ParFlags |= kParPageBreak;
-  doc.SetWordWrap(true);
-  doc.SetWindowWidth(300);
-  doc.ScrollY = 5;
+  layout.SetWordWrap(true);
+  layout.SetWindowWidth(300);
   struct Band {
     int x, y, w, h, page, line;
   };
   std::vector<Band> headers, footers;
-  doc.OnPrintHeader = [&](TWPRTFTextPaint&, TCanvas&, int x, int y, int w, int h, int page, int line) {
+  layout.OnPrintHeader = [&](TextLayout&, TCanvas&, int x, int y, int w, int h, int page, int line) {
     headers.push_back({x, y, w, h, page, line});
   };
-  doc.OnPrintFooter = [&](TWPRTFTextPaint&, TCanvas&, int x, int y, int w, int h, int page, int line) {
+  layout.OnPrintFooter = [&](TextLayout&, TCanvas&, int x, int y, int w, int h, int page, int line) {
     footers.push_back({x, y, w, h, page, line});
   };
   TFakePrinter printer;
-  ASSERT_TRUE(doc.Print(printer));
+  ASSERT_TRUE(layout.Print(printer));
   EXPECT_EQ(printer.log, "begin page end");
   // Margins 1880 and 1440 twips at 192 ppi are 250 and 192 pixels, less the printing offset.
   ASSERT_EQ(headers.size(), 2u);
@@ -133,11 +133,10 @@ TEST_F(PrintTest, PrintCallsHeaderAndFooterForEveryPageAndRestoresTheScreen) {
   EXPECT_EQ(texts[0].Font.PixelSize, 27);
   // The screen state is back.
   EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
-  EXPECT_EQ(doc.FirstParagraph()->Line(0).Height, 18);
-  EXPECT_TRUE(doc.WordWrap());
-  EXPECT_EQ(doc.LayoutWidth(), 300);
-  EXPECT_EQ(doc.ScrollY, 5);
-  EXPECT_FALSE(doc.Printing());
+  EXPECT_EQ(layout.Box(doc.FirstParagraph(), 0).height, 18);
+  EXPECT_TRUE(layout.WordWrap());
+  EXPECT_EQ(layout.LayoutWidth(), 300);
+  EXPECT_FALSE(layout.Printing());
 }
 
 TEST_F(PrintTest, PageRangeAndFailingEvents) {
@@ -145,17 +144,17 @@ TEST_F(PrintTest, PageRangeAndFailingEvents) {
   doc.ParagraphAt(1)->ParFlags |= kParPageBreak;
   doc.ParagraphAt(2)->ParFlags |= kParPageBreak;
   TFakePrinter printer;
-  ASSERT_TRUE(doc.Print(printer, 2, 2));
+  ASSERT_TRUE(layout.Print(printer, 2, 2));
   EXPECT_EQ(printer.log, "begin end");
   ASSERT_EQ(printer.canvas.Of("text").size(), 1u);
   EXPECT_EQ(printer.canvas.Of("text")[0].Text, U"p1");
 
-  doc.OnPrintHeader = [](TWPRTFTextPaint&, TCanvas&, int, int, int, int, int page, int) {
+  layout.OnPrintHeader = [](TextLayout&, TCanvas&, int, int, int, int, int page, int) {
     if (page == 2) throw std::runtime_error("no paper");
   };
   TFakePrinter failing;
-  EXPECT_FALSE(doc.Print(failing));
-  EXPECT_EQ(doc.LastPrintError, "no paper");
+  EXPECT_FALSE(layout.Print(failing));
+  EXPECT_EQ(layout.LastPrintError, "no paper");
   EXPECT_EQ(failing.log, "begin page end");
   EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
 }
@@ -166,10 +165,11 @@ TEST_F(PrintTest, CanvasLinePrintingTakesWhatFits) {
   TFixedMetrics printer_metrics;
   // At 96 ppi every line is 18 high: a box of 40 holds two.
   int taken = 0;
-  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 0, false, &taken), 2);
+  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 0, false, &taken),
+            2);
   EXPECT_EQ(taken, 2);
   EXPECT_TRUE(canvas.ops.empty());  // measuring draws nothing
-  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 2, true), 4);
+  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 2, true), 4);
   const auto texts = canvas.Of("text");
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].Text, U"p2");
@@ -177,9 +177,10 @@ TEST_F(PrintTest, CanvasLinePrintingTakesWhatFits) {
   EXPECT_EQ(texts[0].Y, 100 + 14);
   EXPECT_EQ(texts[1].Y, 100 + 18 + 14);
   // The last line taken: 0.
-  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 1000, 4, true), 0);
+  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 1000, 4, true), 0);
   // Nothing fits: the first line is returned.
-  EXPECT_EQ(doc.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 10, 3, false, &taken), 3);
+  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 10, 3, false, &taken),
+            3);
   EXPECT_EQ(taken, 0);
 }
 

@@ -26,7 +26,7 @@ class RichTextLinkTest : public QObject {
   TWPRichTextLink* link_ = nullptr;
 
   QToolButton* Button(const char* name) { return bar_->IconButton(QString::fromLatin1(name)); }
-  TParagraph* First() { return editor_->Memo().FirstParagraph(); }
+  TParagraph* First() { return editor_->Memo().Document().FirstParagraph(); }
   const TCharAttr& AttrAt(int i) { return First()->Attrs()[size_t(i)]; }
 
  private slots:
@@ -105,7 +105,7 @@ class RichTextLinkTest : public QObject {
     QTest::qWait(1);
     int ppi = ruler_->Format().PixelsPerInch;
     QVERIFY(ppi > 0);
-    QCOMPARE(ruler_->Format().TextWidth, editor_->Memo().LayoutWidth());
+    QCOMPARE(ruler_->Format().TextWidth, editor_->Memo().Layout().LayoutWidth());
     // Drag the left marker (with the first line, by its rectangle) about a tenth of an inch.
     QRect left = ruler_->MarkerRect(kMarkerLeft);
     QPoint from(ruler_->MarkerX(kMarkerLeft), left.bottom() - 1);
@@ -122,10 +122,10 @@ class RichTextLinkTest : public QObject {
     for (int i = 0; i < 64; ++i)
       if (First()->HasTab(i)) slot = i;
     QVERIFY(slot >= 0);
-    QVERIFY(std::abs(editor_->Memo().Header.Tabs[size_t(slot)].Position - 2880) <= 1440 / ppi + 1);
+    QVERIFY(std::abs(editor_->Memo().Document().Header.Tabs[size_t(slot)].Position - 2880) <= 1440 / ppi + 1);
     // A second click on it makes it a right tab.
     QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(x, 8));
-    QCOMPARE(int(editor_->Memo().Header.Tabs[size_t(slot)].Kind), int(kTabRight));
+    QCOMPARE(int(editor_->Memo().Document().Header.Tabs[size_t(slot)].Kind), int(kTabRight));
   }
 
   void readOnlyEditorRefusesTheRuler() {

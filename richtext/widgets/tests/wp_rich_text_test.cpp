@@ -26,8 +26,8 @@ namespace {
 
 QString Dump(const TWPRichText& w) {
   QString out;
-  for (TParagraph* p = w.Memo().FirstParagraph(); p; p = p->Next) {
-    if (p != w.Memo().FirstParagraph()) out += '|';
+  for (TParagraph* p = w.Memo().Document().FirstParagraph(); p; p = p->Next) {
+    if (p != w.Memo().Document().FirstParagraph()) out += '|';
     for (char32_t c : p->Text()) out += c == kCharTab ? QStringLiteral("\\t") : QString::fromUcs4(&c, 1);
   }
   return out;
@@ -71,7 +71,7 @@ class WPRichTextTest : public QObject {
     QCOMPARE(Dump(*w), QStringLiteral("Hello|world"));
 
     // Delete at the very end clears the last paragraph's shading and borders.
-    TParagraph* last = w->Memo().LastParagraph();
+    TParagraph* last = w->Memo().Document().LastParagraph();
     last->ShadingPercent = 30;
     last->BorderFlags[0] = kBorderOn | kBorderBox;
     QTest::keyClick(w.get(), Qt::Key_End, Qt::ControlModifier);
@@ -87,27 +87,27 @@ class WPRichTextTest : public QObject {
   }
 
   void typingAfterHiddenTextAndInsertPoint() {
-    TWPRTFTextInput& m = w->Memo();
-    TCharAttr hidden = m.DefaultAttr;
+    EditController& m = w->Memo();
+    TCharAttr hidden = m.Document().DefaultAttr;
     hidden.CharFlags = kCharHidden;
-    TCharAttr point = m.DefaultAttr;
+    TCharAttr point = m.Document().DefaultAttr;
     point.CharFlags = kCharInsertPoint;
     point.TagNumber = 3;
-    m.AppendText(m.FirstParagraph(), U"ab", hidden);
-    TParagraph* second = m.NewParagraph(m.FirstParagraph());
-    m.AppendText(second, U"P", point);
+    m.Document().AppendText(m.Document().FirstParagraph(), U"ab", hidden);
+    TParagraph* second = m.Document().NewParagraph(m.Document().FirstParagraph());
+    m.Document().AppendText(second, U"P", point);
     w->Reformat();
 
     w->SetCaretPosition(2);  // right after the hidden text
     QTest::keyClicks(w.get(), "x");
     QCOMPARE(Dump(*w), QStringLiteral("abx|P"));
-    QCOMPARE(m.FirstParagraph()->Attrs()[2].CharFlags, uint8_t{0});
+    QCOMPARE(m.Document().FirstParagraph()->Attrs()[2].CharFlags, uint8_t{0});
 
     w->SetCaretPosition(5);  // right after the insert point
     QTest::keyClicks(w.get(), "y");
     QCOMPARE(Dump(*w), QStringLiteral("abx|Py"));
-    QCOMPARE(m.LastParagraph()->Attrs()[1].CharFlags, uint8_t{0});
-    QCOMPARE(m.LastParagraph()->Attrs()[1].TagNumber, uint16_t{0});
+    QCOMPARE(m.Document().LastParagraph()->Attrs()[1].CharFlags, uint8_t{0});
+    QCOMPARE(m.Document().LastParagraph()->Attrs()[1].TagNumber, uint16_t{0});
   }
 
   void ctrlEnterTwiceTogglesThePageBreak() {
@@ -116,15 +116,15 @@ class WPRichTextTest : public QObject {
     QTest::keyClicks(w.get(), "two");
     QTest::keyClick(w.get(), Qt::Key_Home);
     QTest::keyClick(w.get(), Qt::Key_Return, Qt::ControlModifier);
-    QVERIFY(w->Memo().LastParagraph()->ParFlags & kParPageBreak);
+    QVERIFY(w->Memo().Document().LastParagraph()->ParFlags & kParPageBreak);
     QTest::keyClick(w.get(), Qt::Key_Return, Qt::ControlModifier);
-    QVERIFY(!(w->Memo().LastParagraph()->ParFlags & kParPageBreak));
+    QVERIFY(!(w->Memo().Document().LastParagraph()->ParFlags & kParPageBreak));
     QCOMPARE(Dump(*w), QStringLiteral("one|two"));
     // Elsewhere it splits the paragraph; the new one starts a page.
     QTest::keyClick(w.get(), Qt::Key_Right);
     QTest::keyClick(w.get(), Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(Dump(*w), QStringLiteral("one|t|wo"));
-    QVERIFY(w->Memo().LastParagraph()->ParFlags & kParPageBreak);
+    QVERIFY(w->Memo().Document().LastParagraph()->ParFlags & kParPageBreak);
   }
 
   void pastePrefersRtfAndTakesText() {
@@ -136,7 +136,7 @@ class WPRichTextTest : public QObject {
     QApplication::clipboard()->setMimeData(mime);
     QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(Dump(*w), QStringLiteral("[rich]"));
-    QVERIFY(w->Memo().FirstParagraph()->Attrs()[1].StyleBits & kStyleItalic);
+    QVERIFY(w->Memo().Document().FirstParagraph()->Attrs()[1].StyleBits & kStyleItalic);
     QCOMPARE(w->GetCaretPosition(), 5);
 
     QApplication::clipboard()->setText(QStringLiteral("caf\u00E9\nnext"));
@@ -160,10 +160,10 @@ class WPRichTextTest : public QObject {
     image.fill(Qt::red);
     QApplication::clipboard()->setImage(image);
     QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
-    const TParagraph* p = w->Memo().FirstParagraph();
+    const TParagraph* p = w->Memo().Document().FirstParagraph();
     QCOMPARE(p->CharCount(), 1);
     QVERIFY(p->Attrs()[0].CharFlags & kCharObject);
-    const TDocObject* o = w->Memo().FindObjectByNumber(p->Attrs()[0].TagNumber);
+    const TDocObject* o = w->Memo().Document().FindObjectByNumber(p->Attrs()[0].TagNumber);
     QVERIFY(o);
     QCOMPARE(o->Graphic.Bitmap()->Width, 4);
     QCOMPARE(o->Graphic.Bitmap()->PixelRgb(0, 0), 0xFF0000u);
@@ -175,7 +175,7 @@ class WPRichTextTest : public QObject {
     image.setPixel(0, 0, qRgba(0, 0, 0, 0));
     image.setPixel(1, 0, qRgba(255, 0, 0, 128));
     w->InsertGraphic(image);
-    const TBitmap* bitmap = w->Memo().Objects().front()->Graphic.Bitmap();
+    const TBitmap* bitmap = w->Memo().Document().Objects().front()->Graphic.Bitmap();
     QVERIFY(bitmap);
     QCOMPARE(bitmap->PixelRgb(0, 0), 0xFFFFFFu);
     QCOMPARE(bitmap->PixelRgb(1, 0), 0xFF7F7Fu);
@@ -194,16 +194,16 @@ class WPRichTextTest : public QObject {
       QCOMPARE(w->LoadFromStream(stream), kResultOk);
     };
     load();
-    QVERIFY(w->Memo().Objects().front()->Graphic.Empty());  // no decoder: an empty object
+    QVERIFY(w->Memo().Document().Objects().front()->Graphic.Empty());  // no decoder: an empty object
     w->SetPictureDecoder(&QtPictureDecoderInstance());
     load();
-    QCOMPARE(w->Memo().Objects().front()->Graphic.Bitmap()->PixelRgb(0, 0), 0x00FF00u);
+    QCOMPARE(w->Memo().Document().Objects().front()->Graphic.Bitmap()->PixelRgb(0, 0), 0x00FF00u);
     auto* mime = new QMimeData;
     mime->setData("text/rtf", QByteArray::fromStdString(rtf));
     QApplication::clipboard()->setMimeData(mime);
     QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(w->Memo().Objects().size(), size_t{2});
-    QVERIFY(w->Memo().Objects().back()->Graphic.Bitmap());
+    QCOMPARE(w->Memo().Document().Objects().size(), size_t{2});
+    QVERIFY(w->Memo().Document().Objects().back()->Graphic.Bitmap());
   }
 
   void aCutOffEntryLoadsAsDamagedWithItsText() {
@@ -220,8 +220,8 @@ class WPRichTextTest : public QObject {
     image.fill(Qt::blue);
     w->InsertGraphic(image);
     w->viewport()->repaint();
-    QCOMPARE(w->Memo().HitObjects().size(), size_t{1});
-    const TRect r = w->Memo().HitObjects()[0].Rect;
+    QCOMPARE(w->Memo().Layout().HitObjects().size(), size_t{1});
+    const TRect r = w->Memo().Layout().HitObjects()[0].Rect;
     QCOMPARE(r.Width(), 40);
     QTest::mouseDClick(w->viewport(), Qt::LeftButton, {}, QPoint(r.Left + 20, r.Top + 15));
     // QTest keeps the button down after a double click; a user lets it go.
@@ -236,12 +236,12 @@ class WPRichTextTest : public QObject {
     QTest::mousePress(w->viewport(), Qt::LeftButton, {}, corner);
     QTest::mouseMove(w->viewport(), QPoint(r.Left + 80, r.Top + 50));
     QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, QPoint(r.Left + 80, r.Top + 50));
-    const TDocObject* o = w->Memo().Objects().front().get();
-    const int ppi = w->Memo().Header.XPixelsPerInch;
+    const TDocObject* o = w->Memo().Document().Objects().front().get();
+    const int ppi = w->Memo().Document().Header.XPixelsPerInch;
     QCOMPARE(o->Width, 80 * 1440 / ppi);
-    QCOMPARE(o->Height, 50 * 1440 / w->Memo().Header.YPixelsPerInch);
+    QCOMPARE(o->Height, 50 * 1440 / w->Memo().Document().Header.YPixelsPerInch);
     w->viewport()->repaint();
-    QCOMPARE(w->Memo().HitObjects()[0].Rect.Width(), 80);
+    QCOMPARE(w->Memo().Layout().HitObjects()[0].Rect.Width(), 80);
     QCOMPARE(Dump(*w).size(), qsizetype{5});  // the text is unchanged
   }
 
@@ -338,10 +338,10 @@ class WPRichTextTest : public QObject {
       const TParPos p = w->Memo().PosAt(pos);
       const TTextCursor c{p.Par, 0, p.Offset};
       std::vector<int> xs;
-      w->Memo().LineXs(p.Par, 0, xs);
-      const TTextLine& l = p.Par->Line(c.Line);
+      w->Memo().Layout().LineXs(p.Par, 0, xs);
+      const LineBox& l = w->Memo().Layout().Box(p.Par, c.Line);
       return QPoint(xs[static_cast<size_t>(c.Pos)] - w->Memo().ScrollX,
-                    l.Top + l.Height / 2 - w->Memo().ScrollY);
+                    l.top + l.height / 2 - w->Memo().ScrollY);
     };
     QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, point_of(6) + QPoint(1, 0));
     QCOMPARE(w->GetCaretPosition(), 6);
@@ -429,11 +429,11 @@ class WPRichTextTest : public QObject {
 
   void operationsOfTheTable() {
     // SetPageLayout with every value kept changes nothing.
-    const TTextHeader before = w->Memo().Header;
+    const TTextHeader before = w->Memo().Document().Header;
     w->SetPageLayout(-1000, -1000, -1000, -1000, -1000, -1000);
-    QCOMPARE(w->Memo().Header.PageWidth, before.PageWidth);
-    QCOMPARE(w->Memo().Header.MarginTop, before.MarginTop);
-    QCOMPARE(w->Memo().Header.TextAreaWidth, before.TextAreaWidth);
+    QCOMPARE(w->Memo().Document().Header.PageWidth, before.PageWidth);
+    QCOMPARE(w->Memo().Document().Header.MarginTop, before.MarginTop);
+    QCOMPARE(w->Memo().Document().Header.TextAreaWidth, before.TextAreaWidth);
 
     // FastAppendText of itself fails with its message.
     bool thrown = false;
@@ -469,13 +469,14 @@ class WPRichTextTest : public QObject {
     w->Clear();
     const TCharAttr a = w->GetCurrentAttr();
     QCOMPARE(a.FontIndex, uint8_t{0});
-    QCOMPARE(QString::fromStdU32String(w->Memo().Header.Fonts[0].Name), QStringLiteral("Courier New"));
+    QCOMPARE(QString::fromStdU32String(w->Memo().Document().Header.Fonts[0].Name),
+             QStringLiteral("Courier New"));
     QCOMPARE(a.PointSize, uint8_t{14});
     QCOMPARE(a.TextColor(), uint8_t{1});         // red
     QCOMPARE(a.BackgroundColor(), uint8_t{12});  // the control's white
     QVERIFY(a.StyleBits & kStyleBold);
     QTest::keyClicks(w.get(), "x");
-    QCOMPARE(w->Memo().FirstParagraph()->Attrs()[0].PointSize, uint8_t{14});
+    QCOMPARE(w->Memo().Document().FirstParagraph()->Attrs()[0].PointSize, uint8_t{14});
     QVERIFY(w->FileName().isEmpty());
   }
 
