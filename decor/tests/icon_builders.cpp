@@ -26,6 +26,31 @@ static void PadTo(Bytes* b, size_t align) {
   while (b->size() % align) b->push_back(0);
 }
 
+// Stores pixel `x` of a row in the layout of `bpp` bits per pixel (palette index or colour).
+static void PutPixel(Bytes* row, int bpp, size_t x, uint32_t v) {
+  switch (bpp) {
+    case 1:
+      (*row)[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
+      break;
+    case 4:
+      (*row)[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+      break;
+    case 8:
+      (*row)[x] = static_cast<uint8_t>(v);
+      break;
+    case 24:
+      (*row)[3 * x] = v & 0xFF;
+      (*row)[3 * x + 1] = (v >> 8) & 0xFF;
+      (*row)[3 * x + 2] = (v >> 16) & 0xFF;
+      break;
+    case 32:
+      for (size_t k = 0; k < 4; ++k) (*row)[4 * x + k] = (v >> (8 * k)) & 0xFF;
+      break;
+    default:
+      break;
+  }
+}
+
 Bytes MakeDib(const DibPlan& s) {
   Bytes b;
   Put32(&b, 40);
@@ -40,25 +65,7 @@ Bytes MakeDib(const DibPlan& s) {
     Bytes row(stride, 0);
     for (int x = 0; x < s.width; ++x) {
       const uint32_t v = s.pixel ? s.pixel(x, y) : 0;
-      switch (s.bpp) {
-        case 1:
-          row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
-          break;
-        case 4:
-          row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
-          break;
-        case 8:
-          row[x] = static_cast<uint8_t>(v);
-          break;
-        case 24:
-          row[3 * x] = v & 0xFF;
-          row[3 * x + 1] = (v >> 8) & 0xFF;
-          row[3 * x + 2] = (v >> 16) & 0xFF;
-          break;
-        case 32:
-          for (int k = 0; k < 4; ++k) row[4 * x + k] = (v >> (8 * k)) & 0xFF;
-          break;
-      }
+      PutPixel(&row, s.bpp, static_cast<size_t>(x), v);
     }
     b.insert(b.end(), row.begin(), row.end());
   }
