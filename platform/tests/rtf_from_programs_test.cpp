@@ -20,8 +20,7 @@ namespace inkwend {
 namespace {
 
 std::filesystem::path DataDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "tests" /
-         "data";
+  return std::filesystem::path(INKWEND_SOURCE_DIR) / "richtext" / "tests" / "data";
 }
 
 using testing::ReadFile;

@@ -84,9 +84,8 @@ TEST_F(PdfCommand, LongDocumentFillsPagesAndMarginsChangeTheCount) {
 
 TEST_F(PdfCommand, PrintsPicturesOtherProgramsEmbedded) {
   // LibreOffice's file holds a 4 x 3 PNG and an 8 x 8 JPEG.
-  const std::string in = (fs::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" /
-                          "tests" / "data" / "libreoffice_diary.rtf")
-                             .string();
+  const std::string in =
+      (fs::path(INKWEND_SOURCE_DIR) / "richtext" / "tests" / "data" / "libreoffice_diary.rtf").string();
   ASSERT_EQ(Tool(in + " " + File("pictures.pdf")).code, 0);
   const std::string images = Shell("pdfimages -list " + File("pictures.pdf")).out;
   EXPECT_NE(images.find("     4     3 "), std::string::npos) << images;

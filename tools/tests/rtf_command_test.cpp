@@ -13,9 +13,8 @@ namespace {
 using testing::ReadFile;
 using testing::Shell;
 
-const std::string kFixture = (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-                              "richtext" / "tests" / "data" / "pandoc_diary")
-                                 .string();
+const std::string kFixture =
+    (std::filesystem::path(INKWEND_SOURCE_DIR) / "richtext" / "tests" / "data" / "pandoc_diary").string();
 
 std::string Tool(const std::string& args) { return std::string(INKWEND_TOOL) + " rtf " + args; }
 
