@@ -275,6 +275,11 @@ void IconFile::ParsePe(uint64_t header) {
   std::vector<uint8_t> table;
   if (!source_->ReadVector(optional_at + optional_size, 40ull * sections, &table)) return;
   const PeDirectory directory(*source_, table, sections, root_rva);
+  AddPeResources(directory);
+}
+
+// Icons and icon groups of the resource tree; other resource types are passed over.
+void IconFile::AddPeResources(const PeDirectory& directory) {
   using Entry = PeDirectory::Entry;
   std::vector<Entry> types, items;
   directory.Read(0, &types);

@@ -208,28 +208,10 @@ Bytes MakeNe(const std::vector<Resource>& resources, unsigned shift) {
   return b;
 }
 
-Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
-  Bytes b = MzStub();
-  b.insert(b.end(), {'P', 'E', 0, 0});
-  const size_t coff = b.size();
-  b.resize(coff + 20, 0);
-  Set16(&b, coff, pe32_plus ? 0x8664 : 0x14C);
-  Set16(&b, coff + 2, 1);
-  const uint16_t optional_size = pe32_plus ? 240 : 224;
-  Set16(&b, coff + 16, optional_size);
-  const size_t opt = b.size();
-  b.resize(opt + optional_size, 0);
-  Set16(&b, opt, pe32_plus ? 0x20B : 0x10B);
-  const size_t dirs = opt + (pe32_plus ? 112 : 96);
-  Set32(&b, opt + (pe32_plus ? 108 : 92), 16);
-  const size_t section = b.size();
-  b.resize(section + 40, 0);
-  std::copy_n(".rsrc", 5, b.begin() + static_cast<long>(section));
-  PadTo(&b, 0x200);
-  const size_t raw = b.size();
-  const uint32_t va = 0x1000;
+using ResourceTypes = std::map<uint16_t, std::vector<const Resource*>>;
 
-  // The tree, sorted the way linkers write it: types by id; in each, named entries by name, then ids.
+// The tree, sorted the way linkers write it: types by id; in each, named entries by name, then ids.
+static ResourceTypes ResourcesByType(const std::vector<Resource>& resources) {
   std::map<uint16_t, std::vector<const Resource*>> by_type;
   for (const auto& r : resources) by_type[r.type].push_back(&r);
   for (auto& [t, list] : by_type)
@@ -237,6 +219,12 @@ Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
       if (a->name.empty() != c->name.empty()) return !a->name.empty();
       return a->name.empty() ? a->id < c->id : a->name < c->name;
     });
+  return by_type;
+}
+
+// The resource section of a PE file whose section starts at the relative address `va`: the
+// directory tree (type, item, language), the data entries, the names, then the data.
+static Bytes ResourceSection(const ResourceTypes& by_type, uint32_t va) {
   Bytes r;
   auto dir_header = [&r](size_t named, size_t ids) {
     r.resize(r.size() + 12, 0);
@@ -295,6 +283,31 @@ Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
     Set32(&r, p.data_slot + 4, static_cast<uint32_t>(p.res->data.size()));
     r.insert(r.end(), p.res->data.begin(), p.res->data.end());
   }
+  return r;
+}
+
+Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
+  Bytes b = MzStub();
+  b.insert(b.end(), {'P', 'E', 0, 0});
+  const size_t coff = b.size();
+  b.resize(coff + 20, 0);
+  Set16(&b, coff, pe32_plus ? 0x8664 : 0x14C);
+  Set16(&b, coff + 2, 1);
+  const uint16_t optional_size = pe32_plus ? 240 : 224;
+  Set16(&b, coff + 16, optional_size);
+  const size_t opt = b.size();
+  b.resize(opt + optional_size, 0);
+  Set16(&b, opt, pe32_plus ? 0x20B : 0x10B);
+  const size_t dirs = opt + (pe32_plus ? 112 : 96);
+  Set32(&b, opt + (pe32_plus ? 108 : 92), 16);
+  const size_t section = b.size();
+  b.resize(section + 40, 0);
+  std::copy_n(".rsrc", 5, b.begin() + static_cast<long>(section));
+  PadTo(&b, 0x200);
+  const size_t raw = b.size();
+  const uint32_t va = 0x1000;
+
+  Bytes r = ResourceSection(ResourcesByType(resources), va);
   PadTo(&r, 0x200);
   b.insert(b.end(), r.begin(), r.end());
   Set32(&b, dirs + 16, va);
