@@ -32,7 +32,7 @@ const QString& Library() {
   static const QString path = [] {
     std::vector<inkwend::icons::IconImage> pictures;
     for (int i = 0; i < kIcons; ++i) {
-      inkwend::icons::IconImage p{48, 48, std::vector<uint32_t>(48 * 48)};
+      inkwend::icons::IconImage p{48, 48, std::vector<uint32_t>(size_t{48} * 48)};
       for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 48; ++x)
           p.argb[static_cast<size_t>(y) * 48 + x] =

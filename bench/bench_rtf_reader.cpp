@@ -96,7 +96,8 @@ std::string OurDocument() {
                              U"river",
                              U"friends",
                              U"dinner",
-                             U"\x20AC"
+                             U"\x20AC"  // NOLINT(bugprone-suspicious-missing-comma): one word, split so that
+                                        // the hex escape stops before the digits
                              U"12"};
   TParagraph* p = doc.FirstParagraph();
   std::string out;

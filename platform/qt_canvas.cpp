@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPolygon>
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -20,9 +21,15 @@ QImage ToQImage(const TBitmap& bitmap) {
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
     const uint8_t* row = bitmap.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
     if (bitmap.BitsPerPixel == 24) {
-      for (int x = 0; x < bitmap.Width; ++x) out[x] = qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
+      for (int x = 0; x < bitmap.Width; ++x) {
+        const uint8_t* px = row + static_cast<ptrdiff_t>(x) * 3;
+        out[x] = qRgb(px[2], px[1], px[0]);
+      }
     } else if (bitmap.BitsPerPixel == 32) {
-      for (int x = 0; x < bitmap.Width; ++x) out[x] = qRgb(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]);
+      for (int x = 0; x < bitmap.Width; ++x) {
+        const uint8_t* px = row + static_cast<ptrdiff_t>(x) * 4;
+        out[x] = qRgb(px[2], px[1], px[0]);
+      }
     } else {
       for (int x = 0; x < bitmap.Width; ++x) out[x] = 0xFF000000u | bitmap.PixelRgb(x, y);
     }

@@ -21,17 +21,20 @@ QString ToQString(std::u32string_view s) {
 
 const QRawFont& TQtTextMetrics::RawFont(const TFontSpec& wanted) { return EntryFor(wanted).Raw; }
 
+// The glyphs of the first 256 characters, asked for in one call (control characters as spaces).
+void TQtTextMetrics::FillLowGlyphs(TEntry& e) {
+  char32_t codes[256];
+  for (int i = 0; i < 256; ++i) codes[i] = i < 32 ? U' ' : static_cast<char32_t>(i);
+  // Latin-1 is one UTF-16 unit per character, so the glyphs map one to one.
+  const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(codes, 256));
+  for (int i = 0; i < 256; ++i) e.Low[static_cast<size_t>(i)] = i < g.size() ? g[i] : 0;
+  e.LowReady = true;
+}
+
 TQtTextMetrics::TGlyph TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
   if (c < 32) c = U' ';
   if (c < 256) {
-    if (!e.LowReady) {
-      char32_t codes[256];
-      for (int i = 0; i < 256; ++i) codes[i] = i < 32 ? U' ' : static_cast<char32_t>(i);
-      // Latin-1 is one UTF-16 unit per character, so the glyphs map one to one.
-      const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(codes, 256));
-      for (int i = 0; i < 256; ++i) e.Low[static_cast<size_t>(i)] = i < g.size() ? g[i] : 0;
-      e.LowReady = true;
-    }
+    if (!e.LowReady) FillLowGlyphs(e);
     if (e.Low[c] != 0) return {e.Low[c], nullptr};
   }
   auto it = e.High.find(c);

@@ -42,6 +42,7 @@ class TQtTextMetrics : public TTextMetrics {
   };
   TEntry& EntryFor(const TFontSpec& font);
   TGlyph GlyphOf(TEntry& e, char32_t c);
+  static void FillLowGlyphs(TEntry& e);
   TGlyph Fallback(const TEntry& e, char32_t c);
   // Fallback fonts, one per family and style met (their addresses stay put).
   std::vector<std::unique_ptr<QRawFont>> fallbacks_;

@@ -19,6 +19,7 @@
 namespace {
 
 using inkwend::Status;
+using inkwend::xbase::Field;
 using inkwend::xbase::Memo;
 using inkwend::xbase::Record;
 using inkwend::xbase::Table;
@@ -56,6 +57,27 @@ bool OpenTable(const std::string& path, std::unique_ptr<Table>* table) {
   return true;
 }
 
+// One field of a record as the dump shows it: .NULL., a memo's size, or the text.
+std::string FieldValue(const Record& record, const Field& f, int field) {
+  if (record.IsNull(field)) return ".NULL.";
+  if (f.IsMemo()) {
+    Memo memo;
+    const Status memo_status = record.ReadMemo(field, &memo);
+    if (!memo_status.IsOk()) {
+      std::fprintf(stderr, "warning: %s\n", memo_status.Message().c_str());
+      return "<unreadable>";
+    }
+    if (!memo.warning.empty()) {
+      std::fprintf(stderr, "warning: record %u, memo field %s: %s\n", record.number(), f.name.c_str(),
+                   memo.warning.c_str());
+    }
+    return '<' + std::to_string(memo.bytes.size()) + " bytes>";
+  }
+  std::string text = record.Text(field);
+  if (f.type == 'C') text.erase(text.find_last_not_of(' ') + 1);
+  return Printable(text);
+}
+
 int Dump(const std::string& path) {
   std::unique_ptr<Table> table;
   if (!OpenTable(path, &table)) return 1;
@@ -70,26 +92,7 @@ int Dump(const std::string& path) {
       if (fields[f].IsSystem()) continue;
       const int field = static_cast<int>(f);
       line += '\t' + fields[f].name + '=';
-      if (record.IsNull(field)) {
-        line += ".NULL.";
-      } else if (fields[f].IsMemo()) {
-        Memo memo;
-        const Status memo_status = record.ReadMemo(field, &memo);
-        if (!memo_status.IsOk()) {
-          std::fprintf(stderr, "warning: %s\n", memo_status.Message().c_str());
-          line += "<unreadable>";
-        } else {
-          if (!memo.warning.empty()) {
-            std::fprintf(stderr, "warning: record %u, memo field %s: %s\n", record.number(),
-                         fields[f].name.c_str(), memo.warning.c_str());
-          }
-          line += '<' + std::to_string(memo.bytes.size()) + " bytes>";
-        }
-      } else {
-        std::string text = record.Text(field);
-        if (fields[f].type == 'C') text.erase(text.find_last_not_of(' ') + 1);
-        line += Printable(text);
-      }
+      line += FieldValue(record, fields[f], field);
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);

@@ -48,7 +48,7 @@ std::vector<uint8_t> Dib(const IconImage& img) {
   Put16(&b, 32);
   const size_t mask_stride = ((static_cast<size_t>(w) + 31) / 32) * 4;
   Put32(&b, 0);
-  Put32(&b, static_cast<uint32_t>(4u * w * h + mask_stride * h));
+  Put32(&b, static_cast<uint32_t>(4 * static_cast<size_t>(w) * h + mask_stride * h));
   for (int i = 0; i < 4; ++i) Put32(&b, 0);
   for (int y = h - 1; y >= 0; --y)
     for (int x = 0; x < w; ++x) Put32(&b, img.At(x, y));

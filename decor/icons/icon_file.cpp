@@ -70,6 +70,13 @@ std::string UpperAscii(std::string s) {
   return s;
 }
 
+// A length-prefixed name at `at` inside an NE resource table, in capitals.
+std::string NeResourceName(const std::vector<uint8_t>& t, size_t at) {
+  if (at >= t.size()) return std::string();
+  const size_t len = std::min<size_t>(t[at], t.size() - at - 1);
+  return UpperAscii(std::string(reinterpret_cast<const char*>(t.data() + at + 1), len));
+}
+
 }  // namespace
 
 IconFile::IconFile(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {
@@ -156,12 +163,9 @@ void IconFile::ParseNe(uint64_t header) {
       if (type == (0x8000 | kRtIcon) && (id & 0x8000)) {
         icon_resources_.emplace_back(id & 0x7FFF, where);
       } else if (type == (0x8000 | kRtGroupIcon)) {
-        NamedGroup g{(id & 0x8000) == 0, {}, static_cast<uint32_t>(id & 0x7FFF), where};
-        if (g.named && id < t.size()) {  // a length-prefixed name inside the resource table
-          const size_t len = std::min<size_t>(t[id], t.size() - id - 1);
-          g.name = UpperAscii(std::string(reinterpret_cast<const char*>(t.data() + id + 1), len));
-        }
-        groups.push_back(std::move(g));
+        const bool named = (id & 0x8000) == 0;
+        groups.push_back(NamedGroup{named, named ? NeResourceName(t, id) : std::string(),
+                                    static_cast<uint32_t>(id & 0x7FFF), where});
       }
     }
   }
@@ -172,6 +176,78 @@ void IconFile::ParseNe(uint64_t header) {
   });
   for (const auto& g : groups) groups_.push_back(Group{g.where, false});
 }
+
+// The resource directory of a PE file: RVAs are mapped to file offsets through the section table
+// (`table`, 40 bytes per section), every read checked against the file.
+class IconFile::PeDirectory {
+ public:
+  struct Entry {
+    uint32_t name;  // an id, or with the high bit an offset to a name
+    uint32_t target;
+  };
+
+  PeDirectory(const ByteSource& source, const std::vector<uint8_t>& table, size_t sections, uint32_t root_rva)
+      : source_(source), table_(table), sections_(sections), rootRva_(root_rva) {}
+
+  // The file range of `size` bytes at `rva`, when one section holds all of it.
+  bool ToOffset(uint64_t rva, uint64_t size, Location* out) const {
+    for (size_t i = 0; i < sections_; ++i) {
+      const ByteReader s = ByteReader(table_.data(), table_.size()).Slice(40 * i, 40);
+      const uint64_t va = s.U32At(12), raw_size = s.U32At(16), raw_at = s.U32At(20);
+      if (rva >= va && rva - va < raw_size) {
+        if (size > raw_size - (rva - va)) return false;
+        *out = Location{raw_at + (rva - va), size};
+        return source_.Holds(out->offset, out->size);
+      }
+    }
+    return false;
+  }
+
+  // The entries of the directory at `rel` from the root (none when it cannot be read).
+  void Read(uint32_t rel, std::vector<Entry>* out) const {
+    out->clear();
+    Location at;
+    if (!ToOffset(static_cast<uint64_t>(rootRva_) + rel, 16, &at)) return;
+    uint8_t head[16];
+    if (!source_.ReadAt(at.offset, 16, head)) return;
+    const ByteReader dir(head, sizeof head);
+    const size_t n = static_cast<size_t>(dir.U16At(12)) + dir.U16At(14);
+    Location entries;
+    std::vector<uint8_t> raw;
+    if (!ToOffset(static_cast<uint64_t>(rootRva_) + rel + 16, 8ull * n, &entries) ||
+        !source_.ReadVector(entries.offset, 8 * n, &raw))
+      return;
+    const ByteReader entries_read(raw.data(), raw.size());
+    for (size_t i = 0; i < n; ++i)
+      out->push_back(Entry{entries_read.U32At(8 * i), entries_read.U32At(8 * i + 4)});
+  }
+
+  // Follows an entry of the second level to its first language's data.
+  bool DataOf(const Entry& e, Location* out) const {
+    uint32_t target = e.target;
+    if (target & 0x80000000u) {
+      std::vector<Entry> languages;
+      Read(target & 0x7FFFFFFFu, &languages);
+      auto it = std::find_if(languages.begin(), languages.end(),
+                             [](const Entry& l) { return (l.target & 0x80000000u) == 0; });
+      if (it == languages.end()) return false;
+      target = it->target;
+    }
+    Location data_entry;
+    uint8_t d[8];
+    if (!ToOffset(static_cast<uint64_t>(rootRva_) + target, 8, &data_entry) ||
+        !source_.ReadAt(data_entry.offset, 8, d))
+      return false;
+    const ByteReader data_entry_read(d, sizeof d);
+    return ToOffset(data_entry_read.U32At(0), data_entry_read.U32At(4), out);
+  }
+
+ private:
+  const ByteSource& source_;
+  const std::vector<uint8_t>& table_;
+  size_t sections_;
+  uint32_t rootRva_;
+};
 
 // PE: the resource directory is a three-level tree (type, name or id, language) found through the
 // optional header's data directory; its data entries hold RVAs that the section table maps to file
@@ -208,70 +284,23 @@ void IconFile::ParsePe(uint64_t header) {
 
   std::vector<uint8_t> table;
   if (!source_->ReadVector(optional_at + optional_size, 40ull * sections, &table)) return;
-  const ByteReader section_table(table.data(), table.size());
-  auto to_offset = [&](uint64_t rva, uint64_t size, Location* out) {
-    for (size_t i = 0; i < sections; ++i) {
-      const ByteReader s = section_table.Slice(40 * i, 40);
-      const uint64_t va = s.U32At(12), raw_size = s.U32At(16), raw_at = s.U32At(20);
-      if (rva >= va && rva - va < raw_size) {
-        if (size > raw_size - (rva - va)) return false;
-        *out = Location{raw_at + (rva - va), size};
-        return source_->Holds(out->offset, out->size);
-      }
-    }
-    return false;
-  };
-  struct Entry {
-    uint32_t name;  // an id, or with the high bit an offset to a name
-    uint32_t target;
-  };
-  auto read_dir = [&](uint32_t rel, std::vector<Entry>* out) {
-    out->clear();
-    Location at;
-    if (!to_offset(static_cast<uint64_t>(root_rva) + rel, 16, &at)) return;
-    uint8_t head[16];
-    if (!source_->ReadAt(at.offset, 16, head)) return;
-    const ByteReader dir(head, sizeof head);
-    const size_t n = static_cast<size_t>(dir.U16At(12)) + dir.U16At(14);
-    Location entries;
-    std::vector<uint8_t> raw;
-    if (!to_offset(static_cast<uint64_t>(root_rva) + rel + 16, 8ull * n, &entries) ||
-        !source_->ReadVector(entries.offset, 8 * n, &raw))
-      return;
-    const ByteReader entries_read(raw.data(), raw.size());
-    for (size_t i = 0; i < n; ++i)
-      out->push_back(Entry{entries_read.U32At(8 * i), entries_read.U32At(8 * i + 4)});
-  };
-  // Follows an entry of the second level to its first language's data.
-  auto data_of = [&](const Entry& e, Location* out) {
-    uint32_t target = e.target;
-    if (target & 0x80000000u) {
-      std::vector<Entry> languages;
-      read_dir(target & 0x7FFFFFFFu, &languages);
-      auto it = std::find_if(languages.begin(), languages.end(),
-                             [](const Entry& l) { return (l.target & 0x80000000u) == 0; });
-      if (it == languages.end()) return false;
-      target = it->target;
-    }
-    Location data_entry;
-    uint8_t d[8];
-    if (!to_offset(static_cast<uint64_t>(root_rva) + target, 8, &data_entry) ||
-        !source_->ReadAt(data_entry.offset, 8, d))
-      return false;
-    const ByteReader data(d, sizeof d);
-    return to_offset(data.U32At(0), data.U32At(4), out);
-  };
+  const PeDirectory directory(*source_, table, sections, root_rva);
+  AddPeResources(directory);
+}
 
+// Icons and icon groups of the resource tree; other resource types are passed over.
+void IconFile::AddPeResources(const PeDirectory& directory) {
+  using Entry = PeDirectory::Entry;
   std::vector<Entry> types, items;
-  read_dir(0, &types);
+  directory.Read(0, &types);
   for (const Entry& type : types) {
     if ((type.name & 0x80000000u) || !(type.target & 0x80000000u)) continue;
     const uint32_t id = type.name & 0xFFFF;
     if (id != kRtIcon && id != kRtGroupIcon) continue;
-    read_dir(type.target & 0x7FFFFFFFu, &items);
+    directory.Read(type.target & 0x7FFFFFFFu, &items);
     for (const Entry& item : items) {
       Location where;
-      const bool found = data_of(item, &where);
+      const bool found = directory.DataOf(item, &where);
       if (id == kRtIcon) {
         if (found && !(item.name & 0x80000000u)) icon_resources_.emplace_back(item.name & 0xFFFF, where);
       } else {

@@ -67,6 +67,8 @@ class IconFile {
   void ParseExecutable();
   void ParseNe(uint64_t header);
   void ParsePe(uint64_t header);
+  class PeDirectory;  // reads a PE file's resource directory
+  void AddPeResources(const PeDirectory& directory);
   std::vector<Candidate> Candidates(int index) const;  // best fit first
   const Location* IconResource(uint32_t id) const;
 

@@ -32,7 +32,7 @@ IconImage ScaleToFit(const IconImage& src, int side) {
       for (int sy = y0; sy < y1 && sy < src.height; ++sy) {
         for (int sx = x0; sx < x1 && sx < src.width; ++sx) {
           const uint32_t p = src.At(sx, sy);
-          const uint32_t pa = p >> 24;
+          const uint64_t pa = p >> 24;
           a += pa;
           r += ((p >> 16) & 0xFF) * pa;
           g += ((p >> 8) & 0xFF) * pa;

@@ -72,30 +72,93 @@ uint32_t Channel(uint32_t value, uint32_t mask) {
   return m == 0 ? 0 : (v * 255 + m / 2) / m;
 }
 
+using ColourMasks = std::array<uint32_t, 3>;
+using Palette = std::array<uint32_t, 256>;
+
+// The caller has checked that the bytes are there.
+uint16_t LittleEndian16(const uint8_t* p) { return ByteReader(p, 2).U16At(0); }
+uint32_t LittleEndian32(const uint8_t* p) { return ByteReader(p, 4).U32At(0); }
+
+// The red, green and blue masks of a 16- or 32-bit image; `pos` moves past them when they follow
+// a 40-byte header.
+Status ReadColourMasks(const uint8_t* data, size_t size, const DibInfo& d, uint64_t* pos,
+                       ColourMasks* masks) {
+  *masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
+  if (d.bpp == 16) *masks = {0x7C00, 0x03E0, 0x001F};
+  if (d.compression != kBiBitfields) return Status::Ok();
+  // The masks follow a 40-byte header and are part of a longer one.
+  const uint64_t at = d.header_size == 40 ? *pos : 40;
+  if (at + 12 > size) return Status::Error("icon image cut short in its colour masks");
+  *masks = {LittleEndian32(data + at), LittleEndian32(data + at + 4), LittleEndian32(data + at + 8)};
+  if (d.header_size == 40) *pos += 12;
+  return Status::Ok();
+}
+
+Status ReadPalette(const uint8_t* data, size_t size, const DibInfo& d, uint64_t* pos, Palette* palette) {
+  *palette = {};
+  if (d.colours_in_file == 0) return Status::Ok();
+  if (*pos + 4ull * d.colours_in_file > size) return Status::Error("icon image cut short in its palette");
+  for (uint32_t i = 0; i < d.colours_in_file; ++i) {
+    const uint8_t* q = data + *pos + 4ull * i;
+    (*palette)[i] =
+        0xFF000000u | (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[1]) << 8) | q[0];
+  }
+  *pos += 4ull * d.colours_in_file;
+  return Status::Ok();
+}
+
+uint32_t MaskedColour(uint32_t v, const ColourMasks& masks) {
+  return (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
+}
+
+// The colour of pixel `x` of a stored row (alpha is only ever nonzero for 32-bit pixels).
+uint32_t PixelOfRow(const uint8_t* row, size_t x, int bpp, const Palette& palette, const ColourMasks& masks) {
+  switch (bpp) {
+    case 1:
+      return palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    case 4:
+      return palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+    case 8:
+      return palette[row[x]];
+    case 16:
+      return 0xFF000000u | MaskedColour(LittleEndian16(row + 2 * x), masks);
+    case 24: {
+      const uint8_t* q = row + 3 * x;
+      return 0xFF000000u | (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[1]) << 8) | q[0];
+    }
+    case 32: {
+      const uint32_t v = LittleEndian32(row + 4 * x);
+      return (v & 0xFF000000u) | MaskedColour(v, masks);
+    }
+    default:
+      return 0;
+  }
+}
+
+// Pixels whose bit is set in the AND mask are transparent, the others opaque; without a mask
+// (`mask` null) every pixel is opaque.
+void ApplyAndMask(const uint8_t* mask, size_t mask_stride, IconImage* out) {
+  for (int y = 0; y < out->height; ++y) {
+    const uint8_t* mrow =
+        mask != nullptr ? mask + static_cast<uint64_t>(out->height - 1 - y) * mask_stride : nullptr;
+    for (size_t x = 0; x < static_cast<size_t>(out->width); ++x) {
+      uint32_t& px = out->argb[static_cast<size_t>(y) * out->width + x];
+      const bool transparent = mrow != nullptr && ((mrow[x >> 3] >> (7 - (x & 7))) & 1) != 0;
+      // Masked pixels with colour would invert the screen; on a page they are simply clear.
+      px = transparent ? 0 : (px | 0xFF000000u);
+    }
+  }
+}
+
 Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
   DibInfo d;
   if (!ParseDib(data, size, &d)) return Status::Error("unsupported or damaged icon image header");
   const ByteReader image(data, size);
   uint64_t pos = d.header_size;
-  std::array<uint32_t, 3> masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
-  if (d.bpp == 16) masks = {0x7C00, 0x03E0, 0x001F};
-  if (d.compression == kBiBitfields) {
-    // The masks follow a 40-byte header and are part of a longer one.
-    const uint64_t at = d.header_size == 40 ? pos : 40;
-    if (at + 12 > size) return Status::Error("icon image cut short in its colour masks");
-    masks = {image.U32At(at), image.U32At(at + 4), image.U32At(at + 8)};
-    if (d.header_size == 40) pos += 12;
-  }
-  std::array<uint32_t, 256> palette{};
-  if (d.colours_in_file > 0) {
-    if (pos + 4ull * d.colours_in_file > size) return Status::Error("icon image cut short in its palette");
-    for (uint32_t i = 0; i < d.colours_in_file; ++i) {
-      const uint8_t* q = data + pos + 4 * i;
-      palette[i] =
-          0xFF000000u | (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[1]) << 8) | q[0];
-    }
-    pos += 4ull * d.colours_in_file;
-  }
+  ColourMasks masks;
+  if (Status s = ReadColourMasks(data, size, d, &pos, &masks); !s.IsOk()) return s;
+  Palette palette;
+  if (Status s = ReadPalette(data, size, d, &pos, &palette); !s.IsOk()) return s;
   const size_t stride = Stride(d.width, d.bpp);
   const uint64_t xor_size = static_cast<uint64_t>(stride) * d.height;
   if (pos + xor_size > size) return Status::Error("icon image cut short in its colour bits");
@@ -109,55 +172,15 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
   out->argb.assign(static_cast<size_t>(d.width) * d.height, 0);
   bool any_alpha = false;
   for (int y = 0; y < d.height; ++y) {
-    const uint64_t row_at = pos + static_cast<uint64_t>(d.height - 1 - y) * stride;  // bottom-up
-    const uint8_t* row = data + row_at;
-    for (int x = 0; x < d.width; ++x) {
-      uint32_t px = 0;
-      switch (d.bpp) {
-        case 1:
-          px = palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
-          break;
-        case 4:
-          px = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
-          break;
-        case 8:
-          px = palette[row[x]];
-          break;
-        case 16: {
-          const uint32_t v = image.U16At(row_at + 2 * static_cast<uint64_t>(x));
-          px =
-              0xFF000000u | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
-          break;
-        }
-        case 24: {
-          const uint8_t* q = row + 3 * x;
-          px = 0xFF000000u | (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[1]) << 8) | q[0];
-          break;
-        }
-        case 32: {
-          const uint32_t v = image.U32At(row_at + 4 * static_cast<uint64_t>(x));
-          px = (v & 0xFF000000u) | (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) |
-               Channel(v, masks[2]);
-          if ((v >> 24) != 0) any_alpha = true;
-          break;
-        }
-      }
+    const uint8_t* row = data + pos + static_cast<uint64_t>(d.height - 1 - y) * stride;  // bottom-up
+    for (size_t x = 0; x < static_cast<size_t>(d.width); ++x) {
+      const uint32_t px = PixelOfRow(row, x, d.bpp, palette, masks);
+      if ((px >> 24) != 0 && d.bpp == 32) any_alpha = true;
       out->argb[static_cast<size_t>(y) * d.width + x] = px;
     }
   }
   // The AND mask decides transparency unless a 32-bit image carries real alpha.
-  const bool use_mask = !(d.bpp == 32 && any_alpha);
-  for (int y = 0; y < d.height; ++y) {
-    const uint8_t* mrow =
-        has_mask ? data + mask_pos + static_cast<uint64_t>(d.height - 1 - y) * mask_stride : nullptr;
-    for (int x = 0; x < d.width; ++x) {
-      uint32_t& px = out->argb[static_cast<size_t>(y) * d.width + x];
-      if (!use_mask) continue;
-      const bool transparent = mrow != nullptr && ((mrow[x >> 3] >> (7 - (x & 7))) & 1) != 0;
-      // Masked pixels with colour would invert the screen; on a page they are simply clear.
-      px = transparent ? 0 : (px | 0xFF000000u);
-    }
-  }
+  if (!(d.bpp == 32 && any_alpha)) ApplyAndMask(has_mask ? data + mask_pos : nullptr, mask_stride, out);
   return Status::Ok();
 }
 

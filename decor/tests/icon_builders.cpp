@@ -26,6 +26,31 @@ static void PadTo(Bytes* b, size_t align) {
   while (b->size() % align) b->push_back(0);
 }
 
+// Stores pixel `x` of a row in the layout of `bpp` bits per pixel (palette index or colour).
+static void PutPixel(Bytes* row, int bpp, size_t x, uint32_t v) {
+  switch (bpp) {
+    case 1:
+      (*row)[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
+      break;
+    case 4:
+      (*row)[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+      break;
+    case 8:
+      (*row)[x] = static_cast<uint8_t>(v);
+      break;
+    case 24:
+      (*row)[3 * x] = v & 0xFF;
+      (*row)[3 * x + 1] = (v >> 8) & 0xFF;
+      (*row)[3 * x + 2] = (v >> 16) & 0xFF;
+      break;
+    case 32:
+      for (size_t k = 0; k < 4; ++k) (*row)[4 * x + k] = (v >> (8 * k)) & 0xFF;
+      break;
+    default:
+      break;
+  }
+}
+
 Bytes MakeDib(const DibPlan& s) {
   Bytes b;
   Put32(&b, 40);
@@ -40,25 +65,7 @@ Bytes MakeDib(const DibPlan& s) {
     Bytes row(stride, 0);
     for (int x = 0; x < s.width; ++x) {
       const uint32_t v = s.pixel ? s.pixel(x, y) : 0;
-      switch (s.bpp) {
-        case 1:
-          row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
-          break;
-        case 4:
-          row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
-          break;
-        case 8:
-          row[x] = static_cast<uint8_t>(v);
-          break;
-        case 24:
-          row[3 * x] = v & 0xFF;
-          row[3 * x + 1] = (v >> 8) & 0xFF;
-          row[3 * x + 2] = (v >> 16) & 0xFF;
-          break;
-        case 32:
-          for (int k = 0; k < 4; ++k) row[4 * x + k] = (v >> (8 * k)) & 0xFF;
-          break;
-      }
+      PutPixel(&row, s.bpp, static_cast<size_t>(x), v);
     }
     b.insert(b.end(), row.begin(), row.end());
   }
@@ -201,28 +208,10 @@ Bytes MakeNe(const std::vector<Resource>& resources, unsigned shift) {
   return b;
 }
 
-Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
-  Bytes b = MzStub();
-  b.insert(b.end(), {'P', 'E', 0, 0});
-  const size_t coff = b.size();
-  b.resize(coff + 20, 0);
-  Set16(&b, coff, pe32_plus ? 0x8664 : 0x14C);
-  Set16(&b, coff + 2, 1);
-  const uint16_t optional_size = pe32_plus ? 240 : 224;
-  Set16(&b, coff + 16, optional_size);
-  const size_t opt = b.size();
-  b.resize(opt + optional_size, 0);
-  Set16(&b, opt, pe32_plus ? 0x20B : 0x10B);
-  const size_t dirs = opt + (pe32_plus ? 112 : 96);
-  Set32(&b, opt + (pe32_plus ? 108 : 92), 16);
-  const size_t section = b.size();
-  b.resize(section + 40, 0);
-  std::copy_n(".rsrc", 5, b.begin() + static_cast<long>(section));
-  PadTo(&b, 0x200);
-  const size_t raw = b.size();
-  const uint32_t va = 0x1000;
+using ResourceTypes = std::map<uint16_t, std::vector<const Resource*>>;
 
-  // The tree, sorted the way linkers write it: types by id; in each, named entries by name, then ids.
+// The tree, sorted the way linkers write it: types by id; in each, named entries by name, then ids.
+static ResourceTypes ResourcesByType(const std::vector<Resource>& resources) {
   std::map<uint16_t, std::vector<const Resource*>> by_type;
   for (const auto& r : resources) by_type[r.type].push_back(&r);
   for (auto& [t, list] : by_type)
@@ -230,6 +219,12 @@ Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
       if (a->name.empty() != c->name.empty()) return !a->name.empty();
       return a->name.empty() ? a->id < c->id : a->name < c->name;
     });
+  return by_type;
+}
+
+// The resource section of a PE file whose section starts at the relative address `va`: the
+// directory tree (type, item, language), the data entries, the names, then the data.
+static Bytes ResourceSection(const ResourceTypes& by_type, uint32_t va) {
   Bytes r;
   auto dir_header = [&r](size_t named, size_t ids) {
     r.resize(r.size() + 12, 0);
@@ -288,6 +283,31 @@ Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
     Set32(&r, p.data_slot + 4, static_cast<uint32_t>(p.res->data.size()));
     r.insert(r.end(), p.res->data.begin(), p.res->data.end());
   }
+  return r;
+}
+
+Bytes MakePe(const std::vector<Resource>& resources, bool pe32_plus) {
+  Bytes b = MzStub();
+  b.insert(b.end(), {'P', 'E', 0, 0});
+  const size_t coff = b.size();
+  b.resize(coff + 20, 0);
+  Set16(&b, coff, pe32_plus ? 0x8664 : 0x14C);
+  Set16(&b, coff + 2, 1);
+  const uint16_t optional_size = pe32_plus ? 240 : 224;
+  Set16(&b, coff + 16, optional_size);
+  const size_t opt = b.size();
+  b.resize(opt + optional_size, 0);
+  Set16(&b, opt, pe32_plus ? 0x20B : 0x10B);
+  const size_t dirs = opt + (pe32_plus ? 112 : 96);
+  Set32(&b, opt + (pe32_plus ? 108 : 92), 16);
+  const size_t section = b.size();
+  b.resize(section + 40, 0);
+  std::copy_n(".rsrc", 5, b.begin() + static_cast<long>(section));
+  PadTo(&b, 0x200);
+  const size_t raw = b.size();
+  const uint32_t va = 0x1000;
+
+  Bytes r = ResourceSection(ResourcesByType(resources), va);
   PadTo(&r, 0x200);
   b.insert(b.end(), r.begin(), r.end());
   Set32(&b, dirs + 16, va);

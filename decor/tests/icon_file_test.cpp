@@ -100,7 +100,7 @@ TEST(ImageDecoder, RefusesDamagedImages) {
   }
   // A missing AND mask is tolerated: the image is opaque.
   Bytes no_mask = ok;
-  no_mask.resize(no_mask.size() - 4 * 16);
+  no_mask.resize(no_mask.size() - 64);  // 16 rows of 4 bytes
   IconImage img;
   ASSERT_TRUE(DecodeImage(no_mask.data(), no_mask.size(), nullptr, &img).IsOk());
   EXPECT_EQ(img.At(0, 0), 0xFF123456u);

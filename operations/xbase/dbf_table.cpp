@@ -1,6 +1,7 @@
 #include "operations/xbase/dbf_table.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -147,6 +148,94 @@ Status CheckBlock(uint64_t block, uint64_t offset, uint64_t memo_size) {
   return Status::Ok();
 }
 
+// Old tables come from case-insensitive file systems: INKWEND.FPT, inkwend.fpt and Inkwend.Fpt
+// all belong to INKWEND.DBF. A name in the table's own letter case wins over the others. Returns
+// the memo file's path (empty when there is none) and its layout by its extension.
+std::string FindMemoFile(const std::filesystem::path& directory, const std::string& stem,
+                         const std::array<const char*, 2>& extensions, MemoLayout* layout) {
+  namespace fs = std::filesystem;
+  for (const char* extension : extensions) {
+    const std::string wanted = stem + extension;
+    std::string found;
+    std::error_code error;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+      const std::string name = it->path().filename().string();
+      if (!EqualsIgnoringCase(name, wanted) || !it->is_regular_file(error)) continue;
+      const bool same_case = name.compare(0, stem.size(), stem) == 0;
+      if (found.empty() || same_case) found = it->path().string();
+      if (same_case) break;
+    }
+    if (!found.empty()) {
+      *layout = extension[1] == 'f' ? MemoLayout::kFoxPro : MemoLayout::kDBase;
+      return found;
+    }
+  }
+  return std::string();
+}
+
+// A field as its descriptor stores it, before the record layout is known.
+struct RawField {
+  Field field;
+  uint32_t high_length;  // FoxPro and Clipper keep character fields over 255 bytes in byte 17 as well
+};
+
+// The field descriptors of a table's header, up to the end mark (a missing mark is a warning).
+Status ReadFieldDescriptors(const Table& table, const std::string& header, std::vector<RawField>* raw,
+                            std::vector<std::string>* warnings) {
+  const auto header_length = static_cast<uint32_t>(header.size());
+  bool ended = false;
+  for (uint32_t pos = kTableHeaderSize; pos < header_length; pos += kFieldDescriptorSize) {
+    if (static_cast<uint8_t>(header[pos]) == kFieldListEnd) {
+      ended = true;
+      break;
+    }
+    if (header_length - pos < kFieldDescriptorSize) break;
+    const char* d = header.data() + pos;
+    RawField r;
+    size_t name_length = 0;
+    while (name_length < 11 && d[name_length] != '\0') ++name_length;
+    r.field.name = table.Decode(TrimBlanks(std::string_view(d, name_length)));
+    r.field.type = d[11];
+    r.field.length = static_cast<uint8_t>(d[16]);
+    r.field.decimals = static_cast<uint8_t>(d[17]);
+    r.field.flags = table.kind() == TableKind::kVisualFoxPro ? static_cast<uint8_t>(d[18]) : 0;
+    r.high_length = r.field.type == 'C' ? r.field.decimals : 0;
+    if (r.field.name.empty() || r.field.type < 0x20 || r.field.type > 0x7E) {
+      return Status::Error(Format("Field descriptor %zu of the table is damaged.", raw->size() + 1));
+    }
+    raw->push_back(std::move(r));
+  }
+  if (raw->empty()) return Status::Error("The table has no fields: it is damaged or not an xBase table.");
+  if (!ended) warnings->push_back("The table's field list has no end mark.");
+  return Status::Ok();
+}
+
+// Whether the fields' lengths fit the record length: as stored (a byte each) or, when only that
+// adds up, with the high length bytes of long character fields (`long_lengths`).
+Status CheckRecordLength(const std::vector<RawField>& raw, uint32_t record_length, bool* long_lengths,
+                         std::vector<std::string>* warnings) {
+  uint64_t short_sum = 0, long_sum = 0;
+  for (const RawField& r : raw) {
+    short_sum += r.field.length;
+    long_sum += r.field.length + r.high_length * 256;
+  }
+  *long_lengths = short_sum + 1 != record_length && long_sum + 1 == record_length;
+  const uint64_t needed = (*long_lengths ? long_sum : short_sum) + 1;
+  if (needed > record_length) {
+    return Status::Error(
+        Format("The table's record length (%u bytes) is too short for its fields (%llu bytes): the table is "
+               "damaged.",
+               record_length, static_cast<unsigned long long>(needed)));
+  }
+  if (needed < record_length) {
+    warnings->push_back(
+        Format("The table's record length (%u bytes) is longer than its fields need (%llu); "
+               "the rest of each record is ignored.",
+               record_length, static_cast<unsigned long long>(needed)));
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 bool Field::IsMemo() const {
@@ -181,7 +270,7 @@ Status Table::Open(const std::string& dbf_path, const TableOptions& options, std
   const bool foxpro = dbf->ReadAt(0, 1, &version) &&
                       KindOf(static_cast<uint8_t>(version)) != TableKind::kDBase3 &&
                       KindOf(static_cast<uint8_t>(version)) != TableKind::kDBase4;
-  const char* extensions[2] = {".fpt", ".dbt"};
+  std::array<const char*, 2> extensions = {".fpt", ".dbt"};
   if (!foxpro) std::swap(extensions[0], extensions[1]);
 
   namespace fs = std::filesystem;
@@ -190,25 +279,8 @@ Status Table::Open(const std::string& dbf_path, const TableOptions& options, std
   if (directory.empty()) directory = ".";
   const std::string stem = path.stem().string();
 
-  // Old tables come from case-insensitive file systems: INKWEND.FPT, inkwend.fpt and Inkwend.Fpt
-  // all belong to INKWEND.DBF. A name in the table's own letter case wins over the others.
-  std::string found;
   MemoLayout layout = MemoLayout::kNone;
-  for (const char* extension : extensions) {
-    const std::string wanted = stem + extension;
-    std::error_code error;
-    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
-      const std::string name = it->path().filename().string();
-      if (!EqualsIgnoringCase(name, wanted) || !it->is_regular_file(error)) continue;
-      const bool same_case = name.compare(0, stem.size(), stem) == 0;
-      if (found.empty() || same_case) found = it->path().string();
-      if (same_case) break;
-    }
-    if (!found.empty()) {
-      layout = extension[1] == 'f' ? MemoLayout::kFoxPro : MemoLayout::kDBase;
-      break;
-    }
-  }
+  const std::string found = FindMemoFile(directory, stem, extensions, &layout);
 
   std::unique_ptr<ByteSource> memo;
   std::string memo_problem;
@@ -320,55 +392,12 @@ Status Table::ParseFields() {
   if (!dbf_->ReadAt(0, header.size(), header.data())) {
     return Status::Error("The table's header cannot be read.");
   }
-  struct RawField {
-    Field field;
-    uint32_t high_length;  // FoxPro and Clipper keep character fields over 255 bytes in byte 17 as well
-  };
   std::vector<RawField> raw;
-  bool ended = false;
-  for (uint32_t pos = kTableHeaderSize; pos < header_length_; pos += kFieldDescriptorSize) {
-    if (static_cast<uint8_t>(header[pos]) == kFieldListEnd) {
-      ended = true;
-      break;
-    }
-    if (header_length_ - pos < kFieldDescriptorSize) break;
-    const char* d = header.data() + pos;
-    RawField r;
-    size_t name_length = 0;
-    while (name_length < 11 && d[name_length] != '\0') ++name_length;
-    r.field.name = Decode(TrimBlanks(std::string_view(d, name_length)));
-    r.field.type = d[11];
-    r.field.length = static_cast<uint8_t>(d[16]);
-    r.field.decimals = static_cast<uint8_t>(d[17]);
-    r.field.flags = kind_ == TableKind::kVisualFoxPro ? static_cast<uint8_t>(d[18]) : 0;
-    r.high_length = r.field.type == 'C' ? r.field.decimals : 0;
-    if (r.field.name.empty() || r.field.type < 0x20 || r.field.type > 0x7E) {
-      return Status::Error(Format("Field descriptor %zu of the table is damaged.", raw.size() + 1));
-    }
-    raw.push_back(std::move(r));
-  }
-  if (raw.empty()) return Status::Error("The table has no fields: it is damaged or not an xBase table.");
-  if (!ended) warnings_.push_back("The table's field list has no end mark.");
-
-  uint64_t short_sum = 0, long_sum = 0;
-  for (const RawField& r : raw) {
-    short_sum += r.field.length;
-    long_sum += r.field.length + r.high_length * 256;
-  }
-  const bool long_lengths = short_sum + 1 != record_length_ && long_sum + 1 == record_length_;
-  const uint64_t needed = (long_lengths ? long_sum : short_sum) + 1;
-  if (needed > record_length_) {
-    return Status::Error(
-        Format("The table's record length (%u bytes) is too short for its fields (%llu bytes): the table is "
-               "damaged.",
-               record_length_, static_cast<unsigned long long>(needed)));
-  }
-  if (needed < record_length_) {
-    warnings_.push_back(
-        Format("The table's record length (%u bytes) is longer than its fields need (%llu); "
-               "the rest of each record is ignored.",
-               record_length_, static_cast<unsigned long long>(needed)));
-  }
+  Status status = ReadFieldDescriptors(*this, header, &raw, &warnings_);
+  if (!status.IsOk()) return status;
+  bool long_lengths = false;
+  status = CheckRecordLength(raw, record_length_, &long_lengths, &warnings_);
+  if (!status.IsOk()) return status;
 
   uint32_t offset = 1;
   int next_bit = 0;

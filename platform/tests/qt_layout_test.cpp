@@ -227,8 +227,9 @@ TEST_F(QtLayoutTest, PicturesPrintWhereTheyStand) {
   red.Height = 4;
   red.BitsPerPixel = 24;
   red.Bits.assign(static_cast<size_t>(red.Stride()) * 4, 0);
-  for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 4; ++x) red.Bits[static_cast<size_t>(y * red.Stride() + x * 3 + 2)] = 0xFF;
+  const auto stride = static_cast<size_t>(red.Stride());
+  for (size_t y = 0; y < 4; ++y) {
+    for (size_t x = 0; x < 4; ++x) red.Bits[y * stride + x * 3 + 2] = 0xFF;
   }
   TDocGraphic g;
   g.Image = red;

@@ -99,12 +99,12 @@ TEST(DamagedTable, CutTableYieldsTheWholeRecordsItHolds) {
   for (int i = 1; i <= 5; ++i)
     plan.records.push_back(Row(plan.fields, false, {"2024010" + std::to_string(i), ""}));
   const std::string whole = WriteTable(plan);
-  const size_t header = whole.size() - 1 - 5 * 19;
+  const size_t header = whole.size() - 1 - size_t{5} * 19;
   // Cut in the middle of the fourth record: three whole records remain.
   std::unique_ptr<Table> table;
-  ASSERT_TRUE(
-      Table::Open(MemorySource(whole.substr(0, header + 3 * 19 + 7)), nullptr, MemoLayout::kNone, {}, &table)
-          .IsOk());
+  ASSERT_TRUE(Table::Open(MemorySource(whole.substr(0, header + size_t{3} * 19 + 7)), nullptr,
+                          MemoLayout::kNone, {}, &table)
+                  .IsOk());
   EXPECT_EQ(table->record_count(), 3u);
   ASSERT_FALSE(table->warnings().empty());
   EXPECT_TRUE(Contains(table->warnings()[0], "counts 5 records")) << table->warnings()[0];
@@ -294,7 +294,7 @@ TEST(DamagedTable, MemoPointerThatIsNotANumber) {
 TEST(DamagedTable, DBase3MemoWithoutEndMarkStopsAtTheEndOfTheFile) {
   DbtWriter w;
   const uint32_t block = w.Add("");
-  std::string memo = w.Bytes().substr(0, block * 512);
+  std::string memo = w.Bytes().substr(0, static_cast<size_t>(block) * 512);
   memo += std::string(1500, 'z');
   TableSpec plan = DiaryTable(0x83);
   plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)})};

@@ -182,7 +182,7 @@ TEST(DbfTable, VisualFoxProBinaryFieldsAndNulls) {
   };
   // Bits in field order: NICK null = 0, NOTE shorter = 1, MEMO null = 2.
   const std::string julian_2024_02_29 = Le(2460370, 4);
-  const std::string half_past_one = Le((13 * 3600 + 30 * 60 + 5) * 1000, 4);
+  const std::string half_past_one = Le(uint64_t{13 * 3600 + 30 * 60 + 5} * 1000, 4);
   plan.records = {
       Row(plan.fields, false,
           {Le(static_cast<uint32_t>(-42), 4), Le(123456789, 8), Le(0x3FF8000000000000ull, 8),

@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     TableSpec plan = Diary(0x83);
     DbtWriter dbt;
     const uint32_t block = dbt.Add("");
-    std::string memo = dbt.Bytes().substr(0, block * 512) + std::string(600, 'z');
+    std::string memo = dbt.Bytes().substr(0, static_cast<size_t>(block) * 512) + std::string(600, 'z');
     plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)})};
     write("dbase3_no_end_mark", Input(2, WriteTable(plan), memo));
 
