@@ -59,12 +59,13 @@ bool EditController::MatchAt(const TParagraph* par, int offset, std::u32string_v
   for (int k = 0; k < len; ++k) {
     const char32_t t = text[static_cast<size_t>(k)];
     if (t == U'*') continue;  // any one character
-    const char32_t c = chars[static_cast<size_t>(offset + k)];
+    const char32_t c = chars[static_cast<size_t>(offset) + static_cast<size_t>(k)];
     if (o.MatchCase ? c != t : LowerChar(c) != LowerChar(t)) return false;
   }
   if (o.WholeWord) {
-    if (offset > 0 && IsWordChar(chars[static_cast<size_t>(offset - 1)])) return false;
-    if (offset + len < n && IsWordChar(chars[static_cast<size_t>(offset + len)])) return false;
+    if (offset > 0 && IsWordChar(chars[static_cast<size_t>(offset) - 1])) return false;
+    if (offset + len < n && IsWordChar(chars[static_cast<size_t>(offset) + static_cast<size_t>(len)]))
+      return false;
   }
   return true;
 }

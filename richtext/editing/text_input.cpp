@@ -2,6 +2,7 @@
 #include "richtext/editing/text_input.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "richtext/editing/undo_step.h"
@@ -832,6 +833,21 @@ bool EditController::PasteBytes(const std::string& bytes_in, TWPLoadFormat forma
 // --------------------------------------------------------------------------------------------
 // Current attribute
 
+namespace {
+
+// Whether typing next to `source` keeps the default attribute: the protection settings ask
+// not to take over the attribute of protected, automatic, hidden or invisible text.
+bool KeepsDefaultAttr(TProtectProps pp, const TCharAttr& source) {
+  if (!(pp & ppDontUseAttrOfProtected)) return false;
+  return ((pp & ppProtected) && (source.CharFlags & kCharProtected)) ||
+         ((pp & ppIsInsertpoint) && (source.CharFlags & kCharInsertPoint)) ||
+         ((pp & ppAutomatic) && (source.CharFlags & kCharAutomatic)) ||
+         ((pp & ppHidden) && (source.CharFlags & kCharHidden)) ||
+         ((pp & ppIsInvisible) && source.Width == 0 && source.Height != 0);
+}
+
+}  // namespace
+
 void EditController::UpdateCurrentAttr() {
   const TParPos at = CaretPos();
   TParagraph* par = at.Par;
@@ -853,14 +869,7 @@ void EditController::UpdateCurrentAttr() {
   }
   TCharAttr attr = doc_.DefaultAttr;
   if (found) {
-    const TProtectProps pp = ProtectedProp;
-    const bool keep = (pp & ppDontUseAttrOfProtected) &&
-                      (((pp & ppProtected) && (source.CharFlags & kCharProtected)) ||
-                       ((pp & ppIsInsertpoint) && (source.CharFlags & kCharInsertPoint)) ||
-                       ((pp & ppAutomatic) && (source.CharFlags & kCharAutomatic)) ||
-                       ((pp & ppHidden) && (source.CharFlags & kCharHidden)) ||
-                       ((pp & ppIsInvisible) && source.Width == 0 && source.Height != 0));
-    if (!keep) attr = source;
+    if (!KeepsDefaultAttr(ProtectedProp, source)) attr = source;
   }
   if (!InsertingSpecial) {
     uint8_t drop = kCharAutomatic | kCharInsertPoint | kCharObject | kCharFootnote | kCharHidden;
@@ -1060,45 +1069,79 @@ void EditController::AssignHeaderFrom(const TWPRTFText& other) {
   MarkAllDirty();
 }
 
-void EditController::FastAppendText(EditController& other) {
-  if (&other == this) throw TWPError(kErrFastAppendSelf);
-  if (!CanEdit()) return;
-  const TWPRTFText& src = other.doc_;
-  // Fonts, tabs and objects of the other document get slots and numbers of this one.
-  uint8_t fonts[kFontSlots];
-  for (int i = 0; i < kFontSlots; ++i) {
-    const std::u32string& name = src.Header.Fonts[static_cast<size_t>(i)].Name;
-    int slot = name.empty() ? 0 : doc_.Header.FontIndexOf(name);
-    if (slot < 0 || slot >= kFontSlots) slot = 0;
-    fonts[i] = static_cast<uint8_t>(slot);
+namespace {
+
+// Fonts, tabs and objects of a document appended to another get the slots and numbers of the
+// receiving one; the other's objects are copied into it on construction.
+class AppendMapping {
+ public:
+  AppendMapping(TWPRTFText& to, const TWPRTFText& from) : to_(to), from_(from) {
+    for (int i = 0; i < kFontSlots; ++i) {
+      const std::u32string& name = from.Header.Fonts[static_cast<size_t>(i)].Name;
+      int slot = name.empty() ? 0 : to.Header.FontIndexOf(name);
+      if (slot < 0 || slot >= kFontSlots) slot = 0;
+      fonts_[static_cast<size_t>(i)] = static_cast<uint8_t>(slot);
+    }
+    for (const auto& o : from.Objects()) {
+      TDocGraphic copy;
+      copy.Image = o->Graphic.Image;
+      copy.InPictureHolder = o->Graphic.InPictureHolder;
+      TDocObject* n = to.AddObject(std::move(copy), o->Tagged ? o->Tag : -1);
+      n->Tagged = o->Tagged;
+      n->Width = o->Width;
+      n->Height = o->Height;
+      n->FileName = o->FileName;
+      numbers_.emplace_back(o->Number, n->Number);
+      tags_.emplace_back(o->Tag, n->Tag);
+    }
   }
-  auto map_tabs = [&](uint64_t mask) {
+
+  uint8_t Font(uint8_t index) const { return index < kFontSlots ? fonts_[index] : 0; }
+
+  uint64_t Tabs(uint64_t mask) const {
     uint64_t out = 0;
     for (int s = 0; s < kTabSlots; ++s) {
-      const TTabSlot& t = src.Header.Tabs[static_cast<size_t>(s)];
-      if (((mask >> s) & 1) && t.Position > 0) out |= doc_.Header.AddTab(t.Position, t.Kind);
+      const TTabSlot& t = from_.Header.Tabs[static_cast<size_t>(s)];
+      if (((mask >> s) & 1) && t.Position > 0) out |= to_.Header.AddTab(t.Position, t.Kind);
     }
     return out;
-  };
-  std::vector<std::pair<int, int>> numbers, tags;  // other's -> ours
-  for (const auto& o : src.Objects()) {
-    TDocGraphic copy;
-    copy.Image = o->Graphic.Image;
-    copy.InPictureHolder = o->Graphic.InPictureHolder;
-    TDocObject* n = doc_.AddObject(std::move(copy), o->Tagged ? o->Tag : -1);
-    n->Tagged = o->Tagged;
-    n->Width = o->Width;
-    n->Height = o->Height;
-    n->FileName = o->FileName;
-    numbers.emplace_back(o->Number, n->Number);
-    tags.emplace_back(o->Tag, n->Tag);
   }
-  auto lookup = [](const std::vector<std::pair<int, int>>& map, int key) {
+
+  // The attributes of a paragraph's characters, with fonts and object references mapped.
+  void Attributes(const TParagraph& par, const TCharAttr& default_attr, std::vector<TCharAttr>& out) const {
+    const auto text = par.Text();
+    for (size_t i = 0; i < text.size(); ++i) {
+      TCharAttr a = par.HasAttributes() ? par.Attrs()[i] : default_attr;
+      a.FontIndex = Font(a.FontIndex);
+      if (IsObjectAnchor(text[i], a)) {
+        a.TagNumber = static_cast<uint16_t>(text[i] == kCharObjectByNumber ? Lookup(numbers_, a.TagNumber)
+                                                                           : Lookup(tags_, a.TagNumber));
+      }
+      out.push_back(a);
+    }
+  }
+
+ private:
+  static int Lookup(const std::vector<std::pair<int, int>>& map, int key) {
     for (const auto& [k, v] : map) {
       if (k == key) return v;
     }
     return 0;
-  };
+  }
+
+  TWPRTFText& to_;
+  const TWPRTFText& from_;
+  std::array<uint8_t, kFontSlots> fonts_{};
+  std::vector<std::pair<int, int>> numbers_, tags_;  // other's -> ours
+};
+
+}  // namespace
+
+void EditController::FastAppendText(EditController& other) {
+  if (&other == this) throw TWPError(kErrFastAppendSelf);
+  if (!CanEdit()) return;
+  const TWPRTFText& src = other.doc_;
+  AppendMapping map(doc_, src);
 
   TParagraph* last = doc_.LastParagraph();
   const int index = ParagraphIndex(last);
@@ -1110,22 +1153,11 @@ void EditController::FastAppendText(EditController& other) {
     TParagraph* par = (first && reuse) ? last : doc_.NewParagraph(doc_.LastParagraph());
     first = false;
     par->CopyPropertiesFrom(*s);
-    par->TabMask = map_tabs(s->TabMask);
+    par->TabMask = map.Tabs(s->TabMask);
     par->EndAttr = s->EndAttr;
-    par->EndAttr.FontIndex = s->EndAttr.FontIndex < kFontSlots ? fonts[s->EndAttr.FontIndex] : 0;
+    par->EndAttr.FontIndex = map.Font(s->EndAttr.FontIndex);
     mapped.clear();
-    if (doc_.AttributeMode()) {
-      const auto text = s->Text();
-      for (size_t i = 0; i < text.size(); ++i) {
-        TCharAttr a = s->HasAttributes() ? s->Attrs()[i] : src.DefaultAttr;
-        a.FontIndex = a.FontIndex < kFontSlots ? fonts[a.FontIndex] : 0;
-        if (IsObjectAnchor(text[i], a)) {
-          a.TagNumber = static_cast<uint16_t>(text[i] == kCharObjectByNumber ? lookup(numbers, a.TagNumber)
-                                                                             : lookup(tags, a.TagNumber));
-        }
-        mapped.push_back(a);
-      }
-    }
+    if (doc_.AttributeMode()) map.Attributes(*s, src.DefaultAttr, mapped);
     doc_.AppendText(par, s->Text(), mapped);
     par->MarkDirty();
   }

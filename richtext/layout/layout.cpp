@@ -168,17 +168,62 @@ int TextLayout::CharWidth(const TParagraph* par, int offset) const {
   return c < 256 ? default_widths_[c] : doc_.DefaultCharWidth;
 }
 
+namespace {
+
+// The switchable styles of a run, as its attribute sets them and a highlight overrides them.
+struct StyleFlags {
+  bool bold = false, italic = false, strike = false, underline = false, dbl = false, super = false,
+       sub = false;
+
+  static StyleFlags Of(const TCharAttr& attr) {
+    StyleFlags f;
+    f.bold = attr.StyleBits & kStyleBold;
+    f.italic = attr.StyleBits & kStyleItalic;
+    f.strike = attr.StyleBits & kStyleStrikeOut;
+    f.underline = attr.StyleBits & kStyleUnderline;
+    f.dbl = attr.StyleBits & kStyleDoubleUnderline;
+    f.super = (attr.StyleBits & kStyleSuperscript) || (attr.CharFlags & kCharFootnote);
+    f.sub = (attr.StyleBits & kStyleSubscript) && !f.super;
+    return f;
+  }
+
+  static void Set(TThreeState v, bool& field) {
+    if (v == TThreeState::tsTRUE)
+      field = true;
+    else if (v == TThreeState::tsFALSE)
+      field = false;
+  }
+
+  void Apply(const TCharacterAttr& hl, bool is_link) {
+    Set(hl.Bold(), bold);
+    Set(hl.Italic(), italic);
+    Set(hl.StrikeOut(), strike);
+    if (is_link && hl.Underline() != TThreeState::tsIgnore) {
+      // Double underline marks link text; the link highlight decides how it is underlined.
+      dbl = false;
+      underline = hl.Underline() == TThreeState::tsTRUE;
+    } else {
+      Set(hl.Underline(), underline);
+    }
+    Set(hl.SuperScript(), super);
+    Set(hl.SubScript(), sub);
+    if (super && sub) sub = false;
+  }
+};
+
+}  // namespace
+
+const TCharacterAttr* TextLayout::HighlightOf(const TCharAttr& attr) const {
+  if (attr.CharFlags & kCharInsertPoint) return &doc_.InsertPointAttr;
+  if (attr.StyleBits & kStyleDoubleUnderline) return &doc_.HyperlinkTextAttr;
+  if (attr.CharFlags & kCharAutomatic) return &doc_.AutomaticTextAttr;
+  if (attr.CharFlags & kCharProtected) return &doc_.ProtectedTextAttr;
+  return nullptr;
+}
+
 TRunStyle TextLayout::StyleFor(const TCharAttr& attr, bool printing) const {
   TRunStyle s;
-  const TCharacterAttr* hl = nullptr;
-  if (attr.CharFlags & kCharInsertPoint)
-    hl = &doc_.InsertPointAttr;
-  else if (attr.StyleBits & kStyleDoubleUnderline)
-    hl = &doc_.HyperlinkTextAttr;
-  else if (attr.CharFlags & kCharAutomatic)
-    hl = &doc_.AutomaticTextAttr;
-  else if (attr.CharFlags & kCharProtected)
-    hl = &doc_.ProtectedTextAttr;
+  const TCharacterAttr* hl = HighlightOf(attr);
 
   s.Text = doc_.Header.Colors[attr.TextColor()];
   if (hl && hl->UseTextColor()) s.Text = hl->TextColor();
@@ -200,42 +245,18 @@ TRunStyle TextLayout::StyleFor(const TCharAttr& attr, bool printing) const {
   s.Font.Name = doc_.Header.Fonts[slot].Name.empty() ? U"Arial" : doc_.Header.Fonts[slot].Name;
   s.Font.CharSet = doc_.Header.Fonts[slot].CharSet;
 
-  bool bold = attr.StyleBits & kStyleBold;
-  bool italic = attr.StyleBits & kStyleItalic;
-  bool strike = attr.StyleBits & kStyleStrikeOut;
-  bool underline = attr.StyleBits & kStyleUnderline;
-  bool dbl = attr.StyleBits & kStyleDoubleUnderline;
-  bool super = (attr.StyleBits & kStyleSuperscript) || (attr.CharFlags & kCharFootnote);
-  bool sub = attr.StyleBits & kStyleSubscript;
-  if (super && sub) sub = false;
-  auto apply = [](TThreeState v, bool& field) {
-    if (v == TThreeState::tsTRUE)
-      field = true;
-    else if (v == TThreeState::tsFALSE)
-      field = false;
-  };
+  StyleFlags f = StyleFlags::Of(attr);
   s.UnderlineColor = s.Text;
   if (hl) {
-    apply(hl->Bold(), bold);
-    apply(hl->Italic(), italic);
-    apply(hl->StrikeOut(), strike);
-    if (hl == &doc_.HyperlinkTextAttr && hl->Underline() != TThreeState::tsIgnore) {
-      // Double underline marks link text; the link highlight decides how it is underlined.
-      dbl = false;
-      underline = hl->Underline() == TThreeState::tsTRUE;
-    } else {
-      apply(hl->Underline(), underline);
-    }
-    apply(hl->SuperScript(), super);
-    apply(hl->SubScript(), sub);
-    if (super && sub) sub = false;
+    f.Apply(*hl, hl == &doc_.HyperlinkTextAttr);
     if (hl->UseUnderlineColor()) s.UnderlineColor = hl->UnderlineColor();
   }
-  s.Font.Bold = bold;
-  s.Font.Italic = italic;
-  s.Font.StrikeOut = strike;
-  s.Underline = underline;
-  s.DoubleUnderline = dbl;
+  const bool super = f.super, sub = f.sub;
+  s.Font.Bold = f.bold;
+  s.Font.Italic = f.italic;
+  s.Font.StrikeOut = f.strike;
+  s.Underline = f.underline;
+  s.DoubleUnderline = f.dbl;
   s.Superscript = super;
   s.Subscript = sub;
   s.Mark = attr.LayoutFlags & kLayoutFlaggedWord;
@@ -274,8 +295,8 @@ void TextLayout::MeasureChar(char32_t c, TCharAttr& attr) {
       int64_t tw = o->Width, th = o->Height;
       if (tw <= 0 || th <= 0) {
         const int pw = o->Graphic.PixelWidth(), ph = o->Graphic.PixelHeight();
-        if (tw <= 0) tw = pw > 0 ? int64_t{pw} * 1440 / 96 : 32 * 15;
-        if (th <= 0) th = ph > 0 ? int64_t{ph} * 1440 / 96 : 32 * 15;
+        if (tw <= 0) tw = pw > 0 ? int64_t{pw} * 1440 / 96 : int64_t{32} * 15;
+        if (th <= 0) th = ph > 0 ? int64_t{ph} * 1440 / 96 : int64_t{32} * 15;
       }
       w = TwipsToPixels(tw, doc_.Header.XPixelsPerInch);
       h = TwipsToPixels(th, doc_.Header.YPixelsPerInch);
@@ -506,10 +527,43 @@ bool TextLayout::ReformatParagraph(TParagraph* par, bool compare) {
   return ReformatParagraphInto(par, BoxesOf(par), compare);
 }
 
-bool TextLayout::ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& boxes, bool compare) {
-  int old_sum = 0;
-  for (const LineBox& box : boxes) old_sum += box.height;
+namespace {
 
+// Where a line being wrapped stands, and the last place it could break.
+struct WrapScan {
+  int x = 0, spaces = 0, spaceWidth = 0, lastTab = -1;
+  int bp = -1, bpX = 0, bpSpaces = 0, bpSpaceWidth = 0, bpLastTab = -1;
+  bool bpIsSpace = false;
+
+  // A tab is a break point before it and starts the stretchable spaces afresh.
+  void TakeTab(int idx, int tab_x) {
+    bp = idx;
+    bpX = x;
+    bpSpaces = 0;
+    bpSpaceWidth = 0;
+    bpLastTab = idx;
+    bpIsSpace = false;
+    x = tab_x;
+    spaces = 0;
+    spaceWidth = 0;
+    lastTab = idx;
+  }
+  void TakeSpace(int idx, int w) {
+    ++spaces;
+    spaceWidth += w;
+    bp = idx;
+    bpX = x;
+    bpSpaces = spaces;
+    bpSpaceWidth = spaceWidth;
+    bpLastTab = lastTab;
+    bpIsSpace = true;
+    x += w;
+  }
+};
+
+}  // namespace
+
+void TextLayout::RememberCursorOffsets(const TParagraph* par) {
   // Tracked cursors (caret and selection ends) as offsets in the paragraph.
   auto offset_of = [par](const TTextCursor& c) {
     if (c.Par != par) return -1;
@@ -519,102 +573,84 @@ bool TextLayout::ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& bo
   };
   cursor_offsets_.resize(tracked_.size());
   for (size_t k = 0; k < tracked_.size(); ++k) cursor_offsets_[k] = offset_of(*tracked_[k].cursor);
+}
 
-  MeasureParagraph(par);
-  RunWordEvent(par);
-
+TextLayout::TLineBreak TextLayout::BreakLine(const TParagraph* par, int pos, int line) const {
   auto text = par->Text();
   const int n = static_cast<int>(text.size());
   const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
+  const int avail = AvailableWidth(par, line);
+  const int origin = TabOrigin(par, line);
+  WrapScan s;
+  bool full = false;
+  int i = pos;
+  for (; i < n; ++i) {
+    const int idx = i - pos;
+    if ((CharsPerLineLimit > 0 && idx >= CharsPerLineLimit) || idx >= kMaxWrappedLine) {
+      full = true;
+      break;
+    }
+    const char32_t c = text[static_cast<size_t>(i)];
+    const int w = CharWidth(par, i);
+    if (c == kCharLineBreak) {
+      ++i;
+      break;
+    }
+    if (c == kCharTab && !tabs_as_spaces) {
+      s.TakeTab(idx, NextTabIn(par, s.x, i, origin));
+    } else if (IsSpace(c) || c == kCharTab) {
+      s.TakeSpace(idx, w);
+    } else if (s.x + w >= avail && idx > 0) {
+      full = true;
+      break;
+    } else {
+      s.x += w;
+    }
+  }
+
+  TLineBreak b;
+  b.Length = i - pos;
+  b.Width = s.x;
+  bool trailing_space = false;
+  if (full && s.bp >= 2) {
+    b.Length = s.bp + 1;
+    b.Width = s.bpX;
+    s.spaces = s.bpSpaces;
+    s.spaceWidth = s.bpSpaceWidth;
+    s.lastTab = s.bpLastTab;
+    trailing_space = s.bpIsSpace;
+  } else if (full) {
+    b.Length = std::max(i - pos, 1);
+  }
+  const bool last_line = pos + b.Length >= n;
   const bool justify = par->Alignment == kAlignJustify;
+  if (justify && (!last_line || (par->ParFlags & kParJustifyLastLine)) && s.spaces >= 2) {
+    const int stretched = trailing_space ? s.spaces - 1 : s.spaces;
+    const int slack = std::max(0, s.spaceWidth + avail - b.Width - 6);
+    b.Justified = true;
+    b.LastTab = std::max(s.lastTab, 0);
+    b.SpaceWidth = slack / stretched;
+    b.Remainder = slack % stretched;
+  }
+  return b;
+}
+
+void TextLayout::BreakLines(const TParagraph* par) {
+  auto text = par->Text();
+  const int n = static_cast<int>(text.size());
   breaks_.clear();
   int pos = 0, line = 0;
   do {
-    const int avail = AvailableWidth(par, line);
-    const int origin = TabOrigin(par, line);
-    int x = 0, spaces = 0, space_width = 0, last_tab = -1;
-    int bp = -1, bp_x = 0, bp_spaces = 0, bp_space_width = 0, bp_last_tab = -1;
-    bool bp_is_space = false;
-    enum { kEnd, kFull, kLineFeed } reason = kEnd;
-    int i = pos;
-    while (i < n) {
-      const int idx = i - pos;
-      if ((CharsPerLineLimit > 0 && idx >= CharsPerLineLimit) || idx >= kMaxWrappedLine) {
-        reason = kFull;
-        break;
-      }
-      const char32_t c = text[static_cast<size_t>(i)];
-      const int w = CharWidth(par, i);
-      if (c == kCharLineBreak) {
-        ++i;
-        reason = kLineFeed;
-        break;
-      }
-      if (c == kCharTab && !tabs_as_spaces) {
-        bp = idx;
-        bp_x = x;
-        bp_spaces = 0;
-        bp_space_width = 0;
-        bp_last_tab = idx;
-        bp_is_space = false;
-        x = NextTabIn(par, x, i, origin);
-        spaces = 0;
-        space_width = 0;
-        last_tab = idx;
-      } else if (IsSpace(c) || c == kCharTab) {
-        ++spaces;
-        space_width += w;
-        bp = idx;
-        bp_x = x;
-        bp_spaces = spaces;
-        bp_space_width = space_width;
-        bp_last_tab = last_tab;
-        bp_is_space = true;
-        x += w;
-      } else {
-        if (x + w >= avail && idx > 0) {
-          reason = kFull;
-          break;
-        }
-        x += w;
-      }
-      ++i;
-    }
-
-    TLineBreak b;
-    bool trailing_space = false;
-    if (reason == kFull) {
-      if (bp >= 2) {
-        b.Length = bp + 1;
-        b.Width = bp_x;
-        spaces = bp_spaces;
-        space_width = bp_space_width;
-        last_tab = bp_last_tab;
-        trailing_space = bp_is_space;
-      } else {
-        b.Length = std::max(i - pos, 1);
-        b.Width = x;
-      }
-    } else {
-      b.Length = i - pos;
-      b.Width = x;
-    }
-    const bool last_line = pos + b.Length >= n;
-    if (justify && (!last_line || (par->ParFlags & kParJustifyLastLine)) && spaces >= 2) {
-      const int stretched = trailing_space ? spaces - 1 : spaces;
-      const int slack = std::max(0, space_width + avail - b.Width - 6);
-      b.Justified = true;
-      b.LastTab = std::max(last_tab, 0);
-      b.SpaceWidth = slack / stretched;
-      b.Remainder = slack % stretched;
-    }
+    const TLineBreak b = BreakLine(par, pos, line);
     breaks_.push_back(b);
     pos += b.Length;
     ++line;
   } while (pos < n);
   // A line break at the very end leaves an empty line after it for the caret.
   if (n > 0 && text[static_cast<size_t>(n - 1)] == kCharLineBreak) breaks_.push_back(TLineBreak{});
+}
 
+void TextLayout::StoreLineBreaks(TParagraph* par, std::vector<LineBox>& boxes) {
   std::vector<int> lengths(breaks_.size());
   for (size_t k = 0; k < breaks_.size(); ++k) lengths[k] = breaks_[k].Length;
   doc_.SetLineLengths(par, lengths);
@@ -629,7 +665,9 @@ bool TextLayout::ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& bo
     l.values[kLvRemainder] = static_cast<uint16_t>(b.Remainder);
     l.values[kLvWidth] = width;
   }
+}
 
+void TextLayout::PlaceCursors(TParagraph* par) {
   // Back to (line, index): a position between two lines stays at the end of the earlier one,
   // except the caret, which moves to the start of the following line.
   auto place = [par](TTextCursor& c, int off, bool caret) {
@@ -654,6 +692,18 @@ bool TextLayout::ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& bo
   };
   for (size_t k = 0; k < tracked_.size(); ++k)
     place(*tracked_[k].cursor, cursor_offsets_[k], tracked_[k].isCaret);
+}
+
+bool TextLayout::ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& boxes, bool compare) {
+  int old_sum = 0;
+  for (const LineBox& box : boxes) old_sum += box.height;
+
+  RememberCursorOffsets(par);
+  MeasureParagraph(par);
+  RunWordEvent(par);
+  BreakLines(par);
+  StoreLineBreaks(par, boxes);
+  PlaceCursors(par);
 
   int sum = 0;
   for (int l = 0; l < par->LineCount(); ++l) {

@@ -318,9 +318,28 @@ class TextLayout {
   int TabOrigin(const TParagraph* par, int line) const;
   int NextTabIn(const TParagraph* par, int x, int index, int origin) const;
   void RunWordEvent(TParagraph* par);
+  // The highlight (insert point, link, automatic or protected text) that styles a run, if any.
+  const TCharacterAttr* HighlightOf(const TCharAttr& attr) const;
+  // The steps of ReformatParagraphInto: tracked cursors to offsets, the text wrapped into
+  // breaks_ line by line, the breaks stored as lines and boxes, the cursors back onto lines.
+  void RememberCursorOffsets(const TParagraph* par);
+  TLineBreak BreakLine(const TParagraph* par, int pos, int line) const;
+  void BreakLines(const TParagraph* par);
+  void StoreLineBreaks(TParagraph* par, std::vector<LineBox>& boxes);
+  void PlaceCursors(TParagraph* par);
   // Line tops from `from` to the end (or only through the table row of `from`).
   void UpdateTops(TParagraph* from, bool only_row = false);
   int EffectiveLayoutWidth() const;
+
+  // The steps of PaintLine: where an aligned line starts, one run of like characters gathered
+  // (returns the index after it) and painted, and the lines under or through a run.
+  struct LinePaint;
+  struct LineRun;
+  int AlignmentShift(const TParagraph* par, int line, int left, int right) const;
+  int GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& run) const;
+  void PaintRun(TCanvas& canvas, const LinePaint& lp, const LineRun& run, int x);
+  void PaintRunLines(TCanvas& canvas, const LineRun& run, const TRunStyle& st, int x, int base, int pen_w,
+                     TColorRef fg);
 
   // Selected character offsets [from, to) of the paragraph PaintLine is painting.
   void SelectionFor(const TParagraph* par, int& from, int& to) const;

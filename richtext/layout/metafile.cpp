@@ -266,43 +266,92 @@ class TPlayer {
     ++stats_.Drawn;
   }
 
-  void Record(const TReader& r, uint16_t fn, uint32_t words) {
+  // Several polygons: their point counts, then all their points.
+  void DrawPolyPolygon(const TReader& r) {
+    const int n = r.U16(0);
+    if (n <= 0 || !r.Has(2, static_cast<size_t>(n) * 2)) return;
+    size_t off = 2 + static_cast<size_t>(n) * 2;
+    for (int k = 0; k < n; ++k) {
+      const int count = r.U16(2 + static_cast<size_t>(k) * 2);
+      const auto pts = Points(r, off, count);
+      if (pts.size() >= 2) canvas_.DrawPolygon(pts, ScaledPen(), st_.Brush);
+      off += static_cast<size_t>(count) * 4;
+    }
+    ++stats_.Drawn;
+  }
+
+  // Text with an optional rectangle that is filled first when opaque.
+  void DrawExtText(const TReader& r) {
+    const int y = r.S16(0), x = r.S16(2), count = r.S16(4);
+    const uint16_t options = r.U16(6);
+    size_t off = 8;
+    if (options & 0x0006) {  // opaque or clipped: a rectangle follows
+      if (options & 0x0002) {
+        const TRect rc = Rect(r.S16(8), r.S16(10), r.S16(12), r.S16(14));
+        canvas_.FillRect(rc, st_.BkColor);
+      }
+      off += 8;
+    }
+    if (count > 0) DrawString(x, y, r.Bytes(off, static_cast<size_t>(count)));
+  }
+
+  // A logical font: height, weight, italic, underline, strike-out and face name.
+  void CreateFont(const TReader& r) {
+    TMfFont f;
+    f.Height = std::abs(static_cast<int>(r.S16(0)));
+    if (f.Height == 0) f.Height = 12;
+    f.Bold = r.S16(8) >= 600;
+    f.Italic = r.Bytes(10, 1).size() == 1 && r.Bytes(10, 1)[0] != 0;
+    f.Underline = r.Bytes(11, 1).size() == 1 && r.Bytes(11, 1)[0] != 0;
+    f.StrikeOut = r.Bytes(12, 1).size() == 1 && r.Bytes(12, 1)[0] != 0;
+    std::u32string face;
+    for (size_t k = 18; k < 18 + 32 && r.Has(k, 1); ++k) {
+      const uint8_t b = r.Bytes(k, 1)[0];
+      if (b == 0) break;
+      face.push_back(Windows1252ToUnicode(b));
+    }
+    if (!face.empty()) f.Face = face;
+    AddObject(f);
+  }
+
+  // Records that change the drawing state: saved states, colours, modes, window mapping, position.
+  bool RecordState(const TReader& r, uint16_t fn) {
     switch (fn) {
       case kSaveDc:
         if (saved_.size() < 64) saved_.push_back(st_);
-        return;
+        return true;
       case kRestoreDc:
         if (!saved_.empty()) {
           st_ = saved_.back();
           saved_.pop_back();
         }
-        return;
+        return true;
       case kSetBkColor:
         st_.BkColor = ColorAt(r, 0);
-        return;
+        return true;
       case kSetBkMode:
         st_.Opaque = r.U16(0) == 2;
-        return;
+        return true;
       case kSetTextColor:
         st_.TextColor = ColorAt(r, 0);
-        return;
+        return true;
       case kSetTextAlign:
         st_.TextAlign = r.U16(0);
-        return;
+        return true;
       case kSetWindowOrg:
         st_.WinOrgY = r.S16(0);
         st_.WinOrgX = r.S16(2);
-        return;
+        return true;
       case kSetWindowExt:
         if (r.S16(0) != 0 && r.S16(2) != 0) {
           st_.WinExtY = r.S16(0);
           st_.WinExtX = r.S16(2);
         }
-        return;
+        return true;
       case kOffsetWindowOrg:
         st_.WinOrgY = Bounded(int64_t{st_.WinOrgY} + r.S16(0));
         st_.WinOrgX = Bounded(int64_t{st_.WinOrgX} + r.S16(2));
-        return;
+        return true;
       case kScaleWindowExt: {
         const int yd = r.S16(0), yn = r.S16(2), xd = r.S16(4), xn = r.S16(6);
         if (xd != 0 && yd != 0) {
@@ -313,44 +362,42 @@ class TPlayer {
             st_.WinExtY = ey;
           }
         }
-        return;
+        return true;
       }
       case kMoveTo:
         st_.CurY = Y(r.S16(0));
         st_.CurX = X(r.S16(2));
-        return;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // Records that draw lines, shapes and text.
+  bool RecordShape(const TReader& r, uint16_t fn) {
+    switch (fn) {
       case kLineTo: {
         const TPoint to{X(r.S16(2)), Y(r.S16(0))};
         if (st_.Pen.Style != TPenStyle::Null) canvas_.DrawLine({st_.CurX, st_.CurY}, to, ScaledPen());
         st_.CurX = to.X;
         st_.CurY = to.Y;
         ++stats_.Drawn;
-        return;
+        return true;
       }
       case kPolyline:
       case kPolygon: {
         const auto pts = Points(r, 2, r.S16(0));
-        if (pts.size() < 2) return;
+        if (pts.size() < 2) return true;
         if (fn == kPolyline)
           canvas_.DrawPolyline(pts, ScaledPen());
         else
           canvas_.DrawPolygon(pts, ScaledPen(), st_.Brush);
         ++stats_.Drawn;
-        return;
+        return true;
       }
-      case kPolyPolygon: {
-        const int n = r.U16(0);
-        if (n <= 0 || !r.Has(2, static_cast<size_t>(n) * 2)) return;
-        size_t off = 2 + static_cast<size_t>(n) * 2;
-        for (int k = 0; k < n; ++k) {
-          const int count = r.U16(2 + static_cast<size_t>(k) * 2);
-          const auto pts = Points(r, off, count);
-          if (pts.size() >= 2) canvas_.DrawPolygon(pts, ScaledPen(), st_.Brush);
-          off += static_cast<size_t>(count) * 4;
-        }
-        ++stats_.Drawn;
-        return;
-      }
+      case kPolyPolygon:
+        DrawPolyPolygon(r);
+        return true;
       case kRectangle:
       case kRoundRect:
       case kEllipse: {
@@ -361,50 +408,55 @@ class TPlayer {
         else
           canvas_.DrawRectangle(rc, ScaledPen(), st_.Brush);
         ++stats_.Drawn;
-        return;
+        return true;
       }
       case kTextOut: {
         const int count = r.S16(0);
-        if (count <= 0) return;
+        if (count <= 0) return true;
         const size_t padded = (static_cast<size_t>(count) + 1) & ~size_t{1};
         DrawString(r.S16(2 + padded + 2), r.S16(2 + padded), r.Bytes(2, static_cast<size_t>(count)));
-        return;
+        return true;
       }
-      case kExtTextOut: {
-        const int y = r.S16(0), x = r.S16(2), count = r.S16(4);
-        const uint16_t options = r.U16(6);
-        size_t off = 8;
-        if (options & 0x0006) {  // opaque or clipped: a rectangle follows
-          if (options & 0x0002) {
-            const TRect rc = Rect(r.S16(8), r.S16(10), r.S16(12), r.S16(14));
-            canvas_.FillRect(rc, st_.BkColor);
-          }
-          off += 8;
-        }
-        if (count > 0) DrawString(x, y, r.Bytes(off, static_cast<size_t>(count)));
-        return;
-      }
+      case kExtTextOut:
+        DrawExtText(r);
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // Records that draw a device-independent bitmap.
+  bool RecordPicture(const TReader& r, uint16_t fn, uint32_t words) {
+    switch (fn) {
       case kStretchDib: {
         // rop(4) usage(2) srcH srcW srcY srcX dstH dstW dstY dstX dib
         const TRect rc = Rect(r.S16(20), r.S16(18), r.S16(20) + r.S16(16), r.S16(18) + r.S16(14));
         DrawDib(r.Bytes(22, r.Size() > 22 ? r.Size() - 22 : 0), r.S16(12), r.S16(10), r.S16(8), r.S16(6), rc);
-        return;
+        return true;
       }
       case kDibStretchBlt: {
         // rop(4) srcH srcW srcY srcX dstH dstW dstY dstX dib; the short form (no bitmap) is skipped.
-        if (words == static_cast<uint32_t>((fn >> 8) + 3)) return;
+        if (words == static_cast<uint32_t>((fn >> 8) + 3)) return true;
         const TRect rc = Rect(r.S16(18), r.S16(16), r.S16(18) + r.S16(14), r.S16(16) + r.S16(12));
         DrawDib(r.Bytes(20, r.Size() > 20 ? r.Size() - 20 : 0), r.S16(10), r.S16(8), r.S16(6), r.S16(4), rc);
-        return;
+        return true;
       }
       case kDibBitBlt: {
         // rop(4) srcY srcX height width dstY dstX dib
-        if (words == static_cast<uint32_t>((fn >> 8) + 3)) return;
+        if (words == static_cast<uint32_t>((fn >> 8) + 3)) return true;
         const int h = r.S16(8), w = r.S16(10);
         const TRect rc = Rect(r.S16(14), r.S16(12), r.S16(14) + w, r.S16(12) + h);
         DrawDib(r.Bytes(16, r.Size() > 16 ? r.Size() - 16 : 0), r.S16(6), r.S16(4), w, h, rc);
-        return;
+        return true;
       }
+      default:
+        return false;
+    }
+  }
+
+  // Records that create, select and delete pens, brushes and fonts.
+  bool RecordObject(const TReader& r, uint16_t fn) {
+    switch (fn) {
       case kCreatePen: {
         TPen p;
         const uint16_t style = r.U16(0);
@@ -412,33 +464,18 @@ class TPlayer {
         p.Width = std::max(1, static_cast<int>(r.S16(2)));
         p.Color = ColorAt(r, 6);
         AddObject(p);
-        return;
+        return true;
       }
       case kCreateBrush: {
         TBrush b;
         b.Null = r.U16(0) == 1;  // BS_NULL
         b.Color = ColorAt(r, 2);
         AddObject(b);
-        return;
+        return true;
       }
-      case kCreateFont: {
-        TMfFont f;
-        f.Height = std::abs(static_cast<int>(r.S16(0)));
-        if (f.Height == 0) f.Height = 12;
-        f.Bold = r.S16(8) >= 600;
-        f.Italic = r.Bytes(10, 1).size() == 1 && r.Bytes(10, 1)[0] != 0;
-        f.Underline = r.Bytes(11, 1).size() == 1 && r.Bytes(11, 1)[0] != 0;
-        f.StrikeOut = r.Bytes(12, 1).size() == 1 && r.Bytes(12, 1)[0] != 0;
-        std::u32string face;
-        for (size_t k = 18; k < 18 + 32 && r.Has(k, 1); ++k) {
-          const uint8_t b = r.Bytes(k, 1)[0];
-          if (b == 0) break;
-          face.push_back(Windows1252ToUnicode(b));
-        }
-        if (!face.empty()) f.Face = face;
-        AddObject(f);
-        return;
-      }
+      case kCreateFont:
+        CreateFont(r);
+        return true;
       case kCreatePalette:
       case kCreatePatternBrush:
       case kDibCreatePatternBrush:
@@ -446,27 +483,32 @@ class TPlayer {
         AddObject(fn == kDibCreatePatternBrush || fn == kCreatePatternBrush
                       ? TMfObject(TBrush{0x808080, false})
                       : TMfObject(std::monostate{}));
-        return;
+        return true;
       case kSelectObject: {
         const size_t i = r.U16(0);
-        if (i >= objects_.size() || !objects_[i]) return;
+        if (i >= objects_.size() || !objects_[i]) return true;
         if (auto* p = std::get_if<TPen>(&*objects_[i]))
           st_.Pen = *p;
         else if (auto* b = std::get_if<TBrush>(&*objects_[i]))
           st_.Brush = *b;
         else if (auto* f = std::get_if<TMfFont>(&*objects_[i]))
           st_.Font = *f;
-        return;
+        return true;
       }
       case kDeleteObject: {
         const size_t i = r.U16(0);
         if (i < objects_.size()) objects_[i].reset();
-        return;
+        return true;
       }
       default:
-        ++stats_.Skipped;
-        return;
+        return false;
     }
+  }
+
+  void Record(const TReader& r, uint16_t fn, uint32_t words) {
+    if (RecordState(r, fn) || RecordShape(r, fn) || RecordPicture(r, fn, words) || RecordObject(r, fn))
+      return;
+    ++stats_.Skipped;
   }
 
   TCanvas& canvas_;

@@ -13,7 +13,7 @@ constexpr int kMaxRun = 100;
 
 TColorRef Blend(TColorRef a, TColorRef b, int percent_b) {
   auto mix = [&](int shift) {
-    const int ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
+    const int ca = static_cast<int>((a >> shift) & 0xFF), cb = static_cast<int>((b >> shift) & 0xFF);
     return static_cast<TColorRef>((ca * (100 - percent_b) + cb * percent_b) / 100) << shift;
   };
   return mix(0) | mix(8) | mix(16);
@@ -160,162 +160,215 @@ TRect TextLayout::PaintFromParagraph(const PaintContext& context, TParagraph* fr
   return PaintCaret(context);
 }
 
+// What every run of one line shares while it is painted.
+struct TextLayout::LinePaint {
+  TParagraph* par = nullptr;
+  const TTextLine* line = nullptr;
+  std::span<const char32_t> text;
+  bool hasAttrs = false;
+  TCharAttr defaultAttr;
+  int selFrom = 0, selTo = 0;
+  int top = 0, height = 0, spaceBefore = 0, spaceAfter = 0, baseline = 0, textHeight = 0;
+  bool shaded = false;
+  TColorRef shade = 0;
+  bool tabsAsSpaces = false;
+  int tabOrigin = 0;
+  TLineStretch* stretch = nullptr;
+
+  const TCharAttr& AttrAt(int offset) const {
+    return hasAttrs ? par->Attrs()[static_cast<size_t>(offset)] : defaultAttr;
+  }
+  bool Selected(int offset) const { return offset >= selFrom && offset < selTo; }
+  // Whether the character at `offset` can join the run (it is not its first).
+  bool Continues(const LineRun& run, int offset) const;
+  // The width the character at line index `j` takes, a tab reaching to its stop.
+  int Advance(const TextLayout& layout, int j, char32_t c, int rel_x) const {
+    const int off = static_cast<int>(line->Start) + j;
+    int adv = 0;
+    if (c == kCharTab && !tabsAsSpaces) return layout.NextTabIn(par, rel_x, off, tabOrigin) - rel_x;
+    if (!stretch->Widens(j, c, adv)) adv = layout.CharWidth(par, off);
+    return adv;
+  }
+};
+
+// Characters of one line painted in one go: same attributes, same selection state, no tab,
+// object or insert point inside (those stand alone).
+struct TextLayout::LineRun {
+  int offset = 0;  // paragraph offset of the first character
+  char32_t first = 0;
+  const TCharAttr* attr = nullptr;
+  bool selected = false;
+  std::vector<char32_t> text;
+  std::vector<int> advances;
+  int width = 0;
+  bool endsLine = false;
+
+  bool IsObject() const {
+    return (first == kCharObjectByTag || first == kCharObjectByNumber) && (attr->CharFlags & kCharObject);
+  }
+};
+
+bool TextLayout::LinePaint::Continues(const LineRun& run, int offset) const {
+  if (run.text.size() >= kMaxRun) return false;
+  const TCharAttr& a = AttrAt(offset);
+  if (!a.SameRun(*run.attr) || (a.CharFlags & (kCharInsertPoint | kCharObject))) return false;
+  return Selected(offset) == run.selected;
+}
+
+int TextLayout::AlignmentShift(const TParagraph* par, int line, int left, int right) const {
+  if (par->Alignment != kAlignRight && par->Alignment != kAlignCenter) return 0;
+  const int d = EffectiveLayoutWidth() - left - right - VisibleWidth(par, line);
+  if (par->Alignment == kAlignRight) return std::max(d, 0);
+  return d > 1 ? d / 2 : 0;
+}
+
+int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& run) const {
+  const TTextLine& l = *lp.line;
+  run.offset = static_cast<int>(l.Start) + first;
+  run.attr = &lp.AttrAt(run.offset);
+  run.selected = lp.Selected(run.offset);
+  run.first = lp.text[static_cast<size_t>(run.offset)];
+  const bool single = run.first == kCharTab || run.IsObject() || (run.attr->CharFlags & kCharInsertPoint);
+  run.text.clear();
+  run.advances.clear();
+  run.width = 0;
+  int j = first;
+  for (; j < l.Length; ++j) {
+    const int off = static_cast<int>(l.Start) + j;
+    const char32_t c = lp.text[static_cast<size_t>(off)];
+    if (j > first) {
+      if (single || c == kCharTab || !lp.Continues(run, off)) break;
+    }
+    const int adv = lp.Advance(*this, j, c, rel_x);
+    const bool hidden = lp.hasAttrs && (lp.AttrAt(off).CharFlags & kCharHidden) && !ShowHiddenText;
+    run.text.push_back(hidden || c < 32 ? U' ' : c);
+    run.advances.push_back(hidden ? 0 : adv);
+    run.width += hidden ? 0 : adv;
+    rel_x += hidden ? 0 : adv;
+  }
+  run.endsLine = j >= l.Length;
+  return j;
+}
+
+void TextLayout::PaintRunLines(TCanvas& canvas, const LineRun& run, const TRunStyle& st, int x, int base,
+                               int pen_w, TColorRef fg) {
+  // Lines under a run stop before trailing spaces of the line.
+  int deco_w = run.width;
+  if (run.endsLine) {
+    for (size_t k = run.text.size(); k > 0 && run.text[k - 1] == U' '; --k) deco_w -= run.advances[k - 1];
+  }
+  if (deco_w <= 0) return;
+  const TColorRef ucolor = run.selected ? fg : st.UnderlineColor;
+  if (st.Underline || st.DoubleUnderline) {
+    const int uy = base + pen_w + 1;
+    canvas.DrawLine({x, uy}, {x + deco_w, uy}, TPen{ucolor, pen_w});
+    if (st.DoubleUnderline)
+      canvas.DrawLine({x, uy + 2 * pen_w}, {x + deco_w, uy + 2 * pen_w}, TPen{ucolor, pen_w});
+  }
+  // Struck-out text is crossed here too, as underlines are: a glyph run's own strike-out
+  // lands wherever the painter's origin is, not on the run.
+  if (st.Font.StrikeOut) {
+    const int sy = base - std::max(1, run.attr->Ascent * 3 / 10);
+    canvas.DrawLine({x, sy}, {x + deco_w, sy}, TPen{fg, pen_w});
+  }
+  if (st.Mark) {
+    std::vector<TPoint> zig;
+    const int my = base + pen_w + 1;
+    for (int k = 0; k <= deco_w; k += 2) zig.push_back({x + k, my + ((k / 2) % 2 ? 2 : 0)});
+    if (zig.size() >= 2) canvas.DrawPolyline(zig, TPen{0x0000FF, pen_w});
+  }
+}
+
+void TextLayout::PaintRun(TCanvas& canvas, const LinePaint& lp, const LineRun& run, int x) {
+  const TCharAttr& a0 = *run.attr;
+  const TRunStyle st = StyleFor(a0, printing_);
+  TColorRef fg = st.Text, bg = st.Background;
+  bool opaque = st.HasBackground && bg != BackgroundColor && bg != 0xFFFFFF;
+  if (run.selected) {
+    fg = HighlightTextColor;
+    bg = HighlightColor;
+    opaque = true;
+  } else if (lp.shaded && !st.HasBackground) {
+    bg = lp.shade;
+  }
+  const int extra = (st.Font.Italic && run.endsLine) ? 8 : 0;
+  if (opaque && run.width + extra > 0)
+    canvas.FillRect({x, lp.top + lp.spaceBefore, x + run.width + extra, lp.top + lp.height - lp.spaceAfter},
+                    bg);
+
+  if (run.IsObject()) {
+    TDocObject* obj = run.first == kCharObjectByTag ? doc_.FindObjectByTag(a0.TagNumber)
+                                                    : doc_.FindObjectByNumber(a0.TagNumber);
+    const int ow = a0.Width, oh = a0.Ascent;
+    if (obj) PaintObject(canvas, obj, {x, lp.baseline - oh, x + ow, lp.baseline}, run.selected);
+    return;
+  }
+  if (run.width <= 0 && run.text.empty()) return;
+  int shift = 0;
+  if (st.Superscript)
+    shift = -lp.textHeight / 3;
+  else if (st.Subscript)
+    shift = lp.textHeight / 5;
+  const int base = lp.baseline + shift;
+  const bool any_visible =
+      std::any_of(run.text.begin(), run.text.end(), [](char32_t c) { return c != U' '; });
+  if (any_visible) {
+    canvas.SetFont(st.Font);
+    canvas.DrawText(x, base, run.text, run.advances, fg);
+  }
+  PaintRunLines(canvas, run, st, x, base, lp.height / 20 + 1, fg);
+}
+
 void TextLayout::PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing) {
   const bool was_printing = printing_;
   printing_ = printing || was_printing;
   const TTextLine& l = par->Line(line);
   const LineBox& box = Box(par, line);
-  auto text = par->Text();
-  const bool has_attrs = par->HasAttributes();
   const int layout_w = EffectiveLayoutWidth();
   const int left = LeftIndentPixels(par, line);
   const int right = RightIndentPixels(par);
-  const int h = box.height;
   const TColorRef page_bg = printing_ ? 0xFFFFFF : BackgroundColor;
 
-  int x = origin_x + left;
-  if (par->Alignment == kAlignRight || par->Alignment == kAlignCenter) {
-    const int d = layout_w - left - right - VisibleWidth(par, line);
-    if (par->Alignment == kAlignRight)
-      x += std::max(d, 0);
-    else if (d > 1)
-      x += d / 2;
-  }
-
+  LinePaint lp;
+  lp.par = par;
+  lp.line = &l;
+  lp.text = par->Text();
+  lp.hasAttrs = par->HasAttributes();
+  lp.defaultAttr = doc_.DefaultAttr;
+  lp.top = top;
+  lp.height = box.height;
+  lp.shade = page_bg;
   // Paragraph shading fills the whole line, also an empty one.
-  bool shaded = false;
-  TColorRef shade = page_bg;
   if (par->HasShading()) {
     const TColorRef back = (par->ShadingColors >> 4) ? doc_.Header.Colors[par->ShadingColors >> 4] : 0xFFFFFF;
     const TColorRef pattern = doc_.Header.Colors[par->ShadingColors & 0x0F];
-    shade = Blend(back, pattern, std::min<int>(par->ShadingPercent, 100));
-    shaded = true;
+    lp.shade = Blend(back, pattern, std::min<int>(par->ShadingPercent, 100));
+    lp.shaded = true;
     if (!(par->IsTableCell() && l.Length == 0)) {
-      canvas.FillRect({origin_x + left, top, origin_x + layout_w - right, top + h}, shade);
+      canvas.FillRect({origin_x + left, top, origin_x + layout_w - right, top + lp.height}, lp.shade);
     }
   }
   if (par->HasBorder()) PaintBorders(canvas, par, line, origin_x, top);
 
-  int sel_from = 0, sel_to = 0;
-  SelectionFor(par, sel_from, sel_to);
-  const int space_before = line == 0 ? PxY(par->SpaceBefore) : 0;
-  const int space_after = line == par->LineCount() - 1 ? PxY(par->SpaceAfter) : 0;
-  const int text_h = std::max(1, h - space_before - space_after);
-  const int baseline = top + box.ascent;
+  SelectionFor(par, lp.selFrom, lp.selTo);
+  lp.spaceBefore = line == 0 ? PxY(par->SpaceBefore) : 0;
+  lp.spaceAfter = line == par->LineCount() - 1 ? PxY(par->SpaceAfter) : 0;
+  lp.textHeight = std::max(1, lp.height - lp.spaceBefore - lp.spaceAfter);
+  lp.baseline = top + box.ascent;
+  TLineStretch stretch(l, box, lp.text);
+  lp.stretch = &stretch;
+  lp.tabsAsSpaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
+  lp.tabOrigin = TabOrigin(par, line);
 
-  TLineStretch stretch(l, box, text);
-  const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
-  const int tab_origin = TabOrigin(par, line);
-
-  std::vector<char32_t> run_text;
-  std::vector<int> run_adv;
-  run_text.reserve(kMaxRun);
-  run_adv.reserve(kMaxRun);
+  LineRun run;
+  run.text.reserve(kMaxRun);
+  run.advances.reserve(kMaxRun);
+  int x = origin_x + left + AlignmentShift(par, line, left, right);
   int rel_x = 0;  // x from the line's start, as the wrap computed it
-  int i = 0;
-  const TCharAttr default_attr = doc_.DefaultAttr;
-  while (i < l.Length) {
-    const int off0 = static_cast<int>(l.Start) + i;
-    const TCharAttr& a0 = has_attrs ? par->Attrs()[static_cast<size_t>(off0)] : default_attr;
-    const bool sel0 = off0 >= sel_from && off0 < sel_to;
-    const char32_t c0 = text[static_cast<size_t>(off0)];
-    const bool single =
-        c0 == kCharTab ||
-        ((c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject)) ||
-        (a0.CharFlags & kCharInsertPoint);
-    run_text.clear();
-    run_adv.clear();
-    int run_w = 0;
-    int j = i;
-    while (j < l.Length) {
-      const int off = static_cast<int>(l.Start) + j;
-      const char32_t c = text[static_cast<size_t>(off)];
-      if (j > i) {
-        if (single || run_text.size() >= kMaxRun || c == kCharTab) break;
-        const TCharAttr& a = has_attrs ? par->Attrs()[static_cast<size_t>(off)] : default_attr;
-        if (!a.SameRun(a0) || (a.CharFlags & (kCharInsertPoint | kCharObject))) break;
-        if ((off >= sel_from && off < sel_to) != sel0) break;
-      }
-      int adv;
-      if (c == kCharTab && !tabs_as_spaces) {
-        adv = NextTabIn(par, rel_x, off, tab_origin) - rel_x;
-      } else if (!stretch.Widens(j, c, adv)) {
-        adv = CharWidth(par, off);
-      }
-      const bool hidden =
-          has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText;
-      run_text.push_back(hidden || c < 32 ? U' ' : c);
-      run_adv.push_back(hidden ? 0 : adv);
-      run_w += hidden ? 0 : adv;
-      rel_x += hidden ? 0 : adv;
-      ++j;
-    }
-    const bool ends_line = j >= l.Length;
-
-    TRunStyle st = StyleFor(a0, printing_);
-    TColorRef fg = st.Text, bg = st.Background;
-    bool opaque = st.HasBackground && bg != BackgroundColor && bg != 0xFFFFFF;
-    if (sel0) {
-      fg = HighlightTextColor;
-      bg = HighlightColor;
-      opaque = true;
-    } else if (shaded && !st.HasBackground) {
-      bg = shade;
-    }
-    const bool is_object =
-        (c0 == kCharObjectByTag || c0 == kCharObjectByNumber) && (a0.CharFlags & kCharObject);
-    const int extra = (st.Font.Italic && ends_line) ? 8 : 0;
-    if (opaque && run_w + extra > 0)
-      canvas.FillRect({x, top + space_before, x + run_w + extra, top + h - space_after}, bg);
-
-    if (is_object) {
-      TDocObject* obj =
-          c0 == kCharObjectByTag ? doc_.FindObjectByTag(a0.TagNumber) : doc_.FindObjectByNumber(a0.TagNumber);
-      const int ow = a0.Width, oh = a0.Ascent;
-      if (obj) PaintObject(canvas, obj, {x, baseline - oh, x + ow, baseline}, sel0);
-    } else if (run_w > 0 || !run_text.empty()) {
-      int shift = 0;
-      if (st.Superscript)
-        shift = -text_h / 3;
-      else if (st.Subscript)
-        shift = text_h / 5;
-      const int base = baseline + shift;
-      bool any_visible = false;
-      for (char32_t c : run_text) any_visible |= c != U' ';
-      if (any_visible) {
-        canvas.SetFont(st.Font);
-        canvas.DrawText(x, base, run_text, run_adv, fg);
-      }
-      const int pen_w = h / 20 + 1;
-      // Lines under a run stop before trailing spaces of the line.
-      int deco_w = run_w;
-      if (ends_line) {
-        for (size_t k = run_text.size(); k > 0 && run_text[k - 1] == U' '; --k) deco_w -= run_adv[k - 1];
-      }
-      if (deco_w > 0) {
-        const TColorRef ucolor = sel0 ? fg : st.UnderlineColor;
-        if (st.Underline || st.DoubleUnderline) {
-          const int uy = base + pen_w + 1;
-          canvas.DrawLine({x, uy}, {x + deco_w, uy}, TPen{ucolor, pen_w});
-          if (st.DoubleUnderline)
-            canvas.DrawLine({x, uy + 2 * pen_w}, {x + deco_w, uy + 2 * pen_w}, TPen{ucolor, pen_w});
-        }
-        // Struck-out text is crossed here too, as underlines are: a glyph run's own strike-out
-        // lands wherever the painter's origin is, not on the run.
-        if (st.Font.StrikeOut) {
-          const int sy = base - std::max(1, a0.Ascent * 3 / 10);
-          canvas.DrawLine({x, sy}, {x + deco_w, sy}, TPen{fg, pen_w});
-        }
-        if (st.Mark) {
-          std::vector<TPoint> zig;
-          const int my = base + pen_w + 1;
-          for (int k = 0; k <= deco_w; k += 2) zig.push_back({x + k, my + ((k / 2) % 2 ? 2 : 0)});
-          if (zig.size() >= 2) canvas.DrawPolyline(zig, TPen{0x0000FF, pen_w});
-        }
-      }
-    }
-    x += run_w;
-    i = j;
+  for (int i = 0; i < l.Length;) {
+    i = GatherRun(lp, i, rel_x, run);
+    PaintRun(canvas, lp, run, x);
+    x += run.width;
   }
   printing_ = was_printing;
 }
@@ -334,6 +387,14 @@ int RowBottom(const TextLayout& layout, const TParagraph* cell) {
     if (!(c->ParFlags & kParMoreCells)) break;
   }
   return bottom;
+}
+
+bool StartsBorderBlock(const TParagraph* par) {
+  return !par->Prev || !par->Prev->HasBorder() || par->Prev->EndsBorderBlock() || par->IsTableCell();
+}
+
+bool EndsBorderBlockHere(const TParagraph* par) {
+  return !par->Next || !par->Next->HasBorder() || par->EndsBorderBlock() || par->IsTableCell();
 }
 
 }  // namespace
@@ -355,7 +416,9 @@ void TextLayout::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int or
     left_x = origin_x + LeftIndentPixels(par, 0) - dist - 1;
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   } else {
-    left_x = origin_x + PxX(par->LeftIndent) - ((f & kBorderBox) || (f & kBorderLeft) ? 0 : 0);
+    // The box stands on the paragraph's indents, as on the right; the text keeps the distance
+    // inside it because LeftIndentPixels adds it.
+    left_x = origin_x + PxX(par->LeftIndent);
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   }
   const int y0 = top;
@@ -364,10 +427,8 @@ void TextLayout::PaintBorders(TCanvas& canvas, TParagraph* par, int line, int or
   if (par->IsTableCell() && line == par->LineCount() - 1)
     y1 = std::max(y1, top + RowBottom(*this, par) - l.top);
   // Top and bottom belong to the first and last paragraph of a bordered block.
-  const bool block_start = line == 0 && (!par->Prev || !par->Prev->HasBorder() ||
-                                         par->Prev->EndsBorderBlock() || par->IsTableCell());
-  const bool block_end = line == par->LineCount() - 1 && (!par->Next || !par->Next->HasBorder() ||
-                                                          par->EndsBorderBlock() || par->IsTableCell());
+  const bool block_start = line == 0 && StartsBorderBlock(par);
+  const bool block_end = line == par->LineCount() - 1 && EndsBorderBlockHere(par);
   auto hline = [&](int y) {
     canvas.DrawLine({left_x, y}, {right_x, y}, pen);
     if (f & kBorderDouble) canvas.DrawLine({left_x, y + pen.Width + 1}, {right_x, y + pen.Width + 1}, pen);

@@ -19,17 +19,12 @@ int TextLayout::Paginate(int page_height) {
     for (LineBox& tl : boxes) {
       const int l = static_cast<int>(&tl - boxes.data());
       tl.flags &= static_cast<uint8_t>(~kLinePageStart);
-      bool start = false;
-      if (!first) {
-        if (l == 0 && (p->ParFlags & kParPageBreak)) {
-          start = true;
-        } else if (l == 0 && (p->ParFlags & kParKeep) && par_height <= page_height &&
-                   tl.top + par_height - page_top > page_height && tl.top > page_top) {
-          start = true;  // the paragraph fits on one page, just not on this one
-        } else if (tl.top + tl.height - page_top > page_height && tl.top > page_top) {
-          start = true;
-        }
-      }
+      const bool forced = l == 0 && (p->ParFlags & kParPageBreak);
+      // A kept paragraph that fits on one page, just not on this one, moves on whole.
+      const bool kept_whole = l == 0 && (p->ParFlags & kParKeep) && par_height <= page_height &&
+                              tl.top + par_height - page_top > page_height && tl.top > page_top;
+      const bool overflows = tl.top + tl.height - page_top > page_height && tl.top > page_top;
+      const bool start = !first && (forced || kept_whole || overflows);
       if (start) {
         tl.flags |= kLinePageStart;
         page_top = tl.top;
