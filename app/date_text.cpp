@@ -95,13 +95,13 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when, const Date
   const QTime time = when.time();
   QString out;
   bool lastWasHour = false;
-  for (int i = 0; i < pattern.size();) {
+  for (qsizetype i = 0; i < pattern.size();) {
     const QChar c = pattern[i];
     const QChar lower = c.toLower();
     int run = 1;
     while (i + run < pattern.size() && pattern[i + run].toLower() == lower) ++run;
     if (c == '"' || c == '\'') {
-      const int end = pattern.indexOf(c, i + 1);
+      const qsizetype end = pattern.indexOf(c, i + 1);
       out += pattern.mid(i + 1, (end < 0 ? pattern.size() : end) - i - 1);
       i = end < 0 ? pattern.size() : end + 1;
       continue;
@@ -159,7 +159,7 @@ bool ParseDateText(const QString& text, const DateSettings& s, QDateTime* result
   const QString trimmed = text.trimmed();
   if (trimmed.isEmpty()) return false;
   // The date part runs up to the first blank; the rest, if any, is a time.
-  const int blank = trimmed.indexOf(QRegularExpression(QStringLiteral("\\s")));
+  const qsizetype blank = trimmed.indexOf(QRegularExpression(QStringLiteral("\\s")));
   const QString datePart = blank < 0 ? trimmed : trimmed.left(blank);
   const QString timePart = blank < 0 ? QString() : trimmed.mid(blank).trimmed();
 

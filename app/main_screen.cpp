@@ -152,7 +152,7 @@ void TMainScreen::CreateControls() {
   entryEditor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   entryEditor_->SetWordWrap(true);
   entryEditor_->OnChange = [this](TWPRichText&) { WPRichText1Change(); };
-  entryEditor_->OnBeforePasteEvent = [this](TWPRichText& editor) {
+  entryEditor_->OnBeforePasteEvent = [](TWPRichText& editor) {
     editor.Changed();
     return true;
   };

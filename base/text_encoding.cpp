@@ -12,6 +12,9 @@ constexpr char32_t kHigh[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// What a malformed UTF-8 sequence decodes to.
+constexpr char32_t kReplacementCharacter = U'\uFFFD';
+
 }  // namespace
 
 char32_t Windows1252ToUnicode(unsigned char byte) {
@@ -79,12 +82,12 @@ std::u32string FromUtf8(std::string_view text) {
       extra = 3;
       c = b & 0x07;
     } else {
-      out += 0xFFFD;
+      out += kReplacementCharacter;
       ++i;
       continue;
     }
     if (i + static_cast<size_t>(extra) >= text.size()) {
-      out += 0xFFFD;
+      out += kReplacementCharacter;
       break;
     }
     bool ok = true;
@@ -98,7 +101,7 @@ std::u32string FromUtf8(std::string_view text) {
     }
     static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
     if (!ok || c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      out += 0xFFFD;
+      out += kReplacementCharacter;
       ++i;
       continue;
     }

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
@@ -25,9 +26,10 @@ TBitmap BitmapFromImage(const QImage& image) {
       const QRgb p = src[x];
       const int a = qAlpha(p);
       auto over_white = [a](int c) { return static_cast<uint8_t>((c * a + 255 * (255 - a) + 127) / 255); };
-      dst[3 * x] = over_white(qBlue(p));
-      dst[3 * x + 1] = over_white(qGreen(p));
-      dst[3 * x + 2] = over_white(qRed(p));
+      uint8_t* pixel = dst + std::ptrdiff_t{3} * x;
+      pixel[0] = over_white(qBlue(p));
+      pixel[1] = over_white(qGreen(p));
+      pixel[2] = over_white(qRed(p));
     }
   }
   return bmp;

@@ -84,9 +84,9 @@ __attribute__((target("avx2"))) size_t TransformAvx2(uint32_t& state, const uint
   uint32_t x = state;
   for (size_t i = 0; i < kStep; ++i) first[i] = x = x * kMultiplier + kIncrement;
   __m256i v[8];
-  for (int k = 0; k < 8; ++k) {
+  for (size_t k = 0; k < 8; ++k) {
     alignas(32) uint32_t lanes[8];
-    for (int j = 0; j < 8; ++j) lanes[j] = first[kBlock * (k / 4) + 16 * (j / 4) + 4 * (k % 4) + j % 4];
+    for (size_t j = 0; j < 8; ++j) lanes[j] = first[kBlock * (k / 4) + 16 * (j / 4) + 4 * (k % 4) + j % 4];
     v[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
   }
   constexpr Jump kJump = JumpOf(kStep);
@@ -104,7 +104,7 @@ __attribute__((target("avx2"))) size_t TransformAvx2(uint32_t& state, const uint
       r[k] = _mm256_add_epi32(hi, borrow);
       v[k] = _mm256_add_epi32(_mm256_mullo_epi32(v[k], a), c);
     }
-    for (int b = 0; b < 2; ++b) {
+    for (size_t b = 0; b < 2; ++b) {
       const __m256i* rb = r + 4 * b;
       const __m256i draws =
           _mm256_packus_epi16(_mm256_packus_epi32(rb[0], rb[1]), _mm256_packus_epi32(rb[2], rb[3]));

@@ -38,78 +38,102 @@ int Usage() {
   return 2;
 }
 
-int RunSpell(const std::vector<std::string>& args) {
+struct SpellOptions {
   std::string mode, dict, user;
   int max = 10;
   std::vector<std::string> words;
+};
+
+SpellOptions ParseSpellArgs(const std::vector<std::string>& args) {
+  SpellOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--dict" && i + 1 < args.size()) {
-      dict = args[++i];
+      options.dict = args[++i];
     } else if (args[i] == "--user" && i + 1 < args.size()) {
-      user = args[++i];
+      options.user = args[++i];
     } else if (args[i] == "--max" && i + 1 < args.size()) {
-      max = std::atoi(args[++i].c_str());
-    } else if (mode.empty()) {
-      mode = args[i];
+      options.max = std::atoi(args[++i].c_str());
+    } else if (options.mode.empty()) {
+      options.mode = args[i];
     } else {
-      words.push_back(args[i]);
+      options.words.push_back(args[i]);
     }
   }
-  if (mode != "check" && mode != "suggest" && mode != "add") return Usage();
-  if (mode == "add" && user.empty()) {
-    std::fprintf(stderr, "inkwend-tool: spell add needs --user FILE\n");
-    return 2;
-  }
-  if (words.empty()) {
-    std::string word;
-    while (std::cin >> word) words.push_back(word);
-  }
+  return options;
+}
 
-  inkwend::TLexivSpell spell;
-  spell.SetMaxSuggestions(static_cast<uint8_t>(std::clamp(max, 0, 255)));
-  if (dict.empty()) dict = ShippedDictionary();
-  const inkwend::Status opened = spell.OpenDictionary(dict);
+// Opens the main dictionary (a damaged one is used as far as it reads) and the user dictionary,
+// creating the latter only for "add". False after the message when either cannot be used.
+bool OpenDictionaries(inkwend::TLexivSpell& spell, SpellOptions& options, int16_t& number) {
+  if (options.dict.empty()) options.dict = ShippedDictionary();
+  const inkwend::Status opened = spell.OpenDictionary(options.dict);
   if (opened.Code() == inkwend::StatusCode::Damaged) {
     // What could be read of a damaged dictionary is open; say what is missing and go on.
     std::fprintf(stderr, "inkwend-tool: %s\n", opened.Message().c_str());
   } else if (!opened.IsOk()) {
-    std::fprintf(stderr, "inkwend-tool: cannot open the main dictionary %s\n", dict.c_str());
-    return 1;
+    std::fprintf(stderr, "inkwend-tool: cannot open the main dictionary %s\n", options.dict.c_str());
+    return false;
   }
-  int16_t number = -1;
-  if (!user.empty()) {
-    std::vector<std::string> none;
-    inkwend::Result<int16_t> user_number = inkwend::Status::Error(inkwend::StatusCode::NotFound, "");
-    if (access(user.c_str(), F_OK) == 0)
-      user_number = spell.OpenUserDictionary(user);
-    else if (mode == "add")
-      user_number = spell.CreateUserDictionary(user, none);
-    if (!user_number.IsOk()) {
-      std::fprintf(stderr, "inkwend-tool: cannot open the user dictionary %s\n", user.c_str());
-      return 1;
-    }
-    number = user_number.Value();
+  number = -1;
+  if (options.user.empty()) return true;
+  std::vector<std::string> none;
+  inkwend::Result<int16_t> user_number = inkwend::Status::Error(inkwend::StatusCode::NotFound, "");
+  if (access(options.user.c_str(), F_OK) == 0)
+    user_number = spell.OpenUserDictionary(options.user);
+  else if (options.mode == "add")
+    user_number = spell.CreateUserDictionary(options.user, none);
+  if (!user_number.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: cannot open the user dictionary %s\n", options.user.c_str());
+    return false;
+  }
+  number = user_number.Value();
+  return true;
+}
+
+// Handles one word in the chosen mode; false when an "add" was refused.
+bool SpellWord(inkwend::TLexivSpell& spell, const std::string& mode, const std::string& utf8,
+               int16_t number) {
+  const std::string word = inkwend::spell::Utf8ToWindows1252(utf8);
+  if (mode == "check") {
+    std::printf("%s\t%s\n", utf8.c_str(), spell.CheckWord(word) ? "ok" : "wrong");
+    return true;
+  }
+  if (mode == "suggest") {
+    std::string line = utf8;
+    for (const std::string& s : spell.Suggest(word)) line += "\t" + inkwend::spell::Windows1252ToUtf8(s);
+    std::printf("%s\n", line.c_str());
+    return true;
+  }
+  const inkwend::Status added = spell.AddWord(word, number);
+  if (!added.IsOk()) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "inkwend-tool: %s: %s\n", utf8.c_str(), added.Message().c_str());
+  }
+  std::printf("%s\t%s\n", utf8.c_str(), added.IsOk() ? "added" : "refused");
+  return added.IsOk();
+}
+
+int RunSpell(const std::vector<std::string>& args) {
+  SpellOptions options = ParseSpellArgs(args);
+  const std::string& mode = options.mode;
+  if (mode != "check" && mode != "suggest" && mode != "add") return Usage();
+  if (mode == "add" && options.user.empty()) {
+    std::fprintf(stderr, "inkwend-tool: spell add needs --user FILE\n");
+    return 2;
+  }
+  if (options.words.empty()) {
+    std::string word;
+    while (std::cin >> word) options.words.push_back(word);
   }
 
+  inkwend::TLexivSpell spell;
+  spell.SetMaxSuggestions(static_cast<uint8_t>(std::clamp(options.max, 0, 255)));
+  int16_t number = -1;
+  if (!OpenDictionaries(spell, options, number)) return 1;
+
   int exit_code = 0;
-  for (const std::string& utf8 : words) {
-    const std::string word = inkwend::spell::Utf8ToWindows1252(utf8);
-    if (mode == "check") {
-      std::printf("%s\t%s\n", utf8.c_str(), spell.CheckWord(word) ? "ok" : "wrong");
-    } else if (mode == "suggest") {
-      std::string line = utf8;
-      for (const std::string& s : spell.Suggest(word)) line += "\t" + inkwend::spell::Windows1252ToUtf8(s);
-      std::printf("%s\n", line.c_str());
-    } else {
-      const inkwend::Status added = spell.AddWord(word, number);
-      if (!added.IsOk()) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "inkwend-tool: %s: %s\n", utf8.c_str(), added.Message().c_str());
-        exit_code = 1;
-      }
-      std::printf("%s\t%s\n", utf8.c_str(), added.IsOk() ? "added" : "refused");
-    }
-  }
+  for (const std::string& utf8 : options.words)
+    if (!SpellWord(spell, mode, utf8, number)) exit_code = 1;
   return exit_code;
 }
 

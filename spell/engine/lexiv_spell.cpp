@@ -219,7 +219,7 @@ struct TLexivSpell::Dictionary {
 
   void ScanFirstLevels() {
     const RunSummary first = SummariseRun(1, nullptr);
-    second_children.assign(kAlphabetSize * kAlphabetSize, kNoChild);
+    second_children.assign(size_t{kAlphabetSize} * kAlphabetSize, kNoChild);
     // The runs of second letters from the last one in the file to the first, so that each
     // scan can stop where the one before it began.
     std::array<int, kAlphabetSize> codes;
@@ -232,7 +232,8 @@ struct TLexivSpell::Dictionary {
       if (run == kNoChild) break;
       if (run != later.start) later = SummariseRun(run, later.start ? &later : nullptr);
       two_letter_words[c] = later.word_ends;
-      std::copy(later.children.begin(), later.children.end(), second_children.begin() + c * kAlphabetSize);
+      std::copy(later.children.begin(), later.children.end(),
+                second_children.begin() + std::ptrdiff_t{c} * kAlphabetSize);
     }
   }
 
@@ -252,7 +253,7 @@ struct TLexivSpell::Dictionary {
     if (n == 0 || n > kMaxNodeIndex) return false;
     if (!is_user()) {
       if (n > last_node) return false;
-      node = ParseNode(CachedBlock(n) + kNodeSize * (n & (kBlockNodes - 1)));
+      node = ParseNode(CachedBlock(n) + size_t{kNodeSize} * (n & (kBlockNodes - 1)));
       return true;
     }
     uint8_t b[kNodeSize];
@@ -387,7 +388,7 @@ Status TLexivSpell::OpenDictionary(const std::string& path) {
 
 void TLexivSpell::IndexMainDictionaries() {
   // Where a lookup goes after the first two letters, over all main dictionaries of the chain.
-  main_starts_.assign(kAlphabetSize * kAlphabetSize, 0);
+  main_starts_.assign(size_t{kAlphabetSize} * kAlphabetSize, 0);
   for (auto& dict : chain_) {
     if (dict->is_user()) continue;
     const auto index = static_cast<uint32_t>(mains_.size());
@@ -545,7 +546,7 @@ bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, s
       const uint32_t got = first_piece ? dict.first_nodes : dict.ReadUserNodes(n, kPiece, piece);
       if (got == 0) break;  // past the end of the file
       for (uint32_t k = 0; k < got; ++k) {
-        const Node node = ParseNode(piece + kNodeSize * k);
+        const Node node = ParseNode(piece + size_t{kNodeSize} * k);
         if (node.code() == code) {
           if (d == last) {
             if (node.ends_word()) return true;

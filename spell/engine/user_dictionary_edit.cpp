@@ -102,8 +102,7 @@ void UserNodes::WriteBlock(uint32_t first, const std::vector<uint8_t>& block) {
   const auto count = static_cast<uint32_t>(block.size() / kNodeSize);
   if (first == 0 || count == 0) return;
   if (first - 1 + count > Count()) bytes_.resize(size_t{kNodeSize} * (first - 1 + count), '\0');
-  std::copy(block.begin(), block.end(),
-            bytes_.begin() + static_cast<std::ptrdiff_t>(kNodeSize * (first - 1)));
+  std::copy(block.begin(), block.end(), bytes_.begin() + std::ptrdiff_t{kNodeSize} * (first - 1));
   NoteChange(first, first + count - 1);
 }
 

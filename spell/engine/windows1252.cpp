@@ -8,24 +8,29 @@ namespace inkwend::spell {
 
 namespace {
 
+constexpr uint8_t UpperOf(int b) {
+  if (b >= 'a' && b <= 'z') return static_cast<uint8_t>(b - 0x20);
+  if (b == 0x9A) return 0x8A;  // š
+  if (b == 0x9C) return 0x8C;  // œ
+  if (b == 0xFF) return 0x9F;  // ÿ
+  if (b >= 0xE0 && b <= 0xFE && b != 0xF0 && b != 0xF7) return static_cast<uint8_t>(b - 0x20);
+  return static_cast<uint8_t>(b);
+}
+
+constexpr uint8_t LowerOf(int b) {
+  if (b >= 'A' && b <= 'Z') return static_cast<uint8_t>(b + 0x20);
+  if (b == 0x8A) return 0x9A;
+  if (b == 0x8C) return 0x9C;
+  if (b == 0x9F) return 0xFF;
+  if (b >= 0xC0 && b <= 0xDE && b != 0xD0 && b != 0xD7) return static_cast<uint8_t>(b + 0x20);
+  return static_cast<uint8_t>(b);
+}
+
 constexpr detail::CaseTables MakeTables() {
   detail::CaseTables t{};
   for (int b = 0; b < 256; ++b) {
-    uint8_t up = static_cast<uint8_t>(b);
-    if (b >= 'a' && b <= 'z') up = static_cast<uint8_t>(b - 0x20);
-    if (b == 0x9A) up = 0x8A;  // š
-    if (b == 0x9C) up = 0x8C;  // œ
-    if (b == 0xFF) up = 0x9F;  // ÿ
-    if (b >= 0xE0 && b <= 0xFE && b != 0xF0 && b != 0xF7) up = static_cast<uint8_t>(b - 0x20);
-    t.upper[b] = up;
-
-    uint8_t low = static_cast<uint8_t>(b);
-    if (b >= 'A' && b <= 'Z') low = static_cast<uint8_t>(b + 0x20);
-    if (b == 0x8A) low = 0x9A;
-    if (b == 0x8C) low = 0x9C;
-    if (b == 0x9F) low = 0xFF;
-    if (b >= 0xC0 && b <= 0xDE && b != 0xD0 && b != 0xD7) low = static_cast<uint8_t>(b + 0x20);
-    t.lower[b] = low;
+    t.upper[b] = UpperOf(b);
+    t.lower[b] = LowerOf(b);
   }
   for (int c = kAlphabetSize - 1; c >= 0; --c) t.code[kAlphabet[c]] = static_cast<uint8_t>(c);
   // Lower-case partners: a-z, š œ ÿ, 0xE0-0xEF, 0xF1-0xF6 and 0xF8-0xFE.
