@@ -742,7 +742,7 @@ TEST(RtfLoader, PlainText) {
       {"a\r\nb\rc\nd", "a|b|c|d"},                               // CR LF, CR and LF each end a paragraph
       {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},  // UTF-8
       {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},              // otherwise Windows-1252
-      {"back\\slash{}\0rest", "back\\slash{}"},
+      {std::string("back\\slash{}\0rest", 17), "back\\slash{}"},  // a NUL ends the text
   };
   for (const Case& c : cases) {
     TWPRTFText doc;
