@@ -178,6 +178,18 @@ bool TWPRuler::InTextArea(int x) const {
   return x >= Origin() + format_.TextAreaLeft && x <= Origin() + format_.TextAreaRight;
 }
 
+// The ticks between the unit at pos and the next, the middle one longer, none from end on.
+void TWPRuler::PaintTenths(QPainter& p, int pos, int step, int end, const QColor& grey) const {
+  const int mid = height() / 2;
+  for (int t = 1; t < 10; ++t) {
+    int x = pos + t * step / 10;
+    if (x >= end) break;
+    int len = t == 5 ? 2 : 1;
+    p.setPen(InTextArea(x) ? Qt::black : grey);
+    p.drawLine(x, mid - len, x, mid + len);
+  }
+}
+
 // The scale: a number (or a mark) each unit, ticks each tenth, up to the end of the page.
 void TWPRuler::PaintScale(QPainter& p, int page_end, const QColor& grey) const {
   const int origin = Origin();
@@ -200,13 +212,7 @@ void TWPRuler::PaintScale(QPainter& p, int page_end, const QColor& grey) const {
           p.drawLine(pos, mid - 3, pos, mid + 3);
         }
       }
-      for (int t = 1; t < 10; ++t) {
-        int x = pos + t * step / 10;
-        if (x >= end) break;
-        int len = t == 5 ? 2 : 1;
-        p.setPen(InTextArea(x) ? Qt::black : grey);
-        p.drawLine(x, mid - len, x, mid + len);
-      }
+      PaintTenths(p, pos, step, end, grey);
     }
   }
 }

@@ -93,6 +93,7 @@ class TWPRuler : public QWidget {
   void Notify(bool changing, int marker);
   bool InTextArea(int x) const;
   void PaintScale(QPainter& p, int page_end, const QColor& grey) const;
+  void PaintTenths(QPainter& p, int pos, int step, int end, const QColor& grey) const;
   void PaintTabStops(QPainter& p, const QColor& grey) const;
   void PaintMarkers(QPainter& p, const QColor& face, const QColor& white) const;
   void ClickTab(int x);
