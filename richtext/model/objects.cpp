@@ -28,22 +28,23 @@ uint32_t TBitmap::PixelRgb(int x, int y) const {
     if (BitsPerPixel == 1) return index ? 0xFFFFFF : 0;
     return 0;
   };
+  const auto col = static_cast<size_t>(x);  // x >= 0 was checked above
   switch (BitsPerPixel) {
     case 1:
-      return from_palette((row[x / 8] >> (7 - x % 8)) & 1);
+      return from_palette((row[col / 8] >> (7 - col % 8)) & 1);
     case 4:
-      return from_palette((row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
+      return from_palette((row[col / 2] >> (col % 2 ? 0 : 4)) & 0x0F);
     case 8:
-      return from_palette(row[x]);
+      return from_palette(row[col]);
     case 16: {
-      const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
+      const unsigned v = row[2 * col] | (row[2 * col + 1] << 8);
       auto expand = [](unsigned five) { return static_cast<uint8_t>((five << 3) | (five >> 2)); };
       return rgb(expand((v >> 10) & 31), expand((v >> 5) & 31), expand(v & 31));
     }
     case 24:
-      return rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+      return rgb(row[3 * col + 2], row[3 * col + 1], row[3 * col]);
     case 32:
-      return rgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+      return rgb(row[4 * col + 2], row[4 * col + 1], row[4 * col]);
   }
   return 0;
 }

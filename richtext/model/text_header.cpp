@@ -7,6 +7,14 @@ namespace inkwend {
 
 namespace {
 
+// The first slot that holds no tab (a free slot reads as position 0), -1 when all are taken.
+int FirstFreeTabSlot(const std::array<TTabSlot, kTabSlots>& tabs) {
+  for (int i = 0; i < kTabSlots; ++i) {
+    if (tabs[static_cast<size_t>(i)].Position == 0) return i;
+  }
+  return -1;
+}
+
 char32_t FoldCase(char32_t c) {
   if (c >= U'A' && c <= U'Z') return c + 32;
   // Latin-1 capitals (except the multiplication sign).
@@ -100,16 +108,10 @@ uint64_t TTextHeader::AddTab(int32_t position, uint8_t kind) {
     slot = find(position);
   }
   if (slot < 0) {
-    auto first_free = [&] {
-      for (int i = 0; i < kTabSlots; ++i) {
-        if (Tabs[static_cast<size_t>(i)].Position == 0) return i;
-      }
-      return -1;
-    };
-    slot = first_free();
+    slot = FirstFreeTabSlot(Tabs);
     if (slot < 0 && OnTabTableFull) {
       OnTabTableFull();
-      slot = first_free();
+      slot = FirstFreeTabSlot(Tabs);
     }
     if (slot < 0) return 0;
     TTabSlot& t = Tabs[static_cast<size_t>(slot)];

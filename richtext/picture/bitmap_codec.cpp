@@ -65,9 +65,10 @@ TBitmap To24Bit(const TBitmap& in) {
     uint8_t* row = out.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(out.Stride());
     for (int x = 0; x < in.Width; ++x) {
       const uint32_t c = in.PixelRgb(x, y);
-      row[3 * x] = static_cast<uint8_t>(c);
-      row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
-      row[3 * x + 2] = static_cast<uint8_t>(c >> 16);
+      uint8_t* pixel = row + 3 * static_cast<size_t>(x);
+      pixel[0] = static_cast<uint8_t>(c);
+      pixel[1] = static_cast<uint8_t>(c >> 8);
+      pixel[2] = static_cast<uint8_t>(c >> 16);
     }
   }
   return out;
@@ -345,9 +346,10 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
       for (int x = 0; x < b.Width; ++x) {
         const uint32_t v =
             bpp == 16 ? row.U16At(2 * static_cast<uint64_t>(x)) : row.U32At(4 * static_cast<uint64_t>(x));
-        d[3 * x] = MaskValue(v, masks[2]);
-        d[3 * x + 1] = MaskValue(v, masks[1]);
-        d[3 * x + 2] = MaskValue(v, masks[0]);
+        uint8_t* pixel = d + 3 * static_cast<size_t>(x);
+        pixel[0] = MaskValue(v, masks[2]);
+        pixel[1] = MaskValue(v, masks[1]);
+        pixel[2] = MaskValue(v, masks[0]);
       }
     }
     b = std::move(plain);

@@ -105,20 +105,25 @@ void SetPosition(TCharAttr& a, uint8_t position) {
 
 }  // namespace
 
+// \plain: the default attribute in the default font (text marked as RTF code stays so).
+void TWPRtfReader::PlainCharacterAttr() {
+  ChangeAttr([&](TCharAttr& a) {
+    const uint8_t code = a.CharFlags & kCharRtfCode;
+    a = TCharAttr{};
+    a.CharFlags = code;
+    for (const RtfFont& font : fonts_) {
+      if (font.Number == deff_) a.FontIndex = font.Slot;
+    }
+  });
+  f_.CodePage = FontCodePage(deff_);
+  SetDecoder(f_.CodePage);
+}
+
 bool TWPRtfReader::DoCharacterAttr(const TRtfKeyword& k, int32_t n) {
   using A = TRtfAction;
   switch (k.Action) {
     case A::Plain:
-      ChangeAttr([&](TCharAttr& a) {
-        const uint8_t code = a.CharFlags & kCharRtfCode;
-        a = TCharAttr{};
-        a.CharFlags = code;
-        for (const RtfFont& font : fonts_) {
-          if (font.Number == deff_) a.FontIndex = font.Slot;
-        }
-      });
-      f_.CodePage = FontCodePage(deff_);
-      SetDecoder(f_.CodePage);
+      PlainCharacterAttr();
       return true;
     case A::Font:
       if (f_.Dest == kFontTable)

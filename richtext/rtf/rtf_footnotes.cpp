@@ -8,7 +8,7 @@
 namespace inkwend {
 
 namespace {
-constexpr size_t kMaxFootnoteText = 64 * 1024;
+constexpr size_t kMaxFootnoteText = size_t{64} * 1024;
 }
 
 bool TWPRtfReader::DoFootnote(const TRtfKeyword& k, int32_t n) {

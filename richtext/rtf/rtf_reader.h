@@ -108,6 +108,7 @@ class TWPRtfReader : public TWPTextReader {
   bool DoCharacter(const TRtfKeyword& k, int32_t n);       // rtf_characters.cpp
   bool DoCharacterAttr(const TRtfKeyword& k, int32_t n);   // rtf_characters.cpp
   bool DoCharacterFlag(const TRtfKeyword& k, int32_t n);   // rtf_characters.cpp
+  void PlainCharacterAttr();                               // rtf_characters.cpp
   bool DoParagraph(const TRtfKeyword& k, int32_t n);       // rtf_paragraphs.cpp
   bool DoBorderShading(const TRtfKeyword& k, int32_t n);   // rtf_paragraphs.cpp
   bool DoSection(const TRtfKeyword& k, int32_t n);         // rtf_section.cpp

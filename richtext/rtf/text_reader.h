@@ -14,7 +14,7 @@ namespace inkwend {
 
 // Characters one read adds at most (laid out, the model takes 20 bytes per character); the rest of a
 // larger input is not read and the result is 7.
-inline constexpr int64_t kMaxReadChars = 16 * 1024 * 1024;
+inline constexpr int64_t kMaxReadChars = int64_t{16} * 1024 * 1024;
 
 inline constexpr const char* kErrWrongArgumentsRtf = "Wrong Arguments in\tTWPRTFReader";
 inline constexpr const char* kErrWrongArguments = "Wrong Arguments";

@@ -190,30 +190,35 @@ int TWPTextWriter::WriteBody() {
     StartParagraph(par);
     const bool first = par == range_.FirstPar;
     const bool last = par == range_.LastPar;
-    const int first_line = first ? std::clamp(range_.FirstLine, 0, par->LineCount() - 1) : 0;
-    const int last_line = last ? std::clamp(range_.LastLine, 0, par->LineCount() - 1) : par->LineCount() - 1;
-    for (int line = first_line; line <= last_line && !Failed(); ++line) {
-      // The characters and records of the next line are asked for while this one is written:
-      // a large document is read from memory, not from the cache, and each paragraph's
-      // buffers are too short for the processor to notice the pattern by itself.
-      if (line + 1 < par->LineCount()) {
-        PrefetchLine(*par, line + 1);
-      } else if (par->Next && par->Next->LineCount() > 0) {
-        PrefetchLine(*par->Next, 0);
-      }
-      const int len = par->Line(line).Length;
-      const int from = first && line == first_line ? std::clamp(range_.FirstPos, 0, len) : 0;
-      const int to = last && line == last_line ? std::clamp(range_.LastPos, from, len) : len;
-      WriteLine(par, line, from, to);
-      chars_written_ += to - from;
-      if (line < last_line) BetweenLines();
-    }
+    WriteParagraphLines(par, first, last);
     if ((!last && par->Next) || par->IsTableCell()) EndParagraph(par);
     progress.Advance(chars_written_);
     prev_par_ = par;
     if (last) break;
   }
   return kResultOk;
+}
+
+// The lines of one paragraph of the range; the first and the last may be written in part.
+void TWPTextWriter::WriteParagraphLines(TParagraph* par, bool first, bool last) {
+  const int first_line = first ? std::clamp(range_.FirstLine, 0, par->LineCount() - 1) : 0;
+  const int last_line = last ? std::clamp(range_.LastLine, 0, par->LineCount() - 1) : par->LineCount() - 1;
+  for (int line = first_line; line <= last_line && !Failed(); ++line) {
+    // The characters and records of the next line are asked for while this one is written:
+    // a large document is read from memory, not from the cache, and each paragraph's
+    // buffers are too short for the processor to notice the pattern by itself.
+    if (line + 1 < par->LineCount()) {
+      PrefetchLine(*par, line + 1);
+    } else if (par->Next && par->Next->LineCount() > 0) {
+      PrefetchLine(*par->Next, 0);
+    }
+    const int len = par->Line(line).Length;
+    const int from = first && line == first_line ? std::clamp(range_.FirstPos, 0, len) : 0;
+    const int to = last && line == last_line ? std::clamp(range_.LastPos, from, len) : len;
+    WriteLine(par, line, from, to);
+    chars_written_ += to - from;
+    if (line < last_line) BetweenLines();
+  }
 }
 
 void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
@@ -511,6 +516,14 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
   WriteParagraphProps(par);
 }
 
+// The open table ends before a paragraph outside it or one that starts a row of other cells.
+bool TWPRTFWriter::TableEnds(TParagraph* par) const {
+  if (!par->IsTableCell()) return true;
+  if (par->ParFlags & kParContinuesRow) return false;
+  const std::vector<CellKey> row = RowCells(par);
+  return row.size() > row_cache_.size() || !std::equal(row.begin(), row.end(), row_cache_.begin());
+}
+
 void TWPRTFWriter::CloseEndedGroups(TParagraph* par) {
   if (HasGroup(kBorderGroup) && (!par->HasBorder() || (prev_par_ && prev_par_->EndsBorderBlock()))) {
     CloseDownTo(kBorderGroup, true);
@@ -521,14 +534,7 @@ void TWPRTFWriter::CloseEndedGroups(TParagraph* par) {
     else
       CloseDownTo(kBodyGroup, false);
   }
-  if (HasGroup(kTableGroup)) {
-    bool close = !par->IsTableCell();
-    if (!close && !(par->ParFlags & kParContinuesRow)) {
-      const std::vector<CellKey> row = RowCells(par);
-      close = row.size() > row_cache_.size() || !std::equal(row.begin(), row.end(), row_cache_.begin());
-    }
-    if (close) CloseDownTo(kTableGroup, true);
-  }
+  if (HasGroup(kTableGroup) && TableEnds(par)) CloseDownTo(kTableGroup, true);
   if (HasGroup(kTabGroup)) {
     for (size_t i = groups_.size(); i-- > 1;) {
       if (groups_[i].Kind != kTabGroup) continue;
@@ -613,7 +619,7 @@ void TWPRTFWriter::WriteCellDefinition(const TParagraph* c) {
       WriteBorderStyle(c);
     }
     Put("\\brdrw");
-    PutInt(c->BorderWidth * 20);
+    PutInt(int64_t{c->BorderWidth} * 20);
     if (c->BorderColor != 0) {
       Put("\\brdrcf");
       PutInt(c->BorderColor & 0x0F);
@@ -624,7 +630,7 @@ void TWPRTFWriter::WriteCellDefinition(const TParagraph* c) {
   if (c->HasShading()) {
     // The percentage goes with the word (a cell read back would otherwise have none).
     Put("\\clshdng");
-    if (c->ShadingPercent != 0) PutInt(c->ShadingPercent * 100);
+    if (c->ShadingPercent != 0) PutInt(int64_t{c->ShadingPercent} * 100);
     Put("\\clcfpat");
     PutInt(c->ShadingColors & 0x0F);
     // Full shading hides the background, but the colour is kept for when it is lowered.
@@ -645,7 +651,7 @@ void TWPRTFWriter::OpenParagraphGroups(TParagraph* par) {
     OpenGroup(kShadingGroup);
     Put("\\shading");
     if (par->ShadingPercent != 0)
-      PutInt(par->ShadingPercent * 100);
+      PutInt(int64_t{par->ShadingPercent} * 100);
     else
       Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
     Put("\\cfpat");
@@ -690,7 +696,7 @@ void TWPRTFWriter::WriteParagraphBorder(TParagraph* par) {
   if (par->BorderFlags[1] & kBorderBar) Put("\\brdrbar");
   if (par->BorderFlags[1] & kBorderTableLine) Put("\\brdrtablin");
   Put("\\brdrw");
-  PutInt(par->BorderWidth * 20);
+  PutInt(int64_t{par->BorderWidth} * 20);
   if (par->BorderColor != 0) {
     Put("\\brsp");
     PutInt((par->BorderColor >> 4) * 567 / 160);
@@ -781,8 +787,8 @@ EscapeTable MakeEscapes(EscapeKind kind) {
     } else if (c == '\n') {
       e = EscapeWord("\\line ");
     } else if (c <= 3) {
-      e = 0;  // object anchors and never-text codes are not written as text
-    } else if (kind == EscapeKind::Symbol) {
+      e = 0;                                  // object anchors and never-text codes are not written as text
+    } else if (kind == EscapeKind::Symbol) {  // NOLINT(bugprone-branch-clone): before the 1252 test
       e = kSlow << 56;  // a byte escape would read back as a symbol: the slow way decides
     } else if (const auto b = UnicodeToWindows1252(c)) {
       const char esc[4] = {'\\', '\'', kHexDigits[*b >> 4], kHexDigits[*b & 15]};

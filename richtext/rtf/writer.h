@@ -55,6 +55,7 @@ class TWPTextWriter {
  protected:
   // The driver (slot 11) and the slots it calls.
   virtual int WriteBody();
+  void WriteParagraphLines(TParagraph* par, bool first, bool last);
   virtual void WriteCharAttr(const TCharAttr& attr) { (void)attr; }                  // 0
   virtual void WriteRun(const char32_t* text, size_t count, const TCharAttr* attr);  // 2
   virtual void WriteLine(TParagraph* par, int line, int from, int to);               // 3
@@ -191,6 +192,7 @@ class TWPRTFWriter : public TWPTextWriter {
   void WriteBorderStyle(const TParagraph* par);
   // The steps of StartParagraph.
   void CloseEndedGroups(TParagraph* par);
+  bool TableEnds(TParagraph* par) const;
   void ContinueRow(TParagraph* par);
   void StartRow(TParagraph* par);
   void WriteCellDefinition(const TParagraph* c);

@@ -441,10 +441,11 @@ TBitmap TestBitmap(int w, int h) {
   b.Width = w;
   b.Height = h;
   b.BitsPerPixel = 24;
-  b.Bits.assign(static_cast<size_t>(b.Stride() * h), 0);  // row padding stays 0
+  b.Bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(h), 0);  // row padding stays 0
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < 3 * w; ++x)
-      b.Bits[static_cast<size_t>(y * b.Stride() + x)] = static_cast<uint8_t>(x * 7 + y * 31 + 3);
+      b.Bits[static_cast<size_t>(y) * static_cast<size_t>(b.Stride()) + static_cast<size_t>(x)] =
+          static_cast<uint8_t>(x * 7 + y * 31 + 3);
   }
   return b;
 }
@@ -739,10 +740,10 @@ TEST(RtfLoader, PlainText) {
     std::string bytes;
     const char* text;
   } cases[] = {
-      {"a\r\nb\rc\nd", "a|b|c|d"},                               // CR LF, CR and LF each end a paragraph
-      {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},  // UTF-8
-      {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},              // otherwise Windows-1252
-      {"back\\slash{}\0rest", "back\\slash{}"},
+      {"a\r\nb\rc\nd", "a|b|c|d"},                                // CR LF, CR and LF each end a paragraph
+      {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},   // UTF-8
+      {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},               // otherwise Windows-1252
+      {std::string("back\\slash{}\0rest", 17), "back\\slash{}"},  // a NUL ends the text
   };
   for (const Case& c : cases) {
     TWPRTFText doc;

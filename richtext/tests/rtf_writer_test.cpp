@@ -793,7 +793,7 @@ std::u32string JoinSurrogates(const std::u32string& s) {
   std::u32string out;
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] >= 0xD800 && s[i] < 0xDC00 && i + 1 < s.size()) {
-      out += 0x10000 + ((s[i] - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      out += static_cast<char32_t>(0x10000 + ((s[i] - 0xD800) << 10) + (s[i + 1] - 0xDC00));
       ++i;
     } else {
       out += s[i];

@@ -216,6 +216,59 @@ void TWPRichTextLink::CharacterCommand(bool down, int number) {
   });
 }
 
+// A toolbar button pressed (down) or released; true when line heights may change.
+bool TWPRichTextLink::IconCommand(bool down, int group, int number) {
+  switch (group) {
+    case kGroupCharacter:
+      CharacterCommand(down, number);
+      return number == 7 || number == 8;  // superscript and subscript change line heights
+    case kGroupAlignment:
+      if (down) editor_.Memo().SetParAlignment(AlignmentOf(number));
+      break;
+    case kGroupEdit:
+      if (down) EditCommand(number);
+      break;
+    case kGroupFile:
+      if (down && number == 2) editor_.Clear();  // New; the others are the application's
+      break;
+    case kGroupPrint:
+      if (down && number == 1) editor_.Print();
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+// The edit group: clipboard, selection and the search dialogs.
+void TWPRichTextLink::EditCommand(int number) {
+  switch (number) {
+    case 1:
+      editor_.CopyToClipboard();
+      break;
+    case 2:
+      editor_.CutToClipboard();
+      break;
+    case 3:
+      editor_.PasteFromClipboard();
+      break;
+    case 4:
+      editor_.SelectAll();
+      break;
+    case 5:
+      editor_.HideSelection();
+      break;
+    case 6:
+      editor_.FindDialog();
+      break;
+    case 7:
+      editor_.ReplaceDialog();
+      break;
+    default:
+      break;  // spelling: the application's own dialog
+  }
+}
+
 void TWPRichTextLink::ToolbarCommand(const TWPToolCommand& c) {
   EditController& doc = editor_.Memo();
   bool relayout = false;  // line heights may change
@@ -248,55 +301,9 @@ void TWPRichTextLink::ToolbarCommand(const TWPToolCommand& c) {
         editor_.SetParShading(c.Number == 0 ? 0 : 100, static_cast<uint8_t>(c.Number << 4));
       break;
     case kSelIconDown:
-    case kSelIconUp: {
-      bool down = c.Kind == kSelIconDown;
-      switch (c.Group) {
-        case kGroupCharacter:
-          CharacterCommand(down, c.Number);
-          relayout = c.Number == 7 || c.Number == 8;
-          break;
-        case kGroupAlignment:
-          if (down) doc.SetParAlignment(AlignmentOf(c.Number));
-          break;
-        case kGroupEdit:
-          if (!down) break;
-          switch (c.Number) {
-            case 1:
-              editor_.CopyToClipboard();
-              break;
-            case 2:
-              editor_.CutToClipboard();
-              break;
-            case 3:
-              editor_.PasteFromClipboard();
-              break;
-            case 4:
-              editor_.SelectAll();
-              break;
-            case 5:
-              editor_.HideSelection();
-              break;
-            case 6:
-              editor_.FindDialog();
-              break;
-            case 7:
-              editor_.ReplaceDialog();
-              break;
-            default:
-              break;  // spelling: the application's own dialog
-          }
-          break;
-        case kGroupFile:
-          if (down && c.Number == 2) editor_.Clear();  // New; the others are the application's
-          break;
-        case kGroupPrint:
-          if (down && c.Number == 1) editor_.Print();
-          break;
-        default:
-          break;
-      }
+    case kSelIconUp:
+      relayout = IconCommand(c.Kind == kSelIconDown, c.Group, c.Number);
       break;
-    }
     default:
       break;
   }

@@ -49,6 +49,8 @@ class TWPRichTextLink : public QObject, public TWPEditorLink {
  private:
   void ScheduleUpdate();
   void CharacterCommand(bool down, int number);
+  bool IconCommand(bool down, int group, int number);
+  void EditCommand(int number);
 
   TWPRichText& editor_;
   QPointer<TWPToolBar> toolbar_;

@@ -152,17 +152,12 @@ void TWPRuler::paintEvent(QPaintEvent*) {
 
   const int origin = Origin();
   const int page_end = origin + format_.TextWidth + 1;
-  const int mid = height() / 2;
   p.setPen(shadow);
   p.drawLine(page_end, 2, page_end, height() - 3);
   p.setPen(white);
   p.drawLine(page_end + 1, 2, page_end + 1, height() - 3);
 
-  // The text area (a page with margins): inside black, outside grey, ends marked.
-  auto inside = [&](int x) {
-    if (!format_.HasTextArea) return true;
-    return x >= origin + format_.TextAreaLeft && x <= origin + format_.TextAreaRight;
-  };
+  // The ends of the text area (a page with margins).
   if (format_.HasTextArea) {
     for (int x : {origin + format_.TextAreaLeft, origin + format_.TextAreaRight}) {
       p.setPen(white);
@@ -172,7 +167,33 @@ void TWPRuler::paintEvent(QPaintEvent*) {
     }
   }
 
-  // The scale.
+  PaintScale(p, page_end, grey);
+  PaintTabStops(p, grey);
+  PaintMarkers(p, face, white);
+}
+
+// Inside the text area (a page with margins) the scale is black, outside grey.
+bool TWPRuler::InTextArea(int x) const {
+  if (!format_.HasTextArea) return true;
+  return x >= Origin() + format_.TextAreaLeft && x <= Origin() + format_.TextAreaRight;
+}
+
+// The ticks between the unit at pos and the next, the middle one longer, none from end on.
+void TWPRuler::PaintTenths(QPainter& p, int pos, int step, int end, const QColor& grey) const {
+  const int mid = height() / 2;
+  for (int t = 1; t < 10; ++t) {
+    int x = pos + t * step / 10;
+    if (x >= end) break;
+    int len = t == 5 ? 2 : 1;
+    p.setPen(InTextArea(x) ? Qt::black : grey);
+    p.drawLine(x, mid - len, x, mid + len);
+  }
+}
+
+// The scale: a number (or a mark) each unit, ticks each tenth, up to the end of the page.
+void TWPRuler::PaintScale(QPainter& p, int page_end, const QColor& grey) const {
+  const int origin = Origin();
+  const int mid = height() / 2;
   int step = UnitStep();
   int end = std::min(page_end, width() - 2);
   QFontMetrics fm(font());
@@ -182,7 +203,7 @@ void TWPRuler::paintEvent(QPaintEvent*) {
       if (pos >= end) break;
       if (pos + step < 0) continue;  // scrolled out on the left
       if (k > 0) {
-        p.setPen(inside(pos) ? Qt::black : grey);
+        p.setPen(InTextArea(pos) ? Qt::black : grey);
         if (show_numbers_) {
           QString n = QString::number(k);
           int w = fm.horizontalAdvance(n);
@@ -191,17 +212,13 @@ void TWPRuler::paintEvent(QPaintEvent*) {
           p.drawLine(pos, mid - 3, pos, mid + 3);
         }
       }
-      for (int t = 1; t < 10; ++t) {
-        int x = pos + t * step / 10;
-        if (x >= end) break;
-        int len = t == 5 ? 2 : 1;
-        p.setPen(inside(x) ? Qt::black : grey);
-        p.drawLine(x, mid - len, x, mid + len);
-      }
+      PaintTenths(p, pos, step, end, grey);
     }
   }
+}
 
-  // Tab stops.
+void TWPRuler::PaintTabStops(QPainter& p, const QColor& grey) const {
+  const int origin = Origin();
   int s = height() > 15 ? height() / 4 : 4;
   int ty = height() / 2 - 3;
   for (int slot = 0; slot < 64; ++slot) {
@@ -229,8 +246,10 @@ void TWPRuler::paintEvent(QPaintEvent*) {
         break;
     }
   }
+}
 
-  // Markers.
+// The indent markers: first line above, left and right below.
+void TWPRuler::PaintMarkers(QPainter& p, const QColor& face, const QColor& white) const {
   p.setRenderHint(QPainter::Antialiasing, false);
   auto triangle = [&](const QRect& box, bool down) {
     QPolygon poly;
@@ -364,6 +383,23 @@ void TWPRuler::leaveEvent(QEvent* e) {
   QWidget::leaveEvent(e);
 }
 
+// The slot of the shown stop within 4 pixels of x (from the origin), -1 when there is none.
+int TWPRuler::TabNear(int x) const {
+  for (int slot = 0; slot < 64; ++slot) {
+    uint64_t bit = uint64_t{1} << slot;
+    const TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(slot)];
+    if (tab.Twips <= 0 || !(format_.TabsOfAny & bit)) continue;
+    if (std::abs(format_.TabPixels(slot) - x) <= 4) return slot;
+  }
+  return -1;
+}
+
+int TWPRuler::FreeTabSlot() const {
+  for (int i = 0; i < 64; ++i)
+    if (format_.Tabs[static_cast<size_t>(i)].Twips <= 0) return i;
+  return -1;
+}
+
 void TWPRuler::ClickTab(int x) {
   if (PixelsPerInch() <= 0) return;
   int origin = Origin();
@@ -371,21 +407,10 @@ void TWPRuler::ClickTab(int x) {
     return;
   int t = ToTwips(x - origin);
   if (t <= 0 || t >= TextWidthTwips()) return;
-  int found = -1;
-  for (int slot = 0; slot < 64; ++slot) {
-    uint64_t bit = uint64_t{1} << slot;
-    const TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(slot)];
-    if (tab.Twips <= 0 || !(format_.TabsOfAny & bit)) continue;
-    if (std::abs(origin + format_.TabPixels(slot) - x) <= 4) {
-      found = slot;
-      break;
-    }
-  }
+  const int found = TabNear(x - origin);
   uint64_t changed = 0;
   if (found < 0) {
-    int slot = -1;
-    for (int i = 0; i < 64 && slot < 0; ++i)
-      if (format_.Tabs[static_cast<size_t>(i)].Twips <= 0) slot = i;
+    const int slot = FreeTabSlot();
     if (slot < 0) return;  // all 64 stops in use
     uint8_t kind = new_tab_kind_ == TTabKind::tkAll ? kRulerTabLeft : static_cast<uint8_t>(new_tab_kind_);
     format_.Tabs[static_cast<size_t>(slot)] = {t, kind};

@@ -13,6 +13,8 @@
 #include "richtext/toolbar/wp_editor_link.h"
 #include "richtext/toolbar/wp_toolbar.h"
 
+class QPainter;
+
 namespace inkwend {
 
 enum class TRulerUnits : uint8_t { Centimeter, Inch };
@@ -89,7 +91,14 @@ class TWPRuler : public QWidget {
   int Snap(int twips) const;
   bool Acceptable(int first, int left, int right) const;
   void Notify(bool changing, int marker);
+  bool InTextArea(int x) const;
+  void PaintScale(QPainter& p, int page_end, const QColor& grey) const;
+  void PaintTenths(QPainter& p, int pos, int step, int end, const QColor& grey) const;
+  void PaintTabStops(QPainter& p, const QColor& grey) const;
+  void PaintMarkers(QPainter& p, const QColor& face, const QColor& white) const;
   void ClickTab(int x);
+  int TabNear(int x) const;
+  int FreeTabSlot() const;
   void EndDrag();
 
   TRulerUnits units_ = TRulerUnits::Inch;

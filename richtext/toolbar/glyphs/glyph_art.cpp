@@ -87,8 +87,11 @@ void Magnifier(QPainter& p, double cx, double cy, double r) {
   p.drawLine(QPointF(cx + r * 0.7, cy + r * 0.7), QPointF(cx + r * 0.7 + 4, cy + r * 0.7 + 4));
 }
 
-const std::map<QString, std::function<void(QPainter&)>>& Art() {
-  static const std::map<QString, std::function<void(QPainter&)>> art = {
+using ArtTable = std::map<QString, std::function<void(QPainter&)>>;
+
+// Character attributes.
+ArtTable CharacterArt() {
+  return {
       {"WPI_NORMAL", [](QPainter& p) { Letter(p, "A", QRectF(0, 0, 16, 16), false, false, false, false); }},
       {"WPI_BOLD",
        [](QPainter& p) { Letter(p, "B", QRectF(0, 0, 16, 16), true, false, false, false, kInk, 13); }},
@@ -124,6 +127,12 @@ const std::map<QString, std::function<void(QPainter&)>>& Art() {
        }},
       {"WPI_RTFCODE",
        [](QPainter& p) { Letter(p, "{\\}", QRectF(0, 0, 16, 16), true, false, false, false, kBlue, 10); }},
+  };
+}
+
+// Paragraph alignment.
+ArtTable ParagraphArt() {
+  return {
       {"WPI_LEFT", [](QPainter& p) { Lines(p, [](int i) {
                                        return std::pair{1.0, i % 2 ? 10.0 : 15.0};
                                      }); }},
@@ -138,6 +147,12 @@ const std::map<QString, std::function<void(QPainter&)>>& Art() {
        [](QPainter& p) { Lines(p, [](int i) {
                            return std::pair{1.0, i == 5 ? 9.0 : 15.0};
                          }); }},
+  };
+}
+
+// Files and printing.
+ArtTable FileArt() {
+  return {
       {"WPI_NEW", [](QPainter& p) { Page(p, 2.5, 0.5, 11, 15); }},
       {"WPI_OPEN",
        [](QPainter& p) {
@@ -183,6 +198,12 @@ const std::map<QString, std::function<void(QPainter&)>>& Art() {
          p.setBrush(QColor(255, 220, 0));
          p.drawEllipse(QPointF(12.5, 12.5), 2.5, 2.5);
        }},
+  };
+}
+
+// Moving through, adding and changing records.
+ArtTable RecordArt() {
+  return {
       {"WPI_TOSTART",
        [](QPainter& p) {
          p.fillRect(QRectF(3, 3, 2, 10), kInk);
@@ -224,6 +245,12 @@ const std::map<QString, std::function<void(QPainter&)>>& Art() {
          p.drawLine(QPointF(2, 8), QPointF(6, 12));
          p.drawLine(QPointF(6, 12), QPointF(14, 3));
        }},
+  };
+}
+
+// Selection, clipboard, search and spelling.
+ArtTable EditingArt() {
+  return {
       {"WPI_SELALL",
        [](QPainter& p) {
          p.setPen(QPen(kInk, 1, Qt::DotLine));
@@ -283,6 +310,15 @@ const std::map<QString, std::function<void(QPainter&)>>& Art() {
          p.drawLine(QPointF(7, 15), QPointF(14, 8));
        }},
   };
+}
+
+const ArtTable& Art() {
+  static const ArtTable art = [] {
+    ArtTable all;
+    for (ArtTable group : {CharacterArt(), ParagraphArt(), FileArt(), RecordArt(), EditingArt()})
+      all.merge(group);
+    return all;
+  }();
   return art;
 }
 
