@@ -117,26 +117,26 @@ QIcon NotebookIcon() {
   return icon;
 }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("About Inkwend!"));
   setFixedSize(434, 236);
 
-  Image1 = new NotebookPicture(this);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->move(20, 16);
+  image1 = new NotebookPicture(this);
+  image1->setObjectName(QStringLiteral("Image1"));
+  image1->move(20, 16);
 
   QFont big = font();
   big.setPointSizeF(big.pointSizeF() * 1.5);
   big.setBold(true);
-  BuildLabel = new QLabel(BuildText(), this);
-  BuildLabel->setObjectName(QStringLiteral("BuildLabel"));
-  BuildLabel->setFont(big);
-  BuildLabel->setGeometry(140, 40, 274, 30);
-  VersionLabel = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(kProgramVersion), this);
-  VersionLabel->setObjectName(QStringLiteral("VersionLabel"));
-  VersionLabel->setFont(big);
-  VersionLabel->setGeometry(140, 80, 274, 30);
+  buildLabel = new QLabel(BuildText(), this);
+  buildLabel->setObjectName(QStringLiteral("BuildLabel"));
+  buildLabel->setFont(big);
+  buildLabel->setGeometry(140, 40, 274, 30);
+  versionLabel = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(kProgramVersion), this);
+  versionLabel->setObjectName(QStringLiteral("VersionLabel"));
+  versionLabel->setFont(big);
+  versionLabel->setGeometry(140, 80, 274, 30);
 
   auto* rule = new QFrame(this);
   rule->setObjectName(QStringLiteral("Bevel1"));
@@ -144,15 +144,15 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
   rule->setFrameShadow(QFrame::Sunken);
   rule->setGeometry(16, 150, 402, 4);
 
-  OKButton = new QPushButton(QStringLiteral("Ok"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
-  OKButton->setGeometry((434 - 90) / 2, 176, 90, 32);
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+  okButton = new QPushButton(QStringLiteral("Ok"), this);
+  okButton->setObjectName(QStringLiteral("OKButton"));
+  okButton->setDefault(true);
+  okButton->setGeometry((434 - 90) / 2, 176, 90, 32);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void ShowAboutBox(QWidget* parent) {
-  TAboutBox box(parent);
+  AboutBox box(parent);
   CenterForm(box, parent ? parent->window() : nullptr, false);
   CurrentPrompter().Exec(box);
 }

@@ -9,15 +9,15 @@ class QPushButton;
 namespace inkwend {
 
 // "About Inkwend!": picture, build and version labels, a rule and an Ok button.
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
   Q_OBJECT
  public:
-  explicit TAboutBox(QWidget* parent = nullptr);
+  explicit AboutBox(QWidget* parent = nullptr);
 
-  QWidget* Image1;
-  QLabel* BuildLabel;    // "64-bit version" (whatever this build really is)
-  QLabel* VersionLabel;  // "Version 2.9d"
-  QPushButton* OKButton;
+  QWidget* image1;
+  QLabel* buildLabel;    // "64-bit version" (whatever this build really is)
+  QLabel* versionLabel;  // "Version 2.9d"
+  QPushButton* okButton;
 };
 
 // "64-bit version" on a 64-bit build, "32-bit version" on a 32-bit one.

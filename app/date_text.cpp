@@ -23,20 +23,20 @@ int FindYearRun(const QString& f, int length) {
   return -1;
 }
 
-QChar SeparatorOf(const QString& qtFormat, const QString& letters, QChar fallback) {
-  bool inQuote = false;
-  for (QChar c : qtFormat) {
-    if (c == '\'') inQuote = !inQuote;
-    if (inQuote || c == '\'') continue;
+QChar SeparatorOf(const QString& qt_format, const QString& letters, QChar fallback) {
+  bool in_quote = false;
+  for (QChar c : qt_format) {
+    if (c == '\'') in_quote = !in_quote;
+    if (in_quote || c == '\'') continue;
     if (!letters.contains(c) && !c.isSpace()) return c;
   }
   return fallback;
 }
 
 // Order of day, month and year in a short date format: e.g. "MDY", "DMY", "YMD".
-QString FieldOrder(const QString& qtFormat) {
+QString FieldOrder(const QString& qt_format) {
   QString order;
-  for (QChar c : qtFormat) {
+  for (QChar c : qt_format) {
     const QChar field = c == 'd' ? 'D' : c == 'M' ? 'M' : (c == 'y' || c == 'Y') ? 'Y' : QChar();
     if (!field.isNull() && !order.contains(field)) order += field;
   }
@@ -56,7 +56,7 @@ int ExpandTwoDigitYear(int yy) {
 
 }  // namespace
 
-QString EnsureFourDigitYear(const QString& format, QChar dateSeparator) {
+QString EnsureFourDigitYear(const QString& format, QChar date_separator) {
   for (int i = 0; i + 4 <= format.size(); ++i) {
     if (IsYearLetter(format[i]) && IsYearLetter(format[i + 1]) && IsYearLetter(format[i + 2]) &&
         IsYearLetter(format[i + 3]))
@@ -70,15 +70,15 @@ QString EnsureFourDigitYear(const QString& format, QChar dateSeparator) {
       return f;
     }
   }
-  return f + dateSeparator + QStringLiteral("YYYY");
+  return f + date_separator + QStringLiteral("YYYY");
 }
 
 DateSettings DateSettings::FromLocale(const QLocale& locale) {
   DateSettings s;
   s.locale = locale;
-  const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
-  s.dateSeparator = SeparatorOf(shortFormat, QStringLiteral("dMyY"), '/');
-  s.shortDateFormat = EnsureFourDigitYear(shortFormat, s.dateSeparator).replace('Y', 'y');
+  const QString short_format = locale.dateFormat(QLocale::ShortFormat);
+  s.dateSeparator = SeparatorOf(short_format, QStringLiteral("dMyY"), '/');
+  s.shortDateFormat = EnsureFourDigitYear(short_format, s.dateSeparator).replace('Y', 'y');
   s.longDateFormat = locale.dateFormat(QLocale::LongFormat);
   s.shortTimeFormat = locale.timeFormat(QLocale::ShortFormat);
   s.timeSeparator = SeparatorOf(s.shortTimeFormat, QStringLiteral("hHmsaApAt"), ':');
@@ -86,15 +86,15 @@ DateSettings DateSettings::FromLocale(const QLocale& locale) {
 }
 
 const DateSettings& SystemDateSettings() {
-  static const DateSettings settings = DateSettings::FromLocale(QLocale::system());
-  return settings;
+  static const DateSettings kSettings = DateSettings::FromLocale(QLocale::system());
+  return kSettings;
 }
 
 QString FormatDateTime(const QString& pattern, const QDateTime& when, const DateSettings& s) {
   const QDate date = when.date();
   const QTime time = when.time();
   QString out;
-  bool lastWasHour = false;
+  bool last_was_hour = false;
   for (qsizetype i = 0; i < pattern.size();) {
     const QChar c = pattern[i];
     const QChar lower = c.toLower();
@@ -109,11 +109,11 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when, const Date
     if (lower == 'y') {
       out += run <= 2 ? QStringLiteral("%1").arg(date.year() % 100, 2, 10, QChar('0'))
                       : QStringLiteral("%1").arg(date.year(), 4, 10, QChar('0'));
-      lastWasHour = false;
-    } else if (lower == 'm' && lastWasHour && run <= 2) {
+      last_was_hour = false;
+    } else if (lower == 'm' && last_was_hour && run <= 2) {
       out += run == 1 ? QString::number(time.minute())
                       : QStringLiteral("%1").arg(time.minute(), 2, 10, QChar('0'));
-      lastWasHour = false;
+      last_was_hour = false;
     } else if (lower == 'm') {
       run = std::min(run, 4);
       if (run == 1) out += QString::number(date.month());
@@ -128,12 +128,12 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when, const Date
       if (run == 4) out += s.locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
       if (run == 5) out += s.locale.toString(date, s.shortDateFormat);
       if (run == 6) out += s.locale.toString(date, s.longDateFormat);
-      lastWasHour = false;
+      last_was_hour = false;
     } else if (lower == 'h') {
       run = std::min(run, 2);
       out +=
           run == 1 ? QString::number(time.hour()) : QStringLiteral("%1").arg(time.hour(), 2, 10, QChar('0'));
-      lastWasHour = true;
+      last_was_hour = true;
     } else if (lower == 'n' || lower == 's') {
       run = std::min(run, 2);
       const int v = lower == 'n' ? time.minute() : time.second();
@@ -160,10 +160,10 @@ bool ParseDateText(const QString& text, const DateSettings& s, QDateTime* result
   if (trimmed.isEmpty()) return false;
   // The date part runs up to the first blank; the rest, if any, is a time.
   const qsizetype blank = trimmed.indexOf(QRegularExpression(QStringLiteral("\\s")));
-  const QString datePart = blank < 0 ? trimmed : trimmed.left(blank);
-  const QString timePart = blank < 0 ? QString() : trimmed.mid(blank).trimmed();
+  const QString date_part = blank < 0 ? trimmed : trimmed.left(blank);
+  const QString time_part = blank < 0 ? QString() : trimmed.mid(blank).trimmed();
 
-  const QStringList fields = datePart.split(s.dateSeparator);
+  const QStringList fields = date_part.split(s.dateSeparator);
   if (fields.size() < 2 || fields.size() > 3) return false;
   QList<int> numbers;
   for (const QString& f : fields) {
@@ -190,10 +190,10 @@ bool ParseDateText(const QString& text, const DateSettings& s, QDateTime* result
   if (!date.isValid()) return false;
 
   QTime time(0, 0);
-  if (!timePart.isEmpty()) {
-    static const QRegularExpression timePattern(
+  if (!time_part.isEmpty()) {
+    static const QRegularExpression kTimePattern(
         QStringLiteral("^(\\d{1,2})(?:\\D(\\d{1,2}))?(?:\\D(\\d{1,2}))?\\s*([AaPp][Mm])?$"));
-    const auto m = timePattern.match(timePart);
+    const auto m = kTimePattern.match(time_part);
     if (!m.hasMatch()) return false;
     int hour = m.captured(1).toInt();
     const int minute = m.captured(2).toInt();

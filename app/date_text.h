@@ -14,7 +14,7 @@ namespace inkwend {
 
 // Makes a short date format show four-digit years: extends the first run of year letters to
 // four, or appends the date separator and "YYYY" when there is none.
-QString EnsureFourDigitYear(const QString& format, QChar dateSeparator);
+QString EnsureFourDigitYear(const QString& format, QChar date_separator);
 
 // What date texts are made from: the system locale's formats and names, or fixed ones in tests.
 struct DateSettings {

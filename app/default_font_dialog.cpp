@@ -38,108 +38,108 @@ QIcon Swatch(const QColor& c) {
 
 }  // namespace
 
-TDefaultFontDialog::TDefaultFontDialog(QWidget* parent) : QDialog(parent) {
+DefaultFontDialog::DefaultFontDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("DefaultFontdialog"));
   setWindowTitle(QStringLiteral("Default Font"));
 }
 
-void TDefaultFontDialog::setVisible(bool visible) {
+void DefaultFontDialog::setVisible(bool visible) {
   if (visible) Build();
   QDialog::setVisible(visible);
 }
 
-void TDefaultFontDialog::Build() {
-  if (FontName) return;
-  FontName = new QFontComboBox(this);
-  FontName->setObjectName(QStringLiteral("FontName"));
-  FontSize = new QComboBox(this);
-  FontSize->setObjectName(QStringLiteral("FontSize"));
-  FontSize->setEditable(true);
-  FontSize->setValidator(new QIntValidator(1, 255, FontSize));
+void DefaultFontDialog::Build() {
+  if (fontName) return;
+  fontName = new QFontComboBox(this);
+  fontName->setObjectName(QStringLiteral("FontName"));
+  fontSize = new QComboBox(this);
+  fontSize->setObjectName(QStringLiteral("FontSize"));
+  fontSize->setEditable(true);
+  fontSize->setValidator(new QIntValidator(1, 255, fontSize));
   for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
-    FontSize->addItem(QString::number(size));
-  Bold = new QCheckBox(QStringLiteral("&Bold"), this);
-  Bold->setObjectName(QStringLiteral("Bold"));
-  Italic = new QCheckBox(QStringLiteral("&Italic"), this);
-  Italic->setObjectName(QStringLiteral("Italic"));
-  Underline = new QCheckBox(QStringLiteral("&Underline"), this);
-  Underline->setObjectName(QStringLiteral("Underline"));
-  FontColor = new QComboBox(this);
-  FontColor->setObjectName(QStringLiteral("FontColor"));
+    fontSize->addItem(QString::number(size));
+  bold = new QCheckBox(QStringLiteral("&Bold"), this);
+  bold->setObjectName(QStringLiteral("Bold"));
+  italic = new QCheckBox(QStringLiteral("&Italic"), this);
+  italic->setObjectName(QStringLiteral("Italic"));
+  underline = new QCheckBox(QStringLiteral("&Underline"), this);
+  underline->setObjectName(QStringLiteral("Underline"));
+  fontColor = new QComboBox(this);
+  fontColor->setObjectName(QStringLiteral("FontColor"));
   FillColors();
-  Sample = new QLabel(QStringLiteral("AaBbYyZz"), this);
-  Sample->setObjectName(QStringLiteral("Sample"));
-  Sample->setAlignment(Qt::AlignCenter);
-  Sample->setFrameShape(QFrame::StyledPanel);
-  Sample->setMinimumSize(260, 64);
-  Sample->setAutoFillBackground(true);
-  QPalette samplePalette = Sample->palette();
-  samplePalette.setColor(QPalette::Window, Qt::white);
-  Sample->setPalette(samplePalette);
+  sample = new QLabel(QStringLiteral("AaBbYyZz"), this);
+  sample->setObjectName(QStringLiteral("Sample"));
+  sample->setAlignment(Qt::AlignCenter);
+  sample->setFrameShape(QFrame::StyledPanel);
+  sample->setMinimumSize(260, 64);
+  sample->setAutoFillBackground(true);
+  QPalette sample_palette = sample->palette();
+  sample_palette.setColor(QPalette::Window, Qt::white);
+  sample->setPalette(sample_palette);
 
   auto* styles = new QHBoxLayout;
-  styles->addWidget(Bold);
-  styles->addWidget(Italic);
-  styles->addWidget(Underline);
+  styles->addWidget(bold);
+  styles->addWidget(italic);
+  styles->addWidget(underline);
   styles->addStretch();
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("&Font:"), FontName);
-  form->addRow(QStringLiteral("&Size:"), FontSize);
+  form->addRow(QStringLiteral("&Font:"), fontName);
+  form->addRow(QStringLiteral("&Size:"), fontSize);
   form->addRow(QStringLiteral("Style:"), styles);
-  form->addRow(QStringLiteral("&Colour:"), FontColor);
+  form->addRow(QStringLiteral("&Colour:"), fontColor);
   auto* buttons = new QDialogButtonBox(this);
-  OKButton = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
-  CancelButton = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-  CancelButton->setObjectName(QStringLiteral("CancelButton"));
+  okButton = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  okButton->setObjectName(QStringLiteral("OKButton"));
+  okButton->setDefault(true);
+  cancelButton = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+  cancelButton->setObjectName(QStringLiteral("CancelButton"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addWidget(Sample);
+  layout->addWidget(sample);
   layout->addWidget(buttons);
 
   ShowValues();
-  connect(FontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
+  connect(fontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
     if (showing_) return;
     name_ = font.family();
     ShowSample();
   });
-  connect(FontSize, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+  connect(fontSize, &QComboBox::currentTextChanged, this, [this](const QString& text) {
     bool ok = false;
     const int size = text.toInt(&ok);
     if (showing_ || !ok || size <= 0) return;
     size_ = size;
     ShowSample();
   });
-  connect(Bold, &QCheckBox::toggled, this, [this](bool on) {
+  connect(bold, &QCheckBox::toggled, this, [this](bool on) {
     if (showing_) return;
     bold_ = on;
     ShowSample();
   });
-  connect(Italic, &QCheckBox::toggled, this, [this](bool on) {
+  connect(italic, &QCheckBox::toggled, this, [this](bool on) {
     if (showing_) return;
     italic_ = on;
     ShowSample();
   });
-  connect(Underline, &QCheckBox::toggled, this, [this](bool on) {
+  connect(underline, &QCheckBox::toggled, this, [this](bool on) {
     if (showing_) return;
     underline_ = on;
     ShowSample();
   });
-  connect(FontColor, &QComboBox::activated, this, [this](int index) {
-    color_ = FontColor->itemData(index).toInt();
+  connect(fontColor, &QComboBox::activated, this, [this](int index) {
+    color_ = fontColor->itemData(index).toInt();
     ShowSample();
   });
 }
 
-void TDefaultFontDialog::FillColors() {
-  const TWPPalette palette = DefaultToolPalette();
-  FontColor->clear();
+void DefaultFontDialog::FillColors() {
+  const WPPalette palette = DefaultToolPalette();
+  fontColor->clear();
   for (int i = 0; i < 15; ++i) {
     const QColor c = palette[static_cast<size_t>(i)];
-    FontColor->addItem(Swatch(c), QString::fromLatin1(kColorNames[i]), ColorValueOf(c));
+    fontColor->addItem(Swatch(c), QString::fromLatin1(kColorNames[i]), ColorValueOf(c));
   }
 }
 
@@ -152,9 +152,9 @@ QFont DefaultFontOf(const QString& name, int size, bool bold, bool italic, bool 
   return font;
 }
 
-QFont TDefaultFontDialog::Font() const { return DefaultFontOf(name_, size_, bold_, italic_, underline_); }
+QFont DefaultFontDialog::Font() const { return DefaultFontOf(name_, size_, bold_, italic_, underline_); }
 
-void TDefaultFontDialog::SetFont(const QFont& font) {
+void DefaultFontDialog::SetFont(const QFont& font) {
   name_ = font.family();
   size_ = font.pointSize() > 0 ? font.pointSize() : 10;
   bold_ = font.bold();
@@ -163,50 +163,50 @@ void TDefaultFontDialog::SetFont(const QFont& font) {
   ShowValues();
 }
 
-void TDefaultFontDialog::SetColorValue(int value) {
+void DefaultFontDialog::SetColorValue(int value) {
   color_ = value;
   ShowValues();
 }
 
-void TDefaultFontDialog::ShowValues() {
-  if (!FontName) return;
+void DefaultFontDialog::ShowValues() {
+  if (!fontName) return;
   showing_ = true;
-  FontName->setCurrentFont(QFont(name_));
-  FontName->setEditText(name_);  // the stored name, also when the list shows its stand-in
-  FontSize->setCurrentText(QString::number(size_));
-  Bold->setChecked(bold_);
-  Italic->setChecked(italic_);
-  Underline->setChecked(underline_);
+  fontName->setCurrentFont(QFont(name_));
+  fontName->setEditText(name_);  // the stored name, also when the list shows its stand-in
+  fontSize->setCurrentText(QString::number(size_));
+  bold->setChecked(bold_);
+  italic->setChecked(italic_);
+  underline->setChecked(underline_);
   ShowColor();
   showing_ = false;
   ShowSample();
 }
 
-void TDefaultFontDialog::ShowColor() {
-  const int index = FontColor->findData(color_);
+void DefaultFontDialog::ShowColor() {
+  const int index = fontColor->findData(color_);
   if (index >= 0) {
-    FontColor->setCurrentIndex(index);
+    fontColor->setCurrentIndex(index);
     return;
   }
   // A system colour or one outside the table: shown as its own entry so that OK keeps it.
   const QString name = color_ < 0 ? QStringLiteral("System colour") : QStringLiteral("Custom");
   const QColor c = color_ < 0 ? palette().color(QPalette::WindowText) : ColorOfValue(color_);
-  if (FontColor->count() > 15) {
-    FontColor->setItemText(15, name);
-    FontColor->setItemIcon(15, Swatch(c));
-    FontColor->setItemData(15, color_);
+  if (fontColor->count() > 15) {
+    fontColor->setItemText(15, name);
+    fontColor->setItemIcon(15, Swatch(c));
+    fontColor->setItemData(15, color_);
   } else {
-    FontColor->addItem(Swatch(c), name, color_);
+    fontColor->addItem(Swatch(c), name, color_);
   }
-  FontColor->setCurrentIndex(15);
+  fontColor->setCurrentIndex(15);
 }
 
-void TDefaultFontDialog::ShowSample() {
-  if (!Sample) return;
-  Sample->setFont(Font());
-  QPalette p = Sample->palette();
+void DefaultFontDialog::ShowSample() {
+  if (!sample) return;
+  sample->setFont(Font());
+  QPalette p = sample->palette();
   p.setColor(QPalette::WindowText, color_ < 0 ? palette().color(QPalette::WindowText) : ColorOfValue(color_));
-  Sample->setPalette(p);
+  sample->setPalette(p);
 }
 
 }  // namespace inkwend

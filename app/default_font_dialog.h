@@ -17,10 +17,10 @@ namespace inkwend {
 // A default font as the preferences hold it; a size of 0 or less means 10 points.
 QFont DefaultFontOf(const QString& name, int size, bool bold, bool italic, bool underline);
 
-class TDefaultFontDialog : public QDialog {
+class DefaultFontDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TDefaultFontDialog(QWidget* parent = nullptr);
+  explicit DefaultFontDialog(QWidget* parent = nullptr);
 
   // Name, point size and the bold, italic and underline styles.
   QFont Font() const;
@@ -34,15 +34,15 @@ class TDefaultFontDialog : public QDialog {
   void Build();
   void setVisible(bool visible) override;
 
-  QFontComboBox* FontName = nullptr;
-  QComboBox* FontSize = nullptr;
-  QCheckBox* Bold = nullptr;
-  QCheckBox* Italic = nullptr;
-  QCheckBox* Underline = nullptr;
-  QComboBox* FontColor = nullptr;
-  QLabel* Sample = nullptr;
-  QPushButton* OKButton = nullptr;
-  QPushButton* CancelButton = nullptr;
+  QFontComboBox* fontName = nullptr;
+  QComboBox* fontSize = nullptr;
+  QCheckBox* bold = nullptr;
+  QCheckBox* italic = nullptr;
+  QCheckBox* underline = nullptr;
+  QComboBox* fontColor = nullptr;
+  QLabel* sample = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
 
  private:
   void ShowValues();

@@ -43,11 +43,11 @@ Status LoadResultStatus(int result) {
 }
 
 // The one way an entry's RTF gets into an editor (the entry editor or the scratch editor).
-RtfReader ReaderFor(TWPRichText& editor) {
+RtfReader ReaderFor(WPRichText& editor) {
   return [&editor](std::string rtf) {
     Status status;
     try {
-      TMemoryStream stream(std::move(rtf));
+      MemoryStream stream(std::move(rtf));
       status = LoadResultStatus(editor.LoadFromStream(stream));
     } catch (const std::bad_alloc&) {
       status = LoadResultStatus(kResultOutOfMemory);
@@ -63,40 +63,40 @@ RtfReader ReaderFor(TWPRichText& editor) {
 
 }  // namespace
 
-QDate TMainScreen::CurrentDate() const { return FromStoreDate(session_.CurrentDate()); }
+QDate MainScreen::CurrentDate() const { return FromStoreDate(session_.CurrentDate()); }
 
-void TMainScreen::SetCurrentDate(QDate date) { session_.SetCurrentDate(ToStoreDate(date)); }
+void MainScreen::SetCurrentDate(QDate date) { session_.SetCurrentDate(ToStoreDate(date)); }
 
-void TMainScreen::GoToDay(const Result<Date>& day) {
+void MainScreen::GoToDay(const Result<Date>& day) {
   if (day.IsOk()) GoToDate(FromStoreDate(day.Value()));
 }
 
-QString TMainScreen::GetCurrentDateFileName() const { return QString::fromStdString(session_.EntryPath()); }
+QString MainScreen::GetCurrentDateFileName() const { return QString::fromStdString(session_.EntryPath()); }
 
-void TMainScreen::FindDateRecord() {
+void MainScreen::FindDateRecord() {
   session_.FindEntry();
   SetDateCaption();
 }
 
-void TMainScreen::SetDateCaption() {
+void MainScreen::SetDateCaption() {
   dateLabel_->setText(FormatDate(QStringLiteral("dddd, mmmm d, yyyy"), CurrentDate(), SystemDateSettings()));
 }
 
-bool TMainScreen::LoadRichText() {
-  FLoading = true;
+bool MainScreen::LoadRichText() {
+  loading = true;
   struct ClearLoading {
     bool& flag;
     ~ClearLoading() { flag = false; }
-  } clearLoading{FLoading};
+  } clear_loading{loading};
 
   entryEditor_->SetReadOnly(false);
   entryEditor_->Clear();
-  const bool giveFocus = !FFirstActivation;
+  const bool give_focus = !firstActivation;
   const Status shown = session_.Load(ReaderFor(*entryEditor_));
   if (!session_.HasEntry()) {
     SetDefaultFontNow();
     ShowModified(false);
-    if (giveFocus) entryEditor_->setFocus();
+    if (give_focus) entryEditor_->setFocus();
     return true;
   }
 
@@ -116,14 +116,14 @@ bool TMainScreen::LoadRichText() {
   }
   entryEditor_->SetCaretPosition(0);
   entryEditor_->viewport()->update();
-  if (giveFocus) entryEditor_->setFocus();
+  if (give_focus) entryEditor_->setFocus();
   return !session_.EntryLocked();
 }
 
-bool TMainScreen::SaveRichText() {
-  TWPRichText& editor = *entryEditor_;
+bool MainScreen::SaveRichText() {
+  WPRichText& editor = *entryEditor_;
   const RtfWriter write = [&editor]() -> Result<std::string> {
-    TMemoryStream stream;
+    MemoryStream stream;
     const int result = editor.SaveToStream(stream);
     if (result != kResultOk) return Status::Error("error " + std::to_string(result));
     return stream.Bytes();
@@ -137,7 +137,7 @@ bool TMainScreen::SaveRichText() {
   return true;
 }
 
-bool TMainScreen::LoadRichTextAllPurp(QString* error) {
+bool MainScreen::LoadRichTextAllPurp(QString* error) {
   scratchEditor_->Clear();
   const Status read = session_.LoadDay(session_.CurrentDate(), ReaderFor(*scratchEditor_));
   // What could be read of a damaged entry is there to be searched or printed.
@@ -152,40 +152,39 @@ bool TMainScreen::LoadRichTextAllPurp(QString* error) {
   return usable;
 }
 
-QDate TMainScreen::FirstDiaryRecord() const {
+QDate MainScreen::FirstDiaryRecord() const {
   return FromStoreDate(session_.FirstEntryDay(ToStoreDate(QDate::currentDate())).Value());
 }
 
-QDate TMainScreen::LastDiaryRecord() const {
+QDate MainScreen::LastDiaryRecord() const {
   return FromStoreDate(session_.LastEntryDay(ToStoreDate(QDate::currentDate())).Value());
 }
 
-void TMainScreen::SetDefaultFontNow() {
+void MainScreen::SetDefaultFontNow() {
   const Preferences& p = session_.GetPreferences();
-  const QString fontName = QString::fromStdString(p.defaultFontName);
+  const QString font_name = QString::fromStdString(p.defaultFontName);
   // The empty document itself starts in the default font, so that the caret keeps it when it
   // moves (an empty paragraph gives the caret the attributes of its end).
-  QFont defaultFont(fontName);
-  defaultFont.setPointSize(std::clamp(p.defaultFontSize, 1, 255));
-  defaultFont.setBold(p.defaultFontBold);
-  defaultFont.setItalic(p.defaultFontItalic);
-  defaultFont.setUnderline(p.defaultFontUnderline);
-  entryEditor_->SetFont(defaultFont);
+  QFont default_font(font_name);
+  default_font.setPointSize(std::clamp(p.defaultFontSize, 1, 255));
+  default_font.setBold(p.defaultFontBold);
+  default_font.setItalic(p.defaultFontItalic);
+  default_font.setUnderline(p.defaultFontUnderline);
+  entryEditor_->SetFont(default_font);
   const int rgb = p.defaultFontColor < 0 ? 0 : p.defaultFontColor;
   entryEditor_->SetFontColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
   if (entryEditor_->IsEmpty()) entryEditor_->Clear();
 
-  TCharAttr a = entryEditor_->GetCurrentAttr();
-  const int font = entryEditor_->FontIndexOf(fontName);
-  if (font >= 0) a.FontIndex = static_cast<uint8_t>(font);
-  a.PointSize = static_cast<uint8_t>(std::clamp(p.defaultFontSize, 1, 255));
-  if (p.defaultFontBold) a.StyleBits |= kStyleBold;
-  if (p.defaultFontItalic) a.StyleBits |= kStyleItalic;
-  if (p.defaultFontUnderline) a.StyleBits |= kStyleUnderline;
+  CharAttr a = entryEditor_->GetCurrentAttr();
+  const int font = entryEditor_->FontIndexOf(font_name);
+  if (font >= 0) a.fontIndex = static_cast<uint8_t>(font);
+  a.pointSize = static_cast<uint8_t>(std::clamp(p.defaultFontSize, 1, 255));
+  if (p.defaultFontBold) a.styleBits |= kStyleBold;
+  if (p.defaultFontItalic) a.styleBits |= kStyleItalic;
+  if (p.defaultFontUnderline) a.styleBits |= kStyleUnderline;
   int color = 0;
   for (int i = 0; i < 16; ++i)
-    if (p.defaultFontColor >= 0 &&
-        entryEditor_->PaletteColor(i) == static_cast<TColorRef>(p.defaultFontColor))
+    if (p.defaultFontColor >= 0 && entryEditor_->PaletteColor(i) == static_cast<ColorRef>(p.defaultFontColor))
       color = i;
   a.SetTextColor(static_cast<uint8_t>(color));
   entryEditor_->SetCurrentAttr(a);

@@ -41,7 +41,7 @@ std::optional<int64_t> KernelStartNs() {
 
 class FirstPaintProbe : public QObject {
  public:
-  explicit FirstPaintProbe(std::optional<int64_t> launchNs) : QObject(qApp), launchNs_(launchNs) {}
+  explicit FirstPaintProbe(std::optional<int64_t> launch_ns) : QObject(qApp), launchNs_(launch_ns) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -67,8 +67,8 @@ class FirstPaintProbe : public QObject {
 
 }  // namespace
 
-double MillisecondsSinceProcessStart(std::optional<int64_t> launchMonotonicNs) {
-  if (launchMonotonicNs) return double(NowNs(CLOCK_MONOTONIC) - *launchMonotonicNs) / 1e6;
+double MillisecondsSinceProcessStart(std::optional<int64_t> launch_monotonic_ns) {
+  if (launch_monotonic_ns) return double(NowNs(CLOCK_MONOTONIC) - *launch_monotonic_ns) / 1e6;
   const std::optional<int64_t> start = KernelStartNs();
   return start ? double(NowNs(CLOCK_BOOTTIME) - *start) / 1e6 : -1.0;
 }
@@ -79,8 +79,9 @@ void InstallFirstPaintProbe() {
   const qint64 launch = qEnvironmentVariable("INKWEND_STARTUP_PROBE").toLongLong(&ok);
   // Only a time from the last minute is a launch time; anything else ("1", "yes") is a switch.
   const int64_t now = NowNs(CLOCK_MONOTONIC);
-  const bool isLaunchTime = ok && launch > 0 && launch <= now && now - launch < int64_t{60} * 1000000000;
-  qApp->installEventFilter(new FirstPaintProbe(isLaunchTime ? std::optional<int64_t>(launch) : std::nullopt));
+  const bool is_launch_time = ok && launch > 0 && launch <= now && now - launch < int64_t{60} * 1000000000;
+  qApp->installEventFilter(
+      new FirstPaintProbe(is_launch_time ? std::optional<int64_t>(launch) : std::nullopt));
 }
 
 }  // namespace inkwend

@@ -15,6 +15,6 @@ namespace inkwend {
 void InstallFirstPaintProbe();
 
 // Milliseconds from process start to now (see above for where the start comes from).
-double MillisecondsSinceProcessStart(std::optional<int64_t> launchMonotonicNs);
+double MillisecondsSinceProcessStart(std::optional<int64_t> launch_monotonic_ns);
 
 }  // namespace inkwend

@@ -19,10 +19,10 @@ QString PageIn(const QString& directory) {
 
 QStringList HelpFileCandidates() {
   QStringList candidates;
-  const QString exeDir = QCoreApplication::applicationDirPath();
-  if (!exeDir.isEmpty()) {
-    candidates << PageIn(exeDir);
-    candidates << PageIn(exeDir + QStringLiteral("/../share/inkwend"));
+  const QString exe_dir = QCoreApplication::applicationDirPath();
+  if (!exe_dir.isEmpty()) {
+    candidates << PageIn(exe_dir);
+    candidates << PageIn(exe_dir + QStringLiteral("/../share/inkwend"));
   }
   candidates << PageIn(ProgramDirectory());
   candidates.removeDuplicates();

@@ -42,7 +42,7 @@ QPushButton* ActionButton(QWidget* parent, const char* name, const QString& capt
   return b;
 }
 
-QToolButton* SpeedButton(QWidget* parent, const char* name, TSpeedGlyph glyph, const QString& hint) {
+QToolButton* SpeedButton(QWidget* parent, const char* name, SpeedGlyph glyph, const QString& hint) {
   auto* b = new QToolButton(parent);
   b->setObjectName(QString::fromLatin1(name));
   b->setIcon(SpeedButtonGlyph(glyph));
@@ -52,11 +52,11 @@ QToolButton* SpeedButton(QWidget* parent, const char* name, TSpeedGlyph glyph, c
   return b;
 }
 
-TGraphicPanel* Spacer(QWidget* parent, const char* name) {
-  auto* s = new TGraphicPanel(parent);
+GraphicPanel* Spacer(QWidget* parent, const char* name) {
+  auto* s = new GraphicPanel(parent);
   s->setObjectName(QString::fromLatin1(name));
-  s->SetBevelOuter(TGraphicPanel::Bevel::None);
-  s->SetBevelInner(TGraphicPanel::Bevel::None);
+  s->SetBevelOuter(GraphicPanel::Bevel::None);
+  s->SetBevelInner(GraphicPanel::Bevel::None);
   s->setAttribute(Qt::WA_TransparentForMouseEvents);
   return s;
 }
@@ -74,7 +74,7 @@ QFrame* Rule(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TMainScreen::TMainScreen(QWidget* parent, FileSystem& file_system)
+MainScreen::MainScreen(QWidget* parent, FileSystem& file_system)
     : QMainWindow(parent), session_(ProgramDirectory().toStdString(), file_system) {
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
@@ -89,98 +89,99 @@ TMainScreen::TMainScreen(QWidget* parent, FileSystem& file_system)
   FormCreate();
 }
 
-TMainScreen::~TMainScreen() {
+MainScreen::~MainScreen() {
   if (keyHookInstalled_) qApp->removeEventFilter(this);
 }
 
-void TMainScreen::CreateControls() {
+void MainScreen::CreateControls() {
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
 
-  toolBar_ = new TWPToolBar(central);
+  toolBar_ = new WPToolBar(central);
   toolBar_->setObjectName(QStringLiteral("WPToolBar2"));
-  toolBar_->SetSelListBoxes(SelFontName | SelFontSize | SelFontColor | SelBackgroundColor);
-  toolBar_->SetSelStatusIcons(SelNormal | SelBold | SelItalic | SelUnder | SelStrikeOut | SelLeft | SelRight |
-                              SelBlock | SelCenter);
+  toolBar_->SetSelListBoxes(kSelListFontName | kSelListFontSize | kSelListFontColor |
+                            kSelListBackgroundColor);
+  toolBar_->SetSelStatusIcons(kSelNormal | kSelBold | kSelItalic | kSelUnder | kSelStrikeOut | kSelLeft |
+                              kSelRight | kSelBlock | kSelCenter);
   toolBar_->SetSelActionIcons(0);
   toolBar_->SetSelDatabaseIcons(0);
   // The spell-check icon joins with the spelling dialog.
-  toolBar_->SetSelEditIcons(SelCopy | SelCut | SelPaste | SelSelAll | SelFind | SelReplace);
-  toolBar_->SetFontChoice(TFontChoice::fsPrinterFonts);
+  toolBar_->SetSelEditIcons(kSelCopy | kSelCut | kSelPaste | kSelSelAll | kSelFind | kSelReplace);
+  toolBar_->SetFontChoice(FontChoice::PrinterFonts);
   toolBar_->SetFontSizeFrom(8);
   toolBar_->SetWidthBetweenGroups(5);
-  toolBar_->SetAlign(TToolAlign::alTop);
+  toolBar_->SetAlign(ToolAlign::Top);
   toolBar_->setMinimumHeight(26);
   column->addWidget(toolBar_);
 
-  ruler_ = new TWPRuler(central);
+  ruler_ = new WPRuler(central);
   ruler_->setObjectName(QStringLiteral("WPRuler1"));
-  ruler_->SetUnits(TRulerUnits::Inch);
+  ruler_->SetUnits(Units::Inch);
   ruler_->SetShowNumbers(true);
   ruler_->setFixedHeight(22);
   column->addWidget(ruler_);
 
-  pagePanel_ = new TRingPanel(central);
+  pagePanel_ = new RingPanel(central);
   pagePanel_->setObjectName(QStringLiteral("RingPanel1"));
   pagePanel_->SetDoubleRing(true);
   pagePanel_->SetSmallRing(true);
-  pagePanel_->LeftEdge = 31;
-  pagePanel_->RightEdge = 15;
+  pagePanel_->leftEdge = 31;
+  pagePanel_->rightEdge = 15;
   pagePanel_->installEventFilter(this);
   column->addWidget(pagePanel_, 1);
 
   dateLabel_ = new QLabel(pagePanel_);
   dateLabel_->setObjectName(QStringLiteral("DateLabel"));
-  QFont dateFont(QStringLiteral("Arial"), 12);
-  dateFont.setBold(true);
-  dateFont.setItalic(true);
-  dateLabel_->setFont(dateFont);
+  QFont date_font(QStringLiteral("Arial"), 12);
+  date_font.setBold(true);
+  date_font.setItalic(true);
+  dateLabel_->setFont(date_font);
   dateLabel_->setAttribute(Qt::WA_TranslucentBackground);
-  QPalette datePalette = dateLabel_->palette();
-  datePalette.setColor(QPalette::WindowText, QColor(128, 0, 128));
-  dateLabel_->setPalette(datePalette);
+  QPalette date_palette = dateLabel_->palette();
+  date_palette.setColor(QPalette::WindowText, QColor(128, 0, 128));
+  dateLabel_->setPalette(date_palette);
   topRule_ = Rule(pagePanel_, "TopLine");
   bottomRule_ = Rule(pagePanel_, "Bottomline");
 
-  entryEditor_ = new TWPRichText(pagePanel_);
+  entryEditor_ = new WPRichText(pagePanel_);
   entryEditor_->setObjectName(QStringLiteral("WPRichText1"));
   entryEditor_->SetColor(Qt::white);
   entryEditor_->setFrameShape(QFrame::NoFrame);
   entryEditor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   entryEditor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   entryEditor_->SetWordWrap(true);
-  entryEditor_->OnChange = [this](TWPRichText&) { WPRichText1Change(); };
-  entryEditor_->OnBeforePasteEvent = [](TWPRichText& editor) {
+  entryEditor_->onChange = [this](WPRichText&) { WPRichText1Change(); };
+  entryEditor_->onBeforePasteEvent = [](WPRichText& editor) {
     editor.Changed();
     return true;
   };
-  entryEditor_->OnKeyDown = [](TWPRichText& editor, QKeyEvent* k) {
+  entryEditor_->onKeyDown = [](WPRichText& editor, QKeyEvent* k) {
     // Keys whose effect the editor may not report as a change of its own.
-    const bool ctrlOnly = k->modifiers() == Qt::ControlModifier;
-    if ((k->key() == Qt::Key_V && ctrlOnly) || k->key() == Qt::Key_Delete || k->key() == Qt::Key_Tab ||
+    const bool ctrl_only = k->modifiers() == Qt::ControlModifier;
+    if ((k->key() == Qt::Key_V && ctrl_only) || k->key() == Qt::Key_Delete || k->key() == Qt::Key_Tab ||
         k->key() == Qt::Key_Backtab)
       editor.Changed();
     return false;
   };
-  scratchEditor_ = new TWPRichText(pagePanel_);
+  scratchEditor_ = new WPRichText(pagePanel_);
   scratchEditor_->setObjectName(QStringLiteral("WPRichTextAllPurpose"));
   scratchEditor_->hide();
 
-  link_ = new TWPRichTextLink(*entryEditor_, toolBar_, ruler_);
-  ruler_->OnMouseDown = [this](TWPRuler&) { entryEditor_->Changed(); };
+  link_ = new WPRichTextLink(*entryEditor_, toolBar_, ruler_);
+  ruler_->onMouseDown = [this](WPRuler&) { entryEditor_->Changed(); };
 
   CreateActionPanel(central);
   column->addWidget(actionPanel_);
 
   setCentralWidget(central);
 
-  defaultFontDialog_ = new TDefaultFontDialog(this);
+  defaultFontDialog_ = new DefaultFontDialog(this);
   CreateToolbarButtons();
 }
 
-void TMainScreen::CreateActionPanel(QWidget* parent) {
+void MainScreen::CreateActionPanel(QWidget* parent) {
   actionPanel_ = new QWidget(parent);
   actionPanel_->setObjectName(QStringLiteral("ActionPanel"));
   actionPanel_->setFixedHeight(39);
@@ -230,43 +231,43 @@ void TMainScreen::CreateActionPanel(QWidget* parent) {
   connect(exitButton_, &QPushButton::clicked, this, [this] { ExitClick(); });
 }
 
-void TMainScreen::CreateToolbarButtons() {
+void MainScreen::CreateToolbarButtons() {
   // Created on the window; FormCreate moves them onto the toolbar.
   deleteButton_ =
-      SpeedButton(this, "Deletebutton", TSpeedGlyph::DeleteEntry, QStringLiteral("Delete current entry"));
+      SpeedButton(this, "Deletebutton", SpeedGlyph::DeleteEntry, QStringLiteral("Delete current entry"));
   pageBreakButton_ =
-      SpeedButton(this, "DocPageBreakButton", TSpeedGlyph::PageBreak, QStringLiteral("Insert Page Break"));
-  paragraphButton_ = SpeedButton(this, "ParagraphSetupButton", TSpeedGlyph::Paragraph,
+      SpeedButton(this, "DocPageBreakButton", SpeedGlyph::PageBreak, QStringLiteral("Insert Page Break"));
+  paragraphButton_ = SpeedButton(this, "ParagraphSetupButton", SpeedGlyph::Paragraph,
                                  QStringLiteral("Paragraph properties"));
-  wordWrapButton_ = SpeedButton(this, "DocWordWrapButton", TSpeedGlyph::WordWrap, QString());
+  wordWrapButton_ = SpeedButton(this, "DocWordWrapButton", SpeedGlyph::WordWrap, QString());
   for (size_t i = 0; i < spacers_.size(); ++i)
     spacers_[i] = Spacer(this, ("spacer" + std::to_string(i + 1)).c_str());
   for (QWidget* w :
        std::initializer_list<QWidget*>{deleteButton_, pageBreakButton_, paragraphButton_, wordWrapButton_})
     w->hide();
-  for (TGraphicPanel* s : spacers_) s->hide();
+  for (GraphicPanel* s : spacers_) s->hide();
   connect(deleteButton_, &QToolButton::clicked, this, [this] { DeleteButtonClick(); });
   connect(pageBreakButton_, &QToolButton::clicked, this, [this] { InsertPageBreak(); });
   connect(paragraphButton_, &QToolButton::clicked, this, [this] { ParagraphSetupClick(); });
   connect(wordWrapButton_, &QToolButton::clicked, this, [this] { WordWrapClick(); });
 }
 
-void TMainScreen::ReportError(const QString& text) {
+void MainScreen::ReportError(const QString& text) {
   ShowMessageBox(text, QStringLiteral("Inkwend"), QMessageBox::Ok, QMessageBox::Warning);
 }
 
-int TMainScreen::ExecDialog(QDialog& dialog) {
+int MainScreen::ExecDialog(QDialog& dialog) {
   dialog.adjustSize();
   CenterForm(dialog, this, false);
   return CurrentPrompter().Exec(dialog);
 }
 
-void TMainScreen::FormCreate() {
-  FFirstActivation = true;
-  FLoading = true;
+void MainScreen::FormCreate() {
+  firstActivation = true;
+  loading = true;
   LoadPreferences();
-  const QString placementError = RestoreWindowPlacement(*this, QString::fromLatin1(kClassName));
-  if (!placementError.isEmpty()) ReportError(placementError);
+  const QString placement_error = RestoreWindowPlacement(*this, QString::fromLatin1(kClassName));
+  if (!placement_error.isEmpty()) ReportError(placement_error);
   // The short date format with four-digit years is fixed once in SystemDateSettings.
   const Status entries = session_.EnsureEntriesDirectory();
   if (!entries.IsOk()) {
@@ -279,7 +280,7 @@ void TMainScreen::FormCreate() {
   const int side = 20;
   for (QToolButton* b : {deleteButton_, pageBreakButton_, paragraphButton_, wordWrapButton_})
     b->setFixedSize(side, side);
-  for (TGraphicPanel* s : spacers_) s->setFixedSize(3, side);
+  for (GraphicPanel* s : spacers_) s->setFixedSize(3, side);
   for (QWidget* w :
        std::initializer_list<QWidget*>{deleteButton_, spacers_[0], pageBreakButton_, spacers_[1],
                                        paragraphButton_, spacers_[2], wordWrapButton_, spacers_[2]})
@@ -296,18 +297,18 @@ void TMainScreen::FormCreate() {
   FindDateRecord();
   LoadRichText();
 
-  bool& showOpening = session_.MutablePreferences().showOpeningMessage;
-  if (showOpening) showOpening = ShowOpeningMessage(this);
-  FLoading = false;
+  bool& show_opening = session_.MutablePreferences().showOpeningMessage;
+  if (show_opening) show_opening = ShowOpeningMessage(this);
+  loading = false;
 }
 
-bool TMainScreen::event(QEvent* e) {
-  if (e->type() == QEvent::WindowActivate && FFirstActivation) FormActivate();
+bool MainScreen::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate && firstActivation) FormActivate();
   return QMainWindow::event(e);
 }
 
-void TMainScreen::FormActivate() {
-  FFirstActivation = false;
+void MainScreen::FormActivate() {
+  firstActivation = false;
   if (!isVisible()) show();
   SetButtons();
   if (!isMinimized()) {
@@ -323,37 +324,37 @@ void TMainScreen::FormActivate() {
   entryEditor_->setFocus();
 }
 
-void TMainScreen::resizeEvent(QResizeEvent* e) {
+void MainScreen::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
   FormResize();
 }
 
-void TMainScreen::FormResize() {
+void MainScreen::FormResize() {
   LayoutPage();
   entryEditor_->SetCaretPosition(0);
   entryEditor_->viewport()->update();
 }
 
-void TMainScreen::LayoutPage() {
+void MainScreen::LayoutPage() {
   if (!pagePanel_) return;
-  const int panelWidth = pagePanel_->width(), panelHeight = pagePanel_->height();
-  const int left = pagePanel_->LeftEdge + 15;
-  const int width = std::max(0, panelWidth - pagePanel_->LeftEdge - pagePanel_->RightEdge - 20);
-  const int labelHeight = std::max(QFontMetrics(dateLabel_->font()).height() + 2, 20);
-  dateLabel_->setGeometry(left, 8, width, labelHeight);
+  const int panel_width = pagePanel_->width(), panel_height = pagePanel_->height();
+  const int left = pagePanel_->leftEdge + 15;
+  const int width = std::max(0, panel_width - pagePanel_->leftEdge - pagePanel_->rightEdge - 20);
+  const int label_height = std::max(QFontMetrics(dateLabel_->font()).height() + 2, 20);
+  dateLabel_->setGeometry(left, 8, width, label_height);
   topRule_->setGeometry(left, 28, width, 1);
-  bottomRule_->setGeometry(left, panelHeight - 20, width, 1);
-  const int editorTop = 35;
-  entryEditor_->setGeometry(left, editorTop, width, std::max(0, panelHeight - editorTop - 22));
+  bottomRule_->setGeometry(left, panel_height - 20, width, 1);
+  const int editor_top = 35;
+  entryEditor_->setGeometry(left, editor_top, width, std::max(0, panel_height - editor_top - 22));
   ruler_->SetLeftOffset(left);
 }
 
-bool TMainScreen::EditorHasFocus() const {
+bool MainScreen::EditorHasFocus() const {
   QWidget* focus = QApplication::focusWidget();
   return focus && (focus == entryEditor_ || focus == entryEditor_->viewport());
 }
 
-bool TMainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
+bool MainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
   if (e->type() != QEvent::KeyPress && e->type() != QEvent::ShortcutOverride) return false;
   auto* k = static_cast<QKeyEvent*>(e);
   if (!(k->modifiers() & Qt::ControlModifier) || (k->key() != Qt::Key_S && k->key() != Qt::Key_A))
@@ -371,7 +372,7 @@ bool TMainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
   return true;
 }
 
-bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
+bool MainScreen::eventFilter(QObject* watched, QEvent* e) {
   if (watched == pagePanel_ && e->type() == QEvent::Resize) {
     // The page also changes size when the toolbar wraps into more rows; the caret stays.
     LayoutPage();
@@ -381,7 +382,7 @@ bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
   return QMainWindow::eventFilter(watched, e);
 }
 
-void TMainScreen::closeEvent(QCloseEvent* e) {
+void MainScreen::closeEvent(QCloseEvent* e) {
   if (!SaveButtonClick() && !AskConfirm(QStringLiteral(
                                 "The changes to this entry could not be saved. Close Inkwend anyway and lose "
                                 "them?"))) {

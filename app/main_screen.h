@@ -1,5 +1,5 @@
 #pragma once
-// TMainScreen: the diary's main window. A notebook page shows the entry of one day in the
+// MainScreen: the diary's main window. A notebook page shows the entry of one day in the
 // editor, with the date above it, the formatting toolbar and ruler on top and the navigation
 // and action buttons at the bottom. The window drives a DiarySession, which keeps the state the
 // rest of the program reads (the current date, whether it has an entry, whether its text holds
@@ -27,15 +27,15 @@ class QToolButton;
 
 namespace inkwend {
 
-class TDefaultFontDialog;
-class TGraphicPanel;
-class TRingPanel;
-class TWPRichText;
-class TWPRichTextLink;
-class TWPRuler;
-class TWPToolBar;
+class DefaultFontDialog;
+class GraphicPanel;
+class RingPanel;
+class WPRichText;
+class WPRichTextLink;
+class WPRuler;
+class WPToolBar;
 
-class TMainScreen : public QMainWindow {
+class MainScreen : public QMainWindow {
   Q_OBJECT
  public:
   // The settings file knows the main window by this class name.
@@ -43,8 +43,8 @@ class TMainScreen : public QMainWindow {
 
   // The diary's files are reached through `file_system`, which outlives the window (tests give
   // one that fails on purpose).
-  explicit TMainScreen(QWidget* parent = nullptr, FileSystem& file_system = RealFileSystem());
-  ~TMainScreen() override;
+  explicit MainScreen(QWidget* parent = nullptr, FileSystem& file_system = RealFileSystem());
+  ~MainScreen() override;
 
   // false when creation found a reason to end (the message has been shown).
   bool startedOk() const { return startedOk_; }
@@ -56,10 +56,10 @@ class TMainScreen : public QMainWindow {
   QDate CurrentDate() const;
   // Moves to another day without loading it (FindDateRecord and LoadRichText do that).
   void SetCurrentDate(QDate date);
-  bool FLoading = false;  // a document is being put into the entry editor
-  bool FSearchFound = false;
-  QString FSearchText;
-  bool FFirstActivation = true;
+  bool loading = false;  // a document is being put into the entry editor
+  bool searchFound = false;
+  QString searchText;
+  bool firstActivation = true;
 
   // --- the shown day (entry_editing.cpp) ---
   QString GetCurrentDateFileName() const;
@@ -139,35 +139,35 @@ class TMainScreen : public QMainWindow {
   bool closing_ = false;
 
   // --- controls (children of the window; object names as the design has them) ---
-  TWPToolBar* toolBar_ = nullptr;       // WPToolBar2
-  TWPRuler* ruler_ = nullptr;           // WPRuler1
-  TRingPanel* pagePanel_ = nullptr;     // RingPanel1
-  QLabel* dateLabel_ = nullptr;         // DateLabel
-  QFrame* topRule_ = nullptr;           // TopLine
-  QFrame* bottomRule_ = nullptr;        // Bottomline
-  TWPRichText* entryEditor_ = nullptr;  // WPRichText1
+  WPToolBar* toolBar_ = nullptr;       // WPToolBar2
+  WPRuler* ruler_ = nullptr;           // WPRuler1
+  RingPanel* pagePanel_ = nullptr;     // RingPanel1
+  QLabel* dateLabel_ = nullptr;        // DateLabel
+  QFrame* topRule_ = nullptr;          // TopLine
+  QFrame* bottomRule_ = nullptr;       // Bottomline
+  WPRichText* entryEditor_ = nullptr;  // WPRichText1
   // Hidden scratch editor of diary-wide work.
-  TWPRichText* scratchEditor_ = nullptr;   // WPRichTextAllPurpose
-  TWPRichTextLink* link_ = nullptr;        // owned by entryEditor_
+  WPRichText* scratchEditor_ = nullptr;    // WPRichTextAllPurpose
+  WPRichTextLink* link_ = nullptr;         // owned by entryEditor_
   QWidget* actionPanel_ = nullptr;         // ActionPanel
   QPushButton* saveButton_ = nullptr;      // SaveButton
-  QPushButton* cancelButton_ = nullptr;    // CancelButton
+  QPushButton* cancelButton_ = nullptr;    // cancelButton
   QPushButton* firstButton_ = nullptr;     // FirstButton
   QPushButton* previousButton_ = nullptr;  // PriorButton
-  QPushButton* todayButton_ = nullptr;     // BitBtn1
+  QPushButton* todayButton_ = nullptr;     // bitBtn1
   QPushButton* nextButton_ = nullptr;      // Nextbutton
   QPushButton* lastButton_ = nullptr;      // LastButton
   QPushButton* hideButton_ = nullptr;      // Hidebutton
   QPushButton* exitButton_ = nullptr;      // ExplorerButton1
   // Speed buttons and spacers appended to the toolbar.
-  QToolButton* deleteButton_ = nullptr;              // Deletebutton
-  QToolButton* pageBreakButton_ = nullptr;           // DocPageBreakButton
-  QToolButton* paragraphButton_ = nullptr;           // ParagraphSetupButton
-  QToolButton* wordWrapButton_ = nullptr;            // DocWordWrapButton
-  std::array<TGraphicPanel*, 6> spacers_{};          // spacer1 ... spacer6
-  TDefaultFontDialog* defaultFontDialog_ = nullptr;  // DefaultFontdialog
-  QAction* saveChangesItem_ = nullptr;               // SaveChangesItem
-  QAction* wrapTextItem_ = nullptr;                  // WrapTextItem
+  QToolButton* deleteButton_ = nullptr;             // Deletebutton
+  QToolButton* pageBreakButton_ = nullptr;          // DocPageBreakButton
+  QToolButton* paragraphButton_ = nullptr;          // ParagraphSetupButton
+  QToolButton* wordWrapButton_ = nullptr;           // DocWordWrapButton
+  std::array<GraphicPanel*, 6> spacers_{};          // spacer1 ... spacer6
+  DefaultFontDialog* defaultFontDialog_ = nullptr;  // DefaultFontdialog
+  QAction* saveChangesItem_ = nullptr;              // SaveChangesItem
+  QAction* wrapTextItem_ = nullptr;                 // WrapTextItem
 };
 
 }  // namespace inkwend

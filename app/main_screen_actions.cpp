@@ -17,34 +17,34 @@
 
 namespace inkwend {
 
-bool TMainScreen::Modified() const { return session_.Modified(); }
+bool MainScreen::Modified() const { return session_.Modified(); }
 
-void TMainScreen::ShowModified(bool modified) {
+void MainScreen::ShowModified(bool modified) {
   session_.SetModified(modified);
   saveButton_->setVisible(modified);
   cancelButton_->setVisible(modified);
 }
 
-void TMainScreen::WPRichText1Change() {
+void MainScreen::WPRichText1Change() {
   // Loading fills the editor without changing the entry; a read-only editor holds an entry
   // that could not be read, which must not be saved over.
-  if (FLoading || entryEditor_->ReadOnly()) return;
+  if (loading || entryEditor_->ReadOnly()) return;
   ShowModified(true);
 }
 
-bool TMainScreen::SaveButtonClick() {
+bool MainScreen::SaveButtonClick() {
   if (!Modified()) return true;
   if (!SaveRichText()) return false;
   ShowModified(false);
   return true;
 }
 
-void TMainScreen::CancelButtonClick() {
+void MainScreen::CancelButtonClick() {
   LoadRichText();
   ShowModified(false);
 }
 
-void TMainScreen::DeleteButtonClick() {
+void MainScreen::DeleteButtonClick() {
   if (!AskConfirm(QStringLiteral("Delete this entry?"))) return;
   // Emptied and modified: the next save removes the file, Cancel brings the entry back. An
   // entry that could not be read may be deleted too.
@@ -54,7 +54,7 @@ void TMainScreen::DeleteButtonClick() {
   entryEditor_->Changed();
 }
 
-void TMainScreen::GoToDate(QDate date) {
+void MainScreen::GoToDate(QDate date) {
   // A modified day is saved without a question; when that fails the day stays shown.
   if (!SaveButtonClick()) return;
   SetCurrentDate(date);
@@ -62,67 +62,67 @@ void TMainScreen::GoToDate(QDate date) {
   LoadRichText();
 }
 
-void TMainScreen::NextbuttonClick() { GoToDay(session_.NextDay()); }
-void TMainScreen::PriorButtonClick() { GoToDay(session_.PreviousDay()); }
-void TMainScreen::FirstButtonClick() {
+void MainScreen::NextbuttonClick() { GoToDay(session_.NextDay()); }
+void MainScreen::PriorButtonClick() { GoToDay(session_.PreviousDay()); }
+void MainScreen::FirstButtonClick() {
   if (!SaveButtonClick()) return;
   GoToDate(FirstDiaryRecord());
 }
-void TMainScreen::LastButtonClick() {
+void MainScreen::LastButtonClick() {
   if (!SaveButtonClick()) return;
   GoToDate(LastDiaryRecord());
 }
-void TMainScreen::BitBtn1Click() { GoToDate(QDate::currentDate()); }
+void MainScreen::BitBtn1Click() { GoToDate(QDate::currentDate()); }
 
-void TMainScreen::HidebuttonClick() { showMinimized(); }
+void MainScreen::HidebuttonClick() { showMinimized(); }
 
-void TMainScreen::ExitClick() {
+void MainScreen::ExitClick() {
   if (!SaveButtonClick()) return;
   close();
 }
 
-void TMainScreen::InsertTodaysDate() {
+void MainScreen::InsertTodaysDate() {
   if (entryEditor_->ReadOnly()) return;
   entryEditor_->InsertText(FormatDate(QStringLiteral("ddddd"), QDate::currentDate(), SystemDateSettings()) +
                            ' ');
   entryEditor_->Reformat();
 }
 
-void TMainScreen::InsertCurrentTime() {
+void MainScreen::InsertCurrentTime() {
   if (entryEditor_->ReadOnly()) return;
   entryEditor_->InsertText(
       FormatDateTime(QStringLiteral("t"), QDateTime::currentDateTime(), SystemDateSettings()) + ' ');
   entryEditor_->Reformat();
 }
 
-void TMainScreen::SetWordWrapHint() {
+void MainScreen::SetWordWrapHint() {
   wordWrapButton_->setToolTip(wrapTextItem_->isChecked() ? QStringLiteral("Toggle word wrap off")
                                                          : QStringLiteral("Toggle word wrap on"));
 }
 
-void TMainScreen::WordWrapClick() {
+void MainScreen::WordWrapClick() {
   wrapTextItem_->setChecked(!wrapTextItem_->isChecked());
   entryEditor_->SetWordWrap(wrapTextItem_->isChecked());
   SetWordWrapHint();
   entryEditor_->viewport()->update();
 }
 
-void TMainScreen::InsertPageBreak() {
+void MainScreen::InsertPageBreak() {
   if (entryEditor_->ReadOnly()) return;
   EditController& doc = entryEditor_->Memo();
   // At the start of a paragraph the page-break key toggles that paragraph's break; one that
   // already breaks keeps it.
-  const TParPos at = doc.CaretPos();
-  if (at.Offset == 0 && at.Par && (at.Par->ParFlags & kParPageBreak)) return;
+  const ParPos at = doc.CaretPos();
+  if (at.offset == 0 && at.par && (at.par->parFlags & kParPageBreak)) return;
   doc.SetCurrentAttr(entryEditor_->GetCurrentAttr());
   doc.InputChar(kKeyPageBreak, true);
   entryEditor_->Changed();
   entryEditor_->Reformat();
 }
 
-void TMainScreen::ParagraphSetupClick() {
+void MainScreen::ParagraphSetupClick() {
   if (entryEditor_->ReadOnly()) return;
-  TParagraphPropDlg dialog(this);
+  ParagraphPropDlg dialog(this);
   dialog.SetEditor(link_);
   if (ExecDialog(dialog) == QDialog::Accepted) {
     entryEditor_->Changed();
@@ -131,7 +131,7 @@ void TMainScreen::ParagraphSetupClick() {
   entryEditor_->setFocus();
 }
 
-void TMainScreen::ChangeDefaultFont() {
+void MainScreen::ChangeDefaultFont() {
   LoadPreferences();
   defaultFontDialog_->Build();
   if (ExecDialog(*defaultFontDialog_) == QDialog::Accepted)
@@ -140,14 +140,14 @@ void TMainScreen::ChangeDefaultFont() {
     LoadPreferences();  // the dialog is the working copy: a cancelled choice must not be saved later
 }
 
-void TMainScreen::SetButtons() {
+void MainScreen::SetButtons() {
   // An entry that could not be read stays read-only, so that typing cannot replace its file.
   entryEditor_->SetReadOnly(session_.EntryLocked());
   ShowModified(false);
   // The icon palette's button caption follows the palette once it exists.
 }
 
-void TMainScreen::LoadPreferences() {
+void MainScreen::LoadPreferences() {
   const QRect g = geometry();
   const Status loaded = session_.LoadPreferences({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
   if (!loaded.IsOk()) ReportError(QString::fromStdString(loaded.Message()));
@@ -157,7 +157,7 @@ void TMainScreen::LoadPreferences() {
   defaultFontDialog_->SetColorValue(p.defaultFontColor);
 }
 
-void TMainScreen::SavePreferences() {
+void MainScreen::SavePreferences() {
   // The dialog is the working copy of the default font.
   const QFont font = defaultFontDialog_->Font();
   Preferences& p = session_.MutablePreferences();

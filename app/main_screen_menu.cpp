@@ -9,7 +9,7 @@
 
 namespace inkwend {
 
-void TMainScreen::CreateMenu() {
+void MainScreen::CreateMenu() {
   QMenuBar* bar = menuBar();
   auto item = [this](QMenu* menu, const QString& caption, const QKeySequence& shortcut, auto handler) {
     QAction* a = menu->addAction(caption);
@@ -93,16 +93,16 @@ void TMainScreen::CreateMenu() {
   // "Configuration Information" joins with the configuration report, after a separator.
 
   // Day to day from anywhere in the window, with Ctrl as the only modifier.
-  auto* nextDay = new QAction(this);
-  nextDay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
-  nextDay->setShortcutContext(Qt::WindowShortcut);
-  connect(nextDay, &QAction::triggered, this, [this] { NextbuttonClick(); });
-  auto* priorDay = new QAction(this);
-  priorDay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-  priorDay->setShortcutContext(Qt::WindowShortcut);
-  connect(priorDay, &QAction::triggered, this, [this] { PriorButtonClick(); });
-  addAction(nextDay);
-  addAction(priorDay);
+  auto* next_day = new QAction(this);
+  next_day->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+  next_day->setShortcutContext(Qt::WindowShortcut);
+  connect(next_day, &QAction::triggered, this, [this] { NextbuttonClick(); });
+  auto* prior_day = new QAction(this);
+  prior_day->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+  prior_day->setShortcutContext(Qt::WindowShortcut);
+  connect(prior_day, &QAction::triggered, this, [this] { PriorButtonClick(); });
+  addAction(next_day);
+  addAction(prior_day);
 }
 
 }  // namespace inkwend

@@ -30,7 +30,7 @@ constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::CustomizeWindowHint | 
 
 }  // namespace
 
-TGetOpeningPassword::TGetOpeningPassword(std::string expected, QWidget* parent)
+GetOpeningPassword::GetOpeningPassword(std::string expected, QWidget* parent)
     : QDialog(parent, kFixedDialog | Qt::WindowStaysOnTopHint), expected_(std::move(expected)) {
   setObjectName(QStringLiteral("GetOpeningPassword"));
   setWindowTitle(QStringLiteral("Inkwend! - Password Required"));
@@ -38,29 +38,29 @@ TGetOpeningPassword::TGetOpeningPassword(std::string expected, QWidget* parent)
   auto* label = new QLabel(QStringLiteral("Please enter your password and press OK"), this);
   label->setFont(QFont(QStringLiteral("Arial"), 10));
   label->setGeometry(24, 20, 290, 20);
-  Pass = new QLineEdit(this);
-  Pass->setObjectName(QStringLiteral("Pass"));
-  QFont passFont(QStringLiteral("Arial"), 12);
-  passFont.setBold(true);
-  Pass->setFont(passFont);
-  Pass->setEchoMode(QLineEdit::Password);
-  Pass->setText(QStringLiteral("Pass"));  // four mask characters until the user types
-  Pass->selectAll();
-  Pass->setGeometry(24, 50, 284, 30);
-  BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-  BitBtn1->setDefault(true);
-  BitBtn1->setGeometry(64, 120, 90, 30);
-  BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
-  BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-  BitBtn2->setGeometry(178, 120, 90, 30);
-  connect(BitBtn1, &QPushButton::clicked, this, &TGetOpeningPassword::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  pass = new QLineEdit(this);
+  pass->setObjectName(QStringLiteral("Pass"));
+  QFont pass_font(QStringLiteral("Arial"), 12);
+  pass_font.setBold(true);
+  pass->setFont(pass_font);
+  pass->setEchoMode(QLineEdit::Password);
+  pass->setText(QStringLiteral("Pass"));  // four mask characters until the user types
+  pass->selectAll();
+  pass->setGeometry(24, 50, 284, 30);
+  bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+  bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  bitBtn1->setDefault(true);
+  bitBtn1->setGeometry(64, 120, 90, 30);
+  bitBtn2 = new QPushButton(QStringLiteral("Close"), this);
+  bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+  bitBtn2->setGeometry(178, 120, 90, 30);
+  connect(bitBtn1, &QPushButton::clicked, this, &GetOpeningPassword::BitBtn1Click);
+  connect(bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
   CenterOnScreen(*this);
 }
 
-void TGetOpeningPassword::BitBtn1Click() {
-  if (PasswordBytesOf(Pass->text()) == expected_) {
+void GetOpeningPassword::BitBtn1Click() {
+  if (PasswordBytesOf(pass->text()) == expected_) {
     accept();
     return;
   }
@@ -68,7 +68,7 @@ void TGetOpeningPassword::BitBtn1Click() {
   ShowInformation(QStringLiteral("Sorry, that is the wrong password"));
 }
 
-TShowOpeningMessage::TShowOpeningMessage(QWidget* parent) : QDialog(parent, kFixedDialog) {
+ShowOpeningMessageDialog::ShowOpeningMessageDialog(QWidget* parent) : QDialog(parent, kFixedDialog) {
   setObjectName(QStringLiteral("ShowOpeningMessage"));
   setWindowTitle(QStringLiteral("Inkwend!"));
   setFixedSize(427, 230);
@@ -86,20 +86,20 @@ TShowOpeningMessage::TShowOpeningMessage(QWidget* parent) : QDialog(parent, kFix
     label->setWordWrap(true);
     layout->addWidget(label);
   }
-  DontShow = new QCheckBox(QStringLiteral("Do not show this message again"), this);
-  DontShow->setObjectName(QStringLiteral("DontShow"));
-  layout->addWidget(DontShow);
-  OKButton = new QPushButton(QStringLiteral("Ok"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
-  layout->addWidget(OKButton, 0, Qt::AlignHCenter);
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+  dontShow = new QCheckBox(QStringLiteral("Do not show this message again"), this);
+  dontShow->setObjectName(QStringLiteral("DontShow"));
+  layout->addWidget(dontShow);
+  okButton = new QPushButton(QStringLiteral("Ok"), this);
+  okButton->setObjectName(QStringLiteral("OKButton"));
+  okButton->setDefault(true);
+  layout->addWidget(okButton, 0, Qt::AlignHCenter);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
   CenterOnScreen(*this);
 }
 
 std::string PasswordBytesOf(const QString& typed) {
-  const QList<uint> codePoints = typed.toUcs4();
-  return PasswordBytes(std::u32string(codePoints.begin(), codePoints.end()));
+  const QList<uint> code_points = typed.toUcs4();
+  return PasswordBytes(std::u32string(code_points.begin(), code_points.end()));
 }
 
 bool CheckOpeningPassword() {
@@ -109,14 +109,14 @@ bool CheckOpeningPassword() {
   (void)IniFile::Load(SettingsFilePath().toStdString(), ini);
   const std::string stored = ReadStoredPassword(ini);
   if (stored.empty()) return true;
-  TGetOpeningPassword dialog(stored);
+  GetOpeningPassword dialog(stored);
   return CurrentPrompter().Exec(dialog) == QDialog::Accepted;
 }
 
 bool ShowOpeningMessage(QWidget* parent) {
-  TShowOpeningMessage dialog(parent);
+  ShowOpeningMessageDialog dialog(parent);
   CurrentPrompter().Exec(dialog);
-  return !dialog.DontShow->isChecked();
+  return !dialog.dontShow->isChecked();
 }
 
 }  // namespace inkwend

@@ -11,15 +11,15 @@ class QPushButton;
 namespace inkwend {
 
 // "Inkwend! - Password Required": OK accepts only the exact expected password; Close ends.
-class TGetOpeningPassword : public QDialog {
+class GetOpeningPassword : public QDialog {
   Q_OBJECT
  public:
   // `expected` is the stored password's bytes (see PasswordBytes).
-  explicit TGetOpeningPassword(std::string expected, QWidget* parent = nullptr);
+  explicit GetOpeningPassword(std::string expected, QWidget* parent = nullptr);
 
-  QLineEdit* Pass;
-  QPushButton* BitBtn1;  // OK
-  QPushButton* BitBtn2;  // Close
+  QLineEdit* pass;
+  QPushButton* bitBtn1;  // OK
+  QPushButton* bitBtn2;  // Close
 
  private:
   void BitBtn1Click();
@@ -30,13 +30,13 @@ class TGetOpeningPassword : public QDialog {
 std::string PasswordBytesOf(const QString& typed);
 
 // "Inkwend!": the caution about keeping backups, with "Do not show this message again".
-class TShowOpeningMessage : public QDialog {
+class ShowOpeningMessageDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TShowOpeningMessage(QWidget* parent = nullptr);
+  explicit ShowOpeningMessageDialog(QWidget* parent = nullptr);
 
-  QCheckBox* DontShow;
-  QPushButton* OKButton;
+  QCheckBox* dontShow;
+  QPushButton* okButton;
 };
 
 // Asks for the stored password when one is set; true when the program may go on.

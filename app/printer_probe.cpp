@@ -18,8 +18,8 @@ bool ProbePrinters() {
 }  // namespace
 
 bool PrintersHidden() {
-  static const bool hidden = ProbePrinters();
-  return hidden;
+  static const bool kHidden = ProbePrinters();
+  return kHidden;
 }
 
 }  // namespace inkwend

@@ -13,8 +13,8 @@ std::unique_ptr<QLockFile>& Lock() {
 
 }  // namespace
 
-bool IsAlreadyRunning(const QString& programDirectory) {
-  auto lock = std::make_unique<QLockFile>(programDirectory + QStringLiteral("inkwend.lock"));
+bool IsAlreadyRunning(const QString& program_directory) {
+  auto lock = std::make_unique<QLockFile>(program_directory + QStringLiteral("inkwend.lock"));
   lock->setStaleLockTime(0);  // stale only when its process is gone, never by age
   if (lock->tryLock(0)) {
     Lock() = std::move(lock);

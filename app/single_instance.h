@@ -7,7 +7,7 @@
 namespace inkwend {
 
 // true when another running copy holds the lock; otherwise this process now holds it.
-bool IsAlreadyRunning(const QString& programDirectory);
+bool IsAlreadyRunning(const QString& program_directory);
 // Gives the lock up (tests, and before a clean exit).
 void ReleaseInstanceLock();
 

@@ -8,7 +8,7 @@ namespace inkwend {
 namespace {
 
 // Draws on a 16 x 16 grid scaled to the requested size.
-void Draw(QPainter& p, TSpeedGlyph glyph, bool enabled) {
+void Draw(QPainter& p, SpeedGlyph glyph, bool enabled) {
   const QColor ink = enabled ? QColor(40, 40, 40) : QColor(160, 160, 160);
   const QColor accent = enabled ? QColor(200, 30, 30) : QColor(170, 170, 170);
   const QColor blue = enabled ? QColor(30, 90, 190) : QColor(170, 170, 170);
@@ -19,7 +19,7 @@ void Draw(QPainter& p, TSpeedGlyph glyph, bool enabled) {
     p.drawRect(r);
   };
   switch (glyph) {
-    case TSpeedGlyph::DeleteEntry: {
+    case SpeedGlyph::DeleteEntry: {
       page(QRectF(2.5, 1.5, 10, 13));
       p.setPen(QPen(ink, 0.8));
       for (double y : {4.5, 6.5, 8.5}) p.drawLine(QPointF(4.5, y), QPointF(10.5, y));
@@ -28,14 +28,14 @@ void Draw(QPainter& p, TSpeedGlyph glyph, bool enabled) {
       p.drawLine(QPointF(14, 8), QPointF(8, 14));
       break;
     }
-    case TSpeedGlyph::PageBreak: {
+    case SpeedGlyph::PageBreak: {
       page(QRectF(3.5, 0.5, 9, 5.5));
       page(QRectF(3.5, 10, 9, 5.5));
       p.setPen(QPen(blue, 1.2, Qt::DashLine));
       p.drawLine(QPointF(0.5, 8), QPointF(15.5, 8));
       break;
     }
-    case TSpeedGlyph::Paragraph: {
+    case SpeedGlyph::Paragraph: {
       p.setPen(Qt::NoPen);
       p.setBrush(ink);
       QPainterPath bowl;
@@ -49,7 +49,7 @@ void Draw(QPainter& p, TSpeedGlyph glyph, bool enabled) {
       p.drawLine(QPointF(11.5, 2), QPointF(11.5, 14.5));
       break;
     }
-    case TSpeedGlyph::WordWrap: {
+    case SpeedGlyph::WordWrap: {
       p.setPen(QPen(ink, 1.2));
       p.drawLine(QPointF(1.5, 3.5), QPointF(14.5, 3.5));
       p.drawLine(QPointF(1.5, 12.5), QPointF(6.5, 12.5));
@@ -71,9 +71,9 @@ void Draw(QPainter& p, TSpeedGlyph glyph, bool enabled) {
   }
 }
 
-class TGlyphEngine : public QIconEngine {
+class GlyphEngine : public QIconEngine {
  public:
-  explicit TGlyphEngine(TSpeedGlyph glyph) : glyph_(glyph) {}
+  explicit GlyphEngine(SpeedGlyph glyph) : glyph_(glyph) {}
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
     painter->save();
     painter->translate(rect.topLeft());
@@ -88,14 +88,14 @@ class TGlyphEngine : public QIconEngine {
     paint(&p, QRect(QPoint(0, 0), size), mode, state);
     return pm;
   }
-  QIconEngine* clone() const override { return new TGlyphEngine(glyph_); }
+  QIconEngine* clone() const override { return new GlyphEngine(glyph_); }
 
  private:
-  TSpeedGlyph glyph_;
+  SpeedGlyph glyph_;
 };
 
 }  // namespace
 
-QIcon SpeedButtonGlyph(TSpeedGlyph glyph) { return QIcon(new TGlyphEngine(glyph)); }
+QIcon SpeedButtonGlyph(SpeedGlyph glyph) { return QIcon(new GlyphEngine(glyph)); }
 
 }  // namespace inkwend

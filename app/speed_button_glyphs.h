@@ -5,8 +5,8 @@
 
 namespace inkwend {
 
-enum class TSpeedGlyph { DeleteEntry, PageBreak, Paragraph, WordWrap };
+enum class SpeedGlyph { DeleteEntry, PageBreak, Paragraph, WordWrap };
 
-QIcon SpeedButtonGlyph(TSpeedGlyph glyph);
+QIcon SpeedButtonGlyph(SpeedGlyph glyph);
 
 }  // namespace inkwend

@@ -32,7 +32,7 @@ int RunInkwend(int argc, char** argv) {
   QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
   if (PrepareStart(QApplication::arguments()) != StartResult::Run) return 0;
   InstallFirstPaintProbe();
-  TMainScreen window;
+  MainScreen window;
   if (!window.startedOk()) {
     ShowInformation(QStringLiteral("Terminating Inkwend!"));
     return 1;

@@ -24,11 +24,11 @@ int Dpi(const QWidget& w) {
 
 }  // namespace
 
-QString PlacementSectionFor(const QString& className, const QWidget& window) {
-  return QString::fromStdString(PlacementSection(className.toStdString(), Dpi(window)));
+QString PlacementSectionFor(const QString& class_name, const QWidget& window) {
+  return QString::fromStdString(PlacementSection(class_name.toStdString(), Dpi(window)));
 }
 
-QString SaveWindowPlacement(const QWidget& window, const QString& className) {
+QString SaveWindowPlacement(const QWidget& window, const QString& class_name) {
   const std::string path = SettingsFilePath().toStdString();
   IniFile ini;
   Status s = IniFile::Load(path, ini);
@@ -39,17 +39,17 @@ QString SaveWindowPlacement(const QWidget& window, const QString& className) {
   // Outer edges, right and bottom exclusive.
   p.normal = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
   p.maximized = window.isMaximized();
-  s = WriteWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), p);
+  s = WriteWindowPlacement(ini, PlacementSectionFor(class_name, window).toStdString(), p);
   if (s.IsOk()) s = ini.Save(path);
   return s.IsOk() ? QString() : QString::fromStdString(s.Message());
 }
 
-QString RestoreWindowPlacement(QWidget& window, const QString& className) {
+QString RestoreWindowPlacement(QWidget& window, const QString& class_name) {
   IniFile ini;
   const Status s = IniFile::Load(SettingsFilePath().toStdString(), ini);
   if (!s.IsOk()) return QString::fromStdString(s.Message());
   const WindowPlacement p =
-      ReadWindowPlacement(ini, PlacementSectionFor(className, window).toStdString(), false);
+      ReadWindowPlacement(ini, PlacementSectionFor(class_name, window).toStdString(), false);
   if (p.normal.bottom == 0) {
     CenterForm(window, nullptr, true);
   } else {
@@ -58,18 +58,18 @@ QString RestoreWindowPlacement(QWidget& window, const QString& className) {
     window.setGeometry(r.left, r.top, r.width(), r.height());
   }
   if (p.maximized) window.setWindowState(window.windowState() | Qt::WindowMaximized);
-  return SaveWindowPlacement(window, className);
+  return SaveWindowPlacement(window, class_name);
 }
 
-void CenterForm(QWidget& window, const QWidget* mainWindow, bool isMainWindow) {
+void CenterForm(QWidget& window, const QWidget* main_window, bool is_main_window) {
   const QSize size = window.frameGeometry().size().isEmpty() ? window.size() : window.frameGeometry().size();
   int left, top;
-  if (isMainWindow || !mainWindow || mainWindow->isMaximized()) {
+  if (is_main_window || !main_window || main_window->isMaximized()) {
     const QRect screen = ScreenRect(window);
     left = screen.left() + (screen.width() - size.width()) / 2;
     top = screen.top() + (screen.height() - size.height()) / 2;
   } else {
-    const QRect main = mainWindow->frameGeometry();
+    const QRect main = main_window->frameGeometry();
     left = main.left() + (main.width() - size.width()) / 2;
     top = main.top() + (main.height() - size.height()) / 2;
   }

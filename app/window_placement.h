@@ -7,16 +7,16 @@ class QWidget;
 namespace inkwend {
 
 // Section name for a window class at the screen's dpi ("TMainScreen_Placement", "...120").
-QString PlacementSectionFor(const QString& className, const QWidget& window);
+QString PlacementSectionFor(const QString& class_name, const QWidget& window);
 
 // Writes the window's normal rectangle and maximised state. Returns an error text or empty.
-QString SaveWindowPlacement(const QWidget& window, const QString& className);
+QString SaveWindowPlacement(const QWidget& window, const QString& class_name);
 // Restores the stored placement (centred when none is stored), fitted onto the screen, and
 // saves it right away. Returns an error text or empty.
-QString RestoreWindowPlacement(QWidget& window, const QString& className);
+QString RestoreWindowPlacement(QWidget& window, const QString& class_name);
 
 // Centres the main window on the screen, any other window over the main window (or on the
 // screen when the main window is maximised). `mainWindow` may be null.
-void CenterForm(QWidget& window, const QWidget* mainWindow, bool isMainWindow);
+void CenterForm(QWidget& window, const QWidget* main_window, bool is_main_window);
 
 }  // namespace inkwend

@@ -1,7 +1,7 @@
 // One typed character in the middle of an entry, from the key event to the end of repainting the
-// visible area, in TWPRichText beside QTextEdit handling the same key on the same text, for a
+// visible area, in WPRichText beside QTextEdit handling the same key on the same text, for a
 // 10 KB and a 5 MB entry. Each benchmark reports the 95th percentile of the per-key times
-// (p95_ms). Targets: TWPRichText p95 at most 2 ms, at least 4 times faster than QTextEdit, and at
+// (p95_ms). Targets: WPRichText p95 at most 2 ms, at least 4 times faster than QTextEdit, and at
 // 5 MB no more than 1.2 times its figure at 10 KB. p95_cpu_ms is the same percentile of the
 // thread's CPU time, which the load of a shared machine does not inflate.
 #include <benchmark/benchmark.h>
@@ -98,15 +98,15 @@ void TypeKeys(benchmark::State& state, Widget& w) {
 void BM_TWPRichText_TypeMiddle(benchmark::State& state) {
   App();
   const auto pars = Paragraphs(static_cast<size_t>(state.range(0)));
-  TWPRichText w;
+  WPRichText w;
   w.resize(800, 600);
   w.Clear();
   EditController& edit = w.Memo();
-  TWPRTFText& doc = edit.Document();
-  TParagraph* p = doc.FirstParagraph();
+  WPRTFText& doc = edit.Document();
+  Paragraph* p = doc.FirstParagraph();
   for (size_t i = 0; i < pars.size(); ++i) {
     if (i > 0) p = doc.NewParagraph(p);
-    doc.AppendText(p, pars[i], doc.DefaultAttr);
+    doc.AppendText(p, pars[i], doc.defaultAttr);
   }
   w.Reformat();
   Shown(w);

@@ -29,7 +29,7 @@ QApplication& App() {
 // A library of 500 different pictures (gradients with a transparent corner), written once.
 const QString& Library() {
   static QTemporaryDir dir;
-  static const QString path = [] {
+  static const QString kPath = [] {
     std::vector<inkwend::icons::IconImage> pictures;
     for (int i = 0; i < kIcons; ++i) {
       inkwend::icons::IconImage p{48, 48, std::vector<uint32_t>(size_t{48} * 48)};
@@ -48,7 +48,7 @@ const QString& Library() {
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return file;
   }();
-  return path;
+  return kPath;
 }
 
 void OpenAndPaintFirstScreen(benchmark::State& state, bool caching) {
@@ -60,7 +60,7 @@ void OpenAndPaintFirstScreen(benchmark::State& state, bool caching) {
   }
   int attached = 0;
   for (auto _ : state) {
-    inkwend::TIconListBox list;
+    inkwend::IconListBox list;
     list.SetEnableCaching(caching);
     list.SetXIcons(3);
     list.SetYIcons(3);
@@ -73,7 +73,7 @@ void OpenAndPaintFirstScreen(benchmark::State& state, bool caching) {
     state.PauseTiming();
     attached = 0;
     for (int i = 0; i < list.count(); ++i)
-      attached += list.item(i)->data(inkwend::TIconListBox::kIconRole).isValid();
+      attached += list.item(i)->data(inkwend::IconListBox::kIconRole).isValid();
     state.ResumeTiming();
   }
   if (caching && attached != 9) state.SkipWithError("the first screen did not paint its cells alone");

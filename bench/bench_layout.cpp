@@ -37,43 +37,43 @@ void EnsureApp() {
   app = std::make_unique<QGuiApplication>(argc, argv);
 }
 
-struct TRun {
-  std::u32string Text;
-  int Font;  // 0 Arial, 1 Times New Roman, 2 Courier New
-  int Size;
-  bool Bold;
+struct Run {
+  std::u32string text;
+  int font;  // 0 Arial, 1 Times New Roman, 2 Courier New
+  int size;
+  bool bold;
 };
-using TParagraphRuns = std::vector<TRun>;
+using ParagraphRuns = std::vector<Run>;
 
 const char32_t* const kFonts[] = {U"Arial", U"Times New Roman", U"Courier New"};
 
 // About 150000 words, 1 MB of text: paragraphs of 60 to 140 words, runs of 1 to 12 words.
-const std::vector<TParagraphRuns>& Corpus() {
-  static const std::vector<TParagraphRuns> corpus = [] {
+const std::vector<ParagraphRuns>& Corpus() {
+  static const std::vector<ParagraphRuns> kCorpus = [] {
     std::mt19937 rng(7);
     const std::vector<std::u32string> words = {
         U"the",    U"diary",        U"morning",    U"walked",     U"river",      U"quietly",
         U"garden", U"letters",      U"afterwards", U"we",         U"remembered", U"a",
         U"long",   U"conversation", U"about",      U"everything", U"rain"};
-    std::vector<TParagraphRuns> out;
+    std::vector<ParagraphRuns> out;
     size_t chars = 0;
     int total_words = 0;
     while (chars < 1000000) {
-      TParagraphRuns par;
+      ParagraphRuns par;
       const int n = 60 + static_cast<int>(rng() % 81);
       int done = 0;
       while (done < n) {
-        TRun run;
-        run.Font = static_cast<int>(rng() % 3);
-        run.Size = 10 + 2 * static_cast<int>(rng() % 3);
-        run.Bold = rng() % 5 == 0;
+        Run run;
+        run.font = static_cast<int>(rng() % 3);
+        run.size = 10 + 2 * static_cast<int>(rng() % 3);
+        run.bold = rng() % 5 == 0;
         const int k = std::min(n - done, 1 + static_cast<int>(rng() % 12));
         for (int i = 0; i < k; ++i) {
-          run.Text += words[rng() % words.size()];
-          run.Text += U' ';
+          run.text += words[rng() % words.size()];
+          run.text += U' ';
         }
         done += k;
-        chars += run.Text.size();
+        chars += run.text.size();
         par.push_back(std::move(run));
       }
       total_words += n;
@@ -82,12 +82,12 @@ const std::vector<TParagraphRuns>& Corpus() {
     (void)total_words;
     return out;
   }();
-  return corpus;
+  return kCorpus;
 }
 
 // A document with its layout.
 struct LaidOutDocument {
-  TWPRTFText doc;
+  WPRTFText doc;
   TextLayout layout{doc};
 };
 
@@ -97,18 +97,18 @@ std::unique_ptr<LaidOutDocument> BuildDocument() {
   doc->layout.SetWordWrap(true);
   doc->layout.SetWindowWidth(kWidth);
   int font_index[3];
-  for (int f = 0; f < 3; ++f) font_index[f] = doc->doc.Header.FontIndexOf(kFonts[f]);
-  TParagraph* p = doc->doc.FirstParagraph();
+  for (int f = 0; f < 3; ++f) font_index[f] = doc->doc.header.FontIndexOf(kFonts[f]);
+  Paragraph* p = doc->doc.FirstParagraph();
   bool first = true;
-  for (const TParagraphRuns& par : Corpus()) {
+  for (const ParagraphRuns& par : Corpus()) {
     if (!first) p = doc->doc.NewParagraph(p);
     first = false;
-    for (const TRun& run : par) {
-      TCharAttr a = doc->doc.DefaultAttr;
-      a.FontIndex = static_cast<uint8_t>(font_index[run.Font]);
-      a.PointSize = static_cast<uint8_t>(run.Size);
-      a.StyleBits = run.Bold ? kStyleBold : 0;
-      doc->doc.AppendText(p, run.Text, a);
+    for (const Run& run : par) {
+      CharAttr a = doc->doc.defaultAttr;
+      a.fontIndex = static_cast<uint8_t>(font_index[run.font]);
+      a.pointSize = static_cast<uint8_t>(run.size);
+      a.styleBits = run.bold ? kStyleBold : 0;
+      doc->doc.AppendText(p, run.text, a);
     }
   }
   doc->layout.Reformat();
@@ -121,16 +121,16 @@ std::unique_ptr<QTextDocument> BuildQtDocument() {
   doc->setDocumentMargin(0);
   QTextCursor cursor(doc.get());
   bool first = true;
-  for (const TParagraphRuns& par : Corpus()) {
+  for (const ParagraphRuns& par : Corpus()) {
     if (!first) cursor.insertBlock();
     first = false;
-    for (const TRun& run : par) {
+    for (const Run& run : par) {
       QTextCharFormat format;
-      QFont font(QString::fromStdU32String(kFonts[run.Font]));
-      font.setPixelSize((run.Size * 96 + 36) / 72);
-      font.setBold(run.Bold);
+      QFont font(QString::fromStdU32String(kFonts[run.font]));
+      font.setPixelSize((run.size * 96 + 36) / 72);
+      font.setBold(run.bold);
       format.setFont(font);
-      cursor.insertText(QString::fromStdU32String(run.Text), format);
+      cursor.insertText(QString::fromStdU32String(run.text), format);
     }
   }
   doc->setTextWidth(kWidth);
@@ -140,7 +140,7 @@ std::unique_ptr<QTextDocument> BuildQtDocument() {
 size_t CorpusBytes() {
   size_t n = 0;
   for (const auto& par : Corpus()) {
-    for (const auto& run : par) n += run.Text.size();
+    for (const auto& run : par) n += run.text.size();
   }
   return n;
 }
@@ -173,8 +173,8 @@ BENCHMARK(BM_FullLayout_QTextDocument)->Unit(benchmark::kMillisecond);
 void BM_RewrapAfterTyping_Inkwend(benchmark::State& state) {
   EnsureApp();
   auto doc = BuildDocument();
-  TParagraph* p = doc->doc.ParagraphAt(doc->doc.ParagraphCount() / 2);
-  const TCharAttr a = *doc->doc.AttribPtr(p, 0, 10);
+  Paragraph* p = doc->doc.ParagraphAt(doc->doc.ParagraphCount() / 2);
+  const CharAttr a = *doc->doc.AttribPtr(p, 0, 10);
   const char32_t typed = U'x';
   bool insert = true;
   for (auto _ : state) {
@@ -215,12 +215,12 @@ void BM_PaintScreen_Inkwend(benchmark::State& state) {
   int lines = 0;
   for (auto _ : state) {
     QPainter painter(&image);
-    TQtCanvas canvas(painter, SharedTextMetrics());
+    QtCanvas canvas(painter, SharedTextMetrics());
     PaintContext context(canvas, {0, 0, kWidth, 900});
     context.scrollY = scroll_y;
     doc->layout.Paint(context);
   }
-  for (TParagraph* p = doc->doc.FirstParagraph(); p; p = p->Next) {
+  for (Paragraph* p = doc->doc.FirstParagraph(); p; p = p->next) {
     for (int l = 0; l < p->LineCount(); ++l) {
       const int y = doc->layout.Box(p, l).top - scroll_y;
       if (y + doc->layout.Box(p, l).height > 0 && y < 900) ++lines;

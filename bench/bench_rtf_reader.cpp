@@ -79,7 +79,7 @@ constexpr size_t kTarget = 5u << 20;
 
 // Diary-like text: paragraphs of words with a change of attribute every few words.
 std::string OurDocument() {
-  TWPRTFText doc;
+  WPRTFText doc;
   std::mt19937 rng(1);
   const char32_t* words[] = {U"today",
                              U"the",
@@ -99,14 +99,14 @@ std::string OurDocument() {
                              U"\x20AC"  // NOLINT(bugprone-suspicious-missing-comma): one word, split so that
                                         // the hex escape stops before the digits
                              U"12"};
-  TParagraph* p = doc.FirstParagraph();
+  Paragraph* p = doc.FirstParagraph();
   std::string out;
   for (int n = 0;; ++n) {
     if (n > 0) p = doc.NewParagraph(p);
     for (int r = 0; r < 8; ++r) {
-      TCharAttr a;
-      a.PointSize = static_cast<uint8_t>(10 + rng() % 4);
-      a.StyleBits = static_cast<uint8_t>(rng() % 3 == 0 ? kStyleBold : rng() % 4 == 0 ? kStyleItalic : 0);
+      CharAttr a;
+      a.pointSize = static_cast<uint8_t>(10 + rng() % 4);
+      a.styleBits = static_cast<uint8_t>(rng() % 3 == 0 ? kStyleBold : rng() % 4 == 0 ? kStyleItalic : 0);
       a.SetTextColor(static_cast<uint8_t>(rng() % 3 == 0 ? 1 : 0));
       std::u32string run;
       for (int w = 0; w < 6; ++w) {
@@ -116,8 +116,8 @@ std::string OurDocument() {
       doc.AppendText(p, run, a);
     }
     if (n % 200 == 199) {
-      TMemoryStream s;
-      WriteDocument(doc, s, TWPLoadFormat::FormatRTF, nullptr, true);
+      MemoryStream s;
+      WriteDocument(doc, s, WPLoadFormat::FormatRTF, nullptr, true);
       if (s.Bytes().size() >= kTarget) return s.Bytes();
     }
   }
@@ -140,9 +140,9 @@ std::string LibreOfficeDocument() {
 }
 
 const std::string& Document(int which) {
-  static const std::string ours = OurDocument();
-  static const std::string lo = LibreOfficeDocument();
-  return which == 0 ? ours : lo;
+  static const std::string kOurs = OurDocument();
+  static const std::string kLo = LibreOfficeDocument();
+  return which == 0 ? kOurs : kLo;
 }
 
 std::string FileOf(int which) {
@@ -172,17 +172,17 @@ void ReadBench(benchmark::State& state, bool attributes) {
     state.SkipWithError("richtext/tests/data/libreoffice_writer.rtf not found");
     return;
   }
-  TMemoryStream stream(bytes);
+  MemoryStream stream(bytes);
   double cpu = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    auto doc = std::make_unique<TWPRTFText>();
+    auto doc = std::make_unique<WPRTFText>();
     if (!attributes) doc->SetAttributeMode(false);
     stream.Seek(0);
     const double cpu_start = ProcessCpuSeconds();
     state.ResumeTiming();
 
-    TWPRtfReader reader(doc.get());
+    WPRtfReader reader(doc.get());
     const int result = reader.Read(stream);
 
     state.PauseTiming();
@@ -196,11 +196,11 @@ void ReadBench(benchmark::State& state, bool attributes) {
   g_heap_live.store(0);
   g_heap_peak.store(0);
   g_counting.store(true);
-  auto doc = std::make_unique<TWPRTFText>();
+  auto doc = std::make_unique<WPRTFText>();
   if (!attributes) doc->SetAttributeMode(false);
   const int64_t before = g_heap_live.load();
   {
-    TWPRtfReader reader(doc.get());
+    WPRtfReader reader(doc.get());
     reader.Read(stream);
   }
   const int64_t peak = g_heap_peak.load() - before;

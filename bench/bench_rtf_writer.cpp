@@ -25,8 +25,8 @@ using namespace inkwend;
 constexpr size_t kTargetOutput = 5u << 20;
 
 struct Built {
-  std::unique_ptr<TWPRTFText> doc;
-  size_t heap_bytes = 0;  // what building it took from the allocator, overhead included
+  std::unique_ptr<WPRTFText> doc;
+  size_t heapBytes = 0;  // what building it took from the allocator, overhead included
   int64_t chars = 0;
 };
 
@@ -36,25 +36,25 @@ struct Built {
 Built BuildDocument(int64_t chars_wanted) {
   Built b;
   const size_t before = mallinfo2().uordblks;
-  auto doc = std::make_unique<TWPRTFText>();
+  auto doc = std::make_unique<WPRTFText>();
   std::mt19937 gen(20261210);
-  const int fonts[] = {0, doc->Header.FontIndexOf(U"Times New Roman"),
-                       doc->Header.FontIndexOf(U"Courier New")};
+  const int fonts[] = {0, doc->header.FontIndexOf(U"Times New Roman"),
+                       doc->header.FontIndexOf(U"Courier New")};
   const std::u32string words[] = {U"diary",    U"today",       U"we",         U"walked",   U"to",
                                   U"the",      U"caf\u00e9",   U"and",        U"{braces}", U"na\u00efve",
                                   U"\u20ac12", U"back\\slash", U"\u03a9mega", U"river"};
-  TParagraph* par = doc->FirstParagraph();
+  Paragraph* par = doc->FirstParagraph();
   int64_t total = 0;
   std::u32string run;
   while (total < chars_wanted) {
     const int par_len = 80 + static_cast<int>(gen() % 1120);
     int written = 0;
     while (written < par_len) {
-      TCharAttr a = doc->DefaultAttr;
-      a.FontIndex = static_cast<uint8_t>(fonts[gen() % 3]);
-      a.PointSize = static_cast<uint8_t>(std::array{10, 10, 12, 14}[gen() % 4]);
-      a.ColorIndexes = static_cast<uint8_t>(gen() % 5 == 0 ? gen() % 15 : 0);
-      a.StyleBits = static_cast<uint8_t>(
+      CharAttr a = doc->defaultAttr;
+      a.fontIndex = static_cast<uint8_t>(fonts[gen() % 3]);
+      a.pointSize = static_cast<uint8_t>(std::array{10, 10, 12, 14}[gen() % 4]);
+      a.colorIndexes = static_cast<uint8_t>(gen() % 5 == 0 ? gen() % 15 : 0);
+      a.styleBits = static_cast<uint8_t>(
           std::array<int, 5>{0, 0, kStyleBold, kStyleItalic, kStyleUnderline}[gen() % 5]);
       const int run_len = 3 + static_cast<int>(gen() % 58);
       run.clear();
@@ -71,13 +71,13 @@ Built BuildDocument(int64_t chars_wanted) {
     total += par->CharCount();
     if (total < chars_wanted) {
       par = doc->NewParagraph(par);
-      par->Alignment = static_cast<uint8_t>(gen() % 4);
-      par->LeftIndent = static_cast<int32_t>(gen() % 3) * 360;
-      par->FirstIndent = par->LeftIndent + static_cast<int32_t>(gen() % 2) * 360;
-      par->SpaceAfter = gen() % 2 ? 120 : 0;
+      par->alignment = static_cast<uint8_t>(gen() % 4);
+      par->leftIndent = static_cast<int32_t>(gen() % 3) * 360;
+      par->firstIndent = par->leftIndent + static_cast<int32_t>(gen() % 2) * 360;
+      par->spaceAfter = gen() % 2 ? 120 : 0;
     }
   }
-  b.heap_bytes = mallinfo2().uordblks - before;
+  b.heapBytes = mallinfo2().uordblks - before;
   b.chars = doc->CharCount();
   b.doc = std::move(doc);
   return b;
@@ -87,9 +87,9 @@ Built& Document() {
   static Built built = [] {
     // Size the document so that its RTF comes to about 5 MB.
     Built probe = BuildDocument(200000);
-    TMemoryStream out;
-    probe.doc->SaveFormat = TWPLoadFormat::FormatRTF;
-    SaveToStream(*probe.doc, out, probe.doc->SaveFormat);
+    MemoryStream out;
+    probe.doc->saveFormat = WPLoadFormat::FormatRTF;
+    SaveToStream(*probe.doc, out, probe.doc->saveFormat);
     const double bytes_per_char = static_cast<double>(out.Bytes().size()) / static_cast<double>(probe.chars);
     probe.doc.reset();
     return BuildDocument(static_cast<int64_t>(kTargetOutput / bytes_per_char));
@@ -131,14 +131,14 @@ void Repeated(benchmark::internal::Benchmark* b) {
 
 void BM_RtfWrite(benchmark::State& state) {
   Built& b = Document();
-  b.doc->SaveFormat = TWPLoadFormat::FormatRTF;
+  b.doc->saveFormat = WPLoadFormat::FormatRTF;
   size_t output = 0;
   WallClock wall;
   for (auto _ : state) {
-    TMemoryStream out;
+    MemoryStream out;
     out.Reserve(kTargetOutput + (kTargetOutput >> 2));
     wall.Start();
-    if (SaveToStream(*b.doc, out, b.doc->SaveFormat) != kResultOk) state.SkipWithError("save failed");
+    if (SaveToStream(*b.doc, out, b.doc->saveFormat) != kResultOk) state.SkipWithError("save failed");
     wall.Stop();
     output = out.Bytes().size();
     benchmark::DoNotOptimize(out.Bytes().data());
@@ -150,14 +150,14 @@ BENCHMARK(BM_RtfWrite)->Apply(Repeated);
 // The same mix in a document of about 50 KB of RTF, a long diary entry, which stays in cache.
 void BM_RtfWriteEntrySize(benchmark::State& state) {
   static Built entry = BuildDocument(25000);
-  entry.doc->SaveFormat = TWPLoadFormat::FormatRTF;
+  entry.doc->saveFormat = WPLoadFormat::FormatRTF;
   size_t output = 0;
   WallClock wall;
   for (auto _ : state) {
-    TMemoryStream out;
+    MemoryStream out;
     out.Reserve(1 << 17);
     wall.Start();
-    if (SaveToStream(*entry.doc, out, entry.doc->SaveFormat) != kResultOk) state.SkipWithError("save failed");
+    if (SaveToStream(*entry.doc, out, entry.doc->saveFormat) != kResultOk) state.SkipWithError("save failed");
     wall.Stop();
     output = out.Bytes().size();
     benchmark::DoNotOptimize(out.Bytes().data());
@@ -169,14 +169,14 @@ BENCHMARK(BM_RtfWriteEntrySize)->Apply(Repeated)->Unit(benchmark::kMicrosecond);
 // Peer: the plain-text writer walking the same document.
 void BM_PlainTextWrite(benchmark::State& state) {
   Built& b = Document();
-  b.doc->SaveFormat = TWPLoadFormat::FormatANSI;
+  b.doc->saveFormat = WPLoadFormat::FormatANSI;
   size_t output = 0;
   WallClock wall;
   for (auto _ : state) {
-    TMemoryStream out;
+    MemoryStream out;
     out.Reserve(kTargetOutput);
     wall.Start();
-    SaveToStream(*b.doc, out, b.doc->SaveFormat);
+    SaveToStream(*b.doc, out, b.doc->saveFormat);
     wall.Stop();
     output = out.Bytes().size();
     benchmark::DoNotOptimize(out.Bytes().data());
@@ -205,7 +205,7 @@ BENCHMARK(BM_MemcpyOutputSize)->Apply(Repeated);
 void BM_ModelMemoryPerChar(benchmark::State& state) {
   Built& b = Document();
   for (auto _ : state) benchmark::DoNotOptimize(b.doc->ModelBytes());
-  state.counters["heap_B/char"] = static_cast<double>(b.heap_bytes) / static_cast<double>(b.chars);
+  state.counters["heap_B/char"] = static_cast<double>(b.heapBytes) / static_cast<double>(b.chars);
   state.counters["model_B/char"] = static_cast<double>(b.doc->ModelBytes()) / static_cast<double>(b.chars);
   state.counters["target_B/char"] = 24;
   state.counters["chars"] = static_cast<double>(b.chars);

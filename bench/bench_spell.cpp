@@ -104,17 +104,17 @@ std::vector<Pair> LoadPairs(std::string& source) {
 }
 
 struct Fixture {
-  std::vector<std::string> text_utf8, text_1252;
+  std::vector<std::string> textUtf8, text1252;
   std::vector<Pair> pairs;
-  std::string pairs_source;
+  std::string pairsSource;
   std::unique_ptr<Hunspell> hunspell;
-  inkwend::TLexivSpell engine;
-  std::string user_dictionary;
+  inkwend::LexivSpell engine;
+  std::string userDictionary;
 
   Fixture() {
-    text_utf8 = LoadText();
-    for (const auto& w : text_utf8) text_1252.push_back(inkwend::spell::Utf8ToWindows1252(w));
-    std::vector<Pair> all = LoadPairs(pairs_source);
+    textUtf8 = LoadText();
+    for (const auto& w : textUtf8) text1252.push_back(inkwend::spell::Utf8ToWindows1252(w));
+    std::vector<Pair> all = LoadPairs(pairsSource);
     for (size_t i = 0; i < kPairs && !all.empty(); ++i) {
       const size_t at = all.size() <= kPairs ? i : i * all.size() / kPairs;
       if (at < all.size()) pairs.push_back(all[at]);
@@ -122,8 +122,8 @@ struct Fixture {
     hunspell = std::make_unique<Hunspell>(kHunspellAff, kHunspellDic);
     if (!engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY).IsOk())
       std::fprintf(stderr, "bench_spell: cannot open %s\n", INKWEND_SHIPPED_DICTIONARY);
-    std::fprintf(stderr, "bench_spell: %zu words of text, %zu pairs from %s\n", text_utf8.size(),
-                 pairs.size(), pairs_source.empty() ? "nowhere" : pairs_source.c_str());
+    std::fprintf(stderr, "bench_spell: %zu words of text, %zu pairs from %s\n", textUtf8.size(), pairs.size(),
+                 pairsSource.empty() ? "nowhere" : pairsSource.c_str());
   }
 };
 
@@ -149,25 +149,25 @@ void CheckText(benchmark::State& state, const std::vector<std::string>& text, Ch
 
 void BM_CheckWord_Inkwend(benchmark::State& state) {
   auto& f = F();
-  CheckText(state, f.text_1252, [&](const std::string& w) { return f.engine.CheckWord(w); });
+  CheckText(state, f.text1252, [&](const std::string& w) { return f.engine.CheckWord(w); });
 }
 
 void BM_CheckWord_InkwendWithUserDictionary(benchmark::State& state) {
   auto& f = F();
-  inkwend::TLexivSpell engine;
+  inkwend::LexivSpell engine;
   engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY);
   const std::string path = (fs::temp_directory_path() / "bench_spell_user.dct").string();
   fs::remove(path);
   std::vector<std::string> words = {"Inkwend", "diary"};
   engine.CreateUserDictionary(path, words);
-  CheckText(state, f.text_1252, [&](const std::string& w) { return engine.CheckWord(w); });
+  CheckText(state, f.text1252, [&](const std::string& w) { return engine.CheckWord(w); });
   engine.CloseDictionaries();
   fs::remove(path);
 }
 
 void BM_CheckWord_Hunspell(benchmark::State& state) {
   auto& f = F();
-  CheckText(state, f.text_utf8, [&](const std::string& w) { return f.hunspell->spell(w); });
+  CheckText(state, f.textUtf8, [&](const std::string& w) { return f.hunspell->spell(w); });
 }
 
 // Processor time of this thread: on a shared machine, wall time also counts the time others ran.

@@ -200,8 +200,8 @@ struct TempRootDir {
 };
 
 const std::string& TempRoot() {
-  static const TempRootDir root;
-  return root.path;
+  static const TempRootDir kRoot;
+  return kRoot.path;
 }
 
 // A diary directory whose opening caution is switched off (it would wait for the user).
@@ -216,42 +216,42 @@ std::string MakeDiary(const std::string& name) {
 // One day's entry as the editor would save it: a few paragraphs of varied length with some
 // bold and italic words, in a couple of fonts and sizes.
 std::string EntryRtf(int day) {
-  static const std::u32string words[] = {U"today", U"we",    U"walked",  U"along",  U"the",
-                                         U"river", U"and",   U"talked",  U"about",  U"caf\u00e9",
-                                         U"plans", U"for",   U"summer",  U"garden", U"letters",
-                                         U"rain",  U"quiet", U"evening", U"read"};
-  TWPRTFText doc;
-  const int fonts[] = {doc.Header.FontIndexOf(U"Arial"), doc.Header.FontIndexOf(U"Times New Roman")};
+  static const std::u32string kWords[] = {U"today", U"we",    U"walked",  U"along",  U"the",
+                                          U"river", U"and",   U"talked",  U"about",  U"caf\u00e9",
+                                          U"plans", U"for",   U"summer",  U"garden", U"letters",
+                                          U"rain",  U"quiet", U"evening", U"read"};
+  WPRTFText doc;
+  const int fonts[] = {doc.header.FontIndexOf(U"Arial"), doc.header.FontIndexOf(U"Times New Roman")};
   unsigned seed = static_cast<unsigned>(day) * 2654435761u + 12345u;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
-  TParagraph* par = doc.FirstParagraph();
+  Paragraph* par = doc.FirstParagraph();
   const int paragraphs = 1 + static_cast<int>(next() % 5);
   for (int p = 0; p < paragraphs; ++p) {
     if (p > 0) par = doc.NewParagraph(par);
     const int count = 15 + static_cast<int>(next() % 90);
     for (int w = 0; w < count; ++w) {
-      TCharAttr a = doc.DefaultAttr;
-      a.FontIndex = static_cast<uint8_t>(fonts[day % 2]);
-      a.PointSize = static_cast<uint8_t>(day % 3 == 0 ? 12 : 10);
+      CharAttr a = doc.defaultAttr;
+      a.fontIndex = static_cast<uint8_t>(fonts[day % 2]);
+      a.pointSize = static_cast<uint8_t>(day % 3 == 0 ? 12 : 10);
       const unsigned r = next() % 20;
-      a.StyleBits = static_cast<uint8_t>(r == 0 ? kStyleBold : r == 1 ? kStyleItalic : 0);
-      doc.AppendText(par, words[next() % std::size(words)] + U" ", a);
+      a.styleBits = static_cast<uint8_t>(r == 0 ? kStyleBold : r == 1 ? kStyleItalic : 0);
+      doc.AppendText(par, kWords[next() % std::size(kWords)] + U" ", a);
     }
   }
-  doc.SaveFormat = TWPLoadFormat::FormatRTF;
-  TMemoryStream out;
-  SaveToStream(doc, out, doc.SaveFormat);
+  doc.saveFormat = WPLoadFormat::FormatRTF;
+  MemoryStream out;
+  SaveToStream(doc, out, doc.saveFormat);
   return out.TakeBytes();
 }
 
 const std::string& EmptyDiary() {
-  static const std::string dir = MakeDiary("empty");
-  return dir;
+  static const std::string kDir = MakeDiary("empty");
+  return kDir;
 }
 
 // Ten years of daily entries up to and including today.
 const std::string& TenYearDiary() {
-  static const std::string dir = [] {
+  static const std::string kDir = [] {
     const std::string d = MakeDiary("tenyears");
     if (d.empty()) return d;
     EntryStore store(d + "/");
@@ -264,12 +264,12 @@ const std::string& TenYearDiary() {
     }
     return d;
   }();
-  return dir;
+  return kDir;
 }
 
 // Today's entry of the ten-year diary alone: what the big diary costs beyond showing an entry.
 const std::string& OneEntryDiary() {
-  static const std::string dir = [] {
+  static const std::string kDir = [] {
     const std::string d = MakeDiary("oneentry");
     if (d.empty()) return d;
     EntryStore store(d + "/");
@@ -278,46 +278,47 @@ const std::string& OneEntryDiary() {
     if (!store.WriteEntry(today, EntryRtf(0), "").IsOk()) std::fprintf(stderr, "could not write an entry\n");
     return d;
   }();
-  return dir;
+  return kDir;
 }
 
 // Every diary is written before the first measurement, and on disk, so that no run pays for
 // the writing of another's files.
 void PrepareDiaries() {
-  static const bool done = [] {
+  static const bool kDone = [] {
     EmptyDiary();
     OneEntryDiary();
     TenYearDiary();
     sync();
     return true;
   }();
-  (void)done;
+  (void)kDone;
 }
 
 constexpr int kRounds = 15;
 
-enum Case { kPeer, kEmpty, kOneEntry, kTenYears, kCases };
+enum class Case { Peer, Empty, OneEntry, TenYears, Cases };
 
 // All cases are measured in turns (peer, empty, one entry, ten years, peer, ...), so that a
 // machine whose load changes during the run affects each of them alike. Empty when a launch
 // failed; `error` says why.
 struct Measurements {
-  std::vector<Launch> runs[kCases];
+  std::vector<Launch> runs[static_cast<int>(Case::Cases)];
   std::string error;
 };
 
 const Measurements& Measure() {
-  static const Measurements m = [] {
+  static const Measurements kM = [] {
     Measurements r;
     if (TempRoot().empty()) {
       r.error = "no temporary directory for the diaries";
       return r;
     }
     PrepareDiaries();
-    const std::vector<std::string> args[kCases] = {{STARTUP_PEER_BINARY},
-                                                   {INKWEND_BINARY, "--data-dir", EmptyDiary()},
-                                                   {INKWEND_BINARY, "--data-dir", OneEntryDiary()},
-                                                   {INKWEND_BINARY, "--data-dir", TenYearDiary()}};
+    const std::vector<std::string> args[static_cast<int>(Case::Cases)] = {
+        {STARTUP_PEER_BINARY},
+        {INKWEND_BINARY, "--data-dir", EmptyDiary()},
+        {INKWEND_BINARY, "--data-dir", OneEntryDiary()},
+        {INKWEND_BINARY, "--data-dir", TenYearDiary()}};
     for (const auto& a : args) {
       if (!fs::exists(a[0])) {
         r.error = a[0] + " is not built";
@@ -326,7 +327,7 @@ const Measurements& Measure() {
       LaunchOnce(a);  // warm-up: libraries and fonts into the page cache
     }
     for (int round = 0; round < kRounds; ++round) {
-      for (int c = 0; c < kCases; ++c) {
+      for (int c = 0; c < static_cast<int>(Case::Cases); ++c) {
         const Launch l = LaunchOnce(args[c]);
         if (l.ms < 0) {
           r.error = args[c][0] + ": no first paint within 20 s";
@@ -337,7 +338,7 @@ const Measurements& Measure() {
     }
     return r;
   }();
-  return m;
+  return kM;
 }
 
 void Report(benchmark::State& state, Case which) {
@@ -347,7 +348,7 @@ void Report(benchmark::State& state, Case which) {
     state.SkipWithError(m.error.c_str());
     return;
   }
-  const std::vector<Launch>& runs = m.runs[which];
+  const std::vector<Launch>& runs = m.runs[static_cast<int>(which)];
   size_t i = 0;
   for (auto _ : state) state.SetIterationTime(runs[i++ % runs.size()].ms / 1000.0);
   std::vector<double> ms;
@@ -364,10 +365,10 @@ void Report(benchmark::State& state, Case which) {
   state.counters["target_ms"] = 100;
 }
 
-void BM_StartupPeerQTextEdit(benchmark::State& state) { Report(state, kPeer); }
-void BM_StartupEmptyDiary(benchmark::State& state) { Report(state, kEmpty); }
-void BM_StartupOneEntryDiary(benchmark::State& state) { Report(state, kOneEntry); }
-void BM_StartupTenYearDiary(benchmark::State& state) { Report(state, kTenYears); }
+void BM_StartupPeerQTextEdit(benchmark::State& state) { Report(state, Case::Peer); }
+void BM_StartupEmptyDiary(benchmark::State& state) { Report(state, Case::Empty); }
+void BM_StartupOneEntryDiary(benchmark::State& state) { Report(state, Case::OneEntry); }
+void BM_StartupTenYearDiary(benchmark::State& state) { Report(state, Case::TenYears); }
 
 BENCHMARK(BM_StartupPeerQTextEdit)->UseManualTime()->Iterations(kRounds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupEmptyDiary)->UseManualTime()->Iterations(kRounds)->Unit(benchmark::kMillisecond);

@@ -9,15 +9,15 @@
 
 namespace {
 
-double MillisecondsSince(long long launchNs) {
+double MillisecondsSince(long long launch_ns) {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  return double(ts.tv_sec * 1000000000LL + ts.tv_nsec - launchNs) / 1e6;
+  return double(ts.tv_sec * 1000000000LL + ts.tv_nsec - launch_ns) / 1e6;
 }
 
 class FirstPaint : public QObject {
  public:
-  explicit FirstPaint(long long launchNs) : launchNs_(launchNs) {}
+  explicit FirstPaint(long long launch_ns) : launchNs_(launch_ns) {}
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {

@@ -19,45 +19,45 @@ void Frame3D(QPainter& p, QRect& r, const QColor& first, const QColor& second, i
 
 }  // namespace
 
-TGraphicPanel::TGraphicPanel(QWidget* parent) : QWidget(parent), color_(palette().color(QPalette::Button)) {
+GraphicPanel::GraphicPanel(QWidget* parent) : QWidget(parent), color_(palette().color(QPalette::Button)) {
   resize(185, 41);
 }
 
-void TGraphicPanel::SetAlignment(Qt::Alignment a) {
+void GraphicPanel::SetAlignment(Qt::Alignment a) {
   alignment_ = a;
   update();
 }
-void TGraphicPanel::SetBevelInner(Bevel b) {
+void GraphicPanel::SetBevelInner(Bevel b) {
   bevelInner_ = b;
   update();
 }
-void TGraphicPanel::SetBevelOuter(Bevel b) {
+void GraphicPanel::SetBevelOuter(Bevel b) {
   bevelOuter_ = b;
   update();
 }
-void TGraphicPanel::SetBevelWidth(int w) {
+void GraphicPanel::SetBevelWidth(int w) {
   bevelWidth_ = w;
   update();
 }
-void TGraphicPanel::SetBorderWidth(int w) {
+void GraphicPanel::SetBorderWidth(int w) {
   borderWidth_ = w;
   update();
 }
-void TGraphicPanel::SetBorderSingle(bool single) {
+void GraphicPanel::SetBorderSingle(bool single) {
   if (single == borderSingle_) return;
   borderSingle_ = single;
   update();
 }
-void TGraphicPanel::SetColor(const QColor& c) {
+void GraphicPanel::SetColor(const QColor& c) {
   color_ = c;
   update();
 }
-void TGraphicPanel::SetCaption(const QString& caption) {
+void GraphicPanel::SetCaption(const QString& caption) {
   caption_ = caption;
   update();
 }
 
-void TGraphicPanel::PaintPanel(QPainter& p, QSize size) {
+void GraphicPanel::PaintPanel(QPainter& p, QSize size) {
   QRect r(QPoint(0, 0), size);
   const QColor highlight = palette().color(QPalette::Light);
   const QColor shadow = palette().color(QPalette::Dark);
@@ -79,15 +79,15 @@ void TGraphicPanel::PaintPanel(QPainter& p, QSize size) {
              static_cast<int>(alignment_ | Qt::AlignVCenter | Qt::TextExpandTabs), caption_);
 }
 
-void TGraphicPanel::paintEvent(QPaintEvent*) {
+void GraphicPanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   PaintPanel(painter, size());
 }
 
-void TGraphicPanel::mouseReleaseEvent(QMouseEvent* e) {
+void GraphicPanel::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit OnClick();
 }
 
-void TGraphicPanel::mouseDoubleClickEvent(QMouseEvent*) { emit OnDblClick(); }
+void GraphicPanel::mouseDoubleClickEvent(QMouseEvent*) { emit OnDblClick(); }
 
 }  // namespace inkwend

@@ -4,12 +4,12 @@
 
 namespace inkwend {
 
-class TGraphicPanel : public QWidget {
+class GraphicPanel : public QWidget {
   Q_OBJECT
  public:
   enum class Bevel { None, Lowered, Raised };
 
-  explicit TGraphicPanel(QWidget* parent = nullptr);
+  explicit GraphicPanel(QWidget* parent = nullptr);
 
   Qt::Alignment Alignment() const { return alignment_; }
   void SetAlignment(Qt::Alignment a);

@@ -95,7 +95,7 @@ void DrawRing(QPainter& p, const RingShape& s) {
 // The picture for a screen of `ratio` device pixels per logical pixel. Plain screens get the
 // hand-drawn pixel picture; denser ones get the ring drawn at their own
 // resolution, so that it stays sharp at any scale instead of showing enlarged pixels.
-QImage TRingPanel::RingPicture(bool small, qreal ratio) {
+QImage RingPanel::RingPicture(bool small, qreal ratio) {
   if (ratio <= 1.0) {
     return QImage(small ? ringimages : ringimage);
   }
@@ -110,30 +110,30 @@ QImage TRingPanel::RingPicture(bool small, qreal ratio) {
   return image;
 }
 
-TRingPanel::TRingPanel(QWidget* parent) : QWidget(parent), ring_(RingPicture(false, 1.0)) {}
+RingPanel::RingPanel(QWidget* parent) : QWidget(parent), ring_(RingPicture(false, 1.0)) {}
 
-void TRingPanel::SetDoubleRing(bool on) {
+void RingPanel::SetDoubleRing(bool on) {
   if (on == doubleRing_) return;
   doubleRing_ = on;
   update();
 }
 
-void TRingPanel::SetSmallRing(bool on) {
+void RingPanel::SetSmallRing(bool on) {
   if (on == smallRing_) return;
   smallRing_ = on;
   update();
 }
 
-void TRingPanel::PaintPanel(QPainter& painter, QSize size) {
+void RingPanel::PaintPanel(QPainter& painter, QSize size) {
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   if (ringSmall_ != smallRing_ || ringRatio_ != ratio) {
     ring_ = RingPicture(smallRing_, ratio);
     ringSmall_ = smallRing_;
     ringRatio_ = ratio;
   }
-  LeftEdge = ShapeOf(smallRing_).width;
-  RightEdge = smallRing_ ? 15 : 22;
-  const int m = RightEdge;
+  leftEdge = ShapeOf(smallRing_).width;
+  rightEdge = smallRing_ ? 15 : 22;
+  const int m = rightEdge;
   painter.fillRect(QRect(QPoint(0, 0), size), QColor(128, 128, 128));
   painter.setBrush(Qt::white);
   painter.setPen(Qt::black);
@@ -145,7 +145,7 @@ void TRingPanel::PaintPanel(QPainter& painter, QSize size) {
   }
 }
 
-void TRingPanel::paintEvent(QPaintEvent*) {
+void RingPanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   PaintPanel(painter, size());
 }

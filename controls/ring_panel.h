@@ -1,16 +1,16 @@
 #pragma once
 // The notebook page: a white page with rounded corners on grey, with spiral-binding rings down
-// its left side. The main window lays its date label, rules and editor out from LeftEdge and
-// RightEdge, which every paint recomputes.
+// its left side. The main window lays its date label, rules and editor out from leftEdge and
+// rightEdge, which every paint recomputes.
 #include <QImage>
 #include <QWidget>
 
 namespace inkwend {
 
-class TRingPanel : public QWidget {
+class RingPanel : public QWidget {
   Q_OBJECT
  public:
-  explicit TRingPanel(QWidget* parent = nullptr);
+  explicit RingPanel(QWidget* parent = nullptr);
 
   bool DoubleRing() const { return doubleRing_; }
   void SetDoubleRing(bool on);
@@ -18,8 +18,8 @@ class TRingPanel : public QWidget {
   void SetSmallRing(bool on);
 
   // Width of the ring strip and right margin of the page, as the last paint found them.
-  int LeftEdge = 43;
-  int RightEdge = 22;
+  int leftEdge = 43;
+  int rightEdge = 22;
 
   // Paints the panel at the given size (what paintEvent does; also used by tests). The rings
   // are drawn for the pixel density of the painter's device.

@@ -20,7 +20,7 @@ constexpr int kCellMargin = 6;
 
 class CellDelegate : public QStyledItemDelegate {
  public:
-  explicit CellDelegate(TIconListBox* list) : QStyledItemDelegate(list), list_(list) {}
+  explicit CellDelegate(IconListBox* list) : QStyledItemDelegate(list), list_(list) {}
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     list_->DrawCell(painter, index.row(), option.rect, option.state.testFlag(QStyle::State_Selected));
@@ -30,15 +30,15 @@ class CellDelegate : public QStyledItemDelegate {
   }
 
  private:
-  TIconListBox* list_;
+  IconListBox* list_;
 };
 
 }  // namespace
 
-TIconListBox::TIconListBox(QWidget* parent)
+IconListBox::IconListBox(QWidget* parent)
     : QListWidget(parent),
-      FCellWidth(icons::kLargeIconSize + kCellMargin),
-      FItemHeight(icons::kLargeIconSize + kCellMargin) {
+      cellWidth_(icons::kLargeIconSize + kCellMargin),
+      itemHeight_(icons::kLargeIconSize + kCellMargin) {
   setItemDelegate(new CellDelegate(this));
   setSelectionMode(QAbstractItemView::SingleSelection);
   // A multi-column list: cells fill a column from top to bottom, then the next column.
@@ -52,84 +52,84 @@ TIconListBox::TIconListBox(QWidget* parent)
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
   QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(FItemHeight);
+  font.setPixelSize(itemHeight_);
   setFont(font);
   UpdateEnabled();
   SetXIcons(4);
 }
 
-TIconListBox::~TIconListBox() = default;
+IconListBox::~IconListBox() = default;
 
-void TIconListBox::SetFileName(const QString& name) {
-  if (name == FFileName) return;
-  FFileName = name;
+void IconListBox::SetFileName(const QString& name) {
+  if (name == fileName_) return;
+  fileName_ = name;
   Reload();
-  if (OnFileChange) OnFileChange(this);
+  if (onFileChange) onFileChange(this);
 }
 
-void TIconListBox::SetAutoDisable(bool value) {
-  if (value == FAutoDisable) return;
-  FAutoDisable = value;
+void IconListBox::SetAutoDisable(bool value) {
+  if (value == autoDisable_) return;
+  autoDisable_ = value;
   UpdateEnabled();
 }
 
-void TIconListBox::SetEnableCaching(bool value) {
-  if (value == FEnableCaching) return;
-  FEnableCaching = value;
+void IconListBox::SetEnableCaching(bool value) {
+  if (value == enableCaching_) return;
+  enableCaching_ = value;
   if (!value) Reload();
 }
 
-void TIconListBox::SetXIcons(int value) {
-  if (value == FXIcons || value <= 0) return;
-  FXIcons = value;
+void IconListBox::SetXIcons(int value) {
+  if (value == xIcons_ || value <= 0) return;
+  xIcons_ = value;
   ResizeToGrid();
 }
 
-void TIconListBox::SetYIcons(int value) {
-  if (value == FYIcons || value <= 0) return;
-  FYIcons = value;
+void IconListBox::SetYIcons(int value) {
+  if (value == yIcons_ || value <= 0) return;
+  yIcons_ = value;
   ResizeToGrid();
 }
 
-bool TIconListBox::FileExists() const { return !FFileName.isEmpty() && QFileInfo(FFileName).isFile(); }
+bool IconListBox::FileExists() const { return !fileName_.isEmpty() && QFileInfo(fileName_).isFile(); }
 
-void TIconListBox::UpdateEnabled() { setEnabled(!FAutoDisable || FileExists()); }
+void IconListBox::UpdateEnabled() { setEnabled(!autoDisable_ || FileExists()); }
 
-void TIconListBox::Reload() {
+void IconListBox::Reload() {
   // Clearing the items destroys the icons attached to them.
-  FNumberOfIcons = -1;
+  numberOfIcons_ = -1;
   clear();
-  FIconFile.reset();
+  iconFile_.reset();
   UpdateEnabled();
   if (!FileExists()) return;
 
-  if (!FEnableCaching) QApplication::setOverrideCursor(Qt::WaitCursor);
-  FIconFile = icons::IconFile::Open(FFileName.toStdString());
-  FNumberOfIcons = FIconFile ? FIconFile->Count() : 0;
+  if (!enableCaching_) QApplication::setOverrideCursor(Qt::WaitCursor);
+  iconFile_ = icons::IconFile::Open(fileName_.toStdString());
+  numberOfIcons_ = iconFile_ ? iconFile_->Count() : 0;
   QStringList texts;
-  texts.reserve(FNumberOfIcons);
-  for (int i = 0; i < FNumberOfIcons; ++i) texts << QString::number(i);
+  texts.reserve(numberOfIcons_);
+  for (int i = 0; i < numberOfIcons_; ++i) texts << QString::number(i);
   addItems(texts);
-  if (!FEnableCaching) {
-    for (int i = 0; i < FNumberOfIcons; ++i) item(i)->setData(kIconRole, ExtractIcon(i));
+  if (!enableCaching_) {
+    for (int i = 0; i < numberOfIcons_; ++i) item(i)->setData(kIconRole, ExtractIcon(i));
   }
   if (count() > 0) setCurrentRow(0);
-  if (!FEnableCaching) QApplication::restoreOverrideCursor();
+  if (!enableCaching_) QApplication::restoreOverrideCursor();
 }
 
-QImage TIconListBox::ExtractIcon(int index) const {
-  if (!FIconFile) return {};
+QImage IconListBox::ExtractIcon(int index) const {
+  if (!iconFile_) return {};
   icons::IconImage image;
-  if (!FIconFile->Extract(index, &PngDecoderInstance(), &image).IsOk()) return {};
+  if (!iconFile_->Extract(index, &PngDecoderInstance(), &image).IsOk()) return {};
   return ToQImage(image);
 }
 
-std::optional<QImage> TIconListBox::GetIcon(int index) {
+std::optional<QImage> IconListBox::GetIcon(int index) {
   QListWidgetItem* it = item(index);
   if (it == nullptr) return std::nullopt;
   QVariant attached = it->data(kIconRole);
   if (!attached.isValid()) {
-    if (!FEnableCaching) return QImage();  // extraction already ran at load and gave nothing
+    if (!enableCaching_) return QImage();  // extraction already ran at load and gave nothing
     const QImage icon = ExtractIcon(index);
     // Attaching is not a change the view needs to hear about (this runs while a cell paints).
     const QSignalBlocker block(model());
@@ -139,7 +139,7 @@ std::optional<QImage> TIconListBox::GetIcon(int index) {
   return attached.value<QImage>();
 }
 
-void TIconListBox::DrawCell(QPainter* painter, int index, const QRect& rect, bool selected) {
+void IconListBox::DrawCell(QPainter* painter, int index, const QRect& rect, bool selected) {
   painter->fillRect(rect, selected ? palette().brush(QPalette::Highlight) : palette().brush(QPalette::Base));
   try {
     const std::optional<QImage> icon = GetIcon(index);
@@ -153,9 +153,9 @@ void TIconListBox::DrawCell(QPainter* painter, int index, const QRect& rect, boo
   }
 }
 
-void TIconListBox::ResizeToGrid() {
-  const int grid_width = FCellWidth * FXIcons + 2;
-  const int rows_height = FItemHeight * FYIcons;
+void IconListBox::ResizeToGrid() {
+  const int grid_width = cellWidth_ * xIcons_ + 2;
+  const int rows_height = itemHeight_ * yIcons_;
   // The frame and one spare pixel, as in "rows + 3" for a one-pixel frame. With the scroll bar the
   // frame is still there: leaving it out would cut the last row by a pixel and the list would wrap
   // it into the next column.
@@ -164,27 +164,27 @@ void TIconListBox::ResizeToGrid() {
       width() < grid_width
           ? rows_height + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + chrome
           : rows_height + chrome;
-  FColumns = FXIcons;
+  columns_ = xIcons_;
   resize(grid_width, height);
   UpdateGrid();
 }
 
-void TIconListBox::UpdateGrid() {
+void IconListBox::UpdateGrid() {
   // Like a multi-column list box: the visible width is shared by the set number of columns.
-  const int column_width = std::max(FCellWidth, viewport()->width() / std::max(1, FColumns));
-  setGridSize(QSize(column_width, FItemHeight));
+  const int column_width = std::max(cellWidth_, viewport()->width() / std::max(1, columns_));
+  setGridSize(QSize(column_width, itemHeight_));
 }
 
-void TIconListBox::resizeEvent(QResizeEvent* event) {
+void IconListBox::resizeEvent(QResizeEvent* event) {
   QListWidget::resizeEvent(event);
   UpdateGrid();
 }
 
-QMimeData* TIconListBox::mimeData(const QList<QListWidgetItem*>& items) const {
+QMimeData* IconListBox::mimeData(const QList<QListWidgetItem*>& items) const {
   auto* data = new QMimeData;
   if (items.isEmpty()) return data;
   const int index = row(items.first());
-  auto* self = const_cast<TIconListBox*>(this);  // the drag may be the first use of this icon
+  auto* self = const_cast<IconListBox*>(this);  // the drag may be the first use of this icon
   const std::optional<QImage> icon = self->GetIcon(index);
   data->setData(kIconMimeType, QByteArray::number(index));
   if (icon && !icon->isNull()) data->setImageData(*icon);

@@ -1,5 +1,5 @@
 #pragma once
-// TIconListBox: every icon of one icon-bearing file shown as a grid of square cells. Icons are
+// IconListBox: every icon of one icon-bearing file shown as a grid of square cells. Icons are
 // extracted when their cell is first painted or first asked for (or all at once with caching off)
 // and kept with their list item until the next reload. The control is the drag source from which
 // icons are dropped into a diary entry.
@@ -17,7 +17,7 @@ namespace icons {
 class IconFile;
 }
 
-class TIconListBox : public QListWidget {
+class IconListBox : public QListWidget {
   Q_OBJECT
 
  public:
@@ -27,25 +27,25 @@ class TIconListBox : public QListWidget {
   // Item data role of the attached icon: invalid until extracted, then a QImage.
   static constexpr int kIconRole = Qt::UserRole + 1;
 
-  explicit TIconListBox(QWidget* parent = nullptr);
-  ~TIconListBox() override;
+  explicit IconListBox(QWidget* parent = nullptr);
+  ~IconListBox() override;
 
-  QString FileName() const { return FFileName; }
-  // Reloads only when the text differs (exactly, letter case included), then raises OnFileChange.
+  QString FileName() const { return fileName_; }
+  // Reloads only when the text differs (exactly, letter case included), then raises onFileChange.
   void SetFileName(const QString& name);
 
-  bool AutoDisable() const { return FAutoDisable; }
+  bool AutoDisable() const { return autoDisable_; }
   void SetAutoDisable(bool value);
 
-  bool EnableCaching() const { return FEnableCaching; }
+  bool EnableCaching() const { return enableCaching_; }
   // Turning caching off reloads at once, extracting every icon.
   void SetEnableCaching(bool value);
 
   // Icons in the file as last counted; -1 while no existing file is named.
-  int NumberOfIcons() const { return FNumberOfIcons; }
+  int NumberOfIcons() const { return numberOfIcons_; }
 
-  int XIcons() const { return FXIcons; }
-  int YIcons() const { return FYIcons; }
+  int XIcons() const { return xIcons_; }
+  int YIcons() const { return yIcons_; }
   void SetXIcons(int value);  // values <= 0 are ignored
   void SetYIcons(int value);
 
@@ -56,11 +56,11 @@ class TIconListBox : public QListWidget {
   // that could not be extracted is a null image; nullopt only for an index without an item.
   std::optional<QImage> GetIcon(int index);
 
-  int CellWidth() const { return FCellWidth; }
-  int ItemHeight() const { return FItemHeight; }
+  int CellWidth() const { return cellWidth_; }
+  int ItemHeight() const { return itemHeight_; }
 
   // Raised after FileName has changed and the new file has been loaded.
-  std::function<void(TIconListBox* sender)> OnFileChange;
+  std::function<void(IconListBox* sender)> onFileChange;
 
   // Paints one cell as the list does: filled with the list's (or the highlight) colour, the icon
   // centred. Public so that a caller can render cells off screen.
@@ -78,17 +78,17 @@ class TIconListBox : public QListWidget {
   QImage ExtractIcon(int index) const;
   bool FileExists() const;
 
-  QString FFileName;
-  bool FAutoDisable = true;
-  bool FEnableCaching = true;
-  int FNumberOfIcons = -1;
-  int FCellWidth;
-  int FItemHeight;
-  int FXIcons = 0;
-  int FYIcons = 1;
-  int FColumns = 1;
+  QString fileName_;
+  bool autoDisable_ = true;
+  bool enableCaching_ = true;
+  int numberOfIcons_ = -1;
+  int cellWidth_;
+  int itemHeight_;
+  int xIcons_ = 0;
+  int yIcons_ = 1;
+  int columns_ = 1;
   // The file the icons come from, kept open between on-demand extractions.
-  std::unique_ptr<icons::IconFile> FIconFile;
+  std::unique_ptr<icons::IconFile> iconFile_;
 };
 
 }  // namespace inkwend

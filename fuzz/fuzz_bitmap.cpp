@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace inkwend;
   if (size < 1) return 0;
   const std::span<const uint8_t> rest(data + 1, size - 1);
-  TBitmap bitmap;
+  Bitmap bitmap;
   std::string error;
   bool ok = false;
   switch (data[0] % 3) {
@@ -33,20 +33,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!bitmap.Valid()) std::abort();
   // Run-length data may describe a large picture from a few bytes; checking the round trip on
   // those would only slow the fuzzer down.
-  if (bitmap.Bits.size() > (size_t{1} << 20)) return 0;
-  TBitmap back;
+  if (bitmap.bits.size() > (size_t{1} << 20)) return 0;
+  Bitmap back;
   if (!DecodeDib(EncodeDib(bitmap), back, error) || !(back == bitmap)) std::abort();
 
-  TWPRTFText doc;
-  TDocGraphic graphic;
-  graphic.Image = std::move(bitmap);
-  graphic.InPictureHolder = data[0] & 0x80;
-  TDocObject* object = doc.AddObject(std::move(graphic), -1);
-  TCharAttr anchor = doc.DefaultAttr;
-  anchor.CharFlags = kCharObject;
-  anchor.TagNumber = object->Number;
+  WPRTFText doc;
+  DocGraphic graphic;
+  graphic.image = std::move(bitmap);
+  graphic.inPictureHolder = data[0] & 0x80;
+  DocObject* object = doc.AddObject(std::move(graphic), -1);
+  CharAttr anchor = doc.defaultAttr;
+  anchor.charFlags = kCharObject;
+  anchor.tagNumber = object->number;
   doc.AppendText(doc.FirstParagraph(), std::u32string(1, kCharObjectByNumber), anchor);
-  TMemoryStream out;
-  if (WriteDocument(doc, out, TWPLoadFormat::FormatRTF) != kResultOk) std::abort();
+  MemoryStream out;
+  if (WriteDocument(doc, out, WPLoadFormat::FormatRTF) != kResultOk) std::abort();
   return 0;
 }

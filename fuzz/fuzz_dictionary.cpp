@@ -83,14 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& main_path = main_file.path();
   const std::string& user_path = user_file.path();
   {
-    inkwend::TLexivSpell spell;
+    inkwend::LexivSpell spell;
     spell.SetDictionaryName(main_path);
     for (const char* w : kWords) spell.CheckWord(w);
     spell.Suggest("cart");
     spell.Suggest("zebre");
   }
   {
-    inkwend::TLexivSpell spell;
+    inkwend::LexivSpell spell;
     spell.SetDictionaryName("/nonexistent/inkwend.dct");
     const inkwend::Result<int16_t> number = spell.OpenUserDictionary(user_path);
     for (const char* w : kWords) spell.AddWord(w, number.IsOk() ? number.Value() : int16_t{-1});
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const MemoryFile as_main(bytes.data(), bytes.size());
     bytes[kind] = 0;
     const MemoryFile as_user(bytes.data(), bytes.size());
-    inkwend::TLexivSpell main_spell, user_spell;
+    inkwend::LexivSpell main_spell, user_spell;
     user_spell.SetDictionaryName("/nonexistent/inkwend.dct");
     // A damaged main file is open all the same, with what could be read of it.
     const inkwend::Status opened = main_spell.OpenDictionary(as_main.path());

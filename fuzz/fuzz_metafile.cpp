@@ -8,35 +8,35 @@
 
 namespace {
 
-class TNullCanvas : public inkwend::TCanvas {
+class NullCanvas : public inkwend::Canvas {
  public:
-  void SetFont(const inkwend::TFontSpec& font) override {
-    if (font.PixelSize <= 0) std::abort();
+  void SetFont(const inkwend::FontSpec& font) override {
+    if (font.pixelSize <= 0) std::abort();
   }
   void DrawText(int, int, std::span<const char32_t> text, std::span<const int> advances,
-                inkwend::TColorRef) override {
+                inkwend::ColorRef) override {
     if (!advances.empty() && advances.size() != text.size()) std::abort();
   }
-  void FillRect(const inkwend::TRect&, inkwend::TColorRef) override {}
-  void DrawLine(inkwend::TPoint, inkwend::TPoint, const inkwend::TPen&) override {}
-  void DrawPolyline(std::span<const inkwend::TPoint>, const inkwend::TPen&) override {}
-  void DrawPolygon(std::span<const inkwend::TPoint>, const inkwend::TPen&, const inkwend::TBrush&) override {}
-  void DrawRectangle(const inkwend::TRect&, const inkwend::TPen&, const inkwend::TBrush&) override {}
-  void DrawEllipse(const inkwend::TRect&, const inkwend::TPen&, const inkwend::TBrush&) override {}
-  void DrawBitmap(const inkwend::TBitmap& bitmap, const inkwend::TRect&) override {
+  void FillRect(const inkwend::Rect&, inkwend::ColorRef) override {}
+  void DrawLine(inkwend::Point, inkwend::Point, const inkwend::Pen&) override {}
+  void DrawPolyline(std::span<const inkwend::Point>, const inkwend::Pen&) override {}
+  void DrawPolygon(std::span<const inkwend::Point>, const inkwend::Pen&, const inkwend::Brush&) override {}
+  void DrawRectangle(const inkwend::Rect&, const inkwend::Pen&, const inkwend::Brush&) override {}
+  void DrawEllipse(const inkwend::Rect&, const inkwend::Pen&, const inkwend::Brush&) override {}
+  void DrawBitmap(const inkwend::Bitmap& bitmap, const inkwend::Rect&) override {
     if (!bitmap.Valid()) std::abort();
   }
-  void SetClip(const inkwend::TRect*) override {}
+  void SetClip(const inkwend::Rect*) override {}
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  inkwend::TMetafile mf;
-  mf.Bytes.assign(data, data + size);
-  mf.Width = 100;
-  mf.Height = 80;
-  TNullCanvas canvas;
+  inkwend::Metafile mf;
+  mf.bytes.assign(data, data + size);
+  mf.width = 100;
+  mf.height = 80;
+  NullCanvas canvas;
   inkwend::PlayMetafile(canvas, mf, {0, 0, 200, 160}, nullptr);
   return 0;
 }

@@ -10,26 +10,26 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  inkwend::TWPRTFText doc;
-  inkwend::TMemoryStream in(bytes);
-  inkwend::TWPRtfReader(&doc).Read(in);
-  inkwend::TMemoryStream out;
-  if (inkwend::WriteDocument(doc, out, inkwend::TWPLoadFormat::FormatRTF, nullptr, true) ==
+  inkwend::WPRTFText doc;
+  inkwend::MemoryStream in(bytes);
+  inkwend::WPRtfReader(&doc).Read(in);
+  inkwend::MemoryStream out;
+  if (inkwend::WriteDocument(doc, out, inkwend::WPLoadFormat::FormatRTF, nullptr, true) ==
       inkwend::kResultOk) {
-    inkwend::TWPRTFText again;
-    inkwend::TMemoryStream back(out.Bytes());
+    inkwend::WPRTFText again;
+    inkwend::MemoryStream back(out.Bytes());
     // The writer's own output is complete RTF: it never ends inside a control word or with a
     // group open.
-    if (inkwend::TWPRtfReader(&again).Read(back) == inkwend::kResultStreamError) std::abort();
+    if (inkwend::WPRtfReader(&again).Read(back) == inkwend::kResultStreamError) std::abort();
     // A read paragraph keeps its runs until its records are asked for; written from the records,
     // the bytes are the same.
-    for (inkwend::TParagraph* p = doc.FirstParagraph(); p; p = p->Next) p->Attrs();
-    inkwend::TMemoryStream expanded;
-    inkwend::WriteDocument(doc, expanded, inkwend::TWPLoadFormat::FormatRTF, nullptr, true);
+    for (inkwend::Paragraph* p = doc.FirstParagraph(); p; p = p->next) p->Attrs();
+    inkwend::MemoryStream expanded;
+    inkwend::WriteDocument(doc, expanded, inkwend::WPLoadFormat::FormatRTF, nullptr, true);
     if (expanded.Bytes() != out.Bytes()) std::abort();
   }
-  inkwend::TWPRTFText plain;
-  inkwend::TMemoryStream text(bytes);
-  inkwend::TWPTextReader(&plain).Read(text);
+  inkwend::WPRTFText plain;
+  inkwend::MemoryStream text(bytes);
+  inkwend::WPTextReader(&plain).Read(text);
   return 0;
 }

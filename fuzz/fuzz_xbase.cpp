@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace inkwend::xbase;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   if (input.size() < 5) return 0;
-  const MemoLayout layouts[4] = {MemoLayout::kNone, MemoLayout::kFoxPro, MemoLayout::kDBase,
-                                 MemoLayout::kDBase};
+  const MemoLayout layouts[4] = {MemoLayout::None, MemoLayout::FoxPro, MemoLayout::DBase, MemoLayout::DBase};
   const MemoLayout layout = layouts[data[0] & 3];
   size_t table_size = data[1] | data[2] << 8 | data[3] << 16 | static_cast<size_t>(data[4]) << 24;
   const std::string_view rest = input.substr(5);
@@ -22,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::unique_ptr<Table> table;
   TableOptions options;
-  options.max_memo_bytes = 1 << 20;
+  options.maxMemoBytes = 1 << 20;
   if (!Table::Open(inkwend::MemoryView(rest.substr(0, table_size)),
                    inkwend::MemoryView(rest.substr(table_size)), layout, options, &table)
            .IsOk()) {

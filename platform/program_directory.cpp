@@ -20,13 +20,13 @@ QString WithSlash(const QString& path) {
 }
 
 QString DefaultDirectory() {
-  const QString exeDir = QCoreApplication::applicationDirPath();
+  const QString exe_dir = QCoreApplication::applicationDirPath();
   // A portable install keeps its diary beside the program.
-  if (!exeDir.isEmpty()) {
-    QDir dir(exeDir);
+  if (!exe_dir.isEmpty()) {
+    QDir dir(exe_dir);
     if (QFileInfo::exists(dir.filePath("KW.INI")) || QFileInfo(dir.filePath("Entries")).isDir() ||
-        QFileInfo(exeDir).isWritable())
-      return exeDir;
+        QFileInfo(exe_dir).isWritable())
+      return exe_dir;
   }
   QString data = qEnvironmentVariable("XDG_DATA_HOME");
   if (data.isEmpty()) data = QDir::homePath() + "/.local/share";

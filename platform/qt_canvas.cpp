@@ -10,28 +10,28 @@
 
 namespace inkwend {
 
-QColor ToQColor(TColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
-QImage ToQImage(const TBitmap& bitmap) {
-  if (!bitmap.Valid() || bitmap.Width <= 0 || bitmap.Height <= 0) return {};
-  QImage image(bitmap.Width, bitmap.Height, QImage::Format_RGB32);
+QImage ToQImage(const Bitmap& bitmap) {
+  if (!bitmap.Valid() || bitmap.width <= 0 || bitmap.height <= 0) return {};
+  QImage image(bitmap.width, bitmap.height, QImage::Format_RGB32);
   if (image.isNull()) return {};
   const int stride = bitmap.Stride();
-  for (int y = 0; y < bitmap.Height; ++y) {
+  for (int y = 0; y < bitmap.height; ++y) {
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-    const uint8_t* row = bitmap.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    if (bitmap.BitsPerPixel == 24) {
-      for (int x = 0; x < bitmap.Width; ++x) {
+    const uint8_t* row = bitmap.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    if (bitmap.bitsPerPixel == 24) {
+      for (int x = 0; x < bitmap.width; ++x) {
         const uint8_t* px = row + static_cast<ptrdiff_t>(x) * 3;
         out[x] = qRgb(px[2], px[1], px[0]);
       }
-    } else if (bitmap.BitsPerPixel == 32) {
-      for (int x = 0; x < bitmap.Width; ++x) {
+    } else if (bitmap.bitsPerPixel == 32) {
+      for (int x = 0; x < bitmap.width; ++x) {
         const uint8_t* px = row + static_cast<ptrdiff_t>(x) * 4;
         out[x] = qRgb(px[2], px[1], px[0]);
       }
     } else {
-      for (int x = 0; x < bitmap.Width; ++x) out[x] = 0xFF000000u | bitmap.PixelRgb(x, y);
+      for (int x = 0; x < bitmap.width; ++x) out[x] = 0xFF000000u | bitmap.PixelRgb(x, y);
     }
   }
   return image;
@@ -39,22 +39,22 @@ QImage ToQImage(const TBitmap& bitmap) {
 
 namespace {
 
-QPen ToQPen(const TPen& pen) {
-  if (pen.Style == TPenStyle::Null) return QPen(Qt::NoPen);
-  QPen p(ToQColor(pen.Color));
-  p.setWidth(std::max(1, pen.Width));
+QPen ToQPen(const Pen& pen) {
+  if (pen.style == PenStyle::Null) return QPen(Qt::NoPen);
+  QPen p(ToQColor(pen.color));
+  p.setWidth(std::max(1, pen.width));
   p.setCapStyle(Qt::FlatCap);
-  switch (pen.Style) {
-    case TPenStyle::Dash:
+  switch (pen.style) {
+    case PenStyle::Dash:
       p.setStyle(Qt::DashLine);
       break;
-    case TPenStyle::Dot:
+    case PenStyle::Dot:
       p.setStyle(Qt::DotLine);
       break;
-    case TPenStyle::DashDot:
+    case PenStyle::DashDot:
       p.setStyle(Qt::DashDotLine);
       break;
-    case TPenStyle::DashDotDot:
+    case PenStyle::DashDotDot:
       p.setStyle(Qt::DashDotDotLine);
       break;
     default:
@@ -63,21 +63,21 @@ QPen ToQPen(const TPen& pen) {
   return p;
 }
 
-QBrush ToQBrush(const TBrush& brush) {
-  return brush.Null ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.Color));
+QBrush ToQBrush(const Brush& brush) {
+  return brush.null ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.color));
 }
 
-QPolygon ToQPolygon(std::span<const TPoint> points) {
+QPolygon ToQPolygon(std::span<const Point> points) {
   QPolygon poly;
   poly.reserve(static_cast<qsizetype>(points.size()));
-  for (const TPoint& p : points) poly << QPoint(p.X, p.Y);
+  for (const Point& p : points) poly << QPoint(p.x, p.y);
   return poly;
 }
 
 }  // namespace
 
-void TQtCanvas::DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
-                         TColorRef color) {
+void QtCanvas::DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
+                        ColorRef color) {
   if (text.empty()) return;
   const QRawFont& raw = metrics_.RawFont(font_);
   if (!raw.isValid()) return;
@@ -112,41 +112,41 @@ void TQtCanvas::DrawText(int x, int baseline, std::span<const char32_t> text, st
   }
 }
 
-void TQtCanvas::FillRect(const TRect& rect, TColorRef color) {
+void QtCanvas::FillRect(const Rect& rect, ColorRef color) {
   if (rect.Empty()) return;
-  painter_.fillRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), ToQColor(color));
+  painter_.fillRect(QRect(rect.left, rect.top, rect.Width(), rect.Height()), ToQColor(color));
 }
 
-void TQtCanvas::DrawLine(TPoint from, TPoint to, const TPen& pen) {
+void QtCanvas::DrawLine(Point from, Point to, const Pen& pen) {
   painter_.setPen(ToQPen(pen));
-  painter_.drawLine(from.X, from.Y, to.X, to.Y);
+  painter_.drawLine(from.x, from.y, to.x, to.y);
 }
 
-void TQtCanvas::DrawPolyline(std::span<const TPoint> points, const TPen& pen) {
+void QtCanvas::DrawPolyline(std::span<const Point> points, const Pen& pen) {
   painter_.setPen(ToQPen(pen));
   painter_.drawPolyline(ToQPolygon(points));
 }
 
-void TQtCanvas::DrawPolygon(std::span<const TPoint> points, const TPen& pen, const TBrush& brush) {
+void QtCanvas::DrawPolygon(std::span<const Point> points, const Pen& pen, const Brush& brush) {
   painter_.setPen(ToQPen(pen));
   painter_.setBrush(ToQBrush(brush));
   painter_.drawPolygon(ToQPolygon(points));
   painter_.setBrush(Qt::NoBrush);
 }
 
-void TQtCanvas::DrawRectangle(const TRect& rect, const TPen& pen, const TBrush& brush) {
+void QtCanvas::DrawRectangle(const Rect& rect, const Pen& pen, const Brush& brush) {
   painter_.setPen(ToQPen(pen));
   painter_.setBrush(ToQBrush(brush));
   painter_.drawRect(
-      QRect(rect.Left, rect.Top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
+      QRect(rect.left, rect.top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
   painter_.setBrush(Qt::NoBrush);
 }
 
-void TQtCanvas::DrawEllipse(const TRect& rect, const TPen& pen, const TBrush& brush) {
+void QtCanvas::DrawEllipse(const Rect& rect, const Pen& pen, const Brush& brush) {
   painter_.setPen(ToQPen(pen));
   painter_.setBrush(ToQBrush(brush));
   painter_.drawEllipse(
-      QRect(rect.Left, rect.Top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
+      QRect(rect.left, rect.top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1)));
   painter_.setBrush(Qt::NoBrush);
 }
 
@@ -154,25 +154,25 @@ namespace {
 
 // Pictures are painted again on every repaint; their converted images are kept for the few
 // pictures seen last. A key holds the bitmap's buffer, size and a sample of its bytes.
-struct TImageKey {
-  const void* Bits = nullptr;
-  size_t Size = 0;
-  int Width = 0, Height = 0, Depth = 0;
-  uint64_t Sample = 0;
-  bool operator==(const TImageKey&) const = default;
+struct ImageKey {
+  const void* bits = nullptr;
+  size_t size = 0;
+  int width = 0, height = 0, depth = 0;
+  uint64_t sample = 0;
+  bool operator==(const ImageKey&) const = default;
 };
 
-TImageKey KeyOf(const TBitmap& b) {
-  TImageKey k{b.Bits.data(), b.Bits.size(), b.Width, b.Height, b.BitsPerPixel, 1469598103934665603ull};
-  const size_t n = b.Bits.size();
-  for (size_t i = 0; i < std::min<size_t>(n, 64); ++i) k.Sample = (k.Sample ^ b.Bits[i]) * 1099511628211ull;
-  for (size_t i = n > 64 ? n - 64 : 0; i < n; ++i) k.Sample = (k.Sample ^ b.Bits[i]) * 1099511628211ull;
+ImageKey KeyOf(const Bitmap& b) {
+  ImageKey k{b.bits.data(), b.bits.size(), b.width, b.height, b.bitsPerPixel, 1469598103934665603ull};
+  const size_t n = b.bits.size();
+  for (size_t i = 0; i < std::min<size_t>(n, 64); ++i) k.sample = (k.sample ^ b.bits[i]) * 1099511628211ull;
+  for (size_t i = n > 64 ? n - 64 : 0; i < n; ++i) k.sample = (k.sample ^ b.bits[i]) * 1099511628211ull;
   return k;
 }
 
-const QImage& CachedImage(const TBitmap& bitmap) {
-  static std::vector<std::pair<TImageKey, QImage>> cache;
-  const TImageKey key = KeyOf(bitmap);
+const QImage& CachedImage(const Bitmap& bitmap) {
+  static std::vector<std::pair<ImageKey, QImage>> cache;
+  const ImageKey key = KeyOf(bitmap);
   for (size_t i = 0; i < cache.size(); ++i) {
     if (cache[i].first == key) {
       if (i > 0)
@@ -188,19 +188,19 @@ const QImage& CachedImage(const TBitmap& bitmap) {
 
 }  // namespace
 
-void TQtCanvas::DrawBitmap(const TBitmap& bitmap, const TRect& dest) {
+void QtCanvas::DrawBitmap(const Bitmap& bitmap, const Rect& dest) {
   if (dest.Empty()) return;
   const QImage& image = CachedImage(bitmap);
   if (image.isNull()) return;
-  painter_.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), image);
+  painter_.drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), image);
 }
 
-void TQtCanvas::SetClip(const TRect* rect) {
+void QtCanvas::SetClip(const Rect* rect) {
   if (!rect) {
     painter_.setClipping(false);
     return;
   }
-  painter_.setClipRect(QRect(rect->Left, rect->Top, rect->Width(), rect->Height()));
+  painter_.setClipRect(QRect(rect->left, rect->top, rect->Width(), rect->Height()));
 }
 
 }  // namespace inkwend

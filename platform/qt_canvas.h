@@ -8,31 +8,31 @@
 
 namespace inkwend {
 
-class TQtCanvas : public TCanvas {
+class QtCanvas : public Canvas {
  public:
   // The painter stays owned by the caller; the metrics provide the raw fonts.
-  TQtCanvas(QPainter& painter, TQtTextMetrics& metrics) : painter_(painter), metrics_(metrics) {}
+  QtCanvas(QPainter& painter, QtTextMetrics& metrics) : painter_(painter), metrics_(metrics) {}
 
-  void SetFont(const TFontSpec& font) override { font_ = font; }
+  void SetFont(const FontSpec& font) override { font_ = font; }
   void DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
-                TColorRef color) override;
-  void FillRect(const TRect& rect, TColorRef color) override;
-  void DrawLine(TPoint from, TPoint to, const TPen& pen) override;
-  void DrawPolyline(std::span<const TPoint> points, const TPen& pen) override;
-  void DrawPolygon(std::span<const TPoint> points, const TPen& pen, const TBrush& brush) override;
-  void DrawRectangle(const TRect& rect, const TPen& pen, const TBrush& brush) override;
-  void DrawEllipse(const TRect& rect, const TPen& pen, const TBrush& brush) override;
-  void DrawBitmap(const TBitmap& bitmap, const TRect& dest) override;
-  void SetClip(const TRect* rect) override;
+                ColorRef color) override;
+  void FillRect(const Rect& rect, ColorRef color) override;
+  void DrawLine(Point from, Point to, const Pen& pen) override;
+  void DrawPolyline(std::span<const Point> points, const Pen& pen) override;
+  void DrawPolygon(std::span<const Point> points, const Pen& pen, const Brush& brush) override;
+  void DrawRectangle(const Rect& rect, const Pen& pen, const Brush& brush) override;
+  void DrawEllipse(const Rect& rect, const Pen& pen, const Brush& brush) override;
+  void DrawBitmap(const Bitmap& bitmap, const Rect& dest) override;
+  void SetClip(const Rect* rect) override;
 
  private:
   QPainter& painter_;
-  TQtTextMetrics& metrics_;
-  TFontSpec font_;
+  QtTextMetrics& metrics_;
+  FontSpec font_;
 };
 
-QColor ToQColor(TColorRef c);
+QColor ToQColor(ColorRef c);
 // A bitmap of the model as an image (any depth; an invalid bitmap gives a null image).
-QImage ToQImage(const TBitmap& bitmap);
+QImage ToQImage(const Bitmap& bitmap);
 
 }  // namespace inkwend

@@ -25,8 +25,8 @@ bool QtPngDecoder::Decode(const uint8_t* data, size_t size, int max_side, icons:
 }
 
 const icons::PngDecoder& PngDecoderInstance() {
-  static const QtPngDecoder decoder;
-  return decoder;
+  static const QtPngDecoder kDecoder;
+  return kDecoder;
 }
 
 QImage ToQImage(const icons::IconImage& image) {

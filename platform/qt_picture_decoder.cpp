@@ -10,19 +10,19 @@
 
 namespace inkwend {
 
-TBitmap BitmapFromImage(const QImage& image) {
-  TBitmap bmp;
+Bitmap BitmapFromImage(const QImage& image) {
+  Bitmap bmp;
   if (image.isNull() || image.width() <= 0 || image.height() <= 0) return bmp;
   const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-  bmp.Width = argb.width();
-  bmp.Height = argb.height();
-  bmp.BitsPerPixel = 24;
+  bmp.width = argb.width();
+  bmp.height = argb.height();
+  bmp.bitsPerPixel = 24;
   const int stride = bmp.Stride();
-  bmp.Bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(bmp.Height), 0);
-  for (int y = 0; y < bmp.Height; ++y) {
+  bmp.bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(bmp.height), 0);
+  for (int y = 0; y < bmp.height; ++y) {
     const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-    uint8_t* dst = bmp.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    for (int x = 0; x < bmp.Width; ++x) {
+    uint8_t* dst = bmp.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    for (int x = 0; x < bmp.width; ++x) {
       const QRgb p = src[x];
       const int a = qAlpha(p);
       auto over_white = [a](int c) { return static_cast<uint8_t>((c * a + 255 * (255 - a) + 127) / 255); };
@@ -35,14 +35,14 @@ TBitmap BitmapFromImage(const QImage& image) {
   return bmp;
 }
 
-bool QtPictureDecoder::Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
-                              TBitmap& out) const {
+bool QtPictureDecoder::Decode(PictureFormat format, std::span<const uint8_t> data, int max_side,
+                              Bitmap& out) const {
   if (data.empty() || data.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
   QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
                                              static_cast<qsizetype>(data.size()));
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer, format == TPictureFormat::Png ? "png" : "jpeg");
+  QImageReader reader(&buffer, format == PictureFormat::Png ? "png" : "jpeg");
   // Oversized pictures are refused from their header, before pixel memory is taken.
   const QSize declared = reader.size();
   if (!declared.isValid() || declared.width() > max_side || declared.height() > max_side ||
@@ -56,8 +56,8 @@ bool QtPictureDecoder::Decode(TPictureFormat format, std::span<const uint8_t> da
 }
 
 const QtPictureDecoder& QtPictureDecoderInstance() {
-  static const QtPictureDecoder decoder;
-  return decoder;
+  static const QtPictureDecoder kDecoder;
+  return kDecoder;
 }
 
 }  // namespace inkwend

@@ -9,12 +9,11 @@ namespace inkwend {
 
 // The image as a 24-bit bitmap of the model (rows top-down, B, G, R); transparent parts are
 // blended over white, as they show on the page. An empty bitmap for a null image.
-TBitmap BitmapFromImage(const QImage& image);
+Bitmap BitmapFromImage(const QImage& image);
 
-class QtPictureDecoder : public TWPPictureDecoder {
+class QtPictureDecoder : public WPPictureDecoder {
  public:
-  bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
-              TBitmap& out) const override;
+  bool Decode(PictureFormat format, std::span<const uint8_t> data, int max_side, Bitmap& out) const override;
 };
 
 // One instance for the whole program; pass it in the load options or to the editors.

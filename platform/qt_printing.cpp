@@ -10,52 +10,52 @@
 
 namespace inkwend {
 
-TQtPrintDevice::TQtPrintDevice(QPrinter& printer, TQtTextMetrics& metrics)
+QtPrintDevice::QtPrintDevice(QPrinter& printer, QtTextMetrics& metrics)
     : printer_(printer), metrics_(metrics) {
-  canvas_ = std::make_unique<TQtCanvas>(painter_, metrics_);
+  canvas_ = std::make_unique<QtCanvas>(painter_, metrics_);
 }
 
-bool TQtPrintDevice::BeginJob() {
+bool QtPrintDevice::BeginJob() {
   if (!painter_.begin(&printer_)) return false;
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   return true;
 }
 
-bool TQtPrintDevice::NewPage() { return printer_.newPage(); }
+bool QtPrintDevice::NewPage() { return printer_.newPage(); }
 
-bool TQtPrintDevice::EndJob() {
+bool QtPrintDevice::EndJob() {
   if (!painter_.isActive()) return false;
   return painter_.end() && printer_.printerState() != QPrinter::Error;
 }
 
-void TQtPrintDevice::AbortJob() {
+void QtPrintDevice::AbortJob() {
   printer_.abort();
   if (painter_.isActive()) painter_.end();
 }
 
-int TQtPrintDevice::XPixelsPerInch() const { return printer_.logicalDpiX(); }
-int TQtPrintDevice::YPixelsPerInch() const { return printer_.logicalDpiY(); }
+int QtPrintDevice::XPixelsPerInch() const { return printer_.logicalDpiX(); }
+int QtPrintDevice::YPixelsPerInch() const { return printer_.logicalDpiY(); }
 
-int TQtPrintDevice::OffsetX() const {
+int QtPrintDevice::OffsetX() const {
   return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).left() -
                           printer_.paperRect(QPrinter::DevicePixel).left());
 }
 
-int TQtPrintDevice::OffsetY() const {
+int QtPrintDevice::OffsetY() const {
   return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).top() -
                           printer_.paperRect(QPrinter::DevicePixel).top());
 }
 
-int TQtPrintDevice::PrintableWidth() const {
+int QtPrintDevice::PrintableWidth() const {
   return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).width());
 }
-int TQtPrintDevice::PrintableHeight() const {
+int QtPrintDevice::PrintableHeight() const {
   return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height());
 }
 
-void SetPrinterPage(QPrinter& printer, const TTextHeader& header) {
-  const double w = std::max(header.PageWidth, 720) / 1440.0;
-  const double h = std::max(header.PageHeight, 720) / 1440.0;
+void SetPrinterPage(QPrinter& printer, const TextHeader& header) {
+  const double w = std::max(header.pageWidth, 720) / 1440.0;
+  const double h = std::max(header.pageHeight, 720) / 1440.0;
   const bool landscape = w > h;
   const QPageSize size(landscape ? QSizeF(h, w) : QSizeF(w, h), QPageSize::Inch, QString(),
                        QPageSize::ExactMatch);
@@ -65,10 +65,10 @@ void SetPrinterPage(QPrinter& printer, const TTextHeader& header) {
 }
 
 bool PrintDocument(TextLayout& layout, QPrinter& printer, std::string* error, int first_page, int last_page) {
-  TQtPrintDevice device(printer);
+  QtPrintDevice device(printer);
   if (!layout.Print(device, first_page, last_page)) {
     if (error)
-      *error = layout.LastPrintError.empty() ? "The printer could not be started." : layout.LastPrintError;
+      *error = layout.lastPrintError.empty() ? "The printer could not be started." : layout.lastPrintError;
     return false;
   }
   return true;
@@ -88,8 +88,8 @@ bool PrintDocumentToPdf(TextLayout& layout, const std::string& path, std::string
   printer.setOutputFileName(temp.fileName());
   printer.setResolution(resolution);
   printer.setCreator(QStringLiteral("Inkwend"));
-  SetPrinterPage(printer, layout.Document().Header);
-  layout.LastPrintError.clear();
+  SetPrinterPage(printer, layout.Document().header);
+  layout.lastPrintError.clear();
   if (!PrintDocument(layout, printer, error)) return false;
   QFile written(temp.fileName());
   if (written.size() == 0) {

@@ -2,7 +2,7 @@
 // Printing a laid-out document through Qt PrintSupport: to any QPrinter (a system printer or
 // "Save as PDF"), or straight to a PDF file. Pages, header and footer events and the restoring
 // of the screen state are the layout's own (TextLayout::Print); this side supplies the
-// printer as a TWPPrintDevice.
+// printer as a WPPrintDevice.
 #include <QPainter>
 #include <QPrinter>
 #include <memory>
@@ -13,16 +13,16 @@
 
 namespace inkwend {
 
-class TQtPrintDevice : public TWPPrintDevice {
+class QtPrintDevice : public WPPrintDevice {
  public:
   // The printer stays owned by the caller.
-  explicit TQtPrintDevice(QPrinter& printer, TQtTextMetrics& metrics = SharedTextMetrics());
+  explicit QtPrintDevice(QPrinter& printer, QtTextMetrics& metrics = SharedTextMetrics());
   bool BeginJob() override;
   bool NewPage() override;
   bool EndJob() override;
   void AbortJob() override;
-  TCanvas& Canvas() override { return *canvas_; }
-  TTextMetrics& Metrics() override { return metrics_; }
+  inkwend::Canvas& Canvas() override { return *canvas_; }
+  TextMetrics& Metrics() override { return metrics_; }
   int XPixelsPerInch() const override;
   int YPixelsPerInch() const override;
   int OffsetX() const override;
@@ -33,14 +33,14 @@ class TQtPrintDevice : public TWPPrintDevice {
 
  private:
   QPrinter& printer_;
-  TQtTextMetrics& metrics_;
+  QtTextMetrics& metrics_;
   QPainter painter_;
-  std::unique_ptr<TQtCanvas> canvas_;
+  std::unique_ptr<QtCanvas> canvas_;
 };
 
 // Sets the printer's paper to the document's page size (twips), with no margins of its own
 // (the document's margins place the text).
-void SetPrinterPage(QPrinter& printer, const TTextHeader& header);
+void SetPrinterPage(QPrinter& printer, const TextHeader& header);
 
 // Prints pages first..last of the document on the printer. False with a message on failure.
 bool PrintDocument(TextLayout& layout, QPrinter& printer, std::string* error = nullptr, int first_page = 0,

@@ -19,50 +19,50 @@ QString ToQString(std::u32string_view s) {
 
 }  // namespace
 
-const QRawFont& TQtTextMetrics::RawFont(const TFontSpec& wanted) { return EntryFor(wanted).Raw; }
+const QRawFont& QtTextMetrics::RawFont(const FontSpec& wanted) { return EntryFor(wanted).raw; }
 
 // The glyphs of the first 256 characters, asked for in one call (control characters as spaces).
-void TQtTextMetrics::FillLowGlyphs(TEntry& e) {
+void QtTextMetrics::FillLowGlyphs(Entry& e) {
   char32_t codes[256];
   for (int i = 0; i < 256; ++i) codes[i] = i < 32 ? U' ' : static_cast<char32_t>(i);
   // Latin-1 is one UTF-16 unit per character, so the glyphs map one to one.
-  const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(codes, 256));
-  for (int i = 0; i < 256; ++i) e.Low[static_cast<size_t>(i)] = i < g.size() ? g[i] : 0;
-  e.LowReady = true;
+  const QList<quint32> g = e.raw.glyphIndexesForString(QString::fromUcs4(codes, 256));
+  for (int i = 0; i < 256; ++i) e.low[static_cast<size_t>(i)] = i < g.size() ? g[i] : 0;
+  e.lowReady = true;
 }
 
-TQtTextMetrics::TGlyph TQtTextMetrics::GlyphOf(TEntry& e, char32_t c) {
+QtTextMetrics::Glyph QtTextMetrics::GlyphOf(Entry& e, char32_t c) {
   if (c < 32) c = U' ';
   if (c < 256) {
-    if (!e.LowReady) FillLowGlyphs(e);
-    if (e.Low[c] != 0) return {e.Low[c], nullptr};
+    if (!e.lowReady) FillLowGlyphs(e);
+    if (e.low[c] != 0) return {e.low[c], nullptr};
   }
-  auto it = e.High.find(c);
-  if (it != e.High.end()) return it->second;
-  TGlyph glyph;
-  if (e.Raw.supportsCharacter(static_cast<uint>(c))) {
-    const QList<quint32> g = e.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
-    glyph.Index = g.isEmpty() ? 0 : g.front();
+  auto it = e.high.find(c);
+  if (it != e.high.end()) return it->second;
+  Glyph glyph;
+  if (e.raw.supportsCharacter(static_cast<uint>(c))) {
+    const QList<quint32> g = e.raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+    glyph.index = g.isEmpty() ? 0 : g.front();
   }
   // A Symbol-font byte (kept as U+F0xx) in a font without such codes, as "Symbol" is on
   // most Linux systems: the character it stands for, such as Word's list bullet.
-  if (glyph.Index == 0 && IsSymbolChar(c) && !IsDingbatFontName(e.Font.Name)) {
+  if (glyph.index == 0 && IsSymbolChar(c) && !IsDingbatFontName(e.font.name)) {
     const char32_t meant = SymbolCharToUnicode(c);
     if (meant != c) glyph = GlyphOf(e, meant);
   }
-  if (glyph.Index == 0) glyph = Fallback(e, c);
-  e.High.emplace(c, glyph);
+  if (glyph.index == 0) glyph = Fallback(e, c);
+  e.high.emplace(c, glyph);
   return glyph;
 }
 
-TQtTextMetrics::TGlyph TQtTextMetrics::Fallback(const TEntry& e, char32_t c) {
+QtTextMetrics::Glyph QtTextMetrics::Fallback(const Entry& e, char32_t c) {
   // A fallback font already open at this size and style usually has the neighbours of a
   // character it was opened for (the rest of a Chinese sentence): asking it first saves a
   // text layout per character.
   for (const auto& known : fallbacks_) {
-    if (known->pixelSize() != std::max(1, e.Font.PixelSize) ||
-        (known->weight() >= QFont::Bold) != e.Font.Bold ||
-        (known->style() != QFont::StyleNormal) != e.Font.Italic ||
+    if (known->pixelSize() != std::max(1, e.font.pixelSize) ||
+        (known->weight() >= QFont::Bold) != e.font.bold ||
+        (known->style() != QFont::StyleNormal) != e.font.italic ||
         !known->supportsCharacter(static_cast<uint>(c))) {
       continue;
     }
@@ -72,10 +72,10 @@ TQtTextMetrics::TGlyph TQtTextMetrics::Fallback(const TEntry& e, char32_t c) {
   // Qt's own text layout picks the font that has the character (fontconfig's choice). Qt does
   // not fall back from a symbol font, so the plain sans-serif font of the same size is asked next.
   QFont plain(QStringLiteral("sans-serif"));
-  plain.setPixelSize(std::max(1, e.Font.PixelSize));
-  plain.setBold(e.Font.Bold);
-  plain.setItalic(e.Font.Italic);
-  for (const QFont& font : {e.Wanted, plain}) {
+  plain.setPixelSize(std::max(1, e.font.pixelSize));
+  plain.setBold(e.font.bold);
+  plain.setItalic(e.font.italic);
+  for (const QFont& font : {e.wanted, plain}) {
     QTextLayout layout(QString::fromUcs4(&c, 1), font);
     layout.beginLayout();
     layout.createLine();
@@ -97,63 +97,63 @@ TQtTextMetrics::TGlyph TQtTextMetrics::Fallback(const TEntry& e, char32_t c) {
   return {};  // no font has it: the font's own missing-glyph box
 }
 
-void TQtTextMetrics::Glyphs(const TFontSpec& font, std::span<const char32_t> chars, QList<quint32>& out,
-                            std::vector<const QRawFont*>& fonts) {
-  TEntry& e = EntryFor(font);
+void QtTextMetrics::Glyphs(const FontSpec& font, std::span<const char32_t> chars, QList<quint32>& out,
+                           std::vector<const QRawFont*>& fonts) {
+  Entry& e = EntryFor(font);
   out.clear();
   out.reserve(static_cast<qsizetype>(chars.size()));
   fonts.clear();
   fonts.reserve(chars.size());
   for (char32_t c : chars) {
-    const TGlyph g = e.Raw.isValid() ? GlyphOf(e, c) : TGlyph{};
-    out.push_back(g.Index);
-    fonts.push_back(g.Raw ? g.Raw : &e.Raw);
+    const Glyph g = e.raw.isValid() ? GlyphOf(e, c) : Glyph{};
+    out.push_back(g.index);
+    fonts.push_back(g.raw ? g.raw : &e.raw);
   }
 }
 
-TQtTextMetrics::TEntry& TQtTextMetrics::EntryFor(const TFontSpec& wanted) {
-  if (last_ && last_->Font == wanted) return *last_;
+QtTextMetrics::Entry& QtTextMetrics::EntryFor(const FontSpec& wanted) {
+  if (last_ && last_->font == wanted) return *last_;
   for (auto& e : fonts_) {
-    if (e->Font == wanted) {
+    if (e->font == wanted) {
       last_ = e.get();
       return *last_;
     }
   }
-  QFont font(ToQString(wanted.Name));
-  font.setPixelSize(std::max(1, wanted.PixelSize));
-  font.setBold(wanted.Bold);
-  font.setItalic(wanted.Italic);
-  font.setStrikeOut(wanted.StrikeOut);
+  QFont font(ToQString(wanted.name));
+  font.setPixelSize(std::max(1, wanted.pixelSize));
+  font.setBold(wanted.bold);
+  font.setItalic(wanted.italic);
+  font.setStrikeOut(wanted.strikeOut);
   font.setKerning(false);
-  auto entry = std::make_unique<TEntry>();
-  entry->Font = wanted;
-  entry->Wanted = font;
-  entry->Raw = QRawFont::fromFont(font);
-  if (!entry->Raw.isValid()) {
+  auto entry = std::make_unique<Entry>();
+  entry->font = wanted;
+  entry->wanted = font;
+  entry->raw = QRawFont::fromFont(font);
+  if (!entry->raw.isValid()) {
     QFont fallback;
-    fallback.setPixelSize(std::max(1, wanted.PixelSize));
-    fallback.setBold(wanted.Bold);
-    fallback.setItalic(wanted.Italic);
-    entry->Raw = QRawFont::fromFont(fallback);
+    fallback.setPixelSize(std::max(1, wanted.pixelSize));
+    fallback.setBold(wanted.bold);
+    fallback.setItalic(wanted.italic);
+    entry->raw = QRawFont::fromFont(fallback);
   }
   fonts_.push_back(std::move(entry));
   last_ = fonts_.back().get();
   return *last_;
 }
 
-TFontMetrics TQtTextMetrics::Metrics(const TFontSpec& font) {
+FontMetrics QtTextMetrics::Metrics(const FontSpec& font) {
   const QRawFont& raw = RawFont(font);
-  if (!raw.isValid()) return {std::max(1, font.PixelSize * 23 / 20), std::max(1, font.PixelSize * 9 / 10)};
+  if (!raw.isValid()) return {std::max(1, font.pixelSize * 23 / 20), std::max(1, font.pixelSize * 9 / 10)};
   const int ascent = static_cast<int>(std::ceil(raw.ascent()));
   const int descent = static_cast<int>(std::ceil(raw.descent()));
   const int leading = std::max(0, static_cast<int>(std::lround(raw.leading())));
   return {ascent + descent + leading, ascent};
 }
 
-void TQtTextMetrics::Advances(const TFontSpec& font, std::span<const char32_t> chars, std::span<int> out) {
+void QtTextMetrics::Advances(const FontSpec& font, std::span<const char32_t> chars, std::span<int> out) {
   const QRawFont& raw = RawFont(font);
   if (!raw.isValid()) {
-    for (size_t i = 0; i < chars.size(); ++i) out[i] = std::max(1, font.PixelSize / 2);
+    for (size_t i = 0; i < chars.size(); ++i) out[i] = std::max(1, font.pixelSize / 2);
     return;
   }
   QList<quint32> glyphs;
@@ -172,8 +172,8 @@ void TQtTextMetrics::Advances(const TFontSpec& font, std::span<const char32_t> c
   }
 }
 
-TQtTextMetrics& SharedTextMetrics() {
-  static TQtTextMetrics metrics;
+QtTextMetrics& SharedTextMetrics() {
+  static QtTextMetrics metrics;
   return metrics;
 }
 

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "inkwend-dct-build: %s\n", status.Message().c_str());
     return 1;
   }
-  std::printf("inkwend-dct-build: %zu words in %zu dictionaries, %zu nodes\n", report.words_stored,
+  std::printf("inkwend-dct-build: %zu words in %zu dictionaries, %zu nodes\n", report.wordsStored,
               report.dictionaries, report.nodes);
   return 0;
 }

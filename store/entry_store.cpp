@@ -36,8 +36,8 @@ Date STOD(std::string_view key, Date today) {
   return d.ok() ? d : today;
 }
 
-EntryStore::EntryStore(std::string programDirectory, FileSystem& fs)
-    : programDirectory_(std::move(programDirectory)), fs_(&fs) {
+EntryStore::EntryStore(std::string program_directory, FileSystem& fs)
+    : programDirectory_(std::move(program_directory)), fs_(&fs) {
   if (programDirectory_.empty() || programDirectory_.back() != '/') programDirectory_ += '/';
 }
 

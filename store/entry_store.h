@@ -24,7 +24,7 @@ Date STOD(std::string_view key, Date today);
 class EntryStore {
  public:
   // `programDirectory` ends with "/". `fs` outlives the store.
-  explicit EntryStore(std::string programDirectory, FileSystem& fs = RealFileSystem());
+  explicit EntryStore(std::string program_directory, FileSystem& fs = RealFileSystem());
 
   const std::string& programDirectory() const { return programDirectory_; }
   std::string EntriesDirectory() const { return programDirectory_ + "Entries/"; }

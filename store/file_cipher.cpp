@@ -11,11 +11,11 @@ constexpr size_t kChunkBytes = 4096;
 
 }  // namespace
 
-void TPGCrypt::Message(const std::string& text) const {
-  if (OnMessage) OnMessage(text);
+void PGCrypt::Message(const std::string& text) const {
+  if (onMessage) onMessage(text);
 }
 
-void TPGCrypt::SetInputFile(const std::string& path) {
+void PGCrypt::SetInputFile(const std::string& path) {
   if (!path.empty() && !fs_->FileExists(path)) {
     Message("Input file does not exist.");
     input_.clear();
@@ -24,7 +24,7 @@ void TPGCrypt::SetInputFile(const std::string& path) {
   input_ = path;
 }
 
-void TPGCrypt::SetOutputFile(const std::string& path) {
+void PGCrypt::SetOutputFile(const std::string& path) {
   if (fs_->FileExists(path) && path == input_) {
     Message("InputFile and OutputFile must be different files.");
     output_.clear();
@@ -33,16 +33,16 @@ void TPGCrypt::SetOutputFile(const std::string& path) {
   output_ = path;
 }
 
-Status TPGCrypt::Encrypt() { return Run(true); }
-Status TPGCrypt::Decrypt() { return Run(false); }
+Status PGCrypt::Encrypt() { return Run(true); }
+Status PGCrypt::Decrypt() { return Run(false); }
 
-Status TPGCrypt::Run(bool encrypt) {
+Status PGCrypt::Run(bool encrypt) {
   if (input_.empty() || output_.empty()) return Status::Ok();
-  if (OnBusy) OnBusy(true);
+  if (onBusy) onBusy(true);
   struct ArrowAgain {
-    const TPGCrypt* self;
+    const PGCrypt* self;
     ~ArrowAgain() {
-      if (self->OnBusy) self->OnBusy(false);
+      if (self->onBusy) self->onBusy(false);
     }
   } arrow{this};
 

@@ -1,5 +1,5 @@
 #pragma once
-// TPGCrypt: enciphers or deciphers a whole file with the entry cipher, 4096 bytes at a time.
+// PGCrypt: enciphers or deciphers a whole file with the entry cipher, 4096 bytes at a time.
 // The output is written atomically, so a failed run never leaves a damaged output file and
 // naming the same file twice (in any spelling) cannot destroy it.
 #include <functional>
@@ -10,15 +10,15 @@
 
 namespace inkwend {
 
-class TPGCrypt {
+class PGCrypt {
  public:
   // `fs` outlives the object.
-  explicit TPGCrypt(FileSystem& fs = RealFileSystem()) : fs_(&fs) {}
+  explicit PGCrypt(FileSystem& fs = RealFileSystem()) : fs_(&fs) {}
 
   // Shows a message to the user (the validation messages).
-  std::function<void(const std::string&)> OnMessage;
+  std::function<void(const std::string&)> onMessage;
   // true when a run starts (hourglass), false when it ends (arrow again).
-  std::function<void(bool)> OnBusy;
+  std::function<void(bool)> onBusy;
 
   // An InputFile that names no existing file is refused with "Input file does not exist."
   void SetInputFile(const std::string& path);

@@ -93,10 +93,10 @@ void IniFile::Parse(std::string_view bytes) {
     while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
     Line line{std::string(bytes.substr(start, end - start)), ""};
     if (end < bytes.size()) {
-      const size_t eolLength =
+      const size_t eol_length =
           (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
-      line.eol = std::string(bytes.substr(end, eolLength));
-      end += eolLength;
+      line.eol = std::string(bytes.substr(end, eol_length));
+      end += eol_length;
     }
     lines_.push_back(std::move(line));
     start = end;

@@ -17,8 +17,8 @@ std::string ReadStoredPassword(const IniFile& ini) {
   return stored.empty() ? stored : Decryptstring(stored);
 }
 
-Preferences LoadPreferences(const IniFile& ini, const std::string& programDirectory,
-                            const WindowRect& mainWindow) {
+Preferences LoadPreferences(const IniFile& ini, const std::string& program_directory,
+                            const WindowRect& main_window) {
   Preferences p;
   p.password = ReadStoredPassword(ini);
   p.defaultFontName = ini.ReadString(kDefaultFont, "Name", "Arial");
@@ -28,10 +28,10 @@ Preferences LoadPreferences(const IniFile& ini, const std::string& programDirect
   p.defaultFontUnderline = ini.ReadBool(kDefaultFont, "Underline", false);
   p.defaultFontColor = ini.ReadInteger(kDefaultFont, "Color", 0);
   p.showOpeningMessage = ini.ReadBool(kOpeningScreen, "show", true);
-  p.iconFile = ini.ReadString(kIcons, "File", programDirectory + "icons/misc1.icl");
+  p.iconFile = ini.ReadString(kIcons, "File", program_directory + "icons/misc1.icl");
   p.paletteVisible = ini.ReadBool(kIcons, "Visible", false);
-  p.paletteTop = ini.ReadInteger(kIcons, "Top", mainWindow.top + 100);
-  p.paletteLeft = ini.ReadInteger(kIcons, "Left", mainWindow.left + mainWindow.width() - 200);
+  p.paletteTop = ini.ReadInteger(kIcons, "Top", main_window.top + 100);
+  p.paletteLeft = ini.ReadInteger(kIcons, "Left", main_window.left + main_window.width() - 200);
   return p;
 }
 
@@ -57,19 +57,19 @@ Status SavePreferences(IniFile& ini, const Preferences& p) {
   return Status::Ok();
 }
 
-std::string PlacementSection(const std::string& className, int dpi) {
-  std::string section = className + "_Placement";
+std::string PlacementSection(const std::string& class_name, int dpi) {
+  std::string section = class_name + "_Placement";
   if (dpi > 96) section += std::to_string(dpi);
   return section;
 }
 
-WindowPlacement ReadWindowPlacement(const IniFile& ini, const std::string& section, bool designedMaximized) {
+WindowPlacement ReadWindowPlacement(const IniFile& ini, const std::string& section, bool designed_maximized) {
   WindowPlacement p;
   p.normal.left = ini.ReadInteger(section, "Left", 0);
   p.normal.top = ini.ReadInteger(section, "Top", 0);
   p.normal.right = ini.ReadInteger(section, "Right", 0);
   p.normal.bottom = ini.ReadInteger(section, "Bottom", 0);
-  p.maximized = ini.ReadBool(section, "Maximized", designedMaximized);
+  p.maximized = ini.ReadBool(section, "Maximized", designed_maximized);
   return p;
 }
 
@@ -84,19 +84,19 @@ Status WriteWindowPlacement(IniFile& ini, const std::string& section, const Wind
   return Status::Ok();
 }
 
-WindowRect FitOntoScreen(WindowRect r, int screenWidth, int screenHeight) {
-  if (r.right > screenWidth) {
-    r.left -= r.right - screenWidth;
-    r.right = screenWidth;
+WindowRect FitOntoScreen(WindowRect r, int screen_width, int screen_height) {
+  if (r.right > screen_width) {
+    r.left -= r.right - screen_width;
+    r.right = screen_width;
   }
   if (r.left < 0) {
     const int shift = -r.left + 1;
     r.left += shift;
     r.right += shift;
   }
-  if (r.bottom > screenHeight) {
-    r.top -= r.bottom - screenHeight;
-    r.bottom = screenHeight;
+  if (r.bottom > screen_height) {
+    r.top -= r.bottom - screen_height;
+    r.bottom = screen_height;
   }
   if (r.top < 0) {
     const int shift = -r.top + 1;

@@ -30,8 +30,8 @@ struct WindowRect {
 
 // Reads every preference; `programDirectory` ends in "/" and `mainWindow` is the main window's
 // rectangle at the moment of reading (the palette position defaults derive from it).
-Preferences LoadPreferences(const IniFile& ini, const std::string& programDirectory,
-                            const WindowRect& mainWindow);
+Preferences LoadPreferences(const IniFile& ini, const std::string& program_directory,
+                            const WindowRect& main_window);
 // Writes every preference into `ini` (in the order of the settings file's sections).
 Status SavePreferences(IniFile& ini, const Preferences& prefs);
 
@@ -39,17 +39,17 @@ Status SavePreferences(IniFile& ini, const Preferences& prefs);
 std::string ReadStoredPassword(const IniFile& ini);
 
 // The window placement section: class name + "_Placement", plus the dpi above 96.
-std::string PlacementSection(const std::string& className, int dpi);
+std::string PlacementSection(const std::string& class_name, int dpi);
 
 struct WindowPlacement {
   WindowRect normal;
   bool maximized = false;
 };
-WindowPlacement ReadWindowPlacement(const IniFile& ini, const std::string& section, bool designedMaximized);
+WindowPlacement ReadWindowPlacement(const IniFile& ini, const std::string& section, bool designed_maximized);
 Status WriteWindowPlacement(IniFile& ini, const std::string& section, const WindowPlacement& placement);
 
 // Fits a stored rectangle onto a screen of the given size: right edge, left edge, bottom edge,
 // top edge, in that order, keeping width and height.
-WindowRect FitOntoScreen(WindowRect r, int screenWidth, int screenHeight);
+WindowRect FitOntoScreen(WindowRect r, int screen_width, int screen_height);
 
 }  // namespace inkwend

@@ -22,9 +22,9 @@ int RunCipher(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: inkwend-tool cipher encrypt|decrypt --password P IN OUT\n");
     return 2;
   }
-  inkwend::TPGCrypt crypt;
+  inkwend::PGCrypt crypt;
   std::string message;
-  crypt.OnMessage = [&message](const std::string& text) { message = text; };
+  crypt.onMessage = [&message](const std::string& text) { message = text; };
   crypt.SetInputFile(positional[1]);
   crypt.SetOutputFile(positional[2]);
   crypt.SetPassword(password);

@@ -19,7 +19,7 @@ int Build(const std::vector<std::string>& args) {
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--max-nodes" && i + 1 < args.size())
-      options.max_nodes = std::atoi(args[++i].c_str());
+      options.maxNodes = std::atoi(args[++i].c_str());
     else
       files.push_back(args[i]);
   }
@@ -34,10 +34,10 @@ int Build(const std::vector<std::string>& args) {
     std::fprintf(stderr, "inkwend-tool: %s\n", status.Message().c_str());
     return 1;
   }
-  std::printf("%zu words read, %zu stored in %zu dictionaries of %zu nodes in all\n", r.words_read,
-              r.words_stored, r.dictionaries, r.nodes);
+  std::printf("%zu words read, %zu stored in %zu dictionaries of %zu nodes in all\n", r.wordsRead,
+              r.wordsStored, r.dictionaries, r.nodes);
   std::printf("left out: %zu one-letter, %zu possessive, %zu with characters outside the alphabet\n",
-              r.skipped_short, r.skipped_possessive, r.skipped_foreign);
+              r.skippedShort, r.skippedPossessive, r.skippedForeign);
   return 0;
 }
 
@@ -58,8 +58,8 @@ int Info(const std::string& path) {
   for (int index = 1;; ++index) {
     const DictionaryHeader h = ParseHeader(data + pos);
     std::printf("dictionary %d at %lld: %s, %d nodes used, capacity %d, word counter %d\n", index,
-                static_cast<long long>(pos), h.kind == kKindUser ? "user" : "main", h.nodes_used, h.capacity,
-                h.word_count);
+                static_cast<long long>(pos), h.kind == kKindUser ? "user" : "main", h.nodesUsed, h.capacity,
+                h.wordCount);
     // Like the engine, only main files hold further dictionaries, read while more than 20
     // bytes follow.
     if (h.kind == kKindUser || h.capacity < 0) break;

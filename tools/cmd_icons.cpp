@@ -30,7 +30,7 @@ int RunIcons(const std::vector<std::string>& args) {
     for (int i = 0; i < file->Count(); ++i) {
       inkwend::icons::ImageInfo info;
       if (file->ChosenImage(i, &info)) {
-        std::printf("%d\t%dx%d\t%d\n", i, info.width, info.height, info.bits_per_pixel);
+        std::printf("%d\t%dx%d\t%d\n", i, info.width, info.height, info.bitsPerPixel);
       } else {
         std::printf("%d\t-\t-\n", i);  // counted, but without a readable image
       }

@@ -53,10 +53,10 @@ int RunPdf(const std::vector<std::string>& args) {
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
 
-  inkwend::TWPRTFText doc;
+  inkwend::WPRTFText doc;
   inkwend::TextLayout layout(doc);
   // PNG and JPEG pictures (from Word or LibreOffice) are decoded by Qt, as in the program.
-  inkwend::TLoadOptions options;
+  inkwend::LoadOptions options;
   options.pictureDecoder = &inkwend::QtPictureDecoderInstance();
   inkwend::Status status;
   options.status = &status;
@@ -72,12 +72,12 @@ int RunPdf(const std::vector<std::string>& args) {
   }
   if (margins >= 0) {
     const int twips = static_cast<int>(margins * 1440);
-    if (2 * static_cast<int64_t>(twips) >= doc.Header.PageWidth ||
-        2 * static_cast<int64_t>(twips) >= doc.Header.PageHeight) {
+    if (2 * static_cast<int64_t>(twips) >= doc.header.pageWidth ||
+        2 * static_cast<int64_t>(twips) >= doc.header.pageHeight) {
       std::fprintf(stderr, "inkwend-tool: margins of %g inches leave no room on the page\n", margins);
       return 2;
     }
-    doc.Header.SetMargins(twips, twips, twips, twips);
+    doc.header.SetMargins(twips, twips, twips, twips);
   }
   std::string error;
   if (!inkwend::PrintDocumentToPdf(layout, positional[1], &error)) {

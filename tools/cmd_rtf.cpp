@@ -35,69 +35,69 @@ const char* ResultText(int result) {
 
 // The text a reader sees: paragraphs on lines of their own, line breaks as new lines, tabs
 // kept; object anchors are left out; Symbol-font characters as the Unicode they draw.
-std::string PlainText(const TWPRTFText& doc) {
+std::string PlainText(const WPRTFText& doc) {
   std::u32string out;
   // One paragraph's records at a time, copied from the runs a read paragraph keeps: asking
   // for Attrs() would turn every paragraph into 16 bytes per character for nothing.
-  std::vector<TCharAttr> attrs;
-  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+  std::vector<CharAttr> attrs;
+  for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) {
     // The empty paragraph after a document's last paragraph end is not a line of its text.
-    if (!p->Next && p->Prev && p->CharCount() == 0) break;
+    if (!p->next && p->prev && p->CharCount() == 0) break;
     const auto text = p->Text();
     attrs.resize(p->HasAttributes() ? text.size() : 0);
     p->CopyAttrs(0, attrs);
     for (size_t i = 0; i < text.size(); ++i) {
       const char32_t c = text[i];
-      if (!attrs.empty() && (attrs[i].CharFlags & kCharObject)) continue;
+      if (!attrs.empty() && (attrs[i].charFlags & kCharObject)) continue;
       if (c < 4) continue;
-      out.push_back(attrs.empty() ? c : PlainTextChar(doc.Header, c, attrs[i]));
+      out.push_back(attrs.empty() ? c : PlainTextChar(doc.header, c, attrs[i]));
     }
     out.push_back(U'\n');
   }
   return ToUtf8(out);
 }
 
-std::string Dump(const TWPRTFText& doc) {
-  const TTextHeader& h = doc.Header;
-  std::string out = "page " + std::to_string(h.PageWidth) + "x" + std::to_string(h.PageHeight) + " margins " +
-                    std::to_string(h.MarginLeft) + "/" + std::to_string(h.MarginRight) + "/" +
-                    std::to_string(h.MarginTop) + "/" + std::to_string(h.MarginBottom) + "\n";
-  if (!h.Title.empty()) out += "title " + ToUtf8(h.Title) + "\n";
-  if (!h.Subject.empty()) out += "subject " + ToUtf8(h.Subject) + "\n";
-  if (!h.Comment.empty()) out += "comment " + ToUtf8(h.Comment) + "\n";
-  for (int i = 0; i < kFontSlots && !h.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
-    const TFontSlot& f = h.Fonts[static_cast<size_t>(i)];
+std::string Dump(const WPRTFText& doc) {
+  const TextHeader& h = doc.header;
+  std::string out = "page " + std::to_string(h.pageWidth) + "x" + std::to_string(h.pageHeight) + " margins " +
+                    std::to_string(h.marginLeft) + "/" + std::to_string(h.marginRight) + "/" +
+                    std::to_string(h.marginTop) + "/" + std::to_string(h.marginBottom) + "\n";
+  if (!h.title.empty()) out += "title " + ToUtf8(h.title) + "\n";
+  if (!h.subject.empty()) out += "subject " + ToUtf8(h.subject) + "\n";
+  if (!h.comment.empty()) out += "comment " + ToUtf8(h.comment) + "\n";
+  for (int i = 0; i < kFontSlots && !h.fonts[static_cast<size_t>(i)].name.empty(); ++i) {
+    const FontSlot& f = h.fonts[static_cast<size_t>(i)];
     char buf[64];
-    std::snprintf(buf, sizeof buf, "font %d family %02x charset %d ", i, f.PitchFamily, f.CharSet);
-    out += buf + ToUtf8(f.Name) + "\n";
+    std::snprintf(buf, sizeof buf, "font %d family %02x charset %d ", i, f.pitchFamily, f.charSet);
+    out += buf + ToUtf8(f.name) + "\n";
   }
   for (int i = 0; i < 16; ++i) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "color %d #%02x%02x%02x\n", i, RedOf(h.Colors[static_cast<size_t>(i)]),
-                  GreenOf(h.Colors[static_cast<size_t>(i)]), BlueOf(h.Colors[static_cast<size_t>(i)]));
+    std::snprintf(buf, sizeof buf, "color %d #%02x%02x%02x\n", i, RedOf(h.colors[static_cast<size_t>(i)]),
+                  GreenOf(h.colors[static_cast<size_t>(i)]), BlueOf(h.colors[static_cast<size_t>(i)]));
     out += buf;
   }
   for (int i = 0; i < kTabSlots; ++i) {
-    const TTabSlot& t = h.Tabs[static_cast<size_t>(i)];
-    if (t.Position != 0)
-      out += "tab " + std::to_string(i) + " at " + std::to_string(t.Position) + " kind " +
-             std::to_string(t.Kind) + "\n";
+    const TabSlot& t = h.tabs[static_cast<size_t>(i)];
+    if (t.position != 0)
+      out += "tab " + std::to_string(i) + " at " + std::to_string(t.position) + " kind " +
+             std::to_string(t.kind) + "\n";
   }
   out += DumpDocument(doc);
   for (const auto& o : doc.Objects()) {
-    const TDocGraphic& g = o->Graphic;
-    std::string kind = g.Bitmap() ? "bitmap " + std::to_string(g.Bitmap()->Width) + "x" +
-                                        std::to_string(g.Bitmap()->Height) + "x" +
-                                        std::to_string(g.Bitmap()->BitsPerPixel)
-                       : g.Metafile() ? "metafile " + std::to_string(g.Metafile()->Bytes.size()) + " bytes"
+    const DocGraphic& g = o->graphic;
+    std::string kind = g.Bitmap() ? "bitmap " + std::to_string(g.Bitmap()->width) + "x" +
+                                        std::to_string(g.Bitmap()->height) + "x" +
+                                        std::to_string(g.Bitmap()->bitsPerPixel)
+                       : g.Metafile() ? "metafile " + std::to_string(g.Metafile()->bytes.size()) + " bytes"
                                       : "empty";
-    out += "object number " + std::to_string(o->Number) + " tag " + std::to_string(o->Tag) + " " +
-           std::to_string(o->Width) + "x" + std::to_string(o->Height) + " twips " + kind +
-           (o->Tagged ? " tagged" : "") + (o->FileName.empty() ? "" : " file " + ToUtf8(o->FileName)) + "\n";
+    out += "object number " + std::to_string(o->number) + " tag " + std::to_string(o->tag) + " " +
+           std::to_string(o->width) + "x" + std::to_string(o->height) + " twips " + kind +
+           (o->tagged ? " tagged" : "") + (o->fileName.empty() ? "" : " file " + ToUtf8(o->fileName)) + "\n";
   }
   for (const auto& f : doc.Footnotes()) {
-    out += "footnote " + std::to_string(f->Id) + " mark " + ToUtf8(std::u32string(1, f->Mark)) + " number " +
-           std::to_string(f->Number) + ": " + ToUtf8(f->Text) + "\n";
+    out += "footnote " + std::to_string(f->id) + " mark " + ToUtf8(std::u32string(1, f->mark)) + " number " +
+           std::to_string(f->number) + ": " + ToUtf8(f->text) + "\n";
   }
   return out;
 }
@@ -116,8 +116,8 @@ int RunRtf(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: inkwend-tool rtf FILE --text|--rtf|--dump\n");
     return 2;
   }
-  TWPRTFText doc;
-  TLoadOptions options;
+  WPRTFText doc;
+  LoadOptions options;
   options.pictureDecoder = &QtPictureDecoderInstance();
   Status status;
   options.status = &status;
@@ -135,9 +135,9 @@ int RunRtf(const std::vector<std::string>& args) {
   } else if (mode == "--dump") {
     out = Dump(doc);
   } else {
-    TMemoryStream stream;
+    MemoryStream stream;
     doc.CollectObjects();
-    const int written = WriteDocument(doc, stream, TWPLoadFormat::FormatRTF, nullptr, true);
+    const int written = WriteDocument(doc, stream, WPLoadFormat::FormatRTF, nullptr, true);
     if (written != kResultOk) {
       std::fprintf(stderr, "inkwend-tool: writing failed (%d)\n", written);
       return 1;

@@ -64,7 +64,7 @@ SpellOptions ParseSpellArgs(const std::vector<std::string>& args) {
 
 // Opens the main dictionary (a damaged one is used as far as it reads) and the user dictionary,
 // creating the latter only for "add". False after the message when either cannot be used.
-bool OpenDictionaries(inkwend::TLexivSpell& spell, SpellOptions& options, int16_t& number) {
+bool OpenDictionaries(inkwend::LexivSpell& spell, SpellOptions& options, int16_t& number) {
   if (options.dict.empty()) options.dict = ShippedDictionary();
   const inkwend::Status opened = spell.OpenDictionary(options.dict);
   if (opened.Code() == inkwend::StatusCode::Damaged) {
@@ -91,8 +91,7 @@ bool OpenDictionaries(inkwend::TLexivSpell& spell, SpellOptions& options, int16_
 }
 
 // Handles one word in the chosen mode; false when an "add" was refused.
-bool SpellWord(inkwend::TLexivSpell& spell, const std::string& mode, const std::string& utf8,
-               int16_t number) {
+bool SpellWord(inkwend::LexivSpell& spell, const std::string& mode, const std::string& utf8, int16_t number) {
   const std::string word = inkwend::spell::Utf8ToWindows1252(utf8);
   if (mode == "check") {
     std::printf("%s\t%s\n", utf8.c_str(), spell.CheckWord(word) ? "ok" : "wrong");
@@ -126,7 +125,7 @@ int RunSpell(const std::vector<std::string>& args) {
     while (std::cin >> word) options.words.push_back(word);
   }
 
-  inkwend::TLexivSpell spell;
+  inkwend::LexivSpell spell;
   spell.SetMaxSuggestions(static_cast<uint8_t>(std::clamp(options.max, 0, 255)));
   int16_t number = -1;
   if (!OpenDictionaries(spell, options, number)) return 1;

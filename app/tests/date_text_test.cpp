@@ -49,10 +49,10 @@ class DateTextTest : public QObject {
   }
 
   void shortDateWithoutYear() {
-    DateSettings noYear = DateSettings::FromLocale(QLocale(QLocale::German, QLocale::Germany));
-    noYear.shortDateFormat = EnsureFourDigitYear("dd.MM", '.').replace('Y', 'y');
-    QCOMPARE(noYear.shortDateFormat, QString("dd.MM.yyyy"));
-    QCOMPARE(FormatDate("ddddd", QDate(2024, 2, 29), noYear), QString("29.02.2024"));
+    DateSettings no_year = DateSettings::FromLocale(QLocale(QLocale::German, QLocale::Germany));
+    no_year.shortDateFormat = EnsureFourDigitYear("dd.MM", '.').replace('Y', 'y');
+    QCOMPARE(no_year.shortDateFormat, QString("dd.MM.yyyy"));
+    QCOMPARE(FormatDate("ddddd", QDate(2024, 2, 29), no_year), QString("29.02.2024"));
   }
 
   void isValidDate_data() {

@@ -70,7 +70,7 @@ struct Diary {
   QTemporaryDir dir;
   ScriptedPrompter prompter;
   CopyFailingFileSystem fileSystem;
-  std::unique_ptr<TMainScreen> window;
+  std::unique_ptr<MainScreen> window;
 
   explicit Diary(const QByteArray& settings = "[Opening Screen]\r\nshow=0\r\n") {
     QFile ini(dir.path() + "/KW.INI");
@@ -84,7 +84,7 @@ struct Diary {
     ReleaseInstanceLock();
   }
   void Open() {
-    window = std::make_unique<TMainScreen>(nullptr, fileSystem);
+    window = std::make_unique<MainScreen>(nullptr, fileSystem);
     window->show();
     if (!QTest::qWaitForWindowActive(window.get())) qWarning("the main window did not become active");
   }
@@ -97,10 +97,10 @@ struct Diary {
   }
   QPushButton* button(const char* name) const { return child<QPushButton>(name); }
   QToolButton* speedButton(const char* name) const { return child<QToolButton>(name); }
-  TWPRichText& editor() const { return *child<TWPRichText>("WPRichText1"); }
-  TWPRichText& scratchEditor() const { return *child<TWPRichText>("WPRichTextAllPurpose"); }
+  WPRichText& editor() const { return *child<WPRichText>("WPRichText1"); }
+  WPRichText& scratchEditor() const { return *child<WPRichText>("WPRichTextAllPurpose"); }
   QLabel* dateLabel() const { return child<QLabel>("DateLabel"); }
-  TRingPanel* page() const { return child<TRingPanel>("RingPanel1"); }
+  RingPanel* page() const { return child<RingPanel>("RingPanel1"); }
   QAction* wrapTextItem() const { return child<QAction>("WrapTextItem"); }
   QString entryPath(QDate d) const { return dir.path() + "/Entries/" + d.toString("yyyyMMdd") + ".KWE"; }
   bool hasFile(QDate d) const { return QFileInfo(entryPath(d)).isFile(); }
@@ -127,14 +127,14 @@ struct Diary {
   // The text of the shown entry, paragraphs separated by '\n'.
   QString text() const {
     QString out;
-    for (TParagraph* p = editor().Memo().Document().FirstParagraph(); p; p = p->Next) {
+    for (Paragraph* p = editor().Memo().Document().FirstParagraph(); p; p = p->next) {
       if (!out.isEmpty() || p != editor().Memo().Document().FirstParagraph()) out += '\n';
       for (char32_t c : p->Text()) out += QString::fromUcs4(&c, 1);
     }
     return out;
   }
   std::string editorRtf() const {
-    TMemoryStream stream;
+    MemoryStream stream;
     editor().SaveToStream(stream);
     return stream.Bytes();
   }
@@ -390,8 +390,8 @@ class MainScreenTest : public QObject {
     d.window->resize(d.window->width() + 80, d.window->height() + 40);
     QTRY_COMPARE(d.editor().GetCaretPosition(), 0);
     // Label, rules and editor share the page's inner column.
-    const int left = d.page()->LeftEdge + 15;
-    const int width = d.page()->width() - d.page()->LeftEdge - d.page()->RightEdge - 20;
+    const int left = d.page()->leftEdge + 15;
+    const int width = d.page()->width() - d.page()->leftEdge - d.page()->rightEdge - 20;
     for (QWidget* w : std::initializer_list<QWidget*>{d.dateLabel(), d.child<QFrame>("TopLine"),
                                                       d.child<QFrame>("Bottomline"), &d.editor()}) {
       QCOMPARE(w->x(), left);
@@ -465,7 +465,7 @@ class MainScreenTest : public QObject {
     d.show(day);
     QCOMPARE(d.prompter.messages.size(), 1);
     QVERIFY2(d.prompter.messages[0].contains(message), qPrintable(d.prompter.messages[0]));
-    QVERIFY(!d.window->FLoading);
+    QVERIFY(!d.window->loading);
     // Typing cannot replace the file; moving on leaves it as it was.
     d.editor().setFocus();
     d.type("overwrite");
@@ -578,10 +578,10 @@ class MainScreenTest : public QObject {
     QCOMPARE(d.prompter.messages.size(), 0);
     const auto& objects = d.editor().Memo().Document().Objects();
     QCOMPARE(objects.size(), size_t{2});
-    QVERIFY(objects[0]->Graphic.Bitmap() != nullptr);
-    QCOMPARE(objects[0]->Graphic.Bitmap()->Width, 4);
-    QVERIFY(objects[1]->Graphic.Bitmap() != nullptr);
-    QCOMPARE(objects[1]->Graphic.Bitmap()->Height, 6);
+    QVERIFY(objects[0]->graphic.Bitmap() != nullptr);
+    QCOMPARE(objects[0]->graphic.Bitmap()->width, 4);
+    QVERIFY(objects[1]->graphic.Bitmap() != nullptr);
+    QCOMPARE(objects[1]->graphic.Bitmap()->height, 6);
   }
 
   void scratchEditorLoadsAnyDay() {
@@ -620,17 +620,17 @@ class MainScreenTest : public QObject {
         "[Opening Screen]\r\nshow=0\r\n[Default Font]\r\nName=Courier "
         "New\r\nSize=14\r\nBold=1\r\nColor=255\r\n");
     d.show(QDate(2024, 1, 2));
-    const TCharAttr a = d.editor().GetCurrentAttr();
-    QCOMPARE(a.PointSize, uint8_t(14));
-    QVERIFY(a.StyleBits & kStyleBold);
-    QVERIFY(!(a.StyleBits & kStyleItalic));
-    QCOMPARE(d.editor().PaletteColor(a.ColorIndexes & 0x0F), TColorRef(255));
-    QCOMPARE(a.FontIndex, uint8_t(d.editor().FontIndexOf("Courier New")));
+    const CharAttr a = d.editor().GetCurrentAttr();
+    QCOMPARE(a.pointSize, uint8_t(14));
+    QVERIFY(a.styleBits & kStyleBold);
+    QVERIFY(!(a.styleBits & kStyleItalic));
+    QCOMPARE(d.editor().PaletteColor(a.colorIndexes & 0x0F), ColorRef(255));
+    QCOMPARE(a.fontIndex, uint8_t(d.editor().FontIndexOf("Courier New")));
     // Typed text keeps it, also after the caret was moved to the start by a resize.
     d.window->resize(d.window->width() + 30, d.window->height());
     QTRY_COMPARE(d.editor().GetCaretPosition(), 0);
     d.type("x");
-    QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(14));
+    QCOMPARE(d.editor().GetCurrentAttr().pointSize, uint8_t(14));
     const QByteArray rtf = QByteArray::fromStdString(d.editorRtf());
     QVERIFY(rtf.contains("\\fs28") && rtf.contains("\\b x"));
 
@@ -642,13 +642,13 @@ class MainScreenTest : public QObject {
       dialog.accept();
     };
     d.window->ChangeDefaultFont();
-    QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(14));
+    QCOMPARE(d.editor().GetCurrentAttr().pointSize, uint8_t(14));
     const IniFile ini = d.settings();
     QCOMPARE(ini.ReadInteger("Default Font", "Size", 0), 20);
     QCOMPARE(ini.ReadString("Default Font", "Bold", ""), std::string("0"));
     QCOMPARE(ini.ReadInteger("Default Font", "Color", 0), 255);
     d.show(QDate(2024, 1, 3));
-    QCOMPARE(d.editor().GetCurrentAttr().PointSize, uint8_t(20));
+    QCOMPARE(d.editor().GetCurrentAttr().pointSize, uint8_t(20));
 
     // A cancelled choice is not stored, neither now nor when the window closes.
     d.prompter.script = [](QDialog& dialog) {
@@ -673,17 +673,17 @@ class MainScreenTest : public QObject {
     QVERIFY(d.modified());
     QVERIFY(d.text().size() > date.size());
     d.click(d.speedButton("DocPageBreakButton"));
-    TParagraph* second = d.editor().Memo().Document().FirstParagraph()->Next;
+    Paragraph* second = d.editor().Memo().Document().FirstParagraph()->next;
     QVERIFY(second);
-    QVERIFY(second->ParFlags & kParPageBreak);
+    QVERIFY(second->parFlags & kParPageBreak);
   }
 
   void menuBarItems() {
     Diary d;
     // Caption, shortcut and separators ("-") of each menu, as far as their features exist.
-    auto listing = [&](const char* menuName) {
+    auto listing = [&](const char* menu_name) {
       QStringList out;
-      for (QAction* a : d.window->findChild<QMenu*>(menuName)->actions()) {
+      for (QAction* a : d.window->findChild<QMenu*>(menu_name)->actions()) {
         if (a->isSeparator())
           out << "-";
         else
@@ -747,8 +747,8 @@ class MainScreenTest : public QObject {
     d.click(d.button("CancelButton"));
     // A press on the ruler counts as a change of the text; Hide minimises the window.
     QVERIFY(!d.modified());
-    QTest::mouseClick(d.child<TWPRuler>("WPRuler1"), Qt::LeftButton, {},
-                      QPoint(d.child<TWPRuler>("WPRuler1")->width() / 2, 5));
+    QTest::mouseClick(d.child<WPRuler>("WPRuler1"), Qt::LeftButton, {},
+                      QPoint(d.child<WPRuler>("WPRuler1")->width() / 2, 5));
     QVERIFY(d.modified());
     d.click(d.button("Hidebutton"));
     QTRY_VERIFY(d.window->isMinimized());
@@ -771,22 +771,22 @@ class MainScreenTest : public QObject {
 
   void toolbarHoldsTheWindowButtonsWithTheTwiceListedSpacerSlot() {
     Diary d;
-    TWPToolBar* bar = d.child<TWPToolBar>("WPToolBar2");
-    QTRY_VERIFY(d.child<TGraphicPanel>("spacer3")->parentWidget() == bar);
+    WPToolBar* bar = d.child<WPToolBar>("WPToolBar2");
+    QTRY_VERIFY(d.child<GraphicPanel>("spacer3")->parentWidget() == bar);
     bar->Flow();
     // In order along the row: delete, gap, page break, gap, paragraph, EMPTY SLOT, word wrap,
     // then the spacer itself.
     QCOMPARE(d.speedButton("Deletebutton")->size(), QSize(20, 20));
-    QCOMPARE(d.child<TGraphicPanel>("spacer3")->size(), QSize(3, 20));
-    QVERIFY(d.child<TGraphicPanel>("spacer1")->x() > d.speedButton("Deletebutton")->x());
-    QVERIFY(d.speedButton("DocPageBreakButton")->x() > d.child<TGraphicPanel>("spacer1")->x());
-    const int gapAfterParagraph =
+    QCOMPARE(d.child<GraphicPanel>("spacer3")->size(), QSize(3, 20));
+    QVERIFY(d.child<GraphicPanel>("spacer1")->x() > d.speedButton("Deletebutton")->x());
+    QVERIFY(d.speedButton("DocPageBreakButton")->x() > d.child<GraphicPanel>("spacer1")->x());
+    const int gap_after_paragraph =
         d.speedButton("DocWordWrapButton")->x() - (d.speedButton("ParagraphSetupButton")->x() + 20);
-    const int gapAfterPageBreak =
+    const int gap_after_page_break =
         d.speedButton("ParagraphSetupButton")->x() - (d.speedButton("DocPageBreakButton")->x() + 20);
-    QCOMPARE(gapAfterParagraph, gapAfterPageBreak);  // the empty slot is as wide as a spacer
-    QVERIFY(d.child<TGraphicPanel>("spacer3")->x() > d.speedButton("DocWordWrapButton")->x());
-    QCOMPARE(d.child<TGraphicPanel>("spacer3")->y(), d.speedButton("DocWordWrapButton")->y() + 1);
+    QCOMPARE(gap_after_paragraph, gap_after_page_break);  // the empty slot is as wide as a spacer
+    QVERIFY(d.child<GraphicPanel>("spacer3")->x() > d.speedButton("DocWordWrapButton")->x());
+    QCOMPARE(d.child<GraphicPanel>("spacer3")->y(), d.speedButton("DocWordWrapButton")->y() + 1);
     QCOMPARE(d.speedButton("Deletebutton")->toolTip(), QString("Delete current entry"));
     QCOMPARE(bar->FontSizeList()->toolTip(), QString("Font Size"));
     QCOMPARE(bar->FontNameList()->toolTip(), QString("Font"));

@@ -50,7 +50,7 @@ class StartupTest : public QObject {
     QCOMPARE(ProgramDirectory(), dir.path() + "/");
     QVERIFY(prompter.dialogs.isEmpty());  // no password stored: nothing asked
 
-    TMainScreen window;
+    MainScreen window;
     QVERIFY(window.startedOk());
     QVERIFY(QFileInfo(dir.path() + "/Entries").isDir());
     // The opening caution came up once, with its box clear.
@@ -84,13 +84,13 @@ class StartupTest : public QObject {
     };
     QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
     {
-      TMainScreen window;
+      MainScreen window;
       window.close();
     }
     QCOMPARE(IniFile(ReadSettings(dir.path()).toStdString()).ReadString("Opening Screen", "show", ""),
              std::string("0"));
     prompter.dialogs.clear();
-    TMainScreen again;
+    MainScreen again;
     QVERIFY(prompter.dialogs.isEmpty());
   }
 
@@ -165,7 +165,7 @@ class StartupTest : public QObject {
                   "Right=450\r\nBottom=310\r\nMaximized=0\r\n");
     ScriptedPrompter prompter;
     QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
-    TMainScreen window;
+    MainScreen window;
     QCOMPARE(window.geometry(), QRect(1, 10, 500, 300));
     const IniFile ini(ReadSettings(dir.path()).toStdString());
     QCOMPARE(ini.ReadInteger("TMainScreen_Placement", "Left", 0), 1);

@@ -110,7 +110,7 @@ TEST(FaultyFileSystem, FailedAtomicWriteKeepsTheOldFile) {
   struct Case {
     const char* name;
     void (*inject)(FaultyFileSystem&, const std::string& path);
-    const char* message_start;
+    const char* messageStart;
   } cases[] = {
       {"disk full at once", [](FaultyFileSystem& fs, const std::string& p) { fs.FailWrites(p); },
        "Cannot write"},
@@ -127,7 +127,7 @@ TEST(FaultyFileSystem, FailedAtomicWriteKeepsTheOldFile) {
     c.inject(fs, dir / "KW.INI");
     const Status s = fs.WriteFileAtomically(dir / "KW.INI", kNew);
     EXPECT_FALSE(s.IsOk());
-    EXPECT_EQ(s.Message().rfind(c.message_start + (" \"" + (dir / "KW.INI") + "\": "), 0), 0u) << s.Message();
+    EXPECT_EQ(s.Message().rfind(c.messageStart + (" \"" + (dir / "KW.INI") + "\": "), 0), 0u) << s.Message();
     EXPECT_GE(fs.FaultsInjected(), 1);
     EXPECT_EQ(ReadFile(dir / "KW.INI"), "old");
     EXPECT_EQ(EntriesIn(dir), 1u);

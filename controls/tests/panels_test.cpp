@@ -9,7 +9,7 @@ using namespace inkwend;
 
 namespace {
 
-QImage Render(TRingPanel& panel, QSize size) {
+QImage Render(RingPanel& panel, QSize size) {
   QImage image(size, QImage::Format_ARGB32);
   image.fill(Qt::transparent);
   QPainter p(&image);
@@ -26,7 +26,7 @@ QList<int> RingRows(const QImage& image) {
   return rows;
 }
 
-QImage RenderAt(TRingPanel& panel, QSize size, qreal ratio) {
+QImage RenderAt(RingPanel& panel, QSize size, qreal ratio) {
   QImage image(size * ratio, QImage::Format_ARGB32);
   image.setDevicePixelRatio(ratio);
   image.fill(Qt::transparent);
@@ -41,7 +41,7 @@ class PanelsTest : public QObject {
   Q_OBJECT
  private slots:
   void ringPositions() {
-    TRingPanel panel;
+    RingPanel panel;
     QCOMPARE(RingRows(Render(panel, {200, 59})), QList<int>{});
     QCOMPARE(RingRows(Render(panel, {200, 160})), (QList<int>{20, 70, 120}));
     panel.SetDoubleRing(true);
@@ -49,11 +49,11 @@ class PanelsTest : public QObject {
   }
 
   void edgesFollowRingSize() {
-    TRingPanel panel;
+    RingPanel panel;
     panel.SetSmallRing(true);
     const QImage small = Render(panel, {300, 200});
-    QCOMPARE(panel.LeftEdge, 31);
-    QCOMPARE(panel.RightEdge, 15);
+    QCOMPARE(panel.leftEdge, 31);
+    QCOMPARE(panel.rightEdge, 15);
     // Grey outside the page, white inside, the page's frame at x = 15.
     QCOMPARE(small.pixelColor(5, 2), QColor(128, 128, 128));
     QCOMPARE(small.pixelColor(150, 100), QColor(Qt::white));
@@ -62,15 +62,15 @@ class PanelsTest : public QObject {
     QCOMPARE(small.pixelColor(300 - 15 + 1, 100), QColor(128, 128, 128));
     panel.SetSmallRing(false);
     Render(panel, {300, 200});
-    QCOMPARE(panel.LeftEdge, 43);
-    QCOMPARE(panel.RightEdge, 22);
+    QCOMPARE(panel.leftEdge, 43);
+    QCOMPARE(panel.rightEdge, 22);
   }
 
   void ringPictureForEveryDensity() {
     for (bool small : {false, true}) {
       const QSizeF logical(small ? 31 : 43, 11);
       for (qreal ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
-        const QImage ring = TRingPanel::RingPicture(small, ratio);
+        const QImage ring = RingPanel::RingPicture(small, ratio);
         QVERIFY2(!ring.isNull(), qPrintable(QString("small %1 ratio %2").arg(small).arg(ratio)));
         QCOMPARE(ring.devicePixelRatio(), ratio);
         // Whole device pixels: the picture may round up by less than one logical pixel.
@@ -85,33 +85,33 @@ class PanelsTest : public QObject {
   // merely enlarged would consist of uniform 2 x 2 blocks only.
   void ringsSharpAtDoubleDensity() {
     for (bool small : {false, true}) {
-      TRingPanel panel;
+      RingPanel panel;
       panel.SetSmallRing(small);
       const QImage image = RenderAt(panel, {200, 100}, 2.0);
-      QCOMPARE(panel.LeftEdge, small ? 31 : 43);
-      QCOMPARE(panel.RightEdge, small ? 15 : 22);
+      QCOMPARE(panel.leftEdge, small ? 31 : 43);
+      QCOMPARE(panel.rightEdge, small ? 15 : 22);
       // The first ring, left of the page and its frame line (where only grey lies beneath it):
       // logical rows 20-30.
       const QColor grey(128, 128, 128);
-      int ringBlocks = 0, detailedBlocks = 0;
+      int ring_blocks = 0, detailed_blocks = 0;
       int top = image.height(), bottom = -1, leftmost = image.width();
       for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < 2 * (panel.RightEdge - 1); x += 2) {
+        for (int x = 0; x < 2 * (panel.rightEdge - 1); x += 2) {
           const QRgb block[] = {image.pixel(x, y), image.pixel(x + 1, y), image.pixel(x, y + 1),
                                 image.pixel(x + 1, y + 1)};
           bool plain = true;
           for (QRgb c : block) plain = plain && c == grey.rgb();
           if (plain) continue;
-          ++ringBlocks;
+          ++ring_blocks;
           top = std::min(top, y);
           bottom = std::max(bottom, y + 1);
           leftmost = std::min(leftmost, x);
-          if (block[0] != block[1] || block[0] != block[2] || block[0] != block[3]) ++detailedBlocks;
+          if (block[0] != block[1] || block[0] != block[2] || block[0] != block[3]) ++detailed_blocks;
         }
       }
-      QVERIFY(ringBlocks > 0);
-      QVERIFY2(detailedBlocks * 4 >= ringBlocks,
-               qPrintable(QString("%1 of %2 blocks with detail").arg(detailedBlocks).arg(ringBlocks)));
+      QVERIFY(ring_blocks > 0);
+      QVERIFY2(detailed_blocks * 4 >= ring_blocks,
+               qPrintable(QString("%1 of %2 blocks with detail").arg(detailed_blocks).arg(ring_blocks)));
       // The ring keeps its place and size: it spans the picture's rows 20..30 and reaches the
       // strip's left edge.
       QVERIFY2(top >= 40 && top <= 42 && bottom >= 58 && bottom <= 61,
@@ -121,9 +121,9 @@ class PanelsTest : public QObject {
   }
 
   void spacerPaintsFlat() {
-    TGraphicPanel spacer;
+    GraphicPanel spacer;
     spacer.resize(3, 20);
-    spacer.SetBevelOuter(TGraphicPanel::Bevel::None);
+    spacer.SetBevelOuter(GraphicPanel::Bevel::None);
     QImage image(spacer.size(), QImage::Format_ARGB32);
     QPainter p(&image);
     spacer.PaintPanel(p, spacer.size());
@@ -133,7 +133,7 @@ class PanelsTest : public QObject {
   }
 
   void raisedBevelAndCaption() {
-    TGraphicPanel panel;
+    GraphicPanel panel;
     QCOMPARE(panel.size(), QSize(185, 41));
     panel.SetBorderSingle(true);
     panel.SetCaption("Sunday, March 2, 1997");
@@ -151,8 +151,8 @@ class PanelsTest : public QObject {
   }
 
   void clickFires() {
-    TGraphicPanel panel;
-    QSignalSpy clicks(&panel, &TGraphicPanel::OnClick);
+    GraphicPanel panel;
+    QSignalSpy clicks(&panel, &GraphicPanel::OnClick);
     QTest::mouseClick(&panel, Qt::LeftButton);
     QCOMPARE(clicks.count(), 1);
   }

@@ -139,15 +139,15 @@ Status BuildIcl(const std::vector<IconImage>& pictures, const std::string& modul
   Set16(&b, ne + 0x24, static_cast<uint32_t>(table - ne));
   Put16(&b, shift);
   std::vector<size_t> image_slots, group_slots;
-  auto type_block = [&](uint16_t type, size_t count, std::vector<size_t>* slots) {
+  auto type_block = [&](uint16_t type, size_t count, std::vector<size_t>* slots_value) {
     Put16(&b, type);
     Put16(&b, static_cast<uint32_t>(count));
     Put32(&b, 0);
     for (size_t i = 0; i < count; ++i) {
-      slots->push_back(b.size());
+      slots_value->push_back(b.size());
       b.resize(b.size() + 12, 0);
-      Set16(&b, slots->back() + 4, 0x1C30);  // moveable, pure, discardable
-      Set16(&b, slots->back() + 6, static_cast<uint32_t>(0x8000 | (i + 1)));
+      Set16(&b, slots_value->back() + 4, 0x1C30);  // moveable, pure, discardable
+      Set16(&b, slots_value->back() + 6, static_cast<uint32_t>(0x8000 | (i + 1)));
     }
   };
   type_block(kRtGroupIcon, groups.size(), &group_slots);

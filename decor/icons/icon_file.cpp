@@ -22,7 +22,7 @@ constexpr uint64_t kMaxImageBytes = 16u << 20;
 // Entry of a group directory: the directory fields plus where the image is.
 struct DirEntry {
   int width = 0, height = 0, bpp = 0;
-  uint32_t id_or_offset = 0;
+  uint32_t idOrOffset = 0;
   uint32_t size = 0;
 };
 
@@ -42,7 +42,7 @@ std::vector<DirEntry> ParseDirectory(const std::vector<uint8_t>& d, bool ico) {
     de.height = e.U8At(1) == 0 ? 256 : e.U8At(1);
     de.bpp = e.U16At(6);
     de.size = e.U32At(8);
-    de.id_or_offset = ico ? e.U32At(12) : e.U16At(12);
+    de.idOrOffset = ico ? e.U32At(12) : e.U16At(12);
     out.push_back(de);
   }
   return out;
@@ -61,7 +61,7 @@ bool BetterFit(const ImageInfo& a, const ImageInfo& b) {
     if (a_big != b_big) return a_big;
     if (a_side != b_side) return a_big ? a_side < b_side : a_side > b_side;
   }
-  return a.bits_per_pixel > b.bits_per_pixel;
+  return a.bitsPerPixel > b.bitsPerPixel;
 }
 
 std::string UpperAscii(std::string s) {
@@ -87,7 +87,7 @@ IconFile::IconFile(std::unique_ptr<ByteSource> source) : source_(std::move(sourc
   } else if (magic[0] == 'M' && magic[1] == 'Z') {
     ParseExecutable();
   }
-  std::sort(icon_resources_.begin(), icon_resources_.end(),
+  std::sort(iconResources_.begin(), iconResources_.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
@@ -103,7 +103,7 @@ void IconFile::ParseIco() {
   const uint16_t count = ByteReader(head, sizeof head).U16At(4);
   if (count == 0) return;
   // One .ICO file is one icon, however many images it holds.
-  kind_ = IconFileKind::kIco;
+  kind_ = IconFileKind::Ico;
   groups_.push_back(Group{Location{0, std::min<uint64_t>(source_->Size(), 6 + 16ull * count)}, true});
 }
 
@@ -126,7 +126,7 @@ void IconFile::ParseExecutable() {
 void IconFile::ParseNe(uint64_t header) {
   uint8_t ne[64];
   if (!source_->ReadAt(header, sizeof(ne), ne)) return;
-  kind_ = IconFileKind::kNe;
+  kind_ = IconFileKind::Ne;
   const ByteReader ne_header(ne, sizeof ne);
   const uint16_t table_rel = ne_header.U16At(0x24);
   const uint16_t resident_names_rel = ne_header.U16At(0x26);
@@ -161,7 +161,7 @@ void IconFile::ParseNe(uint64_t header) {
                                                                            << shift};
       const uint16_t id = e.U16At(6);
       if (type == (0x8000 | kRtIcon) && (id & 0x8000)) {
-        icon_resources_.emplace_back(id & 0x7FFF, where);
+        iconResources_.emplace_back(id & 0x7FFF, where);
       } else if (type == (0x8000 | kRtGroupIcon)) {
         const bool named = (id & 0x8000) == 0;
         groups.push_back(NamedGroup{named, named ? NeResourceName(t, id) : std::string(),
@@ -256,7 +256,7 @@ class IconFile::PeDirectory {
 void IconFile::ParsePe(uint64_t header) {
   uint8_t coff[24];
   if (!source_->ReadAt(header, sizeof(coff), coff)) return;
-  kind_ = IconFileKind::kPe;
+  kind_ = IconFileKind::Pe;
   const ByteReader coff_header(coff, sizeof coff);
   const uint16_t sections = coff_header.U16At(6);
   const uint16_t optional_size = coff_header.U16At(20);
@@ -302,7 +302,7 @@ void IconFile::AddPeResources(const PeDirectory& directory) {
       Location where;
       const bool found = directory.DataOf(item, &where);
       if (id == kRtIcon) {
-        if (found && !(item.name & 0x80000000u)) icon_resources_.emplace_back(item.name & 0xFFFF, where);
+        if (found && !(item.name & 0x80000000u)) iconResources_.emplace_back(item.name & 0xFFFF, where);
       } else {
         // A group whose data cannot be found still counts; it extracts as an icon without image.
         groups_.push_back(Group{found ? where : Location{}, false});
@@ -312,9 +312,9 @@ void IconFile::AddPeResources(const PeDirectory& directory) {
 }
 
 const IconFile::Location* IconFile::IconResource(uint32_t id) const {
-  auto it = std::lower_bound(icon_resources_.begin(), icon_resources_.end(), id,
+  auto it = std::lower_bound(iconResources_.begin(), iconResources_.end(), id,
                              [](const auto& entry, uint32_t key) { return entry.first < key; });
-  return it != icon_resources_.end() && it->first == id ? &it->second : nullptr;
+  return it != iconResources_.end() && it->first == id ? &it->second : nullptr;
 }
 
 std::vector<IconFile::Candidate> IconFile::Candidates(int index) const {
@@ -330,9 +330,9 @@ std::vector<IconFile::Candidate> IconFile::Candidates(int index) const {
   for (const DirEntry& e : ParseDirectory(dir, group.ico)) {
     Candidate c;
     if (group.ico) {
-      c.where = Location{e.id_or_offset, e.size};
+      c.where = Location{e.idOrOffset, e.size};
     } else {
-      const Location* res = IconResource(e.id_or_offset);
+      const Location* res = IconResource(e.idOrOffset);
       if (res == nullptr) continue;
       c.where = *res;  // the resource's own length; the directory's byte count is only advice
     }
@@ -342,7 +342,7 @@ std::vector<IconFile::Candidate> IconFile::Candidates(int index) const {
     const size_t peek = static_cast<size_t>(std::min<uint64_t>(kHeaderPeek, c.where.size));
     ImageHeader h;
     if (!source_->ReadAt(c.where.offset, peek, head) || !ReadImageHeader(head, peek, &h)) continue;
-    c.info = ImageInfo{h.width, h.height, h.bits_per_pixel, h.png};
+    c.info = ImageInfo{h.width, h.height, h.bitsPerPixel, h.png};
     out.push_back(c);
   }
   std::stable_sort(out.begin(), out.end(),

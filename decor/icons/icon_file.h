@@ -17,12 +17,12 @@
 
 namespace inkwend::icons {
 
-enum class IconFileKind { kNone, kIco, kNe, kPe };
+enum class IconFileKind { None, Ico, Ne, Pe };
 
 struct ImageInfo {
   int width = 0;
   int height = 0;
-  int bits_per_pixel = 0;
+  int bitsPerPixel = 0;
   bool png = false;
 };
 
@@ -73,9 +73,9 @@ class IconFile {
   const Location* IconResource(uint32_t id) const;
 
   std::unique_ptr<ByteSource> source_;
-  IconFileKind kind_ = IconFileKind::kNone;
+  IconFileKind kind_ = IconFileKind::None;
   std::vector<Group> groups_;
-  std::vector<std::pair<uint32_t, Location>> icon_resources_;  // RT_ICON id -> data, sorted by id
+  std::vector<std::pair<uint32_t, Location>> iconResources_;  // RT_ICON id -> data, sorted by id
 };
 
 }  // namespace inkwend::icons

@@ -17,20 +17,20 @@ bool IsPng(const uint8_t* data, size_t size) {
 }
 
 struct DibInfo {
-  uint32_t header_size = 0;
+  uint32_t headerSize = 0;
   int width = 0;
   int height = 0;  // visible height, half the stored one
   int bpp = 0;
   uint32_t compression = 0;
-  uint32_t colours_in_file = 0;  // palette entries that follow the header
+  uint32_t coloursInFile = 0;  // palette entries that follow the header
 };
 
 bool ParseDib(const uint8_t* data, size_t size, DibInfo* d) {
   if (size < 40) return false;
   const ByteReader r(data, size);
-  d->header_size = r.U32At(0);
+  d->headerSize = r.U32At(0);
   // BITMAPINFOHEADER and its later, longer forms; the 12-byte OS/2 header never held icons.
-  if (d->header_size < 40 || d->header_size > size) return false;
+  if (d->headerSize < 40 || d->headerSize > size) return false;
   const int32_t w = r.I32At(4);
   const int32_t h2 = r.I32At(8);
   d->bpp = r.U16At(14);
@@ -44,14 +44,14 @@ bool ParseDib(const uint8_t* data, size_t size, DibInfo* d) {
     case 4:
     case 8:
       if (d->compression != kBiRgb) return false;
-      d->colours_in_file = clr_used != 0 ? clr_used : (1u << d->bpp);
-      if (d->colours_in_file > 256) return false;
+      d->coloursInFile = clr_used != 0 ? clr_used : (1u << d->bpp);
+      if (d->coloursInFile > 256) return false;
       break;
     case 16:
     case 24:
     case 32:
       if (d->compression != kBiRgb && !(d->compression == kBiBitfields && d->bpp != 24)) return false;
-      d->colours_in_file = 0;
+      d->coloursInFile = 0;
       break;
     default:
       return false;
@@ -87,23 +87,23 @@ Status ReadColourMasks(const uint8_t* data, size_t size, const DibInfo& d, uint6
   if (d.bpp == 16) *masks = {0x7C00, 0x03E0, 0x001F};
   if (d.compression != kBiBitfields) return Status::Ok();
   // The masks follow a 40-byte header and are part of a longer one.
-  const uint64_t at = d.header_size == 40 ? *pos : 40;
+  const uint64_t at = d.headerSize == 40 ? *pos : 40;
   if (at + 12 > size) return Status::Error("icon image cut short in its colour masks");
   *masks = {LittleEndian32(data + at), LittleEndian32(data + at + 4), LittleEndian32(data + at + 8)};
-  if (d.header_size == 40) *pos += 12;
+  if (d.headerSize == 40) *pos += 12;
   return Status::Ok();
 }
 
 Status ReadPalette(const uint8_t* data, size_t size, const DibInfo& d, uint64_t* pos, Palette* palette) {
   *palette = {};
-  if (d.colours_in_file == 0) return Status::Ok();
-  if (*pos + 4ull * d.colours_in_file > size) return Status::Error("icon image cut short in its palette");
-  for (uint32_t i = 0; i < d.colours_in_file; ++i) {
+  if (d.coloursInFile == 0) return Status::Ok();
+  if (*pos + 4ull * d.coloursInFile > size) return Status::Error("icon image cut short in its palette");
+  for (uint32_t i = 0; i < d.coloursInFile; ++i) {
     const uint8_t* q = data + *pos + 4ull * i;
     (*palette)[i] =
         0xFF000000u | (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[1]) << 8) | q[0];
   }
-  *pos += 4ull * d.colours_in_file;
+  *pos += 4ull * d.coloursInFile;
   return Status::Ok();
 }
 
@@ -154,7 +154,7 @@ Status DecodeDib(const uint8_t* data, size_t size, IconImage* out) {
   DibInfo d;
   if (!ParseDib(data, size, &d)) return Status::Error("unsupported or damaged icon image header");
   const ByteReader image(data, size);
-  uint64_t pos = d.header_size;
+  uint64_t pos = d.headerSize;
   ColourMasks masks;
   if (Status s = ReadColourMasks(data, size, d, &pos, &masks); !s.IsOk()) return s;
   Palette palette;
@@ -199,7 +199,7 @@ bool ReadImageHeader(const uint8_t* data, size_t size, ImageHeader* out) {
     const int type = data[25];
     out->width = static_cast<int>(w);
     out->height = static_cast<int>(h);
-    out->bits_per_pixel = data[24] * (type < 7 ? kChannels[type] : 0);
+    out->bitsPerPixel = data[24] * (type < 7 ? kChannels[type] : 0);
     out->png = true;
     return true;
   }
@@ -207,7 +207,7 @@ bool ReadImageHeader(const uint8_t* data, size_t size, ImageHeader* out) {
   if (!ParseDib(data, size, &d)) return false;
   out->width = d.width;
   out->height = d.height;
-  out->bits_per_pixel = d.bpp;
+  out->bitsPerPixel = d.bpp;
   out->png = false;
   return true;
 }

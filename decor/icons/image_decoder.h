@@ -12,7 +12,7 @@ namespace inkwend::icons {
 struct ImageHeader {
   int width = 0;
   int height = 0;  // of the visible image (a DIB header counts the AND mask in its height)
-  int bits_per_pixel = 0;
+  int bitsPerPixel = 0;
   bool png = false;
 };
 

@@ -20,13 +20,13 @@ TEST(IclWriter, EveryPictureBecomesAnIconInOrder) {
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(BuildIcl(pictures, "activity.icl", &bytes).IsOk());
   IconFile f(MemorySource(bytes));
-  EXPECT_EQ(f.kind(), IconFileKind::kNe);
+  EXPECT_EQ(f.kind(), IconFileKind::Ne);
   ASSERT_EQ(f.Count(), 3);
   for (int i = 0; i < 3; ++i) {
     const auto images = f.Images(i);
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(images[0].width, 32);
-    EXPECT_EQ(images[0].bits_per_pixel, 32);
+    EXPECT_EQ(images[0].bitsPerPixel, 32);
     EXPECT_EQ(images[1].width, 16);
   }
   IconImage img;

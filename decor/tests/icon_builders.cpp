@@ -138,7 +138,7 @@ Bytes MakeGroup(const std::vector<GroupEntry>& entries) {
     Put16(&b, 1);
     Put16(&b, static_cast<uint16_t>(e.bpp));
     Put32(&b, e.bytes);
-    Put16(&b, e.icon_id);
+    Put16(&b, e.iconId);
   }
   return b;
 }
@@ -168,7 +168,7 @@ Bytes MakeNe(const std::vector<Resource>& resources, unsigned shift) {
     for (const auto& r : resources)
       if (std::find(types.begin(), types.end(), r.type) == types.end()) types.push_back(r.type);
     Put16(&b, static_cast<uint16_t>(shift));
-    std::vector<std::pair<size_t, const Resource*>> slots;  // entry position, resource
+    std::vector<std::pair<size_t, const Resource*>> slots_value;  // entry position, resource
     for (uint16_t t : types) {
       Put16(&b, static_cast<uint16_t>(0x8000 | t));
       const size_t count_at = b.size();
@@ -177,14 +177,14 @@ Bytes MakeNe(const std::vector<Resource>& resources, unsigned shift) {
       uint16_t n = 0;
       for (const auto& r : resources) {
         if (r.type != t) continue;
-        slots.emplace_back(b.size(), &r);
+        slots_value.emplace_back(b.size(), &r);
         b.resize(b.size() + 12, 0);
         ++n;
       }
       Set16(&b, count_at, n);
     }
     Put16(&b, 0);
-    for (auto& [at, r] : slots) {
+    for (auto& [at, r] : slots_value) {
       if (r->name.empty()) {
         Set16(&b, at + 6, static_cast<uint16_t>(0x8000 | r->id));
       } else {
@@ -197,7 +197,7 @@ Bytes MakeNe(const std::vector<Resource>& resources, unsigned shift) {
     Set16(&b, ne + 0x26, static_cast<uint16_t>(b.size() - table + (table - ne)));
     b.insert(b.end(), {5, 'I', 'C', 'O', 'N', 'S', 0, 0, 0});
     const size_t align = size_t{1} << shift;
-    for (auto& [at, r] : slots) {
+    for (auto& [at, r] : slots_value) {
       PadTo(&b, align);
       Set16(&b, at, static_cast<uint16_t>(b.size() >> shift));
       Set16(&b, at + 2, static_cast<uint16_t>((r->data.size() + align - 1) >> shift));
@@ -239,9 +239,9 @@ static Bytes ResourceSection(const ResourceTypes& by_type, uint32_t va) {
     Put32(&r, 0);
   }
   struct Pending {
-    size_t name_slot;
+    size_t nameSlot;
     const Resource* res;
-    size_t data_slot;
+    size_t dataSlot;
   };
   std::vector<Pending> pending;
   size_t ti = 0;
@@ -265,22 +265,22 @@ static Bytes ResourceSection(const ResourceTypes& by_type, uint32_t va) {
     }
   }
   for (auto& p : pending) {
-    Set32(&r, p.data_slot, static_cast<uint32_t>(r.size()));
+    Set32(&r, p.dataSlot, static_cast<uint32_t>(r.size()));
     const size_t entry = r.size();
     r.resize(r.size() + 16, 0);
-    p.data_slot = entry;
+    p.dataSlot = entry;
   }
   for (auto& p : pending) {
     if (!p.res->name.empty()) {
-      Set32(&r, p.name_slot, 0x80000000u | static_cast<uint32_t>(r.size()));
+      Set32(&r, p.nameSlot, 0x80000000u | static_cast<uint32_t>(r.size()));
       Put16(&r, static_cast<uint16_t>(p.res->name.size()));
       for (char c : p.res->name) Put16(&r, static_cast<uint8_t>(c));
     }
   }
   for (auto& p : pending) {
     PadTo(&r, 8);
-    Set32(&r, p.data_slot, va + static_cast<uint32_t>(r.size()));
-    Set32(&r, p.data_slot + 4, static_cast<uint32_t>(p.res->data.size()));
+    Set32(&r, p.dataSlot, va + static_cast<uint32_t>(r.size()));
+    Set32(&r, p.dataSlot + 4, static_cast<uint32_t>(p.res->data.size()));
     r.insert(r.end(), p.res->data.begin(), p.res->data.end());
   }
   return r;

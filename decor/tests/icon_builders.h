@@ -40,7 +40,7 @@ Bytes MakeIco(const std::vector<IcoImage>& images);
 // GRPICONDIR: one 14-byte entry per image, referring to RT_ICON resources by id.
 struct GroupEntry {
   int width, height, bpp;
-  uint16_t icon_id;
+  uint16_t iconId;
   uint32_t bytes = 0;
 };
 Bytes MakeGroup(const std::vector<GroupEntry>& entries);

@@ -139,13 +139,13 @@ TEST(IcoFile, OneIconWhoseBestFittingImageIsChosen) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     IconFile f = FromBytes(testing::MakeIco(c.images));
-    EXPECT_EQ(f.kind(), IconFileKind::kIco);
+    EXPECT_EQ(f.kind(), IconFileKind::Ico);
     ASSERT_EQ(f.Count(), 1);
     ImageInfo info;
     ASSERT_TRUE(f.ChosenImage(0, &info));
     EXPECT_EQ(info.width, c.chosen.width);
     EXPECT_EQ(info.height, c.chosen.height);
-    EXPECT_EQ(info.bits_per_pixel, c.chosen.bits_per_pixel);
+    EXPECT_EQ(info.bitsPerPixel, c.chosen.bitsPerPixel);
     EXPECT_EQ(info.png, c.chosen.png);
   }
 }
@@ -166,7 +166,7 @@ TEST(IcoFile, ExtractsAtTheLargeIconSizeKeepingTheAspect) {
   for (const auto& c : cases) {
     ImageHeader h;
     ASSERT_TRUE(ReadImageHeader(c.image.data(), c.image.size(), &h));
-    IconFile f = FromBytes(testing::MakeIco({{h.width, h.height, h.bits_per_pixel, c.image}}));
+    IconFile f = FromBytes(testing::MakeIco({{h.width, h.height, h.bitsPerPixel, c.image}}));
     IconImage img;
     ASSERT_TRUE(f.Extract(0, &png, &img).IsOk());
     EXPECT_EQ(img.width, c.w);
@@ -225,7 +225,7 @@ TEST(NeFile, GroupsInResourceDirectoryOrderForEveryAlignment) {
   for (unsigned shift : {0u, 1u, 4u, 9u}) {
     SCOPED_TRACE(shift);
     IconFile f = FromBytes(testing::MakeNe(ThreeGroups(), shift));
-    EXPECT_EQ(f.kind(), IconFileKind::kNe);
+    EXPECT_EQ(f.kind(), IconFileKind::Ne);
     ExpectThreeGroups(f);
   }
 }
@@ -234,7 +234,7 @@ TEST(PeFile, Pe32AndPe32PlusGroups) {
   for (bool plus : {false, true}) {
     SCOPED_TRACE(plus);
     IconFile f = FromBytes(testing::MakePe(ThreeGroups(), plus));
-    EXPECT_EQ(f.kind(), IconFileKind::kPe);
+    EXPECT_EQ(f.kind(), IconFileKind::Pe);
     ExpectThreeGroups(f);
   }
 }
@@ -255,7 +255,7 @@ TEST(PeFile, ResourceDllsLinkedByWindowsTools) {
       ASSERT_TRUE(f->ChosenImage(i, &info));
       EXPECT_EQ(info.width, expected[i].w);
       EXPECT_EQ(info.height, expected[i].h);
-      EXPECT_EQ(info.bits_per_pixel, expected[i].bpp);
+      EXPECT_EQ(info.bitsPerPixel, expected[i].bpp);
       IconImage img;
       ASSERT_TRUE(f->Extract(i, nullptr, &img).IsOk());
       EXPECT_EQ(img.width, 32);
@@ -315,7 +315,7 @@ TEST(IconFile, HugeSizesAndOffsetsAreRefused) {
     const char* what;
     Bytes bytes;
     std::function<void(Bytes*)> damage;
-    int first_extracts;  // 1 yes, 0 no, -1 either (the directory is read as garbage)
+    int firstExtracts;  // 1 yes, 0 no, -1 either (the directory is read as garbage)
   } cases[] = {
       {"ICO image of 2^31 bytes", ico, [](Bytes* b) { testing::Set32(b, 6 + 8, 0x80000000u); }, 0},
       {"ICO image beyond the end", ico, [](Bytes* b) { testing::Set32(b, 6 + 12, 0xFFFFFFF0u); }, 0},
@@ -334,8 +334,8 @@ TEST(IconFile, HugeSizesAndOffsetsAreRefused) {
     IconFile f = FromBytes(b);
     IconImage img;
     const bool extracted = f.Extract(0, nullptr, &img).IsOk();
-    if (c.first_extracts >= 0) {
-      EXPECT_EQ(extracted, c.first_extracts == 1) << c.what;
+    if (c.firstExtracts >= 0) {
+      EXPECT_EQ(extracted, c.firstExtracts == 1) << c.what;
     }
     for (int i = 1; i < std::min(f.Count(), 4); ++i) f.Extract(i, nullptr, &img);
   }

@@ -1,4 +1,4 @@
-// TIconListBox driven as the palette's user drives it: files chosen, cells painted and clicked.
+// IconListBox driven as the palette's user drives it: files chosen, cells painted and clicked.
 #include "decor/icon_list_box.h"
 
 #include <QApplication>
@@ -12,7 +12,7 @@
 #include "decor/tests/icon_builders.h"
 #include "platform/qt_icon_image.h"
 
-using inkwend::TIconListBox;
+using inkwend::IconListBox;
 namespace b = inkwend::icons::testing;
 
 class IconListBoxTest : public QObject {
@@ -38,15 +38,15 @@ class IconListBoxTest : public QObject {
     }
     return Write(name, b::MakeNe(res));
   }
-  static bool Attached(TIconListBox& list, int i) {
-    return list.item(i)->data(TIconListBox::kIconRole).isValid();
+  static bool Attached(IconListBox& list, int i) {
+    return list.item(i)->data(IconListBox::kIconRole).isValid();
   }
 
  private slots:
   void initTestCase() { QVERIFY(dir_.isValid()); }
 
   void startsEmptyDisabledAndSized() {
-    TIconListBox list;
+    IconListBox list;
     QCOMPARE(list.NumberOfIcons(), -1);
     QCOMPARE(list.count(), 0);
     QVERIFY(!list.isEnabled());
@@ -61,9 +61,9 @@ class IconListBoxTest : public QObject {
   }
 
   void oneIconGivesItemZeroSelected() {
-    TIconListBox list;
+    IconListBox list;
     int changes = 0;
-    list.OnFileChange = [&](TIconListBox* sender) {
+    list.onFileChange = [&](IconListBox* sender) {
       QCOMPARE(sender, &list);
       ++changes;
     };
@@ -78,9 +78,9 @@ class IconListBoxTest : public QObject {
 
   void sameNameDoesNotReloadOtherCaseDoes() {
     const QString path = Library("Same.icl", 3);
-    TIconListBox list;
+    IconListBox list;
     int changes = 0;
-    list.OnFileChange = [&](TIconListBox*) { ++changes; };
+    list.onFileChange = [&](IconListBox*) { ++changes; };
     list.SetFileName(path);
     list.setCurrentRow(2);
     QVERIFY(list.GetIcon(2).has_value());
@@ -98,7 +98,7 @@ class IconListBoxTest : public QObject {
   }
 
   void missingEmptyAndIconlessFiles() {
-    TIconListBox list;
+    IconListBox list;
     list.SetFileName(dir_.filePath("missing.icl"));
     QCOMPARE(list.NumberOfIcons(), -1);
     QVERIFY(!list.isEnabled());
@@ -119,7 +119,7 @@ class IconListBoxTest : public QObject {
   }
 
   void gridSizeFollowsXIconsAndYIcons() {
-    TIconListBox list;
+    IconListBox list;
     list.SetXIcons(3);
     list.SetYIcons(3);
     QCOMPARE(list.width(), 38 * 3 + 2);
@@ -146,7 +146,7 @@ class IconListBoxTest : public QObject {
   }
 
   void cachingExtractsOnFirstPaintOnly() {
-    TIconListBox list;
+    IconListBox list;
     list.SetXIcons(3);
     list.SetYIcons(3);
     list.SetFileName(Library("many.icl", 40));
@@ -165,7 +165,7 @@ class IconListBoxTest : public QObject {
   }
 
   void switchingCachingOffAttachesEveryIcon() {
-    TIconListBox list;
+    IconListBox list;
     list.SetFileName(Library("all.icl", 12));
     QVERIFY(!Attached(list, 5));
     list.SetEnableCaching(false);
@@ -183,7 +183,7 @@ class IconListBoxTest : public QObject {
         {3, 1, "", b::SolidDib(32, 16, 32, 0xFF0000)},
         {14, 2, "", b::MakeGroup({{32, 32, 32, 9}})},  // its image is missing
     };
-    TIconListBox list;
+    IconListBox list;
     list.SetFileName(Write("wide.icl", b::MakeNe(res)));
     QCOMPARE(list.NumberOfIcons(), 2);
     QImage cell(38, 38, QImage::Format_ARGB32);
@@ -221,7 +221,7 @@ class IconListBoxTest : public QObject {
     buffer.open(QIODevice::WriteOnly);
     QVERIFY(picture.save(&buffer, "PNG"));
     const b::Bytes png_bytes(png.begin(), png.end());
-    TIconListBox list;
+    IconListBox list;
     list.SetFileName(Write(
         "png.ico", b::MakeIco({{16, 16, 8, b::SolidDib(16, 16, 8, 0x00FF00)}, {64, 64, 32, png_bytes}})));
     const std::optional<QImage> icon = list.GetIcon(0);
@@ -239,7 +239,7 @@ class IconListBoxTest : public QObject {
   }
 
   void clickedIconIsWhatADragCarries() {
-    TIconListBox list;
+    IconListBox list;
     list.SetXIcons(3);
     list.SetYIcons(3);
     list.SetFileName(Library("drag.icl", 9));
@@ -250,7 +250,7 @@ class IconListBoxTest : public QObject {
     QCOMPARE(list.currentRow(), 4);
     std::unique_ptr<QMimeData> data(list.model()->mimeData(list.selectionModel()->selectedIndexes()));
     QVERIFY(data);
-    QCOMPARE(data->data(TIconListBox::kIconMimeType), QByteArray("4"));
+    QCOMPARE(data->data(IconListBox::kIconMimeType), QByteArray("4"));
     const QImage image = qvariant_cast<QImage>(data->imageData());
     QCOMPARE(image.size(), QSize(32, 32));
     QCOMPARE(image.pixel(0, 0), 0xFF000014u);

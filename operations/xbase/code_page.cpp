@@ -9,7 +9,7 @@ namespace {
 
 struct DriverEntry {
   uint8_t driver;
-  int code_page;
+  int codePage;
 };
 
 // Language-driver bytes: the dBase language drivers and the FoxPro code page marks share one
@@ -29,7 +29,7 @@ constexpr DriverEntry kDrivers[] = {
 
 const char16_t* UpperHalfOf(int code_page) {
   for (const UpperHalf& u : kUpperHalves) {
-    if (u.code_page == code_page) return u.table;
+    if (u.codePage == code_page) return u.table;
   }
   return nullptr;
 }
@@ -39,7 +39,7 @@ const char16_t* UpperHalfOf(int code_page) {
 int CodePageOfLanguageDriver(uint8_t driver) {
   if (driver == 0) return 0;
   for (const DriverEntry& e : kDrivers) {
-    if (e.driver == driver) return e.code_page;
+    if (e.driver == driver) return e.codePage;
   }
   return -1;
 }

@@ -63,12 +63,12 @@ TableKind KindOf(uint8_t version) {
     case 0x30:
     case 0x31:
     case 0x32:
-      return TableKind::kVisualFoxPro;
+      return TableKind::VisualFoxPro;
     case 0xF5:
-      return TableKind::kFoxPro;
+      return TableKind::FoxPro;
     case 0x02:
     case 0xFB:
-      return TableKind::kFoxBase;
+      return TableKind::FoxBase;
     default:
       break;
   }
@@ -76,7 +76,7 @@ TableKind KindOf(uint8_t version) {
   // memo layout or bits 4 to 6 for its SQL tables, dBase V uses level 5.
   const int level = version & 0x07;
   const bool dbase4 = level == 5 || (level == 3 && (version & 0x78) != 0);
-  return dbase4 ? TableKind::kDBase4 : TableKind::kDBase3;
+  return dbase4 ? TableKind::DBase4 : TableKind::DBase3;
 }
 
 // Version bytes written by dBase III to V, FoxBASE, FoxPro, Visual FoxPro and Visual Objects.
@@ -166,7 +166,7 @@ std::string FindMemoFile(const std::filesystem::path& directory, const std::stri
       if (same_case) break;
     }
     if (!found.empty()) {
-      *layout = extension[1] == 'f' ? MemoLayout::kFoxPro : MemoLayout::kDBase;
+      *layout = extension[1] == 'f' ? MemoLayout::FoxPro : MemoLayout::DBase;
       return found;
     }
   }
@@ -176,7 +176,7 @@ std::string FindMemoFile(const std::filesystem::path& directory, const std::stri
 // A field as its descriptor stores it, before the record layout is known.
 struct RawField {
   Field field;
-  uint32_t high_length;  // FoxPro and Clipper keep character fields over 255 bytes in byte 17 as well
+  uint32_t highLength;  // FoxPro and Clipper keep character fields over 255 bytes in byte 17 as well
 };
 
 // The field descriptors of a table's header, up to the end mark (a missing mark is a warning).
@@ -198,8 +198,8 @@ Status ReadFieldDescriptors(const Table& table, const std::string& header, std::
     r.field.type = d[11];
     r.field.length = static_cast<uint8_t>(d[16]);
     r.field.decimals = static_cast<uint8_t>(d[17]);
-    r.field.flags = table.kind() == TableKind::kVisualFoxPro ? static_cast<uint8_t>(d[18]) : 0;
-    r.high_length = r.field.type == 'C' ? r.field.decimals : 0;
+    r.field.flags = table.kind() == TableKind::VisualFoxPro ? static_cast<uint8_t>(d[18]) : 0;
+    r.highLength = r.field.type == 'C' ? r.field.decimals : 0;
     if (r.field.name.empty() || r.field.type < 0x20 || r.field.type > 0x7E) {
       return Status::Error(Format("Field descriptor %zu of the table is damaged.", raw->size() + 1));
     }
@@ -217,7 +217,7 @@ Status CheckRecordLength(const std::vector<RawField>& raw, uint32_t record_lengt
   uint64_t short_sum = 0, long_sum = 0;
   for (const RawField& r : raw) {
     short_sum += r.field.length;
-    long_sum += r.field.length + r.high_length * 256;
+    long_sum += r.field.length + r.highLength * 256;
   }
   *long_lengths = short_sum + 1 != record_length && long_sum + 1 == record_length;
   const uint64_t needed = (*long_lengths ? long_sum : short_sum) + 1;
@@ -256,9 +256,9 @@ Table::~Table() = default;
 
 Status Table::Open(std::unique_ptr<ByteSource> dbf, std::unique_ptr<ByteSource> memo, MemoLayout layout,
                    const TableOptions& options, std::unique_ptr<Table>* out) {
-  if (memo == nullptr) layout = MemoLayout::kNone;
+  if (memo == nullptr) layout = MemoLayout::None;
   return Build(std::move(dbf), std::move(memo), layout, options, std::string(),
-               layout == MemoLayout::kNone ? "no memo file was given" : std::string(), out);
+               layout == MemoLayout::None ? "no memo file was given" : std::string(), out);
 }
 
 Status Table::Open(const std::string& dbf_path, const TableOptions& options, std::unique_ptr<Table>* out) {
@@ -268,8 +268,8 @@ Status Table::Open(const std::string& dbf_path, const TableOptions& options, std
 
   char version = 0;
   const bool foxpro = dbf->ReadAt(0, 1, &version) &&
-                      KindOf(static_cast<uint8_t>(version)) != TableKind::kDBase3 &&
-                      KindOf(static_cast<uint8_t>(version)) != TableKind::kDBase4;
+                      KindOf(static_cast<uint8_t>(version)) != TableKind::DBase3 &&
+                      KindOf(static_cast<uint8_t>(version)) != TableKind::DBase4;
   std::array<const char*, 2> extensions = {".fpt", ".dbt"};
   if (!foxpro) std::swap(extensions[0], extensions[1]);
 
@@ -279,7 +279,7 @@ Status Table::Open(const std::string& dbf_path, const TableOptions& options, std
   if (directory.empty()) directory = ".";
   const std::string stem = path.stem().string();
 
-  MemoLayout layout = MemoLayout::kNone;
+  MemoLayout layout = MemoLayout::None;
   const std::string found = FindMemoFile(directory, stem, extensions, &layout);
 
   std::unique_ptr<ByteSource> memo;
@@ -293,7 +293,7 @@ Status Table::Open(const std::string& dbf_path, const TableOptions& options, std
       std::string reason = memo_opened.GetStatus().Message();
       if (!reason.empty() && reason.back() == '.') reason.pop_back();
       memo_problem = "its memo file cannot be opened (" + reason + ")";
-      layout = MemoLayout::kNone;
+      layout = MemoLayout::None;
     }
   }
   return Build(std::move(dbf), std::move(memo), layout, options, found, memo_problem, out);
@@ -305,10 +305,10 @@ Status Table::Build(std::unique_ptr<ByteSource> dbf, std::unique_ptr<ByteSource>
   std::unique_ptr<Table> table(new Table());
   table->dbf_ = std::move(dbf);
   table->memo_ = std::move(memo);
-  table->memo_layout_ = layout;
-  table->memo_path_ = std::move(memo_path);
-  table->memo_problem_ = std::move(memo_problem);
-  table->max_memo_bytes_ = options.max_memo_bytes;
+  table->memoLayout_ = layout;
+  table->memoPath_ = std::move(memo_path);
+  table->memoProblem_ = std::move(memo_problem);
+  table->maxMemoBytes_ = options.maxMemoBytes;
   Status status = table->Parse(options);
   if (!status.IsOk()) return status;
   table->OpenMemo();
@@ -334,8 +334,8 @@ Status Table::Parse(const TableOptions& options) {
   }
   kind_ = KindOf(version_);
   const ByteReader header_reader(header, sizeof header);
-  header_length_ = header_reader.U16At(8);
-  record_length_ = header_reader.U16At(10);
+  headerLength_ = header_reader.U16At(8);
+  recordLength_ = header_reader.U16At(10);
   const uint32_t header_count = header_reader.U32At(4);
 
   if (header[15] == 0x01) {
@@ -343,52 +343,52 @@ Status Table::Parse(const TableOptions& options) {
         "The table is encrypted. Its encryption belongs to the program that wrote it and cannot be "
         "read here, with or without the password.");
   }
-  if (header_length_ < kTableHeaderSize + 1) {
+  if (headerLength_ < kTableHeaderSize + 1) {
     return Status::Error(
-        Format("The table's header length (%u bytes) is too small: the table is damaged.", header_length_));
+        Format("The table's header length (%u bytes) is too small: the table is damaged.", headerLength_));
   }
-  if (header_length_ > size) {
+  if (headerLength_ > size) {
     return Status::Error(
         Format("The table is cut inside its header (the header needs %u bytes, the file has %llu).",
-               header_length_, static_cast<unsigned long long>(size)));
+               headerLength_, static_cast<unsigned long long>(size)));
   }
-  if (record_length_ == 0) {
+  if (recordLength_ == 0) {
     return Status::Error("The table's record length is 0: the table is damaged.");
   }
 
-  language_driver_ = static_cast<uint8_t>(header[29]);
-  const int named = CodePageOfLanguageDriver(language_driver_);
+  languageDriver_ = static_cast<uint8_t>(header[29]);
+  const int named = CodePageOfLanguageDriver(languageDriver_);
   if (named == 0) {
-    code_page_ = kDefaultCodePage;
+    codePage_ = kDefaultCodePage;
   } else if (named < 0) {
-    code_page_ = kDefaultCodePage;
+    codePage_ = kDefaultCodePage;
     warnings_.push_back(Format(
         "The table's language-driver byte 0x%02X names no known code page; its text is read as Windows-1252.",
-        language_driver_));
+        languageDriver_));
   } else if (!CanDecode(named)) {
-    code_page_ = kDefaultCodePage;
+    codePage_ = kDefaultCodePage;
     warnings_.push_back(Format(
         "The table's text is in code page %d, which cannot be decoded here; it is read as Windows-1252.",
         named));
   } else {
-    code_page_ = named;
+    codePage_ = named;
   }
 
   Status status = ParseFields();
   if (!status.IsOk()) return status;
 
-  const uint64_t whole_records = (size - header_length_) / record_length_;
-  record_count_ = header_count;
+  const uint64_t whole_records = (size - headerLength_) / recordLength_;
+  recordCount_ = header_count;
   if (header_count > whole_records) {
-    record_count_ = static_cast<uint32_t>(whole_records);
+    recordCount_ = static_cast<uint32_t>(whole_records);
     warnings_.push_back(Format("The table is cut: its header counts %u records, but the file holds only %u.",
-                               header_count, record_count_));
+                               header_count, recordCount_));
   }
   return Status::Ok();
 }
 
 Status Table::ParseFields() {
-  std::string header(header_length_, '\0');
+  std::string header(headerLength_, '\0');
   if (!dbf_->ReadAt(0, header.size(), header.data())) {
     return Status::Error("The table's header cannot be read.");
   }
@@ -396,7 +396,7 @@ Status Table::ParseFields() {
   Status status = ReadFieldDescriptors(*this, header, &raw, &warnings_);
   if (!status.IsOk()) return status;
   bool long_lengths = false;
-  status = CheckRecordLength(raw, record_length_, &long_lengths, &warnings_);
+  status = CheckRecordLength(raw, recordLength_, &long_lengths, &warnings_);
   if (!status.IsOk()) return status;
 
   uint32_t offset = 1;
@@ -404,17 +404,17 @@ Status Table::ParseFields() {
   for (RawField& r : raw) {
     Field& f = r.field;
     if (long_lengths) {
-      f.length += r.high_length * 256;
+      f.length += r.highLength * 256;
       f.decimals = 0;
     }
     f.offset = offset;
     offset += f.length;
-    if (kind_ == TableKind::kVisualFoxPro) {
-      if (f.type == '0' && f.IsSystem()) null_flags_field_ = static_cast<int>(fields_.size());
+    if (kind_ == TableKind::VisualFoxPro) {
+      if (f.type == '0' && f.IsSystem()) nullFlagsField_ = static_cast<int>(fields_.size());
       // Each variable-length field takes a bit for "shorter than the field", each field that may
       // be null a bit for "null", in field order.
-      if (f.type == 'V' || f.type == 'Q') f.length_bit = next_bit++;
-      if ((f.flags & 0x02) != 0) f.null_bit = next_bit++;
+      if (f.type == 'V' || f.type == 'Q') f.lengthBit = next_bit++;
+      if ((f.flags & 0x02) != 0) f.nullBit = next_bit++;
     }
     fields_.push_back(std::move(f));
   }
@@ -424,23 +424,23 @@ Status Table::ParseFields() {
 void Table::OpenMemo() {
   bool has_memo_fields = false;
   for (const Field& f : fields_) has_memo_fields = has_memo_fields || f.IsMemo();
-  if (memo_layout_ == MemoLayout::kNone || memo_ == nullptr) {
-    memo_layout_ = MemoLayout::kNone;
-    if (memo_problem_.empty()) memo_problem_ = "no memo file was given";
-    if (has_memo_fields) warnings_.push_back("The table has memo fields but " + memo_problem_ + ".");
+  if (memoLayout_ == MemoLayout::None || memo_ == nullptr) {
+    memoLayout_ = MemoLayout::None;
+    if (memoProblem_.empty()) memoProblem_ = "no memo file was given";
+    if (has_memo_fields) warnings_.push_back("The table has memo fields but " + memoProblem_ + ".");
     return;
   }
   char header[kMemoHeaderSize];
   if (!memo_->ReadAt(0, kMemoHeaderSize, header)) {
-    memo_problem_ = Format("the memo file is too short (%llu bytes) to hold its header",
-                           static_cast<unsigned long long>(memo_->Size()));
-    if (has_memo_fields) warnings_.push_back("The table's memos cannot be read: " + memo_problem_ + ".");
+    memoProblem_ = Format("the memo file is too short (%llu bytes) to hold its header",
+                          static_cast<unsigned long long>(memo_->Size()));
+    if (has_memo_fields) warnings_.push_back("The table's memos cannot be read: " + memoProblem_ + ".");
     return;
   }
-  if (memo_layout_ == MemoLayout::kFoxPro) {
-    memo_block_size_ = ByteReader(header, sizeof header).U16BigEndianAt(6);
-    if (memo_block_size_ == 0) {
-      memo_block_size_ = kFoxProDefaultBlockSize;
+  if (memoLayout_ == MemoLayout::FoxPro) {
+    memoBlockSize_ = ByteReader(header, sizeof header).U16BigEndianAt(6);
+    if (memoBlockSize_ == 0) {
+      memoBlockSize_ = kFoxProDefaultBlockSize;
       if (has_memo_fields) {
         warnings_.push_back(
             "The memo file gives a block size of 0; FoxPro's default of 64 bytes is assumed.");
@@ -449,9 +449,9 @@ void Table::OpenMemo() {
   } else {
     // dBase III memo files have fixed 512-byte blocks and leave the size field empty; dBase IV
     // keeps its block size at byte 20.
-    memo_block_size_ = kDBase3BlockSize;
+    memoBlockSize_ = kDBase3BlockSize;
     const uint32_t stored = ByteReader(header, sizeof header).U16At(20);
-    if (kind_ == TableKind::kDBase4 && stored >= 64) memo_block_size_ = stored;
+    if (kind_ == TableKind::DBase4 && stored >= 64) memoBlockSize_ = stored;
   }
 }
 
@@ -462,18 +462,18 @@ int Table::FindField(std::string_view name) const {
   return -1;
 }
 
-std::string Table::Decode(std::string_view bytes) const { return DecodeText(bytes, code_page_); }
+std::string Table::Decode(std::string_view bytes) const { return DecodeText(bytes, codePage_); }
 
 Status Table::ReadRecord(uint32_t index, Record* out) const {
-  if (index >= record_count_) {
+  if (index >= recordCount_) {
     return Status::Error(Format("Record %llu does not exist; the table has %u records.",
-                                static_cast<unsigned long long>(index) + 1, record_count_));
+                                static_cast<unsigned long long>(index) + 1, recordCount_));
   }
   out->table_ = this;
   out->number_ = index + 1;
-  out->bytes_.resize(record_length_);
-  const uint64_t offset = header_length_ + uint64_t{index} * record_length_;
-  if (!dbf_->ReadAt(offset, record_length_, out->bytes_.data())) {
+  out->bytes_.resize(recordLength_);
+  const uint64_t offset = headerLength_ + uint64_t{index} * recordLength_;
+  if (!dbf_->ReadAt(offset, recordLength_, out->bytes_.data())) {
     out->bytes_.clear();
     return Status::Error(Format("Record %u cannot be read.", index + 1));
   }
@@ -485,8 +485,8 @@ Status Table::ReadMemoBlock(uint64_t block, Memo* out) const {
   *out = Memo();
   out->block = block;
   if (block == 0) return Status::Ok();
-  if (!memo_problem_.empty()) return Status::Error("The memo cannot be read: " + memo_problem_ + ".");
-  return memo_layout_ == MemoLayout::kFoxPro ? ReadFoxProMemo(block, out) : ReadDBaseMemo(block, out);
+  if (!memoProblem_.empty()) return Status::Error("The memo cannot be read: " + memoProblem_ + ".");
+  return memoLayout_ == MemoLayout::FoxPro ? ReadFoxProMemo(block, out) : ReadDBaseMemo(block, out);
 }
 
 Status Table::ReadMemoData(uint64_t offset, uint64_t length, uint64_t block, Memo* out) const {
@@ -497,7 +497,7 @@ Status Table::ReadMemoData(uint64_t offset, uint64_t length, uint64_t block, Mem
                static_cast<unsigned long long>(block), static_cast<unsigned long long>(length),
                static_cast<unsigned long long>(left)));
   }
-  if (length > max_memo_bytes_) {
+  if (length > maxMemoBytes_) {
     return Status::Error(Format("The memo at block %llu claims %llu bytes, more than a memo may have here.",
                                 static_cast<unsigned long long>(block),
                                 static_cast<unsigned long long>(length)));
@@ -512,7 +512,7 @@ Status Table::ReadMemoData(uint64_t offset, uint64_t length, uint64_t block, Mem
 }
 
 Status Table::ReadFoxProMemo(uint64_t block, Memo* out) const {
-  const uint64_t offset = block * memo_block_size_;  // block < 2^40 and size < 2^16: no overflow
+  const uint64_t offset = block * memoBlockSize_;  // block < 2^40 and size < 2^16: no overflow
   Status status = CheckBlock(block, offset, memo_->Size());
   if (!status.IsOk()) return status;
   char head[8];
@@ -521,12 +521,12 @@ Status Table::ReadFoxProMemo(uint64_t block, Memo* out) const {
                                 static_cast<unsigned long long>(block)));
   }
   const ByteReader r(head, sizeof head);
-  out->is_text = r.U32BigEndianAt(0) == 1;
+  out->isText = r.U32BigEndianAt(0) == 1;
   return ReadMemoData(offset + sizeof head, r.U32BigEndianAt(4), block, out);
 }
 
 Status Table::ReadDBaseMemo(uint64_t block, Memo* out) const {
-  const uint64_t offset = block * memo_block_size_;
+  const uint64_t offset = block * memoBlockSize_;
   Status status = CheckBlock(block, offset, memo_->Size());
   if (!status.IsOk()) return status;
 
@@ -554,7 +554,7 @@ Status Table::ReadDBaseMemo(uint64_t block, Memo* out) const {
     }
     const void* end = std::memchr(chunk, kDBase3MemoEnd, n);
     const size_t take = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - chunk) : n;
-    if (out->bytes.size() + take > max_memo_bytes_) {
+    if (out->bytes.size() + take > maxMemoBytes_) {
       out->bytes.clear();
       return Status::Error(Format("The memo at block %llu is longer than a memo may be here.",
                                   static_cast<unsigned long long>(block)));
@@ -570,9 +570,9 @@ Status Table::ReadDBaseMemo(uint64_t block, Memo* out) const {
 
 bool Record::IsNull(int field) const {
   if (table_ == nullptr || field < 0 || static_cast<size_t>(field) >= table_->fields_.size()) return false;
-  const int bit = table_->fields_[field].null_bit;
-  if (bit < 0 || table_->null_flags_field_ < 0) return false;
-  const std::string_view flags = Raw(table_->null_flags_field_);
+  const int bit = table_->fields_[field].nullBit;
+  if (bit < 0 || table_->nullFlagsField_ < 0) return false;
+  const std::string_view flags = Raw(table_->nullFlagsField_);
   const size_t byte = static_cast<size_t>(bit) / 8;
   return byte < flags.size() && (static_cast<uint8_t>(flags[byte]) >> (bit % 8) & 1) != 0;
 }
@@ -588,10 +588,10 @@ std::string Record::Text(int field) const {
   const Field& f = table_->fields_[field];
   if (f.IsMemo() || IsNull(field)) return {};
   std::string_view raw = Raw(field);
-  if (f.length_bit >= 0 && table_->null_flags_field_ >= 0 && !raw.empty()) {
-    const std::string_view flags = Raw(table_->null_flags_field_);
-    const size_t byte = static_cast<size_t>(f.length_bit) / 8;
-    if (byte < flags.size() && (static_cast<uint8_t>(flags[byte]) >> (f.length_bit % 8) & 1) != 0) {
+  if (f.lengthBit >= 0 && table_->nullFlagsField_ >= 0 && !raw.empty()) {
+    const std::string_view flags = Raw(table_->nullFlagsField_);
+    const size_t byte = static_cast<size_t>(f.lengthBit) / 8;
+    if (byte < flags.size() && (static_cast<uint8_t>(flags[byte]) >> (f.lengthBit % 8) & 1) != 0) {
       raw = raw.substr(0, std::min<size_t>(static_cast<uint8_t>(raw.back()), raw.size() - 1));
     }
   }

@@ -33,18 +33,18 @@ namespace inkwend::xbase {
 
 // The family a table's version byte belongs to.
 enum class TableKind {
-  kDBase3,        // 0x03, 0x83; also Visual Objects (0x07, 0x87) and unknown bytes
-  kDBase4,        // 0x05, 0x7B, 0x8B, 0xCB, 0x43, 0x63, 0x8E
-  kFoxBase,       // 0x02, 0xFB
-  kFoxPro,        // 0xF5 (FoxPro 2 with memo); 0x03 tables written by FoxPro look like dBase III
-  kVisualFoxPro,  // 0x30, 0x31, 0x32
+  DBase3,        // 0x03, 0x83; also Visual Objects (0x07, 0x87) and unknown bytes
+  DBase4,        // 0x05, 0x7B, 0x8B, 0xCB, 0x43, 0x63, 0x8E
+  FoxBase,       // 0x02, 0xFB
+  FoxPro,        // 0xF5 (FoxPro 2 with memo); 0x03 tables written by FoxPro look like dBase III
+  VisualFoxPro,  // 0x30, 0x31, 0x32
 };
 
 // Layout of the memo file handed to Open.
 enum class MemoLayout {
-  kNone,    // no memo file
-  kFoxPro,  // .FPT: block size in the header, big-endian block headers
-  kDBase,   // .DBT: dBase III (text ended by 0x1A) or dBase IV (block header FF FF 08 00), per block
+  None,    // no memo file
+  FoxPro,  // .FPT: block size in the header, big-endian block headers
+  DBase,   // .DBT: dBase III (text ended by 0x1A) or dBase IV (block header FF FF 08 00), per block
 };
 
 struct Field {
@@ -53,9 +53,9 @@ struct Field {
   uint32_t offset = 0;  // of the value in the record; byte 0 is the deleted mark
   uint32_t length = 0;
   uint8_t decimals = 0;
-  uint8_t flags = 0;    // Visual FoxPro: 0x01 hidden system field, 0x02 may be null, 0x04 binary
-  int null_bit = -1;    // bit in the _NullFlags field that marks the value null, or -1
-  int length_bit = -1;  // bit in _NullFlags saying a V or Q value is shorter than the field, or -1
+  uint8_t flags = 0;   // Visual FoxPro: 0x01 hidden system field, 0x02 may be null, 0x04 binary
+  int nullBit = -1;    // bit in the _NullFlags field that marks the value null, or -1
+  int lengthBit = -1;  // bit in _NullFlags saying a V or Q value is shorter than the field, or -1
 
   // Whether the value is a block number into the memo file.
   bool IsMemo() const;
@@ -66,7 +66,7 @@ struct Field {
 // One memo as stored.
 struct Memo {
   uint64_t block = 0;   // 0 when the record has no memo in this field
-  bool is_text = true;  // false for FoxPro picture and object memos (type 0 and 2)
+  bool isText = true;   // false for FoxPro picture and object memos (type 0 and 2)
   std::string bytes;    // unchanged
   std::string warning;  // set when the memo was read but something about it is off
 };
@@ -76,7 +76,7 @@ struct TableOptions {
   // cannot be read (their scheme is the closed engine's own) and fail to open with a message.
   std::string password;
   // A single memo larger than this is refused as damage rather than read into memory.
-  uint64_t max_memo_bytes = uint64_t{256} << 20;
+  uint64_t maxMemoBytes = uint64_t{256} << 20;
 };
 
 class Record;
@@ -86,7 +86,7 @@ class Table {
   // Opens a .DBF file and the memo file beside it with the same base name (.FPT for FoxPro
   // tables, .DBT for dBase ones, the other extension as a fallback; any letter case).
   static Status Open(const std::string& dbf_path, const TableOptions& options, std::unique_ptr<Table>* out);
-  // Opens a table from bytes; `memo` may be null (layout kNone).
+  // Opens a table from bytes; `memo` may be null (layout None).
   static Status Open(std::unique_ptr<ByteSource> dbf, std::unique_ptr<ByteSource> memo, MemoLayout layout,
                      const TableOptions& options, std::unique_ptr<Table>* out);
 
@@ -97,19 +97,19 @@ class Table {
   uint8_t version() const { return version_; }
   TableKind kind() const { return kind_; }
   // The code page text is decoded with (1252 when the language-driver byte names none).
-  int code_page() const { return code_page_; }
-  uint8_t language_driver() const { return language_driver_; }
-  MemoLayout memo_layout() const { return memo_layout_; }
-  uint32_t memo_block_size() const { return memo_block_size_; }
+  int code_page() const { return codePage_; }
+  uint8_t language_driver() const { return languageDriver_; }
+  MemoLayout memo_layout() const { return memoLayout_; }
+  uint32_t memo_block_size() const { return memoBlockSize_; }
   // The memo file found by the path form of Open, empty when there is none.
-  const std::string& memo_path() const { return memo_path_; }
+  const std::string& memo_path() const { return memoPath_; }
 
   const std::vector<Field>& fields() const { return fields_; }
   // The index of the field with this name, compared without regard to ASCII case; -1 when none.
   int FindField(std::string_view name) const;
 
   // Records that can be read: the header's count, or fewer when the file is cut.
-  uint32_t record_count() const { return record_count_; }
+  uint32_t record_count() const { return recordCount_; }
   // Reads record `index` (0-based, in table order).
   Status ReadRecord(uint32_t index, Record* out) const;
 
@@ -139,21 +139,21 @@ class Table {
 
   std::unique_ptr<ByteSource> dbf_;
   std::unique_ptr<ByteSource> memo_;
-  MemoLayout memo_layout_ = MemoLayout::kNone;
-  std::string memo_path_;
-  std::string memo_problem_;  // why memos cannot be read at all, empty when they can
-  uint32_t memo_block_size_ = 0;
-  uint64_t max_memo_bytes_ = 0;
+  MemoLayout memoLayout_ = MemoLayout::None;
+  std::string memoPath_;
+  std::string memoProblem_;  // why memos cannot be read at all, empty when they can
+  uint32_t memoBlockSize_ = 0;
+  uint64_t maxMemoBytes_ = 0;
 
   uint8_t version_ = 0;
-  TableKind kind_ = TableKind::kDBase3;
-  uint8_t language_driver_ = 0;
-  int code_page_ = 1252;
-  uint32_t header_length_ = 0;
-  uint32_t record_length_ = 0;
-  uint32_t record_count_ = 0;
+  TableKind kind_ = TableKind::DBase3;
+  uint8_t languageDriver_ = 0;
+  int codePage_ = 1252;
+  uint32_t headerLength_ = 0;
+  uint32_t recordLength_ = 0;
+  uint32_t recordCount_ = 0;
   std::vector<Field> fields_;
-  int null_flags_field_ = -1;
+  int nullFlagsField_ = -1;
   std::vector<std::string> warnings_;
 };
 

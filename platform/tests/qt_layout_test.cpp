@@ -46,25 +46,25 @@ class QtLayoutTest : public ::testing::Test {
     std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/qtlayout-XXXXXX";
     fs::create_directories(fs::path(templ).parent_path());
     dir_ = mkdtemp(templ.data());
-    layout.SetDevice(&SharedTextMetrics(), 96, 96);
+    layout_.SetDevice(&SharedTextMetrics(), 96, 96);
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string File(const std::string& name) const { return (dir_ / name).string(); }
   static QGuiApplication* app_;
   fs::path dir_;
-  TWPRTFText doc;
-  TextLayout layout{doc};
+  WPRTFText doc_;
+  TextLayout layout_{doc_};
 };
 QGuiApplication* QtLayoutTest::app_ = nullptr;
 
 TEST_F(QtLayoutTest, RealFontsGiveSensibleMetrics) {
-  TFontSpec arial;
-  arial.Name = U"Arial";
-  arial.PixelSize = 13;
-  const TFontMetrics m = SharedTextMetrics().Metrics(arial);
-  EXPECT_GE(m.Height, 13);
-  EXPECT_LE(m.Height, 18);
-  EXPECT_GT(m.Ascent, 8);
+  FontSpec arial;
+  arial.name = U"Arial";
+  arial.pixelSize = 13;
+  const FontMetrics m = SharedTextMetrics().Metrics(arial);
+  EXPECT_GE(m.height, 13);
+  EXPECT_LE(m.height, 18);
+  EXPECT_GT(m.ascent, 8);
   int w[3] = {};
   const char32_t chars[3] = {U'W', U'i', U'\u20AC'};
   SharedTextMetrics().Advances(arial, chars, w);
@@ -72,27 +72,27 @@ TEST_F(QtLayoutTest, RealFontsGiveSensibleMetrics) {
   EXPECT_GT(w[1], 0);
   EXPECT_GT(w[2], 0);
   // The engine's cache asks the platform once per font.
-  doc.AppendText(doc.FirstParagraph(), U"Hello world", doc.DefaultAttr);
-  layout.ReformatAll();
-  const int64_t queries = layout.FontCache().PlatformQueries();
-  layout.ReformatAll();
-  EXPECT_EQ(layout.FontCache().PlatformQueries(), queries);
+  doc_.AppendText(doc_.FirstParagraph(), U"Hello world", doc_.defaultAttr);
+  layout_.ReformatAll();
+  const int64_t queries = layout_.FontCache().PlatformQueries();
+  layout_.ReformatAll();
+  EXPECT_EQ(layout_.FontCache().PlatformQueries(), queries);
 }
 
 TEST_F(QtLayoutTest, GlyphsLandWhereLayoutPutThem) {
-  layout.SetWordWrap(true);
-  layout.SetWindowWidth(400);
-  TParagraph* p = doc.FirstParagraph();
-  p->Alignment = kAlignRight;
-  doc.AppendText(p, U"MMMMMMMM", doc.DefaultAttr);
-  layout.Reformat();
+  layout_.SetWordWrap(true);
+  layout_.SetWindowWidth(400);
+  Paragraph* p = doc_.FirstParagraph();
+  p->alignment = kAlignRight;
+  doc_.AppendText(p, U"MMMMMMMM", doc_.defaultAttr);
+  layout_.Reformat();
   QImage image(400, 40, QImage::Format_RGB32);
   {
     QPainter painter(&image);
-    TQtCanvas canvas(painter, SharedTextMetrics());
-    layout.Paint(canvas, {0, 0, 400, 40});
+    QtCanvas canvas(painter, SharedTextMetrics());
+    layout_.Paint(canvas, {0, 0, 400, 40});
   }
-  const int width = layout.VisibleWidth(p, 0);
+  const int width = layout_.VisibleWidth(p, 0);
   const int right = 400;  // right-aligned: the text ends at the layout width
   int min_x = 400, max_x = -1;
   for (int y = 0; y < 40; ++y) {
@@ -111,9 +111,9 @@ TEST_F(QtLayoutTest, GlyphsLandWhereLayoutPutThem) {
 TEST_F(QtLayoutTest, CharactersTheFontLacksComeFromAFallbackFont) {
   // Arial (Liberation Sans) has no emoji; fontconfig names a font that has (the program
   // installs one). Measured and painted, the emoji is that font's glyph, not an empty box.
-  TFontSpec arial;
-  arial.Name = U"Arial";
-  arial.PixelSize = 20;
+  FontSpec arial;
+  arial.name = U"Arial";
+  arial.pixelSize = 20;
   const char32_t chars[2] = {U'\U0001F600', U'x'};
   QList<quint32> glyphs;
   std::vector<const QRawFont*> fonts;
@@ -126,19 +126,19 @@ TEST_F(QtLayoutTest, CharactersTheFontLacksComeFromAFallbackFont) {
   int w[2] = {};
   SharedTextMetrics().Advances(arial, chars, w);
   EXPECT_GT(w[0], w[1]);
-  TParagraph* p = doc.FirstParagraph();
-  TCharAttr big = doc.DefaultAttr;
-  big.PointSize = 20;
-  doc.AppendText(p, U"\U0001F600", big);
-  layout.Reformat();
+  Paragraph* p = doc_.FirstParagraph();
+  CharAttr big = doc_.defaultAttr;
+  big.pointSize = 20;
+  doc_.AppendText(p, U"\U0001F600", big);
+  layout_.Reformat();
   QImage image(120, 60, QImage::Format_RGB32);
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    TQtCanvas canvas(painter, SharedTextMetrics());
-    layout.Paint(canvas, {0, 0, 120, 60});
+    QtCanvas canvas(painter, SharedTextMetrics());
+    layout_.Paint(canvas, {0, 0, 120, 60});
   }
-  const int width = layout.VisibleWidth(p, 0);
+  const int width = layout_.VisibleWidth(p, 0);
   int ink = 0, outside = 0;
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 120; ++x) {
@@ -153,11 +153,11 @@ TEST_F(QtLayoutTest, CharactersTheFontLacksComeFromAFallbackFont) {
 TEST_F(QtLayoutTest, SymbolBytesTheFontLacksShowAsTheCharactersTheyStandFor) {
   // Word's list bullet is Symbol byte B7, kept as U+F0B7; a font without private-use codes
   // shows U+2022 for it. A picture font's byte is not taken for a Symbol one.
-  TFontSpec symbol;
-  symbol.Name = U"Symbol";
-  symbol.PixelSize = 20;
-  TFontSpec wingdings = symbol;
-  wingdings.Name = U"Wingdings";
+  FontSpec symbol;
+  symbol.name = U"Symbol";
+  symbol.pixelSize = 20;
+  FontSpec wingdings = symbol;
+  wingdings.name = U"Wingdings";
   const char32_t bullet[1] = {U'\uF0B7'};
   const char32_t meant[1] = {U'\u2022'};
   QList<quint32> got, expected;
@@ -173,10 +173,10 @@ TEST_F(QtLayoutTest, SymbolBytesTheFontLacksShowAsTheCharactersTheyStandFor) {
 }
 
 TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
-  TParagraph* p = doc.FirstParagraph();
+  Paragraph* p = doc_.FirstParagraph();
   for (int i = 1; i <= 120; ++i) {
-    if (i > 1) p = doc.NewParagraph(p);
-    doc.AppendText(
+    if (i > 1) p = doc_.NewParagraph(p);
+    doc_.AppendText(
         p,
         U"Paragraph " + std::u32string(1, U'A' + static_cast<char32_t>((i - 1) % 26)) + U" number " +
             [](int v) {
@@ -184,27 +184,27 @@ TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
               for (char c : std::to_string(v)) s.push_back(static_cast<char32_t>(c));
               return s;
             }(i),
-        doc.DefaultAttr);
+        doc_.defaultAttr);
   }
   int headers = 0, footers = 0;
-  layout.OnPrintHeader = [&](TextLayout&, TCanvas& canvas, int x, int y, int, int h, int page, int) {
+  layout_.onPrintHeader = [&](TextLayout&, Canvas& canvas, int x, int y, int, int h, int page, int) {
     ++headers;
-    TFontSpec f;
-    f.Name = U"Arial";
-    f.PixelSize = 12 * 600 / 72;
-    f.Bold = true;
+    FontSpec f;
+    f.name = U"Arial";
+    f.pixelSize = 12 * 600 / 72;
+    f.bold = true;
     canvas.SetFont(f);
     std::u32string text = U"Header of page ";
     text.push_back(static_cast<char32_t>(U'0' + page));
     canvas.DrawText(x, y + h / 2, text, {}, 0);
   };
-  layout.OnPrintFooter = [&](TextLayout&, TCanvas& canvas, int x, int y, int w, int, int, int) {
+  layout_.onPrintFooter = [&](TextLayout&, Canvas& canvas, int x, int y, int w, int, int, int) {
     ++footers;
-    canvas.DrawLine({x, y + 150}, {x + w, y + 150}, TPen{0, 1});
+    canvas.DrawLine({x, y + 150}, {x + w, y + 150}, Pen{0, 1});
   };
   std::string error;
-  ASSERT_TRUE(PrintDocumentToPdf(layout, File("out.pdf"), &error)) << error;
-  const int pages = layout.PrintedPages();
+  ASSERT_TRUE(PrintDocumentToPdf(layout_, File("out.pdf"), &error)) << error;
+  const int pages = layout_.PrintedPages();
   EXPECT_GE(pages, 2);
   EXPECT_EQ(headers, pages);
   EXPECT_EQ(footers, pages);
@@ -218,31 +218,31 @@ TEST_F(QtLayoutTest, PrintsPagesWithHeaderAndFooterIntoAPdf) {
   EXPECT_NE(text.find("Header of page 2"), std::string::npos);
   EXPECT_LT(text.find("number 1\n"), text.find("number 120"));
   // The screen layout is back.
-  EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
+  EXPECT_EQ(doc_.header.xPixelsPerInch, 96);
 }
 
 TEST_F(QtLayoutTest, PicturesPrintWhereTheyStand) {
-  TBitmap red;
-  red.Width = 4;
-  red.Height = 4;
-  red.BitsPerPixel = 24;
-  red.Bits.assign(static_cast<size_t>(red.Stride()) * 4, 0);
+  Bitmap red;
+  red.width = 4;
+  red.height = 4;
+  red.bitsPerPixel = 24;
+  red.bits.assign(static_cast<size_t>(red.Stride()) * 4, 0);
   const auto stride = static_cast<size_t>(red.Stride());
   for (size_t y = 0; y < 4; ++y) {
-    for (size_t x = 0; x < 4; ++x) red.Bits[y * stride + x * 3 + 2] = 0xFF;
+    for (size_t x = 0; x < 4; ++x) red.bits[y * stride + x * 3 + 2] = 0xFF;
   }
-  TDocGraphic g;
-  g.Image = red;
-  TDocObject* o = doc.AddObject(std::move(g), 3);
-  o->Width = 1440;  // one inch square
-  o->Height = 1440;
-  TCharAttr anchor = doc.DefaultAttr;
-  anchor.CharFlags = kCharObject;
-  anchor.TagNumber = 3;
-  doc.AppendText(doc.FirstParagraph(), U"\x01", anchor);
-  doc.Header.SetMargins(1440, 1440, 1440, 1440);
+  DocGraphic g;
+  g.image = red;
+  DocObject* o = doc_.AddObject(std::move(g), 3);
+  o->width = 1440;  // one inch square
+  o->height = 1440;
+  CharAttr anchor = doc_.defaultAttr;
+  anchor.charFlags = kCharObject;
+  anchor.tagNumber = 3;
+  doc_.AppendText(doc_.FirstParagraph(), U"\x01", anchor);
+  doc_.header.SetMargins(1440, 1440, 1440, 1440);
   std::string error;
-  ASSERT_TRUE(PrintDocumentToPdf(layout, File("pic.pdf"), &error)) << error;
+  ASSERT_TRUE(PrintDocumentToPdf(layout_, File("pic.pdf"), &error)) << error;
   Shell("pdftoppm -r 36 -png -f 1 -l 1 -singlefile " + File("pic.pdf") + " " + File("pic"));
   QImage page(QString::fromStdString(File("pic.png")));
   ASSERT_FALSE(page.isNull());

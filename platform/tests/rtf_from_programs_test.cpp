@@ -29,102 +29,102 @@ class RtfFromPrograms : public ::testing::Test {
   // Loads a fixture; its text as LibreOffice's conversion writes it: paragraphs on lines of
   // their own, object anchors left out, the document's closing empty paragraph not shown.
   std::string Load(const char* name) {
-    TLoadOptions options;
+    LoadOptions options;
     options.pictureDecoder = &QtPictureDecoderInstance();
-    EXPECT_EQ(LoadFromFile(doc, (DataDir() / name).string(), options), kResultOk) << name;
+    EXPECT_EQ(LoadFromFile(doc_, (DataDir() / name).string(), options), kResultOk) << name;
     std::u32string text;
-    for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
-      if (!p->Next && p->CharCount() == 0) break;
+    for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
+      if (!p->next && p->CharCount() == 0) break;
       const auto chars = p->Text();
       const auto attrs = p->Attrs();
       for (size_t i = 0; i < chars.size(); ++i) {
-        if (attrs[i].CharFlags & kCharObject) continue;
-        text.push_back(PlainTextChar(doc.Header, chars[i], attrs[i]));
+        if (attrs[i].charFlags & kCharObject) continue;
+        text.push_back(PlainTextChar(doc_.header, chars[i], attrs[i]));
       }
       text.push_back(U'\n');
     }
     return ToUtf8(text);
   }
 
-  const TCharAttr& AttrOf(int paragraph, std::u32string_view word) {
-    const TParagraph* p = doc.ParagraphAt(paragraph);
+  const CharAttr& AttrOf(int paragraph, std::u32string_view word) {
+    const Paragraph* p = doc_.ParagraphAt(paragraph);
     const std::u32string text(p->Text().begin(), p->Text().end());
     const size_t at = text.find(word);
     EXPECT_NE(at, std::u32string::npos) << ToUtf8(word);
     return p->Attrs()[at == std::u32string::npos ? 0 : at];
   }
-  std::u32string FontOf(const TCharAttr& a) { return doc.Header.Fonts[a.FontIndex].Name; }
-  TColorRef ColorOf(const TCharAttr& a) { return doc.Header.Colors[a.TextColor()]; }
+  std::u32string FontOf(const CharAttr& a) { return doc_.header.fonts[a.fontIndex].name; }
+  ColorRef ColorOf(const CharAttr& a) { return doc_.header.colors[a.TextColor()]; }
 
-  TWPRTFText doc;
+  WPRTFText doc_;
 };
 
 TEST_F(RtfFromPrograms, LibreOfficeWriter) {
   EXPECT_EQ(Load("libreoffice_diary.rtf"), ReadFile(DataDir() / "libreoffice_diary.txt"));
 
   // Character formatting.
-  EXPECT_EQ(AttrOf(0, U"bold").StyleBits, kStyleBold);
-  EXPECT_EQ(AttrOf(0, U"italic").StyleBits, kStyleItalic);
-  EXPECT_EQ(AttrOf(0, U"underlined").StyleBits, kStyleUnderline);
-  EXPECT_EQ(AttrOf(0, U"struck").StyleBits, kStyleStrikeOut);
+  EXPECT_EQ(AttrOf(0, U"bold").styleBits, kStyleBold);
+  EXPECT_EQ(AttrOf(0, U"italic").styleBits, kStyleItalic);
+  EXPECT_EQ(AttrOf(0, U"underlined").styleBits, kStyleUnderline);
+  EXPECT_EQ(AttrOf(0, U"struck").styleBits, kStyleStrikeOut);
   EXPECT_EQ(FontOf(AttrOf(0, U"plain")), U"Liberation Serif");
-  EXPECT_EQ(AttrOf(0, U"plain").PointSize, 12);
+  EXPECT_EQ(AttrOf(0, U"plain").pointSize, 12);
   // #C00000 is LibreOffice's 17th colour; the document's table holds 15, so the nearest.
   EXPECT_EQ(ColorOf(AttrOf(1, U"Red")), RGBColor(0xFF, 0, 0));
-  const TCharAttr& blue = AttrOf(1, U"blue sans");
+  const CharAttr& blue = AttrOf(1, U"blue sans");
   EXPECT_EQ(ColorOf(blue), RGBColor(0, 0, 0xFF));
   EXPECT_EQ(FontOf(blue), U"Liberation Sans");
-  EXPECT_EQ(blue.PointSize, 14);
+  EXPECT_EQ(blue.pointSize, 14);
   EXPECT_EQ(FontOf(AttrOf(1, U"mono")), U"Liberation Mono");
-  EXPECT_EQ(AttrOf(1, U"mono").PointSize, 9);
-  EXPECT_EQ(AttrOf(1, U"2.").StyleBits, kStyleSuperscript);
+  EXPECT_EQ(AttrOf(1, U"mono").pointSize, 9);
+  EXPECT_EQ(AttrOf(1, U"2.").styleBits, kStyleSuperscript);
 
   // Paragraphs: alignment, indents (first-line absolute), spacing only where it was set.
-  EXPECT_EQ(doc.ParagraphAt(2)->Alignment, kAlignCenter);
-  EXPECT_EQ(doc.ParagraphAt(3)->Alignment, kAlignRight);
-  EXPECT_EQ(doc.ParagraphAt(4)->Alignment, kAlignJustify);
-  const TParagraph* indented = doc.ParagraphAt(5);
-  EXPECT_EQ(indented->LeftIndent, 1440);
-  EXPECT_EQ(indented->FirstIndent, 2160);
-  EXPECT_EQ(indented->RightIndent, 720);
-  EXPECT_EQ(indented->SpaceBefore, 240);
-  EXPECT_EQ(indented->SpaceAfter, 120);
-  const TParagraph* hanging = doc.ParagraphAt(6);
-  EXPECT_EQ(hanging->LeftIndent, 1440);
-  EXPECT_EQ(hanging->FirstIndent, 720);
-  EXPECT_EQ(hanging->SpaceBefore, 0);
-  EXPECT_EQ(hanging->SpaceAfter, 0);
+  EXPECT_EQ(doc_.ParagraphAt(2)->alignment, kAlignCenter);
+  EXPECT_EQ(doc_.ParagraphAt(3)->alignment, kAlignRight);
+  EXPECT_EQ(doc_.ParagraphAt(4)->alignment, kAlignJustify);
+  const Paragraph* indented = doc_.ParagraphAt(5);
+  EXPECT_EQ(indented->leftIndent, 1440);
+  EXPECT_EQ(indented->firstIndent, 2160);
+  EXPECT_EQ(indented->rightIndent, 720);
+  EXPECT_EQ(indented->spaceBefore, 240);
+  EXPECT_EQ(indented->spaceAfter, 120);
+  const Paragraph* hanging = doc_.ParagraphAt(6);
+  EXPECT_EQ(hanging->leftIndent, 1440);
+  EXPECT_EQ(hanging->firstIndent, 720);
+  EXPECT_EQ(hanging->spaceBefore, 0);
+  EXPECT_EQ(hanging->spaceAfter, 0);
 
   // Tab stops: left at 1", centred at 3", right at 5".
-  const TParagraph* tabs = doc.ParagraphAt(7);
+  const Paragraph* tabs = doc_.ParagraphAt(7);
   std::vector<std::pair<int, int>> stops;
   for (int slot = 0; slot < kTabSlots; ++slot) {
-    if (tabs->HasTab(slot)) stops.emplace_back(doc.Header.Tabs[slot].Position, doc.Header.Tabs[slot].Kind);
+    if (tabs->HasTab(slot)) stops.emplace_back(doc_.header.tabs[slot].position, doc_.header.tabs[slot].kind);
   }
   EXPECT_EQ(stops,
             (std::vector<std::pair<int, int>>{{1440, kTabLeft}, {4320, kTabCenter}, {7200, kTabRight}}));
 
-  EXPECT_TRUE(doc.ParagraphAt(9)->ParFlags & kParPageBreak);
+  EXPECT_TRUE(doc_.ParagraphAt(9)->parFlags & kParPageBreak);
 
   // Two rows of three cells.
   int cells = 0, row_starts = 0;
-  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+  for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
     if (!p->IsTableCell()) continue;
     ++cells;
-    row_starts += (p->ParFlags & kParContinuesRow) == 0;
+    row_starts += (p->parFlags & kParContinuesRow) == 0;
   }
   EXPECT_EQ(cells, 6);
   EXPECT_EQ(row_starts, 2);
 
   // The PNG (4 x 3) and the JPEG (8 x 8) as bitmaps, at the size the document gives them.
-  ASSERT_EQ(doc.Objects().size(), 2u);
-  ASSERT_NE(doc.Objects()[0]->Graphic.Bitmap(), nullptr);
-  EXPECT_EQ(doc.Objects()[0]->Graphic.Bitmap()->Width, 4);
-  EXPECT_EQ(doc.Objects()[0]->Graphic.Bitmap()->Height, 3);
-  EXPECT_EQ(doc.Objects()[0]->Width, 576);  // 0.4 inch
-  ASSERT_NE(doc.Objects()[1]->Graphic.Bitmap(), nullptr);
-  EXPECT_EQ(doc.Objects()[1]->Graphic.Bitmap()->Width, 8);
-  EXPECT_EQ(doc.Objects()[1]->Height, 720);  // 0.5 inch
+  ASSERT_EQ(doc_.Objects().size(), 2u);
+  ASSERT_NE(doc_.Objects()[0]->graphic.Bitmap(), nullptr);
+  EXPECT_EQ(doc_.Objects()[0]->graphic.Bitmap()->width, 4);
+  EXPECT_EQ(doc_.Objects()[0]->graphic.Bitmap()->height, 3);
+  EXPECT_EQ(doc_.Objects()[0]->width, 576);  // 0.4 inch
+  ASSERT_NE(doc_.Objects()[1]->graphic.Bitmap(), nullptr);
+  EXPECT_EQ(doc_.Objects()[1]->graphic.Bitmap()->width, 8);
+  EXPECT_EQ(doc_.Objects()[1]->height, 720);  // 0.5 inch
 }
 
 TEST_F(RtfFromPrograms, Pandoc) {
@@ -132,25 +132,25 @@ TEST_F(RtfFromPrograms, Pandoc) {
   EXPECT_EQ(text, ReadFile(DataDir() / "pandoc_diary.txt"));
   EXPECT_NE(text.find("\xF0\x9F\x98\x80"), std::string::npos);  // the emoji, from a \uN surrogate pair
 
-  const TCharAttr& heading = AttrOf(0, U"Thursday");
-  EXPECT_EQ(heading.StyleBits, kStyleBold);
-  EXPECT_EQ(heading.PointSize, 18);
+  const CharAttr& heading = AttrOf(0, U"Thursday");
+  EXPECT_EQ(heading.styleBits, kStyleBold);
+  EXPECT_EQ(heading.pointSize, 18);
   EXPECT_EQ(FontOf(heading), U"Helvetica");
-  EXPECT_EQ(AttrOf(1, U"struck").StyleBits, kStyleStrikeOut);
+  EXPECT_EQ(AttrOf(1, U"struck").styleBits, kStyleStrikeOut);
   EXPECT_EQ(FontOf(AttrOf(1, U"code")), U"Courier");
-  EXPECT_EQ(AttrOf(1, U"link").StyleBits, kStyleUnderline);  // the field's result, not its instruction
-  EXPECT_EQ(doc.ParagraphAt(0)->SpaceAfter, 180);
-  EXPECT_EQ(doc.ParagraphAt(2)->LeftIndent, 720);  // the block quote
-  EXPECT_EQ(doc.ParagraphAt(3)->SpaceAfter, 0);    // a list item
+  EXPECT_EQ(AttrOf(1, U"link").styleBits, kStyleUnderline);  // the field's result, not its instruction
+  EXPECT_EQ(doc_.ParagraphAt(0)->spaceAfter, 180);
+  EXPECT_EQ(doc_.ParagraphAt(2)->leftIndent, 720);  // the block quote
+  EXPECT_EQ(doc_.ParagraphAt(3)->spaceAfter, 0);    // a list item
 
   int cells = 0;
-  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) cells += p->IsTableCell();
+  for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) cells += p->IsTableCell();
   EXPECT_EQ(cells, 6);
-  ASSERT_EQ(doc.Objects().size(), 2u);
-  ASSERT_NE(doc.Objects()[0]->Graphic.Bitmap(), nullptr);
-  EXPECT_EQ(doc.Objects()[0]->Graphic.Bitmap()->Width, 4);
-  ASSERT_NE(doc.Objects()[1]->Graphic.Bitmap(), nullptr);
-  EXPECT_EQ(doc.Objects()[1]->Graphic.Bitmap()->Height, 8);
+  ASSERT_EQ(doc_.Objects().size(), 2u);
+  ASSERT_NE(doc_.Objects()[0]->graphic.Bitmap(), nullptr);
+  EXPECT_EQ(doc_.Objects()[0]->graphic.Bitmap()->width, 4);
+  ASSERT_NE(doc_.Objects()[1]->graphic.Bitmap(), nullptr);
+  EXPECT_EQ(doc_.Objects()[1]->graphic.Bitmap()->height, 8);
 }
 
 }  // namespace

@@ -50,8 +50,8 @@ char32_t LowerChar(char32_t c) {
   return c;
 }
 
-bool EditController::MatchAt(const TParagraph* par, int offset, std::u32string_view text,
-                             const TFindOptions& o) const {
+bool EditController::MatchAt(const Paragraph* par, int offset, std::u32string_view text,
+                             const FindOptions& o) const {
   const int n = par->CharCount();
   const int len = static_cast<int>(text.size());
   if (offset < 0 || offset + len > n) return false;
@@ -60,9 +60,9 @@ bool EditController::MatchAt(const TParagraph* par, int offset, std::u32string_v
     const char32_t t = text[static_cast<size_t>(k)];
     if (t == U'*') continue;  // any one character
     const char32_t c = chars[static_cast<size_t>(offset) + static_cast<size_t>(k)];
-    if (o.MatchCase ? c != t : LowerChar(c) != LowerChar(t)) return false;
+    if (o.matchCase ? c != t : LowerChar(c) != LowerChar(t)) return false;
   }
-  if (o.WholeWord) {
+  if (o.wholeWord) {
     if (offset > 0 && IsWordChar(chars[static_cast<size_t>(offset) - 1])) return false;
     if (offset + len < n && IsWordChar(chars[static_cast<size_t>(offset) + static_cast<size_t>(len)]))
       return false;
@@ -70,28 +70,27 @@ bool EditController::MatchAt(const TParagraph* par, int offset, std::u32string_v
   return true;
 }
 
-bool EditController::Search(std::u32string_view text, TParPos from, const TFindOptions& o,
-                            TParPos& hit) const {
-  if (text.empty() || !from.Par) return false;
+bool EditController::Search(std::u32string_view text, ParPos from, const FindOptions& o, ParPos& hit) const {
+  if (text.empty() || !from.par) return false;
   const int len = static_cast<int>(text.size());
-  if (o.Down) {
-    int start = from.Offset;
-    for (TParagraph* p = from.Par; p; p = p->Next, start = 0) {
+  if (o.down) {
+    int start = from.offset;
+    for (Paragraph* p = from.par; p; p = p->next, start = 0) {
       for (int i = start; i + len <= p->CharCount(); ++i) {
         if (MatchAt(p, i, text, o)) {
-          hit = TParPos{p, i};
+          hit = ParPos{p, i};
           return true;
         }
       }
     }
     return false;
   }
-  int start = from.Offset - len;  // a backward hit ends at or before `from`
-  for (TParagraph* p = from.Par; p; p = p->Prev) {
-    if (p != from.Par) start = p->CharCount() - len;
+  int start = from.offset - len;  // a backward hit ends at or before `from`
+  for (Paragraph* p = from.par; p; p = p->prev) {
+    if (p != from.par) start = p->CharCount() - len;
     for (int i = start; i >= 0; --i) {
       if (MatchAt(p, i, text, o)) {
-        hit = TParPos{p, i};
+        hit = ParPos{p, i};
         return true;
       }
     }
@@ -99,38 +98,38 @@ bool EditController::Search(std::u32string_view text, TParPos from, const TFindO
   return false;
 }
 
-void EditController::SelectHit(TParPos hit, int length, bool backwards) {
-  const TParPos end{hit.Par, hit.Offset + length};
+void EditController::SelectHit(ParPos hit, int length, bool backwards) {
+  const ParPos end{hit.par, hit.offset + length};
   MoveCaretTo(backwards ? end : hit, false);
   MoveCaretTo(backwards ? hit : end, true);
 }
 
 bool EditController::FindText(std::u32string_view text, bool backwards) {
-  TFindOptions o = FindOptions;
-  o.Down = !backwards;
-  const TParPos from = backwards ? TParPos{doc_.LastParagraph(), doc_.LastParagraph()->CharCount()}
-                                 : TParPos{doc_.FirstParagraph(), 0};
-  TParPos hit;
+  FindOptions o = findOptions;
+  o.down = !backwards;
+  const ParPos from = backwards ? ParPos{doc_.LastParagraph(), doc_.LastParagraph()->CharCount()}
+                                : ParPos{doc_.FirstParagraph(), 0};
+  ParPos hit;
   if (!Search(text, from, o, hit)) return false;
   SelectHit(hit, static_cast<int>(text.size()), backwards);
   return true;
 }
 
 bool EditController::FindNext(std::u32string_view text) {
-  TParPos hit;
-  if (!Search(text, CaretPos(), FindOptions, hit)) return false;
-  SelectHit(hit, static_cast<int>(text.size()), !FindOptions.Down);
+  ParPos hit;
+  if (!Search(text, CaretPos(), findOptions, hit)) return false;
+  SelectHit(hit, static_cast<int>(text.size()), !findOptions.down);
   return true;
 }
 
 bool EditController::ReplaceNext(std::u32string_view find, std::u32string_view replacement) {
-  if (ReadOnly) return false;
+  if (readOnly) return false;
   if (HasSelection()) {
-    const TParPos a = SelectionBegin(), b = SelectionEnd();
-    if (a.Par == b.Par && b.Offset - a.Offset == static_cast<int>(find.size()) &&
-        MatchAt(a.Par, a.Offset, find, FindOptions)) {
+    const ParPos a = SelectionBegin(), b = SelectionEnd();
+    if (a.par == b.par && b.offset - a.offset == static_cast<int>(find.size()) &&
+        MatchAt(a.par, a.offset, find, findOptions)) {
       ReplaceSelection(replacement);
-      if (!FindOptions.Down) MoveCaretTo(a, false);
+      if (!findOptions.down) MoveCaretTo(a, false);
     }
   }
   return FindNext(find);
@@ -138,11 +137,11 @@ bool EditController::ReplaceNext(std::u32string_view find, std::u32string_view r
 
 int EditController::ReplaceAll(std::u32string_view find, std::u32string_view replacement) {
   if (find.empty() || !CanEdit()) return 0;
-  TFindOptions o = FindOptions;
-  o.Down = true;
-  TParPos from{doc_.FirstParagraph(), 0};
+  FindOptions o = findOptions;
+  o.down = true;
+  ParPos from{doc_.FirstParagraph(), 0};
   int count = 0;
-  TParPos hit;
+  ParPos hit;
   while (Search(find, from, o, hit)) {
     SelectHit(hit, static_cast<int>(find.size()), false);
     ReplaceSelection(replacement);
@@ -156,51 +155,51 @@ int EditController::ReplaceAll(std::u32string_view find, std::u32string_view rep
 // Word walk
 
 void EditController::WordWalkRestart(bool from_caret) {
-  walk_pos_ = from_caret ? GetCaretPosition() : 0;
-  walk_word_.clear();
-  walk_word_pos_ = -1;
+  walkPos_ = from_caret ? GetCaretPosition() : 0;
+  walkWord_.clear();
+  walkWordPos_ = -1;
 }
 
 std::u32string EditController::NextWord() {
-  walk_word_.clear();
-  walk_word_pos_ = -1;
-  TParPos p = PosAt(walk_pos_);
+  walkWord_.clear();
+  walkWordPos_ = -1;
+  ParPos p = PosAt(walkPos_);
   int64_t abs = PositionOf(p);
-  for (; p.Par;) {
-    auto text = p.Par->Text();
-    const int n = p.Par->CharCount();
-    while (p.Offset < n && !IsWordChar(text[static_cast<size_t>(p.Offset)])) {
-      ++p.Offset;
+  for (; p.par;) {
+    auto text = p.par->Text();
+    const int n = p.par->CharCount();
+    while (p.offset < n && !IsWordChar(text[static_cast<size_t>(p.offset)])) {
+      ++p.offset;
       ++abs;
     }
-    if (p.Offset < n) {
-      const int start = p.Offset;
-      while (p.Offset < n && IsWordChar(text[static_cast<size_t>(p.Offset)])) ++p.Offset;
-      walk_word_.assign(text.begin() + start, text.begin() + p.Offset);
-      walk_word_pos_ = abs;
-      walk_pos_ = abs + (p.Offset - start);
-      SelectHit(TParPos{p.Par, start}, p.Offset - start, false);
-      return walk_word_;
+    if (p.offset < n) {
+      const int start = p.offset;
+      while (p.offset < n && IsWordChar(text[static_cast<size_t>(p.offset)])) ++p.offset;
+      walkWord_.assign(text.begin() + start, text.begin() + p.offset);
+      walkWordPos_ = abs;
+      walkPos_ = abs + (p.offset - start);
+      SelectHit(ParPos{p.par, start}, p.offset - start, false);
+      return walkWord_;
     }
-    if (!p.Par->Next) break;
+    if (!p.par->next) break;
     abs += 1;  // the paragraph end
-    p = TParPos{p.Par->Next, 0};
+    p = ParPos{p.par->next, 0};
   }
-  walk_pos_ = EndPosition() + 1;
+  walkPos_ = EndPosition() + 1;
   return {};
 }
 
 void EditController::SelectCurrentWord() {
-  if (walk_word_pos_ < 0) return;
-  SelectRange(walk_word_pos_, walk_word_pos_ + static_cast<int64_t>(walk_word_.size()));
+  if (walkWordPos_ < 0) return;
+  SelectRange(walkWordPos_, walkWordPos_ + static_cast<int64_t>(walkWord_.size()));
 }
 
 void EditController::ReplaceCurrentWord(std::u32string_view text) {
-  if (walk_word_pos_ < 0 || !CanEdit()) return;
+  if (walkWordPos_ < 0 || !CanEdit()) return;
   SelectCurrentWord();
   ReplaceSelection(text);
-  walk_word_.assign(text);
-  walk_pos_ = walk_word_pos_ + static_cast<int64_t>(text.size());
+  walkWord_.assign(text);
+  walkPos_ = walkWordPos_ + static_cast<int64_t>(text.size());
 }
 
 }  // namespace inkwend

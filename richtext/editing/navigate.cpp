@@ -6,37 +6,37 @@
 
 namespace inkwend {
 
-TParPos EditController::PosAtPoint(int x, int y) const {
-  const TTextCursor c = layout_.HitTest(x + ScrollX, y + ScrollY);
-  return TParPos{c.Par, static_cast<int>(c.Par->Line(c.Line).Start) + c.Pos};
+ParPos EditController::PosAtPoint(int x, int y) const {
+  const TextCursor c = layout_.HitTest(x + scrollX, y + scrollY);
+  return ParPos{c.par, static_cast<int>(c.par->Line(c.line).start) + c.pos};
 }
 
-TRect EditController::CaretRect() const {
-  const TTextCursor c = Caret.Par ? Caret : TTextCursor{doc_.FirstParagraph(), 0, 0};
-  const TRect r = layout_.CaretRect(c);
-  return TRect{r.Left - ScrollX, r.Top - ScrollY, r.Right - ScrollX, r.Bottom - ScrollY};
+Rect EditController::CaretRect() const {
+  const TextCursor c = caret.par ? caret : TextCursor{doc_.FirstParagraph(), 0, 0};
+  const Rect r = layout_.CaretRect(c);
+  return Rect{r.left - scrollX, r.top - scrollY, r.right - scrollX, r.bottom - scrollY};
 }
 
-int EditController::CaretX() const { return CaretRect().Left + ScrollX; }
+int EditController::CaretX() const { return CaretRect().left + scrollX; }
 
 bool EditController::EnsureCaretVisible(int view_width, int view_height) {
-  const TRect r = CaretRect();
-  const int old_x = ScrollX, old_y = ScrollY;
-  const int top = r.Top + ScrollY, bottom = r.Bottom + ScrollY;
+  const Rect r = CaretRect();
+  const int old_x = scrollX, old_y = scrollY;
+  const int top = r.top + scrollY, bottom = r.bottom + scrollY;
   if (view_height > 0) {
-    if (bottom > ScrollY + view_height) ScrollY = bottom - view_height;
-    if (top < ScrollY) ScrollY = top;
+    if (bottom > scrollY + view_height) scrollY = bottom - view_height;
+    if (top < scrollY) scrollY = top;
   }
-  const int left = r.Left + ScrollX;
+  const int left = r.left + scrollX;
   if (view_width > 0) {
     const int margin = std::min(32, view_width / 4);
-    if (left + r.Width() > ScrollX + view_width) ScrollX = left + r.Width() - view_width + margin;
-    if (left < ScrollX) ScrollX = std::max(0, left - margin);
+    if (left + r.Width() > scrollX + view_width) scrollX = left + r.Width() - view_width + margin;
+    if (left < scrollX) scrollX = std::max(0, left - margin);
   }
-  if (layout_.WordWrap()) ScrollX = 0;
-  ScrollX = std::max(ScrollX, 0);
-  ScrollY = std::max(ScrollY, 0);
-  const bool scrolled = ScrollX != old_x || ScrollY != old_y;
+  if (layout_.WordWrap()) scrollX = 0;
+  scrollX = std::max(scrollX, 0);
+  scrollY = std::max(scrollY, 0);
+  const bool scrolled = scrollX != old_x || scrollY != old_y;
   if (scrolled) MarkAllDirty();
   return scrolled;
 }
@@ -46,49 +46,49 @@ bool EditController::EnsureCaretVisible(int view_width, int view_height) {
 
 void EditController::MoveLeft(bool word, bool extend) {
   if (!extend) HideSelection();
-  TParPos p = CaretPos();
+  ParPos p = CaretPos();
   auto step_back = [&]() {
-    if (p.Offset > 0) {
-      --p.Offset;
+    if (p.offset > 0) {
+      --p.offset;
       return true;
     }
-    if (p.Par->Prev) {
-      p = TParPos{p.Par->Prev, p.Par->Prev->CharCount()};
+    if (p.par->prev) {
+      p = ParPos{p.par->prev, p.par->prev->CharCount()};
       return true;
     }
     return false;
   };
   auto char_before = [&]() -> char32_t {
-    return p.Offset > 0 ? p.Par->Text()[static_cast<size_t>(p.Offset - 1)] : U'\n';
+    return p.offset > 0 ? p.par->Text()[static_cast<size_t>(p.offset - 1)] : U'\n';
   };
   if (!word) {
     step_back();
   } else {
     // Over separators, then to the start of the word.
-    if (p.Offset == 0) step_back();
-    while (p.Offset > 0 && !IsWordChar(char_before())) --p.Offset;
-    while (p.Offset > 0 && IsWordChar(char_before())) --p.Offset;
+    if (p.offset == 0) step_back();
+    while (p.offset > 0 && !IsWordChar(char_before())) --p.offset;
+    while (p.offset > 0 && IsWordChar(char_before())) --p.offset;
   }
   MoveCaretTo(p, extend);
 }
 
 void EditController::MoveRight(bool word, bool extend) {
   if (!extend) HideSelection();
-  TParPos p = CaretPos();
+  ParPos p = CaretPos();
   if (!word) {
-    if (p.Offset < p.Par->CharCount())
-      ++p.Offset;
-    else if (p.Par->Next)
-      p = TParPos{p.Par->Next, 0};
+    if (p.offset < p.par->CharCount())
+      ++p.offset;
+    else if (p.par->next)
+      p = ParPos{p.par->next, 0};
   } else {
     // To the start of the next word.
-    if (p.Offset >= p.Par->CharCount()) {
-      if (p.Par->Next) p = TParPos{p.Par->Next, 0};
+    if (p.offset >= p.par->CharCount()) {
+      if (p.par->next) p = ParPos{p.par->next, 0};
     } else {
-      auto text = p.Par->Text();
-      const int n = p.Par->CharCount();
-      while (p.Offset < n && IsWordChar(text[static_cast<size_t>(p.Offset)])) ++p.Offset;
-      while (p.Offset < n && !IsWordChar(text[static_cast<size_t>(p.Offset)])) ++p.Offset;
+      auto text = p.par->Text();
+      const int n = p.par->CharCount();
+      while (p.offset < n && IsWordChar(text[static_cast<size_t>(p.offset)])) ++p.offset;
+      while (p.offset < n && !IsWordChar(text[static_cast<size_t>(p.offset)])) ++p.offset;
     }
   }
   MoveCaretTo(p, extend);
@@ -96,61 +96,61 @@ void EditController::MoveRight(bool word, bool extend) {
 
 void EditController::MoveUp(bool extend) {
   layout_.Reformat();
-  const int goal = goal_x_ >= 0 ? goal_x_ : CaretX();
-  TTextCursor c = Caret.Par ? Caret : TTextCursor{doc_.FirstParagraph(), 0, 0};
-  TParagraph* par = c.Par;
-  int line = c.Line - 1;
+  const int goal = goalX_ >= 0 ? goalX_ : CaretX();
+  TextCursor c = caret.par ? caret : TextCursor{doc_.FirstParagraph(), 0, 0};
+  Paragraph* par = c.par;
+  int line = c.line - 1;
   if (line < 0) {
-    if (!par->Prev) {
-      MoveCaretTo(TParPos{par, 0}, extend);
-      goal_x_ = goal;
+    if (!par->prev) {
+      MoveCaretTo(ParPos{par, 0}, extend);
+      goalX_ = goal;
       return;
     }
-    par = par->Prev;
+    par = par->prev;
     line = par->LineCount() - 1;
   }
-  const TParPos p = PosAtPoint(goal - ScrollX, layout_.Box(par, line).top - ScrollY);
+  const ParPos p = PosAtPoint(goal - scrollX, layout_.Box(par, line).top - scrollY);
   MoveCaretTo(p, extend);
-  goal_x_ = goal;
+  goalX_ = goal;
 }
 
 void EditController::MoveDown(bool extend) {
   layout_.Reformat();
-  const int goal = goal_x_ >= 0 ? goal_x_ : CaretX();
-  TTextCursor c = Caret.Par ? Caret : TTextCursor{doc_.FirstParagraph(), 0, 0};
-  TParagraph* par = c.Par;
-  int line = c.Line + 1;
+  const int goal = goalX_ >= 0 ? goalX_ : CaretX();
+  TextCursor c = caret.par ? caret : TextCursor{doc_.FirstParagraph(), 0, 0};
+  Paragraph* par = c.par;
+  int line = c.line + 1;
   if (line >= par->LineCount()) {
-    if (!par->Next) {
-      MoveCaretTo(TParPos{par, par->CharCount()}, extend);
-      goal_x_ = goal;
+    if (!par->next) {
+      MoveCaretTo(ParPos{par, par->CharCount()}, extend);
+      goalX_ = goal;
       return;
     }
-    par = par->Next;
+    par = par->next;
     line = 0;
   }
-  const TParPos p = PosAtPoint(goal - ScrollX, layout_.Box(par, line).top - ScrollY);
+  const ParPos p = PosAtPoint(goal - scrollX, layout_.Box(par, line).top - scrollY);
   MoveCaretTo(p, extend);
-  goal_x_ = goal;
+  goalX_ = goal;
 }
 
 void EditController::MoveHome(bool document, bool extend) {
   if (document) {
-    MoveCaretTo(TParPos{doc_.FirstParagraph(), 0}, extend);
+    MoveCaretTo(ParPos{doc_.FirstParagraph(), 0}, extend);
     return;
   }
-  const TTextCursor c = Caret.Par ? Caret : TTextCursor{doc_.FirstParagraph(), 0, 0};
-  MoveCaretTo(TParPos{c.Par, static_cast<int>(c.Par->Line(c.Line).Start)}, extend);
+  const TextCursor c = caret.par ? caret : TextCursor{doc_.FirstParagraph(), 0, 0};
+  MoveCaretTo(ParPos{c.par, static_cast<int>(c.par->Line(c.line).start)}, extend);
 }
 
 void EditController::MoveEnd(bool document, bool extend) {
   if (document) {
-    MoveCaretTo(TParPos{doc_.LastParagraph(), doc_.LastParagraph()->CharCount()}, extend);
+    MoveCaretTo(ParPos{doc_.LastParagraph(), doc_.LastParagraph()->CharCount()}, extend);
     return;
   }
-  const TTextCursor c = Caret.Par ? Caret : TTextCursor{doc_.FirstParagraph(), 0, 0};
+  const TextCursor c = caret.par ? caret : TextCursor{doc_.FirstParagraph(), 0, 0};
   MoveCaretTo(
-      TParPos{c.Par, static_cast<int>(c.Par->Line(c.Line).Start) + layout_.LastCaretIndex(c.Par, c.Line)},
+      ParPos{c.par, static_cast<int>(c.par->Line(c.line).start) + layout_.LastCaretIndex(c.par, c.line)},
       extend);
 }
 
@@ -158,27 +158,27 @@ void EditController::PageMove(bool down, bool extend, bool keep_caret, int view_
   layout_.Reformat();
   view_height = std::max(view_height, 1);
   const int max_scroll = std::max(0, layout_.DocumentHeight() - view_height);
-  const int old = ScrollY;
-  const int target = std::clamp(ScrollY + (down ? view_height : -view_height), 0, max_scroll);
+  const int old = scrollY;
+  const int target = std::clamp(scrollY + (down ? view_height : -view_height), 0, max_scroll);
   if (keep_caret) {
-    ScrollY = target;
-    if (ScrollY != old) MarkAllDirty();
+    scrollY = target;
+    if (scrollY != old) MarkAllDirty();
     return;
   }
-  const TRect r = CaretRect();
-  const int goal = goal_x_ >= 0 ? goal_x_ : CaretX();
-  ScrollY = target;
-  if (ScrollY != old) MarkAllDirty();
-  if (ScrollY == old) {
+  const Rect r = CaretRect();
+  const int goal = goalX_ >= 0 ? goalX_ : CaretX();
+  scrollY = target;
+  if (scrollY != old) MarkAllDirty();
+  if (scrollY == old) {
     // Nothing left to scroll: to the start or the end of the text.
     if (down)
-      MoveCaretTo(TParPos{doc_.LastParagraph(), doc_.LastParagraph()->CharCount()}, extend);
+      MoveCaretTo(ParPos{doc_.LastParagraph(), doc_.LastParagraph()->CharCount()}, extend);
     else
-      MoveCaretTo(TParPos{doc_.FirstParagraph(), 0}, extend);
+      MoveCaretTo(ParPos{doc_.FirstParagraph(), 0}, extend);
     return;
   }
-  MoveCaretTo(PosAtPoint(goal - ScrollX, r.Top + 1), extend);
-  goal_x_ = goal;
+  MoveCaretTo(PosAtPoint(goal - scrollX, r.top + 1), extend);
+  goalX_ = goal;
 }
 
 }  // namespace inkwend

@@ -19,82 +19,82 @@ constexpr int kIndentIgnoreFrom = 65000;
 // Text of one AppendParagraph is cut so that it fits into one line.
 constexpr int kMaxAppendText = kMaxLineCapacity - 10;
 
-bool IsObjectAnchor(char32_t c, const TCharAttr& a) {
-  return (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.CharFlags & kCharObject);
+bool IsObjectAnchor(char32_t c, const CharAttr& a) {
+  return (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject);
 }
 
 }  // namespace
 
-const char* WPMessageText(TWPMessage message, TWPLanguage language) {
-  const bool de = language == TWPLanguage::twpGerman;
+const char* WPMessageText(WPMessage message, WPLanguage language) {
+  const bool de = language == WPLanguage::German;
   switch (message) {
-    case TWPMessage::FileFilter:
+    case WPMessage::FileFilter:
       return de ? "Formatierte Texte|*.RTF|HTML Dateien|*.HTM|Textdateien|*.TXT|alle Dateien (*.*)|*.*"
                 : "RTF files|*.RTF|HTML files|*.HTM|TXT files|*.TXT|all files (*.*)|*.*";
-    case TWPMessage::AbortOperation:
+    case WPMessage::AbortOperation:
       return de ? "Soll Operation abgebrochen werden?" : "Do you want to abort operation?";
-    case TWPMessage::Ready:
+    case WPMessage::Ready:
       return de ? "Bereit" : "Ready";
-    case TWPMessage::Reading:
+    case WPMessage::Reading:
       return de ? "beim lesen..." : "reading ...";
-    case TWPMessage::Writing:
+    case WPMessage::Writing:
       return de ? "beim schreiben" : "writing ...";
-    case TWPMessage::Formatting:
+    case WPMessage::Formatting:
       return de ? "beim formatieren" : "formatting ...";
-    case TWPMessage::InitializeMemory:
+    case WPMessage::InitializeMemory:
       return de ? "initialisiere speicher..." : "initialize memory";
-    case TWPMessage::NoTextSelected:
+    case WPMessage::NoTextSelected:
       return de ? "keine Auswahl markiert" : "no text selected";
-    case TWPMessage::Rich:
+    case WPMessage::Rich:
       return de ? "FMT" : "RICH";
-    case TWPMessage::Plain:
+    case WPMessage::Plain:
       return de ? "NORM" : "PLAIN";
-    case TWPMessage::InternalError:
+    case WPMessage::InternalError:
       return de ? "Interner Fehler" : "Internal Error";
-    case TWPMessage::DeleteAllTabstops:
+    case WPMessage::DeleteAllTabstops:
       return de ? "Tabulatoren l\xC3\xB6schen" : "Delete all tabstops?";
   }
   return "";
 }
 
 EditController::EditController() {
-  layout_.TrackCursor(&Caret, true);
-  layout_.TrackCursor(&SelStart, false);
-  layout_.TrackCursor(&SelEnd, false);
+  layout_.TrackCursor(&caret, true);
+  layout_.TrackCursor(&selStart, false);
+  layout_.TrackCursor(&selEnd, false);
   doc_.onHighlightChange = [this] { DocumentChanged(); };
-  Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
+  caret = TextCursor{doc_.FirstParagraph(), 0, 0};
 }
 
 EditController::~EditController() = default;
 
-void EditController::SetLanguage(TWPLanguage language) {
+void EditController::SetLanguage(WPLanguage language) {
   language_ = language;
-  layout_.DecimalSeparator = language == TWPLanguage::twpGerman ? U',' : U'.';
-  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
-    if (p->TabMask) p->MarkDirty();
+  layout_.decimalSeparator = language == WPLanguage::German ? U',' : U'.';
+  for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
+    if (p->tabMask) p->MarkDirty();
   }
   layout_.Reformat();
 }
 
 bool EditController::CanEdit() {
-  if (ReadOnly || !Ready) return false;
-  Modified = true;
+  if (readOnly || !ready) return false;
+  modified = true;
   return true;
 }
 
 void EditController::Changed() {
-  if (OnChange) OnChange();
+  if (onChange) onChange();
 }
 
 void EditController::DocumentChanged() {
   // Cursors must not point at paragraphs that a structural change freed; callers reset them
   // before such changes, so here only the layout runs.
-  last_fast_par_ = nullptr;
+  lastFastPar_ = nullptr;
   layout_.Reformat();
 }
 
 void EditController::SetWordWrap(bool on) {
-  if (on && !layout_.WordWrap()) ScrollX = 0;
+  if (on && !layout_.WordWrap()) scrollX = 0;
   layout_.SetWordWrap(on);
 }
 
@@ -102,61 +102,60 @@ void EditController::SetWordWrap(bool on) {
 // Document
 
 void EditController::Clear() {
-  Caret = SelStart = SelEnd = TTextCursor{};
-  last_fast_par_ = nullptr;
-  typing_par_ = nullptr;
+  caret = selStart = selEnd = TextCursor{};
+  lastFastPar_ = nullptr;
+  typingPar_ = nullptr;
   doc_.Clear();
   DocumentChanged();
-  Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
-  file_name_.clear();
-  ScrollX = ScrollY = 0;
-  Modified = false;
-  goal_x_ = -1;
+  caret = TextCursor{doc_.FirstParagraph(), 0, 0};
+  fileName_.clear();
+  scrollX = scrollY = 0;
+  modified = false;
+  goalX_ = -1;
   ClearUndo();
-  walk_pos_ = 0;
-  walk_word_.clear();
-  walk_word_pos_ = -1;
+  walkPos_ = 0;
+  walkWord_.clear();
+  walkWordPos_ = -1;
   MarkAllDirty();
 }
 
-int EditController::LoadFromStream(TWPStream& stream) {
-  return LoadWith([this, &stream](const TLoadOptions& options) {
-    return inkwend::LoadFromStream(doc_, stream, options);
-  });
+int EditController::LoadFromStream(WPStream& stream) {
+  return LoadWith(
+      [this, &stream](const LoadOptions& options) { return inkwend::LoadFromStream(doc_, stream, options); });
 }
 
-int EditController::LoadWith(const std::function<int(const TLoadOptions&)>& load) {
+int EditController::LoadWith(const std::function<int(const LoadOptions&)>& load) {
   const bool was_empty = doc_.IsEmpty();
-  if (!was_empty && !CanEdit()) return doc_.IoResult;
-  if (!Ready) return doc_.IoResult;
+  if (!was_empty && !CanEdit()) return doc_.ioResult;
+  if (!ready) return doc_.ioResult;
   const int64_t caret = GetCaretPosition();
-  const int first = ParagraphIndex(Caret.Par);
-  if (!was_empty) BeginEdit(TEditKind::Other, first, first);
-  TLoadOptions options;
-  TDocPosition end;
-  options.Caret = TDocPosition{Caret.Par, Caret.Line, Caret.Pos};
-  options.InsertEnd = &end;
+  const int first = ParagraphIndex(this->caret.par);
+  if (!was_empty) BeginEdit(EditKind::Other, first, first);
+  LoadOptions options;
+  DocPosition end;
+  options.caret = DocPosition{this->caret.par, this->caret.line, this->caret.pos};
+  options.insertEnd = &end;
   options.pictureDecoder = pictureDecoder;
   options.status = &lastLoadStatus_;
-  Caret = SelStart = SelEnd = TTextCursor{};
-  last_fast_par_ = nullptr;
-  typing_par_ = nullptr;
-  Ready = false;
+  this->caret = selStart = selEnd = TextCursor{};
+  lastFastPar_ = nullptr;
+  typingPar_ = nullptr;
+  ready = false;
   int result;
   try {
     result = load(options);
   } catch (...) {
-    Ready = true;
-    Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
+    ready = true;
+    this->caret = TextCursor{doc_.FirstParagraph(), 0, 0};
     throw;
   }
-  Ready = true;
+  ready = true;
   if (was_empty) {
-    Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
+    this->caret = TextCursor{doc_.FirstParagraph(), 0, 0};
     ClearUndo();
-    Modified = false;
-  } else if (end.Par) {
-    Caret = ToCursor(TParPos{end.Par, static_cast<int>(end.Par->Line(end.Line).Start) + end.Pos});
+    modified = false;
+  } else if (end.par) {
+    this->caret = ToCursor(ParPos{end.par, static_cast<int>(end.par->Line(end.line).start) + end.pos});
   } else {
     SetCaretPosition(caret);
   }
@@ -169,101 +168,100 @@ int EditController::LoadWith(const std::function<int(const TLoadOptions&)>& load
 
 int EditController::LoadFromFile(const std::string& path) {
   const int result = LoadWith(
-      [this, &path](const TLoadOptions& options) { return inkwend::LoadFromFile(doc_, path, options); });
-  if (result == kResultOk) file_name_ = path;
+      [this, &path](const LoadOptions& options) { return inkwend::LoadFromFile(doc_, path, options); });
+  if (result == kResultOk) fileName_ = path;
   return result;
 }
 
-int EditController::SaveToStream(TWPStream& stream) {
+int EditController::SaveToStream(WPStream& stream) {
   doc_.CollectObjects();
-  return doc_.IoResult = inkwend::SaveToStream(doc_, stream, doc_.SaveFormat);
+  return doc_.ioResult = inkwend::SaveToStream(doc_, stream, doc_.saveFormat);
 }
 
 int EditController::SaveToFile(const std::string& path) {
   doc_.CollectObjects();
-  const int result = doc_.IoResult = inkwend::SaveToFile(doc_, path, doc_.SaveFormat);
-  if (result == kResultOk) file_name_ = path;
+  const int result = doc_.ioResult = inkwend::SaveToFile(doc_, path, doc_.saveFormat);
+  if (result == kResultOk) fileName_ = path;
   return result;
 }
 
-int EditController::SaveSelectionToStream(TWPStream& stream) {
+int EditController::SaveSelectionToStream(WPStream& stream) {
   if (!HasSelection()) {
-    if (OnMessage) OnMessage(Message(TWPMessage::NoTextSelected));
-    return doc_.IoResult = kResultNothingToWrite;
+    if (onMessage) onMessage(Message(WPMessage::NoTextSelected));
+    return doc_.ioResult = kResultNothingToWrite;
   }
   doc_.CollectObjects();
-  return doc_.IoResult = inkwend::SaveSelectionToStream(doc_, stream, SelectionRange(), doc_.SaveFormat);
+  return doc_.ioResult = inkwend::SaveSelectionToStream(doc_, stream, SelectionRange(), doc_.saveFormat);
 }
 
 // --------------------------------------------------------------------------------------------
 // Positions
 
-void EditController::LineOf(const TParagraph* par, int offset, bool prefer_next, int& line,
-                            int& index) const {
+void EditController::LineOf(const Paragraph* par, int offset, bool prefer_next, int& line, int& index) const {
   const int count = par->LineCount();
   int lo = 0, hi = count - 1;
   while (lo < hi) {  // the first line whose end reaches the offset
     const int mid = (lo + hi) / 2;
-    const TTextLine& l = par->Line(mid);
-    if (static_cast<int>(l.Start + l.Length) >= offset)
+    const TextLine& l = par->Line(mid);
+    if (static_cast<int>(l.start + l.length) >= offset)
       hi = mid;
     else
       lo = mid + 1;
   }
   line = lo;
-  const TTextLine& l = par->Line(line);
-  if (prefer_next && offset == static_cast<int>(l.Start + l.Length) && line + 1 < count && l.Length > 0) {
+  const TextLine& l = par->Line(line);
+  if (prefer_next && offset == static_cast<int>(l.start + l.length) && line + 1 < count && l.length > 0) {
     ++line;
     index = 0;
     return;
   }
-  index = std::clamp(offset - static_cast<int>(l.Start), 0, static_cast<int>(l.Length));
+  index = std::clamp(offset - static_cast<int>(l.start), 0, static_cast<int>(l.length));
 }
 
-TParPos EditController::ToPos(const TTextCursor& c) const {
-  if (!c.Par) return TParPos{doc_.FirstParagraph(), 0};
-  const int line = std::clamp(c.Line, 0, c.Par->LineCount() - 1);
-  const TTextLine& l = c.Par->Line(line);
-  return TParPos{c.Par, static_cast<int>(l.Start) + std::clamp(c.Pos, 0, static_cast<int>(l.Length))};
+ParPos EditController::ToPos(const TextCursor& c) const {
+  if (!c.par) return ParPos{doc_.FirstParagraph(), 0};
+  const int line = std::clamp(c.line, 0, c.par->LineCount() - 1);
+  const TextLine& l = c.par->Line(line);
+  return ParPos{c.par, static_cast<int>(l.start) + std::clamp(c.pos, 0, static_cast<int>(l.length))};
 }
 
-TTextCursor EditController::ToCursor(TParPos p, bool caret) const {
-  if (!p.Par) p = TParPos{doc_.FirstParagraph(), 0};
-  p.Offset = std::clamp(p.Offset, 0, p.Par->CharCount());
+TextCursor EditController::ToCursor(ParPos p, bool caret) const {
+  if (!p.par) p = ParPos{doc_.FirstParagraph(), 0};
+  p.offset = std::clamp(p.offset, 0, p.par->CharCount());
   int line = 0, index = 0;
-  LineOf(p.Par, p.Offset, caret, line, index);
-  return TTextCursor{p.Par, line, index};
+  LineOf(p.par, p.offset, caret, line, index);
+  return TextCursor{p.par, line, index};
 }
 
-int EditController::ParagraphIndex(const TParagraph* par) const {
+int EditController::ParagraphIndex(const Paragraph* par) const {
   int i = 0;
-  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next, ++i) {
+  for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next, ++i) {
     if (p == par) return i;
   }
   return 0;
 }
 
-int64_t EditController::PositionOf(TParPos pos) const {
+int64_t EditController::PositionOf(ParPos pos) const {
   int64_t n = 0;
-  for (const TParagraph* p = doc_.FirstParagraph(); p && p != pos.Par; p = p->Next) n += p->CharCount() + 1;
-  return n + pos.Offset;
+  for (const Paragraph* p = doc_.FirstParagraph(); p && p != pos.par; p = p->next) n += p->CharCount() + 1;
+  return n + pos.offset;
 }
 
-TParPos EditController::PosAt(int64_t position) const {
+ParPos EditController::PosAt(int64_t position) const {
   if (position < 0) position = 0;
-  TParagraph* p = doc_.FirstParagraph();
+  Paragraph* p = doc_.FirstParagraph();
   while (p) {
-    if (position <= p->CharCount()) return TParPos{p, static_cast<int>(position)};
-    if (!p->Next) return TParPos{p, p->CharCount()};
+    if (position <= p->CharCount()) return ParPos{p, static_cast<int>(position)};
+    if (!p->next) return ParPos{p, p->CharCount()};
     position -= p->CharCount() + 1;
-    p = p->Next;
+    p = p->next;
   }
-  return TParPos{doc_.FirstParagraph(), 0};
+  return ParPos{doc_.FirstParagraph(), 0};
 }
 
 int64_t EditController::EndPosition() const {
   int64_t n = 0;
-  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) n += p->CharCount() + 1;
+  for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) n += p->CharCount() + 1;
   return n - 1;
 }
 
@@ -271,23 +269,23 @@ int64_t EditController::GetCaretPosition() const { return PositionOf(CaretPos())
 
 void EditController::SetCaretPosition(int64_t position) { MoveCaretTo(PosAt(position), false); }
 
-void EditController::SetCaretKeepAnchor(TParPos pos) { Caret = ToCursor(pos); }
+void EditController::SetCaretKeepAnchor(ParPos pos) { caret = ToCursor(pos); }
 
-void EditController::MoveCaretTo(TParPos pos, bool extend) {
-  if (!pos.Par) pos = TParPos{doc_.FirstParagraph(), 0};
+void EditController::MoveCaretTo(ParPos pos, bool extend) {
+  if (!pos.par) pos = ParPos{doc_.FirstParagraph(), 0};
   const bool had_selection = HasSelection();
   if (extend) {
-    if (!SelStart.Par) SelStart = ToCursor(CaretPos(), false);
-    SelEnd = ToCursor(pos, false);
+    if (!selStart.par) selStart = ToCursor(CaretPos(), false);
+    selEnd = ToCursor(pos, false);
   } else {
-    SelStart = SelEnd = TTextCursor{};
+    selStart = selEnd = TextCursor{};
   }
-  Caret = ToCursor(pos);
+  caret = ToCursor(pos);
   if (had_selection || extend) {
     MarkAllDirty();
   }
-  group_open_ = false;
-  goal_x_ = -1;
+  groupOpen_ = false;
+  goalX_ = -1;
   UpdateCurrentAttr();
 }
 
@@ -295,27 +293,27 @@ void EditController::MoveCaretTo(TParPos pos, bool extend) {
 // Selection
 
 bool EditController::HasSelection() const {
-  if (!SelStart.Par || !SelEnd.Par) return false;
-  return !(ToPos(SelStart) == ToPos(SelEnd));
+  if (!selStart.par || !selEnd.par) return false;
+  return !(ToPos(selStart) == ToPos(selEnd));
 }
 
-TParPos EditController::SelectionBegin() const {
+ParPos EditController::SelectionBegin() const {
   if (!HasSelection()) return CaretPos();
-  const TParPos a = ToPos(SelStart), b = ToPos(SelEnd);
-  if (a.Par == b.Par) return a.Offset <= b.Offset ? a : b;
-  return ParagraphIndex(a.Par) < ParagraphIndex(b.Par) ? a : b;
+  const ParPos a = ToPos(selStart), b = ToPos(selEnd);
+  if (a.par == b.par) return a.offset <= b.offset ? a : b;
+  return ParagraphIndex(a.par) < ParagraphIndex(b.par) ? a : b;
 }
 
-TParPos EditController::SelectionEnd() const {
+ParPos EditController::SelectionEnd() const {
   if (!HasSelection()) return CaretPos();
-  const TParPos a = ToPos(SelStart), b = ToPos(SelEnd);
-  if (a.Par == b.Par) return a.Offset <= b.Offset ? b : a;
-  return ParagraphIndex(a.Par) < ParagraphIndex(b.Par) ? b : a;
+  const ParPos a = ToPos(selStart), b = ToPos(selEnd);
+  if (a.par == b.par) return a.offset <= b.offset ? b : a;
+  return ParagraphIndex(a.par) < ParagraphIndex(b.par) ? b : a;
 }
 
-TTextRange EditController::SelectionRange() const {
-  const TTextCursor a = ToCursor(SelectionBegin(), false), b = ToCursor(SelectionEnd(), false);
-  return TTextRange{a.Par, a.Line, a.Pos, b.Par, b.Line, b.Pos};
+TextRange EditController::SelectionRange() const {
+  const TextCursor a = ToCursor(SelectionBegin(), false), b = ToCursor(SelectionEnd(), false);
+  return TextRange{a.par, a.line, a.pos, b.par, b.line, b.pos};
 }
 
 void EditController::SelectRange(int64_t anchor, int64_t caret) {
@@ -326,18 +324,18 @@ void EditController::SelectRange(int64_t anchor, int64_t caret) {
 void EditController::SelectAll() { SelectRange(0, 0xFFFFFFF); }
 
 void EditController::HideSelection() {
-  if (!HasSelection() && !SelStart.Par) return;
-  SelStart = SelEnd = TTextCursor{};
+  if (!HasSelection() && !selStart.par) return;
+  selStart = selEnd = TextCursor{};
   MarkAllDirty();
 }
 
 std::u32string EditController::SelectedText() const {
   std::u32string out;
   if (!HasSelection()) return out;
-  const TParPos a = SelectionBegin(), b = SelectionEnd();
-  for (TParagraph* p = a.Par; p; p = p->Next) {
-    const int from = p == a.Par ? a.Offset : 0;
-    const int to = p == b.Par ? b.Offset : p->CharCount();
+  const ParPos a = SelectionBegin(), b = SelectionEnd();
+  for (Paragraph* p = a.par; p; p = p->next) {
+    const int from = p == a.par ? a.offset : 0;
+    const int to = p == b.par ? b.offset : p->CharCount();
     auto text = p->Text();
     auto attrs = p->Attrs();
     for (int i = from; i < to; ++i) {
@@ -345,9 +343,9 @@ std::u32string EditController::SelectedText() const {
       if (p->HasAttributes() && IsObjectAnchor(c, attrs[static_cast<size_t>(i)])) continue;
       if (c < 32 && c != kCharTab && c != kCharLineBreak) continue;
       // Other programs get the bullet a Symbol-font byte draws, not its private-use code.
-      out.push_back(p->HasAttributes() ? PlainTextChar(doc_.Header, c, attrs[static_cast<size_t>(i)]) : c);
+      out.push_back(p->HasAttributes() ? PlainTextChar(doc_.header, c, attrs[static_cast<size_t>(i)]) : c);
     }
-    if (p == b.Par) break;
+    if (p == b.par) break;
     out.push_back(U'\n');
   }
   return out;
@@ -355,8 +353,8 @@ std::u32string EditController::SelectedText() const {
 
 void EditController::DeleteSelection() {
   if (!HasSelection() || !CanEdit()) return;
-  if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd())) return;
-  BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
+  if ((protectedProp & kPpProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd())) return;
+  BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
   DeleteSelectionRaw();
   EndEdit();
   UpdateCurrentAttr();
@@ -364,25 +362,25 @@ void EditController::DeleteSelection() {
 }
 
 void EditController::DeleteSelectionRaw() {
-  const TParPos a = SelectionBegin(), b = SelectionEnd();
-  SelStart = SelEnd = TTextCursor{};
-  Caret = ToCursor(a);
-  const TParPos at = RawDeleteRange(a, b);
-  Caret = ToCursor(at);
+  const ParPos a = SelectionBegin(), b = SelectionEnd();
+  selStart = selEnd = TextCursor{};
+  caret = ToCursor(a);
+  const ParPos at = RawDeleteRange(a, b);
+  caret = ToCursor(at);
 }
 
 // --------------------------------------------------------------------------------------------
 // Raw edits
 
-void EditController::RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr,
-                               const TCharAttr* attrs) {
-  TParagraph* par = at.Par;
-  int off = std::clamp(at.Offset, 0, par->CharCount());
+void EditController::RawInsert(ParPos at, std::u32string_view text, const CharAttr& attr,
+                               const CharAttr* attrs) {
+  Paragraph* par = at.par;
+  int off = std::clamp(at.offset, 0, par->CharCount());
   size_t done = 0;
   while (done < text.size()) {
     int line = 0, index = 0;
     LineOf(par, off, false, line, index);
-    const int len = par->Line(line).Length;
+    const int len = par->Line(line).length;
     int room = kMaxLineCapacity - 8 - len;
     if (room <= 0) {
       // The line is full: end it at the insertion point and continue in a new line after it.
@@ -393,7 +391,7 @@ void EditController::RawInsert(TParPos at, std::u32string_view text, const TChar
             lengths.push_back(index);
             lengths.push_back(len - index);
           } else {
-            lengths.push_back(par->Line(l).Length);
+            lengths.push_back(par->Line(l).length);
           }
         }
         doc_.SetLineLengths(par, lengths);
@@ -413,13 +411,13 @@ void EditController::RawInsert(TParPos at, std::u32string_view text, const TChar
   par->MarkDirty();
 }
 
-void EditController::RawDelete(TParagraph* par, int from, int to) {
+void EditController::RawDelete(Paragraph* par, int from, int to) {
   from = std::clamp(from, 0, par->CharCount());
   to = std::clamp(to, from, par->CharCount());
   while (to > from) {
     int line = 0, index = 0;
     LineOf(par, from, true, line, index);
-    const int len = par->Line(line).Length;
+    const int len = par->Line(line).length;
     const int n = std::min(to - from, len - index);
     if (n <= 0) {
       if (line + 1 >= par->LineCount()) break;
@@ -435,97 +433,97 @@ void EditController::RawDelete(TParagraph* par, int from, int to) {
   par->MarkDirty();
 }
 
-TParagraph* EditController::RawSplit(TParPos at) {
-  TParagraph* par = at.Par;
+Paragraph* EditController::RawSplit(ParPos at) {
+  Paragraph* par = at.par;
   const int n = par->CharCount();
-  const int off = std::clamp(at.Offset, 0, n);
+  const int off = std::clamp(at.offset, 0, n);
   std::u32string tail(par->Text().begin() + off, par->Text().end());
-  std::vector<TCharAttr> tail_attrs;
+  std::vector<CharAttr> tail_attrs;
   if (par->HasAttributes()) tail_attrs.assign(par->Attrs().begin() + off, par->Attrs().end());
-  const TCharAttr end_attr = par->EndAttr;
-  TParagraph* np =
+  const CharAttr end_attr = par->endAttr;
+  Paragraph* np =
       doc_.NewParagraph(par, std::max<int>(kNewParagraphCapacity, static_cast<int>(tail.size()) + 8));
-  np->ParFlags &= static_cast<uint8_t>(~kParPageBreak);
-  np->EndAttr = end_attr;
+  np->parFlags &= static_cast<uint8_t>(~kParPageBreak);
+  np->endAttr = end_attr;
   if (!tail.empty()) {
     if (par->HasAttributes())
       doc_.AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), tail_attrs);
     else
-      doc_.AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), std::span<const TCharAttr>());
+      doc_.AppendText(np, std::span<const char32_t>(tail.data(), tail.size()), std::span<const CharAttr>());
     RawDelete(par, off, n);
-    if (par->HasAttributes() && off > 0) par->EndAttr = par->Attrs()[static_cast<size_t>(off - 1)];
+    if (par->HasAttributes() && off > 0) par->endAttr = par->Attrs()[static_cast<size_t>(off - 1)];
   }
   return np;
 }
 
-void EditController::RawJoinNext(TParagraph* par) {
-  last_fast_par_ = nullptr;
-  typing_par_ = nullptr;
-  TParagraph* next = par->Next;
+void EditController::RawJoinNext(Paragraph* par) {
+  lastFastPar_ = nullptr;
+  typingPar_ = nullptr;
+  Paragraph* next = par->next;
   if (!next) return;
   std::u32string text(next->Text().begin(), next->Text().end());
-  std::vector<TCharAttr> attrs;
+  std::vector<CharAttr> attrs;
   if (next->HasAttributes()) attrs.assign(next->Attrs().begin(), next->Attrs().end());
-  const TParPos end{par, par->CharCount()};
+  const ParPos end{par, par->CharCount()};
   if (!text.empty()) {
-    RawInsert(end, text, doc_.DefaultAttr, attrs.empty() ? nullptr : attrs.data());
-    par->EndAttr = next->EndAttr;
+    RawInsert(end, text, doc_.defaultAttr, attrs.empty() ? nullptr : attrs.data());
+    par->endAttr = next->endAttr;
   }
   doc_.FreeParagraph(next);
   par->MarkDirty();
 }
 
-TParPos EditController::RawDeleteRange(TParPos a, TParPos b) {
-  last_fast_par_ = nullptr;
-  typing_par_ = nullptr;
-  if (a.Par == b.Par) {
-    RawDelete(a.Par, a.Offset, b.Offset);
+ParPos EditController::RawDeleteRange(ParPos a, ParPos b) {
+  lastFastPar_ = nullptr;
+  typingPar_ = nullptr;
+  if (a.par == b.par) {
+    RawDelete(a.par, a.offset, b.offset);
     return a;
   }
-  RawDelete(a.Par, a.Offset, a.Par->CharCount());
-  while (a.Par->Next && a.Par->Next != b.Par) doc_.FreeParagraph(a.Par->Next);
-  RawDelete(b.Par, 0, b.Offset);
-  RawJoinNext(a.Par);
+  RawDelete(a.par, a.offset, a.par->CharCount());
+  while (a.par->next && a.par->next != b.par) doc_.FreeParagraph(a.par->next);
+  RawDelete(b.par, 0, b.offset);
+  RawJoinNext(a.par);
   return a;
 }
 
 // --------------------------------------------------------------------------------------------
 // Protection
 
-bool EditController::IsProtectedChar(const TCharAttr& a) const {
-  const TProtectProps pp = ProtectedProp;
-  return ((pp & ppProtected) && (a.CharFlags & kCharProtected)) ||
-         ((pp & ppHidden) && (a.CharFlags & kCharHidden)) ||
-         ((pp & ppIsInsertpoint) && (a.CharFlags & kCharInsertPoint)) ||
-         ((pp & ppAutomatic) && (a.CharFlags & kCharAutomatic)) ||
-         ((pp & ppIsInvisible) && a.Width == 0 && a.Height != 0);
+bool EditController::IsProtectedChar(const CharAttr& a) const {
+  const ProtectProps pp = protectedProp;
+  return ((pp & kPpProtected) && (a.charFlags & kCharProtected)) ||
+         ((pp & kPpHidden) && (a.charFlags & kCharHidden)) ||
+         ((pp & kPpIsInsertpoint) && (a.charFlags & kCharInsertPoint)) ||
+         ((pp & kPpAutomatic) && (a.charFlags & kCharAutomatic)) ||
+         ((pp & kPpIsInvisible) && a.width == 0 && a.height != 0);
 }
 
-bool EditController::ProtectedAt(TParagraph* par, int offset) const {
-  if (ProtectedProp == 0 || !par->HasAttributes() || offset < 0 || offset >= par->CharCount()) return false;
+bool EditController::ProtectedAt(Paragraph* par, int offset) const {
+  if (protectedProp == 0 || !par->HasAttributes() || offset < 0 || offset >= par->CharCount()) return false;
   return IsProtectedChar(par->Attrs()[static_cast<size_t>(offset)]);
 }
 
-bool EditController::InsertAllowed(TParPos at) const {
-  if (ProtectedProp == 0) return true;
-  if ((ProtectedProp & ppParProtected) && at.Par->HasAttributes()) {
-    for (const TCharAttr& a : at.Par->Attrs()) {
+bool EditController::InsertAllowed(ParPos at) const {
+  if (protectedProp == 0) return true;
+  if ((protectedProp & kPpParProtected) && at.par->HasAttributes()) {
+    for (const CharAttr& a : at.par->Attrs()) {
       if (IsProtectedChar(a)) return false;
     }
   }
   // Inside a protected run (protected text on both sides) nothing may be typed.
-  return !(ProtectedAt(at.Par, at.Offset - 1) && ProtectedAt(at.Par, at.Offset));
+  return !(ProtectedAt(at.par, at.offset - 1) && ProtectedAt(at.par, at.offset));
 }
 
-bool EditController::RangeEditable(TParPos a, TParPos b) const {
-  if (ProtectedProp == 0) return true;
-  for (TParagraph* p = a.Par; p; p = p->Next) {
-    const int from = p == a.Par ? a.Offset : 0;
-    const int to = p == b.Par ? b.Offset : p->CharCount();
+bool EditController::RangeEditable(ParPos a, ParPos b) const {
+  if (protectedProp == 0) return true;
+  for (Paragraph* p = a.par; p; p = p->next) {
+    const int from = p == a.par ? a.offset : 0;
+    const int to = p == b.par ? b.offset : p->CharCount();
     for (int i = from; i < to; ++i) {
       if (ProtectedAt(p, i)) return false;
     }
-    if (p == b.Par) break;
+    if (p == b.par) break;
   }
   return true;
 }
@@ -558,9 +556,9 @@ void EditController::InsertText(std::u32string_view text) {
 
 bool EditController::InputCharRaw(char32_t c, bool programmatic) {
   if (HasSelection()) {
-    if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd()))
+    if ((protectedProp & kPpProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd()))
       return false;
-    BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
+    BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
     DeleteSelectionRaw();
     EndEdit();
     if (c == kKeyBackspace || c == kKeyDelete) return true;
@@ -580,24 +578,24 @@ bool EditController::InputCharRaw(char32_t c, bool programmatic) {
 }
 
 bool EditController::Backspace() {
-  const TParPos at = CaretPos();
-  if (at.Offset == 0 && (!at.Par->Prev || at.Par->IsTableCell() || at.Par->Prev->IsTableCell())) return false;
-  if (at.Offset > 0) {
-    if (ProtectedAt(at.Par, at.Offset - 1)) return false;
-    BeginTyping(at.Par);
-    RawDelete(at.Par, at.Offset - 1, at.Offset);
-    Caret = ToCursor(TParPos{at.Par, at.Offset - 1});
+  const ParPos at = CaretPos();
+  if (at.offset == 0 && (!at.par->prev || at.par->IsTableCell() || at.par->prev->IsTableCell())) return false;
+  if (at.offset > 0) {
+    if (ProtectedAt(at.par, at.offset - 1)) return false;
+    BeginTyping(at.par);
+    RawDelete(at.par, at.offset - 1, at.offset);
+    caret = ToCursor(ParPos{at.par, at.offset - 1});
     EndTyping();
   } else {
-    TParagraph* prev = at.Par->Prev;
-    if ((ProtectedProp & ppParProtected) && (!InsertAllowed(TParPos{prev, 0}) || !InsertAllowed(at)))
+    Paragraph* prev = at.par->prev;
+    if ((protectedProp & kPpParProtected) && (!InsertAllowed(ParPos{prev, 0}) || !InsertAllowed(at)))
       return false;
     const int index = ParagraphIndex(prev);
-    BeginEdit(TEditKind::Other, index, index + 1);
+    BeginEdit(EditKind::Other, index, index + 1);
     const int join = prev->CharCount();
-    Caret = ToCursor(TParPos{prev, join});
+    caret = ToCursor(ParPos{prev, join});
     RawJoinNext(prev);
-    Caret = ToCursor(TParPos{prev, join});
+    caret = ToCursor(ParPos{prev, join});
     EndEdit();
   }
   UpdateCurrentAttr();
@@ -605,34 +603,34 @@ bool EditController::Backspace() {
 }
 
 bool EditController::DeleteForward() {
-  const TParPos at = CaretPos();
-  if (at.Offset < at.Par->CharCount()) {
-    if (ProtectedAt(at.Par, at.Offset)) return false;
-    BeginTyping(at.Par);
-    RawDelete(at.Par, at.Offset, at.Offset + 1);
-    Caret = ToCursor(at);
+  const ParPos at = CaretPos();
+  if (at.offset < at.par->CharCount()) {
+    if (ProtectedAt(at.par, at.offset)) return false;
+    BeginTyping(at.par);
+    RawDelete(at.par, at.offset, at.offset + 1);
+    caret = ToCursor(at);
     EndTyping();
     UpdateCurrentAttr();
     return true;
   }
-  const int index = ParagraphIndex(at.Par);
-  if (at.Par->Next) {
-    if (at.Par->IsTableCell() || at.Par->Next->IsTableCell()) return false;
-    if ((ProtectedProp & ppParProtected) && (!InsertAllowed(at) || !InsertAllowed(TParPos{at.Par->Next, 0})))
+  const int index = ParagraphIndex(at.par);
+  if (at.par->next) {
+    if (at.par->IsTableCell() || at.par->next->IsTableCell()) return false;
+    if ((protectedProp & kPpParProtected) && (!InsertAllowed(at) || !InsertAllowed(ParPos{at.par->next, 0})))
       return false;
-    BeginEdit(TEditKind::Other, index, index + 1);
-    RawJoinNext(at.Par);
-    Caret = ToCursor(at);
+    BeginEdit(EditKind::Other, index, index + 1);
+    RawJoinNext(at.par);
+    caret = ToCursor(at);
     EndEdit();
   } else {
     // At the very end of the document: the last paragraph loses its borders, shading and flags.
-    TParagraph* p = at.Par;
-    if (!p->HasBorder() && !p->HasShading() && p->ParFlags == 0 && p->BorderFlags[1] == 0) return false;
-    BeginEdit(TEditKind::Other, index, index);
-    p->BorderFlags[0] = p->BorderFlags[1] = 0;
-    p->BorderWidth = p->BorderColor = 0;
-    p->ShadingColors = p->ShadingPercent = 0;
-    p->ParFlags = 0;
+    Paragraph* p = at.par;
+    if (!p->HasBorder() && !p->HasShading() && p->parFlags == 0 && p->borderFlags[1] == 0) return false;
+    BeginEdit(EditKind::Other, index, index);
+    p->borderFlags[0] = p->borderFlags[1] = 0;
+    p->borderWidth = p->borderColor = 0;
+    p->shadingColors = p->shadingPercent = 0;
+    p->parFlags = 0;
     p->MarkDirty();
     EndEdit();
   }
@@ -641,40 +639,40 @@ bool EditController::DeleteForward() {
 }
 
 bool EditController::Enter() {
-  const TParPos at = CaretPos();
-  if (at.Par->IsTableCell()) return TypeChar(kCharLineBreak, true);
-  if ((ProtectedProp & ppParProtected) && !InsertAllowed(at)) return false;
-  if (ProtectedAt(at.Par, at.Offset - 1) && ProtectedAt(at.Par, at.Offset)) return false;
-  const int index = ParagraphIndex(at.Par);
-  BeginEdit(TEditKind::Other, index, index);
-  if (at.Offset == 0 && !at.Par->Prev) {
+  const ParPos at = CaretPos();
+  if (at.par->IsTableCell()) return TypeChar(kCharLineBreak, true);
+  if ((protectedProp & kPpParProtected) && !InsertAllowed(at)) return false;
+  if (ProtectedAt(at.par, at.offset - 1) && ProtectedAt(at.par, at.offset)) return false;
+  const int index = ParagraphIndex(at.par);
+  BeginEdit(EditKind::Other, index, index);
+  if (at.offset == 0 && !at.par->prev) {
     // At the very start: an empty paragraph before the first; the caret stays with the text.
-    TParagraph* first = at.Par;
-    Caret = TTextCursor{};
-    TParagraph* np = doc_.NewParagraph(nullptr);
+    Paragraph* first = at.par;
+    caret = TextCursor{};
+    Paragraph* np = doc_.NewParagraph(nullptr);
     np->CopyPropertiesFrom(*first);
-    np->ParFlags &= static_cast<uint8_t>(~kParPageBreak);
-    np->EndAttr = doc_.DefaultAttr;
-    Caret = ToCursor(TParPos{first, 0});
+    np->parFlags &= static_cast<uint8_t>(~kParPageBreak);
+    np->endAttr = doc_.defaultAttr;
+    caret = ToCursor(ParPos{first, 0});
   } else {
-    TParagraph* np = RawSplit(at);
-    Caret = ToCursor(TParPos{np, 0});
+    Paragraph* np = RawSplit(at);
+    caret = ToCursor(ParPos{np, 0});
   }
   EndEdit();
   return true;
 }
 
 bool EditController::PageBreak() {
-  const TParPos at = CaretPos();
-  const int index = ParagraphIndex(at.Par);
-  BeginEdit(TEditKind::Other, index, index);
-  if (at.Offset == 0) {
-    at.Par->ParFlags ^= kParPageBreak;
-    at.Par->MarkDirty();
+  const ParPos at = CaretPos();
+  const int index = ParagraphIndex(at.par);
+  BeginEdit(EditKind::Other, index, index);
+  if (at.offset == 0) {
+    at.par->parFlags ^= kParPageBreak;
+    at.par->MarkDirty();
   } else {
-    TParagraph* np = RawSplit(at);
-    np->ParFlags |= kParPageBreak;
-    Caret = ToCursor(TParPos{np, 0});
+    Paragraph* np = RawSplit(at);
+    np->parFlags |= kParPageBreak;
+    caret = ToCursor(ParPos{np, 0});
   }
   EndEdit();
   return true;
@@ -682,97 +680,97 @@ bool EditController::PageBreak() {
 
 bool EditController::TypeChar(char32_t c, bool programmatic) {
   if (c == 0 || c == kCharObjectByTag || c == kCharObjectByNumber || c == 3) return false;
-  if ((doc_.DefaultAttr.CharFlags & kCharHidden) && !programmatic) return false;
-  const TParPos at = CaretPos();
+  if ((doc_.defaultAttr.charFlags & kCharHidden) && !programmatic) return false;
+  const ParPos at = CaretPos();
   if (!InsertAllowed(at)) return false;
-  const bool overwrite = !Inserting && at.Offset < at.Par->CharCount();
-  if (overwrite && ProtectedAt(at.Par, at.Offset)) return false;
-  if (at.Par->CharCount() >= std::numeric_limits<int>::max() / 2) return false;
-  BeginTyping(at.Par);
+  const bool overwrite = !inserting && at.offset < at.par->CharCount();
+  if (overwrite && ProtectedAt(at.par, at.offset)) return false;
+  if (at.par->CharCount() >= std::numeric_limits<int>::max() / 2) return false;
+  BeginTyping(at.par);
   const char32_t ch[1] = {c};
-  if (overwrite) RawDelete(at.Par, at.Offset, at.Offset + 1);
-  RawInsert(at, std::u32string_view(ch, 1), doc_.DefaultAttr);
-  Caret = ToCursor(TParPos{at.Par, at.Offset + 1});
+  if (overwrite) RawDelete(at.par, at.offset, at.offset + 1);
+  RawInsert(at, std::u32string_view(ch, 1), doc_.defaultAttr);
+  caret = ToCursor(ParPos{at.par, at.offset + 1});
   EndTyping();
   return true;
 }
 
 void EditController::ReplaceSelection(std::u32string_view text) {
   if (!CanEdit()) return;
-  TParPos a = SelectionBegin();
-  const TParPos b = SelectionEnd();
-  if ((ProtectedProp & ppProtectSelectedTextToo) && !RangeEditable(a, b)) return;
-  TCharAttr attr = doc_.AttrAt(a.Par, ToCursor(a, false).Line, ToCursor(a, false).Pos);
-  if (a.Offset >= a.Par->CharCount() && a.Offset > 0 && a.Par->HasAttributes()) {
-    attr = a.Par->Attrs()[static_cast<size_t>(a.Offset - 1)];
+  ParPos a = SelectionBegin();
+  const ParPos b = SelectionEnd();
+  if ((protectedProp & kPpProtectSelectedTextToo) && !RangeEditable(a, b)) return;
+  CharAttr attr = doc_.AttrAt(a.par, ToCursor(a, false).line, ToCursor(a, false).pos);
+  if (a.offset >= a.par->CharCount() && a.offset > 0 && a.par->HasAttributes()) {
+    attr = a.par->Attrs()[static_cast<size_t>(a.offset - 1)];
   }
-  attr.CharFlags &= static_cast<uint8_t>(~(kCharObject | kCharFootnote | kCharInsertPoint));
-  BeginEdit(TEditKind::Other, ParagraphIndex(a.Par), ParagraphIndex(b.Par));
-  SelStart = SelEnd = TTextCursor{};
-  Caret = ToCursor(a);
+  attr.charFlags &= static_cast<uint8_t>(~(kCharObject | kCharFootnote | kCharInsertPoint));
+  BeginEdit(EditKind::Other, ParagraphIndex(a.par), ParagraphIndex(b.par));
+  selStart = selEnd = TextCursor{};
+  caret = ToCursor(a);
   RawDeleteRange(a, b);
   std::u32string clean;
   for (char32_t c : text) {
     if (c >= 4 || c == 0) clean.push_back(c == 0 ? U' ' : c);
   }
   RawInsert(a, clean, attr);
-  a.Offset += static_cast<int>(clean.size());
-  Caret = ToCursor(a);
+  a.offset += static_cast<int>(clean.size());
+  caret = ToCursor(a);
   EndEdit();
   Finished(true);
 }
 
-int EditController::InsertGraphic(TDocGraphic graphic, int width, int height) {
+int EditController::InsertGraphic(DocGraphic graphic, int width, int height) {
   if (!CanEdit()) return 0;
-  if (graphic.Empty()) throw TWPError(kErrNoObject);
+  if (graphic.Empty()) throw WPError(kErrNoObject);
   if (HasSelection()) {
-    BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
+    BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
     DeleteSelectionRaw();
     EndEdit();
   }
-  const TParPos at = CaretPos();
+  const ParPos at = CaretPos();
   if (!InsertAllowed(at)) return 0;
-  const int index = ParagraphIndex(at.Par);
-  BeginEdit(TEditKind::Other, index, index);
-  TDocObject* object = doc_.AddObject(std::move(graphic), -1);
-  object->Width = std::max(width, 0);
-  object->Height = std::max(height, 0);
+  const int index = ParagraphIndex(at.par);
+  BeginEdit(EditKind::Other, index, index);
+  DocObject* object = doc_.AddObject(std::move(graphic), -1);
+  object->width = std::max(width, 0);
+  object->height = std::max(height, 0);
   doc_.ComputeObjectSize(*object);
-  TCharAttr attr = doc_.DefaultAttr;
-  attr.CharFlags |= kCharObject;
-  attr.TagNumber = object->Number;
+  CharAttr attr = doc_.defaultAttr;
+  attr.charFlags |= kCharObject;
+  attr.tagNumber = object->number;
   layout_.MeasureChar(kCharObjectByNumber, attr);
   const char32_t anchor[1] = {kCharObjectByNumber};
   RawInsert(at, std::u32string_view(anchor, 1), attr);
-  Caret = ToCursor(TParPos{at.Par, at.Offset + 1});
+  caret = ToCursor(ParPos{at.par, at.offset + 1});
   EndEdit();
   Finished(true);
-  return object->Tag;
+  return object->tag;
 }
 
 std::string EditController::SelectionAsRtf() {
   if (!HasSelection()) return {};
-  TMemoryStream memory;
-  const bool drop = doc_.DropProtectedAttribute;
-  doc_.DropProtectedAttribute = (ProtectedProp & ppDontCopyProtectedAttribute) != 0;
-  const TTextRange range = SelectionRange();
-  WriteDocument(doc_, memory, TWPLoadFormat::FormatRTF, &range);
-  doc_.DropProtectedAttribute = drop;
+  MemoryStream memory;
+  const bool drop = doc_.dropProtectedAttribute;
+  doc_.dropProtectedAttribute = (protectedProp & kPpDontCopyProtectedAttribute) != 0;
+  const TextRange range = SelectionRange();
+  WriteDocument(doc_, memory, WPLoadFormat::FormatRTF, &range);
+  doc_.dropProtectedAttribute = drop;
   std::string bytes = memory.TakeBytes();
   while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
   return bytes;
 }
 
-bool EditController::PasteBytes(const std::string& bytes_in, TWPLoadFormat format) {
+bool EditController::PasteBytes(const std::string& bytes_in, WPLoadFormat format) {
   if (!CanEdit()) return false;
   // Clipboard data ends at its first 0 byte; data without one is taken whole.
   std::string bytes = bytes_in.substr(0, bytes_in.find('\0'));
   if (bytes.empty()) return false;
   bytes.push_back('\0');
 
-  const int first = ParagraphIndex(SelectionBegin().Par);
-  const int last = ParagraphIndex(SelectionEnd().Par);
-  BeginEdit(TEditKind::Other, first, last);
+  const int first = ParagraphIndex(SelectionBegin().par);
+  const int last = ParagraphIndex(SelectionEnd().par);
+  BeginEdit(EditKind::Other, first, last);
   if (HasSelection()) DeleteSelectionRaw();
 
   // Pasting never replaces the whole document: an empty one gets a stand-in character that
@@ -780,54 +778,54 @@ bool EditController::PasteBytes(const std::string& bytes_in, TWPLoadFormat forma
   // layout and attribute mode hold for every paste.
   const bool stand_in = doc_.IsEmpty();
   if (stand_in) {
-    if (OnBeforePasteEvent && !OnBeforePasteEvent()) {
+    if (onBeforePasteEvent && !onBeforePasteEvent()) {
       EndEdit();
       return false;
     }
     const char32_t x[1] = {U'x'};
-    RawInsert(TParPos{doc_.FirstParagraph(), 0}, std::u32string_view(x, 1), doc_.DefaultAttr);
-    Caret = TTextCursor{doc_.FirstParagraph(), 0, 0};
+    RawInsert(ParPos{doc_.FirstParagraph(), 0}, std::u32string_view(x, 1), doc_.defaultAttr);
+    this->caret = TextCursor{doc_.FirstParagraph(), 0, 0};
   }
-  const TWPLoadFormat load_format = doc_.LoadFormat, last_format = doc_.LastFormat;
-  const int io_result = doc_.IoResult;
-  doc_.LoadFormat = format;
-  TLoadOptions options;
-  TDocPosition end;
-  options.Caret = TDocPosition{Caret.Par, Caret.Line, Caret.Pos};
-  options.InsertEnd = &end;
-  options.KeepLayout = true;
+  const WPLoadFormat load_format = doc_.loadFormat, last_format = doc_.lastFormat;
+  const int io_result = doc_.ioResult;
+  doc_.loadFormat = format;
+  LoadOptions options;
+  DocPosition end;
+  options.caret = DocPosition{this->caret.par, this->caret.line, this->caret.pos};
+  options.insertEnd = &end;
+  options.keepLayout = true;
   options.pictureDecoder = pictureDecoder;
-  if (!stand_in && OnBeforePasteEvent) options.OnLoad = [this] { return OnBeforePasteEvent(); };
-  const TParPos caret = CaretPos();
-  Caret = SelStart = SelEnd = TTextCursor{};
-  last_fast_par_ = nullptr;
-  typing_par_ = nullptr;
-  TMemoryStream stream(std::move(bytes));
-  Ready = false;
+  if (!stand_in && onBeforePasteEvent) options.onLoad = [this] { return onBeforePasteEvent(); };
+  const ParPos caret = CaretPos();
+  this->caret = selStart = selEnd = TextCursor{};
+  lastFastPar_ = nullptr;
+  typingPar_ = nullptr;
+  MemoryStream stream(std::move(bytes));
+  ready = false;
   try {
     inkwend::LoadFromStream(doc_, stream, options);
   } catch (...) {
     // The loader reports failures as results; anything else leaves the text as it was.
   }
-  Ready = true;
-  doc_.LoadFormat = load_format;
-  doc_.LastFormat = last_format;
-  doc_.IoResult = io_result;
-  TParPos after = caret;
-  if (end.Par)
+  ready = true;
+  doc_.loadFormat = load_format;
+  doc_.lastFormat = last_format;
+  doc_.ioResult = io_result;
+  ParPos after = caret;
+  if (end.par)
     after =
-        TParPos{end.Par, static_cast<int>(end.Par->Line(std::min(end.Line, end.Par->LineCount() - 1)).Start) +
-                             end.Pos};
+        ParPos{end.par,
+               static_cast<int>(end.par->Line(std::min(end.line, end.par->LineCount() - 1)).start) + end.pos};
   if (stand_in) {
-    TParagraph* lastp = doc_.LastParagraph();
+    Paragraph* lastp = doc_.LastParagraph();
     RawDelete(lastp, lastp->CharCount() - 1, lastp->CharCount());
   }
-  Caret = ToCursor(after);
+  this->caret = ToCursor(after);
   EndEdit();
   UpdateCurrentAttr();
-  Finished(end.Par != nullptr);
+  Finished(end.par != nullptr);
   MarkAllDirty();
-  return end.Par != nullptr;
+  return end.par != nullptr;
 }
 
 // --------------------------------------------------------------------------------------------
@@ -837,98 +835,98 @@ namespace {
 
 // Whether typing next to `source` keeps the default attribute: the protection settings ask
 // not to take over the attribute of protected, automatic, hidden or invisible text.
-bool KeepsDefaultAttr(TProtectProps pp, const TCharAttr& source) {
-  if (!(pp & ppDontUseAttrOfProtected)) return false;
-  return ((pp & ppProtected) && (source.CharFlags & kCharProtected)) ||
-         ((pp & ppIsInsertpoint) && (source.CharFlags & kCharInsertPoint)) ||
-         ((pp & ppAutomatic) && (source.CharFlags & kCharAutomatic)) ||
-         ((pp & ppHidden) && (source.CharFlags & kCharHidden)) ||
-         ((pp & ppIsInvisible) && source.Width == 0 && source.Height != 0);
+bool KeepsDefaultAttr(ProtectProps pp, const CharAttr& source) {
+  if (!(pp & kPpDontUseAttrOfProtected)) return false;
+  return ((pp & kPpProtected) && (source.charFlags & kCharProtected)) ||
+         ((pp & kPpIsInsertpoint) && (source.charFlags & kCharInsertPoint)) ||
+         ((pp & kPpAutomatic) && (source.charFlags & kCharAutomatic)) ||
+         ((pp & kPpHidden) && (source.charFlags & kCharHidden)) ||
+         ((pp & kPpIsInvisible) && source.width == 0 && source.height != 0);
 }
 
 }  // namespace
 
 void EditController::UpdateCurrentAttr() {
-  const TParPos at = CaretPos();
-  TParagraph* par = at.Par;
-  TCharAttr source = doc_.DefaultAttr;
+  const ParPos at = CaretPos();
+  Paragraph* par = at.par;
+  CharAttr source = doc_.defaultAttr;
   bool found = true;
   if (!par->HasAttributes()) {
     found = false;
-  } else if (at.Offset == 0) {
-    if (par->Prev) {
-      TParagraph* prev = par->Prev;
-      source = prev->CharCount() > 0 ? prev->Attrs().back() : prev->EndAttr;
+  } else if (at.offset == 0) {
+    if (par->prev) {
+      Paragraph* prev = par->prev;
+      source = prev->CharCount() > 0 ? prev->Attrs().back() : prev->endAttr;
     } else {
-      source = par->CharCount() > 0 ? par->Attrs().front() : par->EndAttr;
+      source = par->CharCount() > 0 ? par->Attrs().front() : par->endAttr;
     }
-  } else if (Caret.Pos == 0 && Caret.Line > 0 && Caret.Par == par && at.Offset < par->CharCount()) {
-    source = par->Attrs()[static_cast<size_t>(at.Offset)];  // at the start of a line: its first character
+  } else if (caret.pos == 0 && caret.line > 0 && caret.par == par && at.offset < par->CharCount()) {
+    source = par->Attrs()[static_cast<size_t>(at.offset)];  // at the start of a line: its first character
   } else {
-    source = par->Attrs()[static_cast<size_t>(at.Offset - 1)];
+    source = par->Attrs()[static_cast<size_t>(at.offset - 1)];
   }
-  TCharAttr attr = doc_.DefaultAttr;
+  CharAttr attr = doc_.defaultAttr;
   if (found) {
-    if (!KeepsDefaultAttr(ProtectedProp, source)) attr = source;
+    if (!KeepsDefaultAttr(protectedProp, source)) attr = source;
   }
-  if (!InsertingSpecial) {
+  if (!insertingSpecial) {
     uint8_t drop = kCharAutomatic | kCharInsertPoint | kCharObject | kCharFootnote | kCharHidden;
-    if (ProtectedProp & ppProtected) drop |= kCharProtected;
-    attr.CharFlags &= static_cast<uint8_t>(~drop);
-    attr.LayoutFlags = 0;
-    attr.MoreFlags = 0;
-    attr.TagNumber = 0;
+    if (protectedProp & kPpProtected) drop |= kCharProtected;
+    attr.charFlags &= static_cast<uint8_t>(~drop);
+    attr.layoutFlags = 0;
+    attr.moreFlags = 0;
+    attr.tagNumber = 0;
   }
   doc_.SetDefaultAttr(attr);
 }
 
-void EditController::SetCurrentAttr(const TCharAttr& attr) {
+void EditController::SetCurrentAttr(const CharAttr& attr) {
   if (!CanEdit()) return;
   doc_.SetDefaultAttr(attr);
   if (HasSelection()) {
-    ChangeSelectionAttr([&attr](TCharAttr& a) {
+    ChangeSelectionAttr([&attr](CharAttr& a) {
       // Anchors keep what makes them anchors; everything else takes the new record.
-      const uint8_t special = a.CharFlags & (kCharObject | kCharFootnote | kCharInsertPoint | kCharAutomatic);
-      const uint16_t tag = a.TagNumber;
+      const uint8_t special = a.charFlags & (kCharObject | kCharFootnote | kCharInsertPoint | kCharAutomatic);
+      const uint16_t tag = a.tagNumber;
       a = attr;
-      a.CharFlags =
-          static_cast<uint8_t>((a.CharFlags & ~(kCharObject | kCharFootnote | kCharInsertPoint)) | special);
-      a.TagNumber = special ? tag : attr.TagNumber;
+      a.charFlags =
+          static_cast<uint8_t>((a.charFlags & ~(kCharObject | kCharFootnote | kCharInsertPoint)) | special);
+      a.tagNumber = special ? tag : attr.tagNumber;
     });
     return;
   }
   Changed();
 }
 
-void EditController::ChangeSelectionAttr(const std::function<void(TCharAttr&)>& change) {
+void EditController::ChangeSelectionAttr(const std::function<void(CharAttr&)>& change) {
   if (!CanEdit()) return;
-  TCharAttr current = doc_.DefaultAttr;
+  CharAttr current = doc_.defaultAttr;
   change(current);
   doc_.SetDefaultAttr(current);
   if (!HasSelection()) {
     Changed();
     return;
   }
-  const TParPos a = SelectionBegin(), b = SelectionEnd();
-  BeginEdit(TEditKind::Other, ParagraphIndex(a.Par), ParagraphIndex(b.Par));
-  for (TParagraph* p = a.Par; p; p = p->Next) {
+  const ParPos a = SelectionBegin(), b = SelectionEnd();
+  BeginEdit(EditKind::Other, ParagraphIndex(a.par), ParagraphIndex(b.par));
+  for (Paragraph* p = a.par; p; p = p->next) {
     if (p->HasAttributes()) {
-      const int from = p == a.Par ? a.Offset : 0;
-      const int to = p == b.Par ? b.Offset : p->CharCount();
+      const int from = p == a.par ? a.offset : 0;
+      const int to = p == b.par ? b.offset : p->CharCount();
       auto attrs = p->Attrs();
       for (int i = from; i < to; ++i) change(attrs[static_cast<size_t>(i)]);
-      if (to == p->CharCount()) change(p->EndAttr);
+      if (to == p->CharCount()) change(p->endAttr);
       p->MarkDirty();
     }
-    if (p == b.Par) break;
+    if (p == b.par) break;
   }
   EndEdit();
   doc_.SetDefaultAttr(current);
   Finished(true);
 }
 
-TColorRef EditController::PaletteColor(int index) const {
-  return doc_.Header.Colors[static_cast<size_t>(std::clamp(index, 0, 127) & 15)];
+ColorRef EditController::PaletteColor(int index) const {
+  return doc_.header.colors[static_cast<size_t>(std::clamp(index, 0, 127) & 15)];
 }
 
 // --------------------------------------------------------------------------------------------
@@ -936,52 +934,52 @@ TColorRef EditController::PaletteColor(int index) const {
 
 template <typename F>
 void EditController::ForEachSelectedParagraph(F&& f) {
-  const TParPos a = SelectionBegin(), b = SelectionEnd();
-  for (TParagraph* p = a.Par; p; p = p->Next) {
+  const ParPos a = SelectionBegin(), b = SelectionEnd();
+  for (Paragraph* p = a.par; p; p = p->next) {
     f(p);
     p->MarkDirty();
-    if (p == b.Par) break;
+    if (p == b.par) break;
   }
 }
 
-void EditController::AppendParagraph(const TParagraphDescription& d) {
+void EditController::AppendParagraph(const ParagraphDescription& d) {
   if (!CanEdit()) return;
-  TParagraph* at = CaretPos().Par;
-  const bool reuse = at->CharCount() == 0 && at->LineCount() == 1 && !at->Prev && !at->Next;
+  Paragraph* at = CaretPos().par;
+  const bool reuse = at->CharCount() == 0 && at->LineCount() == 1 && !at->prev && !at->next;
   if (!reuse) {
-    while (at->IsTableCell() && (at->ParFlags & kParMoreCells) && at->Next) at = at->Next;
+    while (at->IsTableCell() && (at->parFlags & kParMoreCells) && at->next) at = at->next;
   }
   const int index = ParagraphIndex(at);
-  BeginEdit(TEditKind::Other, index, index);
-  TParagraph* par = reuse ? at : doc_.NewParagraph(at);
-  par->Alignment = d.Alignment <= kAlignJustify ? d.Alignment : kAlignLeft;
-  par->FirstIndent = d.FirstIndent;
-  par->LeftIndent = d.LeftIndent;
-  par->RightIndent = d.RightIndent;
-  par->SpaceBefore = d.SpaceBefore;
-  par->SpaceAfter = d.SpaceAfter;
-  par->LineSpacing = d.LineSpacing;
-  par->BorderFlags[0] = d.BorderFlags[0];
-  par->BorderFlags[1] = d.BorderFlags[1];
-  par->BorderWidth = d.BorderWidth;
-  par->BorderColor = d.BorderColor;
-  par->TabMask = d.TabMask;
-  par->ShadingColors = d.ShadingColors;
-  par->ShadingPercent = std::min<uint8_t>(d.ShadingPercent, 100);
-  par->ParFlags = (d.PageBreak && par->Prev) ? kParPageBreak : 0;
-  par->CellStart = par->CellWidth = 0;
-  par->EndAttr = d.CharAttr;
-  std::u32string_view text = d.TextPtr ? std::u32string_view(d.TextPtr) : std::u32string_view(d.Text);
+  BeginEdit(EditKind::Other, index, index);
+  Paragraph* par = reuse ? at : doc_.NewParagraph(at);
+  par->alignment = d.alignment <= kAlignJustify ? d.alignment : kAlignLeft;
+  par->firstIndent = d.firstIndent;
+  par->leftIndent = d.leftIndent;
+  par->rightIndent = d.rightIndent;
+  par->spaceBefore = d.spaceBefore;
+  par->spaceAfter = d.spaceAfter;
+  par->lineSpacing = d.lineSpacing;
+  par->borderFlags[0] = d.borderFlags[0];
+  par->borderFlags[1] = d.borderFlags[1];
+  par->borderWidth = d.borderWidth;
+  par->borderColor = d.borderColor;
+  par->tabMask = d.tabMask;
+  par->shadingColors = d.shadingColors;
+  par->shadingPercent = std::min<uint8_t>(d.shadingPercent, 100);
+  par->parFlags = (d.pageBreak && par->prev) ? kParPageBreak : 0;
+  par->cellStart = par->cellWidth = 0;
+  par->endAttr = d.charAttr;
+  std::u32string_view text = d.textPtr ? std::u32string_view(d.textPtr) : std::u32string_view(d.text);
   if (text.size() > static_cast<size_t>(kMaxAppendText)) text = text.substr(0, kMaxAppendText);
   std::u32string clean;
   for (char32_t c : text) {
     if (c >= 4 && c != U'\r' && c != U'\n') clean.push_back(c);
   }
   if (reuse && par->CharCount() > 0) RawDelete(par, 0, par->CharCount());
-  if (!clean.empty()) doc_.AppendText(par, clean, d.CharAttr);
+  if (!clean.empty()) doc_.AppendText(par, clean, d.charAttr);
   par->MarkDirty();
-  SelStart = SelEnd = TTextCursor{};
-  Caret = ToCursor(TParPos{par, par->CharCount()});
+  selStart = selEnd = TextCursor{};
+  caret = ToCursor(ParPos{par, par->CharCount()});
   EndEdit();
   layout_.Reformat();
 }
@@ -990,24 +988,24 @@ void EditController::SetPageLayout(int left, int right, int page_height, int pag
                                    int top) {
   if (!CanEdit()) return;
   auto keep = [](int value, int32_t current) { return value == kKeep ? current : std::max(value, 0); };
-  doc_.Header.MarginLeft = keep(left, doc_.Header.MarginLeft);
-  doc_.Header.MarginRight = keep(right, doc_.Header.MarginRight);
-  doc_.Header.PageHeight = keep(page_height, doc_.Header.PageHeight);
-  doc_.Header.PageWidth = keep(page_width, doc_.Header.PageWidth);
-  doc_.Header.MarginBottom = keep(bottom, doc_.Header.MarginBottom);
-  doc_.Header.MarginTop = keep(top, doc_.Header.MarginTop);
-  doc_.Header.UpdateTextArea();
+  doc_.header.marginLeft = keep(left, doc_.header.marginLeft);
+  doc_.header.marginRight = keep(right, doc_.header.marginRight);
+  doc_.header.pageHeight = keep(page_height, doc_.header.pageHeight);
+  doc_.header.pageWidth = keep(page_width, doc_.header.pageWidth);
+  doc_.header.marginBottom = keep(bottom, doc_.header.marginBottom);
+  doc_.header.marginTop = keep(top, doc_.header.marginTop);
+  doc_.header.UpdateTextArea();
   if (!layout_.WordWrap()) layout_.PageLayoutChanged();
   MarkAllDirty();
 }
 
 void EditController::SetParSpacing(int before, int line_spacing, int after) {
   if (!CanEdit()) return;
-  BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
-  ForEachSelectedParagraph([&](TParagraph* p) {
-    if (before != kKeep) p->SpaceBefore = before;
-    if (line_spacing != kKeep) p->LineSpacing = line_spacing;
-    if (after != kKeep) p->SpaceAfter = after;
+  BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
+  ForEachSelectedParagraph([&](Paragraph* p) {
+    if (before != kKeep) p->spaceBefore = before;
+    if (line_spacing != kKeep) p->lineSpacing = line_spacing;
+    if (after != kKeep) p->spaceAfter = after;
   });
   EndEdit();
   Finished(true);
@@ -1015,20 +1013,20 @@ void EditController::SetParSpacing(int before, int line_spacing, int after) {
 
 void EditController::SetParIndents(int first, int left, int right) {
   if (!CanEdit()) return;
-  auto apply = [&](TParagraph* p) {
-    if (first != kKeep && first < kIndentIgnoreFrom) p->FirstIndent = first;
-    if (left != kKeep && left < kIndentIgnoreFrom) p->LeftIndent = left;
-    if (right != kKeep && right < kIndentIgnoreFrom) p->RightIndent = right;
+  auto apply = [&](Paragraph* p) {
+    if (first != kKeep && first < kIndentIgnoreFrom) p->firstIndent = first;
+    if (left != kKeep && left < kIndentIgnoreFrom) p->leftIndent = left;
+    if (right != kKeep && right < kIndentIgnoreFrom) p->rightIndent = right;
     p->MarkDirty();
   };
-  TParPos a = SelectionBegin(), b = SelectionEnd();
+  ParPos a = SelectionBegin(), b = SelectionEnd();
   // Inside a table the whole row takes the same indents.
-  TParagraph* from = a.Par;
-  TParagraph* to = b.Par;
-  while (from->IsTableCell() && (from->ParFlags & kParContinuesRow) && from->Prev) from = from->Prev;
-  while (to->IsTableCell() && (to->ParFlags & kParMoreCells) && to->Next) to = to->Next;
-  BeginEdit(TEditKind::Other, ParagraphIndex(from), ParagraphIndex(to));
-  for (TParagraph* p = from; p; p = p->Next) {
+  Paragraph* from = a.par;
+  Paragraph* to = b.par;
+  while (from->IsTableCell() && (from->parFlags & kParContinuesRow) && from->prev) from = from->prev;
+  while (to->IsTableCell() && (to->parFlags & kParMoreCells) && to->next) to = to->next;
+  BeginEdit(EditKind::Other, ParagraphIndex(from), ParagraphIndex(to));
+  for (Paragraph* p = from; p; p = p->next) {
     apply(p);
     if (p == to) break;
   }
@@ -1038,10 +1036,10 @@ void EditController::SetParIndents(int first, int left, int right) {
 
 void EditController::SetParShading(int percent, uint8_t colors) {
   if (!CanEdit()) return;
-  BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
-  ForEachSelectedParagraph([&](TParagraph* p) {
-    p->ShadingPercent = static_cast<uint8_t>(std::clamp(percent, 0, 100));
-    p->ShadingColors = colors;
+  BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
+  ForEachSelectedParagraph([&](Paragraph* p) {
+    p->shadingPercent = static_cast<uint8_t>(std::clamp(percent, 0, 100));
+    p->shadingColors = colors;
   });
   EndEdit();
   Finished(true);
@@ -1049,22 +1047,22 @@ void EditController::SetParShading(int percent, uint8_t colors) {
 
 void EditController::SetParAlignment(uint8_t alignment) {
   if (!CanEdit() || alignment > kAlignJustify) return;
-  BeginEdit(TEditKind::Other, ParagraphIndex(SelectionBegin().Par), ParagraphIndex(SelectionEnd().Par));
-  ForEachSelectedParagraph([&](TParagraph* p) { p->Alignment = alignment; });
+  BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
+  ForEachSelectedParagraph([&](Paragraph* p) { p->alignment = alignment; });
   EndEdit();
   Finished(true);
 }
 
-void EditController::AssignHeaderFrom(const TWPRTFText& other) {
+void EditController::AssignHeaderFrom(const WPRTFText& other) {
   if (&other == &doc_) return;
-  const int x = doc_.Header.XPixelsPerInch, y = doc_.Header.YPixelsPerInch;
-  const bool attributes = doc_.Header.AttributesOn;
-  auto on_full = doc_.Header.OnTabTableFull;
-  doc_.Header = other.Header;
-  doc_.Header.AttributesOn = attributes;
-  doc_.Header.OnTabTableFull = on_full;
-  doc_.Header.SetResolution(x, y);
-  doc_.Header.UpdateTextArea();
+  const int x = doc_.header.xPixelsPerInch, y = doc_.header.yPixelsPerInch;
+  const bool attributes = doc_.header.attributesOn;
+  auto on_full = doc_.header.onTabTableFull;
+  doc_.header = other.header;
+  doc_.header.attributesOn = attributes;
+  doc_.header.onTabTableFull = on_full;
+  doc_.header.SetResolution(x, y);
+  doc_.header.UpdateTextArea();
   layout_.ReformatAll();
   MarkAllDirty();
 }
@@ -1075,24 +1073,24 @@ namespace {
 // receiving one; the other's objects are copied into it on construction.
 class AppendMapping {
  public:
-  AppendMapping(TWPRTFText& to, const TWPRTFText& from) : to_(to), from_(from) {
+  AppendMapping(WPRTFText& to, const WPRTFText& from) : to_(to), from_(from) {
     for (int i = 0; i < kFontSlots; ++i) {
-      const std::u32string& name = from.Header.Fonts[static_cast<size_t>(i)].Name;
-      int slot = name.empty() ? 0 : to.Header.FontIndexOf(name);
+      const std::u32string& name = from.header.fonts[static_cast<size_t>(i)].name;
+      int slot = name.empty() ? 0 : to.header.FontIndexOf(name);
       if (slot < 0 || slot >= kFontSlots) slot = 0;
       fonts_[static_cast<size_t>(i)] = static_cast<uint8_t>(slot);
     }
     for (const auto& o : from.Objects()) {
-      TDocGraphic copy;
-      copy.Image = o->Graphic.Image;
-      copy.InPictureHolder = o->Graphic.InPictureHolder;
-      TDocObject* n = to.AddObject(std::move(copy), o->Tagged ? o->Tag : -1);
-      n->Tagged = o->Tagged;
-      n->Width = o->Width;
-      n->Height = o->Height;
-      n->FileName = o->FileName;
-      numbers_.emplace_back(o->Number, n->Number);
-      tags_.emplace_back(o->Tag, n->Tag);
+      DocGraphic copy;
+      copy.image = o->graphic.image;
+      copy.inPictureHolder = o->graphic.inPictureHolder;
+      DocObject* n = to.AddObject(std::move(copy), o->tagged ? o->tag : -1);
+      n->tagged = o->tagged;
+      n->width = o->width;
+      n->height = o->height;
+      n->fileName = o->fileName;
+      numbers_.emplace_back(o->number, n->number);
+      tags_.emplace_back(o->tag, n->tag);
     }
   }
 
@@ -1101,21 +1099,21 @@ class AppendMapping {
   uint64_t Tabs(uint64_t mask) const {
     uint64_t out = 0;
     for (int s = 0; s < kTabSlots; ++s) {
-      const TTabSlot& t = from_.Header.Tabs[static_cast<size_t>(s)];
-      if (((mask >> s) & 1) && t.Position > 0) out |= to_.Header.AddTab(t.Position, t.Kind);
+      const TabSlot& t = from_.header.tabs[static_cast<size_t>(s)];
+      if (((mask >> s) & 1) && t.position > 0) out |= to_.header.AddTab(t.position, t.kind);
     }
     return out;
   }
 
   // The attributes of a paragraph's characters, with fonts and object references mapped.
-  void Attributes(const TParagraph& par, const TCharAttr& default_attr, std::vector<TCharAttr>& out) const {
+  void Attributes(const Paragraph& par, const CharAttr& default_attr, std::vector<CharAttr>& out) const {
     const auto text = par.Text();
     for (size_t i = 0; i < text.size(); ++i) {
-      TCharAttr a = par.HasAttributes() ? par.Attrs()[i] : default_attr;
-      a.FontIndex = Font(a.FontIndex);
+      CharAttr a = par.HasAttributes() ? par.Attrs()[i] : default_attr;
+      a.fontIndex = Font(a.fontIndex);
       if (IsObjectAnchor(text[i], a)) {
-        a.TagNumber = static_cast<uint16_t>(text[i] == kCharObjectByNumber ? Lookup(numbers_, a.TagNumber)
-                                                                           : Lookup(tags_, a.TagNumber));
+        a.tagNumber = static_cast<uint16_t>(text[i] == kCharObjectByNumber ? Lookup(numbers_, a.tagNumber)
+                                                                           : Lookup(tags_, a.tagNumber));
       }
       out.push_back(a);
     }
@@ -1129,8 +1127,8 @@ class AppendMapping {
     return 0;
   }
 
-  TWPRTFText& to_;
-  const TWPRTFText& from_;
+  WPRTFText& to_;
+  const WPRTFText& from_;
   std::array<uint8_t, kFontSlots> fonts_{};
   std::vector<std::pair<int, int>> numbers_, tags_;  // other's -> ours
 };
@@ -1138,26 +1136,26 @@ class AppendMapping {
 }  // namespace
 
 void EditController::FastAppendText(EditController& other) {
-  if (&other == this) throw TWPError(kErrFastAppendSelf);
+  if (&other == this) throw WPError(kErrFastAppendSelf);
   if (!CanEdit()) return;
-  const TWPRTFText& src = other.doc_;
+  const WPRTFText& src = other.doc_;
   AppendMapping map(doc_, src);
 
-  TParagraph* last = doc_.LastParagraph();
+  Paragraph* last = doc_.LastParagraph();
   const int index = ParagraphIndex(last);
-  BeginEdit(TEditKind::Other, index, index);
+  BeginEdit(EditKind::Other, index, index);
   const bool reuse = doc_.IsEmpty();
   bool first = true;
-  std::vector<TCharAttr> mapped;
-  for (TParagraph* s = src.FirstParagraph(); s; s = s->Next) {
-    TParagraph* par = (first && reuse) ? last : doc_.NewParagraph(doc_.LastParagraph());
+  std::vector<CharAttr> mapped;
+  for (Paragraph* s = src.FirstParagraph(); s; s = s->next) {
+    Paragraph* par = (first && reuse) ? last : doc_.NewParagraph(doc_.LastParagraph());
     first = false;
     par->CopyPropertiesFrom(*s);
-    par->TabMask = map.Tabs(s->TabMask);
-    par->EndAttr = s->EndAttr;
-    par->EndAttr.FontIndex = map.Font(s->EndAttr.FontIndex);
+    par->tabMask = map.Tabs(s->tabMask);
+    par->endAttr = s->endAttr;
+    par->endAttr.fontIndex = map.Font(s->endAttr.fontIndex);
     mapped.clear();
-    if (doc_.AttributeMode()) map.Attributes(*s, src.DefaultAttr, mapped);
+    if (doc_.AttributeMode()) map.Attributes(*s, src.defaultAttr, mapped);
     doc_.AppendText(par, s->Text(), mapped);
     par->MarkDirty();
   }

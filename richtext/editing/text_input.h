@@ -18,7 +18,7 @@
 //
 // Positions are absolute: every character of every paragraph counts one, and every paragraph
 // end counts one more. Inside the class a place is a paragraph and an offset into its
-// characters (TParPos); the layout's TTextCursor (paragraph, line, index) is what the caret and
+// characters (ParPos); the layout's TextCursor (paragraph, line, index) is what the caret and
 // the selection ends are kept as, because layout keeps those on their character when it
 // re-wraps.
 #include <cstdint>
@@ -34,25 +34,25 @@
 
 namespace inkwend {
 
-struct TLoadOptions;
-class TWPPictureDecoder;
+struct LoadOptions;
+class WPPictureDecoder;
 
 // Which kinds of text are protected from editing and how copying treats them.
-using TProtectProps = uint16_t;
-inline constexpr TProtectProps ppProtected = 0x0001;
-inline constexpr TProtectProps ppHidden = 0x0002;
-inline constexpr TProtectProps ppIsInsertpoint = 0x0004;
-inline constexpr TProtectProps ppAutomatic = 0x0008;
-inline constexpr TProtectProps ppIsInvisible = 0x0010;
-inline constexpr TProtectProps ppParProtected = 0x0020;
-inline constexpr TProtectProps ppProtectSelectedTextToo = 0x0040;
-inline constexpr TProtectProps ppDontCopyProtectedAttribute = 0x0080;
-inline constexpr TProtectProps ppDontUseAttrOfProtected = 0x0100;
+using ProtectProps = uint16_t;
+inline constexpr ProtectProps kPpProtected = 0x0001;
+inline constexpr ProtectProps kPpHidden = 0x0002;
+inline constexpr ProtectProps kPpIsInsertpoint = 0x0004;
+inline constexpr ProtectProps kPpAutomatic = 0x0008;
+inline constexpr ProtectProps kPpIsInvisible = 0x0010;
+inline constexpr ProtectProps kPpParProtected = 0x0020;
+inline constexpr ProtectProps kPpProtectSelectedTextToo = 0x0040;
+inline constexpr ProtectProps kPpDontCopyProtectedAttribute = 0x0080;
+inline constexpr ProtectProps kPpDontUseAttrOfProtected = 0x0100;
 
-enum class TWPLanguage : uint8_t { twpEnglish, twpGerman };
+enum class WPLanguage : uint8_t { English, German };
 
 // The component's texts, in both languages.
-enum class TWPMessage : uint8_t {
+enum class WPMessage : uint8_t {
   FileFilter,
   AbortOperation,
   Ready,
@@ -67,7 +67,7 @@ enum class TWPMessage : uint8_t {
   DeleteAllTabstops,
 };
 // UTF-8 text of a message.
-const char* WPMessageText(TWPMessage message, TWPLanguage language);
+const char* WPMessageText(WPMessage message, WPLanguage language);
 
 inline constexpr const char* kErrFastAppendSelf = "Cannot perform FastAppendText(self)";
 inline constexpr const char* kErrNoObject = "No object was defined";
@@ -79,38 +79,38 @@ inline constexpr char32_t kKeyPageBreak = 12;
 inline constexpr char32_t kKeyDelete = 127;
 
 // What AppendParagraph adds: paragraph properties, one attribute for all its text, the text.
-struct TParagraphDescription {
-  uint8_t Alignment = kAlignLeft;
-  int32_t FirstIndent = 0;  // absolute, like TParagraph::FirstIndent
-  int32_t LeftIndent = 0;
-  int32_t RightIndent = 0;
-  int32_t SpaceBefore = 0;
-  int32_t SpaceAfter = 0;
-  int32_t LineSpacing = 0;
-  TCharAttr CharAttr;
-  std::u32string Text;
-  const char32_t* TextPtr = nullptr;  // 0-terminated; wins over Text when set
-  uint8_t BorderFlags[2] = {0, 0};
-  uint8_t BorderWidth = 0;
-  uint8_t BorderColor = 0;
-  uint64_t TabMask = 0;
-  bool PageBreak = false;
-  uint8_t ShadingColors = 0;
-  uint8_t ShadingPercent = 0;
+struct ParagraphDescription {
+  uint8_t alignment = kAlignLeft;
+  int32_t firstIndent = 0;  // absolute, like Paragraph::firstIndent
+  int32_t leftIndent = 0;
+  int32_t rightIndent = 0;
+  int32_t spaceBefore = 0;
+  int32_t spaceAfter = 0;
+  int32_t lineSpacing = 0;
+  CharAttr charAttr;
+  std::u32string text;
+  const char32_t* textPtr = nullptr;  // 0-terminated; wins over Text when set
+  uint8_t borderFlags[2] = {0, 0};
+  uint8_t borderWidth = 0;
+  uint8_t borderColor = 0;
+  uint64_t tabMask = 0;
+  bool pageBreak = false;
+  uint8_t shadingColors = 0;
+  uint8_t shadingPercent = 0;
 };
 
 // Options of the find engine, as the find dialog sets them.
-struct TFindOptions {
-  bool MatchCase = false;
-  bool WholeWord = false;
-  bool Down = true;  // forward from the caret; false: backward
+struct FindOptions {
+  bool matchCase = false;
+  bool wholeWord = false;
+  bool down = true;  // forward from the caret; false: backward
 };
 
 // A place: a paragraph and an offset into its characters (0..CharCount()).
-struct TParPos {
-  TParagraph* Par = nullptr;
-  int Offset = 0;
-  bool operator==(const TParPos&) const = default;
+struct ParPos {
+  Paragraph* par = nullptr;
+  int offset = 0;
+  bool operator==(const ParPos&) const = default;
 };
 
 // Word characters of find and the spelling walk: A-Z, a-z and the letters of Windows-1252
@@ -126,46 +126,46 @@ class EditController {
   EditController(const EditController&) = delete;
   EditController& operator=(const EditController&) = delete;
 
-  TWPRTFText& Document() { return doc_; }
-  const TWPRTFText& Document() const { return doc_; }
+  WPRTFText& Document() { return doc_; }
+  const WPRTFText& Document() const { return doc_; }
   TextLayout& Layout() { return layout_; }
   const TextLayout& Layout() const { return layout_; }
 
   // Caret and selection ends; the layout keeps them on their character when it re-wraps.
-  TTextCursor Caret;
-  TTextCursor SelStart;
-  TTextCursor SelEnd;
+  TextCursor caret;
+  TextCursor selStart;
+  TextCursor selEnd;
   // The view's scroll offsets: document pixels at the view's top left corner.
-  int ScrollX = 0;
-  int ScrollY = 0;
+  int scrollX = 0;
+  int scrollY = 0;
 
   // --- properties ---
-  bool ReadOnly = false;
-  bool Inserting = true;  // false: typing overwrites
-  TProtectProps ProtectedProp = 0;
-  TWPLanguage Language() const { return language_; }
-  void SetLanguage(TWPLanguage language);  // also the decimal-tab character
-  const char* Message(TWPMessage message) const { return WPMessageText(message, language_); }
+  bool readOnly = false;
+  bool inserting = true;  // false: typing overwrites
+  ProtectProps protectedProp = 0;
+  WPLanguage Language() const { return language_; }
+  void SetLanguage(WPLanguage language);  // also the decimal-tab character
+  const char* Message(WPMessage message) const { return WPMessageText(message, language_); }
   // False while a load is running: every modifying operation is refused.
-  bool Ready = true;
+  bool ready = true;
   // Set by every successful CanEdit, cleared by Clear and loads.
-  bool Modified = false;
-  TFindOptions FindOptions;
+  bool modified = false;
+  FindOptions findOptions;
   // Undo steps kept (older ones are dropped).
-  size_t UndoLimit = 200;
+  size_t undoLimit = 200;
   // Bytes of paragraph copies the undo history may hold.
-  size_t UndoMemoryLimit = size_t{64} << 20;
+  size_t undoMemoryLimit = size_t{64} << 20;
 
   // --- events ---
-  std::function<void()> OnChange;
+  std::function<void()> onChange;
   // Asked before pasted text is inserted; false vetoes the paste.
-  std::function<bool()> OnBeforePasteEvent;
+  std::function<bool()> onBeforePasteEvent;
   // Shows a message to the user (a message box in the widget).
-  std::function<void(const std::string& text)> OnMessage;
+  std::function<void(const std::string& text)> onMessage;
 
   // Decodes PNG and JPEG pictures in loads and pastes; without one they load as empty objects.
   // Not owned: the application keeps it alive.
-  const TWPPictureDecoder* pictureDecoder = nullptr;
+  const WPPictureDecoder* pictureDecoder = nullptr;
   // Lays out what the edits left dirty; returns whether a height changed.
   bool Reformat() { return layout_.Reformat(); }
   // Word wrap to the view's width; switching it on scrolls back to the left edge.
@@ -173,25 +173,25 @@ class EditController {
 
   // Fails when read-only or not ready; otherwise sets the modified flag.
   bool CanEdit();
-  // Calls OnChange.
+  // Calls onChange.
   void Changed();
 
   // --- document ---
-  // Empties the document (see TWPRTFText::Clear) and resets caret, undo and scrolling.
+  // Empties the document (see WPRTFText::Clear) and resets caret, undo and scrolling.
   void Clear();
   // Loads a file or stream into the empty document (Clear first) or, into a non-empty one, at
-  // the caret. Returns the result code (also in IoResult).
+  // the caret. Returns the result code (also in ioResult).
   int LoadFromFile(const std::string& path);
-  int LoadFromStream(TWPStream& stream);
+  int LoadFromStream(WPStream& stream);
   // The outcome of the last load with its details (for Damaged: where, and what was missing).
   const Status& LastLoadStatus() const { return lastLoadStatus_; }
-  // Saves in the document's SaveFormat; the result is kept in its IoResult too.
-  int SaveToStream(TWPStream& stream);
+  // Saves in the document's SaveFormat; the result is kept in its ioResult too.
+  int SaveToStream(WPStream& stream);
   int SaveToFile(const std::string& path);
   // The selection only; without one the "no text selected" message and result 8.
-  int SaveSelectionToStream(TWPStream& stream);
+  int SaveSelectionToStream(WPStream& stream);
   // The file name of the last successful load or save from or to a file.
-  const std::string& FileName() const { return file_name_; }
+  const std::string& FileName() const { return fileName_; }
 
   // --- positions ---
   int64_t GetCaretPosition() const;
@@ -199,61 +199,61 @@ class EditController {
   void SetCaretPosition(int64_t position);
   // The last absolute position (the end of the last paragraph).
   int64_t EndPosition() const;
-  int64_t PositionOf(TParPos pos) const;
-  TParPos PosAt(int64_t position) const;
-  TParPos CaretPos() const { return ToPos(Caret); }
+  int64_t PositionOf(ParPos pos) const;
+  ParPos PosAt(int64_t position) const;
+  ParPos CaretPos() const { return ToPos(caret); }
   // Moves the caret; with `extend` the selection grows from its anchor, else it is dropped.
-  void MoveCaretTo(TParPos pos, bool extend = false);
-  int ParagraphIndex(const TParagraph* par) const;
+  void MoveCaretTo(ParPos pos, bool extend = false);
+  int ParagraphIndex(const Paragraph* par) const;
 
   // --- selection ---
   bool HasSelection() const;
   // Document-ordered ends of the selection (equal when there is none).
-  TParPos SelectionBegin() const;
-  TParPos SelectionEnd() const;
+  ParPos SelectionBegin() const;
+  ParPos SelectionEnd() const;
   void SelectRange(int64_t anchor, int64_t caret);
   void SelectAll();
   void HideSelection();
   void DeleteSelection();
   // The selected text: paragraph ends and line breaks as '\n', object anchors left out.
   std::u32string SelectedText() const;
-  TTextRange SelectionRange() const;
+  TextRange SelectionRange() const;
 
   // --- typing ---
   // One character as typed: 8 backspace, 127 delete, 13 Enter, 12 page break, others inserted.
   // `programmatic` insertions may write hidden text. Returns whether anything changed.
   bool InputChar(char32_t c, bool programmatic = false);
   // Inserts text at the caret as typed (each character by the rules of InputChar, '\n' and '\r'
-  // as Enter, "\r\n" once), then OnChange.
+  // as Enter, "\r\n" once), then onChange.
   void InsertText(std::u32string_view text);
   // Replaces the selection by text that takes the selection's first attribute.
   void ReplaceSelection(std::u32string_view text);
-  // Inserts a picture at the caret; returns the object's tag. TWPError "No object was defined"
+  // Inserts a picture at the caret; returns the object's tag. WPError "No object was defined"
   // for an empty graphic. Width and height in twips; 0 takes them from the graphic.
-  int InsertGraphic(TDocGraphic graphic, int width = 0, int height = 0);
+  int InsertGraphic(DocGraphic graphic, int width = 0, int height = 0);
   // Inserts clipboard bytes (RTF or plain text) at the caret, replacing the selection.
-  // OnBeforePasteEvent may veto. Returns whether anything was inserted.
-  bool PasteBytes(const std::string& bytes, TWPLoadFormat format);
-  // RTF of the selection (protected attribute dropped with ppDontCopyProtectedAttribute).
+  // onBeforePasteEvent may veto. Returns whether anything was inserted.
+  bool PasteBytes(const std::string& bytes, WPLoadFormat format);
+  // RTF of the selection (protected attribute dropped with kPpDontCopyProtectedAttribute).
   std::string SelectionAsRtf();
 
   // --- current attribute ---
-  TCharAttr GetCurrentAttr() const { return doc_.DefaultAttr; }
+  CharAttr GetCurrentAttr() const { return doc_.defaultAttr; }
   // Sets the current attribute and applies it to the selection.
-  void SetCurrentAttr(const TCharAttr& attr);
+  void SetCurrentAttr(const CharAttr& attr);
   // Applies a change to the attribute of every selected character (and to the current
   // attribute), e.g. toolbar style buttons that toggle one bit.
-  void ChangeSelectionAttr(const std::function<void(TCharAttr&)>& change);
+  void ChangeSelectionAttr(const std::function<void(CharAttr&)>& change);
   // Re-takes the current attribute from the character before the caret.
   void UpdateCurrentAttr();
-  int FontIndexOf(std::u32string_view name) { return doc_.Header.FontIndexOf(name); }
+  int FontIndexOf(std::u32string_view name) { return doc_.header.FontIndexOf(name); }
   // Colour of a palette index: 0..15 from the colour table, above a grey scale.
-  TColorRef PaletteColor(int index) const;
+  ColorRef PaletteColor(int index) const;
   // Whether the next insertion is an object or automatic text (keeps their flags).
-  bool InsertingSpecial = false;
+  bool insertingSpecial = false;
 
   // --- paragraphs ---
-  void AppendParagraph(const TParagraphDescription& description);
+  void AppendParagraph(const ParagraphDescription& description);
   // Margins and page size in twips; -1000 keeps a value.
   void SetPageLayout(int left, int right, int page_height, int page_width, int bottom, int top);
   // Before, line spacing, after in twips; -1000 keeps a value.
@@ -263,8 +263,8 @@ class EditController {
   void SetParShading(int percent, uint8_t colors);
   void SetParAlignment(uint8_t alignment);
   // Copies page layout, fonts, colours and tabs.
-  void AssignHeaderFrom(const TWPRTFText& other);
-  // Appends copies of the other document's paragraphs; TWPError for itself.
+  void AssignHeaderFrom(const WPRTFText& other);
+  // Appends copies of the other document's paragraphs; WPError for itself.
   void FastAppendText(EditController& other);
 
   // --- navigation (the widget's keys) ---
@@ -280,26 +280,26 @@ class EditController {
 
   // --- geometry (view pixels: document pixels minus the scroll offsets) ---
   // The place under a view point.
-  TParPos PosAtPoint(int x, int y) const;
+  ParPos PosAtPoint(int x, int y) const;
   // The caret's rectangle in view pixels.
-  TRect CaretRect() const;
+  Rect CaretRect() const;
   // Scrolls so that the caret is inside a view of that size; returns whether it scrolled.
   bool EnsureCaretVisible(int view_width, int view_height);
   // View rectangle (y range, full width) that the last edit made dirty, in document pixels;
   // Top > Bottom when nothing is dirty. ResetDirty after repainting.
-  int DirtyTop() const { return dirty_top_; }
-  int DirtyBottom() const { return dirty_bottom_; }
+  int DirtyTop() const { return dirtyTop_; }
+  int DirtyBottom() const { return dirtyBottom_; }
   void ResetDirty();
   // The paragraph the last edit changed, when that edit was a key typed into an open typing
   // group and nothing else changed the layout (only that paragraph was wrapped again); else
   // null. Painting may then start at this paragraph without laying out the document first.
-  TParagraph* LastTypedParagraph() const { return last_fast_par_; }
+  Paragraph* LastTypedParagraph() const { return lastFastPar_; }
 
   // --- find and replace ---
-  // Searches with FindOptions from the start (backwards: from the end). On success selects the
+  // Searches with findOptions from the start (backwards: from the end). On success selects the
   // hit with the caret after it (before it backwards).
   bool FindText(std::u32string_view text, bool backwards = false);
-  // Searches from the caret in the FindOptions direction.
+  // Searches from the caret in the findOptions direction.
   bool FindNext(std::u32string_view text);
   // Replaces the selection when it matches `find`, then finds the next hit. Returns whether a
   // next hit was found.
@@ -313,7 +313,7 @@ class EditController {
   // The next word, selected; empty at the end.
   std::u32string NextWord();
   // The word the walk stands on.
-  std::u32string CurrentWord() const { return walk_word_; }
+  std::u32string CurrentWord() const { return walkWord_; }
   void SelectCurrentWord();
   // Replaces the current (selected) word; the walk continues after the replacement.
   void ReplaceCurrentWord(std::u32string_view text);
@@ -325,49 +325,48 @@ class EditController {
   bool Redo();
   void ClearUndo();
   // Ends the current typing group (the caret moved, the window lost focus).
-  void BreakUndoGroup() { group_open_ = false; }
+  void BreakUndoGroup() { groupOpen_ = false; }
 
  public:
-  struct TParSnapshot;  // undo records (undo_step.h)
-  struct TUndoStep;
+  struct ParSnapshot;  // undo records (undo_step.h)
+  struct UndoStep;
 
  private:
-  int LoadWith(const std::function<int(const TLoadOptions&)>& load);
-  enum class TEditKind : uint8_t { Typing, Other };
+  int LoadWith(const std::function<int(const LoadOptions&)>& load);
+  enum class EditKind : uint8_t { Typing, Other };
 
   // Conversion between layout cursors and places.
-  TParPos ToPos(const TTextCursor& c) const;
-  TTextCursor ToCursor(TParPos p, bool caret = true) const;
-  void LineOf(const TParagraph* par, int offset, bool prefer_next, int& line, int& index) const;
-  void SetCaretKeepAnchor(TParPos pos);
+  ParPos ToPos(const TextCursor& c) const;
+  TextCursor ToCursor(ParPos p, bool caret = true) const;
+  void LineOf(const Paragraph* par, int offset, bool prefer_next, int& line, int& index) const;
+  void SetCaretKeepAnchor(ParPos pos);
 
   // Raw edits on paragraph offsets (no undo, no checks).
-  void RawInsert(TParPos at, std::u32string_view text, const TCharAttr& attr,
-                 const TCharAttr* attrs = nullptr);
-  void RawDelete(TParagraph* par, int from, int to);
+  void RawInsert(ParPos at, std::u32string_view text, const CharAttr& attr, const CharAttr* attrs = nullptr);
+  void RawDelete(Paragraph* par, int from, int to);
   // Deletes [a, b) across paragraphs; returns a.
-  TParPos RawDeleteRange(TParPos a, TParPos b);
-  TParagraph* RawSplit(TParPos at);
-  void RawJoinNext(TParagraph* par);
+  ParPos RawDeleteRange(ParPos a, ParPos b);
+  Paragraph* RawSplit(ParPos at);
+  void RawJoinNext(Paragraph* par);
 
   // Undo bookkeeping around an edit of the paragraphs [first, last] (by index).
-  void BeginEdit(TEditKind kind, int first_index, int last_index, bool structural = true);
+  void BeginEdit(EditKind kind, int first_index, int last_index, bool structural = true);
   void EndEdit();
   // Typing inside one paragraph: consecutive keys in the same paragraph join one undo step
   // without walking the document (the paragraph count cannot change).
-  void BeginTyping(TParagraph* par);
+  void BeginTyping(Paragraph* par);
   void EndTyping();
-  std::vector<TParSnapshot> Snapshot(int first_index, int count) const;
-  void Restore(int first_index, int count, const std::vector<TParSnapshot>& pars);
-  void Finished(bool changed);  // re-wrap, dirty range, OnChange
+  std::vector<ParSnapshot> Snapshot(int first_index, int count) const;
+  void Restore(int first_index, int count, const std::vector<ParSnapshot>& pars);
+  void Finished(bool changed);  // re-wrap, dirty range, onChange
   void MarkAllDirty();
-  bool ApplyStep(TUndoStep& step);
+  bool ApplyStep(UndoStep& step);
   void TrimUndo();
 
-  bool IsProtectedChar(const TCharAttr& a) const;
-  bool ProtectedAt(TParagraph* par, int offset) const;
-  bool InsertAllowed(TParPos at) const;
-  bool RangeEditable(TParPos a, TParPos b) const;
+  bool IsProtectedChar(const CharAttr& a) const;
+  bool ProtectedAt(Paragraph* par, int offset) const;
+  bool InsertAllowed(ParPos at) const;
+  bool RangeEditable(ParPos a, ParPos b) const;
 
   bool InputCharRaw(char32_t c, bool programmatic);
   bool Backspace();
@@ -379,9 +378,9 @@ class EditController {
   template <typename F>
   void ForEachSelectedParagraph(F&& f);
 
-  bool MatchAt(const TParagraph* par, int offset, std::u32string_view text, const TFindOptions& o) const;
-  bool Search(std::u32string_view text, TParPos from, const TFindOptions& o, TParPos& hit) const;
-  void SelectHit(TParPos hit, int length, bool backwards);
+  bool MatchAt(const Paragraph* par, int offset, std::u32string_view text, const FindOptions& o) const;
+  bool Search(std::u32string_view text, ParPos from, const FindOptions& o, ParPos& hit) const;
+  void SelectHit(ParPos hit, int length, bool backwards);
 
   int CaretX() const;
 
@@ -389,39 +388,39 @@ class EditController {
   // drops the typing fast path and lays the document out.
   void DocumentChanged();
 
-  TWPRTFText doc_;
+  WPRTFText doc_;
   TextLayout layout_{doc_};
-  TWPLanguage language_ = TWPLanguage::twpEnglish;
+  WPLanguage language_ = WPLanguage::English;
   Status lastLoadStatus_;
-  std::string file_name_;
-  int goal_x_ = -1;  // x that Up and Down keep
+  std::string fileName_;
+  int goalX_ = -1;  // x that Up and Down keep
 
-  std::vector<std::unique_ptr<TUndoStep>> undo_;
-  std::vector<std::unique_ptr<TUndoStep>> redo_;
-  std::unique_ptr<TUndoStep> pending_;
-  int pending_count_before_ = 0;
-  bool group_open_ = false;
+  std::vector<std::unique_ptr<UndoStep>> undo_;
+  std::vector<std::unique_ptr<UndoStep>> redo_;
+  std::unique_ptr<UndoStep> pending_;
+  int pendingCountBefore_ = 0;
+  bool groupOpen_ = false;
   bool merging_ = false;
   // Paragraphs touched by the edits since the last Finished (for the dirty range).
-  int dirty_first_index_ = -1;
-  int dirty_last_index_ = -1;
-  int height_before_ = 0;
-  bool structure_changed_ = false;
-  bool pending_structural_ = true;
+  int dirtyFirstIndex_ = -1;
+  int dirtyLastIndex_ = -1;
+  int heightBefore_ = 0;
+  bool structureChanged_ = false;
+  bool pendingStructural_ = true;
   // The open typing group: its paragraph and that paragraph's absolute start.
-  TParagraph* typing_par_ = nullptr;
-  int64_t typing_par_start_ = 0;
-  bool typing_fast_ = false;
+  Paragraph* typingPar_ = nullptr;
+  int64_t typingParStart_ = 0;
+  bool typingFast_ = false;
   // The one paragraph a typing edit changed (re-wrapped alone), or null.
-  TParagraph* typed_par_ = nullptr;
-  TParagraph* last_fast_par_ = nullptr;
+  Paragraph* typedPar_ = nullptr;
+  Paragraph* lastFastPar_ = nullptr;
 
-  int dirty_top_ = 1;
-  int dirty_bottom_ = 0;
+  int dirtyTop_ = 1;
+  int dirtyBottom_ = 0;
 
-  int64_t walk_pos_ = 0;
-  std::u32string walk_word_;
-  int64_t walk_word_pos_ = -1;
+  int64_t walkPos_ = 0;
+  std::u32string walkWord_;
+  int64_t walkWordPos_ = -1;
 };
 
 }  // namespace inkwend

@@ -8,20 +8,20 @@
 
 namespace inkwend {
 
-struct EditController::TParSnapshot {
-  TParagraph Props;  // paragraph properties only (no text, lines or links)
-  std::vector<char32_t> Text;
-  std::vector<TCharAttr> Attrs;  // empty in plain mode
-  TCharAttr EndAttr;
+struct EditController::ParSnapshot {
+  Paragraph props;  // paragraph properties only (no text, lines or links)
+  std::vector<char32_t> text;
+  std::vector<CharAttr> attrs;  // empty in plain mode
+  CharAttr endAttr;
 };
 
-struct EditController::TUndoStep {
-  TEditKind Kind = TEditKind::Other;
-  int First = 0;                   // index of the first paragraph concerned
-  std::vector<TParSnapshot> Pars;  // what undoing (or redoing) puts back
-  int Count = 0;                   // paragraphs now in the document that Pars replaces
-  int64_t CaretBefore = 0;         // caret after putting Pars back
-  int64_t CaretAfter = 0;          // caret of the state being replaced
+struct EditController::UndoStep {
+  EditKind kind = EditKind::Other;
+  int first = 0;                  // index of the first paragraph concerned
+  std::vector<ParSnapshot> pars;  // what undoing (or redoing) puts back
+  int count = 0;                  // paragraphs now in the document that Pars replaces
+  int64_t caretBefore = 0;        // caret after putting Pars back
+  int64_t caretAfter = 0;         // caret of the state being replaced
 };
 
 }  // namespace inkwend

@@ -11,63 +11,63 @@
 
 namespace inkwend {
 
-struct TPoint {
-  int X = 0;
-  int Y = 0;
-  bool operator==(const TPoint&) const = default;
+struct Point {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Point&) const = default;
 };
 
-struct TRect {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
-  bool Empty() const { return Right <= Left || Bottom <= Top; }
-  bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
-  bool Intersects(const TRect& o) const {
-    return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool Empty() const { return right <= left || bottom <= top; }
+  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool Intersects(const Rect& o) const {
+    return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
   }
-  bool operator==(const TRect&) const = default;
+  bool operator==(const Rect&) const = default;
 };
 
-enum class TPenStyle : uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Null };
+enum class PenStyle : uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Null };
 
-struct TPen {
-  TColorRef Color = 0;
-  int Width = 1;
-  TPenStyle Style = TPenStyle::Solid;
-  bool operator==(const TPen&) const = default;
+struct Pen {
+  ColorRef color = 0;
+  int width = 1;
+  PenStyle style = PenStyle::Solid;
+  bool operator==(const Pen&) const = default;
 };
 
 // A fill; Null means no fill.
-struct TBrush {
-  TColorRef Color = 0xFFFFFF;
-  bool Null = false;
-  bool operator==(const TBrush&) const = default;
+struct Brush {
+  ColorRef color = 0xFFFFFF;
+  bool null = false;
+  bool operator==(const Brush&) const = default;
 };
 
-class TCanvas {
+class Canvas {
  public:
-  virtual ~TCanvas() = default;
+  virtual ~Canvas() = default;
 
-  virtual void SetFont(const TFontSpec& font) = 0;
+  virtual void SetFont(const FontSpec& font) = 0;
   // Draws characters from (x, baseline) in the current font. With advances (one per character)
   // each character starts where the previous one's advance ends; without, the font's own
   // advances are used (metafile text).
   virtual void DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
-                        TColorRef color) = 0;
-  virtual void FillRect(const TRect& rect, TColorRef color) = 0;
-  virtual void DrawLine(TPoint from, TPoint to, const TPen& pen) = 0;
-  virtual void DrawPolyline(std::span<const TPoint> points, const TPen& pen) = 0;
-  virtual void DrawPolygon(std::span<const TPoint> points, const TPen& pen, const TBrush& brush) = 0;
-  virtual void DrawRectangle(const TRect& rect, const TPen& pen, const TBrush& brush) = 0;
-  virtual void DrawEllipse(const TRect& rect, const TPen& pen, const TBrush& brush) = 0;
+                        ColorRef color) = 0;
+  virtual void FillRect(const Rect& rect, ColorRef color) = 0;
+  virtual void DrawLine(Point from, Point to, const Pen& pen) = 0;
+  virtual void DrawPolyline(std::span<const Point> points, const Pen& pen) = 0;
+  virtual void DrawPolygon(std::span<const Point> points, const Pen& pen, const Brush& brush) = 0;
+  virtual void DrawRectangle(const Rect& rect, const Pen& pen, const Brush& brush) = 0;
+  virtual void DrawEllipse(const Rect& rect, const Pen& pen, const Brush& brush) = 0;
   // Stretches a bitmap into the rectangle.
-  virtual void DrawBitmap(const TBitmap& bitmap, const TRect& dest) = 0;
+  virtual void DrawBitmap(const Bitmap& bitmap, const Rect& dest) = 0;
   // Limits drawing to a rectangle (nullptr: no limit).
-  virtual void SetClip(const TRect* rect) = 0;
+  virtual void SetClip(const Rect* rect) = 0;
 };
 
 }  // namespace inkwend

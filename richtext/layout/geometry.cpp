@@ -6,27 +6,27 @@
 
 namespace inkwend {
 
-void TextLayout::LineXs(const TParagraph* par, int line, std::vector<int>& xs) const {
-  const TTextLine& l = par->Line(line);
+void TextLayout::LineXs(const Paragraph* par, int line, std::vector<int>& xs) const {
+  const TextLine& l = par->Line(line);
   auto text = par->Text();
   const bool has_attrs = par->HasAttributes();
   const int left = LeftIndentPixels(par, line);
   const int right = RightIndentPixels(par);
   int x = left;
-  if (par->Alignment == kAlignRight || par->Alignment == kAlignCenter) {
+  if (par->alignment == kAlignRight || par->alignment == kAlignCenter) {
     const int d = LayoutWidth() - left - right - VisibleWidth(par, line);
-    if (par->Alignment == kAlignRight)
+    if (par->alignment == kAlignRight)
       x += std::max(d, 0);
     else if (d > 1)
       x += d / 2;
   }
-  TLineStretch stretch(l, Box(par, line), text);  // justified spaces, as painting widens them
-  const bool tabs_as_spaces = par->Alignment == kAlignRight || par->Alignment == kAlignCenter;
+  LineStretch stretch(l, Box(par, line), text);  // justified spaces, as painting widens them
+  const bool tabs_as_spaces = par->alignment == kAlignRight || par->alignment == kAlignCenter;
   int rel_x = 0;
-  xs.resize(static_cast<size_t>(l.Length) + 1);
+  xs.resize(static_cast<size_t>(l.length) + 1);
   xs[0] = x;
-  for (int j = 0; j < l.Length; ++j) {
-    const int off = static_cast<int>(l.Start) + j;
+  for (int j = 0; j < l.length; ++j) {
+    const int off = static_cast<int>(l.start) + j;
     const char32_t c = text[static_cast<size_t>(off)];
     int adv;
     if (c == kCharTab && !tabs_as_spaces) {
@@ -34,7 +34,7 @@ void TextLayout::LineXs(const TParagraph* par, int line, std::vector<int>& xs) c
     } else if (!stretch.Widens(j, c, adv)) {
       adv = CharWidth(par, off);
     }
-    if (has_attrs && (par->Attrs()[static_cast<size_t>(off)].CharFlags & kCharHidden) && !ShowHiddenText)
+    if (has_attrs && (par->Attrs()[static_cast<size_t>(off)].charFlags & kCharHidden) && !showHiddenText)
       adv = 0;
     rel_x += adv;
     x += adv;
@@ -42,17 +42,17 @@ void TextLayout::LineXs(const TParagraph* par, int line, std::vector<int>& xs) c
   }
 }
 
-int TextLayout::LastCaretIndex(const TParagraph* par, int line) {
-  const TTextLine& l = par->Line(line);
-  if (line + 1 < par->LineCount() && l.Length > 0) return l.Length - 1;
-  if (l.Length > 0 && par->Text()[l.Start + l.Length - 1] == kCharLineBreak) return l.Length - 1;
-  return l.Length;
+int TextLayout::LastCaretIndex(const Paragraph* par, int line) {
+  const TextLine& l = par->Line(line);
+  if (line + 1 < par->LineCount() && l.length > 0) return l.length - 1;
+  if (l.length > 0 && par->Text()[l.start + l.length - 1] == kCharLineBreak) return l.length - 1;
+  return l.length;
 }
 
-TTextCursor TextLayout::HitTest(int x, int y) const {
-  TParagraph* par = doc_.FirstParagraph();
+TextCursor TextLayout::HitTest(int x, int y) const {
+  Paragraph* par = doc_.FirstParagraph();
   int line = 0;
-  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+  for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
     par = p;
     line = p->LineCount() - 1;
     if (y < BottomOf(p)) {
@@ -69,26 +69,26 @@ TTextCursor TextLayout::HitTest(int x, int y) const {
          x >= (xs[static_cast<size_t>(index)] + xs[static_cast<size_t>(index) + 1] + 1) / 2) {
     ++index;
   }
-  return TTextCursor{par, line, index};
+  return TextCursor{par, line, index};
 }
 
-TRect TextLayout::CaretRect(const TTextCursor& c) const {
-  const int line = std::clamp(c.Line, 0, c.Par->LineCount() - 1);
-  const TTextLine& l = c.Par->Line(line);
+Rect TextLayout::CaretRect(const TextCursor& c) const {
+  const int line = std::clamp(c.line, 0, c.par->LineCount() - 1);
+  const TextLine& l = c.par->Line(line);
   std::vector<int> xs;
-  LineXs(c.Par, line, xs);
-  const int x = xs[static_cast<size_t>(std::clamp(c.Pos, 0, static_cast<int>(l.Length)))];
-  int top = Box(c.Par, line).top;
-  int height = Box(c.Par, line).height;
+  LineXs(c.par, line, xs);
+  const int x = xs[static_cast<size_t>(std::clamp(c.pos, 0, static_cast<int>(l.length)))];
+  int top = Box(c.par, line).top;
+  int height = Box(c.par, line).height;
   if (line == 0) {
-    const int before = doc_.Header.TwipsToPixelsY(c.Par->SpaceBefore);
+    const int before = doc_.header.TwipsToPixelsY(c.par->spaceBefore);
     top += std::clamp(before, 0, height);
     height -= std::clamp(before, 0, height);
   }
-  if (line == c.Par->LineCount() - 1)
-    height -= std::clamp(doc_.Header.TwipsToPixelsY(c.Par->SpaceAfter), 0, height);
-  if (height <= 0) height = doc_.DefaultLineHeight;
-  return TRect{x, top, x + 2, top + height};
+  if (line == c.par->LineCount() - 1)
+    height -= std::clamp(doc_.header.TwipsToPixelsY(c.par->spaceAfter), 0, height);
+  if (height <= 0) height = doc_.defaultLineHeight;
+  return Rect{x, top, x + 2, top + height};
 }
 
 }  // namespace inkwend

@@ -1,10 +1,10 @@
 #pragma once
 // The layout of one document: wraps its paragraphs into lines of pixel width and height, answers
-// hit tests, paints them onto a TCanvas through a paint context, splits the document into pages
+// hit tests, paints them onto a Canvas through a paint context, splits the document into pages
 // and prints it. It sits beside the document (it reads and wraps it) and knows nothing of files
 // or editing; the edit controller or whoever changes the document asks it to re-wrap.
 //
-//   TWPRTFText doc;
+//   WPRTFText doc;
 //   TextLayout layout(doc);
 //   layout.SetDevice(&metrics, 96, 96);  // the screen: metrics and pixels per inch
 //   layout.SetWordWrap(true);
@@ -13,7 +13,7 @@
 //   layout.Reformat();                   // re-wraps the dirty paragraphs only
 //   layout.Paint(canvas, {0, 0, 600, 400});
 //
-// Layout is incremental: a paragraph whose LayoutDirty bit 0x01 is set is wrapped again, every
+// Layout is incremental: a paragraph whose layoutDirty bit 0x01 is set is wrapped again, every
 // other paragraph keeps its lines. Character widths are cached in the attribute records and per
 // font in the font cache, so re-wrapping does not ask the platform again.
 #include <array>
@@ -41,7 +41,7 @@ inline constexpr int kLvSpaceWidth = 1;      // justified: pixels per stretched 
 inline constexpr int kLvRemainder = 2;       // justified: pixels left over, one each to the first spaces
 inline constexpr int kLvWidth = 3;           // laid-out width of every line
 
-// The pixels of one laid-out line; the line's characters are the model's TTextLine.
+// The pixels of one laid-out line; the line's characters are the model's TextLine.
 struct LineBox {
   int32_t top = 0;  // y in document pixels
   uint16_t height = 0;
@@ -53,14 +53,14 @@ struct LineBox {
 // The spaces a justified line widens: those after its last tab, except one that ends the line.
 // Each takes the line's space width, the first `remainder` of them a pixel more. Painting and
 // caret placement walk a line with one of these, so both put every character at the same x.
-class TLineStretch {
+class LineStretch {
  public:
-  TLineStretch(const TTextLine& line, const LineBox& box, std::span<const char32_t> paragraph_text) {
+  LineStretch(const TextLine& line, const LineBox& box, std::span<const char32_t> paragraph_text) {
     if (!(box.flags & kLineJustified)) return;
-    const auto at = [&](int j) { return paragraph_text[line.Start + static_cast<size_t>(j)]; };
+    const auto at = [&](int j) { return paragraph_text[line.start + static_cast<size_t>(j)]; };
     const int last_tab = box.values[kLvWidthOrLastTab];
-    from_ = last_tab < line.Length && at(last_tab) == U'\t' ? last_tab + 1 : 0;
-    end_ = line.Length > 0 && at(line.Length - 1) == U' ' ? line.Length - 1 : line.Length;
+    from_ = last_tab < line.length && at(last_tab) == U'\t' ? last_tab + 1 : 0;
+    end_ = line.length > 0 && at(line.length - 1) == U' ' ? line.length - 1 : line.length;
     width_ = box.values[kLvSpaceWidth];
     remainder_ = box.values[kLvRemainder];
   }
@@ -79,11 +79,11 @@ class TLineStretch {
 };
 
 // A place in the document: paragraph, line and index in the line.
-struct TTextCursor {
-  TParagraph* Par = nullptr;
-  int Line = 0;
-  int Pos = 0;
-  bool operator==(const TTextCursor&) const = default;
+struct TextCursor {
+  Paragraph* par = nullptr;
+  int line = 0;
+  int pos = 0;
+  bool operator==(const TextCursor&) const = default;
 };
 
 class TextLayout;
@@ -91,25 +91,25 @@ class TextLayout;
 // Per-word callback of the wrap (spelling marks, hyphenation): the word (at most 99 characters),
 // eight offsets (all 0 on entry) and flags preset to 1. On return: bit 0 leave the word alone;
 // bit 1 mark it as flagged; bit 2 the offsets hold ascending hyphenation points.
-using TWPWordEvent = std::function<void(TextLayout& sender, std::u32string_view word,
-                                        std::array<int, 8>& offsets, uint8_t& flags)>;
+using WPWordEvent = std::function<void(TextLayout& sender, std::u32string_view word,
+                                       std::array<int, 8>& offsets, uint8_t& flags)>;
 
 // Page header and footer events of printing: the canvas, the band (x, y, w, h) in device pixels,
 // the page number and the running 1-based number of the next line to print.
-using TWPPrintEvent =
-    std::function<void(TextLayout& sender, TCanvas& canvas, int x, int y, int w, int h, int page, int line)>;
+using WPPrintEvent =
+    std::function<void(TextLayout& sender, Canvas& canvas, int x, int y, int w, int h, int page, int line)>;
 
 // A printer as printing needs it. Coordinates of its canvas start at the top left of the
 // printable area.
-class TWPPrintDevice {
+class WPPrintDevice {
  public:
-  virtual ~TWPPrintDevice() = default;
+  virtual ~WPPrintDevice() = default;
   virtual bool BeginJob() = 0;
   virtual bool NewPage() = 0;
   virtual bool EndJob() = 0;
   virtual void AbortJob() = 0;
-  virtual TCanvas& Canvas() = 0;
-  virtual TTextMetrics& Metrics() = 0;
+  virtual inkwend::Canvas& Canvas() = 0;
+  virtual TextMetrics& Metrics() = 0;
   virtual int XPixelsPerInch() const = 0;
   virtual int YPixelsPerInch() const = 0;
   // Distance of the printable area from the paper's left and top edge (0 when unknown).
@@ -120,50 +120,50 @@ class TWPPrintDevice {
 };
 
 // Colours and font of one attribute run, as painting applies them.
-struct TRunStyle {
-  TFontSpec Font;
-  TColorRef Text = 0;
-  TColorRef Background = 0xFFFFFF;
-  bool HasBackground = false;  // the attribute (or highlight) gives a background of its own
-  bool Underline = false;
-  bool DoubleUnderline = false;
-  TColorRef UnderlineColor = 0;
-  bool Superscript = false;
-  bool Subscript = false;
-  bool Mark = false;  // flagged word: red mark
+struct RunStyle {
+  FontSpec font;
+  ColorRef text = 0;
+  ColorRef background = 0xFFFFFF;
+  bool hasBackground = false;  // the attribute (or highlight) gives a background of its own
+  bool underline = false;
+  bool doubleUnderline = false;
+  ColorRef underlineColor = 0;
+  bool superscript = false;
+  bool subscript = false;
+  bool mark = false;  // flagged word: red mark
 };
 
 // What one paint shows besides the text: where (canvas, clip in view pixels), from which scroll
 // offset, the selection and the caret. The view that paints fills it in; layout keeps none of it.
 struct PaintContext {
-  PaintContext(TCanvas& on, const TRect& area) : canvas(on), clip(area) {}
-  TCanvas& canvas;
-  TRect clip;
+  PaintContext(Canvas& on, const Rect& area) : canvas(on), clip(area) {}
+  Canvas& canvas;
+  Rect clip;
   int scrollX = 0;
   int scrollY = 0;
   // The selection ends in either order; no selection when they are equal or unset.
-  TTextCursor selStart;
-  TTextCursor selEnd;
+  TextCursor selStart;
+  TextCursor selEnd;
   // The caret, painted last in caretColor when showCaret (after layout, so at its place).
-  TTextCursor caret;
+  TextCursor caret;
   bool showCaret = false;
-  TColorRef caretColor = 0;
+  ColorRef caretColor = 0;
 };
 
 class TextLayout {
  public:
-  explicit TextLayout(TWPRTFText& document);
+  explicit TextLayout(WPRTFText& document);
   TextLayout(const TextLayout&) = delete;
   TextLayout& operator=(const TextLayout&) = delete;
 
-  TWPRTFText& Document() const { return doc_; }
+  WPRTFText& Document() const { return doc_; }
 
   // --- device and geometry ---
   // Metrics of the device painted on and its resolution; lays everything out again when they change.
-  void SetDevice(TTextMetrics* metrics, int x_ppi, int y_ppi);
-  TTextMetrics* DeviceMetrics() const { return cache_.Metrics(); }
-  int DeviceXPixelsPerInch() const { return device_x_ppi_; }
-  int DeviceYPixelsPerInch() const { return device_y_ppi_; }
+  void SetDevice(TextMetrics* metrics, int x_ppi, int y_ppi);
+  TextMetrics* DeviceMetrics() const { return cache_.Metrics(); }
+  int DeviceXPixelsPerInch() const { return deviceXPpi_; }
+  int DeviceYPixelsPerInch() const { return deviceYPpi_; }
   // Scale factors of a reference device (1.0 when unset): measured widths and heights are
   // multiplied by them, so that text laid out on one device keeps the proportions of another.
   void SetReferenceScale(double x, double y);
@@ -171,24 +171,22 @@ class TextLayout {
   void SetZooming(int percent);
   int Resizing() const { return resizing_; }
   void SetResizing(int percent);
-  bool WordWrap() const { return word_wrap_; }
+  bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool on);
   // The editor's client width; re-wraps only while WordWrap is on.
   void SetWindowWidth(int pixels);
-  int WindowWidth() const { return window_width_; }
+  int WindowWidth() const { return windowWidth_; }
   // Width available for text between the margins: the window's while wrapping to it (the page's
   // until the window has a size, so that nothing is wrapped one character per line meanwhile).
-  int LayoutWidth() const {
-    return word_wrap_ && window_width_ > 0 ? window_width_ : doc_.Header.TextAreaWidth;
-  }
+  int LayoutWidth() const { return wordWrap_ && windowWidth_ > 0 ? windowWidth_ : doc_.header.textAreaWidth; }
   // Page size or margins changed (twips in the header): re-wrap to the page unless wrapping to the window.
   void PageLayoutChanged();
   int DefaultTabInterval() const;
-  int CharsPerLineLimit = 0;  // 0 = none
-  bool ShowHiddenText = false;
-  char32_t DecimalSeparator = U'.';
-  int CellHeight = -1;  // height of an empty table-cell line; 16 when negative
-  TWPWordEvent OnWord;
+  int charsPerLineLimit = 0;  // 0 = none
+  bool showHiddenText = false;
+  char32_t decimalSeparator = U'.';
+  int cellHeight = -1;  // height of an empty table-cell line; 16 when negative
+  WPWordEvent onWord;
 
   // --- layout ---
   // Re-wraps every dirty paragraph and refreshes the line tops. Returns whether any height changed.
@@ -196,159 +194,159 @@ class TextLayout {
   // Marks every paragraph dirty and re-wraps them all (resolution, fonts or widths changed).
   void ReformatAll();
   // Re-wraps one paragraph; with `compare`, returns whether the sum of its line heights changed.
-  bool ReformatParagraph(TParagraph* par, bool compare = true);
+  bool ReformatParagraph(Paragraph* par, bool compare = true);
   // Updates the line's height and ascent; returns whether the height changed.
-  bool LineHeight(TParagraph* par, int line);
-  int LeftIndentPixels(const TParagraph* par, int line) const;
-  int RightIndentPixels(const TParagraph* par) const;
-  int AvailableWidth(const TParagraph* par, int line) const;
+  bool LineHeight(Paragraph* par, int line);
+  int LeftIndentPixels(const Paragraph* par, int line) const;
+  int RightIndentPixels(const Paragraph* par) const;
+  int AvailableWidth(const Paragraph* par, int line) const;
   // Next tab stop after x (pixels from the line's left indent) for the tab at paragraph offset `index`.
-  int NextTabPosition(const TParagraph* par, int line, int x, int index) const;
+  int NextTabPosition(const Paragraph* par, int line, int x, int index) const;
   // Sum of character widths of a line without trailing spaces and tabs.
-  int VisibleWidth(const TParagraph* par, int line) const;
+  int VisibleWidth(const Paragraph* par, int line) const;
   // Width a character counts in layout (0 for hidden text unless shown).
-  int CharWidth(const TParagraph* par, int offset) const;
+  int CharWidth(const Paragraph* par, int offset) const;
   // Total height of the document in pixels and the y of its lines (after Reformat).
-  int DocumentHeight() const { return document_height_; }
+  int DocumentHeight() const { return documentHeight_; }
   // Re-measures the cached metrics of every character of a paragraph.
-  void MeasureParagraph(TParagraph* par);
+  void MeasureParagraph(Paragraph* par);
   // Fills the cached metrics of one record from the device's fonts (the document's defaults
   // without a device).
-  void MeasureChar(char32_t c, TCharAttr& attr);
+  void MeasureChar(char32_t c, CharAttr& attr);
   // The font and colours of a record (highlight attributes applied).
-  TRunStyle StyleFor(const TCharAttr& attr, bool printing = false) const;
-  TFontCache& FontCache() { return cache_; }
+  RunStyle StyleFor(const CharAttr& attr, bool printing = false) const;
+  inkwend::FontCache& FontCache() { return cache_; }
 
   // Registers a cursor that re-wrapping keeps on its character (the edit controller's caret and
   // selection ends). A caret at the boundary of two lines moves to the start of the later one,
   // other cursors stay at the end of the earlier one. The cursor must outlive the layout.
-  void TrackCursor(TTextCursor* cursor, bool is_caret);
+  void TrackCursor(TextCursor* cursor, bool is_caret);
 
   // --- geometry (document pixels) ---
   // The box of a laid-out line; zeros for a line that was not laid out yet.
-  const LineBox& Box(const TParagraph* par, int line) const;
+  const LineBox& Box(const Paragraph* par, int line) const;
   // The bottom of a paragraph's last line.
-  int BottomOf(const TParagraph* par) const;
+  int BottomOf(const Paragraph* par) const;
   // x of every character boundary of a line (Length + 1 values).
-  void LineXs(const TParagraph* par, int line, std::vector<int>& xs) const;
+  void LineXs(const Paragraph* par, int line, std::vector<int>& xs) const;
   // The place under a point: its paragraph, line and the index the caret takes there.
-  TTextCursor HitTest(int x, int y) const;
+  TextCursor HitTest(int x, int y) const;
   // The caret's rectangle at a place (2 pixels wide, the line's text height).
-  TRect CaretRect(const TTextCursor& cursor) const;
+  Rect CaretRect(const TextCursor& cursor) const;
   // The last index the caret may take in a line: before the character that ends a wrapped line
   // (its space or line break), so that the caret stays on the line it was put on.
-  static int LastCaretIndex(const TParagraph* par, int line);
+  static int LastCaretIndex(const Paragraph* par, int line);
 
   // --- painting ---
-  TColorRef BackgroundColor = 0xFFFFFF;
-  TColorRef HighlightColor = 0xD77800;
-  TColorRef HighlightTextColor = 0xFFFFFF;
+  ColorRef backgroundColor = 0xFFFFFF;
+  ColorRef highlightColor = 0xD77800;
+  ColorRef highlightTextColor = 0xFFFFFF;
   // The part of a view scrolled down by `scroll_y` (view pixels) that needs painting after the
   // last changes: the lines of paragraphs marked for repainting, down to the bottom of the view
   // when heights changed. Empty when nothing needs painting.
-  TRect InvalidRect(int view_width, int view_height, int scroll_y = 0);
+  Rect InvalidRect(int view_width, int view_height, int scroll_y = 0);
   // Lays out what is dirty and paints the lines that meet the context's clip. Returns where the
   // caret was painted (view pixels; empty when it was not).
-  TRect Paint(const PaintContext& context);
+  Rect Paint(const PaintContext& context);
   // No scroll, selection or caret.
-  void Paint(TCanvas& canvas, const TRect& clip) { Paint(PaintContext{canvas, clip}); }
+  void Paint(Canvas& canvas, const Rect& clip) { Paint(PaintContext{canvas, clip}); }
   // Paints the lines from paragraph `from` down that meet the clip, without laying out first
   // and without touching the paragraphs above: the repaint after a key typed into a laid-out
   // paragraph. The context's selection is ignored (there is none while typing).
-  TRect PaintFromParagraph(const PaintContext& context, TParagraph* from);
+  Rect PaintFromParagraph(const PaintContext& context, Paragraph* from);
   // Paints one line with its top-left corner of the layout area at (origin_x, top).
-  void PaintLine(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top, bool printing = false);
+  void PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_x, int top, bool printing = false);
   // Paints an object into a rectangle (bitmap, metafile, crossed box) and enters it into the
   // hit-test table.
-  void PaintObject(TCanvas& canvas, TDocObject* object, const TRect& rect, bool selected = false);
-  struct THitObject {
-    TRect Rect;
-    TDocObject* Object = nullptr;
+  void PaintObject(Canvas& canvas, DocObject* object, const Rect& rect, bool selected = false);
+  struct HitObject {
+    Rect rect;
+    DocObject* object = nullptr;
   };
   static constexpr int kMaxHitObjects = 30;
-  const std::vector<THitObject>& HitObjects() const { return hit_objects_; }
-  TDocObject* ObjectAt(int x, int y) const;
+  const std::vector<HitObject>& HitObjects() const { return hitObjects_; }
+  DocObject* ObjectAt(int x, int y) const;
   // Paints the borders of a paragraph's lines (part of PaintLine).
-  void PaintBorders(TCanvas& canvas, TParagraph* par, int line, int origin_x, int top);
+  void PaintBorders(Canvas& canvas, Paragraph* par, int line, int origin_x, int top);
 
   // --- pages and printing ---
   // Sets the page-start marks for pages of `page_height` pixels (the header's text height when
   // 0 or less); returns the number of pages.
   int Paginate(int page_height = 0);
-  int PageCount() const { return page_count_; }
+  int PageCount() const { return pageCount_; }
   // Pages of the last Print job (the screen pagination is restored afterwards).
-  int PrintedPages() const { return printed_pages_; }
+  int PrintedPages() const { return printedPages_; }
   // Running 0-based index of a line, and the line at a running index.
-  int LineIndexOf(const TParagraph* par, int line) const;
-  bool LineAt(int index, TParagraph*& par, int& line) const;
+  int LineIndexOf(const Paragraph* par, int line) const;
+  bool LineAt(int index, Paragraph*& par, int& line) const;
   int TotalLines() const;
-  TWPPrintEvent OnPrintHeader;
-  TWPPrintEvent OnPrintFooter;
+  WPPrintEvent onPrintHeader;
+  WPPrintEvent onPrintFooter;
   bool Printing() const { return printing_; }
   // Prints pages first..last (1-based; the diary asks 0..0xFFFFFF) as one job. The screen state
   // is restored afterwards whatever happens. Returns false when the device failed.
-  bool Print(TWPPrintDevice& device, int first_page = 0, int last_page = 0xFFFFFF);
+  bool Print(WPPrintDevice& device, int first_page = 0, int last_page = 0xFFFFFF);
   // Lays the document out `width` pixels wide for a device and takes lines from `first_line`
   // (running index) while the next one fits into `height`; draws them at (x, y) unless only
   // measuring. Returns the index of the first line not taken, or 0 when the last line was taken.
   // `taken` (optional) receives the number of lines taken. A line taller than a box of a whole
   // page is taken alone so that printing moves on.
-  int PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y,
-                         int width, int height, int first_line, bool print, int* taken = nullptr);
+  int PrintLinesOnCanvas(Canvas* canvas, TextMetrics* metrics, int x_ppi, int y_ppi, int x, int y, int width,
+                         int height, int first_line, bool print, int* taken = nullptr);
   // Why the last Print failed.
-  std::string LastPrintError;
+  std::string lastPrintError;
 
   // Layout width used while printing (and by line printing); 0 when the window or page decides.
-  int ForcedLayoutWidth() const { return forced_width_; }
+  int ForcedLayoutWidth() const { return forcedWidth_; }
 
  private:
-  struct TLineBreak {
-    int Length = 0;
-    int Width = 0;
-    bool Justified = false;
-    int LastTab = 0;
-    int SpaceWidth = 0;
-    int Remainder = 0;
+  struct LineBreak {
+    int length = 0;
+    int width = 0;
+    bool justified = false;
+    int lastTab = 0;
+    int spaceWidth = 0;
+    int remainder = 0;
   };
   void ApplyResolution();
   int PxX(int64_t twips) const;
   int PxY(int64_t twips) const;
-  int BorderDistanceTwips(const TParagraph* par) const;
-  int CellLeftTwips(const TParagraph* par) const;
-  int TabOrigin(const TParagraph* par, int line) const;
-  int NextTabIn(const TParagraph* par, int x, int index, int origin) const;
-  void RunWordEvent(TParagraph* par);
+  int BorderDistanceTwips(const Paragraph* par) const;
+  int CellLeftTwips(const Paragraph* par) const;
+  int TabOrigin(const Paragraph* par, int line) const;
+  int NextTabIn(const Paragraph* par, int x, int index, int origin) const;
+  void RunWordEvent(Paragraph* par);
   // The highlight (insert point, link, automatic or protected text) that styles a run, if any.
-  const TCharacterAttr* HighlightOf(const TCharAttr& attr) const;
+  const CharacterAttr* HighlightOf(const CharAttr& attr) const;
   // The steps of ReformatParagraphInto: tracked cursors to offsets, the text wrapped into
   // breaks_ line by line, the breaks stored as lines and boxes, the cursors back onto lines.
-  void RememberCursorOffsets(const TParagraph* par);
-  TLineBreak BreakLine(const TParagraph* par, int pos, int line) const;
-  void BreakLines(const TParagraph* par);
-  void StoreLineBreaks(TParagraph* par, std::vector<LineBox>& boxes);
-  void PlaceCursors(TParagraph* par);
+  void RememberCursorOffsets(const Paragraph* par);
+  LineBreak BreakLine(const Paragraph* par, int pos, int line) const;
+  void BreakLines(const Paragraph* par);
+  void StoreLineBreaks(Paragraph* par, std::vector<LineBox>& boxes);
+  void PlaceCursors(Paragraph* par);
   // Line tops from `from` to the end (or only through the table row of `from`).
-  void UpdateTops(TParagraph* from, bool only_row = false);
+  void UpdateTops(Paragraph* from, bool only_row = false);
   int EffectiveLayoutWidth() const;
 
   // The steps of PaintLine: where an aligned line starts, one run of like characters gathered
   // (returns the index after it) and painted, and the lines under or through a run.
   struct LinePaint;
   struct LineRun;
-  int AlignmentShift(const TParagraph* par, int line, int left, int right) const;
+  int AlignmentShift(const Paragraph* par, int line, int left, int right) const;
   int GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& run) const;
-  void PaintRun(TCanvas& canvas, const LinePaint& lp, const LineRun& run, int x);
-  void PaintRunLines(TCanvas& canvas, const LineRun& run, const TRunStyle& st, int x, int base, int pen_w,
-                     TColorRef fg);
+  void PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x);
+  void PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyle& st, int x, int base, int pen_w,
+                     ColorRef fg);
 
   // Selected character offsets [from, to) of the paragraph PaintLine is painting.
-  void SelectionFor(const TParagraph* par, int& from, int& to) const;
-  TRect PaintCaret(const PaintContext& context);
+  void SelectionFor(const Paragraph* par, int& from, int& to) const;
+  Rect PaintCaret(const PaintContext& context);
   // Puts the context's selection into document order for SelectionFor.
   void BeginSelection(const PaintContext& context);
 
   struct TrackedCursor {
-    TTextCursor* cursor = nullptr;
+    TextCursor* cursor = nullptr;
     bool isCaret = false;
   };
 
@@ -357,50 +355,50 @@ class TextLayout {
   // added since lives in extra_ until the next walk puts it in order. An entry belongs to the
   // paragraph with its Id, never to a new paragraph at a freed one's address.
   struct ParagraphBoxes {
-    const TParagraph* par = nullptr;
+    const Paragraph* par = nullptr;
     uint64_t paragraphId = 0;
     std::vector<LineBox> lines;
   };
   // The boxes of a paragraph's lines, as many as it has lines.
-  std::vector<LineBox>& BoxesOf(const TParagraph* par);
-  const ParagraphBoxes* FindBoxes(const TParagraph* par) const;
+  std::vector<LineBox>& BoxesOf(const Paragraph* par);
+  const ParagraphBoxes* FindBoxes(const Paragraph* par) const;
   // The boxes of the paragraph at `index` of a walk from the first paragraph; puts the whole
   // chain in order again when the paragraphs changed since the last walk.
-  std::vector<LineBox>& WalkBoxes(size_t index, const TParagraph* par);
+  std::vector<LineBox>& WalkBoxes(size_t index, const Paragraph* par);
   void RebuildOrder();
-  bool LineHeightOf(const TParagraph* par, int line, LineBox& box) const;
+  bool LineHeightOf(const Paragraph* par, int line, LineBox& box) const;
   // ReformatParagraph with the paragraph's boxes at hand (the walk of Reformat has them).
-  bool ReformatParagraphInto(TParagraph* par, std::vector<LineBox>& boxes, bool compare);
+  bool ReformatParagraphInto(Paragraph* par, std::vector<LineBox>& boxes, bool compare);
   friend struct TopPlacer;
 
-  TWPRTFText& doc_;
+  WPRTFText& doc_;
   std::vector<ParagraphBoxes> order_;
-  std::unordered_map<const TParagraph*, size_t> index_;  // into order_
-  std::unordered_map<const TParagraph*, ParagraphBoxes> extra_;
+  std::unordered_map<const Paragraph*, size_t> index_;  // into order_
+  std::unordered_map<const Paragraph*, ParagraphBoxes> extra_;
   std::vector<TrackedCursor> tracked_;
-  TFontCache cache_;
-  const TParagraph* sel_begin_par_ = nullptr;  // normalized selection while painting
-  int sel_begin_off_ = 0;
-  const TParagraph* sel_end_par_ = nullptr;
-  int sel_end_off_ = 0;
-  bool sel_inside_ = false;  // the paragraph being painted lies between the two ends
-  int device_x_ppi_ = 96;
-  int device_y_ppi_ = 96;
+  inkwend::FontCache cache_;
+  const Paragraph* selBeginPar_ = nullptr;  // normalized selection while painting
+  int selBeginOff_ = 0;
+  const Paragraph* selEndPar_ = nullptr;
+  int selEndOff_ = 0;
+  bool selInside_ = false;  // the paragraph being painted lies between the two ends
+  int deviceXPpi_ = 96;
+  int deviceYPpi_ = 96;
   int zooming_ = 100;
   int resizing_ = 100;
-  bool word_wrap_ = false;
-  int window_width_ = 0;
-  int forced_width_ = 0;
-  int document_height_ = 0;
-  int page_count_ = 1;
-  int printed_pages_ = 0;
+  bool wordWrap_ = false;
+  int windowWidth_ = 0;
+  int forcedWidth_ = 0;
+  int documentHeight_ = 0;
+  int pageCount_ = 1;
+  int printedPages_ = 0;
   bool printing_ = false;
-  bool in_reformat_ = false;
-  bool heights_changed_ = false;  // since the last Paint
-  std::array<uint16_t, 256> default_widths_{};
-  std::vector<THitObject> hit_objects_;
-  std::vector<TLineBreak> breaks_;   // scratch of ReformatParagraph
-  std::vector<int> cursor_offsets_;  // scratch of ReformatParagraph
+  bool inReformat_ = false;
+  bool heightsChanged_ = false;  // since the last Paint
+  std::array<uint16_t, 256> defaultWidths_{};
+  std::vector<HitObject> hitObjects_;
+  std::vector<LineBreak> breaks_;   // scratch of ReformatParagraph
+  std::vector<int> cursorOffsets_;  // scratch of ReformatParagraph
 };
 
 }  // namespace inkwend

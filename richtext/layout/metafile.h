@@ -13,16 +13,16 @@
 
 namespace inkwend {
 
-struct TMetafileStats {
-  int Records = 0;  // records read
-  int Drawn = 0;    // records that drew something
-  int Skipped = 0;  // records not understood
+struct MetafileStats {
+  int records = 0;  // records read
+  int drawn = 0;    // records that drew something
+  int skipped = 0;  // records not understood
 };
 
 // Plays the metafile stretched into `dest`. `metrics` (optional) places text exactly; without it
 // text is placed with estimated metrics. Returns false when the bytes are not a metafile or no
 // record could be drawn; `error` then says why.
-bool PlayMetafile(TCanvas& canvas, const TMetafile& metafile, const TRect& dest, TTextMetrics* metrics,
-                  std::string* error = nullptr, TMetafileStats* stats = nullptr);
+bool PlayMetafile(Canvas& canvas, const Metafile& metafile, const Rect& dest, TextMetrics* metrics,
+                  std::string* error = nullptr, MetafileStats* stats = nullptr);
 
 }  // namespace inkwend

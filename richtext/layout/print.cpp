@@ -7,21 +7,21 @@ namespace inkwend {
 
 int TextLayout::Paginate(int page_height) {
   Reformat();
-  if (page_height <= 0) page_height = doc_.Header.TextAreaHeight;
+  if (page_height <= 0) page_height = doc_.header.textAreaHeight;
   page_height = std::max(page_height, 1);
   int pages = 1;
   int page_top = 0;
   bool first = true;
-  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+  for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
     // Height of the whole paragraph, for the keep flag.
     std::vector<LineBox>& boxes = BoxesOf(p);
     const int par_height = boxes.back().top + boxes.back().height - boxes.front().top;
     for (LineBox& tl : boxes) {
       const int l = static_cast<int>(&tl - boxes.data());
       tl.flags &= static_cast<uint8_t>(~kLinePageStart);
-      const bool forced = l == 0 && (p->ParFlags & kParPageBreak);
+      const bool forced = l == 0 && (p->parFlags & kParPageBreak);
       // A kept paragraph that fits on one page, just not on this one, moves on whole.
-      const bool kept_whole = l == 0 && (p->ParFlags & kParKeep) && par_height <= page_height &&
+      const bool kept_whole = l == 0 && (p->parFlags & kParKeep) && par_height <= page_height &&
                               tl.top + par_height - page_top > page_height && tl.top > page_top;
       const bool overflows = tl.top + tl.height - page_top > page_height && tl.top > page_top;
       const bool start = !first && (forced || kept_whole || overflows);
@@ -33,28 +33,28 @@ int TextLayout::Paginate(int page_height) {
       first = false;
     }
   }
-  page_count_ = pages;
+  pageCount_ = pages;
   return pages;
 }
 
 int TextLayout::TotalLines() const {
   int n = 0;
-  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) n += p->LineCount();
+  for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) n += p->LineCount();
   return n;
 }
 
-int TextLayout::LineIndexOf(const TParagraph* par, int line) const {
+int TextLayout::LineIndexOf(const Paragraph* par, int line) const {
   int n = 0;
-  for (const TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+  for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
     if (p == par) return n + std::clamp(line, 0, p->LineCount() - 1);
     n += p->LineCount();
   }
   return -1;
 }
 
-bool TextLayout::LineAt(int index, TParagraph*& par, int& line) const {
+bool TextLayout::LineAt(int index, Paragraph*& par, int& line) const {
   if (index < 0) return false;
-  for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+  for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
     if (index < p->LineCount()) {
       par = p;
       line = index;
@@ -65,47 +65,47 @@ bool TextLayout::LineAt(int index, TParagraph*& par, int& line) const {
   return false;
 }
 
-bool TextLayout::Print(TWPPrintDevice& device, int first_page, int last_page) {
+bool TextLayout::Print(WPPrintDevice& device, int first_page, int last_page) {
   if (!device.BeginJob()) return false;
   // The screen state, put back whatever happens.
-  struct TSaved {
-    TTextMetrics* metrics;
-    int x_ppi, y_ppi, zoom, resize, forced;
+  struct Saved {
+    TextMetrics* metrics;
+    int xPpi, yPpi, zoom, resize, forced;
     bool wrap;
-  } saved{cache_.Metrics(), device_x_ppi_, device_y_ppi_, zooming_, resizing_, forced_width_, word_wrap_};
+  } saved{cache_.Metrics(), deviceXPpi_, deviceYPpi_, zooming_, resizing_, forcedWidth_, wordWrap_};
   auto restore = [this, &saved]() {
     printing_ = false;
     zooming_ = saved.zoom;
     resizing_ = saved.resize;
-    forced_width_ = saved.forced;
-    word_wrap_ = saved.wrap;
+    forcedWidth_ = saved.forced;
+    wordWrap_ = saved.wrap;
     cache_.SetMetrics(saved.metrics);
-    device_x_ppi_ = saved.x_ppi;
-    device_y_ppi_ = saved.y_ppi;
+    deviceXPpi_ = saved.xPpi;
+    deviceYPpi_ = saved.yPpi;
     ApplyResolution();
     ReformatAll();
     Paginate();
   };
   bool ok = true;
-  printed_pages_ = 0;
+  printedPages_ = 0;
   try {
     printing_ = true;
     zooming_ = 100;
     resizing_ = 100;
-    forced_width_ = 0;
-    word_wrap_ = false;  // wrap to the page's text width
+    forcedWidth_ = 0;
+    wordWrap_ = false;  // wrap to the page's text width
     cache_.SetMetrics(&device.Metrics());
-    device_x_ppi_ = std::max(1, device.XPixelsPerInch());
-    device_y_ppi_ = std::max(1, device.YPixelsPerInch());
+    deviceXPpi_ = std::max(1, device.XPixelsPerInch());
+    deviceYPpi_ = std::max(1, device.YPixelsPerInch());
     ApplyResolution();
     ReformatAll();
-    Paginate(doc_.Header.TextAreaHeight);
+    Paginate(doc_.header.textAreaHeight);
 
-    TCanvas& canvas = device.Canvas();
-    const int left = PxX(doc_.Header.MarginLeft) - device.OffsetX();
-    const int top = PxY(doc_.Header.MarginTop) - device.OffsetY();
-    const int width = doc_.Header.TextAreaWidth;
-    const int height = doc_.Header.TextAreaHeight;
+    Canvas& canvas = device.Canvas();
+    const int left = PxX(doc_.header.marginLeft) - device.OffsetX();
+    const int top = PxY(doc_.header.marginTop) - device.OffsetY();
+    const int width = doc_.header.textAreaWidth;
+    const int height = doc_.header.textAreaHeight;
     const int footer_top = top + height;
     const int footer_height = std::max(0, device.PrintableHeight() - footer_top);
     if (first_page < 1) first_page = 1;
@@ -120,22 +120,22 @@ bool TextLayout::Print(TWPPrintDevice& device, int first_page, int last_page) {
     };
     if (in_range(page)) {
       start_sheet();
-      if (OnPrintHeader) OnPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
+      if (onPrintHeader) onPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
     }
     int page_top = 0;
     bool first_line = true;
-    for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) {
+    for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
       for (int l = 0; l < p->LineCount(); ++l) {
         const LineBox& tl = Box(p, l);
-        const bool breaks = (tl.flags & kLinePageStart) || (l == 0 && (p->ParFlags & kParPageBreak));
+        const bool breaks = (tl.flags & kLinePageStart) || (l == 0 && (p->parFlags & kParPageBreak));
         if (breaks && !first_line) {
-          if (in_range(page) && OnPrintFooter)
-            OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
+          if (in_range(page) && onPrintFooter)
+            onPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
           ++page;
           if (page > last_page) goto done;
           if (in_range(page)) {
             start_sheet();
-            if (OnPrintHeader) OnPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
+            if (onPrintHeader) onPrintHeader(*this, canvas, left, 0, width, top, page, line_number);
           }
           page_top = tl.top;
         }
@@ -144,13 +144,13 @@ bool TextLayout::Print(TWPPrintDevice& device, int first_page, int last_page) {
         ++line_number;
       }
     }
-    if (in_range(page) && OnPrintFooter)
-      OnPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
+    if (in_range(page) && onPrintFooter)
+      onPrintFooter(*this, canvas, left, footer_top, width, footer_height, page, line_number);
   done:
-    printed_pages_ = page;
+    printedPages_ = page;
     ok = device.EndJob();
   } catch (const std::exception& e) {
-    LastPrintError = e.what();
+    lastPrintError = e.what();
     device.EndJob();
     ok = false;
   }
@@ -158,32 +158,32 @@ bool TextLayout::Print(TWPPrintDevice& device, int first_page, int last_page) {
   return ok;
 }
 
-int TextLayout::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x_ppi, int y_ppi, int x, int y,
+int TextLayout::PrintLinesOnCanvas(Canvas* canvas, TextMetrics* metrics, int x_ppi, int y_ppi, int x, int y,
                                    int width, int height, int first_line, bool print, int* taken) {
   if (taken) *taken = 0;
-  if (metrics && (metrics != cache_.Metrics() || x_ppi != device_x_ppi_ || y_ppi != device_y_ppi_)) {
+  if (metrics && (metrics != cache_.Metrics() || x_ppi != deviceXPpi_ || y_ppi != deviceYPpi_)) {
     zooming_ = 100;
     resizing_ = 100;
     cache_.SetMetrics(metrics);
-    device_x_ppi_ = std::max(1, x_ppi);
-    device_y_ppi_ = std::max(1, y_ppi);
+    deviceXPpi_ = std::max(1, x_ppi);
+    deviceYPpi_ = std::max(1, y_ppi);
     ApplyResolution();
-    for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) p->MarkDirty();
+    for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) p->MarkDirty();
   }
   width = std::max(width, 1);
-  if (width != forced_width_) {
-    forced_width_ = width;
-    for (TParagraph* p = doc_.FirstParagraph(); p; p = p->Next) p->MarkDirty();
+  if (width != forcedWidth_) {
+    forcedWidth_ = width;
+    for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) p->MarkDirty();
   }
   Reformat();
-  TParagraph* par = nullptr;
+  Paragraph* par = nullptr;
   int line = 0;
   if (!LineAt(first_line, par, line)) return 0;
   const int y0 = Box(par, line).top;
   int index = first_line;
   int count = 0;
   // A line taller than a whole page is taken alone, so that printing always moves on.
-  const bool force_one = height >= doc_.Header.TextAreaHeight;
+  const bool force_one = height >= doc_.header.textAreaHeight;
   while (par) {
     const LineBox& tl = Box(par, line);
     if (tl.top + tl.height - y0 > height && !(count == 0 && force_one)) break;
@@ -191,7 +191,7 @@ int TextLayout::PrintLinesOnCanvas(TCanvas* canvas, TTextMetrics* metrics, int x
     ++count;
     ++index;
     if (++line >= par->LineCount()) {
-      par = par->Next;
+      par = par->next;
       line = 0;
     }
   }

@@ -10,12 +10,12 @@
 namespace inkwend {
 
 // Character codes with a meaning of their own. Ordinary text never uses 0..3.
-inline constexpr char32_t kCharObjectByTag = 1;     // object anchor, TagNumber = object tag
-inline constexpr char32_t kCharObjectByNumber = 2;  // object anchor, TagNumber = sequence number
+inline constexpr char32_t kCharObjectByTag = 1;     // object anchor, tagNumber = object tag
+inline constexpr char32_t kCharObjectByNumber = 2;  // object anchor, tagNumber = sequence number
 inline constexpr char32_t kCharTab = 9;
 inline constexpr char32_t kCharLineBreak = 10;  // a line break inside the paragraph
 
-// StyleBits
+// styleBits
 inline constexpr uint8_t kStyleBold = 0x01;
 inline constexpr uint8_t kStyleItalic = 0x02;
 inline constexpr uint8_t kStyleUnderline = 0x04;
@@ -24,58 +24,58 @@ inline constexpr uint8_t kStyleDoubleUnderline = 0x10;  // also how hyperlink te
 inline constexpr uint8_t kStyleSuperscript = 0x40;
 inline constexpr uint8_t kStyleSubscript = 0x80;
 
-// CharFlags
+// charFlags
 inline constexpr uint8_t kCharHidden = 0x01;
 inline constexpr uint8_t kCharProtected = 0x02;  // stored in RTF as \shad
 inline constexpr uint8_t kCharRtfCode = 0x04;    // the text is itself RTF and is written unescaped
-inline constexpr uint8_t kCharFootnote = 0x08;   // footnote anchor, TagNumber = footnote id
+inline constexpr uint8_t kCharFootnote = 0x08;   // footnote anchor, tagNumber = footnote id
 inline constexpr uint8_t kCharInsertPoint = 0x10;
 inline constexpr uint8_t kCharAutomatic = 0x20;
 inline constexpr uint8_t kCharObject = 0x40;  // object anchor (with character 1 or 2)
 
-// LayoutFlags (byte 10), set by layout and the spelling walk
+// layoutFlags (byte 10), set by layout and the spelling walk
 inline constexpr uint8_t kLayoutHyphenation = 0x01;
 inline constexpr uint8_t kLayoutWordSeen = 0x02;
 inline constexpr uint8_t kLayoutFlaggedWord = 0x04;      // drawn with a red mark
 inline constexpr uint8_t kLayoutReaderAutomatic = 0x20;  // automatic text inserted by the reader
 
-struct TCharAttr {
-  uint16_t Width = 0;        // cached width in pixels (layout fills it; a tab takes the tab width)
-  uint16_t Height = 0;       // cached line height in pixels for this font
-  uint16_t Ascent = 0;       // cached ascent in pixels
-  uint8_t FontIndex = 0;     // header font table slot 0..98
-  uint8_t ColorIndexes = 0;  // low nibble text colour, high nibble background colour (0 = none)
-  uint8_t StyleBits = 0;
-  uint8_t CharFlags = 0;
-  uint8_t LayoutFlags = 0;
-  uint8_t MoreFlags = 0;
-  uint8_t PointSize = 0;  // whole points; 0 means the default, 10 points
-  uint8_t Spare = 0;
-  uint16_t TagNumber = 0;  // insert-point number, object tag/number, or footnote id
+struct CharAttr {
+  uint16_t width = 0;        // cached width in pixels (layout fills it; a tab takes the tab width)
+  uint16_t height = 0;       // cached line height in pixels for this font
+  uint16_t ascent = 0;       // cached ascent in pixels
+  uint8_t fontIndex = 0;     // header font table slot 0..98
+  uint8_t colorIndexes = 0;  // low nibble text colour, high nibble background colour (0 = none)
+  uint8_t styleBits = 0;
+  uint8_t charFlags = 0;
+  uint8_t layoutFlags = 0;
+  uint8_t moreFlags = 0;
+  uint8_t pointSize = 0;  // whole points; 0 means the default, 10 points
+  uint8_t spare = 0;
+  uint16_t tagNumber = 0;  // insert-point number, object tag/number, or footnote id
 
-  uint8_t TextColor() const { return ColorIndexes & 0x0F; }
-  uint8_t BackgroundColor() const { return ColorIndexes >> 4; }
+  uint8_t TextColor() const { return colorIndexes & 0x0F; }
+  uint8_t BackgroundColor() const { return colorIndexes >> 4; }
   void SetTextColor(uint8_t index) {
-    ColorIndexes = static_cast<uint8_t>((ColorIndexes & 0xF0) | (index & 0x0F));
+    colorIndexes = static_cast<uint8_t>((colorIndexes & 0xF0) | (index & 0x0F));
   }
   void SetBackgroundColor(uint8_t index) {
-    ColorIndexes = static_cast<uint8_t>((ColorIndexes & 0x0F) | ((index & 0x0F) << 4));
+    colorIndexes = static_cast<uint8_t>((colorIndexes & 0x0F) | ((index & 0x0F) << 4));
   }
   // Style bits in the low byte, character flags in the high byte: the insert-point flag reads
   // as 4096, automatic text as 8192 and double underline as 16.
-  uint16_t FlagWord() const { return static_cast<uint16_t>(StyleBits | (CharFlags << 8)); }
-  int EffectivePointSize() const { return PointSize == 0 ? 10 : PointSize; }
+  uint16_t FlagWord() const { return static_cast<uint16_t>(styleBits | (charFlags << 8)); }
+  int EffectivePointSize() const { return pointSize == 0 ? 10 : pointSize; }
 
   // Two records belong to one run (for writing and painting) when font, colours, the four
   // flag bytes and the size agree; cached metrics, the spare byte and the tag do not count.
-  bool SameRun(const TCharAttr& other) const {
+  bool SameRun(const CharAttr& other) const {
     uint64_t a, b;
-    std::memcpy(&a, &FontIndex, 8);
-    std::memcpy(&b, &other.FontIndex, 8);
+    std::memcpy(&a, &fontIndex, 8);
+    std::memcpy(&b, &other.fontIndex, 8);
     return ((a ^ b) & kRunMask) == 0;
   }
 
-  bool operator==(const TCharAttr&) const = default;
+  bool operator==(const CharAttr&) const = default;
 
  private:
   // Bytes 6..12 of the record, read as one little-endian word starting at byte 6.
@@ -83,9 +83,9 @@ struct TCharAttr {
 };
 
 static_assert(std::endian::native == std::endian::little, "SameRun reads bytes 6..13 as one word");
-static_assert(sizeof(TCharAttr) == 16, "the attribute record is 16 bytes");
-static_assert(offsetof(TCharAttr, FontIndex) == 6 && offsetof(TCharAttr, PointSize) == 12 &&
-                  offsetof(TCharAttr, TagNumber) == 14,
+static_assert(sizeof(CharAttr) == 16, "the attribute record is 16 bytes");
+static_assert(offsetof(CharAttr, fontIndex) == 6 && offsetof(CharAttr, pointSize) == 12 &&
+                  offsetof(CharAttr, tagNumber) == 14,
               "attribute record layout");
 
 }  // namespace inkwend

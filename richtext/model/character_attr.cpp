@@ -2,23 +2,21 @@
 
 namespace inkwend {
 
-void TCharacterAttr::SetUseUnderlineColor(bool v) {
-  if (use_underline_color_ == v) return;
-  use_underline_color_ = v;
-  if (underline_ == TThreeState::tsTRUE) Notify(false);
+void CharacterAttr::SetUseUnderlineColor(bool v) {
+  if (useUnderlineColor_ == v) return;
+  useUnderlineColor_ = v;
+  if (underline_ == ThreeState::True) Notify(false);
 }
 
-void TCharacterAttr::SetColor(TColorRef& color, bool& use, TColorRef value) {
+void CharacterAttr::SetColor(ColorRef& color, bool& use, ColorRef value) {
   if (color == value && use) return;
   color = value;
   use = true;
   Notify(false);
 }
 
-void TCharacterAttr::SetUnderlineColor(TColorRef c) { SetColor(underline_color_, use_underline_color_, c); }
-void TCharacterAttr::SetTextColor(TColorRef c) { SetColor(text_color_, use_text_color_, c); }
-void TCharacterAttr::SetBackgroundColor(TColorRef c) {
-  SetColor(background_color_, use_background_color_, c);
-}
+void CharacterAttr::SetUnderlineColor(ColorRef c) { SetColor(underlineColor_, useUnderlineColor_, c); }
+void CharacterAttr::SetTextColor(ColorRef c) { SetColor(textColor_, useTextColor_, c); }
+void CharacterAttr::SetBackgroundColor(ColorRef c) { SetColor(backgroundColor_, useBackgroundColor_, c); }
 
 }  // namespace inkwend

@@ -10,53 +10,53 @@
 
 namespace inkwend {
 
-enum class TThreeState : uint8_t { tsIgnore, tsTRUE, tsFALSE };
+enum class ThreeState : uint8_t { Ignore, True, False };
 
-// Ids of the four highlight attributes: the flag word (TCharAttr::FlagWord) bit they stand for.
+// Ids of the four highlight attributes: the flag word (CharAttr::FlagWord) bit they stand for.
 inline constexpr int kInsertPointAttrId = 4096;
 inline constexpr int kAutomaticTextAttrId = 8192;
 inline constexpr int kHyperlinkTextAttrId = 16;
 inline constexpr int kProtectedTextAttrId = 0;
 
-class TCharacterAttr {
+class CharacterAttr {
  public:
-  explicit TCharacterAttr(int id) : id_(id) {}
-  TCharacterAttr(const TCharacterAttr&) = delete;
-  TCharacterAttr& operator=(const TCharacterAttr&) = delete;
+  explicit CharacterAttr(int id) : id_(id) {}
+  CharacterAttr(const CharacterAttr&) = delete;
+  CharacterAttr& operator=(const CharacterAttr&) = delete;
 
   int Id() const { return id_; }
   // Called with (id, layout affected) after every change of a value.
-  std::function<void(int id, bool layout)> OnChange;
+  std::function<void(int id, bool layout)> onChange;
 
-  TThreeState Bold() const { return bold_; }
-  TThreeState Italic() const { return italic_; }
-  TThreeState Underline() const { return underline_; }
-  TThreeState StrikeOut() const { return strike_out_; }
-  TThreeState SuperScript() const { return super_script_; }
-  TThreeState SubScript() const { return sub_script_; }
+  ThreeState Bold() const { return bold_; }
+  ThreeState Italic() const { return italic_; }
+  ThreeState Underline() const { return underline_; }
+  ThreeState StrikeOut() const { return strikeOut_; }
+  ThreeState SuperScript() const { return superScript_; }
+  ThreeState SubScript() const { return subScript_; }
   bool Hidden() const { return hidden_; }
-  bool UseUnderlineColor() const { return use_underline_color_; }
-  bool UseTextColor() const { return use_text_color_; }
-  bool UseBackgroundColor() const { return use_background_color_; }
-  TColorRef UnderlineColor() const { return underline_color_; }
-  TColorRef TextColor() const { return text_color_; }
-  TColorRef BackgroundColor() const { return background_color_; }
+  bool UseUnderlineColor() const { return useUnderlineColor_; }
+  bool UseTextColor() const { return useTextColor_; }
+  bool UseBackgroundColor() const { return useBackgroundColor_; }
+  ColorRef UnderlineColor() const { return underlineColor_; }
+  ColorRef TextColor() const { return textColor_; }
+  ColorRef BackgroundColor() const { return backgroundColor_; }
 
-  void SetBold(TThreeState v) { Set(bold_, v, true); }
-  void SetItalic(TThreeState v) { Set(italic_, v, true); }
-  void SetUnderline(TThreeState v) { Set(underline_, v, false); }
-  void SetStrikeOut(TThreeState v) { Set(strike_out_, v, false); }
-  void SetSuperScript(TThreeState v) { Set(super_script_, v, true); }
-  void SetSubScript(TThreeState v) { Set(sub_script_, v, true); }
+  void SetBold(ThreeState v) { Set(bold_, v, true); }
+  void SetItalic(ThreeState v) { Set(italic_, v, true); }
+  void SetUnderline(ThreeState v) { Set(underline_, v, false); }
+  void SetStrikeOut(ThreeState v) { Set(strikeOut_, v, false); }
+  void SetSuperScript(ThreeState v) { Set(superScript_, v, true); }
+  void SetSubScript(ThreeState v) { Set(subScript_, v, true); }
   void SetHidden(bool v) { Set(hidden_, v, true); }
-  void SetUseTextColor(bool v) { Set(use_text_color_, v, false); }
-  void SetUseBackgroundColor(bool v) { Set(use_background_color_, v, false); }
+  void SetUseTextColor(bool v) { Set(useTextColor_, v, false); }
+  void SetUseBackgroundColor(bool v) { Set(useBackgroundColor_, v, false); }
   // Notifies only while Underline is on: the colour shows nowhere else.
   void SetUseUnderlineColor(bool v);
   // Setting a colour also switches its use on.
-  void SetUnderlineColor(TColorRef c);
-  void SetTextColor(TColorRef c);
-  void SetBackgroundColor(TColorRef c);
+  void SetUnderlineColor(ColorRef c);
+  void SetTextColor(ColorRef c);
+  void SetBackgroundColor(ColorRef c);
 
  private:
   template <typename T>
@@ -65,25 +65,25 @@ class TCharacterAttr {
     field = value;
     Notify(layout);
   }
-  void SetColor(TColorRef& color, bool& use, TColorRef value);
+  void SetColor(ColorRef& color, bool& use, ColorRef value);
   void Notify(bool layout) {
-    if (OnChange) OnChange(id_, layout);
+    if (onChange) onChange(id_, layout);
   }
 
   int id_;
-  TThreeState bold_ = TThreeState::tsIgnore;
-  TThreeState italic_ = TThreeState::tsIgnore;
-  TThreeState underline_ = TThreeState::tsIgnore;
-  TThreeState strike_out_ = TThreeState::tsIgnore;
-  TThreeState super_script_ = TThreeState::tsIgnore;
-  TThreeState sub_script_ = TThreeState::tsIgnore;
+  ThreeState bold_ = ThreeState::Ignore;
+  ThreeState italic_ = ThreeState::Ignore;
+  ThreeState underline_ = ThreeState::Ignore;
+  ThreeState strikeOut_ = ThreeState::Ignore;
+  ThreeState superScript_ = ThreeState::Ignore;
+  ThreeState subScript_ = ThreeState::Ignore;
   bool hidden_ = false;
-  bool use_underline_color_ = false;
-  bool use_text_color_ = false;
-  bool use_background_color_ = false;
-  TColorRef underline_color_ = 0;
-  TColorRef text_color_ = 0;
-  TColorRef background_color_ = 0;
+  bool useUnderlineColor_ = false;
+  bool useTextColor_ = false;
+  bool useBackgroundColor_ = false;
+  ColorRef underlineColor_ = 0;
+  ColorRef textColor_ = 0;
+  ColorRef backgroundColor_ = 0;
 };
 
 }  // namespace inkwend

@@ -15,54 +15,54 @@ bool CaseInsensitiveEqual(std::u32string_view a, std::u32string_view b) { return
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// TParagraph
+// Paragraph
 
-std::span<char32_t> TParagraph::LineText(int line) {
-  const TTextLine& l = Line(line);
-  return std::span<char32_t>(text_.data() + l.Start, l.Length);
+std::span<char32_t> Paragraph::LineText(int line) {
+  const TextLine& l = Line(line);
+  return std::span<char32_t>(text_.data() + l.start, l.length);
 }
 
-std::span<const char32_t> TParagraph::LineText(int line) const {
-  const TTextLine& l = Line(line);
-  return std::span<const char32_t>(text_.data() + l.Start, l.Length);
+std::span<const char32_t> Paragraph::LineText(int line) const {
+  const TextLine& l = Line(line);
+  return std::span<const char32_t>(text_.data() + l.start, l.length);
 }
 
-std::span<TCharAttr> TParagraph::LineAttrs(int line) {
-  if (!has_attrs_) return {};
+std::span<CharAttr> Paragraph::LineAttrs(int line) {
+  if (!hasAttrs_) return {};
   Expand();
-  const TTextLine& l = Line(line);
-  return std::span<TCharAttr>(attrs_.data() + l.Start, l.Length);
+  const TextLine& l = Line(line);
+  return std::span<CharAttr>(attrs_.data() + l.start, l.length);
 }
 
-std::span<const TCharAttr> TParagraph::LineAttrs(int line) const {
-  if (!has_attrs_) return {};
+std::span<const CharAttr> Paragraph::LineAttrs(int line) const {
+  if (!hasAttrs_) return {};
   Expand();
-  const TTextLine& l = Line(line);
-  return std::span<const TCharAttr>(attrs_.data() + l.Start, l.Length);
+  const TextLine& l = Line(line);
+  return std::span<const CharAttr>(attrs_.data() + l.start, l.length);
 }
 
-void TParagraph::ExpandRuns() const {
-  std::vector<TCharAttr> records;
+void Paragraph::ExpandRuns() const {
+  std::vector<CharAttr> records;
   records.reserve(text_.size());
-  for (const TAttrRun& r : runs_) records.insert(records.end(), r.Count, r.Attr);
+  for (const AttrRun& r : runs_) records.insert(records.end(), r.count, r.attr);
   attrs_.swap(records);
-  std::vector<TAttrRun>().swap(runs_);
+  std::vector<AttrRun>().swap(runs_);
   compact_ = false;
 }
 
-void TParagraph::CopyAttrs(size_t from, std::span<TCharAttr> out) const {
-  if (!has_attrs_ || out.empty()) return;
+void Paragraph::CopyAttrs(size_t from, std::span<CharAttr> out) const {
+  if (!hasAttrs_ || out.empty()) return;
   if (!compact_) {
     std::copy_n(attrs_.begin() + static_cast<ptrdiff_t>(from), out.size(), out.begin());
     return;
   }
   size_t start = 0;  // offset of the current run's first character
   size_t filled = 0;
-  for (const TAttrRun& r : runs_) {
-    const size_t end = start + r.Count;
+  for (const AttrRun& r : runs_) {
+    const size_t end = start + r.count;
     if (end > from + filled) {
       const size_t take = std::min(end - (from + filled), out.size() - filled);
-      std::fill_n(out.begin() + static_cast<ptrdiff_t>(filled), take, r.Attr);
+      std::fill_n(out.begin() + static_cast<ptrdiff_t>(filled), take, r.attr);
       filled += take;
       if (filled == out.size()) return;
     }
@@ -70,90 +70,90 @@ void TParagraph::CopyAttrs(size_t from, std::span<TCharAttr> out) const {
   }
 }
 
-void TParagraph::CopyPropertiesFrom(const TParagraph& o) {
-  FirstIndent = o.FirstIndent;
-  LeftIndent = o.LeftIndent;
-  RightIndent = o.RightIndent;
-  SpaceBefore = o.SpaceBefore;
-  SpaceAfter = o.SpaceAfter;
-  LineSpacing = o.LineSpacing;
-  Alignment = o.Alignment;
-  ParFlags = o.ParFlags;
-  BorderFlags[0] = o.BorderFlags[0];
-  BorderFlags[1] = o.BorderFlags[1];
-  BorderWidth = o.BorderWidth;
-  BorderColor = o.BorderColor;
-  Reserved[0] = o.Reserved[0];
-  Reserved[1] = o.Reserved[1];
-  ShadingColors = o.ShadingColors;
-  ShadingPercent = o.ShadingPercent;
-  Spare = o.Spare;
-  TabMask = o.TabMask;
-  CellStart = o.CellStart;
-  CellWidth = o.CellWidth;
-  TableLayout[0] = o.TableLayout[0];
-  TableLayout[1] = o.TableLayout[1];
+void Paragraph::CopyPropertiesFrom(const Paragraph& o) {
+  firstIndent = o.firstIndent;
+  leftIndent = o.leftIndent;
+  rightIndent = o.rightIndent;
+  spaceBefore = o.spaceBefore;
+  spaceAfter = o.spaceAfter;
+  lineSpacing = o.lineSpacing;
+  alignment = o.alignment;
+  parFlags = o.parFlags;
+  borderFlags[0] = o.borderFlags[0];
+  borderFlags[1] = o.borderFlags[1];
+  borderWidth = o.borderWidth;
+  borderColor = o.borderColor;
+  reserved[0] = o.reserved[0];
+  reserved[1] = o.reserved[1];
+  shadingColors = o.shadingColors;
+  shadingPercent = o.shadingPercent;
+  spare = o.spare;
+  tabMask = o.tabMask;
+  cellStart = o.cellStart;
+  cellWidth = o.cellWidth;
+  tableLayout[0] = o.tableLayout[0];
+  tableLayout[1] = o.tableLayout[1];
 }
 
-uint64_t TParagraph::NextId() {
+uint64_t Paragraph::NextId() {
   static std::atomic<uint64_t> next{1};
   return next.fetch_add(1, std::memory_order_relaxed);
 }
 
-size_t TParagraph::AllocatedBytes() const {
-  return lines_.capacity() * sizeof(TTextLine) + text_.capacity() * sizeof(char32_t) +
-         attrs_.capacity() * sizeof(TCharAttr) + runs_.capacity() * sizeof(TAttrRun);
+size_t Paragraph::AllocatedBytes() const {
+  return lines_.capacity() * sizeof(TextLine) + text_.capacity() * sizeof(char32_t) +
+         attrs_.capacity() * sizeof(CharAttr) + runs_.capacity() * sizeof(AttrRun);
 }
 
 // ---------------------------------------------------------------------------------------------
-// TWPRTFText: construction, clearing, modes
+// WPRTFText: construction, clearing, modes
 
-TWPRTFText::TWPRTFText() {
-  DefaultAttr.FontIndex = 0;
-  DefaultAttr.PointSize = 10;
+WPRTFText::WPRTFText() {
+  defaultAttr.fontIndex = 0;
+  defaultAttr.pointSize = 10;
 
-  InsertPointAttr.SetTextColor(kDefaultColors[1]);         // red; also switches UseTextColor on
-  HyperlinkTextAttr.SetUnderlineColor(kDefaultColors[3]);  // blue
-  HyperlinkTextAttr.SetUnderline(TThreeState::tsTRUE);
-  for (TCharacterAttr* a : {&InsertPointAttr, &AutomaticTextAttr, &HyperlinkTextAttr, &ProtectedTextAttr}) {
-    a->OnChange = [this](int /*id*/, bool layout) { HighlightChanged(layout); };
+  insertPointAttr.SetTextColor(kDefaultColors[1]);         // red; also switches UseTextColor on
+  hyperlinkTextAttr.SetUnderlineColor(kDefaultColors[3]);  // blue
+  hyperlinkTextAttr.SetUnderline(ThreeState::True);
+  for (CharacterAttr* a : {&insertPointAttr, &automaticTextAttr, &hyperlinkTextAttr, &protectedTextAttr}) {
+    a->onChange = [this](int /*id*/, bool layout) { HighlightChanged(layout); };
   }
 
-  Header.AttributesOn = true;
-  Header.Fonts[0].Name = U"Arial";
-  Header.Fonts[0].PitchFamily = kFamilySwiss;
+  header.attributesOn = true;
+  header.fonts[0].name = U"Arial";
+  header.fonts[0].pitchFamily = kFamilySwiss;
   EnsureOneParagraph();
 }
 
-TWPRTFText::~TWPRTFText() { FreeAllParagraphs(); }
+WPRTFText::~WPRTFText() { FreeAllParagraphs(); }
 
-void TWPRTFText::FreeParagraph(TParagraph* par) {
-  if (par->Prev)
-    par->Prev->Next = par->Next;
+void WPRTFText::FreeParagraph(Paragraph* par) {
+  if (par->prev)
+    par->prev->next = par->next;
   else
-    first_ = par->Next;
-  if (par->Next)
-    par->Next->Prev = par->Prev;
+    first_ = par->next;
+  if (par->next)
+    par->next->prev = par->prev;
   else
-    last_ = par->Prev;
+    last_ = par->prev;
   delete par;
 }
 
-void TWPRTFText::FreeAllParagraphs() {
-  TParagraph* p = first_;
+void WPRTFText::FreeAllParagraphs() {
+  Paragraph* p = first_;
   while (p) {
-    TParagraph* next = p->Next;
+    Paragraph* next = p->next;
     delete p;
     p = next;
   }
   first_ = last_ = nullptr;
 }
 
-void TWPRTFText::EnsureOneParagraph() {
+void WPRTFText::EnsureOneParagraph() {
   if (!first_) NewParagraph(nullptr, kNewParagraphCapacity);
 }
 
-void TWPRTFText::Clear() {
+void WPRTFText::Clear() {
   FreeAllParagraphs();
   objects_.clear();
   footnotes_.clear();
@@ -161,154 +161,154 @@ void TWPRTFText::Clear() {
   // Slot 0 becomes the font the template attribute uses. The other slots and the tab table are
   // emptied too: a document that is cleared and refilled many times (the diary reuses one editor
   // for every day) would otherwise fill both tables with fonts and tabs it no longer uses.
-  const int slot = DefaultAttr.FontIndex;
-  if (slot > 0 && slot < kFontSlots && !Header.Fonts[static_cast<size_t>(slot)].Name.empty()) {
-    Header.Fonts[0] = Header.Fonts[static_cast<size_t>(slot)];
+  const int slot = defaultAttr.fontIndex;
+  if (slot > 0 && slot < kFontSlots && !header.fonts[static_cast<size_t>(slot)].name.empty()) {
+    header.fonts[0] = header.fonts[static_cast<size_t>(slot)];
   }
-  for (int i = 1; i < kFontSlots; ++i) Header.Fonts[static_cast<size_t>(i)] = TFontSlot{};
-  Header.ClearTabs();
-  DefaultAttr.FontIndex = 0;
-  if (DefaultAttr.PointSize == 0) DefaultAttr.PointSize = 10;
-  if (Header.Fonts[0].Name.empty()) {
-    Header.Fonts[0].Name = U"Arial";
-    Header.Fonts[0].PitchFamily = kFamilySwiss;
-    Header.Fonts[0].CharSet = 0;
+  for (int i = 1; i < kFontSlots; ++i) header.fonts[static_cast<size_t>(i)] = FontSlot{};
+  header.ClearTabs();
+  defaultAttr.fontIndex = 0;
+  if (defaultAttr.pointSize == 0) defaultAttr.pointSize = 10;
+  if (header.fonts[0].name.empty()) {
+    header.fonts[0].name = U"Arial";
+    header.fonts[0].pitchFamily = kFamilySwiss;
+    header.fonts[0].charSet = 0;
   }
-  Header.Title.clear();
-  Header.Subject.clear();
-  Header.Comment.clear();
+  header.title.clear();
+  header.subject.clear();
+  header.comment.clear();
   EnsureOneParagraph();
 }
 
-void TWPRTFText::SetDefaultAttr(const TCharAttr& attr) { DefaultAttr = attr; }
+void WPRTFText::SetDefaultAttr(const CharAttr& attr) { defaultAttr = attr; }
 
-void TWPRTFText::HighlightChanged(bool layout) {
+void WPRTFText::HighlightChanged(bool layout) {
   if (layout) {
-    for (TParagraph* p = first_; p; p = p->Next) p->MarkDirty();
+    for (Paragraph* p = first_; p; p = p->next) p->MarkDirty();
   } else {
-    for (TParagraph* p = first_; p; p = p->Next) p->LayoutDirty |= kDirtyPaint;
+    for (Paragraph* p = first_; p; p = p->next) p->layoutDirty |= kDirtyPaint;
   }
   if (onHighlightChange) onHighlightChange();
 }
 
-void TWPRTFText::MeasureChar(char32_t c, TCharAttr& attr) const {
-  attr.Width = c == kCharTab ? TabWidth : DefaultCharWidth;
-  attr.Height = DefaultLineHeight;
-  attr.Ascent = DefaultAscent;
+void WPRTFText::MeasureChar(char32_t c, CharAttr& attr) const {
+  attr.width = c == kCharTab ? tabWidth : defaultCharWidth;
+  attr.height = defaultLineHeight;
+  attr.ascent = defaultAscent;
 }
 
-bool TWPRTFText::SetAttributeMode(bool on) {
-  if (on == Header.AttributesOn) return on;
+bool WPRTFText::SetAttributeMode(bool on) {
+  if (on == header.attributesOn) return on;
   if (on) {
     try {
-      for (TParagraph* p = first_; p; p = p->Next) {
-        p->attrs_.assign(p->text_.size(), DefaultAttr);
+      for (Paragraph* p = first_; p; p = p->next) {
+        p->attrs_.assign(p->text_.size(), defaultAttr);
         for (size_t i = 0; i < p->text_.size(); ++i) MeasureChar(p->text_[i], p->attrs_[i]);
-        std::vector<TAttrRun>().swap(p->runs_);
+        std::vector<AttrRun>().swap(p->runs_);
         p->compact_ = false;
-        p->has_attrs_ = true;
-        p->EndAttr = DefaultAttr;
+        p->hasAttrs_ = true;
+        p->endAttr = defaultAttr;
       }
     } catch (const std::bad_alloc&) {
-      for (TParagraph* p = first_; p; p = p->Next) {
-        std::vector<TCharAttr>().swap(p->attrs_);
-        p->has_attrs_ = false;
+      for (Paragraph* p = first_; p; p = p->next) {
+        std::vector<CharAttr>().swap(p->attrs_);
+        p->hasAttrs_ = false;
       }
       return false;
     }
-    Header.AttributesOn = true;
-    for (TParagraph* p = first_; p; p = p->Next) p->MarkDirty();
+    header.attributesOn = true;
+    for (Paragraph* p = first_; p; p = p->next) p->MarkDirty();
     return true;
   }
-  for (TParagraph* p = first_; p; p = p->Next) {
-    std::vector<TCharAttr>().swap(p->attrs_);
-    std::vector<TAttrRun>().swap(p->runs_);
+  for (Paragraph* p = first_; p; p = p->next) {
+    std::vector<CharAttr>().swap(p->attrs_);
+    std::vector<AttrRun>().swap(p->runs_);
     p->compact_ = false;
-    p->has_attrs_ = false;
+    p->hasAttrs_ = false;
     p->MarkDirty();  // lines take the default height when laid out again
   }
-  Header.AttributesOn = false;
+  header.attributesOn = false;
   return false;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Queries
 
-TParagraph* TWPRTFText::ParagraphAt(int number) const {
+Paragraph* WPRTFText::ParagraphAt(int number) const {
   if (number < 0) return nullptr;
-  TParagraph* p = first_;
-  while (p && number-- > 0) p = p->Next;
+  Paragraph* p = first_;
+  while (p && number-- > 0) p = p->next;
   return p;
 }
 
-int TWPRTFText::ParagraphCount() const {
+int WPRTFText::ParagraphCount() const {
   int n = 0;
-  for (TParagraph* p = first_; p; p = p->Next) ++n;
+  for (Paragraph* p = first_; p; p = p->next) ++n;
   return n;
 }
 
-bool TWPRTFText::IsEmpty() const {
+bool WPRTFText::IsEmpty() const {
   return first_ == nullptr ||
-         (first_->Next == nullptr && first_->LineCount() <= 1 && first_->CharCount() == 0);
+         (first_->next == nullptr && first_->LineCount() <= 1 && first_->CharCount() == 0);
 }
 
-int64_t TWPRTFText::CharCount() const {
+int64_t WPRTFText::CharCount() const {
   int64_t n = 0;
-  for (TParagraph* p = first_; p; p = p->Next) n += p->CharCount();
+  for (Paragraph* p = first_; p; p = p->next) n += p->CharCount();
   return n;
 }
 
-size_t TWPRTFText::ModelBytes() const {
+size_t WPRTFText::ModelBytes() const {
   size_t n = sizeof(*this);
-  for (TParagraph* p = first_; p; p = p->Next) n += sizeof(TParagraph) + p->AllocatedBytes();
-  for (const auto& o : objects_) n += sizeof(TDocObject) + o->FileName.capacity() * sizeof(char32_t);
-  for (const auto& f : footnotes_) n += sizeof(TFootnoteRec) + (f->Text.capacity() + f->Text2.capacity()) * 4;
+  for (Paragraph* p = first_; p; p = p->next) n += sizeof(Paragraph) + p->AllocatedBytes();
+  for (const auto& o : objects_) n += sizeof(DocObject) + o->fileName.capacity() * sizeof(char32_t);
+  for (const auto& f : footnotes_) n += sizeof(FootnoteRec) + (f->text.capacity() + f->text2.capacity()) * 4;
   return n;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Paragraph and line primitives
 
-TParagraph* TWPRTFText::NewParagraph(TParagraph* after, int capacity) {
-  TParagraph* par = new (std::nothrow) TParagraph;
-  if (!par) throw TWPError(kErrOutOfMemoryNewParagraph);
+Paragraph* WPRTFText::NewParagraph(Paragraph* after, int capacity) {
+  Paragraph* par = new (std::nothrow) Paragraph;
+  if (!par) throw WPError(kErrOutOfMemoryNewParagraph);
   try {
     if (after) {
       par->CopyPropertiesFrom(*after);
-      par->Spare = 0;
-      par->TableLayout[0] = par->TableLayout[1] = 0;
-      if (after->IsTableCell()) par->TabMask = 0;
+      par->spare = 0;
+      par->tableLayout[0] = par->tableLayout[1] = 0;
+      if (after->IsTableCell()) par->tabMask = 0;
       if (after->EndsBorderBlock()) {
-        par->BorderFlags[0] = par->BorderFlags[1] = 0;
-        par->BorderWidth = par->BorderColor = 0;
+        par->borderFlags[0] = par->borderFlags[1] = 0;
+        par->borderWidth = par->borderColor = 0;
       }
     }
-    par->has_attrs_ = Header.AttributesOn;
-    par->EndAttr = DefaultAttr;
-    TTextLine line;
-    line.Capacity = static_cast<uint16_t>(std::clamp(EvenCapacity(capacity), 8, kMaxLineCapacity));
+    par->hasAttrs_ = header.attributesOn;
+    par->endAttr = defaultAttr;
+    TextLine line;
+    line.capacity = static_cast<uint16_t>(std::clamp(EvenCapacity(capacity), 8, kMaxLineCapacity));
     par->lines_.push_back(line);
   } catch (const std::bad_alloc&) {
     delete par;
-    throw TWPError(kErrOutOfMemoryNewParagraph);
+    throw WPError(kErrOutOfMemoryNewParagraph);
   }
-  par->LayoutDirty = kDirtyAll;
+  par->layoutDirty = kDirtyAll;
 
   if (after) {
     // The paragraph before is usually complete now (a reader or an Enter moves on from it):
     // give back large growth slack so that built documents stay near 20 bytes per character.
     TrimSlack(after);
-    par->Prev = after;
-    par->Next = after->Next;
-    if (after->Next)
-      after->Next->Prev = par;
+    par->prev = after;
+    par->next = after->next;
+    if (after->next)
+      after->next->prev = par;
     else
       last_ = par;
-    after->Next = par;
+    after->next = par;
   } else {
-    par->Next = first_;
+    par->next = first_;
     if (first_)
-      first_->Prev = par;
+      first_->prev = par;
     else
       last_ = par;
     first_ = par;
@@ -316,78 +316,78 @@ TParagraph* TWPRTFText::NewParagraph(TParagraph* after, int capacity) {
   return par;
 }
 
-void TWPRTFText::RenumberLines(TParagraph* par, int from) {
-  uint32_t start = from > 0 ? par->lines_[static_cast<size_t>(from - 1)].Start +
-                                  par->lines_[static_cast<size_t>(from - 1)].Length
+void WPRTFText::RenumberLines(Paragraph* par, int from) {
+  uint32_t start = from > 0 ? par->lines_[static_cast<size_t>(from - 1)].start +
+                                  par->lines_[static_cast<size_t>(from - 1)].length
                             : 0;
   for (size_t i = static_cast<size_t>(std::max(from, 0)); i < par->lines_.size(); ++i) {
-    par->lines_[i].Start = start;
-    start += par->lines_[i].Length;
+    par->lines_[i].start = start;
+    start += par->lines_[i].length;
   }
 }
 
-int TWPRTFText::NewLine(TParagraph* par, int after, int capacity) {
+int WPRTFText::NewLine(Paragraph* par, int after, int capacity) {
   after = std::clamp(after, -1, par->LineCount() - 1);
-  TTextLine line;
-  line.Capacity = static_cast<uint16_t>(std::clamp(EvenCapacity(capacity), 8, kMaxLineCapacity));
+  TextLine line;
+  line.capacity = static_cast<uint16_t>(std::clamp(EvenCapacity(capacity), 8, kMaxLineCapacity));
   if (after >= 0) {
-    const TTextLine& prev = par->Line(after);
-    line.Start = prev.Start + prev.Length;
+    const TextLine& prev = par->Line(after);
+    line.start = prev.start + prev.length;
   }
   par->lines_.insert(par->lines_.begin() + (after + 1), line);
   par->MarkDirty();
   return after + 1;
 }
 
-TParagraph* TWPRTFText::DeleteLine(TParagraph* par, int line) {
+Paragraph* WPRTFText::DeleteLine(Paragraph* par, int line) {
   if (line < 0 || line >= par->LineCount()) return par;
-  const TTextLine l = par->Line(line);
+  const TextLine l = par->Line(line);
   par->Expand();
-  par->text_.erase(par->text_.begin() + l.Start, par->text_.begin() + l.Start + l.Length);
-  if (par->has_attrs_) {
-    par->attrs_.erase(par->attrs_.begin() + l.Start, par->attrs_.begin() + l.Start + l.Length);
+  par->text_.erase(par->text_.begin() + l.start, par->text_.begin() + l.start + l.length);
+  if (par->hasAttrs_) {
+    par->attrs_.erase(par->attrs_.begin() + l.start, par->attrs_.begin() + l.start + l.length);
   }
   par->lines_.erase(par->lines_.begin() + line);
   par->MarkDirty();
   if (!par->lines_.empty()) {
     RenumberLines(par, line);
-    return line < par->LineCount() ? par : par->Next;
+    return line < par->LineCount() ? par : par->next;
   }
   if (par == first_ && par == last_) {
-    TTextLine empty;
-    empty.Capacity = kNewParagraphCapacity;
+    TextLine empty;
+    empty.capacity = kNewParagraphCapacity;
     par->lines_.push_back(empty);
     return nullptr;
   }
-  TParagraph* next = par->Next;
+  Paragraph* next = par->next;
   FreeParagraph(par);
   return next;
 }
 
-void TWPRTFText::ResizeLine(TParagraph* par, int line, int capacity) {
+void WPRTFText::ResizeLine(Paragraph* par, int line, int capacity) {
   const int cap = EvenCapacity(capacity);
-  if (cap > kMaxLineCapacity) throw TWPError(kErrLineTooLong);
-  TTextLine& l = par->Line(line);
-  if (cap < l.Length) {
+  if (cap > kMaxLineCapacity) throw WPError(kErrLineTooLong);
+  TextLine& l = par->Line(line);
+  if (cap < l.length) {
     par->Expand();
     const int keep = cap - 1;
-    const uint32_t cut = l.Start + static_cast<uint32_t>(keep);
-    const uint32_t end = l.Start + l.Length;
+    const uint32_t cut = l.start + static_cast<uint32_t>(keep);
+    const uint32_t end = l.start + l.length;
     par->text_.erase(par->text_.begin() + cut, par->text_.begin() + end);
-    if (par->has_attrs_) par->attrs_.erase(par->attrs_.begin() + cut, par->attrs_.begin() + end);
-    l.Length = static_cast<uint16_t>(keep);
+    if (par->hasAttrs_) par->attrs_.erase(par->attrs_.begin() + cut, par->attrs_.begin() + end);
+    l.length = static_cast<uint16_t>(keep);
     RenumberLines(par, line + 1);
     par->MarkDirty();
   }
-  l.Capacity = static_cast<uint16_t>(cap);
+  l.capacity = static_cast<uint16_t>(cap);
 }
 
-int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, const char32_t* chars,
-                             int count, const TCharAttr* attr) {
+int WPRTFText::ReplaceRange(Paragraph* par, int line, int start, int remove, const char32_t* chars, int count,
+                            const CharAttr* attr) {
   if (remove <= 0 && count <= 0) return 0;
   if (line < 0 || line >= par->LineCount()) return 0;
-  TTextLine* l = &par->Line(line);
-  const int len = l->Length;
+  TextLine* l = &par->Line(line);
+  const int len = l->length;
   start = std::clamp(start, 0, len);
   remove = std::clamp(remove, 0, len - start);
   count = std::max(count, 0);
@@ -401,28 +401,28 @@ int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, c
     l = &par->Line(line);
   }
 
-  const size_t off = l->Start + static_cast<size_t>(start);
-  const TCharAttr fill = attr ? *attr : AttrAt(par, line, start);
+  const size_t off = l->start + static_cast<size_t>(start);
+  const CharAttr fill = attr ? *attr : AttrAt(par, line, start);
   const bool at_paragraph_end = line == par->LineCount() - 1 && start + remove == len;
-  if (par->has_attrs_ && remove > count && at_paragraph_end) par->EndAttr = par->attrs_[off + count];
+  if (par->hasAttrs_ && remove > count && at_paragraph_end) par->endAttr = par->attrs_[off + count];
 
   // Overwrite the common part in place, then insert or erase the difference.
   const int common = std::min(count, remove);
   std::copy(chars, chars + common, par->text_.begin() + static_cast<ptrdiff_t>(off));
-  if (par->has_attrs_) std::fill_n(par->attrs_.begin() + static_cast<ptrdiff_t>(off), common, fill);
+  if (par->hasAttrs_) std::fill_n(par->attrs_.begin() + static_cast<ptrdiff_t>(off), common, fill);
   const size_t tail = off + static_cast<size_t>(common);
   if (growth > 0) {
     par->text_.insert(par->text_.begin() + static_cast<ptrdiff_t>(tail), chars + common, chars + count);
-    if (par->has_attrs_) par->attrs_.insert(par->attrs_.begin() + static_cast<ptrdiff_t>(tail), growth, fill);
+    if (par->hasAttrs_) par->attrs_.insert(par->attrs_.begin() + static_cast<ptrdiff_t>(tail), growth, fill);
   } else if (growth < 0) {
     par->text_.erase(par->text_.begin() + static_cast<ptrdiff_t>(tail),
                      par->text_.begin() + static_cast<ptrdiff_t>(tail) - growth);
-    if (par->has_attrs_) {
+    if (par->hasAttrs_) {
       par->attrs_.erase(par->attrs_.begin() + static_cast<ptrdiff_t>(tail),
                         par->attrs_.begin() + static_cast<ptrdiff_t>(tail) - growth);
     }
   }
-  l->Length = static_cast<uint16_t>(len + growth);
+  l->length = static_cast<uint16_t>(len + growth);
   if (growth != 0) RenumberLines(par, line + 1);
   par->MarkDirty();
   return growth;
@@ -430,19 +430,19 @@ int TWPRTFText::ReplaceRange(TParagraph* par, int line, int start, int remove, c
 
 // Appends text to the paragraph's last line, starting new lines where one is full. The caller
 // has reserved the room (ReserveAppend), so that a failed allocation changes nothing.
-void TWPRTFText::AppendToLastLines(TParagraph* par, std::u32string_view text) {
+void WPRTFText::AppendToLastLines(Paragraph* par, std::u32string_view text) {
   par->text_.insert(par->text_.end(), text.begin(), text.end());
   size_t left = text.size();
   while (left > 0) {
-    TTextLine* l = &par->lines_.back();
-    const int room = kMaxLineCapacity - 6 - l->Length;
+    TextLine* l = &par->lines_.back();
+    const int room = kMaxLineCapacity - 6 - l->length;
     if (room <= 0) {
       NewLine(par, par->LineCount() - 1, 60);
       continue;
     }
     const size_t take = std::min(static_cast<size_t>(room), left);
-    l->Length = static_cast<uint16_t>(l->Length + take);
-    l->Capacity = static_cast<uint16_t>(std::max<int>(l->Capacity, EvenCapacity(l->Length + 6)));
+    l->length = static_cast<uint16_t>(l->length + take);
+    l->capacity = static_cast<uint16_t>(std::max<int>(l->capacity, EvenCapacity(l->length + 6)));
     left -= take;
   }
   par->MarkDirty();
@@ -460,14 +460,14 @@ void ReserveFor(std::vector<T>& v, size_t extra) {
   v.reserve(v.empty() ? need : std::max(need, v.size() + v.size() / 2));
 }
 
-void ReserveAppend(TParagraph& par, std::vector<char32_t>& text, std::vector<TCharAttr>& attrs, size_t n) {
+void ReserveAppend(Paragraph& par, std::vector<char32_t>& text, std::vector<CharAttr>& attrs, size_t n) {
   ReserveFor(text, n);
   if (par.HasAttributes() && !par.IsCompact()) ReserveFor(attrs, n);
 }
 
 }  // namespace
 
-void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr) {
+void WPRTFText::AppendText(Paragraph* par, std::u32string_view text, const CharAttr& attr) {
   if (text.empty()) {
     par->MarkDirty();
     return;
@@ -475,12 +475,11 @@ void TWPRTFText::AppendText(TParagraph* par, std::u32string_view text, const TCh
   par->Expand();
   ReserveAppend(*par, par->text_, par->attrs_, text.size());
   AppendToLastLines(par, text);
-  if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), text.size(), attr);
+  if (par->hasAttrs_) par->attrs_.insert(par->attrs_.end(), text.size(), attr);
 }
 
-void TWPRTFText::AppendText(TParagraph* par, std::span<const char32_t> text,
-                            std::span<const TCharAttr> attrs) {
-  if (par->has_attrs_ && attrs.size() != text.size()) {
+void WPRTFText::AppendText(Paragraph* par, std::span<const char32_t> text, std::span<const CharAttr> attrs) {
+  if (par->hasAttrs_ && attrs.size() != text.size()) {
     throw std::invalid_argument("AppendText: one attribute record per character");
   }
   if (text.empty()) {
@@ -490,20 +489,20 @@ void TWPRTFText::AppendText(TParagraph* par, std::span<const char32_t> text,
   par->Expand();
   ReserveAppend(*par, par->text_, par->attrs_, text.size());
   AppendToLastLines(par, std::u32string_view(text.data(), text.size()));
-  if (par->has_attrs_) par->attrs_.insert(par->attrs_.end(), attrs.begin(), attrs.end());
+  if (par->hasAttrs_) par->attrs_.insert(par->attrs_.end(), attrs.begin(), attrs.end());
 }
 
-void TWPRTFText::AppendRuns(TParagraph* par, std::u32string_view text, std::span<const TAttrRun> runs) {
-  if (par->has_attrs_) {
+void WPRTFText::AppendRuns(Paragraph* par, std::u32string_view text, std::span<const AttrRun> runs) {
+  if (par->hasAttrs_) {
     size_t sum = 0;
-    for (const TAttrRun& r : runs) sum += r.Count;
+    for (const AttrRun& r : runs) sum += r.count;
     if (sum != text.size()) throw std::invalid_argument("AppendRuns: the runs must cover the text");
   }
   if (text.empty()) {
     par->MarkDirty();
     return;
   }
-  if (!par->has_attrs_) {
+  if (!par->hasAttrs_) {
     ReserveFor(par->text_, text.size());
     AppendToLastLines(par, text);
     return;
@@ -512,53 +511,53 @@ void TWPRTFText::AppendRuns(TParagraph* par, std::u32string_view text, std::span
   // holds one record per character takes them as records.
   if (par->compact_ || par->text_.empty()) {
     const bool joins =
-        par->compact_ && !par->runs_.empty() && !runs.empty() && par->runs_.back().Attr == runs.front().Attr;
+        par->compact_ && !par->runs_.empty() && !runs.empty() && par->runs_.back().attr == runs.front().attr;
     ReserveFor(par->text_, text.size());
     ReserveFor(par->runs_, runs.size() - (joins ? 1 : 0));
     AppendToLastLines(par, text);
     auto from = runs.begin();
-    if (joins) par->runs_.back().Count += (from++)->Count;
+    if (joins) par->runs_.back().count += (from++)->count;
     for (; from != runs.end(); ++from) {
-      if (from->Count > 0) par->runs_.push_back(*from);
+      if (from->count > 0) par->runs_.push_back(*from);
     }
-    std::vector<TCharAttr>().swap(par->attrs_);
+    std::vector<CharAttr>().swap(par->attrs_);
     par->compact_ = true;
     return;
   }
   ReserveAppend(*par, par->text_, par->attrs_, text.size());
   AppendToLastLines(par, text);
-  for (const TAttrRun& r : runs) par->attrs_.insert(par->attrs_.end(), r.Count, r.Attr);
+  for (const AttrRun& r : runs) par->attrs_.insert(par->attrs_.end(), r.count, r.attr);
 }
 
-TCharAttr* TWPRTFText::AttribPtr(TParagraph* par, int line, int pos) {
-  if (!par || !par->has_attrs_ || line < 0 || line >= par->LineCount()) throw TWPError(kErrAttribPtr);
+CharAttr* WPRTFText::AttribPtr(Paragraph* par, int line, int pos) {
+  if (!par || !par->hasAttrs_ || line < 0 || line >= par->LineCount()) throw WPError(kErrAttribPtr);
   par->Expand();
-  const TTextLine& l = par->Line(line);
-  if (pos >= 0 && pos < l.Length) return &par->attrs_[l.Start + static_cast<size_t>(pos)];
-  if (pos == l.Length && line == par->LineCount() - 1) return &par->EndAttr;
-  throw TWPError(kErrAttribPtr);
+  const TextLine& l = par->Line(line);
+  if (pos >= 0 && pos < l.length) return &par->attrs_[l.start + static_cast<size_t>(pos)];
+  if (pos == l.length && line == par->LineCount() - 1) return &par->endAttr;
+  throw WPError(kErrAttribPtr);
 }
 
-TCharAttr TWPRTFText::AttrAt(const TParagraph* par, int line, int pos) const {
-  if (!par->has_attrs_) return DefaultAttr;
-  if (line < 0 || line >= par->LineCount()) return par->EndAttr;
-  const size_t off = par->Line(line).Start + static_cast<size_t>(std::max(pos, 0));
-  if (off >= par->text_.size()) return par->EndAttr;
-  TCharAttr a;
-  par->CopyAttrs(off, std::span<TCharAttr>(&a, 1));
+CharAttr WPRTFText::AttrAt(const Paragraph* par, int line, int pos) const {
+  if (!par->hasAttrs_) return defaultAttr;
+  if (line < 0 || line >= par->LineCount()) return par->endAttr;
+  const size_t off = par->Line(line).start + static_cast<size_t>(std::max(pos, 0));
+  if (off >= par->text_.size()) return par->endAttr;
+  CharAttr a;
+  par->CopyAttrs(off, std::span<CharAttr>(&a, 1));
   return a;
 }
 
-void TWPRTFText::SetCharAttr(TParagraph* par, int line, int pos, const TCharAttr& attr) {
-  TCharAttr* rec = AttribPtr(par, line, pos);
+void WPRTFText::SetCharAttr(Paragraph* par, int line, int pos, const CharAttr& attr) {
+  CharAttr* rec = AttribPtr(par, line, pos);
   *rec = attr;
-  const TTextLine& l = par->Line(line);
-  const char32_t c = pos < l.Length ? par->text_[l.Start + static_cast<size_t>(pos)] : U' ';
+  const TextLine& l = par->Line(line);
+  const char32_t c = pos < l.length ? par->text_[l.start + static_cast<size_t>(pos)] : U' ';
   MeasureChar(c, *rec);
   par->MarkDirty();
 }
 
-void TWPRTFText::SetLineLengths(TParagraph* par, std::span<const int> lengths) {
+void WPRTFText::SetLineLengths(Paragraph* par, std::span<const int> lengths) {
   int64_t sum = 0;
   for (int n : lengths) {
     if (n < 0 || n > 0xFFFF - 4) throw std::invalid_argument("SetLineLengths: bad line length");
@@ -570,169 +569,169 @@ void TWPRTFText::SetLineLengths(TParagraph* par, std::span<const int> lengths) {
   par->lines_.resize(lengths.size());
   uint32_t start = 0;
   for (size_t i = 0; i < lengths.size(); ++i) {
-    TTextLine& l = par->lines_[i];
-    l.Start = start;
-    l.Length = static_cast<uint16_t>(lengths[i]);
-    l.Capacity = static_cast<uint16_t>(EvenCapacity(lengths[i] + 4));
+    TextLine& l = par->lines_[i];
+    l.start = start;
+    l.length = static_cast<uint16_t>(lengths[i]);
+    l.capacity = static_cast<uint16_t>(EvenCapacity(lengths[i] + 4));
     start += static_cast<uint32_t>(lengths[i]);
   }
   par->MarkDirty();
 }
 
-void TWPRTFText::TrimSlack(TParagraph* par) {
+void WPRTFText::TrimSlack(Paragraph* par) {
   const size_t size = par->text_.size();
   if (par->text_.capacity() > size + size / 8 + 16) TrimParagraph(par);
 }
 
-void TWPRTFText::TrimParagraph(TParagraph* par) {
+void WPRTFText::TrimParagraph(Paragraph* par) {
   par->text_.shrink_to_fit();
   par->attrs_.shrink_to_fit();
   par->runs_.shrink_to_fit();
   par->lines_.shrink_to_fit();
 }
 
-void TWPRTFText::ReplaceParagraphText(int number, std::span<const char32_t> text,
-                                      std::span<const TCharAttr> attrs) {
-  TParagraph* par = ParagraphAt(number);
+void WPRTFText::ReplaceParagraphText(int number, std::span<const char32_t> text,
+                                     std::span<const CharAttr> attrs) {
+  Paragraph* par = ParagraphAt(number);
   if (!par) par = last_;
   if (!par) return;
-  if (static_cast<int64_t>(text.size()) + 1 > kMaxLineCapacity) throw TWPError(kErrLineTooLong);
+  if (static_cast<int64_t>(text.size()) + 1 > kMaxLineCapacity) throw WPError(kErrLineTooLong);
   std::vector<char32_t> new_text(text.begin(), text.end());
-  std::vector<TCharAttr> new_attrs;
-  if (par->has_attrs_) {
+  std::vector<CharAttr> new_attrs;
+  if (par->hasAttrs_) {
     if (attrs.size() == text.size())
       new_attrs.assign(attrs.begin(), attrs.end());
     else
-      new_attrs.assign(text.size(), DefaultAttr);
+      new_attrs.assign(text.size(), defaultAttr);
   }
   par->text_.swap(new_text);
   par->attrs_.swap(new_attrs);
-  std::vector<TAttrRun>().swap(par->runs_);
+  std::vector<AttrRun>().swap(par->runs_);
   par->compact_ = false;
-  TTextLine line;
-  line.Length = static_cast<uint16_t>(text.size());
-  line.Capacity = static_cast<uint16_t>(std::max(8, EvenCapacity(static_cast<int>(text.size()) + 6)));
-  line.Capacity = static_cast<uint16_t>(std::min<int>(line.Capacity, kMaxLineCapacity));
+  TextLine line;
+  line.length = static_cast<uint16_t>(text.size());
+  line.capacity = static_cast<uint16_t>(std::max(8, EvenCapacity(static_cast<int>(text.size()) + 6)));
+  line.capacity = static_cast<uint16_t>(std::min<int>(line.capacity, kMaxLineCapacity));
   par->lines_.assign(1, line);
   par->MarkDirty();
 }
 
-void TWPRTFText::ReportSpecialRun(TParagraph* par, int line, int pos, const TDocObject* object) {
-  if (!OnSpecialRunClick) return;
+void WPRTFText::ReportSpecialRun(Paragraph* par, int line, int pos, const DocObject* object) {
+  if (!onSpecialRunClick) return;
   if (object) {
-    OnSpecialRunClick(object->FileName, object->Tag);
+    onSpecialRunClick(object->fileName, object->tag);
     return;
   }
-  if (!par || line < 0 || line >= par->LineCount() || !par->has_attrs_) return;
+  if (!par || line < 0 || line >= par->LineCount() || !par->hasAttrs_) return;
   auto text = par->LineText(line);
   auto attrs = par->LineAttrs(line);
   if (pos < 0 || pos >= static_cast<int>(text.size())) return;
-  const uint8_t flags = attrs[static_cast<size_t>(pos)].CharFlags;
+  const uint8_t flags = attrs[static_cast<size_t>(pos)].charFlags;
   int from = pos, to = pos + 1;
   constexpr int kMaxRun = 254;
-  while (from > 0 && attrs[static_cast<size_t>(from - 1)].CharFlags == flags && to - from < kMaxRun) --from;
-  while (to < static_cast<int>(text.size()) && attrs[static_cast<size_t>(to)].CharFlags == flags &&
+  while (from > 0 && attrs[static_cast<size_t>(from - 1)].charFlags == flags && to - from < kMaxRun) --from;
+  while (to < static_cast<int>(text.size()) && attrs[static_cast<size_t>(to)].charFlags == flags &&
          to - from < kMaxRun) {
     ++to;
   }
-  OnSpecialRunClick(std::u32string(text.begin() + from, text.begin() + to),
-                    attrs[static_cast<size_t>(pos)].TagNumber);
+  onSpecialRunClick(std::u32string(text.begin() + from, text.begin() + to),
+                    attrs[static_cast<size_t>(pos)].tagNumber);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Objects
 
-TDocObject* TWPRTFText::AddObject(TDocGraphic graphic, int tag) {
-  auto obj = std::make_unique<TDocObject>();
-  obj->Graphic = std::move(graphic);
+DocObject* WPRTFText::AddObject(DocGraphic graphic, int tag) {
+  auto obj = std::make_unique<DocObject>();
+  obj->graphic = std::move(graphic);
   if (tag < 0) {
     int t = 2000;
     while (t < 0xFFFF && FindObjectByTag(t)) ++t;
-    obj->Tag = static_cast<uint16_t>(t);
-    obj->Internal = true;
+    obj->tag = static_cast<uint16_t>(t);
+    obj->internal = true;
   } else {
-    obj->Tag = static_cast<uint16_t>(std::min(tag, 0xFFFF));
+    obj->tag = static_cast<uint16_t>(std::min(tag, 0xFFFF));
   }
   int number = 0;
-  for (const auto& o : objects_) number = std::max<int>(number, o->Number);
+  for (const auto& o : objects_) number = std::max<int>(number, o->number);
   if (number >= 0xFFFF) {  // numbers exhausted: take the first free one
     number = 0;
     while (number < 0xFFFF && FindObjectByNumber(number + 1)) ++number;
   }
-  obj->Number = static_cast<uint16_t>(number + 1);
+  obj->number = static_cast<uint16_t>(number + 1);
   objects_.push_back(std::move(obj));
   return objects_.back().get();
 }
 
-TDocObject* TWPRTFText::FindObjectByTag(int tag) const {
+DocObject* WPRTFText::FindObjectByTag(int tag) const {
   for (const auto& o : objects_) {
-    if (o->Tag == tag) return o.get();
+    if (o->tag == tag) return o.get();
   }
   return nullptr;
 }
 
-TDocObject* TWPRTFText::FindObjectByNumber(int number) const {
+DocObject* WPRTFText::FindObjectByNumber(int number) const {
   for (const auto& o : objects_) {
-    if (o->Number == number) return o.get();
+    if (o->number == number) return o.get();
   }
   return nullptr;
 }
 
-TDocObject* TWPRTFText::FindObjectByFileName(std::u32string_view name) const {
+DocObject* WPRTFText::FindObjectByFileName(std::u32string_view name) const {
   if (name.empty()) return nullptr;
   for (const auto& o : objects_) {
-    if (CaseInsensitiveEqual(o->FileName, name)) return o.get();
+    if (CaseInsensitiveEqual(o->fileName, name)) return o.get();
   }
   return nullptr;
 }
 
-TDocObject* TWPRTFText::ObjectForTag(int tag) {
-  TDocObject* obj = AddObject(TDocGraphic{}, std::max(tag, 0));
-  if (obj->Graphic.Empty() && ProvideObjectEvent) ProvideObjectEvent(tag, *obj);
+DocObject* WPRTFText::ObjectForTag(int tag) {
+  DocObject* obj = AddObject(DocGraphic{}, std::max(tag, 0));
+  if (obj->graphic.Empty() && provideObjectEvent) provideObjectEvent(tag, *obj);
   return obj;
 }
 
-void TWPRTFText::ComputeObjectSize(TDocObject& object) const {
-  if (object.Width == 0) {
-    const int px = object.Graphic.PixelWidth();
-    object.Width =
-        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(Header.XPixelsPerInch, 1))
+void WPRTFText::ComputeObjectSize(DocObject& object) const {
+  if (object.width == 0) {
+    const int px = object.graphic.PixelWidth();
+    object.width =
+        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(header.xPixelsPerInch, 1))
                : 32;
   }
-  if (object.Height == 0) {
-    const int px = object.Graphic.PixelHeight();
-    object.Height =
-        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(Header.YPixelsPerInch, 1))
+  if (object.height == 0) {
+    const int px = object.graphic.PixelHeight();
+    object.height =
+        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(header.yPixelsPerInch, 1))
                : 32;
   }
 }
 
-void TWPRTFText::ResetObjectReferences() {
-  for (auto& o : objects_) o->Referenced = false;
+void WPRTFText::ResetObjectReferences() {
+  for (auto& o : objects_) o->referenced = false;
 }
 
-void TWPRTFText::MarkObjectReferences() {
+void WPRTFText::MarkObjectReferences() {
   if (objects_.empty()) return;
-  for (TParagraph* p = first_; p; p = p->Next) {
-    if (!p->has_attrs_) continue;
+  for (Paragraph* p = first_; p; p = p->next) {
+    if (!p->hasAttrs_) continue;
     for (size_t i = 0; i < p->text_.size(); ++i) {
       const char32_t c = p->text_[i];
       if (c != kCharObjectByTag && c != kCharObjectByNumber) continue;
-      TCharAttr a;
-      p->CopyAttrs(i, std::span<TCharAttr>(&a, 1));
-      if (!(a.CharFlags & kCharObject)) continue;
-      const int key = a.TagNumber;
-      TDocObject* o = c == kCharObjectByTag ? FindObjectByTag(key) : FindObjectByNumber(key);
-      if (o) o->Referenced = true;
+      CharAttr a;
+      p->CopyAttrs(i, std::span<CharAttr>(&a, 1));
+      if (!(a.charFlags & kCharObject)) continue;
+      const int key = a.tagNumber;
+      DocObject* o = c == kCharObjectByTag ? FindObjectByTag(key) : FindObjectByNumber(key);
+      if (o) o->referenced = true;
     }
   }
 }
 
-void TWPRTFText::FreeUnreferencedObjects() {
-  std::erase_if(objects_, [](const std::unique_ptr<TDocObject>& o) { return !o->Referenced; });
+void WPRTFText::FreeUnreferencedObjects() {
+  std::erase_if(objects_, [](const std::unique_ptr<DocObject>& o) { return !o->referenced; });
 }
 
-void TWPRTFText::CollectObjects() {
+void WPRTFText::CollectObjects() {
   ResetObjectReferences();
   MarkObjectReferences();
   FreeUnreferencedObjects();
@@ -741,29 +740,29 @@ void TWPRTFText::CollectObjects() {
 // ---------------------------------------------------------------------------------------------
 // Footnotes
 
-TFootnoteRec* TWPRTFText::AddFootnote(char32_t mark, int32_t number, std::u32string text) {
+FootnoteRec* WPRTFText::AddFootnote(char32_t mark, int32_t number, std::u32string text) {
   int id = 0;
-  for (const auto& f : footnotes_) id = std::max<int>(id, f->Id);
+  for (const auto& f : footnotes_) id = std::max<int>(id, f->id);
   if (id >= 0xFFFF) {
     id = 0;
     while (id < 0xFFFF && FindFootnote(id + 1)) ++id;
   }
-  auto rec = std::make_unique<TFootnoteRec>();
-  rec->Mark = mark;
-  rec->Number = number;
-  rec->Id = static_cast<uint16_t>(id + 1);
-  rec->Text = std::move(text);
+  auto rec = std::make_unique<FootnoteRec>();
+  rec->mark = mark;
+  rec->number = number;
+  rec->id = static_cast<uint16_t>(id + 1);
+  rec->text = std::move(text);
   footnotes_.push_back(std::move(rec));
   return footnotes_.back().get();
 }
 
-TFootnoteRec* TWPRTFText::FindFootnote(int id) const {
+FootnoteRec* WPRTFText::FindFootnote(int id) const {
   for (const auto& f : footnotes_) {
-    if (f->Id == id) return f.get();
+    if (f->id == id) return f.get();
   }
   return nullptr;
 }
 
-void TWPRTFText::FreeFootnotes() { footnotes_.clear(); }
+void WPRTFText::FreeFootnotes() { footnotes_.clear(); }
 
 }  // namespace inkwend

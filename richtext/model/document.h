@@ -6,26 +6,26 @@
 //
 // Building a document in code:
 //
-//   TWPRTFText doc;                                  // one empty paragraph, one empty line
-//   TCharAttr a = doc.DefaultAttr;                   // font 0, 10 pt
-//   a.FontIndex = doc.Header.FontIndexOf(U"Arial");  // fonts, colours, tabs live in the header
-//   a.PointSize = 12;
-//   a.StyleBits = kStyleBold;
-//   TParagraph* p = doc.FirstParagraph();
+//   WPRTFText doc;                                  // one empty paragraph, one empty line
+//   CharAttr a = doc.defaultAttr;                   // font 0, 10 pt
+//   a.fontIndex = doc.Header.FontIndexOf(U"Arial");  // fonts, colours, tabs live in the header
+//   a.pointSize = 12;
+//   a.styleBits = kStyleBold;
+//   Paragraph* p = doc.FirstParagraph();
 //   doc.AppendText(p, U"Hi", a);                     // appends to the paragraph's last line
-//   TParagraph* q = doc.NewParagraph(p);             // copies p's paragraph properties
+//   Paragraph* q = doc.NewParagraph(p);             // copies p's paragraph properties
 //   q->Alignment = kAlignCenter;
 //   doc.AppendText(q, U"centred", a);
-//   q->TabMask |= doc.Header.AddTab(1440, kTabRight);
+//   q->tabMask |= doc.Header.AddTab(1440, kTabRight);
 //   doc.ReplaceRange(q, 0, 0, 0, U"a ", 2, &a);      // the general edit: insert at line 0, index 0
 //
-// Paragraphs are walked with FirstParagraph() and TParagraph::Next; lines by index
-// (TParagraph::LineCount/LineText/LineAttrs). Characters 9 (tab), 10 (line break) and the object
+// Paragraphs are walked with FirstParagraph() and Paragraph::Next; lines by index
+// (Paragraph::LineCount/LineText/LineAttrs). Characters 9 (tab), 10 (line break) and the object
 // anchors 1 and 2 (with kCharObject in their attribute) have meanings of their own; the paragraph
-// mark is not stored. Structural errors raise TWPError with the fixed messages below.
+// mark is not stored. Structural errors raise WPError with the fixed messages below.
 //
 // The document knows nothing of layout: an operation that changes what layout shows marks the
-// paragraphs it touched dirty (TParagraph::LayoutDirty), and whoever drove the change asks the
+// paragraphs it touched dirty (Paragraph::layoutDirty), and whoever drove the change asks the
 // layout (richtext/layout/layout.h) to re-wrap them. Loading and saving live in richtext/rtf,
 // editing with caret and undo in richtext/editing.
 #include <cstdint>
@@ -46,7 +46,7 @@
 namespace inkwend {
 
 // Structural errors of the model, with their fixed texts.
-class TWPError : public std::runtime_error {
+class WPError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -54,7 +54,7 @@ inline constexpr const char* kErrOutOfMemoryNewParagraph = "Out of Memory in\tNe
 inline constexpr const char* kErrLineTooLong = "Line longer then\t10000 character!";
 inline constexpr const char* kErrAttribPtr = "Error AttribPtr()";
 
-enum class TWPLoadFormat : uint8_t { AutomaticFormat, LastFormat, FormatRTF, FormatANSI, FormatHTML };
+enum class WPLoadFormat : uint8_t { AutomaticFormat, LastFormat, FormatRTF, FormatANSI, FormatHTML };
 
 // Result codes of loads and saves, kept in the document.
 inline constexpr int kResultOk = 0;
@@ -65,55 +65,55 @@ inline constexpr int kResultNothingToWrite = 8;
 // Default capacity of the line of a new paragraph.
 inline constexpr int kNewParagraphCapacity = 40;
 
-class TWPRTFText {
+class WPRTFText {
  public:
-  TWPRTFText();
-  ~TWPRTFText();
-  TWPRTFText(const TWPRTFText&) = delete;
-  TWPRTFText& operator=(const TWPRTFText&) = delete;
+  WPRTFText();
+  ~WPRTFText();
+  WPRTFText(const WPRTFText&) = delete;
+  WPRTFText& operator=(const WPRTFText&) = delete;
 
-  TTextHeader Header;
+  TextHeader header;
 
   // The template attribute for new text. Change it through SetDefaultAttr.
-  TCharAttr DefaultAttr;
+  CharAttr defaultAttr;
 
   // Highlight attributes; a change marks every paragraph for re-wrapping or repainting and is
   // then announced through onHighlightChange (the edit controller re-lays the document out).
-  TCharacterAttr InsertPointAttr{kInsertPointAttrId};
-  TCharacterAttr AutomaticTextAttr{kAutomaticTextAttrId};
-  TCharacterAttr HyperlinkTextAttr{kHyperlinkTextAttrId};
-  TCharacterAttr ProtectedTextAttr{kProtectedTextAttrId};
+  CharacterAttr insertPointAttr{kInsertPointAttrId};
+  CharacterAttr automaticTextAttr{kAutomaticTextAttrId};
+  CharacterAttr hyperlinkTextAttr{kHyperlinkTextAttrId};
+  CharacterAttr protectedTextAttr{kProtectedTextAttrId};
 
   // Pixel defaults used where no font has been measured.
-  uint16_t TabWidth = 16;
-  uint16_t DefaultCharWidth = 16;
-  uint16_t DefaultLineHeight = 16;
-  uint16_t DefaultAscent = 14;
+  uint16_t tabWidth = 16;
+  uint16_t defaultCharWidth = 16;
+  uint16_t defaultLineHeight = 16;
+  uint16_t defaultAscent = 14;
 
   // --- load/save state kept for the caller ---
-  TWPLoadFormat SaveFormat = TWPLoadFormat::AutomaticFormat;
-  TWPLoadFormat LoadFormat = TWPLoadFormat::AutomaticFormat;
-  TWPLoadFormat LastFormat = TWPLoadFormat::AutomaticFormat;  // format of the last load
-  int IoResult = kResultOk;                                   // 0, 2, 7 or 8 from the last load or save
-  bool OmitInsertPoints = false;
-  bool OmitAutomaticText = false;
-  bool WriteBitmapAsDib = false;
-  bool WriteLinkedPicturesShort = false;  // "\{bmc name\}" instead of a \picfile group
-  bool DropProtectedAttribute = false;    // no \shad (clipboard copies)
-  std::u32string HTMLFilePath;            // directory tried for linked pictures
+  WPLoadFormat saveFormat = WPLoadFormat::AutomaticFormat;
+  WPLoadFormat loadFormat = WPLoadFormat::AutomaticFormat;
+  WPLoadFormat lastFormat = WPLoadFormat::AutomaticFormat;  // format of the last load
+  int ioResult = kResultOk;                                 // 0, 2, 7 or 8 from the last load or save
+  bool omitInsertPoints = false;
+  bool omitAutomaticText = false;
+  bool writeBitmapAsDib = false;
+  bool writeLinkedPicturesShort = false;  // "\{bmc name\}" instead of a \picfile group
+  bool dropProtectedAttribute = false;    // no \shad (clipboard copies)
+  std::u32string htmlFilePath;            // directory tried for linked pictures
 
   // --- events ---
   // Asked to supply the graphic or control of an object record read without one.
-  std::function<void(int tag, TDocObject& object)> ProvideObjectEvent;
+  std::function<void(int tag, DocObject& object)> provideObjectEvent;
   // Receives the text of a clicked special run and its tag (see ReportSpecialRun).
-  std::function<void(const std::u32string& text, uint16_t tag)> OnSpecialRunClick;
+  std::function<void(const std::u32string& text, uint16_t tag)> onSpecialRunClick;
   // A highlight attribute changed after the paragraphs were marked.
   std::function<void()> onHighlightChange;
 
   // --- paragraphs ---
-  TParagraph* FirstParagraph() const { return first_; }
-  TParagraph* LastParagraph() const { return last_; }
-  TParagraph* ParagraphAt(int number) const;  // 0-based; nullptr past the end
+  Paragraph* FirstParagraph() const { return first_; }
+  Paragraph* LastParagraph() const { return last_; }
+  Paragraph* ParagraphAt(int number) const;  // 0-based; nullptr past the end
   int ParagraphCount() const;
   // One paragraph, one line, no characters.
   bool IsEmpty() const;
@@ -122,79 +122,79 @@ class TWPRTFText {
   // --- attribute records and whole-document edits (they mark what layout must redo) ---
   // Copies `attr` into one position and fills its cached width, height and ascent with the
   // default metrics; layout measures it properly when it re-wraps the paragraph (marked dirty).
-  void SetCharAttr(TParagraph* par, int line, int pos, const TCharAttr& attr);
+  void SetCharAttr(Paragraph* par, int line, int pos, const CharAttr& attr);
   // Sends the run of equal flags around a position (at most 254 characters), or the name of
-  // `object` when given, to OnSpecialRunClick with the run's TagNumber.
-  void ReportSpecialRun(TParagraph* par, int line, int pos, const TDocObject* object);
-  void SetDefaultAttr(const TCharAttr& attr);
-  // Frees all paragraphs; slot 0 takes the font DefaultAttr uses (or "Arial"), DefaultAttr uses
+  // `object` when given, to onSpecialRunClick with the run's tagNumber.
+  void ReportSpecialRun(Paragraph* par, int line, int pos, const DocObject* object);
+  void SetDefaultAttr(const CharAttr& attr);
+  // Frees all paragraphs; slot 0 takes the font defaultAttr uses (or "Arial"), defaultAttr uses
   // slot 0, other font and tab slots are emptied; one empty (dirty) paragraph remains.
   void Clear();
   // Replaces the text of paragraph `number` (0-based; the last one when too large) by the given
-  // characters and attributes (attrs may be empty: DefaultAttr), in one line.
-  void ReplaceParagraphText(int number, std::span<const char32_t> text, std::span<const TCharAttr> attrs);
-  // Fills the cached metrics of one record with the defaults (a tab takes TabWidth); layout
+  // characters and attributes (attrs may be empty: defaultAttr), in one line.
+  void ReplaceParagraphText(int number, std::span<const char32_t> text, std::span<const CharAttr> attrs);
+  // Fills the cached metrics of one record with the defaults (a tab takes tabWidth); layout
   // replaces them with measured ones.
-  void MeasureChar(char32_t c, TCharAttr& attr) const;
+  void MeasureChar(char32_t c, CharAttr& attr) const;
 
   // --- attribute mode ---
-  bool AttributeMode() const { return Header.AttributesOn; }
-  // On: every paragraph gets attribute records filled with DefaultAttr (and the cached width);
+  bool AttributeMode() const { return header.attributesOn; }
+  // On: every paragraph gets attribute records filled with defaultAttr (and the cached width);
   // off: records are freed (lines take the default height when laid out). Returns the mode in force.
   bool SetAttributeMode(bool on);
 
   // --- primitives ---
   // A new paragraph after `after` (nullptr: at the front) with one empty line of `capacity`.
-  // It copies indents, spacing, alignment, shading, ParFlags, cell bytes, the tab mask (unless
+  // It copies indents, spacing, alignment, shading, parFlags, cell bytes, the tab mask (unless
   // `after` is a table cell) and the border bytes (unless `after` ends its bordered block).
-  TParagraph* NewParagraph(TParagraph* after, int capacity = kNewParagraphCapacity);
+  Paragraph* NewParagraph(Paragraph* after, int capacity = kNewParagraphCapacity);
   // A new empty line after line `after` (-1: before the first); returns its index.
-  int NewLine(TParagraph* par, int after, int capacity);
+  int NewLine(Paragraph* par, int after, int capacity);
   // Removes a line with its characters. A paragraph left without lines is unlinked (its
   // neighbours joined) and freed, except the only paragraph, which keeps one empty line.
   // Returns the paragraph that holds the position after the deleted line (or nullptr at the end).
-  TParagraph* DeleteLine(TParagraph* par, int line);
-  // Sets a line's capacity (rounded up to even; at most 10000, else TWPError and no change).
+  Paragraph* DeleteLine(Paragraph* par, int line);
+  // Sets a line's capacity (rounded up to even; at most 10000, else WPError and no change).
   // A capacity below the length cuts the line to capacity - 1 characters.
-  void ResizeLine(TParagraph* par, int line, int capacity);
+  void ResizeLine(Paragraph* par, int line, int capacity);
   // The edit primitive: removes `remove` characters at `start` and inserts `count` characters
   // there, each with *attr, or with the record that was at `start` when attr is null. Returns
-  // the change of the line's length. TWPError when the line would exceed its limit (no change).
-  int ReplaceRange(TParagraph* par, int line, int start, int remove, const char32_t* chars, int count,
-                   const TCharAttr* attr);
+  // the change of the line's length. WPError when the line would exceed its limit (no change).
+  int ReplaceRange(Paragraph* par, int line, int start, int remove, const char32_t* chars, int count,
+                   const CharAttr* attr);
   // Appends text (with one attribute) at the end of the paragraph's last line.
-  void AppendText(TParagraph* par, std::u32string_view text, const TCharAttr& attr);
+  void AppendText(Paragraph* par, std::u32string_view text, const CharAttr& attr);
   // Appends text whose attribute records come as runs (the counts add up to text.size(); runs
   // are ignored in plain mode). Each buffer grows at most once, so a reader that collects a
   // whole paragraph hands it over in one call and leaves no slack behind. An empty or still
   // compact paragraph keeps the runs as runs.
-  void AppendRuns(TParagraph* par, std::u32string_view text, std::span<const TAttrRun> runs);
+  void AppendRuns(Paragraph* par, std::u32string_view text, std::span<const AttrRun> runs);
   // Appends characters with their own attributes (attrs.size() == text.size(), or empty for plain mode).
-  void AppendText(TParagraph* par, std::span<const char32_t> text, std::span<const TCharAttr> attrs);
-  // The attribute record of a position; TWPError kErrAttribPtr in plain mode or out of range.
-  TCharAttr* AttribPtr(TParagraph* par, int line, int pos);
+  void AppendText(Paragraph* par, std::span<const char32_t> text, std::span<const CharAttr> attrs);
+  // The attribute record of a position; WPError kErrAttribPtr in plain mode or out of range.
+  CharAttr* AttribPtr(Paragraph* par, int line, int pos);
   // The record a character typed at (line, pos) would start from: the record there, or the
-  // paragraph's EndAttr at its end.
-  TCharAttr AttrAt(const TParagraph* par, int line, int pos) const;
-  int LastLine(const TParagraph* par) const { return par->LineCount() - 1; }
+  // paragraph's endAttr at its end.
+  CharAttr AttrAt(const Paragraph* par, int line, int pos) const;
+  int LastLine(const Paragraph* par) const { return par->LineCount() - 1; }
   // Re-divides the paragraph's characters into lines of the given lengths (they must add up to
   // the paragraph's character count); existing line records are reused in order.
-  void SetLineLengths(TParagraph* par, std::span<const int> lengths);
+  void SetLineLengths(Paragraph* par, std::span<const int> lengths);
   // Removes paragraph storage slack (NewParagraph does it for the paragraph before once the
   // slack is large).
-  void TrimParagraph(TParagraph* par);
+  void TrimParagraph(Paragraph* par);
 
   // --- objects ---
   // Adds a record for a graphic. Tag -1 picks the next free tag from 2000 up (an internal tag).
   // The sequence number is one more than the largest in use.
-  TDocObject* AddObject(TDocGraphic graphic, int tag);
-  TDocObject* FindObjectByTag(int tag) const;
-  TDocObject* FindObjectByNumber(int number) const;
-  TDocObject* FindObjectByFileName(std::u32string_view name) const;  // case-insensitive
-  // A record created for a tag read from a file; asks ProvideObjectEvent for the graphic.
-  TDocObject* ObjectForTag(int tag);
+  DocObject* AddObject(DocGraphic graphic, int tag);
+  DocObject* FindObjectByTag(int tag) const;
+  DocObject* FindObjectByNumber(int number) const;
+  DocObject* FindObjectByFileName(std::u32string_view name) const;  // case-insensitive
+  // A record created for a tag read from a file; asks provideObjectEvent for the graphic.
+  DocObject* ObjectForTag(int tag);
   // Fills a missing width or height from the graphic's pixels (x 1440 / ppi), else 32 twips.
-  void ComputeObjectSize(TDocObject& object) const;
+  void ComputeObjectSize(DocObject& object) const;
   void ResetObjectReferences();
   // Sets the reference flag of every record an anchor character points to.
   void MarkObjectReferences();
@@ -202,20 +202,20 @@ class TWPRTFText {
   void FreeUnreferencedObjects();
   // All three: reset, mark, free.
   void CollectObjects();
-  const std::vector<std::unique_ptr<TDocObject>>& Objects() const { return objects_; }
+  const std::vector<std::unique_ptr<DocObject>>& Objects() const { return objects_; }
 
   // --- footnotes ---
   // Adds a footnote; its id is one more than the largest in use (starting at 1).
-  TFootnoteRec* AddFootnote(char32_t mark, int32_t number, std::u32string text);
-  TFootnoteRec* FindFootnote(int id) const;
+  FootnoteRec* AddFootnote(char32_t mark, int32_t number, std::u32string text);
+  FootnoteRec* FindFootnote(int id) const;
   void FreeFootnotes();
-  const std::vector<std::unique_ptr<TFootnoteRec>>& Footnotes() const { return footnotes_; }
+  const std::vector<std::unique_ptr<FootnoteRec>>& Footnotes() const { return footnotes_; }
 
   // Memory held by paragraphs, lines, characters and records, in bytes (for measurements).
   size_t ModelBytes() const;
 
   // Unlinks and frees a paragraph (the caller keeps at least one).
-  void FreeParagraph(TParagraph* par);
+  void FreeParagraph(Paragraph* par);
 
  private:
   void FreeAllParagraphs();
@@ -223,16 +223,16 @@ class TWPRTFText {
   void HighlightChanged(bool layout);
   // Appends `text` to the paragraph's character buffer and spreads it over its last line and
   // as many new lines as the line limit needs; the caller appends the records.
-  void AppendToLastLines(TParagraph* par, std::u32string_view text);
+  void AppendToLastLines(Paragraph* par, std::u32string_view text);
   void EnsureOneParagraph();
   // TrimParagraph when the buffers hold more than an eighth of spare room.
-  void TrimSlack(TParagraph* par);
-  void RenumberLines(TParagraph* par, int from);
+  void TrimSlack(Paragraph* par);
+  void RenumberLines(Paragraph* par, int from);
 
-  TParagraph* first_ = nullptr;
-  TParagraph* last_ = nullptr;
-  std::vector<std::unique_ptr<TDocObject>> objects_;
-  std::vector<std::unique_ptr<TFootnoteRec>> footnotes_;
+  Paragraph* first_ = nullptr;
+  Paragraph* last_ = nullptr;
+  std::vector<std::unique_ptr<DocObject>> objects_;
+  std::vector<std::unique_ptr<FootnoteRec>> footnotes_;
 };
 
 }  // namespace inkwend

@@ -33,26 +33,26 @@ std::string Quote(std::span<const char32_t> text) {
   return out + "\"";
 }
 
-std::string Attr(const TCharAttr& a) {
-  return "f" + std::to_string(a.FontIndex) + " s" + std::to_string(a.PointSize) + " c" +
-         Hex2(a.ColorIndexes) + " st" + Hex2(a.StyleBits) + " cf" + Hex2(a.CharFlags) + " lf" +
-         Hex2(a.LayoutFlags) + " mf" + Hex2(a.MoreFlags) + " t" + std::to_string(a.TagNumber);
+std::string Attr(const CharAttr& a) {
+  return "f" + std::to_string(a.fontIndex) + " s" + std::to_string(a.pointSize) + " c" +
+         Hex2(a.colorIndexes) + " st" + Hex2(a.styleBits) + " cf" + Hex2(a.charFlags) + " lf" +
+         Hex2(a.layoutFlags) + " mf" + Hex2(a.moreFlags) + " t" + std::to_string(a.tagNumber);
 }
 
 }  // namespace
 
-std::string DumpParagraph(const TParagraph& p, int number) {
+std::string DumpParagraph(const Paragraph& p, int number) {
   char tabs[24];
-  std::snprintf(tabs, sizeof tabs, "%llx", static_cast<unsigned long long>(p.TabMask));
-  std::string out = "P" + std::to_string(number) + " al=" + std::to_string(p.Alignment) +
-                    " fi=" + std::to_string(p.FirstIndent) + " li=" + std::to_string(p.LeftIndent) +
-                    " ri=" + std::to_string(p.RightIndent) + " sb=" + std::to_string(p.SpaceBefore) +
-                    " sa=" + std::to_string(p.SpaceAfter) + " sl=" + std::to_string(p.LineSpacing) +
-                    " pf=" + Hex2(p.ParFlags) + " bd=" + Hex2(p.BorderFlags[0]) + "." +
-                    Hex2(p.BorderFlags[1]) + " bw=" + std::to_string(p.BorderWidth) +
-                    " bc=" + Hex2(p.BorderColor) + " sh=" + Hex2(p.ShadingColors) + "/" +
-                    std::to_string(p.ShadingPercent) + " tabs=" + tabs +
-                    " cell=" + std::to_string(p.CellStart) + "/" + std::to_string(p.CellWidth) + "\n";
+  std::snprintf(tabs, sizeof tabs, "%llx", static_cast<unsigned long long>(p.tabMask));
+  std::string out = "P" + std::to_string(number) + " al=" + std::to_string(p.alignment) +
+                    " fi=" + std::to_string(p.firstIndent) + " li=" + std::to_string(p.leftIndent) +
+                    " ri=" + std::to_string(p.rightIndent) + " sb=" + std::to_string(p.spaceBefore) +
+                    " sa=" + std::to_string(p.spaceAfter) + " sl=" + std::to_string(p.lineSpacing) +
+                    " pf=" + Hex2(p.parFlags) + " bd=" + Hex2(p.borderFlags[0]) + "." +
+                    Hex2(p.borderFlags[1]) + " bw=" + std::to_string(p.borderWidth) +
+                    " bc=" + Hex2(p.borderColor) + " sh=" + Hex2(p.shadingColors) + "/" +
+                    std::to_string(p.shadingPercent) + " tabs=" + tabs +
+                    " cell=" + std::to_string(p.cellStart) + "/" + std::to_string(p.cellWidth) + "\n";
   for (int i = 0; i < p.LineCount(); ++i) {
     const auto text = p.LineText(i);
     const auto attrs = p.LineAttrs(i);
@@ -61,7 +61,7 @@ std::string DumpParagraph(const TParagraph& p, int number) {
     while (run < attrs.size()) {
       size_t end = run + 1;
       while (end < attrs.size() && attrs[end].SameRun(attrs[run]) &&
-             attrs[end].TagNumber == attrs[run].TagNumber)
+             attrs[end].tagNumber == attrs[run].tagNumber)
         ++end;
       out += "  [" + std::to_string(run) + "," + std::to_string(end) + ") " + Attr(attrs[run]) + "\n";
       run = end;
@@ -70,10 +70,10 @@ std::string DumpParagraph(const TParagraph& p, int number) {
   return out;
 }
 
-std::string DumpDocument(const TWPRTFText& doc) {
+std::string DumpDocument(const WPRTFText& doc) {
   std::string out;
   int n = 0;
-  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) out += DumpParagraph(*p, n++);
+  for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) out += DumpParagraph(*p, n++);
   return out;
 }
 

@@ -13,7 +13,7 @@
 
 namespace inkwend {
 
-std::string DumpDocument(const TWPRTFText& doc);
-std::string DumpParagraph(const TParagraph& par, int number);
+std::string DumpDocument(const WPRTFText& doc);
+std::string DumpParagraph(const Paragraph& par, int number);
 
 }  // namespace inkwend

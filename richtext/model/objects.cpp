@@ -2,8 +2,8 @@
 
 namespace inkwend {
 
-bool TBitmap::Valid() const {
-  switch (BitsPerPixel) {
+bool Bitmap::Valid() const {
+  switch (bitsPerPixel) {
     case 1:
     case 4:
     case 8:
@@ -14,22 +14,22 @@ bool TBitmap::Valid() const {
     default:
       return false;
   }
-  if (Width <= 0 || Height <= 0 || Planes != 1) return false;
-  if (BitsPerPixel <= 8 && Palette.size() > (size_t{1} << BitsPerPixel)) return false;
-  return Bits.size() == static_cast<size_t>(Stride()) * static_cast<size_t>(Height);
+  if (width <= 0 || height <= 0 || planes != 1) return false;
+  if (bitsPerPixel <= 8 && palette.size() > (size_t{1} << bitsPerPixel)) return false;
+  return bits.size() == static_cast<size_t>(Stride()) * static_cast<size_t>(height);
 }
 
-uint32_t TBitmap::PixelRgb(int x, int y) const {
-  if (x < 0 || y < 0 || x >= Width || y >= Height || !Valid()) return 0;
-  const uint8_t* row = Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(Stride());
+uint32_t Bitmap::PixelRgb(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height || !Valid()) return 0;
+  const uint8_t* row = bits.data() + static_cast<size_t>(y) * static_cast<size_t>(Stride());
   auto rgb = [](uint8_t r, uint8_t g, uint8_t b) { return (uint32_t{r} << 16) | (uint32_t{g} << 8) | b; };
   auto from_palette = [&](unsigned index) -> uint32_t {
-    if (index < Palette.size()) return rgb(Palette[index].Red, Palette[index].Green, Palette[index].Blue);
-    if (BitsPerPixel == 1) return index ? 0xFFFFFF : 0;
+    if (index < palette.size()) return rgb(palette[index].red, palette[index].green, palette[index].blue);
+    if (bitsPerPixel == 1) return index ? 0xFFFFFF : 0;
     return 0;
   };
   const auto col = static_cast<size_t>(x);  // x >= 0 was checked above
-  switch (BitsPerPixel) {
+  switch (bitsPerPixel) {
     case 1:
       return from_palette((row[col / 8] >> (7 - col % 8)) & 1);
     case 4:
@@ -49,17 +49,17 @@ uint32_t TBitmap::PixelRgb(int x, int y) const {
   return 0;
 }
 
-int TDocGraphic::PixelWidth() const {
-  if (const TBitmap* b = Bitmap()) return b->Width;
-  if (const TMetafile* m = Metafile()) return m->Width;
-  if (Control) return Control->PixelWidth();
+int DocGraphic::PixelWidth() const {
+  if (const inkwend::Bitmap* b = Bitmap()) return b->width;
+  if (const inkwend::Metafile* m = Metafile()) return m->width;
+  if (control) return control->PixelWidth();
   return 0;
 }
 
-int TDocGraphic::PixelHeight() const {
-  if (const TBitmap* b = Bitmap()) return b->Height;
-  if (const TMetafile* m = Metafile()) return m->Height;
-  if (Control) return Control->PixelHeight();
+int DocGraphic::PixelHeight() const {
+  if (const inkwend::Bitmap* b = Bitmap()) return b->height;
+  if (const inkwend::Metafile* m = Metafile()) return m->height;
+  if (control) return control->PixelHeight();
   return 0;
 }
 

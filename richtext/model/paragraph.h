@@ -3,7 +3,7 @@
 // parallel buffer of attribute records (absent in plain mode); a line is a range of that buffer.
 // Re-wrapping therefore only moves line boundaries; the pixels of a line (its top, height,
 // baseline) are the layout's own (richtext/layout/layout.h). Lines are addressed by their index in the
-// paragraph, characters by their index in the line. Structural changes go through TWPRTFText, which keeps the
+// paragraph, characters by their index in the line. Structural changes go through WPRTFText, which keeps the
 // ranges consistent.
 //
 // A paragraph that arrives whole with runs of equal records (the RTF reader delivers every
@@ -18,7 +18,7 @@
 
 namespace inkwend {
 
-// ParFlags
+// parFlags
 inline constexpr uint8_t kParPageBreak = 0x01;     // page break before this paragraph
 inline constexpr uint8_t kParContinuesRow = 0x02;  // cell continues a row begun by an earlier cell
 inline constexpr uint8_t kParMoreCells = 0x04;     // further cells of the same row follow
@@ -26,12 +26,12 @@ inline constexpr uint8_t kParTableCell = 0x08;
 inline constexpr uint8_t kParJustifyLastLine = 0x40;
 inline constexpr uint8_t kParKeep = 0x80;  // keep paragraph on one page
 
-// LayoutDirty
+// layoutDirty
 inline constexpr uint8_t kDirtyWrap = 0x01;
 inline constexpr uint8_t kDirtyPaint = 0x02;
 inline constexpr uint8_t kDirtyAll = kDirtyWrap | kDirtyPaint;
 
-// BorderFlags[0]
+// borderFlags[0]
 inline constexpr uint8_t kBorderOn = 0x01;
 inline constexpr uint8_t kBorderEndsBlock = 0x02;  // the bordered block ends after this paragraph
 inline constexpr uint8_t kBorderTop = 0x04;
@@ -40,7 +40,7 @@ inline constexpr uint8_t kBorderLeft = 0x10;
 inline constexpr uint8_t kBorderRight = 0x20;
 inline constexpr uint8_t kBorderBox = 0x40;
 inline constexpr uint8_t kBorderDouble = 0x80;
-// BorderFlags[1]
+// borderFlags[1]
 inline constexpr uint8_t kBorderDotted = 0x01;
 inline constexpr uint8_t kBorderHairline = 0x02;
 inline constexpr uint8_t kBorderBar = 0x04;
@@ -55,98 +55,98 @@ inline constexpr uint8_t kAlignJustify = 3;
 // The longest a line may be (its capacity, terminator included).
 inline constexpr int kMaxLineCapacity = 10000;
 
-struct TTextLine {
-  uint16_t Capacity = 0;  // characters this line may hold, terminator included (at most 10000)
-  uint16_t Length = 0;    // characters in use
-  uint32_t Start = 0;     // offset of the first character in the paragraph's buffer
+struct TextLine {
+  uint16_t capacity = 0;  // characters this line may hold, terminator included (at most 10000)
+  uint16_t length = 0;    // characters in use
+  uint32_t start = 0;     // offset of the first character in the paragraph's buffer
 };
 
-class TWPRTFText;
+class WPRTFText;
 
 // Characters that share one attribute record, as appended in one call.
-struct TAttrRun {
-  TCharAttr Attr;
-  uint32_t Count = 0;
+struct AttrRun {
+  CharAttr attr;
+  uint32_t count = 0;
 };
 
-class TParagraph {
+class Paragraph {
  public:
-  int32_t FirstIndent = 0;  // absolute, from the same origin as LeftIndent
-  int32_t LeftIndent = 0;
-  int32_t RightIndent = 0;
-  int32_t SpaceBefore = 0;
-  int32_t SpaceAfter = 0;
-  int32_t LineSpacing = 0;  // RTF \sl; 0 = automatic
-  uint8_t Alignment = kAlignLeft;
-  uint8_t ParFlags = 0;
-  uint8_t LayoutDirty = 0;
-  uint8_t BorderFlags[2] = {0, 0};
-  uint8_t BorderWidth = 0;       // points
-  uint8_t BorderColor = 0;       // low nibble colour index, high nibble border-to-text distance in mm
-  uint8_t Reserved[2] = {0, 0};  // copied to new paragraphs
-  uint8_t ShadingColors = 0;     // low nibble pattern colour, high nibble background colour
-  uint8_t ShadingPercent = 0;    // 0..100
-  uint8_t Spare = 0;
-  uint64_t TabMask = 0;   // bit n set: header tab slot n applies to this paragraph
-  uint8_t CellStart = 0;  // table cell: left edge in 1/255 of the row's usable width
-  uint8_t CellWidth = 0;  // table cell: width in 1/255 of the row's usable width
-  uint8_t TableLayout[2] = {0, 0};
+  int32_t firstIndent = 0;  // absolute, from the same origin as leftIndent
+  int32_t leftIndent = 0;
+  int32_t rightIndent = 0;
+  int32_t spaceBefore = 0;
+  int32_t spaceAfter = 0;
+  int32_t lineSpacing = 0;  // RTF \sl; 0 = automatic
+  uint8_t alignment = kAlignLeft;
+  uint8_t parFlags = 0;
+  uint8_t layoutDirty = 0;
+  uint8_t borderFlags[2] = {0, 0};
+  uint8_t borderWidth = 0;       // points
+  uint8_t borderColor = 0;       // low nibble colour index, high nibble border-to-text distance in mm
+  uint8_t reserved[2] = {0, 0};  // copied to new paragraphs
+  uint8_t shadingColors = 0;     // low nibble pattern colour, high nibble background colour
+  uint8_t shadingPercent = 0;    // 0..100
+  uint8_t spare = 0;
+  uint64_t tabMask = 0;   // bit n set: header tab slot n applies to this paragraph
+  uint8_t cellStart = 0;  // table cell: left edge in 1/255 of the row's usable width
+  uint8_t cellWidth = 0;  // table cell: width in 1/255 of the row's usable width
+  uint8_t tableLayout[2] = {0, 0};
 
   // The chain. The document owns every paragraph; these only link them.
-  TParagraph* Next = nullptr;
-  TParagraph* Prev = nullptr;
+  Paragraph* next = nullptr;
+  Paragraph* prev = nullptr;
 
   // The attribute an empty paragraph (or the end of one) offers to the next typed character:
-  // a new paragraph's copy of DefaultAttr, or the record of the last character removed there.
-  TCharAttr EndAttr;
+  // a new paragraph's copy of defaultAttr, or the record of the last character removed there.
+  CharAttr endAttr;
 
   // Unique for the life of the program: a layout keeps its lines by paragraph and must not take
   // a new paragraph at a freed one's address for the old one.
   uint64_t Id() const { return id_; }
 
   int LineCount() const { return static_cast<int>(lines_.size()); }
-  TTextLine& Line(int line) { return lines_[static_cast<size_t>(line)]; }
-  const TTextLine& Line(int line) const { return lines_[static_cast<size_t>(line)]; }
+  TextLine& Line(int line) { return lines_[static_cast<size_t>(line)]; }
+  const TextLine& Line(int line) const { return lines_[static_cast<size_t>(line)]; }
 
   // The characters of one line, and their attribute records (empty in plain mode).
   std::span<char32_t> LineText(int line);
   std::span<const char32_t> LineText(int line) const;
-  std::span<TCharAttr> LineAttrs(int line);
-  std::span<const TCharAttr> LineAttrs(int line) const;
+  std::span<CharAttr> LineAttrs(int line);
+  std::span<const CharAttr> LineAttrs(int line) const;
 
   // All characters of the paragraph, in line order.
   std::span<const char32_t> Text() const { return text_; }
-  std::span<TCharAttr> Attrs() {
+  std::span<CharAttr> Attrs() {
     Expand();
     return attrs_;
   }
-  std::span<const TCharAttr> Attrs() const {
+  std::span<const CharAttr> Attrs() const {
     Expand();
     return attrs_;
   }
   // Copies the records of characters [from, from + out.size()) without expanding compact runs
   // (for readers of a line at a time, such as the writer). Plain mode: nothing to copy.
-  void CopyAttrs(size_t from, std::span<TCharAttr> out) const;
+  void CopyAttrs(size_t from, std::span<CharAttr> out) const;
   // True while the records are held as runs (see the top of this file).
   bool IsCompact() const { return compact_; }
   int CharCount() const { return static_cast<int>(text_.size()); }
-  bool HasAttributes() const { return has_attrs_; }
+  bool HasAttributes() const { return hasAttrs_; }
 
-  bool IsTableCell() const { return (ParFlags & kParTableCell) != 0; }
-  bool HasBorder() const { return (BorderFlags[0] & kBorderOn) != 0; }
-  bool EndsBorderBlock() const { return (BorderFlags[0] & kBorderEndsBlock) != 0; }
-  bool HasShading() const { return ShadingPercent != 0 || ShadingColors != 0; }
-  bool HasTab(int slot) const { return slot >= 0 && slot < 64 && ((TabMask >> slot) & 1) != 0; }
-  void MarkDirty() { LayoutDirty |= kDirtyAll; }
+  bool IsTableCell() const { return (parFlags & kParTableCell) != 0; }
+  bool HasBorder() const { return (borderFlags[0] & kBorderOn) != 0; }
+  bool EndsBorderBlock() const { return (borderFlags[0] & kBorderEndsBlock) != 0; }
+  bool HasShading() const { return shadingPercent != 0 || shadingColors != 0; }
+  bool HasTab(int slot) const { return slot >= 0 && slot < 64 && ((tabMask >> slot) & 1) != 0; }
+  void MarkDirty() { layoutDirty |= kDirtyAll; }
 
   // Copies the paragraph properties (everything but text, lines and links) from another one.
-  void CopyPropertiesFrom(const TParagraph& other);
+  void CopyPropertiesFrom(const Paragraph& other);
 
   // Memory held by the paragraph's buffers and line table, in bytes (for measurements).
   size_t AllocatedBytes() const;
 
  private:
-  friend class TWPRTFText;
+  friend class WPRTFText;
 
   // Turns compact runs into one record per character. Keeps the paragraph as it was when the
   // allocation fails (std::bad_alloc). Inline: painting asks once per character.
@@ -158,14 +158,14 @@ class TParagraph {
   static uint64_t NextId();
 
   uint64_t id_ = NextId();
-  std::vector<TTextLine> lines_;
+  std::vector<TextLine> lines_;
   std::vector<char32_t> text_;
   // One record per character, unless compact_: then runs_ covers text_ in order instead and
   // attrs_ is empty. Mutable because the first reader of the records expands the runs.
-  mutable std::vector<TCharAttr> attrs_;
-  mutable std::vector<TAttrRun> runs_;
+  mutable std::vector<CharAttr> attrs_;
+  mutable std::vector<AttrRun> runs_;
   mutable bool compact_ = false;
-  bool has_attrs_ = true;
+  bool hasAttrs_ = true;
 };
 
 }  // namespace inkwend

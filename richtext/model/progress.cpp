@@ -11,11 +11,11 @@ namespace {
 struct Frame {
   double start = 0;
   double end = 100;
-  double per_unit = 0;  // percent per unit
-  int64_t step = 0;     // report every `step` units; 0 = never
-  int64_t last_position = 0;
+  double perUnit = 0;  // percent per unit
+  int64_t step = 0;    // report every `step` units; 0 = never
+  int64_t lastPosition = 0;
   double current = 0;
-  int last_sent = -1;
+  int lastSent = -1;
 };
 
 std::vector<Frame>& Frames() {
@@ -26,16 +26,16 @@ std::vector<Frame>& Frames() {
 int sent_percent = -1;
 
 void Send(int percent, bool force = false) {
-  if (ProgressEvent && (force || percent != sent_percent)) {
+  if (progress_event && (force || percent != sent_percent)) {
     sent_percent = percent;
-    ProgressEvent(percent);
+    progress_event(percent);
   }
 }
 
 }  // namespace
 
-void TWPProgress::Open(int64_t total) {
-  if (ProgressDisabled) return;
+void WPProgress::Open(int64_t total) {
+  if (progress_disabled) return;
   auto& frames = Frames();
   Frame f;
   if (!frames.empty()) {
@@ -44,31 +44,31 @@ void TWPProgress::Open(int64_t total) {
   }
   f.current = f.start;
   if (total >= 1) {
-    f.per_unit = (f.end - f.start) / static_cast<double>(total);
-    const double inv = f.per_unit > 0 ? 1.0 / f.per_unit : 0;
+    f.perUnit = (f.end - f.start) / static_cast<double>(total);
+    const double inv = f.perUnit > 0 ? 1.0 / f.perUnit : 0;
     f.step = std::max<int64_t>(1, std::llround(inv));
   }
   if (frames.empty()) sent_percent = -1;
   frames.push_back(f);
 }
 
-void TWPProgress::Advance(int64_t position) {
-  if (ProgressDisabled) return;
+void WPProgress::Advance(int64_t position) {
+  if (progress_disabled) return;
   auto& frames = Frames();
   if (frames.empty()) return;
   Frame& f = frames.back();
-  if (f.step == 0 || position - f.last_position < f.step || f.current >= f.end) return;
-  f.last_position = position;
-  f.current = std::min(f.end, f.start + static_cast<double>(position) * f.per_unit);
+  if (f.step == 0 || position - f.lastPosition < f.step || f.current >= f.end) return;
+  f.lastPosition = position;
+  f.current = std::min(f.end, f.start + static_cast<double>(position) * f.perUnit);
   const int percent = static_cast<int>(f.current);
-  if (percent != f.last_sent) {
-    f.last_sent = percent;
+  if (percent != f.lastSent) {
+    f.lastSent = percent;
     Send(percent);
   }
 }
 
-void TWPProgress::Close() {
-  if (ProgressDisabled) return;
+void WPProgress::Close() {
+  if (progress_disabled) return;
   auto& frames = Frames();
   if (frames.empty()) return;
   const Frame f = frames.back();
@@ -77,6 +77,6 @@ void TWPProgress::Close() {
   if (frames.empty()) Send(0, true);
 }
 
-int TWPProgress::Depth() { return static_cast<int>(Frames().size()); }
+int WPProgress::Depth() { return static_cast<int>(Frames().size()); }
 
 }  // namespace inkwend

@@ -7,11 +7,11 @@
 namespace inkwend {
 
 // Receives the percentage (0..100) whenever it changes; 0 once the last frame closes.
-inline std::function<void(int percent)> ProgressEvent;
+inline std::function<void(int percent)> progress_event;
 // Switches all progress reporting off.
-inline bool ProgressDisabled = false;
+inline bool progress_disabled = false;
 
-class TWPProgress {
+class WPProgress {
  public:
   // Opens a frame for `total` units: 0..100 for the first frame, otherwise from the parent's
   // current percentage to the parent's end.
@@ -24,13 +24,13 @@ class TWPProgress {
 };
 
 // Opens a frame for a scope and closes it on every way out.
-class TProgressFrame {
+class ProgressFrame {
  public:
-  explicit TProgressFrame(int64_t total) { TWPProgress::Open(total); }
-  ~TProgressFrame() { TWPProgress::Close(); }
-  TProgressFrame(const TProgressFrame&) = delete;
-  TProgressFrame& operator=(const TProgressFrame&) = delete;
-  void Advance(int64_t position) { TWPProgress::Advance(position); }
+  explicit ProgressFrame(int64_t total) { WPProgress::Open(total); }
+  ~ProgressFrame() { WPProgress::Close(); }
+  ProgressFrame(const ProgressFrame&) = delete;
+  ProgressFrame& operator=(const ProgressFrame&) = delete;
+  void Advance(int64_t position) { WPProgress::Advance(position); }
 };
 
 }  // namespace inkwend

@@ -8,9 +8,9 @@
 
 namespace inkwend {
 
-class TWPStream {
+class WPStream {
  public:
-  virtual ~TWPStream() = default;
+  virtual ~WPStream() = default;
   // Returns the number of bytes taken; fewer than `size` is a failure.
   virtual size_t Write(const void* data, size_t size) = 0;
   // Returns the number of bytes read; 0 at the end.
@@ -21,10 +21,10 @@ class TWPStream {
 };
 
 // A stream over a growing byte string.
-class TMemoryStream : public TWPStream {
+class MemoryStream : public WPStream {
  public:
-  TMemoryStream() = default;
-  explicit TMemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
+  MemoryStream() = default;
+  explicit MemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
 
   size_t Write(const void* data, size_t size) override;
   size_t Read(void* data, size_t size) override;

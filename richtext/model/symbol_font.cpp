@@ -58,11 +58,11 @@ bool IsDingbatFontName(std::u32string_view name) {
   return false;
 }
 
-char32_t PlainTextChar(const TTextHeader& header, char32_t c, const TCharAttr& attr) {
+char32_t PlainTextChar(const TextHeader& header, char32_t c, const CharAttr& attr) {
   if (!IsSymbolChar(c)) return c;
-  if (attr.FontIndex < kFontSlots) {
-    const TFontSlot& font = header.Fonts[attr.FontIndex];
-    if (!IsSymbolFontName(font.Name) && (font.CharSet == kSymbolCharSet || IsDingbatFontName(font.Name)))
+  if (attr.fontIndex < kFontSlots) {
+    const FontSlot& font = header.fonts[attr.fontIndex];
+    if (!IsSymbolFontName(font.name) && (font.charSet == kSymbolCharSet || IsDingbatFontName(font.name)))
       return c;
   }
   return SymbolCharToUnicode(c);

@@ -25,6 +25,6 @@ bool IsDingbatFontName(std::u32string_view name);
 // unless the font is another symbol font (Wingdings and the like, or any other font of the
 // symbol character set), whose bytes mean other pictures. Word and LibreOffice also write
 // Symbol's bullet as U+F0B7 in the list text's ordinary font.
-char32_t PlainTextChar(const TTextHeader& header, char32_t c, const TCharAttr& attr);
+char32_t PlainTextChar(const TextHeader& header, char32_t c, const CharAttr& attr);
 
 }  // namespace inkwend

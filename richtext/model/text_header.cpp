@@ -8,9 +8,9 @@ namespace inkwend {
 namespace {
 
 // The first slot that holds no tab (a free slot reads as position 0), -1 when all are taken.
-int FirstFreeTabSlot(const std::array<TTabSlot, kTabSlots>& tabs) {
+int FirstFreeTabSlot(const std::array<TabSlot, kTabSlots>& tabs) {
   for (int i = 0; i < kTabSlots; ++i) {
-    if (tabs[static_cast<size_t>(i)].Position == 0) return i;
+    if (tabs[static_cast<size_t>(i)].position == 0) return i;
   }
   return -1;
 }
@@ -42,61 +42,61 @@ int TwipsToPixels(int64_t twips, int ppi) {
   return static_cast<int>(product >= 0 ? (product + half) / 1440 : -((-product + half) / 1440));
 }
 
-TTextHeader::TTextHeader() {
-  std::iota(TabOrder.begin(), TabOrder.end(), 0);
+TextHeader::TextHeader() {
+  std::iota(tabOrder.begin(), tabOrder.end(), 0);
   UpdateTextArea();
 }
 
 // --- fonts ---
 
-int TTextHeader::FindFont(std::u32string_view name) const {
+int TextHeader::FindFont(std::u32string_view name) const {
   name = CutName(name);
   for (int i = 0; i < kFontSlots; ++i) {
-    const TFontSlot& slot = Fonts[static_cast<size_t>(i)];
-    if (slot.Name.empty()) break;
-    if (FontNamesEqual(slot.Name, name)) return i;
+    const FontSlot& slot = fonts[static_cast<size_t>(i)];
+    if (slot.name.empty()) break;
+    if (FontNamesEqual(slot.name, name)) return i;
   }
   return -1;
 }
 
-int TTextHeader::FontIndexOf(std::u32string_view name) {
+int TextHeader::FontIndexOf(std::u32string_view name) {
   name = CutName(name);
   for (int i = 0; i < kFontSlots; ++i) {
-    TFontSlot& slot = Fonts[static_cast<size_t>(i)];
-    if (slot.Name.empty()) {
+    FontSlot& slot = fonts[static_cast<size_t>(i)];
+    if (slot.name.empty()) {
       if (name.empty()) return kNoFont;  // an empty name would end the table
-      slot = TFontSlot{std::u32string(name), 0, 0};
+      slot = FontSlot{std::u32string(name), 0, 0};
       return i;
     }
-    if (FontNamesEqual(slot.Name, name)) return i;
+    if (FontNamesEqual(slot.name, name)) return i;
   }
   return kNoFont;
 }
 
-int TTextHeader::FontCount() const {
+int TextHeader::FontCount() const {
   int n = 0;
-  while (n < kFontSlots && !Fonts[static_cast<size_t>(n)].Name.empty()) ++n;
+  while (n < kFontSlots && !fonts[static_cast<size_t>(n)].name.empty()) ++n;
   return n;
 }
 
-void TTextHeader::ClearFonts() {
-  for (TFontSlot& f : Fonts) f = TFontSlot{};
+void TextHeader::ClearFonts() {
+  for (FontSlot& f : fonts) f = FontSlot{};
 }
 
 // --- tabs ---
 
-int32_t TTextHeader::SnapToTabGrid(int32_t twips) const {
+int32_t TextHeader::SnapToTabGrid(int32_t twips) const {
   const int grid = TabGrid();
   return (twips + grid / 2 + 1) / grid * grid;  // truncating division, as stored files expect
 }
 
-uint64_t TTextHeader::AddTab(int32_t position, uint8_t kind) {
-  TabScratchMask = 0;
+uint64_t TextHeader::AddTab(int32_t position, uint8_t kind) {
+  tabScratchMask = 0;
   if (kind > kTabAnyKind) kind = kTabLeft;
   auto find = [&](int32_t pos) {
     for (int i = 0; i < kTabSlots; ++i) {
-      const TTabSlot& t = Tabs[static_cast<size_t>(i)];
-      if (t.Position != 0 && t.Position == pos && (kind == kTabAnyKind || t.Kind == kind)) return i;
+      const TabSlot& t = tabs[static_cast<size_t>(i)];
+      if (t.position != 0 && t.position == pos && (kind == kTabAnyKind || t.kind == kind)) return i;
     }
     return -1;
   };
@@ -108,92 +108,92 @@ uint64_t TTextHeader::AddTab(int32_t position, uint8_t kind) {
     slot = find(position);
   }
   if (slot < 0) {
-    slot = FirstFreeTabSlot(Tabs);
-    if (slot < 0 && OnTabTableFull) {
-      OnTabTableFull();
-      slot = FirstFreeTabSlot(Tabs);
+    slot = FirstFreeTabSlot(tabs);
+    if (slot < 0 && onTabTableFull) {
+      onTabTableFull();
+      slot = FirstFreeTabSlot(tabs);
     }
     if (slot < 0) return 0;
-    TTabSlot& t = Tabs[static_cast<size_t>(slot)];
-    t.Position = position;
-    t.PixelPosition = TwipsToPixelsX(position);
-    t.Kind = kind == kTabAnyKind ? DefaultTabKind : kind;
+    TabSlot& t = tabs[static_cast<size_t>(slot)];
+    t.position = position;
+    t.pixelPosition = TwipsToPixelsX(position);
+    t.kind = kind == kTabAnyKind ? defaultTabKind : kind;
     SortTabs();
   }
-  TabScratchMask = uint64_t{1} << slot;
-  return TabScratchMask;
+  tabScratchMask = uint64_t{1} << slot;
+  return tabScratchMask;
 }
 
-int TTextHeader::FindTab(int32_t position, uint8_t kind, uint64_t mask) const {
+int TextHeader::FindTab(int32_t position, uint8_t kind, uint64_t mask) const {
   for (int i = 0; i < kTabSlots; ++i) {
-    const TTabSlot& t = Tabs[static_cast<size_t>(i)];
-    if (t.Position == 0 || t.Position != position || !((mask >> i) & 1)) continue;
-    if (kind == kTabAnyKind || t.Kind == kind) return i;
+    const TabSlot& t = tabs[static_cast<size_t>(i)];
+    if (t.position == 0 || t.position != position || !((mask >> i) & 1)) continue;
+    if (kind == kTabAnyKind || t.kind == kind) return i;
   }
   return -1;
 }
 
-int32_t TTextHeader::TabPositionByRank(int rank) const {
+int32_t TextHeader::TabPositionByRank(int rank) const {
   if (rank < 0) return 0;
   if (rank >= kTabSlots) return kFreeTabPosition;
-  const int32_t pos = Tabs[TabOrder[static_cast<size_t>(rank)]].Position;
+  const int32_t pos = tabs[tabOrder[static_cast<size_t>(rank)]].position;
   return pos == 0 ? kFreeTabPosition : pos;
 }
 
-void TTextHeader::ClearTab(int slot) {
+void TextHeader::ClearTab(int slot) {
   if (slot < 0 || slot >= kTabSlots) return;
-  Tabs[static_cast<size_t>(slot)] = TTabSlot{};
+  tabs[static_cast<size_t>(slot)] = TabSlot{};
   SortTabs();
 }
 
-void TTextHeader::ClearTabs() {
-  for (TTabSlot& t : Tabs) t = TTabSlot{};
+void TextHeader::ClearTabs() {
+  for (TabSlot& t : tabs) t = TabSlot{};
   SortTabs();
 }
 
-void TTextHeader::SortTabs() {
-  std::iota(TabOrder.begin(), TabOrder.end(), 0);
+void TextHeader::SortTabs() {
+  std::iota(tabOrder.begin(), tabOrder.end(), 0);
   auto key = [&](uint8_t slot) {
-    const int32_t p = Tabs[slot].Position;
+    const int32_t p = tabs[slot].position;
     return p == 0 ? kFreeTabPosition : p;
   };
   // A stable sort gives the same order as the bubble sort over slot numbers.
-  std::stable_sort(TabOrder.begin(), TabOrder.end(), [&](uint8_t a, uint8_t b) { return key(a) < key(b); });
+  std::stable_sort(tabOrder.begin(), tabOrder.end(), [&](uint8_t a, uint8_t b) { return key(a) < key(b); });
 }
 
-int TTextHeader::RulerScale() const {
-  return Units == TUnits::Inch ? XPixelsPerInch * 100 / 300 : XPixelsPerInch * 100 / 254;
+int TextHeader::RulerScale() const {
+  return units == Units::Inch ? xPixelsPerInch * 100 / 300 : xPixelsPerInch * 100 / 254;
 }
 
 // --- page and metrics ---
 
-void TTextHeader::SetPageSize(int32_t width, int32_t height) {
-  PageWidth = width;
-  PageHeight = height;
+void TextHeader::SetPageSize(int32_t width, int32_t height) {
+  pageWidth = width;
+  pageHeight = height;
   UpdateTextArea();
 }
 
-void TTextHeader::SetMargins(int32_t left, int32_t right, int32_t top, int32_t bottom) {
-  MarginLeft = left;
-  MarginRight = right;
-  MarginTop = top;
-  MarginBottom = bottom;
+void TextHeader::SetMargins(int32_t left, int32_t right, int32_t top, int32_t bottom) {
+  marginLeft = left;
+  marginRight = right;
+  marginTop = top;
+  marginBottom = bottom;
   UpdateTextArea();
 }
 
-void TTextHeader::SetResolution(int x_ppi, int y_ppi) {
-  XPixelsPerInch = std::max(x_ppi, 1);
-  YPixelsPerInch = std::max(y_ppi, 1);
-  for (TTabSlot& t : Tabs) t.PixelPosition = t.Position == 0 ? 0 : TwipsToPixelsX(t.Position);
+void TextHeader::SetResolution(int x_ppi, int y_ppi) {
+  xPixelsPerInch = std::max(x_ppi, 1);
+  yPixelsPerInch = std::max(y_ppi, 1);
+  for (TabSlot& t : tabs) t.pixelPosition = t.position == 0 ? 0 : TwipsToPixelsX(t.position);
   UpdateTextArea();
 }
 
-void TTextHeader::UpdateTextArea() {
-  TextAreaWidth = TwipsToPixelsX(static_cast<int64_t>(PageWidth) - MarginLeft - MarginRight);
-  TextAreaHeight = TwipsToPixelsY(static_cast<int64_t>(PageHeight) - MarginTop - MarginBottom);
+void TextHeader::UpdateTextArea() {
+  textAreaWidth = TwipsToPixelsX(static_cast<int64_t>(pageWidth) - marginLeft - marginRight);
+  textAreaHeight = TwipsToPixelsY(static_cast<int64_t>(pageHeight) - marginTop - marginBottom);
 }
 
-int TTextHeader::TwipsToPixelsX(int64_t twips) const { return TwipsToPixels(twips, XPixelsPerInch); }
-int TTextHeader::TwipsToPixelsY(int64_t twips) const { return TwipsToPixels(twips, YPixelsPerInch); }
+int TextHeader::TwipsToPixelsX(int64_t twips) const { return TwipsToPixels(twips, xPixelsPerInch); }
+int TextHeader::TwipsToPixelsY(int64_t twips) const { return TwipsToPixels(twips, yPixelsPerInch); }
 
 }  // namespace inkwend

@@ -10,7 +10,7 @@
 
 namespace inkwend {
 
-enum class TUnits : uint8_t { Inch, Centimetre };
+enum class Units : uint8_t { Inch, Centimetre };
 
 // Tab kinds; kTabAnyKind matches any kind when looking up and stores the default kind when adding.
 inline constexpr uint8_t kTabLeft = 0;
@@ -34,73 +34,73 @@ inline constexpr uint8_t kFamilyDecorative = 0x50;
 inline constexpr uint8_t kSymbolCharSet = 2;
 
 // 32-bit colour: red in the low byte, then green, then blue.
-using TColorRef = uint32_t;
-inline constexpr TColorRef RGBColor(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<TColorRef>(r) | (static_cast<TColorRef>(g) << 8) | (static_cast<TColorRef>(b) << 16);
+using ColorRef = uint32_t;
+inline constexpr ColorRef RGBColor(uint8_t r, uint8_t g, uint8_t b) {
+  return static_cast<ColorRef>(r) | (static_cast<ColorRef>(g) << 8) | (static_cast<ColorRef>(b) << 16);
 }
-inline constexpr uint8_t RedOf(TColorRef c) { return c & 0xFF; }
-inline constexpr uint8_t GreenOf(TColorRef c) { return (c >> 8) & 0xFF; }
-inline constexpr uint8_t BlueOf(TColorRef c) { return (c >> 16) & 0xFF; }
+inline constexpr uint8_t RedOf(ColorRef c) { return c & 0xFF; }
+inline constexpr uint8_t GreenOf(ColorRef c) { return (c >> 8) & 0xFF; }
+inline constexpr uint8_t BlueOf(ColorRef c) { return (c >> 16) & 0xFF; }
 
 // black, red, green, blue, yellow, magenta, purple, maroon, lime, aqua, teal, navy, white,
 // silver, grey, black (index 15 is a second black).
-inline constexpr std::array<TColorRef, 16> kDefaultColors = {
+inline constexpr std::array<ColorRef, 16> kDefaultColors = {
     0x000000, 0x0000FF, 0x008000, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x800080, 0x000080,
     0x00FF00, 0xFFFF00, 0x808000, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000};
 
-struct TFontSlot {
-  std::u32string Name;  // at most 31 characters; an empty name ends the table
-  uint8_t PitchFamily = 0;
-  uint8_t CharSet = 0;
+struct FontSlot {
+  std::u32string name;  // at most 31 characters; an empty name ends the table
+  uint8_t pitchFamily = 0;
+  uint8_t charSet = 0;
 };
 
-struct TTabSlot {
-  int32_t Position = 0;  // twips; 0 = free slot
-  int32_t PixelPosition = 0;
-  uint8_t Kind = kTabLeft;
+struct TabSlot {
+  int32_t position = 0;  // twips; 0 = free slot
+  int32_t pixelPosition = 0;
+  uint8_t kind = kTabLeft;
 };
 
-class TTextHeader {
+class TextHeader {
  public:
-  TTextHeader();
+  TextHeader();
 
   // Colour table.
-  std::array<TColorRef, 16> Colors = kDefaultColors;
+  std::array<ColorRef, 16> colors = kDefaultColors;
 
   // Screen metrics. The text area (in pixels) follows page size, margins and resolution; call
   // UpdateTextArea() after changing any of them directly, or use the setters below.
-  int XPixelsPerInch = 96;
-  int YPixelsPerInch = 96;
-  int TextAreaWidth = 0;   // pixels
-  int TextAreaHeight = 0;  // pixels
+  int xPixelsPerInch = 96;
+  int yPixelsPerInch = 96;
+  int textAreaWidth = 0;   // pixels
+  int textAreaHeight = 0;  // pixels
 
-  TUnits Units = TUnits::Inch;  // chooses the tab grid and the ruler scale
-  bool AttributesOn = true;     // every line carries attribute records (see TWPRTFText::SetAttributeMode)
+  Units units = Units::Inch;  // chooses the tab grid and the ruler scale
+  bool attributesOn = true;   // every line carries attribute records (see WPRTFText::SetAttributeMode)
 
-  std::array<TFontSlot, kFontSlots> Fonts;
+  std::array<FontSlot, kFontSlots> fonts;
 
-  std::array<TTabSlot, kTabSlots> Tabs;
-  std::array<uint8_t, kTabSlots> TabOrder;  // slot numbers sorted by position, free slots last
-  uint64_t TabScratchMask = 0;              // the mask the last AddTab returned
-  uint8_t DefaultTabKind = kTabLeft;        // what kTabAnyKind stores
+  std::array<TabSlot, kTabSlots> tabs;
+  std::array<uint8_t, kTabSlots> tabOrder;  // slot numbers sorted by position, free slots last
+  uint64_t tabScratchMask = 0;              // the mask the last AddTab returned
+  uint8_t defaultTabKind = kTabLeft;        // what kTabAnyKind stores
   // Called once when AddTab finds no free slot; it may free slots (ClearTab) to make room.
-  std::function<void()> OnTabTableFull;
+  std::function<void()> onTabTableFull;
 
   // Page layout in twips.
-  int32_t PageWidth = 12240;   // 8.5 inch
-  int32_t PageHeight = 15840;  // 11 inch
-  int32_t PageExtra = 1;       // kept and copied; its role is not settled
-  int32_t MarginLeft = 1880;
-  int32_t MarginRight = 1880;
-  int32_t MarginTop = 1440;
-  int32_t MarginBottom = 1440;
-  uint8_t FacingPages = 0;
-  uint8_t Landscape = 0;
+  int32_t pageWidth = 12240;   // 8.5 inch
+  int32_t pageHeight = 15840;  // 11 inch
+  int32_t pageExtra = 1;       // kept and copied; its role is not settled
+  int32_t marginLeft = 1880;
+  int32_t marginRight = 1880;
+  int32_t marginTop = 1440;
+  int32_t marginBottom = 1440;
+  uint8_t facingPages = 0;
+  uint8_t landscape = 0;
 
   // Document information (empty until set).
-  std::u32string Title;
-  std::u32string Subject;
-  std::u32string Comment;
+  std::u32string title;
+  std::u32string subject;
+  std::u32string comment;
 
   // --- fonts ---
   // Index of the font (case-insensitive, name cut to 31 characters); adds it in the first
@@ -124,7 +124,7 @@ class TTextHeader {
   void ClearTab(int slot);
   void ClearTabs();
   void SortTabs();
-  int TabGrid() const { return Units == TUnits::Inch ? 144 : 141; }
+  int TabGrid() const { return units == Units::Inch ? 144 : 141; }
   int32_t SnapToTabGrid(int32_t twips) const;
 
   // Ruler scale factor: ppi x 100 / 300 (inch) or ppi x 100 / 254 (centimetre).
@@ -135,7 +135,7 @@ class TTextHeader {
   void SetMargins(int32_t left, int32_t right, int32_t top, int32_t bottom);
   void SetResolution(int x_ppi, int y_ppi);  // also refreshes the tab pixel positions
   void UpdateTextArea();
-  int32_t TextWidthTwips() const { return PageWidth - MarginLeft - MarginRight; }
+  int32_t TextWidthTwips() const { return pageWidth - marginLeft - marginRight; }
   int TwipsToPixelsX(int64_t twips) const;
   int TwipsToPixelsY(int64_t twips) const;
 };

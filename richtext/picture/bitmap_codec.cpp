@@ -29,9 +29,9 @@ bool SizeOk(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxBitmapDimension && height <= kMaxBitmapDimension;
 }
 
-std::vector<TPaletteEntry> StandardPalette(int bpp) {
-  std::vector<TPaletteEntry> p;
-  auto add = [&](uint8_t r, uint8_t g, uint8_t b) { p.push_back(TPaletteEntry{b, g, r, 0}); };
+std::vector<PaletteEntry> StandardPalette(int bpp) {
+  std::vector<PaletteEntry> p;
+  auto add = [&](uint8_t r, uint8_t g, uint8_t b) { p.push_back(PaletteEntry{b, g, r, 0}); };
   if (bpp == 1) {
     add(0, 0, 0);
     add(255, 255, 255);
@@ -55,15 +55,15 @@ std::vector<TPaletteEntry> StandardPalette(int bpp) {
   return p;
 }
 
-TBitmap To24Bit(const TBitmap& in) {
-  TBitmap out;
-  out.Width = in.Width;
-  out.Height = in.Height;
-  out.BitsPerPixel = 24;
-  out.Bits.assign(static_cast<size_t>(out.Stride()) * static_cast<size_t>(out.Height), 0);
-  for (int y = 0; y < in.Height; ++y) {
-    uint8_t* row = out.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(out.Stride());
-    for (int x = 0; x < in.Width; ++x) {
+Bitmap To24Bit(const Bitmap& in) {
+  Bitmap out;
+  out.width = in.width;
+  out.height = in.height;
+  out.bitsPerPixel = 24;
+  out.bits.assign(static_cast<size_t>(out.Stride()) * static_cast<size_t>(out.height), 0);
+  for (int y = 0; y < in.height; ++y) {
+    uint8_t* row = out.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(out.Stride());
+    for (int x = 0; x < in.width; ++x) {
       const uint32_t c = in.PixelRgb(x, y);
       uint8_t* pixel = row + 3 * static_cast<size_t>(x);
       pixel[0] = static_cast<uint8_t>(c);
@@ -74,22 +74,22 @@ TBitmap To24Bit(const TBitmap& in) {
   return out;
 }
 
-bool BlackAndWhite(const TBitmap& b) {
-  if (b.BitsPerPixel != 1) return false;
-  if (b.Palette.empty()) return true;
-  return b.Palette.size() == 2 && b.Palette[0] == TPaletteEntry{0, 0, 0, 0} &&
-         b.Palette[1] == TPaletteEntry{255, 255, 255, 0};
+bool BlackAndWhite(const Bitmap& b) {
+  if (b.bitsPerPixel != 1) return false;
+  if (b.palette.empty()) return true;
+  return b.palette.size() == 2 && b.palette[0] == PaletteEntry{0, 0, 0, 0} &&
+         b.palette[1] == PaletteEntry{255, 255, 255, 0};
 }
 
 // Run-length decoding of 8- and 4-bit bitmaps into top-down rows of `out`.
-bool DecodeRle(std::span<const uint8_t> src, int bpp, bool top_down, TBitmap& out) {
+bool DecodeRle(std::span<const uint8_t> src, int bpp, bool top_down, Bitmap& out) {
   const int stride = out.Stride();
   int x = 0, y = 0;  // y counts rows in file order (bottom-up unless top_down)
   size_t i = 0;
   auto put = [&](unsigned index) {
-    if (x >= out.Width || y >= out.Height) return;
-    const int row = top_down ? y : out.Height - 1 - y;
-    uint8_t* r = out.Bits.data() + static_cast<size_t>(row) * static_cast<size_t>(stride);
+    if (x >= out.width || y >= out.height) return;
+    const int row = top_down ? y : out.height - 1 - y;
+    uint8_t* r = out.bits.data() + static_cast<size_t>(row) * static_cast<size_t>(stride);
     if (bpp == 8) {
       r[x] = static_cast<uint8_t>(index);
     } else {
@@ -148,26 +148,26 @@ uint8_t MaskValue(uint32_t v, uint32_t mask) {
 
 }  // namespace
 
-TDdbImage EncodeDdb(const TBitmap& bitmap) {
-  TDdbImage ddb;
+DdbImage EncodeDdb(const Bitmap& bitmap) {
+  DdbImage ddb;
   if (!bitmap.Valid()) return ddb;
-  const bool keep = BlackAndWhite(bitmap) || bitmap.BitsPerPixel >= 16;
-  const TBitmap converted = keep ? TBitmap{} : To24Bit(bitmap);
-  const TBitmap& src = keep ? bitmap : converted;
-  ddb.BitsPerPixel = src.BitsPerPixel;
-  ddb.Planes = 1;
-  ddb.WidthBytes = static_cast<int>((static_cast<int64_t>(src.Width) * src.BitsPerPixel + 15) / 16 * 2);
-  ddb.Bits.assign(static_cast<size_t>(ddb.WidthBytes) * static_cast<size_t>(src.Height), 0);
-  const size_t used = static_cast<size_t>((static_cast<int64_t>(src.Width) * src.BitsPerPixel + 7) / 8);
-  for (int y = 0; y < src.Height; ++y) {
-    std::memcpy(ddb.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(ddb.WidthBytes),
-                src.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(src.Stride()), used);
+  const bool keep = BlackAndWhite(bitmap) || bitmap.bitsPerPixel >= 16;
+  const Bitmap converted = keep ? Bitmap{} : To24Bit(bitmap);
+  const Bitmap& src = keep ? bitmap : converted;
+  ddb.bitsPerPixel = src.bitsPerPixel;
+  ddb.planes = 1;
+  ddb.widthBytes = static_cast<int>((static_cast<int64_t>(src.width) * src.bitsPerPixel + 15) / 16 * 2);
+  ddb.bits.assign(static_cast<size_t>(ddb.widthBytes) * static_cast<size_t>(src.height), 0);
+  const size_t used = static_cast<size_t>((static_cast<int64_t>(src.width) * src.bitsPerPixel + 7) / 8);
+  for (int y = 0; y < src.height; ++y) {
+    std::memcpy(ddb.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(ddb.widthBytes),
+                src.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(src.Stride()), used);
   }
   return ddb;
 }
 
 bool DecodeDdb(int width, int height, int planes, int bits_per_pixel, int width_bytes,
-               std::span<const uint8_t> bits, TBitmap& out, std::string& error) {
+               std::span<const uint8_t> bits, Bitmap& out, std::string& error) {
   if (!SizeOk(width, height)) {
     error = "bitmap size out of range";
     return false;
@@ -183,14 +183,14 @@ bool DecodeDdb(int width, int height, int planes, int bits_per_pixel, int width_
     error = "bitmap data is shorter than its size";
     return false;
   }
-  TBitmap b;
-  b.Width = width;
-  b.Height = height;
-  b.BitsPerPixel = static_cast<uint16_t>(bits_per_pixel);
-  if (bits_per_pixel <= 8) b.Palette = StandardPalette(bits_per_pixel);
-  b.Bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(height), 0);
+  Bitmap b;
+  b.width = width;
+  b.height = height;
+  b.bitsPerPixel = static_cast<uint16_t>(bits_per_pixel);
+  if (bits_per_pixel <= 8) b.palette = StandardPalette(bits_per_pixel);
+  b.bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(height), 0);
   for (int y = 0; y < height; ++y) {
-    std::memcpy(b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(b.Stride()),
+    std::memcpy(b.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(b.Stride()),
                 bits.data() + static_cast<size_t>(y) * static_cast<size_t>(width_bytes),
                 static_cast<size_t>(used));
   }
@@ -198,33 +198,33 @@ bool DecodeDdb(int width, int height, int planes, int bits_per_pixel, int width_
   return true;
 }
 
-std::vector<uint8_t> EncodeDib(const TBitmap& bitmap) {
+std::vector<uint8_t> EncodeDib(const Bitmap& bitmap) {
   std::vector<uint8_t> out;
   if (!bitmap.Valid()) return out;
   const int stride = bitmap.Stride();
-  const size_t image = static_cast<size_t>(stride) * static_cast<size_t>(bitmap.Height);
-  const size_t colors = bitmap.BitsPerPixel <= 8 ? size_t{1} << bitmap.BitsPerPixel : 0;
+  const size_t image = static_cast<size_t>(stride) * static_cast<size_t>(bitmap.height);
+  const size_t colors = bitmap.bitsPerPixel <= 8 ? size_t{1} << bitmap.bitsPerPixel : 0;
   out.reserve(40 + colors * 4 + image);
   Put32(out, 40);
-  Put32(out, static_cast<uint32_t>(bitmap.Width));
-  Put32(out, static_cast<uint32_t>(bitmap.Height));
+  Put32(out, static_cast<uint32_t>(bitmap.width));
+  Put32(out, static_cast<uint32_t>(bitmap.height));
   Put16(out, 1);
-  Put16(out, bitmap.BitsPerPixel);
+  Put16(out, bitmap.bitsPerPixel);
   Put32(out, 0);  // uncompressed
   Put32(out, static_cast<uint32_t>(image));
   Put32(out, 0);
   Put32(out, 0);
   Put32(out, 0);
   Put32(out, 0);
-  const std::vector<TPaletteEntry> standard =
-      bitmap.Palette.empty() && colors ? StandardPalette(bitmap.BitsPerPixel) : std::vector<TPaletteEntry>{};
-  const std::vector<TPaletteEntry>& palette = bitmap.Palette.empty() ? standard : bitmap.Palette;
+  const std::vector<PaletteEntry> standard =
+      bitmap.palette.empty() && colors ? StandardPalette(bitmap.bitsPerPixel) : std::vector<PaletteEntry>{};
+  const std::vector<PaletteEntry>& palette = bitmap.palette.empty() ? standard : bitmap.palette;
   for (size_t i = 0; i < colors; ++i) {
-    const TPaletteEntry e = i < palette.size() ? palette[i] : TPaletteEntry{};
-    out.insert(out.end(), {e.Blue, e.Green, e.Red, 0});
+    const PaletteEntry e = i < palette.size() ? palette[i] : PaletteEntry{};
+    out.insert(out.end(), {e.blue, e.green, e.red, 0});
   }
-  for (int y = bitmap.Height - 1; y >= 0; --y) {
-    const uint8_t* row = bitmap.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+  for (int y = bitmap.height - 1; y >= 0; --y) {
+    const uint8_t* row = bitmap.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
     out.insert(out.end(), row, row + stride);
   }
   return out;
@@ -232,7 +232,7 @@ std::vector<uint8_t> EncodeDib(const TBitmap& bitmap) {
 
 namespace {
 
-bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& out, std::string& error) {
+bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, Bitmap& out, std::string& error) {
   if (data.size() < 12) {
     error = "bitmap header is truncated";
     return false;
@@ -291,18 +291,18 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
     error = "bitmap palette is truncated";
     return false;
   }
-  TBitmap b;
-  b.Width = static_cast<int32_t>(width);
-  b.Height = static_cast<int32_t>(height);
-  b.BitsPerPixel = static_cast<uint16_t>(bpp);
+  Bitmap b;
+  b.width = static_cast<int32_t>(width);
+  b.height = static_cast<int32_t>(height);
+  b.bitsPerPixel = static_cast<uint16_t>(bpp);
   for (size_t i = 0; i < palette_count; ++i) {
     const size_t at = pos + i * entry_size;
-    b.Palette.push_back(TPaletteEntry{data[at], data[at + 1], data[at + 2], 0});
+    b.palette.push_back(PaletteEntry{data[at], data[at + 1], data[at + 2], 0});
   }
   pos += palette_count * entry_size;
   // A short palette is filled up with black, so that every index reads the same colour as in
   // the full palette the encoder writes.
-  if (bpp <= 8) b.Palette.resize(size_t{1} << bpp);
+  if (bpp <= 8) b.palette.resize(size_t{1} << bpp);
   if (bits_offset >= 0 && static_cast<size_t>(bits_offset) >= pos &&
       static_cast<size_t>(bits_offset) <= data.size()) {
     pos = static_cast<size_t>(bits_offset);
@@ -314,7 +314,7 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
       error = "bitmap is too large";
       return false;
     }
-    b.Bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
+    b.bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
     if (!DecodeRle(bits, bpp, top_down, b)) {
       error = "run-length bitmap data is damaged";
       return false;
@@ -326,24 +326,24 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
     error = "bitmap data is shorter than its size";
     return false;
   }
-  b.Bits.resize(static_cast<size_t>(stride) * static_cast<size_t>(height));
+  b.bits.resize(static_cast<size_t>(stride) * static_cast<size_t>(height));
   for (int64_t y = 0; y < height; ++y) {
     const int64_t src_row = top_down ? y : height - 1 - y;
-    std::memcpy(b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride),
+    std::memcpy(b.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride),
                 bits.data() + static_cast<size_t>(src_row) * static_cast<size_t>(stride),
                 static_cast<size_t>(stride));
   }
   if (compression == 3) {  // turn bit fields into plain 24-bit pixels
-    TBitmap plain;
-    plain.Width = b.Width;
-    plain.Height = b.Height;
-    plain.BitsPerPixel = 24;
-    plain.Bits.assign(static_cast<size_t>(plain.Stride()) * static_cast<size_t>(plain.Height), 0);
-    for (int y = 0; y < b.Height; ++y) {
-      const uint8_t* s = b.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
-      uint8_t* d = plain.Bits.data() + static_cast<size_t>(y) * static_cast<size_t>(plain.Stride());
+    Bitmap plain;
+    plain.width = b.width;
+    plain.height = b.height;
+    plain.bitsPerPixel = 24;
+    plain.bits.assign(static_cast<size_t>(plain.Stride()) * static_cast<size_t>(plain.height), 0);
+    for (int y = 0; y < b.height; ++y) {
+      const uint8_t* s = b.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride);
+      uint8_t* d = plain.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(plain.Stride());
       const ByteReader row(s, static_cast<size_t>(stride));
-      for (int x = 0; x < b.Width; ++x) {
+      for (int x = 0; x < b.width; ++x) {
         const uint32_t v =
             bpp == 16 ? row.U16At(2 * static_cast<uint64_t>(x)) : row.U32At(4 * static_cast<uint64_t>(x));
         uint8_t* pixel = d + 3 * static_cast<size_t>(x);
@@ -360,15 +360,15 @@ bool DecodeDibAt(std::span<const uint8_t> data, int64_t bits_offset, TBitmap& ou
 
 }  // namespace
 
-bool DecodeDib(std::span<const uint8_t> data, TBitmap& out, std::string& error) {
+bool DecodeDib(std::span<const uint8_t> data, Bitmap& out, std::string& error) {
   return DecodeDibAt(data, -1, out, error);
 }
 
-std::vector<uint8_t> EncodeBmpFile(const TBitmap& bitmap) {
+std::vector<uint8_t> EncodeBmpFile(const Bitmap& bitmap) {
   const std::vector<uint8_t> dib = EncodeDib(bitmap);
   if (dib.empty()) return {};
   std::vector<uint8_t> out;
-  const size_t colors = bitmap.BitsPerPixel <= 8 ? size_t{1} << bitmap.BitsPerPixel : 0;
+  const size_t colors = bitmap.bitsPerPixel <= 8 ? size_t{1} << bitmap.bitsPerPixel : 0;
   out.reserve(14 + dib.size());
   out.push_back('B');
   out.push_back('M');
@@ -379,7 +379,7 @@ std::vector<uint8_t> EncodeBmpFile(const TBitmap& bitmap) {
   return out;
 }
 
-bool DecodeBmpFile(std::span<const uint8_t> data, TBitmap& out, std::string& error) {
+bool DecodeBmpFile(std::span<const uint8_t> data, Bitmap& out, std::string& error) {
   if (data.size() < 14 + 12 || data[0] != 'B' || data[1] != 'M') {
     error = "not a bitmap file";
     return false;

@@ -55,60 +55,60 @@ std::u32string LowerAscii(std::u32string s) {
 }
 
 // A .wmf file: the placeable header, when there is one, gives the size and is not kept.
-TMetafile MetafileFromFile(std::vector<uint8_t> bytes) {
+Metafile MetafileFromFile(std::vector<uint8_t> bytes) {
   uint32_t key = 0;
   std::memcpy(&key, bytes.data(), 4);
-  TMetafile mf;
+  Metafile mf;
   if (key == 0x9AC6CDD7u) {
     int16_t box[4];
     std::memcpy(box, bytes.data() + 6, 8);
-    mf.Width = std::max(box[2] - box[0], 0);
-    mf.Height = std::max(box[3] - box[1], 0);
-    mf.Bytes.assign(bytes.begin() + 22, bytes.end());
+    mf.width = std::max(box[2] - box[0], 0);
+    mf.height = std::max(box[3] - box[1], 0);
+    mf.bytes.assign(bytes.begin() + 22, bytes.end());
   } else {
-    mf.Bytes = std::move(bytes);
+    mf.bytes = std::move(bytes);
   }
   return mf;
 }
 
 }  // namespace
 
-TDocGraphic DecodeEmbeddedPicture(EmbeddedPictureKind kind, const EmbeddedPictureSize& size,
-                                  std::vector<uint8_t> data, const TWPPictureDecoder* decoder) {
-  TDocGraphic graphic;
+DocGraphic DecodeEmbeddedPicture(EmbeddedPictureKind kind, const EmbeddedPictureSize& size,
+                                 std::vector<uint8_t> data, const WPPictureDecoder* decoder) {
+  DocGraphic graphic;
   std::string error;
   switch (kind) {
     case EmbeddedPictureKind::Metafile:
       if (!data.empty()) {
-        TMetafile mf;
-        mf.Bytes = std::move(data);
-        mf.Width = std::max(size.width, 0);
-        mf.Height = std::max(size.height, 0);
-        graphic.Image = std::move(mf);
+        Metafile mf;
+        mf.bytes = std::move(data);
+        mf.width = std::max(size.width, 0);
+        mf.height = std::max(size.height, 0);
+        graphic.image = std::move(mf);
       }
       break;
     case EmbeddedPictureKind::Dib: {
       FixDibImageSize(data);
-      TBitmap bmp;
-      if (DecodeDib(data, bmp, error)) graphic.Image = std::move(bmp);
+      Bitmap bmp;
+      if (DecodeDib(data, bmp, error)) graphic.image = std::move(bmp);
       break;
     }
     case EmbeddedPictureKind::DeviceBitmap: {
-      TBitmap bmp;
+      Bitmap bmp;
       if (DecodeDdb(size.width, size.height, size.planes, size.bitsPerPixel, size.widthBytes, data, bmp,
                     error)) {
-        graphic.Image = std::move(bmp);
+        graphic.image = std::move(bmp);
       }
       break;
     }
     case EmbeddedPictureKind::Png:
     case EmbeddedPictureKind::Jpeg:
       if (decoder) {
-        TBitmap bmp;
-        if (decoder->Decode(kind == EmbeddedPictureKind::Png ? TPictureFormat::Png : TPictureFormat::Jpeg,
-                            data, kMaxBitmapDimension, bmp)) {
-          graphic.Image = std::move(bmp);
-          graphic.InPictureHolder = true;  // written back as a device-independent bitmap
+        Bitmap bmp;
+        if (decoder->Decode(kind == EmbeddedPictureKind::Png ? PictureFormat::Png : PictureFormat::Jpeg, data,
+                            kMaxBitmapDimension, bmp)) {
+          graphic.image = std::move(bmp);
+          graphic.inPictureHolder = true;  // written back as a device-independent bitmap
         }
       }
       break;
@@ -118,33 +118,33 @@ TDocGraphic DecodeEmbeddedPicture(EmbeddedPictureKind kind, const EmbeddedPictur
   return graphic;
 }
 
-bool LoadPictureFile(const std::u32string& path, bool allow_metafile, TDocGraphic& out) {
+bool LoadPictureFile(const std::u32string& path, bool allow_metafile, DocGraphic& out) {
   const std::u32string lower = LowerAscii(path);
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(ToUtf8(path), bytes)) return false;
   if (lower.find(U".bmp") != std::u32string::npos) {
     std::string error;
-    TBitmap bmp;
+    Bitmap bmp;
     if (!DecodeBmpFile(bytes, bmp, error)) return false;
-    out.Image = std::move(bmp);
+    out.image = std::move(bmp);
     return true;
   }
   if (allow_metafile && lower.find(U".wmf") != std::u32string::npos && bytes.size() > 22) {
-    out.Image = MetafileFromFile(std::move(bytes));
+    out.image = MetafileFromFile(std::move(bytes));
     return true;
   }
   return false;
 }
 
-std::vector<uint8_t> PlaceableMetafileBytes(const TMetafile& mf) {
+std::vector<uint8_t> PlaceableMetafileBytes(const Metafile& mf) {
   uint16_t w[11] = {};
   w[0] = 0xCDD7;  // key 0x9AC6CDD7, low word first
   w[1] = 0x9AC6;
   w[2] = 0;  // handle
   w[3] = 0;  // left
   w[4] = 0;  // top
-  w[5] = static_cast<uint16_t>(std::clamp(mf.Width, 0, 0x7FFF));
-  w[6] = static_cast<uint16_t>(std::clamp(mf.Height, 0, 0x7FFF));
+  w[5] = static_cast<uint16_t>(std::clamp(mf.width, 0, 0x7FFF));
+  w[6] = static_cast<uint16_t>(std::clamp(mf.height, 0, 0x7FFF));
   w[7] = 2540;  // units per inch
   w[8] = 0;     // reserved (32 bits)
   w[9] = 0;
@@ -152,12 +152,12 @@ std::vector<uint8_t> PlaceableMetafileBytes(const TMetafile& mf) {
   for (int i = 0; i < 10; ++i) sum ^= w[i];
   w[10] = sum;
   std::vector<uint8_t> out;
-  out.reserve(22 + mf.Bytes.size());
+  out.reserve(22 + mf.bytes.size());
   for (uint16_t v : w) {
     out.push_back(static_cast<uint8_t>(v & 0xFF));
     out.push_back(static_cast<uint8_t>(v >> 8));
   }
-  out.insert(out.end(), mf.Bytes.begin(), mf.Bytes.end());
+  out.insert(out.end(), mf.bytes.begin(), mf.bytes.end());
   return out;
 }
 

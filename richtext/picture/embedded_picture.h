@@ -31,19 +31,19 @@ struct EmbeddedPictureSize {
 
 // The graphic the bytes hold; empty when they cannot be decoded (or, for PNG and JPEG, when
 // there is no decoder). `decoder` may be null.
-TDocGraphic DecodeEmbeddedPicture(EmbeddedPictureKind kind, const EmbeddedPictureSize& size,
-                                  std::vector<uint8_t> data, const TWPPictureDecoder* decoder);
+DocGraphic DecodeEmbeddedPicture(EmbeddedPictureKind kind, const EmbeddedPictureSize& size,
+                                 std::vector<uint8_t> data, const WPPictureDecoder* decoder);
 
 // A linked picture file: a .bmp file as a bitmap, a .wmf file (placeable or not) as a metafile
 // when `allow_metafile`. False when the file cannot be read or is of neither kind (the kind is
 // told by the name, case-insensitively).
-bool LoadPictureFile(const std::u32string& path, bool allow_metafile, TDocGraphic& out);
+bool LoadPictureFile(const std::u32string& path, bool allow_metafile, DocGraphic& out);
 
 // Files larger than this are not read as pictures.
 inline constexpr size_t kMaxPictureFileBytes = 64u << 20;
 
 // A placeable metafile (22-byte header with key 0x9AC6CDD7, bounding box 0, 0, width, height,
 // 2540 units per inch and the XOR checksum of its first ten words) followed by the records.
-std::vector<uint8_t> PlaceableMetafileBytes(const TMetafile& metafile);
+std::vector<uint8_t> PlaceableMetafileBytes(const Metafile& metafile);
 
 }  // namespace inkwend

@@ -10,15 +10,15 @@
 
 namespace inkwend {
 
-enum class TPictureFormat : uint8_t { Png, Jpeg };
+enum class PictureFormat : uint8_t { Png, Jpeg };
 
-class TWPPictureDecoder {
+class WPPictureDecoder {
  public:
-  virtual ~TWPPictureDecoder() = default;
+  virtual ~WPPictureDecoder() = default;
   // Decodes the bytes into a 24-bit bitmap (transparent pixels over white). False when the bytes
   // are not a picture of that format or it is larger than `max_side` pixels in either direction.
-  virtual bool Decode(TPictureFormat format, std::span<const uint8_t> data, int max_side,
-                      TBitmap& out) const = 0;
+  virtual bool Decode(PictureFormat format, std::span<const uint8_t> data, int max_side,
+                      Bitmap& out) const = 0;
 };
 
 }  // namespace inkwend

@@ -78,11 +78,11 @@ char32_t ConvertOne(iconv_t cd, const char* bytes, size_t size) {
 
 }  // namespace
 
-struct TCodePageDecoder::Table {
+struct CodePageDecoder::Table {
   std::array<char32_t, 256> single{};
   mutable std::vector<char32_t> pairs;  // 65536 entries, filled on first use
   iconv_t cd = reinterpret_cast<iconv_t>(-1);
-  bool double_byte = false;
+  bool doubleByte = false;
 
   Table() = default;
   Table(const Table&) = delete;
@@ -106,7 +106,7 @@ namespace {
 
 std::mutex g_tables_mutex;
 
-const TCodePageDecoder::Table* TableFor(int codepage);
+const CodePageDecoder::Table* TableFor(int codepage);
 
 }  // namespace
 
@@ -155,7 +155,7 @@ int CodePageOfCharSet(int charset) {
   }
 }
 
-TCodePageDecoder::TCodePageDecoder(int codepage) : codepage_(codepage) {
+CodePageDecoder::CodePageDecoder(int codepage) : codepage_(codepage) {
   if (codepage != 1252 && codepage != kCodePageSymbol && codepage != 0) {
     std::lock_guard<std::mutex> lock(g_tables_mutex);
     table_ = TableFor(codepage);
@@ -163,7 +163,7 @@ TCodePageDecoder::TCodePageDecoder(int codepage) : codepage_(codepage) {
   if (!table_ && codepage != kCodePageSymbol) codepage_ = 1252;
 }
 
-char32_t TCodePageDecoder::Feed(uint8_t byte) {
+char32_t CodePageDecoder::Feed(uint8_t byte) {
   if (lead_ != 0) {
     const uint8_t lead = lead_;
     lead_ = 0;
@@ -180,7 +180,7 @@ char32_t TCodePageDecoder::Feed(uint8_t byte) {
   return c;
 }
 
-char32_t TCodePageDecoder::Single(uint8_t byte) const {
+char32_t CodePageDecoder::Single(uint8_t byte) const {
   if (codepage_ == kCodePageSymbol) return kSymbolBase + byte;
   if (!table_) return Windows1252ToUnicode(byte);
   const char32_t c = table_->single[byte];
@@ -189,16 +189,16 @@ char32_t TCodePageDecoder::Single(uint8_t byte) const {
 
 namespace {
 
-const TCodePageDecoder::Table* TableFor(int codepage) {
-  static std::map<int, std::unique_ptr<TCodePageDecoder::Table>> tables;
+const CodePageDecoder::Table* TableFor(int codepage) {
+  static std::map<int, std::unique_ptr<CodePageDecoder::Table>> tables;
   auto it = tables.find(codepage);
   if (it != tables.end()) return it->second.get();
   const char* name = IconvName(codepage);
-  std::unique_ptr<TCodePageDecoder::Table> table;
+  std::unique_ptr<CodePageDecoder::Table> table;
   if (name) {
     iconv_t cd = iconv_open("UTF-32LE", name);
     if (cd != reinterpret_cast<iconv_t>(-1)) {
-      table = std::make_unique<TCodePageDecoder::Table>();
+      table = std::make_unique<CodePageDecoder::Table>();
       table->cd = cd;  // kept for the lifetime of the process, as the table is
       for (int b = 0; b < 256; ++b) {
         if (b < 0x80 && codepage != 10000 && codepage != 437 && codepage != 850) {
@@ -207,12 +207,12 @@ const TCodePageDecoder::Table* TableFor(int codepage) {
         }
         const char byte = static_cast<char>(b);
         table->single[static_cast<size_t>(b)] = ConvertOne(cd, &byte, 1);
-        if (table->single[static_cast<size_t>(b)] == kLead) table->double_byte = true;
+        if (table->single[static_cast<size_t>(b)] == kLead) table->doubleByte = true;
       }
-      if (table->double_byte) table->pairs.assign(65536, kUnknown);
+      if (table->doubleByte) table->pairs.assign(65536, kUnknown);
     }
   }
-  const TCodePageDecoder::Table* result = table.get();
+  const CodePageDecoder::Table* result = table.get();
   tables.emplace(codepage, std::move(table));
   return result;
 }

@@ -14,10 +14,10 @@ inline constexpr int kCodePageSymbol = 2;  // symbol fonts: byte xx becomes U+F0
 // and unknown ones: the document's \ansicpg applies).
 int CodePageOfCharSet(int charset);
 
-class TCodePageDecoder {
+class CodePageDecoder {
  public:
   // 1252 (or 0, or an unknown code page) decodes as Windows-1252; kCodePageSymbol as symbol.
-  explicit TCodePageDecoder(int codepage = 1252);
+  explicit CodePageDecoder(int codepage = 1252);
 
   int CodePage() const { return codepage_; }
   // Feeds one byte. Returns the character, or 0 when the byte opens a double-byte character

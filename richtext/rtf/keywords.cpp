@@ -11,13 +11,13 @@ namespace inkwend {
 
 namespace {
 
-using K = TRtfKind;
-using A = TRtfAction;
+using K = RtfKind;
+using A = RtfAction;
 
 constexpr int32_t kB2(int first, int second) { return first | (second << 8); }
 
 // clang-format off
-constexpr TRtfKeyword kKeywords[] = {
+constexpr RtfKeyword kKeywords[] = {
     // characters and breaks
     {"par", 0, false, K::Property, A::Par, 0},
     {"sect", 0, false, K::Property, A::Par, 0},
@@ -286,16 +286,16 @@ constexpr uint32_t Hash(std::string_view w) {
 // Open addressing over the table; slot value is the entry index + 1 (0 = empty). Earlier
 // entries win, as when the table is searched in order.
 struct Index {
-  std::array<uint16_t, kTableSize> slots{};
+  std::array<uint16_t, kTableSize> slotsValue{};
   constexpr Index() {
     for (size_t i = 0; i < std::size(kKeywords); ++i) {
-      size_t s = Hash(kKeywords[i].Word) & (kTableSize - 1);
+      size_t s = Hash(kKeywords[i].word) & (kTableSize - 1);
       bool seen = false;
-      while (slots[s] != 0) {
-        if (kKeywords[slots[s] - 1].Word == kKeywords[i].Word) seen = true;
+      while (slotsValue[s] != 0) {
+        if (kKeywords[slotsValue[s] - 1].word == kKeywords[i].word) seen = true;
         s = (s + 1) & (kTableSize - 1);
       }
-      if (!seen) slots[s] = static_cast<uint16_t>(i + 1);
+      if (!seen) slotsValue[s] = static_cast<uint16_t>(i + 1);
     }
   }
 };
@@ -304,16 +304,16 @@ constexpr Index kIndex{};
 
 }  // namespace
 
-const TRtfKeyword* FindRtfKeyword(std::string_view word) { return FindRtfKeyword(word, Hash(word)); }
+const RtfKeyword* FindRtfKeyword(std::string_view word) { return FindRtfKeyword(word, Hash(word)); }
 
-const TRtfKeyword* FindRtfKeyword(std::string_view word, uint32_t hash) {
+const RtfKeyword* FindRtfKeyword(std::string_view word, uint32_t hash) {
   size_t s = hash & (kTableSize - 1);
-  while (kIndex.slots[s] != 0) {
-    const TRtfKeyword& k = kKeywords[kIndex.slots[s] - 1];
-    if (k.Word.size() == word.size()) {
+  while (kIndex.slotsValue[s] != 0) {
+    const RtfKeyword& k = kKeywords[kIndex.slotsValue[s] - 1];
+    if (k.word.size() == word.size()) {
       // Words are short: a byte loop beats a call to memcmp.
       size_t i = 0;
-      while (i < word.size() && k.Word[i] == word[i]) ++i;
+      while (i < word.size() && k.word[i] == word[i]) ++i;
       if (i == word.size()) return &k;
     }
     s = (s + 1) & (kTableSize - 1);

@@ -7,9 +7,9 @@
 
 namespace inkwend {
 
-enum class TRtfKind : uint8_t { Character, Destination, Property, Special };
+enum class RtfKind : uint8_t { Character, Destination, Property, Special };
 
-enum class TRtfAction : uint8_t {
+enum class RtfAction : uint8_t {
   // characters
   Par,   // end of paragraph
   Line,  // line break inside the paragraph
@@ -20,8 +20,8 @@ enum class TRtfAction : uint8_t {
   Plain,
   Font,
   FontSize,
-  Style,     // StyleBits bit `Arg` on (n != 0) or off
-  CharFlag,  // CharFlags bit `Arg` on or off
+  Style,     // styleBits bit `Arg` on (n != 0) or off
+  CharFlag,  // charFlags bit `Arg` on or off
   Super,
   Sub,
   NoSuperSub,
@@ -103,22 +103,22 @@ enum class TRtfAction : uint8_t {
   ParBreak,  // backslash + CR or LF
 };
 
-struct TRtfKeyword {
-  std::string_view Word;
-  int32_t Default;
-  bool ForceDefault;
-  TRtfKind Kind;
-  TRtfAction Action;
-  int32_t Arg;
+struct RtfKeyword {
+  std::string_view word;
+  int32_t defaultValue;
+  bool forceDefault;
+  RtfKind kind;
+  RtfAction action;
+  int32_t arg;
 };
 
 // The table entry of a control word (or control symbol), or nullptr for an unknown word.
-const TRtfKeyword* FindRtfKeyword(std::string_view word);
+const RtfKeyword* FindRtfKeyword(std::string_view word);
 
 // The hash the look-up uses, so that a reader can compute it a byte at a time while it reads
 // the word, and the look-up with that hash.
 inline constexpr uint32_t kRtfKeywordHashSeed = 2166136261u;
 constexpr uint32_t RtfKeywordHashStep(uint32_t h, uint8_t c) { return (h ^ c) * 16777619u; }
-const TRtfKeyword* FindRtfKeyword(std::string_view word, uint32_t hash);
+const RtfKeyword* FindRtfKeyword(std::string_view word, uint32_t hash);
 
 }  // namespace inkwend

@@ -16,19 +16,19 @@ namespace inkwend {
 namespace {
 
 // A read-only stream over a file, read in the reader's own chunks.
-class TFileReadStream : public TWPStream {
+class FileReadStream : public WPStream {
  public:
-  explicit TFileReadStream(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
+  explicit FileReadStream(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
     if (file_ && std::fseek(file_, 0, SEEK_END) == 0) {
       size_ = std::ftell(file_);
       std::fseek(file_, 0, SEEK_SET);
     }
   }
-  ~TFileReadStream() override {
+  ~FileReadStream() override {
     if (file_) std::fclose(file_);
   }
-  TFileReadStream(const TFileReadStream&) = delete;
-  TFileReadStream& operator=(const TFileReadStream&) = delete;
+  FileReadStream(const FileReadStream&) = delete;
+  FileReadStream& operator=(const FileReadStream&) = delete;
   bool IsOpen() const { return file_ != nullptr; }
   size_t Write(const void*, size_t) override { return 0; }
   size_t Read(void* data, size_t size) override { return file_ ? std::fread(data, 1, size, file_) : 0; }
@@ -52,11 +52,11 @@ bool IsHtmlTag(std::string_view name) {
   return std::find(std::begin(kTags), std::end(kTags), lower) != std::end(kTags);
 }
 
-uint8_t NearestColor(const TTextHeader& to, TColorRef c) {
+uint8_t NearestColor(const TextHeader& to, ColorRef c) {
   int best = 0;
   int64_t best_d = std::numeric_limits<int64_t>::max();
   for (int i = 0; i < 16; ++i) {
-    const TColorRef d = to.Colors[static_cast<size_t>(i)];
+    const ColorRef d = to.colors[static_cast<size_t>(i)];
     const int64_t dr = RedOf(c) - RedOf(d), dg = GreenOf(c) - GreenOf(d), db = BlueOf(c) - BlueOf(d);
     const int64_t dist = dr * dr + dg * dg + db * db;
     if (dist < best_d) {
@@ -68,24 +68,24 @@ uint8_t NearestColor(const TTextHeader& to, TColorRef c) {
 }
 
 // Every paragraph is left marked for layout; the caller lays the document out again.
-void FinishLoad(TWPRTFText& doc) {
-  doc.Header.UpdateTextArea();
-  for (TParagraph* p = doc.FirstParagraph(); p; p = p->Next) p->MarkDirty();
+void FinishLoad(WPRTFText& doc) {
+  doc.header.UpdateTextArea();
+  for (Paragraph* p = doc.FirstParagraph(); p; p = p->next) p->MarkDirty();
 }
 
-int RunReader(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TLoadOptions& options,
+int RunReader(WPRTFText& doc, WPStream& stream, WPLoadFormat format, const LoadOptions& options,
               Status& status) {
-  if (format == TWPLoadFormat::FormatRTF) {
-    TWPRtfReader reader(&doc);
-    reader.AutomaticText = options.AutomaticText;
-    reader.KeepLayout = options.KeepLayout;
+  if (format == WPLoadFormat::FormatRTF) {
+    WPRtfReader reader(&doc);
+    reader.automaticText = options.automaticText;
+    reader.keepLayout = options.keepLayout;
     reader.pictureDecoder = options.pictureDecoder;
     const int result = reader.Read(stream);
     status = reader.GetStatus();
     return result;
   }
-  TWPTextReader reader(&doc);
-  reader.AutomaticText = options.AutomaticText;
+  WPTextReader reader(&doc);
+  reader.automaticText = options.automaticText;
   const int result = reader.Read(stream);
   status = reader.GetStatus();
   return result;
@@ -93,7 +93,7 @@ int RunReader(TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TL
 
 // The load's result kept in the document and, with its details, in options.status. `status`
 // is the reader's, when the result is the reader's.
-int Report(TWPRTFText& doc, const TLoadOptions& options, int result, Status status) {
+int Report(WPRTFText& doc, const LoadOptions& options, int result, Status status) {
   if (options.status) {
     if (result == kResultOk) {
       status = Status::Ok();
@@ -104,7 +104,7 @@ int Report(TWPRTFText& doc, const TLoadOptions& options, int result, Status stat
     }
     *options.status = std::move(status);
   }
-  return doc.IoResult = result;
+  return doc.ioResult = result;
 }
 
 // What the indexes of `src` (read into a document of its own) become in `doc`: colours take the
@@ -113,9 +113,9 @@ int Report(TWPRTFText& doc, const TLoadOptions& options, int result, Status stat
 // objects' graphics are moved).
 class IndexMap {
  public:
-  IndexMap(TWPRTFText& doc, TWPRTFText& src) : doc_(doc), src_(src) {
+  IndexMap(WPRTFText& doc, WPRTFText& src) : doc_(doc), src_(src) {
     for (int i = 0; i < 16; ++i)
-      colors_[i] = NearestColor(doc.Header, src.Header.Colors[static_cast<size_t>(i)]);
+      colors_[i] = NearestColor(doc.header, src.header.colors[static_cast<size_t>(i)]);
     MapFonts();
     MoveObjects();
     CopyFootnotes();
@@ -130,23 +130,23 @@ class IndexMap {
     uint64_t out = 0;
     for (int s = 0; s < kTabSlots; ++s) {
       if (!((mask >> s) & 1)) continue;
-      const TTabSlot& t = src_.Header.Tabs[static_cast<size_t>(s)];
-      if (t.Position > 0) out |= doc_.Header.AddTab(t.Position, t.Kind);
+      const TabSlot& t = src_.header.tabs[static_cast<size_t>(s)];
+      if (t.position > 0) out |= doc_.header.AddTab(t.position, t.kind);
     }
     return out;
   }
 
   // The record of character `c` in doc.
-  TCharAttr Attr(const TCharAttr& original, char32_t c) {
-    TCharAttr a = original;
-    a.FontIndex = a.FontIndex < kFontSlots ? fonts_[a.FontIndex] : 0;
-    a.ColorIndexes = Colors(a.ColorIndexes);
-    if (a.ColorIndexes >> 4 == 0 && (a.ColorIndexes & 0xF0) == 0) a.SetBackgroundColor(0);
-    if ((a.CharFlags & kCharObject) && c == kCharObjectByNumber)
-      a.TagNumber = static_cast<uint16_t>(numbers_[a.TagNumber]);
-    if ((a.CharFlags & kCharObject) && c == kCharObjectByTag)
-      a.TagNumber = static_cast<uint16_t>(tags_[a.TagNumber]);
-    if (a.CharFlags & kCharFootnote) a.TagNumber = static_cast<uint16_t>(footnotes_[a.TagNumber]);
+  CharAttr Attr(const CharAttr& original, char32_t c) {
+    CharAttr a = original;
+    a.fontIndex = a.fontIndex < kFontSlots ? fonts_[a.fontIndex] : 0;
+    a.colorIndexes = Colors(a.colorIndexes);
+    if (a.colorIndexes >> 4 == 0 && (a.colorIndexes & 0xF0) == 0) a.SetBackgroundColor(0);
+    if ((a.charFlags & kCharObject) && c == kCharObjectByNumber)
+      a.tagNumber = static_cast<uint16_t>(numbers_[a.tagNumber]);
+    if ((a.charFlags & kCharObject) && c == kCharObjectByTag)
+      a.tagNumber = static_cast<uint16_t>(tags_[a.tagNumber]);
+    if (a.charFlags & kCharFootnote) a.tagNumber = static_cast<uint16_t>(footnotes_[a.tagNumber]);
     // A background colour of 0 means none and stays 0.
     if (original.BackgroundColor() == 0) a.SetBackgroundColor(0);
     return a;
@@ -155,14 +155,14 @@ class IndexMap {
  private:
   void MapFonts() {
     for (int i = 0; i <= kFontSlots; ++i) fonts_[i] = 0;
-    for (int i = 0; i < kFontSlots && !src_.Header.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
-      const TFontSlot& f = src_.Header.Fonts[static_cast<size_t>(i)];
-      const bool is_new = doc_.Header.FindFont(f.Name) < 0;
-      int slot = doc_.Header.FontIndexOf(f.Name);
+    for (int i = 0; i < kFontSlots && !src_.header.fonts[static_cast<size_t>(i)].name.empty(); ++i) {
+      const FontSlot& f = src_.header.fonts[static_cast<size_t>(i)];
+      const bool is_new = doc_.header.FindFont(f.name) < 0;
+      int slot = doc_.header.FontIndexOf(f.name);
       if (slot >= kFontSlots) slot = 0;
       if (is_new && slot > 0) {
-        doc_.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = f.PitchFamily;
-        doc_.Header.Fonts[static_cast<size_t>(slot)].CharSet = f.CharSet;
+        doc_.header.fonts[static_cast<size_t>(slot)].pitchFamily = f.pitchFamily;
+        doc_.header.fonts[static_cast<size_t>(slot)].charSet = f.charSet;
       }
       fonts_[i] = static_cast<uint8_t>(slot);
     }
@@ -170,31 +170,31 @@ class IndexMap {
 
   void MoveObjects() {
     for (const auto& o : src_.Objects()) {
-      TDocObject* n = nullptr;
-      if (!o->FileName.empty()) n = doc_.FindObjectByFileName(o->FileName);
+      DocObject* n = nullptr;
+      if (!o->fileName.empty()) n = doc_.FindObjectByFileName(o->fileName);
       if (!n) {
-        n = doc_.AddObject(std::move(o->Graphic), o->Tagged ? o->Tag : (o->FileName.empty() ? 0 : -1));
-        n->Tagged = o->Tagged;
-        n->Width = o->Width;
-        n->Height = o->Height;
-        n->FileName = o->FileName;
+        n = doc_.AddObject(std::move(o->graphic), o->tagged ? o->tag : (o->fileName.empty() ? 0 : -1));
+        n->tagged = o->tagged;
+        n->width = o->width;
+        n->height = o->height;
+        n->fileName = o->fileName;
       }
-      numbers_[o->Number] = n->Number;
-      tags_[o->Tag] = n->Tag;
+      numbers_[o->number] = n->number;
+      tags_[o->tag] = n->tag;
     }
   }
 
   void CopyFootnotes() {
     for (const auto& f : src_.Footnotes()) {
-      TFootnoteRec* n = doc_.AddFootnote(f->Mark, f->Number, f->Text);
-      n->MarkOnly = f->MarkOnly;
-      n->Text2 = f->Text2;
-      footnotes_[f->Id] = n->Id;
+      FootnoteRec* n = doc_.AddFootnote(f->mark, f->number, f->text);
+      n->markOnly = f->markOnly;
+      n->text2 = f->text2;
+      footnotes_[f->id] = n->id;
     }
   }
 
-  TWPRTFText& doc_;
-  TWPRTFText& src_;
+  WPRTFText& doc_;
+  WPRTFText& src_;
   uint8_t colors_[16];
   uint8_t fonts_[kFontSlots + 1];
   std::map<int, int> numbers_, tags_, footnotes_;
@@ -203,46 +203,46 @@ class IndexMap {
 // The text after the caret, which moves to the end of the inserted text.
 struct TextAfterCaret {
   std::vector<char32_t> text;
-  std::vector<TCharAttr> attrs;
+  std::vector<CharAttr> attrs;
 };
 
 // Cuts the caret's paragraph at the caret (the end of the document when unset); returns the
 // paragraph, which now ends at the caret.
-TParagraph* CutAtCaret(TWPRTFText& doc, const TDocPosition& caret_in, TextAfterCaret& after) {
-  TDocPosition caret = caret_in;
-  if (!caret.Par) {
-    caret.Par = doc.LastParagraph();
-    caret.Line = caret.Par->LineCount() - 1;
-    caret.Pos = caret.Par->Line(caret.Line).Length;
+Paragraph* CutAtCaret(WPRTFText& doc, const DocPosition& caret_in, TextAfterCaret& after) {
+  DocPosition caret = caret_in;
+  if (!caret.par) {
+    caret.par = doc.LastParagraph();
+    caret.line = caret.par->LineCount() - 1;
+    caret.pos = caret.par->Line(caret.line).length;
   }
-  TParagraph* par = caret.Par;
-  caret.Line = std::clamp(caret.Line, 0, par->LineCount() - 1);
-  caret.Pos = std::clamp(caret.Pos, 0, static_cast<int>(par->Line(caret.Line).Length));
-  const size_t offset = par->Line(caret.Line).Start + static_cast<size_t>(caret.Pos);
+  Paragraph* par = caret.par;
+  caret.line = std::clamp(caret.line, 0, par->LineCount() - 1);
+  caret.pos = std::clamp(caret.pos, 0, static_cast<int>(par->Line(caret.line).length));
+  const size_t offset = par->Line(caret.line).start + static_cast<size_t>(caret.pos);
   after.text.assign(par->Text().begin() + static_cast<ptrdiff_t>(offset), par->Text().end());
   if (par->HasAttributes())
     after.attrs.assign(par->Attrs().begin() + static_cast<ptrdiff_t>(offset), par->Attrs().end());
-  for (int l = par->LineCount() - 1; l > caret.Line; --l) doc.DeleteLine(par, l);
-  const int len = par->Line(caret.Line).Length;
-  if (len > caret.Pos) doc.ReplaceRange(par, caret.Line, caret.Pos, len - caret.Pos, nullptr, 0, nullptr);
+  for (int l = par->LineCount() - 1; l > caret.line; --l) doc.DeleteLine(par, l);
+  const int len = par->Line(caret.line).length;
+  if (len > caret.pos) doc.ReplaceRange(par, caret.line, caret.pos, len - caret.pos, nullptr, 0, nullptr);
   return par;
 }
 
 // Moves what `src` read into `doc` at the caret; `end` receives the position after it.
-void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret, TDocPosition* end) {
+void Insert(WPRTFText& doc, WPRTFText& src, const DocPosition& caret, DocPosition* end) {
   const bool attrs = doc.AttributeMode();
   IndexMap map(doc, src);
   TextAfterCaret after;
-  TParagraph* target = CutAtCaret(doc, caret, after);
+  Paragraph* target = CutAtCaret(doc, caret, after);
   bool first = true;
-  std::vector<TCharAttr> mapped;
-  for (TParagraph* s = src.FirstParagraph(); s; s = s->Next) {
+  std::vector<CharAttr> mapped;
+  for (Paragraph* s = src.FirstParagraph(); s; s = s->next) {
     if (!first) {
       target = doc.NewParagraph(target, 60);
       target->CopyPropertiesFrom(*s);
-      target->TabMask = map.Tabs(s->TabMask);
-      target->BorderColor = static_cast<uint8_t>((s->BorderColor & 0xF0) | map.Color(s->BorderColor));
-      target->ShadingColors = map.Colors(s->ShadingColors);
+      target->tabMask = map.Tabs(s->tabMask);
+      target->borderColor = static_cast<uint8_t>((s->borderColor & 0xF0) | map.Color(s->borderColor));
+      target->shadingColors = map.Colors(s->shadingColors);
     }
     first = false;
     mapped.clear();
@@ -254,54 +254,54 @@ void Insert(TWPRTFText& doc, TWPRTFText& src, const TDocPosition& caret, TDocPos
     doc.AppendText(target, s->Text(), mapped);
   }
   if (end) {
-    end->Par = target;
-    end->Line = target->LineCount() - 1;
-    end->Pos = target->Line(end->Line).Length;
+    end->par = target;
+    end->line = target->LineCount() - 1;
+    end->pos = target->Line(end->line).length;
   }
   doc.AppendText(target, after.text, after.attrs);
 }
 
 }  // namespace
 
-TWPLoadFormat DetectFormat(TWPStream& stream) {
+WPLoadFormat DetectFormat(WPStream& stream) {
   const int64_t start = stream.Position();
   char buf[2000];
   const size_t n = stream.Read(buf, sizeof buf);
   stream.Seek(start);
   size_t i = 0;
   while (i < n && (buf[i] == ' ' || buf[i] == '\n' || buf[i] == '\r' || buf[i] == '\t' || buf[i] == 8)) ++i;
-  if (n - i >= 5 && std::memcmp(buf + i, "{\\rtf", 5) == 0) return TWPLoadFormat::FormatRTF;
+  if (n - i >= 5 && std::memcmp(buf + i, "{\\rtf", 5) == 0) return WPLoadFormat::FormatRTF;
   for (size_t k = 0; k < n; ++k) {
     if (buf[k] != '<') continue;
     size_t e = k + 1;
     while (e < n && e - k <= 10 && buf[e] != '>') ++e;
     if (e < n && buf[e] == '>' && e - k - 1 >= 1 && e - k - 1 <= 9 &&
         IsHtmlTag(std::string_view(buf + k + 1, e - k - 1))) {
-      return TWPLoadFormat::FormatHTML;
+      return WPLoadFormat::FormatHTML;
     }
   }
-  return TWPLoadFormat::FormatANSI;
+  return WPLoadFormat::FormatANSI;
 }
 
-int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& options) {
-  TWPLoadFormat format = doc.LoadFormat;
-  if (format == TWPLoadFormat::AutomaticFormat || format == TWPLoadFormat::LastFormat)
+int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options) {
+  WPLoadFormat format = doc.loadFormat;
+  if (format == WPLoadFormat::AutomaticFormat || format == WPLoadFormat::LastFormat)
     format = DetectFormat(stream);
-  doc.LastFormat = format;
+  doc.lastFormat = format;
   // HTML is read as the plain text it is.
-  const TWPLoadFormat reader_format = format == TWPLoadFormat::FormatRTF ? format : TWPLoadFormat::FormatANSI;
-  TProgressFrame progress(100);
+  const WPLoadFormat reader_format = format == WPLoadFormat::FormatRTF ? format : WPLoadFormat::FormatANSI;
+  ProgressFrame progress(100);
   int result = kResultOk;
   Status status;
 
   if (doc.IsEmpty()) {
-    if (reader_format == TWPLoadFormat::FormatANSI &&
+    if (reader_format == WPLoadFormat::FormatANSI &&
         stream.Size() - stream.Position() > kPlainModeThreshold) {
       doc.SetAttributeMode(false);
     }
-    doc.Header.Title.clear();
-    doc.Header.Subject.clear();
-    doc.Header.Comment.clear();
+    doc.header.title.clear();
+    doc.header.subject.clear();
+    doc.header.comment.clear();
     doc.CollectObjects();
     doc.FreeFootnotes();
     try {
@@ -317,22 +317,22 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
 
   // Into a non-empty document: read into a document of its own, then insert.
   try {
-    TWPRTFText scratch;
-    scratch.Header = doc.Header;
-    scratch.Header.Colors = kDefaultColors;
-    scratch.DefaultAttr = doc.DefaultAttr;
-    scratch.HTMLFilePath = doc.HTMLFilePath;
-    scratch.ProvideObjectEvent = doc.ProvideObjectEvent;
+    WPRTFText scratch;
+    scratch.header = doc.header;
+    scratch.header.colors = kDefaultColors;
+    scratch.defaultAttr = doc.defaultAttr;
+    scratch.htmlFilePath = doc.htmlFilePath;
+    scratch.provideObjectEvent = doc.provideObjectEvent;
     scratch.SetAttributeMode(doc.AttributeMode());
-    TLoadOptions scratch_options = options;
+    LoadOptions scratch_options = options;
     result = RunReader(scratch, stream, reader_format, scratch_options, status);
     progress.Advance(50);
     if (result == kResultOutOfMemory) return Report(doc, options, result, std::move(status));
     if (scratch.IsEmpty() && scratch.Objects().empty())
       return Report(doc, options, result, std::move(status));
-    if (options.OnLoad && !options.OnLoad()) return Report(doc, options, result, std::move(status));
+    if (options.onLoad && !options.onLoad()) return Report(doc, options, result, std::move(status));
     // The inserted text does not change the document's page.
-    Insert(doc, scratch, options.Caret, options.InsertEnd);
+    Insert(doc, scratch, options.caret, options.insertEnd);
   } catch (const std::bad_alloc&) {
     return Report(doc, options, kResultOutOfMemory, Status());
   } catch (const std::exception&) {
@@ -342,12 +342,12 @@ int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& optio
   return Report(doc, options, result, std::move(status));
 }
 
-int LoadFromFile(TWPRTFText& doc, const std::string& path, const TLoadOptions& options) {
-  TFileReadStream stream(path);
+int LoadFromFile(WPRTFText& doc, const std::string& path, const LoadOptions& options) {
+  FileReadStream stream(path);
   if (!stream.IsOpen()) {
     if (options.status)
       *options.status = Status::Error(StatusCode::NotFound, "The file " + path + " cannot be opened.");
-    return doc.IoResult = kResultStreamError;
+    return doc.ioResult = kResultStreamError;
   }
   return LoadFromStream(doc, stream, options);
 }

@@ -12,26 +12,26 @@
 namespace inkwend {
 
 // A position in the document: paragraph, line and character index in the line.
-struct TDocPosition {
-  TParagraph* Par = nullptr;
-  int Line = 0;
-  int Pos = 0;
+struct DocPosition {
+  Paragraph* par = nullptr;
+  int line = 0;
+  int pos = 0;
 };
 
-struct TLoadOptions {
+struct LoadOptions {
   // Where a load into a non-empty document inserts (the end of the document when unset).
-  TDocPosition Caret;
+  DocPosition caret;
   // Asked before read text is inserted into a non-empty document; false discards it.
-  std::function<bool()> OnLoad;
+  std::function<bool()> onLoad;
   // Flags all read text as automatic text.
-  bool AutomaticText = false;
+  bool automaticText = false;
   // Keeps the document's colour table and page layout.
-  bool KeepLayout = false;
+  bool keepLayout = false;
   // Receives the position after the inserted text.
-  TDocPosition* InsertEnd = nullptr;
+  DocPosition* insertEnd = nullptr;
   // Decodes the PNG and JPEG pictures other programs embed; without one they load as empty
   // objects. Not owned: the caller keeps it alive during the load.
-  const TWPPictureDecoder* pictureDecoder = nullptr;
+  const WPPictureDecoder* pictureDecoder = nullptr;
   // Receives the outcome of the load as a Status beside the numeric result: Ok (0);
   // OutOfMemory (2); Damaged (7) with Damage::offset, the byte offset in the stream where the
   // input turned out damaged or cut off (the stream's length for a file cut off with groups
@@ -46,16 +46,16 @@ inline constexpr int64_t kPlainModeThreshold = 500000;
 
 // RTF when "{\rtf" follows leading white space (and backspace), HTML when one of a few tags is
 // found in the first 2000 bytes, plain text otherwise. The stream position is kept.
-TWPLoadFormat DetectFormat(TWPStream& stream);
+WPLoadFormat DetectFormat(WPStream& stream);
 
 // Loads the stream in doc.LoadFormat (detected for AutomaticFormat and LastFormat; HTML loads
 // as plain text) and remembers the format in doc.LastFormat. The result (0 ok, 2 out of memory,
-// 7 damaged input, 8 nothing read) is returned and kept in doc.IoResult; options.status
+// 7 damaged input, 8 nothing read) is returned and kept in doc.ioResult; options.status
 // receives it with the details. A load that fails
 // with an error into an empty document leaves it cleared; an insertion that fails, or that
-// OnLoad refuses, leaves the document as it was. Loaded paragraphs are marked dirty; the caller
+// onLoad refuses, leaves the document as it was. Loaded paragraphs are marked dirty; the caller
 // lays the document out again.
-int LoadFromStream(TWPRTFText& doc, TWPStream& stream, const TLoadOptions& options = {});
-int LoadFromFile(TWPRTFText& doc, const std::string& path, const TLoadOptions& options = {});
+int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options = {});
+int LoadFromFile(WPRTFText& doc, const std::string& path, const LoadOptions& options = {});
 
 }  // namespace inkwend

@@ -1,4 +1,4 @@
-// The plain-text body of TWPTextReader: lines become paragraphs; UTF-8 when the bytes are
+// The plain-text body of WPTextReader: lines become paragraphs; UTF-8 when the bytes are
 // valid UTF-8, Windows-1252 otherwise.
 #include <string>
 
@@ -32,7 +32,7 @@ bool IsUtf8(const std::string& all) {
 
 }  // namespace
 
-void TWPTextReader::ReadBody() {
+void WPTextReader::ReadBody() {
   // CR, LF and CR LF each end a paragraph (text files from Linux end their lines with LF alone).
   // Text that is valid UTF-8 is read as UTF-8, anything else as Windows-1252.
   bool after_cr = false;

@@ -1,6 +1,6 @@
 #pragma once
-// Readers that turn bytes into a document: TWPTextReader (plain text, also the base that owns
-// the input and the paragraph being filled; text_reader.h) and TWPRtfReader (RTF;
+// Readers that turn bytes into a document: WPTextReader (plain text, also the base that owns
+// the input and the paragraph being filled; text_reader.h) and WPRtfReader (RTF;
 // rtf_reader.h).
 //
 // The RTF reader is one pass over the bytes: a control word is looked up in the keyword table

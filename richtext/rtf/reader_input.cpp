@@ -8,12 +8,12 @@ namespace {
 constexpr size_t kBufferSize = 64 * 1024;
 }
 
-void ReaderInput::Start(TWPStream& stream) {
+void ReaderInput::Start(WPStream& stream) {
   stream_ = &stream;
   buffer_.reset(new uint8_t[kBufferSize]);
   pos_ = end_ = 0;
   start_ = stream.Position();
-  bytes_read_ = 0;
+  bytesRead_ = 0;
 }
 
 void ReaderInput::Finish() {
@@ -35,8 +35,8 @@ bool ReaderInput::Refill() {
   const size_t n = stream_->Read(buffer_.get() + keep, kBufferSize - keep);
   pos_ = keep;
   end_ = keep + n;
-  bytes_read_ += static_cast<int64_t>(n);
-  if (n > 0) TWPProgress::Advance(bytes_read_);
+  bytesRead_ += static_cast<int64_t>(n);
+  if (n > 0) WPProgress::Advance(bytesRead_);
   return n > 0;
 }
 

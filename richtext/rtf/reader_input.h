@@ -12,7 +12,7 @@ namespace inkwend {
 class ReaderInput {
  public:
   // Reads `stream` from its current position.
-  void Start(TWPStream& stream);
+  void Start(WPStream& stream);
   // Gives back to the stream what was not consumed, so that a caller can go on from there.
   void Finish();
 
@@ -29,15 +29,15 @@ class ReaderInput {
   const uint8_t* Cursor() const { return buffer_.get() + pos_; }
   void Advance(size_t n) { pos_ += n; }
   // Stream offset of the next byte.
-  int64_t Offset() const { return start_ + bytes_read_ - static_cast<int64_t>(end_ - pos_); }
+  int64_t Offset() const { return start_ + bytesRead_ - static_cast<int64_t>(end_ - pos_); }
 
  private:
-  TWPStream* stream_ = nullptr;
+  WPStream* stream_ = nullptr;
   std::unique_ptr<uint8_t[]> buffer_;
   size_t pos_ = 0;
   size_t end_ = 0;
-  int64_t start_ = 0;       // stream position where the read began
-  int64_t bytes_read_ = 0;  // bytes taken from the stream so far
+  int64_t start_ = 0;      // stream position where the read began
+  int64_t bytesRead_ = 0;  // bytes taken from the stream so far
 };
 
 }  // namespace inkwend

@@ -11,7 +11,7 @@ namespace inkwend {
 
 using rtf_values::kHexValue;
 
-void TWPRtfReader::HexByte() {
+void WPRtfReader::HexByte() {
   int hi = Get();
   if (hi < 0) return;
   if (kHexValue[static_cast<size_t>(hi)] < 0) {
@@ -26,11 +26,12 @@ void TWPRtfReader::HexByte() {
   }
   const auto byte =
       static_cast<uint8_t>(kHexValue[static_cast<size_t>(hi)] << 4 | kHexValue[static_cast<size_t>(lo)]);
-  if (skip_fallback_ > 0) {
-    --skip_fallback_;
+  if (skipFallback_ > 0) {
+    --skipFallback_;
     return;
   }
-  if (f_.Dest == kText && byte < 0x80 && !decoder_.Pending() && decoder_.CodePage() != kCodePageSymbol) {
+  if (f_.dest == Destination::Text && byte < 0x80 && !decoder_.Pending() &&
+      decoder_.CodePage() != kCodePageSymbol) {
     if (byte == 1)
       TaggedObjectAnchor();
     else if (byte > 3)
@@ -41,47 +42,47 @@ void TWPRtfReader::HexByte() {
   if (ch != 0) CharOut(ch);
 }
 
-void TWPRtfReader::UnicodeChar(int32_t n) {
+void WPRtfReader::UnicodeChar(int32_t n) {
   decoder_.Reset();
   int32_t v = n;
   if (v < 0) v += 65536;
   v = std::clamp(v, 0, 0xFFFF);
   char32_t ch = static_cast<char32_t>(v);
   if (ch >= 0xD800 && ch <= 0xDBFF) {
-    high_surrogate_ = static_cast<char16_t>(ch);
+    highSurrogate_ = static_cast<char16_t>(ch);
     ch = 0;
   } else if (ch >= 0xDC00 && ch <= 0xDFFF) {
-    ch = high_surrogate_ ? 0x10000 + ((static_cast<char32_t>(high_surrogate_) - 0xD800) << 10) + (ch - 0xDC00)
-                         : 0xFFFD;
-    high_surrogate_ = 0;
+    ch = highSurrogate_ ? 0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) + (ch - 0xDC00)
+                        : 0xFFFD;
+    highSurrogate_ = 0;
   } else {
-    high_surrogate_ = 0;
+    highSurrogate_ = 0;
   }
-  skip_fallback_ = 0;
+  skipFallback_ = 0;
   if (ch != 0) CharOut(ch);
-  skip_fallback_ = f_.Uc;
+  skipFallback_ = f_.uc;
 }
 
-bool TWPRtfReader::DoCharacter(const TRtfKeyword& k, int32_t) {
-  const bool text = f_.Dest == kText;
-  switch (k.Action) {
-    case TRtfAction::Par:
-    case TRtfAction::ParBreak:
+bool WPRtfReader::DoCharacter(const RtfKeyword& k, int32_t) {
+  const bool text = f_.dest == Destination::Text;
+  switch (k.action) {
+    case RtfAction::Par:
+    case RtfAction::ParBreak:
       if (text) EndParagraph();
       return true;
-    case TRtfAction::Line:
+    case RtfAction::Line:
       if (text) AddChar(kCharLineBreak);
       return true;
-    case TRtfAction::Tab:
+    case RtfAction::Tab:
       if (text)
         AddChar(kCharTab);
-      else if (f_.Dest == kFootnoteText)
+      else if (f_.dest == Destination::FootnoteText)
         CharOut(U'\t');
       return true;
-    case TRtfAction::Char:
-      CharOut(static_cast<char32_t>(k.Arg));
+    case RtfAction::Char:
+      CharOut(static_cast<char32_t>(k.arg));
       return true;
-    case TRtfAction::Ignore:
+    case RtfAction::Ignore:
       return true;
     default:
       return false;
@@ -98,104 +99,105 @@ void SetBits(uint8_t& bits, int mask, bool on) {
 }
 
 // \super, \sub, \up, \dn, \nosupersub: at most one of superscript and subscript.
-void SetPosition(TCharAttr& a, uint8_t position) {
-  a.StyleBits &= static_cast<uint8_t>(~(kStyleSubscript | kStyleSuperscript));
-  a.StyleBits |= position;
+void SetPosition(CharAttr& a, uint8_t position) {
+  a.styleBits &= static_cast<uint8_t>(~(kStyleSubscript | kStyleSuperscript));
+  a.styleBits |= position;
 }
 
 }  // namespace
 
 // \plain: the default attribute in the default font (text marked as RTF code stays so).
-void TWPRtfReader::PlainCharacterAttr() {
-  ChangeAttr([&](TCharAttr& a) {
-    const uint8_t code = a.CharFlags & kCharRtfCode;
-    a = TCharAttr{};
-    a.CharFlags = code;
+void WPRtfReader::PlainCharacterAttr() {
+  ChangeAttr([&](CharAttr& a) {
+    const uint8_t code = a.charFlags & kCharRtfCode;
+    a = CharAttr{};
+    a.charFlags = code;
     for (const RtfFont& font : fonts_) {
-      if (font.Number == deff_) a.FontIndex = font.Slot;
+      if (font.number == deff_) a.fontIndex = font.slot;
     }
   });
-  f_.CodePage = FontCodePage(deff_);
-  SetDecoder(f_.CodePage);
+  f_.codePage = FontCodePage(deff_);
+  SetDecoder(f_.codePage);
 }
 
-bool TWPRtfReader::DoCharacterAttr(const TRtfKeyword& k, int32_t n) {
-  using A = TRtfAction;
-  switch (k.Action) {
+bool WPRtfReader::DoCharacterAttr(const RtfKeyword& k, int32_t n) {
+  using A = RtfAction;
+  switch (k.action) {
     case A::Plain:
       PlainCharacterAttr();
       return true;
     case A::Font:
-      if (f_.Dest == kFontTable)
+      if (f_.dest == Destination::FontTable)
         StartFontDefinition(n);
       else
         SetFont(n);
       return true;
     case A::FontSize:
-      ChangeAttr([&](TCharAttr& a) {
+      ChangeAttr([&](CharAttr& a) {
         const int32_t pt = n / 2;
-        a.PointSize = static_cast<uint8_t>(pt <= 0 ? 10 : std::min(pt, 255));
+        a.pointSize = static_cast<uint8_t>(pt <= 0 ? 10 : std::min(pt, 255));
       });
       return true;
     case A::Style:
-      ChangeAttr([&](TCharAttr& a) { SetBits(a.StyleBits, k.Arg, n != 0); });
+      ChangeAttr([&](CharAttr& a) { SetBits(a.styleBits, k.arg, n != 0); });
       return true;
     case A::UnderlineOff:
-      ChangeAttr([&](TCharAttr& a) { SetBits(a.StyleBits, kStyleUnderline | kStyleDoubleUnderline, false); });
+      ChangeAttr([&](CharAttr& a) { SetBits(a.styleBits, kStyleUnderline | kStyleDoubleUnderline, false); });
       return true;
     case A::CharFlag:
-      ChangeAttr([&](TCharAttr& a) { SetBits(a.CharFlags, k.Arg, n != 0); });
+      ChangeAttr([&](CharAttr& a) { SetBits(a.charFlags, k.arg, n != 0); });
       return true;
     case A::Super:
-      if (f_.Dest == kText) ChangeAttr([&](TCharAttr& a) { SetPosition(a, n != 0 ? kStyleSuperscript : 0); });
+      if (f_.dest == Destination::Text)
+        ChangeAttr([&](CharAttr& a) { SetPosition(a, n != 0 ? kStyleSuperscript : 0); });
       return true;
     case A::Up:
-      ChangeAttr([&](TCharAttr& a) { SetPosition(a, n > 0 ? kStyleSuperscript : 0); });
+      ChangeAttr([&](CharAttr& a) { SetPosition(a, n > 0 ? kStyleSuperscript : 0); });
       return true;
     case A::Sub:
     case A::Down:
-      ChangeAttr([&](TCharAttr& a) { SetPosition(a, n > 0 ? kStyleSubscript : 0); });
+      ChangeAttr([&](CharAttr& a) { SetPosition(a, n > 0 ? kStyleSubscript : 0); });
       return true;
     case A::NoSuperSub:
-      ChangeAttr([&](TCharAttr& a) { SetPosition(a, 0); });
+      ChangeAttr([&](CharAttr& a) { SetPosition(a, 0); });
       return true;
     case A::Cf:
-      ChangeAttr([&](TCharAttr& a) { a.SetTextColor(MapColor(n)); });
+      ChangeAttr([&](CharAttr& a) { a.SetTextColor(MapColor(n)); });
       return true;
     case A::Cb:
-      ChangeAttr([&](TCharAttr& a) { a.SetBackgroundColor(MapColor(n)); });
+      ChangeAttr([&](CharAttr& a) { a.SetBackgroundColor(MapColor(n)); });
       return true;
     default:
       return DoCharacterFlag(k, n);
   }
 }
 
-bool TWPRtfReader::DoCharacterFlag(const TRtfKeyword& k, int32_t n) {
-  switch (k.Action) {
-    case TRtfAction::InsPnt:
-      ChangeAttr([&](TCharAttr& a) {
+bool WPRtfReader::DoCharacterFlag(const RtfKeyword& k, int32_t n) {
+  switch (k.action) {
+    case RtfAction::InsPnt:
+      ChangeAttr([&](CharAttr& a) {
         if (n != 0) {
-          a.CharFlags = static_cast<uint8_t>((a.CharFlags | kCharInsertPoint) & ~kCharAutomatic);
-          a.TagNumber = static_cast<uint16_t>(std::clamp(n, 0, 0xFFFF));
+          a.charFlags = static_cast<uint8_t>((a.charFlags | kCharInsertPoint) & ~kCharAutomatic);
+          a.tagNumber = static_cast<uint16_t>(std::clamp(n, 0, 0xFFFF));
         } else {
-          a.CharFlags &= static_cast<uint8_t>(~kCharInsertPoint);
-          a.TagNumber = 0;
+          a.charFlags &= static_cast<uint8_t>(~kCharInsertPoint);
+          a.tagNumber = 0;
         }
       });
       return true;
-    case TRtfAction::InAut:
-      ChangeAttr([&](TCharAttr& a) {
+    case RtfAction::InAut:
+      ChangeAttr([&](CharAttr& a) {
         if (n != 0)
-          a.CharFlags = static_cast<uint8_t>((a.CharFlags | kCharAutomatic) & ~kCharInsertPoint);
+          a.charFlags = static_cast<uint8_t>((a.charFlags | kCharAutomatic) & ~kCharInsertPoint);
         else
-          a.CharFlags &= static_cast<uint8_t>(~kCharAutomatic);
+          a.charFlags &= static_cast<uint8_t>(~kCharAutomatic);
       });
       return true;
-    case TRtfAction::WpRtf:
-      if (f_.Dest != kText) return true;
-      ChangeAttr([&](TCharAttr& a) { SetBits(a.CharFlags, kCharRtfCode, n != 0); });
+    case RtfAction::WpRtf:
+      if (f_.dest != Destination::Text) return true;
+      ChangeAttr([&](CharAttr& a) { SetBits(a.charFlags, kCharRtfCode, n != 0); });
       verbatim_ = n != 0;
-      verbatim_match_ = 0;
+      verbatimMatch_ = 0;
       return true;
     default:
       return false;

@@ -7,38 +7,38 @@
 
 namespace inkwend {
 
-bool TWPRtfReader::DoDestination(const TRtfKeyword& k) {
-  switch (k.Action) {
-    case TRtfAction::FontTbl:
-      f_.Dest = kFontTable;
-      font_name_.clear();
-      defining_font_ = 0;
-      defining_charset_ = 0;
-      defining_codepage_ = 0;
-      defining_family_ = 0;
+bool WPRtfReader::DoDestination(const RtfKeyword& k) {
+  switch (k.action) {
+    case RtfAction::FontTbl:
+      f_.dest = Destination::FontTable;
+      fontName_.clear();
+      definingFont_ = 0;
+      definingCharset_ = 0;
+      definingCodepage_ = 0;
+      definingFamily_ = 0;
       return true;
-    case TRtfAction::ColorTbl:
-      f_.Dest = kColorTable;
-      rtf_colors_.assign(1, 0);
-      color_map_.clear();
+    case RtfAction::ColorTbl:
+      f_.dest = Destination::ColorTable;
+      rtfColors_.assign(1, 0);
+      colorMap_.clear();
       return true;
-    case TRtfAction::InfoText: {
+    case RtfAction::InfoText: {
       // Only the first title, comment and subject are kept.
-      const auto dest = static_cast<Destination>(k.Arg);
-      const std::u32string& t = dest == kTitle     ? doc_.Header.Title
-                                : dest == kComment ? doc_.Header.Comment
-                                                   : doc_.Header.Subject;
-      f_.Dest = t.empty() ? dest : kSkip;
+      const auto dest = static_cast<Destination>(k.arg);
+      const std::u32string& t = dest == Destination::Title     ? doc_.header.title
+                                : dest == Destination::Comment ? doc_.header.comment
+                                                               : doc_.header.subject;
+      f_.dest = t.empty() ? dest : Destination::Skip;
       return true;
     }
-    case TRtfAction::Transparent:
+    case RtfAction::Transparent:
       return true;
-    case TRtfAction::SkipGroup:
-      f_.Dest = kSkip;
+    case RtfAction::SkipGroup:
+      f_.dest = Destination::Skip;
       return true;
-    case TRtfAction::NestRow:
-      if (f_.Dest == kText) AddChar(kCharLineBreak);
-      f_.Dest = kSkip;
+    case RtfAction::NestRow:
+      if (f_.dest == Destination::Text) AddChar(kCharLineBreak);
+      f_.dest = Destination::Skip;
       return true;
     default:
       return false;

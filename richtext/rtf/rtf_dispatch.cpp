@@ -24,13 +24,13 @@ enum class Part : uint8_t {
   None,
 };
 
-using A = TRtfAction;
+using A = RtfAction;
 static_assert(A::Par < A::Ignore && A::Ignore < A::Plain && A::Plain < A::Cb && A::Cb < A::Pard &&
               A::Pard < A::Cfpat && A::Cfpat < A::Page && A::Page < A::U && A::U < A::Trowd &&
               A::Trowd < A::Trleft && A::Trleft < A::Red && A::Red < A::Cpg && A::Cpg < A::Pict &&
               A::Pict < A::ObjH && A::ObjH < A::FontTbl && A::FontTbl < A::NestRow && A::NestRow < A::Hex);
 
-constexpr Part PartOf(TRtfAction a) {
+constexpr Part PartOf(RtfAction a) {
   if (a <= A::Ignore || a == A::ParBreak) return Part::Character;
   if (a <= A::Cb) return Part::CharacterAttr;
   if (a <= A::Cfpat) return Part::Paragraph;
@@ -45,45 +45,45 @@ constexpr Part PartOf(TRtfAction a) {
 
 }  // namespace
 
-void TWPRtfReader::Dispatch(const ControlWord& c) {
-  const TRtfKeyword* k = c.length ? FindRtfKeyword(std::string_view(c.word, c.length), c.hash) : nullptr;
+void WPRtfReader::Dispatch(const ControlWord& c) {
+  const RtfKeyword* k = c.length ? FindRtfKeyword(std::string_view(c.word, c.length), c.hash) : nullptr;
   if (!k) {
-    if (star_ && f_.Dest != kSkip) {
+    if (star_ && f_.dest != Destination::Skip) {
       FlushRun();
-      f_.Dest = kSkip;
+      f_.dest = Destination::Skip;
     }
     star_ = false;
     return;
   }
-  if (k->Action == TRtfAction::Star) {
+  if (k->action == RtfAction::Star) {
     star_ = true;
     return;
   }
   star_ = false;
-  const int32_t n = (!c.hasParam || k->ForceDefault) ? k->Default : c.param;
+  const int32_t n = (!c.hasParam || k->forceDefault) ? k->defaultValue : c.param;
 
   // Words that matter even where the text is dropped.
-  if (k->Action == TRtfAction::Bin) {
+  if (k->action == RtfAction::Bin) {
     if (c.hasParam && c.param > 0) SkipBinary(c.param);
     return;
   }
-  if (f_.Dest == kSkip) return;
-  if (k->Action == TRtfAction::Hex) {
+  if (f_.dest == Destination::Skip) return;
+  if (k->action == RtfAction::Hex) {
     HexByte();
     return;
   }
-  if (k->Action == TRtfAction::U) {
+  if (k->action == RtfAction::U) {
     UnicodeChar(n);
     return;
   }
-  skip_fallback_ = 0;  // any other word ends the fallback of \uN
+  skipFallback_ = 0;  // any other word ends the fallback of \uN
   if (decoder_.Pending()) decoder_.Reset();
 
-  if (k->Kind == TRtfKind::Destination || k->Action == TRtfAction::Par || k->Action == TRtfAction::Cell ||
-      k->Action == TRtfAction::Pard || k->Action == TRtfAction::Plain) {
+  if (k->kind == RtfKind::Destination || k->action == RtfAction::Par || k->action == RtfAction::Cell ||
+      k->action == RtfAction::Pard || k->action == RtfAction::Plain) {
     FlushRun();
   }
-  switch (PartOf(k->Action)) {
+  switch (PartOf(k->action)) {
     case Part::Character:
       DoCharacter(*k, n);
       break;

@@ -13,120 +13,120 @@ namespace {
 constexpr size_t kMaxRtfFonts = 4096;
 }
 
-bool TWPRtfReader::DoFontColorTable(const TRtfKeyword& k, int32_t n) {
-  switch (k.Action) {
-    case TRtfAction::Red:
+bool WPRtfReader::DoFontColorTable(const RtfKeyword& k, int32_t n) {
+  switch (k.action) {
+    case RtfAction::Red:
       SetColorComponent(0, n);
       return true;
-    case TRtfAction::Green:
+    case RtfAction::Green:
       SetColorComponent(8, n);
       return true;
-    case TRtfAction::Blue:
+    case RtfAction::Blue:
       SetColorComponent(16, n);
       return true;
-    case TRtfAction::FCharset:
-      if (f_.Dest == kFontTable) {
-        defining_charset_ = n;
-        if (defining_codepage_ == 0 || CodePageOfCharSet(n) != 0) defining_codepage_ = CodePageOfCharSet(n);
-        SetDecoder(defining_codepage_);
+    case RtfAction::FCharset:
+      if (f_.dest == Destination::FontTable) {
+        definingCharset_ = n;
+        if (definingCodepage_ == 0 || CodePageOfCharSet(n) != 0) definingCodepage_ = CodePageOfCharSet(n);
+        SetDecoder(definingCodepage_);
       }
       return true;
-    case TRtfAction::Cpg:
-      if (f_.Dest == kFontTable && defining_charset_ != 2) {
-        defining_codepage_ = n;
+    case RtfAction::Cpg:
+      if (f_.dest == Destination::FontTable && definingCharset_ != 2) {
+        definingCodepage_ = n;
         SetDecoder(n);
       }
       return true;
-    case TRtfAction::Family:
-      if (f_.Dest == kFontTable) defining_family_ = static_cast<uint8_t>(k.Arg);
+    case RtfAction::Family:
+      if (f_.dest == Destination::FontTable) definingFamily_ = static_cast<uint8_t>(k.arg);
       return true;
     default:
       return false;
   }
 }
 
-int TWPRtfReader::FontCodePage(int32_t number) const {
+int WPRtfReader::FontCodePage(int32_t number) const {
   for (const RtfFont& f : fonts_) {
-    if (f.Number == number) return f.CodePage;
+    if (f.number == number) return f.codePage;
   }
   return 0;
 }
 
-void TWPRtfReader::SetFont(int32_t number) {
+void WPRtfReader::SetFont(int32_t number) {
   for (const RtfFont& font : fonts_) {
-    if (font.Number == number) {
+    if (font.number == number) {
       FlushRun();
-      attr_.FontIndex = font.Slot;
-      f_.Attr = attr_;
-      f_.CodePage = font.CodePage;
-      SetDecoder(font.CodePage);
+      attr_.fontIndex = font.slot;
+      f_.attr = attr_;
+      f_.codePage = font.codePage;
+      SetDecoder(font.codePage);
       return;
     }
   }
 }
 
-void TWPRtfReader::SelectDefaultFont() {
+void WPRtfReader::SelectDefaultFont() {
   // The default font is in force wherever no \f says otherwise.
   for (const RtfFont& font : fonts_) {
-    if (font.Number == deff_) {
-      attr_.FontIndex = font.Slot;
-      f_.Attr.FontIndex = font.Slot;
+    if (font.number == deff_) {
+      attr_.fontIndex = font.slot;
+      f_.attr.fontIndex = font.slot;
     }
   }
 }
 
-void TWPRtfReader::StartFontDefinition(int32_t number) {
-  if (!font_name_.empty()) EndFontDefinition();
-  defining_font_ = number;
-  defining_charset_ = 0;
-  defining_codepage_ = 0;
-  defining_family_ = 0;
+void WPRtfReader::StartFontDefinition(int32_t number) {
+  if (!fontName_.empty()) EndFontDefinition();
+  definingFont_ = number;
+  definingCharset_ = 0;
+  definingCodepage_ = 0;
+  definingFamily_ = 0;
 }
 
-void TWPRtfReader::EndFontDefinition() {
-  std::u32string name = std::move(font_name_);
-  font_name_.clear();
+void WPRtfReader::EndFontDefinition() {
+  std::u32string name = std::move(fontName_);
+  fontName_.clear();
   while (!name.empty() && name.back() == U' ') name.pop_back();
   if (name.empty() || fonts_.size() >= kMaxRtfFonts) return;
-  TTextHeader& h = doc_.Header;
+  TextHeader& h = doc_.header;
   const bool is_new = h.FindFont(name) < 0;
   int slot = h.FontIndexOf(name);
   if (slot >= kFontSlots) slot = 0;  // the table is full: the default font stands in
   if (is_new && slot > 0) {
-    h.Fonts[static_cast<size_t>(slot)].PitchFamily = defining_family_;
-    h.Fonts[static_cast<size_t>(slot)].CharSet = static_cast<uint8_t>(std::clamp(defining_charset_, 0, 255));
+    h.fonts[static_cast<size_t>(slot)].pitchFamily = definingFamily_;
+    h.fonts[static_cast<size_t>(slot)].charSet = static_cast<uint8_t>(std::clamp(definingCharset_, 0, 255));
   }
   for (RtfFont& f : fonts_) {
-    if (f.Number == defining_font_) {
-      f.Slot = static_cast<uint8_t>(slot);
-      f.CodePage = defining_codepage_;
+    if (f.number == definingFont_) {
+      f.slot = static_cast<uint8_t>(slot);
+      f.codePage = definingCodepage_;
       return;
     }
   }
-  fonts_.push_back(RtfFont{defining_font_, static_cast<uint8_t>(slot), defining_codepage_});
+  fonts_.push_back(RtfFont{definingFont_, static_cast<uint8_t>(slot), definingCodepage_});
 }
 
-void TWPRtfReader::SetColorComponent(int shift, int32_t value) {
-  if (f_.Dest != kColorTable || KeepLayout || rtf_colors_.empty()) return;
-  const size_t index = rtf_colors_.size() - 1;
-  TColorRef& c = rtf_colors_[index];
-  c = (c & ~(0xFFu << shift)) | (static_cast<TColorRef>(std::clamp(value, 0, 255)) << shift);
-  if (index < 15) doc_.Header.Colors[index] = c;
+void WPRtfReader::SetColorComponent(int shift, int32_t value) {
+  if (f_.dest != Destination::ColorTable || keepLayout || rtfColors_.empty()) return;
+  const size_t index = rtfColors_.size() - 1;
+  ColorRef& c = rtfColors_[index];
+  c = (c & ~(0xFFu << shift)) | (static_cast<ColorRef>(std::clamp(value, 0, 255)) << shift);
+  if (index < 15) doc_.header.colors[index] = c;
 }
 
-uint8_t TWPRtfReader::MapColor(int32_t n) {
+uint8_t WPRtfReader::MapColor(int32_t n) {
   if (n < 0) return 0;
   // Colours the document's table can hold keep their index; further RTF colours take the
   // nearest colour of the table.
-  if (n < 15 || static_cast<size_t>(n) >= rtf_colors_.size()) return static_cast<uint8_t>(n <= 15 ? n : 0);
-  if (color_map_.size() < rtf_colors_.size()) color_map_.resize(rtf_colors_.size(), -1);
-  int16_t& m = color_map_[static_cast<size_t>(n)];
+  if (n < 15 || static_cast<size_t>(n) >= rtfColors_.size()) return static_cast<uint8_t>(n <= 15 ? n : 0);
+  if (colorMap_.size() < rtfColors_.size()) colorMap_.resize(rtfColors_.size(), -1);
+  int16_t& m = colorMap_[static_cast<size_t>(n)];
   if (m < 0) {
-    const TColorRef c = rtf_colors_[static_cast<size_t>(n)];
+    const ColorRef c = rtfColors_[static_cast<size_t>(n)];
     int best = 0;
     int64_t best_d = std::numeric_limits<int64_t>::max();
     for (int i = 0; i < 16; ++i) {
-      const TColorRef d = doc_.Header.Colors[static_cast<size_t>(i)];
+      const ColorRef d = doc_.header.colors[static_cast<size_t>(i)];
       const int64_t dr = RedOf(c) - RedOf(d), dg = GreenOf(c) - GreenOf(d), db = BlueOf(c) - BlueOf(d);
       const int64_t dist = dr * dr + dg * dg + db * db;
       if (dist < best_d) {

@@ -11,37 +11,37 @@ namespace {
 constexpr size_t kMaxFootnoteText = size_t{64} * 1024;
 }
 
-bool TWPRtfReader::DoFootnote(const TRtfKeyword& k, int32_t n) {
-  switch (k.Action) {
-    case TRtfAction::Footnote:
+bool WPRtfReader::DoFootnote(const RtfKeyword& k, int32_t n) {
+  switch (k.action) {
+    case RtfAction::Footnote:
       StartFootnote();
       return true;
-    case TRtfAction::FnNr:
-      if (footnote_) footnote_->Number = std::max(n, 0);
+    case RtfAction::FnNr:
+      if (footnote_) footnote_->number = std::max(n, 0);
       return true;
-    case TRtfAction::Chftn:
-      if (f_.Dest == kText) ChftnMark();
+    case RtfAction::Chftn:
+      if (f_.dest == Destination::Text) ChftnMark();
       return true;
     default:
       return false;
   }
 }
 
-void TWPRtfReader::ChftnMark() {
+void WPRtfReader::ChftnMark() {
   // Word's automatic footnote number: the number becomes the anchor character.
-  const int next = footnote_count_ + 1;
+  const int next = footnoteCount_ + 1;
   AddChar(next <= 9 ? static_cast<char32_t>(U'0' + next) : U'*');
 }
 
-void TWPRtfReader::StartFootnote() {
-  f_.Dest = kSkip;
-  if (!doc_.AttributeMode() || footnote_count_ >= kMaxFootnotes || !stack_.size() ||
-      stack_.back().Dest != kText) {
+void WPRtfReader::StartFootnote() {
+  f_.dest = Destination::Skip;
+  if (!doc_.AttributeMode() || footnoteCount_ >= kMaxFootnotes || !stack_.size() ||
+      stack_.back().dest != Destination::Text) {
     return;
   }
   FlushParagraph();
-  ++footnote_count_;
-  TFootnoteRec* fn = doc_.AddFootnote(U'?', 0, U"");
+  ++footnoteCount_;
+  FootnoteRec* fn = doc_.AddFootnote(U'?', 0, U"");
   // The character before the footnote is its mark and anchor.
   const int n = par_->CharCount();
   if (n > 0) {
@@ -49,22 +49,22 @@ void TWPRtfReader::StartFootnote() {
     auto text = par_->LineText(line);
     auto attrs = par_->LineAttrs(line);
     if (!text.empty() && text.back() > 3) {
-      fn->Mark = text.back();
-      TCharAttr& a = attrs.back();
-      a.TagNumber = fn->Id;
-      a.CharFlags |= kCharFootnote;
-      a.StyleBits &= static_cast<uint8_t>(~kStyleSuperscript);
+      fn->mark = text.back();
+      CharAttr& a = attrs.back();
+      a.tagNumber = fn->id;
+      a.charFlags |= kCharFootnote;
+      a.styleBits &= static_cast<uint8_t>(~kStyleSuperscript);
     }
   }
   footnote_ = fn;
-  footnote_depth_ = stack_.size();
-  f_.Dest = kFootnoteText;
+  footnoteDepth_ = stack_.size();
+  f_.dest = Destination::FootnoteText;
 }
 
-void TWPRtfReader::FootnoteChar(char32_t c) {
-  if (footnote_ && footnote_->Text.size() < kMaxFootnoteText) {
-    if (footnote_->Text.empty() && (c == U' ' || c == footnote_->Mark)) return;
-    footnote_->Text.push_back(c);
+void WPRtfReader::FootnoteChar(char32_t c) {
+  if (footnote_ && footnote_->text.size() < kMaxFootnoteText) {
+    if (footnote_->text.empty() && (c == U' ' || c == footnote_->mark)) return;
+    footnote_->text.push_back(c);
   }
 }
 

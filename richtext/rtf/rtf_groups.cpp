@@ -5,24 +5,24 @@
 
 namespace inkwend {
 
-void TWPRtfReader::PushGroup() {
+void WPRtfReader::PushGroup() {
   started_ = true;
-  skip_fallback_ = 0;
+  skipFallback_ = 0;
   decoder_.Reset();
-  if (stack_.size() >= static_cast<size_t>(kMaxGroupDepth) || overflow_depth_ > 0) {
-    ++overflow_depth_;
+  if (stack_.size() >= static_cast<size_t>(kMaxGroupDepth) || overflowDepth_ > 0) {
+    ++overflowDepth_;
     return;
   }
   FlushRun();
-  f_.Attr = attr_;
+  f_.attr = attr_;
   stack_.push_back(f_);
 }
 
-void TWPRtfReader::PopGroup() {
-  skip_fallback_ = 0;
+void WPRtfReader::PopGroup() {
+  skipFallback_ = 0;
   decoder_.Reset();
-  if (overflow_depth_ > 0) {
-    --overflow_depth_;
+  if (overflowDepth_ > 0) {
+    --overflowDepth_;
     return;
   }
   if (stack_.empty()) {  // an unbalanced "}" ends the document
@@ -31,16 +31,17 @@ void TWPRtfReader::PopGroup() {
   }
   FlushRun();
   star_ = false;
-  const Destination closing = f_.Dest;
-  if (closing == kPicture && stack_.size() == picture_.Depth()) FinishPicture();
-  if (closing == kPictureFile && stack_[stack_.size() - 1].Dest != kPictureFile) FinishPictureFile();
-  if (closing == kFontTable && !font_name_.empty()) EndFontDefinition();
-  if (closing == kFootnoteText && stack_.size() == footnote_depth_) footnote_ = nullptr;
+  const Destination closing = f_.dest;
+  if (closing == Destination::Picture && stack_.size() == picture_.Depth()) FinishPicture();
+  if (closing == Destination::PictureFile && stack_[stack_.size() - 1].dest != Destination::PictureFile)
+    FinishPictureFile();
+  if (closing == Destination::FontTable && !fontName_.empty()) EndFontDefinition();
+  if (closing == Destination::FootnoteText && stack_.size() == footnoteDepth_) footnote_ = nullptr;
   f_ = stack_.back();
   stack_.pop_back();
-  attr_ = f_.Attr;
-  SetDecoder(f_.CodePage);
-  if (closing == kFontTable && f_.Dest != kFontTable) SelectDefaultFont();
+  attr_ = f_.attr;
+  SetDecoder(f_.codePage);
+  if (closing == Destination::FontTable && f_.dest != Destination::FontTable) SelectDefaultFont();
   if (stack_.empty()) {
     done_ = true;  // the outermost group closed; anything after it is not read
     return;
@@ -48,17 +49,18 @@ void TWPRtfReader::PopGroup() {
   // Properties given inside the group end with it: a paragraph that has not begun yet takes
   // the restored ones once anything of it follows (groups that close at the end of the
   // document leave the last paragraph alone).
-  if (f_.Dest == kText && closing == kText && ParagraphEmpty()) restore_pending_ = true;
+  if (f_.dest == Destination::Text && closing == Destination::Text && ParagraphEmpty())
+    restorePending_ = true;
 }
 
-void TWPRtfReader::ApplyRestoredProps() {
-  restore_pending_ = false;
-  if (f_.Dest != kText || !ParagraphEmpty()) return;
+void WPRtfReader::ApplyRestoredProps() {
+  restorePending_ = false;
+  if (f_.dest != Destination::Text || !ParagraphEmpty()) return;
   // A bordered block ends where a group closes that had the border.
-  if (par_->HasBorder() && f_.Props.Border[0] == 0 && par_->Prev && par_->Prev->HasBorder()) {
-    par_->Prev->BorderFlags[0] |= kBorderEndsBlock;
+  if (par_->HasBorder() && f_.props.border[0] == 0 && par_->prev && par_->prev->HasBorder()) {
+    par_->prev->borderFlags[0] |= kBorderEndsBlock;
   }
-  ApplyProps(par_, f_.Props);
+  ApplyProps(par_, f_.props);
 }
 
 }  // namespace inkwend

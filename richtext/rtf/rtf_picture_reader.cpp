@@ -87,7 +87,7 @@ void RtfPictureReader::AddFileNameChar(char32_t c) {
   }
 }
 
-TDocGraphic RtfPictureReader::Decode(std::vector<uint8_t> data, const TWPPictureDecoder* decoder) const {
+DocGraphic RtfPictureReader::Decode(std::vector<uint8_t> data, const WPPictureDecoder* decoder) const {
   const EmbeddedPictureSize size{values_[0], values_[1], values_[7], values_[6], values_[8]};
   const auto kind = static_cast<EmbeddedPictureKind>(std::clamp(kind_, 0, 5));
   return DecodeEmbeddedPicture(kind, size, std::move(data), decoder);

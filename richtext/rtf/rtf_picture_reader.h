@@ -41,7 +41,7 @@ class RtfPictureReader {
   std::vector<uint8_t> TakeData() { return std::exchange(data_, {}); }
   std::u32string TakeFileName() { return std::exchange(fileName_, {}); }
   // The graphic `data` holds as this picture's kind and sizes; empty when it cannot be decoded.
-  TDocGraphic Decode(std::vector<uint8_t> data, const TWPPictureDecoder* decoder) const;
+  DocGraphic Decode(std::vector<uint8_t> data, const WPPictureDecoder* decoder) const;
   // The size the picture is shown at, in twips (\picwgoal and \pichgoal, scaled).
   int32_t ShownWidth() const;
   int32_t ShownHeight() const;

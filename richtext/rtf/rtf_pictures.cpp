@@ -24,107 +24,108 @@ bool NameHas(const std::u32string& name, std::u32string_view extension) {
 
 }  // namespace
 
-bool TWPRtfReader::DoPicture(const TRtfKeyword& k, int32_t n) {
-  switch (k.Action) {
-    case TRtfAction::Pict:
-      f_.Dest = kPicture;
+bool WPRtfReader::DoPicture(const RtfKeyword& k, int32_t n) {
+  switch (k.action) {
+    case RtfAction::Pict:
+      f_.dest = Destination::Picture;
       picture_.Start(stack_.size());
       return true;
-    case TRtfAction::PictKind:
-      if (f_.Dest == kPicture) picture_.SetKind(k.Arg);
+    case RtfAction::PictKind:
+      if (f_.dest == Destination::Picture) picture_.SetKind(k.arg);
       return true;
-    case TRtfAction::PicValue:
-      if (f_.Dest == kPicture || f_.Dest == kPictureFile) picture_.SetValue(k.Arg, n);
+    case RtfAction::PicValue:
+      if (f_.dest == Destination::Picture || f_.dest == Destination::PictureFile) picture_.SetValue(k.arg, n);
       return true;
-    case TRtfAction::PicFile:
-      f_.Dest = kPictureFile;
+    case RtfAction::PicFile:
+      f_.dest = Destination::PictureFile;
       picture_.StartFile();
       return true;
-    case TRtfAction::ObjTag:
-      obj_tag_ = n;
+    case RtfAction::ObjTag:
+      objTag_ = n;
       return true;
-    case TRtfAction::ObjW:
-      obj_w_ = std::max(n, 0);
+    case RtfAction::ObjW:
+      objW_ = std::max(n, 0);
       return true;
-    case TRtfAction::ObjH:
-      obj_h_ = std::max(n, 0);
+    case RtfAction::ObjH:
+      objH_ = std::max(n, 0);
       return true;
     default:
       return false;
   }
 }
 
-void TWPRtfReader::AddObjectAnchor(char32_t code, TDocObject* object) {
-  TCharAttr a = StoredAttr();
-  a.CharFlags |= kCharObject;
-  a.TagNumber = code == kCharObjectByTag ? object->Tag : object->Number;
+void WPRtfReader::AddObjectAnchor(char32_t code, DocObject* object) {
+  CharAttr a = StoredAttr();
+  a.charFlags |= kCharObject;
+  a.tagNumber = code == kCharObjectByTag ? object->tag : object->number;
   AddCharWithAttr(code, a);
 }
 
 // Called while the picture's own group is still the current one: the anchor takes the
 // attribute of the text around the group.
-void TWPRtfReader::AddAnchorInOuterAttr(char32_t code, TDocObject* object) {
-  const TCharAttr saved = attr_;
-  attr_ = stack_.back().Attr;
+void WPRtfReader::AddAnchorInOuterAttr(char32_t code, DocObject* object) {
+  const CharAttr saved = attr_;
+  attr_ = stack_.back().attr;
   AddObjectAnchor(code, object);
   attr_ = saved;
 }
 
-void TWPRtfReader::FinishPicture() {
+void WPRtfReader::FinishPicture() {
   std::vector<uint8_t> data = picture_.TakeData();
   // Pictures belong to document text; outside it (or past the bounds) they are dropped.
-  const bool in_text = !stack_.empty() && stack_.back().Dest == kText;
+  const bool in_text = !stack_.empty() && stack_.back().dest == Destination::Text;
   if (!in_text || picture_.Overflowed() || static_cast<int>(doc_.Objects().size()) >= kMaxObjects ||
       !doc_.AttributeMode()) {
     return;
   }
-  TDocObject* obj = doc_.AddObject(picture_.Decode(std::move(data), pictureDecoder), 0);
-  obj->Width = picture_.ShownWidth();
-  obj->Height = picture_.ShownHeight();
+  DocObject* obj = doc_.AddObject(picture_.Decode(std::move(data), pictureDecoder), 0);
+  obj->width = picture_.ShownWidth();
+  obj->height = picture_.ShownHeight();
   AddAnchorInOuterAttr(kCharObjectByNumber, obj);
 }
 
-void TWPRtfReader::FinishPictureFile() {
+void WPRtfReader::FinishPictureFile() {
   const std::u32string name = picture_.TakeFileName();
-  if (name.empty() || stack_.empty() || stack_.back().Dest != kText || !doc_.AttributeMode()) return;
-  TDocObject* obj = doc_.FindObjectByFileName(name);
+  if (name.empty() || stack_.empty() || stack_.back().dest != Destination::Text || !doc_.AttributeMode())
+    return;
+  DocObject* obj = doc_.FindObjectByFileName(name);
   if (!obj) {
     int linked = 0;
-    for (const auto& o : doc_.Objects()) linked += !o->FileName.empty();
+    for (const auto& o : doc_.Objects()) linked += !o->fileName.empty();
     if (linked >= kMaxLinkedPictures || static_cast<int>(doc_.Objects().size()) >= kMaxObjects) return;
-    obj = doc_.AddObject(TDocGraphic{}, -1);
-    obj->FileName = name;
+    obj = doc_.AddObject(DocGraphic{}, -1);
+    obj->fileName = name;
   }
-  obj->Width = picture_.ShownWidth();
-  obj->Height = picture_.ShownHeight();
-  if (obj->Graphic.Empty()) {
-    if (doc_.ProvideObjectEvent)
-      doc_.ProvideObjectEvent(obj->Tag, *obj);
+  obj->width = picture_.ShownWidth();
+  obj->height = picture_.ShownHeight();
+  if (obj->graphic.Empty()) {
+    if (doc_.provideObjectEvent)
+      doc_.provideObjectEvent(obj->tag, *obj);
     else
       LoadLinkedPicture(*obj, name);
   }
   AddAnchorInOuterAttr(kCharObjectByTag, obj);
 }
 
-void TWPRtfReader::LoadLinkedPicture(TDocObject& obj, const std::u32string& name) {
+void WPRtfReader::LoadLinkedPicture(DocObject& obj, const std::u32string& name) {
   // A bitmap not found where the name says is looked for in the picture directory.
-  if (!LoadPictureFile(name, true, obj.Graphic) && !doc_.HTMLFilePath.empty() && NameHas(name, U".bmp")) {
-    std::u32string dir = doc_.HTMLFilePath;
+  if (!LoadPictureFile(name, true, obj.graphic) && !doc_.htmlFilePath.empty() && NameHas(name, U".bmp")) {
+    std::u32string dir = doc_.htmlFilePath;
     if (dir.back() != U'/') dir.push_back(U'/');
-    LoadPictureFile(dir + name, false, obj.Graphic);
+    LoadPictureFile(dir + name, false, obj.graphic);
   }
 }
 
-void TWPRtfReader::TaggedObjectAnchor() {
-  if (obj_tag_ <= 0 || obj_tag_ > 0xFFFF || !doc_.AttributeMode()) return;
-  TDocObject* obj = doc_.FindObjectByTag(obj_tag_);
+void WPRtfReader::TaggedObjectAnchor() {
+  if (objTag_ <= 0 || objTag_ > 0xFFFF || !doc_.AttributeMode()) return;
+  DocObject* obj = doc_.FindObjectByTag(objTag_);
   if (!obj) {
     if (static_cast<int>(doc_.Objects().size()) >= kMaxObjects) return;
-    obj = doc_.AddObject(TDocGraphic{}, obj_tag_);
-    obj->Tagged = true;
-    obj->Width = obj_w_;
-    obj->Height = obj_h_;
-    if (obj->Graphic.Empty() && doc_.ProvideObjectEvent) doc_.ProvideObjectEvent(obj_tag_, *obj);
+    obj = doc_.AddObject(DocGraphic{}, objTag_);
+    obj->tagged = true;
+    obj->width = objW_;
+    obj->height = objH_;
+    if (obj->graphic.Empty() && doc_.provideObjectEvent) doc_.provideObjectEvent(objTag_, *obj);
   }
   AddObjectAnchor(kCharObjectByTag, obj);
 }

@@ -19,27 +19,27 @@ constexpr size_t kMaxRtfColors = 1024;
 constexpr size_t kMaxInfoText = 4096;
 constexpr size_t kMaxFontName = 255;
 
-// Values of the fast text table (TWPRtfReader::fast_) that are not characters.
+// Values of the fast text table (WPRtfReader::fast_) that are not characters.
 constexpr char32_t kFastStop = 0;              // the byte needs the byte loop
 constexpr char32_t kFastIgnore = 0xFFFFFFFFu;  // CR, LF and TAB between text: dropped
 
 }  // namespace
 
-TWPRtfReader::TWPRtfReader(TWPRTFText* doc) : TWPTextReader(doc, kErrWrongArgumentsRtf) { f_.Attr = attr_; }
+WPRtfReader::WPRtfReader(WPRTFText* doc) : WPTextReader(doc, kErrWrongArgumentsRtf) { f_.attr = attr_; }
 
-TWPRtfReader::~TWPRtfReader() = default;
+WPRtfReader::~WPRtfReader() = default;
 
-void TWPRtfReader::SetDecoder(int codepage) {
-  if (codepage == 0) codepage = ansi_codepage_;
+void WPRtfReader::SetDecoder(int codepage) {
+  if (codepage == 0) codepage = ansiCodepage_;
   if (decoder_.CodePage() == codepage ||
       (codepage != kCodePageSymbol && decoder_.CodePage() == 1252 && (codepage == 1252 || codepage == 0))) {
     return;
   }
-  decoder_ = TCodePageDecoder(codepage);
+  decoder_ = CodePageDecoder(codepage);
   BuildFastTable();
 }
 
-void TWPRtfReader::BuildFastTable() {
+void WPRtfReader::BuildFastTable() {
   // Text bytes the fast path may take: ASCII from space to tilde except the RTF specials, as
   // themselves, and 8-bit bytes that decode on their own in the code page in force.
   for (int b = 0; b < 256; ++b) {
@@ -56,31 +56,31 @@ void TWPRtfReader::BuildFastTable() {
   }
 }
 
-void TWPRtfReader::ReadBody() {
-  text_width_ = doc_.Header.TextWidthTwips();
+void WPRtfReader::ReadBody() {
+  textWidth_ = doc_.header.TextWidthTwips();
   SetDecoder(0);
   BuildFastTable();
   if (Get() >= 0) {
     Unget();
     static constexpr std::string_view kOwnHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl";
-    own_file_ =
+    ownFile_ =
         Available() >= kOwnHeader.size() && std::memcmp(Cursor(), kOwnHeader.data(), kOwnHeader.size()) == 0;
   }
   ControlWord c{};
   while (!done_ && !full_) {
-    if (f_.Dest == kPicture) {
+    if (f_.dest == Destination::Picture) {
       PictureHex();
-    } else if (f_.Dest == kText && !verbatim_ && skip_fallback_ == 0 && !decoder_.Pending()) {
+    } else if (f_.dest == Destination::Text && !verbatim_ && skipFallback_ == 0 && !decoder_.Pending()) {
       TextFastPath();
     }
     const int b = Get();
     if (b < 0) break;
-    if (restore_pending_ && b != '}' && b != '\r' && b != '\n' && b != '\t') ApplyRestoredProps();
+    if (restorePending_ && b != '}' && b != '\r' && b != '\n' && b != '\t') ApplyRestoredProps();
     if (verbatim_) {
       VerbatimByte(static_cast<uint8_t>(b));
       continue;
     }
-    if (f_.Dest == kColorTable && b == ';') {
+    if (f_.dest == Destination::ColorTable && b == ';') {
       NextColor();
       continue;
     }
@@ -115,10 +115,10 @@ void TWPRtfReader::ReadBody() {
   if (!done_ && !full_) ReportCutOff(false);
 }
 
-void TWPRtfReader::ReportCutOff(bool in_control_word) {
+void WPRtfReader::ReportCutOff(bool in_control_word) {
   // The input ended before the document did: a file cut off (a full disk, a copy broken off).
   // What was read stays; the reader says what was missing.
-  const int64_t open = static_cast<int64_t>(stack_.size()) + overflow_depth_;
+  const int64_t open = static_cast<int64_t>(stack_.size()) + overflowDepth_;
   std::string missing = in_control_word ? "an unfinished control word" : "";
   if (open > 0) {
     if (!missing.empty()) missing += " and ";
@@ -127,11 +127,11 @@ void TWPRtfReader::ReportCutOff(bool in_control_word) {
   if (!missing.empty()) MarkDamaged(std::move(missing));
 }
 
-void TWPRtfReader::TextFastPath() {
+void WPRtfReader::TextFastPath() {
   // A stretch of text bytes straight into the collected paragraph; control words, groups and
   // bytes that need more than one table look-up go through the byte loop.
   if (!started_) return;
-  if (restore_pending_) {
+  if (restorePending_) {
     if (Available() == 0) return;
     const char32_t first = fast_[*Cursor()];
     if (first == kFastStop || first == kFastIgnore) return;
@@ -162,7 +162,7 @@ void TWPRtfReader::TextFastPath() {
   }
 }
 
-void TWPRtfReader::PictureHex() {
+void WPRtfReader::PictureHex() {
   // Hexadecimal digits of picture data, in either case, straight from the buffer.
   while (true) {
     const size_t n = Available();
@@ -176,35 +176,36 @@ void TWPRtfReader::PictureHex() {
   }
 }
 
-void TWPRtfReader::VerbatimByte(uint8_t b) {
+void WPRtfReader::VerbatimByte(uint8_t b) {
   static constexpr char kEnd[] = "\\wprtf0";
-  if (b == static_cast<uint8_t>(kEnd[verbatim_match_])) {
-    if (++verbatim_match_ == 7) {
+  if (b == static_cast<uint8_t>(kEnd[verbatimMatch_])) {
+    if (++verbatimMatch_ == 7) {
       verbatim_ = false;
-      verbatim_match_ = 0;
+      verbatimMatch_ = 0;
       FlushRun();
-      attr_.CharFlags &= static_cast<uint8_t>(~kCharRtfCode);
-      f_.Attr = attr_;
+      attr_.charFlags &= static_cast<uint8_t>(~kCharRtfCode);
+      f_.attr = attr_;
     }
     return;
   }
   // The match broke: what was held back is text after all.
-  for (int i = 0; i < verbatim_match_; ++i) AddChar(static_cast<char32_t>(kEnd[i]));
-  verbatim_match_ = 0;
+  for (int i = 0; i < verbatimMatch_; ++i) AddChar(static_cast<char32_t>(kEnd[i]));
+  verbatimMatch_ = 0;
   if (b == '\\') {
-    verbatim_match_ = 1;
+    verbatimMatch_ = 1;
     return;
   }
   if (b == '\r' || b == '\n' || b == 0) return;
   AddChar(Cp1252ToUnicode(b));
 }
 
-void TWPRtfReader::ByteOut(uint8_t b) {
-  if (skip_fallback_ > 0) {
-    --skip_fallback_;
+void WPRtfReader::ByteOut(uint8_t b) {
+  if (skipFallback_ > 0) {
+    --skipFallback_;
     return;
   }
-  if (f_.Dest == kSkip || f_.Dest == kPicture || f_.Dest == kColorTable) return;
+  if (f_.dest == Destination::Skip || f_.dest == Destination::Picture || f_.dest == Destination::ColorTable)
+    return;
   char32_t c;
   if (b < 0x80 && !decoder_.Pending()) {
     c = b;
@@ -215,35 +216,35 @@ void TWPRtfReader::ByteOut(uint8_t b) {
   CharOut(c);
 }
 
-void TWPRtfReader::CharOut(char32_t c) {
-  switch (f_.Dest) {
-    case kText:
+void WPRtfReader::CharOut(char32_t c) {
+  switch (f_.dest) {
+    case Destination::Text:
       if (c == 1) {
         TaggedObjectAnchor();
       } else if (c > 3) {
         AddChar(c);
       }
       break;
-    case kFontTable:
+    case Destination::FontTable:
       if (c == U';') {
         EndFontDefinition();
-      } else if (!(font_name_.empty() && c == U' ') && font_name_.size() < kMaxFontName) {
-        font_name_.push_back(c);
+      } else if (!(fontName_.empty() && c == U' ') && fontName_.size() < kMaxFontName) {
+        fontName_.push_back(c);
       }
       break;
-    case kPictureFile:
+    case Destination::PictureFile:
       picture_.AddFileNameChar(c);
       break;
-    case kTitle:
-    case kComment:
-    case kSubject: {
-      std::u32string& t = f_.Dest == kTitle     ? doc_.Header.Title
-                          : f_.Dest == kComment ? doc_.Header.Comment
-                                                : doc_.Header.Subject;
+    case Destination::Title:
+    case Destination::Comment:
+    case Destination::Subject: {
+      std::u32string& t = f_.dest == Destination::Title     ? doc_.header.title
+                          : f_.dest == Destination::Comment ? doc_.header.comment
+                                                            : doc_.header.subject;
       if (t.size() < kMaxInfoText && c >= 32) t.push_back(c);
       break;
     }
-    case kFootnoteText:
+    case Destination::FootnoteText:
       FootnoteChar(c);
       break;
     default:
@@ -251,42 +252,42 @@ void TWPRtfReader::CharOut(char32_t c) {
   }
 }
 
-void TWPRtfReader::NextColor() {
-  if (!KeepLayout && rtf_colors_.size() < kMaxRtfColors) {
-    rtf_colors_.push_back(0);  // the next definition starts as black
-    const size_t index = rtf_colors_.size() - 1;
-    if (index < 15) doc_.Header.Colors[index] = 0;
+void WPRtfReader::NextColor() {
+  if (!keepLayout && rtfColors_.size() < kMaxRtfColors) {
+    rtfColors_.push_back(0);  // the next definition starts as black
+    const size_t index = rtfColors_.size() - 1;
+    if (index < 15) doc_.header.colors[index] = 0;
   }
 }
 
-void TWPRtfReader::SkipBinary(int64_t count) {
+void WPRtfReader::SkipBinary(int64_t count) {
   while (count > 0) {
     if (Available() == 0 && !Refill()) return;
     const size_t take = static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(Available())));
-    if (f_.Dest == kPicture) picture_.AddBinary(Cursor(), take);
+    if (f_.dest == Destination::Picture) picture_.AddBinary(Cursor(), take);
     Advance(take);
     count -= static_cast<int64_t>(take);
   }
 }
 
-void TWPRtfReader::FinishRead() {
+void WPRtfReader::FinishRead() {
   FlushParagraph();
   if (table_.RowHasCells()) EndRow();
   // Every cell ends with \cell, the last one of a document too: the empty paragraph that
   // follows it is not part of the document.
-  if (par_ && par_ != first_par_ && par_->CharCount() == 0 && par_->LineCount() == 1 && par_->Prev &&
-      par_->Prev->IsTableCell() && !par_->IsTableCell()) {
-    TParagraph* prev = par_->Prev;
+  if (par_ && par_ != firstPar_ && par_->CharCount() == 0 && par_->LineCount() == 1 && par_->prev &&
+      par_->prev->IsTableCell() && !par_->IsTableCell()) {
+    Paragraph* prev = par_->prev;
     doc_.DeleteLine(par_, 0);
     par_ = prev;
   }
   // Indents were read relative (the first-line indent against the left one); the model keeps
   // the first-line indent absolute. Both are snapped to the tab grid.
-  const TTextHeader& h = doc_.Header;
-  for (TParagraph* p = first_par_; p; p = p->Next) {
-    const int64_t first = static_cast<int64_t>(p->LeftIndent) + p->FirstIndent;
-    p->FirstIndent = SnapIndent(h, ClampInt(first, -1000000, 1000000));
-    p->LeftIndent = SnapIndent(h, p->LeftIndent);
+  const TextHeader& h = doc_.header;
+  for (Paragraph* p = firstPar_; p; p = p->next) {
+    const int64_t first = static_cast<int64_t>(p->leftIndent) + p->firstIndent;
+    p->firstIndent = SnapIndent(h, ClampInt(first, -1000000, 1000000));
+    p->leftIndent = SnapIndent(h, p->leftIndent);
     p->MarkDirty();
   }
   doc_.TrimParagraph(par_);

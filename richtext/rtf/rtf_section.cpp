@@ -7,58 +7,58 @@
 
 namespace inkwend {
 
-bool TWPRtfReader::DoSection(const TRtfKeyword& k, int32_t n) {
-  switch (k.Action) {
-    case TRtfAction::Page:
-      SetPage(k.Arg, n);
+bool WPRtfReader::DoSection(const RtfKeyword& k, int32_t n) {
+  switch (k.action) {
+    case RtfAction::Page:
+      SetPage(k.arg, n);
       return true;
-    case TRtfAction::Facing:
-      if (!KeepLayout) doc_.Header.FacingPages = n != 0;
+    case RtfAction::Facing:
+      if (!keepLayout) doc_.header.facingPages = n != 0;
       return true;
-    case TRtfAction::Landscape:
-      if (!KeepLayout) doc_.Header.Landscape = n != 0;
+    case RtfAction::Landscape:
+      if (!keepLayout) doc_.header.landscape = n != 0;
       return true;
-    case TRtfAction::AnsiCpg:
-      ansi_codepage_ = n;
-      SetDecoder(f_.CodePage);
+    case RtfAction::AnsiCpg:
+      ansiCodepage_ = n;
+      SetDecoder(f_.codePage);
       return true;
-    case TRtfAction::Deff:
+    case RtfAction::Deff:
       deff_ = n;
       return true;
-    case TRtfAction::Uc:
-      f_.Uc = static_cast<uint8_t>(std::clamp(n, 0, 16));
+    case RtfAction::Uc:
+      f_.uc = static_cast<uint8_t>(std::clamp(n, 0, 16));
       return true;
     default:
       return false;
   }
 }
 
-void TWPRtfReader::SetPage(int which, int32_t value) {
-  if (KeepLayout || f_.Dest == kSkip) return;
-  TTextHeader& h = doc_.Header;
+void WPRtfReader::SetPage(int which, int32_t value) {
+  if (keepLayout || f_.dest == Destination::Skip) return;
+  TextHeader& h = doc_.header;
   switch (which) {
     case 0:
-      h.PageWidth = std::clamp(value, 720, 200000);
+      h.pageWidth = std::clamp(value, 720, 200000);
       break;
     case 1:
-      h.PageHeight = std::clamp(value, 720, 200000);
+      h.pageHeight = std::clamp(value, 720, 200000);
       break;
     case 2:
-      h.MarginLeft = std::clamp(value, 0, 100000);
+      h.marginLeft = std::clamp(value, 0, 100000);
       break;
     case 3:
-      h.MarginRight = std::clamp(value, 0, 100000);
+      h.marginRight = std::clamp(value, 0, 100000);
       break;
     case 4:
-      h.MarginTop = std::clamp(value, 0, 100000);
+      h.marginTop = std::clamp(value, 0, 100000);
       break;
     case 5:
-      h.MarginBottom = std::clamp(value, 0, 100000);
+      h.marginBottom = std::clamp(value, 0, 100000);
       break;
     default:
       break;
   }
-  text_width_ = std::max(h.TextWidthTwips(), 1);
+  textWidth_ = std::max(h.TextWidthTwips(), 1);
 }
 
 }  // namespace inkwend

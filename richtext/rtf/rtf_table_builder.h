@@ -11,11 +11,11 @@
 namespace inkwend {
 
 struct RtfCellDef {
-  int32_t Edge = -1;  // right edge relative to the row's left indent; -1 = none
-  uint8_t Border[2] = {0, 0};
-  uint8_t BorderWidth = 0, BorderColor = 0;
-  uint8_t ShadingColors = 0, ShadingPercent = 0;
-  bool Merged = false;
+  int32_t edge = -1;  // right edge relative to the row's left indent; -1 = none
+  uint8_t border[2] = {0, 0};
+  uint8_t borderWidth = 0, borderColor = 0;
+  uint8_t shadingColors = 0, shadingPercent = 0;
+  bool merged = false;
 };
 
 class RtfTableBuilder {
@@ -27,7 +27,7 @@ class RtfTableBuilder {
   // The cell being defined while a row definition is open (borders and shading go there), or
   // nullptr.
   RtfCellDef* CellBeingDefined() { return rowDefinition_ ? &cellDef_ : nullptr; }
-  void MergeCellBeingDefined() { cellDef_.Merged = true; }
+  void MergeCellBeingDefined() { cellDef_.merged = true; }
   // \intbl, \row: the definition is over, cells follow.
   void EndRowDefinition() { rowDefinition_ = false; }
   void SetGap(int32_t gap) { cellGap_ = gap; }
@@ -36,7 +36,7 @@ class RtfTableBuilder {
   // The definition of the cell being read, or nullptr when the row defines fewer cells.
   const RtfCellDef* CurrentCell() const;
   // A cell of the row has been read into `par`.
-  void AddCell(TParagraph* par);
+  void AddCell(Paragraph* par);
   bool RowHasCells() const { return !rowCells_.empty(); }
   // The row ends: the widths of its cells, out of `text_width` twips of usable width.
   void EndRow(int32_t text_width);
@@ -47,7 +47,7 @@ class RtfTableBuilder {
   bool rowDefinition_ = false;
   int cellIndex_ = 0;
   int32_t cellGap_ = 0;
-  std::vector<TParagraph*> rowCells_;  // the row's cell paragraphs, owned by the document
+  std::vector<Paragraph*> rowCells_;  // the row's cell paragraphs, owned by the document
 };
 
 }  // namespace inkwend

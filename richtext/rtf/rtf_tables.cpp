@@ -10,16 +10,16 @@ namespace inkwend {
 
 using namespace rtf_values;
 
-bool TWPRtfReader::DoTable(const TRtfKeyword& k, int32_t n) {
-  using A = TRtfAction;
-  const bool text = f_.Dest == kText;
-  switch (k.Action) {
+bool WPRtfReader::DoTable(const RtfKeyword& k, int32_t n) {
+  using A = RtfAction;
+  const bool text = f_.dest == Destination::Text;
+  switch (k.action) {
     case A::Trowd:
       table_.StartRowDefinition();
-      if (text) Prop([&](ParProps& p) { p.InTable = true; });
+      if (text) Prop([&](ParProps& p) { p.inTable = true; });
       return true;
     case A::Cellx:
-      table_.EndCellDefinition(ClampInt(static_cast<int64_t>(n) - f_.Props.Left, 0, kMaxLength));
+      table_.EndCellDefinition(ClampInt(static_cast<int64_t>(n) - f_.props.left, 0, kMaxLength));
       return true;
     case A::Clmrg:
       table_.MergeCellBeingDefined();
@@ -28,7 +28,7 @@ bool TWPRtfReader::DoTable(const TRtfKeyword& k, int32_t n) {
       table_.SetGap(std::clamp(n, 0, kMaxLength));
       return true;
     case A::Trleft:
-      Prop([&](ParProps& p) { p.Left = std::clamp(n, 0, kMaxLength); });
+      Prop([&](ParProps& p) { p.left = std::clamp(n, 0, kMaxLength); });
       return true;
     case A::Intbl:
       table_.EndRowDefinition();
@@ -47,45 +47,45 @@ bool TWPRtfReader::DoTable(const TRtfKeyword& k, int32_t n) {
 }
 
 // \intbl: the paragraph is a cell and takes the border and shading of its cell's definition.
-void TWPRtfReader::LoadCellProps() {
+void WPRtfReader::LoadCellProps() {
   const int32_t gap = table_.Gap();
   const RtfCellDef* cell = table_.CurrentCell();
   Prop([&](ParProps& p) {
-    p.InTable = true;
+    p.inTable = true;
     if (cell) {
-      p.Border[0] = cell->Border[0];
-      p.Border[1] = cell->Border[1];
-      p.BorderWidth = cell->BorderWidth;
-      const uint8_t spacing = own_file_ ? SpacingNibble(gap) : CellPaddingNibble(gap);
-      p.BorderColor = static_cast<uint8_t>((cell->BorderColor & 0x0F) | spacing << 4);
-      p.ShadingColors = cell->ShadingColors;
-      p.ShadingPercent = cell->ShadingPercent;
+      p.border[0] = cell->border[0];
+      p.border[1] = cell->border[1];
+      p.borderWidth = cell->borderWidth;
+      const uint8_t spacing = ownFile_ ? SpacingNibble(gap) : CellPaddingNibble(gap);
+      p.borderColor = static_cast<uint8_t>((cell->borderColor & 0x0F) | spacing << 4);
+      p.shadingColors = cell->shadingColors;
+      p.shadingPercent = cell->shadingPercent;
     }
-    p.Before = gap;
+    p.before = gap;
   });
 }
 
-void TWPRtfReader::EndCell() {
-  if (!f_.Props.InTable) Prop([&](ParProps& p) { p.InTable = true; });
-  ApplyProps(par_, f_.Props);
-  par_->ParFlags |= kParTableCell | kParMoreCells;
+void WPRtfReader::EndCell() {
+  if (!f_.props.inTable) Prop([&](ParProps& p) { p.inTable = true; });
+  ApplyProps(par_, f_.props);
+  par_->parFlags |= kParTableCell | kParMoreCells;
   if (table_.RowHasCells())
-    par_->ParFlags |= kParContinuesRow;
+    par_->parFlags |= kParContinuesRow;
   else
-    par_->ParFlags &= static_cast<uint8_t>(~kParContinuesRow);
-  par_->TabMask = f_.Props.TabMask;
+    par_->parFlags &= static_cast<uint8_t>(~kParContinuesRow);
+  par_->tabMask = f_.props.tabMask;
   table_.AddCell(par_);
-  TParagraph* next = StartNewParagraph();
-  next->ParFlags &=
+  Paragraph* next = StartNewParagraph();
+  next->parFlags &=
       static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells | kParContinuesRow));
-  next->TabMask = 0;
-  next->CellStart = next->CellWidth = 0;
-  f_.Props.TabRestart = true;
+  next->tabMask = 0;
+  next->cellStart = next->cellWidth = 0;
+  f_.props.tabRestart = true;
   // The next cell takes its own border and shading when its \intbl comes; until then the
   // paragraph carries the row's plain properties.
-  ApplyProps(next, f_.Props);
+  ApplyProps(next, f_.props);
 }
 
-void TWPRtfReader::EndRow() { table_.EndRow(text_width_); }
+void WPRtfReader::EndRow() { table_.EndRow(textWidth_); }
 
 }  // namespace inkwend

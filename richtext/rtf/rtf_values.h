@@ -18,7 +18,7 @@ inline int32_t ClampInt(int64_t v, int32_t lo, int32_t hi) {
 }
 
 // Indents are snapped to the tab grid, symmetric around 0 so that negative ones keep their size.
-inline int32_t SnapIndent(const TTextHeader& h, int32_t v) {
+inline int32_t SnapIndent(const TextHeader& h, int32_t v) {
   return v >= 0 ? h.SnapToTabGrid(v) : -h.SnapToTabGrid(-v);
 }
 

@@ -13,17 +13,17 @@ namespace inkwend {
 
 // The format a save uses: `save_format`, or for AutomaticFormat/LastFormat the format of the
 // document's last load when that was RTF or ANSI, else RTF in attribute mode and ANSI in plain mode.
-TWPLoadFormat EffectiveSaveFormat(const TWPRTFText& doc, TWPLoadFormat save_format);
+WPLoadFormat EffectiveSaveFormat(const WPRTFText& doc, WPLoadFormat save_format);
 
 // Writes the document. An empty document saved as RTF to a stream is written by the plain
 // writer instead: a single 0 byte.
-int SaveToStream(const TWPRTFText& doc, TWPStream& stream, TWPLoadFormat save_format);
+int SaveToStream(const WPRTFText& doc, WPStream& stream, WPLoadFormat save_format);
 // The selection (in either direction) only.
-int SaveSelectionToStream(const TWPRTFText& doc, TWPStream& stream, const TTextRange& selection,
-                          TWPLoadFormat save_format);
+int SaveSelectionToStream(const WPRTFText& doc, WPStream& stream, const TextRange& selection,
+                          WPLoadFormat save_format);
 // Saves to a file, replaced atomically. A name containing ".RTF" (any case) forces RTF, ".HTM"
 // HTML (refused); otherwise `save_format` decides. No empty-document rule; plain text files get
 // no closing 0 byte.
-int SaveToFile(const TWPRTFText& doc, const std::string& path, TWPLoadFormat save_format);
+int SaveToFile(const WPRTFText& doc, const std::string& path, WPLoadFormat save_format);
 
 }  // namespace inkwend

@@ -8,34 +8,34 @@
 namespace inkwend {
 
 namespace {
-TWPRTFText& CheckedDocument(TWPRTFText* doc, const char* error) {
-  if (!doc) throw TWPError(error);
+WPRTFText& CheckedDocument(WPRTFText* doc, const char* error) {
+  if (!doc) throw WPError(error);
   return *doc;
 }
 }  // namespace
 
-TWPTextReader::TWPTextReader(TWPRTFText* doc) : TWPTextReader(doc, kErrWrongArguments) {}
+WPTextReader::WPTextReader(WPRTFText* doc) : WPTextReader(doc, kErrWrongArguments) {}
 
-TWPTextReader::TWPTextReader(TWPRTFText* doc, const char* error) : doc_(CheckedDocument(doc, error)) {
-  attr_ = doc_.DefaultAttr;
-  attr_.Width = attr_.Height = attr_.Ascent = 0;
+WPTextReader::WPTextReader(WPRTFText* doc, const char* error) : doc_(CheckedDocument(doc, error)) {
+  attr_ = doc_.defaultAttr;
+  attr_.width = attr_.height = attr_.ascent = 0;
 }
 
-TWPTextReader::~TWPTextReader() = default;
+WPTextReader::~WPTextReader() = default;
 
-void TWPTextReader::MarkDamaged(std::string dropped) {
+void WPTextReader::MarkDamaged(std::string dropped) {
   result_ = kResultStreamError;
   if (damage_.offset >= 0) return;
   damage_.offset = input_.Offset();
   damage_.dropped = std::move(dropped);
 }
 
-void TWPTextReader::MarkFull() {
+void WPTextReader::MarkFull() {
   full_ = true;
   MarkDamaged("the text after the first " + std::to_string(kMaxReadChars) + " characters");
 }
 
-Status TWPTextReader::GetStatus() const {
+Status WPTextReader::GetStatus() const {
   switch (result_) {
     case kResultOk:
       return Status::Ok();
@@ -50,69 +50,69 @@ Status TWPTextReader::GetStatus() const {
   }
 }
 
-TCharAttr TWPTextReader::StoredAttr() const {
-  TCharAttr a = attr_;
-  if (AutomaticText) {
-    a.CharFlags |= kCharAutomatic;
-    a.LayoutFlags |= kLayoutReaderAutomatic;
+CharAttr WPTextReader::StoredAttr() const {
+  CharAttr a = attr_;
+  if (automaticText) {
+    a.charFlags |= kCharAutomatic;
+    a.layoutFlags |= kLayoutReaderAutomatic;
   }
   return a;
 }
 
-void TWPTextReader::FlushRun() {
-  const size_t n = run_.size() - run_start_;
+void WPTextReader::FlushRun() {
+  const size_t n = run_.size() - runStart_;
   if (n == 0) return;
   size_t take = n;
-  if (chars_read_ + static_cast<int64_t>(n) > kMaxReadChars) {
-    take = static_cast<size_t>(std::max<int64_t>(kMaxReadChars - chars_read_, 0));
-    run_.resize(run_start_ + take);
+  if (charsRead_ + static_cast<int64_t>(n) > kMaxReadChars) {
+    take = static_cast<size_t>(std::max<int64_t>(kMaxReadChars - charsRead_, 0));
+    run_.resize(runStart_ + take);
     MarkFull();
   }
-  chars_read_ += static_cast<int64_t>(take);
+  charsRead_ += static_cast<int64_t>(take);
   if (take > 0) {
-    const TCharAttr a = StoredAttr();
+    const CharAttr a = StoredAttr();
     // Two runs with the same record (a group that changed nothing, say) are one.
-    if (!runs_.empty() && runs_.back().Attr == a) {
-      runs_.back().Count += static_cast<uint32_t>(take);
+    if (!runs_.empty() && runs_.back().attr == a) {
+      runs_.back().count += static_cast<uint32_t>(take);
     } else {
-      runs_.push_back(TAttrRun{a, static_cast<uint32_t>(take)});
+      runs_.push_back(AttrRun{a, static_cast<uint32_t>(take)});
     }
   }
-  run_start_ = run_.size();
+  runStart_ = run_.size();
 }
 
-void TWPTextReader::AddCharWithAttr(char32_t c, const TCharAttr& attr) {
+void WPTextReader::AddCharWithAttr(char32_t c, const CharAttr& attr) {
   FlushRun();
-  if (full_ || chars_read_ + 1 > kMaxReadChars) {
+  if (full_ || charsRead_ + 1 > kMaxReadChars) {
     MarkFull();
     return;
   }
-  ++chars_read_;
+  ++charsRead_;
   run_.push_back(c);
-  runs_.push_back(TAttrRun{attr, 1});
-  run_start_ = run_.size();
+  runs_.push_back(AttrRun{attr, 1});
+  runStart_ = run_.size();
 }
 
-void TWPTextReader::FlushParagraph() {
+void WPTextReader::FlushParagraph() {
   FlushRun();
   if (run_.empty()) return;
   doc_.AppendRuns(par_, run_, runs_);
   run_.clear();
   runs_.clear();
-  run_start_ = 0;
+  runStart_ = 0;
 }
 
-void TWPTextReader::DropCollected() {
+void WPTextReader::DropCollected() {
   run_.clear();
   runs_.clear();
-  run_start_ = 0;
+  runStart_ = 0;
 }
 
-TParagraph* TWPTextReader::StartNewParagraph() {
+Paragraph* WPTextReader::StartNewParagraph() {
   FlushParagraph();
   // A paragraph costs about as much as a few characters; empty ones count against the bound.
-  chars_read_ += 8;
-  if (chars_read_ > kMaxReadChars) {
+  charsRead_ += 8;
+  if (charsRead_ > kMaxReadChars) {
     MarkFull();
     return par_;
   }
@@ -121,14 +121,14 @@ TParagraph* TWPTextReader::StartNewParagraph() {
   return par_;
 }
 
-int TWPTextReader::Read(TWPStream& stream) {
+int WPTextReader::Read(WPStream& stream) {
   input_.Start(stream);
   par_ = doc_.LastParagraph();
-  first_par_ = par_;
+  firstPar_ = par_;
   result_ = kResultOk;
   damage_ = Damage{};
   const int64_t remaining = std::max<int64_t>(stream.Size() - stream.Position(), 0);
-  TProgressFrame progress(remaining);
+  ProgressFrame progress(remaining);
   try {
     if (remaining == 0 && !Refill()) {
       result_ = kResultNothingToWrite;

@@ -1,5 +1,5 @@
 #pragma once
-// TWPTextReader: reads plain text into a document, and is the base of the RTF reader (it owns
+// WPTextReader: reads plain text into a document, and is the base of the RTF reader (it owns
 // the input and collects the text of the paragraph being filled).
 #include <cstdint>
 #include <string>
@@ -19,30 +19,30 @@ inline constexpr int64_t kMaxReadChars = int64_t{16} * 1024 * 1024;
 inline constexpr const char* kErrWrongArgumentsRtf = "Wrong Arguments in\tTWPRTFReader";
 inline constexpr const char* kErrWrongArguments = "Wrong Arguments";
 
-class TWPTextReader {
+class WPTextReader {
  public:
-  // Reads into `doc`, appending to its last paragraph. A null document raises TWPError.
-  explicit TWPTextReader(TWPRTFText* doc);
-  virtual ~TWPTextReader();
-  TWPTextReader(const TWPTextReader&) = delete;
-  TWPTextReader& operator=(const TWPTextReader&) = delete;
+  // Reads into `doc`, appending to its last paragraph. A null document raises WPError.
+  explicit WPTextReader(WPRTFText* doc);
+  virtual ~WPTextReader();
+  WPTextReader(const WPTextReader&) = delete;
+  WPTextReader& operator=(const WPTextReader&) = delete;
 
   // Reads the stream from its current position. Returns 0, 7 (damaged or cut input; what was
   // read stays) or 8 (nothing to read). Out of memory gives 2 and keeps what was read.
-  int Read(TWPStream& stream);
+  int Read(WPStream& stream);
 
   // Flags all read text as automatic text.
-  bool AutomaticText = false;
+  bool automaticText = false;
 
   int Result() const { return result_; }
   // The outcome of the last read: Ok, or Damaged with the stream offset where the damage was
   // found and what was left out (result 7); OutOfMemory for result 2.
   Status GetStatus() const;
   // The first paragraph the read filled (the document's last paragraph when the read began).
-  TParagraph* FirstParagraphRead() const { return first_par_; }
+  Paragraph* FirstParagraphRead() const { return firstPar_; }
 
  protected:
-  TWPTextReader(TWPRTFText* doc, const char* error);
+  WPTextReader(WPRTFText* doc, const char* error);
   // Reads the body; the base reads plain text.
   virtual void ReadBody();
   // Called after the body, also after a failure: completes what the body left open.
@@ -71,31 +71,31 @@ class TWPTextReader {
     if (run_.size() >= kCollectLimit) FlushParagraph();
   }
   // Adds one character with its own attribute record (an object anchor).
-  void AddCharWithAttr(char32_t c, const TCharAttr& attr);
+  void AddCharWithAttr(char32_t c, const CharAttr& attr);
   // Ends the run of characters that share the current attribute (before the attribute changes).
   void FlushRun();
   // Hands the collected text of the paragraph to the document.
   void FlushParagraph();
   void DropCollected();
   // Ends the paragraph being filled and starts a new one after it.
-  TParagraph* StartNewParagraph();
+  Paragraph* StartNewParagraph();
   // The attribute text gets (the current one, with the automatic-text flags when asked).
-  TCharAttr StoredAttr() const;
+  CharAttr StoredAttr() const;
   bool ParagraphEmpty() const { return run_.empty() && par_->CharCount() == 0; }
 
-  TWPRTFText& doc_;
+  WPRTFText& doc_;
   ReaderInput input_;
-  TParagraph* par_ = nullptr;        // the paragraph being filled
-  TParagraph* first_par_ = nullptr;  // the first paragraph of this read
-  TCharAttr attr_;                   // the current character attribute
-  std::u32string run_;               // collected characters of the paragraph, not yet in the document
-  std::vector<TAttrRun> runs_;       // their records; characters from run_start_ on take attr_
-  size_t run_start_ = 0;
+  Paragraph* par_ = nullptr;       // the paragraph being filled
+  Paragraph* firstPar_ = nullptr;  // the first paragraph of this read
+  CharAttr attr_;                  // the current character attribute
+  std::u32string run_;             // collected characters of the paragraph, not yet in the document
+  std::vector<AttrRun> runs_;      // their records; characters from runStart_ on take attr_
+  size_t runStart_ = 0;
   // Characters collected at most before they go to the document (a very long paragraph is
   // handed over in pieces).
   static constexpr size_t kCollectLimit = 65536;
   int result_ = kResultOk;
-  int64_t chars_read_ = 0;
+  int64_t charsRead_ = 0;
   bool full_ = false;  // kMaxReadChars reached
 
  private:

@@ -53,8 +53,8 @@ char* AppendByteEscape(char* out, unsigned b) {  // \'xx with lower-case digits
 // Where the run that starts at rec[pos] ends (at most `to`). Plain 8-byte compares with an
 // early exit: comparing four records at once with vector instructions measured slower on
 // runs of a few dozen characters.
-int RunEnd(const TCharAttr* rec, int pos, int to) {
-  const TCharAttr& first = rec[pos];
+int RunEnd(const CharAttr* rec, int pos, int to) {
+  const CharAttr& first = rec[pos];
   int end = pos + 1;
   while (end + 4 <= to && rec[end].SameRun(first) && rec[end + 1].SameRun(first) &&
          rec[end + 2].SameRun(first) && rec[end + 3].SameRun(first)) {
@@ -69,78 +69,78 @@ int RunEnd(const TCharAttr* rec, int pos, int to) {
 // ---------------------------------------------------------------------------------------------
 // Ranges
 
-TTextRange WholeDocument(const TWPRTFText& doc) {
-  TTextRange r;
-  r.FirstPar = doc.FirstParagraph();
-  r.LastPar = doc.LastParagraph();
-  if (r.LastPar) {
-    r.LastLine = r.LastPar->LineCount() - 1;
-    r.LastPos = r.LastPar->Line(r.LastLine).Length;
+TextRange WholeDocument(const WPRTFText& doc) {
+  TextRange r;
+  r.firstPar = doc.FirstParagraph();
+  r.lastPar = doc.LastParagraph();
+  if (r.lastPar) {
+    r.lastLine = r.lastPar->LineCount() - 1;
+    r.lastPos = r.lastPar->Line(r.lastLine).length;
   }
   return r;
 }
 
-TTextRange NormalizeRange(const TWPRTFText& doc, TTextRange r) {
-  if (!r.FirstPar || !r.LastPar) return r;
+TextRange NormalizeRange(const WPRTFText& doc, TextRange r) {
+  if (!r.firstPar || !r.lastPar) return r;
   bool swap = false;
-  if (r.FirstPar == r.LastPar) {
-    swap = r.FirstLine > r.LastLine || (r.FirstLine == r.LastLine && r.FirstPos > r.LastPos);
+  if (r.firstPar == r.lastPar) {
+    swap = r.firstLine > r.lastLine || (r.firstLine == r.lastLine && r.firstPos > r.lastPos);
   } else {
     // The end that is met first walking from the start of the document comes first.
-    for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
-      if (p == r.FirstPar) break;
-      if (p == r.LastPar) {
+    for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) {
+      if (p == r.firstPar) break;
+      if (p == r.lastPar) {
         swap = true;
         break;
       }
     }
   }
   if (swap) {
-    std::swap(r.FirstPar, r.LastPar);
-    std::swap(r.FirstLine, r.LastLine);
-    std::swap(r.FirstPos, r.LastPos);
+    std::swap(r.firstPar, r.lastPar);
+    std::swap(r.firstLine, r.lastLine);
+    std::swap(r.firstPos, r.lastPos);
   }
   return r;
 }
 
 // ---------------------------------------------------------------------------------------------
-// TWPTextWriter
+// WPTextWriter
 
-TWPTextWriter::TWPTextWriter(const TWPRTFText& doc, TWPStream& stream)
+WPTextWriter::WPTextWriter(const WPRTFText& doc, WPStream& stream)
     : doc_(doc), stream_(stream), range_(WholeDocument(doc)) {
-  if (typeid(stream) == typeid(TMemoryStream)) flush_at_ = kBulkFlushAt;
+  if (typeid(stream) == typeid(MemoryStream)) flushAt_ = kBulkFlushAt;
 }
 
-void TWPTextWriter::SetRange(const TTextRange& range) { range_ = NormalizeRange(doc_, range); }
+void WPTextWriter::SetRange(const TextRange& range) { range_ = NormalizeRange(doc_, range); }
 
-void TWPTextWriter::PutLong(std::string_view bytes) {
+void WPTextWriter::PutLong(std::string_view bytes) {
   while (!bytes.empty()) {
     const size_t take = std::min(bytes.size(), kRoom);
-    std::memcpy(pending_ + pending_len_, bytes.data(), take);
-    pending_len_ += take;
+    std::memcpy(pending_ + pendingLen_, bytes.data(), take);
+    pendingLen_ += take;
     bytes.remove_prefix(take);
     MaybeFlush();
   }
 }
 
-void TWPTextWriter::PutInt(int64_t value) {
-  pending_len_ = static_cast<size_t>(AppendInt(pending_ + pending_len_, value) - pending_);
+void WPTextWriter::PutInt(int64_t value) {
+  pendingLen_ = static_cast<size_t>(AppendInt(pending_ + pendingLen_, value) - pending_);
   MaybeFlush();
 }
 
-void TWPTextWriter::Flush() {
-  if (pending_len_ == 0) return;
+void WPTextWriter::Flush() {
+  if (pendingLen_ == 0) return;
   if (result_ == kResultOk) {
-    const size_t n = stream_.Write(pending_, pending_len_);
-    if (n != pending_len_) Fail(kResultStreamError);
+    const size_t n = stream_.Write(pending_, pendingLen_);
+    if (n != pendingLen_) Fail(kResultStreamError);
   }
-  pending_len_ = 0;
+  pendingLen_ = 0;
 }
 
-int TWPTextWriter::WriteAll() {
-  omit_insert_points_ = doc_.OmitInsertPoints;
-  omit_automatic_text_ = doc_.OmitAutomaticText;
-  write_bitmap_as_dib_ = doc_.WriteBitmapAsDib;
+int WPTextWriter::WriteAll() {
+  omitInsertPoints_ = doc_.omitInsertPoints;
+  omitAutomaticText_ = doc_.omitAutomaticText;
+  writeBitmapAsDib_ = doc_.writeBitmapAsDib;
   try {
     const int body = WriteBody();
     if (body != kResultOk) {
@@ -164,7 +164,7 @@ void PrefetchBytes(const void* data, size_t size) {
   for (size_t offset = 0; offset < size; offset += 64) __builtin_prefetch(p + offset);
 }
 
-void PrefetchLine(const TParagraph& par, int line) {
+void PrefetchLine(const Paragraph& par, int line) {
   const auto text = par.LineText(line);
   PrefetchBytes(text.data(), text.size_bytes());
   if (par.IsCompact()) return;
@@ -174,60 +174,60 @@ void PrefetchLine(const TParagraph& par, int line) {
 
 }  // namespace
 
-int TWPTextWriter::WriteBody() {
-  if (!doc_.FirstParagraph() || !range_.FirstPar || !range_.LastPar) return kResultNothingToWrite;
+int WPTextWriter::WriteBody() {
+  if (!doc_.FirstParagraph() || !range_.firstPar || !range_.lastPar) return kResultNothingToWrite;
 
   int64_t total = 0;
-  for (TParagraph* p = range_.FirstPar; p; p = p->Next) {
+  for (Paragraph* p = range_.firstPar; p; p = p->next) {
     total += p->CharCount();
-    if (p == range_.LastPar) break;
+    if (p == range_.lastPar) break;
   }
-  TProgressFrame progress(total);
+  ProgressFrame progress(total);
 
   WriteHeader();
-  for (TParagraph* par = range_.FirstPar; par && !Failed(); par = par->Next) {
-    cur_par_ = par;
+  for (Paragraph* par = range_.firstPar; par && !Failed(); par = par->next) {
+    curPar_ = par;
     StartParagraph(par);
-    const bool first = par == range_.FirstPar;
-    const bool last = par == range_.LastPar;
+    const bool first = par == range_.firstPar;
+    const bool last = par == range_.lastPar;
     WriteParagraphLines(par, first, last);
-    if ((!last && par->Next) || par->IsTableCell()) EndParagraph(par);
-    progress.Advance(chars_written_);
-    prev_par_ = par;
+    if ((!last && par->next) || par->IsTableCell()) EndParagraph(par);
+    progress.Advance(charsWritten_);
+    prevPar_ = par;
     if (last) break;
   }
   return kResultOk;
 }
 
 // The lines of one paragraph of the range; the first and the last may be written in part.
-void TWPTextWriter::WriteParagraphLines(TParagraph* par, bool first, bool last) {
-  const int first_line = first ? std::clamp(range_.FirstLine, 0, par->LineCount() - 1) : 0;
-  const int last_line = last ? std::clamp(range_.LastLine, 0, par->LineCount() - 1) : par->LineCount() - 1;
+void WPTextWriter::WriteParagraphLines(Paragraph* par, bool first, bool last) {
+  const int first_line = first ? std::clamp(range_.firstLine, 0, par->LineCount() - 1) : 0;
+  const int last_line = last ? std::clamp(range_.lastLine, 0, par->LineCount() - 1) : par->LineCount() - 1;
   for (int line = first_line; line <= last_line && !Failed(); ++line) {
     // The characters and records of the next line are asked for while this one is written:
     // a large document is read from memory, not from the cache, and each paragraph's
     // buffers are too short for the processor to notice the pattern by itself.
     if (line + 1 < par->LineCount()) {
       PrefetchLine(*par, line + 1);
-    } else if (par->Next && par->Next->LineCount() > 0) {
-      PrefetchLine(*par->Next, 0);
+    } else if (par->next && par->next->LineCount() > 0) {
+      PrefetchLine(*par->next, 0);
     }
-    const int len = par->Line(line).Length;
-    const int from = first && line == first_line ? std::clamp(range_.FirstPos, 0, len) : 0;
-    const int to = last && line == last_line ? std::clamp(range_.LastPos, from, len) : len;
+    const int len = par->Line(line).length;
+    const int from = first && line == first_line ? std::clamp(range_.firstPos, 0, len) : 0;
+    const int to = last && line == last_line ? std::clamp(range_.lastPos, from, len) : len;
     WriteLine(par, line, from, to);
-    chars_written_ += to - from;
+    charsWritten_ += to - from;
     if (line < last_line) BetweenLines();
   }
 }
 
-void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
+void WPTextWriter::WriteLine(Paragraph* par, int line, int from, int to) {
   const auto text = par->LineText(line);
-  std::span<const TCharAttr> attrs;
+  std::span<const CharAttr> attrs;
   if (par->IsCompact()) {
-    line_attrs_.resize(text.size());
-    par->CopyAttrs(par->Line(line).Start, line_attrs_);
-    attrs = line_attrs_;
+    lineAttrs_.resize(text.size());
+    par->CopyAttrs(par->Line(line).start, lineAttrs_);
+    attrs = lineAttrs_;
   } else {
     attrs = par->LineAttrs(line);
   }
@@ -235,23 +235,23 @@ void TWPTextWriter::WriteLine(TParagraph* par, int line, int from, int to) {
     if (to > from) WriteRun(text.data() + from, static_cast<size_t>(to - from), nullptr);
     return;
   }
-  const TCharAttr* rec = attrs.data();
+  const CharAttr* rec = attrs.data();
   int pos = from;
   while (pos < to && !Failed()) {
-    const TCharAttr& a = rec[pos];
+    const CharAttr& a = rec[pos];
     WriteCharAttr(a);
     const char32_t c = text[static_cast<size_t>(pos)];
-    const bool object = (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.CharFlags & kCharObject);
-    if (object) WriteObject(c, a.TagNumber);
-    if (a.CharFlags & kCharFootnote) {
-      WriteFootnote(a.TagNumber);
+    const bool object = (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject);
+    if (object) WriteObject(c, a.tagNumber);
+    if (a.charFlags & kCharFootnote) {
+      WriteFootnote(a.tagNumber);
       ++pos;
       continue;
     }
     // Equal flags mean no object anchor and no insert point can join a run of other text.
-    const int end = object || (a.CharFlags & kCharInsertPoint) ? pos + 1 : RunEnd(rec, pos, to);
-    const bool omit = ((a.CharFlags & kCharInsertPoint) && omit_insert_points_) ||
-                      ((a.CharFlags & kCharAutomatic) && omit_automatic_text_);
+    const int end = object || (a.charFlags & kCharInsertPoint) ? pos + 1 : RunEnd(rec, pos, to);
+    const bool omit = ((a.charFlags & kCharInsertPoint) && omitInsertPoints_) ||
+                      ((a.charFlags & kCharAutomatic) && omitAutomaticText_);
     if (!omit) WriteRun(text.data() + pos, static_cast<size_t>(end - pos), &a);
     pos = end;
   }
@@ -272,8 +272,8 @@ const std::array<char, 256> kPlainBytes = MakePlainBytes();
 
 }  // namespace
 
-void TWPTextWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* /*attr*/) {
-  if (Utf8Output) {
+void WPTextWriter::WriteRun(const char32_t* text, size_t count, const CharAttr* /*attr*/) {
+  if (utf8Output) {
     for (size_t i = 0; i < count && !Failed(); ++i) Put(ToUtf8(std::u32string_view(text + i, 1)));
     return;
   }
@@ -281,7 +281,7 @@ void TWPTextWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr
   // character at a time, unrolled: this outran copying blocks of ASCII with vector
   // instructions on text with a non-ASCII character every few words.
   char* out = PendingEnd();
-  char* const flush_at = out - PendingLength() + flush_at_;
+  char* const flush_at = out - PendingLength() + flushAt_;
 #pragma GCC unroll 4
   for (size_t i = 0; i < count; ++i) {
     const char32_t c = text[i];
@@ -299,21 +299,21 @@ void TWPTextWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr
   Commit(out);
 }
 
-void TWPTextWriter::EndParagraph(TParagraph* /*par*/) { Put("\r\n"); }
+void WPTextWriter::EndParagraph(Paragraph* /*par*/) { Put("\r\n"); }
 
-void TWPTextWriter::WriteDocumentEnd() {
-  if (!OmitClosingZero) Put('\0');
+void WPTextWriter::WriteDocumentEnd() {
+  if (!omitClosingZero) Put('\0');
 }
 
 // ---------------------------------------------------------------------------------------------
-// TWPRTFWriter
+// WPRTFWriter
 
-TWPRTFWriter::TWPRTFWriter(const TWPRTFText& doc, TWPStream& stream) : TWPTextWriter(doc, stream) {
-  linked_pictures_short_ = doc.WriteLinkedPicturesShort;
-  drop_protected_ = doc.DropProtectedAttribute;
+WPRTFWriter::WPRTFWriter(const WPRTFText& doc, WPStream& stream) : WPTextWriter(doc, stream) {
+  linkedPicturesShort_ = doc.writeLinkedPicturesShort;
+  dropProtected_ = doc.dropProtectedAttribute;
 }
 
-void TWPRTFWriter::WriteInfoText(std::u32string_view text) {
+void WPRTFWriter::WriteInfoText(std::u32string_view text) {
   // Document information is written as it stands, but braces and backslashes are escaped: an
   // unbalanced brace in a title would otherwise swallow the rest of the file when read back.
   for (char32_t c : text) {
@@ -331,12 +331,12 @@ void TWPRTFWriter::WriteInfoText(std::u32string_view text) {
   }
 }
 
-void TWPRTFWriter::WriteHeader() {
+void WPRTFWriter::WriteHeader() {
   Put("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl");
-  auto font_entry = [&](int number, const TFontSlot& f) {
+  auto font_entry = [&](int number, const FontSlot& f) {
     Put("{\\f");
     PutInt(number);
-    switch (f.PitchFamily & 0xF0) {
+    switch (f.pitchFamily & 0xF0) {
       case kFamilySwiss:
         Put("\\fswiss");
         break;
@@ -354,23 +354,23 @@ void TWPRTFWriter::WriteHeader() {
         break;
     }
     Put("\\charset");
-    PutInt(f.CharSet);
+    PutInt(f.charSet);
     Put(' ');
-    WriteInfoText(f.Name);
+    WriteInfoText(f.name);
     Put(";}");
   };
-  const TTextHeader& h = doc_.Header;
+  const TextHeader& h = doc_.header;
   if (doc_.AttributeMode()) {
-    for (int i = 0; i < kFontSlots && !h.Fonts[static_cast<size_t>(i)].Name.empty(); ++i) {
-      font_entry(i, h.Fonts[static_cast<size_t>(i)]);
+    for (int i = 0; i < kFontSlots && !h.fonts[static_cast<size_t>(i)].name.empty(); ++i) {
+      font_entry(i, h.fonts[static_cast<size_t>(i)]);
     }
   } else {
-    const int slot = doc_.DefaultAttr.FontIndex < kFontSlots ? doc_.DefaultAttr.FontIndex : 0;
-    font_entry(0, h.Fonts[static_cast<size_t>(slot)]);
+    const int slot = doc_.defaultAttr.fontIndex < kFontSlots ? doc_.defaultAttr.fontIndex : 0;
+    font_entry(0, h.fonts[static_cast<size_t>(slot)]);
   }
   Put("}{\\colortbl");
   for (int i = 0; i < 15; ++i) {
-    const TColorRef c = h.Colors[static_cast<size_t>(i)];
+    const ColorRef c = h.colors[static_cast<size_t>(i)];
     Put("\\red");
     PutInt(RedOf(c));
     Put("\\green");
@@ -380,38 +380,38 @@ void TWPRTFWriter::WriteHeader() {
     Put(';');
   }
   Put("}\\paperw");
-  PutInt(h.PageWidth);
+  PutInt(h.pageWidth);
   Put("\\paperh");
-  PutInt(h.PageHeight);
+  PutInt(h.pageHeight);
   Put("\\margl");
-  PutInt(h.MarginLeft);
+  PutInt(h.marginLeft);
   Put("\\margr");
-  PutInt(h.MarginRight);
+  PutInt(h.marginRight);
   Put("\\margt");
-  PutInt(h.MarginTop);
+  PutInt(h.marginTop);
   Put("\\margb");
-  PutInt(h.MarginBottom);
-  if (!h.Title.empty()) {
+  PutInt(h.marginBottom);
+  if (!h.title.empty()) {
     Put("{\\title ");
-    WriteInfoText(h.Title);
+    WriteInfoText(h.title);
     Put('}');
   }
-  if (!h.Subject.empty()) {
+  if (!h.subject.empty()) {
     Put("{\\subject\t");
-    WriteInfoText(h.Subject);
+    WriteInfoText(h.subject);
     Put('}');
   }
-  if (!h.Comment.empty()) {
+  if (!h.comment.empty()) {
     Put("{\\comment\t");
-    WriteInfoText(h.Comment);
+    WriteInfoText(h.comment);
     Put('}');
   }
 }
 
 // --- groups ---
 
-void TWPRTFWriter::OpenGroup(GroupKind kind) {
-  Group g{kind, groups_.empty() ? Props{} : groups_.back().P};
+void WPRTFWriter::OpenGroup(GroupKind kind) {
+  Group g{kind, groups_.empty() ? Props{} : groups_.back().p};
   try {
     groups_.push_back(g);
   } catch (const std::bad_alloc&) {
@@ -421,17 +421,17 @@ void TWPRTFWriter::OpenGroup(GroupKind kind) {
   Put('{');
 }
 
-bool TWPRTFWriter::HasGroup(GroupKind kind) const {
+bool WPRTFWriter::HasGroup(GroupKind kind) const {
   for (size_t i = 1; i < groups_.size(); ++i) {
-    if (groups_[i].Kind == kind) return true;
+    if (groups_[i].kind == kind) return true;
   }
   return false;
 }
 
-void TWPRTFWriter::CloseDownTo(GroupKind kind, bool including) {
+void WPRTFWriter::CloseDownTo(GroupKind kind, bool including) {
   if (!HasGroup(kind)) return;
   while (groups_.size() > 1) {
-    if (groups_.back().Kind == kind) {
+    if (groups_.back().kind == kind) {
       if (including) {
         groups_.pop_back();
         Put('}');
@@ -443,34 +443,34 @@ void TWPRTFWriter::CloseDownTo(GroupKind kind, bool including) {
   }
 }
 
-void TWPRTFWriter::EndCode() {
-  if (in_code_) {
+void WPRTFWriter::EndCode() {
+  if (inCode_) {
     Put("\\wprtf0");
-    in_code_ = false;
+    inCode_ = false;
   }
 }
 
-std::vector<TWPRTFWriter::CellKey> TWPRTFWriter::RowCells(TParagraph* first) const {
+std::vector<WPRTFWriter::CellKey> WPRTFWriter::RowCells(Paragraph* first) const {
   std::vector<CellKey> cells;
-  for (TParagraph* c = first; c && c->IsTableCell() && static_cast<int>(cells.size()) < kMaxRowCells;
-       c = c->Next) {
-    cells.push_back(CellKey{{c->BorderFlags[0], c->BorderFlags[1], c->BorderWidth, c->BorderColor},
-                            c->CellStart + c->CellWidth,
-                            c->ShadingColors,
-                            c->ShadingPercent});
+  for (Paragraph* c = first; c && c->IsTableCell() && static_cast<int>(cells.size()) < kMaxRowCells;
+       c = c->next) {
+    cells.push_back(CellKey{{c->borderFlags[0], c->borderFlags[1], c->borderWidth, c->borderColor},
+                            c->cellStart + c->cellWidth,
+                            c->shadingColors,
+                            c->shadingPercent});
     // A row ends with the cell after which no further cells follow.
-    if (!(c->ParFlags & kParMoreCells)) break;
+    if (!(c->parFlags & kParMoreCells)) break;
   }
   return cells;
 }
 
-void TWPRTFWriter::WriteTabStops(uint64_t mask) {
-  const TTextHeader& h = doc_.Header;
+void WPRTFWriter::WriteTabStops(uint64_t mask) {
+  const TextHeader& h = doc_.header;
   for (int slot = 0; slot < kTabSlots; ++slot) {
     if (!((mask >> slot) & 1)) continue;
-    const TTabSlot& t = h.Tabs[static_cast<size_t>(slot)];
-    if (t.Position == 0) continue;  // a freed slot still named by a mask
-    switch (t.Kind) {
+    const TabSlot& t = h.tabs[static_cast<size_t>(slot)];
+    if (t.position == 0) continue;  // a freed slot still named by a mask
+    switch (t.kind) {
       case kTabRight:
         Put("\\tqr");
         break;
@@ -484,27 +484,27 @@ void TWPRTFWriter::WriteTabStops(uint64_t mask) {
         break;
     }
     Put("\\tx");
-    PutInt(t.Position);
+    PutInt(t.position);
   }
 }
 
-void TWPRTFWriter::WriteBorderStyle(const TParagraph* par) {
-  Put(par->BorderFlags[0] & kBorderDouble ? "\\brdrdb" : "\\brdrs");
+void WPRTFWriter::WriteBorderStyle(const Paragraph* par) {
+  Put(par->borderFlags[0] & kBorderDouble ? "\\brdrdb" : "\\brdrs");
 }
 
-void TWPRTFWriter::StartParagraph(TParagraph* par) {
+void WPRTFWriter::StartParagraph(Paragraph* par) {
   EndCode();
   // 1. The body group.
-  if (groups_.empty()) OpenGroup(kBodyGroup);
+  if (groups_.empty()) OpenGroup(GroupKind::BodyGroup);
   // 2. Close groups whose properties no longer hold.
   CloseEndedGroups(par);
   // 3. Page break. Pending text goes to the stream first (a memory stream takes it with the
   // rest).
   if (!BulkStream()) Flush();
-  if (par->ParFlags & kParPageBreak) Put("\\page");
+  if (par->parFlags & kParPageBreak) Put("\\page");
   if (par->IsTableCell()) {
     // 4. Table cell.
-    if (HasGroup(kTableGroup))
+    if (HasGroup(GroupKind::TableGroup))
       ContinueRow(par);
     else
       StartRow(par);
@@ -517,90 +517,91 @@ void TWPRTFWriter::StartParagraph(TParagraph* par) {
 }
 
 // The open table ends before a paragraph outside it or one that starts a row of other cells.
-bool TWPRTFWriter::TableEnds(TParagraph* par) const {
+bool WPRTFWriter::TableEnds(Paragraph* par) const {
   if (!par->IsTableCell()) return true;
-  if (par->ParFlags & kParContinuesRow) return false;
+  if (par->parFlags & kParContinuesRow) return false;
   const std::vector<CellKey> row = RowCells(par);
-  return row.size() > row_cache_.size() || !std::equal(row.begin(), row.end(), row_cache_.begin());
+  return row.size() > rowCache_.size() || !std::equal(row.begin(), row.end(), rowCache_.begin());
 }
 
-void TWPRTFWriter::CloseEndedGroups(TParagraph* par) {
-  if (HasGroup(kBorderGroup) && (!par->HasBorder() || (prev_par_ && prev_par_->EndsBorderBlock()))) {
-    CloseDownTo(kBorderGroup, true);
+void WPRTFWriter::CloseEndedGroups(Paragraph* par) {
+  if (HasGroup(GroupKind::BorderGroup) && (!par->HasBorder() || (prevPar_ && prevPar_->EndsBorderBlock()))) {
+    CloseDownTo(GroupKind::BorderGroup, true);
   }
-  if (par->IsTableCell() && !HasGroup(kTableGroup)) {
-    if (HasGroup(kBorderGroup))
-      CloseDownTo(kBorderGroup, false);
+  if (par->IsTableCell() && !HasGroup(GroupKind::TableGroup)) {
+    if (HasGroup(GroupKind::BorderGroup))
+      CloseDownTo(GroupKind::BorderGroup, false);
     else
-      CloseDownTo(kBodyGroup, false);
+      CloseDownTo(GroupKind::BodyGroup, false);
   }
-  if (HasGroup(kTableGroup) && TableEnds(par)) CloseDownTo(kTableGroup, true);
-  if (HasGroup(kTabGroup)) {
+  if (HasGroup(GroupKind::TableGroup) && TableEnds(par)) CloseDownTo(GroupKind::TableGroup, true);
+  if (HasGroup(GroupKind::TabGroup)) {
     for (size_t i = groups_.size(); i-- > 1;) {
-      if (groups_[i].Kind != kTabGroup) continue;
-      if (groups_[i].P.TabMask != 0 && groups_[i].P.TabMask != par->TabMask) CloseDownTo(kTabGroup, true);
+      if (groups_[i].kind != GroupKind::TabGroup) continue;
+      if (groups_[i].p.tabMask != 0 && groups_[i].p.tabMask != par->tabMask)
+        CloseDownTo(GroupKind::TabGroup, true);
       break;
     }
   }
 }
 
 // A further cell of the row whose definition is written.
-void TWPRTFWriter::ContinueRow(TParagraph* par) {
+void WPRTFWriter::ContinueRow(Paragraph* par) {
   // Every cell states its own tab stops. A list of stops replaces the previous cell's for
   // the reader; only \pard takes them away, and it also clears what \intbl and the
   // indents below restate.
   Props& p = Top();
-  if (par->TabMask == 0 && p.TabMask != 0) {
+  if (par->tabMask == 0 && p.tabMask != 0) {
     Put("\\pard");
-    p.Alignment = 0;
-    p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
-    p.BorderFlags[0] = p.BorderFlags[1] = 0;
-    p.BorderWidth = p.BorderColor = 0;
-    p.TabMask = 0;
+    p.alignment = 0;
+    p.firstIndent = p.leftIndent = p.rightIndent = 0;
+    p.borderFlags[0] = p.borderFlags[1] = 0;
+    p.borderWidth = p.borderColor = 0;
+    p.tabMask = 0;
     Put("\\intbl");
-    if (par->LeftIndent != 0) {
+    if (par->leftIndent != 0) {
       Put("\\li");
-      PutInt(par->LeftIndent);
+      PutInt(par->leftIndent);
     }
   } else {
     Put("\\intbl");
-    if (par->TabMask != p.TabMask) {
-      WriteTabStops(par->TabMask);
-      p.TabMask = par->TabMask;
+    if (par->tabMask != p.tabMask) {
+      WriteTabStops(par->tabMask);
+      p.tabMask = par->tabMask;
     }
   }
 }
 
 // The first cell of a row: the row's definition (\trowd, each cell's borders, shading and edge).
-void TWPRTFWriter::StartRow(TParagraph* par) {
-  OpenGroup(kTableGroup);
+void WPRTFWriter::StartRow(Paragraph* par) {
+  OpenGroup(GroupKind::TableGroup);
   Put("\\pard\\trowd\\trgaph");
-  PutInt((par->BorderColor >> 4) * 567 / 160);
+  PutInt((par->borderColor >> 4) * 567 / 160);
   Put("\\trleft");
-  PutInt(par->LeftIndent);
-  const int64_t text_width = doc_.Header.TextWidthTwips();
+  PutInt(par->leftIndent);
+  const int64_t text_width = doc_.header.TextWidthTwips();
   int cells = 0;
-  for (TParagraph* c = par; c && c->IsTableCell() && cells < kMaxRowCells; c = c->Next, ++cells) {
+  for (Paragraph* c = par; c && c->IsTableCell() && cells < kMaxRowCells; c = c->next, ++cells) {
     WriteCellDefinition(c);
     Put("\\cellx");
-    PutInt((text_width - c->RightIndent) * (c->CellStart + c->CellWidth) / 255 + c->LeftIndent);
-    if (!(c->ParFlags & kParMoreCells)) break;
+    PutInt((text_width - c->rightIndent) * (c->cellStart + c->cellWidth) / 255 + c->leftIndent);
+    if (!(c->parFlags & kParMoreCells)) break;
   }
-  row_cache_ = RowCells(par);
+  rowCache_ = RowCells(par);
   // \pard resets alignment, indents, borders and tabs for whoever reads this back.
   Props& p = Top();
-  p.Alignment = 0;
-  p.FirstIndent = p.LeftIndent = p.RightIndent = 0;
-  p.BorderFlags[0] = p.BorderFlags[1] = 0;
-  p.BorderWidth = p.BorderColor = 0;
+  p.alignment = 0;
+  p.firstIndent = p.leftIndent = p.rightIndent = 0;
+  p.borderFlags[0] = p.borderFlags[1] = 0;
+  p.borderWidth = p.borderColor = 0;
   Put("\\intbl");
-  WriteTabStops(par->TabMask);
-  p.TabMask = par->TabMask;
+  WriteTabStops(par->tabMask);
+  p.tabMask = par->tabMask;
 }
 
-void TWPRTFWriter::WriteCellDefinition(const TParagraph* c) {
+void WPRTFWriter::WriteCellDefinition(const Paragraph* c) {
   if (c->HasBorder()) {
-    const uint8_t b = c->BorderFlags[0];
+    const uint8_t b = c->borderFlags[0];
     const bool box = b & kBorderBox;
     if (box || (b & kBorderTop)) {
       Put("\\clbrdrt");
@@ -619,60 +620,60 @@ void TWPRTFWriter::WriteCellDefinition(const TParagraph* c) {
       WriteBorderStyle(c);
     }
     Put("\\brdrw");
-    PutInt(int64_t{c->BorderWidth} * 20);
-    if (c->BorderColor != 0) {
+    PutInt(int64_t{c->borderWidth} * 20);
+    if (c->borderColor != 0) {
       Put("\\brdrcf");
-      PutInt(c->BorderColor & 0x0F);
+      PutInt(c->borderColor & 0x0F);
     }
-    if (c->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
-    if (c->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
+    if (c->borderFlags[1] & kBorderDotted) Put("\\brdrdot");
+    if (c->borderFlags[1] & kBorderHairline) Put("\\brdrhair");
   }
   if (c->HasShading()) {
     // The percentage goes with the word (a cell read back would otherwise have none).
     Put("\\clshdng");
-    if (c->ShadingPercent != 0) PutInt(int64_t{c->ShadingPercent} * 100);
+    if (c->shadingPercent != 0) PutInt(int64_t{c->shadingPercent} * 100);
     Put("\\clcfpat");
-    PutInt(c->ShadingColors & 0x0F);
+    PutInt(c->shadingColors & 0x0F);
     // Full shading hides the background, but the colour is kept for when it is lowered.
-    if (c->ShadingPercent != 100 || (c->ShadingColors >> 4) != 0) {
+    if (c->shadingPercent != 100 || (c->shadingColors >> 4) != 0) {
       Put("\\clcbpat");
-      PutInt(c->ShadingColors >> 4);
+      PutInt(c->shadingColors >> 4);
     }
   }
 }
 
-void TWPRTFWriter::OpenParagraphGroups(TParagraph* par) {
-  if (par->HasBorder() && (!prev_par_ || !prev_par_->HasBorder() || prev_par_->EndsBorderBlock())) {
+void WPRTFWriter::OpenParagraphGroups(Paragraph* par) {
+  if (par->HasBorder() && (!prevPar_ || !prevPar_->HasBorder() || prevPar_->EndsBorderBlock())) {
     WriteParagraphBorder(par);
   }
   if (par->HasShading()) {
     // Kept on the group stack so that the properties written inside it are forgotten again
     // when it closes after the paragraph, as they are for the reader.
-    OpenGroup(kShadingGroup);
+    OpenGroup(GroupKind::ShadingGroup);
     Put("\\shading");
-    if (par->ShadingPercent != 0)
-      PutInt(int64_t{par->ShadingPercent} * 100);
+    if (par->shadingPercent != 0)
+      PutInt(int64_t{par->shadingPercent} * 100);
     else
-      Put((par->ShadingColors & 0x0F) != 0 ? "10000" : "1");
+      Put((par->shadingColors & 0x0F) != 0 ? "10000" : "1");
     Put("\\cfpat");
-    PutInt(par->ShadingColors & 0x0F);
-    if (par->ShadingPercent != 100 || (par->ShadingColors >> 4) != 0) {
+    PutInt(par->shadingColors & 0x0F);
+    if (par->shadingPercent != 100 || (par->shadingColors >> 4) != 0) {
       Put("\\cbpat");
-      PutInt(par->ShadingColors >> 4);
+      PutInt(par->shadingColors >> 4);
     }
   }
-  if (par->ParFlags & kParKeep) Put("\\keep");
-  if (par->TabMask != Top().TabMask) {
-    OpenGroup(kTabGroup);
-    WriteTabStops(par->TabMask);
-    Top().TabMask = par->TabMask;
+  if (par->parFlags & kParKeep) Put("\\keep");
+  if (par->tabMask != Top().tabMask) {
+    OpenGroup(GroupKind::TabGroup);
+    WriteTabStops(par->tabMask);
+    Top().tabMask = par->tabMask;
   }
 }
 
 // Opens the border group of a bordered block.
-void TWPRTFWriter::WriteParagraphBorder(TParagraph* par) {
-  OpenGroup(kBorderGroup);
-  const uint8_t b = par->BorderFlags[0];
+void WPRTFWriter::WriteParagraphBorder(Paragraph* par) {
+  OpenGroup(GroupKind::BorderGroup);
+  const uint8_t b = par->borderFlags[0];
   if (b & kBorderBox) {
     Put("\\box");
     WriteBorderStyle(par);
@@ -693,59 +694,59 @@ void TWPRTFWriter::WriteParagraphBorder(TParagraph* par) {
     Put("\\brdrr");
     WriteBorderStyle(par);
   }
-  if (par->BorderFlags[1] & kBorderBar) Put("\\brdrbar");
-  if (par->BorderFlags[1] & kBorderTableLine) Put("\\brdrtablin");
+  if (par->borderFlags[1] & kBorderBar) Put("\\brdrbar");
+  if (par->borderFlags[1] & kBorderTableLine) Put("\\brdrtablin");
   Put("\\brdrw");
-  PutInt(int64_t{par->BorderWidth} * 20);
-  if (par->BorderColor != 0) {
+  PutInt(int64_t{par->borderWidth} * 20);
+  if (par->borderColor != 0) {
     Put("\\brsp");
-    PutInt((par->BorderColor >> 4) * 567 / 160);
+    PutInt((par->borderColor >> 4) * 567 / 160);
     Put("\\brdrcf");
-    PutInt(par->BorderColor & 0x0F);
+    PutInt(par->borderColor & 0x0F);
   }
-  if (par->BorderFlags[1] & kBorderDotted) Put("\\brdrdot");
-  if (par->BorderFlags[1] & kBorderHairline) Put("\\brdrhair");
+  if (par->borderFlags[1] & kBorderDotted) Put("\\brdrdot");
+  if (par->borderFlags[1] & kBorderHairline) Put("\\brdrhair");
   Props& p = Top();
-  p.BorderFlags[0] = par->BorderFlags[0];
-  p.BorderFlags[1] = par->BorderFlags[1];
-  p.BorderWidth = par->BorderWidth;
-  p.BorderColor = par->BorderColor;
+  p.borderFlags[0] = par->borderFlags[0];
+  p.borderFlags[1] = par->borderFlags[1];
+  p.borderWidth = par->borderWidth;
+  p.borderColor = par->borderColor;
 }
 
 // Alignment, indents and spacing, where they differ from what is in force.
-void TWPRTFWriter::WriteParagraphProps(TParagraph* par) {
+void WPRTFWriter::WriteParagraphProps(Paragraph* par) {
   Props& p = Top();
   // 6. Alignment.
-  if (par->Alignment != p.Alignment) {
+  if (par->alignment != p.alignment) {
     static constexpr const char* kWords[] = {"\\ql", "\\qr", "\\qc", "\\qj"};
-    Put(kWords[par->Alignment & 3]);
-    p.Alignment = par->Alignment;
+    Put(kWords[par->alignment & 3]);
+    p.alignment = par->alignment;
   }
   // 7. Indents.
-  if (!par->IsTableCell() && (par->FirstIndent != p.FirstIndent || par->LeftIndent != p.LeftIndent ||
-                              par->RightIndent != p.RightIndent)) {
+  if (!par->IsTableCell() && (par->firstIndent != p.firstIndent || par->leftIndent != p.leftIndent ||
+                              par->rightIndent != p.rightIndent)) {
     Put("\\li");
-    PutInt(par->LeftIndent);
+    PutInt(par->leftIndent);
     Put("\\fi");
-    PutInt(static_cast<int64_t>(par->FirstIndent) - par->LeftIndent);
+    PutInt(static_cast<int64_t>(par->firstIndent) - par->leftIndent);
     Put("\\ri");
-    PutInt(par->RightIndent);
-    p.FirstIndent = par->FirstIndent;
-    p.LeftIndent = par->LeftIndent;
-    p.RightIndent = par->RightIndent;
+    PutInt(par->rightIndent);
+    p.firstIndent = par->firstIndent;
+    p.leftIndent = par->leftIndent;
+    p.rightIndent = par->rightIndent;
   }
   // 8. Spacing (always for cells, whose space before the reader otherwise takes from the row gap).
-  if (par->IsTableCell() || par->SpaceBefore != p.SpaceBefore || par->LineSpacing != p.LineSpacing ||
-      par->SpaceAfter != p.SpaceAfter) {
+  if (par->IsTableCell() || par->spaceBefore != p.spaceBefore || par->lineSpacing != p.lineSpacing ||
+      par->spaceAfter != p.spaceAfter) {
     Put("\\sb");
-    PutInt(par->SpaceBefore);
+    PutInt(par->spaceBefore);
     Put("\\sl");
-    if (par->LineSpacing != 0) PutInt(par->LineSpacing);
+    if (par->lineSpacing != 0) PutInt(par->lineSpacing);
     Put("\\sa");
-    PutInt(par->SpaceAfter);
-    p.SpaceBefore = par->SpaceBefore;
-    p.LineSpacing = par->LineSpacing;
-    p.SpaceAfter = par->SpaceAfter;
+    PutInt(par->spaceAfter);
+    p.spaceBefore = par->spaceBefore;
+    p.lineSpacing = par->lineSpacing;
+    p.spaceAfter = par->spaceAfter;
   }
 }
 
@@ -758,8 +759,8 @@ namespace {
 // (typographic quotes and dashes, the euro sign, Greek, Cyrillic, ...), one for RTF code text
 // (where backslashes and braces stay as they are), and one for symbol fonts.
 struct EscapeTable {
-  std::vector<uint64_t> Words;
-  char32_t Limit;
+  std::vector<uint64_t> words;
+  char32_t limit;
 };
 constexpr uint64_t kSlow = 0xFF;
 
@@ -774,10 +775,10 @@ enum class EscapeKind { Text, Code, Symbol };
 
 EscapeTable MakeEscapes(EscapeKind kind) {
   EscapeTable t{std::vector<uint64_t>(), kind == EscapeKind::Text ? char32_t{0x2200} : char32_t{256}};
-  t.Words.resize(t.Limit + 1);
-  for (char32_t c = 0; c < t.Limit; ++c) {
+  t.words.resize(t.limit + 1);
+  for (char32_t c = 0; c < t.limit; ++c) {
     const char ch = static_cast<char>(c);
-    uint64_t& e = t.Words[c];
+    uint64_t& e = t.words[c];
     if (c >= 32 && c <= 126) {
       const bool escaped = (c == '\\' || c == '{' || c == '}') && kind != EscapeKind::Code;
       const char esc[2] = {'\\', ch};
@@ -803,7 +804,7 @@ EscapeTable MakeEscapes(EscapeKind kind) {
       e = kSlow << 56;
     }
   }
-  t.Words[t.Limit] = kSlow << 56;
+  t.words[t.limit] = kSlow << 56;
   return t;
 }
 
@@ -851,18 +852,18 @@ inline char* PutEscaped(char* out, char32_t c, const uint64_t* words, char32_t l
 
 }  // namespace
 
-char* TWPRTFWriter::BuildCharAttr(char* out, const TCharAttr& a) const {
+char* WPRTFWriter::BuildCharAttr(char* out, const CharAttr& a) const {
   out = Append(out, "\\plain\\f");
-  out = AppendInt(out, a.FontIndex);
+  out = AppendInt(out, a.fontIndex);
   out = Append(out, "\\fs");
-  out = AppendInt(out, a.PointSize == 0 ? 20 : 2 * a.PointSize);
+  out = AppendInt(out, a.pointSize == 0 ? 20 : 2 * a.pointSize);
   out = Append(out, "\\cf");
   out = AppendInt(out, a.TextColor());
   if (a.BackgroundColor() != 0) {
     out = Append(out, "\\cb");
     out = AppendInt(out, a.BackgroundColor());
   }
-  const uint8_t s = a.StyleBits;
+  const uint8_t s = a.styleBits;
   if (s & kStyleBold) out = Append(out, "\\b");
   if (s & kStyleUnderline) out = Append(out, "\\ul");
   if (s & kStyleDoubleUnderline) out = Append(out, "\\uldb");
@@ -870,81 +871,81 @@ char* TWPRTFWriter::BuildCharAttr(char* out, const TCharAttr& a) const {
   if (s & kStyleSubscript) out = Append(out, "\\sub");
   if (s & kStyleItalic) out = Append(out, "\\i");
   if (s & kStyleStrikeOut) out = Append(out, "\\strike");
-  const uint8_t f = a.CharFlags;
-  if ((f & kCharProtected) && !drop_protected_) out = Append(out, "\\shad");
+  const uint8_t f = a.charFlags;
+  if ((f & kCharProtected) && !dropProtected_) out = Append(out, "\\shad");
   if (f & kCharHidden) out = Append(out, "\\v");
   if (f & kCharRtfCode) out = Append(out, "\\wprtf1");
-  if ((f & kCharInsertPoint) && !omit_insert_points_) {
+  if ((f & kCharInsertPoint) && !omitInsertPoints_) {
     out = Append(out, "\\inspnt");
-    out = AppendInt(out, a.TagNumber);
+    out = AppendInt(out, a.tagNumber);
   }
-  if ((f & kCharAutomatic) && !omit_automatic_text_) out = Append(out, "\\inaut");
+  if ((f & kCharAutomatic) && !omitAutomaticText_) out = Append(out, "\\inaut");
   *out++ = ' ';
   return out;
 }
 
-void TWPRTFWriter::WriteCharAttr(const TCharAttr& a) {
-  const bool code = a.CharFlags & kCharRtfCode;
-  if (code && in_code_) return;  // RTF code text that follows RTF code text writes no block
-  if (in_code_ && !code) {
+void WPRTFWriter::WriteCharAttr(const CharAttr& a) {
+  const bool code = a.charFlags & kCharRtfCode;
+  if (code && inCode_) return;  // RTF code text that follows RTF code text writes no block
+  if (inCode_ && !code) {
     Put("\\wprtf0");
-    in_code_ = false;
+    inCode_ = false;
   }
-  last_hidden_ = a.CharFlags & kCharHidden;
-  in_code_ = code;
-  const int slot = a.FontIndex;
-  symbol_run_ = slot < kFontSlots && doc_.Header.Fonts[static_cast<size_t>(slot)].CharSet == kSymbolCharSet;
+  lastHidden_ = a.charFlags & kCharHidden;
+  inCode_ = code;
+  const int slot = a.fontIndex;
+  symbolRun_ = slot < kFontSlots && doc_.header.fonts[static_cast<size_t>(slot)].charSet == kSymbolCharSet;
 
   char* out = PendingEnd();
-  if (code || (a.CharFlags & kCharInsertPoint)) {  // not cached: state or tag in the block
+  if (code || (a.charFlags & kCharInsertPoint)) {  // not cached: state or tag in the block
     Commit(BuildCharAttr(out, a));
     return;
   }
   // Ordinary blocks are remembered by the record's run bytes, which are all they depend on.
   uint64_t key;
-  std::memcpy(&key, &a.FontIndex, sizeof key);
+  std::memcpy(&key, &a.fontIndex, sizeof key);
   key &= (uint64_t{1} << 56) - 1;
-  if (!block_keys_) {
-    block_keys_ = std::make_unique<uint64_t[]>(kBlockCacheSize);
-    std::fill_n(block_keys_.get(), kBlockCacheSize, kNoBlockKey);
-    block_texts_ = std::make_unique_for_overwrite<CachedBlock[]>(kBlockCacheSize);
+  if (!blockKeys_) {
+    blockKeys_ = std::make_unique<uint64_t[]>(kBlockCacheSize);
+    std::fill_n(blockKeys_.get(), kBlockCacheSize, kNoBlockKey);
+    blockTexts_ = std::make_unique_for_overwrite<CachedBlock[]>(kBlockCacheSize);
   }
   const size_t index = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBlockCacheBits);
-  CachedBlock& block = block_texts_[index];
-  if (block_keys_[index] != key) {
+  CachedBlock& block = blockTexts_[index];
+  if (blockKeys_[index] != key) {
     char* end = BuildCharAttr(out, a);
     const auto length = static_cast<size_t>(end - out);
-    if (length <= sizeof block.Text) {  // longer blocks (many styles at once) are built each time
-      block_keys_[index] = key;
-      block.Length = static_cast<uint8_t>(length);
-      std::memcpy(block.Text, out, length);
+    if (length <= sizeof block.text) {  // longer blocks (many styles at once) are built each time
+      blockKeys_[index] = key;
+      block.length = static_cast<uint8_t>(length);
+      std::memcpy(block.text, out, length);
     }
     Commit(end);
     return;
   }
   // The whole entry is copied (the pending buffer has room for it); only its length counts.
-  std::memcpy(out, block.Text, sizeof block.Text);
-  Commit(out + block.Length);
+  std::memcpy(out, block.text, sizeof block.text);
+  Commit(out + block.length);
 }
 
-void TWPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
+void WPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
   char buf[32];
   Put(std::string_view(buf, static_cast<size_t>(EscapeChar(buf, c, symbol_font) - buf)));
 }
 
-void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr* attr) {
-  const bool code = attr && (attr->CharFlags & kCharRtfCode);
-  const bool symbol = attr && symbol_run_;
+void WPRTFWriter::WriteRun(const char32_t* text, size_t count, const CharAttr* attr) {
+  const bool code = attr && (attr->charFlags & kCharRtfCode);
+  const bool symbol = attr && symbolRun_;
   const EscapeTable& escapes = code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes;
-  const uint64_t* words = escapes.Words.data();
-  const char32_t limit = escapes.Limit;
+  const uint64_t* words = escapes.words.data();
+  const char32_t limit = escapes.limit;
   // Written straight into the pending buffer, which is handed on as soon as it passes
   // flush_at. A character adds at most 18 bytes (8 are stored for a table entry). One
   // character at a time, unrolled: on text with an escape every few words this loop, whose
   // only branches are rare ones, outran copying blocks of plain characters with vector
   // instructions, and unrolling made it a fifth faster.
   char* out = PendingEnd();
-  char* const flush_at = out - PendingLength() + flush_at_;
+  char* const flush_at = out - PendingLength() + flushAt_;
 #pragma GCC unroll 4
   for (size_t i = 0; i < count; ++i) {
     out = PutEscaped(out, text[i], words, limit, symbol);
@@ -956,21 +957,21 @@ void TWPRTFWriter::WriteRun(const char32_t* text, size_t count, const TCharAttr*
   Commit(out);
 }
 
-void TWPRTFWriter::EndParagraph(TParagraph* par) {
+void WPRTFWriter::EndParagraph(Paragraph* par) {
   EndCode();
   if (par->IsTableCell()) {
     Put("\\cell");
     // The row ends with the cell after which no further cells follow (a row of one cell too).
-    if (!(par->ParFlags & kParMoreCells)) Put("\\row");
+    if (!(par->parFlags & kParMoreCells)) Put("\\row");
     Put("\n\r");
-  } else if (par->Next) {
-    Put(last_hidden_ ? "\\plain\\par" : "\\par");
+  } else if (par->next) {
+    Put(lastHidden_ ? "\\plain\\par" : "\\par");
     Put("\n\r");
   }
-  if (HasGroup(kShadingGroup)) CloseDownTo(kShadingGroup, true);
+  if (HasGroup(GroupKind::ShadingGroup)) CloseDownTo(GroupKind::ShadingGroup, true);
 }
 
-void TWPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
+void WPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
   char* out = PendingEnd();
   for (size_t i = 0; i < size; ++i) {
     *out++ = kHexDigits[data[i] >> 4];
@@ -980,22 +981,22 @@ void TWPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
   }
 }
 
-void TWPRTFWriter::WriteObject(char32_t anchor, int key) {
+void WPRTFWriter::WriteObject(char32_t anchor, int key) {
   EndCode();
-  TDocObject* obj = anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
+  DocObject* obj = anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
   if (!obj) return;
   doc_.ComputeObjectSize(*obj);
-  const TDocGraphic& g = obj->Graphic;
+  const DocGraphic& g = obj->graphic;
   auto goal = [&] {
     Put("\\picwgoal");
-    PutInt(obj->Width);
+    PutInt(obj->width);
     Put("\\pichgoal");
-    PutInt(obj->Height);
+    PutInt(obj->height);
   };
-  if (!obj->FileName.empty()) {
-    if (linked_pictures_short_) {
+  if (!obj->fileName.empty()) {
+    if (linkedPicturesShort_) {
       Put("\\{bmc ");
-      WriteInfoText(obj->FileName);
+      WriteInfoText(obj->fileName);
       Put("\\}");
       return;
     }
@@ -1008,89 +1009,89 @@ void TWPRTFWriter::WriteObject(char32_t anchor, int key) {
     }
     goal();
     Put(" \"");
-    WriteInfoText(obj->FileName);
+    WriteInfoText(obj->fileName);
     Put("\"}");
     return;
   }
-  if (obj->Tagged && obj->Tag != 0) {
+  if (obj->tagged && obj->tag != 0) {
     Put("\\wpobjtag");
-    PutInt(obj->Tag);
+    PutInt(obj->tag);
     Put("\\wpobjw");
-    PutInt(obj->Width);
+    PutInt(obj->width);
     Put("\\wpobjh");
-    PutInt(obj->Height);
+    PutInt(obj->height);
     Put(" \\'01");
     return;
   }
-  if (const TMetafile* mf = g.Metafile()) {
+  if (const Metafile* mf = g.Metafile()) {
     Put("{\\pict\\wmetafile8\\picw");
-    PutInt(mf->Width);
+    PutInt(mf->width);
     Put("\\pich");
-    PutInt(mf->Height);
+    PutInt(mf->height);
     goal();
     Put("\r\n");
-    WriteHex(mf->Bytes.data(), mf->Bytes.size());
+    WriteHex(mf->bytes.data(), mf->bytes.size());
     Put('}');
     return;
   }
-  const TBitmap* bmp = g.Bitmap();
+  const Bitmap* bmp = g.Bitmap();
   if (!bmp || !bmp->Valid()) return;
-  if (!write_bitmap_as_dib_ && !g.InPictureHolder) {
-    const TDdbImage ddb = EncodeDdb(*bmp);
+  if (!writeBitmapAsDib_ && !g.inPictureHolder) {
+    const DdbImage ddb = EncodeDdb(*bmp);
     Put("{\\pict\\wbitmap0\\wbmbitspixel");
-    PutInt(ddb.BitsPerPixel);
+    PutInt(ddb.bitsPerPixel);
     Put("\\wbmplanes");
-    PutInt(ddb.Planes);
+    PutInt(ddb.planes);
     Put("\\wbmwidthbytes");
-    PutInt(ddb.WidthBytes);
+    PutInt(ddb.widthBytes);
     Put("\\picw");
-    PutInt(bmp->Width);
+    PutInt(bmp->width);
     Put("\\pich");
-    PutInt(bmp->Height);
+    PutInt(bmp->height);
     goal();
     Put("\r\n");
-    WriteHex(ddb.Bits.data(), ddb.Bits.size());
+    WriteHex(ddb.bits.data(), ddb.bits.size());
     Put('}');
     return;
   }
   const std::vector<uint8_t> dib = EncodeDib(*bmp);
   Put("{\\pict\\dibitmap0\\wbmbitspixel");
-  PutInt(bmp->BitsPerPixel);
+  PutInt(bmp->bitsPerPixel);
   Put("\\wbmplanes");
-  PutInt(bmp->Planes);
+  PutInt(bmp->planes);
   Put("\\wbmwidthbytes");
-  PutInt((static_cast<int64_t>(bmp->Width) * bmp->BitsPerPixel + 7) / 8);
+  PutInt((static_cast<int64_t>(bmp->width) * bmp->bitsPerPixel + 7) / 8);
   Put("\\picw");
-  PutInt(bmp->Width);
+  PutInt(bmp->width);
   Put("\\pich");
-  PutInt(bmp->Height);
+  PutInt(bmp->height);
   goal();
   Put("\r\n");
   WriteHex(dib.data(), dib.size());
   Put('}');
 }
 
-void TWPRTFWriter::WriteFootnote(int id) {
+void WPRTFWriter::WriteFootnote(int id) {
   EndCode();
-  const TFootnoteRec* fn = doc_.FindFootnote(id);
+  const FootnoteRec* fn = doc_.FindFootnote(id);
   if (!fn) return;
-  const std::u32string_view mark(&fn->Mark, 1);
+  const std::u32string_view mark(&fn->mark, 1);
   Put("{\\cs16\\super ");
   WriteInfoText(mark);
-  if (fn->Number == 0 || fn->MarkOnly) {
+  if (fn->number == 0 || fn->markOnly) {
     Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
   } else {
     Put("{\\*\\footnote \\wpfnnr");
-    PutInt(fn->Number);
+    PutInt(fn->number);
     Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
   }
   WriteInfoText(mark);
   Put("} ");
-  WriteInfoText(fn->Text);
+  WriteInfoText(fn->text);
   Put("}}");
 }
 
-void TWPRTFWriter::WriteDocumentEnd() {
+void WPRTFWriter::WriteDocumentEnd() {
   EndCode();
   for (size_t i = 0; i < groups_.size(); ++i) Put('}');
   groups_.clear();
@@ -1099,17 +1100,17 @@ void TWPRTFWriter::WriteDocumentEnd() {
 
 // ---------------------------------------------------------------------------------------------
 
-int WriteDocument(const TWPRTFText& doc, TWPStream& stream, TWPLoadFormat format, const TTextRange* range,
+int WriteDocument(const WPRTFText& doc, WPStream& stream, WPLoadFormat format, const TextRange* range,
                   bool omit_closing_zero) {
-  if (format == TWPLoadFormat::FormatHTML) return kResultNothingToWrite;
+  if (format == WPLoadFormat::FormatHTML) return kResultNothingToWrite;
   try {
-    if (format == TWPLoadFormat::FormatRTF) {
-      TWPRTFWriter writer(doc, stream);
+    if (format == WPLoadFormat::FormatRTF) {
+      WPRTFWriter writer(doc, stream);
       if (range) writer.SetRange(*range);
       return writer.WriteAll();
     }
-    TWPTextWriter writer(doc, stream);
-    writer.OmitClosingZero = omit_closing_zero;
+    WPTextWriter writer(doc, stream);
+    writer.omitClosingZero = omit_closing_zero;
     if (range) writer.SetRange(*range);
     return writer.WriteAll();
   } catch (const std::bad_alloc&) {

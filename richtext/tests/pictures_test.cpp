@@ -9,26 +9,26 @@
 namespace inkwend {
 namespace {
 
-TBitmap MakeBitmap(int w, int h, int bpp, unsigned seed) {
-  TBitmap b;
-  b.Width = w;
-  b.Height = h;
-  b.BitsPerPixel = static_cast<uint16_t>(bpp);
+Bitmap MakeBitmap(int w, int h, int bpp, unsigned seed) {
+  Bitmap b;
+  b.width = w;
+  b.height = h;
+  b.bitsPerPixel = static_cast<uint16_t>(bpp);
   std::mt19937 gen(seed);
   if (bpp <= 8) {
     for (int i = 0; i < (1 << bpp); ++i) {
-      b.Palette.push_back(TPaletteEntry{static_cast<uint8_t>(gen()), static_cast<uint8_t>(gen()),
-                                        static_cast<uint8_t>(gen()), 0});
+      b.palette.push_back(PaletteEntry{static_cast<uint8_t>(gen()), static_cast<uint8_t>(gen()),
+                                       static_cast<uint8_t>(gen()), 0});
     }
   }
-  b.Bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(h), 0);
+  b.bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(h), 0);
   const size_t used = static_cast<size_t>((w * bpp + 7) / 8);
   for (int y = 0; y < h; ++y) {
     for (size_t x = 0; x < used; ++x)
-      b.Bits[static_cast<size_t>(y * b.Stride()) + x] = static_cast<uint8_t>(gen());
+      b.bits[static_cast<size_t>(y * b.Stride()) + x] = static_cast<uint8_t>(gen());
     // Bits past the last pixel of a row are not part of the picture.
     if ((w * bpp) % 8)
-      b.Bits[static_cast<size_t>(y * b.Stride()) + used - 1] &=
+      b.bits[static_cast<size_t>(y * b.Stride()) + used - 1] &=
           static_cast<uint8_t>(0xFF << (8 - (w * bpp) % 8));
   }
   return b;
@@ -37,9 +37,9 @@ TBitmap MakeBitmap(int w, int h, int bpp, unsigned seed) {
 TEST(BitmapCodec, DibRoundTripsEveryDepth) {
   for (int bpp : {1, 4, 8, 16, 24, 32}) {
     SCOPED_TRACE(bpp);
-    const TBitmap b = MakeBitmap(13, 5, bpp, static_cast<unsigned>(bpp));
+    const Bitmap b = MakeBitmap(13, 5, bpp, static_cast<unsigned>(bpp));
     ASSERT_TRUE(b.Valid());
-    TBitmap back;
+    Bitmap back;
     std::string error;
     ASSERT_TRUE(DecodeDib(EncodeDib(b), back, error)) << error;
     EXPECT_EQ(back, b);
@@ -50,40 +50,40 @@ TEST(BitmapCodec, DibRoundTripsEveryDepth) {
 
 TEST(BitmapCodec, DdbKeepsDeepAndBlackAndWhiteBitmaps) {
   for (int bpp : {16, 24, 32}) {
-    const TBitmap b = MakeBitmap(7, 3, bpp, 1);
-    const TDdbImage ddb = EncodeDdb(b);
-    EXPECT_EQ(ddb.BitsPerPixel, bpp);
-    EXPECT_EQ(ddb.WidthBytes, (7 * bpp + 15) / 16 * 2);
-    TBitmap back;
+    const Bitmap b = MakeBitmap(7, 3, bpp, 1);
+    const DdbImage ddb = EncodeDdb(b);
+    EXPECT_EQ(ddb.bitsPerPixel, bpp);
+    EXPECT_EQ(ddb.widthBytes, (7 * bpp + 15) / 16 * 2);
+    Bitmap back;
     std::string error;
-    ASSERT_TRUE(DecodeDdb(7, 3, 1, bpp, ddb.WidthBytes, ddb.Bits, back, error)) << error;
+    ASSERT_TRUE(DecodeDdb(7, 3, 1, bpp, ddb.widthBytes, ddb.bits, back, error)) << error;
     EXPECT_EQ(back, b);
   }
-  TBitmap mono = MakeBitmap(9, 2, 1, 3);
-  mono.Palette = {TPaletteEntry{0, 0, 0, 0}, TPaletteEntry{255, 255, 255, 0}};
-  const TDdbImage ddb = EncodeDdb(mono);
-  EXPECT_EQ(ddb.BitsPerPixel, 1);
-  EXPECT_EQ(ddb.WidthBytes, 2);
-  TBitmap back;
+  Bitmap mono = MakeBitmap(9, 2, 1, 3);
+  mono.palette = {PaletteEntry{0, 0, 0, 0}, PaletteEntry{255, 255, 255, 0}};
+  const DdbImage ddb = EncodeDdb(mono);
+  EXPECT_EQ(ddb.bitsPerPixel, 1);
+  EXPECT_EQ(ddb.widthBytes, 2);
+  Bitmap back;
   std::string error;
-  ASSERT_TRUE(DecodeDdb(9, 2, 1, 1, 2, ddb.Bits, back, error));
+  ASSERT_TRUE(DecodeDdb(9, 2, 1, 1, 2, ddb.bits, back, error));
   EXPECT_EQ(back, mono);
 }
 
 TEST(BitmapCodec, PalettedDdbIsWrittenWithItsColours) {
   // A device bitmap carries no palette, so the colours go into 24-bit pixels.
-  const TBitmap b = MakeBitmap(5, 4, 8, 9);
-  const TDdbImage ddb = EncodeDdb(b);
-  EXPECT_EQ(ddb.BitsPerPixel, 24);
-  TBitmap back;
+  const Bitmap b = MakeBitmap(5, 4, 8, 9);
+  const DdbImage ddb = EncodeDdb(b);
+  EXPECT_EQ(ddb.bitsPerPixel, 24);
+  Bitmap back;
   std::string error;
-  ASSERT_TRUE(DecodeDdb(5, 4, 1, 24, ddb.WidthBytes, ddb.Bits, back, error));
+  ASSERT_TRUE(DecodeDdb(5, 4, 1, 24, ddb.widthBytes, ddb.bits, back, error));
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(back.PixelRgb(x, y), b.PixelRgb(x, y));
 }
 
 TEST(BitmapCodec, DamagedInputIsRefused) {
-  TBitmap out;
+  Bitmap out;
   std::string error;
   const std::vector<uint8_t> dib = EncodeDib(MakeBitmap(8, 8, 24, 2));
   EXPECT_FALSE(DecodeDib(std::span(dib).first(dib.size() - 1), out, error));
@@ -107,18 +107,18 @@ TEST(BitmapCodec, TopDownAndRunLengthBitmaps) {
   for (int i = 0; i < 4; ++i) rle.insert(rle.end(), {static_cast<uint8_t>(i * 10), 0, 0, 0});
   // colours used 4: only four palette entries precede the bits
   rle.insert(rle.end(), {2, 1, 0, 0, 1, 2, 1, 3, 0, 1});
-  TBitmap out;
+  Bitmap out;
   std::string error;
   ASSERT_TRUE(DecodeDib(rle, out, error)) << error;
-  EXPECT_EQ(out.Palette.size(), 256u);  // filled up behind the four given colours
-  EXPECT_EQ(out.Palette[3].Blue, 30);
-  EXPECT_EQ(out.Bits[0], 2);  // top row first
-  EXPECT_EQ(out.Bits[1], 3);
-  EXPECT_EQ(out.Bits[4], 1);
-  EXPECT_EQ(out.Bits[5], 1);
+  EXPECT_EQ(out.palette.size(), 256u);  // filled up behind the four given colours
+  EXPECT_EQ(out.palette[3].blue, 30);
+  EXPECT_EQ(out.bits[0], 2);  // top row first
+  EXPECT_EQ(out.bits[1], 3);
+  EXPECT_EQ(out.bits[4], 1);
+  EXPECT_EQ(out.bits[5], 1);
 
   // A negative height stores rows top-down.
-  TBitmap b = MakeBitmap(1, 2, 24, 5);
+  Bitmap b = MakeBitmap(1, 2, 24, 5);
   std::vector<uint8_t> dib = EncodeDib(b);
   dib[8] = 0xFE;
   dib[9] = dib[10] = dib[11] = 0xFF;  // height -2
@@ -130,29 +130,29 @@ TEST(BitmapCodec, TopDownAndRunLengthBitmaps) {
 
 const std::string kPlain = "\\plain\\f0\\fs20\\cf0 ";
 
-std::string BodyWith(TWPRTFText& doc, char32_t anchor, int key) {
-  TCharAttr a = doc.DefaultAttr;
-  a.CharFlags = kCharObject;
-  a.TagNumber = static_cast<uint16_t>(key);
+std::string BodyWith(WPRTFText& doc, char32_t anchor, int key) {
+  CharAttr a = doc.defaultAttr;
+  a.charFlags = kCharObject;
+  a.tagNumber = static_cast<uint16_t>(key);
   doc.AppendText(doc.FirstParagraph(), std::u32string(1, anchor), a);
-  doc.SaveFormat = TWPLoadFormat::FormatRTF;
-  TMemoryStream out;
-  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
+  doc.saveFormat = WPLoadFormat::FormatRTF;
+  MemoryStream out;
+  EXPECT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultOk);
   const std::string& all = out.Bytes();
   const size_t start = all.find("\\margb1440") + 10;
   return all.substr(start, all.size() - start - 3);
 }
 
 TEST(RtfPictures, DeviceDependentBitmap) {
-  TWPRTFText doc;
-  TBitmap b;
-  b.Width = 2;
-  b.Height = 2;
-  b.Bits = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
-  TDocGraphic g;
-  g.Image = b;
-  TDocObject* o = doc.AddObject(std::move(g), -1);
-  EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
+  WPRTFText doc;
+  Bitmap b;
+  b.width = 2;
+  b.height = 2;
+  b.bits = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+  DocGraphic g;
+  g.image = b;
+  DocObject* o = doc.AddObject(std::move(g), -1);
+  EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->number),
             "{" + kPlain +
                 "{\\pict\\wbitmap0\\wbmbitspixel24\\wbmplanes1\\wbmwidthbytes6\\picw2\\pich2\\picwgoal30\\pic"
                 "hgoal30\r\n"
@@ -177,82 +177,82 @@ const std::string kMonoDib =
     "ffffff00"    // palette: black, white
     "a0000000}";  // pixels 1, 0, 1
 
-TDocGraphic MonoGraphic() {
-  TBitmap b;
-  b.Width = 3;
-  b.Height = 1;
-  b.BitsPerPixel = 1;
-  b.Palette = {TPaletteEntry{0, 0, 0, 0}, TPaletteEntry{255, 255, 255, 0}};
-  b.Bits = {0xA0, 0, 0, 0};
-  TDocGraphic g;
-  g.Image = b;
+DocGraphic MonoGraphic() {
+  Bitmap b;
+  b.width = 3;
+  b.height = 1;
+  b.bitsPerPixel = 1;
+  b.palette = {PaletteEntry{0, 0, 0, 0}, PaletteEntry{255, 255, 255, 0}};
+  b.bits = {0xA0, 0, 0, 0};
+  DocGraphic g;
+  g.image = b;
   return g;
 }
 
 TEST(RtfPictures, DibWhenAskedOrForPictureHolders) {
   {
-    TWPRTFText doc;
-    doc.WriteBitmapAsDib = true;
-    TDocObject* o = doc.AddObject(MonoGraphic(), -1);
-    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
+    WPRTFText doc;
+    doc.writeBitmapAsDib = true;
+    DocObject* o = doc.AddObject(MonoGraphic(), -1);
+    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->number),
               "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
   }
   {
-    TWPRTFText doc;
-    TDocGraphic g = MonoGraphic();
-    g.InPictureHolder = true;
-    TDocObject* o = doc.AddObject(std::move(g), -1);
-    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
+    WPRTFText doc;
+    DocGraphic g = MonoGraphic();
+    g.inPictureHolder = true;
+    DocObject* o = doc.AddObject(std::move(g), -1);
+    EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->number),
               "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
   }
 }
 
 TEST(RtfPictures, Metafile) {
-  TWPRTFText doc;
-  TDocGraphic g;
-  g.Image = TMetafile{{0x01, 0x00, 0x09, 0xAB}, 10, 20};
-  TDocObject* o = doc.AddObject(std::move(g), -1);
-  o->Width = 1440;
-  o->Height = 720;
-  EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->Number),
+  WPRTFText doc;
+  DocGraphic g;
+  g.image = Metafile{{0x01, 0x00, 0x09, 0xAB}, 10, 20};
+  DocObject* o = doc.AddObject(std::move(g), -1);
+  o->width = 1440;
+  o->height = 720;
+  EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->number),
             "{" + kPlain + "{\\pict\\wmetafile8\\picw10\\pich20\\picwgoal1440\\pichgoal720\r\n010009ab}}");
 }
 
 TEST(RtfPictures, LinkedPictureInBothForms) {
   {
-    TWPRTFText doc;
-    TDocObject* o = doc.AddObject(TDocGraphic{}, -1);
-    o->FileName = U"pics/cat.bmp";
-    o->Width = 1440;
-    o->Height = 720;
-    EXPECT_EQ(BodyWith(doc, kCharObjectByTag, o->Tag),
+    WPRTFText doc;
+    DocObject* o = doc.AddObject(DocGraphic{}, -1);
+    o->fileName = U"pics/cat.bmp";
+    o->width = 1440;
+    o->height = 720;
+    EXPECT_EQ(BodyWith(doc, kCharObjectByTag, o->tag),
               "{" + kPlain + "{\\*\\picfile\\picwgoal1440\\pichgoal720 \"pics/cat.bmp\"}}");
   }
   {
-    TWPRTFText doc;
-    TDocObject* o = doc.AddObject(MonoGraphic(), -1);
-    o->FileName = U"cat.bmp";
-    EXPECT_EQ(BodyWith(doc, kCharObjectByTag, o->Tag),
+    WPRTFText doc;
+    DocObject* o = doc.AddObject(MonoGraphic(), -1);
+    o->fileName = U"cat.bmp";
+    EXPECT_EQ(BodyWith(doc, kCharObjectByTag, o->tag),
               "{" + kPlain + "{\\*\\picfile\\picw3\\pich1\\picwgoal45\\pichgoal15 \"cat.bmp\"}}");
   }
   {
-    TWPRTFText doc;
-    doc.WriteLinkedPicturesShort = true;
-    TDocObject* o = doc.AddObject(TDocGraphic{}, -1);
-    o->FileName = U"cat.bmp";
-    EXPECT_EQ(BodyWith(doc, kCharObjectByTag, o->Tag), "{" + kPlain + "\\{bmc cat.bmp\\}}");
+    WPRTFText doc;
+    doc.writeLinkedPicturesShort = true;
+    DocObject* o = doc.AddObject(DocGraphic{}, -1);
+    o->fileName = U"cat.bmp";
+    EXPECT_EQ(BodyWith(doc, kCharObjectByTag, o->tag), "{" + kPlain + "\\{bmc cat.bmp\\}}");
   }
 }
 
 TEST(RtfPictures, TaggedObjectAndMissingRecord) {
-  TWPRTFText doc;
-  TDocObject* o = doc.AddObject(TDocGraphic{}, 5);
-  o->Tagged = true;
-  o->Width = 100;
-  o->Height = 200;
+  WPRTFText doc;
+  DocObject* o = doc.AddObject(DocGraphic{}, 5);
+  o->tagged = true;
+  o->width = 100;
+  o->height = 200;
   EXPECT_EQ(BodyWith(doc, kCharObjectByTag, 5), "{" + kPlain + "\\wpobjtag5\\wpobjw100\\wpobjh200 \\'01}");
 
-  TWPRTFText none;  // an anchor whose record is gone writes only its block
+  WPRTFText none;  // an anchor whose record is gone writes only its block
   EXPECT_EQ(BodyWith(none, kCharObjectByTag, 9), "{" + kPlain + "}");
 }
 

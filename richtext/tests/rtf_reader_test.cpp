@@ -24,40 +24,40 @@ namespace inkwend {
 namespace {
 
 struct Loaded {
-  std::unique_ptr<TWPRTFText> doc = std::make_unique<TWPRTFText>();
+  std::unique_ptr<WPRTFText> doc = std::make_unique<WPRTFText>();
   int result = -1;
-  TWPRTFText& operator*() { return *doc; }
-  TWPRTFText* operator->() { return doc.get(); }
+  WPRTFText& operator*() { return *doc; }
+  WPRTFText* operator->() { return doc.get(); }
 };
 
-Loaded ReadRtf(const std::string& rtf, const TWPPictureDecoder* decoder = nullptr) {
+Loaded ReadRtf(const std::string& rtf, const WPPictureDecoder* decoder = nullptr) {
   Loaded l;
-  TMemoryStream s(rtf);
-  TWPRtfReader reader(l.doc.get());
+  MemoryStream s(rtf);
+  WPRtfReader reader(l.doc.get());
   reader.pictureDecoder = decoder;
   l.result = reader.Read(s);
   return l;
 }
 
 // The text of all paragraphs, paragraphs separated by '|'.
-std::u32string Text(const TWPRTFText& doc) {
+std::u32string Text(const WPRTFText& doc) {
   std::u32string out;
-  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+  for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) {
     if (p != doc.FirstParagraph()) out += U'|';
     out.append(p->Text().begin(), p->Text().end());
   }
   return out;
 }
 
-std::string Utf8Text(const TWPRTFText& doc) { return ToUtf8(Text(doc)); }
+std::string Utf8Text(const WPRTFText& doc) { return ToUtf8(Text(doc)); }
 
-const TCharAttr& AttrOf(const TWPRTFText& doc, int par, int index) {
+const CharAttr& AttrOf(const WPRTFText& doc, int par, int index) {
   return doc.ParagraphAt(par)->Attrs()[static_cast<size_t>(index)];
 }
 
-std::string Write(TWPRTFText& doc) {
-  TMemoryStream s;
-  EXPECT_EQ(WriteDocument(doc, s, TWPLoadFormat::FormatRTF, nullptr, true), kResultOk);
+std::string Write(WPRTFText& doc) {
+  MemoryStream s;
+  EXPECT_EQ(WriteDocument(doc, s, WPLoadFormat::FormatRTF, nullptr, true), kResultOk);
   return s.Bytes();
 }
 
@@ -120,26 +120,26 @@ TEST(RtfReaderText, CharacterAttributes) {
                      "\\plain\\f1\\fs24 a\\b b\\b0\\i c{\\ul d}\\strike e\\uldb f\\super g\\nosupersub\\sub h"
                      "\\plain\\shad\\v i\\plain\\fs j\\cf2\\cb3 k\\cf99 l\\inspnt5 m\\inspnt0 n\\inaut o}");
   ASSERT_EQ(Utf8Text(*l), "abcdefghijklmno");
-  const TWPRTFText& d = *l;
-  EXPECT_EQ(AttrOf(d, 0, 0).FontIndex, d.Header.FindFont(U"Times New Roman"));
-  EXPECT_EQ(AttrOf(d, 0, 0).PointSize, 12);
-  EXPECT_EQ(AttrOf(d, 0, 1).StyleBits, kStyleBold);
-  EXPECT_EQ(AttrOf(d, 0, 2).StyleBits, kStyleItalic);
-  EXPECT_EQ(AttrOf(d, 0, 3).StyleBits, kStyleItalic | kStyleUnderline);
-  EXPECT_EQ(AttrOf(d, 0, 4).StyleBits, kStyleItalic | kStyleStrikeOut);  // the group restored \ul
-  EXPECT_EQ(AttrOf(d, 0, 5).StyleBits, kStyleItalic | kStyleStrikeOut | kStyleDoubleUnderline);
-  EXPECT_TRUE(AttrOf(d, 0, 6).StyleBits & kStyleSuperscript);
-  EXPECT_EQ(AttrOf(d, 0, 7).StyleBits & (kStyleSuperscript | kStyleSubscript), kStyleSubscript);
-  EXPECT_EQ(AttrOf(d, 0, 8).CharFlags, kCharProtected | kCharHidden);
-  EXPECT_EQ(AttrOf(d, 0, 8).PointSize, 0);   // \plain: all zero
-  EXPECT_EQ(AttrOf(d, 0, 9).PointSize, 50);  // \fs without a number
+  const WPRTFText& d = *l;
+  EXPECT_EQ(AttrOf(d, 0, 0).fontIndex, d.header.FindFont(U"Times New Roman"));
+  EXPECT_EQ(AttrOf(d, 0, 0).pointSize, 12);
+  EXPECT_EQ(AttrOf(d, 0, 1).styleBits, kStyleBold);
+  EXPECT_EQ(AttrOf(d, 0, 2).styleBits, kStyleItalic);
+  EXPECT_EQ(AttrOf(d, 0, 3).styleBits, kStyleItalic | kStyleUnderline);
+  EXPECT_EQ(AttrOf(d, 0, 4).styleBits, kStyleItalic | kStyleStrikeOut);  // the group restored \ul
+  EXPECT_EQ(AttrOf(d, 0, 5).styleBits, kStyleItalic | kStyleStrikeOut | kStyleDoubleUnderline);
+  EXPECT_TRUE(AttrOf(d, 0, 6).styleBits & kStyleSuperscript);
+  EXPECT_EQ(AttrOf(d, 0, 7).styleBits & (kStyleSuperscript | kStyleSubscript), kStyleSubscript);
+  EXPECT_EQ(AttrOf(d, 0, 8).charFlags, kCharProtected | kCharHidden);
+  EXPECT_EQ(AttrOf(d, 0, 8).pointSize, 0);   // \plain: all zero
+  EXPECT_EQ(AttrOf(d, 0, 9).pointSize, 50);  // \fs without a number
   EXPECT_EQ(AttrOf(d, 0, 10).TextColor(), 2);
   EXPECT_EQ(AttrOf(d, 0, 10).BackgroundColor(), 3);
   EXPECT_EQ(AttrOf(d, 0, 11).TextColor(), 0);  // beyond the table: nearest of the table, black
-  EXPECT_EQ(AttrOf(d, 0, 12).CharFlags & kCharInsertPoint, kCharInsertPoint);
-  EXPECT_EQ(AttrOf(d, 0, 12).TagNumber, 5);
-  EXPECT_EQ(AttrOf(d, 0, 13).CharFlags & kCharInsertPoint, 0);
-  EXPECT_EQ(AttrOf(d, 0, 14).CharFlags & (kCharInsertPoint | kCharAutomatic), kCharAutomatic);
+  EXPECT_EQ(AttrOf(d, 0, 12).charFlags & kCharInsertPoint, kCharInsertPoint);
+  EXPECT_EQ(AttrOf(d, 0, 12).tagNumber, 5);
+  EXPECT_EQ(AttrOf(d, 0, 13).charFlags & kCharInsertPoint, 0);
+  EXPECT_EQ(AttrOf(d, 0, 14).charFlags & (kCharInsertPoint | kCharAutomatic), kCharAutomatic);
 }
 
 TEST(RtfReaderText, FontTableMapsNumbersToSlots) {
@@ -148,18 +148,18 @@ TEST(RtfReaderText, FontTableMapsNumbersToSlots) {
       "{\\rtf1\\ansi\\deff31500{\\fonttbl{\\f31500\\froman\\fcharset0 Cambria{\\*\\falt C};}"
       "{\\f7\\fswiss\\fcharset0 Arial;}{\\f9\\fnil\\fcharset2 Symbol;}}"
       "a\\f7 b\\f9 \\'61c\\plain d}");
-  const TWPRTFText& d = *l;
-  const int cambria = d.Header.FindFont(U"Cambria");
+  const WPRTFText& d = *l;
+  const int cambria = d.header.FindFont(U"Cambria");
   ASSERT_GT(cambria, 0);
-  EXPECT_EQ(d.Header.Fonts[static_cast<size_t>(cambria)].PitchFamily, kFamilyRoman);
-  EXPECT_EQ(AttrOf(d, 0, 0).FontIndex, cambria);
-  EXPECT_EQ(AttrOf(d, 0, 1).FontIndex, 0);  // Arial is slot 0 of a new document
-  const int symbol = d.Header.FindFont(U"Symbol");
-  EXPECT_EQ(d.Header.Fonts[static_cast<size_t>(symbol)].CharSet, kSymbolCharSet);
+  EXPECT_EQ(d.header.fonts[static_cast<size_t>(cambria)].pitchFamily, kFamilyRoman);
+  EXPECT_EQ(AttrOf(d, 0, 0).fontIndex, cambria);
+  EXPECT_EQ(AttrOf(d, 0, 1).fontIndex, 0);  // Arial is slot 0 of a new document
+  const int symbol = d.header.FindFont(U"Symbol");
+  EXPECT_EQ(d.header.fonts[static_cast<size_t>(symbol)].charSet, kSymbolCharSet);
   // In a symbol font \'61 is the symbol character U+F061; plain letters stay letters.
   EXPECT_EQ(Text(d), std::u32string(U"ab\xF061"
                                     U"cd"));
-  EXPECT_EQ(AttrOf(d, 0, 4).FontIndex, cambria);
+  EXPECT_EQ(AttrOf(d, 0, 4).fontIndex, cambria);
 }
 
 TEST(RtfReaderText, CodePages) {
@@ -202,35 +202,35 @@ TEST(RtfReaderText, ColourTableAndInfo) {
   Loaded l = ReadRtf(kHead +
                      "{\\colortbl;\\red10\\green20\\blue30;\\red1\\green2\\blue3;}"
                      "{\\title First}{\\title Second}{\\subject S}{\\comment C}text}");
-  EXPECT_EQ(l->Header.Colors[0], kDefaultColors[0]);
-  EXPECT_EQ(l->Header.Colors[1], RGBColor(10, 20, 30));
-  EXPECT_EQ(l->Header.Colors[2], RGBColor(1, 2, 3));
-  EXPECT_EQ(l->Header.Title, U"First");  // a title already present is kept
-  EXPECT_EQ(l->Header.Subject, U"S");
-  EXPECT_EQ(l->Header.Comment, U"C");
+  EXPECT_EQ(l->header.colors[0], kDefaultColors[0]);
+  EXPECT_EQ(l->header.colors[1], RGBColor(10, 20, 30));
+  EXPECT_EQ(l->header.colors[2], RGBColor(1, 2, 3));
+  EXPECT_EQ(l->header.title, U"First");  // a title already present is kept
+  EXPECT_EQ(l->header.subject, U"S");
+  EXPECT_EQ(l->header.comment, U"C");
   Loaded w = ReadRtf(kHead + "{\\colortbl\\red9\\green8\\blue7;\\red6\\green5\\blue4;}x}");
-  EXPECT_EQ(w->Header.Colors[0], RGBColor(9, 8, 7));  // no empty entry: the first fills index 0
-  EXPECT_EQ(w->Header.Colors[1], RGBColor(6, 5, 4));
+  EXPECT_EQ(w->header.colors[0], RGBColor(9, 8, 7));  // no empty entry: the first fills index 0
+  EXPECT_EQ(w->header.colors[1], RGBColor(6, 5, 4));
 }
 
 TEST(RtfReaderText, PageLayout) {
   Loaded l = ReadRtf(kHead + "\\paperw11906\\paperh\\margl1000\\margr900\\margt800\\margb700\\landscape x}");
-  const TTextHeader& h = l->Header;
-  EXPECT_EQ(h.PageWidth, 11906);
-  EXPECT_EQ(h.PageHeight, 15480);  // the default of \paperh without a number
-  EXPECT_EQ(h.MarginLeft, 1000);
-  EXPECT_EQ(h.MarginRight, 900);
-  EXPECT_EQ(h.MarginTop, 800);
-  EXPECT_EQ(h.MarginBottom, 700);
-  EXPECT_EQ(h.Landscape, 1);
+  const TextHeader& h = l->header;
+  EXPECT_EQ(h.pageWidth, 11906);
+  EXPECT_EQ(h.pageHeight, 15480);  // the default of \paperh without a number
+  EXPECT_EQ(h.marginLeft, 1000);
+  EXPECT_EQ(h.marginRight, 900);
+  EXPECT_EQ(h.marginTop, 800);
+  EXPECT_EQ(h.marginBottom, 700);
+  EXPECT_EQ(h.landscape, 1);
 }
 
 TEST(RtfReaderText, VerbatimRtfCode) {
   Loaded l = ReadRtf(kHead + "\\plain\\wprtf1 {\\b x}\\wprt \\wprtf0\\plain y}");
   EXPECT_EQ(Utf8Text(*l), "{\\b x}\\wprt y");
-  EXPECT_TRUE(AttrOf(*l, 0, 0).CharFlags & kCharRtfCode);
-  EXPECT_TRUE(AttrOf(*l, 0, 11).CharFlags & kCharRtfCode);
-  EXPECT_FALSE(AttrOf(*l, 0, 12).CharFlags & kCharRtfCode);
+  EXPECT_TRUE(AttrOf(*l, 0, 0).charFlags & kCharRtfCode);
+  EXPECT_TRUE(AttrOf(*l, 0, 11).charFlags & kCharRtfCode);
+  EXPECT_FALSE(AttrOf(*l, 0, 12).charFlags & kCharRtfCode);
 }
 
 // --- paragraphs -------------------------------------------------------------------------------
@@ -239,24 +239,24 @@ TEST(RtfReaderParagraphs, PropertiesApplyToTheirParagraph) {
   Loaded l = ReadRtf(kHead +
                      "\\pard\\qc\\li1000\\fi-500\\ri300\\sb100\\sa200\\sl-240 one\\par "
                      "two\\qr\\par\\pard three\\keep\\par\\page four}");
-  const TWPRTFText& d = *l;
+  const WPRTFText& d = *l;
   ASSERT_EQ(d.ParagraphCount(), 4);
-  const TParagraph* p = d.ParagraphAt(0);
-  EXPECT_EQ(p->Alignment, kAlignCenter);
-  EXPECT_EQ(p->LeftIndent, 1008);  // snapped to the 144-twip grid
-  EXPECT_EQ(p->FirstIndent, 432);  // absolute: 1000 - 500 = 500, snapped
-  EXPECT_EQ(p->RightIndent, 300);  // the right indent is not snapped
-  EXPECT_EQ(p->SpaceBefore, 100);
-  EXPECT_EQ(p->SpaceAfter, 200);
-  EXPECT_EQ(p->LineSpacing, -240);
-  EXPECT_EQ(d.ParagraphAt(1)->Alignment, kAlignRight);  // a word after the text still applies
-  EXPECT_EQ(d.ParagraphAt(1)->LeftIndent, 1008);        // carried over from the paragraph before
-  const TParagraph* q = d.ParagraphAt(2);
-  EXPECT_EQ(q->Alignment, kAlignLeft);  // \pard resets alignment, indents and spacing
-  EXPECT_EQ(q->LeftIndent, 0);
-  EXPECT_EQ(q->SpaceAfter, 0);
-  EXPECT_EQ(q->ParFlags & kParKeep, kParKeep);
-  EXPECT_EQ(d.ParagraphAt(3)->ParFlags & (kParPageBreak | kParKeep), kParPageBreak);
+  const Paragraph* p = d.ParagraphAt(0);
+  EXPECT_EQ(p->alignment, kAlignCenter);
+  EXPECT_EQ(p->leftIndent, 1008);  // snapped to the 144-twip grid
+  EXPECT_EQ(p->firstIndent, 432);  // absolute: 1000 - 500 = 500, snapped
+  EXPECT_EQ(p->rightIndent, 300);  // the right indent is not snapped
+  EXPECT_EQ(p->spaceBefore, 100);
+  EXPECT_EQ(p->spaceAfter, 200);
+  EXPECT_EQ(p->lineSpacing, -240);
+  EXPECT_EQ(d.ParagraphAt(1)->alignment, kAlignRight);  // a word after the text still applies
+  EXPECT_EQ(d.ParagraphAt(1)->leftIndent, 1008);        // carried over from the paragraph before
+  const Paragraph* q = d.ParagraphAt(2);
+  EXPECT_EQ(q->alignment, kAlignLeft);  // \pard resets alignment, indents and spacing
+  EXPECT_EQ(q->leftIndent, 0);
+  EXPECT_EQ(q->spaceAfter, 0);
+  EXPECT_EQ(q->parFlags & kParKeep, kParKeep);
+  EXPECT_EQ(d.ParagraphAt(3)->parFlags & (kParPageBreak | kParKeep), kParPageBreak);
 }
 
 TEST(RtfReaderParagraphs, PardKeepsSpacingOnlyInTheDiarysOwnFiles) {
@@ -275,24 +275,24 @@ TEST(RtfReaderParagraphs, PardKeepsSpacingOnlyInTheDiarysOwnFiles) {
   for (const auto& c : cases) {
     Loaded l = ReadRtf(c.head + body);
     ASSERT_EQ(l->ParagraphCount(), 2) << c.head;
-    const TParagraph* two = l->ParagraphAt(1);
-    EXPECT_EQ(two->Alignment, kAlignLeft) << c.head;
-    EXPECT_EQ(two->SpaceBefore, c.before) << c.head;
-    EXPECT_EQ(two->SpaceAfter, c.after) << c.head;
-    EXPECT_EQ(two->LineSpacing, c.line) << c.head;
-    EXPECT_EQ(l->ParagraphAt(0)->SpaceBefore, 240) << c.head;
+    const Paragraph* two = l->ParagraphAt(1);
+    EXPECT_EQ(two->alignment, kAlignLeft) << c.head;
+    EXPECT_EQ(two->spaceBefore, c.before) << c.head;
+    EXPECT_EQ(two->spaceAfter, c.after) << c.head;
+    EXPECT_EQ(two->lineSpacing, c.line) << c.head;
+    EXPECT_EQ(l->ParagraphAt(0)->spaceBefore, 240) << c.head;
   }
 }
 
 TEST(RtfReaderParagraphs, PropertiesInGroupsEndWithTheGroup) {
   Loaded l = ReadRtf(kHead + "{\\qc centred\\par}plain\\par{\\box\\brdrs a\\par b\\par}c}");
-  const TWPRTFText& d = *l;
+  const WPRTFText& d = *l;
   ASSERT_EQ(Utf8Text(d), "centred|plain|a|b|c");
-  EXPECT_EQ(d.ParagraphAt(0)->Alignment, kAlignCenter);
-  EXPECT_EQ(d.ParagraphAt(1)->Alignment, kAlignLeft);
-  EXPECT_EQ(d.ParagraphAt(2)->BorderFlags[0], kBorderOn | kBorderBox);
-  EXPECT_EQ(d.ParagraphAt(3)->BorderFlags[0], kBorderOn | kBorderBox | kBorderEndsBlock);
-  EXPECT_EQ(d.ParagraphAt(4)->BorderFlags[0], 0);
+  EXPECT_EQ(d.ParagraphAt(0)->alignment, kAlignCenter);
+  EXPECT_EQ(d.ParagraphAt(1)->alignment, kAlignLeft);
+  EXPECT_EQ(d.ParagraphAt(2)->borderFlags[0], kBorderOn | kBorderBox);
+  EXPECT_EQ(d.ParagraphAt(3)->borderFlags[0], kBorderOn | kBorderBox | kBorderEndsBlock);
+  EXPECT_EQ(d.ParagraphAt(4)->borderFlags[0], 0);
 }
 
 TEST(RtfReaderParagraphs, LongParagraphKeepsItsTextAndRecords) {
@@ -308,14 +308,14 @@ TEST(RtfReaderParagraphs, LongParagraphKeepsItsTextAndRecords) {
   body += "\\par z";
   Loaded l = ReadRtf(kHead + body + "}");
   ASSERT_EQ(l.result, kResultOk);
-  const TWPRTFText& d = *l;
+  const WPRTFText& d = *l;
   ASSERT_EQ(d.ParagraphCount(), 2);
-  const TParagraph* p = d.FirstParagraph();
+  const Paragraph* p = d.FirstParagraph();
   ASSERT_EQ(p->CharCount(), 3 * n + 1);
-  EXPECT_EQ(p->Alignment, kAlignCenter);
+  EXPECT_EQ(p->alignment, kAlignCenter);
   for (int i = 0; i < p->LineCount(); ++i) {
-    EXPECT_LE(p->Line(i).Capacity, kMaxLineCapacity);
-    EXPECT_LE(p->Line(i).Length + 1, p->Line(i).Capacity);
+    EXPECT_LE(p->Line(i).capacity, kMaxLineCapacity);
+    EXPECT_LE(p->Line(i).length + 1, p->Line(i).capacity);
   }
   const auto text = p->Text();
   const auto attrs = p->Attrs();
@@ -332,25 +332,25 @@ TEST(RtfReaderParagraphs, LongParagraphKeepsItsTextAndRecords) {
                 {3 * n, U'c', 0}};
   for (const auto& probe : probes) {
     EXPECT_EQ(text[static_cast<size_t>(probe.at)], probe.c) << probe.at;
-    EXPECT_EQ(attrs[static_cast<size_t>(probe.at)].StyleBits, probe.style) << probe.at;
+    EXPECT_EQ(attrs[static_cast<size_t>(probe.at)].styleBits, probe.style) << probe.at;
   }
   EXPECT_EQ(Utf8Text(d).substr(Utf8Text(d).size() - 2), "|z");
 }
 
 TEST(RtfReaderParagraphs, TabStops) {
   Loaded l = ReadRtf(kHead + "\\tx1000\\tqr\\tx2880 a\\par b\\par\\pard\\tqc\\tx720 c\\par\\tx1440 d}");
-  const TWPRTFText& d = *l;
-  const TTextHeader& h = d.Header;
+  const WPRTFText& d = *l;
+  const TextHeader& h = d.header;
   const int s1008 = h.FindTab(1008, kTabLeft, ~0ull), s2880 = h.FindTab(2880, kTabRight, ~0ull);
   const int s720 = h.FindTab(720, kTabCenter, ~0ull), s1440 = h.FindTab(1440, kTabLeft, ~0ull);
   ASSERT_GE(s1008, 0);
   ASSERT_GE(s2880, 0);
   ASSERT_GE(s720, 0);
   ASSERT_GE(s1440, 0);
-  EXPECT_EQ(d.ParagraphAt(0)->TabMask, (1ull << s1008) | (1ull << s2880));
-  EXPECT_EQ(d.ParagraphAt(1)->TabMask, d.ParagraphAt(0)->TabMask);  // carried to the next paragraph
-  EXPECT_EQ(d.ParagraphAt(2)->TabMask, 1ull << s720);
-  EXPECT_EQ(d.ParagraphAt(3)->TabMask, 1ull << s1440);  // the first \tx of a paragraph starts anew
+  EXPECT_EQ(d.ParagraphAt(0)->tabMask, (1ull << s1008) | (1ull << s2880));
+  EXPECT_EQ(d.ParagraphAt(1)->tabMask, d.ParagraphAt(0)->tabMask);  // carried to the next paragraph
+  EXPECT_EQ(d.ParagraphAt(2)->tabMask, 1ull << s720);
+  EXPECT_EQ(d.ParagraphAt(3)->tabMask, 1ull << s1440);  // the first \tx of a paragraph starts anew
 }
 
 // --- tables -----------------------------------------------------------------------------------
@@ -363,22 +363,22 @@ TEST(RtfReaderTables, CellsOfARow) {
       "\\pard\\intbl a\\cell b\\par c\\cell{\\trowd\\trgaph108\\cellx2000\\cellx6000\\row}\\pard after}";
   for (const std::string& body : {before, after}) {
     Loaded l = ReadRtf(kHead + "\\paperw12240\\margl1880\\margr1880 " + body);
-    const TWPRTFText& d = *l;
+    const WPRTFText& d = *l;
     ASSERT_EQ(Utf8Text(d), "a|b\nc|after") << body;  // paragraphs inside a cell become lines
-    const TParagraph* a = d.ParagraphAt(0);
-    const TParagraph* b = d.ParagraphAt(1);
-    EXPECT_EQ(a->ParFlags & 0x0F, kParTableCell | kParMoreCells);
-    EXPECT_EQ(b->ParFlags & 0x0F, kParTableCell | kParContinuesRow);
-    EXPECT_EQ(a->CellStart, 0);
-    EXPECT_EQ(a->CellWidth, 85);  // 2000 / 6000 of 255
-    EXPECT_EQ(b->CellStart, 85);
-    EXPECT_EQ(b->CellWidth, 170);
-    EXPECT_EQ(a->RightIndent, 8480 - 6000);
+    const Paragraph* a = d.ParagraphAt(0);
+    const Paragraph* b = d.ParagraphAt(1);
+    EXPECT_EQ(a->parFlags & 0x0F, kParTableCell | kParMoreCells);
+    EXPECT_EQ(b->parFlags & 0x0F, kParTableCell | kParContinuesRow);
+    EXPECT_EQ(a->cellStart, 0);
+    EXPECT_EQ(a->cellWidth, 85);  // 2000 / 6000 of 255
+    EXPECT_EQ(b->cellStart, 85);
+    EXPECT_EQ(b->cellWidth, 170);
+    EXPECT_EQ(a->rightIndent, 8480 - 6000);
     // Word's half gap of 108 twips keeps the text 2 mm from the cell's edge, when the row is
     // defined before its cells (the diary's own files keep their border spacing in \trgaph
     // instead: the round trip below covers them).
     if (body == before) {
-      EXPECT_EQ(a->BorderColor >> 4, 2);
+      EXPECT_EQ(a->borderColor >> 4, 2);
     }
     EXPECT_FALSE(d.ParagraphAt(2)->IsTableCell());
   }
@@ -395,36 +395,36 @@ TEST(RtfReaderTables, NestedTablesStayInTheirOuterCellAsTabbedLines) {
       "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}{\\nonesttables\\par}";
   Loaded l = ReadRtf(kHead + "\\trowd\\cellx5000\\cellx8000\\pard\\intbl " + nested +
                      "\\pard\\intbl\\cell outer\\cell\\row\\pard after}");
-  const TWPRTFText& d = *l;
+  const WPRTFText& d = *l;
   EXPECT_EQ(Utf8Text(d), "RCA\t0\t\nLM\t1\t\n|outer|after");
   ASSERT_EQ(d.ParagraphCount(), 3);
-  EXPECT_EQ(d.ParagraphAt(0)->CellWidth, 159);  // 5000 / 8000 of 255
-  EXPECT_EQ(d.ParagraphAt(1)->CellStart, 159);
+  EXPECT_EQ(d.ParagraphAt(0)->cellWidth, 159);  // 5000 / 8000 of 255
+  EXPECT_EQ(d.ParagraphAt(1)->cellStart, 159);
 }
 
 TEST(RtfReaderTables, PardBetweenBorderedCellsDoesNotEndABorderedBlock) {
   // The writer clears a cell's tab stops with \pard\intbl; inside a row that \pard must not
   // read as the end of the previous cell's bordered block.
-  TWPRTFText doc;
-  const uint64_t tabs = doc.Header.AddTab(720, kTabLeft) | doc.Header.AddTab(1440, kTabRight);
+  WPRTFText doc;
+  const uint64_t tabs = doc.header.AddTab(720, kTabLeft) | doc.header.AddTab(1440, kTabRight);
   const uint64_t masks[] = {tabs, 0, tabs, 0};
-  TParagraph* p = nullptr;
+  Paragraph* p = nullptr;
   for (int c = 0; c < 4; ++c) {
     p = p ? doc.NewParagraph(p) : doc.FirstParagraph();
-    p->ParFlags =
+    p->parFlags =
         static_cast<uint8_t>(kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c < 3 ? kParMoreCells : 0));
-    p->CellStart = static_cast<uint8_t>(60 * c);
-    p->CellWidth = static_cast<uint8_t>(c < 3 ? 60 : 75);
-    p->RightIndent = 500;
+    p->cellStart = static_cast<uint8_t>(60 * c);
+    p->cellWidth = static_cast<uint8_t>(c < 3 ? 60 : 75);
+    p->rightIndent = 500;
     // A cell has no box of its own: its four sides are written and read one by one.
     const int sides =
         c % 2 ? kBorderTop | kBorderBottom | kBorderLeft | kBorderRight : kBorderTop | kBorderLeft;
-    p->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | sides);
-    p->BorderWidth = 2;
-    p->BorderColor = 0x03;
-    p->TabMask = masks[c];
-    TCharAttr a;
-    a.PointSize = 10;
+    p->borderFlags[0] = static_cast<uint8_t>(kBorderOn | sides);
+    p->borderWidth = 2;
+    p->borderColor = 0x03;
+    p->tabMask = masks[c];
+    CharAttr a;
+    a.pointSize = 10;
     doc.AppendText(p, U"cell", a);
   }
   const std::string rtf = Write(doc);
@@ -436,54 +436,54 @@ TEST(RtfReaderTables, PardBetweenBorderedCellsDoesNotEndABorderedBlock) {
 
 // --- pictures, objects, footnotes ---------------------------------------------------------
 
-TBitmap TestBitmap(int w, int h) {
-  TBitmap b;
-  b.Width = w;
-  b.Height = h;
-  b.BitsPerPixel = 24;
-  b.Bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(h), 0);  // row padding stays 0
+Bitmap TestBitmap(int w, int h) {
+  Bitmap b;
+  b.width = w;
+  b.height = h;
+  b.bitsPerPixel = 24;
+  b.bits.assign(static_cast<size_t>(b.Stride()) * static_cast<size_t>(h), 0);  // row padding stays 0
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < 3 * w; ++x)
-      b.Bits[static_cast<size_t>(y) * static_cast<size_t>(b.Stride()) + static_cast<size_t>(x)] =
+      b.bits[static_cast<size_t>(y) * static_cast<size_t>(b.Stride()) + static_cast<size_t>(x)] =
           static_cast<uint8_t>(x * 7 + y * 31 + 3);
   }
   return b;
 }
 
 TEST(RtfReaderPictures, PictureKindsReadBack) {
-  TWPRTFText doc;
-  TDocGraphic ddb;
-  ddb.Image = TestBitmap(5, 3);
-  TDocGraphic dib;
-  dib.Image = TestBitmap(4, 2);
-  dib.InPictureHolder = true;  // written as a device-independent bitmap
-  TDocGraphic wmf;
-  wmf.Image = TMetafile{{1, 2, 3, 4, 5, 6}, 40, 30};
-  TParagraph* p = doc.FirstParagraph();
-  for (TDocGraphic* g : {&ddb, &dib, &wmf}) {
-    TDocObject* o = doc.AddObject(std::move(*g), -1);
-    o->Width = 600;
-    o->Height = 400;
-    TCharAttr a = doc.DefaultAttr;
-    a.CharFlags = kCharObject;
-    a.TagNumber = o->Number;
+  WPRTFText doc;
+  DocGraphic ddb;
+  ddb.image = TestBitmap(5, 3);
+  DocGraphic dib;
+  dib.image = TestBitmap(4, 2);
+  dib.inPictureHolder = true;  // written as a device-independent bitmap
+  DocGraphic wmf;
+  wmf.image = Metafile{{1, 2, 3, 4, 5, 6}, 40, 30};
+  Paragraph* p = doc.FirstParagraph();
+  for (DocGraphic* g : {&ddb, &dib, &wmf}) {
+    DocObject* o = doc.AddObject(std::move(*g), -1);
+    o->width = 600;
+    o->height = 400;
+    CharAttr a = doc.defaultAttr;
+    a.charFlags = kCharObject;
+    a.tagNumber = o->number;
     doc.AppendText(p, U"\x02", a);
   }
   const std::string rtf = Write(doc);
   Loaded l = ReadRtf(rtf);
   ASSERT_EQ(l->Objects().size(), 3u);
-  EXPECT_EQ(*l->Objects()[0]->Graphic.Bitmap(), TestBitmap(5, 3));
-  EXPECT_EQ(*l->Objects()[1]->Graphic.Bitmap(), TestBitmap(4, 2));
-  EXPECT_EQ(*l->Objects()[2]->Graphic.Metafile(), (TMetafile{{1, 2, 3, 4, 5, 6}, 40, 30}));
+  EXPECT_EQ(*l->Objects()[0]->graphic.Bitmap(), TestBitmap(5, 3));
+  EXPECT_EQ(*l->Objects()[1]->graphic.Bitmap(), TestBitmap(4, 2));
+  EXPECT_EQ(*l->Objects()[2]->graphic.Metafile(), (Metafile{{1, 2, 3, 4, 5, 6}, 40, 30}));
   for (const auto& o : l->Objects()) {
-    EXPECT_EQ(o->Width, 600);
-    EXPECT_EQ(o->Height, 400);
+    EXPECT_EQ(o->width, 600);
+    EXPECT_EQ(o->height, 400);
   }
   const auto text = l->FirstParagraph()->Text();
   ASSERT_EQ(text.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(text[i], kCharObjectByNumber);
-    EXPECT_EQ(AttrOf(*l, 0, static_cast<int>(i)).TagNumber, l->Objects()[i]->Number);
+    EXPECT_EQ(AttrOf(*l, 0, static_cast<int>(i)).tagNumber, l->Objects()[i]->number);
   }
 }
 
@@ -493,12 +493,12 @@ TEST(RtfReaderPictures, ScalingUpperCaseHexAndPlaceableHeader) {
               "{\\pict\\wmetafile8\\picw100\\pich50\\picwgoal1000\\pichgoal500\\picscalex50\\picscaley200\n"
               "0A0b\r\nFF}}");
   ASSERT_EQ(l->Objects().size(), 1u);
-  const TDocObject& o = *l->Objects()[0];
-  EXPECT_EQ(o.Width, 500);
-  EXPECT_EQ(o.Height, 1000);
-  ASSERT_NE(o.Graphic.Metafile(), nullptr);
-  EXPECT_EQ(o.Graphic.Metafile()->Bytes, (std::vector<uint8_t>{0x0A, 0x0B, 0xFF}));
-  const std::vector<uint8_t> placeable = PlaceableMetafileBytes(*o.Graphic.Metafile());
+  const DocObject& o = *l->Objects()[0];
+  EXPECT_EQ(o.width, 500);
+  EXPECT_EQ(o.height, 1000);
+  ASSERT_NE(o.graphic.Metafile(), nullptr);
+  EXPECT_EQ(o.graphic.Metafile()->bytes, (std::vector<uint8_t>{0x0A, 0x0B, 0xFF}));
+  const std::vector<uint8_t> placeable = PlaceableMetafileBytes(*o.graphic.Metafile());
   ASSERT_EQ(placeable.size(), 25u);
   uint16_t words[11];
   std::memcpy(words, placeable.data(), 22);
@@ -511,17 +511,17 @@ TEST(RtfReaderPictures, ScalingUpperCaseHexAndPlaceableHeader) {
   EXPECT_EQ(words[10], sum);
 }
 
-class FakeDecoder : public TWPPictureDecoder {
+class FakeDecoder : public WPPictureDecoder {
  public:
-  bool Decode(TPictureFormat format, std::span<const uint8_t> data, int, TBitmap& out) const override {
-    seen_format = format;
-    seen_bytes.assign(data.begin(), data.end());
+  bool Decode(PictureFormat format, std::span<const uint8_t> data, int, Bitmap& out) const override {
+    seenFormat = format;
+    seenBytes.assign(data.begin(), data.end());
     if (data.size() < 2) return false;
     out = TestBitmap(2, 2);
     return true;
   }
-  mutable TPictureFormat seen_format = TPictureFormat::Png;
-  mutable std::vector<uint8_t> seen_bytes;
+  mutable PictureFormat seenFormat = PictureFormat::Png;
+  mutable std::vector<uint8_t> seenBytes;
 };
 
 TEST(RtfReaderPictures, CompressedPicturesGoThroughTheDecoder) {
@@ -533,16 +533,16 @@ TEST(RtfReaderPictures, CompressedPicturesGoThroughTheDecoder) {
                   "{\\nonshppict{\\pict\\wmetafile8 0102}}{\\pict\\pngblip\\bin2 \x89P}b}",
               &decoder);
   ASSERT_EQ(l->Objects().size(), 2u);
-  EXPECT_EQ(decoder.seen_format, TPictureFormat::Png);
-  EXPECT_EQ(decoder.seen_bytes, (std::vector<uint8_t>{0x89, 'P'}));  // binary picture data
-  EXPECT_EQ(*l->Objects()[0]->Graphic.Bitmap(), TestBitmap(2, 2));
-  EXPECT_EQ(l->Objects()[0]->Width, 300);
+  EXPECT_EQ(decoder.seenFormat, PictureFormat::Png);
+  EXPECT_EQ(decoder.seenBytes, (std::vector<uint8_t>{0x89, 'P'}));  // binary picture data
+  EXPECT_EQ(*l->Objects()[0]->graphic.Bitmap(), TestBitmap(2, 2));
+  EXPECT_EQ(l->Objects()[0]->width, 300);
   EXPECT_EQ(Text(*l), std::u32string(U"a\x02\x02"
                                      U"b"));
   // Without a decoder the picture keeps its place as an empty object.
   Loaded none = ReadRtf(kHead + "{\\pict\\pngblip 89504e47}}");
   ASSERT_EQ(none->Objects().size(), 1u);
-  EXPECT_TRUE(none->Objects()[0]->Graphic.Empty());
+  EXPECT_TRUE(none->Objects()[0]->graphic.Empty());
 }
 
 TEST(RtfReaderPictures, TaggedAndLinkedObjects) {
@@ -552,22 +552,22 @@ TEST(RtfReaderPictures, TaggedAndLinkedObjects) {
   const std::vector<uint8_t> bmp = EncodeBmpFile(TestBitmap(3, 3));
   std::ofstream(dir / "pic.bmp", std::ios::binary)
       .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-  TWPRTFText doc;
+  WPRTFText doc;
   std::vector<int> asked;
-  doc.ProvideObjectEvent = [&](int tag, TDocObject&) { asked.push_back(tag); };
-  TMemoryStream s(kHead + "\\wpobjtag7\\wpobjw300\\wpobjh200 \\'01 x\\wpobjtag7 \\'01}");
-  TWPRtfReader(&doc).Read(s);
+  doc.provideObjectEvent = [&](int tag, DocObject&) { asked.push_back(tag); };
+  MemoryStream s(kHead + "\\wpobjtag7\\wpobjw300\\wpobjh200 \\'01 x\\wpobjtag7 \\'01}");
+  WPRtfReader(&doc).Read(s);
   ASSERT_EQ(doc.Objects().size(), 1u);  // the second anchor reuses the record of tag 7
-  EXPECT_TRUE(doc.Objects()[0]->Tagged);
-  EXPECT_EQ(doc.Objects()[0]->Width, 300);
+  EXPECT_TRUE(doc.Objects()[0]->tagged);
+  EXPECT_EQ(doc.Objects()[0]->width, 300);
   EXPECT_EQ(asked, std::vector<int>{7});
 
   Loaded l = ReadRtf(kHead + "{\\*\\picfile\\picwgoal720\\pichgoal720 \"" + (dir / "pic.bmp").string() +
                      "\"}{\\*\\picfile \"" + (dir / "missing.bmp").string() + "\"}}");
   ASSERT_EQ(l->Objects().size(), 2u);
-  EXPECT_EQ(*l->Objects()[0]->Graphic.Bitmap(), TestBitmap(3, 3));
-  EXPECT_GE(l->Objects()[0]->Tag, 2000);
-  EXPECT_TRUE(l->Objects()[1]->Graphic.Empty());  // a file that cannot be loaded leaves it empty
+  EXPECT_EQ(*l->Objects()[0]->graphic.Bitmap(), TestBitmap(3, 3));
+  EXPECT_GE(l->Objects()[0]->tag, 2000);
+  EXPECT_TRUE(l->Objects()[1]->graphic.Empty());  // a file that cannot be loaded leaves it empty
   EXPECT_EQ(Text(*l), std::u32string(U"\x01\x01"));
   std::filesystem::remove_all(dir);
 }
@@ -577,24 +577,24 @@ TEST(RtfReaderFootnotes, WordAndOwnFootnotes) {
                        "text{\\cs16\\super *{\\*\\footnote \\wpfnnr3 \\pard\\plain \\s15\\f4\\fs20 "
                        "{\\cs16\\super\t*} The note.}} more}");
   ASSERT_EQ(own->Footnotes().size(), 1u);
-  const TFootnoteRec& f = *own->Footnotes()[0];
-  EXPECT_EQ(f.Mark, U'*');
-  EXPECT_EQ(f.Number, 3);
-  EXPECT_EQ(f.Text, U"The note.");
+  const FootnoteRec& f = *own->Footnotes()[0];
+  EXPECT_EQ(f.mark, U'*');
+  EXPECT_EQ(f.number, 3);
+  EXPECT_EQ(f.text, U"The note.");
   EXPECT_EQ(Utf8Text(*own), "text* more");
-  const TCharAttr& anchor = AttrOf(*own, 0, 4);
-  EXPECT_EQ(anchor.CharFlags & kCharFootnote, kCharFootnote);
-  EXPECT_EQ(anchor.TagNumber, f.Id);
-  EXPECT_EQ(anchor.StyleBits & kStyleSuperscript, 0);
-  EXPECT_EQ(own->ParagraphAt(0)->Alignment, kAlignLeft);  // \pard in the note leaves the text alone
+  const CharAttr& anchor = AttrOf(*own, 0, 4);
+  EXPECT_EQ(anchor.charFlags & kCharFootnote, kCharFootnote);
+  EXPECT_EQ(anchor.tagNumber, f.id);
+  EXPECT_EQ(anchor.styleBits & kStyleSuperscript, 0);
+  EXPECT_EQ(own->ParagraphAt(0)->alignment, kAlignLeft);  // \pard in the note leaves the text alone
 
   Loaded word = ReadRtf(
       kHead + "\\qc Word{\\cs15\\super \\chftn}{\\footnote \\pard\\plain{\\cs15\\super \\chftn} Note.}}");
   ASSERT_EQ(word->Footnotes().size(), 1u);
-  EXPECT_EQ(word->Footnotes()[0]->Mark, U'1');
-  EXPECT_EQ(word->Footnotes()[0]->Text, U"Note.");
+  EXPECT_EQ(word->Footnotes()[0]->mark, U'1');
+  EXPECT_EQ(word->Footnotes()[0]->text, U"Note.");
   EXPECT_EQ(Utf8Text(*word), "Word1");
-  EXPECT_EQ(word->ParagraphAt(0)->Alignment, kAlignCenter);
+  EXPECT_EQ(word->ParagraphAt(0)->alignment, kAlignCenter);
 }
 
 // --- damaged and hostile input ----------------------------------------------------------------
@@ -645,13 +645,13 @@ TEST(RtfReaderDamage, CutOffInputKeepsItsTextAndSaysWhatIsMissing) {
       {kHead + "a" + std::string(2000, '{') + "b", "ab", "2001 groups not closed"},  // beyond the kept depth
   };
   for (const Case& c : cases) {
-    TWPRTFText doc;
-    TMemoryStream stream(c.rtf);
+    WPRTFText doc;
+    MemoryStream stream(c.rtf);
     Status status;
-    TLoadOptions options;
+    LoadOptions options;
     options.status = &status;
     EXPECT_EQ(LoadFromStream(doc, stream, options), kResultStreamError) << c.rtf;
-    EXPECT_EQ(doc.IoResult, kResultStreamError);
+    EXPECT_EQ(doc.ioResult, kResultStreamError);
     EXPECT_EQ(Utf8Text(doc), c.text) << c.rtf;
     ASSERT_EQ(status.Code(), StatusCode::Damaged) << c.rtf;
     ASSERT_TRUE(status.DamageFound().has_value());
@@ -660,12 +660,12 @@ TEST(RtfReaderDamage, CutOffInputKeepsItsTextAndSaysWhatIsMissing) {
     EXPECT_NE(status.Message().find(c.missing), std::string::npos) << status.Message();
   }
   // Inserted into a document, a cut-off text is inserted and reported the same way.
-  TWPRTFText doc;
-  TMemoryStream first(kHead + "kept}");
+  WPRTFText doc;
+  MemoryStream first(kHead + "kept}");
   LoadFromStream(doc, first);
-  TMemoryStream cut(kHead + "{\\b added");
+  MemoryStream cut(kHead + "{\\b added");
   Status status;
-  TLoadOptions options;
+  LoadOptions options;
   options.status = &status;
   EXPECT_EQ(LoadFromStream(doc, cut, options), kResultStreamError);
   EXPECT_EQ(Utf8Text(doc), "keptadded");
@@ -677,10 +677,10 @@ TEST(RtfReaderDamage, CompleteInputReadsAsOk) {
   // missing there, whatever follows.
   for (const std::string& rtf :
        {kHead + "a}", kHead + "a}{\\b", kHead + "a" + std::string("\0{", 2), std::string("{\\rtf1 a}}}")}) {
-    TWPRTFText doc;
-    TMemoryStream stream(rtf);
+    WPRTFText doc;
+    MemoryStream stream(rtf);
     Status status = Status::Error("not set");
-    TLoadOptions options;
+    LoadOptions options;
     options.status = &status;
     EXPECT_EQ(LoadFromStream(doc, stream, options), kResultOk) << rtf;
     EXPECT_TRUE(status.IsOk()) << rtf;
@@ -719,16 +719,16 @@ TEST(RtfReaderDamage, RandomBytesNeverCrash) {
 TEST(RtfLoader, DetectsTheFormat) {
   struct Case {
     std::string bytes;
-    TWPLoadFormat format;
+    WPLoadFormat format;
   } cases[] = {
-      {" \r\n\t\b{\\rtf1 x}", TWPLoadFormat::FormatRTF},
-      {"{\\RTF1 x}", TWPLoadFormat::FormatANSI},
-      {"text <B>bold</b>", TWPLoadFormat::FormatHTML},
-      {"a < b and c > d", TWPLoadFormat::FormatANSI},
-      {"", TWPLoadFormat::FormatANSI},
+      {" \r\n\t\b{\\rtf1 x}", WPLoadFormat::FormatRTF},
+      {"{\\RTF1 x}", WPLoadFormat::FormatANSI},
+      {"text <B>bold</b>", WPLoadFormat::FormatHTML},
+      {"a < b and c > d", WPLoadFormat::FormatANSI},
+      {"", WPLoadFormat::FormatANSI},
   };
   for (const Case& c : cases) {
-    TMemoryStream s(c.bytes);
+    MemoryStream s(c.bytes);
     s.Seek(0);
     EXPECT_EQ(DetectFormat(s), c.format) << c.bytes;
     EXPECT_EQ(s.Position(), 0);
@@ -746,70 +746,70 @@ TEST(RtfLoader, PlainText) {
       {std::string("back\\slash{}\0rest", 17), "back\\slash{}"},  // a NUL ends the text
   };
   for (const Case& c : cases) {
-    TWPRTFText doc;
-    TMemoryStream s(c.bytes);
+    WPRTFText doc;
+    MemoryStream s(c.bytes);
     EXPECT_EQ(LoadFromStream(doc, s), kResultOk);
-    EXPECT_EQ(doc.LastFormat, TWPLoadFormat::FormatANSI);
+    EXPECT_EQ(doc.lastFormat, WPLoadFormat::FormatANSI);
     EXPECT_EQ(Utf8Text(doc), c.text);
   }
   // A large text file loads in plain mode.
-  TWPRTFText big;
-  TMemoryStream s(std::string(static_cast<size_t>(kPlainModeThreshold) + 10, 'x'));
+  WPRTFText big;
+  MemoryStream s(std::string(static_cast<size_t>(kPlainModeThreshold) + 10, 'x'));
   EXPECT_EQ(LoadFromStream(big, s), kResultOk);
   EXPECT_FALSE(big.AttributeMode());
   EXPECT_EQ(big.CharCount(), kPlainModeThreshold + 10);
 }
 
 TEST(RtfLoader, LoadReplacesAnEmptyDocument) {
-  TWPRTFText doc;
-  doc.Header.Title = U"old";
-  TWPRTFText counting;
-  TMemoryStream s(kHead + "\\paperw10000\\margl1000\\margr1000 Hello\\par World}");
+  WPRTFText doc;
+  doc.header.title = U"old";
+  WPRTFText counting;
+  MemoryStream s(kHead + "\\paperw10000\\margl1000\\margr1000 Hello\\par World}");
   EXPECT_EQ(LoadFromStream(counting, s), kResultOk);
-  EXPECT_EQ(counting.IoResult, kResultOk);
-  EXPECT_EQ(counting.LastFormat, TWPLoadFormat::FormatRTF);
+  EXPECT_EQ(counting.ioResult, kResultOk);
+  EXPECT_EQ(counting.lastFormat, WPLoadFormat::FormatRTF);
   EXPECT_EQ(Utf8Text(counting), "Hello|World");
-  EXPECT_EQ(counting.Header.TextAreaWidth, TwipsToPixels(8000, counting.Header.XPixelsPerInch));
+  EXPECT_EQ(counting.header.textAreaWidth, TwipsToPixels(8000, counting.header.xPixelsPerInch));
   // Every paragraph is left for the caller's layout to wrap.
-  for (const TParagraph* p = counting.FirstParagraph(); p; p = p->Next) EXPECT_EQ(p->LayoutDirty, kDirtyAll);
+  for (const Paragraph* p = counting.FirstParagraph(); p; p = p->next) EXPECT_EQ(p->layoutDirty, kDirtyAll);
 }
 
 TEST(RtfLoader, InsertsIntoANonEmptyDocumentAtTheCaret) {
-  TWPRTFText doc;
-  TCharAttr a = doc.DefaultAttr;
+  WPRTFText doc;
+  CharAttr a = doc.defaultAttr;
   doc.AppendText(doc.FirstParagraph(), U"HeadTail", a);
-  const int colors_before = static_cast<int>(doc.Header.Colors[1]);
+  const int colors_before = static_cast<int>(doc.header.colors[1]);
   const std::string rtf =
       "{\\rtf1{\\fonttbl{\\f0 Courier New;}}{\\colortbl;\\red250\\green0\\blue0;}"
       "\\paperw5000 \\f0\\cf1 one\\par two{\\pict\\wmetafile8 0102}}";
-  TLoadOptions options;
-  options.Caret = {doc.FirstParagraph(), 0, 4};
+  LoadOptions options;
+  options.caret = {doc.FirstParagraph(), 0, 4};
   bool asked = false;
-  options.OnLoad = [&] {
+  options.onLoad = [&] {
     asked = true;
     return false;  // vetoed: nothing changes
   };
-  TMemoryStream s1(rtf);
+  MemoryStream s1(rtf);
   LoadFromStream(doc, s1, options);
   EXPECT_TRUE(asked);
   EXPECT_EQ(Utf8Text(doc), "HeadTail");
 
-  options.OnLoad = nullptr;
-  TDocPosition end;
-  options.InsertEnd = &end;
-  TMemoryStream s2(rtf);
+  options.onLoad = nullptr;
+  DocPosition end;
+  options.insertEnd = &end;
+  MemoryStream s2(rtf);
   EXPECT_EQ(LoadFromStream(doc, s2, options), kResultOk);
   EXPECT_EQ(Text(doc), std::u32string(U"Headone|two\x02Tail"));
-  EXPECT_EQ(doc.Header.PageWidth, 12240);  // the inserted text keeps the document's page
-  EXPECT_EQ(static_cast<int>(doc.Header.Colors[1]), colors_before);
-  const TCharAttr& one = AttrOf(doc, 0, 4);
-  EXPECT_EQ(one.FontIndex, doc.Header.FindFont(U"Courier New"));
+  EXPECT_EQ(doc.header.pageWidth, 12240);  // the inserted text keeps the document's page
+  EXPECT_EQ(static_cast<int>(doc.header.colors[1]), colors_before);
+  const CharAttr& one = AttrOf(doc, 0, 4);
+  EXPECT_EQ(one.fontIndex, doc.header.FindFont(U"Courier New"));
   EXPECT_EQ(one.TextColor(), 1);  // rgb(250,0,0) is nearest to the document's red
   ASSERT_EQ(doc.Objects().size(), 1u);
-  EXPECT_EQ(AttrOf(doc, 1, 3).TagNumber, doc.Objects()[0]->Number);
-  EXPECT_EQ(end.Par, doc.ParagraphAt(1));
-  EXPECT_EQ(end.Pos, 4);
-  EXPECT_EQ(AttrOf(doc, 1, 4).FontIndex, 0);  // the tail keeps its own attributes
+  EXPECT_EQ(AttrOf(doc, 1, 3).tagNumber, doc.Objects()[0]->number);
+  EXPECT_EQ(end.par, doc.ParagraphAt(1));
+  EXPECT_EQ(end.pos, 4);
+  EXPECT_EQ(AttrOf(doc, 1, 4).fontIndex, 0);  // the tail keeps its own attributes
 }
 
 // --- RTF from other programs ------------------------------------------------------------------
@@ -819,29 +819,29 @@ TEST(RtfFromOtherPrograms, LibreOfficeWriter) {
   // bold, italic, underline, two colours, two fonts and sizes 10 to 12 points.
   const auto path =
       std::filesystem::path(INKWEND_SOURCE_DIR) / "richtext" / "tests" / "data" / "libreoffice_writer.rtf";
-  TWPRTFText doc;
+  WPRTFText doc;
   ASSERT_EQ(LoadFromFile(doc, path.string()), kResultOk);
-  EXPECT_EQ(doc.LastFormat, TWPLoadFormat::FormatRTF);
+  EXPECT_EQ(doc.lastFormat, WPLoadFormat::FormatRTF);
   int paragraphs = 0, centred = 0, justified = 0, indented = 0;
   uint8_t styles = 0;
   bool red = false, blue = false, arial = false, times = false;
-  for (const TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+  for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) {
     if (p->CharCount() == 0) continue;
     ++paragraphs;
-    centred += p->Alignment == kAlignCenter;
-    justified += p->Alignment == kAlignJustify;
-    indented += p->LeftIndent > 0;
+    centred += p->alignment == kAlignCenter;
+    justified += p->alignment == kAlignJustify;
+    indented += p->leftIndent > 0;
     for (size_t i = 0; i < p->Attrs().size(); ++i) {
-      const TCharAttr& a = p->Attrs()[i];
-      styles |= a.StyleBits;
-      const TColorRef c = doc.Header.Colors[a.TextColor()];
+      const CharAttr& a = p->Attrs()[i];
+      styles |= a.styleBits;
+      const ColorRef c = doc.header.colors[a.TextColor()];
       red |= RedOf(c) > 150 && GreenOf(c) < 50 && BlueOf(c) < 50;
       blue |= BlueOf(c) > 120 && RedOf(c) < 50;
-      const std::u32string& font = doc.Header.Fonts[a.FontIndex].Name;
+      const std::u32string& font = doc.header.fonts[a.fontIndex].name;
       arial |= font == U"Arial";
       times |= font == U"Times New Roman";
-      EXPECT_GE(a.PointSize, 10);
-      EXPECT_LE(a.PointSize, 12);
+      EXPECT_GE(a.pointSize, 10);
+      EXPECT_LE(a.pointSize, 12);
     }
   }
   EXPECT_EQ(paragraphs, 60);
@@ -865,72 +865,72 @@ TEST(RtfFromOtherPrograms, LibreOfficeWriter) {
 // it, rows whose cells fill the row, bordered blocks closed where the border ends. Text in the
 // symbol font mixes its symbols with any other character, shading is often full (with a
 // background colour all the same), and any cell may have tab stops, a border or shading.
-void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
+void BuildRandomDocument(WPRTFText& doc, std::mt19937& rng) {
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  TTextHeader& h = doc.Header;
+  TextHeader& h = doc.header;
   h.SetPageSize(10000 + 144 * pick(20), 14000 + pick(3000));
   h.SetMargins(700 + pick(900), 700 + pick(900), pick(2000), pick(2000));
-  for (int i = 0; i < 15; ++i) h.Colors[static_cast<size_t>(i)] = RGBColor(pick(256), pick(256), pick(256));
+  for (int i = 0; i < 15; ++i) h.colors[static_cast<size_t>(i)] = RGBColor(pick(256), pick(256), pick(256));
   const char32_t* fonts[] = {U"Arial", U"Times New Roman", U"Courier New", U"Symbol"};
   for (const char32_t* f : fonts) h.FontIndexOf(f);
-  h.Fonts[3].CharSet = kSymbolCharSet;
-  h.Fonts[1].PitchFamily = kFamilyRoman;
+  h.fonts[3].charSet = kSymbolCharSet;
+  h.fonts[1].pitchFamily = kFamilyRoman;
   const std::u32string alphabet = U"abc XYZ 012{}\\;\"\t\n\xE9\xFC\x20AC\x2014\x3B1\x4E2D\x1F600";
-  TParagraph* p = doc.FirstParagraph();
+  Paragraph* p = doc.FirstParagraph();
   const int paragraphs = 1 + pick(12);
   for (int n = 0; n < paragraphs; ++n) {
     if (n > 0) p = doc.NewParagraph(p);
-    p->ParFlags = 0;
-    p->BorderFlags[0] = p->BorderFlags[1] = 0;
-    p->BorderWidth = p->BorderColor = 0;
-    p->ShadingColors = p->ShadingPercent = 0;
-    p->CellStart = p->CellWidth = 0;
-    p->Alignment = static_cast<uint8_t>(pick(4));
-    p->LeftIndent = 144 * pick(10);
-    p->FirstIndent = p->LeftIndent + 144 * (pick(7) - 3);
-    if (p->FirstIndent < 0) p->FirstIndent = 0;
-    p->RightIndent = pick(2000);
-    p->SpaceBefore = pick(300);
-    p->SpaceAfter = pick(300);
-    p->LineSpacing = pick(3) == 0 ? 0 : pick(500) - 250;
-    p->TabMask = 0;
+    p->parFlags = 0;
+    p->borderFlags[0] = p->borderFlags[1] = 0;
+    p->borderWidth = p->borderColor = 0;
+    p->shadingColors = p->shadingPercent = 0;
+    p->cellStart = p->cellWidth = 0;
+    p->alignment = static_cast<uint8_t>(pick(4));
+    p->leftIndent = 144 * pick(10);
+    p->firstIndent = p->leftIndent + 144 * (pick(7) - 3);
+    if (p->firstIndent < 0) p->firstIndent = 0;
+    p->rightIndent = pick(2000);
+    p->spaceBefore = pick(300);
+    p->spaceAfter = pick(300);
+    p->lineSpacing = pick(3) == 0 ? 0 : pick(500) - 250;
+    p->tabMask = 0;
     for (int t = pick(4); t > 0; --t)
-      p->TabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
-    if (pick(6) == 0) p->ParFlags |= kParPageBreak;
-    if (pick(6) == 0) p->ParFlags |= kParKeep;
+      p->tabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
+    if (pick(6) == 0) p->parFlags |= kParPageBreak;
+    if (pick(6) == 0) p->parFlags |= kParKeep;
     if (pick(5) == 0) {
-      p->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | (pick(2) ? kBorderBox : kBorderTop | kBorderLeft));
-      if (pick(2)) p->BorderFlags[0] |= kBorderDouble;
-      p->BorderWidth = static_cast<uint8_t>(1 + pick(3));
-      p->BorderColor = static_cast<uint8_t>(pick(15) | pick(8) << 4);
+      p->borderFlags[0] = static_cast<uint8_t>(kBorderOn | (pick(2) ? kBorderBox : kBorderTop | kBorderLeft));
+      if (pick(2)) p->borderFlags[0] |= kBorderDouble;
+      p->borderWidth = static_cast<uint8_t>(1 + pick(3));
+      p->borderColor = static_cast<uint8_t>(pick(15) | pick(8) << 4);
     }
     if (pick(8) == 0) {
       // Stored as \shading with the percentage and the two colours.
-      p->ShadingPercent = static_cast<uint8_t>(pick(3) == 0 ? 100 : 1 + pick(100));
-      p->ShadingColors = static_cast<uint8_t>(pick(15) | pick(15) << 4);
+      p->shadingPercent = static_cast<uint8_t>(pick(3) == 0 ? 100 : 1 + pick(100));
+      p->shadingColors = static_cast<uint8_t>(pick(15) | pick(15) << 4);
     }
     const int runs = pick(5);
     for (int r = 0; r < runs; ++r) {
-      TCharAttr a;
-      a.FontIndex = static_cast<uint8_t>(pick(4));
-      a.PointSize = static_cast<uint8_t>(6 + pick(30));
+      CharAttr a;
+      a.fontIndex = static_cast<uint8_t>(pick(4));
+      a.pointSize = static_cast<uint8_t>(6 + pick(30));
       a.SetTextColor(static_cast<uint8_t>(pick(15)));
       a.SetBackgroundColor(static_cast<uint8_t>(pick(15)));
-      a.StyleBits = static_cast<uint8_t>(pick(256) & ~(pick(2) ? kStyleSubscript : kStyleSuperscript));
-      if ((a.StyleBits & kStyleSuperscript) && (a.StyleBits & kStyleSubscript))
-        a.StyleBits &= ~kStyleSubscript;
-      a.StyleBits &= static_cast<uint8_t>(~0x20);
-      a.CharFlags = static_cast<uint8_t>(pick(4) & (kCharHidden | kCharProtected));
+      a.styleBits = static_cast<uint8_t>(pick(256) & ~(pick(2) ? kStyleSubscript : kStyleSuperscript));
+      if ((a.styleBits & kStyleSuperscript) && (a.styleBits & kStyleSubscript))
+        a.styleBits &= ~kStyleSubscript;
+      a.styleBits &= static_cast<uint8_t>(~0x20);
+      a.charFlags = static_cast<uint8_t>(pick(4) & (kCharHidden | kCharProtected));
       if (pick(10) == 0) {
-        a.CharFlags |= kCharInsertPoint;
-        a.TagNumber = static_cast<uint16_t>(1 + pick(500));
+        a.charFlags |= kCharInsertPoint;
+        a.tagNumber = static_cast<uint16_t>(1 + pick(500));
       } else if (pick(10) == 0) {
-        a.CharFlags |= kCharAutomatic;
+        a.charFlags |= kCharAutomatic;
       }
       std::u32string run;
       for (int c = 1 + pick(12); c > 0; --c) {
         char32_t ch = alphabet[static_cast<size_t>(pick(static_cast<int>(alphabet.size())))];
-        if (a.FontIndex == 3 && pick(2)) ch = kSymbolBase + 0x20 + static_cast<char32_t>(pick(0xDF));
+        if (a.fontIndex == 3 && pick(2)) ch = kSymbolBase + 0x20 + static_cast<char32_t>(pick(0xDF));
         run.push_back(ch);
       }
       doc.AppendText(p, run, a);
@@ -940,84 +940,84 @@ void BuildRandomDocument(TWPRTFText& doc, std::mt19937& rng) {
   // by side (a box reads back as its four sides), and the row's cell gap is the same in every
   // cell.
   if (pick(2)) {
-    TParagraph* last = doc.LastParagraph();
+    Paragraph* last = doc.LastParagraph();
     const int cells = 1 + pick(4);
     const int indent = pick(2) ? 0 : 144 * pick(10);
     int start = 0;
     for (int c = 0; c < cells; ++c) {
-      TParagraph* cell = doc.NewParagraph(last);
-      cell->ParFlags = kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c + 1 < cells ? kParMoreCells : 0);
-      cell->TabMask = 0;
+      Paragraph* cell = doc.NewParagraph(last);
+      cell->parFlags = kParTableCell | (c > 0 ? kParContinuesRow : 0) | (c + 1 < cells ? kParMoreCells : 0);
+      cell->tabMask = 0;
       if (pick(2)) {
         for (int t = 1 + pick(3); t > 0; --t)
-          cell->TabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
+          cell->tabMask |= h.AddTab(144 * (1 + pick(60)), static_cast<uint8_t>(pick(4)));
       }
-      cell->Alignment = 0;
-      cell->LeftIndent = cell->FirstIndent = indent;
-      cell->RightIndent = 500;
-      cell->BorderFlags[0] = cell->BorderFlags[1] = 0;
-      cell->BorderWidth = cell->BorderColor = 0;
-      cell->ShadingColors = cell->ShadingPercent = 0;
+      cell->alignment = 0;
+      cell->leftIndent = cell->firstIndent = indent;
+      cell->rightIndent = 500;
+      cell->borderFlags[0] = cell->borderFlags[1] = 0;
+      cell->borderWidth = cell->borderColor = 0;
+      cell->shadingColors = cell->shadingPercent = 0;
       if (pick(2)) {
-        cell->BorderFlags[0] = static_cast<uint8_t>(kBorderOn | kBorderTop | kBorderLeft |
+        cell->borderFlags[0] = static_cast<uint8_t>(kBorderOn | kBorderTop | kBorderLeft |
                                                     (pick(2) ? kBorderBottom | kBorderRight : 0));
-        cell->BorderWidth = static_cast<uint8_t>(1 + pick(3));
-        cell->BorderColor = static_cast<uint8_t>(pick(15));
+        cell->borderWidth = static_cast<uint8_t>(1 + pick(3));
+        cell->borderColor = static_cast<uint8_t>(pick(15));
       }
       if (pick(3) == 0) {
-        cell->ShadingPercent = static_cast<uint8_t>(pick(3) == 0 ? 100 : 1 + pick(100));
-        cell->ShadingColors = static_cast<uint8_t>(pick(15) | pick(15) << 4);
+        cell->shadingPercent = static_cast<uint8_t>(pick(3) == 0 ? 100 : 1 + pick(100));
+        cell->shadingColors = static_cast<uint8_t>(pick(15) | pick(15) << 4);
       }
       const int end = c + 1 == cells ? 255 : start + (255 - start) / (cells - c);
-      cell->CellStart = static_cast<uint8_t>(start);
-      cell->CellWidth = static_cast<uint8_t>(end - start);
+      cell->cellStart = static_cast<uint8_t>(start);
+      cell->cellWidth = static_cast<uint8_t>(end - start);
       start = end;
-      TCharAttr a;
-      a.PointSize = 10;
+      CharAttr a;
+      a.pointSize = 10;
       doc.AppendText(cell, U"cell", a);
       last = cell;
     }
   }
   // A bordered block shares one border; a bordered paragraph whose follower has none, or
   // another border, or is a table cell, ends its block. Cells keep no block ends.
-  for (TParagraph* q = doc.FirstParagraph(); q; q = q->Next) {
-    const TParagraph* n = q->Next;
+  for (Paragraph* q = doc.FirstParagraph(); q; q = q->next) {
+    const Paragraph* n = q->next;
     if (!q->HasBorder() || !n || q->IsTableCell()) continue;
-    const bool same = !n->IsTableCell() && n->HasBorder() && n->BorderFlags[0] == q->BorderFlags[0] &&
-                      n->BorderFlags[1] == q->BorderFlags[1] && n->BorderWidth == q->BorderWidth &&
-                      n->BorderColor == q->BorderColor;
-    if (!same) q->BorderFlags[0] |= kBorderEndsBlock;
+    const bool same = !n->IsTableCell() && n->HasBorder() && n->borderFlags[0] == q->borderFlags[0] &&
+                      n->borderFlags[1] == q->borderFlags[1] && n->borderWidth == q->borderWidth &&
+                      n->borderColor == q->borderColor;
+    if (!same) q->borderFlags[0] |= kBorderEndsBlock;
   }
 }
 
 TEST(RtfRoundTrip, GeneratedDocumentsReadBackTheSame) {
   for (unsigned seed = 1; seed <= 150; ++seed) {
     std::mt19937 rng(seed);
-    TWPRTFText doc;
+    WPRTFText doc;
     BuildRandomDocument(doc, rng);
     const std::string rtf = Write(doc);
     Loaded back = ReadRtf(rtf);
     ASSERT_EQ(back.result, kResultOk) << "seed " << seed;
     // Written again before anything asks for one record per character: the writer reads the
     // runs the reader left and gives the same bytes.
-    for (const TParagraph* q = back->FirstParagraph(); q; q = q->Next) {
+    for (const Paragraph* q = back->FirstParagraph(); q; q = q->next) {
       EXPECT_TRUE(q->IsCompact() || q->CharCount() == 0) << "seed " << seed;
     }
     EXPECT_EQ(Write(*back), rtf) << "seed " << seed;
     // The last paragraph gets no paragraph end, so nothing marks the end of a bordered block
     // there; a cell's border byte of block ends is not stored either.
     EXPECT_EQ(DumpDocument(*back), DumpDocument(doc)) << "seed " << seed << "\n" << rtf;
-    EXPECT_EQ(back->Header.Colors, doc.Header.Colors) << "seed " << seed;
-    EXPECT_EQ(back->Header.PageWidth, doc.Header.PageWidth);
-    EXPECT_EQ(back->Header.PageHeight, doc.Header.PageHeight);
-    EXPECT_EQ(back->Header.MarginLeft, doc.Header.MarginLeft);
-    EXPECT_EQ(back->Header.MarginRight, doc.Header.MarginRight);
-    EXPECT_EQ(back->Header.MarginTop, doc.Header.MarginTop);
-    EXPECT_EQ(back->Header.MarginBottom, doc.Header.MarginBottom);
+    EXPECT_EQ(back->header.colors, doc.header.colors) << "seed " << seed;
+    EXPECT_EQ(back->header.pageWidth, doc.header.pageWidth);
+    EXPECT_EQ(back->header.pageHeight, doc.header.pageHeight);
+    EXPECT_EQ(back->header.marginLeft, doc.header.marginLeft);
+    EXPECT_EQ(back->header.marginRight, doc.header.marginRight);
+    EXPECT_EQ(back->header.marginTop, doc.header.marginTop);
+    EXPECT_EQ(back->header.marginBottom, doc.header.marginBottom);
     for (int i = 0; i < kTabSlots; ++i) {
-      EXPECT_EQ(back->Header.Tabs[static_cast<size_t>(i)].Position,
-                doc.Header.Tabs[static_cast<size_t>(i)].Position);
-      EXPECT_EQ(back->Header.Tabs[static_cast<size_t>(i)].Kind, doc.Header.Tabs[static_cast<size_t>(i)].Kind);
+      EXPECT_EQ(back->header.tabs[static_cast<size_t>(i)].position,
+                doc.header.tabs[static_cast<size_t>(i)].position);
+      EXPECT_EQ(back->header.tabs[static_cast<size_t>(i)].kind, doc.header.tabs[static_cast<size_t>(i)].kind);
     }
     // And so it does from the records the listing expanded.
     EXPECT_EQ(Write(*back), rtf) << "seed " << seed;
@@ -1026,31 +1026,31 @@ TEST(RtfRoundTrip, GeneratedDocumentsReadBackTheSame) {
 }
 
 TEST(RtfRoundTrip, InformationFootnotesAndCode) {
-  TWPRTFText doc;
-  doc.Header.Title = U"A {title}";
-  doc.Header.Subject = U"Sub\\ject";
-  doc.Header.Comment = U"Comment \xE9";
-  TCharAttr a = doc.DefaultAttr;
-  TParagraph* p = doc.FirstParagraph();
+  WPRTFText doc;
+  doc.header.title = U"A {title}";
+  doc.header.subject = U"Sub\\ject";
+  doc.header.comment = U"Comment \xE9";
+  CharAttr a = doc.defaultAttr;
+  Paragraph* p = doc.FirstParagraph();
   doc.AppendText(p, U"Note", a);
-  TFootnoteRec* fn = doc.AddFootnote(U'#', 4, U"the footnote text");
-  TCharAttr anchor = a;
-  anchor.CharFlags = kCharFootnote;
-  anchor.TagNumber = fn->Id;
+  FootnoteRec* fn = doc.AddFootnote(U'#', 4, U"the footnote text");
+  CharAttr anchor = a;
+  anchor.charFlags = kCharFootnote;
+  anchor.tagNumber = fn->id;
   doc.AppendText(p, U"#", anchor);
-  TCharAttr code = a;
-  code.CharFlags = kCharRtfCode;
+  CharAttr code = a;
+  code.charFlags = kCharRtfCode;
   doc.AppendText(p, U"{\\b raw}", code);
   doc.AppendText(p, U" end", a);
   const std::string rtf = Write(doc);
   Loaded back = ReadRtf(rtf);
   EXPECT_EQ(DumpDocument(*back), DumpDocument(doc)) << rtf;
-  EXPECT_EQ(back->Header.Title, doc.Header.Title);
-  EXPECT_EQ(back->Header.Subject, doc.Header.Subject);
-  EXPECT_EQ(back->Header.Comment, doc.Header.Comment);
+  EXPECT_EQ(back->header.title, doc.header.title);
+  EXPECT_EQ(back->header.subject, doc.header.subject);
+  EXPECT_EQ(back->header.comment, doc.header.comment);
   ASSERT_EQ(back->Footnotes().size(), 1u);
-  EXPECT_EQ(back->Footnotes()[0]->Number, 4);
-  EXPECT_EQ(back->Footnotes()[0]->Text, U"the footnote text");
+  EXPECT_EQ(back->Footnotes()[0]->number, 4);
+  EXPECT_EQ(back->Footnotes()[0]->text, U"the footnote text");
 }
 
 }  // namespace

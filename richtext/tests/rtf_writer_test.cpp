@@ -29,17 +29,17 @@ const std::string kPage = "\\paperw12240\\paperh15840\\margl1880\\margr1880\\mar
 const std::string kHeader =
     "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss\\charset0 Arial;}}" + kColorTable + kPage;
 const std::string kEnd = "\r\n}";
-const std::string kPlain = "\\plain\\f0\\fs20\\cf0 ";  // the attribute block of DefaultAttr
+const std::string kPlain = "\\plain\\f0\\fs20\\cf0 ";  // the attribute block of defaultAttr
 
-std::string SaveRtf(TWPRTFText& doc) {
-  TMemoryStream out;
-  doc.SaveFormat = TWPLoadFormat::FormatRTF;
-  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
+std::string SaveRtf(WPRTFText& doc) {
+  MemoryStream out;
+  doc.saveFormat = WPLoadFormat::FormatRTF;
+  EXPECT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultOk);
   return out.Bytes();
 }
 
 // The part between the header and the end.
-std::string Body(TWPRTFText& doc) {
+std::string Body(WPRTFText& doc) {
   const std::string all = SaveRtf(doc);
   const size_t start = all.find(kPage);
   EXPECT_NE(start, std::string::npos);
@@ -47,14 +47,14 @@ std::string Body(TWPRTFText& doc) {
   return all.substr(start + kPage.size(), all.size() - kEnd.size() - start - kPage.size());
 }
 
-TParagraph* Para(TWPRTFText& doc, std::u32string_view text, TParagraph* after = nullptr) {
-  TParagraph* p = after ? doc.NewParagraph(after) : doc.FirstParagraph();
-  doc.AppendText(p, text, doc.DefaultAttr);
+Paragraph* Para(WPRTFText& doc, std::u32string_view text, Paragraph* after = nullptr) {
+  Paragraph* p = after ? doc.NewParagraph(after) : doc.FirstParagraph();
+  doc.AppendText(p, text, doc.defaultAttr);
   return p;
 }
 
 // A stream that takes at most `limit` bytes in all and records the size of every write.
-class TestStream : public TWPStream {
+class TestStream : public WPStream {
  public:
   explicit TestStream(size_t limit = SIZE_MAX) : limit_(limit) {}
   size_t Write(const void* data, size_t size) override {
@@ -75,29 +75,29 @@ class TestStream : public TWPStream {
 };
 
 TEST(RtfWriter, HiInArialTwelvePointBold) {
-  TWPRTFText doc;
-  TCharAttr a = doc.DefaultAttr;
-  a.PointSize = 12;
-  a.StyleBits = kStyleBold;
+  WPRTFText doc;
+  CharAttr a = doc.defaultAttr;
+  a.pointSize = 12;
+  a.styleBits = kStyleBold;
   doc.AppendText(doc.FirstParagraph(), U"Hi", a);
   EXPECT_EQ(SaveRtf(doc), kHeader + "{\\plain\\f0\\fs24\\cf0\\b Hi}\r\n}");
 }
 
 TEST(RtfWriter, EmptyDocumentToStreamIsOneZeroByte) {
-  TWPRTFText doc;
-  TMemoryStream out;
-  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
+  WPRTFText doc;
+  MemoryStream out;
+  EXPECT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultOk);
   EXPECT_EQ(out.Bytes(), std::string(1, '\0'));
 }
 
 TEST(RtfWriter, EmptyDocumentToFileHasAnEmptyBody) {
-  TWPRTFText doc;
+  WPRTFText doc;
   // A name of this process's own: other builds may run this test at the same time.
   const auto path =
       std::filesystem::temp_directory_path() / ("richtext_empty_test_" + std::to_string(getpid()) + ".rtf");
-  doc.SaveFormat = TWPLoadFormat::FormatANSI;  // the name's ".rtf" wins
-  ASSERT_EQ(SaveToFile(doc, path.string(), doc.SaveFormat), kResultOk);
-  EXPECT_EQ(doc.SaveFormat, TWPLoadFormat::FormatANSI);  // restored
+  doc.saveFormat = WPLoadFormat::FormatANSI;  // the name's ".rtf" wins
+  ASSERT_EQ(SaveToFile(doc, path.string(), doc.saveFormat), kResultOk);
+  EXPECT_EQ(doc.saveFormat, WPLoadFormat::FormatANSI);  // restored
   std::ifstream in(path, std::ios::binary);
   std::stringstream content;
   content << in.rdbuf();
@@ -106,9 +106,9 @@ TEST(RtfWriter, EmptyDocumentToFileHasAnEmptyBody) {
 }
 
 TEST(RtfWriter, SaveToFileFailsWithResultSevenWhenTheFileCannotBeWritten) {
-  TWPRTFText doc;
+  WPRTFText doc;
   Para(doc, U"x");
-  EXPECT_EQ(SaveToFile(doc, "/nonexistent-dir/x.rtf", doc.SaveFormat), kResultStreamError);
+  EXPECT_EQ(SaveToFile(doc, "/nonexistent-dir/x.rtf", doc.saveFormat), kResultStreamError);
 }
 
 TEST(RtfWriter, TextEscapes) {
@@ -129,19 +129,19 @@ TEST(RtfWriter, TextEscapes) {
       {U"\uf061", "\\u-3999?"},                // a symbol character outside a symbol font
   };
   for (const Case& c : cases) {
-    TWPRTFText doc;
+    WPRTFText doc;
     Para(doc, c.text);
     EXPECT_EQ(Body(doc), "{" + kPlain + c.written + "}") << c.written;
   }
 }
 
 TEST(RtfWriter, SymbolFontKeepsItsBytes) {
-  TWPRTFText doc;
-  const int slot = doc.Header.FontIndexOf(U"Symbol");
-  doc.Header.Fonts[static_cast<size_t>(slot)].CharSet = kSymbolCharSet;
-  doc.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = kFamilyDecorative;
-  TCharAttr a = doc.DefaultAttr;
-  a.FontIndex = static_cast<uint8_t>(slot);
+  WPRTFText doc;
+  const int slot = doc.header.FontIndexOf(U"Symbol");
+  doc.header.fonts[static_cast<size_t>(slot)].charSet = kSymbolCharSet;
+  doc.header.fonts[static_cast<size_t>(slot)].pitchFamily = kFamilyDecorative;
+  CharAttr a = doc.defaultAttr;
+  a.fontIndex = static_cast<uint8_t>(slot);
   doc.AppendText(doc.FirstParagraph(), U"\uf061\uf0e9a", a);
   const std::string all = SaveRtf(doc);
   EXPECT_NE(all.find("{\\f1\\fdecor\\charset2 Symbol;}"), std::string::npos);
@@ -150,17 +150,17 @@ TEST(RtfWriter, SymbolFontKeepsItsBytes) {
 
 TEST(RtfWriter, AttributeBlocks) {
   struct Case {
-    TCharAttr attr;
+    CharAttr attr;
     std::string block;
   };
   auto make = [](uint8_t font, uint8_t size, uint8_t colors, uint8_t style, uint8_t flags, uint16_t tag = 0) {
-    TCharAttr a;
-    a.FontIndex = font;
-    a.PointSize = size;
-    a.ColorIndexes = colors;
-    a.StyleBits = style;
-    a.CharFlags = flags;
-    a.TagNumber = tag;
+    CharAttr a;
+    a.fontIndex = font;
+    a.pointSize = size;
+    a.colorIndexes = colors;
+    a.styleBits = style;
+    a.charFlags = flags;
+    a.tagNumber = tag;
     return a;
   };
   const Case cases[] = {
@@ -171,22 +171,22 @@ TEST(RtfWriter, AttributeBlocks) {
       {make(0, 72, 0, 0, kCharInsertPoint, 12), "\\plain\\f0\\fs144\\cf0\\inspnt12 "},
   };
   for (const Case& c : cases) {
-    TWPRTFText doc;
-    doc.Header.FontIndexOf(U"Courier New");
+    WPRTFText doc;
+    doc.header.FontIndexOf(U"Courier New");
     doc.AppendText(doc.FirstParagraph(), U"x", c.attr);
     EXPECT_EQ(Body(doc), "{" + c.block + "x}");
   }
 }
 
 TEST(RtfWriter, OneBlockPerRun) {
-  TWPRTFText doc;
-  TCharAttr bold = doc.DefaultAttr;
-  bold.StyleBits = kStyleBold;
-  TCharAttr wide = doc.DefaultAttr;
-  wide.Width = 40;  // cached metrics and the tag do not split a run
-  wide.TagNumber = 3;
-  TParagraph* p = doc.FirstParagraph();
-  doc.AppendText(p, U"ab", doc.DefaultAttr);
+  WPRTFText doc;
+  CharAttr bold = doc.defaultAttr;
+  bold.styleBits = kStyleBold;
+  CharAttr wide = doc.defaultAttr;
+  wide.width = 40;  // cached metrics and the tag do not split a run
+  wide.tagNumber = 3;
+  Paragraph* p = doc.FirstParagraph();
+  doc.AppendText(p, U"ab", doc.defaultAttr);
   doc.AppendText(p, U"cd", wide);
   doc.AppendText(p, U"ef", bold);
   doc.NewLine(p, 0, 10);  // a second line starts a new block
@@ -195,51 +195,51 @@ TEST(RtfWriter, OneBlockPerRun) {
 }
 
 TEST(RtfWriter, InsertPointsFormRunsOfOneAndCanBeOmitted) {
-  TWPRTFText doc;
-  TCharAttr ip = doc.DefaultAttr;
-  ip.CharFlags = kCharInsertPoint;
-  ip.TagNumber = 4;
+  WPRTFText doc;
+  CharAttr ip = doc.defaultAttr;
+  ip.charFlags = kCharInsertPoint;
+  ip.tagNumber = 4;
   doc.AppendText(doc.FirstParagraph(), U"ab", ip);
   EXPECT_EQ(Body(doc), "{\\plain\\f0\\fs20\\cf0\\inspnt4 a\\plain\\f0\\fs20\\cf0\\inspnt4 b}");
-  doc.OmitInsertPoints = true;
+  doc.omitInsertPoints = true;
   EXPECT_EQ(Body(doc), "{" + kPlain + kPlain + "}");
 }
 
 TEST(RtfWriter, ParagraphProperties) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"a");
-  a->Alignment = kAlignCenter;
-  a->LeftIndent = 720;
-  a->FirstIndent = 1080;
-  a->RightIndent = -144;
-  a->SpaceBefore = 120;
-  TParagraph* b = Para(doc, U"b", a);  // equal properties: no paragraph words
-  TParagraph* c = Para(doc, U"c", b);
-  c->Alignment = kAlignJustify;
-  c->LineSpacing = 240;
-  c->ParFlags = kParPageBreak | kParKeep;
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"a");
+  a->alignment = kAlignCenter;
+  a->leftIndent = 720;
+  a->firstIndent = 1080;
+  a->rightIndent = -144;
+  a->spaceBefore = 120;
+  Paragraph* b = Para(doc, U"b", a);  // equal properties: no paragraph words
+  Paragraph* c = Para(doc, U"c", b);
+  c->alignment = kAlignJustify;
+  c->lineSpacing = 240;
+  c->parFlags = kParPageBreak | kParKeep;
   EXPECT_EQ(Body(doc), "{\\qc\\li720\\fi360\\ri-144\\sb120\\sl\\sa0" + kPlain + "a\\par\n\r" + kPlain +
                            "b\\par\n\r\\page\\keep\\qj\\sb120\\sl240\\sa0" + kPlain + "c}");
 }
 
 TEST(RtfWriter, HiddenTextBeforeTheParagraphEnd) {
-  TWPRTFText doc;
-  TCharAttr hidden = doc.DefaultAttr;
-  hidden.CharFlags = kCharHidden;
-  TParagraph* a = Para(doc, U"x");
+  WPRTFText doc;
+  CharAttr hidden = doc.defaultAttr;
+  hidden.charFlags = kCharHidden;
+  Paragraph* a = Para(doc, U"x");
   doc.AppendText(a, U"h", hidden);
   Para(doc, U"y", a);
   EXPECT_EQ(Body(doc), "{" + kPlain + "x\\plain\\f0\\fs20\\cf0\\v h\\plain\\par\n\r" + kPlain + "y}");
 }
 
 TEST(RtfWriter, LongLineInChunksWithoutLineBreaks) {
-  TWPRTFText doc;
+  WPRTFText doc;
   std::u32string text;
   for (int i = 0; i < 10000; ++i) text += static_cast<char32_t>(i % 7 == 0 ? U'{' : U'a' + i % 26);
   Para(doc, text);
-  doc.SaveFormat = TWPLoadFormat::FormatRTF;
+  doc.saveFormat = WPLoadFormat::FormatRTF;
   TestStream out;
-  ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultOk);
   const size_t body = out.bytes.find("{\\plain");
   ASSERT_NE(body, std::string::npos);
   const std::string written = out.bytes.substr(body, out.bytes.size() - body - kEnd.size());
@@ -252,34 +252,34 @@ TEST(RtfWriter, LongLineInChunksWithoutLineBreaks) {
 }
 
 TEST(RtfWriter, ShortWriteGivesSevenAndKeepsWhatWasWritten) {
-  TWPRTFText full_doc;
+  WPRTFText full_doc;
   Para(full_doc, std::u32string(500, U'x'));
   const std::string full = SaveRtf(full_doc);
 
   for (size_t limit : {size_t{0}, size_t{10}, size_t{700}, full.size() - 1}) {
-    TWPRTFText doc;
+    WPRTFText doc;
     Para(doc, std::u32string(500, U'x'));
-    doc.SaveFormat = TWPLoadFormat::FormatRTF;
+    doc.saveFormat = WPLoadFormat::FormatRTF;
     TestStream out(limit);
-    EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultStreamError);
+    EXPECT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultStreamError);
     EXPECT_EQ(out.bytes, full.substr(0, limit));
   }
 }
 
 TEST(RtfWriter, HeaderFontsFamiliesAndInformation) {
-  TWPRTFText doc;
+  WPRTFText doc;
   const char32_t* names[] = {U"Times New Roman", U"Courier New", U"Script", U"Wingdings", U"Other"};
   const uint8_t families[] = {kFamilyRoman, kFamilyModern, kFamilyScript, kFamilyDecorative, 0};
   for (int i = 0; i < 5; ++i) {
-    const int slot = doc.Header.FontIndexOf(names[i]);
-    doc.Header.Fonts[static_cast<size_t>(slot)].PitchFamily = families[i];
+    const int slot = doc.header.FontIndexOf(names[i]);
+    doc.header.fonts[static_cast<size_t>(slot)].pitchFamily = families[i];
   }
-  doc.Header.Fonts[5].CharSet = 2;
-  doc.Header.Title = U"My {day}";
-  doc.Header.Subject = U"S\u00e9";
-  doc.Header.Comment = U"C";
-  doc.Header.PageWidth = 11906;
-  doc.Header.MarginTop = 720;
+  doc.header.fonts[5].charSet = 2;
+  doc.header.title = U"My {day}";
+  doc.header.subject = U"S\u00e9";
+  doc.header.comment = U"C";
+  doc.header.pageWidth = 11906;
+  doc.header.marginTop = 720;
   Para(doc, U"x");
   const std::string all = SaveRtf(doc);
   EXPECT_EQ(
@@ -294,10 +294,10 @@ TEST(RtfWriter, HeaderFontsFamiliesAndInformation) {
 }
 
 TEST(RtfWriter, PlainModeWritesOnlyTheDefaultFont) {
-  TWPRTFText doc;
-  doc.Header.FontIndexOf(U"Courier New");
-  TCharAttr a = doc.DefaultAttr;
-  a.FontIndex = 1;
+  WPRTFText doc;
+  doc.header.FontIndexOf(U"Courier New");
+  CharAttr a = doc.defaultAttr;
+  a.fontIndex = 1;
   doc.SetDefaultAttr(a);
   Para(doc, U"a{");
   doc.SetAttributeMode(false);
@@ -307,32 +307,32 @@ TEST(RtfWriter, PlainModeWritesOnlyTheDefaultFont) {
 }
 
 TEST(RtfWriter, TabGroups) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"a\tb");
-  a->TabMask = doc.Header.AddTab(1440, kTabRight) | doc.Header.AddTab(720, kTabLeft) |
-               doc.Header.AddTab(2880, kTabDecimal) | doc.Header.AddTab(4320, kTabCenter);
-  TParagraph* b = Para(doc, U"b", a);  // same tabs: stays in the group
-  TParagraph* c = Para(doc, U"c", b);
-  c->TabMask = 0;  // leaves it
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"a\tb");
+  a->tabMask = doc.header.AddTab(1440, kTabRight) | doc.header.AddTab(720, kTabLeft) |
+               doc.header.AddTab(2880, kTabDecimal) | doc.header.AddTab(4320, kTabCenter);
+  Paragraph* b = Para(doc, U"b", a);  // same tabs: stays in the group
+  Paragraph* c = Para(doc, U"c", b);
+  c->tabMask = 0;  // leaves it
   EXPECT_EQ(Body(doc), "{{\\tqr\\tx1440\\tx720\\tqdec\\tx2880\\tqc\\tx4320" + kPlain + "a\\tab b\\par\n\r" +
                            kPlain + "b\\par\n\r}" + kPlain + "c}");
 }
 
 TEST(RtfWriter, BorderedBlock) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"a");
-  a->BorderFlags[0] = kBorderOn | kBorderBox;
-  a->BorderWidth = 1;
-  a->BorderColor = 0x21;  // colour 1, 2 mm from the text
-  TParagraph* b = Para(doc, U"b", a);
-  b->BorderFlags[0] |= kBorderEndsBlock;
-  TParagraph* c = Para(doc, U"c", b);  // a new block of its own
-  c->BorderFlags[0] = kBorderOn | kBorderTop | kBorderBottom | kBorderDouble;
-  c->BorderFlags[1] = kBorderDotted | kBorderHairline | kBorderBar | kBorderTableLine;
-  c->BorderWidth = 3;
-  c->BorderColor = 0;
-  TParagraph* d = Para(doc, U"d", c);
-  d->BorderFlags[0] = 0;
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"a");
+  a->borderFlags[0] = kBorderOn | kBorderBox;
+  a->borderWidth = 1;
+  a->borderColor = 0x21;  // colour 1, 2 mm from the text
+  Paragraph* b = Para(doc, U"b", a);
+  b->borderFlags[0] |= kBorderEndsBlock;
+  Paragraph* c = Para(doc, U"c", b);  // a new block of its own
+  c->borderFlags[0] = kBorderOn | kBorderTop | kBorderBottom | kBorderDouble;
+  c->borderFlags[1] = kBorderDotted | kBorderHairline | kBorderBar | kBorderTableLine;
+  c->borderWidth = 3;
+  c->borderColor = 0;
+  Paragraph* d = Para(doc, U"d", c);
+  d->borderFlags[0] = 0;
   EXPECT_EQ(Body(doc),
             "{{\\box\\brdrs\\brdrw20\\brsp7\\brdrcf1" + kPlain + "a\\par\n\r" + kPlain + "b\\par\n\r}" +
                 "{\\brdrt\\brdrdb\\brdrb\\brdrdb\\brdrbar\\brdrtablin\\brdrw60\\brdrdot\\brdrhair" + kPlain +
@@ -340,20 +340,20 @@ TEST(RtfWriter, BorderedBlock) {
 }
 
 TEST(RtfWriter, ShadedParagraphForgetsItsPropertiesAfterwards) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"a");
-  a->ShadingPercent = 30;
-  a->ShadingColors = 0x21;
-  a->Alignment = kAlignCenter;
-  TParagraph* b = Para(doc, U"b", a);
-  b->ShadingPercent = 0;
-  b->ShadingColors = 0;
-  TParagraph* c = Para(doc, U"c", b);
-  c->ShadingPercent = 100;
-  c->ShadingColors = 0x03;
-  TParagraph* d = Para(doc, U"d", c);
-  d->ShadingPercent = 0;
-  d->ShadingColors = 0x20;  // background only, no pattern colour
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"a");
+  a->shadingPercent = 30;
+  a->shadingColors = 0x21;
+  a->alignment = kAlignCenter;
+  Paragraph* b = Para(doc, U"b", a);
+  b->shadingPercent = 0;
+  b->shadingColors = 0;
+  Paragraph* c = Para(doc, U"c", b);
+  c->shadingPercent = 100;
+  c->shadingColors = 0x03;
+  Paragraph* d = Para(doc, U"d", c);
+  d->shadingPercent = 0;
+  d->shadingColors = 0x20;  // background only, no pattern colour
   // The shading group closes after its paragraph, so the next one states its alignment again.
   EXPECT_EQ(Body(doc), "{{\\shading3000\\cfpat1\\cbpat2\\qc" + kPlain + "a\\par\n\r}\\qc" + kPlain +
                            "b\\par\n\r" + "{\\shading10000\\cfpat3" + kPlain + "c\\par\n\r}" +
@@ -361,28 +361,28 @@ TEST(RtfWriter, ShadedParagraphForgetsItsPropertiesAfterwards) {
 }
 
 TEST(RtfWriter, TableRow) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"x");
-  a->ParFlags = kParTableCell | kParMoreCells;
-  a->BorderFlags[0] = kBorderOn | kBorderBox;
-  a->BorderWidth = 1;
-  a->CellStart = 0;
-  a->CellWidth = 127;
-  a->ShadingPercent = 20;
-  a->ShadingColors = 0x12;
-  TParagraph* b = Para(doc, U"y", a);
-  b->ParFlags = kParTableCell | kParContinuesRow;
-  b->BorderFlags[0] = 0;
-  b->BorderWidth = 0;
-  b->ShadingPercent = 0;
-  b->ShadingColors = 0;
-  b->CellStart = 127;
-  b->CellWidth = 128;
-  b->SpaceBefore = 100;
-  b->SpaceAfter = 200;
-  TParagraph* c = Para(doc, U"after", b);
-  c->ParFlags = 0;
-  c->SpaceBefore = c->SpaceAfter = 0;
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"x");
+  a->parFlags = kParTableCell | kParMoreCells;
+  a->borderFlags[0] = kBorderOn | kBorderBox;
+  a->borderWidth = 1;
+  a->cellStart = 0;
+  a->cellWidth = 127;
+  a->shadingPercent = 20;
+  a->shadingColors = 0x12;
+  Paragraph* b = Para(doc, U"y", a);
+  b->parFlags = kParTableCell | kParContinuesRow;
+  b->borderFlags[0] = 0;
+  b->borderWidth = 0;
+  b->shadingPercent = 0;
+  b->shadingColors = 0;
+  b->cellStart = 127;
+  b->cellWidth = 128;
+  b->spaceBefore = 100;
+  b->spaceAfter = 200;
+  Paragraph* c = Para(doc, U"after", b);
+  c->parFlags = 0;
+  c->spaceBefore = c->spaceAfter = 0;
   EXPECT_EQ(Body(doc),
             "{{"
             "\\pard\\trowd\\trgaph0\\trleft0\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\clbrdrl\\brdrs\\clbrdrr\\brdrs"
@@ -393,21 +393,21 @@ TEST(RtfWriter, TableRow) {
 }
 
 TEST(RtfWriter, RowOfOneCellEndsWithRow) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"only");
-  a->ParFlags = kParTableCell;
-  a->CellWidth = 255;
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"only");
+  a->parFlags = kParTableCell;
+  a->cellWidth = 255;
   EXPECT_EQ(Body(doc), "{{\\pard\\trowd\\trgaph0\\trleft0\\cellx8480\\intbl\\sb0\\sl\\sa0" + kPlain +
                            "only\\cell\\row\n\r}}");
 }
 
 TEST(RtfWriter, RtfCodeTextIsWrittenAsItIsAndClosedBeforeTheParagraphEnd) {
-  TWPRTFText doc;
-  TCharAttr code = doc.DefaultAttr;
-  code.CharFlags = kCharRtfCode;
-  TParagraph* a = doc.FirstParagraph();
+  WPRTFText doc;
+  CharAttr code = doc.defaultAttr;
+  code.charFlags = kCharRtfCode;
+  Paragraph* a = doc.FirstParagraph();
   doc.AppendText(a, U"{\\b x}", code);
-  doc.AppendText(a, U"y", doc.DefaultAttr);
+  doc.AppendText(a, U"y", doc.defaultAttr);
   doc.AppendText(a, U"{z}", code);
   Para(doc, U"w", a);
   EXPECT_EQ(Body(doc),
@@ -417,15 +417,15 @@ TEST(RtfWriter, RtfCodeTextIsWrittenAsItIsAndClosedBeforeTheParagraphEnd) {
 }
 
 TEST(RtfWriter, Footnotes) {
-  TWPRTFText doc;
-  TFootnoteRec* plain = doc.AddFootnote(U'*', 0, U"first {note}");
-  TFootnoteRec* numbered = doc.AddFootnote(U'1', 1, U"second");
-  TCharAttr anchor = doc.DefaultAttr;
-  anchor.CharFlags = kCharFootnote;
-  TParagraph* p = Para(doc, U"A");
-  anchor.TagNumber = plain->Id;
+  WPRTFText doc;
+  FootnoteRec* plain = doc.AddFootnote(U'*', 0, U"first {note}");
+  FootnoteRec* numbered = doc.AddFootnote(U'1', 1, U"second");
+  CharAttr anchor = doc.defaultAttr;
+  anchor.charFlags = kCharFootnote;
+  Paragraph* p = Para(doc, U"A");
+  anchor.tagNumber = plain->id;
   doc.AppendText(p, U"*", anchor);
-  anchor.TagNumber = numbered->Id;
+  anchor.tagNumber = numbered->id;
   doc.AppendText(p, U"1", anchor);
   EXPECT_EQ(
       Body(doc),
@@ -439,32 +439,32 @@ TEST(RtfWriter, Footnotes) {
 }
 
 TEST(RtfWriter, SelectionInEitherDirection) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"abc");
-  TParagraph* b = Para(doc, U"def", a);
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"abc");
+  Paragraph* b = Para(doc, U"def", a);
   Para(doc, U"ghi", b);
-  doc.SaveFormat = TWPLoadFormat::FormatRTF;
+  doc.saveFormat = WPLoadFormat::FormatRTF;
   const std::string expected = kHeader + "{" + kPlain + "bc\\par\n\r" + kPlain + "d}" + kEnd;
   for (bool backwards : {false, true}) {
-    TTextRange r{a, 0, 1, b, 0, 1};
-    if (backwards) r = TTextRange{b, 0, 1, a, 0, 1};
-    TMemoryStream out;
-    EXPECT_EQ(SaveSelectionToStream(doc, out, r, doc.SaveFormat), kResultOk);
+    TextRange r{a, 0, 1, b, 0, 1};
+    if (backwards) r = TextRange{b, 0, 1, a, 0, 1};
+    MemoryStream out;
+    EXPECT_EQ(SaveSelectionToStream(doc, out, r, doc.saveFormat), kResultOk);
     EXPECT_EQ(out.Bytes(), expected);
   }
 }
 
 // --- what the reader must get back -----------------------------------------------------------
 
-std::unique_ptr<TWPRTFText> ReadBack(const std::string& rtf) {
-  auto doc = std::make_unique<TWPRTFText>();
-  TMemoryStream in(rtf);
-  TWPRtfReader reader(doc.get());
+std::unique_ptr<WPRTFText> ReadBack(const std::string& rtf) {
+  auto doc = std::make_unique<WPRTFText>();
+  MemoryStream in(rtf);
+  WPRtfReader reader(doc.get());
   EXPECT_EQ(reader.Read(in), kResultOk);
   return doc;
 }
 
-std::u32string TextOf(const TParagraph* p) { return std::u32string(p->Text().begin(), p->Text().end()); }
+std::u32string TextOf(const Paragraph* p) { return std::u32string(p->Text().begin(), p->Text().end()); }
 
 TEST(RtfWriter, SymbolFontTextReadsBackUnchanged) {
   struct Case {
@@ -479,11 +479,11 @@ TEST(RtfWriter, SymbolFontTextReadsBackUnchanged) {
       {U"longer plain text\u20acand then \uf0e9 more", "longer plain text\\u8364?and then \\'e9 more"},
   };
   for (const Case& c : cases) {
-    TWPRTFText doc;
-    const int slot = doc.Header.FontIndexOf(U"Symbol");
-    doc.Header.Fonts[static_cast<size_t>(slot)].CharSet = kSymbolCharSet;
-    TCharAttr a = doc.DefaultAttr;
-    a.FontIndex = static_cast<uint8_t>(slot);
+    WPRTFText doc;
+    const int slot = doc.header.FontIndexOf(U"Symbol");
+    doc.header.fonts[static_cast<size_t>(slot)].charSet = kSymbolCharSet;
+    CharAttr a = doc.defaultAttr;
+    a.fontIndex = static_cast<uint8_t>(slot);
     doc.AppendText(doc.FirstParagraph(), c.text, a);
     const std::string rtf = SaveRtf(doc);
     EXPECT_EQ(Body(doc), "{\\plain\\f1\\fs20\\cf0 " + c.written + "}");
@@ -499,11 +499,11 @@ TEST(RtfWriter, EveryCharacterBelowU2400ReadsBackInAnyFont) {
     if (c != U'\n') text += c;
   }
   for (uint8_t charset : {uint8_t{0}, kSymbolCharSet}) {
-    TWPRTFText doc;
-    TCharAttr a = doc.DefaultAttr;
-    a.FontIndex = static_cast<uint8_t>(doc.Header.FontIndexOf(U"Other"));
-    doc.Header.Fonts[a.FontIndex].CharSet = charset;
-    TParagraph* p = doc.FirstParagraph();
+    WPRTFText doc;
+    CharAttr a = doc.defaultAttr;
+    a.fontIndex = static_cast<uint8_t>(doc.header.FontIndexOf(U"Other"));
+    doc.header.fonts[a.fontIndex].charSet = charset;
+    Paragraph* p = doc.FirstParagraph();
     for (size_t at = 0; at < text.size(); at += 5000)
       doc.AppendText(p, std::u32string_view(text).substr(at, 5000), a);
     const auto back = ReadBack(SaveRtf(doc));
@@ -515,54 +515,54 @@ TEST(RtfWriter, EveryCharacterBelowU2400ReadsBackInAnyFont) {
 }
 
 TEST(RtfWriter, FullShadingKeepsItsBackgroundColour) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"a");
-  a->ShadingPercent = 100;
-  a->ShadingColors = 0x23;
-  TParagraph* cell = Para(doc, U"c", a);
-  cell->ShadingPercent = 100;
-  cell->ShadingColors = 0x45;
-  cell->ParFlags = kParTableCell;
-  cell->CellWidth = 255;
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"a");
+  a->shadingPercent = 100;
+  a->shadingColors = 0x23;
+  Paragraph* cell = Para(doc, U"c", a);
+  cell->shadingPercent = 100;
+  cell->shadingColors = 0x45;
+  cell->parFlags = kParTableCell;
+  cell->cellWidth = 255;
   EXPECT_EQ(Body(doc), "{{\\shading10000\\cfpat3\\cbpat2" + kPlain + "a\\par\n\r}" +
                            "{\\pard\\trowd\\trgaph0\\trleft0\\clshdng10000\\clcfpat5\\clcbpat4\\cellx8480\\in"
                            "tbl\\sb0\\sl\\sa0" +
                            kPlain + "c\\cell\\row\n\r}}");
   const auto back = ReadBack(SaveRtf(doc));
-  EXPECT_EQ(back->FirstParagraph()->ShadingPercent, 100);
-  EXPECT_EQ(back->FirstParagraph()->ShadingColors, 0x23);
-  EXPECT_EQ(back->FirstParagraph()->Next->ShadingColors, 0x45);
-  EXPECT_EQ(back->FirstParagraph()->Next->ShadingPercent, 100);
+  EXPECT_EQ(back->FirstParagraph()->shadingPercent, 100);
+  EXPECT_EQ(back->FirstParagraph()->shadingColors, 0x23);
+  EXPECT_EQ(back->FirstParagraph()->next->shadingColors, 0x45);
+  EXPECT_EQ(back->FirstParagraph()->next->shadingPercent, 100);
 }
 
 // The tab stops of a paragraph as (position, kind) pairs, whatever slots hold them.
-std::vector<std::pair<int32_t, uint8_t>> TabStops(const TWPRTFText& doc, const TParagraph* p) {
+std::vector<std::pair<int32_t, uint8_t>> TabStops(const WPRTFText& doc, const Paragraph* p) {
   std::vector<std::pair<int32_t, uint8_t>> stops;
   for (int slot = 0; slot < kTabSlots; ++slot) {
     if (p->HasTab(slot))
-      stops.emplace_back(doc.Header.Tabs[static_cast<size_t>(slot)].Position,
-                         doc.Header.Tabs[static_cast<size_t>(slot)].Kind);
+      stops.emplace_back(doc.header.tabs[static_cast<size_t>(slot)].position,
+                         doc.header.tabs[static_cast<size_t>(slot)].kind);
   }
   std::sort(stops.begin(), stops.end());
   return stops;
 }
 
 TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
-  TWPRTFText doc;
-  const uint64_t right = doc.Header.AddTab(1440, kTabRight);
-  const uint64_t two = doc.Header.AddTab(720, kTabLeft) | doc.Header.AddTab(2880, kTabCenter);
+  WPRTFText doc;
+  const uint64_t right = doc.header.AddTab(1440, kTabRight);
+  const uint64_t two = doc.header.AddTab(720, kTabLeft) | doc.header.AddTab(2880, kTabCenter);
   // Three rows of the same three cells: stops that differ from the previous cell's, stops equal
   // to them, and none after some (also across the end of a row).
   const uint64_t masks[] = {right, two, 0, right, right, two, 0, 0, right};
-  TParagraph* p = nullptr;
+  Paragraph* p = nullptr;
   for (int i = 0; i < 9; ++i) {
     p = Para(doc, std::u32string(1, static_cast<char32_t>(U'a' + i)), p);
     const int col = i % 3;
-    p->ParFlags = static_cast<uint8_t>(kParTableCell | (col > 0 ? kParContinuesRow : 0) |
+    p->parFlags = static_cast<uint8_t>(kParTableCell | (col > 0 ? kParContinuesRow : 0) |
                                        (col < 2 ? kParMoreCells : 0));
-    p->CellStart = static_cast<uint8_t>(85 * col);
-    p->CellWidth = 85;
-    p->TabMask = masks[i];
+    p->cellStart = static_cast<uint8_t>(85 * col);
+    p->cellWidth = 85;
+    p->tabMask = masks[i];
   }
   const std::string cell = "\\sb0\\sl\\sa0" + kPlain;
   EXPECT_EQ(Body(doc),
@@ -573,76 +573,76 @@ TEST(RtfWriter, EveryTableCellKeepsItsTabStops) {
                 "g\\cell\n\r\\intbl" + cell + "h\\cell\n\r\\intbl\\tqr\\tx1440" + cell +
                 "i\\cell\\row\n\r}}");
   const auto back = ReadBack(SaveRtf(doc));
-  const TParagraph* q = back->FirstParagraph();
-  const TParagraph* o = doc.FirstParagraph();
-  for (int i = 0; i < 9; ++i, q = q->Next, o = o->Next) {
+  const Paragraph* q = back->FirstParagraph();
+  const Paragraph* o = doc.FirstParagraph();
+  for (int i = 0; i < 9; ++i, q = q->next, o = o->next) {
     ASSERT_TRUE(q);
     EXPECT_TRUE(q->IsTableCell());
     EXPECT_EQ(TabStops(*back, q), TabStops(doc, o)) << "cell " << i;
-    EXPECT_EQ(q->ParFlags, o->ParFlags) << "cell " << i;
+    EXPECT_EQ(q->parFlags, o->parFlags) << "cell " << i;
   }
 }
 
 TEST(RtfWriter, ManyDistinctAttributesEachGetTheirOwnBlock) {
   // More distinct attributes than the writer remembers blocks for, each used several times in
   // random order, so that remembered blocks are both reused and displaced.
-  TWPRTFText doc;
+  WPRTFText doc;
   for (const char32_t* name : {U"Times New Roman", U"Courier New", U"Georgia", U"Verdana", U"Tahoma"}) {
-    doc.Header.FontIndexOf(name);
+    doc.header.FontIndexOf(name);
   }
   std::mt19937 gen(11);
-  std::vector<TCharAttr> pool(1500, doc.DefaultAttr);
-  for (TCharAttr& a : pool) {
-    a.FontIndex = static_cast<uint8_t>(gen() % 6);
-    a.PointSize = static_cast<uint8_t>(6 + gen() % 60);
+  std::vector<CharAttr> pool(1500, doc.defaultAttr);
+  for (CharAttr& a : pool) {
+    a.fontIndex = static_cast<uint8_t>(gen() % 6);
+    a.pointSize = static_cast<uint8_t>(6 + gen() % 60);
     a.SetTextColor(static_cast<uint8_t>(gen() % 15));  // 15 is not in the colour table
     a.SetBackgroundColor(static_cast<uint8_t>(gen() % 15));
-    a.StyleBits = static_cast<uint8_t>(gen() % 32 | (gen() % 3 == 0 ? kStyleSuperscript : 0));
-    a.CharFlags = static_cast<uint8_t>(gen() % 4 & (kCharHidden | kCharProtected));
+    a.styleBits = static_cast<uint8_t>(gen() % 32 | (gen() % 3 == 0 ? kStyleSuperscript : 0));
+    a.charFlags = static_cast<uint8_t>(gen() % 4 & (kCharHidden | kCharProtected));
   }
-  TParagraph* p = doc.FirstParagraph();
+  Paragraph* p = doc.FirstParagraph();
   for (int i = 0; i < 5000; ++i) {
     doc.AppendText(p, U"ab", pool[gen() % pool.size()]);
     if (i % 30 == 29) p = doc.NewParagraph(p);
   }
   const auto back = ReadBack(SaveRtf(doc));
   // Compared paragraph by paragraph to keep a failure readable.
-  const TParagraph* q = back->FirstParagraph();
+  const Paragraph* q = back->FirstParagraph();
   int n = 0;
-  for (const TParagraph* o = doc.FirstParagraph(); o; o = o->Next, q = q ? q->Next : nullptr, ++n) {
+  for (const Paragraph* o = doc.FirstParagraph(); o; o = o->next, q = q ? q->next : nullptr, ++n) {
     ASSERT_TRUE(q);
     ASSERT_EQ(DumpParagraph(*q, n), DumpParagraph(*o, n));
   }
 }
 
 TEST(RtfWriter, MemoryStreamTakesTheSameBytesInLargerBlocks) {
-  TWPRTFText doc;
+  WPRTFText doc;
   std::mt19937 gen(5);
   const std::u32string words[] = {U"plain ", U"{b}", U"caf\u00e9 ", U"\u03a9 ", U"\t", U"\\"};
-  TParagraph* p = doc.FirstParagraph();
+  Paragraph* p = doc.FirstParagraph();
   for (int i = 0; i < 3000; ++i) {
-    TCharAttr a = doc.DefaultAttr;
-    a.StyleBits = static_cast<uint8_t>(gen() % 3);
+    CharAttr a = doc.defaultAttr;
+    a.styleBits = static_cast<uint8_t>(gen() % 3);
     doc.AppendText(p, words[gen() % std::size(words)], a);
     if (i % 100 == 99) p = doc.NewParagraph(p);
   }
-  doc.SaveFormat = TWPLoadFormat::FormatRTF;
+  doc.saveFormat = WPLoadFormat::FormatRTF;
   TestStream small;  // handed a block whenever more than 90 bytes wait
-  ASSERT_EQ(SaveToStream(doc, small, doc.SaveFormat), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, small, doc.saveFormat), kResultOk);
   EXPECT_GT(small.writes.size(), small.bytes.size() / 128);
-  TMemoryStream memory;
-  ASSERT_EQ(SaveToStream(doc, memory, doc.SaveFormat), kResultOk);
+  MemoryStream memory;
+  ASSERT_EQ(SaveToStream(doc, memory, doc.saveFormat), kResultOk);
   EXPECT_EQ(memory.Bytes(), small.bytes);
   EXPECT_GT(memory.Bytes().size(), 30000u);
 }
 
 TEST(TextWriter, PlainTextWithClosingZero) {
-  TWPRTFText doc;
-  TParagraph* a = Para(doc, U"a{\u00e9");
+  WPRTFText doc;
+  Paragraph* a = Para(doc, U"a{\u00e9");
   Para(doc, U"\u03a9b", a);
-  doc.SaveFormat = TWPLoadFormat::FormatANSI;
-  TMemoryStream out;
-  ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
+  doc.saveFormat = WPLoadFormat::FormatANSI;
+  MemoryStream out;
+  ASSERT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultOk);
   EXPECT_EQ(out.Bytes(), std::string("a{\xe9\r\n?b\0", 8));
 }
 
@@ -658,11 +658,11 @@ TEST(TextWriter, LongLineHandedOnInChunksOfNinetyOneBytes) {
     text += stretch % 2 ? U'\u00e9' : U'\u03a9';
     expected += stretch % 2 ? '\xe9' : '?';
   }
-  TWPRTFText doc;
+  WPRTFText doc;
   Para(doc, text);
-  doc.SaveFormat = TWPLoadFormat::FormatANSI;
+  doc.saveFormat = WPLoadFormat::FormatANSI;
   TestStream out;
-  ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
+  ASSERT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultOk);
   EXPECT_EQ(out.bytes, expected + std::string(1, '\0'));
   // Handed on as soon as more than 90 bytes wait: 91 at a time, the rest (and the 0) at the end.
   ASSERT_GT(out.writes.size(), 2u);
@@ -670,52 +670,52 @@ TEST(TextWriter, LongLineHandedOnInChunksOfNinetyOneBytes) {
 }
 
 TEST(TextWriter, Utf8OutputKeepsEveryCharacter) {
-  TWPRTFText doc;
+  WPRTFText doc;
   Para(doc, U"\u03a9\u00e9");
-  TMemoryStream out;
-  TWPTextWriter writer(doc, out);
-  writer.Utf8Output = true;
-  writer.OmitClosingZero = true;
+  MemoryStream out;
+  WPTextWriter writer(doc, out);
+  writer.utf8Output = true;
+  writer.omitClosingZero = true;
   ASSERT_EQ(writer.WriteAll(), kResultOk);
   EXPECT_EQ(out.Bytes(), "\xce\xa9\xc3\xa9");
 }
 
 TEST(RtfWriter, SaveReportsProgressAndClosesItsFrame) {
-  TWPRTFText doc;
-  TParagraph* p = Para(doc, std::u32string(300, U'a'));
+  WPRTFText doc;
+  Paragraph* p = Para(doc, std::u32string(300, U'a'));
   for (int i = 0; i < 9; ++i) p = Para(doc, std::u32string(300, U'b'), p);
   std::vector<int> seen;
-  ProgressEvent = [&](int percent) { seen.push_back(percent); };
+  progress_event = [&](int percent) { seen.push_back(percent); };
   SaveRtf(doc);
-  ProgressEvent = nullptr;
+  progress_event = nullptr;
   ASSERT_GE(seen.size(), 3u);
   EXPECT_EQ(seen[0], 10);  // after the first of ten equal paragraphs
   EXPECT_EQ(seen[seen.size() - 2], 100);
   EXPECT_EQ(seen.back(), 0);
   EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end() - 1));
-  EXPECT_EQ(TWPProgress::Depth(), 0);
+  EXPECT_EQ(WPProgress::Depth(), 0);
 }
 
 TEST(SaveFormat, AutomaticAndLastFormatChoice) {
-  TWPRTFText doc;
-  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatRTF);
-  doc.LastFormat = TWPLoadFormat::FormatANSI;
-  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatANSI);
-  doc.SaveFormat = TWPLoadFormat::LastFormat;
-  doc.LastFormat = TWPLoadFormat::FormatHTML;
-  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatRTF);
+  WPRTFText doc;
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.saveFormat), WPLoadFormat::FormatRTF);
+  doc.lastFormat = WPLoadFormat::FormatANSI;
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.saveFormat), WPLoadFormat::FormatANSI);
+  doc.saveFormat = WPLoadFormat::LastFormat;
+  doc.lastFormat = WPLoadFormat::FormatHTML;
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.saveFormat), WPLoadFormat::FormatRTF);
   doc.SetAttributeMode(false);
-  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatANSI);
-  doc.SaveFormat = TWPLoadFormat::FormatRTF;
-  EXPECT_EQ(EffectiveSaveFormat(doc, doc.SaveFormat), TWPLoadFormat::FormatRTF);
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.saveFormat), WPLoadFormat::FormatANSI);
+  doc.saveFormat = WPLoadFormat::FormatRTF;
+  EXPECT_EQ(EffectiveSaveFormat(doc, doc.saveFormat), WPLoadFormat::FormatRTF);
 }
 
 TEST(SaveFormat, HtmlIsRefused) {
-  TWPRTFText doc;
+  WPRTFText doc;
   Para(doc, U"x");
-  doc.SaveFormat = TWPLoadFormat::FormatHTML;
-  TMemoryStream out;
-  EXPECT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultNothingToWrite);
+  doc.saveFormat = WPLoadFormat::FormatHTML;
+  MemoryStream out;
+  EXPECT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultNothingToWrite);
   EXPECT_TRUE(out.Bytes().empty());
 }
 
@@ -807,36 +807,36 @@ TEST(RtfWriter, RandomDocumentsKeepTheirTextAndBalance) {
   const char32_t alphabet[] = {U'a',      U'Z',      U' ',      U'{',          U'}',    U'\\',   U'\t', U'\n',
                                U'\u00e9', U'\u20ac', U'\u03a9', U'\U0001F600', U'\x05', U'\x7f', U';',  U'?'};
   for (int round = 0; round < 20; ++round) {
-    TWPRTFText doc;
+    WPRTFText doc;
     std::u32string expected;
-    TParagraph* p = doc.FirstParagraph();
+    Paragraph* p = doc.FirstParagraph();
     const int paragraphs = 1 + static_cast<int>(gen() % 6);
     for (int n = 0; n < paragraphs; ++n) {
       if (n > 0) {
         p = doc.NewParagraph(p);
         expected += U'\r';
       }
-      p->Alignment = static_cast<uint8_t>(gen() % 4);
-      p->LeftIndent = static_cast<int32_t>(gen() % 3) * 360;
-      if (gen() % 4 == 0) p->ShadingPercent = 20;
-      if (gen() % 4 == 0) p->BorderFlags[0] = kBorderOn | kBorderBox;
-      if (gen() % 5 == 0) p->BorderFlags[0] |= kBorderEndsBlock;
-      if (gen() % 4 == 0) p->TabMask = doc.Header.AddTab(720 * (1 + static_cast<int>(gen() % 4)), kTabLeft);
+      p->alignment = static_cast<uint8_t>(gen() % 4);
+      p->leftIndent = static_cast<int32_t>(gen() % 3) * 360;
+      if (gen() % 4 == 0) p->shadingPercent = 20;
+      if (gen() % 4 == 0) p->borderFlags[0] = kBorderOn | kBorderBox;
+      if (gen() % 5 == 0) p->borderFlags[0] |= kBorderEndsBlock;
+      if (gen() % 4 == 0) p->tabMask = doc.header.AddTab(720 * (1 + static_cast<int>(gen() % 4)), kTabLeft);
       const int runs = static_cast<int>(gen() % 5);
       for (int r = 0; r < runs; ++r) {
-        TCharAttr a = doc.DefaultAttr;
-        a.StyleBits = static_cast<uint8_t>(gen() % 256);
-        a.CharFlags = static_cast<uint8_t>(gen() % 2 ? kCharHidden : 0);
-        a.ColorIndexes = static_cast<uint8_t>(gen() % 256);
+        CharAttr a = doc.defaultAttr;
+        a.styleBits = static_cast<uint8_t>(gen() % 256);
+        a.charFlags = static_cast<uint8_t>(gen() % 2 ? kCharHidden : 0);
+        a.colorIndexes = static_cast<uint8_t>(gen() % 256);
         std::u32string run;
         for (int k = static_cast<int>(gen() % 12); k > 0; --k) run += alphabet[gen() % std::size(alphabet)];
         doc.AppendText(p, run, a);
         expected += run;
       }
     }
-    doc.SaveFormat = TWPLoadFormat::FormatRTF;
-    TMemoryStream out;
-    ASSERT_EQ(SaveToStream(doc, out, doc.SaveFormat), kResultOk);
+    doc.saveFormat = WPLoadFormat::FormatRTF;
+    MemoryStream out;
+    ASSERT_EQ(SaveToStream(doc, out, doc.saveFormat), kResultOk);
     if (doc.IsEmpty()) continue;
     const Decoded d = DecodeWriterOutput(out.Bytes());
     EXPECT_TRUE(d.balanced) << out.Bytes();

@@ -34,22 +34,22 @@ QLabel* Label(QWidget* parent, const QString& text, int x, int y, QWidget* buddy
 
 }  // namespace
 
-TParagraphPropDlg::TParagraphPropDlg(QWidget* parent) : QDialog(parent) {
+ParagraphPropDlg::ParagraphPropDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Paragraph Properties"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
   setFixedSize(494, 128);
 
-  for (int i = 0; i < kValueCount; ++i) {
+  for (int i = 0; i < static_cast<int>(ValueKind::ValueCount); ++i) {
     auto* e = new QLineEdit(this);
     e->setObjectName(QLatin1String(kEditNames[i]));
     e->setMaxLength(20);
     edits_[static_cast<size_t>(i)] = e;
     connect(e, &QLineEdit::textChanged, this, [this, e] { EditChange(e); });
   }
-  QLineEdit* left = edits_[kLeft];
-  QLineEdit* right = edits_[kRight];
-  QLineEdit* first = edits_[kFirst];
+  QLineEdit* left = edits_[static_cast<int>(ValueKind::Left)];
+  QLineEdit* right = edits_[static_cast<int>(ValueKind::Right)];
+  QLineEdit* first = edits_[static_cast<int>(ValueKind::First)];
   left->setGeometry(8, 22, 70, 21);
   Label(this, QStringLiteral("Left Indent"), 8, 6, left);
   right->setGeometry(88, 22, 70, 21);
@@ -61,19 +61,19 @@ TParagraphPropDlg::TParagraphPropDlg(QWidget* parent) : QDialog(parent) {
   bevel->setGeometry(168, 4, 222, 48);
   auto* bevel_label = new QLabel(QStringLiteral("First Indent"), bevel);
   bevel_label->move(6, 3);
-  first_indent_combo_ = new QComboBox(bevel);
-  first_indent_combo_->setObjectName(QStringLiteral("FirstIndentCombo"));
-  first_indent_combo_->addItems({QStringLiteral("Same as Left Indent"), QStringLiteral("Indented by")});
-  first_indent_combo_->setGeometry(6, 20, 130, 22);
-  first_indent_combo_->setToolTip(QStringLiteral("Specify special handling for first line indent"));
-  bevel_label->setBuddy(first_indent_combo_);
+  firstIndentCombo_ = new QComboBox(bevel);
+  firstIndentCombo_->setObjectName(QStringLiteral("FirstIndentCombo"));
+  firstIndentCombo_->addItems({QStringLiteral("Same as Left Indent"), QStringLiteral("Indented by")});
+  firstIndentCombo_->setGeometry(6, 20, 130, 22);
+  firstIndentCombo_->setToolTip(QStringLiteral("Specify special handling for first line indent"));
+  bevel_label->setBuddy(firstIndentCombo_);
   first->setParent(bevel);
   first->setGeometry(144, 20, 70, 21);
-  connect(first_indent_combo_, &QComboBox::activated, this, [this] { FirstIndentComboClick(); });
+  connect(firstIndentCombo_, &QComboBox::activated, this, [this] { FirstIndentComboClick(); });
 
-  QLineEdit* before = edits_[kBefore];
-  QLineEdit* after = edits_[kAfter];
-  QLineEdit* line = edits_[kLine];
+  QLineEdit* before = edits_[static_cast<int>(ValueKind::Before)];
+  QLineEdit* after = edits_[static_cast<int>(ValueKind::After)];
+  QLineEdit* line = edits_[static_cast<int>(ValueKind::Line)];
   before->setGeometry(8, 76, 70, 21);
   Label(this, QStringLiteral("Space before (pts)"), 8, 60, before);
   after->setGeometry(118, 76, 70, 21);
@@ -104,43 +104,43 @@ TParagraphPropDlg::TParagraphPropDlg(QWidget* parent) : QDialog(parent) {
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool TParagraphPropDlg::InInches() const { return units_->currentIndex() != 1; }
+bool ParagraphPropDlg::InInches() const { return units_->currentIndex() != 1; }
 
-QString TParagraphPropDlg::UnitWord() const {
+QString ParagraphPropDlg::UnitWord() const {
   return InInches() ? QStringLiteral("inches") : QStringLiteral("centimeters");
 }
 
-int TParagraphPropDlg::IndexOf(const QLineEdit* edit) const {
-  for (int i = 0; i < kValueCount; ++i)
+int ParagraphPropDlg::IndexOf(const QLineEdit* edit) const {
+  for (int i = 0; i < static_cast<int>(ValueKind::ValueCount); ++i)
     if (edit->objectName() == QLatin1String(kEditNames[i])) return i;
   return -1;
 }
 
-void TParagraphPropDlg::showEvent(QShowEvent* e) {
+void ParagraphPropDlg::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (!e->spontaneous()) FormShow();
 }
 
-void TParagraphPropDlg::FormShow() {
+void ParagraphPropDlg::FormShow() {
   if (editor_) {
-    TWPParagraphValues v = editor_->CurrentParagraph();
-    values_ = {v.FirstIndent, v.LeftIndent, v.RightIndent, v.SpaceBefore, v.SpaceAfter, v.LineSpacing};
+    WPParagraphValues v = editor_->CurrentParagraph();
+    values_ = {v.firstIndent, v.leftIndent, v.rightIndent, v.spaceBefore, v.spaceAfter, v.lineSpacing};
   }
   invalid_.fill(false);
   {
     QSignalBlocker block(units_);
     units_->setCurrentIndex(0);
   }
-  bool same = values_[kFirst] == values_[kLeft];
-  first_indent_combo_->setCurrentIndex(same ? 0 : 1);
-  edits_[kFirst]->setEnabled(!same);
+  bool same = values_[static_cast<int>(ValueKind::First)] == values_[static_cast<int>(ValueKind::Left)];
+  firstIndentCombo_->setCurrentIndex(same ? 0 : 1);
+  edits_[static_cast<int>(ValueKind::First)]->setEnabled(!same);
   ShowValues();
   SetHints();
 }
 
-void TParagraphPropDlg::ShowValues() {
+void ParagraphPropDlg::ShowValues() {
   QLocale locale;
-  for (int i = 0; i < kValueCount; ++i) {
+  for (int i = 0; i < static_cast<int>(ValueKind::ValueCount); ++i) {
     QLineEdit* e = edits_[static_cast<size_t>(i)];
     double v = values_[static_cast<size_t>(i)];
     QString text = IsPoints(e)
@@ -151,7 +151,7 @@ void TParagraphPropDlg::ShowValues() {
   }
 }
 
-void TParagraphPropDlg::EditChange(QLineEdit* edit) {
+void ParagraphPropDlg::EditChange(QLineEdit* edit) {
   int index = IndexOf(edit);
   if (index < 0) return;
   QString text = edit->text().trimmed();
@@ -172,34 +172,39 @@ void TParagraphPropDlg::EditChange(QLineEdit* edit) {
     edit->setStyleSheet(QString());
   }
   values_[static_cast<size_t>(index)] = static_cast<int>(value);
-  if (index == kLeft && first_indent_combo_->currentIndex() == 0) edits_[kFirst]->setText(edit->text());
+  if (index == static_cast<int>(ValueKind::Left) && firstIndentCombo_->currentIndex() == 0)
+    edits_[static_cast<int>(ValueKind::First)]->setText(edit->text());
 }
 
-void TParagraphPropDlg::ComboBox1Change() {
+void ParagraphPropDlg::ComboBox1Change() {
   ShowValues();
   SetHints();
 }
 
-void TParagraphPropDlg::FirstIndentComboClick() {
-  bool same = first_indent_combo_->currentIndex() == 0;
-  if (same) edits_[kFirst]->setText(edits_[kLeft]->text());
-  edits_[kFirst]->setEnabled(!same);
+void ParagraphPropDlg::FirstIndentComboClick() {
+  bool same = firstIndentCombo_->currentIndex() == 0;
+  if (same)
+    edits_[static_cast<int>(ValueKind::First)]->setText(edits_[static_cast<int>(ValueKind::Left)]->text());
+  edits_[static_cast<int>(ValueKind::First)]->setEnabled(!same);
 }
 
-void TParagraphPropDlg::SetHints() {
+void ParagraphPropDlg::SetHints() {
   const QString unit = UnitWord();
-  edits_[kLeft]->setToolTip(QStringLiteral("Specify left indent for the paragraph in ") + unit);
-  edits_[kRight]->setToolTip(QStringLiteral("Specify right indent for the paragraph in ") + unit);
-  edits_[kFirst]->setToolTip(QStringLiteral("Specify first line indent for the paragraph in ") + unit);
+  edits_[static_cast<int>(ValueKind::Left)]->setToolTip(
+      QStringLiteral("Specify left indent for the paragraph in ") + unit);
+  edits_[static_cast<int>(ValueKind::Right)]->setToolTip(
+      QStringLiteral("Specify right indent for the paragraph in ") + unit);
+  edits_[static_cast<int>(ValueKind::First)]->setToolTip(
+      QStringLiteral("Specify first line indent for the paragraph in ") + unit);
 }
 
-void TParagraphPropDlg::OkbuttonClick() {
-  for (int i = 0; i < kValueCount; ++i) {
+void ParagraphPropDlg::OkbuttonClick() {
+  for (int i = 0; i < static_cast<int>(ValueKind::ValueCount); ++i) {
     if (!invalid_[static_cast<size_t>(i)]) continue;
     QLineEdit* e = edits_[static_cast<size_t>(i)];
     QString message = QStringLiteral("'%1' is not a valid floating point value.").arg(e->text());
-    if (OnMessage)
-      OnMessage(message);
+    if (onMessage)
+      onMessage(message);
     else
       QMessageBox::warning(this, windowTitle(), message);
     e->setFocus();
@@ -207,8 +212,12 @@ void TParagraphPropDlg::OkbuttonClick() {
     return;  // nothing applied; the dialog stays open
   }
   if (editor_) {
-    editor_->SetParSpacing(values_[kBefore], values_[kLine], values_[kAfter]);
-    editor_->SetParIndents(values_[kFirst], values_[kLeft], values_[kRight]);
+    editor_->SetParSpacing(values_[static_cast<int>(ValueKind::Before)],
+                           values_[static_cast<int>(ValueKind::Line)],
+                           values_[static_cast<int>(ValueKind::After)]);
+    editor_->SetParIndents(values_[static_cast<int>(ValueKind::First)],
+                           values_[static_cast<int>(ValueKind::Left)],
+                           values_[static_cast<int>(ValueKind::Right)]);
   }
   accept();
 }

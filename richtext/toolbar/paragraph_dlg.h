@@ -1,10 +1,10 @@
 #pragma once
-// TParagraphPropDlg: the "Paragraph Properties" dialog. It shows the indents of the paragraph
+// ParagraphPropDlg: the "Paragraph Properties" dialog. It shows the indents of the paragraph
 // at the caret in inches or centimetres and its spacing in points, and on OK applies them to
 // the selected paragraphs. Values are held in twips while it is open; only their display
 // follows the unit.
 //
-//   TParagraphPropDlg dialog(mainWindow);
+//   ParagraphPropDlg dialog(mainWindow);
 //   dialog.SetEditor(&link);
 //   dialog.exec();   // OK has applied the values
 #include <QDialog>
@@ -19,20 +19,20 @@ class QPushButton;
 
 namespace inkwend {
 
-class TParagraphPropDlg : public QDialog {
+class ParagraphPropDlg : public QDialog {
  public:
-  explicit TParagraphPropDlg(QWidget* parent = nullptr);
+  explicit ParagraphPropDlg(QWidget* parent = nullptr);
 
-  TWPEditorLink* Editor() const { return editor_; }
-  void SetEditor(TWPEditorLink* editor) { editor_ = editor; }
+  WPEditorLink* Editor() const { return editor_; }
+  void SetEditor(WPEditorLink* editor) { editor_ = editor; }
 
   // The values in twips: first indent, left indent, right indent, space before, space after,
   // line height.
-  enum TValue { kFirst, kLeft, kRight, kBefore, kAfter, kLine, kValueCount };
-  int Value(TValue which) const { return values_[which]; }
+  enum class ValueKind { First, Left, Right, Before, After, Line, ValueCount };
+  int Value(ValueKind which) const { return values_[static_cast<int>(which)]; }
 
   // Tells the user why OK was refused; a message box when unassigned.
-  std::function<void(const QString&)> OnMessage;
+  std::function<void(const QString&)> onMessage;
 
   // --- handlers ---
   void FormShow();
@@ -51,11 +51,12 @@ class TParagraphPropDlg : public QDialog {
   QString UnitWord() const;
   int IndexOf(const QLineEdit* edit) const;
 
-  TWPEditorLink* editor_ = nullptr;
-  std::array<int, kValueCount> values_{};
-  std::array<QLineEdit*, kValueCount> edits_{};  // in the order of the values
-  std::array<bool, kValueCount> invalid_{};      // the box shows text that is no number
-  QComboBox* first_indent_combo_ = nullptr;
+  WPEditorLink* editor_ = nullptr;
+  std::array<int, static_cast<int>(ValueKind::ValueCount)> values_{};
+  std::array<QLineEdit*, static_cast<int>(ValueKind::ValueCount)> edits_{};  // in the order of the values
+  std::array<bool, static_cast<int>(ValueKind::ValueCount)>
+      invalid_{};  // the box shows text that is no number
+  QComboBox* firstIndentCombo_ = nullptr;
   QComboBox* units_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -13,7 +13,7 @@ namespace inkwend {
 
 namespace {
 
-QColor ToQColor(TColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
 // Toolbar alignment numbers: 1 left, 2 right, 3 justified, 4 centred.
 uint8_t AlignmentOf(int number) {
@@ -44,19 +44,19 @@ int AlignmentNumber(uint8_t alignment) {
 // The paragraphs of the selection, or the caret's paragraph.
 template <typename F>
 void ForSelectedParagraphs(EditController& doc, F&& f) {
-  TParPos a = doc.SelectionBegin(), b = doc.SelectionEnd();
-  for (TParagraph* p = a.Par; p; p = p->Next) {
+  ParPos a = doc.SelectionBegin(), b = doc.SelectionEnd();
+  for (Paragraph* p = a.par; p; p = p->next) {
     f(p);
-    if (p == b.Par) break;
+    if (p == b.par) break;
   }
 }
 
 }  // namespace
 
-TWPRichTextLink::TWPRichTextLink(TWPRichText& editor, TWPToolBar* toolbar, TWPRuler* ruler)
+WPRichTextLink::WPRichTextLink(WPRichText& editor, WPToolBar* toolbar, WPRuler* ruler)
     : QObject(&editor), editor_(editor), toolbar_(toolbar), ruler_(ruler) {
   if (toolbar_) {
-    TWPPalette palette;
+    WPPalette palette;
     for (int i = 0; i < 16; ++i) palette[static_cast<size_t>(i)] = ToQColor(editor_.PaletteColor(i));
     toolbar_->SetPalette(palette);
     toolbar_->SetEditor(this);
@@ -70,12 +70,12 @@ TWPRichTextLink::TWPRichTextLink(TWPRichText& editor, TWPToolBar* toolbar, TWPRu
   ScheduleUpdate();
 }
 
-TWPRichTextLink::~TWPRichTextLink() {
+WPRichTextLink::~WPRichTextLink() {
   if (toolbar_ && toolbar_->Editor() == this) toolbar_->SetEditor(nullptr);
   if (ruler_ && ruler_->Editor() == this) ruler_->SetEditor(nullptr);
 }
 
-bool TWPRichTextLink::eventFilter(QObject* watched, QEvent* event) {
+bool WPRichTextLink::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyRelease:
     case QEvent::KeyPress:
@@ -92,67 +92,67 @@ bool TWPRichTextLink::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void TWPRichTextLink::ScheduleUpdate() {
+void WPRichTextLink::ScheduleUpdate() {
   // After the editor has handled the event, once per burst of events.
-  if (update_posted_) return;
-  update_posted_ = true;
+  if (updatePosted_) return;
+  updatePosted_ = true;
   QTimer::singleShot(0, this, [this] {
-    update_posted_ = false;
+    updatePosted_ = false;
     EditorStateChanged();
   });
 }
 
-TWPCaretAttributes TWPRichTextLink::CaretAttributes() const {
+WPCaretAttributes WPRichTextLink::CaretAttributes() const {
   const EditController& doc = editor_.Memo();
-  TCharAttr attr = doc.GetCurrentAttr();
-  TWPCaretAttributes a;
-  if (attr.FontIndex < kFontSlots) {
-    const std::u32string& name = doc.Document().Header.Fonts[attr.FontIndex].Name;
-    a.FontName = QString::fromUcs4(name.data(), static_cast<qsizetype>(name.size()));
+  CharAttr attr = doc.GetCurrentAttr();
+  WPCaretAttributes a;
+  if (attr.fontIndex < kFontSlots) {
+    const std::u32string& name = doc.Document().header.fonts[attr.fontIndex].name;
+    a.fontName = QString::fromUcs4(name.data(), static_cast<qsizetype>(name.size()));
   }
-  a.PointSize = attr.EffectivePointSize();
-  a.TextColor = ToQColor(editor_.PaletteColor(attr.TextColor()));
-  a.HasBackground = attr.BackgroundColor() != 0;
-  if (a.HasBackground) a.Background = ToQColor(editor_.PaletteColor(attr.BackgroundColor()));
-  a.Bold = attr.StyleBits & kStyleBold;
-  a.Italic = attr.StyleBits & kStyleItalic;
-  a.Underline = attr.StyleBits & kStyleUnderline;
-  a.StrikeOut = attr.StyleBits & kStyleStrikeOut;
-  a.Hyperlink = attr.StyleBits & kStyleDoubleUnderline;
-  a.Superscript = attr.StyleBits & kStyleSuperscript;
-  a.Subscript = attr.StyleBits & kStyleSubscript;
-  a.Hidden = attr.CharFlags & kCharHidden;
-  a.RtfCode = attr.CharFlags & kCharRtfCode;
-  if (const TParagraph* par = doc.CaretPos().Par) a.Alignment = AlignmentNumber(par->Alignment);
+  a.pointSize = attr.EffectivePointSize();
+  a.textColor = ToQColor(editor_.PaletteColor(attr.TextColor()));
+  a.hasBackground = attr.BackgroundColor() != 0;
+  if (a.hasBackground) a.background = ToQColor(editor_.PaletteColor(attr.BackgroundColor()));
+  a.bold = attr.styleBits & kStyleBold;
+  a.italic = attr.styleBits & kStyleItalic;
+  a.underline = attr.styleBits & kStyleUnderline;
+  a.strikeOut = attr.styleBits & kStyleStrikeOut;
+  a.hyperlink = attr.styleBits & kStyleDoubleUnderline;
+  a.superscript = attr.styleBits & kStyleSuperscript;
+  a.subscript = attr.styleBits & kStyleSubscript;
+  a.hidden = attr.charFlags & kCharHidden;
+  a.rtfCode = attr.charFlags & kCharRtfCode;
+  if (const Paragraph* par = doc.CaretPos().par) a.alignment = AlignmentNumber(par->alignment);
   return a;
 }
 
-TWPRulerFormat TWPRichTextLink::RulerFormat() const {
-  EditController& doc = const_cast<TWPRichText&>(editor_).Memo();
-  TWPRulerFormat f;
-  f.TextWidth = doc.Layout().LayoutWidth();
-  f.PixelsPerInch = doc.Document().Header.XPixelsPerInch;
-  if (const TParagraph* par = doc.CaretPos().Par) {
-    f.FirstIndent = par->FirstIndent;
-    f.LeftIndent = par->LeftIndent;
-    f.RightIndent = par->RightIndent;
+WPRulerFormat WPRichTextLink::RulerFormat() const {
+  EditController& doc = const_cast<WPRichText&>(editor_).Memo();
+  WPRulerFormat f;
+  f.textWidth = doc.Layout().LayoutWidth();
+  f.pixelsPerInch = doc.Document().header.xPixelsPerInch;
+  if (const Paragraph* par = doc.CaretPos().par) {
+    f.firstIndent = par->firstIndent;
+    f.leftIndent = par->leftIndent;
+    f.rightIndent = par->rightIndent;
   }
   for (int slot = 0; slot < 64; ++slot) {
-    const TTabSlot& tab = doc.Document().Header.Tabs[static_cast<size_t>(slot)];
-    f.Tabs[static_cast<size_t>(slot)] = {tab.Position,
-                                         static_cast<uint8_t>(std::min<int>(tab.Kind, kTabDecimal))};
+    const TabSlot& tab = doc.Document().header.tabs[static_cast<size_t>(slot)];
+    f.tabs[static_cast<size_t>(slot)] = {tab.position,
+                                         static_cast<uint8_t>(std::min<int>(tab.kind, kTabDecimal))};
   }
   uint64_t any = 0, every = ~uint64_t{0};
-  ForSelectedParagraphs(doc, [&](TParagraph* p) {
-    any |= p->TabMask;
-    every &= p->TabMask;
+  ForSelectedParagraphs(doc, [&](Paragraph* p) {
+    any |= p->tabMask;
+    every &= p->tabMask;
   });
-  f.TabsOfAny = any;
-  f.TabsOfEvery = every & any;
+  f.tabsOfAny = any;
+  f.tabsOfEvery = every & any;
   return f;
 }
 
-void TWPRichTextLink::EditorStateChanged() {
+void WPRichTextLink::EditorStateChanged() {
   if (toolbar_) toolbar_->ShowAttributes(CaretAttributes());
   if (ruler_) {
     // The ruler's origin is the left edge of the editor's text.
@@ -163,16 +163,16 @@ void TWPRichTextLink::EditorStateChanged() {
   }
 }
 
-void TWPRichTextLink::FocusEditor() { editor_.setFocus(Qt::OtherFocusReason); }
+void WPRichTextLink::FocusEditor() { editor_.setFocus(Qt::OtherFocusReason); }
 
-void TWPRichTextLink::CharacterCommand(bool down, int number) {
+void WPRichTextLink::CharacterCommand(bool down, int number) {
   uint8_t style = 0, flag = 0;
   switch (number) {
     case 1:  // plain text
       if (!down) return;
-      editor_.Memo().ChangeSelectionAttr([](TCharAttr& a) {
-        a.StyleBits = 0;
-        a.CharFlags &= static_cast<uint8_t>(~(kCharHidden | kCharRtfCode));
+      editor_.Memo().ChangeSelectionAttr([](CharAttr& a) {
+        a.styleBits = 0;
+        a.charFlags &= static_cast<uint8_t>(~(kCharHidden | kCharRtfCode));
       });
       return;
     case 2:
@@ -205,19 +205,19 @@ void TWPRichTextLink::CharacterCommand(bool down, int number) {
     default:
       return;
   }
-  editor_.Memo().ChangeSelectionAttr([=](TCharAttr& a) {
+  editor_.Memo().ChangeSelectionAttr([=](CharAttr& a) {
     if (style) {
-      a.StyleBits = static_cast<uint8_t>(down ? a.StyleBits | style : a.StyleBits & ~style);
+      a.styleBits = static_cast<uint8_t>(down ? a.styleBits | style : a.styleBits & ~style);
       // Superscript and subscript exclude each other.
-      if (down && style == kStyleSuperscript) a.StyleBits &= static_cast<uint8_t>(~kStyleSubscript);
-      if (down && style == kStyleSubscript) a.StyleBits &= static_cast<uint8_t>(~kStyleSuperscript);
+      if (down && style == kStyleSuperscript) a.styleBits &= static_cast<uint8_t>(~kStyleSubscript);
+      if (down && style == kStyleSubscript) a.styleBits &= static_cast<uint8_t>(~kStyleSuperscript);
     }
-    if (flag) a.CharFlags = static_cast<uint8_t>(down ? a.CharFlags | flag : a.CharFlags & ~flag);
+    if (flag) a.charFlags = static_cast<uint8_t>(down ? a.charFlags | flag : a.charFlags & ~flag);
   });
 }
 
 // A toolbar button pressed (down) or released; true when line heights may change.
-bool TWPRichTextLink::IconCommand(bool down, int group, int number) {
+bool WPRichTextLink::IconCommand(bool down, int group, int number) {
   switch (group) {
     case kGroupCharacter:
       CharacterCommand(down, number);
@@ -241,7 +241,7 @@ bool TWPRichTextLink::IconCommand(bool down, int group, int number) {
 }
 
 // The edit group: clipboard, selection and the search dialogs.
-void TWPRichTextLink::EditCommand(int number) {
+void WPRichTextLink::EditCommand(int number) {
   switch (number) {
     case 1:
       editor_.CopyToClipboard();
@@ -269,40 +269,40 @@ void TWPRichTextLink::EditCommand(int number) {
   }
 }
 
-void TWPRichTextLink::ToolbarCommand(const TWPToolCommand& c) {
+void WPRichTextLink::ToolbarCommand(const WPToolCommand& c) {
   EditController& doc = editor_.Memo();
   bool relayout = false;  // line heights may change
-  switch (c.Kind) {
+  switch (c.kind) {
     case kSelFontName: {
-      int index = editor_.FontIndexOf(c.Text);
+      int index = editor_.FontIndexOf(c.text);
       if (index >= 0 && index < kFontSlots)
-        doc.ChangeSelectionAttr([index](TCharAttr& a) { a.FontIndex = static_cast<uint8_t>(index); });
+        doc.ChangeSelectionAttr([index](CharAttr& a) { a.fontIndex = static_cast<uint8_t>(index); });
       relayout = true;
       break;
     }
     case kSelFontSize:
-      if (c.Number > 0) {
-        uint8_t size = static_cast<uint8_t>(std::clamp(c.Number, 1, 255));
-        doc.ChangeSelectionAttr([size](TCharAttr& a) { a.PointSize = size; });
+      if (c.number > 0) {
+        uint8_t size = static_cast<uint8_t>(std::clamp(c.number, 1, 255));
+        doc.ChangeSelectionAttr([size](CharAttr& a) { a.pointSize = size; });
         relayout = true;
       }
       break;
     case kSelTextColor:
-      if (c.Number >= 0 && c.Number < 16)
-        doc.ChangeSelectionAttr([&c](TCharAttr& a) { a.SetTextColor(static_cast<uint8_t>(c.Number)); });
+      if (c.number >= 0 && c.number < 16)
+        doc.ChangeSelectionAttr([&c](CharAttr& a) { a.SetTextColor(static_cast<uint8_t>(c.number)); });
       break;
     case kSelBackgroundColor:
-      if (c.Number >= 0 && c.Number < 16)
-        doc.ChangeSelectionAttr([&c](TCharAttr& a) { a.SetBackgroundColor(static_cast<uint8_t>(c.Number)); });
+      if (c.number >= 0 && c.number < 16)
+        doc.ChangeSelectionAttr([&c](CharAttr& a) { a.SetBackgroundColor(static_cast<uint8_t>(c.number)); });
       break;
     case kSelParColor:
       // The paragraph's background: a solid shading in that colour; 0 removes it.
-      if (c.Number >= 0 && c.Number < 16)
-        editor_.SetParShading(c.Number == 0 ? 0 : 100, static_cast<uint8_t>(c.Number << 4));
+      if (c.number >= 0 && c.number < 16)
+        editor_.SetParShading(c.number == 0 ? 0 : 100, static_cast<uint8_t>(c.number << 4));
       break;
     case kSelIconDown:
     case kSelIconUp:
-      relayout = IconCommand(c.Kind == kSelIconDown, c.Group, c.Number);
+      relayout = IconCommand(c.kind == kSelIconDown, c.group, c.number);
       break;
     default:
       break;
@@ -314,13 +314,13 @@ void TWPRichTextLink::ToolbarCommand(const TWPToolCommand& c) {
   EditorStateChanged();
 }
 
-void TWPRichTextLink::RulerIndents(int, bool changing, int first, int left, int right) {
+void WPRichTextLink::RulerIndents(int, bool changing, int first, int left, int right) {
   editor_.SetParIndents(first, left, right);
   // At the end of a drag the ruler shows what the paragraph took (nothing when read-only).
   if (!changing) EditorStateChanged();
 }
 
-void TWPRichTextLink::RulerTabs(uint64_t changed, const TWPRulerFormat& format) {
+void WPRichTextLink::RulerTabs(uint64_t changed, const WPRulerFormat& format) {
   EditController& doc = editor_.Memo();
   if (!doc.CanEdit()) {
     EditorStateChanged();  // refused: the ruler shows the editor's stops again
@@ -329,17 +329,17 @@ void TWPRichTextLink::RulerTabs(uint64_t changed, const TWPRulerFormat& format) 
   uint64_t mask = 0;
   for (int slot = 0; slot < 64; ++slot) {
     if (!(changed & (uint64_t{1} << slot))) continue;
-    const TWPRulerTab& tab = format.Tabs[static_cast<size_t>(slot)];
-    TTabSlot& existing = doc.Document().Header.Tabs[static_cast<size_t>(slot)];
-    if (existing.Position != 0 && existing.Position == tab.Twips) {
-      existing.Kind = tab.Kind;  // a stop of the paragraphs changed its kind
+    const WPRulerTab& tab = format.tabs[static_cast<size_t>(slot)];
+    TabSlot& existing = doc.Document().header.tabs[static_cast<size_t>(slot)];
+    if (existing.position != 0 && existing.position == tab.twips) {
+      existing.kind = tab.kind;  // a stop of the paragraphs changed its kind
       mask |= uint64_t{1} << slot;
     } else {
-      mask |= doc.Document().Header.AddTab(tab.Twips, tab.Kind);
+      mask |= doc.Document().header.AddTab(tab.twips, tab.kind);
     }
   }
-  ForSelectedParagraphs(doc, [&](TParagraph* p) {
-    p->TabMask |= mask;
+  ForSelectedParagraphs(doc, [&](Paragraph* p) {
+    p->tabMask |= mask;
     p->MarkDirty();
   });
   editor_.Reformat();
@@ -347,25 +347,25 @@ void TWPRichTextLink::RulerTabs(uint64_t changed, const TWPRulerFormat& format) 
   EditorStateChanged();
 }
 
-TWPParagraphValues TWPRichTextLink::CurrentParagraph() const {
-  TWPParagraphValues v;
-  if (const TParagraph* p = editor_.Memo().CaretPos().Par) {
-    v.FirstIndent = p->FirstIndent;
-    v.LeftIndent = p->LeftIndent;
-    v.RightIndent = p->RightIndent;
-    v.SpaceBefore = p->SpaceBefore;
-    v.SpaceAfter = p->SpaceAfter;
-    v.LineSpacing = p->LineSpacing;
+WPParagraphValues WPRichTextLink::CurrentParagraph() const {
+  WPParagraphValues v;
+  if (const Paragraph* p = editor_.Memo().CaretPos().par) {
+    v.firstIndent = p->firstIndent;
+    v.leftIndent = p->leftIndent;
+    v.rightIndent = p->rightIndent;
+    v.spaceBefore = p->spaceBefore;
+    v.spaceAfter = p->spaceAfter;
+    v.lineSpacing = p->lineSpacing;
   }
   return v;
 }
 
-void TWPRichTextLink::SetParSpacing(int before, int line_spacing, int after) {
+void WPRichTextLink::SetParSpacing(int before, int line_spacing, int after) {
   editor_.SetParSpacing(before, line_spacing, after);
   EditorStateChanged();
 }
 
-void TWPRichTextLink::SetParIndents(int first, int left, int right) {
+void WPRichTextLink::SetParIndents(int first, int left, int right) {
   editor_.SetParIndents(first, left, right);
   EditorStateChanged();
 }

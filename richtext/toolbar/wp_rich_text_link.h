@@ -1,9 +1,9 @@
 #pragma once
-// TWPRichTextLink connects the diary's editor TWPRichText to a toolbar, a ruler and the
+// WPRichTextLink connects the diary's editor WPRichText to a toolbar, a ruler and the
 // paragraph dialog: it carries out their commands on the editor and shows the editor's state
 // (the caret's attributes, the paragraph's indents and tab stops, the text width) in them.
 //
-//   TWPRichTextLink link(editor, &toolbar, &ruler);
+//   WPRichTextLink link(editor, &toolbar, &ruler);
 //   ... the editor's caret moved or its text changed by a program:
 //   link.EditorStateChanged();
 //
@@ -17,31 +17,31 @@
 
 namespace inkwend {
 
-class TWPRichText;
-class TWPToolBar;
-class TWPRuler;
+class WPRichText;
+class WPToolBar;
+class WPRuler;
 
-class TWPRichTextLink : public QObject, public TWPEditorLink {
+class WPRichTextLink : public QObject, public WPEditorLink {
  public:
   // The editor must outlive the link; toolbar and ruler may be null or go away first.
-  TWPRichTextLink(TWPRichText& editor, TWPToolBar* toolbar, TWPRuler* ruler);
-  ~TWPRichTextLink() override;
+  WPRichTextLink(WPRichText& editor, WPToolBar* toolbar, WPRuler* ruler);
+  ~WPRichTextLink() override;
 
   // Shows the editor's current state in the toolbar and ruler now.
   void EditorStateChanged();
 
-  // --- TWPEditorLink ---
-  void ToolbarCommand(const TWPToolCommand& command) override;
+  // --- WPEditorLink ---
+  void ToolbarCommand(const WPToolCommand& command) override;
   void FocusEditor() override;
   void RulerIndents(int marker, bool changing, int first, int left, int right) override;
-  void RulerTabs(uint64_t changed, const TWPRulerFormat& format) override;
-  TWPParagraphValues CurrentParagraph() const override;
+  void RulerTabs(uint64_t changed, const WPRulerFormat& format) override;
+  WPParagraphValues CurrentParagraph() const override;
   void SetParSpacing(int before, int line_spacing, int after) override;
   void SetParIndents(int first, int left, int right) override;
 
   // What the toolbar and ruler are shown (also for tests).
-  TWPCaretAttributes CaretAttributes() const;
-  TWPRulerFormat RulerFormat() const;
+  WPCaretAttributes CaretAttributes() const;
+  WPRulerFormat RulerFormat() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,10 +52,10 @@ class TWPRichTextLink : public QObject, public TWPEditorLink {
   bool IconCommand(bool down, int group, int number);
   void EditCommand(int number);
 
-  TWPRichText& editor_;
-  QPointer<TWPToolBar> toolbar_;
-  QPointer<TWPRuler> ruler_;
-  bool update_posted_ = false;
+  WPRichText& editor_;
+  QPointer<WPToolBar> toolbar_;
+  QPointer<WPRuler> ruler_;
+  bool updatePosted_ = false;
 };
 
 }  // namespace inkwend

@@ -6,7 +6,7 @@
 
 namespace inkwend {
 
-TWPRuler::TWPRuler(QWidget* parent) : QWidget(parent) {
+WPRuler::WPRuler(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
   QFont f(QStringLiteral("Arial"));
   f.setPixelSize(9);
@@ -14,86 +14,87 @@ TWPRuler::TWPRuler(QWidget* parent) : QWidget(parent) {
   setMinimumHeight(16);
 }
 
-void TWPRuler::SetUnits(TRulerUnits units) {
+void WPRuler::SetUnits(inkwend::Units units) {
   units_ = units;
   update();
 }
-void TWPRuler::SetShowNumbers(bool on) {
-  show_numbers_ = on;
+void WPRuler::SetShowNumbers(bool on) {
+  showNumbers_ = on;
   update();
 }
-void TWPRuler::SetXOffset(int pixels) {
-  if (pixels == x_offset_) return;
-  x_offset_ = pixels;
+void WPRuler::SetXOffset(int pixels) {
+  if (pixels == xOffset_) return;
+  xOffset_ = pixels;
   update();
 }
-void TWPRuler::SetBevelInner(TBevel bevel) {
-  bevel_inner_ = bevel;
+void WPRuler::SetBevelInner(GraphicPanel::Bevel bevel) {
+  bevelInner_ = bevel;
   update();
 }
-void TWPRuler::SetBevelOuter(TBevel bevel) {
-  bevel_outer_ = bevel;
+void WPRuler::SetBevelOuter(GraphicPanel::Bevel bevel) {
+  bevelOuter_ = bevel;
   update();
 }
-void TWPRuler::SetLeftOffset(int pixels) {
-  left_offset_ = pixels;
+void WPRuler::SetLeftOffset(int pixels) {
+  leftOffset_ = pixels;
   update();
 }
 
-void TWPRuler::SetFormat(const TWPRulerFormat& format) {
+void WPRuler::SetFormat(const WPRulerFormat& format) {
   format_ = format;
   update();
 }
 
-int TWPRuler::TextWidthTwips() const {
+int WPRuler::TextWidthTwips() const {
   return PixelsPerInch() > 0
-             ? static_cast<int>(static_cast<int64_t>(format_.TextWidth) * 1440 / PixelsPerInch())
+             ? static_cast<int>(static_cast<int64_t>(format_.textWidth) * 1440 / PixelsPerInch())
              : 0;
 }
 
-bool TWPRuler::Acceptable(int first, int left, int right) const {
+bool WPRuler::Acceptable(int first, int left, int right) const {
   int right_pos = TextWidthTwips() - right;
   return left <= right_pos && first <= right_pos;
 }
 
-bool TWPRuler::SetIndents(int first, int left, int right) {
-  int f = first < 0 ? format_.FirstIndent : first;
-  int l = left < 0 ? format_.LeftIndent : left;
-  int r = right < 0 ? format_.RightIndent : right;
+bool WPRuler::SetIndents(int first, int left, int right) {
+  int f = first < 0 ? format_.firstIndent : first;
+  int l = left < 0 ? format_.leftIndent : left;
+  int r = right < 0 ? format_.rightIndent : right;
   if (!Acceptable(f, l, r)) return false;
-  format_.FirstIndent = f;
-  format_.LeftIndent = l;
-  format_.RightIndent = r;
+  format_.firstIndent = f;
+  format_.leftIndent = l;
+  format_.rightIndent = r;
   update();
   return true;
 }
 
-int TWPRuler::BevelSize() const {
-  return (bevel_outer_ != TBevel::bvNone ? 1 : 0) + (bevel_inner_ != TBevel::bvNone ? 1 : 0);
+int WPRuler::BevelSize() const {
+  return (bevelOuter_ != GraphicPanel::Bevel::None ? 1 : 0) +
+         (bevelInner_ != GraphicPanel::Bevel::None ? 1 : 0);
 }
 
-int TWPRuler::MarkerSize() const {
+int WPRuler::MarkerSize() const {
   int m = height() / 3;
   if (m % 2 == 0) ++m;
   return m < 2 ? 4 : m;
 }
 
-int TWPRuler::UnitStep() const {
+int WPRuler::UnitStep() const {
   int ppi = PixelsPerInch();
-  return units_ == TRulerUnits::Inch ? ppi : static_cast<int>(std::lround(ppi * 0.3937007874));
+  return units_ == inkwend::Units::Inch ? ppi : static_cast<int>(std::lround(ppi * 0.3937007874));
 }
 
-int TWPRuler::MarkerX(int marker) const {
+int WPRuler::MarkerX(int marker) const {
   auto px = [&](int twips) {
     return static_cast<int>(static_cast<int64_t>(twips) * std::max(PixelsPerInch(), 0) / 1440);
   };
   switch (marker) {
     case kMarkerFirst:
-      return Origin() + px(format_.FirstIndent);
+      return Origin() + px(format_.firstIndent);
     case kMarkerLeft:
-      return Origin() + px(format_.LeftIndent);
+      return Origin() + px(format_.leftIndent);
     case kMarkerRight:
-      return Origin() + format_.TextWidth - px(format_.RightIndent);
+      return Origin() + format_.textWidth - px(format_.rightIndent);
     default:
       return 0;
   }
@@ -102,7 +103,7 @@ int TWPRuler::MarkerX(int marker) const {
 // First line: a triangle pointing down at the top. Left: a triangle pointing up at the bottom
 // with a small raised rectangle below it. Right: a triangle pointing up at the bottom, kept on
 // the page when the indent would put it beyond.
-QRect TWPRuler::MarkerRect(int marker) const {
+QRect WPRuler::MarkerRect(int marker) const {
   int m = MarkerSize(), half = m / 2, b = BevelSize();
   int tri = half + 1, box = half;
   int bottom_top = height() - b - 1 - tri - box;
@@ -113,7 +114,7 @@ QRect TWPRuler::MarkerRect(int marker) const {
     case kMarkerLeft:
       return QRect(x - half, bottom_top, m, tri + box);
     case kMarkerRight: {
-      int page_end = Origin() + format_.TextWidth;
+      int page_end = Origin() + format_.textWidth;
       x = std::min(x, page_end);
       return QRect(x - half, bottom_top, m, tri);
     }
@@ -122,13 +123,13 @@ QRect TWPRuler::MarkerRect(int marker) const {
   }
 }
 
-int TWPRuler::MarkerAt(const QPoint& p) const {
+int WPRuler::MarkerAt(const QPoint& p) const {
   for (int marker : {kMarkerRight, kMarkerLeft, kMarkerFirst})
     if (MarkerRect(marker).adjusted(0, 0, 1, 1).contains(p)) return marker;
   return 0;
 }
 
-void TWPRuler::paintEvent(QPaintEvent*) {
+void WPRuler::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QPalette& pal = palette();
   const QColor face = pal.color(QPalette::Button), shadow = pal.color(QPalette::Dark), white(Qt::white);
@@ -137,29 +138,29 @@ void TWPRuler::paintEvent(QPaintEvent*) {
 
   // Bevels.
   QRect r = rect().adjusted(0, 0, -1, -1);
-  auto bevel = [&](TBevel kind) {
-    if (kind == TBevel::bvNone) return;
-    p.setPen(kind == TBevel::bvRaised ? white : shadow);
+  auto bevel = [&](GraphicPanel::Bevel kind) {
+    if (kind == GraphicPanel::Bevel::None) return;
+    p.setPen(kind == GraphicPanel::Bevel::Raised ? white : shadow);
     p.drawLine(r.topLeft(), r.topRight());
     p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(kind == TBevel::bvRaised ? shadow : white);
+    p.setPen(kind == GraphicPanel::Bevel::Raised ? shadow : white);
     p.drawLine(r.bottomLeft(), r.bottomRight());
     p.drawLine(r.topRight(), r.bottomRight());
     r.adjust(1, 1, -1, -1);
   };
-  bevel(bevel_outer_);
-  bevel(bevel_inner_);
+  bevel(bevelOuter_);
+  bevel(bevelInner_);
 
   const int origin = Origin();
-  const int page_end = origin + format_.TextWidth + 1;
+  const int page_end = origin + format_.textWidth + 1;
   p.setPen(shadow);
   p.drawLine(page_end, 2, page_end, height() - 3);
   p.setPen(white);
   p.drawLine(page_end + 1, 2, page_end + 1, height() - 3);
 
   // The ends of the text area (a page with margins).
-  if (format_.HasTextArea) {
-    for (int x : {origin + format_.TextAreaLeft, origin + format_.TextAreaRight}) {
+  if (format_.hasTextArea) {
+    for (int x : {origin + format_.textAreaLeft, origin + format_.textAreaRight}) {
       p.setPen(white);
       p.drawLine(x, 2, x, height() - 3);
       p.setPen(shadow);
@@ -173,13 +174,13 @@ void TWPRuler::paintEvent(QPaintEvent*) {
 }
 
 // Inside the text area (a page with margins) the scale is black, outside grey.
-bool TWPRuler::InTextArea(int x) const {
-  if (!format_.HasTextArea) return true;
-  return x >= Origin() + format_.TextAreaLeft && x <= Origin() + format_.TextAreaRight;
+bool WPRuler::InTextArea(int x) const {
+  if (!format_.hasTextArea) return true;
+  return x >= Origin() + format_.textAreaLeft && x <= Origin() + format_.textAreaRight;
 }
 
 // The ticks between the unit at pos and the next, the middle one longer, none from end on.
-void TWPRuler::PaintTenths(QPainter& p, int pos, int step, int end, const QColor& grey) const {
+void WPRuler::PaintTenths(QPainter& p, int pos, int step, int end, const QColor& grey) const {
   const int mid = height() / 2;
   for (int t = 1; t < 10; ++t) {
     int x = pos + t * step / 10;
@@ -191,7 +192,7 @@ void TWPRuler::PaintTenths(QPainter& p, int pos, int step, int end, const QColor
 }
 
 // The scale: a number (or a mark) each unit, ticks each tenth, up to the end of the page.
-void TWPRuler::PaintScale(QPainter& p, int page_end, const QColor& grey) const {
+void WPRuler::PaintScale(QPainter& p, int page_end, const QColor& grey) const {
   const int origin = Origin();
   const int mid = height() / 2;
   int step = UnitStep();
@@ -204,7 +205,7 @@ void TWPRuler::PaintScale(QPainter& p, int page_end, const QColor& grey) const {
       if (pos + step < 0) continue;  // scrolled out on the left
       if (k > 0) {
         p.setPen(InTextArea(pos) ? Qt::black : grey);
-        if (show_numbers_) {
+        if (showNumbers_) {
           QString n = QString::number(k);
           int w = fm.horizontalAdvance(n);
           p.drawText(pos - w / 2, mid - 6 + fm.ascent() - fm.height() / 2, n);
@@ -217,20 +218,20 @@ void TWPRuler::PaintScale(QPainter& p, int page_end, const QColor& grey) const {
   }
 }
 
-void TWPRuler::PaintTabStops(QPainter& p, const QColor& grey) const {
+void WPRuler::PaintTabStops(QPainter& p, const QColor& grey) const {
   const int origin = Origin();
   int s = height() > 15 ? height() / 4 : 4;
   int ty = height() / 2 - 3;
   for (int slot = 0; slot < 64; ++slot) {
-    const TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(slot)];
+    const WPRulerTab& tab = format_.tabs[static_cast<size_t>(slot)];
     uint64_t bit = uint64_t{1} << slot;
-    if (tab.Twips <= 0) continue;
-    if (!format_.ShowAllTabs && !(format_.TabsOfAny & bit)) continue;
+    if (tab.twips <= 0) continue;
+    if (!format_.showAllTabs && !(format_.tabsOfAny & bit)) continue;
     int tx = format_.TabPixels(slot);
-    if (tx > format_.TextWidth) continue;
+    if (tx > format_.textWidth) continue;
     int x = origin + tx;
-    p.setPen(QPen((format_.TabsOfEvery & bit) ? QColor(Qt::black) : grey, 2));
-    switch (tab.Kind) {
+    p.setPen(QPen((format_.tabsOfEvery & bit) ? QColor(Qt::black) : grey, 2));
+    switch (tab.kind) {
       case kRulerTabLeft:
         p.drawLine(x, ty, x, ty + s);
         p.drawLine(x, ty + s, x + s, ty + s);
@@ -242,14 +243,14 @@ void TWPRuler::PaintTabStops(QPainter& p, const QColor& grey) const {
       default:  // center and decimal
         p.drawLine(x, ty, x, ty + s);
         p.drawLine(x - s, ty + s, x + s, ty + s);
-        if (tab.Kind == kRulerTabDecimal) p.drawPoint(x + 2, ty + 1);
+        if (tab.kind == kRulerTabDecimal) p.drawPoint(x + 2, ty + 1);
         break;
     }
   }
 }
 
 // The indent markers: first line above, left and right below.
-void TWPRuler::PaintMarkers(QPainter& p, const QColor& face, const QColor& white) const {
+void WPRuler::PaintMarkers(QPainter& p, const QColor& face, const QColor& white) const {
   p.setRenderHint(QPainter::Antialiasing, false);
   auto triangle = [&](const QRect& box, bool down) {
     QPolygon poly;
@@ -276,66 +277,66 @@ void TWPRuler::PaintMarkers(QPainter& p, const QColor& face, const QColor& white
   triangle(MarkerRect(kMarkerRight), false);
 }
 
-int TWPRuler::ToTwips(int pixels) const {
+int WPRuler::ToTwips(int pixels) const {
   return PixelsPerInch() > 0 ? static_cast<int>(static_cast<int64_t>(pixels) * 1440 / PixelsPerInch()) : 0;
 }
 
-int TWPRuler::Snap(int twips) const {
+int WPRuler::Snap(int twips) const {
   if (PixelsPerInch() <= 0) return twips;
-  int g = units_ == TRulerUnits::Inch ? 144 : 141;
+  int g = units_ == inkwend::Units::Inch ? 144 : 141;
   int t = twips + g / 2 + 1;
   // Rounded down to a multiple of the grid (towards minus infinity for negative values).
   int q = t >= 0 ? t / g : -((-t + g - 1) / g);
   return q * g;
 }
 
-void TWPRuler::Notify(bool changing, int marker) {
-  TWpSelNr kind = kSelRuler;
+void WPRuler::Notify(bool changing, int marker) {
+  WpSelNr kind = kSelRuler;
   int group = kGroupRuler, number = marker;
-  TWPRulerSelectEvent& event = changing ? WhileSelection : OnSelection;
+  WPRulerSelectEvent& event = changing ? whileSelection : onSelection;
   if (event) event(*this, kind, group, number, changing);
   if (kind != 0 && editor_)
-    editor_->RulerIndents(marker, changing, format_.FirstIndent, format_.LeftIndent, format_.RightIndent);
+    editor_->RulerIndents(marker, changing, format_.firstIndent, format_.leftIndent, format_.rightIndent);
 }
 
-void TWPRuler::mousePressEvent(QMouseEvent* e) {
+void WPRuler::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
-  if (OnMouseDown) OnMouseDown(*this);
+  if (onMouseDown) onMouseDown(*this);
   QPoint pos = e->position().toPoint();
   int marker = MarkerAt(pos);
   if (marker == 0) {
     ClickTab(pos.x());
     return;
   }
-  drag_marker_ = marker;
-  drag_both_ = false;
+  dragMarker_ = marker;
+  dragBoth_ = false;
   if (marker == kMarkerLeft) {
     int m = MarkerSize();
     QRect r = MarkerRect(kMarkerLeft);
-    drag_both_ = pos.y() > r.top() + m / 2 || (e->modifiers() & Qt::ShiftModifier);
-    drag_distance_ = format_.FirstIndent - format_.LeftIndent;
+    dragBoth_ = pos.y() > r.top() + m / 2 || (e->modifiers() & Qt::ShiftModifier);
+    dragDistance_ = format_.firstIndent - format_.leftIndent;
   }
 }
 
-void TWPRuler::mouseMoveEvent(QMouseEvent* e) {
+void WPRuler::mouseMoveEvent(QMouseEvent* e) {
   QPoint pos = e->position().toPoint();
-  if (drag_marker_ == 0) {
+  if (dragMarker_ == 0) {
     // Over a marker the cursor shows that it can be moved sideways.
     bool over = MarkerAt(pos) != 0;
-    if (over && !cursor_set_) {
+    if (over && !cursorSet_) {
       setCursor(Qt::SizeHorCursor);
-      cursor_set_ = true;
-    } else if (!over && cursor_set_) {
+      cursorSet_ = true;
+    } else if (!over && cursorSet_) {
       unsetCursor();
-      cursor_set_ = false;
+      cursorSet_ = false;
     }
     return;
   }
-  int t = drag_marker_ == kMarkerRight ? ToTwips(format_.TextWidth + Origin() - pos.x())
-                                       : ToTwips(pos.x() - Origin());
+  int t = dragMarker_ == kMarkerRight ? ToTwips(format_.textWidth + Origin() - pos.x())
+                                      : ToTwips(pos.x() - Origin());
   t = std::max(0, Snap(t));
-  int first = format_.FirstIndent, left = format_.LeftIndent, right = format_.RightIndent;
-  switch (drag_marker_) {
+  int first = format_.firstIndent, left = format_.leftIndent, right = format_.rightIndent;
+  switch (dragMarker_) {
     case kMarkerRight:
       right = t;
       break;
@@ -344,25 +345,25 @@ void TWPRuler::mouseMoveEvent(QMouseEvent* e) {
       break;
     case kMarkerLeft:
       left = t;
-      if (drag_both_) first = std::max(0, t + drag_distance_);
+      if (dragBoth_) first = std::max(0, t + dragDistance_);
       break;
   }
-  if (first == format_.FirstIndent && left == format_.LeftIndent && right == format_.RightIndent) return;
+  if (first == format_.firstIndent && left == format_.leftIndent && right == format_.rightIndent) return;
   if (!Acceptable(first, left, right)) return;  // markers may not cross
-  format_.FirstIndent = first;
-  format_.LeftIndent = left;
-  format_.RightIndent = right;
+  format_.firstIndent = first;
+  format_.leftIndent = left;
+  format_.rightIndent = right;
   update();
   try {
-    Notify(true, drag_marker_);
+    Notify(true, dragMarker_);
   } catch (...) {
     EndDrag();
   }
 }
 
-void TWPRuler::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton || drag_marker_ == 0) return;
-  int marker = drag_marker_;
+void WPRuler::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton || dragMarker_ == 0) return;
+  int marker = dragMarker_;
   try {
     Notify(false, marker);
   } catch (...) {
@@ -370,40 +371,40 @@ void TWPRuler::mouseReleaseEvent(QMouseEvent* e) {
   EndDrag();
 }
 
-void TWPRuler::EndDrag() {
-  drag_marker_ = 0;
+void WPRuler::EndDrag() {
+  dragMarker_ = 0;
   update();  // the marker's old place as well as the strip around the pointer
 }
 
-void TWPRuler::leaveEvent(QEvent* e) {
-  if (cursor_set_ && drag_marker_ == 0) {
+void WPRuler::leaveEvent(QEvent* e) {
+  if (cursorSet_ && dragMarker_ == 0) {
     unsetCursor();
-    cursor_set_ = false;
+    cursorSet_ = false;
   }
   QWidget::leaveEvent(e);
 }
 
 // The slot of the shown stop within 4 pixels of x (from the origin), -1 when there is none.
-int TWPRuler::TabNear(int x) const {
+int WPRuler::TabNear(int x) const {
   for (int slot = 0; slot < 64; ++slot) {
     uint64_t bit = uint64_t{1} << slot;
-    const TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(slot)];
-    if (tab.Twips <= 0 || !(format_.TabsOfAny & bit)) continue;
+    const WPRulerTab& tab = format_.tabs[static_cast<size_t>(slot)];
+    if (tab.twips <= 0 || !(format_.tabsOfAny & bit)) continue;
     if (std::abs(format_.TabPixels(slot) - x) <= 4) return slot;
   }
   return -1;
 }
 
-int TWPRuler::FreeTabSlot() const {
+int WPRuler::FreeTabSlot() const {
   for (int i = 0; i < 64; ++i)
-    if (format_.Tabs[static_cast<size_t>(i)].Twips <= 0) return i;
+    if (format_.tabs[static_cast<size_t>(i)].twips <= 0) return i;
   return -1;
 }
 
-void TWPRuler::ClickTab(int x) {
+void WPRuler::ClickTab(int x) {
   if (PixelsPerInch() <= 0) return;
   int origin = Origin();
-  if (format_.HasTextArea && (x < origin + format_.TextAreaLeft || x > origin + format_.TextAreaRight))
+  if (format_.hasTextArea && (x < origin + format_.textAreaLeft || x > origin + format_.textAreaRight))
     return;
   int t = ToTwips(x - origin);
   if (t <= 0 || t >= TextWidthTwips()) return;
@@ -412,20 +413,20 @@ void TWPRuler::ClickTab(int x) {
   if (found < 0) {
     const int slot = FreeTabSlot();
     if (slot < 0) return;  // all 64 stops in use
-    uint8_t kind = new_tab_kind_ == TTabKind::tkAll ? kRulerTabLeft : static_cast<uint8_t>(new_tab_kind_);
-    format_.Tabs[static_cast<size_t>(slot)] = {t, kind};
+    uint8_t kind = newTabKind_ == TabKind::All ? kRulerTabLeft : static_cast<uint8_t>(newTabKind_);
+    format_.tabs[static_cast<size_t>(slot)] = {t, kind};
     changed = uint64_t{1} << slot;
-  } else if (new_tab_kind_ == TTabKind::tkAll) {
-    TWPRulerTab& tab = format_.Tabs[static_cast<size_t>(found)];
-    if (tab.Kind >= kRulerTabDecimal) return;  // a decimal tab stays decimal
-    ++tab.Kind;
+  } else if (newTabKind_ == TabKind::All) {
+    WPRulerTab& tab = format_.tabs[static_cast<size_t>(found)];
+    if (tab.kind >= kRulerTabDecimal) return;  // a decimal tab stays decimal
+    ++tab.kind;
     changed = uint64_t{1} << found;
   } else {
     return;
   }
-  format_.TabsOfAny |= changed;
-  format_.TabsOfEvery |= changed;
-  if (OnTabChange) OnTabChange(*this, changed);
+  format_.tabsOfAny |= changed;
+  format_.tabsOfEvery |= changed;
+  if (onTabChange) onTabChange(*this, changed);
   if (editor_) editor_->RulerTabs(changed, format_);
   update();
 }

@@ -1,15 +1,16 @@
 #pragma once
-// TWPRuler: the horizontal ruler above the editor. It shows a unit scale, the tab stops of the
+// WPRuler: the horizontal ruler above the editor. It shows a unit scale, the tab stops of the
 // selected paragraphs and three indent markers (first line, left, right); dragging a marker
 // changes the indent, a click elsewhere adds a tab stop or changes the kind of one.
 //
-//   TWPRuler ruler;
-//   ruler.SetUnits(TRulerUnits::Inch);
-//   ruler.SetEditor(&link);          // told of every change (TWPEditorLink)
+//   WPRuler ruler;
+//   ruler.SetUnits(Units::Inch);
+//   ruler.SetEditor(&link);          // told of every change (WPEditorLink)
 //   ruler.SetFormat(format);         // the editor's current paragraph format
 #include <QWidget>
 #include <functional>
 
+#include "richtext/model/text_header.h"
 #include "richtext/toolbar/wp_editor_link.h"
 #include "richtext/toolbar/wp_toolbar.h"
 
@@ -17,50 +18,49 @@ class QPainter;
 
 namespace inkwend {
 
-enum class TRulerUnits : uint8_t { Centimeter, Inch };
-enum class TTabKind : uint8_t { tkLeft, tkRight, tkCenter, tkDecimal, tkAll };
+enum class TabKind : uint8_t { Left, Right, Center, Decimal, All };
 
 // sender, kind, group, number (the marker), changing (true while dragging).
-using TWPRulerSelectEvent =
-    std::function<void(class TWPRuler& sender, TWpSelNr& kind, int& group, int& number, bool changing)>;
+using WPRulerSelectEvent =
+    std::function<void(class WPRuler& sender, WpSelNr& kind, int& group, int& number, bool changing)>;
 
-class TWPRuler : public QWidget {
+class WPRuler : public QWidget {
  public:
-  explicit TWPRuler(QWidget* parent = nullptr);
+  explicit WPRuler(QWidget* parent = nullptr);
 
-  TRulerUnits Units() const { return units_; }
-  void SetUnits(TRulerUnits units);
-  bool ShowNumbers() const { return show_numbers_; }
+  inkwend::Units Units() const { return units_; }
+  void SetUnits(inkwend::Units units);
+  bool ShowNumbers() const { return showNumbers_; }
   void SetShowNumbers(bool on);
-  TTabKind NewTabKind() const { return new_tab_kind_; }
-  void SetNewTabKind(TTabKind kind) { new_tab_kind_ = kind; }
+  TabKind NewTabKind() const { return newTabKind_; }
+  void SetNewTabKind(TabKind kind) { newTabKind_ = kind; }
   // Horizontal scroll offset of the editor, in pixels.
-  int XOffset() const { return x_offset_; }
+  int XOffset() const { return xOffset_; }
   void SetXOffset(int pixels);
-  TBevel BevelInner() const { return bevel_inner_; }
-  void SetBevelInner(TBevel bevel);
-  TBevel BevelOuter() const { return bevel_outer_; }
-  void SetBevelOuter(TBevel bevel);
+  GraphicPanel::Bevel BevelInner() const { return bevelInner_; }
+  void SetBevelInner(GraphicPanel::Bevel bevel);
+  GraphicPanel::Bevel BevelOuter() const { return bevelOuter_; }
+  void SetBevelOuter(GraphicPanel::Bevel bevel);
   // Where the text's left edge lies on the ruler, in pixels.
-  int LeftOffset() const { return left_offset_; }
+  int LeftOffset() const { return leftOffset_; }
   void SetLeftOffset(int pixels);
 
   // The editor told of marker moves and tab changes (not owned).
-  TWPEditorLink* Editor() const { return editor_; }
-  void SetEditor(TWPEditorLink* editor) { editor_ = editor; }
+  WPEditorLink* Editor() const { return editor_; }
+  void SetEditor(WPEditorLink* editor) { editor_ = editor; }
   // The editor's current paragraph format (indents, tabs, widths).
-  const TWPRulerFormat& Format() const { return format_; }
-  void SetFormat(const TWPRulerFormat& format);
+  const WPRulerFormat& Format() const { return format_; }
+  void SetFormat(const WPRulerFormat& format);
   // Indents in twips; a negative value leaves that indent alone. A change that would cross the
   // markers is refused and the old values stay. Returns whether the indents were taken.
   bool SetIndents(int first, int left, int right);
 
-  TWPRulerSelectEvent OnSelection;     // a drag ended
-  TWPRulerSelectEvent WhileSelection;  // every step of a drag
+  WPRulerSelectEvent onSelection;     // a drag ended
+  WPRulerSelectEvent whileSelection;  // every step of a drag
   // Tab stops added or changed by a click (the slots in `changed`).
-  std::function<void(TWPRuler&, uint64_t changed)> OnTabChange;
+  std::function<void(WPRuler&, uint64_t changed)> onTabChange;
   // Any press of the left button on the ruler.
-  std::function<void(TWPRuler&)> OnMouseDown;
+  std::function<void(WPRuler&)> onMouseDown;
 
   // --- geometry (for painting and hit-testing) ---
   int MarkerSize() const;
@@ -72,7 +72,7 @@ class TWPRuler : public QWidget {
   // Pixels per unit of the scale.
   int UnitStep() const;
   // The ruler x of the text's origin.
-  int Origin() const { return left_offset_ + x_offset_; }
+  int Origin() const { return leftOffset_ + xOffset_; }
   int TextWidthTwips() const;
 
   QSize sizeHint() const override { return {400, 22}; }
@@ -86,7 +86,7 @@ class TWPRuler : public QWidget {
 
  private:
   int BevelSize() const;
-  int PixelsPerInch() const { return format_.PixelsPerInch; }
+  int PixelsPerInch() const { return format_.pixelsPerInch; }
   int ToTwips(int pixels) const;
   int Snap(int twips) const;
   bool Acceptable(int first, int left, int right) const;
@@ -101,20 +101,20 @@ class TWPRuler : public QWidget {
   int FreeTabSlot() const;
   void EndDrag();
 
-  TRulerUnits units_ = TRulerUnits::Inch;
-  bool show_numbers_ = true;
-  TTabKind new_tab_kind_ = TTabKind::tkAll;
-  int x_offset_ = 0;
-  TBevel bevel_inner_ = TBevel::bvRaised;
-  TBevel bevel_outer_ = TBevel::bvNone;
-  int left_offset_ = 0;
-  TWPEditorLink* editor_ = nullptr;
-  TWPRulerFormat format_;
+  inkwend::Units units_ = inkwend::Units::Inch;
+  bool showNumbers_ = true;
+  TabKind newTabKind_ = TabKind::All;
+  int xOffset_ = 0;
+  GraphicPanel::Bevel bevelInner_ = GraphicPanel::Bevel::Raised;
+  GraphicPanel::Bevel bevelOuter_ = GraphicPanel::Bevel::None;
+  int leftOffset_ = 0;
+  WPEditorLink* editor_ = nullptr;
+  WPRulerFormat format_;
 
-  int drag_marker_ = 0;  // 0: no drag
-  bool drag_both_ = false;
-  int drag_distance_ = 0;  // first minus left indent when both move
-  bool cursor_set_ = false;
+  int dragMarker_ = 0;  // 0: no drag
+  bool dragBoth_ = false;
+  int dragDistance_ = 0;  // first minus left indent when both move
+  bool cursorSet_ = false;
 };
 
 }  // namespace inkwend

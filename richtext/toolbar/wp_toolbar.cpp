@@ -29,53 +29,53 @@ constexpr std::array<uint32_t, 16> kPaletteRefs = {0x000000, 0x0000FF, 0x008000,
                                                    0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000};
 
 // The built-in icons in the order of their buttons, with the set and bit that enable each.
-enum class TSet : uint8_t { Status, Action, Database, Edit };
-struct TBuiltinIcon {
-  const char* Name;
-  int Group;
-  int Number;
-  TSet Set;
-  uint16_t Bit;
+enum class Set : uint8_t { Status, Action, Database, Edit };
+struct BuiltinIcon {
+  const char* name;
+  int group;
+  int number;
+  Set set;
+  uint16_t bit;
 };
-constexpr TBuiltinIcon kBuiltinIcons[] = {
-    {"WPI_NORMAL", 256, 1, TSet::Status, SelNormal},
-    {"WPI_BOLD", 256, 2, TSet::Status, SelBold},
-    {"WPI_ITALIC", 256, 3, TSet::Status, SelItalic},
-    {"WPI_UNDER", 256, 4, TSet::Status, SelUnder},
-    {"WPI_SUPER", 256, 7, TSet::Status, SelSuper},
-    {"WPI_SUB", 256, 8, TSet::Status, SelSub},
-    {"WPI_STRIKEOUT", 256, 6, TSet::Status, SelStrikeOut},
-    {"WPI_HYPERLINK", 256, 5, TSet::Status, SelHyperLink},
-    {"WPI_HIDDEN", 256, 9, TSet::Status, SelHidden},
-    {"WPI_RTFCODE", 256, 19, TSet::Status, SelRTFCode},
-    {"WPI_LEFT", 512, 1, TSet::Status, SelLeft},
-    {"WPI_CENTER", 512, 4, TSet::Status, SelCenter},
-    {"WPI_JUSTIFIED", 512, 3, TSet::Status, SelBlock},
-    {"WPI_RIGHT", 512, 2, TSet::Status, SelRight},
-    {"WPI_New", 1024, 2, TSet::Action, SelNew},
-    {"WPI_OPEN", 1024, 3, TSet::Action, SelOpen},
-    {"WPI_SAVE", 1024, 4, TSet::Action, SelSave},
-    {"WPI_CLOSE", 1024, 5, TSet::Action, SelClose},
-    {"WPI_EXIT", 1024, 1, TSet::Action, SelExit},
-    {"WPI_PRINT", 1280, 1, TSet::Action, SelPrint},
-    {"WPI_PRINTSETUP", 1280, 2, TSet::Action, SelPrintSetup},
-    {"WPI_TOSTART", 1536, 7, TSet::Database, SelToStart},
-    {"WPI_PREV", 1536, 2, TSet::Database, SelPrev},
-    {"WPI_NEXT", 1536, 1, TSet::Database, SelNext},
-    {"WPI_TOEND", 1536, 8, TSet::Database, SelToEnd},
-    {"WPI_ADD", 1536, 3, TSet::Database, SelAdd},
-    {"WPI_DEL", 1536, 4, TSet::Database, SelDel},
-    {"WPI_EDIT", 1536, 5, TSet::Database, SelEdit},
-    {"WPI_CANCEL", 1536, 6, TSet::Database, SelCancel},
-    {"WPI_POST", 1536, 9, TSet::Database, SelPost},
-    {"WPI_SelAll", 768, 4, TSet::Edit, SelSelAll},
-    {"WPI_HideSel", 768, 5, TSet::Edit, SelHideSel},
-    {"WPI_CUT", 768, 2, TSet::Edit, SelCut},
-    {"WPI_COPY", 768, 1, TSet::Edit, SelCopy},
-    {"WPI_PASTE", 768, 3, TSet::Edit, SelPaste},
-    {"WPI_FIND", 768, 6, TSet::Edit, SelFind},
-    {"WPI_REPLACE", 768, 7, TSet::Edit, SelReplace},
-    {"WPI_SPELL", 768, 8, TSet::Edit, SelSpellCheck},
+constexpr BuiltinIcon kBuiltinIcons[] = {
+    {"WPI_NORMAL", 256, 1, Set::Status, kSelNormal},
+    {"WPI_BOLD", 256, 2, Set::Status, kSelBold},
+    {"WPI_ITALIC", 256, 3, Set::Status, kSelItalic},
+    {"WPI_UNDER", 256, 4, Set::Status, kSelUnder},
+    {"WPI_SUPER", 256, 7, Set::Status, kSelSuper},
+    {"WPI_SUB", 256, 8, Set::Status, kSelSub},
+    {"WPI_STRIKEOUT", 256, 6, Set::Status, kSelStrikeOut},
+    {"WPI_HYPERLINK", 256, 5, Set::Status, kSelHyperLink},
+    {"WPI_HIDDEN", 256, 9, Set::Status, kSelHidden},
+    {"WPI_RTFCODE", 256, 19, Set::Status, kSelRTFCode},
+    {"WPI_LEFT", 512, 1, Set::Status, kSelLeft},
+    {"WPI_CENTER", 512, 4, Set::Status, kSelCenter},
+    {"WPI_JUSTIFIED", 512, 3, Set::Status, kSelBlock},
+    {"WPI_RIGHT", 512, 2, Set::Status, kSelRight},
+    {"WPI_New", 1024, 2, Set::Action, kSelNew},
+    {"WPI_OPEN", 1024, 3, Set::Action, kSelOpen},
+    {"WPI_SAVE", 1024, 4, Set::Action, kSelSave},
+    {"WPI_CLOSE", 1024, 5, Set::Action, kSelClose},
+    {"WPI_EXIT", 1024, 1, Set::Action, kSelExit},
+    {"WPI_PRINT", 1280, 1, Set::Action, kSelPrint},
+    {"WPI_PRINTSETUP", 1280, 2, Set::Action, kSelPrintSetup},
+    {"WPI_TOSTART", 1536, 7, Set::Database, kSelToStart},
+    {"WPI_PREV", 1536, 2, Set::Database, kSelPrev},
+    {"WPI_NEXT", 1536, 1, Set::Database, kSelNext},
+    {"WPI_TOEND", 1536, 8, Set::Database, kSelToEnd},
+    {"WPI_ADD", 1536, 3, Set::Database, kSelAdd},
+    {"WPI_DEL", 1536, 4, Set::Database, kSelDel},
+    {"WPI_EDIT", 1536, 5, Set::Database, kSelEdit},
+    {"WPI_CANCEL", 1536, 6, Set::Database, kSelCancel},
+    {"WPI_POST", 1536, 9, Set::Database, kSelPost},
+    {"WPI_SelAll", 768, 4, Set::Edit, kSelSelAll},
+    {"WPI_HideSel", 768, 5, Set::Edit, kSelHideSel},
+    {"WPI_CUT", 768, 2, Set::Edit, kSelCut},
+    {"WPI_COPY", 768, 1, Set::Edit, kSelCopy},
+    {"WPI_PASTE", 768, 3, Set::Edit, kSelPaste},
+    {"WPI_FIND", 768, 6, Set::Edit, kSelFind},
+    {"WPI_REPLACE", 768, 7, Set::Edit, kSelReplace},
+    {"WPI_SPELL", 768, 8, Set::Edit, kSelSpellCheck},
 };
 
 constexpr const char* kHintNames[] = {
@@ -119,12 +119,12 @@ void DrawSwatch(QPainter& p, const QRect& r, const QColor& c) {
 
 // Paints the items of the toolbar's lists: swatches for colours, the outline mark and
 // optionally each face for font names.
-class TListDelegate : public QStyledItemDelegate {
+class ListDelegate : public QStyledItemDelegate {
  public:
-  TListDelegate(TWPTBCombo* combo) : QStyledItemDelegate(combo), combo_(combo) {}
+  ListDelegate(WPTBCombo* combo) : QStyledItemDelegate(combo), combo_(combo) {}
 
   void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    using K = TWPTBCombo::TKind;
+    using K = WPTBCombo::ComboKind;
     K kind = combo_->Kind();
     if (kind == K::FontName) {
       QStyleOptionViewItem o(option);
@@ -135,7 +135,7 @@ class TListDelegate : public QStyledItemDelegate {
       QRect r = option.rect;
       if (IsOutline(index)) DrawOutlineMark(*p, QPoint(r.left() + 1, r.top() + (r.height() - 12) / 2));
       QFont f = option.font;
-      if (combo_->ShowFontFaces) {
+      if (combo_->showFontFaces) {
         f.setFamily(text);
       }
       p->save();
@@ -162,7 +162,7 @@ class TListDelegate : public QStyledItemDelegate {
 
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QSize s = QStyledItemDelegate::sizeHint(option, index);
-    using K = TWPTBCombo::TKind;
+    using K = WPTBCombo::ComboKind;
     if (combo_->Kind() == K::TextColor || combo_->Kind() == K::BackgroundColor ||
         combo_->Kind() == K::ParColor)
       s.setHeight(16);
@@ -173,7 +173,7 @@ class TListDelegate : public QStyledItemDelegate {
   bool IsOutline(const QModelIndex& index) const {
     QVariant v = index.data(kOutlineRole);
     if (!v.isValid()) {
-      bool outline = TWPToolBar::IsOutlineFont(index.data(Qt::DisplayRole).toString());
+      bool outline = WPToolBar::IsOutlineFont(index.data(Qt::DisplayRole).toString());
       combo_->setItemData(index.row(), outline ? 1 : 2, kOutlineRole);
       return outline;
     }
@@ -181,13 +181,13 @@ class TListDelegate : public QStyledItemDelegate {
   }
 
  private:
-  TWPTBCombo* combo_;
+  WPTBCombo* combo_;
 };
 
 }  // namespace
 
-TWPPalette DefaultToolPalette() {
-  TWPPalette p;
+WPPalette DefaultToolPalette() {
+  WPPalette p;
   for (size_t i = 0; i < 16; ++i) {
     uint32_t c = kPaletteRefs[i];
     p[i] = QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
@@ -197,30 +197,30 @@ TWPPalette DefaultToolPalette() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// TWPCustomToolPanel
+// WPCustomToolPanel
 
-TWPCustomToolPanel::TWPCustomToolPanel(QWidget* parent) : QFrame(parent), palette_(DefaultToolPalette()) {}
+WPCustomToolPanel::WPCustomToolPanel(QWidget* parent) : QFrame(parent), palette_(DefaultToolPalette()) {}
 
-TWPCustomToolPanel::~TWPCustomToolPanel() = default;
+WPCustomToolPanel::~WPCustomToolPanel() = default;
 
-void TWPCustomToolPanel::SetNextToolBar(TWPCustomToolPanel* next) {
+void WPCustomToolPanel::SetNextToolBar(WPCustomToolPanel* next) {
   next_ = next == this ? nullptr : next;
   if (next_) next_->SetPalette(palette_);
 }
 
-void TWPCustomToolPanel::SetPalette(const TWPPalette& palette) {
+void WPCustomToolPanel::SetPalette(const WPPalette& palette) {
   palette_ = palette;
   update();
 }
 
-void TWPCustomToolPanel::Message(const QString& text) {
-  if (OnMessage)
-    OnMessage(text);
+void WPCustomToolPanel::Message(const QString& text) {
+  if (onMessage)
+    onMessage(text);
   else
     QMessageBox::warning(this, QApplication::applicationName(), text);
 }
 
-bool TWPCustomToolPanel::Forward(const std::function<void(TWPCustomToolPanel&)>& f) {
+bool WPCustomToolPanel::Forward(const std::function<void(WPCustomToolPanel&)>& f) {
   if (!next_) return false;
   if (forwarding_) {
     next_ = nullptr;  // cut the chain here, or the loop never ends
@@ -228,60 +228,61 @@ bool TWPCustomToolPanel::Forward(const std::function<void(TWPCustomToolPanel&)>&
     return false;
   }
   forwarding_ = true;
-  QPointer<TWPCustomToolPanel> next = next_;
+  QPointer<WPCustomToolPanel> next = next_;
   f(*next);
   forwarding_ = false;
   return true;
 }
 
-bool TWPCustomToolPanel::SetIconDown(int id, int group, int number) {
+bool WPCustomToolPanel::SetIconDown(int id, int group, int number) {
   bool found = false;
   bool previous = SetIconState(id, group, number, true, found);
-  if (!found) Forward([&](TWPCustomToolPanel& n) { previous = n.SetIconDown(id, group, number); });
+  if (!found) Forward([&](WPCustomToolPanel& n) { previous = n.SetIconDown(id, group, number); });
   return previous;
 }
 
-bool TWPCustomToolPanel::SetIconUp(int id, int group, int number) {
+bool WPCustomToolPanel::SetIconUp(int id, int group, int number) {
   bool found = false;
   bool previous = SetIconState(id, group, number, false, found);
-  if (!found) Forward([&](TWPCustomToolPanel& n) { previous = n.SetIconUp(id, group, number); });
+  if (!found) Forward([&](WPCustomToolPanel& n) { previous = n.SetIconUp(id, group, number); });
   return previous;
 }
 
-bool TWPCustomToolPanel::EnableIcon(int id, int group, int number, bool enabled) {
+bool WPCustomToolPanel::EnableIcon(int id, int group, int number, bool enabled) {
   bool found = false;
   bool previous = EnableIconHere(id, group, number, enabled, found);
-  Forward([&](TWPCustomToolPanel& n) {
+  Forward([&](WPCustomToolPanel& n) {
     bool p = n.EnableIcon(id, group, number, enabled);
     if (!found) previous = p;
   });
   return previous;
 }
 
-void TWPCustomToolPanel::ShowSelection(TWpSelNr kind, const QString& text, int number) {
+void WPCustomToolPanel::ShowSelection(WpSelNr kind, const QString& text, int number) {
   ShowSelectionHere(kind, text, number);
-  Forward([&](TWPCustomToolPanel& n) { n.ShowSelection(kind, text, number); });
+  Forward([&](WPCustomToolPanel& n) { n.ShowSelection(kind, text, number); });
 }
 
-bool TWPCustomToolPanel::SetIconState(int, int, int, bool, bool& found) {
+bool WPCustomToolPanel::SetIconState(int, int, int, bool, bool& found) {
   found = false;
   return false;
 }
 
-bool TWPCustomToolPanel::EnableIconHere(int, int, int, bool, bool& found) {
+bool WPCustomToolPanel::EnableIconHere(int, int, int, bool, bool& found) {
   found = false;
   return false;
 }
 
-void TWPCustomToolPanel::ShowSelectionHere(TWpSelNr, const QString&, int) {}
+void WPCustomToolPanel::ShowSelectionHere(WpSelNr, const QString&, int) {}
 
 // ---------------------------------------------------------------------------------------------
-// TWPTBCombo
+// WPTBCombo
 
-TWPTBCombo::TWPTBCombo(TKind kind, TWPCustomToolPanel* panel) : QComboBox(panel), kind_(kind), panel_(panel) {
-  setItemDelegate(new TListDelegate(this));
+WPTBCombo::WPTBCombo(ComboKind kind, WPCustomToolPanel* panel)
+    : QComboBox(panel), kind_(kind), panel_(panel) {
+  setItemDelegate(new ListDelegate(this));
   setFocusPolicy(Qt::ClickFocus);
-  if (kind == TKind::FontName) {
+  if (kind == ComboKind::FontName) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     lineEdit()->setMaxLength(31);
@@ -289,8 +290,8 @@ TWPTBCombo::TWPTBCombo(TKind kind, TWPCustomToolPanel* panel) : QComboBox(panel)
   setMaxVisibleItems(16);
 }
 
-void TWPTBCombo::paintEvent(QPaintEvent* e) {
-  if (kind_ != TKind::TextColor && kind_ != TKind::BackgroundColor && kind_ != TKind::ParColor) {
+void WPTBCombo::paintEvent(QPaintEvent* e) {
+  if (kind_ != ComboKind::TextColor && kind_ != ComboKind::BackgroundColor && kind_ != ComboKind::ParColor) {
     QComboBox::paintEvent(e);
     return;
   }
@@ -304,15 +305,15 @@ void TWPTBCombo::paintEvent(QPaintEvent* e) {
   if (n < 0) return;
   QRect r = style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, this);
   QColor c = Palette()[static_cast<size_t>(std::clamp(n, 0, 15))];
-  if (n == 0 && kind_ != TKind::TextColor) c = palette().color(QPalette::Base);
+  if (n == 0 && kind_ != ComboKind::TextColor) c = palette().color(QPalette::Base);
   if (!isEnabled()) c = palette().color(QPalette::Disabled, QPalette::Button);
   DrawSwatch(p, r, c);
 }
 
 // ---------------------------------------------------------------------------------------------
-// TWPToolBar
+// WPToolBar
 
-TWPToolBar::TWPToolBar(QWidget* parent) : TWPCustomToolPanel(parent) {
+WPToolBar::WPToolBar(QWidget* parent) : WPCustomToolPanel(parent) {
   QFont f(QStringLiteral("Arial"));
   f.setPixelSize(11);
   setFont(f);
@@ -320,111 +321,111 @@ TWPToolBar::TWPToolBar(QWidget* parent) : TWPCustomToolPanel(parent) {
   setFrameShadow(QFrame::Raised);
   setLineWidth(1);
   setMinimumHeight(30);
-  alignment_group_ = new QButtonGroup(this);
-  alignment_group_->setExclusive(true);
+  alignmentGroup_ = new QButtonGroup(this);
+  alignmentGroup_->setExclusive(true);
   // The lists exist from the start (hidden until wanted), so that their hints can be set early.
-  using K = TWPTBCombo::TKind;
-  font_names_ = CreateList(K::FontName);
-  font_sizes_ = CreateList(K::FontSize);
-  text_colors_ = CreateList(K::TextColor);
-  back_colors_ = CreateList(K::BackgroundColor);
-  par_colors_ = CreateList(K::ParColor);
+  using K = WPTBCombo::ComboKind;
+  fontNames_ = CreateList(K::FontName);
+  fontSizes_ = CreateList(K::FontSize);
+  textColors_ = CreateList(K::TextColor);
+  backColors_ = CreateList(K::BackgroundColor);
+  parColors_ = CreateList(K::ParColor);
   styles_ = CreateList(K::Style);
 }
 
-TWPToolBar::~TWPToolBar() = default;
+WPToolBar::~WPToolBar() = default;
 
-void TWPToolBar::SetEditor(TWPEditorLink* editor) {
-  TWPCustomToolPanel::SetEditor(editor);
-  if (built_ && (list_boxes_ & SelStyle)) FillStyles();
+void WPToolBar::SetEditor(WPEditorLink* editor) {
+  WPCustomToolPanel::SetEditor(editor);
+  if (built_ && (listBoxes_ & kSelListStyle)) FillStyles();
 }
 
-void TWPToolBar::RebuildIfBuilt() {
+void WPToolBar::RebuildIfBuilt() {
   if (built_ && isEnabled() && !building_) Rebuild();
 }
 
-void TWPToolBar::SetSelListBoxes(uint8_t set) {
-  list_boxes_ = set;
+void WPToolBar::SetSelListBoxes(uint8_t set) {
+  listBoxes_ = set;
   RebuildIfBuilt();
 }
-void TWPToolBar::SetSelStatusIcons(uint16_t set) {
-  status_icons_ = set;
+void WPToolBar::SetSelStatusIcons(uint16_t set) {
+  statusIcons_ = set;
   RebuildIfBuilt();
 }
-void TWPToolBar::SetSelActionIcons(uint8_t set) {
-  action_icons_ = set;
+void WPToolBar::SetSelActionIcons(uint8_t set) {
+  actionIcons_ = set;
   RebuildIfBuilt();
 }
-void TWPToolBar::SetSelDatabaseIcons(uint16_t set) {
-  database_icons_ = set;
+void WPToolBar::SetSelDatabaseIcons(uint16_t set) {
+  databaseIcons_ = set;
   RebuildIfBuilt();
 }
-void TWPToolBar::SetSelEditIcons(uint8_t set) {
-  edit_icons_ = set;
+void WPToolBar::SetSelEditIcons(uint8_t set) {
+  editIcons_ = set;
   RebuildIfBuilt();
 }
-void TWPToolBar::SetFontChoice(TFontChoice choice) {
-  if (font_choice_ == choice) return;
-  font_choice_ = choice;
-  if (font_names_) font_names_->clear();  // refilled from the other source
+void WPToolBar::SetFontChoice(inkwend::FontChoice choice) {
+  if (fontChoice_ == choice) return;
+  fontChoice_ = choice;
+  if (fontNames_) fontNames_->clear();  // refilled from the other source
   RebuildIfBuilt();
 }
-void TWPToolBar::SetFontSizeFrom(int size) {
-  size_from_ = std::clamp(size, 0, 999);
-  if (font_sizes_) font_sizes_->clear();
+void WPToolBar::SetFontSizeFrom(int size) {
+  sizeFrom_ = std::clamp(size, 0, 999);
+  if (fontSizes_) fontSizes_->clear();
   RebuildIfBuilt();
 }
-void TWPToolBar::SetFontSizeTo(int size) {
-  size_to_ = std::clamp(size, 0, 999);
-  if (font_sizes_) font_sizes_->clear();
+void WPToolBar::SetFontSizeTo(int size) {
+  sizeTo_ = std::clamp(size, 0, 999);
+  if (fontSizes_) fontSizes_->clear();
   RebuildIfBuilt();
 }
-void TWPToolBar::SetWidthBetweenGroups(int pixels) {
-  group_gap_ = std::max(0, pixels);
+void WPToolBar::SetWidthBetweenGroups(int pixels) {
+  groupGap_ = std::max(0, pixels);
   if (built_ && isEnabled()) Flow();
 }
-void TWPToolBar::SetShowFont(bool on) {
-  show_font_ = on;
-  if (font_names_) font_names_->ShowFontFaces = on;
+void WPToolBar::SetShowFont(bool on) {
+  showFont_ = on;
+  if (fontNames_) fontNames_->showFontFaces = on;
 }
-void TWPToolBar::SetAlign(TToolAlign align) {
+void WPToolBar::SetAlign(ToolAlign align) {
   align_ = align;
   if (built_) Flow();
 }
-void TWPToolBar::SetBevelOuter(TBevel bevel) {
-  bevel_outer_ = bevel;
+void WPToolBar::SetBevelOuter(GraphicPanel::Bevel bevel) {
+  bevelOuter_ = bevel;
   update();
   if (built_) Flow();
 }
-void TWPToolBar::SetBevelInner(TBevel bevel) {
-  bevel_inner_ = bevel;
+void WPToolBar::SetBevelInner(GraphicPanel::Bevel bevel) {
+  bevelInner_ = bevel;
   update();
   if (built_) Flow();
 }
 
-int TWPToolBar::BevelSize() const {
+int WPToolBar::BevelSize() const {
   int b = 0;
-  if (bevel_outer_ != TBevel::bvNone) b += bevel_width_;
-  if (bevel_inner_ != TBevel::bvNone) b += bevel_width_;
+  if (bevelOuter_ != GraphicPanel::Bevel::None) b += bevelWidth_;
+  if (bevelInner_ != GraphicPanel::Bevel::None) b += bevelWidth_;
   return b;
 }
 
-const QStringList& TWPToolBar::Hints() {
+const QStringList& WPToolBar::Hints() {
   if (hints_.isEmpty()) {
     for (const char* n : kHintNames) hints_ << QStringLiteral("WPI_%1=%1").arg(QLatin1String(n));
   }
   return hints_;
 }
 
-void TWPToolBar::SetHints(const QStringList& hints) {
+void WPToolBar::SetHints(const QStringList& hints) {
   hints_ = hints;
-  for (int i = 1; i <= icon_count_; ++i) {
+  for (int i = 1; i <= iconCount_; ++i) {
     auto& e = icons_[static_cast<size_t>(i)];
-    if (e.Button) e.Button->setToolTip(HintFor(e.Name));
+    if (e.button) e.button->setToolTip(HintFor(e.name));
   }
 }
 
-QString TWPToolBar::HintFor(const QString& icon_name) {
+QString WPToolBar::HintFor(const QString& icon_name) {
   for (const QString& line : Hints()) {
     int eq = line.indexOf(QLatin1Char('='));
     if (eq < 0) continue;
@@ -433,18 +434,18 @@ QString TWPToolBar::HintFor(const QString& icon_name) {
   return {};
 }
 
-int TWPToolBar::ButtonSize() const {
+int WPToolBar::ButtonSize() const {
   QFont f = font();
   int height = f.pixelSize();
   if (height <= 0) height = qRound(f.pointSizeF() * logicalDpiY() / 72.0);
   return height + 9;
 }
 
-bool TWPToolBar::IsOutlineFont(const QString& family) {
+bool WPToolBar::IsOutlineFont(const QString& family) {
   return QFontDatabase::isSmoothlyScalable(family) || QFontDatabase::isScalable(family);
 }
 
-void TWPToolBar::AddControl(QWidget* control) {
+void WPToolBar::AddControl(QWidget* control) {
   if (!control) return;
   size_t total = 0;
   for (const auto& c : controls_)
@@ -454,86 +455,86 @@ void TWPToolBar::AddControl(QWidget* control) {
   control->show();
   added_.push_back(control);
   controls_.push_back(control);
-  if (!flow_posted_) {
-    flow_posted_ = true;
+  if (!flowPosted_) {
+    flowPosted_ = true;
     QTimer::singleShot(0, this, [this] {
-      flow_posted_ = false;
+      flowPosted_ = false;
       Flow();
     });
   }
 }
 
-void TWPToolBar::AddIcon(const QString& name, int id, int number, int group) {
-  if (icon_count_ >= kMaxIcons) return;
-  added_icons_.push_back({name.left(20), id, number, group});
-  auto& e = icons_[static_cast<size_t>(++icon_count_)];
-  e.Name = name.left(20);
-  e.Id = id;
-  e.Number = number;
-  e.Group = group;
+void WPToolBar::AddIcon(const QString& name, int id, int number, int group) {
+  if (iconCount_ >= kMaxIcons) return;
+  addedIcons_.push_back({name.left(20), id, number, group});
+  auto& e = icons_[static_cast<size_t>(++iconCount_)];
+  e.name = name.left(20);
+  e.id = id;
+  e.number = number;
+  e.group = group;
   if (!building_) Rebuild();
 }
 
-int TWPToolBar::FindIcon(int id, int group, int number) const {
-  for (int i = 1; i <= icon_count_; ++i) {
+int WPToolBar::FindIcon(int id, int group, int number) const {
+  for (int i = 1; i <= iconCount_; ++i) {
     const auto& e = icons_[static_cast<size_t>(i)];
     if (id != 0) {
-      if (e.Id == id) return i;
-    } else if (e.Group == group && (number == 0 || e.Number == number)) {
+      if (e.id == id) return i;
+    } else if (e.group == group && (number == 0 || e.number == number)) {
       return i;
     }
   }
   return 0;
 }
 
-QToolButton* TWPToolBar::IconButton(const QString& name) const {
-  for (int i = 1; i <= icon_count_; ++i) {
+QToolButton* WPToolBar::IconButton(const QString& name) const {
+  for (int i = 1; i <= iconCount_; ++i) {
     const auto& e = icons_[static_cast<size_t>(i)];
-    if (e.Name.compare(name, Qt::CaseInsensitive) == 0) return e.Button;
+    if (e.name.compare(name, Qt::CaseInsensitive) == 0) return e.button;
   }
   return nullptr;
 }
 
-void TWPToolBar::FillIconTable() {
-  for (auto& e : icons_) e = TWPIconEntry{QString(), 0, 0, 0, e.Button};
-  icon_count_ = 0;
+void WPToolBar::FillIconTable() {
+  for (auto& e : icons_) e = WPIconEntry{QString(), 0, 0, 0, e.button};
+  iconCount_ = 0;
   auto append = [&](const QString& name, int group, int number, int id) {
-    if (icon_count_ >= kMaxIcons) return;
-    auto& e = icons_[static_cast<size_t>(++icon_count_)];
-    e.Name = name;
-    e.Group = group;
-    e.Number = number;
-    e.Id = id;
+    if (iconCount_ >= kMaxIcons) return;
+    auto& e = icons_[static_cast<size_t>(++iconCount_)];
+    e.name = name;
+    e.group = group;
+    e.number = number;
+    e.id = id;
   };
   for (const auto& b : kBuiltinIcons) {
     uint16_t set = 0;
-    switch (b.Set) {
-      case TSet::Status:
-        set = status_icons_;
+    switch (b.set) {
+      case Set::Status:
+        set = statusIcons_;
         break;
-      case TSet::Action:
-        set = action_icons_;
+      case Set::Action:
+        set = actionIcons_;
         break;
-      case TSet::Database:
-        set = database_icons_;
+      case Set::Database:
+        set = databaseIcons_;
         break;
-      case TSet::Edit:
-        set = edit_icons_;
+      case Set::Edit:
+        set = editIcons_;
         break;
     }
-    if (set & b.Bit) append(QLatin1String(b.Name), b.Group, b.Number, 0);
+    if (set & b.bit) append(QLatin1String(b.name), b.group, b.number, 0);
   }
-  for (const auto& a : added_icons_) append(a.Name, a.Group, a.Number, a.Id);
+  for (const auto& a : addedIcons_) append(a.name, a.group, a.number, a.id);
 }
 
-TWPTBCombo* TWPToolBar::CreateList(TWPTBCombo::TKind kind) {
-  auto* list = new TWPTBCombo(kind, this);
+WPTBCombo* WPToolBar::CreateList(WPTBCombo::ComboKind kind) {
+  auto* list = new WPTBCombo(kind, this);
   list->hide();
   connect(list, &QComboBox::activated, this, [this, list](int item) { ListChosen(list, item); });
   return list;
 }
 
-TWPTBCombo* TWPToolBar::MakeList(TWPTBCombo*& list, TWPTBCombo::TKind kind, bool wanted) {
+WPTBCombo* WPToolBar::MakeList(WPTBCombo*& list, WPTBCombo::ComboKind kind, bool wanted) {
   if (!wanted) {
     if (list) list->hide();
     return nullptr;
@@ -543,10 +544,10 @@ TWPTBCombo* TWPToolBar::MakeList(TWPTBCombo*& list, TWPTBCombo::TKind kind, bool
   return list;
 }
 
-void TWPToolBar::FillFontNames() {
-  if (font_names_->count() > 0) return;
+void WPToolBar::FillFontNames() {
+  if (fontNames_->count() > 0) return;
   QStringList families = QFontDatabase::families();
-  if (font_choice_ == TFontChoice::fsPrinterFonts) {
+  if (fontChoice_ == inkwend::FontChoice::PrinterFonts) {
     // A printer prints outline fonts; bitmap faces of the screen are left out. The printers are
     // only asked for when there is a bitmap face to leave out: asking loads the system's printing
     // back end, a noticeable part of the start-up time.
@@ -560,30 +561,30 @@ void TWPToolBar::FillFontNames() {
   families.removeDuplicates();
   std::sort(families.begin(), families.end(),
             [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-  font_names_->addItems(families);
+  fontNames_->addItems(families);
   QFontMetrics fm(font());
   int widest = 0;
   for (const QString& f : families) widest = std::max(widest, fm.horizontalAdvance(f));
-  font_names_->setFixedWidth(widest + fm.horizontalAdvance(QStringLiteral("    ")) + 16);
-  font_names_->view()->setMinimumWidth(widest + 40);
+  fontNames_->setFixedWidth(widest + fm.horizontalAdvance(QStringLiteral("    ")) + 16);
+  fontNames_->view()->setMinimumWidth(widest + 40);
 }
 
-void TWPToolBar::FillSizes() {
-  if (font_sizes_->count() > 0) return;
-  int from = size_from_ == 0 ? 1 : size_from_;
-  for (int s = from; s <= size_to_; ++s) font_sizes_->addItem(QStringLiteral(" %1").arg(s));
+void WPToolBar::FillSizes() {
+  if (fontSizes_->count() > 0) return;
+  int from = sizeFrom_ == 0 ? 1 : sizeFrom_;
+  for (int s = from; s <= sizeTo_; ++s) fontSizes_->addItem(QStringLiteral(" %1").arg(s));
   QFontMetrics fm(font());
-  font_sizes_->setFixedWidth(fm.horizontalAdvance(QLatin1Char('8')) * 3 + 24);
+  fontSizes_->setFixedWidth(fm.horizontalAdvance(QLatin1Char('8')) * 3 + 24);
 }
 
-void TWPToolBar::FillColors(TWPTBCombo* list) {
+void WPToolBar::FillColors(WPTBCombo* list) {
   if (list->count() == 0)
     for (int i = 0; i < 16; ++i) list->addItem(QString::number(i));
   QFontMetrics fm(font());
   list->setFixedWidth(fm.horizontalAdvance(QLatin1Char('A')) + 32);
 }
 
-void TWPToolBar::FillStyles() {
+void WPToolBar::FillStyles() {
   QStringList names = Editor() ? Editor()->StyleNames() : QStringList();
   QString current = styles_->currentText();
   styles_->clear();
@@ -594,93 +595,93 @@ void TWPToolBar::FillStyles() {
   styles_->setFixedWidth(fm.horizontalAdvance(QStringLiteral("Blocksatz")) + 24);
 }
 
-void TWPToolBar::MakeButtons() {
+void WPToolBar::MakeButtons() {
   int side = ButtonSize();
-  for (int i = 1; i <= icon_count_; ++i) {
+  for (int i = 1; i <= iconCount_; ++i) {
     auto& e = icons_[static_cast<size_t>(i)];
-    if (!e.Button) {
-      if (!spare_buttons_.empty()) {
-        e.Button = spare_buttons_.back();
-        spare_buttons_.pop_back();
+    if (!e.button) {
+      if (!spareButtons_.empty()) {
+        e.button = spareButtons_.back();
+        spareButtons_.pop_back();
       } else {
-        e.Button = new QToolButton(this);
-        e.Button->setAutoRaise(false);
-        e.Button->setFocusPolicy(Qt::NoFocus);
-        QToolButton* b = e.Button;
+        e.button = new QToolButton(this);
+        e.button->setAutoRaise(false);
+        e.button->setFocusPolicy(Qt::NoFocus);
+        QToolButton* b = e.button;
         connect(b, &QToolButton::clicked, this,
                 [this, b] { IconClicked(b->property(kTagProperty).toInt() - kTagOffset); });
       }
     }
-    QToolButton* b = e.Button;
+    QToolButton* b = e.button;
     b->hide();
     b->setProperty(kTagProperty, i + kTagOffset);
-    b->setObjectName(e.Name);
+    b->setObjectName(e.name);
     b->setFixedSize(side, side);
     b->setCheckable(true);
-    alignment_group_->removeButton(b);
-    if (e.Group == kGroupAlignment) {
+    alignmentGroup_->removeButton(b);
+    if (e.group == kGroupAlignment) {
       b->setProperty(kGroupIndexProperty, kGroupAlignment);
-      alignment_group_->addButton(b);
+      alignmentGroup_->addButton(b);
     } else {
-      b->setProperty(kGroupIndexProperty, e.Group + i);
+      b->setProperty(kGroupIndexProperty, e.group + i);
       b->setChecked(false);
     }
-    QIcon glyph = WPIGlyph(e.Name);
+    QIcon glyph = WPIGlyph(e.name);
     b->setIcon(glyph);
     b->setIconSize(QSize(16, 16));
-    b->setToolTip(HintFor(e.Name));
-    b->setAccessibleName(e.Name);
+    b->setToolTip(HintFor(e.name));
+    b->setAccessibleName(e.name);
   }
   // The alignment group is never all up: left starts down.
-  if (alignment_group_->checkedButton() == nullptr) {
+  if (alignmentGroup_->checkedButton() == nullptr) {
     int left = FindIcon(0, kGroupAlignment, 1);
-    if (left) icons_[static_cast<size_t>(left)].Button->setChecked(true);
+    if (left) icons_[static_cast<size_t>(left)].button->setChecked(true);
   }
   // Buttons of slots beyond the count are kept for later rebuilds, out of sight.
-  for (size_t i = static_cast<size_t>(icon_count_) + 1; i < icons_.size(); ++i) {
-    if (icons_[i].Button) {
-      icons_[i].Button->hide();
-      alignment_group_->removeButton(icons_[i].Button);
-      spare_buttons_.push_back(icons_[i].Button);
-      icons_[i].Button = nullptr;
+  for (size_t i = static_cast<size_t>(iconCount_) + 1; i < icons_.size(); ++i) {
+    if (icons_[i].button) {
+      icons_[i].button->hide();
+      alignmentGroup_->removeButton(icons_[i].button);
+      spareButtons_.push_back(icons_[i].button);
+      icons_[i].button = nullptr;
     }
   }
-  for (int i = 1; i <= icon_count_; ++i) icons_[static_cast<size_t>(i)].Button->show();
+  for (int i = 1; i <= iconCount_; ++i) icons_[static_cast<size_t>(i)].button->show();
 }
 
-void TWPToolBar::Rebuild() {
+void WPToolBar::Rebuild() {
   if (building_) return;
   building_ = true;
   FillIconTable();
   std::vector<QPointer<QWidget>> order;
-  using K = TWPTBCombo::TKind;
-  if (MakeList(font_names_, K::FontName, list_boxes_ & SelFontName)) {
-    font_names_->ShowFontFaces = show_font_;
+  using K = WPTBCombo::ComboKind;
+  if (MakeList(fontNames_, K::FontName, listBoxes_ & kSelListFontName)) {
+    fontNames_->showFontFaces = showFont_;
     FillFontNames();
-    order.push_back(font_names_);
+    order.push_back(fontNames_);
   }
-  if (MakeList(font_sizes_, K::FontSize, list_boxes_ & SelFontSize)) {
+  if (MakeList(fontSizes_, K::FontSize, listBoxes_ & kSelListFontSize)) {
     FillSizes();
-    order.push_back(font_sizes_);
+    order.push_back(fontSizes_);
   }
-  if (MakeList(text_colors_, K::TextColor, list_boxes_ & SelFontColor)) {
-    FillColors(text_colors_);
-    order.push_back(text_colors_);
+  if (MakeList(textColors_, K::TextColor, listBoxes_ & kSelListFontColor)) {
+    FillColors(textColors_);
+    order.push_back(textColors_);
   }
-  if (MakeList(back_colors_, K::BackgroundColor, list_boxes_ & SelBackgroundColor)) {
-    FillColors(back_colors_);
-    order.push_back(back_colors_);
+  if (MakeList(backColors_, K::BackgroundColor, listBoxes_ & kSelListBackgroundColor)) {
+    FillColors(backColors_);
+    order.push_back(backColors_);
   }
-  if (MakeList(par_colors_, K::ParColor, list_boxes_ & SelParColor)) {
-    FillColors(par_colors_);
-    order.push_back(par_colors_);
+  if (MakeList(parColors_, K::ParColor, listBoxes_ & kSelListParColor)) {
+    FillColors(parColors_);
+    order.push_back(parColors_);
   }
-  if (MakeList(styles_, K::Style, list_boxes_ & SelStyle)) {
+  if (MakeList(styles_, K::Style, listBoxes_ & kSelListStyle)) {
     FillStyles();
     order.push_back(styles_);
   }
   MakeButtons();
-  for (int i = 1; i <= icon_count_; ++i) order.push_back(icons_[static_cast<size_t>(i)].Button);
+  for (int i = 1; i <= iconCount_; ++i) order.push_back(icons_[static_cast<size_t>(i)].button);
   for (const auto& a : added_)
     if (a && order.size() < kMaxControls) order.push_back(a);
   controls_ = std::move(order);
@@ -689,11 +690,11 @@ void TWPToolBar::Rebuild() {
   Flow();
 }
 
-int TWPToolBar::GroupOf(const QWidget* control) const {
+int WPToolBar::GroupOf(const QWidget* control) const {
   return control->property(kGroupIndexProperty).toInt() / 256;
 }
 
-void TWPToolBar::Flow() {
+void WPToolBar::Flow() {
   int b = BevelSize();
   int x = b + 2, y = b + 2, row_height = 0;
   bool have_previous_button = false;
@@ -716,7 +717,7 @@ void TWPToolBar::Flow() {
     }
     if (speed_button) {
       int group = GroupOf(w);
-      if ((!have_previous_button || group != previous_group) && x > 10) x += group_gap_;
+      if ((!have_previous_button || group != previous_group) && x > 10) x += groupGap_;
       previous_group = group;
       have_previous_button = true;
     } else {
@@ -726,7 +727,7 @@ void TWPToolBar::Flow() {
     row_height = std::max(row_height, ch);
     x += cw;
   }
-  if (align_ != TToolAlign::alNone && y + row_height != height()) {
+  if (align_ != ToolAlign::None && y + row_height != height()) {
     int h = b + row_height + y + 2;
     if (h != height()) {
       setFixedHeight(h);
@@ -735,31 +736,32 @@ void TWPToolBar::Flow() {
   }
 }
 
-void TWPToolBar::showEvent(QShowEvent* e) {
-  TWPCustomToolPanel::showEvent(e);
+void WPToolBar::showEvent(QShowEvent* e) {
+  WPCustomToolPanel::showEvent(e);
   if (!built_) Rebuild();
 }
 
-void TWPToolBar::resizeEvent(QResizeEvent* e) {
-  TWPCustomToolPanel::resizeEvent(e);
+void WPToolBar::resizeEvent(QResizeEvent* e) {
+  WPCustomToolPanel::resizeEvent(e);
   if (built_) Flow();
 }
 
-void TWPToolBar::changeEvent(QEvent* e) {
+void WPToolBar::changeEvent(QEvent* e) {
   // Qt keeps each button's own enabled state while the toolbar is disabled and restores it on
   // enabling; the lists draw their text grey while disabled.
-  TWPCustomToolPanel::changeEvent(e);
+  WPCustomToolPanel::changeEvent(e);
   if (e->type() == QEvent::EnabledChange && isEnabled() && !built_ && isVisible()) Rebuild();
 }
 
-void TWPToolBar::paintEvent(QPaintEvent* e) {
+void WPToolBar::paintEvent(QPaintEvent* e) {
   QFrame::paintEvent(e);
-  if (bevel_outer_ == TBevel::bvNone && bevel_inner_ == TBevel::bvNone) return;
+  if (bevelOuter_ == GraphicPanel::Bevel::None && bevelInner_ == GraphicPanel::Bevel::None) return;
   QPainter p(this);
   QColor light = palette().color(QPalette::Light), dark = palette().color(QPalette::Dark);
-  auto bevel = [&](QRect r, TBevel kind) {
-    if (kind == TBevel::bvNone) return r;
-    QColor tl = kind == TBevel::bvRaised ? light : dark, br = kind == TBevel::bvRaised ? dark : light;
+  auto bevel = [&](QRect r, GraphicPanel::Bevel kind) {
+    if (kind == GraphicPanel::Bevel::None) return r;
+    QColor tl = kind == GraphicPanel::Bevel::Raised ? light : dark,
+           br = kind == GraphicPanel::Bevel::Raised ? dark : light;
     p.setPen(tl);
     p.drawLine(r.topLeft(), r.topRight());
     p.drawLine(r.topLeft(), r.bottomLeft());
@@ -768,17 +770,17 @@ void TWPToolBar::paintEvent(QPaintEvent* e) {
     p.drawLine(r.topRight(), r.bottomRight());
     return r.adjusted(1, 1, -1, -1);
   };
-  QRect r = bevel(rect(), bevel_outer_);
-  bevel(r, bevel_inner_);
+  QRect r = bevel(rect(), bevelOuter_);
+  bevel(r, bevelInner_);
 }
 
 // --- state shown from the editor ---
 
-bool TWPToolBar::SetIconState(int id, int group, int number, bool down, bool& found) {
+bool WPToolBar::SetIconState(int id, int group, int number, bool down, bool& found) {
   int i = FindIcon(id, group, number);
-  found = i != 0 && icons_[static_cast<size_t>(i)].Button;
+  found = i != 0 && icons_[static_cast<size_t>(i)].button;
   if (!found) return false;
-  QToolButton* b = icons_[static_cast<size_t>(i)].Button;
+  QToolButton* b = icons_[static_cast<size_t>(i)].button;
   bool previous = b->isChecked();
   if (b->isChecked() != down) {
     if (group == kGroupAlignment && !down) {
@@ -790,36 +792,36 @@ bool TWPToolBar::SetIconState(int id, int group, int number, bool down, bool& fo
   return previous;
 }
 
-bool TWPToolBar::EnableIconHere(int id, int group, int number, bool enabled, bool& found) {
+bool WPToolBar::EnableIconHere(int id, int group, int number, bool enabled, bool& found) {
   bool previous = false;
   found = false;
-  for (int i = 1; i <= icon_count_; ++i) {
+  for (int i = 1; i <= iconCount_; ++i) {
     const auto& e = icons_[static_cast<size_t>(i)];
-    bool match = id != 0 ? e.Id == id : (e.Group == group && (number == 0 || e.Number == number));
-    if (!match || !e.Button) continue;
-    if (!found) previous = e.Button->isEnabledTo(this);
+    bool match = id != 0 ? e.id == id : (e.group == group && (number == 0 || e.number == number));
+    if (!match || !e.button) continue;
+    if (!found) previous = e.button->isEnabledTo(this);
     found = true;
-    e.Button->setEnabled(enabled);
+    e.button->setEnabled(enabled);
   }
   return previous;
 }
 
-void TWPToolBar::ShowSelectionHere(TWpSelNr kind, const QString& text, int number) {
+void WPToolBar::ShowSelectionHere(WpSelNr kind, const QString& text, int number) {
   switch (kind) {
     case kSelFontName:
-      if (font_names_) {
-        int i = font_names_->findText(text, Qt::MatchFixedString);  // ignoring case
+      if (fontNames_) {
+        int i = fontNames_->findText(text, Qt::MatchFixedString);  // ignoring case
         if (i >= 0)
-          font_names_->setCurrentIndex(i);
+          fontNames_->setCurrentIndex(i);
         else if (!text.isEmpty())
-          font_names_->setEditText(text);  // a face this machine lacks is still named
+          fontNames_->setEditText(text);  // a face this machine lacks is still named
       }
       break;
     case kSelFontSize:
-      if (font_sizes_ && number > 6) {
-        for (int i = 0; i < font_sizes_->count(); ++i)
-          if (TextToInt(font_sizes_->itemText(i)) == number) {
-            font_sizes_->setCurrentIndex(i);
+      if (fontSizes_ && number > 6) {
+        for (int i = 0; i < fontSizes_->count(); ++i)
+          if (TextToInt(fontSizes_->itemText(i)) == number) {
+            fontSizes_->setCurrentIndex(i);
             break;
           }
       }
@@ -827,9 +829,9 @@ void TWPToolBar::ShowSelectionHere(TWpSelNr kind, const QString& text, int numbe
     case kSelTextColor:
     case kSelBackgroundColor:
     case kSelParColor: {
-      TWPTBCombo* list = kind == kSelTextColor         ? text_colors_
-                         : kind == kSelBackgroundColor ? back_colors_
-                                                       : par_colors_;
+      WPTBCombo* list = kind == kSelTextColor         ? textColors_
+                        : kind == kSelBackgroundColor ? backColors_
+                                                      : parColors_;
       if (list && number >= 0 && number < list->count()) list->setCurrentIndex(number);
       break;
     }
@@ -838,10 +840,10 @@ void TWPToolBar::ShowSelectionHere(TWpSelNr kind, const QString& text, int numbe
   }
 }
 
-void TWPToolBar::DisplayFont(const QString& name, int point_size, const QColor& color, const QColor* brush) {
+void WPToolBar::DisplayFont(const QString& name, int point_size, const QColor& color, const QColor* brush) {
   ShowSelection(kSelFontName, name, 0);
   ShowSelection(kSelFontSize, QString(), point_size);
-  const TWPPalette& pal = Palette();
+  const WPPalette& pal = Palette();
   for (int i = 0; i < 15; ++i)
     if (pal[static_cast<size_t>(i)].rgb() == color.rgb()) {
       ShowSelection(kSelTextColor, QString(), i);
@@ -861,31 +863,31 @@ void TWPToolBar::DisplayFont(const QString& name, int point_size, const QColor& 
   }
 }
 
-void TWPToolBar::ShowAttributes(const TWPCaretAttributes& a) {
-  QColor brush = a.HasBackground ? a.Background : QColor(Qt::white);
-  DisplayFont(a.FontName, a.PointSize, a.TextColor, &brush);
+void WPToolBar::ShowAttributes(const WPCaretAttributes& a) {
+  QColor brush = a.hasBackground ? a.background : QColor(Qt::white);
+  DisplayFont(a.fontName, a.pointSize, a.textColor, &brush);
   auto show = [&](int number, bool down) {
     if (down)
       SetIconDown(0, kGroupCharacter, number);
     else
       SetIconUp(0, kGroupCharacter, number);
   };
-  show(2, a.Bold);
-  show(3, a.Italic);
-  show(4, a.Underline);
-  show(5, a.Hyperlink);
-  show(6, a.StrikeOut);
-  show(7, a.Superscript);
-  show(8, a.Subscript);
-  show(9, a.Hidden);
-  show(19, a.RtfCode);
-  if (a.Alignment >= 1 && a.Alignment <= 4) SetIconDown(0, kGroupAlignment, a.Alignment);
+  show(2, a.bold);
+  show(3, a.italic);
+  show(4, a.underline);
+  show(5, a.hyperlink);
+  show(6, a.strikeOut);
+  show(7, a.superscript);
+  show(8, a.subscript);
+  show(9, a.hidden);
+  show(19, a.rtfCode);
+  if (a.alignment >= 1 && a.alignment <= 4) SetIconDown(0, kGroupAlignment, a.alignment);
 }
 
 // --- clicks ---
 
-void TWPToolBar::UpdateTheObject(TWpSelNr kind, const QString& text, int number) {
-  QWidget* w = update_object_;
+void WPToolBar::UpdateTheObject(WpSelNr kind, const QString& text, int number) {
+  QWidget* w = updateObject_;
   if (!w) return;
   bool plain = qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
                qobject_cast<QLineEdit*>(w) || qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w);
@@ -931,44 +933,44 @@ void TWPToolBar::UpdateTheObject(TWpSelNr kind, const QString& text, int number)
   w->setPalette(pal);
 }
 
-void TWPToolBar::Deliver(const TWPToolCommand& command) {
-  if (TWPEditorLink* editor = Editor()) {
+void WPToolBar::Deliver(const WPToolCommand& command) {
+  if (WPEditorLink* editor = Editor()) {
     editor->FocusEditor();
     editor->ToolbarCommand(command);
   }
 }
 
-void TWPToolBar::IconClicked(int index) {
-  if (index < 1 || index > icon_count_) return;
-  TWPIconEntry entry = icons_[static_cast<size_t>(index)];
-  QPointer<QToolButton> button = entry.Button;
+void WPToolBar::IconClicked(int index) {
+  if (index < 1 || index > iconCount_) return;
+  WPIconEntry entry = icons_[static_cast<size_t>(index)];
+  QPointer<QToolButton> button = entry.button;
   if (!button) return;
-  TWpSelNr kind = button->isChecked() ? kSelIconDown : kSelIconUp;
-  QPointer<TWPToolBar> self(this);
-  if (OnIconSelection) OnIconSelection(*this, kind, entry.Name, entry.Group, entry.Number, entry.Id);
+  WpSelNr kind = button->isChecked() ? kSelIconDown : kSelIconUp;
+  QPointer<WPToolBar> self(this);
+  if (onIconSelection) onIconSelection(*this, kind, entry.name, entry.group, entry.number, entry.id);
   if (!self) return;
   if (kind != 0) {
-    if (entry.Group == kGroupCharacter) UpdateTheObject(kind, QString(), entry.Number);
+    if (entry.group == kGroupCharacter) UpdateTheObject(kind, QString(), entry.number);
     // Superscript and subscript exclude each other.
-    if (kind == kSelIconDown && entry.Group == kGroupCharacter && (entry.Number == 7 || entry.Number == 8))
-      SetIconUp(0, kGroupCharacter, entry.Number == 7 ? 8 : 7);
-    TWPToolCommand command;
-    command.Kind = kind;
-    command.Group = entry.Group;
-    command.Number = entry.Number;
-    command.IconName = entry.Name;
-    command.Id = entry.Id;
+    if (kind == kSelIconDown && entry.group == kGroupCharacter && (entry.number == 7 || entry.number == 8))
+      SetIconUp(0, kGroupCharacter, entry.number == 7 ? 8 : 7);
+    WPToolCommand command;
+    command.kind = kind;
+    command.group = entry.group;
+    command.number = entry.number;
+    command.iconName = entry.name;
+    command.id = entry.id;
     Deliver(command);
     if (!self) return;
   }
   // Commands are push buttons: up again once delivered.
-  if (button && (entry.Group == kGroupEdit || entry.Group == kGroupFile || entry.Group == kGroupPrint))
+  if (button && (entry.group == kGroupEdit || entry.group == kGroupFile || entry.group == kGroupPrint))
     button->setChecked(false);
 }
 
-void TWPToolBar::ListChosen(TWPTBCombo* list, int item) {
-  using K = TWPTBCombo::TKind;
-  TWpSelNr kind = 0;
+void WPToolBar::ListChosen(WPTBCombo* list, int item) {
+  using K = WPTBCombo::ComboKind;
+  WpSelNr kind = 0;
   switch (list->Kind()) {
     case K::FontName:
       kind = kSelFontName;
@@ -993,14 +995,14 @@ void TWPToolBar::ListChosen(TWPTBCombo* list, int item) {
   if (list->Kind() == K::FontName) text = text.trimmed().left(31);
   if (text.isEmpty()) return;
   int number = list->Kind() == K::Style ? item : TextToInt(text);
-  QPointer<TWPToolBar> self(this);
+  QPointer<WPToolBar> self(this);
   UpdateTheObject(kind, text, number);
-  if (OnSelection) OnSelection(*this, kind, text, number);
+  if (onSelection) onSelection(*this, kind, text, number);
   if (!self || kind == 0) return;
-  TWPToolCommand command;
-  command.Kind = kind;
-  command.Text = text;
-  command.Number = number;
+  WPToolCommand command;
+  command.kind = kind;
+  command.text = text;
+  command.number = number;
   Deliver(command);
 }
 

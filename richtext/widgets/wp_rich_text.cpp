@@ -45,20 +45,20 @@ QString FromU32(std::u32string_view s) {
   return QString::fromUcs4(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-TColorRef ToColorRef(const QColor& c) {
+ColorRef ToColorRef(const QColor& c) {
   return RGBColor(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
                   static_cast<uint8_t>(c.blue()));
 }
 
-QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 }  // namespace
 
-QStringList TWPRichText::RtfMimeTypes() {
+QStringList WPRichText::RtfMimeTypes() {
   return {QStringLiteral("text/rtf"), QStringLiteral("application/rtf"), QStringLiteral("text/richtext")};
 }
 
-TWPRichText::TWPRichText(QWidget* parent)
+WPRichText::WPRichText(QWidget* parent)
     : QAbstractScrollArea(parent), doc_(std::make_unique<EditController>()) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
@@ -73,12 +73,12 @@ TWPRichText::TWPRichText(QWidget* parent)
   doc_->Layout().SetDevice(&SharedTextMetrics(), std::max(1, logicalDpiX()), std::max(1, logicalDpiY()));
   doc_->SetWordWrap(true);
   doc_->Layout().SetWindowWidth(viewport()->width());
-  doc_->Layout().BackgroundColor = ToColorRef(color_);
-  doc_->OnChange = [this] {
-    if (OnChange) OnChange(*this);
+  doc_->Layout().backgroundColor = ToColorRef(color_);
+  doc_->onChange = [this] {
+    if (onChange) onChange(*this);
   };
-  doc_->OnBeforePasteEvent = [this] { return !OnBeforePasteEvent || OnBeforePasteEvent(*this); };
-  doc_->OnMessage = [this](const std::string& text) { ShowMessage(QString::fromStdString(text)); };
+  doc_->onBeforePasteEvent = [this] { return !onBeforePasteEvent || onBeforePasteEvent(*this); };
+  doc_->onMessage = [this](const std::string& text) { ShowMessage(QString::fromStdString(text)); };
 
   blink_.setInterval(kCaretBlinkMs);
   QObject::connect(&blink_, &QTimer::timeout, viewport(), [this] { BlinkCaret(); });
@@ -87,74 +87,74 @@ TWPRichText::TWPRichText(QWidget* parent)
   UpdateScrollBars();
 }
 
-TWPRichText::~TWPRichText() = default;
+WPRichText::~WPRichText() = default;
 
 // --------------------------------------------------------------------------------------------
 // Properties
 
-void TWPRichText::SetReadOnly(bool on) {
-  doc_->ReadOnly = on;
+void WPRichText::SetReadOnly(bool on) {
+  doc_->readOnly = on;
   RepaintCaret();
 }
 
-void TWPRichText::SetWordWrap(bool on) {
+void WPRichText::SetWordWrap(bool on) {
   doc_->SetWordWrap(on);
   doc_->Layout().SetWindowWidth(viewport()->width());
   UpdateAll();
   AfterEdit();
 }
 
-void TWPRichText::SetZooming(int percent) {
+void WPRichText::SetZooming(int percent) {
   doc_->Layout().SetZooming(percent <= 0 ? 100 : percent);
   UpdateAll();
   AfterEdit();
 }
 
-void TWPRichText::SetResizing(int percent) {
+void WPRichText::SetResizing(int percent) {
   doc_->Layout().SetResizing(percent <= 0 ? 100 : percent);
   UpdateAll();
   AfterEdit();
 }
 
-QString TWPRichText::HTMLFilePath() const { return FromU32(doc_->Document().HTMLFilePath); }
-void TWPRichText::SetHTMLFilePath(const QString& path) { doc_->Document().HTMLFilePath = ToU32(path); }
+QString WPRichText::HTMLFilePath() const { return FromU32(doc_->Document().htmlFilePath); }
+void WPRichText::SetHTMLFilePath(const QString& path) { doc_->Document().htmlFilePath = ToU32(path); }
 
-void TWPRichText::SetColor(const QColor& color) {
+void WPRichText::SetColor(const QColor& color) {
   color_ = color;
-  doc_->Layout().BackgroundColor = ToColorRef(color);
+  doc_->Layout().backgroundColor = ToColorRef(color);
   UpdateAll();
 }
 
-QString TWPRichText::FileName() const {
+QString WPRichText::FileName() const {
   return QFile::decodeName(QByteArray::fromStdString(doc_->FileName()));
 }
 
 // --------------------------------------------------------------------------------------------
 // Operations
 
-void TWPRichText::Clear() {
+void WPRichText::Clear() {
   doc_->Clear();
   // New text takes the control's font and colours.
-  TCharAttr a = doc_->Document().DefaultAttr;
+  CharAttr a = doc_->Document().defaultAttr;
   const QString family = font_.family().left(31);
-  if (!family.isEmpty()) doc_->Document().Header.Fonts[0].Name = ToU32(family);
-  a.FontIndex = 0;
+  if (!family.isEmpty()) doc_->Document().header.fonts[0].name = ToU32(family);
+  a.fontIndex = 0;
   int points = font_.pointSize();
   if (points <= 0 && font_.pixelSize() > 0) points = (font_.pixelSize() * 72 + 48) / 96;
-  a.PointSize = static_cast<uint8_t>(std::clamp(points, 1, 255));
-  const TColorRef text = ToColorRef(font_color_), back = ToColorRef(color_);
+  a.pointSize = static_cast<uint8_t>(std::clamp(points, 1, 255));
+  const ColorRef text = ToColorRef(fontColor_), back = ToColorRef(color_);
   int text_index = 0, back_index = 0;
   for (int i = 14; i >= 0; --i) {
-    if (doc_->Document().Header.Colors[static_cast<size_t>(i)] == text) text_index = i;
-    if (doc_->Document().Header.Colors[static_cast<size_t>(i)] == back) back_index = i;
+    if (doc_->Document().header.colors[static_cast<size_t>(i)] == text) text_index = i;
+    if (doc_->Document().header.colors[static_cast<size_t>(i)] == back) back_index = i;
   }
   a.SetTextColor(static_cast<uint8_t>(text_index));
   a.SetBackgroundColor(static_cast<uint8_t>(back_index));
-  a.StyleBits = static_cast<uint8_t>((font_.bold() ? kStyleBold : 0) | (font_.italic() ? kStyleItalic : 0) |
+  a.styleBits = static_cast<uint8_t>((font_.bold() ? kStyleBold : 0) | (font_.italic() ? kStyleItalic : 0) |
                                      (font_.underline() ? kStyleUnderline : 0));
-  a.CharFlags = 0;
+  a.charFlags = 0;
   doc_->Document().SetDefaultAttr(a);
-  doc_->Document().FirstParagraph()->EndAttr = a;
+  doc_->Document().FirstParagraph()->endAttr = a;
   doc_->Document().FirstParagraph()->MarkDirty();
   doc_->Reformat();
   horizontalScrollBar()->setValue(0);
@@ -163,49 +163,49 @@ void TWPRichText::Clear() {
   AfterEdit();
 }
 
-int TWPRichText::LoadFromFile(const QString& path) {
+int WPRichText::LoadFromFile(const QString& path) {
   const int result = doc_->LoadFromFile(QFile::encodeName(path).toStdString());
   UpdateAll();
   AfterEdit(false);
   return result;
 }
 
-int TWPRichText::LoadFromStream(TWPStream& stream) {
+int WPRichText::LoadFromStream(WPStream& stream) {
   const int result = doc_->LoadFromStream(stream);
   UpdateAll();
   AfterEdit(false);
   return result;
 }
 
-int TWPRichText::SaveToFile(const QString& path) {
+int WPRichText::SaveToFile(const QString& path) {
   return doc_->SaveToFile(QFile::encodeName(path).toStdString());
 }
 
-int TWPRichText::SaveToStream(TWPStream& stream) { return doc_->SaveToStream(stream); }
+int WPRichText::SaveToStream(WPStream& stream) { return doc_->SaveToStream(stream); }
 
-int TWPRichText::SaveSelectionToStream(TWPStream& stream) { return doc_->SaveSelectionToStream(stream); }
+int WPRichText::SaveSelectionToStream(WPStream& stream) { return doc_->SaveSelectionToStream(stream); }
 
-void TWPRichText::SetCaretPosition(int64_t position) {
+void WPRichText::SetCaretPosition(int64_t position) {
   doc_->SetCaretPosition(position);
   AfterEdit();
 }
 
-void TWPRichText::SelectAll() {
+void WPRichText::SelectAll() {
   doc_->SelectAll();
   AfterEdit(false);
 }
 
-void TWPRichText::DeleteSelection() {
+void WPRichText::DeleteSelection() {
   doc_->DeleteSelection();
   AfterEdit();
 }
 
-void TWPRichText::HideSelection() {
+void WPRichText::HideSelection() {
   doc_->HideSelection();
   AfterEdit(false);
 }
 
-QMimeData* TWPRichText::SelectionMimeData() {
+QMimeData* WPRichText::SelectionMimeData() {
   auto* mime = new QMimeData;
   const QByteArray rtf = QByteArray::fromStdString(doc_->SelectionAsRtf());
   for (const QString& type : RtfMimeTypes()) mime->setData(type, rtf);
@@ -213,31 +213,31 @@ QMimeData* TWPRichText::SelectionMimeData() {
   return mime;
 }
 
-void TWPRichText::CopyToClipboard() {
+void WPRichText::CopyToClipboard() {
   if (!doc_->HasSelection()) return;
-  if (OnBeforeCopyEvent && !OnBeforeCopyEvent(*this)) return;
+  if (onBeforeCopyEvent && !onBeforeCopyEvent(*this)) return;
   QApplication::clipboard()->setMimeData(SelectionMimeData());
 }
 
-void TWPRichText::CutToClipboard() {
+void WPRichText::CutToClipboard() {
   if (!doc_->HasSelection()) return;
-  if (OnBeforeCopyEvent && !OnBeforeCopyEvent(*this)) return;
+  if (onBeforeCopyEvent && !onBeforeCopyEvent(*this)) return;
   QApplication::clipboard()->setMimeData(SelectionMimeData());
   doc_->DeleteSelection();
   AfterEdit();
 }
 
-bool TWPRichText::PasteMimeData(const QMimeData* mime) {
+bool WPRichText::PasteMimeData(const QMimeData* mime) {
   if (!mime) return false;
   for (const QString& type : RtfMimeTypes()) {
     if (mime->hasFormat(type)) {
       const QByteArray bytes = mime->data(type);
-      if (!bytes.isEmpty()) return doc_->PasteBytes(bytes.toStdString(), TWPLoadFormat::FormatRTF);
+      if (!bytes.isEmpty()) return doc_->PasteBytes(bytes.toStdString(), WPLoadFormat::FormatRTF);
     }
   }
   if (mime->hasText()) {
     const QString text = mime->text();
-    if (!text.isEmpty()) return doc_->PasteBytes(text.toUtf8().toStdString(), TWPLoadFormat::FormatANSI);
+    if (!text.isEmpty()) return doc_->PasteBytes(text.toUtf8().toStdString(), WPLoadFormat::FormatANSI);
   }
   if (mime->hasImage()) {
     try {
@@ -250,142 +250,142 @@ bool TWPRichText::PasteMimeData(const QMimeData* mime) {
   return false;
 }
 
-void TWPRichText::PasteFromClipboard() {
-  if (!doc_->ReadOnly) PasteMimeData(QApplication::clipboard()->mimeData());
+void WPRichText::PasteFromClipboard() {
+  if (!doc_->readOnly) PasteMimeData(QApplication::clipboard()->mimeData());
   UpdateAll();
   AfterEdit();
 }
 
-void TWPRichText::InsertText(const QString& text) {
+void WPRichText::InsertText(const QString& text) {
   doc_->InsertText(ToU32(text));
   AfterEdit();
 }
 
-int TWPRichText::InsertGraphic(TDocGraphic graphic, int width, int height) {
+int WPRichText::InsertGraphic(DocGraphic graphic, int width, int height) {
   const int tag = doc_->InsertGraphic(std::move(graphic), width, height);
   AfterEdit();
   return tag;
 }
 
-int TWPRichText::InsertGraphic(const QImage& image, int width, int height) {
-  TDocGraphic graphic;
-  TBitmap bmp = BitmapFromImage(image);
-  if (bmp.Width > 0) graphic.Image = std::move(bmp);
+int WPRichText::InsertGraphic(const QImage& image, int width, int height) {
+  DocGraphic graphic;
+  Bitmap bmp = BitmapFromImage(image);
+  if (bmp.width > 0) graphic.image = std::move(bmp);
   return InsertGraphic(std::move(graphic), width, height);
 }
 
-void TWPRichText::SetCurrentAttr(const TCharAttr& attr) {
+void WPRichText::SetCurrentAttr(const CharAttr& attr) {
   doc_->SetCurrentAttr(attr);
   AfterEdit();
 }
 
-int TWPRichText::FontIndexOf(const QString& name) { return doc_->FontIndexOf(ToU32(name)); }
+int WPRichText::FontIndexOf(const QString& name) { return doc_->FontIndexOf(ToU32(name)); }
 
-void TWPRichText::AppendParagraph(const TParagraphDescription& description) {
+void WPRichText::AppendParagraph(const ParagraphDescription& description) {
   doc_->AppendParagraph(description);
   AfterEdit();
 }
 
-void TWPRichText::SetPageLayout(int left, int right, int page_height, int page_width, int bottom, int top) {
+void WPRichText::SetPageLayout(int left, int right, int page_height, int page_width, int bottom, int top) {
   doc_->SetPageLayout(left, right, page_height, page_width, bottom, top);
   AfterEdit();
 }
 
-void TWPRichText::SetParSpacing(int before, int line_spacing, int after) {
+void WPRichText::SetParSpacing(int before, int line_spacing, int after) {
   doc_->SetParSpacing(before, line_spacing, after);
   AfterEdit();
 }
 
-void TWPRichText::SetParIndents(int first, int left, int right) {
+void WPRichText::SetParIndents(int first, int left, int right) {
   doc_->SetParIndents(first, left, right);
   AfterEdit();
 }
 
-void TWPRichText::SetParShading(int percent, uint8_t colors) {
+void WPRichText::SetParShading(int percent, uint8_t colors) {
   doc_->SetParShading(percent, colors);
   AfterEdit();
 }
 
-void TWPRichText::Reformat() {
+void WPRichText::Reformat() {
   doc_->Layout().ReformatAll();
   UpdateAll();
   AfterEdit();
 }
 
-void TWPRichText::Changed() { doc_->Changed(); }
+void WPRichText::Changed() { doc_->Changed(); }
 
-void TWPRichText::Refresh() {
-  if (paint_locked_) return;
+void WPRichText::Refresh() {
+  if (paintLocked_) return;
   UpdateAll();
 }
 
-bool TWPRichText::FindText(const QString& text, bool backwards) {
+bool WPRichText::FindText(const QString& text, bool backwards) {
   const bool found = doc_->FindText(ToU32(text), backwards);
   AfterEdit();
   return found;
 }
 
-void TWPRichText::ReplaceSelection(const QString& text) {
+void WPRichText::ReplaceSelection(const QString& text) {
   doc_->ReplaceSelection(ToU32(text));
   AfterEdit();
 }
 
-void TWPRichText::AssignHeaderFrom(const TWPRTFText& document) {
+void WPRichText::AssignHeaderFrom(const WPRTFText& document) {
   doc_->AssignHeaderFrom(document);
   UpdateAll();
   AfterEdit(false);
 }
 
-void TWPRichText::FastAppendText(TWPRichText& other) {
+void WPRichText::FastAppendText(WPRichText& other) {
   doc_->FastAppendText(other.Memo());
   UpdateAll();
   AfterEdit(false);
 }
 
-bool TWPRichText::Print() {
+bool WPRichText::Print() {
   QPrinter printer(QPrinter::HighResolution);
   return Print(printer);
 }
 
-bool TWPRichText::Print(QPrinter& printer) {
+bool WPRichText::Print(QPrinter& printer) {
   std::string error;
   const bool ok = PrintDocument(doc_->Layout(), printer, &error, 0, 0xFFFFFF);
-  LastPrintError = QString::fromStdString(error);
+  lastPrintError = QString::fromStdString(error);
   doc_->Layout().SetWindowWidth(viewport()->width());
   UpdateAll();
   AfterEdit(false);
   return ok;
 }
 
-void TWPRichText::Undo() {
+void WPRichText::Undo() {
   doc_->Undo();
   AfterEdit();
 }
 
-void TWPRichText::Redo() {
+void WPRichText::Redo() {
   doc_->Redo();
   AfterEdit();
 }
 
-QString TWPRichText::NextWord() {
+QString WPRichText::NextWord() {
   const QString word = FromU32(doc_->NextWord());
   AfterEdit();
   return word;
 }
 
-void TWPRichText::SelectWord() {
+void WPRichText::SelectWord() {
   doc_->SelectCurrentWord();
   AfterEdit();
 }
 
-void TWPRichText::ReplaceWord(const QString& text) {
+void WPRichText::ReplaceWord(const QString& text) {
   doc_->ReplaceCurrentWord(ToU32(text));
   AfterEdit();
 }
 
-void TWPRichText::ShowMessage(const QString& text) {
-  if (OnMessage)
-    OnMessage(*this, text);
+void WPRichText::ShowMessage(const QString& text) {
+  if (onMessage)
+    onMessage(*this, text);
   else
     QMessageBox::information(this, QString(), text);
 }
@@ -393,31 +393,31 @@ void TWPRichText::ShowMessage(const QString& text) {
 // --------------------------------------------------------------------------------------------
 // Repainting, scrolling, caret
 
-void TWPRichText::UpdateAll() {
-  full_update_pending_ = true;
+void WPRichText::UpdateAll() {
+  fullUpdatePending_ = true;
   viewport()->update();
 }
 
-void TWPRichText::AfterEdit(bool keep_caret_visible) {
+void WPRichText::AfterEdit(bool keep_caret_visible) {
   // The controller has laid out what its operations changed. A key typed into a paragraph
   // repaints from that paragraph only, without a layout pass over the document.
-  TParagraph* typed = doc_->LastTypedParagraph();
+  Paragraph* typed = doc_->LastTypedParagraph();
   if (doc_->DirtyTop() <= doc_->DirtyBottom()) {
-    if (typed && (!fast_par_ || fast_par_ == typed))
-      fast_par_ = typed;
+    if (typed && (!fastPar_ || fastPar_ == typed))
+      fastPar_ = typed;
     else
-      full_update_pending_ = true;
+      fullUpdatePending_ = true;
   }
   if (keep_caret_visible) doc_->EnsureCaretVisible(viewport()->width(), viewport()->height());
   UpdateScrollBars();
   RepaintDirty();
-  caret_on_ = true;
+  caretOn_ = true;
   if (hasFocus()) blink_.start();
   RepaintCaret();
   ReportEditState();
 }
 
-void TWPRichText::UpdateScrollBars() {
+void WPRichText::UpdateScrollBars() {
   const int vh = viewport()->height(), vw = viewport()->width();
   QScrollBar* v = verticalScrollBar();
   QScrollBar* h = horizontalScrollBar();
@@ -430,80 +430,80 @@ void TWPRichText::UpdateScrollBars() {
   if (h->maximum() != hmax) h->setRange(0, hmax);
   h->setPageStep(std::max(1, vw));
   h->setSingleStep(16);
-  doc_->ScrollY = std::clamp(doc_->ScrollY, 0, vmax);
-  doc_->ScrollX = std::clamp(doc_->ScrollX, 0, hmax);
-  if (v->value() != doc_->ScrollY) v->setValue(doc_->ScrollY);
-  if (h->value() != doc_->ScrollX) h->setValue(doc_->ScrollX);
+  doc_->scrollY = std::clamp(doc_->scrollY, 0, vmax);
+  doc_->scrollX = std::clamp(doc_->scrollX, 0, hmax);
+  if (v->value() != doc_->scrollY) v->setValue(doc_->scrollY);
+  if (h->value() != doc_->scrollX) h->setValue(doc_->scrollX);
 }
 
-void TWPRichText::scrollContentsBy(int, int) {
+void WPRichText::scrollContentsBy(int, int) {
   const int x = horizontalScrollBar()->value(), y = verticalScrollBar()->value();
-  if (x == doc_->ScrollX && y == doc_->ScrollY) return;
-  doc_->ScrollX = x;
-  doc_->ScrollY = y;
+  if (x == doc_->scrollX && y == doc_->scrollY) return;
+  doc_->scrollX = x;
+  doc_->scrollY = y;
   UpdateAll();
 }
 
-void TWPRichText::RepaintDirty() {
+void WPRichText::RepaintDirty() {
   if (doc_->DirtyTop() > doc_->DirtyBottom()) return;
-  const int top = std::max(0, doc_->DirtyTop() - doc_->ScrollY);
-  const int bottom = std::min(viewport()->height(), doc_->DirtyBottom() - doc_->ScrollY);
-  if (!fast_par_) full_update_pending_ = true;
-  if (bottom > top && !paint_locked_) viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
+  const int top = std::max(0, doc_->DirtyTop() - doc_->scrollY);
+  const int bottom = std::min(viewport()->height(), doc_->DirtyBottom() - doc_->scrollY);
+  if (!fastPar_) fullUpdatePending_ = true;
+  if (bottom > top && !paintLocked_) viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
   doc_->ResetDirty();
 }
 
-void TWPRichText::RepaintCaret() {
-  if (!caret_rect_.isNull()) viewport()->update(caret_rect_.adjusted(-1, 0, 1, 0));
+void WPRichText::RepaintCaret() {
+  if (!caretRect_.isNull()) viewport()->update(caretRect_.adjusted(-1, 0, 1, 0));
   const QRect now = ToQRect(doc_->CaretRect());
   viewport()->update(now.adjusted(-1, 0, 1, 0));
 }
 
-void TWPRichText::BlinkCaret() {
-  caret_on_ = !caret_on_;
+void WPRichText::BlinkCaret() {
+  caretOn_ = !caretOn_;
   RepaintCaret();
 }
 
-void TWPRichText::ReportEditState() {
+void WPRichText::ReportEditState() {
   const bool has = doc_->HasSelection();
-  if (has != last_has_selection_) UpdateAll();
-  last_has_selection_ = has;
-  if (EditStateEvent) {
+  if (has != lastHasSelection_) UpdateAll();
+  lastHasSelection_ = has;
+  if (editStateEvent) {
     const QMimeData* mime = QApplication::clipboard()->mimeData();
-    EditStateEvent(*this, has, mime && !mime->formats().isEmpty());
+    editStateEvent(*this, has, mime && !mime->formats().isEmpty());
   }
 }
 
-void TWPRichText::paintEvent(QPaintEvent* e) {
+void WPRichText::paintEvent(QPaintEvent* e) {
   QPainter painter(viewport());
-  TQtCanvas canvas(painter, SharedTextMetrics());
+  QtCanvas canvas(painter, SharedTextMetrics());
   const QRect r = e->rect();
-  PaintContext context(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
-  context.scrollX = doc_->ScrollX;
-  context.scrollY = doc_->ScrollY;
-  context.selStart = doc_->SelStart;
-  context.selEnd = doc_->SelEnd;
-  context.showCaret = hasFocus() && caret_on_ && !doc_->HasSelection();
-  context.caret = doc_->Caret.Par ? doc_->Caret : TTextCursor{doc_->Document().FirstParagraph(), 0, 0};
+  PaintContext context(canvas, Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+  context.scrollX = doc_->scrollX;
+  context.scrollY = doc_->scrollY;
+  context.selStart = doc_->selStart;
+  context.selEnd = doc_->selEnd;
+  context.showCaret = hasFocus() && caretOn_ && !doc_->HasSelection();
+  context.caret = doc_->caret.par ? doc_->caret : TextCursor{doc_->Document().FirstParagraph(), 0, 0};
   context.caretColor = QColor(color_).lightness() < 128 ? 0xFFFFFF : 0x000000;
-  TParagraph* from = fast_par_;
-  const bool fast = from && !full_update_pending_ && from == doc_->LastTypedParagraph() &&
-                    !last_paint_selection_ && !doc_->HasSelection() &&
-                    context.clip.Top >= doc_->Layout().Box(from, 0).top - doc_->ScrollY;
-  fast_par_ = nullptr;
-  full_update_pending_ = false;
-  TRect caret;
+  Paragraph* from = fastPar_;
+  const bool fast = from && !fullUpdatePending_ && from == doc_->LastTypedParagraph() &&
+                    !lastPaintSelection_ && !doc_->HasSelection() &&
+                    context.clip.top >= doc_->Layout().Box(from, 0).top - doc_->scrollY;
+  fastPar_ = nullptr;
+  fullUpdatePending_ = false;
+  Rect caret;
   if (fast) {
     // Only the typed paragraph (and what moved below it) is in the clip, and it is laid out.
     caret = doc_->Layout().PaintFromParagraph(context, from);
   } else {
     caret = doc_->Layout().Paint(context);
-    last_paint_selection_ = doc_->HasSelection();
+    lastPaintSelection_ = doc_->HasSelection();
   }
-  caret_rect_ = caret.Empty() ? QRect() : ToQRect(caret);
+  caretRect_ = caret.Empty() ? QRect() : ToQRect(caret);
 }
 
-void TWPRichText::resizeEvent(QResizeEvent* e) {
+void WPRichText::resizeEvent(QResizeEvent* e) {
   QAbstractScrollArea::resizeEvent(e);
   doc_->Layout().SetWindowWidth(viewport()->width());
   doc_->Reformat();
@@ -511,14 +511,14 @@ void TWPRichText::resizeEvent(QResizeEvent* e) {
   UpdateAll();
 }
 
-void TWPRichText::focusInEvent(QFocusEvent* e) {
+void WPRichText::focusInEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusInEvent(e);
-  caret_on_ = true;
+  caretOn_ = true;
   blink_.start();
   RepaintCaret();
 }
 
-void TWPRichText::focusOutEvent(QFocusEvent* e) {
+void WPRichText::focusOutEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusOutEvent(e);
   blink_.stop();
   doc_->BreakUndoGroup();
@@ -528,9 +528,9 @@ void TWPRichText::focusOutEvent(QFocusEvent* e) {
 // --------------------------------------------------------------------------------------------
 // Keyboard
 
-bool TWPRichText::focusNextPrevChild(bool) { return false; }  // Tab is text here
+bool WPRichText::focusNextPrevChild(bool) { return false; }  // Tab is text here
 
-bool TWPRichText::event(QEvent* e) {
+bool WPRichText::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {
     // Editing keys belong to the editor even when a window action uses the same shortcut.
     auto* k = static_cast<QKeyEvent*>(e);
@@ -565,13 +565,13 @@ bool TWPRichText::event(QEvent* e) {
   return QAbstractScrollArea::event(e);
 }
 
-void TWPRichText::TypeText(const QString& text) {
+void WPRichText::TypeText(const QString& text) {
   bool any = false;
   for (char32_t c : text.toUcs4()) {
     if (c < 32 || c == 127) continue;  // tab and line feed arrive as keys of their own
-    TCharAttr a = doc_->GetCurrentAttr();
-    if (a.CharFlags & kCharHidden) {
-      a.CharFlags &= static_cast<uint8_t>(~kCharHidden);
+    CharAttr a = doc_->GetCurrentAttr();
+    if (a.charFlags & kCharHidden) {
+      a.charFlags &= static_cast<uint8_t>(~kCharHidden);
       doc_->Document().SetDefaultAttr(a);
     }
     any |= doc_->InputChar(c);
@@ -579,8 +579,8 @@ void TWPRichText::TypeText(const QString& text) {
   if (any || !text.isEmpty()) AfterEdit();
 }
 
-void TWPRichText::keyPressEvent(QKeyEvent* e) {
-  if (OnKeyDown && OnKeyDown(*this, e)) return;
+void WPRichText::keyPressEvent(QKeyEvent* e) {
+  if (onKeyDown && onKeyDown(*this, e)) return;
   const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
   const bool ctrl = mods & Qt::ControlModifier;
   const bool shift = mods & Qt::ShiftModifier;
@@ -592,11 +592,11 @@ void TWPRichText::keyPressEvent(QKeyEvent* e) {
         doc_->InputChar(kCharTab);
         AfterEdit();
       } else if (ctrl && !shift && !alt) {
-        if (CtrlTabPressed) CtrlTabPressed(*this);
+        if (ctrlTabPressed) ctrlTabPressed(*this);
       }
       return;
     case Qt::Key_Backtab:
-      if (!ctrl && !alt && ShiftTabPressed) ShiftTabPressed(*this);
+      if (!ctrl && !alt && shiftTabPressed) shiftTabPressed(*this);
       return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -638,7 +638,7 @@ void TWPRichText::keyPressEvent(QKeyEvent* e) {
       else if (ctrl)
         CopyToClipboard();
       else
-        doc_->Inserting = !doc_->Inserting;
+        doc_->inserting = !doc_->inserting;
       return;
     case Qt::Key_Delete:
       if (shift || ctrl) {
@@ -693,15 +693,15 @@ void TWPRichText::keyPressEvent(QKeyEvent* e) {
   QAbstractScrollArea::keyPressEvent(e);
 }
 
-void TWPRichText::inputMethodEvent(QInputMethodEvent* e) {
+void WPRichText::inputMethodEvent(QInputMethodEvent* e) {
   if (!e->commitString().isEmpty()) TypeText(e->commitString());
   e->accept();
 }
 
-QVariant TWPRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
+QVariant WPRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
   switch (query) {
     case Qt::ImEnabled:
-      return !doc_->ReadOnly;
+      return !doc_->readOnly;
     case Qt::ImCursorRectangle: {
       const QRect r = ToQRect(doc_->CaretRect());
       return QRect(viewport()->mapToParent(r.topLeft()), r.size());
@@ -716,128 +716,128 @@ QVariant TWPRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
 // --------------------------------------------------------------------------------------------
 // Mouse
 
-const TextLayout::THitObject* TWPRichText::SelectedObjectHit() const {
+const TextLayout::HitObject* WPRichText::SelectedObjectHit() const {
   if (!doc_->HasSelection()) return nullptr;
-  const TParPos a = doc_->SelectionBegin(), b = doc_->SelectionEnd();
-  if (a.Par != b.Par || b.Offset != a.Offset + 1 || !a.Par->HasAttributes()) return nullptr;
-  const char32_t c = a.Par->Text()[static_cast<size_t>(a.Offset)];
-  const TCharAttr& attr = a.Par->Attrs()[static_cast<size_t>(a.Offset)];
-  if (!(attr.CharFlags & kCharObject)) return nullptr;
-  const TDocObject* o = c == kCharObjectByTag ? doc_->Document().FindObjectByTag(attr.TagNumber)
-                                              : doc_->Document().FindObjectByNumber(attr.TagNumber);
+  const ParPos a = doc_->SelectionBegin(), b = doc_->SelectionEnd();
+  if (a.par != b.par || b.offset != a.offset + 1 || !a.par->HasAttributes()) return nullptr;
+  const char32_t c = a.par->Text()[static_cast<size_t>(a.offset)];
+  const CharAttr& attr = a.par->Attrs()[static_cast<size_t>(a.offset)];
+  if (!(attr.charFlags & kCharObject)) return nullptr;
+  const DocObject* o = c == kCharObjectByTag ? doc_->Document().FindObjectByTag(attr.tagNumber)
+                                             : doc_->Document().FindObjectByNumber(attr.tagNumber);
   for (const auto& h : doc_->Layout().HitObjects()) {
-    if (h.Object == o) return &h;
+    if (h.object == o) return &h;
   }
   return nullptr;
 }
 
-void TWPRichText::SelectObjectAt(const TextLayout::THitObject& hit) {
+void WPRichText::SelectObjectAt(const TextLayout::HitObject& hit) {
   // The anchor is the character painted at the object's left edge.
-  const TParPos p = doc_->PosAtPoint(hit.Rect.Left + 1, hit.Rect.Top + hit.Rect.Height() / 2);
-  for (int off : {p.Offset, p.Offset - 1}) {
-    if (off < 0 || off >= p.Par->CharCount() || !p.Par->HasAttributes()) continue;
-    const TCharAttr& a = p.Par->Attrs()[static_cast<size_t>(off)];
-    if (a.CharFlags & kCharObject) {
-      doc_->MoveCaretTo(TParPos{p.Par, off}, false);
-      doc_->MoveCaretTo(TParPos{p.Par, off + 1}, true);
+  const ParPos p = doc_->PosAtPoint(hit.rect.left + 1, hit.rect.top + hit.rect.Height() / 2);
+  for (int off : {p.offset, p.offset - 1}) {
+    if (off < 0 || off >= p.par->CharCount() || !p.par->HasAttributes()) continue;
+    const CharAttr& a = p.par->Attrs()[static_cast<size_t>(off)];
+    if (a.charFlags & kCharObject) {
+      doc_->MoveCaretTo(ParPos{p.par, off}, false);
+      doc_->MoveCaretTo(ParPos{p.par, off + 1}, true);
       return;
     }
   }
 }
 
-void TWPRichText::mousePressEvent(QMouseEvent* e) {
+void WPRichText::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) {
     QAbstractScrollArea::mousePressEvent(e);
     return;
   }
-  press_point_ = e->position().toPoint();
-  if (resize_armed_) {
+  pressPoint_ = e->position().toPoint();
+  if (resizeArmed_) {
     if (const auto* hit = SelectedObjectHit()) {
-      mouse_mode_ = TMouseMode::Resizing;
-      resize_object_ = hit->Object;
-      resize_origin_ = QPoint(hit->Rect.Left, hit->Rect.Top);
+      mouseMode_ = MouseMode::Resizing;
+      resizeObject_ = hit->object;
+      resizeOrigin_ = QPoint(hit->rect.left, hit->rect.top);
       return;
     }
   }
-  const TParPos pos = doc_->PosAtPoint(press_point_.x(), press_point_.y());
-  if (DragAndDropSupport && doc_->HasSelection()) {
+  const ParPos pos = doc_->PosAtPoint(pressPoint_.x(), pressPoint_.y());
+  if (dragAndDropSupport && doc_->HasSelection()) {
     const int64_t at = doc_->PositionOf(pos);
     if (at >= doc_->PositionOf(doc_->SelectionBegin()) && at < doc_->PositionOf(doc_->SelectionEnd())) {
-      mouse_mode_ = TMouseMode::PendingDrag;
+      mouseMode_ = MouseMode::PendingDrag;
       return;
     }
   }
   setFocus(Qt::MouseFocusReason);
   doc_->MoveCaretTo(pos, (e->modifiers() & Qt::ShiftModifier) != 0);
-  mouse_mode_ = TMouseMode::Selecting;
+  mouseMode_ = MouseMode::Selecting;
   AfterEdit();
 }
 
-void TWPRichText::mouseDoubleClickEvent(QMouseEvent* e) {
+void WPRichText::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint p = e->position().toPoint();
-  mouse_mode_ = TMouseMode::None;
+  mouseMode_ = MouseMode::None;
   for (const auto& hit : doc_->Layout().HitObjects()) {
-    if (hit.Rect.Contains(p.x(), p.y())) {
+    if (hit.rect.Contains(p.x(), p.y())) {
       SelectObjectAt(hit);
       AfterEdit(false);
       return;
     }
   }
   // Otherwise the word under the pointer.
-  TParPos pos = doc_->PosAtPoint(p.x(), p.y());
-  auto text = pos.Par->Text();
-  int from = pos.Offset, to = pos.Offset;
+  ParPos pos = doc_->PosAtPoint(p.x(), p.y());
+  auto text = pos.par->Text();
+  int from = pos.offset, to = pos.offset;
   while (from > 0 && IsWordChar(text[static_cast<size_t>(from - 1)])) --from;
-  while (to < pos.Par->CharCount() && IsWordChar(text[static_cast<size_t>(to)])) ++to;
+  while (to < pos.par->CharCount() && IsWordChar(text[static_cast<size_t>(to)])) ++to;
   if (to > from) {
-    doc_->MoveCaretTo(TParPos{pos.Par, from}, false);
-    doc_->MoveCaretTo(TParPos{pos.Par, to}, true);
-    if (pos.Par->HasAttributes() &&
-        (pos.Par->Attrs()[static_cast<size_t>(from)].StyleBits & kStyleDoubleUnderline)) {
-      const TTextCursor c = doc_->Caret;
-      doc_->Document().ReportSpecialRun(c.Par, c.Line, std::max(0, c.Pos - 1), nullptr);
+    doc_->MoveCaretTo(ParPos{pos.par, from}, false);
+    doc_->MoveCaretTo(ParPos{pos.par, to}, true);
+    if (pos.par->HasAttributes() &&
+        (pos.par->Attrs()[static_cast<size_t>(from)].styleBits & kStyleDoubleUnderline)) {
+      const TextCursor c = doc_->caret;
+      doc_->Document().ReportSpecialRun(c.par, c.line, std::max(0, c.pos - 1), nullptr);
     }
   }
   AfterEdit(false);
 }
 
-void TWPRichText::StartDrag() {
-  mouse_mode_ = TMouseMode::None;
+void WPRichText::StartDrag() {
+  mouseMode_ = MouseMode::None;
   auto* drag = new QDrag(this);
   drag->setMimeData(SelectionMimeData());
-  dragging_out_ = true;
-  const Qt::DropAction action = drag->exec(doc_->ReadOnly ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction);
-  const bool moved_elsewhere = dragging_out_ && action == Qt::MoveAction && drag->target() != viewport();
-  dragging_out_ = false;
+  draggingOut_ = true;
+  const Qt::DropAction action = drag->exec(doc_->readOnly ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction);
+  const bool moved_elsewhere = draggingOut_ && action == Qt::MoveAction && drag->target() != viewport();
+  draggingOut_ = false;
   if (moved_elsewhere) {
     doc_->DeleteSelection();
     AfterEdit();
   }
 }
 
-void TWPRichText::mouseMoveEvent(QMouseEvent* e) {
+void WPRichText::mouseMoveEvent(QMouseEvent* e) {
   const QPoint p = e->position().toPoint();
   if (!(e->buttons() & Qt::LeftButton)) {
     // Hovering: which cursor.
-    resize_armed_ = false;
+    resizeArmed_ = false;
     Qt::CursorShape shape = Qt::IBeamCursor;
     if (const auto* hit = SelectedObjectHit()) {
-      const int dx = hit->Rect.Right - p.x(), dy = hit->Rect.Bottom - p.y();
+      const int dx = hit->rect.right - p.x(), dy = hit->rect.bottom - p.y();
       if (dx >= 0 && dx <= kCornerGrip && dy >= 0 && dy <= kCornerGrip) {
         shape = Qt::SizeFDiagCursor;
-        resize_armed_ = true;
+        resizeArmed_ = true;
       }
     }
-    if (!resize_armed_) {
-      const TParPos pos = doc_->PosAtPoint(p.x(), p.y());
-      const int off = std::min(pos.Offset, pos.Par->CharCount() - 1);
-      const TDocObject* object = doc_->Layout().ObjectAt(p.x(), p.y());
-      if ((object && !object->FileName.empty()) ||
-          (off >= 0 && pos.Par->HasAttributes() &&
-           (pos.Par->Attrs()[static_cast<size_t>(off)].StyleBits & kStyleDoubleUnderline))) {
+    if (!resizeArmed_) {
+      const ParPos pos = doc_->PosAtPoint(p.x(), p.y());
+      const int off = std::min(pos.offset, pos.par->CharCount() - 1);
+      const DocObject* object = doc_->Layout().ObjectAt(p.x(), p.y());
+      if ((object && !object->fileName.empty()) ||
+          (off >= 0 && pos.par->HasAttributes() &&
+           (pos.par->Attrs()[static_cast<size_t>(off)].styleBits & kStyleDoubleUnderline))) {
         shape = Qt::PointingHandCursor;
-      } else if (DragAndDropSupport && doc_->HasSelection()) {
+      } else if (dragAndDropSupport && doc_->HasSelection()) {
         const int64_t at = doc_->PositionOf(pos);
         if (at >= doc_->PositionOf(doc_->SelectionBegin()) && at < doc_->PositionOf(doc_->SelectionEnd())) {
           shape = Qt::ArrowCursor;
@@ -847,26 +847,26 @@ void TWPRichText::mouseMoveEvent(QMouseEvent* e) {
     viewport()->setCursor(shape);
     return;
   }
-  switch (mouse_mode_) {
-    case TMouseMode::PendingDrag:
-      if ((p - press_point_).manhattanLength() > kDragDistance) StartDrag();
+  switch (mouseMode_) {
+    case MouseMode::PendingDrag:
+      if ((p - pressPoint_).manhattanLength() > kDragDistance) StartDrag();
       return;
-    case TMouseMode::Resizing:
-      if (resize_object_) {
-        const int w = std::max(kMinObjectPixels, p.x() - resize_origin_.x());
-        const int h = std::max(kMinObjectPixels, p.y() - resize_origin_.y());
-        resize_object_->Width =
-            static_cast<int32_t>(int64_t{w} * 1440 / std::max(1, doc_->Document().Header.XPixelsPerInch));
-        resize_object_->Height =
-            static_cast<int32_t>(int64_t{h} * 1440 / std::max(1, doc_->Document().Header.YPixelsPerInch));
-        doc_->SelectionBegin().Par->MarkDirty();
+    case MouseMode::Resizing:
+      if (resizeObject_) {
+        const int w = std::max(kMinObjectPixels, p.x() - resizeOrigin_.x());
+        const int h = std::max(kMinObjectPixels, p.y() - resizeOrigin_.y());
+        resizeObject_->width =
+            static_cast<int32_t>(int64_t{w} * 1440 / std::max(1, doc_->Document().header.xPixelsPerInch));
+        resizeObject_->height =
+            static_cast<int32_t>(int64_t{h} * 1440 / std::max(1, doc_->Document().header.yPixelsPerInch));
+        doc_->SelectionBegin().par->MarkDirty();
         doc_->Reformat();
-        doc_->Modified = true;
+        doc_->modified = true;
         UpdateAll();
         AfterEdit(false);
       }
       return;
-    case TMouseMode::Selecting: {
+    case MouseMode::Selecting: {
       doc_->MoveCaretTo(doc_->PosAtPoint(p.x(), p.y()), true);
       AfterEdit(true);  // scrolls when the pointer leaves the view
       return;
@@ -876,22 +876,22 @@ void TWPRichText::mouseMoveEvent(QMouseEvent* e) {
   }
 }
 
-void TWPRichText::mouseReleaseEvent(QMouseEvent* e) {
+void WPRichText::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint p = e->position().toPoint();
-  switch (mouse_mode_) {
-    case TMouseMode::PendingDrag:
+  switch (mouseMode_) {
+    case MouseMode::PendingDrag:
       // A drag that never began is a click at the press point.
       setFocus(Qt::MouseFocusReason);
-      doc_->MoveCaretTo(doc_->PosAtPoint(press_point_.x(), press_point_.y()), false);
+      doc_->MoveCaretTo(doc_->PosAtPoint(pressPoint_.x(), pressPoint_.y()), false);
       AfterEdit();
       break;
-    case TMouseMode::Resizing:
-      resize_object_ = nullptr;
+    case MouseMode::Resizing:
+      resizeObject_ = nullptr;
       doc_->Changed();
       break;
-    case TMouseMode::Selecting:
-      if (p == press_point_ && !(e->modifiers() & Qt::ShiftModifier)) {
+    case MouseMode::Selecting:
+      if (p == pressPoint_ && !(e->modifiers() & Qt::ShiftModifier)) {
         doc_->MoveCaretTo(doc_->PosAtPoint(p.x(), p.y()), false);
         AfterEdit();
       }
@@ -899,53 +899,53 @@ void TWPRichText::mouseReleaseEvent(QMouseEvent* e) {
     default:
       break;
   }
-  mouse_mode_ = TMouseMode::None;
+  mouseMode_ = MouseMode::None;
 }
 
 // --------------------------------------------------------------------------------------------
 // Drag and drop
 
-void TWPRichText::dragEnterEvent(QDragEnterEvent* e) {
-  if (OnDragOver) {
-    if (OnDragOver(*this, e)) e->acceptProposedAction();
+void WPRichText::dragEnterEvent(QDragEnterEvent* e) {
+  if (onDragOver) {
+    if (onDragOver(*this, e)) e->acceptProposedAction();
     return;
   }
   const QMimeData* m = e->mimeData();
   bool ok = m->hasText() || m->hasImage();
   for (const QString& type : RtfMimeTypes()) ok |= m->hasFormat(type);
-  if (ok && !doc_->ReadOnly) e->acceptProposedAction();
+  if (ok && !doc_->readOnly) e->acceptProposedAction();
 }
 
-void TWPRichText::dragMoveEvent(QDragMoveEvent* e) {
-  if (OnDragOver) {
-    if (OnDragOver(*this, e))
+void WPRichText::dragMoveEvent(QDragMoveEvent* e) {
+  if (onDragOver) {
+    if (onDragOver(*this, e))
       e->acceptProposedAction();
     else
       e->ignore();
     return;
   }
-  if (doc_->ReadOnly) {
+  if (doc_->readOnly) {
     e->ignore();
     return;
   }
   e->acceptProposedAction();
 }
 
-void TWPRichText::dropEvent(QDropEvent* e) {
-  if (OnDragDrop) {
-    OnDragDrop(*this, e);
+void WPRichText::dropEvent(QDropEvent* e) {
+  if (onDragDrop) {
+    onDragDrop(*this, e);
     return;
   }
-  if (doc_->ReadOnly) return;
+  if (doc_->readOnly) return;
   const QPoint p = e->position().toPoint();
-  TParPos at = doc_->PosAtPoint(p.x(), p.y());
+  ParPos at = doc_->PosAtPoint(p.x(), p.y());
   int64_t drop = doc_->PositionOf(at);
-  if (dragging_out_ && e->source() == this) {
+  if (draggingOut_ && e->source() == this) {
     // Moving our own selection: onto itself does nothing; elsewhere the text moves.
     const int64_t a = doc_->PositionOf(doc_->SelectionBegin()), b = doc_->PositionOf(doc_->SelectionEnd());
     if (drop >= a && drop <= b) {
       e->ignore();
-      dragging_out_ = false;
+      draggingOut_ = false;
       return;
     }
     const bool move = e->dropAction() == Qt::MoveAction || e->proposedAction() == Qt::MoveAction;
@@ -953,7 +953,7 @@ void TWPRichText::dropEvent(QDropEvent* e) {
       doc_->DeleteSelection();
       if (drop > b) drop -= b - a;
     }
-    dragging_out_ = false;
+    draggingOut_ = false;
     e->setDropAction(Qt::CopyAction);
   }
   doc_->SetCaretPosition(drop);
@@ -965,12 +965,12 @@ void TWPRichText::dropEvent(QDropEvent* e) {
 // --------------------------------------------------------------------------------------------
 // Find and replace dialogs
 
-void TWPRichText::FindDialog() { OpenFindDialog(false); }
-void TWPRichText::ReplaceDialog() { OpenFindDialog(true); }
+void WPRichText::FindDialog() { OpenFindDialog(false); }
+void WPRichText::ReplaceDialog() { OpenFindDialog(true); }
 
-void TWPRichText::OpenFindDialog(bool replace) {
-  if (find_dialog_) find_dialog_->close();
-  const bool de = doc_->Language() == TWPLanguage::twpGerman;
+void WPRichText::OpenFindDialog(bool replace) {
+  if (findDialog_) findDialog_->close();
+  const bool de = doc_->Language() == WPLanguage::German;
   auto* dlg = new QDialog(this);
   dlg->setAttribute(Qt::WA_DeleteOnClose);
   dlg->setObjectName(replace ? QStringLiteral("ReplaceDialog") : QStringLiteral("FindDialog"));
@@ -999,10 +999,10 @@ void TWPRichText::OpenFindDialog(bool replace) {
   up->setObjectName(QStringLiteral("Up"));
   auto* down = new QRadioButton(de ? QStringLiteral("Abw\u00E4rts") : QStringLiteral("&Down"), dlg);
   down->setObjectName(QStringLiteral("Down"));
-  down->setChecked(doc_->FindOptions.Down);
-  up->setChecked(!doc_->FindOptions.Down);
-  whole->setChecked(doc_->FindOptions.WholeWord);
-  match_case->setChecked(doc_->FindOptions.MatchCase);
+  down->setChecked(doc_->findOptions.down);
+  up->setChecked(!doc_->findOptions.down);
+  whole->setChecked(doc_->findOptions.wholeWord);
+  match_case->setChecked(doc_->findOptions.matchCase);
   grid->addWidget(whole, 2, 0);
   grid->addWidget(match_case, 3, 0);
   auto* dir = new QHBoxLayout;
@@ -1015,7 +1015,7 @@ void TWPRichText::OpenFindDialog(bool replace) {
   find_next->setDefault(true);
   buttons->addWidget(find_next);
   auto options = [=, this] {
-    doc_->FindOptions = TFindOptions{match_case->isChecked(), whole->isChecked(), down->isChecked()};
+    doc_->findOptions = FindOptions{match_case->isChecked(), whole->isChecked(), down->isChecked()};
   };
   QObject::connect(find_next, &QPushButton::clicked, dlg, [=, this] {
     options();
@@ -1047,7 +1047,7 @@ void TWPRichText::OpenFindDialog(bool replace) {
   buttons->addStretch();
   grid->addLayout(buttons, 0, 2, 4, 1);
   if (doc_->HasSelection()) find_edit->setText(FromU32(doc_->SelectedText()).section(QChar('\n'), 0, 0));
-  find_dialog_ = dlg;
+  findDialog_ = dlg;
   dlg->show();
   find_edit->setFocus();
 }

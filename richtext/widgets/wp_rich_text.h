@@ -1,12 +1,12 @@
 #pragma once
-// TWPRichText: the editor widget in which the user writes an entry. It owns an edit controller
+// WPRichText: the editor widget in which the user writes an entry. It owns an edit controller
 // (EditController: the document, its layout, caret, selection and undo) and turns keys, mouse,
 // input-method text, scrolling, the clipboard and drag and drop into calls of it; it paints with
 // the controller's layout through a paint context on the Qt canvas. The operations carry the names the rest
 // of the program uses (Clear, LoadFromFile, SaveToFile, IsEmpty, SetCaretPosition, FindText, Print, ...).
 //
-//   TWPRichText editor;
-//   editor.OnChange = [&](TWPRichText&) { saveButton->show(); };
+//   WPRichText editor;
+//   editor.onChange = [&](WPRichText&) { saveButton->show(); };
 //   editor.Clear();
 //   editor.LoadFromFile("Eraseme.rtf");
 //   editor.SetCaretPosition(0);
@@ -29,17 +29,17 @@ class QImage;
 
 namespace inkwend {
 
-class TWPRichText : public QAbstractScrollArea {
+class WPRichText : public QAbstractScrollArea {
  public:
-  explicit TWPRichText(QWidget* parent = nullptr);
-  ~TWPRichText() override;
+  explicit WPRichText(QWidget* parent = nullptr);
+  ~WPRichText() override;
 
   // The edit controller; Memo().Document() and Memo().Layout() reach the document and its layout.
   EditController& Memo() { return *doc_; }
   const EditController& Memo() const { return *doc_; }
 
   // --- properties ---
-  bool ReadOnly() const { return doc_->ReadOnly; }
+  bool ReadOnly() const { return doc_->readOnly; }
   void SetReadOnly(bool on);
   bool WordWrap() const { return doc_->Layout().WordWrap(); }
   void SetWordWrap(bool on);
@@ -47,65 +47,65 @@ class TWPRichText : public QAbstractScrollArea {
   void SetZooming(int percent);  // 0 or less: 100
   int Resizing() const { return doc_->Layout().Resizing(); }
   void SetResizing(int percent);
-  bool Inserting() const { return doc_->Inserting; }
-  void SetInserting(bool on) { doc_->Inserting = on; }
-  TWPLanguage Language() const { return doc_->Language(); }
-  void SetLanguage(TWPLanguage language) { doc_->SetLanguage(language); }
-  TProtectProps ProtectedProp() const { return doc_->ProtectedProp; }
-  void SetProtectedProp(TProtectProps props) { doc_->ProtectedProp = props; }
-  TCharacterAttr& InsertPointAttr() { return doc_->Document().InsertPointAttr; }
-  TCharacterAttr& AutomaticTextAttr() { return doc_->Document().AutomaticTextAttr; }
-  TCharacterAttr& HyperlinkTextAttr() { return doc_->Document().HyperlinkTextAttr; }
-  TCharacterAttr& ProtectedTextAttr() { return doc_->Document().ProtectedTextAttr; }
-  TWPLoadFormat SaveFormat() const { return doc_->Document().SaveFormat; }
-  void SetSaveFormat(TWPLoadFormat f) { doc_->Document().SaveFormat = f; }
-  TWPLoadFormat LoadFormat() const { return doc_->Document().LoadFormat; }
-  void SetLoadFormat(TWPLoadFormat f) { doc_->Document().LoadFormat = f; }
-  bool WriteBitmapAsDib() const { return doc_->Document().WriteBitmapAsDib; }
-  void SetWriteBitmapAsDib(bool on) { doc_->Document().WriteBitmapAsDib = on; }
+  bool Inserting() const { return doc_->inserting; }
+  void SetInserting(bool on) { doc_->inserting = on; }
+  WPLanguage Language() const { return doc_->Language(); }
+  void SetLanguage(WPLanguage language) { doc_->SetLanguage(language); }
+  ProtectProps ProtectedProp() const { return doc_->protectedProp; }
+  void SetProtectedProp(ProtectProps props) { doc_->protectedProp = props; }
+  CharacterAttr& InsertPointAttr() { return doc_->Document().insertPointAttr; }
+  CharacterAttr& AutomaticTextAttr() { return doc_->Document().automaticTextAttr; }
+  CharacterAttr& HyperlinkTextAttr() { return doc_->Document().hyperlinkTextAttr; }
+  CharacterAttr& ProtectedTextAttr() { return doc_->Document().protectedTextAttr; }
+  WPLoadFormat SaveFormat() const { return doc_->Document().saveFormat; }
+  void SetSaveFormat(WPLoadFormat f) { doc_->Document().saveFormat = f; }
+  WPLoadFormat LoadFormat() const { return doc_->Document().loadFormat; }
+  void SetLoadFormat(WPLoadFormat f) { doc_->Document().loadFormat = f; }
+  bool WriteBitmapAsDib() const { return doc_->Document().writeBitmapAsDib; }
+  void SetWriteBitmapAsDib(bool on) { doc_->Document().writeBitmapAsDib = on; }
   QString HTMLFilePath() const;
   void SetHTMLFilePath(const QString& path);
   // The font and colour new documents start with (Clear takes them).
   QFont Font() const { return font_; }
   void SetFont(const QFont& font) { font_ = font; }
-  QColor FontColor() const { return font_color_; }
-  void SetFontColor(const QColor& color) { font_color_ = color; }
+  QColor FontColor() const { return fontColor_; }
+  void SetFontColor(const QColor& color) { fontColor_ = color; }
   QColor Color() const { return color_; }
   void SetColor(const QColor& color);
-  bool DragAndDropSupport = false;
-  bool Modified() const { return doc_->Modified; }
-  void SetModified(bool on) { doc_->Modified = on; }
+  bool dragAndDropSupport = false;
+  bool Modified() const { return doc_->modified; }
+  void SetModified(bool on) { doc_->modified = on; }
   QString FileName() const;
 
   // --- events ---
-  std::function<void(TWPRichText&)> OnChange;
+  std::function<void(WPRichText&)> onChange;
   // Veto by returning false.
-  std::function<bool(TWPRichText&)> OnBeforePasteEvent;
-  std::function<bool(TWPRichText&)> OnBeforeCopyEvent;
+  std::function<bool(WPRichText&)> onBeforePasteEvent;
+  std::function<bool(WPRichText&)> onBeforeCopyEvent;
   // Selection present, clipboard not empty.
-  std::function<void(TWPRichText&, bool has_selection, bool clipboard_not_empty)> EditStateEvent;
-  std::function<void(TWPRichText&)> CtrlTabPressed;
-  std::function<void(TWPRichText&)> ShiftTabPressed;
+  std::function<void(WPRichText&, bool has_selection, bool clipboard_not_empty)> editStateEvent;
+  std::function<void(WPRichText&)> ctrlTabPressed;
+  std::function<void(WPRichText&)> shiftTabPressed;
   // A key before the editor handles it; true when it was handled.
-  std::function<bool(TWPRichText&, QKeyEvent*)> OnKeyDown;
+  std::function<bool(WPRichText&, QKeyEvent*)> onKeyDown;
   // Dragging something over the editor: true accepts it. Dropping: the drop.
-  std::function<bool(TWPRichText&, QDragMoveEvent*)> OnDragOver;
-  std::function<void(TWPRichText&, QDropEvent*)> OnDragDrop;
+  std::function<bool(WPRichText&, QDragMoveEvent*)> onDragOver;
+  std::function<void(WPRichText&, QDropEvent*)> onDragDrop;
   // Messages for the user ("no text selected"); a message box when unassigned.
-  std::function<void(TWPRichText&, const QString&)> OnMessage;
+  std::function<void(WPRichText&, const QString&)> onMessage;
 
   // --- operations ---
   void Clear();
   int LoadFromFile(const QString& path);
-  int LoadFromStream(TWPStream& stream);
+  int LoadFromStream(WPStream& stream);
   // The outcome of the last load with its details (for Damaged: where, and what was missing).
   const Status& LastLoadStatus() const { return doc_->LastLoadStatus(); }
   // Decodes PNG and JPEG pictures in this editor's loads and pastes; without one they load as
   // empty objects. Not owned: the caller keeps it alive while the editor lives.
-  void SetPictureDecoder(const TWPPictureDecoder* decoder) { doc_->pictureDecoder = decoder; }
+  void SetPictureDecoder(const WPPictureDecoder* decoder) { doc_->pictureDecoder = decoder; }
   int SaveToFile(const QString& path);
-  int SaveToStream(TWPStream& stream);
-  int SaveSelectionToStream(TWPStream& stream);
+  int SaveToStream(WPStream& stream);
+  int SaveSelectionToStream(WPStream& stream);
   bool IsEmpty() const { return doc_->Document().IsEmpty(); }
   void SetCaretPosition(int64_t position);
   int64_t GetCaretPosition() const { return doc_->GetCaretPosition(); }
@@ -117,15 +117,15 @@ class TWPRichText : public QAbstractScrollArea {
   void CutToClipboard();
   void PasteFromClipboard();
   void InsertText(const QString& text);
-  // Inserts a picture (0 width or height: from the picture); returns its tag. TWPError
+  // Inserts a picture (0 width or height: from the picture); returns its tag. WPError
   // "No object was defined" for an empty graphic.
-  int InsertGraphic(TDocGraphic graphic, int width = 0, int height = 0);
+  int InsertGraphic(DocGraphic graphic, int width = 0, int height = 0);
   int InsertGraphic(const QImage& image, int width = 0, int height = 0);
-  TCharAttr GetCurrentAttr() const { return doc_->GetCurrentAttr(); }
-  void SetCurrentAttr(const TCharAttr& attr);
+  CharAttr GetCurrentAttr() const { return doc_->GetCurrentAttr(); }
+  void SetCurrentAttr(const CharAttr& attr);
   int FontIndexOf(const QString& name);
-  TColorRef PaletteColor(int index) const { return doc_->PaletteColor(index); }
-  void AppendParagraph(const TParagraphDescription& description);
+  ColorRef PaletteColor(int index) const { return doc_->PaletteColor(index); }
+  void AppendParagraph(const ParagraphDescription& description);
   void SetPageLayout(int left, int right, int page_height, int page_width, int bottom, int top);
   void SetParSpacing(int before, int line_spacing, int after);
   void SetParIndents(int first, int left, int right);
@@ -137,18 +137,18 @@ class TWPRichText : public QAbstractScrollArea {
   void ReplaceDialog();
   bool FindText(const QString& text, bool backwards = false);
   void ReplaceSelection(const QString& text);
-  void AssignHeaderFrom(const TWPRichText& other) { AssignHeaderFrom(other.Memo().Document()); }
-  void AssignHeaderFrom(const TWPRTFText& document);
-  // TWPError "Cannot perform FastAppendText(self)" for itself.
-  void FastAppendText(TWPRichText& other);
-  // Prints every page on the default printer (or the given one). False with LastPrintError.
+  void AssignHeaderFrom(const WPRichText& other) { AssignHeaderFrom(other.Memo().Document()); }
+  void AssignHeaderFrom(const WPRTFText& document);
+  // WPError "Cannot perform FastAppendText(self)" for itself.
+  void FastAppendText(WPRichText& other);
+  // Prints every page on the default printer (or the given one). False with lastPrintError.
   bool Print();
   bool Print(QPrinter& printer);
-  QString LastPrintError;
+  QString lastPrintError;
   void Undo();
   void Redo();
   // Painting is held back while locked (Refresh does nothing).
-  void LockPaint(bool on) { paint_locked_ = on; }
+  void LockPaint(bool on) { paintLocked_ = on; }
 
   // The spell checker's word walk.
   void SpellRestart(bool from_caret = false) { doc_->WordWalkRestart(from_caret); }
@@ -160,7 +160,7 @@ class TWPRichText : public QAbstractScrollArea {
   static QStringList RtfMimeTypes();
 
   // The find dialog while it is open (tests drive it).
-  QDialog* ActiveFindDialog() const { return find_dialog_.data(); }
+  QDialog* ActiveFindDialog() const { return findDialog_.data(); }
 
  protected:
   bool event(QEvent* e) override;
@@ -195,34 +195,34 @@ class TWPRichText : public QAbstractScrollArea {
   bool PasteMimeData(const QMimeData* mime);
   void ShowMessage(const QString& text);
   void StartDrag();
-  void SelectObjectAt(const TextLayout::THitObject& hit);
-  const TextLayout::THitObject* SelectedObjectHit() const;
+  void SelectObjectAt(const TextLayout::HitObject& hit);
+  const TextLayout::HitObject* SelectedObjectHit() const;
   void OpenFindDialog(bool replace);
 
   std::unique_ptr<EditController> doc_;
   QFont font_;
-  QColor font_color_{Qt::black};
+  QColor fontColor_{Qt::black};
   QColor color_{Qt::white};
   QTimer blink_;
-  bool caret_on_ = true;
-  QRect caret_rect_;  // where the caret was last drawn (viewport pixels)
-  bool paint_locked_ = false;
-  bool last_has_selection_ = false;
+  bool caretOn_ = true;
+  QRect caretRect_;  // where the caret was last drawn (viewport pixels)
+  bool paintLocked_ = false;
+  bool lastHasSelection_ = false;
   // Painting after typing: the typed paragraph, unless something else waits to be repainted.
-  TParagraph* fast_par_ = nullptr;
-  bool full_update_pending_ = true;
-  bool last_paint_selection_ = true;
+  Paragraph* fastPar_ = nullptr;
+  bool fullUpdatePending_ = true;
+  bool lastPaintSelection_ = true;
 
   // mouse
-  enum class TMouseMode : uint8_t { None, Selecting, PendingDrag, Resizing };
-  TMouseMode mouse_mode_ = TMouseMode::None;
-  QPoint press_point_;
-  bool resize_armed_ = false;  // the pointer is on the corner of the selected object
-  TDocObject* resize_object_ = nullptr;
-  QPoint resize_origin_;
-  bool dragging_out_ = false;
+  enum class MouseMode : uint8_t { None, Selecting, PendingDrag, Resizing };
+  MouseMode mouseMode_ = MouseMode::None;
+  QPoint pressPoint_;
+  bool resizeArmed_ = false;  // the pointer is on the corner of the selected object
+  DocObject* resizeObject_ = nullptr;
+  QPoint resizeOrigin_;
+  bool draggingOut_ = false;
 
-  QPointer<QDialog> find_dialog_;  // deleted when closed
+  QPointer<QDialog> findDialog_;  // deleted when closed
 };
 
 }  // namespace inkwend

@@ -119,17 +119,17 @@ size_t CommonPrefix(const CodeWord& a, const CodeWord& b) {
 Status BuildMainDictionary(const std::vector<std::string>& words, const std::vector<bool>& unmappable,
                            const BuildOptions& options, std::string& file_bytes, BuildReport* report) {
   BuildReport r;
-  if (options.max_nodes < 2 || options.max_nodes >= kFreeSlot)
+  if (options.maxNodes < 2 || options.maxNodes >= kFreeSlot)
     return Status::Error(StatusCode::Refused, "The node limit of a dictionary must lie between 2 and 64999.");
   std::vector<std::string> upper;
   upper.reserve(words.size());
   for (size_t i = 0; i < words.size(); ++i) {
-    ++r.words_read;
+    ++r.wordsRead;
     std::string u = UpperCase(words[i]);
     if (u.size() <= 1) {
-      ++r.skipped_short;
+      ++r.skippedShort;
     } else if ((i < unmappable.size() && unmappable[i]) || !AllInAlphabet(u)) {
-      ++r.skipped_foreign;
+      ++r.skippedForeign;
     } else {
       upper.push_back(std::move(u));
     }
@@ -140,7 +140,7 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
   for (const std::string& u : upper) {
     const bool possessive = u.size() >= 3 && u.compare(u.size() - 2, 2, "'S") == 0;
     if (possessive && (u.size() == 3 || present.count(u.substr(0, u.size() - 2)))) {
-      ++r.skipped_possessive;
+      ++r.skippedPossessive;
       continue;
     }
     codes.push_back(ToCodes(u));
@@ -149,7 +149,7 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
   codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
   if (codes.empty())
     return Status::Error(StatusCode::Refused, "The word list holds no word of two or more letters.");
-  r.words_stored = codes.size();
+  r.wordsStored = codes.size();
 
   // Cut the sorted words into chunks: one per initial letter, and more where an initial has
   // more nodes than a dictionary holds. A word of more letters than the limit cannot be stored.
@@ -158,12 +158,12 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
   };
   std::vector<Chunk> chunks;
   for (size_t i = 0; i < codes.size(); ++i) {
-    if (codes[i].size() > static_cast<size_t>(options.max_nodes))
+    if (codes[i].size() > static_cast<size_t>(options.maxNodes))
       return Status::Error(StatusCode::Refused, "A word is longer than the node limit of a dictionary.");
     const bool new_initial = i == 0 || codes[i][0] != codes[i - 1][0];
     const size_t added =
         new_initial ? codes[i].size() : codes[i].size() - CommonPrefix(codes[i - 1], codes[i]);
-    if (new_initial || chunks.back().nodes + added > static_cast<size_t>(options.max_nodes))
+    if (new_initial || chunks.back().nodes + added > static_cast<size_t>(options.maxNodes))
       chunks.push_back({i, i + 1, codes[i].size()});
     else
       chunks.back() = {chunks.back().lo, i + 1, chunks.back().nodes + added};
@@ -182,7 +182,7 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
   std::vector<size_t> dictionary_nodes;
   for (const Chunk& c : chunks) {
     size_t d = 0;
-    while (d < dictionaries.size() && dictionary_nodes[d] + c.nodes > static_cast<size_t>(options.max_nodes))
+    while (d < dictionaries.size() && dictionary_nodes[d] + c.nodes > static_cast<size_t>(options.maxNodes))
       ++d;
     if (d == dictionaries.size()) {
       dictionaries.emplace_back();
@@ -202,9 +202,9 @@ Status BuildMainDictionary(const std::vector<std::string>& words, const std::vec
     std::vector<Node> nodes;
     const auto count = static_cast<int32_t>(LayOutTrie(words, nodes));
     DictionaryHeader header;
-    header.nodes_used = count;
+    header.nodesUsed = count;
     header.capacity = count;
-    header.word_count = static_cast<int32_t>(words.size());
+    header.wordCount = static_cast<int32_t>(words.size());
     header.kind = kKindMain;
     header.offset = static_cast<int32_t>(out.size());
     AppendHeader(out, header);

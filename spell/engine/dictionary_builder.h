@@ -11,16 +11,16 @@
 namespace inkwend::spell {
 
 struct BuildOptions {
-  int max_nodes = 63999;    // nodes per dictionary; indices must stay below the free mark 65000
+  int maxNodes = 63999;     // nodes per dictionary; indices must stay below the free mark 65000
   std::string description;  // goes into the file's text header
 };
 
 struct BuildReport {
-  size_t words_read = 0;
-  size_t words_stored = 0;        // distinct words, compared in upper case
-  size_t skipped_short = 0;       // one-letter words: every one-letter word checks as correct
-  size_t skipped_possessive = 0;  // X's where X is stored: accepted through the 's rule
-  size_t skipped_foreign = 0;     // characters outside the alphabet or outside Windows-1252
+  size_t wordsRead = 0;
+  size_t wordsStored = 0;        // distinct words, compared in upper case
+  size_t skippedShort = 0;       // one-letter words: every one-letter word checks as correct
+  size_t skippedPossessive = 0;  // X's where X is stored: accepted through the 's rule
+  size_t skippedForeign = 0;     // characters outside the alphabet or outside Windows-1252
   size_t dictionaries = 0;
   size_t nodes = 0;
 };

@@ -31,9 +31,9 @@ inline constexpr int kMaxWordLength = 25;
 inline constexpr int kMaxUserNodes = 63999;
 
 struct DictionaryHeader {
-  int32_t nodes_used = 0;  // highest node index in use
-  int32_t capacity = 0;    // node slots reserved after the header
-  int32_t word_count = 0;
+  int32_t nodesUsed = 0;  // highest node index in use
+  int32_t capacity = 0;   // node slots reserved after the header
+  int32_t wordCount = 0;
   uint8_t kind = kKindUser;
   int32_t offset = 0;  // file offset of this header
 };
@@ -60,18 +60,18 @@ inline void PutInt32(uint8_t* p, int32_t value) {
 inline DictionaryHeader ParseHeader(const uint8_t* p) {
   const ByteReader r(p, kHeaderSize);
   DictionaryHeader h;
-  h.nodes_used = r.I32At(0);
+  h.nodesUsed = r.I32At(0);
   h.capacity = r.I32At(4);
-  h.word_count = r.I32At(8);
+  h.wordCount = r.I32At(8);
   h.kind = r.U8At(12);
   h.offset = r.I32At(13);
   return h;
 }
 
 inline void SerializeHeader(const DictionaryHeader& h, uint8_t* p) {
-  PutInt32(p, h.nodes_used);
+  PutInt32(p, h.nodesUsed);
   PutInt32(p + 4, h.capacity);
-  PutInt32(p + 8, h.word_count);
+  PutInt32(p + 8, h.wordCount);
   p[12] = h.kind;
   PutInt32(p + 13, h.offset);
 }

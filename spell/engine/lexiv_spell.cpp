@@ -29,7 +29,7 @@ constexpr size_t kMaxDictionariesPerFile = 256;
 constexpr int kCacheSlots = 1024;
 constexpr int kBlockNodes = 8;
 constexpr int kBlockBytes = kBlockNodes * kNodeSize;
-// Flags of an entry of TLexivSpell::main_starts_, beside the run (bits 0-15) and the index of
+// Flags of an entry of LexivSpell::mainStarts_, beside the run (bits 0-15) and the index of
 // the main dictionary it lies in (bits 16-23).
 constexpr uint32_t kTwoLetterWord = 1u << 24;  // the two letters are a word
 constexpr uint32_t kSeveralMains = 1u << 25;   // words going on from them lie in several dictionaries
@@ -128,15 +128,15 @@ class FileLock {
 
 }  // namespace
 
-struct TLexivSpell::Dictionary {
-  enum class Kind { kFirstMain, kFurtherMain, kUser };
+struct LexivSpell::Dictionary {
+  enum class Kind { FirstMain, FurtherMain, User };
 
   DictionaryHeader header;
-  int64_t header_offset = 0;         // where the header was read; the stored offset field is not trusted
+  int64_t headerOffset = 0;          // where the header was read; the stored offset field is not trusted
   int64_t base = 0;                  // file offset of the phantom node 0
   std::shared_ptr<SharedFile> file;  // further main dictionaries share the first one's file
   std::string path;
-  Kind kind = Kind::kUser;
+  Kind kind = Kind::User;
   int number = -1;
   // Main dictionaries: the node area as read at open (nodes 0 … last_node, then a node that
   // ends any run, padded with zero bytes to whole blocks), the highest node that lies inside
@@ -148,37 +148,37 @@ struct TLexivSpell::Dictionary {
   // the whole area is read at open and a slot refers to the block in place: a hit or a miss
   // only keeps the tags, and no node bytes are copied on the way to a lookup.
   std::vector<uint8_t> nodes;
-  uint32_t last_node = 0;
-  std::unique_ptr<int64_t[]> cache_tags;
+  uint32_t lastNode = 0;
+  std::unique_ptr<int64_t[]> cacheTags;
   // The outcome of the first two levels of the search, which every lookup of a word of two or
-  // more letters goes through: for letter codes c1 c2, two_letter_words[c1] has bit c2 set when
-  // the word c1 c2 is present, and second_children[c1 * 64 + c2] is the run where a longer word
+  // more letters goes through: for letter codes c1 c2, twoLetterWords[c1] has bit c2 set when
+  // the word c1 c2 is present, and secondChildren[c1 * 64 + c2] is the run where a longer word
   // starting with c1 c2 goes on (0: nowhere). Main files never change while open, so these runs
   // are scanned once at open instead of in every lookup.
-  std::array<uint64_t, kAlphabetSize> two_letter_words{};
-  std::vector<uint16_t> second_children;
+  std::array<uint64_t, kAlphabetSize> twoLetterWords{};
+  std::vector<uint16_t> secondChildren;
 
-  // User dictionaries: nodes 1, 2, ... (first_nodes of them) as read with the header at the
+  // User dictionaries: nodes 1, 2, ... (firstNodes of them) as read with the header at the
   // start of the current check or suggestion; 0 outside of one.
   static constexpr uint32_t kFirstPieceNodes = 32;
-  uint8_t first_piece[kFirstPieceNodes * kNodeSize];
-  uint32_t first_nodes = 0;
+  uint8_t firstPiece[kFirstPieceNodes * kNodeSize];
+  uint32_t firstNodes = 0;
 
-  bool is_user() const { return kind == Kind::kUser; }
+  bool is_user() const { return kind == Kind::User; }
 
   // The 8-node block holding node n (1 <= n <= last_node) of a main dictionary, through the
   // cache.
   const uint8_t* CachedBlock(uint32_t n) {
     const uint32_t first = n & ~uint32_t{kBlockNodes - 1};
     const int64_t block = base + int64_t{kNodeSize} * first;
-    int64_t& tag = cache_tags[static_cast<size_t>((block >> 3) & (kCacheSlots - 1))];
+    int64_t& tag = cacheTags[static_cast<size_t>((block >> 3) & (kCacheSlots - 1))];
     tag = block;  // on a miss the slot now holds this block; on a hit it already did
     return nodes.data() + size_t{kNodeSize} * first;
   }
 
   // Keeps the cache's account of a scan of the main dictionary nodes first … last, in order.
   void NoteScan(uint32_t first, uint32_t last) {
-    last = std::min(last, last_node);
+    last = std::min(last, lastNode);
     // Written so that the usual scan, within one block or across two, takes no branch.
     CachedBlock(first);
     const uint32_t last_block = last & ~uint32_t{kBlockNodes - 1};
@@ -192,7 +192,7 @@ struct TLexivSpell::Dictionary {
   struct RunSummary {
     uint32_t start = 0;
     std::array<uint16_t, kAlphabetSize> children{};
-    uint64_t word_ends = 0;
+    uint64_t wordEnds = 0;
   };
 
   // Summarises the run starting at `run`. When `later` (a summary of a run starting after
@@ -206,12 +206,12 @@ struct TLexivSpell::Dictionary {
       if (later && n == later->start) {
         for (int c = 0; c < kAlphabetSize; ++c)
           if (summary.children[c] == kNoChild) summary.children[c] = later->children[c];
-        summary.word_ends |= later->word_ends;
+        summary.wordEnds |= later->wordEnds;
         break;
       }
       if (node.has_child() && summary.children[node.code()] == kNoChild)
         summary.children[node.code()] = node.child;
-      if (node.ends_word()) summary.word_ends |= uint64_t{1} << node.code();
+      if (node.ends_word()) summary.wordEnds |= uint64_t{1} << node.code();
       if (node.last_in_run()) break;
     }
     return summary;
@@ -219,7 +219,7 @@ struct TLexivSpell::Dictionary {
 
   void ScanFirstLevels() {
     const RunSummary first = SummariseRun(1, nullptr);
-    second_children.assign(size_t{kAlphabetSize} * kAlphabetSize, kNoChild);
+    secondChildren.assign(size_t{kAlphabetSize} * kAlphabetSize, kNoChild);
     // The runs of second letters from the last one in the file to the first, so that each
     // scan can stop where the one before it began.
     std::array<int, kAlphabetSize> codes;
@@ -231,9 +231,9 @@ struct TLexivSpell::Dictionary {
       const uint32_t run = first.children[c];
       if (run == kNoChild) break;
       if (run != later.start) later = SummariseRun(run, later.start ? &later : nullptr);
-      two_letter_words[c] = later.word_ends;
+      twoLetterWords[c] = later.wordEnds;
       std::copy(later.children.begin(), later.children.end(),
-                second_children.begin() + std::ptrdiff_t{c} * kAlphabetSize);
+                secondChildren.begin() + std::ptrdiff_t{c} * kAlphabetSize);
     }
   }
 
@@ -252,7 +252,7 @@ struct TLexivSpell::Dictionary {
   bool ReadNode(uint32_t n, Node& node) {
     if (n == 0 || n > kMaxNodeIndex) return false;
     if (!is_user()) {
-      if (n > last_node) return false;
+      if (n > lastNode) return false;
       node = ParseNode(CachedBlock(n) + size_t{kNodeSize} * (n & (kBlockNodes - 1)));
       return true;
     }
@@ -263,9 +263,9 @@ struct TLexivSpell::Dictionary {
   }
 };
 
-TLexivSpell::TLexivSpell() : writer_(&PosixUserDictionaryWriter()) {}
+LexivSpell::LexivSpell() : writer_(&PosixUserDictionaryWriter()) {}
 
-TLexivSpell::~TLexivSpell() { CloseDictionaries(); }
+LexivSpell::~LexivSpell() { CloseDictionaries(); }
 
 namespace {
 
@@ -282,7 +282,7 @@ Status NotADictionary(const std::string& path) {
 
 // The dictionaries of a main file, first to last, and the first damage met reading them.
 struct MainFile {
-  std::vector<std::unique_ptr<TLexivSpell::Dictionary>> dictionaries;
+  std::vector<std::unique_ptr<LexivSpell::Dictionary>> dictionaries;
   std::optional<Damage> damage;
 
   void NoteDamage(int64_t offset, std::string dropped) {
@@ -292,18 +292,18 @@ struct MainFile {
 
 // Reads the node area of a main dictionary whose header lies at `position` and notes what a
 // damaged file lacks of it.
-std::unique_ptr<TLexivSpell::Dictionary> ReadMainDictionary(const std::shared_ptr<SharedFile>& file,
-                                                            int64_t size, int64_t position,
-                                                            const DictionaryHeader& header,
-                                                            MainFile& main_file) {
-  auto dict = std::make_unique<TLexivSpell::Dictionary>();
+std::unique_ptr<LexivSpell::Dictionary> ReadMainDictionary(const std::shared_ptr<SharedFile>& file,
+                                                           int64_t size, int64_t position,
+                                                           const DictionaryHeader& header,
+                                                           MainFile& main_file) {
+  auto dict = std::make_unique<LexivSpell::Dictionary>();
   const std::string which = "dictionary " + std::to_string(main_file.dictionaries.size() + 1);
   dict->header = header;
-  dict->header_offset = position;
+  dict->headerOffset = position;
   dict->base = position + kHeaderSize - kNodeSize;
   dict->file = file;
-  dict->cache_tags = std::make_unique<int64_t[]>(kCacheSlots);
-  std::fill_n(dict->cache_tags.get(), kCacheSlots, int64_t{-1});
+  dict->cacheTags = std::make_unique<int64_t[]>(kCacheSlots);
+  std::fill_n(dict->cacheTags.get(), kCacheSlots, int64_t{-1});
   const int64_t capacity = std::max<int32_t>(header.capacity, 0);
   const int64_t in_file = std::max<int64_t>((size - dict->base) / kNodeSize - 1, 0);
   if (header.capacity < 0)
@@ -316,14 +316,14 @@ std::unique_ptr<TLexivSpell::Dictionary> ReadMainDictionary(const std::shared_pt
   else if (capacity > kMaxNodeIndex)
     main_file.NoteDamage(dict->base + int64_t{kNodeSize} * (kMaxNodeIndex + 1),
                          "the nodes of " + which + " past node " + std::to_string(kMaxNodeIndex));
-  dict->last_node = static_cast<uint32_t>(std::min<int64_t>({capacity, in_file, kMaxNodeIndex}));
+  dict->lastNode = static_cast<uint32_t>(std::min<int64_t>({capacity, in_file, kMaxNodeIndex}));
   // Bytes a file shrunk since fstat no longer holds stay zero: nodes without letters or links.
-  const uint32_t blocks = dict->last_node / kBlockNodes + 2;  // whole blocks, and one more
+  const uint32_t blocks = dict->lastNode / kBlockNodes + 2;  // whole blocks, and one more
   dict->nodes.assign(size_t{blocks} * kBlockBytes, 0);
-  ReadUpTo(file->fd, dict->nodes.data(), size_t{kNodeSize} * (dict->last_node + 1), dict->base);
+  ReadUpTo(file->fd, dict->nodes.data(), size_t{kNodeSize} * (dict->lastNode + 1), dict->base);
   // A node that ends every run after the last real one: a scan reaching it stops there as it
   // would at the end of the node area, whatever letter it looks for (no child, no word end).
-  SerializeNode(Node{kNoChild, kLastInRun}, dict->nodes.data() + size_t{kNodeSize} * (dict->last_node + 1));
+  SerializeNode(Node{kNoChild, kLastInRun}, dict->nodes.data() + size_t{kNodeSize} * (dict->lastNode + 1));
   dict->ScanFirstLevels();
   return dict;
 }
@@ -341,8 +341,8 @@ MainFile ReadMainFile(const std::shared_ptr<SharedFile>& file, const std::string
     }
     auto dict = ReadMainDictionary(file, size, position, header, main_file);
     dict->path = path;
-    dict->kind = main_file.dictionaries.empty() ? TLexivSpell::Dictionary::Kind::kFirstMain
-                                                : TLexivSpell::Dictionary::Kind::kFurtherMain;
+    dict->kind = main_file.dictionaries.empty() ? LexivSpell::Dictionary::Kind::FirstMain
+                                                : LexivSpell::Dictionary::Kind::FurtherMain;
     main_file.dictionaries.push_back(std::move(dict));
     const int64_t next = position + kHeaderSize + int64_t{kNodeSize} * std::max<int32_t>(header.capacity, 0);
     // A negative capacity gives no trustworthy place for a following dictionary.
@@ -354,8 +354,8 @@ MainFile ReadMainFile(const std::shared_ptr<SharedFile>& file, const std::string
 
 }  // namespace
 
-Status TLexivSpell::OpenDictionary(const std::string& path) {
-  if (main_open_ || (!chain_.empty() && !chain_.front()->is_user()))
+Status LexivSpell::OpenDictionary(const std::string& path) {
+  if (mainOpen_ || (!chain_.empty() && !chain_.front()->is_user()))
     return Status::Error(StatusCode::Refused, "A main dictionary is already open.");
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return OpenFailure(path, errno);
@@ -377,8 +377,8 @@ Status TLexivSpell::OpenDictionary(const std::string& path) {
       chain_.push_back(std::move(main_file.dictionaries[i]));
   }
   IndexMainDictionaries();
-  main_open_ = true;
-  dictionary_name_ = path;
+  mainOpen_ = true;
+  dictionaryName_ = path;
   if (!main_file.damage) return Status::Ok();
   const Damage& damage = *main_file.damage;
   return Status::Damaged("The dictionary " + Quoted(path) + " is damaged at byte " +
@@ -386,45 +386,45 @@ Status TLexivSpell::OpenDictionary(const std::string& path) {
                          damage);
 }
 
-void TLexivSpell::IndexMainDictionaries() {
+void LexivSpell::IndexMainDictionaries() {
   // Where a lookup goes after the first two letters, over all main dictionaries of the chain.
-  main_starts_.assign(size_t{kAlphabetSize} * kAlphabetSize, 0);
+  mainStarts_.assign(size_t{kAlphabetSize} * kAlphabetSize, 0);
   for (auto& dict : chain_) {
     if (dict->is_user()) continue;
     const auto index = static_cast<uint32_t>(mains_.size());
     mains_.push_back(dict.get());
-    for (size_t cell = 0; cell < main_starts_.size(); ++cell) {
-      uint32_t& start = main_starts_[cell];
-      if (dict->two_letter_words[cell / kAlphabetSize] >> (cell % kAlphabetSize) & 1) start |= kTwoLetterWord;
-      if (dict->second_children[cell] == kNoChild) continue;
+    for (size_t cell = 0; cell < mainStarts_.size(); ++cell) {
+      uint32_t& start = mainStarts_[cell];
+      if (dict->twoLetterWords[cell / kAlphabetSize] >> (cell % kAlphabetSize) & 1) start |= kTwoLetterWord;
+      if (dict->secondChildren[cell] == kNoChild) continue;
       if (start & 0xFFFF)
         start |= kSeveralMains;
       else
-        start |= index << 16 | dict->second_children[cell];
+        start |= index << 16 | dict->secondChildren[cell];
     }
   }
 }
 
-Result<int16_t> TLexivSpell::AppendUserDictionary(int fd, const std::string& path, int64_t header_offset) {
+Result<int16_t> LexivSpell::AppendUserDictionary(int fd, const std::string& path, int64_t header_offset) {
   auto dict = std::make_unique<Dictionary>();
   if (!ReadHeader(fd, header_offset, dict->header)) {
     close(fd);
     return NotADictionary(path);
   }
-  dict->header_offset = header_offset;
+  dict->headerOffset = header_offset;
   dict->base = header_offset + kHeaderSize - kNodeSize;
   dict->file = std::make_shared<SharedFile>(fd);
   dict->path = path;
-  dict->kind = Dictionary::Kind::kUser;
-  dict->number = next_user_number_;
-  next_user_number_ = next_user_number_ == 65534 ? 0 : next_user_number_ + 1;
+  dict->kind = Dictionary::Kind::User;
+  dict->number = nextUserNumber_;
+  nextUserNumber_ = nextUserNumber_ == 65534 ? 0 : nextUserNumber_ + 1;
   const auto number = static_cast<int16_t>(dict->number);
   chain_.push_back(std::move(dict));
-  ++user_dictionaries_;
+  ++userDictionaries_;
   return number;
 }
 
-Result<int16_t> TLexivSpell::OpenUserDictionary(const std::string& path) {
+Result<int16_t> LexivSpell::OpenUserDictionary(const std::string& path) {
   const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) return OpenFailure(path, errno);
   const int64_t position = SkipTextHeader(fd);
@@ -441,7 +441,7 @@ Result<int16_t> TLexivSpell::OpenUserDictionary(const std::string& path) {
   return AppendUserDictionary(fd, path, position);
 }
 
-Result<int16_t> TLexivSpell::CreateUserDictionary(const std::string& path, std::vector<std::string>& words) {
+Result<int16_t> LexivSpell::CreateUserDictionary(const std::string& path, std::vector<std::string>& words) {
   // O_EXCL: a user dictionary that another copy of the program has just created is never
   // truncated, so no added word is lost.
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -455,9 +455,9 @@ Result<int16_t> TLexivSpell::CreateUserDictionary(const std::string& path, std::
   bytes += static_cast<char>(kTextHeaderEnd);
   const auto header_offset = static_cast<int32_t>(bytes.size());
   DictionaryHeader header;
-  header.nodes_used = 1;
+  header.nodesUsed = 1;
   header.capacity = 500;
-  header.word_count = 1;
+  header.wordCount = 1;
   header.kind = kKindUser;
   header.offset = header_offset;
   AppendHeader(bytes, header);
@@ -485,7 +485,7 @@ Result<int16_t> TLexivSpell::CreateUserDictionary(const std::string& path, std::
     });
     if (it != chain_.end()) {
       chain_.erase(it);
-      --user_dictionaries_;
+      --userDictionaries_;
     }
     unlink(path.c_str());
     return added;
@@ -493,42 +493,42 @@ Result<int16_t> TLexivSpell::CreateUserDictionary(const std::string& path, std::
   return number;
 }
 
-void TLexivSpell::CloseDictionaries() {
+void LexivSpell::CloseDictionaries() {
   // Every dictionary closes, also user dictionaries opened while no main dictionary could be.
   chain_.clear();
   mains_.clear();
-  main_starts_.clear();
-  user_dictionaries_ = 0;
-  main_open_ = false;
+  mainStarts_.clear();
+  userDictionaries_ = 0;
+  mainOpen_ = false;
 }
 
-void TLexivSpell::OpenMainIfNeeded() {
-  if (!main_open_) OpenDictionary(dictionary_name_);
+void LexivSpell::OpenMainIfNeeded() {
+  if (!mainOpen_) OpenDictionary(dictionaryName_);
 }
 
-void TLexivSpell::RefreshUserHeaders(bool with_first_nodes) {
-  if (user_dictionaries_ == 0) return;
+void LexivSpell::RefreshUserHeaders(bool with_first_nodes) {
+  if (userDictionaries_ == 0) return;
   for (auto& dict : chain_) {
     if (!dict->is_user()) continue;
-    dict->first_nodes = 0;
+    dict->firstNodes = 0;
     if (!with_first_nodes) {
-      ReadHeader(dict->file->fd, dict->header_offset, dict->header);
+      ReadHeader(dict->file->fd, dict->headerOffset, dict->header);
       continue;
     }
     // Node 1 follows the header directly: one read brings both.
-    uint8_t bytes[kHeaderSize + sizeof dict->first_piece];
+    uint8_t bytes[kHeaderSize + sizeof dict->firstPiece];
     ssize_t got;
     do {
-      got = pread(dict->file->fd, bytes, sizeof bytes, dict->header_offset);
+      got = pread(dict->file->fd, bytes, sizeof bytes, dict->headerOffset);
     } while (got < 0 && errno == EINTR);
     if (got < kHeaderSize) continue;
     dict->header = ParseHeader(bytes);
-    dict->first_nodes = static_cast<uint32_t>(got - kHeaderSize) / kNodeSize;
-    std::memcpy(dict->first_piece, bytes + kHeaderSize, size_t{dict->first_nodes} * kNodeSize);
+    dict->firstNodes = static_cast<uint32_t>(got - kHeaderSize) / kNodeSize;
+    std::memcpy(dict->firstPiece, bytes + kHeaderSize, size_t{dict->firstNodes} * kNodeSize);
   }
 }
 
-bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length) {
+bool LexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length) {
   // Nodes are read from the file afresh for every operation, a piece of a run at a time: one
   // read call per piece instead of one per node. The first piece of the first run came with the
   // header, read at the start of this operation.
@@ -541,9 +541,9 @@ bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, s
     uint32_t next = 0;
     bool run_over = false;
     for (uint32_t n = run; !run_over && next == 0;) {
-      const bool first_piece = n == 1 && dict.first_nodes > 0;
-      if (first_piece) std::memcpy(piece, dict.first_piece, size_t{dict.first_nodes} * kNodeSize);
-      const uint32_t got = first_piece ? dict.first_nodes : dict.ReadUserNodes(n, kPiece, piece);
+      const bool first_piece = n == 1 && dict.firstNodes > 0;
+      if (first_piece) std::memcpy(piece, dict.firstPiece, size_t{dict.firstNodes} * kNodeSize);
+      const uint32_t got = first_piece ? dict.firstNodes : dict.ReadUserNodes(n, kPiece, piece);
       if (got == 0) break;  // past the end of the file
       for (uint32_t k = 0; k < got; ++k) {
         const Node node = ParseNode(piece + size_t{kNodeSize} * k);
@@ -571,9 +571,9 @@ bool TLexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, s
 // The same search over a main dictionary from the third letter on, starting at `run`, written
 // for speed: nodes are looked at in place, and the cache keeps account of the blocks a run scan
 // reached once the scan is over.
-bool TLexivSpell::CheckInMainDictionary(Dictionary& dict, uint32_t run, const uint8_t* word, size_t length) {
+bool LexivSpell::CheckInMainDictionary(Dictionary& dict, uint32_t run, const uint8_t* word, size_t length) {
   const uint8_t* const nodes = dict.nodes.data();
-  const uint32_t last_node = dict.last_node;
+  const uint32_t last_node = dict.lastNode;
   const size_t last = length - 1;
   for (size_t d = 2;; ++d) {
     if (run == 0 || run > last_node) return false;
@@ -613,43 +613,43 @@ bool TLexivSpell::CheckInMainDictionary(Dictionary& dict, uint32_t run, const ui
   }
 }
 
-// The main dictionaries in one go: the first two levels are looked up in main_starts_, and only
+// The main dictionaries in one go: the first two levels are looked up in mainStarts_, and only
 // where several dictionaries go on from the same two letters is each of them searched.
-bool TLexivSpell::CheckInMainDictionaries(const uint8_t* word, size_t length) {
-  if (main_starts_.empty()) return false;
+bool LexivSpell::CheckInMainDictionaries(const uint8_t* word, size_t length) {
+  if (mainStarts_.empty()) return false;
   const size_t cell = size_t{LetterCode(word[0])} * kAlphabetSize + LetterCode(word[1]);
-  const uint32_t start = main_starts_[cell];
+  const uint32_t start = mainStarts_[cell];
   if (length == 2) return start & kTwoLetterWord;
   if (start & kSeveralMains) {
     for (Dictionary* dict : mains_)
-      if (CheckInMainDictionary(*dict, dict->second_children[cell], word, length)) return true;
+      if (CheckInMainDictionary(*dict, dict->secondChildren[cell], word, length)) return true;
     return false;
   }
   const uint32_t run = start & 0xFFFF;
   return run != kNoChild && CheckInMainDictionary(*mains_[start >> 16 & 0xFF], run, word, length);
 }
 
-bool TLexivSpell::CheckInChain(std::string_view word) {
+bool LexivSpell::CheckInChain(std::string_view word) {
   // Letter codes are the same for both letter cases, so the word needs no upper-casing here.
   const auto* bytes = reinterpret_cast<const uint8_t*>(word.data());
   for (size_t length = word.size();; length -= 2) {
     if (length <= 1) return true;
     // Every dictionary is consulted until one accepts the word, so their order does not matter.
     if (CheckInMainDictionaries(bytes, length)) return true;
-    if (user_dictionaries_ > 0)
+    if (userDictionaries_ > 0)
       for (auto& dict : chain_)
         if (dict->is_user() && CheckInUserDictionary(*dict, bytes, length)) return true;
     if (word[length - 2] != '\'' || UpperCase(static_cast<uint8_t>(word[length - 1])) != 'S') return false;
   }
 }
 
-bool TLexivSpell::CheckWord(std::string_view word) {
+bool LexivSpell::CheckWord(std::string_view word) {
   OpenMainIfNeeded();
   RefreshUserHeaders(true);
   return CheckInChain(word);
 }
 
-TLexivSpell::Dictionary* TLexivSpell::FindUserDictionary(int16_t number) const {
+LexivSpell::Dictionary* LexivSpell::FindUserDictionary(int16_t number) const {
   Dictionary* found = nullptr;
   if (number < 0) return found;
   for (const auto& dict : chain_)
@@ -657,7 +657,7 @@ TLexivSpell::Dictionary* TLexivSpell::FindUserDictionary(int16_t number) const {
   return found;
 }
 
-Status TLexivSpell::AddWord(const std::string& word, int16_t number) {
+Status LexivSpell::AddWord(const std::string& word, int16_t number) {
   OpenMainIfNeeded();
   Dictionary* dict = FindUserDictionary(number);
   if (!dict)
@@ -670,11 +670,11 @@ Status TLexivSpell::AddWord(const std::string& word, int16_t number) {
   if (word.size() > kMaxWordLength)
     return Status::Error(StatusCode::Refused, "The word is longer than " + std::to_string(kMaxWordLength) +
                                                   " characters, the most a user dictionary takes.");
-  if (h.nodes_used < 0)
+  if (h.nodesUsed < 0)
     return Status::Damaged("The user dictionary " + Quoted(dict->path) +
                                " is damaged: its header counts a negative number of letters.",
-                           Damage{dict->header_offset, "the word to add"});
-  if (static_cast<int64_t>(word.size()) + h.nodes_used > kMaxUserNodes)
+                           Damage{dict->headerOffset, "the word to add"});
+  if (static_cast<int64_t>(word.size()) + h.nodesUsed > kMaxUserNodes)
     return Status::Error(StatusCode::Refused, "The user dictionary " + Quoted(dict->path) +
                                                   " is full: it takes no further words.");
   return AddToUserDictionary(*dict, UpperCase(word));
@@ -683,7 +683,7 @@ Status TLexivSpell::AddWord(const std::string& word, int16_t number) {
 // The word goes in on a copy of the nodes in memory; then the file is grown, the nodes that
 // changed are written in one piece and the header after them. A write that fails is undone
 // with the copy, so the file and the engine stay as they were.
-Status TLexivSpell::AddToUserDictionary(Dictionary& dict, const std::string& upper) {
+Status LexivSpell::AddToUserDictionary(Dictionary& dict, const std::string& upper) {
   const int fd = dict.file->fd;
   const int64_t size = FileSize(fd);
   const int64_t in_file = std::clamp<int64_t>((size - dict.base) / kNodeSize - 1, 0, kMaxNodeIndex);
@@ -695,7 +695,7 @@ Status TLexivSpell::AddToUserDictionary(Dictionary& dict, const std::string& upp
   // Grow the file first to hold every node this word may need, so that a full disk stops the
   // addition before any node has moved.
   DictionaryHeader header = dict.header;
-  const auto needed = static_cast<uint32_t>(header.nodes_used + static_cast<int32_t>(upper.size()));
+  const auto needed = static_cast<uint32_t>(header.nodesUsed + static_cast<int32_t>(upper.size()));
   const bool grows = nodes.Count() < needed;
   if (grows) {
     const uint32_t first = nodes.Count() + 1;
@@ -710,7 +710,7 @@ Status TLexivSpell::AddToUserDictionary(Dictionary& dict, const std::string& upp
 
   const UserNodes before = nodes;
   InsertWord(nodes, header, upper);
-  ++header.word_count;
+  ++header.wordCount;
   const uint32_t first = nodes.FirstChanged(), last = nodes.LastChanged();
   Status written = Status::Ok();
   if (first != 0)
@@ -719,7 +719,7 @@ Status TLexivSpell::AddToUserDictionary(Dictionary& dict, const std::string& upp
   bool header_tried = false;
   if (written.IsOk()) {
     header_tried = true;
-    written = writer_->WriteAt(fd, dict.path, dict.header_offset, HeaderBytes(header));
+    written = writer_->WriteAt(fd, dict.path, dict.headerOffset, HeaderBytes(header));
   }
   if (written.IsOk()) {
     dict.header = header;
@@ -731,7 +731,7 @@ Status TLexivSpell::AddToUserDictionary(Dictionary& dict, const std::string& upp
         writer_->WriteAt(fd, dict.path, dict.base + int64_t{kNodeSize} * first, before.Bytes(first, last))
             .IsOk();
   if (header_tried)
-    undone &= writer_->WriteAt(fd, dict.path, dict.header_offset, HeaderBytes(dict.header)).IsOk();
+    undone &= writer_->WriteAt(fd, dict.path, dict.headerOffset, HeaderBytes(dict.header)).IsOk();
   if (grows) undone &= writer_->Truncate(fd, dict.path, size).IsOk();
   return WordNotAdded(written, undone);
 }
@@ -746,27 +746,27 @@ struct SuggestSearch {
   std::string word;  // the typed word in upper case
   PhoneticKey key{};
   std::string prefix;
-  PhoneticKeyBuilder prefix_key;  // the key of `prefix`
-  uint64_t budget = 0;            // node reads left; bounds the walk in a damaged dictionary
+  PhoneticKeyBuilder prefixKey;  // the key of `prefix`
+  uint64_t budget = 0;           // node reads left; bounds the walk in a damaged dictionary
 };
 
 // Scores every word ending in this run and descends into the children whose prefix still
 // agrees with the phonetic key of the typed word.
-void Walk(TLexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search);
+void Walk(LexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search);
 
 }  // namespace
 
-const std::vector<std::string>& TLexivSpell::Suggest(const std::string& word) {
+const std::vector<std::string>& LexivSpell::Suggest(const std::string& word) {
   OpenMainIfNeeded();
   RefreshUserHeaders(true);
   suggestions_.clear();
   const std::string typed = word.substr(0, kMaxWordLength);
   const std::string upper = UpperCase(typed);
   if (upper.empty()) {
-    last_suggest_reads_ = 0;
+    lastSuggestReads_ = 0;
     return suggestions_;
   }
-  SuggestSearch search(max_suggestions_, upper);
+  SuggestSearch search(maxSuggestions_, upper);
   search.budget = kSuggestNodeBudget;
   search.key = MakePhoneticKey(upper);
   RankedList& ranked = search.ranked;
@@ -774,7 +774,7 @@ const std::vector<std::string>& TLexivSpell::Suggest(const std::string& word) {
     search.key[0] = static_cast<uint8_t>(first);
     for (auto& dict : chain_) {
       search.prefix.clear();
-      search.prefix_key = PhoneticKeyBuilder();
+      search.prefixKey = PhoneticKeyBuilder();
       Walk(*dict, 1, search);
     }
   }
@@ -793,15 +793,15 @@ const std::vector<std::string>& TLexivSpell::Suggest(const std::string& word) {
   }
 
   for (const auto& entry : ranked.entries()) suggestions_.push_back(CopyLetterCase(typed, entry.text));
-  last_suggest_reads_ = kSuggestNodeBudget - search.budget;
+  lastSuggestReads_ = kSuggestNodeBudget - search.budget;
   return suggestions_;
 }
 
 namespace {
 
-void Walk(TLexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search) {
+void Walk(LexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search) {
   std::string& prefix = search.prefix;
-  const PhoneticKeyBuilder parent_key = search.prefix_key;
+  const PhoneticKeyBuilder parent_key = search.prefixKey;
   Node node;
   for (uint32_t n = run; search.budget > 0 && dict.ReadNode(n, node); ++n) {
     --search.budget;
@@ -811,14 +811,14 @@ void Walk(TLexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search) {
     if (node.has_child() && prefix.size() <= kMaxPrefix) {
       // The prefix was walked into only while its key agreed with the typed word's key, so
       // only the position this letter fills needs comparing.
-      search.prefix_key = parent_key;
-      const int filled = search.prefix_key.Add(letter);
-      if (filled < 0 || search.prefix_key.key()[filled] == search.key[filled]) Walk(dict, node.child, search);
+      search.prefixKey = parent_key;
+      const int filled = search.prefixKey.Add(letter);
+      if (filled < 0 || search.prefixKey.key()[filled] == search.key[filled]) Walk(dict, node.child, search);
     }
     prefix.pop_back();
     if (node.last_in_run()) break;
   }
-  search.prefix_key = parent_key;
+  search.prefixKey = parent_key;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// TLexivSpell: checks words against letter-trie dictionaries (.dct files), adds words to user
+// LexivSpell: checks words against letter-trie dictionaries (.dct files), adds words to user
 // dictionaries and proposes replacements for misspelt words. Words cross this interface as
 // single-byte Windows-1252 text; spell/engine/windows1252.h converts from and to UTF-8.
 //
@@ -22,25 +22,25 @@ namespace spell {
 class UserDictionaryWriter;
 }
 
-class TLexivSpell {
+class LexivSpell {
  public:
-  TLexivSpell();
-  ~TLexivSpell();
-  TLexivSpell(const TLexivSpell&) = delete;
-  TLexivSpell& operator=(const TLexivSpell&) = delete;
+  LexivSpell();
+  ~LexivSpell();
+  LexivSpell(const LexivSpell&) = delete;
+  LexivSpell& operator=(const LexivSpell&) = delete;
 
   // Main dictionary opened on demand by CheckWord, AddWord and Suggest while none is open.
-  const std::string& DictionaryName() const { return dictionary_name_; }
-  void SetDictionaryName(std::string path) { dictionary_name_ = std::move(path); }
+  const std::string& DictionaryName() const { return dictionaryName_; }
+  void SetDictionaryName(std::string path) { dictionaryName_ = std::move(path); }
   // Kept with the component for its users; no operation reads it.
-  const std::string& DictionaryUser() const { return dictionary_user_; }
-  void SetDictionaryUser(std::string path) { dictionary_user_ = std::move(path); }
+  const std::string& DictionaryUser() const { return dictionaryUser_; }
+  void SetDictionaryUser(std::string path) { dictionaryUser_ = std::move(path); }
   // Where additions to user dictionaries are written; the file system's unless a test puts a
   // failing one in.
   void SetUserDictionaryWriter(spell::UserDictionaryWriter& writer) { writer_ = &writer; }
   // Most suggestions returned; values above 220 store 220.
-  uint8_t MaxSuggestions() const { return max_suggestions_; }
-  void SetMaxSuggestions(uint8_t count) { max_suggestions_ = count > 220 ? 220 : count; }
+  uint8_t MaxSuggestions() const { return maxSuggestions_; }
+  void SetMaxSuggestions(uint8_t count) { maxSuggestions_ = count > 220 ? 220 : count; }
 
   // Opens the main dictionaries of a file. Refused while one is open or when the file holds no
   // main dictionary. A damaged file gives Damaged: the dictionaries are open with what could be
@@ -68,7 +68,7 @@ class TLexivSpell {
   void CloseDictionaries();
 
   // Node reads the last Suggest made; a damaged dictionary is cut short at kSuggestNodeBudget.
-  uint64_t LastSuggestNodeReads() const { return last_suggest_reads_; }
+  uint64_t LastSuggestNodeReads() const { return lastSuggestReads_; }
   static constexpr uint64_t kSuggestNodeBudget = 50'000;  // the shipped dictionary needs at most ~6'000
 
   struct Dictionary;  // one dictionary of the chain (defined in the .cpp)
@@ -87,20 +87,20 @@ class TLexivSpell {
   Dictionary* FindUserDictionary(int16_t number) const;
   Status AddToUserDictionary(Dictionary& dict, const std::string& upper);
   Result<int16_t> AppendUserDictionary(int fd, const std::string& path, int64_t header_offset);
-  std::string dictionary_name_ = "lexiv.dct";
-  std::string dictionary_user_ = "custom.dct";
-  uint8_t max_suggestions_ = 10;
-  bool main_open_ = false;
+  std::string dictionaryName_ = "lexiv.dct";
+  std::string dictionaryUser_ = "custom.dct";
+  uint8_t maxSuggestions_ = 10;
+  bool mainOpen_ = false;
   std::vector<std::unique_ptr<Dictionary>> chain_;
-  int user_dictionaries_ = 0;  // in the chain
+  int userDictionaries_ = 0;  // in the chain
   // The main dictionaries of the chain, in chain order, and for each two letter codes c1 c2
   // (entry c1 * 64 + c2) where lookups of words starting with them go on (see the .cpp).
   std::vector<Dictionary*> mains_;
-  std::vector<uint32_t> main_starts_;
-  uint16_t next_user_number_ = 2;
+  std::vector<uint32_t> mainStarts_;
+  uint16_t nextUserNumber_ = 2;
   spell::UserDictionaryWriter* writer_;
   std::vector<std::string> suggestions_;
-  uint64_t last_suggest_reads_ = 0;
+  uint64_t lastSuggestReads_ = 0;
 };
 
 }  // namespace inkwend

@@ -184,8 +184,8 @@ bool IsLetter(uint8_t b) {
 }  // namespace
 
 std::string_view FirstLettersFor(uint8_t initial) {
-  static const FirstLetterTable table;
-  return table.letters[initial];
+  static const FirstLetterTable kTable;
+  return kTable.letters[initial];
 }
 
 int PhoneticKeyBuilder::Add(uint8_t c) {

@@ -48,7 +48,7 @@ bool OpenSlot(UserNodes& nodes, uint32_t p, uint32_t used) {
 // follow after the last used node, each the last of its run.
 void PlaceChain(UserNodes& nodes, DictionaryHeader& header, const std::string& upper, uint32_t p,
                 size_t from) {
-  auto used = static_cast<uint32_t>(header.nodes_used);
+  auto used = static_cast<uint32_t>(header.nodesUsed);
   if (p <= used && !OpenSlot(nodes, p, used)) return;
   ++used;
   uint32_t last = p;
@@ -66,7 +66,7 @@ void PlaceChain(UserNodes& nodes, DictionaryHeader& header, const std::string& u
     if (upper.size() - from > 1) tail.flags |= kLastInRun;
     nodes.Write(last, tail);
   }
-  header.nodes_used = static_cast<int32_t>(used);
+  header.nodesUsed = static_cast<int32_t>(used);
 }
 
 }  // namespace
@@ -146,7 +146,7 @@ void InsertWord(UserNodes& nodes, DictionaryHeader& header, const std::string& u
       run = node.child;
       continue;
     }
-    const uint32_t p = static_cast<uint32_t>(header.nodes_used) + 1;
+    const uint32_t p = static_cast<uint32_t>(header.nodesUsed) + 1;
     PlaceChain(nodes, header, upper, p, pos);
     if (nodes.Read(found, node)) {
       node.child = static_cast<uint16_t>(p);

@@ -1,7 +1,7 @@
 #pragma once
 // Adding a word to a user dictionary, done on a copy of its nodes in memory. The caller writes
 // back the nodes that changed in one piece, so a write that fails can be undone with the copy
-// of the nodes as they were (see TLexivSpell::AddWord).
+// of the nodes as they were (see LexivSpell::AddWord).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,8 +46,8 @@ class UserNodes {
 };
 
 // Puts the upper-case word into the trie (see docs/formats/dictionary.md), raising
-// header.nodes_used by the nodes it takes. The caller has checked that the word fits and that
-// `nodes` reaches node header.nodes_used + word length.
+// header.nodesUsed by the nodes it takes. The caller has checked that the word fits and that
+// `nodes` reaches node header.nodesUsed + word length.
 void InsertWord(UserNodes& nodes, DictionaryHeader& header, const std::string& upper);
 
 }  // namespace inkwend::spell

@@ -48,8 +48,8 @@ class AddWordFailureTest : public ::testing::Test {
     std::vector<std::string> none;
     number_ = spell_.CreateUserDictionary(path_, none).Value();
     // Nearly fill the 500 reserved nodes, so that a long word grows the file.
-    for (char a = 'b'; a <= 'z' && Raw().header.nodes_used < 490; ++a)
-      for (char b = 'b'; b <= 'z' && Raw().header.nodes_used < 490; ++b)
+    for (char a = 'b'; a <= 'z' && Raw().header.nodesUsed < 490; ++a)
+      for (char b = 'b'; b <= 'z' && Raw().header.nodesUsed < 490; ++b)
         ASSERT_TRUE(spell_.AddWord(std::string{'w', a, b, 'q'}, number_).IsOk());
   }
   RawDictionary Raw() const { return RawDictionary::Parse(ReadBytes(path_)); }
@@ -58,7 +58,7 @@ class AddWordFailureTest : public ::testing::Test {
   std::string AddedCleanly(const std::string& word) {
     const std::string copy = dir_.File("copy.dct");
     spell::testing::WriteBytes(copy, ReadBytes(path_));
-    TLexivSpell clean;
+    LexivSpell clean;
     clean.SetDictionaryName(dir_.File("no-main.dct"));
     EXPECT_TRUE(clean.AddWord(word, clean.OpenUserDictionary(copy).Value()).IsOk());
     return ReadBytes(copy);
@@ -66,7 +66,7 @@ class AddWordFailureTest : public ::testing::Test {
 
   ScratchDir dir_;
   FullDiskWriter writer_;
-  TLexivSpell spell_;
+  LexivSpell spell_;
   std::string path_;
   int16_t number_ = -1;
 };
@@ -74,7 +74,7 @@ class AddWordFailureTest : public ::testing::Test {
 TEST_F(AddWordFailureTest, AFailedWriteIsUndoneAndTheWordGoesInOnceThereIsRoom) {
   struct Case {
     const char* word;
-    int failing_write;  // of this addition: growing the file (when it grows), nodes, header
+    int failingWrite;  // of this addition: growing the file (when it grows), nodes, header
     const char* what;
   };
   const Case cases[] = {
@@ -90,7 +90,7 @@ TEST_F(AddWordFailureTest, AFailedWriteIsUndoneAndTheWordGoesInOnceThereIsRoom) 
     spell::testing::WriteBytes(path_, start);
     const std::string expected = AddedCleanly(c.word);
     writer_.writes = 0;
-    writer_.failAt = c.failing_write;
+    writer_.failAt = c.failingWrite;
     const Status added = spell_.AddWord(c.word, number_);
     writer_.failAt = -1;
     EXPECT_EQ(added.Code(), StatusCode::IoError);
@@ -117,18 +117,18 @@ TEST_F(AddWordFailureTest, AnUndoThatFailsTooIsReported) {
 TEST(CreateUserDictionary, AFileThatCannotBeWrittenIsNotLeftBehind) {
   ScratchDir dir;
   FullDiskWriter writer;
-  TLexivSpell spell;
+  LexivSpell spell;
   spell.SetDictionaryName(dir.File("no-main.dct"));
   spell.SetUserDictionaryWriter(writer);
   std::vector<std::string> words = {"kayak", "canoe"};
   struct Case {
-    int failing_write;  // 0: the new file; then the words, two writes each
+    int failingWrite;  // 0: the new file; then the words, two writes each
     const char* what;
   };
   for (const Case& c : {Case{0, "the new file"}, Case{2, "the nodes of the first word"}}) {
     SCOPED_TRACE(c.what);
     writer.writes = 0;
-    writer.failAt = c.failing_write;
+    writer.failAt = c.failingWrite;
     const Result<int16_t> created = spell.CreateUserDictionary(dir.File("u.dct"), words);
     EXPECT_EQ(created.GetStatus().Code(), StatusCode::IoError);
     EXPECT_FALSE(std::filesystem::exists(dir.File("u.dct")));

@@ -31,15 +31,15 @@ TEST(Builder, TrieRunsPutTheLettersWithMostWordsFirst) {
   ASSERT_TRUE(BuildMainDictionary({"cat", "car", "Cat", "at", "a", "ox", "ox's", "cat's", "\xe9t\xe9"}, {},
                                   BuildOptions{}, bytes, &report)
                   .IsOk());
-  EXPECT_EQ(report.words_read, 9u);
-  EXPECT_EQ(report.skipped_short, 1u);       // a
-  EXPECT_EQ(report.skipped_possessive, 2u);  // ox's, cat's
-  EXPECT_EQ(report.words_stored, 5u);        // at car cat ox été
+  EXPECT_EQ(report.wordsRead, 9u);
+  EXPECT_EQ(report.skippedShort, 1u);       // a
+  EXPECT_EQ(report.skippedPossessive, 2u);  // ox's, cat's
+  EXPECT_EQ(report.wordsStored, 5u);        // at car cat ox été
   EXPECT_EQ(report.dictionaries, 1u);
   const RawDictionary raw = RawDictionary::Parse(bytes);
   EXPECT_NE(raw.header.kind, 0);
-  EXPECT_EQ(raw.header.word_count, 5);
-  EXPECT_EQ(static_cast<size_t>(raw.header.nodes_used), report.nodes);
+  EXPECT_EQ(raw.header.wordCount, 5);
+  EXPECT_EQ(static_cast<size_t>(raw.header.nodesUsed), report.nodes);
   EXPECT_EQ(raw.nodes.size(), report.nodes + 1);
   // The first run: C (two words below it), then A O É in alphabet order, the last marked.
   const std::string first_run = {char(LetterCode('C')), char(LetterCode('A')), char(LetterCode('O')),
@@ -56,7 +56,7 @@ TEST(Builder, SplitsLargeListsAndEveryWordStillChecks) {
     for (char b = 'a'; b <= 'z'; ++b)
       for (char c = 'a'; c <= 'e'; ++c) words.push_back(std::string{a, b, c, 'x'});
   BuildOptions options;
-  options.max_nodes = 500;
+  options.maxNodes = 500;
   std::string bytes;
   BuildReport report;
   ASSERT_TRUE(BuildMainDictionary(words, {}, options, bytes, &report).IsOk());
@@ -67,7 +67,7 @@ TEST(Builder, SplitsLargeListsAndEveryWordStillChecks) {
 
   ScratchDir dir;
   testing::WriteBytes(dir.File("split.dct"), bytes);
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(dir.File("split.dct")).IsOk());
   for (const auto& w : words) ASSERT_TRUE(spell.CheckWord(w)) << w;
   EXPECT_FALSE(spell.CheckWord("abfx"));
@@ -79,14 +79,14 @@ TEST(Builder, RejectsUselessInput) {
   EXPECT_EQ(BuildMainDictionary({"a", "b", "1"}, {}, BuildOptions{}, bytes, nullptr).Code(),
             StatusCode::Refused);
   BuildOptions options;
-  options.max_nodes = 65000;
+  options.maxNodes = 65000;
   EXPECT_EQ(BuildMainDictionary({"word"}, {}, options, bytes, nullptr).Code(), StatusCode::Refused);
   BuildReport report;
   ASSERT_TRUE(
       BuildMainDictionary({"naive", "na?ve", "r2d2"}, {false, true, false}, BuildOptions{}, bytes, &report)
           .IsOk());
-  EXPECT_EQ(report.skipped_foreign, 2u);
-  EXPECT_EQ(report.words_stored, 1u);
+  EXPECT_EQ(report.skippedForeign, 2u);
+  EXPECT_EQ(report.wordsStored, 1u);
 }
 
 TEST(Builder, ReadsUtf8WordListsAndReportsMissingFiles) {
@@ -95,9 +95,9 @@ TEST(Builder, ReadsUtf8WordListsAndReportsMissingFiles) {
   BuildReport report;
   ASSERT_TRUE(
       BuildDictionaryFile(dir.File("words.txt"), dir.File("out.dct"), BuildOptions{}, &report).IsOk());
-  EXPECT_EQ(report.words_stored, 3u);
-  EXPECT_EQ(report.skipped_foreign, 1u);
-  TLexivSpell spell;
+  EXPECT_EQ(report.wordsStored, 3u);
+  EXPECT_EQ(report.skippedForeign, 1u);
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(dir.File("out.dct")).IsOk());
   EXPECT_TRUE(spell.CheckWord(Utf8ToWindows1252("Caf\xc3\xa9")));
   EXPECT_TRUE(spell.CheckWord("naive") == false);
@@ -107,7 +107,7 @@ TEST(Builder, ReadsUtf8WordListsAndReportsMissingFiles) {
 }
 
 TEST(ShippedDictionary, AcceptsItsWordListAndRejectsCommonMisspellings) {
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(INKWEND_SHIPPED_DICTIONARY).IsOk());
   EXPECT_GT(Headers(testing::ReadBytes(INKWEND_SHIPPED_DICTIONARY)).size(), 1u);
   std::ifstream list(INKWEND_WORD_LIST);
@@ -127,7 +127,7 @@ TEST(ShippedDictionary, AcceptsItsWordListAndRejectsCommonMisspellings) {
 }
 
 TEST(ShippedDictionary, SuggestsTheIntendedWordForCommonTypos) {
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(INKWEND_SHIPPED_DICTIONARY).IsOk());
   struct Case {
     const char* typed;

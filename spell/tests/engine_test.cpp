@@ -12,7 +12,7 @@ using spell::testing::WriteBytes;
 using spell::testing::WriteMainDictionary;
 
 TEST(CheckWord, EmptyAndOneCharacterWordsNeedNoDictionary) {
-  TLexivSpell spell;
+  LexivSpell spell;
   spell.SetDictionaryName("/nonexistent/inkwend.dct");
   EXPECT_TRUE(spell.CheckWord(""));
   EXPECT_TRUE(spell.CheckWord("q"));
@@ -22,7 +22,7 @@ TEST(CheckWord, EmptyAndOneCharacterWordsNeedNoDictionary) {
 
 TEST(CheckWord, CaseAccentsAndCharactersOutsideTheAlphabet) {
   ScratchDir dir;
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell
                   .OpenDictionary(WriteMainDictionary(dir, {"cat", "Caf\xe9", "rock-and-roll",
                                                             "ma\xf1"
@@ -56,7 +56,7 @@ TEST(CheckWord, CaseAccentsAndCharactersOutsideTheAlphabet) {
 
 TEST(CheckWord, PossessiveSIsStrippedAgainAndAgain) {
   ScratchDir dir;
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(WriteMainDictionary(dir, {"dog", "James"})).IsOk());
   EXPECT_TRUE(spell.CheckWord("dog's"));
   EXPECT_TRUE(spell.CheckWord("DOG'S"));
@@ -73,7 +73,7 @@ TEST(CheckWord, SeveralDictionariesInOneFileAreAllConsulted) {
   const std::vector<std::string> words = {"apple", "apply", "banana", "band", "cherry", "zebra", "zero"};
   const std::string path = dir.File("split.dct");
   WriteBytes(path, spell::testing::MainDictionaryBytes(words, 12));
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(path).IsOk());
   for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w)) << w;
   EXPECT_FALSE(spell.CheckWord("ban"));
@@ -93,7 +93,7 @@ TEST(OpenDictionary, AFileCutShortKeepsWhatItHoldsAndSaysWhatIsMissing) {
        {Case{3, "the last node of dictionary 3"}, Case{7, "the last 3 nodes of dictionary 3"}}) {
     const std::string path = dir.File("cut.dct");
     WriteBytes(path, bytes.substr(0, bytes.size() - c.cut));
-    TLexivSpell spell;
+    LexivSpell spell;
     const Status opened = spell.OpenDictionary(path);
     ASSERT_EQ(opened.Code(), StatusCode::Damaged) << c.cut;
     EXPECT_EQ(opened.DamageFound()->offset, static_cast<int64_t>(bytes.size() - c.cut));
@@ -110,7 +110,7 @@ TEST(CheckWord, NoBacktrackingWithinADictionary) {
   // second A leads to, is not found; a sound file never holds a letter twice in a run.
   std::string bytes = "HAND MADE\x1a";
   spell::DictionaryHeader h;
-  h.nodes_used = h.capacity = 4;
+  h.nodesUsed = h.capacity = 4;
   h.kind = spell::kKindMain;
   h.offset = static_cast<int32_t>(bytes.size());
   spell::AppendHeader(bytes, h);
@@ -121,7 +121,7 @@ TEST(CheckWord, NoBacktrackingWithinADictionary) {
   spell::AppendNode(bytes, MakeNode(0, 'T', spell::kLastInRun | spell::kEndsWord));  // AT
   ScratchDir dir;
   WriteBytes(dir.File("dup.dct"), bytes);
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(dir.File("dup.dct")).IsOk());
   EXPECT_TRUE(spell.CheckWord("an"));
   EXPECT_FALSE(spell.CheckWord("at"));
@@ -134,7 +134,7 @@ TEST(CheckWord, OneInitialSpreadOverSeveralDictionaries) {
   ScratchDir dir;
   const std::string path = dir.File("split.dct");
   WriteBytes(path, spell::testing::MainDictionaryBytes(words, 8));
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(path).IsOk());
   for (const auto& w : words) EXPECT_TRUE(spell.CheckWord(w)) << w;
   for (const char* w : {"ca", "cax", "caws", "co", "cowl"}) EXPECT_FALSE(spell.CheckWord(w)) << w;
@@ -150,7 +150,7 @@ TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
   using spell::testing::MakeNode;
   std::string bytes = "HAND MADE\x1a";
   spell::DictionaryHeader h;
-  h.nodes_used = h.capacity = 11;
+  h.nodesUsed = h.capacity = 11;
   h.kind = spell::kKindMain;
   h.offset = static_cast<int32_t>(bytes.size());
   spell::AppendHeader(bytes, h);
@@ -174,9 +174,9 @@ TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
   user[static_cast<size_t>(h.offset) + 12] = spell::kKindUser;
   WriteBytes(dir.File("user.dct"), user);
 
-  TLexivSpell as_main;
+  LexivSpell as_main;
   ASSERT_TRUE(as_main.OpenDictionary(dir.File("main.dct")).IsOk());
-  TLexivSpell as_user;
+  LexivSpell as_user;
   as_user.SetDictionaryName(dir.File("none.dct"));
   ASSERT_GE(as_user.OpenUserDictionary(dir.File("user.dct")).Value(), 2);
   struct Case {
@@ -197,7 +197,7 @@ TEST(CheckWord, MainAndUserDictionariesAgreeOnOddTries) {
 TEST(OpenDictionary, RefusesASecondMainAndUserFilesAndRetriesTheNameLater) {
   ScratchDir dir;
   const std::string main_path = WriteMainDictionary(dir, {"alpha"});
-  TLexivSpell spell;
+  LexivSpell spell;
   EXPECT_EQ(spell.DictionaryName(), "lexiv.dct");
   EXPECT_EQ(spell.DictionaryUser(), "custom.dct");
   spell.SetDictionaryName(main_path + ".missing");
@@ -210,7 +210,7 @@ TEST(OpenDictionary, RefusesASecondMainAndUserFilesAndRetriesTheNameLater) {
   EXPECT_EQ(spell.DictionaryName(), main_path);
 
   std::vector<std::string> none;
-  TLexivSpell other;
+  LexivSpell other;
   ASSERT_GT(other.CreateUserDictionary(dir.File("user.dct"), none).Value(), 0);
   EXPECT_EQ(other.OpenDictionary(dir.File("user.dct")).Code(), StatusCode::Refused);
   WriteBytes(dir.File("text.dct"), "no end mark in this file");
@@ -218,7 +218,7 @@ TEST(OpenDictionary, RefusesASecondMainAndUserFilesAndRetriesTheNameLater) {
 }
 
 TEST(MaxSuggestions, StoresAtMost220) {
-  TLexivSpell spell;
+  LexivSpell spell;
   EXPECT_EQ(spell.MaxSuggestions(), 10);
   spell.SetMaxSuggestions(250);
   EXPECT_EQ(spell.MaxSuggestions(), 220);
@@ -233,7 +233,7 @@ class SuggestTest : public ::testing::Test {
   }
   std::vector<std::string> Suggest(const std::string& word) { return spell_.Suggest(word); }
   ScratchDir dir_;
-  TLexivSpell spell_;
+  LexivSpell spell_;
 };
 
 TEST_F(SuggestTest, BestFirstInTheTypedLetterCase) {
@@ -295,7 +295,7 @@ TEST_F(SuggestTest, OneLetterWordsComeOnceForEveryPassAndDictionary) {
   // at the first level and IN below it.
   std::string bytes = "HAND MADE\x1a";
   spell::DictionaryHeader h;
-  h.nodes_used = h.capacity = 2;
+  h.nodesUsed = h.capacity = 2;
   h.kind = spell::kKindMain;
   h.offset = static_cast<int32_t>(bytes.size());
   spell::AppendHeader(bytes, h);
@@ -322,7 +322,7 @@ TEST(DamagedDictionary, LoopsWildLinksAndHugeCapacitiesEndQuickly) {
   // key, so only the read budget stops the suggestion walk.
   std::string loops = "X\x1a";
   spell::DictionaryHeader h;
-  h.nodes_used = 4;
+  h.nodesUsed = 4;
   h.capacity = 0x7fffffff;
   h.kind = spell::kKindMain;
   h.offset = static_cast<int32_t>(loops.size());
@@ -332,7 +332,7 @@ TEST(DamagedDictionary, LoopsWildLinksAndHugeCapacitiesEndQuickly) {
   spell::AppendNode(loops, MakeNode(60000, 'I', 0));  // a child far past the end of the file
   spell::AppendNode(loops, MakeNode(2, 'O', spell::kEndsWord));
   WriteBytes(dir.File("loops.dct"), loops);
-  TLexivSpell spell;
+  LexivSpell spell;
   // The header claims far more nodes than the file holds: what is there is read, and the
   // status says where the file ends and what it lacks.
   const Status opened = spell.OpenDictionary(dir.File("loops.dct"));
@@ -345,13 +345,13 @@ TEST(DamagedDictionary, LoopsWildLinksAndHugeCapacitiesEndQuickly) {
   EXPECT_FALSE(spell.CheckWord("ix"));
   spell.SetMaxSuggestions(5);
   EXPECT_EQ(spell.Suggest("aeo").size(), 5u);
-  EXPECT_EQ(spell.LastSuggestNodeReads(), TLexivSpell::kSuggestNodeBudget);
+  EXPECT_EQ(spell.LastSuggestNodeReads(), LexivSpell::kSuggestNodeBudget);
 
   // The same nodes as a user dictionary: additions stay within the file's reach.
   std::string user = loops;
   user[loops.find('\x1a') + 1 + 12] = 0;  // kind byte: user
   WriteBytes(dir.File("user.dct"), user);
-  TLexivSpell other;
+  LexivSpell other;
   other.SetDictionaryName(dir.File("none.dct"));
   const int16_t number = other.OpenUserDictionary(dir.File("user.dct")).Value();
   ASSERT_GE(number, 2);

@@ -44,7 +44,7 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 
 inline std::string MainDictionaryBytes(const std::vector<std::string>& words, int max_nodes = 63999) {
   BuildOptions options;
-  options.max_nodes = max_nodes;
+  options.maxNodes = max_nodes;
   std::string bytes;
   const Status status = BuildMainDictionary(words, {}, options, bytes, nullptr);
   EXPECT_TRUE(status.IsOk()) << status.Message();
@@ -64,17 +64,17 @@ inline Node MakeNode(uint16_t child, char letter, int flags) {
 
 // Header and nodes of the first dictionary of a file, for tests that look at the raw trie.
 struct RawDictionary {
-  size_t header_offset = 0;
+  size_t headerOffset = 0;
   DictionaryHeader header;
   std::vector<Node> nodes;  // nodes[0] unused
 
   static RawDictionary Parse(const std::string& bytes) {
     RawDictionary raw;
-    raw.header_offset = bytes.find(static_cast<char>(kTextHeaderEnd)) + 1;
+    raw.headerOffset = bytes.find(static_cast<char>(kTextHeaderEnd)) + 1;
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
-    raw.header = ParseHeader(p + raw.header_offset);
+    raw.header = ParseHeader(p + raw.headerOffset);
     raw.nodes.resize(1);
-    for (size_t off = raw.header_offset + kHeaderSize; off + kNodeSize <= bytes.size(); off += kNodeSize)
+    for (size_t off = raw.headerOffset + kHeaderSize; off + kNodeSize <= bytes.size(); off += kNodeSize)
       raw.nodes.push_back(ParseNode(p + off));
     return raw;
   }

@@ -35,7 +35,7 @@ class UserDictionaryTest : public ::testing::Test {
   RawDictionary Raw() const { return RawDictionary::Parse(ReadBytes(path_)); }
 
   ScratchDir dir_;
-  TLexivSpell spell_;
+  LexivSpell spell_;
   std::string path_;
   int16_t number_ = -1;
 };
@@ -58,12 +58,12 @@ TEST_F(UserDictionaryTest, NewFileHoldsTheWordAAnd499FreeSlots) {
   const std::string bytes = ReadBytes(path_);
   EXPECT_EQ(bytes.rfind("USER DICTIONARY\r\n", 0), 0u);
   const RawDictionary raw = Raw();
-  EXPECT_EQ(raw.header.nodes_used, 1);
+  EXPECT_EQ(raw.header.nodesUsed, 1);
   EXPECT_EQ(raw.header.capacity, 500);
-  EXPECT_EQ(raw.header.word_count, 1);
+  EXPECT_EQ(raw.header.wordCount, 1);
   EXPECT_EQ(raw.header.kind, 0);
-  EXPECT_EQ(raw.header.offset, static_cast<int32_t>(raw.header_offset));
-  EXPECT_EQ(bytes.size(), raw.header_offset + 17 + 3 * 500);
+  EXPECT_EQ(raw.header.offset, static_cast<int32_t>(raw.headerOffset));
+  EXPECT_EQ(bytes.size(), raw.headerOffset + 17 + 3 * 500);
   ASSERT_EQ(raw.nodes.size(), 501u);
   EXPECT_EQ(raw.nodes[1].child, 0);
   EXPECT_EQ(raw.nodes[1].flags, 0xC0);
@@ -77,8 +77,8 @@ TEST_F(UserDictionaryTest, CatThenCarShareOnePathWithRBeforeT) {
   EXPECT_TRUE(spell_.AddWord("cat", number_).IsOk());
   EXPECT_TRUE(spell_.AddWord("CAR", number_).IsOk());
   const RawDictionary raw = Raw();
-  EXPECT_EQ(raw.header.nodes_used, 5);
-  EXPECT_EQ(raw.header.word_count, 3);
+  EXPECT_EQ(raw.header.nodesUsed, 5);
+  EXPECT_EQ(raw.header.wordCount, 3);
   struct Expected {
     uint16_t child;
     uint8_t flags;
@@ -103,13 +103,13 @@ TEST_F(UserDictionaryTest, AddingAPresentWordOnlyMarksItButCounts) {
   const RawDictionary before = Raw();
   spell_.AddWord("cat", number_).IsOk();
   const RawDictionary after = Raw();
-  EXPECT_EQ(after.header.word_count, before.header.word_count + 1);
-  EXPECT_EQ(after.header.nodes_used, before.header.nodes_used);
+  EXPECT_EQ(after.header.wordCount, before.header.wordCount + 1);
+  EXPECT_EQ(after.header.nodesUsed, before.header.nodesUsed);
   for (size_t n = 1; n < before.nodes.size(); ++n) EXPECT_EQ(after.nodes[n].flags, before.nodes[n].flags);
   EXPECT_FALSE(spell_.CheckWord("ca"));
   spell_.AddWord("ca", number_).IsOk();  // a prefix of a present word: only its end mark is set
   EXPECT_TRUE(spell_.CheckWord("ca"));
-  EXPECT_EQ(Raw().header.nodes_used, before.header.nodes_used);
+  EXPECT_EQ(Raw().header.nodesUsed, before.header.nodesUsed);
 }
 
 TEST_F(UserDictionaryTest, RefusedWordsAndUnknownNumbersSaySoAndChangeNothing) {
@@ -132,7 +132,7 @@ TEST_F(UserDictionaryTest, AFullDictionaryRefusesMoreNodes) {
   // Claim 63996 nodes in use: four more letters pass the 63999 limit, three do not.
   std::string bytes = ReadBytes(path_);
   const RawDictionary raw = Raw();
-  uint8_t* h = reinterpret_cast<uint8_t*>(bytes.data()) + raw.header_offset;
+  uint8_t* h = reinterpret_cast<uint8_t*>(bytes.data()) + raw.headerOffset;
   spell::PutInt32(h, 63996);
   WriteBytes(path_, bytes);
   const Status refused = spell_.AddWord("dogs", number_);
@@ -141,16 +141,16 @@ TEST_F(UserDictionaryTest, AFullDictionaryRefusesMoreNodes) {
   EXPECT_TRUE(ReadBytes(path_) == bytes);  // unchanged
   EXPECT_FALSE(spell_.CheckWord("dogs"));
   EXPECT_TRUE(spell_.AddWord("dog", number_).IsOk());
-  EXPECT_EQ(Raw().header.nodes_used, 63996 + 3);
+  EXPECT_EQ(Raw().header.nodesUsed, 63996 + 3);
 }
 
 TEST_F(UserDictionaryTest, AFullDiskLeavesTheDictionaryAsItWas) {
   // Fill the 500 reserved slots, then forbid the file to grow: the next word that needs more
   // nodes is not added, and no node has moved.
-  for (char a = 'b'; a <= 'z' && Raw().header.nodes_used < 490; ++a)
-    for (char b = 'b'; b <= 'z' && Raw().header.nodes_used < 490; ++b)
+  for (char a = 'b'; a <= 'z' && Raw().header.nodesUsed < 490; ++a)
+    for (char b = 'b'; b <= 'z' && Raw().header.nodesUsed < 490; ++b)
       spell_.AddWord(std::string{'w', a, b, 'q'}, number_).IsOk();
-  ASSERT_GE(Raw().header.nodes_used, 490);
+  ASSERT_GE(Raw().header.nodesUsed, 490);
   const std::string before = ReadBytes(path_);
   struct rlimit old_limit {};
   getrlimit(RLIMIT_FSIZE, &old_limit);
@@ -175,7 +175,7 @@ TEST_F(UserDictionaryTest, DigitsGoInAsTheATheyCountAs) {
   spell_.AddWord("b2b", number_).IsOk();
   spell_.AddWord("bab", number_).IsOk();
   // One path B-A-B, not a second A node in the run after B.
-  EXPECT_EQ(Raw().header.nodes_used, 1 + 3);
+  EXPECT_EQ(Raw().header.nodesUsed, 1 + 3);
   EXPECT_TRUE(spell_.CheckWord("B2B"));
   EXPECT_TRUE(spell_.CheckWord("bab"));
 }
@@ -193,9 +193,9 @@ TEST_F(UserDictionaryTest, ManyWordsSurviveNodeMovesAndReopening) {
   std::vector<std::string> order(words.begin(), words.end());
   std::shuffle(order.begin(), order.end(), gen);
   for (const auto& w : order) ASSERT_TRUE(spell_.AddWord(w, number_).IsOk());
-  EXPECT_GT(Raw().header.nodes_used, 2 * 2048);
+  EXPECT_GT(Raw().header.nodesUsed, 2 * 2048);
 
-  TLexivSpell fresh;
+  LexivSpell fresh;
   fresh.SetDictionaryName(dir_.File("no-main.dct"));
   const int16_t n = fresh.OpenUserDictionary(path_).Value();
   ASSERT_GE(n, 2);
@@ -213,7 +213,7 @@ TEST_F(UserDictionaryTest, ManyWordsSurviveNodeMovesAndReopening) {
 }
 
 TEST_F(UserDictionaryTest, TwoEnginesShareOneFile) {
-  TLexivSpell other;
+  LexivSpell other;
   other.SetDictionaryName(dir_.File("no-main.dct"));
   const int16_t other_number = other.OpenUserDictionary(path_).Value();
   ASSERT_GE(other_number, 2);
@@ -223,12 +223,12 @@ TEST_F(UserDictionaryTest, TwoEnginesShareOneFile) {
   other.AddWord("zebu", other_number).IsOk();
   EXPECT_TRUE(spell_.CheckWord("zebu"));
   EXPECT_TRUE(spell_.CheckWord("zebra"));
-  EXPECT_EQ(Raw().header.word_count, 3);
+  EXPECT_EQ(Raw().header.wordCount, 3);
 }
 
 TEST(UserDictionary, OpenAndCreateResults) {
   ScratchDir dir;
-  TLexivSpell spell;
+  LexivSpell spell;
   EXPECT_EQ(spell.OpenUserDictionary(dir.File("missing.dct")).GetStatus().Code(), StatusCode::NotFound);
   EXPECT_EQ(spell.OpenUserDictionary(spell::testing::WriteMainDictionary(dir, {"main"})).GetStatus().Code(),
             StatusCode::Refused);
@@ -243,7 +243,7 @@ TEST(UserDictionary, OpenAndCreateResults) {
   spell.SetDictionaryName(dir.File("no-main.dct"));
   for (const auto& w : {"alpha", "mike", "zulu"}) EXPECT_TRUE(spell.CheckWord(w));
   // The word too long for a user dictionary is left out.
-  EXPECT_EQ(RawDictionary::Parse(ReadBytes(dir.File("u1.dct"))).header.word_count, 4);
+  EXPECT_EQ(RawDictionary::Parse(ReadBytes(dir.File("u1.dct"))).header.wordCount, 4);
 
   // An existing file is never overwritten.
   const std::string before = ReadBytes(dir.File("u1.dct"));
@@ -257,7 +257,7 @@ TEST(UserDictionary, OpenAndCreateResults) {
 
 TEST(UserDictionary, CloseDictionariesClosesUserDictionariesToo) {
   ScratchDir dir;
-  TLexivSpell spell;
+  LexivSpell spell;
   spell.SetDictionaryName(dir.File("no-main.dct"));
   std::vector<std::string> words = {"kayak"};
   const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words).Value();
@@ -270,7 +270,7 @@ TEST(UserDictionary, CloseDictionariesClosesUserDictionariesToo) {
 
 TEST(UserDictionary, MainAndUserWordsBothCheckAndSuggest) {
   ScratchDir dir;
-  TLexivSpell spell;
+  LexivSpell spell;
   ASSERT_TRUE(spell.OpenDictionary(spell::testing::WriteMainDictionary(dir, {"house", "mouse"})).IsOk());
   std::vector<std::string> words = {"Inkwend"};
   const int16_t number = spell.CreateUserDictionary(dir.File("u.dct"), words).Value();

@@ -73,44 +73,44 @@ struct FakeEditor {
 
 class DiarySessionTest : public ::testing::Test {
  protected:
-  DiarySessionTest() : session(dir.path(), fs) {
-    EXPECT_TRUE(session.EnsureEntriesDirectory().IsOk());
+  DiarySessionTest() : session_(dir_.path(), fs_) {
+    EXPECT_TRUE(session_.EnsureEntriesDirectory().IsOk());
     Show(kDay);
   }
   void Show(Date day) {
-    session.SetCurrentDate(day);
-    session.FindEntry();
+    session_.SetCurrentDate(day);
+    session_.FindEntry();
   }
-  std::string EntryFile(Date day) const { return dir.path() + "Entries/" + DateKey(day) + ".KWE"; }
+  std::string EntryFile(Date day) const { return dir_.path() + "Entries/" + DateKey(day) + ".KWE"; }
 
-  TempDir dir;
-  CopyFailingFileSystem fs;
-  DiarySession session;
-  FakeEditor editor;
+  TempDir dir_;
+  CopyFailingFileSystem fs_;
+  DiarySession session_;
+  FakeEditor editor_;
 };
 
 TEST_F(DiarySessionTest, SaveAndLoadPlainAndEnciphered) {
   for (const std::string password : {"", "Secret"}) {
     SCOPED_TRACE(password);
-    session.SetPassword(password);
-    editor.document = kRtf;
-    session.SetModified(true);
-    ASSERT_TRUE(session.Save(editor.Writer(), false).IsOk());
-    EXPECT_TRUE(session.HasEntry());
-    EXPECT_FALSE(session.Modified());
+    session_.SetPassword(password);
+    editor_.document = kRtf;
+    session_.SetModified(true);
+    ASSERT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
+    EXPECT_TRUE(session_.HasEntry());
+    EXPECT_FALSE(session_.Modified());
     const std::string file = ReadFile(EntryFile(kDay));
     if (password.empty())
       EXPECT_EQ(file, kRtf);
     else
       EXPECT_EQ(DecryptBytes(file, password), kRtf);
-    EXPECT_FALSE(std::filesystem::exists(dir / "Eraseme.rtf"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "Eraseme.rtf"));
 
-    editor.document.clear();
+    editor_.document.clear();
     Show(kDay);
-    ASSERT_TRUE(session.Load(editor.Reader()).IsOk());
-    EXPECT_EQ(editor.document, kRtf);
-    EXPECT_FALSE(session.EntryLocked());
-    EXPECT_FALSE(session.EntryDamaged());
+    ASSERT_TRUE(session_.Load(editor_.Reader()).IsOk());
+    EXPECT_EQ(editor_.document, kRtf);
+    EXPECT_FALSE(session_.EntryLocked());
+    EXPECT_FALSE(session_.EntryDamaged());
   }
 }
 
@@ -121,30 +121,30 @@ TEST_F(DiarySessionTest, EmptyTextRemovesTheEntryOrWritesNothing) {
     asked = true;
     return kRtf;
   };
-  ASSERT_TRUE(session.Save(writer, true).IsOk());
+  ASSERT_TRUE(session_.Save(writer, true).IsOk());
   EXPECT_FALSE(asked);
   EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
   // With an entry, empty text removes its file.
-  ASSERT_TRUE(session.Save(writer, false).IsOk());
+  ASSERT_TRUE(session_.Save(writer, false).IsOk());
   ASSERT_TRUE(std::filesystem::exists(EntryFile(kDay)));
-  ASSERT_TRUE(session.Save(writer, true).IsOk());
+  ASSERT_TRUE(session_.Save(writer, true).IsOk());
   EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
-  EXPECT_FALSE(session.HasEntry());
+  EXPECT_FALSE(session_.HasEntry());
   // A day without entry loads nothing.
   Show(kDay);
-  EXPECT_TRUE(session.Load(editor.Reader()).IsOk());
-  EXPECT_EQ(editor.reads, 0);
+  EXPECT_TRUE(session_.Load(editor_.Reader()).IsOk());
+  EXPECT_EQ(editor_.reads, 0);
 }
 
 TEST_F(DiarySessionTest, FailedWriteKeepsTheTextModifiedAndTheFileUntouched) {
   WriteFile(EntryFile(kDay), kRtf);
   Show(kDay);
-  session.SetModified(true);
+  session_.SetModified(true);
   const RtfWriter refusing = []() -> Result<std::string> { return Status::Error("error 7"); };
-  const Status saved = session.Save(refusing, false);
+  const Status saved = session_.Save(refusing, false);
   EXPECT_EQ(saved.Code(), StatusCode::IoError);
   EXPECT_NE(saved.Message().find("The editor could not write it: error 7."), std::string::npos);
-  EXPECT_TRUE(session.Modified());
+  EXPECT_TRUE(session_.Modified());
   EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
 }
 
@@ -162,20 +162,20 @@ TEST_F(DiarySessionTest, UnreadableEntryIsLockedUntilTheUserDeletesIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFile(EntryFile(kDay), c.file);
-    session.SetPassword(c.password);
+    session_.SetPassword(c.password);
     Show(kDay);
-    const Status shown = session.Load(editor.Reader());
+    const Status shown = session_.Load(editor_.Reader());
     EXPECT_EQ(shown.Code(), StatusCode::Refused);
     EXPECT_NE(shown.Message().find(c.message), std::string::npos) << shown.Message();
-    EXPECT_EQ(editor.reads, 0);
-    EXPECT_TRUE(session.EntryLocked());
+    EXPECT_EQ(editor_.reads, 0);
+    EXPECT_TRUE(session_.EntryLocked());
     // New text is not written over the file ...
-    editor.document = kRtf;
-    EXPECT_EQ(session.Save(editor.Writer(), false).Code(), StatusCode::Refused);
+    editor_.document = kRtf;
+    EXPECT_EQ(session_.Save(editor_.Writer(), false).Code(), StatusCode::Refused);
     EXPECT_EQ(ReadFile(EntryFile(kDay)), c.file);
     // ... but the user may delete it.
-    session.AllowRemoval();
-    EXPECT_TRUE(session.Save(editor.Writer(), true).IsOk());
+    session_.AllowRemoval();
+    EXPECT_TRUE(session_.Save(editor_.Writer(), true).IsOk());
     EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
   }
 }
@@ -183,13 +183,13 @@ TEST_F(DiarySessionTest, UnreadableEntryIsLockedUntilTheUserDeletesIt) {
 TEST_F(DiarySessionTest, EditorThatReadsNothingLocksTheEntry) {
   WriteFile(EntryFile(kDay), kRtf);
   Show(kDay);
-  editor.answer = Status::Error(StatusCode::OutOfMemory, "It is too large for the memory available.");
-  EXPECT_EQ(session.Load(editor.Reader()).Code(), StatusCode::OutOfMemory);
-  EXPECT_TRUE(session.EntryLocked());
+  editor_.answer = Status::Error(StatusCode::OutOfMemory, "It is too large for the memory available.");
+  EXPECT_EQ(session_.Load(editor_.Reader()).Code(), StatusCode::OutOfMemory);
+  EXPECT_TRUE(session_.EntryLocked());
   // Another day unlocks.
   Show(kToday);
-  EXPECT_TRUE(session.Load(editor.Reader()).IsOk());
-  EXPECT_FALSE(session.EntryLocked());
+  EXPECT_TRUE(session_.Load(editor_.Reader()).IsOk());
+  EXPECT_FALSE(session_.EntryLocked());
 }
 
 class DamagedEntryTest : public DiarySessionTest {
@@ -199,12 +199,12 @@ class DamagedEntryTest : public DiarySessionTest {
   void LoadDamaged(const std::string& bytes) {
     WriteFile(EntryFile(kDay), bytes);
     Show(kDay);
-    editor.answer = Status::Damaged("cut off", Damage{16, "1 open group"});
-    ASSERT_EQ(session.Load(editor.Reader()).Code(), StatusCode::Damaged);
-    ASSERT_TRUE(session.EntryDamaged());
-    ASSERT_FALSE(session.EntryLocked());
-    editor.answer = Status::Ok();
-    editor.document = kRtf;  // the user's changes
+    editor_.answer = Status::Damaged("cut off", Damage{16, "1 open group"});
+    ASSERT_EQ(session_.Load(editor_.Reader()).Code(), StatusCode::Damaged);
+    ASSERT_TRUE(session_.EntryDamaged());
+    ASSERT_FALSE(session_.EntryLocked());
+    editor_.answer = Status::Ok();
+    editor_.document = kRtf;  // the user's changes
   }
   std::string Copy(const char* suffix) const { return EntryFile(kDay) + suffix; }
 };
@@ -215,77 +215,77 @@ TEST_F(DamagedEntryTest, EverySaveOfADamagedLoadKeepsItsOwnCopy) {
   for (int i = 0; i < 3; ++i) {
     const std::string original = damaged_ + std::to_string(i);
     LoadDamaged(original);
-    EXPECT_EQ(session.DamagedCopyPath(), Copy(suffixes[i]));
-    ASSERT_TRUE(session.Save(editor.Writer(), false).IsOk());
+    EXPECT_EQ(session_.DamagedCopyPath(), Copy(suffixes[i]));
+    ASSERT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
     EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
     EXPECT_EQ(ReadFile(Copy(suffixes[i])), original);
-    EXPECT_FALSE(session.EntryDamaged());
+    EXPECT_FALSE(session_.EntryDamaged());
   }
   EXPECT_EQ(ReadFile(Copy(".damaged")), damaged_ + "0");
   // The next save of the mended entry makes no further copy.
-  const int copies = fs.copies;
-  EXPECT_TRUE(session.Save(editor.Writer(), false).IsOk());
-  EXPECT_EQ(fs.copies, copies);
+  const int copies = fs_.copies;
+  EXPECT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
+  EXPECT_EQ(fs_.copies, copies);
   // A folder under the next name is passed by as well.
   std::filesystem::create_directory(Copy(".damaged-4"));
   LoadDamaged(damaged_);
-  EXPECT_EQ(session.DamagedCopyPath(), Copy(".damaged-5"));
+  EXPECT_EQ(session_.DamagedCopyPath(), Copy(".damaged-5"));
 }
 
 TEST_F(DamagedEntryTest, FailedCopyLeavesTheEntryFileAsItIs) {
   LoadDamaged(damaged_);
-  fs.failCopies = true;
-  session.SetModified(true);
-  const Status saved = session.Save(editor.Writer(), false);
+  fs_.failCopies = true;
+  session_.SetModified(true);
+  const Status saved = session_.Save(editor_.Writer(), false);
   EXPECT_FALSE(saved.IsOk());
   EXPECT_NE(saved.Message().find("No space left on device"), std::string::npos) << saved.Message();
   EXPECT_NE(saved.Message().find("your text is still in the editor"), std::string::npos);
   EXPECT_EQ(ReadFile(EntryFile(kDay)), damaged_);
   EXPECT_FALSE(std::filesystem::exists(Copy(".damaged")));
-  EXPECT_TRUE(session.Modified());
-  EXPECT_TRUE(session.EntryDamaged());
+  EXPECT_TRUE(session_.Modified());
+  EXPECT_TRUE(session_.EntryDamaged());
   // Once copies work again the same save goes through, keeping the original.
-  fs.failCopies = false;
-  ASSERT_TRUE(session.Save(editor.Writer(), false).IsOk());
+  fs_.failCopies = false;
+  ASSERT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
   EXPECT_EQ(ReadFile(Copy(".damaged")), damaged_);
   EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
 }
 
 TEST_F(DamagedEntryTest, RemovingADamagedEntryMakesNoCopy) {
   LoadDamaged(damaged_);
-  ASSERT_TRUE(session.Save(editor.Writer(), true).IsOk());
+  ASSERT_TRUE(session_.Save(editor_.Writer(), true).IsOk());
   EXPECT_FALSE(std::filesystem::exists(EntryFile(kDay)));
-  EXPECT_EQ(fs.copies, 0);
+  EXPECT_EQ(fs_.copies, 0);
 }
 
 TEST_F(DiarySessionTest, LoadDayLeavesTheDayShownAlone) {
   const Date other{year(2020), month(2), day(29)};
-  session.SetPassword("pw");
+  session_.SetPassword("pw");
   WriteFile(EntryFile(other), EncryptBytes(kRtf, "pw"));
-  session.SetModified(true);
-  ASSERT_TRUE(session.LoadDay(other, editor.Reader()).IsOk());
-  EXPECT_EQ(editor.document, kRtf);
-  EXPECT_EQ(session.CurrentDate(), kDay);
-  EXPECT_FALSE(session.HasEntry());
-  EXPECT_TRUE(session.Modified());
+  session_.SetModified(true);
+  ASSERT_TRUE(session_.LoadDay(other, editor_.Reader()).IsOk());
+  EXPECT_EQ(editor_.document, kRtf);
+  EXPECT_EQ(session_.CurrentDate(), kDay);
+  EXPECT_FALSE(session_.HasEntry());
+  EXPECT_TRUE(session_.Modified());
   // A day without entry reads nothing; a damaged read is no lock of the day shown.
-  EXPECT_TRUE(session.LoadDay(Date{year(2020), month(3), day(1)}, editor.Reader()).IsOk());
-  EXPECT_EQ(editor.reads, 1);
-  editor.answer = Status::Damaged("cut off", Damage{});
-  EXPECT_EQ(session.LoadDay(other, editor.Reader()).Code(), StatusCode::Damaged);
-  EXPECT_FALSE(session.EntryDamaged());
-  EXPECT_FALSE(session.EntryLocked());
+  EXPECT_TRUE(session_.LoadDay(Date{year(2020), month(3), day(1)}, editor_.Reader()).IsOk());
+  EXPECT_EQ(editor_.reads, 1);
+  editor_.answer = Status::Damaged("cut off", Damage{});
+  EXPECT_EQ(session_.LoadDay(other, editor_.Reader()).Code(), StatusCode::Damaged);
+  EXPECT_FALSE(session_.EntryDamaged());
+  EXPECT_FALSE(session_.EntryLocked());
 }
 
 TEST_F(DiarySessionTest, FirstLastNextAndPreviousDays) {
-  EXPECT_EQ(session.FirstEntryDay(kToday).Value(), kToday);
-  EXPECT_EQ(session.LastEntryDay(kToday).Value(), kToday);
+  EXPECT_EQ(session_.FirstEntryDay(kToday).Value(), kToday);
+  EXPECT_EQ(session_.LastEntryDay(kToday).Value(), kToday);
   WriteFile(EntryFile(Date{year(2001), month(5), day(6)}), kRtf);
   WriteFile(EntryFile(Date{year(2099), month(12), day(31)}), kRtf);
-  WriteFile(dir.path() + "Entries/notes.KWE", kRtf);
-  WriteFile(dir.path() + "Entries/20000101.KWE.damaged", kRtf);
-  EXPECT_EQ(session.FirstEntryDay(kToday).Value(), (Date{year(2001), month(5), day(6)}));
-  EXPECT_EQ(session.LastEntryDay(kToday).Value(), (Date{year(2099), month(12), day(31)}));
+  WriteFile(dir_.path() + "Entries/notes.KWE", kRtf);
+  WriteFile(dir_.path() + "Entries/20000101.KWE.damaged", kRtf);
+  EXPECT_EQ(session_.FirstEntryDay(kToday).Value(), (Date{year(2001), month(5), day(6)}));
+  EXPECT_EQ(session_.LastEntryDay(kToday).Value(), (Date{year(2099), month(12), day(31)}));
 
   struct Case {
     Date from;
@@ -300,33 +300,33 @@ TEST_F(DiarySessionTest, FirstLastNextAndPreviousDays) {
        Date{year(2023), month(2), day(28)}},
   };
   for (const Case& c : cases) {
-    session.SetCurrentDate(c.from);
-    EXPECT_EQ(session.NextDay().Value(), c.next);
-    EXPECT_EQ(session.PreviousDay().Value(), c.previous);
+    session_.SetCurrentDate(c.from);
+    EXPECT_EQ(session_.NextDay().Value(), c.next);
+    EXPECT_EQ(session_.PreviousDay().Value(), c.previous);
   }
   // Entry keys have four-digit years: the diary ends there.
-  session.SetCurrentDate(Date{year(9999), month(12), day(31)});
-  EXPECT_EQ(session.NextDay().GetStatus().Code(), StatusCode::Refused);
-  session.SetCurrentDate(Date{year(1), month(1), day(1)});
-  EXPECT_EQ(session.PreviousDay().GetStatus().Code(), StatusCode::Refused);
+  session_.SetCurrentDate(Date{year(9999), month(12), day(31)});
+  EXPECT_EQ(session_.NextDay().GetStatus().Code(), StatusCode::Refused);
+  session_.SetCurrentDate(Date{year(1), month(1), day(1)});
+  EXPECT_EQ(session_.PreviousDay().GetStatus().Code(), StatusCode::Refused);
 }
 
 TEST_F(DiarySessionTest, PreferencesRoundTripThroughTheSettingsFile) {
-  WriteFile(dir / "KW.INI", "[Opening Screen]\r\nshow=0\r\n[Mine]\r\nKept=1\r\n");
-  ASSERT_TRUE(session.LoadPreferences({0, 0, 600, 400}).IsOk());
-  EXPECT_FALSE(session.GetPreferences().showOpeningMessage);
-  session.SetPassword("Secret");
-  session.MutablePreferences().defaultFontSize = 14;
-  ASSERT_TRUE(session.SavePreferences().IsOk());
-  EXPECT_NE(ReadFile(dir / "KW.INI").find("[Mine]\r\nKept=1\r\n"), std::string::npos);
+  WriteFile(dir_ / "KW.INI", "[Opening Screen]\r\nshow=0\r\n[Mine]\r\nKept=1\r\n");
+  ASSERT_TRUE(session_.LoadPreferences({0, 0, 600, 400}).IsOk());
+  EXPECT_FALSE(session_.GetPreferences().showOpeningMessage);
+  session_.SetPassword("Secret");
+  session_.MutablePreferences().defaultFontSize = 14;
+  ASSERT_TRUE(session_.SavePreferences().IsOk());
+  EXPECT_NE(ReadFile(dir_ / "KW.INI").find("[Mine]\r\nKept=1\r\n"), std::string::npos);
 
-  DiarySession again(dir.path(), fs);
+  DiarySession again(dir_.path(), fs_);
   ASSERT_TRUE(again.LoadPreferences({0, 0, 600, 400}).IsOk());
   EXPECT_EQ(again.Password(), "Secret");
   EXPECT_EQ(again.GetPreferences().defaultFontSize, 14);
   // A settings file that cannot be read is reported, and the defaults apply.
-  std::filesystem::remove(dir / "KW.INI");
-  std::filesystem::create_directory(dir / "KW.INI");
+  std::filesystem::remove(dir_ / "KW.INI");
+  std::filesystem::create_directory(dir_ / "KW.INI");
   EXPECT_FALSE(again.LoadPreferences({0, 0, 600, 400}).IsOk());
   EXPECT_EQ(again.Password(), "");
   EXPECT_EQ(again.GetPreferences().defaultFontSize, 10);

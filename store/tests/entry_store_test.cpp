@@ -64,9 +64,9 @@ TEST(EntryStore, EncipheredEntryHasSameLengthAndNoPlaintextOnDisk) {
   EntryStore store(dir.path());
   const Date d{year(2024), month(3), day(5)};
   ASSERT_TRUE(store.WriteEntry(d, kRtf, "Secret").IsOk());
-  const std::string onDisk = ReadFile(store.EntryPath(d));
-  EXPECT_EQ(onDisk.size(), kRtf.size());
-  EXPECT_EQ(onDisk, EncryptBytes(kRtf, "Secret"));
+  const std::string on_disk = ReadFile(store.EntryPath(d));
+  EXPECT_EQ(on_disk.size(), kRtf.size());
+  EXPECT_EQ(on_disk, EncryptBytes(kRtf, "Secret"));
   std::string back;
   ASSERT_TRUE(store.ReadEntry(d, "SECRET", back).IsOk());  // the seed ignores letter case
   EXPECT_EQ(back, kRtf);

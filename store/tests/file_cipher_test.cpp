@@ -17,16 +17,16 @@ using testing::TempDir;
 using testing::WriteFile;
 
 struct CryptRun {
-  TPGCrypt crypt;
+  PGCrypt crypt;
   std::vector<std::string> messages;
   std::vector<bool> busy;
   explicit CryptRun(FileSystem& fs = RealFileSystem()) : crypt(fs) {
-    crypt.OnMessage = [this](const std::string& m) { messages.push_back(m); };
-    crypt.OnBusy = [this](bool b) { busy.push_back(b); };
+    crypt.onMessage = [this](const std::string& m) { messages.push_back(m); };
+    crypt.onBusy = [this](bool b) { busy.push_back(b); };
   }
 };
 
-TEST(TPGCrypt, EncryptsAndDecryptsFilesOfEverySize) {
+TEST(PGCrypt, EncryptsAndDecryptsFilesOfEverySize) {
   TempDir dir;
   for (size_t size : {0, 1, 4095, 4096, 8192, 10000}) {
     std::string plain(size, '\0');
@@ -49,7 +49,7 @@ TEST(TPGCrypt, EncryptsAndDecryptsFilesOfEverySize) {
   }
 }
 
-TEST(TPGCrypt, ValidationMessages) {
+TEST(PGCrypt, ValidationMessages) {
   TempDir dir;
   WriteFile(dir / "a", "abc");
   CryptRun r;
@@ -67,7 +67,7 @@ TEST(TPGCrypt, ValidationMessages) {
   EXPECT_EQ(ReadFile(dir / "a"), "abc");
 }
 
-TEST(TPGCrypt, SameFileUnderAnotherSpellingIsNotDestroyed) {
+TEST(PGCrypt, SameFileUnderAnotherSpellingIsNotDestroyed) {
   TempDir dir;
   WriteFile(dir / "a", std::string(9000, 'x'));
   CryptRun r;
@@ -77,7 +77,7 @@ TEST(TPGCrypt, SameFileUnderAnotherSpellingIsNotDestroyed) {
   EXPECT_EQ(ReadFile(dir / "a"), EncryptBytes(std::string(9000, 'x'), ""));
 }
 
-TEST(TPGCrypt, UnwritableOutputReportsAndRestoresArrow) {
+TEST(PGCrypt, UnwritableOutputReportsAndRestoresArrow) {
   TempDir dir;
   WriteFile(dir / "a", "abc");
   CryptRun r;
@@ -91,7 +91,7 @@ TEST(TPGCrypt, UnwritableOutputReportsAndRestoresArrow) {
 
 // A disk that fills up while the output is written, or an input whose read fails partway,
 // leaves an existing output file as it was.
-TEST(TPGCrypt, FailedRunKeepsTheOldOutput) {
+TEST(PGCrypt, FailedRunKeepsTheOldOutput) {
   const std::string kInput(10000, 'i');
   for (const bool read_fails : {false, true}) {
     SCOPED_TRACE(read_fails ? "read fails" : "disk full");
@@ -116,7 +116,7 @@ TEST(TPGCrypt, FailedRunKeepsTheOldOutput) {
   }
 }
 
-TEST(TPGCrypt, NamedPipeAsInputIsRefusedWithoutWaiting) {
+TEST(PGCrypt, NamedPipeAsInputIsRefusedWithoutWaiting) {
   TempDir dir;
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
   CryptRun r;

@@ -76,9 +76,9 @@ TEST(IniFile, NewFileUsesWindowsLineEndingsAndUnixFilesKeepTheirs) {
   IniFile fresh;
   ASSERT_TRUE(fresh.WriteString("Security", "Password", "").IsOk());
   EXPECT_EQ(fresh.Bytes(), "[Security]\r\nPassword=\r\n");
-  IniFile unix("[A]\nx=1");
-  ASSERT_TRUE(unix.WriteString("A", "y", "2").IsOk());
-  EXPECT_EQ(unix.Bytes(), "[A]\nx=1\ny=2\n");
+  IniFile unix_value("[A]\nx=1");
+  ASSERT_TRUE(unix_value.WriteString("A", "y", "2").IsOk());
+  EXPECT_EQ(unix_value.Bytes(), "[A]\nx=1\ny=2\n");
 }
 
 TEST(IniFile, ValuesReadBackAsWritten) {

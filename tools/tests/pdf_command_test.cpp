@@ -42,10 +42,10 @@ class PdfCommand : public ::testing::Test {
   fs::path dir_;
 };
 
-const char* kHeader = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}";
+const char* k_header = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}";
 
 TEST_F(PdfCommand, PrintsTextInOrderAndBreaksPages) {
-  Write("in.rtf", std::string(kHeader) +
+  Write("in.rtf", std::string(k_header) +
                       "\\pard\\fs24 First paragraph of the entry.\\par"
                       "\\pard\\qc\\b Centred bold heading\\b0\\par"
                       "\\pard\\page After the page break.\\par}");
@@ -61,7 +61,7 @@ TEST_F(PdfCommand, PrintsTextInOrderAndBreaksPages) {
 }
 
 TEST_F(PdfCommand, LongDocumentFillsPagesAndMarginsChangeTheCount) {
-  std::string rtf = kHeader;
+  std::string rtf = k_header;
   for (int i = 1; i <= 150; ++i)
     rtf += "\\pard Line number " + std::to_string(i) + " of the long entry.\\par";
   rtf += "}";
@@ -95,7 +95,7 @@ TEST_F(PdfCommand, PrintsPicturesOtherProgramsEmbedded) {
 TEST_F(PdfCommand, BadInputIsReportedAndKeepsAnExistingFile) {
   std::ofstream(dir_ / "old.pdf") << "old";
   EXPECT_EQ(Tool(File("missing.rtf") + " " + File("old.pdf")).code, 1);
-  Write("in.rtf", std::string(kHeader) + "text\\par}");
+  Write("in.rtf", std::string(k_header) + "text\\par}");
   EXPECT_EQ(Tool(File("in.rtf") + " " + File("old.pdf") + " --margins abc").code, 2);
   EXPECT_EQ(Tool(File("in.rtf") + " " + File("old.pdf") + " --margins 5").code, 2);  // no room left
   EXPECT_EQ(Tool(File("in.rtf")).code, 2);

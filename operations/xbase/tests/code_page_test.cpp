@@ -13,17 +13,17 @@ namespace {
 TEST(CodePage, LanguageDriverBytesNameTheirCodePages) {
   struct Case {
     uint8_t driver;
-    int code_page;
+    int codePage;
   } cases[] = {
       {0x00, 0},   {0x01, 437},  {0x02, 850},  {0x03, 1252},  {0x57, 1252}, {0x64, 852}, {0x65, 866},
       {0x7B, 932}, {0xC8, 1250}, {0xC9, 1251}, {0x96, 10007}, {0x26, 866},  {0x1B, 437}, {0xF0, -1},
   };
-  for (const Case& c : cases) EXPECT_EQ(CodePageOfLanguageDriver(c.driver), c.code_page) << int{c.driver};
+  for (const Case& c : cases) EXPECT_EQ(CodePageOfLanguageDriver(c.driver), c.codePage) << int{c.driver};
 }
 
 TEST(CodePage, DecodesUpperHalfOfEachPage) {
   struct Case {
-    int code_page;
+    int codePage;
     const char* bytes;
     const char* utf8;
   } cases[] = {
@@ -40,7 +40,7 @@ TEST(CodePage, DecodesUpperHalfOfEachPage) {
       {10000, "\x8E\xA5", "\u00E9\u2022"},
       {932, "caf\xE9", "caf\u00E9"},  // no table: read as Windows-1252
   };
-  for (const Case& c : cases) EXPECT_EQ(DecodeText(c.bytes, c.code_page), c.utf8) << c.code_page;
+  for (const Case& c : cases) EXPECT_EQ(DecodeText(c.bytes, c.codePage), c.utf8) << c.codePage;
   EXPECT_TRUE(CanDecode(866));
   EXPECT_FALSE(CanDecode(932));
 }
@@ -56,7 +56,7 @@ TEST(CodePage, TableTextAndMemosUseTheHeadersCodePage) {
 
   struct Case {
     uint8_t driver;
-    int code_page;
+    int codePage;
     const char* name;
     const char* note;
     bool warned;
@@ -67,12 +67,12 @@ TEST(CodePage, TableTextAndMemosUseTheHeadersCodePage) {
       {0xEE, 1252, "\u008F\u00E0\u00A8\u00A2\u00A5\u00E2", "\u008F\u00A0", true},  // names nothing known
   };
   for (const Case& c : cases) {
-    plan.language_driver = c.driver;
+    plan.languageDriver = c.driver;
     std::unique_ptr<Table> table;
-    ASSERT_TRUE(Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo.Bytes()), MemoLayout::kFoxPro,
+    ASSERT_TRUE(Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo.Bytes()), MemoLayout::FoxPro,
                             {}, &table)
                     .IsOk());
-    EXPECT_EQ(table->code_page(), c.code_page);
+    EXPECT_EQ(table->code_page(), c.codePage);
     EXPECT_EQ(!table->warnings().empty(), c.warned) << int{c.driver};
     Record r;
     ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());

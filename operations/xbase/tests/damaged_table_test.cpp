@@ -87,7 +87,7 @@ TEST(DamagedTable, UnreadableTablesFailToOpenWithAMessage) {
     std::unique_ptr<Table> table;
     TableOptions options;
     options.password = "secret";
-    const Status status = Table::Open(MemorySource(c.bytes()), nullptr, MemoLayout::kNone, options, &table);
+    const Status status = Table::Open(MemorySource(c.bytes()), nullptr, MemoLayout::None, options, &table);
     ASSERT_FALSE(status.IsOk());
     EXPECT_TRUE(Contains(status.Message(), c.message)) << status.Message();
     EXPECT_EQ(table, nullptr);
@@ -103,7 +103,7 @@ TEST(DamagedTable, CutTableYieldsTheWholeRecordsItHolds) {
   // Cut in the middle of the fourth record: three whole records remain.
   std::unique_ptr<Table> table;
   ASSERT_TRUE(Table::Open(MemorySource(whole.substr(0, header + size_t{3} * 19 + 7)), nullptr,
-                          MemoLayout::kNone, {}, &table)
+                          MemoLayout::None, {}, &table)
                   .IsOk());
   EXPECT_EQ(table->record_count(), 3u);
   ASSERT_FALSE(table->warnings().empty());
@@ -144,7 +144,7 @@ TEST(DamagedTable, OddButReadableHeadersOpenWithWarnings) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<Table> table;
-    const Status status = Table::Open(MemorySource(c.bytes), nullptr, MemoLayout::kNone, {}, &table);
+    const Status status = Table::Open(MemorySource(c.bytes), nullptr, MemoLayout::None, {}, &table);
     ASSERT_TRUE(status.IsOk()) << status.Message();
     ASSERT_FALSE(table->warnings().empty());
     EXPECT_TRUE(Contains(table->warnings()[0], c.warning)) << table->warnings()[0];
@@ -161,15 +161,15 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
     MemoLayout layout;
     std::function<std::string(uint32_t* block)> memo;  // sets the block the record points at
     const char* message;
-    uint64_t max_memo_bytes = uint64_t{256} << 20;
+    uint64_t maxMemoBytes = uint64_t{256} << 20;
   } cases[] = {
-      {"FoxPro block beyond the file", MemoLayout::kFoxPro,
+      {"FoxPro block beyond the file", MemoLayout::FoxPro,
        [](uint32_t* block) {
          *block = 4000;
          return FptWriter().Bytes();
        },
        "beyond the end"},
-      {"FoxPro length of 2^31", MemoLayout::kFoxPro,
+      {"FoxPro length of 2^31", MemoLayout::FoxPro,
        [](uint32_t* block) {
          FptWriter w;
          *block = w.Add("short");
@@ -178,14 +178,14 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
          return s;
        },
        "claims 2147483648 bytes"},
-      {"FoxPro memo cut by the end of the file", MemoLayout::kFoxPro,
+      {"FoxPro memo cut by the end of the file", MemoLayout::FoxPro,
        [](uint32_t* block) {
          FptWriter w;
          *block = w.Add(std::string(100, 'a'));
          return w.Bytes().substr(0, *block * 64 + 50);
        },
        "holds only 42 after it"},
-      {"FoxPro block header cut", MemoLayout::kFoxPro,
+      {"FoxPro block header cut", MemoLayout::FoxPro,
        [](uint32_t* block) {
          FptWriter w;
          *block = w.Add("abc");
@@ -194,7 +194,7 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
        "cut off"},
       // A block number that leads back into the memo file's own header, where the next-free
       // pointer lives: followed, it would read the header as a memo.
-      {"FoxPro block pointing back into the header", MemoLayout::kFoxPro,
+      {"FoxPro block pointing back into the header", MemoLayout::FoxPro,
        [](uint32_t* block) {
          FptWriter w;
          w.Add("real");
@@ -202,14 +202,14 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
          return w.Bytes();
        },
        "inside the memo file's header"},
-      {"memo larger than allowed", MemoLayout::kFoxPro,
+      {"memo larger than allowed", MemoLayout::FoxPro,
        [](uint32_t* block) {
          FptWriter w;
          *block = w.Add(std::string(2000, 'a'));
          return w.Bytes();
        },
        "more than a memo may have", 1000},
-      {"dBase IV length of 2^31", MemoLayout::kDBase,
+      {"dBase IV length of 2^31", MemoLayout::DBase,
        [](uint32_t* block) {
          DbtWriter w(true);
          *block = w.Add("short");
@@ -218,7 +218,7 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
          return s;
        },
        "claims 2147483640 bytes"},
-      {"dBase IV length below its header", MemoLayout::kDBase,
+      {"dBase IV length below its header", MemoLayout::DBase,
        [](uint32_t* block) {
          DbtWriter w(true);
          *block = w.Add("short");
@@ -227,20 +227,20 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
          return s;
        },
        "less than its own header"},
-      {"dBase block beyond the file", MemoLayout::kDBase,
+      {"dBase block beyond the file", MemoLayout::DBase,
        [](uint32_t* block) {
          *block = 99;
          return DbtWriter().Bytes();
        },
        "beyond the end"},
-      {"dBase III memo longer than allowed", MemoLayout::kDBase,
+      {"dBase III memo longer than allowed", MemoLayout::DBase,
        [](uint32_t* block) {
          DbtWriter w;
          *block = w.Add(std::string(5000, 'a'));
          return w.Bytes();
        },
        "longer than a memo may be", 1000},
-      {"memo file shorter than its header", MemoLayout::kFoxPro,
+      {"memo file shorter than its header", MemoLayout::FoxPro,
        [](uint32_t* block) {
          *block = 8;
          return FptWriter().Bytes().substr(0, 100);
@@ -251,11 +251,11 @@ TEST(DamagedTable, BadMemosAreReportedOneByOne) {
     SCOPED_TRACE(c.name);
     uint32_t block = 0;
     const std::string memo = c.memo(&block);
-    TableSpec plan = DiaryTable(c.layout == MemoLayout::kFoxPro ? 0xF5 : 0x8B);
+    TableSpec plan = DiaryTable(c.layout == MemoLayout::FoxPro ? 0xF5 : 0x8B);
     plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)}),
                     Row(plan.fields, false, {"20240102", ""})};
     TableOptions options;
-    options.max_memo_bytes = c.max_memo_bytes;
+    options.maxMemoBytes = c.maxMemoBytes;
     std::unique_ptr<Table> table;
     ASSERT_TRUE(
         Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), c.layout, options, &table).IsOk());
@@ -278,7 +278,7 @@ TEST(DamagedTable, MemoPointerThatIsNotANumber) {
   plan.records = {Row(plan.fields, false, {"20240101", "12ab"})};
   std::unique_ptr<Table> table;
   ASSERT_TRUE(Table::Open(MemorySource(WriteTable(plan)), MemorySource(FptWriter().Bytes()),
-                          MemoLayout::kFoxPro, {}, &table)
+                          MemoLayout::FoxPro, {}, &table)
                   .IsOk());
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
@@ -300,7 +300,7 @@ TEST(DamagedTable, DBase3MemoWithoutEndMarkStopsAtTheEndOfTheFile) {
   plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(block)})};
   std::unique_ptr<Table> table;
   ASSERT_TRUE(
-      Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), MemoLayout::kDBase, {}, &table).IsOk());
+      Table::Open(MemorySource(WriteTable(plan)), MemorySource(memo), MemoLayout::DBase, {}, &table).IsOk());
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   Memo m;
@@ -319,7 +319,7 @@ TEST(DamagedTable, RecordsSharingAMemoBlock) {
                   Row(plan.fields, false, {"20240102", MemoPointer(block)})};
   std::unique_ptr<Table> table;
   ASSERT_TRUE(
-      Table::Open(MemorySource(WriteTable(plan)), MemorySource(w.Bytes()), MemoLayout::kFoxPro, {}, &table)
+      Table::Open(MemorySource(WriteTable(plan)), MemorySource(w.Bytes()), MemoLayout::FoxPro, {}, &table)
           .IsOk());
   for (uint32_t i = 0; i < 2; ++i) {
     Record r;

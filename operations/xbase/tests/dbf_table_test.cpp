@@ -42,30 +42,30 @@ TEST(DbfTable, ReadsEveryTableFamilyWithItsMemoFile) {
     uint8_t version;
     TableKind kind;
     MemoLayout layout;
-    int pointer_width;
+    int pointerWidth;
     int dbt;  // 0: FoxPro memo file, 3 or 4: dBase III or IV memo file
   } cases[] = {
-      {"dBase III", 0x83, TableKind::kDBase3, MemoLayout::kDBase, 10, 3},
-      {"dBase IV", 0x8B, TableKind::kDBase4, MemoLayout::kDBase, 10, 4},
-      {"FoxBASE", 0xFB, TableKind::kFoxBase, MemoLayout::kDBase, 10, 3},
-      {"FoxPro 2", 0xF5, TableKind::kFoxPro, MemoLayout::kFoxPro, 10, 0},
-      {"Visual FoxPro", 0x30, TableKind::kVisualFoxPro, MemoLayout::kFoxPro, 4, 0},
+      {"dBase III", 0x83, TableKind::DBase3, MemoLayout::DBase, 10, 3},
+      {"dBase IV", 0x8B, TableKind::DBase4, MemoLayout::DBase, 10, 4},
+      {"FoxBASE", 0xFB, TableKind::FoxBase, MemoLayout::DBase, 10, 3},
+      {"FoxPro 2", 0xF5, TableKind::FoxPro, MemoLayout::FoxPro, 10, 0},
+      {"Visual FoxPro", 0x30, TableKind::VisualFoxPro, MemoLayout::FoxPro, 4, 0},
   };
   const std::string entry = "{\\rtf1\\ansi Hello\\par\r\n}\r\n";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TableSpec plan;
     plan.version = c.version;
-    plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', c.pointer_width}, {"MOOD", 'C', 6}};
+    plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', c.pointerWidth}, {"MOOD", 'C', 6}};
     FptWriter fpt;
     DbtWriter dbt(c.dbt == 4);
     auto add = [&](const std::string& text) { return c.dbt == 0 ? fpt.Add(text) : dbt.Add(text); };
     const uint32_t first = add(entry);
     const uint32_t second = add("gone");
     plan.records = {
-        Row(plan.fields, false, {"20240101", MemoPointer(first, c.pointer_width), "calm"}),
-        Row(plan.fields, true, {"20240102", MemoPointer(second, c.pointer_width), "sad"}),
-        Row(plan.fields, false, {"20240103", MemoPointer(0, c.pointer_width), ""}),
+        Row(plan.fields, false, {"20240101", MemoPointer(first, c.pointerWidth), "calm"}),
+        Row(plan.fields, true, {"20240102", MemoPointer(second, c.pointerWidth), "sad"}),
+        Row(plan.fields, false, {"20240103", MemoPointer(0, c.pointerWidth), ""}),
     };
     auto table = OpenOrFail(WriteTable(plan), c.dbt == 0 ? fpt.Bytes() : dbt.Bytes(), c.layout);
     ASSERT_NE(table, nullptr);
@@ -120,7 +120,7 @@ TEST(DbfTable, LongMemosComeBackWhole) {
     const uint32_t b = add(over_64k);
     plan.records = {Row(plan.fields, false, {MemoPointer(a)}), Row(plan.fields, false, {MemoPointer(b)})};
     auto table = OpenOrFail(WriteTable(plan), layout < 2 ? fpt.Bytes() : dbt.Bytes(),
-                            layout < 2 ? MemoLayout::kFoxPro : MemoLayout::kDBase);
+                            layout < 2 ? MemoLayout::FoxPro : MemoLayout::DBase);
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(MemoOf(*table, 0, "ENTRY"), over_a_block);
     EXPECT_EQ(MemoOf(*table, 1, "ENTRY"), over_64k);
@@ -135,14 +135,14 @@ TEST(DbfTable, FoxProPictureMemosKeepTheirBytes) {
   FptWriter fpt(32);
   const std::string binary("\x00\x1A\x1A\xFF\x00", 5);
   plan.records = {Row(plan.fields, false, {MemoPointer(fpt.Add(binary, 0), 4)})};
-  auto table = OpenOrFail(WriteTable(plan), fpt.Bytes(), MemoLayout::kFoxPro);
+  auto table = OpenOrFail(WriteTable(plan), fpt.Bytes(), MemoLayout::FoxPro);
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->memo_block_size(), 32u);
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
   Memo memo;
   ASSERT_TRUE(r.ReadMemo(0, &memo).IsOk());
-  EXPECT_FALSE(memo.is_text);
+  EXPECT_FALSE(memo.isText);
   EXPECT_EQ(memo.bytes, binary);
 }
 
@@ -152,7 +152,7 @@ TEST(DbfTable, ValuesOfTheOtherFieldTypes) {
   plan.fields = {{"DAY", 'D', 8}, {"AMOUNT", 'N', 8, 2}, {"RATE", 'F', 10, 3}, {"DONE", 'L', 1}};
   plan.records = {Row(plan.fields, false, {"20240229", "12.50", "-0.125", "T"}),
                   Row(plan.fields, false, {"", "", "", "?"})};
-  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone);
+  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::None);
   ASSERT_NE(table, nullptr);
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
@@ -193,7 +193,7 @@ TEST(DbfTable, VisualFoxProBinaryFieldsAndNulls) {
            std::string(1, '\x01')}),
   };
   FptWriter fpt;
-  auto table = OpenOrFail(WriteTable(plan), fpt.Bytes(), MemoLayout::kFoxPro);
+  auto table = OpenOrFail(WriteTable(plan), fpt.Bytes(), MemoLayout::FoxPro);
   ASSERT_NE(table, nullptr);
   EXPECT_TRUE(table->fields()[7].IsSystem());
   Record r;
@@ -223,7 +223,7 @@ TEST(DbfTable, CharacterFieldsOver255Bytes) {
   plan.fields = {{"LONG", 'C', 300}, {"N", 'N', 3}};
   const std::string text(299, 'x');
   plan.records = {Row(plan.fields, false, {text + "y", "7"})};
-  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone);
+  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::None);
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->fields()[0].length, 300u);
   Record r;
@@ -238,7 +238,7 @@ TEST(DbfTable, PasswordIsIgnoredForUnencryptedTables) {
   plan.records = {Row(plan.fields, false, {"20240101"})};
   TableOptions options;
   options.password = "secret";
-  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::kNone, options);
+  auto table = OpenOrFail(WriteTable(plan), "", MemoLayout::None, options);
   ASSERT_NE(table, nullptr);
   Record r;
   ASSERT_TRUE(table->ReadRecord(0, &r).IsOk());
@@ -284,7 +284,7 @@ TEST_F(DbfTableOnDisk, FindsTheMemoFileInAnyLetterCase) {
   std::unique_ptr<Table> table;
   ASSERT_TRUE(Table::Open(dbf, {}, &table).IsOk());
   EXPECT_EQ(table->memo_path(), memo);
-  EXPECT_EQ(table->memo_layout(), MemoLayout::kFoxPro);
+  EXPECT_EQ(table->memo_layout(), MemoLayout::FoxPro);
   EXPECT_EQ(MemoOf(*table, 0, "ENTRY"), "{\\rtf1 x}");
   table.reset();
   EXPECT_EQ(ReadFile(dbf) + ReadFile(memo), before);

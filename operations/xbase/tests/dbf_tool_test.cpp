@@ -10,7 +10,7 @@ namespace {
 const std::string kDir = INKWEND_SOURCE_DIR "/operations/xbase/tests/data/libreoffice/";
 
 struct ToolRun {
-  int exit_code;
+  int exitCode;
   std::string out;
 };
 
@@ -23,13 +23,13 @@ ToolRun Tool(const std::string& args) {
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
   const int status = pclose(pipe);
-  run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
 
 TEST(DbfTool, DumpPrintsOneLinePerRecordInTableOrder) {
   const ToolRun run = Tool("dbf dump " + kDir + "INKWEND.dbf");
-  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out,
             "1\t-\tDATE=20240101\tENTRY=<18 bytes>\n"
             "2\t*\tDATE=20240102\tENTRY=<13 bytes>\n"
@@ -43,7 +43,7 @@ TEST(DbfTool, DumpPrintsOneLinePerRecordInTableOrder) {
 
 TEST(DbfTool, DumpWritesTextAsUtf8) {
   const ToolRun run = Tool("dbf dump " + kDir + "TYPES.dbf");
-  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out,
             "1\t-\tNAME=Gr\u00FCn\tAMOUNT=12.50\tDAY=20230228\tDONE=T\tNOTE=<10 bytes>\n"
             "2\t-\tNAME=no date\tAMOUNT=3.75\tDAY=\tDONE=F\tNOTE=<0 bytes>\n"
@@ -53,10 +53,10 @@ TEST(DbfTool, DumpWritesTextAsUtf8) {
 
 TEST(DbfTool, MemoWritesTheBytesUnchanged) {
   ToolRun run = Tool("dbf memo " + kDir + "INKWEND.dbf 5 entry");
-  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "second entry of 2 January, caf\xE9");
   run = Tool("dbf memo " + kDir + "INKWEND.dbf 7 ENTRY");
-  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out.size(), 67200u);
   EXPECT_EQ(run.out.substr(0, 24), "line 00000\r\nline 00001\r\n");
 }
@@ -71,11 +71,11 @@ TEST(DbfTool, BadArgumentsFailWithoutOutput) {
     const size_t at = args.find("INKWEND.dbf");
     if (at != std::string::npos) args.insert(at, kDir);
     const ToolRun run = Tool(args);
-    EXPECT_EQ(run.exit_code, 1) << c;
+    EXPECT_EQ(run.exitCode, 1) << c;
     EXPECT_EQ(run.out, "") << c;
   }
-  EXPECT_EQ(Tool("dbf").exit_code, 2);
-  EXPECT_EQ(Tool("dbf dump").exit_code, 2);
+  EXPECT_EQ(Tool("dbf").exitCode, 2);
+  EXPECT_EQ(Tool("dbf dump").exitCode, 2);
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ TEST(LibreOfficeTables, DiaryTableRecordByRecord) {
   ASSERT_TRUE(status.IsOk()) << status.Message();
   EXPECT_TRUE(table->warnings().empty());
   EXPECT_EQ(table->version(), 0x83);
-  EXPECT_EQ(table->kind(), TableKind::kDBase3);
-  EXPECT_EQ(table->memo_layout(), MemoLayout::kDBase);
+  EXPECT_EQ(table->kind(), TableKind::DBase3);
+  EXPECT_EQ(table->memo_layout(), MemoLayout::DBase);
   EXPECT_EQ(table->code_page(), 1252);  // the header names none
   ASSERT_EQ(table->record_count(), 8u);
 

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   {  // Visual FoxPro: binary pointers, binary number types, nulls and a varchar.
     TableSpec plan;
     plan.version = 0x30;
-    plan.language_driver = 0x03;
+    plan.languageDriver = 0x03;
     plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 4, 0, 0x02},
                    {"N", 'I', 4},    {"Y", 'Y', 8},
                    {"T", 'T', 8},    {"V", 'V', 6},
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   }
   {  // dBase III with a memo over one block; cp866 text.
     TableSpec plan = Diary(0x83);
-    plan.language_driver = 0x65;
+    plan.languageDriver = 0x65;
     DbtWriter dbt;
     plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(dbt.Add(std::string(700, 'x')))}),
                     Row(plan.fields, false, {"\x8F\xA0", MemoPointer(dbt.Add("\x8F\xA0"))})};

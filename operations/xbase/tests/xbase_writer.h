@@ -30,7 +30,7 @@ struct FieldSpec {
 
 struct TableSpec {
   uint8_t version = 0x03;
-  uint8_t language_driver = 0;
+  uint8_t languageDriver = 0;
   std::vector<FieldSpec> fields;
   // Each record as stored, deleted mark first; see Row().
   std::vector<std::string> records;
@@ -79,7 +79,7 @@ inline std::string WriteTable(const TableSpec& plan) {
   PutLe(&out, 8, header_length, 2);
   PutLe(&out, 10, record_length, 2);
   out[15] = plan.encrypted ? 1 : 0;
-  out[29] = static_cast<char>(plan.language_driver);
+  out[29] = static_cast<char>(plan.languageDriver);
   size_t pos = 32;
   int offset = 1;
   for (const FieldSpec& f : plan.fields) {
@@ -102,9 +102,9 @@ inline std::string WriteTable(const TableSpec& plan) {
 // then per memo an 8-byte block header (type, length; big-endian) and the data, padded to blocks.
 class FptWriter {
  public:
-  explicit FptWriter(uint32_t block_size = 64) : block_size_(block_size), bytes_(512, '\0') { Pad(); }
+  explicit FptWriter(uint32_t block_size = 64) : blockSize_(block_size), bytes_(512, '\0') { Pad(); }
   uint32_t Add(const std::string& data, uint32_t type = 1) {
-    const uint32_t block = static_cast<uint32_t>(bytes_.size() / block_size_);
+    const uint32_t block = static_cast<uint32_t>(bytes_.size() / blockSize_);
     std::string head(8, '\0');
     PutBe(&head, 0, type, 4);
     PutBe(&head, 4, data.size(), 4);
@@ -114,14 +114,14 @@ class FptWriter {
   }
   std::string Bytes() const {
     std::string out = bytes_;
-    PutBe(&out, 0, out.size() / block_size_, 4);
-    PutBe(&out, 6, block_size_, 2);
+    PutBe(&out, 0, out.size() / blockSize_, 4);
+    PutBe(&out, 6, blockSize_, 2);
     return out;
   }
 
  private:
-  void Pad() { bytes_.resize((bytes_.size() + block_size_ - 1) / block_size_ * block_size_, '\0'); }
-  uint32_t block_size_;
+  void Pad() { bytes_.resize((bytes_.size() + blockSize_ - 1) / blockSize_ * blockSize_, '\0'); }
+  uint32_t blockSize_;
   std::string bytes_;
 };
 
@@ -131,11 +131,11 @@ class FptWriter {
 class DbtWriter {
  public:
   explicit DbtWriter(bool dbase4 = false, uint32_t block_size = 512)
-      : dbase4_(dbase4), block_size_(dbase4 ? block_size : 512), bytes_(512, '\0') {
+      : dbase4_(dbase4), blockSize_(dbase4 ? block_size : 512), bytes_(512, '\0') {
     Pad();
   }
   uint32_t Add(const std::string& text) {
-    const uint32_t block = static_cast<uint32_t>(bytes_.size() / block_size_);
+    const uint32_t block = static_cast<uint32_t>(bytes_.size() / blockSize_);
     if (dbase4_) {
       bytes_ += std::string("\xFF\xFF\x08\x00", 4) + Le(text.size() + 8, 4) + text;
     } else {
@@ -146,15 +146,15 @@ class DbtWriter {
   }
   std::string Bytes() const {
     std::string out = bytes_;
-    PutLe(&out, 0, out.size() / block_size_, 4);
-    if (dbase4_) PutLe(&out, 20, block_size_, 2);
+    PutLe(&out, 0, out.size() / blockSize_, 4);
+    if (dbase4_) PutLe(&out, 20, blockSize_, 2);
     return out;
   }
 
  private:
-  void Pad() { bytes_.resize((bytes_.size() + block_size_ - 1) / block_size_ * block_size_, '\0'); }
+  void Pad() { bytes_.resize((bytes_.size() + blockSize_ - 1) / blockSize_ * blockSize_, '\0'); }
   bool dbase4_;
-  uint32_t block_size_;
+  uint32_t blockSize_;
   std::string bytes_;
 };
 

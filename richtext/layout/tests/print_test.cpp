@@ -9,11 +9,11 @@
 namespace inkwend {
 namespace {
 
-using testing::TFixedMetrics;
-using testing::TRecordingCanvas;
+using testing::FixedMetrics;
+using testing::RecordingCanvas;
 
 // A printer at 192 ppi with a printing offset, recording what it was asked.
-class TFakePrinter : public TWPPrintDevice {
+class FakePrinter : public WPPrintDevice {
  public:
   bool BeginJob() override {
     log += "begin ";
@@ -28,8 +28,8 @@ class TFakePrinter : public TWPPrintDevice {
     return true;
   }
   void AbortJob() override { log += "abort"; }
-  TCanvas& Canvas() override { return canvas; }
-  TTextMetrics& Metrics() override { return metrics; }
+  inkwend::Canvas& Canvas() override { return canvas; }
+  TextMetrics& Metrics() override { return metrics; }
   int XPixelsPerInch() const override { return 192; }
   int YPixelsPerInch() const override { return 192; }
   int OffsetX() const override { return 10; }
@@ -37,79 +37,79 @@ class TFakePrinter : public TWPPrintDevice {
   int PrintableWidth() const override { return 1632 - 20; }
   int PrintableHeight() const override { return 2112 - 40; }
   std::string log;
-  TRecordingCanvas canvas;
-  TFixedMetrics metrics;
+  RecordingCanvas canvas;
+  FixedMetrics metrics;
 };
 
 class PrintTest : public ::testing::Test {
  protected:
-  void SetUp() override { layout.SetDevice(&metrics, 96, 96); }
+  void SetUp() override { layout_.SetDevice(&metrics_, 96, 96); }
   // `count` paragraphs of one 18-pixel line each ("p0", "p1", ...).
   void Fill(int count) {
-    TParagraph* p = doc.FirstParagraph();
+    Paragraph* p = doc_.FirstParagraph();
     for (int i = 0; i < count; ++i) {
-      if (i > 0) p = doc.NewParagraph(p);
-      doc.AppendText(p, U"p" + std::u32string(1, U'0' + static_cast<char32_t>(i)), doc.DefaultAttr);
+      if (i > 0) p = doc_.NewParagraph(p);
+      doc_.AppendText(p, U"p" + std::u32string(1, U'0' + static_cast<char32_t>(i)), doc_.defaultAttr);
     }
-    layout.Reformat();
+    layout_.Reformat();
   }
   std::vector<int> PageStarts() {
     std::vector<int> out;
     int i = 0;
-    for (TParagraph* p = doc.FirstParagraph(); p; p = p->Next) {
+    for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
       for (int l = 0; l < p->LineCount(); ++l, ++i) {
-        if (layout.Box(p, l).flags & kLinePageStart) out.push_back(i);
+        if (layout_.Box(p, l).flags & kLinePageStart) out.push_back(i);
       }
     }
     return out;
   }
-  TFixedMetrics metrics;
-  TWPRTFText doc;
-  TextLayout layout{doc};
+  FixedMetrics metrics_;
+  WPRTFText doc_;
+  TextLayout layout_{doc_};
 };
 
 TEST_F(PrintTest, PagesFillUpToTheTextHeightAndBreakWhereAsked) {
   Fill(7);
-  EXPECT_EQ(layout.Paginate(40), 4);  // two 18-pixel lines a page
+  EXPECT_EQ(layout_.Paginate(40), 4);  // two 18-pixel lines a page
   EXPECT_EQ(PageStarts(), (std::vector<int>{2, 4, 6}));
-  doc.ParagraphAt(1)->ParFlags |= kParPageBreak;
-  EXPECT_EQ(layout.Paginate(40), 4);
+  doc_.ParagraphAt(1)->parFlags |= kParPageBreak;
+  EXPECT_EQ(layout_.Paginate(40), 4);
   EXPECT_EQ(PageStarts(), (std::vector<int>{1, 3, 5}));
-  doc.ParagraphAt(0)->ParFlags |= kParPageBreak;  // nothing before the first line
-  EXPECT_EQ(layout.Paginate(40), 4);
+  doc_.ParagraphAt(0)->parFlags |= kParPageBreak;  // nothing before the first line
+  EXPECT_EQ(layout_.Paginate(40), 4);
 }
 
 TEST_F(PrintTest, KeptParagraphMovesToTheNextPageWhenItFitsThere) {
   Fill(2);
-  TParagraph* second = doc.ParagraphAt(1);
-  doc.AppendText(second, U"\nline\nline", doc.DefaultAttr);  // three lines, 54 pixels
-  layout.Reformat();
-  EXPECT_EQ(layout.Paginate(60), 2);  // line 3 does not fit: the page breaks inside the paragraph
+  Paragraph* second = doc_.ParagraphAt(1);
+  doc_.AppendText(second, U"\nline\nline", doc_.defaultAttr);  // three lines, 54 pixels
+  layout_.Reformat();
+  EXPECT_EQ(layout_.Paginate(60), 2);  // line 3 does not fit: the page breaks inside the paragraph
   EXPECT_EQ(PageStarts(), (std::vector<int>{3}));
-  second->ParFlags |= kParKeep;
-  EXPECT_EQ(layout.Paginate(60), 2);
+  second->parFlags |= kParKeep;
+  EXPECT_EQ(layout_.Paginate(60), 2);
   EXPECT_EQ(PageStarts(), (std::vector<int>{1}));
-  EXPECT_EQ(layout.Paginate(50), 2);  // too tall for any page: the flag cannot be kept
+  EXPECT_EQ(layout_.Paginate(50), 2);  // too tall for any page: the flag cannot be kept
   EXPECT_EQ(PageStarts(), (std::vector<int>{2}));
 }
 
 TEST_F(PrintTest, PrintCallsHeaderAndFooterForEveryPageAndRestoresTheScreen) {
   Fill(3);
-  doc.ParagraphAt(2)->ParFlags |= kParPageBreak;
-  layout.SetWordWrap(true);
-  layout.SetWindowWidth(300);
+  doc_.ParagraphAt(2)->parFlags |= kParPageBreak;
+  layout_.SetWordWrap(true);
+  layout_.SetWindowWidth(300);
   struct Band {
     int x, y, w, h, page, line;
   };
   std::vector<Band> headers, footers;
-  layout.OnPrintHeader = [&](TextLayout&, TCanvas&, int x, int y, int w, int h, int page, int line) {
+  layout_.onPrintHeader = [&](TextLayout&, Canvas&, int x, int y, int w, int h, int page, int line) {
     headers.push_back({x, y, w, h, page, line});
   };
-  layout.OnPrintFooter = [&](TextLayout&, TCanvas&, int x, int y, int w, int h, int page, int line) {
+  layout_.onPrintFooter = [&](TextLayout&, Canvas&, int x, int y, int w, int h, int page, int line) {
     footers.push_back({x, y, w, h, page, line});
   };
-  TFakePrinter printer;
-  ASSERT_TRUE(layout.Print(printer));
+  FakePrinter printer;
+  ASSERT_TRUE(layout_.Print(printer));
   EXPECT_EQ(printer.log, "begin page end");
   // Margins 1880 and 1440 twips at 192 ppi are 250 and 192 pixels, less the printing offset.
   ASSERT_EQ(headers.size(), 2u);
@@ -126,60 +126,60 @@ TEST_F(PrintTest, PrintCallsHeaderAndFooterForEveryPageAndRestoresTheScreen) {
   // the top of the text area.
   const auto texts = printer.canvas.Of("text");
   ASSERT_EQ(texts.size(), 3u);
-  EXPECT_EQ(texts[0].X, 241);
-  EXPECT_EQ(texts[0].Y, 172 + 28);
-  EXPECT_EQ(texts[1].Y, 172 + 32 + 28);
-  EXPECT_EQ(texts[2].Y, 172 + 28);
-  EXPECT_EQ(texts[0].Font.PixelSize, 27);
+  EXPECT_EQ(texts[0].x, 241);
+  EXPECT_EQ(texts[0].y, 172 + 28);
+  EXPECT_EQ(texts[1].y, 172 + 32 + 28);
+  EXPECT_EQ(texts[2].y, 172 + 28);
+  EXPECT_EQ(texts[0].font.pixelSize, 27);
   // The screen state is back.
-  EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
-  EXPECT_EQ(layout.Box(doc.FirstParagraph(), 0).height, 18);
-  EXPECT_TRUE(layout.WordWrap());
-  EXPECT_EQ(layout.LayoutWidth(), 300);
-  EXPECT_FALSE(layout.Printing());
+  EXPECT_EQ(doc_.header.xPixelsPerInch, 96);
+  EXPECT_EQ(layout_.Box(doc_.FirstParagraph(), 0).height, 18);
+  EXPECT_TRUE(layout_.WordWrap());
+  EXPECT_EQ(layout_.LayoutWidth(), 300);
+  EXPECT_FALSE(layout_.Printing());
 }
 
 TEST_F(PrintTest, PageRangeAndFailingEvents) {
   Fill(3);
-  doc.ParagraphAt(1)->ParFlags |= kParPageBreak;
-  doc.ParagraphAt(2)->ParFlags |= kParPageBreak;
-  TFakePrinter printer;
-  ASSERT_TRUE(layout.Print(printer, 2, 2));
+  doc_.ParagraphAt(1)->parFlags |= kParPageBreak;
+  doc_.ParagraphAt(2)->parFlags |= kParPageBreak;
+  FakePrinter printer;
+  ASSERT_TRUE(layout_.Print(printer, 2, 2));
   EXPECT_EQ(printer.log, "begin end");
   ASSERT_EQ(printer.canvas.Of("text").size(), 1u);
-  EXPECT_EQ(printer.canvas.Of("text")[0].Text, U"p1");
+  EXPECT_EQ(printer.canvas.Of("text")[0].text, U"p1");
 
-  layout.OnPrintHeader = [](TextLayout&, TCanvas&, int, int, int, int, int page, int) {
+  layout_.onPrintHeader = [](TextLayout&, Canvas&, int, int, int, int, int page, int) {
     if (page == 2) throw std::runtime_error("no paper");
   };
-  TFakePrinter failing;
-  EXPECT_FALSE(layout.Print(failing));
-  EXPECT_EQ(layout.LastPrintError, "no paper");
+  FakePrinter failing;
+  EXPECT_FALSE(layout_.Print(failing));
+  EXPECT_EQ(layout_.lastPrintError, "no paper");
   EXPECT_EQ(failing.log, "begin page end");
-  EXPECT_EQ(doc.Header.XPixelsPerInch, 96);
+  EXPECT_EQ(doc_.header.xPixelsPerInch, 96);
 }
 
 TEST_F(PrintTest, CanvasLinePrintingTakesWhatFits) {
   Fill(5);
-  TRecordingCanvas canvas;
-  TFixedMetrics printer_metrics;
+  RecordingCanvas canvas;
+  FixedMetrics printer_metrics;
   // At 96 ppi every line is 18 high: a box of 40 holds two.
   int taken = 0;
-  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 0, false, &taken),
+  EXPECT_EQ(layout_.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 0, false, &taken),
             2);
   EXPECT_EQ(taken, 2);
   EXPECT_TRUE(canvas.ops.empty());  // measuring draws nothing
-  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 2, true), 4);
+  EXPECT_EQ(layout_.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 40, 2, true), 4);
   const auto texts = canvas.Of("text");
   ASSERT_EQ(texts.size(), 2u);
-  EXPECT_EQ(texts[0].Text, U"p2");
-  EXPECT_EQ(texts[0].X, 51);
-  EXPECT_EQ(texts[0].Y, 100 + 14);
-  EXPECT_EQ(texts[1].Y, 100 + 18 + 14);
+  EXPECT_EQ(texts[0].text, U"p2");
+  EXPECT_EQ(texts[0].x, 51);
+  EXPECT_EQ(texts[0].y, 100 + 14);
+  EXPECT_EQ(texts[1].y, 100 + 18 + 14);
   // The last line taken: 0.
-  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 1000, 4, true), 0);
+  EXPECT_EQ(layout_.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 1000, 4, true), 0);
   // Nothing fits: the first line is returned.
-  EXPECT_EQ(layout.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 10, 3, false, &taken),
+  EXPECT_EQ(layout_.PrintLinesOnCanvas(&canvas, &printer_metrics, 96, 96, 50, 100, 300, 10, 3, false, &taken),
             3);
   EXPECT_EQ(taken, 0);
 }

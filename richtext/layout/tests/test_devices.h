@@ -12,121 +12,121 @@
 
 namespace inkwend::testing {
 
-class TFixedMetrics : public TTextMetrics {
+class FixedMetrics : public TextMetrics {
  public:
-  TFontMetrics Metrics(const TFontSpec& font) override {
-    ++font_queries;
-    return {font.PixelSize + 5, font.PixelSize + 1};
+  FontMetrics Metrics(const FontSpec& font) override {
+    ++fontQueries;
+    return {font.pixelSize + 5, font.pixelSize + 1};
   }
-  void Advances(const TFontSpec& font, std::span<const char32_t> chars, std::span<int> out) override {
-    ++advance_queries;
+  void Advances(const FontSpec& font, std::span<const char32_t> chars, std::span<int> out) override {
+    ++advanceQueries;
     for (size_t i = 0; i < chars.size(); ++i)
-      out[i] = chars[i] == U' ' ? (font.PixelSize + 3) / 4 : (font.PixelSize + 3) / 2;
+      out[i] = chars[i] == U' ' ? (font.pixelSize + 3) / 4 : (font.pixelSize + 3) / 2;
   }
-  int font_queries = 0;
-  int advance_queries = 0;
+  int fontQueries = 0;
+  int advanceQueries = 0;
 };
 
-struct TOp {
-  std::string Kind;  // text, fill, line, polyline, polygon, rect, ellipse, bitmap, clip
-  TFontSpec Font;
-  std::u32string Text;
-  std::vector<int> Advances;
-  TColorRef Color = 0;
-  TRect Rect;
-  TPoint From, To;
-  TPen Pen;
-  TBrush Brush;
-  std::vector<TPoint> Points;
-  int X = 0, Y = 0;
+struct Op {
+  std::string kind;  // text, fill, line, polyline, polygon, rect, ellipse, bitmap, clip
+  FontSpec font;
+  std::u32string text;
+  std::vector<int> advances;
+  ColorRef color = 0;
+  Rect rect;
+  Point from, to;
+  Pen pen;
+  Brush brush;
+  std::vector<Point> points;
+  int x = 0, y = 0;
 };
 
-class TRecordingCanvas : public TCanvas {
+class RecordingCanvas : public Canvas {
  public:
-  void SetFont(const TFontSpec& font) override { font_ = font; }
+  void SetFont(const FontSpec& font) override { font_ = font; }
   void DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
-                TColorRef color) override {
-    TOp op;
-    op.Kind = "text";
-    op.Font = font_;
-    op.Text.assign(text.begin(), text.end());
-    op.Advances.assign(advances.begin(), advances.end());
-    op.Color = color;
-    op.X = x;
-    op.Y = baseline;
+                ColorRef color) override {
+    Op op;
+    op.kind = "text";
+    op.font = font_;
+    op.text.assign(text.begin(), text.end());
+    op.advances.assign(advances.begin(), advances.end());
+    op.color = color;
+    op.x = x;
+    op.y = baseline;
     ops.push_back(op);
   }
-  void FillRect(const TRect& rect, TColorRef color) override {
-    TOp op;
-    op.Kind = "fill";
-    op.Rect = rect;
-    op.Color = color;
+  void FillRect(const Rect& rect, ColorRef color) override {
+    Op op;
+    op.kind = "fill";
+    op.rect = rect;
+    op.color = color;
     ops.push_back(op);
   }
-  void DrawLine(TPoint from, TPoint to, const TPen& pen) override {
-    TOp op;
-    op.Kind = "line";
-    op.From = from;
-    op.To = to;
-    op.Pen = pen;
+  void DrawLine(Point from, Point to, const Pen& pen) override {
+    Op op;
+    op.kind = "line";
+    op.from = from;
+    op.to = to;
+    op.pen = pen;
     ops.push_back(op);
   }
-  void DrawPolyline(std::span<const TPoint> points, const TPen& pen) override {
-    TOp op;
-    op.Kind = "polyline";
-    op.Points.assign(points.begin(), points.end());
-    op.Pen = pen;
+  void DrawPolyline(std::span<const Point> points, const Pen& pen) override {
+    Op op;
+    op.kind = "polyline";
+    op.points.assign(points.begin(), points.end());
+    op.pen = pen;
     ops.push_back(op);
   }
-  void DrawPolygon(std::span<const TPoint> points, const TPen& pen, const TBrush& brush) override {
-    TOp op;
-    op.Kind = "polygon";
-    op.Points.assign(points.begin(), points.end());
-    op.Pen = pen;
-    op.Brush = brush;
+  void DrawPolygon(std::span<const Point> points, const Pen& pen, const Brush& brush) override {
+    Op op;
+    op.kind = "polygon";
+    op.points.assign(points.begin(), points.end());
+    op.pen = pen;
+    op.brush = brush;
     ops.push_back(op);
   }
-  void DrawRectangle(const TRect& rect, const TPen& pen, const TBrush& brush) override {
-    TOp op;
-    op.Kind = "rect";
-    op.Rect = rect;
-    op.Pen = pen;
-    op.Brush = brush;
+  void DrawRectangle(const Rect& rect, const Pen& pen, const Brush& brush) override {
+    Op op;
+    op.kind = "rect";
+    op.rect = rect;
+    op.pen = pen;
+    op.brush = brush;
     ops.push_back(op);
   }
-  void DrawEllipse(const TRect& rect, const TPen& pen, const TBrush& brush) override {
-    TOp op;
-    op.Kind = "ellipse";
-    op.Rect = rect;
-    op.Pen = pen;
-    op.Brush = brush;
+  void DrawEllipse(const Rect& rect, const Pen& pen, const Brush& brush) override {
+    Op op;
+    op.kind = "ellipse";
+    op.rect = rect;
+    op.pen = pen;
+    op.brush = brush;
     ops.push_back(op);
   }
-  void DrawBitmap(const TBitmap& bitmap, const TRect& dest) override {
-    TOp op;
-    op.Kind = "bitmap";
-    op.Rect = dest;
-    op.X = bitmap.Width;
-    op.Y = bitmap.Height;
+  void DrawBitmap(const Bitmap& bitmap, const Rect& dest) override {
+    Op op;
+    op.kind = "bitmap";
+    op.rect = dest;
+    op.x = bitmap.width;
+    op.y = bitmap.height;
     ops.push_back(op);
   }
-  void SetClip(const TRect* rect) override {
-    TOp op;
-    op.Kind = rect ? "clip" : "unclip";
-    if (rect) op.Rect = *rect;
+  void SetClip(const Rect* rect) override {
+    Op op;
+    op.kind = rect ? "clip" : "unclip";
+    if (rect) op.rect = *rect;
     ops.push_back(op);
   }
-  std::vector<TOp> Of(const std::string& kind) const {
-    std::vector<TOp> out;
-    for (const TOp& op : ops) {
-      if (op.Kind == kind) out.push_back(op);
+  std::vector<Op> Of(const std::string& kind) const {
+    std::vector<Op> out;
+    for (const Op& op : ops) {
+      if (op.kind == kind) out.push_back(op);
     }
     return out;
   }
-  std::vector<TOp> ops;
+  std::vector<Op> ops;
 
  private:
-  TFontSpec font_;
+  FontSpec font_;
 };
 
 }  // namespace inkwend::testing

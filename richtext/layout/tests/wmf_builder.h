@@ -8,7 +8,7 @@
 
 namespace inkwend::testing {
 
-class TWmfBuilder {
+class WmfBuilder {
  public:
   // One record: function, 16-bit parameters, then raw bytes (padded to an even length).
   void Record(uint16_t function, std::initializer_list<int> words, const std::vector<uint8_t>& tail = {}) {
@@ -34,11 +34,11 @@ class TWmfBuilder {
     out.insert(out.end(), {3, 0, 0, 0, 0, 0});  // end of file
     return out;
   }
-  TMetafile Metafile(int width = 0, int height = 0) const {
-    TMetafile mf;
-    mf.Bytes = Bytes();
-    mf.Width = width;
-    mf.Height = height;
+  inkwend::Metafile Metafile(int width = 0, int height = 0) const {
+    inkwend::Metafile mf;
+    mf.bytes = Bytes();
+    mf.width = width;
+    mf.height = height;
     return mf;
   }
 

@@ -313,13 +313,13 @@ ArtTable EditingArt() {
 }
 
 const ArtTable& Art() {
-  static const ArtTable art = [] {
+  static const ArtTable kArt = [] {
     ArtTable all;
     for (ArtTable group : {CharacterArt(), ParagraphArt(), FileArt(), RecordArt(), EditingArt()})
       all.merge(group);
     return all;
   }();
-  return art;
+  return kArt;
 }
 
 }  // namespace

@@ -6,40 +6,40 @@
 
 namespace inkwend {
 
-class TFakeEditor : public TWPEditorLink {
+class FakeEditor : public WPEditorLink {
  public:
-  struct TIndentCall {
-    int Marker;
-    bool Changing;
-    int First, Left, Right;
+  struct IndentCall {
+    int marker;
+    bool changing;
+    int first, left, right;
   };
-  std::vector<TWPToolCommand> Commands;
-  std::vector<TIndentCall> Indents;
-  std::vector<std::pair<uint64_t, TWPRulerFormat>> TabCalls;
-  std::vector<std::vector<int>> SpacingCalls;  // before, line, after
-  std::vector<std::vector<int>> IndentCalls;   // first, left, right
-  std::vector<char> CallOrder;                 // 's' spacing, 'i' indents
-  TWPParagraphValues Paragraph;
-  QStringList Styles;
-  int Focused = 0;
+  std::vector<WPToolCommand> commands;
+  std::vector<IndentCall> indents;
+  std::vector<std::pair<uint64_t, WPRulerFormat>> tabCalls;
+  std::vector<std::vector<int>> spacingCalls;  // before, line, after
+  std::vector<std::vector<int>> indentCalls;   // first, left, right
+  std::vector<char> callOrder;                 // 's' spacing, 'i' indents
+  WPParagraphValues paragraph;
+  QStringList styles;
+  int focused = 0;
 
-  void ToolbarCommand(const TWPToolCommand& command) override { Commands.push_back(command); }
-  void FocusEditor() override { ++Focused; }
-  QStringList StyleNames() const override { return Styles; }
+  void ToolbarCommand(const WPToolCommand& command) override { commands.push_back(command); }
+  void FocusEditor() override { ++focused; }
+  QStringList StyleNames() const override { return styles; }
   void RulerIndents(int marker, bool changing, int first, int left, int right) override {
-    Indents.push_back({marker, changing, first, left, right});
+    indents.push_back({marker, changing, first, left, right});
   }
-  void RulerTabs(uint64_t changed, const TWPRulerFormat& format) override {
-    TabCalls.emplace_back(changed, format);
+  void RulerTabs(uint64_t changed, const WPRulerFormat& format) override {
+    tabCalls.emplace_back(changed, format);
   }
-  TWPParagraphValues CurrentParagraph() const override { return Paragraph; }
+  WPParagraphValues CurrentParagraph() const override { return paragraph; }
   void SetParSpacing(int before, int line_spacing, int after) override {
-    SpacingCalls.push_back({before, line_spacing, after});
-    CallOrder.push_back('s');
+    spacingCalls.push_back({before, line_spacing, after});
+    callOrder.push_back('s');
   }
   void SetParIndents(int first, int left, int right) override {
-    IndentCalls.push_back({first, left, right});
-    CallOrder.push_back('i');
+    indentCalls.push_back({first, left, right});
+    callOrder.push_back('i');
   }
 };
 

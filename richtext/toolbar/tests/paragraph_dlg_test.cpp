@@ -14,8 +14,8 @@ class ParagraphDlgTest : public QObject {
   Q_OBJECT
 
  private:
-  TFakeEditor editor_;
-  std::unique_ptr<TParagraphPropDlg> dlg_;
+  FakeEditor editor_;
+  std::unique_ptr<ParagraphPropDlg> dlg_;
   QStringList messages_;
 
   template <typename T>
@@ -25,13 +25,13 @@ class ParagraphDlgTest : public QObject {
     return w;
   }
   QLineEdit* Edit(const char* name) { return Child<QLineEdit>(name); }
-  void Open(const TWPParagraphValues& values) {
-    editor_ = TFakeEditor();
-    editor_.Paragraph = values;
-    dlg_ = std::make_unique<TParagraphPropDlg>();
+  void Open(const WPParagraphValues& values) {
+    editor_ = FakeEditor();
+    editor_.paragraph = values;
+    dlg_ = std::make_unique<ParagraphPropDlg>();
     dlg_->SetEditor(&editor_);
     messages_.clear();
-    dlg_->OnMessage = [this](const QString& m) { messages_ << m; };
+    dlg_->onMessage = [this](const QString& m) { messages_ << m; };
     dlg_->show();
     QVERIFY(QTest::qWaitForWindowExposed(dlg_.get()));
   }
@@ -78,9 +78,9 @@ class ParagraphDlgTest : public QObject {
     QCOMPARE(dlg_->result(), int(QDialog::Accepted));
     // 0.07 in = 100.8 -> 101; 0.69 in = 993.6 -> 994; 5.5 pt -> 6 pt (halves to even) = 120;
     // 1.5 pt -> 2 pt = 40; line height 0 stays automatic.
-    QCOMPARE(editor_.SpacingCalls, std::vector<std::vector<int>>({{120, 0, 40}}));
-    QCOMPARE(editor_.IndentCalls, std::vector<std::vector<int>>({{101, 101, 994}}));
-    QCOMPARE(editor_.CallOrder, std::vector<char>({'s', 'i'}));  // spacing first, then indents
+    QCOMPARE(editor_.spacingCalls, std::vector<std::vector<int>>({{120, 0, 40}}));
+    QCOMPARE(editor_.indentCalls, std::vector<std::vector<int>>({{101, 101, 994}}));
+    QCOMPARE(editor_.callOrder, std::vector<char>({'s', 'i'}));  // spacing first, then indents
   }
 
   void typedValuesAreStoredInTwips_data() {
@@ -89,17 +89,20 @@ class ParagraphDlgTest : public QObject {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("which");
     QTest::newRow("half an inch") << "RightIndent"
-                                  << "0.5" << 720 << int(TParagraphPropDlg::kRight);
+                                  << "0.5" << 720
+                                  << int(static_cast<int>(ParagraphPropDlg::ValueKind::Right));
     QTest::newRow("points") << "SpaceBeforePts"
-                            << "7.5" << 150 << int(TParagraphPropDlg::kBefore);
-    QTest::newRow("quarter point, half to even") << "SpaceAfterPts"
-                                                 << "0.025" << 0 << int(TParagraphPropDlg::kAfter);
-    QTest::newRow("three quarter point") << "SpaceAfterPts"
-                                         << "0.075" << 2 << int(TParagraphPropDlg::kAfter);
+                            << "7.5" << 150 << int(static_cast<int>(ParagraphPropDlg::ValueKind::Before));
+    QTest::newRow("quarter point, half to even")
+        << "SpaceAfterPts"
+        << "0.025" << 0 << int(static_cast<int>(ParagraphPropDlg::ValueKind::After));
+    QTest::newRow("three quarter point")
+        << "SpaceAfterPts"
+        << "0.075" << 2 << int(static_cast<int>(ParagraphPropDlg::ValueKind::After));
     QTest::newRow("empty box") << "RightIndent"
-                               << "" << 0 << int(TParagraphPropDlg::kRight);
+                               << "" << 0 << int(static_cast<int>(ParagraphPropDlg::ValueKind::Right));
     QTest::newRow("line height") << "LineHeightPts"
-                                 << "14" << 280 << int(TParagraphPropDlg::kLine);
+                                 << "14" << 280 << int(static_cast<int>(ParagraphPropDlg::ValueKind::Line));
   }
   void typedValuesAreStoredInTwips() {
     QFETCH(QString, box);
@@ -108,12 +111,12 @@ class ParagraphDlgTest : public QObject {
     QFETCH(int, which);
     Open({0, 0, 1440, 200, 100, 240});
     Type(box.toLatin1().constData(), text);
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::TValue(which)), value);
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind(which)), value);
     ClickOk();
-    QCOMPARE(int(editor_.IndentCalls.size()), 1);
-    std::vector<int> all = {editor_.IndentCalls[0][0],  editor_.IndentCalls[0][1],
-                            editor_.IndentCalls[0][2],  editor_.SpacingCalls[0][0],
-                            editor_.SpacingCalls[0][2], editor_.SpacingCalls[0][1]};
+    QCOMPARE(int(editor_.indentCalls.size()), 1);
+    std::vector<int> all = {editor_.indentCalls[0][0],  editor_.indentCalls[0][1],
+                            editor_.indentCalls[0][2],  editor_.spacingCalls[0][0],
+                            editor_.spacingCalls[0][2], editor_.spacingCalls[0][1]};
     QCOMPARE(all[size_t(which)], value);
   }
 
@@ -121,7 +124,7 @@ class ParagraphDlgTest : public QObject {
     Open({288, 288, 0, 0, 0, 0});
     Type("LeftIndent", "1.25");
     QCOMPARE(Edit("FirstIndent")->text(), QString("1.25"));
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kFirst), 1800);
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::First), 1800);
     // Indented by: the first indent is typed on its own.
     QComboBox* combo = Child<QComboBox>("FirstIndentCombo");
     combo->setFocus();
@@ -129,28 +132,28 @@ class ParagraphDlgTest : public QObject {
     QVERIFY(Edit("FirstIndent")->isEnabled());
     Type("FirstIndent", "0.5");
     Type("LeftIndent", "2");
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kFirst), 720);
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kLeft), 2880);
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::First), 720);
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::Left), 2880);
     // Back to "Same": the first indent takes the left one again and the box is disabled.
     QTest::keyClick(combo, Qt::Key_Up);
     QVERIFY(!Edit("FirstIndent")->isEnabled());
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kFirst), 2880);
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::First), 2880);
   }
 
   void unitSwitchRereadsTheDisplay() {
     Open({1000, 1000, 0, 0, 0, 0});
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kLeft), 994);  // "0.69"
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::Left), 994);  // "0.69"
     ChooseUnit(1);
     QCOMPARE(Edit("LeftIndent")->text(), QString("1.75"));
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kLeft), 992);  // 1.75 x 566.929 = 992.1
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::Left), 992);  // 1.75 x 566.929 = 992.1
     QCOMPARE(Edit("LeftIndent")->toolTip(), QString("Specify left indent for the paragraph in centimeters"));
     ChooseUnit(0);
     QCOMPARE(Edit("LeftIndent")->text(), QString("0.69"));
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kLeft), 994);
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::Left), 994);
     // Centimetres typed.
     ChooseUnit(1);
     Type("RightIndent", "2.54");
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kRight), 1440);
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::Right), 1440);
   }
 
   void notANumberIsRefused() {
@@ -159,23 +162,23 @@ class ParagraphDlgTest : public QObject {
     left->setFocus();
     QTest::keyClick(left, Qt::Key_End);
     QTest::keyClicks(left, "x");
-    QCOMPARE(dlg_->Value(TParagraphPropDlg::kLeft), 720);  // the old value kept
+    QCOMPARE(dlg_->Value(ParagraphPropDlg::ValueKind::Left), 720);  // the old value kept
     ClickOk();
     QCOMPARE(messages_, QStringList({"'0.50x' is not a valid floating point value."}));
     QVERIFY(dlg_->isVisible());
-    QVERIFY(editor_.IndentCalls.empty());
-    QVERIFY(editor_.SpacingCalls.empty());
+    QVERIFY(editor_.indentCalls.empty());
+    QVERIFY(editor_.spacingCalls.empty());
     Type("LeftIndent", "1");
     ClickOk();
     QVERIFY(!dlg_->isVisible());
-    QCOMPARE(editor_.IndentCalls,
+    QCOMPARE(editor_.indentCalls,
              std::vector<std::vector<int>>({{0, 1440, 0}}));  // "Indented by": first stays
     // Absurd sizes are no number either.
     Open({0, 0, 0, 0, 0, 0});
     Type("SpaceBeforePts", "1e300");
     ClickOk();
     QCOMPARE(messages_.size(), 1);
-    QVERIFY(editor_.SpacingCalls.empty());
+    QVERIFY(editor_.spacingCalls.empty());
   }
 
   void cancelAppliesNothing() {
@@ -183,15 +186,15 @@ class ParagraphDlgTest : public QObject {
     Type("LeftIndent", "1");
     QTest::mouseClick(Child<QPushButton>("CancelButton"), Qt::LeftButton);
     QCOMPARE(dlg_->result(), int(QDialog::Rejected));
-    QVERIFY(editor_.IndentCalls.empty());
-    QVERIFY(editor_.SpacingCalls.empty());
+    QVERIFY(editor_.indentCalls.empty());
+    QVERIFY(editor_.spacingCalls.empty());
   }
 
   void enterPressesOk() {
     Open({0, 0, 0, 0, 0, 0});
     Type("SpaceAfterPts", "3");
     QTest::keyClick(Edit("SpaceAfterPts"), Qt::Key_Return);
-    QCOMPARE(editor_.SpacingCalls, std::vector<std::vector<int>>({{0, 0, 60}}));
+    QCOMPARE(editor_.spacingCalls, std::vector<std::vector<int>>({{0, 0, 60}}));
   }
 };
 

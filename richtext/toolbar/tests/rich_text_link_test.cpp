@@ -20,14 +20,14 @@ class RichTextLinkTest : public QObject {
 
  private:
   std::unique_ptr<QWidget> window_;
-  TWPToolBar* bar_ = nullptr;
-  TWPRuler* ruler_ = nullptr;
-  TWPRichText* editor_ = nullptr;
-  TWPRichTextLink* link_ = nullptr;
+  WPToolBar* bar_ = nullptr;
+  WPRuler* ruler_ = nullptr;
+  WPRichText* editor_ = nullptr;
+  WPRichTextLink* link_ = nullptr;
 
   QToolButton* Button(const char* name) { return bar_->IconButton(QString::fromLatin1(name)); }
-  TParagraph* First() { return editor_->Memo().Document().FirstParagraph(); }
-  const TCharAttr& AttrAt(int i) { return First()->Attrs()[size_t(i)]; }
+  Paragraph* First() { return editor_->Memo().Document().FirstParagraph(); }
+  const CharAttr& AttrAt(int i) { return First()->Attrs()[size_t(i)]; }
 
  private slots:
   void init() {
@@ -35,22 +35,23 @@ class RichTextLinkTest : public QObject {
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    bar_ = new TWPToolBar;
-    bar_->SetSelListBoxes(SelFontName | SelFontSize | SelFontColor | SelBackgroundColor);
-    bar_->SetSelStatusIcons(SelNormal | SelBold | SelItalic | SelUnder | SelStrikeOut | SelLeft | SelRight |
-                            SelBlock | SelCenter);
-    bar_->SetSelEditIcons(SelCopy | SelCut | SelPaste | SelSelAll | SelFind | SelReplace | SelSpellCheck);
-    bar_->SetAlign(TToolAlign::alTop);
-    ruler_ = new TWPRuler;
+    bar_ = new WPToolBar;
+    bar_->SetSelListBoxes(kSelListFontName | kSelListFontSize | kSelListFontColor | kSelListBackgroundColor);
+    bar_->SetSelStatusIcons(kSelNormal | kSelBold | kSelItalic | kSelUnder | kSelStrikeOut | kSelLeft |
+                            kSelRight | kSelBlock | kSelCenter);
+    bar_->SetSelEditIcons(kSelCopy | kSelCut | kSelPaste | kSelSelAll | kSelFind | kSelReplace |
+                          kSelSpellCheck);
+    bar_->SetAlign(ToolAlign::Top);
+    ruler_ = new WPRuler;
     ruler_->setFixedHeight(22);
-    editor_ = new TWPRichText;
-    editor_->OnMessage = [](TWPRichText&, const QString&) {};
+    editor_ = new WPRichText;
+    editor_->onMessage = [](WPRichText&, const QString&) {};
     layout->addWidget(bar_);
     layout->addWidget(ruler_);
     layout->addWidget(editor_);
     window_->resize(900, 500);
     editor_->Clear();
-    link_ = new TWPRichTextLink(*editor_, bar_, ruler_);
+    link_ = new WPRichTextLink(*editor_, bar_, ruler_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     editor_->setFocus();
@@ -62,7 +63,7 @@ class RichTextLinkTest : public QObject {
   void boldOnTheSelectionAndShownAtTheCaret() {
     QTest::keyClick(editor_, Qt::Key_Home, Qt::ShiftModifier);
     QTest::mouseClick(Button("WPI_BOLD"), Qt::LeftButton);
-    for (int i = 0; i < 10; ++i) QVERIFY(AttrAt(i).StyleBits & kStyleBold);
+    for (int i = 0; i < 10; ++i) QVERIFY(AttrAt(i).styleBits & kStyleBold);
     QVERIFY(editor_->hasFocus());  // the keyboard is back in the editor
     // The caret in the bold text: the button is down; a new plain paragraph: up.
     QTest::keyClick(editor_, Qt::Key_End);
@@ -73,7 +74,7 @@ class RichTextLinkTest : public QObject {
     QTest::keyClicks(editor_, "x");
     QTest::qWait(1);
     QVERIFY(!Button("WPI_BOLD")->isChecked());
-    QVERIFY(!(First()->Next->Attrs()[0].StyleBits & kStyleBold));
+    QVERIFY(!(First()->next->Attrs()[0].styleBits & kStyleBold));
     QTest::keyClick(editor_, Qt::Key_Up);
     QTest::qWait(1);
     QVERIFY(Button("WPI_BOLD")->isChecked());
@@ -83,10 +84,10 @@ class RichTextLinkTest : public QObject {
     QTest::keyClick(editor_, Qt::Key_Home, Qt::ShiftModifier);
     bar_->FontSizeList()->setCurrentIndex(bar_->FontSizeList()->findText(" 12"));
     QTest::keyClick(bar_->FontSizeList(), Qt::Key_Down);
-    QCOMPARE(int(AttrAt(0).PointSize), 13);
+    QCOMPARE(int(AttrAt(0).pointSize), 13);
     QTest::keyClick(bar_->FontColorList(), Qt::Key_Down);  // red
     QCOMPARE(int(AttrAt(3).TextColor()), 1);
-    QCOMPARE(editor_->PaletteColor(1), TColorRef(0x0000FF));
+    QCOMPARE(editor_->PaletteColor(1), ColorRef(0x0000FF));
   }
 
   void copyAndAlignment() {
@@ -96,16 +97,16 @@ class RichTextLinkTest : public QObject {
     QCOMPARE(QApplication::clipboard()->text(), QString("Dear diary"));
     QVERIFY(!Button("WPI_COPY")->isChecked());
     QTest::mouseClick(Button("WPI_CENTER"), Qt::LeftButton);
-    QCOMPARE(int(First()->Alignment), int(kAlignCenter));
+    QCOMPARE(int(First()->alignment), int(kAlignCenter));
     QTest::mouseClick(Button("WPI_JUSTIFIED"), Qt::LeftButton);
-    QCOMPARE(int(First()->Alignment), int(kAlignJustify));
+    QCOMPARE(int(First()->alignment), int(kAlignJustify));
   }
 
   void rulerIndentsAndTabs() {
     QTest::qWait(1);
-    int ppi = ruler_->Format().PixelsPerInch;
+    int ppi = ruler_->Format().pixelsPerInch;
     QVERIFY(ppi > 0);
-    QCOMPARE(ruler_->Format().TextWidth, editor_->Memo().Layout().LayoutWidth());
+    QCOMPARE(ruler_->Format().textWidth, editor_->Memo().Layout().LayoutWidth());
     // Drag the left marker (with the first line, by its rectangle) about a tenth of an inch.
     QRect left = ruler_->MarkerRect(kMarkerLeft);
     QPoint from(ruler_->MarkerX(kMarkerLeft), left.bottom() - 1);
@@ -113,8 +114,8 @@ class RichTextLinkTest : public QObject {
     QTest::mousePress(ruler_, Qt::LeftButton, {}, from);
     QTest::mouseMove(ruler_, QPoint(to, from.y()));
     QTest::mouseRelease(ruler_, Qt::LeftButton, {}, QPoint(to, from.y()));
-    QCOMPARE(First()->LeftIndent, 144);
-    QCOMPARE(First()->FirstIndent, 144);
+    QCOMPARE(First()->leftIndent, 144);
+    QCOMPARE(First()->firstIndent, 144);
     // A click on the scale adds a left tab stop to the paragraph.
     int x = ruler_->Origin() + 2 * ppi;
     QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(x, 8));
@@ -122,29 +123,29 @@ class RichTextLinkTest : public QObject {
     for (int i = 0; i < 64; ++i)
       if (First()->HasTab(i)) slot = i;
     QVERIFY(slot >= 0);
-    QVERIFY(std::abs(editor_->Memo().Document().Header.Tabs[size_t(slot)].Position - 2880) <= 1440 / ppi + 1);
+    QVERIFY(std::abs(editor_->Memo().Document().header.tabs[size_t(slot)].position - 2880) <= 1440 / ppi + 1);
     // A second click on it makes it a right tab.
     QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(x, 8));
-    QCOMPARE(int(editor_->Memo().Document().Header.Tabs[size_t(slot)].Kind), int(kTabRight));
+    QCOMPARE(int(editor_->Memo().Document().header.tabs[size_t(slot)].kind), int(kTabRight));
   }
 
   void readOnlyEditorRefusesTheRuler() {
     editor_->SetReadOnly(true);
     QTest::qWait(1);
-    int ppi = ruler_->Format().PixelsPerInch;
+    int ppi = ruler_->Format().pixelsPerInch;
     QPoint from(ruler_->MarkerX(kMarkerFirst), ruler_->MarkerRect(kMarkerFirst).top() + 1);
     QTest::mousePress(ruler_, Qt::LeftButton, {}, from);
     QTest::mouseMove(ruler_, QPoint(from.x() + ppi, from.y()));
     QTest::mouseRelease(ruler_, Qt::LeftButton, {}, QPoint(from.x() + ppi, from.y()));
-    QCOMPARE(First()->FirstIndent, 0);
-    QCOMPARE(ruler_->Format().FirstIndent, 0);  // the marker went back
+    QCOMPARE(First()->firstIndent, 0);
+    QCOMPARE(ruler_->Format().firstIndent, 0);  // the marker went back
     QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(ruler_->Origin() + 2 * ppi, 8));
     for (int i = 0; i < 64; ++i) QVERIFY(!First()->HasTab(i));
-    QCOMPARE(ruler_->Format().Tabs[0].Twips, 0);
+    QCOMPARE(ruler_->Format().tabs[0].twips, 0);
   }
 
   void paragraphDialogAppliesToTheCaretsParagraph() {
-    TParagraphPropDlg dlg;
+    ParagraphPropDlg dlg;
     dlg.SetEditor(link_);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -156,10 +157,10 @@ class RichTextLinkTest : public QObject {
     before->selectAll();
     QTest::keyClicks(before, "6");
     QTest::mouseClick(dlg.findChild<QPushButton*>("Okbutton"), Qt::LeftButton);
-    QCOMPARE(First()->LeftIndent, 720);
-    QCOMPARE(First()->FirstIndent, 720);  // "Same as Left Indent"
-    QCOMPARE(First()->SpaceBefore, 120);
-    QCOMPARE(ruler_->Format().LeftIndent, 720);
+    QCOMPARE(First()->leftIndent, 720);
+    QCOMPARE(First()->firstIndent, 720);  // "Same as Left Indent"
+    QCOMPARE(First()->spaceBefore, 120);
+    QCOMPARE(ruler_->Format().leftIndent, 720);
   }
 };
 

@@ -10,10 +10,10 @@ using namespace inkwend;
 namespace {
 
 // 144 pixels per inch: one pixel is 10 twips, so positions read easily.
-TWPRulerFormat Format() {
-  TWPRulerFormat f;
-  f.PixelsPerInch = 144;
-  f.TextWidth = 700;  // 7000 twips
+WPRulerFormat Format() {
+  WPRulerFormat f;
+  f.pixelsPerInch = 144;
+  f.textWidth = 700;  // 7000 twips
   return f;
 }
 
@@ -21,9 +21,9 @@ constexpr int kOrigin = 20;
 constexpr int kLeftMarkerTriangleY = 14;  // the upper part of the left marker
 constexpr int kLeftMarkerBoxY = 18;       // its rectangle
 
-struct TEvent {
-  int Kind, Group, Number;
-  bool Changing;
+struct Event {
+  int kind, group, number;
+  bool changing;
 };
 
 }  // namespace
@@ -32,9 +32,9 @@ class RulerTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TWPRuler> ruler_;
-  TFakeEditor editor_;
-  std::vector<TEvent> events_;
+  std::unique_ptr<WPRuler> ruler_;
+  FakeEditor editor_;
+  std::vector<Event> events_;
 
   void Drag(QPoint from, int to_x, Qt::KeyboardModifiers mods = {}) {
     QTest::mousePress(ruler_.get(), Qt::LeftButton, mods, from);
@@ -45,138 +45,138 @@ class RulerTest : public QObject {
 
  private slots:
   void init() {
-    ruler_ = std::make_unique<TWPRuler>();
-    editor_ = TFakeEditor();
+    ruler_ = std::make_unique<WPRuler>();
+    editor_ = FakeEditor();
     events_.clear();
     ruler_->resize(800, 22);
     ruler_->SetLeftOffset(kOrigin);
     ruler_->SetFormat(Format());
     ruler_->SetEditor(&editor_);
-    auto record = [this](TWPRuler&, TWpSelNr& kind, int& group, int& number, bool changing) {
+    auto record = [this](WPRuler&, WpSelNr& kind, int& group, int& number, bool changing) {
       events_.push_back({kind, group, number, changing});
     };
-    ruler_->OnSelection = record;
-    ruler_->WhileSelection = record;
+    ruler_->onSelection = record;
+    ruler_->whileSelection = record;
     ruler_->show();
     QVERIFY(QTest::qWaitForWindowExposed(ruler_.get()));
   }
   void cleanup() { ruler_.reset(); }
 
   void draggedLeftIndentSnaps_data() {
-    QTest::addColumn<TRulerUnits>("units");
+    QTest::addColumn<Units>("units");
     QTest::addColumn<int>("to_x");
     QTest::addColumn<int>("twips");
-    QTest::newRow("100 twips, inch") << TRulerUnits::Inch << kOrigin + 10 << 144;
-    QTest::newRow("50 twips, inch") << TRulerUnits::Inch << kOrigin + 5 << 0;
-    QTest::newRow("216 twips, inch") << TRulerUnits::Inch << kOrigin + 22 << 288;  // 220 + 73 = 293
-    QTest::newRow("100 twips, cm") << TRulerUnits::Centimeter << kOrigin + 10 << 141;
-    QTest::newRow("left of the origin") << TRulerUnits::Inch << kOrigin - 15 << 0;
+    QTest::newRow("100 twips, inch") << Units::Inch << kOrigin + 10 << 144;
+    QTest::newRow("50 twips, inch") << Units::Inch << kOrigin + 5 << 0;
+    QTest::newRow("216 twips, inch") << Units::Inch << kOrigin + 22 << 288;  // 220 + 73 = 293
+    QTest::newRow("100 twips, cm") << Units::Centimetre << kOrigin + 10 << 141;
+    QTest::newRow("left of the origin") << Units::Inch << kOrigin - 15 << 0;
   }
   void draggedLeftIndentSnaps() {
-    QFETCH(TRulerUnits, units);
+    QFETCH(Units, units);
     QFETCH(int, to_x);
     QFETCH(int, twips);
     ruler_->SetUnits(units);
     ruler_->SetIndents(144 * 3, 144 * 3, -1);  // both at 432, x = 63
     int x = ruler_->MarkerX(kMarkerLeft);
     Drag(QPoint(x, kLeftMarkerTriangleY), to_x);
-    QCOMPARE(ruler_->Format().LeftIndent, twips);
-    QCOMPARE(ruler_->Format().FirstIndent, 432);  // the first line stays
-    QVERIFY(!editor_.Indents.empty());
-    QCOMPARE(editor_.Indents.back().Left, twips);
-    QCOMPARE(editor_.Indents.back().Changing, false);
-    QCOMPARE(editor_.Indents.front().Changing, true);
-    QCOMPARE(editor_.Indents.back().Marker, kMarkerLeft);
+    QCOMPARE(ruler_->Format().leftIndent, twips);
+    QCOMPARE(ruler_->Format().firstIndent, 432);  // the first line stays
+    QVERIFY(!editor_.indents.empty());
+    QCOMPARE(editor_.indents.back().left, twips);
+    QCOMPARE(editor_.indents.back().changing, false);
+    QCOMPARE(editor_.indents.front().changing, true);
+    QCOMPARE(editor_.indents.back().marker, kMarkerLeft);
     QVERIFY(events_.size() >= 2);
-    QCOMPARE(events_.front().Kind, 9);
-    QCOMPARE(events_.front().Group, 1792);
-    QCOMPARE(events_.front().Number, 2);
-    QVERIFY(events_.front().Changing);
-    QVERIFY(!events_.back().Changing);
+    QCOMPARE(events_.front().kind, 9);
+    QCOMPARE(events_.front().group, 1792);
+    QCOMPARE(events_.front().number, 2);
+    QVERIFY(events_.front().changing);
+    QVERIFY(!events_.back().changing);
   }
 
   void leftMarkerTakesTheFirstLineAlong() {
     ruler_->SetIndents(432, 288, -1);  // first 43 px right of the origin, left 28
     // By its rectangle, and by its triangle with Shift held.
     Drag(QPoint(ruler_->MarkerX(kMarkerLeft), kLeftMarkerBoxY), kOrigin + 43);
-    QCOMPARE(ruler_->Format().LeftIndent, 432);
-    QCOMPARE(ruler_->Format().FirstIndent, 576);
+    QCOMPARE(ruler_->Format().leftIndent, 432);
+    QCOMPARE(ruler_->Format().firstIndent, 576);
     Drag(QPoint(ruler_->MarkerX(kMarkerLeft), kLeftMarkerTriangleY), kOrigin + 14, Qt::ShiftModifier);
-    QCOMPARE(ruler_->Format().LeftIndent, 144);
-    QCOMPARE(ruler_->Format().FirstIndent, 288);
+    QCOMPARE(ruler_->Format().leftIndent, 144);
+    QCOMPARE(ruler_->Format().firstIndent, 288);
     // The first line never goes below 0.
     ruler_->SetIndents(0, 288, -1);
     Drag(QPoint(ruler_->MarkerX(kMarkerLeft), kLeftMarkerBoxY), kOrigin + 14);
-    QCOMPARE(ruler_->Format().LeftIndent, 144);
-    QCOMPARE(ruler_->Format().FirstIndent, 0);
+    QCOMPARE(ruler_->Format().leftIndent, 144);
+    QCOMPARE(ruler_->Format().firstIndent, 0);
   }
 
   void firstAndRightMarkers() {
     Drag(QPoint(ruler_->MarkerX(kMarkerFirst), 2), kOrigin + 72);
-    QCOMPARE(ruler_->Format().FirstIndent, 720);
-    QCOMPARE(editor_.Indents.back().Marker, kMarkerFirst);
+    QCOMPARE(ruler_->Format().firstIndent, 720);
+    QCOMPARE(editor_.indents.back().marker, kMarkerFirst);
     // The right marker measures from the right edge.
     Drag(QPoint(ruler_->MarkerX(kMarkerRight), kLeftMarkerTriangleY), kOrigin + 700 - 144);
-    QCOMPARE(ruler_->Format().RightIndent, 1440);
-    QCOMPARE(editor_.Indents.back().Marker, kMarkerRight);
+    QCOMPARE(ruler_->Format().rightIndent, 1440);
+    QCOMPARE(editor_.indents.back().marker, kMarkerRight);
   }
 
   void markersDoNotCross() {
     ruler_->SetIndents(-1, -1, 1440);  // right marker at 5760 twips
     Drag(QPoint(ruler_->MarkerX(kMarkerFirst), 2), kOrigin + 650);
-    QCOMPARE(ruler_->Format().FirstIndent, 0);
+    QCOMPARE(ruler_->Format().firstIndent, 0);
     Drag(QPoint(ruler_->MarkerX(kMarkerRight), kLeftMarkerTriangleY), kOrigin - 10);
-    QCOMPARE(ruler_->Format().RightIndent, 1440);
+    QCOMPARE(ruler_->Format().rightIndent, 1440);
     QVERIFY(!ruler_->SetIndents(6000, -1, -1));
-    QCOMPARE(ruler_->Format().FirstIndent, 0);
+    QCOMPARE(ruler_->Format().firstIndent, 0);
     QVERIFY(ruler_->SetIndents(-9999, 720, -9999));
-    QCOMPARE(ruler_->Format().LeftIndent, 720);
-    QCOMPARE(ruler_->Format().RightIndent, 1440);
+    QCOMPARE(ruler_->Format().leftIndent, 720);
+    QCOMPARE(ruler_->Format().rightIndent, 1440);
   }
 
   void clicksAddAndCycleTabs() {
-    // A new stop where there is none: a left tab under tkAll.
+    // A new stop where there is none: a left tab under All.
     Click(kOrigin + 100);
-    QCOMPARE(ruler_->Format().Tabs[0].Twips, 1000);
-    QCOMPARE(int(ruler_->Format().Tabs[0].Kind), int(kRulerTabLeft));
-    QCOMPARE(int(editor_.TabCalls.size()), 1);
-    QCOMPARE(editor_.TabCalls[0].first, uint64_t{1});
+    QCOMPARE(ruler_->Format().tabs[0].twips, 1000);
+    QCOMPARE(int(ruler_->Format().tabs[0].kind), int(kRulerTabLeft));
+    QCOMPARE(int(editor_.tabCalls.size()), 1);
+    QCOMPARE(editor_.tabCalls[0].first, uint64_t{1});
     // Clicks on it (within 4 pixels) advance its kind; a decimal tab stays decimal.
     Click(kOrigin + 103);
-    QCOMPARE(int(ruler_->Format().Tabs[0].Kind), int(kRulerTabRight));
+    QCOMPARE(int(ruler_->Format().tabs[0].kind), int(kRulerTabRight));
     Click(kOrigin + 97);
-    QCOMPARE(int(ruler_->Format().Tabs[0].Kind), int(kRulerTabCenter));
+    QCOMPARE(int(ruler_->Format().tabs[0].kind), int(kRulerTabCenter));
     Click(kOrigin + 100);
-    QCOMPARE(int(ruler_->Format().Tabs[0].Kind), int(kRulerTabDecimal));
-    size_t calls = editor_.TabCalls.size();
-    TWPRulerFormat before = ruler_->Format();
+    QCOMPARE(int(ruler_->Format().tabs[0].kind), int(kRulerTabDecimal));
+    size_t calls = editor_.tabCalls.size();
+    WPRulerFormat before = ruler_->Format();
     Click(kOrigin + 100);
-    QCOMPARE(int(ruler_->Format().Tabs[0].Kind), int(kRulerTabDecimal));
-    QCOMPARE(editor_.TabCalls.size(), calls);  // nothing changed, nothing sent
+    QCOMPARE(int(ruler_->Format().tabs[0].kind), int(kRulerTabDecimal));
+    QCOMPARE(editor_.tabCalls.size(), calls);  // nothing changed, nothing sent
     for (int i = 0; i < 64; ++i)
-      QCOMPARE(ruler_->Format().Tabs[size_t(i)].Twips, before.Tabs[size_t(i)].Twips);
+      QCOMPARE(ruler_->Format().tabs[size_t(i)].twips, before.tabs[size_t(i)].twips);
     // Another kind chosen: new stops of that kind, existing ones left alone.
-    ruler_->SetNewTabKind(TTabKind::tkCenter);
+    ruler_->SetNewTabKind(TabKind::Center);
     Click(kOrigin + 300);
-    QCOMPARE(ruler_->Format().Tabs[1].Twips, 3000);
-    QCOMPARE(int(ruler_->Format().Tabs[1].Kind), int(kRulerTabCenter));
+    QCOMPARE(ruler_->Format().tabs[1].twips, 3000);
+    QCOMPARE(int(ruler_->Format().tabs[1].kind), int(kRulerTabCenter));
     Click(kOrigin + 300);
-    QCOMPARE(int(ruler_->Format().Tabs[1].Kind), int(kRulerTabCenter));
+    QCOMPARE(int(ruler_->Format().tabs[1].kind), int(kRulerTabCenter));
     // Outside the text width: nothing.
     Click(kOrigin + 750);
     Click(kOrigin - 5);
-    QCOMPARE(ruler_->Format().Tabs[2].Twips, 0);
+    QCOMPARE(ruler_->Format().tabs[2].twips, 0);
   }
 
   void existingDecimalTabUnderTkAll() {
-    TWPRulerFormat f = Format();
-    f.Tabs[5] = {1440, kRulerTabDecimal};
-    f.TabsOfAny = f.TabsOfEvery = uint64_t{1} << 5;
+    WPRulerFormat f = Format();
+    f.tabs[5] = {1440, kRulerTabDecimal};
+    f.tabsOfAny = f.tabsOfEvery = uint64_t{1} << 5;
     ruler_->SetFormat(f);
     Click(kOrigin + 144);
-    QCOMPARE(int(ruler_->Format().Tabs[5].Kind), int(kRulerTabDecimal));
-    QCOMPARE(ruler_->Format().Tabs[0].Twips, 0);  // no new stop either
-    QVERIFY(editor_.TabCalls.empty());
+    QCOMPARE(int(ruler_->Format().tabs[5].kind), int(kRulerTabDecimal));
+    QCOMPARE(ruler_->Format().tabs[0].twips, 0);  // no new stop either
+    QVERIFY(editor_.tabCalls.empty());
   }
 
   void cursorOverMarkers() {
@@ -187,14 +187,14 @@ class RulerTest : public QObject {
   }
 
   void paintsScaleTabsAndTextArea() {
-    TWPRulerFormat f = Format();
-    f.HasTextArea = true;
-    f.TextAreaLeft = 0;
-    f.TextAreaRight = 300;
-    f.Tabs[0] = {1440, kRulerTabLeft};  // in every selected paragraph: black
-    f.Tabs[1] = {2880, kRulerTabLeft};  // in some of them: grey
-    f.TabsOfAny = 3;
-    f.TabsOfEvery = 1;
+    WPRulerFormat f = Format();
+    f.hasTextArea = true;
+    f.textAreaLeft = 0;
+    f.textAreaRight = 300;
+    f.tabs[0] = {1440, kRulerTabLeft};  // in every selected paragraph: black
+    f.tabs[1] = {2880, kRulerTabLeft};  // in some of them: grey
+    f.tabsOfAny = 3;
+    f.tabsOfEvery = 1;
     ruler_->SetFormat(f);
     QImage image = ruler_->grab().toImage();
     const int mid = 11;
@@ -213,7 +213,7 @@ class RulerTest : public QObject {
 
   void unitsAndMarkerSize() {
     QCOMPARE(ruler_->UnitStep(), 144);
-    ruler_->SetUnits(TRulerUnits::Centimeter);
+    ruler_->SetUnits(Units::Centimetre);
     QCOMPARE(ruler_->UnitStep(), 57);  // 144 x 0.3937 = 56.69
     QCOMPARE(ruler_->MarkerSize(), 7);
     ruler_->resize(800, 24);

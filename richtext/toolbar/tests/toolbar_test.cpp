@@ -13,22 +13,22 @@ using namespace inkwend;
 namespace {
 
 // The main window's toolbar: its lists, icons, hints and own buttons.
-void SetUpAsMainWindow(TWPToolBar& bar) {
-  bar.SetSelListBoxes(SelFontName | SelFontSize | SelFontColor | SelBackgroundColor);
-  bar.SetSelStatusIcons(SelNormal | SelBold | SelItalic | SelUnder | SelStrikeOut | SelLeft | SelRight |
-                        SelBlock | SelCenter);
-  bar.SetSelEditIcons(SelCopy | SelCut | SelPaste | SelSelAll | SelFind | SelReplace | SelSpellCheck);
+void SetUpAsMainWindow(WPToolBar& bar) {
+  bar.SetSelListBoxes(kSelListFontName | kSelListFontSize | kSelListFontColor | kSelListBackgroundColor);
+  bar.SetSelStatusIcons(kSelNormal | kSelBold | kSelItalic | kSelUnder | kSelStrikeOut | kSelLeft |
+                        kSelRight | kSelBlock | kSelCenter);
+  bar.SetSelEditIcons(kSelCopy | kSelCut | kSelPaste | kSelSelAll | kSelFind | kSelReplace | kSelSpellCheck);
   bar.SetSelActionIcons(0);
   bar.SetFontSizeFrom(8);
   bar.SetWidthBetweenGroups(5);
-  bar.SetAlign(TToolAlign::alTop);
+  bar.SetAlign(ToolAlign::Top);
   bar.SetHints({"WPI_Under=Underline", "WPI_Justified=Justified", "WPI_Spell=Spell Check", "WPI_Bold=Bold"});
 }
 
-struct TIconEvent {
-  TWpSelNr Kind;
-  QString Name;
-  int Group, Number;
+struct IconEvent {
+  WpSelNr kind;
+  QString name;
+  int group, number;
 };
 
 }  // namespace
@@ -37,10 +37,10 @@ class ToolBarTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TWPToolBar> bar_;
-  TFakeEditor editor_;
-  std::vector<TIconEvent> icon_events_;
-  std::vector<std::pair<TWpSelNr, int>> selections_;
+  std::unique_ptr<WPToolBar> bar_;
+  FakeEditor editor_;
+  std::vector<IconEvent> iconEvents_;
+  std::vector<std::pair<WpSelNr, int>> selections_;
 
   QToolButton* Button(const char* name) {
     QToolButton* b = bar_->IconButton(QString::fromLatin1(name));
@@ -50,17 +50,17 @@ class ToolBarTest : public QObject {
 
  private slots:
   void init() {
-    bar_ = std::make_unique<TWPToolBar>();
-    editor_ = TFakeEditor();
-    icon_events_.clear();
+    bar_ = std::make_unique<WPToolBar>();
+    editor_ = FakeEditor();
+    iconEvents_.clear();
     selections_.clear();
     SetUpAsMainWindow(*bar_);
     bar_->SetEditor(&editor_);
-    bar_->OnIconSelection = [this](TWPToolBar&, TWpSelNr& kind, const QString& name, int group, int number,
+    bar_->onIconSelection = [this](WPToolBar&, WpSelNr& kind, const QString& name, int group, int number,
                                    int) {
-      icon_events_.push_back({kind, name, group, number});
+      iconEvents_.push_back({kind, name, group, number});
     };
-    bar_->OnSelection = [this](TWPToolBar&, TWpSelNr& kind, const QString&, int number) {
+    bar_->onSelection = [this](WPToolBar&, WpSelNr& kind, const QString&, int number) {
       selections_.emplace_back(kind, number);
     };
     bar_->resize(1400, 52);
@@ -147,7 +147,7 @@ class ToolBarTest : public QObject {
     for (int i = 0; i < bar_->FontNameList()->count(); ++i) fonts << bar_->FontNameList()->itemText(i);
     QVERIFY(fonts.contains("Liberation Sans"));
     for (int i = 1; i < fonts.size(); ++i) QVERIFY(fonts[i - 1].compare(fonts[i], Qt::CaseInsensitive) <= 0);
-    QVERIFY(TWPToolBar::IsOutlineFont("Liberation Sans"));
+    QVERIFY(WPToolBar::IsOutlineFont("Liberation Sans"));
     QFontMetrics fm(bar_->font());
     QCOMPARE(bar_->FontSizeList()->width(), fm.horizontalAdvance('8') * 3 + 24);
     QCOMPARE(bar_->FontColorList()->width(), fm.horizontalAdvance('A') + 32);
@@ -169,44 +169,44 @@ class ToolBarTest : public QObject {
   void boldTwiceSendsDownThenUp() {
     QTest::mouseClick(Button("WPI_BOLD"), Qt::LeftButton);
     QTest::mouseClick(Button("WPI_BOLD"), Qt::LeftButton);
-    QCOMPARE(int(editor_.Commands.size()), 2);
-    QCOMPARE(int(editor_.Commands[0].Kind), 6);
-    QCOMPARE(int(editor_.Commands[1].Kind), 7);
-    QCOMPARE(editor_.Commands[0].Group, 256);
-    QCOMPARE(editor_.Commands[0].Number, 2);
-    QCOMPARE(editor_.Commands[0].IconName, QString("WPI_BOLD"));
+    QCOMPARE(int(editor_.commands.size()), 2);
+    QCOMPARE(int(editor_.commands[0].kind), 6);
+    QCOMPARE(int(editor_.commands[1].kind), 7);
+    QCOMPARE(editor_.commands[0].group, 256);
+    QCOMPARE(editor_.commands[0].number, 2);
+    QCOMPARE(editor_.commands[0].iconName, QString("WPI_BOLD"));
     // The application heard both first; the editor got the focus back each time.
-    QCOMPARE(int(icon_events_.size()), 2);
-    QCOMPARE(int(icon_events_[0].Kind), 6);
-    QCOMPARE(int(icon_events_[1].Kind), 7);
-    QCOMPARE(editor_.Focused, 2);
+    QCOMPARE(int(iconEvents_.size()), 2);
+    QCOMPARE(int(iconEvents_[0].kind), 6);
+    QCOMPARE(int(iconEvents_[1].kind), 7);
+    QCOMPARE(editor_.focused, 2);
   }
 
   void copyPopsUpAgain() {
     QTest::mouseClick(Button("WPI_COPY"), Qt::LeftButton);
-    QCOMPARE(int(editor_.Commands.size()), 1);
-    QCOMPARE(int(editor_.Commands[0].Kind), 6);
-    QCOMPARE(editor_.Commands[0].Group, 768);
-    QCOMPARE(editor_.Commands[0].Number, 1);
+    QCOMPARE(int(editor_.commands.size()), 1);
+    QCOMPARE(int(editor_.commands[0].kind), 6);
+    QCOMPARE(editor_.commands[0].group, 768);
+    QCOMPARE(editor_.commands[0].number, 1);
     QVERIFY(!Button("WPI_COPY")->isChecked());
     QTest::mouseClick(Button("WPI_COPY"), Qt::LeftButton);
-    QCOMPARE(int(editor_.Commands[1].Kind), 6);  // again a press, not a release
+    QCOMPARE(int(editor_.commands[1].kind), 6);  // again a press, not a release
   }
 
   void alignmentIsARadioGroup() {
     QTest::mouseClick(Button("WPI_CENTER"), Qt::LeftButton);
     QVERIFY(Button("WPI_CENTER")->isChecked());
     QVERIFY(!Button("WPI_LEFT")->isChecked());
-    QCOMPARE(editor_.Commands.back().Group, 512);
-    QCOMPARE(editor_.Commands.back().Number, 4);
+    QCOMPARE(editor_.commands.back().group, 512);
+    QCOMPARE(editor_.commands.back().number, 4);
     // Clicking the pressed one keeps it down: never all up.
     QTest::mouseClick(Button("WPI_CENTER"), Qt::LeftButton);
     QVERIFY(Button("WPI_CENTER")->isChecked());
-    QCOMPARE(int(editor_.Commands.back().Kind), 6);
+    QCOMPARE(int(editor_.commands.back().kind), 6);
   }
 
   void superAndSubExcludeEachOther() {
-    bar_->SetSelStatusIcons(bar_->sel_StatusIcons() | SelSuper | SelSub);
+    bar_->SetSelStatusIcons(bar_->sel_StatusIcons() | kSelSuper | kSelSub);
     QTest::mouseClick(Button("WPI_SUPER"), Qt::LeftButton);
     QTest::mouseClick(Button("WPI_SUB"), Qt::LeftButton);
     QVERIFY(Button("WPI_SUB")->isChecked());
@@ -216,9 +216,9 @@ class ToolBarTest : public QObject {
   }
 
   void handlerCanStopACommand() {
-    bar_->OnIconSelection = [](TWPToolBar&, TWpSelNr& kind, const QString&, int, int, int) { kind = 0; };
+    bar_->onIconSelection = [](WPToolBar&, WpSelNr& kind, const QString&, int, int, int) { kind = 0; };
     QTest::mouseClick(Button("WPI_ITALIC"), Qt::LeftButton);
-    QVERIFY(editor_.Commands.empty());
+    QVERIFY(editor_.commands.empty());
   }
 
   void listsSendTheirKinds() {
@@ -229,33 +229,33 @@ class ToolBarTest : public QObject {
     QTest::keyClick(bar_->FontColorList(), Qt::Key_Down);
     bar_->BackgroundColorList()->setCurrentIndex(5);
     QTest::keyClick(bar_->BackgroundColorList(), Qt::Key_Up);
-    QCOMPARE(int(editor_.Commands.size()), 4);
-    QCOMPARE(int(editor_.Commands[0].Kind), 2);
-    QCOMPARE(editor_.Commands[0].Number, 9);  // from " 8" down to " 9"
-    QCOMPARE(int(editor_.Commands[1].Kind), 3);
-    QCOMPARE(editor_.Commands[2].Number, 2);
-    QCOMPARE(int(editor_.Commands[3].Kind), 4);
-    QCOMPARE(editor_.Commands[3].Number, 4);
+    QCOMPARE(int(editor_.commands.size()), 4);
+    QCOMPARE(int(editor_.commands[0].kind), 2);
+    QCOMPARE(editor_.commands[0].number, 9);  // from " 8" down to " 9"
+    QCOMPARE(int(editor_.commands[1].kind), 3);
+    QCOMPARE(editor_.commands[2].number, 2);
+    QCOMPARE(int(editor_.commands[3].kind), 4);
+    QCOMPARE(editor_.commands[3].number, 4);
     QCOMPARE(int(selections_.size()), 4);
     // A font name typed into the list.
     QLineEdit* edit = bar_->FontNameList()->lineEdit();
     edit->selectAll();
     QTest::keyClicks(edit, "Liberation Serif");
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(int(editor_.Commands.size()), 5);
-    QCOMPARE(int(editor_.Commands[4].Kind), 1);
-    QCOMPARE(editor_.Commands[4].Text, QString("Liberation Serif"));
+    QCOMPARE(int(editor_.commands.size()), 5);
+    QCOMPARE(int(editor_.commands[4].kind), 1);
+    QCOMPARE(editor_.commands[4].text, QString("Liberation Serif"));
   }
 
   void caretAttributesShowInTheLists() {
-    TWPCaretAttributes a;
-    a.FontName = "liberation sans";  // matched ignoring case
-    a.PointSize = 12;
-    a.TextColor = QColor(0, 0, 255);  // blue: entry 3
-    a.HasBackground = true;
-    a.Background = QColor(255, 255, 0);  // yellow: entry 4
-    a.Bold = true;
-    a.Alignment = 3;
+    WPCaretAttributes a;
+    a.fontName = "liberation sans";  // matched ignoring case
+    a.pointSize = 12;
+    a.textColor = QColor(0, 0, 255);  // blue: entry 3
+    a.hasBackground = true;
+    a.background = QColor(255, 255, 0);  // yellow: entry 4
+    a.bold = true;
+    a.alignment = 3;
     bar_->ShowAttributes(a);
     QCOMPARE(bar_->FontNameList()->currentText(), QString("Liberation Sans"));
     QCOMPARE(bar_->FontSizeList()->currentText(), QString(" 12"));
@@ -265,27 +265,27 @@ class ToolBarTest : public QObject {
     QVERIFY(Button("WPI_JUSTIFIED")->isChecked());
     QVERIFY(!Button("WPI_LEFT")->isChecked());
     // Size 6 or less, an unmatched colour: the lists stay as they are. White: no background.
-    a.PointSize = 6;
-    a.TextColor = QColor(1, 2, 3);
-    a.Background = Qt::white;
-    a.Bold = false;
+    a.pointSize = 6;
+    a.textColor = QColor(1, 2, 3);
+    a.background = Qt::white;
+    a.bold = false;
     bar_->ShowAttributes(a);
     QCOMPARE(bar_->FontSizeList()->currentText(), QString(" 12"));
     QCOMPARE(bar_->FontColorList()->currentIndex(), 3);
     QCOMPARE(bar_->BackgroundColorList()->currentIndex(), 0);
     QVERIFY(!Button("WPI_BOLD")->isChecked());
     // A black brush is black (15), not "none".
-    a.Background = Qt::black;
+    a.background = Qt::black;
     bar_->ShowAttributes(a);
     QCOMPARE(bar_->BackgroundColorList()->currentIndex(), 15);
     // Showing state sent no commands.
-    QVERIFY(editor_.Commands.empty());
+    QVERIFY(editor_.commands.empty());
   }
 
   void listsExistBeforeTheFirstShow() {
-    TWPToolBar fresh;
+    WPToolBar fresh;
     fresh.FontSizeList()->setToolTip("Font Size");  // as the main window does while creating itself
-    fresh.SetSelListBoxes(SelFontName | SelFontSize);
+    fresh.SetSelListBoxes(kSelListFontName | kSelListFontSize);
     fresh.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fresh));
     QCOMPARE(fresh.FontSizeList()->toolTip(), QString("Font Size"));
@@ -295,17 +295,17 @@ class ToolBarTest : public QObject {
   }
 
   void styleListFromTheEditor() {
-    bar_->SetSelListBoxes(bar_->sel_ListBoxes() | SelStyle);
-    TFakeEditor styled;
-    styled.Styles = {"Normal", "Heading"};
+    bar_->SetSelListBoxes(bar_->sel_ListBoxes() | kSelListStyle);
+    FakeEditor styled;
+    styled.styles = {"Normal", "Heading"};
     bar_->SetEditor(&styled);
     QCOMPARE(bar_->StyleList()->count(), 2);
     bar_->StyleList()->setFocus();
     QTest::keyClick(bar_->StyleList(), Qt::Key_Down);
-    QCOMPARE(int(styled.Commands.size()), 1);
-    QCOMPARE(int(styled.Commands[0].Kind), 5);
-    QCOMPARE(styled.Commands[0].Number, 1);  // the item's index
-    QCOMPARE(styled.Commands[0].Text, QString("Heading"));
+    QCOMPARE(int(styled.commands.size()), 1);
+    QCOMPARE(int(styled.commands[0].kind), 5);
+    QCOMPARE(styled.commands[0].number, 1);  // the item's index
+    QCOMPARE(styled.commands[0].text, QString("Heading"));
     bar_->SetEditor(&editor_);
   }
 
@@ -313,7 +313,7 @@ class ToolBarTest : public QObject {
     QCOMPARE(Button("WPI_UNDER")->toolTip(), QString("Underline"));
     QCOMPARE(Button("WPI_SPELL")->toolTip(), QString("Spell Check"));
     QCOMPARE(Button("WPI_ITALIC")->toolTip(), QString());  // no line: no hint
-    TWPToolBar plain;
+    WPToolBar plain;
     QVERIFY(plain.Hints().contains("WPI_Bold=Bold"));
     QCOMPARE(plain.Hints().size(), 38);
     plain.SetHints({});
@@ -354,18 +354,18 @@ class ToolBarTest : public QObject {
   }
 
   void chainForwardsAndStopsLoops() {
-    TWPToolBar second;
-    second.SetSelEditIcons(SelSpellCheck);
+    WPToolBar second;
+    second.SetSelEditIcons(kSelSpellCheck);
     second.SetSelStatusIcons(0);
     second.show();
     QStringList messages;
-    bar_->OnMessage = [&](const QString& m) { messages << m; };
-    second.OnMessage = [&](const QString& m) { messages << m; };
+    bar_->onMessage = [&](const QString& m) { messages << m; };
+    second.onMessage = [&](const QString& m) { messages << m; };
     bar_->SetNextToolBar(bar_.get());
     QCOMPARE(bar_->NextToolBar(), nullptr);  // its own next: cleared
     bar_->SetNextToolBar(&second);
     // An icon that only the second toolbar has.
-    second.SetSelEditIcons(SelHideSel);
+    second.SetSelEditIcons(kSelHideSel);
     QVERIFY(!bar_->SetIconDown(0, 768, 5));
     QVERIFY(second.IconButton("WPI_HideSel")->isChecked());
     // A loop is cut with a message instead of running for ever.
@@ -379,7 +379,7 @@ class ToolBarTest : public QObject {
 
   void glyphsHaveTwoSizesAndADisabledForm() {
     for (int i = 1; i <= bar_->IconCount(); ++i) {
-      const QString name = bar_->Icon(i).Name;
+      const QString name = bar_->Icon(i).name;
       QIcon icon = WPIGlyph(name);
       QVERIFY2(!icon.isNull(), qPrintable(name));
       QImage normal = icon.pixmap(QSize(16, 16), 1.0, QIcon::Normal).toImage();
