@@ -5,7 +5,7 @@
 namespace inkwend {
 
 namespace {
-constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kBufferSize = size_t{64} * 1024;
 }
 
 void ReaderInput::Start(WPStream& stream) {

@@ -54,7 +54,7 @@ void RtfPictureReader::SetKind(int kind) {
 size_t RtfPictureReader::AddHexDigits(const uint8_t* p, size_t n) {
   size_t i = 0;
   for (; i < n; ++i) {
-    const int v = rtf_values::kHexValue[p[i]];
+    const int v = rtf_values::kHexValue[p[i]];  // NOLINT(bugprone-signed-char-misuse): -1 marks a non-digit
     if (v < 0) {
       if (p[i] == '\r' || p[i] == '\n' || p[i] == ' ' || p[i] == '\t') continue;
       break;

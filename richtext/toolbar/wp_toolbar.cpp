@@ -427,7 +427,7 @@ void WPToolBar::SetHints(const QStringList& hints) {
 
 QString WPToolBar::HintFor(const QString& icon_name) {
   for (const QString& line : Hints()) {
-    int eq = line.indexOf(QLatin1Char('='));
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (eq < 0) continue;
     if (line.left(eq).trimmed().compare(icon_name, Qt::CaseInsensitive) == 0) return line.mid(eq + 1);
   }

@@ -139,7 +139,8 @@ TEST(ShippedDictionary, SuggestsTheIntendedWordForCommonTypos) {
                         {"acommodate", "accommodate"}};
   for (const Case& c : cases) {
     const auto& s = spell.Suggest(c.typed);
-    const auto top = std::vector<std::string>(s.begin(), s.begin() + std::min<size_t>(s.size(), 5));
+    const auto top =
+        std::vector<std::string>(s.begin(), s.begin() + std::min<std::ptrdiff_t>(std::ssize(s), 5));
     EXPECT_NE(std::find(top.begin(), top.end(), c.wanted), top.end()) << c.typed;
   }
 }

@@ -63,7 +63,7 @@ TEST_F(UserDictionaryTest, NewFileHoldsTheWordAAnd499FreeSlots) {
   EXPECT_EQ(raw.header.wordCount, 1);
   EXPECT_EQ(raw.header.kind, 0);
   EXPECT_EQ(raw.header.offset, static_cast<int32_t>(raw.headerOffset));
-  EXPECT_EQ(bytes.size(), raw.headerOffset + 17 + 3 * 500);
+  EXPECT_EQ(bytes.size(), raw.headerOffset + 17 + size_t{3} * 500);
   ASSERT_EQ(raw.nodes.size(), 501u);
   EXPECT_EQ(raw.nodes[1].child, 0);
   EXPECT_EQ(raw.nodes[1].flags, 0xC0);

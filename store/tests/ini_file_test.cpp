@@ -99,7 +99,7 @@ TEST(IniFile, DamagedInputNeverCrashesAndLaterWritesKeepIt) {
   std::string random(4096, '\0');
   unsigned x = 12345;
   for (char& c : random) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
-  const std::string huge(10 * 1024 * 1024, 'v');
+  const std::string huge(size_t{10} * 1024 * 1024, 'v');
   const std::string inputs[] = {random, "[S]\nK=" + huge + "\n", std::string("[S]\nK=a\0b\n", 10),
                                 "[Unclosed\nK=1\n[S]\nK=2\n", "[S\nK=3\n"};
   for (const std::string& input : inputs) {

@@ -587,7 +587,7 @@ TEST_F(Editor, InsertGraphic) {
   Bitmap bmp;
   bmp.width = 2;
   bmp.height = 2;
-  bmp.bits.assign(static_cast<size_t>(bmp.Stride() * 2), 0xFF);
+  bmp.bits.assign(static_cast<size_t>(bmp.Stride()) * 2, 0xFF);
   g.image = bmp;
   const int tag = doc_.InsertGraphic(std::move(g));
   EXPECT_GE(tag, 2000);
