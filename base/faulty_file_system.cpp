@@ -52,7 +52,8 @@ FaultyFileSystem::Fault* FaultyFileSystem::Find(FaultKind kind, const std::strin
 Status FaultyFileSystem::CopyFile(const std::string& src, const std::string& dst) {
   if (Find(FaultKind::CopyFails, src) || Find(FaultKind::CopyFails, dst)) {
     ++injected_;
-    return Status::Error("Cannot copy \"" + src + "\" to \"" + dst + "\": " + std::strerror(EIO));
+    return Status::Error("Cannot copy \"" + src + "\" to \"" + dst +
+                         "\": " + std::strerror(ENOSPC));  // a full disk
   }
   return PosixFileSystem::CopyFile(src, dst);
 }

@@ -31,7 +31,7 @@ class FaultyFileSystem : public PosixFileSystem {
   // Reads of matching files end after their first `bytes_kept` bytes, as if the file were cut
   // short.
   void ShortenReads(std::string path_match, uint64_t bytes_kept);
-  // Copies from or to a matching path fail before anything is written.
+  // Copies from or to a matching path fail before anything is written, as on a full disk.
   void FailCopies(std::string path_match);
   void ClearFaults() { faults_.clear(); }
 

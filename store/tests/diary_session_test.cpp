@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "base/faulty_file_system.h"
 #include "base/tests/temp_dir.h"
 #include "store/cipher.h"
 
@@ -19,39 +20,15 @@ constexpr Date kToday{year(2026), month(12), day(10)};
 constexpr Date kDay{year(2024), month(9), day(1)};
 const std::string kRtf = "{\\rtf1\\ansi Dear diary\\par }";
 
-// The machine's file system, with copies that fail on request (a full disk when the damaged
-// copy is made).
-class CopyFailingFileSystem final : public FileSystem {
+// The machine's file system with faults on request (FailCopies: a full disk when the damaged copy
+// is made), counting the copies asked for.
+class CopyCountingFileSystem final : public FaultyFileSystem {
  public:
-  bool failCopies = false;
   int copies = 0;
-
-  Result<std::string> ReadFile(const std::string& path) override { return real_.ReadFile(path); }
-  Status WriteFileAtomically(const std::string& path, std::string_view bytes) override {
-    return real_.WriteFileAtomically(path, bytes);
-  }
-  Status WriteFileInPlace(const std::string& path, std::string_view bytes) override {
-    return real_.WriteFileInPlace(path, bytes);
-  }
-  Status AppendToFile(const std::string& path, std::string_view bytes) override {
-    return real_.AppendToFile(path, bytes);
-  }
   Status CopyFile(const std::string& src, const std::string& dst) override {
     ++copies;
-    if (failCopies) return Status::Error("No space left on device");
-    return real_.CopyFile(src, dst);
+    return FaultyFileSystem::CopyFile(src, dst);
   }
-  Status Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
-  Status RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
-  Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
-  bool FileExists(const std::string& path) override { return real_.FileExists(path); }
-  bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
-  Result<std::vector<std::string>> ListDirectory(const std::string& path) override {
-    return real_.ListDirectory(path);
-  }
-
- private:
-  FileSystem& real_ = RealFileSystem();
 };
 
 // A reader standing in for an editor: keeps what it was given and answers `answer`.
@@ -84,7 +61,7 @@ class DiarySessionTest : public ::testing::Test {
   std::string EntryFile(Date day) const { return dir_.path() + "Entries/" + DateKey(day) + ".KWE"; }
 
   TempDir dir_;
-  CopyFailingFileSystem fs_;
+  CopyCountingFileSystem fs_;
   DiarySession session_;
   FakeEditor editor_;
 };
@@ -234,7 +211,7 @@ TEST_F(DamagedEntryTest, EverySaveOfADamagedLoadKeepsItsOwnCopy) {
 
 TEST_F(DamagedEntryTest, FailedCopyLeavesTheEntryFileAsItIs) {
   LoadDamaged(damaged_);
-  fs_.failCopies = true;
+  fs_.FailCopies("");
   session_.SetModified(true);
   const Status saved = session_.Save(editor_.Writer(), false);
   EXPECT_FALSE(saved.IsOk());
@@ -245,7 +222,7 @@ TEST_F(DamagedEntryTest, FailedCopyLeavesTheEntryFileAsItIs) {
   EXPECT_TRUE(session_.Modified());
   EXPECT_TRUE(session_.EntryDamaged());
   // Once copies work again the same save goes through, keeping the original.
-  fs_.failCopies = false;
+  fs_.ClearFaults();
   ASSERT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
   EXPECT_EQ(ReadFile(Copy(".damaged")), damaged_);
   EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
