@@ -4,6 +4,7 @@
 #   ./dev.sh test    install what is missing, build with ASan+UBSan, run every test
 #   ./dev.sh bench   install what is missing, build in Release, run the benchmarks
 #   ./dev.sh fuzz T [SECONDS]  build the libFuzzer target T with clang and fuzz it (default 60 s)
+#   ./dev.sh package  build in Release, make the Debian package with cpack and check it
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -27,6 +28,17 @@ install_missing() {
 
 jobs() { nproc 2>/dev/null || echo 2; }
 
+# A packager's build: Release, warnings not errors, then the package and its checks.
+package() {
+  install_missing dpkg-dev desktop-file-utils appstream
+  cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DINKWEND_TESTS=OFF \
+    -DCMAKE_INSTALL_PREFIX=/usr
+  cmake --build build/package -j "$(jobs)"
+  rm -f build/package/inkwend_*.deb
+  (cd build/package && cpack -G DEB > cpack.log) || { cat build/package/cpack.log; exit 1; }
+  app/tests/package/check_package.sh build/package/inkwend_*.deb build/package/check
+}
+
 case "${1:-}" in
   run)
     # xdg-utils lets Help > Contents hand the help page to the desktop's browser.
@@ -38,12 +50,16 @@ case "${1:-}" in
     ;;
   test)
     install_missing
-    cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DINKWEND_SANITIZE=ON
+    cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DINKWEND_SANITIZE=ON -DINKWEND_WERROR=ON
     cmake --build build/test -j "$(jobs)"
     mkdir -p build/test/testtmp/home
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ctest --test-dir build/test --output-on-failure -j "$(jobs)" --timeout 600
+    package
+    ;;
+  package)
+    package
     ;;
   bench)
     install_missing libhunspell-dev hunspell-en-us
@@ -57,13 +73,13 @@ case "${1:-}" in
   fuzz)
     install_missing clang libclang-rt-14-dev
     CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DINKWEND_TESTS=OFF -DINKWEND_FUZZ=ON
+      -DINKWEND_TESTS=OFF -DINKWEND_FUZZ=ON -DINKWEND_WERROR=ON
     cmake --build build/fuzz --target "$2" -j "$(jobs)"
     mkdir -p "build/fuzz/found/$2"
     build/fuzz/fuzzers/"$2" -max_total_time="${3:-60}" "build/fuzz/found/$2" "fuzz/corpus/$2"
     ;;
   *)
-    sed -n '2,6p' "$0"
+    sed -n '2,7p' "$0"
     exit 2
     ;;
 esac

@@ -29,6 +29,8 @@ StartResult PrepareStart(const QStringList& arguments) {
 int RunInkwend(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Inkwend"));
+  // Lets the desktop match the window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.inkwend.Inkwend"));
   QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
   if (PrepareStart(QApplication::arguments()) != StartResult::Run) return 0;
   InstallFirstPaintProbe();
