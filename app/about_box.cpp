@@ -1,5 +1,6 @@
 #include "app/about_box.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -10,11 +11,15 @@
 #include "app/prompter.h"
 #include "app/version.h"
 #include "app/window_placement.h"
+#include "platform/program_directory.h"
 
 namespace inkwend {
 namespace {
 
 constexpr QSize kPictureSize(96, 120);
+// The row that shows the diary's folder, between the labels and the rule.
+constexpr int kFolderRowHeight = 32;
+constexpr int kHeight = 236 + kFolderRowHeight;
 
 // Draws a ring-bound notebook page into `box`: the same look as the diary's main window
 // (white page, rings down the left, purple handwriting), scaled to any size.
@@ -120,7 +125,7 @@ QIcon NotebookIcon() {
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("About Inkwend!"));
-  setFixedSize(434, 236);
+  setFixedSize(434, kHeight);
 
   image1 = new NotebookPicture(this);
   image1->setObjectName(QStringLiteral("Image1"));
@@ -138,16 +143,25 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
   versionLabel->setFont(big);
   versionLabel->setGeometry(140, 80, 274, 30);
 
+  // Where the diary is, selectable so that it can be copied into a file manager or a backup.
+  QString folder = QDir::toNativeSeparators(ProgramDirectory());
+  if (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
+  diaryFolderLabel = new QLabel(QStringLiteral("Diary folder: ") + folder, this);
+  diaryFolderLabel->setObjectName(QStringLiteral("DiaryFolderLabel"));
+  diaryFolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  diaryFolderLabel->setToolTip(folder);
+  diaryFolderLabel->setGeometry(20, 146, 394, 24);
+
   auto* rule = new QFrame(this);
   rule->setObjectName(QStringLiteral("Bevel1"));
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);
-  rule->setGeometry(16, 150, 402, 4);
+  rule->setGeometry(16, 150 + kFolderRowHeight, 402, 4);
 
   okButton = new QPushButton(QStringLiteral("Ok"), this);
   okButton->setObjectName(QStringLiteral("OKButton"));
   okButton->setDefault(true);
-  okButton->setGeometry((434 - 90) / 2, 176, 90, 32);
+  okButton->setGeometry((434 - 90) / 2, 176 + kFolderRowHeight, 90, 32);
   connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 

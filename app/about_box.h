@@ -8,15 +8,17 @@ class QPushButton;
 
 namespace inkwend {
 
-// "About Inkwend!": picture, build and version labels, a rule and an Ok button.
+// "About Inkwend!": picture, build and version labels, the diary's folder, a rule and an Ok
+// button.
 class AboutBox : public QDialog {
   Q_OBJECT
  public:
   explicit AboutBox(QWidget* parent = nullptr);
 
   QWidget* image1;
-  QLabel* buildLabel;    // "64-bit version" (whatever this build really is)
-  QLabel* versionLabel;  // "Version 2.9d"
+  QLabel* buildLabel;        // "64-bit version" (whatever this build really is)
+  QLabel* versionLabel;      // "Version 2.9d"
+  QLabel* diaryFolderLabel;  // "Diary folder: /home/…/inkwend", selectable
   QPushButton* okButton;
 };
 

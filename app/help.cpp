@@ -1,6 +1,5 @@
 #include "app/help.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -11,30 +10,13 @@
 namespace inkwend {
 namespace {
 
-QString PageIn(const QString& directory) {
-  return QDir::cleanPath(directory + '/' + QLatin1String(kHelpFolder) + '/' + QLatin1String(kHelpPage));
-}
+QString PagePath() { return QLatin1String(kHelpFolder) + '/' + QLatin1String(kHelpPage); }
 
 }  // namespace
 
-QStringList HelpFileCandidates() {
-  QStringList candidates;
-  const QString exe_dir = QCoreApplication::applicationDirPath();
-  if (!exe_dir.isEmpty()) {
-    candidates << PageIn(exe_dir);
-    candidates << PageIn(exe_dir + QStringLiteral("/../share/inkwend"));
-  }
-  candidates << PageIn(ProgramDirectory());
-  candidates.removeDuplicates();
-  return candidates;
-}
+QStringList HelpFileCandidates() { return ShippedFileCandidates(PagePath()); }
 
-QString FindHelpFile() {
-  for (const QString& path : HelpFileCandidates()) {
-    if (QFileInfo(path).isFile()) return path;
-  }
-  return {};
-}
+QString FindHelpFile() { return FindShippedFile(PagePath()); }
 
 QUrl HelpContentsUrl(const QString& path) {
   QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());

@@ -15,7 +15,7 @@ inline constexpr char kHelpPage[] = "index.html";
 inline constexpr char kHelpContentsAnchor[] = "contents";
 
 // Where the help page may be, most likely first: beside the executable (build tree or
-// portable install), in the program directory, and in an installed share folder.
+// portable install), then under the install prefix (see FindShippedFile).
 QStringList HelpFileCandidates();
 // The first candidate that exists, or empty.
 QString FindHelpFile();

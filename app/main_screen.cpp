@@ -15,6 +15,7 @@
 #include "app/about_box.h"
 #include "app/date_text.h"
 #include "app/default_font_dialog.h"
+#include "app/entry_name_notice.h"
 #include "app/opening_dialogs.h"
 #include "app/prompter.h"
 #include "app/speed_button_glyphs.h"
@@ -274,6 +275,9 @@ void MainScreen::FormCreate() {
     ReportError(QString::fromStdString(entries.Message()));
     startedOk_ = false;
   }
+  const QString out_of_range = OutOfRangeEntriesMessage(
+      QString::fromStdString(session_.Store().EntriesDirectory()), session_.Store().OutOfRangeEntryNames());
+  if (!out_of_range.isEmpty()) ReportError(out_of_range);
 
   // The window's own buttons join the toolbar; spacer3 is listed twice, so its first slot
   // stays as an empty gap of its width.

@@ -9,15 +9,23 @@
 #include "app/prompter.h"
 #include "app/single_instance.h"
 #include "platform/program_directory.h"
+#include "store/stale_temp_files.h"
 
 namespace inkwend {
 
 StartResult PrepareStart(const QStringList& arguments) {
-  InitProgramDirectory(arguments);
+  const Status folder = InitProgramDirectory(arguments);
+  if (!folder.IsOk()) {
+    ShowMessageBox(QString::fromStdString(folder.Message()), QStringLiteral("Inkwend"), QMessageBox::Ok,
+                   QMessageBox::Critical);
+    return StartResult::NoProgramDirectory;
+  }
   if (IsAlreadyRunning(ProgramDirectory())) {
     ShowInformation(QStringLiteral("Inkwend! is already running"));
     return StartResult::AlreadyRunning;
   }
+  // Only now, with the lock held, is no other copy of the program writing beside them.
+  RemoveStaleTempFiles(ProgramDirectory().toStdString(), RealFileSystem());
   QCoreApplication::processEvents();
   if (!CheckOpeningPassword()) {
     ReleaseInstanceLock();
@@ -32,7 +40,8 @@ int RunInkwend(int argc, char** argv) {
   // Lets the desktop match the window to its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.inkwend.Inkwend"));
   QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
-  if (PrepareStart(QApplication::arguments()) != StartResult::Run) return 0;
+  const StartResult start = PrepareStart(QApplication::arguments());
+  if (start != StartResult::Run) return start == StartResult::NoProgramDirectory ? 1 : 0;
   InstallFirstPaintProbe();
   MainScreen window;
   if (!window.startedOk()) {

@@ -4,10 +4,10 @@
 
 namespace inkwend {
 
-enum class StartResult { Run, AlreadyRunning, PasswordRefused };
+enum class StartResult { Run, NoProgramDirectory, AlreadyRunning, PasswordRefused };
 
 // Everything before the main window: program directory, printer probe, single instance,
-// opening password. Shows the messages itself.
+// leftovers of interrupted saves, opening password. Shows the messages itself.
 StartResult PrepareStart(const QStringList& arguments);
 
 // The whole sequence; returns the process exit code.

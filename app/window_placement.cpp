@@ -32,6 +32,9 @@ QString SaveWindowPlacement(const QWidget& window, const QString& class_name) {
   const std::string path = SettingsFilePath().toStdString();
   IniFile ini;
   Status s = IniFile::Load(path, ini);
+  // A refused settings file (too large, not a file) was reported when the preferences were
+  // read, and is left as it is.
+  if (s.Code() == StatusCode::Refused) return {};
   if (!s.IsOk()) return QString::fromStdString(s.Message());
   const QRect normal =
       window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
@@ -47,7 +50,7 @@ QString SaveWindowPlacement(const QWidget& window, const QString& class_name) {
 QString RestoreWindowPlacement(QWidget& window, const QString& class_name) {
   IniFile ini;
   const Status s = IniFile::Load(SettingsFilePath().toStdString(), ini);
-  if (!s.IsOk()) return QString::fromStdString(s.Message());
+  if (!s.IsOk() && s.Code() != StatusCode::Refused) return QString::fromStdString(s.Message());
   const WindowPlacement p =
       ReadWindowPlacement(ini, PlacementSectionFor(class_name, window).toStdString(), false);
   if (p.normal.bottom == 0) {

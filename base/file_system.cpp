@@ -13,6 +13,10 @@
 namespace inkwend {
 namespace {
 
+// The part of a temporary file's name between its target's name and the unique letters.
+constexpr std::string_view kTempInfix = ".tmp-";
+constexpr size_t kTempUniqueLength = 6;  // the XXXXXX of mkostemp
+
 std::string ErrorText(const std::string& what, const std::string& path, int err) {
   return what + " \"" + path + "\": " + std::strerror(err);
 }
@@ -43,9 +47,10 @@ Status NotPlainFile(const std::string& path, mode_t mode) {
                        "Cannot read \"" + path + "\": it is " + KindOf(mode) + ", not a file");
 }
 
-Status TooLarge(const std::string& path) {
-  return Status::Error(StatusCode::Refused, "Cannot read \"" + path + "\": it is larger than " +
-                                                std::to_string(kMaxReadBytes >> 20) + " MB");
+Status TooLarge(const std::string& path, uint64_t max_bytes) {
+  const std::string limit = max_bytes >= (1u << 20) ? std::to_string(max_bytes >> 20) + " MB"
+                                                    : std::to_string(max_bytes) + " bytes";
+  return Status::Error(StatusCode::Refused, "Cannot read \"" + path + "\": it is larger than " + limit);
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -66,6 +71,18 @@ void SyncDirectoryOf(const std::string& path) {
 }
 
 }  // namespace
+
+bool IsAtomicWriteTempName(std::string_view name, std::string* target) {
+  if (name.size() <= kTempInfix.size() + kTempUniqueLength) return false;
+  const size_t infix = name.size() - kTempUniqueLength - kTempInfix.size();
+  if (name.substr(infix, kTempInfix.size()) != kTempInfix) return false;
+  for (const char c : name.substr(name.size() - kTempUniqueLength)) {
+    const bool letter_or_digit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letter_or_digit) return false;
+  }
+  if (target) *target = std::string(name.substr(0, infix));
+  return true;
+}
 
 FileSystem& RealFileSystem() {
   static PosixFileSystem real;
@@ -108,8 +125,9 @@ Status PosixFileSystem::OpenPlainFileForReading(const std::string& path, int& fd
   return Status::Ok();
 }
 
-Status PosixFileSystem::ReadAll(const std::string& path, int fd, off_t size, std::string& bytes) {
-  if (static_cast<uint64_t>(size) > kMaxReadBytes) return TooLarge(path);
+Status PosixFileSystem::ReadAll(const std::string& path, int fd, off_t size, uint64_t max_bytes,
+                                std::string& bytes) {
+  if (static_cast<uint64_t>(size) > max_bytes) return TooLarge(path, max_bytes);
   try {
     if (size > 0) bytes.reserve(static_cast<size_t>(size));
     char buffer[65536];
@@ -121,7 +139,7 @@ Status PosixFileSystem::ReadAll(const std::string& path, int fd, off_t size, std
       }
       if (n == 0) break;
       // The file may grow while it is read.
-      if (bytes.size() + static_cast<size_t>(n) > kMaxReadBytes) return TooLarge(path);
+      if (bytes.size() + static_cast<size_t>(n) > max_bytes) return TooLarge(path, max_bytes);
       bytes.append(buffer, static_cast<size_t>(n));
     }
   } catch (const std::bad_alloc&) {
@@ -131,13 +149,24 @@ Status PosixFileSystem::ReadAll(const std::string& path, int fd, off_t size, std
   return Status::Ok();
 }
 
+Result<std::string> FileSystem::ReadFileAtMost(const std::string& path, uint64_t max_bytes) {
+  Result<std::string> bytes = ReadFile(path);
+  if (bytes.IsOk() && bytes.Value().size() > max_bytes) return TooLarge(path, max_bytes);
+  return bytes;
+}
+
 Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+  return ReadFileAtMost(path, kMaxReadBytes);
+}
+
+Result<std::string> PosixFileSystem::ReadFileAtMost(const std::string& path, uint64_t max_bytes) {
+  max_bytes = std::min(max_bytes, kMaxReadBytes);
   int fd = -1;
   off_t size = 0;
   if (Status opened = OpenPlainFileForReading(path, fd, size); !opened.IsOk()) return opened;
   FdCloser closer{fd};
   std::string bytes;
-  if (Status read = ReadAll(path, fd, size, bytes); !read.IsOk()) return read;
+  if (Status read = ReadAll(path, fd, size, max_bytes, bytes); !read.IsOk()) return read;
   return bytes;
 }
 
@@ -155,8 +184,9 @@ Status PosixFileSystem::WriteAll(const std::string& path, int fd, std::string_vi
 
 Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
   std::vector<char> name(path.begin(), path.end());
-  const char suffix[] = ".tmp-XXXXXX";
-  name.insert(name.end(), suffix, suffix + sizeof suffix);  // keeps the terminating NUL
+  name.insert(name.end(), kTempInfix.begin(), kTempInfix.end());
+  name.insert(name.end(), kTempUniqueLength, 'X');
+  name.push_back('\0');
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return ErrorStatus("Cannot create", path, errno);
   const std::string temp_path = name.data();

@@ -26,6 +26,9 @@ class FileSystem {
   // The whole content of a plain file. Pipes, devices, sockets and folders are refused at once
   // (never waited on), as is a file larger than kMaxReadBytes. NotFound for a missing file.
   virtual Result<std::string> ReadFile(const std::string& path) = 0;
+  // ReadFile for a file that is always small (a settings file): one larger than `max_bytes` is
+  // refused (Refused) before it is read, so a huge one costs neither memory nor time.
+  virtual Result<std::string> ReadFileAtMost(const std::string& path, uint64_t max_bytes);
   // Replaces the file atomically (see above); on failure the old file is untouched.
   virtual Status WriteFileAtomically(const std::string& path, std::string_view bytes) = 0;
   // Writes in place (for files the design updates in place, such as the user dictionary).
@@ -49,6 +52,11 @@ class FileSystem {
   // Names (not paths) of the entries of a folder, sorted; NotFound for a missing folder.
   virtual Result<std::vector<std::string>> ListDirectory(const std::string& path) = 0;
 };
+
+// WriteFileAtomically's temporary file for a file named TARGET is "TARGET.tmp-" and six letters
+// or digits, beside it. True when `name` (a file name, not a path) is one; `target` then holds
+// TARGET. A kill or a power cut during a save can leave one behind.
+bool IsAtomicWriteTempName(std::string_view name, std::string* target = nullptr);
 
 // The real file system of the machine (POSIX calls).
 FileSystem& RealFileSystem();

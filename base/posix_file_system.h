@@ -4,6 +4,7 @@
 // fail exactly where the machine would and the code that must survive the failure is the real one.
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@ namespace inkwend {
 class PosixFileSystem : public FileSystem {
  public:
   Result<std::string> ReadFile(const std::string& path) override;
+  Result<std::string> ReadFileAtMost(const std::string& path, uint64_t max_bytes) override;
   Status WriteFileAtomically(const std::string& path, std::string_view bytes) override;
   Status WriteFileInPlace(const std::string& path, std::string_view bytes) override;
   Status AppendToFile(const std::string& path, std::string_view bytes) override;
@@ -38,7 +40,7 @@ class PosixFileSystem : public FileSystem {
   // Opens a plain file for reading without blocking; `size` receives its size.
   Status OpenPlainFileForReading(const std::string& path, int& fd, off_t& size);
   Status WriteAll(const std::string& path, int fd, std::string_view bytes);
-  Status ReadAll(const std::string& path, int fd, off_t size, std::string& bytes);
+  Status ReadAll(const std::string& path, int fd, off_t size, uint64_t max_bytes, std::string& bytes);
   // Writes `bytes` to a temporary file beside `path`, flushes it and renames it over `path`.
   Status ReplaceFile(const std::string& path, std::string_view bytes);
 };

@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
+
+#include "base/file_system.h"
 
 namespace inkwend {
 namespace {
@@ -13,6 +14,11 @@ QString& Directory() {
   return directory;
 }
 
+QString& ShippedBase() {
+  static QString base;
+  return base;
+}
+
 QString WithSlash(const QString& path) {
   QString p = QDir::cleanPath(QDir(path).absolutePath());
   if (!p.endsWith('/')) p += '/';
@@ -20,40 +26,49 @@ QString WithSlash(const QString& path) {
 }
 
 QString DefaultDirectory() {
-  const QString exe_dir = QCoreApplication::applicationDirPath();
-  // A portable install keeps its diary beside the program.
-  if (!exe_dir.isEmpty()) {
-    QDir dir(exe_dir);
-    if (QFileInfo::exists(dir.filePath("KW.INI")) || QFileInfo(dir.filePath("Entries")).isDir() ||
-        QFileInfo(exe_dir).isWritable())
-      return exe_dir;
+  return DefaultProgramDirectory(QCoreApplication::applicationDirPath(),
+                                 qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+}
+
+QString DataDirArgument(const QStringList& arguments) {
+  for (int i = 0; i + 1 < arguments.size(); ++i) {
+    if (arguments[i] == "--data-dir") return arguments[i + 1];
   }
-  QString data = qEnvironmentVariable("XDG_DATA_HOME");
-  if (data.isEmpty()) data = QDir::homePath() + "/.local/share";
-  return data + "/inkwend";
+  for (const QString& a : arguments) {
+    if (a.startsWith("--data-dir=")) return a.mid(11);
+  }
+  return {};
 }
 
 }  // namespace
 
-void InitProgramDirectory(const QStringList& arguments) {
-  for (int i = 0; i + 1 < arguments.size(); ++i) {
-    if (arguments[i] == "--data-dir") {
-      SetProgramDirectory(arguments[i + 1]);
-      return;
-    }
+QString DefaultProgramDirectory(const QString& exe_dir, const QString& xdg_data_home, const QString& home) {
+  // Only a folder that already is a portable install keeps the diary beside the program; being
+  // writable is no reason, as build folders are writable too.
+  if (!exe_dir.isEmpty()) {
+    const QDir dir(exe_dir);
+    if (QFileInfo(dir.filePath("KW.INI")).isFile() || QFileInfo(dir.filePath("Entries")).isDir() ||
+        QFileInfo(dir.filePath(QLatin1String(kPortableMarker))).isFile())
+      return exe_dir;
   }
-  for (const QString& a : arguments) {
-    if (a.startsWith("--data-dir=")) {
-      SetProgramDirectory(a.mid(11));
-      return;
-    }
-  }
-  SetProgramDirectory(DefaultDirectory());
+  // A relative XDG_DATA_HOME is invalid and ignored, as the base-directory rules say.
+  const QString data = QDir::isAbsolutePath(xdg_data_home) ? xdg_data_home : home + "/.local/share";
+  return QDir::cleanPath(data + "/inkwend");
 }
 
-void SetProgramDirectory(const QString& directory) {
-  QDir().mkpath(directory);
+Status InitProgramDirectory(const QStringList& arguments) {
+  const QString given = DataDirArgument(arguments);
+  return SetProgramDirectory(given.isEmpty() ? DefaultDirectory() : given);
+}
+
+Status SetProgramDirectory(const QString& directory) {
   Directory() = WithSlash(directory);
+  QString folder = Directory();
+  folder.chop(1);
+  const Status made = RealFileSystem().CreateDirectory(folder.toStdString());
+  if (made.IsOk()) return made;
+  return Status::Error(made.Code(), "Inkwend cannot keep its diary in the folder \"" + folder.toStdString() +
+                                        "\". " + made.Message());
 }
 
 QString ProgramDirectory() {
@@ -62,5 +77,23 @@ QString ProgramDirectory() {
 }
 
 QString SettingsFilePath() { return ProgramDirectory() + "KW.INI"; }
+
+QStringList ShippedFileCandidates(const QString& relative_path) {
+  const QString exe_dir = ShippedBase().isEmpty() ? QCoreApplication::applicationDirPath() : ShippedBase();
+  if (exe_dir.isEmpty()) return {};
+  QStringList candidates{QDir::cleanPath(exe_dir + '/' + relative_path),
+                         QDir::cleanPath(exe_dir + "/../share/inkwend/" + relative_path)};
+  candidates.removeDuplicates();
+  return candidates;
+}
+
+QString FindShippedFile(const QString& relative_path) {
+  for (const QString& path : ShippedFileCandidates(relative_path)) {
+    if (QFileInfo(path).isFile()) return path;
+  }
+  return {};
+}
+
+void SetShippedFilesBase(const QString& exe_dir) { ShippedBase() = exe_dir; }
 
 }  // namespace inkwend

@@ -40,14 +40,23 @@ std::string DiarySession::DamagedCopyPath() const {
 }
 
 Status DiarySession::LoadPreferences(const WindowRect& main_window) {
+  if (settingsRefused_) return Status::Ok();
   IniFile ini;
   const Status loaded = IniFile::Load(SettingsPath(), ini);
   // A settings file that cannot be read leaves an empty one: every preference its default.
   preferences_ = inkwend::LoadPreferences(ini, store_.programDirectory(), main_window);
-  return loaded;
+  if (loaded.Code() != StatusCode::Refused) return loaded;
+  // Writing the preferences back would replace the file with one of defaults: it is kept as it
+  // is, for the user to look into.
+  settingsRefused_ = true;
+  return Status::Error(StatusCode::Refused, loaded.Message() +
+                                                ". Inkwend starts with its default settings and leaves the "
+                                                "file as it is; changes to the settings last until Inkwend "
+                                                "closes.");
 }
 
 Status DiarySession::SavePreferences() const {
+  if (settingsRefused_) return Status::Ok();
   IniFile ini;
   Status s = IniFile::Load(SettingsPath(), ini);
   if (s.IsOk()) s = inkwend::SavePreferences(ini, preferences_);

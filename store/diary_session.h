@@ -72,9 +72,13 @@ class DiarySession {
   std::string SettingsPath() const { return store_.programDirectory() + "KW.INI"; }
   // Reads every preference; when KW.INI cannot be read the defaults apply and the failure is
   // returned. `main_window` is the main window's rectangle (palette defaults derive from it).
+  // A settings file that is refused (too large to be one, or not a plain file) is said once:
+  // from then on the preferences live in memory only, reading changes nothing and is Ok.
   Status LoadPreferences(const WindowRect& main_window);
-  // Writes every preference into KW.INI, keeping its other sections.
+  // Writes every preference into KW.INI, keeping its other sections. A refused settings file is
+  // left as it is (Ok).
   Status SavePreferences() const;
+  bool SettingsRefused() const { return settingsRefused_; }
 
   // --- entries ---
   // Shows the current day's entry through `read`. A day without entry reads nothing and is Ok.
@@ -115,6 +119,7 @@ class DiarySession {
   bool modified_ = false;
   bool entryLocked_ = false;
   bool entryDamaged_ = false;
+  bool settingsRefused_ = false;
 };
 
 }  // namespace inkwend

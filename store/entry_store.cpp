@@ -19,6 +19,20 @@ int Number(std::string_view digits) {
   return n;
 }
 
+// Entry keys have four-digit years, and the calendar the window shows has no year 0.
+bool InKeyRange(Date date) {
+  return date.year() >= std::chrono::year(1) && date.year() <= std::chrono::year(9999);
+}
+
+// The part before the first "." of an entry file's name ("20240305" of "20240305.kwe"), upper
+// case; empty for a name that is no entry file's.
+std::string EntryStem(std::string name) {
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (name.size() < 4 || name.compare(name.size() - 4, 4, ".KWE") != 0) return {};
+  return name.substr(0, name.find('.'));
+}
+
 }  // namespace
 
 std::string DateKey(Date date) {
@@ -33,7 +47,7 @@ Date STOD(std::string_view key, Date today) {
   const Date d{std::chrono::year(Number(key.substr(0, 4))),
                std::chrono::month(static_cast<unsigned>(Number(key.substr(4, 2)))),
                std::chrono::day(static_cast<unsigned>(Number(key.substr(6, 2))))};
-  return d.ok() ? d : today;
+  return d.ok() && InKeyRange(d) ? d : today;
 }
 
 EntryStore::EntryStore(std::string program_directory, FileSystem& fs)
@@ -77,15 +91,28 @@ std::vector<Date> EntryStore::AllEntryDays(Date today) const {
   std::vector<Date> days;
   Result<std::vector<std::string>> names = fs_->ListDirectory(EntriesDirectory());
   if (!names.IsOk()) return days;
-  for (std::string& name : names.Value()) {
-    for (char& c : name)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".KWE") != 0) continue;
-    const std::string stem = name.substr(0, name.find('.'));
-    // A name that is no key converts to today, which leaves both bounds as they are.
-    days.push_back(STOD(stem, today));
+  for (const std::string& name : names.Value()) {
+    const std::string stem = EntryStem(name);
+    // A name that is no key (or names a day outside the years 1 to 9999) converts to today,
+    // which leaves both bounds as they are.
+    if (!stem.empty()) days.push_back(STOD(stem, today));
   }
   return days;
+}
+
+std::vector<std::string> EntryStore::OutOfRangeEntryNames() const {
+  std::vector<std::string> ignored;
+  Result<std::vector<std::string>> names = fs_->ListDirectory(EntriesDirectory());
+  if (!names.IsOk()) return ignored;
+  for (const std::string& name : names.Value()) {
+    const std::string stem = EntryStem(name);
+    if (stem.size() != 8 || !AllDigits(stem)) continue;
+    const Date d{std::chrono::year(Number(stem.substr(0, 4))),
+                 std::chrono::month(static_cast<unsigned>(Number(stem.substr(4, 2)))),
+                 std::chrono::day(static_cast<unsigned>(Number(stem.substr(6, 2))))};
+    if (d.ok() && !InKeyRange(d)) ignored.push_back(name);
+  }
+  return ignored;
 }
 
 Date EntryStore::FirstDiaryRecord(Date today) const {

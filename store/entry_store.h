@@ -18,7 +18,8 @@ using Date = std::chrono::year_month_day;
 
 // "yyyymmdd": four-digit year, two-digit month and day.
 std::string DateKey(Date date);
-// The day named by an eight-digit key; `today` when the key names no valid date.
+// The day named by an eight-digit key; `today` when the key names no valid date or a day outside
+// the years 1 to 9999 ("0000MMDD").
 Date STOD(std::string_view key, Date today);
 
 class EntryStore {
@@ -47,6 +48,11 @@ class EntryStore {
   // Names that are not date keys, and any failure on one name, change nothing.
   Date FirstDiaryRecord(Date today) const;
   Date LastDiaryRecord(Date today) const;
+
+  // Names of entry files in Entries/ that are valid keys of days outside the years 1 to 9999
+  // ("0000MMDD.KWE"): no day the diary shows has them, so every walk over the entries passes
+  // them by; the window says so once.
+  std::vector<std::string> OutOfRangeEntryNames() const;
 
   // The days (1-31) of a month that have an entry (as HasEntry tells), ascending.
   std::vector<int> EntryDays(int year, unsigned month) const;

@@ -107,7 +107,7 @@ Status IniFile::Load(const std::string& path, IniFile& ini, FileSystem& fs) {
   ini = IniFile();
   if (!fs.FileExists(path))
     return fs.DirectoryExists(path) ? Status::Error("\"" + path + "\" is a directory") : Status::Ok();
-  Result<std::string> bytes = fs.ReadFile(path);
+  Result<std::string> bytes = fs.ReadFileAtMost(path, kMaxFileBytes);
   if (!bytes.IsOk()) return bytes.GetStatus();
   ini.Parse(bytes.Value());
   return Status::Ok();

@@ -3,6 +3,7 @@
 // "Key=Value" lines. Sections and keys match without regard to ASCII letter case; the first
 // of duplicate sections or keys wins on reading. A write changes one key and keeps every
 // other line (comments, blank lines, unknown keys) byte for byte and in order.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +22,12 @@ class IniFile {
   IniFile() = default;
   explicit IniFile(std::string_view bytes) { Parse(bytes); }
 
-  // Loads the file; a missing file is an empty settings file, not an error.
+  // Settings files hold a few kilobytes; a larger one is refused unread (it would only cost
+  // memory and start-up time) rather than parsed.
+  static constexpr uint64_t kMaxFileBytes = uint64_t{1} << 20;
+
+  // Loads the file; a missing file is an empty settings file, not an error. A file over
+  // kMaxFileBytes, or a name that is not a plain file, is Refused.
   static Status Load(const std::string& path, IniFile& ini, FileSystem& fs = RealFileSystem());
   // Replaces the file atomically with the current content.
   Status Save(const std::string& path, FileSystem& fs = RealFileSystem()) const;

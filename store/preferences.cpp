@@ -10,6 +10,15 @@ constexpr char kDefaultFont[] = "Default Font";
 constexpr char kOpeningScreen[] = "Opening Screen";
 constexpr char kIcons[] = "Icons";
 
+// A text value that holds a NUL is damaged: it could never be written back (a settings line
+// holds none), and a name cut there names nothing meant. The default stands in for it, so that
+// every later save of the preferences still succeeds.
+std::string ReadText(const IniFile& ini, std::string_view section, std::string_view key,
+                     const std::string& def) {
+  std::string value = ini.ReadString(section, key, def);
+  return value.find('\0') == std::string::npos ? value : def;
+}
+
 }  // namespace
 
 std::string ReadStoredPassword(const IniFile& ini) {
@@ -21,14 +30,14 @@ Preferences LoadPreferences(const IniFile& ini, const std::string& program_direc
                             const WindowRect& main_window) {
   Preferences p;
   p.password = ReadStoredPassword(ini);
-  p.defaultFontName = ini.ReadString(kDefaultFont, "Name", "Arial");
+  p.defaultFontName = ReadText(ini, kDefaultFont, "Name", "Arial");
   p.defaultFontSize = ini.ReadInteger(kDefaultFont, "Size", 10);
   p.defaultFontBold = ini.ReadBool(kDefaultFont, "Bold", false);
   p.defaultFontItalic = ini.ReadBool(kDefaultFont, "Italic", false);
   p.defaultFontUnderline = ini.ReadBool(kDefaultFont, "Underline", false);
   p.defaultFontColor = ini.ReadInteger(kDefaultFont, "Color", 0);
   p.showOpeningMessage = ini.ReadBool(kOpeningScreen, "show", true);
-  p.iconFile = ini.ReadString(kIcons, "File", program_directory + "icons/misc1.icl");
+  p.iconFile = ReadText(ini, kIcons, "File", program_directory + "icons/misc1.icl");
   p.paletteVisible = ini.ReadBool(kIcons, "Visible", false);
   p.paletteTop = ini.ReadInteger(kIcons, "Top", main_window.top + 100);
   p.paletteLeft = ini.ReadInteger(kIcons, "Left", main_window.left + main_window.width() - 200);

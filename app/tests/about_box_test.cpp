@@ -31,6 +31,8 @@ class AboutBoxTest : public QObject {
   Q_OBJECT
  private slots:
   void aboutBoxShowsBuildAndVersionAndOkCloses() {
+    QTemporaryDir diary;
+    QVERIFY(SetProgramDirectory(diary.path()).IsOk());
     QWidget main;
     main.setGeometry(200, 150, 800, 600);
     main.show();
@@ -38,7 +40,7 @@ class AboutBoxTest : public QObject {
     bool checked = false;
     prompter.script = [&](QDialog& d) {
       QCOMPARE(d.windowTitle(), QStringLiteral("About Inkwend!"));
-      QCOMPARE(d.size(), QSize(434, 236));
+      QCOMPARE(d.size(), QSize(434, 268));
       QCOMPARE(d.minimumSize(), d.maximumSize());  // fixed: cannot be resized
       // No border icons (no close, minimise or maximise box), and always on top.
       const Qt::WindowFlags flags = d.windowFlags();
@@ -55,6 +57,10 @@ class AboutBoxTest : public QObject {
       QCOMPARE(d.findChild<QLabel*>("BuildLabel")->text(),
                QStringLiteral("%1-bit version").arg(sizeof(void*) * 8));
       QCOMPARE(d.findChild<QLabel*>("VersionLabel")->text(), QStringLiteral("Version 2.9d"));
+      // The diary's folder, as text that can be selected and copied.
+      auto* folder = d.findChild<QLabel*>("DiaryFolderLabel");
+      QCOMPARE(folder->text(), "Diary folder: " + diary.path());
+      QVERIFY(folder->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
 
       // The picture sits at the top left and is really drawn (not a blank square).
       QWidget* picture = d.findChild<QWidget*>("Image1");
@@ -84,7 +90,7 @@ class AboutBoxTest : public QObject {
 
   void helpOpensContentsOfThePageFound() {
     QTemporaryDir dir;
-    SetProgramDirectory(dir.path());
+    SetShippedFilesBase(dir.path());
     QVERIFY(QDir(dir.path()).mkpath("help"));
     QFile page(dir.path() + "/help/index.html");
     QVERIFY(page.open(QIODevice::WriteOnly));
@@ -100,9 +106,27 @@ class AboutBoxTest : public QObject {
     QVERIFY(prompter.messages.isEmpty());
   }
 
+  // An installed program finds the help under its prefix's share/inkwend; a copy beside the
+  // program (a build tree, a portable install) comes first.
+  void shippedFilesAreFoundBesideTheProgramOrUnderThePrefix() {
+    QTemporaryDir prefix;
+    SetShippedFilesBase(prefix.path() + "/bin");
+    const QString installed = prefix.path() + "/share/inkwend/help/index.html";
+    const QString beside = prefix.path() + "/bin/help/index.html";
+    QCOMPARE(FindHelpFile(), QString());
+    for (const QString& path : {installed, beside}) {
+      QVERIFY(QFileInfo(path).dir().mkpath("."));
+      QFile page(path);
+      QVERIFY(page.open(QIODevice::WriteOnly));
+      page.close();
+      QCOMPARE(FindHelpFile(), path);
+    }
+    SetShippedFilesBase(QString());
+  }
+
   void missingHelpIsSaidNotOpened() {
     QTemporaryDir dir;
-    SetProgramDirectory(dir.path());
+    SetShippedFilesBase(dir.path());
     UrlCatcher catcher;
     ScriptedPrompter prompter;
     QVERIFY(!OpenHelpContents(nullptr));

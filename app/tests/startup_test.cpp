@@ -157,6 +157,150 @@ class StartupTest : public QObject {
     QCOMPARE(PasswordBytesOf(QString::fromUtf8("日記")), std::string("日記"));
   }
 
+  // The diary lives beside the program only in a portable install; anywhere else (a build
+  // folder above all, which `rm -rf build` takes away) it lives in the user's data folder.
+  void diaryFolderIsChosenByWhatIsBesideTheProgram() {
+    QTemporaryDir root;
+    const QString home = root.path() + "/home", xdg = root.path() + "/xdg";
+    const QString in_xdg = xdg + "/inkwend", in_home = home + "/.local/share/inkwend";
+    struct Case {
+      const char* beside;  // made beside the program: "name" a file, "name/" a folder
+      QString xdgDataHome;
+      bool portable;
+      QString elsewhere;
+    } cases[] = {
+        {"", xdg, false, in_xdg},
+        {"", "", false, in_home},
+        {"", "relative/data", false, in_home},  // a relative XDG_DATA_HOME is ignored
+        {"KW.INI", xdg, true, {}},
+        {"Entries/", xdg, true, {}},
+        {"portable", xdg, true, {}},
+        {"portable/", xdg, false, in_xdg},  // the marker is a file
+        {"Entries", xdg, false, in_xdg},    // the diary's Entries is a folder
+        {"inkwend.lock", xdg, false, in_xdg},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+      const QString exe = root.path() + QStringLiteral("/bin%1").arg(++n);
+      QVERIFY(QDir().mkpath(exe));
+      const QString beside = QString::fromLatin1(c.beside);
+      if (beside.endsWith('/')) {
+        QVERIFY(QDir(exe).mkpath(beside));
+      } else if (!beside.isEmpty()) {
+        QFile f(exe + "/" + beside);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+      }
+      QCOMPARE(DefaultProgramDirectory(exe, c.xdgDataHome, home), c.portable ? exe : c.elsewhere);
+    }
+  }
+
+  // A folder that cannot be made is named with the system's reason, and the program ends.
+  void uncreatableDiaryFolderIsNamedWithTheReason() {
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + "/file");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ScriptedPrompter prompter;
+    const QString wanted = dir.path() + "/file/diary";
+    QCOMPARE(PrepareStart({"inkwend", "--data-dir", wanted}), StartResult::NoProgramDirectory);
+    QCOMPARE(prompter.messages.size(), 1);
+    const QString& message = prompter.messages[0];
+    QVERIFY2(message.contains("\"" + wanted + "\"") && message.contains("Not a directory"),
+             qPrintable(message));
+  }
+
+  // Temporary files that a kill during a save left go at the next start, but only once that
+  // start holds the lock: a running copy may be writing them.
+  void staleTempFilesGoOnceTheLockIsHeld() {
+    QTemporaryDir dir;
+    ReleaseAtEnd release;
+    ScriptedPrompter prompter;
+    QVERIFY(QDir(dir.path()).mkpath("Entries"));
+    const QStringList stale{dir.path() + "/KW.INI.tmp-Ab3dE9",
+                            dir.path() + "/Entries/20240305.KWE.tmp-x1y2z3"};
+    const QString kept = dir.path() + "/Entries/notes.tmp-x1y2z3";
+    for (const QString& path : stale + QStringList{kept}) {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QLockFile other(dir.path() + "/inkwend.lock");
+    QVERIFY(other.tryLock());
+    QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::AlreadyRunning);
+    for (const QString& path : stale) QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+    other.unlock();
+
+    QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
+    for (const QString& path : stale) QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+    QVERIFY(QFileInfo::exists(kept));
+  }
+
+  // A settings file far larger than any is not read: one message, the defaults, and the file
+  // as it was when the diary closes.
+  void oversizedSettingsFileIsSaidOnceAndKept() {
+    QTemporaryDir dir;
+    ReleaseAtEnd release;
+    const QByteArray huge = "[Opening Screen]\r\nshow=0\r\n" + QByteArray(int(IniFile::kMaxFileBytes), ';');
+    WriteSettings(dir.path(), huge);
+    ScriptedPrompter prompter;
+    QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
+    {
+      MainScreen window;
+      QVERIFY(window.startedOk());
+      window.show();
+      QVERIFY(QTest::qWaitForWindowActive(&window));
+      window.close();
+    }
+    QCOMPARE(prompter.messages.size(), 1);
+    QVERIFY2(prompter.messages[0].contains("larger than 1 MB"), qPrintable(prompter.messages[0]));
+    QCOMPARE(prompter.dialogs, QStringList{"Inkwend!"});  // the defaults: the opening caution shows
+    QVERIFY(ReadSettings(dir.path()) == huge);
+  }
+
+  // A NUL in the stored font name used to make every save of the settings fail, with a box at
+  // each start and exit. The default font stands in for it, silently, and is stored.
+  void nulInTheStoredFontNameIsReplacedQuietly() {
+    QTemporaryDir dir;
+    ReleaseAtEnd release;
+    WriteSettings(dir.path(),
+                  QByteArray("[Opening Screen]\r\nshow=0\r\n[Default Font]\r\nName=Ar\0ial\r\n", 55));
+    ScriptedPrompter prompter;
+    QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
+    {
+      MainScreen window;
+      window.show();
+      QVERIFY(QTest::qWaitForWindowActive(&window));
+      window.close();
+    }
+    QVERIFY2(prompter.messages.isEmpty(), qPrintable(prompter.messages.join('\n')));
+    const QByteArray after = ReadSettings(dir.path());
+    QVERIFY(!after.contains('\0'));
+    QCOMPARE(IniFile(after.toStdString()).ReadString("Default Font", "Name", ""), std::string("Arial"));
+  }
+
+  // An entry file named for the year 0 is said once, and First and Last pass it by.
+  void entryOfTheYearZeroIsSaidOnceAndPassedBy() {
+    QTemporaryDir dir;
+    ReleaseAtEnd release;
+    WriteSettings(dir.path(), "[Opening Screen]\r\nshow=0\r\n");
+    QVERIFY(QDir(dir.path()).mkpath("Entries"));
+    for (const char* name : {"/Entries/00000312.KWE", "/Entries/20010203.KWE"}) {
+      QFile f(dir.path() + name);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write("{\\rtf1 x}");
+    }
+    ScriptedPrompter prompter;
+    QCOMPARE(PrepareStart({"inkwend", "--data-dir", dir.path()}), StartResult::Run);
+    MainScreen window;
+    QCOMPARE(prompter.messages.size(), 1);
+    QVERIFY2(prompter.messages[0].contains(dir.path() + "/Entries/00000312.KWE"),
+             qPrintable(prompter.messages[0]));
+    window.FirstButtonClick();
+    QCOMPARE(window.CurrentDate(), QDate(2001, 2, 3));
+    window.PriorButtonClick();
+    QCOMPARE(window.CurrentDate(), QDate(2001, 2, 2));
+    QCOMPARE(prompter.messages.size(), 1);
+  }
+
   void storedPlacementIsFittedOntoScreen() {
     QTemporaryDir dir;
     ReleaseAtEnd release;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "base/faulty_file_system.h"
@@ -57,6 +58,17 @@ TEST(RealFileSystem, ReadRefusesOversizedFiles) {
       EXPECT_EQ(read.GetStatus().Message(), "Cannot read \"" + (dir / "f") + "\": it is larger than 1024 MB");
     }
   }
+}
+
+TEST(RealFileSystem, SmallFilesReadUpToTheirLimit) {
+  TempDir dir;
+  WriteFile(dir / "f", "");
+  ASSERT_EQ(::truncate((dir / "f").c_str(), 1 << 20), 0);
+  EXPECT_EQ(RealFileSystem().ReadFileAtMost(dir / "f", 1 << 20).Value().size(), size_t{1} << 20);
+  const Result<std::string> over = RealFileSystem().ReadFileAtMost(dir / "f", (1 << 20) - 1);
+  EXPECT_EQ(over.GetStatus().Code(), StatusCode::Refused);
+  EXPECT_EQ(over.GetStatus().Message(),
+            "Cannot read \"" + (dir / "f") + "\": it is larger than 1048575 bytes");
 }
 
 TEST(RealFileSystem, NamedPipeIsRefusedWithoutWaiting) {
@@ -168,6 +180,33 @@ TEST(FaultyFileSystem, ReadsFailOrEndEarly) {
     ASSERT_TRUE(cut.IsOk());
     EXPECT_EQ(cut.Value(), kBytes.substr(0, 70000));
   }
+}
+
+// The start-up clean-up finds what a save cut short leaves: the real temporary name is one the
+// name test takes, with the file it was meant for.
+TEST(RealFileSystem, TemporaryNamesOfAtomicWritesAreKnown) {
+  class RenameRecorder final : public PosixFileSystem {
+   public:
+    std::string from;
+
+   protected:
+    int RenameNow(const std::string&, const char* from_path, const char*) override {
+      from = from_path;
+      errno = EIO;
+      return -1;
+    }
+  };
+  TempDir dir;
+  RenameRecorder fs;
+  EXPECT_FALSE(fs.WriteFileAtomically(dir / "KW.INI", "[a]").IsOk());
+  const std::string name = std::filesystem::path(fs.from).filename().string();
+  std::string target;
+  EXPECT_TRUE(IsAtomicWriteTempName(name, &target)) << name;
+  EXPECT_EQ(target, "KW.INI");
+
+  for (const char* other :
+       {"KW.INI", "KW.INI.tmp-", "KW.INI.tmp-abc", "KW.INI.tmp-abcdef1", "x.tmp-ab_def", ".tmp-abcdef"})
+    EXPECT_FALSE(IsAtomicWriteTempName(other)) << other;
 }
 
 TEST(FaultyFileSystem, FailedCopyLeavesTheTargetAlone) {

@@ -7,6 +7,7 @@
 #include "base/faulty_file_system.h"
 #include "base/tests/temp_dir.h"
 #include "store/cipher.h"
+#include "store/ini_file.h"
 
 namespace inkwend {
 namespace {
@@ -307,6 +308,32 @@ TEST_F(DiarySessionTest, PreferencesRoundTripThroughTheSettingsFile) {
   EXPECT_FALSE(again.LoadPreferences({0, 0, 600, 400}).IsOk());
   EXPECT_EQ(again.Password(), "");
   EXPECT_EQ(again.GetPreferences().defaultFontSize, 10);
+}
+
+// A settings file far larger than any is not read: the defaults apply, it is said once, and the
+// file stays as it was for the rest of the run.
+TEST_F(DiarySessionTest, OversizedSettingsFileIsRefusedAndKept) {
+  const std::string huge = "[Opening Screen]\r\nshow=0\r\n" + std::string(IniFile::kMaxFileBytes, ';');
+  WriteFile(dir_ / "KW.INI", huge);
+  const Status loaded = session_.LoadPreferences({0, 0, 600, 400});
+  EXPECT_EQ(loaded.Code(), StatusCode::Refused);
+  EXPECT_NE(loaded.Message().find("larger than 1 MB"), std::string::npos) << loaded.Message();
+  EXPECT_NE(loaded.Message().find("default settings"), std::string::npos) << loaded.Message();
+  EXPECT_TRUE(session_.GetPreferences().showOpeningMessage);
+  EXPECT_TRUE(session_.SettingsRefused());
+
+  // Changes live in memory; neither a save nor a second read touches the file or says more.
+  session_.MutablePreferences().defaultFontSize = 14;
+  EXPECT_TRUE(session_.SavePreferences().IsOk());
+  EXPECT_TRUE(session_.LoadPreferences({0, 0, 600, 400}).IsOk());
+  EXPECT_EQ(session_.GetPreferences().defaultFontSize, 14);
+  EXPECT_TRUE(ReadFile(dir_ / "KW.INI") == huge);
+
+  // One of exactly the limit is still a settings file.
+  WriteFile(dir_ / "KW.INI", huge.substr(0, IniFile::kMaxFileBytes));
+  DiarySession again(dir_.path(), fs_);
+  EXPECT_TRUE(again.LoadPreferences({0, 0, 600, 400}).IsOk());
+  EXPECT_FALSE(again.GetPreferences().showOpeningMessage);
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ TEST(DateKey, KeysAndStod) {
       {"NOTES", kToday},
       {"", kToday},
       {"00000000", kToday},
+      {"00000312", kToday},  // a real month and day, but the year 0 no calendar shows
       {"20991231", Date{year(2099), month(12), day(31)}},
   };
   for (const Case& c : cases) EXPECT_EQ(STOD(c.key, kToday), c.expected) << c.key;
@@ -158,6 +159,13 @@ TEST(EntryStore, FirstAndLastDiaryRecord) {
   std::filesystem::create_directory(store.EntriesDirectory() + "20010203.kwe");
   EXPECT_EQ(store.FirstDiaryRecord(kToday), (Date{year(2001), month(2), day(3)}));
   EXPECT_EQ(store.LastDiaryRecord(kToday), (Date{year(2099), month(12), day(31)}));
+  EXPECT_TRUE(store.OutOfRangeEntryNames().empty());
+
+  // A key of the year 0 is passed by, and named for the window to tell once.
+  WriteFile(store.EntriesDirectory() + "00000312.KWE", "x");
+  WriteFile(store.EntriesDirectory() + "00001399.KWE", "x");  // no date at all: no key either
+  EXPECT_EQ(store.FirstDiaryRecord(kToday), (Date{year(2001), month(2), day(3)}));
+  EXPECT_EQ(store.OutOfRangeEntryNames(), std::vector<std::string>{"00000312.KWE"});
 }
 
 TEST(EntryStore, EntryDaysOfMonth) {

@@ -50,6 +50,22 @@ TEST(Preferences, ValuesRoundTripAndOddValuesRead) {
   EXPECT_EQ(back.defaultFontColor, -16777201);
 }
 
+// A NUL inside a stored name could never be written back: every save of the preferences (at each
+// start and exit) would fail. Such a name is damaged, and the default stands in for it.
+TEST(Preferences, NamesHoldingANulFallBackToTheirDefaults) {
+  const std::string bytes =
+      std::string("[Default Font]\r\nName=Ar\0ial\r\nSize=12\r\n[Icons]\r\nFile=a\0b.icl\r\n", 61);
+  ASSERT_NE(bytes.find('\0'), std::string::npos);
+  IniFile ini(bytes);
+  const Preferences p = LoadPreferences(ini, "/d/", kMain);
+  EXPECT_EQ(p.defaultFontName, "Arial");
+  EXPECT_EQ(p.defaultFontSize, 12);  // the rest of the section is read as usual
+  EXPECT_EQ(p.iconFile, "/d/icons/misc1.icl");
+  ASSERT_TRUE(SavePreferences(ini, p).IsOk());
+  EXPECT_EQ(ini.Bytes().find('\0'), std::string::npos);
+  EXPECT_EQ(ini.ReadString("Default Font", "Name", ""), "Arial");
+}
+
 TEST(Preferences, PasswordThatCannotBeStoredLeavesSettingsAlone) {
   // 0xA6 + 4 at an odd position scrambles to a line feed (0xAA - 4 + 100 = 0x10A).
   IniFile ini("[Security]\r\nPassword=\r\n");

@@ -1,0 +1,63 @@
+#include "store/stale_temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/tests/temp_dir.h"
+
+namespace inkwend {
+namespace {
+
+using testing::TempDir;
+using testing::WriteFile;
+
+// Every name a start may meet in the diary's folders: only our own temporary files go.
+TEST(StaleTempFiles, OnlyTemporaryFilesOfOurOwnWritesAreRemoved) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "Entries");
+  struct Case {
+    const char* name;  // below the program directory
+    bool removed;
+  } cases[] = {
+      {"KW.INI.tmp-a1B2c3", true},
+      {"Entries/20240305.KWE.tmp-Zz09aQ", true},
+      {"Entries/20240305.KWE.damaged.tmp-abcdef", true},
+      {"Entries/20240305.KWE.damaged-12.tmp-abcdef", true},
+      // What the diary keeps.
+      {"KW.INI", false},
+      {"Entries/20240305.KWE", false},
+      {"Entries/20240305.KWE.damaged", false},
+      // Names that only look like ours: another unique part, another target, another folder.
+      {"KW.INI.tmp-abcde", false},
+      {"KW.INI.tmp-abcdefg", false},
+      {"KW.INI.tmp-abc.ef", false},
+      {"kw.ini.tmp-abcdef", false},
+      {"notes.txt.tmp-abcdef", false},
+      {"20240305.KWE.tmp-abcdef", false},
+      {"Entries/KW.INI.tmp-abcdef", false},
+      {"Entries/2024035.KWE.tmp-abcdef", false},
+      {"Entries/20240305.kwe.tmp-abcdef", false},
+      {"Entries/20240305.KWE.damaged-.tmp-abcdef", false},
+      {"Entries/20240305.KWE.old.tmp-abcdef", false},
+      {"Entries/notes.tmp-abcdef", false},
+  };
+  for (const Case& c : cases) WriteFile(dir / c.name, "x");
+  // A folder with our name is not a file we wrote.
+  std::filesystem::create_directory(dir / "Entries/20240306.KWE.tmp-abcdef");
+
+  int expected = 0;
+  for (const Case& c : cases) expected += c.removed ? 1 : 0;
+  EXPECT_EQ(RemoveStaleTempFiles(dir.path(), RealFileSystem()), expected);
+  for (const Case& c : cases) EXPECT_EQ(std::filesystem::exists(dir / c.name), !c.removed) << c.name;
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "Entries/20240306.KWE.tmp-abcdef"));
+}
+
+TEST(StaleTempFiles, MissingFoldersAreNoError) {
+  TempDir dir;
+  EXPECT_EQ(RemoveStaleTempFiles(dir / "none/", RealFileSystem()), 0);
+  EXPECT_EQ(RemoveStaleTempFiles(dir.path(), RealFileSystem()), 0);  // no Entries/ yet
+}
+
+}  // namespace
+}  // namespace inkwend
