@@ -35,8 +35,6 @@ class PosixFileSystem : public FileSystem {
   virtual int RenameNow(const std::string& path, const char* from, const char* to);
 
  private:
-  // Opens a plain file for reading without blocking; `size` receives its size.
-  Status OpenPlainFileForReading(const std::string& path, int& fd, off_t& size);
   Status WriteAll(const std::string& path, int fd, std::string_view bytes);
   Status ReadAll(const std::string& path, int fd, off_t size, std::string& bytes);
   // Writes `bytes` to a temporary file beside `path`, flushes it and renames it over `path`.

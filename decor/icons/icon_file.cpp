@@ -91,9 +91,12 @@ IconFile::IconFile(std::unique_ptr<ByteSource> source) : source_(std::move(sourc
             [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
-std::unique_ptr<IconFile> IconFile::Open(const std::string& path) {
+std::unique_ptr<IconFile> IconFile::Open(const std::string& path, Status* why) {
   Result<std::unique_ptr<ByteSource>> source = OpenFileSource(path);
-  if (!source.IsOk()) return nullptr;
+  if (!source.IsOk()) {
+    if (why) *why = source.GetStatus();
+    return nullptr;
+  }
   return std::make_unique<IconFile>(source.TakeValue());
 }
 
