@@ -68,7 +68,7 @@ class IconFile {
   void ParseNe(uint64_t header);
   void ParsePe(uint64_t header);
   class PeDirectory;  // reads a PE file's resource directory
-  void AddPeResources(const PeDirectory& directory);
+  void AddPeResources(PeDirectory& directory);
   std::vector<Candidate> Candidates(int index) const;  // best fit first
   const Location* IconResource(uint32_t id) const;
 
