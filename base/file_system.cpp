@@ -201,6 +201,12 @@ bool PosixFileSystem::DirectoryExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+Result<uint64_t> PosixFileSystem::FileSize(const std::string& path) {
+  Result<PlainFile> opened = OpenPlainFile(path);
+  if (!opened.IsOk()) return opened.GetStatus();
+  return opened.Value().Size();
+}
+
 Result<std::vector<std::string>> PosixFileSystem::ListDirectory(const std::string& path) {
   DIR* dir = ::opendir(path.c_str());
   if (!dir) return ErrorStatus("Cannot read the folder", path, errno);

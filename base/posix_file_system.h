@@ -25,6 +25,7 @@ class PosixFileSystem : public FileSystem {
   bool FileExists(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
+  Result<uint64_t> FileSize(const std::string& path) override;
   Result<std::vector<std::string>> ListDirectory(const std::string& path) override;
 
  protected:
