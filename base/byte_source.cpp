@@ -1,12 +1,12 @@
 #include "base/byte_source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <utility>
+
+#include "base/plain_file.h"
 
 namespace inkwend {
 namespace {
@@ -66,10 +66,6 @@ class FileSource : public ByteSource {
   uint64_t size_;
 };
 
-Status NotReadable(const std::string& path) {
-  return Status::Error("\"" + path + "\" is not a readable file.");
-}
-
 }  // namespace
 
 bool ByteSource::ReadVector(uint64_t offset, size_t length, std::vector<uint8_t>* out) const {
@@ -89,21 +85,10 @@ std::unique_ptr<ByteSource> MemorySource(std::vector<uint8_t> bytes) {
 std::unique_ptr<ByteSource> MemoryView(std::string_view bytes) { return std::make_unique<ViewSource>(bytes); }
 
 Result<std::unique_ptr<ByteSource>> OpenFileSource(const std::string& path) {
-  // Checked before opening, as opening a named pipe for reading waits for a writer; checked again
-  // on the descriptor (opened without blocking) in case the name was replaced in between.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    return Status::Error(errno == ENOENT ? StatusCode::NotFound : StatusCode::IoError,
-                         "Cannot open \"" + path + "\": " + std::strerror(errno) + ".");
-  }
-  if (!S_ISREG(st.st_mode)) return NotReadable(path);
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return Status::Error("Cannot open \"" + path + "\": " + std::strerror(errno) + ".");
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return NotReadable(path);
-  }
-  return std::unique_ptr<ByteSource>(std::make_unique<FileSource>(fd, static_cast<uint64_t>(st.st_size)));
+  Result<PlainFile> opened = OpenPlainFile(path);
+  if (!opened.IsOk()) return opened.GetStatus();
+  const uint64_t size = opened.Value().Size();
+  return std::unique_ptr<ByteSource>(std::make_unique<FileSource>(opened.Value().Release(), size));
 }
 
 }  // namespace inkwend

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/plain_file.h"
 #include "base/posix_file_system.h"
 
 namespace inkwend {
@@ -33,33 +34,11 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// What a path names when it is not a plain file, for messages.
-const char* KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a named pipe";
-  if (S_ISSOCK(mode)) return "a socket";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  return "not a plain file";
-}
-
-Status NotPlainFile(const std::string& path, mode_t mode) {
-  return Status::Error(StatusCode::Refused,
-                       "Cannot read \"" + path + "\": it is " + KindOf(mode) + ", not a file");
-}
-
 Status TooLarge(const std::string& path, uint64_t max_bytes) {
   const std::string limit = max_bytes >= (1u << 20) ? std::to_string(max_bytes >> 20) + " MB"
                                                     : std::to_string(max_bytes) + " bytes";
   return Status::Error(StatusCode::Refused, "Cannot read \"" + path + "\": it is larger than " + limit);
 }
-
-// Closes a descriptor when it goes out of scope.
-struct FdCloser {
-  int fd;
-  ~FdCloser() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 // Makes a finished rename durable.
 void SyncDirectoryOf(const std::string& path) {
@@ -101,30 +80,6 @@ int PosixFileSystem::RenameNow(const std::string&, const char* from, const char*
   return ::rename(from, to);
 }
 
-// Pipes, devices and sockets are refused before they are opened, as reading (or even opening)
-// one can wait forever or have side effects; the check is repeated on the open descriptor,
-// opened without blocking, in case the name was replaced in between.
-Status PosixFileSystem::OpenPlainFileForReading(const std::string& path, int& fd, off_t& size) {
-  fd = -1;
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return ErrorStatus("Cannot open", path, errno);
-  if (!S_ISREG(st.st_mode)) return NotPlainFile(path, st.st_mode);
-  const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (opened < 0) return ErrorStatus("Cannot open", path, errno);
-  if (::fstat(opened, &st) != 0) {
-    const int err = errno;
-    ::close(opened);
-    return ErrorStatus("Cannot read", path, err);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(opened);
-    return NotPlainFile(path, st.st_mode);
-  }
-  fd = opened;
-  size = st.st_size;
-  return Status::Ok();
-}
-
 Status PosixFileSystem::ReadAll(const std::string& path, int fd, off_t size, uint64_t max_bytes,
                                 std::string& bytes) {
   if (static_cast<uint64_t>(size) > max_bytes) return TooLarge(path, max_bytes);
@@ -159,14 +114,16 @@ Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
   return ReadFileAtMost(path, kMaxReadBytes);
 }
 
+// Pipes, devices, sockets and folders are refused at once by OpenPlainFile, never waited on.
 Result<std::string> PosixFileSystem::ReadFileAtMost(const std::string& path, uint64_t max_bytes) {
   max_bytes = std::min(max_bytes, kMaxReadBytes);
-  int fd = -1;
-  off_t size = 0;
-  if (Status opened = OpenPlainFileForReading(path, fd, size); !opened.IsOk()) return opened;
-  FdCloser closer{fd};
+  Result<PlainFile> opened = OpenPlainFile(path);
+  if (!opened.IsOk()) return opened.GetStatus();
+  const PlainFile& file = opened.Value();
   std::string bytes;
-  if (Status read = ReadAll(path, fd, size, max_bytes, bytes); !read.IsOk()) return read;
+  if (Status read = ReadAll(path, file.Descriptor(), static_cast<off_t>(file.Size()), max_bytes, bytes);
+      !read.IsOk())
+    return read;
   return bytes;
 }
 
@@ -273,6 +230,12 @@ bool PosixFileSystem::IsPlainFile(const std::string& path) {
 bool PosixFileSystem::DirectoryExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+Result<uint64_t> PosixFileSystem::FileSize(const std::string& path) {
+  Result<PlainFile> opened = OpenPlainFile(path);
+  if (!opened.IsOk()) return opened.GetStatus();
+  return opened.Value().Size();
 }
 
 Result<std::vector<std::string>> PosixFileSystem::ListDirectory(const std::string& path) {

@@ -49,6 +49,13 @@ class FileSystem {
   // FileExists for one.
   virtual bool IsPlainFile(const std::string& path) { return FileExists(path); }
   virtual bool DirectoryExists(const std::string& path) = 0;
+  // The size of a plain file as the system records it, without reading it (so that a check of a
+  // copy does not trust the read it checks). A wrapper that does not override this reads the file.
+  virtual Result<uint64_t> FileSize(const std::string& path) {
+    Result<std::string> bytes = ReadFile(path);
+    if (!bytes.IsOk()) return bytes.GetStatus();
+    return static_cast<uint64_t>(bytes.Value().size());
+  }
   // Names (not paths) of the entries of a folder, sorted; NotFound for a missing folder.
   virtual Result<std::vector<std::string>> ListDirectory(const std::string& path) = 0;
 };

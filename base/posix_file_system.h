@@ -27,6 +27,7 @@ class PosixFileSystem : public FileSystem {
   bool FileExists(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
+  Result<uint64_t> FileSize(const std::string& path) override;
   Result<std::vector<std::string>> ListDirectory(const std::string& path) override;
 
  protected:
@@ -37,8 +38,6 @@ class PosixFileSystem : public FileSystem {
   virtual int RenameNow(const std::string& path, const char* from, const char* to);
 
  private:
-  // Opens a plain file for reading without blocking; `size` receives its size.
-  Status OpenPlainFileForReading(const std::string& path, int& fd, off_t& size);
   Status WriteAll(const std::string& path, int fd, std::string_view bytes);
   Status ReadAll(const std::string& path, int fd, off_t size, uint64_t max_bytes, std::string& bytes);
   // Writes `bytes` to a temporary file beside `path`, flushes it and renames it over `path`.

@@ -82,6 +82,7 @@ Result<std::string> DiarySession::ReadEntryRtf(Date day) const {
 Status DiarySession::Load(const RtfReader& read) {
   entryLocked_ = false;
   entryDamaged_ = false;
+  damagedCopy_.clear();
   if (!hasEntry_) return Status::Ok();
   // No second look at the file: one that vanished since FindEntry is reported, not passed over.
   Result<std::string> rtf = ReadEntryRtf(currentDate_);
@@ -100,18 +101,40 @@ Status DiarySession::LoadDay(Date day, const RtfReader& read) const {
   return read(rtf.TakeValue());
 }
 
+bool DiarySession::CopyHolds(const std::string& copy, const std::string& original,
+                             uint64_t original_size) const {
+  if (copy.empty() || original.size() != original_size) return false;
+  const Result<uint64_t> size = fileSystem_.FileSize(copy);
+  if (!size.IsOk() || size.Value() != original_size) return false;
+  const Result<std::string> bytes = fileSystem_.ReadFile(copy);
+  return bytes.IsOk() && bytes.Value() == original;
+}
+
+// The damaged file is the only full record of what the user wrote; it is written over only when
+// a copy of it is known to be whole. A copy made by an earlier, failed save is checked again and
+// used when it still holds the file; otherwise a new one is made under the next free name.
 Status DiarySession::KeepDamagedCopy() {
-  const std::string copy = DamagedCopyPath();
-  Status kept = copy.empty() ? Status::Error(StatusCode::Refused, "every name for a copy is taken")
-                             : fileSystem_.CopyFile(EntryPath(), copy);
-  if (!kept.IsOk()) {
-    return Status::Error(kept.Code(),
+  const auto refuse = [](StatusCode code, const std::string& why) {
+    return Status::Error(code,
                          "was not saved; your text is still in the editor. Its damaged file is left as it "
                          "is, as no copy of it could be kept beside it: " +
-                             kept.Message());
+                             why);
+  };
+  const Result<uint64_t> size = fileSystem_.FileSize(EntryPath());
+  if (size.GetStatus().Code() == StatusCode::NotFound) return Status::Ok();  // nothing left to keep
+  Result<std::string> original = size.IsOk() ? fileSystem_.ReadFile(EntryPath()) : size.GetStatus();
+  if (!original.IsOk()) return refuse(original.GetStatus().Code(), original.GetStatus().Message());
+  if (CopyHolds(damagedCopy_, original.Value(), size.Value())) return Status::Ok();
+
+  const std::string copy = DamagedCopyPath();
+  if (copy.empty()) return refuse(StatusCode::Refused, "every name for a copy is taken");
+  const Status copied = fileSystem_.CopyFile(EntryPath(), copy);
+  if (!copied.IsOk()) return refuse(copied.Code(), copied.Message());
+  if (!CopyHolds(copy, original.Value(), size.Value())) {
+    fileSystem_.RemoveFile(copy);  // an incomplete copy would only mislead
+    return refuse(StatusCode::IoError, "the copy \"" + copy + "\" did not read back the same as the file.");
   }
-  // One copy per damaged load: a save that fails after it does not make another.
-  entryDamaged_ = false;
+  damagedCopy_ = copy;
   return Status::Ok();
 }
 
@@ -150,6 +173,8 @@ Status DiarySession::Save(const RtfWriter& write, bool document_empty) {
   }
   hasEntry_ = true;
   modified_ = false;
+  entryDamaged_ = false;
+  damagedCopy_.clear();
   return Status::Ok();
 }
 
@@ -158,6 +183,7 @@ Status DiarySession::Remove() {
   if (!removed.IsOk()) return removed;
   hasEntry_ = false;
   entryDamaged_ = false;
+  damagedCopy_.clear();
   entryLocked_ = false;
   return removed;
 }

@@ -55,8 +55,9 @@ class DiarySession {
   bool EntryLocked() const { return entryLocked_; }
   // The user chose to delete the entry: the next save of the emptied text removes its file.
   void AllowRemoval() { entryLocked_ = false; }
-  // The shown entry is damaged (what could be read is shown); the next save keeps its file as
-  // DamagedCopyPath() first.
+  // The shown entry is damaged (what could be read is shown); a save keeps its file as
+  // DamagedCopyPath() first, and writes only once that copy is read back whole. Set until a save
+  // of the day succeeds.
   bool EntryDamaged() const { return entryDamaged_; }
   // Where a copy of the damaged entry file goes: "YYYYMMDD.KWE.damaged", or with "-2", "-3", ...
   // appended when earlier copies exist; an earlier copy is never overwritten. Empty when every
@@ -90,7 +91,8 @@ class DiarySession {
   Status LoadDay(Date day, const RtfReader& read) const;
   // Saves the shown text: an empty document removes the day's entry, other text is written by
   // `write` (called only then) and stored, enciphered when the diary has a password. A damaged
-  // entry's file is copied aside first (see DamagedCopyPath); when the copy fails, nothing is
+  // entry's file is copied aside first (see DamagedCopyPath) and the copy compared with it byte
+  // for byte, at every save until one succeeds; when the copy fails or differs, nothing is
   // written. On failure the message completes "The entry of <day> ..." and the text stays
   // modified.
   Status Save(const RtfWriter& write, bool document_empty);
@@ -110,6 +112,9 @@ class DiarySession {
   // The day's RTF (deciphered), or why there is none that a document could show.
   Result<std::string> ReadEntryRtf(Date day) const;
   Status KeepDamagedCopy();
+  // The copy at `copy` holds exactly `original`, which the entry file holds (`original_size` is its
+  // size as the system records it, so that a read cut short is not taken for the whole file).
+  bool CopyHolds(const std::string& copy, const std::string& original, uint64_t original_size) const;
 
   EntryStore store_;
   FileSystem& fileSystem_;  // outlives the session (see the constructor)
@@ -120,6 +125,7 @@ class DiarySession {
   bool entryLocked_ = false;
   bool entryDamaged_ = false;
   bool settingsRefused_ = false;
+  std::string damagedCopy_;  // the checked copy of the damaged entry file, once made
 };
 
 }  // namespace inkwend

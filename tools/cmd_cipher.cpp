@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "store/file_cipher.h"
 #include "tools/command_registry.h"
 
@@ -21,6 +22,12 @@ int RunCipher(const std::vector<std::string>& args) {
   if (positional.size() != 3 || (positional[0] != "encrypt" && positional[0] != "decrypt")) {
     std::fprintf(stderr, "usage: inkwend-tool cipher encrypt|decrypt --password P IN OUT\n");
     return 2;
+  }
+  // A folder, a pipe or a device is refused with what it is, not reported as a missing file.
+  inkwend::FileSystem& fs = inkwend::RealFileSystem();
+  if ((fs.DirectoryExists(positional[1]) || fs.FileExists(positional[1])) && !fs.IsPlainFile(positional[1])) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", fs.ReadFile(positional[1]).GetStatus().Message().c_str());
+    return 1;
   }
   inkwend::PGCrypt crypt;
   std::string message;

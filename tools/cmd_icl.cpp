@@ -1,6 +1,7 @@
 // inkwend-tool icl pack OUT.icl IMAGE...
 // Makes an icon library with one icon per image. An image is any picture Qt reads (PNG, BMP, ...)
 // or an icon-bearing file, whose first icon is taken.
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_source.h"
 #include "base/file_system.h"
 #include "decor/icons/icl_writer.h"
 #include "decor/icons/icon_file.h"
@@ -22,7 +24,16 @@ constexpr const char* kUsage = "icl pack OUT.icl IMAGE...";
 constexpr int kMaxPictureSide = 4096;
 
 bool LoadPicture(const std::string& path, inkwend::icons::IconImage* out, std::string* error) {
-  if (const auto file = inkwend::icons::IconFile::Open(path); file && file->Count() > 0) {
+  // Read once through the file system, which refuses pipes, devices and folders at once; the
+  // picture reader would wait on a pipe for ever.
+  inkwend::Result<std::string> read = inkwend::RealFileSystem().ReadFile(path);
+  if (!read.IsOk()) {
+    *error = read.GetStatus().Message();
+    return false;
+  }
+  const std::string& bytes = read.Value();
+  const auto file = std::make_unique<inkwend::icons::IconFile>(inkwend::MemoryView(bytes));
+  if (file->Count() > 0) {
     // At the chosen image's own size, so that the writer scales it only once.
     inkwend::icons::ImageInfo info;
     const int side =
@@ -31,7 +42,9 @@ bool LoadPicture(const std::string& path, inkwend::icons::IconImage* out, std::s
     if (!status.IsOk()) *error = status.Message();
     return status.IsOk();
   }
-  QImageReader reader(QString::fromStdString(path));
+  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  QImageReader reader(&buffer);
   const QSize size = reader.size();
   if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)) {
     *error = "picture larger than " + std::to_string(kMaxPictureSide) + " pixels a side";
@@ -56,7 +69,10 @@ int RunIcl(const std::vector<std::string>& args) {
     inkwend::icons::IconImage picture;
     std::string error;
     if (!LoadPicture(args[i], &picture, &error)) {
-      std::fprintf(stderr, "inkwend-tool: %s: %s\n", args[i].c_str(), error.c_str());
+      if (error.find(args[i]) != std::string::npos)  // the system's reason names the file itself
+        std::fprintf(stderr, "inkwend-tool: %s\n", error.c_str());
+      else
+        std::fprintf(stderr, "inkwend-tool: %s: %s\n", args[i].c_str(), error.c_str());
       return 1;
     }
     pictures.push_back(std::move(picture));

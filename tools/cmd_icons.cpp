@@ -21,9 +21,10 @@ int RunIcons(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: inkwend-tool %s\n", kUsage);
     return 2;
   }
-  const auto file = IconFile::Open(args[1]);
+  inkwend::Status why;
+  const auto file = IconFile::Open(args[1], &why);
   if (!file) {
-    std::fprintf(stderr, "inkwend-tool: cannot open %s\n", args[1].c_str());
+    std::fprintf(stderr, "inkwend-tool: %s\n", why.Message().c_str());
     return 1;
   }
   if (list) {

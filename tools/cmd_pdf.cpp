@@ -25,6 +25,16 @@ bool ParseInches(const std::string& text, double& out) {
   return errno == 0 && end && *end == '\0' && out >= 0 && out < 100;
 }
 
+void ReportUnreadable(const std::string& path, int result, const inkwend::Status& status) {
+  // The system's reason (missing, a folder, a pipe, no permission) names the file itself.
+  if (status.Message().find(path) != std::string::npos) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", status.Message().c_str());
+  } else {
+    std::fprintf(stderr, "inkwend-tool: cannot read %s (%s)\n", path.c_str(),
+                 result == inkwend::kResultOutOfMemory ? "out of memory" : "missing or damaged file");
+  }
+}
+
 int RunPdf(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   double margins = -1;
@@ -66,8 +76,7 @@ int RunPdf(const std::vector<std::string>& args) {
   if (damaged)
     std::fprintf(stderr, "inkwend-tool: %s: %s\n", positional[0].c_str(), status.Message().c_str());
   if (result != inkwend::kResultOk && result != inkwend::kResultNothingToWrite && !damaged) {
-    std::fprintf(stderr, "inkwend-tool: cannot read %s (%s)\n", positional[0].c_str(),
-                 result == inkwend::kResultOutOfMemory ? "out of memory" : "missing or damaged file");
+    ReportUnreadable(positional[0], result, status);
     return 1;
   }
   if (margins >= 0) {

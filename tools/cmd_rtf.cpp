@@ -123,7 +123,12 @@ int RunRtf(const std::vector<std::string>& args) {
   options.status = &status;
   const int result = LoadFromFile(doc, file, options);
   if (result == kResultStreamError && doc.IsEmpty()) {
-    std::fprintf(stderr, "inkwend-tool: cannot read %s\n", file.c_str());
+    // The system's reason (missing, a folder, a pipe, no permission) names the file itself.
+    const std::string why = status.Message().empty() ? ResultText(result) : status.Message();
+    if (why.find(file) != std::string::npos)
+      std::fprintf(stderr, "inkwend-tool: %s\n", why.c_str());
+    else
+      std::fprintf(stderr, "inkwend-tool: cannot read %s: %s\n", file.c_str(), why.c_str());
     return 1;
   }
   // What could be read of a damaged file is still given, and the damage told.

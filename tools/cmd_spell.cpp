@@ -71,7 +71,8 @@ bool OpenDictionaries(inkwend::LexivSpell& spell, SpellOptions& options, int16_t
     // What could be read of a damaged dictionary is open; say what is missing and go on.
     std::fprintf(stderr, "inkwend-tool: %s\n", opened.Message().c_str());
   } else if (!opened.IsOk()) {
-    std::fprintf(stderr, "inkwend-tool: cannot open the main dictionary %s\n", options.dict.c_str());
+    std::fprintf(stderr, "inkwend-tool: cannot open the main dictionary %s: %s\n", options.dict.c_str(),
+                 opened.Message().c_str());
     return false;
   }
   number = -1;
@@ -83,7 +84,9 @@ bool OpenDictionaries(inkwend::LexivSpell& spell, SpellOptions& options, int16_t
   else if (options.mode == "add")
     user_number = spell.CreateUserDictionary(options.user, none);
   if (!user_number.IsOk()) {
-    std::fprintf(stderr, "inkwend-tool: cannot open the user dictionary %s\n", options.user.c_str());
+    std::fprintf(stderr, "inkwend-tool: cannot open the user dictionary %s: %s\n", options.user.c_str(),
+                 user_number.GetStatus().Message().empty() ? "it does not exist"
+                                                           : user_number.GetStatus().Message().c_str());
     return false;
   }
   number = user_number.Value();

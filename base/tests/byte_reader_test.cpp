@@ -95,12 +95,13 @@ TEST(ByteSource, OpeningRefusesWhatIsNoPlainFile) {
   // Opening a pipe for reading would wait for a writer.
   EXPECT_TRUE(testing::FinishesPromptly([&] { pipe = OpenFileSource(dir / "pipe"); }, dir / "pipe"));
   ASSERT_FALSE(pipe.IsOk());
-  EXPECT_EQ(pipe.GetStatus().Message(), "\"" + (dir / "pipe") + "\" is not a readable file.");
+  EXPECT_EQ(pipe.GetStatus().Message(),
+            "Cannot read \"" + (dir / "pipe") + "\": it is a named pipe, not a file");
   EXPECT_FALSE(OpenFileSource(dir.path()).IsOk());
   const Result<std::unique_ptr<ByteSource>> missing = OpenFileSource(dir / "missing");
   EXPECT_EQ(missing.GetStatus().Code(), StatusCode::NotFound);
   EXPECT_EQ(missing.GetStatus().Message(),
-            "Cannot open \"" + (dir / "missing") + "\": No such file or directory.");
+            "Cannot open \"" + (dir / "missing") + "\": No such file or directory");
 }
 
 }  // namespace

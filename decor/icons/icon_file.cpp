@@ -1,6 +1,9 @@
 #include "decor/icons/icon_file.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "base/byte_reader.h"
@@ -91,9 +94,12 @@ IconFile::IconFile(std::unique_ptr<ByteSource> source) : source_(std::move(sourc
             [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
-std::unique_ptr<IconFile> IconFile::Open(const std::string& path) {
+std::unique_ptr<IconFile> IconFile::Open(const std::string& path, Status* why) {
   Result<std::unique_ptr<ByteSource>> source = OpenFileSource(path);
-  if (!source.IsOk()) return nullptr;
+  if (!source.IsOk()) {
+    if (why) *why = source.GetStatus();
+    return nullptr;
+  }
   return std::make_unique<IconFile>(source.TakeValue());
 }
 
@@ -186,8 +192,14 @@ class IconFile::PeDirectory {
     uint32_t target;
   };
 
+  // Each directory entry takes 8 bytes of the file, so a file holds fewer entries than it has
+  // 8-byte pieces: no more than that are read in all, however the directories point at each other.
   PeDirectory(const ByteSource& source, const std::vector<uint8_t>& table, size_t sections, uint32_t root_rva)
-      : source_(source), table_(table), sections_(sections), rootRva_(root_rva) {}
+      : source_(source),
+        table_(table),
+        sections_(sections),
+        rootRva_(root_rva),
+        entriesLeft_(source.Size() / 8) {}
 
   // The file range of `size` bytes at `rva`, when one section holds all of it.
   bool ToOffset(uint64_t rva, uint64_t size, Location* out) const {
@@ -203,15 +215,20 @@ class IconFile::PeDirectory {
     return false;
   }
 
-  // The entries of the directory at `rel` from the root (none when it cannot be read).
-  void Read(uint32_t rel, std::vector<Entry>* out) const {
+  // The entries of the directory at `rel` from the root; none when it cannot be read, when it was
+  // read before (a directory that points back at itself or at another one is walked once), or
+  // when the file's entries are used up.
+  void Read(uint32_t rel, std::vector<Entry>* out) {
     out->clear();
+    if (!read_.insert(rel).second) return;
     Location at;
     if (!ToOffset(static_cast<uint64_t>(rootRva_) + rel, 16, &at)) return;
     uint8_t head[16];
     if (!source_.ReadAt(at.offset, 16, head)) return;
     const ByteReader dir(head, sizeof head);
-    const size_t n = static_cast<size_t>(dir.U16At(12)) + dir.U16At(14);
+    const auto n =
+        static_cast<size_t>(std::min<uint64_t>(uint64_t{dir.U16At(12)} + dir.U16At(14), entriesLeft_));
+    entriesLeft_ -= n;
     Location entries;
     std::vector<uint8_t> raw;
     if (!ToOffset(static_cast<uint64_t>(rootRva_) + rel + 16, 8ull * n, &entries) ||
@@ -223,15 +240,12 @@ class IconFile::PeDirectory {
   }
 
   // Follows an entry of the second level to its first language's data.
-  bool DataOf(const Entry& e, Location* out) const {
+  bool DataOf(const Entry& e, Location* out) {
     uint32_t target = e.target;
     if (target & 0x80000000u) {
-      std::vector<Entry> languages;
-      Read(target & 0x7FFFFFFFu, &languages);
-      auto it = std::find_if(languages.begin(), languages.end(),
-                             [](const Entry& l) { return (l.target & 0x80000000u) == 0; });
-      if (it == languages.end()) return false;
-      target = it->target;
+      const std::optional<uint32_t> first = FirstLanguage(target & 0x7FFFFFFFu);
+      if (!first) return false;
+      target = *first;
     }
     Location data_entry;
     uint8_t d[8];
@@ -243,16 +257,33 @@ class IconFile::PeDirectory {
   }
 
  private:
+  // The data entry of the first language in the directory at `rel`; looked up once per directory,
+  // as items may share one.
+  std::optional<uint32_t> FirstLanguage(uint32_t rel) {
+    if (const auto known = firstLanguage_.find(rel); known != firstLanguage_.end()) return known->second;
+    std::vector<Entry> languages;
+    Read(rel, &languages);
+    const auto it = std::find_if(languages.begin(), languages.end(),
+                                 [](const Entry& l) { return (l.target & 0x80000000u) == 0; });
+    std::optional<uint32_t> first;
+    if (it != languages.end()) first = it->target;
+    firstLanguage_.emplace(rel, first);
+    return first;
+  }
+
   const ByteSource& source_;
   const std::vector<uint8_t>& table_;
   size_t sections_;
   uint32_t rootRva_;
+  uint64_t entriesLeft_;
+  std::set<uint32_t> read_;  // directories read already
+  std::map<uint32_t, std::optional<uint32_t>> firstLanguage_;
 };
 
 // PE: the resource directory is a three-level tree (type, name or id, language) found through the
 // optional header's data directory; its data entries hold RVAs that the section table maps to file
-// offsets. Only three levels are ever followed, so a directory that points back at itself cannot
-// loop.
+// offsets. Only three levels are ever followed and each directory is read once, so a directory
+// that points back at itself neither loops nor multiplies the work.
 void IconFile::ParsePe(uint64_t header) {
   uint8_t coff[24];
   if (!source_->ReadAt(header, sizeof(coff), coff)) return;
@@ -284,12 +315,12 @@ void IconFile::ParsePe(uint64_t header) {
 
   std::vector<uint8_t> table;
   if (!source_->ReadVector(optional_at + optional_size, 40ull * sections, &table)) return;
-  const PeDirectory directory(*source_, table, sections, root_rva);
+  PeDirectory directory(*source_, table, sections, root_rva);
   AddPeResources(directory);
 }
 
 // Icons and icon groups of the resource tree; other resource types are passed over.
-void IconFile::AddPeResources(const PeDirectory& directory) {
+void IconFile::AddPeResources(PeDirectory& directory) {
   using Entry = PeDirectory::Entry;
   std::vector<Entry> types, items;
   directory.Read(0, &types);

@@ -31,8 +31,8 @@ class IconFile {
   // Reads the directories of `source`. Never fails: a file that is not icon-bearing, or whose
   // directories are damaged, simply counts no icons (or the icons that could be located).
   explicit IconFile(std::unique_ptr<ByteSource> source);
-  // Null when the path names no readable regular file.
-  static std::unique_ptr<IconFile> Open(const std::string& path);
+  // Null when the path names no readable plain file; `why`, when given, then receives the reason.
+  static std::unique_ptr<IconFile> Open(const std::string& path, Status* why = nullptr);
 
   IconFileKind kind() const { return kind_; }
   int Count() const { return static_cast<int>(groups_.size()); }
@@ -68,7 +68,7 @@ class IconFile {
   void ParseNe(uint64_t header);
   void ParsePe(uint64_t header);
   class PeDirectory;  // reads a PE file's resource directory
-  void AddPeResources(const PeDirectory& directory);
+  void AddPeResources(PeDirectory& directory);
   std::vector<Candidate> Candidates(int index) const;  // best fit first
   const Location* IconResource(uint32_t id) const;
 

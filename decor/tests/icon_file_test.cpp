@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "decor/icons/image_decoder.h"
 #include "decor/tests/icon_builders.h"
@@ -354,6 +358,70 @@ TEST(PeFile, AResourceDirectoryThatPointsAtItselfEnds) {
   for (int i = 0; i < f.Count(); ++i) {
     IconImage img;
     EXPECT_FALSE(f.Extract(i, nullptr, &img).IsOk());
+  }
+}
+
+using PeDirectoryEntries = std::vector<std::pair<uint32_t, uint32_t>>;  // (name, target)
+
+// A PE32 file whose one section (RVA 0x1000, at 0x200 in the file) holds resource directories one
+// after the other, the root first; a subdirectory is named by its index in `directories`.
+Bytes PeWithDirectories(const std::vector<PeDirectoryEntries>& directories) {
+  const size_t root = 0x200, optional_at = 0x40 + 24, optional_size = 224;
+  std::vector<uint32_t> rel;
+  size_t size = 0;
+  for (const auto& d : directories) {
+    rel.push_back(static_cast<uint32_t>(size));
+    size += 16 + 8 * d.size();
+  }
+  Bytes b(root + size, 0);
+  b[0] = 'M';
+  b[1] = 'Z';
+  testing::Set32(&b, 0x3C, 0x40);
+  b[0x40] = 'P';
+  b[0x41] = 'E';
+  testing::Set16(&b, 0x40 + 6, 1);  // one section
+  testing::Set16(&b, 0x40 + 20, optional_size);
+  testing::Set16(&b, optional_at, 0x10B);         // PE32
+  testing::Set32(&b, optional_at + 92, 16);       // data directories
+  testing::Set32(&b, optional_at + 112, 0x1000);  // the resource directory's RVA
+  const size_t section = optional_at + optional_size;
+  testing::Set32(&b, section + 12, 0x1000);
+  testing::Set32(&b, section + 16, static_cast<uint32_t>(size));
+  testing::Set32(&b, section + 20, root);
+  for (size_t k = 0; k < directories.size(); ++k) {
+    const size_t at = root + rel[k];
+    testing::Set16(&b, at + 14, static_cast<uint16_t>(directories[k].size()));
+    for (size_t i = 0; i < directories[k].size(); ++i) {
+      const auto [name, target] = directories[k][i];
+      testing::Set32(&b, at + 16 + 8 * i, name);
+      testing::Set32(&b, at + 16 + 8 * i + 4, 0x80000000u | rel[target]);
+    }
+  }
+  return b;
+}
+
+// Directories that point back at themselves used to be walked once per path to them: a root of
+// N entries gave N^2 icons for N^3 work. Each directory is now read once and the count stays
+// within what the file's size can hold.
+TEST(PeFile, SelfReferencingDirectoriesAreWalkedOnce) {
+  constexpr uint32_t kGroupIcon = 14;
+  const auto many = [](uint32_t name, uint32_t target) { return PeDirectoryEntries(2000, {name, target}); };
+  struct Case {
+    const char* what;
+    std::vector<PeDirectoryEntries> directories;
+  } cases[] = {
+      {"every type is the root", {many(kGroupIcon, 0)}},
+      {"every item is its own languages", {{{kGroupIcon, 1}}, many(1, 1)}},
+      {"every type holds the same items", {many(kGroupIcon, 1), many(1, 2), {{0, 1}}}},
+  };
+  for (const Case& c : cases) {
+    const Bytes pe = PeWithDirectories(c.directories);
+    const auto start = std::chrono::steady_clock::now();
+    IconFile f = FromBytes(pe);
+    IconImage img;
+    for (int i = 0; i < std::min(f.Count(), 64); ++i) f.Extract(i, nullptr, &img);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.what;
+    EXPECT_LE(f.Count(), 2000) << c.what;
   }
 }
 

@@ -156,14 +156,21 @@ std::string FindMemoFile(const std::filesystem::path& directory, const std::stri
   namespace fs = std::filesystem;
   for (const char* extension : extensions) {
     const std::string wanted = stem + extension;
+    // A name that matches but is no plain file (a folder, say) is still taken when nothing better
+    // is there, so that opening it says what it is instead of "not found".
     std::string found;
+    int found_rank = -1;
     std::error_code error;
     for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
       const std::string name = it->path().filename().string();
-      if (!EqualsIgnoringCase(name, wanted) || !it->is_regular_file(error)) continue;
-      const bool same_case = name.compare(0, stem.size(), stem) == 0;
-      if (found.empty() || same_case) found = it->path().string();
-      if (same_case) break;
+      if (!EqualsIgnoringCase(name, wanted)) continue;
+      std::error_code kind_error;
+      const int rank =
+          (it->is_regular_file(kind_error) ? 2 : 0) + (name.compare(0, stem.size(), stem) == 0 ? 1 : 0);
+      if (rank > found_rank) {
+        found = it->path().string();
+        found_rank = rank;
+      }
     }
     if (!found.empty()) {
       *layout = extension[1] == 'f' ? MemoLayout::FoxPro : MemoLayout::DBase;

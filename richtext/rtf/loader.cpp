@@ -1,13 +1,14 @@
 #include "richtext/rtf/loader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <map>
+#include <memory>
 #include <new>
 #include <vector>
 
+#include "base/byte_source.h"
 #include "richtext/model/progress.h"
 #include "richtext/rtf/reader.h"
 
@@ -15,32 +16,29 @@ namespace inkwend {
 
 namespace {
 
-// A read-only stream over a file, read in the reader's own chunks.
+// A read-only stream over a plain file, read in the reader's own chunks.
 class FileReadStream : public WPStream {
  public:
-  explicit FileReadStream(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-    if (file_ && std::fseek(file_, 0, SEEK_END) == 0) {
-      size_ = std::ftell(file_);
-      std::fseek(file_, 0, SEEK_SET);
-    }
-  }
-  ~FileReadStream() override {
-    if (file_) std::fclose(file_);
-  }
-  FileReadStream(const FileReadStream&) = delete;
-  FileReadStream& operator=(const FileReadStream&) = delete;
-  bool IsOpen() const { return file_ != nullptr; }
+  explicit FileReadStream(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {}
   size_t Write(const void*, size_t) override { return 0; }
-  size_t Read(void* data, size_t size) override { return file_ ? std::fread(data, 1, size, file_) : 0; }
-  int64_t Position() const override { return file_ ? std::ftell(file_) : 0; }
-  bool Seek(int64_t position) override {
-    return file_ && std::fseek(file_, static_cast<long>(position), SEEK_SET) == 0;
+  size_t Read(void* data, size_t size) override {
+    const uint64_t left = source_->Size() - std::min(position_, source_->Size());
+    const auto n = static_cast<size_t>(std::min<uint64_t>(size, left));
+    if (n == 0 || !source_->ReadAt(position_, n, data)) return 0;
+    position_ += n;
+    return n;
   }
-  int64_t Size() const override { return size_; }
+  int64_t Position() const override { return static_cast<int64_t>(position_); }
+  bool Seek(int64_t position) override {
+    if (position < 0) return false;
+    position_ = static_cast<uint64_t>(position);
+    return true;
+  }
+  int64_t Size() const override { return static_cast<int64_t>(source_->Size()); }
 
  private:
-  std::FILE* file_;
-  int64_t size_ = 0;
+  std::unique_ptr<ByteSource> source_;
+  uint64_t position_ = 0;
 };
 
 bool IsHtmlTag(std::string_view name) {
@@ -343,12 +341,13 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
 }
 
 int LoadFromFile(WPRTFText& doc, const std::string& path, const LoadOptions& options) {
-  FileReadStream stream(path);
-  if (!stream.IsOpen()) {
-    if (options.status)
-      *options.status = Status::Error(StatusCode::NotFound, "The file " + path + " cannot be opened.");
+  // A pipe, a device or a folder is refused at once (never read without end), with the reason.
+  Result<std::unique_ptr<ByteSource>> opened = OpenFileSource(path);
+  if (!opened.IsOk()) {
+    if (options.status) *options.status = opened.GetStatus();
     return doc.ioResult = kResultStreamError;
   }
+  FileReadStream stream(opened.TakeValue());
   return LoadFromStream(doc, stream, options);
 }
 

@@ -36,8 +36,9 @@ struct LoadOptions {
   // OutOfMemory (2); Damaged (7) with Damage::offset, the byte offset in the stream where the
   // input turned out damaged or cut off (the stream's length for a file cut off with groups
   // still open), and Damage::dropped, what was missing or left out in words ("3 groups not
-  // closed"); NotFound for nothing to read (8) or a file that cannot be opened. The text
-  // read before the damage stays in the document.
+  // closed"); NotFound for nothing to read (8) or a missing file; Refused for a name that is
+  // not a plain file (a folder, a pipe, a device), IoError when the system refuses to open it,
+  // each saying why. The text read before the damage stays in the document.
   Status* status = nullptr;
 };
 

@@ -40,8 +40,8 @@ void WPTextReader::ReadBody() {
   std::string all;  // the text is decoded once it is known whether it is UTF-8
   while ((c = Get()) >= 0) {
     if (c == 0) break;
-    if (static_cast<int64_t>(all.size()) >= kMaxReadChars) {
-      MarkDamaged("the text after the first " + std::to_string(kMaxReadChars) + " bytes");
+    if (static_cast<int64_t>(all.size()) >= maxChars_) {
+      MarkDamaged("the text after the first " + std::to_string(maxChars_) + " bytes");
       break;
     }
     all.push_back(static_cast<char>(c));

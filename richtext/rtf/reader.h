@@ -16,7 +16,7 @@
 // - at most kMaxObjects pictures and objects, kMaxFootnotes footnotes, 4096 RTF fonts and 1024
 //   RTF colours are taken; more are ignored;
 // - "\bin N" skips at most the bytes that are there;
-// - one read adds at most kMaxReadChars characters.
+// - one read adds at most kReadCharsPerByte characters per input byte, plus kMaxReadChars.
 //
 // Input that ends before it is complete (inside a control word, or with groups still open)
 // reads as damaged (result 7): the text read is kept, and GetStatus() says where the input

@@ -1,6 +1,7 @@
 #include "richtext/rtf/text_reader.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 #include "richtext/model/progress.h"
@@ -32,7 +33,7 @@ void WPTextReader::MarkDamaged(std::string dropped) {
 
 void WPTextReader::MarkFull() {
   full_ = true;
-  MarkDamaged("the text after the first " + std::to_string(kMaxReadChars) + " characters");
+  MarkDamaged("the text after the first " + std::to_string(maxChars_) + " characters");
 }
 
 Status WPTextReader::GetStatus() const {
@@ -63,8 +64,8 @@ void WPTextReader::FlushRun() {
   const size_t n = run_.size() - runStart_;
   if (n == 0) return;
   size_t take = n;
-  if (charsRead_ + static_cast<int64_t>(n) > kMaxReadChars) {
-    take = static_cast<size_t>(std::max<int64_t>(kMaxReadChars - charsRead_, 0));
+  if (charsRead_ + static_cast<int64_t>(n) > maxChars_) {
+    take = static_cast<size_t>(std::max<int64_t>(maxChars_ - charsRead_, 0));
     run_.resize(runStart_ + take);
     MarkFull();
   }
@@ -83,7 +84,7 @@ void WPTextReader::FlushRun() {
 
 void WPTextReader::AddCharWithAttr(char32_t c, const CharAttr& attr) {
   FlushRun();
-  if (full_ || charsRead_ + 1 > kMaxReadChars) {
+  if (full_ || charsRead_ + 1 > maxChars_) {
     MarkFull();
     return;
   }
@@ -112,7 +113,7 @@ Paragraph* WPTextReader::StartNewParagraph() {
   FlushParagraph();
   // A paragraph costs about as much as a few characters; empty ones count against the bound.
   charsRead_ += 8;
-  if (charsRead_ > kMaxReadChars) {
+  if (charsRead_ > maxChars_) {
     MarkFull();
     return par_;
   }
@@ -128,6 +129,8 @@ int WPTextReader::Read(WPStream& stream) {
   result_ = kResultOk;
   damage_ = Damage{};
   const int64_t remaining = std::max<int64_t>(stream.Size() - stream.Position(), 0);
+  maxChars_ = kMaxReadChars +
+              kReadCharsPerByte * std::min<int64_t>(remaining, std::numeric_limits<int64_t>::max() / 16);
   ProgressFrame progress(remaining);
   try {
     if (remaining == 0 && !Refill()) {

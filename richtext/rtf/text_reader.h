@@ -12,9 +12,14 @@
 
 namespace inkwend {
 
-// Characters one read adds at most (laid out, the model takes 20 bytes per character); the rest of a
-// larger input is not read and the result is 7.
+// Whatever the writer writes must read back, however long, so the number of characters one read
+// adds is bounded by the size of its input rather than by a fixed count: no input byte makes more
+// than kReadCharsPerByte characters (a line feed in plain text starts a paragraph, which counts as
+// 8), and kMaxReadChars more are allowed for a stream that grows while it is read. Memory thus
+// stays in proportion to the input (laid out, the model takes 20 bytes per character); the rest
+// of an input that goes past the bound is not read and the result is 7.
 inline constexpr int64_t kMaxReadChars = int64_t{16} * 1024 * 1024;
+inline constexpr int64_t kReadCharsPerByte = 8;
 
 inline constexpr const char* kErrWrongArgumentsRtf = "Wrong Arguments in\tTWPRTFReader";
 inline constexpr const char* kErrWrongArguments = "Wrong Arguments";
@@ -96,7 +101,8 @@ class WPTextReader {
   static constexpr size_t kCollectLimit = 65536;
   int result_ = kResultOk;
   int64_t charsRead_ = 0;
-  bool full_ = false;  // kMaxReadChars reached
+  int64_t maxChars_ = kMaxReadChars;  // this read's bound, from the size of its input
+  bool full_ = false;                 // maxChars_ reached
 
  private:
   void MarkFull();

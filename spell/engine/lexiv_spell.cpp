@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "base/plain_file.h"
 #include "spell/engine/dictionary_format.h"
 #include "spell/engine/suggest_rules.h"
 #include "spell/engine/user_dictionary_edit.h"
@@ -271,11 +272,6 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-Status OpenFailure(const std::string& path, int err) {
-  return Status::Error(err == ENOENT ? StatusCode::NotFound : StatusCode::IoError,
-                       "Cannot open " + Quoted(path) + ": " + std::strerror(err));
-}
-
 Status NotADictionary(const std::string& path) {
   return Status::Error(StatusCode::Refused, Quoted(path) + " is not a dictionary file.");
 }
@@ -357,8 +353,10 @@ MainFile ReadMainFile(const std::shared_ptr<SharedFile>& file, const std::string
 Status LexivSpell::OpenDictionary(const std::string& path) {
   if (mainOpen_ || (!chain_.empty() && !chain_.front()->is_user()))
     return Status::Error(StatusCode::Refused, "A main dictionary is already open.");
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return OpenFailure(path, errno);
+  // A pipe, a device or a folder is refused at once: a dictionary is a plain file.
+  Result<PlainFile> opened = OpenPlainFile(path);
+  if (!opened.IsOk()) return opened.GetStatus();
+  const int fd = opened.Value().Release();
   auto file = std::make_shared<SharedFile>(fd);
   const int64_t size = FileSize(fd);
   const int64_t position = SkipTextHeader(fd);
@@ -425,8 +423,9 @@ Result<int16_t> LexivSpell::AppendUserDictionary(int fd, const std::string& path
 }
 
 Result<int16_t> LexivSpell::OpenUserDictionary(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return OpenFailure(path, errno);
+  Result<PlainFile> opened = OpenPlainFile(path, FileAccess::ReadWrite);
+  if (!opened.IsOk()) return opened.GetStatus();
+  const int fd = opened.Value().Release();
   const int64_t position = SkipTextHeader(fd);
   DictionaryHeader header;
   if (position < 0 || !ReadHeader(fd, position, header)) {

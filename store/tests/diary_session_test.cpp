@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "base/faulty_file_system.h"
 #include "base/tests/temp_dir.h"
@@ -227,6 +228,63 @@ TEST_F(DamagedEntryTest, FailedCopyLeavesTheEntryFileAsItIs) {
   ASSERT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
   EXPECT_EQ(ReadFile(Copy(".damaged")), damaged_);
   EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
+}
+
+// A copy that does not read back as the damaged file is no copy: the save is refused, the file
+// kept as it is, and the incomplete copy removed.
+TEST_F(DamagedEntryTest, CopyThatDoesNotReadBackWholeRefusesTheSave) {
+  const std::string entry_name = DateKey(kDay) + ".KWE";
+  struct Case {
+    const char* name;
+    std::function<void(FaultyFileSystem&)> fault;
+  };
+  const Case cases[] = {
+      {"the entry reads cut short", [&](FaultyFileSystem& fs) { fs.ShortenReads(entry_name, 5); }},
+      {"the copy reads back cut short",
+       [&](FaultyFileSystem& fs) { fs.ShortenReads(entry_name + ".damaged", 5); }},
+      {"the entry cannot be read", [&](FaultyFileSystem& fs) { fs.FailReads(entry_name); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadDamaged(damaged_);
+    const int faults_before = fs_.FaultsInjected();
+    c.fault(fs_);
+    const Status saved = session_.Save(editor_.Writer(), false);
+    EXPECT_FALSE(saved.IsOk());
+    EXPECT_NE(saved.Message().find("your text is still in the editor"), std::string::npos) << saved.Message();
+    EXPECT_GT(fs_.FaultsInjected(), faults_before);
+    fs_.ClearFaults();
+    EXPECT_EQ(ReadFile(EntryFile(kDay)), damaged_);
+    EXPECT_FALSE(std::filesystem::exists(Copy(".damaged")));
+    EXPECT_TRUE(session_.EntryDamaged());
+  }
+}
+
+// Every save of the damaged entry checks its copy again until one save succeeds: a copy that went
+// or changed after a failed write is made anew before the file is written over.
+TEST_F(DamagedEntryTest, EachSaveChecksTheCopyAgain) {
+  LoadDamaged(damaged_);
+  fs_.FailWrites(DateKey(kDay) + ".KWE");
+  ASSERT_FALSE(session_.Save(editor_.Writer(), false).IsOk());
+  fs_.ClearFaults();
+  EXPECT_EQ(ReadFile(Copy(".damaged")), damaged_);
+  EXPECT_TRUE(session_.EntryDamaged());
+
+  WriteFile(Copy(".damaged"), "changed");  // the copy no longer holds the file
+  ASSERT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
+  EXPECT_EQ(ReadFile(Copy(".damaged-2")), damaged_);
+  EXPECT_EQ(ReadFile(EntryFile(kDay)), kRtf);
+  EXPECT_FALSE(session_.EntryDamaged());
+
+  // A copy that still holds the file is used as it is.
+  LoadDamaged(damaged_);
+  fs_.FailWrites(DateKey(kDay) + ".KWE");
+  ASSERT_FALSE(session_.Save(editor_.Writer(), false).IsOk());
+  fs_.ClearFaults();
+  const int copies = fs_.copies;
+  ASSERT_TRUE(session_.Save(editor_.Writer(), false).IsOk());
+  EXPECT_EQ(fs_.copies, copies);
+  EXPECT_EQ(ReadFile(Copy(".damaged-3")), damaged_);
 }
 
 TEST_F(DamagedEntryTest, RemovingADamagedEntryMakesNoCopy) {

@@ -312,6 +312,20 @@ TEST_F(DbfTableOnDisk, MissingMemoFileIsAWarningAndEachMemoAnError) {
   EXPECT_TRUE(r.ReadMemo(1, &memo).IsOk());  // no memo to read
 }
 
+// A memo "file" that is a folder is reported as what it is, not as missing.
+TEST_F(DbfTableOnDisk, MemoFolderIsNamedAsAFolder) {
+  TableSpec plan;
+  plan.version = 0xF5;
+  plan.fields = {{"DATE", 'C', 8}, {"ENTRY", 'M', 10}};
+  plan.records = {Row(plan.fields, false, {"20240101", MemoPointer(8)})};
+  const std::string dbf = Write("INKWEND.DBF", WriteTable(plan));
+  std::filesystem::create_directory(dir_ / "INKWEND.FPT");
+  std::unique_ptr<Table> table;
+  ASSERT_TRUE(Table::Open(dbf, {}, &table).IsOk());
+  ASSERT_EQ(table->warnings().size(), 1u);
+  EXPECT_NE(table->warnings()[0].find("it is a folder"), std::string::npos) << table->warnings()[0];
+}
+
 TEST_F(DbfTableOnDisk, MissingTableIsAnError) {
   std::unique_ptr<Table> table;
   const Status status = Table::Open((dir_ / "INKWEND.DBF").string(), {}, &table);
