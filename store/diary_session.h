@@ -37,6 +37,9 @@ class DiarySession {
   // `program_directory` ends in "/" (one is added when it does not); `file_system` outlives
   // the session.
   DiarySession(std::string program_directory, FileSystem& file_system);
+  // Its parts point at one another (the recovery copies at the store).
+  DiarySession(const DiarySession&) = delete;
+  DiarySession& operator=(const DiarySession&) = delete;
 
   const EntryStore& Store() const { return store_; }
   Status EnsureEntriesDirectory() const { return store_.EnsureEntriesDirectory(); }
