@@ -9,6 +9,7 @@
 #include <new>
 
 #include "app/date_text.h"
+#include "app/editor_rtf_reader.h"
 #include "app/main_screen.h"
 #include "app/prompter.h"
 #include "richtext/model/stream.h"
@@ -42,6 +43,8 @@ Status LoadResultStatus(int result) {
   }
 }
 
+}  // namespace
+
 // The one way an entry's RTF gets into an editor (the entry editor or the scratch editor).
 RtfReader ReaderFor(WPRichText& editor) {
   return [&editor](std::string rtf) {
@@ -60,8 +63,6 @@ RtfReader ReaderFor(WPRichText& editor) {
     return status;
   };
 }
-
-}  // namespace
 
 QDate MainScreen::CurrentDate() const { return FromStoreDate(session_.CurrentDate()); }
 

@@ -326,6 +326,7 @@ void MainScreen::FormActivate() {
     keyHookInstalled_ = true;
   }
   entryEditor_->setFocus();
+  OfferRecovery();
 }
 
 void MainScreen::resizeEvent(QResizeEvent* e) {

@@ -9,7 +9,8 @@
 //
 // Split by concern: main_screen.cpp (controls, creation, activation, layout, closing),
 // main_screen_menu.cpp (the menu bar), main_screen_actions.cpp (commands),
-// entry_editing.cpp (loading and saving the shown day).
+// entry_editing.cpp (loading and saving the shown day), recovery.cpp (recovery copies of
+// unsaved text, and saving when the session ends with nobody to answer).
 #include <QDate>
 #include <QMainWindow>
 #include <array>
@@ -23,6 +24,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace inkwend {
@@ -104,6 +106,20 @@ class MainScreen : public QMainWindow {
   // On every size change of the window: the page laid out, the caret at the start.
   void FormResize();
 
+  // --- recovery copies and unattended saving (recovery.cpp) ---
+  // How long typing must pause before the unsaved text is copied aside.
+  static constexpr int kRecoveryDelayMs = 3000;
+  // Writes the unsaved text to its recovery copy now (the timer does this after a pause).
+  void KeepRecoveryCopy();
+  // A copy waits for the pause in typing.
+  bool RecoveryCopyPending() const;
+  // Offers the copies an earlier run left, one day at a time, until one is taken.
+  void OfferRecovery();
+  // Saves as Exit does, asking nothing: for a session manager's end or a termination signal.
+  // When the text cannot be saved its recovery copy stays. `ending`: the program ends next,
+  // so nothing asked meanwhile may act on its answer. False when the text was not saved.
+  bool SaveUnattended(bool ending);
+
  protected:
   bool event(QEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -132,11 +148,18 @@ class MainScreen : public QMainWindow {
 
   // Shows the entry as modified or not: the session's flag and the Save and Cancel buttons.
   void ShowModified(bool modified);
+  // recovery.cpp
+  void ScheduleRecoveryCopy();
+  void DiscardRecoveryCopy();
+  void ShowRecoveredText(Date day, std::string rtf);
 
   DiarySession session_;
   bool startedOk_ = true;
   bool keyHookInstalled_ = false;
   bool closing_ = false;
+  QTimer* recoveryTimer_ = nullptr;  // created at the first change
+  bool savingUnattended_ = false;
+  bool endingUnattended_ = false;
 
   // --- controls (children of the window; object names as the design has them) ---
   WPToolBar* toolBar_ = nullptr;       // WPToolBar2

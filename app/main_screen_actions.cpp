@@ -30,18 +30,21 @@ void MainScreen::WPRichText1Change() {
   // that could not be read, which must not be saved over.
   if (loading || entryEditor_->ReadOnly()) return;
   ShowModified(true);
+  ScheduleRecoveryCopy();
 }
 
 bool MainScreen::SaveButtonClick() {
   if (!Modified()) return true;
   if (!SaveRichText()) return false;
   ShowModified(false);
+  DiscardRecoveryCopy();
   return true;
 }
 
 void MainScreen::CancelButtonClick() {
   LoadRichText();
   ShowModified(false);
+  DiscardRecoveryCopy();
 }
 
 void MainScreen::DeleteButtonClick() {
@@ -57,6 +60,7 @@ void MainScreen::DeleteButtonClick() {
 void MainScreen::GoToDate(QDate date) {
   // A modified day is saved without a question; when that fails the day stays shown.
   if (!SaveButtonClick()) return;
+  DiscardRecoveryCopy();
   SetCurrentDate(date);
   FindDateRecord();
   LoadRichText();

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QTimer>
 
 #include "app/first_paint_probe.h"
@@ -9,6 +10,7 @@
 #include "app/prompter.h"
 #include "app/single_instance.h"
 #include "platform/program_directory.h"
+#include "platform/termination_signals.h"
 #include "store/stale_temp_files.h"
 
 namespace inkwend {
@@ -49,6 +51,17 @@ int RunInkwend(int argc, char** argv) {
     return 1;
   }
   window.show();
+  // A logout, a shutdown or `kill` ends the program without asking: the text is saved first,
+  // and what cannot be saved stays in its recovery copy.
+  const TerminationSignals termination(
+      [&window](int) { QCoreApplication::exit(window.SaveUnattended(true) ? 0 : 1); });
+#ifndef QT_NO_SESSIONMANAGER
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                   [&window](QSessionManager&) { window.SaveUnattended(false); });
+#endif
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
+    if (window.Modified()) window.SaveUnattended(true);
+  });
   const int code = QApplication::exec();
   ReleaseInstanceLock();
   return code;

@@ -4,19 +4,10 @@
 #include <utility>
 
 #include "store/ini_file.h"
+#include "store/recovery_file.h"
 
 namespace inkwend {
 namespace {
-
-// Entries are RTF. Anything else (the bytes of an entry enciphered with another password, or
-// of a file that is not an entry) would only show as noise.
-bool LooksLikeRtf(const std::string& bytes) {
-  size_t i = 0;
-  while (i < bytes.size() &&
-         (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n' || bytes[i] == '\b'))
-    ++i;
-  return bytes.compare(i, 5, "{\\rtf") == 0;
-}
 
 // Entry keys have four-digit years.
 Result<Date> DayInKeyRange(Date day, const char* refusal) {
@@ -28,7 +19,9 @@ Result<Date> DayInKeyRange(Date day, const char* refusal) {
 }  // namespace
 
 DiarySession::DiarySession(std::string program_directory, FileSystem& file_system)
-    : store_(std::move(program_directory), file_system), fileSystem_(file_system) {}
+    : store_(std::move(program_directory), file_system),
+      recovery_(store_, file_system),
+      fileSystem_(file_system) {}
 
 std::string DiarySession::DamagedCopyPath() const {
   const std::string first = EntryPath() + ".damaged";
@@ -68,6 +61,8 @@ Result<std::string> DiarySession::ReadEntryRtf(Date day) const {
   std::string bytes;
   const Status read = store_.ReadEntry(day, Password(), bytes);
   if (!read.IsOk()) return read;
+  // Entries are RTF. Anything else (the bytes of an entry enciphered with another password, or
+  // of a file that is not an entry) would only show as noise.
   if (!LooksLikeRtf(bytes)) {
     return Status::Error(
         StatusCode::Refused,
@@ -185,6 +180,32 @@ Status DiarySession::Remove() {
   entryDamaged_ = false;
   damagedCopy_.clear();
   entryLocked_ = false;
+  return removed;
+}
+
+Status DiarySession::KeepRecoveryCopy(const RtfWriter& write, bool document_empty) {
+  if (document_empty) return DiscardRecoveryCopy();
+  const bool ours = recoveryKept_ && *recoveryKept_ == currentDate_;
+  if (!ours && fileSystem_.FileExists(recovery_.Path(currentDate_))) {
+    // An earlier run's copy of this day has not been offered yet; it is not written over.
+    return Status::Error(StatusCode::Refused, "an earlier unsaved text of this day waits to be recovered");
+  }
+  // Another day's copy is discarded first: only the day shown holds unsaved text.
+  if (recoveryKept_ && !ours) {
+    const Status discarded = DiscardRecoveryCopy();
+    if (!discarded.IsOk()) return discarded;
+  }
+  Result<std::string> rtf = write();
+  if (!rtf.IsOk()) return rtf.GetStatus();
+  const Status written = recovery_.Write(currentDate_, rtf.Value(), Password());
+  if (written.IsOk()) recoveryKept_ = currentDate_;
+  return written;
+}
+
+Status DiarySession::DiscardRecoveryCopy() {
+  if (!recoveryKept_) return Status::Ok();
+  const Status removed = recovery_.Remove(*recoveryKept_);
+  if (removed.IsOk()) recoveryKept_.reset();
   return removed;
 }
 

@@ -13,6 +13,7 @@
 // The diary-wide operations (search, print, export) walk the days with LoadDay, which leaves
 // the day shown as it is.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,7 @@
 #include "base/status.h"
 #include "store/entry_store.h"
 #include "store/preferences.h"
+#include "store/recovery_file.h"
 
 namespace inkwend {
 
@@ -35,6 +37,9 @@ class DiarySession {
   // `program_directory` ends in "/" (one is added when it does not); `file_system` outlives
   // the session.
   DiarySession(std::string program_directory, FileSystem& file_system);
+  // Its parts point at one another (the recovery copies at the store).
+  DiarySession(const DiarySession&) = delete;
+  DiarySession& operator=(const DiarySession&) = delete;
 
   const EntryStore& Store() const { return store_; }
   Status EnsureEntriesDirectory() const { return store_.EnsureEntriesDirectory(); }
@@ -99,6 +104,25 @@ class DiarySession {
   // Removes the current day's entry file; a day without one is no error.
   Status Remove();
 
+  // --- recovery copies of unsaved text (store/recovery_file.h) ---
+  // Keeps the shown, unsaved text (as `write` gives it) in the current day's recovery copy,
+  // enciphered like the entry; the entry file is left as it is. An empty document has nothing
+  // to recover: the copy this run keeps is removed instead.
+  Status KeepRecoveryCopy(const RtfWriter& write, bool document_empty);
+  // Removes the copy this run wrote or took over (on Save, Cancel and day change). Copies an
+  // earlier run left wait for their offer; none kept is no error.
+  Status DiscardRecoveryCopy();
+  // The days for which a copy exists, earliest first.
+  std::vector<Date> RecoveryDays() const { return recovery_.Days(); }
+  // A copy's text (deciphered with the diary's password), or why it cannot be shown.
+  Result<std::string> ReadRecoveryCopy(Date day) const { return recovery_.Read(day, Password()); }
+  // Removes a copy the user declined.
+  Status RemoveRecoveryCopy(Date day) const { return recovery_.Remove(day); }
+  // The current day shows the text of its copy, which from now on is this run's to replace or
+  // discard.
+  void TakeOverRecoveryCopy() { recoveryKept_ = currentDate_; }
+  std::string RecoveryCopyPath(Date day) const { return recovery_.Path(day); }
+
   // --- days to go to ---
   // The earlier of `today` and the earliest entry day; the later of `today` and the latest.
   Result<Date> FirstEntryDay(Date today) const;
@@ -117,6 +141,9 @@ class DiarySession {
   bool CopyHolds(const std::string& copy, const std::string& original, uint64_t original_size) const;
 
   EntryStore store_;
+  RecoveryFiles recovery_;
+  // The day whose recovery copy this run keeps, if any.
+  std::optional<Date> recoveryKept_;
   FileSystem& fileSystem_;  // outlives the session (see the constructor)
   Preferences preferences_;
   Date currentDate_{};

@@ -69,7 +69,16 @@ Status EntryStore::EnsureEntriesDirectory() const {
 bool EntryStore::HasEntry(Date date) const { return fs_->IsPlainFile(EntryPath(date)); }
 
 Status EntryStore::ReadEntry(Date date, std::string_view password, std::string& rtf) const {
-  Result<std::string> bytes = fs_->ReadFile(EntryPath(date));
+  return ReadStoredText(EntryPath(date), password, rtf);
+}
+
+Status EntryStore::WriteEntry(Date date, std::string_view rtf, std::string_view password) const {
+  return WriteStoredText(EntryPath(date), rtf, password);
+}
+
+Status EntryStore::ReadStoredText(const std::string& path, std::string_view password,
+                                  std::string& rtf) const {
+  Result<std::string> bytes = fs_->ReadFile(path);
   if (!bytes.IsOk()) {
     rtf.clear();
     return bytes.GetStatus();
@@ -78,11 +87,12 @@ Status EntryStore::ReadEntry(Date date, std::string_view password, std::string& 
   return Status::Ok();
 }
 
-Status EntryStore::WriteEntry(Date date, std::string_view rtf, std::string_view password) const {
+Status EntryStore::WriteStoredText(const std::string& path, std::string_view rtf,
+                                   std::string_view password) const {
   Status s = EnsureEntriesDirectory();
   if (!s.IsOk()) return s;
-  if (password.empty()) return fs_->WriteFileAtomically(EntryPath(date), rtf);
-  return fs_->WriteFileAtomically(EntryPath(date), EncryptBytes(rtf, password));
+  if (password.empty()) return fs_->WriteFileAtomically(path, rtf);
+  return fs_->WriteFileAtomically(path, EncryptBytes(rtf, password));
 }
 
 Status EntryStore::RemoveEntry(Date date) const { return fs_->RemoveFile(EntryPath(date)); }

@@ -44,6 +44,11 @@ class EntryStore {
   // Removes the day's entry; a day without one is no error.
   Status RemoveEntry(Date date) const;
 
+  // Any file kept as an entry is (the recovery copies of unsaved text): read deciphered with
+  // `password` when it is not empty, written atomically and enciphered when it is not empty.
+  Status ReadStoredText(const std::string& path, std::string_view password, std::string& rtf) const;
+  Status WriteStoredText(const std::string& path, std::string_view rtf, std::string_view password) const;
+
   // The earlier of today and the earliest entry day / the later of today and the latest.
   // Names that are not date keys, and any failure on one name, change nothing.
   Date FirstDiaryRecord(Date today) const;

@@ -34,12 +34,13 @@ int RemoveIn(const std::string& folder, const std::function<bool(const std::stri
 bool IsEntryFolderFileName(const std::string& name) {
   constexpr std::string_view kEntrySuffix = ".KWE";
   constexpr std::string_view kDamaged = ".damaged";
+  constexpr std::string_view kRecovery = ".recover";  // the recovery copy of unsaved text
   const std::string_view n = name;
   if (n.size() < 8 + kEntrySuffix.size() || !AllDigits(n.substr(0, 8)) ||
       n.substr(8, kEntrySuffix.size()) != kEntrySuffix)
     return false;
   std::string_view rest = n.substr(8 + kEntrySuffix.size());
-  if (rest.empty()) return true;
+  if (rest.empty() || rest == kRecovery) return true;
   if (rest.substr(0, kDamaged.size()) != kDamaged) return false;
   rest.remove_prefix(kDamaged.size());
   return rest.empty() || (rest.front() == '-' && AllDigits(rest.substr(1)));

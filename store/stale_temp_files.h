@@ -17,7 +17,8 @@ namespace inkwend {
 int RemoveStaleTempFiles(const std::string& program_directory, FileSystem& fs);
 
 // True when `name` is a file name the diary writes atomically in its Entries/ folder:
-// "YYYYMMDD.KWE", or a kept copy of a damaged one ("YYYYMMDD.KWE.damaged", "...damaged-2").
+// "YYYYMMDD.KWE", a kept copy of a damaged one ("YYYYMMDD.KWE.damaged", "...damaged-2"), or the
+// recovery copy of unsaved text ("YYYYMMDD.KWE.recover").
 bool IsEntryFolderFileName(const std::string& name);
 
 }  // namespace inkwend

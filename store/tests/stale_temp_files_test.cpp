@@ -24,10 +24,13 @@ TEST(StaleTempFiles, OnlyTemporaryFilesOfOurOwnWritesAreRemoved) {
       {"Entries/20240305.KWE.tmp-Zz09aQ", true},
       {"Entries/20240305.KWE.damaged.tmp-abcdef", true},
       {"Entries/20240305.KWE.damaged-12.tmp-abcdef", true},
+      {"Entries/20240305.KWE.recover.tmp-abcdef", true},
       // What the diary keeps.
       {"KW.INI", false},
       {"Entries/20240305.KWE", false},
       {"Entries/20240305.KWE.damaged", false},
+      {"Entries/20240305.KWE.recover", false},
+      {"Entries/20240305.KWE.recovered.tmp-abcdef", false},
       // Names that only look like ours: another unique part, another target, another folder.
       {"KW.INI.tmp-abcde", false},
       {"KW.INI.tmp-abcdefg", false},

@@ -1,0 +1,13 @@
+#pragma once
+// Putting an entry's RTF into an editor, as the diary session asks for it (entry_editing.cpp).
+#include "store/diary_session.h"
+
+namespace inkwend {
+
+class WPRichText;
+
+// Loads the RTF it is given into `editor` (which outlives the reader). Damaged RTF leaves what
+// could be read; any other failure leaves the editor empty.
+RtfReader ReaderFor(WPRichText& editor);
+
+}  // namespace inkwend
