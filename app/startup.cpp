@@ -29,7 +29,7 @@ StartResult PrepareStart(const QStringList& arguments) {
 int RunInkwend(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Inkwend"));
-  QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
+  // Menus, buttons and dialogs take the desktop's font and size; the entry keeps its own.
   if (PrepareStart(QApplication::arguments()) != StartResult::Run) return 0;
   InstallFirstPaintProbe();
   MainScreen window;
