@@ -13,6 +13,7 @@
 #include "app/default_font_dialog.h"
 #include "app/opening_dialogs.h"
 #include "richtext/toolbar/paragraph_dlg.h"
+#include "richtext/widgets/wp_rich_text.h"
 
 using namespace inkwend;
 
@@ -51,7 +52,8 @@ class DialogsFitTest : public QObject {
   void textsFitInTheDesktopFont_data() {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<double>("scale");
-    for (const char* name : {"about", "opening message", "password", "paragraph", "default font"}) {
+    for (const char* name :
+         {"about", "opening message", "password", "paragraph", "default font", "find and replace"}) {
       QTest::newRow(QStringLiteral("%1 at 100%").arg(name).toUtf8().constData()) << QString(name) << 1.0;
       QTest::newRow(QStringLiteral("%1 at 200%").arg(name).toUtf8().constData()) << QString(name) << 2.0;
     }
@@ -70,9 +72,19 @@ class DialogsFitTest : public QObject {
         {"paragraph", [] { return new ParagraphPropDlg; }},
         {"default font", [] { return new DefaultFontDialog; }},
     };
-    std::unique_ptr<QDialog> d(make.at(dialog)());
+    std::unique_ptr<QDialog> owned;
+    WPRichText editor;  // the find and replace dialog belongs to an editor
+    QDialog* d = nullptr;
+    if (dialog == "find and replace") {
+      editor.ReplaceDialog();
+      d = editor.ActiveFindDialog();
+    } else {
+      owned.reset(make.at(dialog)());
+      d = owned.get();
+    }
+    QVERIFY(d);
     d->show();
-    QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(d));
     const QStringList cut = CutTexts(*d);
     QApplication::setFont(desktop);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
