@@ -1,5 +1,6 @@
 #include "app/about_box.h"
 
+#include <QBoxLayout>
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
@@ -125,11 +126,9 @@ QIcon NotebookIcon() {
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("About Inkwend!"));
-  setFixedSize(434, kHeight);
 
   image1 = new NotebookPicture(this);
   image1->setObjectName(QStringLiteral("Image1"));
-  image1->move(20, 16);
 
   QFont big = font();
   big.setPointSizeF(big.pointSizeF() * 1.5);
@@ -137,11 +136,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
   buildLabel = new QLabel(BuildText(), this);
   buildLabel->setObjectName(QStringLiteral("BuildLabel"));
   buildLabel->setFont(big);
-  buildLabel->setGeometry(140, 40, 274, 30);
   versionLabel = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(kProgramVersion), this);
   versionLabel->setObjectName(QStringLiteral("VersionLabel"));
   versionLabel->setFont(big);
-  versionLabel->setGeometry(140, 80, 274, 30);
 
   // Where the diary is, selectable so that it can be copied into a file manager or a backup.
   QString folder = QDir::toNativeSeparators(ProgramDirectory());
@@ -150,19 +147,37 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent, kFixedDialog) {
   diaryFolderLabel->setObjectName(QStringLiteral("DiaryFolderLabel"));
   diaryFolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   diaryFolderLabel->setToolTip(folder);
-  diaryFolderLabel->setGeometry(20, 146, 394, 24);
 
   auto* rule = new QFrame(this);
   rule->setObjectName(QStringLiteral("Bevel1"));
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);
-  rule->setGeometry(16, 150 + kFolderRowHeight, 402, 4);
 
   okButton = new QPushButton(QStringLiteral("Ok"), this);
   okButton->setObjectName(QStringLiteral("OKButton"));
   okButton->setDefault(true);
-  okButton->setGeometry((434 - 90) / 2, 176 + kFolderRowHeight, 90, 32);
+  okButton->setMinimumSize(90, 32);
   connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+  // Laid out, so that the texts fit in the desktop's font at any size; never smaller than the
+  // designed 434 x 236 with the folder's row added.
+  auto* texts = new QVBoxLayout;
+  texts->setSpacing(12);
+  texts->addSpacing(20);
+  texts->addWidget(buildLabel);
+  texts->addWidget(versionLabel);
+  texts->addStretch(1);
+  auto* top = new QHBoxLayout;
+  top->setSpacing(24);
+  top->addWidget(image1, 0, Qt::AlignTop);
+  top->addLayout(texts, 1);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(20, 16, 16, 16);
+  column->addLayout(top, 1);
+  column->addWidget(diaryFolderLabel);
+  column->addWidget(rule);
+  column->addWidget(okButton, 0, Qt::AlignHCenter);
+  setFixedSize(column->sizeHint().expandedTo(QSize(434, kHeight)));
 }
 
 void ShowAboutBox(QWidget* parent) {

@@ -19,6 +19,7 @@
 #include "app/opening_dialogs.h"
 #include "app/prompter.h"
 #include "app/speed_button_glyphs.h"
+#include "app/toolbar_keys.h"
 #include "app/window_placement.h"
 #include "controls/graphic_panel.h"
 #include "controls/ring_panel.h"
@@ -113,6 +114,7 @@ void MainScreen::CreateControls() {
   toolBar_->SetFontChoice(FontChoice::PrinterFonts);
   toolBar_->SetFontSizeFrom(8);
   toolBar_->SetWidthBetweenGroups(5);
+  toolBar_->SetHints(EnglishToolbarHints());
   toolBar_->SetAlign(ToolAlign::Top);
   toolBar_->setMinimumHeight(26);
   column->addWidget(toolBar_);
@@ -267,8 +269,6 @@ void MainScreen::FormCreate() {
   firstActivation = true;
   loading = true;
   LoadPreferences();
-  const QString placement_error = RestoreWindowPlacement(*this, QString::fromLatin1(kClassName));
-  if (!placement_error.isEmpty()) ReportError(placement_error);
   // The short date format with four-digit years is fixed once in SystemDateSettings.
   const Status entries = session_.EnsureEntriesDirectory();
   if (!entries.IsOk()) {
@@ -291,6 +291,10 @@ void MainScreen::FormCreate() {
     toolBar_->AddControl(w);
   // Print, picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them)
   // join with their features.
+  // Placed once the toolbar is complete: a first window is wide enough for all of it in one row.
+  const QString placement_error =
+      RestoreWindowPlacement(*this, QString::fromLatin1(kClassName), toolBar_->OneRowWidth());
+  if (!placement_error.isEmpty()) ReportError(placement_error);
 
   SetWordWrapHint();
   toolBar_->FontSizeList()->setToolTip(QStringLiteral("Font Size"));

@@ -141,6 +141,8 @@ class MainScreen : public QMainWindow {
   // Goes to the day the session named; a refused day (beyond the diary's years) changes nothing.
   void GoToDay(const Result<Date>& day);
   void SetWordWrapHint();
+  // Undo and Redo are enabled as the entry editor's history allows.
+  void UpdateUndoItems();
   bool ApplicationKeyHook(QObject* watched, QEvent* e);
   bool EditorHasFocus() const;
   void ReportError(const QString& text);
@@ -191,6 +193,8 @@ class MainScreen : public QMainWindow {
   DefaultFontDialog* defaultFontDialog_ = nullptr;  // DefaultFontdialog
   QAction* saveChangesItem_ = nullptr;              // SaveChangesItem
   QAction* wrapTextItem_ = nullptr;                 // WrapTextItem
+  QAction* undoItem_ = nullptr;                     // UndoItem
+  QAction* redoItem_ = nullptr;                     // RedoItem
 };
 
 }  // namespace inkwend

@@ -118,8 +118,10 @@ void MainScreen::InsertPageBreak() {
   // already breaks keeps it.
   const ParPos at = doc.CaretPos();
   if (at.offset == 0 && at.par && (at.par->parFlags & kParPageBreak)) return;
+  doc.BeginUndoGroup();  // one step, also when it replaces a selection
   doc.SetCurrentAttr(entryEditor_->GetCurrentAttr());
   doc.InputChar(kKeyPageBreak, true);
+  doc.EndUndoGroup();
   entryEditor_->Changed();
   entryEditor_->Reformat();
 }
@@ -147,6 +149,7 @@ void MainScreen::ChangeDefaultFont() {
 void MainScreen::SetButtons() {
   // An entry that could not be read stays read-only, so that typing cannot replace its file.
   entryEditor_->SetReadOnly(session_.EntryLocked());
+  UpdateUndoItems();
   ShowModified(false);
   // The icon palette's button caption follows the palette once it exists.
 }

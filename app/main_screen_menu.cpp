@@ -5,6 +5,7 @@
 #include "app/about_box.h"
 #include "app/help.h"
 #include "app/main_screen.h"
+#include "app/toolbar_keys.h"
 #include "richtext/widgets/wp_rich_text.h"
 
 namespace inkwend {
@@ -29,6 +30,19 @@ void MainScreen::CreateMenu() {
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   edit->setObjectName(QStringLiteral("EditMenu"));
+  // Undoing reports the change itself, so the entry shows as modified.
+  undoItem_ = item(edit, QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                   [this] { entryEditor_->Undo(); });
+  undoItem_->setObjectName(QStringLiteral("UndoItem"));
+  redoItem_ = item(edit, QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                   [this] { entryEditor_->Redo(); });
+  redoItem_->setObjectName(QStringLiteral("RedoItem"));
+  redoItem_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  entryEditor_->historyChanged = [this](WPRichText&) { UpdateUndoItems(); };
+  connect(edit, &QMenu::aboutToShow, this, [this] { UpdateUndoItems(); });
+  UpdateUndoItems();
+  edit->addSeparator();
   item(edit, QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), [this, changed] {
     if (!entryEditor_->HasSelection()) return;
     entryEditor_->CutToClipboard();
@@ -103,6 +117,13 @@ void MainScreen::CreateMenu() {
   connect(prior_day, &QAction::triggered, this, [this] { PriorButtonClick(); });
   addAction(next_day);
   addAction(prior_day);
+  AddFormatShortcuts(*this, *toolBar_);
+}
+
+void MainScreen::UpdateUndoItems() {
+  const bool editable = !entryEditor_->ReadOnly();
+  undoItem_->setEnabled(editable && entryEditor_->CanUndo());
+  redoItem_->setEnabled(editable && entryEditor_->CanRedo());
 }
 
 }  // namespace inkwend

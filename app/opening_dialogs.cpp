@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/prompter.h"
 #include "platform/program_directory.h"
@@ -34,26 +35,37 @@ GetOpeningPassword::GetOpeningPassword(std::string expected, QWidget* parent)
     : QDialog(parent, kFixedDialog | Qt::WindowStaysOnTopHint), expected_(std::move(expected)) {
   setObjectName(QStringLiteral("GetOpeningPassword"));
   setWindowTitle(QStringLiteral("Inkwend! - Password Required"));
-  setFixedSize(332, 178);
   auto* label = new QLabel(QStringLiteral("Please enter your password and press OK"), this);
-  label->setFont(QFont(QStringLiteral("Arial"), 10));
-  label->setGeometry(24, 20, 290, 20);
   pass = new QLineEdit(this);
   pass->setObjectName(QStringLiteral("Pass"));
-  QFont pass_font(QStringLiteral("Arial"), 12);
+  QFont pass_font = pass->font();
+  pass_font.setPointSizeF(pass_font.pointSizeF() * 1.3);
   pass_font.setBold(true);
   pass->setFont(pass_font);
   pass->setEchoMode(QLineEdit::Password);
   pass->setText(QStringLiteral("Pass"));  // four mask characters until the user types
   pass->selectAll();
-  pass->setGeometry(24, 50, 284, 30);
   bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
   bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
   bitBtn1->setDefault(true);
-  bitBtn1->setGeometry(64, 120, 90, 30);
+  bitBtn1->setMinimumSize(90, 30);
   bitBtn2 = new QPushButton(QStringLiteral("Close"), this);
   bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-  bitBtn2->setGeometry(178, 120, 90, 30);
+  bitBtn2->setMinimumSize(90, 30);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(bitBtn1);
+  buttons->addSpacing(24);
+  buttons->addWidget(bitBtn2);
+  buttons->addStretch(1);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(24, 20, 24, 20);
+  column->addWidget(label);
+  column->addWidget(pass);
+  column->addStretch(1);
+  column->addLayout(buttons);
+  // The designed size, or more when the desktop's font needs it.
+  setFixedSize(column->sizeHint().expandedTo(QSize(332, 178)));
   connect(bitBtn1, &QPushButton::clicked, this, &GetOpeningPassword::BitBtn1Click);
   connect(bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
   CenterOnScreen(*this);
@@ -71,7 +83,6 @@ void GetOpeningPassword::BitBtn1Click() {
 ShowOpeningMessageDialog::ShowOpeningMessageDialog(QWidget* parent) : QDialog(parent, kFixedDialog) {
   setObjectName(QStringLiteral("ShowOpeningMessage"));
   setWindowTitle(QStringLiteral("Inkwend!"));
-  setFixedSize(427, 230);
   auto* layout = new QVBoxLayout(this);
   for (const char* text :
        {"Inkwend! is intended solely for your personal recreational use. Please do not rely on it for "
@@ -94,6 +105,9 @@ ShowOpeningMessageDialog::ShowOpeningMessageDialog(QWidget* parent) : QDialog(pa
   okButton->setDefault(true);
   layout->addWidget(okButton, 0, Qt::AlignHCenter);
   connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+  // The designed width; as high as the wrapped texts need in the desktop's font.
+  const int width = std::max(427, layout->minimumSize().width());
+  setFixedSize(width, std::max(230, layout->totalHeightForWidth(width)));
   CenterOnScreen(*this);
 }
 

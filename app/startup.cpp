@@ -41,7 +41,7 @@ int RunInkwend(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Inkwend"));
   // Lets the desktop match the window to its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.inkwend.Inkwend"));
-  QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
+  // Menus, buttons and dialogs take the desktop's font and size; the entry keeps its own.
   const StartResult start = PrepareStart(QApplication::arguments());
   if (start != StartResult::Run) return start == StartResult::NoProgramDirectory ? 1 : 0;
   InstallFirstPaintProbe();

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 
 #include "platform/program_directory.h"
 #include "store/ini_file.h"
@@ -47,13 +48,22 @@ QString SaveWindowPlacement(const QWidget& window, const QString& class_name) {
   return s.IsOk() ? QString() : QString::fromStdString(s.Message());
 }
 
-QString RestoreWindowPlacement(QWidget& window, const QString& class_name) {
+QSize DefaultWindowSize(const QSize& available, int minimum_width) {
+  constexpr int kDesignedWidth = 622, kDesignedHeight = 402;
+  const int width = std::max({available.width() * 2 / 3, minimum_width, kDesignedWidth});
+  const int height = std::max(available.height() * 2 / 3, kDesignedHeight);
+  return {std::min(width, available.width()), std::min(height, available.height())};
+}
+
+QString RestoreWindowPlacement(QWidget& window, const QString& class_name, int minimum_width) {
   IniFile ini;
   const Status s = IniFile::Load(SettingsFilePath().toStdString(), ini);
   if (!s.IsOk() && s.Code() != StatusCode::Refused) return QString::fromStdString(s.Message());
   const WindowPlacement p =
       ReadWindowPlacement(ini, PlacementSectionFor(class_name, window).toStdString(), false);
   if (p.normal.bottom == 0) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen) window.resize(DefaultWindowSize(screen->availableGeometry().size(), minimum_width));
     CenterForm(window, nullptr, true);
   } else {
     const QRect screen = ScreenRect(window);

@@ -3,15 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <algorithm>
 #include <cmath>
 
 namespace inkwend {
 namespace {
-
-// The hand-drawn pixel pictures RINGIMAGE and RINGIMAGES, compiled in: building them needs only
-// the XPM reader inside QtGui, not the image-format plugins a resource lookup would load.
-#include "controls/resources/ringimage.xpm"
-#include "controls/resources/ringimages.xpm"
 
 constexpr int kRingHeight = 11;
 
@@ -92,13 +88,11 @@ void DrawRing(QPainter& p, const RingShape& s) {
 
 }  // namespace
 
-// The picture for a screen of `ratio` device pixels per logical pixel. Plain screens get the
-// hand-drawn pixel picture; denser ones get the ring drawn at their own
-// resolution, so that it stays sharp at any scale instead of showing enlarged pixels.
+// The picture for a screen of `ratio` device pixels per logical pixel: the ring drawn
+// antialiased at the screen's own resolution, so that it is smooth on a plain screen and stays
+// sharp at any scale instead of showing enlarged pixels.
 QImage RingPanel::RingPicture(bool small, qreal ratio) {
-  if (ratio <= 1.0) {
-    return QImage(small ? ringimages : ringimage);
-  }
+  ratio = std::max<qreal>(ratio, 1.0);
   const RingShape shape = ShapeOf(small);
   QImage image(static_cast<int>(std::ceil(shape.width * ratio)),
                static_cast<int>(std::ceil(kRingHeight * ratio)), QImage::Format_ARGB32_Premultiplied);
@@ -135,10 +129,16 @@ void RingPanel::PaintPanel(QPainter& painter, QSize size) {
   rightEdge = smallRing_ ? 15 : 22;
   const int m = rightEdge;
   painter.fillRect(QRect(QPoint(0, 0), size), QColor(128, 128, 128));
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
   painter.setBrush(Qt::white);
-  painter.setPen(Qt::black);
-  // The page, from (m, 5) to (width - m, height - 5) exclusive, corners 25 x 25.
-  painter.drawRoundedRect(QRectF(m, 5, size.width() - 2 * m - 1, size.height() - 10 - 1), 12.5, 12.5);
+  painter.setPen(QPen(Qt::black, 0));  // one device pixel wide
+  // The page, from (m, 5) to (width - m, height - 5) exclusive, corners 25 x 25: smooth
+  // corners, with the straight edges on the middle of a device pixel so that they stay crisp.
+  const qreal half = 0.5 / ratio;
+  painter.drawRoundedRect(QRectF(m + half, 5 + half, size.width() - 2 * m - 1, size.height() - 10 - 1), 12.5,
+                          12.5);
+  painter.restore();
   for (int y = 20; y <= size.height() - 40; y += 50) {
     painter.drawImage(QPoint(0, y), ring_);
     if (doubleRing_) painter.drawImage(QPoint(0, y + 15), ring_);

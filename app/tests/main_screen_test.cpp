@@ -693,8 +693,9 @@ class MainScreenTest : public QObject {
     };
     QCOMPARE(listing("FileMenu"), QStringList({"E&xit"}));
     QCOMPARE(listing("EditMenu"),
-             QStringList({"Cut | Ctrl+X", "Copy | Ctrl+C", "Paste | Ctrl+V", "Delete Selection", "-",
-                          "Select All | Ctrl+A", "Save Changes | Ctrl+S", "Delete Entry | Alt+D", "-",
+             QStringList({"&Undo | Ctrl+Z", "&Redo | Ctrl+Y", "-", "Cut | Ctrl+X", "Copy | Ctrl+C",
+                          "Paste | Ctrl+V", "Delete Selection", "-", "Select All | Ctrl+A",
+                          "Save Changes | Ctrl+S", "Delete Entry | Alt+D", "-",
                           "Insert Today's &Date  | Ctrl+D", "Insert Current Time | Ctrl+T", "-",
                           "&Wrap Text to fit Screen", "-", "Change Default Font"}));
     QCOMPARE(listing("FindMenu"),

@@ -18,11 +18,18 @@ QImage Render(RingPanel& panel, QSize size) {
 }
 
 // Rows at which a ring picture starts: the ring strip's left column is grey except where a
-// ring's first opaque pixel (row 5 of the picture) lies.
-QList<int> RingRows(const QImage& image) {
+// ring's wire reaches it, a run of rows that starts as far down in the panel as in the picture.
+QList<int> RingRows(const QImage& image, bool small = false) {
+  const QImage ring = RingPanel::RingPicture(small, 1.0);
+  int offset = 0;
+  while (offset < ring.height() && qAlpha(ring.pixel(0, offset)) == 0) ++offset;
   QList<int> rows;
-  for (int y = 0; y < image.height(); ++y)
-    if (image.pixelColor(0, y) != QColor(128, 128, 128)) rows << y - 5;
+  bool in_run = false;
+  for (int y = 0; y < image.height(); ++y) {
+    const bool ring_here = image.pixelColor(0, y) != QColor(128, 128, 128);
+    if (ring_here && !in_run) rows << y - offset;
+    in_run = ring_here;
+  }
   return rows;
 }
 

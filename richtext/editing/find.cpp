@@ -142,12 +142,14 @@ int EditController::ReplaceAll(std::u32string_view find, std::u32string_view rep
   ParPos from{doc_.FirstParagraph(), 0};
   int count = 0;
   ParPos hit;
+  BeginUndoGroup();  // undone as one step
   while (Search(find, from, o, hit)) {
     SelectHit(hit, static_cast<int>(find.size()), false);
     ReplaceSelection(replacement);
     from = CaretPos();
     ++count;
   }
+  EndUndoGroup();
   return count;
 }
 

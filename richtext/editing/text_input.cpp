@@ -1045,6 +1045,14 @@ void EditController::SetParShading(int percent, uint8_t colors) {
   Finished(true);
 }
 
+void EditController::AddParTabs(uint64_t mask) {
+  if (!CanEdit()) return;
+  BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
+  ForEachSelectedParagraph([mask](Paragraph* p) { p->tabMask |= mask; });
+  EndEdit();
+  Finished(true);
+}
+
 void EditController::SetParAlignment(uint8_t alignment) {
   if (!CanEdit() || alignment > kAlignJustify) return;
   BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));

@@ -326,6 +326,13 @@ class EditController {
   void ClearUndo();
   // Ends the current typing group (the caret moved, the window lost focus).
   void BreakUndoGroup() { groupOpen_ = false; }
+  // Edits between these calls undo and redo as one step (a dialog that sets spacing and
+  // indents, a ruler drag, an inserted date). Calls nest; the outermost End closes the step.
+  void BeginUndoGroup();
+  void EndUndoGroup();
+  // Adds the tab stops of `mask` (slots of the header's tab table) to the selected paragraphs,
+  // or to the caret's paragraph.
+  void AddParTabs(uint64_t mask);
 
  public:
   struct ParSnapshot;  // undo records (undo_step.h)
@@ -360,7 +367,8 @@ class EditController {
   void Restore(int first_index, int count, const std::vector<ParSnapshot>& pars);
   void Finished(bool changed);  // re-wrap, dirty range, onChange
   void MarkAllDirty();
-  bool ApplyStep(UndoStep& step);
+  bool ApplyStep(UndoStep& step, bool undoing);
+  void SwapStep(UndoStep& step);
   void TrimUndo();
 
   bool IsProtectedChar(const CharAttr& a) const;
@@ -401,6 +409,9 @@ class EditController {
   int pendingCountBefore_ = 0;
   bool groupOpen_ = false;
   bool merging_ = false;
+  // An open BeginUndoGroup: its nesting depth and the first undo step it made.
+  int userGroupDepth_ = 0;
+  size_t userGroupStart_ = 0;
   // Paragraphs touched by the edits since the last Finished (for the dirty range).
   int dirtyFirstIndex_ = -1;
   int dirtyLastIndex_ = -1;

@@ -10,10 +10,11 @@ namespace inkwend {
 namespace {
 constexpr int kBelowEverything = 1 << 30;
 
-size_t StepBytes(const std::vector<EditController::ParSnapshot>& pars) {
+size_t StepBytes(const EditController::UndoStep& step) {
   size_t n = 0;
-  for (const auto& s : pars)
+  for (const auto& s : step.pars)
     n += sizeof(s) + s.text.capacity() * sizeof(char32_t) + s.attrs.capacity() * sizeof(CharAttr);
+  for (const auto& part : step.parts) n += StepBytes(*part);
   return n;
 }
 }  // namespace
@@ -22,11 +23,12 @@ void EditController::TrimUndo() {
   // Steps hold copies of whole paragraphs: keep the history within a memory budget, dropping the
   // oldest steps first (a single step above the budget is not kept at all).
   size_t total = 0;
-  for (const auto& s : redo_) total += StepBytes(s->pars);
-  for (const auto& s : undo_) total += StepBytes(s->pars);
+  for (const auto& s : redo_) total += StepBytes(*s);
+  for (const auto& s : undo_) total += StepBytes(*s);
   while (!undo_.empty() && (total > undoMemoryLimit || undo_.size() > std::max<size_t>(undoLimit, 1))) {
-    total -= StepBytes(undo_.front()->pars);
+    total -= StepBytes(*undo_.front());
     undo_.erase(undo_.begin());
+    if (userGroupStart_ > 0) --userGroupStart_;
     groupOpen_ = false;
     typingPar_ = nullptr;
   }
@@ -209,17 +211,51 @@ void EditController::ClearUndo() {
   groupOpen_ = false;
   merging_ = false;
   typingPar_ = nullptr;
+  userGroupStart_ = 0;
 }
 
-bool EditController::ApplyStep(UndoStep& step) {
-  if (readOnly || !ready) return false;
+void EditController::BeginUndoGroup() {
+  if (userGroupDepth_++ > 0) return;
   groupOpen_ = false;
+  userGroupStart_ = undo_.size();
+}
+
+void EditController::EndUndoGroup() {
+  if (userGroupDepth_ == 0 || --userGroupDepth_ > 0) return;
+  groupOpen_ = false;
+  typingPar_ = nullptr;
+  const size_t start = std::min(userGroupStart_, undo_.size());
+  if (undo_.size() - start < 2) return;  // nothing or one edit: a step of its own already
+  auto group = std::make_unique<UndoStep>();
+  group->caretBefore = undo_[start]->caretBefore;
+  group->caretAfter = undo_.back()->caretAfter;
+  for (size_t i = start; i < undo_.size(); ++i) group->parts.push_back(std::move(undo_[i]));
+  undo_.resize(start);
+  undo_.push_back(std::move(group));
+}
+
+void EditController::SwapStep(UndoStep& step) {
   const int count_now = static_cast<int>(step.pars.size());
   std::vector<ParSnapshot> current = Snapshot(step.first, step.count);
   Restore(step.first, step.count, step.pars);
   step.pars = std::move(current);
   step.count = count_now;
   std::swap(step.caretBefore, step.caretAfter);
+}
+
+bool EditController::ApplyStep(UndoStep& step, bool undoing) {
+  if (readOnly || !ready) return false;
+  groupOpen_ = false;
+  if (step.parts.empty()) {
+    SwapStep(step);
+  } else {
+    // Each part puts back what it replaced, so the parts run in the reverse order of their edits.
+    if (undoing)
+      for (auto it = step.parts.rbegin(); it != step.parts.rend(); ++it) SwapStep(**it);
+    else
+      for (auto& part : step.parts) SwapStep(*part);
+    std::swap(step.caretBefore, step.caretAfter);
+  }
   modified = true;
   layout_.Reformat();
   MoveCaretTo(PosAt(step.caretAfter), false);
@@ -232,7 +268,7 @@ bool EditController::Undo() {
   if (undo_.empty() || readOnly || !ready) return false;
   std::unique_ptr<UndoStep> step = std::move(undo_.back());
   undo_.pop_back();
-  ApplyStep(*step);
+  ApplyStep(*step, /*undoing=*/true);
   redo_.push_back(std::move(step));
   return true;
 }
@@ -241,7 +277,7 @@ bool EditController::Redo() {
   if (redo_.empty() || readOnly || !ready) return false;
   std::unique_ptr<UndoStep> step = std::move(redo_.back());
   redo_.pop_back();
-  ApplyStep(*step);
+  ApplyStep(*step, /*undoing=*/false);
   undo_.push_back(std::move(step));
   return true;
 }

@@ -2,12 +2,14 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QVBoxLayout>
 #include <cmath>
 #include <limits>
 
@@ -24,12 +26,15 @@ const char* const kEditNames[] = {"FirstIndent",    "LeftIndent",    "RightInden
 
 bool IsPoints(const QLineEdit* edit) { return edit->objectName().toUpper().contains(QLatin1String("PTS")); }
 
-QLabel* Label(QWidget* parent, const QString& text, int x, int y, QWidget* buddy) {
+QLabel* Label(QWidget* parent, const QString& text, QWidget* buddy) {
   auto* l = new QLabel(text, parent);
-  l->move(x, y);
-  l->adjustSize();
   l->setBuddy(buddy);
   return l;
+}
+
+// Room for a value such as "-12.345" in the dialog's font, whatever its size.
+void SizeValueEdit(QLineEdit* edit) {
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-000.000")) + 12);
 }
 
 }  // namespace
@@ -37,49 +42,53 @@ QLabel* Label(QWidget* parent, const QString& text, int x, int y, QWidget* buddy
 ParagraphPropDlg::ParagraphPropDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Paragraph Properties"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-  setFixedSize(494, 128);
 
   for (int i = 0; i < static_cast<int>(ValueKind::ValueCount); ++i) {
     auto* e = new QLineEdit(this);
     e->setObjectName(QLatin1String(kEditNames[i]));
     e->setMaxLength(20);
+    SizeValueEdit(e);
     edits_[static_cast<size_t>(i)] = e;
     connect(e, &QLineEdit::textChanged, this, [this, e] { EditChange(e); });
   }
+  // Laid out, not placed: every label keeps its whole text in the desktop's font at any size.
+  auto* grid = new QGridLayout(this);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
   QLineEdit* left = edits_[static_cast<int>(ValueKind::Left)];
   QLineEdit* right = edits_[static_cast<int>(ValueKind::Right)];
   QLineEdit* first = edits_[static_cast<int>(ValueKind::First)];
-  left->setGeometry(8, 22, 70, 21);
-  Label(this, QStringLiteral("Left Indent"), 8, 6, left);
-  right->setGeometry(88, 22, 70, 21);
-  Label(this, QStringLiteral("Right Indent"), 88, 6, right);
+  grid->addWidget(Label(this, QStringLiteral("Left Indent"), left), 0, 0, Qt::AlignBottom);
+  grid->addWidget(left, 1, 0);
+  grid->addWidget(Label(this, QStringLiteral("Right Indent"), right), 0, 1, Qt::AlignBottom);
+  grid->addWidget(right, 1, 1);
 
   auto* bevel = new QFrame(this);
   bevel->setFrameShape(QFrame::Panel);
   bevel->setFrameShadow(QFrame::Raised);
-  bevel->setGeometry(168, 4, 222, 48);
+  auto* bevel_grid = new QGridLayout(bevel);
   auto* bevel_label = new QLabel(QStringLiteral("First Indent"), bevel);
-  bevel_label->move(6, 3);
   firstIndentCombo_ = new QComboBox(bevel);
   firstIndentCombo_->setObjectName(QStringLiteral("FirstIndentCombo"));
   firstIndentCombo_->addItems({QStringLiteral("Same as Left Indent"), QStringLiteral("Indented by")});
-  firstIndentCombo_->setGeometry(6, 20, 130, 22);
+  firstIndentCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   firstIndentCombo_->setToolTip(QStringLiteral("Specify special handling for first line indent"));
   bevel_label->setBuddy(firstIndentCombo_);
   first->setParent(bevel);
-  first->setGeometry(144, 20, 70, 21);
+  bevel_grid->addWidget(bevel_label, 0, 0, 1, 2);
+  bevel_grid->addWidget(firstIndentCombo_, 1, 0);
+  bevel_grid->addWidget(first, 1, 1);
+  grid->addWidget(bevel, 0, 2, 2, 2);
   connect(firstIndentCombo_, &QComboBox::activated, this, [this] { FirstIndentComboClick(); });
 
   QLineEdit* before = edits_[static_cast<int>(ValueKind::Before)];
   QLineEdit* after = edits_[static_cast<int>(ValueKind::After)];
   QLineEdit* line = edits_[static_cast<int>(ValueKind::Line)];
-  before->setGeometry(8, 76, 70, 21);
-  Label(this, QStringLiteral("Space before (pts)"), 8, 60, before);
-  after->setGeometry(118, 76, 70, 21);
-  Label(this, QStringLiteral("Space after (pts)"), 118, 60, after);
-  line->setGeometry(228, 76, 70, 21);
-  Label(this, QStringLiteral("Line Height (pts)"), 228, 60, line);
+  grid->addWidget(Label(this, QStringLiteral("Space before (pts)"), before), 2, 0, Qt::AlignBottom);
+  grid->addWidget(before, 3, 0);
+  grid->addWidget(Label(this, QStringLiteral("Space after (pts)"), after), 2, 1, Qt::AlignBottom);
+  grid->addWidget(after, 3, 1);
+  grid->addWidget(Label(this, QStringLiteral("Line Height (pts)"), line), 2, 2, Qt::AlignBottom);
+  grid->addWidget(line, 3, 2);
   const QString points_hint = QStringLiteral("in points (1 point=1/72 inch)");
   before->setToolTip(QStringLiteral("Specify spacing before paragraph ") + points_hint);
   after->setToolTip(QStringLiteral("Specify spacing after paragraph ") + points_hint);
@@ -88,20 +97,23 @@ ParagraphPropDlg::ParagraphPropDlg(QWidget* parent) : QDialog(parent) {
   units_ = new QComboBox(this);
   units_->setObjectName(QStringLiteral("ComboBox1"));
   units_->addItems({QStringLiteral("Inch"), QStringLiteral("Cm")});
-  units_->setGeometry(330, 76, 66, 22);
   units_->setToolTip(QStringLiteral("Change unit of measurement to inches or centimeters"));
-  Label(this, QStringLiteral("Units"), 330, 60, units_);
+  grid->addWidget(Label(this, QStringLiteral("Units"), units_), 2, 3, Qt::AlignBottom);
+  grid->addWidget(units_, 3, 3);
   connect(units_, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
 
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("Okbutton"));
   ok_->setDefault(true);
-  ok_->setGeometry(408, 12, 76, 25);
   connect(ok_, &QPushButton::clicked, this, [this] { OkbuttonClick(); });
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   cancel_->setObjectName(QStringLiteral("CancelButton"));
-  cancel_->setGeometry(408, 44, 76, 25);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
+  buttons->addStretch(1);
+  grid->addLayout(buttons, 0, 4, 4, 1);
 }
 
 bool ParagraphPropDlg::InInches() const { return units_->currentIndex() != 1; }
@@ -212,12 +224,14 @@ void ParagraphPropDlg::OkbuttonClick() {
     return;  // nothing applied; the dialog stays open
   }
   if (editor_) {
+    editor_->BeginChange();
     editor_->SetParSpacing(values_[static_cast<int>(ValueKind::Before)],
                            values_[static_cast<int>(ValueKind::Line)],
                            values_[static_cast<int>(ValueKind::After)]);
     editor_->SetParIndents(values_[static_cast<int>(ValueKind::First)],
                            values_[static_cast<int>(ValueKind::Left)],
                            values_[static_cast<int>(ValueKind::Right)]);
+    editor_->EndChange();
   }
   accept();
 }

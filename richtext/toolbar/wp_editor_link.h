@@ -76,7 +76,10 @@ struct WPRulerTab {
 
 // The editor's current paragraph format as the ruler shows it.
 struct WPRulerFormat {
-  int textWidth = 0;       // pixels: the width the text is laid out in
+  int textWidth = 0;  // pixels: the width the text is laid out in
+  // Pixels where the text wraps when that is short of textWidth (a window wider than the page
+  // wraps at the page); 0: at textWidth. Indents count from here; the ruler beyond is shaded.
+  int wrapWidth = 0;
   int pixelsPerInch = 96;  // screen resolution
   int firstIndent = 0;     // twips, absolute (from the same origin as leftIndent)
   int leftIndent = 0;
@@ -129,6 +132,9 @@ class WPEditorLink {
   virtual void RulerTabs(uint64_t changed, const WPRulerFormat& format) = 0;
 
   // --- paragraph dialog ---
+  // The calls between these two are one user action, undone and redone as one.
+  virtual void BeginChange() {}
+  virtual void EndChange() {}
   virtual WPParagraphValues CurrentParagraph() const = 0;
   // On the selected paragraphs, or the caret's paragraph without a selection. Twips.
   virtual void SetParSpacing(int before, int line_spacing, int after) = 0;

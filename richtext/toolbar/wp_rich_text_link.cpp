@@ -131,6 +131,8 @@ WPRulerFormat WPRichTextLink::RulerFormat() const {
   EditController& doc = const_cast<WPRichText&>(editor_).Memo();
   WPRulerFormat f;
   f.textWidth = doc.Layout().LayoutWidth();
+  // Wrapping to a window wider than the page still wraps at the page's text width.
+  if (doc.Layout().WordWrap()) f.wrapWidth = doc.Document().header.textAreaWidth;
   f.pixelsPerInch = doc.Document().header.xPixelsPerInch;
   if (const Paragraph* par = doc.CaretPos().par) {
     f.firstIndent = par->firstIndent;
@@ -315,9 +317,18 @@ void WPRichTextLink::ToolbarCommand(const WPToolCommand& c) {
 }
 
 void WPRichTextLink::RulerIndents(int, bool changing, int first, int left, int right) {
+  if (changing && !rulerDragging_) {
+    rulerDragging_ = true;
+    editor_.Memo().BeginUndoGroup();
+  }
   editor_.SetParIndents(first, left, right);
+  if (changing) return;
+  if (rulerDragging_) {
+    rulerDragging_ = false;
+    editor_.Memo().EndUndoGroup();
+  }
   // At the end of a drag the ruler shows what the paragraph took (nothing when read-only).
-  if (!changing) EditorStateChanged();
+  EditorStateChanged();
 }
 
 void WPRichTextLink::RulerTabs(uint64_t changed, const WPRulerFormat& format) {
@@ -338,14 +349,14 @@ void WPRichTextLink::RulerTabs(uint64_t changed, const WPRulerFormat& format) {
       mask |= doc.Document().header.AddTab(tab.twips, tab.kind);
     }
   }
-  ForSelectedParagraphs(doc, [&](Paragraph* p) {
-    p->tabMask |= mask;
-    p->MarkDirty();
-  });
+  doc.AddParTabs(mask);  // undoable, and reports the change
   editor_.Reformat();
-  editor_.Changed();
   EditorStateChanged();
 }
+
+void WPRichTextLink::BeginChange() { editor_.Memo().BeginUndoGroup(); }
+
+void WPRichTextLink::EndChange() { editor_.Memo().EndUndoGroup(); }
 
 WPParagraphValues WPRichTextLink::CurrentParagraph() const {
   WPParagraphValues v;

@@ -35,6 +35,8 @@ class WPRichTextLink : public QObject, public WPEditorLink {
   void FocusEditor() override;
   void RulerIndents(int marker, bool changing, int first, int left, int right) override;
   void RulerTabs(uint64_t changed, const WPRulerFormat& format) override;
+  void BeginChange() override;
+  void EndChange() override;
   WPParagraphValues CurrentParagraph() const override;
   void SetParSpacing(int before, int line_spacing, int after) override;
   void SetParIndents(int first, int left, int right) override;
@@ -56,6 +58,8 @@ class WPRichTextLink : public QObject, public WPEditorLink {
   QPointer<WPToolBar> toolbar_;
   QPointer<WPRuler> ruler_;
   bool updatePosted_ = false;
+  // A ruler marker is being dragged: its moves make one undo step, closed when it is let go.
+  bool rulerDragging_ = false;
 };
 
 }  // namespace inkwend

@@ -45,10 +45,14 @@ void WPRuler::SetFormat(const WPRulerFormat& format) {
   update();
 }
 
+int WPRuler::WrapWidth() const {
+  return format_.wrapWidth > 0 && format_.wrapWidth < format_.textWidth ? format_.wrapWidth
+                                                                        : format_.textWidth;
+}
+
 int WPRuler::TextWidthTwips() const {
-  return PixelsPerInch() > 0
-             ? static_cast<int>(static_cast<int64_t>(format_.textWidth) * 1440 / PixelsPerInch())
-             : 0;
+  return PixelsPerInch() > 0 ? static_cast<int>(static_cast<int64_t>(WrapWidth()) * 1440 / PixelsPerInch())
+                             : 0;
 }
 
 bool WPRuler::Acceptable(int first, int left, int right) const {
@@ -94,7 +98,7 @@ int WPRuler::MarkerX(int marker) const {
     case kMarkerLeft:
       return Origin() + px(format_.leftIndent);
     case kMarkerRight:
-      return Origin() + format_.textWidth - px(format_.rightIndent);
+      return Origin() + WrapWidth() - px(format_.rightIndent);
     default:
       return 0;
   }
@@ -114,7 +118,7 @@ QRect WPRuler::MarkerRect(int marker) const {
     case kMarkerLeft:
       return QRect(x - half, bottom_top, m, tri + box);
     case kMarkerRight: {
-      int page_end = Origin() + format_.textWidth;
+      int page_end = Origin() + WrapWidth();
       x = std::min(x, page_end);
       return QRect(x - half, bottom_top, m, tri);
     }
@@ -152,7 +156,10 @@ void WPRuler::paintEvent(QPaintEvent*) {
   bevel(bevelInner_);
 
   const int origin = Origin();
-  const int page_end = origin + format_.textWidth + 1;
+  const int page_end = origin + WrapWidth() + 1;
+  // Beyond the right margin no text goes: shaded, as the grey beside a page.
+  if (WrapWidth() < format_.textWidth && page_end + 2 < r.right())
+    p.fillRect(QRect(QPoint(page_end + 2, r.top()), r.bottomRight()), pal.color(QPalette::Mid));
   p.setPen(shadow);
   p.drawLine(page_end, 2, page_end, height() - 3);
   p.setPen(white);
@@ -228,7 +235,7 @@ void WPRuler::PaintTabStops(QPainter& p, const QColor& grey) const {
     if (tab.twips <= 0) continue;
     if (!format_.showAllTabs && !(format_.tabsOfAny & bit)) continue;
     int tx = format_.TabPixels(slot);
-    if (tx > format_.textWidth) continue;
+    if (tx > WrapWidth()) continue;
     int x = origin + tx;
     p.setPen(QPen((format_.tabsOfEvery & bit) ? QColor(Qt::black) : grey, 2));
     switch (tab.kind) {
@@ -332,8 +339,8 @@ void WPRuler::mouseMoveEvent(QMouseEvent* e) {
     }
     return;
   }
-  int t = dragMarker_ == kMarkerRight ? ToTwips(format_.textWidth + Origin() - pos.x())
-                                      : ToTwips(pos.x() - Origin());
+  int t =
+      dragMarker_ == kMarkerRight ? ToTwips(WrapWidth() + Origin() - pos.x()) : ToTwips(pos.x() - Origin());
   t = std::max(0, Snap(t));
   int first = format_.firstIndent, left = format_.leftIndent, right = format_.rightIndent;
   switch (dragMarker_) {

@@ -74,6 +74,8 @@ class WPRuler : public QWidget {
   // The ruler x of the text's origin.
   int Origin() const { return leftOffset_ + xOffset_; }
   int TextWidthTwips() const;
+  // Pixels from the origin to the right edge the text wraps at.
+  int WrapWidth() const;
 
   QSize sizeHint() const override { return {400, 22}; }
 

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <QTextEdit>
@@ -310,6 +311,25 @@ void WPTBCombo::paintEvent(QPaintEvent* e) {
   DrawSwatch(p, r, c);
 }
 
+void WPTBCombo::showPopup() {
+  QComboBox::showPopup();
+  // Styles that open a list over the field show every item and ignore maxVisibleItems: cut
+  // the pop-up to popupRows rows below the field (above it near the screen's bottom), scrolled
+  // to the current item.
+  QAbstractItemView* list = view();
+  QWidget* popup = list->window();
+  if (popupRows <= 0 || count() <= popupRows || popup == window()) return;
+  const int frame = popup->height() - list->height();
+  const int height = popupRows * list->sizeHintForRow(0) + frame;
+  if (popup->height() <= height) return;
+  QRect g(mapToGlobal(QPoint(0, this->height())), QSize(popup->width(), height));
+  if (const QScreen* s = screen(); s && g.bottom() > s->availableGeometry().bottom())
+    g.moveBottom(mapToGlobal(QPoint(0, 0)).y() - 1);
+  popup->setGeometry(g);
+  list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list->scrollTo(list->currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
 // ---------------------------------------------------------------------------------------------
 // WPToolBar
 
@@ -544,6 +564,25 @@ WPTBCombo* WPToolBar::MakeList(WPTBCombo*& list, WPTBCombo::ComboKind kind, bool
   return list;
 }
 
+QStringList WPToolBar::FamilyNames(const QStringList& families) {
+  // A family installed by several foundries is listed as "C059 [UKWN]", "C059 [urw]": the user
+  // chooses a family, and the name a document stores is the bare one.
+  QStringList names;
+  names.reserve(families.size());
+  for (const QString& f : families) {
+    const qsizetype bracket = f.lastIndexOf(QLatin1String(" ["));
+    names << (bracket > 0 && f.endsWith(QLatin1Char(']')) ? f.left(bracket) : f);
+  }
+  auto less = [](const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+  };
+  std::sort(names.begin(), names.end(), less);
+  auto same = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+  names.erase(std::unique(names.begin(), names.end(), same), names.end());
+  return names;
+}
+
 void WPToolBar::FillFontNames() {
   if (fontNames_->count() > 0) return;
   QStringList families = QFontDatabase::families();
@@ -558,9 +597,7 @@ void WPToolBar::FillFontNames() {
         !QPrinterInfo::availablePrinterNames().isEmpty())
       families = outline;
   }
-  families.removeDuplicates();
-  std::sort(families.begin(), families.end(),
-            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  families = FamilyNames(families);
   fontNames_->addItems(families);
   QFontMetrics fm(font());
   int widest = 0;
@@ -573,6 +610,9 @@ void WPToolBar::FillSizes() {
   if (fontSizes_->count() > 0) return;
   int from = sizeFrom_ == 0 ? 1 : sizeFrom_;
   for (int s = from; s <= sizeTo_; ++s) fontSizes_->addItem(QStringLiteral(" %1").arg(s));
+  // About a dozen rows with a scroll bar, not a screen-high column of sizes.
+  fontSizes_->setMaxVisibleItems(kSizeListRows);
+  fontSizes_->popupRows = kSizeListRows;
   QFontMetrics fm(font());
   fontSizes_->setFixedWidth(fm.horizontalAdvance(QLatin1Char('8')) * 3 + 24);
 }
@@ -694,6 +734,42 @@ int WPToolBar::GroupOf(const QWidget* control) const {
   return control->property(kGroupIndexProperty).toInt() / 256;
 }
 
+namespace {
+// A control keeps a size it was given (fixed or resized); otherwise it takes its natural one.
+QSize FlowSize(const QWidget* w) {
+  const QSize hint = w->sizeHint();
+  const bool sized = w->testAttribute(Qt::WA_Resized);
+  const int cw = w->minimumWidth() == w->maximumWidth() ? w->minimumWidth()
+                 : sized                                ? w->width()
+                                                        : hint.width();
+  const int ch = w->minimumHeight() == w->maximumHeight() ? w->minimumHeight()
+                 : sized                                  ? w->height()
+                                                          : hint.height();
+  return {cw, ch};
+}
+}  // namespace
+
+int WPToolBar::OneRowWidth() {
+  if (!built_) Rebuild();
+  const int b = BevelSize();
+  int x = b + 2;
+  bool have_previous_button = false;
+  int previous_group = 0;
+  for (const auto& c : controls_) {
+    if (!c) continue;
+    if (qobject_cast<QToolButton*>(c.data()) != nullptr) {
+      const int group = GroupOf(c);
+      if ((!have_previous_button || group != previous_group) && x > 10) x += groupGap_;
+      previous_group = group;
+      have_previous_button = true;
+    } else {
+      x += 2;
+    }
+    x += FlowSize(c).width();
+  }
+  return x + b + 2;
+}
+
 void WPToolBar::Flow() {
   int b = BevelSize();
   int x = b + 2, y = b + 2, row_height = 0;
@@ -702,13 +778,8 @@ void WPToolBar::Flow() {
   for (const auto& c : controls_) {
     if (!c) continue;
     QWidget* w = c;
-    // A control keeps a size it was given (fixed or resized); otherwise it takes its natural one.
-    QSize hint = w->sizeHint();
-    bool sized = w->testAttribute(Qt::WA_Resized);
-    int cw = w->minimumWidth() == w->maximumWidth() ? w->minimumWidth() : sized ? w->width() : hint.width();
-    int ch = w->minimumHeight() == w->maximumHeight() ? w->minimumHeight()
-             : sized                                  ? w->height()
-                                                      : hint.height();
+    const QSize size = FlowSize(w);
+    const int cw = size.width(), ch = size.height();
     bool speed_button = qobject_cast<QToolButton*>(w) != nullptr;
     if (x + cw > width() - b && x > 4) {
       x = b + 2;

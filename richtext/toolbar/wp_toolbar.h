@@ -112,6 +112,9 @@ class WPTBCombo : public QComboBox {
   ComboKind Kind() const { return kind_; }
   const WPPalette& Palette() const { return panel_->Palette(); }
   bool showFontFaces = false;  // font names drawn in their own face
+  // Rows the pop-up list shows at most (0: as the style has it); more scroll.
+  int popupRows = 0;
+  void showPopup() override;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -199,6 +202,8 @@ class WPToolBar : public WPCustomToolPanel {
   void Rebuild();
   // Places the controls in rows.
   void Flow();
+  // The width that shows every control in one row (builds the toolbar first when needed).
+  int OneRowWidth();
   // The controls in flow order.
   const std::vector<QPointer<QWidget>>& Controls() const { return controls_; }
   // The lists exist from construction, hidden unless their set member is on.
@@ -212,6 +217,11 @@ class WPToolBar : public WPCustomToolPanel {
   int ButtonSize() const;
   // Whether a font family is a scalable outline font (the two-T mark in the list).
   static bool IsOutlineFont(const QString& family);
+  // The font list's entries: one per family (foundry suffixes " [name]" dropped, case-blind
+  // duplicates removed), sorted without regard to case.
+  static QStringList FamilyNames(const QStringList& families);
+  // Rows the size list's pop-up shows at once.
+  static constexpr int kSizeListRows = 12;
 
  protected:
   void showEvent(QShowEvent* e) override;

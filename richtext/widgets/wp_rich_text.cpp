@@ -257,7 +257,10 @@ void WPRichText::PasteFromClipboard() {
 }
 
 void WPRichText::InsertText(const QString& text) {
+  // A program's insertion (a date, a time) is not part of the typing around it.
+  doc_->BeginUndoGroup();
   doc_->InsertText(ToU32(text));
+  doc_->EndUndoGroup();
   AfterEdit();
 }
 
@@ -468,6 +471,11 @@ void WPRichText::ReportEditState() {
   const bool has = doc_->HasSelection();
   if (has != lastHasSelection_) UpdateAll();
   lastHasSelection_ = has;
+  if (doc_->CanUndo() != lastCanUndo_ || doc_->CanRedo() != lastCanRedo_) {
+    lastCanUndo_ = doc_->CanUndo();
+    lastCanRedo_ = doc_->CanRedo();
+    if (historyChanged) historyChanged(*this);
+  }
   if (editStateEvent) {
     const QMimeData* mime = QApplication::clipboard()->mimeData();
     editStateEvent(*this, has, mime && !mime->formats().isEmpty());
@@ -949,6 +957,7 @@ void WPRichText::dropEvent(QDropEvent* e) {
       return;
     }
     const bool move = e->dropAction() == Qt::MoveAction || e->proposedAction() == Qt::MoveAction;
+    doc_->BeginUndoGroup();  // moved text undoes in one step
     if (move) {
       doc_->DeleteSelection();
       if (drop > b) drop -= b - a;
@@ -958,6 +967,7 @@ void WPRichText::dropEvent(QDropEvent* e) {
   }
   doc_->SetCaretPosition(drop);
   PasteMimeData(e->mimeData());
+  doc_->EndUndoGroup();
   e->acceptProposedAction();
   AfterEdit();
 }

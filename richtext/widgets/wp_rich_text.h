@@ -91,6 +91,8 @@ class WPRichText : public QAbstractScrollArea {
   // Dragging something over the editor: true accepts it. Dropping: the drop.
   std::function<bool(WPRichText&, QDragMoveEvent*)> onDragOver;
   std::function<void(WPRichText&, QDropEvent*)> onDragDrop;
+  // Whether there is something to undo or redo changed (Undo and Redo commands follow it).
+  std::function<void(WPRichText&)> historyChanged;
   // Messages for the user ("no text selected"); a message box when unassigned.
   std::function<void(WPRichText&, const QString&)> onMessage;
 
@@ -116,6 +118,7 @@ class WPRichText : public QAbstractScrollArea {
   void CopyToClipboard();
   void CutToClipboard();
   void PasteFromClipboard();
+  // Inserts text at the caret as typed, undone as one step.
   void InsertText(const QString& text);
   // Inserts a picture (0 width or height: from the picture); returns its tag. WPError
   // "No object was defined" for an empty graphic.
@@ -147,6 +150,8 @@ class WPRichText : public QAbstractScrollArea {
   QString lastPrintError;
   void Undo();
   void Redo();
+  bool CanUndo() const { return doc_->CanUndo(); }
+  bool CanRedo() const { return doc_->CanRedo(); }
   // Painting is held back while locked (Refresh does nothing).
   void LockPaint(bool on) { paintLocked_ = on; }
 
@@ -208,6 +213,8 @@ class WPRichText : public QAbstractScrollArea {
   QRect caretRect_;  // where the caret was last drawn (viewport pixels)
   bool paintLocked_ = false;
   bool lastHasSelection_ = false;
+  bool lastCanUndo_ = false;
+  bool lastCanRedo_ = false;
   // Painting after typing: the typed paragraph, unless something else waits to be repainted.
   Paragraph* fastPar_ = nullptr;
   bool fullUpdatePending_ = true;

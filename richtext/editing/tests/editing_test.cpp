@@ -494,6 +494,69 @@ TEST_F(Editor, UndoParagraphChanges) {
   EXPECT_EQ(Dump(doc_), "one|two");
 }
 
+TEST_F(Editor, UndoGroupUndoesItsEditsAsOneStep) {
+  Type(U"one\ntwo");
+  doc_.SelectAll();
+  doc_.BeginUndoGroup();
+  doc_.SetParSpacing(-1000, 240, -1000);
+  doc_.BeginUndoGroup();  // nested: only the outermost group closes the step
+  doc_.SetParIndents(360, 720, -1000);
+  doc_.EndUndoGroup();
+  doc_.SetCaretPosition(3);
+  doc_.InputChar(kKeyEnter);
+  doc_.EndUndoGroup();
+  EXPECT_EQ(Dump(doc_), "one||two");
+  ASSERT_TRUE(doc_.Undo());
+  EXPECT_EQ(Dump(doc_), "one|two");
+  for (Paragraph* p = doc_.Document().FirstParagraph(); p; p = p->next) {
+    EXPECT_EQ(p->lineSpacing, 0);
+    EXPECT_EQ(p->leftIndent, 0);
+  }
+  ASSERT_TRUE(doc_.Redo());
+  EXPECT_EQ(Dump(doc_), "one||two");
+  EXPECT_EQ(doc_.Document().LastParagraph()->lineSpacing, 240);
+  EXPECT_EQ(doc_.Document().LastParagraph()->leftIndent, 720);
+  EXPECT_EQ(doc_.GetCaretPosition(), 4);
+  ASSERT_TRUE(doc_.Undo());
+  EXPECT_EQ(Dump(doc_), "one|two");  // the typing before the group has steps of its own
+  while (doc_.Undo()) {
+  }
+  EXPECT_TRUE(doc_.Document().IsEmpty());
+  while (doc_.Redo()) {
+  }
+  EXPECT_EQ(Dump(doc_), "one||two");
+
+  // Typing right after a group starts a step of its own; an empty group leaves no step.
+  doc_.SetCaretPosition(3);
+  doc_.BeginUndoGroup();
+  doc_.EndUndoGroup();
+  doc_.BeginUndoGroup();
+  Type(U"X");
+  doc_.EndUndoGroup();
+  Type(U"Y");
+  EXPECT_EQ(Dump(doc_), "oneXY||two");
+  doc_.Undo();
+  EXPECT_EQ(Dump(doc_), "oneX||two");
+  doc_.Undo();
+  EXPECT_EQ(Dump(doc_), "one||two");
+}
+
+TEST_F(Editor, ReplaceAllAndTabStopsUndoInOneStep) {
+  Type(U"cat dog cat\ncat");
+  EXPECT_EQ(doc_.ReplaceAll(U"cat", U"owl"), 3);
+  doc_.SelectAll();
+  doc_.AddParTabs(0b101);
+  EXPECT_EQ(doc_.Document().LastParagraph()->tabMask, 0b101u);
+  doc_.Undo();
+  EXPECT_EQ(doc_.Document().FirstParagraph()->tabMask, 0u);
+  EXPECT_EQ(doc_.Document().LastParagraph()->tabMask, 0u);
+  EXPECT_EQ(Dump(doc_), "owl dog owl|owl");
+  doc_.Undo();
+  EXPECT_EQ(Dump(doc_), "cat dog cat|cat");
+  doc_.Redo();
+  EXPECT_EQ(Dump(doc_), "owl dog owl|owl");
+}
+
 TEST_F(Editor, AppendParagraph) {
   ParagraphDescription d;
   d.alignment = kAlignCenter;

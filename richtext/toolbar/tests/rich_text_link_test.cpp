@@ -144,6 +144,64 @@ class RichTextLinkTest : public QObject {
     QCOMPARE(ruler_->Format().tabs[0].twips, 0);
   }
 
+  // A drag, a new tab stop and the paragraph dialog's OK are one step each for Undo.
+  void rulerAndDialogChangesUndoInOneStepEach() {
+    QTest::qWait(1);
+    const int ppi = ruler_->Format().pixelsPerInch;
+    const QRect left = ruler_->MarkerRect(kMarkerLeft);
+    const QPoint from(ruler_->MarkerX(kMarkerLeft), left.bottom() - 1);
+    QTest::mousePress(ruler_, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 4; ++step)
+      QTest::mouseMove(ruler_, QPoint(from.x() + step * ppi / 4, from.y()));
+    QTest::mouseRelease(ruler_, Qt::LeftButton, {}, QPoint(from.x() + ppi, from.y()));
+    QCOMPARE(First()->leftIndent, 1440);
+    QTest::mouseClick(ruler_, Qt::LeftButton, {}, QPoint(ruler_->Origin() + 3 * ppi, 8));
+    QVERIFY(First()->tabMask != 0);
+
+    ParagraphPropDlg dlg;
+    dlg.SetEditor(link_);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.findChild<QLineEdit*>("RightIndent")->setText("0.5");
+    dlg.findChild<QLineEdit*>("SpaceBeforePts")->setText("6");
+    QTest::mouseClick(dlg.findChild<QPushButton*>("Okbutton"), Qt::LeftButton);
+    QCOMPARE(First()->rightIndent, 720);
+    QCOMPARE(First()->spaceBefore, 120);
+
+    editor_->Undo();  // the dialog: spacing and indents together
+    QCOMPARE(First()->rightIndent, 0);
+    QCOMPARE(First()->spaceBefore, 0);
+    QVERIFY(First()->tabMask != 0);
+    editor_->Undo();  // the tab stop
+    QCOMPARE(First()->tabMask, uint64_t{0});
+    QCOMPARE(First()->leftIndent, 1440);
+    editor_->Undo();  // the whole drag
+    QCOMPARE(First()->leftIndent, 0);
+    QCOMPARE(First()->firstIndent, 0);
+    QCOMPARE(editor_->Memo().Document().FirstParagraph()->CharCount(), 10);  // the typing is next
+  }
+
+  // In a window wider than the page the text wraps at the page: the ruler's right margin is
+  // there, and the ruler is shaded beyond it.
+  void rulerMarksWhereTheTextWraps() {
+    window_->resize(1200, 500);
+    QTest::qWait(1);
+    link_->EditorStateChanged();
+    const int page = editor_->Memo().Document().header.textAreaWidth;
+    QVERIFY(editor_->Memo().Layout().LayoutWidth() > page + 100);
+    QCOMPARE(ruler_->WrapWidth(), page);
+    QCOMPARE(ruler_->MarkerX(kMarkerRight), ruler_->Origin() + page);
+    const QImage image = ruler_->grab().toImage();
+    const QRgb shade = ruler_->palette().color(QPalette::Mid).rgb();
+    QCOMPARE(image.pixel(ruler_->Origin() + page + 40, ruler_->height() / 2), shade);
+    QVERIFY(image.pixel(ruler_->Origin() + page - 40, 3) != shade);
+    // Typing wraps exactly there.
+    QTest::keyClicks(editor_, QString(" word").repeated(40));
+    const Paragraph* par = First();
+    QVERIFY(par->LineCount() > 1);
+    window_->resize(900, 500);
+  }
+
   void paragraphDialogAppliesToTheCaretsParagraph() {
     ParagraphPropDlg dlg;
     dlg.SetEditor(link_);

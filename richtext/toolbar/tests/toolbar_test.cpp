@@ -1,5 +1,7 @@
 // The formatting toolbar driven with the mouse and keyboard.
+#include <QAbstractItemView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -307,6 +309,35 @@ class ToolBarTest : public QObject {
     QCOMPARE(styled.commands[0].number, 1);  // the item's index
     QCOMPARE(styled.commands[0].text, QString("Heading"));
     bar_->SetEditor(&editor_);
+  }
+
+  void fontListHasOneEntryPerFamily() {
+    QCOMPARE(
+        WPToolBar::FamilyNames({"C059 [UKWN]", "Arial", "C059 [urw]", "arial", "C059", "Odd [name", "B"}),
+        QStringList({"Arial", "B", "C059", "Odd [name"}));
+    const QStringList shown = [this] {
+      QStringList items;
+      for (int i = 0; i < bar_->FontNameList()->count(); ++i) items << bar_->FontNameList()->itemText(i);
+      return items;
+    }();
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(WPToolBar::FamilyNames(shown), shown);  // nothing left to merge
+  }
+
+  void sizeListPopupShowsAboutADozenRows() {
+    WPTBCombo* sizes = bar_->FontSizeList();
+    QVERIFY(sizes->count() > 2 * WPToolBar::kSizeListRows);
+    sizes->setCurrentIndex(sizes->count() - 1);
+    sizes->showPopup();
+    QAbstractItemView* list = sizes->view();
+    QTRY_VERIFY(list->isVisible());
+    const int rows = list->viewport()->height() / list->sizeHintForRow(0);
+    QVERIFY2(rows <= WPToolBar::kSizeListRows + 1 && rows >= WPToolBar::kSizeListRows - 2,
+             qPrintable(QString("%1 rows").arg(rows)));
+    QVERIFY(list->verticalScrollBar()->maximum() > 0);
+    // The chosen size is among the rows shown.
+    QVERIFY(list->viewport()->rect().intersects(list->visualRect(list->currentIndex())));
+    sizes->hidePopup();
   }
 
   void hintsFromTheList() {
