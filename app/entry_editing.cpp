@@ -45,6 +45,15 @@ Status LoadResultStatus(int result) {
 
 }  // namespace
 
+RtfWriter WriterFor(WPRichText& editor) {
+  return [&editor]() -> Result<std::string> {
+    MemoryStream stream;
+    const int result = editor.SaveToStream(stream);
+    if (result != kResultOk) return Status::Error("error " + std::to_string(result));
+    return stream.Bytes();
+  };
+}
+
 // The one way an entry's RTF gets into an editor (the entry editor or the scratch editor).
 RtfReader ReaderFor(WPRichText& editor) {
   return [&editor](std::string rtf) {
@@ -123,13 +132,7 @@ bool MainScreen::LoadRichText() {
 
 bool MainScreen::SaveRichText() {
   WPRichText& editor = *entryEditor_;
-  const RtfWriter write = [&editor]() -> Result<std::string> {
-    MemoryStream stream;
-    const int result = editor.SaveToStream(stream);
-    if (result != kResultOk) return Status::Error("error " + std::to_string(result));
-    return stream.Bytes();
-  };
-  const Status saved = session_.Save(write, editor.IsEmpty());
+  const Status saved = session_.Save(WriterFor(editor), editor.IsEmpty());
   if (!saved.IsOk()) {
     ReportError(QStringLiteral("The entry of %1 %2")
                     .arg(dateLabel_->text(), QString::fromStdString(saved.Message())));

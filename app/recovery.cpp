@@ -10,7 +10,6 @@
 #include "app/main_screen.h"
 #include "app/prompter.h"
 #include "app/window_placement.h"
-#include "richtext/model/stream.h"
 #include "richtext/widgets/wp_rich_text.h"
 
 namespace inkwend {
@@ -64,15 +63,9 @@ void MainScreen::KeepRecoveryCopy() {
   if (recoveryTimer_) recoveryTimer_->stop();
   if (!Modified() || session_.EntryLocked()) return;
   WPRichText& editor = *entryEditor_;
-  const RtfWriter write = [&editor]() -> Result<std::string> {
-    MemoryStream stream;
-    const int result = editor.SaveToStream(stream);
-    if (result != kResultOk) return Status::Error("error " + std::to_string(result));
-    return stream.Bytes();
-  };
   // The text is still in the editor and Save still works: a copy that fails is not worth a
   // message box every few seconds, only a line for whoever looks.
-  const Status kept = session_.KeepRecoveryCopy(write, editor.IsEmpty());
+  const Status kept = session_.KeepRecoveryCopy(WriterFor(editor), editor.IsEmpty());
   if (!kept.IsOk())
     std::fprintf(stderr, "inkwend: no recovery copy of the unsaved text: %s\n", kept.Message().c_str());
 }

@@ -17,44 +17,11 @@ mode=$4
 password=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
-for t in Xvfb xdotool; do
-  command -v "$t" > /dev/null || { echo "FAIL: $t is missing (./dev.sh test installs it)"; exit 1; }
-done
-
 rm -rf "$out"
 mkdir -p "$out/data/Entries"
 data=$out/data
-xvfb_pid=
-ink_pid=
-
-cleanup() {
-  [ -n "$ink_pid" ] && kill "$ink_pid" 2> /dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2> /dev/null || true
-}
-trap cleanup EXIT
-
-fail() {  # to stderr: it may be called inside $(...)
-  {
-    echo "FAIL: $*"
-    [ -f "$out/inkwend.log" ] && tail -n 30 "$out/inkwend.log"
-  } >&2
-  exit 1
-}
-
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9> "$out/display" 2> "$out/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$out/display" ] && break
-  sleep 0.1
-done
-[ -s "$out/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$out/display")"
-export QT_QPA_PLATFORM=xcb
-
-# Leaks inside system libraries (D-Bus, fontconfig) are not ours; everything else still counts.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
-export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
-unset INKWEND_STARTUP_PROBE
+. "$here/virtual_display.sh"
+start_display 1280x1024
 
 # The settings file as the program writes it: no opening caution, and the password scrambled
 # as the design stores it (the n-th byte, counted from 1, moved by 100 minus the length when n
@@ -76,15 +43,6 @@ scrambled() {
     printf '\r\n'
   fi
 } > "$data/KW.INI"
-
-window() {  # window TITLE: the id of the visible window with exactly that title, once it shows
-  local id
-  id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1) || true
-  [ -n "$id" ] || fail "no window \"$1\" within 20 s"
-  timeout 5 xdotool windowfocus --sync "$id" || fail "could not focus \"$1\""
-  sleep 0.3  # let the window take the focus and finish painting
-  echo "$id"
-}
 
 start() {  # starts the program and gets past the password prompt of an enciphered diary
   "$inkwend" --data-dir "$data" >> "$out/inkwend.log" 2>&1 &

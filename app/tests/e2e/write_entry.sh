@@ -15,45 +15,15 @@ tool=$2
 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
-for t in Xvfb xdotool xwd convert; do
-  command -v "$t" > /dev/null || { echo "FAIL: $t is missing (./dev.sh test installs it)"; exit 1; }
-done
-
 rm -rf "$out"
 mkdir -p "$out/data"
 data=$out/data
-xvfb_pid=
-ink_pid=
-
-cleanup() {
-  [ -n "$ink_pid" ] && kill "$ink_pid" 2> /dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2> /dev/null || true
-}
-trap cleanup EXIT
-
-fail() {  # to stderr: it may be called inside $(...)
-  {
-    echo "FAIL: $*"
-    [ -f "$out/inkwend.log" ] && tail -n 30 "$out/inkwend.log"
-  } >&2
-  exit 1
-}
-
-# A display of its own, large enough for the window at 200%.
-Xvfb -displayfd 9 -screen 0 1920x1440x24 -nolisten tcp 9> "$out/display" 2> "$out/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$out/display" ] && break
-  sleep 0.1
+. "$here/virtual_display.sh"
+for t in xwd convert; do
+  command -v "$t" > /dev/null || fail "$t is missing (./dev.sh test installs it)"
 done
-[ -s "$out/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$out/display")"
-export QT_QPA_PLATFORM=xcb  # whatever the tests around it use, this one runs on the display
-
-# Leaks inside system libraries (D-Bus, fontconfig) are not ours; everything else still counts.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
-export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
-unset INKWEND_STARTUP_PROBE
+# A display of its own, large enough for the window at 200%.
+start_display 1920x1440
 
 # The desktop's opener of documents, replaced by one that writes down what it was asked to open.
 mkdir -p "$out/bin"
@@ -64,15 +34,6 @@ export PATH="$out/bin:$PATH"
 start() {  # start [ENV=VALUE...]
   env "$@" "$inkwend" --data-dir "$data" >> "$out/inkwend.log" 2>&1 &
   ink_pid=$!
-}
-
-window() {  # window TITLE: the id of the visible window with exactly that title, once it shows
-  local id
-  id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1) || true
-  [ -n "$id" ] || fail "no window \"$1\" within 20 s"
-  timeout 5 xdotool windowfocus --sync "$id" || fail "could not focus \"$1\""
-  sleep 0.3  # let the window take the focus and finish painting
-  echo "$id"
 }
 
 finish() {  # waits for the program to end by itself and checks it ended well
