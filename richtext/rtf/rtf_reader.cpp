@@ -25,7 +25,16 @@ constexpr char32_t kFastIgnore = 0xFFFFFFFFu;  // CR, LF and TAB between text: d
 
 }  // namespace
 
-WPRtfReader::WPRtfReader(WPRTFText* doc) : WPTextReader(doc, kErrWrongArgumentsRtf) { f_.attr = attr_; }
+WPRtfReader::WPRtfReader(WPRTFText* doc) : WPTextReader(doc, kErrWrongArgumentsRtf) {
+  // RTF states its own formatting: text it does not mark bold, italic or coloured is plain,
+  // whatever the caret's attribute (the template) has. Only font and size, which RTF always
+  // states where it cares, start from the template.
+  CharAttr plain;
+  plain.fontIndex = attr_.fontIndex;
+  plain.pointSize = attr_.pointSize;
+  attr_ = plain;
+  f_.attr = attr_;
+}
 
 WPRtfReader::~WPRtfReader() = default;
 

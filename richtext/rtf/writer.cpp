@@ -13,6 +13,7 @@
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
 #include "richtext/picture/bitmap_codec.h"
+#include "richtext/rtf/codepage.h"
 
 namespace inkwend {
 
@@ -313,13 +314,17 @@ WPRTFWriter::WPRTFWriter(const WPRTFText& doc, WPStream& stream) : WPTextWriter(
   dropProtected_ = doc.dropProtectedAttribute;
 }
 
-void WPRTFWriter::WriteInfoText(std::u32string_view text) {
+void WPRTFWriter::WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder) {
   // Document information is written as it stands, but braces and backslashes are escaped: an
   // unbalanced brace in a title would otherwise swallow the rest of the file when read back.
   for (char32_t c : text) {
     if (c == U'\\' || c == U'{' || c == U'}') {
       Put('\\');
       Put(static_cast<char>(c));
+      continue;
+    }
+    if (encoder && c >= 0x80) {
+      WriteEncodedRun(&c, 1, *encoder);
       continue;
     }
     const int b = UnicodeToCp1252(c);
@@ -356,7 +361,7 @@ void WPRTFWriter::WriteHeader() {
     Put("\\charset");
     PutInt(f.charSet);
     Put(' ');
-    WriteInfoText(f.name);
+    WriteInfoText(f.name, CodePageEncoder::For(CodePageOfCharSet(f.charSet)));
     Put(";}");
   };
   const TextHeader& h = doc_.header;
@@ -812,6 +817,8 @@ const EscapeTable kTextEscapes = MakeEscapes(EscapeKind::Text);
 const EscapeTable kCodeEscapes = MakeEscapes(EscapeKind::Code);
 const EscapeTable kSymbolEscapes = MakeEscapes(EscapeKind::Symbol);
 
+char* AppendUnicodeEscape(char* out, char32_t c);
+
 // The escaped form of a character that is not written through a table entry: at most 18 bytes
 // ("\\u-10179?\\u-8704?").
 char* EscapeChar(char* out, char32_t c, bool symbol_font) {
@@ -823,7 +830,11 @@ char* EscapeChar(char* out, char32_t c, bool symbol_font) {
   } else if (const auto b = UnicodeToWindows1252(c)) {
     return AppendByteEscape(out, *b);
   }
-  // \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
+  return AppendUnicodeEscape(out, c);
+}
+
+// \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
+char* AppendUnicodeEscape(char* out, char32_t c) {
   auto unit = [&](unsigned u) {
     *out++ = '\\';
     *out++ = 'u';
@@ -894,7 +905,9 @@ void WPRTFWriter::WriteCharAttr(const CharAttr& a) {
   lastHidden_ = a.charFlags & kCharHidden;
   inCode_ = code;
   const int slot = a.fontIndex;
-  symbolRun_ = slot < kFontSlots && doc_.header.fonts[static_cast<size_t>(slot)].charSet == kSymbolCharSet;
+  const uint8_t charset = slot < kFontSlots ? doc_.header.fonts[static_cast<size_t>(slot)].charSet : 0;
+  symbolRun_ = charset == kSymbolCharSet;
+  runEncoder_ = symbolRun_ ? nullptr : CodePageEncoder::For(CodePageOfCharSet(charset));
 
   char* out = PendingEnd();
   if (code || (a.charFlags & kCharInsertPoint)) {  // not cached: state or tag in the block
@@ -936,6 +949,10 @@ void WPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
 void WPRTFWriter::WriteRun(const char32_t* text, size_t count, const CharAttr* attr) {
   const bool code = attr && (attr->charFlags & kCharRtfCode);
   const bool symbol = attr && symbolRun_;
+  if (attr && !code && runEncoder_) {
+    WriteEncodedRun(text, count, *runEncoder_);
+    return;
+  }
   const EscapeTable& escapes = code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes;
   const uint64_t* words = escapes.words.data();
   const char32_t limit = escapes.limit;
@@ -949,6 +966,30 @@ void WPRTFWriter::WriteRun(const char32_t* text, size_t count, const CharAttr* a
 #pragma GCC unroll 4
   for (size_t i = 0; i < count; ++i) {
     out = PutEscaped(out, text[i], words, limit, symbol);
+    if (out > flush_at) [[unlikely]] {
+      out = Commit(out);
+      if (Failed()) return;
+    }
+  }
+  Commit(out);
+}
+
+void WPRTFWriter::WriteEncodedRun(const char32_t* text, size_t count, const CodePageEncoder& encoder) {
+  // The reader decodes "\'xx" in the font's code page: a character is written as the bytes that
+  // decode to it there, or as \uN? where the code page has none. ASCII is the same everywhere.
+  const uint64_t* words = kTextEscapes.words.data();
+  char* out = PendingEnd();
+  char* const flush_at = out - PendingLength() + flushAt_;
+  for (size_t i = 0; i < count; ++i) {
+    const char32_t c = text[i];
+    const CodePageEncoder::Bytes b = c < 0x80 ? CodePageEncoder::Bytes{} : encoder.Encode(c);
+    if (c < 0x80) {
+      out = PutEscaped(out, c, words, kTextEscapes.limit, false);
+    } else if (b.count == 0) {
+      out = AppendUnicodeEscape(out, c);
+    } else {
+      for (int k = 0; k < b.count; ++k) out = AppendByteEscape(out, b.bytes[k]);
+    }
     if (out > flush_at) [[unlikely]] {
       out = Commit(out);
       if (Failed()) return;

@@ -16,6 +16,8 @@
 
 namespace inkwend {
 
+class CodePageEncoder;
+
 // A range of the document in document order: from (firstPar, firstLine, firstPos) up to, not
 // including, (lastPar, LastLine, lastPos).
 struct TextRange {
@@ -200,9 +202,13 @@ class WPRTFWriter : public WPTextWriter {
   void WriteParagraphBorder(Paragraph* par);
   void WriteParagraphProps(Paragraph* par);
   void EndCode();  // leaves RTF code text before anything that is not text
-  void WriteInfoText(std::u32string_view text);
+  // Text outside the body (font names, document information); `encoder` is the code page the
+  // reader decodes it in where that is not Windows-1252.
+  void WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder = nullptr);
   void WriteHex(const uint8_t* data, size_t size);
   void WriteChar(char32_t c, bool symbol_font);
+  // A run in a font whose code page is not Windows-1252: its bytes where it has them.
+  void WriteEncodedRun(const char32_t* text, size_t count, const CodePageEncoder& encoder);
   // Builds the attribute block of a run into `out`; returns its end.
   char* BuildCharAttr(char* out, const CharAttr& a) const;
 
@@ -224,6 +230,8 @@ class WPRTFWriter : public WPTextWriter {
   bool lastHidden_ = false;
   bool inCode_ = false;
   bool symbolRun_ = false;  // the current run's font is a symbol font
+  // The code page of the current run's font when it is neither Windows-1252 nor symbols.
+  const CodePageEncoder* runEncoder_ = nullptr;
   // Options copied from the document.
   bool linkedPicturesShort_ = false;
   bool dropProtected_ = false;

@@ -1,0 +1,81 @@
+// Nothing lost on save: text in fonts of other character sets reads back as itself, and files
+// from other programs settle after one read and write (write(read(write(read(f)))) equals
+// write(read(f))).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/text_encoding.h"
+#include "richtext/model/charset.h"
+#include "richtext/model/dump.h"
+#include "richtext/rtf/reader.h"
+#include "richtext/rtf/writer.h"
+
+namespace inkwend {
+namespace {
+
+std::string Write(const WPRTFText& doc) {
+  MemoryStream s;
+  EXPECT_EQ(WriteDocument(doc, s, WPLoadFormat::FormatRTF, nullptr, true), kResultOk);
+  return s.Bytes();
+}
+
+std::unique_ptr<WPRTFText> Read(const std::string& rtf) {
+  auto doc = std::make_unique<WPRTFText>();
+  MemoryStream s(rtf);
+  WPRtfReader(doc.get()).Read(s);
+  return doc;
+}
+
+std::u32string Text(const WPRTFText& doc) {
+  std::u32string out;
+  for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) {
+    if (p != doc.FirstParagraph()) out += U'|';
+    out.append(p->Text().begin(), p->Text().end());
+  }
+  return out;
+}
+
+// --- character sets ---------------------------------------------------------------------------
+
+TEST(RtfCharset, TextInFontsOfOtherCharacterSetsReadsBackAsItself) {
+  struct Case {
+    uint8_t charset;
+    std::u32string text;
+    const char* bytes;  // how one of its characters is written
+  } cases[] = {
+      // Cyrillic: Windows-1251 has the letters and the quotes, not the accented Latin ones.
+      {204, U"caf\u00E9 na\u00EFve \u201C\u0416\u0438\u0437\u043D\u044C\u201D \u20AC", "\\'c6"},
+      // Japanese: Shift-JIS pairs for the kana, \uN? for what it lacks.
+      {128, U"\u201Cquoted\u201D caf\u00E9 \u65E5\u672C\u8A9E \uFF76\u2014", "\\'93\\'fa"},
+      {238, U"\u0141\u00F3d\u017A \u00E9t\u00E9 \u00C6", "\\'a3"},
+      {161, U"\u0391\u03B8\u03AE\u03BD\u03B1 \u00E9", "\\'c1"},
+  };
+  for (const Case& c : cases) {
+    WPRTFText doc;
+    const int slot = doc.header.FontIndexOf(U"Other");
+    doc.header.fonts[static_cast<size_t>(slot)].charSet = c.charset;
+    CharAttr a = doc.defaultAttr;
+    a.fontIndex = static_cast<uint8_t>(slot);
+    doc.AppendText(doc.FirstParagraph(), c.text + U" \\{}\t", a);
+    const std::string rtf = Write(doc);
+    EXPECT_NE(rtf.find(c.bytes), std::string::npos) << int{c.charset} << "\n" << rtf;
+    auto back = Read(rtf);
+    EXPECT_EQ(ToUtf8(Text(*back)), ToUtf8(Text(doc))) << int{c.charset} << "\n" << rtf;
+    EXPECT_EQ(Write(*back), rtf) << int{c.charset};
+  }
+}
+
+TEST(RtfCharset, FontNamesAreWrittenInTheirOwnCodePage) {
+  WPRTFText doc;
+  const int slot = doc.header.FontIndexOf(U"Caf\u00E9 \u0416");
+  doc.header.fonts[static_cast<size_t>(slot)].charSet = 204;
+  CharAttr a = doc.defaultAttr;
+  a.fontIndex = static_cast<uint8_t>(slot);
+  doc.AppendText(doc.FirstParagraph(), U"x", a);
+  auto back = Read(Write(doc));
+  EXPECT_EQ(back->header.FindFont(U"Caf\u00E9 \u0416"), slot);
+}
+
+}  // namespace
+}  // namespace inkwend
