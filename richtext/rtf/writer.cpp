@@ -238,11 +238,21 @@ void WPTextWriter::WriteLine(Paragraph* par, int line, int from, int to) {
   }
   const CharAttr* rec = attrs.data();
   int pos = from;
+  // The text run before an anchor that is left out, which the text after it may continue.
+  const CharAttr* open_run = nullptr;
+  bool skipped = false;
   while (pos < to && !Failed()) {
     const CharAttr& a = rec[pos];
-    WriteCharAttr(a);
     const char32_t c = text[static_cast<size_t>(pos)];
     const bool object = (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject);
+    if (object && !WritesObject(c, a.tagNumber)) {
+      skipped = true;
+      ++pos;
+      continue;
+    }
+    if (!(skipped && open_run && a.SameRun(*open_run))) WriteCharAttr(a);
+    skipped = false;
+    open_run = object || (a.charFlags & (kCharFootnote | kCharInsertPoint)) ? nullptr : &a;
     if (object) WriteObject(c, a.tagNumber);
     if (a.charFlags & kCharFootnote) {
       WriteFootnote(a.tagNumber);
@@ -459,7 +469,10 @@ std::vector<WPRTFWriter::CellKey> WPRTFWriter::RowCells(Paragraph* first) const 
   std::vector<CellKey> cells;
   for (Paragraph* c = first; c && c->IsTableCell() && static_cast<int>(cells.size()) < kMaxRowCells;
        c = c->next) {
-    cells.push_back(CellKey{{c->borderFlags[0], c->borderFlags[1], c->borderWidth, c->borderColor},
+    // Whether a block ends after a cell is not part of its definition (nor written): reading
+    // a row back may mark it where the row's group closes.
+    const auto border = static_cast<uint8_t>(c->borderFlags[0] & ~kBorderEndsBlock);
+    cells.push_back(CellKey{{border, c->borderFlags[1], c->borderWidth, c->borderColor},
                             c->cellStart + c->cellWidth,
                             c->shadingColors,
                             c->shadingPercent});
@@ -584,12 +597,14 @@ void WPRTFWriter::StartRow(Paragraph* par) {
   PutInt((par->borderColor >> 4) * 567 / 160);
   Put("\\trleft");
   PutInt(par->leftIndent);
-  const int64_t text_width = doc_.header.TextWidthTwips();
+  // The edges follow from the row's indents, which are the first cell's: the reader gives every
+  // cell of a row the row's, so a cell indented on its own would move its edge on each round.
+  const int64_t row_width = doc_.header.TextWidthTwips() - par->rightIndent;
   int cells = 0;
   for (Paragraph* c = par; c && c->IsTableCell() && cells < kMaxRowCells; c = c->next, ++cells) {
     WriteCellDefinition(c);
     Put("\\cellx");
-    PutInt((text_width - c->rightIndent) * (c->cellStart + c->cellWidth) / 255 + c->leftIndent);
+    PutInt(row_width * (c->cellStart + c->cellWidth) / 255 + par->leftIndent);
     if (!(c->parFlags & kParMoreCells)) break;
   }
   rowCache_ = RowCells(par);
@@ -1022,6 +1037,15 @@ void WPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
   }
 }
 
+bool WPRTFWriter::WritesObject(char32_t anchor, int key) const {
+  const DocObject* obj =
+      anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
+  if (!obj) return false;
+  if (!obj->fileName.empty() || (obj->tagged && obj->tag != 0) || obj->graphic.Metafile()) return true;
+  const Bitmap* bmp = obj->graphic.Bitmap();
+  return bmp && bmp->Valid();
+}
+
 void WPRTFWriter::WriteObject(char32_t anchor, int key) {
   EndCode();
   DocObject* obj = anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
@@ -1117,8 +1141,12 @@ void WPRTFWriter::WriteFootnote(int id) {
   const FootnoteRec* fn = doc_.FindFootnote(id);
   if (!fn) return;
   const std::u32string_view mark(&fn->mark, 1);
+  // The note's text is read in font 4's code page, the mark before it in the run's.
+  const FontSlot& note_font = doc_.header.fonts[4];
+  const CodePageEncoder* note_encoder =
+      note_font.name.empty() ? nullptr : CodePageEncoder::For(CodePageOfCharSet(note_font.charSet));
   Put("{\\cs16\\super ");
-  WriteInfoText(mark);
+  WriteInfoText(mark, runEncoder_);
   if (fn->number == 0 || fn->markOnly) {
     Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
   } else {
@@ -1126,9 +1154,16 @@ void WPRTFWriter::WriteFootnote(int id) {
     PutInt(fn->number);
     Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
   }
-  WriteInfoText(mark);
+  WriteInfoText(mark, note_encoder);
   Put("} ");
-  WriteInfoText(fn->text);
+  // A tab as a raw byte would be white space to the reader.
+  size_t from = 0;
+  for (size_t tab = fn->text.find(U'\t'); tab != std::u32string::npos; tab = fn->text.find(U'\t', from)) {
+    WriteInfoText(std::u32string_view(fn->text).substr(from, tab - from), note_encoder);
+    Put("\\tab ");
+    from = tab + 1;
+  }
+  WriteInfoText(std::u32string_view(fn->text).substr(from), note_encoder);
   Put("}}");
 }
 

@@ -65,9 +65,13 @@ class WPTextWriter {
   virtual void EndParagraph(Paragraph* par);                                        // 5
   virtual void StartParagraph(Paragraph* par) { (void)par; }                        // 7
   virtual void WriteObject(char32_t anchor, int key) { (void)anchor, (void)key; }   // 8
-  virtual void WriteFootnote(int id) { (void)id; }                                  // 9
-  virtual void WriteHeader() {}                                                     // 10
-  virtual void WriteDocumentEnd();                                                  // 12
+  // False for an anchor whose object WriteObject would write nothing for (a picture that could
+  // not be decoded): such an anchor is left out with its attribute, which would otherwise be
+  // written around nothing and be gone on the next round.
+  virtual bool WritesObject(char32_t anchor, int key) const { return (void)anchor, (void)key, true; }
+  virtual void WriteFootnote(int id) { (void)id; }  // 9
+  virtual void WriteHeader() {}                     // 10
+  virtual void WriteDocumentEnd();                  // 12
 
   // Output.
   void Put(std::string_view bytes) {
@@ -151,6 +155,7 @@ class WPRTFWriter : public WPTextWriter {
   void EndParagraph(Paragraph* par) override;
   void StartParagraph(Paragraph* par) override;
   void WriteObject(char32_t anchor, int key) override;
+  bool WritesObject(char32_t anchor, int key) const override;
   void WriteFootnote(int id) override;
   void WriteHeader() override;
   void WriteDocumentEnd() override;

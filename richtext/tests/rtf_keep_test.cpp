@@ -3,6 +3,9 @@
 // write(read(f))).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "base/text_encoding.h"
@@ -75,6 +78,70 @@ TEST(RtfCharset, FontNamesAreWrittenInTheirOwnCodePage) {
   doc.AppendText(doc.FirstParagraph(), U"x", a);
   auto back = Read(Write(doc));
   EXPECT_EQ(back->header.FindFont(U"Caf\u00E9 \u0416"), slot);
+}
+
+// --- one read and write settles a file ---------------------------------------------------------
+
+// write(read(f)), and the same once more from what it wrote.
+struct Rounds {
+  std::string first, second;
+};
+
+Rounds WriteTwice(const std::string& rtf) {
+  Rounds r;
+  r.first = Write(*Read(rtf));
+  r.second = Write(*Read(r.first));
+  return r;
+}
+
+const std::string kHead = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}";
+
+// A row of two boxed cells.
+const std::string kBoxRow =
+    "\\trowd\\clbrdrt\\brdrs\\clbrdrl\\brdrs\\clbrdrb\\brdrs\\clbrdrr\\brdrs\\cellx3000"
+    "\\clbrdrt\\brdrs\\clbrdrl\\brdrs\\clbrdrb\\brdrs\\clbrdrr\\brdrs\\cellx6000";
+
+// A device-independent bitmap of 2 x 1 pixels at 24 bits.
+const std::string kDib =
+    "28000000020000000100000001001800000000000800000000000000000000000000000000000000"
+    "0000ff00ff000000";
+
+TEST(RtfFixedPoint, FilesFromOtherProgramsSettleAfterOneRound) {
+  struct Case {
+    const char* name;
+    std::string rtf;
+  } cases[] = {
+      {"device-independent bitmap",
+       kHead + "a{\\pict\\dibitmap0\\picw2\\pich1\\picwgoal30\\pichgoal15 " + kDib + "}b}"},
+      {"tab in a footnote", kHead + "x{\\super 1}{\\footnote \\pard {\\super 1} one\\tab two}y\\par z}"},
+      // Word's nested table: the inner rows stay in the outer cell; the outer rows, bordered,
+      // each close their own group.
+      {"nested table", kHead + "{" + kBoxRow +
+                           "\\pard\\intbl outer\\par\\pard\\intbl\\itap2 a\\nestcell b\\nestcell"
+                           "{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}{\\nonesttables\\par}"
+                           "\\pard\\intbl\\itap1 after\\cell second\\cell\\row}{" +
+                           kBoxRow + "\\pard\\intbl third\\cell fourth\\cell\\row}\\pard end\\par}"},
+      // A cell paragraph indented on its own does not move the row's cell edges.
+      {"indented cell",
+       kHead + "\\trowd\\trleft100\\cellx2000\\cellx4000\\pard\\intbl a\\cell\\pard\\intbl\\li720 b"
+               "\\cell\\row\\pard end\\par}"},
+  };
+  for (const Case& c : cases) {
+    const Rounds r = WriteTwice(c.rtf);
+    EXPECT_EQ(r.second, r.first) << c.name;
+  }
+}
+
+TEST(RtfFixedPoint, OurFixturesFromOtherProgramsSettle) {
+  for (const char* name : {"libreoffice_writer.rtf", "libreoffice_diary.rtf", "pandoc_diary.rtf"}) {
+    std::ifstream in(std::filesystem::path(INKWEND_SOURCE_DIR) / "richtext" / "tests" / "data" / name,
+                     std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    ASSERT_FALSE(bytes.str().empty()) << name;
+    const Rounds r = WriteTwice(bytes.str());
+    EXPECT_EQ(r.second, r.first) << name;
+  }
 }
 
 }  // namespace
