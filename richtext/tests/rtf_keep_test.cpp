@@ -11,6 +11,7 @@
 #include "base/text_encoding.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/dump.h"
+#include "richtext/picture/picture_decoder.h"
 #include "richtext/rtf/reader.h"
 #include "richtext/rtf/writer.h"
 
@@ -23,10 +24,27 @@ std::string Write(const WPRTFText& doc) {
   return s.Bytes();
 }
 
+// Stands in for the program's PNG and JPEG decoder: any picture of two bytes or more is a
+// 2 x 1 bitmap.
+class FakeDecoder : public WPPictureDecoder {
+ public:
+  bool Decode(PictureFormat, std::span<const uint8_t> data, int, Bitmap& out) const override {
+    if (data.size() < 2) return false;
+    out.width = 2;
+    out.height = 1;
+    out.bitsPerPixel = 24;
+    out.bits.assign(static_cast<size_t>(out.Stride()), 0x80);
+    return true;
+  }
+};
+
 std::unique_ptr<WPRTFText> Read(const std::string& rtf) {
+  static const FakeDecoder decoder;
   auto doc = std::make_unique<WPRTFText>();
   MemoryStream s(rtf);
-  WPRtfReader(doc.get()).Read(s);
+  WPRtfReader reader(doc.get());
+  reader.pictureDecoder = &decoder;
+  reader.Read(s);
   return doc;
 }
 
@@ -111,6 +129,8 @@ TEST(RtfFixedPoint, FilesFromOtherProgramsSettleAfterOneRound) {
     const char* name;
     std::string rtf;
   } cases[] = {
+      // A PNG is written as a device-independent bitmap, which must stay one.
+      {"png picture", kHead + "a{\\pict\\pngblip\\picw2\\pich1\\picwgoal30\\pichgoal15 89504e47}b}"},
       {"device-independent bitmap",
        kHead + "a{\\pict\\dibitmap0\\picw2\\pich1\\picwgoal30\\pichgoal15 " + kDib + "}b}"},
       {"tab in a footnote", kHead + "x{\\super 1}{\\footnote \\pard {\\super 1} one\\tab two}y\\par z}"},
