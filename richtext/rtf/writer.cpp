@@ -54,6 +54,14 @@ char* AppendByteEscape(char* out, unsigned b) {  // \'xx with lower-case digits
 // Where the run that starts at rec[pos] ends (at most `to`). Plain 8-byte compares with an
 // early exit: comparing four records at once with vector instructions measured slower on
 // runs of a few dozen characters.
+// Records of one run but for the default size in one and 10 points in the other: both are
+// written "\fs20" and read back as one run.
+bool SizesAlike(CharAttr a, const CharAttr& b) {
+  if ((a.pointSize | b.pointSize) != 10 || a.pointSize == b.pointSize) return false;
+  a.pointSize = b.pointSize;
+  return a.SameRun(b);
+}
+
 int RunEnd(const CharAttr* rec, int pos, int to) {
   const CharAttr& first = rec[pos];
   int end = pos + 1;
@@ -61,7 +69,7 @@ int RunEnd(const CharAttr* rec, int pos, int to) {
          rec[end + 2].SameRun(first) && rec[end + 3].SameRun(first)) {
     end += 4;
   }
-  while (end < to && rec[end].SameRun(first)) ++end;
+  while (end < to && (rec[end].SameRun(first) || SizesAlike(rec[end], first))) ++end;
   return end;
 }
 
@@ -250,7 +258,7 @@ void WPTextWriter::WriteLine(Paragraph* par, int line, int from, int to) {
       ++pos;
       continue;
     }
-    if (!(skipped && open_run && a.SameRun(*open_run))) WriteCharAttr(a);
+    if (!(skipped && open_run && (a.SameRun(*open_run) || SizesAlike(a, *open_run)))) WriteCharAttr(a);
     skipped = false;
     open_run = object || (a.charFlags & (kCharFootnote | kCharInsertPoint)) ? nullptr : &a;
     if (object) WriteObject(c, a.tagNumber);
@@ -510,12 +518,30 @@ void WPRTFWriter::WriteBorderStyle(const Paragraph* par) {
   Put(par->borderFlags[0] & kBorderDouble ? "\\brdrdb" : "\\brdrs");
 }
 
+bool WPRTFWriter::WritesNoText(const Paragraph* par) const {
+  const auto text = par->Text();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] != kCharObjectByTag && text[i] != kCharObjectByNumber) || !par->HasAttributes())
+      return false;
+    CharAttr a;
+    par->CopyAttrs(i, std::span<CharAttr>(&a, 1));  // without expanding the paragraph's runs
+    if (!(a.charFlags & kCharObject) || WritesObject(text[i], a.tagNumber)) return false;
+  }
+  return true;
+}
+
 void WPRTFWriter::StartParagraph(Paragraph* par) {
   EndCode();
   // 1. The body group.
   if (groups_.empty()) OpenGroup(GroupKind::BodyGroup);
   // 2. Close groups whose properties no longer hold.
   CloseEndedGroups(par);
+  // The reader drops an empty paragraph that ends the document after a table: one with nothing
+  // to write (a picture that is left out) states nothing either, so the next round is the same.
+  if (par == range_.lastPar && par->prev && par->prev->IsTableCell() && !par->IsTableCell() &&
+      WritesNoText(par)) {
+    return;
+  }
   // 3. Page break. Pending text goes to the stream first (a memory stream takes it with the
   // rest).
   if (!BulkStream()) Flush();
@@ -1018,153 +1044,14 @@ void WPRTFWriter::EndParagraph(Paragraph* par) {
   if (par->IsTableCell()) {
     Put("\\cell");
     // The row ends with the cell after which no further cells follow (a row of one cell too).
-    if (!(par->parFlags & kParMoreCells)) Put("\\row");
+    // (or before a paragraph that is no cell, where a row read from elsewhere may break off).
+    if (!(par->parFlags & kParMoreCells) || !par->next || !par->next->IsTableCell()) Put("\\row");
     Put("\n\r");
   } else if (par->next) {
     Put(lastHidden_ ? "\\plain\\par" : "\\par");
     Put("\n\r");
   }
   if (HasGroup(GroupKind::ShadingGroup)) CloseDownTo(GroupKind::ShadingGroup, true);
-}
-
-void WPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
-  char* out = PendingEnd();
-  for (size_t i = 0; i < size; ++i) {
-    *out++ = kHexDigits[data[i] >> 4];
-    *out++ = kHexDigits[data[i] & 15];
-    out = Commit(out);
-    if (Failed()) return;
-  }
-}
-
-bool WPRTFWriter::WritesObject(char32_t anchor, int key) const {
-  const DocObject* obj =
-      anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
-  if (!obj) return false;
-  if (!obj->fileName.empty() || (obj->tagged && obj->tag != 0) || obj->graphic.Metafile()) return true;
-  const Bitmap* bmp = obj->graphic.Bitmap();
-  return bmp && bmp->Valid();
-}
-
-void WPRTFWriter::WriteObject(char32_t anchor, int key) {
-  EndCode();
-  DocObject* obj = anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
-  if (!obj) return;
-  doc_.ComputeObjectSize(*obj);
-  const DocGraphic& g = obj->graphic;
-  auto goal = [&] {
-    Put("\\picwgoal");
-    PutInt(obj->width);
-    Put("\\pichgoal");
-    PutInt(obj->height);
-  };
-  if (!obj->fileName.empty()) {
-    if (linkedPicturesShort_) {
-      Put("\\{bmc ");
-      WriteInfoText(obj->fileName);
-      Put("\\}");
-      return;
-    }
-    Put("{\\*\\picfile");
-    if (g.Bitmap() || g.Metafile()) {
-      Put("\\picw");
-      PutInt(g.PixelWidth());
-      Put("\\pich");
-      PutInt(g.PixelHeight());
-    }
-    goal();
-    Put(" \"");
-    WriteInfoText(obj->fileName);
-    Put("\"}");
-    return;
-  }
-  if (obj->tagged && obj->tag != 0) {
-    Put("\\wpobjtag");
-    PutInt(obj->tag);
-    Put("\\wpobjw");
-    PutInt(obj->width);
-    Put("\\wpobjh");
-    PutInt(obj->height);
-    Put(" \\'01");
-    return;
-  }
-  if (const Metafile* mf = g.Metafile()) {
-    Put("{\\pict\\wmetafile8\\picw");
-    PutInt(mf->width);
-    Put("\\pich");
-    PutInt(mf->height);
-    goal();
-    Put("\r\n");
-    WriteHex(mf->bytes.data(), mf->bytes.size());
-    Put('}');
-    return;
-  }
-  const Bitmap* bmp = g.Bitmap();
-  if (!bmp || !bmp->Valid()) return;
-  if (!writeBitmapAsDib_ && !g.inPictureHolder) {
-    const DdbImage ddb = EncodeDdb(*bmp);
-    Put("{\\pict\\wbitmap0\\wbmbitspixel");
-    PutInt(ddb.bitsPerPixel);
-    Put("\\wbmplanes");
-    PutInt(ddb.planes);
-    Put("\\wbmwidthbytes");
-    PutInt(ddb.widthBytes);
-    Put("\\picw");
-    PutInt(bmp->width);
-    Put("\\pich");
-    PutInt(bmp->height);
-    goal();
-    Put("\r\n");
-    WriteHex(ddb.bits.data(), ddb.bits.size());
-    Put('}');
-    return;
-  }
-  const std::vector<uint8_t> dib = EncodeDib(*bmp);
-  Put("{\\pict\\dibitmap0\\wbmbitspixel");
-  PutInt(bmp->bitsPerPixel);
-  Put("\\wbmplanes");
-  PutInt(bmp->planes);
-  Put("\\wbmwidthbytes");
-  PutInt((static_cast<int64_t>(bmp->width) * bmp->bitsPerPixel + 7) / 8);
-  Put("\\picw");
-  PutInt(bmp->width);
-  Put("\\pich");
-  PutInt(bmp->height);
-  goal();
-  Put("\r\n");
-  WriteHex(dib.data(), dib.size());
-  Put('}');
-}
-
-void WPRTFWriter::WriteFootnote(int id) {
-  EndCode();
-  const FootnoteRec* fn = doc_.FindFootnote(id);
-  if (!fn) return;
-  const std::u32string_view mark(&fn->mark, 1);
-  // The note's text is read in font 4's code page, the mark before it in the run's.
-  const FontSlot& note_font = doc_.header.fonts[4];
-  const CodePageEncoder* note_encoder =
-      note_font.name.empty() ? nullptr : CodePageEncoder::For(CodePageOfCharSet(note_font.charSet));
-  Put("{\\cs16\\super ");
-  WriteInfoText(mark, runEncoder_);
-  if (fn->number == 0 || fn->markOnly) {
-    Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
-  } else {
-    Put("{\\*\\footnote \\wpfnnr");
-    PutInt(fn->number);
-    Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
-  }
-  WriteInfoText(mark, note_encoder);
-  Put("} ");
-  // A tab as a raw byte would be white space to the reader.
-  size_t from = 0;
-  for (size_t tab = fn->text.find(U'\t'); tab != std::u32string::npos; tab = fn->text.find(U'\t', from)) {
-    WriteInfoText(std::u32string_view(fn->text).substr(from, tab - from), note_encoder);
-    Put("\\tab ");
-    from = tab + 1;
-  }
-  WriteInfoText(std::u32string_view(fn->text).substr(from), note_encoder);
-  Put("}}");
 }
 
 void WPRTFWriter::WriteDocumentEnd() {

@@ -204,6 +204,9 @@ class WPRTFWriter : public WPTextWriter {
   void StartRow(Paragraph* par);
   void WriteCellDefinition(const Paragraph* c);
   void OpenParagraphGroups(Paragraph* par);
+  // True when nothing of the paragraph's text would be written (it is empty, or holds only
+  // anchors of pictures that are left out).
+  bool WritesNoText(const Paragraph* par) const;
   void WriteParagraphBorder(Paragraph* par);
   void WriteParagraphProps(Paragraph* par);
   void EndCode();  // leaves RTF code text before anything that is not text
