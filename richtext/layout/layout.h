@@ -396,6 +396,8 @@ class TextLayout {
   bool inReformat_ = false;
   bool heightsChanged_ = false;  // since the last Paint
   std::array<uint16_t, 256> defaultWidths_{};
+  uint16_t defaultHeight_ = 16;  // the template's line height and ascent (plain mode's lines)
+  uint16_t defaultAscent_ = 14;
   std::vector<HitObject> hitObjects_;
   std::vector<LineBreak> breaks_;   // scratch of ReformatParagraph
   std::vector<int> cursorOffsets_;  // scratch of ReformatParagraph
