@@ -237,7 +237,8 @@ void WPRtfReader::CharOut(char32_t c) {
     case Destination::FontTable:
       if (c == U';') {
         EndFontDefinition();
-      } else if (!(fontName_.empty() && c == U' ') && fontName_.size() < kMaxFontName) {
+      } else if (c >= 0x20 && !(fontName_.empty() && c == U' ') && fontName_.size() < kMaxFontName) {
+        // (control characters are no part of a name: written back they would not be read)
         fontName_.push_back(c);
       }
       break;

@@ -142,6 +142,10 @@ TEST(RtfFixedPoint, FilesFromOtherProgramsSettleAfterOneRound) {
                            "{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}{\\nonesttables\\par}"
                            "\\pard\\intbl\\itap1 after\\cell second\\cell\\row}{" +
                            kBoxRow + "\\pard\\intbl third\\cell fourth\\cell\\row}\\pard end\\par}"},
+      // A font name longer than the font table keeps, cut after a space.
+      {"long font name",
+       "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1 Thursday, 10 December. A plain line;}}"
+       "\\f1 x\\f0 y}"},
       // A cell paragraph indented on its own does not move the row's cell edges.
       {"indented cell",
        kHead + "\\trowd\\trleft100\\cellx2000\\cellx4000\\pard\\intbl a\\cell\\pard\\intbl\\li720 b"
