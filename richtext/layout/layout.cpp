@@ -433,6 +433,13 @@ bool TextLayout::LineHeight(Paragraph* par, int line) {
   return LineHeightOf(par, line, BoxesOf(par)[static_cast<size_t>(line)]);
 }
 
+// The record whose font gives an empty line its height: the line break before it, or the
+// empty paragraph's end.
+const CharAttr& TextLayout::EmptyLineRecord(const Paragraph* par, int line) const {
+  if (line > 0 && par->Line(line - 1).length > 0) return par->LineAttrs(line - 1).back();
+  return par->endAttr;
+}
+
 bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) const {
   const TextLine& l = par->Line(line);
   const int old = box.height;
@@ -446,15 +453,11 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
   if (!par->HasAttributes()) {
     h = defaultHeight_;
     asc = defaultAscent_;
+  } else if (l.length == 0 && par->IsTableCell() && cellHeight >= 0) {
+    h = cellHeight;
+    asc = h * 7 / 8;
   } else if (l.length == 0) {
-    if (par->IsTableCell() && cellHeight >= 0) {
-      h = cellHeight;
-      asc = h * 7 / 8;
-    } else if (line > 0 && par->Line(line - 1).length > 0) {
-      take(par->LineAttrs(line - 1).back());
-    } else {
-      take(par->endAttr);
-    }
+    take(EmptyLineRecord(par, line));
   } else {
     auto text = par->LineText(line);
     auto attrs = par->LineAttrs(line);

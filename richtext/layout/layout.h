@@ -367,6 +367,7 @@ class TextLayout {
   std::vector<LineBox>& WalkBoxes(size_t index, const Paragraph* par);
   void RebuildOrder();
   bool LineHeightOf(const Paragraph* par, int line, LineBox& box) const;
+  const CharAttr& EmptyLineRecord(const Paragraph* par, int line) const;
   // ReformatParagraph with the paragraph's boxes at hand (the walk of Reformat has them).
   bool ReformatParagraphInto(Paragraph* par, std::vector<LineBox>& boxes, bool compare);
   friend struct TopPlacer;

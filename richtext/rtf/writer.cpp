@@ -62,6 +62,11 @@ bool SizesAlike(CharAttr a, const CharAttr& b) {
   return a.SameRun(b);
 }
 
+// True when text of record `a` continues the run of `open` (which may be null) in its block.
+bool ContinuesRun(const CharAttr* open, const CharAttr& a) {
+  return open && (a.SameRun(*open) || SizesAlike(a, *open));
+}
+
 int RunEnd(const CharAttr* rec, int pos, int to) {
   const CharAttr& first = rec[pos];
   int end = pos + 1;
@@ -244,7 +249,11 @@ void WPTextWriter::WriteLine(Paragraph* par, int line, int from, int to) {
     if (to > from) WriteRun(text.data() + from, static_cast<size_t>(to - from), nullptr);
     return;
   }
-  const CharAttr* rec = attrs.data();
+  WriteAttributedLine(text, attrs.data(), from, to);
+}
+
+void WPTextWriter::WriteAttributedLine(std::span<const char32_t> text, const CharAttr* rec, int from,
+                                       int to) {
   int pos = from;
   // The text run before an anchor that is left out, which the text after it may continue.
   const CharAttr* open_run = nullptr;
@@ -258,7 +267,7 @@ void WPTextWriter::WriteLine(Paragraph* par, int line, int from, int to) {
       ++pos;
       continue;
     }
-    if (!(skipped && open_run && (a.SameRun(*open_run) || SizesAlike(a, *open_run)))) WriteCharAttr(a);
+    if (!(skipped && ContinuesRun(open_run, a))) WriteCharAttr(a);
     skipped = false;
     open_run = object || (a.charFlags & (kCharFootnote | kCharInsertPoint)) ? nullptr : &a;
     if (object) WriteObject(c, a.tagNumber);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -61,10 +62,12 @@ class WPTextWriter {
   virtual void WriteCharAttr(const CharAttr& attr) { (void)attr; }                  // 0
   virtual void WriteRun(const char32_t* text, size_t count, const CharAttr* attr);  // 2
   virtual void WriteLine(Paragraph* par, int line, int from, int to);               // 3
-  virtual void BetweenLines() {}                                                    // 4
-  virtual void EndParagraph(Paragraph* par);                                        // 5
-  virtual void StartParagraph(Paragraph* par) { (void)par; }                        // 7
-  virtual void WriteObject(char32_t anchor, int key) { (void)anchor, (void)key; }   // 8
+  // The characters [from, to) of a line with their records.
+  void WriteAttributedLine(std::span<const char32_t> text, const CharAttr* rec, int from, int to);
+  virtual void BetweenLines() {}                                                   // 4
+  virtual void EndParagraph(Paragraph* par);                                       // 5
+  virtual void StartParagraph(Paragraph* par) { (void)par; }                       // 7
+  virtual void WriteObject(char32_t anchor, int key) { (void)anchor, (void)key; }  // 8
   // False for an anchor whose object WriteObject would write nothing for (a picture that could
   // not be decoded): such an anchor is left out with its attribute, which would otherwise be
   // written around nothing and be gone on the next round.
