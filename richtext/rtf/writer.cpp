@@ -341,7 +341,7 @@ WPRTFWriter::WPRTFWriter(const WPRTFText& doc, WPStream& stream) : WPTextWriter(
   dropProtected_ = doc.dropProtectedAttribute;
 }
 
-void WPRTFWriter::WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder) {
+void WPRTFWriter::WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder, bool symbol_font) {
   // Document information is written as it stands, but braces and backslashes are escaped: an
   // unbalanced brace in a title would otherwise swallow the rest of the file when read back.
   for (char32_t c : text) {
@@ -352,6 +352,10 @@ void WPRTFWriter::WriteInfoText(std::u32string_view text, const CodePageEncoder*
     }
     if (encoder && c >= 0x80) {
       WriteEncodedRun(&c, 1, *encoder);
+      continue;
+    }
+    if (symbol_font && c >= 0x80) {  // a byte would read back as the symbol of that byte
+      WriteChar(c, true);
       continue;
     }
     const int b = UnicodeToCp1252(c);
@@ -388,7 +392,7 @@ void WPRTFWriter::WriteHeader() {
     Put("\\charset");
     PutInt(f.charSet);
     Put(' ');
-    WriteInfoText(f.name, CodePageEncoder::For(CodePageOfCharSet(f.charSet)));
+    WriteInfoText(f.name, CodePageEncoder::For(CodePageOfCharSet(f.charSet)), f.charSet == kSymbolCharSet);
     Put(";}");
   };
   const TextHeader& h = doc_.header;

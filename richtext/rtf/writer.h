@@ -214,8 +214,9 @@ class WPRTFWriter : public WPTextWriter {
   void WriteParagraphProps(Paragraph* par);
   void EndCode();  // leaves RTF code text before anything that is not text
   // Text outside the body (font names, document information); `encoder` is the code page the
-  // reader decodes it in where that is not Windows-1252.
-  void WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder = nullptr);
+  // reader decodes it in where that is not Windows-1252, `symbol_font` says it reads symbols.
+  void WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder = nullptr,
+                     bool symbol_font = false);
   void WriteHex(const uint8_t* data, size_t size);
   void WriteChar(char32_t c, bool symbol_font);
   // A run in a font whose code page is not Windows-1252: its bytes where it has them.
