@@ -187,6 +187,9 @@ void WPRtfReader::PictureHex() {
 
 void WPRtfReader::VerbatimByte(uint8_t b) {
   static constexpr char kEnd[] = "\\wprtf0";
+  // Line ends and zero bytes are no part of the text: they do not break "\wprtf0" either, or
+  // the text kept would hold the word whole and end there when written and read again.
+  if (b == '\r' || b == '\n' || b == 0) return;
   if (b == static_cast<uint8_t>(kEnd[verbatimMatch_])) {
     if (++verbatimMatch_ == 7) {
       verbatim_ = false;
@@ -204,7 +207,6 @@ void WPRtfReader::VerbatimByte(uint8_t b) {
     verbatimMatch_ = 1;
     return;
   }
-  if (b == '\r' || b == '\n' || b == 0) return;
   AddChar(Cp1252ToUnicode(b));
 }
 
