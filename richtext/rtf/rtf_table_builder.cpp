@@ -77,6 +77,9 @@ void RtfTableBuilder::EndRowPart(size_t from, size_t to, int32_t text_width) {
     } else {
       w = narrow;  // a cell without an edge
     }
+    // Room is left for one unit of each cell after this one, so that no cell ends past the row.
+    const int after = static_cast<int>(std::min<size_t>(count - i - 1, 254));
+    w = std::clamp(w, 1, std::max(255 - after - total, 1));
     p->cellStart = static_cast<uint8_t>(std::min(total, 255));
     p->cellWidth = static_cast<uint8_t>(std::clamp(w, 1, 255 - std::min(total, 254)));
     total += w;
