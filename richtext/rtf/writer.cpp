@@ -354,8 +354,10 @@ void WPRTFWriter::WriteInfoText(std::u32string_view text, const CodePageEncoder*
       WriteEncodedRun(&c, 1, *encoder);
       continue;
     }
-    if (symbol_font && c >= 0x80) {  // a byte would read back as the symbol of that byte
-      WriteChar(c, true);
+    // In a symbol font a byte reads back as the symbol of that byte; elsewhere a symbol's byte
+    // reads back as a letter, so a symbol there takes the \uN? form.
+    if ((symbol_font && c >= 0x80) || (!symbol_font && IsSymbolChar(c))) {
+      WriteChar(c, symbol_font);
       continue;
     }
     const int b = UnicodeToCp1252(c);

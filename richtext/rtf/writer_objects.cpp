@@ -134,8 +134,9 @@ void WPRTFWriter::WriteFootnote(int id) {
   const FontSlot& note_font = doc_.header.fonts[4];
   const CodePageEncoder* note_encoder =
       note_font.name.empty() ? nullptr : CodePageEncoder::For(CodePageOfCharSet(note_font.charSet));
+  const bool note_symbols = !note_font.name.empty() && note_font.charSet == kSymbolCharSet;
   Put("{\\cs16\\super ");
-  WriteInfoText(mark, runEncoder_);
+  WriteInfoText(mark, runEncoder_, symbolRun_);
   if (fn->number == 0 || fn->markOnly) {
     Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
   } else {
@@ -143,16 +144,16 @@ void WPRTFWriter::WriteFootnote(int id) {
     PutInt(fn->number);
     Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
   }
-  WriteInfoText(mark, note_encoder);
+  WriteInfoText(mark, note_encoder, note_symbols);
   Put("} ");
   // A tab as a raw byte would be white space to the reader.
   size_t from = 0;
   for (size_t tab = fn->text.find(U'\t'); tab != std::u32string::npos; tab = fn->text.find(U'\t', from)) {
-    WriteInfoText(std::u32string_view(fn->text).substr(from, tab - from), note_encoder);
+    WriteInfoText(std::u32string_view(fn->text).substr(from, tab - from), note_encoder, note_symbols);
     Put("\\tab ");
     from = tab + 1;
   }
-  WriteInfoText(std::u32string_view(fn->text).substr(from), note_encoder);
+  WriteInfoText(std::u32string_view(fn->text).substr(from), note_encoder, note_symbols);
   Put("}}");
 }
 
