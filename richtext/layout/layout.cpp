@@ -40,9 +40,14 @@ void TextLayout::ApplyResolution() {
     FontEntry* e = cache_.Entry(StyleFor(a).font);
     for (int i = 0; i < 256; ++i) defaultWidths_[static_cast<size_t>(i)] = e->low[static_cast<size_t>(i)];
     defaultWidths_[kCharTab] = doc_.tabWidth;
+    // Lines of plain mode are as high as the template's font on this device, like any line.
+    defaultHeight_ = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
+    defaultAscent_ = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
   } else {
     defaultWidths_.fill(doc_.defaultCharWidth);
     defaultWidths_[kCharTab] = doc_.tabWidth;
+    defaultHeight_ = doc_.defaultLineHeight;
+    defaultAscent_ = doc_.defaultAscent;
   }
 }
 
@@ -314,6 +319,8 @@ void TextLayout::MeasureChar(char32_t c, CharAttr& attr) {
 
 void TextLayout::MeasureParagraph(Paragraph* par) {
   if (!par->HasAttributes()) return;
+  // An empty paragraph is as high as the font its next character would take.
+  if (par->CharCount() == 0) MeasureChar(U' ', par->endAttr);
   auto text = par->Text();
   auto attrs = par->Attrs();
   const size_t n = text.size();
@@ -426,29 +433,40 @@ bool TextLayout::LineHeight(Paragraph* par, int line) {
   return LineHeightOf(par, line, BoxesOf(par)[static_cast<size_t>(line)]);
 }
 
+// The record whose font gives an empty line its height: the line break before it, or the
+// empty paragraph's end.
+const CharAttr& TextLayout::EmptyLineRecord(const Paragraph* par, int line) const {
+  if (line > 0 && par->Line(line - 1).length > 0) return par->LineAttrs(line - 1).back();
+  return par->endAttr;
+}
+
 bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) const {
   const TextLine& l = par->Line(line);
   const int old = box.height;
   int h = 0, asc = 0;
+  // An empty line (or one of spaces only) is as high as its font, like any line: the empty
+  // paragraph's end, or the line break before the line.
+  auto take = [&](const CharAttr& a) {
+    h = a.height;
+    asc = a.ascent;
+  };
   if (!par->HasAttributes()) {
-    h = doc_.defaultLineHeight;
-    asc = doc_.defaultAscent;
+    h = defaultHeight_;
+    asc = defaultAscent_;
+  } else if (l.length == 0 && par->IsTableCell() && cellHeight >= 0) {
+    h = cellHeight;
+    asc = h * 7 / 8;
   } else if (l.length == 0) {
-    if (par->IsTableCell()) {
-      h = cellHeight < 0 ? 16 : cellHeight;
-      asc = h * 7 / 8;
-    }
+    take(EmptyLineRecord(par, line));
   } else {
     auto text = par->LineText(line);
     auto attrs = par->LineAttrs(line);
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] == U' ') continue;
       if ((attrs[i].charFlags & kCharHidden) && !showHiddenText) continue;
-      if (attrs[i].height > h) {
-        h = attrs[i].height;
-        asc = attrs[i].ascent;
-      }
+      if (attrs[i].height > h) take(attrs[i]);
     }
+    if (h < 1 && !text.empty()) take(attrs[0]);
   }
   if (h < 1) {
     h = doc_.defaultLineHeight;

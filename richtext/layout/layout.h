@@ -367,6 +367,7 @@ class TextLayout {
   std::vector<LineBox>& WalkBoxes(size_t index, const Paragraph* par);
   void RebuildOrder();
   bool LineHeightOf(const Paragraph* par, int line, LineBox& box) const;
+  const CharAttr& EmptyLineRecord(const Paragraph* par, int line) const;
   // ReformatParagraph with the paragraph's boxes at hand (the walk of Reformat has them).
   bool ReformatParagraphInto(Paragraph* par, std::vector<LineBox>& boxes, bool compare);
   friend struct TopPlacer;
@@ -396,6 +397,8 @@ class TextLayout {
   bool inReformat_ = false;
   bool heightsChanged_ = false;  // since the last Paint
   std::array<uint16_t, 256> defaultWidths_{};
+  uint16_t defaultHeight_ = 16;  // the template's line height and ascent (plain mode's lines)
+  uint16_t defaultAscent_ = 14;
   std::vector<HitObject> hitObjects_;
   std::vector<LineBreak> breaks_;   // scratch of ReformatParagraph
   std::vector<int> cursorOffsets_;  // scratch of ReformatParagraph

@@ -692,18 +692,14 @@ DocObject* WPRTFText::ObjectForTag(int tag) {
 }
 
 void WPRTFText::ComputeObjectSize(DocObject& object) const {
-  if (object.width == 0) {
-    const int px = object.graphic.PixelWidth();
-    object.width =
-        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(header.xPixelsPerInch, 1))
-               : 32;
-  }
-  if (object.height == 0) {
-    const int px = object.graphic.PixelHeight();
-    object.height =
-        px > 0 ? static_cast<int32_t>(static_cast<int64_t>(px) * 1440 / std::max(header.yPixelsPerInch, 1))
-               : 32;
-  }
+  // At most 2^24 twips, the most the RTF reader takes for a picture's size: a size computed
+  // from a huge picture is then written as it reads back (and never wraps around).
+  constexpr int64_t kMaxTwips = int64_t{1} << 24;
+  auto twips = [&](int px, int ppi) {
+    return px > 0 ? static_cast<int32_t>(std::min(int64_t{px} * 1440 / std::max(ppi, 1), kMaxTwips)) : 32;
+  };
+  if (object.width == 0) object.width = twips(object.graphic.PixelWidth(), header.xPixelsPerInch);
+  if (object.height == 0) object.height = twips(object.graphic.PixelHeight(), header.yPixelsPerInch);
 }
 
 void WPRTFText::ResetObjectReferences() {

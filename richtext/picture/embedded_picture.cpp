@@ -90,7 +90,10 @@ DocGraphic DecodeEmbeddedPicture(EmbeddedPictureKind kind, const EmbeddedPicture
     case EmbeddedPictureKind::Dib: {
       FixDibImageSize(data);
       Bitmap bmp;
-      if (DecodeDib(data, bmp, error)) graphic.image = std::move(bmp);
+      if (DecodeDib(data, bmp, error)) {
+        graphic.image = std::move(bmp);
+        graphic.inPictureHolder = true;  // written back as it came, device-independent
+      }
       break;
     }
     case EmbeddedPictureKind::DeviceBitmap: {

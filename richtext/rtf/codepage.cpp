@@ -219,4 +219,54 @@ const CodePageDecoder::Table* TableFor(int codepage) {
 
 }  // namespace
 
+CodePageEncoder::CodePageEncoder(int codepage) {
+  CodePageDecoder decoder(codepage);
+  auto add = [&](char32_t c, uint16_t bytes) {
+    if (c >= 0x80 && c != 0xFFFD) bytes_.emplace(c, bytes);  // the first (lowest) bytes win
+  };
+  for (int lead = 0x80; lead < 256; ++lead) {
+    const char32_t single = decoder.Single(static_cast<uint8_t>(lead));
+    if (single != 0) {
+      add(single, static_cast<uint16_t>(lead));
+      continue;
+    }
+    for (int trail = 0x20; trail < 256; ++trail) {
+      decoder.Reset();
+      decoder.Feed(static_cast<uint8_t>(lead));
+      add(decoder.Feed(static_cast<uint8_t>(trail)), static_cast<uint16_t>(lead << 8 | trail));
+    }
+  }
+}
+
+const CodePageEncoder* CodePageEncoder::For(int codepage) {
+  // The cheap answer first: the writer asks for every run it writes.
+  if (codepage == 0 || codepage == 1252 || codepage == kCodePageSymbol) return nullptr;
+  static std::mutex mutex;  // not the tables' mutex, which building an encoder takes
+  static std::map<int, std::unique_ptr<CodePageEncoder>> encoders;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = encoders.find(codepage);
+  if (it == encoders.end()) {
+    // A code page without a table of its own decodes as Windows-1252, and is written as it.
+    std::unique_ptr<CodePageEncoder> encoder;
+    if (CodePageDecoder(codepage).CodePage() != 1252) encoder = std::make_unique<CodePageEncoder>(codepage);
+    it = encoders.emplace(codepage, std::move(encoder)).first;
+  }
+  return it->second.get();
+}
+
+CodePageEncoder::Bytes CodePageEncoder::Encode(char32_t c) const {
+  Bytes out;
+  const auto it = bytes_.find(c);
+  if (it == bytes_.end()) return out;
+  if (it->second > 0xFF) {
+    out.count = 2;
+    out.bytes[0] = static_cast<uint8_t>(it->second >> 8);
+    out.bytes[1] = static_cast<uint8_t>(it->second & 0xFF);
+  } else {
+    out.count = 1;
+    out.bytes[0] = static_cast<uint8_t>(it->second);
+  }
+  return out;
+}
+
 }  // namespace inkwend

@@ -5,6 +5,7 @@
 // library's iconv into tables that are built once per code page and kept.
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 namespace inkwend {
 
@@ -36,6 +37,30 @@ class CodePageDecoder {
   int codepage_;
   const Table* table_ = nullptr;  // null: Windows-1252 or symbol
   uint8_t lead_ = 0;
+};
+
+// The way back: the bytes of a code page that CodePageDecoder reads as a given character. Built
+// by decoding every byte and every pair once, so whatever it gives reads back as the character
+// it was asked for.
+class CodePageEncoder {
+ public:
+  // The encoder of a code page that has one; null for Windows-1252 (and the code pages that
+  // decode as it), for symbols, and for a code page whose table cannot be built. Built on first
+  // use and kept for the process.
+  static const CodePageEncoder* For(int codepage);
+
+  // The bytes of c, a lead byte first: 1 or 2 of them, or 0 when the code page has none for it.
+  // Characters below 0x80 are never encoded (they are written as they are).
+  struct Bytes {
+    int count = 0;
+    uint8_t bytes[2] = {};
+  };
+  Bytes Encode(char32_t c) const;
+
+  explicit CodePageEncoder(int codepage);
+
+ private:
+  std::unordered_map<char32_t, uint16_t> bytes_;  // a pair as lead << 8 | trail, a single byte < 256
 };
 
 }  // namespace inkwend

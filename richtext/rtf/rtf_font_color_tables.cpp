@@ -86,6 +86,10 @@ void WPRtfReader::StartFontDefinition(int32_t number) {
 void WPRtfReader::EndFontDefinition() {
   std::u32string name = std::move(fontName_);
   fontName_.clear();
+  // Cut to the length the font table keeps before the spaces go: a name cut after a space
+  // would be written with it and lose it when read back.
+  if (name.size() > static_cast<size_t>(kMaxFontNameLength))
+    name.resize(static_cast<size_t>(kMaxFontNameLength));
   while (!name.empty() && name.back() == U' ') name.pop_back();
   if (name.empty() || fonts_.size() >= kMaxRtfFonts) return;
   TextHeader& h = doc_.header;

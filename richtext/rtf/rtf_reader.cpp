@@ -25,7 +25,16 @@ constexpr char32_t kFastIgnore = 0xFFFFFFFFu;  // CR, LF and TAB between text: d
 
 }  // namespace
 
-WPRtfReader::WPRtfReader(WPRTFText* doc) : WPTextReader(doc, kErrWrongArgumentsRtf) { f_.attr = attr_; }
+WPRtfReader::WPRtfReader(WPRTFText* doc) : WPTextReader(doc, kErrWrongArgumentsRtf) {
+  // RTF states its own formatting: text it does not mark bold, italic or coloured is plain,
+  // whatever the caret's attribute (the template) has. Only font and size, which RTF always
+  // states where it cares, start from the template.
+  CharAttr plain;
+  plain.fontIndex = attr_.fontIndex;
+  plain.pointSize = attr_.pointSize;
+  attr_ = plain;
+  f_.attr = attr_;
+}
 
 WPRtfReader::~WPRtfReader() = default;
 
@@ -178,6 +187,9 @@ void WPRtfReader::PictureHex() {
 
 void WPRtfReader::VerbatimByte(uint8_t b) {
   static constexpr char kEnd[] = "\\wprtf0";
+  // Line ends and zero bytes are no part of the text: they do not break "\wprtf0" either, or
+  // the text kept would hold the word whole and end there when written and read again.
+  if (b == '\r' || b == '\n' || b == 0) return;
   if (b == static_cast<uint8_t>(kEnd[verbatimMatch_])) {
     if (++verbatimMatch_ == 7) {
       verbatim_ = false;
@@ -195,7 +207,6 @@ void WPRtfReader::VerbatimByte(uint8_t b) {
     verbatimMatch_ = 1;
     return;
   }
-  if (b == '\r' || b == '\n' || b == 0) return;
   AddChar(Cp1252ToUnicode(b));
 }
 
@@ -228,7 +239,8 @@ void WPRtfReader::CharOut(char32_t c) {
     case Destination::FontTable:
       if (c == U';') {
         EndFontDefinition();
-      } else if (!(fontName_.empty() && c == U' ') && fontName_.size() < kMaxFontName) {
+      } else if (c >= 0x20 && !(fontName_.empty() && c == U' ') && fontName_.size() < kMaxFontName) {
+        // (control characters are no part of a name: written back they would not be read)
         fontName_.push_back(c);
       }
       break;

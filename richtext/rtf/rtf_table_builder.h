@@ -3,6 +3,7 @@
 // flagged as a cell and given its start and width in 1/255 of the row's usable width. The
 // builder keeps the row's cell definitions (\trowd ... \cellx) and the cells read so far, and
 // computes the widths when the row ends.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -42,6 +43,9 @@ class RtfTableBuilder {
   void EndRow(int32_t text_width);
 
  private:
+  // The widths of rowCells_[from, to), adjacent cells that make one row.
+  void EndRowPart(size_t from, size_t to, int32_t text_width);
+
   std::vector<RtfCellDef> cells_;
   RtfCellDef cellDef_;  // the cell being defined (before its \cellx)
   bool rowDefinition_ = false;

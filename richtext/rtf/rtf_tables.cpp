@@ -69,6 +69,9 @@ void WPRtfReader::EndCell() {
   if (!f_.props.inTable) Prop([&](ParProps& p) { p.inTable = true; });
   ApplyProps(par_, f_.props);
   par_->parFlags |= kParTableCell | kParMoreCells;
+  // A table ends the bordered block before it, as a paragraph of other borders would.
+  if (par_->prev && !par_->prev->IsTableCell() && par_->prev->HasBorder())
+    par_->prev->borderFlags[0] |= kBorderEndsBlock;
   if (table_.RowHasCells())
     par_->parFlags |= kParContinuesRow;
   else

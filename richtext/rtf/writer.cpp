@@ -13,6 +13,7 @@
 #include "richtext/model/charset.h"
 #include "richtext/model/progress.h"
 #include "richtext/picture/bitmap_codec.h"
+#include "richtext/rtf/codepage.h"
 
 namespace inkwend {
 
@@ -50,6 +51,19 @@ char* AppendByteEscape(char* out, unsigned b) {  // \'xx with lower-case digits
   return out;
 }
 
+// Records of one run but for the default size in one and 10 points in the other: both are
+// written "\fs20" and read back as one run.
+bool SizesAlike(CharAttr a, const CharAttr& b) {
+  if (a.pointSize + b.pointSize != 10 || (a.pointSize != 0 && b.pointSize != 0)) return false;
+  a.pointSize = b.pointSize;
+  return a.SameRun(b);
+}
+
+// True when text of record `a` continues the run of `open` (which may be null) in its block.
+bool ContinuesRun(const CharAttr* open, const CharAttr& a) {
+  return open && (a.SameRun(*open) || SizesAlike(a, *open));
+}
+
 // Where the run that starts at rec[pos] ends (at most `to`). Plain 8-byte compares with an
 // early exit: comparing four records at once with vector instructions measured slower on
 // runs of a few dozen characters.
@@ -60,7 +74,7 @@ int RunEnd(const CharAttr* rec, int pos, int to) {
          rec[end + 2].SameRun(first) && rec[end + 3].SameRun(first)) {
     end += 4;
   }
-  while (end < to && rec[end].SameRun(first)) ++end;
+  while (end < to && (rec[end].SameRun(first) || SizesAlike(rec[end], first))) ++end;
   return end;
 }
 
@@ -235,13 +249,27 @@ void WPTextWriter::WriteLine(Paragraph* par, int line, int from, int to) {
     if (to > from) WriteRun(text.data() + from, static_cast<size_t>(to - from), nullptr);
     return;
   }
-  const CharAttr* rec = attrs.data();
+  WriteAttributedLine(text, attrs.data(), from, to);
+}
+
+void WPTextWriter::WriteAttributedLine(std::span<const char32_t> text, const CharAttr* rec, int from,
+                                       int to) {
   int pos = from;
+  // The text run before an anchor that is left out, which the text after it may continue.
+  const CharAttr* open_run = nullptr;
+  bool skipped = false;
   while (pos < to && !Failed()) {
     const CharAttr& a = rec[pos];
-    WriteCharAttr(a);
     const char32_t c = text[static_cast<size_t>(pos)];
     const bool object = (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject);
+    if (object && !WritesObject(c, a.tagNumber)) {
+      skipped = true;
+      ++pos;
+      continue;
+    }
+    if (!(skipped && ContinuesRun(open_run, a))) WriteCharAttr(a);
+    skipped = false;
+    open_run = object || (a.charFlags & (kCharFootnote | kCharInsertPoint)) ? nullptr : &a;
     if (object) WriteObject(c, a.tagNumber);
     if (a.charFlags & kCharFootnote) {
       WriteFootnote(a.tagNumber);
@@ -313,13 +341,23 @@ WPRTFWriter::WPRTFWriter(const WPRTFText& doc, WPStream& stream) : WPTextWriter(
   dropProtected_ = doc.dropProtectedAttribute;
 }
 
-void WPRTFWriter::WriteInfoText(std::u32string_view text) {
+void WPRTFWriter::WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder, bool symbol_font) {
   // Document information is written as it stands, but braces and backslashes are escaped: an
   // unbalanced brace in a title would otherwise swallow the rest of the file when read back.
   for (char32_t c : text) {
     if (c == U'\\' || c == U'{' || c == U'}') {
       Put('\\');
       Put(static_cast<char>(c));
+      continue;
+    }
+    if (encoder && c >= 0x80) {
+      WriteEncodedRun(&c, 1, *encoder);
+      continue;
+    }
+    // In a symbol font a byte reads back as the symbol of that byte; elsewhere a symbol's byte
+    // reads back as a letter, so a symbol there takes the \uN? form.
+    if ((symbol_font && c >= 0x80) || (!symbol_font && IsSymbolChar(c))) {
+      WriteChar(c, symbol_font);
       continue;
     }
     const int b = UnicodeToCp1252(c);
@@ -356,7 +394,7 @@ void WPRTFWriter::WriteHeader() {
     Put("\\charset");
     PutInt(f.charSet);
     Put(' ');
-    WriteInfoText(f.name);
+    WriteInfoText(f.name, CodePageEncoder::For(CodePageOfCharSet(f.charSet)), f.charSet == kSymbolCharSet);
     Put(";}");
   };
   const TextHeader& h = doc_.header;
@@ -454,7 +492,10 @@ std::vector<WPRTFWriter::CellKey> WPRTFWriter::RowCells(Paragraph* first) const 
   std::vector<CellKey> cells;
   for (Paragraph* c = first; c && c->IsTableCell() && static_cast<int>(cells.size()) < kMaxRowCells;
        c = c->next) {
-    cells.push_back(CellKey{{c->borderFlags[0], c->borderFlags[1], c->borderWidth, c->borderColor},
+    // Whether a block ends after a cell is not part of its definition (nor written): reading
+    // a row back may mark it where the row's group closes.
+    const auto border = static_cast<uint8_t>(c->borderFlags[0] & ~kBorderEndsBlock);
+    cells.push_back(CellKey{{border, c->borderFlags[1], c->borderWidth, c->borderColor},
                             c->cellStart + c->cellWidth,
                             c->shadingColors,
                             c->shadingPercent});
@@ -492,12 +533,30 @@ void WPRTFWriter::WriteBorderStyle(const Paragraph* par) {
   Put(par->borderFlags[0] & kBorderDouble ? "\\brdrdb" : "\\brdrs");
 }
 
+bool WPRTFWriter::WritesNoText(const Paragraph* par) const {
+  const auto text = par->Text();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] != kCharObjectByTag && text[i] != kCharObjectByNumber) || !par->HasAttributes())
+      return false;
+    CharAttr a;
+    par->CopyAttrs(i, std::span<CharAttr>(&a, 1));  // without expanding the paragraph's runs
+    if (!(a.charFlags & kCharObject) || WritesObject(text[i], a.tagNumber)) return false;
+  }
+  return true;
+}
+
 void WPRTFWriter::StartParagraph(Paragraph* par) {
   EndCode();
   // 1. The body group.
   if (groups_.empty()) OpenGroup(GroupKind::BodyGroup);
   // 2. Close groups whose properties no longer hold.
   CloseEndedGroups(par);
+  // The reader drops an empty paragraph that ends the document after a table: one with nothing
+  // to write (a picture that is left out) states nothing either, so the next round is the same.
+  if (par == range_.lastPar && par->prev && par->prev->IsTableCell() && !par->IsTableCell() &&
+      WritesNoText(par)) {
+    return;
+  }
   // 3. Page break. Pending text goes to the stream first (a memory stream takes it with the
   // rest).
   if (!BulkStream()) Flush();
@@ -579,12 +638,14 @@ void WPRTFWriter::StartRow(Paragraph* par) {
   PutInt((par->borderColor >> 4) * 567 / 160);
   Put("\\trleft");
   PutInt(par->leftIndent);
-  const int64_t text_width = doc_.header.TextWidthTwips();
+  // The edges follow from the row's indents, which are the first cell's: the reader gives every
+  // cell of a row the row's, so a cell indented on its own would move its edge on each round.
+  const int64_t row_width = doc_.header.TextWidthTwips() - par->rightIndent;
   int cells = 0;
   for (Paragraph* c = par; c && c->IsTableCell() && cells < kMaxRowCells; c = c->next, ++cells) {
     WriteCellDefinition(c);
     Put("\\cellx");
-    PutInt((text_width - c->rightIndent) * (c->cellStart + c->cellWidth) / 255 + c->leftIndent);
+    PutInt(row_width * (c->cellStart + c->cellWidth) / 255 + par->leftIndent);
     if (!(c->parFlags & kParMoreCells)) break;
   }
   rowCache_ = RowCells(par);
@@ -812,6 +873,8 @@ const EscapeTable kTextEscapes = MakeEscapes(EscapeKind::Text);
 const EscapeTable kCodeEscapes = MakeEscapes(EscapeKind::Code);
 const EscapeTable kSymbolEscapes = MakeEscapes(EscapeKind::Symbol);
 
+char* AppendUnicodeEscape(char* out, char32_t c);
+
 // The escaped form of a character that is not written through a table entry: at most 18 bytes
 // ("\\u-10179?\\u-8704?").
 char* EscapeChar(char* out, char32_t c, bool symbol_font) {
@@ -823,7 +886,11 @@ char* EscapeChar(char* out, char32_t c, bool symbol_font) {
   } else if (const auto b = UnicodeToWindows1252(c)) {
     return AppendByteEscape(out, *b);
   }
-  // \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
+  return AppendUnicodeEscape(out, c);
+}
+
+// \uN? with N the signed 16-bit unit, as a surrogate pair above U+FFFF.
+char* AppendUnicodeEscape(char* out, char32_t c) {
   auto unit = [&](unsigned u) {
     *out++ = '\\';
     *out++ = 'u';
@@ -894,7 +961,9 @@ void WPRTFWriter::WriteCharAttr(const CharAttr& a) {
   lastHidden_ = a.charFlags & kCharHidden;
   inCode_ = code;
   const int slot = a.fontIndex;
-  symbolRun_ = slot < kFontSlots && doc_.header.fonts[static_cast<size_t>(slot)].charSet == kSymbolCharSet;
+  const uint8_t charset = slot < kFontSlots ? doc_.header.fonts[static_cast<size_t>(slot)].charSet : 0;
+  symbolRun_ = charset == kSymbolCharSet;
+  runEncoder_ = symbolRun_ ? nullptr : CodePageEncoder::For(CodePageOfCharSet(charset));
 
   char* out = PendingEnd();
   if (code || (a.charFlags & kCharInsertPoint)) {  // not cached: state or tag in the block
@@ -936,6 +1005,10 @@ void WPRTFWriter::WriteChar(char32_t c, bool symbol_font) {
 void WPRTFWriter::WriteRun(const char32_t* text, size_t count, const CharAttr* attr) {
   const bool code = attr && (attr->charFlags & kCharRtfCode);
   const bool symbol = attr && symbolRun_;
+  if (attr && !code && runEncoder_) {
+    WriteEncodedRun(text, count, *runEncoder_);
+    return;
+  }
   const EscapeTable& escapes = code ? kCodeEscapes : symbol ? kSymbolEscapes : kTextEscapes;
   const uint64_t* words = escapes.words.data();
   const char32_t limit = escapes.limit;
@@ -957,138 +1030,43 @@ void WPRTFWriter::WriteRun(const char32_t* text, size_t count, const CharAttr* a
   Commit(out);
 }
 
+void WPRTFWriter::WriteEncodedRun(const char32_t* text, size_t count, const CodePageEncoder& encoder) {
+  // The reader decodes "\'xx" in the font's code page: a character is written as the bytes that
+  // decode to it there, or as \uN? where the code page has none. ASCII is the same everywhere.
+  const uint64_t* words = kTextEscapes.words.data();
+  char* out = PendingEnd();
+  char* const flush_at = out - PendingLength() + flushAt_;
+  for (size_t i = 0; i < count; ++i) {
+    const char32_t c = text[i];
+    const CodePageEncoder::Bytes b = c < 0x80 ? CodePageEncoder::Bytes{} : encoder.Encode(c);
+    if (c < 0x80) {
+      out = PutEscaped(out, c, words, kTextEscapes.limit, false);
+    } else if (b.count == 0) {
+      out = AppendUnicodeEscape(out, c);
+    } else {
+      for (int k = 0; k < b.count; ++k) out = AppendByteEscape(out, b.bytes[k]);
+    }
+    if (out > flush_at) [[unlikely]] {
+      out = Commit(out);
+      if (Failed()) return;
+    }
+  }
+  Commit(out);
+}
+
 void WPRTFWriter::EndParagraph(Paragraph* par) {
   EndCode();
   if (par->IsTableCell()) {
     Put("\\cell");
     // The row ends with the cell after which no further cells follow (a row of one cell too).
-    if (!(par->parFlags & kParMoreCells)) Put("\\row");
+    // (or before a paragraph that is no cell, where a row read from elsewhere may break off).
+    if (!(par->parFlags & kParMoreCells) || !par->next || !par->next->IsTableCell()) Put("\\row");
     Put("\n\r");
   } else if (par->next) {
     Put(lastHidden_ ? "\\plain\\par" : "\\par");
     Put("\n\r");
   }
   if (HasGroup(GroupKind::ShadingGroup)) CloseDownTo(GroupKind::ShadingGroup, true);
-}
-
-void WPRTFWriter::WriteHex(const uint8_t* data, size_t size) {
-  char* out = PendingEnd();
-  for (size_t i = 0; i < size; ++i) {
-    *out++ = kHexDigits[data[i] >> 4];
-    *out++ = kHexDigits[data[i] & 15];
-    out = Commit(out);
-    if (Failed()) return;
-  }
-}
-
-void WPRTFWriter::WriteObject(char32_t anchor, int key) {
-  EndCode();
-  DocObject* obj = anchor == kCharObjectByTag ? doc_.FindObjectByTag(key) : doc_.FindObjectByNumber(key);
-  if (!obj) return;
-  doc_.ComputeObjectSize(*obj);
-  const DocGraphic& g = obj->graphic;
-  auto goal = [&] {
-    Put("\\picwgoal");
-    PutInt(obj->width);
-    Put("\\pichgoal");
-    PutInt(obj->height);
-  };
-  if (!obj->fileName.empty()) {
-    if (linkedPicturesShort_) {
-      Put("\\{bmc ");
-      WriteInfoText(obj->fileName);
-      Put("\\}");
-      return;
-    }
-    Put("{\\*\\picfile");
-    if (g.Bitmap() || g.Metafile()) {
-      Put("\\picw");
-      PutInt(g.PixelWidth());
-      Put("\\pich");
-      PutInt(g.PixelHeight());
-    }
-    goal();
-    Put(" \"");
-    WriteInfoText(obj->fileName);
-    Put("\"}");
-    return;
-  }
-  if (obj->tagged && obj->tag != 0) {
-    Put("\\wpobjtag");
-    PutInt(obj->tag);
-    Put("\\wpobjw");
-    PutInt(obj->width);
-    Put("\\wpobjh");
-    PutInt(obj->height);
-    Put(" \\'01");
-    return;
-  }
-  if (const Metafile* mf = g.Metafile()) {
-    Put("{\\pict\\wmetafile8\\picw");
-    PutInt(mf->width);
-    Put("\\pich");
-    PutInt(mf->height);
-    goal();
-    Put("\r\n");
-    WriteHex(mf->bytes.data(), mf->bytes.size());
-    Put('}');
-    return;
-  }
-  const Bitmap* bmp = g.Bitmap();
-  if (!bmp || !bmp->Valid()) return;
-  if (!writeBitmapAsDib_ && !g.inPictureHolder) {
-    const DdbImage ddb = EncodeDdb(*bmp);
-    Put("{\\pict\\wbitmap0\\wbmbitspixel");
-    PutInt(ddb.bitsPerPixel);
-    Put("\\wbmplanes");
-    PutInt(ddb.planes);
-    Put("\\wbmwidthbytes");
-    PutInt(ddb.widthBytes);
-    Put("\\picw");
-    PutInt(bmp->width);
-    Put("\\pich");
-    PutInt(bmp->height);
-    goal();
-    Put("\r\n");
-    WriteHex(ddb.bits.data(), ddb.bits.size());
-    Put('}');
-    return;
-  }
-  const std::vector<uint8_t> dib = EncodeDib(*bmp);
-  Put("{\\pict\\dibitmap0\\wbmbitspixel");
-  PutInt(bmp->bitsPerPixel);
-  Put("\\wbmplanes");
-  PutInt(bmp->planes);
-  Put("\\wbmwidthbytes");
-  PutInt((static_cast<int64_t>(bmp->width) * bmp->bitsPerPixel + 7) / 8);
-  Put("\\picw");
-  PutInt(bmp->width);
-  Put("\\pich");
-  PutInt(bmp->height);
-  goal();
-  Put("\r\n");
-  WriteHex(dib.data(), dib.size());
-  Put('}');
-}
-
-void WPRTFWriter::WriteFootnote(int id) {
-  EndCode();
-  const FootnoteRec* fn = doc_.FindFootnote(id);
-  if (!fn) return;
-  const std::u32string_view mark(&fn->mark, 1);
-  Put("{\\cs16\\super ");
-  WriteInfoText(mark);
-  if (fn->number == 0 || fn->markOnly) {
-    Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
-  } else {
-    Put("{\\*\\footnote \\wpfnnr");
-    PutInt(fn->number);
-    Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
-  }
-  WriteInfoText(mark);
-  Put("} ");
-  WriteInfoText(fn->text);
-  Put("}}");
 }
 
 void WPRTFWriter::WriteDocumentEnd() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "richtext/model/stream.h"
 
 namespace inkwend {
+
+class CodePageEncoder;
 
 // A range of the document in document order: from (firstPar, firstLine, firstPos) up to, not
 // including, (lastPar, LastLine, lastPos).
@@ -59,13 +62,19 @@ class WPTextWriter {
   virtual void WriteCharAttr(const CharAttr& attr) { (void)attr; }                  // 0
   virtual void WriteRun(const char32_t* text, size_t count, const CharAttr* attr);  // 2
   virtual void WriteLine(Paragraph* par, int line, int from, int to);               // 3
-  virtual void BetweenLines() {}                                                    // 4
-  virtual void EndParagraph(Paragraph* par);                                        // 5
-  virtual void StartParagraph(Paragraph* par) { (void)par; }                        // 7
-  virtual void WriteObject(char32_t anchor, int key) { (void)anchor, (void)key; }   // 8
-  virtual void WriteFootnote(int id) { (void)id; }                                  // 9
-  virtual void WriteHeader() {}                                                     // 10
-  virtual void WriteDocumentEnd();                                                  // 12
+  // The characters [from, to) of a line with their records.
+  void WriteAttributedLine(std::span<const char32_t> text, const CharAttr* rec, int from, int to);
+  virtual void BetweenLines() {}                                                   // 4
+  virtual void EndParagraph(Paragraph* par);                                       // 5
+  virtual void StartParagraph(Paragraph* par) { (void)par; }                       // 7
+  virtual void WriteObject(char32_t anchor, int key) { (void)anchor, (void)key; }  // 8
+  // False for an anchor whose object WriteObject would write nothing for (a picture that could
+  // not be decoded): such an anchor is left out with its attribute, which would otherwise be
+  // written around nothing and be gone on the next round.
+  virtual bool WritesObject(char32_t anchor, int key) const { return (void)anchor, (void)key, true; }
+  virtual void WriteFootnote(int id) { (void)id; }  // 9
+  virtual void WriteHeader() {}                     // 10
+  virtual void WriteDocumentEnd();                  // 12
 
   // Output.
   void Put(std::string_view bytes) {
@@ -149,6 +158,7 @@ class WPRTFWriter : public WPTextWriter {
   void EndParagraph(Paragraph* par) override;
   void StartParagraph(Paragraph* par) override;
   void WriteObject(char32_t anchor, int key) override;
+  bool WritesObject(char32_t anchor, int key) const override;
   void WriteFootnote(int id) override;
   void WriteHeader() override;
   void WriteDocumentEnd() override;
@@ -197,12 +207,20 @@ class WPRTFWriter : public WPTextWriter {
   void StartRow(Paragraph* par);
   void WriteCellDefinition(const Paragraph* c);
   void OpenParagraphGroups(Paragraph* par);
+  // True when nothing of the paragraph's text would be written (it is empty, or holds only
+  // anchors of pictures that are left out).
+  bool WritesNoText(const Paragraph* par) const;
   void WriteParagraphBorder(Paragraph* par);
   void WriteParagraphProps(Paragraph* par);
   void EndCode();  // leaves RTF code text before anything that is not text
-  void WriteInfoText(std::u32string_view text);
+  // Text outside the body (font names, document information); `encoder` is the code page the
+  // reader decodes it in where that is not Windows-1252, `symbol_font` says it reads symbols.
+  void WriteInfoText(std::u32string_view text, const CodePageEncoder* encoder = nullptr,
+                     bool symbol_font = false);
   void WriteHex(const uint8_t* data, size_t size);
   void WriteChar(char32_t c, bool symbol_font);
+  // A run in a font whose code page is not Windows-1252: its bytes where it has them.
+  void WriteEncodedRun(const char32_t* text, size_t count, const CodePageEncoder& encoder);
   // Builds the attribute block of a run into `out`; returns its end.
   char* BuildCharAttr(char* out, const CharAttr& a) const;
 
@@ -224,6 +242,8 @@ class WPRTFWriter : public WPTextWriter {
   bool lastHidden_ = false;
   bool inCode_ = false;
   bool symbolRun_ = false;  // the current run's font is a symbol font
+  // The code page of the current run's font when it is neither Windows-1252 nor symbols.
+  const CodePageEncoder* runEncoder_ = nullptr;
   // Options copied from the document.
   bool linkedPicturesShort_ = false;
   bool dropProtected_ = false;

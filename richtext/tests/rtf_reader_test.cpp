@@ -871,11 +871,16 @@ void BuildRandomDocument(WPRTFText& doc, std::mt19937& rng) {
   h.SetPageSize(10000 + 144 * pick(20), 14000 + pick(3000));
   h.SetMargins(700 + pick(900), 700 + pick(900), pick(2000), pick(2000));
   for (int i = 0; i < 15; ++i) h.colors[static_cast<size_t>(i)] = RGBColor(pick(256), pick(256), pick(256));
-  const char32_t* fonts[] = {U"Arial", U"Times New Roman", U"Courier New", U"Symbol"};
+  // Fonts of other character sets write their text in their own code pages.
+  const char32_t* fonts[] = {U"Arial",  U"Times New Roman", U"Courier New",
+                             U"Symbol", U"Times Cyr",       U"Gothic"};
   for (const char32_t* f : fonts) h.FontIndexOf(f);
   h.fonts[3].charSet = kSymbolCharSet;
+  h.fonts[4].charSet = 204;
+  h.fonts[5].charSet = 128;
   h.fonts[1].pitchFamily = kFamilyRoman;
-  const std::u32string alphabet = U"abc XYZ 012{}\\;\"\t\n\xE9\xFC\x20AC\x2014\x3B1\x4E2D\x1F600";
+  const std::u32string alphabet =
+      U"abc XYZ 012{}\\;\"\t\n\xE9\xFC\x20AC\x2014\x3B1\x4E2D\x1F600\x416\x30AB\x201C";
   Paragraph* p = doc.FirstParagraph();
   const int paragraphs = 1 + pick(12);
   for (int n = 0; n < paragraphs; ++n) {
@@ -912,7 +917,7 @@ void BuildRandomDocument(WPRTFText& doc, std::mt19937& rng) {
     const int runs = pick(5);
     for (int r = 0; r < runs; ++r) {
       CharAttr a;
-      a.fontIndex = static_cast<uint8_t>(pick(4));
+      a.fontIndex = static_cast<uint8_t>(pick(6));
       a.pointSize = static_cast<uint8_t>(6 + pick(30));
       a.SetTextColor(static_cast<uint8_t>(pick(15)));
       a.SetBackgroundColor(static_cast<uint8_t>(pick(15)));

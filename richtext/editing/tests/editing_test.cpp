@@ -692,6 +692,29 @@ TEST_F(Editor, PastePlainTextAndRtf) {
   EXPECT_EQ(Dump(doc_), "a12xb");
 }
 
+// Pasted RTF keeps the formatting it states, whatever the caret's; plain text takes the
+// caret's attribute.
+TEST_F(Editor, PastedRtfKeepsItsOwnItalics) {
+  const std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 up{\\i slant}right}";
+  for (const bool italic_caret : {false, true}) {
+    doc_.Clear();
+    Type(U"[]");
+    doc_.SetCaretPosition(1);
+    CharAttr caret = doc_.GetCurrentAttr();
+    caret.styleBits = italic_caret ? kStyleItalic : 0;
+    doc_.SetCurrentAttr(caret);
+    ASSERT_TRUE(doc_.PasteBytes(rtf, WPLoadFormat::FormatRTF));
+    doc_.SetCurrentAttr(caret);  // the paste moved the caret after "right"
+    ASSERT_TRUE(doc_.PasteBytes("plain", WPLoadFormat::FormatANSI));
+    ASSERT_EQ(Dump(doc_), "[upslantrightplain]");
+    std::string styles;
+    for (const CharAttr& a : doc_.Document().FirstParagraph()->Attrs())
+      styles += (a.styleBits & kStyleItalic) ? 'i' : '-';
+    EXPECT_EQ(styles.substr(1, 12), "--iiiii-----") << italic_caret;
+    EXPECT_EQ(styles.substr(13, 5), italic_caret ? "iiiii" : "-----");
+  }
+}
+
 TEST_F(Editor, PasteIntoAnEmptyDocument) {
   doc_.Document().header.pageWidth = 10000;
   EXPECT_TRUE(doc_.PasteBytes("{\\rtf1\\paperw5000 one\\par two}", WPLoadFormat::FormatRTF));

@@ -256,8 +256,8 @@ TEST_F(LayoutTest, LineHeights) {
     int height, ascent;
   };
   const std::vector<Case> cases = {
-      {U"    ", 0, 0, 0, 16, 14},    // only spaces: the default height
-      {U"", 0, 0, 0, 16, 14},        // empty line
+      {U"    ", 0, 0, 0, 18, 14},    // only spaces: as high as their font
+      {U"", 0, 0, 0, 18, 14},        // empty line: as high as its font
       {U"abc", -300, 0, 0, 20, 15},  // exactly 20, ascent up by (18 - 20) / 2 = -1
       {U"abc", -150, 0, 0, 10, 10},  // 10 high, ascent up by 4
       {U"abc", 600, 0, 0, 40, 25},   // 40 high, ascent down by 11
@@ -480,7 +480,7 @@ TEST_F(LayoutTest, PlainModeUsesTheDefaultWidthTable) {
   Paragraph* p = doc_.FirstParagraph();
   EXPECT_EQ(layout_.CharWidth(p, 0), 8);
   EXPECT_EQ(Lines(p), (std::vector<std::u32string>{U"aaaa ", U"bbbb"}));
-  EXPECT_EQ(layout_.Box(p, 0).height, 16);
+  EXPECT_EQ(layout_.Box(p, 0).height, 18);  // the template's font, as with attributes
 }
 
 }  // namespace

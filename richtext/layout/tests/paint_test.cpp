@@ -248,7 +248,7 @@ TEST_F(PaintTest, ShadedParagraphFillsEvenItsEmptyLine) {
   layout_.Reformat();
   PaintText();
   bool found = false;
-  for (const Op& f : canvas_.Of("fill")) found |= f.color == 0x00FFFFu && f.rect == Rect{1, 0, 200, 16};
+  for (const Op& f : canvas_.Of("fill")) found |= f.color == 0x00FFFFu && f.rect == Rect{1, 0, 200, 18};
   EXPECT_TRUE(found);
 }
 

@@ -139,6 +139,38 @@ TEST_F(PrintTest, PrintCallsHeaderAndFooterForEveryPageAndRestoresTheScreen) {
   EXPECT_FALSE(layout_.Printing());
 }
 
+// An empty paragraph is as high as its font, on screen and on paper: a fixed 16 device pixels
+// is a full line at 96 ppi but a sliver at 600.
+TEST_F(PrintTest, EmptyParagraphsAreAsHighAsTheirFont) {
+  Fill(2);
+  Paragraph* empty = doc_.NewParagraph(doc_.FirstParagraph());
+  Paragraph* big = doc_.NewParagraph(empty);
+  big->endAttr.pointSize = 20;  // where the next typed character would be 20 points
+  for (const int ppi : {96, 600}) {
+    layout_.SetDevice(&metrics_, ppi, ppi);
+    layout_.Reformat();
+    const int line = (10 * ppi + 36) / 72 + 5;  // the fixed metrics' height of 10 points
+    EXPECT_EQ(layout_.Box(doc_.FirstParagraph(), 0).height, line) << ppi;
+    EXPECT_EQ(layout_.Box(empty, 0).height, line) << ppi;
+    EXPECT_EQ(layout_.Box(big, 0).height, (20 * ppi + 36) / 72 + 5) << ppi;
+  }
+}
+
+// Plain text (a large file is read without attributes) prints each line below the one before.
+TEST_F(PrintTest, LongPlainTextPrintsLinesThatDoNotOverlap) {
+  Fill(8);
+  doc_.NewParagraph(doc_.ParagraphAt(3));  // a blank line
+  doc_.SetAttributeMode(false);
+  layout_.ReformatAll();
+  FakePrinter printer;
+  ASSERT_TRUE(layout_.Print(printer));
+  const auto texts = printer.canvas.Of("text");
+  ASSERT_EQ(texts.size(), 8u);
+  const int line = 27 + 5;  // 10 points at 192 ppi
+  for (size_t i = 1; i < texts.size(); ++i)
+    EXPECT_EQ(texts[i].y - texts[i - 1].y, i == 4 ? 2 * line : line) << i;
+}
+
 TEST_F(PrintTest, PageRangeAndFailingEvents) {
   Fill(3);
   doc_.ParagraphAt(1)->parFlags |= kParPageBreak;
