@@ -47,6 +47,17 @@ void WPRTFWriter::WriteObject(char32_t anchor, int key) {
     Put("\\pichgoal");
     PutInt(obj->height);
   };
+  // Every embedded picture ends alike: its pixel size, the size shown, then its data in hex.
+  auto size_and_data = [&](int64_t width, int64_t height, const uint8_t* data, size_t size) {
+    Put("\\picw");
+    PutInt(width);
+    Put("\\pich");
+    PutInt(height);
+    goal();
+    Put("\r\n");
+    WriteHex(data, size);
+    Put('}');
+  };
   if (!obj->fileName.empty()) {
     if (linkedPicturesShort_) {
       Put("\\{bmc ");
@@ -78,14 +89,8 @@ void WPRTFWriter::WriteObject(char32_t anchor, int key) {
     return;
   }
   if (const Metafile* mf = g.Metafile()) {
-    Put("{\\pict\\wmetafile8\\picw");
-    PutInt(mf->width);
-    Put("\\pich");
-    PutInt(mf->height);
-    goal();
-    Put("\r\n");
-    WriteHex(mf->bytes.data(), mf->bytes.size());
-    Put('}');
+    Put("{\\pict\\wmetafile8");
+    size_and_data(mf->width, mf->height, mf->bytes.data(), mf->bytes.size());
     return;
   }
   const Bitmap* bmp = g.Bitmap();
@@ -98,14 +103,7 @@ void WPRTFWriter::WriteObject(char32_t anchor, int key) {
     PutInt(ddb.planes);
     Put("\\wbmwidthbytes");
     PutInt(ddb.widthBytes);
-    Put("\\picw");
-    PutInt(bmp->width);
-    Put("\\pich");
-    PutInt(bmp->height);
-    goal();
-    Put("\r\n");
-    WriteHex(ddb.bits.data(), ddb.bits.size());
-    Put('}');
+    size_and_data(bmp->width, bmp->height, ddb.bits.data(), ddb.bits.size());
     return;
   }
   const std::vector<uint8_t> dib = EncodeDib(*bmp);
@@ -115,14 +113,7 @@ void WPRTFWriter::WriteObject(char32_t anchor, int key) {
   PutInt(bmp->planes);
   Put("\\wbmwidthbytes");
   PutInt((static_cast<int64_t>(bmp->width) * bmp->bitsPerPixel + 7) / 8);
-  Put("\\picw");
-  PutInt(bmp->width);
-  Put("\\pich");
-  PutInt(bmp->height);
-  goal();
-  Put("\r\n");
-  WriteHex(dib.data(), dib.size());
-  Put('}');
+  size_and_data(bmp->width, bmp->height, dib.data(), dib.size());
 }
 
 void WPRTFWriter::WriteFootnote(int id) {

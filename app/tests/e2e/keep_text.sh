@@ -54,18 +54,6 @@ start() {  # starts the program and gets past the password prompt of an encipher
   fi
 }
 
-finish() {  # finish CODE: waits for the program to end and checks how it ended
-  for _ in $(seq 300); do
-    kill -0 "$ink_pid" 2> /dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$ink_pid" 2> /dev/null && fail "the program did not end within 30 s"
-  local code=0
-  wait "$ink_pid" || code=$?
-  ink_pid=
-  [ "$code" -eq "$1" ] || fail "the program ended with code $code, expected $1"
-}
-
 day=$(date +%Y%m%d)
 entry=$data/Entries/$day.KWE
 copy=$entry.recover

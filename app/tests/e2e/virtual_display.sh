@@ -3,6 +3,7 @@
 # and `here` (its own folder) first, then calls `start_display WIDTHxHEIGHT`.
 #   fail MESSAGE      ends the script, with the program's last log lines
 #   window TITLE      the id of the visible window with exactly that title, focused
+#   finish [CODE]     waits up to 30 s for the program to end and checks its exit code (0)
 # `ink_pid` holds the running program, which is killed on the way out, as is the display.
 
 xvfb_pid=
@@ -50,4 +51,17 @@ window() {  # window TITLE: the id of the visible window with exactly that title
   timeout 5 xdotool windowfocus --sync "$id" || fail "could not focus \"$1\""
   sleep 0.3  # let the window take the focus and finish painting
   echo "$id"
+}
+
+finish() {  # finish [CODE]: waits for the program to end and checks how it ended
+  local expected=${1:-0}
+  for _ in $(seq 300); do
+    kill -0 "$ink_pid" 2> /dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$ink_pid" 2> /dev/null && fail "the program did not end within 30 s"
+  local code=0
+  wait "$ink_pid" || code=$?
+  ink_pid=
+  [ "$code" -eq "$expected" ] || fail "the program ended with code $code, expected $expected"
 }

@@ -36,18 +36,6 @@ start() {  # start [ENV=VALUE...]
   ink_pid=$!
 }
 
-finish() {  # waits for the program to end by itself and checks it ended well
-  for _ in $(seq 300); do
-    kill -0 "$ink_pid" 2> /dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$ink_pid" 2> /dev/null && fail "the program did not end within 30 s"
-  local code=0
-  wait "$ink_pid" || code=$?
-  ink_pid=
-  [ "$code" -eq 0 ] || fail "the program ended with code $code"
-}
-
 visible_windows() { xdotool search --onlyvisible --classname inkwend 2> /dev/null | wc -l; }
 
 open_help_menu() {  # opens the Help menu and waits until its popup shows
