@@ -15,6 +15,7 @@
 #include "richtext/picture/picture_decoder.h"
 #include "richtext/rtf/reader.h"
 #include "richtext/rtf/writer.h"
+#include "richtext/tests/document_text.h"
 
 namespace inkwend {
 namespace {
@@ -49,14 +50,7 @@ std::unique_ptr<WPRTFText> Read(const std::string& rtf) {
   return doc;
 }
 
-std::u32string Text(const WPRTFText& doc) {
-  std::u32string out;
-  for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) {
-    if (p != doc.FirstParagraph()) out += U'|';
-    out.append(p->Text().begin(), p->Text().end());
-  }
-  return out;
-}
+using testing::Text;
 
 // --- character sets ---------------------------------------------------------------------------
 

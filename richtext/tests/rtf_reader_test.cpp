@@ -19,6 +19,7 @@
 #include "richtext/rtf/loader.h"
 #include "richtext/rtf/reader.h"
 #include "richtext/rtf/writer.h"
+#include "richtext/tests/document_text.h"
 
 namespace inkwend {
 namespace {
@@ -39,15 +40,7 @@ Loaded ReadRtf(const std::string& rtf, const WPPictureDecoder* decoder = nullptr
   return l;
 }
 
-// The text of all paragraphs, paragraphs separated by '|'.
-std::u32string Text(const WPRTFText& doc) {
-  std::u32string out;
-  for (const Paragraph* p = doc.FirstParagraph(); p; p = p->next) {
-    if (p != doc.FirstParagraph()) out += U'|';
-    out.append(p->Text().begin(), p->Text().end());
-  }
-  return out;
-}
+using testing::Text;
 
 std::string Utf8Text(const WPRTFText& doc) { return ToUtf8(Text(doc)); }
 
