@@ -51,8 +51,8 @@ int RunInkwend(int argc, char** argv) {
     return 1;
   }
   window.show();
-  // A logout, a shutdown or `kill` ends the program without asking: the text is saved first,
-  // and what cannot be saved stays in its recovery copy.
+  // A logout, a shutdown, `kill` or Ctrl+C in the terminal ends the program without asking: the
+  // text is saved first, and what cannot be saved stays in its recovery copy.
   const TerminationSignals termination(
       [&window](int) { QCoreApplication::exit(window.SaveUnattended(true) ? 0 : 1); });
 #ifndef QT_NO_SESSIONMANAGER

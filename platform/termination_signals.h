@@ -1,6 +1,7 @@
 #pragma once
 // Requests to end the program that arrive as signals: SIGTERM (what a logout, a shutdown or
-// `kill` sends) and SIGHUP (the terminal went away). A signal handler may do almost nothing
+// `kill` sends), SIGHUP (the terminal went away) and SIGINT (Ctrl+C in the terminal that started
+// the diary). A signal handler may do almost nothing
 // safely, so the handler only writes the signal's number into a pipe; the event loop reads it
 // and runs the program's answer there, where saving the diary is safe.
 //
@@ -30,7 +31,7 @@ class TerminationSignals {
   bool Active() const { return active_; }
 
  private:
-  static constexpr int kSignals[] = {SIGTERM, SIGHUP};
+  static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
   void Drain();
 
   std::function<void(int)> onRequest_;

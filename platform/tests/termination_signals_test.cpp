@@ -20,8 +20,9 @@ class TerminationSignalsTest : public QObject {
     QVERIFY(received.empty());       // nothing runs inside the handler
     QTRY_COMPARE(received, std::vector<int>{SIGTERM});
     QVERIFY(::raise(SIGHUP) == 0);
+    QVERIFY(::raise(SIGINT) == 0);
     QVERIFY(::raise(SIGTERM) == 0);
-    QTRY_COMPARE(received, (std::vector<int>{SIGTERM, SIGHUP, SIGTERM}));
+    QTRY_COMPARE(received, (std::vector<int>{SIGTERM, SIGHUP, SIGINT, SIGTERM}));
   }
 
   void oneCatcherAtATimeAndThePreviousHandlersReturn() {
