@@ -19,7 +19,7 @@ TEST(PasswordChangeOnATmpfs, AFullDiskMidwayLeavesTheOldPasswordAndFiles) {
   diary.emplace(60, "OLD", mount_point.path());
   const std::string settings = testing::ReadFile(diary->dir / "KW.INI");
   // Room for about a third of the re-enciphered copies.
-  ASSERT_TRUE(tmpfs.LimitTo(100 * 1024));
+  ASSERT_TRUE(tmpfs.LimitTo(uint64_t{100} * 1024));
 
   const Status s = PasswordChange(diary->dir.path(), RealFileSystem()).Run("OLD", "NEW");
   ASSERT_FALSE(s.IsOk());
