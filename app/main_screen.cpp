@@ -244,17 +244,18 @@ void MainScreen::CreateToolbarButtons() {
   paragraphButton_ = SpeedButton(this, "ParagraphSetupButton", SpeedGlyph::Paragraph,
                                  QStringLiteral("Paragraph properties"));
   wordWrapButton_ = SpeedButton(this, "DocWordWrapButton", SpeedGlyph::WordWrap, QString());
-  passwordButton_ = CreatePasswordButton(this);
   for (size_t i = 0; i < spacers_.size(); ++i)
     spacers_[i] = Spacer(this, ("spacer" + std::to_string(i + 1)).c_str());
-  for (QWidget* w : std::initializer_list<QWidget*>{deleteButton_, pageBreakButton_, paragraphButton_,
-                                                    wordWrapButton_, passwordButton_})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{deleteButton_, pageBreakButton_, paragraphButton_, wordWrapButton_})
     w->hide();
   for (GraphicPanel* s : spacers_) s->hide();
   connect(deleteButton_, &QToolButton::clicked, this, [this] { DeleteButtonClick(); });
   connect(pageBreakButton_, &QToolButton::clicked, this, [this] { InsertPageBreak(); });
   connect(paragraphButton_, &QToolButton::clicked, this, [this] { ParagraphSetupClick(); });
   connect(wordWrapButton_, &QToolButton::clicked, this, [this] { WordWrapClick(); });
+  passwordButton_ = CreatePasswordButton(this);
+  passwordButton_->hide();
   connect(passwordButton_, &QToolButton::clicked, this, [this] { MnuSecurityClick(); });
 }
 
@@ -285,13 +286,15 @@ void MainScreen::FormCreate() {
   // The window's own buttons join the toolbar; spacer3 is listed twice, so its first slot
   // stays as an empty gap of its width.
   const int side = 20;
-  for (QToolButton* b : {deleteButton_, pageBreakButton_, paragraphButton_, wordWrapButton_, passwordButton_})
+  for (QToolButton* b : {deleteButton_, pageBreakButton_, paragraphButton_, wordWrapButton_})
     b->setFixedSize(side, side);
   for (GraphicPanel* s : spacers_) s->setFixedSize(3, side);
-  for (QWidget* w : std::initializer_list<QWidget*>{deleteButton_, spacers_[0], pageBreakButton_, spacers_[1],
-                                                    paragraphButton_, spacers_[2], wordWrapButton_,
-                                                    spacers_[2], passwordButton_})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{deleteButton_, spacers_[0], pageBreakButton_, spacers_[1],
+                                       paragraphButton_, spacers_[2], wordWrapButton_, spacers_[2]})
     toolBar_->AddControl(w);
+  passwordButton_->setFixedSize(side, side);
+  toolBar_->AddControl(passwordButton_);
   // Print, picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them)
   // join with their features.
   // Placed once the toolbar is complete: a first window is wide enough for all of it in one row.

@@ -31,6 +31,12 @@ QLabel* WrappedLabel(const char* text, QWidget* parent) {
   return label;
 }
 
+QLabel* NamedLabel(const char* text, const char* name, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
 QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
   auto* b = new QPushButton(caption, parent);
   b->setObjectName(QString::fromLatin1(name));
@@ -123,8 +129,7 @@ GetPassword::GetPassword(DiarySession& session, std::function<void()> load_prefe
   auto* layout = new QVBoxLayout(this);
   passPanel = CreatePassPanel();
   layout->addWidget(passPanel);
-  label5 = new QLabel(QStringLiteral("Processing new password:"), this);
-  label5->setObjectName(QStringLiteral("Label5"));
+  label5 = NamedLabel("Processing new password:", "Label5", this);
   label5->hide();
   layout->addWidget(label5);
   gauge1 = new QProgressBar(this);
@@ -156,18 +161,17 @@ QFrame* GetPassword::CreatePassPanel() {
   panel->setObjectName(QStringLiteral("PassPanel"));
   auto* grid = new QGridLayout(panel);
   grid->setContentsMargins(0, 0, 0, 0);
-  grid->addWidget(new QLabel(QStringLiteral("Old Password"), panel), 0, 0);
+  grid->addWidget(NamedLabel("Old Password", "Label1", panel), 0, 0);
   oldPassword = PasswordBox("OldPassword", panel);
   oldPassword->setEchoMode(QLineEdit::Password);
   grid->addWidget(oldPassword, 0, 1);
   // In the same place: seen only when there is no old password to ask for.
-  label2 = new QLabel(QStringLiteral("(none)"), panel);
-  label2->setObjectName(QStringLiteral("Label2"));
+  label2 = NamedLabel("(none)", "Label2", panel);
   grid->addWidget(label2, 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("New Password"), panel), 1, 0);
+  grid->addWidget(NamedLabel("New Password", "Label3", panel), 1, 0);
   newPassword = PasswordBox("NewPassword", panel);
   grid->addWidget(newPassword, 1, 1);
-  grid->addWidget(new QLabel(QStringLiteral("(maximum 8 chars - A-Z, 0-9 and spaces)"), panel), 2, 1);
+  grid->addWidget(NamedLabel("(maximum 8 chars - A-Z, 0-9 and spaces)", "Label4", panel), 2, 1);
   return panel;
 }
 

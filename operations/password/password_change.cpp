@@ -123,7 +123,7 @@ Status PasswordChange::WriteJournal(bool switching, const std::string& stored_pa
 Status PasswordChange::Run(std::string_view old_password, std::string_view new_password) {
   if (fs_->FileExists(JournalPath()))
     return Status::Error(StatusCode::Refused,
-                         "An earlier password change is unfinished; it must be finished first.");
+                         "An earlier password change is unfinished; the next start of Inkwend finishes it.");
   // Copies left by an earlier run that was undone are no part of this one.
   if (const Result<std::vector<std::string>> left = StagedNames(); left.IsOk())
     for (const std::string& name : left.Value())
