@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QIconEngine>
 #include <QLabel>
@@ -185,7 +186,11 @@ void GetPassword::FormCreate() {
 }
 
 bool GetPassword::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == newPassword && e->type() == QEvent::FocusOut && !checkingNew_) NewPasswordExit();
+  // Leaving the box for another control of the dialog, not for another window or a menu.
+  if (watched == newPassword && e->type() == QEvent::FocusOut && !checkingNew_) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) NewPasswordExit();
+  }
   return QDialog::eventFilter(watched, e);
 }
 
