@@ -17,6 +17,7 @@
 #include "app/default_font_dialog.h"
 #include "app/entry_name_notice.h"
 #include "app/opening_dialogs.h"
+#include "app/password_dialogs.h"
 #include "app/prompter.h"
 #include "app/speed_button_glyphs.h"
 #include "app/toolbar_keys.h"
@@ -253,6 +254,9 @@ void MainScreen::CreateToolbarButtons() {
   connect(pageBreakButton_, &QToolButton::clicked, this, [this] { InsertPageBreak(); });
   connect(paragraphButton_, &QToolButton::clicked, this, [this] { ParagraphSetupClick(); });
   connect(wordWrapButton_, &QToolButton::clicked, this, [this] { WordWrapClick(); });
+  passwordButton_ = CreatePasswordButton(this);
+  passwordButton_->hide();
+  connect(passwordButton_, &QToolButton::clicked, this, [this] { MnuSecurityClick(); });
 }
 
 void MainScreen::ReportError(const QString& text) {
@@ -289,6 +293,8 @@ void MainScreen::FormCreate() {
        std::initializer_list<QWidget*>{deleteButton_, spacers_[0], pageBreakButton_, spacers_[1],
                                        paragraphButton_, spacers_[2], wordWrapButton_, spacers_[2]})
     toolBar_->AddControl(w);
+  passwordButton_->setFixedSize(side, side);
+  toolBar_->AddControl(passwordButton_);
   // Print, picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them)
   // join with their features.
   // Placed once the toolbar is complete: a first window is wide enough for all of it in one row.

@@ -98,6 +98,8 @@ class MainScreen : public QMainWindow {
   void InsertPageBreak();
   void ParagraphSetupClick();
   void ChangeDefaultFont();
+  // "Select or Change Password" (password_dialogs.cpp).
+  void MnuSecurityClick();
   void SetButtons();
   void LoadPreferences();
   void SavePreferences();
@@ -189,6 +191,7 @@ class MainScreen : public QMainWindow {
   QToolButton* pageBreakButton_ = nullptr;          // DocPageBreakButton
   QToolButton* paragraphButton_ = nullptr;          // ParagraphSetupButton
   QToolButton* wordWrapButton_ = nullptr;           // DocWordWrapButton
+  QToolButton* passwordButton_ = nullptr;           // PasswordButton
   std::array<GraphicPanel*, 6> spacers_{};          // spacer1 ... spacer6
   DefaultFontDialog* defaultFontDialog_ = nullptr;  // DefaultFontdialog
   QAction* saveChangesItem_ = nullptr;              // SaveChangesItem

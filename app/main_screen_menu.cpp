@@ -25,7 +25,9 @@ void MainScreen::CreateMenu() {
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("FileMenu"));
-  // The password, print set-up, print and export items join with their features.
+  item(file, QStringLiteral("Select or Change Password"), {}, [this] { MnuSecurityClick(); });
+  file->addSeparator();
+  // The print set-up, print and export items join with their features.
   item(file, QStringLiteral("E&xit"), {}, [this] { ExitClick(); });
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));

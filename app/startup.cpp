@@ -9,11 +9,34 @@
 #include "app/opening_dialogs.h"
 #include "app/prompter.h"
 #include "app/single_instance.h"
+#include "operations/password/password_change.h"
 #include "platform/program_directory.h"
 #include "platform/termination_signals.h"
 #include "store/stale_temp_files.h"
 
 namespace inkwend {
+namespace {
+
+// A password change a kill or a power cut interrupted is finished or undone before anything
+// reads the diary, so that every entry reads with the password KW.INI holds. False when that
+// cannot be done now: the diary must not open half changed (the message says why).
+bool MendInterruptedPasswordChange() {
+  PasswordChange change(ProgramDirectory().toStdString(), RealFileSystem());
+  const Result<InterruptedPasswordChange> mended = change.FinishInterrupted();
+  if (!mended.IsOk()) {
+    ShowMessageBox(QStringLiteral("A password change that was interrupted cannot be finished now: %1\n\n"
+                                  "Inkwend! closes without opening the diary, so that no entry is lost; "
+                                  "start it again once this is mended.")
+                       .arg(QString::fromStdString(mended.GetStatus().Message())),
+                   QStringLiteral("Inkwend"), QMessageBox::Ok, QMessageBox::Critical);
+    return false;
+  }
+  const std::string said = InterruptedRunMessage(mended.Value());
+  if (!said.empty()) ShowInformation(QString::fromStdString(said));
+  return true;
+}
+
+}  // namespace
 
 StartResult PrepareStart(const QStringList& arguments) {
   const Status folder = InitProgramDirectory(arguments);
@@ -27,6 +50,10 @@ StartResult PrepareStart(const QStringList& arguments) {
     return StartResult::AlreadyRunning;
   }
   // Only now, with the lock held, is no other copy of the program writing beside them.
+  if (!MendInterruptedPasswordChange()) {
+    ReleaseInstanceLock();
+    return StartResult::PasswordChangeUnfinished;
+  }
   RemoveStaleTempFiles(ProgramDirectory().toStdString(), RealFileSystem());
   QCoreApplication::processEvents();
   if (!CheckOpeningPassword()) {
@@ -43,7 +70,8 @@ int RunInkwend(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.inkwend.Inkwend"));
   // Menus, buttons and dialogs take the desktop's font and size; the entry keeps its own.
   const StartResult start = PrepareStart(QApplication::arguments());
-  if (start != StartResult::Run) return start == StartResult::NoProgramDirectory ? 1 : 0;
+  if (start != StartResult::Run)
+    return start == StartResult::NoProgramDirectory || start == StartResult::PasswordChangeUnfinished ? 1 : 0;
   InstallFirstPaintProbe();
   MainScreen window;
   if (!window.startedOk()) {

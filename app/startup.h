@@ -4,10 +4,11 @@
 
 namespace inkwend {
 
-enum class StartResult { Run, NoProgramDirectory, AlreadyRunning, PasswordRefused };
+enum class StartResult { Run, NoProgramDirectory, AlreadyRunning, PasswordRefused, PasswordChangeUnfinished };
 
 // Everything before the main window: program directory, printer probe, single instance,
-// leftovers of interrupted saves, opening password. Shows the messages itself.
+// an interrupted password change finished or undone, leftovers of interrupted saves, opening password. Shows
+// the messages itself.
 StartResult PrepareStart(const QStringList& arguments);
 
 // The whole sequence; returns the process exit code.

@@ -198,6 +198,21 @@ Status PosixFileSystem::Rename(const std::string& from, const std::string& to) {
   return Status::Ok();
 }
 
+Status PosixFileSystem::RenameWithoutSync(const std::string& from, const std::string& to) {
+  if (RenameNow(to, from.c_str(), to.c_str()) != 0) return ErrorStatus("Cannot rename", from, errno);
+  return Status::Ok();
+}
+
+Status PosixFileSystem::SyncDirectory(const std::string& path) {
+  const int dir = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return ErrorStatus("Cannot open the folder", path, errno);
+  const int synced = ::fsync(dir);
+  const int err = errno;
+  ::close(dir);
+  if (synced != 0) return ErrorStatus("Cannot write the folder", path, err);
+  return Status::Ok();
+}
+
 Status PosixFileSystem::RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) == 0 || errno == ENOENT) return Status::Ok();
   return ErrorStatus("Cannot delete", path, errno);

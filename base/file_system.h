@@ -38,6 +38,13 @@ class FileSystem {
   // Copies a plain file byte for byte; dst is replaced atomically and stays as it was on failure.
   virtual Status CopyFile(const std::string& src, const std::string& dst) = 0;
   virtual Status Rename(const std::string& from, const std::string& to) = 0;
+  // Rename without making it durable: for a run of renames in one folder that ends with one
+  // SyncDirectory, instead of a folder flush per rename.
+  virtual Status RenameWithoutSync(const std::string& from, const std::string& to) {
+    return Rename(from, to);
+  }
+  // Makes the renames, creations and removals in a folder durable.
+  virtual Status SyncDirectory(const std::string& /*path*/) { return Status::Ok(); }
   // A missing file is no error.
   virtual Status RemoveFile(const std::string& path) = 0;
   // Creates the folder and any missing parent (private to the user); an existing folder is no error.

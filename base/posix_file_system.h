@@ -22,6 +22,8 @@ class PosixFileSystem : public FileSystem {
   Status AppendToFile(const std::string& path, std::string_view bytes) override;
   Status CopyFile(const std::string& src, const std::string& dst) override;
   Status Rename(const std::string& from, const std::string& to) override;
+  Status RenameWithoutSync(const std::string& from, const std::string& to) override;
+  Status SyncDirectory(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
   Status CreateDirectory(const std::string& path) override;
   bool FileExists(const std::string& path) override;

@@ -42,6 +42,8 @@ class DiarySession {
   DiarySession& operator=(const DiarySession&) = delete;
 
   const EntryStore& Store() const { return store_; }
+  // The file system the diary is reached through (diary-wide operations use it too).
+  FileSystem& Files() const { return fileSystem_; }
   Status EnsureEntriesDirectory() const { return store_.EnsureEntriesDirectory(); }
 
   // --- the day shown ---

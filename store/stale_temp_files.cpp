@@ -29,6 +29,21 @@ int RemoveIn(const std::string& folder, const std::function<bool(const std::stri
   return removed;
 }
 
+// The re-enciphered copies of a password change that never reached its switch.
+int RemoveRekeyed(const std::string& entries, FileSystem& fs) {
+  const Result<std::vector<std::string>> names = fs.ListDirectory(entries);
+  if (!names.IsOk()) return 0;
+  constexpr std::string_view kSuffix = kRekeyedSuffix;
+  int removed = 0;
+  for (const std::string& name : names.Value()) {
+    if (!name.ends_with(kSuffix) || !IsStoredUnderPassword(name.substr(0, name.size() - kSuffix.size())))
+      continue;
+    const std::string path = entries + name;
+    if (fs.IsPlainFile(path) && fs.RemoveFile(path).IsOk()) ++removed;
+  }
+  return removed;
+}
+
 }  // namespace
 
 bool IsEntryFolderFileName(const std::string& name) {
@@ -46,12 +61,26 @@ bool IsEntryFolderFileName(const std::string& name) {
   return rest.empty() || (rest.front() == '-' && AllDigits(rest.substr(1)));
 }
 
+bool IsStoredUnderPassword(const std::string& name) {
+  if (IsEntryFolderFileName(name)) return true;
+  constexpr std::string_view kEntrySuffix = ".KWE";
+  if (name.size() < kEntrySuffix.size()) return false;
+  std::string tail = name.substr(name.size() - kEntrySuffix.size());
+  for (char& c : tail)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return tail == kEntrySuffix;
+}
+
 int RemoveStaleTempFiles(const std::string& program_directory, FileSystem& fs) {
   std::string folder = program_directory;
   if (folder.empty() || folder.back() != '/') folder += '/';
   const int settings = RemoveIn(
-      folder, [](const std::string& target) { return target == "KW.INI"; }, fs);
-  return settings + RemoveIn(folder + "Entries/", IsEntryFolderFileName, fs);
+      folder, [](const std::string& target) { return target == "KW.INI" || target == kPasswordJournalName; },
+      fs);
+  const std::string entries = folder + "Entries/";
+  const int temp_files = RemoveIn(entries, IsEntryFolderFileName, fs);
+  return settings + temp_files +
+         (fs.FileExists(folder + kPasswordJournalName) ? 0 : RemoveRekeyed(entries, fs));
 }
 
 }  // namespace inkwend

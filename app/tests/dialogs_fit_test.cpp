@@ -12,6 +12,7 @@
 #include "app/about_box.h"
 #include "app/default_font_dialog.h"
 #include "app/opening_dialogs.h"
+#include "app/password_dialogs.h"
 #include "richtext/toolbar/paragraph_dlg.h"
 #include "richtext/widgets/wp_rich_text.h"
 
@@ -52,8 +53,8 @@ class DialogsFitTest : public QObject {
   void textsFitInTheDesktopFont_data() {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<double>("scale");
-    for (const char* name :
-         {"about", "opening message", "password", "paragraph", "default font", "find and replace"}) {
+    for (const char* name : {"about", "opening message", "password", "paragraph", "default font",
+                             "find and replace", "backup warning", "set up password"}) {
       QTest::newRow(QStringLiteral("%1 at 100%").arg(name).toUtf8().constData()) << QString(name) << 1.0;
       QTest::newRow(QStringLiteral("%1 at 200%").arg(name).toUtf8().constData()) << QString(name) << 2.0;
     }
@@ -65,12 +66,15 @@ class DialogsFitTest : public QObject {
     QFont font = desktop;
     font.setPointSizeF(desktop.pointSizeF() * scale);
     QApplication::setFont(font);
+    static DiarySession session("/nonexistent/", RealFileSystem());  // no password: "(none)" shows
     const std::map<QString, std::function<QDialog*()>> make = {
         {"about", [] { return new AboutBox; }},
         {"opening message", [] { return new ShowOpeningMessageDialog; }},
         {"password", [] { return new GetOpeningPassword("secret"); }},
         {"paragraph", [] { return new ParagraphPropDlg; }},
         {"default font", [] { return new DefaultFontDialog; }},
+        {"backup warning", [] { return new WarningScreen; }},
+        {"set up password", [] { return new GetPassword(session, nullptr, nullptr); }},
     };
     std::unique_ptr<QDialog> owned;
     WPRichText editor;  // the find and replace dialog belongs to an editor

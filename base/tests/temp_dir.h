@@ -15,9 +15,9 @@ namespace inkwend::testing {
 
 class TempDir {
  public:
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::filesystem::path root = base && *base ? base : "/tmp";
+  TempDir() : TempDir(DefaultRoot()) {}
+  // Below `root` instead (a file system of the test's choosing).
+  explicit TempDir(const std::filesystem::path& root) {
     std::filesystem::create_directories(root);
     std::string pattern = (root / "inkwend-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
@@ -32,6 +32,10 @@ class TempDir {
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
  private:
+  static std::filesystem::path DefaultRoot() {
+    const char* base = std::getenv("TMPDIR");
+    return base && *base ? base : "/tmp";
+  }
   std::filesystem::path path_;
 };
 

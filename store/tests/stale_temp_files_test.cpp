@@ -21,6 +21,7 @@ TEST(StaleTempFiles, OnlyTemporaryFilesOfOurOwnWritesAreRemoved) {
     bool removed;
   } cases[] = {
       {"KW.INI.tmp-a1B2c3", true},
+      {"Password.journal.tmp-a1B2c3", true},
       {"Entries/20240305.KWE.tmp-Zz09aQ", true},
       {"Entries/20240305.KWE.damaged.tmp-abcdef", true},
       {"Entries/20240305.KWE.damaged-12.tmp-abcdef", true},
@@ -54,6 +55,24 @@ TEST(StaleTempFiles, OnlyTemporaryFilesOfOurOwnWritesAreRemoved) {
   EXPECT_EQ(RemoveStaleTempFiles(dir.path(), RealFileSystem()), expected);
   for (const Case& c : cases) EXPECT_EQ(std::filesystem::exists(dir / c.name), !c.removed) << c.name;
   EXPECT_TRUE(std::filesystem::is_directory(dir / "Entries/20240306.KWE.tmp-abcdef"));
+}
+
+// A password change's re-enciphered copies go only when no journal says a run still needs them.
+TEST(StaleTempFiles, ReencipheredCopiesGoOnlyWithoutAJournal) {
+  for (const bool journal : {false, true}) {
+    SCOPED_TRACE(journal ? "journal" : "no journal");
+    TempDir dir;
+    std::filesystem::create_directory(dir / "Entries");
+    if (journal) WriteFile(dir / kPasswordJournalName, "x");
+    const char* copies[] = {"Entries/20240305.KWE.rekeyed", "Entries/20240305.KWE.recover.rekeyed",
+                            "Entries/old.kwe.rekeyed"};
+    const char* kept[] = {"Entries/notes.rekeyed", "Entries/20240305.KWE", "KW.INI.rekeyed"};
+    for (const char* name : copies) WriteFile(dir / name, "x");
+    for (const char* name : kept) WriteFile(dir / name, "x");
+    EXPECT_EQ(RemoveStaleTempFiles(dir.path(), RealFileSystem()), journal ? 0 : 3);
+    for (const char* name : copies) EXPECT_EQ(std::filesystem::exists(dir / name), journal) << name;
+    for (const char* name : kept) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+  }
 }
 
 TEST(StaleTempFiles, MissingFoldersAreNoError) {
