@@ -50,21 +50,6 @@ bool IsHtmlTag(std::string_view name) {
   return std::find(std::begin(kTags), std::end(kTags), lower) != std::end(kTags);
 }
 
-uint8_t NearestColor(const TextHeader& to, ColorRef c) {
-  int best = 0;
-  int64_t best_d = std::numeric_limits<int64_t>::max();
-  for (int i = 0; i < 16; ++i) {
-    const ColorRef d = to.colors[static_cast<size_t>(i)];
-    const int64_t dr = RedOf(c) - RedOf(d), dg = GreenOf(c) - GreenOf(d), db = BlueOf(c) - BlueOf(d);
-    const int64_t dist = dr * dr + dg * dg + db * db;
-    if (dist < best_d) {
-      best_d = dist;
-      best = i;
-    }
-  }
-  return static_cast<uint8_t>(best);
-}
-
 // Every paragraph is left marked for layout; the caller lays the document out again.
 void FinishLoad(WPRTFText& doc) {
   doc.header.UpdateTextArea();
@@ -105,23 +90,38 @@ int Report(WPRTFText& doc, const LoadOptions& options, int result, Status status
   return doc.ioResult = result;
 }
 
-// What the indexes of `src` (read into a document of its own) become in `doc`: colours take the
-// nearest colour of doc's table, fonts and tab stops slots of doc's tables, objects and
+// What the indexes of `src` (read into a document of its own) become in `doc`: a character's
+// colours the equal colour of doc's table (added to it when missing), a paragraph's the nearest
+// of its first 16 (it keeps only those), fonts and tab stops slots of doc's tables, objects and
 // footnotes doc's numbers. Building it adds src's fonts, objects and footnotes to doc (the
 // objects' graphics are moved).
 class IndexMap {
  public:
   IndexMap(WPRTFText& doc, WPRTFText& src) : doc_(doc), src_(src) {
-    for (int i = 0; i < 16; ++i)
-      colors_[i] = NearestColor(doc.header, src.header.colors[static_cast<size_t>(i)]);
     MapFonts();
     MoveObjects();
     CopyFootnotes();
   }
 
-  uint8_t Color(int index) const { return colors_[index & 15]; }
-  uint8_t Colors(uint8_t pair) const {
-    return static_cast<uint8_t>(colors_[pair & 15] | colors_[pair >> 4] << 4);
+  uint8_t ParagraphColor(int index) const {
+    return static_cast<uint8_t>(doc_.header.NearestColor(src_.header.Color(index & 15), 16));
+  }
+  uint8_t ParagraphColors(uint8_t pair) const {
+    return static_cast<uint8_t>(ParagraphColor(pair & 15) | ParagraphColor(pair >> 4) << 4);
+  }
+  // Colours are added only as text uses them: a table of another program holds many it does
+  // not use.
+  uint8_t TextColor(uint8_t index) {
+    auto [it, added] = textColors_.try_emplace(index, 0);
+    if (added) it->second = static_cast<uint8_t>(doc_.header.ColorIndexOf(src_.header.Color(index)));
+    return it->second;
+  }
+  uint8_t BackgroundColor(uint8_t index) {
+    if (index == 0) return 0;  // none
+    auto [it, added] = backgroundColors_.try_emplace(index, 0);
+    // Index 0 means no background, so a background is an equal colour from index 1 on.
+    if (added) it->second = static_cast<uint8_t>(doc_.header.ColorIndexOf(src_.header.Color(index), 1));
+    return it->second;
   }
 
   uint64_t Tabs(uint64_t mask) {
@@ -138,15 +138,13 @@ class IndexMap {
   CharAttr Attr(const CharAttr& original, char32_t c) {
     CharAttr a = original;
     a.fontIndex = a.fontIndex < kFontSlots ? fonts_[a.fontIndex] : 0;
-    a.colorIndexes = Colors(a.colorIndexes);
-    if (a.colorIndexes >> 4 == 0 && (a.colorIndexes & 0xF0) == 0) a.SetBackgroundColor(0);
+    a.SetTextColor(TextColor(original.TextColor()));
+    a.SetBackgroundColor(BackgroundColor(original.BackgroundColor()));
     if ((a.charFlags & kCharObject) && c == kCharObjectByNumber)
       a.tagNumber = static_cast<uint16_t>(numbers_[a.tagNumber]);
     if ((a.charFlags & kCharObject) && c == kCharObjectByTag)
       a.tagNumber = static_cast<uint16_t>(tags_[a.tagNumber]);
     if (a.charFlags & kCharFootnote) a.tagNumber = static_cast<uint16_t>(footnotes_[a.tagNumber]);
-    // A background colour of 0 means none and stays 0.
-    if (original.BackgroundColor() == 0) a.SetBackgroundColor(0);
     return a;
   }
 
@@ -193,7 +191,7 @@ class IndexMap {
 
   WPRTFText& doc_;
   WPRTFText& src_;
-  uint8_t colors_[16];
+  std::map<uint8_t, uint8_t> textColors_, backgroundColors_;
   uint8_t fonts_[kFontSlots + 1];
   std::map<int, int> numbers_, tags_, footnotes_;
 };
@@ -239,8 +237,9 @@ void Insert(WPRTFText& doc, WPRTFText& src, const DocPosition& caret, DocPositio
       target = doc.NewParagraph(target, 60);
       target->CopyPropertiesFrom(*s);
       target->tabMask = map.Tabs(s->tabMask);
-      target->borderColor = static_cast<uint8_t>((s->borderColor & 0xF0) | map.Color(s->borderColor));
-      target->shadingColors = map.Colors(s->shadingColors);
+      target->borderColor =
+          static_cast<uint8_t>((s->borderColor & 0xF0) | map.ParagraphColor(s->borderColor));
+      target->shadingColors = map.ParagraphColors(s->shadingColors);
     }
     first = false;
     mapped.clear();
@@ -300,6 +299,11 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
     doc.header.title.clear();
     doc.header.subject.clear();
     doc.header.comment.clear();
+    if (!options.keepLayout) {
+      // The colours past the toolbar's belonged to the text that is gone.
+      doc.header.colors[15] = kDefaultColors[15];
+      doc.header.moreColors.clear();
+    }
     doc.CollectObjects();
     doc.FreeFootnotes();
     try {
@@ -317,7 +321,7 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
   try {
     WPRTFText scratch;
     scratch.header = doc.header;
-    scratch.header.colors = kDefaultColors;
+    scratch.header.ResetColors();
     scratch.defaultAttr = doc.defaultAttr;
     scratch.htmlFilePath = doc.htmlFilePath;
     scratch.provideObjectEvent = doc.provideObjectEvent;
