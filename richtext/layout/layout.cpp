@@ -115,6 +115,15 @@ void TextLayout::TrackCursor(TextCursor* cursor, bool is_caret) { tracked_.push_
 // --------------------------------------------------------------------------------------------
 // Indents
 
+namespace {
+
+// A cell's padding above and below its text, which counts as space before and after.
+int VerticalPaddingTwips(const Paragraph* par) {
+  return par->IsTableCell() ? par->tableLayout[1] * kCellPaddingUnit : 0;
+}
+
+}  // namespace
+
 int TextLayout::BorderDistanceTwips(const Paragraph* par) const {
   const int mm = par->borderColor >> 4;
   const int border = par->HasBorder() && mm >= 1 ? mm * 567 / 10 : 0;
@@ -486,8 +495,7 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
       h = v;
     }
   }
-  // A cell's padding above and below its text counts as space before and after.
-  const int padding = par->IsTableCell() ? par->tableLayout[1] * kCellPaddingUnit : 0;
+  const int padding = VerticalPaddingTwips(par);
   if (line == 0) {
     const int before = PxY(par->spaceBefore + padding);
     h += before;
