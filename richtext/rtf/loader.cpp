@@ -1,6 +1,7 @@
 #include "richtext/rtf/loader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -103,6 +104,11 @@ class IndexMap {
     CopyFootnotes();
   }
 
+  static std::array<int16_t, kMaxColors> Unmapped() {
+    std::array<int16_t, kMaxColors> a;
+    a.fill(-1);
+    return a;
+  }
   uint8_t ParagraphColor(int index) const {
     return static_cast<uint8_t>(doc_.header.NearestColor(src_.header.Color(index & 15), 16));
   }
@@ -112,16 +118,16 @@ class IndexMap {
   // Colours are added only as text uses them: a table of another program holds many it does
   // not use.
   uint8_t TextColor(uint8_t index) {
-    auto [it, added] = textColors_.try_emplace(index, 0);
-    if (added) it->second = static_cast<uint8_t>(doc_.header.ColorIndexOf(src_.header.Color(index)));
-    return it->second;
+    int16_t& m = textColors_[index];
+    if (m < 0) m = static_cast<int16_t>(doc_.header.ColorIndexOf(src_.header.Color(index)));
+    return static_cast<uint8_t>(m);
   }
   uint8_t BackgroundColor(uint8_t index) {
     if (index == 0) return 0;  // none
-    auto [it, added] = backgroundColors_.try_emplace(index, 0);
+    int16_t& m = backgroundColors_[index];
     // Index 0 means no background, so a background is an equal colour from index 1 on.
-    if (added) it->second = static_cast<uint8_t>(doc_.header.ColorIndexOf(src_.header.Color(index), 1));
-    return it->second;
+    if (m < 0) m = static_cast<int16_t>(doc_.header.ColorIndexOf(src_.header.Color(index), 1));
+    return static_cast<uint8_t>(m);
   }
 
   uint64_t Tabs(uint64_t mask) {
@@ -191,7 +197,8 @@ class IndexMap {
 
   WPRTFText& doc_;
   WPRTFText& src_;
-  std::map<uint8_t, uint8_t> textColors_, backgroundColors_;
+  // Document index of each source index, -1 until asked for.
+  std::array<int16_t, kMaxColors> textColors_ = Unmapped(), backgroundColors_ = Unmapped();
   uint8_t fonts_[kFontSlots + 1];
   std::map<int, int> numbers_, tags_, footnotes_;
 };
