@@ -57,12 +57,14 @@ void FinishLoad(WPRTFText& doc) {
   for (Paragraph* p = doc.FirstParagraph(); p; p = p->next) p->MarkDirty();
 }
 
+// `into_scratch`: the document is one of its own that the text is inserted from.
 int RunReader(WPRTFText& doc, WPStream& stream, WPLoadFormat format, const LoadOptions& options,
-              Status& status) {
+              Status& status, bool into_scratch = false) {
   if (format == WPLoadFormat::FormatRTF) {
     WPRtfReader reader(&doc);
     reader.automaticText = options.automaticText;
     reader.keepLayout = options.keepLayout;
+    reader.readColors = into_scratch;
     reader.pictureDecoder = options.pictureDecoder;
     const int result = reader.Read(stream);
     status = reader.GetStatus();
@@ -119,15 +121,22 @@ class IndexMap {
   // not use.
   uint8_t TextColor(uint8_t index) {
     int16_t& m = textColors_[index];
-    if (m < 0) m = static_cast<int16_t>(doc_.header.ColorIndexOf(src_.header.Color(index)));
+    if (m < 0) m = static_cast<int16_t>(MapColor(index, 0));
     return static_cast<uint8_t>(m);
   }
   uint8_t BackgroundColor(uint8_t index) {
     if (index == 0) return 0;  // none
     int16_t& m = backgroundColors_[index];
     // Index 0 means no background, so a background is an equal colour from index 1 on.
-    if (m < 0) m = static_cast<int16_t>(doc_.header.ColorIndexOf(src_.header.Color(index), 1));
+    if (m < 0) m = static_cast<int16_t>(MapColor(index, 1));
     return static_cast<uint8_t>(m);
+  }
+  // The same index where both tables hold the same colour there (text copied within the
+  // diary keeps its indexes), else the first equal colour, added when the document has none.
+  int MapColor(uint8_t index, int first) const {
+    const ColorRef c = src_.header.Color(index);
+    if (index < doc_.header.ColorCount() && doc_.header.Color(index) == c) return index;
+    return doc_.header.ColorIndexOf(c, first);
   }
 
   uint64_t Tabs(uint64_t mask) {
@@ -334,7 +343,9 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
     scratch.provideObjectEvent = doc.provideObjectEvent;
     scratch.SetAttributeMode(doc.AttributeMode());
     LoadOptions scratch_options = options;
-    result = RunReader(scratch, stream, reader_format, scratch_options, status);
+    // The scratch document reads the text's own colour table: its colours are mapped into the
+    // document's table, so that the document's are kept.
+    result = RunReader(scratch, stream, reader_format, scratch_options, status, true);
     progress.Advance(50);
     if (result == kResultOutOfMemory) return Report(doc, options, result, std::move(status));
     if (scratch.IsEmpty() && scratch.Objects().empty())

@@ -22,7 +22,7 @@ bool WPRtfReader::DoDestination(const RtfKeyword& k) {
       rtfColors_.assign(1, 0);
       colorMap_.clear();
       // What this table does not state past the first 15 entries is the diary's default.
-      if (!keepLayout) {
+      if (!KeepsColors()) {
         doc_.header.colors[15] = kDefaultColors[15];
         doc_.header.moreColors.clear();
       }

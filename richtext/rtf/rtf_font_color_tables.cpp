@@ -110,7 +110,7 @@ void WPRtfReader::EndFontDefinition() {
 }
 
 void WPRtfReader::SetColorComponent(int shift, int32_t value) {
-  if (f_.dest != Destination::ColorTable || keepLayout || rtfColors_.empty()) return;
+  if (f_.dest != Destination::ColorTable || KeepsColors() || rtfColors_.empty()) return;
   const size_t index = rtfColors_.size() - 1;
   ColorRef& c = rtfColors_[index];
   c = (c & ~(0xFFu << shift)) | (static_cast<ColorRef>(std::clamp(value, 0, 255)) << shift);

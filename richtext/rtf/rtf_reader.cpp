@@ -265,7 +265,7 @@ void WPRtfReader::CharOut(char32_t c) {
 }
 
 void WPRtfReader::NextColor() {
-  if (!keepLayout && rtfColors_.size() < kMaxRtfColors) {
+  if (!KeepsColors() && rtfColors_.size() < kMaxRtfColors) {
     EndColorDefinition();
     rtfColors_.push_back(0);  // the next definition starts as black
     const size_t index = rtfColors_.size() - 1;

@@ -36,8 +36,12 @@ class WPRtfReader : public WPTextReader {
   explicit WPRtfReader(WPRTFText* doc);
   ~WPRtfReader() override;
 
-  // Keeps the document's colour table and page layout (colour and page words are ignored).
+  // Keeps the document's page layout (page words are ignored), and its colour table unless
+  // readColors (colour table words are ignored; a document of its own that the text is inserted
+  // from reads them, to map them into the document's).
   bool keepLayout = false;
+  bool readColors = false;
+  bool KeepsColors() const { return keepLayout && !readColors; }
   // Decodes PNG and JPEG pictures; without one they load as empty objects. Not owned; it must
   // outlive the reads.
   const WPPictureDecoder* pictureDecoder = nullptr;
