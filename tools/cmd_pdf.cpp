@@ -17,6 +17,10 @@
 
 namespace {
 
+// Ten device pixels to the point: every size of whole and half points is a whole number of
+// pixels, so that no size is rounded up or down before its text is measured.
+constexpr int kPdfResolution = 720;
+
 bool ParseInches(const std::string& text, double& out) {
   if (text.empty()) return false;
   errno = 0;
@@ -89,7 +93,7 @@ int RunPdf(const std::vector<std::string>& args) {
     doc.header.SetMargins(twips, twips, twips, twips);
   }
   std::string error;
-  if (!inkwend::PrintDocumentToPdf(layout, positional[1], &error)) {
+  if (!inkwend::PrintDocumentToPdf(layout, positional[1], &error, kPdfResolution)) {
     std::fprintf(stderr, "inkwend-tool: %s\n", error.c_str());
     return 1;
   }

@@ -754,7 +754,8 @@ std::string EditController::SelectionAsRtf() {
   const bool drop = doc_.dropProtectedAttribute;
   doc_.dropProtectedAttribute = (protectedProp & kPpDontCopyProtectedAttribute) != 0;
   const TextRange range = SelectionRange();
-  WriteDocument(doc_, memory, WPLoadFormat::FormatRTF, &range);
+  // Other programs read the clipboard too: it says what they understand as well.
+  WriteDocument(doc_, memory, WPLoadFormat::FormatRTF, &range, false, RtfFlavour::Clipboard);
   doc_.dropProtectedAttribute = drop;
   std::string bytes = memory.TakeBytes();
   while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
@@ -925,9 +926,7 @@ void EditController::ChangeSelectionAttr(const std::function<void(CharAttr&)>& c
   Finished(true);
 }
 
-ColorRef EditController::PaletteColor(int index) const {
-  return doc_.header.colors[static_cast<size_t>(std::clamp(index, 0, 127) & 15)];
-}
+ColorRef EditController::PaletteColor(int index) const { return doc_.header.Color(index); }
 
 // --------------------------------------------------------------------------------------------
 // Paragraphs

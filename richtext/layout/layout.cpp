@@ -115,10 +115,20 @@ void TextLayout::TrackCursor(TextCursor* cursor, bool is_caret) { tracked_.push_
 // --------------------------------------------------------------------------------------------
 // Indents
 
+namespace {
+
+// A cell's padding above and below its text, which counts as space before and after.
+int VerticalPaddingTwips(const Paragraph* par) {
+  return par->IsTableCell() ? par->tableLayout[1] * kCellPaddingUnit : 0;
+}
+
+}  // namespace
+
 int TextLayout::BorderDistanceTwips(const Paragraph* par) const {
   const int mm = par->borderColor >> 4;
-  if (!par->HasBorder() || mm < 1) return 0;
-  return mm * 567 / 10;
+  const int border = par->HasBorder() && mm >= 1 ? mm * 567 / 10 : 0;
+  // A cell keeps its text off its edges by its padding as well, with a border or without.
+  return par->IsTableCell() ? border + par->tableLayout[0] * kCellPaddingUnit : border;
 }
 
 int TextLayout::CellLeftTwips(const Paragraph* par) const {
@@ -230,10 +240,10 @@ RunStyle TextLayout::StyleFor(const CharAttr& attr, bool printing) const {
   RunStyle s;
   const CharacterAttr* hl = HighlightOf(attr);
 
-  s.text = doc_.header.colors[attr.TextColor()];
+  s.text = doc_.header.Color(attr.TextColor());
   if (hl && hl->UseTextColor()) s.text = hl->TextColor();
   if (attr.BackgroundColor() != 0) {
-    s.background = doc_.header.colors[attr.BackgroundColor()];
+    s.background = doc_.header.Color(attr.BackgroundColor());
     s.hasBackground = true;
   } else {
     s.background = printing ? 0xFFFFFF : backgroundColor;
@@ -485,12 +495,13 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
       h = v;
     }
   }
+  const int padding = VerticalPaddingTwips(par);
   if (line == 0) {
-    const int before = PxY(par->spaceBefore);
+    const int before = PxY(par->spaceBefore + padding);
     h += before;
     asc += before;
   }
-  if (line == par->LineCount() - 1) h += PxY(par->spaceAfter);
+  if (line == par->LineCount() - 1) h += PxY(par->spaceAfter + padding);
   box.height = static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF));
   box.ascent = static_cast<uint16_t>(std::clamp(asc, 0, 0xFFFF));
   return box.height != old;

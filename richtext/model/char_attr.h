@@ -2,7 +2,6 @@
 // One character's attributes: a 16-byte record kept beside every character of a paragraph.
 // Fonts, colours and tab stops live in shared tables of the document header; a record refers to
 // them by index, so equal formatting costs no more than a compare of a few bytes.
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -50,16 +49,20 @@ struct CharAttr {
   uint8_t layoutFlags = 0;
   uint8_t moreFlags = 0;
   uint8_t pointSize = 0;  // whole points; 0 means the default, 10 points
-  uint8_t spare = 0;
+  // High nibbles of the colour indexes past the toolbar's 16: low nibble text, high background.
+  uint8_t colorHigh = 0;
   uint16_t tagNumber = 0;  // insert-point number, object tag/number, or footnote id
 
-  uint8_t TextColor() const { return colorIndexes & 0x0F; }
-  uint8_t BackgroundColor() const { return colorIndexes >> 4; }
+  // Colour table indexes 0..255; a background of 0 means none.
+  uint8_t TextColor() const { return static_cast<uint8_t>((colorIndexes & 0x0F) | (colorHigh & 0x0F) << 4); }
+  uint8_t BackgroundColor() const { return static_cast<uint8_t>(colorIndexes >> 4 | (colorHigh & 0xF0)); }
   void SetTextColor(uint8_t index) {
     colorIndexes = static_cast<uint8_t>((colorIndexes & 0xF0) | (index & 0x0F));
+    colorHigh = static_cast<uint8_t>((colorHigh & 0xF0) | index >> 4);
   }
   void SetBackgroundColor(uint8_t index) {
     colorIndexes = static_cast<uint8_t>((colorIndexes & 0x0F) | ((index & 0x0F) << 4));
+    colorHigh = static_cast<uint8_t>((colorHigh & 0x0F) | (index & 0xF0));
   }
   // Style bits in the low byte, character flags in the high byte: the insert-point flag reads
   // as 4096, automatic text as 8192 and double underline as 16.
@@ -67,25 +70,20 @@ struct CharAttr {
   int EffectivePointSize() const { return pointSize == 0 ? 10 : pointSize; }
 
   // Two records belong to one run (for writing and painting) when font, colours, the four
-  // flag bytes and the size agree; cached metrics, the spare byte and the tag do not count.
+  // flag bytes and the size agree; cached metrics and the tag do not count.
   bool SameRun(const CharAttr& other) const {
     uint64_t a, b;
     std::memcpy(&a, &fontIndex, 8);
     std::memcpy(&b, &other.fontIndex, 8);
-    return ((a ^ b) & kRunMask) == 0;
+    return a == b;
   }
 
   bool operator==(const CharAttr&) const = default;
-
- private:
-  // Bytes 6..12 of the record, read as one little-endian word starting at byte 6.
-  static constexpr uint64_t kRunMask = 0x00FFFFFFFFFFFFFFull;
 };
 
-static_assert(std::endian::native == std::endian::little, "SameRun reads bytes 6..13 as one word");
 static_assert(sizeof(CharAttr) == 16, "the attribute record is 16 bytes");
 static_assert(offsetof(CharAttr, fontIndex) == 6 && offsetof(CharAttr, pointSize) == 12 &&
-                  offsetof(CharAttr, tagNumber) == 14,
-              "attribute record layout");
+                  offsetof(CharAttr, colorHigh) == 13 && offsetof(CharAttr, tagNumber) == 14,
+              "attribute record layout: SameRun reads bytes 6..13 as one word");
 
 }  // namespace inkwend

@@ -177,6 +177,9 @@ void WPRTFText::Clear() {
   header.title.clear();
   header.subject.clear();
   header.comment.clear();
+  // Colours past the toolbar's 16 came with the text: they go with it.
+  header.colors[15] = kDefaultColors[15];
+  header.moreColors.clear();
   EnsureOneParagraph();
 }
 

@@ -34,8 +34,10 @@ std::string Quote(std::span<const char32_t> text) {
 }
 
 std::string Attr(const CharAttr& a) {
+  // Colours past the first 16 show their high nibbles after the low ones.
+  const std::string high = a.colorHigh != 0 ? "/" + Hex2(a.colorHigh) : "";
   return "f" + std::to_string(a.fontIndex) + " s" + std::to_string(a.pointSize) + " c" +
-         Hex2(a.colorIndexes) + " st" + Hex2(a.styleBits) + " cf" + Hex2(a.charFlags) + " lf" +
+         Hex2(a.colorIndexes) + high + " st" + Hex2(a.styleBits) + " cf" + Hex2(a.charFlags) + " lf" +
          Hex2(a.layoutFlags) + " mf" + Hex2(a.moreFlags) + " t" + std::to_string(a.tagNumber);
 }
 

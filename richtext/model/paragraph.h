@@ -32,6 +32,8 @@ inline constexpr uint8_t kDirtyPaint = 0x02;
 inline constexpr uint8_t kDirtyAll = kDirtyWrap | kDirtyPaint;
 
 // borderFlags[0]
+inline constexpr int kCellPaddingUnit = 5;  // twips, the unit of a cell's padding
+
 inline constexpr uint8_t kBorderOn = 0x01;
 inline constexpr uint8_t kBorderEndsBlock = 0x02;  // the bordered block ends after this paragraph
 inline constexpr uint8_t kBorderTop = 0x04;
@@ -90,6 +92,8 @@ class Paragraph {
   uint64_t tabMask = 0;   // bit n set: header tab slot n applies to this paragraph
   uint8_t cellStart = 0;  // table cell: left edge in 1/255 of the row's usable width
   uint8_t cellWidth = 0;  // table cell: width in 1/255 of the row's usable width
+  // Table cell: the space between the cell's edges and its text, in kCellPaddingUnit, left and
+  // right in [0], top and bottom in [1] (cells from other programs; the diary's own keep 0).
   uint8_t tableLayout[2] = {0, 0};
 
   // The chain. The document owns every paragraph; these only link them.

@@ -1,6 +1,7 @@
 #include "richtext/model/text_header.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace inkwend {
@@ -45,6 +46,41 @@ int TwipsToPixels(int64_t twips, int ppi) {
 TextHeader::TextHeader() {
   std::iota(tabOrder.begin(), tabOrder.end(), 0);
   UpdateTextArea();
+}
+
+// --- colours ---
+
+ColorRef TextHeader::Color(int index) const {
+  if (index >= 0 && index < 16) return colors[static_cast<size_t>(index)];
+  const size_t more = static_cast<size_t>(index) - 16;
+  return index > 0 && more < moreColors.size() ? moreColors[more] : 0;
+}
+
+int TextHeader::ColorIndexOf(ColorRef c, int first) {
+  for (int i = first; i < ColorCount(); ++i) {
+    if (Color(i) == c) return i;
+  }
+  if (ColorCount() >= kMaxColors) return NearestColor(c, kMaxColors);
+  moreColors.push_back(c);
+  return ColorCount() - 1;
+}
+
+int TextHeader::NearestColor(ColorRef c, int count) const {
+  // The "red mean" distance: weights that follow the eye's sensitivity closely enough that dark
+  // red stays dark red rather than turning into a brighter primary.
+  int best = 0;
+  int64_t best_d = std::numeric_limits<int64_t>::max();
+  for (int i = 0; i < std::min(count, ColorCount()); ++i) {
+    const ColorRef d = Color(i);
+    const int64_t mean_red = (RedOf(c) + RedOf(d)) / 2;
+    const int64_t dr = RedOf(c) - RedOf(d), dg = GreenOf(c) - GreenOf(d), db = BlueOf(c) - BlueOf(d);
+    const int64_t dist = (512 + mean_red) * dr * dr + 1024 * dg * dg + (767 - mean_red) * db * db;
+    if (dist < best_d) {
+      best_d = dist;
+      best = i;
+    }
+  }
+  return best;
 }
 
 // --- fonts ---

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace inkwend {
 
@@ -48,6 +49,10 @@ inline constexpr std::array<ColorRef, 16> kDefaultColors = {
     0x000000, 0x0000FF, 0x008000, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x800080, 0x000080,
     0x00FF00, 0xFFFF00, 0x808000, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000};
 
+// A character refers to a colour by an 8-bit index: the 16 entries of the toolbar's table first,
+// then the colours a document from elsewhere brings beyond them.
+inline constexpr int kMaxColors = 256;
+
 struct FontSlot {
   std::u32string name;  // at most 31 characters; an empty name ends the table
   uint8_t pitchFamily = 0;
@@ -64,8 +69,9 @@ class TextHeader {
  public:
   TextHeader();
 
-  // Colour table.
+  // Colour table: the 16 entries the toolbar offers, and what a document holds past them.
   std::array<ColorRef, 16> colors = kDefaultColors;
+  std::vector<ColorRef> moreColors;  // indexes 16 and up, at most kMaxColors in all
 
   // Screen metrics. The text area (in pixels) follows page size, margins and resolution; call
   // UpdateTextArea() after changing any of them directly, or use the setters below.
@@ -110,6 +116,23 @@ class TextHeader {
   int FindFont(std::u32string_view name) const;
   int FontCount() const;  // used slots before the first empty name
   void ClearFonts();
+
+  // --- colours ---
+  int ColorCount() const { return 16 + static_cast<int>(moreColors.size()); }
+  // The colour of an index; one past the table reads as black.
+  ColorRef Color(int index) const;
+  // Whether the table says more than its first 15 entries (which is all a file of the diary's own
+  // states): index 15 holds a colour of its own, or there are colours past the 16.
+  bool ColorsBeyondDefault() const { return colors[15] != kDefaultColors[15] || !moreColors.empty(); }
+  // Index of the colour, the first of the table from `first` on that is equal; added past the 16
+  // when missing. When the table is full, the perceptually nearest colour's index.
+  int ColorIndexOf(ColorRef c, int first = 0);
+  // Index of the perceptually nearest colour among the first `count` entries.
+  int NearestColor(ColorRef c, int count) const;
+  void ResetColors() {
+    colors = kDefaultColors;
+    moreColors.clear();
+  }
 
   // --- tabs ---
   // Adds a tab stop (twips, kind 0..3 or kTabAnyKind) and returns the mask with its slot's bit:

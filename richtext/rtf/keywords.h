@@ -45,8 +45,9 @@ enum class RtfAction : uint8_t {
   PageBreak,
   Keep,
   Tx,
-  TabKind,  // `Arg` = pending tab kind
-  Border,   // `Arg` = bits of the first border byte, high byte = bits of the second
+  TabKind,     // `Arg` = pending tab kind
+  Border,      // `Arg` = bits of the first border byte, high byte = bits of the second
+  BorderNone,  // \brdrnone, \brdrnil, \brdrtbl: the side just named has no border
   BrdrW,
   Brsp,
   BrdrCf,
@@ -68,6 +69,8 @@ enum class RtfAction : uint8_t {
   Cell,
   Intbl,
   Clmrg,
+  CellPadding,      // `Arg` = side (0 left, 1 top, 2 right, 3 bottom) + kPaddingOfRow for the row's
+  CellPaddingUnit,  // the unit of that padding (3 twips; anything else: the padding is unset)
   Trgaph,
   Trleft,
   // colour table
@@ -102,6 +105,8 @@ enum class RtfAction : uint8_t {
   Bin,
   ParBreak,  // backslash + CR or LF
 };
+
+inline constexpr int32_t kPaddingOfRow = 4;  // in the `Arg` of CellPadding and CellPaddingUnit
 
 struct RtfKeyword {
   std::string_view word;

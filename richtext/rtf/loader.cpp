@@ -1,6 +1,7 @@
 #include "richtext/rtf/loader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -50,33 +51,20 @@ bool IsHtmlTag(std::string_view name) {
   return std::find(std::begin(kTags), std::end(kTags), lower) != std::end(kTags);
 }
 
-uint8_t NearestColor(const TextHeader& to, ColorRef c) {
-  int best = 0;
-  int64_t best_d = std::numeric_limits<int64_t>::max();
-  for (int i = 0; i < 16; ++i) {
-    const ColorRef d = to.colors[static_cast<size_t>(i)];
-    const int64_t dr = RedOf(c) - RedOf(d), dg = GreenOf(c) - GreenOf(d), db = BlueOf(c) - BlueOf(d);
-    const int64_t dist = dr * dr + dg * dg + db * db;
-    if (dist < best_d) {
-      best_d = dist;
-      best = i;
-    }
-  }
-  return static_cast<uint8_t>(best);
-}
-
 // Every paragraph is left marked for layout; the caller lays the document out again.
 void FinishLoad(WPRTFText& doc) {
   doc.header.UpdateTextArea();
   for (Paragraph* p = doc.FirstParagraph(); p; p = p->next) p->MarkDirty();
 }
 
+// `into_scratch`: the document is one of its own that the text is inserted from.
 int RunReader(WPRTFText& doc, WPStream& stream, WPLoadFormat format, const LoadOptions& options,
-              Status& status) {
+              Status& status, bool into_scratch = false) {
   if (format == WPLoadFormat::FormatRTF) {
     WPRtfReader reader(&doc);
     reader.automaticText = options.automaticText;
     reader.keepLayout = options.keepLayout;
+    reader.readColors = into_scratch;
     reader.pictureDecoder = options.pictureDecoder;
     const int result = reader.Read(stream);
     status = reader.GetStatus();
@@ -105,23 +93,50 @@ int Report(WPRTFText& doc, const LoadOptions& options, int result, Status status
   return doc.ioResult = result;
 }
 
-// What the indexes of `src` (read into a document of its own) become in `doc`: colours take the
-// nearest colour of doc's table, fonts and tab stops slots of doc's tables, objects and
+// What the indexes of `src` (read into a document of its own) become in `doc`: a character's
+// colours the equal colour of doc's table (added to it when missing), a paragraph's the nearest
+// of its first 16 (it keeps only those), fonts and tab stops slots of doc's tables, objects and
 // footnotes doc's numbers. Building it adds src's fonts, objects and footnotes to doc (the
 // objects' graphics are moved).
 class IndexMap {
  public:
   IndexMap(WPRTFText& doc, WPRTFText& src) : doc_(doc), src_(src) {
-    for (int i = 0; i < 16; ++i)
-      colors_[i] = NearestColor(doc.header, src.header.colors[static_cast<size_t>(i)]);
     MapFonts();
     MoveObjects();
     CopyFootnotes();
   }
 
-  uint8_t Color(int index) const { return colors_[index & 15]; }
-  uint8_t Colors(uint8_t pair) const {
-    return static_cast<uint8_t>(colors_[pair & 15] | colors_[pair >> 4] << 4);
+  static std::array<int16_t, kMaxColors> Unmapped() {
+    std::array<int16_t, kMaxColors> a;
+    a.fill(-1);
+    return a;
+  }
+  uint8_t ParagraphColor(int index) const {
+    return static_cast<uint8_t>(doc_.header.NearestColor(src_.header.Color(index & 15), 16));
+  }
+  uint8_t ParagraphColors(uint8_t pair) const {
+    return static_cast<uint8_t>(ParagraphColor(pair & 15) | ParagraphColor(pair >> 4) << 4);
+  }
+  // Colours are added only as text uses them: a table of another program holds many it does
+  // not use.
+  uint8_t TextColor(uint8_t index) {
+    int16_t& m = textColors_[index];
+    if (m < 0) m = static_cast<int16_t>(MapColor(index, 0));
+    return static_cast<uint8_t>(m);
+  }
+  uint8_t BackgroundColor(uint8_t index) {
+    if (index == 0) return 0;  // none
+    int16_t& m = backgroundColors_[index];
+    // Index 0 means no background, so a background is an equal colour from index 1 on.
+    if (m < 0) m = static_cast<int16_t>(MapColor(index, 1));
+    return static_cast<uint8_t>(m);
+  }
+  // The same index where both tables hold the same colour there (text copied within the
+  // diary keeps its indexes), else the first equal colour, added when the document has none.
+  int MapColor(uint8_t index, int first) const {
+    const ColorRef c = src_.header.Color(index);
+    if (index < doc_.header.ColorCount() && doc_.header.Color(index) == c) return index;
+    return doc_.header.ColorIndexOf(c, first);
   }
 
   uint64_t Tabs(uint64_t mask) {
@@ -138,15 +153,13 @@ class IndexMap {
   CharAttr Attr(const CharAttr& original, char32_t c) {
     CharAttr a = original;
     a.fontIndex = a.fontIndex < kFontSlots ? fonts_[a.fontIndex] : 0;
-    a.colorIndexes = Colors(a.colorIndexes);
-    if (a.colorIndexes >> 4 == 0 && (a.colorIndexes & 0xF0) == 0) a.SetBackgroundColor(0);
+    a.SetTextColor(TextColor(original.TextColor()));
+    a.SetBackgroundColor(BackgroundColor(original.BackgroundColor()));
     if ((a.charFlags & kCharObject) && c == kCharObjectByNumber)
       a.tagNumber = static_cast<uint16_t>(numbers_[a.tagNumber]);
     if ((a.charFlags & kCharObject) && c == kCharObjectByTag)
       a.tagNumber = static_cast<uint16_t>(tags_[a.tagNumber]);
     if (a.charFlags & kCharFootnote) a.tagNumber = static_cast<uint16_t>(footnotes_[a.tagNumber]);
-    // A background colour of 0 means none and stays 0.
-    if (original.BackgroundColor() == 0) a.SetBackgroundColor(0);
     return a;
   }
 
@@ -193,7 +206,8 @@ class IndexMap {
 
   WPRTFText& doc_;
   WPRTFText& src_;
-  uint8_t colors_[16];
+  // Document index of each source index, -1 until asked for.
+  std::array<int16_t, kMaxColors> textColors_ = Unmapped(), backgroundColors_ = Unmapped();
   uint8_t fonts_[kFontSlots + 1];
   std::map<int, int> numbers_, tags_, footnotes_;
 };
@@ -239,8 +253,9 @@ void Insert(WPRTFText& doc, WPRTFText& src, const DocPosition& caret, DocPositio
       target = doc.NewParagraph(target, 60);
       target->CopyPropertiesFrom(*s);
       target->tabMask = map.Tabs(s->tabMask);
-      target->borderColor = static_cast<uint8_t>((s->borderColor & 0xF0) | map.Color(s->borderColor));
-      target->shadingColors = map.Colors(s->shadingColors);
+      target->borderColor =
+          static_cast<uint8_t>((s->borderColor & 0xF0) | map.ParagraphColor(s->borderColor));
+      target->shadingColors = map.ParagraphColors(s->shadingColors);
     }
     first = false;
     mapped.clear();
@@ -300,6 +315,11 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
     doc.header.title.clear();
     doc.header.subject.clear();
     doc.header.comment.clear();
+    if (!options.keepLayout) {
+      // The colours past the toolbar's belonged to the text that is gone.
+      doc.header.colors[15] = kDefaultColors[15];
+      doc.header.moreColors.clear();
+    }
     doc.CollectObjects();
     doc.FreeFootnotes();
     try {
@@ -317,13 +337,15 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
   try {
     WPRTFText scratch;
     scratch.header = doc.header;
-    scratch.header.colors = kDefaultColors;
+    scratch.header.ResetColors();
     scratch.defaultAttr = doc.defaultAttr;
     scratch.htmlFilePath = doc.htmlFilePath;
     scratch.provideObjectEvent = doc.provideObjectEvent;
     scratch.SetAttributeMode(doc.AttributeMode());
     LoadOptions scratch_options = options;
-    result = RunReader(scratch, stream, reader_format, scratch_options, status);
+    // The scratch document reads the text's own colour table: its colours are mapped into the
+    // document's table, so that the document's are kept.
+    result = RunReader(scratch, stream, reader_format, scratch_options, status, true);
     progress.Advance(50);
     if (result == kResultOutOfMemory) return Report(doc, options, result, std::move(status));
     if (scratch.IsEmpty() && scratch.Objects().empty())

@@ -21,6 +21,11 @@ bool WPRtfReader::DoDestination(const RtfKeyword& k) {
       f_.dest = Destination::ColorTable;
       rtfColors_.assign(1, 0);
       colorMap_.clear();
+      // What this table does not state past the first 15 entries is the diary's default.
+      if (!KeepsColors()) {
+        doc_.header.colors[15] = kDefaultColors[15];
+        doc_.header.moreColors.clear();
+      }
       return true;
     case RtfAction::InfoText: {
       // Only the first title, comment and subject are kept.

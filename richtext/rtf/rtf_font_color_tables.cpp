@@ -1,8 +1,7 @@
 // The font and colour tables of the RTF reader. RTF fonts are mapped to slots of the document's
-// font table (each with the code page of its character set); RTF colours 0..14 become the
-// document's colours, further ones take the nearest colour of the document's table.
+// font table (each with the code page of its character set); RTF colours become the document's
+// colours, those past the room of its table (256) the nearest colour in it.
 #include <algorithm>
-#include <limits>
 
 #include "richtext/rtf/keywords.h"
 #include "richtext/rtf/reader.h"
@@ -111,36 +110,40 @@ void WPRtfReader::EndFontDefinition() {
 }
 
 void WPRtfReader::SetColorComponent(int shift, int32_t value) {
-  if (f_.dest != Destination::ColorTable || keepLayout || rtfColors_.empty()) return;
+  if (f_.dest != Destination::ColorTable || KeepsColors() || rtfColors_.empty()) return;
   const size_t index = rtfColors_.size() - 1;
   ColorRef& c = rtfColors_[index];
   c = (c & ~(0xFFu << shift)) | (static_cast<ColorRef>(std::clamp(value, 0, 255)) << shift);
   if (index < 15) doc_.header.colors[index] = c;
 }
 
+void WPRtfReader::EndColorDefinition() {
+  // Colours from index 15 on join the document's table once their definition is complete, so
+  // that the unfinished entry after the table's last ";" adds nothing.
+  const size_t index = rtfColors_.size() - 1;
+  TextHeader& h = doc_.header;
+  if (index == 15) h.colors[15] = rtfColors_[index];
+  if (index >= 16 && h.ColorCount() < kMaxColors && index == static_cast<size_t>(h.ColorCount()))
+    h.moreColors.push_back(rtfColors_[index]);
+}
+
 uint8_t WPRtfReader::MapColor(int32_t n) {
   if (n < 0) return 0;
-  // Colours the document's table can hold keep their index; further RTF colours take the
-  // nearest colour of the table.
-  if (n < 15 || static_cast<size_t>(n) >= rtfColors_.size()) return static_cast<uint8_t>(n <= 15 ? n : 0);
+  // Colours the document's table holds keep their index; RTF colours past its room take the
+  // nearest colour of the table, and an index past the RTF table reads as colour 0.
+  if (n < 16 || n < doc_.header.ColorCount()) return static_cast<uint8_t>(n);
+  if (static_cast<size_t>(n) >= rtfColors_.size()) return 0;
   if (colorMap_.size() < rtfColors_.size()) colorMap_.resize(rtfColors_.size(), -1);
   int16_t& m = colorMap_[static_cast<size_t>(n)];
-  if (m < 0) {
-    const ColorRef c = rtfColors_[static_cast<size_t>(n)];
-    int best = 0;
-    int64_t best_d = std::numeric_limits<int64_t>::max();
-    for (int i = 0; i < 16; ++i) {
-      const ColorRef d = doc_.header.colors[static_cast<size_t>(i)];
-      const int64_t dr = RedOf(c) - RedOf(d), dg = GreenOf(c) - GreenOf(d), db = BlueOf(c) - BlueOf(d);
-      const int64_t dist = dr * dr + dg * dg + db * db;
-      if (dist < best_d) {
-        best_d = dist;
-        best = i;
-      }
-    }
-    m = static_cast<int16_t>(best);
-  }
+  if (m < 0)
+    m = static_cast<int16_t>(doc_.header.NearestColor(rtfColors_[static_cast<size_t>(n)], kMaxColors));
   return static_cast<uint8_t>(m);
+}
+
+uint8_t WPRtfReader::MapParagraphColor(int32_t n) {
+  // A paragraph's borders and shading keep a colour in 4 bits: the table's first 16 entries.
+  const uint8_t m = MapColor(n);
+  return m < 16 ? m : static_cast<uint8_t>(doc_.header.NearestColor(doc_.header.Color(m), 16));
 }
 
 }  // namespace inkwend

@@ -26,6 +26,8 @@ void WPRtfReader::ApplyProps(Paragraph* par, const ParProps& p) const {
   par->borderColor = p.borderColor;
   par->shadingColors = p.shadingColors;
   par->shadingPercent = p.shadingPercent;
+  par->tableLayout[0] = p.cellPadding[0];
+  par->tableLayout[1] = p.cellPadding[1];
   if (!par->IsTableCell()) par->tabMask = p.tabMask;
   par->MarkDirty();
 }
@@ -90,6 +92,9 @@ bool WPRtfReader::DoBorderShading(const RtfKeyword& k, int32_t n) {
     case A::Border:
       SetBorder(k.arg);
       return true;
+    case A::BorderNone:
+      ClearLastBorderSide();
+      return true;
     case A::BrdrW: {
       const auto w = static_cast<uint8_t>(std::clamp(n / 20, 0, 255));
       if (cell)
@@ -104,7 +109,7 @@ bool WPRtfReader::DoBorderShading(const RtfKeyword& k, int32_t n) {
       return true;
     }
     case A::BrdrCf: {
-      const uint8_t col = MapColor(n);
+      const uint8_t col = MapParagraphColor(n);
       if (cell)
         cell->borderColor = static_cast<uint8_t>((cell->borderColor & 0xF0) | col);
       else
@@ -125,7 +130,7 @@ bool WPRtfReader::DoBorderShading(const RtfKeyword& k, int32_t n) {
       return true;
     }
     case A::Cbpat: {
-      const uint8_t col = MapColor(n);
+      const uint8_t col = MapParagraphColor(n);
       if (cell)
         cell->shadingColors = static_cast<uint8_t>((cell->shadingColors & 0x0F) | col << 4);
       else
@@ -135,7 +140,7 @@ bool WPRtfReader::DoBorderShading(const RtfKeyword& k, int32_t n) {
       return true;
     }
     case A::Cfpat: {
-      const uint8_t col = MapColor(n);
+      const uint8_t col = MapParagraphColor(n);
       if (cell)
         cell->shadingColors = static_cast<uint8_t>((cell->shadingColors & 0xF0) | col);
       else
@@ -151,6 +156,8 @@ void WPRtfReader::EndParagraph() {
   if (f_.props.inTable) {
     // Paragraphs inside a table cell become lines of the cell's one paragraph.
     AddChar(kCharLineBreak);
+    cellParAlignment_ = f_.props.alignment;
+    cellParEnd_ = CellTextLength();
     return;
   }
   ApplyProps(par_, f_.props);
@@ -180,6 +187,7 @@ void WPRtfReader::Pard() {
     p.border[0] = p.border[1] = 0;
     p.borderWidth = p.borderColor = 0;
     p.shadingColors = p.shadingPercent = 0;
+    p.cellPadding[0] = p.cellPadding[1] = 0;
     p.tabMask = 0;
     p.inTable = false;
     p.tabRestart = true;
@@ -205,6 +213,8 @@ void WPRtfReader::AddTab(int32_t position) {
 void WPRtfReader::SetBorder(int bits) {
   const auto first = static_cast<uint8_t>(bits & 0xFF);
   const auto second = static_cast<uint8_t>(bits >> 8);
+  constexpr uint8_t kSides = kBorderTop | kBorderBottom | kBorderLeft | kBorderRight | kBorderBox;
+  if (first & kSides) lastBorderSide_ = first & kSides;
   if (RtfCellDef* cell = table_.CellBeingDefined()) {
     cell->border[0] |= first;
     cell->border[1] |= second;
@@ -214,6 +224,24 @@ void WPRtfReader::SetBorder(int bits) {
     p.border[0] |= first;
     p.border[1] |= second;
   });
+}
+
+// \brdrnone and its kin after a side: that side has no border (Word states every side of a
+// borderless table so). A border with no side left is no border.
+void WPRtfReader::ClearLastBorderSide() {
+  const auto side = static_cast<uint8_t>(lastBorderSide_);
+  lastBorderSide_ = 0;
+  if (side == 0) return;
+  auto clear = [side](uint8_t(&border)[2]) {
+    border[0] = static_cast<uint8_t>(border[0] & ~side);
+    constexpr uint8_t kSides = kBorderTop | kBorderBottom | kBorderLeft | kBorderRight | kBorderBox;
+    if ((border[0] & kSides) == 0) border[0] = border[1] = 0;
+  };
+  if (RtfCellDef* cell = table_.CellBeingDefined()) {
+    clear(cell->border);
+    return;
+  }
+  Prop([&](ParProps& p) { clear(p.border); });
 }
 
 }  // namespace inkwend

@@ -265,7 +265,8 @@ void WPRtfReader::CharOut(char32_t c) {
 }
 
 void WPRtfReader::NextColor() {
-  if (!keepLayout && rtfColors_.size() < kMaxRtfColors) {
+  if (!KeepsColors() && rtfColors_.size() < kMaxRtfColors) {
+    EndColorDefinition();
     rtfColors_.push_back(0);  // the next definition starts as black
     const size_t index = rtfColors_.size() - 1;
     if (index < 15) doc_.header.colors[index] = 0;

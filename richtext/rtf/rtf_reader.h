@@ -36,8 +36,12 @@ class WPRtfReader : public WPTextReader {
   explicit WPRtfReader(WPRTFText* doc);
   ~WPRtfReader() override;
 
-  // Keeps the document's colour table and page layout (colour and page words are ignored).
+  // Keeps the document's page layout (page words are ignored), and its colour table unless
+  // readColors (colour table words are ignored; a document of its own that the text is inserted
+  // from reads them, to map them into the document's).
   bool keepLayout = false;
+  bool readColors = false;
+  bool KeepsColors() const { return keepLayout && !readColors; }
   // Decodes PNG and JPEG pictures; without one they load as empty objects. Not owned; it must
   // outlive the reads.
   const WPPictureDecoder* pictureDecoder = nullptr;
@@ -66,6 +70,7 @@ class WPRtfReader : public WPTextReader {
     uint8_t border[2] = {0, 0};
     uint8_t borderWidth = 0, borderColor = 0;
     uint8_t shadingColors = 0, shadingPercent = 0;
+    uint8_t cellPadding[2] = {0, 0};  // a cell's Paragraph::tableLayout
     uint64_t tabMask = 0;
     bool inTable = false;
     bool tabRestart = true;  // the next \tx begins a new set
@@ -136,6 +141,8 @@ class WPRtfReader : public WPTextReader {
   void Pard();
   void AddTab(int32_t position);
   void SetBorder(int bits);
+  void ClearLastBorderSide();
+  int CellTextLength() const { return par_->CharCount() + static_cast<int>(run_.size()); }
 
   // --- tables (rtf_tables.cpp) ---
   void EndCell();
@@ -152,7 +159,9 @@ class WPRtfReader : public WPTextReader {
   int FontCodePage(int32_t number) const;
   void SelectDefaultFont();
   uint8_t MapColor(int32_t n);
+  uint8_t MapParagraphColor(int32_t n);
   void NextColor();
+  void EndColorDefinition();
   void SetColorComponent(int shift, int32_t value);
 
   // --- pictures and objects (rtf_pictures.cpp) ---
@@ -215,6 +224,11 @@ class WPRtfReader : public WPTextReader {
   int footnoteCount_ = 0;
   bool pageBreakPending_ = false;
   uint8_t pendingTabKind_ = 0;
+  uint8_t lastBorderSide_ = 0;  // the side bits the last border word named
+  // The alignment in force at the last paragraph end inside the cell being read, and where in
+  // the cell's text that end is (-1: none yet).
+  uint8_t cellParAlignment_ = 0;
+  int cellParEnd_ = -1;
   // Set when the file begins as the diary's own writer begins. That writer states space
   // before, space after and line spacing only where they change, relying on \pard to keep
   // them (every other program restates them after \pard, which resets them as RTF defines);

@@ -12,8 +12,23 @@ constexpr size_t kMaxRowCells = 4096;
 void RtfTableBuilder::StartRowDefinition() {
   cells_.clear();
   cellDef_ = RtfCellDef{};
+  rowPadding_ = RtfCellDef{};
   rowDefinition_ = true;
   cellGap_ = 0;
+}
+
+void RtfTableBuilder::SetPadding(int side, bool of_row, int32_t twips, bool unit) {
+  RtfCellDef& def = of_row ? rowPadding_ : cellDef_;
+  if (unit)
+    def.paddingUnit[side] = static_cast<uint8_t>(std::clamp(twips, 0, 255));
+  else
+    def.padding[side] = std::clamp(twips, 0, 31680);  // at most the width of a page
+}
+
+int32_t RtfTableBuilder::CellPadding(int side) const {
+  const RtfCellDef* cell = CurrentCell();
+  const int32_t own = cell ? PaddingOf(*cell, side) : -1;
+  return own >= 0 ? own : PaddingOf(rowPadding_, side);
 }
 
 void RtfTableBuilder::EndCellDefinition(int32_t edge) {

@@ -17,7 +17,17 @@ struct RtfCellDef {
   uint8_t borderWidth = 0, borderColor = 0;
   uint8_t shadingColors = 0, shadingPercent = 0;
   bool merged = false;
+  // Padding by side (left, top, right, bottom) in twips, and its unit word (3 = twips; any other
+  // leaves the side to the row).
+  int32_t padding[4] = {0, 0, 0, 0};
+  uint8_t paddingUnit[4] = {0, 0, 0, 0};
 };
+
+// A side's padding in twips, -1 when the row or cell does not state it.
+inline int32_t PaddingOf(const RtfCellDef& def, int side) {
+  constexpr uint8_t kTwips = 3;
+  return def.paddingUnit[side] == kTwips ? def.padding[side] : -1;
+}
 
 class RtfTableBuilder {
  public:
@@ -33,6 +43,10 @@ class RtfTableBuilder {
   void EndRowDefinition() { rowDefinition_ = false; }
   void SetGap(int32_t gap) { cellGap_ = gap; }
   int32_t Gap() const { return cellGap_; }
+  // \trpadd* (of the row: `of_row`) and \clpad* (of the cell being defined), and their units.
+  void SetPadding(int side, bool of_row, int32_t twips, bool unit);
+  // The padding of the cell being read on `side`: its own, else the row's, else -1.
+  int32_t CellPadding(int side) const;
 
   // The definition of the cell being read, or nullptr when the row defines fewer cells.
   const RtfCellDef* CurrentCell() const;
@@ -47,7 +61,8 @@ class RtfTableBuilder {
   void EndRowPart(size_t from, size_t to, int32_t text_width);
 
   std::vector<RtfCellDef> cells_;
-  RtfCellDef cellDef_;  // the cell being defined (before its \cellx)
+  RtfCellDef cellDef_;     // the cell being defined (before its \cellx)
+  RtfCellDef rowPadding_;  // the row's padding (only its padding fields are used)
   bool rowDefinition_ = false;
   int cellIndex_ = 0;
   int32_t cellGap_ = 0;

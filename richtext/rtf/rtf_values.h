@@ -29,14 +29,6 @@ inline uint8_t SpacingNibble(int32_t twips) {
   return static_cast<uint8_t>(std::min<int64_t>(n, 15));
 }
 
-// Other programs' \trgaph: the space between a cell's border and its text, to the nearest
-// millimetre (the unit of the border-spacing nibble).
-inline uint8_t CellPaddingNibble(int32_t twips) {
-  if (twips <= 0) return 0;
-  const int64_t mm = (static_cast<int64_t>(twips) * 10 + 283) / 567;
-  return static_cast<uint8_t>(std::min<int64_t>(mm, 15));
-}
-
 // The value of a hexadecimal digit (either case), -1 for any other byte.
 inline constexpr std::array<int8_t, 256> kHexValue = [] {
   std::array<int8_t, 256> t{};

@@ -393,6 +393,10 @@ void WPRTFWriter::WriteHeader() {
     }
     Put("\\charset");
     PutInt(f.charSet);
+    if (flavour == RtfFlavour::Clipboard) {
+      Put("\\fcharset");
+      PutInt(f.charSet);
+    }
     Put(' ');
     WriteInfoText(f.name, CodePageEncoder::For(CodePageOfCharSet(f.charSet)), f.charSet == kSymbolCharSet);
     Put(";}");
@@ -407,8 +411,11 @@ void WPRTFWriter::WriteHeader() {
     font_entry(0, h.fonts[static_cast<size_t>(slot)]);
   }
   Put("}{\\colortbl");
-  for (int i = 0; i < 15; ++i) {
-    const ColorRef c = h.colors[static_cast<size_t>(i)];
+  // The diary's own table leaves its second black (index 15) unwritten; a table with colours of
+  // its own there or past it is written whole, so that they read back as they are.
+  const int count = h.ColorsBeyondDefault() ? h.ColorCount() : 15;
+  for (int i = 0; i < count; ++i) {
+    const ColorRef c = h.Color(i);
     Put("\\red");
     PutInt(RedOf(c));
     Put("\\green");
@@ -498,7 +505,8 @@ std::vector<WPRTFWriter::CellKey> WPRTFWriter::RowCells(Paragraph* first) const 
     cells.push_back(CellKey{{border, c->borderFlags[1], c->borderWidth, c->borderColor},
                             c->cellStart + c->cellWidth,
                             c->shadingColors,
-                            c->shadingPercent});
+                            c->shadingPercent,
+                            {c->tableLayout[0], c->tableLayout[1]}});
     // A row ends with the cell after which no further cells follow.
     if (!(c->parFlags & kParMoreCells)) break;
   }
@@ -660,6 +668,24 @@ void WPRTFWriter::StartRow(Paragraph* par) {
   p.tabMask = par->tabMask;
 }
 
+// Padding of cells from other programs, in the words Word reads (its \clpadt is the left).
+void WPRTFWriter::WriteCellPadding(const Paragraph* c) {
+  if (c->tableLayout[0] != 0) {
+    const int64_t across = int64_t{c->tableLayout[0]} * kCellPaddingUnit;
+    Put("\\clpadft3\\clpadt");
+    PutInt(across);
+    Put("\\clpadfr3\\clpadr");
+    PutInt(across);
+  }
+  if (c->tableLayout[1] != 0) {
+    const int64_t down = int64_t{c->tableLayout[1]} * kCellPaddingUnit;
+    Put("\\clpadfl3\\clpadl");
+    PutInt(down);
+    Put("\\clpadfb3\\clpadb");
+    PutInt(down);
+  }
+}
+
 void WPRTFWriter::WriteCellDefinition(const Paragraph* c) {
   if (c->HasBorder()) {
     const uint8_t b = c->borderFlags[0];
@@ -701,6 +727,7 @@ void WPRTFWriter::WriteCellDefinition(const Paragraph* c) {
       PutInt(c->shadingColors >> 4);
     }
   }
+  WriteCellPadding(c);
 }
 
 void WPRTFWriter::OpenParagraphGroups(Paragraph* par) {
@@ -929,6 +956,12 @@ char* WPRTFWriter::BuildCharAttr(char* out, const CharAttr& a) const {
   if (a.BackgroundColor() != 0) {
     out = Append(out, "\\cb");
     out = AppendInt(out, a.BackgroundColor());
+    if (flavour == RtfFlavour::Clipboard) {
+      out = Append(out, "\\chcbpat");
+      out = AppendInt(out, a.BackgroundColor());
+      out = Append(out, "\\highlight");
+      out = AppendInt(out, a.BackgroundColor());
+    }
   }
   const uint8_t s = a.styleBits;
   if (s & kStyleBold) out = Append(out, "\\b");
@@ -973,7 +1006,10 @@ void WPRTFWriter::WriteCharAttr(const CharAttr& a) {
   // Ordinary blocks are remembered by the record's run bytes, which are all they depend on.
   uint64_t key;
   std::memcpy(&key, &a.fontIndex, sizeof key);
-  key &= (uint64_t{1} << 56) - 1;
+  if (key == kNoBlockKey) {  // a font slot past the table's: never the key of a cached block
+    Commit(BuildCharAttr(out, a));
+    return;
+  }
   if (!blockKeys_) {
     blockKeys_ = std::make_unique<uint64_t[]>(kBlockCacheSize);
     std::fill_n(blockKeys_.get(), kBlockCacheSize, kNoBlockKey);
@@ -1079,11 +1115,12 @@ void WPRTFWriter::WriteDocumentEnd() {
 // ---------------------------------------------------------------------------------------------
 
 int WriteDocument(const WPRTFText& doc, WPStream& stream, WPLoadFormat format, const TextRange* range,
-                  bool omit_closing_zero) {
+                  bool omit_closing_zero, RtfFlavour flavour) {
   if (format == WPLoadFormat::FormatHTML) return kResultNothingToWrite;
   try {
     if (format == WPLoadFormat::FormatRTF) {
       WPRTFWriter writer(doc, stream);
+      writer.flavour = flavour;
       if (range) writer.SetRange(*range);
       return writer.WriteAll();
     }

@@ -148,9 +148,17 @@ class WPTextWriter {
   size_t pendingLen_ = 0;
 };
 
+// Who reads the RTF: the diary's own files keep their format byte for byte; RTF put on the
+// clipboard also says what word processors read in place of the diary's own words.
+enum class RtfFlavour : uint8_t { Stored, Clipboard };
+
 class WPRTFWriter : public WPTextWriter {
  public:
   WPRTFWriter(const WPRTFText& doc, WPStream& stream);
+
+  // Clipboard: "\fcharsetN" beside "\charsetN" in the font table, and "\chcbpatN\highlightN"
+  // beside "\cbN" for backgrounds.
+  RtfFlavour flavour = RtfFlavour::Stored;
 
  protected:
   void WriteCharAttr(const CharAttr& attr) override;
@@ -187,6 +195,7 @@ class WPRTFWriter : public WPTextWriter {
     uint8_t border[4];
     int width;
     uint8_t shadingColors, shadingPercent;
+    uint8_t padding[2];
     bool operator==(const CellKey&) const = default;
   };
   static constexpr int kMaxRowCells = 50;
@@ -206,6 +215,7 @@ class WPRTFWriter : public WPTextWriter {
   void ContinueRow(Paragraph* par);
   void StartRow(Paragraph* par);
   void WriteCellDefinition(const Paragraph* c);
+  void WriteCellPadding(const Paragraph* c);
   void OpenParagraphGroups(Paragraph* par);
   // True when nothing of the paragraph's text would be written (it is empty, or holds only
   // anchors of pictures that are left out).
@@ -233,7 +243,7 @@ class WPRTFWriter : public WPTextWriter {
   };
   static constexpr int kBlockCacheBits = 10;
   static constexpr size_t kBlockCacheSize = size_t{1} << kBlockCacheBits;
-  static constexpr uint64_t kNoBlockKey = ~uint64_t{0};  // run keys have 56 bits
+  static constexpr uint64_t kNoBlockKey = ~uint64_t{0};  // no run key: font slots end at 98
   std::unique_ptr<uint64_t[]> blockKeys_;
   std::unique_ptr<CachedBlock[]> blockTexts_;
 
@@ -252,6 +262,7 @@ class WPRTFWriter : public WPTextWriter {
 // Writes the document (or a range of it) in the given format: FormatRTF or FormatANSI.
 // FormatHTML is refused with result 8. Returns the result code.
 int WriteDocument(const WPRTFText& doc, WPStream& stream, WPLoadFormat format,
-                  const TextRange* range = nullptr, bool omit_closing_zero = false);
+                  const TextRange* range = nullptr, bool omit_closing_zero = false,
+                  RtfFlavour flavour = RtfFlavour::Stored);
 
 }  // namespace inkwend

@@ -156,7 +156,12 @@ TEST(RtfFixedPoint, FilesFromOtherProgramsSettleAfterOneRound) {
 TEST(RtfFixedPoint, GeneratedFilesSettleAfterOneRound) {
   const std::string head =
       "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman\\fcharset204 Times Cyr;}"
-      "{\\f2\\fnil\\fcharset128 Gothic;}{\\f3\\fnil\\fcharset2 Symbol;}}";
+      "{\\f2\\fnil\\fcharset128 Gothic;}{\\f3\\fnil\\fcharset2 Symbol;}}"
+      "{\\colortbl;\\red0\\green0\\blue0;\\red1\\green2\\blue3;\\red4\\green5\\blue6;\\red7\\green8\\blue9;"
+      "\\red9\\green9\\blue9;\\red10\\green9\\blue9;\\red11\\green9\\blue9;\\red12\\green9\\blue9;"
+      "\\red13\\green9\\blue9;\\red14\\green9\\blue9;\\red15\\green9\\blue9;\\red16\\green9\\blue9;"
+      "\\red17\\green9\\blue9;\\red18\\green9\\blue9;\\red19\\green9\\blue9;\\red20\\green9\\blue9;"
+      "\\red21\\green9\\blue9;\\red139\\green69\\blue19;\\red255\\green192\\blue203;}";
   const std::string fragments[] = {
       "text ",
       "\\par ",
@@ -174,6 +179,13 @@ TEST(RtfFixedPoint, GeneratedFilesSettleAfterOneRound) {
       "\\plain ",
       "\\fs28 ",
       "\\cf2 ",
+      "\\cf15 ",
+      "\\cf18 ",
+      "{\\chcbpat19 ",
+      "\\highlight18 ",
+      "\\trowd\\trpaddl55\\trpaddfl3\\clbrdrt\\brdrnone\\clbrdrb\\brdrs\\clpadft3\\clpadt90\\cellx2500 ",
+      "{\\pard\\intbl\\qr right\\par}",
+      "\\clcbpat19 ",
       "\\trowd\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\cellx2000\\cellx4000 ",
       "\\trowd\\trleft300\\cellx3000 ",
       "\\intbl ",

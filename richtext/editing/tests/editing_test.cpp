@@ -715,6 +715,32 @@ TEST_F(Editor, PastedRtfKeepsItsOwnItalics) {
   }
 }
 
+// RTF pasted from a word processor keeps its colours, those past the toolbar's 16 too; what
+// goes to the clipboard says the background in words word processors read.
+TEST_F(Editor, PastedAndCopiedColours) {
+  const std::string rtf =
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green0\\blue0;\\red255\\green0\\blue0;"
+      "\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red0\\green0\\blue0;"
+      "\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red0\\green0\\blue0;"
+      "\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red0\\green0\\blue0;"
+      "\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red139\\green69\\blue19;}"
+      "\\f0 \\cf2 red {\\cf17\\chcbpat2 brown}}";
+  for (const bool empty : {true, false}) {
+    doc_.Clear();
+    if (!empty) Type(U"[]");
+    doc_.SetCaretPosition(empty ? 0 : 1);
+    ASSERT_TRUE(doc_.PasteBytes(rtf, WPLoadFormat::FormatRTF));
+    const auto attrs = doc_.Document().FirstParagraph()->Attrs();
+    const TextHeader& h = doc_.Document().header;
+    const size_t at = empty ? 0 : 1;
+    EXPECT_EQ(h.Color(attrs[at].TextColor()), RGBColor(255, 0, 0)) << empty;
+    EXPECT_EQ(h.Color(attrs[at + 4].TextColor()), RGBColor(139, 69, 19)) << empty;
+    EXPECT_EQ(h.Color(attrs[at + 4].BackgroundColor()), RGBColor(255, 0, 0)) << empty;
+  }
+  doc_.SelectAll();
+  EXPECT_NE(doc_.SelectionAsRtf().find("\\chcbpat1\\highlight1"), std::string::npos) << doc_.SelectionAsRtf();
+}
+
 TEST_F(Editor, PasteIntoAnEmptyDocument) {
   doc_.Document().header.pageWidth = 10000;
   EXPECT_TRUE(doc_.PasteBytes("{\\rtf1\\paperw5000 one\\par two}", WPLoadFormat::FormatRTF));

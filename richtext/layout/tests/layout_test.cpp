@@ -244,6 +244,31 @@ TEST_F(LayoutTest, JustificationNeedsTwoSpacesAndSparesTheLastLine) {
   EXPECT_TRUE(d_layout.Box(q, 0).flags & kLineJustified);
 }
 
+// A cell from another program keeps its text off its edges by its padding, with a border or
+// without, and its box around the padding; padding above and below makes the line higher.
+TEST_F(LayoutTest, CellPaddingKeepsTextOffTheCellEdges) {
+  layout_.SetWindowWidth(565);
+  Paragraph* p = doc_.FirstParagraph();
+  p->parFlags = kParTableCell;
+  p->cellStart = 0;
+  p->cellWidth = 255;
+  doc_.AppendText(p, U"abc", doc_.defaultAttr);
+  layout_.Reformat();
+  const int left = layout_.LeftIndentPixels(p, 0), right = layout_.RightIndentPixels(p);
+  const int height = layout_.Box(p, 0).height, ascent = layout_.Box(p, 0).ascent;
+  p->tableLayout[0] = 24;  // 120 twips: 8 pixels at 96 ppi
+  p->tableLayout[1] = 12;  // 60 twips: 4 pixels
+  p->MarkDirty();
+  layout_.Reformat();
+  for (const uint8_t border : {uint8_t{0}, static_cast<uint8_t>(kBorderOn | kBorderBox)}) {
+    p->borderFlags[0] = border;
+    EXPECT_EQ(layout_.LeftIndentPixels(p, 0), left + 8) << int{border};
+    EXPECT_EQ(layout_.RightIndentPixels(p), right + 8) << int{border};
+  }
+  EXPECT_EQ(layout_.Box(p, 0).height, height + 8);
+  EXPECT_EQ(layout_.Box(p, 0).ascent, ascent + 4);
+}
+
 TEST_F(LayoutTest, LineHeights) {
   // Natural height of 10-point text is 18 with ascent 14.
   Paragraph* p = Para(U"abc", 200);
