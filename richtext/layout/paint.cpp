@@ -4,6 +4,7 @@
 
 #include "richtext/layout/layout.h"
 #include "richtext/layout/metafile.h"
+#include "richtext/model/letter_case.h"
 
 namespace inkwend {
 
@@ -229,6 +230,13 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
   run.selected = lp.Selected(run.offset);
   run.first = lp.text[static_cast<size_t>(run.offset)];
   const bool single = run.first == kCharTab || run.IsObject() || (run.attr->charFlags & kCharInsertPoint);
+  // Capitals are shown for small letters; small capitals keep small and capital letters in
+  // runs of their own, which are drawn at two sizes.
+  const uint8_t caps = lp.hasAttrs ? (run.attr->moreFlags & (kMoreAllCaps | kMoreSmallCaps)) : 0;
+  const bool split_case = caps == kMoreSmallCaps;
+  const bool first_small = split_case && IsSmallLetter(run.first);
+  // A soft hyphen shows as a hyphen where its line breaks, and as nothing elsewhere.
+  const bool breaks_after = static_cast<int>(l.start + l.length) < lp.par->CharCount();
   run.text.clear();
   run.advances.clear();
   run.width = 0;
@@ -238,10 +246,19 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
     const char32_t c = lp.text[static_cast<size_t>(off)];
     if (j > first) {
       if (single || c == kCharTab || !lp.Continues(run, off)) break;
+      if (split_case && IsSmallLetter(c) != first_small) break;
     }
-    const int adv = lp.Advance(*this, j, c, rel_x);
+    int adv = lp.Advance(*this, j, c, rel_x);
     const bool hidden = lp.hasAttrs && (lp.AttrAt(off).charFlags & kCharHidden) && !showHiddenText;
-    run.text.push_back(hidden || c < 32 ? U' ' : c);
+    char32_t shown = hidden || c < 32 ? U' ' : c;
+    if (c == kCharSoftHyphen) {
+      const bool shows = breaks_after && j == l.length - 1 && !hidden;
+      shown = shows ? U'-' : U' ';
+      if (shows && lp.hasAttrs) adv = lp.AttrAt(off).width;
+    } else if (caps) {
+      shown = UpperCaseLetter(shown);
+    }
+    run.text.push_back(shown);
     run.advances.push_back(hidden ? 0 : adv);
     run.width += hidden ? 0 : adv;
     rel_x += hidden ? 0 : adv;
@@ -313,7 +330,8 @@ void TextLayout::PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& ru
   const bool any_visible =
       std::any_of(run.text.begin(), run.text.end(), [](char32_t c) { return c != U' '; });
   if (any_visible) {
-    canvas.SetFont(st.font);
+    const bool small = st.smallCaps && IsSmallLetter(lp.text[static_cast<size_t>(run.offset)]);
+    canvas.SetFont(small ? SmallCapsFont(st.font) : st.font);
     canvas.DrawText(x, base, run.text, run.advances, fg);
   }
   PaintRunLines(canvas, run, st, x, base, lp.height / 20 + 1, fg);
@@ -349,6 +367,8 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
     }
   }
   if (par->HasBorder()) PaintBorders(canvas, par, line, origin_x, top);
+  if (!printing_ && line == 0 && (par->parFlags & kParPageBreak) && par->prev)
+    PaintPageBreakMark(canvas, origin_x, top);
 
   SelectionFor(par, lp.selFrom, lp.selTo);
   lp.spaceBefore = line == 0 ? PxY(par->spaceBefore) : 0;
@@ -366,11 +386,51 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
   int x = origin_x + left + AlignmentShift(par, line, left, right);
   int rel_x = 0;  // x from the line's start, as the wrap computed it
   for (int i = 0; i < l.length;) {
+    const int run_x = rel_x;
     i = GatherRun(lp, i, rel_x, run);
     PaintRun(canvas, lp, run, x);
+    if (run.first == kCharTab && !lp.tabsAsSpaces && par->tabMask != 0)
+      PaintTabLeader(canvas, lp, run, x, run_x);
     x += run.width;
   }
   printing_ = was_printing;
+}
+
+void TextLayout::PaintTabLeader(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x, int rel_x) {
+  if (run.width <= 0 || (lp.hasAttrs && (run.attr->charFlags & kCharHidden) && !showHiddenText)) return;
+  int slot = -1;
+  NextTabIn(lp.par, rel_x, run.offset, lp.tabOrigin, &slot);
+  if (slot < 0) return;
+  const uint8_t leader = doc_.header.tabs[static_cast<size_t>(slot)].leader;
+  if (leader == kTabLeaderNone) return;
+  const RunStyle st = StyleFor(*run.attr, printing_);
+  const ColorRef fg = run.selected ? highlightTextColor : st.text;
+  if (leader == kTabLeaderUnderline || leader == kTabLeaderThick) {
+    const int pen_w = (lp.height / 20 + 1) * (leader == kTabLeaderThick ? 2 : 1);
+    const int y = lp.baseline + pen_w + 1;
+    canvas.DrawLine({x, y}, {x + run.width, y}, Pen{fg, pen_w});
+    return;
+  }
+  const char32_t mark = leader == kTabLeaderDot ? U'.' : leader == kTabLeaderHyphen ? U'-' : U'=';
+  FontEntry* e = cache_.Entry(st.font);
+  const int w = std::max<int>(1, cache_.Width(e, mark));
+  // The marks stand on a grid of their own width from the line's indent, so that the leaders
+  // of lines one under the other line up.
+  const int first = (rel_x + w - 1) / w * w - rel_x;
+  std::vector<char32_t> marks;
+  std::vector<int> advances;
+  for (int at = first; at + w <= run.width; at += w) {
+    marks.push_back(mark);
+    advances.push_back(w);
+  }
+  if (marks.empty()) return;
+  canvas.SetFont(st.font);
+  canvas.DrawText(x + first, lp.baseline, marks, advances, fg);
+}
+
+void TextLayout::PaintPageBreakMark(Canvas& canvas, int origin_x, int top) {
+  const Pen pen{0x808080, 1, PenStyle::Dot};
+  canvas.DrawLine({origin_x, top}, {origin_x + EffectiveLayoutWidth(), top}, pen);
 }
 
 namespace {

@@ -22,6 +22,7 @@ enum class RtfAction : uint8_t {
   FontSize,
   Style,     // styleBits bit `Arg` on (n != 0) or off
   CharFlag,  // charFlags bit `Arg` on or off
+  MoreFlag,  // moreFlags bit `Arg` on or off
   Super,
   Sub,
   NoSuperSub,
@@ -45,8 +46,10 @@ enum class RtfAction : uint8_t {
   PageBreak,
   Keep,
   Tx,
-  TabKind,  // `Arg` = pending tab kind
-  Border,   // `Arg` = bits of the first border byte, high byte = bits of the second
+  TabKind,    // `Arg` = pending tab kind
+  TabLeader,  // `Arg` = pending tab leader
+  SlMult,     // \slmult: the line spacing is a multiple of the line
+  Border,     // `Arg` = bits of the first border byte, high byte = bits of the second
   BrdrW,
   Brsp,
   BrdrCf,
@@ -59,6 +62,7 @@ enum class RtfAction : uint8_t {
   Landscape,
   AnsiCpg,
   Deff,
+  DefTab,
   Uc,
   U,
   // tables
@@ -96,6 +100,15 @@ enum class RtfAction : uint8_t {
   Transparent,  // a destination whose text is read as document text
   SkipGroup,    // a destination whose contents are dropped
   NestRow,      // a nested row's definition: a line break, the definition skipped
+  StyleSheet,
+  Shape,        // a Word shape (\shp): its picture is kept
+  ShapeInst,    // the shape's properties
+  ShapeName,    // a property's name (\sn)
+  ShapeValue,   // a property's value (\sv)
+  ShapeResult,  // what older readers show instead of the shape
+  // styles
+  StyleNumber,  // \s, \cs, \ds, \ts: `Arg` 0 paragraph, 1 character, 2 other style
+  BasedOn,      // \sbasedon
   // specials
   Hex,   // \'xx
   Star,  // \*

@@ -129,7 +129,7 @@ class IndexMap {
     for (int s = 0; s < kTabSlots; ++s) {
       if (!((mask >> s) & 1)) continue;
       const TabSlot& t = src_.header.tabs[static_cast<size_t>(s)];
-      if (t.position > 0) out |= doc_.header.AddTab(t.position, t.kind);
+      if (t.position > 0) out |= doc_.header.AddTab(t.position, t.kind, t.leader);
     }
     return out;
   }
@@ -300,6 +300,8 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
     doc.header.title.clear();
     doc.header.subject.clear();
     doc.header.comment.clear();
+    // The default tab distance belongs to the file read (one from elsewhere states it).
+    if (!options.keepLayout) doc.header.defaultTabTwips = 0;
     doc.CollectObjects();
     doc.FreeFootnotes();
     try {

@@ -58,10 +58,16 @@ class WPRtfReader : public WPTextReader {
     Comment = 7,
     Subject = 8,
     FootnoteText = 9,
+    StyleSheet = 10,
+    // Inside a Word shape; only the words of a shape's picture act there.
+    Shape = 11,
+    ShapeName = 12,
+    ShapeValue = 13,
   };
   // Paragraph properties in force (firstIndent relative to the left indent while reading).
   struct ParProps {
     int32_t first = 0, left = 0, right = 0, before = 0, after = 0, lineSpacing = 0;
+    bool lineMultiple = false;  // \slmult1
     uint8_t alignment = 0;
     uint8_t border[2] = {0, 0};
     uint8_t borderWidth = 0, borderColor = 0;
@@ -83,6 +89,17 @@ class WPRtfReader : public WPTextReader {
     uint8_t slot;
     int codePage;
   };
+  // A style of the style sheet: its formatting words, performed where text names the style.
+  struct StyleWord {
+    const RtfKeyword* keyword;
+    int32_t value;
+  };
+  struct RtfStyle {
+    int32_t number = 0;
+    uint8_t kind = 0;  // 0 paragraph, 1 character, 2 other (section, table)
+    int32_t basedOn = -1;
+    std::vector<StyleWord> words;
+  };
 
   // --- the byte loop (rtf_reader.cpp) ---
   void ByteOut(uint8_t b);   // a byte of text (8-bit or from \'xx) in the current code page
@@ -102,7 +119,8 @@ class WPRtfReader : public WPTextReader {
   void ApplyRestoredProps();
 
   // --- control words by kind; each returns false for a word of another kind ---
-  void Dispatch(const ControlWord& c);  // rtf_dispatch.cpp
+  void Dispatch(const ControlWord& c);           // rtf_dispatch.cpp
+  void Perform(const RtfKeyword& k, int32_t n);  // rtf_dispatch.cpp
   void HexByte();
   void UnicodeChar(int32_t n);
   bool DoCharacter(const RtfKeyword& k, int32_t n);       // rtf_characters.cpp
@@ -117,6 +135,8 @@ class WPRtfReader : public WPTextReader {
   bool DoPicture(const RtfKeyword& k, int32_t n);         // rtf_pictures.cpp
   bool DoFootnote(const RtfKeyword& k, int32_t n);        // rtf_footnotes.cpp
   bool DoDestination(const RtfKeyword& k);                // rtf_destinations.cpp
+  bool DoShape(const RtfKeyword& k);                      // rtf_destinations.cpp
+  bool DoStyle(const RtfKeyword& k, int32_t n);           // rtf_styles.cpp
   template <typename F>
   void ChangeAttr(F&& change) {
     FlushRun();
@@ -162,6 +182,12 @@ class WPRtfReader : public WPTextReader {
   void TaggedObjectAnchor();
   void AddObjectAnchor(char32_t code, DocObject* object);
   void AddAnchorInOuterAttr(char32_t code, DocObject* object);
+
+  // --- styles (rtf_styles.cpp) ---
+  void StyleSheetWord(const RtfKeyword& k, int32_t n);
+  void BeginStyleDefinition();
+  void EndStyleDefinition();
+  void ApplyStyle(int32_t number, uint8_t kind, int depth);
 
   // --- footnotes (rtf_footnotes.cpp) ---
   void StartFootnote();
@@ -215,6 +241,21 @@ class WPRtfReader : public WPTextReader {
   int footnoteCount_ = 0;
   bool pageBreakPending_ = false;
   uint8_t pendingTabKind_ = 0;
+  uint8_t pendingTabLeader_ = 0;
+  // The size \plain gives: RTF's own default of 12 points in files from elsewhere; the diary's
+  // files state a size after every \plain, and read as they always have.
+  uint8_t plainSize_ = 12;
+  bool defTabSeen_ = false;
+
+  // style sheet
+  std::vector<RtfStyle> styles_;
+  RtfStyle definingStyle_;
+  size_t styleSheetDepth_ = 0;  // group depth of the style sheet's contents
+
+  // Word shapes
+  std::u32string shapeName_;   // the name of the shape property being read
+  bool shapePicture_ = false;  // the shape's properties held its picture
+
   // Set when the file begins as the diary's own writer begins. That writer states space
   // before, space after and line spacing only where they change, relying on \pard to keep
   // them (every other program restates them after \pard, which resets them as RTF defines);
