@@ -156,7 +156,9 @@ TEST(RtfFixedPoint, FilesFromOtherProgramsSettleAfterOneRound) {
 TEST(RtfFixedPoint, GeneratedFilesSettleAfterOneRound) {
   const std::string head =
       "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman\\fcharset204 Times Cyr;}"
-      "{\\f2\\fnil\\fcharset128 Gothic;}{\\f3\\fnil\\fcharset2 Symbol;}}";
+      "{\\f2\\fnil\\fcharset128 Gothic;}{\\f3\\fnil\\fcharset2 Symbol;}}"
+      "{\\stylesheet{\\s1\\qc\\sb240\\sl360\\slmult1\\b\\fs32 Heading;}{\\*\\cs2\\additive\\scaps Small;}"
+      "{\\s3\\tqr\\tldot\\tx6000\\sbasedon1 Contents;}}";
   const std::string fragments[] = {
       "text ",
       "\\par ",
@@ -197,6 +199,16 @@ TEST(RtfFixedPoint, GeneratedFilesSettleAfterOneRound) {
       "\\sb120 ",
       "\\tx1440 ",
       "\\keep ",
+      "\\s1 ",
+      "\\s3 ",
+      "{\\cs2 cs}",
+      "\\sl276\\slmult1 ",
+      "\\tqr\\tlhyph\\tx5000 ",
+      "\\deftab1134 ",
+      "hy\\-phen ",
+      "{\\caps c}",
+      "\\scaps ",
+      "{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 8950}}}}{\\shprslt r}}",
   };
   std::mt19937 rng(18);
   for (int round = 0; round < 1000; ++round) {
