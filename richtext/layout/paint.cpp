@@ -182,6 +182,10 @@ struct TextLayout::LinePaint {
   bool Selected(int offset) const { return offset >= selFrom && offset < selTo; }
   // Whether the character at `offset` can join the run (it is not its first).
   bool Continues(const LineRun& run, int offset) const;
+  // How the character `c` at line index `j` shows: a space for hidden text and control codes,
+  // a soft hyphen as a hyphen (its width in `adv`) only where its line breaks, capitals for
+  // the small letters of text in capitals.
+  char32_t Shown(int j, char32_t c, bool hidden, bool caps, int& adv) const;
   // The width the character at line index `j` takes, a tab reaching to its stop.
   int Advance(const TextLayout& layout, int j, char32_t c, int rel_x) const {
     const int off = static_cast<int>(line->start) + j;
@@ -213,7 +217,24 @@ bool TextLayout::LinePaint::Continues(const LineRun& run, int offset) const {
   if (run.text.size() >= kMaxRun) return false;
   const CharAttr& a = AttrAt(offset);
   if (!a.SameRun(*run.attr) || (a.charFlags & (kCharInsertPoint | kCharObject))) return false;
+  // Small capitals keep small and capital letters in runs of their own, drawn at two sizes.
+  if ((a.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) == kMoreSmallCaps &&
+      IsSmallLetter(text[static_cast<size_t>(offset)]) != IsSmallLetter(run.first)) {
+    return false;
+  }
   return Selected(offset) == run.selected;
+}
+
+char32_t TextLayout::LinePaint::Shown(int j, char32_t c, bool hidden, bool caps, int& adv) const {
+  if (hidden || c < 32) return U' ';
+  if (c == kCharSoftHyphen) {
+    const bool breaks_here =
+        j == line->length - 1 && static_cast<int>(line->start + line->length) < par->CharCount();
+    if (!breaks_here) return U' ';
+    if (hasAttrs) adv = AttrAt(static_cast<int>(line->start) + j).width;
+    return U'-';
+  }
+  return caps ? UpperCaseLetter(c) : c;
 }
 
 int TextLayout::AlignmentShift(const Paragraph* par, int line, int left, int right) const {
@@ -230,13 +251,7 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
   run.selected = lp.Selected(run.offset);
   run.first = lp.text[static_cast<size_t>(run.offset)];
   const bool single = run.first == kCharTab || run.IsObject() || (run.attr->charFlags & kCharInsertPoint);
-  // Capitals are shown for small letters; small capitals keep small and capital letters in
-  // runs of their own, which are drawn at two sizes.
-  const uint8_t caps = lp.hasAttrs ? (run.attr->moreFlags & (kMoreAllCaps | kMoreSmallCaps)) : 0;
-  const bool split_case = caps == kMoreSmallCaps;
-  const bool first_small = split_case && IsSmallLetter(run.first);
-  // A soft hyphen shows as a hyphen where its line breaks, and as nothing elsewhere.
-  const bool breaks_after = static_cast<int>(l.start + l.length) < lp.par->CharCount();
+  const bool caps = lp.hasAttrs && (run.attr->moreFlags & (kMoreAllCaps | kMoreSmallCaps));
   run.text.clear();
   run.advances.clear();
   run.width = 0;
@@ -246,19 +261,10 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
     const char32_t c = lp.text[static_cast<size_t>(off)];
     if (j > first) {
       if (single || c == kCharTab || !lp.Continues(run, off)) break;
-      if (split_case && IsSmallLetter(c) != first_small) break;
     }
     int adv = lp.Advance(*this, j, c, rel_x);
     const bool hidden = lp.hasAttrs && (lp.AttrAt(off).charFlags & kCharHidden) && !showHiddenText;
-    char32_t shown = hidden || c < 32 ? U' ' : c;
-    if (c == kCharSoftHyphen) {
-      const bool shows = breaks_after && j == l.length - 1 && !hidden;
-      shown = shows ? U'-' : U' ';
-      if (shows && lp.hasAttrs) adv = lp.AttrAt(off).width;
-    } else if (caps) {
-      shown = UpperCaseLetter(shown);
-    }
-    run.text.push_back(shown);
+    run.text.push_back(lp.Shown(j, c, hidden, caps, adv));
     run.advances.push_back(hidden ? 0 : adv);
     run.width += hidden ? 0 : adv;
     rel_x += hidden ? 0 : adv;
