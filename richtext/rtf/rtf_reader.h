@@ -75,6 +75,7 @@ class WPRtfReader : public WPTextReader {
     uint64_t tabMask = 0;
     bool inTable = false;
     bool tabRestart = true;  // the next \tx begins a new set
+    bool operator==(const ParProps&) const = default;
   };
   // The state a group saves and restores.
   struct Frame {
@@ -94,11 +95,21 @@ class WPRtfReader : public WPTextReader {
     const RtfKeyword* keyword;
     int32_t value;
   };
+  // What applying a style last did. The same state before gives the same state after, so a
+  // file that names a style in every paragraph pays for its words once (styles whose words do
+  // more than change the state, such as tab stops or borders, are performed each time).
+  struct StyleMemo {
+    bool valid = false;
+    CharAttr attrBefore, attrAfter;
+    ParProps propsBefore, propsAfter;
+    int codePageBefore = 0, codePageAfter = 0;
+  };
   struct RtfStyle {
     int32_t number = 0;
     uint8_t kind = 0;  // 0 paragraph, 1 character, 2 other (section, table)
     int32_t basedOn = -1;
     std::vector<StyleWord> words;
+    StyleMemo memo;
   };
 
   // --- the byte loop (rtf_reader.cpp) ---
@@ -187,7 +198,11 @@ class WPRtfReader : public WPTextReader {
   void StyleSheetWord(const RtfKeyword& k, int32_t n);
   void BeginStyleDefinition();
   void EndStyleDefinition();
-  void ApplyStyle(int32_t number, uint8_t kind, int depth);
+  RtfStyle* FindStyle(int32_t number, uint8_t kind);
+  void ApplyStyle(int32_t number, uint8_t kind);
+  // Performs the words of a style, those of the style it is based on first; false when one of
+  // them does more than change the state.
+  bool PerformStyleWords(const RtfStyle& style, int depth);
 
   // --- footnotes (rtf_footnotes.cpp) ---
   void StartFootnote();

@@ -33,6 +33,13 @@ bool StyleKeeps(RtfAction a) {
   }
 }
 
+// Words whose whole effect is on the character attribute, the code page and the paragraph
+// properties in force (what StyleMemo compares and restores).
+bool OnlyChangesState(RtfAction a) {
+  using A = RtfAction;
+  return (a >= A::Font && a <= A::Cb) || (a >= A::Li && a <= A::Align) || a == A::SlMult;
+}
+
 }  // namespace
 
 void WPRtfReader::BeginStyleDefinition() { definingStyle_ = RtfStyle{}; }
@@ -64,19 +71,50 @@ bool WPRtfReader::DoStyle(const RtfKeyword& k, int32_t n) {
   // (In the style sheet the words define styles: StyleSheetWord takes them there.)
   if (k.action != RtfAction::StyleNumber || k.arg > 1) return true;
   if (f_.dest == Destination::Text || f_.dest == Destination::FootnoteText)
-    ApplyStyle(n, static_cast<uint8_t>(k.arg), 0);
+    ApplyStyle(n, static_cast<uint8_t>(k.arg));
   return true;
 }
 
-void WPRtfReader::ApplyStyle(int32_t number, uint8_t kind, int depth) {
-  const RtfStyle* style = nullptr;
-  for (const RtfStyle& s : styles_) {
-    if (s.number == number && s.kind == kind) style = &s;
+WPRtfReader::RtfStyle* WPRtfReader::FindStyle(int32_t number, uint8_t kind) {
+  for (RtfStyle& s : styles_) {
+    if (s.number == number && s.kind == kind) return &s;
   }
+  return nullptr;
+}
+
+void WPRtfReader::ApplyStyle(int32_t number, uint8_t kind) {
+  RtfStyle* style = FindStyle(number, kind);
   if (!style) return;
-  if (style->basedOn >= 0 && style->basedOn != number && depth < kMaxBasedOnDepth)
-    ApplyStyle(style->basedOn, kind, depth + 1);
-  for (const StyleWord& w : style->words) Perform(*w.keyword, w.value);
+  StyleMemo& m = style->memo;
+  if (m.valid && m.attrBefore == attr_ && m.propsBefore == f_.props && m.codePageBefore == f_.codePage) {
+    ChangeAttr([&](CharAttr& a) { a = m.attrAfter; });
+    if (!(m.propsAfter == m.propsBefore)) Prop([&](ParProps& p) { p = m.propsAfter; });
+    if (m.codePageAfter != m.codePageBefore) {
+      f_.codePage = m.codePageAfter;
+      SetDecoder(f_.codePage);
+    }
+    return;
+  }
+  m.attrBefore = attr_;
+  m.propsBefore = f_.props;
+  m.codePageBefore = f_.codePage;
+  m.valid = PerformStyleWords(*style, 0);
+  m.attrAfter = attr_;
+  m.propsAfter = f_.props;
+  m.codePageAfter = f_.codePage;
+}
+
+bool WPRtfReader::PerformStyleWords(const RtfStyle& style, int depth) {
+  bool only_state = true;
+  if (style.basedOn >= 0 && style.basedOn != style.number && depth < kMaxBasedOnDepth) {
+    if (const RtfStyle* base = FindStyle(style.basedOn, style.kind))
+      only_state = PerformStyleWords(*base, depth + 1);
+  }
+  for (const StyleWord& w : style.words) {
+    Perform(*w.keyword, w.value);
+    only_state = only_state && OnlyChangesState(w.keyword->action);
+  }
+  return only_state;
 }
 
 }  // namespace inkwend

@@ -87,8 +87,10 @@ TEST(RtfLooks, StylesOfTheStyleSheetApplyWhereTheTextNamesThem) {
                   "\\pard\\plain\\s1 Title\\par"
                   "\\pard\\plain\\s2\\fs40 Sub\\par"
                   "\\pard\\plain body {\\cs10 stress} end\\par"
-                  "\\pard\\plain\\s7 unknown}");
-  ASSERT_EQ(Text(*doc), U"Title|Sub|body stress end|unknown");
+                  "\\pard\\plain\\s7 unknown\\par"
+                  // The same style again, from the same state and from another one.
+                  "\\pard\\plain\\s1 Again\\par\\pard\\plain\\i\\fs18\\s1 Third}");
+  ASSERT_EQ(Text(*doc), U"Title|Sub|body stress end|unknown|Again|Third");
   const Paragraph* title = ParAt(*doc, 0);
   EXPECT_EQ(title->alignment, kAlignCenter);
   EXPECT_EQ(title->spaceBefore, 240);
@@ -108,6 +110,11 @@ TEST(RtfLooks, StylesOfTheStyleSheetApplyWhereTheTextNamesThem) {
   EXPECT_EQ(ParAt(*doc, 2)->alignment, kAlignLeft);
   // A style the sheet does not define changes nothing; the sheet's names are no text.
   EXPECT_EQ(AttrAt(*doc, 3, 0).pointSize, 12);
+  EXPECT_EQ(AttrAt(*doc, 4, 0), AttrAt(*doc, 0, 0));
+  EXPECT_EQ(ParAt(*doc, 4)->spaceBefore, 240);
+  EXPECT_EQ(AttrAt(*doc, 5, 0).styleBits, kStyleBold | kStyleItalic);
+  EXPECT_EQ(AttrAt(*doc, 5, 0).pointSize, 16);
+  EXPECT_EQ(ParAt(*doc, 5)->alignment, kAlignCenter);
 }
 
 TEST(RtfLooks, TheDiarysOwnFilesReadAsBefore) {
