@@ -349,36 +349,38 @@ void TextLayout::MeasureParagraph(Paragraph* par) {
     for (size_t i = 0; i < n; ++i) MeasureChar(text[i], attrs[i]);
     return;
   }
-  size_t i = 0;
-  while (i < n) {
-    CharAttr& first = attrs[i];
-    if (first.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) {  // capitals: a character at a time
-      const CharAttr run = first;
-      for (; i < n && attrs[i].SameRun(run); ++i) MeasureChar(text[i], attrs[i]);
-      continue;
-    }
-    FontEntry* e = cache_.Entry(StyleFor(first).font);
-    const uint16_t h = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
-    const uint16_t asc = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
-    size_t j = i;
-    while (j < n && (j == i || attrs[j].SameRun(first))) {
-      const char32_t c = text[j];
-      CharAttr& a = attrs[j];
-      if (c == kCharTab) {
-        a.width = doc_.tabWidth;
-        a.height = h;
-        a.ascent = asc;
-      } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject)) {
-        MeasureChar(c, a);
-      } else {
-        a.width = c < 256 ? e->low[c] : cache_.Width(e, c);
-        a.height = h;
-        a.ascent = asc;
-      }
-      ++j;
-    }
-    i = j;
+  for (size_t i = 0; i < n;) i = MeasureRun(text, attrs, i);
+}
+
+size_t TextLayout::MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i) {
+  const size_t n = text.size();
+  CharAttr& first = attrs[i];
+  if (first.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) {  // capitals: a character at a time
+    const CharAttr run = first;
+    for (; i < n && attrs[i].SameRun(run); ++i) MeasureChar(text[i], attrs[i]);
+    return i;
   }
+  FontEntry* e = cache_.Entry(StyleFor(first).font);
+  const uint16_t h = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
+  const uint16_t asc = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
+  size_t j = i;
+  while (j < n && (j == i || attrs[j].SameRun(first))) {
+    const char32_t c = text[j];
+    CharAttr& a = attrs[j];
+    if (c == kCharTab) {
+      a.width = doc_.tabWidth;
+      a.height = h;
+      a.ascent = asc;
+    } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject)) {
+      MeasureChar(c, a);
+    } else {
+      a.width = c < 256 ? e->low[c] : cache_.Width(e, c);
+      a.height = h;
+      a.ascent = asc;
+    }
+    ++j;
+  }
+  return j;
 }
 
 // --------------------------------------------------------------------------------------------
@@ -468,6 +470,27 @@ const CharAttr& TextLayout::EmptyLineRecord(const Paragraph* par, int line) cons
   return par->endAttr;
 }
 
+// The paragraph's line spacing on a line of height h and ascent asc: a multiple of the line, at
+// least a height, or exactly one (negative); the room it adds or takes is shared above and below.
+void TextLayout::ApplyLineSpacing(const Paragraph* par, int& h, int& asc) const {
+  if (par->lineSpacingMultiple && par->lineSpacing > 0) {
+    // In 240ths of the line: 360 is one and a half lines, 480 double.
+    const int v = static_cast<int>(std::min<int64_t>(int64_t{h} * par->lineSpacing / 240, 0xFFFF));
+    asc = std::max(0, asc + (v - h) / 2);
+    h = v;
+    return;
+  }
+  const int ls = par->lineSpacing != 0 ? PxY(par->lineSpacing) : 0;
+  if (ls > h) {
+    asc += (ls - h) / 2;
+    h = ls;
+  } else if (ls < 0) {
+    const int v = -ls;
+    asc = std::max(0, asc - (h - v) / 2);
+    h = v;
+  }
+}
+
 bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) const {
   const TextLine& l = par->Line(line);
   const int old = box.height;
@@ -500,24 +523,7 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
     h = doc_.defaultLineHeight;
     asc = doc_.defaultAscent;
   }
-  if (par->lineSpacingMultiple && par->lineSpacing > 0) {
-    // A multiple of the line (in 240ths): 360 is one and a half lines, 480 double.
-    const int v = static_cast<int>(std::min<int64_t>(int64_t{h} * par->lineSpacing / 240, 0xFFFF));
-    asc = std::max(0, asc + (v - h) / 2);
-    h = v;
-  } else if (par->lineSpacing != 0) {
-    const int ls = PxY(par->lineSpacing);
-    if (ls > 0) {
-      if (ls > h) {
-        asc += (ls - h) / 2;
-        h = ls;
-      }
-    } else if (ls < 0) {
-      const int v = -ls;
-      asc = std::max(0, asc - (h - v) / 2);
-      h = v;
-    }
-  }
+  ApplyLineSpacing(par, h, asc);
   if (line == 0) {
     const int before = PxY(par->spaceBefore);
     h += before;

@@ -321,6 +321,9 @@ class TextLayout {
   int TabOrigin(const Paragraph* par, int line) const;
   // `slot`, when given, receives the header tab slot of the stop (-1 for a default stop).
   int NextTabIn(const Paragraph* par, int x, int index, int origin, int* slot = nullptr) const;
+  void ApplyLineSpacing(const Paragraph* par, int& h, int& asc) const;
+  // Measures the run of like records that starts at `i` (MeasureParagraph's step); returns its end.
+  size_t MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i);
   // The width of a character shown in capitals (records with kMoreAllCaps or kMoreSmallCaps).
   uint16_t CapsWidth(FontEntry* entry, char32_t c, const CharAttr& attr);
   void RunWordEvent(Paragraph* par);
