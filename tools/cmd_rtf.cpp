@@ -34,7 +34,7 @@ const char* ResultText(int result) {
 }
 
 // The text a reader sees: paragraphs on lines of their own, line breaks as new lines, tabs
-// kept; object anchors are left out; Symbol-font characters as the Unicode they draw.
+// kept; object anchors and soft hyphens are left out; Symbol-font characters as the Unicode they draw.
 std::string PlainText(const WPRTFText& doc) {
   std::u32string out;
   // One paragraph's records at a time, copied from the runs a read paragraph keeps: asking
@@ -49,7 +49,7 @@ std::string PlainText(const WPRTFText& doc) {
     for (size_t i = 0; i < text.size(); ++i) {
       const char32_t c = text[i];
       if (!attrs.empty() && (attrs[i].charFlags & kCharObject)) continue;
-      if (c < 4) continue;
+      if (c < 4 || c == kCharSoftHyphen) continue;  // a soft hyphen shows only at a line's end
       out.push_back(attrs.empty() ? c : PlainTextChar(doc.header, c, attrs[i]));
     }
     out.push_back(U'\n');

@@ -8,6 +8,7 @@ namespace inkwend {
 bool IsWordChar(char32_t c) {
   if ((c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z')) return true;
   if (c >= 0xC0 && c <= 0xFF) return true;
+  if (c == kCharSoftHyphen) return true;  // where a word may break, inside it
   switch (c) {
     case 0x160:
     case 0x152:
@@ -181,7 +182,10 @@ std::u32string EditController::NextWord() {
       walkWordPos_ = abs;
       walkPos_ = abs + (p.offset - start);
       SelectHit(ParPos{p.par, start}, p.offset - start, false);
-      return walkWord_;
+      // The speller is asked for the word without the places it may break at.
+      std::u32string word = walkWord_;
+      std::erase(word, kCharSoftHyphen);
+      return word;
     }
     if (!p.par->next) break;
     abs += 1;  // the paragraph end

@@ -958,6 +958,7 @@ void EditController::AppendParagraph(const ParagraphDescription& d) {
   par->spaceBefore = d.spaceBefore;
   par->spaceAfter = d.spaceAfter;
   par->lineSpacing = d.lineSpacing;
+  par->lineSpacingMultiple = false;
   par->borderFlags[0] = d.borderFlags[0];
   par->borderFlags[1] = d.borderFlags[1];
   par->borderWidth = d.borderWidth;
@@ -1003,7 +1004,12 @@ void EditController::SetParSpacing(int before, int line_spacing, int after) {
   BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
   ForEachSelectedParagraph([&](Paragraph* p) {
     if (before != kKeep) p->spaceBefore = before;
-    if (line_spacing != kKeep) p->lineSpacing = line_spacing;
+    // A new value is in twips; an unchanged one keeps its kind (a multiple of the line read
+    // from elsewhere stays one).
+    if (line_spacing != kKeep && line_spacing != p->lineSpacing) {
+      p->lineSpacing = line_spacing;
+      p->lineSpacingMultiple = false;
+    }
     if (after != kKeep) p->spaceAfter = after;
   });
   EndEdit();
@@ -1107,7 +1113,7 @@ class AppendMapping {
     uint64_t out = 0;
     for (int s = 0; s < kTabSlots; ++s) {
       const TabSlot& t = from_.header.tabs[static_cast<size_t>(s)];
-      if (((mask >> s) & 1) && t.position > 0) out |= to_.header.AddTab(t.position, t.kind);
+      if (((mask >> s) & 1) && t.position > 0) out |= to_.header.AddTab(t.position, t.kind, t.leader);
     }
     return out;
   }

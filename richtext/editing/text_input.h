@@ -114,7 +114,8 @@ struct ParPos {
 };
 
 // Word characters of find and the spelling walk: A-Z, a-z and the letters of Windows-1252
-// (Š Œ š œ Ÿ and U+00C0..U+00FF), plus letters of other scripts typed through an input method.
+// (Š Œ š œ Ÿ and U+00C0..U+00FF), plus letters of other scripts typed through an input method,
+// and the soft hyphen, which stands inside a word.
 bool IsWordChar(char32_t c);
 // Lower case for comparisons (Latin, Greek and Cyrillic letters; others unchanged).
 char32_t LowerChar(char32_t c);

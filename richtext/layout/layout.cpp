@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "richtext/model/letter_case.h"
+
 namespace inkwend {
 
 namespace {
@@ -103,6 +105,7 @@ void TextLayout::PageLayoutChanged() {
 int TextLayout::EffectiveLayoutWidth() const { return forcedWidth_ > 0 ? forcedWidth_ : LayoutWidth(); }
 
 int TextLayout::DefaultTabInterval() const {
+  if (doc_.header.defaultTabTwips > 0) return std::max(1, PxX(doc_.header.defaultTabTwips));
   const int ppi = doc_.header.xPixelsPerInch;
   return std::max(1, doc_.header.units == Units::Inch ? ppi * 100 / 300 : ppi * 100 / 254);
 }
@@ -173,7 +176,8 @@ int TextLayout::AvailableWidth(const Paragraph* par, int line) const {
 
 int TextLayout::CharWidth(const Paragraph* par, int offset) const {
   const char32_t c = par->Text()[static_cast<size_t>(offset)];
-  if (c == kCharLineBreak) return 0;
+  // (A soft hyphen's record holds the width of the hyphen it shows where a line breaks.)
+  if (c == kCharLineBreak || c == kCharSoftHyphen) return 0;
   if (par->HasAttributes()) {
     const CharAttr& a = par->Attrs()[static_cast<size_t>(offset)];
     if ((a.charFlags & kCharHidden) && !showHiddenText) return 0;
@@ -275,6 +279,8 @@ RunStyle TextLayout::StyleFor(const CharAttr& attr, bool printing) const {
   s.superscript = super;
   s.subscript = sub;
   s.mark = attr.layoutFlags & kLayoutFlaggedWord;
+  s.caps = attr.moreFlags & kMoreAllCaps;
+  s.smallCaps = (attr.moreFlags & kMoreSmallCaps) && !s.caps;
 
   int size = attr.EffectivePointSize();
   if ((super || sub) && size > 1) size = size * 2 / 3;
@@ -322,9 +328,24 @@ void TextLayout::MeasureChar(char32_t c, CharAttr& attr) {
     attr.width = static_cast<uint16_t>(w);
     attr.ascent = static_cast<uint16_t>(h);
     attr.height = static_cast<uint16_t>(std::min(0xFFFF, h + descent));
+  } else if (attr.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) {
+    attr.width = CapsWidth(e, c, attr);
   } else {
     attr.width = cache_.Width(e, c);
   }
+}
+
+FontSpec SmallCapsFont(const FontSpec& font) {
+  FontSpec small = font;
+  small.pointSize = std::max(1, font.pointSize * 4 / 5);
+  small.pixelSize = std::max(1, font.pixelSize * 4 / 5);
+  return small;
+}
+
+uint16_t TextLayout::CapsWidth(FontEntry* entry, char32_t c, const CharAttr& attr) {
+  const char32_t upper = UpperCaseLetter(c);
+  if (upper != c && !(attr.moreFlags & kMoreAllCaps)) entry = cache_.Entry(SmallCapsFont(entry->font));
+  return cache_.Width(entry, upper);
 }
 
 void TextLayout::MeasureParagraph(Paragraph* par) {
@@ -338,31 +359,38 @@ void TextLayout::MeasureParagraph(Paragraph* par) {
     for (size_t i = 0; i < n; ++i) MeasureChar(text[i], attrs[i]);
     return;
   }
-  size_t i = 0;
-  while (i < n) {
-    CharAttr& first = attrs[i];
-    FontEntry* e = cache_.Entry(StyleFor(first).font);
-    const uint16_t h = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
-    const uint16_t asc = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
-    size_t j = i;
-    while (j < n && (j == i || attrs[j].SameRun(first))) {
-      const char32_t c = text[j];
-      CharAttr& a = attrs[j];
-      if (c == kCharTab) {
-        a.width = doc_.tabWidth;
-        a.height = h;
-        a.ascent = asc;
-      } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject)) {
-        MeasureChar(c, a);
-      } else {
-        a.width = c < 256 ? e->low[c] : cache_.Width(e, c);
-        a.height = h;
-        a.ascent = asc;
-      }
-      ++j;
-    }
-    i = j;
+  for (size_t i = 0; i < n;) i = MeasureRun(text, attrs, i);
+}
+
+size_t TextLayout::MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i) {
+  const size_t n = text.size();
+  CharAttr& first = attrs[i];
+  if (first.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) {  // capitals: a character at a time
+    const CharAttr run = first;
+    for (; i < n && attrs[i].SameRun(run); ++i) MeasureChar(text[i], attrs[i]);
+    return i;
   }
+  FontEntry* e = cache_.Entry(StyleFor(first).font);
+  const uint16_t h = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
+  const uint16_t asc = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
+  size_t j = i;
+  while (j < n && (j == i || attrs[j].SameRun(first))) {
+    const char32_t c = text[j];
+    CharAttr& a = attrs[j];
+    if (c == kCharTab) {
+      a.width = doc_.tabWidth;
+      a.height = h;
+      a.ascent = asc;
+    } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject)) {
+      MeasureChar(c, a);
+    } else {
+      a.width = c < 256 ? e->low[c] : cache_.Width(e, c);
+      a.height = h;
+      a.ascent = asc;
+    }
+    ++j;
+  }
+  return j;
 }
 
 // --------------------------------------------------------------------------------------------
@@ -378,7 +406,8 @@ int TextLayout::NextTabPosition(const Paragraph* par, int line, int x, int index
   return NextTabIn(par, x, index, TabOrigin(par, line));
 }
 
-int TextLayout::NextTabIn(const Paragraph* par, int x, int index, int origin) const {
+int TextLayout::NextTabIn(const Paragraph* par, int x, int index, int origin, int* slot_out) const {
+  if (slot_out) *slot_out = -1;
   if (par->tabMask != 0) {
     auto text = par->Text();
     const int n = static_cast<int>(text.size());
@@ -396,6 +425,7 @@ int TextLayout::NextTabIn(const Paragraph* par, int x, int index, int origin) co
       if (!par->HasTab(slot)) continue;
       const int stop = t.pixelPosition - origin;
       if (stop <= x) continue;
+      if (slot_out) *slot_out = slot;
       if (t.kind == kTabLeft || t.kind > kTabDecimal) return stop;
       if (stop > limit) return x;
       const int room = stop - x;
@@ -450,6 +480,27 @@ const CharAttr& TextLayout::EmptyLineRecord(const Paragraph* par, int line) cons
   return par->endAttr;
 }
 
+// The paragraph's line spacing on a line of height h and ascent asc: a multiple of the line, at
+// least a height, or exactly one (negative); the room it adds or takes is shared above and below.
+void TextLayout::ApplyLineSpacing(const Paragraph* par, int& h, int& asc) const {
+  if (par->lineSpacingMultiple && par->lineSpacing > 0) {
+    // In 240ths of the line: 360 is one and a half lines, 480 double.
+    const int v = static_cast<int>(std::min<int64_t>(int64_t{h} * par->lineSpacing / 240, 0xFFFF));
+    asc = std::max(0, asc + (v - h) / 2);
+    h = v;
+    return;
+  }
+  const int ls = par->lineSpacing != 0 ? PxY(par->lineSpacing) : 0;
+  if (ls > h) {
+    asc += (ls - h) / 2;
+    h = ls;
+  } else if (ls < 0) {
+    const int v = -ls;
+    asc = std::max(0, asc - (h - v) / 2);
+    h = v;
+  }
+}
+
 bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) const {
   const TextLine& l = par->Line(line);
   const int old = box.height;
@@ -482,19 +533,7 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
     h = doc_.defaultLineHeight;
     asc = doc_.defaultAscent;
   }
-  if (par->lineSpacing != 0) {
-    const int ls = PxY(par->lineSpacing);
-    if (ls > 0) {
-      if (ls > h) {
-        asc += (ls - h) / 2;
-        h = ls;
-      }
-    } else if (ls < 0) {
-      const int v = -ls;
-      asc = std::max(0, asc - (h - v) / 2);
-      h = v;
-    }
-  }
+  ApplyLineSpacing(par, h, asc);
   const int padding = VerticalPaddingTwips(par);
   if (line == 0) {
     const int before = PxY(par->spaceBefore + padding);
@@ -577,6 +616,15 @@ struct WrapScan {
     spaceWidth = 0;
     lastTab = idx;
   }
+  // A soft hyphen is a break point after it, where the line then shows a hyphen of width `w`.
+  void TakeSoftHyphen(int idx, int w) {
+    bp = idx;
+    bpX = x + w;
+    bpSpaces = spaces;
+    bpSpaceWidth = spaceWidth;
+    bpLastTab = lastTab;
+    bpIsSpace = false;
+  }
   void TakeSpace(int idx, int w) {
     ++spaces;
     spaceWidth += w;
@@ -629,6 +677,10 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
       s.TakeTab(idx, NextTabIn(par, s.x, i, origin));
     } else if (IsSpace(c) || c == kCharTab) {
       s.TakeSpace(idx, w);
+    } else if (c == kCharSoftHyphen) {
+      const int hyphen =
+          par->HasAttributes() ? par->Attrs()[static_cast<size_t>(i)].width : defaultWidths_['-'];
+      if (s.x + hyphen < avail) s.TakeSoftHyphen(idx, hyphen);
     } else if (s.x + w >= avail && idx > 0) {
       full = true;
       break;

@@ -130,8 +130,13 @@ struct RunStyle {
   ColorRef underlineColor = 0;
   bool superscript = false;
   bool subscript = false;
-  bool mark = false;  // flagged word: red mark
+  bool mark = false;       // flagged word: red mark
+  bool caps = false;       // letters shown as capitals
+  bool smallCaps = false;  // small letters shown as capitals in SmallCapsFont
 };
+
+// The font small letters of small-capital text are shown in: four fifths of the size.
+FontSpec SmallCapsFont(const FontSpec& font);
 
 // What one paint shows besides the text: where (canvas, clip in view pixels), from which scroll
 // offset, the selection and the caret. The view that paints fills it in; layout keeps none of it.
@@ -314,7 +319,13 @@ class TextLayout {
   int BorderDistanceTwips(const Paragraph* par) const;
   int CellLeftTwips(const Paragraph* par) const;
   int TabOrigin(const Paragraph* par, int line) const;
-  int NextTabIn(const Paragraph* par, int x, int index, int origin) const;
+  // `slot`, when given, receives the header tab slot of the stop (-1 for a default stop).
+  int NextTabIn(const Paragraph* par, int x, int index, int origin, int* slot = nullptr) const;
+  void ApplyLineSpacing(const Paragraph* par, int& h, int& asc) const;
+  // Measures the run of like records that starts at `i` (MeasureParagraph's step); returns its end.
+  size_t MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i);
+  // The width of a character shown in capitals (records with kMoreAllCaps or kMoreSmallCaps).
+  uint16_t CapsWidth(FontEntry* entry, char32_t c, const CharAttr& attr);
   void RunWordEvent(Paragraph* par);
   // The highlight (insert point, link, automatic or protected text) that styles a run, if any.
   const CharacterAttr* HighlightOf(const CharAttr& attr) const;
@@ -338,6 +349,10 @@ class TextLayout {
   void PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x);
   void PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyle& st, int x, int base, int pen_w,
                      ColorRef fg);
+  // The leader of the tab stop a tab run reaches (dots, hyphens, a line), from x to its end.
+  void PaintTabLeader(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x, int rel_x);
+  // On screen a page break shows as a dotted line across the page above its paragraph.
+  void PaintPageBreakMark(Canvas& canvas, int origin_x, int top);
 
   // Selected character offsets [from, to) of the paragraph PaintLine is painting.
   void SelectionFor(const Paragraph* par, int& from, int& to) const;

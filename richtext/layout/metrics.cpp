@@ -49,6 +49,9 @@ FontEntry* FontCache::Entry(const FontSpec& font) {
     metrics_->Advances(font, codes, widths);
     for (int i = 0; i < 256; ++i)
       entry->low[static_cast<size_t>(i)] = ClampWidth(widths[static_cast<size_t>(i)] * scaleX_);
+    // A soft hyphen is measured as the hyphen it shows where a line breaks there (layout counts
+    // it as nothing elsewhere).
+    entry->low[0xAD] = entry->low['-'];
   } else {
     entry->low.fill(16);
   }

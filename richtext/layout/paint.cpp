@@ -4,6 +4,7 @@
 
 #include "richtext/layout/layout.h"
 #include "richtext/layout/metafile.h"
+#include "richtext/model/letter_case.h"
 
 namespace inkwend {
 
@@ -181,6 +182,10 @@ struct TextLayout::LinePaint {
   bool Selected(int offset) const { return offset >= selFrom && offset < selTo; }
   // Whether the character at `offset` can join the run (it is not its first).
   bool Continues(const LineRun& run, int offset) const;
+  // How the character `c` at line index `j` shows: a space for hidden text and control codes,
+  // a soft hyphen as a hyphen (its width in `adv`) only where its line breaks, capitals for
+  // the small letters of text in capitals.
+  char32_t Shown(int j, char32_t c, bool hidden, bool caps, int& adv) const;
   // The width the character at line index `j` takes, a tab reaching to its stop.
   int Advance(const TextLayout& layout, int j, char32_t c, int rel_x) const {
     const int off = static_cast<int>(line->start) + j;
@@ -212,7 +217,24 @@ bool TextLayout::LinePaint::Continues(const LineRun& run, int offset) const {
   if (run.text.size() >= kMaxRun) return false;
   const CharAttr& a = AttrAt(offset);
   if (!a.SameRun(*run.attr) || (a.charFlags & (kCharInsertPoint | kCharObject))) return false;
+  // Small capitals keep small and capital letters in runs of their own, drawn at two sizes.
+  if ((a.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) == kMoreSmallCaps &&
+      IsSmallLetter(text[static_cast<size_t>(offset)]) != IsSmallLetter(run.first)) {
+    return false;
+  }
   return Selected(offset) == run.selected;
+}
+
+char32_t TextLayout::LinePaint::Shown(int j, char32_t c, bool hidden, bool caps, int& adv) const {
+  if (hidden || c < 32) return U' ';
+  if (c == kCharSoftHyphen) {
+    const bool breaks_here =
+        j == line->length - 1 && static_cast<int>(line->start + line->length) < par->CharCount();
+    if (!breaks_here) return U' ';
+    if (hasAttrs) adv = AttrAt(static_cast<int>(line->start) + j).width;
+    return U'-';
+  }
+  return caps ? UpperCaseLetter(c) : c;
 }
 
 int TextLayout::AlignmentShift(const Paragraph* par, int line, int left, int right) const {
@@ -229,6 +251,7 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
   run.selected = lp.Selected(run.offset);
   run.first = lp.text[static_cast<size_t>(run.offset)];
   const bool single = run.first == kCharTab || run.IsObject() || (run.attr->charFlags & kCharInsertPoint);
+  const bool caps = lp.hasAttrs && (run.attr->moreFlags & (kMoreAllCaps | kMoreSmallCaps));
   run.text.clear();
   run.advances.clear();
   run.width = 0;
@@ -239,9 +262,9 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
     if (j > first) {
       if (single || c == kCharTab || !lp.Continues(run, off)) break;
     }
-    const int adv = lp.Advance(*this, j, c, rel_x);
+    int adv = lp.Advance(*this, j, c, rel_x);
     const bool hidden = lp.hasAttrs && (lp.AttrAt(off).charFlags & kCharHidden) && !showHiddenText;
-    run.text.push_back(hidden || c < 32 ? U' ' : c);
+    run.text.push_back(lp.Shown(j, c, hidden, caps, adv));
     run.advances.push_back(hidden ? 0 : adv);
     run.width += hidden ? 0 : adv;
     rel_x += hidden ? 0 : adv;
@@ -313,7 +336,8 @@ void TextLayout::PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& ru
   const bool any_visible =
       std::any_of(run.text.begin(), run.text.end(), [](char32_t c) { return c != U' '; });
   if (any_visible) {
-    canvas.SetFont(st.font);
+    const bool small = st.smallCaps && IsSmallLetter(lp.text[static_cast<size_t>(run.offset)]);
+    canvas.SetFont(small ? SmallCapsFont(st.font) : st.font);
     canvas.DrawText(x, base, run.text, run.advances, fg);
   }
   PaintRunLines(canvas, run, st, x, base, lp.height / 20 + 1, fg);
@@ -349,6 +373,8 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
     }
   }
   if (par->HasBorder()) PaintBorders(canvas, par, line, origin_x, top);
+  if (!printing_ && line == 0 && (par->parFlags & kParPageBreak) && par->prev)
+    PaintPageBreakMark(canvas, origin_x, top);
 
   SelectionFor(par, lp.selFrom, lp.selTo);
   lp.spaceBefore = line == 0 ? PxY(par->spaceBefore) : 0;
@@ -366,11 +392,51 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
   int x = origin_x + left + AlignmentShift(par, line, left, right);
   int rel_x = 0;  // x from the line's start, as the wrap computed it
   for (int i = 0; i < l.length;) {
+    const int run_x = rel_x;
     i = GatherRun(lp, i, rel_x, run);
     PaintRun(canvas, lp, run, x);
+    if (run.first == kCharTab && !lp.tabsAsSpaces && par->tabMask != 0)
+      PaintTabLeader(canvas, lp, run, x, run_x);
     x += run.width;
   }
   printing_ = was_printing;
+}
+
+void TextLayout::PaintTabLeader(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x, int rel_x) {
+  if (run.width <= 0 || (lp.hasAttrs && (run.attr->charFlags & kCharHidden) && !showHiddenText)) return;
+  int slot = -1;
+  NextTabIn(lp.par, rel_x, run.offset, lp.tabOrigin, &slot);
+  if (slot < 0) return;
+  const uint8_t leader = doc_.header.tabs[static_cast<size_t>(slot)].leader;
+  if (leader == kTabLeaderNone) return;
+  const RunStyle st = StyleFor(*run.attr, printing_);
+  const ColorRef fg = run.selected ? highlightTextColor : st.text;
+  if (leader == kTabLeaderUnderline || leader == kTabLeaderThick) {
+    const int pen_w = (lp.height / 20 + 1) * (leader == kTabLeaderThick ? 2 : 1);
+    const int y = lp.baseline + pen_w + 1;
+    canvas.DrawLine({x, y}, {x + run.width, y}, Pen{fg, pen_w});
+    return;
+  }
+  const char32_t mark = leader == kTabLeaderDot ? U'.' : leader == kTabLeaderHyphen ? U'-' : U'=';
+  FontEntry* e = cache_.Entry(st.font);
+  const int w = std::max<int>(1, cache_.Width(e, mark));
+  // The marks stand on a grid of their own width from the line's indent, so that the leaders
+  // of lines one under the other line up.
+  const int first = (rel_x + w - 1) / w * w - rel_x;
+  std::vector<char32_t> marks;
+  std::vector<int> advances;
+  for (int at = first; at + w <= run.width; at += w) {
+    marks.push_back(mark);
+    advances.push_back(w);
+  }
+  if (marks.empty()) return;
+  canvas.SetFont(st.font);
+  canvas.DrawText(x + first, lp.baseline, marks, advances, fg);
+}
+
+void TextLayout::PaintPageBreakMark(Canvas& canvas, int origin_x, int top) {
+  const Pen pen{0x808080, 1, PenStyle::Dot};
+  canvas.DrawLine({origin_x, top}, {origin_x + EffectiveLayoutWidth(), top}, pen);
 }
 
 namespace {

@@ -13,6 +13,8 @@ inline constexpr char32_t kCharObjectByTag = 1;     // object anchor, tagNumber 
 inline constexpr char32_t kCharObjectByNumber = 2;  // object anchor, tagNumber = sequence number
 inline constexpr char32_t kCharTab = 9;
 inline constexpr char32_t kCharLineBreak = 10;  // a line break inside the paragraph
+// Not drawn, but a place where a word may break; drawn as a hyphen where the line breaks there.
+inline constexpr char32_t kCharSoftHyphen = 0x00AD;
 
 // styleBits
 inline constexpr uint8_t kStyleBold = 0x01;
@@ -37,6 +39,10 @@ inline constexpr uint8_t kLayoutHyphenation = 0x01;
 inline constexpr uint8_t kLayoutWordSeen = 0x02;
 inline constexpr uint8_t kLayoutFlaggedWord = 0x04;      // drawn with a red mark
 inline constexpr uint8_t kLayoutReaderAutomatic = 0x20;  // automatic text inserted by the reader
+
+// moreFlags: how letters are shown (the text itself keeps its case)
+inline constexpr uint8_t kMoreAllCaps = 0x01;    // all letters as capitals
+inline constexpr uint8_t kMoreSmallCaps = 0x02;  // small letters as capitals of a smaller size
 
 struct CharAttr {
   uint16_t width = 0;        // cached width in pixels (layout fills it; a tab takes the tab width)

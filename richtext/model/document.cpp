@@ -77,6 +77,7 @@ void Paragraph::CopyPropertiesFrom(const Paragraph& o) {
   spaceBefore = o.spaceBefore;
   spaceAfter = o.spaceAfter;
   lineSpacing = o.lineSpacing;
+  lineSpacingMultiple = o.lineSpacingMultiple;
   alignment = o.alignment;
   parFlags = o.parFlags;
   borderFlags[0] = o.borderFlags[0];

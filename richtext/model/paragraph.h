@@ -79,6 +79,8 @@ class Paragraph {
   int32_t spaceBefore = 0;
   int32_t spaceAfter = 0;
   int32_t lineSpacing = 0;  // RTF \sl; 0 = automatic
+  // RTF \slmult1: a positive lineSpacing is in 240ths of the single line height, not twips.
+  bool lineSpacingMultiple = false;
   uint8_t alignment = kAlignLeft;
   uint8_t parFlags = 0;
   uint8_t layoutDirty = 0;

@@ -126,13 +126,16 @@ int32_t TextHeader::SnapToTabGrid(int32_t twips) const {
   return (twips + grid / 2 + 1) / grid * grid;  // truncating division, as stored files expect
 }
 
-uint64_t TextHeader::AddTab(int32_t position, uint8_t kind) {
+uint64_t TextHeader::AddTab(int32_t position, uint8_t kind, uint8_t leader) {
   tabScratchMask = 0;
   if (kind > kTabAnyKind) kind = kTabLeft;
+  if (leader > kTabLeaderEquals) leader = kTabLeaderNone;
   auto find = [&](int32_t pos) {
     for (int i = 0; i < kTabSlots; ++i) {
       const TabSlot& t = tabs[static_cast<size_t>(i)];
-      if (t.position != 0 && t.position == pos && (kind == kTabAnyKind || t.kind == kind)) return i;
+      if (t.position != 0 && t.position == pos && (kind == kTabAnyKind || t.kind == kind) &&
+          t.leader == leader)
+        return i;
     }
     return -1;
   };
@@ -154,6 +157,7 @@ uint64_t TextHeader::AddTab(int32_t position, uint8_t kind) {
     t.position = position;
     t.pixelPosition = TwipsToPixelsX(position);
     t.kind = kind == kTabAnyKind ? defaultTabKind : kind;
+    t.leader = leader;
     SortTabs();
   }
   tabScratchMask = uint64_t{1} << slot;

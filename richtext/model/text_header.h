@@ -20,6 +20,14 @@ inline constexpr uint8_t kTabCenter = 2;
 inline constexpr uint8_t kTabDecimal = 3;
 inline constexpr uint8_t kTabAnyKind = 4;
 
+// What fills the room a tab jumps over.
+inline constexpr uint8_t kTabLeaderNone = 0;
+inline constexpr uint8_t kTabLeaderDot = 1;
+inline constexpr uint8_t kTabLeaderHyphen = 2;
+inline constexpr uint8_t kTabLeaderUnderline = 3;
+inline constexpr uint8_t kTabLeaderThick = 4;
+inline constexpr uint8_t kTabLeaderEquals = 5;
+
 inline constexpr int kFontSlots = 99;  // slots 0..98
 inline constexpr int kNoFont = 99;     // result of a lookup-or-add on a full table
 inline constexpr int kMaxFontNameLength = 31;
@@ -63,6 +71,7 @@ struct TabSlot {
   int32_t position = 0;  // twips; 0 = free slot
   int32_t pixelPosition = 0;
   uint8_t kind = kTabLeft;
+  uint8_t leader = kTabLeaderNone;
 };
 
 class TextHeader {
@@ -89,6 +98,9 @@ class TextHeader {
   std::array<uint8_t, kTabSlots> tabOrder;  // slot numbers sorted by position, free slots last
   uint64_t tabScratchMask = 0;              // the mask the last AddTab returned
   uint8_t defaultTabKind = kTabLeft;        // what kTabAnyKind stores
+  // The distance of the default tab stops in twips as a file from elsewhere states it (\deftab);
+  // 0 keeps the diary's own grid (see TextLayout::DefaultTabInterval).
+  int32_t defaultTabTwips = 0;
   // Called once when AddTab finds no free slot; it may free slots (ClearTab) to make room.
   std::function<void()> onTabTableFull;
 
@@ -138,7 +150,8 @@ class TextHeader {
   // Adds a tab stop (twips, kind 0..3 or kTabAnyKind) and returns the mask with its slot's bit:
   // an exact match first, then the position snapped to the tab grid; a miss takes the first
   // free slot. An empty mask means the tab was dropped (table full, or nothing left after snapping).
-  uint64_t AddTab(int32_t position, uint8_t kind);
+  // A stop with a leader (kTabLeader...) is a slot of its own beside one without.
+  uint64_t AddTab(int32_t position, uint8_t kind, uint8_t leader = kTabLeaderNone);
   // Slot of an exact tab among the slots of `mask` (kind kTabAnyKind matches any kind), or -1.
   int FindTab(int32_t position, uint8_t kind, uint64_t mask) const;
   // Position of the tab with the given rank in position order; a free slot or a rank above 63

@@ -22,6 +22,7 @@ enum class RtfAction : uint8_t {
   FontSize,
   Style,     // styleBits bit `Arg` on (n != 0) or off
   CharFlag,  // charFlags bit `Arg` on or off
+  MoreFlag,  // moreFlags bit `Arg` on or off
   Super,
   Sub,
   NoSuperSub,
@@ -46,6 +47,8 @@ enum class RtfAction : uint8_t {
   Keep,
   Tx,
   TabKind,     // `Arg` = pending tab kind
+  TabLeader,   // `Arg` = pending tab leader
+  SlMult,      // \slmult: the line spacing is a multiple of the line
   Border,      // `Arg` = bits of the first border byte, high byte = bits of the second
   BorderNone,  // \brdrnone, \brdrnil, \brdrtbl: the side just named has no border
   BrdrW,
@@ -60,6 +63,7 @@ enum class RtfAction : uint8_t {
   Landscape,
   AnsiCpg,
   Deff,
+  DefTab,
   Uc,
   U,
   // tables
@@ -99,6 +103,15 @@ enum class RtfAction : uint8_t {
   Transparent,  // a destination whose text is read as document text
   SkipGroup,    // a destination whose contents are dropped
   NestRow,      // a nested row's definition: a line break, the definition skipped
+  StyleSheet,
+  Shape,        // a Word shape (\shp): its picture is kept
+  ShapeInst,    // the shape's properties
+  ShapeName,    // a property's name (\sn)
+  ShapeValue,   // a property's value (\sv)
+  ShapeResult,  // what older readers show instead of the shape
+  // styles
+  StyleNumber,  // \s, \cs, \ds, \ts: `Arg` 0 paragraph, 1 character, 2 other style
+  BasedOn,      // \sbasedon
   // specials
   Hex,   // \'xx
   Star,  // \*

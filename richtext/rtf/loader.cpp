@@ -144,7 +144,7 @@ class IndexMap {
     for (int s = 0; s < kTabSlots; ++s) {
       if (!((mask >> s) & 1)) continue;
       const TabSlot& t = src_.header.tabs[static_cast<size_t>(s)];
-      if (t.position > 0) out |= doc_.header.AddTab(t.position, t.kind);
+      if (t.position > 0) out |= doc_.header.AddTab(t.position, t.kind, t.leader);
     }
     return out;
   }
@@ -319,6 +319,8 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
       // The colours past the toolbar's belonged to the text that is gone.
       doc.header.colors[15] = kDefaultColors[15];
       doc.header.moreColors.clear();
+      // The default tab distance belongs to the file read (one from elsewhere states it).
+      doc.header.defaultTabTwips = 0;
     }
     doc.CollectObjects();
     doc.FreeFootnotes();

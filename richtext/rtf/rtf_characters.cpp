@@ -106,12 +106,13 @@ void SetPosition(CharAttr& a, uint8_t position) {
 
 }  // namespace
 
-// \plain: the default attribute in the default font (text marked as RTF code stays so).
+// \plain: the default attribute in the default font and size (text marked as RTF code stays so).
 void WPRtfReader::PlainCharacterAttr() {
   ChangeAttr([&](CharAttr& a) {
     const uint8_t code = a.charFlags & kCharRtfCode;
     a = CharAttr{};
     a.charFlags = code;
+    a.pointSize = plainSize_;
     for (const RtfFont& font : fonts_) {
       if (font.number == deff_) a.fontIndex = font.slot;
     }
@@ -146,6 +147,9 @@ bool WPRtfReader::DoCharacterAttr(const RtfKeyword& k, int32_t n) {
       return true;
     case A::CharFlag:
       ChangeAttr([&](CharAttr& a) { SetBits(a.charFlags, k.arg, n != 0); });
+      return true;
+    case A::MoreFlag:
+      ChangeAttr([&](CharAttr& a) { SetBits(a.moreFlags, k.arg, n != 0); });
       return true;
     case A::Super:
       if (f_.dest == Destination::Text)

@@ -1,7 +1,7 @@
 // Destinations of the RTF reader: the groups that switch where their text goes: the font and
 // colour tables, the document information (title, comment, subject), groups whose contents
 // are dropped (field instructions, style sheets, ...), groups read as document text (a field's
-// result), and nested table rows.
+// result), nested table rows, the style sheet and Word's shapes.
 #include "richtext/rtf/keywords.h"
 #include "richtext/rtf/reader.h"
 
@@ -44,6 +44,37 @@ bool WPRtfReader::DoDestination(const RtfKeyword& k) {
     case RtfAction::NestRow:
       if (f_.dest == Destination::Text) AddChar(kCharLineBreak);
       f_.dest = Destination::Skip;
+      return true;
+    case RtfAction::StyleSheet:
+      f_.dest = Destination::StyleSheet;
+      styleSheetDepth_ = stack_.size();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A shape's properties are skipped but for its picture ("pib"), which is kept where the shape
+// stands; the result that older readers show instead then goes unread, or the picture would
+// come twice.
+bool WPRtfReader::DoShape(const RtfKeyword& k) {
+  switch (k.action) {
+    case RtfAction::Shape:
+      shapePicture_ = false;
+      return true;
+    case RtfAction::ShapeInst:
+      f_.dest = f_.dest == Destination::Text ? Destination::Shape : Destination::Skip;
+      return true;
+    case RtfAction::ShapeName:
+      shapeName_.clear();
+      f_.dest = f_.dest == Destination::Shape ? Destination::ShapeName : Destination::Skip;
+      return true;
+    case RtfAction::ShapeValue:
+      f_.dest =
+          f_.dest == Destination::Shape && shapeName_ == U"pib" ? Destination::ShapeValue : Destination::Skip;
+      return true;
+    case RtfAction::ShapeResult:
+      if (shapePicture_) f_.dest = Destination::Skip;
       return true;
     default:
       return false;

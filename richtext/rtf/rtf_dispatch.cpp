@@ -21,6 +21,7 @@ enum class Part : uint8_t {
   Picture,
   Footnote,
   Destination,
+  Style,
   None,
 };
 
@@ -28,7 +29,9 @@ using A = RtfAction;
 static_assert(A::Par < A::Ignore && A::Ignore < A::Plain && A::Plain < A::Cb && A::Cb < A::Pard &&
               A::Pard < A::Cfpat && A::Cfpat < A::Page && A::Page < A::U && A::U < A::Trowd &&
               A::Trowd < A::Trleft && A::Trleft < A::Red && A::Red < A::Cpg && A::Cpg < A::Pict &&
-              A::Pict < A::ObjH && A::ObjH < A::FontTbl && A::FontTbl < A::NestRow && A::NestRow < A::Hex);
+              A::Pict < A::ObjH && A::ObjH < A::FontTbl && A::FontTbl < A::NestRow &&
+              A::NestRow < A::ShapeResult && A::ShapeResult < A::StyleNumber && A::StyleNumber < A::BasedOn &&
+              A::BasedOn < A::Hex);
 
 constexpr Part PartOf(RtfAction a) {
   if (a <= A::Ignore || a == A::ParBreak) return Part::Character;
@@ -39,9 +42,13 @@ constexpr Part PartOf(RtfAction a) {
   if (a <= A::Cpg) return Part::FontColorTable;
   if (a <= A::ObjH) return Part::Picture;
   if (a == A::Footnote || a == A::FnNr || a == A::Chftn) return Part::Footnote;
-  if (a <= A::NestRow) return Part::Destination;
+  if (a <= A::ShapeResult) return Part::Destination;
+  if (a <= A::BasedOn) return Part::Style;
   return Part::None;
 }
+
+// Inside a shape only the words that lead to its picture act.
+constexpr bool ActsInShape(RtfAction a) { return a == A::ShapeName || a == A::ShapeValue || a == A::Pict; }
 
 }  // namespace
 
@@ -78,38 +85,52 @@ void WPRtfReader::Dispatch(const ControlWord& c) {
   }
   skipFallback_ = 0;  // any other word ends the fallback of \uN
   if (decoder_.Pending()) decoder_.Reset();
+  if (f_.dest >= Destination::StyleSheet) [[unlikely]] {
+    if (f_.dest == Destination::StyleSheet) {
+      StyleSheetWord(*k, n);
+      return;
+    }
+    if (!ActsInShape(k->action)) return;
+  }
 
   if (k->kind == RtfKind::Destination || k->action == RtfAction::Par || k->action == RtfAction::Cell ||
       k->action == RtfAction::Pard || k->action == RtfAction::Plain) {
     FlushRun();
   }
-  switch (PartOf(k->action)) {
+  Perform(*k, n);
+}
+
+void WPRtfReader::Perform(const RtfKeyword& k, int32_t n) {
+  switch (PartOf(k.action)) {
     case Part::Character:
-      DoCharacter(*k, n);
+      DoCharacter(k, n);
       break;
     case Part::CharacterAttr:
-      DoCharacterAttr(*k, n);
+      DoCharacterAttr(k, n);
       break;
     case Part::Paragraph:
-      if (!DoParagraph(*k, n)) DoBorderShading(*k, n);
+      if (!DoParagraph(k, n)) DoBorderShading(k, n);
       break;
     case Part::Section:
-      DoSection(*k, n);
+      DoSection(k, n);
       break;
     case Part::Table:
-      DoTable(*k, n);
+      DoTable(k, n);
       break;
     case Part::FontColorTable:
-      DoFontColorTable(*k, n);
+      DoFontColorTable(k, n);
       break;
     case Part::Picture:
-      DoPicture(*k, n);
+      DoPicture(k, n);
       break;
     case Part::Footnote:
-      DoFootnote(*k, n);
+      DoFootnote(k, n);
       break;
     case Part::Destination:
-      DoDestination(*k);
+      if (!DoDestination(k)) DoShape(k);
+      break;
+    case Part::Style:
+      DoStyle(k, n);
       break;
     case Part::None:
       break;

@@ -16,6 +16,8 @@ void WPRtfReader::PushGroup() {
   FlushRun();
   f_.attr = attr_;
   stack_.push_back(f_);
+  // Each group directly inside the style sheet defines one style.
+  if (f_.dest == Destination::StyleSheet && stack_.size() == styleSheetDepth_ + 1) BeginStyleDefinition();
 }
 
 void WPRtfReader::PopGroup() {
@@ -37,6 +39,7 @@ void WPRtfReader::PopGroup() {
     FinishPictureFile();
   if (closing == Destination::FontTable && !fontName_.empty()) EndFontDefinition();
   if (closing == Destination::FootnoteText && stack_.size() == footnoteDepth_) footnote_ = nullptr;
+  if (closing == Destination::StyleSheet && stack_.size() == styleSheetDepth_ + 1) EndStyleDefinition();
   f_ = stack_.back();
   stack_.pop_back();
   attr_ = f_.attr;

@@ -18,6 +18,7 @@ void WPRtfReader::ApplyProps(Paragraph* par, const ParProps& p) const {
   par->spaceBefore = p.before;
   par->spaceAfter = p.after;
   par->lineSpacing = p.lineSpacing;
+  par->lineSpacingMultiple = p.lineMultiple && p.lineSpacing > 0;
   par->alignment = p.alignment;
   const uint8_t ends = par->borderFlags[0] & kBorderEndsBlock;
   par->borderFlags[0] = static_cast<uint8_t>(p.border[0] | (p.border[0] ? ends : 0));
@@ -55,7 +56,13 @@ bool WPRtfReader::DoParagraph(const RtfKeyword& k, int32_t n) {
       Prop([&](ParProps& p) { p.after = std::clamp(n, 0, kMaxLength); });
       return true;
     case A::Sl:
-      Prop([&](ParProps& p) { p.lineSpacing = std::clamp(n, -kMaxLength, kMaxLength); });
+      Prop([&](ParProps& p) {
+        p.lineSpacing = std::clamp(n, -kMaxLength, kMaxLength);
+        p.lineMultiple = false;  // until a \slmult1 says otherwise
+      });
+      return true;
+    case A::SlMult:
+      Prop([&](ParProps& p) { p.lineMultiple = n != 0; });
       return true;
     case A::Align:
       Prop([&](ParProps& p) { p.alignment = static_cast<uint8_t>(k.arg); });
@@ -77,6 +84,9 @@ bool WPRtfReader::DoParagraph(const RtfKeyword& k, int32_t n) {
       return true;
     case A::TabKind:
       pendingTabKind_ = static_cast<uint8_t>(k.arg);
+      return true;
+    case A::TabLeader:
+      pendingTabLeader_ = static_cast<uint8_t>(k.arg);
       return true;
     default:
       return false;
@@ -191,16 +201,22 @@ void WPRtfReader::Pard() {
     p.tabMask = 0;
     p.inTable = false;
     p.tabRestart = true;
-    if (!ownFile_) p.before = p.after = p.lineSpacing = 0;
+    if (!ownFile_) {
+      p.before = p.after = p.lineSpacing = 0;
+      p.lineMultiple = false;
+    }
   });
   pendingTabKind_ = kTabLeft;
+  pendingTabLeader_ = kTabLeaderNone;
 }
 
 void WPRtfReader::AddTab(int32_t position) {
   const uint8_t kind = pendingTabKind_;
+  const uint8_t leader = pendingTabLeader_;
   pendingTabKind_ = kTabLeft;
+  pendingTabLeader_ = kTabLeaderNone;
   if (f_.dest != Destination::Text || position <= 0 || position > kMaxLength) return;
-  const uint64_t bit = doc_.header.AddTab(position, kind);
+  const uint64_t bit = doc_.header.AddTab(position, kind, leader);
   Prop([&](ParProps& p) {
     if (p.tabRestart) {
       p.tabMask = 0;

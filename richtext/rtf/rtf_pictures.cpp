@@ -72,8 +72,10 @@ void WPRtfReader::AddAnchorInOuterAttr(char32_t code, DocObject* object) {
 
 void WPRtfReader::FinishPicture() {
   std::vector<uint8_t> data = picture_.TakeData();
-  // Pictures belong to document text; outside it (or past the bounds) they are dropped.
-  const bool in_text = !stack_.empty() && stack_.back().dest == Destination::Text;
+  // Pictures belong to document text (a shape's picture too, where the shape stands); outside
+  // it (or past the bounds) they are dropped.
+  const Destination outer = stack_.empty() ? Destination::Skip : stack_.back().dest;
+  const bool in_text = outer == Destination::Text || outer == Destination::ShapeValue;
   if (!in_text || picture_.Overflowed() || static_cast<int>(doc_.Objects().size()) >= kMaxObjects ||
       !doc_.AttributeMode()) {
     return;
@@ -82,6 +84,7 @@ void WPRtfReader::FinishPicture() {
   obj->width = picture_.ShownWidth();
   obj->height = picture_.ShownHeight();
   AddAnchorInOuterAttr(kCharObjectByNumber, obj);
+  if (outer == Destination::ShapeValue) shapePicture_ = true;
 }
 
 void WPRtfReader::FinishPictureFile() {

@@ -75,6 +75,13 @@ void WPRtfReader::ReadBody() {
     ownFile_ =
         Available() >= kOwnHeader.size() && std::memcmp(Cursor(), kOwnHeader.data(), kOwnHeader.size()) == 0;
   }
+  if (!ownFile_) {
+    // Text from elsewhere that states no size is in RTF's default size.
+    attr_.pointSize = plainSize_;
+    f_.attr = attr_;
+  } else {
+    plainSize_ = 0;
+  }
   ControlWord c{};
   while (!done_ && !full_) {
     if (f_.dest == Destination::Picture) {
@@ -258,6 +265,9 @@ void WPRtfReader::CharOut(char32_t c) {
     }
     case Destination::FootnoteText:
       FootnoteChar(c);
+      break;
+    case Destination::ShapeName:
+      if (shapeName_.size() < 32 && c > U' ') shapeName_.push_back(c);
       break;
     default:
       break;

@@ -62,10 +62,16 @@ class WPRtfReader : public WPTextReader {
     Comment = 7,
     Subject = 8,
     FootnoteText = 9,
+    StyleSheet = 10,
+    // Inside a Word shape; only the words of a shape's picture act there.
+    Shape = 11,
+    ShapeName = 12,
+    ShapeValue = 13,
   };
   // Paragraph properties in force (firstIndent relative to the left indent while reading).
   struct ParProps {
     int32_t first = 0, left = 0, right = 0, before = 0, after = 0, lineSpacing = 0;
+    bool lineMultiple = false;  // \slmult1
     uint8_t alignment = 0;
     uint8_t border[2] = {0, 0};
     uint8_t borderWidth = 0, borderColor = 0;
@@ -74,6 +80,7 @@ class WPRtfReader : public WPTextReader {
     uint64_t tabMask = 0;
     bool inTable = false;
     bool tabRestart = true;  // the next \tx begins a new set
+    bool operator==(const ParProps&) const = default;
   };
   // The state a group saves and restores.
   struct Frame {
@@ -87,6 +94,27 @@ class WPRtfReader : public WPTextReader {
     int32_t number;
     uint8_t slot;
     int codePage;
+  };
+  // A style of the style sheet: its formatting words, performed where text names the style.
+  struct StyleWord {
+    const RtfKeyword* keyword;
+    int32_t value;
+  };
+  // What applying a style last did. The same state before gives the same state after, so a
+  // file that names a style in every paragraph pays for its words once (styles whose words do
+  // more than change the state, such as tab stops or borders, are performed each time).
+  struct StyleMemo {
+    bool valid = false;
+    CharAttr attrBefore, attrAfter;
+    ParProps propsBefore, propsAfter;
+    int codePageBefore = 0, codePageAfter = 0;
+  };
+  struct RtfStyle {
+    int32_t number = 0;
+    uint8_t kind = 0;  // 0 paragraph, 1 character, 2 other (section, table)
+    int32_t basedOn = -1;
+    std::vector<StyleWord> words;
+    StyleMemo memo;
   };
 
   // --- the byte loop (rtf_reader.cpp) ---
@@ -107,7 +135,8 @@ class WPRtfReader : public WPTextReader {
   void ApplyRestoredProps();
 
   // --- control words by kind; each returns false for a word of another kind ---
-  void Dispatch(const ControlWord& c);  // rtf_dispatch.cpp
+  void Dispatch(const ControlWord& c);           // rtf_dispatch.cpp
+  void Perform(const RtfKeyword& k, int32_t n);  // rtf_dispatch.cpp
   void HexByte();
   void UnicodeChar(int32_t n);
   bool DoCharacter(const RtfKeyword& k, int32_t n);       // rtf_characters.cpp
@@ -122,6 +151,8 @@ class WPRtfReader : public WPTextReader {
   bool DoPicture(const RtfKeyword& k, int32_t n);         // rtf_pictures.cpp
   bool DoFootnote(const RtfKeyword& k, int32_t n);        // rtf_footnotes.cpp
   bool DoDestination(const RtfKeyword& k);                // rtf_destinations.cpp
+  bool DoShape(const RtfKeyword& k);                      // rtf_destinations.cpp
+  bool DoStyle(const RtfKeyword& k, int32_t n);           // rtf_styles.cpp
   template <typename F>
   void ChangeAttr(F&& change) {
     FlushRun();
@@ -171,6 +202,16 @@ class WPRtfReader : public WPTextReader {
   void TaggedObjectAnchor();
   void AddObjectAnchor(char32_t code, DocObject* object);
   void AddAnchorInOuterAttr(char32_t code, DocObject* object);
+
+  // --- styles (rtf_styles.cpp) ---
+  void StyleSheetWord(const RtfKeyword& k, int32_t n);
+  void BeginStyleDefinition();
+  void EndStyleDefinition();
+  RtfStyle* FindStyle(int32_t number, uint8_t kind);
+  void ApplyStyle(int32_t number, uint8_t kind);
+  // Performs the words of a style, those of the style it is based on first; false when one of
+  // them does more than change the state.
+  bool PerformStyleWords(const RtfStyle& style, int depth);
 
   // --- footnotes (rtf_footnotes.cpp) ---
   void StartFootnote();
@@ -229,6 +270,21 @@ class WPRtfReader : public WPTextReader {
   // the cell's text that end is (-1: none yet).
   uint8_t cellParAlignment_ = 0;
   int cellParEnd_ = -1;
+  uint8_t pendingTabLeader_ = 0;
+  // The size \plain gives: RTF's own default of 12 points in files from elsewhere; the diary's
+  // files state a size after every \plain, and read as they always have.
+  uint8_t plainSize_ = 12;
+  bool defTabSeen_ = false;
+
+  // style sheet
+  std::vector<RtfStyle> styles_;
+  RtfStyle definingStyle_;
+  size_t styleSheetDepth_ = 0;  // group depth of the style sheet's contents
+
+  // Word shapes
+  std::u32string shapeName_;   // the name of the shape property being read
+  bool shapePicture_ = false;  // the shape's properties held its picture
+
   // Set when the file begins as the diary's own writer begins. That writer states space
   // before, space after and line spacing only where they change, relying on \pard to keep
   // them (every other program restates them after \pard, which resets them as RTF defines);

@@ -7,6 +7,12 @@
 
 namespace inkwend {
 
+namespace {
+// Default tab distances past these are taken as these (a twentieth of an inch to 22 inches).
+constexpr int32_t kMinDefaultTab = 72;
+constexpr int32_t kMaxDefaultTab = 31680;
+}  // namespace
+
 bool WPRtfReader::DoSection(const RtfKeyword& k, int32_t n) {
   switch (k.action) {
     case RtfAction::Page:
@@ -24,6 +30,15 @@ bool WPRtfReader::DoSection(const RtfKeyword& k, int32_t n) {
       return true;
     case RtfAction::Deff:
       deff_ = n;
+      return true;
+    case RtfAction::DefTab:
+      // The diary's own files begin with \deftab720 whatever their tab grid; a distance from
+      // elsewhere follows the page margins when such a document is stored.
+      if (ownFile_ && !defTabSeen_) {
+        defTabSeen_ = true;
+      } else if (!keepLayout && f_.dest != Destination::Skip) {
+        doc_.header.defaultTabTwips = n > 0 ? std::clamp(n, kMinDefaultTab, kMaxDefaultTab) : 0;
+      }
       return true;
     case RtfAction::Uc:
       f_.uc = static_cast<uint8_t>(std::clamp(n, 0, 16));

@@ -436,6 +436,10 @@ void WPRTFWriter::WriteHeader() {
   PutInt(h.marginTop);
   Put("\\margb");
   PutInt(h.marginBottom);
+  if (h.defaultTabTwips > 0) {  // a distance from elsewhere; the diary's grid states none
+    Put("\\deftab");
+    PutInt(h.defaultTabTwips);
+  }
   if (!h.title.empty()) {
     Put("{\\title ");
     WriteInfoText(h.title);
@@ -531,6 +535,10 @@ void WPRTFWriter::WriteTabStops(uint64_t mask) {
         break;
       default:
         break;
+    }
+    if (t.leader != kTabLeaderNone && t.leader <= kTabLeaderEquals) {
+      static constexpr const char* kLeaderWords[] = {"", "\\tldot", "\\tlhyph", "\\tlul", "\\tlth", "\\tleq"};
+      Put(kLeaderWords[t.leader]);
     }
     Put("\\tx");
     PutInt(t.position);
@@ -824,16 +832,20 @@ void WPRTFWriter::WriteParagraphProps(Paragraph* par) {
     p.rightIndent = par->rightIndent;
   }
   // 8. Spacing (always for cells, whose space before the reader otherwise takes from the row gap).
+  // A multiple of the line follows its \sl; a \sl alone reads as twips again.
+  const bool multiple = par->lineSpacingMultiple && par->lineSpacing > 0;
   if (par->IsTableCell() || par->spaceBefore != p.spaceBefore || par->lineSpacing != p.lineSpacing ||
-      par->spaceAfter != p.spaceAfter) {
+      par->spaceAfter != p.spaceAfter || multiple != p.lineSpacingMultiple) {
     Put("\\sb");
     PutInt(par->spaceBefore);
     Put("\\sl");
     if (par->lineSpacing != 0) PutInt(par->lineSpacing);
+    if (multiple) Put("\\slmult1");
     Put("\\sa");
     PutInt(par->spaceAfter);
     p.spaceBefore = par->spaceBefore;
     p.lineSpacing = par->lineSpacing;
+    p.lineSpacingMultiple = multiple;
     p.spaceAfter = par->spaceAfter;
   }
 }
@@ -980,6 +992,8 @@ char* WPRTFWriter::BuildCharAttr(char* out, const CharAttr& a) const {
     out = AppendInt(out, a.tagNumber);
   }
   if ((f & kCharAutomatic) && !omitAutomaticText_) out = Append(out, "\\inaut");
+  if (a.moreFlags & kMoreAllCaps) out = Append(out, "\\caps");
+  if (a.moreFlags & kMoreSmallCaps) out = Append(out, "\\scaps");
   *out++ = ' ';
   return out;
 }

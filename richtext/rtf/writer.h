@@ -183,6 +183,7 @@ class WPRTFWriter : public WPTextWriter {
     uint8_t alignment = 0;
     int32_t firstIndent = 0, leftIndent = 0, rightIndent = 0;
     int32_t spaceBefore = 0, spaceAfter = 0, lineSpacing = 0;
+    bool lineSpacingMultiple = false;
     uint64_t tabMask = 0;
     uint8_t borderFlags[2] = {0, 0};
     uint8_t borderWidth = 0, borderColor = 0;

@@ -161,7 +161,9 @@ TEST(RtfFixedPoint, GeneratedFilesSettleAfterOneRound) {
       "\\red9\\green9\\blue9;\\red10\\green9\\blue9;\\red11\\green9\\blue9;\\red12\\green9\\blue9;"
       "\\red13\\green9\\blue9;\\red14\\green9\\blue9;\\red15\\green9\\blue9;\\red16\\green9\\blue9;"
       "\\red17\\green9\\blue9;\\red18\\green9\\blue9;\\red19\\green9\\blue9;\\red20\\green9\\blue9;"
-      "\\red21\\green9\\blue9;\\red139\\green69\\blue19;\\red255\\green192\\blue203;}";
+      "\\red21\\green9\\blue9;\\red139\\green69\\blue19;\\red255\\green192\\blue203;}"
+      "{\\stylesheet{\\s1\\qc\\sb240\\sl360\\slmult1\\b\\fs32 Heading;}{\\*\\cs2\\additive\\scaps Small;}"
+      "{\\s3\\tqr\\tldot\\tx6000\\sbasedon1 Contents;}}";
   const std::string fragments[] = {
       "text ",
       "\\par ",
@@ -209,6 +211,16 @@ TEST(RtfFixedPoint, GeneratedFilesSettleAfterOneRound) {
       "\\sb120 ",
       "\\tx1440 ",
       "\\keep ",
+      "\\s1 ",
+      "\\s3 ",
+      "{\\cs2 cs}",
+      "\\sl276\\slmult1 ",
+      "\\tqr\\tlhyph\\tx5000 ",
+      "\\deftab1134 ",
+      "hy\\-phen ",
+      "{\\caps c}",
+      "\\scaps ",
+      "{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 8950}}}}{\\shprslt r}}",
   };
   std::mt19937 rng(18);
   for (int round = 0; round < 1000; ++round) {

@@ -73,7 +73,8 @@ TEST(RtfReaderText, ControlWordsAndSymbols) {
       {"x\\{y\\}z\\\\", "x{y}z\\"},  // escaped specials
       {"a\\~b\\-c",
        "a\xC2\xA0"
-       "bc"},  // non-breaking space; optional hyphen dropped
+       "b\xC2\xAD"
+       "c"},  // non-breaking space; optional hyphen kept (shown only where a line breaks)
       {"\\ldblquote q\\rdblquote  \\emdash", "\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x94"},
       {"{\\*\\unknown skipped {\\b deeper}}kept", "kept"},  // unknown \* group dropped whole
       {"{\\*\\footnotesep x}{\\unknownword y}", "y"},       // unknown word alone is only skipped
@@ -124,7 +125,7 @@ TEST(RtfReaderText, CharacterAttributes) {
   EXPECT_TRUE(AttrOf(d, 0, 6).styleBits & kStyleSuperscript);
   EXPECT_EQ(AttrOf(d, 0, 7).styleBits & (kStyleSuperscript | kStyleSubscript), kStyleSubscript);
   EXPECT_EQ(AttrOf(d, 0, 8).charFlags, kCharProtected | kCharHidden);
-  EXPECT_EQ(AttrOf(d, 0, 8).pointSize, 0);   // \plain: all zero
+  EXPECT_EQ(AttrOf(d, 0, 8).pointSize, 12);  // \plain: all zero but RTF's default size
   EXPECT_EQ(AttrOf(d, 0, 9).pointSize, 50);  // \fs without a number
   EXPECT_EQ(AttrOf(d, 0, 10).TextColor(), 2);
   EXPECT_EQ(AttrOf(d, 0, 10).BackgroundColor(), 3);

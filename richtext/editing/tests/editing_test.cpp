@@ -378,7 +378,8 @@ TEST_F(Editor, FindNextAndReplace) {
 }
 
 TEST(WordChars, WindowsLettersAndSeparators) {
-  for (char32_t c : {U'a', U'Z', U'\u00E9', U'\u00C0', U'\u0160', U'\u0153', U'\u0178', U'\u0416'}) {
+  for (char32_t c :
+       {U'a', U'Z', U'\u00E9', U'\u00C0', U'\u0160', U'\u0153', U'\u0178', U'\u0416', U'\u00AD'}) {
     EXPECT_TRUE(IsWordChar(c)) << static_cast<int>(c);
   }
   for (char32_t c : {U' ', U'1', U'\'', U'-', U'\u2019', U'\u017D', U'\t', char32_t{2}}) {
@@ -406,6 +407,15 @@ TEST_F(Editor, WordWalkSelectsAndReplaces) {
   doc_.SetCaretPosition(7);
   doc_.WordWalkRestart(/*from_caret=*/true);
   EXPECT_EQ(doc_.NextWord(), U"world");
+}
+
+TEST_F(Editor, WordWithSoftHyphensIsOneWordForTheSpeller) {
+  Type(U"hy\u00ADphen next");
+  doc_.WordWalkRestart();
+  EXPECT_EQ(doc_.NextWord(), U"hyphen");
+  EXPECT_EQ(doc_.SelectedText(), U"hy\u00ADphen");  // the whole word as it stands
+  doc_.ReplaceCurrentWord(U"hyphens");
+  EXPECT_EQ(doc_.NextWord(), U"next");
 }
 
 TEST_F(Editor, UndoGroupsTypingAndRedoes) {
