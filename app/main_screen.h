@@ -13,6 +13,7 @@
 // unsaved text, and saving when the session ends with nobody to answer).
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 #include <set>
@@ -100,6 +101,11 @@ class MainScreen : public QMainWindow {
   // The diary-wide search (main_screen_search.cpp).
   void mnuFindentrycontainingClick();
   void mnuFindNextBigClick();
+  // Lists every entry holding a text in a results window; a row shows its day, match selected.
+  void mnuShowAllClick();
+  // Shows `day` with characters `offset` to `offset + length` of its paragraph `paragraph`
+  // selected (saving the day shown first).
+  void ShowSearchMatch(QDate day, int paragraph, int offset, int length);
   void HidebuttonClick();
   void ExitClick();
   void InsertTodaysDate();
@@ -178,6 +184,7 @@ class MainScreen : public QMainWindow {
   bool endingUnattended_ = false;
   // Days whose entry a search could not read and has said so ("yyyymmdd").
   std::set<std::string> searchUnreadableSaid_;
+  QPointer<QDialog> searchResults_;  // the open results window, if any (it deletes itself)
 
   // --- controls (children of the window; object names as the design has them) ---
   WPToolBar* toolBar_ = nullptr;       // WPToolBar2

@@ -105,6 +105,9 @@ void MainScreen::CreateMenu() {
                           QKeySequence(Qt::CTRL | Qt::Key_F5), [this] { mnuFindNextBigClick(); });
   findNextBigItem_->setObjectName(QStringLiteral("mnuFindNextBig"));
   findNextBigItem_->setEnabled(false);  // until a search ends on a match
+  item(find, QStringLiteral("Show All Entries Containing..."),
+       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F4), [this] { mnuShowAllClick(); })
+      ->setObjectName(QStringLiteral("mnuShowAll"));
   find->addSeparator();
   item(find, QStringLiteral("Select a &Date..."), QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
     CalendarButtonClick();

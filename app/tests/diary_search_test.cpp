@@ -1,10 +1,12 @@
 // "Find Any Entry Containing..." and "Find Next Entry Containing..." driven by keys, on a diary of
 // its own (plain and enciphered).
 #include <QLineEdit>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "app/date_text.h"
 #include "app/search_dialogs.h"
+#include "app/search_results.h"
 #include "app/tests/diary_window.h"
 
 using namespace inkwend;
@@ -147,6 +149,41 @@ class DiarySearchTest : public QObject {
     d.findNext();
     QCOMPARE(d.shown(), kFeb9);
     QCOMPARE(d.prompter.messages.size(), 1);  // not said again
+  }
+
+  void showAllListsEveryMatchingDayAndShowsTheChosenOne() {
+    SearchDiary d("Secret");
+    d.prompter.script = [](QDialog& dialog) {
+      QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("LookForText")),
+                       QStringLiteral("seaside"));
+      QTest::keyClick(&dialog, Qt::Key_Return);
+    };
+    QTest::keyClick(&d.editor(), Qt::Key_F4, Qt::ControlModifier | Qt::ShiftModifier);
+    auto* results = d.window->findChild<SearchResults*>(QStringLiteral("SearchResults"));
+    QVERIFY(results);
+    QTreeWidget* list = results->List();
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(results->Rows()[0].day, kJan5);
+    QCOMPARE(results->Rows()[1].day, kFeb9);
+    QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("A walk by the <b>SEAside</b>."));
+    QCOMPARE(results->Status(), QStringLiteral("2 entries"));
+    QCOMPARE(d.shown(), kShown);  // the list alone changes nothing
+
+    // A click shows the day with the match selected; Enter the chosen row.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(1)).center());
+    QCOMPARE(d.shown(), kFeb9);
+    QCOMPARE(d.selectedText(), QStringLiteral("seaside"));
+    QCOMPARE(d.editor().GetCaretPosition(), 19);
+    list->setCurrentItem(list->topLevelItem(0));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(d.shown(), kJan5);
+    QCOMPARE(d.selectedText(), QStringLiteral("SEAside"));
+    QVERIFY(results->isVisible());
+  }
+
+  void contextEscapesTheTextAndBoldsTheMatch() {
+    QCOMPARE(ContextHtml(U"a <b> & c", 2, 3), QStringLiteral("a <b>&lt;b&gt;</b> &amp; c"));
   }
 };
 

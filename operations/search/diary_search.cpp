@@ -12,7 +12,7 @@ std::optional<SearchHit> DiarySearch::SearchDay(Date day) {
   if (onEntry) onEntry(day);
   std::optional<TextHit> found;
   Status read_status;
-  const Status loaded = session_.LoadDay(day, [&](std::string rtf) {
+  const Status loaded = session_.LoadListedDay(day, [&](std::string rtf) {
     found = matcher_.Find(rtf, &read_status);
     return read_status;
   });

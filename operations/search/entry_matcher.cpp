@@ -1,5 +1,7 @@
 #include "operations/search/entry_matcher.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -62,7 +64,9 @@ EntryMatcher::EntryMatcher(std::u32string text) : text_(std::move(text)), core_(
 
 std::optional<TextHit> EntryMatcher::Find(std::string_view rtf, Status* read) const {
   if (text_.empty()) return std::nullopt;
-  if (!core_.empty() && ReduceRtfToAscii(rtf, reduced_) && reduced_.find(core_) == std::string::npos) {
+  // memmem: the C library's search, much quicker on short texts than a search a byte at a time.
+  if (!core_.empty() && ReduceRtfToAscii(rtf, reduced_) &&
+      ::memmem(reduced_.data(), reduced_.size(), core_.data(), core_.size()) == nullptr) {
     ++ruledOut_;
     return std::nullopt;
   }

@@ -1,6 +1,10 @@
 #include "operations/search/rtf_ascii_filter.h"
 
+#include <algorithm>
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "richtext/rtf/keywords.h"
 
@@ -30,30 +34,94 @@ bool IsMultiByteCharset(int32_t charset) {
   return charset == 128 || charset == 129 || charset == 130 || charset == 134 || charset == 136;
 }
 
+// What a byte of text adds to the reduction: its lower case when it is printable ASCII, nothing
+// (0) for the others, and kSpecial for the bytes that start a control word or a group.
+constexpr uint8_t kSpecial = 0xFF;
+struct TextByteTable {
+  uint8_t value[256] = {};
+  constexpr TextByteTable() {
+    for (int b = 0x20; b < 0x7F; ++b) value[b] = static_cast<uint8_t>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+    value['\\'] = value['{'] = value['}'] = kSpecial;
+  }
+};
+constexpr TextByteTable kTextBytes;
+
 class Reducer {
  public:
   Reducer(std::string_view rtf, std::string& out) : rtf_(rtf), out_(out) {}
 
   bool Run() {
-    out_.clear();
-    out_.reserve(rtf_.size() / 2);
-    while (pos_ < rtf_.size()) {
-      const auto b = static_cast<uint8_t>(rtf_[pos_++]);
+    // No input byte adds more than one character, so the output is written in place.
+    out_.resize(rtf_.size());
+    end_ = out_.data();
+    const bool ok = Walk();
+    out_.resize(static_cast<size_t>(end_ - out_.data()));
+    return ok;
+  }
+
+ private:
+  bool Walk() {
+    const auto* data = reinterpret_cast<const uint8_t*>(rtf_.data());
+    const size_t size = rtf_.size();
+    while (pos_ < size) {
+      // A stretch of text: the bulk of an entry, one table look-up a byte.
+      if (dropDepth_ < 0) {
+        TextStretch(data, size);
+      } else {
+        while (pos_ < size && kTextBytes.value[data[pos_]] != kSpecial) ++pos_;
+      }
+      if (pos_ >= size) break;
+      const uint8_t b = data[pos_++];
       if (b == '\\') {
         if (!ControlWord()) return false;
       } else if (b == '{') {
         if (++depth_ > kMaxKeptDepth) return false;
-      } else if (b == '}') {
+      } else {  // '}'
         --depth_;
         if (dropDepth_ >= 0 && depth_ < dropDepth_) dropDepth_ = -1;
-      } else if (dropDepth_ < 0 && IsPrintableAscii(b)) {
-        out_.push_back(Lower(b));
       }
     }
     return true;
   }
 
- private:
+  // Copies text up to the next control word or group, lower-cased, leaving out the bytes that
+  // are no printable ASCII. Blocks of 16 plain printable bytes (most of an entry) go at once.
+  void TextStretch(const uint8_t* data, size_t size) {
+    char* end = end_;
+    while (true) {
+#ifdef __SSE2__
+      const __m128i below_space = _mm_set1_epi8(0x1F), delete_char = _mm_set1_epi8(0x7F);
+      const __m128i before_a = _mm_set1_epi8('A' - 1), after_z = _mm_set1_epi8('Z' + 1);
+      for (; pos_ + 16 <= size; pos_ += 16, end += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos_));
+        // Signed compares: bytes from 0x80 up count as negative, so they fail the first test.
+        __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(v, below_space), _mm_cmplt_epi8(v, delete_char));
+        const __m128i special = _mm_or_si128(
+            _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')),
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), _mm_cmpeq_epi8(v, _mm_set1_epi8('}'))));
+        plain = _mm_andnot_si128(special, plain);
+        if (_mm_movemask_epi8(plain) != 0xFFFF) break;
+        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, before_a), _mm_cmplt_epi8(v, after_z));
+        v = _mm_add_epi8(v, _mm_and_si128(upper, _mm_set1_epi8(32)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(end), v);
+      }
+#endif
+      // The block that held something else, a byte at a time.
+      const size_t stop = std::min(size, pos_ + 16);
+      uint8_t t = 0;
+      for (; pos_ < stop && (t = kTextBytes.value[data[pos_]]) != kSpecial; ++pos_) {
+        *end = static_cast<char>(t);
+        end += t != 0;
+      }
+      if (pos_ >= size || t == kSpecial) break;
+    }
+    end_ = end;
+  }
+
+  void Emit(uint32_t c) {
+    if (IsPrintableAscii(c)) *end_++ = Lower(static_cast<uint8_t>(c));
+  }
+
   // The rest of the current group holds no document text.
   void DropGroup() {
     if (dropDepth_ < 0) dropDepth_ = depth_;
@@ -128,22 +196,19 @@ class Reducer {
         value = value * 16 + v;
         ++pos_;
       }
-      if (digits == 2 && dropDepth_ < 0 && IsPrintableAscii(static_cast<uint32_t>(value)))
-        out_.push_back(Lower(static_cast<uint8_t>(value)));
+      if (digits == 2 && dropDepth_ < 0) Emit(static_cast<uint32_t>(value));
       return true;
     }
     if (dropDepth_ >= 0) return true;
     const RtfKeyword* k = FindRtfKeyword(std::string_view(reinterpret_cast<const char*>(&symbol), 1));
-    if (k && k->action == RtfAction::Char && IsPrintableAscii(static_cast<uint32_t>(k->arg)))
-      out_.push_back(Lower(static_cast<uint8_t>(k->arg)));
+    if (k && k->action == RtfAction::Char) Emit(static_cast<uint32_t>(k->arg));
     return true;
   }
 
   bool Word(const RtfKeyword& k, int64_t n) {
     switch (k.action) {
       case RtfAction::Char:
-        if (IsPrintableAscii(static_cast<uint32_t>(k.arg)))
-          out_.push_back(Lower(static_cast<uint8_t>(k.arg)));
+        Emit(static_cast<uint32_t>(k.arg));
         return true;
       case RtfAction::U: {
         // A character of its own; its fallback follows at a boundary of the ASCII text. An ASCII
@@ -172,6 +237,7 @@ class Reducer {
 
   std::string_view rtf_;
   std::string& out_;
+  char* end_ = nullptr;  // where the next character of out_ goes
   size_t pos_ = 0;
   int depth_ = 0;
   int dropDepth_ = -1;  // the depth whose group is being skipped, -1 none
