@@ -1,8 +1,7 @@
 #include "operations/search/entry_matcher.h"
 
-#include <string.h>
-
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <new>
 
@@ -43,6 +42,15 @@ TextHit WithContext(std::span<const char32_t> chars, int offset, int length, int
   return hit;
 }
 
+// How rare a character is in running text: letters by their frequency in English, the space as
+// the commonest, everything else in between. The search looks for the rarest one first.
+int Rarity(char c) {
+  static constexpr std::string_view kLettersByFrequency = "etaoinshrdlucmfwypvbgkjqxz";
+  if (c == ' ') return 0;
+  const size_t rank = kLettersByFrequency.find(c);
+  return rank == std::string_view::npos ? 13 : static_cast<int>(rank) + 1;
+}
+
 Status LoadStatus(WPRTFText& doc, std::string_view rtf) {
   Status status;
   try {
@@ -60,13 +68,31 @@ Status LoadStatus(WPRTFText& doc, std::string_view rtf) {
 
 }  // namespace
 
-EntryMatcher::EntryMatcher(std::u32string text) : text_(std::move(text)), core_(AsciiCore(text_)) {}
+EntryMatcher::EntryMatcher(std::u32string text) : text_(std::move(text)), core_(AsciiCore(text_)) {
+  for (size_t i = 1; i < core_.size(); ++i)
+    if (Rarity(core_[i]) > Rarity(core_[anchor_])) anchor_ = i;
+}
+
+bool EntryMatcher::ReducedHoldsCore() const {
+  const size_t n = core_.size();
+  if (reduced_.size() < n) return false;
+  const char* begin = reduced_.data();
+  // Where the anchor character can stand: the core must fit around it.
+  const char* from = begin + anchor_;
+  const char* const last = begin + (reduced_.size() - n) + anchor_;
+  while (from <= last) {
+    const auto* at =
+        static_cast<const char*>(std::memchr(from, core_[anchor_], static_cast<size_t>(last - from) + 1));
+    if (!at) return false;
+    if (std::memcmp(at - anchor_, core_.data(), n) == 0) return true;
+    from = at + 1;
+  }
+  return false;
+}
 
 std::optional<TextHit> EntryMatcher::Find(std::string_view rtf, Status* read) const {
   if (text_.empty()) return std::nullopt;
-  // memmem: the C library's search, much quicker on short texts than a search a byte at a time.
-  if (!core_.empty() && ReduceRtfToAscii(rtf, reduced_) &&
-      ::memmem(reduced_.data(), reduced_.size(), core_.data(), core_.size()) == nullptr) {
+  if (!core_.empty() && ReduceRtfToAscii(rtf, reduced_) && !ReducedHoldsCore()) {
     ++ruledOut_;
     return std::nullopt;
   }

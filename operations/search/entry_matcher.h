@@ -41,7 +41,11 @@ class EntryMatcher {
 
  private:
   std::u32string text_;
-  std::string core_;  // the ASCII core the quick test looks for
+  // Whether the reduction holds the core.
+  bool ReducedHoldsCore() const;
+
+  std::string core_;   // the ASCII core the quick test looks for
+  size_t anchor_ = 0;  // the core's character that is rarest in writing, looked for first
   mutable std::string reduced_;
   mutable int ruledOut_ = 0;
   mutable int readWhole_ = 0;

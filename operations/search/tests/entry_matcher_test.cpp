@@ -47,6 +47,24 @@ TEST(EntryMatcher, RulesOutWithoutReadingWhereTheTextAloneDecides) {
   EXPECT_TRUE(EntryMatcher(U"seaside").Find(kEntry));
 }
 
+TEST(EntryMatcher, QuickTestFindsTheTextAtEitherEndOfTheEntry) {
+  struct Case {
+    const char32_t* text;
+    const char* rtf;
+    bool found;
+  };
+  const Case cases[] = {
+      {U"zebra", "{\\rtf1 zebra}", true},  // the whole text, its rarest letter first
+      {U"abz", "{\\rtf1 xabz}", true},     // at the very end, its rarest letter last
+      {U"zz", "{\\rtf1 z}", false},        // longer than the whole entry
+      {U"xq", "{\\rtf1 q xq}", true},      // the anchor alone at the start does not fit
+      {U"e e", "{\\rtf1 ee e e}", true},   // the commonest characters only
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EntryMatcher(c.text).Find(c.rtf).has_value(), c.found) << c.rtf;
+  }
+}
+
 TEST(EntryMatcher, ContextHoldsTheWordsAroundTheMatch) {
   EntryMatcher matcher(U"went");
   const std::optional<TextHit> hit = matcher.Find(kEntry);
