@@ -199,6 +199,9 @@ void MainScreen::CreateActionPanel(QWidget* parent) {
   todayButton_ = ActionButton(actionPanel_, "BitBtn1", QStringLiteral("Today"));
   nextButton_ = ActionButton(actionPanel_, "Nextbutton", QStringLiteral("&Next"));
   lastButton_ = ActionButton(actionPanel_, "LastButton", QStringLiteral("&Last"));
+  calendarButton_ = ActionButton(actionPanel_, "CalendarButton", QString());
+  calendarButton_->setIcon(SpeedButtonGlyph(SpeedGlyph::Calendar));
+  calendarButton_->setToolTip(QStringLiteral("Select a date"));
   hideButton_ = ActionButton(actionPanel_, "Hidebutton", QStringLiteral("H&ide"));
   exitButton_ = ActionButton(actionPanel_, "ExplorerButton1", QStringLiteral("E&xit"));
   saveButton_->setToolTip(QStringLiteral("Save the changes to this entry"));
@@ -218,8 +221,8 @@ void MainScreen::CreateActionPanel(QWidget* parent) {
     b->setSizePolicy(policy);
     b->hide();
   }
-  for (QPushButton* b :
-       {saveButton_, cancelButton_, firstButton_, previousButton_, todayButton_, nextButton_, lastButton_})
+  for (QPushButton* b : {saveButton_, cancelButton_, firstButton_, previousButton_, todayButton_, nextButton_,
+                         lastButton_, calendarButton_})
     row->addWidget(b);
   row->addStretch(1);
   row->addWidget(hideButton_);
@@ -231,6 +234,7 @@ void MainScreen::CreateActionPanel(QWidget* parent) {
   connect(todayButton_, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
   connect(nextButton_, &QPushButton::clicked, this, [this] { NextbuttonClick(); });
   connect(lastButton_, &QPushButton::clicked, this, [this] { LastButtonClick(); });
+  connect(calendarButton_, &QPushButton::clicked, this, [this] { CalendarButtonClick(); });
   connect(hideButton_, &QPushButton::clicked, this, [this] { HidebuttonClick(); });
   connect(exitButton_, &QPushButton::clicked, this, [this] { ExitClick(); });
 }

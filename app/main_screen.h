@@ -13,7 +13,10 @@
 // unsaved text, and saving when the session ends with nobody to answer).
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
 #include <array>
+#include <set>
 #include <string>
 
 #include "store/diary_session.h"
@@ -90,6 +93,19 @@ class MainScreen : public QMainWindow {
   void FirstButtonClick();
   void LastButtonClick();
   void BitBtn1Click();  // Today
+  // The date selector (main_screen_moving.cpp): saves first, opens on the current day and goes
+  // to the day chosen.
+  void CalendarButtonClick();
+  // The days ("1" to "31") of a month that have an entry, for the date selector.
+  void GetEntryDays(QStringList& days, int year, int month) const;
+  // The diary-wide search (main_screen_search.cpp).
+  void mnuFindentrycontainingClick();
+  void mnuFindNextBigClick();
+  // Lists every entry holding a text in a results window; a row shows its day, match selected.
+  void mnuShowAllClick();
+  // Shows `day` with characters `offset` to `offset + length` of its paragraph `paragraph`
+  // selected (saving the day shown first).
+  void ShowSearchMatch(QDate day, int paragraph, int offset, int length);
   void HidebuttonClick();
   void ExitClick();
   void InsertTodaysDate();
@@ -152,6 +168,10 @@ class MainScreen : public QMainWindow {
 
   // Shows the entry as modified or not: the session's flag and the Save and Cancel buttons.
   void ShowModified(bool modified);
+  // main_screen_search.cpp: the walk from `from` to `to` for searchText, and showing where it
+  // ended (`shown`: the day shown before the command).
+  void SearchWalk(QDate from, QDate to);
+  void EndSearch(QDate shown);
   // recovery.cpp
   void ScheduleRecoveryCopy();
   void DiscardRecoveryCopy();
@@ -164,6 +184,9 @@ class MainScreen : public QMainWindow {
   QTimer* recoveryTimer_ = nullptr;  // created at the first change
   bool savingUnattended_ = false;
   bool endingUnattended_ = false;
+  // Days whose entry a search could not read and has said so ("yyyymmdd").
+  std::set<std::string> searchUnreadableSaid_;
+  QPointer<QDialog> searchResults_;  // the open results window, if any (it deletes itself)
 
   // --- controls (children of the window; object names as the design has them) ---
   WPToolBar* toolBar_ = nullptr;       // WPToolBar2
@@ -184,6 +207,7 @@ class MainScreen : public QMainWindow {
   QPushButton* todayButton_ = nullptr;     // bitBtn1
   QPushButton* nextButton_ = nullptr;      // Nextbutton
   QPushButton* lastButton_ = nullptr;      // LastButton
+  QPushButton* calendarButton_ = nullptr;  // CalendarButton
   QPushButton* hideButton_ = nullptr;      // Hidebutton
   QPushButton* exitButton_ = nullptr;      // ExplorerButton1
   // Speed buttons and spacers appended to the toolbar.
@@ -198,6 +222,7 @@ class MainScreen : public QMainWindow {
   QAction* wrapTextItem_ = nullptr;                 // WrapTextItem
   QAction* undoItem_ = nullptr;                     // UndoItem
   QAction* redoItem_ = nullptr;                     // RedoItem
+  QAction* findNextBigItem_ = nullptr;              // mnuFindNextBig
 };
 
 }  // namespace inkwend

@@ -99,8 +99,21 @@ void MainScreen::CreateMenu() {
          entryEditor_->ReplaceDialog();
          changed();
        });
-  // The diary-wide search items ("Find Any Entry Containing...", Ctrl+F4, and "Find Next Entry
-  // Containing...", Ctrl+F5) join with that search, after a separator here.
+  find->addSeparator();
+  item(find, QStringLiteral("Find Any Entry Containing..."), QKeySequence(Qt::CTRL | Qt::Key_F4), [this] {
+    mnuFindentrycontainingClick();
+  })->setObjectName(QStringLiteral("mnuFindentrycontaining"));
+  findNextBigItem_ = item(find, QStringLiteral("Find Next Entry Containing..."),
+                          QKeySequence(Qt::CTRL | Qt::Key_F5), [this] { mnuFindNextBigClick(); });
+  findNextBigItem_->setObjectName(QStringLiteral("mnuFindNextBig"));
+  findNextBigItem_->setEnabled(false);  // until a search ends on a match
+  item(find, QStringLiteral("Show All Entries Containing..."),
+       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F4), [this] { mnuShowAllClick(); })
+      ->setObjectName(QStringLiteral("mnuShowAll"));
+  find->addSeparator();
+  item(find, QStringLiteral("Select a &Date..."), QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
+    CalendarButtonClick();
+  })->setObjectName(QStringLiteral("SelectDateItem"));
 
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("HelpMenu"));

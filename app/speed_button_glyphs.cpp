@@ -68,6 +68,19 @@ void Draw(QPainter& p, SpeedGlyph glyph, bool enabled) {
       p.drawPolygon(head);
       break;
     }
+    case SpeedGlyph::Calendar: {
+      page(QRectF(1.5, 2.5, 13, 12));
+      p.setPen(Qt::NoPen);
+      p.setBrush(blue);
+      p.drawRect(QRectF(1.5, 2.5, 13, 3));
+      p.setBrush(ink);
+      for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column)
+          p.drawRect(QRectF(3 + column * 3, 7 + row * 2.5, 1.5, 1.5));
+      p.setBrush(accent);
+      p.drawRect(QRectF(9, 9.5, 1.5, 1.5));
+      break;
+    }
   }
 }
 

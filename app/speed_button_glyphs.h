@@ -5,7 +5,7 @@
 
 namespace inkwend {
 
-enum class SpeedGlyph { DeleteEntry, PageBreak, Paragraph, WordWrap };
+enum class SpeedGlyph { DeleteEntry, PageBreak, Paragraph, WordWrap, Calendar };
 
 QIcon SpeedButtonGlyph(SpeedGlyph glyph);
 

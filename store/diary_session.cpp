@@ -96,6 +96,17 @@ Status DiarySession::LoadDay(Date day, const RtfReader& read) const {
   return read(rtf.TakeValue());
 }
 
+Status DiarySession::LoadListedDay(Date day, const RtfReader& read) const {
+  Result<std::string> rtf = ReadEntryRtf(day);
+  if (!rtf.IsOk()) {
+    // Only when the read failed is it worth a second look: one probe on the rare path instead
+    // of one for every day.
+    if (!store_.HasEntry(day)) return Status::Ok();
+    return rtf.GetStatus();
+  }
+  return read(rtf.TakeValue());
+}
+
 bool DiarySession::CopyHolds(const std::string& copy, const std::string& original,
                              uint64_t original_size) const {
   if (copy.empty() || original.size() != original_size) return false;

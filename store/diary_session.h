@@ -96,6 +96,10 @@ class DiarySession {
   // Reads any day's entry through `read` for a diary-wide operation, touching nothing of the
   // day shown. A day without entry reads nothing and is Ok.
   Status LoadDay(Date day, const RtfReader& read) const;
+  // LoadDay for a day a listing of Entries/ has just named (EntryStore::EntryDaysBetween): the
+  // file is read without a look beforehand, and a name that turns out not to be a plain file
+  // (or gone meanwhile) is a day without entry, as LoadDay has it.
+  Status LoadListedDay(Date day, const RtfReader& read) const;
   // Saves the shown text: an empty document removes the day's entry, other text is written by
   // `write` (called only then) and stored, enciphered when the diary has a password. A damaged
   // entry's file is copied aside first (see DamagedCopyPath) and the copy compared with it byte

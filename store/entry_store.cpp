@@ -1,5 +1,6 @@
 #include "store/entry_store.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "store/cipher.h"
@@ -149,6 +150,26 @@ std::vector<int> EntryStore::EntryDays(int year, unsigned month) const {
     const Date d{std::chrono::year(year), std::chrono::month(month), std::chrono::day(day)};
     if (HasEntry(d)) days.push_back(static_cast<int>(day));
   }
+  return days;
+}
+
+std::vector<Date> EntryStore::EntryDaysBetween(Date from, Date to) const {
+  std::vector<Date> days;
+  Result<std::vector<std::string>> names = fs_->ListDirectory(EntriesDirectory());
+  if (!names.IsOk()) return days;
+  const auto before = [](Date a, Date b) { return std::chrono::sys_days(a) < std::chrono::sys_days(b); };
+  for (const std::string& name : names.Value()) {
+    // "YYYYMMDD.KWE" exactly: other spellings are not the day's entry on a case-sensitive disk.
+    if (name.size() != 12 || name.compare(8, 4, ".KWE") != 0) continue;
+    const std::string key = name.substr(0, 8);
+    if (!AllDigits(key)) continue;
+    const Date d{std::chrono::year(Number(key.substr(0, 4))),
+                 std::chrono::month(static_cast<unsigned>(Number(key.substr(4, 2)))),
+                 std::chrono::day(static_cast<unsigned>(Number(key.substr(6, 2))))};
+    if (!d.ok() || !InKeyRange(d) || before(d, from) || before(to, d)) continue;
+    days.push_back(d);
+  }
+  std::sort(days.begin(), days.end(), before);
   return days;
 }
 

@@ -61,6 +61,9 @@ class EntryStore {
 
   // The days (1-31) of a month that have an entry (as HasEntry tells), ascending.
   std::vector<int> EntryDays(int year, unsigned month) const;
+  // The days from `from` to `to` (inclusive) whose entry file name exists as EntryPath names
+  // it, earliest first: one listing of Entries/ instead of a probe per calendar day.
+  std::vector<Date> EntryDaysBetween(Date from, Date to) const;
 
  private:
   std::vector<Date> AllEntryDays(Date today) const;

@@ -698,8 +698,11 @@ class MainScreenTest : public QObject {
                           "Save Changes | Ctrl+S", "Delete Entry | Alt+D", "-",
                           "Insert Today's &Date  | Ctrl+D", "Insert Current Time | Ctrl+T", "-",
                           "&Wrap Text to fit Screen", "-", "Change Default Font"}));
-    QCOMPARE(listing("FindMenu"),
-             QStringList({"&Find in Current Entry | Ctrl+F", "&Replace in Current Entry | Ctrl+R"}));
+    QCOMPARE(
+        listing("FindMenu"),
+        QStringList({"&Find in Current Entry | Ctrl+F", "&Replace in Current Entry | Ctrl+R", "-",
+                     "Find Any Entry Containing... | Ctrl+F4", "Find Next Entry Containing... | Ctrl+F5",
+                     "Show All Entries Containing... | Ctrl+Shift+F4", "-", "Select a &Date... | Ctrl+G"}));
     QCOMPARE(listing("HelpMenu"), QStringList({"Contents", "About"}));
   }
 

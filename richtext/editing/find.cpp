@@ -51,24 +51,28 @@ char32_t LowerChar(char32_t c) {
   return c;
 }
 
-bool EditController::MatchAt(const Paragraph* par, int offset, std::u32string_view text,
-                             const FindOptions& o) const {
-  const int n = par->CharCount();
-  const int len = static_cast<int>(text.size());
-  if (offset < 0 || offset + len > n) return false;
-  auto chars = par->Text();
-  for (int k = 0; k < len; ++k) {
-    const char32_t t = text[static_cast<size_t>(k)];
+bool TextMatchesAt(std::span<const char32_t> chars, size_t offset, std::u32string_view text,
+                   const FindOptions& o) {
+  const size_t n = chars.size();
+  const size_t len = text.size();
+  if (offset > n || len > n - offset) return false;
+  for (size_t k = 0; k < len; ++k) {
+    const char32_t t = text[k];
     if (t == U'*') continue;  // any one character
-    const char32_t c = chars[static_cast<size_t>(offset) + static_cast<size_t>(k)];
+    const char32_t c = chars[offset + k];
     if (o.matchCase ? c != t : LowerChar(c) != LowerChar(t)) return false;
   }
   if (o.wholeWord) {
-    if (offset > 0 && IsWordChar(chars[static_cast<size_t>(offset) - 1])) return false;
-    if (offset + len < n && IsWordChar(chars[static_cast<size_t>(offset) + static_cast<size_t>(len)]))
-      return false;
+    if (offset > 0 && IsWordChar(chars[offset - 1])) return false;
+    if (offset + len < n && IsWordChar(chars[offset + len])) return false;
   }
   return true;
+}
+
+bool EditController::MatchAt(const Paragraph* par, int offset, std::u32string_view text,
+                             const FindOptions& o) const {
+  if (offset < 0) return false;
+  return TextMatchesAt(par->Text(), static_cast<size_t>(offset), text, o);
 }
 
 bool EditController::Search(std::u32string_view text, ParPos from, const FindOptions& o, ParPos& hit) const {

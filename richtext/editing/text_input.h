@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,6 +120,11 @@ struct ParPos {
 bool IsWordChar(char32_t c);
 // Lower case for comparisons (Latin, Greek and Cyrillic letters; others unchanged).
 char32_t LowerChar(char32_t c);
+// The find rule for one paragraph's characters: `text` matches at `offset` ("*" stands for any
+// one character; letters compare without case unless matchCase; wholeWord wants non-word
+// characters or the paragraph's ends around it). The diary-wide search uses the same rule.
+bool TextMatchesAt(std::span<const char32_t> chars, size_t offset, std::u32string_view text,
+                   const FindOptions& options);
 
 class EditController {
  public:

@@ -190,6 +190,11 @@ void WPRichText::SetCaretPosition(int64_t position) {
   AfterEdit();
 }
 
+void WPRichText::SelectRange(int64_t anchor, int64_t caret) {
+  doc_->SelectRange(anchor, caret);
+  AfterEdit();
+}
+
 void WPRichText::SelectAll() {
   doc_->SelectAll();
   AfterEdit(false);

@@ -111,6 +111,9 @@ class WPRichText : public QAbstractScrollArea {
   bool IsEmpty() const { return doc_->Document().IsEmpty(); }
   void SetCaretPosition(int64_t position);
   int64_t GetCaretPosition() const { return doc_->GetCaretPosition(); }
+  // Selects from `anchor` to `caret` (positions as SetCaretPosition counts them) and scrolls the
+  // caret into view.
+  void SelectRange(int64_t anchor, int64_t caret);
   bool HasSelection() const { return doc_->HasSelection(); }
   void SelectAll();
   void DeleteSelection();
