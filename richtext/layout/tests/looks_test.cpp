@@ -187,7 +187,9 @@ TEST_F(LooksTest, PageBreakIsADottedLineOnScreenOnly) {
   const std::vector<Op> screen = Paint();
   ASSERT_EQ(dotted(screen), 1);
   for (const Op& op : screen) {
-    if (op.kind == "line") EXPECT_EQ(op.from.y, layout_.Box(second, 0).top);
+    if (op.kind == "line") {
+      EXPECT_EQ(op.from.y, layout_.Box(second, 0).top);
+    }
   }
   canvas_.ops.clear();
   layout_.PaintLine(canvas_, second, 0, 0, 0, true);  // as printed
