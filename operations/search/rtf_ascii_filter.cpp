@@ -41,7 +41,7 @@ struct TextByteTable {
   uint8_t value[256] = {};
   constexpr TextByteTable() {
     for (int b = 0x20; b < 0x7F; ++b) value[b] = static_cast<uint8_t>(b >= 'A' && b <= 'Z' ? b + 32 : b);
-    value['\\'] = value['{'] = value['}'] = kSpecial;
+    for (const unsigned char special : {'\\', '{', '}'}) value[special] = kSpecial;
   }
 };
 constexpr TextByteTable kTextBytes;
