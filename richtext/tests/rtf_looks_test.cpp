@@ -11,6 +11,7 @@
 #include "richtext/rtf/reader.h"
 #include "richtext/rtf/writer.h"
 #include "richtext/tests/document_text.h"
+#include "richtext/tests/read_rtf.h"
 
 namespace inkwend {
 namespace {
@@ -19,27 +20,7 @@ using testing::Text;
 
 const std::string kHead = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times;}}";
 
-class TwoByOneDecoder : public WPPictureDecoder {
- public:
-  bool Decode(PictureFormat, std::span<const uint8_t> data, int, Bitmap& out) const override {
-    if (data.size() < 2) return false;
-    out.width = 2;
-    out.height = 1;
-    out.bitsPerPixel = 24;
-    out.bits.assign(static_cast<size_t>(out.Stride()), 0x80);
-    return true;
-  }
-};
-
-std::unique_ptr<WPRTFText> Read(const std::string& rtf) {
-  static const TwoByOneDecoder decoder;
-  auto doc = std::make_unique<WPRTFText>();
-  MemoryStream s(rtf);
-  WPRtfReader reader(doc.get());
-  reader.pictureDecoder = &decoder;
-  reader.Read(s);
-  return doc;
-}
+using testing::Read;
 
 std::string Write(const WPRTFText& doc) {
   MemoryStream s;
