@@ -6,6 +6,8 @@
 #include <QTextLayout>
 #include <cmath>
 
+#include "platform/font_line_metrics.h"
+#include "platform/sfnt_font_file.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/symbol_font.h"
 
@@ -111,6 +113,19 @@ void QtTextMetrics::Glyphs(const FontSpec& font, std::span<const char32_t> chars
   }
 }
 
+// The line heights the face's designer gave it. A Type 1 file has no font tables, so they come
+// from the same face's OpenType file where fontconfig has one (the glyphs and their advances
+// are the same in both; Qt's PDF output draws only the Type 1 one).
+void QtTextMetrics::FindLineMetrics(Entry& e) {
+  if (!e.raw.isValid()) return;
+  e.lines = DesignLineMetrics(e.raw);
+  if (e.lines || !e.raw.fontTable("hhea").isEmpty()) return;
+  const auto file = SfntFileFor(e.raw.familyName(), e.font.bold, e.font.italic);
+  if (!file || file->index != 0) return;
+  const QRawFont sfnt(file->path, e.raw.pixelSize(), e.wanted.hintingPreference());
+  if (sfnt.isValid() && sfnt.familyName() == e.raw.familyName()) e.lines = DesignLineMetrics(sfnt);
+}
+
 QtTextMetrics::Entry& QtTextMetrics::EntryFor(const FontSpec& wanted) {
   if (last_ && last_->font == wanted) return *last_;
   for (auto& e : fonts_) {
@@ -136,14 +151,23 @@ QtTextMetrics::Entry& QtTextMetrics::EntryFor(const FontSpec& wanted) {
     fallback.setItalic(wanted.italic);
     entry->raw = QRawFont::fromFont(fallback);
   }
+  FindLineMetrics(*entry);
   fonts_.push_back(std::move(entry));
   last_ = fonts_.back().get();
   return *last_;
 }
 
 FontMetrics QtTextMetrics::Metrics(const FontSpec& font) {
-  const QRawFont& raw = RawFont(font);
+  const Entry& e = EntryFor(font);
+  const QRawFont& raw = e.raw;
   if (!raw.isValid()) return {std::max(1, font.pixelSize * 23 / 20), std::max(1, font.pixelSize * 9 / 10)};
+  if (const auto& design = e.lines) {
+    // Each part rounded on its own, as LibreOffice rounds them, so lines stand at its heights.
+    const int ascent = static_cast<int>(std::lround(design->ascent));
+    const int descent = static_cast<int>(std::lround(design->descent));
+    const int leading = static_cast<int>(std::lround(design->leading));
+    return {std::max(1, ascent + descent + leading), ascent};
+  }
   const int ascent = static_cast<int>(std::ceil(raw.ascent()));
   const int descent = static_cast<int>(std::ceil(raw.descent()));
   const int leading = std::max(0, static_cast<int>(std::lround(raw.leading())));

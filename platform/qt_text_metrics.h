@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/font_line_metrics.h"
 #include "richtext/layout/metrics.h"
 
 namespace inkwend {
@@ -39,10 +40,12 @@ class QtTextMetrics : public TextMetrics {
     bool lowReady = false;
     std::array<quint32, 256> low{};
     std::unordered_map<char32_t, Glyph> high;
+    std::optional<LineMetrics> lines;  // empty: Qt's own extents
   };
   Entry& EntryFor(const FontSpec& font);
   Glyph GlyphOf(Entry& e, char32_t c);
   static void FillLowGlyphs(Entry& e);
+  static void FindLineMetrics(Entry& e);
   Glyph Fallback(const Entry& e, char32_t c);
   // Fallback fonts, one per family and style met (their addresses stay put).
   std::vector<std::unique_ptr<QRawFont>> fallbacks_;

@@ -2,6 +2,7 @@
 // read back with poppler-utils.
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -77,6 +78,47 @@ TEST_F(QtLayoutTest, RealFontsGiveSensibleMetrics) {
   const int64_t queries = layout_.FontCache().PlatformQueries();
   layout_.ReformatAll();
   EXPECT_EQ(layout_.FontCache().PlatformQueries(), queries);
+}
+
+// Lines stand at the heights the font's designer gave them (the `hhea` extents and gap), as
+// LibreOffice sets them: the URW stand-in for Helvetica, which Qt may open as a Type 1 file
+// without those tables, has lines of 1.2 em, not the 1.38 em of its Windows extents.
+TEST_F(QtLayoutTest, LinesStandAtTheFontsDesignedHeight) {
+  const struct {
+    const char32_t* family;
+    int height, ascent;  // at 1000 pixels
+  } cases[] = {{U"Nimbus Sans", 1200, 729}, {U"Nimbus Roman", 1200, 683}, {U"Liberation Sans", 1150, 905}};
+  for (const auto& c : cases) {
+    if (!QFontDatabase::hasFamily(QString::fromStdU32String(c.family))) continue;
+    FontSpec font;
+    font.name = c.family;
+    font.pixelSize = 1000;
+    const FontMetrics m = SharedTextMetrics().Metrics(font);
+    EXPECT_NEAR(m.height, c.height, 1) << QString::fromStdU32String(c.family).toStdString();
+    EXPECT_NEAR(m.ascent, c.ascent, 1) << QString::fromStdU32String(c.family).toStdString();
+  }
+}
+
+// Justified lines end at the right margin on paper too, where the space that ends each line is
+// tens of device pixels wide.
+TEST_F(QtLayoutTest, JustifiedLinesStayInsideTheMarginOnPaper) {
+  Paragraph* p = doc_.FirstParagraph();
+  p->alignment = kAlignJustify;
+  std::u32string text;
+  for (int i = 0; i < 150; ++i) text += U"word ";
+  doc_.AppendText(p, text, doc_.defaultAttr);
+  std::string error;
+  ASSERT_TRUE(PrintDocumentToPdf(layout_, File("justified.pdf"), &error)) << error;
+  const std::string boxes = Shell("pdftotext -bbox-layout " + File("justified.pdf") + " -");
+  const double right_margin = (doc_.header.pageWidth - doc_.header.marginRight) / 20.0;
+  int lines = 0;
+  for (size_t at = boxes.find("<line "); at != std::string::npos; at = boxes.find("<line ", at + 1)) {
+    const size_t x_max = boxes.find("xMax=\"", at);
+    ASSERT_NE(x_max, std::string::npos);
+    EXPECT_LE(std::atof(boxes.c_str() + x_max + 6), right_margin + 0.5);
+    ++lines;
+  }
+  EXPECT_GE(lines, 3);
 }
 
 TEST_F(QtLayoutTest, GlyphsLandWhereLayoutPutThem) {

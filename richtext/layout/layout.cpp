@@ -601,6 +601,7 @@ namespace {
 struct WrapScan {
   int x = 0, spaces = 0, spaceWidth = 0, lastTab = -1;
   int bp = -1, bpX = 0, bpSpaces = 0, bpSpaceWidth = 0, bpLastTab = -1;
+  int bpOwnWidth = 0;  // of the space at the break point, which the line's width leaves out
   bool bpIsSpace = false;
 
   // A tab is a break point before it and starts the stretchable spaces afresh.
@@ -633,6 +634,7 @@ struct WrapScan {
     bpSpaces = spaces;
     bpSpaceWidth = spaceWidth;
     bpLastTab = lastTab;
+    bpOwnWidth = w;
     bpIsSpace = true;
     x += w;
   }
@@ -693,6 +695,7 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
   b.length = i - pos;
   b.width = s.x;
   bool trailing_space = false;
+  int trailing_width = 0;
   if (full && s.bp >= 2) {
     b.length = s.bp + 1;
     b.width = s.bpX;
@@ -700,6 +703,7 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
     s.spaceWidth = s.bpSpaceWidth;
     s.lastTab = s.bpLastTab;
     trailing_space = s.bpIsSpace;
+    trailing_width = s.bpIsSpace ? s.bpOwnWidth : 0;
   } else if (full) {
     b.length = std::max(i - pos, 1);
   }
@@ -707,7 +711,11 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
   const bool justify = par->alignment == kAlignJustify;
   if (justify && (!last_line || (par->parFlags & kParJustifyLastLine)) && s.spaces >= 2) {
     const int stretched = trailing_space ? s.spaces - 1 : s.spaces;
-    const int slack = std::max(0, s.spaceWidth + avail - b.width - 6);
+    // The slack counts the space that ends the line although it is not drawn: six pixels
+    // short of the margin absorb it on screen, but at printer resolution (a space of 30
+    // pixels) the line would run past the margin, so it never passes the available width.
+    const int slack = std::max(
+        0, std::min(s.spaceWidth + avail - b.width - 6, s.spaceWidth - trailing_width + avail - b.width));
     b.justified = true;
     b.lastTab = std::max(s.lastTab, 0);
     b.spaceWidth = slack / stretched;
