@@ -123,7 +123,27 @@ void QtTextMetrics::FindLineMetrics(Entry& e) {
   const auto file = SfntFileFor(e.raw.familyName(), e.font.bold, e.font.italic);
   if (!file || file->index != 0) return;
   const QRawFont sfnt(file->path, e.raw.pixelSize(), e.wanted.hintingPreference());
-  if (sfnt.isValid() && sfnt.familyName() == e.raw.familyName()) e.lines = DesignLineMetrics(sfnt);
+  if (!sfnt.isValid() || sfnt.familyName() != e.raw.familyName()) return;
+  e.lines = DesignLineMetrics(sfnt);
+  e.sfntFile = file;
+}
+
+PairKerning* QtTextMetrics::KerningOf(Entry& e) {
+  if (!e.kerningTried) {
+    e.kerningTried = true;
+    e.kerning = PairKerning::For(e.raw, e.sfntFile);
+  }
+  return e.kerning.get();
+}
+
+bool QtTextMetrics::HasKerning(const FontSpec& font) { return KerningOf(EntryFor(font)) != nullptr; }
+
+double QtTextMetrics::Kerning(const FontSpec& font, char32_t left, char32_t right) {
+  Entry& e = EntryFor(font);
+  PairKerning* kerning = KerningOf(e);
+  // A character drawn from a fallback font does not kern with this font's glyphs.
+  if (!kerning || GlyphOf(e, left).raw || GlyphOf(e, right).raw) return 0;
+  return kerning->Kerning(left, right);
 }
 
 QtTextMetrics::Entry& QtTextMetrics::EntryFor(const FontSpec& wanted) {

@@ -9,10 +9,13 @@
 #include <QRawFont>
 #include <array>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/font_line_metrics.h"
+#include "platform/pair_kerning.h"
+#include "platform/sfnt_font_file.h"
 #include "richtext/layout/metrics.h"
 
 namespace inkwend {
@@ -21,6 +24,8 @@ class QtTextMetrics : public TextMetrics {
  public:
   FontMetrics Metrics(const FontSpec& font) override;
   void Advances(const FontSpec& font, std::span<const char32_t> chars, std::span<int> out) override;
+  bool HasKerning(const FontSpec& font) override;
+  double Kerning(const FontSpec& font, char32_t left, char32_t right) override;
   // The raw font of a wanted (opened on first use and kept).
   const QRawFont& RawFont(const FontSpec& font);
   // Glyph indexes of characters in a font (kept per font; control codes show as spaces), and
@@ -41,12 +46,16 @@ class QtTextMetrics : public TextMetrics {
     std::array<quint32, 256> low{};
     std::unordered_map<char32_t, Glyph> high;
     std::optional<LineMetrics> lines;  // empty: Qt's own extents
+    std::optional<FontFile> sfntFile;  // the OpenType file of a face Qt opened as Type 1
+    bool kerningTried = false;
+    std::unique_ptr<PairKerning> kerning;  // null: the font does not kern
   };
   Entry& EntryFor(const FontSpec& font);
   Glyph GlyphOf(Entry& e, char32_t c);
   static void FillLowGlyphs(Entry& e);
   static void FindLineMetrics(Entry& e);
   Glyph Fallback(const Entry& e, char32_t c);
+  static PairKerning* KerningOf(Entry& e);
   // Fallback fonts, one per family and style met (their addresses stay put).
   std::vector<std::unique_ptr<QRawFont>> fallbacks_;
   std::vector<std::unique_ptr<Entry>> fonts_;

@@ -99,6 +99,35 @@ TEST_F(QtLayoutTest, LinesStandAtTheFontsDesignedHeight) {
   }
 }
 
+// Pairs kern as the font says, as word processors kern by default: "To" is narrower than a T
+// and an o side by side, and the layout's widths carry it; a pair the font does not list, or
+// characters of a font without kerning, stay as they are.
+TEST_F(QtLayoutTest, PairsKernAsTheFontSays) {
+  FontSpec font;
+  font.name = U"Liberation Sans";
+  font.pixelSize = 100;
+  if (!QFontDatabase::hasFamily(QStringLiteral("Liberation Sans")))
+    GTEST_SKIP() << "Liberation Sans is missing";
+  ASSERT_TRUE(SharedTextMetrics().HasKerning(font));
+  EXPECT_LE(SharedTextMetrics().Kerning(font, U'T', U'o'), -5.0);
+  EXPECT_EQ(SharedTextMetrics().Kerning(font, U'o', U'o'), 0.0);
+
+  CharAttr attr = doc_.defaultAttr;
+  attr.fontIndex = static_cast<uint8_t>(doc_.header.FontIndexOf(U"Liberation Sans"));
+  attr.pointSize = 72;
+  doc_.AppendText(doc_.FirstParagraph(), U"Too", attr);
+  layout_.ReformatAll();
+  const auto widths = doc_.FirstParagraph()->Attrs();
+  int plain[2] = {};
+  const char32_t to[2] = {U'T', U'o'};
+  FontSpec at_96 = font;
+  at_96.pixelSize = 96;
+  SharedTextMetrics().Advances(at_96, to, plain);
+  EXPECT_LT(widths[0].width, plain[0]);  // T before o
+  EXPECT_EQ(widths[1].width, plain[1]);  // o before o
+  EXPECT_EQ(widths[2].width, plain[1]);  // the last character has no pair
+}
+
 // Justified lines end at the right margin on paper too, where the space that ends each line is
 // tens of device pixels wide.
 TEST_F(QtLayoutTest, JustifiedLinesStayInsideTheMarginOnPaper) {

@@ -390,7 +390,23 @@ size_t TextLayout::MeasureRun(std::span<const char32_t> text, std::span<CharAttr
     }
     ++j;
   }
+  if (e->kerns) KernRun(e, text, attrs, i, j);
   return j;
+}
+
+// Pairs of ordinary characters within one font's run move together as the font's kerning
+// says; the change goes into the first one's width, so wrapping, caret and painting follow it.
+void TextLayout::KernRun(FontEntry* e, std::span<const char32_t> text, std::span<CharAttr> attrs, size_t from,
+                         size_t to) {
+  const auto kernable = [&](size_t k) {
+    const char32_t c = text[k];
+    return c >= 32 && c != kCharSoftHyphen && !(attrs[k].charFlags & kCharObject);
+  };
+  for (size_t k = from; k + 1 < to; ++k) {
+    if (!kernable(k) || !kernable(k + 1)) continue;
+    const int kern = cache_.Kern(e, text[k], text[k + 1]);
+    if (kern != 0) attrs[k].width = static_cast<uint16_t>(std::clamp(attrs[k].width + kern, 0, 0xFFFF));
+  }
 }
 
 // --------------------------------------------------------------------------------------------

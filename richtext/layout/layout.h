@@ -324,6 +324,8 @@ class TextLayout {
   void ApplyLineSpacing(const Paragraph* par, int& h, int& asc) const;
   // Measures the run of like records that starts at `i` (MeasureParagraph's step); returns its end.
   size_t MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i);
+  void KernRun(FontEntry* e, std::span<const char32_t> text, std::span<CharAttr> attrs, size_t from,
+               size_t to);
   // The width of a character shown in capitals (records with kMoreAllCaps or kMoreSmallCaps).
   uint16_t CapsWidth(FontEntry* entry, char32_t c, const CharAttr& attr);
   void RunWordEvent(Paragraph* par);

@@ -52,6 +52,7 @@ FontEntry* FontCache::Entry(const FontSpec& font) {
     // A soft hyphen is measured as the hyphen it shows where a line breaks there (layout counts
     // it as nothing elsewhere).
     entry->low[0xAD] = entry->low['-'];
+    entry->kerns = metrics_->HasKerning(font);
   } else {
     entry->low.fill(16);
   }
@@ -72,6 +73,29 @@ uint16_t FontCache::Width(FontEntry* entry, char32_t c) {
   }
   entry->high.emplace(c, w);
   return w;
+}
+
+int FontCache::Kern(FontEntry* entry, char32_t left, char32_t right) {
+  if (!entry->kerns || !metrics_) return 0;
+  constexpr char32_t kFirst = 32, kLast = 127, kSpan = kLast - kFirst;
+  int16_t* slot = nullptr;
+  if (left >= kFirst && left < kLast && right >= kFirst && right < kLast) {
+    if (entry->asciiKerns.empty()) entry->asciiKerns.assign(size_t{kSpan} * kSpan, kUnknownKern);
+    slot = &entry->asciiKerns[size_t{left - kFirst} * kSpan + (right - kFirst)];
+    if (*slot != kUnknownKern) return *slot;
+  } else {
+    const uint64_t key = (uint64_t{left} << 32) | right;
+    auto it = entry->otherKerns.find(key);
+    if (it != entry->otherKerns.end()) return it->second;
+  }
+  const double kern = metrics_->Kerning(entry->font, left, right) * scaleX_;
+  const auto value = static_cast<int16_t>(std::clamp(std::lround(kern), -0x7FFFL, 0x7FFFL));
+  if (slot) {
+    *slot = value;
+  } else {
+    entry->otherKerns.emplace((uint64_t{left} << 32) | right, value);
+  }
+  return value;
 }
 
 }  // namespace inkwend

@@ -38,6 +38,10 @@ class TextMetrics {
   virtual FontMetrics Metrics(const FontSpec& font) = 0;
   // Advances of the given characters, one per character, in pixels.
   virtual void Advances(const FontSpec& font, std::span<const char32_t> chars, std::span<int> out) = 0;
+  // Pair kerning: whether the font has any, and how much the advance of `left` changes when
+  // `right` follows it in the same font, in pixels before rounding.
+  virtual bool HasKerning(const FontSpec& /*font*/) { return false; }
+  virtual double Kerning(const FontSpec& /*font*/, char32_t /*left*/, char32_t /*right*/) { return 0; }
 };
 
 // The answers of one font: metrics, the advances of codes 0..255 (asked at once, as a width
@@ -47,7 +51,14 @@ struct FontEntry {
   FontMetrics metrics;
   std::array<uint16_t, 256> low{};
   std::unordered_map<char32_t, uint16_t> high;
+  // Kerning pairs asked so far: printable ASCII in a table (kUnknownKern until asked), the
+  // rest by (left << 32 | right).
+  bool kerns = false;
+  std::vector<int16_t> asciiKerns;
+  std::unordered_map<uint64_t, int16_t> otherKerns;
 };
+
+inline constexpr int16_t kUnknownKern = INT16_MIN;
 
 class FontCache {
  public:
@@ -61,6 +72,8 @@ class FontCache {
   // the cache is cleared.
   FontEntry* Entry(const FontSpec& font);
   uint16_t Width(FontEntry* entry, char32_t c);
+  // Whole pixels added to `left`'s width before `right` (0 for a font without kerning).
+  int Kern(FontEntry* entry, char32_t left, char32_t right);
   void Clear();
   // How many times the platform was asked (fonts and characters), for tests.
   int64_t PlatformQueries() const { return queries_; }

@@ -23,7 +23,10 @@ int TextLayout::Paginate(int page_height) {
       // A kept paragraph that fits on one page, just not on this one, moves on whole.
       const bool kept_whole = l == 0 && (p->parFlags & kParKeep) && par_height <= page_height &&
                               tl.top + par_height - page_top > page_height && tl.top > page_top;
-      const bool overflows = tl.top + tl.height - page_top > page_height && tl.top > page_top;
+      // The empty paragraph every document ends with (where the caret goes after the last
+      // return) holds nothing to print: spilling over, it would only print a blank sheet.
+      const bool overflows = tl.top + tl.height - page_top > page_height && tl.top > page_top &&
+                             !(p->next == nullptr && p->CharCount() == 0 && p->borderFlags[0] == 0);
       const bool start = !first && (forced || kept_whole || overflows);
       if (start) {
         tl.flags |= kLinePageStart;

@@ -126,7 +126,7 @@ int32_t TextHeader::SnapToTabGrid(int32_t twips) const {
   return (twips + grid / 2 + 1) / grid * grid;  // truncating division, as stored files expect
 }
 
-uint64_t TextHeader::AddTab(int32_t position, uint8_t kind, uint8_t leader) {
+uint64_t TextHeader::AddTab(int32_t position, uint8_t kind, uint8_t leader, TabSnap snap) {
   tabScratchMask = 0;
   if (kind > kTabAnyKind) kind = kTabLeft;
   if (leader > kTabLeaderEquals) leader = kTabLeaderNone;
@@ -140,7 +140,7 @@ uint64_t TextHeader::AddTab(int32_t position, uint8_t kind, uint8_t leader) {
     return -1;
   };
   int slot = find(position);
-  if (slot < 0) {
+  if (slot < 0 && snap == TabSnap::ToGrid) {
     position = SnapToTabGrid(position);
     // A free slot reads as position 0, so a tab that snaps to 0 or below cannot be stored.
     if (position <= 0) return 0;

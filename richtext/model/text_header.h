@@ -33,6 +33,7 @@ inline constexpr int kNoFont = 99;     // result of a lookup-or-add on a full ta
 inline constexpr int kMaxFontNameLength = 31;
 inline constexpr int kTabSlots = 64;
 inline constexpr int32_t kFreeTabPosition = 0xFFFFFF;  // what a free slot reads as by rank
+enum class TabSnap { ToGrid, Exact };
 
 // Pitch-and-family byte: the upper nibble is the family.
 inline constexpr uint8_t kFamilyRoman = 0x10;
@@ -151,7 +152,10 @@ class TextHeader {
   // an exact match first, then the position snapped to the tab grid; a miss takes the first
   // free slot. An empty mask means the tab was dropped (table full, or nothing left after snapping).
   // A stop with a leader (kTabLeader...) is a slot of its own beside one without.
-  uint64_t AddTab(int32_t position, uint8_t kind, uint8_t leader = kTabLeaderNone);
+  // Exact keeps the position as it stands (a document from elsewhere, whose stops are where
+  // its author put them); the grid is for stops set on our ruler.
+  uint64_t AddTab(int32_t position, uint8_t kind, uint8_t leader = kTabLeaderNone,
+                  TabSnap snap = TabSnap::ToGrid);
   // Slot of an exact tab among the slots of `mask` (kind kTabAnyKind matches any kind), or -1.
   int FindTab(int32_t position, uint8_t kind, uint64_t mask) const;
   // Position of the tab with the given rank in position order; a free slot or a rank above 63

@@ -216,7 +216,7 @@ void WPRtfReader::AddTab(int32_t position) {
   pendingTabKind_ = kTabLeft;
   pendingTabLeader_ = kTabLeaderNone;
   if (f_.dest != Destination::Text || position <= 0 || position > kMaxLength) return;
-  const uint64_t bit = doc_.header.AddTab(position, kind, leader);
+  const uint64_t bit = doc_.header.AddTab(position, kind, leader, TabSnap::Exact);
   Prop([&](ParProps& p) {
     if (p.tabRestart) {
       p.tabMask = 0;

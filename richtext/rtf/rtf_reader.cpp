@@ -305,12 +305,12 @@ void WPRtfReader::FinishRead() {
     par_ = prev;
   }
   // Indents were read relative (the first-line indent against the left one); the model keeps
-  // the first-line indent absolute. Both are snapped to the tab grid.
-  const TextHeader& h = doc_.header;
+  // the first-line indent absolute. They stay where the file put them: snapped to our ruler's
+  // grid, a list's 0.25-inch hanging indent became 0.3 inch, moved every line of it and was
+  // saved back moved. Indents set on our ruler are on the grid anyway.
   for (Paragraph* p = firstPar_; p; p = p->next) {
     const int64_t first = static_cast<int64_t>(p->leftIndent) + p->firstIndent;
-    p->firstIndent = SnapIndent(h, ClampInt(first, -1000000, 1000000));
-    p->leftIndent = SnapIndent(h, p->leftIndent);
+    p->firstIndent = ClampInt(first, -1000000, 1000000);
     p->MarkDirty();
   }
   doc_.TrimParagraph(par_);

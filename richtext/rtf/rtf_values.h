@@ -17,11 +17,6 @@ inline int32_t ClampInt(int64_t v, int32_t lo, int32_t hi) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi));
 }
 
-// Indents are snapped to the tab grid, symmetric around 0 so that negative ones keep their size.
-inline int32_t SnapIndent(const TextHeader& h, int32_t v) {
-  return v >= 0 ? h.SnapToTabGrid(v) : -h.SnapToTabGrid(-v);
-}
-
 // Twips of the writer's spacing unit (border-to-text distance and cell gap) back to its nibble.
 inline uint8_t SpacingNibble(int32_t twips) {
   if (twips <= 0) return 0;

@@ -237,14 +237,15 @@ TEST(RtfReaderParagraphs, PropertiesApplyToTheirParagraph) {
   ASSERT_EQ(d.ParagraphCount(), 4);
   const Paragraph* p = d.ParagraphAt(0);
   EXPECT_EQ(p->alignment, kAlignCenter);
-  EXPECT_EQ(p->leftIndent, 1008);  // snapped to the 144-twip grid
-  EXPECT_EQ(p->firstIndent, 432);  // absolute: 1000 - 500 = 500, snapped
-  EXPECT_EQ(p->rightIndent, 300);  // the right indent is not snapped
+  // Indents stay where the file put them (our ruler's grid is for indents set on it).
+  EXPECT_EQ(p->leftIndent, 1000);
+  EXPECT_EQ(p->firstIndent, 500);  // absolute: 1000 - 500
+  EXPECT_EQ(p->rightIndent, 300);
   EXPECT_EQ(p->spaceBefore, 100);
   EXPECT_EQ(p->spaceAfter, 200);
   EXPECT_EQ(p->lineSpacing, -240);
   EXPECT_EQ(d.ParagraphAt(1)->alignment, kAlignRight);  // a word after the text still applies
-  EXPECT_EQ(d.ParagraphAt(1)->leftIndent, 1008);        // carried over from the paragraph before
+  EXPECT_EQ(d.ParagraphAt(1)->leftIndent, 1000);        // carried over from the paragraph before
   const Paragraph* q = d.ParagraphAt(2);
   EXPECT_EQ(q->alignment, kAlignLeft);  // \pard resets alignment, indents and spacing
   EXPECT_EQ(q->leftIndent, 0);
@@ -335,13 +336,14 @@ TEST(RtfReaderParagraphs, TabStops) {
   Loaded l = ReadRtf(kHead + "\\tx1000\\tqr\\tx2880 a\\par b\\par\\pard\\tqc\\tx720 c\\par\\tx1440 d}");
   const WPRTFText& d = *l;
   const TextHeader& h = d.header;
-  const int s1008 = h.FindTab(1008, kTabLeft, ~0ull), s2880 = h.FindTab(2880, kTabRight, ~0ull);
+  // Stops stay where the file put them too.
+  const int s1000 = h.FindTab(1000, kTabLeft, ~0ull), s2880 = h.FindTab(2880, kTabRight, ~0ull);
   const int s720 = h.FindTab(720, kTabCenter, ~0ull), s1440 = h.FindTab(1440, kTabLeft, ~0ull);
-  ASSERT_GE(s1008, 0);
+  ASSERT_GE(s1000, 0);
   ASSERT_GE(s2880, 0);
   ASSERT_GE(s720, 0);
   ASSERT_GE(s1440, 0);
-  EXPECT_EQ(d.ParagraphAt(0)->tabMask, (1ull << s1008) | (1ull << s2880));
+  EXPECT_EQ(d.ParagraphAt(0)->tabMask, (1ull << s1000) | (1ull << s2880));
   EXPECT_EQ(d.ParagraphAt(1)->tabMask, d.ParagraphAt(0)->tabMask);  // carried to the next paragraph
   EXPECT_EQ(d.ParagraphAt(2)->tabMask, 1ull << s720);
   EXPECT_EQ(d.ParagraphAt(3)->tabMask, 1ull << s1440);  // the first \tx of a paragraph starts anew

@@ -79,6 +79,23 @@ TEST_F(PrintTest, PagesFillUpToTheTextHeightAndBreakWhereAsked) {
   EXPECT_EQ(layout_.Paginate(40), 4);
 }
 
+// The empty paragraph after a document's last return prints nothing, so it does not start a
+// sheet of its own; a bordered one, or an empty paragraph before others, still does.
+TEST_F(PrintTest, TheEmptyLastParagraphStartsNoPage) {
+  Fill(2);
+  Paragraph* last = doc_.NewParagraph(doc_.ParagraphAt(1));
+  layout_.Reformat();
+  EXPECT_EQ(layout_.Paginate(40), 1);
+  last->borderFlags[0] = kBorderOn | kBorderBox;
+  layout_.Reformat();
+  EXPECT_EQ(layout_.Paginate(40), 2);
+  last->borderFlags[0] = 0;
+  doc_.AppendText(doc_.NewParagraph(last), U"p3", doc_.defaultAttr);
+  layout_.Reformat();
+  EXPECT_EQ(layout_.Paginate(40), 2);
+  EXPECT_EQ(PageStarts(), (std::vector<int>{2}));
+}
+
 TEST_F(PrintTest, KeptParagraphMovesToTheNextPageWhenItFitsThere) {
   Fill(2);
   Paragraph* second = doc_.ParagraphAt(1);
