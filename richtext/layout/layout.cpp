@@ -403,7 +403,8 @@ void TextLayout::KernRun(FontEntry* e, std::span<const char32_t> text, std::span
     return c >= 32 && c != kCharSoftHyphen && !(attrs[k].charFlags & kCharObject);
   };
   for (size_t k = from; k + 1 < to; ++k) {
-    if (!kernable(k) || !kernable(k + 1)) continue;
+    const bool ascii = text[k] - 32U < 95U && text[k + 1] - 32U < 95U;  // always kernable
+    if (!ascii && (!kernable(k) || !kernable(k + 1))) continue;
     const int kern = cache_.Kern(e, text[k], text[k + 1]);
     if (kern != 0) attrs[k].width = static_cast<uint16_t>(std::clamp(attrs[k].width + kern, 0, 0xFFFF));
   }

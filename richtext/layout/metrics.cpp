@@ -75,14 +75,13 @@ uint16_t FontCache::Width(FontEntry* entry, char32_t c) {
   return w;
 }
 
-int FontCache::Kern(FontEntry* entry, char32_t left, char32_t right) {
+int FontCache::AskKern(FontEntry* entry, char32_t left, char32_t right) {
   if (!entry->kerns || !metrics_) return 0;
-  constexpr char32_t kFirst = 32, kLast = 127, kSpan = kLast - kFirst;
   int16_t* slot = nullptr;
-  if (left >= kFirst && left < kLast && right >= kFirst && right < kLast) {
-    if (entry->asciiKerns.empty()) entry->asciiKerns.assign(size_t{kSpan} * kSpan, kUnknownKern);
-    slot = &entry->asciiKerns[size_t{left - kFirst} * kSpan + (right - kFirst)];
-    if (*slot != kUnknownKern) return *slot;
+  if (left - kKernTableFirst < kKernTableSpan && right - kKernTableFirst < kKernTableSpan) {
+    if (entry->asciiKerns.empty())
+      entry->asciiKerns.assign(size_t{kKernTableSpan} * kKernTableSpan, kUnknownKern);
+    slot = &entry->asciiKerns[size_t{left - kKernTableFirst} * kKernTableSpan + (right - kKernTableFirst)];
   } else {
     const uint64_t key = (uint64_t{left} << 32) | right;
     auto it = entry->otherKerns.find(key);

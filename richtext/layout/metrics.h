@@ -59,6 +59,8 @@ struct FontEntry {
 };
 
 inline constexpr int16_t kUnknownKern = INT16_MIN;
+inline constexpr char32_t kKernTableFirst = 32;  // the table holds pairs of codes 32..126
+inline constexpr char32_t kKernTableSpan = 95;
 
 class FontCache {
  public:
@@ -73,7 +75,16 @@ class FontCache {
   FontEntry* Entry(const FontSpec& font);
   uint16_t Width(FontEntry* entry, char32_t c);
   // Whole pixels added to `left`'s width before `right` (0 for a font without kerning).
-  int Kern(FontEntry* entry, char32_t left, char32_t right);
+  // Inline for the pairs of printable ASCII already asked, the bulk of any text.
+  int Kern(FontEntry* entry, char32_t left, char32_t right) {
+    if (left - kKernTableFirst < kKernTableSpan && right - kKernTableFirst < kKernTableSpan &&
+        !entry->asciiKerns.empty()) {
+      const int16_t known =
+          entry->asciiKerns[(left - kKernTableFirst) * kKernTableSpan + (right - kKernTableFirst)];
+      if (known != kUnknownKern) return known;
+    }
+    return AskKern(entry, left, right);
+  }
   void Clear();
   // How many times the platform was asked (fonts and characters), for tests.
   int64_t PlatformQueries() const { return queries_; }
@@ -85,6 +96,7 @@ class FontCache {
   std::vector<std::unique_ptr<FontEntry>> entries_;
   FontEntry* last_ = nullptr;
   int64_t queries_ = 0;
+  int AskKern(FontEntry* entry, char32_t left, char32_t right);
 };
 
 }  // namespace inkwend
