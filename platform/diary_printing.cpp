@@ -139,6 +139,7 @@ std::string PerEntryPdfPath(const std::string& path, Date day) {
 
 Status PrintRangeToPdf(const DiarySession& session, Date from, Date to, PrintMode mode,
                        const std::string& path, const DiaryPrintRun& run) {
+  if (path.empty()) return Status::Error(StatusCode::Refused, "No file to print into was chosen.");
   PdfDestination destination(path, session.Files(), run.paper ? *run.paper : DefaultPaper(), run.resolution);
   return RunWalk(session, destination, from, to, mode, run);
 }
@@ -151,6 +152,8 @@ Status PrintRangeToPrinter(const DiarySession& session, Date from, Date to, Prin
     to_file.resolution = printer.resolution();
     return PrintRangeToPdf(session, from, to, mode, printer.outputFileName().toStdString(), to_file);
   }
+  // The name the queue lists the jobs under.
+  if (printer.docName().isEmpty()) printer.setDocName(QStringLiteral("Inkwend diary"));
   PrinterDestination destination(printer);
   return RunWalk(session, destination, from, to, mode, run);
 }
