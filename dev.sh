@@ -11,7 +11,8 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake ninja-build g++ pkg-config clang-format clang-tidy qt6-base-dev qt6-image-formats-plugins libgl-dev libfontconfig-dev libharfbuzz-dev
           libgtest-dev libgmock-dev libbenchmark-dev wamerican
           fonts-liberation2 fonts-opensymbol fonts-urw-base35 fonts-dejavu-core poppler-utils
-          icoutils fonts-noto-color-emoji xvfb xdotool x11-apps imagemagick)
+          icoutils fonts-noto-color-emoji xvfb xdotool x11-apps imagemagick
+          printer-driver-cups-pdf)
 
 install_missing() {
   local missing=()
@@ -64,6 +65,8 @@ case "${1:-}" in
   bench)
     install_missing libhunspell-dev hunspell-en-us
     install_missing unrtf
+    # The peer of the print benchmark: LibreOffice's headless conversion to PDF.
+    install_missing libreoffice-writer-nogui
     cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DINKWEND_TESTS=OFF -DINKWEND_BENCH=ON
     cmake --build build/bench -j "$(jobs)"
     for b in build/bench/benchmarks/*; do

@@ -18,6 +18,7 @@
 #include "app/entry_name_notice.h"
 #include "app/opening_dialogs.h"
 #include "app/password_dialogs.h"
+#include "app/print_dialogs.h"
 #include "app/prompter.h"
 #include "app/speed_button_glyphs.h"
 #include "app/toolbar_keys.h"
@@ -261,6 +262,9 @@ void MainScreen::CreateToolbarButtons() {
   passwordButton_ = CreatePasswordButton(this);
   passwordButton_->hide();
   connect(passwordButton_, &QToolButton::clicked, this, [this] { MnuSecurityClick(); });
+  printButton_ = CreatePrintButton(this);
+  printButton_->hide();
+  connect(printButton_, &QToolButton::clicked, this, [this] { PrintbuttonClick(); });
 }
 
 void MainScreen::ReportError(const QString& text) {
@@ -297,10 +301,12 @@ void MainScreen::FormCreate() {
        std::initializer_list<QWidget*>{deleteButton_, spacers_[0], pageBreakButton_, spacers_[1],
                                        paragraphButton_, spacers_[2], wordWrapButton_, spacers_[2]})
     toolBar_->AddControl(w);
+  printButton_->setFixedSize(side, side);
+  toolBar_->AddControl(printButton_);
   passwordButton_->setFixedSize(side, side);
   toolBar_->AddControl(passwordButton_);
-  // Print, picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them)
-  // join with their features.
+  // Picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them) join with
+  // their features.
   // Placed once the toolbar is complete: a first window is wide enough for all of it in one row.
   const QString placement_error =
       RestoreWindowPlacement(*this, QString::fromLatin1(kClassName), toolBar_->OneRowWidth());

@@ -116,6 +116,10 @@ class MainScreen : public QMainWindow {
   void ChangeDefaultFont();
   // "Select or Change Password" (password_dialogs.cpp).
   void MnuSecurityClick();
+  // Printing (main_screen_print.cpp): the printer set-up, and Print (menu and toolbar button).
+  void PrintSetup1Click();
+  void PrintNowClick();
+  void PrintbuttonClick();
   void SetButtons();
   void LoadPreferences();
   void SavePreferences();
@@ -216,6 +220,7 @@ class MainScreen : public QMainWindow {
   QToolButton* paragraphButton_ = nullptr;          // ParagraphSetupButton
   QToolButton* wordWrapButton_ = nullptr;           // DocWordWrapButton
   QToolButton* passwordButton_ = nullptr;           // PasswordButton
+  QToolButton* printButton_ = nullptr;              // Printbutton
   std::array<GraphicPanel*, 6> spacers_{};          // spacer1 ... spacer6
   DefaultFontDialog* defaultFontDialog_ = nullptr;  // DefaultFontdialog
   QAction* saveChangesItem_ = nullptr;              // SaveChangesItem

@@ -27,7 +27,13 @@ void MainScreen::CreateMenu() {
   file->setObjectName(QStringLiteral("FileMenu"));
   item(file, QStringLiteral("Select or Change Password"), {}, [this] { MnuSecurityClick(); });
   file->addSeparator();
-  // The print set-up, print and export items join with their features.
+  item(file, QStringLiteral("Print Setup"), {}, [this] {
+    PrintSetup1Click();
+  })->setObjectName(QStringLiteral("PrintSetup1"));
+  item(file, QStringLiteral("Print"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
+    PrintNowClick();
+  })->setObjectName(QStringLiteral("PrintNow"));
+  // The export item joins with its feature.
   item(file, QStringLiteral("E&xit"), {}, [this] { ExitClick(); });
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));

@@ -53,6 +53,13 @@ int QtPrintDevice::PrintableHeight() const {
   return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height());
 }
 
+int QtPrintDevice::PaperWidth() const {
+  return static_cast<int>(printer_.paperRect(QPrinter::DevicePixel).width());
+}
+int QtPrintDevice::PaperHeight() const {
+  return static_cast<int>(printer_.paperRect(QPrinter::DevicePixel).height());
+}
+
 void SetPrinterPage(QPrinter& printer, const TextHeader& header) {
   const double w = std::max(header.pageWidth, 720) / 1440.0;
   const double h = std::max(header.pageHeight, 720) / 1440.0;

@@ -29,6 +29,8 @@ class QtPrintDevice : public WPPrintDevice {
   int OffsetY() const override;
   int PrintableWidth() const override;
   int PrintableHeight() const override;
+  int PaperWidth() const override;
+  int PaperHeight() const override;
   QPainter& Painter() { return painter_; }
 
  private:

@@ -691,7 +691,8 @@ class MainScreenTest : public QObject {
       }
       return out;
     };
-    QCOMPARE(listing("FileMenu"), QStringList({"Select or Change Password", "-", "E&xit"}));
+    QCOMPARE(listing("FileMenu"),
+             QStringList({"Select or Change Password", "-", "Print Setup", "Print | Ctrl+P", "E&xit"}));
     QCOMPARE(listing("EditMenu"),
              QStringList({"&Undo | Ctrl+Z", "&Redo | Ctrl+Y", "-", "Cut | Ctrl+X", "Copy | Ctrl+C",
                           "Paste | Ctrl+V", "Delete Selection", "-", "Select All | Ctrl+A",
@@ -791,9 +792,12 @@ class MainScreenTest : public QObject {
     QCOMPARE(gap_after_paragraph, gap_after_page_break);  // the empty slot is as wide as a spacer
     QVERIFY(d.child<GraphicPanel>("spacer3")->x() > d.speedButton("DocWordWrapButton")->x());
     QCOMPARE(d.child<GraphicPanel>("spacer3")->y(), d.speedButton("DocWordWrapButton")->y() + 1);
-    // The password button follows, as large as the others.
+    // The print button follows, then the password button, as large as the others.
+    QCOMPARE(d.speedButton("Printbutton")->size(), QSize(20, 20));
+    QVERIFY(d.speedButton("Printbutton")->x() > d.child<GraphicPanel>("spacer3")->x());
+    QCOMPARE(d.speedButton("Printbutton")->toolTip(), QString("Print diary entries"));
     QCOMPARE(d.speedButton("PasswordButton")->size(), QSize(20, 20));
-    QVERIFY(d.speedButton("PasswordButton")->x() > d.child<GraphicPanel>("spacer3")->x());
+    QVERIFY(d.speedButton("PasswordButton")->x() > d.speedButton("Printbutton")->x());
     QCOMPARE(d.speedButton("PasswordButton")->toolTip(), QString("Select or Change Password"));
     QCOMPARE(d.speedButton("Deletebutton")->toolTip(), QString("Delete current entry"));
     QCOMPARE(bar->FontSizeList()->toolTip(), QString("Font Size"));

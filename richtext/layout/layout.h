@@ -117,6 +117,10 @@ class WPPrintDevice {
   virtual int OffsetY() const = 0;
   virtual int PrintableWidth() const = 0;
   virtual int PrintableHeight() const = 0;
+  // The whole sheet in device pixels. A device that cannot tell takes the printable area with
+  // its offset on both sides.
+  virtual int PaperWidth() const { return PrintableWidth() + 2 * OffsetX(); }
+  virtual int PaperHeight() const { return PrintableHeight() + 2 * OffsetY(); }
 };
 
 // Colours and font of one attribute run, as painting applies them.
