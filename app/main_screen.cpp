@@ -299,6 +299,7 @@ void MainScreen::FormCreate() {
     toolBar_->AddControl(w);
   passwordButton_->setFixedSize(side, side);
   toolBar_->AddControl(passwordButton_);
+  CreateDecorations();
   // Print, picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them)
   // join with their features.
   // Placed once the toolbar is complete: a first window is wide enough for all of it in one row.
@@ -328,6 +329,7 @@ bool MainScreen::event(QEvent* e) {
 void MainScreen::FormActivate() {
   firstActivation = false;
   if (!isVisible()) show();
+  ShowPaletteAsSaved();
   SetButtons();
   if (!isMinimized()) {
     raise();

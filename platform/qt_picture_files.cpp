@@ -26,32 +26,45 @@ std::span<const uint8_t> Bytes(const QByteArray& bytes) {
   return {reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())};
 }
 
-// Any picture Qt reads, refused from its header when it is too large to hold.
-QImage ReadImage(const QByteArray& bytes, QByteArray* format) {
+// Any picture Qt reads, refused from its header when it is too large to hold. `format` empty:
+// told by content.
+QImage ReadImageAs(const QByteArray& bytes, const QByteArray& format, QByteArray* format_read) {
   QByteArray copy = bytes;
   QBuffer buffer(&copy);
   buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  reader.setDecideFormatFromContent(true);
+  QImageReader reader(&buffer, format);
+  reader.setDecideFormatFromContent(format.isEmpty());
+  if (!reader.canRead()) return {};
   const QSize declared = reader.size();
   if (declared.isValid() &&
       (declared.width() > kMaxBitmapDimension || declared.height() > kMaxBitmapDimension ||
        int64_t{declared.width()} * declared.height() > kMaxPixels)) {
     return {};
   }
-  if (format) *format = reader.format().toLower();
+  if (format_read) *format_read = reader.format().toLower();
   QImage image;
   if (!reader.read(&image)) return {};
   return image;
 }
 
+// By `hint` (a file's extension) when that format's reader takes the bytes, else by content.
+// The extension goes first because some formats have no signature (Targa) and content detection
+// takes them for another.
+QImage ReadImage(const QByteArray& bytes, QByteArray* format_read, const QByteArray& hint) {
+  if (!hint.isEmpty()) {
+    QImage image = ReadImageAs(bytes, hint, format_read);
+    if (!image.isNull()) return image;
+  }
+  return ReadImageAs(bytes, {}, format_read);
+}
+
 }  // namespace
 
-DocGraphic GraphicFromEncodedPicture(const QByteArray& bytes) {
+DocGraphic GraphicFromEncodedPicture(const QByteArray& bytes, const QByteArray& format_hint) {
   DocGraphic graphic;
   if (bytes.isEmpty() || bytes.size() > kMaxInsertedPictureBytes) return graphic;
   QByteArray format;
-  const QImage image = ReadImage(bytes, &format);
+  const QImage image = ReadImage(bytes, &format, format_hint);
   if (image.isNull()) return graphic;
   graphic.image = BitmapFromImage(image);
   if (format == "png" || format == "jpeg" || format == "jpg") {
@@ -79,7 +92,7 @@ DocGraphic LoadPictureForInsertion(const QString& path) {
     if (DecodePcx(Bytes(bytes), kMaxBitmapDimension, bmp, error)) graphic.image = std::move(bmp);
     return graphic;
   }
-  return GraphicFromEncodedPicture(bytes);
+  return GraphicFromEncodedPicture(bytes, suffix.toLatin1());
 }
 
 QImage ImageOfGraphic(const DocGraphic& graphic) {

@@ -13,8 +13,9 @@ namespace inkwend {
 // Files larger than this are not loaded as pictures.
 inline constexpr qint64 kMaxInsertedPictureBytes = qint64{64} << 20;
 
-// A picture from the encoded bytes of any kind Qt reads; empty when they are none.
-DocGraphic GraphicFromEncodedPicture(const QByteArray& bytes);
+// A picture from the encoded bytes of any kind Qt reads; empty when they are none. The kind is
+// told by content, or by `format_hint` (such as "tga") for kinds without a signature.
+DocGraphic GraphicFromEncodedPicture(const QByteArray& bytes, const QByteArray& format_hint = {});
 
 // A picture file: Windows metafiles (.wmf) and PCX files by our own readers, everything else
 // by Qt's image readers, told by content. Empty when the file cannot be read as a picture.
