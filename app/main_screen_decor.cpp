@@ -93,7 +93,8 @@ void MainScreen::ShowPaletteAsSaved() {
 }
 
 void MainScreen::KeepPalettePreferences(Preferences& preferences) const {
-  if (!palette_) return;
+  // Until the first activation places the palette, the settings read are still the truth.
+  if (!palette_ || firstActivation) return;
   preferences.paletteVisible = palette_->isVisible();
   preferences.iconFile = palette_->IconList()->FileName().toStdString();
   preferences.paletteTop = palette_->y();
