@@ -305,8 +305,7 @@ void MainScreen::FormCreate() {
   toolBar_->AddControl(printButton_);
   passwordButton_->setFixedSize(side, side);
   toolBar_->AddControl(passwordButton_);
-  // Picture, symbol and icon-palette buttons (with spacer4 to spacer6 between them) join with
-  // their features.
+  CreateDecorations();
   // Placed once the toolbar is complete: a first window is wide enough for all of it in one row.
   const QString placement_error =
       RestoreWindowPlacement(*this, QString::fromLatin1(kClassName), toolBar_->OneRowWidth());
@@ -334,6 +333,7 @@ bool MainScreen::event(QEvent* e) {
 void MainScreen::FormActivate() {
   firstActivation = false;
   if (!isVisible()) show();
+  ShowPaletteAsSaved();
   SetButtons();
   if (!isMinimized()) {
     raise();

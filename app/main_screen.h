@@ -23,6 +23,8 @@
 
 class QAction;
 class QDialog;
+class QDragMoveEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -33,6 +35,7 @@ class QToolButton;
 namespace inkwend {
 
 class DefaultFontDialog;
+class FloatingPalette;
 class GraphicPanel;
 class RingPanel;
 class WPRichText;
@@ -128,6 +131,16 @@ class MainScreen : public QMainWindow {
   // On every size change of the window: the page laid out, the caret at the start.
   void FormResize();
 
+  // --- decorations (main_screen_decor.cpp) ---
+  // The image browser, then the chosen picture at the caret.
+  void PasteGraphicButtonClick();
+  // The symbol picker, then the chosen symbol (or emoji) at the caret.
+  void SymbolPickerButtonClick();
+  // Shows or hides the icon palette and keeps that for the settings.
+  void ShowHideIconToolClick();
+  // The floating icon palette (created with the window, lives as long).
+  FloatingPalette* Palette() const { return palette_; }
+
   // --- recovery copies and unattended saving (recovery.cpp) ---
   // How long typing must pause before the unsaved text is copied aside.
   static constexpr int kRecoveryDelayMs = 3000;
@@ -153,6 +166,14 @@ class MainScreen : public QMainWindow {
   // The row of action and navigation buttons at the bottom.
   void CreateActionPanel(QWidget* parent);
   void CreateToolbarButtons();
+  // main_screen_decor.cpp: the picture, symbol and palette buttons, the palette and the editor's
+  // drop handling of icons; the palette's place, set and visibility at the first activation.
+  void CreateDecorations();
+  void ShowPaletteAsSaved();
+  void KeepPalettePreferences(Preferences& preferences) const;
+  void SetIconToolCaption();
+  bool WPRichText1DragOver(QDragMoveEvent* e) const;
+  bool WPRichText1DragDrop(QDropEvent* e);
   // Date label, rules and editor placed from the page's edges.
   void LayoutPage();
   void CreateMenu();  // main_screen_menu.cpp
@@ -222,6 +243,10 @@ class MainScreen : public QMainWindow {
   QToolButton* passwordButton_ = nullptr;           // PasswordButton
   QToolButton* printButton_ = nullptr;              // Printbutton
   std::array<GraphicPanel*, 6> spacers_{};          // spacer1 ... spacer6
+  QToolButton* pasteGraphicButton_ = nullptr;       // PasteGraphicButton
+  QToolButton* symbolPickerButton_ = nullptr;       // SymbolPickerButton
+  QToolButton* showHideIconTool_ = nullptr;         // ShowHideIconTool
+  FloatingPalette* palette_ = nullptr;              // FloatingPalette
   DefaultFontDialog* defaultFontDialog_ = nullptr;  // DefaultFontdialog
   QAction* saveChangesItem_ = nullptr;              // SaveChangesItem
   QAction* wrapTextItem_ = nullptr;                 // WrapTextItem

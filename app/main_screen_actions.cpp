@@ -151,7 +151,7 @@ void MainScreen::SetButtons() {
   entryEditor_->SetReadOnly(session_.EntryLocked());
   UpdateUndoItems();
   ShowModified(false);
-  // The icon palette's button caption follows the palette once it exists.
+  SetIconToolCaption();
 }
 
 void MainScreen::LoadPreferences() {
@@ -174,6 +174,7 @@ void MainScreen::SavePreferences() {
   p.defaultFontItalic = font.italic();
   p.defaultFontUnderline = font.underline();
   p.defaultFontColor = defaultFontDialog_->ColorValue();
+  KeepPalettePreferences(p);
   const Status saved = session_.SavePreferences();
   if (!saved.IsOk()) ReportError(QString::fromStdString(saved.Message()));
 }

@@ -3,6 +3,7 @@
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 namespace inkwend {
 namespace {
@@ -79,6 +80,33 @@ void Draw(QPainter& p, SpeedGlyph glyph, bool enabled) {
           p.drawRect(QRectF(3 + column * 3, 7 + row * 2.5, 1.5, 1.5));
       p.setBrush(accent);
       p.drawRect(QRectF(9, 9.5, 1.5, 1.5));
+      break;
+    }
+    case SpeedGlyph::Picture: {  // a framed landscape: sun and hills
+      page(QRectF(1.5, 2.5, 13, 11));
+      p.setPen(Qt::NoPen);
+      p.setBrush(accent);
+      p.drawEllipse(QPointF(5, 6), 1.5, 1.5);
+      p.setBrush(blue);
+      QPolygonF hills;
+      hills << QPointF(2, 13) << QPointF(7, 8) << QPointF(9.5, 10.5) << QPointF(11, 9) << QPointF(14, 13);
+      p.drawPolygon(hills);
+      break;
+    }
+    case SpeedGlyph::Symbol: {  // an Omega beside a star
+      QFont font(QStringLiteral("DejaVu Serif"));
+      font.setPixelSize(12);
+      p.setFont(font);
+      p.setPen(ink);
+      p.drawText(QRectF(0, 1, 10, 14), Qt::AlignCenter, QString(QChar(0x03A9)));
+      p.setPen(Qt::NoPen);
+      p.setBrush(accent);
+      QPolygonF star;
+      for (int i = 0; i < 10; ++i) {
+        const double radius = i % 2 == 0 ? 3.2 : 1.3, angle = 3.14159265 * (i / 5.0 - 0.5);
+        star << QPointF(12 + radius * std::cos(angle), 5 + radius * std::sin(angle));
+      }
+      p.drawPolygon(star);
       break;
     }
   }

@@ -5,7 +5,7 @@
 
 namespace inkwend {
 
-enum class SpeedGlyph { DeleteEntry, PageBreak, Paragraph, WordWrap, Calendar };
+enum class SpeedGlyph { DeleteEntry, PageBreak, Paragraph, WordWrap, Calendar, Picture, Symbol };
 
 QIcon SpeedButtonGlyph(SpeedGlyph glyph);
 

@@ -1097,6 +1097,7 @@ class AppendMapping {
       DocGraphic copy;
       copy.image = o->graphic.image;
       copy.inPictureHolder = o->graphic.inPictureHolder;
+      copy.compressed = o->graphic.compressed;
       DocObject* n = to.AddObject(std::move(copy), o->tagged ? o->tag : -1);
       n->tagged = o->tagged;
       n->width = o->width;

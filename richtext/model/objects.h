@@ -3,6 +3,7 @@
 // a metafile with its bytes) so that the model, the RTF code and their tests need no GUI.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -55,8 +56,21 @@ class ObjectControl {
   virtual int PixelHeight() const = 0;
 };
 
+enum class PictureFormat : uint8_t { Png, Jpeg };
+
+// A PNG or JPEG picture as the bytes it came in. It is written as them, so that a photo stays
+// the size of its file instead of growing tenfold as an uncompressed bitmap.
+struct CompressedPicture {
+  PictureFormat format = PictureFormat::Png;
+  std::vector<uint8_t> bytes;
+  bool operator==(const CompressedPicture&) const = default;
+};
+
 struct DocGraphic {
   std::variant<std::monostate, inkwend::Bitmap, inkwend::Metafile> image;
+  // Beside a bitmap: the compressed form it was decoded from, which is what gets written; the
+  // bitmap is what is shown and printed.
+  std::optional<CompressedPicture> compressed;
   // The picture came wrapped in a picture holder; such a bitmap is written in the
   // device-independent form.
   bool inPictureHolder = false;

@@ -107,11 +107,13 @@ DocGraphic DecodeEmbeddedPicture(EmbeddedPictureKind kind, const EmbeddedPicture
     case EmbeddedPictureKind::Png:
     case EmbeddedPictureKind::Jpeg:
       if (decoder) {
+        const PictureFormat format =
+            kind == EmbeddedPictureKind::Png ? PictureFormat::Png : PictureFormat::Jpeg;
         Bitmap bmp;
-        if (decoder->Decode(kind == EmbeddedPictureKind::Png ? PictureFormat::Png : PictureFormat::Jpeg, data,
-                            kMaxBitmapDimension, bmp)) {
+        if (decoder->Decode(format, data, kMaxBitmapDimension, bmp)) {
           graphic.image = std::move(bmp);
-          graphic.inPictureHolder = true;  // written back as a device-independent bitmap
+          graphic.inPictureHolder = true;
+          graphic.compressed = CompressedPicture{format, std::move(data)};  // written back as it came
         }
       }
       break;

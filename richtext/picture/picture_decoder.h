@@ -10,8 +10,6 @@
 
 namespace inkwend {
 
-enum class PictureFormat : uint8_t { Png, Jpeg };
-
 class WPPictureDecoder {
  public:
   virtual ~WPPictureDecoder() = default;

@@ -95,6 +95,11 @@ void WPRTFWriter::WriteObject(char32_t anchor, int key) {
   }
   const Bitmap* bmp = g.Bitmap();
   if (!bmp || !bmp->Valid()) return;
+  if (g.compressed && !g.compressed->bytes.empty()) {
+    Put(g.compressed->format == PictureFormat::Png ? "{\\pict\\pngblip" : "{\\pict\\jpegblip");
+    size_and_data(bmp->width, bmp->height, g.compressed->bytes.data(), g.compressed->bytes.size());
+    return;
+  }
   if (!writeBitmapAsDib_ && !g.inPictureHolder) {
     const DdbImage ddb = EncodeDdb(*bmp);
     Put("{\\pict\\wbitmap0\\wbmbitspixel");

@@ -4,7 +4,9 @@
 #include <random>
 
 #include "richtext/picture/bitmap_codec.h"
+#include "richtext/picture/pcx_codec.h"
 #include "richtext/rtf/text_io.h"
+#include "richtext/tests/read_rtf.h"
 
 namespace inkwend {
 namespace {
@@ -143,6 +145,71 @@ std::string BodyWith(WPRTFText& doc, char32_t anchor, int key) {
   return all.substr(start, all.size() - start - 3);
 }
 
+// A PCX file: the 128-byte header, then the run-length data, then what follows it.
+std::vector<uint8_t> Pcx(int bits, int planes, int width, int height, int bytes_per_line,
+                         std::vector<uint8_t> body, std::vector<uint8_t> tail = {}) {
+  std::vector<uint8_t> f(128, 0);
+  f[0] = 10;
+  f[1] = 5;
+  f[2] = 1;
+  f[3] = static_cast<uint8_t>(bits);
+  f[8] = static_cast<uint8_t>(width - 1);
+  f[9] = static_cast<uint8_t>((width - 1) >> 8);
+  f[10] = static_cast<uint8_t>(height - 1);
+  for (int i = 0; i < 48; ++i)
+    f[16 + static_cast<size_t>(i)] = static_cast<uint8_t>(i * 5);  // 16-colour palette
+  f[65] = static_cast<uint8_t>(planes);
+  f[66] = static_cast<uint8_t>(bytes_per_line);
+  f.insert(f.end(), body.begin(), body.end());
+  f.insert(f.end(), tail.begin(), tail.end());
+  return f;
+}
+
+TEST(PcxCodec, EveryKindDecodes) {
+  std::vector<uint8_t> palette256 = {12};
+  for (int i = 0; i < 256; ++i) palette256.insert(palette256.end(), {static_cast<uint8_t>(i), 0, 0});
+  const struct {
+    const char* name;
+    std::vector<uint8_t> file;
+    uint32_t first, second;  // 0xRRGGBB of pixels (0, 0) and (1, 0)
+  } cases[] = {
+      {"256 colours", Pcx(8, 1, 2, 1, 2, {0xC2, 7}, palette256), 0x070000, 0x070000},
+      {"24 bits", Pcx(8, 3, 2, 1, 2, {10, 20, 30, 40, 50, 60}), 0x0A1E32, 0x14283C},
+      {"black and white", Pcx(1, 1, 2, 1, 2, {0x80, 0}), 0xFFFFFF, 0x000000},
+      {"16 colours in planes", Pcx(1, 4, 2, 1, 2, {0x80, 0, 0, 0, 0, 0, 0, 0}), 0x0F1419, 0x00050A},
+      {"16 colours packed", Pcx(4, 1, 2, 1, 2, {0x21, 0}), 0x1E2328, 0x0F1419},
+      // Run-length data that ends early leaves the rest black.
+      {"cut short", Pcx(8, 3, 2, 1, 2, {0xC1}), 0x000000, 0x000000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bitmap b;
+    std::string error;
+    ASSERT_TRUE(DecodePcx(c.file, 100, b, error)) << error;
+    EXPECT_EQ(b.width, 2);
+    EXPECT_EQ(b.PixelRgb(0, 0), c.first);
+    EXPECT_EQ(b.PixelRgb(1, 0), c.second);
+  }
+}
+
+TEST(PcxCodec, RefusesWhatIsNoPcxOrTooLarge) {
+  std::vector<uint8_t> not_pcx = Pcx(8, 1, 2, 1, 2, {1, 2});
+  not_pcx[0] = 'B';
+  const std::vector<std::vector<uint8_t>> files = {
+      {},
+      std::vector<uint8_t>(127, 10),
+      not_pcx,
+      Pcx(2, 2, 2, 1, 2, {0}),
+      Pcx(8, 1, 300, 1, 300, {0}),
+      Pcx(8, 1, 20, 1, 2, {0})};  // a line shorter than the width
+  for (size_t i = 0; i < files.size(); ++i) {
+    Bitmap b;
+    std::string error;
+    EXPECT_FALSE(DecodePcx(files[i], 100, b, error)) << i;
+    EXPECT_FALSE(error.empty()) << i;
+  }
+}
+
 TEST(RtfPictures, DeviceDependentBitmap) {
   WPRTFText doc;
   Bitmap b;
@@ -204,6 +271,30 @@ TEST(RtfPictures, DibWhenAskedOrForPictureHolders) {
     DocObject* o = doc.AddObject(std::move(g), -1);
     EXPECT_EQ(BodyWith(doc, kCharObjectByNumber, o->number),
               "{" + kPlain + "{\\pict\\dibitmap0" + kMonoDib + "}");
+  }
+}
+
+// PNG and JPEG pictures are written as the bytes they came in, at the size they are shown, and
+// the reader takes them back as such.
+TEST(RtfPictures, CompressedPicturesKeepTheirBytes) {
+  for (const auto& [format, keyword] :
+       {std::pair{PictureFormat::Png, "pngblip"}, {PictureFormat::Jpeg, "jpegblip"}}) {
+    WPRTFText doc;
+    DocGraphic g = MonoGraphic();
+    g.compressed = CompressedPicture{format, {0x89, 0x50, 0xff}};
+    DocObject* o = doc.AddObject(std::move(g), -1);
+    o->width = 900;
+    o->height = 300;
+    const std::string body = BodyWith(doc, kCharObjectByNumber, o->number);
+    EXPECT_EQ(body,
+              "{" + kPlain + "{\\pict\\" + keyword + "\\picw3\\pich1\\picwgoal900\\pichgoal300\r\n8950ff}}");
+    const auto back = testing::Read("{\\rtf1 " + body.substr(body.find("{\\pict")) + "}");
+    ASSERT_EQ(back->Objects().size(), 1u);
+    const DocObject& read = *back->Objects().front();
+    ASSERT_TRUE(read.graphic.compressed.has_value());
+    EXPECT_EQ(read.graphic.compressed->format, format);
+    EXPECT_EQ(read.graphic.compressed->bytes, (std::vector<uint8_t>{0x89, 0x50, 0xff}));
+    EXPECT_EQ(read.width, 900);
   }
 }
 

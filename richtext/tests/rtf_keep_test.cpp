@@ -102,7 +102,7 @@ TEST(RtfFixedPoint, FilesFromOtherProgramsSettleAfterOneRound) {
     const char* name;
     std::string rtf;
   } cases[] = {
-      // A PNG is written as a device-independent bitmap, which must stay one.
+      // A PNG is written as the PNG it is, which must stay one.
       {"png picture", kHead + "a{\\pict\\pngblip\\picw2\\pich1\\picwgoal30\\pichgoal15 89504e47}b}"},
       {"device-independent bitmap",
        kHead + "a{\\pict\\dibitmap0\\picw2\\pich1\\picwgoal30\\pichgoal15 " + kDib + "}b}"},

@@ -28,6 +28,7 @@
 
 #include "platform/qt_canvas.h"
 #include "platform/qt_picture_decoder.h"
+#include "platform/qt_picture_files.h"
 #include "platform/qt_printing.h"
 #include "platform/qt_text_metrics.h"
 
@@ -244,13 +245,22 @@ bool WPRichText::PasteMimeData(const QMimeData* mime) {
     const QString text = mime->text();
     if (!text.isEmpty()) return doc_->PasteBytes(text.toUtf8().toStdString(), WPLoadFormat::FormatANSI);
   }
-  if (mime->hasImage()) {
-    try {
-      const QImage image = qvariant_cast<QImage>(mime->imageData());
-      if (!image.isNull()) return InsertGraphic(image) != 0;
-    } catch (const std::exception&) {
-      // A picture that cannot be taken is left on the clipboard.
+  try {
+    // A PNG or JPEG is kept as itself; decoded image data is all some programs offer.
+    for (const char* type : {"image/png", "image/jpeg"}) {
+      DocGraphic graphic = mime->hasFormat(QLatin1String(type))
+                               ? GraphicFromEncodedPicture(mime->data(QLatin1String(type)))
+                               : DocGraphic{};
+      if (!graphic.Empty()) return InsertPicture(std::move(graphic)) != 0;
     }
+    Bitmap bitmap = mime->hasImage() ? BitmapFromImage(qvariant_cast<QImage>(mime->imageData())) : Bitmap{};
+    if (bitmap.width > 0) {
+      DocGraphic graphic;
+      graphic.image = std::move(bitmap);
+      return InsertPicture(std::move(graphic)) != 0;
+    }
+  } catch (const std::exception&) {
+    // A picture that cannot be taken is left on the clipboard.
   }
   return false;
 }
@@ -273,6 +283,22 @@ int WPRichText::InsertGraphic(DocGraphic graphic, int width, int height) {
   const int tag = doc_->InsertGraphic(std::move(graphic), width, height);
   AfterEdit();
   return tag;
+}
+
+int WPRichText::InsertPicture(DocGraphic graphic) {
+  if (graphic.Empty()) return 0;
+  // A picture wider than the text is shown at the text's width. The size shown is what the
+  // entry keeps, and the corner handle can make the picture larger again.
+  int width = 0, height = 0;
+  const int available = doc_->Layout().AvailableWidth(doc_->caret.par, doc_->caret.line);
+  const int pixel_width = graphic.PixelWidth(), pixel_height = graphic.PixelHeight();
+  if (available > 0 && pixel_width > available) {
+    const TextHeader& header = doc_->Document().header;
+    const int64_t shown_height = std::max<int64_t>(1, int64_t{pixel_height} * available / pixel_width);
+    width = static_cast<int>(int64_t{available} * 1440 / std::max(1, header.xPixelsPerInch));
+    height = static_cast<int>(shown_height * 1440 / std::max(1, header.yPixelsPerInch));
+  }
+  return InsertGraphic(std::move(graphic), width, height);
 }
 
 int WPRichText::InsertGraphic(const QImage& image, int width, int height) {
@@ -919,8 +945,8 @@ void WPRichText::mouseReleaseEvent(QMouseEvent* e) {
 // Drag and drop
 
 void WPRichText::dragEnterEvent(QDragEnterEvent* e) {
-  if (onDragOver) {
-    if (onDragOver(*this, e)) e->acceptProposedAction();
+  if (onDragOver && onDragOver(*this, e)) {
+    e->acceptProposedAction();
     return;
   }
   const QMimeData* m = e->mimeData();
@@ -930,11 +956,8 @@ void WPRichText::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void WPRichText::dragMoveEvent(QDragMoveEvent* e) {
-  if (onDragOver) {
-    if (onDragOver(*this, e))
-      e->acceptProposedAction();
-    else
-      e->ignore();
+  if (onDragOver && onDragOver(*this, e)) {
+    e->acceptProposedAction();
     return;
   }
   if (doc_->readOnly) {
@@ -945,10 +968,7 @@ void WPRichText::dragMoveEvent(QDragMoveEvent* e) {
 }
 
 void WPRichText::dropEvent(QDropEvent* e) {
-  if (onDragDrop) {
-    onDragDrop(*this, e);
-    return;
-  }
+  if (onDragDrop && onDragDrop(*this, e)) return;
   if (doc_->readOnly) return;
   const QPoint p = e->position().toPoint();
   ParPos at = doc_->PosAtPoint(p.x(), p.y());

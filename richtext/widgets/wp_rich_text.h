@@ -88,9 +88,10 @@ class WPRichText : public QAbstractScrollArea {
   std::function<void(WPRichText&)> shiftTabPressed;
   // A key before the editor handles it; true when it was handled.
   std::function<bool(WPRichText&, QKeyEvent*)> onKeyDown;
-  // Dragging something over the editor: true accepts it. Dropping: the drop.
+  // Dragging something over the editor: true accepts it. Dropping: true when the drop was taken.
+  // False from either leaves the drag to the editor's own handling (text, RTF and pictures).
   std::function<bool(WPRichText&, QDragMoveEvent*)> onDragOver;
-  std::function<void(WPRichText&, QDropEvent*)> onDragDrop;
+  std::function<bool(WPRichText&, QDropEvent*)> onDragDrop;
   // Whether there is something to undo or redo changed (Undo and Redo commands follow it).
   std::function<void(WPRichText&)> historyChanged;
   // Messages for the user ("no text selected"); a message box when unassigned.
@@ -127,6 +128,10 @@ class WPRichText : public QAbstractScrollArea {
   // "No object was defined" for an empty graphic.
   int InsertGraphic(DocGraphic graphic, int width = 0, int height = 0);
   int InsertGraphic(const QImage& image, int width = 0, int height = 0);
+  // Inserts a picture put in from outside (a file, the clipboard, a drop) at the caret: at its
+  // natural size, or scaled down to the width of the text when it is wider. Returns its tag, 0
+  // when nothing was inserted.
+  int InsertPicture(DocGraphic graphic);
   CharAttr GetCurrentAttr() const { return doc_->GetCurrentAttr(); }
   void SetCurrentAttr(const CharAttr& attr);
   int FontIndexOf(const QString& name);
