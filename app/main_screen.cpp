@@ -31,6 +31,7 @@
 #include "richtext/toolbar/wp_ruler.h"
 #include "richtext/toolbar/wp_toolbar.h"
 #include "richtext/widgets/wp_rich_text.h"
+#include "spell/ui/spelling_marker.h"
 #include "store/ini_file.h"
 
 namespace inkwend {
@@ -111,8 +112,8 @@ void MainScreen::CreateControls() {
                               kSelRight | kSelBlock | kSelCenter);
   toolBar_->SetSelActionIcons(0);
   toolBar_->SetSelDatabaseIcons(0);
-  // The spell-check icon joins with the spelling dialog.
-  toolBar_->SetSelEditIcons(kSelCopy | kSelCut | kSelPaste | kSelSelAll | kSelFind | kSelReplace);
+  toolBar_->SetSelEditIcons(kSelCopy | kSelCut | kSelPaste | kSelSelAll | kSelFind | kSelReplace |
+                            kSelSpellCheck);
   toolBar_->SetFontChoice(FontChoice::PrinterFonts);
   toolBar_->SetFontSizeFrom(8);
   toolBar_->SetWidthBetweenGroups(5);
@@ -316,6 +317,7 @@ void MainScreen::FormCreate() {
   toolBar_->FontNameList()->setToolTip(QStringLiteral("Font"));
   entryEditor_->setFrameShape(QFrame::NoFrame);
 
+  CreateSpelling();  // before the first entry is laid out, so that its words are marked then
   SetCurrentDate(QDate::currentDate());
   FindDateRecord();
   LoadRichText();

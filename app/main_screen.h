@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -38,6 +39,7 @@ class DefaultFontDialog;
 class FloatingPalette;
 class GraphicPanel;
 class RingPanel;
+class SpellingMarker;
 class WPRichText;
 class WPRichTextLink;
 class WPRuler;
@@ -117,6 +119,16 @@ class MainScreen : public QMainWindow {
   void InsertPageBreak();
   void ParagraphSetupClick();
   void ChangeDefaultFont();
+  // Spelling (main_screen_spelling.cpp): the spell-check dialog on the entry, and marking
+  // misspelt words as the user types switched on or off (a preference).
+  void SpellCheck1Click();
+  void MarkSpellingClick();
+  static QString MainDictionaryPath();
+  static QString UserDictionaryPath();
+  // The toolbar's spell-check icon: number 8 of the edit group.
+  static constexpr int kSpellIconNumber = 8;
+  // Help > Configuration Information (main_screen_report.cpp).
+  void ConfigurationInformation1Click();
   // "Select or Change Password" (password_dialogs.cpp).
   void MnuSecurityClick();
   // Printing (main_screen_print.cpp): the printer set-up, and Print (menu and toolbar button).
@@ -177,6 +189,8 @@ class MainScreen : public QMainWindow {
   // Date label, rules and editor placed from the page's edges.
   void LayoutPage();
   void CreateMenu();  // main_screen_menu.cpp
+  void CreateSpelling();
+  void UpdateSpellCheckShortcut(bool save_visible);
   void FormCreate();
   void FormActivate();
   void WPRichText1Change();
@@ -253,6 +267,10 @@ class MainScreen : public QMainWindow {
   QAction* undoItem_ = nullptr;                     // UndoItem
   QAction* redoItem_ = nullptr;                     // RedoItem
   QAction* findNextBigItem_ = nullptr;              // mnuFindNextBig
+  QAction* spellCheckItem_ = nullptr;               // SpellCheck1
+  QAction* markSpellingItem_ = nullptr;             // MarkSpellingItem
+  // A member, so it goes before the entry editor it marks (children outlive members).
+  std::unique_ptr<SpellingMarker> spellingMarker_;
 };
 
 }  // namespace inkwend

@@ -23,6 +23,7 @@ void MainScreen::ShowModified(bool modified) {
   session_.SetModified(modified);
   saveButton_->setVisible(modified);
   cancelButton_->setVisible(modified);
+  if (spellCheckItem_) UpdateSpellCheckShortcut(modified);
 }
 
 void MainScreen::WPRichText1Change() {

@@ -78,7 +78,9 @@ void MainScreen::CreateMenu() {
   item(edit, QStringLiteral("Delete Entry"), QKeySequence(Qt::ALT | Qt::Key_D),
        [this] { DeleteButtonClick(); });
   edit->addSeparator();
-  // "&Spell Check" joins with the spelling dialog.
+  spellCheckItem_ = item(edit, QStringLiteral("&Spell Check"), QKeySequence(Qt::ALT | Qt::Key_S),
+                         [this] { SpellCheck1Click(); });
+  spellCheckItem_->setObjectName(QStringLiteral("SpellCheck1"));
   item(edit, QStringLiteral("Insert Today's &Date "), QKeySequence(Qt::CTRL | Qt::Key_D),
        [this] { InsertTodaysDate(); });
   item(edit, QStringLiteral("Insert Current Time"), QKeySequence(Qt::CTRL | Qt::Key_T),
@@ -93,6 +95,11 @@ void MainScreen::CreateMenu() {
     wrapTextItem_->setChecked(!wrapTextItem_->isChecked());
     WordWrapClick();
   });
+  // Beside the other switch of how the text shows.
+  markSpellingItem_ =
+      item(edit, QStringLiteral("Mark Spelling Errors as You Type"), {}, [this] { MarkSpellingClick(); });
+  markSpellingItem_->setObjectName(QStringLiteral("MarkSpellingItem"));
+  markSpellingItem_->setCheckable(true);  // checked as the preferences say, once they are read
   edit->addSeparator();
   item(edit, QStringLiteral("Change Default Font"), {}, [this] { ChangeDefaultFont(); });
 
@@ -125,7 +132,10 @@ void MainScreen::CreateMenu() {
   help->setObjectName(QStringLiteral("HelpMenu"));
   item(help, QStringLiteral("Contents"), {}, [this] { OpenHelpContents(this); });
   item(help, QStringLiteral("About"), {}, [this] { ShowAboutBox(this); });
-  // "Configuration Information" joins with the configuration report, after a separator.
+  help->addSeparator();
+  item(help, QStringLiteral("Configuration Information"), {}, [this] {
+    ConfigurationInformation1Click();
+  })->setObjectName(QStringLiteral("ConfigurationInformation1"));
 
   // Day to day from anywhere in the window, with Ctrl as the only modifier.
   auto* next_day = new QAction(this);

@@ -9,6 +9,8 @@ constexpr char kSecurity[] = "Security";
 constexpr char kDefaultFont[] = "Default Font";
 constexpr char kOpeningScreen[] = "Opening Screen";
 constexpr char kIcons[] = "Icons";
+constexpr char kSpelling[] = "Spelling";
+constexpr char kMarkAsYouType[] = "MarkAsYouType";
 
 // A text value that holds a NUL is damaged: it could never be written back (a settings line
 // holds none), and a name cut there names nothing meant. The default stands in for it, so that
@@ -41,6 +43,7 @@ Preferences LoadPreferences(const IniFile& ini, const std::string& program_direc
   p.paletteVisible = ini.ReadBool(kIcons, "Visible", false);
   p.paletteTop = ini.ReadInteger(kIcons, "Top", main_window.top + 100);
   p.paletteLeft = ini.ReadInteger(kIcons, "Left", main_window.left + main_window.width() - 200);
+  p.markSpelling = ini.ReadBool(kSpelling, kMarkAsYouType, true);
   return p;
 }
 
@@ -63,6 +66,8 @@ Status SavePreferences(IniFile& ini, const Preferences& p) {
         ini.WriteInteger(kIcons, "Top", p.paletteTop), ini.WriteInteger(kIcons, "Left", p.paletteLeft)}) {
     if (!step.IsOk()) return step;
   }
+  if (!p.markSpelling || ini.Find(kSpelling, kMarkAsYouType))
+    return ini.WriteBool(kSpelling, kMarkAsYouType, p.markSpelling);
   return Status::Ok();
 }
 

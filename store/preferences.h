@@ -20,6 +20,9 @@ struct Preferences {
   std::string iconFile;  // the palette's icon library
   int paletteTop = 0;
   int paletteLeft = 0;
+  // Misspelt words are marked as the user types. Stored only once switched off, so that the
+  // settings file of a diary that never changed it stays as it was.
+  bool markSpelling = true;
 };
 
 struct WindowRect {

@@ -693,18 +693,32 @@ class MainScreenTest : public QObject {
     };
     QCOMPARE(listing("FileMenu"),
              QStringList({"Select or Change Password", "-", "Print Setup", "Print | Ctrl+P", "E&xit"}));
-    QCOMPARE(listing("EditMenu"),
-             QStringList({"&Undo | Ctrl+Z", "&Redo | Ctrl+Y", "-", "Cut | Ctrl+X", "Copy | Ctrl+C",
-                          "Paste | Ctrl+V", "Delete Selection", "-", "Select All | Ctrl+A",
-                          "Save Changes | Ctrl+S", "Delete Entry | Alt+D", "-",
-                          "Insert Today's &Date  | Ctrl+D", "Insert Current Time | Ctrl+T", "-",
-                          "&Wrap Text to fit Screen", "-", "Change Default Font"}));
+    QCOMPARE(listing("EditMenu"), QStringList({"&Undo | Ctrl+Z",
+                                               "&Redo | Ctrl+Y",
+                                               "-",
+                                               "Cut | Ctrl+X",
+                                               "Copy | Ctrl+C",
+                                               "Paste | Ctrl+V",
+                                               "Delete Selection",
+                                               "-",
+                                               "Select All | Ctrl+A",
+                                               "Save Changes | Ctrl+S",
+                                               "Delete Entry | Alt+D",
+                                               "-",
+                                               "&Spell Check | Alt+S",
+                                               "Insert Today's &Date  | Ctrl+D",
+                                               "Insert Current Time | Ctrl+T",
+                                               "-",
+                                               "&Wrap Text to fit Screen",
+                                               "Mark Spelling Errors as You Type",
+                                               "-",
+                                               "Change Default Font"}));
     QCOMPARE(
         listing("FindMenu"),
         QStringList({"&Find in Current Entry | Ctrl+F", "&Replace in Current Entry | Ctrl+R", "-",
                      "Find Any Entry Containing... | Ctrl+F4", "Find Next Entry Containing... | Ctrl+F5",
                      "Show All Entries Containing... | Ctrl+Shift+F4", "-", "Select a &Date... | Ctrl+G"}));
-    QCOMPARE(listing("HelpMenu"), QStringList({"Contents", "About"}));
+    QCOMPARE(listing("HelpMenu"), QStringList({"Contents", "About", "-", "Configuration Information"}));
   }
 
   void editCommandsAndDialogs() {

@@ -278,7 +278,7 @@ RunStyle TextLayout::StyleFor(const CharAttr& attr, bool printing) const {
   s.doubleUnderline = f.dbl;
   s.superscript = super;
   s.subscript = sub;
-  s.mark = attr.layoutFlags & kLayoutFlaggedWord;
+  s.mark = (attr.layoutFlags & kLayoutFlaggedWord) && !printing;  // a mark for the screen only
   s.caps = attr.moreFlags & kMoreAllCaps;
   s.smallCaps = (attr.moreFlags & kMoreSmallCaps) && !s.caps;
 
@@ -566,6 +566,36 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
 // --------------------------------------------------------------------------------------------
 // Wrapping
 
+namespace {
+
+// Characters of a word for onWord: letters and everything from 'A' on, and digits, so that
+// "2nd" or "mp3" come as one word. An apostrophe joins the letters around it ("don't", "o’clock").
+bool IsWordPart(char32_t c) { return c >= 65 || (c >= U'0' && c <= U'9'); }
+bool IsApostrophe(char32_t c) { return c == U'\'' || c == U'\u2019'; }
+
+}  // namespace
+
+void TextLayout::RecheckWords(Paragraph* only) {
+  if (only) {
+    RunWordEvent(only);
+    only->layoutDirty |= kDirtyPaint;
+    return;
+  }
+  for (Paragraph* par = doc_.FirstParagraph(); par; par = par->next) {
+    RunWordEvent(par);
+    par->layoutDirty |= kDirtyPaint;
+  }
+}
+
+void TextLayout::ClearWordMarks() {
+  constexpr auto kWordMarks = static_cast<uint8_t>(~(kLayoutWordSeen | kLayoutFlaggedWord));
+  for (Paragraph* par = doc_.FirstParagraph(); par; par = par->next) {
+    if (!par->HasAttributes()) continue;
+    for (CharAttr& a : par->Attrs()) a.layoutFlags &= kWordMarks;
+    par->layoutDirty |= kDirtyPaint;
+  }
+}
+
 void TextLayout::RunWordEvent(Paragraph* par) {
   if (!onWord || !par->HasAttributes()) return;
   auto text = par->Text();
@@ -573,12 +603,13 @@ void TextLayout::RunWordEvent(Paragraph* par) {
   const size_t n = text.size();
   size_t i = 0;
   while (i < n) {
-    if (text[i] < 65) {
+    if (!IsWordPart(text[i])) {
       ++i;
       continue;
     }
     size_t j = i;
-    while (j < n && text[j] >= 65) ++j;
+    while (j < n && (IsWordPart(text[j]) || (IsApostrophe(text[j]) && j + 1 < n && IsWordPart(text[j + 1]))))
+      ++j;
     const size_t len = std::min<size_t>(j - i, 99);
     std::array<int, 8> offsets{};
     uint8_t flags = 1;

@@ -90,7 +90,9 @@ class TextLayout;
 
 // Per-word callback of the wrap (spelling marks, hyphenation): the word (at most 99 characters),
 // eight offsets (all 0 on entry) and flags preset to 1. On return: bit 0 leave the word alone;
-// bit 1 mark it as flagged; bit 2 the offsets hold ascending hyphenation points.
+// bit 1 mark it as flagged; bit 2 the offsets hold ascending hyphenation points. A word is a
+// run of digits and characters from 'A' (65) on; an apostrophe between two of them stays
+// inside it ("don't"). The word is a view into its paragraph's text.
 using WPWordEvent = std::function<void(TextLayout& sender, std::u32string_view word,
                                        std::array<int, 8>& offsets, uint8_t& flags)>;
 
@@ -204,6 +206,11 @@ class TextLayout {
   void ReformatAll();
   // Re-wraps one paragraph; with `compare`, returns whether the sum of its line heights changed.
   bool ReformatParagraph(Paragraph* par, bool compare = true);
+  // Asks onWord about every word of one paragraph (null: of the document) again without
+  // re-wrapping, as when the word list behind it changed; marks alone never move text.
+  void RecheckWords(Paragraph* only = nullptr);
+  // Drops the spelling marks onWord set (the words become unseen and unflagged).
+  void ClearWordMarks();
   // Updates the line's height and ascent; returns whether the height changed.
   bool LineHeight(Paragraph* par, int line);
   int LeftIndentPixels(const Paragraph* par, int line) const;

@@ -2,6 +2,7 @@
 // One character's attributes: a 16-byte record kept beside every character of a paragraph.
 // Fonts, colours and tab stops live in shared tables of the document header; a record refers to
 // them by index, so equal formatting costs no more than a compare of a few bytes.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -84,12 +85,26 @@ struct CharAttr {
     return a == b;
   }
 
+  // The same for what is stored: the spelling marks the layout sets are shown, never written,
+  // so records that differ only in them write as one run.
+  bool SameStoredRun(const CharAttr& other) const {
+    uint64_t a, b;
+    std::memcpy(&a, &fontIndex, 8);
+    std::memcpy(&b, &other.fontIndex, 8);
+    return ((a ^ b) & kStoredRunMask) == 0;
+  }
+  // The bytes of SameRun's word that SameStoredRun compares (layoutFlags is byte 4 of it).
+  static constexpr uint64_t kStoredRunMask = ~(uint64_t{kLayoutWordSeen | kLayoutFlaggedWord} << 32);
+
   bool operator==(const CharAttr&) const = default;
 };
+static_assert(std::endian::native == std::endian::little,
+              "SameStoredRun's mask reads the record little-endian");
 
 static_assert(sizeof(CharAttr) == 16, "the attribute record is 16 bytes");
-static_assert(offsetof(CharAttr, fontIndex) == 6 && offsetof(CharAttr, pointSize) == 12 &&
-                  offsetof(CharAttr, colorHigh) == 13 && offsetof(CharAttr, tagNumber) == 14,
+static_assert(offsetof(CharAttr, fontIndex) == 6 && offsetof(CharAttr, layoutFlags) == 10 &&
+                  offsetof(CharAttr, pointSize) == 12 && offsetof(CharAttr, colorHigh) == 13 &&
+                  offsetof(CharAttr, tagNumber) == 14,
               "attribute record layout: SameRun reads bytes 6..13 as one word");
 
 }  // namespace inkwend

@@ -56,12 +56,12 @@ char* AppendByteEscape(char* out, unsigned b) {  // \'xx with lower-case digits
 bool SizesAlike(CharAttr a, const CharAttr& b) {
   if (a.pointSize + b.pointSize != 10 || (a.pointSize != 0 && b.pointSize != 0)) return false;
   a.pointSize = b.pointSize;
-  return a.SameRun(b);
+  return a.SameStoredRun(b);
 }
 
 // True when text of record `a` continues the run of `open` (which may be null) in its block.
 bool ContinuesRun(const CharAttr* open, const CharAttr& a) {
-  return open && (a.SameRun(*open) || SizesAlike(a, *open));
+  return open && (a.SameStoredRun(*open) || SizesAlike(a, *open));
 }
 
 // Where the run that starts at rec[pos] ends (at most `to`). Plain 8-byte compares with an
@@ -70,11 +70,11 @@ bool ContinuesRun(const CharAttr* open, const CharAttr& a) {
 int RunEnd(const CharAttr* rec, int pos, int to) {
   const CharAttr& first = rec[pos];
   int end = pos + 1;
-  while (end + 4 <= to && rec[end].SameRun(first) && rec[end + 1].SameRun(first) &&
-         rec[end + 2].SameRun(first) && rec[end + 3].SameRun(first)) {
+  while (end + 4 <= to && rec[end].SameStoredRun(first) && rec[end + 1].SameStoredRun(first) &&
+         rec[end + 2].SameStoredRun(first) && rec[end + 3].SameStoredRun(first)) {
     end += 4;
   }
-  while (end < to && (rec[end].SameRun(first) || SizesAlike(rec[end], first))) ++end;
+  while (end < to && (rec[end].SameStoredRun(first) || SizesAlike(rec[end], first))) ++end;
   return end;
 }
 
@@ -1020,7 +1020,8 @@ void WPRTFWriter::WriteCharAttr(const CharAttr& a) {
   // Ordinary blocks are remembered by the record's run bytes, which are all they depend on.
   uint64_t key;
   std::memcpy(&key, &a.fontIndex, sizeof key);
-  if (key == kNoBlockKey) {  // a font slot past the table's: never the key of a cached block
+  key &= CharAttr::kStoredRunMask;  // spelling marks change nothing written
+  if (key == kNoBlockKey) {         // a font slot past the table's: never the key of a cached block
     Commit(BuildCharAttr(out, a));
     return;
   }

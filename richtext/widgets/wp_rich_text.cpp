@@ -449,6 +449,7 @@ void WPRichText::AfterEdit(bool keep_caret_visible) {
   if (hasFocus()) blink_.start();
   RepaintCaret();
   ReportEditState();
+  if (onCaretMoved) onCaretMoved(*this);
 }
 
 void WPRichText::UpdateScrollBars() {

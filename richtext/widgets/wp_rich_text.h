@@ -13,10 +13,12 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
+#include <QMenu>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -96,6 +98,21 @@ class WPRichText : public QAbstractScrollArea {
   std::function<void(WPRichText&)> historyChanged;
   // Messages for the user ("no text selected"); a message box when unassigned.
   std::function<void(WPRichText&, const QString&)> onMessage;
+  // After every operation that may have moved the caret (typing, keys, clicks, commands).
+  std::function<void(WPRichText&)> onCaretMoved;
+  // A right click at `point` (viewport pixels): fills the menu shown there; nothing is shown
+  // when it stays empty.
+  std::function<void(WPRichText&, QMenu& menu, const QPoint& point)> onContextMenu;
+  // Spelling as you type: asked about every word as the text is laid out (TextLayout's
+  // WPWordEvent; bit 1 of `flags` marks the word with a red wave). Setting it asks about every
+  // word of the text at once; clearing it drops every mark.
+  using SpellCheckWordEvent =
+      std::function<void(WPRichText&, std::u32string_view word, std::array<int, 8>& offsets, uint8_t& flags)>;
+  void SetOnSpellCheckWord(SpellCheckWordEvent handler);
+  // Asks OnSpellCheckWord about the words of one paragraph (null: of the text) again and repaints.
+  void RecheckWords(Paragraph* only = nullptr);
+  // The menu of the last right click while it is open (tests drive it).
+  QMenu* ActiveContextMenu() const { return contextMenu_.data(); }
 
   // --- operations ---
   void Clear();
@@ -193,6 +210,7 @@ class WPRichText : public QAbstractScrollArea {
   void dragMoveEvent(QDragMoveEvent* e) override;
   void dropEvent(QDropEvent* e) override;
   bool focusNextPrevChild(bool next) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;  // wp_rich_text_spelling.cpp
 
  private:
   // After every operation: scroll bars, caret in view, repaint of what changed, edit state.
@@ -238,6 +256,8 @@ class WPRichText : public QAbstractScrollArea {
   bool draggingOut_ = false;
 
   QPointer<QDialog> findDialog_;  // deleted when closed
+  QPointer<QMenu> contextMenu_;   // deleted when closed
+  SpellCheckWordEvent onSpellCheckWord_;
 };
 
 }  // namespace inkwend
