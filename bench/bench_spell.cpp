@@ -338,13 +338,14 @@ void SuggestPairs(benchmark::State& state, const std::string& engine, SuggestFn 
   Figures(engine) = figures;
 }
 
-// Once both engines have run: each source on a line of its own, the two engines side by side.
+// Once both engines have run: each source on a line of its own, the two engines side by side
+// (processor milliseconds a word, as on a shared machine wall time also counts others).
 void PrintSideBySide() {
   const EngineFigures& ours = Figures("inkwend");
   const EngineFigures& peer = Figures("hunspell");
   if (ours.empty() || peer.empty()) return;
-  std::fprintf(stderr, "\n%-10s %6s  %28s  %28s\n", "source", "words", "Inkwend first/top5 ms/word",
-               "Hunspell first/top5 ms/word");
+  std::fprintf(stderr, "\n%-10s %6s  %28s  %28s\n", "source", "words", "Inkwend first/top5 cpu ms",
+               "Hunspell first/top5 cpu ms");
   for (const Source source : kSources) {
     const SourceFigures& a = ours.at(source);
     const SourceFigures& b = peer.at(source);
