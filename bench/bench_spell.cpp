@@ -1,11 +1,14 @@
 // The spell engine beside Hunspell (Debian's en_US dictionary), on the same inputs in one run:
 //  - CheckWord: nanoseconds a word over a text of 1,000,000 words, made by repeating the English
 //    licence texts every Debian system has in /usr/share/common-licenses;
-//  - Suggest: milliseconds a word (mean and 95th percentile) over 1000 real misspellings, and how
-//    often the intended word comes first and in the top five. The (misspelling, correct word)
-//    pairs are read at run time from INKWEND_SPELL_PAIRS or the shared sample
-//    samples/spelling/pairs.tsv (Wikipedia's list of common misspellings and the Birkbeck corpus),
-//    else from Debian's codespell list when that package is installed.
+//  - Suggest: milliseconds a word (mean and 95th percentile) over 1000 real misspellings and 500
+//    made-up typos, and how often the intended word comes first and in the top five, for each
+//    source apart. The (misspelling, correct word) pairs are read at run time from
+//    INKWEND_SPELL_PAIRS or the shared sample samples/spelling/pairs.tsv (Wikipedia's list of
+//    common misspellings and the Birkbeck corpus, the third column naming the source), else from
+//    Debian's codespell list when that package is installed. The made-up typos take one edit each
+//    (a letter dropped, added, changed, or two neighbours swapped) of words of the licence texts,
+//    drawn the same way in every run; a typo that either engine accepts as a word is drawn again.
 // Words reach the engine already converted to Windows-1252, as the spell-check dialog passes them.
 #include <benchmark/benchmark.h>
 
@@ -17,7 +20,9 @@
 #include <filesystem>
 #include <fstream>
 #include <hunspell/hunspell.hxx>
+#include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,11 +36,30 @@ namespace fs = std::filesystem;
 
 constexpr size_t kTextWords = 1'000'000;
 constexpr size_t kPairs = 1000;  // an even spread over the list, so that Hunspell's turn stays short
+constexpr size_t kTypos = 500;
 constexpr const char* kHunspellAff = "/usr/share/hunspell/en_US.aff";
 constexpr const char* kHunspellDic = "/usr/share/hunspell/en_US.dic";
 
+// The three sources of misspellings, each measured on its own: typos in running text are easy,
+// weak spellers' attempts are hard, and a figure over both hides how either half fares.
+enum class Source { Wikipedia, Birkbeck, Synthetic };
+constexpr Source kSources[] = {Source::Wikipedia, Source::Birkbeck, Source::Synthetic};
+
+const char* SourceName(Source source) {
+  switch (source) {
+    case Source::Wikipedia:
+      return "wikipedia";
+    case Source::Birkbeck:
+      return "birkbeck";
+    case Source::Synthetic:
+      return "synthetic";
+  }
+  return "";
+}
+
 struct Pair {
   std::string wrong, right;
+  Source source = Source::Wikipedia;
 };
 
 std::vector<std::string> LoadText() {
@@ -80,7 +104,10 @@ std::vector<Pair> LoadPairs(std::string& source) {
     while (std::getline(in, line)) {
       std::istringstream fields(line);
       Pair p;
-      if (std::getline(fields, p.wrong, '\t') && std::getline(fields, p.right, '\t')) pairs.push_back(p);
+      std::string source;
+      if (!std::getline(fields, p.wrong, '\t') || !std::getline(fields, p.right, '\t')) continue;
+      if (std::getline(fields, source, '\t') && source.rfind("birkbeck", 0) == 0) p.source = Source::Birkbeck;
+      pairs.push_back(p);
     }
     source = path;
     return pairs;
@@ -103,6 +130,40 @@ std::vector<Pair> LoadPairs(std::string& source) {
   return pairs;
 }
 
+// A small generator of its own, so that the typos are the same with every standard library.
+class Draw {
+ public:
+  size_t Below(size_t n) {
+    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<size_t>((state_ >> 33) % n);
+  }
+
+ private:
+  uint64_t state_ = 20261211;
+};
+
+// One edit of `word`: kind 0 drops a letter, 1 adds one, 2 changes one, 3 swaps two neighbours.
+std::string OneEdit(const std::string& word, int kind, Draw& draw) {
+  std::string typo = word;
+  const auto letter = [&] { return static_cast<char>('a' + draw.Below(26)); };
+  switch (kind) {
+    case 0:
+      typo.erase(draw.Below(word.size()), 1);
+      break;
+    case 1:
+      typo.insert(draw.Below(word.size() + 1), 1, letter());
+      break;
+    case 2:
+      typo[draw.Below(word.size())] = letter();
+      break;
+    default: {
+      const size_t at = draw.Below(word.size() - 1);
+      std::swap(typo[at], typo[at + 1]);
+    }
+  }
+  return typo;
+}
+
 struct Fixture {
   std::vector<std::string> textUtf8, text1252;
   std::vector<Pair> pairs;
@@ -122,8 +183,40 @@ struct Fixture {
     hunspell = std::make_unique<Hunspell>(kHunspellAff, kHunspellDic);
     if (!engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY).IsOk())
       std::fprintf(stderr, "bench_spell: cannot open %s\n", INKWEND_SHIPPED_DICTIONARY);
-    std::fprintf(stderr, "bench_spell: %zu words of text, %zu pairs from %s\n", textUtf8.size(), pairs.size(),
-                 pairsSource.empty() ? "nowhere" : pairsSource.c_str());
+    const size_t real = pairs.size();
+    AddTypos();
+    std::fprintf(stderr, "bench_spell: %zu words of text, %zu pairs from %s, %zu made-up typos\n",
+                 textUtf8.size(), real, pairsSource.empty() ? "nowhere" : pairsSource.c_str(),
+                 pairs.size() - real);
+  }
+
+  bool BothAccept(const std::string& word) {
+    return hunspell->spell(word) && engine.CheckWord(inkwend::spell::Utf8ToWindows1252(word));
+  }
+  bool EitherAccepts(const std::string& word) {
+    return hunspell->spell(word) || engine.CheckWord(inkwend::spell::Utf8ToWindows1252(word));
+  }
+
+  // kTypos one-edit typos of distinct lower-case words of three letters or more from the text,
+  // spread evenly over them in alphabetical order.
+  void AddTypos() {
+    std::set<std::string> distinct;
+    for (const auto& w : textUtf8)
+      if (w.size() >= 3 && std::all_of(w.begin(), w.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+        distinct.insert(w);
+    std::vector<std::string> words;
+    for (const auto& w : distinct)
+      if (BothAccept(w)) words.push_back(w);
+    Draw draw;
+    for (size_t i = 0; i < kTypos && i < words.size(); ++i) {
+      const std::string& word = words[i * words.size() / kTypos];
+      for (int attempt = 0; attempt < 20; ++attempt) {
+        const std::string typo = OneEdit(word, static_cast<int>(i % 4), draw);
+        if (typo == word || EitherAccepts(typo)) continue;
+        pairs.push_back(Pair{typo, word, Source::Synthetic});
+        break;
+      }
+    }
   }
 };
 
@@ -188,19 +281,32 @@ double Mean(const std::vector<double>& v) {
   return sum / static_cast<double>(v.size());
 }
 
+// What one engine made of one source.
+struct SourceFigures {
+  size_t words = 0, first = 0, top5 = 0;
+  double cpuMs = 0;
+};
+
+using EngineFigures = std::map<Source, SourceFigures>;
+
+EngineFigures& Figures(const std::string& engine) {
+  static std::map<std::string, EngineFigures> figures;
+  return figures[engine];
+}
+
 template <typename SuggestFn>
-void SuggestPairs(benchmark::State& state, SuggestFn suggest) {
+void SuggestPairs(benchmark::State& state, const std::string& engine, SuggestFn suggest) {
   auto& f = F();
   if (f.pairs.empty()) {
     state.SkipWithError("no (misspelling, correct word) pairs found");
     return;
   }
   std::vector<double> ms, cpu_ms;
-  size_t first = 0, top5 = 0;
+  EngineFigures figures;
   for (auto _ : state) {
     ms.clear();
     cpu_ms.clear();
-    first = top5 = 0;
+    figures.clear();
     for (const Pair& p : f.pairs) {
       const auto start = std::chrono::steady_clock::now();
       const double cpu_start = ThreadCpuMs();
@@ -209,8 +315,11 @@ void SuggestPairs(benchmark::State& state, SuggestFn suggest) {
       ms.push_back(
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
       const auto at = std::find(s.begin(), s.end(), p.right);
-      if (at == s.begin() && !s.empty()) ++first;
-      if (at != s.end() && at - s.begin() < 5) ++top5;
+      SourceFigures& source = figures[p.source];
+      ++source.words;
+      source.cpuMs += cpu_ms.back();
+      if (at == s.begin() && !s.empty()) ++source.first;
+      if (at != s.end() && at - s.begin() < 5) ++source.top5;
     }
   }
   const double n = static_cast<double>(ms.size());
@@ -219,23 +328,51 @@ void SuggestPairs(benchmark::State& state, SuggestFn suggest) {
   state.counters["p95_ms"] = Percentile95(ms);
   state.counters["cpu_mean_ms"] = Mean(cpu_ms);
   state.counters["cpu_p95_ms"] = Percentile95(cpu_ms);
-  state.counters["first_pct"] = 100.0 * static_cast<double>(first) / n;
-  state.counters["top5_pct"] = 100.0 * static_cast<double>(top5) / n;
+  for (const Source source : kSources) {
+    const SourceFigures& got = figures[source];
+    const double words = static_cast<double>(std::max<size_t>(got.words, 1));
+    const std::string name = SourceName(source);
+    state.counters[name + "_first_pct"] = 100.0 * static_cast<double>(got.first) / words;
+    state.counters[name + "_top5_pct"] = 100.0 * static_cast<double>(got.top5) / words;
+  }
+  Figures(engine) = figures;
+}
+
+// Once both engines have run: each source on a line of its own, the two engines side by side
+// (processor milliseconds a word, as on a shared machine wall time also counts others).
+void PrintSideBySide() {
+  const EngineFigures& ours = Figures("inkwend");
+  const EngineFigures& peer = Figures("hunspell");
+  if (ours.empty() || peer.empty()) return;
+  std::fprintf(stderr, "\n%-10s %6s  %28s  %28s\n", "source", "words", "Inkwend first/top5 cpu ms",
+               "Hunspell first/top5 cpu ms");
+  for (const Source source : kSources) {
+    const SourceFigures& a = ours.at(source);
+    const SourceFigures& b = peer.at(source);
+    const auto pct = [](size_t k, size_t n) {
+      return 100.0 * static_cast<double>(k) / static_cast<double>(n);
+    };
+    std::fprintf(stderr, "%-10s %6zu  %9.1f %% %6.1f %% %7.2f  %9.1f %% %6.1f %% %7.2f\n", SourceName(source),
+                 a.words, pct(a.first, a.words), pct(a.top5, a.words), a.cpuMs / static_cast<double>(a.words),
+                 pct(b.first, b.words), pct(b.top5, b.words), b.cpuMs / static_cast<double>(b.words));
+  }
 }
 
 void BM_Suggest_Inkwend(benchmark::State& state) {
   auto& f = F();
-  SuggestPairs(state, [&](const std::string& w) {
+  SuggestPairs(state, "inkwend", [&](const std::string& w) {
     std::vector<std::string> out;
     for (const auto& s : f.engine.Suggest(inkwend::spell::Utf8ToWindows1252(w)))
       out.push_back(inkwend::spell::Windows1252ToUtf8(s));
     return out;
   });
+  PrintSideBySide();
 }
 
 void BM_Suggest_Hunspell(benchmark::State& state) {
   auto& f = F();
-  SuggestPairs(state, [&](const std::string& w) { return f.hunspell->suggest(w); });
+  SuggestPairs(state, "hunspell", [&](const std::string& w) { return f.hunspell->suggest(w); });
+  PrintSideBySide();
 }
 
 BENCHMARK(BM_CheckWord_Inkwend)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -62,12 +62,14 @@ class LexivSpell {
   // file and the engine are left as they were before the call.
   Status AddWord(const std::string& word, int16_t number);
   // Replacements best first, in the letter case of `word`; owned by the engine and overwritten
-  // by the next call.
+  // by the next call. Words a few typing slips from `word` come first, the cheapest slips first;
+  // the rest follow in the order of their similarity scores.
   const std::vector<std::string>& Suggest(const std::string& word);
   // Closes every open dictionary.
   void CloseDictionaries();
 
-  // Node reads the last Suggest made; a damaged dictionary is cut short at kSuggestNodeBudget.
+  // Node reads the phonetic walk of the last Suggest made; a damaged dictionary is cut short at
+  // kSuggestNodeBudget. (The search for words a few typing slips away has a budget of its own.)
   uint64_t LastSuggestNodeReads() const { return lastSuggestReads_; }
   static constexpr uint64_t kSuggestNodeBudget = 50'000;  // the shipped dictionary needs at most ~6'000
 

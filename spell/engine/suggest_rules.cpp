@@ -8,6 +8,10 @@ namespace inkwend::spell {
 
 namespace {
 
+constexpr int kMaxScore = 100;
+// Above every score, and above every rank of a near candidate once its slips are paid.
+constexpr int kNearRankBase = 30'000;
+
 // One row of the first-letter table: the initials it covers and the letters tried.
 struct FirstLetterRow {
   const char* initials;
@@ -232,6 +236,11 @@ int ScoreCandidate(std::string_view candidate, std::string_view word) {
 
 int ScoreSplit(std::string_view candidate, std::string_view word) {
   return std::max(0, ScoreCandidate(candidate, word) - kSplitPenalty);
+}
+
+int CandidateRank(int score, int typing_cost) {
+  if (typing_cost > kNearCost) return score;
+  return kNearRankBase - typing_cost * (kMaxScore + 1) + score;
 }
 
 int EditCount(std::string_view candidate, std::string_view word) {

@@ -49,6 +49,14 @@ int ScoreCandidate(std::string_view candidate, std::string_view word);
 inline constexpr int kSplitPenalty = 25;
 int ScoreSplit(std::string_view candidate, std::string_view word);
 
+// Where a candidate goes in the list, from its score and what its typing slips cost (see
+// typing_cost.h). A candidate whose slips cost at most kNearCost, three plain edits, comes before
+// every other, the cheaper slips first and the higher score among equal slips. The others keep
+// the order of their scores alone. The score measures shared letters, not slips, and so put ASIAN
+// and AGING (80) before AGAIN (72) for AGIAN, and never met AND for ADN at all.
+inline constexpr int kNearCost = 30;
+int CandidateRank(int score, int typing_cost);
+
 // Edits (letters inserted, deleted, replaced, or two neighbours swapped) that turn the candidate,
 // without its apostrophes, into the typed word; both are clipped to 30 characters as for scoring.
 int EditCount(std::string_view candidate, std::string_view word);
