@@ -117,7 +117,9 @@ TEST(SystemFacts, ReportLines) {
   // Every label is as wide as the others, so the values line up after the tab.
   for (const std::string& line : expected) {
     const size_t tab = line.find('\t');
-    if (tab != std::string::npos) EXPECT_EQ(tab, 13u) << line;
+    if (tab != std::string::npos) {
+      EXPECT_EQ(tab, 13u) << line;
+    }
   }
 }
 
