@@ -27,7 +27,11 @@ void MainScreen::CreateMenu() {
   file->setObjectName(QStringLiteral("FileMenu"));
   item(file, QStringLiteral("Select or Change Password"), {}, [this] { MnuSecurityClick(); });
   file->addSeparator();
-  // The print set-up, print and export items join with their features.
+  // The print set-up and print items join with their features.
+  item(file, QStringLiteral("Export to RTF (Rich Text Format)"), {}, [this] {
+    Export1Click();
+  })->setObjectName(QStringLiteral("Export1"));
+  file->addSeparator();
   item(file, QStringLiteral("E&xit"), {}, [this] { ExitClick(); });
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
