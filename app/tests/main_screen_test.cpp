@@ -691,7 +691,8 @@ class MainScreenTest : public QObject {
       }
       return out;
     };
-    QCOMPARE(listing("FileMenu"), QStringList({"Select or Change Password", "-", "E&xit"}));
+    QCOMPARE(listing("FileMenu"), QStringList({"Select or Change Password", "-",
+                                               "Export to RTF (Rich Text Format)", "-", "E&xit"}));
     QCOMPARE(listing("EditMenu"),
              QStringList({"&Undo | Ctrl+Z", "&Redo | Ctrl+Y", "-", "Cut | Ctrl+X", "Copy | Ctrl+C",
                           "Paste | Ctrl+V", "Delete Selection", "-", "Select All | Ctrl+A",

@@ -62,6 +62,8 @@ TEST(ExportCommand, WritesTheRangeInEachFormat) {
   EXPECT_EQ(Files(out / "txt"), (std::map<std::string, std::string>{{"20240101.txt", "New year.\n"},
                                                                     {"20240215.txt", "Mid February\n"},
                                                                     {"20240301.txt", "March\n"}}));
+  ASSERT_EQ(Shell(diary.Run("--from 2024-01-01 --to 2024-01-01 --format md --out " + out / "md")).code, 0);
+  EXPECT_EQ(Files(out / "md"), (std::map<std::string, std::string>{{"20240101.md", "New *year*.\n"}}));
 }
 
 TEST(ExportCommand, RefusesWhatItCannotDo) {
