@@ -16,6 +16,7 @@
 #include "app/date_text.h"
 #include "app/default_font_dialog.h"
 #include "app/entry_name_notice.h"
+#include "app/legacy_conversion.h"
 #include "app/opening_dialogs.h"
 #include "app/password_dialogs.h"
 #include "app/print_dialogs.h"
@@ -282,6 +283,14 @@ void MainScreen::FormCreate() {
   firstActivation = true;
   loading = true;
   LoadPreferences();
+  // Entries/ is made only once an old diary table has been converted (or when there is none):
+  // made before, it would hide the table from every later start.
+  const ConversionOutcome conversion = PerformConversion(session_);
+  if (conversion == ConversionOutcome::Declined || conversion == ConversionOutcome::Failed) {
+    startedOk_ = false;
+    loading = false;
+    return;
+  }
   // The short date format with four-digit years is fixed once in SystemDateSettings.
   const Status entries = session_.EnsureEntriesDirectory();
   if (!entries.IsOk()) {

@@ -20,6 +20,7 @@
 #include <set>
 #include <string>
 
+#include "operations/export/diary_export.h"
 #include "store/diary_session.h"
 
 class QAction;
@@ -129,6 +130,12 @@ class MainScreen : public QMainWindow {
   static constexpr int kSpellIconNumber = 8;
   // Help > Configuration Information (main_screen_report.cpp).
   void ConfigurationInformation1Click();
+  // "Export to RTF (Rich Text Format)" (main_screen_export.cpp): saves first, asks what to export,
+  // writes the files and says how many.
+  void Export1Click();
+  // Exports the entries from `from` to `to` into `directory` (ending in "/") with the status
+  // window, and says how many files were written or why it stopped.
+  void ExportEntries(Date from, Date to, ExportFormat format, const QString& directory);
   // "Select or Change Password" (password_dialogs.cpp).
   void MnuSecurityClick();
   // Printing (main_screen_print.cpp): the printer set-up, and Print (menu and toolbar button).

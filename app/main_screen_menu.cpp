@@ -33,7 +33,10 @@ void MainScreen::CreateMenu() {
   item(file, QStringLiteral("Print"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
     PrintNowClick();
   })->setObjectName(QStringLiteral("PrintNow"));
-  // The export item joins with its feature.
+  item(file, QStringLiteral("Export to RTF (Rich Text Format)"), {}, [this] {
+    Export1Click();
+  })->setObjectName(QStringLiteral("Export1"));
+  file->addSeparator();
   item(file, QStringLiteral("E&xit"), {}, [this] { ExitClick(); });
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));

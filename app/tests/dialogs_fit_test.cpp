@@ -11,6 +11,7 @@
 
 #include "app/about_box.h"
 #include "app/default_font_dialog.h"
+#include "app/export_options.h"
 #include "app/opening_dialogs.h"
 #include "app/password_dialogs.h"
 #include "richtext/toolbar/paragraph_dlg.h"
@@ -54,7 +55,7 @@ class DialogsFitTest : public QObject {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<double>("scale");
     for (const char* name : {"about", "opening message", "password", "paragraph", "default font",
-                             "find and replace", "backup warning", "set up password"}) {
+                             "find and replace", "backup warning", "set up password", "export options"}) {
       QTest::newRow(QStringLiteral("%1 at 100%").arg(name).toUtf8().constData()) << QString(name) << 1.0;
       QTest::newRow(QStringLiteral("%1 at 200%").arg(name).toUtf8().constData()) << QString(name) << 2.0;
     }
@@ -75,6 +76,7 @@ class DialogsFitTest : public QObject {
         {"default font", [] { return new DefaultFontDialog; }},
         {"backup warning", [] { return new WarningScreen; }},
         {"set up password", [] { return new GetPassword(session, nullptr, nullptr); }},
+        {"export options", [] { return new SaveOptions; }},
     };
     std::unique_ptr<QDialog> owned;
     WPRichText editor;  // the find and replace dialog belongs to an editor

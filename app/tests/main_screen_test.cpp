@@ -692,7 +692,8 @@ class MainScreenTest : public QObject {
       return out;
     };
     QCOMPARE(listing("FileMenu"),
-             QStringList({"Select or Change Password", "-", "Print Setup", "Print | Ctrl+P", "E&xit"}));
+             QStringList({"Select or Change Password", "-", "Print Setup", "Print | Ctrl+P",
+                          "Export to RTF (Rich Text Format)", "-", "E&xit"}));
     QCOMPARE(listing("EditMenu"), QStringList({"&Undo | Ctrl+Z",
                                                "&Redo | Ctrl+Y",
                                                "-",
