@@ -153,7 +153,6 @@ void SaveOptions::CreateFormatChoice() {
             QStringLiteral("One Markdown file per entry, its pictures beside it"), QRect(12, 46, 190, 20));
   formatPdf_ = Radio(panel, "FormatPdf", QStringLiteral("One PDF file"),
                      QStringLiteral("All entries of the range in one PDF file"), QRect(212, 46, 190, 20));
-  formatPdf_->hide();
   formatRtf_->setChecked(true);
   auto* group = new QButtonGroup(this);
   for (QRadioButton* r : {formatRtf_, formatText_, formatMarkdown_, formatPdf_}) {

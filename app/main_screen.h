@@ -136,6 +136,8 @@ class MainScreen : public QMainWindow {
   // Exports the entries from `from` to `to` into `directory` (ending in "/") with the status
   // window, and says how many files were written or why it stopped.
   void ExportEntries(Date from, Date to, ExportFormat format, const QString& directory);
+  // The range as one PDF file of merged pages in `directory` (ending in "/").
+  void ExportPdf(Date from, Date to, const QString& directory);
   // "Select or Change Password" (password_dialogs.cpp).
   void MnuSecurityClick();
   // Printing (main_screen_print.cpp): the printer set-up, and Print (menu and toolbar button).

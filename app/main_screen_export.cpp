@@ -10,6 +10,7 @@
 #include "app/search_dialogs.h"
 #include "app/window_placement.h"
 #include "operations/export/diary_export.h"
+#include "platform/diary_printing.h"
 #include "platform/program_directory.h"
 #include "platform/qt_picture_decoder.h"
 
@@ -64,11 +65,10 @@ void MainScreen::Export1Click() {
     to = LastDiaryRecord();
   }
   if (options.format == ExportFormat::Pdf) {
-    // One PDF of the range comes from the printing code's merged pages, once it is wired in here.
-    ShowInformation(QStringLiteral("PDF export is not available yet."));
-    return;
+    ExportPdf(ToDate(from), ToDate(to), options.TargetDirectory());
+  } else {
+    ExportEntries(ToDate(from), ToDate(to), options.format, options.TargetDirectory());
   }
-  ExportEntries(ToDate(from), ToDate(to), options.format, options.TargetDirectory());
   FindDateRecord();
   LoadRichText();
 }
@@ -100,6 +100,47 @@ void MainScreen::ExportEntries(Date from, Date to, ExportFormat format, const QS
   ShowInformation(QStringLiteral("Saved %1 file(s) as %2\rto directory: %3")
                       .arg(out.FilesWritten())
                       .arg(FormatWords(format), directory));
+}
+
+// One PDF of the range's merged pages, as the printing code prints them, with the same status
+// window; entries that could not be read are named after the file is written.
+void MainScreen::ExportPdf(Date from, Date to, const QString& directory) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool was_active = isActiveWindow();
+  ConvertNotify notify(this);
+  notify.SetWhatAmIdoing(QStringLiteral("Exporting..."));
+  notify.show();
+  QElapsedTimer since_shown;
+  PrintSummary summary;
+  DiaryPrintRun run;
+  run.summary = &summary;
+  run.onDay = [&](Date day) {
+    if (since_shown.isValid() && since_shown.elapsed() < kStatusIntervalMs) return true;
+    notify.SetStatus(QStringLiteral("Processing entry for ") +
+                     FormatDate(QStringLiteral("ddddd"), ToQDate(day), SystemDateSettings()));
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    since_shown.start();
+    return true;
+  };
+  const QString path = directory + QString::fromStdString(RangePdfFileName(from, to));
+  const Status done = PrintRangeToPdf(session_, from, to, PrintMode::Merged, path.toStdString(), run);
+  notify.hide();
+  if (was_active && !isActiveWindow()) activateWindow();
+  QApplication::restoreOverrideCursor();
+  if (!done.IsOk()) {
+    ReportError(QString::fromStdString(done.Message()));
+    return;
+  }
+  QString unread;
+  for (const EntryTrouble& t : summary.unreadable)
+    unread += QStringLiteral("\r") +
+              FormatDate(QStringLiteral("ddddd"), ToQDate(t.day), SystemDateSettings()) +
+              QStringLiteral(": ") + QString::fromStdString(t.why.Message());
+  if (!unread.isEmpty())
+    ReportError(QStringLiteral("These entries could not be read and are not in the PDF:") + unread);
+  ShowInformation(QStringLiteral("Saved %1 file(s) as PDF\rto directory: %2")
+                      .arg(summary.printed > 0 ? 1 : 0)
+                      .arg(directory));
 }
 
 }  // namespace inkwend

@@ -1,15 +1,19 @@
 // inkwend-tool export --data-dir DIR [--password P] [--from DATE] [--to DATE] --format rtf|txt|md|pdf --out
-// DIR Writes the entries from DATE to DATE (YYYY-MM-DD or YYYYMMDD; the earliest and the latest entry when
-// left out) into the folder DIR as the diary's export does: YYYYMMDD.RTF, .txt or .md. The password defaults
-// to the one the diary keeps in KW.INI; the folder is created when missing.
+// DIR writes the entries from DATE to DATE (YYYY-MM-DD or YYYYMMDD; the earliest and the latest entry when
+// left out) into the folder DIR as the diary's export does: YYYYMMDD.RTF, .txt or .md, or one PDF of the
+// range's merged pages. The password defaults to the one the diary keeps in KW.INI; the folder is created
+// when missing.
+#include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "operations/export/diary_export.h"
+#include "platform/diary_printing.h"
 #include "tools/command_registry.h"
 
 namespace {
@@ -47,14 +51,45 @@ bool ReadOptions(const std::vector<std::string>& args, std::map<std::string, std
   return options.count("--data-dir") && options.count("--format") && options.count("--out");
 }
 
+// The range as one PDF of merged pages, through the printing code. Fonts and PDF output need a
+// GUI application object, not a display.
+int ExportPdf(const inkwend::DiarySession& session, Date from, Date to, std::string folder) {
+  std::unique_ptr<QGuiApplication> app;
+  if (!QCoreApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "inkwend-tool";
+    static char* argv[] = {name, nullptr};
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  const std::string path = folder + inkwend::RangePdfFileName(from, to);
+  inkwend::PrintSummary summary;
+  inkwend::DiaryPrintRun run;
+  run.summary = &summary;
+  const inkwend::Status done =
+      inkwend::PrintRangeToPdf(session, from, to, inkwend::PrintMode::Merged, path, run);
+  for (const inkwend::EntryTrouble& t : summary.unreadable)
+    std::fprintf(stderr, "inkwend-tool: %s not exported: %s\n", inkwend::DateKey(t.day).c_str(),
+                 t.why.Message().c_str());
+  if (!done.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", done.Message().c_str());
+    return 1;
+  }
+  if (summary.printed == 0) {
+    std::printf("0 file(s) written: no entry to print from %s to %s\n", inkwend::DateKey(from).c_str(),
+                inkwend::DateKey(to).c_str());
+    return summary.unreadable.empty() ? 0 : 1;
+  }
+  std::printf("1 file(s) written to %s (%d entries, %d sheets)\n", folder.c_str(), summary.printed,
+              summary.sheets);
+  return summary.unreadable.empty() ? 0 : 1;
+}
+
 int RunExport(const std::vector<std::string>& args) {
   std::map<std::string, std::string> options;
   inkwend::ExportFormat format = inkwend::ExportFormat::Rtf;
   if (!ReadOptions(args, options) || !inkwend::FormatFromName(options["--format"], &format)) return Usage();
-  if (format == inkwend::ExportFormat::Pdf) {
-    std::fprintf(stderr, "inkwend-tool: pdf export is not available yet\n");
-    return 2;
-  }
   inkwend::DiarySession session(options["--data-dir"], inkwend::RealFileSystem());
   const inkwend::Status settings = session.LoadPreferences(inkwend::WindowRect{});
   if (!settings.IsOk() && settings.Code() != inkwend::StatusCode::NotFound)
@@ -75,6 +110,7 @@ int RunExport(const std::vector<std::string>& args) {
     std::fprintf(stderr, "inkwend-tool: %s\n", folder.Message().c_str());
     return 1;
   }
+  if (format == inkwend::ExportFormat::Pdf) return ExportPdf(session, *from, *to, options["--out"]);
   inkwend::DiaryExport out(session, options["--out"]);
   const inkwend::Status done = out.Run(*from, *to, format);
   if (!done.IsOk()) {

@@ -45,6 +45,10 @@ std::string ExportFileName(Date day, ExportFormat format) {
   return DateKey(day) + "." + std::string(FormatName(format));
 }
 
+std::string RangePdfFileName(Date from, Date to) {
+  return (from == to ? DateKey(from) : DateKey(from) + "-" + DateKey(to)) + ".pdf";
+}
+
 DiaryExport::DiaryExport(const DiarySession& session, std::string target_directory)
     : session_(session), target_(std::move(target_directory)) {
   if (target_.empty() || target_.back() != '/') target_ += '/';
@@ -53,7 +57,7 @@ DiaryExport::DiaryExport(const DiarySession& session, std::string target_directo
 Status DiaryExport::Run(Date from, Date to, ExportFormat format) {
   written_ = 0;
   if (format == ExportFormat::Pdf)
-    return Status::Error(StatusCode::Refused, "PDF export is not available yet.");
+    return Status::Error(StatusCode::Refused, "PDF files are written by the printing code.");
   for (const Date day : session_.Store().EntryDaysBetween(from, to)) {
     if (onEntry) onEntry(day);
     std::string stopped_at;

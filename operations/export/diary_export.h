@@ -31,6 +31,9 @@ std::string_view FormatName(ExportFormat format);
 bool FormatFromName(std::string_view name, ExportFormat* format);
 // The file an entry is exported to in a format: "20240305.RTF", "20240305.txt", "20240305.md".
 std::string ExportFileName(Date day, ExportFormat format);
+// The one PDF file a range is exported to: "20240301-20240331.pdf", or "20240305.pdf" for a
+// single day.
+std::string RangePdfFileName(Date from, Date to);
 
 class DiaryExport {
  public:
@@ -44,7 +47,8 @@ class DiaryExport {
   // owned; it outlives the Run.
   const WPPictureDecoder* pictureDecoder = nullptr;
 
-  // Exports the entries from `from` to `to` (inclusive) in date order. Refused for Pdf.
+  // Exports the entries from `from` to `to` (inclusive) in date order. Refused for Pdf, which
+  // the printing code writes (PrintRangeToPdf, merged, into RangePdfFileName).
   Status Run(Date from, Date to, ExportFormat format);
   // Entry files written by the last Run (pictures beside Markdown files not counted).
   int FilesWritten() const { return written_; }

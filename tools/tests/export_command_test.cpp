@@ -64,13 +64,26 @@ TEST(ExportCommand, WritesTheRangeInEachFormat) {
                                                                     {"20240301.txt", "March\n"}}));
   ASSERT_EQ(Shell(diary.Run("--from 2024-01-01 --to 2024-01-01 --format md --out " + out / "md")).code, 0);
   EXPECT_EQ(Files(out / "md"), (std::map<std::string, std::string>{{"20240101.md", "New *year*.\n"}}));
+  // PDF: the range as one file of merged pages, each entry under its date heading, in order.
+  const ShellResult pdf =
+      Shell("LC_ALL=C " + diary.Run("--from 2024-01-01 --to 2024-02-28 --format pdf --out " + out / "pdf"));
+  ASSERT_EQ(pdf.code, 0) << pdf.out;
+  ASSERT_EQ(Files(out / "pdf").count("20240101-20240228.pdf"), 1u);
+  const std::string text = Shell("pdftotext -layout " + out / "pdf/20240101-20240228.pdf -").out;
+  const size_t first = text.find("Monday, January 1, 2024"),
+               second = text.find("Thursday, February 15, 2024");
+  ASSERT_NE(first, std::string::npos) << text;
+  ASSERT_NE(second, std::string::npos) << text;
+  EXPECT_LT(first, text.find("New year."));
+  EXPECT_LT(text.find("New year."), second);
+  EXPECT_LT(second, text.find("Mid February"));
+  EXPECT_EQ(text.find("March"), std::string::npos);
 }
 
 TEST(ExportCommand, RefusesWhatItCannotDo) {
   Diary diary;
   TempDir out;
   EXPECT_EQ(Shell(diary.Run("--format doc --out " + out.path())).code, 2);
-  EXPECT_EQ(Shell(diary.Run("--format pdf --out " + out.path())).code, 2);
   EXPECT_EQ(Shell(diary.Run("--from 2024-02-30 --format rtf --out " + out.path())).code, 2);
   EXPECT_EQ(Shell(diary.Run("--format rtf")).code, 2);
   EXPECT_TRUE(Files(out.path()).empty());
