@@ -1,7 +1,9 @@
 // inkwend-tool print onto a real CUPS queue: a cups-pdf queue, whose PDF files are read back
-// with pdfinfo. Skips, saying why, where CUPS is not running or cups-pdf is not installed.
+// with pdfinfo. Starts the scheduler where it is installed but not running; skips, saying why,
+// where it cannot run or cups-pdf is not installed.
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -24,6 +26,8 @@ using inkwend::testing::TempDir;
 
 constexpr char kPpd[] = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd";
 constexpr char kOwnQueue[] = "inkwend-test-pdf";
+constexpr char kCupsd[] = "/usr/sbin/cupsd";
+constexpr char kCupsdPid[] = "/run/cups/cupsd.pid";
 
 std::string Rtf(const std::string& body) {
   return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0\\fs24 " + body + "}";
@@ -53,11 +57,26 @@ std::set<fs::path> PdfsIn(const fs::path& dir) {
   return found;
 }
 
+bool SchedulerRunning() { return Shell("lpstat -r").out.find("is running") != std::string::npos; }
+
 class PrintCups : public ::testing::Test {
  protected:
+  // A machine with CUPS installed but not started (a build container) gets a scheduler for the
+  // test, started by root, stopped afterwards; a running one is left as it is.
+  static void SetUpTestSuite() {
+    if (SchedulerRunning() || geteuid() != 0 || !fs::exists(kCupsd)) return;
+    if (Shell(std::string(kCupsd)).code != 0) return;
+    for (int tries = 0; tries < 50 && !SchedulerRunning(); ++tries)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::ifstream pid_file(kCupsdPid);
+    pid_file >> startedCupsd_;
+  }
+  static void TearDownTestSuite() {
+    if (startedCupsd_ > 0) kill(startedCupsd_, SIGTERM);
+    startedCupsd_ = 0;
+  }
   void SetUp() override {
-    if (Shell("lpstat -r").out.find("is running") == std::string::npos)
-      GTEST_SKIP() << "the CUPS scheduler is not running";
+    if (!SchedulerRunning()) GTEST_SKIP() << "the CUPS scheduler is not running and cannot be started here";
     std::smatch m;
     const std::string queues = Shell("lpstat -v").out;
     if (std::regex_search(queues, m, std::regex("device for ([^:]+): cups-pdf:"))) {
@@ -106,6 +125,7 @@ class PrintCups : public ::testing::Test {
     return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + 6);
   }
 
+  static inline pid_t startedCupsd_ = 0;
   TempDir dir_;
   std::string queue_;
   bool ownQueue_ = false;
