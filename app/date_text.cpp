@@ -158,6 +158,13 @@ QString FormatDateTime(const QString& pattern, const QDateTime& when, const Date
 bool ParseDateText(const QString& text, const DateSettings& s, QDateTime* result) {
   const QString trimmed = text.trimmed();
   if (trimmed.isEmpty()) return false;
+  // A date as the locale writes it, month names included ("10 Dec 2026" in the C locale): the
+  // date boxes show dates that way, so they must read them back.
+  const QDate as_shown = s.locale.toDate(trimmed, s.shortDateFormat);
+  if (as_shown.isValid()) {
+    if (result) *result = QDateTime(as_shown, QTime(0, 0));
+    return true;
+  }
   // The date part runs up to the first blank; the rest, if any, is a time.
   const qsizetype blank = trimmed.indexOf(QRegularExpression(QStringLiteral("\\s")));
   const QString date_part = blank < 0 ? trimmed : trimmed.left(blank);

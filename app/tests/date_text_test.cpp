@@ -87,6 +87,24 @@ class DateTextTest : public QObject {
                                   << "31/12/2024" << false;
     QTest::newRow("de month 13") << "de_DE"
                                  << "1.13.2024" << false;
+    // Locales whose short date names the month: the boxes show dates that way and read them back.
+    QTest::newRow("c month name") << "C"
+                                  << "10 Dec 2026" << true;
+    QTest::newRow("c 30 feb") << "C"
+                              << "30 Feb 2024" << false;
+    QTest::newRow("c no month") << "C"
+                                << "10 Foo 2026" << false;
+  }
+  // What a date box shows is read back as the same day, in every locale's own short format.
+  void shownDatesReadBack() {
+    for (const char* name : {"C", "en_US", "de_DE", "fr_FR", "ja_JP"}) {
+      const DateSettings s = DateSettings::FromLocale(QLocale(QString::fromLatin1(name)));
+      const QDate day(2026, 12, 10);
+      const QString shown = FormatDate(QStringLiteral("ddddd"), day, s);
+      QDateTime read;
+      QVERIFY2(ParseDateText(shown, s, &read), qPrintable(QStringLiteral("%1: %2").arg(name, shown)));
+      QCOMPARE(read.date(), day);
+    }
   }
   void isValidDate() {
     QFETCH(QString, locale);
