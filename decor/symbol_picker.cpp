@@ -18,7 +18,6 @@ namespace inkwend {
 
 namespace {
 
-constexpr int kColumns = 15;
 constexpr int kItemHeight = 26;
 constexpr int kCodeRole = Qt::UserRole + 1;
 constexpr int kMaxFontName = 31;

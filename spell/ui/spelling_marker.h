@@ -27,7 +27,7 @@ class QPoint;
 namespace inkwend {
 
 class WPRichText;
-struct Paragraph;
+class Paragraph;
 
 class SpellingMarker {
  public:
