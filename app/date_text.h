@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <chrono>
 
 namespace inkwend {
 
@@ -41,5 +42,15 @@ inline QString FormatDate(const QString& pattern, QDate date, const DateSettings
 bool ParseDateText(const QString& text, const DateSettings& settings, QDateTime* result);
 // true when the text converts to a date, optionally followed by a time.
 bool IsValidDate(const QString& text, const DateSettings& settings = SystemDateSettings());
+
+// The store's days (std::chrono::year_month_day) as Qt's dates, and back.
+inline QDate ToQDate(std::chrono::year_month_day d) {
+  return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
+               static_cast<int>(static_cast<unsigned>(d.day())));
+}
+inline std::chrono::year_month_day ToDate(QDate d) {
+  return {std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),
+          std::chrono::day(static_cast<unsigned>(d.day()))};
+}
 
 }  // namespace inkwend

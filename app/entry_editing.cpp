@@ -18,16 +18,6 @@
 namespace inkwend {
 namespace {
 
-Date ToStoreDate(QDate d) {
-  return Date{std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),
-              std::chrono::day(static_cast<unsigned>(d.day()))};
-}
-
-QDate FromStoreDate(Date d) {
-  return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
-               static_cast<int>(static_cast<unsigned>(d.day())));
-}
-
 // The editor's load result as a Status: Damaged keeps what could be read in the editor; every
 // other failure leaves it empty.
 Status LoadResultStatus(int result) {
@@ -73,12 +63,12 @@ RtfReader ReaderFor(WPRichText& editor) {
   };
 }
 
-QDate MainScreen::CurrentDate() const { return FromStoreDate(session_.CurrentDate()); }
+QDate MainScreen::CurrentDate() const { return ToQDate(session_.CurrentDate()); }
 
-void MainScreen::SetCurrentDate(QDate date) { session_.SetCurrentDate(ToStoreDate(date)); }
+void MainScreen::SetCurrentDate(QDate date) { session_.SetCurrentDate(ToDate(date)); }
 
 void MainScreen::GoToDay(const Result<Date>& day) {
-  if (day.IsOk()) GoToDate(FromStoreDate(day.Value()));
+  if (day.IsOk()) GoToDate(ToQDate(day.Value()));
 }
 
 QString MainScreen::GetCurrentDateFileName() const { return QString::fromStdString(session_.EntryPath()); }
@@ -157,11 +147,11 @@ bool MainScreen::LoadRichTextAllPurp(QString* error) {
 }
 
 QDate MainScreen::FirstDiaryRecord() const {
-  return FromStoreDate(session_.FirstEntryDay(ToStoreDate(QDate::currentDate())).Value());
+  return ToQDate(session_.FirstEntryDay(ToDate(QDate::currentDate())).Value());
 }
 
 QDate MainScreen::LastDiaryRecord() const {
-  return FromStoreDate(session_.LastEntryDay(ToStoreDate(QDate::currentDate())).Value());
+  return ToQDate(session_.LastEntryDay(ToDate(QDate::currentDate())).Value());
 }
 
 void MainScreen::SetDefaultFontNow() {

@@ -20,16 +20,6 @@ namespace {
 // The status window is brought up to date at most this often.
 constexpr qint64 kStatusIntervalMs = 100;
 
-Date ToDate(QDate d) {
-  return Date{std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),
-              std::chrono::day(static_cast<unsigned>(d.day()))};
-}
-
-QDate ToQDate(Date d) {
-  return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
-               static_cast<int>(static_cast<unsigned>(d.day())));
-}
-
 QString FormatWords(ExportFormat format) {
   switch (format) {
     case ExportFormat::PlainText:

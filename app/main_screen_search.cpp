@@ -24,16 +24,6 @@ namespace {
 // that a walk over thousands of entries is not spent repainting.
 constexpr qint64 kStatusIntervalMs = 100;
 
-QDate ToQDate(Date d) {
-  return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
-               static_cast<int>(static_cast<unsigned>(d.day())));
-}
-
-Date ToDate(QDate d) {
-  return Date{std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),
-              std::chrono::day(static_cast<unsigned>(d.day()))};
-}
-
 QString ShortDate(Date d) { return FormatDate(QStringLiteral("ddddd"), ToQDate(d), SystemDateSettings()); }
 
 }  // namespace

@@ -23,16 +23,6 @@
 namespace inkwend {
 namespace {
 
-QDate ToQDate(Date d) {
-  return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
-               static_cast<int>(static_cast<unsigned>(d.day())));
-}
-
-Date ToDate(QDate d) {
-  return Date{std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),
-              std::chrono::day(static_cast<unsigned>(d.day()))};
-}
-
 QString ShortDate(QDate d) { return FormatDate(QStringLiteral("ddddd"), d, SystemDateSettings()); }
 
 QFrame* Panel(QWidget* parent, const char* name, const QRect& geometry) {

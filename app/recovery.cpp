@@ -15,11 +15,6 @@
 namespace inkwend {
 namespace {
 
-QDate ToQDate(Date d) {
-  return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
-               static_cast<int>(static_cast<unsigned>(d.day())));
-}
-
 // The day as the date above the page reads it.
 QString LongDate(Date day) {
   return FormatDate(QStringLiteral("dddd, mmmm d, yyyy"), ToQDate(day), SystemDateSettings());
