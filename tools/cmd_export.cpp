@@ -15,6 +15,7 @@
 #include "operations/export/diary_export.h"
 #include "platform/diary_printing.h"
 #include "tools/command_registry.h"
+#include "tools/gui_application.h"
 
 namespace {
 
@@ -54,14 +55,7 @@ bool ReadOptions(const std::vector<std::string>& args, std::map<std::string, std
 // The range as one PDF of merged pages, through the printing code. Fonts and PDF output need a
 // GUI application object, not a display.
 int ExportPdf(const inkwend::DiarySession& session, Date from, Date to, std::string folder) {
-  std::unique_ptr<QGuiApplication> app;
-  if (!QCoreApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "inkwend-tool";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
-  }
+  const auto app = inkwend::tool::MakeGuiApplication();
   if (folder.empty() || folder.back() != '/') folder += '/';
   const std::string path = folder + inkwend::RangePdfFileName(from, to);
   inkwend::PrintSummary summary;

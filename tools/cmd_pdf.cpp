@@ -14,6 +14,7 @@
 #include "richtext/layout/layout.h"
 #include "richtext/rtf/loader.h"
 #include "tools/command_registry.h"
+#include "tools/gui_application.h"
 
 namespace {
 
@@ -58,14 +59,7 @@ int RunPdf(const std::vector<std::string>& args) {
     return 2;
   }
   // Fonts and PDF output need a GUI application object, not a display.
-  std::unique_ptr<QGuiApplication> app;
-  if (!QCoreApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "inkwend-tool";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
-  }
+  const auto app = inkwend::tool::MakeGuiApplication();
 
   inkwend::WPRTFText doc;
   inkwend::TextLayout layout(doc);

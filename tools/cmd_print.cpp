@@ -17,6 +17,7 @@
 #include "platform/diary_printing.h"
 #include "platform/program_directory.h"
 #include "tools/command_registry.h"
+#include "tools/gui_application.h"
 
 namespace {
 
@@ -128,14 +129,7 @@ int RunPrint(const std::vector<std::string>& args) {
     return 2;
   }
   // Fonts and PDF output need a GUI application object, not a display.
-  std::unique_ptr<QGuiApplication> app;
-  if (!QCoreApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "inkwend-tool";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
-  }
+  const auto app = inkwend::tool::MakeGuiApplication();
   inkwend::DiarySession session(a->dataDir.empty() ? DefaultDataDir() : a->dataDir,
                                 inkwend::RealFileSystem());
   const inkwend::Status settings = session.LoadPreferences(inkwend::WindowRect{});
