@@ -13,6 +13,7 @@
 // The diary-wide operations (search, print, export) walk the days with LoadDay, which leaves
 // the day shown as it is.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,6 +88,12 @@ class DiarySession {
   // left as it is (Ok).
   Status SavePreferences() const;
   bool SettingsRefused() const { return settingsRefused_; }
+
+  // --- strong encryption (store/strong_cipher.h) ---
+  // The diary key, once the password prompt has opened it (null for a diary without strong
+  // encryption). The password of such a diary is not kept: Password() stays empty.
+  void SetDiaryKey(std::shared_ptr<const DiaryKey> key) { store_.SetDiaryKey(std::move(key)); }
+  bool StronglyEncrypted() const { return store_.StronglyEncrypted(); }
 
   // --- entries ---
   // Shows the current day's entry through `read`. A day without entry reads nothing and is Ok.

@@ -36,6 +36,12 @@ std::string EntryStem(std::string name) {
 
 }  // namespace
 
+std::string_view DateKeyOfPath(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return name.substr(0, 8);
+}
+
 std::string DateKey(Date date) {
   char key[16];
   std::snprintf(key, sizeof key, "%04d%02u%02u", static_cast<int>(date.year()),
@@ -84,6 +90,16 @@ Status EntryStore::ReadStoredText(const std::string& path, std::string_view pass
     rtf.clear();
     return bytes.GetStatus();
   }
+  if (IsStrongEntry(bytes.Value())) {
+    rtf.clear();
+    if (!diaryKey_)
+      return Status::Error(StatusCode::Refused,
+                           "Its file is strongly encrypted, and the diary is not opened with its key.");
+    Result<std::string> plain = StrongDecrypt(bytes.Value(), *diaryKey_, DateKeyOfPath(path));
+    if (!plain.IsOk()) return plain.GetStatus();
+    rtf = plain.TakeValue();
+    return Status::Ok();
+  }
   rtf = password.empty() ? bytes.TakeValue() : DecryptBytes(bytes.Value(), password);
   return Status::Ok();
 }
@@ -92,6 +108,7 @@ Status EntryStore::WriteStoredText(const std::string& path, std::string_view rtf
                                    std::string_view password) const {
   Status s = EnsureEntriesDirectory();
   if (!s.IsOk()) return s;
+  if (diaryKey_) return fs_->WriteFileAtomically(path, StrongEncrypt(rtf, *diaryKey_, DateKeyOfPath(path)));
   if (password.empty()) return fs_->WriteFileAtomically(path, rtf);
   return fs_->WriteFileAtomically(path, EncryptBytes(rtf, password));
 }

@@ -1,16 +1,21 @@
 #pragma once
 // The diary's entries on disk: one file per day, Entries/YYYYMMDD.KWE below the program
 // directory, holding the day's RTF as it is when the diary has no password and enciphered
-// (same length) when it has one. Nothing in a file says which; the caller's password decides.
+// (same length) when it has one. Nothing in such a file says which; the caller's password
+// decides. A strongly encrypted diary (store/strong_cipher.h) gives the store its diary key: its
+// files start with a header of their own, are read with the key whatever password is given, and
+// every write is strongly encrypted.
 // Entries are enciphered and deciphered in memory: no plaintext of a protected diary is ever
 // written to disk, and a save replaces the file atomically.
 #include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/file_system.h"
 #include "base/status.h"
+#include "store/strong_cipher.h"
 
 namespace inkwend {
 
@@ -31,6 +36,12 @@ class EntryStore {
   std::string EntriesDirectory() const { return programDirectory_ + "Entries/"; }
   std::string EntryPath(Date date) const;
 
+  // The key of a strongly encrypted diary (null for none): from now on every write is strongly
+  // encrypted. The key is shared with whoever else reads the diary in this run.
+  void SetDiaryKey(std::shared_ptr<const DiaryKey> key) { diaryKey_ = std::move(key); }
+  const std::shared_ptr<const DiaryKey>& GetDiaryKey() const { return diaryKey_; }
+  bool StronglyEncrypted() const { return diaryKey_ != nullptr; }
+
   // Creates Entries/ and any missing parent.
   Status EnsureEntriesDirectory() const;
 
@@ -46,6 +57,8 @@ class EntryStore {
 
   // Any file kept as an entry is (the recovery copies of unsaved text): read deciphered with
   // `password` when it is not empty, written atomically and enciphered when it is not empty.
+  // With a diary key, a file with the strong header is decrypted with it (Refused when it does not
+  // authenticate for the day its name starts with) and every write is strongly encrypted.
   Status ReadStoredText(const std::string& path, std::string_view password, std::string& rtf) const;
   Status WriteStoredText(const std::string& path, std::string_view rtf, std::string_view password) const;
 
@@ -70,6 +83,10 @@ class EntryStore {
 
   std::string programDirectory_;
   FileSystem* fs_;  // not owned
+  std::shared_ptr<const DiaryKey> diaryKey_;
 };
+
+// The date key a file of Entries/ is named after ("20240305" of ".../20240305.KWE.recover").
+std::string_view DateKeyOfPath(std::string_view path);
 
 }  // namespace inkwend

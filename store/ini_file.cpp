@@ -212,6 +212,13 @@ Status IniFile::WriteInteger(std::string_view section, std::string_view key, int
   return WriteString(section, key, std::to_string(value));
 }
 
+void IniFile::DeleteKey(std::string_view section, std::string_view key) {
+  const size_t header = FindSection(section);
+  if (header == std::string::npos) return;
+  for (size_t at = FindKey(header, key); at != std::string::npos; at = FindKey(header, key))
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 Status IniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
   return WriteString(section, key, value ? "1" : "0");
 }

@@ -45,6 +45,9 @@ class IniFile {
   Status WriteString(std::string_view section, std::string_view key, std::string_view value);
   Status WriteInteger(std::string_view section, std::string_view key, int value);
   Status WriteBool(std::string_view section, std::string_view key, bool value);
+  // Removes every line of the key in the section (the first one of that name); a key that is not
+  // there changes nothing.
+  void DeleteKey(std::string_view section, std::string_view key);
 
  private:
   struct Line {

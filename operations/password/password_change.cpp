@@ -2,8 +2,10 @@
 
 #include "operations/password/password_journal.h"
 #include "store/cipher.h"
+#include "store/entry_store.h"
 #include "store/ini_file.h"
 #include "store/stale_temp_files.h"
+#include "store/strong_cipher.h"
 
 namespace inkwend {
 namespace {
@@ -23,17 +25,30 @@ Status NotChanged(const Status& why) {
                            ". The diary keeps its previous password, and every entry is as it was.");
 }
 
-// The file's bytes under the new password, transformed in memory: no plaintext reaches the disk.
-void Reencipher(std::string& bytes, std::string_view old_password, std::string_view new_password) {
+// Every transformation happens in memory: no plaintext reaches the disk.
+void ClassicTransform(CipherDirection direction, std::string& bytes, std::string_view password) {
+  if (password.empty()) return;
+  uint32_t state = PasswordSeed(password);
   auto* data = reinterpret_cast<uint8_t*>(bytes.data());
-  if (!old_password.empty()) {
-    uint32_t state = PasswordSeed(old_password);
-    CipherTransform(CipherDirection::Decrypt, state, data, data, bytes.size());
-  }
-  if (!new_password.empty()) {
-    uint32_t state = PasswordSeed(new_password);
-    CipherTransform(CipherDirection::Encrypt, state, data, data, bytes.size());
-  }
+  CipherTransform(direction, state, data, data, bytes.size());
+}
+
+// A file of a strong diary as plain text: strongly encrypted files are opened with the key (one
+// that does not authenticate stops the run, naming it); any other file is read as it is, as the
+// diary reads it.
+Result<std::string> OpenStrong(const std::string& name, std::string bytes, const DiaryKey& key) {
+  if (!IsStrongEntry(bytes)) return bytes;
+  Result<std::string> plain = StrongDecrypt(bytes, key, DateKeyOfPath(name));
+  if (!plain.IsOk())
+    return Status::Error(StatusCode::Damaged, "\"" + name + "\" cannot be decrypted (" +
+                                                  plain.GetStatus().Message() +
+                                                  " Move it out of the Entries folder and try again)");
+  return plain;
+}
+
+Status NeedsPassword() {
+  return Status::Error(StatusCode::Refused,
+                       "Strong encryption needs a password; the diary keeps its protection as it is.");
 }
 
 // The whole file, checked against the size the system records, so that a read cut short is
@@ -104,23 +119,79 @@ Result<std::vector<std::string>> PasswordChange::StagedNames() const {
   return staged;
 }
 
-Status PasswordChange::StorePassword(const std::string& stored_password) {
+Status PasswordChange::StoreProtection(const Stored& target) {
   const std::string path = programDirectory_ + "KW.INI";
   IniFile ini;
   Status s = IniFile::Load(path, ini, *fs_);
-  if (s.IsOk()) s = ini.WriteString("Security", "Password", stored_password);
+  if (s.IsOk()) s = ini.WriteString("Security", "Password", target.password);
+  // A classic diary's KW.INI never gets the key: its bytes stay as they always were.
+  if (s.IsOk() && target.strongKey.empty()) ini.DeleteKey(kStrongKeySection, kStrongKeyName);
+  if (s.IsOk() && !target.strongKey.empty())
+    s = ini.WriteString(kStrongKeySection, kStrongKeyName, target.strongKey);
   if (s.IsOk()) s = ini.Save(path, *fs_);
   return s;
 }
 
-Status PasswordChange::WriteJournal(bool switching, const std::string& stored_password) {
+Status PasswordChange::WriteJournal(bool switching, const Stored& target) {
   PasswordJournal journal;
   journal.state = switching ? PasswordJournal::State::Switching : PasswordJournal::State::Staged;
-  journal.storedPassword = stored_password;
+  journal.storedPassword = target.password;
+  journal.strongKey = target.strongKey;
   return fs_->WriteFileAtomically(JournalPath(), journal.Bytes());
 }
 
 Status PasswordChange::Run(std::string_view old_password, std::string_view new_password) {
+  const std::string old_text(old_password), new_text(new_password);
+  const Reencode reencipher = [old_text, new_text](const std::string&,
+                                                   std::string bytes) -> Result<std::string> {
+    ClassicTransform(CipherDirection::Decrypt, bytes, old_text);
+    ClassicTransform(CipherDirection::Encrypt, bytes, new_text);
+    return bytes;
+  };
+  const Stored target{new_password.empty() ? std::string() : EncryptString(new_password), std::string()};
+  return RunWith(reencipher, target, old_password != new_password);
+}
+
+Status PasswordChange::ChangeProtection(const ProtectionChange& change) {
+  if (!change.oldKey && !change.strong) {
+    Status s = Run(change.oldPassword, change.newPassword);
+    if (s.IsOk()) diaryKey_.reset();
+    return s;
+  }
+  if (change.strong && change.newPassword.empty()) return NeedsPassword();
+  std::shared_ptr<const DiaryKey> key = change.oldKey;
+  if (change.strong && !key) key = DiaryKey::Generate();
+  if (!key) return NotChanged(Status::Error("the encryption library could not be started"));
+  Stored target;
+  if (change.strong) {
+    Result<std::string> sealed = WrapDiaryKey(*key, change.newPassword, change.cost);
+    if (!sealed.IsOk()) return NotChanged(sealed.GetStatus());
+    target.strongKey = sealed.TakeValue();
+  } else if (!change.newPassword.empty()) {
+    target.password = EncryptString(change.newPassword);
+  }
+  Reencode reencode;
+  if (change.strong) {
+    const std::string old_password = change.oldPassword;
+    reencode = [old_password, key](const std::string& name, std::string bytes) -> Result<std::string> {
+      ClassicTransform(CipherDirection::Decrypt, bytes, old_password);
+      return StrongEncrypt(bytes, *key, DateKeyOfPath(name));
+    };
+  } else {
+    const std::string new_password = change.newPassword;
+    reencode = [new_password, key](const std::string& name, std::string bytes) -> Result<std::string> {
+      Result<std::string> plain = OpenStrong(name, std::move(bytes), *key);
+      if (plain.IsOk()) ClassicTransform(CipherDirection::Encrypt, plain.Value(), new_password);
+      return plain;
+    };
+  }
+  // A new password for a strong diary seals the same key again: no file changes.
+  const Status s = RunWith(reencode, target, !(change.oldKey && change.strong));
+  if (s.IsOk()) diaryKey_ = change.strong ? key : nullptr;
+  return s;
+}
+
+Status PasswordChange::RunWith(const Reencode& reencode, const Stored& target, bool files_change) {
   if (fs_->FileExists(JournalPath()))
     return Status::Error(StatusCode::Refused,
                          "An earlier password change is unfinished; the next start of Inkwend finishes it.");
@@ -128,25 +199,26 @@ Status PasswordChange::Run(std::string_view old_password, std::string_view new_p
   if (const Result<std::vector<std::string>> left = StagedNames(); left.IsOk())
     for (const std::string& name : left.Value())
       (void)fs_->RemoveFile(EntriesFolder() + name + std::string(kSuffix));
-  const std::string stored = new_password.empty() ? std::string() : EncryptString(new_password);
-  // KW.INI must be able to take the new password before any file is touched.
+  // KW.INI must be able to take the new protection before any file is touched.
   IniFile ini;
   Status s = IniFile::Load(programDirectory_ + "KW.INI", ini, *fs_);
-  if (s.IsOk()) s = ini.WriteString("Security", "Password", stored);
+  if (s.IsOk()) s = ini.WriteString("Security", "Password", target.password);
+  if (s.IsOk() && !target.strongKey.empty())
+    s = ini.WriteString(kStrongKeySection, kStrongKeyName, target.strongKey);
   if (!s.IsOk()) return NotChanged(s);
   Result<std::vector<std::string>> names = FilesToConvert();
   if (!names.IsOk()) return NotChanged(names.GetStatus());
   const int total = static_cast<int>(names.Value().size());
-  if (old_password == new_password) {
-    // Stored again; every file already is what it would become.
-    s = StorePassword(stored);
+  if (!files_change) {
+    // Stored again (or sealed again); every file already is what it would become.
+    s = StoreProtection(target);
     if (!s.IsOk()) return NotChanged(s);
     Report(PasswordRunProgress::Phase::Done, total, total);
     return Status::Ok();
   }
-  s = WriteJournal(false, stored);
+  s = WriteJournal(false, target);
   if (!s.IsOk()) return NotChanged(s);
-  s = Stage(names.Value(), old_password, new_password);
+  s = Stage(names.Value(), reencode);
   if (!s.IsOk()) {
     const Status undone = Undo(names.Value());
     if (!undone.IsOk())
@@ -154,40 +226,38 @@ Status PasswordChange::Run(std::string_view old_password, std::string_view new_p
                            ". The next start of Inkwend undoes it.");
     return NotChanged(s);
   }
-  return Commit(names.Value(), stored);
+  return Commit(names.Value(), target);
 }
 
-Status PasswordChange::Stage(const std::vector<std::string>& names, std::string_view old_password,
-                             std::string_view new_password) {
+Status PasswordChange::Stage(const std::vector<std::string>& names, const Reencode& reencode) {
   const int total = static_cast<int>(names.size());
   for (int i = 0; i < total; ++i) {
-    if (Status s = StageOne(names[static_cast<size_t>(i)], old_password, new_password); !s.IsOk()) return s;
+    if (Status s = StageOne(names[static_cast<size_t>(i)], reencode); !s.IsOk()) return s;
     Report(PasswordRunProgress::Phase::Staging, i + 1, total);
   }
   // The copies' names are on disk before the journal says they are complete.
   return names.empty() ? Status::Ok() : fs_->SyncDirectory(EntriesFolder());
 }
 
-Status PasswordChange::StageOne(const std::string& name, std::string_view old_password,
-                                std::string_view new_password) {
+Status PasswordChange::StageOne(const std::string& name, const Reencode& reencode) {
   const std::string path = EntriesFolder() + name;
   Result<std::string> bytes = ReadWhole(*fs_, path);
   if (!bytes.IsOk()) return bytes.GetStatus();
-  std::string& converted = bytes.Value();
-  Reencipher(converted, old_password, new_password);
+  Result<std::string> converted = reencode(name, bytes.TakeValue());
+  if (!converted.IsOk()) return converted.GetStatus();
   const std::string staged = path + std::string(kSuffix);
   // Flushed to disk here; the run's switch renames it over the entry.
-  if (Status s = fs_->WriteFileInPlace(staged, converted); !s.IsOk()) return s;
+  if (Status s = fs_->WriteFileInPlace(staged, converted.Value()); !s.IsOk()) return s;
   const Result<std::string> back = ReadWhole(*fs_, staged);
   if (!back.IsOk()) return back.GetStatus();
-  if (back.Value() != converted)
+  if (back.Value() != converted.Value())
     return Status::Error("\"" + staged + "\" does not read back as it was written");
   return Status::Ok();
 }
 
-Status PasswordChange::Commit(const std::vector<std::string>& names, const std::string& stored_password) {
-  Status s = WriteJournal(true, stored_password);
-  if (s.IsOk()) s = StorePassword(stored_password);
+Status PasswordChange::Commit(const std::vector<std::string>& names, const Stored& target) {
+  Status s = WriteJournal(true, target);
+  if (s.IsOk()) s = StoreProtection(target);
   if (!s.IsOk()) {
     // Nothing is renamed yet and KW.INI holds the old password: the run can still be undone.
     const Status undone = Undo(names);
@@ -247,7 +317,8 @@ Result<InterruptedPasswordChange> PasswordChange::FinishInterrupted() {
     if (Status s = Undo(staged.Value()); !s.IsOk()) return s;
     return InterruptedPasswordChange::Undone;
   }
-  if (Status s = StorePassword(journal.Value().storedPassword); !s.IsOk()) return s;
+  if (Status s = StoreProtection({journal.Value().storedPassword, journal.Value().strongKey}); !s.IsOk())
+    return s;
   if (Status s = SwitchFiles(staged.Value()); !s.IsOk()) return s;
   return InterruptedPasswordChange::Finished;
 }

@@ -9,6 +9,7 @@ constexpr std::string_view kHeader = "Inkwend password change\n";
 constexpr std::string_view kStaged = "state=staged\n";
 constexpr std::string_view kSwitching = "state=switching\n";
 constexpr std::string_view kPassword = "password=";
+constexpr std::string_view kStrongKey = "strongkey=";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 int HexValue(char c) {
@@ -40,6 +41,11 @@ std::string PasswordJournal::Bytes() const {
     out += kHexDigits[byte & 15];
   }
   out += '\n';
+  if (!strongKey.empty()) {
+    out += kStrongKey;
+    out += strongKey;
+    out += '\n';
+  }
   return out;
 }
 
@@ -61,8 +67,15 @@ Result<PasswordJournal> PasswordJournal::Parse(const std::string& bytes) {
   }
   if (!rest.starts_with(kPassword) || !rest.ends_with('\n')) return damaged;
   rest.remove_prefix(kPassword.size());
+  const size_t end = rest.find('\n');
+  if (!DecodeHex(rest.substr(0, end), journal.storedPassword)) return damaged;
+  rest.remove_prefix(end + 1);
+  if (rest.empty()) return journal;
+  if (!rest.starts_with(kStrongKey)) return damaged;
+  rest.remove_prefix(kStrongKey.size());
   rest.remove_suffix(1);
-  if (!DecodeHex(rest, journal.storedPassword)) return damaged;
+  if (rest.empty() || rest.find('\n') != std::string_view::npos) return damaged;
+  journal.strongKey = std::string(rest);
   return journal;
 }
 

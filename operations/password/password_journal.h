@@ -7,6 +7,7 @@
 //   state=staged          (re-enciphered copies are being written: undo)
 //   state=switching       (every copy is written and verified: finish)
 //   password=C2C9C4       (the new password as KW.INI stores it, in hex; empty for none)
+//   strongkey=argon2id:...  (only when the run turns strong encryption on: the sealed diary key)
 #include <string>
 
 #include "base/file_system.h"
@@ -18,6 +19,7 @@ struct PasswordJournal {
   enum class State { Staged, Switching };
   State state = State::Staged;
   std::string storedPassword;  // scrambled, as in KW.INI; empty when the new password is none
+  std::string strongKey;       // the sealed diary key (store/key_wrap.h); empty for none
 
   std::string Bytes() const;
   // Damaged for bytes that are no journal of ours.

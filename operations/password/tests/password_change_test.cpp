@@ -8,6 +8,7 @@
 #include "base/faulty_file_system.h"
 #include "base/posix_file_system.h"
 #include "operations/password/password_journal.h"
+#include "operations/password/tests/snapshot_file_system.h"
 #include "operations/password/tests/test_diary.h"
 #include "store/stale_temp_files.h"
 
@@ -15,6 +16,7 @@ namespace inkwend {
 namespace {
 
 using testing::ReadFile;
+using testing::SnapshotFileSystem;
 using testing::TestDiary;
 using testing::WriteFile;
 
@@ -114,43 +116,6 @@ TEST(PasswordChange, AFailedSwitchIsFinishedLater) {
   EXPECT_EQ(diary.StoredPassword(), "NEW");
   EXPECT_TRUE(diary.ReadsWithStoredPassword());
 }
-
-// The real file system, with the diary folder copied aside before every change it makes: each
-// copy is the diary as a kill or a power cut at that instant would leave it.
-class SnapshotFileSystem : public PosixFileSystem {
- public:
-  SnapshotFileSystem(std::string diary, std::string snapshots)
-      : diary_(std::move(diary)), snapshots_(std::move(snapshots)) {}
-  int count = 0;
-
-  void Snapshot() {
-    std::filesystem::copy(diary_, snapshots_ + std::to_string(count++),
-                          std::filesystem::copy_options::recursive);
-  }
-  Status WriteFileAtomically(const std::string& path, std::string_view bytes) override {
-    Snapshot();
-    return PosixFileSystem::WriteFileAtomically(path, bytes);
-  }
-  Status WriteFileInPlace(const std::string& path, std::string_view bytes) override {
-    Snapshot();
-    return PosixFileSystem::WriteFileInPlace(path, bytes);
-  }
-  Status Rename(const std::string& from, const std::string& to) override {
-    Snapshot();
-    return PosixFileSystem::Rename(from, to);
-  }
-  Status RenameWithoutSync(const std::string& from, const std::string& to) override {
-    Snapshot();
-    return PosixFileSystem::RenameWithoutSync(from, to);
-  }
-  Status RemoveFile(const std::string& path) override {
-    Snapshot();
-    return PosixFileSystem::RemoveFile(path);
-  }
-
- private:
-  std::string diary_, snapshots_;
-};
 
 // Stopped between any two of its steps, a run is finished or undone at the next start, and the
 // diary then reads whole with whichever password is stored.
