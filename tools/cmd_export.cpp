@@ -15,6 +15,7 @@
 #include "operations/export/diary_export.h"
 #include "platform/diary_printing.h"
 #include "tools/command_registry.h"
+#include "tools/diary_password.h"
 #include "tools/gui_application.h"
 
 namespace {
@@ -88,7 +89,12 @@ int RunExport(const std::vector<std::string>& args) {
   const inkwend::Status settings = session.LoadPreferences(inkwend::WindowRect{});
   if (!settings.IsOk() && settings.Code() != inkwend::StatusCode::NotFound)
     std::fprintf(stderr, "inkwend-tool: %s\n", settings.Message().c_str());
-  if (options.count("--password")) session.SetPassword(options["--password"]);
+  const std::optional<std::string> password =
+      options.count("--password") ? std::optional<std::string>(options["--password"]) : std::nullopt;
+  if (const inkwend::Status opened = inkwend::tool::OpenDiary(session, password); !opened.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", opened.Message().c_str());
+    return 1;
+  }
 
   const Date today{floor<days>(system_clock::now())};
   std::optional<Date> from = session.Store().FirstDiaryRecord(today),

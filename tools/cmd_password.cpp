@@ -1,7 +1,9 @@
-// inkwend-tool password --data-dir DIR --old OLD --new NEW [--progress]
+// inkwend-tool password --data-dir DIR --old OLD --new NEW [--strong] [--progress]
 // Changes the diary password as "Select or Change Password" does, with the same checks and
-// messages, for scripts. An empty --old or --new stands for no password. A run an earlier kill
-// interrupted is finished or undone first, and said so.
+// messages, for scripts. An empty --old or --new stands for no password. --strong turns strong
+// encryption on (or gives a strongly encrypted diary a new password); without it a strongly
+// encrypted diary goes back to classic protection, or to none with an empty --new. A run an
+// earlier kill interrupted is finished or undone first, and said so.
 #include <QLockFile>
 #include <QString>
 #include <cstdio>
@@ -9,9 +11,11 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "base/text_encoding.h"
 #include "operations/password/password_change.h"
 #include "operations/password/password_rules.h"
 #include "store/ini_file.h"
+#include "store/key_wrap.h"
 #include "store/preferences.h"
 #include "tools/command_registry.h"
 
@@ -20,6 +24,7 @@ namespace {
 struct PasswordArgs {
   std::string dataDir, oldPassword, newPassword;
   bool progress = false;
+  bool strong = false;
 };
 
 bool ParseArgs(const std::vector<std::string>& args, PasswordArgs& out) {
@@ -35,6 +40,8 @@ bool ParseArgs(const std::vector<std::string>& args, PasswordArgs& out) {
       out.newPassword = args[++i];
     } else if (args[i] == "--progress") {
       out.progress = true;
+    } else if (args[i] == "--strong") {
+      out.strong = true;
     } else {
       return false;
     }
@@ -58,10 +65,32 @@ void PrintProgress(const inkwend::PasswordRunProgress& p) {
   std::fflush(stdout);
 }
 
+// The old password against the diary's protection: a strongly encrypted diary's key must open
+// with it (it is kept in `wanted` for the run); a classic one's must equal the stored password.
+inkwend::Status CheckOld(const inkwend::IniFile& ini, inkwend::ProtectionChange& wanted) {
+  const std::string sealed = inkwend::ReadWrappedKey(ini);
+  if (sealed.empty()) {
+    const std::string current = inkwend::ReadStoredPassword(ini);
+    const inkwend::Status s = inkwend::CheckOldPassword(wanted.oldPassword, current);
+    if (s.IsOk()) wanted.oldPassword = current;
+    return s;
+  }
+  if (wanted.oldPassword.empty())
+    return inkwend::Status::Error(inkwend::StatusCode::Refused, inkwend::kPreviousPasswordRequired);
+  inkwend::Result<std::unique_ptr<inkwend::DiaryKey>> key =
+      inkwend::UnwrapDiaryKey(sealed, wanted.oldPassword);
+  if (key.GetStatus().Code() == inkwend::StatusCode::Refused)
+    return inkwend::Status::Error(inkwend::StatusCode::Refused, inkwend::kPreviousPasswordIncorrect);
+  if (!key.IsOk()) return key.GetStatus();
+  wanted.oldKey = key.TakeValue();
+  return inkwend::Status::Ok();
+}
+
 int RunPassword(const std::vector<std::string>& args) {
   PasswordArgs a;
   if (!ParseArgs(args, a)) {
-    std::fprintf(stderr, "usage: inkwend-tool password --data-dir DIR --old OLD --new NEW [--progress]\n");
+    std::fprintf(stderr,
+                 "usage: inkwend-tool password --data-dir DIR --old OLD --new NEW [--strong] [--progress]\n");
     return 2;
   }
   inkwend::FileSystem& fs = inkwend::RealFileSystem();
@@ -82,21 +111,27 @@ int RunPassword(const std::vector<std::string>& args) {
   inkwend::IniFile ini;
   if (inkwend::Status s = inkwend::IniFile::Load(a.dataDir + "KW.INI", ini, fs); !s.IsOk())
     return Fail(s.Message());
-  const std::string current = inkwend::ReadStoredPassword(ini);
-  if (inkwend::Status s = inkwend::CheckOldPassword(a.oldPassword, current); !s.IsOk())
-    return Fail(s.Message());
-  // Every valid character is ASCII, so a byte beyond it is refused as the character it starts.
+  inkwend::ProtectionChange wanted;
+  wanted.oldPassword = a.oldPassword;
+  wanted.newPassword = a.newPassword;
+  wanted.strong = a.strong;
+  if (inkwend::Status s = CheckOld(ini, wanted); !s.IsOk()) return Fail(s.Message());
+  // Every valid classic character is ASCII, so a byte beyond it is refused as the character it starts.
   const std::u32string typed(a.newPassword.begin(), a.newPassword.end());
-  if (inkwend::Status s = inkwend::CheckNewPassword(typed); !s.IsOk()) return Fail(s.Message());
+  const inkwend::Status checked = a.strong ? inkwend::CheckStrongPassword(inkwend::FromUtf8(a.newPassword))
+                                           : inkwend::CheckNewPassword(typed);
+  if (!checked.IsOk()) return Fail(checked.Message());
 
   if (a.progress) change.onProgress = PrintProgress;
-  if (inkwend::Status s = change.Run(current, a.newPassword); !s.IsOk()) return Fail(s.Message());
-  if (current != a.newPassword) std::printf("%s\n", inkwend::PasswordChangedMessage(a.newPassword).c_str());
+  if (inkwend::Status s = change.ChangeProtection(wanted); !s.IsOk()) return Fail(s.Message());
+  if (a.strong)
+    std::printf("%s\n", inkwend::kStrongEncryptionDone);
+  else if (wanted.oldKey || wanted.oldPassword != a.newPassword)
+    std::printf("%s\n", inkwend::PasswordChangedMessage(a.newPassword).c_str());
   return 0;
 }
 
-const inkwend::tool::ToolCommand kPassword("password",
-                                           "password --data-dir DIR --old OLD --new NEW [--progress]",
-                                           RunPassword);
+const inkwend::tool::ToolCommand kPassword(
+    "password", "password --data-dir DIR --old OLD --new NEW [--strong] [--progress]", RunPassword);
 
 }  // namespace

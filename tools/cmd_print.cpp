@@ -17,6 +17,7 @@
 #include "platform/diary_printing.h"
 #include "platform/program_directory.h"
 #include "tools/command_registry.h"
+#include "tools/diary_password.h"
 #include "tools/gui_application.h"
 
 namespace {
@@ -135,7 +136,10 @@ int RunPrint(const std::vector<std::string>& args) {
   const inkwend::Status settings = session.LoadPreferences(inkwend::WindowRect{});
   if (!settings.IsOk() && settings.Code() != inkwend::StatusCode::NotFound)
     std::fprintf(stderr, "inkwend-tool: %s\n", settings.Message().c_str());
-  if (a->password) session.SetPassword(*a->password);
+  if (const inkwend::Status opened = inkwend::tool::OpenDiary(session, a->password); !opened.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", opened.Message().c_str());
+    return 1;
+  }
 
   inkwend::PrintSummary summary;
   inkwend::DiaryPrintRun run;

@@ -14,6 +14,7 @@
 #include "operations/search/diary_search.h"
 #include "platform/program_directory.h"
 #include "tools/command_registry.h"
+#include "tools/diary_password.h"
 
 namespace {
 
@@ -61,7 +62,10 @@ int RunSearch(const std::vector<std::string>& args) {
   const inkwend::Status settings = session.LoadPreferences(inkwend::WindowRect{});
   if (!settings.IsOk() && settings.Code() != inkwend::StatusCode::NotFound)
     std::fprintf(stderr, "inkwend-tool: %s\n", settings.Message().c_str());
-  if (password) session.SetPassword(*password);
+  if (const inkwend::Status opened = inkwend::tool::OpenDiary(session, password); !opened.IsOk()) {
+    std::fprintf(stderr, "inkwend-tool: %s\n", opened.Message().c_str());
+    return 2;
+  }
 
   inkwend::DiarySearch search(session, inkwend::FromUtf8(positional[0]));
   bool unreadable = false;

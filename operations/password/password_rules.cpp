@@ -30,4 +30,11 @@ std::string PasswordChangedMessage(std::string_view new_password) {
   return kWriteDownNewPassword + std::string(new_password);
 }
 
+Status CheckStrongPassword(std::u32string_view typed) {
+  if (typed.empty()) return Status::Error(StatusCode::Refused, kStrongNeedsPassword);
+  if (typed.size() > kMaxStrongPasswordLength)
+    return Status::Error(StatusCode::Refused, kStrongPasswordTooLong);
+  return Status::Ok();
+}
+
 }  // namespace inkwend

@@ -24,6 +24,22 @@ inline constexpr char kPasswordProtectionNote[] =
     "effort: the stored password can be unscrambled without a key, and the cipher has fewer than "
     "8,000 different keys, so other passwords open the same diary.";
 
+// Strong encryption (store/strong_cipher.h) takes longer passwords of any characters: the key
+// derivation, not the password's alphabet, is what makes guessing slow.
+inline constexpr size_t kMaxStrongPasswordLength = 64;
+inline constexpr char kStrongNeedsPassword[] = "Strong encryption needs a password";
+inline constexpr char kStrongPasswordTooLong[] = "A password for strong encryption has at most 64 characters";
+// The dialog's one plain sentence on each choice.
+inline constexpr char kClassicProtectionChoice[] =
+    "Classic protection, readable by anyone with the diary folder and a little effort.";
+inline constexpr char kStrongEncryptionChoice[] =
+    "Strong encryption: if you forget the password, nobody can recover your entries.";
+// What the user reads once strong encryption is on (or has a new password); it never repeats the
+// password.
+inline constexpr char kStrongEncryptionDone[] =
+    "Strong encryption is on. Keep your password safe: if you forget it, nobody can recover your "
+    "entries.";
+
 // A-Z, a-z, 0-9 and space. Lower-case letters pass although the wording names only A-Z.
 bool IsValidPasswordCharacter(char32_t c);
 // Every character valid (an empty text passes).
@@ -31,6 +47,9 @@ bool HasOnlyValidPasswordCharacters(std::u32string_view text);
 
 // A new password as typed: Refused with kInvalidPasswordCharacters or kPasswordTooLong.
 Status CheckNewPassword(std::u32string_view typed);
+
+// A password for strong encryption: Refused with kStrongNeedsPassword or kStrongPasswordTooLong.
+Status CheckStrongPassword(std::u32string_view typed);
 
 // The old-password check: accepted when the diary has no password (the box is not even shown),
 // or when `typed` equals `current` exactly (letter case counts, although the cipher ignores it).
