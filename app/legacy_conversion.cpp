@@ -54,6 +54,7 @@ ConversionOutcome PerformConversion(const DiarySession& session) {
   };
   conversion.onEntry = [&](std::string_view date) { show(QStringLiteral("Processing entry for "), date); };
   conversion.onEncrypt = [&](std::string_view date) { show(QStringLiteral("Encrypting entry for "), date); };
+  conversion.diaryKey = session.Store().GetDiaryKey();
   const Result<ConversionReport> done = conversion.Run(session.Password());
   QApplication::restoreOverrideCursor();
   notify.hide();

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <string>
+#include <utility>
 
 #include "app/about_box.h"
 #include "app/date_text.h"
@@ -282,6 +283,8 @@ int MainScreen::ExecDialog(QDialog& dialog) {
 void MainScreen::FormCreate() {
   firstActivation = true;
   loading = true;
+  // A strongly encrypted diary's key, opened at the prompt: from now on the session alone keeps it.
+  session_.SetDiaryKey(std::exchange(OpenedDiaryKey(), nullptr));
   LoadPreferences();
   // Entries/ is made only once an old diary table has been converted (or when there is none):
   // made before, it would hide the table from every later start.

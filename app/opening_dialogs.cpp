@@ -1,5 +1,6 @@
 #include "app/opening_dialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFont>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include "platform/program_directory.h"
 #include "store/cipher.h"
 #include "store/ini_file.h"
+#include "store/key_wrap.h"
 #include "store/preferences.h"
 
 namespace inkwend {
@@ -32,7 +34,15 @@ constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::CustomizeWindowHint | 
 }  // namespace
 
 GetOpeningPassword::GetOpeningPassword(std::string expected, QWidget* parent)
-    : QDialog(parent, kFixedDialog | Qt::WindowStaysOnTopHint), expected_(std::move(expected)) {
+    : GetOpeningPassword(
+          [expected = std::move(expected)](const QString& typed) {
+            return PasswordBytesOf(typed) == expected ? Status::Ok()
+                                                      : Status::Error(StatusCode::Refused, "wrong password");
+          },
+          parent) {}
+
+GetOpeningPassword::GetOpeningPassword(std::function<Status(const QString&)> opens, QWidget* parent)
+    : QDialog(parent, kFixedDialog | Qt::WindowStaysOnTopHint), opens_(std::move(opens)) {
   setObjectName(QStringLiteral("GetOpeningPassword"));
   setWindowTitle(QStringLiteral("Inkwend! - Password Required"));
   auto* label = new QLabel(QStringLiteral("Please enter your password and press OK"), this);
@@ -72,12 +82,17 @@ GetOpeningPassword::GetOpeningPassword(std::string expected, QWidget* parent)
 }
 
 void GetOpeningPassword::BitBtn1Click() {
-  if (PasswordBytesOf(pass->text()) == expected_) {
+  // Deriving a strong diary's key takes about half a second.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const Status opened = opens_(pass->text());
+  QApplication::restoreOverrideCursor();
+  if (opened.IsOk()) {
     accept();
     return;
   }
   // The wrong text stays in the edit; tries are unlimited.
-  ShowInformation(QStringLiteral("Sorry, that is the wrong password"));
+  ShowInformation(opened.Code() == StatusCode::Refused ? QStringLiteral("Sorry, that is the wrong password")
+                                                       : QString::fromStdString(opened.Message()));
 }
 
 ShowOpeningMessageDialog::ShowOpeningMessageDialog(QWidget* parent) : QDialog(parent, kFixedDialog) {
@@ -116,15 +131,33 @@ std::string PasswordBytesOf(const QString& typed) {
   return PasswordBytes(std::u32string(code_points.begin(), code_points.end()));
 }
 
+std::string StrongPasswordBytesOf(const QString& typed) { return typed.toUtf8().toStdString(); }
+
 bool CheckOpeningPassword() {
   IniFile ini;
   // An unreadable settings file is reported when the main window reads it; here it means
   // no stored password.
   (void)IniFile::Load(SettingsFilePath().toStdString(), ini);
+  if (const std::string sealed = ReadWrappedKey(ini); !sealed.empty()) {
+    GetOpeningPassword dialog(
+        [sealed](const QString& typed) {
+          Result<std::unique_ptr<DiaryKey>> key = UnwrapDiaryKey(sealed, StrongPasswordBytesOf(typed));
+          if (!key.IsOk()) return key.GetStatus();
+          OpenedDiaryKey() = key.TakeValue();
+          return Status::Ok();
+        },
+        nullptr);
+    return CurrentPrompter().Exec(dialog) == QDialog::Accepted;
+  }
   const std::string stored = ReadStoredPassword(ini);
   if (stored.empty()) return true;
   GetOpeningPassword dialog(stored);
   return CurrentPrompter().Exec(dialog) == QDialog::Accepted;
+}
+
+std::shared_ptr<const DiaryKey>& OpenedDiaryKey() {
+  static std::shared_ptr<const DiaryKey> key;
+  return key;
 }
 
 bool ShowOpeningMessage(QWidget* parent) {

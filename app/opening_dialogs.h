@@ -2,7 +2,12 @@
 // The two dialogs of start-up: the password prompt and the opening caution.
 #include <QDialog>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "base/status.h"
+#include "store/strong_cipher.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -16,6 +21,9 @@ class GetOpeningPassword : public QDialog {
  public:
   // `expected` is the stored password's bytes (see PasswordBytes).
   explicit GetOpeningPassword(std::string expected, QWidget* parent = nullptr);
+  // A strongly encrypted diary: `opens` tries the typed password on the sealed key (Refused for a
+  // wrong one; any other failure is shown as it is).
+  GetOpeningPassword(std::function<Status(const QString&)> opens, QWidget* parent);
 
   QLineEdit* pass;
   QPushButton* bitBtn1;  // OK
@@ -23,11 +31,13 @@ class GetOpeningPassword : public QDialog {
 
  private:
   void BitBtn1Click();
-  std::string expected_;
+  std::function<Status(const QString&)> opens_;
 };
 
 // The bytes a typed password stands for.
 std::string PasswordBytesOf(const QString& typed);
+// The bytes a typed password stands for in strong encryption: UTF-8 always, as on the command line.
+std::string StrongPasswordBytesOf(const QString& typed);
 
 // "Inkwend!": the caution about keeping backups, with "Do not show this message again".
 class ShowOpeningMessageDialog : public QDialog {
@@ -39,8 +49,13 @@ class ShowOpeningMessageDialog : public QDialog {
   QPushButton* okButton;
 };
 
-// Asks for the stored password when one is set; true when the program may go on.
+// Asks for the stored password when one is set, or for the password of a strongly encrypted diary
+// (whose key then waits in OpenedDiaryKey); true when the program may go on.
 bool CheckOpeningPassword();
+
+// The diary key the opening prompt opened (null for a diary without strong encryption), for the
+// main window's session.
+std::shared_ptr<const DiaryKey>& OpenedDiaryKey();
 
 // Shows the caution; returns the new value of the "show" preference.
 bool ShowOpeningMessage(QWidget* parent);

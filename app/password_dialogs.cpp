@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,6 +20,8 @@
 #include "app/prompter.h"
 #include "operations/password/password_change.h"
 #include "operations/password/password_rules.h"
+#include "store/ini_file.h"
+#include "store/key_wrap.h"
 
 namespace inkwend {
 namespace {
@@ -138,9 +141,9 @@ GetPassword::GetPassword(DiarySession& session, std::function<void()> load_prefe
   gauge1->setMinimumSize(341, 47);
   gauge1->hide();
   layout->addWidget(gauge1);
-  auto* note = WrappedLabel(kPasswordProtectionNote, this);
-  note->setObjectName(QStringLiteral("ProtectionNote"));
-  layout->addWidget(note);
+  protectionNote = WrappedLabel(kPasswordProtectionNote, this);
+  protectionNote->setObjectName(QStringLiteral("ProtectionNote"));
+  layout->addWidget(protectionNote);
   layout->addStretch(1);
   okButton = Button(QStringLiteral("OK"), "OkButton", this);
   okButton->setDefault(true);
@@ -172,14 +175,25 @@ QFrame* GetPassword::CreatePassPanel() {
   grid->addWidget(NamedLabel("New Password", "Label3", panel), 1, 0);
   newPassword = PasswordBox("NewPassword", panel);
   grid->addWidget(newPassword, 1, 1);
-  grid->addWidget(NamedLabel("(maximum 8 chars - A-Z, 0-9 and spaces)", "Label4", panel), 2, 1);
+  label4 = NamedLabel("(maximum 8 chars - A-Z, 0-9 and spaces)", "Label4", panel);
+  grid->addWidget(label4, 2, 1);
+  classicChoice = new QRadioButton(QString::fromUtf8(kClassicProtectionChoice), panel);
+  classicChoice->setObjectName(QStringLiteral("ClassicChoice"));
+  strongChoice = new QRadioButton(QString::fromUtf8(kStrongEncryptionChoice), panel);
+  strongChoice->setObjectName(QStringLiteral("StrongChoice"));
+  grid->addWidget(classicChoice, 3, 0, 1, 2);
+  grid->addWidget(strongChoice, 4, 0, 1, 2);
+  connect(strongChoice, &QRadioButton::toggled, this, &GetPassword::ChoiceChanged);
   return panel;
 }
 
 void GetPassword::FormCreate() {
   // The password as KW.INI holds it now.
   if (loadPreferences_) loadPreferences_();
-  const bool has_password = !session_.Password().empty();
+  const bool has_password = !session_.Password().empty() || session_.StronglyEncrypted();
+  (session_.StronglyEncrypted() ? strongChoice : classicChoice)->setChecked(true);
+  ChoiceChanged();
+  oldPassword->setMaxLength(static_cast<int>(kMaxStrongPasswordLength));
   oldPassword->setVisible(has_password);
   label2->setVisible(!has_password);
   (has_password ? oldPassword : newPassword)->setFocus();
@@ -194,10 +208,32 @@ bool GetPassword::eventFilter(QObject* watched, QEvent* e) {
   return QDialog::eventFilter(watched, e);
 }
 
+void GetPassword::ChoiceChanged() {
+  const bool strong = strongChoice->isChecked();
+  newPassword->setMaxLength(static_cast<int>(strong ? kMaxStrongPasswordLength : kMaxPasswordLength));
+  newPassword->setEchoMode(strong ? QLineEdit::Password : QLineEdit::Normal);
+  label4->setText(strong ? QStringLiteral("(any characters, at most 64)")
+                         : QStringLiteral("(maximum 8 chars - A-Z, 0-9 and spaces)"));
+  protectionNote->setVisible(!strong);
+}
+
+Status GetPassword::CheckOldStrongPassword() const {
+  if (oldPassword->text().isEmpty()) return Status::Error(StatusCode::Refused, kPreviousPasswordRequired);
+  IniFile ini;
+  if (Status s = IniFile::Load(session_.SettingsPath(), ini, session_.Files()); !s.IsOk()) return s;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const Result<std::unique_ptr<DiaryKey>> key =
+      UnwrapDiaryKey(ReadWrappedKey(ini), StrongPasswordBytesOf(oldPassword->text()));
+  QApplication::restoreOverrideCursor();
+  if (key.GetStatus().Code() == StatusCode::Refused)
+    return Status::Error(StatusCode::Refused, kPreviousPasswordIncorrect);
+  return key.GetStatus();
+}
+
 bool GetPassword::NewPasswordExit() {
   const QList<uint> typed = newPassword->text().toUcs4();
   const std::u32string text(typed.begin(), typed.end());
-  if (HasOnlyValidPasswordCharacters(text)) return true;
+  if (strongChoice->isChecked() || HasOnlyValidPasswordCharacters(text)) return true;
   // The message box takes the focus; that is no second leaving of the box.
   checkingNew_ = true;
   QApplication::beep();
@@ -210,7 +246,9 @@ bool GetPassword::NewPasswordExit() {
 
 bool GetPassword::checkoldpassword() {
   if (oldPassword->isHidden()) return true;
-  const Status s = CheckOldPassword(PasswordBytesOf(oldPassword->text()), session_.Password());
+  const Status s = session_.StronglyEncrypted()
+                       ? CheckOldStrongPassword()
+                       : CheckOldPassword(PasswordBytesOf(oldPassword->text()), session_.Password());
   if (!s.IsOk()) ShowInformation(QString::fromStdString(s.Message()));
   return s.IsOk();
 }
@@ -222,12 +260,14 @@ void GetPassword::OkButtonClick() {
   }
   // Checked here too: OK by its shortcut never takes the focus from the box.
   if (!NewPasswordExit() || !checkoldpassword()) return;
-  ProcessPassword(newPassword->text().toStdString());
+  const bool strong = strongChoice->isChecked();
+  ProcessPassword(strong ? StrongPasswordBytesOf(newPassword->text()) : newPassword->text().toStdString(),
+                  strong);
 }
 
 void GetPassword::ClearButtonClick() {
   if (!checkoldpassword()) return;
-  ProcessPassword(std::string());
+  ProcessPassword(std::string(), false);
 }
 
 void GetPassword::ShowRunning(int files) {
@@ -238,15 +278,21 @@ void GetPassword::ShowRunning(int files) {
   gauge1->setValue(0);
 }
 
-void GetPassword::ProcessPassword(const std::string& new_password) {
+void GetPassword::ProcessPassword(const std::string& new_password, bool strong) {
   const std::string old_password = session_.Password();
+  ProtectionChange wanted;
+  wanted.oldPassword = old_password;
+  wanted.oldKey = session_.Store().GetDiaryKey();
+  wanted.newPassword = new_password;
+  wanted.strong = strong;
   // The other preferences as they are now; the run stores the new password itself, once every
   // entry is ready for it.
   if (savePreferences_) savePreferences_();
   PasswordChange change(session_.Store().programDirectory(), session_.Files());
   const Result<std::vector<std::string>> files = change.FilesToConvert();
   ShowRunning(files.IsOk() ? static_cast<int>(files.Value().size()) : 0);
-  const bool changing = old_password != new_password;
+  // A new password for a strong diary only seals its key again: no file to show on the gauge.
+  const bool changing = wanted.oldKey ? !strong : strong || old_password != new_password;
   if (changing) gauge1->show();
   change.onProgress = [this](const PasswordRunProgress& p) {
     if (p.phase != PasswordRunProgress::Phase::Staging) return;
@@ -254,8 +300,9 @@ void GetPassword::ProcessPassword(const std::string& new_password) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Status run = change.Run(old_password, new_password);
+  const Status run = change.ChangeProtection(wanted);
   QApplication::restoreOverrideCursor();
+  if (run.IsOk()) session_.SetDiaryKey(change.DiaryKeyNow());
   if (loadPreferences_) loadPreferences_();
   gauge1->hide();
   if (!run.IsOk()) {
@@ -264,7 +311,10 @@ void GetPassword::ProcessPassword(const std::string& new_password) {
     reject();
     return;
   }
-  if (changing) ShowInformation(QString::fromStdString(PasswordChangedMessage(new_password)));
+  if (strong)
+    ShowInformation(QString::fromUtf8(kStrongEncryptionDone));
+  else if (changing || wanted.oldKey)
+    ShowInformation(QString::fromStdString(PasswordChangedMessage(new_password)));
   accept();
 }
 

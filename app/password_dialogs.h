@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QRadioButton;
 class QToolButton;
 
 namespace inkwend {
@@ -37,15 +38,20 @@ class GetPassword : public QDialog {
   GetPassword(DiarySession& session, std::function<void()> load_preferences,
               std::function<void()> save_preferences, QWidget* parent = nullptr);
 
-  QFrame* passPanel;          // PassPanel
-  QLabel* label2;             // "(none)"
-  QLineEdit* oldPassword;     // OldPassword
-  QLineEdit* newPassword;     // NewPassword
-  QLabel* label5;             // "Processing new password:"
-  QProgressBar* gauge1;       // Gauge1
-  QPushButton* okButton;      // OkButton
-  QPushButton* cancelButton;  // CancelButton
-  QPushButton* clearButton;   // ClearButton
+  QFrame* passPanel;       // PassPanel
+  QLabel* label2;          // "(none)"
+  QLineEdit* oldPassword;  // OldPassword
+  QLineEdit* newPassword;  // NewPassword
+  QLabel* label4;          // what the new password may hold
+  // The choice of protection, one plain sentence on each.
+  QRadioButton* classicChoice;  // ClassicChoice
+  QRadioButton* strongChoice;   // StrongChoice
+  QLabel* protectionNote;       // ProtectionNote: what classic protection does not do
+  QLabel* label5;               // "Processing new password:"
+  QProgressBar* gauge1;         // Gauge1
+  QPushButton* okButton;        // OkButton
+  QPushButton* cancelButton;    // CancelButton
+  QPushButton* clearButton;     // ClearButton
 
   void OkButtonClick();
   void ClearButtonClick();
@@ -60,9 +66,14 @@ class GetPassword : public QDialog {
  private:
   void FormCreate();
   QFrame* CreatePassPanel();
-  // Re-enciphers every entry from the current password to `new_password` and closes.
-  void ProcessPassword(const std::string& new_password);
+  // Re-enciphers every entry from the current protection to `new_password` (strongly encrypted
+  // when `strong`) and closes.
+  void ProcessPassword(const std::string& new_password, bool strong);
   void ShowRunning(int files);
+  // The boxes and notes follow the choice of protection.
+  void ChoiceChanged();
+  // The old password opens the strongly encrypted diary's key.
+  Status CheckOldStrongPassword() const;
 
   DiarySession& session_;  // outlives the dialog (see the constructor)
   std::function<void()> loadPreferences_;

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -20,9 +21,12 @@
 #include "app/startup.h"
 #include "app/tests/scripted_prompter.h"
 #include "base/faulty_file_system.h"
+#include "operations/password/password_rules.h"
 #include "store/cipher.h"
 #include "store/ini_file.h"
+#include "store/key_wrap.h"
 #include "store/preferences.h"
+#include "store/strong_cipher.h"
 
 using namespace inkwend;
 using inkwend::testing::ScriptedPrompter;
@@ -246,6 +250,65 @@ class PasswordDialogsTest : public QObject {
     QCOMPARE(prompter.messages, QStringList{"Information: A password change that was interrupted has been "
                                             "undone: the diary keeps its previous password."});
     QVERIFY(!QFileInfo::exists(dir.filePath("Password.journal")));
+  }
+
+  // Strong encryption chosen in the dialog: every entry is encrypted, the password is kept nowhere,
+  // and the next start opens the diary only with it.
+  void choosingStrongEncryptionAndOpeningAgain() {
+    const QString passphrase = QStringLiteral("a long pass-phrase");
+    auto diary = std::make_unique<Diary>("OLD");
+    diary->onPassword = [&passphrase](GetPassword& d) {
+      QVERIFY(d.classicChoice->isChecked());
+      QVERIFY(d.protectionNote->isVisible());
+      d.strongChoice->click();
+      QVERIFY(!d.protectionNote->isVisible());
+      Type(d.oldPassword, "OLD");
+      Type(d.newPassword, passphrase);  // longer than eight, and a "-": both fine for strong encryption
+      QCOMPARE(d.newPassword->text(), passphrase);
+      QTest::keyClick(d.newPassword, Qt::Key_Return);
+      QCOMPARE(d.result(), int(QDialog::Accepted));
+    };
+    diary->Choose();
+    QCOMPARE(diary->shownInDialog, QStringList{"Information: " + QString::fromUtf8(kStrongEncryptionDone)});
+    QVERIFY(diary->window->Session().StronglyEncrypted());
+    const std::string settings = diary->Read("KW.INI");
+    QVERIFY(!ReadWrappedKey(IniFile(settings)).empty());
+    QCOMPARE(diary->StoredPassword(), std::string());
+    QVERIFY(settings.find(passphrase.toStdString()) == std::string::npos);
+    for (int day = 1; day <= kEntries; ++day) QVERIFY(IsStrongEntry(diary->Read(Diary::EntryName(day))));
+
+    // The next start: a wrong password is refused, the right one opens the key.
+    const QString folder = diary->dir.path();
+    diary->dir.setAutoRemove(false);
+    diary.reset();
+    OpenedDiaryKey().reset();
+    ScriptedPrompter prompter;
+    prompter.script = [&passphrase](QDialog& d) {
+      auto* opening = qobject_cast<GetOpeningPassword*>(&d);
+      if (!opening) return;
+      opening->pass->setText(QStringLiteral("a long pass-phrasE"));
+      opening->bitBtn1->click();
+      QVERIFY(opening->isVisible() || opening->result() != QDialog::Accepted);
+      opening->pass->setText(passphrase);
+      opening->bitBtn1->click();
+    };
+    QCOMPARE(PrepareStart({"inkwend", "--data-dir", folder}), StartResult::Run);
+    ReleaseInstanceLock();
+    QCOMPARE(prompter.messages, QStringList{"Information: Sorry, that is the wrong password"});
+    QVERIFY(OpenedDiaryKey() != nullptr);
+    DiarySession session(folder.toStdString(), RealFileSystem());
+    session.SetDiaryKey(OpenedDiaryKey());
+    std::string shown;
+    QVERIFY(session
+                .LoadDay(std::chrono::year(2020) / 1 / 3,
+                         [&shown](std::string rtf) {
+                           shown = std::move(rtf);
+                           return Status::Ok();
+                         })
+                .IsOk());
+    QCOMPARE(shown, EntryRtf(3));
+    OpenedDiaryKey().reset();
+    QDir(folder).removeRecursively();
   }
 };
 

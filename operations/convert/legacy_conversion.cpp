@@ -5,6 +5,7 @@
 
 #include "operations/xbase/dbf_table.h"
 #include "store/cipher.h"
+#include "store/strong_cipher.h"
 
 namespace inkwend {
 namespace {
@@ -74,10 +75,15 @@ class RecordWalk {
       report.passedBy.push_back(RecordName(record, date) + ": " + read.Message());
       return Status::Ok();
     }
-    if (!password_.empty() && conversion_.onEncrypt) conversion_.onEncrypt(date);
+    const DiaryKey* key = conversion_.diaryKey.get();
+    if ((key || !password_.empty()) && conversion_.onEncrypt) conversion_.onEncrypt(date);
     const std::string path = staging_ + date + ".KWE";
-    Status s =
-        fs_.WriteFileAtomically(path, password_.empty() ? memo.bytes : EncryptBytes(memo.bytes, password_));
+    std::string stored = memo.bytes;
+    if (key)
+      stored = StrongEncrypt(memo.bytes, *key, date);
+    else if (!password_.empty())
+      stored = EncryptBytes(memo.bytes, password_);
+    Status s = fs_.WriteFileAtomically(path, stored);
     if (s.IsOk()) written.insert(date);
     return s;
   }

@@ -16,12 +16,14 @@
 //     Result<ConversionReport> done = conversion.Run(password);
 //   }
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/file_system.h"
 #include "base/status.h"
+#include "store/strong_cipher.h"
 
 namespace inkwend {
 
@@ -49,6 +51,9 @@ class LegacyConversion {
   std::function<void(std::string_view date_text)> onEntry;
   // Before that record's memo is enciphered (diaries with a password only).
   std::function<void(std::string_view date_text)> onEncrypt;
+  // The key of a strongly encrypted diary: every entry is then strongly encrypted, whatever the
+  // password given to Run.
+  std::shared_ptr<const DiaryKey> diaryKey;
 
   // Converts the table; `password` empty writes plain entries. On failure (the table cannot be
   // opened, a file cannot be written, the folder cannot be put in place) no Entries/ folder is

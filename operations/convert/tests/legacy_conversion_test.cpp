@@ -115,6 +115,26 @@ INSTANTIATE_TEST_SUITE_P(LegacyConversion, RealTables,
                                   (*info.param.password ? "Enciphered" : "Plain");
                          });
 
+// A diary whose KW.INI was made strongly encrypted before its table was converted: the entries are
+// strongly encrypted too, never written plain or under the classic cipher.
+TEST(LegacyConversion, AStrongDiaryGetsStronglyEncryptedEntries) {
+  OldDiary diary("foxpro");
+  LegacyConversion conversion(diary.dir.path(), RealFileSystem());
+  const std::shared_ptr<const DiaryKey> key = DiaryKey::Generate();
+  conversion.diaryKey = key;
+  int encrypted = 0;
+  conversion.onEncrypt = [&](std::string_view) { ++encrypted; };
+  ASSERT_TRUE(conversion.Run("").IsOk());
+  EXPECT_EQ(encrypted, 12);
+  const std::map<std::string, std::string> expected = Files(kData + "expected");
+  std::map<std::string, std::string> converted = Files(diary.entries());
+  for (auto& [name, bytes] : converted) {
+    ASSERT_TRUE(IsStrongEntry(bytes)) << name;
+    bytes = StrongDecrypt(bytes, *key, name.substr(0, 8)).Value();
+  }
+  EXPECT_EQ(converted, expected);
+}
+
 TEST(LegacyConversion, OfferedOnlyForBothTableFilesWithoutEntries) {
   OldDiary diary("foxpro");
   LegacyConversion conversion(diary.dir.path(), RealFileSystem());
