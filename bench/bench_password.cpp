@@ -3,7 +3,8 @@
 // sizes each with write, fsync, rename and a folder fsync, the least any crash-safe save of them
 // one by one costs. Both run on the disk of the working directory (set INKWEND_BENCH_DIR to
 // measure another). The run's "per_file" and "x_floor" counters compare the two; "gauge_steps"
-// shows that the gauge moved once per file.
+// shows that the gauge moved once per file. Beside them: turning strong encryption on and off
+// over the same files, and the key derivation the password prompt of a strong diary pays.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -112,5 +114,37 @@ void BM_PasswordChange(benchmark::State& state) {
   if (FloorSeconds() > 0) state.counters["x_floor"] = seconds / FloorSeconds();
 }
 BENCHMARK(BM_PasswordChange)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
+
+// On from classic, then off to classic again: an even number of runs leaves the diary as it was.
+void BM_StrongOnOff(benchmark::State& state) {
+  const std::string dir = BenchDiary::Shared().Path();
+  std::shared_ptr<const inkwend::DiaryKey> key;
+  int run = 0;
+  double total = 0;
+  for (auto _ : state) {
+    inkwend::PasswordChange change(dir, inkwend::RealFileSystem());
+    inkwend::ProtectionChange wanted;
+    wanted.strong = run % 2 == 0;
+    wanted.oldPassword = wanted.strong ? "OLD" : "pass phrase";
+    wanted.newPassword = wanted.strong ? "pass phrase" : "OLD";
+    wanted.oldKey = key;
+    const auto start = std::chrono::steady_clock::now();
+    if (!change.ChangeProtection(wanted).IsOk()) state.SkipWithError("the run failed");
+    total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    key = change.DiaryKeyNow();
+    ++run;
+  }
+  state.counters["per_file_ms"] = total / static_cast<double>(state.iterations()) * 1000 / kEntries;
+}
+BENCHMARK(BM_StrongOnOff)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// What the password prompt of a strong diary costs: Argon2id at the program's setting.
+void BM_StrongKeyDerivation(benchmark::State& state) {
+  const auto key = inkwend::DiaryKey::Generate();
+  const std::string sealed =
+      inkwend::WrapDiaryKey(*key, "pass phrase", inkwend::KeyDerivation::Default()).Value();
+  for (auto _ : state) benchmark::DoNotOptimize(inkwend::UnwrapDiaryKey(sealed, "pass phrase").IsOk());
+}
+BENCHMARK(BM_StrongKeyDerivation)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
