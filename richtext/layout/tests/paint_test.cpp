@@ -218,7 +218,9 @@ TEST_F(PaintTest, AClipFarDownPaintsItsLinesWithTheSelectionThatSpansThem) {
   std::vector<Paragraph*> pars;
   for (int i = 0; i < 300; ++i) {
     if (i > 0) p = doc_.NewParagraph(p);
-    const std::u32string text = i == 200 ? U"q\nr" : U"p" + std::u32string(1, U'a' + i % 26);
+    const std::u32string text = i == 200   ? U"q\nr"
+                                : i == 201 ? U"s"
+                                           : U"p" + std::u32string(1, U'a' + i % 26);
     doc_.AppendText(p, text, doc_.defaultAttr);
     pars.push_back(p);
   }
