@@ -329,10 +329,12 @@ void MainScreen::FormCreate() {
   toolBar_->FontNameList()->setToolTip(QStringLiteral("Font"));
   entryEditor_->setFrameShape(QFrame::NoFrame);
 
-  CreateSpelling();  // before the first entry is laid out, so that its words are marked then
+  CreateSpelling();            // before the first entry is laid out, so that its words are marked then
+  PlaceEditorBeforeShowing();  // so that the entry is laid out once, at the width it is shown at
   SetCurrentDate(QDate::currentDate());
   FindDateRecord();
   LoadRichText();
+  EditorPlaced();
 
   bool& show_opening = session_.MutablePreferences().showOpeningMessage;
   if (show_opening) show_opening = ShowOpeningMessage(this);

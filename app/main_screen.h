@@ -197,6 +197,10 @@ class MainScreen : public QMainWindow {
   bool WPRichText1DragDrop(QDropEvent* e);
   // Date label, rules and editor placed from the page's edges.
   void LayoutPage();
+  // Places the page and the editor at their final sizes while the window is still hidden, for
+  // the first entry to be read; EditorPlaced once it is.
+  void PlaceEditorBeforeShowing();
+  void EditorPlaced();
   void CreateMenu();  // main_screen_menu.cpp
   void CreateSpelling();
   void UpdateSpellCheckShortcut(bool save_visible);

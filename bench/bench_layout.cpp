@@ -28,13 +28,14 @@ using namespace inkwend;
 constexpr int kWidth = 700;
 
 void EnsureApp() {
-  static std::unique_ptr<QGuiApplication> app;
   if (QCoreApplication::instance()) return;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "bench_layout";
   static char* argv[] = {name, nullptr};
-  app = std::make_unique<QGuiApplication>(argc, argv);
+  // Never destroyed: destroyed among the statics at exit, the application outlived parts of Qt
+  // its destructor needs and crashed the program after the last benchmark.
+  new QGuiApplication(argc, argv);
 }
 
 struct Run {

@@ -1,6 +1,10 @@
 // The spell engine beside Hunspell (Debian's en_US dictionary), on the same inputs in one run:
 //  - CheckWord: nanoseconds a word over a text of 1,000,000 words, made by repeating the English
-//    licence texts every Debian system has in /usr/share/common-licenses;
+//    licence texts every Debian system has in /usr/share/common-licenses, and over 1,000,000
+//    words drawn at random from Debian's American English word list (wamerican), which a small
+//    repeated text cannot stand for: its few hundred distinct words stay in the processor's
+//    caches. With a user dictionary open, once as a layout pass or a dialog walk checks (one
+//    look at the file for the whole walk) and once a word at a time (a look for every word);
 //  - Suggest: milliseconds a word (mean and 95th percentile) over 1000 real misspellings and 500
 //    made-up typos, and how often the intended word comes first and in the top five, for each
 //    source apart. The (misspelling, correct word) pairs are read at run time from
@@ -22,6 +26,7 @@
 #include <hunspell/hunspell.hxx>
 #include <map>
 #include <memory>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -39,6 +44,7 @@ constexpr size_t kPairs = 1000;  // an even spread over the list, so that Hunspe
 constexpr size_t kTypos = 500;
 constexpr const char* kHunspellAff = "/usr/share/hunspell/en_US.aff";
 constexpr const char* kHunspellDic = "/usr/share/hunspell/en_US.dic";
+constexpr const char* kWordList = "/usr/share/dict/american-english";
 
 // The three sources of misspellings, each measured on its own: typos in running text are easy,
 // weak spellers' attempts are hard, and a figure over both hides how either half fares.
@@ -85,6 +91,20 @@ std::vector<std::string> LoadText() {
   text.reserve(kTextWords);
   while (!base.empty() && text.size() < kTextWords) text.push_back(base[text.size() % base.size()]);
   return text;
+}
+
+// kTextWords words of the word list, drawn the same way in every run.
+std::vector<std::string> LoadRandomWords() {
+  std::vector<std::string> list;
+  std::ifstream in(kWordList);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) list.push_back(line);
+  std::vector<std::string> words;
+  if (list.empty()) return words;
+  std::mt19937 rng(27);
+  words.reserve(kTextWords);
+  while (words.size() < kTextWords) words.push_back(list[rng() % list.size()]);
+  return words;
 }
 
 bool PlainWord(const std::string& w) {
@@ -166,6 +186,7 @@ std::string OneEdit(const std::string& word, int kind, Draw& draw) {
 
 struct Fixture {
   std::vector<std::string> textUtf8, text1252;
+  std::vector<std::string> randomUtf8, random1252;
   std::vector<Pair> pairs;
   std::string pairsSource;
   std::unique_ptr<Hunspell> hunspell;
@@ -175,6 +196,8 @@ struct Fixture {
   Fixture() {
     textUtf8 = LoadText();
     for (const auto& w : textUtf8) text1252.push_back(inkwend::spell::Utf8ToWindows1252(w));
+    randomUtf8 = LoadRandomWords();
+    for (const auto& w : randomUtf8) random1252.push_back(inkwend::spell::Utf8ToWindows1252(w));
     std::vector<Pair> all = LoadPairs(pairsSource);
     for (size_t i = 0; i < kPairs && !all.empty(); ++i) {
       const size_t at = all.size() <= kPairs ? i : i * all.size() / kPairs;
@@ -245,22 +268,65 @@ void BM_CheckWord_Inkwend(benchmark::State& state) {
   CheckText(state, f.text1252, [&](const std::string& w) { return f.engine.CheckWord(w); });
 }
 
-void BM_CheckWord_InkwendWithUserDictionary(benchmark::State& state) {
-  auto& f = F();
+// An engine with the shipped dictionary and a user dictionary of a few words, as the diary has.
+struct WithUserDictionary {
   inkwend::LexivSpell engine;
-  engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY);
   const std::string path = (fs::temp_directory_path() / "bench_spell_user.dct").string();
-  fs::remove(path);
-  std::vector<std::string> words = {"Inkwend", "diary"};
-  engine.CreateUserDictionary(path, words);
-  CheckText(state, f.text1252, [&](const std::string& w) { return engine.CheckWord(w); });
-  engine.CloseDictionaries();
-  fs::remove(path);
+  WithUserDictionary() {
+    engine.OpenDictionary(INKWEND_SHIPPED_DICTIONARY);
+    fs::remove(path);
+    std::vector<std::string> words = {"Inkwend", "diary", "Lexivane", "Xvfb", "Hunspell"};
+    engine.CreateUserDictionary(path, words);
+  }
+  ~WithUserDictionary() {
+    engine.CloseDictionaries();
+    fs::remove(path);
+  }
+  WithUserDictionary(const WithUserDictionary&) = delete;
+  WithUserDictionary& operator=(const WithUserDictionary&) = delete;
+};
+
+const std::vector<std::string>& Words1252(int random) { return random ? F().random1252 : F().text1252; }
+const char* WordsName(int random) { return random ? "random dictionary words" : "licence texts"; }
+
+void BM_CheckWord_InkwendWithUserDictionary(benchmark::State& state) {
+  state.SetLabel(WordsName(static_cast<int>(state.range(0))));
+  WithUserDictionary with;
+  CheckText(state, Words1252(static_cast<int>(state.range(0))),
+            [&](const std::string& w) { return with.engine.CheckWord(w); });
+}
+
+// The text walked as a layout pass or the spell-check dialog walks it: one look at the user
+// dictionary's file for the whole walk.
+void BM_CheckWord_InkwendWithUserDictionaryInPass(benchmark::State& state) {
+  state.SetLabel(WordsName(static_cast<int>(state.range(0))));
+  WithUserDictionary with;
+  const std::vector<std::string>& words = Words1252(static_cast<int>(state.range(0)));
+  size_t wrong = 0;
+  for (auto _ : state) {
+    const inkwend::LexivSpell::Pass pass(with.engine);
+    for (const auto& w : words) wrong += with.engine.CheckWord(w) ? 0 : 1;
+  }
+  const auto n = static_cast<double>(state.iterations() * words.size());
+  state.SetItemsProcessed(static_cast<int64_t>(n));
+  state.counters["time_per_word"] =
+      benchmark::Counter(n, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["rejected_pct"] = 100.0 * static_cast<double>(wrong) / n;
 }
 
 void BM_CheckWord_Hunspell(benchmark::State& state) {
   auto& f = F();
   CheckText(state, f.textUtf8, [&](const std::string& w) { return f.hunspell->spell(w); });
+}
+
+void BM_CheckRandomWords_Inkwend(benchmark::State& state) {
+  auto& f = F();
+  CheckText(state, f.random1252, [&](const std::string& w) { return f.engine.CheckWord(w); });
+}
+
+void BM_CheckRandomWords_Hunspell(benchmark::State& state) {
+  auto& f = F();
+  CheckText(state, f.randomUtf8, [&](const std::string& w) { return f.hunspell->spell(w); });
 }
 
 // Processor time of this thread: on a shared machine, wall time also counts the time others ran.
@@ -376,8 +442,19 @@ void BM_Suggest_Hunspell(benchmark::State& state) {
 }
 
 BENCHMARK(BM_CheckWord_Inkwend)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_CheckWord_InkwendWithUserDictionary)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_CheckWord_InkwendWithUserDictionary)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK(BM_CheckWord_InkwendWithUserDictionaryInPass)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 BENCHMARK(BM_CheckWord_Hunspell)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_CheckRandomWords_Inkwend)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_CheckRandomWords_Hunspell)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Suggest_Inkwend)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Suggest_Hunspell)->Unit(benchmark::kMillisecond)->Iterations(1);
 

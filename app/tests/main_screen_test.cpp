@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -400,6 +401,36 @@ class MainScreenTest : public QObject {
     QCOMPARE(d.editor().y(), 35);
     QCOMPARE(d.editor().y() + d.editor().height(), d.page()->height() - 22);
     QCOMPARE(d.child<QFrame>("Bottomline")->y(), d.page()->height() - 20);
+  }
+
+  void entryOfTodayIsLaidOutOnceAtTheWidthItIsShownAt_data() {
+    QTest::addColumn<int>("words");
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("longer than the page") << 2000 << true;
+    QTest::newRow("one line") << 3 << false;
+  }
+  void entryOfTodayIsLaidOutOnceAtTheWidthItIsShownAt() {
+    QFETCH(int, words);
+    QFETCH(bool, scrolls);
+    Diary d;
+    d.writeFile(QDate::currentDate(), "{\\rtf1 " + QByteArray("word ").repeated(words) + "}");
+    // Started again on the diary, the entry of today is read while the window is still hidden.
+    d.window.reset();
+    d.window = std::make_unique<MainScreen>(nullptr, d.fileSystem);
+    const TextLayout& layout = d.editor().Memo().Layout();
+    const int width = layout.LayoutWidth(), lines = layout.TotalLines();
+    QVERIFY(width > 200);
+    d.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d.window.get()));
+    QCoreApplication::processEvents();
+    QCOMPARE(d.editor().verticalScrollBar()->isVisible(), scrolls);
+    QCOMPARE(layout.LayoutWidth(), d.editor().viewport()->width());
+    // A long entry keeps the lines it was read into; a short one is laid out again without the
+    // scroll bar it turned out not to need.
+    if (scrolls) {
+      QCOMPARE(layout.LayoutWidth(), width);
+      QCOMPARE(layout.TotalLines(), lines);
+    }
   }
 
   void closeSavesEntryPreferencesAndPlacement() {

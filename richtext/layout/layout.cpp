@@ -929,7 +929,7 @@ struct TopPlacer {
   int rowTop = 0;
   bool inRow = false;
   void Place(Paragraph* p) { Place(p, layout.BoxesOf(p)); }
-  void Place(const Paragraph* p, std::vector<LineBox>& boxes) {
+  void Place(const Paragraph* p, std::vector<LineBox>& boxes, bool placed_before = false) {
     int top = y;
     if (p->IsTableCell()) {
       if ((p->parFlags & kParContinuesRow) && inRow)
@@ -939,6 +939,11 @@ struct TopPlacer {
       inRow = (p->parFlags & kParMoreCells) != 0;
     } else {
       inRow = false;
+    }
+    // A paragraph not wrapped again that starts where it did keeps the tops it was given.
+    if (placed_before && !boxes.empty() && boxes.front().top == top) {
+      y = std::max(y, boxes.back().top + boxes.back().height);
+      return;
     }
     for (LineBox& box : boxes) {
       box.top = top;
@@ -963,7 +968,21 @@ void TextLayout::UpdateTops(Paragraph* from, bool only_row) {
   }
   Paragraph* p = from;
   placer.Place(p);
-  for (p = p->next; p && (!only_row || ContinuesRow(p)); p = p->next) placer.Place(p);
+  // Below it the boxes are taken in the chain's order as the last walk kept them, without a
+  // lookup for each paragraph, as long as that order still holds.
+  const auto at = extra_.empty() ? index_.find(from) : index_.end();
+  size_t index = at != index_.end() ? at->second + 1 : order_.size();
+  for (p = p->next; p && (!only_row || ContinuesRow(p)); p = p->next, ++index) {
+    if (index >= order_.size() || order_[index].par != p || order_[index].paragraphId != p->Id()) {
+      index = order_.size();
+      placer.Place(p);
+      continue;
+    }
+    std::vector<LineBox>& lines = order_[index].lines;
+    if (lines.size() != static_cast<size_t>(p->LineCount()))
+      lines.resize(static_cast<size_t>(p->LineCount()));
+    placer.Place(p, lines);
+  }
   if (!p) documentHeight_ = placer.y;
 }
 
@@ -976,8 +995,9 @@ bool TextLayout::Reformat() {
     size_t paragraphs = 0;
     for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
       std::vector<LineBox>& boxes = WalkBoxes(paragraphs, p);
-      if (p->layoutDirty & kDirtyWrap) changed |= ReformatParagraphInto(p, boxes, true);
-      placer.Place(p, boxes);
+      const bool wrap = (p->layoutDirty & kDirtyWrap) != 0;
+      if (wrap) changed |= ReformatParagraphInto(p, boxes, true);
+      placer.Place(p, boxes, !wrap);
       ++paragraphs;
     }
     // Boxes of paragraphs freed since the last walk are dropped.

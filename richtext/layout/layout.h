@@ -394,6 +394,11 @@ class TextLayout {
   // chain in order again when the paragraphs changed since the last walk.
   std::vector<LineBox>& WalkBoxes(size_t index, const Paragraph* par);
   void RebuildOrder();
+  // After Reformat: the index of the first paragraph whose lines may reach down to y (0 when
+  // the boxes are not in chain order), and whether the selection begins before that index and
+  // goes on into it.
+  size_t FirstParagraphReaching(int y) const;
+  bool SelectionEnclosesIndex(size_t index) const;
   bool LineHeightOf(const Paragraph* par, int line, LineBox& box) const;
   const CharAttr& EmptyLineRecord(const Paragraph* par, int line) const;
   // ReformatParagraph with the paragraph's boxes at hand (the walk of Reformat has them).

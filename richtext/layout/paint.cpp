@@ -109,8 +109,12 @@ Rect TextLayout::Paint(const PaintContext& context) {
   BeginSelection(context);
   const int origin_x = -context.scrollX;
   const int scroll_y = context.scrollY;
-  size_t index = 0;
-  for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next, ++index) {
+  // The walk starts at the paragraph that reaches the clip, not at the first one, so that a
+  // repaint costs the same in a long entry as in a short one.
+  size_t index = FirstParagraphReaching(clip.top + scroll_y);
+  Paragraph* const first = index == 0 ? doc_.FirstParagraph() : const_cast<Paragraph*>(order_[index].par);
+  selInside_ = SelectionEnclosesIndex(index);
+  for (Paragraph* p = first; p; p = p->next, ++index) {
     if (p == selBeginPar_) selInside_ = true;
     const std::vector<LineBox>& boxes = WalkBoxes(index, p);
     const LineBox& last = boxes.back();

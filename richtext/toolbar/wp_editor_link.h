@@ -72,6 +72,7 @@ inline constexpr uint8_t kRulerTabDecimal = 3;
 struct WPRulerTab {
   int twips = 0;  // 0: free slot
   uint8_t kind = kRulerTabLeft;
+  bool operator==(const WPRulerTab&) const = default;
 };
 
 // The editor's current paragraph format as the ruler shows it.
@@ -98,6 +99,7 @@ struct WPRulerFormat {
                                                 pixelsPerInch / 1440)
                              : 0;
   }
+  bool operator==(const WPRulerFormat&) const = default;
 };
 
 // The six values of a paragraph that the paragraph dialog edits, in twips.

@@ -35,12 +35,16 @@ void WPRuler::SetBevelOuter(GraphicPanel::Bevel bevel) {
   bevelOuter_ = bevel;
   update();
 }
+// The editor tells the ruler its offset and format after every key; it is repainted only
+// when they changed.
 void WPRuler::SetLeftOffset(int pixels) {
+  if (pixels == leftOffset_) return;
   leftOffset_ = pixels;
   update();
 }
 
 void WPRuler::SetFormat(const WPRulerFormat& format) {
+  if (format == format_) return;
   format_ = format;
   update();
 }

@@ -97,6 +97,12 @@ int TextToInt(const QString& text) {
   return ok ? n : 0;  // a size that does not convert counts as 0
 }
 
+// Whether the list shows `size` as its chosen row, as choosing that row would show it.
+bool ShowsSize(const QComboBox& list, int size) {
+  const int at = list.currentIndex();
+  return at >= 0 && list.currentText() == list.itemText(at) && TextToInt(list.itemText(at)) == size;
+}
+
 // Draws the two-T mark of outline fonts: grey at (0,0), black at (3,3), 12 x 12.
 void DrawOutlineMark(QPainter& p, const QPoint& at) {
   QFont f(QStringLiteral("Liberation Serif"));
@@ -881,7 +887,7 @@ void WPToolBar::ShowSelectionHere(WpSelNr kind, const QString& text, int number)
   switch (kind) {
     case kSelFontName:
       if (fontNames_) {
-        int i = fontNames_->findText(text, Qt::MatchFixedString);  // ignoring case
+        const int i = fontNameIndex_.Find(*fontNames_, text);  // ignoring case
         if (i >= 0)
           fontNames_->setCurrentIndex(i);
         else if (!text.isEmpty())
@@ -889,7 +895,8 @@ void WPToolBar::ShowSelectionHere(WpSelNr kind, const QString& text, int number)
       }
       break;
     case kSelFontSize:
-      if (fontSizes_ && number > 6) {
+      // Most keys leave the size as it was: then the list is not searched.
+      if (fontSizes_ && number > 6 && !ShowsSize(*fontSizes_, number)) {
         for (int i = 0; i < fontSizes_->count(); ++i)
           if (TextToInt(fontSizes_->itemText(i)) == number) {
             fontSizes_->setCurrentIndex(i);

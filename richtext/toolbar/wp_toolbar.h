@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "controls/graphic_panel.h"
+#include "richtext/toolbar/font_name_index.h"
 #include "richtext/toolbar/wp_editor_link.h"
 
 class QButtonGroup;
@@ -279,6 +280,7 @@ class WPToolBar : public WPCustomToolPanel {
   std::vector<ExtraIcon> addedIcons_;
 
   WPTBCombo* fontNames_ = nullptr;
+  FontNameIndex fontNameIndex_;  // rows of fontNames_ by name
   WPTBCombo* fontSizes_ = nullptr;
   WPTBCombo* textColors_ = nullptr;
   WPTBCombo* backColors_ = nullptr;

@@ -527,9 +527,13 @@ void WPRichText::paintEvent(QPaintEvent* e) {
   context.caret = doc_->caret.par ? doc_->caret : TextCursor{doc_->Document().FirstParagraph(), 0, 0};
   context.caretColor = QColor(color_).lightness() < 128 ? 0xFFFFFF : 0x000000;
   Paragraph* from = fastPar_;
-  const bool fast = from && !fullUpdatePending_ && from == doc_->LastTypedParagraph() &&
-                    !lastPaintSelection_ && !doc_->HasSelection() &&
-                    context.clip.top >= doc_->Layout().Box(from, 0).top - doc_->scrollY;
+  bool fast = from && !fullUpdatePending_ && from == doc_->LastTypedParagraph() && !lastPaintSelection_ &&
+              !doc_->HasSelection() && context.clip.top >= doc_->Layout().Box(from, 0).top - doc_->scrollY;
+  // A blink of the caret lays nothing out: its line is painted as it stands.
+  if (!fast && CaretOnlyRepaint(r)) {
+    fast = true;
+    from = doc_->caret.par;
+  }
   fastPar_ = nullptr;
   fullUpdatePending_ = false;
   Rect caret;

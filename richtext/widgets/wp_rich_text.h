@@ -220,6 +220,8 @@ class WPRichText : public QAbstractScrollArea {
   void RepaintDirty();
   void RepaintCaret();
   void BlinkCaret();
+  // Whether a repaint of `rect` only shows the caret on or off on its laid-out line.
+  bool CaretOnlyRepaint(const QRect& rect) const;
   void ReportEditState();
   void TypeText(const QString& text);
   QMimeData* SelectionMimeData();

@@ -19,6 +19,7 @@
 #include "spell/engine/suggest_rules.h"
 #include "spell/engine/typing_cost.h"
 #include "spell/engine/user_dictionary_edit.h"
+#include "spell/engine/user_dictionary_snapshot.h"
 #include "spell/engine/user_dictionary_writer.h"
 #include "spell/engine/windows1252.h"
 
@@ -165,11 +166,8 @@ struct LexivSpell::Dictionary {
   std::array<uint64_t, kAlphabetSize> twoLetterWords{};
   std::vector<uint16_t> secondChildren;
 
-  // User dictionaries: nodes 1, 2, ... (firstNodes of them) as read with the header at the
-  // start of the current check or suggestion; 0 outside of one.
-  static constexpr uint32_t kFirstPieceNodes = 32;
-  uint8_t firstPiece[kFirstPieceNodes * kNodeSize];
-  uint32_t firstNodes = 0;
+  // User dictionaries: the file as read when it last changed.
+  UserDictionarySnapshot snapshot;
 
   bool is_user() const { return kind == Kind::User; }
 
@@ -244,18 +242,6 @@ struct LexivSpell::Dictionary {
     }
   }
 
-  // Reads up to `count` nodes of a user dictionary, from node `first` on, into `bytes`; the
-  // number of whole nodes the file held.
-  uint32_t ReadUserNodes(uint32_t first, uint32_t count, uint8_t* bytes) {
-    if (first == 0 || first > kMaxNodeIndex) return 0;
-    count = std::min(count, kMaxNodeIndex - first + 1);
-    ssize_t got;
-    do {
-      got = pread(file->fd, bytes, size_t{count} * kNodeSize, base + int64_t{kNodeSize} * first);
-    } while (got < 0 && errno == EINTR);
-    return got > 0 ? static_cast<uint32_t>(got) / kNodeSize : 0;
-  }
-
   bool ReadNode(uint32_t n, Node& node) {
     if (n == 0 || n > kMaxNodeIndex) return false;
     if (!is_user()) {
@@ -263,9 +249,8 @@ struct LexivSpell::Dictionary {
       node = ParseNode(CachedBlock(n) + size_t{kNodeSize} * (n & (kBlockNodes - 1)));
       return true;
     }
-    uint8_t b[kNodeSize];
-    if (!ReadAt(file->fd, b, kNodeSize, base + int64_t{kNodeSize} * n)) return false;
-    node = ParseNode(b);
+    if (n > snapshot.LastNode()) return false;
+    node = ParseNode(snapshot.Nodes() + size_t{kNodeSize} * n);
     return true;
   }
 };
@@ -326,6 +311,9 @@ std::unique_ptr<LexivSpell::Dictionary> ReadMainDictionary(const std::shared_ptr
   // A node that ends every run after the last real one: a scan reaching it stops there as it
   // would at the end of the node area, whatever letter it looks for (no child, no word end).
   SerializeNode(Node{kNoChild, kLastInRun}, dict->nodes.data() + size_t{kNodeSize} * (dict->lastNode + 1));
+  // A main dictionary from here on (the caller tells first from further ones), so that the
+  // scan reads the node area just read instead of the file a node at a time.
+  dict->kind = LexivSpell::Dictionary::Kind::FurtherMain;
   dict->ScanFirstLevels();
   return dict;
 }
@@ -511,62 +499,52 @@ void LexivSpell::OpenMainIfNeeded() {
   if (!mainOpen_) OpenDictionary(dictionaryName_);
 }
 
-void LexivSpell::RefreshUserHeaders(bool with_first_nodes) {
-  if (userDictionaries_ == 0) return;
-  for (auto& dict : chain_) {
-    if (!dict->is_user()) continue;
-    dict->firstNodes = 0;
-    if (!with_first_nodes) {
-      ReadHeader(dict->file->fd, dict->headerOffset, dict->header);
-      continue;
-    }
-    // Node 1 follows the header directly: one read brings both.
-    uint8_t bytes[kHeaderSize + sizeof dict->firstPiece];
-    ssize_t got;
-    do {
-      got = pread(dict->file->fd, bytes, sizeof bytes, dict->headerOffset);
-    } while (got < 0 && errno == EINTR);
-    if (got < kHeaderSize) continue;
-    dict->header = ParseHeader(bytes);
-    dict->firstNodes = static_cast<uint32_t>(got - kHeaderSize) / kNodeSize;
-    std::memcpy(dict->firstPiece, bytes + kHeaderSize, size_t{dict->firstNodes} * kNodeSize);
-  }
+void LexivSpell::RefreshUserHeaders() {
+  for (auto& dict : chain_)
+    if (dict->is_user()) ReadHeader(dict->file->fd, dict->headerOffset, dict->header);
 }
 
-bool LexivSpell::CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length) {
-  // Nodes are read from the file afresh for every operation, a piece of a run at a time: one
-  // read call per piece instead of one per node. The first piece of the first run came with the
-  // header, read at the start of this operation.
-  constexpr uint32_t kPiece = Dictionary::kFirstPieceNodes;
-  uint8_t piece[kPiece * kNodeSize];
+void LexivSpell::RefreshUserDictionaries() {
+  if (userDictionaries_ == 0 || (passes_ > 0 && userLooked_)) return;
+  for (auto& dict : chain_) {
+    if (!dict->is_user()) continue;
+    dict->snapshot.Refresh(dict->file->fd, dict->headerOffset);
+    if (dict->snapshot.HasHeader()) dict->header = dict->snapshot.Header();
+  }
+  userLooked_ = passes_ > 0;
+}
+
+void LexivSpell::ForgetUserDictionaries() {
+  for (auto& dict : chain_)
+    if (dict->is_user()) dict->snapshot.Forget();
+  userLooked_ = false;
+}
+
+LexivSpell::Pass::Pass(LexivSpell& spell) : spell_(spell) { ++spell_.passes_; }
+
+LexivSpell::Pass::~Pass() {
+  if (--spell_.passes_ == 0) spell_.userLooked_ = false;
+}
+
+bool LexivSpell::CheckInUserDictionary(const Dictionary& dict, const uint8_t* word, size_t length) {
+  const uint8_t* const nodes = dict.snapshot.Nodes();
+  const uint32_t last_node = dict.snapshot.LastNode();
   uint32_t run = 1;
   const size_t last = length - 1;
   for (size_t d = 0;; ++d) {
     const uint8_t code = LetterCode(word[d]);
     uint32_t next = 0;
-    bool run_over = false;
-    for (uint32_t n = run; !run_over && next == 0;) {
-      const bool first_piece = n == 1 && dict.firstNodes > 0;
-      if (first_piece) std::memcpy(piece, dict.firstPiece, size_t{dict.firstNodes} * kNodeSize);
-      const uint32_t got = first_piece ? dict.firstNodes : dict.ReadUserNodes(n, kPiece, piece);
-      if (got == 0) break;  // past the end of the file
-      for (uint32_t k = 0; k < got; ++k) {
-        const Node node = ParseNode(piece + size_t{kNodeSize} * k);
-        if (node.code() == code) {
-          if (d == last) {
-            if (node.ends_word()) return true;
-          } else if (node.has_child()) {
-            next = node.child;  // the first match with a child decides; no backtracking
-            break;
-          }
-        }
-        if (node.last_in_run()) {
-          run_over = true;
+    for (uint32_t n = run; n <= last_node; ++n) {
+      const Node node = ParseNode(nodes + size_t{kNodeSize} * n);
+      if (node.code() == code) {
+        if (d == last) {
+          if (node.ends_word()) return true;
+        } else if (node.has_child()) {
+          next = node.child;  // the first match with a child decides; no backtracking
           break;
         }
       }
-      if (got < kPiece) break;  // the file ends within this piece
-      n += got;
+      if (node.last_in_run()) break;
     }
     if (d == last || next == 0) return false;
     run = next;
@@ -650,7 +628,7 @@ bool LexivSpell::CheckInChain(std::string_view word) {
 
 bool LexivSpell::CheckWord(std::string_view word) {
   OpenMainIfNeeded();
-  RefreshUserHeaders(true);
+  RefreshUserDictionaries();
   return CheckInChain(word);
 }
 
@@ -669,7 +647,9 @@ Status LexivSpell::AddWord(const std::string& word, int16_t number) {
     return Status::Error(StatusCode::NotFound,
                          "No user dictionary is open with the number " + std::to_string(number) + ".");
   FileLock lock(dict->file->fd);
-  RefreshUserHeaders(false);
+  // Under the lock the headers are read as they are now, whatever was seen before.
+  RefreshUserHeaders();
+  ForgetUserDictionaries();
   const DictionaryHeader& h = dict->header;
   if (word.empty()) return Status::Error(StatusCode::Refused, "There is no word to add.");
   if (word.size() > kMaxWordLength)
@@ -789,7 +769,7 @@ void Walk(LexivSpell::Dictionary& dict, uint32_t run, SuggestSearch& search);
 
 const std::vector<std::string>& LexivSpell::Suggest(const std::string& word) {
   OpenMainIfNeeded();
-  RefreshUserHeaders(true);
+  RefreshUserDictionaries();
   suggestions_.clear();
   const std::string typed = word.substr(0, kMaxWordLength);
   const std::string upper = UpperCase(typed);

@@ -3,9 +3,10 @@
 // dictionaries and proposes replacements for misspelt words. Words cross this interface as
 // single-byte Windows-1252 text; spell/engine/windows1252.h converts from and to UTF-8.
 //
-// A main dictionary file is read-only and read through a small cache. A user dictionary is read
-// from its file afresh for every operation, header first, so that several running copies of the
-// program may share one user dictionary file; an addition changes it in place under a lock.
+// A main dictionary file is read-only and read through a small cache. Several running copies of
+// the program may share one user dictionary file, so before an operation its size and times are
+// looked at and it is read again when they changed; an addition changes it in place under a
+// lock. Within a Pass (a walk over many words) it is looked at once, at the first operation.
 //
 // Failures come back as a Status (base/status.h) with a message for the user.
 #include <cstdint>
@@ -68,6 +69,19 @@ class LexivSpell {
   // Closes every open dictionary.
   void CloseDictionaries();
 
+  // While one is alive, the user dictionaries are looked at by the first operation only; what
+  // another program adds meanwhile is seen by the next pass. Passes may nest.
+  class Pass {
+   public:
+    explicit Pass(LexivSpell& spell);
+    ~Pass();
+    Pass(const Pass&) = delete;
+    Pass& operator=(const Pass&) = delete;
+
+   private:
+    LexivSpell& spell_;
+  };
+
   // Node reads the phonetic walk of the last Suggest made; a damaged dictionary is cut short at
   // kSuggestNodeBudget. (The search for words a few typing slips away has a budget of its own.)
   uint64_t LastSuggestNodeReads() const { return lastSuggestReads_; }
@@ -79,13 +93,16 @@ class LexivSpell {
   void OpenMainIfNeeded();
   // Where lookups go after their first two letters, over every main dictionary of the chain.
   void IndexMainDictionaries();
-  // Reads every user dictionary's header again; for a check or a suggestion also the first
-  // nodes that follow it, in the same read.
-  void RefreshUserHeaders(bool with_first_nodes);
+  // Reads every user dictionary's header again.
+  void RefreshUserHeaders();
+  // Brings the user dictionaries up to date with their files (once per pass within one).
+  void RefreshUserDictionaries();
+  // Makes the next operation read the user dictionaries again.
+  void ForgetUserDictionaries();
   bool CheckInChain(std::string_view word);                          // either letter case
   bool CheckInMainDictionaries(const uint8_t* word, size_t length);  // length >= 2
   static bool CheckInMainDictionary(Dictionary& dict, uint32_t run, const uint8_t* word, size_t length);
-  static bool CheckInUserDictionary(Dictionary& dict, const uint8_t* word, size_t length);
+  static bool CheckInUserDictionary(const Dictionary& dict, const uint8_t* word, size_t length);
   Dictionary* FindUserDictionary(int16_t number) const;
   Status AddToUserDictionary(Dictionary& dict, const std::string& upper);
   Result<int16_t> AppendUserDictionary(int fd, const std::string& path, int64_t header_offset);
@@ -103,6 +120,8 @@ class LexivSpell {
   spell::UserDictionaryWriter* writer_;
   std::vector<std::string> suggestions_;
   uint64_t lastSuggestReads_ = 0;
+  int passes_ = 0;           // Pass objects alive
+  bool userLooked_ = false;  // the user dictionaries were looked at in the current pass
 };
 
 }  // namespace inkwend

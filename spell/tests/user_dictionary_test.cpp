@@ -226,6 +226,40 @@ TEST_F(UserDictionaryTest, TwoEnginesShareOneFile) {
   EXPECT_EQ(Raw().header.wordCount, 3);
 }
 
+TEST_F(UserDictionaryTest, APassLooksAtTheFileOnceAndTheNextPassSeesAdditions) {
+  LexivSpell other;
+  other.SetDictionaryName(dir_.File("no-main.dct"));
+  const int16_t other_number = other.OpenUserDictionary(path_).Value();
+  {
+    const LexivSpell::Pass pass(spell_);
+    EXPECT_FALSE(spell_.CheckWord("zebra"));
+    ASSERT_TRUE(other.AddWord("zebra", other_number).IsOk());
+    EXPECT_FALSE(spell_.CheckWord("zebra"));  // the pass keeps what it saw first
+    {
+      const LexivSpell::Pass inner(spell_);
+      EXPECT_FALSE(spell_.CheckWord("zebra"));
+    }
+    // The engine's own addition is seen at once, and so is what the other one added before.
+    ASSERT_TRUE(spell_.AddWord("zebu", number_).IsOk());
+    EXPECT_TRUE(spell_.CheckWord("zebu"));
+    EXPECT_TRUE(spell_.CheckWord("zebra"));
+    ASSERT_TRUE(other.AddWord("zed", other_number).IsOk());
+    EXPECT_FALSE(spell_.CheckWord("zed"));
+  }
+  EXPECT_TRUE(spell_.CheckWord("zed"));
+}
+
+TEST_F(UserDictionaryTest, AFileCutShortOrGrownIsReadAgain) {
+  ASSERT_TRUE(spell_.AddWord("zebra", number_).IsOk());
+  EXPECT_TRUE(spell_.CheckWord("zebra"));
+  const std::string whole = ReadBytes(path_);
+  // Cut inside the header: no node is left to find a word in.
+  WriteBytes(path_, whole.substr(0, whole.find('\x1a') + 5));
+  EXPECT_FALSE(spell_.CheckWord("zebra"));
+  WriteBytes(path_, whole);
+  EXPECT_TRUE(spell_.CheckWord("zebra"));
+}
+
 TEST(UserDictionary, OpenAndCreateResults) {
   ScratchDir dir;
   LexivSpell spell;

@@ -161,6 +161,7 @@ void SpellCheckDialog::ShowSuggestions(const QString& word) {
 }
 
 void SpellCheckDialog::CheckNextWord() {
+  const LexivSpell::Pass pass(lexivSpell1_);  // one walk looks at the user dictionary once
   wordList_->clear();
   QString word;
   for (;;) {

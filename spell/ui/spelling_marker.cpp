@@ -53,6 +53,9 @@ bool InDocument(const WPRichText& editor, const Paragraph* par) {
 SpellingMarker::SpellingMarker(WPRichText& editor, const QString& main_dictionary,
                                const QString& user_dictionary)
     : editor_(editor), userDictionary_(user_dictionary) {
+  passEnd_.setSingleShot(true);
+  passEnd_.setInterval(0);
+  QObject::connect(&passEnd_, &QTimer::timeout, [this] { pass_.reset(); });
   // Named first, so that the engine's retries look in the same place.
   speller_.SetDictionaryName(main_dictionary.toStdString());
   (void)speller_.OpenDictionary(main_dictionary.toStdString());  // without it: the user's words only
@@ -163,6 +166,10 @@ bool SpellingMarker::CheckPiece(std::u32string_view piece) {
   if (piece.size() <= 1 || ignored_.contains(piece)) return true;
   if (const auto it = verdicts_.find(piece); it != verdicts_.end()) return it->second;
   std::string text;
+  if (!pass_) {
+    pass_.emplace(speller_);
+    passEnd_.start();
+  }
   const bool ok = !SpellerText(piece, text) || speller_.CheckWord(text);
   if (verdicts_.size() >= kMaxVerdicts) verdicts_.clear();
   verdicts_.emplace(std::u32string(piece), ok);

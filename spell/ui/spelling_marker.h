@@ -10,9 +10,11 @@
 //   SpellingMarker marker(editor, main_dictionary_path, user_dictionary_path);
 //   marker.SetEnabled(preferences.markSpelling);
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -71,6 +73,10 @@ class SpellingMarker {
   WPRichText& editor_;
   QString userDictionary_;
   LexivSpell speller_;
+  // The words checked before control returns to the message loop (one layout pass) look at the
+  // user dictionary once; the timer ends the pass from the loop.
+  std::optional<LexivSpell::Pass> pass_;
+  QTimer passEnd_;
   int16_t userNumber_ = -1;
   bool enabled_ = false;
   VerdictMap verdicts_;

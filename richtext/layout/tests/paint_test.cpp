@@ -211,6 +211,57 @@ TEST_F(PaintTest, FlaggedWordsGetARedMarkAndBordersFollowTheBorderBytes) {
   EXPECT_EQ(canvas_.Of("line")[0].from.y, 0);
 }
 
+TEST_F(PaintTest, AClipFarDownPaintsItsLinesWithTheSelectionThatSpansThem) {
+  // 300 one-line paragraphs, a selection from the 10th into the 250th, and a two-line cell of a
+  // row whose short second cell starts at the same height.
+  Paragraph* p = doc_.FirstParagraph();
+  std::vector<Paragraph*> pars;
+  for (int i = 0; i < 300; ++i) {
+    if (i > 0) p = doc_.NewParagraph(p);
+    const std::u32string text = i == 200   ? U"q\nr"
+                                : i == 201 ? U"s"
+                                           : U"p" + std::u32string(1, U'a' + i % 26);
+    doc_.AppendText(p, text, doc_.defaultAttr);
+    pars.push_back(p);
+  }
+  pars[200]->parFlags = kParTableCell | kParMoreCells;
+  pars[201]->parFlags = kParTableCell | kParContinuesRow;
+  pars[201]->cellStart = 127;
+  for (Paragraph* cell : {pars[200], pars[201]}) {
+    cell->cellWidth = 127;
+    cell->MarkDirty();
+  }
+  layout_.Reformat();
+  selStart_ = {pars[9], 0, 0};
+  selEnd_ = {pars[249], 0, 1};
+  struct Case {
+    int first;  // paragraph at the top of the view
+    int y;      // clip's top in the view
+    std::vector<std::u32string> texts;
+  };
+  const int row_top = layout_.Box(pars[200], 0).top;
+  const Case cases[] = {
+      {100, 0, {U"pw", U"px"}},
+      // The clip meets the first cell's second line, below the second cell, and what follows.
+      {200, 20, {U"r", U"pu"}},
+  };
+  for (const Case& c : cases) {
+    canvas_.ops.clear();
+    const int scroll_y = c.first == 200 ? row_top : layout_.Box(pars[static_cast<size_t>(c.first)], 0).top;
+    PaintContext context(canvas_, {0, c.y, 90, c.y + 30});
+    context.scrollY = scroll_y;
+    context.selStart = selStart_;
+    context.selEnd = selEnd_;
+    layout_.Paint(context);
+    std::vector<std::u32string> texts;
+    for (const Op& t : canvas_.Of("text")) {
+      texts.push_back(t.text);
+      EXPECT_EQ(t.color, layout_.highlightTextColor) << c.first;
+    }
+    EXPECT_EQ(texts, c.texts) << c.first;
+  }
+}
+
 TEST_F(PaintTest, BoxedCellsOfARowShareTheRowsHeight) {
   // Two boxed cells side by side, the second two lines high: the first cell's box reaches down
   // to the row's end too.
