@@ -483,8 +483,9 @@ void TextLayout::PaintBorders(Canvas& canvas, Paragraph* par, int line, int orig
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   } else {
     // The box stands on the paragraph's indents, as on the right; the text keeps the distance
-    // inside it because LeftIndentPixels adds it.
-    left_x = origin_x + PxX(par->leftIndent);
+    // inside it because LeftIndentPixels adds it. A first line hanging out to the left of the
+    // others takes the box with it, so that the box encloses the whole paragraph.
+    left_x = origin_x + PxX(std::min(par->leftIndent, par->firstIndent));
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   }
   const int y0 = top;
