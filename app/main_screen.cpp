@@ -161,7 +161,7 @@ void MainScreen::CreateControls() {
   entryEditor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   entryEditor_->SetWordWrap(true);
   entryEditor_->onChange = [this](WPRichText&) { WPRichText1Change(); };
-  entryEditor_->onBeforePasteEvent = [](WPRichText& editor) {
+  entryEditor_->onBeforePasteEvent = [](WPRichText& editor, const WPRTFText&) {
     editor.Changed();
     return true;
   };

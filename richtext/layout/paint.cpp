@@ -105,7 +105,7 @@ Rect TextLayout::Paint(const PaintContext& context) {
   hitObjects_.clear();
   Canvas& canvas = context.canvas;
   const Rect& clip = context.clip;
-  canvas.FillRect(clip, backgroundColor);
+  if (context.fillBackground) canvas.FillRect(clip, backgroundColor);
   BeginSelection(context);
   const int origin_x = -context.scrollX;
   const int scroll_y = context.scrollY;
@@ -142,7 +142,7 @@ Rect TextLayout::PaintCaret(const PaintContext& context) {
 Rect TextLayout::PaintFromParagraph(const PaintContext& context, Paragraph* from) {
   Canvas& canvas = context.canvas;
   const Rect& clip = context.clip;
-  canvas.FillRect(clip, backgroundColor);
+  if (context.fillBackground) canvas.FillRect(clip, backgroundColor);
   selBeginPar_ = selEndPar_ = nullptr;
   selInside_ = false;
   bool done = false;
@@ -373,7 +373,7 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
     }
   }
   if (par->HasBorder()) PaintBorders(canvas, par, line, origin_x, top);
-  if (!printing_ && line == 0 && (par->parFlags & kParPageBreak) && par->prev)
+  if (showPageBreak && !printing_ && line == 0 && (par->parFlags & kParPageBreak) && par->prev)
     PaintPageBreakMark(canvas, origin_x, top);
 
   SelectionFor(par, lp.selFrom, lp.selTo);
@@ -523,7 +523,9 @@ void TextLayout::PaintObject(Canvas& canvas, DocObject* object, const Rect& rect
         drawn = true;
       }
     } else if (object->graphic.control) {
-      drawn = true;  // the editor places controls itself
+      // On screen the control itself stands there (a printed page leaves its place empty).
+      if (!printing_) object->graphic.control->Place(rect.left, rect.top, rect.Width(), rect.Height());
+      drawn = true;
     }
   } catch (const std::exception&) {
     // A graphic that cannot be drawn is dropped, so it fails only once.
