@@ -23,6 +23,7 @@
 #include "app/print_dialogs.h"
 #include "app/prompter.h"
 #include "app/speed_button_glyphs.h"
+#include "app/start_show_state.h"
 #include "app/toolbar_keys.h"
 #include "app/window_placement.h"
 #include "controls/graphic_panel.h"
@@ -161,7 +162,7 @@ void MainScreen::CreateControls() {
   entryEditor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   entryEditor_->SetWordWrap(true);
   entryEditor_->onChange = [this](WPRichText&) { WPRichText1Change(); };
-  entryEditor_->onBeforePasteEvent = [](WPRichText& editor) {
+  entryEditor_->onBeforePasteEvent = [](WPRichText& editor, const WPRTFText&) {
     editor.Changed();
     return true;
   };
@@ -349,12 +350,9 @@ bool MainScreen::event(QEvent* e) {
 void MainScreen::FormActivate() {
   firstActivation = false;
   if (!isVisible()) show();
-  ShowPaletteAsSaved();
   SetButtons();
-  if (!isMinimized()) {
-    raise();
-    activateWindow();
-  }
+  ApplyStartShowState();
+  ShowPaletteAsSaved();
   SetButtons();
   SavePreferences();
   if (!keyHookInstalled_) {
@@ -363,6 +361,22 @@ void MainScreen::FormActivate() {
   }
   entryEditor_->setFocus();
   OfferRecovery();
+}
+
+void MainScreen::ApplyStartShowState() {
+  switch (CurrentStartShowState()) {
+    case StartShowState::Minimized:
+      showMinimized();
+      return;
+    case StartShowState::Maximized:
+      showMaximized();
+      break;
+    case StartShowState::Normal:
+      if (isMinimized()) return;  // minimised by the desktop before it was ever active
+      break;
+  }
+  raise();
+  activateWindow();
 }
 
 void MainScreen::resizeEvent(QResizeEvent* e) {

@@ -206,6 +206,8 @@ class MainScreen : public QMainWindow {
   void UpdateSpellCheckShortcut(bool save_visible);
   void FormCreate();
   void FormActivate();
+  // The window's state as the start command asks: minimised, maximised or in front.
+  void ApplyStartShowState();
   void WPRichText1Change();
   void GoToDate(QDate date);
   // Goes to the day the session named; a refused day (beyond the diary's years) changes nothing.

@@ -114,15 +114,13 @@ void MainScreen::WordWrapClick() {
 
 void MainScreen::InsertPageBreak() {
   if (entryEditor_->ReadOnly()) return;
-  EditController& doc = entryEditor_->Memo();
-  // At the start of a paragraph the page-break key toggles that paragraph's break; one that
-  // already breaks keeps it.
-  const ParPos at = doc.CaretPos();
-  if (at.offset == 0 && at.par && (at.par->parFlags & kParPageBreak)) return;
-  doc.BeginUndoGroup();  // one step, also when it replaces a selection
-  doc.SetCurrentAttr(entryEditor_->GetCurrentAttr());
-  doc.InputChar(kKeyPageBreak, true);
-  doc.EndUndoGroup();
+  // A new empty paragraph after the caret's one, breaking the page before it and written in the
+  // attribute at the caret; the text around the caret stays whole. An empty entry's only
+  // paragraph is taken for it and starts no page (nothing stands before it).
+  ParagraphDescription page_break;
+  page_break.charAttr = entryEditor_->GetCurrentAttr();
+  page_break.pageBreak = true;
+  entryEditor_->AppendParagraph(page_break);
   entryEditor_->Changed();
   entryEditor_->Reformat();
 }

@@ -33,6 +33,7 @@ void MainScreen::CreateMenu() {
   item(file, QStringLiteral("Print"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
     PrintNowClick();
   })->setObjectName(QStringLiteral("PrintNow"));
+  file->addSeparator();
   item(file, QStringLiteral("Export to RTF (Rich Text Format)"), {}, [this] {
     Export1Click();
   })->setObjectName(QStringLiteral("Export1"));

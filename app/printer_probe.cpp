@@ -1,25 +1,34 @@
 #include "app/printer_probe.h"
 
 #include <QPrinterInfo>
-#include <QStringList>
+#include <optional>
 
 namespace inkwend {
 namespace {
 
-bool ProbePrinters() {
+std::optional<bool>& ProbeAnswer() {
+  static std::optional<bool> answer;
+  return answer;
+}
+
+}  // namespace
+
+bool HidesPrinters(const std::function<QStringList()>& list_printers) {
   try {
-    const QStringList names = QPrinterInfo::availablePrinterNames();
+    const QStringList names = list_printers();
     return names.size() == 1 && names.front().contains(QStringLiteral("Rendering"), Qt::CaseSensitive);
   } catch (...) {
     return false;
   }
 }
 
-}  // namespace
+void ProbePrinters() {
+  if (!ProbeAnswer()) ProbeAnswer() = HidesPrinters([] { return QPrinterInfo::availablePrinterNames(); });
+}
 
 bool PrintersHidden() {
-  static const bool kHidden = ProbePrinters();
-  return kHidden;
+  ProbePrinters();
+  return *ProbeAnswer();
 }
 
 }  // namespace inkwend

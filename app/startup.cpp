@@ -7,8 +7,10 @@
 #include "app/first_paint_probe.h"
 #include "app/main_screen.h"
 #include "app/opening_dialogs.h"
+#include "app/printer_probe.h"
 #include "app/prompter.h"
 #include "app/single_instance.h"
+#include "app/start_show_state.h"
 #include "operations/password/password_change.h"
 #include "platform/program_directory.h"
 #include "platform/termination_signals.h"
@@ -16,6 +18,8 @@
 
 namespace inkwend {
 namespace {
+
+constexpr int kPrinterProbeDelayMs = 1000;
 
 // A password change a kill or a power cut interrupted is finished or undone before anything
 // reads the diary, so that every entry reads with the password KW.INI holds. False when that
@@ -45,6 +49,7 @@ StartResult PrepareStart(const QStringList& arguments) {
                    QMessageBox::Critical);
     return StartResult::NoProgramDirectory;
   }
+  SetStartShowState(StartShowStateFromArguments(arguments));
   if (IsAlreadyRunning(ProgramDirectory())) {
     ShowInformation(QStringLiteral("Inkwend! is already running"));
     return StartResult::AlreadyRunning;
@@ -79,6 +84,10 @@ int RunInkwend(int argc, char** argv) {
     return 1;
   }
   window.show();
+  // A system whose only printer is a rendering pseudo-printer counts as having none. Asking
+  // loads the printing system's back end, a noticeable part of the start-up time, so it is
+  // asked once the window stands; printing before then asks at once.
+  QTimer::singleShot(kPrinterProbeDelayMs, &window, [] { ProbePrinters(); });
   // A logout, a shutdown, `kill` or Ctrl+C in the terminal ends the program without asking: the
   // text is saved first, and what cannot be saved stays in its recovery copy.
   const TerminationSignals termination(

@@ -6,7 +6,7 @@ namespace inkwend {
 
 enum class StartResult { Run, NoProgramDirectory, AlreadyRunning, PasswordRefused, PasswordChangeUnfinished };
 
-// Everything before the main window: program directory, printer probe, single instance,
+// Everything before the main window: program directory, start state, single instance,
 // an interrupted password change finished or undone, leftovers of interrupted saves, opening password. Shows
 // the messages itself.
 StartResult PrepareStart(const QStringList& arguments);

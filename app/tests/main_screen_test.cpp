@@ -709,6 +709,31 @@ class MainScreenTest : public QObject {
     QVERIFY(second->parFlags & kParPageBreak);
   }
 
+  void pageBreakAddsAnEmptyParagraphAfterTheCaretsOne() {
+    Diary d;
+    // In an empty entry the one paragraph is taken and starts no page.
+    d.click(d.speedButton("DocPageBreakButton"));
+    QVERIFY(d.modified());
+    QCOMPARE(d.text(), QString());
+    QVERIFY(!(d.editor().Memo().Document().FirstParagraph()->parFlags & kParPageBreak));
+
+    // With the caret inside a word, the paragraph stays whole and the break follows it.
+    d.type("first day");
+    QTest::keyClick(&d.editor(), Qt::Key_Return);
+    d.type("last");
+    d.editor().SetCaretPosition(3);
+    d.click(d.speedButton("DocPageBreakButton"));
+    QCOMPARE(d.text(), QString("first day\n\nlast"));
+    Paragraph* added = d.editor().Memo().Document().FirstParagraph()->next;
+    QVERIFY(added->parFlags & kParPageBreak);
+    QCOMPARE(d.editor().Memo().CaretPos().par, added);
+    QCOMPARE(d.editor().GetCaretPosition(), 10);
+    // It writes in the font found at the caret.
+    const CharAttr& at_caret = d.editor().Memo().Document().FirstParagraph()->Attrs().front();
+    QCOMPARE(added->endAttr.fontIndex, at_caret.fontIndex);
+    QCOMPARE(added->endAttr.pointSize, at_caret.pointSize);
+  }
+
   void menuBarItems() {
     Diary d;
     // Caption, shortcut and separators ("-") of each menu, as far as their features exist.
@@ -723,7 +748,7 @@ class MainScreenTest : public QObject {
       return out;
     };
     QCOMPARE(listing("FileMenu"),
-             QStringList({"Select or Change Password", "-", "Print Setup", "Print | Ctrl+P",
+             QStringList({"Select or Change Password", "-", "Print Setup", "Print | Ctrl+P", "-",
                           "Export to RTF (Rich Text Format)", "-", "E&xit"}));
     QCOMPARE(listing("EditMenu"), QStringList({"&Undo | Ctrl+Z",
                                                "&Redo | Ctrl+Y",

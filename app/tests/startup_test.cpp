@@ -7,10 +7,13 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <stdexcept>
 
 #include "app/main_screen.h"
 #include "app/opening_dialogs.h"
+#include "app/printer_probe.h"
 #include "app/single_instance.h"
+#include "app/start_show_state.h"
 #include "app/tests/scripted_prompter.h"
 #include "platform/program_directory.h"
 #include "store/cipher.h"
@@ -314,6 +317,55 @@ class StartupTest : public QObject {
     const IniFile ini(ReadSettings(dir.path()).toStdString());
     QCOMPARE(ini.ReadInteger("TMainScreen_Placement", "Left", 0), 1);
     QCOMPARE(ini.ReadInteger("TMainScreen_Placement", "Right", 0), 501);
+  }
+
+  void startCommandChoosesTheWindowsState_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<bool>("minimized");
+    QTest::addColumn<bool>("maximized");
+    QTest::newRow("plain") << QString() << false << false;
+    QTest::newRow("minimised") << "--minimized" << true << false;
+    QTest::newRow("maximised") << "--maximized" << false << true;
+  }
+  void startCommandChoosesTheWindowsState() {
+    QFETCH(QString, option);
+    QFETCH(bool, minimized);
+    QFETCH(bool, maximized);
+    QTemporaryDir dir;
+    ReleaseAtEnd release;
+    WriteSettings(dir.path(), "[Opening Screen]\r\nshow=0\r\n");
+    ScriptedPrompter prompter;
+    QStringList command{"inkwend", "--data-dir", dir.path()};
+    if (!option.isEmpty()) command << option;
+    QCOMPARE(PrepareStart(command), StartResult::Run);
+    MainScreen window;
+    window.show();
+    // The first activation takes the state from the command.
+    QTRY_VERIFY(!window.firstActivation);
+    QTRY_COMPARE(window.isMinimized(), minimized);
+    QTRY_COMPARE(window.isMaximized(), maximized);
+    QVERIFY(window.isVisible());
+    SetStartShowState(StartShowState::Normal);
+  }
+
+  void startStateOptions() {
+    QCOMPARE(StartShowStateFromArguments({"inkwend"}), StartShowState::Normal);
+    QCOMPARE(StartShowStateFromArguments({"inkwend", "--minimised"}), StartShowState::Minimized);
+    QCOMPARE(StartShowStateFromArguments({"inkwend", "--iconic", "--maximised"}), StartShowState::Maximized);
+    // A diary folder's name is not an option, even when it reads like one.
+    QCOMPARE(StartShowStateFromArguments({"inkwend", "--data-dir", "--minimized"}), StartShowState::Normal);
+  }
+
+  void renderingPseudoPrinterAloneCountsAsNoPrinter() {
+    struct Case {
+      QStringList printers;
+      bool hidden;
+    };
+    for (const Case& c : {Case{{}, false}, Case{{"Rendering"}, true}, Case{{"PDF Rendering Service"}, true},
+                          Case{{"rendering"}, false}, Case{{"Rendering", "Office"}, false}})
+      QVERIFY2(HidesPrinters([&] { return c.printers; }) == c.hidden, qPrintable(c.printers.join(',')));
+    // A failing query hides nothing.
+    QVERIFY(!HidesPrinters([]() -> QStringList { throw std::runtime_error("no print service"); }));
   }
 };
 

@@ -353,7 +353,10 @@ std::u32string EditController::SelectedText() const {
 
 void EditController::DeleteSelection() {
   if (!HasSelection() || !CanEdit()) return;
-  if ((protectedProp & kPpProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd())) return;
+  if ((protectedProp & kPpProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd())) {
+    if (onProtectedChange) onProtectedChange();
+    return;
+  }
   BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
   DeleteSelectionRaw();
   EndEdit();
@@ -501,14 +504,19 @@ bool EditController::IsProtectedChar(const CharAttr& a) const {
 
 bool EditController::ProtectedAt(Paragraph* par, int offset) const {
   if (protectedProp == 0 || !par->HasAttributes() || offset < 0 || offset >= par->CharCount()) return false;
-  return IsProtectedChar(par->Attrs()[static_cast<size_t>(offset)]);
+  const bool is_protected = IsProtectedChar(par->Attrs()[static_cast<size_t>(offset)]);
+  refusedByProtection_ |= is_protected;
+  return is_protected;
 }
 
 bool EditController::InsertAllowed(ParPos at) const {
   if (protectedProp == 0) return true;
   if ((protectedProp & kPpParProtected) && at.par->HasAttributes()) {
     for (const CharAttr& a : at.par->Attrs()) {
-      if (IsProtectedChar(a)) return false;
+      if (IsProtectedChar(a)) {
+        refusedByProtection_ = true;
+        return false;
+      }
     }
   }
   // Inside a protected run (protected text on both sides) nothing may be typed.
@@ -555,6 +563,19 @@ void EditController::InsertText(std::u32string_view text) {
 }
 
 bool EditController::InputCharRaw(char32_t c, bool programmatic) {
+  refusedByProtection_ = false;
+  const bool done = InputCharChecked(c, programmatic);
+  if (!done && refusedByProtection_ && onProtectedChange) onProtectedChange();
+  return done;
+}
+
+void EditController::NewParagraphMade(Paragraph* par) {
+  if (!onNewParCreated || !par || !onNewParCreated(*par)) return;
+  par->MarkDirty();
+  layout_.Reformat();
+}
+
+bool EditController::InputCharChecked(char32_t c, bool programmatic) {
   if (HasSelection()) {
     if ((protectedProp & kPpProtectSelectedTextToo) && !RangeEditable(SelectionBegin(), SelectionEnd()))
       return false;
@@ -645,20 +666,22 @@ bool EditController::Enter() {
   if (ProtectedAt(at.par, at.offset - 1) && ProtectedAt(at.par, at.offset)) return false;
   const int index = ParagraphIndex(at.par);
   BeginEdit(EditKind::Other, index, index);
+  Paragraph* np = nullptr;
   if (at.offset == 0 && !at.par->prev) {
     // At the very start: an empty paragraph before the first; the caret stays with the text.
     Paragraph* first = at.par;
     caret = TextCursor{};
-    Paragraph* np = doc_.NewParagraph(nullptr);
+    np = doc_.NewParagraph(nullptr);
     np->CopyPropertiesFrom(*first);
     np->parFlags &= static_cast<uint8_t>(~kParPageBreak);
     np->endAttr = doc_.defaultAttr;
     caret = ToCursor(ParPos{first, 0});
   } else {
-    Paragraph* np = RawSplit(at);
+    np = RawSplit(at);
     caret = ToCursor(ParPos{np, 0});
   }
   EndEdit();
+  NewParagraphMade(np);
   return true;
 }
 
@@ -673,6 +696,9 @@ bool EditController::PageBreak() {
     Paragraph* np = RawSplit(at);
     np->parFlags |= kParPageBreak;
     caret = ToCursor(ParPos{np, 0});
+    EndEdit();
+    NewParagraphMade(np);
+    return true;
   }
   EndEdit();
   return true;
@@ -779,10 +805,6 @@ bool EditController::PasteBytes(const std::string& bytes_in, WPLoadFormat format
   // layout and attribute mode hold for every paste.
   const bool stand_in = doc_.IsEmpty();
   if (stand_in) {
-    if (onBeforePasteEvent && !onBeforePasteEvent()) {
-      EndEdit();
-      return false;
-    }
     const char32_t x[1] = {U'x'};
     RawInsert(ParPos{doc_.FirstParagraph(), 0}, std::u32string_view(x, 1), doc_.defaultAttr);
     this->caret = TextCursor{doc_.FirstParagraph(), 0, 0};
@@ -796,7 +818,8 @@ bool EditController::PasteBytes(const std::string& bytes_in, WPLoadFormat format
   options.insertEnd = &end;
   options.keepLayout = true;
   options.pictureDecoder = pictureDecoder;
-  if (!stand_in && onBeforePasteEvent) options.onLoad = [this] { return onBeforePasteEvent(); };
+  if (onBeforePasteEvent)
+    options.onLoad = [this](const WPRTFText& pasted) { return onBeforePasteEvent(pasted); };
   const ParPos caret = CaretPos();
   this->caret = selStart = selEnd = TextCursor{};
   lastFastPar_ = nullptr;
@@ -982,6 +1005,7 @@ void EditController::AppendParagraph(const ParagraphDescription& d) {
   caret = ToCursor(ParPos{par, par->CharCount()});
   EndEdit();
   layout_.Reformat();
+  if (!reuse) NewParagraphMade(par);
 }
 
 void EditController::SetPageLayout(int left, int right, int page_height, int page_width, int bottom,

@@ -165,10 +165,15 @@ class EditController {
 
   // --- events ---
   std::function<void()> onChange;
-  // Asked before pasted text is inserted; false vetoes the paste.
-  std::function<bool()> onBeforePasteEvent;
+  // Asked with the pasted paragraphs before they are inserted; false vetoes the paste.
+  std::function<bool(const WPRTFText& pasted)> onBeforePasteEvent;
   // Shows a message to the user (a message box in the widget).
   std::function<void(const std::string& text)> onMessage;
+  // A paragraph made by Enter, a page break or AppendParagraph; returns whether it changed the
+  // paragraph (indents, spacing, flags), which is then laid out again.
+  std::function<bool(Paragraph& par)> onNewParCreated;
+  // Typing or deleting was refused because it would change protected text.
+  std::function<void()> onProtectedChange;
 
   // Decodes PNG and JPEG pictures in loads and pastes; without one they load as empty objects.
   // Not owned: the application keeps it alive.
@@ -384,6 +389,8 @@ class EditController {
   bool RangeEditable(ParPos a, ParPos b) const;
 
   bool InputCharRaw(char32_t c, bool programmatic);
+  bool InputCharChecked(char32_t c, bool programmatic);
+  void NewParagraphMade(Paragraph* par);
   bool Backspace();
   bool DeleteForward();
   bool Enter();
@@ -403,6 +410,8 @@ class EditController {
   // drops the typing fast path and lays the document out.
   void DocumentChanged();
 
+  // Set by the protection checks when they refuse; read once the edit is over.
+  mutable bool refusedByProtection_ = false;
   WPRTFText doc_;
   TextLayout layout_{doc_};
   WPLanguage language_ = WPLanguage::English;

@@ -159,6 +159,9 @@ struct PaintContext {
   TextCursor caret;
   bool showCaret = false;
   ColorRef caretColor = 0;
+  // False when the view has painted its own background (a picture, or its parent's through a
+  // transparent view): the text is painted over it without the background colour.
+  bool fillBackground = true;
 };
 
 class TextLayout {
@@ -255,6 +258,8 @@ class TextLayout {
 
   // --- painting ---
   ColorRef backgroundColor = 0xFFFFFF;
+  // A line on screen above every paragraph that starts a new page (never printed).
+  bool showPageBreak = true;
   ColorRef highlightColor = 0xD77800;
   ColorRef highlightTextColor = 0xFFFFFF;
   // The part of a view scrolled down by `scroll_y` (view pixels) that needs painting after the

@@ -105,7 +105,7 @@ Rect TextLayout::Paint(const PaintContext& context) {
   hitObjects_.clear();
   Canvas& canvas = context.canvas;
   const Rect& clip = context.clip;
-  canvas.FillRect(clip, backgroundColor);
+  if (context.fillBackground) canvas.FillRect(clip, backgroundColor);
   BeginSelection(context);
   const int origin_x = -context.scrollX;
   const int scroll_y = context.scrollY;
@@ -146,7 +146,7 @@ Rect TextLayout::PaintCaret(const PaintContext& context) {
 Rect TextLayout::PaintFromParagraph(const PaintContext& context, Paragraph* from) {
   Canvas& canvas = context.canvas;
   const Rect& clip = context.clip;
-  canvas.FillRect(clip, backgroundColor);
+  if (context.fillBackground) canvas.FillRect(clip, backgroundColor);
   selBeginPar_ = selEndPar_ = nullptr;
   selInside_ = false;
   bool done = false;
@@ -377,7 +377,7 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
     }
   }
   if (par->HasBorder()) PaintBorders(canvas, par, line, origin_x, top);
-  if (!printing_ && line == 0 && (par->parFlags & kParPageBreak) && par->prev)
+  if (showPageBreak && !printing_ && line == 0 && (par->parFlags & kParPageBreak) && par->prev)
     PaintPageBreakMark(canvas, origin_x, top);
 
   SelectionFor(par, lp.selFrom, lp.selTo);
@@ -487,8 +487,9 @@ void TextLayout::PaintBorders(Canvas& canvas, Paragraph* par, int line, int orig
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   } else {
     // The box stands on the paragraph's indents, as on the right; the text keeps the distance
-    // inside it because LeftIndentPixels adds it.
-    left_x = origin_x + PxX(par->leftIndent);
+    // inside it because LeftIndentPixels adds it. A first line hanging out to the left of the
+    // others takes the box with it, so that the box encloses the whole paragraph.
+    left_x = origin_x + PxX(std::min(par->leftIndent, par->firstIndent));
     right_x = origin_x + EffectiveLayoutWidth() - RightIndentPixels(par) + dist;
   }
   const int y0 = top;
@@ -526,7 +527,9 @@ void TextLayout::PaintObject(Canvas& canvas, DocObject* object, const Rect& rect
         drawn = true;
       }
     } else if (object->graphic.control) {
-      drawn = true;  // the editor places controls itself
+      // On screen the control itself stands there (a printed page leaves its place empty).
+      if (!printing_) object->graphic.control->Place(rect.left, rect.top, rect.Width(), rect.Height());
+      drawn = true;
     }
   } catch (const std::exception&) {
     // A graphic that cannot be drawn is dropped, so it fails only once.

@@ -105,6 +105,9 @@ class WPRTFText {
   // --- events ---
   // Asked to supply the graphic or control of an object record read without one.
   std::function<void(int tag, DocObject& object)> provideObjectEvent;
+  // Asked for a picture linked by file name before it is looked for on disk; true when it put
+  // the picture into the object's graphic.
+  std::function<bool(const std::u32string& file_name, DocObject& object)> htmlBitmapRequest;
   // Receives the text of a clicked special run and its tag (see ReportSpecialRun).
   std::function<void(const std::u32string& text, uint16_t tag)> onSpecialRunClick;
   // A highlight attribute changed after the paragraphs were marked.

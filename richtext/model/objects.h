@@ -54,6 +54,14 @@ class ObjectControl {
   virtual ~ObjectControl() = default;
   virtual int PixelWidth() const = 0;
   virtual int PixelHeight() const = 0;
+  // Moves the control onto its place in the view (pixels) and shows it; painting calls it for
+  // every control it reaches.
+  virtual void Place(int /*left*/, int /*top*/, int /*width*/, int /*height*/) {}
+  // The control's place is out of view.
+  virtual void Hide() {}
+  // A press at (x, y) inside the control's rectangle; true when the control took it, so that
+  // the caret stays where it is.
+  virtual bool Click(int /*x*/, int /*y*/) { return false; }
 };
 
 enum class PictureFormat : uint8_t { Png, Jpeg };

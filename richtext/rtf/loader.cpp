@@ -343,6 +343,7 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
     scratch.defaultAttr = doc.defaultAttr;
     scratch.htmlFilePath = doc.htmlFilePath;
     scratch.provideObjectEvent = doc.provideObjectEvent;
+    scratch.htmlBitmapRequest = doc.htmlBitmapRequest;
     scratch.SetAttributeMode(doc.AttributeMode());
     LoadOptions scratch_options = options;
     // The scratch document reads the text's own colour table: its colours are mapped into the
@@ -352,7 +353,7 @@ int LoadFromStream(WPRTFText& doc, WPStream& stream, const LoadOptions& options)
     if (result == kResultOutOfMemory) return Report(doc, options, result, std::move(status));
     if (scratch.IsEmpty() && scratch.Objects().empty())
       return Report(doc, options, result, std::move(status));
-    if (options.onLoad && !options.onLoad()) return Report(doc, options, result, std::move(status));
+    if (options.onLoad && !options.onLoad(scratch)) return Report(doc, options, result, std::move(status));
     // The inserted text does not change the document's page.
     Insert(doc, scratch, options.caret, options.insertEnd);
   } catch (const std::bad_alloc&) {

@@ -21,8 +21,9 @@ struct DocPosition {
 struct LoadOptions {
   // Where a load into a non-empty document inserts (the end of the document when unset).
   DocPosition caret;
-  // Asked before read text is inserted into a non-empty document; false discards it.
-  std::function<bool()> onLoad;
+  // Asked with the paragraphs read before they are inserted into a non-empty document; false
+  // discards them.
+  std::function<bool(const WPRTFText& read)> onLoad;
   // Flags all read text as automatic text.
   bool automaticText = false;
   // Keeps the document's colour table and page layout.

@@ -111,6 +111,7 @@ void WPRtfReader::FinishPictureFile() {
 }
 
 void WPRtfReader::LoadLinkedPicture(DocObject& obj, const std::u32string& name) {
+  if (doc_.htmlBitmapRequest && doc_.htmlBitmapRequest(name, obj) && !obj.graphic.Empty()) return;
   // A bitmap not found where the name says is looked for in the picture directory.
   if (!LoadPictureFile(name, true, obj.graphic) && !doc_.htmlFilePath.empty() && NameHas(name, U".bmp")) {
     std::u32string dir = doc_.htmlFilePath;

@@ -782,7 +782,7 @@ TEST(RtfLoader, InsertsIntoANonEmptyDocumentAtTheCaret) {
   LoadOptions options;
   options.caret = {doc.FirstParagraph(), 0, 4};
   bool asked = false;
-  options.onLoad = [&] {
+  options.onLoad = [&](const WPRTFText&) {
     asked = true;
     return false;  // vetoed: nothing changes
   };

@@ -11,7 +11,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,11 +77,15 @@ WPRichText::WPRichText(QWidget* parent)
   doc_->onChange = [this] {
     if (onChange) onChange(*this);
   };
-  doc_->onBeforePasteEvent = [this] { return !onBeforePasteEvent || onBeforePasteEvent(*this); };
+  doc_->onBeforePasteEvent = [this](const WPRTFText& pasted) {
+    return !onBeforePasteEvent || onBeforePasteEvent(*this, pasted);
+  };
   doc_->onMessage = [this](const std::string& text) { ShowMessage(QString::fromStdString(text)); };
 
   blink_.setInterval(kCaretBlinkMs);
   QObject::connect(&blink_, &QTimer::timeout, viewport(), [this] { BlinkCaret(); });
+  SetUpAutoScroll();
+  ConnectControllerEvents();
   QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, viewport(),
                    [this] { ReportEditState(); });
   UpdateScrollBars();
@@ -162,27 +165,42 @@ void WPRichText::Clear() {
   verticalScrollBar()->setValue(0);
   UpdateAll();
   AfterEdit();
+  ShowStatus(WPMessage::Ready);  // the file name is forgotten there too
 }
 
 int WPRichText::LoadFromFile(const QString& path) {
+  ShowStatus(WPMessage::Reading);
   const int result = doc_->LoadFromFile(QFile::encodeName(path).toStdString());
+  ShowStatus(WPMessage::Formatting);
   UpdateAll();
   AfterEdit(false);
+  ShowStatus(WPMessage::Ready);
   return result;
 }
 
 int WPRichText::LoadFromStream(WPStream& stream) {
+  ShowStatus(WPMessage::Reading);
   const int result = doc_->LoadFromStream(stream);
+  ShowStatus(WPMessage::Formatting);
   UpdateAll();
   AfterEdit(false);
+  ShowStatus(WPMessage::Ready);
   return result;
 }
 
 int WPRichText::SaveToFile(const QString& path) {
-  return doc_->SaveToFile(QFile::encodeName(path).toStdString());
+  ShowStatus(WPMessage::Writing);
+  const int result = doc_->SaveToFile(QFile::encodeName(path).toStdString());
+  ShowStatus(WPMessage::Ready);
+  return result;
 }
 
-int WPRichText::SaveToStream(WPStream& stream) { return doc_->SaveToStream(stream); }
+int WPRichText::SaveToStream(WPStream& stream) {
+  ShowStatus(WPMessage::Writing);
+  const int result = doc_->SaveToStream(stream);
+  ShowStatus(WPMessage::Ready);
+  return result;
+}
 
 int WPRichText::SaveSelectionToStream(WPStream& stream) { return doc_->SaveSelectionToStream(stream); }
 
@@ -274,7 +292,7 @@ void WPRichText::PasteFromClipboard() {
 void WPRichText::InsertText(const QString& text) {
   // A program's insertion (a date, a time) is not part of the typing around it.
   doc_->BeginUndoGroup();
-  doc_->InsertText(ToU32(text));
+  doc_->InsertText(ToU32(TextToInsert(text)));
   doc_->EndUndoGroup();
   AfterEdit();
 }
@@ -341,9 +359,11 @@ void WPRichText::SetParShading(int percent, uint8_t colors) {
 }
 
 void WPRichText::Reformat() {
+  ShowStatus(WPMessage::Formatting);
   doc_->Layout().ReformatAll();
   UpdateAll();
   AfterEdit();
+  ShowStatus(WPMessage::Ready);
 }
 
 void WPRichText::Changed() { doc_->Changed(); }
@@ -469,6 +489,7 @@ void WPRichText::UpdateScrollBars() {
   doc_->scrollX = std::clamp(doc_->scrollX, 0, hmax);
   if (v->value() != doc_->scrollY) v->setValue(doc_->scrollY);
   if (h->value() != doc_->scrollX) h->setValue(doc_->scrollX);
+  SyncExternScrollBars();
 }
 
 void WPRichText::scrollContentsBy(int, int) {
@@ -477,6 +498,7 @@ void WPRichText::scrollContentsBy(int, int) {
   doc_->scrollX = x;
   doc_->scrollY = y;
   UpdateAll();
+  SyncExternScrollBars();
 }
 
 void WPRichText::RepaintDirty() {
@@ -523,7 +545,8 @@ void WPRichText::paintEvent(QPaintEvent* e) {
   context.scrollY = doc_->scrollY;
   context.selStart = doc_->selStart;
   context.selEnd = doc_->selEnd;
-  context.showCaret = hasFocus() && caretOn_ && !doc_->HasSelection();
+  context.showCaret = hasFocus() && caretOn_ && !doc_->HasSelection() && !display_.caretDisabled;
+  context.fillBackground = !PaintBackground(painter, r);
   context.caret = doc_->caret.par ? doc_->caret : TextCursor{doc_->Document().FirstParagraph(), 0, 0};
   context.caretColor = QColor(color_).lightness() < 128 ? 0xFFFFFF : 0x000000;
   Paragraph* from = fastPar_;
@@ -545,6 +568,7 @@ void WPRichText::paintEvent(QPaintEvent* e) {
     lastPaintSelection_ = doc_->HasSelection();
   }
   caretRect_ = caret.Empty() ? QRect() : ToQRect(caret);
+  PaintOverlays(painter, r);
 }
 
 void WPRichText::resizeEvent(QResizeEvent* e) {
@@ -565,6 +589,7 @@ void WPRichText::focusInEvent(QFocusEvent* e) {
 void WPRichText::focusOutEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusOutEvent(e);
   blink_.stop();
+  StopAutoScroll();  // a window that took the focus took the mouse too
   doc_->BreakUndoGroup();
   RepaintCaret();
 }
@@ -609,7 +634,8 @@ bool WPRichText::event(QEvent* e) {
   return QAbstractScrollArea::event(e);
 }
 
-void WPRichText::TypeText(const QString& text) {
+void WPRichText::TypeText(const QString& typed) {
+  const QString text = TextToInsert(typed);
   bool any = false;
   for (char32_t c : text.toUcs4()) {
     if (c < 32 || c == 127) continue;  // tab and line feed arrive as keys of their own
@@ -737,26 +763,6 @@ void WPRichText::keyPressEvent(QKeyEvent* e) {
   QAbstractScrollArea::keyPressEvent(e);
 }
 
-void WPRichText::inputMethodEvent(QInputMethodEvent* e) {
-  if (!e->commitString().isEmpty()) TypeText(e->commitString());
-  e->accept();
-}
-
-QVariant WPRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
-  switch (query) {
-    case Qt::ImEnabled:
-      return !doc_->readOnly;
-    case Qt::ImCursorRectangle: {
-      const QRect r = ToQRect(doc_->CaretRect());
-      return QRect(viewport()->mapToParent(r.topLeft()), r.size());
-    }
-    case Qt::ImFont:
-      return font_;
-    default:
-      return QAbstractScrollArea::inputMethodQuery(query);
-  }
-}
-
 // --------------------------------------------------------------------------------------------
 // Mouse
 
@@ -812,7 +818,9 @@ void WPRichText::mousePressEvent(QMouseEvent* e) {
     }
   }
   setFocus(Qt::MouseFocusReason);
-  doc_->MoveCaretTo(pos, (e->modifiers() & Qt::ShiftModifier) != 0);
+  // With one-click hyperlinks a press goes to a control or a link first; the caret then stays.
+  if (display_.oneClickHyperlink && (ClickObjectAt(pressPoint_) || ReportHyperlinkAt(pos))) return;
+  doc_->MoveCaretTo(pos, (e->modifiers() & Qt::ShiftModifier) != 0 && !display_.noBlockMarking);
   mouseMode_ = MouseMode::Selecting;
   AfterEdit();
 }
@@ -821,6 +829,7 @@ void WPRichText::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint p = e->position().toPoint();
   mouseMode_ = MouseMode::None;
+  if (ClickObjectAt(p)) return;  // a control with a click handler of its own takes it
   for (const auto& hit : doc_->Layout().HitObjects()) {
     if (hit.rect.Contains(p.x(), p.y())) {
       SelectObjectAt(hit);
@@ -880,7 +889,7 @@ void WPRichText::mouseMoveEvent(QMouseEvent* e) {
       if ((object && !object->fileName.empty()) ||
           (off >= 0 && pos.par->HasAttributes() &&
            (pos.par->Attrs()[static_cast<size_t>(off)].styleBits & kStyleDoubleUnderline))) {
-        shape = Qt::PointingHandCursor;
+        shape = display_.hyperLinkCursor;
       } else if (dragAndDropSupport && doc_->HasSelection()) {
         const int64_t at = doc_->PositionOf(pos);
         if (at >= doc_->PositionOf(doc_->SelectionBegin()) && at < doc_->PositionOf(doc_->SelectionEnd())) {
@@ -911,8 +920,9 @@ void WPRichText::mouseMoveEvent(QMouseEvent* e) {
       }
       return;
     case MouseMode::Selecting: {
-      doc_->MoveCaretTo(doc_->PosAtPoint(p.x(), p.y()), true);
-      AfterEdit(true);  // scrolls when the pointer leaves the view
+      doc_->MoveCaretTo(doc_->PosAtPoint(p.x(), p.y()), !display_.noBlockMarking);
+      AfterEdit(true);         // scrolls when the pointer leaves the view
+      FollowHeldSelection(p);  // and goes on scrolling while it stays outside
       return;
     }
     default:
@@ -922,6 +932,7 @@ void WPRichText::mouseMoveEvent(QMouseEvent* e) {
 
 void WPRichText::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
+  StopAutoScroll();
   const QPoint p = e->position().toPoint();
   switch (mouseMode_) {
     case MouseMode::PendingDrag:

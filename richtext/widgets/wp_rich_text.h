@@ -13,23 +13,34 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QMenu>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <QTextCharFormat>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "richtext/editing/text_input.h"
 
 class QMimeData;
+class QLabel;
+class QPainter;
+class QScrollBar;
+class QStatusBar;
 class QPrinter;
 #include <QDialog>
-class QImage;
 
 namespace inkwend {
+
+enum class WPBorderStyle : uint8_t { None, Single };
+enum class WPScrollBars : uint8_t { None, Horizontal, Vertical, Both };
+// Rich: every character keeps its own attribute; Plain: the text has no attribute records.
+enum class WPMemoryFormat : uint8_t { Rich, Plain };
 
 class WPRichText : public QAbstractScrollArea {
  public:
@@ -75,14 +86,83 @@ class WPRichText : public QAbstractScrollArea {
   QColor Color() const { return color_; }
   void SetColor(const QColor& color);
   bool dragAndDropSupport = false;
+
+  // --- display settings ---
+  // Dragging with the mouse moves the caret without marking a block.
+  bool NoBlockMarking() const { return display_.noBlockMarking; }
+  void SetNoBlockMarking(bool on) { display_.noBlockMarking = on; }
+  // A single press on hyperlink text reports it (document's onSpecialRunClick) instead of
+  // placing the caret; otherwise that takes a double click.
+  bool OneClickHyperlink() const { return display_.oneClickHyperlink; }
+  void SetOneClickHyperlink(bool on) { display_.oneClickHyperlink = on; }
+  // The mouse cursor over hyperlink text and linked pictures.
+  Qt::CursorShape HyperLinkCursor() const { return display_.hyperLinkCursor; }
+  void SetHyperLinkCursor(Qt::CursorShape shape) { display_.hyperLinkCursor = shape; }
+  // A line above every paragraph that starts a new page (on by default).
+  bool ShowPageBreak() const;
+  void SetShowPageBreak(bool on);
+  bool CaretDisabled() const { return display_.caretDisabled; }
+  void SetCaretDisabled(bool on);
+  // Light grey frames around table cells that have no border of their own.
+  bool PaintGrayTable() const { return display_.paintGrayTable; }
+  void SetPaintGrayTable(bool on);
+  // The window behind shows through where the text has no background of its own.
+  bool Transparent() const { return display_.transparent; }
+  void SetTransparent(bool on);
+  // A picture tiled behind the text. Only bitmaps: a metafile is refused with
+  // "Please use Bitmap." (false).
+  QImage BackgroundImage() const { return display_.backgroundImage; }
+  bool SetBackgroundImage(const DocGraphic& graphic);
+  void SetBackgroundImage(const QImage& image);
+  bool BackgroundLoadFromFile(const QString& path);
+  // The picture scrolls with the text (true) or stays where it is.
+  bool BackgroundScrolling() const { return display_.backgroundScrolling; }
+  void SetBackgroundScrolling(bool on);
+  // Pixels between the control's edge and the text.
+  int TopOffset() const { return display_.topOffset; }
+  void SetTopOffset(int pixels);
+  int LeftOffset() const { return display_.leftOffset; }
+  void SetLeftOffset(int pixels);
+  WPBorderStyle BorderStyle() const;
+  void SetBorderStyle(WPBorderStyle style);
+  WPScrollBars ScrollBars() const;
+  void SetScrollBars(WPScrollBars bars);
+  // The whole text as RTF; setting it replaces the text (returns the load's result).
+  QByteArray RtfText();
+  int SetRtfText(const QByteArray& rtf);
+  WPMemoryFormat MemoryFormat() const;
+  void SetMemoryFormat(WPMemoryFormat format);
   bool Modified() const { return doc_->modified; }
   void SetModified(bool on) { doc_->modified = on; }
   QString FileName() const;
 
+  // --- linked controls (not owned; a deleted one unlinks itself) ---
+  // A status bar and a label that show what the editor is doing: "reading ...", "writing ...",
+  // "formatting ...", then "Ready" (in the editor's Language).
+  void SetStatusBar(QStatusBar* bar);
+  void SetStatusLabel(QLabel* label);
+  // Scroll bars elsewhere in the window, positions 0..1000: they follow the view and move it.
+  void SetExternHorScrollBar(QScrollBar* bar);
+  void SetExternVerScrollBar(QScrollBar* bar);
+
   // --- events ---
   std::function<void(WPRichText&)> onChange;
-  // Veto by returning false.
-  std::function<bool(WPRichText&)> onBeforePasteEvent;
+  // The view scrolled: its left (x) or top (y) edge in document pixels.
+  std::function<void(WPRichText&, int x)> onXPosChanged;
+  std::function<void(WPRichText&, int y)> onYPosChanged;
+  // Text about to be typed or inserted (keys, input methods, InsertText): the handler may
+  // change it; made empty, nothing is inserted.
+  std::function<void(WPRichText&, QString& text)> getTextToInsert;
+  // Enter, a page break or AppendParagraph made this paragraph; what the handler changes in it
+  // is laid out.
+  std::function<void(WPRichText&, Paragraph& par)> onNewParCreatedEvent;
+  // Typing or deleting was refused because it would change protected text (ProtectedProp).
+  std::function<void(WPRichText&)> onProtectedChange;
+  // A picture linked by file name is being read; a non-null image is taken for it, otherwise
+  // the file is looked for on disk (and in HTMLFilePath).
+  std::function<QImage(WPRichText&, const QString& file_name)> onHTMLBitmapRequest;
+  // Called with the pasted paragraphs before they are inserted; veto by returning false.
+  std::function<bool(WPRichText&, const WPRTFText& pasted)> onBeforePasteEvent;
   std::function<bool(WPRichText&)> onBeforeCopyEvent;
   // Selection present, clipboard not empty.
   std::function<void(WPRichText&, bool has_selection, bool clipboard_not_empty)> editStateEvent;
@@ -145,6 +225,11 @@ class WPRichText : public QAbstractScrollArea {
   // "No object was defined" for an empty graphic.
   int InsertGraphic(DocGraphic graphic, int width = 0, int height = 0);
   int InsertGraphic(const QImage& image, int width = 0, int height = 0);
+  // Inserts a widget as an object at the caret, at its present size; the text owns it from then
+  // on and places it where the text puts it. `on_click` (x, y inside the control) gets the
+  // special-click presses (a double click, or any press with OneClickHyperlink) that land on
+  // the control's place and returns whether it took them. Returns the object's tag.
+  int InsertControl(QWidget* widget, std::function<bool(int x, int y)> on_click = {});
   // Inserts a picture put in from outside (a file, the clipboard, a drop) at the caret: at its
   // natural size, or scaled down to the width of the text when it is wider. Returns its tag, 0
   // when nothing was inserted.
@@ -192,6 +277,13 @@ class WPRichText : public QAbstractScrollArea {
   // The find dialog while it is open (tests drive it).
   QDialog* ActiveFindDialog() const { return findDialog_.data(); }
 
+  // The text an input method is composing at the caret; it is drawn there but is not yet part
+  // of the document.
+  QString PreeditText() const { return preedit_.text; }
+  // Pixels the view scrolls per tick while a held selection's pointer is that far outside it.
+  static int AutoScrollStep(int outside_pixels);
+  bool AutoScrolling() const { return autoScroll_.isActive(); }
+
  protected:
   bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
@@ -231,6 +323,37 @@ class WPRichText : public QAbstractScrollArea {
   void SelectObjectAt(const TextLayout::HitObject& hit);
   const TextLayout::HitObject* SelectedObjectHit() const;
   void OpenFindDialog(bool replace);
+  // wp_rich_text_events.cpp
+  void ConnectControllerEvents();
+  QString TextToInsert(const QString& text);
+  // wp_rich_text_properties.cpp
+  // Paints the background itself (a picture) or leaves it to the parent (transparent); false
+  // when the layout fills it with the background colour.
+  bool PaintBackground(QPainter& painter, const QRect& area);
+  void PaintOverlays(QPainter& painter, const QRect& area);
+  void PaintGrayTable(QPainter& painter);
+  // A press on hyperlink text (double underline) at or just before `pos`: reports the run and
+  // answers true.
+  bool ReportHyperlinkAt(ParPos pos);
+  // wp_rich_text_controls.cpp: hands a press to the click handler of the control under it.
+  bool ClickObjectAt(const QPoint& point);
+  // After a paint of the whole view: controls whose place was not painted are hidden.
+  void HideControlsOutOfView();
+  // wp_rich_text_linked.cpp
+  QString StatusText(WPMessage message) const;
+  void ShowStatus(WPMessage message);
+  void ShowStatusText(const QString& text);
+  void LinkExternScrollBar(QPointer<QScrollBar>& held, QScrollBar* bar, bool horizontal);
+  void SyncExternScrollBars();
+  // wp_rich_text_ime.cpp
+  QFont PreeditFont() const;
+  QRect PreeditCursorRect() const;
+  void PaintPreedit(QPainter& painter);
+  // wp_rich_text_autoscroll.cpp
+  void SetUpAutoScroll();
+  void FollowHeldSelection(const QPoint& point);
+  void StopAutoScroll();
+  void AutoScrollTick();
 
   std::unique_ptr<EditController> doc_;
   QFont font_;
@@ -256,6 +379,43 @@ class WPRichText : public QAbstractScrollArea {
   DocObject* resizeObject_ = nullptr;
   QPoint resizeOrigin_;
   bool draggingOut_ = false;
+
+  // What an input method is composing: its text, cursor and the looks of its parts.
+  struct PreeditFormat {
+    int start = 0;
+    int length = 0;
+    QTextCharFormat format;
+  };
+  struct Preedit {
+    QString text;
+    int cursor = 0;
+    bool cursorVisible = true;
+    std::vector<PreeditFormat> formats;
+  };
+  Preedit preedit_;
+  struct DisplaySettings {
+    bool noBlockMarking = false;
+    bool oneClickHyperlink = false;
+    Qt::CursorShape hyperLinkCursor = Qt::PointingHandCursor;
+    bool caretDisabled = false;
+    bool paintGrayTable = false;
+    bool transparent = false;
+    QImage backgroundImage;
+    bool backgroundScrolling = true;
+    int topOffset = 0;
+    int leftOffset = 0;
+  };
+  DisplaySettings display_;
+  QPointer<QStatusBar> statusBar_;
+  QPointer<QLabel> statusLabel_;
+  QPointer<QScrollBar> externHor_;
+  QPointer<QScrollBar> externVer_;
+  bool syncingExtern_ = false;
+  int reportedX_ = 0;  // the scroll position last reported by onXPosChanged / onYPosChanged
+  int reportedY_ = 0;
+  // Scrolling while a held selection's pointer stays outside the view.
+  QTimer autoScroll_;
+  QPoint autoScrollPoint_;
 
   QPointer<QDialog> findDialog_;  // deleted when closed
   QPointer<QMenu> contextMenu_;   // deleted when closed

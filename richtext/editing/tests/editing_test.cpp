@@ -697,9 +697,27 @@ TEST_F(Editor, PastePlainTextAndRtf) {
   doc_.Undo();
   EXPECT_EQ(Dump(doc_), "a12xb");
 
-  doc_.onBeforePasteEvent = [] { return false; };
+  doc_.onBeforePasteEvent = [](const WPRTFText&) { return false; };
   EXPECT_FALSE(doc_.PasteBytes("vetoed", WPLoadFormat::FormatANSI));
   EXPECT_EQ(Dump(doc_), "a12xb");
+}
+
+// The paste event sees the paragraphs that are about to be inserted, in an empty text too.
+TEST_F(Editor, PasteEventIsShownThePastedParagraphs) {
+  std::vector<std::u32string> seen;
+  doc_.onBeforePasteEvent = [&](const WPRTFText& pasted) {
+    seen.clear();
+    for (const Paragraph* p = pasted.FirstParagraph(); p; p = p->next)
+      seen.emplace_back(p->Text().begin(), p->Text().end());
+    return true;
+  };
+  for (const bool empty : {true, false}) {
+    doc_.Clear();
+    if (!empty) Type(U"x");
+    EXPECT_TRUE(doc_.PasteBytes("{\\rtf1\\ansi one\\par two}", WPLoadFormat::FormatRTF)) << empty;
+    EXPECT_EQ(seen, (std::vector<std::u32string>{U"one", U"two"})) << empty;
+    EXPECT_EQ(Dump(doc_), empty ? "one|two" : "xone|two") << empty;
+  }
 }
 
 // Pasted RTF keeps the formatting it states, whatever the caret's; plain text takes the
@@ -758,7 +776,7 @@ TEST_F(Editor, PasteIntoAnEmptyDocument) {
   EXPECT_EQ(doc_.Document().header.pageWidth, 10000);
   EXPECT_EQ(doc_.GetCaretPosition(), 7);
   doc_.Clear();
-  doc_.onBeforePasteEvent = [] { return false; };
+  doc_.onBeforePasteEvent = [](const WPRTFText&) { return false; };
   EXPECT_FALSE(doc_.PasteBytes("no", WPLoadFormat::FormatANSI));
   EXPECT_TRUE(doc_.Document().IsEmpty());
 }

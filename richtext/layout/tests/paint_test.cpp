@@ -262,6 +262,35 @@ TEST_F(PaintTest, AClipFarDownPaintsItsLinesWithTheSelectionThatSpansThem) {
   }
 }
 
+TEST_F(PaintTest, BoxEnclosesAHangingFirstLine) {
+  // Two lines of 48 pixels each; the box's left edge stands at the smaller of the two indents.
+  struct Case {
+    int32_t firstIndent, leftIndent;  // twips
+    int boxLeft;                      // pixels
+  };
+  for (const Case& c : {Case{0, 720, 0}, Case{720, 0, 0}, Case{720, 1440, 48}, Case{360, 360, 24}}) {
+    WPRTFText d;
+    TextLayout d_layout{d};
+    d_layout.SetDevice(&metrics_, 96, 96);
+    d_layout.SetWordWrap(true);
+    d_layout.SetWindowWidth(200);
+    Paragraph* p = d.FirstParagraph();
+    p->firstIndent = c.firstIndent;
+    p->leftIndent = c.leftIndent;
+    p->borderFlags[0] = kBorderOn | kBorderBox;
+    p->borderWidth = 1;
+    d.AppendText(p, U"abcdefgh\nabcdefgh", d.defaultAttr);
+    d_layout.Reformat();
+    RecordingCanvas rc;
+    d_layout.Paint(rc, {0, 0, 200, 100});
+    int left_edge = 1000;
+    for (const Op& l : rc.Of("line"))
+      if (l.from.x == l.to.x) left_edge = std::min(left_edge, l.from.x);
+    EXPECT_EQ(left_edge, c.boxLeft) << c.firstIndent << " " << c.leftIndent;
+    for (const Op& t : rc.Of("text")) EXPECT_GT(t.x, left_edge) << c.firstIndent << " " << c.leftIndent;
+  }
+}
+
 TEST_F(PaintTest, BoxedCellsOfARowShareTheRowsHeight) {
   // Two boxed cells side by side, the second two lines high: the first cell's box reaches down
   // to the row's end too.

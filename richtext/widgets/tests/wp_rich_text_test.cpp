@@ -150,7 +150,7 @@ class WPRichTextTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(Dump(*w_), QStringLiteral("[richcaf\u00E9|nextX]"));
 
-    w_->onBeforePasteEvent = [](WPRichText&) { return false; };
+    w_->onBeforePasteEvent = [](WPRichText&, const WPRTFText&) { return false; };
     QTest::keyClick(w_.get(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(Dump(*w_), QStringLiteral("[richcaf\u00E9|nextX]"));
   }
