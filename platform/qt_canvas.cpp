@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/qt_shaper.h"
+
 namespace inkwend {
 
 QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
@@ -110,6 +112,12 @@ void QtCanvas::DrawText(int x, int baseline, std::span<const char32_t> text, std
     painter_.drawGlyphRun(QPointF(0, 0), run);
     from = to;
   }
+}
+
+void QtCanvas::DrawShapedText(int x, int baseline, std::span<const char32_t> text,
+                              std::span<const int> /*advances*/, bool rtl, ColorRef color) {
+  if (text.empty() || !metrics_.RawFont(font_).isValid()) return;
+  DrawShapedRun(painter_, metrics_.WantedFont(font_), x, baseline, text, rtl, ToQColor(color));
 }
 
 void QtCanvas::FillRect(const Rect& rect, ColorRef color) {

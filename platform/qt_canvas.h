@@ -16,6 +16,8 @@ class QtCanvas : public Canvas {
   void SetFont(const FontSpec& font) override { font_ = font; }
   void DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
                 ColorRef color) override;
+  void DrawShapedText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
+                      bool rtl, ColorRef color) override;
   void FillRect(const Rect& rect, ColorRef color) override;
   void DrawLine(Point from, Point to, const Pen& pen) override;
   void DrawPolyline(std::span<const Point> points, const Pen& pen) override;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/font_line_metrics.h"
+#include "platform/qt_shaper.h"
 #include "platform/sfnt_font_file.h"
 #include "richtext/model/charset.h"
 #include "richtext/model/symbol_font.h"
@@ -214,6 +215,15 @@ void QtTextMetrics::Advances(const FontSpec& font, std::span<const char32_t> cha
     }
     out[i] = static_cast<int>(std::lround(x));
   }
+}
+
+void QtTextMetrics::Shape(const FontSpec& font, std::span<const char32_t> chars, bool rtl,
+                          std::span<int> out) {
+  if (!RawFont(font).isValid()) {
+    Advances(font, chars, out);
+    return;
+  }
+  ShapedAdvances(WantedFont(font), chars, rtl, out);
 }
 
 QtTextMetrics& SharedTextMetrics() {

@@ -26,6 +26,9 @@ class QtTextMetrics : public TextMetrics {
   void Advances(const FontSpec& font, std::span<const char32_t> chars, std::span<int> out) override;
   bool HasKerning(const FontSpec& font) override;
   double Kerning(const FontSpec& font, char32_t left, char32_t right) override;
+  void Shape(const FontSpec& font, std::span<const char32_t> chars, bool rtl, std::span<int> out) override;
+  // The font as Qt opens it (for text Qt shapes itself).
+  const QFont& WantedFont(const FontSpec& font) { return EntryFor(font).wanted; }
   // The raw font of a wanted (opened on first use and kept).
   const QRawFont& RawFont(const FontSpec& font);
   // Glyph indexes of characters in a font (kept per font; control codes show as spaces), and

@@ -45,6 +45,7 @@ bool EditController::EnsureCaretVisible(int view_width, int view_height) {
 // Keys
 
 void EditController::MoveLeft(bool word, bool extend) {
+  if (!word && MoveVisually(false, extend)) return;
   if (!extend) HideSelection();
   ParPos p = CaretPos();
   auto step_back = [&]() {
@@ -63,6 +64,8 @@ void EditController::MoveLeft(bool word, bool extend) {
   };
   if (!word) {
     step_back();
+    // A letter with its marks, an emoji sequence: one step.
+    while (p.offset > 0 && !IsClusterBoundary(p.par->Text(), p.offset)) --p.offset;
   } else {
     // Over separators, then to the start of the word.
     if (p.offset == 0) step_back();
@@ -73,11 +76,12 @@ void EditController::MoveLeft(bool word, bool extend) {
 }
 
 void EditController::MoveRight(bool word, bool extend) {
+  if (!word && MoveVisually(true, extend)) return;
   if (!extend) HideSelection();
   ParPos p = CaretPos();
   if (!word) {
     if (p.offset < p.par->CharCount())
-      ++p.offset;
+      p.offset = NextClusterBoundary(p.par->Text(), p.offset);
     else if (p.par->next)
       p = ParPos{p.par->next, 0};
   } else {

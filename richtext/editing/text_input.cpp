@@ -603,9 +603,11 @@ bool EditController::Backspace() {
   if (at.offset == 0 && (!at.par->prev || at.par->IsTableCell() || at.par->prev->IsTableCell())) return false;
   if (at.offset > 0) {
     if (ProtectedAt(at.par, at.offset - 1)) return false;
+    // What a user sees as one character goes at once: a letter with its marks, an emoji sequence.
+    const int from = PreviousClusterBoundary(at.par->Text(), at.offset);
     BeginTyping(at.par);
-    RawDelete(at.par, at.offset - 1, at.offset);
-    caret = ToCursor(ParPos{at.par, at.offset - 1});
+    RawDelete(at.par, from, at.offset);
+    caret = ToCursor(ParPos{at.par, from});
     EndTyping();
   } else {
     Paragraph* prev = at.par->prev;
@@ -628,7 +630,7 @@ bool EditController::DeleteForward() {
   if (at.offset < at.par->CharCount()) {
     if (ProtectedAt(at.par, at.offset)) return false;
     BeginTyping(at.par);
-    RawDelete(at.par, at.offset, at.offset + 1);
+    RawDelete(at.par, at.offset, NextClusterBoundary(at.par->Text(), at.offset));
     caret = ToCursor(at);
     EndTyping();
     UpdateCurrentAttr();
@@ -646,12 +648,15 @@ bool EditController::DeleteForward() {
   } else {
     // At the very end of the document: the last paragraph loses its borders, shading and flags.
     Paragraph* p = at.par;
-    if (!p->HasBorder() && !p->HasShading() && p->parFlags == 0 && p->borderFlags[1] == 0) return false;
+    // Its direction is not a flag to drop: the text would turn around.
+    const auto direction = static_cast<uint8_t>(p->parFlags & (kParRightToLeft | kParLeftToRight));
+    if (!p->HasBorder() && !p->HasShading() && p->parFlags == direction && p->borderFlags[1] == 0)
+      return false;
     BeginEdit(EditKind::Other, index, index);
     p->borderFlags[0] = p->borderFlags[1] = 0;
     p->borderWidth = p->borderColor = 0;
     p->shadingColors = p->shadingPercent = 0;
-    p->parFlags = 0;
+    p->parFlags = direction;
     p->MarkDirty();
     EndEdit();
   }

@@ -357,6 +357,11 @@ class EditController {
   // Conversion between layout cursors and places.
   ParPos ToPos(const TextCursor& c) const;
   TextCursor ToCursor(ParPos p, bool caret = true) const;
+  // Left and Right in a line with right-to-left text: the caret goes to the cluster boundary
+  // next to it on screen. False for a line in logical order (the plain steps apply).
+  bool MoveVisually(bool right, bool extend);
+  // The place the caret takes stepping off the visual end of its line.
+  ParPos OffLine(const TextCursor& c, bool forward) const;
   void LineOf(const Paragraph* par, int offset, bool prefer_next, int& line, int& index) const;
   void SetCaretKeepAnchor(ParPos pos);
 

@@ -58,6 +58,14 @@ class Canvas {
   // advances are used (metafile text).
   virtual void DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
                         ColorRef color) = 0;
+  // Draws a run measured through TextMetrics::Shape as the shaper joins it (joined letters,
+  // placed marks, emoji sequences as one glyph), in one direction, its left edge at x. The
+  // advances are the measured ones (a cluster's on its first character); a canvas without a
+  // shaper draws the characters one by one at them.
+  virtual void DrawShapedText(int x, int baseline, std::span<const char32_t> text,
+                              std::span<const int> advances, bool /*rtl*/, ColorRef color) {
+    DrawText(x, baseline, text, advances, color);
+  }
   virtual void FillRect(const Rect& rect, ColorRef color) = 0;
   virtual void DrawLine(Point from, Point to, const Pen& pen) = 0;
   virtual void DrawPolyline(std::span<const Point> points, const Pen& pen) = 0;

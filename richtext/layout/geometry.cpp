@@ -1,6 +1,7 @@
 // Where things are on the laid-out document: the x of every character boundary of a line, the
 // place under a point and the caret's rectangle, all in document pixels.
 #include <algorithm>
+#include <cstdlib>
 
 #include "richtext/layout/layout.h"
 
@@ -13,9 +14,10 @@ void TextLayout::LineXs(const Paragraph* par, int line, std::vector<int>& xs) co
   const int left = LeftIndentPixels(par, line);
   const int right = RightIndentPixels(par);
   int x = left;
-  if (par->alignment == kAlignRight || par->alignment == kAlignCenter) {
+  const uint8_t alignment = ShownAlignment(par);
+  if (alignment == kAlignRight || alignment == kAlignCenter) {
     const int d = LayoutWidth() - left - right - VisibleWidth(par, line);
-    if (par->alignment == kAlignRight)
+    if (alignment == kAlignRight)
       x += std::max(d, 0);
     else if (d > 1)
       x += d / 2;
@@ -40,6 +42,7 @@ void TextLayout::LineXs(const Paragraph* par, int line, std::vector<int>& xs) co
     x += adv;
     xs[static_cast<size_t>(j) + 1] = x;
   }
+  if (const auto runs = BidiRuns(par, l); !runs.empty()) ReorderCaretXs(runs, xs);
 }
 
 int TextLayout::LastCaretIndex(const Paragraph* par, int line) {
@@ -48,6 +51,22 @@ int TextLayout::LastCaretIndex(const Paragraph* par, int line) {
   if (l.length > 0 && par->Text()[l.start + l.length - 1] == kCharLineBreak) return l.length - 1;
   return l.length;
 }
+
+namespace {
+
+// In a line of mixed directions the caret xs do not grow with the index: the caret goes to the
+// cluster boundary nearest to x.
+int NearestCaretIndex(const Paragraph* par, const TextLine& l, const std::vector<int>& xs, int x,
+                      int max_index) {
+  int best = 0;
+  for (int i = 0; i <= max_index; ++i) {
+    if (!IsClusterBoundary(par->Text(), static_cast<int>(l.start) + i)) continue;
+    if (std::abs(xs[static_cast<size_t>(i)] - x) < std::abs(xs[static_cast<size_t>(best)] - x)) best = i;
+  }
+  return best;
+}
+
+}  // namespace
 
 TextCursor TextLayout::HitTest(int x, int y) const {
   Paragraph* par = doc_.FirstParagraph();
@@ -64,11 +83,16 @@ TextCursor TextLayout::HitTest(int x, int y) const {
   std::vector<int> xs;
   LineXs(par, line, xs);
   const int max_index = LastCaretIndex(par, line);
+  const TextLine& l = par->Line(line);
+  if (!BidiRuns(par, l).empty()) return TextCursor{par, line, NearestCaretIndex(par, l, xs, x, max_index)};
   int index = 0;
   while (index < max_index &&
          x >= (xs[static_cast<size_t>(index)] + xs[static_cast<size_t>(index) + 1] + 1) / 2) {
     ++index;
   }
+  // Never inside a cluster (a letter with its marks, an emoji sequence): the cluster's width is
+  // on its first character, so a place inside it stands at the cluster's end.
+  while (index < max_index && !IsClusterBoundary(par->Text(), static_cast<int>(l.start) + index)) ++index;
   return TextCursor{par, line, index};
 }
 

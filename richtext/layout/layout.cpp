@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "richtext/layout/text_analysis.h"
 #include "richtext/model/letter_case.h"
 
 namespace inkwend {
@@ -391,6 +392,7 @@ size_t TextLayout::MeasureRun(std::span<const char32_t> text, std::span<CharAttr
     ++j;
   }
   if (e->kerns) KernRun(e, text, attrs, i, j);
+  ShapeWords(e, text, attrs, i, j);
   return j;
 }
 
@@ -400,7 +402,7 @@ void TextLayout::KernRun(FontEntry* e, std::span<const char32_t> text, std::span
                          size_t to) {
   const auto kernable = [&](size_t k) {
     const char32_t c = text[k];
-    return c >= 32 && c != kCharSoftHyphen && !(attrs[k].charFlags & kCharObject);
+    return c >= 32 && c != kCharSoftHyphen && !(attrs[k].charFlags & kCharObject) && !NeedsShaping(c);
   };
   for (size_t k = from; k + 1 < to; ++k) {
     const bool ascii = text[k] - 32U < 95U && text[k + 1] - 32U < 95U;  // always kernable
@@ -753,7 +755,8 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
     trailing_space = s.bpIsSpace;
     trailing_width = s.bpIsSpace ? s.bpOwnWidth : 0;
   } else if (full) {
-    b.length = std::max(i - pos, 1);
+    // At least one cluster (a letter with its marks, an emoji sequence) and never part of one.
+    b.length = NextClusterBoundary(text, pos + std::max(i - pos, 1) - 1) - pos;
   }
   const bool last_line = pos + b.length >= n;
   const bool justify = par->alignment == kAlignJustify;

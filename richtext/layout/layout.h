@@ -27,6 +27,7 @@
 
 #include "richtext/layout/canvas.h"
 #include "richtext/layout/metrics.h"
+#include "richtext/layout/text_analysis.h"
 #include "richtext/model/document.h"
 
 namespace inkwend {
@@ -252,6 +253,14 @@ class TextLayout {
   TextCursor HitTest(int x, int y) const;
   // The caret's rectangle at a place (2 pixels wide, the line's text height).
   Rect CaretRect(const TextCursor& cursor) const;
+  // Whether a paragraph reads right to left: as its file says, else by its first strong character.
+  static bool RightToLeftParagraph(const Paragraph* par);
+  // The alignment a paragraph shows: a right-to-left paragraph mirrors left and right, so that
+  // its default alignment starts at the right margin.
+  static uint8_t ShownAlignment(const Paragraph* par);
+  // The runs of a line in visual order (offsets within the line); empty for a line without
+  // right-to-left text, which stands in logical order.
+  static std::vector<VisualRun> BidiRuns(const Paragraph* par, const TextLine& line);
   // The last index the caret may take in a line: before the character that ends a wrapped line
   // (its space or line break), so that the caret stays on the line it was put on.
   static int LastCaretIndex(const Paragraph* par, int line);
@@ -342,6 +351,9 @@ class TextLayout {
   size_t MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i);
   void KernRun(FontEntry* e, std::span<const char32_t> text, std::span<CharAttr> attrs, size_t from,
                size_t to);
+  // Words of a run that need shaping take the widths of their shaped clusters.
+  void ShapeWords(FontEntry* e, std::span<const char32_t> text, std::span<CharAttr> attrs, size_t from,
+                  size_t to);
   // The width of a character shown in capitals (records with kMoreAllCaps or kMoreSmallCaps).
   uint16_t CapsWidth(FontEntry* entry, char32_t c, const CharAttr& attr);
   void RunWordEvent(Paragraph* par);
@@ -372,6 +384,11 @@ class TextLayout {
   // On screen a page break shows as a dotted line across the page above its paragraph.
   void PaintPageBreakMark(Canvas& canvas, int origin_x, int top);
 
+  // A line with right-to-left text: its runs painted in visual order from x. False (nothing
+  // painted) for a line in logical order.
+  bool PaintBidiLine(Canvas& canvas, const LinePaint& lp, int x);
+  // Turns the logical caret xs of LineXs into visual ones: the leading edge of each character.
+  static void ReorderCaretXs(std::span<const VisualRun> runs, std::vector<int>& xs);
   // Selected character offsets [from, to) of the paragraph PaintLine is painting.
   void SelectionFor(const Paragraph* par, int& from, int& to) const;
   Rect PaintCaret(const PaintContext& context);

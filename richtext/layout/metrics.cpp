@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace inkwend {
 
@@ -73,6 +74,21 @@ uint16_t FontCache::Width(FontEntry* entry, char32_t c) {
   }
   entry->high.emplace(c, w);
   return w;
+}
+
+const std::vector<uint16_t>& FontCache::ShapedWidths(FontEntry* entry, std::u32string_view word, bool rtl) {
+  std::u32string key(word);
+  key.push_back(rtl ? 1 : 0);
+  auto it = entry->shaped.find(key);
+  if (it != entry->shaped.end()) return it->second;
+  std::vector<int> widths(word.size(), 16);
+  if (metrics_) {
+    ++queries_;
+    metrics_->Shape(entry->font, std::span<const char32_t>(word.data(), word.size()), rtl, widths);
+  }
+  std::vector<uint16_t> clamped(word.size());
+  for (size_t i = 0; i < word.size(); ++i) clamped[i] = ClampWidth(widths[i] * scaleX_);
+  return entry->shaped.emplace(std::move(key), std::move(clamped)).first->second;
 }
 
 int FontCache::AskKern(FontEntry* entry, char32_t left, char32_t right) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +43,13 @@ class TextMetrics {
   // `right` follows it in the same font, in pixels before rounding.
   virtual bool HasKerning(const FontSpec& /*font*/) { return false; }
   virtual double Kerning(const FontSpec& /*font*/, char32_t /*left*/, char32_t /*right*/) { return 0; }
+  // A run of one direction shaped as a whole (joined letters, marks, emoji sequences): per
+  // character the advance of the cluster it begins, 0 for the rest of a cluster. Without a
+  // shaper, the characters' own advances.
+  virtual void Shape(const FontSpec& font, std::span<const char32_t> chars, bool /*rtl*/,
+                     std::span<int> out) {
+    Advances(font, chars, out);
+  }
 };
 
 // The answers of one font: metrics, the advances of codes 0..255 (asked at once, as a width
@@ -56,6 +64,8 @@ struct FontEntry {
   bool kerns = false;
   std::vector<int16_t> asciiKerns;
   std::unordered_map<uint64_t, int16_t> otherKerns;
+  // Shaped words asked so far (the key ends in 1 for right-to-left), their widths per character.
+  std::unordered_map<std::u32string, std::vector<uint16_t>> shaped;
 };
 
 inline constexpr int16_t kUnknownKern = INT16_MIN;
@@ -85,6 +95,8 @@ class FontCache {
     }
     return AskKern(entry, left, right);
   }
+  // The widths of a word that needs shaping (cached per font, since words repeat).
+  const std::vector<uint16_t>& ShapedWidths(FontEntry* entry, std::u32string_view word, bool rtl);
   void Clear();
   // How many times the platform was asked (fonts and characters), for tests.
   int64_t PlatformQueries() const { return queries_; }

@@ -4,6 +4,7 @@
 
 #include "richtext/layout/layout.h"
 #include "richtext/layout/metafile.h"
+#include "richtext/layout/text_analysis.h"
 #include "richtext/model/letter_case.h"
 
 namespace inkwend {
@@ -211,6 +212,7 @@ struct TextLayout::LineRun {
   std::vector<int> advances;
   int width = 0;
   bool endsLine = false;
+  bool rtl = false;  // a run of right-to-left text (drawn shaped, right to left)
 
   bool IsObject() const {
     return (first == kCharObjectByTag || first == kCharObjectByNumber) && (attr->charFlags & kCharObject);
@@ -242,9 +244,10 @@ char32_t TextLayout::LinePaint::Shown(int j, char32_t c, bool hidden, bool caps,
 }
 
 int TextLayout::AlignmentShift(const Paragraph* par, int line, int left, int right) const {
-  if (par->alignment != kAlignRight && par->alignment != kAlignCenter) return 0;
+  const uint8_t alignment = ShownAlignment(par);
+  if (alignment != kAlignRight && alignment != kAlignCenter) return 0;
   const int d = EffectiveLayoutWidth() - left - right - VisibleWidth(par, line);
-  if (par->alignment == kAlignRight) return std::max(d, 0);
+  if (alignment == kAlignRight) return std::max(d, 0);
   return d > 1 ? d / 2 : 0;
 }
 
@@ -342,7 +345,11 @@ void TextLayout::PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& ru
   if (any_visible) {
     const bool small = st.smallCaps && IsSmallLetter(lp.text[static_cast<size_t>(run.offset)]);
     canvas.SetFont(small ? SmallCapsFont(st.font) : st.font);
-    canvas.DrawText(x, base, run.text, run.advances, fg);
+    if (run.rtl || std::any_of(run.text.begin(), run.text.end(), NeedsShaping)) {
+      canvas.DrawShapedText(x, base, run.text, run.advances, run.rtl, fg);
+    } else {
+      canvas.DrawText(x, base, run.text, run.advances, fg);
+    }
   }
   PaintRunLines(canvas, run, st, x, base, lp.height / 20 + 1, fg);
 }
@@ -395,7 +402,7 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
   run.advances.reserve(kMaxRun);
   int x = origin_x + left + AlignmentShift(par, line, left, right);
   int rel_x = 0;  // x from the line's start, as the wrap computed it
-  for (int i = 0; i < l.length;) {
+  for (int i = PaintBidiLine(canvas, lp, x) ? l.length : 0; i < l.length;) {
     const int run_x = rel_x;
     i = GatherRun(lp, i, rel_x, run);
     PaintRun(canvas, lp, run, x);
@@ -404,6 +411,52 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
     x += run.width;
   }
   printing_ = was_printing;
+}
+
+bool TextLayout::PaintBidiLine(Canvas& canvas, const LinePaint& lp, int x) {
+  const std::vector<VisualRun> runs = BidiRuns(lp.par, *lp.line);
+  if (runs.empty()) return false;
+  const TextLine& l = *lp.line;
+  const auto off = [&](int j) { return static_cast<int>(l.start) + j; };
+  const auto hidden = [&](int j) {
+    return lp.hasAttrs && (lp.AttrAt(off(j)).charFlags & kCharHidden) && !showHiddenText;
+  };
+  // Advances in logical order, as wrapping and the caret count them (tab stops, justified spaces).
+  std::vector<int> advances(l.length);
+  int rel_x = 0;
+  for (int j = 0; j < l.length; ++j) {
+    const int adv = hidden(j) ? 0 : lp.Advance(*this, j, lp.text[static_cast<size_t>(off(j))], rel_x);
+    advances[static_cast<size_t>(j)] = adv;
+    rel_x += adv;
+  }
+  std::vector<LineRun> pieces;
+  for (const VisualRun& visual : runs) {
+    pieces.clear();
+    for (int j = visual.from; j < visual.to; ++j) {
+      const char32_t c = lp.text[static_cast<size_t>(off(j))];
+      if (pieces.empty() || c == kCharTab || pieces.back().first == kCharTab || pieces.back().IsObject() ||
+          !lp.Continues(pieces.back(), off(j))) {
+        LineRun& piece = pieces.emplace_back();
+        piece.offset = off(j);
+        piece.first = c;
+        piece.attr = &lp.AttrAt(off(j));
+        piece.selected = lp.Selected(off(j));
+        piece.rtl = visual.rtl;
+      }
+      LineRun& piece = pieces.back();
+      int adv = advances[static_cast<size_t>(j)];
+      const bool caps = lp.hasAttrs && (piece.attr->moreFlags & (kMoreAllCaps | kMoreSmallCaps));
+      piece.text.push_back(lp.Shown(j, c, hidden(j), caps, adv));
+      piece.advances.push_back(adv);
+      piece.width += adv;
+    }
+    if (visual.rtl) std::reverse(pieces.begin(), pieces.end());
+    for (const LineRun& piece : pieces) {
+      PaintRun(canvas, lp, piece, x);
+      x += piece.width;
+    }
+  }
+  return true;
 }
 
 void TextLayout::PaintTabLeader(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x, int rel_x) {

@@ -44,6 +44,9 @@ inline constexpr uint8_t kLayoutReaderAutomatic = 0x20;  // automatic text inser
 // moreFlags: how letters are shown (the text itself keeps its case)
 inline constexpr uint8_t kMoreAllCaps = 0x01;    // all letters as capitals
 inline constexpr uint8_t kMoreSmallCaps = 0x02;  // small letters as capitals of a smaller size
+// Direction of a run as a file gave it (RTF \rtlch, \ltrch); kept and written back.
+inline constexpr uint8_t kMoreRightToLeft = 0x04;
+inline constexpr uint8_t kMoreLeftToRight = 0x08;
 
 struct CharAttr {
   uint16_t width = 0;        // cached width in pixels (layout fills it; a tab takes the tab width)

@@ -23,6 +23,10 @@ inline constexpr uint8_t kParPageBreak = 0x01;     // page break before this par
 inline constexpr uint8_t kParContinuesRow = 0x02;  // cell continues a row begun by an earlier cell
 inline constexpr uint8_t kParMoreCells = 0x04;     // further cells of the same row follow
 inline constexpr uint8_t kParTableCell = 0x08;
+// Direction of the paragraph as a file gave it (RTF \rtlpar, \ltrpar); with neither, the first
+// strong character decides.
+inline constexpr uint8_t kParRightToLeft = 0x10;
+inline constexpr uint8_t kParLeftToRight = 0x20;
 inline constexpr uint8_t kParJustifyLastLine = 0x40;
 inline constexpr uint8_t kParKeep = 0x80;  // keep paragraph on one page
 

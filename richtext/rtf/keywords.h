@@ -20,9 +20,10 @@ enum class RtfAction : uint8_t {
   Plain,
   Font,
   FontSize,
-  Style,     // styleBits bit `Arg` on (n != 0) or off
-  CharFlag,  // charFlags bit `Arg` on or off
-  MoreFlag,  // moreFlags bit `Arg` on or off
+  Style,          // styleBits bit `Arg` on (n != 0) or off
+  CharFlag,       // charFlags bit `Arg` on or off
+  MoreFlag,       // moreFlags bit `Arg` on or off
+  CharDirection,  // \rtlch, \ltrch: moreFlags direction bit `Arg`, the other one off
   Super,
   Sub,
   NoSuperSub,
@@ -45,6 +46,7 @@ enum class RtfAction : uint8_t {
   Align,  // `Arg` = alignment
   PageBreak,
   Keep,
+  ParDirection,  // \rtlpar, \ltrpar: parFlags direction bit `Arg`
   Tx,
   TabKind,     // `Arg` = pending tab kind
   TabLeader,   // `Arg` = pending tab leader

@@ -148,6 +148,11 @@ bool WPRtfReader::DoCharacterAttr(const RtfKeyword& k, int32_t n) {
     case A::CharFlag:
       ChangeAttr([&](CharAttr& a) { SetBits(a.charFlags, k.arg, n != 0); });
       return true;
+    case A::CharDirection:
+      ChangeAttr([&](CharAttr& a) {
+        a.moreFlags = static_cast<uint8_t>((a.moreFlags & ~(kMoreRightToLeft | kMoreLeftToRight)) | k.arg);
+      });
+      return true;
     case A::MoreFlag:
       ChangeAttr([&](CharAttr& a) { SetBits(a.moreFlags, k.arg, n != 0); });
       return true;

@@ -76,6 +76,13 @@ bool WPRtfReader::DoParagraph(const RtfKeyword& k, int32_t n) {
       else
         pageBreakPending_ = true;
       return true;
+    case A::ParDirection:
+      // Of this paragraph only, as the writer writes it for every paragraph that has one.
+      if (text) {
+        par_->parFlags =
+            static_cast<uint8_t>((par_->parFlags & ~(kParRightToLeft | kParLeftToRight)) | k.arg);
+      }
+      return true;
     case A::Keep:
       if (text) par_->parFlags |= kParKeep;
       return true;
@@ -172,8 +179,8 @@ void WPRtfReader::EndParagraph() {
   }
   ApplyProps(par_, f_.props);
   Paragraph* next = StartNewParagraph();
-  next->parFlags &=
-      static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells | kParContinuesRow));
+  next->parFlags &= static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells |
+                                           kParContinuesRow | kParRightToLeft | kParLeftToRight));
   if (pageBreakPending_) {
     next->parFlags |= kParPageBreak;
     pageBreakPending_ = false;

@@ -107,8 +107,8 @@ void WPRtfReader::EndCell() {
   par_->tabMask = f_.props.tabMask;
   table_.AddCell(par_);
   Paragraph* next = StartNewParagraph();
-  next->parFlags &=
-      static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells | kParContinuesRow));
+  next->parFlags &= static_cast<uint8_t>(~(kParPageBreak | kParKeep | kParTableCell | kParMoreCells |
+                                           kParContinuesRow | kParRightToLeft | kParLeftToRight));
   next->tabMask = 0;
   next->cellStart = next->cellWidth = 0;
   f_.props.tabRestart = true;

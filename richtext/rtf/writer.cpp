@@ -759,6 +759,8 @@ void WPRTFWriter::OpenParagraphGroups(Paragraph* par) {
     }
   }
   if (par->parFlags & kParKeep) Put("\\keep");
+  if (par->parFlags & kParRightToLeft) Put("\\rtlpar");
+  if (par->parFlags & kParLeftToRight) Put("\\ltrpar");
   if (par->tabMask != Top().tabMask) {
     OpenGroup(GroupKind::TabGroup);
     WriteTabStops(par->tabMask);
@@ -994,6 +996,8 @@ char* WPRTFWriter::BuildCharAttr(char* out, const CharAttr& a) const {
   if ((f & kCharAutomatic) && !omitAutomaticText_) out = Append(out, "\\inaut");
   if (a.moreFlags & kMoreAllCaps) out = Append(out, "\\caps");
   if (a.moreFlags & kMoreSmallCaps) out = Append(out, "\\scaps");
+  if (a.moreFlags & kMoreRightToLeft) out = Append(out, "\\rtlch");
+  if (a.moreFlags & kMoreLeftToRight) out = Append(out, "\\ltrch");
   *out++ = ' ';
   return out;
 }

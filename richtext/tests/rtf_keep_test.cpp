@@ -97,6 +97,34 @@ const std::string kDib =
     "28000000020000000100000001001800000000000800000000000000000000000000000000000000"
     "0000ff00ff000000";
 
+// --- direction ---------------------------------------------------------------------------------
+
+TEST(RtfDirection, ParagraphAndRunDirectionsAreKeptAndWritten) {
+  // A paragraph's direction is its own; a group ends a run's; \ltrch after \rtlch replaces it.
+  const std::string rtf = kHead +
+                          "\\pard\\rtlpar {\\rtlch \\u1488?}b\\par "
+                          "\\ltrpar c{\\rtlch\\ltrch d}\\par "
+                          "e\\par}";
+  auto doc = Read(rtf);
+  const Paragraph* p = doc->FirstParagraph();
+  const uint8_t both = kParRightToLeft | kParLeftToRight;
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->parFlags & both, kParRightToLeft);
+  EXPECT_EQ(p->Attrs()[0].moreFlags, kMoreRightToLeft);
+  EXPECT_EQ(p->Attrs()[1].moreFlags, 0);
+  ASSERT_NE(p->next, nullptr);
+  EXPECT_EQ(p->next->parFlags & both, kParLeftToRight);
+  EXPECT_EQ(p->next->Attrs()[1].moreFlags, kMoreLeftToRight);
+  ASSERT_NE(p->next->next, nullptr);
+  EXPECT_EQ(p->next->next->parFlags & both, 0);
+  const Rounds r = WriteTwice(rtf);
+  EXPECT_NE(r.first.find("\\rtlpar"), std::string::npos) << r.first;
+  EXPECT_NE(r.first.find("\\ltrpar"), std::string::npos) << r.first;
+  EXPECT_NE(r.first.find("\\rtlch"), std::string::npos) << r.first;
+  EXPECT_NE(r.first.find("\\ltrch"), std::string::npos) << r.first;
+  EXPECT_EQ(r.second, r.first);
+}
+
 TEST(RtfFixedPoint, FilesFromOtherProgramsSettleAfterOneRound) {
   struct Case {
     const char* name;

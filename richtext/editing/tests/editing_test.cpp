@@ -847,5 +847,47 @@ TEST_F(Editor, DirtyRangeCoversOnlyTheEditedParagraph) {
   EXPECT_GT(doc_.DirtyBottom(), doc_.Layout().DocumentHeight());
 }
 
+TEST_F(Editor, CaretBackspaceAndDeleteGoByCluster) {
+  Type(U"a\U0001F44D\U0001F3FDe\u0301b");  // a, thumb with skin tone, e with accent, b
+  struct Step {
+    const char* what;
+    int64_t caret;
+  } steps[] = {{"left", 5}, {"left", 3}, {"left", 1}, {"right", 3}};
+  for (const Step& s : steps) {
+    if (std::string(s.what) == "left")
+      doc_.MoveLeft(false, false);
+    else
+      doc_.MoveRight(false, false);
+    EXPECT_EQ(doc_.GetCaretPosition(), s.caret) << (&s - steps);
+  }
+  EXPECT_TRUE(doc_.InputChar(kKeyDelete));  // the accented e
+  EXPECT_EQ(doc_.Document().FirstParagraph()->CharCount(), 4);
+  doc_.MoveLeft(false, false);
+  EXPECT_TRUE(doc_.InputChar(kKeyBackspace));  // a
+  EXPECT_TRUE(doc_.InputChar(kKeyDelete));     // the thumb
+  EXPECT_EQ(Dump(doc_), "b");
+}
+
+TEST_F(Editor, ArrowsMoveOnTheScreenInRightToLeftText) {
+  Type(U"\u05D0\u05D1 xy");  // shown "xy" at the left, the Hebrew word at the right
+  doc_.SetCaretPosition(0);  // at the right edge
+  struct Step {
+    bool right;
+    int64_t caret;
+  } steps[] = {{false, 1}, {false, 2}, {false, 5}, {false, 4}, {true, 5}, {true, 2}, {true, 1}, {true, 0}};
+  for (const Step& s : steps) {
+    if (s.right)
+      doc_.MoveRight(false, false);
+    else
+      doc_.MoveLeft(false, false);
+    EXPECT_EQ(doc_.GetCaretPosition(), s.caret) << (&s - steps);
+  }
+  // Deleting at the end of the document keeps the paragraph's direction.
+  doc_.Document().FirstParagraph()->parFlags |= kParRightToLeft;
+  doc_.SetCaretPosition(5);
+  doc_.InputChar(kKeyDelete);
+  EXPECT_TRUE(doc_.Document().FirstParagraph()->parFlags & kParRightToLeft);
+}
+
 }  // namespace
 }  // namespace inkwend

@@ -1,0 +1,198 @@
+// Text beyond one glyph per character: which characters are shaped, where clusters begin, the
+// visual order of mixed lines, and how layout measures, paints and places the caret in them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "richtext/layout/layout.h"
+#include "richtext/layout/tests/test_devices.h"
+#include "richtext/layout/text_analysis.h"
+
+namespace inkwend {
+namespace {
+
+using testing::FixedMetrics;
+using testing::RecordingCanvas;
+
+// A shaper for the tests: every grapheme cluster is 10 pixels, on its first character.
+class ShapingMetrics : public FixedMetrics {
+ public:
+  void Shape(const FontSpec& /*font*/, std::span<const char32_t> chars, bool rtl,
+             std::span<int> out) override {
+    asked.push_back({std::u32string(chars.begin(), chars.end()), rtl});
+    for (size_t i = 0; i < chars.size(); ++i) out[i] = IsClusterBoundary(chars, static_cast<int>(i)) ? 10 : 0;
+  }
+  struct Asked {
+    std::u32string word;
+    bool rtl;
+  };
+  std::vector<Asked> asked;
+};
+
+struct Drawn {
+  int x;
+  std::u32string text;
+  bool shaped;
+  bool rtl;
+};
+
+class ShapingCanvas : public RecordingCanvas {
+ public:
+  void DrawText(int x, int baseline, std::span<const char32_t> text, std::span<const int> advances,
+                ColorRef color) override {
+    RecordingCanvas::DrawText(x, baseline, text, advances, color);
+    drawn.push_back({x, std::u32string(text.begin(), text.end()), false, false});
+  }
+  void DrawShapedText(int x, int /*baseline*/, std::span<const char32_t> text,
+                      std::span<const int> /*advances*/, bool rtl, ColorRef /*color*/) override {
+    drawn.push_back({x, std::u32string(text.begin(), text.end()), true, rtl});
+  }
+  std::vector<Drawn> drawn;
+};
+
+TEST(TextAnalysis, WhatNeedsShaping) {
+  struct Case {
+    char32_t c;
+    bool shaped;
+  } cases[] = {{U'a', false},     {U'\u00E9', false}, {U'\u4E2D', false}, {U'\uF0B7', false},
+               {U'\u0301', true}, {U'\u05D0', true},  {U'\u0645', true},  {U'\u0915', true},
+               {U'\u0E01', true}, {U'\u200D', true},  {U'\uFE0F', true},  {U'\U0001F44D', true}};
+  for (const Case& c : cases) EXPECT_EQ(NeedsShaping(c.c), c.shaped) << std::hex << uint32_t{c.c};
+}
+
+TEST(TextAnalysis, ClusterBoundaries) {
+  struct Case {
+    std::u32string text;
+    std::vector<int> inside;  // offsets that are not boundaries
+  } cases[] = {
+      {U"ab", {}},
+      {U"e\u0301x", {1}},                                             // a letter and its accent
+      {U"\U0001F44D\U0001F3FD!", {1}},                                // thumb with skin tone
+      {U"\U0001F468\u200D\U0001F469\u200D\U0001F467", {1, 2, 3, 4}},  // a family
+      {U"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA", {1, 3}},          // two flags
+      {U"\u2764\uFE0F", {1}},                                         // red heart
+      {U"\u0E19\u0E49\u0E33", {1, 2}},                                // Thai marks
+  };
+  for (const Case& c : cases) {
+    for (int i = 0; i <= static_cast<int>(c.text.size()); ++i) {
+      const bool inside = std::find(c.inside.begin(), c.inside.end(), i) != c.inside.end();
+      EXPECT_EQ(IsClusterBoundary(c.text, i), !inside) << "case " << (&c - cases) << " offset " << i;
+    }
+  }
+  const std::u32string family = cases[3].text;
+  EXPECT_EQ(NextClusterBoundary(family, 0), 5);
+  EXPECT_EQ(PreviousClusterBoundary(family, 5), 0);
+}
+
+TEST(TextAnalysis, VisualRunsOfMixedLines) {
+  const std::u32string mixed = U"ab \u05D0\u05D1\u05D2 cd";
+  const ParagraphBidi ltr(mixed, -1);
+  EXPECT_FALSE(ltr.BaseRightToLeft());
+  auto runs = ltr.LineRuns(0, static_cast<int>(mixed.size()));
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[1].from, 3);
+  EXPECT_EQ(runs[1].to, 6);
+  EXPECT_TRUE(runs[1].rtl);
+  // Right to left first: the Latin word stands at the left end.
+  const std::u32string hebrew_first = U"\u05D0\u05D1 cd";
+  const ParagraphBidi rtl(hebrew_first, -1);
+  EXPECT_TRUE(rtl.BaseRightToLeft());
+  runs = rtl.LineRuns(0, static_cast<int>(hebrew_first.size()));
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].from, 3);
+  EXPECT_FALSE(runs[0].rtl);
+  EXPECT_EQ(runs[1].from, 0);
+  EXPECT_TRUE(runs[1].rtl);
+  // Latin text needs no bidi work at all.
+  EXPECT_TRUE(ParagraphBidi(U"plain text", -1).IsPlain());
+}
+
+class ShapedLayout : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    layout_.SetDevice(&metrics_, 96, 96);
+    layout_.SetWordWrap(true);
+    layout_.SetWindowWidth(200);
+  }
+  Paragraph* Para(std::u32string_view text) {
+    Paragraph* p = doc_.FirstParagraph();
+    doc_.AppendText(p, text, doc_.defaultAttr);
+    layout_.Reformat();
+    return p;
+  }
+  std::vector<int> Widths(const Paragraph* p) const {
+    std::vector<int> out;
+    for (const CharAttr& a : p->Attrs()) out.push_back(a.width);
+    return out;
+  }
+  std::vector<Drawn> Painted() {
+    canvas_.drawn.clear();
+    layout_.Paint(canvas_, {0, 0, 200, 100});
+    return canvas_.drawn;
+  }
+  ShapingMetrics metrics_;
+  WPRTFText doc_;
+  TextLayout layout_{doc_};
+  ShapingCanvas canvas_;
+};
+
+TEST_F(ShapedLayout, WordsThatNeedShapingTakeTheirClusterWidths) {
+  Paragraph* p = Para(U"go \U0001F44D\U0001F3FD \u0633\u0644\u0627\u0645 go \u0633\u0644\u0627\u0645");
+  EXPECT_EQ(Widths(p), (std::vector<int>{8, 8, 4, 10, 0, 4, 10, 10, 10, 10, 4, 8, 8, 4, 10, 10, 10, 10}));
+  // Latin words keep the per-character path; a repeated word is shaped once.
+  ASSERT_EQ(metrics_.asked.size(), 2u);
+  EXPECT_FALSE(metrics_.asked[0].rtl);
+  EXPECT_EQ(metrics_.asked[1].word, U"\u0633\u0644\u0627\u0645");
+  EXPECT_TRUE(metrics_.asked[1].rtl);
+}
+
+TEST_F(ShapedLayout, RightToLeftParagraphStandsAtTheRightDrawnShaped) {
+  Para(U"\u05D0\u05D1\u05D2 \u05D3\u05D4");  // 5 clusters of 10 and a space of 4
+  const auto drawn = Painted();
+  ASSERT_EQ(drawn.size(), 1u);
+  EXPECT_TRUE(drawn[0].shaped);
+  EXPECT_TRUE(drawn[0].rtl);
+  EXPECT_EQ(drawn[0].x, 200 - 54);
+  // An explicit left-to-right paragraph keeps its text at the left margin.
+  doc_.FirstParagraph()->parFlags |= kParLeftToRight;
+  doc_.FirstParagraph()->MarkDirty();
+  EXPECT_EQ(Painted()[0].x, 1);
+}
+
+TEST_F(ShapedLayout, MixedLinePaintsItsRunsInVisualOrder) {
+  Para(U"ab \u05D0\u05D1\u05D2 cd");
+  const auto drawn = Painted();
+  ASSERT_EQ(drawn.size(), 3u);
+  EXPECT_EQ(drawn[0].text, U"ab ");
+  EXPECT_EQ(drawn[0].x, 1);
+  EXPECT_EQ(drawn[1].text, U"\u05D0\u05D1\u05D2");
+  EXPECT_TRUE(drawn[1].rtl);
+  EXPECT_EQ(drawn[1].x, 1 + 20);
+  EXPECT_EQ(drawn[2].text, U" cd");
+  EXPECT_EQ(drawn[2].x, 1 + 20 + 30);
+}
+
+TEST_F(ShapedLayout, CaretAndHitTestFollowTheVisualOrder) {
+  Paragraph* p = Para(U"ab \u05D0\u05D1 cd");
+  std::vector<int> xs;
+  layout_.LineXs(p, 0, xs);
+  // Before the first Hebrew letter is the right edge of the Hebrew word, before the second
+  // its middle; the space after the word begins where the word ends on the right.
+  EXPECT_EQ(xs, (std::vector<int>{1, 9, 17, 41, 31, 41, 45, 53, 61}));
+  EXPECT_EQ(layout_.HitTest(40, 5).pos, 3);
+  EXPECT_EQ(layout_.HitTest(32, 5).pos, 4);
+  EXPECT_EQ(layout_.HitTest(50, 5).pos, 7);
+  EXPECT_EQ(layout_.CaretRect(TextCursor{p, 0, 4}).left, 31);
+}
+
+TEST_F(ShapedLayout, HitTestNeverLandsInsideACluster) {
+  Para(U"e\u0301\u0301x");  // boundaries at 0, 3 and 4; xs 1, 11, 11, 11, 21
+  struct Case {
+    int x, pos;
+  } cases[] = {{0, 0}, {5, 0}, {7, 3}, {11, 3}, {15, 3}, {17, 4}, {60, 4}};
+  for (const Case& c : cases) EXPECT_EQ(layout_.HitTest(c.x, 5).pos, c.pos) << c.x;
+}
+
+}  // namespace
+}  // namespace inkwend
