@@ -8,22 +8,10 @@
 #include <QtTest>
 
 #include "richtext/model/stream.h"
+#include "richtext/widgets/tests/editor_under_test.h"
 #include "richtext/widgets/wp_rich_text.h"
 
 using namespace inkwend;
-
-namespace {
-
-QString Dump(const WPRichText& w) {
-  QString out;
-  for (Paragraph* p = w.Memo().Document().FirstParagraph(); p; p = p->next) {
-    if (p != w.Memo().Document().FirstParagraph()) out += '|';
-    for (char32_t c : p->Text()) out += QString::fromUcs4(&c, 1);
-  }
-  return out;
-}
-
-}  // namespace
 
 class WPRichTextEventsTest : public QObject {
   Q_OBJECT
@@ -32,15 +20,7 @@ class WPRichTextEventsTest : public QObject {
   std::unique_ptr<WPRichText> w_;
 
  private slots:
-  void init() {
-    w_ = std::make_unique<WPRichText>();
-    w_->resize(400, 300);
-    w_->onMessage = [](WPRichText&, const QString&) {};
-    w_->Clear();
-    w_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
-    w_->setFocus();
-  }
+  void init() { QVERIFY(ShowEmptyEditor(w_, {400, 300})); }
   void cleanup() { w_.reset(); }
 
   void textToInsertCanBeChangedOrDropped() {
@@ -51,7 +31,7 @@ class WPRichTextEventsTest : public QObject {
     };
     QTest::keyClicks(w_.get(), "a\"b#");
     w_->InsertText(QStringLiteral("#c\""));
-    QCOMPARE(Dump(*w_), QStringLiteral("a\u201Cbc\u201C"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("a\u201Cbc\u201C"));
   }
 
   void newParagraphsAreHandedOverAndTheirChangesLaidOut() {
@@ -65,7 +45,7 @@ class WPRichTextEventsTest : public QObject {
     QTest::keyClicks(w_.get(), "two");
     QTest::keyClick(w_.get(), Qt::Key_Return, Qt::ControlModifier);  // a page break splits too
     QTest::keyClicks(w_.get(), "three");
-    QCOMPARE(Dump(*w_), QStringLiteral("one|two|three"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("one|two|three"));
     Paragraph* first = w_->Memo().Document().FirstParagraph();
     QCOMPARE(made, QList<Paragraph*>({first->next, first->next->next}));
     QCOMPARE(first->leftIndent, 0);
@@ -93,16 +73,16 @@ class WPRichTextEventsTest : public QObject {
     w_->onProtectedChange = [&](WPRichText&) { ++reported; };
 
     QTest::keyClick(w_.get(), Qt::Key_Backspace);  // into the protected word
-    QCOMPARE(Dump(*w_), QStringLiteral("openLOCK"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("openLOCK"));
     QCOMPARE(reported, 1);
     w_->SelectAll();
     w_->DeleteSelection();
-    QCOMPARE(Dump(*w_), QStringLiteral("openLOCK"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("openLOCK"));
     QCOMPARE(reported, 2);
     // An edit beside it goes through without a report.
     w_->SetCaretPosition(2);
     QTest::keyClick(w_.get(), Qt::Key_Backspace);
-    QCOMPARE(Dump(*w_), QStringLiteral("oenLOCK"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("oenLOCK"));
     QCOMPARE(reported, 2);
   }
 
@@ -122,10 +102,10 @@ class WPRichTextEventsTest : public QObject {
     QApplication::clipboard()->setText(QStringLiteral("first\nsecond"));
     QTest::keyClick(w_.get(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(seen, QStringList({"first", "second"}));
-    QCOMPARE(Dump(*w_), QStringLiteral("x"));  // vetoed
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("x"));  // vetoed
     allow = true;
     QTest::keyClick(w_.get(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("xfirst|second"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("xfirst|second"));
   }
 
   void controlsStandInTheTextAndTakeTheirPresses() {

@@ -6,20 +6,12 @@
 #include <QInputMethodEvent>
 #include <QtTest>
 
+#include "richtext/widgets/tests/editor_under_test.h"
 #include "richtext/widgets/wp_rich_text.h"
 
 using namespace inkwend;
 
 namespace {
-
-QString Dump(const WPRichText& w) {
-  QString out;
-  for (Paragraph* p = w.Memo().Document().FirstParagraph(); p; p = p->next) {
-    if (p != w.Memo().Document().FirstParagraph()) out += '|';
-    for (char32_t c : p->Text()) out += QString::fromUcs4(&c, 1);
-  }
-  return out;
-}
 
 // The leftmost and rightmost columns holding anything but the background.
 std::pair<int, int> InkColumns(const QImage& image) {
@@ -65,15 +57,7 @@ class WPRichTextScriptsTest : public QObject {
   }
 
  private slots:
-  void init() {
-    w_ = std::make_unique<WPRichText>();
-    w_->resize(400, 120);
-    w_->onMessage = [](WPRichText&, const QString&) {};
-    w_->Clear();
-    w_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
-    w_->setFocus();
-  }
+  void init() { QVERIFY(ShowEmptyEditor(w_, {400, 120})); }
   void cleanup() { w_.reset(); }
 
   void rightToLeftParagraphStandsAtTheRightAndArrowsMoveOnScreen() {
@@ -90,9 +74,9 @@ class WPRichTextScriptsTest : public QObject {
     QCOMPARE(w_->GetCaretPosition(), 0);
     QTest::keyClick(w_.get(), Qt::Key_Left);
     QTest::keyClick(w_.get(), Qt::Key_Backspace);  // logically back: the first letter
-    QCOMPARE(Dump(*w_), QStringLiteral("\u05DC\u05D5\u05DD ab"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("\u05DC\u05D5\u05DD ab"));
     QTest::keyClick(w_.get(), Qt::Key_Delete);
-    QCOMPARE(Dump(*w_), QStringLiteral("\u05D5\u05DD ab"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("\u05D5\u05DD ab"));
   }
 
   void clustersAreOneStepAndOneBackspace() {
@@ -101,10 +85,10 @@ class WPRichTextScriptsTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_Left);
     QCOMPARE(w_->GetCaretPosition(), 3);
     QTest::keyClick(w_.get(), Qt::Key_Backspace);
-    QCOMPARE(Dump(*w_), QStringLiteral("ae\u0301"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("ae\u0301"));
     QTest::keyClick(w_.get(), Qt::Key_End);
     QTest::keyClick(w_.get(), Qt::Key_Backspace);
-    QCOMPARE(Dump(*w_), QStringLiteral("a"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("a"));
   }
 
   void emojiDrawInColourAndArabicJoins() {

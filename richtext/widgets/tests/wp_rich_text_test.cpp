@@ -19,21 +19,9 @@
 #include <QtTest>
 
 #include "platform/qt_picture_decoder.h"
+#include "richtext/widgets/tests/editor_under_test.h"
 
 using namespace inkwend;
-
-namespace {
-
-QString Dump(const WPRichText& w) {
-  QString out;
-  for (Paragraph* p = w.Memo().Document().FirstParagraph(); p; p = p->next) {
-    if (p != w.Memo().Document().FirstParagraph()) out += '|';
-    for (char32_t c : p->Text()) out += c == kCharTab ? QStringLiteral("\\t") : QString::fromUcs4(&c, 1);
-  }
-  return out;
-}
-
-}  // namespace
 
 class WPRichTextTest : public QObject {
   Q_OBJECT
@@ -44,13 +32,7 @@ class WPRichTextTest : public QObject {
 
  private slots:
   void init() {
-    w_ = std::make_unique<WPRichText>();
-    w_->resize(400, 300);
-    w_->onMessage = [](WPRichText&, const QString&) {};
-    w_->Clear();
-    w_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
-    w_->setFocus();
+    QVERIFY(ShowEmptyEditor(w_, {400, 300}));
     changes_ = 0;
     w_->onChange = [this](WPRichText&) { ++changes_; };
   }
@@ -60,7 +42,7 @@ class WPRichTextTest : public QObject {
     QTest::keyClicks(w_.get(), "Hello");
     QTest::keyClick(w_.get(), Qt::Key_Return);
     QTest::keyClicks(w_.get(), "world");
-    QCOMPARE(Dump(*w_), QStringLiteral("Hello|world"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("Hello|world"));
     QVERIFY(changes_ >= 11);
     QCOMPARE(w_->GetCaretPosition(), 11);
 
@@ -68,7 +50,7 @@ class WPRichTextTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(w_->GetCaretPosition(), 0);
     QTest::keyClick(w_.get(), Qt::Key_Backspace);
-    QCOMPARE(Dump(*w_), QStringLiteral("Hello|world"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("Hello|world"));
 
     // Delete at the very end clears the last paragraph's shading and borders.
     Paragraph* last = w_->Memo().Document().LastParagraph();
@@ -78,12 +60,12 @@ class WPRichTextTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_Delete);
     QCOMPARE(last->shadingPercent, uint8_t{0});
     QCOMPARE(last->borderFlags[0], uint8_t{0});
-    QCOMPARE(Dump(*w_), QStringLiteral("Hello|world"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("Hello|world"));
 
     // Backspace at a paragraph start joins.
     w_->SetCaretPosition(6);
     QTest::keyClick(w_.get(), Qt::Key_Backspace);
-    QCOMPARE(Dump(*w_), QStringLiteral("Helloworld"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("Helloworld"));
   }
 
   void typingAfterHiddenTextAndInsertPoint() {
@@ -100,12 +82,12 @@ class WPRichTextTest : public QObject {
 
     w_->SetCaretPosition(2);  // right after the hidden text
     QTest::keyClicks(w_.get(), "x");
-    QCOMPARE(Dump(*w_), QStringLiteral("abx|P"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("abx|P"));
     QCOMPARE(m.Document().FirstParagraph()->Attrs()[2].charFlags, uint8_t{0});
 
     w_->SetCaretPosition(5);  // right after the insert point
     QTest::keyClicks(w_.get(), "y");
-    QCOMPARE(Dump(*w_), QStringLiteral("abx|Py"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("abx|Py"));
     QCOMPARE(m.Document().LastParagraph()->Attrs()[1].charFlags, uint8_t{0});
     QCOMPARE(m.Document().LastParagraph()->Attrs()[1].tagNumber, uint16_t{0});
   }
@@ -119,11 +101,11 @@ class WPRichTextTest : public QObject {
     QVERIFY(w_->Memo().Document().LastParagraph()->parFlags & kParPageBreak);
     QTest::keyClick(w_.get(), Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(!(w_->Memo().Document().LastParagraph()->parFlags & kParPageBreak));
-    QCOMPARE(Dump(*w_), QStringLiteral("one|two"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("one|two"));
     // Elsewhere it splits the paragraph; the new one starts a page.
     QTest::keyClick(w_.get(), Qt::Key_Right);
     QTest::keyClick(w_.get(), Qt::Key_Return, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("one|t|wo"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("one|t|wo"));
     QVERIFY(w_->Memo().Document().LastParagraph()->parFlags & kParPageBreak);
   }
 
@@ -135,24 +117,24 @@ class WPRichTextTest : public QObject {
     mime->setText("plain");
     QApplication::clipboard()->setMimeData(mime);
     QTest::keyClick(w_.get(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("[rich]"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("[rich]"));
     QVERIFY(w_->Memo().Document().FirstParagraph()->Attrs()[1].styleBits & kStyleItalic);
     QCOMPARE(w_->GetCaretPosition(), 5);
 
     QApplication::clipboard()->setText(QStringLiteral("caf\u00E9\nnext"));
     QTest::keyClick(w_.get(), Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("[richcaf\u00E9|next]"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("[richcaf\u00E9|next]"));
 
     // application/rtf as LibreOffice offers it.
     auto* lo = new QMimeData;
     lo->setData("application/rtf", "{\\rtf1 X}");
     QApplication::clipboard()->setMimeData(lo);
     QTest::keyClick(w_.get(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("[richcaf\u00E9|nextX]"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("[richcaf\u00E9|nextX]"));
 
     w_->onBeforePasteEvent = [](WPRichText&, const WPRTFText&) { return false; };
     QTest::keyClick(w_.get(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("[richcaf\u00E9|nextX]"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("[richcaf\u00E9|nextX]"));
   }
 
   void pasteAPicture() {
@@ -209,7 +191,7 @@ class WPRichTextTest : public QObject {
   void aCutOffEntryLoadsAsDamagedWithItsText() {
     MemoryStream stream(std::string("{\\rtf1 kept {\\b words"));
     QCOMPARE(w_->LoadFromStream(stream), kResultStreamError);
-    QCOMPARE(Dump(*w_), QStringLiteral("kept words"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("kept words"));
     QCOMPARE(w_->LastLoadStatus().Code(), StatusCode::Damaged);
     QCOMPARE(w_->LastLoadStatus().DamageFound()->dropped, std::string("2 groups not closed"));
   }
@@ -242,7 +224,7 @@ class WPRichTextTest : public QObject {
     QCOMPARE(o->height, 50 * 1440 / w_->Memo().Document().header.yPixelsPerInch);
     w_->viewport()->repaint();
     QCOMPARE(w_->Memo().Layout().HitObjects()[0].rect.Width(), 80);
-    QCOMPARE(Dump(*w_).size(), qsizetype{5});  // the text is unchanged
+    QCOMPARE(DumpParagraphs(*w_).size(), qsizetype{5});  // the text is unchanged
   }
 
   void copyOffersRtfAndTextAndCanBeVetoed() {
@@ -259,11 +241,11 @@ class WPRichTextTest : public QObject {
     w_->onBeforeCopyEvent = [](WPRichText&) { return false; };
     QApplication::clipboard()->setText("old");
     QTest::keyClick(w_.get(), Qt::Key_X, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("copy me"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("copy me"));
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("old"));
     w_->onBeforeCopyEvent = nullptr;
     QTest::keyClick(w_.get(), Qt::Key_Delete, Qt::ShiftModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("copy "));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("copy "));
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("me"));
   }
 
@@ -291,7 +273,7 @@ class WPRichTextTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_Tab);
     QTest::keyClick(w_.get(), Qt::Key_Tab, Qt::ControlModifier);
     QTest::keyClick(w_.get(), Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("one two \\tthree"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("one two \\tthree"));
     QCOMPARE(ctrl_tab, 1);
     QCOMPARE(shift_tab, 1);
     QVERIFY(w_->hasFocus());
@@ -300,7 +282,7 @@ class WPRichTextTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_Insert);
     QVERIFY(!w_->Inserting());
     QTest::keyClicks(w_.get(), "TH");
-    QCOMPARE(Dump(*w_), QStringLiteral("one two \\tTHree"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("one two \\tTHree"));
   }
 
   void upDownAndPaging() {
@@ -363,10 +345,10 @@ class WPRichTextTest : public QObject {
     QInputMethodEvent compose;
     compose.setCommitString(QStringLiteral("\u00E9\u65E5\u672C"));
     QApplication::sendEvent(w_.get(), &compose);
-    QCOMPARE(Dump(*w_), QStringLiteral("\u00E9\u65E5\u672C"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("\u00E9\u65E5\u672C"));
     // A dead-key sequence arrives as one key event carrying the composed character.
     QTest::sendKeyEvent(QTest::Click, w_.get(), Qt::Key_unknown, QStringLiteral("\u00FC"), Qt::NoModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("\u00E9\u65E5\u672C\u00FC"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("\u00E9\u65E5\u672C\u00FC"));
   }
 
   void undoRedoKeys() {
@@ -374,13 +356,13 @@ class WPRichTextTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_Return);
     QTest::keyClicks(w_.get(), "d");
     QTest::keyClick(w_.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("abc|"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("abc|"));
     QTest::keyClick(w_.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("abc"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("abc"));
     QTest::keyClick(w_.get(), Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("abc|"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("abc|"));
     QTest::keyClick(w_.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("abc|d"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("abc|d"));
   }
 
   void readOnlyRefusesKeys() {
@@ -395,7 +377,7 @@ class WPRichTextTest : public QObject {
     QTest::keyClick(w_.get(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(w_.get(), Qt::Key_X, Qt::ControlModifier);
     QTest::keyClick(w_.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(Dump(*w_), QStringLiteral("fixed"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("fixed"));
     QCOMPARE(changes_, 0);
   }
 
@@ -420,7 +402,7 @@ class WPRichTextTest : public QObject {
     dlg->findChild<QLineEdit*>("ReplaceEdit")->setText("dog");
     dlg->findChild<QCheckBox*>("MatchCase")->setChecked(false);
     QTest::mouseClick(dlg->findChild<QPushButton*>("ReplaceAll"), Qt::LeftButton);
-    QCOMPARE(Dump(*w_), QStringLiteral("Find the dog. The dog!"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("Find the dog. The dog!"));
     dlg->close();
 
     QVERIFY(w_->FindText(QStringLiteral("the"), true));
@@ -449,7 +431,7 @@ class WPRichTextTest : public QObject {
     other.InsertText(QStringLiteral("appended"));
     QTest::keyClicks(w_.get(), "first");
     w_->FastAppendText(other);
-    QCOMPARE(Dump(*w_), QStringLiteral("first|appended"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("first|appended"));
 
     // SaveSelectionToStream without a selection tells the user.
     QString shown;
@@ -490,7 +472,7 @@ class WPRichTextTest : public QObject {
     w_->Clear();
     QVERIFY(w_->IsEmpty());
     QCOMPARE(w_->LoadFromFile(path), kResultOk);
-    QCOMPARE(Dump(*w_), QStringLiteral("saved entry"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("saved entry"));
     QCOMPARE(w_->GetCaretPosition(), 0);
     QVERIFY(!w_->Modified());
     QVERIFY(w_->LoadFromFile(dir.filePath("missing.rtf")) != kResultOk);
@@ -503,7 +485,7 @@ class WPRichTextTest : public QObject {
     QFile pdf(dir.filePath("out.pdf"));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5) == "%PDF-");
-    QCOMPARE(Dump(*w_), QStringLiteral("saved entry"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("saved entry"));
   }
 
   void typingRepaintsOnlyWhatChangedAndPaintsItRight() {
@@ -549,7 +531,7 @@ class WPRichTextTest : public QObject {
     w_->ReplaceWord(QStringLiteral("the"));
     QCOMPARE(w_->NextWord(), QStringLiteral("cat"));
     QCOMPARE(w_->NextWord(), QString());
-    QCOMPARE(Dump(*w_), QStringLiteral("the cat"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("the cat"));
   }
 };
 

@@ -10,20 +10,12 @@
 #include <QtTest>
 
 #include "richtext/model/stream.h"
+#include "richtext/widgets/tests/editor_under_test.h"
 #include "richtext/widgets/wp_rich_text.h"
 
 using namespace inkwend;
 
 namespace {
-
-QString Dump(const WPRichText& w) {
-  QString out;
-  for (Paragraph* p = w.Memo().Document().FirstParagraph(); p; p = p->next) {
-    if (p != w.Memo().Document().FirstParagraph()) out += '|';
-    for (char32_t c : p->Text()) out += QString::fromUcs4(&c, 1);
-  }
-  return out;
-}
 
 // Every text a widget showed on screen, in order (a text set and replaced before it was painted
 // is not seen by anyone).
@@ -90,13 +82,7 @@ class WPRichTextViewTest : public QObject {
 
  private slots:
   void init() {
-    w_ = std::make_unique<WPRichText>();
-    w_->resize(400, 300);
-    w_->onMessage = [](WPRichText&, const QString&) {};
-    w_->Clear();
-    w_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
-    w_->setFocus();
+    QVERIFY(ShowEmptyEditor(w_, {400, 300}));
     changes_ = 0;
     w_->onChange = [this](WPRichText&) { ++changes_; };
   }
@@ -112,7 +98,7 @@ class WPRichTextViewTest : public QObject {
     SendComposing(w_.get(), QStringLiteral("\u306B\u307B"), 1);
     // Shown, not written: the entry and its change count are untouched.
     QCOMPARE(w_->PreeditText(), QStringLiteral("\u306B\u307B"));
-    QCOMPARE(Dump(*w_), QStringLiteral("ab"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("ab"));
     QCOMPARE(changes_, changes_typed);
     const QImage composing = Grab();
     const QRect at_caret(caret.left(), caret.top(), 40, caret.height());
@@ -129,20 +115,20 @@ class WPRichTextViewTest : public QObject {
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("\u65E5\u672C"));
     QApplication::sendEvent(w_.get(), &commit);
-    QCOMPARE(Dump(*w_), QStringLiteral("ab\u65E5\u672C"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("ab\u65E5\u672C"));
     QVERIFY(w_->PreeditText().isEmpty());
     QVERIFY(changes_ > changes_typed);
     QCOMPARE(CandidateRect(*w_).left(), w_->viewport()->mapToParent(CaretInView().topLeft()).x());
 
     // A commit and the next composition in one event; a cancelled composition leaves nothing.
     SendComposing(w_.get(), QStringLiteral("k"), 1, QStringLiteral("\u8A9E"));
-    QCOMPARE(Dump(*w_), QStringLiteral("ab\u65E5\u672C\u8A9E"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("ab\u65E5\u672C\u8A9E"));
     QCOMPARE(w_->PreeditText(), QStringLiteral("k"));
     const QImage with_k = Grab();
     QInputMethodEvent cancel;
     QApplication::sendEvent(w_.get(), &cancel);
     QVERIFY(w_->PreeditText().isEmpty());
-    QCOMPARE(Dump(*w_), QStringLiteral("ab\u65E5\u672C\u8A9E"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("ab\u65E5\u672C\u8A9E"));
     const QRect after_text(CaretInView().left() + 2, CaretInView().top(), 30, CaretInView().height());
     QVERIFY(ChangedPixels(with_k, Grab(), after_text) > 0);  // the composing text is gone
   }
@@ -204,7 +190,7 @@ class WPRichTextViewTest : public QObject {
     bar_texts.clear();
     MemoryStream rtf(std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Loaded text\\par}"));
     w_->LoadFromStream(rtf);
-    QCOMPARE(Dump(*w_), QStringLiteral("Loaded text|"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("Loaded text|"));
     const QStringList loading{"reading ...", "formatting ...", "Ready"};
     QCOMPARE(shown.seen, loading);
     QCOMPARE(bar_texts, loading);
@@ -387,19 +373,19 @@ class WPRichTextViewTest : public QObject {
 
     // The text as one RTF property, both ways.
     QCOMPARE(w_->SetRtfText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 one\\par {\\b two}}"), kResultOk);
-    QCOMPARE(Dump(*w_), QStringLiteral("one|two"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("one|two"));
     const QByteArray rtf = w_->RtfText();
     QVERIFY(rtf.startsWith("{\\rtf1"));
     QVERIFY(rtf.contains("\\b"));
     WPRichText other;
     other.SetRtfText(rtf);
-    QCOMPARE(Dump(other), QStringLiteral("one|two"));
+    QCOMPARE(DumpParagraphs(other), QStringLiteral("one|two"));
     QCOMPARE(other.RtfText(), rtf);
 
     QCOMPARE(w_->MemoryFormat(), WPMemoryFormat::Rich);
     w_->SetMemoryFormat(WPMemoryFormat::Plain);
     QVERIFY(!w_->Memo().Document().AttributeMode());
-    QCOMPARE(Dump(*w_), QStringLiteral("one|two"));
+    QCOMPARE(DumpParagraphs(*w_), QStringLiteral("one|two"));
   }
 
   void fartherOutsideScrollsFaster() {
