@@ -1,5 +1,5 @@
 // End to end, as a person uses the programs: the real `inkwend` and a bare QTextEdit program
-// (e2e_peer) are started under a virtual X server of their own (Xvfb) on the same document (an
+// (text_edit_peer) are started under a virtual X server of their own (Xvfb) on the same document (an
 // empty one, 1 MB and 5 MB of text in mixed fonts, sizes and bold), as the diary's entry of
 // today and as an HTML file for the peer. For each it reports
 //   - the time from launch to the first paint of the window with the document in it (a launch

@@ -1,7 +1,11 @@
-// The peer of the start-up benchmark: the least a Qt Widgets program does to show a text
-// editor. It prints the same "first-paint-ms" line as the diary's start-up probe and ends
-// after its window is first painted.
+// The peer of the start-up and end-to-end benchmarks: the least a Qt Widgets program does to
+// show a text editor, or, given a file, to open a document in one. It reads the HTML file (the
+// same text and formatting the diary reads as RTF) into a QTextEdit before showing it. With
+// INKWEND_STARTUP_PROBE set it prints the same "first-paint-ms" line as the diary's start-up
+// probe once its window is painted and ends, as the diary does; without, it runs until ended,
+// to be typed into.
 #include <QApplication>
+#include <QFile>
 #include <QTextEdit>
 #include <QTimer>
 #include <cstdio>
@@ -42,9 +46,19 @@ class FirstPaint : public QObject {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   FirstPaint probe(qEnvironmentVariable("INKWEND_STARTUP_PROBE").toLongLong());
-  app.installEventFilter(&probe);
+  if (qEnvironmentVariableIsSet("INKWEND_STARTUP_PROBE")) app.installEventFilter(&probe);
   QTextEdit edit;
-  edit.resize(622, 402);
-  edit.show();
+  if (argc > 1) {
+    QFile file(QString::fromLocal8Bit(argv[1]));
+    if (file.open(QIODevice::ReadOnly)) edit.setHtml(QString::fromUtf8(file.readAll()));
+    // The width of the diary's editor in its first window.
+    edit.resize(556, 330);
+    edit.show();
+    edit.activateWindow();
+  } else {
+    // The size of the diary's first window.
+    edit.resize(622, 402);
+    edit.show();
+  }
   return QApplication::exec();
 }
