@@ -2,6 +2,8 @@
 
 #include <QTextLayout>
 #include <cmath>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "richtext/layout/text_analysis.h"
@@ -67,6 +69,27 @@ QFont ShapingFont(const QFont& font) {
   return shaping;
 }
 
+// Shaping a run costs far more than drawing it, and a repaint (a caret blink, a key, a scroll)
+// draws the same runs again: the runs drawn lately are kept shaped. Per thread, as printing
+// may draw away from the window's thread.
+constexpr size_t kCachedRuns = 4096;
+
+RunLayout& CachedRun(const QFont& font, std::span<const char32_t> chars, bool rtl) {
+  thread_local std::unordered_map<QString, std::unique_ptr<RunLayout>> runs;
+  QString key = font.key();
+  key += rtl ? QLatin1Char('R') : QLatin1Char('L');
+  key += QString::fromUcs4(chars.data(), static_cast<qsizetype>(chars.size()));
+  std::unique_ptr<RunLayout>& run = runs[key];
+  if (!run) {
+    if (runs.size() > kCachedRuns) {
+      runs.clear();
+      return *runs.emplace(key, std::make_unique<RunLayout>(ShapingFont(font), chars, rtl)).first->second;
+    }
+    run = std::make_unique<RunLayout>(ShapingFont(font), chars, rtl);
+  }
+  return *run;
+}
+
 }  // namespace
 
 void ShapedAdvances(const QFont& font, std::span<const char32_t> chars, bool rtl, std::span<int> out) {
@@ -100,7 +123,7 @@ void ShapedAdvances(const QFont& font, std::span<const char32_t> chars, bool rtl
 void DrawShapedRun(QPainter& painter, const QFont& font, int x, int baseline, std::span<const char32_t> chars,
                    bool rtl, const QColor& color) {
   if (chars.empty()) return;
-  RunLayout run(ShapingFont(font), chars, rtl);
+  RunLayout& run = CachedRun(font, chars, rtl);
   if (!run.Line().isValid()) return;
   painter.setPen(color);
   run.Layout().draw(&painter, QPointF(x, baseline - run.Line().ascent()));
