@@ -56,11 +56,11 @@ QVariant WPRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 QFont WPRichText::PreeditFont() const {
   // The font the committed text will be written in.
-  const FontSpec spec = doc_->Layout().StyleFor(doc_->GetCurrentAttr()).font;
-  QFont font(QString::fromStdU32String(spec.name));
-  font.setPixelSize(std::max(1, spec.pixelSize));
-  font.setBold(spec.bold);
-  font.setItalic(spec.italic);
+  const FontSpec caret_font = doc_->Layout().StyleFor(doc_->GetCurrentAttr()).font;
+  QFont font(QString::fromStdU32String(caret_font.name));
+  font.setPixelSize(std::max(1, caret_font.pixelSize));
+  font.setBold(caret_font.bold);
+  font.setItalic(caret_font.italic);
   return font;
 }
 
