@@ -7,7 +7,9 @@
 //   - the processor time a key costs (a second, ordinary launch): a few hundred keys are typed
 //     through X (xdotool) at the start of the document, and the process's processor time over
 //     the typing, less what it spends idle for as long (the caret's blink), is divided by the
-//     keys. Any build of the diary can be measured (INKWEND_E2E_DIARY names its binary).
+//     keys. Any build of the diary can be measured (INKWEND_E2E_DIARY names its binary);
+//   - the resident memory (VmRSS) with the document open, after the typing, and after going
+//     to its end (Ctrl+End), each less the same program's with the empty document.
 // Three rounds, each running both programs on each document one after the other; the figures
 // are the medians of the rounds. Nothing of the user's display is touched: without Xvfb or
 // xdotool the benchmark fails and says why.
@@ -268,10 +270,25 @@ class VirtualDisplay {
 
 // --- one measurement ---
 
+// Resident memory of a typing run, in megabytes.
+struct Resident {
+  double open = -1, typed = -1, atEnd = -1;
+};
+
 struct Figures {
   double firstPaintMs = -1;
   double cpuPerKeyMs = -1;
+  Resident resident;
 };
+
+double ResidentMb(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;  // in kB
+  }
+  return -1;
+}
 
 std::string TypedText() {
   // Words, and a new paragraph now and then, as a diary is written.
@@ -299,8 +316,9 @@ double FirstPaintMs(const std::vector<std::string>& command) {
   return painted ? ms : -1;
 }
 
-// Processor milliseconds a key costs the program, typing at the start of the document.
-double CpuPerKeyMs(const std::vector<std::string>& command) {
+// Processor milliseconds a key costs the program, typing at the start of the document; its
+// resident memory into `resident`.
+double CpuPerKeyMs(const std::vector<std::string>& command, Resident& resident) {
   Process p = Spawn(command, false);
   if (p.pid <= 0) return -1;
   std::string window;
@@ -318,6 +336,7 @@ double CpuPerKeyMs(const std::vector<std::string>& command) {
   std::this_thread::sleep_for(kSettle);
   Output({"timeout", "10", "xdotool", "windowfocus", "--sync", window});
   WaitUntilIdle(p.pid, 0, 30000);
+  resident.open = ResidentMb(p.pid);
 
   const double idle_start = CpuMs(p.pid);
   const int64_t idle_from = MonotonicNs();
@@ -330,6 +349,10 @@ double CpuPerKeyMs(const std::vector<std::string>& command) {
   const bool settled = WaitUntilIdle(p.pid, idle_ms_per_s, 60000);
   const double seconds = double(MonotonicNs() - typing_from) / 1e9;
   const double typing_ms = CpuMs(p.pid) - typing_start - idle_ms_per_s * seconds;
+  resident.typed = ResidentMb(p.pid);
+  Output({"timeout", "30", "xdotool", "key", "ctrl+End"});
+  WaitUntilIdle(p.pid, idle_ms_per_s, 30000);
+  resident.atEnd = ResidentMb(p.pid);
   if (!settled || typing_ms <= 0)
     std::fprintf(stderr, "bench_end_to_end: %s %s (%.1f ms over the keys, %.2f ms a second idle)\n",
                  command[0].c_str(), settled ? "took no time over the keys" : "never came to rest", typing_ms,
@@ -363,6 +386,7 @@ struct Document {
 
 struct Results {
   std::vector<double> ourPaint, peerPaint, ourKey, peerKey;
+  std::vector<double> ourOpen, peerOpen, ourTyped, peerTyped, ourEnd, peerEnd;
 };
 
 // A diary of its own for each launch, so that nothing one run leaves (a recovery file, the
@@ -376,6 +400,26 @@ std::vector<std::string> DiaryCommand(const fs::path& root, const Document& doc,
   // after a change.
   const char* other = std::getenv("INKWEND_E2E_DIARY");
   return {other && *other ? other : INKWEND_BINARY, "--data-dir", dir.string()};
+}
+
+void PrintResident(const std::vector<Document>& docs, const std::vector<Results>& results) {
+  std::printf("\n%-6s  %41s\n", "", "resident MB less the empty entry's (median)");
+  std::printf("%-6s  %17s %17s %17s\n", "", "open", "typed", "at end");
+  std::printf("%-6s  %8s %8s %8s %8s %8s %8s  %s\n", "entry", "inkwend", "QTextEdit", "inkwend", "QTextEdit",
+              "inkwend", "QTextEdit", "ratio open/typed/end");
+  const Results& empty = results.front();
+  const double our_base = Median(empty.ourOpen), peer_base = Median(empty.peerOpen);
+  for (size_t d = 0; d < docs.size(); ++d) {
+    const Results& r = results[d];
+    const double o[3] = {Median(r.ourOpen) - our_base, Median(r.ourTyped) - our_base,
+                         Median(r.ourEnd) - our_base};
+    const double q[3] = {Median(r.peerOpen) - peer_base, Median(r.peerTyped) - peer_base,
+                         Median(r.peerEnd) - peer_base};
+    std::printf("%-6s  %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f  %.2fx %.2fx %.2fx\n", docs[d].name, o[0], q[0],
+                o[1], q[1], o[2], q[2], q[0] > 0 ? o[0] / q[0] : 0, q[1] > 0 ? o[1] / q[1] : 0,
+                q[2] > 0 ? o[2] / q[2] : 0);
+  }
+  std::printf("(ratio: inkwend's memory against QTextEdit's; at most 1 is the goal)\n");
 }
 
 void Print(const std::vector<Document>& docs, const std::vector<Results>& results) {
@@ -393,6 +437,7 @@ void Print(const std::vector<Document>& docs, const std::vector<Results>& result
   std::printf(
       "(key ratio: how many times cheaper inkwend types; vs empty: inkwend's key against its "
       "empty entry)\n");
+  PrintResident(docs, results);
 }
 
 }  // namespace
@@ -429,22 +474,34 @@ int main() {
     for (size_t d = 0; d < docs.size(); ++d) {
       // A typing run that gives no figure (a window that never showed on a busy machine) is
       // tried once more.
-      const auto typing = [](const auto& command) {
-        const double ms = CpuPerKeyMs(command());
-        return ms >= 0 ? ms : CpuPerKeyMs(command());
+      const auto typing = [](const auto& command, Figures& f) {
+        f.cpuPerKeyMs = CpuPerKeyMs(command(), f.resident);
+        if (f.cpuPerKeyMs < 0) f.cpuPerKeyMs = CpuPerKeyMs(command(), f.resident);
       };
-      const Figures ours{FirstPaintMs(DiaryCommand(root, docs[d], launch++)),
-                         typing([&] { return DiaryCommand(root, docs[d], launch++); })};
+      Figures ours{FirstPaintMs(DiaryCommand(root, docs[d], launch++))};
+      typing([&] { return DiaryCommand(root, docs[d], launch++); }, ours);
       const std::vector<std::string> peer_command = {E2E_PEER_BINARY, (root / docs[d].file).string()};
-      const Figures peer{FirstPaintMs(peer_command), typing([&] { return peer_command; })};
-      std::printf("round %d %-6s  inkwend %.1f ms, %.3f ms a key;  QTextEdit %.1f ms, %.3f ms a key\n", round,
-                  docs[d].name, ours.firstPaintMs, ours.cpuPerKeyMs, peer.firstPaintMs, peer.cpuPerKeyMs);
+      Figures peer{FirstPaintMs(peer_command)};
+      typing([&] { return peer_command; }, peer);
+      std::printf(
+          "round %d %-6s  inkwend %.1f ms, %.3f ms a key, %.1f/%.1f/%.1f MB;  QTextEdit %.1f ms, %.3f ms a "
+          "key, "
+          "%.1f/%.1f/%.1f MB\n",
+          round, docs[d].name, ours.firstPaintMs, ours.cpuPerKeyMs, ours.resident.open, ours.resident.typed,
+          ours.resident.atEnd, peer.firstPaintMs, peer.cpuPerKeyMs, peer.resident.open, peer.resident.typed,
+          peer.resident.atEnd);
       std::fflush(stdout);
       for (const Figures& f : {ours, peer}) failures += f.firstPaintMs < 0 || f.cpuPerKeyMs < 0 ? 1 : 0;
       results[d].ourPaint.push_back(ours.firstPaintMs);
       results[d].peerPaint.push_back(peer.firstPaintMs);
       results[d].ourKey.push_back(ours.cpuPerKeyMs);
       results[d].peerKey.push_back(peer.cpuPerKeyMs);
+      results[d].ourOpen.push_back(ours.resident.open);
+      results[d].peerOpen.push_back(peer.resident.open);
+      results[d].ourTyped.push_back(ours.resident.typed);
+      results[d].peerTyped.push_back(peer.resident.typed);
+      results[d].ourEnd.push_back(ours.resident.atEnd);
+      results[d].peerEnd.push_back(peer.resident.atEnd);
     }
   }
   Print(docs, results);

@@ -26,7 +26,7 @@ void WriteDictionary(const QString& path) {
 
 bool Flagged(const WPRichText& editor, int offset) {
   const Paragraph* p = editor.Memo().Document().FirstParagraph();
-  return p->HasAttributes() && (p->Attrs()[static_cast<size_t>(offset)].layoutFlags & kLayoutFlaggedWord);
+  return p->HasAttributes() && (editor.Memo().Layout().WordFlagsAt(p, offset) & kLayoutFlaggedWord);
 }
 
 QString Text(const WPRichText& editor) {

@@ -493,18 +493,19 @@ ParPos EditController::RawDeleteRange(ParPos a, ParPos b) {
 // --------------------------------------------------------------------------------------------
 // Protection
 
-bool EditController::IsProtectedChar(const CharAttr& a) const {
+bool EditController::IsProtectedChar(const CharAttr& a, bool invisible) const {
   const ProtectProps pp = protectedProp;
   return ((pp & kPpProtected) && (a.charFlags & kCharProtected)) ||
          ((pp & kPpHidden) && (a.charFlags & kCharHidden)) ||
          ((pp & kPpIsInsertpoint) && (a.charFlags & kCharInsertPoint)) ||
-         ((pp & kPpAutomatic) && (a.charFlags & kCharAutomatic)) ||
-         ((pp & kPpIsInvisible) && a.width == 0 && a.height != 0);
+         ((pp & kPpAutomatic) && (a.charFlags & kCharAutomatic)) || ((pp & kPpIsInvisible) && invisible);
 }
 
 bool EditController::ProtectedAt(Paragraph* par, int offset) const {
   if (protectedProp == 0 || !par->HasAttributes() || offset < 0 || offset >= par->CharCount()) return false;
-  const bool is_protected = IsProtectedChar(par->Attrs()[static_cast<size_t>(offset)]);
+  const bool is_protected =
+      IsProtectedChar(par->AttrAt(static_cast<size_t>(offset)),
+                      (protectedProp & kPpIsInvisible) && layout_.Invisible(par, offset));
   refusedByProtection_ |= is_protected;
   return is_protected;
 }
@@ -512,8 +513,9 @@ bool EditController::ProtectedAt(Paragraph* par, int offset) const {
 bool EditController::InsertAllowed(ParPos at) const {
   if (protectedProp == 0) return true;
   if ((protectedProp & kPpParProtected) && at.par->HasAttributes()) {
-    for (const CharAttr& a : at.par->Attrs()) {
-      if (IsProtectedChar(a)) {
+    for (int i = 0; i < at.par->CharCount(); ++i) {
+      const bool invisible = (protectedProp & kPpIsInvisible) && layout_.Invisible(at.par, i);
+      if (IsProtectedChar(at.par->AttrAt(static_cast<size_t>(i)), invisible)) {
         refusedByProtection_ = true;
         return false;
       }
@@ -770,7 +772,6 @@ int EditController::InsertGraphic(DocGraphic graphic, int width, int height) {
   CharAttr attr = doc_.defaultAttr;
   attr.charFlags |= kCharObject;
   attr.tagNumber = object->number;
-  layout_.MeasureChar(kCharObjectByNumber, attr);
   const char32_t anchor[1] = {kCharObjectByNumber};
   RawInsert(at, std::u32string_view(anchor, 1), attr);
   caret = ToCursor(ParPos{at.par, at.offset + 1});
@@ -864,13 +865,12 @@ namespace {
 
 // Whether typing next to `source` keeps the default attribute: the protection settings ask
 // not to take over the attribute of protected, automatic, hidden or invisible text.
-bool KeepsDefaultAttr(ProtectProps pp, const CharAttr& source) {
+bool KeepsDefaultAttr(ProtectProps pp, const CharAttr& source, bool invisible) {
   if (!(pp & kPpDontUseAttrOfProtected)) return false;
   return ((pp & kPpProtected) && (source.charFlags & kCharProtected)) ||
          ((pp & kPpIsInsertpoint) && (source.charFlags & kCharInsertPoint)) ||
          ((pp & kPpAutomatic) && (source.charFlags & kCharAutomatic)) ||
-         ((pp & kPpHidden) && (source.charFlags & kCharHidden)) ||
-         ((pp & kPpIsInvisible) && source.width == 0 && source.height != 0);
+         ((pp & kPpHidden) && (source.charFlags & kCharHidden)) || ((pp & kPpIsInvisible) && invisible);
 }
 
 }  // namespace
@@ -879,25 +879,22 @@ void EditController::UpdateCurrentAttr() {
   const ParPos at = CaretPos();
   Paragraph* par = at.par;
   CharAttr source = doc_.defaultAttr;
-  bool found = true;
-  if (!par->HasAttributes()) {
-    found = false;
-  } else if (at.offset == 0) {
-    if (par->prev) {
-      Paragraph* prev = par->prev;
-      source = prev->CharCount() > 0 ? prev->Attrs().back() : prev->endAttr;
-    } else {
-      source = par->CharCount() > 0 ? par->Attrs().front() : par->endAttr;
-    }
-  } else if (caret.pos == 0 && caret.line > 0 && caret.par == par && at.offset < par->CharCount()) {
-    source = par->Attrs()[static_cast<size_t>(at.offset)];  // at the start of a line: its first character
-  } else {
-    source = par->Attrs()[static_cast<size_t>(at.offset - 1)];
+  ParPos from{nullptr, 0};  // the character the attribute comes from; none: an end record
+  const bool found = par->HasAttributes();
+  if (found && at.offset == 0) {
+    Paragraph* p = par->prev ? par->prev : par;
+    if (p->CharCount() == 0) source = p->endAttr;
+    if (p->CharCount() > 0) from = ParPos{p, par->prev ? p->CharCount() - 1 : 0};
+  } else if (found) {
+    // At the start of a line the attribute is its first character's.
+    const bool starts_line =
+        caret.pos == 0 && caret.line > 0 && caret.par == par && at.offset < par->CharCount();
+    from = ParPos{par, starts_line ? at.offset : at.offset - 1};
   }
+  if (from.par) source = from.par->AttrAt(static_cast<size_t>(from.offset));
   CharAttr attr = doc_.defaultAttr;
-  if (found) {
-    if (!KeepsDefaultAttr(protectedProp, source)) attr = source;
-  }
+  if (found && !KeepsDefaultAttr(protectedProp, source, from.par && layout_.Invisible(from.par, from.offset)))
+    attr = source;
   if (!insertingSpecial) {
     uint8_t drop = kCharAutomatic | kCharInsertPoint | kCharObject | kCharFootnote | kCharHidden;
     if (protectedProp & kPpProtected) drop |= kCharProtected;

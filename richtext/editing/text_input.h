@@ -388,7 +388,8 @@ class EditController {
   void SwapStep(UndoStep& step);
   void TrimUndo();
 
-  bool IsProtectedChar(const CharAttr& a) const;
+  // `invisible`: the character measured no width but a height (TextLayout::Invisible).
+  bool IsProtectedChar(const CharAttr& a, bool invisible) const;
   bool ProtectedAt(Paragraph* par, int offset) const;
   bool InsertAllowed(ParPos at) const;
   bool RangeEditable(ParPos a, ParPos b) const;

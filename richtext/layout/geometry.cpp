@@ -24,6 +24,7 @@ void TextLayout::LineXs(const Paragraph* par, int line, std::vector<int>& xs) co
   }
   LineStretch stretch(l, Box(par, line), text);  // justified spaces, as painting widens them
   const bool tabs_as_spaces = par->alignment == kAlignRight || par->alignment == kAlignCenter;
+  const ParagraphBoxes* measured = FindBoxes(par);
   int rel_x = 0;
   xs.resize(static_cast<size_t>(l.length) + 1);
   xs[0] = x;
@@ -34,9 +35,9 @@ void TextLayout::LineXs(const Paragraph* par, int line, std::vector<int>& xs) co
     if (c == kCharTab && !tabs_as_spaces) {
       adv = NextTabPosition(par, line, rel_x, off) - rel_x;
     } else if (!stretch.Widens(j, c, adv)) {
-      adv = CharWidth(par, off);
+      adv = CharWidthIn(measured, par, off);
     }
-    if (has_attrs && (par->Attrs()[static_cast<size_t>(off)].charFlags & kCharHidden) && !showHiddenText)
+    if (has_attrs && (par->AttrAt(static_cast<size_t>(off)).charFlags & kCharHidden) && !showHiddenText)
       adv = 0;
     rel_x += adv;
     x += adv;

@@ -176,16 +176,62 @@ int TextLayout::AvailableWidth(const Paragraph* par, int line) const {
 // Character widths
 
 int TextLayout::CharWidth(const Paragraph* par, int offset) const {
+  return CharWidthIn(FindBoxes(par), par, offset);
+}
+
+int TextLayout::CharWidthIn(const ParagraphBoxes* m, const Paragraph* par, int offset) const {
   const char32_t c = par->Text()[static_cast<size_t>(offset)];
-  // (A soft hyphen's record holds the width of the hyphen it shows where a line breaks.)
+  // (A soft hyphen measures as the hyphen it shows where a line breaks.)
   if (c == kCharLineBreak || c == kCharSoftHyphen) return 0;
   if (par->HasAttributes()) {
-    const CharAttr& a = par->Attrs()[static_cast<size_t>(offset)];
-    if ((a.charFlags & kCharHidden) && !showHiddenText) return 0;
-    return a.width;
+    if ((par->AttrAt(static_cast<size_t>(offset)).charFlags & kCharHidden) && !showHiddenText) return 0;
+    return MeasuredIn(m, par, static_cast<size_t>(offset)).width;
   }
   if (c == kCharTab) return doc_.tabWidth;
   return c < 256 ? defaultWidths_[c] : doc_.defaultCharWidth;
+}
+
+CharMetrics TextLayout::MeasuredAt(const Paragraph* par, int offset) const {
+  return MeasuredIn(FindBoxes(par), par, static_cast<size_t>(offset));
+}
+
+CharMetrics TextLayout::MeasuredIn(const ParagraphBoxes* m, const Paragraph* par, size_t offset) const {
+  // A character typed since the paragraph was measured counts with the defaults until the next
+  // re-wrap measures it.
+  const HeightRun* run = m && offset < m->widths.size() ? m->HeightAt(offset) : nullptr;
+  if (!run) {
+    const bool tab = offset < par->Text().size() && par->Text()[offset] == kCharTab;
+    return {tab ? doc_.tabWidth : doc_.defaultCharWidth, doc_.defaultLineHeight, doc_.defaultAscent};
+  }
+  return {m->widths[offset], run->height, run->ascent};
+}
+
+const TextLayout::HeightRun* TextLayout::ParagraphBoxes::HeightAt(size_t offset) const {
+  const auto it = std::upper_bound(heights.begin(), heights.end(), offset,
+                                   [](size_t off, const HeightRun& r) { return off < r.end; });
+  return it == heights.end() ? nullptr : &*it;
+}
+
+bool TextLayout::ParagraphBoxes::Flagged(size_t offset) const {
+  const auto it = std::upper_bound(flagged.begin(), flagged.end(), offset,
+                                   [](size_t off, const WordRange& r) { return off < r.end; });
+  return it != flagged.end() && it->start <= offset;
+}
+
+bool TextLayout::Invisible(const Paragraph* par, int offset) const {
+  if (!par->HasAttributes() || offset < 0 || offset >= par->CharCount()) return false;
+  const CharMetrics m = MeasuredAt(par, offset);
+  return m.width == 0 && m.height != 0;
+}
+
+uint8_t TextLayout::WordFlagsAt(const Paragraph* par, int offset) const {
+  const ParagraphBoxes* m = FindBoxes(par);
+  if (!m || offset < 0) return 0;
+  const auto off = static_cast<size_t>(offset);
+  uint8_t flags = m->Flagged(off) ? kLayoutFlaggedWord : 0;
+  if (std::binary_search(m->hyphens.begin(), m->hyphens.end(), static_cast<uint32_t>(off)))
+    flags |= kLayoutHyphenation;
+  return flags;
 }
 
 namespace {
@@ -292,28 +338,22 @@ RunStyle TextLayout::StyleFor(const CharAttr& attr, bool printing) const {
   return s;
 }
 
-void TextLayout::MeasureChar(char32_t c, CharAttr& attr) {
-  if (!cache_.Metrics()) {
-    doc_.MeasureChar(c, attr);
-    if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.charFlags & kCharObject)) {
-      // fall through to the object size below
-    } else {
-      return;
-    }
-  }
+CharMetrics TextLayout::MeasureChar(char32_t c, const CharAttr& attr) {
+  const bool object = (c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.charFlags & kCharObject);
+  if (!cache_.Metrics() && !object)
+    return {c == kCharTab ? doc_.tabWidth : doc_.defaultCharWidth, doc_.defaultLineHeight,
+            doc_.defaultAscent};
   FontEntry* e = cache_.Entry(StyleFor(attr).font);
-  attr.height = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
-  attr.ascent = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
+  CharMetrics m;
+  m.height = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
+  m.ascent = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
   if (c == kCharTab) {
-    attr.width = doc_.tabWidth;
-  } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (attr.charFlags & kCharObject)) {
+    m.width = doc_.tabWidth;
+  } else if (object) {
     const DocObject* o = c == kCharObjectByTag ? doc_.FindObjectByTag(attr.tagNumber)
                                                : doc_.FindObjectByNumber(attr.tagNumber);
     int w = 32, h = 32;
     if (o) {
-      DocObject copy_size;
-      copy_size.width = o->width;
-      copy_size.height = o->height;
       int64_t tw = o->width, th = o->height;
       if (tw <= 0 || th <= 0) {
         const int pw = o->graphic.PixelWidth(), ph = o->graphic.PixelHeight();
@@ -326,14 +366,15 @@ void TextLayout::MeasureChar(char32_t c, CharAttr& attr) {
     w = std::clamp(w, 1, 0x7FFF);
     h = std::clamp(h, 1, 0x7FFF);
     const int descent = std::max(0, e->metrics.height - e->metrics.ascent);
-    attr.width = static_cast<uint16_t>(w);
-    attr.ascent = static_cast<uint16_t>(h);
-    attr.height = static_cast<uint16_t>(std::min(0xFFFF, h + descent));
+    m.width = static_cast<uint16_t>(w);
+    m.ascent = static_cast<uint16_t>(h);
+    m.height = static_cast<uint16_t>(std::min(0xFFFF, h + descent));
   } else if (attr.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) {
-    attr.width = CapsWidth(e, c, attr);
+    m.width = CapsWidth(e, c, attr);
   } else {
-    attr.width = cache_.Width(e, c);
+    m.width = cache_.Width(e, c);
   }
+  return m;
 }
 
 FontSpec SmallCapsFont(const FontSpec& font) {
@@ -349,66 +390,89 @@ uint16_t TextLayout::CapsWidth(FontEntry* entry, char32_t c, const CharAttr& att
   return cache_.Width(entry, upper);
 }
 
-void TextLayout::MeasureParagraph(Paragraph* par) {
-  if (!par->HasAttributes()) return;
-  // An empty paragraph is as high as the font its next character would take.
-  if (par->CharCount() == 0) MeasureChar(U' ', par->endAttr);
-  auto text = par->Text();
-  auto attrs = par->Attrs();
-  const size_t n = text.size();
-  if (!cache_.Metrics()) {
-    for (size_t i = 0; i < n; ++i) MeasureChar(text[i], attrs[i]);
+namespace {
+
+// Appends the metrics of the character before `end` to a paragraph's height runs.
+template <class Runs>
+void AddHeight(Runs& runs, size_t end, const CharMetrics& m, bool hidden) {
+  if (!runs.empty() && runs.back().height == m.height && runs.back().ascent == m.ascent &&
+      runs.back().hidden == hidden) {
+    runs.back().end = static_cast<uint32_t>(end);
     return;
   }
-  for (size_t i = 0; i < n;) i = MeasureRun(text, attrs, i);
+  runs.push_back({static_cast<uint32_t>(end), m.height, m.ascent, hidden});
 }
 
-size_t TextLayout::MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i) {
-  const size_t n = text.size();
-  CharAttr& first = attrs[i];
-  if (first.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) {  // capitals: a character at a time
-    const CharAttr run = first;
-    for (; i < n && attrs[i].SameRun(run); ++i) MeasureChar(text[i], attrs[i]);
-    return i;
+bool IsObjectAnchor(char32_t c, const CharAttr& a) {
+  return (c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject);
+}
+
+}  // namespace
+
+void TextLayout::MeasureParagraph(Paragraph* par) {
+  if (!par->HasAttributes()) return;
+  ParagraphBoxes& m = EntryOf(par);
+  // An empty paragraph is as high as the font its next character would take.
+  if (par->CharCount() == 0) m.empty = MeasureChar(U' ', par->endAttr);
+  const size_t n = par->Text().size();
+  m.widths.resize(n);
+  m.widths.shrink_to_fit();
+  m.heights.clear();
+  for (size_t i = 0; i < n;) i = MeasureRun(par, i, m);
+  m.heights.shrink_to_fit();
+}
+
+size_t TextLayout::MeasureRun(const Paragraph* par, size_t i, ParagraphBoxes& into) {
+  const auto text = par->Text();
+  const std::span<uint16_t> widths(into.widths);
+  const size_t end = par->SameRunEnd(i);
+  const CharAttr first = par->AttrAt(i);
+  const bool hidden = (first.charFlags & kCharHidden) != 0;
+  // Capitals, and every character without a device, a character at a time.
+  if (!cache_.Metrics() || (first.moreFlags & (kMoreAllCaps | kMoreSmallCaps))) {
+    for (size_t k = i; k < end; ++k) {
+      const CharMetrics cm = MeasureChar(text[k], IsObjectAnchor(text[k], first) ? par->AttrAt(k) : first);
+      widths[k] = cm.width;
+      AddHeight(into.heights, k + 1, cm, hidden);
+    }
+    return end;
   }
   FontEntry* e = cache_.Entry(StyleFor(first).font);
-  const uint16_t h = static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF));
-  const uint16_t asc = static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF));
-  size_t j = i;
-  while (j < n && (j == i || attrs[j].SameRun(first))) {
-    const char32_t c = text[j];
-    CharAttr& a = attrs[j];
+  const CharMetrics font{0, static_cast<uint16_t>(std::clamp(e->metrics.height, 0, 0xFFFF)),
+                         static_cast<uint16_t>(std::clamp(e->metrics.ascent, 0, 0xFFFF))};
+  const bool object = (first.charFlags & kCharObject) != 0;
+  for (size_t k = i; k < end; ++k) {
+    const char32_t c = text[k];
     if (c == kCharTab) {
-      a.width = doc_.tabWidth;
-      a.height = h;
-      a.ascent = asc;
-    } else if ((c == kCharObjectByTag || c == kCharObjectByNumber) && (a.charFlags & kCharObject)) {
-      MeasureChar(c, a);
+      widths[k] = doc_.tabWidth;
+    } else if (object && IsObjectAnchor(c, first)) {
+      const CharMetrics cm = MeasureChar(c, par->AttrAt(k));
+      widths[k] = cm.width;
+      AddHeight(into.heights, k + 1, cm, hidden);
+      continue;
     } else {
-      a.width = c < 256 ? e->low[c] : cache_.Width(e, c);
-      a.height = h;
-      a.ascent = asc;
+      widths[k] = c < 256 ? e->low[c] : cache_.Width(e, c);
     }
-    ++j;
+    AddHeight(into.heights, k + 1, font, hidden);
   }
-  if (e->kerns) KernRun(e, text, attrs, i, j);
-  ShapeWords(e, text, attrs, i, j);
-  return j;
+  if (e->kerns) KernRun(e, text, object, widths, i, end);
+  ShapeWords(e, text, object, widths, i, end);
+  return end;
 }
 
 // Pairs of ordinary characters within one font's run move together as the font's kerning
 // says; the change goes into the first one's width, so wrapping, caret and painting follow it.
-void TextLayout::KernRun(FontEntry* e, std::span<const char32_t> text, std::span<CharAttr> attrs, size_t from,
-                         size_t to) {
+void TextLayout::KernRun(FontEntry* e, std::span<const char32_t> text, bool object,
+                         std::span<uint16_t> widths, size_t from, size_t to) {
   const auto kernable = [&](size_t k) {
     const char32_t c = text[k];
-    return c >= 32 && c != kCharSoftHyphen && !(attrs[k].charFlags & kCharObject) && !NeedsShaping(c);
+    return c >= 32 && c != kCharSoftHyphen && !object && !NeedsShaping(c);
   };
   for (size_t k = from; k + 1 < to; ++k) {
     const bool ascii = text[k] - 32U < 95U && text[k + 1] - 32U < 95U;  // always kernable
     if (!ascii && (!kernable(k) || !kernable(k + 1))) continue;
     const int kern = cache_.Kern(e, text[k], text[k + 1]);
-    if (kern != 0) attrs[k].width = static_cast<uint16_t>(std::clamp(attrs[k].width + kern, 0, 0xFFFF));
+    if (kern != 0) widths[k] = static_cast<uint16_t>(std::clamp(widths[k] + kern, 0, 0xFFFF));
   }
 }
 
@@ -448,13 +512,14 @@ int TextLayout::NextTabIn(const Paragraph* par, int x, int index, int origin, in
       if (t.kind == kTabLeft || t.kind > kTabDecimal) return stop;
       if (stop > limit) return x;
       const int room = stop - x;
+      const ParagraphBoxes* measured = FindBoxes(par);
       int sum = 0;
       for (int j = index + 1; j < n; ++j) {
         const char32_t c = text[static_cast<size_t>(j)];
         if (c == kCharTab || c == kCharLineBreak) break;
         if (t.kind == kTabDecimal && c == decimalSeparator) break;
         if (t.kind == kTabCenter && sum >= 2 * room) break;
-        sum += CharWidth(par, j);
+        sum += CharWidthIn(measured, par, j);
       }
       if (t.kind == kTabCenter) return std::max(x, stop - sum / 2);
       return sum > room ? x : stop - sum;
@@ -471,11 +536,12 @@ int TextLayout::NextTabIn(const Paragraph* par, int x, int index, int origin, in
 int TextLayout::VisibleWidth(const Paragraph* par, int line) const {
   const TextLine& l = par->Line(line);
   auto text = par->Text();
+  const ParagraphBoxes* measured = FindBoxes(par);
   int width = 0, pending = 0;
   for (int i = 0; i < l.length; ++i) {
     const int off = static_cast<int>(l.start) + i;
     const char32_t c = text[static_cast<size_t>(off)];
-    const int w = CharWidth(par, off);
+    const int w = CharWidthIn(measured, par, off);
     if (c == U' ' || c == kCharTab) {
       pending += w;
     } else if (c == kCharLineBreak) {
@@ -489,14 +555,16 @@ int TextLayout::VisibleWidth(const Paragraph* par, int line) const {
 }
 
 bool TextLayout::LineHeight(Paragraph* par, int line) {
-  return LineHeightOf(par, line, BoxesOf(par)[static_cast<size_t>(line)]);
+  std::vector<LineBox>& boxes = BoxesOf(par);
+  return LineHeightOf(FindBoxes(par), par, line, boxes[static_cast<size_t>(line)]);
 }
 
-// The record whose font gives an empty line its height: the line break before it, or the
-// empty paragraph's end.
-const CharAttr& TextLayout::EmptyLineRecord(const Paragraph* par, int line) const {
-  if (line > 0 && par->Line(line - 1).length > 0) return par->LineAttrs(line - 1).back();
-  return par->endAttr;
+CharMetrics TextLayout::EmptyLineMetrics(const ParagraphBoxes* m, const Paragraph* par, int line) const {
+  if (line > 0 && par->Line(line - 1).length > 0) {
+    const TextLine& before = par->Line(line - 1);
+    return MeasuredIn(m, par, before.start + before.length - 1u);
+  }
+  return m ? m->empty : CharMetrics{};
 }
 
 // The paragraph's line spacing on a line of height h and ascent asc: a multiple of the line, at
@@ -520,13 +588,13 @@ void TextLayout::ApplyLineSpacing(const Paragraph* par, int& h, int& asc) const 
   }
 }
 
-bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) const {
+bool TextLayout::LineHeightOf(const ParagraphBoxes* m, const Paragraph* par, int line, LineBox& box) const {
   const TextLine& l = par->Line(line);
   const int old = box.height;
   int h = 0, asc = 0;
   // An empty line (or one of spaces only) is as high as its font, like any line: the empty
   // paragraph's end, or the line break before the line.
-  auto take = [&](const CharAttr& a) {
+  auto take = [&](const CharMetrics& a) {
     h = a.height;
     asc = a.ascent;
   };
@@ -537,16 +605,10 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
     h = cellHeight;
     asc = h * 7 / 8;
   } else if (l.length == 0) {
-    take(EmptyLineRecord(par, line));
+    take(EmptyLineMetrics(m, par, line));
   } else {
-    auto text = par->LineText(line);
-    auto attrs = par->LineAttrs(line);
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == U' ') continue;
-      if ((attrs[i].charFlags & kCharHidden) && !showHiddenText) continue;
-      if (attrs[i].height > h) take(attrs[i]);
-    }
-    if (h < 1 && !text.empty()) take(attrs[0]);
+    TallestOnLine(m, par, l, h, asc);
+    if (h < 1) take(MeasuredIn(m, par, l.start));
   }
   if (h < 1) {
     h = doc_.defaultLineHeight;
@@ -563,6 +625,26 @@ bool TextLayout::LineHeightOf(const Paragraph* par, int line, LineBox& box) cons
   box.height = static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF));
   box.ascent = static_cast<uint16_t>(std::clamp(asc, 0, 0xFFFF));
   return box.height != old;
+}
+
+void TextLayout::TallestOnLine(const ParagraphBoxes* m, const Paragraph* par, const TextLine& l, int& h,
+                               int& asc) const {
+  const auto text = par->Text();
+  const size_t end = l.start + static_cast<size_t>(l.length);
+  for (size_t i = l.start; i < end;) {
+    // The heights a run at a time, past the measured ones a character at a time.
+    const HeightRun* run = m && i < m->widths.size() ? m->HeightAt(i) : nullptr;
+    const size_t stop = run ? std::min<size_t>(run->end, end) : i + 1;
+    const bool hidden = run ? run->hidden : (par->AttrAt(i).charFlags & kCharHidden) != 0;
+    const CharMetrics cm = run ? CharMetrics{0, run->height, run->ascent} : MeasuredIn(m, par, i);
+    if (cm.height > h && !(hidden && !showHiddenText) &&
+        std::any_of(text.begin() + static_cast<ptrdiff_t>(i), text.begin() + static_cast<ptrdiff_t>(stop),
+                    [](char32_t c) { return c != U' '; })) {
+      h = cm.height;
+      asc = cm.ascent;
+    }
+    i = stop;
+  }
 }
 
 // --------------------------------------------------------------------------------------------
@@ -590,18 +672,22 @@ void TextLayout::RecheckWords(Paragraph* only) {
 }
 
 void TextLayout::ClearWordMarks() {
-  constexpr auto kWordMarks = static_cast<uint8_t>(~(kLayoutWordSeen | kLayoutFlaggedWord));
   for (Paragraph* par = doc_.FirstParagraph(); par; par = par->next) {
     if (!par->HasAttributes()) continue;
-    for (CharAttr& a : par->Attrs()) a.layoutFlags &= kWordMarks;
+    if (ParagraphBoxes* m = const_cast<ParagraphBoxes*>(FindBoxes(par)))
+      std::vector<WordRange>().swap(m->flagged);
     par->layoutDirty |= kDirtyPaint;
   }
 }
 
 void TextLayout::RunWordEvent(Paragraph* par) {
   if (!onWord || !par->HasAttributes()) return;
+  ParagraphBoxes& m = EntryOf(par);
+  std::vector<WordRange> old_flagged;
+  std::vector<uint32_t> old_hyphens;
+  old_flagged.swap(m.flagged);
+  old_hyphens.swap(m.hyphens);
   auto text = par->Text();
-  auto attrs = par->Attrs();
   const size_t n = text.size();
   size_t i = 0;
   while (i < n) {
@@ -616,33 +702,49 @@ void TextLayout::RunWordEvent(Paragraph* par) {
     std::array<int, 8> offsets{};
     uint8_t flags = 1;
     onWord(*this, std::u32string_view(text.data() + i, len), offsets, flags);
-    if (!(flags & 1)) {
-      size_t next = 0;
-      for (size_t k = i; k < j; ++k) {
-        CharAttr& a = attrs[k];
-        a.layoutFlags = static_cast<uint8_t>((a.layoutFlags | kLayoutWordSeen) & ~kLayoutHyphenation);
-        if (flags & 2)
-          a.layoutFlags |= kLayoutFlaggedWord;
-        else
-          a.layoutFlags &= static_cast<uint8_t>(~kLayoutFlaggedWord);
-        if (flags & 4) {
-          const int rel = static_cast<int>(k - i);
-          while (next < offsets.size() && offsets[next] < rel &&
-                 (next == 0 || offsets[next] > offsets[next - 1]))
-            ++next;
-          if (next < offsets.size() && offsets[next] == rel && rel > 0) {
-            a.layoutFlags |= kLayoutHyphenation;
-            ++next;
-          }
-        }
-      }
-    }
+    if (flags & 1)
+      KeepWordMarks(old_flagged, old_hyphens, i, j, m);
+    else
+      MarkWord(offsets, flags, i, j, m);
     i = j;
+  }
+  m.flagged.shrink_to_fit();
+  m.hyphens.shrink_to_fit();
+}
+
+void TextLayout::MarkWord(const std::array<int, 8>& offsets, uint8_t flags, size_t from, size_t to,
+                          ParagraphBoxes& m) {
+  if (flags & 2) m.flagged.push_back({static_cast<uint32_t>(from), static_cast<uint32_t>(to)});
+  if (!(flags & 4)) return;
+  // Ascending points inside the word; the walk stops at the first that does not ascend.
+  size_t next = 0;
+  for (size_t k = from; k < to; ++k) {
+    const int rel = static_cast<int>(k - from);
+    while (next < offsets.size() && offsets[next] < rel && (next == 0 || offsets[next] > offsets[next - 1]))
+      ++next;
+    if (next < offsets.size() && offsets[next] == rel && rel > 0) {
+      m.hyphens.push_back(static_cast<uint32_t>(k));
+      ++next;
+    }
   }
 }
 
+void TextLayout::KeepWordMarks(const std::vector<WordRange>& old_flagged,
+                               const std::vector<uint32_t>& old_hyphens, size_t from, size_t to,
+                               ParagraphBoxes& m) {
+  auto r = std::upper_bound(old_flagged.begin(), old_flagged.end(), from,
+                            [](size_t off, const WordRange& w) { return off < w.end; });
+  for (; r != old_flagged.end() && r->start < to; ++r) {
+    const size_t a = std::max<size_t>(r->start, from), b = std::min<size_t>(r->end, to);
+    if (a < b) m.flagged.push_back({static_cast<uint32_t>(a), static_cast<uint32_t>(b)});
+  }
+  auto h = std::lower_bound(old_hyphens.begin(), old_hyphens.end(), static_cast<uint32_t>(from));
+  for (; h != old_hyphens.end() && *h < to; ++h) m.hyphens.push_back(*h);
+}
+
 bool TextLayout::ReformatParagraph(Paragraph* par, bool compare) {
-  return ReformatParagraphInto(par, BoxesOf(par), compare);
+  BoxesOf(par);
+  return ReformatParagraphInto(par, EntryOf(par), compare);
 }
 
 namespace {
@@ -704,7 +806,28 @@ void TextLayout::RememberCursorOffsets(const Paragraph* par) {
   for (size_t k = 0; k < tracked_.size(); ++k) cursorOffsets_[k] = offset_of(*tracked_[k].cursor);
 }
 
-TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int line) const {
+void TextLayout::FillWrapWidths(const ParagraphBoxes& m, const Paragraph* par) {
+  const auto text = par->Text();
+  const size_t n = text.size();
+  wrapWidths_.resize(n);
+  if (!par->HasAttributes()) {
+    for (size_t i = 0; i < n; ++i)
+      wrapWidths_[i] = static_cast<uint16_t>(CharWidthIn(&m, par, static_cast<int>(i)));
+    return;
+  }
+  // A run of heights at a time: it tells whether its characters are hidden.
+  size_t i = 0;
+  for (const HeightRun& run : m.heights) {
+    const bool shown = !run.hidden || showHiddenText;
+    for (; i < run.end; ++i) {
+      const char32_t c = text[i];
+      wrapWidths_[i] = shown && c != kCharLineBreak && c != kCharSoftHyphen ? m.widths[i] : 0;
+    }
+  }
+}
+
+TextLayout::LineBreak TextLayout::BreakLine(const ParagraphBoxes& m, const Paragraph* par, int pos,
+                                            int line) const {
   auto text = par->Text();
   const int n = static_cast<int>(text.size());
   const bool tabs_as_spaces = par->alignment == kAlignRight || par->alignment == kAlignCenter;
@@ -720,7 +843,7 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
       break;
     }
     const char32_t c = text[static_cast<size_t>(i)];
-    const int w = CharWidth(par, i);
+    const int w = wrapWidths_[static_cast<size_t>(i)];
     if (c == kCharLineBreak) {
       ++i;
       break;
@@ -730,8 +853,7 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
     } else if (IsSpace(c) || c == kCharTab) {
       s.TakeSpace(idx, w);
     } else if (c == kCharSoftHyphen) {
-      const int hyphen =
-          par->HasAttributes() ? par->Attrs()[static_cast<size_t>(i)].width : defaultWidths_['-'];
+      const int hyphen = par->HasAttributes() ? m.widths[static_cast<size_t>(i)] : defaultWidths_['-'];
       if (s.x + hyphen < avail) s.TakeSoftHyphen(idx, hyphen);
     } else if (s.x + w >= avail && idx > 0) {
       full = true;
@@ -775,13 +897,13 @@ TextLayout::LineBreak TextLayout::BreakLine(const Paragraph* par, int pos, int l
   return b;
 }
 
-void TextLayout::BreakLines(const Paragraph* par) {
+void TextLayout::BreakLines(const ParagraphBoxes& m, const Paragraph* par) {
   auto text = par->Text();
   const int n = static_cast<int>(text.size());
   breaks_.clear();
   int pos = 0, line = 0;
   do {
-    const LineBreak b = BreakLine(par, pos, line);
+    const LineBreak b = BreakLine(m, par, pos, line);
     breaks_.push_back(b);
     pos += b.length;
     ++line;
@@ -834,20 +956,22 @@ void TextLayout::PlaceCursors(Paragraph* par) {
     place(*tracked_[k].cursor, cursorOffsets_[k], tracked_[k].isCaret);
 }
 
-bool TextLayout::ReformatParagraphInto(Paragraph* par, std::vector<LineBox>& boxes, bool compare) {
+bool TextLayout::ReformatParagraphInto(Paragraph* par, ParagraphBoxes& entry, bool compare) {
+  std::vector<LineBox>& boxes = entry.lines;
   int old_sum = 0;
   for (const LineBox& box : boxes) old_sum += box.height;
 
   RememberCursorOffsets(par);
   MeasureParagraph(par);
   RunWordEvent(par);
-  BreakLines(par);
+  FillWrapWidths(entry, par);
+  BreakLines(entry, par);
   StoreLineBreaks(par, boxes);
   PlaceCursors(par);
 
   int sum = 0;
   for (int l = 0; l < par->LineCount(); ++l) {
-    LineHeightOf(par, l, boxes[static_cast<size_t>(l)]);
+    LineHeightOf(&entry, par, l, boxes[static_cast<size_t>(l)]);
     sum += boxes[static_cast<size_t>(l)].height;
   }
   par->layoutDirty = static_cast<uint8_t>((par->layoutDirty & ~kDirtyWrap) | kDirtyPaint);
@@ -880,33 +1004,42 @@ int TextLayout::BottomOf(const Paragraph* par) const {
   return l.top + l.height;
 }
 
-std::vector<LineBox>& TextLayout::BoxesOf(const Paragraph* par) {
+TextLayout::ParagraphBoxes& TextLayout::EntryOf(const Paragraph* par) {
   ParagraphBoxes* e = const_cast<ParagraphBoxes*>(FindBoxes(par));
   if (!e) {
     e = &extra_[par];
-    *e = ParagraphBoxes{par, par->Id(), {}};
+    *e = ParagraphBoxes{};
+    e->par = par;
+    e->paragraphId = par->Id();
   }
-  e->lines.resize(static_cast<size_t>(par->LineCount()));
-  return e->lines;
+  return *e;
 }
 
-std::vector<LineBox>& TextLayout::WalkBoxes(size_t index, const Paragraph* par) {
+std::vector<LineBox>& TextLayout::BoxesOf(const Paragraph* par) {
+  ParagraphBoxes& e = EntryOf(par);
+  e.lines.resize(static_cast<size_t>(par->LineCount()));
+  return e.lines;
+}
+
+TextLayout::ParagraphBoxes& TextLayout::WalkBoxes(size_t index, const Paragraph* par) {
   if (index >= order_.size() || order_[index].par != par || order_[index].paragraphId != par->Id() ||
       !extra_.empty()) {
     RebuildOrder();
   }
-  std::vector<LineBox>& lines = order_[index].lines;
-  if (lines.size() != static_cast<size_t>(par->LineCount()))
-    lines.resize(static_cast<size_t>(par->LineCount()));
-  return lines;
+  ParagraphBoxes& entry = order_[index];
+  if (entry.lines.size() != static_cast<size_t>(par->LineCount()))
+    entry.lines.resize(static_cast<size_t>(par->LineCount()));
+  return entry;
 }
 
 void TextLayout::RebuildOrder() {
   std::vector<ParagraphBoxes> order;
   std::unordered_map<const Paragraph*, size_t> index;
   for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
-    ParagraphBoxes e{p, p->Id(), {}};
-    if (ParagraphBoxes* old = const_cast<ParagraphBoxes*>(FindBoxes(p))) e.lines = std::move(old->lines);
+    ParagraphBoxes e;
+    if (ParagraphBoxes* old = const_cast<ParagraphBoxes*>(FindBoxes(p))) e = std::move(*old);
+    e.par = p;
+    e.paragraphId = p->Id();
     index.emplace(p, order.size());
     order.push_back(std::move(e));
   }
@@ -997,10 +1130,10 @@ bool TextLayout::Reformat() {
     TopPlacer placer(*this);
     size_t paragraphs = 0;
     for (Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
-      std::vector<LineBox>& boxes = WalkBoxes(paragraphs, p);
+      ParagraphBoxes& entry = WalkBoxes(paragraphs, p);
       const bool wrap = (p->layoutDirty & kDirtyWrap) != 0;
-      if (wrap) changed |= ReformatParagraphInto(p, boxes, true);
-      placer.Place(p, boxes, !wrap);
+      if (wrap) changed |= ReformatParagraphInto(p, entry, true);
+      placer.Place(p, entry.lines, !wrap);
       ++paragraphs;
     }
     // Boxes of paragraphs freed since the last walk are dropped.

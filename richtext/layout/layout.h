@@ -14,8 +14,9 @@
 //   layout.Paint(canvas, {0, 0, 600, 400});
 //
 // Layout is incremental: a paragraph whose layoutDirty bit 0x01 is set is wrapped again, every
-// other paragraph keeps its lines. Character widths are cached in the attribute records and per
-// font in the font cache, so re-wrapping does not ask the platform again.
+// other paragraph keeps its lines. Character widths are kept by the layout per paragraph (two
+// bytes a character, heights as runs) and per font in the font cache, so re-wrapping does not ask
+// the platform again and the paragraph's attribute runs are never broken up into records.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -77,6 +78,13 @@ class LineStretch {
  private:
   int from_ = 0, end_ = 0;  // end_ 0: nothing widens (a line that is not justified)
   int width_ = 0, remainder_ = 0, widened_ = 0;
+};
+
+// What measuring gives one character: its width, its line height and ascent.
+struct CharMetrics {
+  uint16_t width = 0;
+  uint16_t height = 0;
+  uint16_t ascent = 0;
 };
 
 // A place in the document: paragraph, line and index in the line.
@@ -226,13 +234,21 @@ class TextLayout {
   int VisibleWidth(const Paragraph* par, int line) const;
   // Width a character counts in layout (0 for hidden text unless shown).
   int CharWidth(const Paragraph* par, int offset) const;
+  // What measuring gave one character (a soft hyphen: the hyphen it shows where its line breaks;
+  // the document's defaults for a character not measured yet). Attribute mode only.
+  CharMetrics MeasuredAt(const Paragraph* par, int offset) const;
+  // Whether a character measured no width but a height (what the protection settings call
+  // invisible text); false outside the paragraph and in plain mode.
+  bool Invisible(const Paragraph* par, int offset) const;
+  // The word walk's marks of one character (kLayoutFlaggedWord, kLayoutHyphenation).
+  uint8_t WordFlagsAt(const Paragraph* par, int offset) const;
   // Total height of the document in pixels and the y of its lines (after Reformat).
   int DocumentHeight() const { return documentHeight_; }
-  // Re-measures the cached metrics of every character of a paragraph.
+  // Re-measures every character of a paragraph.
   void MeasureParagraph(Paragraph* par);
-  // Fills the cached metrics of one record from the device's fonts (the document's defaults
+  // Measures one character with its record on the device's fonts (the document's defaults
   // without a device).
-  void MeasureChar(char32_t c, CharAttr& attr);
+  CharMetrics MeasureChar(char32_t c, const CharAttr& attr);
   // The font and colours of a record (highlight attributes applied).
   RunStyle StyleFor(const CharAttr& attr, bool printing = false) const;
   inkwend::FontCache& FontCache() { return cache_; }
@@ -330,6 +346,32 @@ class TextLayout {
   int ForcedLayoutWidth() const { return forcedWidth_; }
 
  private:
+  // Beside a paragraph's line boxes the layout keeps what measuring and the word walk found: a
+  // width per character, the heights as runs (with whether the run is hidden text), the height
+  // of an empty paragraph, and the flagged words and hyphenation points as offsets.
+  struct HeightRun {
+    uint32_t end = 0;  // offset after the run's last character
+    uint16_t height = 0;
+    uint16_t ascent = 0;
+    bool hidden = false;
+  };
+  struct WordRange {
+    uint32_t start = 0;
+    uint32_t end = 0;
+  };
+  struct ParagraphBoxes {
+    const Paragraph* par = nullptr;
+    uint64_t paragraphId = 0;
+    std::vector<LineBox> lines;
+    std::vector<uint16_t> widths;
+    std::vector<HeightRun> heights;
+    CharMetrics empty;  // an empty paragraph's, from its end record
+    std::vector<WordRange> flagged;
+    std::vector<uint32_t> hyphens;
+    // The run of heights holding `offset`, or null past the measured ones.
+    const HeightRun* HeightAt(size_t offset) const;
+    bool Flagged(size_t offset) const;
+  };
   struct LineBreak {
     int length = 0;
     int width = 0;
@@ -348,22 +390,33 @@ class TextLayout {
   int NextTabIn(const Paragraph* par, int x, int index, int origin, int* slot = nullptr) const;
   void ApplyLineSpacing(const Paragraph* par, int& h, int& asc) const;
   // Measures the run of like records that starts at `i` (MeasureParagraph's step); returns its end.
-  size_t MeasureRun(std::span<const char32_t> text, std::span<CharAttr> attrs, size_t i);
-  void KernRun(FontEntry* e, std::span<const char32_t> text, std::span<CharAttr> attrs, size_t from,
-               size_t to);
+  size_t MeasureRun(const Paragraph* par, size_t i, ParagraphBoxes& into);
+  // `object` tells whether the run's records mark object anchors (constant over a run).
+  void KernRun(FontEntry* e, std::span<const char32_t> text, bool object, std::span<uint16_t> widths,
+               size_t from, size_t to);
   // Words of a run that need shaping take the widths of their shaped clusters.
-  void ShapeWords(FontEntry* e, std::span<const char32_t> text, std::span<CharAttr> attrs, size_t from,
-                  size_t to);
+  void ShapeWords(FontEntry* e, std::span<const char32_t> text, bool object, std::span<uint16_t> widths,
+                  size_t from, size_t to);
   // The width of a character shown in capitals (records with kMoreAllCaps or kMoreSmallCaps).
   uint16_t CapsWidth(FontEntry* entry, char32_t c, const CharAttr& attr);
   void RunWordEvent(Paragraph* par);
+  // RunWordEvent's steps for one word [from, to): the marks onWord gave it, or, for a word it
+  // leaves alone, the marks it had.
+  void MarkWord(const std::array<int, 8>& offsets, uint8_t flags, size_t from, size_t to, ParagraphBoxes& m);
+  void KeepWordMarks(const std::vector<WordRange>& old_flagged, const std::vector<uint32_t>& old_hyphens,
+                     size_t from, size_t to, ParagraphBoxes& m);
+  // CharWidth and MeasuredAt with the paragraph's measurements at hand (null: none yet).
+  int CharWidthIn(const ParagraphBoxes* m, const Paragraph* par, int offset) const;
+  CharMetrics MeasuredIn(const ParagraphBoxes* m, const Paragraph* par, size_t offset) const;
+  // The widths wrapping counts (CharWidth of every character) into wrapWidths_.
+  void FillWrapWidths(const ParagraphBoxes& m, const Paragraph* par);
   // The highlight (insert point, link, automatic or protected text) that styles a run, if any.
   const CharacterAttr* HighlightOf(const CharAttr& attr) const;
   // The steps of ReformatParagraphInto: tracked cursors to offsets, the text wrapped into
   // breaks_ line by line, the breaks stored as lines and boxes, the cursors back onto lines.
   void RememberCursorOffsets(const Paragraph* par);
-  LineBreak BreakLine(const Paragraph* par, int pos, int line) const;
-  void BreakLines(const Paragraph* par);
+  LineBreak BreakLine(const ParagraphBoxes& m, const Paragraph* par, int pos, int line) const;
+  void BreakLines(const ParagraphBoxes& m, const Paragraph* par);
   void StoreLineBreaks(Paragraph* par, std::vector<LineBox>& boxes);
   void PlaceCursors(Paragraph* par);
   // Line tops from `from` to the end (or only through the table row of `from`).
@@ -377,8 +430,9 @@ class TextLayout {
   int AlignmentShift(const Paragraph* par, int line, int left, int right) const;
   int GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& run) const;
   void PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x);
+  // `ascent`: the measured ascent of the run's font, which places a strike-out.
   void PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyle& st, int x, int base, int pen_w,
-                     ColorRef fg);
+                     ColorRef fg, int ascent);
   // The leader of the tab stop a tab run reaches (dots, hyphens, a line), from x to its end.
   void PaintTabLeader(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x, int rel_x);
   // On screen a page break shows as a dotted line across the page above its paragraph.
@@ -404,27 +458,29 @@ class TextLayout {
   // paragraph found it, so that the walks of Reformat and Paint cost no lookups; a paragraph
   // added since lives in extra_ until the next walk puts it in order. An entry belongs to the
   // paragraph with its Id, never to a new paragraph at a freed one's address.
-  struct ParagraphBoxes {
-    const Paragraph* par = nullptr;
-    uint64_t paragraphId = 0;
-    std::vector<LineBox> lines;
-  };
   // The boxes of a paragraph's lines, as many as it has lines.
   std::vector<LineBox>& BoxesOf(const Paragraph* par);
+  // A paragraph's entry, made when it has none.
+  ParagraphBoxes& EntryOf(const Paragraph* par);
   const ParagraphBoxes* FindBoxes(const Paragraph* par) const;
-  // The boxes of the paragraph at `index` of a walk from the first paragraph; puts the whole
-  // chain in order again when the paragraphs changed since the last walk.
-  std::vector<LineBox>& WalkBoxes(size_t index, const Paragraph* par);
+  // The entry of the paragraph at `index` of a walk from the first paragraph, as many boxes as
+  // lines; puts the whole chain in order again when the paragraphs changed since the last walk.
+  ParagraphBoxes& WalkBoxes(size_t index, const Paragraph* par);
   void RebuildOrder();
   // After Reformat: the index of the first paragraph whose lines may reach down to y (0 when
   // the boxes are not in chain order), and whether the selection begins before that index and
   // goes on into it.
   size_t FirstParagraphReaching(int y) const;
   bool SelectionEnclosesIndex(size_t index) const;
-  bool LineHeightOf(const Paragraph* par, int line, LineBox& box) const;
-  const CharAttr& EmptyLineRecord(const Paragraph* par, int line) const;
-  // ReformatParagraph with the paragraph's boxes at hand (the walk of Reformat has them).
-  bool ReformatParagraphInto(Paragraph* par, std::vector<LineBox>& boxes, bool compare);
+  bool LineHeightOf(const ParagraphBoxes* m, const Paragraph* par, int line, LineBox& box) const;
+  // The height and ascent of the tallest shown character of a line that is not a space.
+  void TallestOnLine(const ParagraphBoxes* m, const Paragraph* par, const TextLine& l, int& h,
+                     int& asc) const;
+  // The metrics that give an empty line its height: the line break's before it, or the empty
+  // paragraph's end record's.
+  CharMetrics EmptyLineMetrics(const ParagraphBoxes* m, const Paragraph* par, int line) const;
+  // ReformatParagraph with the paragraph's entry at hand (the walk of Reformat has it).
+  bool ReformatParagraphInto(Paragraph* par, ParagraphBoxes& entry, bool compare);
   friend struct TopPlacer;
 
   WPRTFText& doc_;
@@ -455,8 +511,9 @@ class TextLayout {
   uint16_t defaultHeight_ = 16;  // the template's line height and ascent (plain mode's lines)
   uint16_t defaultAscent_ = 14;
   std::vector<HitObject> hitObjects_;
-  std::vector<LineBreak> breaks_;   // scratch of ReformatParagraph
-  std::vector<int> cursorOffsets_;  // scratch of ReformatParagraph
+  std::vector<LineBreak> breaks_;     // scratch of ReformatParagraph
+  std::vector<uint16_t> wrapWidths_;  // scratch of ReformatParagraph
+  std::vector<int> cursorOffsets_;    // scratch of ReformatParagraph
 };
 
 }  // namespace inkwend

@@ -117,7 +117,7 @@ Rect TextLayout::Paint(const PaintContext& context) {
   selInside_ = SelectionEnclosesIndex(index);
   for (Paragraph* p = first; p; p = p->next, ++index) {
     if (p == selBeginPar_) selInside_ = true;
-    const std::vector<LineBox>& boxes = WalkBoxes(index, p);
+    const std::vector<LineBox>& boxes = WalkBoxes(index, p).lines;
     const LineBox& last = boxes.back();
     if (last.top + last.height - scroll_y > clip.top) {
       if (boxes.front().top - scroll_y >= clip.bottom) break;
@@ -173,6 +173,8 @@ struct TextLayout::LinePaint {
   std::span<const char32_t> text;
   bool hasAttrs = false;
   CharAttr defaultAttr;
+  const TextLayout* layout = nullptr;
+  const ParagraphBoxes* measured = nullptr;  // the paragraph's widths and marks
   int selFrom = 0, selTo = 0;
   int top = 0, height = 0, spaceBefore = 0, spaceAfter = 0, baseline = 0, textHeight = 0;
   bool shaded = false;
@@ -182,8 +184,10 @@ struct TextLayout::LinePaint {
   LineStretch* stretch = nullptr;
 
   const CharAttr& AttrAt(int offset) const {
-    return hasAttrs ? par->Attrs()[static_cast<size_t>(offset)] : defaultAttr;
+    return hasAttrs ? par->AttrAt(static_cast<size_t>(offset)) : defaultAttr;
   }
+  // Whether the word walk flagged the character (drawn with a mark on screen).
+  bool Flagged(int offset) const { return measured && measured->Flagged(static_cast<size_t>(offset)); }
   bool Selected(int offset) const { return offset >= selFrom && offset < selTo; }
   // Whether the character at `offset` can join the run (it is not its first).
   bool Continues(const LineRun& run, int offset) const;
@@ -196,7 +200,7 @@ struct TextLayout::LinePaint {
     const int off = static_cast<int>(line->start) + j;
     int adv = 0;
     if (c == kCharTab && !tabsAsSpaces) return layout.NextTabIn(par, rel_x, off, tabOrigin) - rel_x;
-    if (!stretch->Widens(j, c, adv)) adv = layout.CharWidth(par, off);
+    if (!stretch->Widens(j, c, adv)) adv = layout.CharWidthIn(measured, par, off);
     return adv;
   }
 };
@@ -208,6 +212,7 @@ struct TextLayout::LineRun {
   char32_t first = 0;
   const CharAttr* attr = nullptr;
   bool selected = false;
+  bool flagged = false;
   std::vector<char32_t> text;
   std::vector<int> advances;
   int width = 0;
@@ -228,7 +233,7 @@ bool TextLayout::LinePaint::Continues(const LineRun& run, int offset) const {
       IsSmallLetter(text[static_cast<size_t>(offset)]) != IsSmallLetter(run.first)) {
     return false;
   }
-  return Selected(offset) == run.selected;
+  return Selected(offset) == run.selected && Flagged(offset) == run.flagged;
 }
 
 char32_t TextLayout::LinePaint::Shown(int j, char32_t c, bool hidden, bool caps, int& adv) const {
@@ -237,7 +242,7 @@ char32_t TextLayout::LinePaint::Shown(int j, char32_t c, bool hidden, bool caps,
     const bool breaks_here =
         j == line->length - 1 && static_cast<int>(line->start + line->length) < par->CharCount();
     if (!breaks_here) return U' ';
-    if (hasAttrs) adv = AttrAt(static_cast<int>(line->start) + j).width;
+    if (hasAttrs) adv = layout->MeasuredIn(measured, par, line->start + static_cast<size_t>(j)).width;
     return U'-';
   }
   return caps ? UpperCaseLetter(c) : c;
@@ -256,6 +261,7 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
   run.offset = static_cast<int>(l.start) + first;
   run.attr = &lp.AttrAt(run.offset);
   run.selected = lp.Selected(run.offset);
+  run.flagged = lp.Flagged(run.offset);
   run.first = lp.text[static_cast<size_t>(run.offset)];
   const bool single = run.first == kCharTab || run.IsObject() || (run.attr->charFlags & kCharInsertPoint);
   const bool caps = lp.hasAttrs && (run.attr->moreFlags & (kMoreAllCaps | kMoreSmallCaps));
@@ -281,7 +287,7 @@ int TextLayout::GatherRun(const LinePaint& lp, int first, int& rel_x, LineRun& r
 }
 
 void TextLayout::PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyle& st, int x, int base,
-                               int pen_w, ColorRef fg) {
+                               int pen_w, ColorRef fg, int ascent) {
   // Lines under a run stop before trailing spaces of the line.
   int deco_w = run.width;
   if (run.endsLine) {
@@ -298,7 +304,7 @@ void TextLayout::PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyl
   // Struck-out text is crossed here too, as underlines are: a glyph run's own strike-out
   // lands wherever the painter's origin is, not on the run.
   if (st.font.strikeOut) {
-    const int sy = base - std::max(1, run.attr->ascent * 3 / 10);
+    const int sy = base - std::max(1, ascent * 3 / 10);
     canvas.DrawLine({x, sy}, {x + deco_w, sy}, Pen{fg, pen_w});
   }
   if (st.mark) {
@@ -311,7 +317,10 @@ void TextLayout::PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyl
 
 void TextLayout::PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x) {
   const CharAttr& a0 = *run.attr;
-  const RunStyle st = StyleFor(a0, printing_);
+  RunStyle st = StyleFor(a0, printing_);
+  st.mark = st.mark || (run.flagged && !printing_);
+  const CharMetrics measured = lp.hasAttrs ? MeasuredIn(lp.measured, lp.par, static_cast<size_t>(run.offset))
+                                           : CharMetrics{0, defaultHeight_, defaultAscent_};
   ColorRef fg = st.text, bg = st.background;
   bool opaque = st.hasBackground && bg != backgroundColor && bg != 0xFFFFFF;
   if (run.selected) {
@@ -329,7 +338,7 @@ void TextLayout::PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& ru
   if (run.IsObject()) {
     DocObject* obj = run.first == kCharObjectByTag ? doc_.FindObjectByTag(a0.tagNumber)
                                                    : doc_.FindObjectByNumber(a0.tagNumber);
-    const int ow = a0.width, oh = a0.ascent;
+    const int ow = measured.width, oh = measured.ascent;
     if (obj) PaintObject(canvas, obj, {x, lp.baseline - oh, x + ow, lp.baseline}, run.selected);
     return;
   }
@@ -351,7 +360,7 @@ void TextLayout::PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& ru
       canvas.DrawText(x, base, run.text, run.advances, fg);
     }
   }
-  PaintRunLines(canvas, run, st, x, base, lp.height / 20 + 1, fg);
+  PaintRunLines(canvas, run, st, x, base, lp.height / 20 + 1, fg, measured.ascent);
 }
 
 void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_x, int top, bool printing) {
@@ -370,6 +379,8 @@ void TextLayout::PaintLine(Canvas& canvas, Paragraph* par, int line, int origin_
   lp.text = par->Text();
   lp.hasAttrs = par->HasAttributes();
   lp.defaultAttr = doc_.defaultAttr;
+  lp.layout = this;
+  lp.measured = FindBoxes(par);
   lp.top = top;
   lp.height = box.height;
   lp.shade = page_bg;
@@ -441,6 +452,7 @@ bool TextLayout::PaintBidiLine(Canvas& canvas, const LinePaint& lp, int x) {
         piece.first = c;
         piece.attr = &lp.AttrAt(off(j));
         piece.selected = lp.Selected(off(j));
+        piece.flagged = lp.Flagged(off(j));
         piece.rtl = visual.rtl;
       }
       LineRun& piece = pieces.back();

@@ -1,7 +1,9 @@
 #pragma once
-// One character's attributes: a 16-byte record kept beside every character of a paragraph.
-// Fonts, colours and tab stops live in shared tables of the document header; a record refers to
-// them by index, so equal formatting costs no more than a compare of a few bytes.
+// One character's attributes: a 10-byte record, kept per run of equal characters or beside every
+// character of a paragraph being edited. Fonts, colours and tab stops live in shared tables of the
+// document header; a record refers to them by index, so equal formatting costs no more than a
+// compare of a few bytes. What the layout measures (widths, heights) and marks (misspelt words)
+// is the layout's own, so measuring never breaks a run apart.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -35,10 +37,12 @@ inline constexpr uint8_t kCharInsertPoint = 0x10;
 inline constexpr uint8_t kCharAutomatic = 0x20;
 inline constexpr uint8_t kCharObject = 0x40;  // object anchor (with character 1 or 2)
 
-// layoutFlags (byte 10), set by layout and the spelling walk
+// Marks of the word walk, as the layout answers them per character (TextLayout::WordFlagsAt);
+// they are never kept in the record.
 inline constexpr uint8_t kLayoutHyphenation = 0x01;
 inline constexpr uint8_t kLayoutWordSeen = 0x02;
-inline constexpr uint8_t kLayoutFlaggedWord = 0x04;      // drawn with a red mark
+inline constexpr uint8_t kLayoutFlaggedWord = 0x04;  // drawn with a red mark
+// layoutFlags (byte 4)
 inline constexpr uint8_t kLayoutReaderAutomatic = 0x20;  // automatic text inserted by the reader
 
 // moreFlags: how letters are shown (the text itself keeps its case)
@@ -49,9 +53,6 @@ inline constexpr uint8_t kMoreRightToLeft = 0x04;
 inline constexpr uint8_t kMoreLeftToRight = 0x08;
 
 struct CharAttr {
-  uint16_t width = 0;        // cached width in pixels (layout fills it; a tab takes the tab width)
-  uint16_t height = 0;       // cached line height in pixels for this font
-  uint16_t ascent = 0;       // cached ascent in pixels
   uint8_t fontIndex = 0;     // header font table slot 0..98
   uint8_t colorIndexes = 0;  // low nibble text colour, high nibble background colour (0 = none)
   uint8_t styleBits = 0;
@@ -80,7 +81,7 @@ struct CharAttr {
   int EffectivePointSize() const { return pointSize == 0 ? 10 : pointSize; }
 
   // Two records belong to one run (for writing and painting) when font, colours, the four
-  // flag bytes and the size agree; cached metrics and the tag do not count.
+  // flag bytes and the size agree; the tag does not count.
   bool SameRun(const CharAttr& other) const {
     uint64_t a, b;
     std::memcpy(&a, &fontIndex, 8);
@@ -88,8 +89,8 @@ struct CharAttr {
     return a == b;
   }
 
-  // The same for what is stored: the spelling marks the layout sets are shown, never written,
-  // so records that differ only in them write as one run.
+  // The same for what is stored: the word walk's bits, should a record carry them, are never
+  // written, so records that differ only in them write as one run.
   bool SameStoredRun(const CharAttr& other) const {
     uint64_t a, b;
     std::memcpy(&a, &fontIndex, 8);
@@ -104,10 +105,10 @@ struct CharAttr {
 static_assert(std::endian::native == std::endian::little,
               "SameStoredRun's mask reads the record little-endian");
 
-static_assert(sizeof(CharAttr) == 16, "the attribute record is 16 bytes");
-static_assert(offsetof(CharAttr, fontIndex) == 6 && offsetof(CharAttr, layoutFlags) == 10 &&
-                  offsetof(CharAttr, pointSize) == 12 && offsetof(CharAttr, colorHigh) == 13 &&
-                  offsetof(CharAttr, tagNumber) == 14,
-              "attribute record layout: SameRun reads bytes 6..13 as one word");
+static_assert(sizeof(CharAttr) == 10, "the attribute record is 10 bytes");
+static_assert(offsetof(CharAttr, fontIndex) == 0 && offsetof(CharAttr, layoutFlags) == 4 &&
+                  offsetof(CharAttr, pointSize) == 6 && offsetof(CharAttr, colorHigh) == 7 &&
+                  offsetof(CharAttr, tagNumber) == 8,
+              "attribute record layout: SameRun reads bytes 0..7 as one word");
 
 }  // namespace inkwend

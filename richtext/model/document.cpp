@@ -44,9 +44,13 @@ std::span<const CharAttr> Paragraph::LineAttrs(int line) const {
 void Paragraph::ExpandRuns() const {
   std::vector<CharAttr> records;
   records.reserve(text_.size());
-  for (const AttrRun& r : runs_) records.insert(records.end(), r.count, r.attr);
+  size_t start = 0;
+  for (const StoredRun& r : runs_) {
+    records.insert(records.end(), r.end - start, r.attr);
+    start = r.end;
+  }
   attrs_.swap(records);
-  std::vector<AttrRun>().swap(runs_);
+  std::vector<StoredRun>().swap(runs_);
   compact_ = false;
 }
 
@@ -56,18 +60,35 @@ void Paragraph::CopyAttrs(size_t from, std::span<CharAttr> out) const {
     std::copy_n(attrs_.begin() + static_cast<ptrdiff_t>(from), out.size(), out.begin());
     return;
   }
-  size_t start = 0;  // offset of the current run's first character
   size_t filled = 0;
-  for (const AttrRun& r : runs_) {
-    const size_t end = start + r.count;
-    if (end > from + filled) {
-      const size_t take = std::min(end - (from + filled), out.size() - filled);
-      std::fill_n(out.begin() + static_cast<ptrdiff_t>(filled), take, r.attr);
-      filled += take;
-      if (filled == out.size()) return;
-    }
-    start = end;
+  for (size_t k = RunIndexOf(from); k < runs_.size(); ++k) {
+    const StoredRun& r = runs_[k];
+    const size_t take = std::min(r.end - (from + filled), out.size() - filled);
+    std::fill_n(out.begin() + static_cast<ptrdiff_t>(filled), take, r.attr);
+    filled += take;
+    if (filled == out.size()) return;
   }
+}
+
+size_t Paragraph::RunIndexOf(size_t offset) const {
+  const auto it = std::upper_bound(runs_.begin(), runs_.end(), offset,
+                                   [](size_t off, const StoredRun& r) { return off < r.end; });
+  return static_cast<size_t>(it - runs_.begin());
+}
+
+size_t Paragraph::SameRunEnd(size_t from) const {
+  const size_t n = text_.size();
+  if (!hasAttrs_ || from >= n) return n;
+  if (!compact_) {
+    const CharAttr& first = attrs_[from];
+    size_t j = from + 1;
+    while (j < n && attrs_[j].SameRun(first)) ++j;
+    return j;
+  }
+  size_t k = RunIndexOf(from);
+  const CharAttr& first = runs_[k].attr;
+  while (k + 1 < runs_.size() && runs_[k + 1].attr.SameRun(first)) ++k;
+  return runs_[k].end;
 }
 
 void Paragraph::CopyPropertiesFrom(const Paragraph& o) {
@@ -103,7 +124,7 @@ uint64_t Paragraph::NextId() {
 
 size_t Paragraph::AllocatedBytes() const {
   return lines_.capacity() * sizeof(TextLine) + text_.capacity() * sizeof(char32_t) +
-         attrs_.capacity() * sizeof(CharAttr) + runs_.capacity() * sizeof(AttrRun);
+         attrs_.capacity() * sizeof(CharAttr) + runs_.capacity() * sizeof(StoredRun);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -195,20 +216,13 @@ void WPRTFText::HighlightChanged(bool layout) {
   if (onHighlightChange) onHighlightChange();
 }
 
-void WPRTFText::MeasureChar(char32_t c, CharAttr& attr) const {
-  attr.width = c == kCharTab ? tabWidth : defaultCharWidth;
-  attr.height = defaultLineHeight;
-  attr.ascent = defaultAscent;
-}
-
 bool WPRTFText::SetAttributeMode(bool on) {
   if (on == header.attributesOn) return on;
   if (on) {
     try {
       for (Paragraph* p = first_; p; p = p->next) {
         p->attrs_.assign(p->text_.size(), defaultAttr);
-        for (size_t i = 0; i < p->text_.size(); ++i) MeasureChar(p->text_[i], p->attrs_[i]);
-        std::vector<AttrRun>().swap(p->runs_);
+        std::vector<Paragraph::StoredRun>().swap(p->runs_);
         p->compact_ = false;
         p->hasAttrs_ = true;
         p->endAttr = defaultAttr;
@@ -226,7 +240,7 @@ bool WPRTFText::SetAttributeMode(bool on) {
   }
   for (Paragraph* p = first_; p; p = p->next) {
     std::vector<CharAttr>().swap(p->attrs_);
-    std::vector<AttrRun>().swap(p->runs_);
+    std::vector<Paragraph::StoredRun>().swap(p->runs_);
     p->compact_ = false;
     p->hasAttrs_ = false;
     p->MarkDirty();  // lines take the default height when laid out again
@@ -516,13 +530,14 @@ void WPRTFText::AppendRuns(Paragraph* par, std::u32string_view text, std::span<c
   if (par->compact_ || par->text_.empty()) {
     const bool joins =
         par->compact_ && !par->runs_.empty() && !runs.empty() && par->runs_.back().attr == runs.front().attr;
+    uint32_t end = static_cast<uint32_t>(par->text_.size());
     ReserveFor(par->text_, text.size());
     ReserveFor(par->runs_, runs.size() - (joins ? 1 : 0));
     AppendToLastLines(par, text);
     auto from = runs.begin();
-    if (joins) par->runs_.back().count += (from++)->count;
+    if (joins) par->runs_.back().end = end += (from++)->count;
     for (; from != runs.end(); ++from) {
-      if (from->count > 0) par->runs_.push_back(*from);
+      if (from->count > 0) par->runs_.push_back({from->attr, end += from->count});
     }
     std::vector<CharAttr>().swap(par->attrs_);
     par->compact_ = true;
@@ -555,9 +570,6 @@ CharAttr WPRTFText::AttrAt(const Paragraph* par, int line, int pos) const {
 void WPRTFText::SetCharAttr(Paragraph* par, int line, int pos, const CharAttr& attr) {
   CharAttr* rec = AttribPtr(par, line, pos);
   *rec = attr;
-  const TextLine& l = par->Line(line);
-  const char32_t c = pos < l.length ? par->text_[l.start + static_cast<size_t>(pos)] : U' ';
-  MeasureChar(c, *rec);
   par->MarkDirty();
 }
 
@@ -610,7 +622,7 @@ void WPRTFText::ReplaceParagraphText(int number, std::span<const char32_t> text,
   }
   par->text_.swap(new_text);
   par->attrs_.swap(new_attrs);
-  std::vector<AttrRun>().swap(par->runs_);
+  std::vector<Paragraph::StoredRun>().swap(par->runs_);
   par->compact_ = false;
   TextLine line;
   line.length = static_cast<uint16_t>(text.size());

@@ -123,8 +123,8 @@ class WPRTFText {
   int64_t CharCount() const;  // characters of all paragraphs
 
   // --- attribute records and whole-document edits (they mark what layout must redo) ---
-  // Copies `attr` into one position and fills its cached width, height and ascent with the
-  // default metrics; layout measures it properly when it re-wraps the paragraph (marked dirty).
+  // Copies `attr` into one position; layout measures it when it re-wraps the paragraph (marked
+  // dirty).
   void SetCharAttr(Paragraph* par, int line, int pos, const CharAttr& attr);
   // Sends the run of equal flags around a position (at most 254 characters), or the name of
   // `object` when given, to onSpecialRunClick with the run's tagNumber.
@@ -136,9 +136,6 @@ class WPRTFText {
   // Replaces the text of paragraph `number` (0-based; the last one when too large) by the given
   // characters and attributes (attrs may be empty: defaultAttr), in one line.
   void ReplaceParagraphText(int number, std::span<const char32_t> text, std::span<const CharAttr> attrs);
-  // Fills the cached metrics of one record with the defaults (a tab takes tabWidth); layout
-  // replaces them with measured ones.
-  void MeasureChar(char32_t c, CharAttr& attr) const;
 
   // --- attribute mode ---
   bool AttributeMode() const { return header.attributesOn; }

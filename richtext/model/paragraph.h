@@ -8,8 +8,9 @@
 //
 // A paragraph that arrives whole with runs of equal records (the RTF reader delivers every
 // paragraph so) keeps those runs instead of one record per character until something asks for
-// the records themselves: layout caching widths, editing, the listing. A document that is read
-// to be searched, converted or written again therefore never pays 16 bytes per character.
+// the records themselves: editing, the listing. Layout and painting read the runs through AttrAt
+// and SameRunEnd, so a document that is only shown, searched or written again never pays a
+// record per character.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -137,6 +138,15 @@ class Paragraph {
   // Copies the records of characters [from, from + out.size()) without expanding compact runs
   // (for readers of a line at a time, such as the writer). Plain mode: nothing to copy.
   void CopyAttrs(size_t from, std::span<CharAttr> out) const;
+  // The record of one character, without expanding compact runs (offset < CharCount(), attribute
+  // mode). The reference holds until the paragraph changes.
+  const CharAttr& AttrAt(size_t offset) const {
+    if (!compact_) return attrs_[offset];
+    return runs_[RunIndexOf(offset)].attr;
+  }
+  // The end of the run of records like the one at `from` (CharAttr::SameRun) that starts there:
+  // a walk over a paragraph's runs in steps of this costs no record per character when compact.
+  size_t SameRunEnd(size_t from) const;
   // True while the records are held as runs (see the top of this file).
   bool IsCompact() const { return compact_; }
   int CharCount() const { return static_cast<int>(text_.size()); }
@@ -164,16 +174,23 @@ class Paragraph {
     if (compact_) ExpandRuns();
   }
   void ExpandRuns() const;
+  // The index in runs_ of the run holding `offset` (compact only).
+  size_t RunIndexOf(size_t offset) const;
 
   static uint64_t NextId();
 
   uint64_t id_ = NextId();
   std::vector<TextLine> lines_;
   std::vector<char32_t> text_;
+  // A run as kept: its record and the offset after its last character.
+  struct StoredRun {
+    CharAttr attr;
+    uint32_t end = 0;
+  };
   // One record per character, unless compact_: then runs_ covers text_ in order instead and
   // attrs_ is empty. Mutable because the first reader of the records expands the runs.
   mutable std::vector<CharAttr> attrs_;
-  mutable std::vector<AttrRun> runs_;
+  mutable std::vector<StoredRun> runs_;
   mutable bool compact_ = false;
   bool hasAttrs_ = true;
 };

@@ -19,7 +19,6 @@ WPTextReader::WPTextReader(WPRTFText* doc) : WPTextReader(doc, kErrWrongArgument
 
 WPTextReader::WPTextReader(WPRTFText* doc, const char* error) : doc_(CheckedDocument(doc, error)) {
   attr_ = doc_.defaultAttr;
-  attr_.width = attr_.height = attr_.ascent = 0;
 }
 
 WPTextReader::~WPTextReader() = default;

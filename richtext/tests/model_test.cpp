@@ -555,9 +555,8 @@ TEST(AttributeMode, SwitchingOffAndOn) {
   EXPECT_TRUE(doc.SetAttributeMode(true));
   ASSERT_EQ(p->LineAttrs(0).size(), 4u);
   EXPECT_EQ(p->LineAttrs(0)[0].styleBits, 0);  // defaultAttr, not the old record
-  EXPECT_EQ(p->LineAttrs(0)[0].width, 16);
-  EXPECT_EQ(p->layoutDirty, kDirtyAll);  // for the layout to measure and wrap
-  EXPECT_EQ(doc.AttribPtr(p, 0, 1)->width, doc.tabWidth);
+  EXPECT_EQ(p->layoutDirty, kDirtyAll);        // for the layout to measure and wrap
+  EXPECT_EQ(doc.AttribPtr(p, 0, 1), &p->LineAttrs(0)[1]);
   EXPECT_EQ(doc.AttribPtr(p, 0, 4), &p->endAttr);
   EXPECT_EQ(ErrorOf([&] { doc.AttribPtr(p, 0, 5); }), "Error AttribPtr()");
 }
@@ -568,10 +567,10 @@ TEST(Document, SetCharAttrAndReplaceParagraphText) {
   doc.AppendText(p, U"ab", doc.defaultAttr);
   CharAttr a = doc.defaultAttr;
   a.styleBits = kStyleItalic;
-  a.width = 99;
+  p->layoutDirty = 0;
   doc.SetCharAttr(p, 0, 1, a);
   EXPECT_EQ(p->Attrs()[1].styleBits, kStyleItalic);
-  EXPECT_EQ(p->Attrs()[1].width, doc.defaultCharWidth);  // refreshed
+  EXPECT_EQ(p->layoutDirty, kDirtyAll);  // for the layout to measure it
 
   Paragraph* q = MakeLines(doc, doc.NewParagraph(p), {U"x", U"y"}, doc.defaultAttr);
   doc.ReplaceParagraphText(7, std::u32string_view(U"new"), {});  // too large: the last one

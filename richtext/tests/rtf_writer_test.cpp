@@ -183,8 +183,7 @@ TEST(RtfWriter, OneBlockPerRun) {
   CharAttr bold = doc.defaultAttr;
   bold.styleBits = kStyleBold;
   CharAttr wide = doc.defaultAttr;
-  wide.width = 40;  // cached metrics and the tag do not split a run
-  wide.tagNumber = 3;
+  wide.tagNumber = 3;  // the tag does not split a run
   Paragraph* p = doc.FirstParagraph();
   doc.AppendText(p, U"ab", doc.defaultAttr);
   doc.AppendText(p, U"cd", wide);

@@ -771,7 +771,7 @@ const TextLayout::HitObject* WPRichText::SelectedObjectHit() const {
   const ParPos a = doc_->SelectionBegin(), b = doc_->SelectionEnd();
   if (a.par != b.par || b.offset != a.offset + 1 || !a.par->HasAttributes()) return nullptr;
   const char32_t c = a.par->Text()[static_cast<size_t>(a.offset)];
-  const CharAttr& attr = a.par->Attrs()[static_cast<size_t>(a.offset)];
+  const CharAttr& attr = a.par->AttrAt(static_cast<size_t>(a.offset));
   if (!(attr.charFlags & kCharObject)) return nullptr;
   const DocObject* o = c == kCharObjectByTag ? doc_->Document().FindObjectByTag(attr.tagNumber)
                                              : doc_->Document().FindObjectByNumber(attr.tagNumber);
@@ -786,7 +786,7 @@ void WPRichText::SelectObjectAt(const TextLayout::HitObject& hit) {
   const ParPos p = doc_->PosAtPoint(hit.rect.left + 1, hit.rect.top + hit.rect.Height() / 2);
   for (int off : {p.offset, p.offset - 1}) {
     if (off < 0 || off >= p.par->CharCount() || !p.par->HasAttributes()) continue;
-    const CharAttr& a = p.par->Attrs()[static_cast<size_t>(off)];
+    const CharAttr& a = p.par->AttrAt(static_cast<size_t>(off));
     if (a.charFlags & kCharObject) {
       doc_->MoveCaretTo(ParPos{p.par, off}, false);
       doc_->MoveCaretTo(ParPos{p.par, off + 1}, true);
@@ -847,7 +847,7 @@ void WPRichText::mouseDoubleClickEvent(QMouseEvent* e) {
     doc_->MoveCaretTo(ParPos{pos.par, from}, false);
     doc_->MoveCaretTo(ParPos{pos.par, to}, true);
     if (pos.par->HasAttributes() &&
-        (pos.par->Attrs()[static_cast<size_t>(from)].styleBits & kStyleDoubleUnderline)) {
+        (pos.par->AttrAt(static_cast<size_t>(from)).styleBits & kStyleDoubleUnderline)) {
       const TextCursor c = doc_->caret;
       doc_->Document().ReportSpecialRun(c.par, c.line, std::max(0, c.pos - 1), nullptr);
     }
@@ -888,7 +888,7 @@ void WPRichText::mouseMoveEvent(QMouseEvent* e) {
       const DocObject* object = doc_->Layout().ObjectAt(p.x(), p.y());
       if ((object && !object->fileName.empty()) ||
           (off >= 0 && pos.par->HasAttributes() &&
-           (pos.par->Attrs()[static_cast<size_t>(off)].styleBits & kStyleDoubleUnderline))) {
+           (pos.par->AttrAt(static_cast<size_t>(off)).styleBits & kStyleDoubleUnderline))) {
         shape = display_.hyperLinkCursor;
       } else if (dragAndDropSupport && doc_->HasSelection()) {
         const int64_t at = doc_->PositionOf(pos);

@@ -131,7 +131,7 @@ bool WPRichText::ReportHyperlinkAt(ParPos pos) {
   if (!par || !par->HasAttributes()) return false;
   for (const int offset : {pos.offset, pos.offset - 1}) {
     if (offset < 0 || offset >= par->CharCount()) continue;
-    if (!(par->Attrs()[static_cast<size_t>(offset)].styleBits & kStyleDoubleUnderline)) continue;
+    if (!(par->AttrAt(static_cast<size_t>(offset)).styleBits & kStyleDoubleUnderline)) continue;
     for (int line = 0; line < par->LineCount(); ++line) {
       const int start = static_cast<int>(par->Line(line).start);
       if (offset < start + static_cast<int>(par->Line(line).length)) {

@@ -180,11 +180,11 @@ void SpellingMarker::FillMenu(QMenu& menu, const QPoint& point) {
   const EditController& memo = editor_.Memo();
   const ParPos at = memo.PosAtPoint(point.x(), point.y());
   if (!at.par || !at.par->HasAttributes()) return;
-  const std::span<const CharAttr> attrs = std::as_const(*at.par).Attrs();
   const std::span<const char32_t> text = at.par->Text();
   const int n = static_cast<int>(text.size());
+  const TextLayout& layout = memo.Layout();
   auto marked = [&](int k) {
-    return k >= 0 && k < n && (attrs[static_cast<size_t>(k)].layoutFlags & kLayoutFlaggedWord);
+    return k >= 0 && k < n && (layout.WordFlagsAt(at.par, k) & kLayoutFlaggedWord);
   };
   int start = at.offset;
   if (!marked(start)) {

@@ -477,13 +477,13 @@ TEST_F(Editor, KeysTypedOneByOneInALaterParagraphUndoAsOneStep) {
 
 TEST_F(Editor, UndoHistoryStaysWithinItsMemoryBudget) {
   doc_.undoMemoryLimit = 100000;
-  Type(std::u32string(3000, U'a'));  // one typing step holding an empty paragraph
-  doc_.InputChar(kKeyEnter);         // a step holding the 3000-character paragraph (about 60 KB)
+  Type(std::u32string(4500, U'a'));  // one typing step holding an empty paragraph
+  doc_.InputChar(kKeyEnter);         // a step holding the 4500-character paragraph (about 60 KB)
   Type(U"b");
   doc_.SelectRange(0, 1);
   doc_.DeleteSelection();  // another copy of the big paragraph: the oldest steps go
   EXPECT_TRUE(doc_.Undo());
-  EXPECT_EQ(doc_.Document().FirstParagraph()->CharCount(), 3000);
+  EXPECT_EQ(doc_.Document().FirstParagraph()->CharCount(), 4500);
   int steps = 1;
   while (doc_.Undo()) ++steps;
   EXPECT_LT(steps, 4);

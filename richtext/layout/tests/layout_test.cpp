@@ -488,13 +488,26 @@ TEST_F(LayoutTest, WordCallbackSetsMarksAndHyphenationPoints) {
     }
   };
   Paragraph* p = Para(U"badd hyphen ok1", 500);
-  auto attrs = p->Attrs();
-  EXPECT_EQ(attrs[0].layoutFlags, kLayoutWordSeen | kLayoutFlaggedWord);
-  EXPECT_EQ(attrs[5].layoutFlags, kLayoutWordSeen);
-  EXPECT_EQ(attrs[7].layoutFlags, kLayoutWordSeen | kLayoutHyphenation);
-  EXPECT_EQ(attrs[9].layoutFlags, kLayoutWordSeen | kLayoutHyphenation);
-  EXPECT_EQ(attrs[12].layoutFlags, 0);  // "ok": preset flag 1 left alone
-  EXPECT_TRUE(layout_.StyleFor(attrs[0]).mark);
+  const struct {
+    int offset;
+    uint8_t flags;
+  } kCases[] = {{0, kLayoutFlaggedWord},
+                {3, kLayoutFlaggedWord},
+                {4, 0},
+                {5, 0},
+                {7, kLayoutHyphenation},
+                {8, 0},
+                {9, kLayoutHyphenation},
+                {12, 0}};  // "ok1": preset flag 1 left alone
+  for (const auto& c : kCases) EXPECT_EQ(layout_.WordFlagsAt(p, c.offset), c.flags) << c.offset;
+
+  // A walk that leaves every word alone keeps the marks they had; clearing drops them.
+  layout_.onWord = [](TextLayout&, std::u32string_view, std::array<int, 8>&, uint8_t&) {};
+  layout_.RecheckWords(p);
+  EXPECT_EQ(layout_.WordFlagsAt(p, 2), kLayoutFlaggedWord);
+  EXPECT_EQ(layout_.WordFlagsAt(p, 7), kLayoutHyphenation);
+  layout_.ClearWordMarks();
+  EXPECT_EQ(layout_.WordFlagsAt(p, 2), 0);
 }
 
 TEST_F(LayoutTest, PlainModeUsesTheDefaultWidthTable) {

@@ -123,7 +123,7 @@ class ShapedLayout : public ::testing::Test {
   }
   std::vector<int> Widths(const Paragraph* p) const {
     std::vector<int> out;
-    for (const CharAttr& a : p->Attrs()) out.push_back(a.width);
+    for (int i = 0; i < p->CharCount(); ++i) out.push_back(layout_.MeasuredAt(p, i).width);
     return out;
   }
   std::vector<Drawn> Painted() {

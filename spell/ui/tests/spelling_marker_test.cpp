@@ -18,15 +18,14 @@ namespace {
 bool Marked(const WPRichText& editor, int from, int to, const Paragraph* par = nullptr) {
   if (!par) par = editor.Memo().Document().FirstParagraph();
   if (!par->HasAttributes()) return false;
-  const auto attrs = par->Attrs();
   for (int i = from; i < to; ++i)
-    if (!(attrs[static_cast<size_t>(i)].layoutFlags & kLayoutFlaggedWord)) return false;
+    if (!(editor.Memo().Layout().WordFlagsAt(par, i) & kLayoutFlaggedWord)) return false;
   return true;
 }
 bool Unmarked(const WPRichText& editor, int from, int to) {
-  const auto attrs = editor.Memo().Document().FirstParagraph()->Attrs();
+  const Paragraph* par = editor.Memo().Document().FirstParagraph();
   for (int i = from; i < to; ++i)
-    if (attrs[static_cast<size_t>(i)].layoutFlags & kLayoutFlaggedWord) return false;
+    if (editor.Memo().Layout().WordFlagsAt(par, i) & kLayoutFlaggedWord) return false;
   return true;
 }
 
