@@ -478,10 +478,12 @@ int main() {
         f.cpuPerKeyMs = CpuPerKeyMs(command(), f.resident);
         if (f.cpuPerKeyMs < 0) f.cpuPerKeyMs = CpuPerKeyMs(command(), f.resident);
       };
-      Figures ours{FirstPaintMs(DiaryCommand(root, docs[d], launch++))};
+      Figures ours;
+      ours.firstPaintMs = FirstPaintMs(DiaryCommand(root, docs[d], launch++));
       typing([&] { return DiaryCommand(root, docs[d], launch++); }, ours);
       const std::vector<std::string> peer_command = {E2E_PEER_BINARY, (root / docs[d].file).string()};
-      Figures peer{FirstPaintMs(peer_command)};
+      Figures peer;
+      peer.firstPaintMs = FirstPaintMs(peer_command);
       typing([&] { return peer_command; }, peer);
       std::printf(
           "round %d %-6s  inkwend %.1f ms, %.3f ms a key, %.1f/%.1f/%.1f MB;  QTextEdit %.1f ms, %.3f ms a "

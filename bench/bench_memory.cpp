@@ -1,11 +1,13 @@
-// Memory of a large entry held open, in heap bytes per character of text, beside QTextDocument
+// Memory of a large entry held open, in bytes per character of its text, beside QTextDocument
 // holding and laying out the same text (same fonts, sizes, bold and width; Qt's offscreen
-// platform, so no display is needed). Heap is what malloc hands out (mallinfo2), so Qt's own
-// allocations count as ours do. Stages of the diary's document:
-//   model        the entry read from RTF,
-//   laid_out     after laying it out at the editor's width,
-//   scrolled     after painting it from top to bottom, a screen at a time,
-//   typed        after typing a few hundred keys into its middle through the edit controller.
+// platform, so no display is needed).
+//   model, layout  what the paragraphs' buffers and the layout's per-paragraph data hold once the
+//                  entry is read and laid out, counted from the structures (the same under any
+//                  allocator, so also in a sanitizer build);
+//   laid_out       heap growth (what malloc hands out, mallinfo2, so Qt's allocations count as
+//                  ours do) once the entry is read and laid out at the editor's width,
+//   scrolled       after painting it from top to bottom, a screen at a time,
+//   typed          after typing a few hundred keys into its middle through the edit controller.
 // The peer's figures: its document built and laid out, then painted from top to bottom.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -137,6 +139,7 @@ void BM_EntryMemory_Inkwend(benchmark::State& state) {
     int64_t model = 0;
     for (const Paragraph* p = edit->Document().FirstParagraph(); p; p = p->next)
       model += static_cast<int64_t>(p->AllocatedBytes());
+    const auto layout_bytes = static_cast<double>(layout.AllocatedBytes());
     PaintAll(layout);
     const int64_t scrolled = HeapBytes();
     edit->SetCaretPosition(static_cast<int64_t>(chars / 2));
@@ -144,6 +147,7 @@ void BM_EntryMemory_Inkwend(benchmark::State& state) {
     layout.Reformat();
     const int64_t typed = HeapBytes();
     state.counters["model_B_per_char"] = static_cast<double>(model) / chars;
+    state.counters["layout_B_per_char"] = layout_bytes / chars;
     state.counters["laid_out_B_per_char"] = static_cast<double>(laid_out - before) / chars;
     state.counters["scrolled_B_per_char"] = static_cast<double>(scrolled - before) / chars;
     state.counters["typed_B_per_char"] = static_cast<double>(typed - before) / chars;

@@ -1149,7 +1149,7 @@ class AppendMapping {
   void Attributes(const Paragraph& par, const CharAttr& default_attr, std::vector<CharAttr>& out) const {
     const auto text = par.Text();
     for (size_t i = 0; i < text.size(); ++i) {
-      CharAttr a = par.HasAttributes() ? par.Attrs()[i] : default_attr;
+      CharAttr a = par.HasAttributes() ? par.AttrAt(i) : default_attr;
       a.fontIndex = Font(a.fontIndex);
       if (IsObjectAnchor(text[i], a)) {
         a.tagNumber = static_cast<uint16_t>(text[i] == kCharObjectByNumber ? Lookup(numbers_, a.tagNumber)

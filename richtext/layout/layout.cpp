@@ -203,7 +203,25 @@ CharMetrics TextLayout::MeasuredIn(const ParagraphBoxes* m, const Paragraph* par
     const bool tab = offset < par->Text().size() && par->Text()[offset] == kCharTab;
     return {tab ? doc_.tabWidth : doc_.defaultCharWidth, doc_.defaultLineHeight, doc_.defaultAscent};
   }
-  return {m->widths[offset], run->height, run->ascent};
+  return {m->Width(offset), run->height, run->ascent};
+}
+
+uint16_t TextLayout::ParagraphBoxes::WideAt(size_t offset) const {
+  const auto it = std::lower_bound(wide.begin(), wide.end(), offset,
+                                   [](const WideWidth& w, size_t off) { return w.offset < off; });
+  return it != wide.end() && it->offset == offset ? it->width : kWideWidth;
+}
+
+void TextLayout::ParagraphBoxes::StoreWidths(std::span<const uint16_t> measured) {
+  widths.resize(measured.size());
+  widths.shrink_to_fit();
+  wide.clear();
+  for (size_t i = 0; i < measured.size(); ++i) {
+    const uint16_t w = measured[i];
+    widths[i] = static_cast<uint8_t>(w < kWideWidth ? w : kWideWidth);
+    if (w >= kWideWidth) wide.push_back({static_cast<uint32_t>(i), w});
+  }
+  wide.shrink_to_fit();
 }
 
 const TextLayout::HeightRun* TextLayout::ParagraphBoxes::HeightAt(size_t offset) const {
@@ -350,31 +368,35 @@ CharMetrics TextLayout::MeasureChar(char32_t c, const CharAttr& attr) {
   if (c == kCharTab) {
     m.width = doc_.tabWidth;
   } else if (object) {
-    const DocObject* o = c == kCharObjectByTag ? doc_.FindObjectByTag(attr.tagNumber)
-                                               : doc_.FindObjectByNumber(attr.tagNumber);
-    int w = 32, h = 32;
-    if (o) {
-      int64_t tw = o->width, th = o->height;
-      if (tw <= 0 || th <= 0) {
-        const int pw = o->graphic.PixelWidth(), ph = o->graphic.PixelHeight();
-        if (tw <= 0) tw = pw > 0 ? int64_t{pw} * 1440 / 96 : int64_t{32} * 15;
-        if (th <= 0) th = ph > 0 ? int64_t{ph} * 1440 / 96 : int64_t{32} * 15;
-      }
-      w = TwipsToPixels(tw, doc_.header.xPixelsPerInch);
-      h = TwipsToPixels(th, doc_.header.yPixelsPerInch);
-    }
-    w = std::clamp(w, 1, 0x7FFF);
-    h = std::clamp(h, 1, 0x7FFF);
-    const int descent = std::max(0, e->metrics.height - e->metrics.ascent);
-    m.width = static_cast<uint16_t>(w);
-    m.ascent = static_cast<uint16_t>(h);
-    m.height = static_cast<uint16_t>(std::min(0xFFFF, h + descent));
+    m = ObjectMetrics(e, c, attr);
   } else if (attr.moreFlags & (kMoreAllCaps | kMoreSmallCaps)) {
     m.width = CapsWidth(e, c, attr);
   } else {
     m.width = cache_.Width(e, c);
   }
   return m;
+}
+
+CharMetrics TextLayout::ObjectMetrics(const FontEntry* e, char32_t c, const CharAttr& attr) const {
+  const DocObject* o =
+      c == kCharObjectByTag ? doc_.FindObjectByTag(attr.tagNumber) : doc_.FindObjectByNumber(attr.tagNumber);
+  int w = 32, h = 32;
+  if (o) {
+    int64_t tw = o->width, th = o->height;
+    if (tw <= 0 || th <= 0) {
+      const int pw = o->graphic.PixelWidth(), ph = o->graphic.PixelHeight();
+      if (tw <= 0) tw = pw > 0 ? int64_t{pw} * 1440 / 96 : int64_t{32} * 15;
+      if (th <= 0) th = ph > 0 ? int64_t{ph} * 1440 / 96 : int64_t{32} * 15;
+    }
+    w = TwipsToPixels(tw, doc_.header.xPixelsPerInch);
+    h = TwipsToPixels(th, doc_.header.yPixelsPerInch);
+  }
+  w = std::clamp(w, 1, 0x7FFF);
+  h = std::clamp(h, 1, 0x7FFF);
+  // The picture stands on the baseline, the font's descent below it.
+  const int descent = std::max(0, e->metrics.height - e->metrics.ascent);
+  return {static_cast<uint16_t>(w), static_cast<uint16_t>(std::min(0xFFFF, h + descent)),
+          static_cast<uint16_t>(h)};
 }
 
 FontSpec SmallCapsFont(const FontSpec& font) {
@@ -415,16 +437,16 @@ void TextLayout::MeasureParagraph(Paragraph* par) {
   // An empty paragraph is as high as the font its next character would take.
   if (par->CharCount() == 0) m.empty = MeasureChar(U' ', par->endAttr);
   const size_t n = par->Text().size();
-  m.widths.resize(n);
-  m.widths.shrink_to_fit();
+  measureWidths_.resize(n);
   m.heights.clear();
   for (size_t i = 0; i < n;) i = MeasureRun(par, i, m);
+  m.StoreWidths(std::span<const uint16_t>(measureWidths_.data(), n));
   m.heights.shrink_to_fit();
 }
 
 size_t TextLayout::MeasureRun(const Paragraph* par, size_t i, ParagraphBoxes& into) {
   const auto text = par->Text();
-  const std::span<uint16_t> widths(into.widths);
+  const std::span<uint16_t> widths(measureWidths_.data(), text.size());
   const size_t end = par->SameRunEnd(i);
   const CharAttr first = par->AttrAt(i);
   const bool hidden = (first.charFlags & kCharHidden) != 0;
@@ -821,7 +843,7 @@ void TextLayout::FillWrapWidths(const ParagraphBoxes& m, const Paragraph* par) {
     const bool shown = !run.hidden || showHiddenText;
     for (; i < run.end; ++i) {
       const char32_t c = text[i];
-      wrapWidths_[i] = shown && c != kCharLineBreak && c != kCharSoftHyphen ? m.widths[i] : 0;
+      wrapWidths_[i] = shown && c != kCharLineBreak && c != kCharSoftHyphen ? m.Width(i) : 0;
     }
   }
 }
@@ -853,7 +875,7 @@ TextLayout::LineBreak TextLayout::BreakLine(const ParagraphBoxes& m, const Parag
     } else if (IsSpace(c) || c == kCharTab) {
       s.TakeSpace(idx, w);
     } else if (c == kCharSoftHyphen) {
-      const int hyphen = par->HasAttributes() ? m.widths[static_cast<size_t>(i)] : defaultWidths_['-'];
+      const int hyphen = par->HasAttributes() ? m.Width(static_cast<size_t>(i)) : defaultWidths_['-'];
       if (s.x + hyphen < avail) s.TakeSoftHyphen(idx, hyphen);
     } else if (s.x + w >= avail && idx > 0) {
       full = true;
@@ -1146,6 +1168,18 @@ bool TextLayout::Reformat() {
   }
   inReformat_ = false;
   return changed;
+}
+
+size_t TextLayout::AllocatedBytes() const {
+  const auto bytes = [](const ParagraphBoxes& e) {
+    return sizeof(e) + e.lines.capacity() * sizeof(LineBox) + e.widths.capacity() +
+           e.wide.capacity() * sizeof(WideWidth) + e.heights.capacity() * sizeof(HeightRun) +
+           e.flagged.capacity() * sizeof(WordRange) + e.hyphens.capacity() * sizeof(uint32_t);
+  };
+  size_t n = 0;
+  for (const ParagraphBoxes& e : order_) n += bytes(e);
+  for (const auto& [par, e] : extra_) n += bytes(e);
+  return n;
 }
 
 void TextLayout::ReformatAll() {

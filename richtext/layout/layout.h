@@ -14,8 +14,8 @@
 //   layout.Paint(canvas, {0, 0, 600, 400});
 //
 // Layout is incremental: a paragraph whose layoutDirty bit 0x01 is set is wrapped again, every
-// other paragraph keeps its lines. Character widths are kept by the layout per paragraph (two
-// bytes a character, heights as runs) and per font in the font cache, so re-wrapping does not ask
+// other paragraph keeps its lines. Character widths are kept by the layout per paragraph (a
+// byte a character, heights as runs) and per font in the font cache, so re-wrapping does not ask
 // the platform again and the paragraph's attribute runs are never broken up into records.
 #include <array>
 #include <cstdint>
@@ -252,6 +252,9 @@ class TextLayout {
   // The font and colours of a record (highlight attributes applied).
   RunStyle StyleFor(const CharAttr& attr, bool printing = false) const;
   inkwend::FontCache& FontCache() { return cache_; }
+  // Memory held for the document's paragraphs (line boxes, widths, heights, marks), in bytes
+  // (for measurements).
+  size_t AllocatedBytes() const;
 
   // Registers a cursor that re-wrapping keeps on its character (the edit controller's caret and
   // selection ends). A caret at the boundary of two lines moves to the start of the later one,
@@ -347,14 +350,20 @@ class TextLayout {
 
  private:
   // Beside a paragraph's line boxes the layout keeps what measuring and the word walk found: a
-  // width per character, the heights as runs (with whether the run is hidden text), the height
-  // of an empty paragraph, and the flagged words and hyphenation points as offsets.
+  // width per character (a byte; wider ones aside, in offset order), the heights as runs (with whether the
+  // run is hidden text), the height of an empty paragraph, and the flagged words and hyphenation points as
+  // offsets.
   struct HeightRun {
     uint32_t end = 0;  // offset after the run's last character
     uint16_t height = 0;
     uint16_t ascent = 0;
     bool hidden = false;
   };
+  struct WideWidth {
+    uint32_t offset = 0;
+    uint16_t width = 0;
+  };
+  static constexpr uint8_t kWideWidth = 0xFF;  // the width is kept in `wide`
   struct WordRange {
     uint32_t start = 0;
     uint32_t end = 0;
@@ -363,7 +372,8 @@ class TextLayout {
     const Paragraph* par = nullptr;
     uint64_t paragraphId = 0;
     std::vector<LineBox> lines;
-    std::vector<uint16_t> widths;
+    std::vector<uint8_t> widths;
+    std::vector<WideWidth> wide;
     std::vector<HeightRun> heights;
     CharMetrics empty;  // an empty paragraph's, from its end record
     std::vector<WordRange> flagged;
@@ -371,6 +381,11 @@ class TextLayout {
     // The run of heights holding `offset`, or null past the measured ones.
     const HeightRun* HeightAt(size_t offset) const;
     bool Flagged(size_t offset) const;
+    uint16_t Width(size_t offset) const {
+      return widths[offset] != kWideWidth ? widths[offset] : WideAt(offset);
+    }
+    uint16_t WideAt(size_t offset) const;
+    void StoreWidths(std::span<const uint16_t> measured);
   };
   struct LineBreak {
     int length = 0;
@@ -397,6 +412,8 @@ class TextLayout {
   // Words of a run that need shaping take the widths of their shaped clusters.
   void ShapeWords(FontEntry* e, std::span<const char32_t> text, bool object, std::span<uint16_t> widths,
                   size_t from, size_t to);
+  // An object anchor's size: the picture's, standing on the baseline of the font `e`.
+  CharMetrics ObjectMetrics(const FontEntry* e, char32_t c, const CharAttr& attr) const;
   // The width of a character shown in capitals (records with kMoreAllCaps or kMoreSmallCaps).
   uint16_t CapsWidth(FontEntry* entry, char32_t c, const CharAttr& attr);
   void RunWordEvent(Paragraph* par);
@@ -511,9 +528,10 @@ class TextLayout {
   uint16_t defaultHeight_ = 16;  // the template's line height and ascent (plain mode's lines)
   uint16_t defaultAscent_ = 14;
   std::vector<HitObject> hitObjects_;
-  std::vector<LineBreak> breaks_;     // scratch of ReformatParagraph
-  std::vector<uint16_t> wrapWidths_;  // scratch of ReformatParagraph
-  std::vector<int> cursorOffsets_;    // scratch of ReformatParagraph
+  std::vector<LineBreak> breaks_;        // scratch of ReformatParagraph
+  std::vector<uint16_t> wrapWidths_;     // scratch of ReformatParagraph
+  std::vector<uint16_t> measureWidths_;  // scratch of MeasureParagraph
+  std::vector<int> cursorOffsets_;       // scratch of ReformatParagraph
 };
 
 }  // namespace inkwend

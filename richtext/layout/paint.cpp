@@ -186,6 +186,11 @@ struct TextLayout::LinePaint {
   const CharAttr& AttrAt(int offset) const {
     return hasAttrs ? par->AttrAt(static_cast<size_t>(offset)) : defaultAttr;
   }
+  // What measuring gave the character at `offset` (plain mode: the template font's line).
+  CharMetrics Measured(int offset) const {
+    return hasAttrs ? layout->MeasuredIn(measured, par, static_cast<size_t>(offset))
+                    : CharMetrics{0, layout->defaultHeight_, layout->defaultAscent_};
+  }
   // Whether the word walk flagged the character (drawn with a mark on screen).
   bool Flagged(int offset) const { return measured && measured->Flagged(static_cast<size_t>(offset)); }
   bool Selected(int offset) const { return offset >= selFrom && offset < selTo; }
@@ -307,7 +312,7 @@ void TextLayout::PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyl
     const int sy = base - std::max(1, ascent * 3 / 10);
     canvas.DrawLine({x, sy}, {x + deco_w, sy}, Pen{fg, pen_w});
   }
-  if (st.mark) {
+  if (st.mark || (run.flagged && !printing_)) {
     std::vector<Point> zig;
     const int my = base + pen_w + 1;
     for (int k = 0; k <= deco_w; k += 2) zig.push_back({x + k, my + ((k / 2) % 2 ? 2 : 0)});
@@ -317,10 +322,8 @@ void TextLayout::PaintRunLines(Canvas& canvas, const LineRun& run, const RunStyl
 
 void TextLayout::PaintRun(Canvas& canvas, const LinePaint& lp, const LineRun& run, int x) {
   const CharAttr& a0 = *run.attr;
-  RunStyle st = StyleFor(a0, printing_);
-  st.mark = st.mark || (run.flagged && !printing_);
-  const CharMetrics measured = lp.hasAttrs ? MeasuredIn(lp.measured, lp.par, static_cast<size_t>(run.offset))
-                                           : CharMetrics{0, defaultHeight_, defaultAscent_};
+  const RunStyle st = StyleFor(a0, printing_);
+  const CharMetrics measured = lp.Measured(run.offset);
   ColorRef fg = st.text, bg = st.background;
   bool opaque = st.hasBackground && bg != backgroundColor && bg != 0xFFFFFF;
   if (run.selected) {

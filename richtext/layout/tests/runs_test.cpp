@@ -111,5 +111,28 @@ TEST(CompactLayout, RunsLayOutPaintAndHitTestAsRecordsDo) {
             0);
 }
 
+// A width is kept in a byte; wider ones (a huge letter, a picture) are kept aside and must come
+// back whole, also between narrow ones.
+TEST(CompactLayout, WideCharactersKeepTheirWidths) {
+  FixedMetrics metrics;
+  WPRTFText doc;
+  TextLayout layout(doc);
+  layout.SetDevice(&metrics, 96, 96);
+  layout.SetZooming(200);
+  layout.SetWordWrap(true);
+  layout.SetWindowWidth(2000);
+  CharAttr huge = doc.defaultAttr;
+  huge.pointSize = 255;  // 510 points at 200 %: 680 pixels, letters 341 wide
+  const AttrRun runs[] = {{doc.defaultAttr, 1}, {huge, 2}, {doc.defaultAttr, 1}};
+  doc.AppendRuns(doc.FirstParagraph(), U"aWWa", runs);
+  layout.Reformat();
+  const Paragraph* p = doc.FirstParagraph();
+  EXPECT_EQ(layout.CharWidth(p, 0), 15);
+  EXPECT_EQ(layout.CharWidth(p, 1), 341);
+  EXPECT_EQ(layout.CharWidth(p, 2), 341);
+  EXPECT_EQ(layout.CharWidth(p, 3), 15);
+  EXPECT_EQ(layout.VisibleWidth(p, 0), 15 + 341 + 341 + 15);
+}
+
 }  // namespace
 }  // namespace inkwend
