@@ -71,9 +71,19 @@ void Paragraph::CopyAttrs(size_t from, std::span<CharAttr> out) const {
 }
 
 size_t Paragraph::RunIndexOf(size_t offset) const {
+  // Painting and the walks ask for one character after the other: the run found last, or the
+  // one after it, is tried before searching. The guess is checked against this paragraph's runs,
+  // so one left by another paragraph costs nothing but the check.
+  thread_local size_t last = 0;
+  if (last < runs_.size() && offset < runs_[last].end) {
+    if (last == 0 || runs_[last - 1].end <= offset) return last;
+  } else if (last + 1 < runs_.size() && runs_[last].end <= offset && offset < runs_[last + 1].end) {
+    return ++last;
+  }
   const auto it = std::upper_bound(runs_.begin(), runs_.end(), offset,
                                    [](size_t off, const StoredRun& r) { return off < r.end; });
-  return static_cast<size_t>(it - runs_.begin());
+  last = static_cast<size_t>(it - runs_.begin());
+  return last;
 }
 
 size_t Paragraph::SameRunEnd(size_t from) const {

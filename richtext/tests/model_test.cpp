@@ -486,6 +486,14 @@ TEST(Document, ReadRunsStayCompactUntilRecordsAreAskedFor) {
   }
   EXPECT_EQ(doc.AttrAt(p, 1, 0), expected[line1]);
   EXPECT_EQ(doc.AttrAt(p, 1, p->Line(1).length - 1), italic);
+  // One record at a time in any order (forwards, backwards, jumping), and where a run of like
+  // records that starts at a character ends.
+  for (size_t k :
+       {size_t{0}, first + 3, size_t{1}, expected.size() - 1, first, first - 1, first + 10, first + 11})
+    EXPECT_EQ(p->AttrAt(k), expected[k]) << k;
+  EXPECT_EQ(p->SameRunEnd(0), first);
+  EXPECT_EQ(p->SameRunEnd(first + 2), first + 11);  // bold, continued by the second append
+  EXPECT_EQ(p->SameRunEnd(first + 11), expected.size());
   EXPECT_TRUE(p->IsCompact());
   doc.TrimParagraph(p);  // as a reader does when it is done
   EXPECT_LT(p->AllocatedBytes(),
