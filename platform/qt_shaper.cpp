@@ -48,6 +48,9 @@ class RunLayout {
     option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
     option.setWrapMode(QTextOption::NoWrap);
     layout_.setTextOption(option);
+    // Without this the layout drops its glyphs at the end of laying out and shapes the run again
+    // on every draw, decoding each colour emoji's picture anew to learn its advance.
+    layout_.setCacheEnabled(true);
     layout_.setFormats(EmojiPresentation(chars, font));
     layout_.beginLayout();
     line_ = layout_.createLine();

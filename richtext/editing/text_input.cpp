@@ -1087,7 +1087,7 @@ void EditController::AddParTabs(uint64_t mask) {
 void EditController::SetParAlignment(uint8_t alignment) {
   if (!CanEdit() || alignment > kAlignJustify) return;
   BeginEdit(EditKind::Other, ParagraphIndex(SelectionBegin().par), ParagraphIndex(SelectionEnd().par));
-  ForEachSelectedParagraph([&](Paragraph* p) { p->alignment = alignment; });
+  ForEachSelectedParagraph([&](Paragraph* p) { TextLayout::SetShownAlignment(p, alignment); });
   EndEdit();
   Finished(true);
 }

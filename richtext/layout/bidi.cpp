@@ -13,9 +13,19 @@ bool TextLayout::RightToLeftParagraph(const Paragraph* par) {
 }
 
 uint8_t TextLayout::ShownAlignment(const Paragraph* par) {
-  if (par->alignment != kAlignLeft && par->alignment != kAlignRight) return par->alignment;
-  if (!RightToLeftParagraph(par)) return par->alignment;
-  return par->alignment == kAlignLeft ? kAlignRight : kAlignLeft;
+  // A paragraph whose direction is written down (\rtlpar from Word or LibreOffice, or one aligned
+  // here by hand) stands on the side its alignment names, as those programs show it. One right
+  // to left only by its first letter has never been aligned: its default left is its start.
+  if (par->alignment != kAlignLeft || (par->parFlags & (kParRightToLeft | kParLeftToRight)))
+    return par->alignment;
+  return RightToLeftParagraph(par) ? kAlignRight : kAlignLeft;
+}
+
+void TextLayout::SetShownAlignment(Paragraph* par, uint8_t alignment) {
+  const bool sided = alignment == kAlignLeft || alignment == kAlignRight;
+  if (sided && !(par->parFlags & (kParRightToLeft | kParLeftToRight)) && RightToLeftParagraph(par))
+    par->parFlags |= kParRightToLeft;
+  par->alignment = alignment;
 }
 
 std::vector<VisualRun> TextLayout::BidiRuns(const Paragraph* par, const TextLine& line) {
@@ -28,7 +38,7 @@ std::vector<VisualRun> TextLayout::BidiRuns(const Paragraph* par, const TextLine
 void TextLayout::ReorderCaretXs(std::span<const VisualRun> runs, std::vector<int>& xs) {
   const size_t n = xs.size() - 1;
   if (n == 0) return;
-  std::vector<int> advance(n), left(n);
+  std::vector<int> advance(n), left(n), level(n, 0);
   std::vector<bool> rtl(n, false);
   for (size_t j = 0; j < n; ++j) advance[j] = xs[j + 1] - xs[j];
   int x = xs[0];
@@ -37,12 +47,19 @@ void TextLayout::ReorderCaretXs(std::span<const VisualRun> runs, std::vector<int
       const auto j = static_cast<size_t>(run.rtl ? run.to - 1 - k : run.from + k);
       left[j] = x;
       rtl[j] = run.rtl;
+      level[j] = run.level;
       x += advance[j];
     }
   }
-  // The caret before a character stands at its leading edge: the right one in right-to-left text.
-  for (size_t j = 0; j < n; ++j) xs[j] = rtl[j] ? left[j] + advance[j] : left[j];
-  xs[n] = rtl[n - 1] ? left[n - 1] : left[n - 1] + advance[n - 1];
+  const auto leading = [&](size_t j) { return rtl[j] ? left[j] + advance[j] : left[j]; };
+  const auto trailing = [&](size_t j) { return rtl[j] ? left[j] : left[j] + advance[j]; };
+  // The caret before a character stands at its leading edge (the right one in right-to-left
+  // text), except where an embedded run (a Hebrew word in English, a Latin word in Hebrew)
+  // ends: there it stays at the run's own end. Taking the next run's edge there would put two
+  // offsets on one place and leave another place between the runs out of reach of the arrows.
+  xs[0] = leading(0);
+  for (size_t j = 1; j < n; ++j) xs[j] = level[j - 1] > level[j] ? trailing(j - 1) : leading(j);
+  xs[n] = trailing(n - 1);
 }
 
 }  // namespace inkwend

@@ -890,7 +890,13 @@ TextLayout::LineBreak TextLayout::BreakLine(const ParagraphBoxes& m, const Parag
   b.width = s.x;
   bool trailing_space = false;
   int trailing_width = 0;
-  if (full && s.bp >= 2) {
+  // Thai and its neighbours write no spaces between words: a line full inside such a run ends
+  // at its last word boundary, when that comes after the last space.
+  const int word_end = full ? DictionaryLineBreak(text, pos, i) : -1;
+  if (word_end > pos && word_end - pos > (s.bp >= 2 ? s.bp + 1 : 0)) {
+    b.length = word_end - pos;
+    for (int k = word_end; k < i; ++k) b.width -= CharWidth(par, k);
+  } else if (full && s.bp >= 2) {
     b.length = s.bp + 1;
     b.width = s.bpX;
     s.spaces = s.bpSpaces;

@@ -274,9 +274,12 @@ class TextLayout {
   Rect CaretRect(const TextCursor& cursor) const;
   // Whether a paragraph reads right to left: as its file says, else by its first strong character.
   static bool RightToLeftParagraph(const Paragraph* par);
-  // The alignment a paragraph shows: a right-to-left paragraph mirrors left and right, so that
-  // its default alignment starts at the right margin.
+  // The alignment a paragraph shows: the one it has, except that a paragraph right to left by
+  // its first letter, never aligned, starts at the right margin.
   static uint8_t ShownAlignment(const Paragraph* par);
+  // Aligns a paragraph as a user chooses it: a paragraph right to left by its first letter then
+  // keeps that direction, so that left and right show on the side they name.
+  static void SetShownAlignment(Paragraph* par, uint8_t alignment);
   // The runs of a line in visual order (offsets within the line); empty for a line without
   // right-to-left text, which stands in logical order.
   static std::vector<VisualRun> BidiRuns(const Paragraph* par, const TextLine& line);

@@ -79,6 +79,26 @@ UBreakIterator* ClusterIterator() {
 // Clusters are short: a window of this many characters on each side decides a boundary.
 constexpr int kClusterWindow = 32;
 
+UBreakIterator* WordLineIterator() {
+  thread_local UBreakIterator* iterator = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    UBreakIterator* it = ubrk_open(UBRK_LINE, "", nullptr, 0, &status);
+    return U_SUCCESS(status) ? it : nullptr;
+  }();
+  return iterator;
+}
+
+// Scripts whose words run together (line break class "complex context"); all of them lie
+// from Thai on, so the text before it is settled without a property lookup.
+bool RunsWordsTogether(char32_t c) {
+  return c >= 0x0E00 &&
+         u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_LINE_BREAK) == U_LB_COMPLEX_CONTEXT;
+}
+
+// A word boundary needs the words on both sides of it: the dictionary looks this far past the
+// place where the line is full, which keeps a long paragraph without spaces linear.
+constexpr int kDictionaryLookahead = 48;
+
 bool SimplePair(char32_t before, char32_t after) {
   // Below the combining marks every character stands alone, except CR LF.
   return before < 0x300 && after < 0x300 && !(before == U'\r' && after == U'\n');
@@ -140,6 +160,26 @@ int PreviousClusterBoundary(std::span<const char32_t> text, int offset) {
   return offset;
 }
 
+int DictionaryLineBreak(std::span<const char32_t> text, int from, int offset) {
+  const int n = static_cast<int>(text.size());
+  if (offset < 0 || offset >= n || !RunsWordsTogether(text[static_cast<size_t>(offset)])) return -1;
+  int start = offset;
+  while (start > from && RunsWordsTogether(text[static_cast<size_t>(start - 1)])) --start;
+  int end = offset + 1;
+  while (end < n && end < offset + kDictionaryLookahead && RunsWordsTogether(text[static_cast<size_t>(end)]))
+    ++end;
+  UBreakIterator* it = WordLineIterator();
+  if (!it || start == offset) return -1;
+  const Utf16Text run(text.subspan(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+  UErrorCode status = U_ZERO_ERROR;
+  ubrk_setText(it, run.units.data(), static_cast<int32_t>(run.units.size()), &status);
+  if (U_FAILURE(status)) return -1;
+  const int32_t unit = ubrk_preceding(it, run.unitOf[static_cast<size_t>(offset - start)] + 1);
+  ubrk_setText(it, nullptr, 0, &status);
+  if (unit == UBRK_DONE || unit <= 0) return -1;
+  return start + run.charOf[static_cast<size_t>(unit)];
+}
+
 bool IsEmojiCluster(std::span<const char32_t> cluster) {
   if (cluster.empty() || cluster.front() < 0x2000) return false;
   bool asked = false;
@@ -184,7 +224,7 @@ std::vector<VisualRun> ParagraphBidi::LineRuns(int from, int length) const {
   std::vector<VisualRun> runs;
   if (length <= 0) return runs;
   if (plain_) {
-    runs.push_back({from, from + length, false});
+    runs.push_back({from, from + length, false, 0});
     return runs;
   }
   const Utf16Text& u = impl_->utf16;
@@ -200,11 +240,11 @@ std::vector<VisualRun> ParagraphBidi::LineRuns(int from, int length) const {
     const UBiDiDirection dir = ubidi_getVisualRun(line, i, &logical, &units);
     const int first = start + logical;
     const int after = first + units;
-    runs.push_back(
-        {u.charOf[static_cast<size_t>(first)], u.charOf[static_cast<size_t>(after)], dir == UBIDI_RTL});
+    runs.push_back({u.charOf[static_cast<size_t>(first)], u.charOf[static_cast<size_t>(after)],
+                    dir == UBIDI_RTL, ubidi_getLevelAt(line, logical)});
   }
   if (line) ubidi_close(line);
-  if (runs.empty()) runs.push_back({from, from + length, baseRtl_});
+  if (runs.empty()) runs.push_back({from, from + length, baseRtl_, baseRtl_ ? 1 : 0});
   return runs;
 }
 

@@ -27,6 +27,12 @@ bool IsClusterBoundary(std::span<const char32_t> text, int offset);
 int NextClusterBoundary(std::span<const char32_t> text, int offset);
 int PreviousClusterBoundary(std::span<const char32_t> text, int offset);
 
+// Where a line may end inside a run of a script written without spaces between words (Thai,
+// Lao, Khmer, Burmese): the last word boundary at or before `offset` that lies after `from`
+// and after the run's start, found in ICU's dictionaries. -1 when text[offset] is not in such a
+// run or the run has no boundary there.
+int DictionaryLineBreak(std::span<const char32_t> text, int from, int offset);
+
 // Whether a cluster shows as an emoji picture: its first character is drawn as one by default
 // (a face, a thumb, a flag) or the emoji selector U+FE0F asks for it (a heart), and the text
 // selector U+FE0E does not ask otherwise.
@@ -37,6 +43,7 @@ struct VisualRun {
   int from = 0;
   int to = 0;
   bool rtl = false;
+  int level = 0;  // embedding level: a run inside another (a Latin word in Hebrew) is one deeper
 };
 
 // The bidirectional levels of one paragraph. Paragraphs without right-to-left characters and

@@ -889,5 +889,21 @@ TEST_F(Editor, ArrowsMoveOnTheScreenInRightToLeftText) {
   EXPECT_TRUE(doc_.Document().FirstParagraph()->parFlags & kParRightToLeft);
 }
 
+TEST_F(Editor, AligningAHebrewParagraphShowsTheSideChosen) {
+  Type(U"\u05D0\u05D1 xy");
+  const auto par = [this] { return doc_.Document().FirstParagraph(); };
+  EXPECT_EQ(TextLayout::ShownAlignment(par()), kAlignRight);  // by its first letter
+  const uint8_t sides[] = {kAlignLeft, kAlignRight, kAlignLeft};
+  for (const uint8_t side : sides) {
+    doc_.SetParAlignment(side);
+    EXPECT_EQ(TextLayout::ShownAlignment(par()), side);
+    EXPECT_TRUE(par()->parFlags & kParRightToLeft);  // kept in the file beside the alignment
+  }
+  for (size_t k = 0; k < std::size(sides); ++k) ASSERT_TRUE(doc_.Undo());
+  EXPECT_EQ(par()->CharCount(), 5);  // the text stays, only the alignments went back
+  EXPECT_FALSE(par()->parFlags & kParRightToLeft);
+  EXPECT_EQ(TextLayout::ShownAlignment(par()), kAlignRight);
+}
+
 }  // namespace
 }  // namespace inkwend

@@ -2,7 +2,9 @@
 // visual order of mixed lines, and how layout measures, paints and places the caret in them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "richtext/layout/layout.h"
@@ -108,6 +110,47 @@ TEST(TextAnalysis, VisualRunsOfMixedLines) {
   EXPECT_TRUE(ParagraphBidi(U"plain text", -1).IsPlain());
 }
 
+// A Thai sentence, written as Thai is, without spaces: the words as the dictionary knows them.
+const std::vector<std::u32string> kThaiWords = {U"\u0E27\u0E31\u0E19",
+                                                U"\u0E19\u0E35\u0E49",
+                                                U"\u0E09\u0E31\u0E19",
+                                                U"\u0E44\u0E1B",
+                                                U"\u0E15\u0E25\u0E32\u0E14",
+                                                U"\u0E01\u0E31\u0E1A",
+                                                U"\u0E40\u0E1E\u0E37\u0E48\u0E2D\u0E19",
+                                                U"\u0E41\u0E25\u0E30",
+                                                U"\u0E0B\u0E37\u0E49\u0E2D",
+                                                U"\u0E21\u0E32\u0E01\u0E21\u0E32\u0E22"};
+
+// The sentence and the offsets where its words begin.
+std::pair<std::u32string, std::vector<int>> ThaiSentence() {
+  std::u32string text;
+  std::vector<int> starts;
+  for (const std::u32string& word : kThaiWords) {
+    starts.push_back(static_cast<int>(text.size()));
+    text += word;
+  }
+  return {text, starts};
+}
+
+TEST(TextAnalysis, DictionaryLineBreaks) {
+  const auto [thai, starts] = ThaiSentence();
+  const int ban_start = starts[3];  // the fourth word
+  struct Case {
+    std::u32string text;
+    int from, offset, expected;
+  } cases[] = {
+      {thai, 0, ban_start + 1, ban_start},   // inside a word: its start
+      {thai, 0, ban_start, ban_start},       // a word's first letter: the break before it
+      {thai, ban_start, ban_start + 1, -1},  // no boundary after the line's start
+      {thai, 0, 1, -1},                      // inside the first word of the run
+      {U"ab " + thai, 0, 4, -1},             // the run's first word, after a space
+      {U"abcdef", 0, 3, -1},                 // not a script that runs its words together
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DictionaryLineBreak(c.text, c.from, c.offset), c.expected) << "case " << (&c - cases);
+}
+
 class ShapedLayout : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -160,6 +203,28 @@ TEST_F(ShapedLayout, RightToLeftParagraphStandsAtTheRightDrawnShaped) {
   EXPECT_EQ(Painted()[0].x, 1);
 }
 
+TEST_F(ShapedLayout, AlignmentOfRightToLeftParagraphs) {
+  Para(U"\u05D0\u05D1\u05D2 \u05D3\u05D4");
+  constexpr int kLeft = 1, kRight = 200 - 54;
+  // Left and right name sides, as Word and LibreOffice show "\rtlpar\ql" and "\rtlpar\qr";
+  // only a paragraph right to left by its first letter and never aligned starts at the right.
+  struct Case {
+    uint8_t flags, alignment;
+    int x;
+  } cases[] = {{0, kAlignLeft, kRight},
+               {0, kAlignRight, kRight},
+               {kParRightToLeft, kAlignLeft, kLeft},
+               {kParRightToLeft, kAlignRight, kRight},
+               {kParLeftToRight, kAlignRight, kRight}};
+  for (const Case& c : cases) {
+    Paragraph* p = doc_.FirstParagraph();
+    p->parFlags = c.flags;
+    p->alignment = c.alignment;
+    p->MarkDirty();
+    EXPECT_EQ(Painted()[0].x, c.x) << "case " << (&c - cases);
+  }
+}
+
 TEST_F(ShapedLayout, MixedLinePaintsItsRunsInVisualOrder) {
   Para(U"ab \u05D0\u05D1\u05D2 cd");
   const auto drawn = Painted();
@@ -178,12 +243,27 @@ TEST_F(ShapedLayout, CaretAndHitTestFollowTheVisualOrder) {
   std::vector<int> xs;
   layout_.LineXs(p, 0, xs);
   // Before the first Hebrew letter is the right edge of the Hebrew word, before the second
-  // its middle; the space after the word begins where the word ends on the right.
-  EXPECT_EQ(xs, (std::vector<int>{1, 9, 17, 41, 31, 41, 45, 53, 61}));
+  // its middle, after the word its left edge: every place between two letters on the screen
+  // has its own offset.
+  EXPECT_EQ(xs, (std::vector<int>{1, 9, 17, 41, 31, 21, 45, 53, 61}));
   EXPECT_EQ(layout_.HitTest(40, 5).pos, 3);
   EXPECT_EQ(layout_.HitTest(32, 5).pos, 4);
   EXPECT_EQ(layout_.HitTest(50, 5).pos, 7);
   EXPECT_EQ(layout_.CaretRect(TextCursor{p, 0, 4}).left, 31);
+}
+
+TEST_F(ShapedLayout, ThaiWrapsOnlyBetweenWords) {
+  const auto [thai, starts] = ThaiSentence();
+  Paragraph* p = Para(thai);
+  for (int width : {70, 90, 130}) {
+    layout_.SetWindowWidth(width);
+    layout_.ReformatAll();
+    ASSERT_GT(p->LineCount(), 1) << width;
+    for (int line = 1; line < p->LineCount(); ++line) {
+      const int start = static_cast<int>(p->Line(line).start);
+      EXPECT_NE(std::find(starts.begin(), starts.end(), start), starts.end()) << width << " line " << line;
+    }
+  }
 }
 
 TEST_F(ShapedLayout, HitTestNeverLandsInsideACluster) {

@@ -79,6 +79,29 @@ class WPRichTextScriptsTest : public QObject {
     QCOMPARE(DumpParagraphs(*w_), QStringLiteral("\u05D5\u05DD ab"));
   }
 
+  // Shift and an arrow from one end of a mixed line to the other stop at every place between
+  // two letters on the screen, once each, while the selection grows.
+  void selectionThroughADirectionChangeStopsEverywhere_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("rightward");
+    QTest::newRow("Hebrew in English") << QStringLiteral("ab \u05D0\u05D1 cd") << true;
+    QTest::newRow("English in Hebrew") << QStringLiteral("\u05D0\u05D1 cd \u05D2\u05D3") << false;
+  }
+  void selectionThroughADirectionChangeStopsEverywhere() {
+    QFETCH(QString, text);
+    QFETCH(bool, rightward);
+    Commit(text);
+    QTest::keyClick(w_.get(), Qt::Key_Home);
+    std::vector<int> xs{w_->Memo().CaretRect().left};
+    for (int k = 0; k < text.size(); ++k) {
+      QTest::keyClick(w_.get(), rightward ? Qt::Key_Right : Qt::Key_Left, Qt::ShiftModifier);
+      xs.push_back(w_->Memo().CaretRect().left);
+      const int step = rightward ? xs.back() - xs[xs.size() - 2] : xs[xs.size() - 2] - xs.back();
+      QVERIFY2(step > 0, qPrintable(QStringLiteral("key %1").arg(k + 1)));
+    }
+    QCOMPARE(w_->Memo().SelectedText().size(), static_cast<size_t>(text.size()));
+  }
+
   void clustersAreOneStepAndOneBackspace() {
     Commit(QStringLiteral("a\U0001F44D\U0001F3FDe\u0301"));
     QCOMPARE(w_->GetCaretPosition(), 5);
