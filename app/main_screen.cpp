@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <string>
@@ -86,7 +87,9 @@ MainScreen::MainScreen(QWidget* parent, FileSystem& file_system)
     : QMainWindow(parent), session_(ProgramDirectory().toStdString(), file_system) {
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
-  setWindowIcon(NotebookIcon());
+  // The icon is drawn at seven sizes, a noticeable part of the start-up: it follows the first
+  // paint (or half a second, for a window that starts minimised and paints nothing).
+  QTimer::singleShot(kIconDelayMs, this, [this] { ShowWindowIcon(); });
   CreateControls();
   // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
   entryEditor_->SetPictureDecoder(&QtPictureDecoderInstance());
@@ -363,6 +366,12 @@ void MainScreen::FormActivate() {
   OfferRecovery();
 }
 
+void MainScreen::ShowWindowIcon() {
+  if (iconShown_) return;
+  iconShown_ = true;
+  setWindowIcon(NotebookIcon());
+}
+
 void MainScreen::ApplyStartShowState() {
   switch (CurrentStartShowState()) {
     case StartShowState::Minimized:
@@ -428,6 +437,8 @@ bool MainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
 }
 
 bool MainScreen::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == pagePanel_ && e->type() == QEvent::Paint && !iconShown_)
+    QTimer::singleShot(0, this, [this] { ShowWindowIcon(); });
   if (watched == pagePanel_ && e->type() == QEvent::Resize) {
     // The page also changes size when the toolbar wraps into more rows; the caret stays.
     LayoutPage();
