@@ -87,9 +87,6 @@ MainScreen::MainScreen(QWidget* parent, FileSystem& file_system)
     : QMainWindow(parent), session_(ProgramDirectory().toStdString(), file_system) {
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
-  // The icon is drawn at seven sizes, a noticeable part of the start-up: it follows the first
-  // paint (or half a second, for a window that starts minimised and paints nothing).
-  QTimer::singleShot(kIconDelayMs, this, [this] { ShowWindowIcon(); });
   CreateControls();
   // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
   entryEditor_->SetPictureDecoder(&QtPictureDecoderInstance());
@@ -347,6 +344,11 @@ void MainScreen::FormCreate() {
 
 bool MainScreen::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate && firstActivation) FormActivate();
+  // The icon is drawn at seven sizes, a noticeable part of the start-up: it follows the first
+  // paint (or half a second after showing, for a window that starts minimised and paints
+  // nothing).
+  if (e->type() == QEvent::Show && !iconShown_)
+    QTimer::singleShot(kIconDelayMs, this, [this] { ShowWindowIcon(); });
   return QMainWindow::event(e);
 }
 
