@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <string>
@@ -86,7 +87,6 @@ MainScreen::MainScreen(QWidget* parent, FileSystem& file_system)
     : QMainWindow(parent), session_(ProgramDirectory().toStdString(), file_system) {
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Inkwend"));
-  setWindowIcon(NotebookIcon());
   CreateControls();
   // PNG and JPEG pictures in entries and pastes (Word, LibreOffice) are decoded by Qt.
   entryEditor_->SetPictureDecoder(&QtPictureDecoderInstance());
@@ -344,6 +344,11 @@ void MainScreen::FormCreate() {
 
 bool MainScreen::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate && firstActivation) FormActivate();
+  // The icon is drawn at seven sizes, a noticeable part of the start-up: it follows the first
+  // paint (or half a second after showing, for a window that starts minimised and paints
+  // nothing).
+  if (e->type() == QEvent::Show && !iconShown_)
+    QTimer::singleShot(kIconDelayMs, this, [this] { ShowWindowIcon(); });
   return QMainWindow::event(e);
 }
 
@@ -361,6 +366,12 @@ void MainScreen::FormActivate() {
   }
   entryEditor_->setFocus();
   OfferRecovery();
+}
+
+void MainScreen::ShowWindowIcon() {
+  if (iconShown_) return;
+  iconShown_ = true;
+  setWindowIcon(NotebookIcon());
 }
 
 void MainScreen::ApplyStartShowState() {
@@ -428,6 +439,8 @@ bool MainScreen::ApplicationKeyHook(QObject*, QEvent* e) {
 }
 
 bool MainScreen::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == pagePanel_ && e->type() == QEvent::Paint && !iconShown_)
+    QTimer::singleShot(0, this, [this] { ShowWindowIcon(); });
   if (watched == pagePanel_ && e->type() == QEvent::Resize) {
     // The page also changes size when the toolbar wraps into more rows; the caret stays.
     LayoutPage();

@@ -208,6 +208,8 @@ class MainScreen : public QMainWindow {
   void FormActivate();
   // The window's state as the start command asks: minimised, maximised or in front.
   void ApplyStartShowState();
+  // The window's icon, once (after the first paint).
+  void ShowWindowIcon();
   void WPRichText1Change();
   void GoToDate(QDate date);
   // Goes to the day the session named; a refused day (beyond the diary's years) changes nothing.
@@ -234,6 +236,8 @@ class MainScreen : public QMainWindow {
   DiarySession session_;
   bool startedOk_ = true;
   bool keyHookInstalled_ = false;
+  static constexpr int kIconDelayMs = 500;
+  bool iconShown_ = false;
   bool closing_ = false;
   QTimer* recoveryTimer_ = nullptr;  // created at the first change
   bool savingUnattended_ = false;

@@ -433,6 +433,17 @@ class MainScreenTest : public QObject {
     }
   }
 
+  void windowIconFollowsTheFirstPaint() {
+    Diary d;
+    d.window.reset();
+    d.window = std::make_unique<MainScreen>(nullptr, d.fileSystem);
+    QVERIFY(d.window->windowIcon().isNull());  // nothing drawn before the window is
+    d.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d.window.get()));
+    QTRY_VERIFY(!d.window->windowIcon().isNull());
+    QVERIFY(d.window->windowIcon().availableSizes().contains(QSize(256, 256)));
+  }
+
   void closeSavesEntryPreferencesAndPlacement() {
     Diary d;
     const QDate today = QDate::currentDate();

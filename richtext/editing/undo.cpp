@@ -156,15 +156,15 @@ void EditController::EndEdit() {
 
 void EditController::Finished(bool changed) {
   if (typedPar_ && dirtyFirstIndex_ < 0) {
-    // Keys typed into a paragraph of an open group: only that paragraph is wrapped again; the
-    // lines below move only when its height changed.
+    // Keys typed into a paragraph of an open group: only that paragraph is wrapped again, only
+    // its lines that changed are repainted, and the lines below move only when its height changed.
     Paragraph* par = typedPar_;
     typedPar_ = nullptr;
     lastFastPar_ = par;
-    const bool height_changed = layout_.ReformatParagraph(par, true);
-    const int top = layout_.Box(par, 0).top;
-    const int bottom = height_changed || layout_.DocumentHeight() != heightBefore_ ? kBelowEverything
-                                                                                   : layout_.BottomOf(par);
+    const TextLayout::TypedChange typed = layout_.ReformatTypedParagraph(par);
+    const int top = typed.top;
+    const int bottom =
+        typed.heightChanged || layout_.DocumentHeight() != heightBefore_ ? kBelowEverything : typed.bottom;
     dirtyTop_ = dirtyTop_ <= dirtyBottom_ ? std::min(dirtyTop_, top) : top;
     dirtyBottom_ = std::max(dirtyBottom_, bottom);
     if (changed) Changed();

@@ -989,6 +989,7 @@ bool TextLayout::ReformatParagraphInto(Paragraph* par, ParagraphBoxes& entry, bo
   int old_sum = 0;
   for (const LineBox& box : boxes) old_sum += box.height;
 
+  ++wraps_;
   RememberCursorOffsets(par);
   MeasureParagraph(par);
   RunWordEvent(par);
@@ -1013,7 +1014,10 @@ bool TextLayout::ReformatParagraphInto(Paragraph* par, ParagraphBoxes& entry, bo
 const TextLayout::ParagraphBoxes* TextLayout::FindBoxes(const Paragraph* par) const {
   if (const auto it = index_.find(par); it != index_.end()) {
     const ParagraphBoxes& e = order_[it->second];
-    if (e.par == par && e.paragraphId == par->Id()) return &e;
+    if (e.par == par && e.paragraphId == par->Id()) {
+      if (it->second >= lagFrom_) CatchUpTops(it->second);
+      return &e;
+    }
   }
   if (const auto it = extra_.find(par); it != extra_.end() && it->second.paragraphId == par->Id())
     return &it->second;
@@ -1054,6 +1058,7 @@ TextLayout::ParagraphBoxes& TextLayout::WalkBoxes(size_t index, const Paragraph*
       !extra_.empty()) {
     RebuildOrder();
   }
+  if (index >= lagFrom_) CatchUpTops(index);
   ParagraphBoxes& entry = order_[index];
   if (entry.lines.size() != static_cast<size_t>(par->LineCount()))
     entry.lines.resize(static_cast<size_t>(par->LineCount()));
@@ -1061,6 +1066,7 @@ TextLayout::ParagraphBoxes& TextLayout::WalkBoxes(size_t index, const Paragraph*
 }
 
 void TextLayout::RebuildOrder() {
+  CatchUpTops(order_.size());  // the indexes change
   std::vector<ParagraphBoxes> order;
   std::unordered_map<const Paragraph*, size_t> index;
   for (const Paragraph* p = doc_.FirstParagraph(); p; p = p->next) {
@@ -1132,11 +1138,21 @@ void TextLayout::UpdateTops(Paragraph* from, bool only_row) {
   }
   Paragraph* p = from;
   placer.Place(p);
-  // Below it the boxes are taken in the chain's order as the last walk kept them, without a
-  // lookup for each paragraph, as long as that order still holds.
-  const auto at = extra_.empty() ? index_.find(from) : index_.end();
-  size_t index = at != index_.end() ? at->second + 1 : order_.size();
-  for (p = p->next; p && (!only_row || ContinuesRow(p)); p = p->next, ++index) {
+  for (p = p->next; p && ContinuesRow(p); p = p->next) placer.Place(p);
+  if (!p) {
+    documentHeight_ = placer.y;
+    return;
+  }
+  if (only_row) return;
+  // Everything below moves by as much as the row's bottom moved: by a number kept for the
+  // boxes in chain order (caught up as they are looked at), so that a key typed at the top of
+  // a long entry costs no walk over the rest of it.
+  if (MoveTopsBelow(p, placer.y)) return;
+  // Paragraphs added since the last walk: placed one by one.
+  CatchUpTops(order_.size());
+  const auto at = extra_.empty() ? index_.find(p) : index_.end();
+  size_t index = at != index_.end() ? at->second : order_.size();
+  for (; p; p = p->next, ++index) {
     if (index >= order_.size() || order_[index].par != p || order_[index].paragraphId != p->Id()) {
       index = order_.size();
       placer.Place(p);
@@ -1147,7 +1163,7 @@ void TextLayout::UpdateTops(Paragraph* from, bool only_row) {
       lines.resize(static_cast<size_t>(p->LineCount()));
     placer.Place(p, lines);
   }
-  if (!p) documentHeight_ = placer.y;
+  documentHeight_ = placer.y;
 }
 
 bool TextLayout::Reformat() {

@@ -218,6 +218,15 @@ class TextLayout {
   void ReformatAll();
   // Re-wraps one paragraph; with `compare`, returns whether the sum of its line heights changed.
   bool ReformatParagraph(Paragraph* par, bool compare = true);
+  // Re-wraps the paragraph keys were just typed into (typed_lines.cpp). The band of document
+  // pixels [top, bottom) whose lines look different from before, and whether the paragraph's
+  // height changed (then everything below it moved as well).
+  struct TypedChange {
+    int top = 0;
+    int bottom = 0;
+    bool heightChanged = false;
+  };
+  TypedChange ReformatTypedParagraph(Paragraph* par);
   // Asks onWord about every word of one paragraph (null: of the document) again without
   // re-wrapping, as when the word list behind it changed; marks alone never move text.
   void RecheckWords(Paragraph* only = nullptr);
@@ -441,6 +450,14 @@ class TextLayout {
   void PlaceCursors(Paragraph* par);
   // Line tops from `from` to the end (or only through the table row of `from`).
   void UpdateTops(Paragraph* from, bool only_row = false);
+  // line_tops.cpp: the boxes from order_[lagFrom_] on stand lagBy_ pixels above their place.
+  // Moves the paragraphs from `first` on that way, so that `first` starts at `new_top`; false
+  // when they are not all in chain order (nothing moved).
+  bool MoveTopsBelow(const Paragraph* first, int new_top);
+  // Brings the lagging boxes through order_[last] to their place.
+  void CatchUpTops(size_t last) const;
+  // How far the boxes at order_[index] lag behind (for the halving search over tops).
+  int TopLag(size_t index) const { return index >= lagFrom_ ? lagBy_ : 0; }
   int EffectiveLayoutWidth() const;
 
   // The steps of PaintLine: where an aligned line starts, one run of like characters gathered
@@ -502,6 +519,17 @@ class TextLayout {
   // ReformatParagraph with the paragraph's entry at hand (the walk of Reformat has it).
   bool ReformatParagraphInto(Paragraph* par, ParagraphBoxes& entry, bool compare);
   friend struct TopPlacer;
+  // The text, lines and boxes of the paragraph last wrapped by ReformatTypedParagraph, as that
+  // wrap left them, while no other wrap came after it (`wraps` then equals wraps_).
+  struct TypedSnapshot {
+    uint64_t paragraphId = 0;
+    uint64_t wraps = 0;
+    std::vector<char32_t> text;
+    std::vector<TextLine> lines;
+    std::vector<LineBox> boxes;
+  };
+  // Narrows `change` from the whole paragraph to the lines that differ from the snapshot.
+  void NarrowToChangedLines(const Paragraph* par, TypedChange& change) const;
 
   WPRTFText& doc_;
   std::vector<ParagraphBoxes> order_;
@@ -535,6 +563,13 @@ class TextLayout {
   std::vector<uint16_t> wrapWidths_;     // scratch of ReformatParagraph
   std::vector<uint16_t> measureWidths_;  // scratch of MeasureParagraph
   std::vector<int> cursorOffsets_;       // scratch of ReformatParagraph
+  uint64_t wraps_ = 0;                   // paragraphs wrapped so far
+  // Tops of boxes in chain order that lag behind a move of everything above them: looking at a
+  // box catches it up, which changes nothing a reader can tell, hence mutable.
+  static constexpr size_t kNoLag = SIZE_MAX;
+  mutable size_t lagFrom_ = kNoLag;
+  mutable int lagBy_ = 0;
+  TypedSnapshot typed_;
 };
 
 }  // namespace inkwend

@@ -12,9 +12,10 @@ size_t TextLayout::FirstParagraphReaching(int y) const {
   // Tops never decrease along the chain (the cells of a row share the row's top), so the last
   // paragraph starting at or above y is found by halving. It may reach y, and so may the cells
   // of its row before it; everything before those ends above them.
-  const auto after = std::upper_bound(order_.begin(), order_.end(), y, [](int v, const ParagraphBoxes& e) {
-    return !e.lines.empty() && v < e.lines.front().top;
-  });
+  const auto after =
+      std::upper_bound(order_.begin(), order_.end(), y, [this](int v, const ParagraphBoxes& e) {
+        return !e.lines.empty() && v < e.lines.front().top + TopLag(static_cast<size_t>(&e - order_.data()));
+      });
   size_t index = after == order_.begin() ? 0 : static_cast<size_t>(after - order_.begin()) - 1;
   for (; index > 0; --index) {
     const Paragraph* p = order_[index].par;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "richtext/editing/text_input.h"
+#include "richtext/layout/tests/test_devices.h"
 #include "richtext/rtf/writer.h"
 
 namespace inkwend {
@@ -845,6 +846,94 @@ TEST_F(Editor, DirtyRangeCoversOnlyTheEditedParagraph) {
   doc_.ResetDirty();
   doc_.InputChar(kKeyEnter);  // heights below change
   EXPECT_GT(doc_.DirtyBottom(), doc_.Layout().DocumentHeight());
+}
+
+// A key typed into a long paragraph repaints the lines it changed, not the whole paragraph.
+TEST_F(Editor, TypingRepaintsOnlyTheLinesItChanged) {
+  // Lines of at most 35 characters (16 px each in 564 px). In `lines` each line ends well
+  // before that, because the long word after it does not fit.
+  std::u32string lines;
+  for (int i = 0; i < 6; ++i) lines += U"ninechars ninechars ninechars twentyfivecharacterswords ";
+  lines.pop_back();
+  // The first line has room for two more characters; the third pushes its last word down onto
+  // the second line, which has room for it.
+  const std::u32string push = U"aaaaaaaaa bbbbbbbbb ccccccccccccc ddddd zzzzzzzzzzzzzzzzzzzzzzzzzzzzzz eeeee";
+  struct Case {
+    const char* what;
+    const std::u32string& text;
+    int at;                   // where the keys are typed
+    char32_t key;             // the third key (the first two open the typing)
+    int firstLine, lastLine;  // the lines it repaints
+  } cases[] = {
+      {"the first line", lines, 0, U'x', 0, 0},
+      {"a middle line", lines, 70, U'x', 2, 2},
+      {"the last line", lines, static_cast<int>(lines.size()), U'x', 11, 11},
+      {"a word pushed down", push, 0, U'x', 0, 1},
+      // A right-to-left letter may turn the whole paragraph around.
+      {"a right-to-left letter", lines, 0, U'\u05D0', 0, 11},
+  };
+  for (const Case& c : cases) {
+    EditController doc;
+    doc.SetWordWrap(true);
+    doc.Layout().SetWindowWidth(600);
+    doc.InsertText(c.text);
+    doc.SetCaretPosition(c.at);
+    doc.InputChar(U'y');
+    doc.InputChar(U'z');
+    const Paragraph* par = doc.Document().FirstParagraph();
+    const int line_count = par->LineCount();
+    doc.ResetDirty();
+    doc.InputChar(c.key);
+    ASSERT_EQ(par->LineCount(), line_count) << c.what;
+    EXPECT_EQ(doc.DirtyTop(), doc.Layout().Box(par, c.firstLine).top) << c.what;
+    const LineBox& last = doc.Layout().Box(par, c.lastLine);
+    EXPECT_EQ(doc.DirtyBottom(), last.top + last.height) << c.what;
+  }
+}
+
+// Lines below a paragraph that grows are moved by a number kept for them, caught up as they
+// are looked at: painting far down, and every box, must stand where a full layout puts them.
+TEST_F(Editor, LinesBelowAGrowingParagraphStandWhereTheyBelong) {
+  constexpr int kParagraphs = 100;
+  std::u32string text;
+  for (int i = 1; i < kParagraphs; ++i) text += U"\nline " + std::u32string(1, U'a' + i % 26);
+  Type(text);
+  doc_.SetCaretPosition(0);
+  const Paragraph* first = doc_.Document().FirstParagraph();
+  const int line_height = doc_.Layout().Box(first, 0).height;
+  // Types at the top until the first paragraph has one line more.
+  const auto grow = [&] {
+    const int lines = first->LineCount();
+    while (first->LineCount() == lines) doc_.InputChar(U'w');
+  };
+  // Paints one line's height at the top of the view scrolled to the 20th paragraph from the end,
+  // found from the document's height alone.
+  const auto paint_far_down = [&] {
+    testing::RecordingCanvas canvas;
+    PaintContext context(canvas, {0, 0, 200, line_height});
+    context.scrollY = doc_.Layout().DocumentHeight() - 20 * line_height;
+    doc_.Layout().Paint(context);
+    const auto texts = canvas.Of("text");
+    return texts.empty() ? std::u32string() : texts.front().text;
+  };
+  const std::u32string far_down = U"line " + std::u32string(1, U'a' + (kParagraphs - 20) % 26);
+  grow();
+  EXPECT_EQ(paint_far_down(), far_down);
+  grow();  // again, with the boxes above the painted ones caught up and those below not
+  grow();
+  EXPECT_EQ(paint_far_down(), far_down);
+  grow();
+  // Looked at from the bottom up, then from the top down: each paragraph right below the last.
+  std::vector<const Paragraph*> pars;
+  for (const Paragraph* p = first; p; p = p->next) pars.push_back(p);
+  const TextLayout& layout = doc_.Layout();
+  EXPECT_EQ(layout.BottomOf(pars.back()), layout.DocumentHeight());
+  for (size_t i = pars.size() - 1; i > 0; --i)
+    ASSERT_EQ(layout.Box(pars[i], 0).top, layout.BottomOf(pars[i - 1])) << i;
+  grow();
+  for (size_t i = 1; i < pars.size(); ++i)
+    ASSERT_EQ(layout.Box(pars[i], 0).top, layout.BottomOf(pars[i - 1])) << i;
+  EXPECT_EQ(layout.BottomOf(pars.back()), layout.DocumentHeight());
 }
 
 TEST_F(Editor, CaretBackspaceAndDeleteGoByCluster) {
