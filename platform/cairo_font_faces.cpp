@@ -102,6 +102,7 @@ const cairo_user_data_key_t kFaceKey{};
 
 PdfFace::~PdfFace() {
   for (auto& [size, font] : sized) hb_font_destroy(font);
+  hb_font_destroy(unscaled);
   hb_face_destroy(hb);
   cairo_font_face_destroy(cairo);  // releases the FreeType face once cairo is done with it
 }
@@ -118,6 +119,11 @@ hb_font_t* PdfFace::Sized(int pixel_size) {
     hb_font_set_scale(font, pixel_size * 64, pixel_size * 64);
   }
   return font;
+}
+
+hb_font_t* PdfFace::Unscaled() {
+  if (!unscaled) unscaled = hb_font_create(hb);  // a new font's scale is the face's units
+  return unscaled;
 }
 
 PdfFontFaces::~PdfFontFaces() {

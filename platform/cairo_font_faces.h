@@ -26,6 +26,7 @@ struct PdfFace {
   bool color = false;       // bitmap glyphs in colour (emoji), drawn as images
   int strikePpem = 0;       // the size of those bitmaps
   std::map<int, hb_font_t*> sized;
+  hb_font_t* unscaled = nullptr;
 
   PdfFace() = default;
   PdfFace(const PdfFace&) = delete;
@@ -36,6 +37,8 @@ struct PdfFace {
   unsigned GlyphOf(char32_t c) const;
   // The face for HarfBuzz at a size in device pixels (kept per size).
   hb_font_t* Sized(int pixel_size);
+  // The face for HarfBuzz in font units.
+  hb_font_t* Unscaled();
 };
 
 class PdfFontFaces {

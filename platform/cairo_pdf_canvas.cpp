@@ -72,22 +72,33 @@ std::vector<ShapedGlyph> ShapeSegment(std::span<const char32_t> text, std::span<
 
 }  // namespace
 
-namespace {
-
-// cairo writes a line's glyphs as one string placed by the widths the PDF gives its glyphs,
-// rounded to thousandths of an em, and corrects only larger errors: the rounding adds up to a
-// third of a point along a line. Every few glyphs a string starts anew at its exact place; cairo
-// starts one where the baseline moves, so every other stretch stands a few thousandths of an em
-// lower, far below what any eye or reader tells apart.
-void AnchorGlyphs(std::span<cairo_glyph_t> glyphs, int pixel_size) {
-  constexpr size_t kStretch = 8;
-  const double shift = 0.0025 * pixel_size;
-  for (size_t i = kStretch; i < glyphs.size(); ++i) {
-    if ((i / kStretch) % 2 == 1) glyphs[i].y += shift;
+// cairo writes a string of glyphs placed by the widths the PDF gives them, which it cuts to whole
+// thousandths of an em, while it reckons the next glyph's place from the exact width: along a
+// line the glyphs would creep left by up to a third of a point. Each glyph is handed to cairo
+// that much further right, so that it lands where layout put it. The creep starts anew where
+// cairo places a glyph afresh: in a new text object (after any other drawing, a change of
+// colour or size, a new page), on another baseline, or after a jump of ten ems.
+void CairoPdfCanvas::CompensateWidthCuts(GlyphRun& run, ColorRef color) {
+  const double em = std::max(1, font_.pixelSize);
+  hb_font_t* units = run.face->CanShape() ? run.face->Unscaled() : nullptr;
+  const double upem = units ? hb_face_get_upem(run.face->hb) : 1;
+  TextChain& chain = chain_;
+  if (!chain.open || chain.color != color || chain.pixelSize != font_.pixelSize) {
+    chain = TextChain{true, color, font_.pixelSize, run.glyphs.front().y, run.glyphs.front().x, 0};
+  }
+  for (cairo_glyph_t& glyph : run.glyphs) {
+    if (std::abs(glyph.y - chain.baseline) > 0.001 * em || std::abs(glyph.x - chain.penEnd) > 10 * em) {
+      chain.baseline = glyph.y;
+      chain.drift = 0;
+    }
+    const double exact =
+        units ? hb_font_get_glyph_h_advance(units, static_cast<hb_codepoint_t>(glyph.index)) * 1000 / upem
+              : 0;
+    chain.penEnd = glyph.x + exact * em / 1000;
+    glyph.x += chain.drift * em / 1000;
+    chain.drift += exact - std::floor(exact);
   }
 }
-
-}  // namespace
 
 void CairoPdfCanvas::ShowRun(GlyphRun& run, ColorRef color) {
   if (run.glyphs.empty() || !run.face) return;
@@ -97,7 +108,7 @@ void CairoPdfCanvas::ShowRun(GlyphRun& run, ColorRef color) {
   }
   cairo_set_font_face(cr_, run.face->cairo);
   cairo_set_font_size(cr_, std::max(1, font_.pixelSize));
-  AnchorGlyphs(run.glyphs, std::max(1, font_.pixelSize));
+  CompensateWidthCuts(run, color);
   SetColor(cr_, color);
   cairo_show_text_glyphs(cr_, run.utf8.data(), static_cast<int>(run.utf8.size()), run.glyphs.data(),
                          static_cast<int>(run.glyphs.size()), run.clusters.data(),
@@ -110,6 +121,7 @@ void CairoPdfCanvas::ShowRun(GlyphRun& run, ColorRef color) {
 void CairoPdfCanvas::ShowColorGlyphs(PdfFace& face, const GlyphRun& run) {
   const double scale =
       face.strikePpem > 0 ? std::max(1, font_.pixelSize) / static_cast<double>(face.strikePpem) : 1;
+  EndTextChain();
   for (const cairo_glyph_t& glyph : run.glyphs) {
     const PdfFontFaces::GlyphImage image = faces_.ColorGlyph(face, static_cast<unsigned>(glyph.index));
     if (!image.surface) continue;
@@ -260,6 +272,7 @@ void CairoPdfCanvas::ShowShapedSegment(std::span<const char32_t> text, size_t fr
 }
 
 void CairoPdfCanvas::FillRect(const Rect& rect, ColorRef color) {
+  EndTextChain();
   if (rect.Empty()) return;
   SetColor(cr_, color);
   cairo_rectangle(cr_, rect.left, rect.top, rect.Width(), rect.Height());
@@ -306,6 +319,7 @@ void CairoPdfCanvas::FillWith(const Brush& brush) {
 }
 
 void CairoPdfCanvas::DrawLine(Point from, Point to, const Pen& pen) {
+  EndTextChain();
   if (pen.style == PenStyle::Null) return;
   cairo_move_to(cr_, from.x, from.y);
   cairo_line_to(cr_, to.x, to.y);
@@ -314,6 +328,7 @@ void CairoPdfCanvas::DrawLine(Point from, Point to, const Pen& pen) {
 }
 
 void CairoPdfCanvas::DrawPolyline(std::span<const Point> points, const Pen& pen) {
+  EndTextChain();
   if (points.size() < 2 || pen.style == PenStyle::Null) return;
   cairo_move_to(cr_, points.front().x, points.front().y);
   for (const Point& p : points.subspan(1)) cairo_line_to(cr_, p.x, p.y);
@@ -322,6 +337,7 @@ void CairoPdfCanvas::DrawPolyline(std::span<const Point> points, const Pen& pen)
 }
 
 void CairoPdfCanvas::DrawPolygon(std::span<const Point> points, const Pen& pen, const Brush& brush) {
+  EndTextChain();
   if (points.empty()) return;
   cairo_move_to(cr_, points.front().x, points.front().y);
   for (const Point& p : points.subspan(1)) cairo_line_to(cr_, p.x, p.y);
@@ -335,6 +351,7 @@ void CairoPdfCanvas::DrawPolygon(std::span<const Point> points, const Pen& pen, 
 // Outlines as Qt draws them: the pen runs along the rectangle one pixel inside its right and
 // bottom edges.
 void CairoPdfCanvas::DrawRectangle(const Rect& rect, const Pen& pen, const Brush& brush) {
+  EndTextChain();
   cairo_rectangle(cr_, rect.left, rect.top, std::max(0, rect.Width() - 1), std::max(0, rect.Height() - 1));
   FillWith(brush);
   if (pen.style != PenStyle::Null) StrokeWith(pen);
@@ -342,6 +359,7 @@ void CairoPdfCanvas::DrawRectangle(const Rect& rect, const Pen& pen, const Brush
 }
 
 void CairoPdfCanvas::DrawEllipse(const Rect& rect, const Pen& pen, const Brush& brush) {
+  EndTextChain();
   const double w = std::max(0, rect.Width() - 1);
   const double h = std::max(0, rect.Height() - 1);
   if (w <= 0 || h <= 0) return;
@@ -356,6 +374,7 @@ void CairoPdfCanvas::DrawEllipse(const Rect& rect, const Pen& pen, const Brush& 
 }
 
 void CairoPdfCanvas::DrawBitmap(const Bitmap& bitmap, const Rect& dest) {
+  EndTextChain();
   if (dest.Empty() || !bitmap.Valid() || bitmap.width <= 0 || bitmap.height <= 0) return;
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, bitmap.width, bitmap.height);
   if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
@@ -384,6 +403,7 @@ void CairoPdfCanvas::DrawBitmap(const Bitmap& bitmap, const Rect& dest) {
 }
 
 void CairoPdfCanvas::SetClip(const Rect* rect) {
+  EndTextChain();
   cairo_reset_clip(cr_);
   if (!rect) return;
   cairo_rectangle(cr_, rect->left, rect->top, rect->Width(), rect->Height());

@@ -33,6 +33,8 @@ class CairoPdfCanvas : public Canvas {
   void DrawEllipse(const Rect& rect, const Pen& pen, const Brush& brush) override;
   void DrawBitmap(const Bitmap& bitmap, const Rect& dest) override;
   void SetClip(const Rect* rect) override;
+  // Any drawing but text ends cairo's string of glyphs, and so does a new page.
+  void EndTextChain() { chain_.open = false; }
 
  private:
   // Glyphs of one face in visual order, with the text each cluster of them stands for.
@@ -43,6 +45,7 @@ class CairoPdfCanvas : public Canvas {
     std::vector<cairo_text_cluster_t> clusters;
   };
   void ShowRun(GlyphRun& run, ColorRef color);
+  void CompensateWidthCuts(GlyphRun& run, ColorRef color);
   void ShowShapedSegment(std::span<const char32_t> text, size_t from, size_t to, PdfFace& face,
                          std::span<const int> advances, std::span<const int> edges, bool rtl, int baseline,
                          ColorRef color);
@@ -55,6 +58,16 @@ class CairoPdfCanvas : public Canvas {
   QtTextMetrics& metrics_;
   FontSpec font_;
   PdfFontFaces faces_;
+  // Where cairo's current string of glyphs stands, as far as the width cuts go.
+  struct TextChain {
+    bool open = false;
+    ColorRef color = 0;
+    int pixelSize = 0;
+    double baseline = 0;
+    double penEnd = 0;
+    double drift = 0;  // thousandths of an em
+  };
+  TextChain chain_;
 };
 
 }  // namespace inkwend

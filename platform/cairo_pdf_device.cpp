@@ -32,6 +32,7 @@ bool CairoPdfDevice::BeginJob() {
 bool CairoPdfDevice::NewPage() {
   if (!cr_) return false;
   cairo_show_page(cr_);
+  canvas_->EndTextChain();
   return cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
 }
 
