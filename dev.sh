@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config clang-format clang-tidy qt6-base-dev qt6-image-formats-plugins libgl-dev libfontconfig-dev libharfbuzz-dev libsodium-dev libicu-dev
           libgtest-dev libgmock-dev libbenchmark-dev wamerican
-          fonts-liberation2 fonts-opensymbol fonts-urw-base35 fonts-dejavu-core poppler-utils
+          libcairo2-dev fonts-liberation2 fonts-opensymbol fonts-urw-base35 fonts-dejavu-core poppler-utils
           icoutils fonts-noto-color-emoji fonts-noto-core xvfb xdotool x11-apps imagemagick pandoc python3-dbf
           printer-driver-cups-pdf)
 

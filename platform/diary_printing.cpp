@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "base/text_encoding.h"
+#include "platform/cairo_pdf_device.h"
 #include "platform/qt_picture_decoder.h"
 #include "platform/qt_printing.h"
 
@@ -23,11 +24,6 @@ QDate ToQDate(Date day) {
 }
 
 std::u32string ToU32(const QString& text) { return text.toStdU32String(); }
-
-void UsePaper(QPrinter& printer, const QPageSize& paper) {
-  printer.setFullPage(false);
-  printer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
-}
 
 // Jobs into PDF files, each written beside its target under a temporary name and renamed over
 // the target once complete.
@@ -43,19 +39,14 @@ class PdfDestination : public PrintDestination {
         info.absoluteDir().filePath(info.fileName() + QStringLiteral(".XXXXXX")));
     if (!temp_->open()) return Status::Error("Cannot write into the folder of " + target_ + ".");
     temp_->close();
-    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer_->setOutputFormat(QPrinter::PdfFormat);
-    printer_->setOutputFileName(temp_->fileName());
-    printer_->setResolution(resolution_);
-    printer_->setCreator(QStringLiteral("Inkwend"));
-    UsePaper(*printer_, paper_);
-    device_ = std::make_unique<QtPrintDevice>(*printer_);
+    device_ = std::make_unique<CairoPdfDevice>(
+        QFile::encodeName(temp_->fileName()).toStdString(),
+        QPageLayout(paper_, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Inch), resolution_);
     return static_cast<WPPrintDevice*>(device_.get());
   }
 
   Status CloseJob(bool completed) override {
     device_.reset();
-    printer_.reset();
     if (!temp_) return Status::Ok();
     const std::string temp = QFile::encodeName(temp_->fileName()).toStdString();
     Status kept = Status::Ok();
@@ -82,8 +73,7 @@ class PdfDestination : public PrintDestination {
   int resolution_;
   std::string target_;
   std::unique_ptr<QTemporaryFile> temp_;
-  std::unique_ptr<QPrinter> printer_;
-  std::unique_ptr<QtPrintDevice> device_;
+  std::unique_ptr<CairoPdfDevice> device_;
   std::vector<std::string> written_;
 };
 

@@ -8,6 +8,8 @@
 #include <QTemporaryFile>
 #include <cstdio>
 
+#include "platform/cairo_pdf_device.h"
+
 namespace inkwend {
 
 QtPrintDevice::QtPrintDevice(QPrinter& printer, QtTextMetrics& metrics)
@@ -60,14 +62,18 @@ int QtPrintDevice::PaperHeight() const {
   return static_cast<int>(printer_.paperRect(QPrinter::DevicePixel).height());
 }
 
-void SetPrinterPage(QPrinter& printer, const TextHeader& header) {
+QPageLayout PageLayoutOf(const TextHeader& header) {
   const double w = std::max(header.pageWidth, 720) / 1440.0;
   const double h = std::max(header.pageHeight, 720) / 1440.0;
   const bool landscape = w > h;
   const QPageSize size(landscape ? QSizeF(h, w) : QSizeF(w, h), QPageSize::Inch, QString(),
                        QPageSize::ExactMatch);
-  printer.setPageLayout(QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                    QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
+  return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                     QPageLayout::Inch);
+}
+
+void SetPrinterPage(QPrinter& printer, const TextHeader& header) {
+  printer.setPageLayout(PageLayoutOf(header));
   printer.setFullPage(false);
 }
 
@@ -90,14 +96,13 @@ bool PrintDocumentToPdf(TextLayout& layout, const std::string& path, std::string
     return false;
   }
   temp.close();
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(temp.fileName());
-  printer.setResolution(resolution);
-  printer.setCreator(QStringLiteral("Inkwend"));
-  SetPrinterPage(printer, layout.Document().header);
+  CairoPdfDevice device(QFile::encodeName(temp.fileName()).toStdString(),
+                        PageLayoutOf(layout.Document().header), resolution);
   layout.lastPrintError.clear();
-  if (!PrintDocument(layout, printer, error)) return false;
+  if (!layout.Print(device)) {
+    if (error) *error = layout.lastPrintError.empty() ? "Cannot write " + path + "." : layout.lastPrintError;
+    return false;
+  }
   QFile written(temp.fileName());
   if (written.size() == 0) {
     if (error) *error = "Nothing was written to " + path + ".";

@@ -40,15 +40,18 @@ class QtPrintDevice : public WPPrintDevice {
   std::unique_ptr<QtCanvas> canvas_;
 };
 
-// Sets the printer's paper to the document's page size (twips), with no margins of its own
-// (the document's margins place the text).
+// The document's page size (twips) as a page with no margins of its own (the document's margins
+// place the text).
+QPageLayout PageLayoutOf(const TextHeader& header);
+// Sets the printer's paper to the document's page.
 void SetPrinterPage(QPrinter& printer, const TextHeader& header);
 
 // Prints pages first..last of the document on the printer. False with a message on failure.
 bool PrintDocument(TextLayout& layout, QPrinter& printer, std::string* error = nullptr, int first_page = 0,
                    int last_page = 0xFFFFFF);
 
-// Prints the whole document into a PDF file on the document's page. The file is written beside
+// Prints the whole document into a PDF file on the document's page, through cairo's PDF output
+// (whose text reads back as typed, shaped scripts and emoji included). The file is written beside
 // the target and renamed over it only when printing succeeded, so a failure leaves an existing
 // file as it was.
 bool PrintDocumentToPdf(TextLayout& layout, const std::string& path, std::string* error = nullptr,

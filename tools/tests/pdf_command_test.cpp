@@ -105,4 +105,74 @@ TEST_F(PdfCommand, BadInputIsReportedAndKeepsAnExistingFile) {
   EXPECT_EQ(Tool(File("in.rtf") + " " + dir_.string() + "/no/such/dir/out.pdf").code, 1);
 }
 
+// Text as RTF writes it beyond ASCII: one \uN per UTF-16 unit, a signed 16-bit number.
+std::string RtfText(std::u32string_view text) {
+  std::string out;
+  const auto unit = [&out](unsigned u) { out += "\\u" + std::to_string(static_cast<int16_t>(u)) + "?"; };
+  for (const char32_t c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c > 0xFFFF) {
+      unit(0xD800 + ((c - 0x10000) >> 10));
+      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+  }
+  return out;
+}
+
+// The code points of UTF-8 text that fall in [low, high].
+std::u32string CodePointsIn(const std::string& utf8, char32_t low, char32_t high) {
+  std::u32string found;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (int k = 1; k < length && i + k < utf8.size(); ++k) c = (c << 6) | (utf8[i + k] & 0x3F);
+    if (c >= low && c <= high) found += c;
+    i += static_cast<size_t>(length);
+  }
+  return found;
+}
+
+// The PDF's text reads back as typed: shaped glyphs (joined Arabic letters, Devanagari
+// conjuncts, Thai marks, emoji sequences) stand for the characters they were made of, and
+// right-to-left words come out in the order they were written.
+TEST_F(PdfCommand, ShapedTextReadsBackAsTyped) {
+  const std::u32string paragraphs[] = {
+      U"\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645",  // Arabic
+      U"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD",                          // Hebrew
+      U"Hello \u05E9\u05DC\u05D5\u05DD world",                                       // mixed
+      U"\u0915\u094D\u0937\u0924\u094D\u0930\u093F\u092F "
+      U"\u0939\u093F\u0928\u094D\u0926\u0940",                                          // conjuncts
+      U"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35 \u0E19\u0E49\u0E33",                       // Thai marks
+      U"\U0001F44D\U0001F3FD \u2764\uFE0F \U0001F468\u200D\U0001F469\u200D\U0001F467",  // emoji
+  };
+  std::string rtf = k_header;
+  for (const std::u32string& text : paragraphs) rtf += "\\pard\\fs28 " + RtfText(text) + "\\par";
+  Write("scripts.rtf", rtf + "}");
+  ASSERT_EQ(Tool(File("scripts.rtf") + " " + File("scripts.pdf")).code, 0);
+  const std::string text = Shell("pdftotext " + File("scripts.pdf") + " -").out;
+  const char* words[] = {
+      "\u0645\u0631\u062D\u0628\u0627",
+      "\u0628\u0627\u0644\u0639\u0627\u0644\u0645",
+      "\u05E9\u05DC\u05D5\u05DD",
+      "\u05E2\u05D5\u05DC\u05DD",
+      "Hello",
+      "world",
+      "\u0915\u094D\u0937\u0924\u094D\u0930\u093F\u092F",
+      "\u0939\u093F\u0928\u094D\u0926\u0940",
+      "\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35",
+      "\u0E19\u0E49\u0E33",
+      "\U0001F44D\U0001F3FD",
+      "\u2764\uFE0F",
+      "\U0001F468\u200D\U0001F469\u200D\U0001F467",
+  };
+  for (const char* word : words) EXPECT_NE(text.find(word), std::string::npos) << word << " in\n" << text;
+  // Arabic presentation forms are glyph names, not the letters typed.
+  EXPECT_TRUE(CodePointsIn(text, 0xFB50, 0xFDFF).empty()) << text;
+  EXPECT_TRUE(CodePointsIn(text, 0xFE70, 0xFEFF).empty()) << text;
+}
+
 }  // namespace
