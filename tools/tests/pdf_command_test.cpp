@@ -141,13 +141,12 @@ std::u32string CodePointsIn(const std::string& utf8, char32_t low, char32_t high
 // right-to-left words come out in the order they were written.
 TEST_F(PdfCommand, ShapedTextReadsBackAsTyped) {
   const std::u32string paragraphs[] = {
-      U"\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645",  // Arabic
-      U"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD",                          // Hebrew
-      U"Hello \u05E9\u05DC\u05D5\u05DD world",                                       // mixed
-      U"\u0915\u094D\u0937\u0924\u094D\u0930\u093F\u092F "
-      U"\u0939\u093F\u0928\u094D\u0926\u0940",                                          // conjuncts
-      U"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35 \u0E19\u0E49\u0E33",                       // Thai marks
-      U"\U0001F44D\U0001F3FD \u2764\uFE0F \U0001F468\u200D\U0001F469\u200D\U0001F467",  // emoji
+      U"\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645",              // Arabic
+      U"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD",                                      // Hebrew
+      U"Hello \u05E9\u05DC\u05D5\u05DD world",                                                   // mixed
+      U"\u0915\u094D\u0937\u0924\u094D\u0930\u093F\u092F \u0939\u093F\u0928\u094D\u0926\u0940",  // conjuncts
+      U"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35 \u0E19\u0E49\u0E33",                                // Thai marks
+      U"\U0001F44D\U0001F3FD \u2764\uFE0F \U0001F468\u200D\U0001F469\u200D\U0001F467",           // emoji
   };
   std::string rtf = k_header;
   for (const std::u32string& text : paragraphs) rtf += "\\pard\\fs28 " + RtfText(text) + "\\par";
