@@ -36,6 +36,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/mixed_runs_text.h"
+
 extern char** environ;
 
 namespace {
@@ -57,55 +59,11 @@ int64_t MonotonicNs() {
 
 // --- the documents ---
 
-struct Run {
-  std::string text;
-  int font;  // 0 Arial, 1 Times New Roman, 2 Courier New
-  int size;  // points
-  bool bold;
-};
-using Paragraph = std::vector<Run>;
-
-const char* const kFontNames[] = {"Arial", "Times New Roman", "Courier New"};
-
-// About `bytes` characters of words: paragraphs of 60 to 140 words, runs of 1 to 12 words.
-std::vector<Paragraph> MakeText(size_t bytes) {
-  static const char* const kWords[] = {"the",   "diary",  "morning", "walked", "river",   "quietly",
-                                       "after", "letter", "garden",  "winter", "thought", "evening",
-                                       "and",   "of",     "bright",  "window", "friends", "remember"};
-  std::mt19937 rng(27);
-  std::vector<Paragraph> text;
-  size_t total = 0;
-  while (total < bytes) {
-    Paragraph par;
-    const int words = 60 + static_cast<int>(rng() % 81);
-    for (int done = 0; done < words;) {
-      Run run{{}, static_cast<int>(rng() % 3), 10 + 2 * static_cast<int>(rng() % 3), rng() % 5 == 0};
-      const int k = std::min(words - done, 1 + static_cast<int>(rng() % 12));
-      for (int i = 0; i < k; ++i, ++done) {
-        run.text += kWords[rng() % std::size(kWords)];
-        run.text += ' ';
-      }
-      total += run.text.size();
-      par.push_back(std::move(run));
-    }
-    text.push_back(std::move(par));
-  }
-  return text;
-}
-
-std::string Rtf(const std::vector<Paragraph>& text) {
-  std::string out =
-      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}"
-      "{\\f2\\fmodern Courier New;}}\n";
-  for (const Paragraph& par : text) {
-    out += "\\pard ";
-    for (const Run& run : par)
-      out += "\\plain\\f" + std::to_string(run.font) + "\\fs" + std::to_string(run.size * 2) +
-             (run.bold ? "\\b " : " ") + run.text;
-    out += "\\par\n";
-  }
-  return out + "}";
-}
+using inkwend::bench::kFontNames;
+using inkwend::bench::MakeText;
+using inkwend::bench::Rtf;
+using inkwend::bench::Run;
+using Paragraph = inkwend::bench::ParagraphRuns;
 
 std::string Html(const std::vector<Paragraph>& text) {
   std::string out = "<html><body>\n";

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/mixed_runs_text.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_text_metrics.h"
 #include "richtext/editing/text_input.h"
@@ -31,6 +32,11 @@
 namespace {
 
 using namespace inkwend;
+using inkwend::bench::kFontNames;
+using inkwend::bench::MakeText;
+using inkwend::bench::ParagraphRuns;
+using inkwend::bench::Rtf;
+using inkwend::bench::Run;
 
 constexpr int kWidth = 700;
 constexpr int kScreen = 900;
@@ -48,56 +54,6 @@ int64_t HeapBytes() {
   malloc_trim(0);
   const struct mallinfo2 m = mallinfo2();
   return static_cast<int64_t>(m.uordblks + m.hblkhd);
-}
-
-struct Run {
-  std::string text;
-  int font;  // 0 Arial, 1 Times New Roman, 2 Courier New
-  int size;  // points
-  bool bold;
-};
-using ParagraphRuns = std::vector<Run>;
-
-const char* const kFontNames[] = {"Arial", "Times New Roman", "Courier New"};
-
-// The end-to-end benchmark's entries: paragraphs of 60 to 140 words, runs of 1 to 12 words.
-std::vector<ParagraphRuns> MakeText(size_t bytes) {
-  static const char* const kWords[] = {"the",   "diary",  "morning", "walked", "river",   "quietly",
-                                       "after", "letter", "garden",  "winter", "thought", "evening",
-                                       "and",   "of",     "bright",  "window", "friends", "remember"};
-  std::mt19937 rng(27);
-  std::vector<ParagraphRuns> text;
-  size_t total = 0;
-  while (total < bytes) {
-    ParagraphRuns par;
-    const int words = 60 + static_cast<int>(rng() % 81);
-    for (int done = 0; done < words;) {
-      Run run{{}, static_cast<int>(rng() % 3), 10 + 2 * static_cast<int>(rng() % 3), rng() % 5 == 0};
-      const int k = std::min(words - done, 1 + static_cast<int>(rng() % 12));
-      for (int i = 0; i < k; ++i, ++done) {
-        run.text += kWords[rng() % std::size(kWords)];
-        run.text += ' ';
-      }
-      total += run.text.size();
-      par.push_back(std::move(run));
-    }
-    text.push_back(std::move(par));
-  }
-  return text;
-}
-
-std::string Rtf(const std::vector<ParagraphRuns>& text) {
-  std::string out =
-      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}"
-      "{\\f2\\fmodern Courier New;}}\n";
-  for (const ParagraphRuns& par : text) {
-    out += "\\pard ";
-    for (const Run& run : par)
-      out += "\\plain\\f" + std::to_string(run.font) + "\\fs" + std::to_string(run.size * 2) +
-             (run.bold ? "\\b " : " ") + run.text;
-    out += "\\par\n";
-  }
-  return out + "}";
 }
 
 size_t Characters(const std::vector<ParagraphRuns>& text) {

@@ -1,7 +1,6 @@
 #include "platform/cairo_font_faces.h"
 
 #include <cairo-ft.h>
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <hb-ot.h>
@@ -9,6 +8,8 @@
 #include <QFont>
 #include <cstring>
 #include <optional>
+
+#include "platform/fontconfig_handles.h"
 
 namespace inkwend {
 
@@ -23,27 +24,6 @@ FT_Library Library() {
     return lib;
   }();
   return library;
-}
-
-struct PatternFree {
-  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
-};
-struct FontSetFree {
-  void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
-};
-struct ObjectSetFree {
-  void operator()(FcObjectSet* s) const { FcObjectSetDestroy(s); }
-};
-
-QString StringOf(FcPattern* pattern, const char* object) {
-  FcChar8* value = nullptr;
-  if (FcPatternGetString(pattern, object, 0, &value) != FcResultMatch || !value) return {};
-  return QString::fromUtf8(reinterpret_cast<const char*>(value));
-}
-
-bool IsSfnt(FcPattern* font) {
-  const QString format = StringOf(font, FC_FONTFORMAT);
-  return format == QLatin1StringView("TrueType") || format == QLatin1StringView("CFF");
 }
 
 struct FoundFile {

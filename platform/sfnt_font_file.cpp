@@ -1,32 +1,10 @@
 #include "platform/sfnt_font_file.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <memory>
 
+#include "platform/fontconfig_handles.h"
+
 namespace inkwend {
-
-namespace {
-
-struct PatternFree {
-  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
-};
-struct FontSetFree {
-  void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
-};
-
-QString StringOf(FcPattern* pattern, const char* object) {
-  FcChar8* value = nullptr;
-  if (FcPatternGetString(pattern, object, 0, &value) != FcResultMatch || !value) return {};
-  return QString::fromUtf8(reinterpret_cast<const char*>(value));
-}
-
-bool IsSfnt(FcPattern* font) {
-  const QString format = StringOf(font, FC_FONTFORMAT);
-  return format == QLatin1StringView("TrueType") || format == QLatin1StringView("CFF");
-}
-
-}  // namespace
 
 std::optional<FontFile> SfntFileFor(const QString& family, bool bold, bool italic) {
   const QByteArray name = family.toUtf8();
