@@ -65,28 +65,24 @@ struct Utf16Text {
   }
 };
 
-// One character break iterator for the program's single GUI thread (opening one costs more
-// than a whole cluster lookup).
-UBreakIterator* ClusterIterator() {
+// One break iterator of each kind per thread (opening one costs more than a whole cluster
+// lookup); null where ICU cannot open it.
+template <UBreakIteratorType kKind>
+UBreakIterator* ThreadIterator() {
   thread_local UBreakIterator* iterator = [] {
     UErrorCode status = U_ZERO_ERROR;
-    UBreakIterator* it = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+    UBreakIterator* it = ubrk_open(kKind, "", nullptr, 0, &status);
     return U_SUCCESS(status) ? it : nullptr;
   }();
   return iterator;
 }
+
+UBreakIterator* ClusterIterator() { return ThreadIterator<UBRK_CHARACTER>(); }
 
 // Clusters are short: a window of this many characters on each side decides a boundary.
 constexpr int kClusterWindow = 32;
 
-UBreakIterator* WordLineIterator() {
-  thread_local UBreakIterator* iterator = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    UBreakIterator* it = ubrk_open(UBRK_LINE, "", nullptr, 0, &status);
-    return U_SUCCESS(status) ? it : nullptr;
-  }();
-  return iterator;
-}
+UBreakIterator* WordLineIterator() { return ThreadIterator<UBRK_LINE>(); }
 
 // Scripts whose words run together (line break class "complex context"); all of them lie
 // from Thai on, so the text before it is settled without a property lookup.
